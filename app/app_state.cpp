@@ -1,0 +1,6 @@
+// app/app_state: definitions of the frame's shared globals.
+#include "app/app_state.h"
+
+bool gAppRunning = true;
+bool gMainWindowOpen = false;
+std::string gStatusText;

@@ -1,0 +1,37 @@
+// platform/clock: the program's clocks, and a driven clock for tests.
+//
+// ClockMs32 is the 32-bit millisecond clock that MIDI time stamps, playback and UI timing use; it
+// wraps after 49.7 days, so users compare its values by signed 32-bit differences. ClockTickMs64 is
+// the 64-bit count of the same milliseconds (its low 32 bits equal ClockMs32 on the real clock).
+// Both start far from 0: CLOCK_MONOTONIC plus a large constant offset.
+#pragma once
+#include <cstdint>
+
+// Milliseconds, 32 bits, wrapping.
+uint32_t ClockMs32();
+// Milliseconds, 64 bits, never wrapping.
+uint64_t ClockTickMs64();
+// Wall-clock seconds since the epoch.
+int64_t ClockWallSeconds();
+
+// Local calendar date and time of the wall clock.
+struct LocalDateTime {
+  int year, month, day;        // month 1..12, day 1..31
+  int hour, minute, second;
+  int millisecond;
+  int weekday;                 // 0 = Sunday
+};
+LocalDateTime ClockLocalNow();
+
+// Sleeps the calling thread for about ms milliseconds.
+void ClockSleepMs(uint32_t ms);
+
+// Driven clock for tests: while on, ClockMs32/ClockTickMs64/ClockWallSeconds/ClockLocalNow return
+// the values set here instead of the real ones, and ClockSleepMs returns at once.
+void ClockDriveBegin(uint64_t tickMs64);
+void ClockDriveSet(uint64_t tickMs64);                 // ms32 follows as the low 32 bits
+void ClockDriveSetRaw(uint64_t tickMs64, uint32_t ms32); // the two sources set apart
+void ClockDriveAdvance(uint64_t ms);
+void ClockDriveSetLocal(const LocalDateTime& local, int64_t wallSeconds);
+void ClockDriveEnd();
+bool ClockIsDriven();

@@ -1,0 +1,54 @@
+// platform/messages: a mutex-guarded queue of AppMessage values.
+#include "platform/messages.h"
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+// ---- state ----
+static std::mutex gQueueMutex;                       // guards gQueue
+static std::deque<AppMessage> gQueue;                // posted, not yet handled
+static std::atomic<AppMessageHandler> gHandler{nullptr};
+
+// ---- public functions ----
+void SetAppMessageHandler(AppMessageHandler handler) { gHandler.store(handler); }
+
+void PostAppMessage(uint32_t code, uint64_t wParam, int64_t lParam) {
+  std::lock_guard<std::mutex> lock(gQueueMutex);
+  gQueue.push_back(AppMessage{code, wParam, lParam});
+}
+
+int64_t SendAppMessage(uint32_t code, uint64_t wParam, int64_t lParam) {
+  AppMessageHandler handler = gHandler.load();
+  return handler ? handler(code, wParam, lParam) : 0;
+}
+
+bool TakeAppMessage(AppMessage* out) {
+  std::lock_guard<std::mutex> lock(gQueueMutex);
+  if (gQueue.empty()) return false;
+  *out = gQueue.front();
+  gQueue.pop_front();
+  return true;
+}
+
+int DrainAppMessages() {
+  int handled = 0;
+  AppMessage msg;
+  while (TakeAppMessage(&msg)) {
+    SendAppMessage(msg.code, msg.wParam, msg.lParam);
+    ++handled;
+  }
+  return handled;
+}
+
+int RemoveAppMessages(uint32_t first, uint32_t last) {
+  std::lock_guard<std::mutex> lock(gQueueMutex);
+  size_t before = gQueue.size();
+  std::erase_if(gQueue, [&](const AppMessage& m) { return m.code >= first && m.code <= last; });
+  return (int)(before - gQueue.size());
+}
+
+size_t CountAppMessages() {
+  std::lock_guard<std::mutex> lock(gQueueMutex);
+  return gQueue.size();
+}

@@ -1,0 +1,58 @@
+// platform/process: /proc/self/exe, the current folder, the process id and standard error.
+#include "platform/process.h"
+
+#include <atomic>
+#include <climits>
+#include <cstring>
+#include <mutex>
+#include <unistd.h>
+
+// ---- state ----
+static std::mutex gExePathMutex;                      // guards the test override
+static std::string gExePathOverride;                  // "" means the real executable
+static std::atomic<DebugOutputSink> gDebugSink{nullptr};
+
+// ---- public functions ----
+std::string ProcessExecutablePath() {
+  {
+    std::lock_guard<std::mutex> lock(gExePathMutex);
+    if (!gExePathOverride.empty()) return gExePathOverride;
+  }
+  char buf[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "";
+  return std::string(buf, (size_t)n);
+}
+
+std::string ProcessWorkingDir() {
+  char buf[PATH_MAX];
+  if (!getcwd(buf, sizeof buf)) return "";
+  return buf;
+}
+
+bool ProcessSetWorkingDir(const std::string& folder) { return chdir(folder.c_str()) == 0; }
+
+unsigned long ProcessId() { return (unsigned long)getpid(); }
+
+void ProcessSetExecutablePathForTesting(const std::string& path) {
+  std::lock_guard<std::mutex> lock(gExePathMutex);
+  gExePathOverride = path;
+}
+
+void DebugOutput(const char* text) {
+  if (!text) return;
+  DebugOutputSink sink = gDebugSink.load();
+  if (sink) {
+    sink(text);
+    return;
+  }
+  size_t len = strlen(text);
+  while (len > 0) {
+    ssize_t w = write(STDERR_FILENO, text, len);
+    if (w <= 0) return;
+    text += w;
+    len -= (size_t)w;
+  }
+}
+
+void DebugOutputSetSinkForTesting(DebugOutputSink sink) { gDebugSink.store(sink); }

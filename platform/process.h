@@ -1,0 +1,21 @@
+// platform/process: who and where the running program is, and its debug output.
+#pragma once
+#include <string>
+
+// Full path of the running executable ("" when it cannot be read).
+std::string ProcessExecutablePath();
+// The current folder, without a trailing separator ("" on failure).
+std::string ProcessWorkingDir();
+// Changes the current folder; false on failure.
+bool ProcessSetWorkingDir(const std::string& folder);
+// The process id.
+unsigned long ProcessId();
+
+// Tests place the "executable" in a folder of their own; "" restores the real path.
+void ProcessSetExecutablePathForTesting(const std::string& path);
+
+// One line of diagnostics to standard error, written with a single write call so lines from
+// several threads do not interleave. Tests may capture it instead.
+void DebugOutput(const char* text);
+using DebugOutputSink = void (*)(const char* text);
+void DebugOutputSetSinkForTesting(DebugOutputSink sink);   // nullptr restores standard error

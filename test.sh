@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and runs every test with CTest.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install_deps.sh
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONVARRA_SANITIZE=ON >/dev/null
+cmake --build build/test -j "$(nproc)"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$PWD/tests/asan.supp"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cd build/test
+ctest --output-on-failure -j "$(nproc)" --timeout 300
