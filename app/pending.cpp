@@ -2,7 +2,6 @@
 #include <cstdint>
 
 #include "app/note_input.h"
-#include "app/ring_glow.h"
 
 // Filled in later with the note road.
 void HandleMidiInData(uint64_t, int64_t) {}
@@ -12,8 +11,3 @@ void HandleMidiInError(uint32_t, uint64_t, int64_t) {}
 void HandleMidiNoteMessage(uint64_t, int64_t) {}
 // Filled in later with the note road.
 void HandleMidiSustainMessage(uint64_t, int64_t) {}
-
-// Defined here until the ring glow feed lands with them.
-float gRingGlowMajor[12] = {};
-float gRingGlowMinor[12] = {};
-float gRingGlowKey[12] = {};

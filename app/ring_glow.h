@@ -5,3 +5,4 @@
 extern float gRingGlowMajor[12];  // major ring, nominally 0..1
 extern float gRingGlowMinor[12];  // relative-minor ring, nominally 0..1
 extern float gRingGlowKey[12];    // combined key light with a quarter bled to both neighbours
+extern float gHarmonyGlowClock;   // GetAppSeconds of the previous chord-glow update
