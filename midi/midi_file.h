@@ -1,0 +1,45 @@
+// midi/midi_file: the Standard MIDI File reader.
+//
+// Turns one file into what playback needs: the note and sustain-pedal events stamped in ms from the
+// song start, the song's tempo list, and a key (from the first key signature, or estimated from the
+// notes). Nothing else of the file is kept.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One event of a song, 8 bytes. Data bytes are kept as read (a malformed file can give values of
+// 0x80 and above), so consumers check a note against 128 before indexing a per-key table.
+struct SongEvent {
+  uint32_t timeMs;  // ms from the song start
+  uint8_t status;   // 0x8n note-off, 0x9n note-on, 0xBn controller (only 64 is kept)
+  uint8_t data1;    // note number or controller number
+  uint8_t data2;    // velocity or controller value
+  uint8_t spare;    // not set, not read
+};
+static_assert(sizeof(SongEvent) == 8, "SongEvent is 8 bytes");
+
+// One entry of a song's tempo list: ascending, one per distinct ms, starting at 0 ms.
+struct TempoPoint {
+  uint32_t timeMs;
+  int32_t bpm;  // llround(60,000,000 / microseconds per quarter note)
+};
+static_assert(sizeof(TempoPoint) == 8, "TempoPoint is 8 bytes");
+
+// Reads the file at path (UTF-8). Clears both vectors and sets key = -1, minor = false, error = ""
+// on entry. True when at least one event came out; on false, error holds the reason and both
+// vectors are empty (key may have been written: callers discard every output on failure).
+bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
+                   std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error);
+// The same over bytes already in memory (the file's whole contents).
+bool ParseMidiBytes(const uint8_t* data, size_t size, std::vector<SongEvent>& events,
+                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error);
+
+// The accidental (+1, -1 or 0) a key signature of `sharps` (negative = flats) puts on note letter
+// 0..6 (C..B); 0 outside -7..7 or 0..6.
+int KeySignatureAccidental(int sharps, int letter);
+
+// The order of song events: time, then note-offs (and velocity-0 note-ons) before the sustain
+// pedal before sounding note-ons, then data1, then data2. The channel takes no part.
+bool MidiEventLess(const SongEvent& a, const SongEvent& b);

@@ -1,0 +1,21 @@
+// midi/song_beat: the song's beat as the playback pump reports it to the metronome's beat grid.
+//
+// While a song plays with a usable tempo list, the pump fills one SongBeatInfo per pass from the
+// song position and hands it to the teaching code (SyncTeachingClickToSong), which clicks on the
+// song's beats instead of its own free-running grid.
+#pragma once
+#include <cstdint>
+
+struct SongBeatInfo {
+  int64_t beatIndex;        // whole beats since the song start
+  int32_t beatInBar;        // beatIndex within the bar, 0 = downbeat
+  int32_t beatsPerBar;      // the metronome's beats per bar
+  double secondsPerBeat;    // real seconds: already divided by the playback speed
+  double secondsSinceBeat;  // real seconds since beat beatIndex
+  uint8_t paused;           // playback is paused
+  int64_t resyncBeatIndex;  // beat of the start or seek position just made, -1 when none
+  uint8_t resyncNearBeat;   // that position lies within 40 ms after its beat
+};
+
+// Set when playback starts or seeks; the pump clears it right after handing the record over.
+extern bool gSongBeatResync;

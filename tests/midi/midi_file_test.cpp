@@ -1,0 +1,327 @@
+// The MIDI file reader on files built byte by byte: every error text, the stream rules, the tempo
+// list, the key and the event order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "midi/midi_file.h"
+#include "tests/midi/smf_builder.h"
+#include "tests/support/test_support.h"
+
+using namespace smf;
+
+namespace {
+
+struct Parsed {
+  bool ok = false;
+  std::vector<SongEvent> events;
+  std::vector<TempoPoint> tempo;
+  int key = 99;
+  bool minor = true;
+  std::string error = "unset";
+};
+
+Parsed Parse(const std::string& bytes) {
+  Parsed p;
+  p.ok = ParseMidiBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), p.events,
+                        p.tempo, p.key, p.minor, p.error);
+  return p;
+}
+
+// A file of one track with this body, 480 ticks per quarter.
+std::string OneTrack(const std::string& body) { return File(480, {body}); }
+
+struct Ev3 {
+  uint32_t ms;
+  int status, data1, data2;
+};
+
+void ExpectEvents(const Parsed& p, const std::vector<Ev3>& expected) {
+  ASSERT_TRUE(p.ok) << p.error;
+  ASSERT_EQ(p.events.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(p.events[i].timeMs, expected[i].ms) << i;
+    EXPECT_EQ(p.events[i].status, expected[i].status) << i;
+    EXPECT_EQ(p.events[i].data1, expected[i].data1) << i;
+    EXPECT_EQ(p.events[i].data2, expected[i].data2) << i;
+  }
+}
+
+}  // namespace
+
+TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
+  const std::string note = On(0, 60, 100);
+  const std::string good = OneTrack(note);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* error;
+  } cases[] = {
+      {"13 bytes", good.substr(0, 13), "file too small"},
+      {"no MThd", "MTrk" + good.substr(4), "missing MThd header"},
+      {"header length 5", "MThd" + Be32(5) + Be16(1) + Be16(1) + Be16(480) + Track(note), "invalid MThd length"},
+      {"header length past the end", "MThd" + Be32(400) + Be16(1) + Be16(1) + Be16(480) + Track(note), "invalid MThd length"},
+      {"header length near 2^32", "MThd" + Be32(0xFFFFFFFFu) + Be16(1) + Be16(1) + Be16(480), "invalid MThd length"},
+      {"zero tracks though a track follows", Header(0, 480) + Track(note), "no track chunks"},
+      {"SMPTE division", Header(1, 0xE728) + Track(note), "SMPTE timing not supported"},
+      {"division 0x8000", Header(1, 0x8000) + Track(note), "SMPTE timing not supported"},
+      {"chunk past the end", Header(1, 480) + "MTrk" + Be32(100) + note, "track chunk out of bounds"},
+      {"chunk length near 2^32", Header(1, 480) + "MTrk" + Be32(0xFFFFFFF8u) + note, "track chunk out of bounds"},
+      {"unknown chunk past the end", Header(1, 480) + Track(note) + "junk" + Be32(9) + "abc", "track chunk out of bounds"},
+      {"delta of five bytes", OneTrack(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 60, 100})), "invalid variable-length delta"},
+      {"delta cut off", OneTrack(note + Bytes({0x81})), "invalid variable-length delta"},
+      {"data byte first", OneTrack(Bytes({0, 60, 100})), "running status missing"},
+      {"running status after meta", OneTrack(note + Bytes({0, 0xFF, 0x01, 0, 0, 62, 100})), "running status missing"},
+      {"running status after sysex", OneTrack(note + Bytes({0, 0xF0, 1, 0xF7, 0, 62, 100})), "running status missing"},
+      {"running status after a system message", OneTrack(note + Bytes({0, 0xF2, 1, 2, 0, 62, 100})), "running status missing"},
+      {"running status into the next track", File(480, {note, Bytes({0, 62, 100})}), "running status missing"},
+      {"meta without length", OneTrack(note + Bytes({0, 0xFF, 0x51})), "invalid meta event"},
+      {"meta data past the chunk", OneTrack(note + Bytes({0, 0xFF, 0x01, 5, 'a', 'b'})), "invalid meta event"},
+      {"meta length of five bytes", OneTrack(note + Bytes({0, 0xFF, 0x01, 0x81, 0x80, 0x80, 0x80, 0})), "invalid meta event"},
+      {"meta length cut off", OneTrack(note + Bytes({0, 0xFF, 0x01, 0x81})), "invalid meta event"},
+      {"sysex status last", OneTrack(note + Bytes({0, 0xF0})), "invalid sysex event"},
+      {"sysex data past the chunk", OneTrack(note + Bytes({0, 0xF0, 5, 1, 2})), "invalid sysex event"},
+      {"escape sysex length cut off", OneTrack(note + Bytes({0, 0xF7, 0x81})), "invalid sysex event"},
+      {"note-on cut off", OneTrack(note + Bytes({0, 0x90, 60})), "invalid channel event length"},
+      {"program change cut off", OneTrack(note + Bytes({0, 0xC0})), "invalid channel event length"},
+      {"running status cut off", OneTrack(note + Bytes({0, 62})), "invalid channel event length"},
+      {"system message cut off", OneTrack(note + Bytes({0, 0xF3, 1})), "invalid channel event length"},
+      {"only a program change", OneTrack(Bytes({0, 0xC0, 5}) + EndOfTrack()), "no note/sustain events in file"},
+      {"header alone", Header(1, 480), "no note/sustain events in file"},
+      {"empty track", Header(1, 480) + Track(""), "no note/sustain events in file"},
+  };
+  for (const Case& c : cases) {
+    Parsed p = Parse(c.bytes);
+    EXPECT_FALSE(p.ok) << c.what;
+    EXPECT_EQ(p.error, c.error) << c.what;
+    EXPECT_TRUE(p.events.empty()) << c.what;
+    EXPECT_TRUE(p.tempo.empty()) << c.what;
+  }
+  EXPECT_EQ(Header(1, 480).size(), 14u);
+}
+
+TEST(MidiFile, UnreadableFilesAreRejected) {
+  TempDir dir;
+  WriteFileBytes(dir.File("empty.mid"), "");
+  WriteFileBytes(dir.File("good.mid"), OneTrack(On(0, 60, 100)));
+  struct Case {
+    std::string path;
+    bool ok;
+  } cases[] = {
+      {dir.File("missing.mid"), false},
+      {dir.File("empty.mid"), false},
+      {dir.path(), false},
+      {dir.File("good.mid"), true},
+  };
+  for (const Case& c : cases) {
+    std::vector<SongEvent> events(3);
+    std::vector<TempoPoint> tempo(2);
+    int key = 5;
+    bool minor = true;
+    std::string error = "old";
+    bool ok = ParseMidiFile(c.path, events, tempo, key, minor, error);
+    EXPECT_EQ(ok, c.ok) << c.path;
+    if (!c.ok) {
+      EXPECT_EQ(error, "could not read file") << c.path;
+      EXPECT_TRUE(events.empty());
+      EXPECT_TRUE(tempo.empty());
+      EXPECT_EQ(key, -1);
+      EXPECT_FALSE(minor);
+    } else {
+      EXPECT_EQ(error, "");
+      EXPECT_EQ(events.size(), 1u);
+    }
+  }
+}
+
+TEST(MidiFile, StreamRulesThatAreAccepted) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Ev3> expected;
+  } cases[] = {
+      {"running status across note-on and note-off",
+       OneTrack(Bytes({0, 0x90, 60, 100, 120, 62, 90, 120, 60, 0, 0, 0x80, 62, 0, 120, 64, 5})),
+       {{0, 0x90, 60, 100}, {125, 0x90, 62, 90}, {250, 0x90, 60, 0}, {250, 0x80, 62, 0}, {375, 0x80, 64, 5}}},
+      {"four-byte delta", OneTrack(On(0, 60, 1) + Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0x80, 60, 0})),
+       {{0, 0x90, 60, 1}, {279620266, 0x80, 60, 0}}},
+      {"track ends after a delta", OneTrack(On(0, 60, 100) + Vlq(77)), {{0, 0x90, 60, 100}}},
+      {"track ends after 0xFF", OneTrack(On(0, 60, 100) + Bytes({0, 0xFF})), {{0, 0x90, 60, 100}}},
+      {"events after End of Track", OneTrack(On(0, 60, 100) + EndOfTrack() + Off(480, 60)),
+       {{0, 0x90, 60, 100}, {500, 0x80, 60, 0}}},
+      {"header says one track, three follow",
+       Header(1, 480) + Track(On(0, 64, 1)) + Track(On(0, 60, 1)) + Track(On(0, 62, 1)),
+       {{0, 0x90, 60, 1}, {0, 0x90, 62, 1}, {0, 0x90, 64, 1}}},
+      {"unknown and empty chunks skipped, short tail ignored",
+       Header(1, 480) + Chunk("XFIH", "\x90\x3C") + Track("") + Track(On(0, 60, 1)) + "MTrk\0\0\0",
+       {{0, 0x90, 60, 1}}},
+      {"longer header", "MThd" + Be32(10) + Be16(1) + Be16(1) + Be16(480) + "abcd" + Track(On(480, 60, 1)),
+       {{500, 0x90, 60, 1}}},
+      {"division 0 is one tick per quarter", File(0, {On(2, 60, 1)}), {{1000, 0x90, 60, 1}}},
+      {"other messages dropped",
+       OneTrack(Bytes({0, 0xC0, 5, 0, 0xE0, 0, 0x40, 0, 0xA0, 60, 10, 0, 0xD0, 10, 0, 0xB0, 7, 100,
+                       0, 0xF2, 1, 2, 0, 0xB3, 64, 127, 0, 0x95, 60, 100})),
+       {{0, 0xB3, 64, 127}, {0, 0x95, 60, 100}}},
+      {"a note struck and released within one ms keeps its tick order",
+       File(9600, {On(0, 60, 100) + Off(1, 60)}), {{0, 0x90, 60, 100}, {0, 0x80, 60, 0}}},
+      {"data bytes kept as read", OneTrack(Bytes({0, 0x90, 0xC8, 0x85})), {{0, 0x90, 0xC8, 0x85}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectEvents(Parse(c.bytes), c.expected);
+  }
+}
+
+TEST(MidiFile, EventsAtOneTimeComeOffThenPedalThenOn) {
+  Parsed p = Parse(File(480, {On(0, 60, 100) + Pedal(0, 127) + Off(0, 67) + On(0, 55, 0),
+                              On(0, 48, 80, 1) + Off(0, 59, 1) + Pedal(0, 0, 1)}));
+  ExpectEvents(p, {{0, 0x90, 55, 0},
+                   {0, 0x81, 59, 0},
+                   {0, 0x80, 67, 0},
+                   {0, 0xB1, 64, 0},
+                   {0, 0xB0, 64, 127},
+                   {0, 0x91, 48, 80},
+                   {0, 0x90, 60, 100}});
+  for (size_t i = 1; i < p.events.size(); ++i) EXPECT_FALSE(MidiEventLess(p.events[i], p.events[i - 1]));
+}
+
+TEST(MidiFile, TempoListCases) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<TempoPoint> tempo;
+    uint32_t lastEventMs;
+  } cases[] = {
+      {"no tempo event plays at 120", OneTrack(On(960, 60, 1)), {{0, 120}}, 1000},
+      {"a change mid-song, from another track",
+       File(480, {On(0, 60, 1) + Off(1440, 60), Tempo(0, 500000) + Tempo(960, 250000)}),
+       {{0, 120}, {1000, 240}}, 1250},
+      {"two changes at one tick keep the slowest",
+       File(480, {Tempo(0, 600000) + Tempo(0, 400000), On(480, 60, 1)}), {{0, 100}}, 600},
+      {"... in either order", File(480, {Tempo(0, 400000) + Tempo(0, 600000) + On(480, 60, 1)}), {{0, 100}}, 600},
+      {"set-tempo of length 4 ignored",
+       OneTrack(Vlq(0) + Bytes({0xFF, 0x51, 4, 0, 0, 1, 0}) + On(480, 60, 1)), {{0, 120}}, 500},
+      {"set-tempo of 0 counts as 120", OneTrack(Tempo(0, 0) + On(480, 60, 1)), {{0, 120}}, 500},
+      {"a list not starting at 0 gets 120 in front", OneTrack(On(0, 60, 1) + Tempo(480, 1000000) + Off(480, 60)),
+       {{0, 120}, {500, 60}}, 1500},
+      {"segments rounding to one ms keep the later tempo",
+       File(960, {Tempo(0, 400) + Tempo(1, 500000) + On(960, 60, 1)}), {{0, 120}}, 500},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Parsed p = Parse(c.bytes);
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_EQ(p.tempo.size(), c.tempo.size());
+    for (size_t i = 0; i < c.tempo.size(); ++i) {
+      EXPECT_EQ(p.tempo[i].timeMs, c.tempo[i].timeMs) << i;
+      EXPECT_EQ(p.tempo[i].bpm, c.tempo[i].bpm) << i;
+    }
+    EXPECT_EQ(p.events.back().timeMs, c.lastEventMs);
+  }
+}
+
+TEST(MidiFile, KeyFromSignatureOrEstimate) {
+  const std::string notes = On(0, 60, 100) + Off(480, 60);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int key;
+    bool minor;
+  } cases[] = {
+      {"three flats, minor byte ignored", OneTrack(KeySig(0, -3, 1) + notes), 3, false},
+      {"six sharps", OneTrack(KeySig(0, 6, 0) + notes), 6, false},
+      {"seven sharps", OneTrack(KeySig(0, 7, 0) + notes), 1, false},
+      {"seven flats", OneTrack(KeySig(0, -7, 0) + notes), 11, false},
+      {"no accidentals", OneTrack(KeySig(0, 0, 1) + notes), 0, false},
+      {"out of range counts keep the plain letter", OneTrack(KeySig(0, 8, 0) + notes), 7, false},
+      {"tick 0 of track 2 overrides tick 0 of track 1", File(480, {KeySig(0, 2, 0) + notes, KeySig(0, -3, 0)}), 3, false},
+      {"the later of one tick in one track", OneTrack(KeySig(0, 1, 0) + KeySig(0, 2, 0) + notes), 2, false},
+      {"tick 480 never overrides tick 0", File(480, {KeySig(0, 6, 0) + notes, KeySig(480, -3, 0)}), 6, false},
+      {"an earlier tick in a later track wins", File(480, {KeySig(480, 1, 0) + notes, KeySig(0, 2, 0)}), 2, false},
+      {"length 1 is not a key signature",
+       OneTrack(Vlq(0) + Bytes({0xFF, 0x59, 1, 3}) + On(0, 57, 100) + On(9, 60, 100) + On(9, 64, 100) + On(9, 57, 100)),
+       9, true},
+      {"C E G starting and ending on C",
+       OneTrack(On(0, 60, 100) + On(0, 64, 90) + On(0, 67, 80) + Off(480, 60) + On(0, 72, 100)), 0, false},
+      {"A C E starting and ending on A",
+       OneTrack(On(0, 57, 100) + On(240, 60, 90) + On(240, 64, 80) + On(240, 69, 100)), 9, true},
+      {"no sounding note gives C major", OneTrack(Pedal(0, 127) + On(10, 62, 0)), 0, false},
+  };
+  for (const Case& c : cases) {
+    Parsed p = Parse(c.bytes);
+    ASSERT_TRUE(p.ok) << c.what << ": " << p.error;
+    EXPECT_EQ(p.key, c.key) << c.what;
+    EXPECT_EQ(p.minor, c.minor) << c.what;
+  }
+}
+
+TEST(MidiFile, KeySignatureAccidentals) {
+  struct Case {
+    int sharps, letter, expected;
+  } cases[] = {
+      {1, 3, 1},  {1, 0, 0},   {2, 0, 1},  {7, 6, 1},  {6, 6, 0},    {-1, 6, -1}, {-1, 2, 0},
+      {-2, 2, -1}, {-7, 3, -1}, {-6, 3, 0}, {0, 3, 0},  {8, 3, 0},    {-8, 6, 0},  {1, -1, 0},
+      {1, 7, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(KeySignatureAccidental(c.sharps, c.letter), c.expected) << c.sharps << " " << c.letter;
+}
+
+TEST(MidiFile, TicksPastThirtyTwoBitsStayAtTheEndInOrder) {
+  // Seventeen deltas of 0x0FFFFFFF go past 2^32 ticks: the later notes must not wrap to the start.
+  std::string body = On(0, 60, 1);
+  for (int i = 0; i < 17; ++i) body += On(0x0FFFFFFF, 61 + i, 1);
+  Parsed p = Parse(File(480, {body}));
+  ASSERT_TRUE(p.ok) << p.error;
+  ASSERT_EQ(p.events.size(), 18u);
+  EXPECT_EQ(p.events[0].data1, 60);
+  for (size_t i = 1; i < p.events.size(); ++i) {
+    EXPECT_GE(p.events[i].timeMs, p.events[i - 1].timeMs) << i;
+    EXPECT_EQ(p.events[i].data1, 60 + i) << i;
+  }
+  EXPECT_EQ(p.events.back().timeMs, UINT32_MAX);
+}
+
+TEST(MidiFile, LargeSongsComeOutInEventOrder) {
+  // Enough events to take the bulk sort, in tracks that interleave, with ties at many ticks.
+  std::mt19937 rng(7);
+  std::string tracks;
+  int trackCount = 6;
+  std::vector<SongEvent> expected;
+  for (int t = 0; t < trackCount; ++t) {
+    std::string body;
+    uint32_t tick = 0;
+    for (int i = 0; i < 400; ++i) {
+      uint32_t delta = rng() % 3 == 0 ? 0 : rng() % 200;
+      tick += delta;
+      int kind = rng() % 3;
+      int status = (kind == 0 ? 0x80 : kind == 1 ? 0x90 : 0xB0) | (int)(rng() % 16);
+      int d1 = kind == 2 ? 64 : (int)(rng() % 128);
+      int d2 = (int)(rng() % 128);
+      body += Ev(delta, {status, d1, d2});
+      expected.push_back({(uint32_t)((tick * 500000ull + 240 * 1000) / (480 * 1000)), (uint8_t)status,
+                          (uint8_t)d1, (uint8_t)d2, 0});
+    }
+    tracks += Track(body);
+  }
+  Parsed p = Parse(Header((uint16_t)trackCount, 480) + tracks);
+  ASSERT_TRUE(p.ok) << p.error;
+  ASSERT_EQ(p.events.size(), expected.size());
+  for (size_t i = 1; i < p.events.size(); ++i)
+    ASSERT_FALSE(MidiEventLess(p.events[i], p.events[i - 1])) << i;
+  // The same multiset of events came out.
+  auto full = [](const SongEvent& a, const SongEvent& b) {
+    if (MidiEventLess(a, b) != MidiEventLess(b, a)) return MidiEventLess(a, b);
+    return a.status < b.status;
+  };
+  std::vector<SongEvent> got = p.events;
+  std::sort(got.begin(), got.end(), full);
+  std::sort(expected.begin(), expected.end(), full);
+  for (size_t i = 0; i < got.size(); ++i) {
+    ASSERT_EQ(got[i].timeMs, expected[i].timeMs) << i;
+    ASSERT_EQ(got[i].status, expected[i].status) << i;
+    ASSERT_EQ(got[i].data1, expected[i].data1) << i;
+    ASSERT_EQ(got[i].data2, expected[i].data2) << i;
+  }
+}
