@@ -1,0 +1,215 @@
+// gfx/translation_files: where a translation file is looked for and how its lines are read.
+// Anything unreadable is skipped silently: the built-in vocabulary stays in charge.
+#include "gfx/translation_files.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/folders.h"
+
+namespace fs = std::filesystem;
+
+// ---- internal helpers ----
+
+static bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+static int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Four hex digits at raw[i..i+3]; -1 when one is not hexadecimal.
+static long ReadHex4(const std::string& raw, size_t i) {
+  long v = 0;
+  for (size_t k = 0; k < 4; ++k) {
+    int h = HexValue(raw[i + k]);
+    if (h < 0) return -1;
+    v = v * 16 + h;
+  }
+  return v;
+}
+
+static void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(char(cp));
+  } else if (cp < 0x800) {
+    out.push_back(char(0xC0 | (cp >> 6)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(char(0xE0 | (cp >> 12)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(char(0xF0 | (cp >> 18)));
+    out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  }
+}
+
+static std::string DecodeJsonEscapes(const std::string& raw) {
+  std::string out;
+  size_t n = raw.size();
+  for (size_t i = 0; i < n;) {
+    char c = raw[i];
+    if (c != '\\' || i + 1 >= n) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    char e = raw[i + 1];
+    switch (e) {
+      case 'b': out.push_back('\b'); i += 2; continue;
+      case 'f': out.push_back('\f'); i += 2; continue;
+      case 'n': out.push_back('\n'); i += 2; continue;
+      case 'r': out.push_back('\r'); i += 2; continue;
+      case 't': out.push_back('\t'); i += 2; continue;
+      case 'u': break;
+      default: out.push_back(e); i += 2; continue;  // quote, backslash, slash and any other
+    }
+    // \u: fewer than four characters left drops "\u" and keeps the rest as text.
+    if (i + 6 > n) {
+      i += 2;
+      continue;
+    }
+    long unit = ReadHex4(raw, i + 2);
+    if (unit < 0) {
+      i += 6;
+      continue;
+    }
+    i += 6;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 6 <= n && raw[i] == '\\' && raw[i + 1] == 'u') {
+      long low = ReadHex4(raw, i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((uint32_t(unit) - 0xD800) << 10) + (uint32_t(low) - 0xDC00));
+        i += 6;
+        continue;
+      }
+    }
+    AppendUtf8(out, uint32_t(unit));  // a lone surrogate is written as three bytes of its own value
+  }
+  return out;
+}
+
+// ---- public functions ----
+
+void FindLocalesFolders(const std::string& start, std::vector<std::string>& folders) {
+  fs::path p = fs::path(start).lexically_normal();
+  std::string s = p.string();
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  p = fs::path(s);
+  for (int level = 0; level < 4; ++level) {
+    if (p.empty()) return;
+    folders.push_back((p / "locales").string());
+    if (!p.has_parent_path()) return;
+    p = p.parent_path();
+  }
+}
+
+bool LocaleFileExists(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) return false;
+  return !fs::is_directory(st);
+}
+
+bool ParseJsonString(const std::string& line, size_t& pos, std::string& out) {
+  size_t i = pos;
+  while (i < line.size() && IsJsonBlank(line[i])) ++i;
+  if (i >= line.size() || line[i] != '"') return false;
+  ++i;
+  std::string raw;
+  for (;;) {
+    if (i >= line.size()) return false;
+    char c = line[i];
+    if (c == '"') break;
+    if (c == '\\') {
+      if (i + 1 >= line.size()) return false;
+      raw.push_back(c);
+      raw.push_back(line[i + 1]);
+      i += 2;
+      continue;
+    }
+    raw.push_back(c);
+    ++i;
+  }
+  pos = i + 1;
+  out = DecodeJsonEscapes(raw);
+  return true;
+}
+
+std::string FormatSignature(const std::string& text) {
+  static const char* const kConversions[] = {"zu", "llu", "lld", "lu", "ld", "s", "d", "i",
+                                             "f",  "u",   "x",   "X",  "c",  "g"};
+  std::string sig;
+  size_t n = text.size();
+  for (size_t i = 0; i < n;) {
+    if (text[i] != '%') {
+      ++i;
+      continue;
+    }
+    if (i + 1 < n && text[i + 1] == '%') {
+      i += 2;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < n && std::string_view("-+ #0").find(text[j]) != std::string_view::npos) ++j;
+    while (j < n && text[j] >= '0' && text[j] <= '9') ++j;
+    if (j + 1 < n && text[j] == '.' && text[j + 1] >= '0' && text[j + 1] <= '9') {
+      ++j;
+      while (j < n && text[j] >= '0' && text[j] <= '9') ++j;
+    }
+    bool matched = false;
+    for (const char* conv : kConversions) {
+      size_t len = std::char_traits<char>::length(conv);
+      if (text.compare(j, len, conv) == 0) {
+        sig.append(text, i, j + len - i);
+        i = j + len;
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) {
+      sig.push_back('!');
+      i += 1;
+    }
+  }
+  return sig;
+}
+
+std::string FindTranslationFile(const std::string& tag) {
+  std::vector<std::string> folders;
+  FindLocalesFolders(GetExeDir(), folders);
+  std::string cwd = GetWorkingDir();
+  if (!cwd.empty() && cwd.size() < 260) FindLocalesFolders(cwd, folders);
+  for (const std::string& folder : folders) {
+    std::string candidate = (fs::path(folder) / (tag + ".json")).string();
+    if (LocaleFileExists(candidate)) return candidate;
+  }
+  return "";
+}
+
+bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t pos = 0;
+    std::string key, value;
+    if (!ParseJsonString(line, pos, key)) continue;
+    while (pos < line.size() && IsJsonBlank(line[pos])) ++pos;
+    if (pos >= line.size() || line[pos] != ':') continue;
+    ++pos;
+    if (!ParseJsonString(line, pos, value)) continue;
+    if (key.find('%') != std::string::npos) {
+      std::string sigKey = FormatSignature(key);
+      if (!sigKey.empty() && sigKey.find('!') == std::string::npos && sigKey != FormatSignature(value)) continue;
+    }
+    if (key.empty()) continue;
+    map[key] = value;
+  }
+  return true;
+}

@@ -1,0 +1,150 @@
+// The UI language: codes of tags, the start-up choice from the user locale and the saved file,
+// applying and saving a choice, and the whole-file writer behind the settings files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "gfx/ui_language.h"
+#include "platform/locale.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+TEST(LanguageCodeOf, PrimarySubtagLowerCase) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"de-DE", "de"}, {"pt_BR", "pt"}, {"nb-NO", "no"}, {"nn", "no"}, {"EN", "en"},
+      {"", "en"},      {"-DE", "en"},   {"zh-Hans-CN", "zh"}, {"ja", "ja"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LanguageCodeOf(c.first), c.second) << c.first;
+}
+
+TEST(LocaleTagFromValue, EnvironmentValuesToTags) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"de_DE.UTF-8", "de-DE"}, {"C", "en-US"},   {"POSIX", "en-US"}, {"C.UTF-8", "en-US"},
+      {"fr_FR@euro", "fr-FR"},  {"nb_NO", "nb-NO"}, {"", ""},          {".UTF-8", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LocaleTagFromValue(c.first), c.second) << c.first;
+}
+
+struct ChoiceCase {
+  const char* user;
+  const char* saved;
+  const char* expected;
+};
+
+TEST(ChooseStartLanguage, UserLocaleThenSavedTag) {
+  const ChoiceCase cases[] = {
+      {"en-US", "", "en-US"},     {"nb-NO", "", "nb-NO"},       {"nn-NO", "", "nb-NO"},
+      {"en-GB", "", "en-US"},     {"ca-ES", "", "en-US"},       {"DE-at", "", "de-DE"},
+      {"de-DE", "fr-FR", "fr-FR"}, {"de-DE", "PT-pt", "pt-BR"}, {"de-DE", "xx-YY", "de-DE"},
+      {"en-US", "hi-in", "hi-IN"}, {"ja-JP", "", "ja-JP"},
+  };
+  for (const ChoiceCase& c : cases) {
+    ResetUiLanguageForTesting();
+    InitUiLanguage();  // builds the list the index refers to
+    int index = ChooseStartLanguage(c.user, c.saved);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(gLanguageList[index].locale, c.expected) << c.user << " / " << c.saved;
+  }
+}
+
+class UiLanguageFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+      const char* v = std::getenv(name);
+      saved_.push_back(v ? v : "");
+      unsetenv(name);
+    }
+    ResetUiLanguageForTesting();
+  }
+  void TearDown() override {
+    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    for (int i = 0; i < 3; ++i)
+      if (!saved_[i].empty()) setenv(names[i], saved_[i].c_str(), 1);
+    ResetUiLanguageForTesting();
+  }
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+  std::vector<std::string> saved_;
+};
+
+TEST_F(UiLanguageFileTest, SavedFileWithBlanksAndCarriageReturnSelectsFrench) {
+  setenv("LANG", "de_DE.UTF-8", 1);
+  WriteFileBytes(dir_.File("Data/ui_language.txt"), "  fr-FR \r\nsecond line\n");
+  InitUiLanguage();
+  EXPECT_EQ(gUiLanguage, "fr-FR");
+  EXPECT_EQ(gLanguageIndex, 2);
+}
+
+TEST_F(UiLanguageFileTest, LocaleChoosesWhenNothingIsSaved) {
+  setenv("LC_MESSAGES", "ru_RU.UTF-8", 1);
+  setenv("LANG", "de_DE.UTF-8", 1);
+  InitUiLanguage();
+  EXPECT_EQ(gUiLanguage, "ru-RU");
+  setenv("LC_ALL", "es_ES", 1);
+  InitUiLanguage();  // a second call changes nothing
+  EXPECT_EQ(gUiLanguage, "ru-RU");
+}
+
+TEST_F(UiLanguageFileTest, NoLocaleAtAllIsEnglish) {
+  InitUiLanguage();
+  EXPECT_EQ(gUiLanguage, "en-US");
+  ASSERT_EQ(gLanguageList.size(), 25u);
+  EXPECT_EQ(gLanguageList[20].label, "日本語");
+  EXPECT_EQ(gLanguageList[24].label, "हिन्दी");
+  EXPECT_EQ(gLanguageList[1].label, "Spanish");
+  for (const LanguageEntry& e : gLanguageList) {
+    for (float c : {e.r, e.g, e.b}) {
+      EXPECT_GE(c, 0.0f);
+      EXPECT_LE(c, 1.0f);
+    }
+  }
+}
+
+TEST_F(UiLanguageFileTest, ApplyClampsAndSavesExactlyTheTag) {
+  ApplyUiLanguage(99, true);
+  EXPECT_EQ(gUiLanguage, "hi-IN");
+  EXPECT_EQ(gLanguageIndex, 24);
+  EXPECT_EQ(ReadFileBytes(dir_.File("Data/ui_language.txt")), "hi-IN");
+  ApplyUiLanguage(-5, true);
+  EXPECT_EQ(ReadFileBytes(dir_.File("Data/ui_language.txt")), "en-US");
+  ApplyUiLanguage(3, false);
+  EXPECT_EQ(gUiLanguage, "de-DE");
+  EXPECT_EQ(ReadUiLanguageFile(), "en-US");
+  EXPECT_FALSE(FileExists(dir_.File("Data/ui_language.txt.tmp")));
+}
+
+TEST_F(UiLanguageFileTest, RingModeFile) {
+  SaveRingMode(true);
+  EXPECT_EQ(ReadFileBytes(dir_.File("Data/ring_mode.txt")), "1\n");
+  SaveRingMode(false);
+  EXPECT_EQ(ReadFileBytes(dir_.File("Data/ring_mode.txt")), "0\n");
+}
+
+TEST(WriteFileWhole, FailureKeepsTheOldFileAndLeavesNoTemporary) {
+  TempDir dir;
+  std::string path = dir.File("settings.txt");
+  ASSERT_TRUE(WriteFileWhole(path, "old"));
+  EXPECT_EQ(ReadFileBytes(path), "old");
+  // The temporary name is taken by a folder: the write fails, the old file stays.
+  std::filesystem::create_directory(path + ".tmp");
+  EXPECT_FALSE(WriteFileWhole(path, "new"));
+  EXPECT_EQ(ReadFileBytes(path), "old");
+  std::filesystem::remove(path + ".tmp");
+  // A full device: the flush fails, the temporary file is removed.
+  if (std::filesystem::exists("/dev/full")) {
+    std::filesystem::create_symlink("/dev/full", path + ".tmp");
+    EXPECT_FALSE(WriteFileWhole(path, std::string(1 << 16, 'x')));
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path + ".tmp")));
+  }
+  // The target is a folder: the rename fails and the temporary file goes.
+  std::filesystem::create_directory(dir.File("folder"));
+  std::filesystem::create_directory(dir.File("folder/inner"));
+  EXPECT_FALSE(WriteFileWhole(dir.File("folder"), "x"));
+  EXPECT_FALSE(FileExists(dir.File("folder.tmp")));
+}
+
+}  // namespace
