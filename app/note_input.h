@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+extern bool gWrongNoteMark[128];   // per note: marked wrong by play-along judging
+
 // kMsgMidiInData: wParam = the packed short message, lParam = its time stamp on ClockMs32.
 void HandleMidiInData(uint64_t wParam, int64_t lParam);
 // kMsgMidiInError and kMsgMidiInLongError.

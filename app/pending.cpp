@@ -4,6 +4,9 @@
 #include "app/note_input.h"
 
 // Filled in later with the note road.
+bool gWrongNoteMark[128] = {};
+
+// Filled in later with the note road.
 void HandleMidiInData(uint64_t, int64_t) {}
 // Filled in later with the note road.
 void HandleMidiInError(uint32_t, uint64_t, int64_t) {}

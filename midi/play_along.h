@@ -1,0 +1,7 @@
+// midi/play_along: judging the notes played along with the loaded song.
+#pragma once
+
+extern bool gPlayAlongRun;   // a judged run is active
+
+// Practice or wait mode is on and a song with a positive length is loaded.
+bool IsPlayAlongAvailable();

@@ -1,0 +1,156 @@
+// theory/note_spelling: the name of a scale's tonic. A key signature is chosen for the scale on
+// that tonic (church modes by their offset from the major key, minor- and major-like sets by their
+// family, other asymmetric sets by the best-fitting major key), then the tonic is named by the
+// letter that the signature turns into it.
+#include <cstdlib>
+#include <optional>
+
+#include "theory/circle_theory.h"
+
+// ---- internal helpers ----
+namespace {
+
+// Mask of the listed semitones.
+constexpr int MaskOf(std::initializer_list<int> pcs) {
+  int m = 0;
+  for (int p : pcs) m |= 1 << p;
+  return m;
+}
+
+constexpr int kMinorFamilyMasks[] = {
+    MaskOf({0, 2, 3, 5, 7, 9, 11}), MaskOf({0, 2, 3, 5, 7, 8, 11}),
+    MaskOf({0, 2, 3, 6, 7, 8, 11}), MaskOf({0, 1, 3, 5, 7, 8, 11}),
+    MaskOf({0, 3, 5, 7, 10}),       MaskOf({0, 3, 5, 6, 7, 10})};
+constexpr int kMajorFamilyMasks[] = {MaskOf({0, 2, 4, 5, 7, 8, 11}),
+                                     MaskOf({0, 2, 4, 5, 7, 8, 9, 11}),
+                                     MaskOf({0, 2, 4, 7, 9}), MaskOf({0, 2, 5, 7, 9})};
+// Shifts that rotate the major scale onto each church mode, Ionian .. Locrian.
+constexpr int kModeShifts[7] = {0, 2, 4, 5, 7, 9, 11};
+
+// Bit i set when bit (i + k) mod 12 of m is set: the set seen from semitone k.
+int RotateDown(int m, int k) {
+  int out = 0;
+  for (int i = 0; i < 12; ++i)
+    if (m & (1 << ((i + k) % 12))) out |= 1 << i;
+  return out;
+}
+
+// Bit (i + k) mod 12 set for each bit i of m: the set moved up to start at k.
+int RotateUp(int m, int k) {
+  int out = 0;
+  for (int i = 0; i < 12; ++i)
+    if (m & (1 << i)) out |= 1 << ((i + k) % 12);
+  return out;
+}
+
+int BitCount(int m) {
+  int n = 0;
+  for (; m; m &= m - 1) ++n;
+  return n;
+}
+
+// +1, -1 or 0: the accidental a signature puts on a letter.
+int AccidentalUnder(int letter, int sig) {
+  for (int i = 0; i < sig && i < 7; ++i)
+    if (kSharpOrder[i] == letter) return 1;
+  for (int i = 0; i < -sig && i < 7; ++i)
+    if (kFlatOrder[i] == letter) return -1;
+  return 0;
+}
+
+std::string Spell(int letter, int accidental) {
+  std::string out(1, "CDEFGAB"[letter]);
+  if (accidental > 0) out.append((size_t)accidental, '#');
+  if (accidental < 0) out.append((size_t)-accidental, 'b');
+  return out;
+}
+
+// The signature of a set that is neither a church mode nor a family template: the major key that
+// shares most notes, ties broken by root, third, fewest accidentals, seventh and then sharps.
+std::optional<int> BestFitSignature(int m, int r) {
+  for (int k = 1; k < 12; ++k)
+    if (RotateDown(m, k) == m) return std::nullopt;  // symmetric: no key fits better than another
+  int a = RotateUp(m, r);
+  bool b3 = m & (1 << 3), b4 = m & (1 << 4), b10 = m & (1 << 10), b11 = m & (1 << 11);
+  int third = (b3 != b4) ? (r + 3 + (b4 ? 1 : 0)) % 12 : -1;
+  int seventh = (b10 != b11) ? (r + 10 + (b11 ? 1 : 0)) % 12 : -1;
+  struct Fit {
+    int overlap;
+    bool root, third, seventh;
+    int sig;
+  };
+  std::optional<Fit> best;
+  for (int k = 0; k < 12; ++k) {
+    int M = RotateUp(kDiatonicMask, k);
+    Fit c{BitCount(a & M), (M & (1 << r)) != 0, third >= 0 && (M & (1 << third)),
+          seventh >= 0 && (M & (1 << seventh)), kKeySignatureByTonic[k]};
+    bool better;
+    if (!best || c.overlap != best->overlap) better = !best || c.overlap > best->overlap;
+    else if (c.root != best->root) better = c.root;
+    else if (c.third != best->third) better = c.third;
+    else if (std::abs(c.sig) != std::abs(best->sig)) better = std::abs(c.sig) < std::abs(best->sig);
+    else if (c.seventh != best->seventh) better = c.seventh;
+    else better = c.sig > best->sig;
+    if (better) best = c;
+  }
+  return best->sig;
+}
+
+std::optional<int> ChooseSignature(int r, const ScaleRow* row) {
+  if (!row || row->count <= 0) return std::nullopt;
+  int m = 0;
+  for (int i = 0; i < row->count && i < 12; ++i) m |= 1 << PitchClassMod(row->pcs[i]);
+  if (!m) return std::nullopt;
+  for (int mode = 0; mode < 7; ++mode) {
+    if (m != RotateDown(kDiatonicMask, kModeShifts[mode])) continue;
+    int s = kModeSignatureOffset[mode] + kKeySignatureByTonic[r];
+    int best = s;
+    for (int c : {s - 12, s + 12})
+      if (std::abs(c) < std::abs(best) || (std::abs(c) == std::abs(best) && c > best)) best = c;
+    return best;
+  }
+  for (int t : kMinorFamilyMasks)
+    if (m == t) return kMinorKeySignatureByTonic[r];
+  for (int t : kMajorFamilyMasks)
+    if (m == t) return kKeySignatureByTonic[r];
+  return BestFitSignature(m, r);
+}
+
+}  // namespace
+
+// ---- public functions ----
+std::string SpellScaleNotes(int rootPc, const ScaleRow* row) {
+  int r = PitchClassMod(rootPc);
+  std::optional<int> chosen = ChooseSignature(r, row);
+  int s = (chosen && *chosen >= -7 && *chosen <= 7) ? *chosen : kKeySignatureByTonic[r];
+
+  for (int letter = 0; letter < 7; ++letter) {
+    int acc = AccidentalUnder(letter, s);
+    if (PitchClassMod(kLetterPitchClass[letter] + acc) == r) return Spell(letter, acc);
+  }
+
+  // The tonic lies outside the signature's major scale: name it from that scale's tonic.
+  int T = ((4 * s) % 7 + 7) % 7;
+  int tPc = kLetterPitchClass[T] + AccidentalUnder(T, s);
+  int d = PitchClassMod(r - tPc);
+  int letter, change, altLetter = -1, altChange = 0;
+  switch (d) {
+    case 1: letter = T; change = 1; altLetter = T + 1; altChange = -1; break;
+    case 3: letter = T + 1; change = 1; altLetter = T + 2; altChange = -1; break;
+    case 6: letter = T + 3; change = 1; break;
+    case 8: letter = T + 4; change = 1; break;
+    default: letter = T + 6; change = -1; altLetter = T + 5; altChange = 1; break;
+  }
+  letter %= 7;
+  int acc = AccidentalUnder(letter, s) + change;
+  if ((acc < -1 || acc > 1) && altLetter >= 0) {
+    altLetter %= 7;
+    int altAcc = AccidentalUnder(altLetter, s) + altChange;
+    if (altAcc >= -1 && altAcc <= 1) return Spell(altLetter, altAcc);
+  }
+  return Spell(letter, acc);
+}
+
+std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row) {
+  return SpellScaleNotes(kFifthsOrder[PitchClassMod(ringPos)], row);
+}
