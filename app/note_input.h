@@ -6,6 +6,7 @@
 #include <cstdint>
 
 extern bool gWrongNoteMark[128];   // per note: marked wrong by play-along judging
+extern float gPcActivity[12];      // activity per pitch class 0..1
 
 // kMsgMidiInData: wParam = the packed short message, lParam = its time stamp on ClockMs32.
 void HandleMidiInData(uint64_t wParam, int64_t lParam);

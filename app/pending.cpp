@@ -5,6 +5,8 @@
 
 // Filled in later with the note road.
 bool gWrongNoteMark[128] = {};
+// Filled in later with the note road.
+float gPcActivity[12] = {};
 
 // Filled in later with the note road.
 void HandleMidiInData(uint64_t, int64_t) {}

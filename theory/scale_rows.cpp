@@ -3,6 +3,7 @@
 #include "theory/scale_rows.h"
 
 #include <cctype>
+#include <cstdint>
 #include <string>
 
 #include "theory/scale_selection.h"
@@ -111,11 +112,28 @@ std::vector<int> gVisibleScales;               // rebuilt on every query
 // ---- internal helpers ----
 namespace {
 
+// Place of a row in gScaleRows, -1 for any other pointer (a row built elsewhere with the same set).
+int RowIdOf(const ScaleRow* row) {
+  uintptr_t p = (uintptr_t)row, base = (uintptr_t)gScaleRows;
+  if (!row || p < base || p >= base + sizeof(gScaleRows)) return -1;
+  if ((p - base) % sizeof(ScaleRow) != 0) return -1;
+  return (int)((p - base) / sizeof(ScaleRow));
+}
+
 // Pointer membership in rows first..last of gScaleRows (a run of the catalogue).
 bool RowInRange(const ScaleRow* row, int first, int last) {
-  for (int i = first; i <= last; ++i)
-    if (row == &gScaleRows[i]) return true;
-  return false;
+  int id = RowIdOf(row);
+  return id >= first && id <= last;
+}
+
+// The filter the visible list was last built for; the board queries the list many times per
+// frame, so it is rebuilt only when the filter has changed since.
+int sVisibleFilter = -1;
+bool sVisibleBuilt = false;
+
+void EnsureVisibleScales() {
+  if (!sVisibleBuilt || sVisibleFilter != gScaleFilter || gVisibleScales.empty())
+    RebuildVisibleScales();
 }
 
 }  // namespace
@@ -190,21 +208,23 @@ void RebuildVisibleScales() {
     if (ScaleInFilter(gScaleCatalogue[i])) gVisibleScales.push_back(i);
   if (gVisibleScales.empty())
     for (int i = 0; i < (int)gScaleCatalogue.size(); ++i) gVisibleScales.push_back(i);
+  sVisibleFilter = gScaleFilter;
+  sVisibleBuilt = true;
 }
 
 int VisibleScaleCount() {
-  RebuildVisibleScales();
+  EnsureVisibleScales();
   return (int)gVisibleScales.size();
 }
 
 int VisibleScaleAt(int i) {
-  RebuildVisibleScales();
+  EnsureVisibleScales();
   if (i < 0 || i >= (int)gVisibleScales.size()) return -1;
   return gVisibleScales[i];
 }
 
 int VisibleIndexOf(int catalogueIndex) {
-  RebuildVisibleScales();
+  EnsureVisibleScales();
   for (int i = 0; i < (int)gVisibleScales.size(); ++i)
     if (gVisibleScales[i] == catalogueIndex) return i;
   return -1;
@@ -220,8 +240,11 @@ int ModeIndexOf(const ScaleRow* row) {
 int CurrentModeIndex() { return ModeIndexOf(gCurrentScale); }
 
 int CatalogueIndexOf(const ScaleRow* row) {
-  if (!row) return -1;
+  // the catalogue holds rows 0..49 of gScaleRows in their own order
   GetScaleCatalogue();
+  int id = RowIdOf(row);
+  if (id < 0) return -1;
+  if (id < (int)gScaleCatalogue.size() && gScaleCatalogue[id] == row) return id;
   for (int i = 0; i < (int)gScaleCatalogue.size(); ++i)
     if (gScaleCatalogue[i] == row) return i;
   return -1;
