@@ -4,3 +4,5 @@
 bool gAppRunning = true;
 bool gMainWindowOpen = false;
 std::string gStatusText;
+bool gSongView = false;
+bool gLearningOverlay = false;

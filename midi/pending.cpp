@@ -9,4 +9,8 @@ std::vector<SongEvent> gSongEvents;
 // Filled in later with play-along judging.
 bool gPlayAlongRun = false;
 // Filled in later with play-along judging.
+bool gWaitMode = false;
+// Filled in later with play-along judging.
+bool gPracticeMode = false;
+// Filled in later with play-along judging.
 bool IsPlayAlongAvailable() { return false; }

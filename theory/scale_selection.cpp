@@ -5,8 +5,13 @@
 
 #include <cmath>
 
+#include "app/app_state.h"
 #include "app/utilities.h"
+#include "gfx/layout.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
 #include "theory/circle_theory.h"
+#include "visual/ring_mode.h"
 
 // ---- state ----
 const ScaleRow* gCurrentScale = &gScaleRows[kRowIonian];  // the applied scale
@@ -23,6 +28,14 @@ float gScaleListScroll = 0.0f;                            // shown scroll, rows
 float gScaleListScrollTarget = 0.0f;                      // eased towards
 int gPendingScaleRow = -1;                                // previewed visible position
 float gPendingScaleCommitTime = 0.0f;                     // when it is committed
+bool gRingPickActive = false;                             // set by the circle's mouse handling
+int gRingPickPos = -1;
+const ScaleRow* gRingPickScale = nullptr;
+int gRingPickModeIndex = -1;
+float gRingPickTime = 0.0f;
+bool gSongViewArmed = false;                              // the song view keep-alive
+bool gSongViewCancelled = false;
+bool gSongViewKeepsPractice = false;
 
 // ---- internal helpers ----
 namespace {
@@ -228,6 +241,66 @@ int ScaleWindowSlotOf(const ScaleRow* row) {
   return (slot >= 0 && slot < 7) ? slot : -1;  // above the window is not shown either
 }
 
+void ReapplyScaleSelection() {
+  if (!gSongView) {
+    if (gWaitMode) {
+      gWaitMode = false;
+      RelayoutAll();
+    }
+    return;
+  }
+  if (!gWaitMode) return;
+  int r = SelectedOrKeyRingPos();
+  const ScaleRow* row = gPickedScale ? gPickedScale : gCurrentScale;
+  if (!Usable(row)) row = IonianRow();
+  if (gRingPos != r || gPickedScale != row) SelectScale(row, r, true);
+  else gKeyRoot = kFifthsOrder[r];
+  if (gRingPickActive) gRingPickPos = r;
+}
+
+void ApplyDeferredKeyPick(float now) {
+  if (!gRingPickActive || now < gRingPickTime) return;
+  const ScaleRow* row = gRingPickScale ? gRingPickScale : gCurrentScale;
+  int mode = (gRingPickModeIndex >= 0 && gRingPickModeIndex <= 6) ? gRingPickModeIndex
+                                                                   : ModeIndexOf(row);
+  int r = ClampInt(gRingPickPos, 0, 11);
+  gKeyRoot = kFifthsOrder[r];
+  if (row) SelectScale(row, r, false);
+  else if (mode >= 0 && mode <= 6) SelectModeByIndex(mode, r);
+  gRingPickActive = false;
+  gRingPickPos = -1;
+  gRingPickModeIndex = -1;
+  gRingPickScale = nullptr;
+}
+
+void ArmSongView() {
+  gSongViewCancelled = false;
+  if (!gSongEvents.empty() && (gSongView || gPracticeMode)) {
+    gSongViewArmed = true;
+    gSongViewKeepsPractice = gPracticeMode;
+  }
+}
+
+void KeepSongView() {
+  if (gRingMode) {
+    gSongView = gWaitMode = gPracticeMode = gLearningOverlay = false;
+    return;
+  }
+  bool loaded = !gSongEvents.empty();
+  if (!gSongViewArmed && !gSongViewCancelled && loaded && (gSongView || gPracticeMode)) {
+    gSongViewArmed = true;
+    gSongViewKeepsPractice = gPracticeMode;
+  }
+  if (!gSongViewArmed) return;
+  if (!loaded) {
+    gSongViewArmed = false;
+  } else if (gSongViewKeepsPractice) {
+    gPracticeMode = true;
+  } else {
+    gSongView = gWaitMode = true;
+  }
+}
+
 void ResetScaleSelection() {
   gCurrentScale = IonianRow();
   gPickedScale = nullptr;
@@ -241,4 +314,10 @@ void ResetScaleSelection() {
   gScaleListScroll = gScaleListScrollTarget = 0.0f;
   ClearPending();
   gScaleFilter = 0;
+  gRingPickActive = false;
+  gRingPickPos = -1;
+  gRingPickScale = nullptr;
+  gRingPickModeIndex = -1;
+  gRingPickTime = 0.0f;
+  gSongViewArmed = gSongViewCancelled = gSongViewKeepsPractice = false;
 }

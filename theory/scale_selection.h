@@ -20,9 +20,19 @@ extern float gScaleListScroll;          // shown scroll position of the list, in
 extern float gScaleListScrollTarget;    // scroll position the list eases towards
 extern int gPendingScaleRow;            // visible position of a previewed row, -1 for none
 extern float gPendingScaleCommitTime;   // GetAppSeconds time of the pending commit; 0 when none
+extern bool gRingPickActive;            // a key picked on the circle waits to be applied
+extern int gRingPickPos;                // its ring position, -1 for none
+extern const ScaleRow* gRingPickScale;  // the scale current when it was picked, or null
+extern int gRingPickModeIndex;          // that scale's church-mode index, -1 for none
+extern float gRingPickTime;             // GetAppSeconds time at which it is applied
+extern bool gSongViewArmed;             // the song view is kept on while a song is loaded
+extern bool gSongViewCancelled;         // the user left the song view; not re-armed by itself
+extern bool gSongViewKeepsPractice;     // practice mode (not the song view) is what is kept
 
 // Seconds between a list preview and its commit.
 constexpr float kScaleCommitDelay = 0.14f;
+// Seconds between a key picked on the circle and its selection.
+constexpr float kRingPickDelay = 0.06f;
 
 // The selection primitive: an unusable row falls back to gCurrentScale, then Ionian; ringPos is
 // clamped to -1..11; with apply the row becomes current and a ring position sets the key.
@@ -54,6 +64,17 @@ int ScaleWindowStep();                            // its integer part, at least 
 int ScaleWindowItemIndex(int slot);               // catalogue index in a slot, -1 for none
 const ScaleRow* ScaleWindowItemScale(int slot);   // the row in a slot, null for none
 int ScaleWindowSlotOf(const ScaleRow* row);       // slot of a row, -1 when not shown
+
+// While the song view and wait mode are on, applies the picked scale at the selected ring position
+// (the key follows); leaving the song view switches wait mode off.
+void ReapplyScaleSelection();
+// Applies a key picked on the circle once its time has come, then forgets the pick.
+void ApplyDeferredKeyPick(float now);
+// Arms the song-view keep-alive for the loaded song (and clears the user's cancel).
+void ArmSongView();
+// Every frame: ring mode clears the song views; otherwise keeps the armed view on while a song is
+// loaded.
+void KeepSongView();
 
 // Ring position of gRingPos when 0..11, else of gKeyRoot (0 when absent).
 int SelectedOrKeyRingPos();

@@ -3,8 +3,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
 #include "theory/chromatic_runs.h"
 #include "theory/scale_selection.h"
+#include "visual/ring_mode.h"
 
 class TheoryTest : public ::testing::Test {
  protected:
@@ -21,6 +25,8 @@ class TheoryTest : public ::testing::Test {
     gPatternFlashTimer = 0.0f;
     gPatternEvents.clear();
     gLastPatternLabel.clear();
+    gSongView = gLearningOverlay = gWaitMode = gPracticeMode = gRingMode = gPlayAlongRun = false;
+    gSongEvents.clear();
   }
   // Applies a row on a tonic pitch class.
   static void UseScale(ScaleRowId id, int tonic) {
