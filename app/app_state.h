@@ -1,5 +1,6 @@
 // app/app_state: the few globals of the program's frame that every subsystem may touch.
 #pragma once
+#include <cstdint>
 #include <string>
 
 extern bool gAppRunning;          // the main loop runs while set; cleared by destruction and RequestAppExit
@@ -7,3 +8,19 @@ extern bool gMainWindowOpen;      // set while the main window exists (created, 
 extern std::string gStatusText;   // the one-line status message; many subsystems write it
 extern bool gSongView;            // the song view is shown
 extern bool gLearningOverlay;     // the learning overlay is shown
+
+extern int gClientWidth;          // the client area's size in pixels, kept by the window procedure
+extern int gClientHeight;
+
+// The student list's view state, kept by the window procedure.
+extern bool gStudentListOpen;     // the student list is shown
+extern bool gColourPopupOpen;     // the colour popup of the selected row is open
+extern bool gColourWheelDrag;     // the left button is held on the colour wheel
+extern bool gStudentsDirty;       // a colour changed; "students.dat" is saved when the edit ends
+extern int gSelectedStudentRow;   // index in gStudents of the selected row, -1 for none
+
+// The brief highlight of one list row: its id (-1 none) and deadline on ClockTickMs64.
+extern int gHighlightRowId;
+extern uint64_t gHighlightDeadlineMs;
+// True while id is the highlighted row id and the deadline has not passed.
+bool IsHighlightActive(int id);

@@ -16,3 +16,7 @@ void HandleMidiInError(uint32_t, uint64_t, int64_t) {}
 void HandleMidiNoteMessage(uint64_t, int64_t) {}
 // Filled in later with the note road.
 void HandleMidiSustainMessage(uint64_t, int64_t) {}
+
+#include "app/ring_key_drag.h"
+// Filled in later with the circle's key drag.
+void CancelRingKeyDrag() {}

@@ -1,4 +1,5 @@
 // midi/pending: state and functions that other subsystems already use, whose owners come later.
+#include <string>
 #include <vector>
 
 #include "midi/play_along.h"
@@ -6,6 +7,14 @@
 
 // Filled in later with playback: the loaded song (no song yet).
 std::vector<SongEvent> gSongEvents;
+// Filled in later with playback.
+bool gPlaying = false;
+// Filled in later with playback.
+bool gPaused = false;
+// Filled in later with playback.
+std::string gSongPath;
+// Filled in later with play-along judging.
+bool gWaitMode = false;
 // Filled in later with play-along judging.
 bool gPlayAlongRun = false;
 // Filled in later with play-along judging.
@@ -14,3 +23,7 @@ bool gWaitMode = false;
 bool gPracticeMode = false;
 // Filled in later with play-along judging.
 bool IsPlayAlongAvailable() { return false; }
+// Filled in later with playback.
+bool HasMidiContent() { return false; }
+// Filled in later with playback.
+void UnloadMidi() {}

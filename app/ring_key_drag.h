@@ -1,0 +1,5 @@
+// app/ring_key_drag: the circle's key drag, which whoever selects a scale itself cancels.
+#pragma once
+
+// Ends any key drag on the circle (no drag in progress afterwards).
+void CancelRingKeyDrag();

@@ -1,0 +1,64 @@
+// practice/data_files: the whole-file writer and the forgiving line reader of the student records.
+#include "practice/data_files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "app/logs.h"
+#include "platform/file_replace.h"
+
+namespace fs = std::filesystem;
+
+// ---- public functions ----
+bool WriteTextFileAtomic(const std::string& path, const std::string& content) {
+  std::string error;
+  if (ReplaceFileWithContent(path + ".tmp", path, content, &error)) return true;
+  DebugLog("[files] could not write %s (%s); the old file stays\n", path.c_str(), error.c_str());
+  return false;
+}
+
+DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>* lines) {
+  lines->clear();
+  std::error_code ec;
+  fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) {
+    // A dangling link or a path we may not even look at is "something there", not "missing".
+    if (ec && ec != std::errc::no_such_file_or_directory) return DataFileRead::kUnreadable;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) return DataFileRead::kUnreadable;
+    return DataFileRead::kMissing;
+  }
+  if (!fs::is_regular_file(st)) return DataFileRead::kUnreadable;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return DataFileRead::kUnreadable;
+  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return DataFileRead::kUnreadable;
+  size_t pos = 0;
+  if (all.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+  while (pos < all.size()) {
+    size_t nl = all.find('\n', pos);
+    size_t end = nl == std::string::npos ? all.size() : nl;
+    std::string line = all.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines->push_back(std::move(line));
+    if (nl == std::string::npos) break;
+    pos = nl + 1;
+  }
+  return DataFileRead::kOk;
+}
+
+bool SetAsideDataFile(const std::string& path, const char* reason) {
+  std::error_code ec;
+  fs::file_status st = fs::symlink_status(path, ec);
+  if (ec || !fs::exists(st)) return true;
+  if (fs::is_regular_file(st) && fs::file_size(path, ec) == 0 && !ec) return true;
+  std::string target = path + ".bad";
+  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n)
+    target = path + ".bad" + std::to_string(n);
+  if (RenameFileReplacing(path, target)) {
+    DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
+    return true;
+  }
+  DebugLog("[files] %s: %s; could not move it aside, it will not be replaced\n", path.c_str(), reason);
+  return false;
+}

@@ -1,0 +1,55 @@
+// practice/students: the students of the installation, the active one, and "students.dat".
+//
+// Every per-student file of the program is named by the student's id, so the id is the student's
+// identity on disk; the display name and the colour may change freely. Students are created by the
+// classroom panels with MakeUniqueStudentName, MakeUniqueStudentId, NormalizeStudentColour and
+// SaveStudents; this module loads, saves, switches and deletes them.
+#pragma once
+#include <string>
+#include <vector>
+
+// One student.
+struct Student {
+  std::string name;     // UTF-8 display name, never empty in a loaded list
+  std::string id;       // unique key; names the student's files
+  float r = 0.3f;       // colour, each component 0..1
+  float g = 0.48f;
+  float b = 0.76f;
+};
+
+extern std::vector<Student> gStudents;   // in file order, never sorted
+extern int gActiveStudentIndex;          // index of the active student, -1 when none
+extern bool gStudentsLoaded;             // LoadStudents has run
+
+// Slug of a name: ASCII letters (lower-cased) and digits kept, every other run of bytes one "_",
+// no leading or trailing "_"; "student" when nothing is left.
+std::string IdSlugFromName(const std::string& name);
+// Some student has exactly this id.
+bool IsStudentIdTaken(const std::string& id);
+// The slug of text, made unique with "_2", "_3" ...
+std::string MakeUniqueStudentId(const std::string& text);
+// The trimmed wanted name ("Student" when empty), made unique ignoring ASCII case with " 2", " 3" ...
+std::string MakeUniqueStudentName(const std::string& wanted);
+
+// An id that must not become part of a path: it holds "/", "\", "..", ":" or a control byte.
+bool IsUnsafeStudentId(const std::string& id);
+// The form of an id used in file names: the id itself, or for an unsafe id its sanitised form.
+std::string StudentFileId(const std::string& id);
+
+// Writes "students.dat" (newest version).
+void SaveStudents();
+// Reads "students.dat" at start-up, saves it back and loads the active student's teaching state.
+void LoadStudents();
+// Makes the student at index (limited to the list) active and reloads what belongs to the student.
+void SwitchActiveStudent(int index);
+// Removes a student and every file of that student.
+void DeleteStudent(int index);
+// The active index when valid; otherwise 0 for a non-empty list and -1 for an empty one.
+int GetActiveStudentIndex();
+// The main view's add-student button: only tells where students are added.
+void AddStudentAction();
+// After a switch: unloads the lesson song that was loaded for itemId when the new student may not
+// open that item.
+void UnloadOtherLessonSong(const std::string& itemId, const std::string& songPath);
+// The part after the last "/" or "\", ASCII letters lower-cased.
+std::string FileNameOfPath(const std::string& path);

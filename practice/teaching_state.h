@@ -1,0 +1,6 @@
+// practice/teaching_state: the active student's teaching record.
+#pragma once
+
+// Makes the teaching record follow the active student; resetLevel also resets the level sliders
+// when the student changed.
+void LoadTeachingState(bool resetLevel);

@@ -1,0 +1,316 @@
+// Earning cells from played notes: scripted note sequences against the run recognisers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+
+#include "board/board_message.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
+#include "practice/achievement_tracking.h"
+#include "practice/practice_run_state.h"
+#include "tests/practice/practice_fixture.h"
+#include "theory/chromatic_runs.h"
+#include "theory/circle_theory.h"
+#include "theory/scale_selection.h"
+
+namespace {
+
+// MIDI note numbers.
+enum : int { C3 = 48, D3 = 50, E3 = 52, F3 = 53, G3 = 55, A3 = 57, B3 = 59,
+             C4 = 60, D4 = 62, E4 = 64, F4 = 65, Fs4 = 66, G4 = 67, A4 = 69, B4 = 71,
+             C5 = 72, D5 = 74 };
+
+const std::initializer_list<int> kCMajorUp = {C4, D4, E4, F4, G4, A4, B4, C5};
+const std::initializer_list<int> kCMajorDown = {C5, B4, A4, G4, F4, E4, D4, C4};
+
+int RowOf(ScaleRowId id) { return CatalogueIndexOf(&gScaleRows[id]); }
+int ColumnOfPc(int pc) {
+  for (int c = 0; c < 12; ++c)
+    if (kFifthsOrder[c] == pc) return c;
+  return -1;
+}
+
+class Tracking : public PracticeFilesTest {
+ protected:
+  Tracking() {
+    GetScaleCatalogue();
+    ResetScaleSelection();
+    gSongEvents.clear();
+    gPlaying = false;
+    gWaitMode = false;
+    gAllNotesAllowed = false;
+    gPracticeState = 0;
+    gPatternEvents.clear();
+    gBoardMessage.clear();
+    std::memset(gScaleRunGlow, 0, sizeof gScaleRunGlow);
+  }
+  // Plays notes gapMs apart, from the running time; returns the time of the last note.
+  uint32_t Play(std::initializer_list<int> notes, uint32_t gapMs = 300) {
+    for (int n : notes) {
+      ms_ += gapMs;
+      TrackAchievementNote(n, ms_);
+    }
+    return ms_;
+  }
+  void PlayAt(int note, uint32_t afterMs) {
+    ms_ += afterMs;
+    TrackAchievementNote(note, ms_);
+  }
+  int Reports(const std::string& label) const {
+    int n = 0;
+    for (const PatternEvent& e : gPatternEvents) n += e.label == label;
+    return n;
+  }
+  ScopedDrivenClock clock_;
+  uint32_t ms_ = 0xFFFFF000u;   // close to the wrap of the 32-bit clock, so every age crosses it
+};
+
+}  // namespace
+
+TEST_F(Tracking, CMajorUpEarnsItsCellAndEverythingThatComesWithIt) {
+  const int ionian = RowOf(kRowIonian);
+  int64_t now = NowSeconds();
+  uint32_t last = Play(kCMajorUp);
+  EXPECT_EQ(gAchvDone[ionian][0], 1);
+  EXPECT_EQ(gAchvTime[ionian][0], now);
+  EXPECT_FLOAT_EQ(gAchvFlash[ionian][0], 0.5f);
+  EXPECT_FLOAT_EQ(gAchvSheen[ionian][0], 2.2f);
+  EXPECT_GE(gAchvEarnedAt[ionian][0], 0.0f);
+  ASSERT_FALSE(gPatternEvents.empty());
+  EXPECT_EQ(gPatternEvents.front().label, "C Ionian");
+  EXPECT_EQ(gPatternEvents.front().timeMs, last);
+  EXPECT_EQ(gPatternEvents.front().modeIndex, 0);
+  EXPECT_EQ(gPatternEvents.front().keyIndex, 0);
+  EXPECT_EQ(Reports("C Ionian"), 1);
+  // Saved at once.
+  std::string file = ReadData("achievements.dat");
+  EXPECT_NE(file.find("\n" + std::to_string(now) + ","), std::string::npos);
+  // Nothing else in another column was earned.
+  for (int r = 0; r < (int)gAchvDone.size(); ++r)
+    for (int c = 1; c < 12; ++c) EXPECT_EQ(gAchvDone[r][c], 0) << r << " " << c;
+}
+
+TEST_F(Tracking, ScalesWithTheSameNotesAreEarnedTogether) {
+  // The first two catalogue rows that share their pitch classes.
+  int first = -1, second = -1;
+  for (int a = 0; a < (int)gScaleCatalogue.size() && first < 0; ++a)
+    for (int b = a + 1; b < (int)gScaleCatalogue.size(); ++b) {
+      const ScaleRow* x = gScaleCatalogue[a];
+      const ScaleRow* y = gScaleCatalogue[b];
+      if (x->count == y->count && std::equal(x->pcs, x->pcs + x->count, y->pcs)) {
+        first = a;
+        second = b;
+        break;
+      }
+    }
+  ASSERT_GE(first, 0) << "the catalogue has no two rows with the same notes";
+  const ScaleRow* scale = gScaleCatalogue[first];
+  const int column = 3;   // A
+  const int root = kFifthsOrder[column];
+  for (int i = 0; i < scale->count; ++i) PlayAt(48 + root + scale->pcs[i], 200);
+  PlayAt(48 + root + 12, 200);
+  EXPECT_EQ(gAchvDone[first][column], 1);
+  EXPECT_EQ(gAchvDone[second][column], 1);
+  EXPECT_EQ(gBoardMessage, SpellScaleNotes(root, gScaleCatalogue[second]) + " " + gScaleCatalogue[second]->name);
+}
+
+TEST_F(Tracking, PausesUpToTwoSecondsKeepTheRunAlive) {
+  struct Case {
+    uint32_t pause;
+    bool earned;
+  } cases[] = {{2000, true}, {2001, false}, {1999, true}, {60000, false}};
+  const int ionian = RowOf(kRowIonian);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pause);
+    gAchvDone[ionian][0] = 0;
+    ResetCellPlayTrack(gAchvUpTracks[ionian][0]);
+    Play({C4, D4, E4, F4});
+    PlayAt(G4, c.pause);
+    Play({A4, B4, C5});
+    EXPECT_EQ(gAchvDone[ionian][0], c.earned ? 1 : 0);
+    ms_ += 5000;
+  }
+}
+
+TEST_F(Tracking, ChordsThirdsRepeatsAndWrongNotes) {
+  const int ionian = RowOf(kRowIonian);
+  struct Step {
+    int note;
+    uint32_t after;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Step> steps;
+    bool earned;
+  } cases[] = {
+      {"a third struck with the tonic is ignored, the fifth is one stray note",
+       {{C4, 300}, {E4, 40}, {G4, 40}, {D4, 300}, {E4, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+      {"two stray notes moving up drop the attempt",
+       {{C4, 300}, {E4, 200}, {G4, 200}, {D4, 300}, {E4, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       false},
+      {"a stray note followed by a lower one only moves the remembered note",
+       {{C4, 300}, {G4, 200}, {E4, 200}, {D4, 300}, {E4, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+      {"a repeated key keeps the attempt",
+       {{C4, 300}, {D4, 300}, {D4, 300}, {E4, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+      {"a repeated key refreshes the two-second life",
+       {{C4, 300}, {D4, 1500}, {D4, 1500}, {D4, 1500}, {E4, 1500}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+      {"an octave doubling struck with the last note is ignored",
+       {{C4, 300}, {D4, 300}, {D5, 60}, {E4, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+      {"a note outside the scale cancels the attempt",
+       {{C4, 300}, {D4, 300}, {E4, 300}, {Fs4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       false},
+      {"degrees in other octaves still rise",
+       {{C3, 300}, {D4, 300}, {E4, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+      {"a restart on a later tonic keeps the first attempt",
+       {{C4, 300}, {D4, 300}, {E4, 300}, {C5, 300}, {F4, 300}, {G4, 300}, {A4, 300}, {B4, 300}, {C5, 300}},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int col = 0; col < 12; ++col) {
+      gAchvDone[ionian][col] = 0;
+      ResetCellPlayTrack(gAchvUpTracks[ionian][col]);
+    }
+    for (const Step& s : c.steps) PlayAt(s.note, s.after);
+    EXPECT_EQ(gAchvDone[ionian][0], c.earned ? 1 : 0);
+    ms_ += 10000;
+  }
+}
+
+TEST_F(Tracking, ACompletionWithin900MsIsReportedOnce) {
+  struct Case {
+    uint32_t lastGap;
+    int reports;
+  } cases[] = {{50, 1}, {900, 1}, {901, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lastGap);
+    gPatternEvents.clear();
+    const int ionian = RowOf(kRowIonian);
+    ResetCellPlayTrack(gAchvUpTracks[ionian][0]);
+    // Two runs an octave apart, interleaved: each note advances the attempt nearest to it.
+    Play({C4, C3, D4, D3, E4, E3, F4, F3, G4, G3, A4, A3, B4, B3, C5}, 50);
+    PlayAt(C4, c.lastGap);
+    EXPECT_EQ(Reports("C Ionian"), c.reports);
+    ms_ += 10000;
+  }
+}
+
+TEST_F(Tracking, WaitModeHoldsTheOctaveOfTheStartingTonic) {
+  const ScaleRow& ionian = gScaleRows[kRowIonian];
+  for (bool wait : {true, false}) {
+    SCOPED_TRACE(wait);
+    gWaitMode = wait;
+    CellPlayTrack t;
+    ResetCellPlayTrack(t);
+    EXPECT_FALSE(StepCellPlayTrack(t, ionian, 0, C4, 1000, +1));
+    EXPECT_FALSE(StepCellPlayTrack(t, ionian, 0, D5, 1100, +1));
+    EXPECT_EQ(t.slots[0].step, wait ? 1 : 2);
+    // The whole run in its own octave completes either way.
+    ResetCellPlayTrack(t);
+    bool done = false;
+    uint32_t ms = 2000;
+    for (int n : kCMajorUp) done = StepCellPlayTrack(t, ionian, 0, n, ms += 100, +1);
+    EXPECT_TRUE(done);
+    // Downwards in wait mode the octave below the starting tonic is the base.
+    ResetCellPlayTrack(t);
+    done = false;
+    for (int n : kCMajorDown) done = StepCellPlayTrack(t, ionian, 0, n, ms += 100, -1);
+    EXPECT_TRUE(done);
+  }
+  gWaitMode = false;
+}
+
+TEST_F(Tracking, ThreeAttemptsAtMostTheLeastAdvancedIsReplaced) {
+  const ScaleRow& ionian = gScaleRows[kRowIonian];
+  CellPlayTrack t;
+  ResetCellPlayTrack(t);
+  uint32_t ms = 0xFFFFFF00u;
+  StepCellPlayTrack(t, ionian, 0, C4, ms += 10, +1);   // slot 0
+  StepCellPlayTrack(t, ionian, 0, D4, ms += 10, +1);   // slot 0 at step 2
+  StepCellPlayTrack(t, ionian, 0, C3, ms += 10, +1);   // slot 1
+  StepCellPlayTrack(t, ionian, 0, C5, ms += 10, +1);   // slot 2
+  EXPECT_TRUE(t.slots[0].active && t.slots[1].active && t.slots[2].active);
+  StepCellPlayTrack(t, ionian, 0, 36, ms += 10, +1);   // C2 replaces slot 1 (step 1, older than slot 2)
+  EXPECT_EQ(t.slots[0].last, D4);
+  EXPECT_EQ(t.slots[1].last, 36);
+  EXPECT_EQ(t.slots[2].last, C5);
+  // Every slot dies 2001 ms after its last note, across the wrap of the clock.
+  StepCellPlayTrack(t, ionian, 0, E4, ms + 2001, +1);
+  EXPECT_FALSE(t.slots[0].active);
+  EXPECT_FALSE(t.slots[1].active);
+  EXPECT_FALSE(t.slots[2].active);
+}
+
+TEST_F(Tracking, DescendingRunLightsAnEarnedCellOnly) {
+  const int ionian = RowOf(kRowIonian);
+  Play(kCMajorDown);
+  EXPECT_EQ(gAchvDone[ionian][0], 0);
+  EXPECT_EQ(gAchvGlow[ionian][0], 0.0f);
+  EXPECT_EQ(gAchvSheen[ionian][0], 0.0f);
+
+  Play(kCMajorUp);
+  ASSERT_EQ(gAchvDone[ionian][0], 1);
+  gAchvSheen[ionian][0] = 0.2f;
+  ms_ += 5000;
+  Play(kCMajorDown);
+  EXPECT_EQ(gAchvGlow[ionian][0], 20.0f);
+  EXPECT_FLOAT_EQ(gAchvSheen[ionian][0], 1.54f);
+  // C Ionian is the current scale and key: its pitch classes glow.
+  for (int pc = 0; pc < 12; ++pc) {
+    bool inScale = pc == 0 || pc == 2 || pc == 4 || pc == 5 || pc == 7 || pc == 9 || pc == 11;
+    EXPECT_FLOAT_EQ(gScaleRunGlow[pc], inScale ? 1.05f : 0.0f) << pc;
+  }
+  EXPECT_FLOAT_EQ(CurrentCellGlow(), 1.0f);
+  DecayAchievementTimers(10.0f);
+  EXPECT_FLOAT_EQ(CurrentCellGlow(), 0.5f);
+}
+
+TEST_F(Tracking, NothingIsTrackedWhileASongIsLoaded) {
+  gSongEvents.push_back(SongEvent{0, 0x90, 60, 100, 0});
+  const int ionian = RowOf(kRowIonian);
+  Play({C4, D4, E4});
+  for (int r = 0; r < (int)gAchvUpTracks.size(); ++r)
+    for (int c = 0; c < 12; ++c) {
+      EXPECT_EQ(gAchvUpTracks[r][c].slots[0].active, 0);
+      EXPECT_EQ(gAchvDownTracks[r][c].slots[0].active, 0);
+    }
+  Play({F4, G4, A4, B4, C5});
+  EXPECT_EQ(gAchvDone[ionian][0], 0);
+  EXPECT_TRUE(gPatternEvents.empty());
+  gSongEvents.clear();
+}
+
+TEST_F(Tracking, AnEarnedRunSelectsItsScaleAndKey) {
+  // D Dorian: the same notes as C major, from D.
+  const int dorian = RowOf(kRowDorian);
+  const int column = ColumnOfPc(2);
+  Play({D4, E4, F4, G4, A4, B4, C5, D5});
+  EXPECT_EQ(gAchvDone[dorian][column], 1);
+  EXPECT_EQ(gBoardMessage, "D Dorian");
+  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowDorian]);
+  EXPECT_EQ(SelectedOrKeyRingPos(), column);
+
+  // During a practice run nothing is selected.
+  ResetScaleSelection();
+  gPracticeState = 2;
+  ms_ += 5000;
+  Play({D4, E4, F4, G4, A4, B4, C5, D5});
+  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowIonian]);
+  gPracticeState = 0;
+}
+
+TEST_F(Tracking, CurrentCellGlowFallsBackToTheBrightestCell) {
+  EXPECT_EQ(CurrentCellGlow(), 0.0f);
+  gAchvGlow[RowOf(kRowLocrian)][5] = 10.0f;
+  EXPECT_FLOAT_EQ(CurrentCellGlow(), 0.0f);   // C Ionian is current and has no glow
+  gPickedScale = &gScaleRows[kRowHawaiian];    // not in the catalogue
+  EXPECT_FLOAT_EQ(CurrentCellGlow(), 0.5f * 0.55f);
+  gPickedScale = nullptr;
+}

@@ -1,0 +1,118 @@
+// The records' file helpers: the whole-file writer under failures and under a killed process,
+// and the forgiving line reader.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "practice/data_files.h"
+#include "practice/students.h"
+#include "tests/practice/practice_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+TEST(DataFiles, WriterReplacesWholeAndFailsWithoutHarm) {
+  TempDir dir;
+  DebugCapture log;
+  std::string path = dir.File("a.dat");
+  EXPECT_TRUE(WriteTextFileAtomic(path, "first\n"));
+  EXPECT_TRUE(WriteTextFileAtomic(path, "second"));
+  EXPECT_EQ(ReadFileBytes(path), "second");
+  EXPECT_FALSE(FileExists(path + ".tmp"));
+
+  // No folder to write into: false, nothing made.
+  EXPECT_FALSE(WriteTextFileAtomic(dir.File("missing/a.dat"), "x"));
+  EXPECT_FALSE(fs::exists(dir.File("missing")));
+
+  // The target is a folder with something in it: the move fails, the temporary file is gone and
+  // the folder is untouched.
+  WriteFileBytes(dir.File("busy/inside"), "keep");
+  EXPECT_FALSE(WriteTextFileAtomic(dir.File("busy"), "x"));
+  EXPECT_FALSE(FileExists(dir.File("busy.tmp")));
+  EXPECT_EQ(ReadFileBytes(dir.File("busy/inside")), "keep");
+  EXPECT_TRUE(log.Contains("busy"));
+
+  // The temporary name is taken by a folder: cannot open, and the folder is not removed.
+  fs::create_directories(dir.File("b.dat.tmp"));
+  EXPECT_FALSE(WriteTextFileAtomic(dir.File("b.dat"), "x"));
+  EXPECT_TRUE(fs::is_directory(dir.File("b.dat.tmp")));
+}
+
+TEST(DataFiles, ReaderSplitsLinesAndForgivesMarksAndCarriageReturns) {
+  TempDir dir;
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"\n", {""}},
+      {"a\nb\n", {"a", "b"}},
+      {"a\nb", {"a", "b"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"\xEF\xBB\xBFhead\r\n", {"head"}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx", {"\xEF\xBB\xBFx"}},   // only one mark is dropped
+      {"a\r\r\n", {"a\r"}},                              // only one carriage return
+      {"x\0y\n"s, {"x\0y"s}},
+      {"\n\nz", {"", "", "z"}},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(dir.File("f"), c.bytes);
+    std::vector<std::string> lines = {"stale"};
+    ASSERT_EQ(ReadDataFileLines(dir.File("f"), &lines), DataFileRead::kOk);
+    EXPECT_EQ(lines, c.lines) << c.bytes;
+  }
+  std::vector<std::string> lines;
+  EXPECT_EQ(ReadDataFileLines(dir.File("none"), &lines), DataFileRead::kMissing);
+  fs::create_directories(dir.File("folder"));
+  EXPECT_EQ(ReadDataFileLines(dir.File("folder"), &lines), DataFileRead::kUnreadable);
+  fs::create_symlink(dir.File("nowhere"), dir.File("dangling"));
+  EXPECT_EQ(ReadDataFileLines(dir.File("dangling"), &lines), DataFileRead::kUnreadable);
+}
+
+// A child process saves the students file over and over, switching between two lists; it is
+// killed at random moments. Every time the file must be one list or the other, whole.
+TEST_F(PracticeFilesTest, KilledWhileSavingLeavesTheOldOrTheNewFile) {
+  std::vector<Student> listA, listB;
+  for (int i = 0; i < 3000; ++i) {
+    listA.push_back(MakeStudent("Alpha student " + std::to_string(i), "alpha_" + std::to_string(i)));
+    listB.push_back(MakeStudent("B" + std::to_string(i), "b_" + std::to_string(i)));
+  }
+  gStudents = listA;
+  gActiveStudentIndex = 0;
+  SaveStudents();
+  const std::string textA = ReadData("students.dat");
+  gStudents = listB;
+  SaveStudents();
+  const std::string textB = ReadData("students.dat");
+  ASSERT_NE(textA, textB);
+
+  std::mt19937 rng(12345);
+  int sawA = 0, sawB = 0;
+  for (int round = 0; round < 20; ++round) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int n = 0;; ++n) {
+        gStudents = (n % 2) ? listA : listB;
+        SaveStudents();
+      }
+    }
+    usleep(2000 + rng() % 40000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    std::string now = ReadData("students.dat");
+    ASSERT_TRUE(now == textA || now == textB) << "round " << round << ": " << now.size() << " bytes";
+    (now == textA ? sawA : sawB)++;
+    // What the killed writer left in its temporary file is never read as data.
+    gStudents.clear();
+    LoadStudents();
+    EXPECT_EQ(gStudents.size(), 3000u);
+  }
+  EXPECT_GT(sawA + sawB, 0);
+}
