@@ -41,9 +41,12 @@ static void ClearCell(size_t r, int c) {
   ResetCellPlayTrack(gAchvDownTracks[r][c]);
 }
 
+// New rows start cleared; rows a table already has keep their cells.
 template <typename T>
-static void ResizeTable(AchvTable<T>& table, size_t rows) {
-  table.resize(rows);
+static void ResizeTable(AchvTable<T>& table, size_t rows, const T& cleared) {
+  std::array<T, 12> row;
+  row.fill(cleared);
+  table.resize(rows, row);
 }
 
 // The achievements file name of the active student ("achievements.dat" when none is active).
@@ -97,20 +100,16 @@ void SyncAchievementRows() {
       gAchvGlow.size() == rows && gAchvSheen.size() == rows && gAchvEarnedAt.size() == rows &&
       gAchvUpTracks.size() == rows && gAchvDownTracks.size() == rows)
     return;
-  // Tables may disagree after a fault elsewhere; rows each table gains are cleared in all.
-  size_t keep = std::min({gAchvDone.size(), gAchvTime.size(), gAchvFlash.size(), gAchvGlow.size(),
-                          gAchvSheen.size(), gAchvEarnedAt.size(), gAchvUpTracks.size(),
-                          gAchvDownTracks.size(), rows});
-  ResizeTable(gAchvDone, rows);
-  ResizeTable(gAchvTime, rows);
-  ResizeTable(gAchvFlash, rows);
-  ResizeTable(gAchvGlow, rows);
-  ResizeTable(gAchvSheen, rows);
-  ResizeTable(gAchvEarnedAt, rows);
-  ResizeTable(gAchvUpTracks, rows);
-  ResizeTable(gAchvDownTracks, rows);
-  for (size_t r = keep; r < rows; ++r)
-    for (int c = 0; c < 12; ++c) ClearCell(r, c);
+  CellPlayTrack reset;
+  ResetCellPlayTrack(reset);
+  ResizeTable<uint8_t>(gAchvDone, rows, 0);
+  ResizeTable<int64_t>(gAchvTime, rows, 0);
+  ResizeTable(gAchvFlash, rows, 0.0f);
+  ResizeTable(gAchvGlow, rows, 0.0f);
+  ResizeTable(gAchvSheen, rows, 0.0f);
+  ResizeTable(gAchvEarnedAt, rows, -1.0f);
+  ResizeTable(gAchvUpTracks, rows, reset);
+  ResizeTable(gAchvDownTracks, rows, reset);
 }
 
 int AchievementRowCount() {

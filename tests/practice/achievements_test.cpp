@@ -2,6 +2,7 @@
 // the counts and the timers.
 #include <gtest/gtest.h>
 
+#include "app/utilities.h"
 #include "practice/achievements.h"
 #include "practice/students.h"
 #include "tests/practice/practice_fixture.h"
