@@ -14,8 +14,6 @@ bool gPaused = false;
 // Filled in later with playback.
 std::string gSongPath;
 // Filled in later with play-along judging.
-bool gWaitMode = false;
-// Filled in later with play-along judging.
 bool gPlayAlongRun = false;
 // Filled in later with play-along judging.
 bool gWaitMode = false;

@@ -7,4 +7,3 @@ extern bool gPracticeMode;   // the practice view (falling-notes lane) is on
 
 // Practice or wait mode is on and a song with a positive length is loaded.
 bool IsPlayAlongAvailable();
-extern bool gWaitMode;       // play-along waits for the expected notes
