@@ -126,13 +126,15 @@ bool RowInRange(const ScaleRow* row, int first, int last) {
   return id >= first && id <= last;
 }
 
-// The filter the visible list was last built for; the board queries the list many times per
-// frame, so it is rebuilt only when the filter has changed since.
+// The filter and catalogue size the visible list was last built for; the board queries the list
+// many times per frame, so it is rebuilt only when either has changed since.
 int sVisibleFilter = -1;
+size_t sVisibleCatalogueSize = 0;
 bool sVisibleBuilt = false;
 
 void EnsureVisibleScales() {
-  if (!sVisibleBuilt || sVisibleFilter != gScaleFilter || gVisibleScales.empty())
+  if (!sVisibleBuilt || sVisibleFilter != gScaleFilter || gVisibleScales.empty() ||
+      sVisibleCatalogueSize != gScaleCatalogue.size())
     RebuildVisibleScales();
 }
 
@@ -209,6 +211,7 @@ void RebuildVisibleScales() {
   if (gVisibleScales.empty())
     for (int i = 0; i < (int)gScaleCatalogue.size(); ++i) gVisibleScales.push_back(i);
   sVisibleFilter = gScaleFilter;
+  sVisibleCatalogueSize = gScaleCatalogue.size();
   sVisibleBuilt = true;
 }
 
@@ -242,9 +245,9 @@ int CurrentModeIndex() { return ModeIndexOf(gCurrentScale); }
 int CatalogueIndexOf(const ScaleRow* row) {
   // the catalogue holds rows 0..49 of gScaleRows in their own order
   GetScaleCatalogue();
+  if (!row) return -1;
   int id = RowIdOf(row);
-  if (id < 0) return -1;
-  if (id < (int)gScaleCatalogue.size() && gScaleCatalogue[id] == row) return id;
+  if (id >= 0 && id < (int)gScaleCatalogue.size() && gScaleCatalogue[id] == row) return id;
   for (int i = 0; i < (int)gScaleCatalogue.size(); ++i)
     if (gScaleCatalogue[i] == row) return i;
   return -1;

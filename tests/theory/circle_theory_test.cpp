@@ -238,38 +238,3 @@ TEST_F(CircleTheory, FlatKeys) {
   EXPECT_FALSE(IsFlatKey(true));  // E minor: one sharp
 }
 
-TEST_F(CircleTheory, ColoursAndStyleConstants) {
-  float r, g, b;
-  PitchClassRingColour(0, &r, &g, &b);
-  EXPECT_NEAR(r, 0.88f * 0.776f + 0.2f, 1e-6);
-  EXPECT_NEAR(g, 0.88f * 0.353f + 0.2f, 1e-6);
-  EXPECT_NEAR(b, 0.88f * 0.29f + 0.24f, 1e-6);
-  float r7, g7, b7, r19, g19, b19;
-  PitchClassRingColour(7, &r7, &g7, &b7);
-  PitchClassRingColour(19, &r19, &g19, &b19);
-  EXPECT_NEAR(r7, 0.88f * 0.788f + 0.2f, 1e-6);
-  EXPECT_EQ(r7, r19);
-
-  r = 0.3f, g = 0.6f, b = 0.9f;
-  ShadeSegmentColour(false, true, 0, 0, 1, &r, &g, &b);
-  EXPECT_NEAR(r, 0.444f, 1e-6);
-  EXPECT_NEAR(g, 0.468f, 1e-6);
-  EXPECT_NEAR(b, 0.504f, 1e-6);
-  ShadeSegmentColour(true, true, 0.5f, 1.0f, 0.5f, &r, &g, &b);
-  EXPECT_NEAR(r, 0.6f, 1e-6);
-  EXPECT_NEAR(g, 0.348f, 1e-6);
-  EXPECT_NEAR(b, 0.336f, 1e-6);
-
-  struct Case {
-    int style;
-    float a, b, c;
-  } cases[] = {{0, -1, 1, 0}, {1, 1, 0.94f, -1}, {2, 1, 1.12f, 1}, {3, -1, 1, 0}, {-1, -1, 1, 0}};
-  for (const Case& c : cases) {
-    float a, bb, cc;
-    GetStyleConstants(c.style, &a, &bb, &cc);
-    EXPECT_EQ(a, c.a);
-    EXPECT_EQ(bb, c.b);
-    EXPECT_EQ(cc, c.c);
-  }
-  EXPECT_EQ(LowerCaseString("Octatonic H-W \xC3\x84"), "octatonic h-w \xC3\x84");
-}

@@ -175,14 +175,6 @@ TEST_F(KeyDetection, CorrelationEdges) {
   EXPECT_EQ(ModeCorrelation(opposite), 0.0f);  // clamped at 0
 }
 
-TEST_F(KeyDetection, ActivityMaximumIsClamped) {
-  EXPECT_EQ(MaxPitchClassActivity(), 0.0f);
-  gPcActivity[3] = 0.4f;
-  EXPECT_FLOAT_EQ(MaxPitchClassActivity(), 0.4f);
-  gPcActivity[9] = 1.7f;
-  EXPECT_EQ(MaxPitchClassActivity(), 1.0f);
-}
-
 TEST_F(KeyDetection, CentroidAndClarity) {
   struct Case {
     std::vector<std::pair<int, float>> weights;
@@ -244,15 +236,6 @@ TEST_F(KeyDetection, TrackerJumpsThenFollowsTheShortWayRound) {
   TrackRingPosition(&still, 3, 0.0f, 90, 0.55f);
   TrackRingPosition(&still, 3, -1.0f, 90, 0.55f);
   EXPECT_EQ(still.pos, 1.0f);
-}
-
-TEST_F(KeyDetection, IntervalTensions) {
-  const float expected[12] = {0, 0.85f, 0.35f, 0, 0, 0, 1.0f, 0, 0, 0, 0.4f, 0.85f};
-  for (int i = 0; i < 12; ++i) {
-    EXPECT_EQ(IntervalTension(i), expected[i]) << i;
-    EXPECT_EQ(IntervalTension(i + 24), expected[i]) << i;
-    EXPECT_EQ(IntervalTension(i - 12), expected[i]) << i;
-  }
 }
 
 TEST_F(KeyDetection, DisplayValuesOnlyWhileTheRingViewShows) {

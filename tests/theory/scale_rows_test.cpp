@@ -146,6 +146,19 @@ TEST_F(ScaleRows, MakeScaleRowReducesDropsRepeatsSortsAndClamps) {
   EXPECT_FALSE(IsValidScaleRow(&empty));
 }
 
+TEST_F(ScaleRows, RowsAppendedFromElsewhereAreCatalogueRows) {
+  static const ScaleRow extra = MakeScaleRow("Extra", "extra", 0, 0, 0, {0, 4, 7});
+  gScaleFilter = 7;
+  EXPECT_EQ(VisibleScaleCount(), 50);
+  AppendScaleRows({&extra});
+  EXPECT_EQ(CatalogueIndexOf(&extra), 50);
+  EXPECT_TRUE(IsCatalogueScale(&extra));
+  EXPECT_EQ(VisibleScaleCount(), 51);  // the visible list sees the longer catalogue
+  gScaleCatalogue.pop_back();
+  EXPECT_FALSE(IsCatalogueScale(&extra));
+  EXPECT_EQ(VisibleScaleCount(), 50);
+}
+
 TEST_F(ScaleRows, ValidityRejectsBrokenRows) {
   ScaleRow row = MakeScaleRow("X", "x", 0, 0, 0, {0, 4, 7});
   EXPECT_TRUE(IsValidScaleRow(&row));
@@ -249,16 +262,3 @@ TEST_F(ScaleRows, MinorQualityBySetThenByName) {
   EXPECT_FALSE(IsCurrentScaleMinor());
 }
 
-TEST_F(ScaleRows, CurrentColourOrGrey) {
-  float r, g, b;
-  gCurrentScale = &gScaleRows[kRowDorian];
-  GetCurrentScaleColour(&r, &g, &b);
-  EXPECT_FLOAT_EQ(r, 0.40f);
-  EXPECT_FLOAT_EQ(g, 0.65f);
-  EXPECT_FLOAT_EQ(b, 0.95f);
-  gCurrentScale = nullptr;
-  GetCurrentScaleColour(&r, &g, &b);
-  EXPECT_FLOAT_EQ(r, 0.92f);
-  EXPECT_FLOAT_EQ(g, 0.92f);
-  EXPECT_FLOAT_EQ(b, 0.92f);
-}
