@@ -16,8 +16,6 @@ std::string gSongPath;
 // Filled in later with play-along judging.
 bool gPlayAlongRun = false;
 // Filled in later with play-along judging.
-bool gWaitMode = false;
-// Filled in later with play-along judging.
 bool gPracticeMode = false;
 // Filled in later with play-along judging.
 bool IsPlayAlongAvailable() { return false; }
