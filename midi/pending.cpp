@@ -14,6 +14,8 @@ bool gPaused = false;
 // Filled in later with playback.
 std::string gSongPath;
 // Filled in later with play-along judging.
+bool gWaitMode = false;
+// Filled in later with play-along judging.
 bool gPlayAlongRun = false;
 // Filled in later with play-along judging.
 bool gPracticeMode = false;
