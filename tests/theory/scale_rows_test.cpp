@@ -239,6 +239,11 @@ TEST_F(ScaleRows, OutsideRowsFallBackToIonian) {
   gCurrentScale = nullptr;
   EXPECT_EQ(ResolveShownScale(), IonianRow());
   EXPECT_EQ(CurrentModeIndex(), -1);
+  float r, g, b;
+  GetCurrentScaleColour(&r, &g, &b);  // no current scale: a neutral grey
+  EXPECT_EQ(r, 0.92f);
+  EXPECT_EQ(g, 0.92f);
+  EXPECT_EQ(b, 0.92f);
 }
 
 TEST_F(ScaleRows, MinorQualityBySetThenByName) {
