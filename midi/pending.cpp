@@ -25,3 +25,7 @@ bool IsPlayAlongAvailable() { return false; }
 bool HasMidiContent() { return false; }
 // Filled in later with playback.
 void UnloadMidi() {}
+// Filled in later with play-along judging.
+void PlayAlongNoteInput(int, int, uint32_t) {}
+// Filled in later with play-along judging.
+void JudgePlayAlongNotes(uint32_t, int) {}

@@ -1,0 +1,24 @@
+// visual/ring_labels: the chord history, the recent chord names that the circle view shows as a
+// fading trail, oldest first and at most kRingLabelMax entries.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One chord-history entry.
+struct RingLabel {
+  std::string text;   // root name in the current key followed by the chord's label ("C", "Am7", "C/E")
+  uint32_t timeMs;    // ClockMs32 when appended
+  float r, g, b;      // ring palette colour of the root's ring position
+  uint32_t quality;   // 0 major family, 1 minor, 2 diminished
+  uint8_t repeat;     // 1 for a repetition of a chord still held
+};
+
+enum { kRingLabelMax = 72 };
+
+extern std::vector<RingLabel> gRingLabels;  // oldest first
+
+// Appends the entry of a recognised chord (root pitch class, label, quality 0..2) and keeps the
+// newest kRingLabelMax entries.
+void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32_t quality,
+                     bool repeat);
