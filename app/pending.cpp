@@ -3,3 +3,7 @@
 
 // Filled in later with the circle's key drag.
 void CancelRingKeyDrag() {}
+// Filled in later with the mouse routing.
+bool gRingDragging = false;
+// Filled in later with the mouse routing.
+int gRingDragPos = -1;

@@ -3,3 +3,6 @@
 
 // Ends any key drag on the circle (no drag in progress afterwards).
 void CancelRingKeyDrag();
+
+extern bool gRingDragging;   // a key drag on the circle is under way
+extern int gRingDragPos;     // its current ring position 0..11, -1 none

@@ -24,3 +24,7 @@ void OnPracticeNoteOn(int, int, uint32_t) {}
 void RecordPracticeStepTiming(int, uint32_t) {}
 // Filled in later with the teaching onset timing.
 void OnTeachingNoteOnset(int, int) {}
+// Filled in later with the teaching state.
+float gTeachingLevel = 0.5f;
+// Filled in later with the practice run.
+float gPracticeCellFlashTimer = 0;

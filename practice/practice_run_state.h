@@ -8,3 +8,4 @@
 extern int gPracticeState;
 // The cells (achievement row, ring position) whose upward run a device note just completed.
 void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_t ms);
+extern float gPracticeCellFlashTimer;   // hit flash of a played practice cell; the frame lowers it

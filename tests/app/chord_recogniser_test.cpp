@@ -243,8 +243,9 @@ TEST_F(ChordRecogniser, GlowByMode) {
     }
     EXPECT_EQ(major, 0.0f) << c.mode;  // off the scale: no major light
     // Tension: C-C# (0.85) and C#-G (1.0) and others; with mode 2 C# gets the most.
-    if (c.tensionGlow)
+    if (c.tensionGlow) {
       EXPECT_GT(gRingGlowKey[RingPosOfPitchClass(1)], gRingGlowKey[RingPosOfPitchClass(4)]) << c.mode;
+    }
     EXPECT_EQ(key > 0, c.chordGlow || c.tensionGlow) << c.mode;
   }
 }
