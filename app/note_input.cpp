@@ -175,6 +175,7 @@ void HandleMidiNoteMessage(uint64_t wParam, int64_t lParam) {
 
   HeldNote* rec = FindHeldNote(note);
   uint16_t bit = (channel >= 0 && channel <= 15) ? (uint16_t)(1u << channel) : 0;
+  if (!bit) channel = -1;  // the 5-bit field can hold no channel above 15
   if (bit && rec) {
     if (velocity > 0) {
       // Already down on another channel: the second channel only joins the mask.

@@ -21,6 +21,7 @@ struct OrbFeedFrame {
 // ---- values computed here ----
 extern float gNoteActivity;         // activity a of the frame, 0..1
 extern float gFrameTension;         // the frame's tension 0..1: the key level after the drag cap
+                                    // (smoothed key-glow total / 12, at most 0.28 during a key drag)
 extern float gCellGlowSmooth;       // the current cell's completion glow, smoothed
 extern float gBackdropLight;        // backdrop: major light scaled by the focus
 extern float gBackdropMinor;        // backdrop: minor level

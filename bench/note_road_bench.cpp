@@ -77,3 +77,17 @@ static void BM_HarmonyFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HarmonyFrame);
+
+static void BM_DisplayOnlyNoteMessage(benchmark::State& state) {
+  // The same message marked display-only: the tables without the judges.
+  HoldTenKeys();
+  for (int i = 0; i < kPlayedNoteMax; ++i)
+    HandleMidiNoteMessage(MakeNoteWParam(80, 0, 0), MakeNoteLParam(60, true));
+  bool on = true;
+  for (auto _ : state) {
+    HandleMidiNoteMessage(MakeNoteWParam(77, 0, 0), MakeNoteLParam(on ? 100 : 0, true));
+    on = !on;
+  }
+  benchmark::DoNotOptimize(gHeldNotes.data());
+}
+BENCHMARK(BM_DisplayOnlyNoteMessage);

@@ -5,4 +5,5 @@
 // when the student changed.
 void LoadTeachingState(bool resetLevel);
 
-extern float gTeachingLevel;   // the teaching panel's difficulty slider 0..1 (initially 0.5)
+extern float gTeachingLevel;   // the teaching panel's difficulty slider 0..1 (initially 0.5);
+                               // the one slider value, no gDifficultySlider besides it
