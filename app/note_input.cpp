@@ -116,11 +116,12 @@ static void HandleNoteOn(HeldNote* rec, int note, int velocity, int channel, uin
 }
 
 static void HandleNoteOff(HeldNote* rec, int note, uint32_t t, bool device) {
+  if (rec && rec->keyDown && device && note <= 127) {
+    Trace("JudgePlayAlongNotes");
+    JudgePlayAlongNotes(t, note);
+    rec = FindHeldNote(note);  // the judge may have sent notes of its own meanwhile
+  }
   if (rec) {
-    if (rec->keyDown && device && note <= 127) {
-      Trace("JudgePlayAlongNotes");
-      JudgePlayAlongNotes(t, note);
-    }
     rec->keyDown = 0;
     rec->channelMask = 0;
     rec->sounding = gSustainDown ? 1 : 0;

@@ -255,3 +255,22 @@ TEST_F(NoteRoad, DeviceNotesReachTheJudgesInTheirOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A judge that sounds notes of its own while a release is being handled.
+void JudgeSendsNotes(const char* feed) {
+  if (std::string(feed) != "JudgePlayAlongNotes") return;
+  for (int n = 0; n < 100; ++n)
+    SendAppMessage(kMsgMidiNote, MakeNoteWParam(n, -1, 0), MakeNoteLParam(50, true));
+}
+
+TEST_F(NoteRoad, AReleaseSurvivesNotesSentByTheJudge) {
+  On(120);
+  gNoteFeedTrace = JudgeSendsNotes;
+  Off(120);  // the table grows under the handler: the record must be found again
+  EXPECT_EQ(Held(120).keyDown, 0);
+  EXPECT_EQ(gHeldNotes.size(), 101u);
+}
+
+}  // namespace
