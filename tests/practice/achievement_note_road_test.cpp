@@ -113,6 +113,11 @@ TEST_F(NoteRoadAchievements, TwoScalesWithTheSameNotesAreEarnedTogether) {
   Keys({55, 57, 59, 60, 62, 64, 66, 67});
   EXPECT_EQ(gAchvDone[RowOf(kRowIonian)][column], 1);
   EXPECT_EQ(gAchvDone[major][column], 1);
+  // Both are reported; the board names the last.
+  ASSERT_EQ(gPatternEvents.size(), 2u);
+  EXPECT_EQ(gPatternEvents[0].label, "G Ionian");
+  EXPECT_EQ(gPatternEvents[1].label, "G Major");
+  EXPECT_EQ(gBoardMessage, "G Major");
   gScaleCatalogue.pop_back();
   SyncAchievementRows();
 }

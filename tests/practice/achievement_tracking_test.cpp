@@ -77,7 +77,7 @@ TEST_F(Tracking, CMajorUpEarnsItsCellAndEverythingThatComesWithIt) {
   EXPECT_EQ(gAchvTime[ionian][0], now);
   EXPECT_FLOAT_EQ(gAchvFlash[ionian][0], 0.5f);
   EXPECT_FLOAT_EQ(gAchvSheen[ionian][0], 2.2f);
-  EXPECT_GE(gAchvEarnedAt[ionian][0], 0.0f);
+  EXPECT_FLOAT_EQ(gAchvEarnedAt[ionian][0], GetAppSeconds());
   ASSERT_FALSE(gPatternEvents.empty());
   EXPECT_EQ(gPatternEvents.front().label, "C Ionian");
   EXPECT_EQ(gPatternEvents.front().timeMs, last);
@@ -90,43 +90,6 @@ TEST_F(Tracking, CMajorUpEarnsItsCellAndEverythingThatComesWithIt) {
   // Nothing else in another column was earned.
   for (int r = 0; r < (int)gAchvDone.size(); ++r)
     for (int c = 1; c < 12; ++c) EXPECT_EQ(gAchvDone[r][c], 0) << r << " " << c;
-}
-
-TEST_F(Tracking, ScalesWithTheSameNotesAreEarnedTogether) {
-  // The catalogue holds no two rows with the same notes, so one is added under another name.
-  static const ScaleRow kMajor = MakeScaleRow("Major", "major", 1, 1, 1, {0, 2, 4, 5, 7, 9, 11});
-  gScaleCatalogue.push_back(&kMajor);
-  const int ionian = RowOf(kRowIonian);
-  const int major = (int)gScaleCatalogue.size() - 1;
-  const int column = 3;   // A
-  ASSERT_EQ(kFifthsOrder[column], 9);
-  Play({57, 59, 61, 62, 64, 66, 68, 69});   // A3 up to A4 in A major
-  EXPECT_EQ(gAchvDone[ionian][column], 1);
-  EXPECT_EQ(gAchvDone[major][column], 1);
-  // Both are reported; the board names the last.
-  EXPECT_EQ(Reports("A Ionian"), 1);
-  EXPECT_EQ(Reports("A Major"), 1);
-  EXPECT_EQ(gBoardMessage, "A Major");
-  gScaleCatalogue.pop_back();
-  SyncAchievementRows();
-}
-
-TEST_F(Tracking, PausesUpToTwoSecondsKeepTheRunAlive) {
-  struct Case {
-    uint32_t pause;
-    bool earned;
-  } cases[] = {{2000, true}, {2001, false}, {1999, true}, {60000, false}};
-  const int ionian = RowOf(kRowIonian);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.pause);
-    gAchvDone[ionian][0] = 0;
-    ResetCellPlayTrack(gAchvUpTracks[ionian][0]);
-    Play({C4, D4, E4, F4});
-    PlayAt(G4, c.pause);
-    Play({A4, B4, C5});
-    EXPECT_EQ(gAchvDone[ionian][0], c.earned ? 1 : 0);
-    ms_ += 5000;
-  }
 }
 
 TEST_F(Tracking, ChordsThirdsRepeatsAndWrongNotes) {
@@ -266,21 +229,6 @@ TEST_F(Tracking, DescendingRunLightsAnEarnedCellOnly) {
   EXPECT_FLOAT_EQ(CurrentCellGlow(), 1.0f);
   DecayAchievementTimers(10.0f);
   EXPECT_FLOAT_EQ(CurrentCellGlow(), 0.5f);
-}
-
-TEST_F(Tracking, NothingIsTrackedWhileASongIsLoaded) {
-  gSongEvents.push_back(SongEvent{0, 0x90, 60, 100, 0});
-  const int ionian = RowOf(kRowIonian);
-  Play({C4, D4, E4});
-  for (int r = 0; r < (int)gAchvUpTracks.size(); ++r)
-    for (int c = 0; c < 12; ++c) {
-      EXPECT_EQ(gAchvUpTracks[r][c].slots[0].active, 0);
-      EXPECT_EQ(gAchvDownTracks[r][c].slots[0].active, 0);
-    }
-  Play({F4, G4, A4, B4, C5});
-  EXPECT_EQ(gAchvDone[ionian][0], 0);
-  EXPECT_TRUE(gPatternEvents.empty());
-  gSongEvents.clear();
 }
 
 TEST_F(Tracking, AnEarnedRunSelectsItsScaleAndKey) {
