@@ -1,14 +1,156 @@
 // app/program: start-up in its fixed order, the run, and shut-down.
+//
+// Only the steps up to a current GL context can end the program (exit code 1, with a message);
+// every later step reports its own problems and start-up always reaches the main loop.
 #include "app/program.h"
 
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/app_state.h"
 #include "app/asset_roots.h"
 #include "app/folders.h"
 #include "app/logs.h"
+#include "app/main_loop.h"
+#include "app/window_proc.h"
+#include "app/window_size.h"
+#include "gfx/gl_setup.h"
+#include "gfx/pending.h"
+#include "gfx/ui_language.h"
+#include "midi/pending.h"
+#include "platform/crash.h"
+#include "platform/message_box.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "practice/pending.h"
+#include "theory/pending.h"
+#include "visual/pending.h"
+
+// Hybrid-graphics drivers look these up to run the program on the discrete GPU; elsewhere they
+// are two harmless exported values.
+extern "C" {
+__attribute__((visibility("default"), used)) int NvOptimusEnablement = 1;
+__attribute__((visibility("default"), used)) int AmdPowerXpressRequestHighPerformance = 1;
+}
+
+// ---- constants ----
+static const char kWindowClassName[] = "Orvanel";
+static const char kWindowTitle[] = "Tonvarra";
+static const int kWindowX = 100, kWindowY = 100, kWindowWidth = 1440, kWindowHeight = 920;
+static const char kWindowFailureText[] =
+    "Tonvarra could not create its application window.\n\nPlease restart your PC and try again. "
+    "If the problem persists, contact support.";
+
+// ---- internal helpers ----
+static const char* GlStringOrNull(unsigned name) {
+  const GLubyte* s = glGetString(name);
+  return s ? (const char*)s : "(null)";
+}
+
+// Three lines with CR LF ends, in the folder the program was started from.
+static void WriteGpuInfoLog() {
+  std::string vendor = GlStringOrNull(GL_VENDOR);
+  std::string renderer = GlStringOrNull(GL_RENDERER);
+  std::string version = GlStringOrNull(GL_VERSION);
+  FILE* f = fopen("gpu_info.log", "wb");
+  if (!f) return;
+  fprintf(f, "GL_VENDOR=%s\r\nGL_RENDERER=%s\r\nGL_VERSION=%s\r\n", vendor.c_str(), renderer.c_str(),
+          version.c_str());
+  fclose(f);
+}
+
+// The size messages of showing the window set the client size before the first layout.
+static void ShowMainWindow() {
+  WindowShowMaximized();
+  MinTrackSize limits{0, 0};
+  SendAppMessage(kMsgGetMinMaxInfo, 0, (int64_t)(intptr_t)&limits);
+  WindowSetMinimumClientSize(limits.width, limits.height);
+  DrainMessages();
+  if (gClientWidth <= 0 || gClientHeight <= 0) ApplyClientSize(0, 0, true);
+  RelayoutAll();
+}
+
+static void ShutDown() {
+  StopPlaybackAndCloseOutput(true);
+  CloseMidiInput();
+  FreeSplashTextures();
+  FreeScaleDiagramTexture();
+  FreeClefTextures();
+  StopImageDecoder();
+  if (gGlReady) {
+    WindowReleaseGlContext();
+    gGlReady = false;
+  }
+  WindowDestroy();
+  gMainWindowOpen = false;
+}
+
+// ---- public functions ----
+std::string FormatGraphicsErrorText(const char* detail) {
+  char text[768 * 3];
+  snprintf(text, sizeof text,
+           "Tonvarra could not start its graphics (OpenGL).\n\n%s\n\nThis usually means the graphics "
+           "driver is out of date, or OpenGL is unavailable on this machine (for example inside some "
+           "virtual machines or Remote Desktop sessions).\n\nPlease update your GPU drivers and try "
+           "again. If you are on Remote Desktop or a virtual machine, try running on the physical PC.",
+           detail ? detail : "");
+  return text;
+}
+
+void ShowGraphicsError(const char* detail) {
+  ShowErrorBox("Tonvarra \u2014 Graphics problem", FormatGraphicsErrorText(detail).c_str());
+}
 
 int RunProgram() {
+  InstallCrashHandler();
+  gRingMode = false;
+  SetAppMessageHandler(MainWndProc);
+
+  if (!WindowCreate(kWindowTitle, kWindowClassName, kWindowX, kWindowY, kWindowWidth, kWindowHeight)) {
+    DebugLog("[startup] %s\n", WindowLastError());
+    ShowErrorBox("Tonvarra", kWindowFailureText);
+    return 1;
+  }
+  gMainWindowOpen = true;
+  ShowMainWindow();
+
+  switch (WindowCreateGlContext()) {
+    case kGlReady: break;
+    case kGlNoPixelFormat:
+      ShowGraphicsError("No compatible OpenGL pixel format is available on this display.");
+      return 1;
+    case kGlNoContext:
+      ShowGraphicsError("Could not create an OpenGL rendering context.");
+      return 1;
+    case kGlNotCurrent:
+      ShowGraphicsError("Could not activate the OpenGL rendering context.");
+      return 1;
+  }
+  gGlReady = true;
+
+  WriteGpuInfoLog();
+  if (!WindowSetSwapInterval(1)) DebugLog("[startup] no vertical sync; the frame pacing holds the rate\n");
+  SetupGlState();
+  SetProjection2D();
+  RebuildFonts();
   SelectAssetRoot();
   CreateAppFolders();
-  // The window and its frame loop are filled in later; until then the program ends here.
-  DebugLog("[startup] folders ready in %s\n", GetExeDir().c_str());
+  LoadSplashTextures();
+  LoadClefTextures();
+  ResetStartScreen();
+  InitUiLanguage();
+  LoadStudents();
+  LoadPracticeRuns();
+  LoadAchievements();
+  GetScaleCatalogue();
+  UpdateCurrentScaleIndex();
+  SelectScaleFilter(gScaleFilter);
+  SyncScaleListSelection();
+  MidiInitAuto();
+
+  if (gAppRunning) RunMainLoop();
+  ShutDown();
   return 0;
 }

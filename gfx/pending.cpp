@@ -1,5 +1,5 @@
-// gfx/pending: graphics services that other subsystems already call, whose bodies come later.
-#include "gfx/layout.h"
+// gfx/pending: graphics services the frame already calls whose bodies come with later work.
+#include "gfx/pending.h"
 
 // Filled in later with the hit regions.
 std::vector<int> gStudentRowStudents;
@@ -10,3 +10,20 @@ std::vector<RectF> gStudentRowRects;
 void RelayoutAll() {}
 // Filled in later with the hit regions.
 void LayoutHitRegions() {}
+float gTextBrightness = 1.0f;
+RectF gSliderPanelButtonRect = kHiddenRect;
+RectF gUnloadSongRect = kHiddenRect;
+RectF gMetronomeStopRect = kHiddenRect;
+
+// Filled in later with the fonts.
+void RebuildFonts() {}
+// Filled in later with the images.
+void LoadSplashTextures() {}
+// Filled in later with the images.
+void LoadClefTextures() {}
+// Filled in later with the images.
+void FreeSplashTextures() {}
+// Filled in later with the images.
+void FreeClefTextures() {}
+// Filled in later with the images.
+void StopImageDecoder() {}

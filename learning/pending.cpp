@@ -1,5 +1,6 @@
 // learning/pending: learning-model functions others already call, whose bodies come later.
 #include "learning/learning_model.h"
+#include "learning/pending.h"
 
 std::string gPracticeItemId;
 
@@ -11,3 +12,16 @@ bool IsItemAvailable(const LibraryItem&) { return false; }
 void OnStudentChanged() {}
 // Filled in later with the learning records.
 int AddScaleItems(const char*, int) { return 0; }
+
+bool gLibraryLoaded = false;
+
+// Filled in later with the learning calendar.
+void CheckDayRollover() {}
+// Filled in later with the learning calendar.
+void SaveCalendar() {}
+// Filled in later with the mastery records.
+void SaveMastery() {}
+// Filled in later with the progress records.
+void SaveProgress() {}
+// Filled in later with the schedule.
+void SaveSchedule() {}

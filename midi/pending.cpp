@@ -1,4 +1,6 @@
 // midi/pending: state and functions that other subsystems already use, whose owners come later.
+#include "midi/pending.h"
+
 #include <string>
 #include <vector>
 
@@ -25,7 +27,29 @@ bool IsPlayAlongAvailable() { return false; }
 bool HasMidiContent() { return false; }
 // Filled in later with playback.
 void UnloadMidi() {}
+
+float gKeyHitGlow[128] = {};
+float gKeyMissFlash[128] = {};
+float gScoreFlash = 0.0f;
+bool gMidiInOpen = false;
+bool gKeySounding[128] = {};
+float gKeyLevel[128] = {};
+
+// Filled in later with the MIDI input device.
+void MidiInitAuto() {}
+// Filled in later with the MIDI input device.
+void CloseMidiInput() {}
+// Filled in later with the MIDI input device.
+int CountMidiInputDevices() { return 0; }
+// Filled in later with playback.
+void StopPlaybackAndCloseOutput(bool) {}
+// Filled in later with playback.
+void PumpMidiPlayback(uint32_t) {}
 // Filled in later with play-along judging.
 void PlayAlongNoteInput(int, int, uint32_t) {}
 // Filled in later with play-along judging.
 void JudgePlayAlongNotes(uint32_t, int) {}
+// Filled in later with play-along judging.
+void UpdateKeyHighlights(uint32_t) {}
+// Filled in later with play-along judging.
+void SetPlayAlongRun(bool, bool) {}

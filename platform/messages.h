@@ -71,3 +71,8 @@ inline int64_t MakePointParam(int x, int y) {
 }
 inline int PointParamX(int64_t lParam) { return (int32_t)(uint32_t)((uint64_t)lParam & 0xFFFFFFFFu); }
 inline int PointParamY(int64_t lParam) { return (int32_t)(uint32_t)((uint64_t)lParam >> 32); }
+// The signed wheel delta of a kMsgMouseWheel wParam.
+inline int WheelDeltaParam(uint64_t wParam) { return (int)(int64_t)wParam; }
+// Width and height of a kMsgSize lParam.
+inline int SizeParamWidth(int64_t lParam) { return (int)((uint64_t)lParam & 0xFFFF); }
+inline int SizeParamHeight(int64_t lParam) { return (int)(((uint64_t)lParam >> 16) & 0xFFFF); }

@@ -1,0 +1,223 @@
+// app/main_loop: one pass per frame on the UI thread, in a fixed order: later steps read what
+// earlier steps of the same pass computed, and a note that arrived in the drain is drawn in the
+// same pass.
+#include "app/main_loop.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "app/app_state.h"
+#include "app/frame_math.h"
+#include "app/logs.h"
+#include "app/pending.h"
+#include "app/utilities.h"
+#include "board/pending.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/pending.h"
+#include "learning/pending.h"
+#include "learning_ui/pending.h"
+#include "midi/pending.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "practice/pending.h"
+#include "theory/pending.h"
+#include "visual/pending.h"
+
+// ---- state ----
+float gLastFrameSeconds = 0.0f;
+bool gBackdropTint = false;
+float gBackdropTintFade = 0.0f;
+float gSongViewFade = 0.0f;
+float gPracticeStripFade = 0.0f;
+float gStudentViewFade = 0.0f;
+float gPracticeModeFade = 0.0f;
+bool gPracticeRunShown = false;
+bool gSongViewShown = false;
+uint32_t gMidiScanMs = 0;
+int gMidiDeviceCount = 0;
+bool gPlacementQuizRequest = false;
+bool gPlacementPromptOpen = false;
+int gPlacementPromptStep = 0;
+
+// ---- public functions ----
+void DrainMessages() {
+  PumpWindowEvents();
+  DrainAppMessages();
+}
+
+float AdvanceFrameClock(float now) { return TakeFrameStep(&gLastFrameSeconds, now); }
+
+void DecayFrameLevels(float dt) {
+  DecayLevels(gNoteGlow, 128, gPlaying ? 14.5f : 9.5f, dt, 2.4f);
+  DecayLevels(gKeyHitGlow, 128, 8.8f, dt, 1.0f);
+  DecayLevels(gKeyMissFlash, 128, 7.0f, dt, 1.0f);
+  gScoreFlash = LowerTimer(gScoreFlash, 2.8f, dt);
+  gPatternFlashTimer = LowerTimer(gPatternFlashTimer, 0.38f, dt);
+  gPracticeCellFlashTimer = LowerTimer(gPracticeCellFlashTimer, 0.18f, dt);
+}
+
+void AdvanceViewFades(float dt) {
+  gSongViewFade = StepFadeLinear(gSongViewFade, gSongView ? 1.0f : 0.0f, dt / 0.9f);
+  gPracticeStripFade = EaseFade(gPracticeStripFade, gPracticeStrip ? 1.0f : 0.0f, EaseShare(8.2f, dt));
+  gStudentViewFade = EaseFade(gStudentViewFade, IsStudentViewActive() ? 1.0f : 0.0f, EaseShare(5.6f, dt));
+  float before = gPracticeModeFade;
+  gPracticeModeFade = EaseFade(gPracticeModeFade, gPracticeMode ? 1.0f : 0.0f, EaseShare(9.6f, dt));
+  if ((gPracticeModeFade > 0.0f && gPracticeModeFade < 0.999f) || std::fabs(gPracticeModeFade - before) > 0.0002f)
+    LayoutHitRegions();
+  bool runActive = IsPracticeRunActive();
+  if (runActive != gPracticeRunShown || gSongView != gSongViewShown) {
+    gPracticeRunShown = runActive;
+    gSongViewShown = gSongView;
+    RelayoutAll();
+  }
+  gRingModeFade = EaseFade(gRingModeFade, gRingMode ? 1.0f : 0.0f, EaseShare(9.6f, dt));
+  gRingModeFadeSlow = EaseFade(gRingModeFadeSlow, gRingMode ? 1.0f : 0.0f, EaseShare(4.4f, dt));
+}
+
+void RunMidiRescan(uint32_t t) {
+  if (!MidiRescanDue(&gMidiScanMs, t)) return;
+  if (!gMidiInOpen) {
+    int n = CountMidiInputDevices();
+    if (n > 0 && n != gMidiDeviceCount) {
+      gMidiDeviceCount = n;
+      DebugLog("[MIDI] Rescan: %d device(s) appeared, opening.\n", n);
+      MidiInitAuto();
+    } else if (n == 0) {
+      gMidiDeviceCount = 0;
+    }
+  }
+  if (gMidiInOpen && gMidiInHardFail) {
+    DebugLog("[MIDI] Watchdog: HARD FAIL flagged. Reconnecting...\n");
+    MidiInitAuto();
+  }
+}
+
+void ArmPlacementQuiz() {
+  if (!gPlacementQuizRequest) return;
+  gPlacementQuizRequest = false;
+  if (GetActiveStudentIndex() >= 0) {
+    gPlacementPromptOpen = true;
+    gPlacementPromptStep = 0;
+  } else {
+    gStatusText = "Add a student first - the placement quiz saves to their profile";
+    gStudentNameEntryActive = true;
+    gStudentListOpen = true;
+    RelayoutAll();
+  }
+}
+
+// Note sparks, rebuilt every pass: one per sounding held note that shows, then one per key the
+// song sounds while no song rule hides it.
+static void SpawnFrameNoteSparks() {
+  gNoteSparkCount = 0;
+  int seen = 0;
+  for (const HeldNote& h : gHeldNotes) {
+    if (!h.sounding || h.note < 0 || h.note > 127) continue;
+    if (++seen > 128) break;
+    bool offScale = !gAllNotesAllowed && !ScaleContainsPitchClass(((h.note % 12) + 12) % 12);
+    if (KeyDisplayState(h.note, offScale ? 1 : 0) != 0)
+      SpawnNoteSpark(h.note, ClampFloat((float)h.velocity / 127.0f, 0.2f, 1.0f));
+  }
+  for (int note = 0; note < 128; ++note) {
+    if (!gKeySounding[note]) continue;
+    bool offScale = !gAllNotesAllowed && !ScaleContainsPitchClass(note % 12);
+    if (NoSongLoadedAnd(offScale)) SpawnNoteSpark(note, ClampFloat(gKeyLevel[note], 0.2f, 1.0f));
+  }
+}
+
+static void PresentAndPace(uint32_t frameStartMs) {
+  WindowSwapBuffers();
+  uint32_t sleepMs = FramePacingSleepMs(frameStartMs, ClockMs32());
+  ClockSleepMs(sleepMs);  // 0 yields the processor
+}
+
+void RunFramePass() {
+  uint32_t frameStartMs = ClockMs32();
+  DrainMessages();
+  float now = GetAppSeconds();
+  float dt = AdvanceFrameClock(now);
+  DecayFrameLevels(dt);
+
+  // Background.
+  glDisable(GL_SCISSOR_TEST);
+  gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
+  float r, g, b;
+  BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
+  glClearColor(r, g, b, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawBackgroundGradient();
+
+  ValidateCurrentScale();
+  KeepSongView();
+  ReapplyScaleSelection();
+  if (gPracticeMode) {
+    gSongView = true;
+    gWaitMode = true;
+    gLearningOverlay = false;
+    HoldFilterPanelClosed();
+  } else if (!gLearningOverlay) {
+    RestoreFilterPanelState();
+  }
+  AdvanceViewFades(dt);
+  if (gPlayAlongRun && !IsPlayAlongAvailable()) SetPlayAlongRun(false, false);
+  gTextBrightness = 1.0f + 0.16f * gSongViewFade;
+  UpdateScaleListFrame(dt);
+  CommitPendingScaleRow(false);
+
+  if (DrawStartScreen(now)) {
+    PresentAndPace(frameStartMs);
+    return;
+  }
+
+  ArmPlacementQuiz();
+  CleanAchievements();
+  UpdatePracticeFrame(now);
+  SyncTeachingSelection();
+  UpdateTeachingMeters(&gTeachingState, (double)dt);
+  UpdateTeachingTimeline(&gTeachingState, (double)dt);
+  TickNoteScheduler(frameStartMs);
+  ApplyDeferredKeyPick(now);
+  ReapplyScaleSelection();
+  SyncAchievementRows();
+  DecayAchievementTimers(dt);
+  LowerBoardTimers(dt);
+  DecayHarmonyGlow(dt);
+  UpdateKeyDetectionFrame(dt);
+
+  uint32_t t = ClockMs32();
+  PumpMidiPlayback(t);
+  JudgePlayAlongNotes(t, -1);
+  UpdateKeyHighlights(t);
+  RunMidiRescan(t);
+
+  RunChordRecogniser();
+  DrawCircleView(dt, now);
+  SpawnFrameNoteSparks();
+  DrawBackdrop(dt, now);
+  if (IsOrbVisible()) DrawOrbFrame(&gVisualParams);
+
+  DrawStaffPanel();
+  SyncAchievementRows();
+  if (gRingModeFade < 0.999f) {
+    float saved;
+    PushDrawAlpha(&saved, 1.0f - gRingModeFade);
+    DrawBoardView();
+    PopDrawAlpha(&saved);
+  }
+  DrawToolbar();
+
+  CheckDayRollover();
+  DrawLibraryButton();
+  DrawLearningScreen();
+  if (gLibraryOpen && gLibraryLoaded && !gPlacementPromptOpen) DrawLearningScrollHint();
+  DrawPerformanceNotes();
+  DrawSkillsRadarFlash();
+
+  PresentAndPace(frameStartMs);
+}
+
+void RunMainLoop() {
+  while (gAppRunning) RunFramePass();
+}

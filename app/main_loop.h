@@ -1,0 +1,33 @@
+// app/main_loop: the frame loop: drain, step, animate, draw, present and pace, while gAppRunning.
+#pragma once
+#include <cstdint>
+
+extern float gLastFrameSeconds;     // GetAppSeconds of the previous pass; 0 before the first
+extern bool gBackdropTint;          // the background tint toggle
+extern float gBackdropTintFade;     // eased towards gBackdropTint
+extern float gSongViewFade;         // moves linearly towards gSongView
+extern float gPracticeStripFade;    // eased towards gPracticeStrip
+extern float gStudentViewFade;      // eased towards IsStudentViewActive
+extern float gPracticeModeFade;     // eased towards gPracticeMode
+extern bool gPracticeRunShown;      // IsPracticeRunActive at the last re-layout
+extern bool gSongViewShown;         // gSongView at the last re-layout
+extern uint32_t gMidiScanMs;        // ClockMs32 of the last MIDI rescan
+extern int gMidiDeviceCount;        // input devices seen by the last rescan
+extern bool gPlacementQuizRequest;  // arm the placement quiz once
+extern bool gPlacementPromptOpen;   // the placement-quiz prompt is shown
+extern int gPlacementPromptStep;    // the prompt's counter
+
+// Takes window events into the queue and handles every queued message.
+void DrainMessages();
+// The frame's work that needs no GL, steps 3 to 5 and 9: returns the clamped step.
+float AdvanceFrameClock(float now);
+void DecayFrameLevels(float dt);
+void AdvanceViewFades(float dt);
+// The MIDI rescan and watchdog at time t (every kMidiRescanMs).
+void RunMidiRescan(uint32_t t);
+// The placement-quiz arming.
+void ArmPlacementQuiz();
+// One whole pass of the loop (drain to pacing).
+void RunFramePass();
+// Runs passes until gAppRunning is cleared.
+void RunMainLoop();

@@ -1,0 +1,126 @@
+// app/window_proc: the window procedure: sizing, cursor, close and destroy, and the routing of
+// keys, characters, mouse and MIDI input to their handlers.
+#include "app/window_proc.h"
+
+#include "app/app_state.h"
+#include "app/logs.h"
+#include "app/note_input.h"
+#include "app/pending.h"
+#include "app/utilities.h"
+#include "app/window_size.h"
+#include "gfx/gl_setup.h"
+#include "gfx/pending.h"
+#include "gfx/ui_language.h"
+#include "learning/pending.h"
+#include "midi/play_along.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "practice/pending.h"
+#include "theory/pending.h"
+#include "visual/pending.h"
+
+// ---- constants ----
+static const int kSaveWaitRounds = 200;   // times 10 ms: the longest wait for background saves
+static const uint32_t kSaveWaitStepMs = 10;
+
+// ---- internal helpers ----
+static void HandleDestroy() {
+  if (gRingModePendingSave >= 0) {
+    SaveRingMode(gRingModePendingSave != 0);
+    gRingModePendingSave = -1;
+  }
+  if (gLibraryLoaded) {
+    SaveCalendar();
+    SaveMastery();
+    SaveProgress();
+    SaveSchedule();
+  }
+  for (int i = 0; i < kSaveWaitRounds && __atomic_load_n(&gPendingSaves, __ATOMIC_ACQUIRE) > 0; ++i)
+    ClockSleepMs(kSaveWaitStepMs);
+  if (gGlowTexture != 0 && gGlReady) DeleteGlowTexture();
+  gGlowTexture = 0;
+  AppendExitLog("WM_DESTROY");
+  gAppRunning = false;
+  PostAppMessage(kMsgQuit, 0, 0);
+}
+
+static bool PointerOver(const RectF& r) { return PointInRect(r, gMouseX, gMouseY); }
+
+static int64_t HandleSetCursor(uint32_t code, uint64_t wParam, int64_t lParam) {
+  if ((lParam & 0xFFFF) != kHitClient) return DefaultWindowHandling(code, wParam, lParam);
+  if (IsRegionSelectable()) {
+    CursorShape region = GetRegionCursor();
+    if (region != kCursorNone) {
+      SetCursorShape(region);
+      return 1;
+    }
+  }
+  bool hand = (gPracticeMode && PointerOver(gSliderPanelButtonRect)) || PointerOver(gUnloadSongRect) ||
+              PointerOver(gMetronomeStopRect) ||
+              (IsFilterPanelEnabled() && gLearningOverlay && !gPracticeMode &&
+               IsPointInFilterTabArea(gMouseX, gMouseY));
+  if (hand) {
+    SetCursorShape(kCursorHand);
+    return 1;
+  }
+  return DefaultWindowHandling(code, wParam, lParam);
+}
+
+// ---- public functions ----
+int64_t DefaultWindowHandling(uint32_t code, uint64_t wParam, int64_t lParam) {
+  (void)wParam;
+  (void)lParam;
+  if (code == kMsgClose && gMainWindowOpen) {
+    // The window goes away now; the GL context stays with the hidden window until shut-down.
+    WindowHide();
+    gMainWindowOpen = false;
+    SendAppMessage(kMsgDestroy, 0, 0);
+  }
+  return 0;
+}
+
+int64_t MainWndProc(uint32_t code, uint64_t wParam, int64_t lParam) {
+  switch (code) {
+    case kMsgDestroy: HandleDestroy(); return 0;
+    case kMsgSize:
+      if (wParam == kSizeMinimized) return 0;
+      ApplyClientSize(SizeParamWidth(lParam), SizeParamHeight(lParam), false);
+      return 0;
+    case kMsgClose:
+      AppendExitLog("WM_CLOSE (title bar, Alt+F4, or a close request)");
+      return DefaultWindowHandling(code, wParam, lParam);
+    case kMsgSetCursor: return HandleSetCursor(code, wParam, lParam);
+    case kMsgGetMinMaxInfo:
+      if (lParam != 0) {
+        MinTrackSize* out = (MinTrackSize*)(intptr_t)lParam;
+        GetWindowSizeLimits(&out->width, &out->height);
+      }
+      return 0;
+    case kMsgDisplayChange:
+    case kMsgDpiChanged: HandleDisplayChange(); return 0;
+    case kMsgKeyDown:
+    case kMsgSysKeyDown: HandleKeyCommand((int)wParam, lParam); return 0;
+    case kMsgChar: HandleCharInput((uint32_t)wParam); return 0;
+    case kMsgMouseMove:
+      gMouseX = PointParamX(lParam);
+      gMouseY = PointParamY(lParam);
+      HandleMouseMove(gMouseX, gMouseY, wParam);
+      return 0;
+    case kMsgLButtonDown: HandleLeftButtonDown(PointParamX(lParam), PointParamY(lParam), wParam); return 0;
+    case kMsgLButtonUp: HandleLeftButtonUp(PointParamX(lParam), PointParamY(lParam), wParam); return 0;
+    case kMsgLButtonDblClk: HandleLeftDoubleClick(PointParamX(lParam), PointParamY(lParam), wParam); return 0;
+    case kMsgRButtonDown: HandleRightButtonDown(PointParamX(lParam), PointParamY(lParam), wParam); return 0;
+    case kMsgMouseWheel:
+      HandleMouseWheel(WheelDeltaParam(wParam), PointParamX(lParam), PointParamY(lParam), wParam);
+      return 0;
+    case kMsgMidiInData: HandleMidiInData(wParam, lParam); return 0;
+    case kMsgMidiInError:
+    case kMsgMidiInLongError: HandleMidiInError(code, wParam, lParam); return 0;
+    case kMsgMidiNote: HandleMidiNoteMessage(wParam, lParam); return 0;
+    case kMsgMidiSustain: HandleMidiSustainMessage(wParam, lParam); return 0;
+    default: return DefaultWindowHandling(code, wParam, lParam);
+  }
+}

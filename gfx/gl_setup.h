@@ -1,0 +1,25 @@
+// gfx/gl_setup: the 2D projection in window pixels, the program-wide GL state, the soft glow
+// texture with the quad that stamps it, and two colour helpers.
+#pragma once
+#include <cstdint>
+
+constexpr int kGlowTextureSize = 64;
+
+extern unsigned gGlowTexture;   // GL name of the glow texture, 0 = not built
+
+// The GL state of the whole run: alpha blending, multisampling, smooth lines, hints.
+void SetupGlState();
+// Viewport over the client area; one unit per pixel, origin top-left, y downwards.
+void SetProjection2D();
+// Builds and uploads the glow texture once; nothing when it exists.
+void BuildGlowTexture();
+// Deletes the glow texture when it exists.
+void DeleteGlowTexture();
+// Fills `rgba` (kGlowTextureSize^2 * 4 bytes) with the glow texels: white, alpha by radius.
+void ComputeGlowTexels(uint8_t* rgba);
+// One textured quad of the given radius and colour around (x, y); binds nothing.
+void DrawGlowQuad(float x, float y, float radius, float r, float g, float b, float a);
+// Moves each channel away from (k > 1) or towards (k < 1) the grey mean, plus offset, clamped 0..1.
+void AdjustSaturation(float& r, float& g, float& b, float k, float offset);
+// Each channel times factor, clamped to 0..max.
+void ScaleColourClamped(float& r, float& g, float& b, float factor, float max);

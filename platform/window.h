@@ -1,0 +1,51 @@
+// platform/window: the program's one main window, its OpenGL context and its events.
+//
+// One window at a time. Events of the window system are turned into messages of the program's
+// queue (platform/messages.h) by PumpWindowEvents; the window procedure then handles them in the
+// drain. The GL context is a compatibility context, so immediate mode, display lists and bitmaps
+// work; GL calls themselves stay GL calls in the drawing code.
+#pragma once
+
+enum GlSetupResult {
+  kGlReady = 0,
+  kGlNoPixelFormat,  // no double-buffered RGB format of 8 bits per channel
+  kGlNoContext,      // the context could not be created
+  kGlNotCurrent,     // the context could not be made current
+};
+
+// Creates the window (hidden until shown) at (x, y) with the given client size; the window-system
+// class name is `className`. False when there is no display or the window cannot be made.
+bool WindowCreate(const char* title, const char* className, int x, int y, int width, int height);
+// True while the window exists.
+bool WindowExists();
+// Shows the window maximised.
+void WindowShowMaximized();
+// Hides the window; it stays usable for GL until WindowDestroy.
+void WindowHide();
+// Destroys the window (and its GL context when still there).
+void WindowDestroy();
+// Makes the GL context of the window and makes it current.
+GlSetupResult WindowCreateGlContext();
+// Releases and deletes the GL context (nothing when none).
+void WindowReleaseGlContext();
+// Asks for vertical sync; false when the driver does not offer it.
+bool WindowSetSwapInterval(int interval);
+// Presents the back buffer.
+void WindowSwapBuffers();
+// The client area in pixels; false without a window or when it cannot be read.
+bool WindowGetClientSize(int* width, int* height);
+// True while the window is maximised.
+bool WindowIsMaximized();
+// The usable area (without panels) of the display the window is on; false when unknown.
+bool WindowGetWorkArea(int* width, int* height);
+// The whole size of the display the window is on; false when unknown.
+bool WindowGetScreenSize(int* width, int* height);
+// Sets the smallest client size the user can drag the window to.
+void WindowSetMinimumClientSize(int width, int height);
+// Borderless full screen over the whole display on (true) or back to the previous window (false).
+bool WindowSetFullscreen(bool on);
+// Takes every pending window-system event and posts it into the message queue.
+void PumpWindowEvents();
+
+// The last text of the window system's error, for logs.
+const char* WindowLastError();

@@ -1,0 +1,357 @@
+// platform/window_sdl: the main window, its GL context, pointer state and event pump over SDL2.
+//
+// Sections: state, key mapping, event translation, window and context, pointer and cursors.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/event_translate.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "platform/window.h"
+
+// ---- state ----
+static SDL_Window* gSdlWindow = nullptr;         // the main window, null when none
+static SDL_GLContext gSdlGlContext = nullptr;    // its GL context, null when none
+static bool gSdlVideoUp = false;                 // SDL's video part is initialised
+static SDL_Cursor* gSdlCursors[4] = {};          // system cursors by CursorShape, made on first use
+static char gLastError[256] = "";                // the last failure text
+
+// ---- internal helpers ----
+static void KeepError(const char* what) {
+  snprintf(gLastError, sizeof gLastError, "%s: %s", what, SDL_GetError());
+}
+
+static KeyModifiers CurrentModifiers() {
+  SDL_Keymod m = SDL_GetModState();
+  KeyModifiers mods;
+  mods.shift = (m & KMOD_SHIFT) != 0;
+  mods.ctrl = (m & KMOD_CTRL) != 0;
+  mods.alt = (m & KMOD_ALT) != 0;
+  return mods;
+}
+
+static unsigned MouseFlags(uint32_t buttons) {
+  unsigned f = 0;
+  if (buttons & SDL_BUTTON_LMASK) f |= kMouseFlagLeft;
+  if (buttons & SDL_BUTTON_RMASK) f |= kMouseFlagRight;
+  if (buttons & SDL_BUTTON_MMASK) f |= kMouseFlagMiddle;
+  SDL_Keymod m = SDL_GetModState();
+  if (m & KMOD_SHIFT) f |= kMouseFlagShift;
+  if (m & KMOD_CTRL) f |= kMouseFlagControl;
+  return f;
+}
+
+// ---- key mapping ----
+static int VirtualKeyFromSdl(SDL_Keycode k) {
+  if (k >= 'a' && k <= 'z') return (int)(k - 'a' + 'A');
+  if (k >= '0' && k <= '9') return (int)k;
+  if (k >= SDLK_F1 && k <= SDLK_F12) return kKeyF1 + (int)(k - SDLK_F1);
+  if (k >= SDLK_F13 && k <= SDLK_F24) return kKeyF1 + 12 + (int)(k - SDLK_F13);
+  if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return kKeyNumpad0 + 1 + (int)(k - SDLK_KP_1);
+  switch (k) {
+    case SDLK_BACKSPACE: return kKeyBack;
+    case SDLK_TAB: return kKeyTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return kKeyReturn;
+    case SDLK_ESCAPE: return kKeyEscape;
+    case SDLK_SPACE: return kKeySpace;
+    case SDLK_PAGEUP: return kKeyPageUp;
+    case SDLK_PAGEDOWN: return kKeyPageDown;
+    case SDLK_END: return kKeyEnd;
+    case SDLK_HOME: return kKeyHome;
+    case SDLK_LEFT: return kKeyLeft;
+    case SDLK_UP: return kKeyUp;
+    case SDLK_RIGHT: return kKeyRight;
+    case SDLK_DOWN: return kKeyDown;
+    case SDLK_INSERT: return kKeyInsert;
+    case SDLK_DELETE: return kKeyDelete;
+    case SDLK_PAUSE: return kKeyPause;
+    case SDLK_CAPSLOCK: return kKeyCapital;
+    case SDLK_KP_0: return kKeyNumpad0;
+    case SDLK_LSHIFT: return kKeyShift;
+    case SDLK_RSHIFT: return kKeyShift;
+    case SDLK_LCTRL: return kKeyControl;
+    case SDLK_RCTRL: return kKeyControl;
+    case SDLK_LALT: return kKeyMenu;
+    case SDLK_RALT: return kKeyMenu;
+    case SDLK_SEMICOLON: return kKeyOem1;
+    case SDLK_EQUALS: return kKeyOemPlus;
+    case SDLK_COMMA: return kKeyOemComma;
+    case SDLK_MINUS: return kKeyOemMinus;
+    case SDLK_PERIOD: return kKeyOemPeriod;
+    case SDLK_SLASH: return kKeyOem2;
+    case SDLK_BACKQUOTE: return kKeyOem3;
+    case SDLK_LEFTBRACKET: return kKeyOem4;
+    case SDLK_BACKSLASH: return kKeyOem5;
+    case SDLK_RIGHTBRACKET: return kKeyOem6;
+    case SDLK_QUOTE: return kKeyOem7;
+    default: return 0;
+  }
+}
+
+// ---- event translation ----
+static void TranslateWindowEvent(const SDL_WindowEvent& w) {
+  switch (w.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      int cw = 0, ch = 0;
+      SDL_GL_GetDrawableSize(gSdlWindow, &cw, &ch);
+      if (cw <= 0 || ch <= 0) cw = w.data1, ch = w.data2;
+      PostClientSize(cw, ch, WindowIsMaximized());
+      break;
+    }
+    case SDL_WINDOWEVENT_MINIMIZED: PostMinimized(); break;
+    case SDL_WINDOWEVENT_CLOSE: PostCloseRequest(); break;
+#if SDL_VERSION_ATLEAST(2, 0, 18)
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED: PostDisplayChange(); break;
+#endif
+    default: break;
+  }
+}
+
+static void TranslateEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT: PostCloseRequest(); break;  // SIGTERM, SIGINT or the session ending
+    case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
+    case SDL_DISPLAYEVENT: PostDisplayChange(); break;
+    case SDL_KEYDOWN:
+      PostKeyPress(VirtualKeyFromSdl(e.key.keysym.sym), CurrentModifiers(), e.key.repeat != 0);
+      break;
+    case SDL_KEYUP: PostKeyRelease(VirtualKeyFromSdl(e.key.keysym.sym)); break;
+    case SDL_TEXTINPUT: PostTextInput(e.text.text); break;
+    case SDL_MOUSEMOTION: {
+      int w = 0, h = 0;
+      SDL_GetWindowSize(gSdlWindow, &w, &h);
+      bool inside = e.motion.x >= 0 && e.motion.y >= 0 && e.motion.x < w && e.motion.y < h;
+      PostMouseMove(e.motion.x, e.motion.y, MouseFlags(e.motion.state), inside);
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+      PostMouseButtonDown(e.button.button == SDL_BUTTON_LEFT    ? 1
+                          : e.button.button == SDL_BUTTON_RIGHT ? 3
+                                                                : 2,
+                          e.button.clicks, e.button.x, e.button.y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
+      break;
+    case SDL_MOUSEBUTTONUP:
+      PostMouseButtonUp(e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 3 : 2,
+                        e.button.x, e.button.y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
+      break;
+    case SDL_MOUSEWHEEL: {
+      float notches = (float)e.wheel.y;
+#if SDL_VERSION_ATLEAST(2, 0, 18)
+      notches = e.wheel.preciseY;
+#endif
+      if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      PostMouseWheel(notches, x, y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
+      break;
+    }
+    default: break;
+  }
+}
+
+// ---- window and context ----
+bool WindowCreate(const char* title, const char* className, int x, int y, int width, int height) {
+  if (gSdlWindow) return true;
+  // The X11 window class is read from the environment when the window is made.
+  setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
+  SDL_SetHint("SDL_VIDEO_X11_WMCLASS", className);
+  // The program holds its own frame pace and never wants the compositor turned off for it.
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Only a real display will do: without one, window creation must fail, not fall back to an
+  // offscreen driver nobody sees.
+  if (!getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+  if (!gSdlVideoUp) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+      KeepError("SDL_Init");
+      return false;
+    }
+    gSdlVideoUp = true;
+  }
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  gSdlWindow = SDL_CreateWindow(title, x, y, width, height,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+  if (!gSdlWindow) {
+    KeepError("SDL_CreateWindow");
+    return false;
+  }
+  return true;
+}
+
+bool WindowExists() { return gSdlWindow != nullptr; }
+
+void WindowShowMaximized() {
+  if (!gSdlWindow) return;
+  SDL_ShowWindow(gSdlWindow);
+  SDL_MaximizeWindow(gSdlWindow);
+  // Without a window manager nothing answers the request; the first size is posted either way,
+  // so the client size is known before the first layout.
+  int w = 0, h = 0;
+  if (WindowGetClientSize(&w, &h)) PostClientSize(w, h, WindowIsMaximized());
+}
+
+void WindowHide() {
+  if (gSdlWindow) SDL_HideWindow(gSdlWindow);
+}
+
+void WindowDestroy() {
+  WindowReleaseGlContext();
+  for (SDL_Cursor*& c : gSdlCursors) {
+    if (c) SDL_FreeCursor(c);
+    c = nullptr;
+  }
+  if (gSdlWindow) SDL_DestroyWindow(gSdlWindow);
+  gSdlWindow = nullptr;
+  // SDL stays up until the process ends: quitting it would unload the GL driver, whose few
+  // allocations then show up as leaks of an unknown module.
+}
+
+GlSetupResult WindowCreateGlContext() {
+  if (!gSdlWindow) return kGlNoContext;
+  gSdlGlContext = SDL_GL_CreateContext(gSdlWindow);
+  if (!gSdlGlContext) {
+    KeepError("SDL_GL_CreateContext");
+    // A window whose format cannot carry a context is a pixel-format failure.
+    int doubleBuffer = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0) return kGlNoPixelFormat;
+    return kGlNoContext;
+  }
+  if (SDL_GL_MakeCurrent(gSdlWindow, gSdlGlContext) != 0) {
+    KeepError("SDL_GL_MakeCurrent");
+    return kGlNotCurrent;
+  }
+  int r = 0, g = 0, b = 0, doubleBuffer = 0;
+  SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
+  SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
+  SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
+  SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer);
+  if (r < 8 || g < 8 || b < 8 || !doubleBuffer) {
+    snprintf(gLastError, sizeof gLastError, "format R%d G%d B%d double=%d", r, g, b, doubleBuffer);
+    return kGlNoPixelFormat;
+  }
+  return kGlReady;
+}
+
+void WindowReleaseGlContext() {
+  if (!gSdlGlContext) return;
+  SDL_GL_MakeCurrent(gSdlWindow, nullptr);
+  SDL_GL_DeleteContext(gSdlGlContext);
+  gSdlGlContext = nullptr;
+}
+
+bool WindowSetSwapInterval(int interval) {
+  return gSdlGlContext && SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+void WindowSwapBuffers() {
+  if (gSdlWindow && gSdlGlContext) SDL_GL_SwapWindow(gSdlWindow);
+}
+
+bool WindowGetClientSize(int* width, int* height) {
+  if (!gSdlWindow) return false;
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(gSdlWindow, &w, &h);
+  if (w <= 0 || h <= 0) SDL_GetWindowSize(gSdlWindow, &w, &h);
+  *width = w;
+  *height = h;
+  return true;
+}
+
+bool WindowIsMaximized() {
+  return gSdlWindow && (SDL_GetWindowFlags(gSdlWindow) & SDL_WINDOW_MAXIMIZED) != 0;
+}
+
+bool WindowGetWorkArea(int* width, int* height) {
+  if (!gSdlWindow) return false;
+  int display = SDL_GetWindowDisplayIndex(gSdlWindow);
+  SDL_Rect r;
+  if (display < 0 || SDL_GetDisplayUsableBounds(display, &r) != 0 || r.w <= 0 || r.h <= 0) return false;
+  *width = r.w;
+  *height = r.h;
+  return true;
+}
+
+bool WindowGetScreenSize(int* width, int* height) {
+  if (!gSdlVideoUp) return false;
+  int display = gSdlWindow ? SDL_GetWindowDisplayIndex(gSdlWindow) : 0;
+  SDL_Rect r;
+  if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &r) != 0 || r.w <= 0 || r.h <= 0) return false;
+  *width = r.w;
+  *height = r.h;
+  return true;
+}
+
+void WindowSetMinimumClientSize(int width, int height) {
+  if (gSdlWindow && width > 0 && height > 0) SDL_SetWindowMinimumSize(gSdlWindow, width, height);
+}
+
+bool WindowSetFullscreen(bool on) {
+  if (!gSdlWindow) return false;
+  if (SDL_SetWindowFullscreen(gSdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    KeepError("SDL_SetWindowFullscreen");
+    return false;
+  }
+  return true;
+}
+
+void PumpWindowEvents() {
+  if (!gSdlVideoUp) return;
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) TranslateEvent(e);
+}
+
+const char* WindowLastError() { return gLastError; }
+
+// ---- pointer and cursors ----
+void SetCursorShape(CursorShape shape) {
+  if (!gSdlVideoUp || shape <= kCursorNone || shape > kCursorCross) return;
+  if (!gSdlCursors[shape]) {
+    SDL_SystemCursor id = shape == kCursorHand    ? SDL_SYSTEM_CURSOR_HAND
+                          : shape == kCursorCross ? SDL_SYSTEM_CURSOR_CROSSHAIR
+                                                  : SDL_SYSTEM_CURSOR_ARROW;
+    gSdlCursors[shape] = SDL_CreateSystemCursor(id);
+  }
+  if (gSdlCursors[shape]) SDL_SetCursor(gSdlCursors[shape]);
+}
+
+void ShowPointer(bool show) {
+  if (gSdlVideoUp) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void CaptureMouse(bool on) {
+  if (gSdlVideoUp) SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE);
+}
+
+void GetPointerClientPos(int* x, int* y) {
+  *x = 0;
+  *y = 0;
+  if (!gSdlWindow) return;
+  // The global position works outside the window too, where the window-relative one stops.
+  int gx = 0, gy = 0, wx = 0, wy = 0;
+  SDL_GetGlobalMouseState(&gx, &gy);
+  SDL_GetWindowPosition(gSdlWindow, &wx, &wy);
+  *x = gx - wx;
+  *y = gy - wy;
+}
+
+void WarpPointer(int x, int y) {
+  if (gSdlWindow) SDL_WarpMouseInWindow(gSdlWindow, x, y);
+}
+
+bool IsShiftDown() { return gSdlVideoUp && (SDL_GetModState() & KMOD_SHIFT) != 0; }
+bool IsControlDown() { return gSdlVideoUp && (SDL_GetModState() & KMOD_CTRL) != 0; }
+bool IsAltDown() { return gSdlVideoUp && (SDL_GetModState() & KMOD_ALT) != 0; }

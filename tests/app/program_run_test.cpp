@@ -1,0 +1,209 @@
+// The real program under a virtual display: a run ended by SIGTERM, a start without a display,
+// and a crash.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+// ---- helpers ----
+static std::string BinaryPath() {
+  const char* p = getenv("TONVARRA_BINARY");
+  return p ? p : "";
+}
+
+// Starts a program with the given environment changes in `cwd`; stdout and stderr go to `logPath`.
+static pid_t Spawn(const std::vector<std::string>& argv, const std::string& cwd,
+                   const std::vector<std::pair<std::string, std::string>>& setEnv,
+                   const std::vector<std::string>& unsetEnv, const std::string& logPath, int keepFd = -1) {
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+  int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out >= 0) dup2(out, 1), dup2(out, 2);
+  for (const auto& name : unsetEnv) unsetenv(name.c_str());
+  for (const auto& kv : setEnv) setenv(kv.first.c_str(), kv.second.c_str(), 1);
+  for (int fd = 3; fd < 256; ++fd)
+    if (fd != keepFd) close(fd);
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back((char*)a.c_str());
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+// Waits up to `seconds` for the child; returns its wait status, or -1 after killing it.
+static int WaitFor(pid_t pid, double seconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+static bool WaitForFile(const std::string& path, double seconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (FileExists(path)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// A virtual display of its own (24-bit, 1920 x 1080), on a free number the server picks.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    std::string fd = std::to_string(fds[1]);
+    pid_ = Spawn({"Xvfb", "-displayfd", fd, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"}, "", {}, {},
+                 "/dev/null", fds[1]);
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) name_ = ":" + number;
+  }
+  ~VirtualDisplay() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      WaitFor(pid_, 5);
+    }
+  }
+  const std::string& name() const { return name_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+// The program copied into a fresh folder, so the folders it makes beside itself are its own.
+struct ProgramFolder {
+  TempDir dir;
+  std::string exe;
+  std::string log;
+  ProgramFolder() {
+    exe = dir.File("tonvarra");
+    fs::copy_file(BinaryPath(), exe);
+    log = dir.File("output.txt");
+  }
+  std::vector<std::pair<std::string, std::string>> Env(const std::string& display) const {
+    std::vector<std::pair<std::string, std::string>> env = {{"TONVARRA_MESSAGE_BOXES", "0"}};
+    if (!display.empty()) env.push_back({"DISPLAY", display});
+    const char* src = getenv("TONVARRA_SOURCE_DIR");
+    if (src && !getenv("LSAN_OPTIONS"))
+      env.push_back({"LSAN_OPTIONS", std::string("suppressions=") + src + "/tests/lsan.supp"});
+    return env;
+  }
+};
+
+// Reads a binary PPM (P6) and returns the RGB of one pixel.
+static bool PpmPixel(const std::string& bytes, int x, int y, int rgb[3]) {
+  int w = 0, h = 0, max = 0, offset = 0;
+  if (sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &max, &offset) != 3 || max != 255) return false;
+  size_t start = (size_t)offset + 1 + ((size_t)y * w + x) * 3;
+  if (x >= w || y >= h || start + 3 > bytes.size()) return false;
+  for (int i = 0; i < 3; ++i) rgb[i] = (unsigned char)bytes[start + i];
+  return true;
+}
+
+// ---- tests ----
+TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
+  ASSERT_FALSE(BinaryPath().empty());
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  TempDir start;  // the folder the program is started from
+  pid_t pid = Spawn({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
+  ASSERT_TRUE(WaitForFile(start.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  std::string shot = start.File("shot.ppm");
+  pid_t grab = Spawn({"import", "-display", display.name(), "-window", "root", "-depth", "8", shot}, "", {}, {}, "/dev/null");
+  int grabStatus = WaitFor(grab, 30);
+  kill(pid, SIGTERM);
+  int status = WaitFor(pid, 30);
+  std::string output = ReadFileBytes(program.log);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+
+  std::string gpu = ReadFileBytes(start.File("gpu_info.log"));
+  EXPECT_EQ(gpu.rfind("GL_VENDOR=", 0), 0u) << gpu;
+  EXPECT_NE(gpu.find("\r\nGL_RENDERER="), std::string::npos) << gpu;
+  EXPECT_NE(gpu.find("\r\nGL_VERSION="), std::string::npos) << gpu;
+  EXPECT_EQ(gpu.substr(gpu.size() - 2), "\r\n");
+  for (const char* folder : {"Data", "Logs", "MIDI", "MIDI/Imports", "Metronome"})
+    EXPECT_TRUE(fs::is_directory(program.dir.File(folder))) << folder;
+
+  std::string exitLog = ReadFileBytes(program.dir.File("Data/exit_log.txt"));
+  size_t close = exitLog.find("  WM_CLOSE (title bar, Alt+F4, or a close request)\n");
+  size_t destroy = exitLog.find("  WM_DESTROY\n");
+  ASSERT_NE(close, std::string::npos) << exitLog;
+  ASSERT_NE(destroy, std::string::npos) << exitLog;
+  EXPECT_LT(close, destroy);
+  EXPECT_EQ(exitLog.size(), destroy + strlen("  WM_DESTROY\n"));  // the destroy line ends the log
+
+  ASSERT_TRUE(WIFEXITED(grabStatus) && WEXITSTATUS(grabStatus) == 0) << "no screenshot";
+  int rgb[3];
+  // Inside the window (placed at 100, 100, 1440 x 920 without a window manager): the background.
+  ASSERT_TRUE(PpmPixel(ReadFileBytes(shot), 820, 560, rgb));
+  EXPECT_NEAR(rgb[0], 17, 2);
+  EXPECT_NEAR(rgb[1], 18, 2);
+  EXPECT_NEAR(rgb[2], 21, 2);
+}
+
+TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
+  ProgramFolder program;
+  pid_t pid = Spawn({program.exe}, program.dir.path(), program.Env(""), {"DISPLAY", "WAYLAND_DISPLAY"}, program.log);
+  int status = WaitFor(pid, 30);
+  std::string output = ReadFileBytes(program.log);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+  EXPECT_NE(output.find("Tonvarra could not create its application window.\n\nPlease restart your PC and try "
+                        "again. If the problem persists, contact support."),
+            std::string::npos)
+      << output;
+  EXPECT_FALSE(FileExists(program.dir.File("gpu_info.log")));
+}
+
+TEST(ProgramRun, ACrashLeavesAReportAndABacktraceAndEndsTheProcess) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  pid_t pid = Spawn({program.exe}, program.dir.path(), program.Env(display.name()), {}, program.log);
+  ASSERT_TRUE(WaitForFile(program.dir.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(pid, SIGSEGV);
+  int status = WaitFor(pid, 30);
+  std::string output = ReadFileBytes(program.log);
+  ASSERT_NE(status, -1) << "the process did not end";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << output;
+  std::string txt, dmp;
+  for (const auto& entry : fs::directory_iterator(program.dir.File("Logs"))) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("crash_", 0) != 0) continue;
+    if (entry.path().extension() == ".txt") txt = ReadFileBytes(entry.path().string());
+    if (entry.path().extension() == ".dmp") dmp = ReadFileBytes(entry.path().string());
+  }
+  EXPECT_EQ(txt.rfind("Tonvarra crash report\r\nTime: ", 0), 0u) << txt;
+  EXPECT_NE(txt.find("(signal 11, SIGSEGV)\r\n"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("Please send the matching crash_*.dmp"), std::string::npos) << txt;
+  EXPECT_FALSE(dmp.empty());
+  EXPECT_NE(output.find("Tonvarra ran into a problem and needs to close."), std::string::npos) << output;
+}
