@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <locale>
 #include <sstream>
 #include <string>
 
@@ -75,8 +76,10 @@ static std::vector<std::string> SplitBars(const std::string& rest) {
   return fields;
 }
 
+// General notation with 6 significant digits, always with a "." whatever the global locale.
 static std::string FormatColourComponent(float v) {
   std::ostringstream out;
+  out.imbue(std::locale::classic());
   out << std::clamp(v, 0.0f, 1.0f);
   return out.str();
 }
