@@ -5,7 +5,7 @@
 #include "app/chord_recogniser.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -51,6 +51,16 @@ static const uint16_t* TemplateMasks() {
     return m;
   }();
   return masks.data();
+}
+
+// Number of set bits of every 12-bit set (the build targets CPUs without a popcount instruction).
+static int Bits12(unsigned set) {
+  static const std::array<uint8_t, 4096> counts = [] {
+    std::array<uint8_t, 4096> c{};
+    for (unsigned i = 1; i < 4096; ++i) c[i] = (uint8_t)(c[i >> 1] + (i & 1));
+    return c;
+  }();
+  return counts[set & 0xFFF];
 }
 
 // Template weights in hundredths.
@@ -237,10 +247,10 @@ bool MatchChord(const int* pcs, int count, int bass, ChordMatch* out) {
     for (size_t k = 0; k < templates.size(); ++k) {
       const ChordTemplate& t = templates[k];
       int size = (int)t.intervals.size();
-      int found = std::popcount((unsigned)(set & masks[k]));
+      int found = Bits12(set & masks[k]);
       int missing = size - found;
       if (missing > (t.exact ? 0 : 1)) continue;
-      int extras = std::popcount((unsigned)(set & ~masks[k] & 0xFFF));
+      int extras = Bits12(set & ~masks[k]);
       int score = TemplateCents()[k] + 14 * found - 33 * missing - 11 * extras + rootTerm + bassTerm;
       if (score > best) {
         best = score;
