@@ -175,7 +175,7 @@ void RunFramePass() {
   CleanAchievements();
   UpdatePracticeFrame(now);
   SyncTeachingSelection();
-  UpdateTeachingMeters(&gTeachingState, (double)dt);
+  UpdateTeachingMeters((double)dt);
   UpdateTeachingTimeline(&gTeachingState, (double)dt);
   TickNoteScheduler(frameStartMs);
   ApplyDeferredKeyPick(now);

@@ -23,8 +23,6 @@
 #include "visual/pending.h"
 
 // ---- constants ----
-static const int kSaveWaitRounds = 200;   // times 10 ms: the longest wait for background saves
-static const uint32_t kSaveWaitStepMs = 10;
 
 // ---- internal helpers ----
 static void HandleDestroy() {
@@ -38,8 +36,7 @@ static void HandleDestroy() {
     SaveProgress();
     SaveSchedule();
   }
-  for (int i = 0; i < kSaveWaitRounds && __atomic_load_n(&gPendingSaves, __ATOMIC_ACQUIRE) > 0; ++i)
-    ClockSleepMs(kSaveWaitStepMs);
+  WaitForPendingSaves();
   if (gGlowTexture != 0 && gGlReady) DeleteGlowTexture();
   gGlowTexture = 0;
   AppendExitLog("WM_DESTROY");

@@ -1,9 +1,12 @@
 // midi/pending: state and functions that other subsystems already use, whose owners come later.
 #include "midi/pending.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "midi/click.h"
+#include "midi/level_setting.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 
@@ -53,3 +56,12 @@ void JudgePlayAlongNotes(uint32_t, int) {}
 void UpdateKeyHighlights(uint32_t) {}
 // Filled in later with play-along judging.
 void SetPlayAlongRun(bool, bool) {}
+// Filled in later with play-along judging: its level (0.5 until then).
+float gLevelSetting = 0.5f;
+
+// Filled in later with the click sounds.
+std::vector<uint8_t> MakeClickWav(float, float, float, bool) { return {}; }
+// Filled in later with the click sounds.
+void PlayClick(const TeachingState&, bool) {}
+// Filled in later with the click sounds.
+bool PlayClickSoundFromMemory(const std::vector<uint8_t>&) { return false; }

@@ -6,20 +6,16 @@
 #include "practice/achievements.h"
 #include "practice/practice_run_state.h"
 #include "practice/students.h"
+#include "practice/teaching_file.h"
+#include "practice/teaching_meters.h"
+#include "practice/teaching_state.h"
 
-struct TeachingState;
-extern TeachingState gTeachingState;      // the active student's teaching settings
-extern int gPendingSaves;                 // background saves in flight
 extern bool gStudentNameEntryActive;      // the new-student entry has the keyboard focus
 
 // Start-up loader of the practice runs.
 void LoadPracticeRuns();
 // Per-frame work of the practice subsystems.
 void UpdatePracticeFrame(float now);
-void SyncTeachingSelection();
-void UpdateTeachingMeters(TeachingState* state, double dt);
-void UpdateTeachingTimeline(TeachingState* state, double dt);
-void TickNoteScheduler(uint32_t frameStartMs);
 // The practice run's region cursor.
 bool IsRegionSelectable();
 CursorShape GetRegionCursor();

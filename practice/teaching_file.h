@@ -1,6 +1,59 @@
-// practice/teaching_file: each student's teaching file.
+// practice/teaching_file: each student's teaching file ("teaching_" + id + ".json"): its reader,
+// its writer, and the background save with its count of saves in flight.
+//
+// The reader is not a general JSON parser: it finds keys by text search and accepts what the
+// writer writes plus small variations of spacing. Saves run on detached threads with a copy of
+// the data; saves of one file land in the order they were started.
 #pragma once
+#include <atomic>
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// An empty id becomes "default"; every byte other than a-z, A-Z, 0-9, "-" and "_" becomes "_".
+#include "practice/teaching_state.h"
+
+// What a save writes, copied out of the record so the writer thread owns it.
+struct TeachingSaveJob {
+  std::string path;                                  // target file
+  std::string studentId;
+  std::string studentName;
+  int32_t difficulty = 5;
+  std::vector<int32_t> practiceScales;
+  std::vector<TeachingAttendanceEntry> attendance;
+  uint64_t generation = 0;                           // order of the save among all saves
+};
+
+// Saves started and not yet finished.
+extern std::atomic<int> gPendingSaves;
+
+// "" becomes "default"; every byte outside a-z, A-Z, 0-9, '-', '_' becomes '_'.
 std::string SanitizeStudentId(const std::string& id);
+// dataFolder joined with "teaching_" + sanitised id + ".json".
+std::string TeachingFilePath(const TeachingState& s);
+// Older places of the same file name: the parent of dataFolder, then its parent.
+std::vector<std::string> TeachingFileCandidates(const TeachingState& s);
+// The file's bytes; "" when it cannot be opened.
+std::string ReadWholeFile(const std::string& path);
+// Escapes '"', '\\', line feed, carriage return and tab by backslash, other bytes below 0x20 as
+// \u00XX; everything else (UTF-8 included) is copied.
+std::string JsonEscapeBasic(const std::string& s);
+// First "key" anywhere in text, then its colon, then a decimal integer (truncated to 32 bits) or
+// a number; out is written only when something was parsed.
+bool JsonFindInt(const std::string& text, const char* key, int* out);
+bool JsonFindFloat(const std::string& text, const char* key, float* out);
+// A float as the file writes it: at most six significant digits, no trailing zeros.
+std::string FormatTeachingFloat(float v);
+// The whole file text of a job, with the save time already formatted "%Y-%m-%dT%H:%M:%S".
+std::string FormatTeachingJson(const TeachingSaveJob& job, const std::string& savedLocalTime);
+// Reads the record's file (or an older copy) into lastDifficulty, savedPracticeScales and
+// attendance; false when nothing was read (missing, empty or another version).
+bool ReadTeachingFile(TeachingState& s);
+// Starts a background save of the record's student, difficulty, plan and attendance.
+void SaveTeachingStateAsync(const TeachingState& s);
+// The writer: temporary file, sync, rename over the target; owns and deletes the job and lowers
+// gPendingSaves before it returns.
+void WriteTeachingJsonThread(TeachingSaveJob* job);
+// Waits while saves are in flight, at most 200 times 10 ms; true when none is left.
+bool WaitForPendingSaves();
+// The text to the debug output, with a line feed added when it is empty or lacks one.
+void DebugTraceLine(const std::string& text);

@@ -122,12 +122,12 @@ TEST_F(WindowProc, CloseWritesCloseThenDestroyAndEndsTheLoop) {
 TEST_F(WindowProc, DestroyWaitsForBackgroundSavesToFinish) {
   TempDir dir;
   ScopedExeDir exe(dir.path());
-  __atomic_store_n(&gPendingSaves, 1, __ATOMIC_RELEASE);
+  gPendingSaves.store(1);
   std::atomic<bool> sawWait{false};
   std::thread saver([&] {
     ClockSleepMs(60);
     sawWait = !FileExists(dir.File("Data/exit_log.txt"));  // destruction has not finished yet
-    __atomic_store_n(&gPendingSaves, 0, __ATOMIC_RELEASE);
+    gPendingSaves.store(0);
   });
   SendAppMessage(kMsgDestroy, 0, 0);
   saver.join();

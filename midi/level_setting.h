@@ -1,0 +1,5 @@
+// midi/level_setting: the play-along level that narrows the judging windows.
+#pragma once
+
+// 0..1 as used (readers clamp it); the teaching load puts it back to 0.5 for a new student.
+extern float gLevelSetting;

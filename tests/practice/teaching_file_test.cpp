@@ -1,0 +1,379 @@
+// Tests of the teaching file: its exact layout, the key-search reader on varied and broken input,
+// the version check, the older places, and the background writer under overlap, failure and kill.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/clock.h"
+#include "practice/teaching_file.h"
+#include "practice/teaching_state.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A temporary data folder; every test waits for its saves before the folder goes.
+class TeachingFileTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_TRUE(WaitForPendingSaves()); }
+  std::string DataFolder() const { return dir_.path() + "/Data/"; }
+  TempDir dir_;
+};
+
+TeachingAttendanceEntry Entry(const std::string& date, float c, float a, float b, float cc, float d,
+                              int bpm, int num, int den, int difficulty) {
+  TeachingAttendanceEntry e;
+  e.dateISO = date;
+  e.Challenge = c;
+  e.A = a;
+  e.B = b;
+  e.C = cc;
+  e.D = d;
+  e.bpm = bpm;
+  e.timeSigNum = num;
+  e.timeSigDen = den;
+  e.difficulty = difficulty;
+  return e;
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (const auto& item : fs::directory_iterator(folder, ec))
+    if (item.path().filename().string().find(".tmp.") != std::string::npos)
+      out.push_back(item.path().string());
+  return out;
+}
+
+TEST(TeachingFileNames, SanitizedIds) {
+  const struct {
+    const char* id;
+    const char* want;
+  } cases[] = {
+      {"Ann Lee/2", "Ann_Lee_2"},
+      {"", "default"},
+      {"a-b_C9", "a-b_C9"},
+      {"..\\x:y", "___x_y"},
+      {"\xc3\xa9t\xc3\xa9", "__t__"},   // one underscore per byte of a multi-byte character
+  };
+  for (const auto& c : cases) EXPECT_EQ(SanitizeStudentId(c.id), c.want) << c.id;
+
+  TeachingState s;
+  s.dataFolder = "/srv/app/Data/";
+  s.studentId = "Ann Lee/2";
+  EXPECT_EQ(TeachingFilePath(s), "/srv/app/Data/teaching_Ann_Lee_2.json");
+  EXPECT_EQ(TeachingFileCandidates(s),
+            (std::vector<std::string>{"/srv/app/Data/teaching_Ann_Lee_2.json",
+                                      "/srv/app/teaching_Ann_Lee_2.json"}));
+  s.studentId = "";
+  EXPECT_EQ(TeachingFilePath(s), "/srv/app/Data/teaching_default.json");
+}
+
+TEST(TeachingFileFormat, ExactLayout) {
+  TeachingSaveJob job;
+  job.studentId = "ann";
+  job.studentName = "Ann \"A\\B\"\n\t\r\x01 \xc3\xa9";
+  job.difficulty = 7;
+  job.practiceScales = {12, 35, -1};
+  job.attendance = {Entry("2026-12-05", 57.333332f, 100.0f, 0.0f, 0.5f, 12.25f, 80, 4, 4, 7),
+                    Entry("2026-12-06", 24.455128f, 1e-7f, 99.99999f, 3.0f, 64.0f, 400, 32, 16, 10)};
+  const std::string want =
+      "{\n"
+      "  \"version\":1,\n"
+      "  \"studentId\":\"ann\",\n"
+      "  \"studentName\":\"Ann \\\"A\\\\B\\\"\\n\\t\\r\\u0001 \xc3\xa9\",\n"
+      "  \"lastSaved\":\"2026-12-06T21:05:09\",\n"
+      "  \"lastDifficulty\":7,\n"
+      "  \"practiceScales\":[12,35,-1],\n"
+      "  \"attendance\":[\n"
+      "    {\"dateISO\":\"2026-12-05\",\"Challenge\":57.3333,\"A\":100,\"B\":0,\"C\":0.5,\"D\":12.25,"
+      "\"bpm\":80,\"timeSigNum\":4,\"timeSigDen\":4,\"difficulty\":7},\n"
+      "    {\"dateISO\":\"2026-12-06\",\"Challenge\":24.4551,\"A\":1e-07,\"B\":100,\"C\":3,\"D\":64,"
+      "\"bpm\":400,\"timeSigNum\":32,\"timeSigDen\":16,\"difficulty\":10}\n"
+      "  ]\n"
+      "}\n";
+  EXPECT_EQ(FormatTeachingJson(job, "2026-12-06T21:05:09"), want);
+
+  TeachingSaveJob empty;
+  empty.difficulty = 5;
+  EXPECT_EQ(FormatTeachingJson(empty, "2026-01-02T03:04:05"),
+            "{\n  \"version\":1,\n  \"studentId\":\"\",\n  \"studentName\":\"\",\n"
+            "  \"lastSaved\":\"2026-01-02T03:04:05\",\n  \"lastDifficulty\":5,\n"
+            "  \"practiceScales\":[],\n  \"attendance\":[\n  ]\n}\n");
+}
+
+TEST(TeachingFileFormat, KeySearch) {
+  const struct {
+    const char* text;
+    const char* key;
+    bool found;
+    int wantInt;
+    float wantFloat;
+  } cases[] = {
+      {"{\"a\":12}", "a", true, 12, 12.0f},
+      {"{\"a\" : \n\t -7.5,}", "a", true, -7, -7.5f},
+      {"{\"b\":1,\"a\":2}", "a", true, 2, 2.0f},
+      {"{\"ab\":3}", "a", false, 99, 99.0f},          // the key must be quoted whole
+      {"{\"a\" 5}", "a", false, 99, 99.0f},           // no colon after it
+      {"{\"a\":x1}", "a", false, 99, 99.0f},          // nothing parses
+      {"{\"a\":\"5\"}", "a", false, 99, 99.0f},
+      {"{\"a\":4294967297}", "a", true, 1, 4294967297.0f},   // integers keep 32 bits
+      {"{\"a\":", "a", false, 99, 99.0f},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    int i = 99;
+    float f = 99.0f;
+    EXPECT_EQ(JsonFindInt(c.text, c.key, &i), c.found);
+    EXPECT_EQ(JsonFindFloat(c.text, c.key, &f), c.found);
+    EXPECT_EQ(i, c.wantInt);
+    EXPECT_EQ(f, c.wantFloat);
+  }
+}
+
+TEST_F(TeachingFileTest, ReaderAcceptsVariationsAndStopsAtBrokenInput) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool read;
+    int difficulty;
+    std::vector<int32_t> scales;
+    std::vector<std::string> dates;
+    int firstBpm;
+  };
+  const std::vector<Case> cases = {
+      {"spacing, tabs and line ends",
+       "{\r\n\t\"version\" : 1 ,\r\n \"lastDifficulty\" :\t8,\n \"practiceScales\" : [ 3 ,\n 4 ] ,\n"
+       " \"attendance\" : [ { \"dateISO\" : \"2026-01-02\" , \"bpm\" : 90 } ,\n"
+       "{\"difficulty\":3,\"dateISO\":\"2026-01-03\"} ] }",
+       true, 8, {3, 4}, {"2026-01-02", "2026-01-03"}, 90},
+      {"practice list stops at a letter",
+       "{\"version\":1,\"practiceScales\":[12 35,x7],\"attendance\":[]}", true, 5, {12, 35}, {}, -1},
+      {"entry without a date is dropped; bpm out of range kept",
+       "{\"version\":1,\"attendance\":[{\"bpm\":80},{\"dateISO\":\"2026-02-01\",\"bpm\":999}]}", true, 5,
+       {}, {"2026-02-01"}, 999},
+      {"difficulty clamped", "{\"version\":1,\"lastDifficulty\":42}", true, 10, {}, {}, -1},
+      {"missing version reads as 1", "{\"lastDifficulty\":2,\"practiceScales\":[1]}", true, 2, {1}, {},
+       -1},
+      {"list without closing bracket", "{\"version\":1,\"practiceScales\":[1,2", true, 5, {}, {}, -1},
+      {"attendance object never closed",
+       "{\"version\":1,\"attendance\":[{\"dateISO\":\"2026-01-01\"", true, 5, {}, {}, -1},
+      {"closing brace beyond the list",
+       "{\"version\":1,\"attendance\":[{\"dateISO\":\"2026-01-01\"]}", true, 5, {}, {}, -1},
+      {"empty file", "", false, 5, {}, {}, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TeachingState s;
+    s.dataFolder = DataFolder();
+    s.studentId = "kim";
+    WriteFileBytes(TeachingFilePath(s), c.text);
+    EXPECT_EQ(ReadTeachingFile(s), c.read);
+    EXPECT_EQ(s.lastDifficulty, c.difficulty);
+    EXPECT_EQ(s.savedPracticeScales, c.scales);
+    std::vector<std::string> dates;
+    for (const auto& e : s.attendance) dates.push_back(e.dateISO);
+    EXPECT_EQ(dates, c.dates);
+    if (c.firstBpm >= 0) {
+      ASSERT_FALSE(s.attendance.empty());
+      EXPECT_EQ(s.attendance.front().bpm, c.firstBpm);
+    }
+  }
+}
+
+TEST_F(TeachingFileTest, OtherVersionIsSkippedWithItsLogLine) {
+  TeachingState s;
+  s.dataFolder = DataFolder();
+  s.studentId = "kim";
+  s.lastDifficulty = 3;
+  WriteFileBytes(TeachingFilePath(s), "{\n  \"version\":2,\n  \"lastDifficulty\":9,\n  \"practiceScales\":[1]\n}\n");
+  DebugCapture log;
+  EXPECT_FALSE(ReadTeachingFile(s));
+  EXPECT_EQ(s.lastDifficulty, 3);
+  EXPECT_TRUE(s.savedPracticeScales.empty());
+  EXPECT_EQ(log.Text(), "[teaching] unexpected schema version 2 in " + TeachingFilePath(s) +
+                            "; skipping load\n");
+
+  // A path too long for the message is cut, and the line still ends.
+  TeachingState deep;
+  deep.dataFolder = dir_.path() + "/";
+  for (int i = 0; i < 5; ++i) deep.dataFolder += std::string(60, 'd') + "/";
+  deep.studentId = "kim";
+  WriteFileBytes(TeachingFilePath(deep), "{\"version\":7}");
+  DebugCapture log2;
+  EXPECT_FALSE(ReadTeachingFile(deep));
+  std::string text = log2.Text();
+  EXPECT_EQ(text.rfind("[teaching] unexpected schema version 7 in ", 0), 0u);
+  EXPECT_EQ(text.size(), 256u);
+  EXPECT_EQ(text.back(), '\n');
+}
+
+TEST_F(TeachingFileTest, RoundTripThroughTheBackgroundWriter) {
+  ScopedDrivenClock clock;
+  ClockDriveSetLocal({2026, 12, 6, 21, 5, 9, 0, 0}, 1796590000);
+  TeachingState s;
+  s.dataFolder = DataFolder();
+  s.studentId = "Ann Lee/2";
+  s.studentName = "Ann \"Quote\" \\ Lee";
+  s.difficulty = 4;
+  s.practiceScales = {0, 17, 50};
+  s.attendance = {Entry("2026-12-0\"5\\", 57.333332f, 1, 2, 3, 4, 120, 3, 8, 4),
+                  Entry("2026-12-06", 100, 0, 0, 0, 0, 1, 1, 1, 1)};
+  SaveTeachingStateAsync(s);
+  ASSERT_TRUE(WaitForPendingSaves());
+
+  std::string path = DataFolder() + "teaching_Ann_Lee_2.json";
+  std::string text = ReadFileBytes(path);
+  EXPECT_NE(text.find("\"lastSaved\":\"2026-12-06T21:05:09\""), std::string::npos);
+  EXPECT_TRUE(TemporaryFilesIn(DataFolder()).empty());
+
+  TeachingState back;
+  back.dataFolder = DataFolder();
+  back.studentId = s.studentId;
+  ASSERT_TRUE(ReadTeachingFile(back));
+  EXPECT_EQ(back.lastDifficulty, 4);
+  EXPECT_EQ(back.savedPracticeScales, s.practiceScales);
+  ASSERT_EQ(back.attendance.size(), 2u);
+  EXPECT_EQ(back.attendance[0].dateISO, "2026-12-0\"5\\");
+  EXPECT_NEAR(back.attendance[0].Challenge, 57.3333f, 1e-4f);
+  EXPECT_EQ(back.attendance[0].bpm, 120);
+  EXPECT_EQ(back.attendance[0].timeSigDen, 8);
+  EXPECT_EQ(back.attendance[1].Challenge, 100.0f);
+}
+
+TEST_F(TeachingFileTest, ControlBytesInADateReadBack) {
+  TeachingState s;
+  s.dataFolder = DataFolder();
+  s.attendance = {Entry(std::string("d\x01\x1f\n", 4), 1, 1, 1, 1, 1, 80, 4, 4, 5)};
+  SaveTeachingStateAsync(s);
+  ASSERT_TRUE(WaitForPendingSaves());
+  TeachingState back;
+  back.dataFolder = DataFolder();
+  ASSERT_TRUE(ReadTeachingFile(back));
+  ASSERT_EQ(back.attendance.size(), 1u);
+  EXPECT_EQ(back.attendance[0].dateISO, std::string("d\x01\x1f\n", 4));
+}
+
+TEST_F(TeachingFileTest, OlderPlaceIsReadAndTheNextSaveGoesToTheDataFolder) {
+  TeachingState s;
+  s.dataFolder = DataFolder();
+  s.studentId = "kim";
+  WriteFileBytes(dir_.path() + "/teaching_kim.json",
+                 "{\"version\":1,\"lastDifficulty\":9,\"practiceScales\":[4,5]}");
+  ASSERT_TRUE(ReadTeachingFile(s));
+  EXPECT_EQ(s.lastDifficulty, 9);
+  EXPECT_EQ(s.savedPracticeScales, (std::vector<int32_t>{4, 5}));
+
+  s.difficulty = 2;
+  SaveTeachingStateAsync(s);
+  ASSERT_TRUE(WaitForPendingSaves());
+  EXPECT_NE(ReadFileBytes(DataFolder() + "teaching_kim.json").find("\"lastDifficulty\":2"),
+            std::string::npos);
+  EXPECT_NE(ReadFileBytes(dir_.path() + "/teaching_kim.json").find("\"lastDifficulty\":9"),
+            std::string::npos);
+
+  // With both present, the data folder's own file wins.
+  TeachingState again;
+  again.dataFolder = DataFolder();
+  again.studentId = "kim";
+  ASSERT_TRUE(ReadTeachingFile(again));
+  EXPECT_EQ(again.lastDifficulty, 2);
+}
+
+TEST_F(TeachingFileTest, OverlappingSavesEndWithTheNewest) {
+  TeachingState s;
+  s.dataFolder = DataFolder();
+  s.studentId = "kim";
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 40; ++i) {
+      s.difficulty = 1 + (i + round) % 10;
+      s.practiceScales.assign((size_t)(40 - i) * 20, i);   // older saves are bigger, so slower
+      SaveTeachingStateAsync(s);
+    }
+    s.difficulty = 3 + round;
+    s.practiceScales = {round};
+    SaveTeachingStateAsync(s);
+    ASSERT_TRUE(WaitForPendingSaves());
+    TeachingState back;
+    back.dataFolder = DataFolder();
+    back.studentId = "kim";
+    ASSERT_TRUE(ReadTeachingFile(back));
+    EXPECT_EQ(back.lastDifficulty, 3 + round);
+    EXPECT_EQ(back.savedPracticeScales, (std::vector<int32_t>{round}));
+    EXPECT_TRUE(TemporaryFilesIn(DataFolder()).empty());
+  }
+}
+
+TEST_F(TeachingFileTest, FailedSaveKeepsTheTargetAndTheCount) {
+  // The data folder's place is taken by a regular file: nothing can be created inside it.
+  WriteFileBytes(dir_.path() + "/blocked", "not a folder");
+  TeachingState s;
+  s.dataFolder = dir_.path() + "/blocked/";
+  SaveTeachingStateAsync(s);
+  EXPECT_TRUE(WaitForPendingSaves());
+  EXPECT_EQ(gPendingSaves.load(), 0);
+  EXPECT_EQ(ReadFileBytes(dir_.path() + "/blocked"), "not a folder");
+
+  // The target is a folder: the rename and the copy both fail, the folder stays.
+  TeachingState t;
+  t.dataFolder = DataFolder();
+  t.studentId = "dir";
+  fs::create_directories(TeachingFilePath(t));
+  SaveTeachingStateAsync(t);
+  EXPECT_TRUE(WaitForPendingSaves());
+  EXPECT_TRUE(fs::is_directory(TeachingFilePath(t)));
+}
+
+TEST_F(TeachingFileTest, KilledSaveLeavesTheOldOrTheNewFile) {
+  ScopedDrivenClock clock;
+  ClockDriveSetLocal({2026, 12, 6, 22, 0, 0, 0, 0}, 1796594400);
+  const std::string stamp = "2026-12-06T22:00:00";
+  TeachingState s;
+  s.dataFolder = DataFolder();
+  s.studentId = "kill";
+  auto jobFor = [&](int n) {
+    TeachingSaveJob job;
+    job.path = TeachingFilePath(s);
+    job.studentId = s.studentId;
+    job.studentName = "round " + std::to_string(n);
+    job.difficulty = 1 + n % 10;
+    job.practiceScales.assign(2000 + (size_t)(n % 7) * 500, n);
+    return job;
+  };
+  WriteFileBytes(TeachingFilePath(s), FormatTeachingJson(jobFor(-1), stamp));
+
+  std::mt19937 rng(1234);
+  int roundsWithNewContent = 0;
+  for (int round = 0; round < 12; ++round) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int n = 0; n < 1000000; ++n) {
+        gPendingSaves.fetch_add(1);
+        WriteTeachingJsonThread(new TeachingSaveJob(jobFor(n)));
+      }
+      _exit(0);
+    }
+    usleep(2000 + rng() % 20000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    std::string text = ReadFileBytes(TeachingFilePath(s));
+    size_t at = text.find("\"studentName\":\"round ");
+    ASSERT_NE(at, std::string::npos) << "round " << round;
+    int n = std::stoi(text.substr(at + 21));
+    EXPECT_EQ(text, FormatTeachingJson(jobFor(n), stamp)) << "round " << round;
+    if (n >= 0) ++roundsWithNewContent;
+  }
+  EXPECT_GT(roundsWithNewContent, 0);
+}
+
+}  // namespace

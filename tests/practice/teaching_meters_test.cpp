@@ -1,0 +1,192 @@
+// Tests of the Challenge score, the meters and the overall figure on worked values, the run-score
+// override and the per-frame update.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "practice/teaching_meters.h"
+#include "practice/teaching_state.h"
+
+namespace {
+
+// Sets the running statistic so that it holds `count` equal samples of `value`.
+void SetEqualSamples(double value, int count, double* mean, double* m2, int32_t* n) {
+  *mean = value;
+  *m2 = 0.0;
+  *n = count;
+}
+
+struct MeterCase {
+  const char* name;
+  std::function<void(TeachingState&)> setup;
+  float challenge, meterA, meterB, meterC, meterD, overall;   // < 0: not checked
+};
+
+TEST(TeachingMeters, WorkedValues) {
+  const std::vector<MeterCase> cases = {
+      // Difficulty 5, 80 BPM, 4/4, no scale: 7 notes, no accidentals.
+      {"defaults after the selection sync",
+       [](TeachingState& s) { s.currentNoteCount = 7; },
+       24.455f, 0.0f, 29.437f, 0.0f, 100.0f, 0.0f},
+      // Before the first sync the note count is 0, which counts as 5.
+      {"defaults before the selection sync", [](TeachingState&) {},
+       22.169f, 0.0f, 29.437f, 0.0f, 100.0f, 0.0f},
+      {"hardest settings",
+       [](TeachingState& s) {
+         s.difficulty = 10; s.bpm = 260; s.timeSigNum = 32; s.timeSigDen = 16;
+         s.currentAccidentals = 6; s.currentNoteCount = 12;
+       },
+       96.5f, -1, -1, -1, -1, -1},
+      // An unlisted denominator such as 3 weighs 0.45.
+      {"denominator 3",
+       [](TeachingState& s) { s.currentNoteCount = 7; s.timeSigDen = 3; },
+       26.765f, -1, -1, -1, -1, -1},
+      // The plan's cell takes precedence over the picked one for accidentals and note count.
+      {"plan cell overrides the picked cell",
+       [](TeachingState& s) {
+         s.difficulty = 10; s.bpm = 260; s.timeSigNum = 32; s.timeSigDen = 16;
+         s.practiceScales = {3 * 16 + 6};
+         s.accidentalsByCell[3 * 16 + 6] = 6; s.noteCountByCell[3 * 16 + 6] = 12;
+       },
+       96.5f, -1, -1, -1, -1, -1},
+      // Four onsets exactly on the beat: full rhythm at difficulty 1, less volume at 10.
+      {"four perfect onsets at difficulty 1",
+       [](TeachingState& s) {
+         s.difficulty = 1; s.timedOnsets = 4; s.onTimeOnsets = 4;
+         SetEqualSamples(0.0, 4, &s.timingErrMean, &s.timingErrM2, &s.timingErrCount);
+       },
+       -1, 100.0f, -1, -1, -1, 100.0f},
+      {"four perfect onsets at difficulty 10",
+       [](TeachingState& s) {
+         s.difficulty = 10; s.timedOnsets = 4; s.onTimeOnsets = 4;
+         SetEqualSamples(0.0, 4, &s.timingErrMean, &s.timingErrM2, &s.timingErrCount);
+       },
+       -1, 93.333f, -1, -1, -1, 93.333f},
+      // Every counted part at difficulty 1: A 100, B 100, D from a 300 ms longest gap.
+      {"overall weighs the counted meters",
+       [](TeachingState& s) {
+         s.difficulty = 1; s.timedOnsets = 4; s.onTimeOnsets = 4;
+         SetEqualSamples(0.0, 4, &s.timingErrMean, &s.timingErrM2, &s.timingErrCount);
+         s.onsetCount = 5; s.inScaleOnsets = 5;
+         SetEqualSamples(90.0, 4, &s.velocityMean, &s.velocityM2, &s.velocityCount);
+         SetEqualSamples(300.0, 3, &s.ioiMean, &s.ioiM2, &s.ioiCount);
+         s.maxIoi = 300.0;
+       },
+       -1, 100.0f, 100.0f, 0.0f, 94.783f, 98.696f},
+      // A step played in exactly the expected time (5.0943 s at difficulty 5, 80 BPM, 7 notes).
+      {"step in the expected time",
+       [](TeachingState& s) { s.lastStepDuration = 0.75 * 8 / (0.6 + 1.3 * 4.0 / 9.0); },
+       -1, -1, -1, 100.0f, -1, -1},
+      // Far too fast: in-scale playing keeps g3 at 1, out-of-scale notes pull it down.
+      {"fast step, all notes in the scale",
+       [](TeachingState& s) { s.lastStepDuration = 2.0; s.onsetCount = 10; s.inScaleOnsets = 10; },
+       -1, -1, -1, 66.480f, -1, -1},
+      {"fast step, no note in the scale",
+       [](TeachingState& s) { s.lastStepDuration = 2.0; s.onsetCount = 10; s.inScaleOnsets = 0; },
+       -1, -1, -1, 20.589f, -1, -1},
+      {"slow step",
+       [](TeachingState& s) {
+         s.lastStepDuration = 1.5 * 0.75 * 8 / (0.6 + 1.3 * 4.0 / 9.0);
+         s.onsetCount = 10; s.inScaleOnsets = 10;
+       },
+       -1, -1, -1, 50.212f, -1, -1},
+      // A running step without a finished duration is timed on the teaching clock.
+      {"running step uses the clock",
+       [](TeachingState& s) {
+         s.sessionRunning = 1; s.stepStart = 100.0;
+         s.clock = 100.0 + 0.75 * 8 / (0.6 + 1.3 * 4.0 / 9.0);
+       },
+       -1, -1, -1, 100.0f, -1, -1},
+  };
+  for (const MeterCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TeachingState s;
+    c.setup(s);
+    ComputeTeachingMeters(s);
+    const float want[6] = {c.challenge, c.meterA, c.meterB, c.meterC, c.meterD, c.overall};
+    const float got[6] = {s.challenge, s.meterA, s.meterB, s.meterC, s.meterD, s.overall};
+    const char* names[6] = {"challenge", "A", "B", "C", "D", "overall"};
+    for (int i = 0; i < 6; ++i)
+      if (want[i] >= 0) {
+        EXPECT_NEAR(got[i], want[i], 0.01f) << names[i];
+      }
+  }
+}
+
+TEST(TeachingMeters, ExpectedStepSecondsFollowsTheSongTempoAndHasAFloor) {
+  TeachingState s;
+  EXPECT_NEAR(ExpectedStepSeconds(s, -1), 0.75 * 8 / (0.6 + 1.3 * 4.0 / 9.0), 1e-9);
+  s.noteCountByCell[5] = 3;   // fewer than five notes count as five
+  EXPECT_NEAR(ExpectedStepSeconds(s, 5), 0.75 * 6 / (0.6 + 1.3 * 4.0 / 9.0), 1e-9);
+  s.songBpm = 160.0;
+  EXPECT_NEAR(ExpectedStepSeconds(s, -1), 0.375 * 8 / (0.6 + 1.3 * 4.0 / 9.0), 1e-9);
+  s.songBpm = 0.0;
+  s.bpm = 100000;
+  EXPECT_DOUBLE_EQ(ExpectedStepSeconds(s, -1), 0.35);
+}
+
+TEST(TeachingMeters, RunScoresStandInWhileShown) {
+  struct Case {
+    const char* name;
+    uint8_t shown, available;
+    float want[6];   // challenge, A, B, C, D, overall after the override
+  };
+  const Case cases[] = {
+      {"not shown: computed meters", 0, 1, {22.169f, 0, 29.437f, 0, 100, 0}},
+      {"shown and available: clamped run scores", 1, 1, {100, 0, 55, 40, 12.5f, 61}},
+      {"shown without results: meters zero, challenge stays", 1, 0, {22.169f, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TeachingState s;
+    s.runScoresShown = c.shown;
+    s.runResultsAvailable = c.available;
+    const float run[6] = {130.0f, -4.0f, 55.0f, 40.0f, 12.5f, 61.0f};
+    for (int i = 0; i < 6; ++i) s.runScores[i] = run[i];
+    ComputeTeachingMeters(s);
+    ApplyRunScoresToMeters(s);
+    const float got[6] = {s.challenge, s.meterA, s.meterB, s.meterC, s.meterD, s.overall};
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(got[i], c.want[i], 0.01f) << i;
+  }
+}
+
+TEST(TeachingMeters, ClearingRunResultsKeepsTheChallenge) {
+  TeachingState s;
+  for (int i = 0; i < 6; ++i) s.runScores[i] = 50.0f + i;
+  s.runResultsAvailable = 1;
+  s.challenge = 33.0f;
+  s.meterA = s.meterB = s.meterC = s.meterD = s.overall = 70.0f;
+  ClearTeachingRunResults(s);
+  EXPECT_EQ(s.runResultsAvailable, 0);
+  EXPECT_EQ(s.runScores[0], 50.0f);
+  for (int i = 1; i < 6; ++i) EXPECT_EQ(s.runScores[i], 0.0f);
+  EXPECT_EQ(s.challenge, 33.0f);
+  EXPECT_EQ(s.meterA + s.meterB + s.meterC + s.meterD + s.overall, 0.0f);
+}
+
+TEST(TeachingMeters, FrameUpdateClampsTheStep) {
+  struct Case {
+    double dt, clockGain;
+    float flashAfter;
+  };
+  const Case cases[] = {{0.5, 0.1, 1.0f - 0.28f}, {-1.0, 0.0, 1.0f}, {0.05, 0.05, 1.0f - 0.14f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dt);
+    gTeachingState = TeachingState();
+    gTeachingState.clock = 10.0;
+    gTeachingState.clickFlash = 1.0f;
+    gTeachingState.metronomeOn = 1;    // a song drives the grid, so the tick adds no click
+    gTeachingState.syncedToSong = 1;
+    UpdateTeachingMeters(c.dt);
+    EXPECT_NEAR(gTeachingState.clock, 10.0 + c.clockGain, 1e-12);
+    EXPECT_NEAR(gTeachingState.clickFlash, c.flashAfter, 1e-6);
+  }
+  gTeachingState.enabled = 0;
+  gTeachingState.clock = 3.0;
+  UpdateTeachingMeters(0.05);
+  EXPECT_EQ(gTeachingState.clock, 3.0);
+}
+
+}  // namespace

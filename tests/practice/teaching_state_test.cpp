@@ -1,0 +1,261 @@
+// Tests of the teaching record following the active student (load, reload, switch with a pending
+// change) and the selection sync (slider to difficulty, picked scale and key to a cell code).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "midi/level_setting.h"
+#include "practice/students.h"
+#include "practice/teaching_file.h"
+#include "practice/teaching_state.h"
+#include "tests/support/test_support.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
+
+namespace {
+
+class TeachingStateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gStudents.clear();
+    gActiveStudentIndex = -1;
+    // Only the first load of a process resets the record; start each case from a fresh one.
+    gTeachingState = TeachingState();
+    gTeachingState.dataFolder = Data();
+    GetScaleCatalogue();
+    gCurrentScale = gScaleCatalogue[0];
+    gPickedScale = nullptr;
+    gKeyRoot = 0;
+    gRingPos = 0;
+  }
+  void TearDown() override { EXPECT_TRUE(WaitForPendingSaves()); }
+  std::string Data() const { return dir_.path() + "/Data/"; }
+  void AddStudent(const std::string& name, const std::string& id, float r = 0.5f) {
+    Student st;
+    st.name = name;
+    st.id = id;
+    st.r = r;
+    st.g = 0.25f;
+    st.b = 1.5f;
+    gStudents.push_back(st);
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+};
+
+TEST_F(TeachingStateTest, NoStudentsBelongsToDefault) {
+  LoadTeachingState(true);
+  const TeachingState& s = gTeachingState;
+  EXPECT_EQ(s.enabled, 1);
+  EXPECT_EQ(s.studentId, "default");
+  EXPECT_EQ(s.studentName, "");
+  EXPECT_EQ(s.loaded, 1);
+  EXPECT_EQ(s.dataFolder, Data());
+  EXPECT_EQ(TeachingFilePath(s), Data() + "teaching_default.json");
+  EXPECT_EQ(s.difficulty, 5);
+  EXPECT_FLOAT_EQ(s.studentColour[0], 0.18f);
+  EXPECT_FLOAT_EQ(s.studentColour[1], 0.84f);
+  EXPECT_FLOAT_EQ(s.studentColour[2], 0.26f);
+  EXPECT_NEAR(s.challenge, 22.17f, 0.01f);   // meters computed at the load
+}
+
+TEST_F(TeachingStateTest, StudentFileSetsDifficultyPlanAndSlider) {
+  AddStudent("Ann", "ann");
+  gActiveStudentIndex = 0;
+  WriteFileBytes(Data() + "teaching_ann.json",
+                 "{\"version\":1,\"lastDifficulty\":9,\"practiceScales\":[16,33],"
+                 "\"attendance\":[{\"dateISO\":\"2026-12-01\",\"bpm\":90}]}");
+  gLevelSetting = 0.9f;
+  gTeachingLevel = 0.1f;
+  LoadTeachingState(true);
+  const TeachingState& s = gTeachingState;
+  EXPECT_EQ(s.studentId, "ann");
+  EXPECT_EQ(s.studentName, "Ann");
+  EXPECT_EQ(s.difficulty, 9);
+  EXPECT_EQ(s.practiceScales, (std::vector<int32_t>{16, 33}));
+  EXPECT_EQ(s.attendance.size(), 1u);
+  EXPECT_FLOAT_EQ(s.studentColour[0], 0.5f);
+  EXPECT_FLOAT_EQ(s.studentColour[2], 1.0f);   // clamped
+  EXPECT_FLOAT_EQ(gLevelSetting, 0.5f);
+  EXPECT_FLOAT_EQ(gTeachingLevel, 8.0f / 9.0f);
+
+  // The saved difficulty survives the next frame's sync.
+  SyncTeachingSelection();
+  EXPECT_EQ(gTeachingState.difficulty, 9);
+  EXPECT_EQ(gTeachingState.dirty, 0);
+}
+
+TEST_F(TeachingStateTest, ReloadingTheSameStudentKeepsTheSession) {
+  AddStudent("Ann", "ann");
+  gActiveStudentIndex = 0;
+  LoadTeachingState(true);
+  gTeachingState.sessionRunning = 1;
+  gTeachingState.stepIndex = 2;
+  gTeachingState.practiceScales = {1, 2, 3};
+  gTeachingState.onsetCount = 12;
+  gStudents[0].name = "Ann B";
+  LoadTeachingState(false);
+  EXPECT_EQ(gTeachingState.sessionRunning, 1);
+  EXPECT_EQ(gTeachingState.stepIndex, 2);
+  EXPECT_EQ(gTeachingState.studentName, "Ann B");
+  gStudents[0].name = "";   // an empty name is not taken over
+  LoadTeachingState(false);
+  EXPECT_EQ(gTeachingState.studentName, "Ann B");
+}
+
+TEST_F(TeachingStateTest, SwitchSavesTheOutgoingChangeAndKeepsStatistics) {
+  AddStudent("Ann", "ann");
+  AddStudent("Bo", "bo");
+  gActiveStudentIndex = 0;
+  LoadTeachingState(true);
+  gTeachingState.practiceScales = {7, 8};
+  gTeachingLevel = 0.0f;   // the slider moved: difficulty 1, unsaved
+  SyncTeachingSelection();
+  EXPECT_EQ(gTeachingState.difficulty, 1);
+  EXPECT_EQ(gTeachingState.dirty, 1);
+  gTeachingState.onsetCount = 40;
+  gTeachingState.sessionRunning = 1;
+  gTeachingState.runScoresShown = 1;
+
+  // Bo's file has no plan: the plan in memory stays.
+  WriteFileBytes(Data() + "teaching_bo.json", "{\"version\":1,\"lastDifficulty\":3}");
+  gActiveStudentIndex = 1;
+  LoadTeachingState(true);
+  EXPECT_EQ(gTeachingState.studentId, "bo");
+  EXPECT_EQ(gTeachingState.dirty, 0);
+  EXPECT_EQ(gTeachingState.difficulty, 3);
+  EXPECT_EQ(gTeachingState.practiceScales, (std::vector<int32_t>{7, 8}));
+  EXPECT_EQ(gTeachingState.onsetCount, 40);
+  EXPECT_EQ(gTeachingState.sessionRunning, 0);
+  EXPECT_EQ(gTeachingState.runScoresShown, 0);
+  EXPECT_FLOAT_EQ(gTeachingLevel, 2.0f / 9.0f);
+
+  ASSERT_TRUE(WaitForPendingSaves());
+  TeachingState ann;
+  ann.dataFolder = Data();
+  ann.studentId = "ann";
+  ASSERT_TRUE(ReadTeachingFile(ann));
+  EXPECT_EQ(ann.lastDifficulty, 1);
+  EXPECT_EQ(ann.savedPracticeScales, (std::vector<int32_t>{7, 8}));
+
+  // Back to Ann: her saved difficulty returns.
+  gActiveStudentIndex = 0;
+  LoadTeachingState(true);
+  SyncTeachingSelection();
+  EXPECT_EQ(gTeachingState.difficulty, 1);
+}
+
+TEST_F(TeachingStateTest, OtherVersionKeepsTheDifficultyInMemory) {
+  AddStudent("Ann", "ann");
+  AddStudent("Cy", "cy");
+  gActiveStudentIndex = 0;
+  WriteFileBytes(Data() + "teaching_ann.json", "{\"version\":1,\"lastDifficulty\":7}");
+  WriteFileBytes(Data() + "teaching_cy.json", "{\"version\":2,\"lastDifficulty\":2}");
+  LoadTeachingState(true);
+  ASSERT_EQ(gTeachingState.difficulty, 7);
+  gActiveStudentIndex = 1;
+  DebugCapture log;
+  LoadTeachingState(true);
+  EXPECT_EQ(gTeachingState.difficulty, 7);
+  EXPECT_TRUE(log.Contains("[teaching] unexpected schema version 2 in "));
+}
+
+TEST_F(TeachingStateTest, SliderMapsToDifficulty) {
+  const struct {
+    float slider;
+    int difficulty;
+  } cases[] = {{0.0f, 1}, {1.0f, 10}, {0.5f, 6}, {-3.0f, 1}, {7.0f, 10}, {0.3f, 4}};
+  LoadTeachingState(true);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.slider);
+    gTeachingState.difficulty = 0;
+    gTeachingLevel = c.slider;
+    SyncTeachingSelection();
+    EXPECT_EQ(gTeachingState.difficulty, c.difficulty);
+    EXPECT_EQ(gTeachingState.lastDifficulty, c.difficulty);
+  }
+}
+
+TEST_F(TeachingStateTest, PickedScaleAndKeyBecomeACell) {
+  size_t fiveNoteRow = 0;
+  for (size_t i = 0; i < gScaleCatalogue.size(); ++i)
+    if (gScaleCatalogue[i]->count == 5) {
+      fiveNoteRow = i;
+      break;
+    }
+  ASSERT_GT(fiveNoteRow, 0u);
+  static const ScaleRow kOutsider = {"Outside", "outside", {0, 1, 2}, 3, 1, 1, 1};
+  const struct {
+    const char* name;
+    const ScaleRow* current;
+    const ScaleRow* picked;
+    int ringPos, keyRoot;
+    int code, accidentals, notes;
+  } cases[] = {
+      {"major at position 7", gScaleCatalogue[0], nullptr, 7, 0, 7, 5, 7},
+      {"major at position 6", gScaleCatalogue[0], nullptr, 6, 0, 6, 6, 7},
+      {"picked scale wins", gScaleCatalogue[0], gScaleCatalogue[fiveNoteRow], 1, 0,
+       (int)fiveNoteRow * 16 + 1, 1, 5},
+      {"no ring position: the key's", gScaleCatalogue[0], nullptr, -1, 9, 3, 3, 7},
+      {"position above 11: the key's", gScaleCatalogue[0], nullptr, 40, 5, 11, 1, 7},
+      {"scale outside the catalogue", &kOutsider, nullptr, 2, 0, -1, 2, 3},
+      {"no scale", nullptr, nullptr, 4, 0, -1, 4, 7},
+  };
+  LoadTeachingState(true);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    gCurrentScale = c.current;
+    gPickedScale = c.picked;
+    gRingPos = c.ringPos;
+    gKeyRoot = c.keyRoot;
+    SyncTeachingSelection();
+    EXPECT_EQ(gTeachingState.currentCellCode, c.code);
+    EXPECT_EQ(gTeachingState.currentAccidentals, c.accidentals);
+    EXPECT_EQ(gTeachingState.currentNoteCount, c.notes);
+    if (c.code >= 0) {
+      EXPECT_EQ(gTeachingState.accidentalsByCell[c.code], c.accidentals);
+      EXPECT_EQ(gTeachingState.noteCountByCell[c.code], c.notes);
+    }
+  }
+}
+
+TEST(TeachingStateHelpers, SmallRules) {
+  const struct {
+    int v, lo, hi, want;
+  } clamps[] = {{5, 1, 10, 5}, {-2, 1, 10, 1}, {12, 1, 10, 10}, {3, 5, 2, 5}, {9, 5, 2, 2}};
+  for (const auto& c : clamps) EXPECT_EQ(ClampInt(c.v, c.lo, c.hi), c.want);
+
+  TeachingState s;
+  const struct {
+    int difficulty;
+    float level;
+  } levels[] = {{1, 0.0f}, {10, 1.0f}, {5, 4.0f / 9.0f}, {0, 0.0f}, {99, 1.0f}};
+  for (const auto& c : levels) {
+    s.difficulty = c.difficulty;
+    EXPECT_FLOAT_EQ(GetTeachingLevel(s), c.level);
+  }
+  s.bpm = 120;
+  EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(s), 0.5);
+  s.bpm = 0;
+  EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(s), 60.0);
+  s.songBpm = 90.0;
+  EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(s), 60.0 / 90.0);
+
+  SetTeachingColour(s, -1.0f, 0.5f, 2.0f);
+  EXPECT_EQ(s.studentColour[0], 0.0f);
+  EXPECT_EQ(s.studentColour[1], 0.5f);
+  EXPECT_EQ(s.studentColour[2], 1.0f);
+
+  s.onsetCount = 9;
+  s.enabled = 0;
+  ResetTeachingSession(s);
+  EXPECT_EQ(s.enabled, 1);
+  EXPECT_EQ(s.onsetCount, 0);
+  EXPECT_EQ(s.currentCellCode, -1);
+  EXPECT_EQ(s.lastOnset, -1.0);
+  EXPECT_EQ(s.bpm, 80);
+}
+
+}  // namespace
