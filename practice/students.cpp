@@ -111,6 +111,13 @@ static void DeleteFilesOfStudent(const std::string& id) {
     std::string besideExe = GetExeFilePath(AchievementsFileName(id));
     if (IsRegularFile(besideExe)) RemoveFileIfPresent(besideExe);
   }
+
+  // A teaching save still in flight would put the file back after its removal: let it land first.
+  std::string sid = SanitizeStudentId(id);
+  if (sid != "default") {
+    WaitForPendingSaves();
+    RemoveFileIfPresent(JoinPath(gTeachingState.dataFolder, "teaching_" + sid + ".json"));
+  }
 }
 
 // ---- public functions ----
@@ -286,6 +293,9 @@ void SwitchActiveStudent(int index) {
 void DeleteStudent(int index) {
   if (index < 0 || index >= (int)gStudents.size()) return;
   std::string id = TrimWhitespace(gStudents[index].id);
+  // An unsaved change of the deleted student's teaching record must not be written back by the
+  // reload below, or the deleted file comes back.
+  if (gTeachingState.loaded && gTeachingState.studentId == gStudents[index].id) gTeachingState.dirty = 0;
   int old = gActiveStudentIndex;
   if (gColourPopupOpen && gSelectedStudentRow == index) {
     gColourPopupOpen = false;

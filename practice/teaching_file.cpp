@@ -1,8 +1,8 @@
 // practice/teaching_file: the teaching file's key-search reader and its background writer.
 //
-// Depends on app/ (paths, logs), platform/ (clock, process id, file sync). The writer runs on a
-// detached thread per save and touches only its job, two atomics and the commit table below; the
-// commit table makes the newest save of a file win even when an older writer finishes later.
+// Depends on app/ (paths, logs), platform/ (clock, process id, file replacement). The writer runs
+// on a detached thread per save and touches only its job, the atomics and the commit table below;
+// the commit table makes the newest save of a file win even when an older writer finishes later.
 #include "practice/teaching_file.h"
 
 #include <cstdio>
@@ -16,9 +16,10 @@
 #include <thread>
 #include <unordered_map>
 
+#include "app/logs.h"
 #include "app/utilities.h"
 #include "platform/clock.h"
-#include "platform/file_sync.h"
+#include "platform/file_replace.h"
 #include "platform/process.h"
 
 namespace fs = std::filesystem;
@@ -126,43 +127,19 @@ static std::string LocalSaveTime() {
   return buf;
 }
 
-static void RemoveQuietly(const std::string& path) {
-  std::error_code ec;
-  fs::remove(path, ec);
-}
-
-// Writes the whole text and checks every step; false leaves a file that must not be used.
-static bool WriteAndSync(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) return false;
-  out.write(text.data(), (std::streamsize)text.size());
-  out.flush();
-  bool ok = out.good();
-  out.close();
-  if (out.fail()) ok = false;
-  return ok && FileSyncToDisk(path);
-}
-
-// Moves the finished temporary file over the target unless a newer save got there first.
-static void CommitTemporary(const TeachingSaveJob& job, const std::string& tmp) {
+// Replaces the target with the job's text unless a newer save of it has already landed. Saves
+// hold the table's lock while they write, so saves of one file never interleave.
+static void CommitJob(const TeachingSaveJob& job, const std::string& tmp, const std::string& text) {
   TeachingCommitTable& table = CommitTable();
   std::lock_guard<std::mutex> lock(table.mutex);
   auto it = table.newest.find(job.path);
-  if (it != table.newest.end() && it->second > job.generation) {
-    RemoveQuietly(tmp);
-    return;
+  if (it != table.newest.end() && it->second > job.generation) return;
+  std::string error;
+  if (ReplaceFileWithContent(tmp, job.path, text, &error)) {
+    table.newest[job.path] = job.generation;
+  } else {
+    DebugLog("[teaching] could not save %s (%s)\n", job.path.c_str(), error.c_str());
   }
-  std::error_code ec;
-  fs::rename(tmp, job.path, ec);
-  if (ec) {
-    std::error_code copyEc;
-    fs::copy_file(tmp, job.path, fs::copy_options::overwrite_existing, copyEc);
-    if (copyEc) return;   // the temporary file keeps the data; the target stays as it was
-    RemoveQuietly(tmp);
-  }
-  table.newest[job.path] = job.generation;
-  std::string folder = fs::path(job.path).parent_path().string();
-  FolderSyncToDisk(folder.empty() ? "." : folder);
 }
 
 // ---- public functions ----
@@ -392,12 +369,7 @@ void WriteTeachingJsonThread(TeachingSaveJob* job) {
 
   uint64_t n = gTempNameCounter.fetch_add(1);
   std::string tmp = job->path + ".tmp." + std::to_string(ProcessId()) + "." + std::to_string(n);
-  std::string text = FormatTeachingJson(*job, LocalSaveTime());
-  if (WriteAndSync(tmp, text)) {
-    CommitTemporary(*job, tmp);
-  } else {
-    RemoveQuietly(tmp);
-  }
+  CommitJob(*job, tmp, FormatTeachingJson(*job, LocalSaveTime()));
   delete job;
   gPendingSaves.fetch_sub(1);
 }

@@ -321,14 +321,17 @@ TEST_F(TeachingFileTest, FailedSaveKeepsTheTargetAndTheCount) {
   EXPECT_EQ(gPendingSaves.load(), 0);
   EXPECT_EQ(ReadFileBytes(dir_.path() + "/blocked"), "not a folder");
 
-  // The target is a folder: the rename and the copy both fail, the folder stays.
+  // The target is a folder: the rename fails, the folder stays and no temporary file is left.
   TeachingState t;
   t.dataFolder = DataFolder();
   t.studentId = "dir";
   fs::create_directories(TeachingFilePath(t));
+  DebugCapture log;
   SaveTeachingStateAsync(t);
   EXPECT_TRUE(WaitForPendingSaves());
   EXPECT_TRUE(fs::is_directory(TeachingFilePath(t)));
+  EXPECT_TRUE(TemporaryFilesIn(DataFolder()).empty());
+  EXPECT_TRUE(log.Contains("[teaching] could not save " + TeachingFilePath(t) + " (rename: "));
 }
 
 TEST_F(TeachingFileTest, KilledSaveLeavesTheOldOrTheNewFile) {

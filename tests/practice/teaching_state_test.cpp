@@ -147,6 +147,33 @@ TEST_F(TeachingStateTest, SwitchSavesTheOutgoingChangeAndKeepsStatistics) {
   EXPECT_EQ(gTeachingState.difficulty, 1);
 }
 
+TEST_F(TeachingStateTest, DeletedStudentsTeachingFileDoesNotComeBack) {
+  AddStudent("Ann", "ann");
+  AddStudent("Bo", "bo");
+  AddStudent("Cy", "cy");
+  gActiveStudentIndex = 0;
+  LoadTeachingState(true);
+  WriteFileBytes(Data() + "teaching_cy.json", "{\"version\":1,\"lastDifficulty\":4}");
+  for (int i = 0; i < 20; ++i) SaveTeachingStateAsync(gTeachingState);   // saves in flight
+  gTeachingLevel = 1.0f;
+  SyncTeachingSelection();   // and an unsaved change
+  ASSERT_EQ(gTeachingState.dirty, 1);
+
+  DeleteStudent(0);
+  EXPECT_EQ(gTeachingState.studentId, "bo");
+  ASSERT_TRUE(WaitForPendingSaves());
+  EXPECT_FALSE(FileExists(Data() + "teaching_ann.json"));
+
+  // Deleting another student keeps the active student's unsaved change and removes only Cy's file.
+  gTeachingLevel = 0.0f;
+  SyncTeachingSelection();
+  ASSERT_EQ(gTeachingState.dirty, 1);
+  DeleteStudent(1);
+  EXPECT_EQ(gTeachingState.studentId, "bo");
+  EXPECT_EQ(gTeachingState.dirty, 1);
+  EXPECT_FALSE(FileExists(Data() + "teaching_cy.json"));
+}
+
 TEST_F(TeachingStateTest, OtherVersionKeepsTheDifficultyInMemory) {
   AddStudent("Ann", "ann");
   AddStudent("Cy", "cy");
