@@ -133,8 +133,7 @@ static void PresentAndPace(uint32_t frameStartMs) {
   ClockSleepMs(sleepMs);  // 0 yields the processor
 }
 
-void RunFramePass() {
-  uint32_t frameStartMs = ClockMs32();
+void RunFrameWork(uint32_t frameStartMs) {
   DrainMessages();
   float now = GetAppSeconds();
   float dt = AdvanceFrameClock(now);
@@ -166,10 +165,7 @@ void RunFramePass() {
   UpdateScaleListFrame(dt);
   CommitPendingScaleRow(false);
 
-  if (DrawStartScreen(now)) {
-    PresentAndPace(frameStartMs);
-    return;
-  }
+  if (DrawStartScreen(now)) return;  // the start screen stands in front of everything else
 
   ArmPlacementQuiz();
   CleanAchievements();
@@ -214,7 +210,11 @@ void RunFramePass() {
   if (gLibraryOpen && gLibraryLoaded && !gPlacementPromptOpen) DrawLearningScrollHint();
   DrawPerformanceNotes();
   DrawSkillsRadarFlash();
+}
 
+void RunFramePass() {
+  uint32_t frameStartMs = ClockMs32();
+  RunFrameWork(frameStartMs);
   PresentAndPace(frameStartMs);
 }
 

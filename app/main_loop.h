@@ -27,6 +27,8 @@ void AdvanceViewFades(float dt);
 void RunMidiRescan(uint32_t t);
 // The placement-quiz arming.
 void ArmPlacementQuiz();
+// One pass without presenting and pacing: drain, step, animate and draw.
+void RunFrameWork(uint32_t frameStartMs);
 // One whole pass of the loop (drain to pacing).
 void RunFramePass();
 // Runs passes until gAppRunning is cleared.

@@ -97,7 +97,14 @@ int64_t MainWndProc(uint32_t code, uint64_t wParam, int64_t lParam) {
       }
       return 0;
     case kMsgDisplayChange:
-    case kMsgDpiChanged: HandleDisplayChange(); return 0;
+    case kMsgDpiChanged: {
+      HandleDisplayChange();
+      // The window system asks for no minimum on its own: the new display's bounds are applied here.
+      MinTrackSize limits{0, 0};
+      GetWindowSizeLimits(&limits.width, &limits.height);
+      WindowSetMinimumClientSize(limits.width, limits.height);
+      return 0;
+    }
     case kMsgKeyDown:
     case kMsgSysKeyDown: HandleKeyCommand((int)wParam, lParam); return 0;
     case kMsgChar: HandleCharInput((uint32_t)wParam); return 0;

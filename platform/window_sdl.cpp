@@ -18,6 +18,8 @@ static SDL_GLContext gSdlGlContext = nullptr;    // its GL context, null when no
 static bool gSdlVideoUp = false;                 // SDL's video part is initialised
 static SDL_Cursor* gSdlCursors[4] = {};          // system cursors by CursorShape, made on first use
 static char gLastError[256] = "";                // the last failure text
+static SDL_Rect gSavedPlacement = {0, 0, 0, 0};  // position and size before full screen
+static bool gSavedMaximized = false;             // the window was maximised before full screen
 
 // ---- internal helpers ----
 static void KeepError(const char* what) {
@@ -301,9 +303,21 @@ void WindowSetMinimumClientSize(int width, int height) {
 
 bool WindowSetFullscreen(bool on) {
   if (!gSdlWindow) return false;
+  if (on) {
+    SDL_GetWindowPosition(gSdlWindow, &gSavedPlacement.x, &gSavedPlacement.y);
+    SDL_GetWindowSize(gSdlWindow, &gSavedPlacement.w, &gSavedPlacement.h);
+    gSavedMaximized = WindowIsMaximized();
+  }
   if (SDL_SetWindowFullscreen(gSdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
     KeepError("SDL_SetWindowFullscreen");
     return false;
+  }
+  if (!on && gSavedPlacement.w > 0 && gSavedPlacement.h > 0) {
+    // A window manager puts the placement back by itself; without one it stays display-sized, so
+    // the saved placement is applied here as well (a no-op when it is already back).
+    SDL_SetWindowSize(gSdlWindow, gSavedPlacement.w, gSavedPlacement.h);
+    SDL_SetWindowPosition(gSdlWindow, gSavedPlacement.x, gSavedPlacement.y);
+    if (gSavedMaximized) SDL_MaximizeWindow(gSdlWindow);
   }
   return true;
 }

@@ -1,6 +1,5 @@
 // The real program under a virtual display: a run ended by SIGTERM, a start without a display,
 // and a crash.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -22,77 +22,6 @@ static std::string BinaryPath() {
   const char* p = getenv("TONVARRA_BINARY");
   return p ? p : "";
 }
-
-// Starts a program with the given environment changes in `cwd`; stdout and stderr go to `logPath`.
-static pid_t Spawn(const std::vector<std::string>& argv, const std::string& cwd,
-                   const std::vector<std::pair<std::string, std::string>>& setEnv,
-                   const std::vector<std::string>& unsetEnv, const std::string& logPath, int keepFd = -1) {
-  pid_t pid = fork();
-  if (pid != 0) return pid;
-  if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-  int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (out >= 0) dup2(out, 1), dup2(out, 2);
-  for (const auto& name : unsetEnv) unsetenv(name.c_str());
-  for (const auto& kv : setEnv) setenv(kv.first.c_str(), kv.second.c_str(), 1);
-  for (int fd = 3; fd < 256; ++fd)
-    if (fd != keepFd) close(fd);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back((char*)a.c_str());
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
-  _exit(127);
-}
-
-// Waits up to `seconds` for the child; returns its wait status, or -1 after killing it.
-static int WaitFor(pid_t pid, double seconds) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  int status = 0;
-  while (std::chrono::steady_clock::now() < end) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return status;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return -1;
-}
-
-static bool WaitForFile(const std::string& path, double seconds) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (FileExists(path)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-// A virtual display of its own (24-bit, 1920 x 1080), on a free number the server picks.
-class VirtualDisplay {
- public:
-  VirtualDisplay() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    std::string fd = std::to_string(fds[1]);
-    pid_ = Spawn({"Xvfb", "-displayfd", fd, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"}, "", {}, {},
-                 "/dev/null", fds[1]);
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (!number.empty()) name_ = ":" + number;
-  }
-  ~VirtualDisplay() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      WaitFor(pid_, 5);
-    }
-  }
-  const std::string& name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
 
 // The program copied into a fresh folder, so the folders it makes beside itself are its own.
 struct ProgramFolder {
@@ -131,14 +60,14 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
   ProgramFolder program;
   TempDir start;  // the folder the program is started from
-  pid_t pid = Spawn({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
+  pid_t pid = SpawnProgram({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
   ASSERT_TRUE(WaitForFile(start.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   std::string shot = start.File("shot.ppm");
-  pid_t grab = Spawn({"import", "-display", display.name(), "-window", "root", "-depth", "8", shot}, "", {}, {}, "/dev/null");
-  int grabStatus = WaitFor(grab, 30);
+  pid_t grab = SpawnProgram({"import", "-display", display.name(), "-window", "root", "-depth", "8", shot}, "", {}, {}, "/dev/null");
+  int grabStatus = WaitForChild(grab, 30);
   kill(pid, SIGTERM);
-  int status = WaitFor(pid, 30);
+  int status = WaitForChild(pid, 30);
   std::string output = ReadFileBytes(program.log);
   ASSERT_TRUE(WIFEXITED(status)) << output;
   EXPECT_EQ(WEXITSTATUS(status), 0) << output;
@@ -170,8 +99,8 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
 
 TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
   ProgramFolder program;
-  pid_t pid = Spawn({program.exe}, program.dir.path(), program.Env(""), {"DISPLAY", "WAYLAND_DISPLAY"}, program.log);
-  int status = WaitFor(pid, 30);
+  pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(""), {"DISPLAY", "WAYLAND_DISPLAY"}, program.log);
+  int status = WaitForChild(pid, 30);
   std::string output = ReadFileBytes(program.log);
   ASSERT_TRUE(WIFEXITED(status)) << output;
   EXPECT_EQ(WEXITSTATUS(status), 1) << output;
@@ -186,11 +115,11 @@ TEST(ProgramRun, ACrashLeavesAReportAndABacktraceAndEndsTheProcess) {
   VirtualDisplay display;
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
   ProgramFolder program;
-  pid_t pid = Spawn({program.exe}, program.dir.path(), program.Env(display.name()), {}, program.log);
+  pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(display.name()), {}, program.log);
   ASSERT_TRUE(WaitForFile(program.dir.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   kill(pid, SIGSEGV);
-  int status = WaitFor(pid, 30);
+  int status = WaitForChild(pid, 30);
   std::string output = ReadFileBytes(program.log);
   ASSERT_NE(status, -1) << "the process did not end";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << output;

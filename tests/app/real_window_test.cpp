@@ -1,0 +1,152 @@
+// The window, its GL context, the projection, the glow texture and full screen on a real (virtual)
+// display inside the test process.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "app/app_state.h"
+#include "app/main_loop.h"
+#include "app/window_proc.h"
+#include "app/window_size.h"
+#include "gfx/gl_setup.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "tests/support/child_process.h"
+
+class RealWindow : public ::testing::Test {
+ protected:
+  // One display for the whole suite: the window system stays connected to it between tests.
+  static void SetUpTestSuite() { display_ = new VirtualDisplay(); }
+  static void TearDownTestSuite() {
+    delete display_;
+    display_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display_->name().c_str(), 1);
+    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+    SetAppMessageHandler(MainWndProc);
+    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920)) << WindowLastError();
+    gMainWindowOpen = true;
+    WindowShowMaximized();
+    DrainMessages();
+    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
+    gGlReady = true;
+    SetupGlState();
+    SetProjection2D();
+  }
+  void TearDown() override {
+    DeleteGlowTexture();
+    gGlReady = false;
+    WindowDestroy();
+    gMainWindowOpen = false;
+    gFullscreen = false;
+    SetAppMessageHandler(nullptr);
+  }
+  // Pumps and handles events until the client size is (w, h) or two seconds passed.
+  bool WaitForClientSize(int w, int h) {
+    for (int i = 0; i < 100; ++i) {
+      DrainMessages();
+      if (gClientWidth == w && gClientHeight == h) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+  static void ReadPixel(int x, int yFromTop, unsigned char rgb[3]) {
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, gClientHeight - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  }
+  static VirtualDisplay* display_;
+};
+
+VirtualDisplay* RealWindow::display_ = nullptr;
+
+TEST_F(RealWindow, ShowingTheWindowSetsTheClientSizeBeforeAnyLayout) {
+  // No window manager runs on the virtual display, so the requested size stays.
+  EXPECT_EQ(gClientWidth, 1440);
+  EXPECT_EQ(gClientHeight, 920);
+  int w = 0, h = 0;
+  GetWindowSizeLimits(&w, &h);
+  EXPECT_EQ(w, 1120);
+  EXPECT_EQ(h, 720);
+}
+
+TEST_F(RealWindow, OneUnitIsOnePixelWithTheOriginTopLeft) {
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glColor4f(1, 1, 1, 1);
+  glBegin(GL_QUADS);
+  glVertex2f(0, 0), glVertex2f(1, 0), glVertex2f(1, 1), glVertex2f(0, 1);
+  glVertex2f(1439, 919), glVertex2f(1440, 919), glVertex2f(1440, 920), glVertex2f(1439, 920);
+  glEnd();
+  const struct {
+    int x, y;
+    int value;
+  } cases[] = {{0, 0, 255}, {1439, 919, 255}, {1, 0, 0}, {0, 919, 0}, {1439, 0, 0}, {720, 460, 0}};
+  for (const auto& c : cases) {
+    unsigned char rgb[3];
+    ReadPixel(c.x, c.y, rgb);
+    EXPECT_EQ(rgb[0], c.value) << c.x << "," << c.y;
+  }
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 1440);
+  EXPECT_EQ(viewport[3], 920);
+}
+
+TEST_F(RealWindow, ANewClientSizeRebuildsTheProjection) {
+  ApplyClientSize(1024, 700, false);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 1024);
+  EXPECT_EQ(viewport[3], 700);
+}
+
+TEST_F(RealWindow, GlowQuadsAddUpAndTinyOnesDrawNothing) {
+  BuildGlowTexture();
+  unsigned name = gGlowTexture;
+  ASSERT_NE(name, 0u);
+  BuildGlowTexture();
+  EXPECT_EQ(gGlowTexture, name);  // built once
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, gGlowTexture);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  DrawGlowQuad(200, 200, 40, 1, 0, 0, 0.5f);
+  DrawGlowQuad(200, 200, 40, 1, 0, 0, 0.5f);
+  DrawGlowQuad(600, 200, 0.05f, 1, 1, 1, 1);   // too small
+  DrawGlowQuad(700, 200, 40, 1, 1, 1, 0.001f);  // too faint
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDisable(GL_TEXTURE_2D);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  unsigned char centre[3], rim[3], outside[3], tiny[3], faint[3];
+  ReadPixel(200, 200, centre);
+  ReadPixel(200 + 38, 200, rim);
+  ReadPixel(260, 200, outside);
+  ReadPixel(600, 200, tiny);
+  ReadPixel(700, 200, faint);
+  EXPECT_GE(centre[0], 250);  // two half-strength glows add up to full
+  EXPECT_EQ(centre[1], 0);
+  EXPECT_LT(rim[0], 20);
+  EXPECT_EQ(outside[0], 0);
+  EXPECT_EQ(tiny[0], 0);
+  EXPECT_EQ(faint[0], 0);
+}
+
+TEST_F(RealWindow, FullScreenCoversTheDisplayAndComesBack) {
+  ToggleFullscreen();
+  EXPECT_TRUE(gFullscreen);
+  EXPECT_TRUE(WaitForClientSize(1920, 1080)) << gClientWidth << " x " << gClientHeight;
+  ToggleFullscreen();
+  EXPECT_FALSE(gFullscreen);
+  bool back = WaitForClientSize(1440, 920);
+  int w = 0, h = 0;
+  WindowGetClientSize(&w, &h);
+  EXPECT_TRUE(back) << gClientWidth << " x " << gClientHeight << " window " << w << " x " << h;
+}
