@@ -115,18 +115,6 @@ TEST(TeachingMeters, WorkedValues) {
   }
 }
 
-TEST(TeachingMeters, ExpectedStepSecondsFollowsTheSongTempoAndHasAFloor) {
-  TeachingState s;
-  EXPECT_NEAR(ExpectedStepSeconds(s, -1), 0.75 * 8 / (0.6 + 1.3 * 4.0 / 9.0), 1e-9);
-  s.noteCountByCell[5] = 3;   // fewer than five notes count as five
-  EXPECT_NEAR(ExpectedStepSeconds(s, 5), 0.75 * 6 / (0.6 + 1.3 * 4.0 / 9.0), 1e-9);
-  s.songBpm = 160.0;
-  EXPECT_NEAR(ExpectedStepSeconds(s, -1), 0.375 * 8 / (0.6 + 1.3 * 4.0 / 9.0), 1e-9);
-  s.songBpm = 0.0;
-  s.bpm = 100000;
-  EXPECT_DOUBLE_EQ(ExpectedStepSeconds(s, -1), 0.35);
-}
-
 TEST(TeachingMeters, RunScoresStandInWhileShown) {
   struct Case {
     const char* name;
@@ -150,20 +138,6 @@ TEST(TeachingMeters, RunScoresStandInWhileShown) {
     const float got[6] = {s.challenge, s.meterA, s.meterB, s.meterC, s.meterD, s.overall};
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(got[i], c.want[i], 0.01f) << i;
   }
-}
-
-TEST(TeachingMeters, ClearingRunResultsKeepsTheChallenge) {
-  TeachingState s;
-  for (int i = 0; i < 6; ++i) s.runScores[i] = 50.0f + i;
-  s.runResultsAvailable = 1;
-  s.challenge = 33.0f;
-  s.meterA = s.meterB = s.meterC = s.meterD = s.overall = 70.0f;
-  ClearTeachingRunResults(s);
-  EXPECT_EQ(s.runResultsAvailable, 0);
-  EXPECT_EQ(s.runScores[0], 50.0f);
-  for (int i = 1; i < 6; ++i) EXPECT_EQ(s.runScores[i], 0.0f);
-  EXPECT_EQ(s.challenge, 33.0f);
-  EXPECT_EQ(s.meterA + s.meterB + s.meterC + s.meterD + s.overall, 0.0f);
 }
 
 TEST(TeachingMeters, FrameUpdateClampsTheStep) {

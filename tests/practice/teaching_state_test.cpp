@@ -248,41 +248,4 @@ TEST_F(TeachingStateTest, PickedScaleAndKeyBecomeACell) {
   }
 }
 
-TEST(TeachingStateHelpers, SmallRules) {
-  const struct {
-    int v, lo, hi, want;
-  } clamps[] = {{5, 1, 10, 5}, {-2, 1, 10, 1}, {12, 1, 10, 10}, {3, 5, 2, 5}, {9, 5, 2, 2}};
-  for (const auto& c : clamps) EXPECT_EQ(ClampInt(c.v, c.lo, c.hi), c.want);
-
-  TeachingState s;
-  const struct {
-    int difficulty;
-    float level;
-  } levels[] = {{1, 0.0f}, {10, 1.0f}, {5, 4.0f / 9.0f}, {0, 0.0f}, {99, 1.0f}};
-  for (const auto& c : levels) {
-    s.difficulty = c.difficulty;
-    EXPECT_FLOAT_EQ(GetTeachingLevel(s), c.level);
-  }
-  s.bpm = 120;
-  EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(s), 0.5);
-  s.bpm = 0;
-  EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(s), 60.0);
-  s.songBpm = 90.0;
-  EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(s), 60.0 / 90.0);
-
-  SetTeachingColour(s, -1.0f, 0.5f, 2.0f);
-  EXPECT_EQ(s.studentColour[0], 0.0f);
-  EXPECT_EQ(s.studentColour[1], 0.5f);
-  EXPECT_EQ(s.studentColour[2], 1.0f);
-
-  s.onsetCount = 9;
-  s.enabled = 0;
-  ResetTeachingSession(s);
-  EXPECT_EQ(s.enabled, 1);
-  EXPECT_EQ(s.onsetCount, 0);
-  EXPECT_EQ(s.currentCellCode, -1);
-  EXPECT_EQ(s.lastOnset, -1.0);
-  EXPECT_EQ(s.bpm, 80);
-}
-
 }  // namespace
