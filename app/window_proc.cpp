@@ -87,6 +87,9 @@ int64_t MainWndProc(uint32_t code, uint64_t wParam, int64_t lParam) {
       ApplyClientSize(SizeParamWidth(lParam), SizeParamHeight(lParam), false);
       return 0;
     case kMsgClose:
+      // A close request that arrives after the window went away (the system's quit event follows
+      // the close box) has nothing left to close.
+      if (!gMainWindowOpen) return 0;
       AppendExitLog("WM_CLOSE (title bar, Alt+F4, or a close request)");
       return DefaultWindowHandling(code, wParam, lParam);
     case kMsgSetCursor: return HandleSetCursor(code, wParam, lParam);

@@ -66,6 +66,8 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
   std::string shot = start.File("shot.ppm");
   pid_t grab = SpawnProgram({"import", "-display", display.name(), "-window", "root", "-depth", "8", shot}, "", {}, {}, "/dev/null");
   int grabStatus = WaitForChild(grab, 30);
+  std::string tree = start.File("tree.txt");
+  WaitForChild(SpawnProgram({"xwininfo", "-display", display.name(), "-root", "-tree"}, "", {}, {}, tree), 30);
   kill(pid, SIGTERM);
   int status = WaitForChild(pid, 30);
   std::string output = ReadFileBytes(program.log);
@@ -87,6 +89,11 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
   ASSERT_NE(destroy, std::string::npos) << exitLog;
   EXPECT_LT(close, destroy);
   EXPECT_EQ(exitLog.size(), destroy + strlen("  WM_DESTROY\n"));  // the destroy line ends the log
+
+  // Title, window-system class and the requested place and size (no window manager maximises it).
+  EXPECT_NE(ReadFileBytes(tree).find("\"Tonvarra\": (\"Orvanel\" \"Orvanel\")  1440x920+100+100"),
+            std::string::npos)
+      << ReadFileBytes(tree);
 
   ASSERT_TRUE(WIFEXITED(grabStatus) && WEXITSTATUS(grabStatus) == 0) << "no screenshot";
   int rgb[3];
