@@ -1,12 +1,18 @@
 // The crash report's text and files, and the lock-free local time stamp.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <filesystem>
 #include <ctime>
 #include <string>
 
 #include "platform/crash.h"
 #include "platform/message_box.h"
+#include "platform/process.h"
 #include "tests/support/test_support.h"
 
 TEST(CrashReport, TextHasTheHeaderTheSignalLinesAndTheClosingLine) {
@@ -94,4 +100,61 @@ TEST(ErrorBox, TheTestDoubleReceivesCaptionAndText) {
   SetErrorBoxSinkForTesting(nullptr);
   EXPECT_EQ(gBoxCaption, "Tonvarra");
   EXPECT_EQ(gBoxText, "text");
+}
+
+// A child process installs the handler and crashes: the files appear and the signal ends it.
+TEST(CrashHandler, EverySignalLeavesItsReportAndEndsTheProcess) {
+  const struct {
+    const char* name;
+    int sig;
+    bool realFault;       // a real null-page write instead of a raised signal
+    bool longExePath;     // the Logs folder cannot be formed: files go to the current folder
+  } cases[] = {
+      {"SIGSEGV", SIGSEGV, false, false}, {"SIGBUS", SIGBUS, false, false},
+      {"SIGFPE", SIGFPE, false, false},   {"SIGILL", SIGILL, false, false},
+      {"SIGABRT", SIGABRT, false, false}, {"SIGSEGV", SIGSEGV, true, false},
+      {"SIGSEGV", SIGSEGV, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.realFault ? " fault" : "") + (c.longExePath ? " long path" : ""));
+    TempDir dir;
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(3);
+      int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 2);
+      setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+      std::string exe = c.longExePath ? dir.path() + "/" + std::string(5000, 'x') + "/tonvarra" : dir.File("tonvarra");
+      ProcessSetExecutablePathForTesting(exe);
+      InstallCrashHandler();
+      if (c.realFault) {
+        *(volatile int*)(uintptr_t)0x10 = 1;
+      } else {
+        raise(c.sig);
+      }
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), c.sig);
+    std::string folder = c.longExePath ? dir.path() : dir.File("Logs");
+    std::string txt;
+    bool dmp = false;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      std::string name = entry.path().filename().string();
+      if (name.rfind("crash_", 0) != 0) continue;
+      if (entry.path().extension() == ".txt") txt = ReadFileBytes(entry.path().string());
+      if (entry.path().extension() == ".dmp") dmp = true;
+    }
+    EXPECT_TRUE(dmp);
+    EXPECT_EQ(txt.rfind("Tonvarra crash report\r\n", 0), 0u) << txt;
+    EXPECT_NE(txt.find(std::string(", ") + c.name + ")\r\n"), std::string::npos) << txt;
+    // Only a real fault carries the faulting address; a sent signal has none.
+    EXPECT_NE(txt.find(c.realFault ? "Exception address: 0x0000000000000010\r\n"
+                                   : "Exception address: 0x0000000000000000\r\n"),
+              std::string::npos)
+        << txt;
+  }
 }
