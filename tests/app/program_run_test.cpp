@@ -97,7 +97,8 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
 
   ASSERT_TRUE(WIFEXITED(grabStatus) && WEXITSTATUS(grabStatus) == 0) << "no screenshot";
   int rgb[3];
-  // Inside the window (placed at 100, 100, 1440 x 920 without a window manager): the background.
+  // Inside the window (placed at 100, 100, 1440 x 920 without a window manager): the frame's clear
+  // colour. The circle's background gradient and the start screen, once drawn, change this pixel.
   ASSERT_TRUE(PpmPixel(ReadFileBytes(shot), 820, 560, rgb));
   EXPECT_NEAR(rgb[0], 17, 2);
   EXPECT_NEAR(rgb[1], 18, 2);
