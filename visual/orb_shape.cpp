@@ -400,7 +400,7 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
         const float hold = keyWaveHold[i];
         const float e = std::exp(-1.15f * dd);
         float sk = std::sin(keyWaveBase[i] - keyWaveFreq[i] * dd);
-        sk = std::copysign(std::pow(std::fabs(sk), 1.0f + 2.2f * hold), sk);
+        if (hold > 0.0f) sk = std::copysign(std::pow(std::fabs(sk), 1.0f + 2.2f * hold), sk);
         keyAcc += sk * e * s.keyEnv[i] * (v.gKey[i] * 0.03f + 0.03f) * keyWaveDamp * (1.1f * hold + 1.0f);
       }
     }
