@@ -19,6 +19,7 @@
 #include "learning_ui/pending.h"
 #include "midi/pending.h"
 #include "platform/clock.h"
+#include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "practice/pending.h"
@@ -74,6 +75,39 @@ void AdvanceViewFades(float dt) {
   }
   gRingModeFade = EaseFade(gRingModeFade, gRingMode ? 1.0f : 0.0f, EaseShare(9.6f, dt));
   gRingModeFadeSlow = EaseFade(gRingModeFadeSlow, gRingMode ? 1.0f : 0.0f, EaseShare(4.4f, dt));
+}
+
+void HoldPracticeModeViews() {
+  if (gPracticeMode) {
+    gSongView = true;
+    gWaitMode = true;
+    gLearningOverlay = false;
+    gFilterPanelOpen = false;
+    gFilterOpenFade = 0.0f;
+    HoldFilterPanelClosed();
+    if (gScaleListDragging) {
+      gScaleListDragging = false;
+      CaptureMouse(false);
+    }
+  } else if (!gLearningOverlay) {
+    RestoreFilterPanelState();
+  }
+}
+
+void AdvanceScaleListFades(float dt) {
+  bool available = IsFilterPanelAvailable();
+  if (!available) gFilterPanelOpen = false;
+  gFilterPanelFade = EaseFade(gFilterPanelFade, available ? 1.0f : 0.0f, ClampFloat(6.8f * dt, 0.0f, 1.0f));
+  bool held = gScaleListDragging || IsScaleListHeld();
+  gListHoldFade = EaseFade(gListHoldFade, held ? 1.0f : 0.0f, ClampFloat(9.2f * dt, 0.0f, 1.0f));
+  bool open = available && gFilterPanelOpen;
+  gFilterOpenFade = EaseFade(gFilterOpenFade, open ? 1.0f : 0.0f, EaseShare(14.0f, dt));
+  if (!gFilterPanelOpen && gFilterOpenFade < 0.001f) gFilterOpenFade = 0.0f;
+}
+
+float ScaleListScrollRate() {
+  if (gScaleListDragging || IsScaleListHeld()) return 20.0f;
+  return IsFilterPanelAvailable() ? 13.0f : 15.0f;
 }
 
 void RunMidiRescan(uint32_t t) {
@@ -151,19 +185,13 @@ void RunFrameWork(uint32_t frameStartMs) {
   ValidateCurrentScale();
   KeepSongView();
   ReapplyScaleSelection();
-  if (gPracticeMode) {
-    gSongView = true;
-    gWaitMode = true;
-    gLearningOverlay = false;
-    HoldFilterPanelClosed();
-  } else if (!gLearningOverlay) {
-    RestoreFilterPanelState();
-  }
+  HoldPracticeModeViews();
   AdvanceViewFades(dt);
   if (gPlayAlongRun && !IsPlayAlongAvailable()) SetPlayAlongRun(false, false);
   gTextBrightness = 1.0f + 0.16f * gSongViewFade;
-  UpdateScaleListFrame(dt);
+  AdvanceScaleListFades(dt);
   CommitPendingScaleRow(false);
+  EaseScaleListScroll(dt, ScaleListScrollRate());
 
   if (DrawStartScreen(now)) return;  // the start screen stands in front of everything else
 

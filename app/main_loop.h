@@ -23,6 +23,12 @@ void DrainMessages();
 float AdvanceFrameClock(float now);
 void DecayFrameLevels(float dt);
 void AdvanceViewFades(float dt);
+// Practice mode holds the song view and wait mode and closes the overlay and the filter panel.
+void HoldPracticeModeViews();
+// The scale-list and filter-panel fades for this step.
+void AdvanceScaleListFades(float dt);
+// Rows per second the scale list's scroll eases at (held 20, filter panel available 13, else 15).
+float ScaleListScrollRate();
 // The MIDI rescan and watchdog at time t (every kMidiRescanMs).
 void RunMidiRescan(uint32_t t);
 // The placement-quiz arming.

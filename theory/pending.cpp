@@ -3,8 +3,20 @@
 
 // Filled in later with the filter tabs.
 void SelectScaleFilter(int) {}
-// Filled in later with the scale list and filter panel.
-void UpdateScaleListFrame(float) {}
+// Filled in later with the filter tabs.
+bool gFilterPanelOpen = false;
+// Filled in later with the filter tabs.
+float gFilterOpenFade = 0.0f;
+// Filled in later with the filter tabs.
+float gFilterPanelFade = 0.0f;
+// Filled in later with the filter tabs.
+float gListHoldFade = 0.0f;
+// Filled in later with the filter tabs.
+bool gScaleListDragging = false;
+// Filled in later with the filter tabs.
+bool IsFilterPanelAvailable() { return false; }
+// Filled in later with the scale list.
+bool IsScaleListHeld() { return false; }
 // Filled in later with key detection.
 void UpdateKeyDetectionFrame(float) {}
 // Filled in later with the staff panel.

@@ -7,15 +7,23 @@
 
 // Chooses a filter tab.
 void SelectScaleFilter(int filter);
-// The frame's scale-list and filter-panel fades and the list's scroll easing for this step.
-void UpdateScaleListFrame(float dt);
+extern bool gFilterPanelOpen;      // the filter tab list is open
+extern float gFilterOpenFade;      // eased by the frame towards (panel available and open)
+extern float gFilterPanelFade;     // eased by the frame towards IsFilterPanelAvailable
+extern float gListHoldFade;        // eased by the frame towards 1 while the list is dragged or held
+extern bool gScaleListDragging;    // the user drags the scale list
+
+// The filter panel can be shown (list mode, or the learning overlay without practice mode).
+bool IsFilterPanelAvailable();
+// The scale list is held by the pointer apart from a drag.
+bool IsScaleListHeld();
 // Feeds the sounding notes to the pitch histograms and, while the ring view shows, the key estimate.
 void UpdateKeyDetectionFrame(float dt);
 // Draws the staff panel when its fade is visible.
 void DrawStaffPanel();
 // Frees the scale diagram texture.
 void FreeScaleDiagramTexture();
-// Practice mode closes the filter panel, its fade, the panel flags and the list hold.
+// Practice mode clears the panel flags beyond the open flag and its fade.
 void HoldFilterPanelClosed();
 // Brings the filter panel back to its state from before the overlay or practice mode.
 void RestoreFilterPanelState();

@@ -168,3 +168,40 @@ TEST(PlacementQuiz, WithoutAStudentTheNameEntryOpens) {
   EXPECT_TRUE(gStatusText.empty());
   gStudentNameEntryActive = gStudentListOpen = false;
 }
+
+TEST(ScaleListFades, UnavailablePanelClosesAndItsFadesFallToExactlyZero) {
+  gFilterPanelOpen = true;
+  gFilterPanelFade = gFilterOpenFade = 1.0f;
+  gListHoldFade = 0.0f;
+  gScaleListDragging = true;
+  AdvanceScaleListFades(0.05f);
+  EXPECT_FALSE(gFilterPanelOpen);  // no panel to be open on
+  EXPECT_NEAR(gFilterPanelFade, 1.0f - 6.8f * 0.05f, 1e-5f);
+  EXPECT_NEAR(gListHoldFade, 9.2f * 0.05f, 1e-5f);
+  EXPECT_NEAR(gFilterOpenFade, std::exp(-14.0f * 0.05f), 1e-5f);
+  EXPECT_EQ(ScaleListScrollRate(), 20.0f);
+  gScaleListDragging = false;
+  EXPECT_EQ(ScaleListScrollRate(), 15.0f);
+  for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.05f);
+  EXPECT_EQ(gFilterOpenFade, 0.0f);  // snapped, not left creeping
+  EXPECT_GT(gFilterPanelFade, 0.0f);  // the other two only creep towards 0 ...
+  EXPECT_LT(gFilterPanelFade, 1e-6f);
+  AdvanceScaleListFades(1.0f);        // ... unless a long step covers the whole way, never beyond
+  EXPECT_EQ(gFilterPanelFade, 0.0f);
+  EXPECT_EQ(gListHoldFade, 0.0f);
+}
+
+TEST(PracticeMode, HoldsTheSongViewAndClosesTheOverlayAndPanel) {
+  gPracticeMode = true;
+  gSongView = gWaitMode = false;
+  gLearningOverlay = gFilterPanelOpen = gScaleListDragging = true;
+  gFilterOpenFade = 0.7f;
+  HoldPracticeModeViews();
+  EXPECT_TRUE(gSongView);
+  EXPECT_TRUE(gWaitMode);
+  EXPECT_FALSE(gLearningOverlay);
+  EXPECT_FALSE(gFilterPanelOpen);
+  EXPECT_EQ(gFilterOpenFade, 0.0f);
+  EXPECT_FALSE(gScaleListDragging);
+  gPracticeMode = gSongView = gWaitMode = false;
+}
