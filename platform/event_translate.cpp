@@ -22,12 +22,13 @@ static uint64_t CharacterForKey(int vk, KeyModifiers mods) {
 void PostKeyPress(int virtualKey, KeyModifiers mods, bool repeat) {
   if (virtualKey <= 0) return;
   int64_t lParam = 1 | (repeat ? kKeyRepeatBit : 0);
-  bool system = mods.alt || virtualKey == kKeyF10;
+  // Alt without Ctrl makes a system key (Ctrl+Alt is how AltGr arrives on some systems).
+  bool system = (mods.alt && !mods.ctrl) || virtualKey == kKeyF10;
   if (system) lParam |= 1LL << 29;  // context bit: Alt was down
   PostAppMessage(system ? kMsgSysKeyDown : kMsgKeyDown, (uint64_t)virtualKey, lParam);
   uint64_t ch = CharacterForKey(virtualKey, mods);
   if (ch) PostAppMessage(kMsgChar, ch, lParam);
-  if (mods.alt && virtualKey == kKeyF4 && !repeat) PostAppMessage(kMsgClose, 0, 0);
+  if (system && mods.alt && virtualKey == kKeyF4 && !repeat) PostAppMessage(kMsgClose, 0, 0);
 }
 
 void PostKeyRelease(int virtualKey) {

@@ -13,7 +13,7 @@ struct KeyModifiers {
   bool alt = false;
 };
 
-// One key press: kMsgSysKeyDown for Alt combinations and F10, else kMsgKeyDown (lParam carries the
+// One key press: kMsgSysKeyDown for Alt (without Ctrl) combinations and F10, else kMsgKeyDown (lParam carries the
 // repeat bit); then the character it makes (8, 9, 13, 27, Ctrl+Enter 10, Ctrl+Backspace 127,
 // Ctrl+letter 1..26), since text input does not report those; Alt+F4 also posts a close request.
 void PostKeyPress(int virtualKey, KeyModifiers mods, bool repeat);

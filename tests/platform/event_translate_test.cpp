@@ -42,6 +42,7 @@ TEST_F(EventTranslate, KeyPressesPostKeyThenTheCharacterTextInputCannotGive) {
       {"repeat still counts", kKeyBack, {}, true, kMsgKeyDown, {8}, false},
       {"f10 is a system key", kKeyF10, {}, false, kMsgSysKeyDown, {}, false},
       {"alt+letter is a system key without character", 'M', {false, false, true}, false, kMsgSysKeyDown, {}, false},
+      {"ctrl+alt+letter is an ordinary key without character", 'E', {false, true, true}, false, kMsgKeyDown, {}, false},
       {"alt+f4 closes", kKeyF4, {false, false, true}, false, kMsgSysKeyDown, {}, true},
       {"alt+f4 held down closes once", kKeyF4, {false, false, true}, true, kMsgSysKeyDown, {}, false},
       {"f4 alone does not close", kKeyF4, {}, false, kMsgKeyDown, {}, false},
