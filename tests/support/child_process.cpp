@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@ pid_t SpawnProgram(const std::vector<std::string>& argv, const std::string& cwd,
                    const std::vector<std::string>& unsetEnv, const std::string& logPath, int keepFd) {
   pid_t pid = fork();
   if (pid != 0) return pid;
+  // A test process that dies takes its children (Xvfb above all) with it.
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
   int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out >= 0) dup2(out, 1), dup2(out, 2);
