@@ -1,4 +1,5 @@
 // app/pending: functions the frame already calls whose bodies come with later work.
+#include "app/mouse_routing.h"
 #include "app/pending.h"
 #include "app/ring_key_drag.h"
 
@@ -32,3 +33,11 @@ void HandleLeftDoubleClick(int, int, uint64_t) {}
 void HandleRightButtonDown(int, int, uint64_t) {}
 // Filled in later with mouse routing.
 void HandleMouseWheel(int, int, int, uint64_t) {}
+// Filled in later with the mouse routing.
+int gSeekDragMode = 0;
+// Filled in later with the mouse routing.
+bool gSpeedDragging = false;
+// Filled in later with the mouse routing.
+bool gFileMenuOpen = false;
+// Filled in later with the mouse routing.
+bool gSightReadingView = false;

@@ -73,7 +73,7 @@ static void ShowMainWindow() {
 }
 
 static void ShutDown() {
-  StopPlaybackAndCloseOutput(true);
+  StopPlaybackAndCloseOutput();
   CloseMidiInput();
   FreeSplashTextures();
   FreeScaleDiagramTexture();

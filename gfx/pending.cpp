@@ -1,10 +1,16 @@
-// gfx/pending: graphics services the frame already calls whose bodies come with later work.
+// gfx/pending: graphics services others already call whose bodies come with later work.
+#include "gfx/hit_regions.h"
+#include "gfx/layout.h"
 #include "gfx/pending.h"
 
 // Filled in later with the hit regions.
 std::vector<int> gStudentRowStudents;
 // Filled in later with the hit regions.
 std::vector<RectF> gStudentRowRects;
+// Filled in later with the hit regions.
+RectF gSeekBarRect = kHiddenRect;
+// Filled in later with the hit regions.
+RectF gSpeedSliderRect = kHiddenRect;
 
 // Filled in later with the UI scale and layout.
 void RelayoutAll() {}

@@ -1,4 +1,5 @@
 // learning/pending: learning-model functions others already call, whose bodies come later.
+#include "learning/attempts.h"
 #include "learning/learning_model.h"
 #include "learning/pending.h"
 
@@ -25,3 +26,12 @@ void SaveMastery() {}
 void SaveProgress() {}
 // Filled in later with the schedule.
 void SaveSchedule() {}
+
+// Filled in later with the lesson runs.
+bool gRhythmStudyMode = false;
+// Filled in later with the lesson runs.
+void ResetLearningRun() {}
+// Filled in later with the lesson runs: no library yet, so no item is known.
+int RecordAttempt(const PracticeRunResult&) { return -1; }
+// Filled in later with the practice sets.
+bool AdvancePracticeSet() { return false; }

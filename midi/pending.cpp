@@ -2,41 +2,32 @@
 #include "midi/pending.h"
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "midi/click.h"
 #include "midi/level_setting.h"
 #include "midi/play_along.h"
-#include "midi/playback.h"
+#include "midi/practice_run_result.h"
 
-// Filled in later with playback: the loaded song (no song yet).
-std::vector<SongEvent> gSongEvents;
-// Filled in later with playback.
-bool gPlaying = false;
-// Filled in later with playback.
-bool gPaused = false;
-// Filled in later with playback.
-std::string gSongPath;
 // Filled in later with play-along judging.
-bool gWaitMode = false;
+std::vector<NoteJudgeState> gJudgeStates;
 // Filled in later with play-along judging.
 bool gPlayAlongRun = false;
 // Filled in later with play-along judging.
 bool gPracticeMode = false;
 // Filled in later with play-along judging.
+bool gWaitMode = false;
+// Filled in later with play-along judging.
+bool gPlayAlongStartPending = false;
+// Filled in later with play-along judging.
+int32_t gWrongNoteCount = 0;
+// Filled in later with play-along judging.
 bool IsPlayAlongAvailable() { return false; }
-// Filled in later with playback.
-bool HasMidiContent() { return false; }
-// Filled in later with playback.
-void UnloadMidi() {}
 
 float gKeyHitGlow[128] = {};
 float gKeyMissFlash[128] = {};
 float gScoreFlash = 0.0f;
 bool gMidiInOpen = false;
-bool gKeySounding[128] = {};
-float gKeyLevel[128] = {};
 
 // Filled in later with the MIDI input device.
 void MidiInitAuto() {}
@@ -44,10 +35,6 @@ void MidiInitAuto() {}
 void CloseMidiInput() {}
 // Filled in later with the MIDI input device.
 int CountMidiInputDevices() { return 0; }
-// Filled in later with playback.
-void StopPlaybackAndCloseOutput(bool) {}
-// Filled in later with playback.
-void PumpMidiPlayback(uint32_t) {}
 // Filled in later with play-along judging.
 void PlayAlongNoteInput(int, int, uint32_t) {}
 // Filled in later with play-along judging.
@@ -56,6 +43,14 @@ void JudgePlayAlongNotes(uint32_t, int) {}
 void UpdateKeyHighlights(uint32_t) {}
 // Filled in later with play-along judging.
 void SetPlayAlongRun(bool, bool) {}
+// Filled in later with play-along judging.
+void ResetJudgeStates(bool, bool) {}
+// Filled in later with play-along judging.
+void ResetPlayAlongHighlights() {}
+// Filled in later with play-along judging.
+void UpdatePlayAlong(uint32_t) {}
+// Filled in later with the play-along result figures.
+void ComputeRunCorrelation(PracticeRunResult&, const std::vector<VelocityRecord>&) {}
 // Filled in later with play-along judging: its level (0.5 until then).
 float gLevelSetting = 0.5f;
 

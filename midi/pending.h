@@ -5,13 +5,12 @@
 #include "midi/midi_event_time.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
+#include "midi/playback_pump.h"
 
 extern float gKeyHitGlow[128];        // play-along hit glow per key; the frame decays it
 extern float gKeyMissFlash[128];      // play-along miss flash per key; the frame decays it
 extern float gScoreFlash;             // play-along score flash; the frame lowers it
 extern bool gMidiInOpen;              // a MIDI input device is open
-extern bool gKeySounding[128];        // song playback sounds this key
-extern float gKeyLevel[128];          // its level 0..1
 
 // Opens the first working MIDI input; a failure flags a later retry.
 void MidiInitAuto();
@@ -19,10 +18,7 @@ void MidiInitAuto();
 void CloseMidiInput();
 // Number of MIDI input devices present.
 int CountMidiInputDevices();
-// Stops playback, releases sounding notes and closes the MIDI output.
-void StopPlaybackAndCloseOutput(bool closeOutput);
-// Per-frame playback, judging and key highlights at time t.
-void PumpMidiPlayback(uint32_t t);
+// Per-frame judging and key highlights at time t.
 void JudgePlayAlongNotes(uint32_t t, int note);
 void UpdateKeyHighlights(uint32_t t);
 // Starts or ends a judged run.

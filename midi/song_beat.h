@@ -2,7 +2,8 @@
 //
 // While a song plays with a usable tempo list, the pump fills one SongBeatInfo per pass from the
 // song position and hands it to the teaching code (SyncTeachingClickToSong), which clicks on the
-// song's beats instead of its own free-running grid.
+// song's beats instead of its own free-running grid. Beats are counted from the song start through
+// the tempo list, so a tempo change moves the beat length without moving the beats before it.
 #pragma once
 #include <cstdint>
 
@@ -19,3 +20,10 @@ struct SongBeatInfo {
 
 // Set when playback starts or seeks; the pump clears it right after handing the record over.
 extern bool gSongBeatResync;
+
+// Rebuilds the beat count at each tempo point of gSongTempo; after every change of the song.
+void RebuildSongBeatTable();
+// A start or seek to song position posMs: raises gSongBeatResync and remembers the position.
+void MarkSongBeatResync(uint32_t posMs);
+// The beat record at a song position; false when the song has no usable tempo list.
+bool ComputeSongBeatInfo(uint32_t posMs, double speed, int beatsPerBar, bool paused, SongBeatInfo* out);

@@ -1,0 +1,6 @@
+// gfx/hit_regions: rectangles of the controls that the layout places and the handlers hit-test.
+#pragma once
+#include "gfx/rect.h"
+
+extern RectF gSeekBarRect;      // the transport's seek bar
+extern RectF gSpeedSliderRect;  // the playback speed slider

@@ -1,0 +1,203 @@
+// midi/playback_pump: advances the playing song once per pass of the main loop.
+//
+// The pump reads the song clock, wraps the loop region, hands the song's tempo and beat to the
+// metronome, sends every due event to the output and (display-only) to the note road, and at the
+// end of the song chooses between the next playlist entry, a plain stop and a lesson song's
+// attempt. The event loop allocates nothing; the tempo lookup is a binary search.
+#include "midi/playback_pump.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/app_state.h"
+#include "classroom/attendance_sync.h"
+#include "learning/attempts.h"
+#include "midi/midi_output.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
+#include "midi/playlist.h"
+#include "midi/song_beat.h"
+#include "platform/messages.h"
+#include "practice/teaching_song_sync.h"
+#include "practice/teaching_state.h"
+
+// ---- internal helpers ----
+namespace {
+
+const uint32_t kDisplayOnly = 0x40000000u;  // velocity-word bit of a program-generated note
+
+// Hands the song's beat to the metronome's grid and clears the start/seek flag.
+void SyncSongBeat(uint32_t pos, bool paused) {
+  SongBeatInfo info;
+  double speed = std::max((double)gPlaybackSpeed, 0.01);
+  if (!ComputeSongBeatInfo(pos, speed, gTeachingState.timeSigNum, paused, &info)) return;
+  SyncTeachingClickToSong(gTeachingState, info);
+  gSongBeatResync = false;
+}
+
+void EndOfSong(uint32_t now) {
+  if (gLearningItemLoaded && gPlaylist.empty()) {
+    bool judged = gWrongNoteCount > 0;
+    for (const NoteJudgeState& j : gJudgeStates) {
+      if (j.state != 0 && j.state != 7 && !(gRhythmStudyMode && j.state == 4)) {
+        judged = true;
+        break;
+      }
+    }
+    PracticeRunResult result = BuildPracticeRunResult();
+    int recorded = -1;
+    if (judged && result.expected > 0) {
+      recorded = RecordAttempt(result);
+      if (recorded == 1) StartAttendanceSync();
+    }
+    if (AdvancePracticeSet()) return;
+    // The lesson song waits paused at its start, ready to be played again.
+    SeekPlayback(0);
+    gPaused = true;
+    gPauseMs = now;
+    if (recorded < 0) gStatusText = "MIDI playback finished";
+    return;
+  }
+  StopPlaybackAndCloseOutput();
+  if (StepPlaylist(+1, true)) return;
+  gStatusText = "MIDI playback finished";
+}
+
+}  // namespace
+
+// ---- public functions ----
+void UpdateSongTempoFlag() { gTeachingState.syncedToSong = (gPlaying && !gSongTempo.empty()) ? 1 : 0; }
+
+void PumpMidiPlayback(uint32_t now) {
+  UpdateSongTempoFlag();
+  if (!gPlaying) return;
+  if (gPaused) {
+    // No events while paused, but the grid keeps its place on the song's beat.
+    SyncSongBeat(GetPlaybackPositionMs(now), true);
+    return;
+  }
+
+  UpdatePlayAlong(now);  // in wait mode this may hold the clock
+  bool muted = gPlayAlongRun && (gPracticeMode || gWaitMode) && GetSongLengthMs() > 0;
+
+  NormaliseLoopRegion();
+  uint32_t pos = GetPlaybackPositionMs(now);
+  if (gLoopStartSet || gLoopEndSet) {
+    uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
+    uint32_t b = gLoopEndSet ? gLoopEndMs : GetSongLengthMs();
+    if ((uint64_t)b > (uint64_t)a + 160 && (pos >= b || pos < a)) {
+      SeekPlayback(a);
+      pos = GetPlaybackPositionMs(now);
+    }
+  }
+  SyncMetronomeToSong(pos, false);
+  SyncSongBeat(pos, false);
+
+  const size_t count = gSongEvents.size();
+  const bool outputOpen = IsMidiOutputOpen();
+  while (gEventCursor < count && gSongEvents[gEventCursor].timeMs <= pos) {
+    size_t i = gEventCursor++;
+    const SongEvent& e = gSongEvents[i];
+    int kind = e.status & 0xF0;
+    bool silent = false;  // a muted note or pedal: nothing reaches the output either
+    if (kind == 0x80 || kind == 0x90) {
+      int v = kind == 0x90 ? e.data2 : 0;
+      if (!muted) {
+        if (v > 0 && i < gJudgeStates.size() && gJudgeStates[i].state == 0) {
+          gJudgeStates[i].state = 7;
+          gJudgeStates[i].judgedAtMs = now;
+        }
+        if (e.data1 < 128) {
+          gKeySounding[e.data1] = v > 0;
+          gKeyLevel[e.data1] = v > 0 ? std::min((float)v / 127.0f, 1.0f) : 0.0f;
+        }
+        PostAppMessage(kMsgMidiNote, e.data1, (int64_t)((uint32_t)v | kDisplayOnly));
+      } else {
+        if (e.data1 < 128) {
+          gKeySounding[e.data1] = false;
+          gKeyLevel[e.data1] = 0.0f;
+        }
+        silent = true;
+      }
+    } else if (kind == 0xB0 && e.data1 == 64) {
+      if (!muted)
+        PostAppMessage(kMsgMidiSustain, 0, e.data2);
+      else
+        silent = true;
+    }
+    // A data byte of 0x80 or above would read as a status byte on the wire: such an event of a
+    // damaged file is shown but not sent.
+    if (outputOpen && !silent && e.data1 < 0x80 && e.data2 < 0x80)
+      SendMidiOutShort((uint32_t)e.status | (uint32_t)e.data1 << 8 | (uint32_t)e.data2 << 16);
+  }
+
+  if (gEventCursor >= count) EndOfSong(now);
+}
+
+void SyncMetronomeToSong(uint32_t songPosMs, bool force) {
+  if (gSongTempo.empty()) return;
+  auto it = std::upper_bound(gSongTempo.begin(), gSongTempo.end(), songPosMs,
+                             [](uint32_t t, const TempoPoint& p) { return t < p.timeMs; });
+  const TempoPoint& point = it == gSongTempo.begin() ? gSongTempo.front() : *(it - 1);
+  double exact = std::max((double)point.bpm * (double)gPlaybackSpeed, 1.0);
+  int bpm = (int)std::clamp<long long>(std::llround(exact), 30, 260);
+  if (!force && bpm == gLastSongBpm) return;
+  gTeachingState.songBpm = exact;
+  gLastSongBpm = bpm;
+  gTeachingState.bpm = bpm;
+  gTeachingState.gridRunning = 0;  // the grid starts again at the new tempo
+}
+
+PracticeRunResult BuildPracticeRunResult() {
+  PracticeRunResult r;
+  size_t n = std::min(gJudgeStates.size(), gSongEvents.size());
+  int graded = 0;
+  double sumAbs = 0.0, sumErr = 0.0, sumSq = 0.0;
+  double velSum = 0.0, velSq = 0.0;
+  std::vector<VelocityRecord> records;
+  for (size_t i = 0; i < n; ++i) {
+    const SongEvent& e = gSongEvents[i];
+    if ((e.status & 0xF0) != 0x90 || e.data2 == 0) continue;
+    const NoteJudgeState& j = gJudgeStates[i];
+    ++r.expected;
+    if (j.state >= 1 && j.state <= 3) {
+      ++r.landed;
+      if (j.state == 1) ++r.perfect;
+      if (j.state == 2) ++r.good;
+      if (j.state == 3) ++r.late_or_early;
+      double err = j.timingErrorMs;
+      ++graded;
+      sumAbs += std::fabs(err);
+      sumErr += err;
+      sumSq += err * err;
+      if (err < -8.0) ++r.early;
+      if (err > 8.0) ++r.late;
+    } else if (j.state == 6) {
+      ++r.landed;
+      ++r.hold_breaks;
+    } else {
+      ++r.missed;
+    }
+    if (j.velocity != 0) {
+      ++r.vel_samples;
+      velSum += j.velocity;
+      velSq += (double)j.velocity * j.velocity;
+      records.push_back({e.timeMs, e.data1, e.data2, j.velocity});
+    }
+  }
+  r.wrong_attempts = gWrongNoteCount;
+  if (graded > 0) {
+    double meanAbs = sumAbs / graded, meanSigned = sumErr / graded;
+    r.mean_abs_timing_ms = (float)meanAbs;
+    r.mean_signed_timing_ms = (float)meanSigned;
+    r.timing_score = (float)std::clamp(1.0 - meanAbs / 100.0, 0.0, 1.0);
+    r.timing_std_ms = (float)std::sqrt(std::max(sumSq / graded - meanSigned * meanSigned, 0.0));
+  }
+  if (r.vel_samples > 0) {
+    double mean = velSum / r.vel_samples;
+    r.mean_velocity = (float)mean;
+    r.vel_stdev = (float)std::sqrt(std::max(velSq / r.vel_samples - mean * mean, 0.0));
+  }
+  ComputeRunCorrelation(r, records);
+  return r;
+}

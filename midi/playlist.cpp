@@ -1,0 +1,116 @@
+// midi/playlist: the playlist, its order and stepping, and the two choosers that fill it.
+#include "midi/playlist.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "gfx/translate.h"
+#include "midi/playback.h"
+#include "platform/file_dialogs.h"
+
+// ---- state ----
+std::vector<std::string> gPlaylist;  // file paths of the playlist
+int gPlaylistIndex = -1;             // the playing entry, -1 none
+bool gPlaylistShuffle = false;       // next entry at random
+bool gPlaylistRepeat = false;        // wrap at either end
+
+// ---- internal helpers ----
+namespace {
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+  return s;
+}
+
+std::string FileNamePart(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+// ---- public functions ----
+bool PlaylistPathLess(const std::string& a, const std::string& b) {
+  std::string na = LowerAscii(FileNamePart(a)), nb = LowerAscii(FileNamePart(b));
+  if (na != nb) return na < nb;  // std::string compares bytes as unsigned char
+  return a < b;
+}
+
+bool CollectMidiFiles(const std::string& folder, std::vector<std::string>& out) {
+  out.clear();
+  std::error_code ec;
+  std::filesystem::path dir(std::u8string(folder.begin(), folder.end()));
+  if (!std::filesystem::is_directory(dir, ec)) return false;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    std::u8string ext8 = it->path().extension().u8string();
+    std::string ext = LowerAscii(std::string(ext8.begin(), ext8.end()));
+    if (ext != ".mid" && ext != ".midi") continue;
+    std::u8string p8 = it->path().u8string();
+    out.emplace_back(p8.begin(), p8.end());
+  }
+  std::sort(out.begin(), out.end(), PlaylistPathLess);
+  return !out.empty();
+}
+
+bool PlayPlaylistEntry(int i) {
+  if (gPlaylist.empty()) return false;
+  int n = (int)gPlaylist.size();
+  int index = ((i % n) + n) % n;
+  if (!LoadAndPlayMidi(gPlaylist[(size_t)index])) return false;
+  gPlaylistIndex = index;
+  gPaused = false;
+  gPauseMs = 0;
+  gStatusText = std::to_string(index + 1) + "/" + std::to_string(n) + "  " + gSongTitle;
+  return true;
+}
+
+bool StepPlaylist(int direction, bool atEnd) {
+  int n = (int)gPlaylist.size();
+  if (n == 0) return false;
+  if (n == 1) return (gPlaylistRepeat || !atEnd) ? PlayPlaylistEntry(0) : false;
+  int current = (gPlaylistIndex >= 0 && gPlaylistIndex < n) ? gPlaylistIndex : 0;
+  if (gPlaylistShuffle) {
+    int r = std::rand() % n;
+    if (r == current) r = (std::rand() % (n - 1) + 1 + r) % n;
+    return PlayPlaylistEntry(r);
+  }
+  int next = direction < 0 ? current - 1 : current + 1;
+  if (next >= 0 && next < n) return PlayPlaylistEntry(next);
+  if (gPlaylistRepeat) return PlayPlaylistEntry(next < 0 ? n - 1 : 0);
+  if (atEnd) return false;
+  return PlayPlaylistEntry(next < 0 ? 0 : n - 1);
+}
+
+bool OpenMidiFileDialog() {
+  std::string path;
+  if (!ShowOpenFileDialog("Open MIDI File",
+                          {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
+                          &path))
+    return false;
+  gPlaylist.assign(1, path);
+  gPlaylistIndex = 0;
+  return PlayPlaylistEntry(0);
+}
+
+bool OpenMidiFolderDialog() { return OpenMidiFolderPicker(); }
+
+bool OpenMidiFolderPicker() {
+  std::string folder;
+  if (!ShowFolderDialog("Choose a MIDI Folder", &folder)) return false;
+  std::vector<std::string> files;
+  if (!CollectMidiFiles(folder, files)) {
+    gStatusText = "No MIDI files found in selected folder";
+    return false;
+  }
+  int count = (int)files.size();
+  gPlaylist.swap(files);
+  gPlaylistIndex = 0;
+  if (!PlayPlaylistEntry(0)) return false;
+  gStatusText = TrF("Folder playlist loaded (%d files)", count);
+  return true;
+}

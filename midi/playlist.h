@@ -1,0 +1,25 @@
+// midi/playlist: the songs to play: one file chosen with the open dialog, or every MIDI file of a
+// chosen folder in name order; stepping through them, with shuffle and repeat.
+#pragma once
+#include <string>
+#include <vector>
+
+extern std::vector<std::string> gPlaylist;  // file paths
+extern int gPlaylistIndex;                  // the playing entry, -1 when none
+extern bool gPlaylistShuffle;               // pick the next entry at random
+extern bool gPlaylistRepeat;                // wrap around at either end
+
+// Chooses one MIDI file and plays it as a one-entry playlist; false on cancel or a failed load.
+bool OpenMidiFileDialog();
+// Chooses a folder and plays its MIDI files; false on cancel, no files or a failed load.
+bool OpenMidiFolderDialog();
+// The folder dialog itself and the playlist it makes.
+bool OpenMidiFolderPicker();
+// The ".mid" and ".midi" files directly in a folder (any case), in playlist order; true when any.
+bool CollectMidiFiles(const std::string& folder, std::vector<std::string>& out);
+// Playlist order: file names compared lower-cased, then whole paths as they stand.
+bool PlaylistPathLess(const std::string& a, const std::string& b);
+// Plays entry i (taken modulo the count); false when empty or the load fails.
+bool PlayPlaylistEntry(int i);
+// Plays the next (direction >= 0) or previous entry; atEnd: called because a song ended.
+bool StepPlaylist(int direction, bool atEnd);

@@ -1,0 +1,35 @@
+// midi/seek_bar: song time to x and back on the seek bar laid out in gSeekBarRect.
+#include "midi/seek_bar.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/app_state.h"
+#include "gfx/hit_regions.h"
+
+// ---- public functions ----
+float TransportUiScale(int clientWidth, int clientHeight) {
+  float u = std::min((float)clientWidth / 1600.0f, (float)clientHeight / 900.0f);
+  return std::clamp(u, 0.78f, 1.0f);
+}
+
+void GetSeekBarGeometry(float* x0, float* width) {
+  float m = std::max(5.0f * TransportUiScale(gClientWidth, gClientHeight), 4.0f);
+  *x0 = gSeekBarRect.x + m;
+  *width = std::max(gSeekBarRect.w - 2.0f * m, 8.0f);
+}
+
+uint32_t SeekBarTimeForX(float x, uint32_t songLengthMs) {
+  float x0, width;
+  GetSeekBarGeometry(&x0, &width);
+  float f = std::clamp((x - x0) / width, 0.0f, 1.0f);
+  return (uint32_t)std::llround((double)f * songLengthMs);
+}
+
+float SeekBarXForTime(uint32_t ms, uint32_t songLengthMs) {
+  float x0, width;
+  GetSeekBarGeometry(&x0, &width);
+  if (songLengthMs == 0) return x0;
+  double f = std::clamp((double)ms / songLengthMs, 0.0, 1.0);
+  return x0 + (float)(width * f);
+}

@@ -1,0 +1,158 @@
+// platform/file_dialogs_posix: the file and folder dialogs as zenity or kdialog child processes.
+//
+// The child is started without a shell (posix_spawnp, arguments as they stand), its standard output
+// read through a pipe and its exit status taken: 0 with a path is a choice, anything else is
+// cancel. Its standard error goes to /dev/null: the toolkits print warnings there.
+#include "platform/file_dialogs.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+// ---- state ----
+namespace {
+FileDialogScript gDialogScript = nullptr;  // test double, null for the real dialogs
+}  // namespace
+
+// ---- internal helpers ----
+namespace {
+
+// Every "*.x" of a ';'-separated pattern list, space-separated as both programs want them.
+std::string SpacedPatterns(const std::string& patterns) {
+  std::string out;
+  size_t start = 0;
+  while (start <= patterns.size()) {
+    size_t end = patterns.find(';', start);
+    if (end == std::string::npos) end = patterns.size();
+    std::string p = patterns.substr(start, end - start);
+    if (p == "*.*") p = "*";  // every file, also those without a dot
+    if (!p.empty()) out += (out.empty() ? "" : " ") + p;
+    start = end + 1;
+  }
+  return out;
+}
+
+bool ProgramOnPath(const char* name) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string all = path;
+  size_t start = 0;
+  while (start <= all.size()) {
+    size_t end = all.find(':', start);
+    if (end == std::string::npos) end = all.size();
+    std::string dir = all.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    if (access((dir + "/" + name).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The desktop's dialog program, "" when there is none.
+std::string ChooseDialogProgram() {
+  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+  bool kde = desktop && std::strstr(desktop, "KDE");
+  if (kde && ProgramOnPath("kdialog")) return "kdialog";
+  if (ProgramOnPath("zenity")) return "zenity";
+  if (ProgramOnPath("kdialog")) return "kdialog";
+  return "";
+}
+
+// Runs the command; true when it exits with 0, with its standard output in *out.
+bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv;
+  for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    return false;
+  }
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n > 0) {
+      out->append(buffer, (size_t)n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  close(fds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool ShowDialog(const FileDialogRequest& request, std::string* path) {
+  if (gDialogScript) return gDialogScript(request, path);
+  std::string program = ChooseDialogProgram();
+  if (program.empty()) return false;
+  std::string out;
+  if (!RunAndCapture(FileDialogCommand(program, request), &out)) return false;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  if (out.empty()) return false;
+  *path = out;
+  return true;
+}
+
+}  // namespace
+
+// ---- public functions ----
+std::vector<std::string> FileDialogCommand(const std::string& program, const FileDialogRequest& request) {
+  std::vector<std::string> cmd{program};
+  if (program == "kdialog") {
+    cmd.push_back("--title");
+    cmd.push_back(request.title);
+    if (request.folder) {
+      cmd.push_back("--getexistingdirectory");
+      cmd.push_back(".");
+      return cmd;
+    }
+    cmd.push_back("--getopenfilename");
+    cmd.push_back(".");
+    std::string filter;
+    for (const FileDialogFilter& f : request.filters)
+      filter += (filter.empty() ? "" : "\n") + SpacedPatterns(f.patterns) + "|" + f.label;
+    cmd.push_back(filter);
+    return cmd;
+  }
+  cmd.push_back("--file-selection");
+  cmd.push_back("--title=" + request.title);
+  if (request.folder) {
+    cmd.push_back("--directory");
+    return cmd;
+  }
+  for (const FileDialogFilter& f : request.filters)
+    cmd.push_back("--file-filter=" + f.label + " | " + SpacedPatterns(f.patterns));
+  return cmd;
+}
+
+bool ShowOpenFileDialog(const std::string& title, const std::vector<FileDialogFilter>& filters,
+                        std::string* path) {
+  return ShowDialog(FileDialogRequest{false, title, filters}, path);
+}
+
+bool ShowFolderDialog(const std::string& title, std::string* path) {
+  return ShowDialog(FileDialogRequest{true, title, {}}, path);
+}
+
+void SetFileDialogScriptForTesting(FileDialogScript script) { gDialogScript = script; }

@@ -1,0 +1,264 @@
+// The playback pump: due events to the output and the display, muting, judge marks, the song's
+// tempo and beat to the metronome, the end of the song, and the run's result figures.
+#include "tests/midi/transport_harness.h"
+
+#include <cmath>
+
+#include "learning/attempts.h"
+
+using namespace smf;
+
+TEST_F(TransportTest, DueEventsGoOutInListOrderInOnePass) {
+  Load("a.mid", File(480, {Pedal(0, 127) + On(0, 60, 100) + Off(480, 60) + On(0, 62, 90) + Pedal(0, 0) +
+                           Off(480, 62) + On(0, 64, 80) + Off(480, 64)}));
+  PumpAfter(1000);
+  EXPECT_EQ(TakePosted(), (std::vector<Posted>{PedalMsg(127), NoteMsg(60, 100), NoteMsg(60, 0), PedalMsg(0),
+                                               NoteMsg(62, 90), NoteMsg(62, 0), NoteMsg(64, 80)}));
+  EXPECT_EQ(RecordingOutput::Messages(),
+            (std::vector<std::string>{"7F40B0", "643C90", "003C80", "0040B0", "5A3E90", "003E80", "504090"}));
+  EXPECT_TRUE(gKeySounding[64]);
+  EXPECT_FLOAT_EQ(gKeyLevel[64], 80.0f / 127.0f);
+  EXPECT_FALSE(gKeySounding[60]);
+  EXPECT_EQ(gKeyLevel[60], 0.0f);
+  // Nothing more is due until the clock moves on.
+  PumpAfter(0);
+  EXPECT_TRUE(TakePosted().empty());
+}
+
+TEST_F(TransportTest, AJudgedRunInPracticeOrWaitModeMutesTheSong) {
+  struct Case {
+    bool run, practice, wait, muted;
+  } cases[] = {
+      {true, true, false, true}, {true, false, true, true}, {true, false, false, false}, {false, true, true, false},
+  };
+  for (const Case& c : cases) {
+    Load("a.mid", File(480, {Pedal(0, 127) + On(0, 60, 100) + Off(480, 60)}));
+    gKeySounding[60] = true;
+    gPlayAlongRun = c.run;
+    gPracticeMode = c.practice;
+    gWaitMode = c.wait;
+    PumpAfter(0);
+    EXPECT_EQ(TakePosted().empty(), c.muted);
+    EXPECT_EQ(RecordingOutput::Messages().empty(), c.muted);
+    EXPECT_EQ(gKeySounding[60], !c.muted);
+    gPlayAlongRun = gPracticeMode = gWaitMode = false;
+  }
+}
+
+TEST_F(TransportTest, DueNoteOnsPassedUnjudgedKeepEarlierJudgements) {
+  Load("a.mid", File(480, {On(0, 60, 100) + On(0, 64, 100) + Off(480, 60) + Off(0, 64) + On(0, 67, 90)}));
+  SizeJudgeStates();
+  gJudgeStates[1].state = 2;  // 64 was graded before it became due
+  gJudgeStates[1].judgedAtMs = 5;
+  uint32_t now = Now();
+  PumpAfter(0);
+  EXPECT_EQ(gJudgeStates[0].state, 7);
+  EXPECT_EQ(gJudgeStates[0].judgedAtMs, now);
+  EXPECT_EQ(gJudgeStates[1].state, 2);
+  EXPECT_EQ(gJudgeStates[1].judgedAtMs, 5u);
+  EXPECT_EQ(gJudgeStates[4].state, 0);  // not yet due
+  // Records shorter than the song are never read past their end.
+  gJudgeStates.resize(3);
+  PumpAfter(500);
+  EXPECT_EQ(gJudgeStates.size(), 3u);
+  EXPECT_EQ(gJudgeStates[2].state, 0);  // a note-off is never marked
+}
+
+TEST_F(TransportTest, DataBytesAbove127AreShownButNotSentNorIndexed) {
+  Load("a.mid", File(480, {Ev(0, {0x90, 0xC8, 100}) + Ev(0, {0x90, 60, 0x85}) + Off(480, 60)}));
+  PumpAfter(0);
+  EXPECT_EQ(TakePosted(), (std::vector<Posted>{NoteMsg(60, 0x85), NoteMsg(0xC8, 100)}));
+  EXPECT_TRUE(RecordingOutput::Messages().empty());
+  EXPECT_TRUE(gKeySounding[60]);
+  EXPECT_FLOAT_EQ(gKeyLevel[60], 1.0f);
+}
+
+TEST_F(TransportTest, TheSongTempoDrivesTheMetronome) {
+  struct Case {
+    uint32_t usPerQuarter;
+    float speed;
+    int bpm;
+    double exact;
+  } cases[] = {
+      {500000, 0.5f, 60, 60.0}, {200000, 2.0f, 260, 600.0}, {3000000, 1.0f, 30, 20.0}, {600000, 1.0f, 100, 100.0},
+  };
+  for (const Case& c : cases) {
+    gPlaybackSpeed = c.speed;
+    Load("t.mid", File(480, {Tempo(0, c.usPerQuarter) + On(0, 60, 1) + Off(480, 60)}));
+    EXPECT_EQ(gTeachingState.bpm, c.bpm) << c.usPerQuarter;
+    EXPECT_DOUBLE_EQ(gTeachingState.songBpm, c.exact) << c.usPerQuarter;
+    EXPECT_EQ(gLastSongBpm, c.bpm);
+  }
+}
+
+TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
+  gPlaybackSpeed = 1.0f;
+  Load("t.mid", File(480, {Tempo(0, 500000) + On(0, 60, 1) + Tempo(480, 499000) + On(0, 62, 1) +
+                           Tempo(480, 250000) + On(0, 64, 1) + Off(480, 64)}));
+  gTeachingState.gridRunning = 1;
+  PumpAfter(600);  // 120.24 rounds to 120: left alone
+  EXPECT_EQ(gTeachingState.gridRunning, 1);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);
+  SyncMetronomeToSong(600, true);  // forced: set again
+  EXPECT_EQ(gTeachingState.gridRunning, 0);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);  // the tempo list holds whole BPM
+  gTeachingState.gridRunning = 1;
+  PumpAfter(500);  // 240
+  EXPECT_EQ(gTeachingState.bpm, 240);
+  EXPECT_EQ(gTeachingState.gridRunning, 0);
+}
+
+TEST_F(TransportTest, ThePumpHandsTheSongBeatOverAndClearsTheResync) {
+  Load("a.mid", ScaleSong());
+  EXPECT_TRUE(gSongBeatResync);
+  EXPECT_EQ(gTeachingState.syncedToSong, 0);
+  PumpAfter(10);
+  EXPECT_FALSE(gSongBeatResync);
+  EXPECT_EQ(gTeachingState.syncedToSong, 1);
+  SeekPlayback(1000);
+  TogglePlayback();  // paused: the record still goes over
+  PumpAfter(10);
+  EXPECT_FALSE(gSongBeatResync);
+  StopPlaybackAndCloseOutput();
+  EXPECT_EQ(gTeachingState.syncedToSong, 0);
+}
+
+TEST(SongBeat, BeatsCountThroughTheTempoList) {
+  gSongTempo = {{0, 120}, {1000, 60}};
+  RebuildSongBeatTable();
+  gSongBeatResync = false;
+  struct Case {
+    uint32_t pos;
+    double speed;
+    int beatsPerBar;
+    int64_t index;
+    int inBar;
+    double spb, since;
+  } cases[] = {
+      {0, 1.0, 4, 0, 0, 0.5, 0.0},    {750, 1.0, 4, 1, 1, 0.5, 0.25},  {1000, 1.0, 4, 2, 2, 1.0, 0.0},
+      {1500, 1.0, 4, 2, 2, 1.0, 0.5}, {3100, 1.0, 3, 4, 1, 1.0, 0.1},  {1500, 0.5, 4, 2, 2, 2.0, 1.0},
+      {999, 1.0, 0, 1, 0, 0.5, 0.499},
+  };
+  for (const Case& c : cases) {
+    SongBeatInfo info;
+    ASSERT_TRUE(ComputeSongBeatInfo(c.pos, c.speed, c.beatsPerBar, false, &info));
+    EXPECT_EQ(info.beatIndex, c.index) << c.pos;
+    EXPECT_EQ(info.beatInBar, c.inBar) << c.pos;
+    EXPECT_NEAR(info.secondsPerBeat, c.spb, 1e-9) << c.pos;
+    EXPECT_NEAR(info.secondsSinceBeat, c.since, 1e-9) << c.pos;
+    EXPECT_EQ(info.resyncBeatIndex, -1);
+  }
+  // A tempo change in the middle of a beat stretches the rest of that beat.
+  gSongTempo = {{0, 120}, {250, 60}};
+  RebuildSongBeatTable();
+  SongBeatInfo info;
+  ASSERT_TRUE(ComputeSongBeatInfo(800, 1.0, 4, true, &info));
+  EXPECT_EQ(info.beatIndex, 1);
+  EXPECT_NEAR(info.secondsSinceBeat, 0.05, 1e-9);
+  EXPECT_EQ(info.paused, 1);
+  // After a seek: the beat of the seek position, and whether it was within 40 ms of it.
+  struct Resync {
+    uint32_t pos;
+    int64_t index;
+    int near;
+  } resyncs[] = {{770, 1, 1}, {790, 1, 1}, {850, 1, 0}, {240, 0, 0}, {0, 0, 1}};
+  for (const Resync& r : resyncs) {
+    MarkSongBeatResync(r.pos);
+    ASSERT_TRUE(ComputeSongBeatInfo(r.pos, 1.0, 4, false, &info));
+    EXPECT_EQ(info.resyncBeatIndex, r.index) << r.pos;
+    EXPECT_EQ(info.resyncNearBeat, r.near) << r.pos;
+  }
+  gSongBeatResync = false;
+  gSongTempo.clear();
+  RebuildSongBeatTable();
+  EXPECT_FALSE(ComputeSongBeatInfo(0, 1.0, 4, false, &info));
+}
+
+TEST_F(TransportTest, APlainSongEndsStoppedWithItsOutputClosed) {
+  Load("a.mid", ScaleSong());
+  PumpAfter(1999);
+  EXPECT_TRUE(gPlaying);
+  PumpAfter(1);
+  EXPECT_FALSE(gPlaying);
+  EXPECT_EQ(gStatusText, "MIDI playback finished");
+  EXPECT_EQ(RecordingOutput::Count("close"), 1u);
+  EXPECT_FALSE(IsMidiOutputOpen());
+  EXPECT_FALSE(gSongEvents.empty());  // still loaded: the next toggle plays it again
+}
+
+TEST_F(TransportTest, AtTheEndOfAPlaylistRepeatDecides) {
+  std::vector<std::string> paths;
+  for (const char* name : {"one.mid", "two.mid", "three.mid"}) paths.push_back(Write(name, ScaleSong()));
+  for (bool repeat : {false, true}) {
+    gPlaylist = paths;
+    gPlaylistRepeat = repeat;
+    ASSERT_TRUE(PlayPlaylistEntry(2));
+    PumpAfter(2000);
+    if (repeat) {
+      EXPECT_TRUE(gPlaying);
+      EXPECT_EQ(gPlaylistIndex, 0);
+      EXPECT_EQ(gStatusText, "1/3  One");
+    } else {
+      EXPECT_FALSE(gPlaying);
+      EXPECT_EQ(gPlaylistIndex, 2);
+      EXPECT_EQ(gStatusText, "MIDI playback finished");
+    }
+  }
+}
+
+TEST_F(TransportTest, ALessonSongWaitsPausedAtItsStart) {
+  for (bool judged : {false, true}) {
+    Load("lesson.mid", ScaleSong());
+    gLearningItemLoaded = true;
+    SizeJudgeStates();
+    if (judged) gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
+    PumpAfter(2500);
+    EXPECT_TRUE(gPlaying);
+    EXPECT_TRUE(gPaused);
+    EXPECT_EQ(gPauseMs, Now());
+    EXPECT_EQ(GetPlaybackPositionMs(Now()), 0u);
+    EXPECT_EQ(gEventCursor, 0u);
+    // No library is loaded, so the attempt belongs to no known item and the status says so.
+    EXPECT_EQ(gStatusText, "MIDI playback finished");
+    EXPECT_TRUE(IsMidiOutputOpen());
+  }
+}
+
+TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
+  Load("a.mid", File(480, {On(0, 60, 100) + On(0, 62, 100) + On(0, 64, 80) + On(0, 65, 100) + On(0, 67, 100) +
+                           On(0, 69, 0) + Off(480, 60)}));
+  SizeJudgeStates();
+  auto judge = [](uint8_t state, float err, uint8_t vel) { return NoteJudgeState{state, err, 0, 0, 0, 0, 0, vel, 0, 0}; };
+  // Events in order: 69 off (velocity-0 note-on), then 60, 62, 64, 65, 67, then 60 off.
+  gJudgeStates[1] = judge(1, -10.0f, 80);
+  gJudgeStates[2] = judge(2, 20.0f, 0);
+  gJudgeStates[3] = judge(3, 4.0f, 100);
+  gJudgeStates[4] = judge(6, 0.0f, 0);
+  gJudgeStates[5] = judge(4, 0.0f, 0);
+  gWrongNoteCount = 3;
+  PracticeRunResult r = BuildPracticeRunResult();
+  EXPECT_EQ(r.expected, 5);
+  EXPECT_EQ(r.landed, 4);
+  EXPECT_EQ(r.perfect, 1);
+  EXPECT_EQ(r.good, 1);
+  EXPECT_EQ(r.late_or_early, 1);
+  EXPECT_EQ(r.hold_breaks, 1);
+  EXPECT_EQ(r.missed, 1);
+  EXPECT_EQ(r.early, 1);
+  EXPECT_EQ(r.late, 1);
+  EXPECT_EQ(r.wrong_attempts, 3);
+  EXPECT_NEAR(r.mean_abs_timing_ms, 34.0 / 3, 1e-4);
+  EXPECT_NEAR(r.mean_signed_timing_ms, 14.0 / 3, 1e-4);
+  EXPECT_NEAR(r.timing_score, 1.0 - 34.0 / 300, 1e-6);
+  EXPECT_NEAR(r.timing_std_ms, std::sqrt(516.0 / 3 - (14.0 / 3) * (14.0 / 3)), 1e-4);
+  EXPECT_EQ(r.vel_samples, 2);
+  EXPECT_FLOAT_EQ(r.mean_velocity, 90.0f);
+  EXPECT_FLOAT_EQ(r.vel_stdev, 10.0f);
+
+  // Nothing graded: the timing figures stay 0.
+  gJudgeStates.assign(gSongEvents.size(), NoteJudgeState{});
+  r = BuildPracticeRunResult();
+  EXPECT_EQ(r.missed, 5);
+  EXPECT_EQ(r.timing_score, 0.0f);
+  EXPECT_EQ(r.mean_velocity, 0.0f);
+}

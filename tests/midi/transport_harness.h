@@ -1,0 +1,144 @@
+// tests/midi: a recording MIDI output, a driven clock and helpers that load songs built byte by
+// byte, for the transport, pump and playlist tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "midi/midi_event_time.h"
+#include "midi/midi_output.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
+#include "midi/playback_pump.h"
+#include "midi/playlist.h"
+#include "midi/song_beat.h"
+#include "platform/messages.h"
+#include "practice/teaching_state.h"
+#include "tests/midi/smf_builder.h"
+#include "tests/support/test_support.h"
+
+// What the recording output saw, in order: "open", "reset", "close" or the short message in hex.
+struct RecordingOutput {
+  static std::vector<std::string>& Log() {
+    static std::vector<std::string> log;
+    return log;
+  }
+  static bool& OpenSucceeds() {
+    static bool ok = true;
+    return ok;
+  }
+  static bool Open() {
+    Log().push_back("open");
+    return OpenSucceeds();
+  }
+  static void Send(uint32_t m) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%06X", m);
+    Log().push_back(text);
+  }
+  static void Reset() { Log().push_back("reset"); }
+  static void Close() { Log().push_back("close"); }
+  static const MidiOutputPort* Port() {
+    static const MidiOutputPort port{Open, Send, Reset, Close};
+    return &port;
+  }
+  // The short messages only.
+  static std::vector<std::string> Messages() {
+    std::vector<std::string> out;
+    for (const std::string& s : Log())
+      if (s != "open" && s != "reset" && s != "close") out.push_back(s);
+    return out;
+  }
+  static size_t Count(const std::string& what) { return (size_t)std::count(Log().begin(), Log().end(), what); }
+};
+
+// The all-notes-off sequence as the recorder logs it.
+inline std::vector<std::string> AllNotesOffLog() {
+  std::vector<std::string> out;
+  char text[16];
+  for (int c = 0; c < 16; ++c) {
+    std::snprintf(text, sizeof text, "%06X", 0x7BB0 | c);
+    out.push_back(text);
+    std::snprintf(text, sizeof text, "%06X", 0x40B0 | c);
+    out.push_back(text);
+  }
+  return out;
+}
+
+// A posted note or pedal message in a form tests compare.
+struct Posted {
+  uint32_t code;
+  uint64_t wParam;
+  int64_t lParam;
+  bool operator==(const Posted& o) const { return code == o.code && wParam == o.wParam && lParam == o.lParam; }
+};
+inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
+  return os << std::hex << p.code << "(" << p.wParam << "," << p.lParam << ")" << std::dec;
+}
+inline Posted NoteMsg(int key, int velocity) { return {kMsgMidiNote, (uint64_t)key, (int64_t)(velocity | 0x40000000)}; }
+inline Posted PedalMsg(int value) { return {kMsgMidiSustain, 0, value}; }
+
+inline std::vector<Posted> TakePosted() {
+  std::vector<Posted> out;
+  AppMessage m;
+  while (TakeAppMessage(&m)) out.push_back({m.code, m.wParam, m.lParam});
+  return out;
+}
+
+// Every test starts from nothing loaded, speed 1, an empty queue and a fresh recorder.
+class TransportTest : public ::testing::Test {
+ protected:
+  ScopedDrivenClock clock_{0x200000000ull + 5000000ull};
+  TempDir dir_;
+
+  void SetUp() override {
+    SetMidiOutputPort(RecordingOutput::Port());
+    RecordingOutput::OpenSucceeds() = true;
+    UnloadMidi();
+    gPlaybackSpeed = 1.0f;
+    gPlaylistShuffle = gPlaylistRepeat = false;
+    gPlayAlongRun = gPracticeMode = gWaitMode = false;
+    gJudgeStates.clear();
+    gWrongNoteCount = 0;
+    gTeachingState = TeachingState();
+    gSongBeatResync = false;
+    gStatusText.clear();
+    TakePosted();
+    RecordingOutput::Log().clear();
+  }
+  void TearDown() override {
+    UnloadMidi();
+    SetMidiOutputPort(nullptr);
+    TakePosted();
+  }
+
+  uint32_t Now() const { return ClockMs32(); }
+  void Advance(uint32_t ms) { clock_.Advance(ms); }
+  // Advances the clock and runs one pump pass.
+  void PumpAfter(uint32_t ms) {
+    clock_.Advance(ms);
+    PumpMidiPlayback(ClockMs32());
+  }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    WriteFileBytes(dir_.File(name), bytes);
+    return dir_.File(name);
+  }
+  // Loads a song and forgets what the load itself posted and sent.
+  void Load(const std::string& name, const std::string& bytes) {
+    ASSERT_TRUE(LoadAndPlayMidi(Write(name, bytes))) << gStatusText;
+    TakePosted();
+    RecordingOutput::Log().clear();
+  }
+  // Judge records sized to the song, all pending (the judging itself is another module's).
+  void SizeJudgeStates() { gJudgeStates.assign(gSongEvents.size(), NoteJudgeState{}); }
+};
+
+// A song at 120 BPM, 480 ticks per quarter (1 tick = 1.04 ms; 480 ticks = 500 ms).
+inline std::string ScaleSong() {
+  using namespace smf;
+  return File(480, {On(0, 60, 100) + Off(480, 60) + On(0, 62, 90) + Off(480, 62) + On(0, 64, 80) +
+                    Off(480, 64) + On(0, 65, 70) + Off(480, 65)});
+}
