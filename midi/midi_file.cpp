@@ -226,21 +226,23 @@ uint32_t SegmentTickToMs(const TempoSegment& s, uint32_t tick, uint32_t division
 }
 
 void EstimateKey(const std::vector<SongEvent>& events, int& key, bool& minor) {
-  // Per-velocity weights and per-note pitch classes from tables: this loop runs once per note.
-  float velocityWeight[256];
+  // Per-velocity weights and per-note pitch classes from tables, and no branch per event: note-ons
+  // and note-offs alternate unpredictably. A non-sounding event adds addWeight[0] = 0, which
+  // changes no weight.
+  float addWeight[256];
   uint8_t pitchClass[256];
   for (int v = 0; v < 256; ++v) {
-    velocityWeight[v] = (float)v / 127.0f + 0.5f;
+    addWeight[v] = v == 0 ? 0.0f : (float)v / 127.0f + 0.5f;
     pitchClass[v] = (uint8_t)(v % 12);
   }
   float weight[12] = {};
   int firstPc = -1, lastPc = -1;
   for (const SongEvent& e : events) {
-    if ((e.status & 0xF0) != 0x90 || e.data2 == 0) continue;
+    int sounding = ((e.status & 0xF0) == 0x90) & (e.data2 != 0);
     int pc = pitchClass[e.data1];
-    weight[pc] += velocityWeight[e.data2];
-    if (firstPc < 0) firstPc = pc;
-    lastPc = pc;
+    weight[pc] += addWeight[e.data2 * sounding];
+    lastPc += (pc - lastPc) * sounding;
+    firstPc += (pc - firstPc) * (sounding & (firstPc < 0));
   }
   double best = -1e30;
   for (int t = 0; t < 12; ++t) {
