@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/app_state.h"
+#include "app/window_size.h"
 #include "gfx/translate.h"
 #include "midi/playback.h"
 #include "platform/file_dialogs.h"
@@ -23,6 +24,26 @@ std::string LowerAscii(std::string s) {
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
   return s;
+}
+
+// Runs a dialog with full screen left for its time: a dialog window cannot show above it.
+bool OutsideFullscreen(bool (*dialog)()) {
+  bool left = gFullscreen;
+  if (left) ToggleFullscreen();
+  bool result = dialog();
+  if (left && !gFullscreen) ToggleFullscreen();
+  return result;
+}
+
+bool ChooseAndPlayFile() {
+  std::string path;
+  if (!ShowOpenFileDialog("Open MIDI File",
+                          {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
+                          &path))
+    return false;
+  gPlaylist.assign(1, path);
+  gPlaylistIndex = 0;
+  return PlayPlaylistEntry(0);
 }
 
 std::string FileNamePart(const std::string& path) {
@@ -86,18 +107,9 @@ bool StepPlaylist(int direction, bool atEnd) {
   return PlayPlaylistEntry(next < 0 ? 0 : n - 1);
 }
 
-bool OpenMidiFileDialog() {
-  std::string path;
-  if (!ShowOpenFileDialog("Open MIDI File",
-                          {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
-                          &path))
-    return false;
-  gPlaylist.assign(1, path);
-  gPlaylistIndex = 0;
-  return PlayPlaylistEntry(0);
-}
+bool OpenMidiFileDialog() { return OutsideFullscreen(ChooseAndPlayFile); }
 
-bool OpenMidiFolderDialog() { return OpenMidiFolderPicker(); }
+bool OpenMidiFolderDialog() { return OutsideFullscreen(OpenMidiFolderPicker); }
 
 bool OpenMidiFolderPicker() {
   std::string folder;

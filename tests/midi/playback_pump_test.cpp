@@ -94,6 +94,7 @@ TEST_F(TransportTest, TheSongTempoDrivesTheMetronome) {
 
 TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
   gPlaybackSpeed = 1.0f;
+  gTeachingState.enabled = 0;  // the beat grid would restart itself each pass: watch the tempo alone
   Load("t.mid", File(480, {Tempo(0, 500000) + On(0, 60, 1) + Tempo(480, 499000) + On(0, 62, 1) +
                            Tempo(480, 250000) + On(0, 64, 1) + Off(480, 64)}));
   gTeachingState.gridRunning = 1;
@@ -300,4 +301,40 @@ TEST_F(TransportTest, SongNotesTravelTheNoteRoadDisplayOnly) {
   EXPECT_EQ(gJudgeFeeds, 0);  // display-only notes reach no judge
   gNoteFeedTrace = nullptr;
   SetAppMessageHandler(nullptr);
+}
+
+TEST_F(TransportTest, TheMetronomeClicksOnTheSongsBeats) {
+  gTeachingState.metronomeOn = 1;
+  gTeachingState.timeSigNum = 3;
+  Load("beats.mid", File(480, {On(0, 60, 1) + Off(4800, 60)}));  // 120 BPM, 5 s
+  std::vector<int64_t> clicked;
+  for (int step = 0; step < 160; ++step) {  // 1.6 s in 10 ms passes
+    gTeachingState.clickFlash = 0.0f;
+    PumpAfter(step == 0 ? 0 : 10);
+    if (gTeachingState.clickFlash > 0.0f) clicked.push_back(gTeachingState.lastSongBeat);
+  }
+  EXPECT_EQ(clicked, (std::vector<int64_t>{0, 1, 2, 3}));
+  EXPECT_EQ(gTeachingState.syncedToSong, 1);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);
+  EXPECT_EQ(gTeachingState.lastBeatAccent, 1);  // beat 3 starts the second bar of 3
+
+  // At half speed the beats come twice as far apart.
+  SetPlaybackSpeed(0.5f);
+  PumpAfter(0);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 60.0);
+
+  // A seek 20 ms after a beat clicks that beat at once; 100 ms after one waits for the next.
+  struct Case {
+    uint32_t seekMs;
+    bool clicks;
+  } cases[] = {{2020, true}, {2600, false}};
+  for (const Case& c : cases) {
+    SeekPlayback(c.seekMs);
+    gTeachingState.clickFlash = 0.0f;
+    PumpAfter(0);
+    EXPECT_EQ(gTeachingState.clickFlash > 0.0f, c.clicks) << c.seekMs;
+  }
+  // Stopping hands the grid back to the metronome's own clock.
+  StopPlaybackAndCloseOutput();
+  EXPECT_EQ(gTeachingState.syncedToSong, 0);
 }
