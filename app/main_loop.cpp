@@ -220,7 +220,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   DrawCircleView(dt, now);
   SpawnFrameNoteSparks();
   DrawBackdrop(dt, now);
-  if (IsOrbVisible()) DrawOrbFrame(&gVisualParams);
+  if (!IsStudentViewActive() && !gPracticeMode) DrawOrbFrame(gVisualParams);  // the orb hides behind both
 
   DrawStaffPanel();
   SyncAchievementRows();

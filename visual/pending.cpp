@@ -20,7 +20,3 @@ void DrawBackgroundGradient() {}
 void SpawnNoteSpark(int, float) {}
 // Filled in later with the backdrop.
 void DrawBackdrop(float, float) {}
-// Filled in later with the orb.
-void DrawOrbFrame(OrbParams*) {}
-// Filled in later with the orb.
-bool IsOrbVisible() { return false; }

@@ -1,6 +1,7 @@
 // visual/pending: circle-visualiser services the frame already calls whose bodies come later.
 #pragma once
 #include "visual/orb_params.h"
+#include "visual/orb_state.h"
 #include "visual/ring_mode.h"
 #include "visual/start_screen.h"
 
@@ -15,7 +16,3 @@ void DrawBackgroundGradient();
 void SpawnNoteSpark(int note, float strength);
 // Draws the backdrop star field.
 void DrawBackdrop(float dt, float b);
-// Steps and draws the orb once from its parameter record.
-void DrawOrbFrame(OrbParams* params);
-// The orb is drawn in this frame (not while the student view or practice mode is shown).
-bool IsOrbVisible();
