@@ -151,7 +151,7 @@ uint32_t GetPlaybackPositionMs(uint32_t now) {
   double s = SpeedFactor();
   int32_t elapsed = (int32_t)((gPaused ? gPauseMs : now) - gPlayStartMs);
   if (elapsed <= 0) return 0;
-  return (uint32_t)std::llround((double)elapsed * s);
+  return (uint32_t)std::min<long long>(std::llround((double)elapsed * s), UINT32_MAX);
 }
 
 uint32_t GetSongLengthMs() { return gSongEvents.empty() ? 0 : gSongEvents.back().timeMs; }
