@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/note_input.h"
 #include "app/mouse_routing.h"
 #include "app/utilities.h"
 #include "gfx/hit_regions.h"
@@ -63,8 +64,6 @@ float gKeyLevel[128] = {};                     // their levels
 
 // ---- internal helpers ----
 namespace {
-
-const uint32_t kDisplayOnly = 0x40000000u;  // velocity-word bit of a program-generated note
 
 double SpeedFactor() { return std::max((double)gPlaybackSpeed, 0.01); }
 
@@ -117,7 +116,7 @@ bool IsWordToDrop(const std::string& word) {
 void ReleaseSongNotes() {
   for (int k = 0; k < 128; ++k) {
     if (!gKeySounding[k]) continue;
-    PostAppMessage(kMsgMidiNote, (uint64_t)k, kDisplayOnly);
+    PostAppMessage(kMsgMidiNote, (uint64_t)k, kNoteDisplayOnly);
     gKeySounding[k] = false;
     gKeyLevel[k] = 0.0f;
   }

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "app/app_state.h"
+#include "app/note_input.h"
 #include "classroom/attendance_sync.h"
 #include "learning/attempts.h"
 #include "midi/midi_output.h"
@@ -23,8 +24,6 @@
 
 // ---- internal helpers ----
 namespace {
-
-const uint32_t kDisplayOnly = 0x40000000u;  // velocity-word bit of a program-generated note
 
 // Hands the song's beat to the metronome's grid and clears the start/seek flag.
 void SyncSongBeat(uint32_t pos, bool paused) {
@@ -111,7 +110,7 @@ void PumpMidiPlayback(uint32_t now) {
           gKeySounding[e.data1] = v > 0;
           gKeyLevel[e.data1] = v > 0 ? std::min((float)v / 127.0f, 1.0f) : 0.0f;
         }
-        PostAppMessage(kMsgMidiNote, e.data1, (int64_t)((uint32_t)v | kDisplayOnly));
+        PostAppMessage(kMsgMidiNote, e.data1, (int64_t)v | kNoteDisplayOnly);
       } else {
         if (e.data1 < 128) {
           gKeySounding[e.data1] = false;
