@@ -10,11 +10,11 @@
 #include <cmath>
 
 #include "app/note_input.h"
+#include "app/ring_glow.h"
 #include "app/utilities.h"
 #include "platform/clock.h"
 #include "theory/circle_theory.h"
 #include "theory/key_detection.h"
-#include "app/ring_glow.h"
 #include "visual/ring_labels.h"
 
 // ---- constants ----
