@@ -234,7 +234,7 @@ TEST_F(TransportTest, LoopRegionRules) {
 }
 
 TEST_F(TransportTest, LoopWrapsAndShortRegionsDoNot) {
-  Load("long.mid", File(480, {On(0, 60, 1) + Off(9600, 60)}));
+  Load("long.mid", File(480, {On(0, 60, 1) + On(1056, 62, 90) + Off(8544, 60)}));  // 62 at 1100 ms
   gLoopStartSet = gLoopEndSet = true;
   gLoopStartMs = 1000;
   gLoopEndMs = 1100;
@@ -243,8 +243,11 @@ TEST_F(TransportTest, LoopWrapsAndShortRegionsDoNot) {
   EXPECT_EQ(GetPlaybackPositionMs(Now()), 1000u);
   PumpAfter(319);
   EXPECT_EQ(GetPlaybackPositionMs(Now()), 1319u);
+  EXPECT_TRUE(gKeySounding[62]);
+  TakePosted();
   PumpAfter(1);
   EXPECT_EQ(GetPlaybackPositionMs(Now()), 1000u);
+  EXPECT_EQ(TakePosted(), (std::vector<Posted>{NoteMsg(62, 0), PedalMsg(0)}));  // the wrap releases
 
   // 121..160 ms apart: kept, but never wraps.
   gLoopStartMs = 2000;
