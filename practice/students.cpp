@@ -113,8 +113,10 @@ static void DeleteFilesOfStudent(const std::string& id) {
   }
 
   // A teaching save still in flight would put the file back after its removal: let it land first.
+  // Without a teaching folder (no teaching record loaded yet) there is no file to look for, and
+  // a bare name would point into the current folder.
   std::string sid = SanitizeStudentId(id);
-  if (sid != "default") {
+  if (sid != "default" && !gTeachingState.dataFolder.empty()) {
     WaitForPendingSaves();
     RemoveFileIfPresent(JoinPath(gTeachingState.dataFolder, "teaching_" + sid + ".json"));
   }

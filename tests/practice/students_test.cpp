@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "practice/achievements.h"
 #include "practice/students.h"
+#include "practice/teaching_state.h"
 #include "tests/practice/practice_fixture.h"
 
 namespace fs = std::filesystem;
@@ -249,10 +250,16 @@ TEST_F(StudentsFile, DeleteRemovesExactlyTheStudentsFiles) {
   for (const std::string& id : {std::string("anna"), std::string("ben"), std::string("anna_2")})
     for (const std::string& name : StudentFileNames(id)) WriteData(name, "x");
   WriteData("teaching_anna.json", "{}");
+  WriteData("teaching_ben.json", "{}");
   WriteData("students.dat.keep", "x");
   WriteFileBytes(Exe("achievements_anna.dat"), "beside");
+  LoadTeachingState(true);
+  SetTeachingDataFolder(gTeachingState, dir_.File("Data/"));   // set once per process otherwise
 
   DeleteStudent(0);
+
+  EXPECT_FALSE(DataExists("teaching_anna.json"));
+  EXPECT_TRUE(DataExists("teaching_ben.json"));
 
   for (const std::string& name : StudentFileNames("anna")) EXPECT_FALSE(DataExists(name)) << name;
   EXPECT_FALSE(FileExists(Exe("achievements_anna.dat")));
