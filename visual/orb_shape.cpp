@@ -43,6 +43,38 @@ struct OrbWork {
 };
 OrbWork gWork;
 
+// Sines and cosines that depend only on a point's index, made once per ring size: the steps turn
+// them by the angle of the moment with the addition rule instead of calling sin per point.
+struct OrbAngleTables {
+  int n = 0;
+  std::vector<float> ringCos, ringSin;    // angle 2 pi j / n
+  std::vector<float> c031, s031;          // angle 0.031 j (idle bump)
+  std::vector<float> c041, s041;          // angle 0.041 j (ink flow)
+  std::vector<float> c063, s063;          // angle 0.063 j (ink flow)
+};
+OrbAngleTables gTables;
+
+const OrbAngleTables& AngleTables(int n) {
+  OrbAngleTables& t = gTables;
+  if (t.n == n) return t;
+  t.n = n;
+  for (std::vector<float>* a : {&t.ringCos, &t.ringSin, &t.c031, &t.s031, &t.c041, &t.s041, &t.c063, &t.s063}) {
+    a->resize(static_cast<size_t>(n));
+  }
+  for (int j = 0; j < n; ++j) {
+    const double ring = 2.0 * 3.141592653589793 * j / n;
+    t.ringCos[j] = static_cast<float>(std::cos(ring));
+    t.ringSin[j] = static_cast<float>(std::sin(ring));
+    t.c031[j] = static_cast<float>(std::cos(0.031 * j));
+    t.s031[j] = static_cast<float>(std::sin(0.031 * j));
+    t.c041[j] = static_cast<float>(std::cos(0.041 * j));
+    t.s041[j] = static_cast<float>(std::sin(0.041 * j));
+    t.c063[j] = static_cast<float>(std::cos(0.063 * j));
+    t.s063[j] = static_cast<float>(std::sin(0.063 * j));
+  }
+  return t;
+}
+
 // ---- internal helpers ----
 float Finite(float x) { return std::isfinite(x) ? x : 0.0f; }
 
@@ -144,6 +176,13 @@ void NormaliseWeights(float w[12], int focus, float exponent) {
   }
 }
 
+// A unit complex number (cos, sin); products add angles, so multiples of a point's angle come from
+// its cosine and sine without further calls.
+struct Turn {
+  float c, s;
+};
+inline Turn Mul(Turn a, Turn b) { return {a.c * b.c - a.s * b.s, a.s * b.c + a.c * b.s}; }
+
 // Ink channels of one point, as three references.
 struct InkRef {
   float& r;
@@ -167,6 +206,8 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
   const bool keyMode = v.keyMode, minorMode = v.minorMode;
   const OrbInkColour* palette = PreparedPalette();
   OrbWork& w = gWork;
+  const OrbAngleTables& tables = AngleTables(N);
+  const float rotCos = std::cos(s.ringRotation), rotSin = std::sin(s.ringRotation);
   for (std::vector<float>* a : {&w.radius, &w.radialVel, &w.bumpV, &w.resV, &w.wobV, &w.cosPhi,
                                 &w.sinPhi, &w.tmp0, &w.tmp1, &w.tmp2, &w.tmp3, &w.copyR, &w.copyG,
                                 &w.copyB}) {
@@ -329,14 +370,33 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
     if (needB[i] || needA[i] || s.minorEnv[i] > 0.00001f || s.keyEnv[i] > 0.00001f) lit[litCount++] = i;
   }
 
+  // Phases of the per-point waves, turned per point by the addition rule.
+  float wobCos[12], wobSin[12];
+  for (int i = 0; i < 12; ++i) {
+    const float a = 0.55f * s.keyAngle + 0.45f * static_cast<float>(i);
+    wobCos[i] = std::cos(a);
+    wobSin[i] = std::sin(a);
+  }
+  const float keyAngleCos = std::cos(s.keyAngle), keyAngleSin = std::sin(s.keyAngle);
+  const float idleCos = std::cos(0.73f * tau + 1.2f), idleSin = std::sin(0.73f * tau + 1.2f);
+  const float breathA = (0.07f * breathB8 + 0.33f) * tau - 0.8f;
+  const float breathB = (0.1f * breathB8 + 0.55f) * tau;
+  const float breathC = (0.05f * breathB8 + 0.21f) * tau + 1.4f;
+  const float breathCosA = std::cos(breathA), breathSinA = std::sin(breathA);
+  const float breathCosB = std::cos(breathB), breathSinB = std::sin(breathB);
+  const float breathCosC = std::cos(breathC), breathSinC = std::sin(breathC);
+
   // ==== Phase 12: per-point targets and deposits ====
   const float c0 = v.c[0], c1 = v.c[1];
   int innerOfPoint = 0;  // j mod M1, the inner point that shares a point's deposits
   for (int j = 0; j < N; ++j) {
-    const float phi = 2.0f * kPi * static_cast<float>(j) / static_cast<float>(N) + s.ringRotation;
-    const float cp = std::cos(phi), sp = std::sin(phi);
+    // phi = 2 pi j / N + ringRotation, the angle of the point's ray.
+    const float cp = tables.ringCos[j] * rotCos - tables.ringSin[j] * rotSin;
+    const float sp = tables.ringSin[j] * rotCos + tables.ringCos[j] * rotSin;
     w.cosPhi[j] = cp;
     w.sinPhi[j] = sp;
+    const Turn z1{cp, sp};
+    const Turn z2 = Mul(z1, z1);
     float r = (s.x[j] - c0) * cp + (s.y[j] - c1) * sp;
     if (!(r > 0.0f)) r = rR;
     radius[j] = r;
@@ -415,9 +475,12 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
                std::max(0.22f, 2.35f * w2[i]) * 0.5f;
       }
     } else if (keyMode) {
+      const Turn z4 = Mul(z2, z2);
+      const Turn z9 = Mul(Mul(z4, z4), z1);
       for (int i = 0; i < 12; ++i) {
         if (!(w2[i] > 0.01f)) continue;
-        const float sn = std::sin(9.0f * phi + 0.55f * s.keyAngle + 0.45f * static_cast<float>(i)) * 0.5f + 0.5f;
+        // sin(9 phi + wobPhase[i])
+        const float sn = (z9.s * wobCos[i] + z9.c * wobSin[i]) * 0.5f + 0.5f;
         keyWob -= (sn * sn * 0.28f + 0.08f) * Gauss(dK[i] * dK[i], 0.0158462f) * u2 * keyKWob *
                   std::max(2.45f * w2[i], 0.24f);
       }
@@ -556,7 +619,9 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
     // Idle-accent bump.
     if (wanderOn) {
       const float dw = dK[m.wanderPos];
-      const float b = (std::sin(0.031f * static_cast<float>(j) + 0.73f * tau + 1.2f) * 0.5f + 0.5f) * 0.45f +
+      // sin(0.031 j + 0.73 tau + 1.2)
+      const float sj = tables.s031[j] * idleCos + tables.c031[j] * idleSin;
+      const float b = (sj * 0.5f + 0.5f) * 0.45f +
                       (std::sin(2.0f * dw + 1.35f * tau) * 0.5f + 0.5f) * 0.55f;
       const float val = (0.18f * b + 0.08f) * Gauss(dw * dw, 0.019794f) * m.wanderEnv * m.wanderStrength;
       bump += val;
@@ -564,7 +629,9 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
     }
     // Key petals: five soft lobes turning with the key angle.
     if (keyMode && v.keyLevel > 0.0001f) {
-      const float base = std::cos(5.0f * phi + s.keyAngle) * 0.5f + 0.5f;
+      // cos(5 phi + keyAngle)
+      const Turn z5 = Mul(Mul(z2, z2), z1);
+      const float base = (z5.c * keyAngleCos - z5.s * keyAngleSin) * 0.5f + 0.5f;
       const float cc = base * base * base * base;
       const float t = Clamp01(A / std::max(0.0001f, v.f));
       keyWob += Clamp01(v.keyLevel * 1.5f + 0.45f + v.sumKey * 0.45f + 0.8f * t) * 0.14f * (cc - 0.28f);
@@ -578,9 +645,11 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
     // Idle breathing: slow waves after two quiet seconds, strongest over the scale's positions.
     if (breathing) {
       const float b8 = breathB8;
-      const float wave = 0.3f * std::sin(3.0f * phi - (0.07f * b8 + 0.33f) * tau + 0.8f) +
-                         0.55f * std::sin((0.1f * b8 + 0.55f) * tau + 2.0f * phi) +
-                         0.15f * std::sin((0.05f * b8 + 0.21f) * tau + phi + 1.4f);
+      // 0.3 sin(3 phi - a) + 0.55 sin(b + 2 phi) + 0.15 sin(c + phi), a, b, c of the step
+      const Turn z3 = Mul(z2, z1);
+      const float wave = 0.3f * (z3.s * breathCosA - z3.c * breathSinA) +
+                         0.55f * (breathSinB * z2.c + breathCosB * z2.s) +
+                         0.15f * (breathSinC * z1.c + breathCosC * z1.s);
       float mk = 1.0f;
       if (p.scaleMask != 0) {
         mk = 0.0f;
@@ -699,6 +768,9 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
     w.innerCopyG = s.innerInkG;
     w.innerCopyB = s.innerInkB;
     const float flowK = Clamp(p.flow, 0.35f, 2.2f);
+    const float flowP = 1.63f * tau + 0.35f * s.keyAngle, flowQ = 0.95f * tau;
+    const float flowCosP = std::cos(flowP), flowSinP = std::sin(flowP);
+    const float flowCosQ = std::cos(flowQ), flowSinQ = std::sin(flowQ);
     const float flow = (v.peak * 0.36f + 0.24f + v.accentAmount * 0.28f + v.majorDrive * 0.18f) * (flowK * 0.48f + 0.72f);
     const float blend = Clamp01((flow * 2.6f + 2.0f) * dt);
     const std::vector<float>* copies[3] = {&w.copyR, &w.copyG, &w.copyB};
@@ -706,8 +778,9 @@ void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v) {
     for (int j = 0; j < N; ++j) {
       const int jm1 = Wrap(j - 1, N), jp1 = Wrap(j + 1, N), jm2 = Wrap(j - 2, N), jp2 = Wrap(j + 2, N);
       const float fj = static_cast<float>(j);
-      const float wv = (0.6f * std::sin(1.63f * tau - 0.041f * fj + 0.35f * s.keyAngle) +
-                        std::sin(0.95f * tau + 0.063f * fj)) * 0.28f;
+      // 0.6 sin(1.63 tau - 0.041 j + 0.35 keyAngle) + sin(0.95 tau + 0.063 j)
+      const float wv = (0.6f * (flowSinP * tables.c041[j] - flowCosP * tables.s041[j]) +
+                        (flowSinQ * tables.c063[j] + flowCosQ * tables.s063[j])) * 0.28f;
       const float diff = (w.copyR[jp1] - w.copyR[jm1]) + (w.copyG[jp1] - w.copyG[jm1]) + (w.copyB[jp1] - w.copyB[jm1]);
       const float grad = diff / 3.0f * 0.2f + (radius[jp1] - radius[jm1]) / std::max(0.0001f, R) * 0.52f;
       const float shift = Clamp((wv + grad) * flow * static_cast<float>(N) * dt * 0.2f, -2.5f, 2.5f);

@@ -71,6 +71,31 @@ TEST(OrbStep, ReleasedRingSettlesBackToItsRestCircle) {
   EXPECT_LT(gOrbState.contraction, 0.01f);
 }
 
+// Largest distance of a ring point's radius from the rest radius.
+float RestDeviation() {
+  float most = 0.0f;
+  for (int j = 0; j < gOrbState.pointCount; ++j) most = std::max(most, std::fabs(PointRadius(j) - 0.8f));
+  return most;
+}
+
+TEST(OrbStep, QuietRingStartsBreathingAfterTwoSeconds) {
+  struct Case {
+    const char* name;
+    uint32_t mask;
+  };
+  for (const Case& c : {Case{"no scale", 0}, Case{"C major", 0xAB5}}) {
+    SCOPED_TRACE(c.name);
+    FreshOrb();
+    OrbParams p = QuietParams();
+    p.scaleMask = c.mask;
+    RunSteps(p, 1.9f);
+    EXPECT_LT(RestDeviation(), 1e-3f) << "still before two quiet seconds (only the smoothing's sag)";
+    RunSteps(p, 6.0f);
+    EXPECT_GT(RestDeviation(), 0.004f);
+    EXPECT_LT(RestDeviation(), 0.04f) << "a breath, not a shape";
+  }
+}
+
 TEST(OrbStep, EnergyFollowsHowManyPositionsPlay) {
   struct Case {
     int lit;
