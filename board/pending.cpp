@@ -6,8 +6,6 @@ std::string gBoardMessage;
 float gBoardMessageTime = 0.0f;
 
 // Filled in later with the board view.
-bool IsStudentViewActive() { return false; }
-// Filled in later with the board view.
 void DrawBoardView() {}
 // Filled in later with the toolbar.
 void DrawToolbar() {}

@@ -1,8 +1,7 @@
 // board/pending: practice-board services the frame already calls whose bodies come later.
 #pragma once
+#include "board/grid_interaction.h"
 
-// The student view is shown.
-bool IsStudentViewActive();
 // Draws the board view and the toolbar for this frame.
 void DrawBoardView();
 void DrawToolbar();

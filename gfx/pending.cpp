@@ -33,3 +33,10 @@ void FreeSplashTextures() {}
 void FreeClefTextures() {}
 // Filled in later with the images.
 void StopImageDecoder() {}
+
+// Filled in later with the UI layout: hidden until laid out.
+RectF gToolbarRects[8] = {kHiddenRect, kHiddenRect, kHiddenRect, kHiddenRect,
+                          kHiddenRect, kHiddenRect, kHiddenRect, kHiddenRect};
+RectF gHeaderRowFirstRect = kHiddenRect;
+RectF gHeaderRowSecondRect = kHiddenRect;
+RectF gPracticeRunSlotRect = kHiddenRect;

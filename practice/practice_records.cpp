@@ -1,0 +1,170 @@
+// practice/practice_records: practice-run records and "practice_runs.dat".
+//
+// File: the line "PRACTICE_RUNS_V1", then one line per record:
+// id|name|region|best ms|last ms|runs|last time. Bars and line breaks inside the texts are
+// replaced on writing (by "_" in the id and region key, by a blank in the name); nothing is
+// unescaped on reading. A file that exists but is not ours is set aside before the first save.
+#include "practice/practice_records.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "app/folders.h"
+#include "app/logs.h"
+#include "app/utilities.h"
+#include "practice/data_files.h"
+#include "practice/practice_run.h"
+#include "practice/students.h"
+
+// ---- constants ----
+static const char kRunsFile[] = "practice_runs.dat";
+static const char kRunsHeader[] = "PRACTICE_RUNS_V1";
+
+// ---- state ----
+std::vector<PracticeRun> gPracticeRuns;   // the records
+bool gPracticeRunsLoaded = false;         // set by LoadPracticeRuns, never cleared
+static bool gRunsFileBlocked = false;     // a damaged file could not be set aside: never replace it
+
+// ---- internal helpers ----
+static std::string Escape(const std::string& text, char with) {
+  std::string out = text;
+  for (char& c : out)
+    if (c == '\n' || c == '\r' || c == '|') c = with;
+  return out;
+}
+
+// The leading decimal number of a trimmed field (optional sign when allowed), within lo..hi;
+// 0 when there is no digit or the value does not fit.
+static int64_t ParseDecimal(const std::string& field, bool allowSign, int64_t lo, int64_t hi) {
+  size_t i = 0;
+  bool negative = false;
+  if (allowSign && i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
+  if (i >= field.size() || field[i] < '0' || field[i] > '9') return 0;
+  // Accumulated as a negative number so the most negative 64-bit value fits.
+  int64_t value = 0;
+  const int64_t kMin = std::numeric_limits<int64_t>::min();
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+    int digit = field[i] - '0';
+    if (value < (kMin + digit) / 10) return 0;
+    value = value * 10 - digit;
+  }
+  if (!negative) {
+    if (value == kMin) return 0;
+    value = -value;
+  }
+  return (value < lo || value > hi) ? 0 : value;
+}
+
+// Fields split at every "|", each trimmed; empty fields kept.
+static std::vector<std::string> SplitFields(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (true) {
+    size_t bar = line.find('|', start);
+    fields.push_back(TrimWhitespace(line.substr(start, bar == std::string::npos ? std::string::npos : bar - start)));
+    if (bar == std::string::npos) break;
+    start = bar + 1;
+  }
+  return fields;
+}
+
+// ---- public functions ----
+std::string BuildRegionKey() {
+  const PracticeRunData& d = gPracticeRunData;
+  if (!d.regionValid || d.rowFirst < 0 || d.rowLast < 0 || d.colFirst < 0 || d.colLast < 0) return std::string();
+  char key[96];
+  std::snprintf(key, sizeof key, "%c:r%d-%d:c%d-%d", d.regionListView ? 'U' : 'L', std::min(d.rowFirst, d.rowLast),
+                std::max(d.rowFirst, d.rowLast), std::min(d.colFirst, d.colLast), std::max(d.colFirst, d.colLast));
+  return key;
+}
+
+const PracticeRun* FindPracticeRun(const std::string& studentId, const std::string& regionKey) {
+  for (const PracticeRun& run : gPracticeRuns)
+    if (run.studentId == studentId && run.regionKey == regionKey) return &run;
+  return nullptr;
+}
+
+void RecordPracticeRun(uint32_t elapsedMs) {
+  if (elapsedMs == 0) return;
+  if (!gPracticeRunsLoaded) LoadPracticeRuns();
+  std::string key = BuildRegionKey();
+  if (key.empty()) return;
+  std::string id = GetActiveStudentId();
+  if (id.empty()) return;
+  std::string name = gStudents[(size_t)gActiveStudentIndex].name;
+  int64_t now = NowSeconds();
+
+  auto it = std::find_if(gPracticeRuns.begin(), gPracticeRuns.end(),
+                         [&](const PracticeRun& r) { return r.studentId == id && r.regionKey == key; });
+  if (it != gPracticeRuns.end()) {
+    it->studentName = name;
+    it->lastMs = elapsedMs;
+    it->runs = std::max(it->runs, 0) + 1;
+    it->lastTime = now;
+    if (it->bestMs == 0 || elapsedMs < it->bestMs) it->bestMs = elapsedMs;
+  } else {
+    PracticeRun run;
+    run.studentId = id;
+    run.studentName = name;
+    run.regionKey = key;
+    run.bestMs = run.lastMs = elapsedMs;
+    run.runs = 1;
+    run.lastTime = now;
+    gPracticeRuns.push_back(run);
+  }
+  SavePracticeRuns();
+}
+
+void SavePracticeRuns() {
+  if (!gPracticeRunsLoaded) return;
+  if (gRunsFileBlocked) {
+    DebugLog("[practice] %s was not replaced: the damaged file could not be set aside\n", kRunsFile);
+    return;
+  }
+  std::string text = std::string(kRunsHeader) + "\n";
+  for (const PracticeRun& r : gPracticeRuns) {
+    text += Escape(r.studentId, '_') + "|" + Escape(r.studentName, ' ') + "|" + Escape(r.regionKey, '_') + "|" +
+            std::to_string(r.bestMs) + "|" + std::to_string(r.lastMs) + "|" + std::to_string(r.runs) + "|" +
+            std::to_string(r.lastTime) + "\n";
+  }
+  WriteTextFileAtomic(GetDataFilePath(kRunsFile), text);
+}
+
+void LoadPracticeRuns() {
+  gPracticeRuns.clear();
+  gPracticeRunsLoaded = true;
+  gRunsFileBlocked = false;
+
+  std::string path = ResolveDataFile(kRunsFile);
+  std::vector<std::string> lines;
+  DataFileRead read = ReadDataFileLines(path, &lines);
+  if (read == DataFileRead::kMissing) return;
+  if (read == DataFileRead::kUnreadable) {
+    gRunsFileBlocked = !SetAsideDataFile(path, "cannot be read");
+    return;
+  }
+  if (lines.empty() || TrimWhitespace(lines[0]) != kRunsHeader) {
+    gRunsFileBlocked = !SetAsideDataFile(path, "not a practice runs file");
+    return;
+  }
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::string line = TrimWhitespace(lines[i]);
+    if (line.empty()) continue;
+    std::vector<std::string> f = SplitFields(line);
+    if (f.size() < 7) continue;
+    PracticeRun run;
+    run.studentId = f[0];
+    run.studentName = f[1];
+    run.regionKey = f[2];
+    run.bestMs = (uint32_t)ParseDecimal(f[3], false, 0, std::numeric_limits<uint32_t>::max());
+    run.lastMs = (uint32_t)ParseDecimal(f[4], false, 0, std::numeric_limits<uint32_t>::max());
+    run.runs = (int32_t)ParseDecimal(f[5], true, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    run.lastTime = ParseDecimal(f[6], true, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
+    if (run.studentId.empty() || run.regionKey.empty()) continue;
+    run.runs = std::max(run.runs, 0);
+    gPracticeRuns.push_back(run);
+  }
+}
+
+void SavePracticeSummaryIfDirty() {}

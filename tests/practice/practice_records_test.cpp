@@ -1,0 +1,178 @@
+// Practice-run records and "practice_runs.dat": best, last and count across runs, the region
+// key, runs without a student, escaping on write, short, long and broken lines on read, and a
+// damaged file set aside rather than replaced.
+#include <gtest/gtest.h>
+
+#include "platform/file_replace.h"
+#include "tests/practice/practice_run_fixture.h"
+
+namespace {
+
+class Records : public PracticeRunTest {
+ protected:
+  // A chosen region in church-mode view.
+  static void Region(int r0, int r1, int c0, int c1) {
+    gPracticeRunData.regionValid = 1;
+    gPracticeRunData.regionListView = 0;
+    gPracticeRunData.rowFirst = r0;
+    gPracticeRunData.rowLast = r1;
+    gPracticeRunData.colFirst = c0;
+    gPracticeRunData.colLast = c1;
+  }
+};
+
+TEST_F(Records, RegionKey) {
+  EXPECT_EQ(BuildRegionKey(), "");
+  Region(0, 2, 3, 5);
+  EXPECT_EQ(BuildRegionKey(), "L:r0-2:c3-5");
+  gPracticeRunData.regionListView = 1;
+  gPracticeRunData.rowFirst = 12;
+  gPracticeRunData.rowLast = 40;
+  EXPECT_EQ(BuildRegionKey(), "U:r12-40:c3-5");
+  // The letter belongs to the view the region was chosen in, not the view shown now.
+  gScaleListMode = false;
+  EXPECT_EQ(BuildRegionKey()[0], 'U');
+}
+
+TEST_F(Records, BestLastAndCount) {
+  AddActiveStudent("Ana", "ana");
+  Region(0, 0, 0, 1);
+  const struct {
+    uint32_t ms;
+    uint32_t best, last;
+    int runs;
+  } steps[] = {{20000, 20000, 20000, 1}, {25000, 20000, 25000, 2}, {15000, 15000, 15000, 3}, {0, 15000, 15000, 3}};
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.ms);
+    RecordPracticeRun(s.ms);
+    ASSERT_EQ(gPracticeRuns.size(), 1u);
+    EXPECT_EQ(gPracticeRuns[0].bestMs, s.best);
+    EXPECT_EQ(gPracticeRuns[0].lastMs, s.last);
+    EXPECT_EQ(gPracticeRuns[0].runs, s.runs);
+  }
+  EXPECT_EQ(gPracticeRuns[0].lastTime, ClockWallSeconds());
+  EXPECT_EQ(ReadData("practice_runs.dat"),
+            "PRACTICE_RUNS_V1\nana|Ana|L:r0-0:c0-1|15000|15000|3|" + std::to_string(ClockWallSeconds()) + "\n");
+
+  // Another region and another student get their own records.
+  Region(1, 1, 0, 1);
+  RecordPracticeRun(9000);
+  AddActiveStudent("Bo", "bo");
+  RecordPracticeRun(8000);
+  ASSERT_EQ(gPracticeRuns.size(), 3u);
+  EXPECT_NE(FindPracticeRun("bo", "L:r1-1:c0-1"), nullptr);
+  EXPECT_EQ(FindPracticeRun("bo", "L:r0-0:c0-1"), nullptr);
+}
+
+TEST_F(Records, NoStudentNoRecord) {
+  Region(0, 0, 0, 0);
+  RecordPracticeRun(12000);
+  EXPECT_TRUE(gPracticeRuns.empty());
+  EXPECT_FALSE(DataExists("practice_runs.dat"));
+  AddActiveStudent("Ana", "ana");
+  ResetPracticeRunData();            // no region
+  RecordPracticeRun(12000);
+  EXPECT_TRUE(gPracticeRuns.empty());
+}
+
+TEST_F(Records, RoundTripWithEscapes) {
+  Student s = MakeStudent("Ana|Maria\nX", "an|a");
+  gStudents.push_back(s);
+  gActiveStudentIndex = 0;
+  Region(0, 1, 2, 3);
+  RecordPracticeRun(4000);
+  std::string text = ReadData("practice_runs.dat");
+  EXPECT_NE(text.find("\nan_a|Ana Maria X|L:r0-1:c2-3|4000|4000|1|"), std::string::npos);
+  LoadPracticeRuns();
+  ASSERT_EQ(gPracticeRuns.size(), 1u);
+  EXPECT_EQ(gPracticeRuns[0].studentId, "an_a");   // a different id once read back
+  EXPECT_EQ(gPracticeRuns[0].studentName, "Ana Maria X");
+  EXPECT_EQ(gPracticeRuns[0].bestMs, 4000u);
+}
+
+TEST_F(Records, ReadingForgivesBrokenLines) {
+  WriteData("practice_runs.dat",
+            "  PRACTICE_RUNS_V1  \r\n"
+            "ana|Ana|L:r0-0:c0-0|1000|2000|3|1700000000\r\n"
+            "six|fields|L:r0-0:c0-0|1|2|3\n"
+            "\n"
+            "eight|Eve|L:r1-1:c1-1|500|600|-4|1700000001|extra\n"
+            "|no id|L:r0-0:c0-0|1|1|1|1\n"
+            "nokey|Nina||1|1|1|1\n"
+            "bad|Bad|L:r2-2:c2-2|-5|12x|abc|\n"
+            "big|Big|L:r3-3:c3-3|4294967296|4294967295|2147483648|-9223372036854775808\n"
+            " spaced | Sam | L:r4-4:c4-4 | 7 | 8 | 9 | 10 \n");
+  LoadPracticeRuns();
+  EXPECT_TRUE(gPracticeRunsLoaded);
+  ASSERT_EQ(gPracticeRuns.size(), 5u);
+  const struct {
+    const char* id;
+    const char* name;
+    uint32_t best, last;
+    int runs;
+    int64_t time;
+  } want[] = {
+      {"ana", "Ana", 1000, 2000, 3, 1700000000},
+      {"eight", "Eve", 500, 600, 0, 1700000001},
+      {"bad", "Bad", 0, 12, 0, 0},
+      {"big", "Big", 0, 4294967295u, 0, INT64_MIN},
+      {"spaced", "Sam", 7, 8, 9, 10},
+  };
+  for (size_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(want[i].id);
+    EXPECT_EQ(gPracticeRuns[i].studentId, want[i].id);
+    EXPECT_EQ(gPracticeRuns[i].studentName, want[i].name);
+    EXPECT_EQ(gPracticeRuns[i].bestMs, want[i].best);
+    EXPECT_EQ(gPracticeRuns[i].lastMs, want[i].last);
+    EXPECT_EQ(gPracticeRuns[i].runs, want[i].runs);
+    EXPECT_EQ(gPracticeRuns[i].lastTime, want[i].time);
+  }
+}
+
+TEST_F(Records, BestZeroFromTheFileTakesTheNextRun) {
+  WriteData("practice_runs.dat", "PRACTICE_RUNS_V1\nana|Ana|L:r0-0:c0-0|0|9000|2|5\n");
+  AddActiveStudent("Ana", "ana");
+  Region(0, 0, 0, 0);
+  RecordPracticeRun(30000);   // loads first
+  ASSERT_EQ(gPracticeRuns.size(), 1u);
+  EXPECT_EQ(gPracticeRuns[0].bestMs, 30000u);
+  EXPECT_EQ(gPracticeRuns[0].runs, 3);
+}
+
+TEST_F(Records, DamagedFileIsSetAsideNotReplaced) {
+  const char* damaged[] = {"PRACTICE_RUNS_V2\nana|Ana|L:r0-0:c0-0|1|1|1|1\n", "\x89PNG garbage"};
+  for (const char* bytes : damaged) {
+    SCOPED_TRACE(bytes);
+    SetUp();
+    WriteData("practice_runs.dat", bytes);
+    LoadPracticeRuns();
+    EXPECT_TRUE(gPracticeRuns.empty());
+    EXPECT_EQ(ReadData("practice_runs.dat.bad"), bytes);
+    AddActiveStudent("Ana", "ana");
+    Region(0, 0, 0, 0);
+    RecordPracticeRun(5000);
+    EXPECT_EQ(ReadData("practice_runs.dat.bad"), bytes);
+    EXPECT_EQ(ReadData("practice_runs.dat").rfind("PRACTICE_RUNS_V1\nana|Ana|", 0), 0u);
+    gStudents.clear();
+    gActiveStudentIndex = -1;
+    RemoveFileIfPresent(Data("practice_runs.dat.bad"));
+  }
+}
+
+TEST_F(Records, SaveBeforeLoadWritesNothing) {
+  gPracticeRuns.push_back(PracticeRun{"a", "A", "L:r0-0:c0-0", 1, 1, 1, 1});
+  SavePracticeRuns();
+  EXPECT_FALSE(DataExists("practice_runs.dat"));
+  SavePracticeSummaryIfDirty();
+  EXPECT_FALSE(DataExists("practice_runs.dat"));
+}
+
+TEST_F(Records, FileBesideTheExecutableIsReadAndSavedToData) {
+  WriteFileBytes(Exe("practice_runs.dat"), "PRACTICE_RUNS_V1\nana|Ana|L:r0-0:c0-0|100|100|1|1\n");
+  LoadPracticeRuns();
+  ASSERT_EQ(gPracticeRuns.size(), 1u);
+  SavePracticeRuns();
+  EXPECT_TRUE(DataExists("practice_runs.dat"));
+}
+
+}  // namespace

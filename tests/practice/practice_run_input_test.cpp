@@ -1,0 +1,214 @@
+// What notes do to a running practice run: the start on the first note, gaps and hesitations
+// against the level's threshold, beat offsets against the teaching grid, notes in and out of the
+// step's scale, and steps that only the current cell's completion advances.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/note_input.h"
+#include "app/utilities.h"
+#include "tests/practice/practice_run_fixture.h"
+
+namespace {
+
+class RunInput : public PracticeRunTest {
+ protected:
+  void SetUp() override {
+    PracticeRunTest::SetUp();
+    gTeachingState.enabled = 0;   // the teaching record's own judging is not under test here
+    gMidiEventLagMs = 0;
+  }
+  void TearDown() override {
+    gMidiEventLagMs = 0;
+    PracticeRunTest::TearDown();
+  }
+  // One note straight into the run at the clock's time, gapMs after the previous one.
+  void Note(int key, uint32_t gapMs) {
+    clock_.Advance(gapMs);
+    OnPracticeNoteOn(key, 80, ClockMs32());
+  }
+  static const PracticeStepStats& Stats(int step = 0) { return gPracticeRunData.stepStats[(size_t)step]; }
+  static void RunGrid(int bpm, double originOffsetSeconds) {
+    gTeachingState.metronomeOn = 1;
+    gTeachingState.gridRunning = 1;
+    gTeachingState.bpm = bpm;
+    gTeachingState.songBpm = 0.0;
+    gTeachingState.barOrigin = (double)GetMonotonicMs() * 0.001 - originOffsetSeconds;
+  }
+};
+
+TEST_F(RunInput, FirstNoteStartsTheRunAndCounts) {
+  Arm(0, 0, 0, 1);
+  clock_.Advance(1000);
+  uint32_t t0 = ClockMs32();
+  OnPracticeNoteOn(60, 90, t0);
+  EXPECT_EQ(gPracticeState, 3);
+  EXPECT_EQ(gPracticeRunData.runStartMs, t0);
+  EXPECT_EQ(gPracticeRunData.currentStep, 0);
+  EXPECT_EQ(Stats().startMs, t0);
+  EXPECT_EQ(Stats().notes, 1);
+  EXPECT_EQ(Stats().inScaleNotes, 1);
+  EXPECT_EQ(Stats().lastNoteMs, t0);
+  EXPECT_EQ(Stats().gaps, 0);
+  EXPECT_EQ(gPointerCalls.back(), "arrow");
+}
+
+TEST_F(RunInput, GapsAndHesitations) {
+  const struct {
+    bool grid;
+    float level;
+    int bpm;
+    uint32_t below, above;   // gaps just under and just over the threshold
+  } cases[] = {
+      {false, 0.5f, 120, 210, 211},   // grid stopped: 210 ms
+      {true, 0.5f, 120, 205, 206},    // (0.48 - 0.07) x 500 = 205 ms
+      {true, 0.0f, 60, 360, 361},     // 480 ms clamped to 360
+      {true, 1.0f, 240, 140, 141},    // 85 ms clamped up to 140
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "grid " << c.grid << " level " << c.level << " bpm " << c.bpm);
+    gTeachingLevel = c.level;
+    Arm(0, 0, 0, 0);
+    if (c.grid) RunGrid(c.bpm, 0.0);
+    else gTeachingState.metronomeOn = gTeachingState.gridRunning = 0;
+    Note(60, 0);
+    Note(62, c.below);
+    EXPECT_EQ(Stats().hesitations, 0);
+    Note(64, c.above);
+    EXPECT_EQ(Stats().hesitations, 1);
+    EXPECT_EQ(Stats().gaps, 2);
+    EXPECT_EQ(Stats().longestGapMs, c.above);
+    ExitPracticeRun();
+  }
+}
+
+TEST_F(RunInput, GapMeanAndSpread) {
+  Arm(0, 0, 0, 0);
+  Note(60, 0);
+  Note(62, 200);
+  Note(64, 300);
+  Note(65, 400);
+  EXPECT_EQ(Stats().gaps, 3);
+  EXPECT_DOUBLE_EQ(Stats().gapMeanMs, 300.0);
+  EXPECT_DOUBLE_EQ(Stats().gapM2, 20000.0);
+  EXPECT_EQ(Stats().longestGapMs, 400u);
+}
+
+TEST_F(RunInput, NoteStampedBeforeThePreviousOneIsNoGap) {
+  Arm(0, 0, 0, 0);
+  Note(60, 0);
+  uint32_t earlier = ClockMs32() - 50;
+  OnPracticeNoteOn(62, 80, earlier);
+  EXPECT_EQ(Stats().gaps, 0);
+  EXPECT_EQ(Stats().notes, 2);
+  EXPECT_EQ(Stats().longestGapMs, 0u);
+}
+
+TEST_F(RunInput, BeatOffsets) {
+  const struct {
+    double originOffset;   // seconds the grid's origin lies before the note
+    int32_t lagMs;
+    bool onBeat;
+    double absOffsetMs;
+  } cases[] = {
+      {0.100, 0, true, 100.0},    // after a beat
+      {0.400, 0, true, 100.0},    // before the next beat (500 ms at 120 BPM)
+      {0.1214, 0, true, 121.4},   // just inside the 121.5 ms window at L = 0.5
+      {0.125, 0, false, 125.0},
+      {0.125, 30, true, 95.0},    // the note was played 30 ms before it was handled
+      {0.250, 0, false, 250.0},   // halfway between two beats: 250 ms off either way
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.originOffset << " lag " << c.lagMs);
+    Arm(0, 0, 0, 0);
+    RunGrid(120, c.originOffset);
+    gMidiEventLagMs = c.lagMs;
+    Note(60, 0);
+    gMidiEventLagMs = 0;
+    EXPECT_EQ(Stats().gridNotes, 1);
+    EXPECT_NEAR(Stats().offsetMeanMs, c.absOffsetMs, 0.01);
+    EXPECT_EQ(Stats().onBeatNotes, c.onBeat ? 1 : 0);
+    ExitPracticeRun();
+  }
+}
+
+TEST_F(RunInput, MetronomeOffJudgesNoBeat) {
+  Arm(0, 0, 0, 0);
+  gTeachingState.metronomeOn = 1;   // on, but the grid has no origin yet
+  gTeachingState.gridRunning = 0;
+  Note(60, 0);
+  Note(62, 300);
+  EXPECT_EQ(Stats().gridNotes, 0);
+  EXPECT_EQ(Stats().onBeatNotes, 0);
+}
+
+TEST_F(RunInput, NotesInAndOutOfTheStepsScale) {
+  Arm(1, 1, 1, 1);   // Dorian on G: G A Bb C D E F
+  const struct {
+    int key;
+    bool inScale;
+  } notes[] = {{67, true}, {70, true}, {71, false}, {53, true}, {66, false}, {0, true}, {127, true}, {126, false}};
+  int in = 0;
+  for (const auto& n : notes) {
+    Note(n.key, 100);
+    in += n.inScale ? 1 : 0;
+  }
+  EXPECT_EQ(Stats().notes, 8);
+  EXPECT_EQ(Stats().inScaleNotes, in);
+}
+
+TEST_F(RunInput, OnlyTheCurrentCellAdvances) {
+  Arm(0, 0, 0, 2);   // Ionian on C, G, D
+  Note(60, 0);
+  uint32_t t = ClockMs32();
+  OnPracticeCellPlayed({{0, 1}}, t);            // the next step's cell: no advance
+  EXPECT_EQ(gPracticeRunData.currentStep, 0);
+  OnPracticeCellPlayed({{1, 0}}, t);            // another scale: no advance
+  EXPECT_EQ(gPracticeRunData.currentStep, 0);
+  clock_.Advance(3000);
+  t = ClockMs32();
+  OnPracticeCellPlayed({{0, 1}, {0, 0}, {0, 2}}, t);   // current among others: one step only
+  EXPECT_EQ(gPracticeRunData.currentStep, 1);
+  EXPECT_EQ(Stats(0).hit, 1);
+  EXPECT_EQ(Stats(0).doneMs, t);
+  EXPECT_GT(Stats(0).score, 0.0f);
+  EXPECT_EQ(Stats(1).startMs, t);
+  EXPECT_EQ(gRingPos, 1);                       // the next step is shown
+  EXPECT_EQ(gKeyRoot, 7);
+  EXPECT_EQ(gPracticeState, 3);
+}
+
+TEST_F(RunInput, LastStepCompletesTheRun) {
+  AddActiveStudent("Ana", "ana");
+  Arm(2, 3, 2, 3);
+  Note(64, 500);
+  uint32_t start = gPracticeRunData.runStartMs;
+  clock_.Advance(4321);
+  uint32_t end = ClockMs32();
+  OnPracticeCellPlayed({{2, 3}}, end);
+  EXPECT_EQ(gPracticeState, 4);
+  EXPECT_EQ(gPracticeRunData.runEndMs, end);
+  EXPECT_EQ(gPracticeRunData.completedMs, end);
+  EXPECT_FLOAT_EQ(gHighlightPulse, 1.0f);
+  EXPECT_TRUE(gStudentView);                    // the run delivered its scores
+  EXPECT_EQ(gTeachingState.runResultsAvailable, 1);
+  ASSERT_EQ(gPracticeRuns.size(), 1u);
+  EXPECT_EQ(gPracticeRuns[0].bestMs, end - start);
+  EXPECT_EQ(gPracticeRuns[0].regionKey, "L:r2-2:c3-3");
+  // Once complete, more cells change nothing.
+  OnPracticeCellPlayed({{2, 3}}, end + 10);
+  EXPECT_EQ(gPracticeRunData.runEndMs, end);
+}
+
+TEST_F(RunInput, RunStartedAtClockZeroIsNotRecordedButCompletes) {
+  AddActiveStudent("Ana", "ana");
+  Arm(0, 0, 0, 0);
+  OnPracticeNoteOn(60, 80, 0);   // a start stamped 0 reads as "not started"
+  ASSERT_EQ(gPracticeState, 3);
+  OnPracticeCellPlayed({{0, 0}}, 1500);
+  EXPECT_EQ(gPracticeState, 4);
+  EXPECT_TRUE(gPracticeRuns.empty());
+  EXPECT_EQ(gTeachingState.runResultsAvailable, 1);
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The practice run's states and region selection: the button, dragging in either direction,
+// drags that end outside the grid or on empty slots, the order of the steps, arming, the keys
+// that start an armed run, and the complete state ending by itself after its hold and fade.
+#include <gtest/gtest.h>
+
+#include "tests/practice/practice_run_fixture.h"
+
+namespace {
+
+using RunStates = PracticeRunTest;
+
+TEST_F(RunStates, ButtonEntersAndLeavesTheRun) {
+  ASSERT_TRUE(ClickRunButton());
+  EXPECT_EQ(gPracticeState, 1);
+  EXPECT_TRUE(IsPracticeRunActive());
+  EXPECT_TRUE(IsRegionSelectable());
+  EXPECT_EQ(GetRegionCursor(), kCursorCross);
+  ASSERT_TRUE(ClickRunButton());
+  EXPECT_EQ(gPracticeState, 0);
+  EXPECT_EQ(gPointerCalls, std::vector<std::string>{"arrow"});
+  // While the strip is hidden the button does nothing and clicks pass on.
+  gPracticeStrip = false;
+  EXPECT_FALSE(ClickRunButton());
+  EXPECT_EQ(gPracticeState, 0);
+}
+
+TEST_F(RunStates, DragBothWaysGivesTheSameRegion) {
+  const struct {
+    int s0, c0, s1, c1;
+  } drags[] = {{0, 2, 1, 3}, {1, 3, 0, 2}, {1, 2, 0, 3}};
+  for (const auto& d : drags) {
+    SCOPED_TRACE(testing::Message() << d.s0 << "," << d.c0 << " to " << d.s1 << "," << d.c1);
+    gPointerCalls.clear();
+    Arm(d.s0, d.c0, d.s1, d.c1);
+    const PracticeRunData& r = gPracticeRunData;
+    EXPECT_EQ(r.rowFirst, 0);
+    EXPECT_EQ(r.rowLast, 1);
+    EXPECT_EQ(r.colFirst, 2);
+    EXPECT_EQ(r.colLast, 3);
+    ASSERT_EQ(r.steps.size(), 4u);
+    // Row by row, left to right.
+    const int want[4][2] = {{0, 2}, {0, 3}, {1, 2}, {1, 3}};
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(r.steps[i].achvRow, want[i][0]);
+      EXPECT_EQ(r.steps[i].column, want[i][1]);
+      EXPECT_EQ(r.steps[i].ringPos, want[i][1]);
+      EXPECT_EQ(r.steps[i].scale, kChurchModes[want[i][0]]);
+    }
+    EXPECT_EQ(r.stepStats.size(), 4u);
+    // Armed: the first step is shown on the circle, and the plan went to the teaching state.
+    EXPECT_EQ(gCurrentScale, &gScaleRows[kRowIonian]);
+    EXPECT_EQ(gRingPos, 2);
+    EXPECT_EQ(gKeyRoot, 2);
+    EXPECT_EQ(gTeachingState.practiceScales, (std::vector<int32_t>{2, 3, 16 + 2, 16 + 3}));
+    EXPECT_EQ(gPointerCalls, (std::vector<std::string>{"capture", "arrow"}));
+    ExitPracticeRun();
+  }
+}
+
+TEST_F(RunStates, ReleaseOutsideTheGridEndsAtTheLastCell) {
+  BeginPracticeSelection();
+  int x, y;
+  CellCentre(2, 5, &x, &y);
+  ASSERT_TRUE(OnPracticeMouseDown(x, y));
+  CellCentre(3, 7, &gMouseX, &gMouseY);
+  UpdatePracticeFrame(0.0f);       // the frame follows the captured mouse too
+  EXPECT_EQ(gPracticeRunData.cursorRow, 3);
+  EXPECT_EQ(gPracticeRunData.cursorCol, 7);
+  gMouseX = 5;                     // far outside: the cursor cell stays
+  EXPECT_TRUE(OnPracticeMouseMove());
+  ASSERT_TRUE(OnPracticeMouseUp(5, 5));
+  EXPECT_EQ(gPracticeState, 2);
+  EXPECT_EQ(gPracticeRunData.steps.size(), 6u);   // rows 2..3 x columns 5..7
+}
+
+TEST_F(RunStates, OneCellRegionIsOneStep) {
+  Arm(4, 11, 4, 11);
+  ASSERT_EQ(gPracticeRunData.steps.size(), 1u);
+  EXPECT_EQ(gPracticeRunData.steps[0].scale, &gScaleRows[kRowMixolydian]);
+  EXPECT_EQ(gKeyRoot, kFifthsOrder[11]);
+}
+
+TEST_F(RunStates, ListViewRowsAreCatalogueIndices) {
+  gScaleListMode = true;
+  gScaleFilter = 1;                // one visible row: the melodic minor
+  RebuildVisibleScales();
+  BeginPracticeSelection();
+  int x, y;
+  CellCentre(3, 0, &x, &y);        // an empty slot: taken, but no drag starts
+  EXPECT_TRUE(OnPracticeMouseDown(x, y));
+  EXPECT_EQ(gPracticeRunData.dragging, 0);
+  Drag(0, 0, 0, 1);
+  ASSERT_EQ(gPracticeState, 2);
+  int melodic = CatalogueIndexOf(&gScaleRows[kRowMelodicMinor]);
+  EXPECT_EQ(gPracticeRunData.rowFirst, melodic);
+  ASSERT_EQ(gPracticeRunData.steps.size(), 2u);
+  EXPECT_EQ(gPracticeRunData.steps[1].achvRow, melodic);
+  EXPECT_EQ(BuildRegionKey(), "U:r7-7:c0-1");
+}
+
+TEST_F(RunStates, ClicksOutsideTheGridWhileChoosing) {
+  BeginPracticeSelection();
+  BoardLayout b;
+  ComputeBoardLayout(&b);
+  // In the strip but not on a cell: taken; far away: passed on.
+  EXPECT_TRUE(OnPracticeMouseDown((int)b.stripX + 2, (int)(b.stripY + b.stripH) - 2));
+  EXPECT_FALSE(OnPracticeMouseDown(5, 5));
+  // A release without a drag is taken only inside the strip.
+  EXPECT_TRUE(OnPracticeMouseUp((int)b.stripX + 2, (int)b.stripY + 2));
+  EXPECT_FALSE(OnPracticeMouseUp(5, 5));
+  EXPECT_EQ(gPracticeState, 1);
+  EXPECT_FALSE(gPracticeRunData.regionValid);
+  // In state 0 nothing is taken.
+  ExitPracticeRun();
+  EXPECT_FALSE(OnPracticeMouseDown((int)b.stripX + 2, (int)b.stripY + 2));
+  EXPECT_FALSE(OnPracticeMouseMove());
+  EXPECT_FALSE(OnPracticeMouseUp((int)b.stripX + 2, (int)b.stripY + 2));
+}
+
+TEST_F(RunStates, CommandKeysWhileArmed) {
+  const struct {
+    int key;
+    bool starts;
+  } keys[] = {{0x10, false}, {0x11, false}, {0x12, false}, {0xA0, false}, {0xA5, false},
+              {0x14, false}, {'R', false},  {0x20, true},  {'A', true},   {0x1B, true}};
+  for (const auto& k : keys) {
+    SCOPED_TRACE(k.key);
+    Arm(0, 0, 0, 0);
+    EXPECT_EQ(OnPracticeCommandKey(k.key), k.starts);
+    EXPECT_EQ(gPracticeState, k.starts ? 3 : 2);
+    if (k.starts) {
+      EXPECT_EQ(gPracticeRunData.runStartMs, ClockMs32());
+      EXPECT_EQ(gPracticeRunData.stepStats[0].startMs, ClockMs32());
+      EXPECT_EQ(gPracticeRunData.stepStats[0].notes, 0);   // a key is no note
+    }
+    ExitPracticeRun();
+  }
+  EXPECT_FALSE(OnPracticeCommandKey(0x20));   // not armed
+}
+
+TEST_F(RunStates, ArmedWithoutStepsFallsBackToChoosing) {
+  Arm(0, 0, 0, 0);
+  gPracticeRunData.steps.clear();
+  OnPracticeNoteOn(60, 100, ClockMs32());
+  EXPECT_EQ(gPracticeState, 1);
+}
+
+TEST_F(RunStates, InputInOtherStatesDoesNothing) {
+  for (int state : {0, 1, 4}) {
+    gPracticeState = state;
+    OnPracticeNoteOn(60, 100, ClockMs32());
+    OnPracticeCellPlayed({{0, 0}}, ClockMs32());
+    EXPECT_EQ(gPracticeState, state);
+  }
+}
+
+TEST_F(RunStates, CompleteStateEndsAfterHoldAndFade) {
+  const struct {
+    float level;
+    uint32_t totalMs;   // hold + fade
+  } cases[] = {{0.0f, 10900}, {1.0f, 3850}, {0.5f, 7375}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.level);
+    gTeachingLevel = c.level;
+    gTeachingState.enabled = 0;
+    Arm(0, 0, 0, 0);
+    Play(UpwardRun(&gScaleRows[kRowIonian], 0), 250);
+    ASSERT_EQ(gPracticeState, 4);
+    EXPECT_NEAR(gPracticeRunData.holdSeconds + gPracticeRunData.fadeSeconds, c.totalMs / 1000.0f, 1e-4);
+    clock_.Advance(c.totalMs - 20);
+    UpdatePracticeFrame(0.0f);
+    EXPECT_EQ(gPracticeState, 4);
+    clock_.Advance(40);
+    UpdatePracticeFrame(0.0f);
+    EXPECT_EQ(gPracticeState, 0);
+    EXPECT_TRUE(gPracticeRunData.steps.empty());
+  }
+}
+
+TEST_F(RunStates, CompletionStampedAheadOfTheClockDoesNotEndAtOnce) {
+  Arm(0, 0, 0, 0);
+  gPracticeState = 4;
+  gPracticeRunData.completedMs = ClockMs32() + 5000;   // a device stamp slightly in the future
+  gPracticeRunData.holdSeconds = 6.0f;
+  gPracticeRunData.fadeSeconds = 1.0f;
+  UpdatePracticeFrame(0.0f);
+  EXPECT_EQ(gPracticeState, 4);
+}
+
+TEST_F(RunStates, StudentOfTheRun) {
+  RefreshPracticeStudent();
+  EXPECT_EQ(gPracticeStudent.index, -1);
+  EXPECT_FLOAT_EQ(gPracticeStudent.g, 0.84f);
+  EXPECT_EQ(GetActiveStudentId(), "");
+  Student s = MakeStudent("Bea", "bea");
+  s.r = 1.4f;
+  s.b = -0.2f;
+  gStudents.push_back(s);
+  gActiveStudentIndex = 0;
+  BeginPracticeSelection();
+  EXPECT_EQ(gPracticeStudent.index, 0);
+  EXPECT_EQ(gPracticeStudent.name, "Bea");
+  EXPECT_FLOAT_EQ(gPracticeStudent.r, 1.0f);
+  EXPECT_FLOAT_EQ(gPracticeStudent.b, 0.0f);
+  EXPECT_EQ(GetActiveStudentId(), "bea");
+}
+
+TEST_F(RunStates, FormatRunTime) {
+  const struct {
+    uint32_t ms;
+    const char* text;
+  } cases[] = {{0, "00.00"},         {5070, "05.07"},        {59999, "59.99"},
+               {60000, "1:00.00"},   {61234, "1:01.23"},     {3600000, "60:00.00"},
+               {4294967295u, "71582:47.29"}};
+  for (const auto& c : cases) EXPECT_EQ(FormatRunTime(c.ms), c.text);
+}
+
+}  // namespace
