@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/pending.h"
+#include "app/ring_key_drag.h"
 #include "app/view_flags.h"
 #include "board/board_layout.h"
 #include "gfx/translate.h"
@@ -64,6 +65,7 @@ static void ClearClickedCell(int slot, int col) {
 
 // A click previews that mode in that key (the current scale when the slot is empty).
 static void PreviewSlotAt(int slot, int col) {
+  CancelRingKeyDrag();
   SelectScale(ScaleWindowItemScale(slot), col, true);
   ReapplyScaleSelection();
 }

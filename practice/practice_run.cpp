@@ -13,6 +13,7 @@
 #include "app/utilities.h"
 #include "app/main_loop.h"
 #include "app/pending.h"
+#include "app/ring_key_drag.h"
 #include "app/view_flags.h"
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
@@ -297,6 +298,7 @@ void FocusPracticeStep() {
   gRingPickModeIndex = -1;
   gRingPickScale = nullptr;
   gRingPickTime = 0.0f;
+  CancelRingKeyDrag();
   SelectScale(step.scale, step.ringPos, true);
   if (gScaleListMode) {
     int position = VisibleIndexOf(step.achvRow);

@@ -20,6 +20,9 @@
 #include "practice/teaching_timing.h"
 #include "theory/circle_theory.h"
 
+// ---- state ----
+float gPracticeCellFlashTimer = 0.0f;   // full when a step's cell is played; the frame lowers it
+
 // ---- internal helpers ----
 static float TeachingLevel01() { return std::clamp(gTeachingLevel, 0.0f, 1.0f); }
 
@@ -151,6 +154,7 @@ void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_
   st.hit = 1;
   if (st.startMs == 0) st.startMs = ms;
   st.doneMs = ms;
+  gPracticeCellFlashTimer = 1.0f;
   ScorePracticeStep(step, st);
 
   d.currentStep += 1;

@@ -46,6 +46,7 @@ class PracticeRunTest : public PracticeFilesTest {
     gPracticeStripFade = 1.0f;
     gStudentView = false;
     gHighlightPulse = 0.0f;
+    gPracticeCellFlashTimer = 0.0f;
     gMouseX = gMouseY = -10000;
     gStatusText.clear();
     ResetScaleSelection();

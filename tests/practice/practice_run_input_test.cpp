@@ -165,10 +165,12 @@ TEST_F(RunInput, OnlyTheCurrentCellAdvances) {
   EXPECT_EQ(gPracticeRunData.currentStep, 0);
   OnPracticeCellPlayed({{1, 0}}, t);            // another scale: no advance
   EXPECT_EQ(gPracticeRunData.currentStep, 0);
+  EXPECT_EQ(gPracticeCellFlashTimer, 0.0f);
   clock_.Advance(3000);
   t = ClockMs32();
   OnPracticeCellPlayed({{0, 1}, {0, 0}, {0, 2}}, t);   // current among others: one step only
   EXPECT_EQ(gPracticeRunData.currentStep, 1);
+  EXPECT_EQ(gPracticeCellFlashTimer, 1.0f);
   EXPECT_EQ(Stats(0).hit, 1);
   EXPECT_EQ(Stats(0).doneMs, t);
   EXPECT_GT(Stats(0).score, 0.0f);
