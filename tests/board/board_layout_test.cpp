@@ -3,8 +3,6 @@
 // practice strip growing by the HUD while a run is set up or shown.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "tests/board/board_fixture.h"
 
 namespace {
@@ -104,11 +102,6 @@ TEST_F(BoardLayoutTest, LearningViewMovesThePanelWithTheCircle) {
   BoardLayout practice = Layout();
   EXPECT_FLOAT_EQ(practice.panelX, plain.panelX);
   EXPECT_FLOAT_EQ(practice.gridY, plain.gridY);
-}
-
-TEST_F(BoardLayoutTest, TwoCallsAgree) {
-  BoardLayout a = Layout(), b = Layout();
-  EXPECT_EQ(0, memcmp(&a, &b, sizeof a));
 }
 
 }  // namespace

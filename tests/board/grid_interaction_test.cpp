@@ -285,14 +285,4 @@ TEST_F(GridTest, StripVisibilityAndDoubleClickSwallowing) {
   EXPECT_FALSE(PracticeStripSwallowsDoubleClick(x, y));
 }
 
-TEST_F(GridTest, StudentViewNeedsAnActiveStudent) {
-  gStudentView = true;
-  EXPECT_FALSE(IsStudentViewActive());
-  gStudents.push_back(Student{"Ana", "ana"});
-  gActiveStudentIndex = 0;
-  EXPECT_TRUE(IsStudentViewActive());
-  gPracticeMode = true;
-  EXPECT_FALSE(IsStudentViewActive());
-}
-
 }  // namespace

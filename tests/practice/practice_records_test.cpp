@@ -159,14 +159,6 @@ TEST_F(Records, DamagedFileIsSetAsideNotReplaced) {
   }
 }
 
-TEST_F(Records, SaveBeforeLoadWritesNothing) {
-  gPracticeRuns.push_back(PracticeRun{"a", "A", "L:r0-0:c0-0", 1, 1, 1, 1});
-  SavePracticeRuns();
-  EXPECT_FALSE(DataExists("practice_runs.dat"));
-  SavePracticeSummaryIfDirty();
-  EXPECT_FALSE(DataExists("practice_runs.dat"));
-}
-
 TEST_F(Records, FileBesideTheExecutableIsReadAndSavedToData) {
   WriteFileBytes(Exe("practice_runs.dat"), "PRACTICE_RUNS_V1\nana|Ana|L:r0-0:c0-0|100|100|1|1\n");
   LoadPracticeRuns();

@@ -187,24 +187,6 @@ TEST_F(RunStates, CompletionStampedAheadOfTheClockDoesNotEndAtOnce) {
   EXPECT_EQ(gPracticeState, 4);
 }
 
-TEST_F(RunStates, StudentOfTheRun) {
-  RefreshPracticeStudent();
-  EXPECT_EQ(gPracticeStudent.index, -1);
-  EXPECT_FLOAT_EQ(gPracticeStudent.g, 0.84f);
-  EXPECT_EQ(GetActiveStudentId(), "");
-  Student s = MakeStudent("Bea", "bea");
-  s.r = 1.4f;
-  s.b = -0.2f;
-  gStudents.push_back(s);
-  gActiveStudentIndex = 0;
-  BeginPracticeSelection();
-  EXPECT_EQ(gPracticeStudent.index, 0);
-  EXPECT_EQ(gPracticeStudent.name, "Bea");
-  EXPECT_FLOAT_EQ(gPracticeStudent.r, 1.0f);
-  EXPECT_FLOAT_EQ(gPracticeStudent.b, 0.0f);
-  EXPECT_EQ(GetActiveStudentId(), "bea");
-}
-
 TEST_F(RunStates, FormatRunTime) {
   const struct {
     uint32_t ms;

@@ -113,17 +113,6 @@ TEST_F(Scoring, BrokenStatisticsStayInRange) {
   }
 }
 
-TEST_F(Scoring, UnevenAndHesitantPlayingLowersFlow) {
-  PracticeStepStats even = EvenStep(1050, 8);
-  PracticeStepStats uneven = even;
-  uneven.gapM2 = 6 * 150.0 * 150.0;   // a spread of 150 ms
-  uneven.hesitations = 3;
-  uneven.longestGapMs = 3000;
-  ScorePracticeStep(IonianStep(), even);
-  ScorePracticeStep(IonianStep(), uneven);
-  EXPECT_LT(uneven.flow, 0.25f * even.flow);
-}
-
 TEST_F(Scoring, RunAveragesCompletedStepsOnly) {
   gPracticeRunData.stepStats.assign(3, PracticeStepStats{});
   PracticeStepStats& a = gPracticeRunData.stepStats[0];
