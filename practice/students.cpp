@@ -6,7 +6,6 @@
 #include "practice/students.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -53,10 +52,7 @@ static std::string AsciiLower(std::string s) {
 // Standard float conversion of a whole trimmed field; false when it does not convert.
 static bool ParseFloatField(const std::string& field, float* out) {
   try {
-    size_t used = 0;
-    float v = std::stof(field, &used);
-    (void)used;
-    *out = v;
+    *out = std::stof(field);
     return true;
   } catch (...) {
     return false;
@@ -91,9 +87,7 @@ static void DeleteDataFileAndTemp(const std::string& name) {
   RemoveFileIfPresent(path + ".tmp");
 }
 
-static void DeleteFilesOfStudent(const std::string& id) {
-  for (const char* prefix : kStudentFilePrefixes) DeleteDataFileAndTemp(prefix + id + ".dat");
-
+static void RemoveFromClassRosters(const std::string& id) {
   LoadAttendanceClasses();
   bool rostersChanged = false;
   for (AttendanceClass& cls : gAttendanceClasses) {
@@ -104,6 +98,10 @@ static void DeleteFilesOfStudent(const std::string& id) {
     }
   }
   if (rostersChanged) SaveAttendanceClasses();
+}
+
+static void DeleteFilesOfStudent(const std::string& id) {
+  for (const char* prefix : kStudentFilePrefixes) DeleteDataFileAndTemp(prefix + id + ".dat");
 
   std::string achievements = GetAchievementsPath(id);
   RemoveFileIfPresent(achievements);
@@ -324,6 +322,7 @@ void DeleteStudent(int index) {
     SaveStudents();
   }
   if (!id.empty() && id != "default") {
+    RemoveFromClassRosters(id);
     if (IsUnsafeStudentId(id))
       DebugLog("[students] id \"%s\" is not a safe file name; its files are left in place\n", id.c_str());
     else

@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "app/app_state.h"
+#include "app/utilities.h"
+#include "classroom/attendance_classes.h"
 #include "practice/achievements.h"
 #include "practice/students.h"
 #include "practice/teaching_state.h"
@@ -293,6 +295,31 @@ TEST_F(StudentsFile, DefaultAndUnsafeIdsDeleteNoFile) {
     ASSERT_EQ(gStudents.size(), 1u);
     for (const std::string& f : c.files) EXPECT_TRUE(DataExists(f)) << f;
   }
+}
+
+TEST_F(StudentsFile, DeleteTakesTheIdOutOfEveryClassRoster) {
+  struct Case {
+    const char* id;
+    bool removed;
+  } cases[] = {{"anna", true}, {" anna ", true}, {"../x", true}, {"default", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    std::string trimmed = TrimWhitespace(c.id);
+    gAttendanceClassesLoaded = true;
+    gAttendanceClasses = {{"One", {trimmed, "ben", trimmed}}, {"Two", {"ben"}}, {"Three", {trimmed}}};
+    gStudents = {MakeStudent("Victim", c.id), MakeStudent("Ben", "ben")};
+    gActiveStudentIndex = 1;
+    DeleteStudent(0);
+    using Members = std::vector<std::string>;
+    if (c.removed) {
+      EXPECT_EQ(gAttendanceClasses[0].members, Members({"ben"}));
+      EXPECT_EQ(gAttendanceClasses[2].members, Members({}));
+    } else {
+      EXPECT_EQ(gAttendanceClasses[0].members, Members({trimmed, "ben", trimmed}));
+    }
+    EXPECT_EQ(gAttendanceClasses[1].members, Members({"ben"}));
+  }
+  gAttendanceClasses.clear();
 }
 
 TEST_F(StudentsFile, DeleteKeepsTheRightStudentActive) {
