@@ -198,7 +198,7 @@ void LoadAchievements() {
     int n = 0;
     size_t comma = header.find(',');
     if (comma != std::string::npos) {
-      std::string count = header.substr(comma + 1);
+      std::string count = TrimWhitespace(header.substr(comma + 1));
       // An unsigned decimal: a sign or a value that does not convert counts as missing.
       if (!count.empty() && count[0] >= '0' && count[0] <= '9') {
         try {

@@ -54,6 +54,7 @@ TEST_F(Achievements, FileVersionsLoad) {
       {"letters for the row count read every row", "ACHV3,abc\n4\n5\n", cell(0, 0, 4) + cell(1, 0, 5)},
       {"a negative row count reads every row", "ACHV3,-1\n4\n5\n", cell(0, 0, 4) + cell(1, 0, 5)},
       {"a row count past the catalogue is limited", "ACHV3,999\n4\n", cell(0, 0, 4)},
+      {"blanks around the row count", "ACHV3, 1 \n4\n5\n", cell(0, 0, 4)},
       {"empty, bad and negative fields are not earned", "ACHV3,1\n5,,x,-7\n", cell(0, 0, 5)},
       {"more than twelve fields are ignored", "ACHV3,1\n0,0,0,0,0,0,0,0,0,0,0,12,13\n", cell(0, 11, 12)},
       {"a byte-order mark and Windows line ends", "\xEF\xBB\xBF" "ACHV3,2\r\n7\r\n0,8\r\n", cell(0, 0, 7) + cell(1, 1, 8)},
