@@ -16,23 +16,9 @@ RectF gSpeedSliderRect = kHiddenRect;
 void RelayoutAll() {}
 // Filled in later with the hit regions.
 void LayoutHitRegions() {}
-float gTextBrightness = 1.0f;
 RectF gSliderPanelButtonRect = kHiddenRect;
 RectF gUnloadSongRect = kHiddenRect;
 RectF gMetronomeStopRect = kHiddenRect;
-
-// Filled in later with the fonts.
-void RebuildFonts() {}
-// Filled in later with the images.
-void LoadSplashTextures() {}
-// Filled in later with the images.
-void LoadClefTextures() {}
-// Filled in later with the images.
-void FreeSplashTextures() {}
-// Filled in later with the images.
-void FreeClefTextures() {}
-// Filled in later with the images.
-void StopImageDecoder() {}
 
 // Filled in later with the UI layout: hidden until laid out.
 RectF gToolbarRects[8] = {kHiddenRect, kHiddenRect, kHiddenRect, kHiddenRect,

@@ -1,0 +1,113 @@
+// gfx/rounded_rect: rounded rectangles in immediate mode. The fill is four corner fans plus two
+// overlapping bands; the outline is one line loop through the four corner arcs.
+#include "gfx/rounded_rect.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+// ---- constants ----
+static constexpr float kPi = 3.14159265358979f;
+static constexpr int kMaxStrokeSteps = 84;  // largest outline step count
+
+// ---- internal helpers ----
+
+// Corner centres and start angles in drawing order: top-left, top-right, bottom-right, bottom-left.
+static void CornerCentres(float x, float y, float w, float h, float r, float cx[4], float cy[4]) {
+  cx[0] = x + r;     cy[0] = y + r;
+  cx[1] = x + w - r; cy[1] = y + r;
+  cx[2] = x + w - r; cy[2] = y + h - r;
+  cx[3] = x + r;     cy[3] = y + h - r;
+}
+static constexpr float kStartDegrees[4] = {180.0f, 270.0f, 0.0f, 90.0f};
+
+static void ArcPoint(float cx, float cy, float r, int corner, int step, int steps, float* px, float* py) {
+  float a = (kStartDegrees[corner] + 90.0f * float(step) / float(steps)) * kPi / 180.0f;
+  *px = cx + r * std::cos(a);
+  *py = cy + r * std::sin(a);
+}
+
+// ---- public functions ----
+
+float LimitCornerRadius(float w, float h, float radius) {
+  return std::max(std::min(radius, std::min(w, h) / 2.0f - 0.5f), 0.0f);
+}
+
+int RoundedFillSteps(float r, int segments) {
+  long n = std::lround(std::clamp(0.7f * r, 0.0f, 26.0f)) + std::max(segments, 8);
+  return int(std::clamp<long>(n, 8, 72));
+}
+
+int RoundedStrokeSteps(float r, int segments) {
+  long n = std::lround(std::clamp(0.8f * r, 0.0f, 30.0f)) + std::max(segments, 12);
+  return int(std::clamp<long>(n, 12, kMaxStrokeSteps));
+}
+
+void FillRoundedRect(float x, float y, float w, float h, float radius, int segments) {
+  if (!(w > 0) || !(h > 0)) return;
+  float r = LimitCornerRadius(w, h, radius);
+  int n = RoundedFillSteps(r, segments);
+  float cx[4], cy[4];
+  CornerCentres(x, y, w, h, r, cx, cy);
+  for (int c = 0; c < 4; ++c) {
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(cx[c], cy[c]);
+    for (int i = 0; i <= n; ++i) {
+      float px, py;
+      ArcPoint(cx[c], cy[c], r, c, i, n, &px, &py);
+      glVertex2f(px, py);
+    }
+    glEnd();
+  }
+  glBegin(GL_QUADS);
+  glVertex2f(x + r, y);
+  glVertex2f(x + w - r, y);
+  glVertex2f(x + w - r, y + h);
+  glVertex2f(x + r, y + h);
+  glVertex2f(x, y + r);
+  glVertex2f(x + w, y + r);
+  glVertex2f(x + w, y + h - r);
+  glVertex2f(x, y + h - r);
+  glEnd();
+}
+
+void RoundedOutlinePoints(float x, float y, float w, float h, float radius, int segments, float* out, int* count,
+                          int capacity) {
+  *count = 0;
+  if (!(w > 0) || !(h > 0)) return;
+  float r = LimitCornerRadius(w, h, radius);
+  auto put = [&](float px, float py) {
+    if (*count < capacity) {
+      out[2 * *count] = px;
+      out[2 * *count + 1] = py;
+    }
+    ++*count;
+  };
+  if (r <= 0.5f) {
+    put(x + 0.5f, y + 0.5f);
+    put(x + w - 0.5f, y + 0.5f);
+    put(x + w - 0.5f, y + h - 0.5f);
+    put(x + 0.5f, y + h - 0.5f);
+    return;
+  }
+  int n = RoundedStrokeSteps(r, segments);
+  float cx[4], cy[4];
+  CornerCentres(x, y, w, h, r, cx, cy);
+  for (int c = 0; c < 4; ++c)
+    for (int i = 0; i <= n; ++i) {
+      float px, py;
+      ArcPoint(cx[c], cy[c], r, c, i, n, &px, &py);
+      put(px, py);
+    }
+}
+
+void StrokeRoundedRect(float x, float y, float w, float h, float radius, int segments) {
+  float points[2 * 4 * (kMaxStrokeSteps + 1)];
+  int count = 0;
+  RoundedOutlinePoints(x, y, w, h, radius, segments, points, &count, 4 * (kMaxStrokeSteps + 1));
+  if (count == 0) return;
+  glBegin(GL_LINE_LOOP);
+  for (int i = 0; i < count; ++i) glVertex2f(points[2 * i], points[2 * i + 1]);
+  glEnd();
+}

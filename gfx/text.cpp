@@ -1,0 +1,496 @@
+// gfx/text: fonts as display-list blocks, text drawing, measuring, fitting and vertical text.
+//
+// Sections: constants, state, atlas and glyph lists, fonts, drawing, measuring, vertical text.
+// A glyph list binds its atlas page, draws one textured quad and moves the pen by the advance, so a
+// string is one glCallLists inside a pushed matrix. Measuring sums the same integer advances, so
+// what is measured is what is drawn.
+#include "gfx/text.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "app/utilities.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/script_text.h"
+#include "gfx/translate.h"
+#include "gfx/layout.h"
+#include "platform/gl_current.h"
+#include "platform/glyphs.h"
+#include "platform/window.h"
+
+// ---- constants ----
+
+namespace {
+
+constexpr int kAtlasSize = 512;         // side of one glyph atlas page (alpha texture)
+constexpr const char* kUiFace = "Palatino Linotype";
+
+// The face and language per script class; class 0 draws with the UI face itself.
+struct ScriptFace {
+  const char* family;
+  const char* language;
+};
+constexpr ScriptFace kScriptFaces[kScriptClassCount] = {
+    {kUiFace, ""},
+    {"Noto Sans CJK JP", "ja"},
+    {"Noto Sans CJK KR", "ko"},
+    {"Noto Sans CJK SC", "zh-cn"},
+    {"Noto Naskh Arabic", "ar"},   // covers the presentation forms the shaping produces
+    {"Noto Sans Devanagari", "hi"},
+};
+
+struct AtlasPage {
+  GLuint texture = 0;
+  int x = 1, y = 1, rowHeight = 0;  // the shelf being filled
+};
+
+struct FontRecord {
+  GlyphFont* glyphs = nullptr;  // the UI face at this size
+  int pixelHeight = 0;
+  bool italic = false;
+  int advance[256] = {};        // pen advance of each base list
+  std::vector<AtlasPage> pages; // glyph textures of this font and of its script glyphs
+};
+
+}  // namespace
+
+// ---- state ----
+
+UiFont gFontMain = 0;
+UiFont gFontItalic = 0;
+UiFont gFontLarge = 0;
+UiFont gFontSmall = 0;
+UiFont gFontMedium = 0;
+float gTextBrightness = 1.0f;
+
+static std::unordered_map<UiFont, FontRecord> gUiFontHandles;       // base -> its font
+static std::unordered_map<uint64_t, GlyphFont*> gScriptFontCache;   // (base << 8 | class) -> face
+static std::unordered_map<uint64_t, GLuint> gGlyphListCache;        // glyph key -> list (0: none)
+static std::unordered_map<uint64_t, float> gGlyphWidthCache;        // glyph key -> advance
+
+// ---- atlas and glyph lists ----
+
+static uint64_t GlyphKey(UiFont base, int scriptClass, uint32_t codePoint) {
+  return (uint64_t(base) << 32) | (uint64_t(scriptClass) << 24) | codePoint;
+}
+
+// Places a glyph bitmap in the font's atlas; returns the page texture and the texel origin.
+static bool PlaceInAtlas(FontRecord& rec, const GlyphImage& img, GLuint* texture, int* tx, int* ty) {
+  if (img.width + 2 > kAtlasSize || img.height + 2 > kAtlasSize) return false;
+  AtlasPage* page = rec.pages.empty() ? nullptr : &rec.pages.back();
+  if (page && page->x + img.width + 1 > kAtlasSize) {
+    page->x = 1;
+    page->y += page->rowHeight + 1;
+    page->rowHeight = 0;
+  }
+  if (!page || page->y + img.height + 1 > kAtlasSize) {
+    AtlasPage fresh;
+    glGenTextures(1, &fresh.texture);
+    if (!fresh.texture) return false;
+    std::vector<uint8_t> zeros(size_t(kAtlasSize) * kAtlasSize, 0);
+    glBindTexture(GL_TEXTURE_2D, fresh.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, kAtlasSize, kAtlasSize, 0, GL_ALPHA, GL_UNSIGNED_BYTE, zeros.data());
+    rec.pages.push_back(fresh);
+    page = &rec.pages.back();
+  }
+  glBindTexture(GL_TEXTURE_2D, page->texture);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, page->x, page->y, img.width, img.height, GL_ALPHA, GL_UNSIGNED_BYTE,
+                  img.coverage.data());
+  *texture = page->texture;
+  *tx = page->x;
+  *ty = page->y;
+  page->x += img.width + 1;
+  page->rowHeight = std::max(page->rowHeight, img.height);
+  return true;
+}
+
+// Compiles list id: the glyph's quad (when it has ink) and the pen advance.
+static void CompileGlyphList(FontRecord& rec, const GlyphImage& img, GLuint id) {
+  GLuint texture = 0;
+  int tx = 0, ty = 0;
+  bool ink = img.width > 0 && img.height > 0 && PlaceInAtlas(rec, img, &texture, &tx, &ty);
+  glNewList(id, GL_COMPILE);
+  if (ink) {
+    float u0 = float(tx) / kAtlasSize, v0 = float(ty) / kAtlasSize;
+    float u1 = float(tx + img.width) / kAtlasSize, v1 = float(ty + img.height) / kAtlasSize;
+    float x0 = float(img.left), y0 = float(-img.top);
+    float x1 = x0 + float(img.width), y1 = y0 + float(img.height);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(u0, v0);
+    glVertex2f(x0, y0);
+    glTexCoord2f(u1, v0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(u1, v1);
+    glVertex2f(x1, y1);
+    glTexCoord2f(u0, v1);
+    glVertex2f(x0, y1);
+    glEnd();
+  }
+  glTranslatef(float(img.advance), 0.0f, 0.0f);
+  glEndList();
+}
+
+// Uploads go one byte per row step; the previous alignment is put back.
+struct ScopedUnpackAlignment {
+  GLint saved = 4;
+  ScopedUnpackAlignment() {
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  }
+  ~ScopedUnpackAlignment() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved); }
+};
+
+// ---- fonts ----
+
+FontSizes ComputeFontSizes(float s) {
+  auto clampi = [](long v, int lo, int hi) { return int(std::min<long>(std::max<long>(v, lo), hi)); };
+  FontSizes f;
+  f.main = clampi(std::lround(26.0f * s), 20, 28);
+  f.large = clampi(std::lround(40.0f * s), 30, 42);
+  f.small = clampi(std::lround(17.0f * s), 12, 18);
+  f.medium = clampi(std::lround((f.main + 3) * 1.04f), f.main + 1, 34);
+  return f;
+}
+
+UiFont CreateUiFont(int pixelHeight, bool italic) {
+  FontRecord rec;
+  rec.glyphs = GlyphFontOpen(kUiFace, true, italic, "", pixelHeight);
+  if (!rec.glyphs) return 0;
+  rec.pixelHeight = pixelHeight;
+  rec.italic = italic;
+  GLuint base = glGenLists(256);
+  if (!base) {
+    GlyphFontClose(rec.glyphs);
+    return 0;
+  }
+  GLint savedTexture = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &savedTexture);
+  {
+    ScopedUnpackAlignment alignment;
+    GlyphImage img;
+    for (uint32_t c = 0; c < 256; ++c) {
+      if (!GlyphRender(rec.glyphs, c, &img)) img = GlyphImage{};
+      rec.advance[c] = img.advance;
+      CompileGlyphList(rec, img, base + c);
+    }
+  }
+  glBindTexture(GL_TEXTURE_2D, GLuint(savedTexture));
+  gUiFontHandles.emplace(base, std::move(rec));
+  return base;
+}
+
+static void ForgetGlyphsOf(UiFont base) {
+  for (auto it = gGlyphListCache.begin(); it != gGlyphListCache.end();) {
+    if ((it->first >> 32) == base) {
+      if (it->second) glDeleteLists(it->second, 1);
+      it = gGlyphListCache.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto it = gGlyphWidthCache.begin(); it != gGlyphWidthCache.end();)
+    it = (it->first >> 32) == base ? gGlyphWidthCache.erase(it) : std::next(it);
+  for (auto it = gScriptFontCache.begin(); it != gScriptFontCache.end();) {
+    if ((it->first >> 8) == base) {
+      if (it->second != gUiFontHandles[base].glyphs) GlyphFontClose(it->second);
+      it = gScriptFontCache.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void DeleteUiFont(UiFont& font) {
+  if (!font) return;
+  auto it = gUiFontHandles.find(font);
+  if (it != gUiFontHandles.end()) {
+    ForgetGlyphsOf(font);
+    glDeleteLists(font, 256);
+    for (AtlasPage& page : it->second.pages) glDeleteTextures(1, &page.texture);
+    GlyphFontClose(it->second.glyphs);
+    gUiFontHandles.erase(it);
+  }
+  font = 0;
+}
+
+void FreeAllFonts() {
+  for (UiFont* f : {&gFontMain, &gFontItalic, &gFontLarge, &gFontSmall, &gFontMedium}) DeleteUiFont(*f);
+  std::vector<UiFont> rest;
+  for (auto& entry : gUiFontHandles) rest.push_back(entry.first);
+  for (UiFont f : rest) DeleteUiFont(f);
+}
+
+void RebuildFonts() {
+  if (!GlContextIsCurrent()) return;
+  FreeAllFonts();
+  FontSizes sizes = ComputeFontSizes(GetUiScale());
+  gFontMain = CreateUiFont(sizes.main, false);
+  gFontItalic = CreateUiFont(sizes.main, true);
+  gFontLarge = CreateUiFont(sizes.large, false);
+  gFontSmall = CreateUiFont(sizes.small, false);
+  gFontMedium = CreateUiFont(sizes.medium, false);
+}
+
+GlyphFont* GetScriptFont(UiFont base, int scriptClass) {
+  auto it = gUiFontHandles.find(base);
+  if (it == gUiFontHandles.end()) return nullptr;
+  const FontRecord& rec = it->second;
+  if (!rec.glyphs || scriptClass <= 0 || scriptClass >= kScriptClassCount) return rec.glyphs;
+  uint64_t key = (uint64_t(base) << 8) | uint64_t(scriptClass);
+  auto cached = gScriptFontCache.find(key);
+  if (cached != gScriptFontCache.end()) return cached->second;
+  const ScriptFace& face = kScriptFaces[scriptClass];
+  GlyphFont* f = GlyphFontOpen(face.family, true, rec.italic, face.language, rec.pixelHeight);
+  if (!f) f = rec.glyphs;
+  gScriptFontCache[key] = f;
+  return f;
+}
+
+// The font a call with font 0 means: main, else small, else large.
+static UiFont ResolveFont(UiFont font) {
+  if (font) return font;
+  if (gFontMain) return gFontMain;
+  return gFontSmall ? gFontSmall : gFontLarge;
+}
+
+static bool IsAsciiOnly(const std::string& t) {
+  for (unsigned char c : t)
+    if (c >= 128) return false;
+  return true;
+}
+
+// Walks the prepared units, joining surrogate pairs; calls fn(codePoint, scriptClass).
+template <typename Fn>
+static void ForEachGlyph(const std::u16string& w, Fn fn) {
+  for (size_t i = 0; i < w.size(); ++i) {
+    char16_t u = w[i];
+    if (u == '\r' || u == '\n') continue;
+    uint32_t cp = u;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((uint32_t(u) - 0xD800) << 10) + (uint32_t(w[i + 1]) - 0xDC00);
+      ++i;
+    }
+    fn(cp, ScriptClassOf(u));
+  }
+}
+
+// ---- drawing ----
+
+void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float r, float g, float b, float a) {
+  float alpha = a * gDrawAlpha;
+  if (alpha <= 0.0005f) return;
+  font = ResolveFont(font);
+  auto recIt = gUiFontHandles.find(font);
+  if (recIt == gUiFontHandles.end()) return;
+  if (WindowExists() && !WindowIsMaximized()) {
+    x = std::floor(x + 0.5f);
+    y = std::floor(y + 0.5f);
+  }
+  float k = std::max(gTextBrightness, 0.35f);
+  glColor4f(ClampFloat(r * k, 0, 1), ClampFloat(g * k, 0, 1), ClampFloat(b * k, 0, 1), alpha);
+  std::string t = Tr(text);
+
+  GLboolean textureWasOn = glIsEnabled(GL_TEXTURE_2D);
+  GLint savedTexture = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &savedTexture);
+  GLint savedEnvMode = GL_MODULATE;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &savedEnvMode);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glPushMatrix();
+  glTranslatef(x, y, 0.0f);
+
+  std::u16string w;
+  if (!IsAsciiOnly(t)) w = PrepareGlyphText(t);
+  if (w.empty()) {
+    glListBase(font);
+    glCallLists(GLsizei(t.size()), GL_UNSIGNED_BYTE, t.data());
+    glListBase(0);
+  } else {
+    FontRecord& rec = recIt->second;
+    ScopedUnpackAlignment alignment;
+    ForEachGlyph(w, [&](uint32_t cp, int cls) {
+      uint64_t key = GlyphKey(font, cls, cp);
+      auto cached = gGlyphListCache.find(key);
+      GLuint id;
+      if (cached != gGlyphListCache.end()) {
+        id = cached->second;
+      } else {
+        id = 0;
+        GlyphImage img;
+        if (GlyphRender(GetScriptFont(font, cls), cp, &img)) {
+          id = glGenLists(1);
+          if (id) CompileGlyphList(rec, img, id);
+        }
+        gGlyphListCache[key] = id;
+      }
+      glCallList(id ? id : font + '?');
+    });
+  }
+
+  glPopMatrix();
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, savedEnvMode);
+  glBindTexture(GL_TEXTURE_2D, GLuint(savedTexture));
+  if (!textureWasOn) glDisable(GL_TEXTURE_2D);
+}
+
+// ---- measuring ----
+
+float EstimateTextWidth(float size, const std::string& text) {
+  float width = 0;
+  for (unsigned char c : text) {
+    float f;
+    if (c == ' ')
+      f = 0.4f;
+    else if (std::string_view("ilI1|!.,:;`'").find(char(c)) != std::string_view::npos)
+      f = 0.34f;
+    else if (std::string_view("MW@%#&QO0").find(char(c)) != std::string_view::npos)
+      f = 0.95f;
+    else if (c >= 'A' && c <= 'Z')
+      f = 0.74f;
+    else if (c >= '0' && c <= '9')
+      f = 0.66f;
+    else
+      f = 0.62f;
+    width += size * f;
+  }
+  return width;
+}
+
+// Width of text that is already translated.
+static float MeasureTranslated(UiFont font, const std::string& t, float fallbackSize) {
+  if (t.empty()) return 0;
+  auto recIt = gUiFontHandles.find(font);
+  if (recIt == gUiFontHandles.end()) return EstimateTextWidth(fallbackSize, t);
+  const FontRecord& rec = recIt->second;
+  if (IsAsciiOnly(t)) {
+    int width = 0;
+    for (unsigned char c : t) width += rec.advance[c];
+    return float(width);
+  }
+  std::u16string w = PrepareGlyphText(t);
+  if (w.empty()) return 0;
+  float width = 0;
+  ForEachGlyph(w, [&](uint32_t cp, int cls) {
+    uint64_t key = GlyphKey(font, cls, cp);
+    auto cached = gGlyphWidthCache.find(key);
+    if (cached != gGlyphWidthCache.end()) {
+      width += cached->second;
+      return;
+    }
+    int advance = 0;
+    // A character no face has is drawn as "?", so it measures as one.
+    float glyphWidth = GlyphAdvance(GetScriptFont(font, cls), cp, &advance) ? float(advance) : float(rec.advance['?']);
+    gGlyphWidthCache[key] = glyphWidth;
+    width += glyphWidth;
+  });
+  return width;
+}
+
+float MeasureText(UiFont font, const std::string& text, float fallbackSize) {
+  if (text.empty()) return 0;
+  std::string t = Tr(text);
+  font = ResolveFont(font);
+  return MeasureTranslated(font, t, fallbackSize);
+}
+
+float MeasureTextHeight(UiFont font, const std::string& text, float fallback) {
+  font = ResolveFont(font);
+  if (gUiFontHandles.find(font) == gUiFontHandles.end()) return fallback;
+  std::u16string w = Utf8ToWideText(Tr(text));
+  bool needed[kScriptClassCount] = {true};
+  for (char16_t u : w) needed[ScriptClassOf(u)] = true;
+  float height = 0;
+  for (int c = 0; c < kScriptClassCount; ++c) {
+    if (!needed[c]) continue;
+    GlyphFontMetrics m = GlyphFontGetMetrics(GetScriptFont(font, c));
+    height = std::max(height, float(m.height + m.externalLeading));
+  }
+  return height > 0 ? height : fallback;
+}
+
+static size_t BackToCharBoundary(const std::string& t, size_t i) {
+  while (i > 0 && i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) --i;
+  return i;
+}
+
+std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth) {
+  if (text.empty() || maxWidth <= 0) return "";
+  if (MeasureText(font, text, fallbackSize) <= maxWidth) return text;
+  std::string t = Tr(text);
+  UiFont f = ResolveFont(font);
+  // The prefixes are already translated: measure them as they are.
+  size_t lo = 0, hi = t.size();
+  while (lo < hi) {
+    size_t mid = BackToCharBoundary(t, (lo + 1 + hi) / 2);
+    if (mid <= lo) break;
+    if (MeasureTranslated(f, t.substr(0, mid) + "...", fallbackSize) > maxWidth)
+      hi = mid - 1;
+    else
+      lo = mid;
+  }
+  lo = BackToCharBoundary(t, lo);
+  return t.substr(0, lo) + "...";
+}
+
+// ---- vertical text ----
+
+std::vector<std::string> SplitVerticalRows(const std::string& text) {
+  std::u16string w = Utf8ToWideText(text);
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < w.size();) {
+    char16_t u = w[i];
+    if (u == ' ' || u == '\t') {
+      rows.emplace_back();
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    if (u >= 0xD800 && u <= 0xDBFF && end < w.size() && IsCombiningMark(w[end])) ++end;
+    while (end < w.size() && IsCombiningMark(w[end])) ++end;
+    rows.push_back(Utf16ToUtf8(w.substr(i, end - i)));
+    i = end;
+  }
+  return rows;
+}
+
+void DrawVerticalText(UiFont font, const RectF& box, const std::string& text, float padScale, float x,
+                      float yOffset, float r, float g, float b, float a, float minStep) {
+  std::vector<std::string> rows = SplitVerticalRows(Tr(text));
+  int n = 0;
+  for (const std::string& row : rows)
+    if (!row.empty()) ++n;
+  if (n < 1) n = 1;
+  float pad = std::max(1.8f * padScale, 1.2f);
+  float avail = std::max(box.h - 2 * pad, 8.0f);
+  float step, span;
+  if (n < 2) {
+    step = avail;
+    span = 0;
+  } else {
+    step = std::max(avail / float(n - 1) * 0.82f, minStep);
+    span = float(n - 1) * step;
+  }
+  float y = box.y + (box.h - span) * 0.5f + yOffset;
+  if (n < 2) y += avail * 0.5f;
+  if (y < box.y + pad) y = box.y + pad;
+  if (y > box.y + box.h - pad - span) y = box.y + box.h - pad - span;
+  ScopedTrSuppress already;  // each cluster is a piece of translated text
+  for (const std::string& row : rows) {
+    if (row.empty()) {
+      y += 0.14f * step;
+      continue;
+    }
+    DrawTextUtf8(font, x, y, row, r, g, b, a);
+    y += step;
+    if (y > box.y + box.h - 2) break;
+  }
+}

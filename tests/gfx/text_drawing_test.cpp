@@ -1,0 +1,207 @@
+// Text drawn under Xvfb: every script of the program reaches the screen in the UI fonts, and the
+// ink of each line ends where MeasureText says it ends. The frame is kept as a test artefact.
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "gfx/draw_alpha.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
+#include "platform/images.h"
+#include "tests/gfx/gl_fixture.h"
+
+namespace {
+
+class TextDrawing : public GlFixture {
+ protected:
+  void SetUp() override {
+    GlFixture::SetUp();
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = "en-US";
+    gTextBrightness = 1.0f;
+    gDrawAlpha = 1.0f;
+  }
+  void TearDown() override { FreeAllFonts(); }
+
+  // Leftmost and rightmost columns with ink (any channel above the threshold) in a band of rows.
+  static bool InkExtent(const std::vector<uint8_t>& frame, int top, int bottom, int* left, int* right) {
+    *left = kWidth;
+    *right = -1;
+    for (int y = std::max(top, 0); y < std::min(bottom, kHeight); ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (Brightest(frame, x, y) > 60) {
+          *left = std::min(*left, x);
+          *right = std::max(*right, x);
+        }
+    return *right >= 0;
+  }
+};
+
+struct ScriptLine {
+  const char* script;
+  const char* text;
+};
+
+TEST_F(TextDrawing, EveryScriptHasInkWhereItsMeasureEnds) {
+  RebuildFonts();
+  ASSERT_NE(gFontMain, 0u);
+  const ScriptLine lines[] = {
+      {"Latin", "Tonvarra plays Scales"},
+      {"Cyrillic", "Медленное время"},
+      {"Greek", "Καλημέρα κόσμε"},
+      {"Arabic", "اختر اللغة"},
+      {"Hebrew", "שלום עולם"},
+      {"Devanagari", "भाषा चुनें"},
+      {"Thai", "สวัสดีครับ"},
+      {"Japanese", "言語を選択"},
+      {"Korean", "언어 선택"},
+      {"Chinese", "选择语言"},
+  };
+  const float x = 30.0f;
+  const int lineStep = 54;
+  const int firstBaseline = 50;
+  std::vector<float> widths;
+  int i = 0;
+  for (const ScriptLine& line : lines) {
+    float baseline = float(firstBaseline + i * lineStep);
+    DrawTextUtf8(gFontMain, x, baseline, line.text, 1, 1, 1, 1);
+    widths.push_back(MeasureText(gFontMain, line.text, 20));
+    ++i;
+  }
+  std::vector<uint8_t> frame = ReadFrame();
+  DecodedImage shot{kWidth, kHeight, frame};
+  for (size_t p = 3; p < shot.rgba.size(); p += 4) shot.rgba[p] = 255;
+  EXPECT_TRUE(SaveImageFile("gfx_text_scripts.png", shot));  // kept in the test's working folder
+
+  i = 0;
+  for (const ScriptLine& line : lines) {
+    int baseline = firstBaseline + i * lineStep;
+    int left = 0, right = 0;
+    ASSERT_TRUE(InkExtent(frame, baseline - 36, baseline + 14, &left, &right)) << line.script << ": no ink";
+    float end = x + widths[i];
+    EXPECT_GT(widths[i], 40.0f) << line.script;
+    EXPECT_NEAR(left, x, 6) << line.script;
+    // The last glyph's ink stops at most its side bearing before the pen's end.
+    EXPECT_LE(right, end + 3) << line.script;
+    EXPECT_GE(right, end - 8) << line.script;
+    ++i;
+  }
+}
+
+TEST_F(TextDrawing, AlphaAndBrightnessRules) {
+  RebuildFonts();
+  const std::string text = "MMMM";
+  struct Case {
+    const char* name;
+    float a, drawAlpha, brightness;
+    int expectedMax;  // brightest channel of the frame, -1: nothing drawn
+  };
+  const Case cases[] = {
+      {"alpha below the cut", 0.0004f, 1.0f, 1.0f, -1},
+      {"draw alpha below the cut", 1.0f, 0.0005f, 1.0f, -1},
+      {"brightness floor 0.35", 1.0f, 1.0f, 0.1f, 89},
+      {"brightness saturates", 1.0f, 1.0f, 2.0f, 255},
+      {"half alpha", 0.5f, 1.0f, 1.0f, 128},
+  };
+  for (const Case& c : cases) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    gDrawAlpha = c.drawAlpha;
+    gTextBrightness = c.brightness;
+    DrawTextUtf8(gFontMain, 20, 100, text, 1, 1, 1, c.a);
+    gDrawAlpha = 1.0f;
+    std::vector<uint8_t> frame = ReadFrame();
+    int brightest = 0;
+    for (int y = 60; y < 120; ++y)
+      for (int x = 0; x < 300; ++x) brightest = std::max(brightest, Brightest(frame, x, y));
+    if (c.expectedMax < 0)
+      EXPECT_EQ(brightest, 0) << c.name;
+    else
+      EXPECT_NEAR(brightest, c.expectedMax, 2) << c.name;
+  }
+}
+
+TEST_F(TextDrawing, DrawingLeavesTexturingAndBindingAsFound) {
+  RebuildFonts();
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glDisable(GL_TEXTURE_2D);
+  DrawTextUtf8(gFontMain, 10, 50, "Tempo \u00e9 \u65e5", 1, 1, 1, 1);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(GLuint(bound), texture);
+  GLint listBase = -1;
+  glGetIntegerv(GL_LIST_BASE, &listBase);
+  EXPECT_EQ(listBase, 0);
+  glDeleteTextures(1, &texture);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(TextDrawing, MeasuringAgreesAcrossRoadsAndFitsOnCharacterBoundaries) {
+  RebuildFonts();
+  // The per-glyph road and the ASCII road give the same advances for ASCII letters.
+  float ascii = MeasureText(gFontMain, "Cafe", 10);
+  float mixed = MeasureText(gFontMain, "Caf\u00e9", 10);
+  EXPECT_GT(ascii, 20.0f);
+  EXPECT_NEAR(mixed, ascii, 3.0f);
+  // Line feeds inside non-ASCII text measure nothing.
+  EXPECT_EQ(MeasureText(gFontMain, "\u00e9\n\u00e9", 10), MeasureText(gFontMain, "\u00e9\u00e9", 10));
+  EXPECT_EQ(MeasureText(gFontMain, "", 10), 0.0f);
+  // Heights: CJK needs its own, taller face.
+  float latin = MeasureTextHeight(gFontMain, "Abc", 5);
+  EXPECT_GT(latin, 20.0f);
+  EXPECT_GE(MeasureTextHeight(gFontMain, "Abc \u65e5", 5), latin);
+  // Fitting: every answer is valid UTF-8 and within the width.
+  const std::string text = "\u00e9\u00e9\u00e9\u00e9\u65e5\u672c\u8a9e\u0627\u0644\u0644\u063a\u0629 long tail";
+  for (float width = 10; width < 400; width += 7) {
+    std::string fit = FitTextToWidth(gFontMain, text, 20, width);
+    if (fit == text) continue;
+    ASSERT_GE(fit.size(), 3u);
+    EXPECT_EQ(fit.substr(fit.size() - 3), "...");
+    std::string head = fit.substr(0, fit.size() - 3);
+    EXPECT_EQ(text.compare(0, head.size(), head), 0) << width;
+    if (!head.empty()) {
+      unsigned char next = static_cast<unsigned char>(text[head.size()]);
+      EXPECT_NE(next & 0xC0, 0x80) << "cut inside a character at width " << width;
+      EXPECT_LE(MeasureText(gFontMain, fit, 20), width) << width;
+    }
+  }
+  EXPECT_EQ(FitTextToWidth(gFontMain, "short", 20, 500), "short");
+  EXPECT_EQ(FitTextToWidth(gFontMain, "short", 20, 0), "");
+}
+
+TEST_F(TextDrawing, TranslatedTextIsWhatIsMeasured) {
+  RebuildFonts();
+  {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = "es-ES";
+  }
+  EXPECT_EQ(MeasureText(gFontMain, "Loop ON", 20), MeasureText(gFontMain, "Loop SI", 20));
+  std::string fit = FitTextToWidth(gFontMain, "Remove student (asks before deleting)", 20, 150);
+  EXPECT_EQ(fit.rfind("Quitar", 0), 0u) << fit;
+}
+
+TEST_F(TextDrawing, VerticalTextDrawsOneClusterPerRow) {
+  RebuildFonts();
+  RectF box = {100, 40, 40, 400};
+  DrawVerticalText(gFontMain, box, "ABC", 1.0f, 108, 0, 1, 1, 1, 1, 10);
+  std::vector<uint8_t> frame = ReadFrame();
+  // Three separate bands of ink inside the box, none outside it.
+  int bands = 0;
+  bool inInk = false;
+  for (int y = 0; y < kHeight; ++y) {
+    bool ink = false;
+    for (int x = 0; x < kWidth && !ink; ++x) ink = Brightest(frame, x, y) > 60;
+    if (ink) {
+      EXPECT_GE(y, int(box.y) - 30);
+      EXPECT_LE(y, int(box.y + box.h) + 10);
+    }
+    if (ink && !inInk) ++bands;
+    inInk = ink;
+  }
+  EXPECT_EQ(bands, 3);
+}
+
+}  // namespace
