@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "app/app_state.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
@@ -21,6 +22,8 @@ class TextDrawing : public GlFixture {
     gUiLanguage = "en-US";
     gTextBrightness = 1.0f;
     gDrawAlpha = 1.0f;
+    gClientWidth = 1600;  // the design size: UI scale 1, body text 26 pixels
+    gClientHeight = 900;
   }
   void TearDown() override { FreeAllFonts(); }
 
