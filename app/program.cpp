@@ -17,7 +17,9 @@
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "gfx/gl_setup.h"
+#include "gfx/images.h"
 #include "gfx/pending.h"
+#include "gfx/text.h"
 #include "gfx/ui_language.h"
 #include "midi/pending.h"
 #include "platform/crash.h"
@@ -75,6 +77,7 @@ static void ShowMainWindow() {
 static void ShutDown() {
   StopPlaybackAndCloseOutput();
   CloseMidiInput();
+  FreeAllFonts();
   FreeSplashTextures();
   FreeScaleDiagramTexture();
   FreeClefTextures();
