@@ -66,10 +66,12 @@ UiFont gFontSmall = 0;
 UiFont gFontMedium = 0;
 float gTextBrightness = 1.0f;
 
-static std::unordered_map<UiFont, FontRecord> gUiFontHandles;       // base -> its font
-static std::unordered_map<uint64_t, GlyphFont*> gScriptFontCache;   // (base << 8 | class) -> face
-static std::unordered_map<uint64_t, GLuint> gGlyphListCache;        // glyph key -> list (0: none)
-static std::unordered_map<uint64_t, float> gGlyphWidthCache;        // glyph key -> advance
+// The caches live until the process ends and are never destroyed: fonts still open at exit (a
+// window closed without the shut-down sequence) stay reachable instead of being torn down after GL.
+static auto& gUiFontHandles = *new std::unordered_map<UiFont, FontRecord>;      // base -> its font
+static auto& gScriptFontCache = *new std::unordered_map<uint64_t, GlyphFont*>;  // (base << 8 | class) -> face
+static auto& gGlyphListCache = *new std::unordered_map<uint64_t, GLuint>;       // glyph key -> list (0: none)
+static auto& gGlyphWidthCache = *new std::unordered_map<uint64_t, float>;       // glyph key -> advance
 
 // ---- atlas and glyph lists ----
 
