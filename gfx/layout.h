@@ -4,8 +4,6 @@
 
 #include "gfx/rect.h"
 
-// s = clamp(min(W / 1600, H / 900), 0.78, 1) of the current client size, computed on every call.
-float GetUiScale();
 // Recomputes every layout rectangle from the client size and the UI scale.
 void RelayoutAll();
 // Rebuilds the hit regions, among them the laid-out student rows.

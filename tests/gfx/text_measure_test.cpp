@@ -57,21 +57,3 @@ TEST(SplitVerticalRows, ClustersAndGaps) {
 
 }  // namespace
 
-#include "app/app_state.h"
-#include "gfx/layout.h"
-
-namespace {
-
-TEST(GetUiScale, SmallerRatioClamped) {
-  const std::tuple<int, int, float> cases[] = {
-      {1600, 900, 1.0f}, {3200, 1800, 1.0f}, {1440, 920, 0.9f}, {1600, 720, 0.8f}, {800, 900, 0.78f}, {0, 0, 0.78f},
-  };
-  for (const auto& [w, h, expected] : cases) {
-    gClientWidth = w;
-    gClientHeight = h;
-    EXPECT_FLOAT_EQ(GetUiScale(), expected) << w << "x" << h;
-  }
-  gClientWidth = gClientHeight = 0;
-}
-
-}  // namespace
