@@ -71,6 +71,26 @@ static void DrawLineBench(benchmark::State& state, const std::string& line) {
   }
 }
 
+// Many lines per frame: the GL work is finished once per 64 lines, as a frame would.
+static void DrawLinesInFrameBench(benchmark::State& state, const std::string& line) {
+  if (!EnsureGl()) return state.SkipWithError("no GL");
+  if (!gFontMain) RebuildFonts();
+  DrawTextUtf8(gFontMain, 20, 100, line, 1, 1, 1, 1);
+  glFinish();
+  int drawn = 0;
+  for (auto _ : state) {
+    DrawTextUtf8(gFontMain, 20, float(40 + (drawn % 64) * 13), line, 1, 1, 1, 1);
+    if (++drawn % 64 == 0) glFinish();
+  }
+  glFinish();
+}
+
+static void BM_DrawLine60LatinInFrame(benchmark::State& state) { DrawLinesInFrameBench(state, kLatinLine); }
+BENCHMARK(BM_DrawLine60LatinInFrame)->Unit(benchmark::kMicrosecond);
+
+static void BM_DrawLine60MixedInFrame(benchmark::State& state) { DrawLinesInFrameBench(state, kMixedLine); }
+BENCHMARK(BM_DrawLine60MixedInFrame)->Unit(benchmark::kMicrosecond);
+
 static void BM_DrawLine60Latin(benchmark::State& state) { DrawLineBench(state, kLatinLine); }
 BENCHMARK(BM_DrawLine60Latin)->Unit(benchmark::kMicrosecond);
 
@@ -84,3 +104,6 @@ static void BM_MeasureLine60(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(MeasureText(gFontMain, line, 20));
 }
 BENCHMARK(BM_MeasureLine60)->Arg(0)->Arg(1);
+
+static void BM_DrawLine6InFrame(benchmark::State& state) { DrawLinesInFrameBench(state, "Tempo:"); }
+BENCHMARK(BM_DrawLine6InFrame)->Unit(benchmark::kMicrosecond);
