@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,8 @@ bool StartVirtualDisplay(std::string* error) {
     return false;
   }
   if (pid == 0) {
+    // The server goes with the process that started it, even when that one crashes.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(fds[0]);
     if (fds[1] != 3) {
       dup2(fds[1], 3);
