@@ -4,6 +4,8 @@
 
 std::string gBoardMessage;
 float gBoardMessageTime = 0.0f;
+// Filled in later with the board view, which reads and clears it.
+bool gClearBoardHits = false;
 
 // Filled in later with the board view.
 void DrawBoardView() {}

@@ -4,6 +4,7 @@
 #include "midi/practice_run_result.h"
 
 extern bool gRhythmStudyMode;  // the loaded lesson item is a rhythm study
+extern bool gSightReadingMode; // the loaded lesson item is a sight-reading item
 
 // Forgets the current lesson item and the run-kind flags; on every song load and unload.
 void ResetLearningRun();

@@ -30,6 +30,8 @@ void SaveSchedule() {}
 // Filled in later with the lesson runs.
 bool gRhythmStudyMode = false;
 // Filled in later with the lesson runs.
+bool gSightReadingMode = false;
+// Filled in later with the lesson runs.
 void ResetLearningRun() {}
 // Filled in later with the lesson runs: no library yet, so no item is known.
 int RecordAttempt(const PracticeRunResult&) { return -1; }

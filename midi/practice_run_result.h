@@ -1,6 +1,7 @@
 // midi/practice_run_result: the figures of one finished lesson song, built when the song ends and
 // recorded by the learning model, and the velocity records the dynamics figure is computed from.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -46,3 +47,11 @@ struct VelocityRecord {
 
 // Fills result.dynamics_state and dynamics_value from the records.
 void ComputeRunCorrelation(PracticeRunResult& result, const std::vector<VelocityRecord>& records);
+// The (state, value) of a correlation as one value: the state in the low 32 bits, the float's bits
+// in the high 32. States: 1 computed, 2 fewer than 8 entries, 3 the song's velocities vary too
+// little, 4 the player's vary too little; the value is 0 unless the state is 1.
+uint64_t CorrelateRecordSeries(const VelocityRecord* records, size_t count);
+uint64_t PearsonCorrelation(const int* a, const int* b, size_t n);
+// The two halves of a packed correlation.
+int32_t CorrelationState(uint64_t packed);
+float CorrelationValue(uint64_t packed);
