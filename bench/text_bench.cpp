@@ -107,3 +107,17 @@ BENCHMARK(BM_MeasureLine60)->Arg(0)->Arg(1);
 
 static void BM_DrawLine6InFrame(benchmark::State& state) { DrawLinesInFrameBench(state, "Tempo:"); }
 BENCHMARK(BM_DrawLine6InFrame)->Unit(benchmark::kMicrosecond);
+
+// The first line of a script the UI face lacks, right after a rebuild: fallback faces are found.
+static void BM_FirstCyrillicLineAfterRebuild(benchmark::State& state) {
+  if (!EnsureGl()) return state.SkipWithError("no GL");
+  for (auto _ : state) {
+    state.PauseTiming();
+    RebuildFonts();
+    glFinish();
+    state.ResumeTiming();
+    DrawTextUtf8(gFontMain, 20, 100, "\u041c\u0435\u0434\u043b\u0435\u043d\u043d\u043e\u0435 \u0432\u0440\u0435\u043c\u044f", 1, 1, 1, 1);
+    glFinish();
+  }
+}
+BENCHMARK(BM_FirstCyrillicLineAfterRebuild)->Unit(benchmark::kMillisecond)->Iterations(5);
