@@ -51,6 +51,7 @@ namespace {
 constexpr uint32_t kNone = 0xFFFFFFFFu;       // "no time" of the wait state
 constexpr uint32_t kWrongNoteGapMs = 300;     // at most one wrong note counted per gap
 constexpr uint32_t kSearchBackMs = 12000;     // a press looks this far back for its note
+constexpr uint32_t kMissPenalty = 30;         // points a missed note costs
 
 float ClampLevel(float d) { return d > 0.0f ? (d < 1.0f ? d : 1.0f) : 0.0f; }
 float ClampSpeed(float s) { return s >= 0.01f ? s : 0.01f; }
@@ -341,6 +342,21 @@ void ResetStreak(uint32_t now) {
   if (gPlayAlongStreak <= 0) return;
   gPlayAlongStreak = 0;
   gMissFlashUntilMs = now + 160;
+}
+
+bool MarkNoteMissed(size_t index, uint32_t now, float timingErrorMs) {
+  if (index >= gSongEvents.size() || index >= gJudgeStates.size()) return false;
+  NoteJudgeState& j = gJudgeStates[index];
+  if (j.state != 0 || !IsSoundingNoteOn(gSongEvents[index])) return false;
+  j.state = 4;
+  j.timingErrorMs = timingErrorMs;
+  j.judgedAtMs = now;
+  j.holdNote = j.holdBroken = 0;
+  j.effectShown = 1;
+  ResetStreak(now);
+  gPlayAlongScore = gPlayAlongScore > kMissPenalty ? gPlayAlongScore - kMissPenalty : 0;
+  gMissFlashUntilMs = now + 180;
+  return true;
 }
 
 // ---- key presses ----

@@ -101,6 +101,10 @@ void WaitTimingError(size_t index, uint32_t now, float* signedErr, float* absErr
 int ComboLevel();
 // Ends the streak (with the miss flash) when there is one.
 void ResetStreak(uint32_t now);
+// The board's miss of a pending note past its deadline: state 4 with the given error, the effect
+// marked shown, the streak ended, 30 points taken off (never below 0) and the miss flash; false
+// when out of range or not pending.
+bool MarkNoteMissed(size_t index, uint32_t now, float timingErrorMs);
 
 // ---- callers of the note road, the main loop and the pump ----
 // A device key press at its estimated event time now.
