@@ -10,7 +10,7 @@
 #include "midi/playback.h"
 #include "platform/messages.h"
 #include "practice/achievement_tracking.h"
-#include "tests/practice/practice_fixture.h"
+#include "tests/support/board_fixture.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
@@ -85,12 +85,11 @@ TEST_F(NoteRoadAchievements, PausesOfTwoSecondsAndOneMillisecondMore) {
 }
 
 TEST_F(NoteRoadAchievements, AChordOnTheTonicThenTheScale) {
-  const int ionian = RowOf(kRowIonian);
   Key(60);
   Key(64, 30);   // a third struck with the tonic: ignored
   Key(67, 30);   // then one stray note: forgiven
   Keys({62, 64, 65, 67, 69, 71, 72});
-  EXPECT_EQ(gAchvDone[ionian][0], 1);
+  EXPECT_EQ(gAchvDone[RowOf(kRowIonian)][0], 1);
 }
 
 TEST_F(NoteRoadAchievements, DescendingRunMakesTheEarnedCellGlow) {

@@ -1,6 +1,6 @@
-// Practice-run records and "practice_runs.dat": best, last and count across runs, the region
-// key, runs without a student, escaping on write, short, long and broken lines on read, and a
-// damaged file set aside rather than replaced.
+// Practice-run records and "practice_runs.dat": best, last and count across runs, runs without a
+// student, escaping on write, short, long and broken lines on read, and a damaged file set aside
+// rather than replaced.
 #include <gtest/gtest.h>
 
 #include "platform/file_replace.h"
@@ -21,27 +21,11 @@ class Records : public PracticeRunTest {
   }
 };
 
-TEST_F(Records, RegionKey) {
-  EXPECT_EQ(BuildRegionKey(), "");
-  Region(0, 2, 3, 5);
-  EXPECT_EQ(BuildRegionKey(), "L:r0-2:c3-5");
-  gPracticeRunData.regionListView = 1;
-  gPracticeRunData.rowFirst = 12;
-  gPracticeRunData.rowLast = 40;
-  EXPECT_EQ(BuildRegionKey(), "U:r12-40:c3-5");
-  // The letter belongs to the view the region was chosen in, not the view shown now.
-  gScaleListMode = false;
-  EXPECT_EQ(BuildRegionKey()[0], 'U');
-}
-
 TEST_F(Records, BestLastAndCount) {
   AddActiveStudent("Ana", "ana");
   Region(0, 0, 0, 1);
-  const struct {
-    uint32_t ms;
-    uint32_t best, last;
-    int runs;
-  } steps[] = {{20000, 20000, 20000, 1}, {25000, 20000, 25000, 2}, {15000, 15000, 15000, 3}, {0, 15000, 15000, 3}};
+  const struct { uint32_t ms, best, last; int runs; } steps[] = {
+      {20000, 20000, 20000, 1}, {25000, 20000, 25000, 2}, {15000, 15000, 15000, 3}, {0, 15000, 15000, 3}};
   for (const auto& s : steps) {
     SCOPED_TRACE(s.ms);
     RecordPracticeRun(s.ms);
@@ -105,13 +89,7 @@ TEST_F(Records, ReadingForgivesBrokenLines) {
   LoadPracticeRuns();
   EXPECT_TRUE(gPracticeRunsLoaded);
   ASSERT_EQ(gPracticeRuns.size(), 5u);
-  const struct {
-    const char* id;
-    const char* name;
-    uint32_t best, last;
-    int runs;
-    int64_t time;
-  } want[] = {
+  const struct { const char* id; const char* name; uint32_t best, last; int runs; int64_t time; } want[] = {
       {"ana", "Ana", 1000, 2000, 3, 1700000000},
       {"eight", "Eve", 500, 600, 0, 1700000001},
       {"bad", "Bad", 0, 12, 0, 0},
@@ -157,14 +135,6 @@ TEST_F(Records, DamagedFileIsSetAsideNotReplaced) {
     gActiveStudentIndex = -1;
     RemoveFileIfPresent(Data("practice_runs.dat.bad"));
   }
-}
-
-TEST_F(Records, FileBesideTheExecutableIsReadAndSavedToData) {
-  WriteFileBytes(Exe("practice_runs.dat"), "PRACTICE_RUNS_V1\nana|Ana|L:r0-0:c0-0|100|100|1|1\n");
-  LoadPracticeRuns();
-  ASSERT_EQ(gPracticeRuns.size(), 1u);
-  SavePracticeRuns();
-  EXPECT_TRUE(DataExists("practice_runs.dat"));
 }
 
 }  // namespace
