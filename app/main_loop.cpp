@@ -118,9 +118,16 @@ void RunMidiRescan(uint32_t t) {
       gMidiDeviceCount = n;
       DebugLog("[MIDI] Rescan: %d device(s) appeared, opening.\n", n);
       MidiInitAuto();
+    } else if (n > 0 && gMidiInHardFail) {
+      // A device that is present but would not open (held by another program) is tried again on
+      // every tick until it opens; the count alone would never change.
+      DebugLog("[MIDI] Rescan: retrying %d device(s) that would not open.\n", n);
+      MidiInitAuto();
     } else if (n == 0) {
       gMidiDeviceCount = 0;
     }
+  } else {
+    CheckMidiInputPresent();  // an unplugged device reports no error of its own
   }
   if (gMidiInOpen && gMidiInHardFail) {
     DebugLog("[MIDI] Watchdog: HARD FAIL flagged. Reconnecting...\n");

@@ -1,10 +1,24 @@
 // midi/click: the metronome's click sounds.
+//
+// A click is a complete WAV image synthesised once and played from memory; an accent may use the
+// user's own downbeat file instead, and when playing fails a short beep on a thread of its own
+// stands in. What plays the sounds is a player: the sound device unless a test installs its own.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct TeachingState;
 
+// What plays clicks; every member must be set.
+struct ClickPlayer {
+  bool (*playFile)(const std::string& path);          // a WAV file, without waiting
+  bool (*playMemory)(const std::vector<uint8_t>& wav); // a WAV image, without waiting
+  void (*beep)(int frequencyHz, int durationMs);        // blocks for the tone's length
+};
+
+// Installs the player (null: the sound device).
+void SetClickPlayer(const ClickPlayer* player);
 // The WAV image (22050 Hz, mono, 16-bit) of one synthesised click.
 std::vector<uint8_t> MakeClickWav(float frequencyHz, float durationS, float volume, bool accent);
 // Plays one click without blocking: the downbeat file for an accent when the settings ask for
@@ -13,3 +27,8 @@ void PlayClick(const TeachingState& settings, bool accent);
 // Starts playing a WAV image held in memory without waiting; the bytes must outlive the sound.
 // False when it could not be played.
 bool PlayClickSoundFromMemory(const std::vector<uint8_t>& wav);
+// Thread body of the beep fallback: sounds the tone, then frees its argument (new int[2]:
+// frequency in Hz, duration in ms).
+void BeepClickThread(int* frequencyAndMs);
+// Switches the metronome's click off (with its beat grid and flash) when it is on.
+void StopMetronome();

@@ -1,0 +1,119 @@
+// midi/midi_input: opening, closing and picking the MIDI input device, with its log lines.
+#include "midi/midi_input.h"
+
+#include "app/logs.h"
+#include "app/note_input.h"
+#include "midi/midi_event_time.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/midi_ports.h"
+
+// ---- state ----
+namespace {
+const MidiInDriver kPlatformDriver{MidiInPortCount, MidiInPortName,     MidiInPortOpen,
+                                   MidiInPortStart, MidiInPortClose,    MidiPortResultText,
+                                   MidiInPortStillPresent};
+const MidiInDriver* gDriver = &kPlatformDriver;  // the device layer in use
+}  // namespace
+
+bool gMidiInOpen = false;
+void* gMidiIn = nullptr;
+uint32_t gMidiInDeviceIndex = 0;
+std::string gMidiInName = "none";
+uint32_t gMidiInOpenResult = 1;
+uint32_t gMidiInStartResult = 1;
+bool gMidiInBusy = false;
+uint32_t gMidiInFailMs = 0;
+
+// ---- public functions ----
+void SetMidiInDriver(const MidiInDriver* driver) {
+  CloseMidiInput();
+  gDriver = driver ? driver : &kPlatformDriver;
+}
+
+int CountMidiInputDevices() { return gDriver->count(); }
+
+void CloseMidiInput() {
+  if (gMidiIn) {
+    gDriver->close();
+    gMidiIn = nullptr;
+  }
+  gMidiInOpen = false;
+  gMidiInOpenResult = 1;
+  gMidiInStartResult = 1;
+}
+
+bool OpenMidiInput(uint32_t index) {
+  CloseMidiInput();
+  void* handle = nullptr;
+  int result = gDriver->open((int)index, &handle);
+  gMidiInOpenResult = (uint32_t)result;
+  DebugLog("[MIDI INIT] midiInOpen(dev=%u, %s) -> res=%u handle=%p (%s)\n", index, "CALLBACK_WINDOW",
+           gMidiInOpenResult, handle, gDriver->resultText(result));
+  if (result != 0 || !handle) {
+    if (handle) gDriver->close();
+    return false;
+  }
+  gMidiIn = handle;
+  std::string name;
+  gMidiInName = gDriver->name((int)index, &name) ? name.substr(0, 127) : "unknown";
+  int started = gDriver->start();
+  gMidiInStartResult = (uint32_t)started;
+  DebugLog("[MIDI INIT] midiInStart(handle=%p) -> res=%u (%s)\n", handle, gMidiInStartResult,
+           gDriver->resultText(started));
+  if (started != 0) {
+    gDriver->close();
+    gMidiIn = nullptr;
+    return false;
+  }
+  gMidiInOpen = true;
+  gMidiInDeviceIndex = index;
+  gMidiInHardFail = false;
+  gMidiInFailMs = 0;
+  gMidiInBusy = false;
+  return true;
+}
+
+void MidiInitAuto() {
+  DebugLog("=============================================\n");
+  DebugLog("[MIDI INIT] MidiInitAuto()\n");
+  DebugLog("=============================================\n");
+  // An input left open would keep delivering while the flags below say it is closed.
+  CloseMidiInput();
+  int n = gDriver->count();
+  if (n < 0) n = 0;
+  DebugLog("[MIDI INIT] midiInGetNumDevs() = %u\n", (unsigned)n);
+  gMidiInOpen = false;
+  gMidiInMessageCount.store(0);
+  gLastMidiInputMs = 0;
+  gMidiInName = "none";
+  gMidiInOpenResult = 1;
+  gMidiInStartResult = 1;
+  if (n == 0) {
+    DebugLog("[MIDI INIT] NO MIDI DEVICES FOUND\n");
+    gMidiInBusy = false;
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    std::string name;
+    if (gDriver->name(i, &name)) DebugLog("[MIDI INIT] dev %u: %s\n", (unsigned)i, name.c_str());
+    else DebugLog("[MIDI INIT] dev %u: <caps error>\n", (unsigned)i);
+  }
+  bool sawBusy = false;
+  for (int i = 0; i < n; ++i) {
+    if (OpenMidiInput((uint32_t)i)) {
+      DebugLog("[MIDI INIT] SUCCESS: using device %u (%s)\n", (unsigned)i, gMidiInName.c_str());
+      gMidiInBusy = false;
+      return;
+    }
+    if (gMidiInOpenResult == kMidiInResultBusy || gMidiInStartResult == kMidiInResultBusy) sawBusy = true;
+  }
+  DebugLog("[MIDI INIT] FATAL: failed to open ANY MIDI device\n");
+  gMidiInHardFail = true;
+  gMidiInBusy = sawBusy;
+  gMidiInFailMs = ClockMs32();
+}
+
+void CheckMidiInputPresent() {
+  if (gMidiInOpen && !gDriver->present()) PostAppMessage(kMsgMidiInError, 0, 0);
+}

@@ -1,0 +1,45 @@
+// midi/midi_input: the one MIDI input device (normally a keyboard).
+//
+// MidiInitAuto opens the first device that works: at start-up, after the full MIDI reset and from
+// the frame's rescan while none is open or the open one failed. An open device's messages arrive
+// in the window's queue as kMsgMidiInData and take the note road. The device layer behind it is a
+// driver: the platform's ports unless a test installs its own.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// What the device layer offers; every member must be set.
+struct MidiInDriver {
+  int (*count)();                              // devices present
+  bool (*name)(int index, std::string* name);  // false when it cannot be read
+  int (*open)(int index, void** handle);       // result code, 0 = open; *handle non-null when open
+  int (*start)();                              // result code, 0 = delivering
+  void (*close)();                             // stops delivery, then disconnects
+  const char* (*resultText)(int result);       // a short text for a result code
+  bool (*present)();                           // the open device is still there
+};
+
+// Result code of a device that another program holds (or that refuses the connection).
+constexpr uint32_t kMidiInResultBusy = 4;
+
+extern bool gMidiInOpen;                // an input device is open and started
+extern void* gMidiIn;                   // its handle, null when closed
+extern uint32_t gMidiInDeviceIndex;     // index of the open device
+extern std::string gMidiInName;         // name of the open device ("none", "unknown")
+extern uint32_t gMidiInOpenResult;      // result of the last open (1 after a close)
+extern uint32_t gMidiInStartResult;     // result of the last start (1 after a close)
+extern bool gMidiInBusy;                // the last failed MidiInitAuto met a busy device
+extern uint32_t gMidiInFailMs;          // ClockMs32 of the last failed MidiInitAuto
+
+// Installs the driver (null: the platform's ports). Closes an input open on the previous one.
+void SetMidiInDriver(const MidiInDriver* driver);
+// Number of input devices present.
+int CountMidiInputDevices();
+// Closes the open input; afterwards no message of it can arrive.
+void CloseMidiInput();
+// Opens and starts device index (closing the open one first); true when it works.
+bool OpenMidiInput(uint32_t index);
+// Closes the open input, then opens the first device that works, logging every step.
+void MidiInitAuto();
+// While an input is open: when its device has gone away, reports a device error to the window.
+void CheckMidiInputPresent();

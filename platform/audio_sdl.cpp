@@ -1,0 +1,199 @@
+// platform/audio: the sound device through SDL, with the synthesiser, clip and tone mixed in its
+// callback.
+//
+// The state the callback reads lives on the heap and is never freed, so an audio thread still
+// running while the process exits never meets a destroyed object. Every change of it is made
+// under SDL's device lock.
+#include "platform/audio.h"
+
+#include <SDL.h>
+
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "platform/clock.h"
+
+// ---- state ----
+namespace {
+constexpr int kRate = 44100;        // asked for; SDL converts when the hardware differs
+constexpr uint32_t kRetryMs = 3000; // a failed open is not repeated sooner
+
+struct Mixer {
+  AudioRenderer renderer = nullptr;  // the synthesiser, or null
+  std::vector<float> clip;           // interleaved stereo at the device rate
+  size_t clipPos = 0;                // next frame of the clip
+  double toneHz = 0.0;               // the beep's frequency
+  long toneFramesLeft = 0;           // frames of the beep still to sound
+  double tonePhase = 0.0;            // 0..1
+};
+
+std::mutex gAudioMutex;                    // guards the device id and opening
+SDL_AudioDeviceID gDevice = 0;             // the open device, 0 when closed
+int gDeviceRate = 0;                       // its sample rate
+bool gTriedAndFailed = false;              // the last open failed
+uint32_t gFailedAtMs = 0;                  // ClockMs32 of that failure
+Mixer* gMixer = new Mixer();               // read by the callback; never freed
+AudioRenderer gRendererWanted = nullptr;   // kept across a close
+}  // namespace
+
+// ---- private helpers ----
+static void MixCallback(void*, Uint8* stream, int len) {
+  float* out = (float*)stream;
+  int frames = len / (int)(2 * sizeof(float));
+  SDL_memset(stream, 0, (size_t)len);
+  Mixer* m = gMixer;
+  if (m->renderer) m->renderer(out, frames);
+  if (m->clipPos * 2 < m->clip.size()) {
+    size_t left = m->clip.size() / 2 - m->clipPos;
+    size_t n = left < (size_t)frames ? left : (size_t)frames;
+    const float* src = m->clip.data() + m->clipPos * 2;
+    for (size_t i = 0; i < n * 2; ++i) out[i] += src[i];
+    m->clipPos += n;
+  }
+  if (m->toneFramesLeft > 0) {
+    long n = m->toneFramesLeft < frames ? m->toneFramesLeft : frames;
+    double step = m->toneHz / (gDeviceRate > 0 ? gDeviceRate : kRate);
+    for (long i = 0; i < n; ++i) {
+      float s = 0.3f * (float)std::sin(2.0 * M_PI * m->tonePhase);
+      out[2 * i] += s;
+      out[2 * i + 1] += s;
+      m->tonePhase += step;
+      if (m->tonePhase >= 1.0) m->tonePhase -= 1.0;
+    }
+    m->toneFramesLeft -= n;
+  }
+  for (int i = 0; i < frames * 2; ++i) {
+    if (out[i] > 1.0f) out[i] = 1.0f;
+    else if (out[i] < -1.0f) out[i] = -1.0f;
+  }
+}
+
+// Runs f under the device lock (or at once when no device is open).
+template <typename F>
+static void WithDeviceLocked(F f) {
+  if (gDevice) SDL_LockAudioDevice(gDevice);
+  f();
+  if (gDevice) SDL_UnlockAudioDevice(gDevice);
+}
+
+// Decodes a WAV image into interleaved stereo float at the device rate.
+static bool DecodeWav(const uint8_t* data, size_t size, std::vector<float>* out) {
+  if (!data || size == 0 || size > (size_t)INT32_MAX) return false;
+  SDL_AudioSpec spec;
+  Uint8* buffer = nullptr;
+  Uint32 length = 0;
+  SDL_RWops* rw = SDL_RWFromConstMem(data, (int)size);
+  if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return false;
+  SDL_AudioStream* stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_F32SYS, 2, gDeviceRate);
+  bool ok = stream && SDL_AudioStreamPut(stream, buffer, (int)length) == 0 && SDL_AudioStreamFlush(stream) == 0;
+  if (ok) {
+    int available = SDL_AudioStreamAvailable(stream);
+    out->assign((size_t)available / sizeof(float), 0.0f);
+    int got = available > 0 ? SDL_AudioStreamGet(stream, out->data(), available) : 0;
+    ok = got >= 0;
+    if (ok) out->resize((size_t)got / sizeof(float));
+  }
+  if (stream) SDL_FreeAudioStream(stream);
+  SDL_FreeWAV(buffer);
+  return ok;
+}
+
+// ---- public functions ----
+bool AudioOpen() {
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  if (gDevice) return true;
+  if (gTriedAndFailed && (int32_t)(ClockMs32() - gFailedAtMs) < (int32_t)kRetryMs && !ClockIsDriven()) return false;
+  gTriedAndFailed = true;
+  gFailedAtMs = ClockMs32();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  SDL_AudioSpec want;
+  SDL_zero(want);
+  want.freq = kRate;
+  want.format = AUDIO_F32SYS;
+  want.channels = 2;
+  want.samples = 512;
+  want.callback = MixCallback;
+  SDL_AudioSpec have;
+  gDeviceRate = kRate;
+  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  gTriedAndFailed = false;
+  gMixer->renderer = gRendererWanted;
+  gDevice = device;
+  SDL_PauseAudioDevice(device, 0);
+  return true;
+}
+
+void AudioClose() {
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  if (!gDevice) return;
+  SDL_CloseAudioDevice(gDevice);
+  gDevice = 0;
+  gMixer->clip.clear();
+  gMixer->clipPos = 0;
+  gMixer->toneFramesLeft = 0;
+  gMixer->renderer = nullptr;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  gTriedAndFailed = false;
+}
+
+bool AudioIsOpen() {
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  return gDevice != 0;
+}
+
+int AudioSampleRate() {
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  return gDevice ? gDeviceRate : 0;
+}
+
+void AudioSetRenderer(AudioRenderer renderer) {
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  gRendererWanted = renderer;
+  WithDeviceLocked([&] { gMixer->renderer = renderer; });
+}
+
+bool AudioPlayWavMemory(const uint8_t* data, size_t size) {
+  if (!AudioOpen()) return false;
+  std::vector<float> clip;
+  if (!DecodeWav(data, size, &clip)) return false;
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  if (!gDevice) return false;
+  WithDeviceLocked([&] {
+    gMixer->clip.swap(clip);
+    gMixer->clipPos = 0;
+  });
+  return true;  // the old clip is freed here, outside the audio thread's reach
+}
+
+bool AudioPlayWavFile(const std::string& path) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() < (64u << 20))
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  fclose(f);
+  return AudioPlayWavMemory(bytes.data(), bytes.size());
+}
+
+bool AudioBeep(int frequencyHz, int durationMs) {
+  if (frequencyHz <= 0 || durationMs <= 0 || !AudioOpen()) return false;
+  {
+    std::lock_guard<std::mutex> lock(gAudioMutex);
+    if (!gDevice) return false;
+    WithDeviceLocked([&] {
+      gMixer->toneHz = frequencyHz;
+      gMixer->toneFramesLeft = (long)gDeviceRate * durationMs / 1000;
+      gMixer->tonePhase = 0.0;
+    });
+  }
+  ClockSleepMs((uint32_t)durationMs);
+  return true;
+}

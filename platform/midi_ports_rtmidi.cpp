@@ -1,0 +1,291 @@
+// platform/midi_ports: MIDI ports through RtMidi, on the ALSA sequencer or, without it, on JACK.
+//
+// One input client and one output client live for the whole process once made. The input callback
+// runs on RtMidi's thread (JACK's realtime thread under JACK): it stamps each message with the
+// program's clock and posts it. A gate with an in-flight count lets closing wait until no callback
+// can post any more, so a queue flushed after the close stays empty.
+#include "platform/midi_ports.h"
+
+#include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <jack/jack.h>
+#include <unistd.h>
+
+#include <RtMidi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/messages.h"
+
+// ---- state ----
+namespace {
+enum class Service { kUnknown, kAlsa, kJack, kNone };
+constexpr const char* kClientName = "Tonvarra";
+
+Service gService = Service::kUnknown;          // chosen at first use
+std::unique_ptr<RtMidiIn> gIn;                 // the input client (lists ports, holds the open one)
+std::unique_ptr<RtMidiOut> gOut;               // the output client
+std::string gInOpenName;                       // service name of the open input port, "" when closed
+bool gInOpen = false;                          // an input port is connected
+std::atomic<bool> gInStarted{false};           // the callback may post
+std::atomic<int> gInCallbacks{0};              // callbacks running now
+std::atomic<bool> gOpenFailed{false};          // RtMidi reported an error during an open
+}  // namespace
+
+// ---- private helpers ----
+static void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+static void SilentJackMessage(const char*) {}
+
+// RtMidi prints to standard error while a client is made, before a handler can be set; the
+// descriptor is pointed at /dev/null for that moment (start-up, UI thread).
+struct QuietStandardError {
+  int saved = -1;
+  QuietStandardError() {
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0) return;
+    saved = dup(2);
+    if (saved >= 0) dup2(null, 2);
+    close(null);
+  }
+  ~QuietStandardError() {
+    if (saved < 0) return;
+    dup2(saved, 2);
+    close(saved);
+  }
+};
+
+// Errors of an open input are reported to the window; everything else (warnings such as "JACK
+// server not running?") is expected and dropped.
+static void InputErrorCallback(RtMidiError::Type type, const std::string&, void*) {
+  if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
+  if (gInStarted.load()) PostAppMessage(kMsgMidiInError, 0, 0);
+  else gOpenFailed.store(true);
+}
+
+static void OutputErrorCallback(RtMidiError::Type type, const std::string&, void*) {
+  if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
+  gOpenFailed.store(true);
+}
+
+static void InputCallback(double, std::vector<unsigned char>* message, void*) {
+  gInCallbacks.fetch_add(1);
+  if (gInStarted.load() && message && !message->empty() && message->size() <= 3) {
+    uint32_t stamp = ClockMs32();
+    uint64_t packed = 0;
+    for (size_t i = 0; i < message->size(); ++i) packed |= (uint64_t)(*message)[i] << (8 * i);
+    PostAppMessage(kMsgMidiInData, packed, (int64_t)stamp);
+  }
+  gInCallbacks.fetch_sub(1);
+}
+
+static void ChooseService() {
+  if (gService != Service::kUnknown) return;
+  snd_lib_error_set_handler(SilentAlsaError);
+  jack_set_error_function(SilentJackMessage);
+  jack_set_info_function(SilentJackMessage);
+  QuietStandardError quiet;
+  const RtMidi::Api apis[2] = {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+  for (RtMidi::Api api : apis) {
+    try {
+      auto in = std::make_unique<RtMidiIn>(api, kClientName);
+      auto out = std::make_unique<RtMidiOut>(api, kClientName);
+      in->setErrorCallback(InputErrorCallback);
+      out->setErrorCallback(OutputErrorCallback);
+      in->ignoreTypes(true, true, true);
+      gIn = std::move(in);
+      gOut = std::move(out);
+      gService = api == RtMidi::LINUX_ALSA ? Service::kAlsa : Service::kJack;
+      return;
+    } catch (const RtMidiError&) {
+    }
+  }
+  gService = Service::kNone;
+}
+
+// The ALSA client number at the end of an RtMidi ALSA port name ("... 20:0"), -1 when absent.
+static int AlsaClientNumber(const std::string& name) {
+  size_t colon = name.rfind(':');
+  size_t space = name.rfind(' ');
+  if (colon == std::string::npos || space == std::string::npos || space > colon) return -1;
+  std::string digits = name.substr(space + 1, colon - space - 1);
+  if (digits.empty() || digits.size() > 6) return -1;
+  for (char c : digits)
+    if (!std::isdigit((unsigned char)c)) return -1;
+  return std::stoi(digits);
+}
+
+static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The service's port indices offered to the program, in offering order.
+template <typename Client>
+static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
+  std::vector<std::pair<int, unsigned>> ranked;
+  unsigned n = client->getPortCount();
+  for (unsigned i = 0; i < n; ++i) {
+    int cls = MidiPortClass(client->getPortName(i), input);
+    if (cls >= 0) ranked.push_back({cls, i});
+  }
+  std::stable_sort(ranked.begin(), ranked.end(), [](auto& a, auto& b) { return a.first < b.first; });
+  std::vector<unsigned> out;
+  for (auto& r : ranked) out.push_back(r.second);
+  return out;
+}
+
+// ---- public functions ----
+int MidiPortClass(const std::string& name, bool input) {
+  if (StartsWith(name, kClientName)) return -1;
+  if (input && name.find("Midi Through") != std::string::npos) return -1;
+  int client = AlsaClientNumber(name);
+  if (client >= 0) return client < 128 ? 0 : 1;  // ALSA gives kernel (device) clients 0..127
+  if (StartsWith(name, "system:") || StartsWith(name, "a2j:") || StartsWith(name, "Midi-Bridge:")) return 0;
+  return 1;
+}
+
+const char* MidiServiceName() {
+  ChooseService();
+  switch (gService) {
+    case Service::kAlsa: return "ALSA";
+    case Service::kJack: return "JACK";
+    default: return "none";
+  }
+}
+
+const char* MidiPortResultText(int result) {
+  switch (result) {
+    case kMidiPortOk: return "no error";
+    case kMidiPortNoService: return "no MIDI service (neither the ALSA sequencer nor JACK)";
+    case kMidiPortBadIndex: return "no such device";
+    case kMidiPortBusy: return "the device is in use or refused the connection";
+    default: return "unknown error";
+  }
+}
+
+void MidiPortsShutdown() {
+  MidiInPortClose();
+  MidiOutPortClose();
+  gIn.reset();
+  gOut.reset();
+  gService = Service::kUnknown;
+}
+
+int MidiInPortCount() {
+  ChooseService();
+  return gIn ? (int)OfferedPorts(gIn.get(), true).size() : 0;
+}
+
+bool MidiInPortName(int index, std::string* name) {
+  ChooseService();
+  if (!gIn || index < 0) return false;
+  std::vector<unsigned> ports = OfferedPorts(gIn.get(), true);
+  if ((size_t)index >= ports.size()) return false;
+  *name = gIn->getPortName(ports[index]);
+  return !name->empty();
+}
+
+int MidiInPortOpen(int index, void** handle) {
+  *handle = nullptr;
+  MidiInPortClose();
+  ChooseService();
+  if (!gIn) return kMidiPortNoService;
+  std::vector<unsigned> ports = OfferedPorts(gIn.get(), true);
+  if (index < 0 || (size_t)index >= ports.size()) return kMidiPortBadIndex;
+  std::string name = gIn->getPortName(ports[index]);
+  gOpenFailed.store(false);
+  gIn->setCallback(InputCallback, nullptr);
+  gIn->openPort(ports[index], "input");
+  if (gOpenFailed.load() || !gIn->isPortOpen()) {
+    gIn->cancelCallback();
+    if (gIn->isPortOpen()) gIn->closePort();
+    return kMidiPortBusy;
+  }
+  gInOpen = true;
+  gInOpenName = name;
+  *handle = gIn.get();
+  return kMidiPortOk;
+}
+
+int MidiInPortStart() {
+  if (!gInOpen) return kMidiPortBadIndex;
+  gInStarted.store(true);
+  return kMidiPortOk;
+}
+
+void MidiInPortClose() {
+  if (!gInOpen) return;
+  gInStarted.store(false);
+  while (gInCallbacks.load() > 0) std::this_thread::yield();
+  gIn->cancelCallback();
+  gIn->closePort();
+  gInOpen = false;
+  gInOpenName.clear();
+}
+
+bool MidiInPortStillPresent() {
+  if (!gInOpen) return false;
+  unsigned n = gIn->getPortCount();
+  for (unsigned i = 0; i < n; ++i)
+    if (gIn->getPortName(i) == gInOpenName) return true;
+  return false;
+}
+
+int MidiOutPortCount() {
+  ChooseService();
+  return gOut ? (int)OfferedPorts(gOut.get(), false).size() : 0;
+}
+
+bool MidiOutPortName(int index, std::string* name) {
+  ChooseService();
+  if (!gOut || index < 0) return false;
+  std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
+  if ((size_t)index >= ports.size()) return false;
+  *name = gOut->getPortName(ports[index]);
+  return !name->empty();
+}
+
+bool MidiOutPortOpen(int index) {
+  MidiOutPortClose();
+  ChooseService();
+  if (!gOut) return false;
+  std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
+  if (index < 0 || (size_t)index >= ports.size()) return false;
+  gOpenFailed.store(false);
+  gOut->openPort(ports[index], "output");
+  if (gOpenFailed.load() || !gOut->isPortOpen()) {
+    if (gOut->isPortOpen()) gOut->closePort();
+    return false;
+  }
+  return true;
+}
+
+void MidiOutPortSend(uint32_t message) {
+  if (!gOut || !gOut->isPortOpen()) return;
+  unsigned char bytes[3] = {(unsigned char)(message & 0xFF), (unsigned char)((message >> 8) & 0xFF),
+                            (unsigned char)((message >> 16) & 0xFF)};
+  int length = MidiShortMessageLength(bytes[0]);
+  if (length == 0) return;
+  gOut->sendMessage(bytes, (size_t)length);
+}
+
+void MidiOutPortClose() {
+  if (gOut && gOut->isPortOpen()) gOut->closePort();
+}
+
+int MidiShortMessageLength(uint8_t status) {
+  if (status < 0x80) return 0;
+  switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0: return 2;
+    case 0xF0:
+      if (status == 0xF0 || status == 0xF7) return 0;  // system exclusive is not a short message
+      if (status == 0xF1 || status == 0xF3) return 2;
+      if (status == 0xF2) return 3;
+      return 1;
+    default: return 3;
+  }
+}

@@ -1,0 +1,259 @@
+// MIDI over a real JACK server (dummy backend, private server name): a second client plays the
+// keyboard and listens as a synthesiser, so the input road and the output are checked end to end.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <RtMidi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/note_input.h"
+#include "midi/midi_event_time.h"
+#include "midi/midi_input.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/midi_ports.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// A JACK server of this test process alone; the process's JACK clients talk to it.
+class PrivateJackServer {
+ public:
+  PrivateJackServer() {
+    name_ = "tvtest" + std::to_string(getpid()) + "_" + std::to_string(ClockTickMs64() % 100000);
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    setenv("JACK_NO_START_SERVER", "1", 1);
+    std::vector<std::pair<std::string, std::string>> env = {{"JACK_NO_START_SERVER", "1"}};
+    pid_ = SpawnProgram({"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", "64"}, "", env, {},
+                        dir_.File("jackd.log"));
+    pid_t wait = SpawnProgram({"jack_wait", "-s", name_, "-w", "-t", "20"}, "", env, {}, dir_.File("wait.log"));
+    up_ = pid_ > 0 && wait > 0 && WaitForChild(wait, 25) == 0;
+  }
+  ~PrivateJackServer() {
+    MidiPortsShutdown();  // the program's clients go before their server
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      if (WaitForChild(pid_, 5) == -1) kill(pid_, SIGKILL);
+    }
+  }
+  bool up() const { return up_; }
+  std::string Log() const { return ReadFileBytes(dir_.File("jackd.log")); }
+
+ private:
+  TempDir dir_;
+  std::string name_;
+  pid_t pid_ = -1;
+  bool up_ = false;
+};
+
+// Waits until pred holds, at most `ms`.
+template <typename Pred>
+bool WaitUntil(Pred pred, int ms) {
+  for (int i = 0; i < ms / 5; ++i) {
+    if (pred()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return pred();
+}
+
+// What the window saw, in order.
+struct Seen {
+  uint32_t code;
+  uint64_t wParam;
+  int64_t lParam;
+};
+std::vector<Seen> gSeen;
+
+int64_t RecordingWindow(uint32_t code, uint64_t wParam, int64_t lParam) {
+  gSeen.push_back({code, wParam, lParam});
+  if (code == kMsgMidiInData) HandleMidiInData(wParam, lParam);
+  if (code == kMsgMidiInError) HandleMidiInError(code, wParam, lParam);
+  return 0;
+}
+
+int FindPort(bool input, const std::string& part) {
+  int n = input ? MidiInPortCount() : MidiOutPortCount();
+  for (int i = 0; i < n; ++i) {
+    std::string name;
+    if ((input ? MidiInPortName(i, &name) : MidiOutPortName(i, &name)) && name.find(part) != std::string::npos)
+      return i;
+  }
+  return -1;
+}
+
+class MidiOverJack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server_.up()) GTEST_SKIP() << "jackd did not start: " << server_.Log();
+    if (std::string(MidiServiceName()) != "JACK") GTEST_SKIP() << "an ALSA sequencer is in use here";
+    RemoveAppMessages(0, 0xFFFFFFFFu);
+    gSeen.clear();
+    SetAppMessageHandler(RecordingWindow);
+  }
+  void TearDown() override {
+    CloseMidiInput();
+    MidiOutPortClose();
+    SetAppMessageHandler(nullptr);
+  }
+  // One server for the process: the program's MIDI clients live as long as the process does.
+  static PrivateJackServer& Server() {
+    static PrivateJackServer server;
+    return server;
+  }
+  PrivateJackServer& server_ = Server();
+};
+
+TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) {
+  RtMidiOut keys(RtMidi::UNIX_JACK, "peer");
+  keys.openVirtualPort("keys");
+  ASSERT_TRUE(WaitUntil([] { return FindPort(true, "peer:keys") >= 0; }, 2000));
+  EXPECT_EQ(FindPort(true, "Tonvarra"), -1) << "our own ports are never offered as a keyboard";
+
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  EXPECT_NE(gMidiInName.find("peer:keys"), std::string::npos);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the connection takes a cycle
+
+  struct Played {
+    std::vector<unsigned char> bytes;
+    uint32_t code;     // the note message it becomes, 0 = dropped
+    uint64_t field;    // note and channel field of kMsgMidiNote
+    int64_t lParam;
+  } played[] = {
+      {{0x90, 60, 100}, kMsgMidiNote, MakeNoteWParam(60, 0, 0), 100},
+      {{0xB0, 64, 127}, kMsgMidiSustain, 0, 127},
+      {{0xC0, 5}, 0, 0, 0},                                      // program change: dropped
+      {{0x80, 60, 64}, kMsgMidiNote, MakeNoteWParam(60, 0, 0), 0},
+      {{0x92, 64, 90}, kMsgMidiNote, MakeNoteWParam(64, 2, 0), 90},
+      {{0x92, 64, 0}, kMsgMidiNote, MakeNoteWParam(64, 2, 0), 0},  // velocity 0 releases
+      {{0xB0, 64, 0}, kMsgMidiSustain, 0, 0},
+  };
+  std::vector<uint32_t> sentAt;
+  for (auto& p : played) {
+    sentAt.push_back(ClockMs32());
+    keys.sendMessage(&p.bytes);
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+  }
+  ASSERT_TRUE(WaitUntil([&] { return CountAppMessages() >= std::size(played); }, 3000));
+  DrainAppMessages();
+
+  // The raw messages in the order played, each stamped on arrival; then the note messages they
+  // made, in the same order, carrying those stamps.
+  std::vector<Seen> raw, notes;
+  for (const Seen& s : gSeen) (s.code == kMsgMidiInData ? raw : notes).push_back(s);
+  ASSERT_EQ(raw.size(), std::size(played));
+  std::vector<int32_t> delays;
+  size_t n = 0;
+  for (size_t i = 0; i < std::size(played); ++i) {
+    uint64_t packed = 0;
+    for (size_t b = 0; b < played[i].bytes.size(); ++b) packed |= (uint64_t)played[i].bytes[b] << (8 * b);
+    EXPECT_EQ(raw[i].wParam, packed) << i;
+    uint32_t stamp = (uint32_t)raw[i].lParam;
+    int32_t delay = (int32_t)(stamp - sentAt[i]);
+    delays.push_back(delay);
+    EXPECT_GE(delay, 0) << i;
+    EXPECT_LE(delay, 40) << i << ": stamped too late";
+    if (played[i].code == 0) continue;
+    ASSERT_LT(n, notes.size());
+    const Seen& note = notes[n++];
+    EXPECT_EQ(note.code, played[i].code) << i;
+    if (note.code == kMsgMidiNote) EXPECT_EQ(note.wParam, played[i].field | ((uint64_t)stamp << 32)) << i;
+    else EXPECT_EQ(note.wParam, (uint64_t)stamp) << i;
+    EXPECT_EQ(note.lParam, played[i].lParam) << i;
+  }
+  EXPECT_EQ(n, notes.size());
+  std::sort(delays.begin(), delays.end());
+  RecordProperty("median_delay_ms", delays[delays.size() / 2]);
+
+  // After the close nothing more arrives, even while the keyboard plays on.
+  CloseMidiInput();
+  std::vector<unsigned char> more{0x90, 61, 100};
+  keys.sendMessage(&more);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(CountAppMessages(), 0u);
+}
+
+TEST_F(MidiOverJack, AVanishedKeyboardIsReportedAndAReturningOneIsReopened) {
+  auto keys = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "peer");
+  keys->openVirtualPort("keys");
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000));
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  keys.reset();  // unplugged
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 0; }, 2000));
+  CheckMidiInputPresent();
+  ASSERT_EQ(CountAppMessages(), 1u);
+  DrainAppMessages();
+  EXPECT_EQ(gSeen.back().code, (uint32_t)kMsgMidiInError);
+  EXPECT_TRUE(gMidiInHardFail);
+
+  keys = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "peer");  // plugged in again
+  keys->openVirtualPort("keys");
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000));
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  EXPECT_FALSE(gMidiInHardFail);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::vector<unsigned char> note{0x90, 62, 80};
+  keys->sendMessage(&note);
+  EXPECT_TRUE(WaitUntil([] { return CountAppMessages() == 1; }, 2000));
+}
+
+TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {
+  RtMidiIn synth(RtMidi::UNIX_JACK, "peer");
+  synth.ignoreTypes(false, false, false);
+  static std::mutex mutex;
+  static std::vector<std::vector<unsigned char>> got;
+  got.clear();
+  synth.setCallback([](double, std::vector<unsigned char>* m, void*) {
+    std::lock_guard<std::mutex> lock(mutex);
+    got.push_back(*m);
+  });
+  synth.openVirtualPort("sink");
+  int port = -1;
+  ASSERT_TRUE(WaitUntil([&] { return (port = FindPort(false, "peer:sink")) >= 0; }, 2000));
+  EXPECT_EQ(FindPort(false, "Tonvarra"), -1);
+  ASSERT_TRUE(MidiOutPortOpen(port));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+  const struct {
+    uint32_t message;
+    std::vector<unsigned char> bytes;  // empty: nothing is sent
+  } sent[] = {
+      {0x643C90, {0x90, 0x3C, 0x64}},  // note on
+      {0x003C80, {0x80, 0x3C, 0x00}},  // note off
+      {0x05C3, {0xC3, 0x05}},          // program change: two bytes
+      {0x40D1, {0xD1, 0x40}},          // channel pressure: two bytes
+      {0x4000E2, {0xE2, 0x00, 0x40}},  // pitch bend
+      {0x7F40B9, {0xB9, 0x40, 0x7F}},  // pedal
+      {0x00003C, {}},                  // a data byte is no status
+      {0xF8, {0xF8}},                  // clock: one byte
+  };
+  size_t expected = 0;
+  for (const auto& s : sent) {
+    MidiOutPortSend(s.message);
+    if (!s.bytes.empty()) ++expected;
+  }
+  ASSERT_TRUE(WaitUntil([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return got.size() >= expected;
+  }, 3000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::lock_guard<std::mutex> lock(mutex);
+  std::vector<std::vector<unsigned char>> want;
+  for (const auto& s : sent)
+    if (!s.bytes.empty()) want.push_back(s.bytes);
+  EXPECT_EQ(got, want);
+}
+
+}  // namespace
