@@ -21,6 +21,8 @@
 #include "gfx/pending.h"
 #include "gfx/text.h"
 #include "gfx/ui_language.h"
+#include "midi/midi_output.h"
+#include "midi/midi_output_device.h"
 #include "midi/pending.h"
 #include "platform/crash.h"
 #include "platform/message_box.h"
@@ -151,6 +153,7 @@ int RunProgram() {
   UpdateCurrentScaleIndex();
   SelectScaleFilter(gScaleFilter);
   SyncScaleListSelection();
+  SetMidiOutputPort(DeviceMidiOutputPort());
   MidiInitAuto();
 
   if (gAppRunning) RunMainLoop();

@@ -1,0 +1,108 @@
+// midi/midi_output_device: opening the chosen MIDI output device with the fallback to the
+// built-in synthesiser, and the port that sends through it.
+#include "midi/midi_output_device.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include "app/folders.h"
+#include "app/utilities.h"
+#include "midi/midi_output.h"
+#include "platform/midi_ports.h"
+#include "platform/synth.h"
+
+// ---- state ----
+namespace {
+bool PlatformOpen(int device) { return device < 0 ? SynthOpen() : MidiOutPortOpen(device); }
+void PlatformSend(int device, uint32_t message) {
+  if (device < 0) SynthSend(message);
+  else MidiOutPortSend(message);
+}
+// A port is brought to rest with all-sound-off, reset-controllers and all-notes-off on every
+// channel; the synthesiser resets itself.
+void PlatformReset(int device) {
+  if (device < 0) {
+    SynthReset();
+    return;
+  }
+  for (uint32_t c = 0; c < 16; ++c) {
+    MidiOutPortSend(0x78B0u | c);
+    MidiOutPortSend(0x79B0u | c);
+    MidiOutPortSend(0x7BB0u | c);
+  }
+}
+void PlatformClose(int device) {
+  if (device < 0) SynthClose();
+  else MidiOutPortClose();
+}
+const MidiOutDriver kPlatformDriver{MidiOutPortCount, MidiOutPortName, PlatformOpen,
+                                    PlatformSend,     PlatformReset,   PlatformClose};
+const MidiOutDriver* gDriver = &kPlatformDriver;  // the device layer in use
+
+bool PortOpen();
+void PortSend(uint32_t message) { gDriver->send(gMidiOutDeviceIndex, message); }
+void PortReset() { gDriver->reset(gMidiOutDeviceIndex); }
+void PortClose() { gDriver->close(gMidiOutDeviceIndex); }
+const MidiOutputPort kDevicePort{PortOpen, PortSend, PortReset, PortClose};
+}  // namespace
+
+std::string gMidiOutName;
+int gMidiOutDeviceIndex = -1;
+std::string gMidiOutOpenName;
+bool gMidiOutNameLoaded = false;
+
+// ---- private helpers ----
+namespace {
+// Opens the saved device when present, else (or when it fails) the synthesiser.
+bool PortOpen() {
+  LoadSavedMidiOutName();
+  int device = -1;
+  if (!gMidiOutName.empty()) {
+    int n = gDriver->count();
+    for (int i = 0; i < n; ++i) {
+      std::string name;
+      if (gDriver->name(i, &name) && strcasecmp(name.c_str(), gMidiOutName.c_str()) == 0) {
+        device = i;
+        break;
+      }
+    }
+  }
+  if (gDriver->open(device)) {
+    gMidiOutDeviceIndex = device;
+    gMidiOutOpenName = device < 0 ? "" : MidiOutDeviceName(device);
+    return true;
+  }
+  if (device >= 0 && gDriver->open(-1)) {
+    gMidiOutDeviceIndex = -1;
+    gMidiOutOpenName.clear();
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
+// ---- public functions ----
+void SetMidiOutDriver(const MidiOutDriver* driver) { gDriver = driver ? driver : &kPlatformDriver; }
+
+std::string MidiOutDeviceName(int index) {
+  std::string name;
+  if (index < 0 || !gDriver->name(index, &name)) return "Unknown device";
+  return name;
+}
+
+std::string MidiOutSettingsPath() { return GetDataFilePath("midi_output_device.txt"); }
+
+void LoadSavedMidiOutName() {
+  if (gMidiOutNameLoaded) return;
+  gMidiOutNameLoaded = true;
+  FILE* f = fopen(MidiOutSettingsPath().c_str(), "rb");
+  if (!f) return;
+  std::string line;
+  int c;
+  while ((c = fgetc(f)) != EOF && c != '\n' && line.size() < 4096) line.push_back((char)c);
+  fclose(f);
+  gMidiOutName = TrimWhitespace(line);
+}
+
+const MidiOutputPort* DeviceMidiOutputPort() { return &kDevicePort; }

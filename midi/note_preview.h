@@ -1,0 +1,18 @@
+// midi/note_preview: single notes sounded on the MIDI output for the teaching code, and the full
+// MIDI reset of the R key.
+//
+// The reset is the user's way out of a stuck device or hanging notes: it stops playback, closes
+// the input, throws away every pending MIDI message, clears every table and display value that
+// depends on MIDI input, reopens the input and reports the outcome on the status line.
+#pragma once
+
+// Notes 0..127 sounding on channel 0 through PlayPreviewNote.
+extern bool gPreviewNotesOn[128];
+
+// One note-on (velocity 1..127) or note-off (velocity 0 or below) on the output; channel and
+// velocity are clamped, notes outside 0..127 are ignored.
+void PlayPreviewNote(int note, int velocity, int channel);
+// Releases every preview note of channel 0; with the output closed only forgets them.
+void AllPreviewNotesOff();
+// The full reset (R key).
+void ResetMidiFull();
