@@ -57,5 +57,6 @@ void MidiOutPortClose();
 int MidiShortMessageLength(uint8_t status);
 
 // How a port of the service's list is offered: -1 never (our own ports; "Midi Through" as an
-// input), 0 hardware (an ALSA kernel client, or JACK's system and bridge ports), 1 other software.
+// input), 0 hardware (an ALSA kernel client, or JACK's system and bridge ports), 1 other software
+// (and "Midi Through" as an output).
 int MidiPortClass(const std::string& name, bool input);

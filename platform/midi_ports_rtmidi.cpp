@@ -140,7 +140,7 @@ static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
 // ---- public functions ----
 int MidiPortClass(const std::string& name, bool input) {
   if (StartsWith(name, kClientName)) return -1;
-  if (input && name.find("Midi Through") != std::string::npos) return -1;
+  if (name.find("Midi Through") != std::string::npos) return input ? -1 : 1;
   int client = AlsaClientNumber(name);
   if (client >= 0) return client < 128 ? 0 : 1;  // ALSA gives kernel (device) clients 0..127
   if (StartsWith(name, "system:") || StartsWith(name, "a2j:") || StartsWith(name, "Midi-Bridge:")) return 0;

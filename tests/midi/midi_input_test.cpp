@@ -2,6 +2,7 @@
 // busy flag; the frame's rescan, busy retry, watchdog and unplug detection.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -90,16 +91,9 @@ class MidiInput : public ::testing::Test {
   }
   // The debug lines of MidiInitAuto with handles blanked out.
   static std::vector<std::string> Blanked(const std::vector<std::string>& lines) {
+    static const std::regex handle("handle=(0x[0-9a-f]+|\\(nil\\))");
     std::vector<std::string> out;
-    for (std::string s : lines) {
-      size_t h = s.find("handle=");
-      if (h != std::string::npos) {
-        size_t end = s.find(" ", h);
-        if (end == std::string::npos) end = s.find(")", h);
-        s.replace(h, end - h, "handle=H");
-      }
-      out.push_back(s);
-    }
+    for (const std::string& s : lines) out.push_back(std::regex_replace(s, handle, "handle=H"));
     return out;
   }
 };

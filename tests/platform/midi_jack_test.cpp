@@ -18,6 +18,9 @@
 #include "app/note_input.h"
 #include "midi/midi_event_time.h"
 #include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "midi/midi_output_device.h"
+#include "midi/note_preview.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/midi_ports.h"
@@ -254,6 +257,51 @@ TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {
   for (const auto& s : sent)
     if (!s.bytes.empty()) want.push_back(s.bytes);
   EXPECT_EQ(got, want);
+}
+
+// The saved output device is a port of the service: a preview note reaches it, and the full reset
+// brings it to rest with the specified messages before closing it.
+TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) {
+  RtMidiIn synth(RtMidi::UNIX_JACK, "peer");
+  static std::mutex mutex;
+  static std::vector<std::vector<unsigned char>> got;
+  got.clear();
+  synth.setCallback([](double, std::vector<unsigned char>* m, void*) {
+    std::lock_guard<std::mutex> lock(mutex);
+    got.push_back(*m);
+  });
+  synth.openVirtualPort("sink");
+  ASSERT_TRUE(WaitUntil([&] { return FindPort(false, "peer:sink") >= 0; }, 2000));
+  TempDir dir;
+  ScopedExeDir exe(dir.path());
+  WriteFileBytes(dir.File("Data/midi_output_device.txt"), "PEER:SINK\n");
+  gMidiOutNameLoaded = false;
+  SetMidiOutputPort(DeviceMidiOutputPort());
+
+  ASSERT_TRUE(OpenMidiOutput());
+  EXPECT_EQ(gMidiOutOpenName, "peer:sink");
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the connection takes a cycle
+  PlayPreviewNote(62, 90, 0);
+  ResetMidiFull();
+  EXPECT_FALSE(IsMidiOutputOpen());
+
+  std::vector<std::vector<unsigned char>> want = {{0x90, 62, 90}};
+  for (unsigned char c = 0; c < 16; ++c) {  // all notes off and the pedal up on every channel
+    want.push_back({(unsigned char)(0xB0 | c), 123, 0});
+    want.push_back({(unsigned char)(0xB0 | c), 64, 0});
+  }
+  for (unsigned char c = 0; c < 16; ++c) {  // then the port is brought to rest
+    want.push_back({(unsigned char)(0xB0 | c), 120, 0});
+    want.push_back({(unsigned char)(0xB0 | c), 121, 0});
+    want.push_back({(unsigned char)(0xB0 | c), 123, 0});
+  }
+  ASSERT_TRUE(WaitUntil([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return got.size() >= want.size();
+  }, 3000));
+  std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_EQ(got, want);
+  SetMidiOutputPort(nullptr);
 }
 
 }  // namespace
