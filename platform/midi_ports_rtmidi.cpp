@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cctype>
 #include <memory>
 #include <thread>
@@ -135,6 +136,24 @@ static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
   std::vector<unsigned> out;
   for (auto& r : ranked) out.push_back(r.second);
   return out;
+}
+
+// JACK hands RtMidi one port buffer per cycle, sized by the period (256 bytes at 64 frames); a
+// burst such as the 80 messages of a full reset overflows it and arrives garbled. At most 8
+// messages per millisecond fit every period, so a longer burst waits for the next millisecond.
+static void PaceJackBurst() {
+  static std::chrono::steady_clock::time_point windowStart;
+  static int sentInWindow = 0;
+  auto now = std::chrono::steady_clock::now();
+  if (now - windowStart >= std::chrono::milliseconds(1)) {
+    windowStart = now;
+    sentInWindow = 0;
+  } else if (sentInWindow >= 8) {
+    std::this_thread::sleep_until(windowStart + std::chrono::milliseconds(1));
+    windowStart = std::chrono::steady_clock::now();
+    sentInWindow = 0;
+  }
+  ++sentInWindow;
 }
 
 // ---- public functions ----
@@ -269,11 +288,15 @@ void MidiOutPortSend(uint32_t message) {
                             (unsigned char)((message >> 16) & 0xFF)};
   int length = MidiShortMessageLength(bytes[0]);
   if (length == 0) return;
+  if (gService == Service::kJack) PaceJackBurst();
   gOut->sendMessage(bytes, (size_t)length);
 }
 
 void MidiOutPortClose() {
-  if (gOut && gOut->isPortOpen()) gOut->closePort();
+  if (!gOut || !gOut->isPortOpen()) return;
+  // Under JACK the last messages (often the notes-off of a stop) wait for the next cycles.
+  if (gService == Service::kJack) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  gOut->closePort();
 }
 
 int MidiShortMessageLength(uint8_t status) {

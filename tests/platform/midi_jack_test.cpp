@@ -1,7 +1,9 @@
 // MIDI over a real JACK server (dummy backend, private server name): a second client plays the
 // keyboard and listens as a synthesiser, so the input road and the output are checked end to end.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <RtMidi.h>
@@ -33,14 +35,29 @@ namespace {
 class PrivateJackServer {
  public:
   PrivateJackServer() {
+    // JACK serves at most 8 servers on one machine and wedges when many run at once, so these
+    // tests take turns machine-wide (all checkouts' runs alike): the lock is the one shared name.
+    lock_ = open("/tmp/tonvarra-jack-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    for (int i = 0; lock_ >= 0 && i < 1200 && flock(lock_, LOCK_EX | LOCK_NB) != 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     name_ = "tvtest" + std::to_string(getpid()) + "_" + std::to_string(ClockTickMs64() % 100000);
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
     std::vector<std::pair<std::string, std::string>> env = {{"JACK_NO_START_SERVER", "1"}};
-    pid_ = SpawnProgram({"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", "64"}, "", env, {},
-                        dir_.File("jackd.log"));
-    pid_t wait = SpawnProgram({"jack_wait", "-s", name_, "-w", "-t", "20"}, "", env, {}, dir_.File("wait.log"));
-    up_ = pid_ > 0 && wait > 0 && WaitForChild(wait, 25) == 0;
+    // JACK serves at most 8 servers on one machine; while tests running in parallel hold them
+    // all, this one waits for a free place.
+    for (int attempt = 0; attempt < 40 && !up_; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(500 + (getpid() % 7) * 100));
+      pid_ = SpawnProgram({"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", "128"}, "", env, {},
+                          dir_.File("jackd.log"));
+      pid_t wait = SpawnProgram({"jack_wait", "-s", name_, "-w", "-t", "10"}, "", env, {}, dir_.File("wait.log"));
+      up_ = pid_ > 0 && wait > 0 && WaitForChild(wait, 15) == 0;
+      if (!up_ && pid_ > 0) {
+        kill(pid_, SIGTERM);
+        if (WaitForChild(pid_, 5) == -1) kill(pid_, SIGKILL);
+        pid_ = -1;
+      }
+    }
   }
   ~PrivateJackServer() {
     MidiPortsShutdown();  // the program's clients go before their server
@@ -48,6 +65,7 @@ class PrivateJackServer {
       kill(pid_, SIGTERM);
       if (WaitForChild(pid_, 5) == -1) kill(pid_, SIGKILL);
     }
+    if (lock_ >= 0) close(lock_);  // releases the turn
   }
   bool up() const { return up_; }
   std::string Log() const { return ReadFileBytes(dir_.File("jackd.log")); }
@@ -57,6 +75,7 @@ class PrivateJackServer {
   std::string name_;
   pid_t pid_ = -1;
   bool up_ = false;
+  int lock_ = -1;
 };
 
 // Waits until pred holds, at most `ms`.
@@ -94,6 +113,60 @@ int FindPort(bool input, const std::string& part) {
   return -1;
 }
 
+// Opens a peer's port; on a machine busy with other servers JACK may refuse for a moment.
+template <typename Client>
+void OpenVirtual(Client& client, const char* name) {
+  for (int attempt = 0;; ++attempt) {
+    try {
+      client.openVirtualPort(name);
+      return;
+    } catch (const RtMidiError&) {
+      if (attempt == 20) throw;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+  }
+}
+
+// A receiving client's port: what arrived, in order.
+struct Sink {
+  std::mutex mutex;
+  std::vector<std::vector<unsigned char>> got;
+  RtMidiIn client{RtMidi::UNIX_JACK, "peer"};
+  explicit Sink(bool everything) {
+    if (everything) client.ignoreTypes(false, false, false);
+    client.setCallback(
+        [](double, std::vector<unsigned char>* m, void* self) {
+          Sink* sink = (Sink*)self;
+          std::lock_guard<std::mutex> lock(sink->mutex);
+          sink->got.push_back(*m);
+        },
+        this);
+    OpenVirtual(client, "sink");
+  }
+  size_t Count() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return got.size();
+  }
+  // Sends probes until one gets through (the connection takes a cycle or more), then forgets them.
+  bool Connect(void (*sendProbe)()) {
+    bool ok = false;
+    for (int i = 0; i < 50 && !ok; ++i) {
+      sendProbe();
+      ok = WaitUntil([&] { return Count() > 0; }, 100);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::lock_guard<std::mutex> lock(mutex);
+    got.clear();
+    return ok;
+  }
+  std::vector<std::vector<unsigned char>> Wait(size_t count) {
+    WaitUntil([&] { return Count() >= count; }, 10000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::lock_guard<std::mutex> lock(mutex);
+    return got;
+  }
+};
+
 class MidiOverJack : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -116,16 +189,25 @@ class MidiOverJack : public ::testing::Test {
   PrivateJackServer& server_ = Server();
 };
 
-TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) {
+void KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock() {
   RtMidiOut keys(RtMidi::UNIX_JACK, "peer");
-  keys.openVirtualPort("keys");
+  OpenVirtual(keys, "keys");
   ASSERT_TRUE(WaitUntil([] { return FindPort(true, "peer:keys") >= 0; }, 2000));
   EXPECT_EQ(FindPort(true, "Tonvarra"), -1) << "our own ports are never offered as a keyboard";
 
   MidiInitAuto();
   ASSERT_TRUE(gMidiInOpen);
   EXPECT_NE(gMidiInName.find("peer:keys"), std::string::npos);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the connection takes a cycle
+  // The connection takes effect within a cycle or so: probe until a message gets through.
+  std::vector<unsigned char> probe{0xC0, 1};
+  bool connected = false;
+  for (int i = 0; i < 50 && !connected; ++i) {
+    keys.sendMessage(&probe);
+    connected = WaitUntil([&] { return CountAppMessages() > 0; }, 100);
+  }
+  ASSERT_TRUE(connected);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  RemoveAppMessages(0, 0xFFFFFFFFu);
 
   struct Played {
     std::vector<unsigned char> bytes;
@@ -147,7 +229,7 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
     keys.sendMessage(&p.bytes);
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
   }
-  ASSERT_TRUE(WaitUntil([&] { return CountAppMessages() >= std::size(played); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return CountAppMessages() >= std::size(played); }, 10000));
   DrainAppMessages();
 
   // The raw messages in the order played, each stamped on arrival; then the note messages they
@@ -165,7 +247,7 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
     int32_t delay = (int32_t)(stamp - sentAt[i]);
     delays.push_back(delay);
     EXPECT_GE(delay, 0) << i;
-    EXPECT_LE(delay, 40) << i << ": stamped too late";
+    EXPECT_LE(delay, 100) << i << ": stamped far too late";
     if (played[i].code == 0) continue;
     ASSERT_LT(n, notes.size());
     const Seen& note = notes[n++];
@@ -175,8 +257,10 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
     EXPECT_EQ(note.lParam, played[i].lParam) << i;
   }
   EXPECT_EQ(n, notes.size());
+  // Single messages may meet a busy machine; the typical one arrives within a few milliseconds.
   std::sort(delays.begin(), delays.end());
-  RecordProperty("median_delay_ms", delays[delays.size() / 2]);
+  EXPECT_LE(delays[delays.size() / 2], 10);
+  ::testing::Test::RecordProperty("median_delay_ms", delays[delays.size() / 2]);
 
   // After the close nothing more arrives, even while the keyboard plays on.
   CloseMidiInput();
@@ -186,9 +270,9 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
   EXPECT_EQ(CountAppMessages(), 0u);
 }
 
-TEST_F(MidiOverJack, AVanishedKeyboardIsReportedAndAReturningOneIsReopened) {
+void AVanishedKeyboardIsReportedAndAReturningOneIsReopened() {
   auto keys = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "peer");
-  keys->openVirtualPort("keys");
+  OpenVirtual(*keys, "keys");
   ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000));
   MidiInitAuto();
   ASSERT_TRUE(gMidiInOpen);
@@ -201,33 +285,25 @@ TEST_F(MidiOverJack, AVanishedKeyboardIsReportedAndAReturningOneIsReopened) {
   EXPECT_TRUE(gMidiInHardFail);
 
   keys = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "peer");  // plugged in again
-  keys->openVirtualPort("keys");
+  OpenVirtual(*keys, "keys");
   ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000));
   MidiInitAuto();
   ASSERT_TRUE(gMidiInOpen);
   EXPECT_FALSE(gMidiInHardFail);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   std::vector<unsigned char> note{0x90, 62, 80};
-  keys->sendMessage(&note);
-  EXPECT_TRUE(WaitUntil([] { return CountAppMessages() == 1; }, 2000));
+  EXPECT_TRUE(WaitUntil([&] {
+    keys->sendMessage(&note);
+    return CountAppMessages() > 0;
+  }, 5000)) << "the reopened keyboard is heard";
 }
 
-TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {
-  RtMidiIn synth(RtMidi::UNIX_JACK, "peer");
-  synth.ignoreTypes(false, false, false);
-  static std::mutex mutex;
-  static std::vector<std::vector<unsigned char>> got;
-  got.clear();
-  synth.setCallback([](double, std::vector<unsigned char>* m, void*) {
-    std::lock_guard<std::mutex> lock(mutex);
-    got.push_back(*m);
-  });
-  synth.openVirtualPort("sink");
+void OutputReachesAReceivingClientByteForByte() {
+  Sink sink(true);
   int port = -1;
   ASSERT_TRUE(WaitUntil([&] { return (port = FindPort(false, "peer:sink")) >= 0; }, 2000));
   EXPECT_EQ(FindPort(false, "Tonvarra"), -1);
   ASSERT_TRUE(MidiOutPortOpen(port));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(sink.Connect([] { MidiOutPortSend(0x00C0); }));
 
   const struct {
     uint32_t message;
@@ -247,30 +323,16 @@ TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {
     MidiOutPortSend(s.message);
     if (!s.bytes.empty()) ++expected;
   }
-  ASSERT_TRUE(WaitUntil([&] {
-    std::lock_guard<std::mutex> lock(mutex);
-    return got.size() >= expected;
-  }, 3000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::lock_guard<std::mutex> lock(mutex);
   std::vector<std::vector<unsigned char>> want;
   for (const auto& s : sent)
     if (!s.bytes.empty()) want.push_back(s.bytes);
-  EXPECT_EQ(got, want);
+  EXPECT_EQ(sink.Wait(expected), want);
 }
 
 // The saved output device is a port of the service: a preview note reaches it, and the full reset
 // brings it to rest with the specified messages before closing it.
-TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) {
-  RtMidiIn synth(RtMidi::UNIX_JACK, "peer");
-  static std::mutex mutex;
-  static std::vector<std::vector<unsigned char>> got;
-  got.clear();
-  synth.setCallback([](double, std::vector<unsigned char>* m, void*) {
-    std::lock_guard<std::mutex> lock(mutex);
-    got.push_back(*m);
-  });
-  synth.openVirtualPort("sink");
+void FullResetSendsItsMessagesToTheChosenPort() {
+  Sink sink(false);
   ASSERT_TRUE(WaitUntil([&] { return FindPort(false, "peer:sink") >= 0; }, 2000));
   TempDir dir;
   ScopedExeDir exe(dir.path());
@@ -280,7 +342,7 @@ TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) {
 
   ASSERT_TRUE(OpenMidiOutput());
   EXPECT_EQ(gMidiOutOpenName, "peer:sink");
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the connection takes a cycle
+  ASSERT_TRUE(sink.Connect([] { SendMidiOutShort(0x00C0); }));
   PlayPreviewNote(62, 90, 0);
   ResetMidiFull();
   EXPECT_FALSE(IsMidiOutputOpen());
@@ -295,13 +357,18 @@ TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) {
     want.push_back({(unsigned char)(0xB0 | c), 121, 0});
     want.push_back({(unsigned char)(0xB0 | c), 123, 0});
   }
-  ASSERT_TRUE(WaitUntil([&] {
-    std::lock_guard<std::mutex> lock(mutex);
-    return got.size() >= want.size();
-  }, 3000));
-  std::lock_guard<std::mutex> lock(mutex);
-  EXPECT_EQ(got, want);
+  std::vector<std::vector<unsigned char>> got = sink.Wait(want.size());
+  EXPECT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < std::min(got.size(), want.size()); ++i) ASSERT_EQ(got[i], want[i]) << "message " << i;
   SetMidiOutputPort(nullptr);
 }
+
+// Each check runs in a test process of its own, with a server of its own.
+TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoad) { KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock(); }
+TEST_F(MidiOverJack, VanishedKeyboardReportedReturningOneReopened) {
+  AVanishedKeyboardIsReportedAndAReturningOneIsReopened();
+}
+TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) { OutputReachesAReceivingClientByteForByte(); }
+TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) { FullResetSendsItsMessagesToTheChosenPort(); }
 
 }  // namespace
