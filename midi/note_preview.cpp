@@ -10,6 +10,7 @@
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "midi/pending.h"
+#include "midi/play_along.h"
 #include "midi/playback.h"
 #include "platform/messages.h"
 #include "practice/practice_run_state.h"
@@ -67,6 +68,8 @@ void ResetMidiFull() {
   std::fill(std::begin(gNoteGlow), std::end(gNoteGlow), 0.0f);
   std::fill(std::begin(gKeyHitGlow), std::end(gKeyHitGlow), 0.0f);
   std::fill(std::begin(gKeyMissFlash), std::end(gKeyMissFlash), 0.0f);
+  std::fill(std::begin(gKeyExpectHighlight), std::end(gKeyExpectHighlight), 0.0f);
+  std::fill(std::begin(gKeyHoldHighlight), std::end(gKeyHoldHighlight), 0.0f);
   gScoreFlash = 0.0f;
   gPatternFlashTimer = 0.0f;
   gPracticeCellFlashTimer = 0.0f;
