@@ -7,24 +7,16 @@
 
 namespace {
 
-// Feeds notes 100 ms apart from t; returns the time after the last one.
+// Feeds notes `gap` ms apart from t; returns the time after the last one.
 uint32_t Play(const std::vector<int>& notes, uint32_t t = 1000, uint32_t gap = 100) {
-  for (int n : notes) {
-    DetectChromaticRun(n, t);
-    t += gap;
-  }
+  for (int n : notes) DetectChromaticRun(n, t), t += gap;
   return t;
 }
 
-std::vector<int> Rising(int from, int count) {
+// `count` semitone steps from `from`, rising or falling.
+std::vector<int> Semitones(int from, int count, int dir = 1) {
   std::vector<int> v;
-  for (int i = 0; i < count; ++i) v.push_back(from + i);
-  return v;
-}
-
-std::vector<int> Falling(int from, int count) {
-  std::vector<int> v;
-  for (int i = 0; i < count; ++i) v.push_back(from - i);
+  for (int i = 0; i < count; ++i) v.push_back(from + dir * i);
   return v;
 }
 
@@ -33,14 +25,10 @@ std::vector<int> Falling(int from, int count) {
 using ChromaticRuns = TheoryTest;
 
 TEST_F(ChromaticRuns, WhichSequencesCompleteARun) {
-  struct Case {
-    const char* what;
-    std::vector<int> notes;
-    size_t events;
-  } cases[] = {
-      {"12 rising notes", Rising(60, 12), 1},
-      {"11 rising notes", Rising(60, 11), 0},
-      {"12 falling notes", Falling(71, 12), 1},
+  struct Case { const char* what; std::vector<int> notes; size_t events; } cases[] = {
+      {"12 rising notes", Semitones(60, 12), 1},
+      {"11 rising notes", Semitones(60, 11), 0},
+      {"12 falling notes", Semitones(71, 12, -1), 1},
       {"octave jumps count as semitones", {60, 73, 62, 75, 64, 77, 66, 79, 68, 81, 70, 83}, 1},
       {"repeats neither count nor break", {60, 61, 61, 62, 63, 63, 63, 64, 65, 66, 67, 68, 69, 70, 71}, 1},
       {"a whole tone restarts", {60, 61, 62, 63, 64, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76}, 0},
@@ -57,112 +45,77 @@ TEST_F(ChromaticRuns, WhichSequencesCompleteARun) {
   }
 }
 
+TEST_F(ChromaticRuns, TimingRestartsAndTheClockWrap) {
+  struct Case {
+    const char* what;
+    uint32_t pause;  // between the sixth and seventh note
+    size_t events;
+  } cases[] = {{"a pause of 14 s keeps the run", 14000, 1}, {"a longer pause restarts", 14001, 0}};
+  for (const Case& c : cases) {
+    ResetAll();
+    Play(Semitones(66, 6), Play(Semitones(60, 6)) - 100 + c.pause);
+    EXPECT_EQ(gPatternEvents.size(), c.events) << c.what;
+  }
+  ResetAll();
+  Play(Semitones(60, 12), 0xFFFFFE00u);  // the clock wraps in the middle of the run
+  EXPECT_EQ(gPatternEvents.size(), 1u);
+  ResetAll();
+  DetectChromaticRun(60, 1000);
+  DetectChromaticRun(60, 14000);  // a repeated note refreshes the time
+  Play(Semitones(61, 11), 28000);
+  EXPECT_EQ(gPatternEvents.size(), 1u);
+  ResetAll();
+  Play(Semitones(60, 8));
+  ResetChromaticDetector();  // forgets the partial run
+  Play(Semitones(68, 4), 2000);
+  EXPECT_TRUE(gPatternEvents.empty());
+}
+
 TEST_F(ChromaticRuns, RisingRunAllowsEveryNoteAndFallingRunRestores) {
   SelectScale(&gScaleRows[kRowDorian], 3, true);  // A Dorian
   gScaleFilter = 0;
-  uint32_t t = Play(Rising(60, 12));
+  uint32_t t = Play(Semitones(60, 12));
   ASSERT_EQ(gPatternEvents.size(), 1u);
   EXPECT_EQ(gPatternEvents[0].label, "CHROMATIC");
-  EXPECT_EQ(gPatternEvents[0].timeMs, 1000u + 11 * 100);
-  EXPECT_EQ(gPatternEvents[0].modeIndex, -1);
-  EXPECT_EQ(gPatternEvents[0].keyIndex, -1);
-  EXPECT_EQ(gLastPatternLabel, "CHROMATIC");
   EXPECT_TRUE(gAllNotesAllowed);
-  EXPECT_TRUE(gAllNotesAllowedByFilter[0]);
-  EXPECT_TRUE(gChromaticUnlocked);
   EXPECT_EQ(gPatternFlashTimer, 1.0f);
-  EXPECT_EQ(gChromaticSavedScale, &gScaleRows[kRowDorian]);
-  EXPECT_EQ(gChromaticSavedRingPos, 3);
-  EXPECT_TRUE(ScaleContainsPitchClass(1));
-
-  // meanwhile the user picks another scale and key
-  SelectScale(&gScaleRows[kRowLocrian], 7, true);
-  Play(Falling(84, 12), t + 100);
-  EXPECT_EQ(gPatternEvents.size(), 2u);
+  SelectScale(&gScaleRows[kRowLocrian], 7, true);  // meanwhile the user picks another scale and key
+  Play(Semitones(84, 12, -1), t + 100);
   EXPECT_FALSE(gAllNotesAllowed);
   EXPECT_FALSE(gAllNotesAllowedByFilter[0]);
-  EXPECT_FALSE(gChromaticUnlocked);
   EXPECT_EQ(gCurrentScale, &gScaleRows[kRowDorian]);
   EXPECT_EQ(gRingPos, 3);
   EXPECT_EQ(gKeyRoot, 9);
-  EXPECT_FALSE(ScaleContainsPitchClass(1));
-}
 
-TEST_F(ChromaticRuns, FallingRunWithoutRisingRunOnlyRecords) {
+  ResetAll();  // falling without a rising run before only records
   SelectScale(&gScaleRows[kRowLydian], 2, true);
-  Play(Falling(71, 12));
-  EXPECT_EQ(gPatternEvents.size(), 1u);
+  Play(Semitones(71, 12, -1));
   EXPECT_FALSE(gAllNotesAllowed);
   EXPECT_EQ(gCurrentScale, &gScaleRows[kRowLydian]);
-  EXPECT_EQ(gRingPos, 2);
   EXPECT_EQ(gPatternFlashTimer, 0.0f);
-}
 
-TEST_F(ChromaticRuns, SavedRingPositionFallsBackToTheKey) {
-  gKeyRoot = 4;  // E: ring position 4, nothing selected on the ring
-  Play(Rising(60, 12));
+  ResetAll();
+  gKeyRoot = 4;  // nothing selected on the ring: the key's position is saved
+  Play(Semitones(60, 12));
   EXPECT_EQ(gChromaticSavedRingPos, 4);
   EXPECT_EQ(gChromaticSavedScale, IonianRow());
 }
 
-TEST_F(ChromaticRuns, PauseOfMoreThanFourteenSecondsRestarts) {
-  struct Case {
-    uint32_t pause;
-    size_t events;
-  } cases[] = {{14000, 1}, {14001, 0}};
-  for (const Case& c : cases) {
-    ResetAll();
-    uint32_t t = Play(Rising(60, 6));
-    Play(Rising(66, 6), t - 100 + c.pause);
-    EXPECT_EQ(gPatternEvents.size(), c.events) << c.pause;
-  }
-}
-
-TEST_F(ChromaticRuns, TimesAcrossThe32BitWrap) {
-  Play(Rising(60, 12), 0xFFFFFE00u, 100);  // the clock wraps in the middle of the run
-  EXPECT_EQ(gPatternEvents.size(), 1u);
-}
-
-TEST_F(ChromaticRuns, RepeatedNoteRefreshesTheTime) {
-  DetectChromaticRun(60, 1000);
-  DetectChromaticRun(60, 14000);
-  DetectChromaticRun(60, 28000);  // 14 s after the refresh, 27 s after the first
-  Play(Rising(61, 11), 28100);
-  EXPECT_EQ(gPatternEvents.size(), 1u);
-}
-
-TEST_F(ChromaticRuns, EventListKeepsTheNewest256) {
-  uint32_t t = 1000;
-  for (int run = 0; run < 300; ++run) t = Play(Falling(71, 12), t, 10) + 100;
-  ASSERT_EQ(gPatternEvents.size(), 256u);
-  // 44 oldest dropped: the first kept is run 44's
-  EXPECT_EQ(gPatternEvents.front().timeMs, 1000u + 44 * (12 * 10 + 100) + 110);
-  EXPECT_EQ(gPatternEvents.back().timeMs, t - 100 - 10);
-}
-
-TEST_F(ChromaticRuns, MemoryPerFilterTab) {
-  gScaleFilter = 4;
-  Play(Rising(60, 12));
-  for (int f = 0; f < kScaleFilterCount; ++f) EXPECT_EQ(gAllNotesAllowedByFilter[f], f == 4) << f;
-}
-
-TEST_F(ChromaticRuns, FilterOutsideTheTableIsClampedForItsMemory) {
-  struct Case {
-    int filter;
-    int slot;
-  } cases[] = {{-3, 0}, {12, 7}, {7, 7}};
+TEST_F(ChromaticRuns, MemoryPerFilterTabWithTheFilterClamped) {
+  struct Case { int filter, slot; } cases[] = {{4, 4}, {0, 0}, {-3, 0}, {12, 7}, {7, 7}};
   for (const Case& c : cases) {
     ResetAll();
     gScaleFilter = c.filter;
-    Play(Rising(60, 12));
+    Play(Semitones(60, 12));
     for (int f = 0; f < kScaleFilterCount; ++f)
       EXPECT_EQ(gAllNotesAllowedByFilter[f], f == c.slot) << c.filter << " " << f;
   }
 }
 
-TEST_F(ChromaticRuns, ResetForgetsThePartialRun) {
-  Play(Rising(60, 8));
-  ResetChromaticDetector();
-  Play(Rising(68, 4), 2000);
-  EXPECT_TRUE(gPatternEvents.empty());
+TEST_F(ChromaticRuns, EventListKeepsTheNewest256) {
+  uint32_t t = 1000;
+  for (int run = 0; run < 300; ++run) t = Play(Semitones(71, 12, -1), t, 10) + 100;
+  ASSERT_EQ(gPatternEvents.size(), 256u);
+  // 44 oldest dropped: the first kept is run 44's
+  EXPECT_EQ(gPatternEvents.front().timeMs, 1000u + 44 * (12 * 10 + 100) + 110);
 }

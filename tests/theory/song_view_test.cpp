@@ -1,6 +1,5 @@
 // The song-view keep-alive, the re-application of the selection while a song is shown, and the
 // deferred key pick of the circle.
-#include "tests/support/test_support.h"
 #include "tests/theory/theory_fixture.h"
 #include "theory/circle_theory.h"
 
@@ -16,22 +15,14 @@ TEST_F(SongView, KeepAliveStates) {
     bool loaded, songView, practice, cancelled, ringMode, armedBefore, keepsPracticeBefore;
     bool songViewAfter, waitAfter, practiceAfter, armedAfter;
   } cases[] = {
-      {"song view arms itself and brings wait mode", true, true, false, false, false, false, false,
-       true, true, false, true},
-      {"practice mode is what is kept", true, false, true, false, false, false, false,
-       false, false, true, true},
-      {"cancelled by the user: not re-armed", true, true, false, true, false, false, false,
-       true, false, false, false},
-      {"no song: nothing arms", false, true, false, false, false, false, false,
-       true, false, false, false},
-      {"armed without a song disarms", false, false, false, false, false, true, false,
-       false, false, false, false},
-      {"armed song view is switched back on", true, false, false, false, false, true, false,
-       true, true, false, true},
-      {"armed practice is switched back on", true, false, false, false, false, true, true,
-       false, false, true, true},
-      {"ring mode clears every view", true, true, true, false, true, true, false,
-       false, false, false, true},
+      {"song view arms itself, brings wait mode", 1, 1, 0, 0, 0, 0, 0, /**/ 1, 1, 0, 1},
+      {"practice mode is what is kept", 1, 0, 1, 0, 0, 0, 0, /**/ 0, 0, 1, 1},
+      {"cancelled by the user: not re-armed", 1, 1, 0, 1, 0, 0, 0, /**/ 1, 0, 0, 0},
+      {"no song: nothing arms", 0, 1, 0, 0, 0, 0, 0, /**/ 1, 0, 0, 0},
+      {"armed without a song disarms", 0, 0, 0, 0, 0, 1, 0, /**/ 0, 0, 0, 0},
+      {"armed song view is switched back on", 1, 0, 0, 0, 0, 1, 0, /**/ 1, 1, 0, 1},
+      {"armed practice is switched back on", 1, 0, 0, 0, 0, 1, 1, /**/ 0, 0, 1, 1},
+      {"ring mode clears every view", 1, 1, 1, 0, 1, 1, 0, /**/ 0, 0, 0, 1},
   };
   for (const Case& c : cases) {
     ResetAll();
@@ -50,22 +41,13 @@ TEST_F(SongView, KeepAliveStates) {
     EXPECT_EQ(gSongViewArmed, c.armedAfter) << c.what;
     EXPECT_EQ(gLearningOverlay, !c.ringMode) << c.what;
   }
-}
-
-TEST_F(SongView, ArmClearsTheCancelAndRemembersPractice) {
+  ResetAll();
   LoadSong();
-  gSongViewCancelled = true;
-  gPracticeMode = true;
-  ArmSongView();
+  gSongViewCancelled = gPracticeMode = true;
+  ArmSongView();  // clears the cancel and remembers practice
   EXPECT_FALSE(gSongViewCancelled);
   EXPECT_TRUE(gSongViewArmed);
   EXPECT_TRUE(gSongViewKeepsPractice);
-  ResetAll();
-  gSongViewCancelled = true;
-  gSongView = true;  // no song loaded: only the cancel is cleared
-  ArmSongView();
-  EXPECT_FALSE(gSongViewCancelled);
-  EXPECT_FALSE(gSongViewArmed);
 }
 
 TEST_F(SongView, ReapplyOnlyWhileSongViewAndWaitMode) {
@@ -74,32 +56,12 @@ TEST_F(SongView, ReapplyOnlyWhileSongViewAndWaitMode) {
   ReapplyScaleSelection();  // song view off: wait mode goes
   EXPECT_FALSE(gWaitMode);
   EXPECT_EQ(gCurrentScale, IonianRow());
-
-  gSongView = true;
-  ReapplyScaleSelection();  // wait mode off: nothing
-  EXPECT_EQ(gCurrentScale, IonianRow());
-
-  gWaitMode = true;
+  gSongView = gWaitMode = true;
   gKeyRoot = 5;  // moved by hand; the selection is at ring position 2
   ReapplyScaleSelection();
   EXPECT_EQ(gKeyRoot, 2);
   EXPECT_EQ(gPickedScale, &gScaleRows[kRowMixolydian]);
-
-  ResetAll();
-  gSongView = gWaitMode = true;
-  gKeyRoot = 9;  // nothing selected on the ring: the key's position is taken
-  gRingPickActive = true;
-  ReapplyScaleSelection();
-  EXPECT_EQ(gRingPos, 3);
-  EXPECT_EQ(gPickedScale, IonianRow());
-  EXPECT_EQ(gCurrentScale, IonianRow());
-  EXPECT_EQ(gRingPickPos, 3);
-}
-
-TEST_F(SongView, ReapplyReplacesAnUnusablePick) {
-  gSongView = gWaitMode = true;
-  gPickedScale = &gScaleRows[kRowMaqams];
-  gCurrentScale = &gScaleRows[kRowYo];
+  gPickedScale = &gScaleRows[kRowMaqams];  // unusable pick: replaced
   gRingPos = 4;
   ReapplyScaleSelection();
   EXPECT_EQ(gCurrentScale, IonianRow());
@@ -107,39 +69,25 @@ TEST_F(SongView, ReapplyReplacesAnUnusablePick) {
 }
 
 TEST_F(SongView, DeferredKeyPickWaitsItsTime) {
-  SelectScale(&gScaleRows[kRowDorian], 0, true);
+  SelectScale(&gScaleRows[kRowAeolian], 0, true);
   gRingPickActive = true;
   gRingPickPos = 14;  // clamped to 11
   gRingPickScale = &gScaleRows[kRowDorian];
-  gRingPickModeIndex = 1;
   gRingPickTime = 10.0f;
   ApplyDeferredKeyPick(9.99f);
   EXPECT_TRUE(gRingPickActive);
   EXPECT_EQ(gRingPos, 0);
   ApplyDeferredKeyPick(10.0f);
   EXPECT_FALSE(gRingPickActive);
-  EXPECT_EQ(gRingPickPos, -1);
-  EXPECT_EQ(gRingPickScale, nullptr);
-  EXPECT_EQ(gRingPickModeIndex, -1);
   EXPECT_EQ(gRingPos, 11);
   EXPECT_EQ(gKeyRoot, 5);
   EXPECT_EQ(gPickedScale, &gScaleRows[kRowDorian]);
-}
-
-TEST_F(SongView, DeferredKeyPickWithoutARowUsesTheMode) {
-  gCurrentScale = nullptr;
-  gRingPickActive = true;
-  gRingPickPos = 2;
-  gRingPickModeIndex = 4;
-  ApplyDeferredKeyPick(1.0f);
-  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowMixolydian]);
-  EXPECT_EQ(gKeyRoot, 2);
   ResetAll();
   gCurrentScale = nullptr;
   gRingPickActive = true;
   gRingPickPos = 2;
-  ApplyDeferredKeyPick(1.0f);  // neither row nor mode: only the key moves
-  EXPECT_EQ(gCurrentScale, nullptr);
+  gRingPickModeIndex = 4;  // no row: the mode's row
+  ApplyDeferredKeyPick(1.0f);
+  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowMixolydian]);
   EXPECT_EQ(gKeyRoot, 2);
-  EXPECT_FALSE(gRingPickActive);
 }

@@ -46,59 +46,39 @@ inline float PointRadius(int j) {
   return std::hypot(s.x[j] - s.centre[0], s.y[j] - s.centre[1]);
 }
 
-// Angle of ring point j seen from the ring's centre.
-inline float PointAngle(int j) {
-  const OrbState& s = gOrbState;
-  return std::atan2(s.y[j] - s.centre[1], s.x[j] - s.centre[0]);
-}
-
 // Every value of the state finite and within its limits; returns the first fault found, "" if none.
 inline std::string OrbStateFault() {
   const OrbState& s = gOrbState;
   const float S = s.reach;
   auto bad = [](float v) { return !std::isfinite(v); };
-  const std::vector<const std::vector<float>*> all = {
-      &s.x, &s.y, &s.vx, &s.vy, &s.innerX, &s.innerY, &s.innerVx, &s.innerVy,
-      &s.inkR, &s.inkG, &s.inkB, &s.innerInkR, &s.innerInkG, &s.innerInkB};
-  for (const auto* a : all) {
-    for (float v : *a) {
-      if (bad(v)) return "non-finite array value";
-    }
-  }
-  for (const auto* a : {&s.inkR, &s.inkG, &s.inkB, &s.innerInkR, &s.innerInkG, &s.innerInkB}) {
-    for (float v : *a) {
+  for (const auto* a : {&s.x, &s.y, &s.vx, &s.vy, &s.innerX, &s.innerY, &s.innerVx, &s.innerVy})
+    for (float v : *a)
+      if (bad(v)) return "non-finite position or speed";
+  for (const auto* a : {&s.inkR, &s.inkG, &s.inkB, &s.innerInkR, &s.innerInkG, &s.innerInkB})
+    for (float v : *a)
       if (!(v > -6.0f && v < 6.0f)) return "ink outside (-6, 6): " + std::to_string(v);
-    }
-  }
   for (int j = 0; j < s.pointCount; ++j) {
     if (std::hypot(s.x[j], s.y[j]) > S + 1e-3f) return "ring point beyond the reach";
     // The smallest inner limit: 0.38 of the smallest core (0.25 of the rest radius).
     if (PointRadius(j) < 0.38f * 0.25f * s.restRadius * 0.9f) return "ring point inside the core";
   }
-  for (int k = 0; k < s.innerCount; ++k) {
+  for (int k = 0; k < s.innerCount; ++k)
     if (std::hypot(s.innerX[k], s.innerY[k]) > S + 1e-3f) return "inner point beyond the reach";
-  }
   if (std::hypot(s.centre[0], s.centre[1]) > S) return "centre beyond the reach";
   if (!(s.contraction >= 0.0f && s.contraction <= 0.75f)) return "contraction out of range";
-  for (float v : {s.energy, s.keyTint, s.minorLevel, s.minorWarmth, s.rootFlash}) {
+  for (float v : {s.energy, s.keyTint, s.minorLevel, s.minorWarmth, s.rootFlash})
     if (!(v >= 0.0f && v <= 1.0f)) return "level outside 0..1";
-  }
   if (!(s.majorHold >= 0.0f && s.majorHold <= 6.0f)) return "major hold out of range";
-  for (float v : {s.keyAngle, s.ringRotation}) {
+  for (float v : {s.keyAngle, s.ringRotation})
     if (!(std::fabs(v) <= 3.1416f)) return "angle outside [-pi, pi]";
-  }
   for (int i = 0; i < 12; ++i) {
     if (!(s.swellPos[i] >= 0.0f && s.swellPos[i] <= 1.1f)) return "swell out of range";
     if (!(std::fabs(s.swellVel[i]) <= 2.6f)) return "swell speed out of range";
     if (!(s.keyHold[i] >= 0.0f && s.keyHold[i] <= 6.0f)) return "key hold out of range";
-    for (float v : {s.scaleHit[i], s.scaleRipple[i], s.minorEnv[i], s.keyEnv[i], s.scaleGlow[i],
-                    s.minorAge[i]}) {
+    for (float v : {s.scaleHit[i], s.scaleRipple[i], s.minorEnv[i], s.keyEnv[i], s.scaleGlow[i], s.minorAge[i]})
       if (bad(v) || v < 0.0f) return "envelope negative or non-finite";
-    }
   }
-  if (bad(s.smoothCentre[0]) || bad(s.smoothCentre[1]) || bad(s.centreVel[0]) || bad(s.centreVel[1]) ||
-      bad(s.keySpin) || bad(s.rootFlashPhase)) {
-    return "non-finite scalar";
-  }
+  for (float v : {s.smoothCentre[0], s.smoothCentre[1], s.centreVel[0], s.centreVel[1], s.keySpin, s.rootFlashPhase})
+    if (bad(v)) return "non-finite scalar";
   return "";
 }
