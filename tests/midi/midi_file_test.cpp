@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "midi/midi_file.h"
 #include "tests/midi/smf_builder.h"
@@ -32,20 +33,13 @@ Parsed Parse(const std::string& bytes) {
 // A file of one track with this body, 480 ticks per quarter.
 std::string OneTrack(const std::string& body) { return File(480, {body}); }
 
-struct Ev3 {
-  uint32_t ms;
-  int status, data1, data2;
-};
+using Ev3 = std::tuple<uint32_t, int, int, int>;  // ms, status, data1, data2
 
 void ExpectEvents(const Parsed& p, const std::vector<Ev3>& expected) {
   ASSERT_TRUE(p.ok) << p.error;
-  ASSERT_EQ(p.events.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(p.events[i].timeMs, expected[i].ms) << i;
-    EXPECT_EQ(p.events[i].status, expected[i].status) << i;
-    EXPECT_EQ(p.events[i].data1, expected[i].data1) << i;
-    EXPECT_EQ(p.events[i].data2, expected[i].data2) << i;
-  }
+  std::vector<Ev3> got;
+  for (const SongEvent& e : p.events) got.emplace_back(e.timeMs, e.status, e.data1, e.data2);
+  EXPECT_EQ(got, expected);
 }
 
 }  // namespace
@@ -65,7 +59,6 @@ TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
       {"header length near 2^32", "MThd" + Be32(0xFFFFFFFFu) + Be16(1) + Be16(1) + Be16(480), "invalid MThd length"},
       {"zero tracks though a track follows", Header(0, 480) + Track(note), "no track chunks"},
       {"SMPTE division", Header(1, 0xE728) + Track(note), "SMPTE timing not supported"},
-      {"division 0x8000", Header(1, 0x8000) + Track(note), "SMPTE timing not supported"},
       {"chunk past the end", Header(1, 480) + "MTrk" + Be32(100) + note, "track chunk out of bounds"},
       {"chunk length near 2^32", Header(1, 480) + "MTrk" + Be32(0xFFFFFFF8u) + note, "track chunk out of bounds"},
       {"unknown chunk past the end", Header(1, 480) + Track(note) + "junk" + Be32(9) + "abc", "track chunk out of bounds"},
@@ -79,16 +72,13 @@ TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
       {"meta without length", OneTrack(note + Bytes({0, 0xFF, 0x51})), "invalid meta event"},
       {"meta data past the chunk", OneTrack(note + Bytes({0, 0xFF, 0x01, 5, 'a', 'b'})), "invalid meta event"},
       {"meta length of five bytes", OneTrack(note + Bytes({0, 0xFF, 0x01, 0x81, 0x80, 0x80, 0x80, 0})), "invalid meta event"},
-      {"meta length cut off", OneTrack(note + Bytes({0, 0xFF, 0x01, 0x81})), "invalid meta event"},
       {"sysex status last", OneTrack(note + Bytes({0, 0xF0})), "invalid sysex event"},
       {"sysex data past the chunk", OneTrack(note + Bytes({0, 0xF0, 5, 1, 2})), "invalid sysex event"},
       {"escape sysex length cut off", OneTrack(note + Bytes({0, 0xF7, 0x81})), "invalid sysex event"},
       {"note-on cut off", OneTrack(note + Bytes({0, 0x90, 60})), "invalid channel event length"},
-      {"program change cut off", OneTrack(note + Bytes({0, 0xC0})), "invalid channel event length"},
       {"running status cut off", OneTrack(note + Bytes({0, 62})), "invalid channel event length"},
       {"system message cut off", OneTrack(note + Bytes({0, 0xF3, 1})), "invalid channel event length"},
       {"only a program change", OneTrack(Bytes({0, 0xC0, 5}) + EndOfTrack()), "no note/sustain events in file"},
-      {"header alone", Header(1, 480), "no note/sustain events in file"},
       {"empty track", Header(1, 480) + Track(""), "no note/sustain events in file"},
   };
   for (const Case& c : cases) {
@@ -98,40 +88,20 @@ TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
     EXPECT_TRUE(p.events.empty()) << c.what;
     EXPECT_TRUE(p.tempo.empty()) << c.what;
   }
-  EXPECT_EQ(Header(1, 480).size(), 14u);
 }
 
-TEST(MidiFile, UnreadableFilesAreRejected) {
+TEST(MidiFile, UnreadableFilesAreRejectedAndClearTheOutputs) {
   TempDir dir;
   WriteFileBytes(dir.File("empty.mid"), "");
-  WriteFileBytes(dir.File("good.mid"), OneTrack(On(0, 60, 100)));
-  struct Case {
-    std::string path;
-    bool ok;
-  } cases[] = {
-      {dir.File("missing.mid"), false},
-      {dir.File("empty.mid"), false},
-      {dir.path(), false},
-      {dir.File("good.mid"), true},
-  };
-  for (const Case& c : cases) {
+  for (const std::string& path : {dir.File("missing.mid"), dir.File("empty.mid"), dir.path()}) {
     std::vector<SongEvent> events(3);
     std::vector<TempoPoint> tempo(2);
     int key = 5;
     bool minor = true;
-    std::string error = "old";
-    bool ok = ParseMidiFile(c.path, events, tempo, key, minor, error);
-    EXPECT_EQ(ok, c.ok) << c.path;
-    if (!c.ok) {
-      EXPECT_EQ(error, "could not read file") << c.path;
-      EXPECT_TRUE(events.empty());
-      EXPECT_TRUE(tempo.empty());
-      EXPECT_EQ(key, -1);
-      EXPECT_FALSE(minor);
-    } else {
-      EXPECT_EQ(error, "");
-      EXPECT_EQ(events.size(), 1u);
-    }
+    std::string error;
+    EXPECT_FALSE(ParseMidiFile(path, events, tempo, key, minor, error)) << path;
+    EXPECT_EQ(error, "could not read file") << path;
+    EXPECT_TRUE(events.empty() && tempo.empty() && key == -1 && !minor) << path;
   }
 }
 
@@ -199,7 +169,6 @@ TEST(MidiFile, TempoListCases) {
        {{0, 120}, {1000, 240}}, 1250},
       {"two changes at one tick keep the slowest",
        File(480, {Tempo(0, 600000) + Tempo(0, 400000), On(480, 60, 1)}), {{0, 100}}, 600},
-      {"... in either order", File(480, {Tempo(0, 400000) + Tempo(0, 600000) + On(480, 60, 1)}), {{0, 100}}, 600},
       {"set-tempo of length 4 ignored",
        OneTrack(Vlq(0) + Bytes({0xFF, 0x51, 4, 0, 0, 1, 0}) + On(480, 60, 1)), {{0, 120}}, 500},
       {"set-tempo of 0 counts as 120", OneTrack(Tempo(0, 0) + On(480, 60, 1)), {{0, 120}}, 500},
@@ -230,10 +199,8 @@ TEST(MidiFile, KeyFromSignatureOrEstimate) {
     bool minor;
   } cases[] = {
       {"three flats, minor byte ignored", OneTrack(KeySig(0, -3, 1) + notes), 3, false},
-      {"six sharps", OneTrack(KeySig(0, 6, 0) + notes), 6, false},
       {"seven sharps", OneTrack(KeySig(0, 7, 0) + notes), 1, false},
       {"seven flats", OneTrack(KeySig(0, -7, 0) + notes), 11, false},
-      {"no accidentals", OneTrack(KeySig(0, 0, 1) + notes), 0, false},
       {"out of range counts keep the plain letter", OneTrack(KeySig(0, 8, 0) + notes), 7, false},
       {"tick 0 of track 2 overrides tick 0 of track 1", File(480, {KeySig(0, 2, 0) + notes, KeySig(0, -3, 0)}), 3, false},
       {"the later of one tick in one track", OneTrack(KeySig(0, 1, 0) + KeySig(0, 2, 0) + notes), 2, false},
@@ -256,18 +223,6 @@ TEST(MidiFile, KeyFromSignatureOrEstimate) {
   }
 }
 
-TEST(MidiFile, KeySignatureAccidentals) {
-  struct Case {
-    int sharps, letter, expected;
-  } cases[] = {
-      {1, 3, 1},  {1, 0, 0},   {2, 0, 1},  {7, 6, 1},  {6, 6, 0},    {-1, 6, -1}, {-1, 2, 0},
-      {-2, 2, -1}, {-7, 3, -1}, {-6, 3, 0}, {0, 3, 0},  {8, 3, 0},    {-8, 6, 0},  {1, -1, 0},
-      {1, 7, 0},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(KeySignatureAccidental(c.sharps, c.letter), c.expected) << c.sharps << " " << c.letter;
-}
-
 TEST(MidiFile, TicksPastThirtyTwoBitsStayAtTheEndInOrder) {
   // Seventeen deltas of 0x0FFFFFFF go past 2^32 ticks: the later notes must not wrap to the start.
   std::string body = On(0, 60, 1);
@@ -283,45 +238,32 @@ TEST(MidiFile, TicksPastThirtyTwoBitsStayAtTheEndInOrder) {
   EXPECT_EQ(p.events.back().timeMs, UINT32_MAX);
 }
 
-TEST(MidiFile, LargeSongsComeOutInEventOrder) {
+TEST(MidiFile, LargeSongsComeOutInEventOrderWithNothingLost) {
   // Enough events to take the bulk sort, in tracks that interleave, with ties at many ticks.
   std::mt19937 rng(7);
   std::string tracks;
-  int trackCount = 6;
   std::vector<SongEvent> expected;
-  for (int t = 0; t < trackCount; ++t) {
+  for (int t = 0; t < 6; ++t) {
     std::string body;
     uint32_t tick = 0;
     for (int i = 0; i < 400; ++i) {
       uint32_t delta = rng() % 3 == 0 ? 0 : rng() % 200;
-      tick += delta;
       int kind = rng() % 3;
       int status = (kind == 0 ? 0x80 : kind == 1 ? 0x90 : 0xB0) | (int)(rng() % 16);
-      int d1 = kind == 2 ? 64 : (int)(rng() % 128);
-      int d2 = (int)(rng() % 128);
+      int d1 = kind == 2 ? 64 : (int)(rng() % 128), d2 = (int)(rng() % 128);
       body += Ev(delta, {status, d1, d2});
-      expected.push_back({(uint32_t)((tick * 500000ull + 240 * 1000) / (480 * 1000)), (uint8_t)status,
-                          (uint8_t)d1, (uint8_t)d2, 0});
+      tick += delta;
+      expected.push_back({(uint32_t)((tick * 500ull + 240) / 480), (uint8_t)status, (uint8_t)d1, (uint8_t)d2, 0});
     }
     tracks += Track(body);
   }
-  Parsed p = Parse(Header((uint16_t)trackCount, 480) + tracks);
+  Parsed p = Parse(Header(6, 480) + tracks);
   ASSERT_TRUE(p.ok) << p.error;
+  for (size_t i = 1; i < p.events.size(); ++i) ASSERT_FALSE(MidiEventLess(p.events[i], p.events[i - 1])) << i;
+  auto key = [](const SongEvent& e) { return std::tuple(e.timeMs, e.status, e.data1, e.data2); };
+  auto byKey = [&](const SongEvent& a, const SongEvent& b) { return key(a) < key(b); };
+  std::sort(p.events.begin(), p.events.end(), byKey);
+  std::sort(expected.begin(), expected.end(), byKey);
   ASSERT_EQ(p.events.size(), expected.size());
-  for (size_t i = 1; i < p.events.size(); ++i)
-    ASSERT_FALSE(MidiEventLess(p.events[i], p.events[i - 1])) << i;
-  // The same multiset of events came out.
-  auto full = [](const SongEvent& a, const SongEvent& b) {
-    if (MidiEventLess(a, b) != MidiEventLess(b, a)) return MidiEventLess(a, b);
-    return a.status < b.status;
-  };
-  std::vector<SongEvent> got = p.events;
-  std::sort(got.begin(), got.end(), full);
-  std::sort(expected.begin(), expected.end(), full);
-  for (size_t i = 0; i < got.size(); ++i) {
-    ASSERT_EQ(got[i].timeMs, expected[i].timeMs) << i;
-    ASSERT_EQ(got[i].status, expected[i].status) << i;
-    ASSERT_EQ(got[i].data1, expected[i].data1) << i;
-    ASSERT_EQ(got[i].data2, expected[i].data2) << i;
-  }
+  for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(key(p.events[i]), key(expected[i])) << i;
 }

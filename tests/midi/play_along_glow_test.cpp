@@ -44,10 +44,8 @@ TEST_F(NoteGlowTest, TheBandSitsAtThePedalPhase) {
   EXPECT_GE(Peak(frame, 101, 248, 139, 252), (int)(b * 255) - 2);  // the centre line and band
   EXPECT_GT(Brightest(frame, 120, 244), 0);                       // fading towards the edges
   EXPECT_LT(Brightest(frame, 120, 244), Peak(frame, 101, 248, 139, 252));
-  EXPECT_EQ(Peak(frame, 0, 100, 1000, 238), 0);                   // above the band
-  EXPECT_EQ(Peak(frame, 0, 262, 1000, 400), 0);                   // below it
-  EXPECT_EQ(Peak(frame, 0, 240, 100, 260), 0);                    // left of the bar
-  EXPECT_EQ(Peak(frame, 141, 240, 1000, 260), 0);                 // right of it
+  EXPECT_EQ(Peak(frame, 0, 100, 1000, 238) + Peak(frame, 0, 262, 1000, 400), 0);   // above and below the band
+  EXPECT_EQ(Peak(frame, 0, 240, 100, 260) + Peak(frame, 141, 240, 1000, 260), 0);  // left and right of the bar
   GLint dst = 0;
   glGetIntegerv(GL_BLEND_DST, &dst);
   EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
@@ -60,9 +58,8 @@ TEST_F(NoteGlowTest, NothingIsDrawnWithoutASpanOrRoom) {
     float w, yTop, yBottom, alpha;
     bool sight;
   } cases[] = {
-      {"no span", 4, 40, 100, 400, 1.0f, false},     {"not a note", 0, 40, 100, 400, 1.0f, false},
-      {"past the end", 99, 40, 100, 400, 1.0f, false}, {"faint", 1, 40, 100, 400, 0.001f, false},
-      {"narrow", 1, 1, 100, 400, 1.0f, false},       {"short", 1, 40, 100, 103, 1.0f, false},
+      {"no span", 4, 40, 100, 400, 1.0f, false},       {"past the end", 99, 40, 100, 400, 1.0f, false},
+      {"faint", 1, 40, 100, 400, 0.001f, false},       {"short", 1, 40, 100, 103, 1.0f, false},
       {"sight-reading", 1, 40, 100, 400, 1.0f, true},
   };
   for (const Case& c : cases) {

@@ -53,29 +53,20 @@ class PlayAlongTest : public ::testing::Test {
     UnloadMidi();
     gHeldNotes.clear();
     gPlayedNotes.clear();
-    gSustainDown = false;
-    gLastEventTimeValid = false;
+    gSustainDown = gLastEventTimeValid = gRhythmStudyMode = gSightReadingMode = gLearningItemLoaded = false;
+    gWaitMode = gPlayAlongRun = gPlayAlongStartPending = gAllNotesAllowed = gRestoreAllNotesPending = false;
+    gPracticeMode = true;
     gLevelSetting = 0.5f;
     gPlaybackSpeed = 1.0f;
-    gRhythmStudyMode = false;
-    gSightReadingMode = false;
-    gLearningItemLoaded = false;
-    gPracticeMode = true;
-    gWaitMode = false;
-    gPlayAlongRun = false;
-    gPlayAlongStartPending = false;
-    gAllNotesAllowed = false;
-    gRestoreAllNotesPending = false;
     for (bool& b : gWrongNoteMark) b = false;
     for (bool& b : gNoteMatched) b = false;
     Drain();
   }
   void TearDown() override {
-    gPlayAlongRun = false;
+    gPlayAlongRun = gPracticeMode = gWaitMode = false;
     UnloadMidi();
     Drain();
     SetAppMessageHandler(nullptr);
-    gPracticeMode = gWaitMode = false;
   }
 
   uint32_t Now() const { return ClockMs32(); }

@@ -1,5 +1,5 @@
 // Play-along judging through the note road: grading windows, points and streaks, holds, wrong keys,
-// chords, keys held before their note, note ends and deadlines, and the run's lifecycle.
+// chords, keys held before their note, note ends, and the run's lifecycle.
 #include "tests/midi/play_along_harness.h"
 
 #include <cmath>
@@ -19,12 +19,11 @@ TEST_F(PlayAlongTest, EarlyPressesAreGradedByTheLevelsWindows) {
     int state;       // 0: not graded
     float error;
   } cases[] = {
-      {0.5f, 1.0f, 0, 1, 0.0f},      {0.5f, 1.0f, 25, 1, -25.0f},   {0.5f, 1.0f, 26, 2, -26.0f},
-      {0.5f, 1.0f, 63, 2, -63.0f},   {0.5f, 1.0f, 64, 3, -64.0f},   {0.5f, 1.0f, 108, 3, -108.0f},
-      {0.5f, 1.0f, 109, 0, 0.0f},    {1.0f, 1.0f, 14, 1, -14.0f},   {1.0f, 1.0f, 15, 2, -15.0f},
-      {1.0f, 1.0f, 42, 3, -42.0f},   {1.0f, 1.0f, 43, 0, 0.0f},     {0.0f, 1.0f, 36, 1, -36.0f},
-      {0.0f, 1.0f, 92, 2, -92.0f},   {0.0f, 1.0f, 175, 3, -175.0f}, {0.0f, 1.0f, 176, 0, 0.0f},
-      {0.5f, 0.5f, 50, 3, -100.0f},  {0.5f, 2.0f, 50, 1, -25.0f},   {7.0f, 1.0f, 43, 0, 0.0f},
+      {0.5f, 1.0f, 25, 1, -25.0f},  {0.5f, 1.0f, 26, 2, -26.0f},   {0.5f, 1.0f, 63, 2, -63.0f},
+      {0.5f, 1.0f, 64, 3, -64.0f},  {0.5f, 1.0f, 108, 3, -108.0f}, {0.5f, 1.0f, 109, 0, 0.0f},
+      {1.0f, 1.0f, 42, 3, -42.0f},  {1.0f, 1.0f, 43, 0, 0.0f},     {0.0f, 1.0f, 175, 3, -175.0f},
+      {0.0f, 1.0f, 176, 0, 0.0f},   {0.5f, 0.5f, 50, 3, -100.0f},  {0.5f, 2.0f, 50, 1, -25.0f},
+      {7.0f, 1.0f, 43, 0, 0.0f},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.level << " " << c.speed << " " << c.earlySongMs);
@@ -38,11 +37,7 @@ TEST_F(PlayAlongTest, EarlyPressesAreGradedByTheLevelsWindows) {
     EXPECT_EQ(J(0).state, c.state);
     EXPECT_FLOAT_EQ(J(0).timingErrorMs, c.error);
     EXPECT_EQ(gWrongNoteCount, 0);
-    if (c.state) {
-      EXPECT_EQ(J(0).velocity, 90);
-      EXPECT_EQ(J(0).judgedAtMs, Now());
-      EXPECT_EQ(J(0).keyDownMs, Now());
-    }
+    if (c.state) EXPECT_TRUE(J(0).velocity == 90 && J(0).judgedAtMs == Now() && J(0).keyDownMs == Now());
     Release(60);
   }
 }
@@ -96,8 +91,7 @@ TEST_F(PlayAlongTest, PointsFollowTheStreakMultiplier) {
   }
   EXPECT_EQ(ComboLevel(), 4);
   EXPECT_EQ(gain(40, 100.0f), 70u);
-  EXPECT_EQ(gPlayAlongStreak, 0);
-  EXPECT_EQ(gPlayAlongBestStreak, 40);
+  EXPECT_EQ(std::pair(gPlayAlongStreak, gPlayAlongBestStreak), std::pair(0, 40));
   EXPECT_EQ(gMissFlashUntilMs, Now() + 160);
   EXPECT_EQ(ComboLevel(), 0);
   for (size_t k = 41; k < 52; ++k) gain(k, 0.0f);
@@ -127,10 +121,7 @@ TEST_F(PlayAlongTest, MissesCostPointsDownToZero) {
     EXPECT_EQ(gPlayAlongStreak, c.missed ? 0 : c.streakBefore);
     EXPECT_EQ(gMissFlashUntilMs, c.missed ? Now() + 180 : 0u);
   }
-  EXPECT_EQ(J(0).state, 4);
-  EXPECT_EQ(J(0).effectShown, 1);
-  EXPECT_FLOAT_EQ(J(0).timingErrorMs, -108.5f);
-  // The result counts it as missed.
+  EXPECT_TRUE(J(0).state == 4 && J(0).effectShown == 1 && J(0).timingErrorMs == -108.5f);
   EXPECT_EQ(BuildPracticeRunResult().missed, 3);
 }
 
@@ -141,7 +132,7 @@ TEST_F(PlayAlongTest, HoldNotesBreakOnlyWhenReleasedTooEarly) {
     uint32_t releaseBeforeEnd;
     bool pedal;
     bool broken;
-  } cases[] = {{20, false, false}, {24, false, false}, {25, false, true}, {30, false, true}, {500, true, false}};
+  } cases[] = {{24, false, false}, {25, false, true}, {500, true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.releaseBeforeEnd << " " << c.pedal);
     gLevelSetting = 1.0f;  // tolerance 24 ms, hold length 520 ms
@@ -155,6 +146,8 @@ TEST_F(PlayAlongTest, HoldNotesBreakOnlyWhenReleasedTooEarly) {
     ASSERT_EQ(J(2).holdNote, 1);
     ASSERT_EQ(J(2).holdEndMs, 2000u);
     EXPECT_EQ(gPlayAlongStreak, 2);
+    Frame();
+    EXPECT_FLOAT_EQ(gKeyHoldHighlight[60], 1.0f);  // held, the key pulses
     Run(1000 - c.releaseBeforeEnd);
     if (c.pedal) Pedal(127);
     Release(60);
@@ -163,25 +156,12 @@ TEST_F(PlayAlongTest, HoldNotesBreakOnlyWhenReleasedTooEarly) {
     EXPECT_EQ(J(2).holdBroken, c.broken ? 1 : 0);
     EXPECT_EQ(gPlayAlongStreak, c.broken ? 0 : 2);
     EXPECT_FLOAT_EQ(gKeyMissFlash[60], c.broken ? 1.0f : 0.0f);
-    if (c.broken) {
-      EXPECT_EQ(J(2).timingErrorMs, 0.0f);
-    }
+    if (c.broken) EXPECT_EQ(J(2).timingErrorMs, 0.0f);
     Run(600);
     EXPECT_EQ(J(2).state, c.broken ? 6 : 1);  // past its end a hold no longer breaks
+    EXPECT_FLOAT_EQ(gKeyHoldHighlight[60], 0.0f);
     if (c.pedal) Pedal(0);
   }
-}
-
-// While held, the key pulses; after the end it does not.
-TEST_F(PlayAlongTest, HoldHighlightLastsUntilTheNoteEnds) {
-  Start({NoteOn(1000, 60), NoteOff(2000, 60), NoteOn(4000, 62)});
-  Run(1000);
-  Press(60);
-  Frame();
-  EXPECT_FLOAT_EQ(gKeyHoldHighlight[60], 1.0f);
-  EXPECT_FLOAT_EQ(EventPulse(0, Position()), 1.0f);
-  Run(1000);
-  EXPECT_FLOAT_EQ(gKeyHoldHighlight[60], 0.0f);
 }
 
 // A wrong key near an expected note counts at most once per 300 ms, marks the expected note and
@@ -269,15 +249,14 @@ TEST_F(PlayAlongTest, NoteEndsMatchTheScanOfTheSong) {
   struct Case {
     size_t index;
     uint32_t end;
-  } cases[] = {{0, 1000 + 19000}, {2, 20000}, {4, 21180}, {5, 22180}, {6, 41000},
-               {9, 50180},        {11, 60002}, {12, 60002}, {1, 0},      {8, 0}, {99, 0}};
+  } cases[] = {{0, 20000}, {2, 20000}, {4, 21180}, {5, 22180}, {6, 41000}, {9, 50180}, {11, 60002}, {1, 0}, {8, 0}, {99, 0}};
   for (const Case& c : cases) {
     EXPECT_EQ(NoteEndTime(c.index), c.end) << c.index;
     EXPECT_EQ(ScanNoteEndTime(c.index), c.end) << c.index;
   }
   // Random songs: the table built once gives what the scan gives for every event.
   std::mt19937 rng(7);
-  for (int round = 0; round < 20; ++round) {
+  for (int round = 0; round < 10; ++round) {
     std::vector<SongEvent> song;
     uint32_t t = 0;
     for (int k = 0; k < 400; ++k) {
@@ -293,26 +272,6 @@ TEST_F(PlayAlongTest, NoteEndsMatchTheScanOfTheSong) {
   }
 }
 
-// Deadlines: the base window after the note, or its end plus the release window, whichever is
-// later; a rhythm study uses the base window alone.
-TEST_F(PlayAlongTest, DeadlinesFollowTheWindowAndTheNoteEnd) {
-  Start({NoteOn(1000, 60), NoteOff(1050, 60), NoteOn(2000, 62), NoteOff(3000, 62)}, false, false);
-  struct Case {
-    size_t index;
-    float level, speed;
-    bool rhythm;
-    uint32_t deadline;
-  } cases[] = {
-      {0, 0.5f, 1.0f, false, 1112}, {2, 0.5f, 1.0f, false, 3062}, {2, 0.5f, 1.0f, true, 2108},
-      {2, 1.0f, 2.0f, false, 3056}, {2, 0.0f, 0.25f, false, 3024}, {2, 0.0f, 10.0f, false, 3220},
-      {0, 0.0f, 10.0f, true, 1640}, {0, -3.0f, 0.0f, true, 1012},  {9, 0.5f, 1.0f, false, 0},
-  };
-  for (const Case& c : cases) {
-    gRhythmStudyMode = c.rhythm;
-    EXPECT_EQ(EventJudgeDeadline(c.index, c.level, c.speed), c.deadline) << c.index << " " << c.level;
-  }
-}
-
 // Starting a run: play-along must be available; the run allows every note and puts the earlier
 // state back when it ends; with markPassed the notes behind the position are passed.
 TEST_F(PlayAlongTest, RunLifecycle) {
@@ -325,17 +284,12 @@ TEST_F(PlayAlongTest, RunLifecycle) {
   Run(2500);
   EXPECT_EQ(J(0).state, 7);  // sounded by the pump outside a run
   SetPlayAlongRun(true, true);
-  EXPECT_TRUE(gPlayAlongRun);
-  EXPECT_TRUE(gAllNotesAllowed);
-  EXPECT_FALSE(gChromaticUnlocked);
-  EXPECT_EQ(J(0).state, 7);
-  EXPECT_EQ(J(1).state, 7);
-  EXPECT_EQ(J(2).state, 0);
-  EXPECT_EQ(J(3).state, 0);  // the closing note-off is no expected note
+  EXPECT_TRUE(gPlayAlongRun && gAllNotesAllowed && !gChromaticUnlocked);
+  // Passed notes marked; the closing note-off is no expected note.
+  EXPECT_EQ((std::vector<int>{J(0).state, J(1).state, J(2).state, J(3).state}), (std::vector<int>{7, 7, 0, 0}));
   gPlayAlongScore = 50;
   SetPlayAlongRun(false, false);
-  EXPECT_FALSE(gPlayAlongRun);
-  EXPECT_FALSE(gAllNotesAllowed);
+  EXPECT_TRUE(!gPlayAlongRun && !gAllNotesAllowed);
   EXPECT_EQ(gPlayAlongScore, 0u);
   EXPECT_EQ(J(1).state, 0);
   // Ending the run when the view modes go away, as the main loop does.
@@ -351,8 +305,8 @@ TEST_F(PlayAlongTest, RunLifecycle) {
 }
 
 // Records of another song's size are rebuilt before they are read; keys above 127 and indices out
-// of range do nothing.
-TEST_F(PlayAlongTest, RecordsFollowTheSongAndBadIndicesAreHarmless) {
+// of range do nothing; a highlight reset clears the display values.
+TEST_F(PlayAlongTest, RecordsFollowTheSongBadIndicesAreHarmlessAndHighlightsReset) {
   Start({NoteOn(1000, 60), NoteOn(2000, 62)});
   gJudgeStates.resize(1);
   Run(1000);
@@ -367,21 +321,16 @@ TEST_F(PlayAlongTest, RecordsFollowTheSongAndBadIndicesAreHarmless) {
   float e = 5, a = 5;
   WaitTimingError(77, Now(), &e, &a);
   EXPECT_EQ(e, 5.0f);
-}
-
-// Resetting the highlights clears the display values and asks the board to forget its hits.
-TEST_F(PlayAlongTest, HighlightResetClearsTheDisplayValues) {
-  Start({NoteOn(1000, 60)});
+  // Resetting the highlights clears the display values and asks the board to forget its hits.
   gKeyHitGlow[3] = gKeyMissFlash[3] = gKeyExpectHighlight[3] = gKeyHoldHighlight[3] = 1.0f;
   gNoteGlow[3] = 2.0f;
   gScoreFlash = gPatternFlashTimer = 1.0f;
   gClearBoardHits = false;
   Press(50);
   ResetPlayAlongHighlights();
-  EXPECT_TRUE(gPlayedNotes.empty());
-  EXPECT_EQ(gKeyHitGlow[3] + gKeyMissFlash[3] + gKeyExpectHighlight[3] + gKeyHoldHighlight[3], 0.0f);
-  EXPECT_EQ(gNoteGlow[3] + gScoreFlash + gPatternFlashTimer, 0.0f);
-  EXPECT_TRUE(gClearBoardHits);
+  EXPECT_TRUE(gPlayedNotes.empty() && gClearBoardHits);
+  EXPECT_EQ(gKeyHitGlow[3] + gKeyMissFlash[3] + gKeyExpectHighlight[3] + gKeyHoldHighlight[3] + gNoteGlow[3] +
+                gScoreFlash + gPatternFlashTimer, 0.0f);
   // The lane's names are the same values.
   gKeyUpcomingHighlight[9] = 0.5f;
   EXPECT_EQ(gKeyExpectHighlight[9], 0.5f);

@@ -14,8 +14,7 @@ TEST_F(PlayAlongTest, TheWaitGraceTurnsWaitingTimeIntoTheError) {
     int state;
     float error;
   } cases[] = {
-      {3000, 200, 1, 0.0f},   {3000, 300, 2, 50.0f}, {3000, 600, 3, 108.5f},
-      {500, 200, 1, 0.0f},    {500, 300, 1, 0.0f},   {500, 600, 1, 0.0f},
+      {3000, 200, 1, 0.0f}, {3000, 300, 2, 50.0f}, {3000, 600, 3, 108.5f}, {500, 600, 1, 0.0f},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.firstNoteMs << " " << c.delay);
@@ -57,9 +56,7 @@ TEST_F(PlayAlongTest, WaitModeStartsAPendingRunByItself) {
   EXPECT_FALSE(gPlayAlongRun);  // no lesson asked for it
   gPlayAlongStartPending = true;
   Run(10);
-  EXPECT_TRUE(gPlayAlongRun);
-  EXPECT_FALSE(gPlayAlongStartPending);
-  EXPECT_TRUE(gWaitAutoStarted);
+  EXPECT_TRUE(gPlayAlongRun && !gPlayAlongStartPending && gWaitAutoStarted);
   Run(1500);
   EXPECT_EQ(Position(), 1000u);
   EXPECT_FALSE(gKeySounding[60]);
@@ -76,21 +73,18 @@ TEST_F(PlayAlongTest, DueNotesLightTheirKeysAndPausingClearsTheWait) {
   Run(990);
   EXPECT_EQ(gKeyExpectHighlight[60], 0.0f);  // not due yet
   Run(10);
-  EXPECT_GE(gKeyExpectHighlight[60], 0.3f);
-  EXPECT_LE(gKeyExpectHighlight[60], 1.0f);
+  EXPECT_TRUE(gKeyExpectHighlight[60] >= 0.3f && gKeyExpectHighlight[60] <= 1.0f);
   EXPECT_GE(gKeyExpectHighlight[64], 0.3f);
   EXPECT_EQ(gKeyExpectHighlight[62], 0.0f);
-  EXPECT_LE(WaitingNotePulse(0, Position(), Now(), 5.0f), 0.0f);
-  EXPECT_GE(WaitingNotePulse(0, Position(), Now(), 5.0f), -5.0f);
-  EXPECT_EQ(WaitingNotePulse(0, Position(), Now(), -5.0f), 0.0f);
+  float pulse = WaitingNotePulse(0, Position(), Now(), 5.0f);
+  EXPECT_TRUE(pulse <= 0.0f && pulse >= -5.0f);
   Press(60);
   Frame();
   EXPECT_EQ(gKeyExpectHighlight[60], 0.0f);  // graded
   gPaused = true;
   gPauseMs = Now();
   Frame();
-  EXPECT_EQ(gWaitEventMs, 0xFFFFFFFFu);
-  EXPECT_FALSE(gWaitHolding);
+  EXPECT_TRUE(gWaitEventMs == 0xFFFFFFFFu && !gWaitHolding);
   EXPECT_FLOAT_EQ(gKeyExpectHighlight[64], 0.65f);
   EXPECT_EQ(WaitingNotePulse(1, Position(), Now(), 5.0f), 0.0f);
   // Without a run nothing is highlighted.
@@ -141,7 +135,7 @@ TEST_F(PlayAlongTest, RhythmStudiesKeepTimeAndTimeOutMisses) {
   // Silence: the misses pile up and, once 4 s have passed without a graded note, the hold is back.
   uint32_t lastGraded = gLastJudgedMs;
   while ((int32_t)(Now() - lastGraded) < 4000) Run(10);
-  EXPECT_TRUE(gRhythmKeepingTime == false);
+  EXPECT_FALSE(gRhythmKeepingTime);
   uint32_t held = Position();
   Run(500);
   EXPECT_EQ(Position(), held);

@@ -13,7 +13,7 @@ TEST_F(TransportTest, DueEventsGoOutInListOrderInOnePass) {
   Load("a.mid", File(480, {Pedal(0, 127) + On(0, 60, 100) + Off(480, 60) + On(0, 62, 90) + Pedal(0, 0) +
                            Off(480, 62) + On(0, 64, 80) + Off(480, 64)}));
   PumpAfter(1000);
-  EXPECT_EQ(TakePosted(), (std::vector<Posted>{PedalMsg(127), NoteMsg(60, 100), NoteMsg(60, 0), PedalMsg(0),
+  EXPECT_EQ(TakePosted(), (Posts{PedalMsg(127), NoteMsg(60, 100), NoteMsg(60, 0), PedalMsg(0),
                                                NoteMsg(62, 90), NoteMsg(62, 0), NoteMsg(64, 80)}));
   EXPECT_EQ(RecordingOutput::Messages(),
             (std::vector<std::string>{"7F40B0", "643C90", "003C80", "0040B0", "5A3E90", "003E80", "504090"}));
@@ -69,28 +69,10 @@ TEST_F(TransportTest, DueNoteOnsPassedUnjudgedKeepEarlierJudgements) {
 TEST_F(TransportTest, DataBytesAbove127AreShownButNotSentNorIndexed) {
   Load("a.mid", File(480, {Ev(0, {0x90, 0xC8, 100}) + Ev(0, {0x90, 60, 0x85}) + Off(480, 60)}));
   PumpAfter(0);
-  EXPECT_EQ(TakePosted(), (std::vector<Posted>{NoteMsg(60, 0x85), NoteMsg(0xC8, 100)}));
+  EXPECT_EQ(TakePosted(), (Posts{NoteMsg(60, 0x85), NoteMsg(0xC8, 100)}));
   EXPECT_TRUE(RecordingOutput::Messages().empty());
   EXPECT_TRUE(gKeySounding[60]);
   EXPECT_FLOAT_EQ(gKeyLevel[60], 1.0f);
-}
-
-TEST_F(TransportTest, TheSongTempoDrivesTheMetronome) {
-  struct Case {
-    uint32_t usPerQuarter;
-    float speed;
-    int bpm;
-    double exact;
-  } cases[] = {
-      {500000, 0.5f, 60, 60.0}, {200000, 2.0f, 260, 600.0}, {3000000, 1.0f, 30, 20.0}, {600000, 1.0f, 100, 100.0},
-  };
-  for (const Case& c : cases) {
-    gPlaybackSpeed = c.speed;
-    Load("t.mid", File(480, {Tempo(0, c.usPerQuarter) + On(0, 60, 1) + Off(480, 60)}));
-    EXPECT_EQ(gTeachingState.bpm, c.bpm) << c.usPerQuarter;
-    EXPECT_DOUBLE_EQ(gTeachingState.songBpm, c.exact) << c.usPerQuarter;
-    EXPECT_EQ(gLastSongBpm, c.bpm);
-  }
 }
 
 TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
@@ -111,21 +93,6 @@ TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
   EXPECT_EQ(gTeachingState.gridRunning, 0);
 }
 
-TEST_F(TransportTest, ThePumpHandsTheSongBeatOverAndClearsTheResync) {
-  Load("a.mid", ScaleSong());
-  EXPECT_TRUE(gSongBeatResync);
-  EXPECT_EQ(gTeachingState.syncedToSong, 0);
-  PumpAfter(10);
-  EXPECT_FALSE(gSongBeatResync);
-  EXPECT_EQ(gTeachingState.syncedToSong, 1);
-  SeekPlayback(1000);
-  TogglePlayback();  // paused: the record still goes over
-  PumpAfter(10);
-  EXPECT_FALSE(gSongBeatResync);
-  StopPlaybackAndCloseOutput();
-  EXPECT_EQ(gTeachingState.syncedToSong, 0);
-}
-
 TEST(SongBeat, BeatsCountThroughTheTempoList) {
   gSongTempo = {{0, 120}, {1000, 60}};
   RebuildSongBeatTable();
@@ -138,15 +105,13 @@ TEST(SongBeat, BeatsCountThroughTheTempoList) {
     int inBar;
     double spb, since;
   } cases[] = {
-      {0, 1.0, 4, 0, 0, 0.5, 0.0},    {750, 1.0, 4, 1, 1, 0.5, 0.25},  {1000, 1.0, 4, 2, 2, 1.0, 0.0},
-      {1500, 1.0, 4, 2, 2, 1.0, 0.5}, {3100, 1.0, 3, 4, 1, 1.0, 0.1},  {1500, 0.5, 4, 2, 2, 2.0, 1.0},
-      {999, 1.0, 0, 1, 0, 0.5, 0.499},
+      {750, 1.0, 4, 1, 1, 0.5, 0.25}, {1000, 1.0, 4, 2, 2, 1.0, 0.0}, {3100, 1.0, 3, 4, 1, 1.0, 0.1},
+      {1500, 0.5, 4, 2, 2, 2.0, 1.0}, {999, 1.0, 0, 1, 0, 0.5, 0.499},
   };
   for (const Case& c : cases) {
     SongBeatInfo info;
     ASSERT_TRUE(ComputeSongBeatInfo(c.pos, c.speed, c.beatsPerBar, false, &info));
-    EXPECT_EQ(info.beatIndex, c.index) << c.pos;
-    EXPECT_EQ(info.beatInBar, c.inBar) << c.pos;
+    EXPECT_EQ(std::pair(info.beatIndex, (int)info.beatInBar), std::pair(c.index, c.inBar)) << c.pos;
     EXPECT_NEAR(info.secondsPerBeat, c.spb, 1e-9) << c.pos;
     EXPECT_NEAR(info.secondsSinceBeat, c.since, 1e-9) << c.pos;
     EXPECT_EQ(info.resyncBeatIndex, -1);
@@ -164,12 +129,11 @@ TEST(SongBeat, BeatsCountThroughTheTempoList) {
     uint32_t pos;
     int64_t index;
     int near;
-  } resyncs[] = {{770, 1, 1}, {790, 1, 1}, {850, 1, 0}, {240, 0, 0}, {0, 0, 1}};
+  } resyncs[] = {{790, 1, 1}, {850, 1, 0}, {240, 0, 0}};
   for (const Resync& r : resyncs) {
     MarkSongBeatResync(r.pos);
     ASSERT_TRUE(ComputeSongBeatInfo(r.pos, 1.0, 4, false, &info));
-    EXPECT_EQ(info.resyncBeatIndex, r.index) << r.pos;
-    EXPECT_EQ(info.resyncNearBeat, r.near) << r.pos;
+    EXPECT_EQ(std::pair(info.resyncBeatIndex, (int)info.resyncNearBeat), std::pair(r.index, r.near)) << r.pos;
   }
   gSongBeatResync = false;
   gSongTempo.clear();
@@ -177,54 +141,50 @@ TEST(SongBeat, BeatsCountThroughTheTempoList) {
   EXPECT_FALSE(ComputeSongBeatInfo(0, 1.0, 4, false, &info));
 }
 
-TEST_F(TransportTest, APlainSongEndsStoppedWithItsOutputClosed) {
-  Load("a.mid", ScaleSong());
-  PumpAfter(1999);
-  EXPECT_TRUE(gPlaying);
-  PumpAfter(1);
-  EXPECT_FALSE(gPlaying);
-  EXPECT_EQ(gStatusText, "MIDI playback finished");
-  EXPECT_EQ(RecordingOutput::Count("close"), 1u);
-  EXPECT_FALSE(IsMidiOutputOpen());
-  EXPECT_FALSE(gSongEvents.empty());  // still loaded: the next toggle plays it again
-}
-
-TEST_F(TransportTest, AtTheEndOfAPlaylistRepeatDecides) {
+// The end of the song: a plain song stops and closes the output, a playlist goes on only with
+// repeat, a lesson song (graded or not) waits paused at its start with the output open.
+TEST_F(TransportTest, TheEndOfTheSongTakesItsBranch) {
   std::vector<std::string> paths;
   for (const char* name : {"one.mid", "two.mid", "three.mid"}) paths.push_back(Write(name, ScaleSong()));
-  for (bool repeat : {false, true}) {
-    gPlaylist = paths;
-    gPlaylistRepeat = repeat;
-    ASSERT_TRUE(PlayPlaylistEntry(2));
-    PumpAfter(2000);
-    if (repeat) {
-      EXPECT_TRUE(gPlaying);
-      EXPECT_EQ(gPlaylistIndex, 0);
-      EXPECT_EQ(gStatusText, "1/3  One");
+  struct Case {
+    const char* what;
+    bool playlist, repeat, lesson, judged;
+    bool playing, paused, open;
+    int index;
+    const char* status;
+  } cases[] = {
+      {"plain song", false, false, false, false, false, false, false, -1, "MIDI playback finished"},
+      {"last entry, no repeat", true, false, false, false, false, false, false, 2, "MIDI playback finished"},
+      {"last entry, repeat", true, true, false, false, true, false, true, 0, "1/3  One"},
+      // No library is loaded, so the attempt belongs to no known item and the status says so.
+      {"lesson", false, false, true, false, true, true, true, -1, "MIDI playback finished"},
+      {"graded lesson", false, false, true, true, true, true, true, -1, "MIDI playback finished"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UnloadMidi();
+    gPlaylistRepeat = c.repeat;
+    if (c.playlist) {
+      gPlaylist = paths;
+      ASSERT_TRUE(PlayPlaylistEntry(2));
     } else {
-      EXPECT_FALSE(gPlaying);
-      EXPECT_EQ(gPlaylistIndex, 2);
-      EXPECT_EQ(gStatusText, "MIDI playback finished");
+      Load("a.mid", ScaleSong());
     }
-  }
-}
-
-TEST_F(TransportTest, ALessonSongWaitsPausedAtItsStart) {
-  for (bool judged : {false, true}) {
-    Load("lesson.mid", ScaleSong());
-    gLearningItemLoaded = true;
+    gLearningItemLoaded = c.lesson;
     SizeJudgeStates();
-    if (judged) gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
-    PumpAfter(2500);
-    EXPECT_TRUE(gPlaying);
-    EXPECT_TRUE(gPaused);
-    EXPECT_EQ(gPauseMs, Now());
-    EXPECT_EQ(GetPlaybackPositionMs(Now()), 0u);
-    EXPECT_EQ(gEventCursor, 0u);
-    // No library is loaded, so the attempt belongs to no known item and the status says so.
-    EXPECT_EQ(gStatusText, "MIDI playback finished");
-    EXPECT_TRUE(IsMidiOutputOpen());
+    if (c.judged) gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
+    PumpAfter(1999);
+    EXPECT_TRUE(gPlaying && !gPaused);
+    PumpAfter(c.lesson ? 501 : 1);
+    EXPECT_EQ(gPlaying, c.playing);
+    EXPECT_EQ(gPaused, c.paused);
+    EXPECT_EQ(IsMidiOutputOpen(), c.open);
+    EXPECT_EQ(gPlaylistIndex, c.index);
+    EXPECT_EQ(gStatusText, c.status);
+    EXPECT_FALSE(gSongEvents.empty());  // still loaded: the next toggle plays it again
+    if (c.lesson) EXPECT_TRUE(Pos() == 0 && gEventCursor == 0 && gPauseMs == Now());
   }
+  gLearningItemLoaded = false;
 }
 
 TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
@@ -240,16 +200,9 @@ TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
   gJudgeStates[5] = judge(4, 0.0f, 0);
   gWrongNoteCount = 3;
   PracticeRunResult r = BuildPracticeRunResult();
-  EXPECT_EQ(r.expected, 5);
-  EXPECT_EQ(r.landed, 4);
-  EXPECT_EQ(r.perfect, 1);
-  EXPECT_EQ(r.good, 1);
-  EXPECT_EQ(r.late_or_early, 1);
-  EXPECT_EQ(r.hold_breaks, 1);
-  EXPECT_EQ(r.missed, 1);
-  EXPECT_EQ(r.early, 1);
-  EXPECT_EQ(r.late, 1);
-  EXPECT_EQ(r.wrong_attempts, 3);
+  std::vector<int> counts = {r.expected, r.landed,      r.perfect, r.good, r.late_or_early,
+                             r.hold_breaks, r.missed, r.early,   r.late, r.wrong_attempts};
+  EXPECT_EQ(counts, (std::vector<int>{5, 4, 1, 1, 1, 1, 1, 1, 1, 3}));
   EXPECT_NEAR(r.mean_abs_timing_ms, 34.0 / 3, 1e-4);
   EXPECT_NEAR(r.mean_signed_timing_ms, 14.0 / 3, 1e-4);
   EXPECT_NEAR(r.timing_score, 1.0 - 34.0 / 300, 1e-6);
@@ -315,6 +268,7 @@ TEST_F(TransportTest, TheMetronomeClicksOnTheSongsBeats) {
     if (gTeachingState.clickFlash > 0.0f) clicked.push_back(gTeachingState.lastSongBeat);
   }
   EXPECT_EQ(clicked, (std::vector<int64_t>{0, 1, 2, 3}));
+  EXPECT_FALSE(gSongBeatResync);
   EXPECT_EQ(gTeachingState.syncedToSong, 1);
   EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);
   EXPECT_EQ(gTeachingState.lastBeatAccent, 1);  // beat 3 starts the second bar of 3
@@ -331,8 +285,10 @@ TEST_F(TransportTest, TheMetronomeClicksOnTheSongsBeats) {
   } cases[] = {{2020, true}, {2600, false}};
   for (const Case& c : cases) {
     SeekPlayback(c.seekMs);
+    EXPECT_TRUE(gSongBeatResync);
     gTeachingState.clickFlash = 0.0f;
     PumpAfter(0);
+    EXPECT_FALSE(gSongBeatResync);
     EXPECT_EQ(gTeachingState.clickFlash > 0.0f, c.clicks) << c.seekMs;
   }
   // Stopping hands the grid back to the metronome's own clock.

@@ -30,17 +30,15 @@ struct RecordingOutput {
     static bool ok = true;
     return ok;
   }
-  static bool Open() {
-    Log().push_back("open");
-    return OpenSucceeds();
-  }
-  static void Send(uint32_t m) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", m);
-    Log().push_back(text);
-  }
+  static bool Open() { return Log().push_back("open"), OpenSucceeds(); }
+  static void Send(uint32_t m) { Log().push_back(Hex(m)); }
   static void Reset() { Log().push_back("reset"); }
   static void Close() { Log().push_back("close"); }
+  static std::string Hex(uint32_t m) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%06X", m);
+    return text;
+  }
   static const MidiOutputPort* Port() {
     static const MidiOutputPort port{Open, Send, Reset, Close};
     return &port;
@@ -55,16 +53,14 @@ struct RecordingOutput {
   static size_t Count(const std::string& what) { return (size_t)std::count(Log().begin(), Log().end(), what); }
 };
 
-// The all-notes-off sequence as the recorder logs it.
-inline std::vector<std::string> AllNotesOffLog() {
+// The all-notes-off sequence as the recorder logs it, then the given entries.
+inline std::vector<std::string> AllNotesOffLog(std::initializer_list<const char*> then = {}) {
   std::vector<std::string> out;
-  char text[16];
-  for (int c = 0; c < 16; ++c) {
-    std::snprintf(text, sizeof text, "%06X", 0x7BB0 | c);
-    out.push_back(text);
-    std::snprintf(text, sizeof text, "%06X", 0x40B0 | c);
-    out.push_back(text);
+  for (uint32_t c = 0; c < 16; ++c) {
+    out.push_back(RecordingOutput::Hex(0x7BB0 | c));
+    out.push_back(RecordingOutput::Hex(0x40B0 | c));
   }
+  out.insert(out.end(), then.begin(), then.end());
   return out;
 }
 
@@ -81,6 +77,7 @@ inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
 inline Posted NoteMsg(int key, int velocity) { return {kMsgMidiNote, (uint64_t)key, (int64_t)(velocity | 0x40000000)}; }
 inline Posted PedalMsg(int value) { return {kMsgMidiSustain, 0, value}; }
 
+using Posts = std::vector<Posted>;
 inline std::vector<Posted> TakePosted() {
   std::vector<Posted> out;
   AppMessage m;
@@ -106,8 +103,7 @@ class TransportTest : public ::testing::Test {
     gTeachingState = TeachingState();
     gSongBeatResync = false;
     gStatusText.clear();
-    TakePosted();
-    RecordingOutput::Log().clear();
+    Forget();
   }
   void TearDown() override {
     UnloadMidi();
@@ -116,6 +112,7 @@ class TransportTest : public ::testing::Test {
   }
 
   uint32_t Now() const { return ClockMs32(); }
+  uint32_t Pos() const { return GetPlaybackPositionMs(ClockMs32()); }
   void Advance(uint32_t ms) { clock_.Advance(ms); }
   // Advances the clock and runs one pump pass.
   void PumpAfter(uint32_t ms) {
@@ -126,19 +123,24 @@ class TransportTest : public ::testing::Test {
     WriteFileBytes(dir_.File(name), bytes);
     return dir_.File(name);
   }
+  // Forgets what was posted and sent so far.
+  void Forget() {
+    TakePosted();
+    RecordingOutput::Log().clear();
+  }
   // Loads a song and forgets what the load itself posted and sent.
   void Load(const std::string& name, const std::string& bytes) {
     ASSERT_TRUE(LoadAndPlayMidi(Write(name, bytes))) << gStatusText;
-    TakePosted();
-    RecordingOutput::Log().clear();
+    Forget();
   }
   // Judge records sized to the song, all pending (the judging itself is another module's).
   void SizeJudgeStates() { gJudgeStates.assign(gSongEvents.size(), NoteJudgeState{}); }
 };
 
-// A song at 120 BPM, 480 ticks per quarter (1 tick = 1.04 ms; 480 ticks = 500 ms).
-inline std::string ScaleSong() {
+// A scale at 120 BPM, 480 ticks per quarter (480 ticks = 500 ms): 60, 62, 64, 65, each 500 ms.
+inline std::string ScaleBody() {
   using namespace smf;
-  return File(480, {On(0, 60, 100) + Off(480, 60) + On(0, 62, 90) + Off(480, 62) + On(0, 64, 80) +
-                    Off(480, 64) + On(0, 65, 70) + Off(480, 65)});
+  return On(0, 60, 100) + Off(480, 60) + On(0, 62, 90) + Off(480, 62) + On(0, 64, 80) + Off(480, 64) +
+         On(0, 65, 70) + Off(480, 65);
 }
+inline std::string ScaleSong() { return smf::File(480, {ScaleBody()}); }
