@@ -20,22 +20,8 @@ class AssetRoots : public ::testing::Test {
 
 TEST_F(AssetRoots, AddSearchRootIgnoresEmptyAndCaseInsensitiveDuplicates) {
   std::vector<std::string> roots;
-  AddSearchRoot(roots, "");
-  AddSearchRoot(roots, "/Tree/Assets");
-  AddSearchRoot(roots, "/tree/assets/");
-  AddSearchRoot(roots, "/tree/other/");
+  for (const char* r : {"", "/Tree/Assets", "/tree/assets/", "/tree/other/"}) AddSearchRoot(roots, r);
   EXPECT_EQ(roots, (std::vector<std::string>{"/Tree/Assets/", "/tree/other/"}));
-}
-
-TEST_F(AssetRoots, CandidatesComeInTheirFixedOrder) {
-  std::vector<std::string> roots;
-  AddAssetCandidates(roots, "/B/");
-  ASSERT_EQ(roots.size(), 7u);
-  EXPECT_EQ(roots[0], "/B/assets/images/");
-  EXPECT_EQ(roots[1], "/B/release/assets/images/");
-  EXPECT_EQ(roots[6], "/B/03_App/midi-engine/release/app/assets/images/");
-  AddAssetCandidates(roots, "");
-  EXPECT_EQ(roots.size(), 7u);
 }
 
 TEST_F(AssetRoots, ListStartsWithExeAndCurrentFolderThenCandidatesOnce) {
@@ -46,46 +32,39 @@ TEST_F(AssetRoots, ListStartsWithExeAndCurrentFolderThenCandidatesOnce) {
   std::vector<std::string> roots;
   BuildAssetRoots(roots);
   std::string b = dir.File("build") + "/";
-  ASSERT_GE(roots.size(), 15u);
+  ASSERT_EQ(roots.size(), 15u);
   EXPECT_EQ(roots[0], b);
   EXPECT_EQ(roots[1], b + "assets/images/");  // current folder equals exe folder: listed once
+  EXPECT_EQ(roots[2], b + "release/assets/images/");
   EXPECT_EQ(roots[8], dir.path() + "/assets/images/");
-  EXPECT_EQ(roots.size(), 15u);
-}
-
-TEST_F(AssetRoots, StartFolderMovesUpToTheTreeThatHoldsTheImages) {
-  TempDir dir;
-  fs::create_directories(dir.File("assets/images"));
-  fs::create_directories(dir.File("build"));
-  ScopedExeDir exe(dir.File("build"));
+  ScopedExeDir root("");  // executable "/tonvarra": the root adds only its own candidates
   ProcessSetWorkingDir("/");
-  SelectAssetRoot();
-  EXPECT_EQ(fs::canonical(ProcessWorkingDir()), fs::canonical(dir.path()));
-}
-
-TEST_F(AssetRoots, StartFolderPrefersTheExecutableFolder) {
-  TempDir dir;
-  fs::create_directories(dir.File("app/assets/images"));
-  fs::create_directories(dir.File("assets/images"));
-  ScopedExeDir exe(dir.File("app"));
-  ProcessSetWorkingDir("/");
-  SelectAssetRoot();
-  EXPECT_EQ(fs::canonical(ProcessWorkingDir()), fs::canonical(dir.File("app")));
-}
-
-TEST_F(AssetRoots, StartFolderStaysWhenNoTreeHasImages) {
-  TempDir dir;
-  ScopedExeDir exe(dir.path());
-  ProcessSetWorkingDir("/");
-  SelectAssetRoot();
-  EXPECT_EQ(ProcessWorkingDir(), "/");
-}
-
-TEST_F(AssetRoots, RootFolderAddsOnlyItsOwnCandidates) {
-  ScopedExeDir exe("");  // executable "/tonvarra"
-  ProcessSetWorkingDir("/");
-  std::vector<std::string> roots;
+  roots.clear();
   BuildAssetRoots(roots);
   EXPECT_EQ(roots[0], "/");
   EXPECT_EQ(roots.size(), 8u);
+}
+
+TEST_F(AssetRoots, StartFolderMovesToTheNearestTreeWithImages) {
+  const struct {
+    const char* name;
+    std::vector<const char*> imageFolders;
+    const char* exe;
+    const char* expected;  // nullptr: stays at "/"
+  } cases[] = {
+      {"up to the tree that holds the images", {"assets/images", "build"}, "build", ""},
+      {"the executable folder first", {"app/assets/images", "assets/images"}, "app", "app"},
+      {"no tree has images", {}, "", nullptr},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    for (const char* f : c.imageFolders) fs::create_directories(dir.File(f));
+    ScopedExeDir exe(*c.exe ? dir.File(c.exe) : dir.path());
+    ProcessSetWorkingDir("/");
+    SelectAssetRoot();
+    if (c.expected)
+      EXPECT_EQ(fs::canonical(ProcessWorkingDir()), fs::canonical(dir.path() + "/" + c.expected)) << c.name;
+    else
+      EXPECT_EQ(ProcessWorkingDir(), "/") << c.name;
+  }
 }

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -56,17 +57,19 @@ class RealWindow : public ::testing::Test {
     }
     return false;
   }
-  static void ReadPixel(int x, int yFromTop, unsigned char rgb[3]) {
+  static std::array<unsigned char, 3> Pixel(int x, int yFromTop) {
+    std::array<unsigned char, 3> rgb{};
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, gClientHeight - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glReadPixels(x, gClientHeight - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
   }
   static VirtualDisplay* display_;
 };
 
 VirtualDisplay* RealWindow::display_ = nullptr;
 
-TEST_F(RealWindow, ShowingTheWindowSetsTheClientSizeBeforeAnyLayout) {
+TEST_F(RealWindow, ClientSizeIsSetBeforeLayoutAndOneUnitIsOnePixelFromTheTopLeft) {
   // No window manager runs on the virtual display, so the requested size stays.
   EXPECT_EQ(gClientWidth, 1440);
   EXPECT_EQ(gClientHeight, 920);
@@ -74,9 +77,6 @@ TEST_F(RealWindow, ShowingTheWindowSetsTheClientSizeBeforeAnyLayout) {
   GetWindowSizeLimits(&w, &h);
   EXPECT_EQ(w, 1120);
   EXPECT_EQ(h, 720);
-}
-
-TEST_F(RealWindow, OneUnitIsOnePixelWithTheOriginTopLeft) {
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   glColor4f(1, 1, 1, 1);
@@ -84,23 +84,9 @@ TEST_F(RealWindow, OneUnitIsOnePixelWithTheOriginTopLeft) {
   glVertex2f(0, 0), glVertex2f(1, 0), glVertex2f(1, 1), glVertex2f(0, 1);
   glVertex2f(1439, 919), glVertex2f(1440, 919), glVertex2f(1440, 920), glVertex2f(1439, 920);
   glEnd();
-  const struct {
-    int x, y;
-    int value;
-  } cases[] = {{0, 0, 255}, {1439, 919, 255}, {1, 0, 0}, {0, 919, 0}, {1439, 0, 0}, {720, 460, 0}};
-  for (const auto& c : cases) {
-    unsigned char rgb[3];
-    ReadPixel(c.x, c.y, rgb);
-    EXPECT_EQ(rgb[0], c.value) << c.x << "," << c.y;
-  }
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 1440);
-  EXPECT_EQ(viewport[3], 920);
-}
-
-TEST_F(RealWindow, ANewClientSizeRebuildsTheProjection) {
-  ApplyClientSize(1024, 700, false);
+  const struct { int x, y, value; } cases[] = {{0, 0, 255}, {1439, 919, 255}, {1, 0, 0}, {0, 919, 0}, {1439, 0, 0}};
+  for (const auto& c : cases) EXPECT_EQ(Pixel(c.x, c.y)[0], c.value) << c.x << "," << c.y;
+  ApplyClientSize(1024, 700, false);  // a new client size rebuilds the projection
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 1024);
@@ -125,18 +111,10 @@ TEST_F(RealWindow, GlowQuadsAddUpAndTinyOnesDrawNothing) {
   glBindTexture(GL_TEXTURE_2D, 0);
   glDisable(GL_TEXTURE_2D);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  unsigned char centre[3], rim[3], outside[3], tiny[3], faint[3];
-  ReadPixel(200, 200, centre);
-  ReadPixel(200 + 38, 200, rim);
-  ReadPixel(260, 200, outside);
-  ReadPixel(600, 200, tiny);
-  ReadPixel(700, 200, faint);
-  EXPECT_GE(centre[0], 250);  // two half-strength glows add up to full
-  EXPECT_EQ(centre[1], 0);
-  EXPECT_LT(rim[0], 20);
-  EXPECT_EQ(outside[0], 0);
-  EXPECT_EQ(tiny[0], 0);
-  EXPECT_EQ(faint[0], 0);
+  EXPECT_GE(Pixel(200, 200)[0], 250);  // two half-strength glows add up to full
+  EXPECT_EQ(Pixel(200, 200)[1], 0);
+  EXPECT_LT(Pixel(238, 200)[0], 20);
+  for (int x : {260, 600, 700}) EXPECT_EQ(Pixel(x, 200)[0], 0) << x;  // outside, tiny, faint
 }
 
 TEST_F(RealWindow, FullScreenCoversTheDisplayAndComesBack) {
