@@ -33,8 +33,7 @@ class NoteRoadAchievements : public PracticeFilesTest {
     SetAppMessageHandler(Dispatch);
     gHeldNotes.clear();
     gSongEvents.clear();
-    gLastEventTimeValid = false;
-    gAllNotesAllowed = false;
+    gLastEventTimeValid = gAllNotesAllowed = false;
     ResetScaleSelection();
     ResetChromaticDetector();
     gPatternEvents.clear();
@@ -48,8 +47,8 @@ class NoteRoadAchievements : public PracticeFilesTest {
     PostAppMessage(kMsgMidiInData, 0x80u | (uint32_t)note << 8 | 64u << 16, (int64_t)ClockMs32());
     DrainAppMessages();
   }
-  void Keys(std::initializer_list<int> notes, uint32_t afterMs = 300) {
-    for (int n : notes) Key(n, afterMs);
+  void Keys(std::initializer_list<int> notes) {
+    for (int n : notes) Key(n);
   }
   // A note the program itself sounds (playback, previews): display only.
   void Shown(int note) {
@@ -114,9 +113,7 @@ TEST_F(NoteRoadAchievements, TwoScalesWithTheSameNotesAreEarnedTogether) {
   EXPECT_EQ(gAchvDone[major][column], 1);
   // Both are reported; the board names the last.
   ASSERT_EQ(gPatternEvents.size(), 2u);
-  EXPECT_EQ(gPatternEvents[0].label, "G Ionian");
-  EXPECT_EQ(gPatternEvents[1].label, "G Major");
-  EXPECT_EQ(gBoardMessage, "G Major");
+  EXPECT_EQ(gPatternEvents[0].label + "/" + gPatternEvents[1].label + "/" + gBoardMessage, "G Ionian/G Major/G Major");
   gScaleCatalogue.pop_back();
   SyncAchievementRows();
 }
@@ -128,9 +125,6 @@ TEST_F(NoteRoadAchievements, NothingWhileASongIsLoadedOrFromNotesTheProgramSound
   EXPECT_EQ(gAchvDone[ionian][0], 0);
   EXPECT_EQ(gAchvUpTracks[ionian][0].slots[0].active, 0);
   gSongEvents.clear();
-
   for (int n : {60, 62, 64, 65, 67, 69, 71, 72}) Shown(n);
-  EXPECT_EQ(gAchvDone[ionian][0], 0);
-  EXPECT_EQ(gAchvUpTracks[ionian][0].slots[0].active, 0);
-  EXPECT_TRUE(gPatternEvents.empty());
+  EXPECT_EQ(gAchvDone[ionian][0] + gAchvUpTracks[ionian][0].slots[0].active + (int)gPatternEvents.size(), 0);
 }

@@ -27,14 +27,12 @@ class PracticeRunTest : public BoardTest {
  protected:
   void SetUp() override {
     BoardTest::SetUp();
-    gPlaying = gWaitMode = false;
+    gPlaying = gWaitMode = gPracticeRunsLoaded = false;
     gSongEvents.clear();
-    gHighlightPulse = 0.0f;
-    gPracticeCellFlashTimer = 0.0f;
+    gHighlightPulse = gPracticeCellFlashTimer = 0.0f;
     gMouseX = gMouseY = -10000;
     ResetPracticeRunData();
     gPracticeRuns.clear();
-    gPracticeRunsLoaded = false;
     gTeachingState = TeachingState{};
     gTeachingState.dataFolder = dir_.File("Data");
     gTeachingLevel = 0.5f;

