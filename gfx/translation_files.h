@@ -12,7 +12,7 @@ void FindLocalesFolders(const std::string& start, std::vector<std::string>& fold
 bool LocaleFileExists(const std::string& path);
 // Reads one JSON string from line at pos (skipping white space first); pos moves past it.
 bool ParseJsonString(const std::string& line, size_t& pos, std::string& out);
-// The printf conversion specifications of a text, in order; "!" for each unknown one.
+// The printf conversions of a text, in order; "!" for each unknown one.
 std::string FormatSignature(const std::string& text);
 // The first existing file tag + ".json" in the locales folders of the exe folder and the current
 // folder; "" when there is none.

@@ -81,12 +81,12 @@ static void WithDeviceLocked(F f) {
 // Decodes a WAV image into interleaved stereo float at the device rate.
 static bool DecodeWav(const uint8_t* data, size_t size, std::vector<float>* out) {
   if (!data || size == 0 || size > (size_t)INT32_MAX) return false;
-  SDL_AudioSpec spec;
+  SDL_AudioSpec wavFormat;
   Uint8* buffer = nullptr;
   Uint32 length = 0;
   SDL_RWops* rw = SDL_RWFromConstMem(data, (int)size);
-  if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return false;
-  SDL_AudioStream* stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_F32SYS, 2, gDeviceRate);
+  if (!rw || !SDL_LoadWAV_RW(rw, 1, &wavFormat, &buffer, &length)) return false;
+  SDL_AudioStream* stream = SDL_NewAudioStream(wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_F32SYS, 2, gDeviceRate);
   bool ok = stream && SDL_AudioStreamPut(stream, buffer, (int)length) == 0 && SDL_AudioStreamFlush(stream) == 0;
   if (ok) {
     int available = SDL_AudioStreamAvailable(stream);
