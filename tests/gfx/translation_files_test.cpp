@@ -43,7 +43,7 @@ TEST(ParseJsonString, EscapesSurrogatesAndBrokenStrings) {
   }
 }
 
-TEST(FormatSignature, SpecificationsInOrder) {
+TEST(FormatSignature, ConversionsInOrder) {
   const std::pair<const char*, const char*> cases[] = {
       {"Tempo %d BPM", "%d"},
       {"%3d %-5.2f %s", "%3d%-5.2f%s"},
