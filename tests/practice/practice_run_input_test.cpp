@@ -71,9 +71,8 @@ TEST_F(RunInput, NoteStampedBeforeThePreviousOneIsNoGap) {
 TEST_F(RunInput, BeatOffsets) {
   // Seconds the grid's origin lies before the note, the note's lag, on the beat, the offset.
   const struct { double originOffset; int32_t lagMs; bool onBeat; double absOffsetMs; } cases[] = {
-      {0.100, 0, true, 100.0},    // after a beat
       {0.400, 0, true, 100.0},    // before the next beat (500 ms at 120 BPM)
-      {0.1214, 0, true, 121.4},   // just inside the 121.5 ms window at L = 0.5
+      {0.1214, 0, true, 121.4},   // after a beat, just inside the 121.5 ms window at L = 0.5
       {0.125, 0, false, 125.0},
       {0.125, 30, true, 95.0},    // the note was played 30 ms before it was handled
       {0.250, 0, false, 250.0},   // halfway between two beats: 250 ms off either way

@@ -120,7 +120,6 @@ TEST_F(TeachingTimingTest, FirstDownbeatGraceAfterAStepChange) {
   const struct { int difficulty; double offsetMs; int beat; double wantErr; int graceBars; } cases[] = {
       {1, 150, 4, 0, 6},      // within 240 ms of a downbeat: perfect
       {10, 150, 4, 150, 2},   // grace window only 82 ms at difficulty 10
-      {10, 80, 4, 0, 2},
       {1, 150, 5, 150, 6},    // not a downbeat
       {1, 150, 40, 150, 6},   // beyond the grace bars (bar 10 against bar 2 + 6)
   };
