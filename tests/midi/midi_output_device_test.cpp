@@ -20,50 +20,54 @@
 
 namespace {
 
-// Output ports as the test sets them up (name, opens), the synthesiser's fate, and what was sent.
-struct FakeOut {
-  static std::vector<std::pair<std::string, bool>>& Ports() {
-    static std::vector<std::pair<std::string, bool>> p;
-    return p;
-  }
-  static bool& SynthOpens() {
-    static bool ok = true;
-    return ok;
-  }
-  static std::vector<std::string>& Log() {
-    static std::vector<std::string> log;
-    return log;
-  }
-  static int Count() { return (int)Ports().size(); }
-  static bool Name(int i, std::string* name) {
-    if (i < 0 || i >= Count()) return false;
-    *name = Ports()[i].first;
-    return true;
-  }
-  static bool Open(int d) {
-    Log().push_back("open " + std::to_string(d));
-    return d < 0 ? SynthOpens() : Ports()[d].second;
-  }
-  static void Send(int d, uint32_t m) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%d:%06X", d, m);
-    Log().push_back(text);
-  }
-  static void Reset(int d) { Log().push_back("reset " + std::to_string(d)); }
-  static void Close(int d) { Log().push_back("close " + std::to_string(d)); }
-  static const MidiOutDriver* Driver() {
-    static const MidiOutDriver d{Count, Name, Open, Send, Reset, Close};
-    return &d;
-  }
-};
+using Strings = std::vector<std::string>;
+
+// Output ports as the test sets them up (name, opens), the synthesiser's fate (device -1), and a
+// log of what was asked: "open d", "d:MESSAGE", "reset d", "close d".
+std::vector<std::pair<std::string, bool>> gPorts;
+bool gSynthOpens = true;
+Strings gLog;
+
+int OutCount() { return (int)gPorts.size(); }
+bool OutName(int i, std::string* name) { return i >= 0 && i < OutCount() && (*name = gPorts[i].first, true); }
+bool OutOpen(int d) { return gLog.push_back("open " + std::to_string(d)), d < 0 ? gSynthOpens : gPorts[d].second; }
+void OutSend(int d, uint32_t m) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%06X", d, m);
+  gLog.push_back(text);
+}
+void OutReset(int d) { gLog.push_back("reset " + std::to_string(d)); }
+void OutClose(int d) { gLog.push_back("close " + std::to_string(d)); }
+const MidiOutDriver kOutDriver{OutCount, OutName, OutOpen, OutSend, OutReset, OutClose};
+
+// Log lines that start with `prefix` (or, for ":", the messages sent).
+Strings Logged(const std::string& prefix) {
+  Strings out;
+  for (const std::string& s : gLog)
+    if (prefix == ":" ? s.find(':') != std::string::npos : s.rfind(prefix, 0) == 0) out.push_back(s);
+  return out;
+}
+
+// An input double for the full reset: devices with their open result.
+std::vector<std::pair<std::string, int>> gInDevices;
+int InCount() { return (int)gInDevices.size(); }
+bool InName(int i, std::string* n) { return i >= 0 && i < InCount() && (*n = gInDevices[i].first, true); }
+int InOpen(int i, void** h) {
+  static int token;
+  int result = i < 0 || i >= InCount() ? 2 : gInDevices[i].second;
+  *h = result == 0 ? &token : nullptr;
+  return result;
+}
+const MidiInDriver kInDriver{InCount, InName, InOpen, [] { return 0; }, [] {}, [](int) { return "-"; },
+                             [] { return true; }};
 
 class OutputDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    FakeOut::Ports().clear();
-    FakeOut::SynthOpens() = true;
-    FakeOut::Log().clear();
-    SetMidiOutDriver(FakeOut::Driver());
+    gPorts.clear();
+    gSynthOpens = true;
+    gLog.clear();
+    SetMidiOutDriver(&kOutDriver);
     SetMidiOutputPort(DeviceMidiOutputPort());
     gMidiOutNameLoaded = false;
     gMidiOutName.clear();
@@ -74,6 +78,7 @@ class OutputDevice : public ::testing::Test {
     CloseMidiOutput();
     SetMidiOutputPort(nullptr);
     SetMidiOutDriver(nullptr);
+    SetMidiInDriver(nullptr);
   }
   void Save(const char* content) {
     if (content) WriteFileBytes(dir_.File("Data/midi_output_device.txt"), content);
@@ -88,16 +93,15 @@ TEST_F(OutputDevice, OpensTheSavedDeviceByNameElseTheSynthesiser) {
     const char* what;
     const char* file;  // null: no file
     std::vector<std::pair<std::string, bool>> ports;
-    bool synthOpens;
-    bool open;
+    bool synthOpens, open;
     int device;
     std::string openName;
-    std::vector<std::string> opens;
+    Strings opens;
   } cases[] = {
       {"no file: the synthesiser", nullptr, {{"USB Synth", true}}, true, true, -1, "", {"open -1"}},
       {"empty file: the synthesiser", "", {{"USB Synth", true}}, true, true, -1, "", {"open -1"}},
-      {"name with spaces, CR LF, another case", "  usb SYNTH \r\n", {{"Other", true}, {"USB Synth", true}},
-       true, true, 1, "USB Synth", {"open 1"}},
+      {"name with spaces, CR LF, another case", "  usb SYNTH \r\n", {{"Other", true}, {"USB Synth", true}}, true,
+       true, 1, "USB Synth", {"open 1"}},
       {"second line ignored", "USB Synth\nOther\n", {{"Other", true}, {"USB Synth", true}}, true, true, 1,
        "USB Synth", {"open 1"}},
       {"first of two equal names", "Twin", {{"Twin", true}, {"Twin", true}}, true, true, 0, "Twin", {"open 0"}},
@@ -109,132 +113,85 @@ TEST_F(OutputDevice, OpensTheSavedDeviceByNameElseTheSynthesiser) {
       {"no synthesiser and no choice: one try", nullptr, {}, false, false, -1, "", {"open -1"}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     SetUp();
     Save(c.file);
-    FakeOut::Ports() = c.ports;
-    FakeOut::SynthOpens() = c.synthOpens;
-    EXPECT_EQ(OpenMidiOutput(), c.open) << c.what;
-    std::vector<std::string> opens;
-    for (const std::string& s : FakeOut::Log())
-      if (s.rfind("open", 0) == 0) opens.push_back(s);
-    EXPECT_EQ(opens, c.opens) << c.what;
+    gPorts = c.ports;
+    gSynthOpens = c.synthOpens;
+    EXPECT_EQ(OpenMidiOutput(), c.open);
+    EXPECT_EQ(Logged("open"), c.opens);
     if (c.open) {
-      EXPECT_EQ(gMidiOutDeviceIndex, c.device) << c.what;
-      EXPECT_EQ(gMidiOutOpenName, c.openName) << c.what;
+      EXPECT_EQ(gMidiOutDeviceIndex, c.device);
+      EXPECT_EQ(gMidiOutOpenName, c.openName);
     }
     EXPECT_TRUE(c.file == nullptr || FileExists(dir_.File("Data/midi_output_device.txt")))
-        << c.what << ": the choice is kept for when the device returns";
+        << "the choice is kept for when the device returns";
     CloseMidiOutput();
   }
 }
 
-TEST_F(OutputDevice, TheNameIsReadOncePerRun) {
+TEST_F(OutputDevice, TheNameIsReadOncePerRunAndTheDeviceGetsMessagesResetAndClose) {
   Save("USB Synth");
-  FakeOut::Ports() = {{"USB Synth", true}};
+  gPorts = {{"USB Synth", true}};
   ASSERT_TRUE(OpenMidiOutput());
-  EXPECT_EQ(gMidiOutDeviceIndex, 0);
+  SendMidiOutShort(0x643C90);
   CloseMidiOutput();
+  EXPECT_EQ(gLog, (Strings{"open 0", "0:643C90", "reset 0", "close 0"}));
   Save(nullptr);  // deleted during the run: no effect until the next start
   ASSERT_TRUE(OpenMidiOutput());
   EXPECT_EQ(gMidiOutDeviceIndex, 0);
   EXPECT_EQ(gMidiOutName, "USB Synth");
-  EXPECT_EQ(MidiOutSettingsPath(), dir_.File("Data/midi_output_device.txt"));
-  EXPECT_EQ(MidiOutDeviceName(-1), "Unknown device");
-  EXPECT_EQ(MidiOutDeviceName(5), "Unknown device");
   EXPECT_EQ(MidiOutDeviceName(0), "USB Synth");
-}
-
-TEST_F(OutputDevice, MessagesResetAndCloseGoToTheOpenDevice) {
-  Save("USB Synth");
-  FakeOut::Ports() = {{"USB Synth", true}};
-  ASSERT_TRUE(OpenMidiOutput());
-  SendMidiOutShort(0x643C90);
-  CloseMidiOutput();
-  EXPECT_EQ(FakeOut::Log(), (std::vector<std::string>{"open 0", "0:643C90", "reset 0", "close 0"}));
+  EXPECT_EQ(MidiOutDeviceName(5), "Unknown device");
 }
 
 TEST_F(OutputDevice, PreviewNotesAreClampedSentAndRemembered) {
   const struct {
     int note, velocity, channel;
-    bool marked;               // gPreviewNotesOn[note] afterwards (note 60 starts marked)
-    std::vector<std::string> sent;
+    bool marked;  // gPreviewNotesOn[note] afterwards (note 60 starts marked)
+    Strings sent;
   } cases[] = {
       {60, 200, 20, true, {"-1:7F3C9F"}},  // channel 15, velocity 127; channel 0's mark untouched
-      {60, -5, 0, false, {"-1:003C80"}},
-      {60, 0, 0, false, {"-1:003C80"}},
-      {60, 100, 0, true, {"-1:643C90"}},
-      {60, 1, -3, true, {"-1:013C90"}},    // channel -3 is channel 0
-      {128, 100, 0, true, {}},
-      {-1, 100, 0, true, {}},
-      {-200, 100, 0, true, {}},
+      {60, -5, 0, false, {"-1:003C80"}},   {60, 0, 0, false, {"-1:003C80"}},
+      {60, 100, 0, true, {"-1:643C90"}},   {60, 1, -3, true, {"-1:013C90"}},  // channel -3 is channel 0
+      {128, 100, 0, true, {}},             {-1, 100, 0, true, {}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.note << " " << c.velocity << " " << c.channel);
     gPreviewNotesOn[60] = true;
-    FakeOut::Log().clear();
+    gLog.clear();
     PlayPreviewNote(c.note, c.velocity, c.channel);
-    std::vector<std::string> sent;
-    for (const std::string& s : FakeOut::Log())
-      if (s.find(':') != std::string::npos) sent.push_back(s);
-    EXPECT_EQ(sent, c.sent) << c.note << " " << c.velocity << " " << c.channel;
-    EXPECT_EQ(gPreviewNotesOn[60], c.marked) << c.note << " " << c.velocity << " " << c.channel;
+    EXPECT_EQ(Logged(":"), c.sent);
+    EXPECT_EQ(gPreviewNotesOn[60], c.marked);
   }
   CloseMidiOutput();
-  FakeOut::SynthOpens() = false;
-  FakeOut::Log().clear();
+  gSynthOpens = false;
+  gLog.clear();
   gPreviewNotesOn[62] = false;
   PlayPreviewNote(62, 100, 0);  // no output: silent
   EXPECT_FALSE(gPreviewNotesOn[62]);
-  EXPECT_EQ(FakeOut::Log(), (std::vector<std::string>{"open -1"}));
+  EXPECT_EQ(gLog, (Strings{"open -1"}));
 }
 
 TEST_F(OutputDevice, AllPreviewNotesOffReleasesOrForgets) {
   PlayPreviewNote(64, 90, 0);
   PlayPreviewNote(60, 90, 0);
   PlayPreviewNote(67, 90, 3);  // other channels are not remembered
-  FakeOut::Log().clear();
+  gLog.clear();
   AllPreviewNotesOff();
-  EXPECT_EQ(FakeOut::Log(), (std::vector<std::string>{"-1:003C80", "-1:004080"}));
+  EXPECT_EQ(gLog, (Strings{"-1:003C80", "-1:004080"}));
   for (bool on : gPreviewNotesOn) ASSERT_FALSE(on);
 
   PlayPreviewNote(65, 90, 0);
   CloseMidiOutput();
-  FakeOut::Log().clear();
+  gLog.clear();
   AllPreviewNotesOff();  // output closed: nothing sent, all forgotten
-  EXPECT_TRUE(FakeOut::Log().empty());
+  EXPECT_TRUE(gLog.empty());
   EXPECT_FALSE(gPreviewNotesOn[65]);
 }
 
-// ---- the full reset, with an input double ----
-struct FakeIn {
-  static std::vector<std::pair<std::string, int>>& Devices() {  // name, open result
-    static std::vector<std::pair<std::string, int>> d;
-    return d;
-  }
-  static int Count() { return (int)Devices().size(); }
-  static bool Name(int i, std::string* n) {
-    if (i < 0 || i >= Count()) return false;
-    *n = Devices()[i].first;
-    return true;
-  }
-  static int Open(int i, void** h) {
-    *h = nullptr;
-    if (i < 0 || i >= Count() || Devices()[i].second != 0) return i < Count() ? Devices()[i].second : 2;
-    static int token;
-    *h = &token;
-    return 0;
-  }
-  static int Start() { return 0; }
-  static void Close() {}
-  static const char* Text(int) { return "-"; }
-  static bool Present() { return true; }
-  static const MidiInDriver* Driver() {
-    static const MidiInDriver d{Count, Name, Open, Start, Close, Text, Present};
-    return &d;
-  }
-};
-
 TEST_F(OutputDevice, FullResetReportsEachOutcome) {
-  SetMidiInDriver(FakeIn::Driver());
+  SetMidiInDriver(&kInDriver);
   const struct {
     std::vector<std::pair<std::string, int>> devices;
     bool song;
@@ -247,72 +204,56 @@ TEST_F(OutputDevice, FullResetReportsEachOutcome) {
       {{}, true, "MIDI reset: no device found"},
   };
   for (const auto& c : cases) {
-    FakeIn::Devices() = c.devices;
+    gInDevices = c.devices;
     gSongPath = c.song ? "song.mid" : "";
     ResetMidiFull();
     EXPECT_EQ(gStatusText, c.status);
   }
   gSongPath.clear();
-  SetMidiInDriver(nullptr);
 }
 
 TEST_F(OutputDevice, FullResetLeavesNoMidiStateBehind) {
-  SetMidiInDriver(FakeIn::Driver());
-  FakeIn::Devices() = {{"Keys", 0}};
+  SetMidiInDriver(&kInDriver);
+  gInDevices = {{"Keys", 0}};
   DebugCapture capture;
   RemoveAppMessages(0, 0xFFFFFFFFu);
   PlayPreviewNote(60, 100, 0);  // opens the output
   gHeldNotes.push_back(HeldNote{60, 100, 1, 1, 0, 5, 7, 0, 1});
   gPlayedNotes.push_back(PlayedNote{60, 5, 7, 1, 1, 1, 0});
   gNoteOnSerial = 99;
-  gSustainDown = true;
+  gSustainDown = gSyntheticNoteInput = true;
   gMidiInMessageCount.store(12);
   gLastMidiInputMs = 77;
-  gNoteGlow[60] = 2.0f;
-  gKeyHitGlow[61] = 1.0f;
-  gKeyMissFlash[62] = 1.0f;
-  gScoreFlash = 1.0f;
-  gSyntheticNoteInput = true;
-  PostAppMessage(kMsgMidiInData, 0x643C90, 1);
-  PostAppMessage(kMsgKeyDown, 'R', 0);
-  PostAppMessage(kMsgMidiNote, 60, 100);
-  PostAppMessage(kMsgMidiInError, 0, 0);
-  PostAppMessage(kMsgMidiSustain, 0, 127);
-  FakeOut::Log().clear();
+  gNoteGlow[60] = gKeyHitGlow[61] = gKeyMissFlash[62] = gScoreFlash = 1.0f;
+  for (uint32_t code : {kMsgMidiInData, kMsgKeyDown, kMsgMidiNote, kMsgMidiInError, kMsgMidiSustain})
+    PostAppMessage(code, 0, 0);
+  gLog.clear();
 
   ResetMidiFull();
 
   EXPECT_EQ(capture.Lines().front(), "[MIDI] Full reset requested (R)");
   // Preview note 60 was sounding: the output is brought to rest before it closes.
-  std::vector<std::string> wantOut;
-  for (int c = 0; c < 16; ++c) {
-    char a[16], b[16];
-    std::snprintf(a, sizeof a, "-1:%06X", 0x7BB0 | c);
-    std::snprintf(b, sizeof b, "-1:%06X", 0x40B0 | c);
-    wantOut.push_back(a);
-    wantOut.push_back(b);
-  }
-  wantOut.push_back("reset -1");
-  wantOut.push_back("close -1");
-  EXPECT_EQ(FakeOut::Log(), wantOut);
+  Strings wantOut;
+  for (int c = 0; c < 16; ++c)
+    for (int control : {0x7B, 0x40}) {
+      char text[16];
+      std::snprintf(text, sizeof text, "-1:00%02XB%X", control, c);
+      wantOut.push_back(text);
+    }
+  wantOut.insert(wantOut.end(), {"reset -1", "close -1"});
+  EXPECT_EQ(gLog, wantOut);
   EXPECT_FALSE(gPreviewNotesOn[60]);
   AppMessage m;
   ASSERT_TRUE(TakeAppMessage(&m));
   EXPECT_EQ(m.code, (uint32_t)kMsgKeyDown) << "only MIDI messages are thrown away";
   EXPECT_FALSE(TakeAppMessage(&m));
-  EXPECT_TRUE(gHeldNotes.empty());
-  EXPECT_TRUE(gPlayedNotes.empty());
+  EXPECT_TRUE(gHeldNotes.empty() && gPlayedNotes.empty());
   EXPECT_EQ(gNoteOnSerial, 1u);
-  EXPECT_FALSE(gSustainDown);
+  EXPECT_FALSE(gSustainDown || gSyntheticNoteInput);
   EXPECT_EQ(gMidiInMessageCount.load(), 0);
   EXPECT_EQ(gLastMidiInputMs, 0u);
-  EXPECT_EQ(gNoteGlow[60], 0.0f);
-  EXPECT_EQ(gKeyHitGlow[61], 0.0f);
-  EXPECT_EQ(gKeyMissFlash[62], 0.0f);
-  EXPECT_EQ(gScoreFlash, 0.0f);
-  EXPECT_FALSE(gSyntheticNoteInput);
+  EXPECT_EQ(gNoteGlow[60] + gKeyHitGlow[61] + gKeyMissFlash[62] + gScoreFlash, 0.0f);
   EXPECT_TRUE(gMidiInOpen);
-  SetMidiInDriver(nullptr);
 }
 
 }  // namespace

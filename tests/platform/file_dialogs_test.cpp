@@ -5,68 +5,51 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "platform/file_dialogs.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-// Sets an environment variable for the scope; restores the old value after.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
+// Sets (or with null, unsets) an environment variable for the scope.
+struct ScopedEnv {
+  std::string name;
+  std::optional<std::string> old;
+  ScopedEnv(const char* n, const char* value) : name(n) {
+    if (const char* was = std::getenv(n)) old = was;
+    value ? setenv(n, value, 1) : unsetenv(n);
   }
-  ~ScopedEnv() {
-    if (had_)
-      setenv(name_.c_str(), old_.c_str(), 1);
-    else
-      unsetenv(name_.c_str());
-  }
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
+  ~ScopedEnv() { old ? setenv(name.c_str(), old->c_str(), 1) : unsetenv(name.c_str()); }
 };
 
 // A dialog stand-in: writes its arguments one per line to argsFile, prints reply, exits with code.
 void WriteDialogProgram(const std::string& path, const std::string& argsFile, const std::string& reply, int code) {
   std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + argsFile + "'\n";
   if (!reply.empty()) script += "printf '%s\\n' '" + reply + "'\n";
-  script += "echo 'toolkit noise' >&2\nexit " + std::to_string(code) + "\n";
-  WriteFileBytes(path, script);
+  WriteFileBytes(path, script + "echo 'toolkit noise' >&2\nexit " + std::to_string(code) + "\n");
   chmod(path.c_str(), 0755);
 }
 
 const std::vector<FileDialogFilter> kMidiFilters = {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"},
                                                      {"All Files (*.*)", "*.*"}};
 
-}  // namespace
-
 TEST(FileDialogs, ZenityAnswersWithTheChosenPath) {
   TempDir dir;
   WriteDialogProgram(dir.File("zenity"), dir.File("args"), "/music/My Song.mid", 0);
-  ScopedEnv path("PATH", dir.path().c_str());
-  ScopedEnv desktop("XDG_CURRENT_DESKTOP", "GNOME");
+  ScopedEnv path("PATH", dir.path().c_str()), desktop("XDG_CURRENT_DESKTOP", "GNOME");
   std::string chosen;
   ASSERT_TRUE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
   EXPECT_EQ(chosen, "/music/My Song.mid");
   EXPECT_EQ(ReadFileBytes(dir.File("args")),
             "--file-selection\n--title=Open\n--file-filter=MIDI Files (*.mid;*.midi) | *.mid *.midi\n"
             "--file-filter=All Files (*.*) | *\n");
-
   ASSERT_TRUE(ShowFolderDialog("Folder", &chosen));
   EXPECT_EQ(ReadFileBytes(dir.File("args")), "--file-selection\n--title=Folder\n--directory\n");
 }
 
 TEST(FileDialogs, CancelFailureAndNoProgramMeanNothingChosen) {
-  TempDir dir;
+  TempDir dir, empty;
   WriteDialogProgram(dir.File("zenity"), dir.File("args"), "", 1);
   ScopedEnv desktop("XDG_CURRENT_DESKTOP", nullptr);
   std::string chosen = "unchanged";
@@ -76,11 +59,8 @@ TEST(FileDialogs, CancelFailureAndNoProgramMeanNothingChosen) {
     WriteDialogProgram(dir.File("zenity"), dir.File("args"), "", 0);  // OK with no path
     EXPECT_FALSE(ShowFolderDialog("Folder", &chosen));
   }
-  {
-    TempDir empty;
-    ScopedEnv path("PATH", empty.path().c_str());
-    EXPECT_FALSE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
-  }
+  ScopedEnv path("PATH", empty.path().c_str());
+  EXPECT_FALSE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
   EXPECT_EQ(chosen, "unchanged");
 }
 
@@ -98,16 +78,14 @@ TEST(FileDialogs, KdialogOnKdeOrWhereZenityIsMissing) {
   }
   // With both present, a KDE desktop gets kdialog and any other zenity.
   WriteDialogProgram(dir.File("zenity"), dir.File("zargs"), "/z.mid", 0);
-  struct Case {
-    const char* desktop;
-    const char* expected;
-  } cases[] = {{"KDE", "/home/u/piece.midi"}, {"ubuntu:GNOME", "/z.mid"}};
-  for (const Case& c : cases) {
-    ScopedEnv env("XDG_CURRENT_DESKTOP", c.desktop);
+  for (auto [desktop, expected] : {std::pair{"KDE", "/home/u/piece.midi"}, {"ubuntu:GNOME", "/z.mid"}}) {
+    ScopedEnv env("XDG_CURRENT_DESKTOP", desktop);
     std::string chosen;
     ASSERT_TRUE(ShowFolderDialog("F", &chosen));
-    EXPECT_EQ(chosen, c.expected);
+    EXPECT_EQ(chosen, expected);
   }
   EXPECT_EQ(FileDialogCommand("kdialog", FileDialogRequest{true, "F", {}}),
             (std::vector<std::string>{"kdialog", "--title", "F", "--getexistingdirectory", "."}));
 }
+
+}  // namespace

@@ -6,41 +6,43 @@
 
 #include "platform/messages.h"
 
-static std::vector<AppMessage> gSeen;
+namespace {
 
-static int64_t Record(uint32_t code, uint64_t w, int64_t l) {
+std::vector<AppMessage> gSeen;
+
+int64_t Record(uint32_t code, uint64_t w, int64_t l) {
   gSeen.push_back(AppMessage{code, w, l});
   // A handled raw MIDI message posts the program's own note message, as the window procedure does.
   if (code == kMsgMidiInData) PostAppMessage(kMsgMidiNote, w, l);
   return (int64_t)w + 1;
 }
 
+std::vector<uint32_t> SeenCodes() {
+  std::vector<uint32_t> codes;
+  for (const AppMessage& m : gSeen) codes.push_back(m.code);
+  return codes;
+}
+
 class MessageQueue : public ::testing::Test {
  protected:
   void SetUp() override {
-    AppMessage m;
-    while (TakeAppMessage(&m)) {}
+    RemoveAppMessages(0, 0xFFFFFFFFu);
     gSeen.clear();
     SetAppMessageHandler(Record);
   }
   void TearDown() override { SetAppMessageHandler(nullptr); }
 };
 
-TEST_F(MessageQueue, PostsDuringADrainAreHandledInTheSameDrain) {
+TEST_F(MessageQueue, PostsDuringADrainAreHandledInTheSameDrainAndSendsAtOnce) {
   PostAppMessage(kMsgMidiInData, 0x90, 7);
   PostAppMessage(kMsgKeyDown, 'R', 0);
   EXPECT_EQ(DrainAppMessages(), 3);
-  ASSERT_EQ(gSeen.size(), 3u);
-  EXPECT_EQ(gSeen[0].code, (uint32_t)kMsgMidiInData);
-  EXPECT_EQ(gSeen[1].code, (uint32_t)kMsgKeyDown);
-  EXPECT_EQ(gSeen[2].code, (uint32_t)kMsgMidiNote);
+  EXPECT_EQ(SeenCodes(), (std::vector<uint32_t>{kMsgMidiInData, kMsgKeyDown, kMsgMidiNote}));
   EXPECT_EQ(gSeen[2].lParam, 7);
   EXPECT_EQ(CountAppMessages(), 0u);
-}
 
-TEST_F(MessageQueue, SendCallsTheHandlerAtOnce) {
   EXPECT_EQ(SendAppMessage(kMsgMidiNote, 41, 0), 42);
-  EXPECT_EQ(gSeen.size(), 1u);
+  EXPECT_EQ(gSeen.size(), 4u);
   SetAppMessageHandler(nullptr);
   EXPECT_EQ(SendAppMessage(kMsgMidiNote, 41, 0), 0);
 }
@@ -62,27 +64,22 @@ TEST_F(MessageQueue, PostingFromManyThreadsKeepsEveryMessageInPerThreadOrder) {
 }
 
 TEST_F(MessageQueue, RemoveByRangeKeepsEverythingElseInOrder) {
-  PostAppMessage(kMsgMidiInOpen, 0, 0);
-  PostAppMessage(kMsgKeyDown, 1, 0);
-  PostAppMessage(kMsgMidiInData, 0, 0);
-  PostAppMessage(kMsgMidiNote, 0, 0);
-  PostAppMessage(kMsgMidiInLongError, 0, 0);
-  PostAppMessage(kMsgMidiSustain, 0, 0);
-  PostAppMessage(kMsgChar, 2, 0);
+  for (uint32_t code : {kMsgMidiInOpen, kMsgKeyDown, kMsgMidiInData, kMsgMidiNote, kMsgMidiInLongError,
+                        kMsgMidiSustain, kMsgChar})
+    PostAppMessage(code, 0, 0);
   EXPECT_EQ(RemoveAppMessages(kMsgMidiInOpen, kMsgMidiInLongError), 3);
   EXPECT_EQ(RemoveAppMessages(kMsgMidiNote, kMsgMidiSustain), 2);
   EXPECT_EQ(RemoveAppMessages(kMsgMidiNote, kMsgMidiSustain), 0);
   DrainAppMessages();
-  ASSERT_EQ(gSeen.size(), 2u);
-  EXPECT_EQ(gSeen[0].code, (uint32_t)kMsgKeyDown);
-  EXPECT_EQ(gSeen[1].code, (uint32_t)kMsgChar);
+  EXPECT_EQ(SeenCodes(), (std::vector<uint32_t>{kMsgKeyDown, kMsgChar}));
 }
 
 TEST(MessagePoints, SignedCoordinatesSurviveThePacking) {
   for (int x : {0, 1, -1, -32768, 70000, 1919})
     for (int y : {0, -5, 1079, 65535}) {
-      int64_t p = MakePointParam(x, y);
-      EXPECT_EQ(PointParamX(p), x);
-      EXPECT_EQ(PointParamY(p), y);
+      EXPECT_EQ(PointParamX(MakePointParam(x, y)), x);
+      EXPECT_EQ(PointParamY(MakePointParam(x, y)), y);
     }
 }
+
+}  // namespace

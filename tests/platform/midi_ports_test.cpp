@@ -20,7 +20,7 @@ TEST(MidiPortClass, HardwareFirstNeverOurOwnNorTheThroughPortAsKeyboard) {
       {"a2j:USB Keyboard [20] (capture): USB Keyboard MIDI 1", 0, 0},
       {"Midi-Bridge:USB Keyboard 1:(capture_0) USB Keyboard MIDI 1", 0, 0},
       {"peer:keys", 1, 1},
-      {"odd name 12x:4", 1, 1},   // no client number
+      {"odd name 12x:4", 1, 1},  // no client number
       {"odd name :4", 1, 1},
       {"", 1, 1},
   };
@@ -31,15 +31,11 @@ TEST(MidiPortClass, HardwareFirstNeverOurOwnNorTheThroughPortAsKeyboard) {
 }
 
 TEST(MidiShortMessageLength, FollowsTheStatusByte) {
-  const struct {
-    uint8_t status;
-    int length;
-  } cases[] = {
-      {0x00, 0}, {0x7F, 0}, {0x80, 3}, {0x9F, 3}, {0xA0, 3}, {0xB5, 3}, {0xC0, 2}, {0xCF, 2},
-      {0xD3, 2}, {0xE0, 3}, {0xF0, 0}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2}, {0xF6, 1}, {0xF7, 0},
-      {0xF8, 1}, {0xFE, 1}, {0xFF, 1},
+  const std::pair<uint8_t, int> cases[] = {
+      {0x00, 0}, {0x7F, 0}, {0x80, 3}, {0x9F, 3}, {0xA0, 3}, {0xB5, 3}, {0xC0, 2}, {0xCF, 2}, {0xD3, 2}, {0xE0, 3},
+      {0xF0, 0}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2}, {0xF6, 1}, {0xF7, 0}, {0xF8, 1}, {0xFE, 1}, {0xFF, 1},
   };
-  for (const auto& c : cases) EXPECT_EQ(MidiShortMessageLength(c.status), c.length) << std::hex << (int)c.status;
+  for (auto [status, length] : cases) EXPECT_EQ(MidiShortMessageLength(status), length) << std::hex << (int)status;
 }
 
 }  // namespace
