@@ -286,13 +286,19 @@ bool MidiEventLess(const SongEvent& a, const SongEvent& b) {
   return a.data2 < b.data2;
 }
 
-bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& events,
-                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error) {
+// Every parse starts from empty outputs, so a failure never leaves a previous song's events behind.
+static void ClearParseOutputs(std::vector<SongEvent>& events, std::vector<TempoPoint>& tempo, int& key,
+                              bool& minor, std::string& error) {
   events.clear();
   tempo.clear();
   key = -1;
   minor = false;
   error.clear();
+}
+
+bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& events,
+                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error) {
+  ClearParseOutputs(events, tempo, key, minor, error);
   auto fail = [&](const char* text) {
     events.clear();
     tempo.clear();
@@ -362,11 +368,7 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
 
 bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error) {
-  events.clear();
-  tempo.clear();
-  key = -1;
-  minor = false;
-  error.clear();
+  ClearParseOutputs(events, tempo, key, minor, error);
   std::error_code ec;
   std::filesystem::path p(std::u8string(path.begin(), path.end()));
   // A folder or a device opens but cannot be read as a file.

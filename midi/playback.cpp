@@ -202,6 +202,16 @@ void SeekPlayback(uint32_t ms) {
   MarkSongBeatResync(t);
 }
 
+// Puts the song clock at the top of the song, playing from now.
+static void StartSongFromTop(uint32_t now) {
+  gEventCursor = 0;
+  gPlayStartMs = now;
+  MarkEventTimeFloor(now);
+  gPlaying = true;
+  gPaused = false;
+  gPauseMs = 0;
+}
+
 // ---- load ----
 bool LoadAndPlayMidi(const std::string& path) {
   std::vector<SongEvent> events;
@@ -232,13 +242,7 @@ bool LoadAndPlayMidi(const std::string& path) {
   gSongMinor = minor;
   gNotePedalSpans = BuildNotePedalSpans(gSongEvents);
 
-  uint32_t now = ClockMs32();
-  gEventCursor = 0;
-  gPlayStartMs = now;
-  MarkEventTimeFloor(now);
-  gPlaying = true;
-  gPaused = false;
-  gPauseMs = 0;
+  StartSongFromTop(ClockMs32());
   ClearLoop();
   EndTransportDrags();
   NormaliseLoopRegion();
@@ -274,12 +278,7 @@ void TogglePlayback() {
       gStatusText = "No MIDI playback running";
       return;
     }
-    gEventCursor = 0;
-    gPlayStartMs = now;
-    MarkEventTimeFloor(now);
-    gPlaying = true;
-    gPaused = false;
-    gPauseMs = 0;
+    StartSongFromTop(now);
     MarkSongBeatResync(0);
     ResetJudgeStates(false, false);
     SyncMetronomeToSong(0, true);
