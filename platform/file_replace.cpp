@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // ---- internal helpers ----
@@ -84,4 +87,24 @@ bool RemoveFileIfPresent(const std::string& path) { return ::unlink(path.c_str()
 
 bool RenameFileReplacing(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool CopyFileIfAbsent(const std::string& from, const std::string& to, const std::string& tempPath) {
+  struct stat st;
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::ifstream in(from, std::ios::binary);
+  if (!in.is_open()) return false;
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return false;
+  // Written under the temporary name and synced like a replacement, but linked rather than
+  // renamed: link refuses an existing target, so a copy made meanwhile is never overwritten.
+  ::unlink(tempPath.c_str());
+  int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::link(tempPath.c_str(), to.c_str()) == 0;
+  ::unlink(tempPath.c_str());
+  return ok;
 }

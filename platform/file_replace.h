@@ -12,6 +12,11 @@
 bool ReplaceFileWithContent(const std::string& tempPath, const std::string& targetPath,
                             const std::string& content, std::string* error);
 
+// Copies the file at from to to only when nothing is at to: the copy is written to tempPath,
+// synced, then linked into place, so a crash never leaves a half copy under the target's name.
+// False when from cannot be read, to already exists or any step fails (tempPath is removed).
+bool CopyFileIfAbsent(const std::string& from, const std::string& to, const std::string& tempPath);
+
 // Removes a file; false when it did not exist or could not be removed.
 bool RemoveFileIfPresent(const std::string& path);
 

@@ -32,6 +32,9 @@ static const char kStudentsFile[] = "students.dat";
 static const char* const kStudentFilePrefixes[] = {
     "learning_progress_", "learning_mastery_",      "learning_schedule_", "learning_calendar_",
     "learning_practiceload_", "attendance_", "notes_", "learning_endless_"};
+// Learning files that keep a ".bak" copy.
+static const char* const kLearningBackupPrefixes[] = {"learning_progress_", "learning_mastery_",
+                                                      "learning_schedule_", "learning_calendar_"};
 
 // ---- state ----
 std::vector<Student> gStudents;   // the list, in file order
@@ -102,6 +105,8 @@ static void RemoveFromClassRosters(const std::string& id) {
 
 static void DeleteFilesOfStudent(const std::string& id) {
   for (const char* prefix : kStudentFilePrefixes) DeleteDataFileAndTemp(prefix + id + ".dat");
+  // The learning files keep backup copies beside them; deleting a student removes all progress.
+  for (const char* prefix : kLearningBackupPrefixes) RemoveFileIfPresent(GetDataFilePath(prefix + id + ".dat.bak"));
 
   std::string achievements = GetAchievementsPath(id);
   RemoveFileIfPresent(achievements);
@@ -148,7 +153,8 @@ bool IsStudentIdTaken(const std::string& id) {
 std::string MakeUniqueStudentId(const std::string& text) {
   std::string base = IdSlugFromName(text);
   std::string candidate = base;
-  for (int n = 2; IsStudentIdTaken(candidate); ++n) candidate = base + "_" + std::to_string(n);
+  // "default" names the files used while no student is active; a student must not share them.
+  for (int n = 2; IsStudentIdTaken(candidate) || candidate == "default"; ++n) candidate = base + "_" + std::to_string(n);
   return candidate;
 }
 

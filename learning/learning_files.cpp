@@ -1,0 +1,86 @@
+// learning/learning_files: the student file key, the learning file paths, backups and the one
+// atomic writer of the learning and classroom stores.
+#include "learning/learning_files.h"
+
+#include <mutex>
+#include <thread>
+
+#include "app/app_state.h"
+#include "app/folders.h"
+#include "app/logs.h"
+#include "app/utilities.h"
+#include "platform/clock.h"
+#include "platform/file_replace.h"
+#include "practice/students.h"
+
+// ---- constants ----
+const char kSaveFailureMessage[] =
+    "Could not save progress - disk full or the file is locked (antivirus / cloud sync). Recent work may not persist.";
+static const int kSaveTries = 4;            // final moves tried before giving up
+static const uint32_t kSaveRetryMs = 20;    // pause after each failed move
+
+// ---- state ----
+std::string gStudentFileKeyOverride;                              // see the header
+static const std::thread::id kUiThread = std::this_thread::get_id();  // static init runs on main
+static std::mutex gSaveFailureMutex;                              // guards the slot below
+static bool gSaveFailurePending = false;                          // a worker's save failed
+
+// ---- internal helpers ----
+static std::string LearningFilePath(const char* prefix) {
+  return GetDataFolder() + prefix + StudentFileKey() + ".dat";
+}
+
+static void ReportSaveFailure() {
+  if (std::this_thread::get_id() == kUiThread) {
+    gStatusText = kSaveFailureMessage;
+    return;
+  }
+  std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+  gSaveFailurePending = true;
+}
+
+// ---- public functions ----
+std::string StudentFileKey() {
+  if (!gStudentFileKeyOverride.empty()) return gStudentFileKeyOverride;
+  if (gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size()) {
+    std::string id = TrimWhitespace(gStudents[gActiveStudentIndex].id);
+    if (!id.empty()) return StudentFileId(id);
+  }
+  return "default";
+}
+
+std::string ProgressFilePath() { return LearningFilePath("learning_progress_"); }
+std::string MasteryFilePath() { return LearningFilePath("learning_mastery_"); }
+std::string ScheduleFilePath() { return LearningFilePath("learning_schedule_"); }
+std::string CalendarFilePath() { return LearningFilePath("learning_calendar_"); }
+std::string PracticeLoadFilePath() { return LearningFilePath("learning_practiceload_"); }
+
+bool CopyFileWhenAbsent(const std::string& from, const std::string& to) {
+  return CopyFileIfAbsent(from, to, to + ".tmp");
+}
+
+void BackupLearningFiles() {
+  for (const std::string& path : {ProgressFilePath(), MasteryFilePath(), ScheduleFilePath(), CalendarFilePath()})
+    CopyFileWhenAbsent(path, path + ".bak");
+}
+
+bool SaveFileAtomic(const std::string& path, const std::string& text) {
+  std::string error;
+  for (int attempt = 1; attempt <= kSaveTries; ++attempt) {
+    if (ReplaceFileWithContent(path + ".tmp", path, text, &error)) return true;
+    // Only the final move is worth retrying (a scanner or a sync client holds the target for a
+    // moment); a file that cannot be written fails at once.
+    if (error.compare(0, 6, "rename") != 0) break;
+    ClockSleepMs(kSaveRetryMs);
+  }
+  DebugLog("[learning] could not save %s (%s)\n", path.c_str(), error.c_str());
+  ReportSaveFailure();
+  return false;
+}
+
+void TakeSaveFailureStatus() {
+  std::lock_guard<std::mutex> lock(gSaveFailureMutex);
+  if (!gSaveFailurePending) return;
+  gSaveFailurePending = false;
+  gStatusText = kSaveFailureMessage;
+}

@@ -1,0 +1,166 @@
+// learning/learning_record_files: loading and saving a student's learning files, the migration of
+// the single files of earlier versions, damaged files, and the change of the active student.
+#include <filesystem>
+#include <functional>
+#include <unordered_set>
+
+#include "app/folders.h"
+#include "app/logs.h"
+#include "learning/learning_files.h"
+#include "learning/learning_records.h"
+#include "learning/library_index.h"
+#include "learning/library_view_state.h"
+#include "learning/learning_model.h"
+#include "learning/pending.h"
+#include "platform/file_replace.h"
+#include "practice/data_files.h"
+
+// ---- constants ----
+// The single files of earlier versions and the names they move to.
+static const char* const kMigratedFiles[4][2] = {
+    {"learning_progress.dat", "learning_progress_default.dat"},
+    {"learning_mastery.dat", "learning_mastery_default.dat"},
+    {"learning_schedule.dat", "learning_schedule_default.dat"},
+    {"learning_calendar.dat", "learning_calendar_default.dat"}};
+
+// ---- state ----
+static bool gLearningMigrationDone = false;            // the one-time migration ran this run
+static std::unordered_set<std::string> gBlockedPaths;  // damaged files that could not be moved aside
+static std::unordered_set<std::string> gCopyAsidePaths;  // partly bad files to copy before a rewrite
+
+// ---- internal helpers ----
+// Not any line of the file is of its format (a mastery file with neither header nor row, a
+// calendar without "PLAN" or "DATE").
+using FormatTest = std::function<bool(const std::vector<std::string>&)>;
+
+static bool HasNul(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines)
+    if (line.find('\0') != std::string::npos) return true;
+  return false;
+}
+
+static bool AllEmpty(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines)
+    if (!line.empty()) return false;
+  return true;
+}
+
+static void MoveAsideOrBlock(const std::string& path, const char* reason) {
+  if (!SetAsideDataFile(path, reason)) gBlockedPaths.insert(path);
+}
+
+// Copies a partly bad file to the first free ".bad" name before it is rewritten.
+static void CopyAside(const std::string& path) {
+  std::string target = path + ".bad";
+  std::error_code ec;
+  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(target, ec)); ++n) target = path + ".bad" + std::to_string(n);
+  if (CopyFileWhenAbsent(path, target))
+    DebugLog("[learning] %s had lines that were skipped; kept as %s\n", path.c_str(), target.c_str());
+}
+
+// Reads one learning file through its reader, setting aside what cannot be trusted.
+static void LoadOneFile(const std::string& path, int (*reader)(const std::vector<std::string>&),
+                        const FormatTest& isItsFormat) {
+  std::vector<std::string> lines;
+  DataFileRead read = ReadDataFileLines(path, &lines);
+  if (read == DataFileRead::kMissing) return;
+  if (read == DataFileRead::kUnreadable) return MoveAsideOrBlock(path, "cannot be read");
+  if (HasNul(lines)) return MoveAsideOrBlock(path, "holds a NUL byte");
+  if (!AllEmpty(lines) && isItsFormat && !isItsFormat(lines)) return MoveAsideOrBlock(path, "is not a learning file");
+  if (reader(lines) > 0) gCopyAsidePaths.insert(path);
+}
+
+static void SaveLearningFile(const std::string& path, const std::string& text) {
+  if (gBlockedPaths.count(path)) {
+    DebugLog("[learning] %s is damaged and could not be moved aside; not saved\n", path.c_str());
+    return;
+  }
+  if (gCopyAsidePaths.erase(path)) CopyAside(path);
+  SaveFileAtomic(path, text);
+}
+
+static void MigrateSingleFiles() {
+  if (gLearningMigrationDone) return;
+  gLearningMigrationDone = true;
+  std::string folder = GetDataFolder();
+  for (const auto& pair : kMigratedFiles) CopyFileWhenAbsent(folder + pair[0], folder + pair[1]);
+}
+
+// ---- public functions ----
+void SaveProgress() { SaveLearningFile(ProgressFilePath(), ProgressFileText()); }
+void SaveMastery() { SaveLearningFile(MasteryFilePath(), MasteryFileText()); }
+void SaveSchedule() { SaveLearningFile(ScheduleFilePath(), ScheduleFileText()); }
+void SaveCalendar() { SaveLearningFile(CalendarFilePath(), CalendarFileText()); }
+void SavePracticeLoad() { SaveLearningFile(PracticeLoadFilePath(), std::to_string(gPracticeLoad)); }
+
+void LoadLearningFiles() {
+  MigrateSingleFiles();
+  if (gLearningFilesLoaded) return;
+  gLearningFilesLoaded = true;
+  BackupLearningFiles();
+  gOpenSyllabusCount = -1;
+  LoadOneFile(ProgressFilePath(), ReadProgressLines, nullptr);
+  LoadOneFile(MasteryFilePath(), ReadMasteryLines, [](const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+      if (line.rfind("id\t", 0) == 0 || (SplitTabs(line).size() >= 8 && line[0] != '\t')) return true;
+    return false;
+  });
+  LoadOneFile(ScheduleFilePath(), ReadScheduleLines, nullptr);
+  LoadOneFile(PracticeLoadFilePath(), ReadPracticeLoadLines, nullptr);
+  LoadOneFile(CalendarFilePath(), ReadCalendarLines, [](const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+      if (line.rfind("PLAN\t", 0) == 0 || line.rfind("DATE\t", 0) == 0) return true;
+    return false;
+  });
+  gLoadedStudentKey = StudentFileKey();
+}
+
+void OnStudentChanged() {
+  if (!gLibraryLoaded) return;
+  if (!gLoadedStudentKey.empty() && gLoadedStudentKey != StudentFileKey()) gStudentFileKeyOverride = gLoadedStudentKey;
+  SaveCalendar();
+  SaveMastery();
+  SaveProgress();
+  SaveSchedule();
+  gStudentFileKeyOverride.clear();
+
+  gMasteryRecords.clear();
+  gCompletedItems.clear();
+  gScheduleItems.clear();
+  gLearningCalendar.clear();
+  gScheduleDate.clear();
+  gCalendarPlanId.clear();
+  gUnlockedTypeKeys.clear();
+  gSelectedCards.clear();
+  gViewingPlannedDay.clear();
+  gPlannedLessonNumber = 0;
+  gLevelFilter = -1;
+  gCurrentLearningDay.clear();
+  gLibraryScroll = 0.0f;
+  gPracticeItemId.clear();
+  gPracticeStudentKey.clear();
+  gPracticeItemDay.clear();
+  gPracticeLoad = 1;
+  ClearPracticeSet();
+
+  gLearningFilesLoaded = false;
+  LoadLearningFiles();
+  RebuildSchedule();
+  SortLibraryItems();
+}
+
+void ResetLearningRecords() {
+  gMasteryRecords.clear();
+  gCompletedItems.clear();
+  gScheduleDate.clear();
+  gScheduleItems.clear();
+  gLearningCalendar.clear();
+  gCalendarPlanId.clear();
+  gPracticeLoad = 1;
+  gLearningFilesLoaded = false;
+  gLoadedStudentKey.clear();
+  gStudentFileKeyOverride.clear();
+  gLearningMigrationDone = false;
+  gBlockedPaths.clear();
+  gCopyAsidePaths.clear();
+}
