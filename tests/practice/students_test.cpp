@@ -123,6 +123,8 @@ static std::vector<std::string> StudentFileNames(const std::string& id) {
                              "learning_calendar_", "learning_practiceload_", "attendance_", "notes_",
                              "learning_endless_"})
     for (const char* end : {".dat", ".dat.tmp"}) names.push_back(prefix + id + end);
+  for (const char* prefix : {"learning_progress_", "learning_mastery_", "learning_schedule_", "learning_calendar_"})
+    names.push_back(prefix + id + ".dat.bak");
   return names;
 }
 

@@ -1,0 +1,83 @@
+// Loading a large lesson library with a student's records (2,000 items, 2,000 mastery rows, a
+// year of calendar days) and saving the mastery file.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "learning/iso_dates.h"
+#include "learning/learning_records.h"
+#include "learning/lesson_plan.h"
+#include "learning/library_index.h"
+#include "platform/process.h"
+
+namespace fs = std::filesystem;
+
+// A program folder of the benchmark's own with the generated library and records, removed at exit.
+struct GeneratedLibrary {
+  std::string path;
+  GeneratedLibrary() {
+    char pattern[] = "/tmp/tonvarra_bench_XXXXXX";
+    if (mkdtemp(pattern)) path = pattern;
+    ProcessSetExecutablePathForTesting(path + "/tonvarra");
+    fs::create_directories(path + "/MIDI/Library");
+    fs::create_directories(path + "/Data");
+    std::ofstream index(path + "/MIDI/Library/library_index.tsv");
+    std::ofstream mastery(path + "/Data/learning_mastery_default.dat");
+    index << "header\n";
+    mastery << "id\tattempts\n";
+    const char* sections[] = {"foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"};
+    for (int i = 0; i < 2000; ++i) {
+      std::string id = "item_" + std::to_string(i);
+      index << id << "\t" << i % 6 << "\t" << sections[i % 7] << "\tType &amp; " << i % 5 << "\tName of item "
+            << i << "\tSubtitle &ndash; " << i << "\tF#\tmajor\tBaroque\tPrelude\tVoicing &amp; Texture\tf/" << id
+            << ".mid\t90\t100\t0.9\t0.8\trh\ta\tb\tc\n";
+      mastery << id << "\t3\t2\t2\t0.950\t0.880\t96.000\t2024-05-02\t0.900\t0.800\t90.000\t2024-05-03"
+              << "\t40\t38\t30\t6\t2\t2\t0\t1\t1\t1\t12.500\t-3.250\t1\t38\t71.500\t9.000\t11.250\t0\t1\t1"
+              << "\t0.625000\t2\t0.000000\t1\t0.750000\t4\t0.000000\t1\t0.812500\t3\n";
+    }
+    std::ofstream calendar(path + "/Data/learning_calendar_default.dat");
+    calendar << "PLAN\t\n";
+    for (int d = 0; d < 365; ++d) {
+      calendar << "DATE\t" << AddDaysIsoDate("2024-01-01", d) << "\nLESSON\t" << d + 1 << "\n";
+      for (int b = 0; b < 14; ++b) calendar << "ASSIGNED\titem_" << (d * 14 + b) % 2000 << "\n";
+      for (int b = 0; b < 10; ++b) calendar << "COMPLETE\titem_" << (d * 14 + b) % 2000 << "\n";
+      calendar << "END\n";
+    }
+  }
+  ~GeneratedLibrary() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+};
+
+static GeneratedLibrary& Library() {
+  static GeneratedLibrary library;
+  return library;
+}
+
+static void BM_LoadLibraryWithRecords(benchmark::State& state) {
+  Library();
+  for (auto _ : state) {
+    ResetLearningRecords();
+    ResetLibraryIndex();
+    ResetLessonPlan();
+    LoadLibraryIndex();
+    benchmark::DoNotOptimize(gLibraryItems.size());
+  }
+  state.counters["items"] = (double)gLibraryItems.size();
+  state.counters["records"] = (double)gMasteryRecords.size();
+  state.counters["days"] = (double)gLearningCalendar.size();
+}
+BENCHMARK(BM_LoadLibraryWithRecords)->Unit(benchmark::kMillisecond);
+
+static void BM_SaveMastery(benchmark::State& state) {
+  Library();
+  ResetLearningRecords();
+  ResetLibraryIndex();
+  LoadLibraryIndex();
+  for (auto _ : state) SaveMastery();
+}
+BENCHMARK(BM_SaveMastery)->Unit(benchmark::kMillisecond);

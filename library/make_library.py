@@ -1,0 +1,515 @@
+#!/usr/bin/env python3
+"""Writes Tonvarra's own lesson library: the index, the lesson plan, the skill graph, one Standard
+MIDI File per item and a score for each sight-reading item.
+
+Usage: make_library.py OUTPUT_FOLDER
+
+Everything here is the project's own: scales, chords and drills are built from their rules,
+reading exercises and etudes are composed by the fixed rules below (a seeded walk, so every build
+writes the same bytes), and the traditional melodies come from melodies.txt beside this file.
+The formats are described in README.md beside this file.
+"""
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TICKS = 480                      # ticks per quarter note in every file
+RING = ["C", "G", "D", "A", "E", "B", "F#", "Db", "Ab", "Eb", "Bb", "F"]   # key names in circle order
+LETTERS = "CDEFGAB"
+LETTER_PC = [0, 2, 4, 5, 7, 9, 11]
+# Key signature (sharps, negative for flats) of each major tonic pitch class.
+MAJOR_SIGNATURE = {0: 0, 7: 1, 2: 2, 9: 3, 4: 4, 11: 5, 6: 6, 1: -5, 8: -4, 3: -3, 10: -2, 5: -1}
+SHARP_ORDER = "FCGDAEB"
+MINOR_NAMES = {"Db": "C#", "Ab": "G#", "Eb": "D#"}   # how a minor key on these tonics is usually named
+
+
+def pitch_class(key_name):
+    pc = LETTER_PC[LETTERS.index(key_name[0])]
+    if len(key_name) > 1:
+        pc += 1 if key_name[1] == "#" else -1
+    return pc % 12
+
+
+def parse_pitch(text):
+    letter = LETTERS.index(text[0])
+    rest = text[1:]
+    acc = 0
+    while rest and rest[0] in "#b":
+        acc += 1 if rest[0] == "#" else -1
+        rest = rest[1:]
+    return 12 * (int(rest) + 1) + LETTER_PC[letter] + acc
+
+
+# ---- notes ----
+class Note:
+    """One written note: start and length in quarter notes, MIDI number, hand, spelling."""
+
+    def __init__(self, start, length, midi, left=False, letter=None, octave=None):
+        self.start, self.length, self.midi, self.left = start, length, midi, left
+        self.letter, self.octave = letter, octave
+
+
+def sequence(pitches, lengths, start=0.0, left=False):
+    notes, t = [], start
+    for i, p in enumerate(pitches):
+        length = lengths[i % len(lengths)]
+        if p is not None:
+            notes.append(Note(t, length, p, left))
+        t += length
+    return notes, t
+
+
+def chord(pitches, start, length, left=False):
+    return [Note(start, length, p, left) for p in pitches]
+
+
+# ---- the MIDI file ----
+def vlq(value):
+    out = [value & 0x7F]
+    value >>= 7
+    while value:
+        out.insert(0, 0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(out)
+
+
+def midi_bytes(notes, bpm, beats, signature, minor):
+    events = []   # (tick, order, bytes): note-offs before note-ons at the same tick
+    for n in notes:
+        on = int(round(n.start * TICKS))
+        off = on + max(int(round(n.length * TICKS)) - 24, 24)
+        channel = 1 if n.left else 0
+        events.append((on, 1, n.midi, bytes([0x90 | channel, n.midi, 72 if n.left else 84])))
+        events.append((off, 0, n.midi, bytes([0x80 | channel, n.midi, 0])))
+    events.sort(key=lambda e: (e[0], e[1], e[2]))
+    us = int(round(60000000 / bpm))
+    body = vlq(0) + bytes([0xFF, 0x51, 3, (us >> 16) & 0xFF, (us >> 8) & 0xFF, us & 0xFF])
+    body += vlq(0) + bytes([0xFF, 0x58, 4, beats, 2, 24, 8])
+    body += vlq(0) + bytes([0xFF, 0x59, 2, signature & 0xFF, 1 if minor else 0])
+    last = 0
+    for tick, _, _, data in events:
+        body += vlq(tick - last) + data
+        last = tick
+    body += vlq(0) + bytes([0xFF, 0x2F, 0])
+    return b"MThd" + struct.pack(">IHHH", 6, 0, 1, TICKS) + b"MTrk" + struct.pack(">I", len(body)) + body
+
+
+# ---- spelling and the score ----
+def signature_of(tonic_pc, minor):
+    return MAJOR_SIGNATURE[(tonic_pc + 3) % 12 if minor else tonic_pc]
+
+
+def signature_accidental(signature, letter):
+    if signature > 0 and LETTERS[letter] in SHARP_ORDER[:signature]:
+        return 1
+    if signature < 0 and LETTERS[letter] in SHARP_ORDER[::-1][:-signature]:
+        return -1
+    return 0
+
+
+def spell(note, signature):
+    """Letter, accidental and octave of a note: the letter the key signature gives its pitch, else
+    the nearest natural letter below with a sharp (or above with a flat in flat keys)."""
+    if note.letter is not None:
+        letter, octave = note.letter, note.octave
+    else:
+        pc, octave = note.midi % 12, note.midi // 12 - 1
+        letter = None
+        for l in range(7):
+            if (LETTER_PC[l] + signature_accidental(signature, l)) % 12 == pc:
+                letter = l
+        if letter is None:
+            letter = next(l for l in range(7) if LETTER_PC[l] == (pc + (1 if signature < 0 else -1)) % 12)
+        natural = LETTER_PC[letter] + signature_accidental(signature, letter)
+        if natural >= 12:
+            octave -= 1
+        if natural < 0:
+            octave += 1
+    accidental = note.midi - (12 * (octave + 1) + LETTER_PC[letter])
+    return letter, accidental, octave
+
+
+NOTE_VALUES = {4.0: (1, 0), 3.0: (2, 1), 2.0: (2, 0), 1.5: (3, 1), 1.0: (3, 0), 0.75: (4, 1), 0.5: (4, 0), 0.25: (5, 0)}
+
+
+def score_text(notes, bpm, beats, signature, minor):
+    lines = ["# Tonvarra sight-reading score; fields are described in the library's README.",
+             "META\t%d\t%d\t4\t%d\t%d\t%d" % (TICKS, beats, signature, 1 if minor else 0, bpm)]
+    for n in sorted(notes, key=lambda n: (n.start, n.midi)):
+        letter, accidental, octave = spell(n, signature)
+        value, dotted = NOTE_VALUES[n.length]
+        shown = 1 if accidental != signature_accidental(signature, letter) else 0
+        lines.append("NOTE\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t0\t%d\t%d" % (
+            int(round(n.start * TICKS)), int(round(n.length * TICKS)), 1 if n.left else 0, n.midi,
+            letter, accidental, octave, dotted, value, 1 if n.left else 0, shown))
+    return "\n".join(lines) + "\n"
+
+
+# ---- the items ----
+ITEMS = []
+
+
+def item(id, level, category, type, name, subtitle, key, file, notes, bpm, beats=4, minor=False,
+         era="", form="", group="", hand="rh", accuracy=0.9, timing=0.6, focus="", source="", score=False):
+    tonic = pitch_class(key) if key else 0
+    ITEMS.append(dict(id=id, level=level, category=category, type=type, name=name, subtitle=subtitle,
+                      key=key, mode=("minor" if minor else "major") if key else "", era=era, form=form,
+                      group=group, file=file, bpm=bpm, target_bpm=bpm, accuracy=accuracy, timing=timing,
+                      hand=hand, focus=focus, source=source or "Written for Tonvarra", notes=notes,
+                      beats=beats, signature=signature_of(tonic, minor) if key else 0, minor=minor, score=score))
+
+
+def tonic_midi(key, low=60):
+    pc = pitch_class(key)
+    return low + pc if pc <= 7 else low - 12 + pc
+
+
+SCALE_TYPES = [
+    ("Major Scales", "major", "major", [0, 2, 4, 5, 7, 9, 11, 12], None, 1, 80),
+    ("Natural Minor Scales", "natural minor", "natminor", [0, 2, 3, 5, 7, 8, 10, 12], None, 2, 72),
+    ("Harmonic Minor Scales", "harmonic minor", "harmminor", [0, 2, 3, 5, 7, 8, 11, 12], None, 3, 72),
+    ("Melodic Minor Scales", "melodic minor", "melminor", [0, 2, 3, 5, 7, 9, 11, 12], [12, 10, 8, 7, 5, 3, 2, 0], 3, 72),
+    ("Chromatic Scales", "chromatic", "chromatic", list(range(13)), None, 2, 72),
+    ("Whole Tone Scales", "whole tone", "wholetone", [0, 2, 4, 6, 8, 10, 12], None, 2, 72),
+]
+
+
+def make_scales():
+    for type, word, slug, up, down, level, bpm in SCALE_TYPES:
+        minor = "minor" in word
+        for key in RING:
+            base = tonic_midi(key)
+            steps = up + (down[1:] if down else list(reversed(up))[1:])
+            notes, _ = sequence([base + s for s in steps], [1.0])
+            notes[-1].length = 2.0
+            shown = MINOR_NAMES.get(key, key) if minor else key
+            item("scale_%s_%s" % (slug, key.replace("#", "s").lower()), level, "scales", type,
+                 "%s %s - one octave" % (shown, word), "Right hand, up and down", key,
+                 "scales/%s_%s.mid" % (slug, key.replace("#", "s").lower()), notes, bpm, minor=minor,
+                 focus="Even tone and steady fingering")
+
+
+def triad(root, minor):
+    return [root, root + (3 if minor else 4), root + 7]
+
+
+def make_chords():
+    for minor, keys, type, level in ((False, RING, "Major Triads", 1), (True, ["A", "E", "D", "B", "G", "C"], "Minor Triads", 2)):
+        for key in keys:
+            r = tonic_midi(key)
+            t = triad(r, minor)
+            notes, end = sequence([t[0], t[1], t[2], r + 12, t[2], t[1], t[0]], [1.0])
+            notes += chord(t, end + 1.0, 4.0)
+            quality = "minor" if minor else "major"
+            slug = "%s_%s" % ("min" if minor else "maj", key.replace("#", "s").lower())
+            item("chord_triad_" + slug, level, "chords", type, "%s %s triad - broken and blocked" % (key, quality),
+                 "Right hand", key, "chords/triad_%s.mid" % slug, notes, 76, minor=minor,
+                 focus="Shape the triad before you play it")
+    for key in ["C", "G", "F", "D", "Bb", "Eb"]:
+        r = tonic_midi(key)
+        notes, t = [], 0.0
+        for degree in (0, 5, 7, 0):
+            tones = [r + degree + s for s in (0, 4, 7, 12)]
+            part, t = sequence(tones + list(reversed(tones[:-1])) + [None], [0.5], t)
+            notes += part
+        notes[-1].length = 1.0
+        slug = key.replace("#", "s").lower()
+        item("chord_broken_" + slug, 3, "chords", "Broken Chords", "Broken chords in %s major - I IV V I" % key,
+             "Right hand, eighth notes", key, "chords/broken_%s.mid" % slug, notes, 72,
+             focus="Keep the hand over each chord shape")
+    for key in ["C", "G", "F", "D"]:
+        r = tonic_midi(key)
+        notes = []
+        voicings = [[r + 4, r + 7, r + 12], [r + 5, r + 9, r + 12], [r + 5, r + 7, r + 11], [r + 4, r + 7, r + 12]]
+        roots = [r - 12, r - 7, r - 5, r - 12]
+        for i in range(4):
+            notes += chord(voicings[i], 2.0 * i, 2.0) + [Note(2.0 * i, 2.0, roots[i], True)]
+        slug = key.lower()
+        item("chord_cadence_" + slug, 3, "chords", "Cadences", "Cadence in %s major - I IV V7 I" % key,
+             "Both hands: chords over the bass", key, "chords/cadence_%s.mid" % slug, notes, 66, hand="both",
+             focus="Move each voice to the nearest note")
+
+
+def make_mechanics():
+    for key, left in [("C", False), ("G", False), ("D", False), ("F", False), ("C", True), ("G", True)]:
+        base = tonic_midi(key) - (12 if left else 0)
+        steps = [0, 2, 4, 5, 7, 5, 4, 2] * 2 + [0]
+        notes, _ = sequence([base + s for s in steps], [0.5] * 16 + [2.0], left=left)
+        hand = "LH" if left else "RH"
+        item("mech_five_%s_%s" % (key.lower(), hand.lower()), 1, "mechanics", "Five-Finger Patterns",
+             "%s five-finger pattern (%s)" % (key, hand), "One finger per key, eighth notes", key,
+             "mechanics/five_%s_%s.mid" % (key.lower(), hand.lower()), notes, 84, hand=hand.lower(),
+             focus="Fingers stay curved and close to the keys")
+    for key in ["C", "G", "F", "D"]:
+        base = tonic_midi(key)
+        major = [0, 2, 4, 5, 7, 9, 11, 12]
+        steps = major[:3] + major[3:8] + list(reversed(major[:7]))
+        notes, _ = sequence([base + s for s in steps], [0.5] * 14 + [2.0])
+        item("mech_thumb_%s" % key.lower(), 2, "mechanics", "Thumb Crossing", "Thumb under in %s major" % key,
+             "Right hand, 1 2 3 1 2 3 4 5", key, "mechanics/thumb_%s.mid" % key.lower(), notes, 76,
+             focus="Pass the thumb early and quietly")
+    patterns = [("Thirds in C", [0, 4, 2, 5, 4, 7, 5, 9, 7, 5, 4, 2, 0]),
+                ("Neighbour notes in C", [0, 2, 0, 2, 4, 5, 4, 5, 7, 5, 4, 2, 0]),
+                ("Fingers 3 4 5 in C", [4, 5, 7, 5, 4, 5, 7, 5, 4, 5, 7, 5, 4]),
+                ("Repeated notes in C", [0, 0, 2, 2, 4, 4, 5, 5, 7, 7, 4, 4, 0])]
+    for i, (title, steps) in enumerate(patterns, 1):
+        notes, _ = sequence([60 + s for s in steps], [0.5] * 12 + [2.0])
+        item("mech_independence_%d" % i, 2, "mechanics", "Finger Independence", "Finger independence %d - %s" % (i, title),
+             "Right hand, eighth notes", "C", "mechanics/independence_%d.mid" % i, notes, 76,
+             focus="Only the playing finger moves")
+
+
+class Walk:
+    """A seeded linear congruential walk, so composed exercises never change between builds."""
+
+    def __init__(self, seed):
+        self.state = seed
+
+    def next(self, n):
+        self.state = (self.state * 1103515245 + 12345) & 0x7FFFFFFF
+        return (self.state >> 8) % n
+
+
+def degree_note(tonic_letter, tonic_midi_value, minor, degree, start, length, left):
+    scale = [0, 2, 3, 5, 7, 8, 10] if minor else [0, 2, 4, 5, 7, 9, 11]
+    octave_shift, d = divmod(degree, 7)
+    midi = tonic_midi_value + 12 * octave_shift + scale[d]
+    letter_index = (tonic_letter + degree) % 7
+    base_octave = tonic_midi_value // 12 - 1
+    octave = base_octave + (tonic_letter + degree) // 7
+    return Note(start, length, midi, left, letter_index, octave)
+
+
+def reading_melody(walk, key, bars, low, high, left, start_degree=0):
+    tonic = tonic_midi(key, 48 if left else 60)
+    tonic_letter = LETTERS.index(key[0])
+    notes, t, degree = [], 0.0, start_degree
+    for bar in range(bars):
+        rhythm = [[1, 1, 1, 1], [2, 1, 1], [1, 1, 2], [2, 2]][walk.next(4)] if bar < bars - 1 else [4]
+        for length in rhythm:
+            if notes:
+                step = [-2, -1, -1, 1, 1, 2, 0][walk.next(7)]
+                degree = min(max(degree + step, low), high)
+            if bar == bars - 1:
+                degree = 0 if abs(degree) < 4 else (7 if degree > 0 else -7)
+            notes.append(degree_note(tonic_letter, tonic, False, degree, t, float(length), left))
+            t += length
+    return notes
+
+
+def make_sight():
+    specs = ([("treble", k, False) for k in ["C", "G", "F", "C", "G", "D"]] +
+             [("bass", k, True) for k in ["C", "G", "F", "C", "F", "G"]])
+    counts = {"treble": 0, "bass": 0}
+    for index, (clef, key, left) in enumerate(specs):
+        counts[clef] += 1
+        n = counts[clef]
+        walk = Walk(1000 + index)
+        notes = reading_melody(walk, key, 8, -2 if not left else 0, 8 if not left else 7, left)
+        type = "Treble Reading" if not left else "Bass Reading"
+        name = "%s reading %d in %s major" % ("Treble" if not left else "Bass", n, key)
+        item("sight_%s_%02d" % (clef, n), 1 if n <= 3 else 2, "sight", type, name,
+             "Read the staff, then play", key, "sight/%s_%02d.mid" % (clef, n), notes, 66,
+             hand="lh" if left else "rh", timing=0.5, focus="Read ahead of the note you play", score=True)
+    for n, key in enumerate(["C", "G"], 1):
+        walk = Walk(2000 + n)
+        rh = reading_melody(walk, key, 8, 0, 7, False)
+        lh = reading_melody(walk, key, 8, 0, 7, True)
+        notes = [x for x in rh if int(x.start) // 4 % 2 == 0] + [x for x in lh if int(x.start) // 4 % 2 == 1]
+        item("sight_grand_%02d" % n, 3, "sight", "Grand Staff Reading", "Grand staff reading %d in %s major" % (n, key),
+             "Hands take turns bar by bar", key, "sight/grand_%02d.mid" % n, notes, 60, hand="both",
+             timing=0.5, focus="Follow the line from staff to staff", score=True)
+
+
+PROGRESSIONS = {False: [0, 5, 3, 4, 0, 3, 4, 0], True: [0, 3, 4, 0, 5, 3, 4, 0]}
+
+
+def chord_tones(tonic, minor, degree):
+    scale = [0, 2, 3, 5, 7, 8, 10] if minor else [0, 2, 4, 5, 7, 9, 11]
+    tones = []
+    for k in (0, 2, 4):
+        d = degree + k
+        tones.append(tonic + scale[d % 7] + 12 * (d // 7))
+    if minor and degree == 4:
+        tones[1] += 1          # the raised leading note of the dominant
+    return tones
+
+
+def composed_piece(key, minor, beats, pattern):
+    tonic = tonic_midi(key)
+    notes = []
+    for bar, degree in enumerate(PROGRESSIONS[minor]):
+        tones = chord_tones(tonic, minor, degree)
+        t0 = float(bar * beats)
+        notes.append(Note(t0, float(beats), tones[0] - 12, True))
+        if bar == len(PROGRESSIONS[minor]) - 1:
+            notes.append(Note(t0, float(beats), tones[0] + 12 if pattern == "melody" else tones[0], False))
+            continue
+        if pattern == "broken":
+            figure = [tones[0], tones[1], tones[2], tones[1]] * (beats // 2)
+            part, _ = sequence(figure, [0.5], t0)
+        elif pattern == "waltz":
+            part, _ = sequence([tones[2] + 12, tones[1] + 12, tones[0] + 12], [1.0], t0)
+        else:
+            part, _ = sequence([tones[2], tones[1] + 12, tones[0] + 12, tones[2]], [1.0], t0)
+        notes += part
+    return notes
+
+
+def make_etudes():
+    for i, (key, minor) in enumerate([("C", False), ("A", True), ("G", False), ("E", True),
+                                      ("F", False), ("D", True), ("D", False), ("B", True)], 1):
+        quality = "minor" if minor else "major"
+        notes = composed_piece(key, minor, 4, "broken")
+        item("etude_%02d" % i, 3 if i <= 4 else 4, "etude", "Short Etudes", "Etude in %s %s" % (key, quality),
+             "Tonvarra", key, "etudes/etude_%02d.mid" % i, notes, 72, minor=minor, era="Modern Public Domain",
+             form="Etude", group="Harmonic & Technical Study", hand="both", focus="Broken chords over a held bass")
+
+
+def load_melodies():
+    melodies = {}
+    with open(os.path.join(HERE, "melodies.txt"), encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if not line or line.startswith("#"):
+                continue
+            id, title, key, mode, bpm, beats, text = [part.strip() for part in line.split("|")]
+            notes, t = [], 0.0
+            for token in text.split():
+                pitch, length = token.split(":")
+                if pitch != "r":
+                    notes.append(Note(t, float(length), parse_pitch(pitch)))
+                t += float(length)
+            if abs(t / int(beats) - round(t / int(beats))) > 1e-9:
+                raise SystemExit("melodies.txt: %s does not fill whole bars" % id)
+            melodies[id] = (title, key, mode == "minor", int(bpm), int(beats), notes)
+    return melodies
+
+
+def make_foundations_and_pieces(melodies):
+    geography = [("Middle C and its neighbours", [60, 62, 64, 62, 60, 59, 57, 59, 60]),
+                 ("Find every C", [48, 60, 72, 60, 48, 60, 72, 60, 48]),
+                 ("Black-key groups", [61, 63, 61, 63, 66, 68, 70, 68, 66])]
+    for i, (title, pitches) in enumerate(geography, 1):
+        notes, _ = sequence(pitches, [1.0] * 8 + [4.0])
+        item("found_geography_%d" % i, 1, "foundations", "Keyboard Geography", title, "Find the keys by their groups",
+             "C", "foundations/geography_%d.mid" % i, notes, 72, era="Modern Public Domain", form="Melody",
+             focus="Look at the groups of black keys")
+    pulses = [("Quarter notes on C", [60] * 8, [1.0]), ("Halves and quarters", [60, 62, 64, 64, 62, 60, 60], [2.0, 1.0, 1.0])]
+    for i, (title, pitches, lengths) in enumerate(pulses, 1):
+        notes, _ = sequence(pitches, lengths)
+        item("found_pulse_%d" % i, 1, "foundations", "Steady Pulse", title, "Count aloud while you play",
+             "C", "foundations/pulse_%d.mid" % i, notes, 80, era="Modern Public Domain", form="Melody",
+             focus="Every beat the same length")
+    for id, (title, key, minor, bpm, beats, notes) in melodies.items():
+        if id.startswith("found_"):
+            item(id, 1, "foundations", "Simple Melodies", title, "Traditional", key,
+                 "foundations/%s.mid" % id[6:], notes, bpm, beats=beats, minor=minor, era="Traditional",
+                 form="Melody", group="Voicing & Texture", source="Traditional, written out for Tonvarra")
+    for id, (title, key, minor, bpm, beats, notes) in melodies.items():
+        if id.startswith("folk_"):
+            item("rep_" + id, 2, "repertoire", "Folk Melodies", title, "Traditional", key,
+                 "repertoire/%s.mid" % id[5:], notes, bpm, beats=beats, minor=minor, era="Traditional",
+                 form="Melody", group="Form & Large-Scale Structure", source="Traditional, written out for Tonvarra")
+    item("rep_evening_song", 3, "repertoire", "Character Pieces", "Evening Song", "Tonvarra", "F",
+         "repertoire/evening_song.mid", composed_piece("F", False, 4, "melody"), 66, era="Modern Public Domain",
+         form="Song Without Words", group="Voicing & Texture", hand="both", focus="Sing the top line")
+    item("rep_little_waltz", 3, "repertoire", "Character Pieces", "Little Waltz", "Tonvarra", "G",
+         "repertoire/little_waltz.mid", composed_piece("G", False, 3, "waltz"), 100, beats=3,
+         era="Modern Public Domain", form="Waltz", group="Form & Large-Scale Structure", hand="both",
+         focus="A light second and third beat")
+
+
+# ---- the plan and the graph ----
+SECTIONS = ["foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"]
+LESSONS = 26
+LESSON_RANGES = {"foundations": (1, 3), "scales": (1, 26), "chords": (2, 26), "mechanics": (1, 20),
+                 "sight": (1, 26), "etude": (8, 26), "repertoire": (4, 26)}
+
+
+def lesson_plan_rows():
+    lessons = {n: [] for n in range(1, LESSONS + 1)}
+    for section in SECTIONS:
+        ids = [i for i in ITEMS if i["category"] == section]
+        first, last = LESSON_RANGES[section]
+        span = last - first + 1
+        for j, it in enumerate(ids):
+            lessons[first + j * span // len(ids)].append(it)
+    rows = ["lesson\tsection\titem_id\ttitle\tcount"]
+    for n in range(1, LESSONS + 1):
+        types = []
+        for it in lessons[n]:
+            if it["type"] not in types:
+                types.append(it["type"])
+        title = " &amp; ".join(types[:2])
+        for it in lessons[n]:
+            rows.append("%d\t%s\t%s\t%s\t%d" % (n, it["category"], it["id"], title, len(lessons[n])))
+    return rows
+
+
+CROSS_EDGES = [("chords", "Major Triads", "scales", "Major Scales"),
+               ("chords", "Minor Triads", "scales", "Natural Minor Scales"),
+               ("chords", "Broken Chords", "mechanics", "Five-Finger Patterns"),
+               ("sight", "Treble Reading", "foundations", "Keyboard Geography"),
+               ("etude", "Short Etudes", "chords", "Broken Chords"),
+               ("etude", "Short Etudes", "mechanics", "Thumb Crossing"),
+               ("repertoire", "Folk Melodies", "foundations", "Simple Melodies"),
+               ("repertoire", "Character Pieces", "etude", "Short Etudes")]
+
+
+def skill_graph_rows():
+    rows = ["skill_category\tskill_type\tneeds_category\tneeds_type"]
+    for section in SECTIONS:
+        types = []
+        for it in ITEMS:
+            if it["category"] == section and it["type"] not in types:
+                types.append(it["type"])
+        for a, b in zip(types, types[1:]):
+            rows.append("%s\t%s\t%s\t%s" % (section, b, section, a))
+    rows += ["\t".join(edge) for edge in CROSS_EDGES]
+    return rows
+
+
+INDEX_HEADER = ["id", "level", "category", "type", "name", "subtitle", "key_name", "mode", "era", "form",
+                "repertoire_category", "file", "authored_bpm", "target_bpm", "target_accuracy",
+                "target_timing", "hand", "focus", "source", "notes"]
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    mode = "wb" if isinstance(data, bytes) else "w"
+    with open(path, mode, **({} if mode == "wb" else {"encoding": "utf-8", "newline": "\n"})) as f:
+        f.write(data)
+
+
+def main():
+    if len(sys.argv) != 2:
+        raise SystemExit(__doc__)
+    out = sys.argv[1]
+    melodies = load_melodies()
+    make_foundations_and_pieces(melodies)
+    make_scales()
+    make_chords()
+    make_mechanics()
+    make_sight()
+    make_etudes()
+    order = {s: i for i, s in enumerate(SECTIONS)}
+    ITEMS.sort(key=lambda it: order[it["category"]])   # stable: types stay in unlocking order
+    rows = ["\t".join(INDEX_HEADER)]
+    for it in ITEMS:
+        rows.append("\t".join(str(v) for v in [
+            it["id"], it["level"], it["category"], it["type"], it["name"], it["subtitle"], it["key"], it["mode"],
+            it["era"], it["form"], it["group"], it["file"], it["bpm"], it["target_bpm"], "%.2f" % it["accuracy"],
+            "%.2f" % it["timing"], it["hand"], it["focus"], it["source"], ""]))
+        write(os.path.join(out, it["file"]), midi_bytes(it["notes"], it["bpm"], it["beats"], it["signature"], it["minor"]))
+        if it["score"]:
+            write(os.path.join(out, it["file"] + ".sightscore.tsv"),
+                  score_text(it["notes"], it["bpm"], it["beats"], it["signature"], it["minor"]))
+    write(os.path.join(out, "library_index.tsv"), "\n".join(rows) + "\n")
+    write(os.path.join(out, "lesson_plan.tsv"), "\n".join(lesson_plan_rows()) + "\n")
+    write(os.path.join(out, "skill_graph.tsv"), "\n".join(skill_graph_rows()) + "\n")
+
+
+if __name__ == "__main__":
+    main()
