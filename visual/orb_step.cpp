@@ -44,7 +44,7 @@ OrbParams SanitisedParams(const OrbParams& in) {
   return p;
 }
 
-// Phase 1: step time, activity, pulses, best positions, energy.
+// The step's time, each ring's activity and onset pulses, the best positions and the energy.
 void AnalyseActivity(const OrbParams& p, float h, OrbStepVars& v, OrbState& s, OrbStepMemory& m) {
   const float tempo = ClampFloat(p.tempo, 0.35f, 1.35f);
   v.dt = ClampFloat(h * tempo, 0.001f, 0.033f);
@@ -110,7 +110,7 @@ void AnalyseActivity(const OrbParams& p, float h, OrbStepVars& v, OrbState& s, O
   v.keyLevel = Clamp01(v.sumKey * 0.1f + v.bestKey * 1.25f);
 }
 
-// The eased envelopes of one ring position (phase 4).
+// The eased envelopes of one ring position.
 void StepEnvelopes(const OrbParams& p, OrbStepVars& v, OrbState& s, OrbStepMemory& m, int i) {
   const float dt = v.dt;
   const bool listEmpty = v.list.count == 0;
@@ -170,7 +170,7 @@ void StepEnvelopes(const OrbParams& p, OrbStepVars& v, OrbState& s, OrbStepMemor
   if (s.scaleGlow[i] < 0.002f) s.scaleGlow[i] = 0.0f;
 }
 
-// Phase 6: a faint accent that wanders over the scale's positions after ten quiet seconds.
+// A faint accent that wanders over the scale's positions after ten quiet seconds.
 void StepIdleWander(const OrbParams& p, const OrbStepVars& v, OrbStepMemory& m) {
   const float dt = v.dt;
   int list[12];
@@ -198,7 +198,7 @@ void StepIdleWander(const OrbParams& p, const OrbStepVars& v, OrbStepMemory& m) 
   }
 }
 
-// Phases 7 and 8: modes, rotation, the eased looks and the contraction of the ring.
+// The modes, the rotation, the eased looks and the contraction of the ring.
 void StepModesAndContraction(const OrbParams& p, OrbStepVars& v, OrbState& s, const OrbStepMemory& m,
                              bool keyDominant, bool keyActive, bool minorDominant, bool focusOn,
                              float focusAmount, float scaleAccent) {
@@ -313,8 +313,8 @@ void StepModesAndContraction(const OrbParams& p, OrbStepVars& v, OrbState& s, co
   v.rR = v.coreFactor * s.restRadius;
 }
 
-// Phase 9: the centre is pulled toward the lit positions, kicked away by key onsets, and kept
-// inside the reach circle.
+// The centre is pulled toward the lit positions, kicked away by key onsets, and kept inside the
+// reach circle.
 void StepCentre(const OrbParams& p, OrbStepVars& v, OrbState& s, const OrbStepMemory& m) {
   const float dt = v.dt;
   const bool listOn = v.list.count > 0;
@@ -403,7 +403,7 @@ void StepCentre(const OrbParams& p, OrbStepVars& v, OrbState& s, const OrbStepMe
   s.centreVel[1] = v.v[1] = vel[1];
 }
 
-// Phase 10: a spring per position that swells while the position is in the scale list.
+// A spring per position that swells while the position is in the scale list.
 void StepSwellSprings(OrbStepVars& v, OrbState& s) {
   const float dt = v.dt;
   const float kS = v.scaleLevel * 34.0f + 42.0f;
@@ -491,7 +491,7 @@ void StepOrb(const OrbParams& rawParams, float h) {
   const bool focusOn = p.focusPos >= 0 && p.focusLevel > 0.03f;
   const float focusAmount = Clamp01(p.focusLevel);
 
-  // Phase 2: which ring dominates; the key angle turns while the key ring does.
+  // Which ring dominates; the key angle turns while the key ring does.
   const bool keyActive = v.sumKey > 0.05f || v.bestKey > 0.05f;
   const bool keyDominant =
       (v.bestKey > v.bestMajor + 0.05f && v.bestKey > v.bestMinor + 0.05f) ||
@@ -503,7 +503,7 @@ void StepOrb(const OrbParams& rawParams, float h) {
   s.keySpin = Ease(s.keySpin, spinTarget, 0.6f, dt);
   s.keyAngle = WrapAngle(s.keyAngle + dt * s.keySpin);
 
-  // Phase 3: scale entries.
+  // The scale entries.
   v.list = BuildScaleWeights(p);
   for (int k = 0; k < v.list.count; ++k) {
     const int q = v.list.pos[k];
@@ -519,10 +519,10 @@ void StepOrb(const OrbParams& rawParams, float h) {
   const bool scaleActive = scaleOn && v.list.count > 0 && v.scaleLevel > 0.04f;
   v.anchorPos = scaleActive ? v.list.pos[0] : -1;
 
-  // Phase 4: envelopes.
+  // The envelopes.
   for (int i = 0; i < 12; ++i) StepEnvelopes(p, v, s, m, i);
 
-  // Phase 5: major drive, quiet time, the accent, and the drain of the key ring.
+  // The major drive, quiet time, the accent, and the drain of the key ring.
   v.majorDrive = Clamp01(std::max(p.accentLevel, v.sumMajor / 6.0f));
   const bool majorOn = v.majorDrive > 0.05f || v.bestMajor > 0.04f;
   s.majorHold = majorOn ? std::min(6.0f, s.majorHold + dt) : s.majorHold * std::exp(-1.4f * dt);

@@ -75,5 +75,6 @@ void ResetOrbStepMemory();
 float OrbRandom01();
 // The scale entries of p by their strengths (single entry when entryCount <= 0).
 OrbScaleWeights BuildScaleWeights(const OrbParams& p);
-// Phases 11 to 16 of a step: ring shape, ink deposits, flow and decay, end-of-step memory.
+// The second half of a step: the ring's shape, the ink's deposits, flow and decay, and the lights
+// remembered for the next step's onsets.
 void ShapeOrbRing(const OrbParams& p, const OrbStepVars& v);
