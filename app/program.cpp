@@ -16,6 +16,7 @@
 #include "app/main_loop.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
+#include "classroom/classroom_settings.h"
 #include "gfx/gl_setup.h"
 #include "gfx/images.h"
 #include "gfx/pending.h"
@@ -25,6 +26,7 @@
 #include "midi/midi_output_device.h"
 #include "midi/pending.h"
 #include "platform/crash.h"
+#include "platform/https.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -155,6 +157,8 @@ int RunProgram() {
   SyncScaleListSelection();
   SetMidiOutputPort(DeviceMidiOutputPort());
   MidiInitAuto();
+  HttpsStartUp();
+  LoadClassroomSettings();
 
   if (gAppRunning) RunMainLoop();
   ShutDown();

@@ -8,6 +8,7 @@
 #include "app/pending.h"
 #include "app/utilities.h"
 #include "app/window_size.h"
+#include "classroom/background_job.h"
 #include "gfx/gl_setup.h"
 #include "gfx/pending.h"
 #include "gfx/ui_language.h"
@@ -37,6 +38,7 @@ static void HandleDestroy() {
     SaveSchedule();
   }
   WaitForPendingSaves();
+  WaitForClassroomWorkers();
   if (gGlowTexture != 0 && gGlReady) DeleteGlowTexture();
   gGlowTexture = 0;
   AppendExitLog("WM_DESTROY");

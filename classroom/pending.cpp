@@ -1,6 +1,5 @@
 // classroom/pending: classroom functions others already call, whose bodies come later.
 #include "classroom/attendance_classes.h"
-#include "classroom/attendance_sync.h"
 
 std::vector<AttendanceClass> gAttendanceClasses;
 bool gAttendanceClassesLoaded = false;
@@ -9,6 +8,3 @@ bool gAttendanceClassesLoaded = false;
 void LoadAttendanceClasses() {}
 // Filled in later with the class rosters.
 void SaveAttendanceClasses() {}
-
-// Filled in later with the classroom client.
-void StartAttendanceSync() {}

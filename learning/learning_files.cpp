@@ -64,10 +64,11 @@ void BackupLearningFiles() {
     CopyFileWhenAbsent(path, path + ".bak");
 }
 
-bool SaveFileAtomic(const std::string& path, const std::string& text) {
+bool SaveFileAtomic(const std::string& path, const std::string& text, FileAccess access) {
   std::string error;
   for (int attempt = 1; attempt <= kSaveTries; ++attempt) {
-    if (ReplaceFileWithContent(path + ".tmp", path, text, &error)) return true;
+    if (ReplaceFileWithContent(path + ".tmp", path, text, &error, access == FileAccess::kOwnerOnly))
+      return true;
     // Only the final move is worth retrying (a scanner or a sync client holds the target for a
     // moment); a file that cannot be written fails at once.
     if (error.compare(0, 6, "rename") != 0) break;

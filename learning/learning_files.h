@@ -29,9 +29,17 @@ void BackupLearningFiles();
 // Copies from to to only when to does not exist, through a temporary file beside to; quiet.
 bool CopyFileWhenAbsent(const std::string& from, const std::string& to);
 
+// Who may read a saved file.
+enum class FileAccess {
+  kShared,      // the usual mode of the user's files
+  kOwnerOnly,   // credentials: readable and writable by the owner alone
+};
+
 // Writes text to path through path + ".tmp": up to four tries of the final move, 20 ms apart.
 // On failure the old file stays, no ".tmp" is left, and the failure message goes to gStatusText
 // (on the UI thread) or to a guarded slot that TakeSaveFailureStatus moves there (other threads).
-bool SaveFileAtomic(const std::string& path, const std::string& text);
+// Two saves of one path must not overlap (they share the ".tmp" name).
+bool SaveFileAtomic(const std::string& path, const std::string& text,
+                    FileAccess access = FileAccess::kShared);
 // On the UI thread, once a frame: shows a failure reported by a save on another thread.
 void TakeSaveFailureStatus();

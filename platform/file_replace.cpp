@@ -41,10 +41,18 @@ static bool WriteAll(int fd, const std::string& content) {
 
 // ---- public functions ----
 bool ReplaceFileWithContent(const std::string& tempPath, const std::string& targetPath,
-                            const std::string& content, std::string* error) {
-  int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+                            const std::string& content, std::string* error, bool ownerOnly) {
+  int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, ownerOnly ? 0600 : 0644);
   if (fd < 0) {
     SetError(error, "open", errno);
+    return false;
+  }
+  // A temporary file left by an earlier run keeps its old mode through O_TRUNC.
+  if (ownerOnly && ::fchmod(fd, 0600) != 0) {
+    int err = errno;
+    ::close(fd);
+    ::unlink(tempPath.c_str());
+    SetError(error, "chmod", err);
     return false;
   }
   if (!WriteAll(fd, content)) {

@@ -8,9 +8,10 @@
 
 // Writes content to tempPath, then renames it over targetPath. On failure returns false and, when
 // error is not null, fills it with a short reason ("open", "write", "sync", "close", "rename" plus
-// the system's text).
+// the system's text). With ownerOnly the new file is readable and writable by its owner alone
+// (credentials); otherwise it takes the usual 0644 less the umask.
 bool ReplaceFileWithContent(const std::string& tempPath, const std::string& targetPath,
-                            const std::string& content, std::string* error);
+                            const std::string& content, std::string* error, bool ownerOnly = false);
 
 // Copies the file at from to to only when nothing is at to: the copy is written to tempPath,
 // synced, then linked into place, so a crash never leaves a half copy under the target's name.

@@ -1,0 +1,226 @@
+// classroom/attendance_sync: the attendance mark's launcher, worker and files.
+//
+// Depends on app/ (folders, logs), learning/ (dates, the atomic writer), the classroom
+// client, codes and settings.
+#include "classroom/attendance_sync.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/folders.h"
+#include "app/logs.h"
+#include "app/utilities.h"
+#include "classroom/background_job.h"
+#include "classroom/classroom_codes.h"
+#include "classroom/classroom_settings.h"
+#include "classroom/http_client.h"
+#include "classroom/json_text.h"
+#include "learning/iso_dates.h"
+#include "learning/learning_files.h"
+
+// ---- constants ----
+static const char kPresentFile[] = "attendance_present.txt";
+static const char kPendingFile[] = "attendance_pending.txt";
+static const size_t kPendingKept = 400;   // the newest days kept to send
+static const size_t kFileCap = 1 << 20;   // more than years of days
+
+// ---- state ----
+// Shared with the worker; never destroyed (see background_job.h).
+struct AttendanceState {
+  std::mutex mutex;
+  std::string lastSyncedDay;
+  std::vector<std::string> days;
+  std::vector<std::string> pending;
+  bool loaded = false;
+};
+static AttendanceState& State() {
+  static AttendanceState* state = new AttendanceState();
+  return *state;
+}
+std::string& gLastSyncedDay = State().lastSyncedDay;
+std::vector<std::string>& gAttendanceDays = State().days;
+std::vector<std::string>& gPendingAttendanceDays = State().pending;
+bool& gAttendanceDaysLoaded = State().loaded;
+std::mutex& gAttendanceSyncMutex = State().mutex;
+std::atomic<uint8_t> gAttendanceSyncBusy{0};
+static std::atomic<bool> gNoServerLogged{false};   // the missing server was logged this run
+
+// ---- internal helpers ----
+static void SortUnique(std::vector<std::string>* days) {
+  std::sort(days->begin(), days->end());
+  days->erase(std::unique(days->begin(), days->end()), days->end());
+}
+
+static std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return lines;
+  std::string text(kFileCap + 1, '\0');
+  in.read(&text[0], (std::streamsize)text.size());
+  text.resize(std::min((size_t)in.gcount(), kFileCap));
+  std::istringstream stream(text);
+  std::string line;
+  while (std::getline(stream, line)) lines.push_back(TrimWhitespace(line));
+  return lines;
+}
+
+static std::string DayLines(const std::vector<std::string>& days) {
+  std::string text;
+  for (const std::string& d : days) text += d + "\n";
+  return text;
+}
+
+static void SavePresentFile() {
+  SaveFileAtomic(AttendanceQueuePath(), gLastSyncedDay + "\n" + DayLines(gAttendanceDays));
+}
+
+static void KeepPendingDay(const std::string& day) {
+  gPendingAttendanceDays.push_back(day);
+  SortUnique(&gPendingAttendanceDays);
+  if (gPendingAttendanceDays.size() > kPendingKept)
+    gPendingAttendanceDays.erase(gPendingAttendanceDays.begin(),
+                                 gPendingAttendanceDays.end() - (std::ptrdiff_t)kPendingKept);
+}
+
+// One day the server accepted, with the days its reply listed.
+struct AcceptedMark {
+  std::string day;
+  std::vector<std::string> serverDays;
+};
+
+// Under the mutex: what the pass achieved goes into the state and the files.
+static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::string& failedDay) {
+  std::vector<std::string> pendingBefore = gPendingAttendanceDays;
+  for (const AcceptedMark& mark : accepted) {
+    gLastSyncedDay = mark.day;
+    if (mark.serverDays.empty()) {
+      gAttendanceDays.push_back(mark.day);
+      SortUnique(&gAttendanceDays);
+    } else {
+      gAttendanceDays = mark.serverDays;
+    }
+    std::erase(gPendingAttendanceDays, mark.day);
+  }
+  if (!failedDay.empty()) KeepPendingDay(failedDay);
+  if (!accepted.empty()) SavePresentFile();
+  if (gPendingAttendanceDays != pendingBefore)
+    SaveFileAtomic(AttendancePendingPath(), DayLines(gPendingAttendanceDays));
+}
+
+static void LogFailure(uint32_t status) {
+  if (!ClassroomServerConfigured()) {
+    if (!gNoServerLogged.exchange(true))
+      DebugLog("[attendance] no classroom server is set up (Data/classroom.txt): nothing is sent; "
+               "the day is kept until one is\n");
+    return;
+  }
+  DebugLog("[attendance] auto-sync failed (http=%d): %s\n", (int)status,
+           status != 0 ? "server reached but rejected the mark" : "server unreachable (offline?)");
+}
+
+// The worker: kept days oldest first, then today; stops at the first failure.
+static void AttendanceSyncWorker(const std::string& token, const std::string& today) {
+  std::vector<std::string> toSend;
+  {
+    std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+    for (const std::string& d : gPendingAttendanceDays)
+      if (d != today) toSend.push_back(d);
+  }
+  toSend.push_back(today);
+
+  std::vector<AcceptedMark> accepted;
+  uint32_t status = 0;
+  bool failed = false;
+  for (const std::string& day : toSend) {
+    std::string reply;
+    if (!PostAttendanceMark(token, &reply, &status, day)) {
+      failed = true;
+      break;
+    }
+    accepted.push_back(AcceptedMark{day, ReadServerDays(reply)});
+  }
+  {
+    std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+    PublishMarks(accepted, failed ? today : "");
+  }
+  if (failed) LogFailure(status);
+}
+
+// ---- public functions ----
+std::string AttendanceQueuePath() { return GetDataFilePath(kPresentFile); }
+std::string AttendancePendingPath() { return GetDataFilePath(kPendingFile); }
+
+void LoadAttendanceDays() {
+  if (gAttendanceDaysLoaded) return;
+  gAttendanceDaysLoaded = true;
+  std::vector<std::string> lines = ReadLines(AttendanceQueuePath());
+  if (!lines.empty()) {
+    gLastSyncedDay = lines[0];
+    for (size_t i = 1; i < lines.size(); ++i)
+      if (IsWellFormedIsoDate(lines[i])) gAttendanceDays.push_back(lines[i]);
+    SortUnique(&gAttendanceDays);
+  }
+  for (const std::string& line : ReadLines(AttendancePendingPath()))
+    if (IsWellFormedIsoDate(line)) KeepPendingDay(line);
+}
+
+bool PostAttendanceMark(const std::string& token, std::string* reply, uint32_t* status,
+                        const std::string& day) {
+  reply->clear();
+  *status = 0;
+  if (token.empty()) return false;
+  std::string body = "{\"license\":\"" + JsonEscape(token) + "\",\"present\":true";
+  if (IsWellFormedIsoDate(day)) body += ",\"day\":\"" + day + "\"";
+  body += "}";
+  return ApiPostJson("/attendance", body, reply, status);
+}
+
+std::vector<std::string> ReadDayListFrom(const std::string& text, size_t from) {
+  std::vector<std::string> days;
+  size_t open = text.find('[', from);
+  if (open == std::string::npos) return days;
+  size_t close = text.find(']', open);
+  if (close == std::string::npos) return days;
+  size_t at = open;
+  while (at < close) {
+    size_t first = text.find('"', at + 1);
+    if (first == std::string::npos || first >= close) break;
+    size_t second = text.find('"', first + 1);
+    if (second == std::string::npos || second > close) break;
+    std::string candidate = text.substr(first + 1, second - first - 1);
+    if (IsWellFormedIsoDate(candidate)) days.push_back(candidate);
+    at = second;
+  }
+  SortUnique(&days);
+  return days;
+}
+
+std::vector<std::string> ReadServerDays(const std::string& reply) {
+  size_t key = reply.find("\"attendance\"");
+  if (key == std::string::npos) key = reply.find("\"days\"");
+  if (key == std::string::npos) return {};
+  return ReadDayListFrom(reply, key);
+}
+
+void StartAttendanceSync() {
+  if (!HasInstitutionCode() || gDeviceToken.empty()) return;
+  std::string today = TodayIsoDate();
+  {
+    std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+    LoadAttendanceDays();
+    if (gLastSyncedDay == today) return;
+  }
+  if (!ClaimBusy(gAttendanceSyncBusy)) return;
+  std::string token = gDeviceToken;
+  StartClassroomJob(gAttendanceSyncBusy, [token, today] { AttendanceSyncWorker(token, today); });
+}
+
+void ResetAttendanceSync() {
+  std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+  gLastSyncedDay.clear();
+  gAttendanceDays.clear();
+  gPendingAttendanceDays.clear();
+  gAttendanceDaysLoaded = false;
+  gNoServerLogged.store(false);
+}

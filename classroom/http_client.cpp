@@ -1,0 +1,32 @@
+// classroom/http_client: the transport and the API's success rule.
+//
+// Depends on platform/ (the HTTPS POST) and the classroom settings (the base address).
+#include "classroom/http_client.h"
+
+#include "classroom/classroom_settings.h"
+#include "platform/https.h"
+
+// ---- constants ----
+static const char kUserAgent[] = "Quillmere/1.0";
+static const char kContentType[] = "application/json";
+
+// ---- public functions ----
+bool HttpPostJson(const std::string& url, const std::string& body, uint32_t* status,
+                  std::string* reply, std::string* error) {
+  return HttpsPost(url, kContentType, kUserAgent, body, status, reply, error);
+}
+
+bool IsSuccessStatus(uint32_t status) { return status >= 200 && status <= 299; }
+
+bool ApiPostJson(const std::string& path, const std::string& body, std::string* reply,
+                 uint32_t* status) {
+  reply->clear();
+  if (status) *status = 0;
+  if (!ClassroomServerConfigured()) return false;
+  uint32_t answered = 0;
+  std::string error;
+  bool completed = HttpPostJson(gClassroomServer + path, body, &answered, reply, &error);
+  if (!completed) return false;
+  if (status) *status = answered;
+  return IsSuccessStatus(answered);
+}

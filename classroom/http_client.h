@@ -1,0 +1,22 @@
+// classroom/http_client: the classroom API's requests: one HTTPS POST of a JSON body, and the
+// same against the configured base address with the API's success rule.
+//
+// Never called on the UI thread: every request runs on a classroom worker (background_job.h).
+#pragma once
+#include <cstdint>
+#include <string>
+
+// One POST of body to url (https only). True exactly when the exchange completed, whatever the
+// status; *status is 0 when no answer was read, *reply all that arrived (kept on failure), *error
+// an internal text on failure ("" on success), never shown to the user.
+bool HttpPostJson(const std::string& url, const std::string& body, uint32_t* status,
+                  std::string* reply, std::string* error);
+
+// 200..299.
+bool IsSuccessStatus(uint32_t status);
+
+// POSTs body to the base address followed by path. True exactly when the exchange completed
+// with a success status. *status (when given) is the status of a completed exchange and 0
+// otherwise. Without a server set up it fails at once with status 0 and sends nothing.
+bool ApiPostJson(const std::string& path, const std::string& body, std::string* reply,
+                 uint32_t* status = nullptr);

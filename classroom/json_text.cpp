@@ -1,0 +1,194 @@
+// classroom/json_text: JSON escaping and key-search readers.
+//
+// Every loop moves forward by at least one byte and stops at the end of its text, so a reply that
+// is cut short, nested without end or full of escapes costs at most one pass over it.
+#include "classroom/json_text.h"
+
+#include <cstdint>
+#include <cstdio>
+
+// ---- internal helpers ----
+static bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+static int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Four hex digits at text[at]; -1 when they are not there.
+static int32_t ReadHex4(const std::string& text, size_t at) {
+  if (at + 4 > text.size()) return -1;
+  int32_t value = 0;
+  for (size_t i = 0; i < 4; ++i) {
+    int digit = HexValue(text[at + i]);
+    if (digit < 0) return -1;
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+static void AppendUtf8(std::string* out, uint32_t cp) {
+  if (cp < 0x20) {
+    out->push_back(' ');
+  } else if (cp < 0x80) {
+    out->push_back((char)cp);
+  } else if (cp < 0x800) {
+    out->push_back((char)(0xC0 | (cp >> 6)));
+    out->push_back((char)(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out->push_back((char)(0xE0 | (cp >> 12)));
+    out->push_back((char)(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back((char)(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back((char)(0xF0 | (cp >> 18)));
+    out->push_back((char)(0x80 | ((cp >> 12) & 0x3F)));
+    out->push_back((char)(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back((char)(0x80 | (cp & 0x3F)));
+  }
+}
+
+// A \u escape whose "u" is at text[u]: appends its character and returns the index after it.
+static size_t DecodeUnicodeEscape(const std::string& text, size_t u, std::string* out) {
+  int32_t first = ReadHex4(text, u + 1);
+  if (first < 0) {
+    out->push_back('u');   // not an escape after all: the letter stands as it is
+    return u + 1;
+  }
+  size_t next = u + 5;
+  if (first >= 0xD800 && first <= 0xDBFF && next + 1 < text.size() && text[next] == '\\' &&
+      text[next + 1] == 'u') {
+    int32_t second = ReadHex4(text, next + 2);
+    if (second >= 0xDC00 && second <= 0xDFFF) {
+      AppendUtf8(out, 0x10000u + (((uint32_t)first - 0xD800u) << 10) + ((uint32_t)second - 0xDC00u));
+      return next + 6;
+    }
+  }
+  if (first >= 0xD800 && first <= 0xDFFF) first = 0xFFFD;   // a surrogate without its partner
+  AppendUtf8(out, (uint32_t)first);
+  return next;
+}
+
+// The position just after the colon (and blanks) that follow the first "key" at or after start;
+// npos when there is none.
+static size_t FindValueStart(const std::string& text, const std::string& key, size_t start) {
+  std::string pattern = "\"" + key + "\"";
+  size_t at = text.find(pattern, start);
+  if (at == std::string::npos) return std::string::npos;
+  size_t i = at + pattern.size();
+  bool colon = false;
+  while (i < text.size() && (IsJsonBlank(text[i]) || text[i] == ':')) {
+    colon = colon || text[i] == ':';
+    ++i;
+  }
+  if (!colon || i >= text.size()) return std::string::npos;
+  return i;
+}
+
+// ---- public functions ----
+std::string JsonEscape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (unsigned char c : text) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          snprintf(buf, sizeof buf, "\\u%04X", (unsigned)c);
+          out += buf;
+        } else {
+          out.push_back((char)c);
+        }
+    }
+  }
+  return out;
+}
+
+std::string JsonDecodeStringAt(const std::string& text, size_t quote) {
+  std::string out;
+  size_t i = quote + 1;
+  while (i < text.size()) {
+    char c = text[i];
+    if (c == '"') break;
+    if (c != '\\') {
+      out.push_back((unsigned char)c < 0x20 ? ' ' : c);
+      ++i;
+      continue;
+    }
+    if (i + 1 >= text.size()) break;   // a lone backslash at the end of a cut reply
+    char e = text[i + 1];
+    switch (e) {
+      case 'b': case 'f': case 'n': case 'r': case 't': out.push_back(' '); i += 2; break;
+      case 'u': i = DecodeUnicodeEscape(text, i + 1, &out); break;
+      default: out.push_back((unsigned char)e < 0x20 ? ' ' : e); i += 2; break;
+    }
+  }
+  return out;
+}
+
+std::string JsonFieldString(const std::string& obj, const std::string& key) {
+  return JsonStringFrom(obj, key, 0);
+}
+
+std::string JsonStringFrom(const std::string& text, const std::string& key, size_t start) {
+  if (start >= text.size()) return "";
+  size_t at = FindValueStart(text, key, start);
+  if (at == std::string::npos || text[at] != '"') return "";
+  return JsonDecodeStringAt(text, at);
+}
+
+int JsonFieldInt(const std::string& obj, const std::string& key) {
+  size_t i = FindValueStart(obj, key, 0);
+  if (i == std::string::npos) return -1;
+  bool negative = false;
+  if (obj[i] == '-') {
+    negative = true;
+    ++i;
+  }
+  if (i >= obj.size() || obj[i] < '0' || obj[i] > '9') return -1;
+  // 64 bits hold any 32-bit value with room to spare; past that the digits are only consumed.
+  const int64_t kLimit = (int64_t)1 << 31;
+  int64_t value = 0;
+  for (; i < obj.size() && obj[i] >= '0' && obj[i] <= '9'; ++i)
+    if (value <= kLimit) value = value * 10 + (obj[i] - '0');
+  if (negative) value = -value;
+  if (value < -kLimit || value > kLimit - 1) return -1;
+  return (int)value;
+}
+
+std::vector<JsonSpan> JsonArrayObjects(const std::string& text, size_t open) {
+  std::vector<JsonSpan> objects;
+  if (open >= text.size() || text[open] != '[') return objects;
+  int brackets = 0, braces = 0;
+  bool inString = false;
+  size_t objectStart = 0;
+  for (size_t i = open; i < text.size(); ++i) {
+    char c = text[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
+      continue;
+    }
+    switch (c) {
+      case '"': inString = true; break;
+      case '[': ++brackets; break;
+      case ']':
+        if (--brackets == 0) return objects;
+        break;
+      case '{':
+        if (braces++ == 0) objectStart = i;
+        break;
+      case '}':
+        if (braces > 0 && --braces == 0 && brackets == 1) objects.push_back(JsonSpan{objectStart, i + 1});
+        break;
+      default: break;
+    }
+  }
+  return objects;
+}

@@ -1,0 +1,140 @@
+// The daily attendance mark with a driven clock, a temporary Data folder and a real server.
+#include "classroom/http_client.h"
+#include "tests/classroom/classroom_fixture.h"
+
+namespace {
+
+class AttendanceSyncTest : public ClassroomTest {
+ protected:
+  void SetDay(int year, int month, int day) {
+    ClockDriveSetLocal(LocalDateTime{year, month, day, 18, 0, 0, 0, 1}, 1772000000 + day * 86400);
+  }
+  std::string MarkBody(const std::string& day) const {
+    return std::string("{\"license\":\"") + kTestToken + "\",\"present\":true,\"day\":\"" + day + "\"}";
+  }
+  // A new launch of the program: the state is read from the files again.
+  void Relaunch() { ResetAttendanceSync(); }
+
+  ScopedDrivenClock clock_;
+  HttpsTestServer server_;
+};
+
+TEST_F(AttendanceSyncTest, OneMarkADayKeepsTheServersDays) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"body":"{\"attendance\":{\"days\":[\"2026-03-02\",\"2026-03-01\",\"2026-03-02\",\"bad\",\"2026-3-1\",\"2026-03-0x\"]}}"}]})");
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  StartAttendanceSync();   // already marked today
+  ASSERT_TRUE(WaitIdle());
+
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].path, "/attendance");
+  EXPECT_EQ(requests[0].body, MarkBody("2026-03-02"));
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-03-02\n2026-03-01\n2026-03-02\n");
+  EXPECT_FALSE(FileExists(AttendancePendingPath()));
+}
+
+TEST_F(AttendanceSyncTest, ASecondPassWhileOneIsInFlightSendsNothing) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"body":"{}","delay_ms":600}]})");
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(server_.Requests().size(), 1u);
+  std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+  EXPECT_EQ(gLastSyncedDay, "2026-03-02");
+  EXPECT_EQ(gAttendanceDays, std::vector<std::string>{"2026-03-02"});   // no list: the day is added
+}
+
+TEST_F(AttendanceSyncTest, AFailedMarkIsKeptAndTriedAgainTheSameDay) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"status":500,"body":"{}"},{"body":"{\"ok\":true}"}]})");
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-02\n");
+  EXPECT_FALSE(FileExists(AttendanceQueuePath()));
+  EXPECT_TRUE(log_.Contains("[attendance] auto-sync failed (http=500): server reached but rejected the mark"));
+
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(server_.Requests().size(), 2u);
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "");
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-03-02\n2026-03-02\n");
+}
+
+TEST_F(AttendanceSyncTest, ADroppedDayIsPostedFirstTheNextDay) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"close_before_answer":true},{"body":"{\"ok\":true}"},
+      {"body":"{\"days\":[\"2026-02-20\",\"2026-03-02\",\"2026-03-03\"]}"}]})");
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_TRUE(log_.Contains("(http=0): server unreachable (offline?)"));
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-02\n");
+
+  Relaunch();
+  SetDay(2026, 3, 3);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].body, MarkBody("2026-03-02"));
+  EXPECT_EQ(requests[2].body, MarkBody("2026-03-03"));
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "");
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-03-03\n2026-02-20\n2026-03-02\n2026-03-03\n");
+}
+
+TEST_F(AttendanceSyncTest, WithoutAServerTheDayIsKeptAndLoggedOnce) {
+  InstitutionDevice("");
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  int lines = 0;
+  for (const std::string& line : log_.Lines()) lines += line.find("no classroom server is set up") != std::string::npos;
+  EXPECT_EQ(lines, 1);
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-02\n");
+  EXPECT_EQ(server_.Connections(), 0);
+
+  Settings("server=" + server_.BaseUrl() + "\ntoken=" + kTestToken + "\n");   // no institution: nothing at all
+  StartAttendanceSync();
+  EXPECT_EQ(gClassroomWorkers.load(), 0);
+}
+
+TEST_F(AttendanceSyncTest, DayListsOfReplies) {
+  struct Case {
+    const char* reply;
+    std::vector<std::string> days;
+  };
+  const Case cases[] = {
+      {R"({"attendance":{"days":["2025-03-02","2025-03-01","2025-03-02","bad"]}})", {"2025-03-01", "2025-03-02"}},
+      {R"({"attendance":["2025-03-01"]})", {"2025-03-01"}},
+      {R"({"days":["2025-03-01"],"attendance":5})", {}},   // "attendance" wins; its first "[" is gone
+      {R"({"days":[["2025-03-04"],"2025-03-01"]})", {"2025-03-04"}},
+      {R"({"ok":true})", {}},
+      {R"({"days":["2025-03-01")", {}},
+      {R"({"days":["2025-13-01","2025-03-32","20x5-03-01","2025-03-01 "]})", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadServerDays(c.reply), c.days) << c.reply;
+}
+
+TEST_F(AttendanceSyncTest, TheFilesAreReadForgivingly) {
+  WriteFileBytes(AttendanceQueuePath(), "   \n2025-3-1\n2025-03-01  \r\n2025-03-01\n");
+  WriteFileBytes(AttendancePendingPath(), "2025-02-01\r\nnot a day\n2025-01-31\n2025-02-01\n");
+  std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+  LoadAttendanceDays();
+  EXPECT_EQ(gLastSyncedDay, "");
+  EXPECT_EQ(gAttendanceDays, std::vector<std::string>{"2025-03-01"});
+  EXPECT_EQ(gPendingAttendanceDays, (std::vector<std::string>{"2025-01-31", "2025-02-01"}));
+}
+
+}  // namespace
