@@ -1,5 +1,6 @@
 // Loading a large lesson library with a student's records (2,000 items, 2,000 mastery rows, a
-// year of calendar days) and saving the mastery file.
+// year of calendar days, a plan of 300 lessons), saving the mastery file, building a day's blocks
+// and rebuilding the schedule.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -7,10 +8,12 @@
 #include <fstream>
 #include <string>
 
+#include "learning/daily_blocks.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_records.h"
 #include "learning/lesson_plan.h"
 #include "learning/library_index.h"
+#include "learning/schedule.h"
 #include "platform/process.h"
 
 namespace fs = std::filesystem;
@@ -34,10 +37,14 @@ struct GeneratedLibrary {
       index << id << "\t" << i % 6 << "\t" << sections[i % 7] << "\tType &amp; " << i % 5 << "\tName of item "
             << i << "\tSubtitle &ndash; " << i << "\tF#\tmajor\tBaroque\tPrelude\tVoicing &amp; Texture\tf/" << id
             << ".mid\t90\t100\t0.9\t0.8\trh\ta\tb\tc\n";
-      mastery << id << "\t3\t2\t2\t0.950\t0.880\t96.000\t2024-05-02\t0.900\t0.800\t90.000\t2024-05-03"
+      // Half the records passed on some day of the past year, the rest only attempted.
+      std::string passed = i % 2 ? AddDaysIsoDate("2024-01-01", i % 365) : "";
+      mastery << id << "\t3\t" << (i % 2) << "\t" << 1 + i % 7 << "\t0.950\t0.880\t96.000\t" << passed << "\t0.900\t0.800\t90.000\t2024-05-03"
               << "\t40\t38\t30\t6\t2\t2\t0\t1\t1\t1\t12.500\t-3.250\t1\t38\t71.500\t9.000\t11.250\t0\t1\t1"
               << "\t0.625000\t2\t0.000000\t1\t0.750000\t4\t0.000000\t1\t0.812500\t3\n";
     }
+    std::ofstream plan(path + "/MIDI/Library/lesson_plan.tsv");
+    for (int i = 0; i < 2000; ++i) plan << 1 + i * 300 / 2000 << "\tx\titem_" << i << "\tLesson\t7\n";
     std::ofstream calendar(path + "/Data/learning_calendar_default.dat");
     calendar << "PLAN\t\n";
     for (int d = 0; d < 365; ++d) {
@@ -81,3 +88,23 @@ static void BM_SaveMastery(benchmark::State& state) {
   for (auto _ : state) SaveMastery();
 }
 BENCHMARK(BM_SaveMastery)->Unit(benchmark::kMillisecond);
+
+static void BM_BuildLessonBlocks(benchmark::State& state) {
+  Library();
+  ResetLearningRecords();
+  ResetLibraryIndex();
+  ResetLessonPlan();
+  LoadLibraryIndex();
+  for (auto _ : state) benchmark::DoNotOptimize(BuildLessonBlocks("2024-12-31"));
+}
+BENCHMARK(BM_BuildLessonBlocks)->Unit(benchmark::kMillisecond);
+
+static void BM_RebuildSchedule(benchmark::State& state) {
+  Library();
+  ResetLearningRecords();
+  ResetLibraryIndex();
+  ResetLessonPlan();
+  LoadLibraryIndex();
+  for (auto _ : state) RebuildSchedule();
+}
+BENCHMARK(BM_RebuildSchedule)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,8 @@
 // learning/iso_dates: dates as texts and day numbers.
 #include "learning/iso_dates.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -92,6 +94,13 @@ std::string AddDaysIsoDate(const std::string& date, int days) {
   int64_t n;
   if (!IsoDateDayNumber(date, &n)) return date;
   return IsoDateFromDayNumber(n + days);
+}
+
+int DaysBetweenIsoDates(const std::string& from, const std::string& to) {
+  int64_t a, b;
+  if (!IsoDateDayNumber(from, &a) || !IsoDateDayNumber(to, &b)) return 0;
+  int64_t days = b - a;
+  return (int)std::clamp<int64_t>(days, INT32_MIN, INT32_MAX);
 }
 
 std::string IsoDateFromDayNumber(int64_t dayNumber) {

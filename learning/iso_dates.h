@@ -20,6 +20,8 @@ bool ParseIsoDate(const std::string& text, std::tm* out);
 std::string FormatIsoDate(std::tm* t);
 // date moved by days (may be negative); an unparsable date comes back unchanged.
 std::string AddDaysIsoDate(const std::string& date, int days);
+// Whole days from one date to another (negative when to comes first); 0 when either does not parse.
+int DaysBetweenIsoDates(const std::string& from, const std::string& to);
 // Day number of a parsable date; false otherwise.
 bool IsoDateDayNumber(const std::string& date, int64_t* dayNumber);
 // "YYYY-MM-DD" of a day number.

@@ -10,8 +10,11 @@
 #include "learning/learning_records.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
-#include "learning/learning_model.h"
+#include "learning/daily_blocks.h"
+#include "learning/lessons.h"
 #include "learning/pending.h"
+#include "learning/practice_set.h"
+#include "learning/schedule.h"
 #include "platform/file_replace.h"
 #include "practice/data_files.h"
 

@@ -2,6 +2,7 @@
 #include "learning/library_index.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/folders.h"
 #include "learning/learning_records.h"
@@ -14,6 +15,10 @@
 std::vector<LibraryItem> gLibraryItems;                 // the items, file order until sorted
 std::unordered_set<std::string, IdHash> gKnownItemIds;  // every loaded id
 bool gLibraryLoaded = false;                            // set by LoadLibraryIndex, never cleared
+static std::unordered_map<std::string, size_t, IdHash> gItemIndex;  // id -> first position
+static const LibraryItem* gItemIndexData = nullptr;    // gLibraryItems' storage when it was built
+static size_t gItemIndexSize = 0;                      // and its size
+static bool gItemIndexValid = false;                   // the index describes gLibraryItems
 
 // ---- internal helpers ----
 static std::string Column(const std::vector<std::string>& columns, size_t index) {
@@ -123,6 +128,7 @@ void LoadLibraryIndex() {
   }
   gKnownItemIds.clear();
   for (const LibraryItem& item : gLibraryItems) gKnownItemIds.insert(item.id);
+  InvalidateLibraryItemIndex();
   RebuildSchedule();
   SortLibraryItems();
 }
@@ -132,10 +138,25 @@ void EnsureLibraryLoaded() {
 }
 
 LibraryItem* FindLibraryItem(const std::string& id) {
-  for (LibraryItem& item : gLibraryItems)
-    if (item.id == id) return &item;
+  if (!gItemIndexValid || gItemIndexData != gLibraryItems.data() || gItemIndexSize != gLibraryItems.size()) {
+    gItemIndex.clear();
+    for (size_t i = 0; i < gLibraryItems.size(); ++i) gItemIndex.emplace(gLibraryItems[i].id, i);
+    gItemIndexData = gLibraryItems.data();
+    gItemIndexSize = gLibraryItems.size();
+    gItemIndexValid = true;
+  }
+  auto found = gItemIndex.find(id);
+  if (found == gItemIndex.end()) return nullptr;
+  LibraryItem& item = gLibraryItems[found->second];
+  if (item.id == id) return &item;
+  // An id changed in place: the index is stale, so look the slow way and rebuild next time.
+  gItemIndexValid = false;
+  for (LibraryItem& other : gLibraryItems)
+    if (other.id == id) return &other;
   return nullptr;
 }
+
+void InvalidateLibraryItemIndex() { gItemIndexValid = false; }
 
 bool IsKnownItemId(const std::string& id) { return gKnownItemIds.count(id) != 0; }
 
@@ -165,4 +186,5 @@ void ResetLibraryIndex() {
   gLibraryItems.clear();
   gKnownItemIds.clear();
   gLibraryLoaded = false;
+  InvalidateLibraryItemIndex();
 }

@@ -62,6 +62,9 @@ std::vector<std::string> SplitTabs(const std::string& line);
 void DestroyLibraryItem(LibraryItem* item);
 // The first item with this id, or null. Pointers do not survive a reload or a sort.
 LibraryItem* FindLibraryItem(const std::string& id);
+// Forgets the id index behind FindLibraryItem; after every change of gLibraryItems' order (a
+// change of its size or storage is noticed by itself).
+void InvalidateLibraryItemIndex();
 // The id is one of the loaded library's.
 bool IsKnownItemId(const std::string& id);
 // The distinct types of a category in file order, appended to out when not already there.

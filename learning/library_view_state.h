@@ -10,6 +10,8 @@ extern std::string gLibraryViewKey;                            // the current vi
 extern int gLevelFilter;                                       // -1 all levels, else the highest listed
 extern std::unordered_set<std::string, IdHash> gSelectedCards; // cards selected for practice
 extern float gLibraryScroll;                                   // content scroll in px, 0 at the top
+extern int gLearningCalendarYear;                              // the month the calendar panel shows
+extern int gLearningCalendarMonth;                             // 0..11
 
 // Back to the start values (tests).
 void ResetLibraryViewState();

@@ -1,5 +1,6 @@
 // learning_ui/pending: learning-screen services the frame already calls whose bodies come later.
 #pragma once
+#include <string>
 
 extern bool gLibraryOpen;   // the learning screen's library is open
 
@@ -9,3 +10,5 @@ void DrawLearningScreen();
 void DrawLearningScrollHint();
 void DrawPerformanceNotes();
 void DrawSkillsRadarFlash();
+// Filled in later with the performance note: opens an item's note, or brings it to the top.
+void OpenPerformanceNote(const std::string& itemId);

@@ -267,7 +267,7 @@ void TrackAchievementNote(int note, uint32_t ms) {
       gAchvFlash[row][column] = 0.5f;
       gAchvSheen[row][column] = 2.2f;
       gAchvEarnedAt[row][column] = GetAppSeconds();
-      if (const ScaleRow* scale = RowScale(row)) AddScaleItems(scale->name, column);
+      if (const ScaleRow* scale = RowScale(row)) CreditScaleAchievement(scale->name, column);
     }
     for (const auto& [row, column] : up) {
       const ScaleRow* scale = RowScale(row);

@@ -2,12 +2,20 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "learning/learning_files.h"
 #include "learning/learning_records.h"
+#include "learning/attempts.h"
+#include "learning/daily_blocks.h"
+#include "learning/iso_dates.h"
 #include "learning/learning_model.h"
+#include "learning/note_opener.h"
+#include "learning/schedule.h"
+#include "midi/playback.h"
 #include "learning/lesson_plan.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
@@ -30,6 +38,60 @@ class LearningTest : public ::testing::Test {
     ResetLessonPlan();
     ResetLibraryViewState();
     ResetSightScore();
+    ResetSchedule();
+    ResetPracticeSet();
+    gPlaybackSpeed = 1.0f;
+    gPerformanceNoteOpener = nullptr;
+  }
+  // Writes a library index of "id category type [key]" items (authored and target tempo 100,
+  // accuracy 0.9, timing 0.85) and a plan of lessons, and loads both.
+  void MakeLibrary(const std::vector<std::string>& items, const std::vector<std::vector<std::string>>& lessons) {
+    std::string index = "header\n";
+    for (const std::string& spec : items) {
+      std::istringstream in(spec);
+      std::string id, category, type, key;
+      in >> id >> category >> type >> key;
+      for (char& c : type)
+        if (c == '_') c = ' ';
+      index += id + "\t1\t" + category + "\t" + type + "\t" + id + "\tsub\t" + key + "\t\t\t\t\t" + id +
+               ".mid\t100\t100\t0.9\t0.85\t\t\t\t\n";
+    }
+    std::string plan = "lesson\tsection\tid\ttitle\tcount\n";
+    for (size_t n = 0; n < lessons.size(); ++n)
+      for (const std::string& id : lessons[n])
+        plan += std::to_string(n + 1) + "\tx\t" + id + "\tLesson " + std::to_string(n + 1) + "\t" +
+                std::to_string(lessons[n].size()) + "\n";
+    WriteFileBytes(Lib("library_index.tsv"), index);
+    WriteFileBytes(Lib("lesson_plan.tsv"), plan);
+    ResetLessonPlan();
+    LoadLibraryIndex();
+  }
+  // A run of n expected notes with landed of them, a timing score and faults.
+  static PracticeRunResult Run(int expected, int landed, float timing = 1.0f, int missed = 0, int wrong = 0) {
+    PracticeRunResult r;
+    r.expected = expected;
+    r.landed = landed;
+    r.timing_score = timing;
+    r.missed = missed;
+    r.wrong_attempts = wrong;
+    return r;
+  }
+  // Records a run of the item as if it had been opened on its day.
+  int Attempt(const std::string& id, const PracticeRunResult& run, const std::string& day = "") {
+    gPracticeItemId = id;
+    gPracticeStudentKey = StudentFileKey();
+    gPracticeItemDay = day;
+    return RecordAttempt(run);
+  }
+  // The local date and time of the driven clock (the 32-bit clock follows the day's seconds).
+  static void SetLocalTime(const std::string& date, int h, int m, int s, int ms = 0) {
+    std::tm t;
+    ParseIsoDate(date, &t);
+    int64_t day;
+    IsoDateDayNumber(date, &day);
+    int64_t tick = 5000000000ll + (day * 86400 + h * 3600 + m * 60 + s) * 1000 + ms;
+    ClockDriveSet((uint64_t)tick);
+    ClockDriveSetLocal({t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, h, m, s, ms, t.tm_wday}, day * 86400 + h * 3600);
   }
   // Adds a student and makes it active (without the student module's own loading).
   void AddActive(const std::string& id) {

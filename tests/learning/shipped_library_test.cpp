@@ -134,3 +134,12 @@ TEST_F(ShippedLibraryTest, ScoresMatchTheirSongsAndScaleKeysAreTheCirclesNames) 
   }
   EXPECT_GE(scores, 10);
 }
+
+TEST_F(ShippedLibraryTest, AnAeolianAchievementOnFSharpCreditsTheFSharpMinorScales) {
+  int credited = CreditScaleAchievement("Aeolian", 6);
+  EXPECT_GE(credited, 1);
+  for (const LibraryItem& item : gLibraryItems) {
+    bool matches = item.category == "scales" && item.type == "Natural Minor Scales" && item.key_name == "F#";
+    EXPECT_EQ(IsItemMastered(item), matches) << item.id;
+  }
+}

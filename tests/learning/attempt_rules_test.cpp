@@ -1,0 +1,144 @@
+// The rules applied to a finished lesson song: the daily pass, the record, the day, the progress
+// set and the verdict; the item predicates; crediting scale items from an achievement.
+#include "learning/attempt_rules.h"
+#include "learning/practice_set.h"
+#include "tests/learning/learning_fixture.h"
+
+class AttemptRules : public LearningTest {
+ protected:
+  void SetUp() override {
+    SetLocalTime("2024-05-10", 10, 0, 0);
+    MakeLibrary({"a scales Major_Scales C", "b scales Major_Scales G", "n scales Natural_Minor_Scales F#",
+                 "p etude Short_Etudes"},
+                {{"a", "b"}, {"n", "p"}});
+  }
+  ScopedDrivenClock clock_;
+};
+
+TEST_F(AttemptRules, DailyPassTable) {
+  struct Case { int expected, landed; float timing, speed; int missed, breaks, wrong; bool pass; } cases[] = {
+      {100, 90, 0.85f, 1.0f, 3, 1, 1, true},      // allowance 5, faults 5
+      {100, 90, 0.85f, 1.0f, 3, 1, 2, false},     // one more
+      {10, 10, 1.0f, 1.0f, 1, 0, 1, true},        // allowance max(2, lround(0.5)) = 2
+      {10, 10, 1.0f, 1.0f, 2, 0, 1, false},
+      {50, 50, 1.0f, 1.0f, 3, 0, 0, true},        // lround(2.5) = 3
+      {50, 50, 1.0f, 1.0f, 4, 0, 0, false},
+      {10000, 8996, 1.0f, 1.0f, 0, 0, 0, true},   // 0.8996 + 0.0005 >= 0.9
+      {10000, 8994, 1.0f, 1.0f, 0, 0, 0, false},
+      {10, 10, 1.0f, 0.996f, 0, 0, 0, true},      // 99.6 bpm + 0.5 >= 100
+      {10, 10, 1.0f, 0.99f, 0, 0, 0, false},
+      {10, 10, 0.8494f, 1.0f, 0, 0, 0, false},
+      {0, 0, 1.0f, 1.0f, 0, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    gMasteryRecords.clear();
+    gPlaybackSpeed = c.speed;
+    PracticeRunResult run = Run(c.expected, c.landed, c.timing, c.missed, c.wrong);
+    run.hold_breaks = c.breaks;
+    EXPECT_EQ(Attempt("a", run), c.pass ? 1 : 0) << c.expected << " " << c.landed << " " << c.speed;
+    EXPECT_EQ(gMasteryRecords["a"].latest_passed, c.pass);
+  }
+  EXPECT_EQ(Attempt("missing", Run(10, 10)), -1);
+  gPracticeItemId.clear();
+  EXPECT_EQ(RecordAttempt(Run(10, 10)), -1);
+  gPracticeItemId = "a";
+  gPracticeStudentKey = "someone_else";
+  EXPECT_EQ(RecordAttempt(Run(10, 10)), -1) << "the student changed after the item was opened";
+}
+
+TEST_F(AttemptRules, RecordsDaysVerdictsAndMastery) {
+  std::vector<std::string> notes;
+  static std::vector<std::string>* opened = &notes;
+  gPerformanceNoteOpener = [](const std::string& id) { opened->push_back(id); };
+  MasteryRecord& r = gMasteryRecords["b"];
+  EXPECT_EQ(Attempt("b", Run(10, 4, 0.5f, 6, 1)), 0);
+  EXPECT_EQ(gStatusText, "Assessed - completed 4/10, timing 50%/85%, 6 missed, 1 extra");
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(gStatusText, "Daily pass - repeat on another day for mastery");
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(r.passes, 2);
+  EXPECT_EQ(r.distinct_pass_days, 1) << "the same day";
+  SetLocalTime("2024-05-11", 10, 0, 0);
+  gPlaybackSpeed = 0.72f;   // passes need full speed: only the best tempo counts for mastery
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 0);
+  gPlaybackSpeed = 1.0f;
+  FindLibraryItem("b")->target_bpm = 120;
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(r.distinct_pass_days, 2);
+  EXPECT_EQ(gStatusText, "Daily pass - target tempo 100/120 bpm");
+  EXPECT_FALSE(IsItemMastered(*FindLibraryItem("b")));
+  FindLibraryItem("b")->target_bpm = 100;
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(gStatusText, "Mastered - retained on 2 days at 100 bpm");
+  EXPECT_EQ(gCompletedItems.count("b"), 1u);
+  EXPECT_EQ(ReadData("learning_progress_default.dat"), "b\n");
+  EXPECT_EQ(notes.size(), 6u) << "a note opens after every attempt outside a practice set";
+  gPracticeSetActive = true;
+  Attempt("b", Run(10, 10));
+  EXPECT_EQ(notes.size(), 6u);
+  EXPECT_EQ(gLastRecordedItemId, "b");
+}
+
+TEST_F(AttemptRules, PractisedItemsCompleteTheirDay) {
+  const std::string today = "2024-05-10";
+  ASSERT_TRUE(ContainsId(gLearningCalendar[today].assigned, "a"));
+  EXPECT_EQ(Attempt("a", Run(10, 5), today), 0);
+  EXPECT_EQ(gLearningCalendar[today].complete.count("a"), 0u) << "5 of 10 landed";
+  EXPECT_EQ(Attempt("a", Run(10, 6), today), 0);
+  EXPECT_EQ(gLearningCalendar[today].complete.count("a"), 1u) << "6 of 10 landed";
+  EXPECT_NE(ReadData("learning_calendar_default.dat").find("COMPLETE\ta\n"), std::string::npos);
+  gLibraryViewKey = "today";
+  EXPECT_TRUE(IsItemDoneToday(*FindLibraryItem("a")));
+  gLibraryViewKey = "scales";
+  EXPECT_FALSE(IsItemDoneToday(*FindLibraryItem("a"))) << "outside the daily view: complete";
+  CalendarDay ghost;
+  ghost.assigned = {"gone1", "gone2"};
+  ghost.complete = {"gone1"};
+  EXPECT_FALSE(AreItemsDone(ghost));
+  EXPECT_EQ(CountDoneItems(ghost), 0);
+}
+
+TEST_F(AttemptRules, LegacyRecordsAreJudgedByTheLegacyTargets) {
+  LibraryItem& item = *FindLibraryItem("a");
+  item.target_accuracy = 1.0f;   // legacy targets stay 0.9, 0.85, 60 (a short row)
+  MasteryRecord& r = gMasteryRecords["a"];
+  r.best_accuracy = 0.95f, r.best_timing = 0.9f, r.best_bpm = 60, r.distinct_pass_days = 2;
+  r.legacy_targets = true;
+  item.legacy_target_bpm = 60;
+  EXPECT_TRUE(IsItemMastered(item));
+  EXPECT_TRUE(IsItemComplete(item));
+  r.legacy_targets = false;
+  EXPECT_FALSE(IsItemMastered(item));
+  EXPECT_FALSE(IsItemComplete(item)) << "60 bpm is short of the current 100";
+}
+
+TEST_F(AttemptRules, ScaleAchievementsCreditTheirItems) {
+  EXPECT_EQ(CreditScaleAchievement("Aeolian", 6), 1);   // ring position 6 is F#
+  EXPECT_TRUE(IsItemMastered(*FindLibraryItem("n")));
+  EXPECT_EQ(gMasteryRecords["n"].last_attempt_date, "2024-05-10");
+  EXPECT_TRUE(gMasteryRecords["n"].last_pass_date.empty());
+  EXPECT_EQ(CreditScaleAchievement("Aeolian", 6), 0) << "already mastered";
+  EXPECT_EQ(CreditScaleAchievement("Dorian", 0), 0);
+  EXPECT_EQ(CreditScaleAchievement("Ionian", 12), 0);
+  EXPECT_EQ(CreditScaleAchievement(nullptr, 0), 0);
+  EXPECT_EQ(CreditScaleAchievement("Major", 0), 1);
+  EXPECT_EQ(ReadData("learning_progress_default.dat"), "a\nn\n");
+}
+
+TEST_F(AttemptRules, RunResetKeepsTheSetOnlyWhileACardLoads) {
+  gPracticeItemId = "a";
+  gSightReadingMode = gRhythmStudyMode = true;
+  gSightScore.active = true;
+  gPracticeSetActive = true;
+  gPracticeSetIds = {"a"};
+  gLoadingPracticeCard = true;
+  ResetLearningRun();
+  EXPECT_TRUE(gPracticeItemId.empty());
+  EXPECT_FALSE(gSightReadingMode || gRhythmStudyMode || gSightScore.active);
+  EXPECT_TRUE(gPracticeSetActive);
+  gLoadingPracticeCard = false;
+  ResetLearningRun();
+  EXPECT_FALSE(gPracticeSetActive);
+  EXPECT_EQ(gPracticeSetIndex, -1);
+  EXPECT_TRUE(gPracticeSetSkipDone);
+}

@@ -1,0 +1,69 @@
+// Placement counts from the quiz's answers and applying them to a student's records.
+#include "learning/placement.h"
+#include "tests/learning/learning_fixture.h"
+
+class Placement : public LearningTest {
+ protected:
+  void SetUp() override {
+    SetLocalTime("2024-05-10", 9, 0, 0);
+    std::vector<std::string> items;
+    std::vector<std::string> plan;
+    // Ten items in every section but chords (four).
+    for (const char* section : {"foundations", "scales", "mechanics", "sight", "etude", "repertoire"})
+      for (int i = 0; i < 10; ++i) items.push_back(std::string(section) + std::to_string(i) + " " + section + " T");
+    for (int i = 0; i < 4; ++i) items.push_back("chords" + std::to_string(i) + " chords T");
+    for (const std::string& spec : items) plan.push_back(spec.substr(0, spec.find(' ')));
+    MakeLibrary(items, {plan});
+    AddActive("ann");
+    OnStudentChanged();
+  }
+  std::vector<int> Counts(std::initializer_list<int> answers) {
+    std::vector<int> a(answers);
+    ComputePlacementCounts(a.data());
+    return std::vector<int>(gPlacementCounts, gPlacementCounts + 7);
+  }
+  ScopedDrivenClock clock_;
+};
+
+TEST_F(Placement, CountsFromAnswersWorkedOutByHand) {
+  // f = a1/3 for foundations and scales, a1/3 - 0.15 for chords, a3/2 mechanics, a0/2 sight,
+  // a2/3 - 0.15 etudes, a2/3 repertoire; count = ceil(n f - 0.5 - 0.0001).
+  EXPECT_EQ(Counts({0, 0, 0, 0, 0}), (std::vector<int>{0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Counts({1, 1, 1, 1, 0}), (std::vector<int>{3, 3, 1, 5, 5, 2, 3}));   // 3.33, 0.73, 5 - 0.0001, 1.83
+  EXPECT_EQ(Counts({2, 3, 3, 2, 0}), (std::vector<int>{10, 10, 3, 10, 10, 8, 10}));
+  EXPECT_EQ(Counts({2, 3, 3, 2, 3}), (std::vector<int>{8, 8, 2, 8, 8, 6, 8})) << "a4 of 3 lowers by n/5";
+  EXPECT_EQ(Counts({0, 1, 0, 0, 3}), (std::vector<int>{1, 1, 0, 0, 0, 0, 0})) << "never below 0";
+}
+
+TEST_F(Placement, ApplyingKeepsRealProgressAndASecondPlacementUndoesTheFirst) {
+  // Real practice: scales7 mastered on two days, scales8 passed once, etude0 only attempted.
+  MasteryRecord& real = gMasteryRecords["scales7"];
+  real.attempts = 3, real.passes = 2, real.distinct_pass_days = 2, real.best_accuracy = real.best_timing = 1;
+  real.best_bpm = 100;
+  gCompletedItems.insert("scales7");
+  gMasteryRecords["scales8"].attempts = 1, gMasteryRecords["scales8"].passes = 1;
+  gMasteryRecords["etude0"].attempts = 2;
+  gLearningCalendar["2024-05-01"] = CalendarDay{{"scales0"}, {}, 1};
+  SaveProgress();
+
+  EXPECT_EQ(Counts({2, 3, 3, 2, 0}), (std::vector<int>{10, 10, 3, 10, 10, 8, 10}));
+  EXPECT_EQ(ApplyPlacement(), 61 - 3) << "all counted items but the three with practice";
+  EXPECT_TRUE(DataExists("learning_progress_ann.dat.preplace.bak"));
+  EXPECT_FALSE(gMasteryRecords["scales7"].placed_by_source) << "real practice stays";
+  EXPECT_EQ(gMasteryRecords["scales7"].attempts, 3);
+  EXPECT_FALSE(gMasteryRecords["etude0"].placed_by_source) << "attempts are real practice too";
+  EXPECT_EQ(gMasteryRecords.count("etude9"), 0u) << "past the etudes' count";
+  EXPECT_EQ(gMasteryRecords["sight0"].last_pass_date, "2024-05-12");
+  EXPECT_TRUE(gMasteryRecords["scales0"].last_pass_date.empty());
+  EXPECT_EQ(gLearningCalendar.begin()->first, "2024-05-10") << "days before today are gone";
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-10");
+
+  Counts({0, 0, 0, 0, 0});   // nothing placed: the first placement is undone
+  EXPECT_EQ(ApplyPlacement(), 0);
+  EXPECT_EQ(gStatusText, "Starting from the beginning - that's what your answers placed you at");
+  EXPECT_EQ(gCompletedItems.count("scales7"), 1u);
+  EXPECT_EQ(gCompletedItems.size(), 1u);
+  EXPECT_EQ(gMasteryRecords.count("sight0"), 0u);
+  EXPECT_EQ(gMasteryRecords["scales8"].passes, 1);
+  EXPECT_FALSE(IsPlacementPromptAvailable());
+}

@@ -1,0 +1,270 @@
+// Lessons and unlocking, daily blocks with spaced review, the schedule's day operations and the
+// day rollover through a scripted stretch of days.
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+
+#include "learning/attempt_rules.h"
+#include "learning/lessons.h"
+#include "learning/practice_set.h"
+#include "tests/learning/learning_fixture.h"
+
+static void PlanOfLessons(std::initializer_list<int> numbers) {
+  ResetLessonPlan();
+  for (int n : numbers) gLessonPlan[n].ids = {"x"};
+}
+
+static int Resolved(int n) {
+  const Lesson* lesson = FindLesson(n);
+  if (!lesson) return 0;
+  for (const auto& [number, l] : gLessonPlan)
+    if (&l == lesson) return number;
+  return -1;
+}
+
+TEST_F(LearningTest, LessonsWrapThroughTheLastOnes) {
+  std::vector<int> forty;
+  for (int i = 1; i <= 40; ++i) forty.push_back(i);
+  ResetLessonPlan();
+  for (int n : forty) gLessonPlan[n].ids = {"x"};
+  struct Case { int day, lesson; } cases40[] = {{0, 1}, {1, 1}, {40, 40}, {41, 13}, {68, 40}, {69, 13}, {INT32_MAX, 13 + (INT32_MAX - 41) % 28}};
+  for (const Case& c : cases40) EXPECT_EQ(Resolved(c.day), c.lesson) << c.day;
+  PlanOfLessons({1, 2, 3, 4, 5});
+  for (const Case& c : {Case{6, 1}, Case{10, 5}, Case{11, 1}}) EXPECT_EQ(Resolved(c.day), c.lesson) << c.day;
+  // With a gap: L = 4, W = 4, so 5 resolves to 1 and 7 to the missing 3.
+  PlanOfLessons({1, 2, 4});
+  for (const Case& c : {Case{3, 0}, Case{5, 1}, Case{6, 2}, Case{7, 0}, Case{8, 4}}) EXPECT_EQ(Resolved(c.day), c.lesson) << c.day;
+  ResetLessonPlan();
+  EXPECT_EQ(FindLesson(1), nullptr);
+  EXPECT_EQ(DaysBetweenIsoDates("2024-03-30", "2024-04-01"), 2);
+  EXPECT_EQ(DaysBetweenIsoDates("2024-04-01", "2024-3-30"), 0);
+}
+
+TEST_F(LearningTest, TypesUnlockInFileOrderPerSection) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  MakeLibrary({"a1 scales Major_Scales C", "b1 scales Minor_Scales C", "a2 scales Major_Scales G",
+               "c1 scales Chromatic C", "e1 etude Etudes", "x1 Scales Major_Scales C", "k1 chords"},
+              {});
+  auto open = [](const char* id) { return IsItemAvailable(*FindLibraryItem(id)); };
+  EXPECT_TRUE(open("a1") && open("a2") && open("e1") && open("k1")) << "first types, an etude, an empty type";
+  EXPECT_FALSE(open("b1") || open("c1") || open("x1"));
+  gMasteryRecords["a1"].distinct_pass_days = 1;
+  gCompletedItems.insert("a2");
+  RebuildSchedule();
+  EXPECT_TRUE(open("b1"));
+  EXPECT_FALSE(open("c1")) << "one type at a time";
+  EXPECT_FALSE(open("x1")) << "a case-variant category never unlocks";
+  EXPECT_EQ(CategoryCode("Scales"), 3);
+  EXPECT_EQ(CategoryCode(""), 3);
+}
+
+// An item passed on each day it falls due, from 2023-12-30.
+TEST_F(LearningTest, SpacedReviewFallsDueOnTheWorkedOutDays) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2023-12-30", 9, 0, 0);
+  MakeLibrary({"s scales Major_Scales C"}, {{"s"}});
+  EXPECT_EQ(Attempt("s", Run(10, 10)), 1);
+  const char* due[] = {"2023-12-31", "2024-01-06", "2024-01-18", "2024-02-11", "2024-03-30", "2024-07-04",
+                       "2024-11-01", "2025-03-01"};
+  std::string date = "2023-12-30";
+  for (const char* expected : due) {
+    do date = AddDaysIsoDate(date, 1);
+    while (BuildLessonBlocks(date).empty() && date < "2026");
+    EXPECT_EQ(date, expected);
+    SetLocalTime(date, 9, 0, 0);
+    EXPECT_EQ(Attempt("s", Run(10, 10)), 1);
+  }
+  EXPECT_EQ(ReviewIntervalDays(1000000), 120);
+}
+
+TEST_F(LearningTest, ReviewsAreCappedAndStrugglingItemsSetAside) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  std::vector<std::string> items;
+  for (int i = 0; i < 10; ++i) items.push_back("r" + std::to_string(i) + " scales Major_Scales C");
+  for (int i = 0; i < 3; ++i) items.push_back("f" + std::to_string(i) + " mechanics Drills");
+  MakeLibrary(items, {{"f0", "f1"}, {"f2"}});
+  for (int i = 0; i < 10; ++i) {   // passed once, 1 + i days ago: the oldest are the most overdue
+    MasteryRecord& r = gMasteryRecords["r" + std::to_string(i)];
+    r.passes = r.distinct_pass_days = 1;
+    r.last_pass_date = AddDaysIsoDate("2024-05-10", -1 - i);
+  }
+  for (auto [load, blocks, reviews] : {std::tuple{0, 7, 3}, {1, 14, 6}, {3, 32, 13}, {9, 32, 13}}) {
+    gPracticeLoad = load;
+    std::vector<std::string> day = BuildLessonBlocks("2024-05-10");
+    EXPECT_EQ(day.size(), (size_t)std::min(reviews, 10) + 3) << load;
+    EXPECT_EQ(BlocksPerDay(), blocks);
+  }
+  gPracticeLoad = 0;
+  EXPECT_EQ(BuildLessonBlocks("2024-05-10"),
+            (std::vector<std::string>{"f0", "f1", "f2", "r9", "r8", "r7"})) << "mechanics before scales";
+  for (int i = 0; i < 3; ++i) gMasteryRecords["f" + std::to_string(i)].attempts = 5;
+  std::vector<std::string> day = BuildLessonBlocks("2024-05-10");
+  EXPECT_EQ(std::count(day.begin(), day.end(), "f2"), 0) << "the third struggling item is set aside";
+  gDayItemSet = {"f0", "f1"};
+  EXPECT_EQ(ListSetAsideItems(), std::vector<std::string>{"f2"});
+  gCurrentLearningDay = "2024-05-10";
+  EXPECT_TRUE(HasSetAsideItems());
+  gCurrentLearningDay = "2024-05-09";
+  EXPECT_FALSE(HasSetAsideItems());
+}
+
+TEST_F(LearningTest, PlanDayAheadSlicesThePendingSyllabus) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  std::vector<std::string> items;
+  std::vector<std::vector<std::string>> lessons(4);
+  for (int i = 0; i < 20; ++i) {
+    std::string id = "i" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    items.push_back(id + " scales T");
+    lessons[i / 5].push_back(id);
+  }
+  lessons[3].push_back("i00");   // a second mention is ignored
+  MakeLibrary(items, lessons);
+  int lesson = -1;
+  std::vector<std::string> day0 = PlanDayAhead(0, &lesson);
+  EXPECT_EQ(day0.size(), 14u);
+  EXPECT_EQ(lesson, 1);
+  std::vector<std::string> day1 = PlanDayAhead(1, &lesson);
+  EXPECT_EQ(day1, (std::vector<std::string>{"i14", "i15", "i16", "i17", "i18", "i19"}));
+  EXPECT_EQ(lesson, 3);
+  EXPECT_TRUE(PlanDayAhead(2, &lesson).empty());
+  EXPECT_EQ(lesson, 0);
+  EXPECT_TRUE(PlanDayAhead(-1, nullptr).empty());
+  EXPECT_EQ(CountOpenSyllabusItems(), 20);
+}
+
+TEST_F(LearningTest, PlanIdentifierOfTheSignature) {
+  ResetLessonPlan();
+  gLessonPlan[1] = {"Warm-up", 2, {"c_major", "g_major"}};
+  gLessonPlan[2] = {"Reading", 1, {"read_01"}};
+  EXPECT_EQ(PlanSignatureText(), "1:Warm-up:2|c_major|g_major\n2:Reading:1|read_01\n");
+  EXPECT_EQ(PlanIdentifier(), "E686D180BA408F5A");
+  ResetLessonPlan();
+  EXPECT_EQ(PlanIdentifier(), "");
+}
+
+TEST_F(LearningTest, NextLessonReplanningAndPlanChanges) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  std::vector<std::string> items;
+  std::vector<std::vector<std::string>> lessons(3);
+  for (int i = 0; i < 40; ++i) {
+    std::string id = "m" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    items.push_back(id + " mechanics T");
+    lessons[i < 20 ? 0 : i < 30 ? 1 : 2].push_back(id);
+  }
+  MakeLibrary(items, lessons);
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-10");
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned.size(), 14u);
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].lesson, 1);
+  // NEXT LESSON before today is done: tomorrow keeps lesson 1 (no day is done yet).
+  PrepareNextLesson();
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-11");
+  EXPECT_EQ(gStatusText, "Lesson 1 ready - Lesson 1");
+  EXPECT_EQ(gLearningCalendar["2024-05-11"].assigned.size(), 14u);
+  // Completing blocks of tomorrow and re-assigning keeps them; a placed completion goes.
+  CalendarDay& tomorrow = gLearningCalendar["2024-05-11"];
+  tomorrow.assigned.push_back("m39");
+  tomorrow.complete = {"m39", "m00"};
+  gMasteryRecords["m00"].placed_by_source = true;
+  gMasteryRecords["m00"].passes = 1;   // passed: no longer a new item
+  AssignDayBlocks("2024-05-11");
+  EXPECT_TRUE(ContainsId(tomorrow.assigned, "m39"));
+  EXPECT_FALSE(ContainsId(tomorrow.assigned, "m00"));
+  EXPECT_EQ(tomorrow.complete.size(), 1u);
+  // A heavier load re-plans today and the open future days.
+  OpenCalendarDay("2024-05-10");
+  gPracticeLoad = 2;
+  ReplanFutureDays();
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned.size(), 22u);
+  EXPECT_EQ(tomorrow.assigned.size(), 17u) << "the slice after today's 22 of the 39 pending items";
+  // A new plan: untouched days follow it, a day with a completion keeps its list.
+  gLearningCalendar["2024-05-12"] = CalendarDay{{"m01"}, {}, 3};
+  gLearningCalendar["2024-05-13"] = CalendarDay{{"m02"}, {"m02"}, 3};
+  WriteFileBytes(Lib("lesson_plan.tsv"), "1\tx\tm05\tNew\t1\n2\tx\tm06\tNew\t1\n3\tx\tm07\tNew\t1\n");
+  ResetLessonPlan();
+  RebuildSchedule();
+  EXPECT_EQ(gLearningCalendar["2024-05-12"].assigned, std::vector<std::string>{"m07"});
+  EXPECT_EQ(gLearningCalendar["2024-05-13"].assigned, std::vector<std::string>{"m02"});
+  EXPECT_EQ(gCalendarPlanId, PlanIdentifier());
+  EXPECT_EQ(ReadData("learning_calendar_default.dat").rfind("PLAN\t" + gCalendarPlanId + "\n", 0), 0u);
+}
+
+// A scripted stretch of days over a year end, a leap February and a daylight-saving change: the
+// student plays each day's blocks (every item passes except m1, which lands 6 of 10 notes), the day
+// turns within a second after midnight, waits for a running set and keeps a previewed day, and
+// the calendar file after each day is the schedule worked out below.
+TEST_F(LearningTest, ScriptedDaysRollOverIntoTheWorkedOutCalendar) {
+  const char* savedTz = getenv("TZ");
+  std::string oldTz = savedTz ? savedTz : "";
+  setenv("TZ", "America/New_York", 1);
+  tzset();
+  ScopedDrivenClock clock;
+  AddActive("ann");
+  gPracticeLoad = 0;   // Light: 7 blocks, 3 reviews
+  WriteData("learning_practiceload_ann.dat", "0");
+  SetLocalTime("2023-12-28", 9, 0, 0);
+  MakeLibrary({"f1 foundations Keys", "s1 scales Major_Scales C", "s2 scales Major_Scales G", "m1 mechanics Drills",
+               "r1 sight Treble"},
+              {{"s1", "r1", "m1"}, {"s2", "f1"}});
+  CheckDayRollover();   // remembers the first date
+
+  // By hand: every item is new on the first day; f1, s1, s2 are then reviewed 1, 6, 12, 24 and 48
+  // days after their passes (3 reviews a day at most, in library order), r1 a day after them; m1
+  // never passes and comes back every day (set aside only beyond two struggling items).
+  std::map<std::string, std::vector<std::string>> reviews = {
+      {"2023-12-28", {"r1", "m1", "s1", "s2", "f1"}}, {"2023-12-29", {"m1", "s1", "s2", "f1"}},
+      {"2023-12-30", {"r1", "m1"}}, {"2024-01-04", {"m1", "s1", "s2", "f1"}}, {"2024-01-05", {"r1", "m1"}},
+      {"2024-01-16", {"m1", "s1", "s2", "f1"}}, {"2024-01-17", {"r1", "m1"}},
+      {"2024-02-09", {"m1", "s1", "s2", "f1"}}, {"2024-02-10", {"r1", "m1"}}};
+  std::string expected = "PLAN\t" + PlanIdentifier() + "\n";
+  std::string date = "2023-12-28";
+  int lesson = 1;
+  for (; date <= "2024-03-12"; date = AddDaysIsoDate(date, 1), ++lesson) {
+    ASSERT_EQ(gCurrentLearningDay, date);
+    std::vector<std::string> blocks = reviews.count(date) ? reviews[date] : std::vector<std::string>{"m1"};
+    ASSERT_EQ(gDayItemIds, blocks) << date;
+    for (const std::string& id : std::vector<std::string>(gDayItemIds))
+      Attempt(id, id == "m1" ? Run(10, 6, 0.5f, 4) : Run(10, 10), date);
+    std::vector<std::string> sorted = blocks;
+    std::sort(sorted.begin(), sorted.end());
+    expected += "DATE\t" + date + "\nLESSON\t" + std::to_string(lesson) + "\n";
+    for (const std::string& id : blocks) expected += "ASSIGNED\t" + id + "\n";
+    for (const std::string& id : sorted) expected += "COMPLETE\t" + id + "\n";
+    expected += "END\n";
+    ASSERT_EQ(ReadData("learning_calendar_ann.dat"), expected) << date;
+
+    std::string next = AddDaysIsoDate(date, 1);
+    bool holdSet = date == "2024-02-28", preview = date == "2024-01-20";
+    SetLocalTime(date, 23, 59, 59, 500);
+    if (preview) SelectCalendarDay("2024-01-25");
+    gPracticeSetActive = holdSet;
+    CheckDayRollover();
+    for (int ms = 0; ms <= 1000; ms += 100) {
+      SetLocalTime(next, 0, 0, 0, ms);
+      CheckDayRollover();
+    }
+    if (holdSet) {
+      EXPECT_EQ(gCurrentLearningDay, date) << "the day waits for the running set";
+      gPracticeSetActive = false;
+      SetLocalTime(next, 0, 5, 0);
+      CheckDayRollover();
+    }
+    if (preview) {
+      EXPECT_EQ(gViewingPlannedDay, "2024-01-25") << "a previewed day survives the rollover";
+      EXPECT_EQ(gCurrentLearningDay, "2024-01-25");
+      OpenCalendarDay(next);
+    }
+    ASSERT_EQ(gCurrentLearningDay, next) << "within a second after midnight";
+    if (!preview) {
+      ASSERT_EQ(ReadData("learning_schedule_ann.dat").substr(0, 11), next + "\n");
+    }
+  }
+  EXPECT_GT(gMasteryRecords["m1"].attempts, 5);
+  if (savedTz) setenv("TZ", oldTz.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
+}
