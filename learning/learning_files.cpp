@@ -11,11 +11,10 @@
 #include "app/utilities.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
+#include "practice/data_files.h"
 #include "practice/students.h"
 
 // ---- constants ----
-const char kSaveFailureMessage[] =
-    "Could not save progress - disk full or the file is locked (antivirus / cloud sync). Recent work may not persist.";
 static const int kSaveTries = 4;            // final moves tried before giving up
 static const uint32_t kSaveRetryMs = 20;    // pause after each failed move
 
@@ -67,8 +66,7 @@ void BackupLearningFiles() {
 bool SaveFileAtomic(const std::string& path, const std::string& text, FileAccess access) {
   std::string error;
   for (int attempt = 1; attempt <= kSaveTries; ++attempt) {
-    if (ReplaceFileWithContent(path + ".tmp", path, text, &error, access == FileAccess::kOwnerOnly))
-      return true;
+    if (ReplaceFileWithContent(path, text, &error, access == FileAccess::kOwnerOnly)) return true;
     // Only the final move is worth retrying (a scanner or a sync client holds the target for a
     // moment); a file that cannot be written fails at once.
     if (error.compare(0, 6, "rename") != 0) break;

@@ -9,10 +9,9 @@
 #pragma once
 #include <string>
 
-extern std::string gStudentFileKeyOverride;   // while non-empty, names the files instead of the student
+#include "practice/data_files.h"   // kSaveFailureMessage, the status text of a failed save
 
-// The untranslated status text of a failed save.
-extern const char kSaveFailureMessage[];
+extern std::string gStudentFileKeyOverride;   // while non-empty, names the files instead of the student
 
 // The override, else the active student's file key, else "default".
 std::string StudentFileKey();
@@ -35,10 +34,10 @@ enum class FileAccess {
   kOwnerOnly,   // credentials: readable and writable by the owner alone
 };
 
-// Writes text to path through path + ".tmp": up to four tries of the final move, 20 ms apart.
-// On failure the old file stays, no ".tmp" is left, and the failure message goes to gStatusText
+// Writes text to path through a fresh temporary file beside it: up to four tries of the final
+// move, 20 ms apart. On failure the old file stays, no temporary file is left, and the failure
+// message goes to gStatusText
 // (on the UI thread) or to a guarded slot that TakeSaveFailureStatus moves there (other threads).
-// Two saves of one path must not overlap (they share the ".tmp" name).
 bool SaveFileAtomic(const std::string& path, const std::string& text,
                     FileAccess access = FileAccess::kShared);
 // On the UI thread, once a frame: shows a failure reported by a save on another thread.

@@ -31,7 +31,7 @@ static void KeepPrePlacementCopies() {
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) continue;
     std::string copy = path + ".preplace.bak";
-    ReplaceFileWithContent(copy + ".tmp", copy, content, nullptr);
+    ReplaceFileWithContent(copy, content, nullptr);
   }
 }
 

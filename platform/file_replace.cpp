@@ -1,14 +1,23 @@
 // platform/file_replace: whole-file replacement over POSIX open, write, fsync and rename.
 #include "platform/file_replace.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// ---- constants ----
+static const int kTempNameTries = 100;   // names already taken before we give up
+
+// ---- state ----
+static std::atomic<unsigned long long> gTempNameCounter{0};   // makes every temporary name new
 
 // ---- internal helpers ----
 static void SetError(std::string* error, const char* step, int err) {
@@ -39,51 +48,70 @@ static bool WriteAll(int fd, const std::string& content) {
   return true;
 }
 
+// The file that is really replaced: the target itself, or for a symbolic link the file at the end
+// of its chain. A link that leads nowhere is refused rather than replaced by a plain file.
+static bool FileToReplace(const std::string& target, std::string* out, std::string* error) {
+  struct stat st;
+  if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+    *out = target;
+    return true;
+  }
+  char resolved[PATH_MAX];
+  if (!::realpath(target.c_str(), resolved)) {
+    SetError(error, "link", errno);
+    return false;
+  }
+  *out = resolved;
+  return true;
+}
+
+// Creates a temporary file that did not exist before, beside `file`, with `mode` (less the umask);
+// never opens through a link that is already there. Returns the descriptor and fills tempPath, or
+// -1 with errno set.
+static int CreateFreshTemp(const std::string& file, mode_t mode, std::string* tempPath) {
+  std::string stem = file + ".tmp." + std::to_string((unsigned long)::getpid()) + ".";
+  for (int i = 0; i < kTempNameTries; ++i) {
+    *tempPath = stem + std::to_string(gTempNameCounter.fetch_add(1));
+    int fd = ::open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 // ---- public functions ----
-bool ReplaceFileWithContent(const std::string& tempPath, const std::string& targetPath,
-                            const std::string& content, std::string* error, bool ownerOnly) {
-  int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, ownerOnly ? 0600 : 0644);
+bool ReplaceFileWithContent(const std::string& targetPath, const std::string& content, std::string* error,
+                            bool ownerOnly) {
+  if (targetPath.empty()) {
+    SetError(error, "open", ENOENT);
+    return false;
+  }
+  std::string file;
+  if (!FileToReplace(targetPath, &file, error)) return false;
+  std::string tempPath;
+  int fd = CreateFreshTemp(file, ownerOnly ? 0600 : 0644, &tempPath);
   if (fd < 0) {
     SetError(error, "open", errno);
     return false;
   }
-  // A temporary file left by an earlier run keeps its old mode through O_TRUNC.
-  if (ownerOnly && ::fchmod(fd, 0600) != 0) {
-    int err = errno;
-    ::close(fd);
-    ::unlink(tempPath.c_str());
-    SetError(error, "chmod", err);
-    return false;
-  }
+  // The temporary file is always new, so the mode it was created with is the mode it has.
+  const char* failedStep = nullptr;
+  int err = 0;
   if (!WriteAll(fd, content)) {
-    int err = errno;
-    ::close(fd);
-    ::unlink(tempPath.c_str());
-    SetError(error, "write", err);
-    return false;
+    failedStep = "write", err = errno;
+  } else if (::fsync(fd) != 0) {
+    failedStep = "sync", err = errno;
   }
-  if (::fsync(fd) != 0) {
-    int err = errno;
-    ::close(fd);
+  if (::close(fd) != 0 && !failedStep) failedStep = "close", err = errno;
+  if (!failedStep && ::rename(tempPath.c_str(), file.c_str()) != 0) failedStep = "rename", err = errno;
+  if (failedStep) {
     ::unlink(tempPath.c_str());
-    SetError(error, "sync", err);
-    return false;
-  }
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(tempPath.c_str());
-    SetError(error, "close", err);
-    return false;
-  }
-  if (::rename(tempPath.c_str(), targetPath.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tempPath.c_str());
-    SetError(error, "rename", err);
+    SetError(error, failedStep, err);
     return false;
   }
   // The rename is durable only once the folder's entry is on disk; a failure here does not undo
   // the replacement, so it is not reported.
-  int dirFd = ::open(FolderOf(targetPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dirFd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
@@ -115,4 +143,9 @@ bool CopyFileIfAbsent(const std::string& from, const std::string& to, const std:
   ok = ok && ::link(tempPath.c_str(), to.c_str()) == 0;
   ::unlink(tempPath.c_str());
   return ok;
+}
+
+bool IsWritableFolder(const std::string& folder) {
+  struct stat st;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }

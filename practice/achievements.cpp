@@ -3,18 +3,23 @@
 // Files: "ACHV3,<rows>" then one line per row of 12 comma-separated earning times (0 = not
 // earned); the older "ACHV2" (seven church-mode lines of times) and "ACHV1" (seven church-mode
 // lines of twelve "1"/other characters) are still read. Rows are matched by catalogue position.
+// A file whose next save would drop or change part of what was read (extra rows, older versions,
+// bad fields) is copied aside at load; when that copy fails the file is not replaced this session.
 #include "practice/achievements.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "app/app_state.h"
 #include "app/folders.h"
+#include "app/logs.h"
 #include "app/utilities.h"
 #include "practice/data_files.h"
 #include "practice/students.h"
 #include "theory/scale_selection.h"
 
 // ---- state ----
+static std::string gAchvBlockedPath;   // a file that could not be copied aside: never replaced
 AchvTable<uint8_t> gAchvDone;
 AchvTable<int64_t> gAchvTime;
 AchvTable<float> gAchvFlash;
@@ -158,7 +163,8 @@ std::string GetAchievementsPath(const std::string& id) {
   return GetDataFilePath(AchievementsFileName(id));
 }
 
-void SaveAchievements() {
+// The whole file for the matrix in memory.
+static std::string AchievementsText() {
   SyncAchievementRows();
   size_t rows = gAchvDone.size();
   std::string text = "ACHV3," + std::to_string(rows) + "\n";
@@ -169,7 +175,18 @@ void SaveAchievements() {
     }
     text += '\n';
   }
-  WriteTextFileAtomic(GetDataFilePath(ActiveAchievementsName()), text);
+  return text;
+}
+
+void SaveAchievements() {
+  std::string text = AchievementsText();
+  std::string path = GetDataFilePath(ActiveAchievementsName());
+  if (!gAchvBlockedPath.empty() && path == gAchvBlockedPath) {
+    DebugLog("[achievements] %s was not replaced: the file as read could not be kept aside\n", path.c_str());
+    gStatusText = kSaveFailureMessage;
+    return;
+  }
+  WriteTextFileAtomic(path, text);
 }
 
 void LoadAchievements() {
@@ -180,7 +197,8 @@ void LoadAchievements() {
 
   std::string path = ResolveDataFile(ActiveAchievementsName());
   std::vector<std::string> lines;
-  DataFileRead read = ReadDataFileLines(path, &lines);
+  std::string raw;
+  DataFileRead read = ReadDataFileLines(path, &lines, &raw);
   if (read == DataFileRead::kUnreadable) SetAsideDataFile(path, "cannot be read");
   if (read != DataFileRead::kOk) {
     SyncAchievementRows();
@@ -229,8 +247,12 @@ void LoadAchievements() {
   } else {
     // Kept aside, so the next save does not replace what we could not read.
     SetAsideDataFile(path, "not an achievements file");
+    SyncAchievementRows();
+    return;
   }
   SyncAchievementRows();
+  if (path == GetDataFilePath(ActiveAchievementsName()) && !KeepCopyBeforeRewrite(path, raw, AchievementsText()))
+    gAchvBlockedPath = path;
 }
 
 void CleanAchievements() {

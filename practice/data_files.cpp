@@ -1,25 +1,31 @@
-// practice/data_files: the whole-file writer and the forgiving line reader of the student records.
+// practice/data_files: the whole-file writer, the forgiving reader and the copies kept aside.
 #include "practice/data_files.h"
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include "app/app_state.h"
 #include "app/logs.h"
 #include "platform/file_replace.h"
 
 namespace fs = std::filesystem;
 
+// ---- constants ----
+const char kSaveFailureMessage[] =
+    "Could not save progress - disk full or the file is locked (antivirus / cloud sync). Recent work may not persist.";
+
 // ---- public functions ----
 bool WriteTextFileAtomic(const std::string& path, const std::string& content) {
   std::string error;
-  if (ReplaceFileWithContent(path + ".tmp", path, content, &error)) return true;
+  if (ReplaceFileWithContent(path, content, &error)) return true;
   DebugLog("[files] could not write %s (%s); the old file stays\n", path.c_str(), error.c_str());
+  gStatusText = kSaveFailureMessage;
   return false;
 }
 
-DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>* lines) {
-  lines->clear();
+DataFileRead ReadDataFileBytes(const std::string& path, std::string* bytes) {
+  bytes->clear();
   std::error_code ec;
   fs::file_status st = fs::status(path, ec);
   if (ec || !fs::exists(st)) {
@@ -31,8 +37,16 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
   if (!fs::is_regular_file(st)) return DataFileRead::kUnreadable;
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) return DataFileRead::kUnreadable;
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bytes->assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return DataFileRead::kUnreadable;
+  return DataFileRead::kOk;
+}
+
+DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>* lines, std::string* raw) {
+  lines->clear();
+  std::string all;
+  DataFileRead read = ReadDataFileBytes(path, &all);
+  if (read != DataFileRead::kOk) return read;
   size_t pos = 0;
   if (all.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
   while (pos < all.size()) {
@@ -44,6 +58,7 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
     if (nl == std::string::npos) break;
     pos = nl + 1;
   }
+  if (raw) *raw = std::move(all);
   return DataFileRead::kOk;
 }
 
@@ -53,12 +68,30 @@ bool SetAsideDataFile(const std::string& path, const char* reason) {
   if (ec || !fs::exists(st)) return true;
   if (fs::is_regular_file(st) && fs::file_size(path, ec) == 0 && !ec) return true;
   std::string target = path + ".bad";
-  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n)
-    target = path + ".bad" + std::to_string(n);
+  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) target = path + ".bad" + std::to_string(n);
   if (RenameFileReplacing(path, target)) {
     DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
     return true;
   }
   DebugLog("[files] %s: %s; could not move it aside, it will not be replaced\n", path.c_str(), reason);
+  return false;
+}
+
+bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes, const std::string& newText) {
+  if (readBytes == newText) return true;
+  // One copy is enough: a file read again unchanged in a later session is not copied again.
+  std::error_code ec;
+  std::string copy = path + ".bak";
+  for (int n = 2; fs::exists(fs::symlink_status(copy, ec)); ++n) {
+    std::string kept;
+    if (ReadDataFileBytes(copy, &kept) == DataFileRead::kOk && kept == readBytes) return true;
+    copy = path + ".bak" + std::to_string(n);
+  }
+  std::string error;
+  if (ReplaceFileWithContent(copy, readBytes, &error)) {
+    DebugLog("[files] %s will be written back changed; the file as read is kept as %s\n", path.c_str(), copy.c_str());
+    return true;
+  }
+  DebugLog("[files] %s will not be written back: it could not be copied aside (%s)\n", path.c_str(), error.c_str());
   return false;
 }

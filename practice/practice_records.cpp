@@ -3,13 +3,15 @@
 // File: the line "PRACTICE_RUNS_V1", then one line per record:
 // id|name|region|best ms|last ms|runs|last time. Bars and line breaks inside the texts are
 // replaced on writing (by "_" in the id and region key, by a blank in the name); nothing is
-// unescaped on reading. A file that exists but is not ours is set aside before the first save.
+// unescaped on reading. A file that exists but is not ours is set aside before the first save; one
+// read only in part is copied aside. Counts read from the file and counted on saturate.
 #include "practice/practice_records.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <limits>
 
+#include "app/app_state.h"
 #include "app/folders.h"
 #include "app/logs.h"
 #include "app/utilities.h"
@@ -24,7 +26,7 @@ static const char kRunsHeader[] = "PRACTICE_RUNS_V1";
 // ---- state ----
 std::vector<PracticeRun> gPracticeRuns;   // the records
 bool gPracticeRunsLoaded = false;         // set by LoadPracticeRuns, never cleared
-static bool gRunsFileBlocked = false;     // a damaged file could not be set aside: never replace it
+static bool gRunsFileBlocked = false;     // a damaged file could not be kept aside: never replace it
 
 // ---- internal helpers ----
 static std::string Escape(const std::string& text, char with) {
@@ -34,26 +36,28 @@ static std::string Escape(const std::string& text, char with) {
   return out;
 }
 
-// The leading decimal number of a trimmed field (optional sign when allowed), within lo..hi;
-// 0 when there is no digit or the value does not fit.
-static int64_t ParseDecimal(const std::string& field, bool allowSign, int64_t lo, int64_t hi) {
+// The leading decimal number of a trimmed field (optional sign when allowed). A value outside
+// lo..hi is 0, or the nearer bound when `saturate` is set (a count keeps as much as it can);
+// 0 when there is no digit.
+static int64_t ParseDecimal(const std::string& field, bool allowSign, int64_t lo, int64_t hi, bool saturate = false) {
   size_t i = 0;
   bool negative = false;
   if (allowSign && i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
   if (i >= field.size() || field[i] < '0' || field[i] > '9') return 0;
+  const int64_t outside = saturate ? (negative ? lo : hi) : 0;
   // Accumulated as a negative number so the most negative 64-bit value fits.
   int64_t value = 0;
   const int64_t kMin = std::numeric_limits<int64_t>::min();
   for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
     int digit = field[i] - '0';
-    if (value < (kMin + digit) / 10) return 0;
+    if (value < (kMin + digit) / 10) return outside;
     value = value * 10 - digit;
   }
   if (!negative) {
-    if (value == kMin) return 0;
+    if (value == kMin) return outside;
     value = -value;
   }
-  return (value < lo || value > hi) ? 0 : value;
+  return (value < lo || value > hi) ? outside : value;
 }
 
 // Fields split at every "|", each trimmed; empty fields kept.
@@ -67,6 +71,17 @@ static std::vector<std::string> SplitFields(const std::string& line) {
     start = bar + 1;
   }
   return fields;
+}
+
+// The whole file for the records in memory.
+static std::string PracticeRunsText() {
+  std::string text = std::string(kRunsHeader) + "\n";
+  for (const PracticeRun& r : gPracticeRuns) {
+    text += Escape(r.studentId, '_') + "|" + Escape(r.studentName, ' ') + "|" + Escape(r.regionKey, '_') + "|" +
+            std::to_string(r.bestMs) + "|" + std::to_string(r.lastMs) + "|" + std::to_string(r.runs) + "|" +
+            std::to_string(r.lastTime) + "\n";
+  }
+  return text;
 }
 
 // ---- public functions ----
@@ -100,7 +115,8 @@ void RecordPracticeRun(uint32_t elapsedMs) {
   if (it != gPracticeRuns.end()) {
     it->studentName = name;
     it->lastMs = elapsedMs;
-    it->runs = std::max(it->runs, 0) + 1;
+    // A count at its limit stays there rather than wrapping.
+    if (it->runs < std::numeric_limits<int32_t>::max()) it->runs = std::max(it->runs, 0) + 1;
     it->lastTime = now;
     if (it->bestMs == 0 || elapsedMs < it->bestMs) it->bestMs = elapsedMs;
   } else {
@@ -119,16 +135,11 @@ void RecordPracticeRun(uint32_t elapsedMs) {
 void SavePracticeRuns() {
   if (!gPracticeRunsLoaded) return;
   if (gRunsFileBlocked) {
-    DebugLog("[practice] %s was not replaced: the damaged file could not be set aside\n", kRunsFile);
+    DebugLog("[practice] %s was not replaced: the file as read could not be kept aside\n", kRunsFile);
+    gStatusText = kSaveFailureMessage;
     return;
   }
-  std::string text = std::string(kRunsHeader) + "\n";
-  for (const PracticeRun& r : gPracticeRuns) {
-    text += Escape(r.studentId, '_') + "|" + Escape(r.studentName, ' ') + "|" + Escape(r.regionKey, '_') + "|" +
-            std::to_string(r.bestMs) + "|" + std::to_string(r.lastMs) + "|" + std::to_string(r.runs) + "|" +
-            std::to_string(r.lastTime) + "\n";
-  }
-  WriteTextFileAtomic(GetDataFilePath(kRunsFile), text);
+  WriteTextFileAtomic(GetDataFilePath(kRunsFile), PracticeRunsText());
 }
 
 void LoadPracticeRuns() {
@@ -138,7 +149,8 @@ void LoadPracticeRuns() {
 
   std::string path = ResolveDataFile(kRunsFile);
   std::vector<std::string> lines;
-  DataFileRead read = ReadDataFileLines(path, &lines);
+  std::string raw;
+  DataFileRead read = ReadDataFileLines(path, &lines, &raw);
   if (read == DataFileRead::kMissing) return;
   if (read == DataFileRead::kUnreadable) {
     gRunsFileBlocked = !SetAsideDataFile(path, "cannot be read");
@@ -159,12 +171,16 @@ void LoadPracticeRuns() {
     run.regionKey = f[2];
     run.bestMs = (uint32_t)ParseDecimal(f[3], false, 0, std::numeric_limits<uint32_t>::max());
     run.lastMs = (uint32_t)ParseDecimal(f[4], false, 0, std::numeric_limits<uint32_t>::max());
-    run.runs = (int32_t)ParseDecimal(f[5], true, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    run.runs = (int32_t)ParseDecimal(f[5], true, std::numeric_limits<int32_t>::min(),
+                                     std::numeric_limits<int32_t>::max(), true);
     run.lastTime = ParseDecimal(f[6], true, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
     if (run.studentId.empty() || run.regionKey.empty()) continue;
     run.runs = std::max(run.runs, 0);
     gPracticeRuns.push_back(run);
   }
+  // Lines skipped or numbers repaired above would be lost by the next save: the file as read is
+  // kept first, and when that is impossible the file is not replaced at all.
+  if (path == GetDataFilePath(kRunsFile)) gRunsFileBlocked = !KeepCopyBeforeRewrite(path, raw, PracticeRunsText());
 }
 
 void SavePracticeSummaryIfDirty() {}

@@ -2,13 +2,20 @@
 //
 // Ids are file-name parts. Ids this module makes are slugs and always safe; ids read from the file
 // stay as written, so an id that could reach outside the Data folder ("/", "\", "..", ":" or a
-// control byte) is used in file names only in its sanitised form, and its files are never deleted.
+// control byte), or one too long for a file name, is used in file names only in its hashed form.
+// A student's files never change owner: an id given anew (a duplicate read from the file, a new
+// student) is one that no student holds and no file in the Data folder carries.
 #include "practice/students.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <locale>
 #include <sstream>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/app_state.h"
 #include "app/folders.h"
@@ -28,13 +35,14 @@
 
 // ---- constants ----
 static const char kStudentsFile[] = "students.dat";
+// Longest id used as it is in file names: with the longest prefix, ".dat" and a temporary or
+// set-aside tail the name stays well inside the 255 bytes a file name may hold.
+static const size_t kMaxPlainFileIdBytes = 160;
+static const size_t kHashedReadableBytes = 40;   // letters of the id kept in its hashed form
 // Per-student files of the learning model and the classroom, removed with their student.
 static const char* const kStudentFilePrefixes[] = {
     "learning_progress_", "learning_mastery_",      "learning_schedule_", "learning_calendar_",
     "learning_practiceload_", "attendance_", "notes_", "learning_endless_"};
-// Learning files that keep a ".bak" copy.
-static const char* const kLearningBackupPrefixes[] = {"learning_progress_", "learning_mastery_",
-                                                      "learning_schedule_", "learning_calendar_"};
 
 // ---- state ----
 std::vector<Student> gStudents;   // the list, in file order
@@ -83,11 +91,22 @@ static std::string FormatColourComponent(float v) {
   return out.str();
 }
 
-// Removes the named Data file and its temporary twin; missing files are passed over.
-static void DeleteDataFileAndTemp(const std::string& name) {
-  std::string path = GetDataFilePath(name);
-  RemoveFileIfPresent(path);
-  RemoveFileIfPresent(path + ".tmp");
+// Anything at all is there (a dangling link too).
+static bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// 64-bit FNV-1a of the bytes, as 16 hex digits.
+static std::string HashHex(const std::string& text) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : text) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  char buf[17];
+  std::snprintf(buf, sizeof buf, "%016llx", (unsigned long long)h);
+  return buf;
 }
 
 static void RemoveFromClassRosters(const std::string& id) {
@@ -104,25 +123,135 @@ static void RemoveFromClassRosters(const std::string& id) {
 }
 
 static void DeleteFilesOfStudent(const std::string& id) {
-  for (const char* prefix : kStudentFilePrefixes) DeleteDataFileAndTemp(prefix + id + ".dat");
-  // The learning files keep backup copies beside them; deleting a student removes all progress.
-  for (const char* prefix : kLearningBackupPrefixes) RemoveFileIfPresent(GetDataFilePath(prefix + id + ".dat.bak"));
-
-  std::string achievements = GetAchievementsPath(id);
-  RemoveFileIfPresent(achievements);
-  if (!IsRegularFile(achievements)) {
-    std::string besideExe = GetExeFilePath(AchievementsFileName(id));
-    if (IsRegularFile(besideExe)) RemoveFileIfPresent(besideExe);
+  // A teaching save still in flight would put its file back after the removal: let it land first.
+  WaitForPendingSaves();
+  for (const std::string& name : StudentFileNames(id)) {
+    std::string path = GetDataFilePath(name);
+    RemoveFileIfPresent(path);
+    RemoveFileIfPresent(path + ".bak");   // the copy kept before a rewrite: still the student's
+    RemoveFileIfPresent(path + ".tmp");   // left by a save killed under the older naming
   }
+  std::string besideExe = GetExeFilePath(AchievementsFileName(id));
+  if (!IsRegularFile(GetAchievementsPath(id)) && IsRegularFile(besideExe)) RemoveFileIfPresent(besideExe);
+}
 
-  // A teaching save still in flight would put the file back after its removal: let it land first.
-  // Without a teaching folder (no teaching record loaded yet) there is no file to look for, and
-  // a bare name would point into the current folder.
-  std::string sid = SanitizeStudentId(id);
-  if (sid != "default" && !gTeachingState.dataFolder.empty()) {
-    WaitForPendingSaves();
-    RemoveFileIfPresent(JoinPath(gTeachingState.dataFolder, "teaching_" + sid + ".json"));
+// The names in the Data folder, read once for many look-ups.
+struct DataFolderNames {
+  std::string folder;                      // Data folder with its separator, "" when there is none
+  bool listed = false;                     // names holds the folder's listing
+  std::unordered_set<std::string> names;
+};
+
+// Some file of the Data folder already carries this id (without a Data folder, none can).
+static bool HasStudentFiles(const std::string& id, DataFolderNames& data) {
+  if (data.folder.empty()) return false;
+  for (const std::string& name : StudentFileNames(id))
+    if (data.listed ? data.names.count(name) > 0 : PathExists(data.folder + name)) return true;
+  return false;
+}
+
+static void ListDataFolder(DataFolderNames& data) {
+  data.folder = GetDataFolder();
+  data.listed = true;
+  std::error_code ec;
+  if (data.folder.empty()) return;
+  for (const auto& entry : std::filesystem::directory_iterator(data.folder, ec))
+    data.names.insert(entry.path().filename().string());
+}
+
+// A fresh id from base: base itself, else base + "_2", "_3" ..., skipping ids in `taken`, ids
+// whose files exist and "default" (it names the files used while no student is active). nextSuffix remembers per base where the search stopped, so a list of many
+// equal ids is renamed in linear time.
+static std::string FreshStudentId(const std::string& base, const std::unordered_set<std::string>& taken,
+                                  DataFolderNames& data, std::unordered_map<std::string, int>* nextSuffix) {
+  int n = 1;
+  if (nextSuffix) {
+    auto it = nextSuffix->find(base);
+    if (it != nextSuffix->end()) n = it->second;
   }
+  std::string candidate = n == 1 ? base : base + "_" + std::to_string(n);
+  while (taken.count(candidate) || candidate == "default" || HasStudentFiles(candidate, data))
+    candidate = base + "_" + std::to_string(++n);
+  if (nextSuffix) (*nextSuffix)[base] = n + 1;
+  return candidate;
+}
+
+// One student line as read, before duplicate ids are settled.
+struct ReadStudent {
+  Student st;
+  bool idFromName;   // the file gave no id: renaming it is routine, not worth a log line
+};
+
+// The student lines after the header and the active line (version 1 or 2), with empty names and
+// lines without "|" skipped and missing ids made from the names.
+static std::vector<ReadStudent> ReadStudentLines(const std::vector<std::string>& lines, int version) {
+  std::vector<ReadStudent> rows;
+  for (size_t i = 2; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    size_t bar = line.find('|');
+    if (line.empty() || bar == std::string::npos) continue;
+    Student st;
+    st.name = TrimWhitespace(line.substr(0, bar));
+    std::string rest = line.substr(bar + 1);
+    if (version == 2) {
+      std::vector<std::string> fields = SplitBars(rest);
+      st.id = fields[0];
+      if (fields.size() >= 4) {
+        ParseFloatField(fields[1], &st.r);
+        ParseFloatField(fields[2], &st.g);
+        ParseFloatField(fields[3], &st.b);
+      }
+    } else {
+      st.id = TrimWhitespace(rest);
+    }
+    if (st.name.empty()) continue;
+    bool fromName = st.id.empty();
+    if (fromName) st.id = IdSlugFromName(st.name);
+    rows.push_back({st, fromName});
+  }
+  return rows;
+}
+
+// The first holder of an id keeps it with its files; a later duplicate, or an id holding "|" (it
+// would not survive the save), gets a fresh id that starts without files. Every id as read is
+// held back, so a duplicate renamed early never takes the id of a student further down.
+static void GiveDuplicatesFreshIds(std::vector<ReadStudent>& rows) {
+  std::unordered_set<std::string> taken, kept;
+  taken.reserve(rows.size());
+  kept.reserve(rows.size());
+  for (const ReadStudent& row : rows) taken.insert(row.st.id);
+  std::unordered_map<std::string, int> nextSuffix;
+  DataFolderNames data;
+  for (ReadStudent& row : rows) {
+    std::string& id = row.st.id;
+    bool hasBar = id.find('|') != std::string::npos;
+    if (!hasBar && kept.insert(id).second) continue;
+    if (!data.listed) ListDataFolder(data);
+    std::string fresh = FreshStudentId(IdSlugFromName(id), taken, data, &nextSuffix);
+    if (!row.idFromName)
+      DebugLog("[students] id \"%s\" %s; now \"%s\"\n", id.c_str(),
+               hasBar ? "holds \"|\"" : "is held by an earlier student", fresh.c_str());
+    id = fresh;
+    taken.insert(fresh);
+    kept.insert(fresh);
+  }
+}
+
+// The text of "students.dat" for the list in memory.
+static std::string StudentsFileText() {
+  std::string text = "STUDENTS_V2\n";
+  int count = (int)gStudents.size();
+  // What is written is what is in memory: no active student is written as none.
+  int active = (count == 0 || gActiveStudentIndex < 0) ? -1 : std::min(gActiveStudentIndex, count - 1);
+  text += "active=" + std::to_string(active) + "\n";
+  for (const Student& s : gStudents) {
+    std::string name = s.name;
+    for (char& c : name)
+      if (c == '\n' || c == '\r' || c == '|') c = ' ';
+    text += name + "|" + s.id + "|" + FormatColourComponent(s.r) + "|" + FormatColourComponent(s.g) +
+            "|" + FormatColourComponent(s.b) + "\n";
+  }
+  return text;
 }
 
 // ---- public functions ----
@@ -151,24 +280,20 @@ bool IsStudentIdTaken(const std::string& id) {
 }
 
 std::string MakeUniqueStudentId(const std::string& text) {
-  std::string base = IdSlugFromName(text);
-  std::string candidate = base;
-  // "default" names the files used while no student is active; a student must not share them.
-  for (int n = 2; IsStudentIdTaken(candidate) || candidate == "default"; ++n) candidate = base + "_" + std::to_string(n);
-  return candidate;
+  std::unordered_set<std::string> taken;
+  for (const Student& s : gStudents) taken.insert(s.id);
+  DataFolderNames data;
+  data.folder = GetDataFolder();
+  return FreshStudentId(IdSlugFromName(text), taken, data, nullptr);
 }
 
 std::string MakeUniqueStudentName(const std::string& wanted) {
   std::string base = TrimWhitespace(wanted);
   if (base.empty()) base = "Student";
-  auto taken = [](const std::string& candidate) {
-    std::string lower = AsciiLower(candidate);
-    for (const Student& s : gStudents)
-      if (AsciiLower(TrimWhitespace(s.name)) == lower) return true;
-    return false;
-  };
+  std::unordered_set<std::string> taken;
+  for (const Student& s : gStudents) taken.insert(AsciiLower(TrimWhitespace(s.name)));
   std::string candidate = base;
-  for (int n = 2; taken(candidate); ++n) candidate = base + " " + std::to_string(n);
+  for (int n = 2; taken.count(AsciiLower(candidate)); ++n) candidate = base + " " + std::to_string(n);
   return candidate;
 }
 
@@ -181,30 +306,28 @@ bool IsUnsafeStudentId(const std::string& id) {
   return false;
 }
 
-std::string StudentFileId(const std::string& id) {
-  if (!IsUnsafeStudentId(id)) return id;
-  std::string safe = id;
-  for (char& c : safe) {
-    unsigned char u = (unsigned char)c;
-    if (!IsAsciiAlnum(u) && c != '-' && c != '_') c = '_';
-  }
-  return safe;
+bool IsPlainFileIdByte(char c) { return IsAsciiAlnum((unsigned char)c) || c == '-' || c == '_'; }
+
+std::string HashedStudentFileId(const std::string& id) {
+  std::string readable = id.substr(0, kHashedReadableBytes);
+  for (char& c : readable)
+    if (!IsPlainFileIdByte(c)) c = '_';
+  return readable + ".." + HashHex(id);
 }
 
-void SaveStudents() {
-  std::string text = "STUDENTS_V2\n";
-  int count = (int)gStudents.size();
-  int active = count == 0 ? -1 : std::clamp(gActiveStudentIndex, 0, count - 1);
-  text += "active=" + std::to_string(active) + "\n";
-  for (const Student& s : gStudents) {
-    std::string name = s.name;
-    for (char& c : name)
-      if (c == '\n' || c == '\r' || c == '|') c = ' ';
-    text += name + "|" + s.id + "|" + FormatColourComponent(s.r) + "|" + FormatColourComponent(s.g) +
-            "|" + FormatColourComponent(s.b) + "\n";
-  }
-  WriteTextFileAtomic(GetDataFilePath(kStudentsFile), text);
+std::string StudentFileId(const std::string& id) {
+  if (!IsUnsafeStudentId(id) && id.size() <= kMaxPlainFileIdBytes) return id;
+  return HashedStudentFileId(id);
 }
+
+std::vector<std::string> StudentFileNames(const std::string& id) {
+  std::string fileId = StudentFileId(id);
+  std::vector<std::string> names = {AchievementsFileName(id), "teaching_" + SanitizeStudentId(id) + ".json"};
+  for (const char* prefix : kStudentFilePrefixes) names.push_back(prefix + fileId + ".dat");
+  return names;
+}
+
+void SaveStudents() { WriteTextFileAtomic(GetDataFilePath(kStudentsFile), StudentsFileText()); }
 
 void LoadStudents() {
   gStudents.clear();
@@ -212,7 +335,8 @@ void LoadStudents() {
 
   std::string path = ResolveDataFile(kStudentsFile);
   std::vector<std::string> lines;
-  DataFileRead read = ReadDataFileLines(path, &lines);
+  std::string raw;
+  DataFileRead read = ReadDataFileLines(path, &lines, &raw);
   int version = 0;
   if (read == DataFileRead::kOk && !lines.empty()) {
     if (lines[0] == "STUDENTS_V1") version = 1;
@@ -232,43 +356,24 @@ void LoadStudents() {
         active = 0;
       }
     }
-    for (size_t i = 2; i < lines.size(); ++i) {
-      const std::string& line = lines[i];
-      size_t bar = line.find('|');
-      if (line.empty() || bar == std::string::npos) continue;
-      Student st;
-      st.name = TrimWhitespace(line.substr(0, bar));
-      std::string rest = line.substr(bar + 1);
-      if (version == 2) {
-        std::vector<std::string> fields = SplitBars(rest);
-        st.id = fields[0];
-        if (fields.size() >= 4) {
-          ParseFloatField(fields[1], &st.r);
-          ParseFloatField(fields[2], &st.g);
-          ParseFloatField(fields[3], &st.b);
-        }
-      } else {
-        st.id = TrimWhitespace(rest);
-      }
-      if (st.name.empty()) continue;
-      if (st.id.empty()) st.id = IdSlugFromName(st.name);
-      // A "|" in an id would not survive the next save (it splits the fields), so such an id is
-      // replaced now by one made from it.
-      if (st.id.find('|') != std::string::npos || IsStudentIdTaken(st.id)) {
-        std::string fresh = MakeUniqueStudentId(st.id);
-        if (st.id.find('|') != std::string::npos)
-          DebugLog("[students] id \"%s\" holds \"|\"; now \"%s\"\n", st.id.c_str(), fresh.c_str());
-        st.id = fresh;
-      }
-      NormalizeStudentColour(st);
-      gStudents.push_back(st);
+    std::vector<ReadStudent> rows = ReadStudentLines(lines, version);
+    GiveDuplicatesFreshIds(rows);
+    for (ReadStudent& row : rows) {
+      NormalizeStudentColour(row.st);
+      gStudents.push_back(std::move(row.st));
     }
   }
 
   int count = (int)gStudents.size();
   gActiveStudentIndex = (count > 0 && active >= 0) ? std::min(active, count - 1) : -1;
   gStudentsLoaded = true;
-  SaveStudents();
+  // The file is written back at once; when that drops or changes part of what was read, the file
+  // as read is kept beside it first. A copy that cannot be made stops the rewrite.
+  std::string text = StudentsFileText();
+  bool rewriteSafe = true;
+  if (read == DataFileRead::kOk && version != 0 && path == GetDataFilePath(kStudentsFile))
+    rewriteSafe = KeepCopyBeforeRewrite(path, raw, text);
+  if (rewriteSafe) WriteTextFileAtomic(GetDataFilePath(kStudentsFile), text);
   LoadTeachingState(true);
   RelayoutAll();
 }
@@ -329,10 +434,7 @@ void DeleteStudent(int index) {
   }
   if (!id.empty() && id != "default") {
     RemoveFromClassRosters(id);
-    if (IsUnsafeStudentId(id))
-      DebugLog("[students] id \"%s\" is not a safe file name; its files are left in place\n", id.c_str());
-    else
-      DeleteFilesOfStudent(id);
+    DeleteFilesOfStudent(id);
   }
   gHighlightRowId = -1;
   gHighlightDeadlineMs = 0;

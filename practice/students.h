@@ -26,15 +26,25 @@ extern bool gStudentsLoaded;             // LoadStudents has run
 std::string IdSlugFromName(const std::string& name);
 // Some student has exactly this id.
 bool IsStudentIdTaken(const std::string& id);
-// The slug of text, made unique with "_2", "_3" ...
+// The slug of text, made unique with "_2", "_3" ...; an id that some file in the Data folder
+// already carries is passed over too, so a new student never inherits files.
 std::string MakeUniqueStudentId(const std::string& text);
 // The trimmed wanted name ("Student" when empty), made unique ignoring ASCII case with " 2", " 3" ...
 std::string MakeUniqueStudentName(const std::string& wanted);
 
 // An id that must not become part of a path: it holds "/", "\", "..", ":" or a control byte.
 bool IsUnsafeStudentId(const std::string& id);
-// The form of an id used in file names: the id itself, or for an unsafe id its sanitised form.
+// The bounded form of an id for file names: up to 40 of its letters, digits, "-" and "_" (others
+// as "_"), then ".." and 16 hex digits of a hash of the whole id. It holds "..", so it never
+// equals an id that is used as it is.
+std::string HashedStudentFileId(const std::string& id);
+// a-z, A-Z, 0-9, "-" or "_": a byte any file name may hold.
+bool IsPlainFileIdByte(char c);
+// The form of an id used in file names: the id itself, or for an unsafe id or one longer than
+// a file name allows, HashedStudentFileId.
 std::string StudentFileId(const std::string& id);
+// The names of every file in the Data folder that belongs to this (trimmed, non-empty) id.
+std::vector<std::string> StudentFileNames(const std::string& id);
 
 // Writes "students.dat" (newest version).
 void SaveStudents();

@@ -1,8 +1,10 @@
 // practice/teaching_file: the teaching file's key-search reader and its background writer.
 //
-// Depends on app/ (paths, logs), platform/ (clock, process id, file replacement). The writer runs
-// on a detached thread per save and touches only its job, the atomics and the commit table below;
-// the commit table makes the newest save of a file win even when an older writer finishes later.
+// Depends on app/ (paths, logs), platform/ (clock, file replacement) and the student list (file
+// ids). The writer runs on a detached thread per save and touches only its job, the atomics and
+// the commit table below; the commit table makes the newest save of a file win even when an older
+// writer finishes later. A file that cannot be read whole, or is of another version, is set
+// aside before anything could save over it.
 #include "practice/teaching_file.h"
 
 #include <cstdio>
@@ -21,6 +23,8 @@
 #include "platform/clock.h"
 #include "platform/file_replace.h"
 #include "platform/process.h"
+#include "practice/data_files.h"
+#include "practice/students.h"
 
 namespace fs = std::filesystem;
 
@@ -31,7 +35,7 @@ static const int kPendingWaitStepMs = 10;
 
 // ---- state ----
 std::atomic<int> gPendingSaves{0};                 // saves started and not yet finished
-static std::atomic<uint64_t> gTempNameCounter{0};  // makes every temporary name unique
+std::atomic<bool> gTeachingSaveFailed{false};      // a save failed since the UI last looked
 static std::atomic<uint64_t> gSaveGeneration{0};   // order in which saves were started
 
 // Newest generation that reached each target. Built on first use and never destroyed, so a
@@ -119,6 +123,53 @@ static bool PathExists(const std::string& path) {
   return !ec && fs::exists(st);
 }
 
+// The file name part of an id as older versions of the program made it: every byte outside
+// a-z, A-Z, 0-9, "-" and "_" replaced, so different ids could share one name.
+static std::string LegacyTeachingFileId(const std::string& id) {
+  if (id.empty()) return "default";
+  std::string out = id;
+  for (char& c : out)
+    if (!IsPlainFileIdByte(c)) c = '_';
+  return out;
+}
+
+// An id whose file name changed when file names became one per id takes its file over under the
+// new name, unless a student holds the old name as its own id (the file is that student's).
+static void AdoptLegacyTeachingFile(const TeachingState& s, const std::string& path) {
+  std::string legacyId = LegacyTeachingFileId(s.studentId);
+  std::string legacy = JoinPath(s.dataFolder, "teaching_" + legacyId + ".json");
+  if (legacy == path || PathExists(path) || !PathExists(legacy) || IsStudentIdTaken(legacyId)) return;
+  if (RenameFileReplacing(legacy, path))
+    DebugLog("[teaching] %s is now %s\n", legacy.c_str(), path.c_str());
+}
+
+// The text is one whole JSON object: it opens with "{", every bracket and string it opens is
+// closed in order, and only white space follows the last "}". A cut or garbled file fails.
+static bool IsWholeJsonObject(const std::string& text) {
+  size_t i = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (i < text.size() && IsJsonSpace(text[i])) ++i;
+  if (i >= text.size() || text[i] != '{') return false;
+  std::string open;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '"') {
+      for (++i; i < text.size() && text[i] != '"'; ++i)
+        if (text[i] == '\\') ++i;
+      if (i >= text.size()) return false;
+    } else if (c == '{' || c == '[') {
+      open += c;
+    } else if (c == '}' || c == ']') {
+      if (open.empty() || open.back() != (c == '}' ? '{' : '[')) return false;
+      open.pop_back();
+      if (open.empty()) break;
+    }
+  }
+  if (!open.empty() || i >= text.size()) return false;
+  for (++i; i < text.size(); ++i)
+    if (!IsJsonSpace(text[i])) return false;
+  return true;
+}
+
 static std::string LocalSaveTime() {
   LocalDateTime t = ClockLocalNow();
   char buf[64];
@@ -129,38 +180,38 @@ static std::string LocalSaveTime() {
 
 // Replaces the target with the job's text unless a newer save of it has already landed. Saves
 // hold the table's lock while they write, so saves of one file never interleave.
-static void CommitJob(const TeachingSaveJob& job, const std::string& tmp, const std::string& text) {
+static void CommitJob(const TeachingSaveJob& job, const std::string& text) {
   TeachingCommitTable& table = CommitTable();
   std::lock_guard<std::mutex> lock(table.mutex);
   auto it = table.newest.find(job.path);
   if (it != table.newest.end() && it->second > job.generation) return;
   std::string error;
-  if (ReplaceFileWithContent(tmp, job.path, text, &error)) {
+  if (ReplaceFileWithContent(job.path, text, &error)) {
     table.newest[job.path] = job.generation;
   } else {
     DebugLog("[teaching] could not save %s (%s)\n", job.path.c_str(), error.c_str());
+    gTeachingSaveFailed.store(true);
   }
 }
 
 // ---- public functions ----
 std::string SanitizeStudentId(const std::string& id) {
   if (id.empty()) return "default";
-  std::string out = id;
-  for (char& c : out) {
-    bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                c == '-' || c == '_';
-    if (!keep) c = '_';
-  }
-  return out;
+  for (char c : id)
+    if (!IsPlainFileIdByte(c)) return HashedStudentFileId(id);
+  return StudentFileId(id);
 }
 
 std::string TeachingFilePath(const TeachingState& s) {
+  // Without a data folder there is nowhere to keep the file (never the current folder).
+  if (s.dataFolder.empty()) return "";
   return JoinPath(s.dataFolder, "teaching_" + SanitizeStudentId(s.studentId) + ".json");
 }
 
 std::vector<std::string> TeachingFileCandidates(const TeachingState& s) {
-  std::string name = "teaching_" + SanitizeStudentId(s.studentId) + ".json";
   std::vector<std::string> out;
+  if (s.dataFolder.empty()) return out;
+  std::string name = "teaching_" + SanitizeStudentId(s.studentId) + ".json";
   fs::path parent = fs::path(s.dataFolder).parent_path();
   out.push_back(JoinPath(parent.string(), name));
   if (parent.has_parent_path()) out.push_back(JoinPath(parent.parent_path().string(), name));
@@ -266,6 +317,8 @@ std::string FormatTeachingJson(const TeachingSaveJob& job, const std::string& sa
 
 bool ReadTeachingFile(TeachingState& s) {
   std::string path = TeachingFilePath(s);
+  if (path.empty()) return false;
+  AdoptLegacyTeachingFile(s, path);
   std::string readPath = path;
   if (!PathExists(path)) {
     for (const std::string& candidate : TeachingFileCandidates(s)) {
@@ -275,7 +328,15 @@ bool ReadTeachingFile(TeachingState& s) {
       }
     }
   }
-  std::string text = ReadWholeFile(readPath);
+  std::string text;
+  DataFileRead read = ReadDataFileBytes(readPath, &text);
+  // The next save would replace a file of the data folder that was not taken in whole: it is
+  // kept aside first, and the student starts fresh. Older copies elsewhere are only passed over.
+  auto setAside = [&](const char* reason) {
+    if (readPath == path) SetAsideDataFile(path, reason);
+    return false;
+  };
+  if (read == DataFileRead::kUnreadable) return setAside("cannot be read");
   if (text.empty()) return false;
 
   int version = 1;
@@ -284,8 +345,9 @@ bool ReadTeachingFile(TeachingState& s) {
     char buf[256];
     snprintf(buf, sizeof buf, kVersionMessage, version, readPath.c_str());
     DebugTraceLine(buf);
-    return false;
+    return setAside("a version this program does not write");
   }
+  if (!IsWholeJsonObject(text)) return setAside("not a whole teaching file");
 
   JsonFindInt(text, "lastDifficulty", &s.lastDifficulty);
   s.lastDifficulty = ClampInt(s.lastDifficulty, 1, 10);
@@ -367,9 +429,7 @@ void WriteTeachingJsonThread(TeachingSaveJob* job) {
   fs::path folder = fs::path(job->path).parent_path();
   if (!folder.empty()) fs::create_directories(folder, ec);
 
-  uint64_t n = gTempNameCounter.fetch_add(1);
-  std::string tmp = job->path + ".tmp." + std::to_string(ProcessId()) + "." + std::to_string(n);
-  CommitJob(*job, tmp, FormatTeachingJson(*job, LocalSaveTime()));
+  CommitJob(*job, FormatTeachingJson(*job, LocalSaveTime()));
   delete job;
   gPendingSaves.fetch_sub(1);
 }

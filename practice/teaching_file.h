@@ -25,10 +25,14 @@ struct TeachingSaveJob {
 
 // Saves started and not yet finished.
 extern std::atomic<int> gPendingSaves;
+// Set by a save that failed; the UI thread clears it when it has told the user.
+extern std::atomic<bool> gTeachingSaveFailed;
 
-// "" becomes "default"; every byte outside a-z, A-Z, 0-9, '-', '_' becomes '_'.
+// The id's part of the file name: "" becomes "default"; an id of only a-z, A-Z, 0-9, '-' and '_'
+// stays as it is while it fits a file name; any other id takes its hashed form, so no two ids
+// share a file.
 std::string SanitizeStudentId(const std::string& id);
-// dataFolder joined with "teaching_" + sanitised id + ".json".
+// dataFolder joined with "teaching_" + sanitised id + ".json"; "" without a data folder.
 std::string TeachingFilePath(const TeachingState& s);
 // Older places of the same file name: the parent of dataFolder, then its parent.
 std::vector<std::string> TeachingFileCandidates(const TeachingState& s);
@@ -46,12 +50,14 @@ std::string FormatTeachingFloat(float v);
 // The whole file text of a job, with the save time already formatted "%Y-%m-%dT%H:%M:%S".
 std::string FormatTeachingJson(const TeachingSaveJob& job, const std::string& savedLocalTime);
 // Reads the record's file (or an older copy) into lastDifficulty, savedPracticeScales and
-// attendance; false when nothing was read (missing, empty or another version).
+// attendance; false when nothing was read (missing, empty, cut or garbled, or another version).
+// A data-folder file that is not read for being cut, garbled, unreadable or of another version is
+// set aside (".bad", ".bad2" ...), so the next save starts a fresh file beside it.
 bool ReadTeachingFile(TeachingState& s);
 // Starts a background save of the record's student, difficulty, plan and attendance.
 void SaveTeachingStateAsync(const TeachingState& s);
 // The writer: temporary file, sync, rename over the target; owns and deletes the job and lowers
-// gPendingSaves before it returns.
+// gPendingSaves before it returns. A failure is logged and raises gTeachingSaveFailed.
 void WriteTeachingJsonThread(TeachingSaveJob* job);
 // Waits while saves are in flight, at most 200 times 10 ms; true when none is left.
 bool WaitForPendingSaves();

@@ -10,10 +10,12 @@
 #include <cmath>
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/folders.h"
 #include "midi/click.h"
 #include "midi/level_setting.h"
 #include "practice/achievements.h"
+#include "practice/data_files.h"
 #include "practice/students.h"
 #include "practice/teaching_file.h"
 #include "practice/teaching_meters.h"
@@ -75,8 +77,8 @@ void LoadTeachingState(bool resetLevel) {
   if (!gTeachingLoadedOnce) {
     gTeachingLoadedOnce = true;
     ResetTeachingSession(s);
-    std::string folder = GetDataFolder();
-    s.dataFolder = folder.empty() ? GetWorkingDir() : folder;
+    // No Data folder means no teaching files, never files in the current folder.
+    s.dataFolder = GetDataFolder();
     s.downbeatWavPath = FindDownbeatWav();
   } else if (s.downbeatWavPath.empty()) {
     s.downbeatWavPath = FindDownbeatWav();
@@ -132,6 +134,8 @@ void LoadTeachingState(bool resetLevel) {
 void SyncTeachingSelection() {
   LoadTeachingState(false);
   TeachingState& s = gTeachingState;
+  // A background save cannot reach the status line itself; the next frame tells the user.
+  if (gTeachingSaveFailed.exchange(false)) gStatusText = kSaveFailureMessage;
 
   float slider = std::clamp(gTeachingLevel, 0.0f, 1.0f);
   int d = ClampInt((int)std::lround(slider * 9.0f + 1.0f), 1, 10);

@@ -87,7 +87,7 @@ TEST_F(Records, ReadingForgivesBrokenLines) {
     got.push_back(r.studentId + "|" + r.studentName + "|" + std::to_string(r.bestMs) + "|" + std::to_string(r.lastMs) +
                   "|" + std::to_string(r.runs) + "|" + std::to_string(r.lastTime));
   EXPECT_EQ(got, (std::vector<std::string>{"ana|Ana|1000|2000|3|1700000000", "eight|Eve|500|600|0|1700000001",
-                                           "bad|Bad|0|12|0|0", "big|Big|0|4294967295|0|-9223372036854775808",
+                                           "bad|Bad|0|12|0|0", "big|Big|0|4294967295|2147483647|-9223372036854775808",
                                            "spaced|Sam|7|8|9|10"}));
 }
 

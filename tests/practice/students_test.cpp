@@ -30,8 +30,8 @@ TEST_F(StudentsFile, LoadCasesAndTheFileWrittenBack) {
        0, V2 + "active=0\nBen|ben|1|0.48|0\n"},
       {"an active index past the end is the last student", V2 + "active=7\nA|a|1|1|1\nB|b|1|1|1\n",
        1, V2 + "active=1\nA|a|1|1|1\nB|b|1|1|1\n"},
-      {"a negative active index leaves none active", V2 + "active=-2\nA|a|1|1|1\n",
-       -1, V2 + "active=0\nA|a|1|1|1\n"},
+      {"a negative active index leaves none active, and is written so", V2 + "active=-2\nA|a|1|1|1\n",
+       -1, V2 + "active=-1\nA|a|1|1|1\n"},
       {"lines without a bar or a name are skipped", V2 + "active=0\n\nno bar\n|ghost|1|1|1\n  |x\nZoe Ann|  |0.5\n",
        0, V2 + "active=0\nZoe Ann|zoe_ann|0.3|0.48|0.76\n"},
       {"a byte-order mark and Windows line ends", "\xEF\xBB\xBF" + V2 + "active=0\r\nA|a|1|1|0.5\r\n",
@@ -87,10 +87,10 @@ TEST_F(StudentsFile, SaveReplacesSeparatorsAndFormatsColours) {
   Student s = MakeStudent("A|b\nc\rd", "id_1");
   s.r = 0.123456789f, s.g = 1.0f, s.b = 0.3f;
   gStudents = {s, MakeStudent("E", "e")};
-  gActiveStudentIndex = -1;   // written as the first student while students exist
+  gActiveStudentIndex = -1;   // no student active is written as none
   SaveStudents();
   EXPECT_EQ(ReadData("students.dat"),
-            "STUDENTS_V2\nactive=0\nA b c d|id_1|0.123457|1|0.3\nE|e|0.3|0.48|0.76\n");
+            "STUDENTS_V2\nactive=-1\nA b c d|id_1|0.123457|1|0.3\nE|e|0.3|0.48|0.76\n");
   EXPECT_FALSE(DataExists("students.dat.tmp"));
 }
 
@@ -104,20 +104,30 @@ TEST(StudentIds, UniqueIdsAndNames) {
   gStudents.clear();
 }
 
-TEST(StudentIds, UnsafeIdsNeverReachAPath) {
-  const struct { const char* id; bool unsafe; const char* fileId; } cases[] = {
-      {"Anna Lee", false, "Anna Lee"}, {"a.b", false, "a.b"}, {"../x", true, "___x"}, {"..", true, "__"},
-      {"a\\b", true, "a_b"}, {"C:x", true, "C_x"}, {"a\x7F", true, "a_"}};
+// Unsafe and over-long ids take a hashed form that holds "..", which no id used as it is can
+// hold; safe ids keep their names.
+TEST(StudentIds, UnsafeAndLongIdsTakeTheirOwnHashedFileNames) {
+  const std::string longId(161, 'a');
+  const struct { std::string id; bool unsafe; std::string readable; } cases[] = {
+      {"Anna Lee", false, ""}, {"a.b", false, ""}, {std::string(160, 'a'), false, ""}, {"../x", true, "___x"},
+      {"..", true, "__"}, {"a\\b", true, "a_b"}, {"C:x", true, "C_x"}, {"a\x7F", true, "a_"},
+      {longId, false, std::string(40, 'a')}};
   for (const auto& c : cases) {
     EXPECT_EQ(IsUnsafeStudentId(c.id), c.unsafe) << c.id;
-    EXPECT_EQ(StudentFileId(c.id), c.fileId) << c.id;
+    std::string fileId = StudentFileId(c.id);
+    if (c.readable.empty()) {
+      EXPECT_EQ(fileId, c.id);
+    } else {
+      EXPECT_EQ(fileId, c.readable + ".." + fileId.substr(fileId.size() - 16)) << c.id;
+      EXPECT_EQ(fileId.find_first_not_of("0123456789abcdef", c.readable.size() + 2), std::string::npos) << fileId;
+    }
   }
-  EXPECT_EQ(AchievementsFileName("../../etc/x"), "achievements_______etc_x.dat");
+  EXPECT_NE(StudentFileId("a/b"), StudentFileId("a\\b"));   // same readable part, different hash
   EXPECT_EQ(AchievementsFileName("  "), "achievements.dat");
 }
 
 // Every per-student file the program keeps for one id.
-static std::vector<std::string> StudentFileNames(const std::string& id) {
+static std::vector<std::string> AllFileNamesOf(const std::string& id) {
   std::vector<std::string> names = {"achievements_" + id + ".dat"};
   for (const char* prefix : {"learning_progress_", "learning_mastery_", "learning_schedule_",
                              "learning_calendar_", "learning_practiceload_", "attendance_", "notes_",
@@ -132,7 +142,7 @@ TEST_F(StudentsFile, DeleteRemovesExactlyTheStudentsFiles) {
   gStudents = {MakeStudent("Anna", "anna"), MakeStudent("Ben", "ben")};
   gActiveStudentIndex = 1, gStudentsLoaded = true;
   for (const char* id : {"anna", "ben", "anna_2"})
-    for (const std::string& name : StudentFileNames(id)) WriteData(name, "x");
+    for (const std::string& name : AllFileNamesOf(id)) WriteData(name, "x");
   WriteData("teaching_anna.json", "{}");
   WriteData("teaching_ben.json", "{}");
   WriteFileBytes(Exe("achievements_anna.dat"), "beside");
@@ -140,11 +150,11 @@ TEST_F(StudentsFile, DeleteRemovesExactlyTheStudentsFiles) {
   SetTeachingDataFolder(gTeachingState, dir_.File("Data/"));   // set once per process otherwise
 
   DeleteStudent(0);
-  for (const std::string& name : StudentFileNames("anna")) EXPECT_FALSE(DataExists(name)) << name;
+  for (const std::string& name : AllFileNamesOf("anna")) EXPECT_FALSE(DataExists(name)) << name;
   EXPECT_FALSE(DataExists("teaching_anna.json"));
   EXPECT_FALSE(FileExists(Exe("achievements_anna.dat")));
   for (const char* id : {"ben", "anna_2"})
-    for (const std::string& name : StudentFileNames(id)) EXPECT_TRUE(DataExists(name)) << name;
+    for (const std::string& name : AllFileNamesOf(id)) EXPECT_TRUE(DataExists(name)) << name;
   EXPECT_TRUE(DataExists("teaching_ben.json"));
   EXPECT_EQ(gActiveStudentIndex, 0);
   EXPECT_EQ(ReadData("students.dat"), "STUDENTS_V2\nactive=0\nBen|ben|0.3|0.48|0.76\n");

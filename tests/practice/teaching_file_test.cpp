@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "practice/students.h"
 #include "practice/teaching_file.h"
 #include "practice/teaching_state.h"
 #include "tests/support/test_support.h"
@@ -87,9 +88,12 @@ TEST_F(TeachingFileTest, ReaderAcceptsVariationsAndStopsAtBrokenInput) {
        {}, {"2026-02-01"}, 999},
       {"difficulty clamped", "{\"version\":1,\"lastDifficulty\":42}", true, 10, {}, {}, -1},
       {"missing version reads as 1", "{\"lastDifficulty\":2,\"practiceScales\":[1]}", true, 2, {1}, {}, -1},
-      {"list without closing bracket", "{\"version\":1,\"practiceScales\":[1,2", true, 5, {}, {}, -1},
+      {"list without closing bracket", "{\"version\":1,\"practiceScales\":[1,2", false, 5, {}, {}, -1},
       {"attendance object never closed",
-       "{\"version\":1,\"attendance\":[{\"dateISO\":\"2026-01-01\"", true, 5, {}, {}, -1},
+       "{\"version\":1,\"attendance\":[{\"dateISO\":\"2026-01-01\"", false, 5, {}, {}, -1},
+      {"text after the object", "{\"version\":1,\"lastDifficulty\":4}\n}", false, 5, {}, {}, -1},
+      {"braces inside a string do not count", "{\"version\":1,\"studentName\":\"}\\\"{\",\"lastDifficulty\":6}", true, 6,
+       {}, {}, -1},
       {"empty file", "", false, 5, {}, {}, -1},
   };
   for (const Case& c : cases) {
@@ -113,8 +117,8 @@ TEST_F(TeachingFileTest, OtherVersionIsSkippedWithItsLogLine) {
   DebugCapture log;
   EXPECT_FALSE(ReadTeachingFile(s));
   EXPECT_TRUE(s.lastDifficulty == 3 && s.savedPracticeScales.empty());
-  EXPECT_EQ(log.Text(), "[teaching] unexpected schema version 2 in " + TeachingFilePath(s) +
-                            "; skipping load\n");
+  EXPECT_EQ(log.Lines().at(0), "[teaching] unexpected schema version 2 in " + TeachingFilePath(s) +
+                                 "; skipping load");
 
 }
 
@@ -129,7 +133,9 @@ TEST_F(TeachingFileTest, RoundTripAndTheOlderPlace) {
   SaveTeachingStateAsync(s);
   ASSERT_TRUE(WaitForPendingSaves());
   TeachingState back = For(s.studentId);
-  ASSERT_TRUE(FileExists(DataFolder() + "teaching_Ann_Lee_2.json"));
+  // An id with bytes outside a-z, A-Z, 0-9, '-', '_' has a file of its own, not Ann_Lee_2's.
+  EXPECT_EQ(TeachingFilePath(s), DataFolder() + "teaching_" + HashedStudentFileId("Ann Lee/2") + ".json");
+  ASSERT_TRUE(FileExists(TeachingFilePath(s)));
   ASSERT_TRUE(ReadTeachingFile(back));
   EXPECT_EQ(back.lastDifficulty, 4);
   EXPECT_EQ(back.savedPracticeScales, s.practiceScales);
