@@ -4,13 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/file_replace.h"
 #include "platform/process.h"
 
 namespace fs = std::filesystem;
-
-// ---- constants ----
-// The classic path limit that the folder functions keep, so over-long paths give "" as before.
-static const size_t kMaxFolderPath = 260;
 
 // ---- internal helpers ----
 static bool EndsWithSeparator(const std::string& s) {
@@ -19,8 +16,10 @@ static bool EndsWithSeparator(const std::string& s) {
 
 // ---- public functions ----
 std::string GetExeDir() {
+  // The platform's own path limit applies (the process layer reads the whole path): a deep
+  // install keeps its folders beside the executable.
   std::string exe = ProcessExecutablePath();
-  if (exe.empty() || exe.size() >= kMaxFolderPath) return "";
+  if (exe.empty()) return "";
   size_t slash = exe.find_last_of("/\\");
   if (slash == std::string::npos) return "";
   return exe.substr(0, slash + 1);
@@ -28,7 +27,7 @@ std::string GetExeDir() {
 
 std::string GetWorkingDir() {
   std::string cwd = ProcessWorkingDir();
-  if (cwd.empty() || cwd.size() >= kMaxFolderPath) return "";
+  if (cwd.empty()) return "";
   return EnsureTrailingSlash(cwd);
 }
 
@@ -59,12 +58,14 @@ std::string GetMetronomeFolder() { return GetAppSubfolder("Metronome"); }
 
 std::string GetExeFilePath(const std::string& fileName) {
   std::string dir = GetExeDir();
-  return dir.empty() ? fileName : EnsureTrailingSlash(dir) + fileName;
+  return dir.empty() ? "" : EnsureTrailingSlash(dir) + fileName;
 }
 
 std::string GetDataFilePath(const std::string& fileName) {
+  // Without a Data folder there is no place for data: "" makes every open fail instead of
+  // scattering files into whatever folder is current.
   std::string dir = GetDataFolder();
-  return dir.empty() ? fileName : EnsureTrailingSlash(dir) + fileName;
+  return dir.empty() ? "" : EnsureTrailingSlash(dir) + fileName;
 }
 
 std::string ResolveDataFile(const std::string& fileName) {
@@ -76,9 +77,10 @@ std::string ResolveDataFile(const std::string& fileName) {
 }
 
 std::string GetLogsFolderOrFallback() {
+  // Logs can only be missing when the executable's folder is unknown; then no log file is
+  // written rather than one in the current folder.
   std::string dir = GetLogsFolder();
   if (dir.empty()) dir = GetExeDir();
-  if (dir.empty()) dir = GetWorkingDir();
   return dir;
 }
 
@@ -89,12 +91,13 @@ std::string FindDownbeatWav() {
   return IsRegularFile(path) ? path : "";
 }
 
-void CreateAppFolders() {
-  GetDataFolder();
+bool CreateAppFolders() {
+  std::string data = GetDataFolder();
   GetLogsFolder();
   GetMidiFolder();
   GetAppSubfolder("MIDI/Imports");
   GetMetronomeFolder();
+  return !data.empty() && IsWritableFolder(data);
 }
 
 bool OpenInputFileLongPath(std::ifstream& in, const std::string& path, std::ios_base::openmode mode) {

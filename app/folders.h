@@ -20,17 +20,19 @@ std::string GetDataFolder();
 std::string GetLogsFolder();
 std::string GetMidiFolder();
 std::string GetMetronomeFolder();
-// exe folder + file name, or the bare name when there is no exe folder.
+// exe folder + file name, or "" when there is no exe folder.
 std::string GetExeFilePath(const std::string& fileName);
-// Data folder + file name, or the bare name; every writer of a data file uses this path.
+// Data folder + file name, or "" when there is no Data folder; every writer of a data file uses
+// this path.
 std::string GetDataFilePath(const std::string& fileName);
 // Where to read a data file: Data first, then beside the executable, else the Data path.
 std::string ResolveDataFile(const std::string& fileName);
-// Logs folder, else the exe folder, else the current folder.
+// Logs folder, else the exe folder, else "" (never the current folder).
 std::string GetLogsFolderOrFallback();
 // Metronome/downbeat.wav when it is a regular file, else "".
 std::string FindDownbeatWav();
-// Creates Data, Logs, MIDI, MIDI/Imports and Metronome.
-void CreateAppFolders();
+// Creates Data, Logs, MIDI, MIDI/Imports and Metronome; false when the Data folder cannot be
+// used (no executable folder, or Data cannot be made or written).
+bool CreateAppFolders();
 // Opens an input stream; Linux has no long-path limit, so this is a plain open.
 bool OpenInputFileLongPath(std::ifstream& in, const std::string& path, std::ios_base::openmode mode);

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/folders.h"
 #include "platform/clock.h"
+#include "platform/file_replace.h"
 #include "platform/messages.h"
 #include "platform/process.h"
 
@@ -44,15 +45,14 @@ void WriteClefDebugLog(const std::vector<std::string>& roots, const std::string&
   if (!treblePath.empty() && !bassPath.empty()) return;
   std::string folder = GetLogsFolderOrFallback();
   if (folder.empty()) return;
-  FILE* f = fopen((folder + "clef_debug.txt").c_str(), "a");
-  if (!f) return;
-  fprintf(f, "Clef resolve failure\n");
-  fprintf(f, "treble=%s\n", treblePath.empty() ? "(missing)" : treblePath.c_str());
-  fprintf(f, "bass=%s\n", bassPath.empty() ? "(missing)" : bassPath.c_str());
-  fprintf(f, "exeDir=%s\n", GetExeDir().c_str());
-  fprintf(f, "cwd=%s\n", GetWorkingDir().c_str());
-  fprintf(f, "roots:\n");
-  for (const std::string& r : roots) fprintf(f, "  %s\n", r.c_str());
-  fprintf(f, "\n");
-  fclose(f);
+  // The block replaces the one of the last resolve, so the file never grows from run to run.
+  std::string text = "Clef resolve failure\n";
+  text += "treble=" + (treblePath.empty() ? std::string("(missing)") : treblePath) + "\n";
+  text += "bass=" + (bassPath.empty() ? std::string("(missing)") : bassPath) + "\n";
+  text += "exeDir=" + GetExeDir() + "\n";
+  text += "cwd=" + GetWorkingDir() + "\n";
+  text += "roots:\n";
+  for (const std::string& r : roots) text += "  " + r + "\n";
+  text += "\n";
+  ReplaceFileWithContent(folder + "clef_debug.txt", text, nullptr);
 }

@@ -10,6 +10,6 @@ void DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void AppendExitLog(const char* reason);
 // Logs the request, clears gAppRunning and asks the window to close.
 void RequestAppExit();
-// Appends a block to clef_debug.txt when either clef image was not found.
+// Writes clef_debug.txt (replacing the last one) when either clef image was not found.
 void WriteClefDebugLog(const std::vector<std::string>& roots, const std::string& treblePath,
                        const std::string& bassPath);

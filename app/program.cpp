@@ -48,6 +48,10 @@ static const int kWindowX = 100, kWindowY = 100, kWindowWidth = 1440, kWindowHei
 static const char kWindowFailureText[] =
     "Tonvarra could not create its application window.\n\nPlease restart your PC and try again. "
     "If the problem persists, contact support.";
+static const char kDataFolderFailureText[] =
+    "Tonvarra cannot keep your work: the Data folder beside the program cannot be created or written.\n\n"
+    "Students, progress and settings will not be saved in this session. Please move Tonvarra to a "
+    "folder you may write to, or ask your administrator, and start it again.";
 
 // ---- internal helpers ----
 static const char* GlStringOrNull(unsigned name) {
@@ -143,7 +147,11 @@ int RunProgram() {
   SetProjection2D();
   RebuildFonts();
   SelectAssetRoot();
-  CreateAppFolders();
+  // Data goes beside the executable or nowhere: the user is told, never left guessing.
+  if (!CreateAppFolders()) {
+    DebugLog("[startup] the Data folder \"%s\" cannot be used\n", GetDataFolder().c_str());
+    ShowErrorBox("Tonvarra", kDataFolderFailureText);
+  }
   LoadSplashTextures();
   LoadClefTextures();
   ResetStartScreen();

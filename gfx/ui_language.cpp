@@ -145,6 +145,8 @@ std::string ReadUiLanguageFile() {
   if (!OpenInputFileLongPath(in, UiLanguagePath(), std::ios::in | std::ios::binary)) return "";
   std::string line;
   std::getline(in, line);
+  // A byte-order mark from an editor is not part of the tag, as in every other reader.
+  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
   return TrimWhitespace(line);
 }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/folders.h"
+#include "platform/process.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -21,6 +22,31 @@ TEST(Folders, FoldersEndInSlashAndAreRecreatedOnEveryCall) {
     EXPECT_TRUE(fs::is_directory(dir.File(name))) << name;
   ScopedExeDir root("");  // an executable at the root keeps one separator
   EXPECT_EQ(GetExeFilePath("x.dat"), "/x.dat");
+}
+
+// A deep install keeps Data beside the executable; an executable whose folder is unknown gets
+// no paths at all rather than the current folder.
+TEST(Folders, LongInstallPathsKeepTheirFoldersAndNoFolderMeansNoPath) {
+  TempDir dir;
+  std::string deep = dir.path() + "/" + std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
+  ASSERT_GE(deep.size() + 9, 300u);
+  fs::create_directories(deep);
+  {
+    ScopedExeDir exe(deep);
+    EXPECT_TRUE(CreateAppFolders());
+    EXPECT_EQ(GetDataFilePath("students.dat"), deep + "/Data/students.dat");
+    EXPECT_EQ(GetLogsFolderOrFallback(), deep + "/Logs/");
+    EXPECT_TRUE(fs::is_directory(deep + "/Data"));
+    fs::remove_all(deep + "/Data");
+    WriteFileBytes(deep + "/Data", "a file where the folder should be");
+    EXPECT_FALSE(CreateAppFolders());
+  }
+  ProcessSetExecutablePathForTesting("tonvarra");   // no folder part
+  EXPECT_FALSE(CreateAppFolders());
+  for (const std::string& path : {GetDataFilePath("students.dat"), GetExeFilePath("students.dat"),
+                                  ResolveDataFile("students.dat"), GetLogsFolderOrFallback()})
+    EXPECT_EQ(path, "");
+  ProcessSetExecutablePathForTesting("");
 }
 
 TEST(Folders, ResolveDataFileFallsBackBesideTheExecutable) {

@@ -54,7 +54,9 @@ TEST(Logs, ClefBlockNamesMissingImagesAndEveryRoot) {
   ScopedExeDir exe(dir.path());
   WriteClefDebugLog({"/a/", "/b/"}, "/t.png", "/b.png");
   EXPECT_FALSE(FileExists(dir.File("Logs/clef_debug.txt")));
-  WriteClefDebugLog({"/a/", "/b/"}, "", "/x/bass.png");
+  WriteFileBytes(dir.File("Logs/clef_debug.txt"), "the last run's block\n");
+  WriteClefDebugLog({"/old/"}, "", "");
+  WriteClefDebugLog({"/a/", "/b/"}, "", "/x/bass.png");   // replaces, never appends
   std::string expected = "Clef resolve failure\ntreble=(missing)\nbass=/x/bass.png\nexeDir=" +
                          dir.path() + "/\ncwd=" + GetWorkingDir() + "\nroots:\n  /a/\n  /b/\n\n";
   EXPECT_EQ(ReadFileBytes(dir.File("Logs/clef_debug.txt")), expected);

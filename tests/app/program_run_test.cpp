@@ -29,8 +29,8 @@ struct ProgramFolder {
     fs::copy_file(BinaryPath(), exe);
     log = dir.File("output.txt");
   }
-  std::vector<std::pair<std::string, std::string>> Env(const std::string& display) const {
-    std::vector<std::pair<std::string, std::string>> env = {{"TONVARRA_MESSAGE_BOXES", "0"}};
+  std::vector<std::pair<std::string, std::string>> Env(const std::string& display, bool boxes = false) const {
+    std::vector<std::pair<std::string, std::string>> env = {{"TONVARRA_MESSAGE_BOXES", boxes ? "1" : "0"}};
     if (!display.empty()) env.push_back({"DISPLAY", display});
     const char* src = getenv("TONVARRA_SOURCE_DIR");
     if (src && !getenv("LSAN_OPTIONS"))
@@ -109,6 +109,26 @@ TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
             std::string::npos)
       << output;
   EXPECT_FALSE(FileExists(program.dir.File("gpu_info.log")));
+}
+
+// A Data folder that cannot be made: the user is told, and nothing lands in the current folder.
+TEST(ProgramRun, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhere) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  WriteFileBytes(program.dir.File("Data"), "a file where the folder should be");
+  TempDir start;
+  pid_t pid = SpawnProgram({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
+  ASSERT_TRUE(WaitForFile(start.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  kill(pid, SIGTERM);
+  ASSERT_NE(WaitForChild(pid, 30), -1);
+  EXPECT_NE(ReadFileBytes(program.log).find("Tonvarra: Tonvarra cannot keep your work: the Data folder"), std::string::npos)
+      << ReadFileBytes(program.log);
+  std::vector<std::string> written;
+  for (const auto& entry : fs::directory_iterator(start.path())) written.push_back(entry.path().filename().string());
+  EXPECT_EQ(written, std::vector<std::string>{"gpu_info.log"});
+  EXPECT_EQ(ReadFileBytes(program.dir.File("Data")), "a file where the folder should be");
 }
 
 TEST(ProgramRun, ACrashLeavesAReportAndABacktraceAndEndsTheProcess) {
