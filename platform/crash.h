@@ -3,13 +3,20 @@
 // Installed first thing at start-up. On SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT it runs on its
 // own stack and uses only async-signal-safe calls: it writes "crash_YYYYMMDD_hhmmss.dmp" (the raw
 // backtrace) and "crash_YYYYMMDD_hhmmss.txt" (the report) into the "Logs" folder beside the
-// executable ("." when that path cannot be formed), echoes the message to standard error, tries a
-// message box last and ends the process with the signal.
+// executable ("." when that path cannot be formed), writes the message to standard error, starts
+// the program anew with kCrashBoxArgument to show the message box, and ends the process with the
+// signal at once. The box lives in that separate process: nothing in the dying one (a held
+// allocator lock, a broken display connection) can keep it from ending.
 #pragma once
 #include <cstddef>
 
+// The one argument with which the program only shows the crash message box and ends.
+extern const char kCrashBoxArgument[];
+
 // Fixes the Logs folder from the executable path, creates it, and installs the handler.
 void InstallCrashHandler();
+// The process started with kCrashBoxArgument: shows the crash message box; the exit code.
+int RunCrashBoxProcess();
 // The folder the crash files go to ("" when it could not be formed: "." is used then).
 const char* CrashLogFolder();
 

@@ -1,10 +1,12 @@
 // platform/crash_posix: the crash handler over POSIX signals.
 //
 // Everything the handler touches is prepared at install time (folder, UTC offset, alternate stack,
-// the unwinder loaded by one early backtrace call), so the handler itself takes no locks, allocates
-// nothing and calls only open, write, close, clock_gettime, backtrace and raise.
+// the unwinder loaded by one early backtrace call, the command that shows the box), so the handler
+// itself takes no locks, allocates nothing and calls only open, write, close, clock_gettime,
+// backtrace, _Fork, execve and raise.
 #include <execinfo.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -27,10 +29,14 @@ static const char kBoxText[] =
     "Logs folder. Please send the newest crash_*.dmp and crash_*.txt files to support so we can fix "
     "this for you.";
 
+const char kCrashBoxArgument[] = "--crash-box";
+
 // ---- state ----
 static char gCrashLogFolder[kCrashPathMax];   // "<exe folder>/Logs", or "" when it could not be formed
 static long gUtcOffsetSeconds = 0;            // local time minus UTC, taken at install
 static bool gCrashBoxesEnabled = true;        // the environment did not switch message boxes off
+static char gBoxProgram[PATH_MAX];            // the executable that shows the box, "" for none
+static char* gBoxArgv[3];                     // its arguments: the program and kCrashBoxArgument
 alignas(16) static char gAltStack[1 << 16];   // the handler's own stack (the faulting one may be gone)
 
 // ---- internal helpers (async-signal-safe) ----
@@ -94,20 +100,34 @@ static void FormatCrashPath(char* out, size_t size, const char* folder, const Cr
 
 static int CreateAlways(const char* path) { return open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }
 
+// Starts the box in a process of its own, cut loose from this one: its own session, no signal
+// blocked, no descriptor of ours but none of the standard ones pointing anywhere.
+static void StartCrashBoxProcess() {
+  if (!gBoxProgram[0]) return;
+  pid_t pid = _Fork();
+  if (pid != 0) return;
+  setsid();
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  int null = open("/dev/null", O_RDWR);
+  if (null >= 0) dup2(null, 0), dup2(null, 1), dup2(null, 2);
+  close_range(3, ~0u, 0);
+  execve(gBoxProgram, gBoxArgv, environ);
+  _exit(127);
+}
+
 static void CrashSignalHandler(int sig, siginfo_t* info, void*) {
   CrashStamp stamp = CrashStampNow();
   const char* folder = gCrashLogFolder[0] ? gCrashLogFolder : ".";
   // A signal sent by another process (si_code <= 0) carries no fault address.
   const void* address = info && info->si_code > 0 ? info->si_addr : nullptr;
   WriteCrashFiles(folder, stamp, info != nullptr, sig, address);
-  // A box is not safe inside a signal handler; it is tried last, after everything is on disk
-  // (the text reaches standard error first either way).
-  if (gCrashBoxesEnabled) {
-    ShowErrorBox(kBoxCaption, kBoxText);
-  } else {
-    WriteText(2, kBoxText, sizeof kBoxText - 1);
-    WriteText(2, "\n", 1);
-  }
+  WriteText(2, kBoxCaption, sizeof kBoxCaption - 1);
+  WriteText(2, ": ", 2);
+  WriteText(2, kBoxText, sizeof kBoxText - 1);
+  WriteText(2, "\n", 1);
+  if (gCrashBoxesEnabled) StartCrashBoxProcess();
   // The handler was installed to reset itself: the re-raised signal ends the process.
   raise(sig);
 }
@@ -184,6 +204,11 @@ CrashStamp CrashStampNow() {
 
 const char* CrashLogFolder() { return gCrashLogFolder; }
 
+int RunCrashBoxProcess() {
+  ShowErrorBox(kBoxCaption, kBoxText);
+  return 0;
+}
+
 void InstallCrashHandler() {
   gCrashLogFolder[0] = 0;
   std::string exe = ProcessExecutablePath();
@@ -199,6 +224,13 @@ void InstallCrashHandler() {
   struct tm local;
   if (localtime_r(&now, &local)) gUtcOffsetSeconds = local.tm_gmtoff;
   gCrashBoxesEnabled = ErrorBoxesEnabled();
+  // The real executable (not a test's stand-in path): the box process is this program anew.
+  gBoxProgram[0] = 0;
+  ssize_t n = readlink("/proc/self/exe", gBoxProgram, sizeof gBoxProgram - 1);
+  gBoxProgram[n > 0 ? n : 0] = 0;
+  gBoxArgv[0] = gBoxProgram;
+  gBoxArgv[1] = const_cast<char*>(kCrashBoxArgument);
+  gBoxArgv[2] = nullptr;
   void* warm[2];
   backtrace(warm, 2);  // loads the unwinder now, not inside the handler
 
