@@ -37,6 +37,7 @@ static long gUtcOffsetSeconds = 0;            // local time minus UTC, taken at 
 static bool gCrashBoxesEnabled = true;        // the environment did not switch message boxes off
 static char gBoxProgram[PATH_MAX];            // the executable that shows the box, "" for none
 static char* gBoxArgv[3];                     // its arguments: the program and kCrashBoxArgument
+static int gCrashStderr = 2;                  // standard error as it was at install (a copy)
 alignas(16) static char gAltStack[1 << 16];   // the handler's own stack (the faulting one may be gone)
 
 // ---- internal helpers (async-signal-safe) ----
@@ -123,10 +124,10 @@ static void CrashSignalHandler(int sig, siginfo_t* info, void*) {
   // A signal sent by another process (si_code <= 0) carries no fault address.
   const void* address = info && info->si_code > 0 ? info->si_addr : nullptr;
   WriteCrashFiles(folder, stamp, info != nullptr, sig, address);
-  WriteText(2, kBoxCaption, sizeof kBoxCaption - 1);
-  WriteText(2, ": ", 2);
-  WriteText(2, kBoxText, sizeof kBoxText - 1);
-  WriteText(2, "\n", 1);
+  WriteText(gCrashStderr, kBoxCaption, sizeof kBoxCaption - 1);
+  WriteText(gCrashStderr, ": ", 2);
+  WriteText(gCrashStderr, kBoxText, sizeof kBoxText - 1);
+  WriteText(gCrashStderr, "\n", 1);
   if (gCrashBoxesEnabled) StartCrashBoxProcess();
   // The handler was installed to reset itself: the re-raised signal ends the process.
   raise(sig);
@@ -224,6 +225,11 @@ void InstallCrashHandler() {
   struct tm local;
   if (localtime_r(&now, &local)) gUtcOffsetSeconds = local.tm_gmtoff;
   gCrashBoxesEnabled = ErrorBoxesEnabled();
+  // Standard error may point at /dev/null for a moment (a library's start-up chatter is hushed
+  // that way); the crash text goes to the descriptor as it was now.
+  if (gCrashStderr != 2) close(gCrashStderr);
+  gCrashStderr = fcntl(2, F_DUPFD_CLOEXEC, 3);
+  if (gCrashStderr < 0) gCrashStderr = 2;
   // The real executable (not a test's stand-in path): the box process is this program anew.
   gBoxProgram[0] = 0;
   ssize_t n = readlink("/proc/self/exe", gBoxProgram, sizeof gBoxProgram - 1);
