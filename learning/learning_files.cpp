@@ -25,8 +25,10 @@ static std::mutex gSaveFailureMutex;                              // guards the 
 static bool gSaveFailurePending = false;                          // a worker's save failed
 
 // ---- internal helpers ----
+// "" without a Data folder: the records are then not kept anywhere, never in the current folder.
 static std::string LearningFilePath(const char* prefix) {
-  return GetDataFolder() + prefix + StudentFileKey() + ".dat";
+  std::string folder = GetDataFolder();
+  return folder.empty() ? "" : folder + prefix + StudentFileKey() + ".dat";
 }
 
 static void ReportSaveFailure() {
