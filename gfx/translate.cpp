@@ -113,12 +113,6 @@ std::string TranslatePrefix(const std::string& text, const std::string& code, co
   return std::string(column) + text.substr(len);
 }
 
-bool IsScaleDisplayName(const std::string& text) {
-  for (const char* name : kScaleDisplayNames)
-    if (text == name) return true;
-  return false;
-}
-
 std::string TranslateWords(const std::string& text, const std::string& code, int* words, int* translated) {
   if (words) *words = 0;
   if (translated) *translated = 0;
@@ -210,8 +204,6 @@ int TrPhraseRowCount() { return kTrPhraseCount; }
 const char* const* TrPhraseRow(int i) { return kTrPhrases[i]; }
 int TrPrefixRowCount() { return kTrPrefixCount; }
 const char* const* TrPrefixRow(int i) { return kTrPrefixes[i]; }
-int ScaleDisplayNameCount() { return kScaleDisplayNameCount; }
-const char* ScaleDisplayNameAt(int i) { return kScaleDisplayNames[i]; }
 
 void SetWordTranslatorForTesting(WordTranslator translator) { gWordTranslator = translator; }
 

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <string>
 
+#include "translations/scale_display_names.h"  // IsScaleDisplayName
+
 extern std::recursive_mutex gTrMutex;  // held by Tr and by ApplyUiLanguage
 
 // The calling thread's suppression depth: while above 0, Tr answers its input on that thread.
@@ -29,8 +31,6 @@ std::string TranslateWords(const std::string& text, const std::string& code, int
 const char* PickLanguageColumn(const std::string& code, const char* const row[6]);
 // Translated prefix plus the rest unchanged when text begins with row[0] and the code has a column; else "".
 std::string TranslatePrefix(const std::string& text, const std::string& code, const char* const row[6]);
-// Exact membership in the 55 scale display names.
-bool IsScaleDisplayName(const std::string& text);
 
 // Raises the suppression depth for its scope.
 struct ScopedTrSuppress {
@@ -45,8 +45,6 @@ int TrPhraseRowCount();
 const char* const* TrPhraseRow(int i);
 int TrPrefixRowCount();
 const char* const* TrPrefixRow(int i);
-int ScaleDisplayNameCount();
-const char* ScaleDisplayNameAt(int i);
 
 // Tests put a word table of their own in place of the built-in one; nullptr restores it.
 using WordTranslator = std::string (*)(const std::string& code, const std::string& word);

@@ -1,20 +1,6 @@
-// gfx/translate_tables: the translation call's own vocabulary: scale display names, whole-text
-// phrases, prefixes and the special keys with fixed answers in more languages.
+// gfx/translate_tables: the translation call's own vocabulary: whole-text phrases, prefixes and
+// the special keys with fixed answers in more languages.
 #include "gfx/translate_tables.h"
-
-const char* const kScaleDisplayNames[kScaleDisplayNameCount] = {
-    "Ionian", "Dorian", "Phrygian", "Lydian", "Mixolydian",
-    "Aeolian", "Locrian", "Melodic Minor", "Harmonic Minor", "Harmonic Major",
-    "Major Pentatonic", "Minor Pentatonic", "Chinese", "Egyptian", "Hirajoshi",
-    "Iwato", "In-Sen", "Yo", "Major Blues", "Minor Blues",
-    "Mixo-Blues", "Major Bebop", "Minor Bebop", "Diminished", "Octatonic H-W",
-    "Dominant Diminished", "Diminished Blues", "Whole Tone", "Augmented", "Nine Tone",
-    "Prometheus", "Lydian Augmented", "Lydian Dominant", "Super Locrian", "Oriental",
-    "Spanish Gypsy", "Byzantine", "Arabic", "Algerian", "Hungarian Major",
-    "Hungarian Minor", "Romanian Minor", "Neapolitan Major", "Neapolitan Minor", "Enigmatic Major",
-    "Enigmatic Minor", "Hindu", "Indian Ascending", "Indian Descending", "Hawaiian",
-    "Balinese", "Iberian", "Eight Tone Spanish", "Mi Sheberach", "Maqams",
-};
 
 // {English, es, fr, de, it, pt}; the translations are plain ASCII.
 const char* const kTrPhrases[kTrPhraseCount][6] = {

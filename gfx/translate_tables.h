@@ -2,7 +2,6 @@
 #pragma once
 
 enum {
-  kScaleDisplayNameCount = 55,
   kTrPhraseCount = 71,
   kTrPrefixCount = 14,
   kTrSpecialKeyCount = 6,
@@ -15,7 +14,6 @@ struct TrSpecialRow {
   const char* answers[kTrSpecialKeyCount];
 };
 
-extern const char* const kScaleDisplayNames[kScaleDisplayNameCount];
 extern const char* const kTrPhrases[kTrPhraseCount][6];
 extern const char* const kTrPrefixes[kTrPrefixCount][6];
 extern const char* const kTrSpecialKeys[kTrSpecialKeyCount];

@@ -4,12 +4,14 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/gl_offscreen.h"
+#include "platform/images.h"
 #include "platform/virtual_display.h"
 
 class GlFixture : public ::testing::Test {
@@ -57,6 +59,26 @@ class GlFixture : public ::testing::Test {
   static int Brightest(const std::vector<uint8_t>& frame, int x, int y) {
     const uint8_t* p = &frame[(size_t(y) * kWidth + size_t(x)) * 4];
     return std::max({p[0], p[1], p[2]});
+  }
+
+  // Leftmost and rightmost columns with ink (any channel above 60) in a band of rows.
+  static bool InkExtent(const std::vector<uint8_t>& frame, int top, int bottom, int* left, int* right) {
+    *left = kWidth;
+    *right = -1;
+    for (int y = std::max(top, 0); y < std::min(bottom, kHeight); ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (Brightest(frame, x, y) > 60) {
+          *left = std::min(*left, x);
+          *right = std::max(*right, x);
+        }
+    return *right >= 0;
+  }
+
+  // Saves the frame as an opaque PNG in the test's working folder, a test artefact.
+  static void SaveFrame(const std::vector<uint8_t>& frame, const std::string& name) {
+    DecodedImage shot{kWidth, kHeight, frame};
+    for (size_t p = 3; p < shot.rgba.size(); p += 4) shot.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile(name, shot)) << name;
   }
 
   static inline bool ready_ = false;

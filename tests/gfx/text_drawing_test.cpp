@@ -9,7 +9,6 @@
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
-#include "platform/images.h"
 #include "tests/gfx/gl_fixture.h"
 
 namespace {
@@ -26,19 +25,6 @@ class TextDrawing : public GlFixture {
     gClientHeight = 900;
   }
   void TearDown() override { FreeAllFonts(); }
-
-  // Leftmost and rightmost columns with ink (any channel above the threshold) in a band of rows.
-  static bool InkExtent(const std::vector<uint8_t>& frame, int top, int bottom, int* left, int* right) {
-    *left = kWidth;
-    *right = -1;
-    for (int y = std::max(top, 0); y < std::min(bottom, kHeight); ++y)
-      for (int x = 0; x < kWidth; ++x)
-        if (Brightest(frame, x, y) > 60) {
-          *left = std::min(*left, x);
-          *right = std::max(*right, x);
-        }
-    return *right >= 0;
-  }
 };
 
 TEST_F(TextDrawing, EveryScriptHasInkWhereItsMeasureEnds) {
@@ -61,9 +47,7 @@ TEST_F(TextDrawing, EveryScriptHasInkWhereItsMeasureEnds) {
   int i = 0;
   for (const auto& line : lines) DrawTextUtf8(gFontMain, x, float(firstBaseline + lineStep * i++), line.text, 1, 1, 1, 1);
   std::vector<uint8_t> frame = ReadFrame();
-  DecodedImage shot{kWidth, kHeight, frame};
-  for (size_t p = 3; p < shot.rgba.size(); p += 4) shot.rgba[p] = 255;
-  EXPECT_TRUE(SaveImageFile("gfx_text_scripts.png", shot));  // kept in the test's working folder
+  SaveFrame(frame, "gfx_text_scripts.png");
 
   i = 0;
   for (const auto& line : lines) {

@@ -64,8 +64,8 @@ TEST_F(TrTest, LookupOrderOverTheBuiltInTables) {
       {"nl-NL", "Loop ON", "Lus AAN"},
       // ... and stays English when one of two words does not.
       {"nl-NL", "Loop OFF", "Loop OFF"},
-      // Scale names go to the localised-name table as they are (no entry yet: unchanged).
-      {"de-DE", "Dorian", "Dorian"},
+      // Scale names go to the localised-name table as they are.
+      {"de-DE", "Dorian", "Dorisch"},
       // Prefixes: the rest is never translated.
       {"es-ES", "Scale: Ionian", "Escala: Ionian"},
       // A rest of two words that do not both translate rejects the prefix; the whole stays English.
