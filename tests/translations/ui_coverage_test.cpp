@@ -23,13 +23,20 @@ namespace {
 namespace fs = std::filesystem;
 
 // The literals of one source inside each call's argument list (or a gStatusText statement),
-// comments skipped, adjacent literals joined; marked true when they are a TrF template.
-void ScanSource(const std::string& s, std::map<std::string, bool>& texts) {
+// comments skipped, adjacent literals joined; marked true when they are a TrF template. Constants
+// named in a call (kName) are noted in `used`, and a constant's literal definition in `defined`.
+struct Scan {
+  std::map<std::string, bool> texts;
+  std::map<std::string, std::string> defined;
+  std::set<std::string> used;
+};
+
+void ScanSource(const std::string& s, Scan& scan) {
   static const std::set<std::string> kCalls = {"Tr", "TrF", "TrCStr", "TrCopy", "DrawTextUtf8",
                                                "MeasureText", "FitTextToWidth", "DrawVerticalText", "gStatusText"};
-  std::string call, literal;  // the call being read ("" outside one); the literal being joined
+  std::string call, literal, defining;  // the call being read; the literal being joined; the constant
   bool pending = false;
-  int depth = 0, count = 0;   // bracket depth inside the call; literals found in it
+  int depth = 0, count = 0;             // bracket depth inside the call; literals found in it
   for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
     if (c == '"') {
@@ -38,7 +45,9 @@ void ScanSource(const std::string& s, std::map<std::string, bool>& texts) {
       continue;
     }
     if (std::isspace(static_cast<unsigned char>(c))) continue;
-    if (pending && !call.empty()) texts[literal] |= call == "TrF" && count++ == 0;
+    if (pending && !call.empty()) scan.texts[literal] |= call == "TrF" && count++ == 0;
+    if (pending && !defining.empty()) scan.defined[defining] = literal;
+    if (pending || c == ';') defining.clear();
     pending = false;
     literal.clear();
     if (s.compare(i, 2, "//") == 0 || s.compare(i, 2, "/*") == 0) {
@@ -54,6 +63,9 @@ void ScanSource(const std::string& s, std::map<std::string, bool>& texts) {
       std::string word = s.substr(i, end - i);
       std::string after = s.substr(std::min(s.find_first_not_of(" \t\n", end), s.size()), 2);
       bool starts = word == "gStatusText" ? (after[0] == '=' && after != "==") || after == "+=" : after[0] == '(';
+      bool constant = word.size() > 1 && word[0] == 'k' && std::isupper(static_cast<unsigned char>(word[1]));
+      if (constant && !call.empty()) scan.used.insert(word);
+      if (constant && call.empty() && ((after[0] == '=' && after != "==") || after == "[]")) defining = word;
       if (call.empty() && kCalls.count(word) && starts) call = word, depth = 0, count = 0;
       i = end - 1;
     } else if (!call.empty()) {
@@ -64,14 +76,16 @@ void ScanSource(const std::string& s, std::map<std::string, bool>& texts) {
 }
 
 std::map<std::string, bool> CollectUiTexts() {
-  std::map<std::string, bool> texts;
+  Scan scan;
   const std::set<std::string> skipped = {"tests", "bench", "platform", "translations", ".git"};
   for (auto it = fs::recursive_directory_iterator(TONVARRA_SOURCE_ROOT); it != fs::recursive_directory_iterator(); ++it) {
     std::string leaf = it->path().filename().string(), ext = it->path().extension().string();
     if (it->is_directory() && (skipped.count(leaf) || leaf.rfind("build", 0) == 0)) it.disable_recursion_pending();
-    if (ext == ".cpp" || ext == ".h") ScanSource(ReadFileBytes(it->path().string()), texts);
+    if (ext == ".cpp" || ext == ".h") ScanSource(ReadFileBytes(it->path().string()), scan);
   }
-  return texts;
+  for (const std::string& name : scan.used)
+    if (scan.defined.count(name)) scan.texts[scan.defined[name]] |= false;
+  return scan.texts;
 }
 
 // True when the text holds a word of two letters or more outside its printf conversions.
