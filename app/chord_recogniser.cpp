@@ -9,9 +9,9 @@
 #include <climits>
 #include <cmath>
 
-#include "app/note_input.h"
+#include "app/base/app_clock.h"
+#include "app/base/note_tables.h"
 #include "app/ring_glow.h"
-#include "app/utilities.h"
 #include "platform/clock.h"
 #include "theory/circle_theory.h"
 #include "theory/key_detection.h"

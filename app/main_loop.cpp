@@ -7,12 +7,20 @@
 
 #include <cmath>
 
-#include "app/app_state.h"
-#include "app/frame_math.h"
-#include "app/logs.h"
+#include "app/base/app_clock.h"
+#include "app/base/app_state.h"
+#include "app/base/frame_math.h"
+#include "app/base/logs.h"
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "app/chord_recogniser.h"
+#include "app/lesson_song_end.h"
 #include "app/pending.h"
-#include "app/utilities.h"
+#include "app/song_view.h"
 #include "board/pending.h"
+#include "board/practice_run_mouse.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/pending.h"
 #include "learning/pending.h"
@@ -23,24 +31,21 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "practice/pending.h"
+#include "practice/teaching_timing.h"
 #include "theory/pending.h"
 #include "visual/pending.h"
 
 // ---- state ----
 float gLastFrameSeconds = 0.0f;
-bool gBackdropTint = false;
-float gBackdropTintFade = 0.0f;
-float gSongViewFade = 0.0f;
-float gPracticeStripFade = 0.0f;
-float gStudentViewFade = 0.0f;
-float gPracticeModeFade = 0.0f;
 bool gPracticeRunShown = false;
 bool gSongViewShown = false;
-uint32_t gMidiScanMs = 0;
-int gMidiDeviceCount = 0;
 bool gPlacementQuizRequest = false;
 bool gPlacementPromptOpen = false;
 int gPlacementPromptStep = 0;
+
+// ---- internal helpers ----
+// The song's beat record of a pump pass goes to the metronome's grid.
+static void SyncClickToSongBeat(const SongBeatInfo& info) { SyncTeachingClickToSong(gTeachingState, info); }
 
 // ---- public functions ----
 void DrainMessages() {
@@ -110,31 +115,6 @@ float ScaleListScrollRate() {
   return IsFilterPanelAvailable() ? 13.0f : 15.0f;
 }
 
-void RunMidiRescan(uint32_t t) {
-  if (!MidiRescanDue(&gMidiScanMs, t)) return;
-  if (!gMidiInOpen) {
-    int n = CountMidiInputDevices();
-    if (n > 0 && n != gMidiDeviceCount) {
-      gMidiDeviceCount = n;
-      DebugLog("[MIDI] Rescan: %d device(s) appeared, opening.\n", n);
-      MidiInitAuto();
-    } else if (n > 0 && gMidiInHardFail) {
-      // A device that is present but would not open (held by another program) is tried again on
-      // every tick until it opens; the count alone would never change.
-      DebugLog("[MIDI] Rescan: retrying %d device(s) that would not open.\n", n);
-      MidiInitAuto();
-    } else if (n == 0) {
-      gMidiDeviceCount = 0;
-    }
-  } else {
-    CheckMidiInputPresent();  // an unplugged device reports no error of its own
-  }
-  if (gMidiInOpen && gMidiInHardFail) {
-    DebugLog("[MIDI] Watchdog: HARD FAIL flagged. Reconnecting...\n");
-    MidiInitAuto();
-  }
-}
-
 void ArmPlacementQuiz() {
   if (!gPlacementQuizRequest) return;
   gPlacementQuizRequest = false;
@@ -157,7 +137,7 @@ static void SpawnFrameNoteSparks() {
   for (const HeldNote& h : gHeldNotes) {
     if (!h.sounding || h.note < 0 || h.note > 127) continue;
     if (++seen > 128) break;
-    bool offScale = !gAllNotesAllowed && !ScaleContainsPitchClass(((h.note % 12) + 12) % 12);
+    bool offScale = !gAllNotesAllowed && !ScaleContainsPitchClass(PitchClassMod(h.note));
     if (KeyDisplayState(h.note, offScale ? 1 : 0) != 0)
       SpawnNoteSpark(h.note, ClampFloat((float)h.velocity / 127.0f, 0.2f, 1.0f));
   }
@@ -204,7 +184,7 @@ void RunFrameWork(uint32_t frameStartMs) {
 
   ArmPlacementQuiz();
   CleanAchievements();
-  UpdatePracticeFrame(now);
+  UpdatePracticeRunFrame(now);
   SyncTeachingSelection();
   UpdateTeachingMeters((double)dt);
   UpdateTeachingTimeline(&gTeachingState, (double)dt);
@@ -218,7 +198,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   UpdateKeyDetectionFrame(dt);
 
   uint32_t t = ClockMs32();
-  PumpMidiPlayback(t);
+  if (PumpMidiPlayback(t, SyncClickToSongBeat)) FinishLessonSong(t);
   JudgePlayAlongNotes(t, -1);
   UpdateKeyHighlights(t);
   RunMidiRescan(t);

@@ -3,16 +3,8 @@
 #include <cstdint>
 
 extern float gLastFrameSeconds;     // GetAppSeconds of the previous pass; 0 before the first
-extern bool gBackdropTint;          // the background tint toggle
-extern float gBackdropTintFade;     // eased towards gBackdropTint
-extern float gSongViewFade;         // moves linearly towards gSongView
-extern float gPracticeStripFade;    // eased towards gPracticeStrip
-extern float gStudentViewFade;      // eased towards IsStudentViewActive
-extern float gPracticeModeFade;     // eased towards gPracticeMode
 extern bool gPracticeRunShown;      // IsPracticeRunActive at the last re-layout
 extern bool gSongViewShown;         // gSongView at the last re-layout
-extern uint32_t gMidiScanMs;        // ClockMs32 of the last MIDI rescan
-extern int gMidiDeviceCount;        // input devices seen by the last rescan
 extern bool gPlacementQuizRequest;  // arm the placement quiz once
 extern bool gPlacementPromptOpen;   // the placement-quiz prompt is shown
 extern int gPlacementPromptStep;    // the prompt's counter
@@ -29,8 +21,6 @@ void HoldPracticeModeViews();
 void AdvanceScaleListFades(float dt);
 // Rows per second the scale list's scroll eases at (held 20, filter panel available 13, else 15).
 float ScaleListScrollRate();
-// The MIDI rescan and watchdog at time t (every kMidiRescanMs).
-void RunMidiRescan(uint32_t t);
 // The placement-quiz arming.
 void ArmPlacementQuiz();
 // One pass without presenting and pacing: drain, step, animate and draw.

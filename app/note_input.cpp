@@ -3,11 +3,11 @@
 // Depends on the theory helpers (ring positions, the off-scale test, chromatic runs), the ring
 // palette of the circle, the event-time estimate of the MIDI input, and the judges of the practice
 // records and play-along, which receive device notes only.
-#include "app/note_input.h"
-
 #include <algorithm>
 
-#include "app/logs.h"
+#include "app/base/logs.h"
+#include "app/base/note_tables.h"
+#include "app/note_input.h"
 #include "midi/midi_event_time.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -18,24 +18,13 @@
 #include "practice/teaching_timing.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
-#include "visual/ring_palette.h"
+#include "theory/ring_palette.h"
 
 // ---- constants ----
 static const float kNoteGlowMax = 2.4f;          // gNoteGlow cap; +1.0 per note-on
 static const float kOffScaleR = 1.0f, kOffScaleG = 0.22f, kOffScaleB = 0.2f;
 
 // ---- state ----
-std::vector<HeldNote> gHeldNotes;               // one record per note number
-std::vector<PlayedNote> gPlayedNotes;           // recent note-ons, oldest first
-uint32_t gNoteOnSerial = 1;                     // next serial
-float gPcActivity[12] = {};                     // per pitch class
-float gNoteGlow[128] = {};                      // per note
-bool gWrongNoteMark[128] = {};                  // per note, set by play-along judging
-bool gSustainDown = false;                      // pedal state
-std::atomic<int32_t> gMidiInMessageCount{0};    // raw data messages
-uint32_t gLastMidiInputMs = 0;                  // last device note or pedal message
-int32_t gMidiEventLagMs = 0;                    // lag of the note being handled
-bool gSyntheticNoteInput = false;               // marks a sent note display-only
 NoteFeedTrace gNoteFeedTrace = nullptr;         // test hook
 
 // ---- internal helpers ----

@@ -3,23 +3,23 @@
 // Depends on the held-note table, the glow feed (hold timer, totals, strongest key light), the
 // frame's chord, the theory state (scale, key, every-note-allowed, pattern flash), the practice
 // records (cell glow, practice flash, difficulty slider) and the key drag of the circle.
-#include "app/orb_feed.h"
-
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
+#include "app/base/ring_key_drag.h"
 #include "app/chord_recogniser.h"
-#include "app/note_input.h"
+#include "app/orb_feed.h"
 #include "app/ring_glow.h"
-#include "app/ring_key_drag.h"
 #include "practice/achievement_tracking.h"
 #include "practice/practice_run_state.h"
 #include "practice/teaching_state.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
+#include "theory/ring_palette.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
-#include "visual/ring_palette.h"
 
 // ---- state ----
 float gNoteActivity = 0;            // activity of the frame
@@ -35,7 +35,6 @@ int gBackdropScalePositions[12] = {};
 int gBackdropScaleCount = 0;
 
 // ---- internal helpers ----
-static float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 static float Level(const HeldNote& h) { return Clamp01((float)h.velocity / 127.0f); }
 static float Hold(int pc) { return Clamp01(0.3f * gPcHoldSeconds[pc]); }
 

@@ -5,10 +5,7 @@
 #include <cstdint>
 
 #include "app/chord_recogniser.h"
-#include "app/note_input.h"
 
-extern int gMouseX, gMouseY;      // the last mouse position in client pixels
-extern bool gPracticeStrip;       // the practice strip is shown
 
 // The circle view: glow feed, sectors, bands, labels, key marker, chord history, pattern list and
 // the orb's parameter record.

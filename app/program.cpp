@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/asset_roots.h"
-#include "app/folders.h"
-#include "app/logs.h"
+#include "app/base/app_state.h"
+#include "app/base/asset_roots.h"
+#include "app/base/client_size.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
 #include "app/main_loop.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
@@ -82,11 +85,18 @@ static void ShowMainWindow() {
   RelayoutAll();
 }
 
+// The splash images go with the start screen's state: freeing them puts the start screen back.
+static void ResetStartScreenAndLanguageRows() {
+  ResetStartScreen();
+  SetLanguageListRows(float(gLanguageIndex));
+}
+
 static void ShutDown() {
   StopPlaybackAndCloseOutput();
   CloseMidiInput();
   FreeAllFonts();
   FreeSplashTextures();
+  ResetStartScreenAndLanguageRows();
   FreeScaleDiagramTexture();
   FreeClefTextures();
   StopImageDecoder();
@@ -116,6 +126,7 @@ void ShowGraphicsError(const char* detail) {
 
 int RunProgram() {
   InstallCrashHandler();
+  ConnectFloors();
   gRingMode = false;
   SetAppMessageHandler(MainWndProc);
 
@@ -153,9 +164,11 @@ int RunProgram() {
     ShowErrorBox("Tonvarra", kDataFolderFailureText);
   }
   LoadSplashTextures();
+  ResetStartScreenAndLanguageRows();
   LoadClefTextures();
   ResetStartScreen();
   InitUiLanguage();
+  SetLanguageListRows(float(gLanguageIndex));  // the start screen's list shows the chosen language
   LoadStudents();
   LoadPracticeRuns();
   LoadAchievements();

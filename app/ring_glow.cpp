@@ -8,17 +8,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
+#include "app/base/ring_key_drag.h"
 #include "app/chord_recogniser.h"
-#include "app/note_input.h"
-#include "app/ring_key_drag.h"
 #include "practice/teaching_state.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
 
 // ---- state ----
-float gRingGlowMajor[12] = {};   // raised by chords and scale notes
-float gRingGlowMinor[12] = {};   // raised by minor and diminished chords
-float gRingGlowKey[12] = {};     // raised by tension and off-scale notes
 float gHarmonyGlowClock = 0;     // seconds of the previous chord-glow update
 float gScaleNotePeak[12] = {};   // scale-note flash per pitch class
 bool gScaleNoteSeen[12] = {};    // onset detection of scale notes

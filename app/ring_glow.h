@@ -7,10 +7,8 @@
 // per-pitch-class hold timer and the smoothed totals that the orb's parameters read.
 #pragma once
 
-// ---- the arrays, by ring position ----
-extern float gRingGlowMajor[12];  // major ring, nominally 0..1
-extern float gRingGlowMinor[12];  // relative-minor ring, nominally 0..1
-extern float gRingGlowKey[12];    // combined key light with a quarter bled to both neighbours
+#include "visual/ring_glow.h"
+
 extern float gHarmonyGlowClock;   // GetAppSeconds of the previous chord-glow update
 
 // ---- the glow feed's state ----

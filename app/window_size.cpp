@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
 #include "gfx/gl_setup.h"
 #include "gfx/pending.h"
 #include "platform/window.h"

@@ -1,15 +1,17 @@
 // Cost of one frame of the loop's own work (drain, clock, decays, fades, per-frame calls and the
 // background clear), without presenting and pacing. The GL case needs a display (for example a
 // virtual one: DISPLAY=:N); the window stays hidden. The arithmetic case needs none.
-#include <benchmark/benchmark.h>
-
 #include <GL/gl.h>
 
-#include "app/app_state.h"
+#include <benchmark/benchmark.h>
+
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
 #include "app/main_loop.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "gfx/gl_setup.h"
+#include "midi/midi_input.h"
 #include "platform/clock.h"
 #include "platform/event_translate.h"
 #include "platform/messages.h"

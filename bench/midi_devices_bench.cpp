@@ -1,13 +1,12 @@
 // MIDI devices: how long a key press takes from the input callback to its note handled on the UI
 // thread, and what a short message to the built-in synthesiser costs.
-#include <benchmark/benchmark.h>
-#include <stdlib.h>
-
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <chrono>
+#include <stdlib.h>
 #include <thread>
 
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
 #include "app/window_proc.h"
 #include "platform/audio.h"
 #include "platform/clock.h"

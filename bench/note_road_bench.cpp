@@ -2,6 +2,7 @@
 // frame of the chord recogniser, one frame of the glow feed, one fill of the orb's record.
 #include <benchmark/benchmark.h>
 
+#include "app/base/note_tables.h"
 #include "app/chord_recogniser.h"
 #include "app/note_input.h"
 #include "app/orb_feed.h"

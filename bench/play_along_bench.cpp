@@ -2,12 +2,12 @@
 // the main loop runs them) during a 100,000-event song, half of it already played, with hold notes
 // still sounding under the pedal and playback held at the next chord. For reference, the rebuild of
 // the judge records that a seek or a run start costs on the same song.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <vector>
 
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
 #include "midi/level_setting.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"

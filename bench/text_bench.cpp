@@ -1,14 +1,13 @@
 // Cost of building the font set (it runs before the first frame) and of drawing and measuring one
 // 60-character line, in a hidden GL window on a private X server.
-#include <benchmark/benchmark.h>
-
 #include <GL/gl.h>
 
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "app/app_state.h"
+#include "app/base/client_size.h"
 #include "gfx/text.h"
 #include "platform/gl_offscreen.h"
 #include "platform/virtual_display.h"

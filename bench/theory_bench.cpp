@@ -2,7 +2,7 @@
 // detector. All must stay far below a millisecond.
 #include <benchmark/benchmark.h>
 
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
 #include "theory/key_detection.h"

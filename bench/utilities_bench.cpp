@@ -1,7 +1,7 @@
 // Costs of the helpers that run on every frame or every message.
 #include <benchmark/benchmark.h>
 
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
 #include "platform/messages.h"
 
 static void BM_GetMonotonicMs(benchmark::State& state) {

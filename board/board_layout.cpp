@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/base/maths.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "practice/practice_run_state.h"

@@ -8,11 +8,9 @@
 #include <algorithm>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/main_loop.h"
-#include "app/pending.h"
-#include "app/ring_key_drag.h"
-#include "app/view_flags.h"
+#include "app/base/ring_key_drag.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
 #include "board/board_layout.h"
 #include "gfx/translate.h"
 #include "midi/play_along.h"
@@ -142,10 +140,6 @@ bool IsPointInPracticeStrip(int x, int y) {
   ComputeBoardLayout(&b);
   float px = (float)x, py = (float)y;
   return px >= b.stripX && px <= b.stripX + b.stripW && py >= b.stripY && py <= b.stripY + b.stripH;
-}
-
-bool IsPracticeStripShown() {
-  return gPracticeStrip && gPracticeStripFade > 0.12f && !gPracticeMode && !gLearningOverlay;
 }
 
 bool IsStudentViewActive() {

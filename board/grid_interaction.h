@@ -25,8 +25,6 @@ void ClickScaleCell(int row, int col, bool range);
 int ClearSelectedGoldCells();
 // The point lies in the practice strip of the board layout, edges included.
 bool IsPointInPracticeStrip(int x, int y);
-// The practice strip is on and faded in, and neither practice mode nor the learning overlay is on.
-bool IsPracticeStripShown();
 // The student view is on for an existing active student, outside practice mode and learning.
 bool IsStudentViewActive();
 

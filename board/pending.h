@@ -2,8 +2,6 @@
 #pragma once
 #include "board/grid_interaction.h"
 
-extern bool gClearBoardHits;   // play-along highlights were reset: the board forgets its fired hits
-
 // Draws the board view and the toolbar for this frame.
 void DrawBoardView();
 void DrawToolbar();

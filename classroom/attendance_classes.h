@@ -16,3 +16,5 @@ extern bool gAttendanceClassesLoaded;                     // the file was read o
 void LoadAttendanceClasses();
 // Writes gAttendanceClasses back whole.
 void SaveAttendanceClasses();
+// Drops a student id from every class; the rosters are saved when one changed.
+void RemoveFromClassRosters(const std::string& id);

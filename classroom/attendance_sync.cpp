@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/folders.h"
-#include "app/logs.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/strings.h"
 #include "classroom/background_job.h"
 #include "classroom/classroom_codes.h"
 #include "classroom/classroom_settings.h"

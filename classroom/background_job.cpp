@@ -5,7 +5,7 @@
 #include <system_error>
 #include <thread>
 
-#include "app/logs.h"
+#include "app/base/logs.h"
 
 // ---- constants ----
 static const int kWaitStepMs = 10;

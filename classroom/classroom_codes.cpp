@@ -7,8 +7,8 @@
 #include <fstream>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/strings.h"
 #include "classroom/classroom_settings.h"
 #include "learning/learning_files.h"
 

@@ -8,9 +8,9 @@
 #include <random>
 #include <sstream>
 
-#include "app/folders.h"
-#include "app/logs.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/strings.h"
 #include "learning/learning_files.h"
 
 // ---- constants ----

@@ -1,9 +1,6 @@
 // classroom/pending: classroom functions others already call, whose bodies come later.
 #include "classroom/attendance_classes.h"
 
-std::vector<AttendanceClass> gAttendanceClasses;
-bool gAttendanceClassesLoaded = false;
-
 // Filled in later with the class rosters.
 void LoadAttendanceClasses() {}
 // Filled in later with the class rosters.

@@ -2,7 +2,10 @@
 #include "gfx/draw_alpha.h"
 
 #include <GL/gl.h>
+
 #include <cmath>
+
+#include "app/base/maths.h"
 
 // ---- state ----
 float gDrawAlpha = 1.0f;
@@ -18,11 +21,6 @@ float* PushDrawAlpha(float* saved, float alpha) {
 }
 
 void PopDrawAlpha(const float* saved) { gDrawAlpha = *saved; }
-
-float ClampFloat(float v, float lo, float hi) {
-  if (lo > v) return lo;
-  return v < hi ? v : hi;
-}
 
 float LerpAngle(float a, float b, float t) {
   const float kPi = 3.14159265358979f;

@@ -11,8 +11,6 @@ void SetGlColor(float r, float g, float b, float a);
 float* PushDrawAlpha(float* saved, float alpha);
 // gDrawAlpha := *saved.
 void PopDrawAlpha(const float* saved);
-// lo when lo > v, else min(v, hi).
-float ClampFloat(float v, float lo, float hi);
 // From a towards b by t (clamped to 0..1), the shorter way round the circle.
 float LerpAngle(float a, float b, float t);
 // gThemeLevel := clamp(gThemeLevel, 0, 1).

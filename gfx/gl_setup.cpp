@@ -9,7 +9,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
 #include "gfx/draw_alpha.h"
 
 #ifndef GL_MULTISAMPLE

@@ -7,12 +7,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/asset_roots.h"
-#include "app/logs.h"
+#include "app/base/asset_roots.h"
+#include "app/base/logs.h"
 #include "gfx/ui_language.h"
 #include "platform/gl_current.h"
 #include "platform/images.h"
-#include "visual/start_screen.h"
 
 // ---- constants ----
 
@@ -177,8 +176,6 @@ void FreeSplashTextures() {
   FreeImage(gSplashImage);
   FreeImage(gMarkImage);
   FreeImage(gWordmarkImage);
-  ResetStartScreen();
-  SetLanguageListRows(float(gLanguageIndex));
 }
 
 bool LoadSplashTextures() {

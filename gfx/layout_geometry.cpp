@@ -4,10 +4,11 @@
 // circle and the hit tests call these every frame and must agree with each other without a cache.
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
-#include "midi/play_along.h"
 
 // ---- internal helpers ----
 // The learning screen's layout shrinks and moves the circle; practice mode keeps the plain one.

@@ -14,11 +14,13 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "app/utilities.h"
+#include "app/base/maths.h"
+#include "app/base/strings.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/layout.h"
+#include "gfx/rect.h"
 #include "gfx/script_text.h"
 #include "gfx/translate.h"
-#include "gfx/layout.h"
 #include "platform/gl_current.h"
 #include "platform/glyphs.h"
 #include "platform/window.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/folders.h"
+#include "app/base/folders.h"
 
 namespace fs = std::filesystem;
 

@@ -6,12 +6,12 @@
 #include <fstream>
 #include <mutex>
 
-#include "app/folders.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/maths.h"
+#include "app/base/strings.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/translate.h"
 #include "platform/locale.h"
-#include "visual/start_screen.h"
 
 // ---- constants ----
 
@@ -57,12 +57,6 @@ static bool gLanguageListBuilt = false;  // InitUiLanguage ran
 
 // ---- internal helpers ----
 
-static std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
-}
-
 static void BuildLanguageList() {
   gLanguageList.clear();
   for (const LanguageRow& row : kLanguageRows) {
@@ -90,7 +84,7 @@ std::string LanguageCodeOf(const std::string& tag) {
     if (c == '_') c = '-';
   size_t dash = t.find('-');
   if (dash != std::string::npos) t.resize(dash);
-  t = LowerAscii(t);
+  t = AsciiLower(t);
   if (t == "nb" || t == "nn") return "no";
   if (t.empty()) return "en";
   return t;
@@ -98,17 +92,17 @@ std::string LanguageCodeOf(const std::string& tag) {
 
 int ChooseStartLanguage(const std::string& userTag, const std::string& savedTag) {
   int index = 0;
-  std::string userCode = LowerAscii(LanguageCodeOf(userTag));
+  std::string userCode = AsciiLower(LanguageCodeOf(userTag));
   for (size_t i = 0; i < std::size(kLanguageRows); ++i)
     if (userCode == kLanguageRows[i].code) {
       index = int(i);
       break;
     }
   if (savedTag.empty()) return index;
-  std::string saved = LowerAscii(savedTag);
+  std::string saved = AsciiLower(savedTag);
   for (size_t i = 0; i < std::size(kLanguageRows); ++i)
-    if (saved == LowerAscii(kLanguageRows[i].locale)) return int(i);
-  std::string savedCode = LowerAscii(LanguageCodeOf(savedTag));
+    if (saved == AsciiLower(kLanguageRows[i].locale)) return int(i);
+  std::string savedCode = AsciiLower(LanguageCodeOf(savedTag));
   for (size_t i = 0; i < std::size(kLanguageRows); ++i)
     if (savedCode == kLanguageRows[i].code) return int(i);
   return index;
@@ -122,7 +116,6 @@ void InitUiLanguage() {
   if (userTag.empty()) userTag = "en-US";
   int index = ChooseStartLanguage(userTag, ReadUiLanguageFile());
   ApplyUiLanguage(index, false);
-  SetLanguageListRows(float(gLanguageIndex));
 }
 
 void ApplyUiLanguage(int index, bool save) {

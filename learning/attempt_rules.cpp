@@ -8,15 +8,15 @@
 #include <climits>
 #include <cmath>
 
-#include "app/app_state.h"
+#include "app/base/status_text.h"
 #include "gfx/translate.h"
 #include "learning/attempts.h"
+#include "learning/daily_blocks.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_files.h"
 #include "learning/lessons.h"
 #include "learning/library_view_state.h"
 #include "learning/note_opener.h"
-#include "learning/daily_blocks.h"
 #include "learning/practice_set.h"
 #include "learning/schedule.h"
 #include "learning/sight_score.h"

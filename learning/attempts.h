@@ -1,10 +1,7 @@
-// learning/attempts: what the song transport asks of the learning model when a lesson song loads,
-// unloads and ends.
+// learning/attempts: what the shell asks of the learning model when a lesson song loads, unloads
+// and ends. The run-kind flags the model sets live with the song (midi/playback).
 #pragma once
 #include "midi/practice_run_result.h"
-
-extern bool gRhythmStudyMode;  // the loaded lesson item is a rhythm study
-extern bool gSightReadingMode; // the loaded lesson item is a sight-reading item
 
 // Forgets the current lesson item and the run-kind flags; on every song load and unload.
 void ResetLearningRun();

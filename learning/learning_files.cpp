@@ -5,10 +5,10 @@
 #include <mutex>
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/folders.h"
-#include "app/logs.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/status_text.h"
+#include "app/base/strings.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
 #include "practice/data_files.h"

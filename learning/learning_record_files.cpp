@@ -4,14 +4,14 @@
 #include <functional>
 #include <unordered_set>
 
-#include "app/folders.h"
-#include "app/logs.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "learning/daily_blocks.h"
 #include "learning/learning_files.h"
 #include "learning/learning_records.h"
+#include "learning/lessons.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
-#include "learning/daily_blocks.h"
-#include "learning/lessons.h"
 #include "learning/pending.h"
 #include "learning/practice_set.h"
 #include "learning/schedule.h"

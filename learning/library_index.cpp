@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "app/folders.h"
+#include "app/base/folders.h"
 #include "learning/learning_records.h"
 #include "learning/library_text.h"
 #include "learning/number_fields.h"

@@ -1,6 +1,7 @@
 // learning/pending: learning-model functions others already call, whose bodies come later.
-#include "learning/attempts.h"
 #include "learning/pending.h"
+
+#include "learning/attempts.h"
 
 // Filled in later with the browser model.
 void SortLibraryItems() { InvalidateLibraryItemIndex(); }

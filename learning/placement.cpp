@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/app_state.h"
+#include "app/base/status_text.h"
 #include "learning/daily_blocks.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_files.h"

@@ -7,7 +7,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "app/app_state.h"
+#include "app/base/status_text.h"
 #include "gfx/translate.h"
 #include "learning/attempt_rules.h"
 #include "learning/daily_blocks.h"

@@ -3,8 +3,6 @@
 
 #include "learning/note_opener.h"
 
-bool gLibraryOpen = false;
-
 // Filled in later with the learning screen.
 void DrawLibraryButton() {}
 // Filled in later with the learning screen.

@@ -2,7 +2,6 @@
 #pragma once
 #include <string>
 
-extern bool gLibraryOpen;   // the learning screen's library is open
 
 // Per-frame drawing, in this order.
 void DrawLibraryButton();

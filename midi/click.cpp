@@ -8,8 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "midi/teaching_record.h"
 #include "platform/audio.h"
-#include "practice/teaching_state.h"
 
 // ---- state ----
 namespace {

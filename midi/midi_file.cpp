@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/base/maths.h"
+
 // ---- constants ----
 namespace {
 
@@ -123,7 +125,7 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
         out.keyTick = tick;
         int sharps = (int8_t)data[pos];
         int letter = ((4 * sharps) % 7 + 7) % 7;
-        key = ((kLetterPitchClass[letter] + KeySignatureAccidental(sharps, letter)) % 12 + 12) % 12;
+        key = PitchClassMod(kLetterPitchClass[letter] + KeySignatureAccidental(sharps, letter));
         minor = false;
       }
       pos += len;

@@ -1,8 +1,9 @@
 // midi/midi_input: opening, closing and picking the MIDI input device, with its log lines.
 #include "midi/midi_input.h"
 
-#include "app/logs.h"
-#include "app/note_input.h"
+#include "app/base/frame_math.h"
+#include "app/base/logs.h"
+#include "app/base/note_tables.h"
 #include "midi/midi_event_time.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -24,6 +25,8 @@ uint32_t gMidiInOpenResult = 1;
 uint32_t gMidiInStartResult = 1;
 bool gMidiInBusy = false;
 uint32_t gMidiInFailMs = 0;
+uint32_t gMidiScanMs = 0;               // the rescan's clock
+int gMidiDeviceCount = 0;               // the rescan's last count
 
 // ---- public functions ----
 void SetMidiInDriver(const MidiInDriver* driver) {
@@ -116,4 +119,29 @@ void MidiInitAuto() {
 
 void CheckMidiInputPresent() {
   if (gMidiInOpen && !gDriver->present()) PostAppMessage(kMsgMidiInError, 0, 0);
+}
+
+void RunMidiRescan(uint32_t t) {
+  if (!MidiRescanDue(&gMidiScanMs, t)) return;
+  if (!gMidiInOpen) {
+    int n = CountMidiInputDevices();
+    if (n > 0 && n != gMidiDeviceCount) {
+      gMidiDeviceCount = n;
+      DebugLog("[MIDI] Rescan: %d device(s) appeared, opening.\n", n);
+      MidiInitAuto();
+    } else if (n > 0 && gMidiInHardFail) {
+      // A device that is present but would not open (held by another program) is tried again on
+      // every tick until it opens; the count alone would never change.
+      DebugLog("[MIDI] Rescan: retrying %d device(s) that would not open.\n", n);
+      MidiInitAuto();
+    } else if (n == 0) {
+      gMidiDeviceCount = 0;
+    }
+  } else {
+    CheckMidiInputPresent();  // an unplugged device reports no error of its own
+  }
+  if (gMidiInOpen && gMidiInHardFail) {
+    DebugLog("[MIDI] Watchdog: HARD FAIL flagged. Reconnecting...\n");
+    MidiInitAuto();
+  }
 }

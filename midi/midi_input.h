@@ -30,6 +30,8 @@ extern uint32_t gMidiInOpenResult;      // result of the last open (1 after a cl
 extern uint32_t gMidiInStartResult;     // result of the last start (1 after a close)
 extern bool gMidiInBusy;                // the last failed MidiInitAuto met a busy device
 extern uint32_t gMidiInFailMs;          // ClockMs32 of the last failed MidiInitAuto
+extern uint32_t gMidiScanMs;            // ClockMs32 of the last rescan
+extern int gMidiDeviceCount;            // input devices seen by the last rescan
 
 // Installs the driver (null: the platform's ports). Closes an input open on the previous one.
 void SetMidiInDriver(const MidiInDriver* driver);
@@ -43,3 +45,6 @@ bool OpenMidiInput(uint32_t index);
 void MidiInitAuto();
 // While an input is open: when its device has gone away, reports a device error to the window.
 void CheckMidiInputPresent();
+// The frame's rescan and watchdog at time t (every kMidiRescanMs): a device that appears is
+// opened, a busy one is tried again, a failed open device is reopened.
+void RunMidiRescan(uint32_t t);

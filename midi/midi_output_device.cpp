@@ -2,12 +2,11 @@
 // built-in synthesiser, and the port that sends through it.
 #include "midi/midi_output_device.h"
 
+#include <cstdio>
 #include <strings.h>
 
-#include <cstdio>
-
-#include "app/folders.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/strings.h"
 #include "midi/midi_output.h"
 #include "platform/midi_ports.h"
 #include "platform/synth.h"

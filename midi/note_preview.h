@@ -1,9 +1,5 @@
-// midi/note_preview: single notes sounded on the MIDI output for the teaching code, and the full
-// MIDI reset of the R key.
-//
-// The reset is the user's way out of a stuck device or hanging notes: it stops playback, closes
-// the input, throws away every pending MIDI message, clears every table and display value that
-// depends on MIDI input, reopens the input and reports the outcome on the status line.
+// midi/note_preview: single notes sounded on the MIDI output for the teaching code. The full MIDI
+// reset of the R key, which also releases them, is the shell's (app/midi_reset).
 #pragma once
 
 // Notes 0..127 sounding on channel 0 through PlayPreviewNote.
@@ -14,5 +10,3 @@ extern bool gPreviewNotesOn[128];
 void PlayPreviewNote(int note, int velocity, int channel);
 // Releases every preview note of channel 0; with the output closed only forgets them.
 void AllPreviewNotesOff();
-// The full reset (R key).
-void ResetMidiFull();

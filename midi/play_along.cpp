@@ -11,9 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/note_input.h"
-#include "board/pending.h"
-#include "learning/attempts.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
 #include "midi/judge_index.h"
 #include "midi/level_setting.h"
 #include "midi/playback.h"
@@ -24,8 +23,6 @@
 // ---- state ----
 std::vector<NoteJudgeState> gJudgeStates;  // parallel to gSongEvents
 bool gPlayAlongRun = false;                // a judged run is active
-bool gPracticeMode = false;                // the practice view is on
-bool gWaitMode = false;                    // playback waits for the player
 bool gPlayAlongStartPending = false;       // a lesson asked for a run
 bool gWaitAutoStarted = false;             // wait mode started the run itself
 uint32_t gPlayAlongScore = 0;              // points
@@ -40,6 +37,7 @@ uint32_t gNoteMatchedTimeMs[128] = {};     // per key: that note's song time
 bool gSavedAllNotesAllowed = false;        // restored when the run ends
 bool gRestoreAllNotesPending = false;
 
+uint32_t gPlayAlongHighlightsCleared = 0;   // highlight resets so far
 float gKeyHitGlow[128] = {};
 float gKeyMissFlash[128] = {};
 float gKeyExpectHighlight[128] = {};
@@ -233,7 +231,7 @@ void ResetPlayAlongHighlights() {
   std::fill(std::begin(gKeyHoldHighlight), std::end(gKeyHoldHighlight), 0.0f);
   gScoreFlash = 0.0f;
   gPatternFlashTimer = 0.0f;
-  gClearBoardHits = true;
+  ++gPlayAlongHighlightsCleared;
 }
 
 // The transport's release of the song's keys is exactly this.

@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
 
 // The judgement of one song event (all zero: pending).
 struct NoteJudgeState {
@@ -31,8 +32,6 @@ struct NoteJudgeState {
 // ---- judge records and run state ----
 extern std::vector<NoteJudgeState> gJudgeStates;  // parallel to gSongEvents (check the size)
 extern bool gPlayAlongRun;            // a judged run is active
-extern bool gPracticeMode;            // the practice view (note-fall lane) is on
-extern bool gWaitMode;                // playback waits for the expected notes
 extern bool gPlayAlongStartPending;   // a run starts as soon as play-along is possible
 extern bool gWaitAutoStarted;         // wait mode has started the run by itself
 extern uint32_t gPlayAlongScore;      // points of the run
@@ -48,6 +47,8 @@ extern bool gSavedAllNotesAllowed;    // gAllNotesAllowed as it was when the run
 extern bool gRestoreAllNotesPending;  // it must be put back when the run ends
 
 // ---- per-key display values (indexed by MIDI note, read by the board) ----
+extern uint32_t gPlayAlongHighlightsCleared;  // counts every ResetPlayAlongHighlights; the board
+                                              // compares it with the count it last saw
 extern float gKeyHitGlow[128];          // glow of a graded hit; the frame decays it
 extern float gKeyMissFlash[128];        // red flash of a wrong note or broken hold; the frame decays it
 extern float gKeyExpectHighlight[128];  // rebuilt every pass: the due notes of the key
@@ -78,10 +79,20 @@ void SetPlayAlongRun(bool on, bool markPassed);
 // Sizes and clears the judge records (kept when keepWhenSized and already sized) and the run
 // counters; endRun also ends the run.
 void ResetJudgeStates(bool endRun, bool keepWhenSized);
-// Forgets the play-along marks on the display and asks the board to forget its fired hits.
+// Forgets the play-along marks on the display and counts gPlayAlongHighlightsCleared up, so the
+// board forgets its fired hits.
 void ResetPlayAlongHighlights();
 // Releases the song's keys on the display and silences the output.
 void AllNotesOff();
+
+// ---- display rules: what a played note shows, with or without a song ----
+// No song: off the current scale. With a song: marked wrong during an available play-along run.
+bool IsOffScaleNote(int note);
+// No song is loaded and flag is set.
+bool NoSongLoadedAnd(bool flag);
+// No song: fallback. With a song: 0 unless the note is marked wrong during a run, else the
+// play-along availability.
+int KeyDisplayState(int note, int fallback);
 
 // ---- rules ----
 // End of a song note in song ms (its release, else start + 180); 0 for an index out of range or an

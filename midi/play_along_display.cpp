@@ -1,17 +1,20 @@
 // midi/play_along_display: the values the board draws from the judging: per-key highlights of the
 // due notes and of held hold notes, the shimmer of a due note, the waiting pulse, and the pedal
-// glow on a song note's bar (the only drawing here).
+// glow on a song note's bar (the only drawing here), and the display rules that decide whether a
+// played note shows as off the scale or wrong.
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
-#include "learning/attempts.h"
 #include "midi/judge_index.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
+#include "theory/circle_theory.h"
 
 // ---- internal helpers ----
 namespace {
@@ -115,4 +118,20 @@ void DrawNoteGlow(size_t index, float x, float w, float yTop, float yBottom, flo
   FillRoundedRect(left, centre - std::max(scale * 0.6f, 0.45f), std::max(w - 2.0f * inset, 1.0f),
                   std::max(scale * 1.2f, 0.9f), std::max(scale * 0.6f, 0.5f), 6);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// ---- display rules ----
+bool IsOffScaleNote(int note) {
+  if (gSongEvents.empty()) return !ScaleContainsPitchClass(PitchClassMod(note));
+  if (note < 0 || note > 127) return false;
+  return gWrongNoteMark[note] && gPlayAlongRun && IsPlayAlongAvailable();
+}
+
+bool NoSongLoadedAnd(bool flag) { return gSongEvents.empty() && flag; }
+
+int KeyDisplayState(int note, int fallback) {
+  if (gSongEvents.empty()) return fallback;
+  // A negative note has no mark either; the table is never indexed outside 0..127.
+  if (note < 0 || note > 127 || !gWrongNoteMark[note] || !gPlayAlongRun) return 0;
+  return IsPlayAlongAvailable() ? 1 : 0;
 }

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "learning/attempts.h"
+#include "app/base/view_modes.h"
 #include "midi/judge_index.h"
 #include "midi/level_setting.h"
 #include "midi/midi_event_time.h"

@@ -14,13 +14,14 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/note_input.h"
-#include "app/mouse_routing.h"
-#include "app/utilities.h"
+#include "app/base/client_size.h"
+#include "app/base/note_tables.h"
+#include "app/base/pointer.h"
+#include "app/base/status_text.h"
+#include "app/base/strings.h"
+#include "app/base/view_modes.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
-#include "learning/attempts.h"
 #include "midi/midi_event_time.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
@@ -28,9 +29,9 @@
 #include "midi/playlist.h"
 #include "midi/seek_bar.h"
 #include "midi/song_beat.h"
+#include "midi/teaching_record.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
-#include "practice/teaching_state.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
 
@@ -43,6 +44,9 @@ std::string gSongPath;                         // file name of the song
 std::string gSongTitle;                        // its display title
 std::vector<NotePedalSpan> gNotePedalSpans;    // parallel to gSongEvents
 bool gLearningItemLoaded = false;              // the song is a lesson item
+bool gRhythmStudyMode = false;                 // the lesson item is a rhythm study
+bool gSightReadingMode = false;                // the lesson item is a sight-reading item
+void (*gSongChangeHook)() = nullptr;           // the learning model's reset, connected by the shell
 bool gMetronomeSaved = false;                  // the three settings below hold the user's metronome
 int gSavedMetronomeBpm = 0;                    // tempo before the first song
 int gSavedMetronomeBeats = 0;                  // beats per bar before the first song
@@ -96,8 +100,7 @@ void EndTransportDrags() {
 bool IsWordToDrop(const std::string& word) {
   static const char* const kDropped[] = {"final", "copy", "export", "exported", "midi",
                                          "mid",   "new",  "edit",   "edited"};
-  std::string lower;
-  for (char c : word) lower.push_back((char)std::tolower((unsigned char)c));
+  std::string lower = AsciiLower(word);
   for (const char* d : kDropped)
     if (lower == d) return true;
   auto allDigits = [](const std::string& s, size_t from) {
@@ -225,7 +228,7 @@ bool LoadAndPlayMidi(const std::string& path) {
   }
 
   StopPlaybackAndCloseOutput();
-  ResetLearningRun();
+  if (gSongChangeHook) gSongChangeHook();
   gSongEvents.swap(events);
   gSongTempo.swap(tempo);
   RebuildSongBeatTable();
@@ -306,7 +309,7 @@ void TogglePlayback() {
 
 void UnloadMidi() {
   StopPlaybackAndCloseOutput();
-  ResetLearningRun();
+  if (gSongChangeHook) gSongChangeHook();
   ResetPlayAlongHighlights();
   gSightReadingView = false;
   gSongEvents.clear();

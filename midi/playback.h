@@ -33,6 +33,11 @@ extern std::string gSongPath;                     // file name of the song (last
 extern std::string gSongTitle;                    // display title made from the file name
 extern std::vector<NotePedalSpan> gNotePedalSpans;  // parallel to gSongEvents
 extern bool gLearningItemLoaded;                  // the song is a lesson item (set by the learning model)
+extern bool gRhythmStudyMode;                     // the loaded lesson item is a rhythm study (set by the learning model)
+extern bool gSightReadingMode;                    // the loaded lesson item is a sight-reading item (set by the learning model)
+// Called on every song load and unload before the new song's state is set, so the learning model
+// forgets its current item and the run-kind flags; the shell connects it, unset it does nothing.
+extern void (*gSongChangeHook)();
 extern bool gMetronomeSaved;                      // the metronome settings below are saved
 extern int gSavedMetronomeBpm;                    // as they were before the first song since unload
 extern int gSavedMetronomeBeats;

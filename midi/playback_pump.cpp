@@ -2,61 +2,40 @@
 //
 // The pump reads the song clock, wraps the loop region, hands the song's tempo and beat to the
 // metronome, sends every due event to the output and (display-only) to the note road, and at the
-// end of the song chooses between the next playlist entry, a plain stop and a lesson song's
-// attempt. The event loop allocates nothing; the tempo lookup is a binary search.
+// end of the song chooses between the next playlist entry and a plain stop, or hands a lesson
+// song's end to the shell (app/lesson_song_end), which records the attempt. The song's beat goes
+// to the handler the frame passes (the metronome's grid). The event loop allocates nothing; the
+// tempo lookup is a binary search.
 #include "midi/playback_pump.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/app_state.h"
-#include "app/note_input.h"
-#include "classroom/attendance_sync.h"
-#include "learning/attempts.h"
+#include "app/base/note_tables.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playlist.h"
 #include "midi/song_beat.h"
+#include "midi/teaching_record.h"
 #include "platform/messages.h"
-#include "practice/teaching_song_sync.h"
-#include "practice/teaching_state.h"
 
 // ---- internal helpers ----
 namespace {
 
-// Hands the song's beat to the metronome's grid and clears the start/seek flag.
-void SyncSongBeat(uint32_t pos, bool paused) {
+// Hands the song's beat to the handler (the metronome's grid) and clears the start/seek flag.
+void SyncSongBeat(uint32_t pos, bool paused, SongBeatHandler onSongBeat) {
   SongBeatInfo info;
   double speed = std::max((double)gPlaybackSpeed, 0.01);
   if (!ComputeSongBeatInfo(pos, speed, gTeachingState.timeSigNum, paused, &info)) return;
-  SyncTeachingClickToSong(gTeachingState, info);
+  if (onSongBeat) onSongBeat(info);
   gSongBeatResync = false;
 }
 
-void EndOfSong(uint32_t now) {
-  if (gLearningItemLoaded && gPlaylist.empty()) {
-    bool judged = gWrongNoteCount > 0;
-    for (const NoteJudgeState& j : gJudgeStates) {
-      if (j.state != 0 && j.state != 7 && !(gRhythmStudyMode && j.state == 4)) {
-        judged = true;
-        break;
-      }
-    }
-    PracticeRunResult result = BuildPracticeRunResult();
-    int recorded = -1;
-    if (judged && result.expected > 0) {
-      recorded = RecordAttempt(result);
-      if (recorded == 1) StartAttendanceSync();
-    }
-    if (AdvancePracticeSet()) return;
-    // The lesson song waits paused at its start, ready to be played again.
-    SeekPlayback(0);
-    gPaused = true;
-    gPauseMs = now;
-    if (recorded < 0) gStatusText = "MIDI playback finished";
-    return;
-  }
+// The end of a song that is not a lesson item: the next playlist entry, else a plain stop.
+void EndOfSong() {
   StopPlaybackAndCloseOutput();
   if (StepPlaylist(+1, true)) return;
   gStatusText = "MIDI playback finished";
@@ -67,13 +46,20 @@ void EndOfSong(uint32_t now) {
 // ---- public functions ----
 void UpdateSongTempoFlag() { gTeachingState.syncedToSong = (gPlaying && !gSongTempo.empty()) ? 1 : 0; }
 
-void PumpMidiPlayback(uint32_t now) {
+bool IsSongRunJudged() {
+  if (gWrongNoteCount > 0) return true;
+  for (const NoteJudgeState& j : gJudgeStates)
+    if (j.state != 0 && j.state != 7 && !(gRhythmStudyMode && j.state == 4)) return true;
+  return false;
+}
+
+bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   UpdateSongTempoFlag();
-  if (!gPlaying) return;
+  if (!gPlaying) return false;
   if (gPaused) {
     // No events while paused, but the grid keeps its place on the song's beat.
-    SyncSongBeat(GetPlaybackPositionMs(now), true);
-    return;
+    SyncSongBeat(GetPlaybackPositionMs(now), true, onSongBeat);
+    return false;
   }
 
   UpdatePlayAlong(now);  // in wait mode this may hold the clock
@@ -90,7 +76,7 @@ void PumpMidiPlayback(uint32_t now) {
     }
   }
   SyncMetronomeToSong(pos, false);
-  SyncSongBeat(pos, false);
+  SyncSongBeat(pos, false, onSongBeat);
 
   const size_t count = gSongEvents.size();
   const bool outputOpen = IsMidiOutputOpen();
@@ -130,7 +116,10 @@ void PumpMidiPlayback(uint32_t now) {
       SendMidiOutShort((uint32_t)e.status | (uint32_t)e.data1 << 8 | (uint32_t)e.data2 << 16);
   }
 
-  if (gEventCursor >= count) EndOfSong(now);
+  if (gEventCursor < count) return false;
+  if (gLearningItemLoaded && gPlaylist.empty()) return true;
+  EndOfSong();
+  return false;
 }
 
 void SyncMetronomeToSong(uint32_t songPosMs, bool force) {

@@ -1,13 +1,22 @@
 // midi/playback_pump: the per-pass advance of the playing song: loop wrap, the song's tempo to the
-// metronome, the due events to the output and the display, and the end of the song with its three
-// ways on (next playlist entry, plain stop, or a lesson song's recorded attempt).
+// metronome, the due events to the output and the display, and the end of the song (next playlist
+// entry or a plain stop; a lesson song's end goes back to the caller).
 #pragma once
 #include <cstdint>
 
 #include "midi/practice_run_result.h"
+#include "midi/song_beat.h"
 
-// Once per pass of the main loop with the current clock time.
-void PumpMidiPlayback(uint32_t now);
+// Receives the song's beat record of a pass (the frame passes the metronome's grid).
+using SongBeatHandler = void (*)(const SongBeatInfo& info);
+
+// Once per pass of the main loop with the current clock time; onSongBeat gets the song's beat
+// record before the due events are sent. True when a lesson song (outside a playlist) reached its
+// end this pass: the caller records the attempt and decides what follows.
+bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat = nullptr);
+// A note of the run was judged (a wrong note, or a song note graded or missed; a rhythm study's
+// missed notes do not count).
+bool IsSongRunJudged();
 // Gives the metronome the song's tempo at a position (times the speed, 30..260); unless forced,
 // only when the rounded tempo changed.
 void SyncMetronomeToSong(uint32_t songPosMs, bool force);

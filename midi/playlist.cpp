@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/app_state.h"
-#include "app/window_size.h"
+#include "app/base/status_text.h"
+#include "app/base/strings.h"
 #include "gfx/translate.h"
 #include "midi/playback.h"
 #include "platform/file_dialogs.h"
@@ -20,22 +20,15 @@ bool gPlaylistRepeat = false;        // wrap at either end
 // ---- internal helpers ----
 namespace {
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-  return s;
+std::string FileNamePart(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Runs a dialog with full screen left for its time: a dialog window cannot show above it.
-bool OutsideFullscreen(bool (*dialog)()) {
-  bool left = gFullscreen;
-  if (left) ToggleFullscreen();
-  bool result = dialog();
-  if (left && !gFullscreen) ToggleFullscreen();
-  return result;
-}
+}  // namespace
 
-bool ChooseAndPlayFile() {
+// ---- public functions ----
+bool ChooseAndPlayMidiFile() {
   std::string path;
   if (!ShowOpenFileDialog("Open MIDI File",
                           {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
@@ -46,16 +39,8 @@ bool ChooseAndPlayFile() {
   return PlayPlaylistEntry(0);
 }
 
-std::string FileNamePart(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
-// ---- public functions ----
 bool PlaylistPathLess(const std::string& a, const std::string& b) {
-  std::string na = LowerAscii(FileNamePart(a)), nb = LowerAscii(FileNamePart(b));
+  std::string na = AsciiLower(FileNamePart(a)), nb = AsciiLower(FileNamePart(b));
   if (na != nb) return na < nb;  // std::string compares bytes as unsigned char
   return a < b;
 }
@@ -69,7 +54,7 @@ bool CollectMidiFiles(const std::string& folder, std::vector<std::string>& out) 
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
     std::u8string ext8 = it->path().extension().u8string();
-    std::string ext = LowerAscii(std::string(ext8.begin(), ext8.end()));
+    std::string ext = AsciiLower(std::string(ext8.begin(), ext8.end()));
     if (ext != ".mid" && ext != ".midi") continue;
     std::u8string p8 = it->path().u8string();
     out.emplace_back(p8.begin(), p8.end());
@@ -106,10 +91,6 @@ bool StepPlaylist(int direction, bool atEnd) {
   if (atEnd) return false;
   return PlayPlaylistEntry(next < 0 ? 0 : n - 1);
 }
-
-bool OpenMidiFileDialog() { return OutsideFullscreen(ChooseAndPlayFile); }
-
-bool OpenMidiFolderDialog() { return OutsideFullscreen(OpenMidiFolderPicker); }
 
 bool OpenMidiFolderPicker() {
   std::string folder;

@@ -10,10 +10,9 @@ extern bool gPlaylistShuffle;               // pick the next entry at random
 extern bool gPlaylistRepeat;                // wrap around at either end
 
 // Chooses one MIDI file and plays it as a one-entry playlist; false on cancel or a failed load.
-bool OpenMidiFileDialog();
+// The shell runs both choosers outside full screen (app/midi_choosers).
+bool ChooseAndPlayMidiFile();
 // Chooses a folder and plays its MIDI files; false on cancel, no files or a failed load.
-bool OpenMidiFolderDialog();
-// The folder dialog itself and the playlist it makes.
 bool OpenMidiFolderPicker();
 // The ".mid" and ".midi" files directly in a folder (any case), in playlist order; true when any.
 bool CollectMidiFiles(const std::string& folder, std::vector<std::string>& out);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/app_state.h"
+#include "app/base/client_size.h"
 #include "gfx/hit_regions.h"
 
 // ---- public functions ----

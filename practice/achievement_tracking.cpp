@@ -11,12 +11,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ring_key_drag.h"
-#include "app/utilities.h"
-#include "board/board_message.h"
-#include "learning/learning_model.h"
+#include "app/base/app_clock.h"
+#include "app/base/maths.h"
+#include "app/base/ring_key_drag.h"
+#include "app/base/view_modes.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
+#include "practice/board_message.h"
 #include "practice/practice_run_state.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
@@ -29,9 +30,9 @@ static const int32_t kRepeatCompleteMs = 900;   // a second completion this soon
 
 // ---- state ----
 float gScaleRunGlow[12] = {};
+void (*gScaleEarnedHook)(const char* scaleName, int ringPos) = nullptr;   // the learning model's
 
 // ---- internal helpers ----
-static int Mod12(int v) { return ((v % 12) + 12) % 12; }
 static int32_t Age(uint32_t ms, uint32_t then) { return (int32_t)(ms - then); }
 
 // Index of interval in the scale's pitch classes, -1 when absent.
@@ -43,18 +44,18 @@ static int DegreeOf(const ScaleRow& scale, int interval) {
 
 static bool SlotAccepts(const AttemptSlot& s, const ScaleRow& scale, int root, int note, int direction) {
   const int n = scale.count;
-  const int pc = Mod12(note);
+  const int pc = PitchClassMod(note);
   if (direction > 0) {
     if (s.step < n) {
       if (gWaitMode) return note == s.base + scale.pcs[s.step];
-      return Mod12(note - s.base) == scale.pcs[s.step] && note > s.last;
+      return PitchClassMod(note - s.base) == scale.pcs[s.step] && note > s.last;
     }
     if (gWaitMode) return note == s.base + 12;
     return pc == root && note > s.last;
   }
   if (s.step < 0 || s.step >= n) return false;
   if (gWaitMode) return note == s.base + scale.pcs[s.step];
-  return Mod12(note - s.base) == scale.pcs[s.step] && note < s.last;
+  return PitchClassMod(note - s.base) == scale.pcs[s.step] && note < s.last;
 }
 
 // The active slot whose last note is nearest to note (lower slot on a tie), -1 when none.
@@ -89,9 +90,9 @@ bool StepCellPlayTrack(CellPlayTrack& t, const ScaleRow& scale, int column, int 
                        int direction) {
   const int n = scale.count;
   if (n < 1 || n > 12) return false;
-  const int root = kFifthsOrder[Mod12(column)];
-  const int pc = Mod12(note);
-  const int interval = Mod12(pc - root);
+  const int root = kFifthsOrder[PitchClassMod(column)];
+  const int pc = PitchClassMod(note);
+  const int interval = PitchClassMod(pc - root);
 
   for (AttemptSlot& s : t.slots)
     if (s.active && Age(ms, s.lastMs) > kAttemptLifeMs) s = AttemptSlot{};
@@ -141,7 +142,7 @@ bool StepCellPlayTrack(CellPlayTrack& t, const ScaleRow& scale, int column, int 
     for (AttemptSlot& s : t.slots) {
       if (!s.active) continue;
       int32_t age = Age(ms, s.lastMs);
-      if (Mod12(s.last) == pc && age >= 0 && age <= kChordToleranceMs) {
+      if (PitchClassMod(s.last) == pc && age >= 0 && age <= kChordToleranceMs) {
         s.lastMs = ms;
         return false;
       }
@@ -154,7 +155,7 @@ bool StepCellPlayTrack(CellPlayTrack& t, const ScaleRow& scale, int column, int 
         int32_t age = Age(ms, s.lastMs);
         int gap = std::abs(note - s.last);
         if (age < 0 || age > kChordToleranceMs || (gap != 3 && gap != 4)) continue;
-        int dl = DegreeOf(scale, Mod12(Mod12(s.last) - root));
+        int dl = DegreeOf(scale, PitchClassMod(PitchClassMod(s.last) - root));
         if (dn < 0 || dl < 0) continue;
         int distance = note > s.last ? dn - dl : dl - dn;
         if (((distance % 7) + 7) % 7 == 2) return false;
@@ -267,7 +268,7 @@ void TrackAchievementNote(int note, uint32_t ms) {
       gAchvFlash[row][column] = 0.5f;
       gAchvSheen[row][column] = 2.2f;
       gAchvEarnedAt[row][column] = GetAppSeconds();
-      if (const ScaleRow* scale = RowScale(row)) CreditScaleAchievement(scale->name, column);
+      if (const ScaleRow* scale = RowScale(row); scale && gScaleEarnedHook) gScaleEarnedHook(scale->name, column);
     }
     for (const auto& [row, column] : up) {
       const ScaleRow* scale = RowScale(row);
@@ -314,7 +315,7 @@ void TrackAchievementNote(int note, uint32_t ms) {
     const ScaleRow* scale = RowScale(row);
     if (scale && scale == ShownScale() && column == SelectedOrKeyRingPos()) {
       for (int i = 0; i < scale->count; ++i) {
-        float& glow = gScaleRunGlow[Mod12(scale->pcs[i] + kFifthsOrder[column])];
+        float& glow = gScaleRunGlow[PitchClassMod(scale->pcs[i] + kFifthsOrder[column])];
         glow = std::max(glow, 1.05f);
       }
     }

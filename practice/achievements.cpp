@@ -10,10 +10,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/folders.h"
-#include "app/logs.h"
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/status_text.h"
+#include "app/base/strings.h"
 #include "practice/data_files.h"
 #include "practice/students.h"
 #include "theory/scale_selection.h"

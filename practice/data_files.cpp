@@ -5,8 +5,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/app_state.h"
-#include "app/logs.h"
+#include "app/base/logs.h"
+#include "app/base/status_text.h"
 #include "platform/file_replace.h"
 
 namespace fs = std::filesystem;

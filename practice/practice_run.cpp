@@ -9,15 +9,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/utilities.h"
-#include "app/main_loop.h"
-#include "app/pending.h"
-#include "app/ring_key_drag.h"
-#include "app/view_flags.h"
-#include "board/board_layout.h"
-#include "board/grid_interaction.h"
+#include "app/base/pointer.h"
+#include "app/base/ring_key_drag.h"
 #include "gfx/layout.h"
+#include "gfx/rect.h"
 #include "gfx/translate.h"
 #include "midi/play_along.h"
 #include "platform/clock.h"
@@ -56,29 +51,18 @@ void SetPracticeCursor(CursorShape shape) {
     SetCursorShape(shape);
 }
 
-// The grid row under the mouse point, or -1 (also when the point hits no cell).
-static bool RowAndColumnAt(int x, int y, int* row, int* col) {
-  int slot = -1, c = -1;
-  if (!HitTestScaleGrid(x, y, &slot, &c)) return false;
-  int r = PracticeRowOfSlot(slot);
+// The grid row and column of a grid point; false off the cells and on a slot without a scale.
+static bool RowAndColumnAt(const PracticeGridPoint& p, int* row, int* col) {
+  if (!p.onCell) return false;
+  int r = PracticeRowOfSlot(p.slot);
   if (r < 0) return false;
   *row = r;
-  *col = c;
+  *col = p.col;
   return true;
 }
 
 // Clicks in the shown strip are swallowed while a run is armed, running or complete.
-static bool StripTakesPoint(int x, int y) { return IsPracticeStripShown() && IsPointInPracticeStrip(x, y); }
-
-// Number of UTF-16 code units of a UTF-8 text.
-static int Utf16Length(const std::string& text) {
-  int n = 0;
-  for (unsigned char c : text) {
-    if ((c & 0xC0) == 0x80) continue;
-    n += (c >= 0xF0) ? 2 : 1;
-  }
-  return n;
-}
+static bool StripTakesPoint(const PracticeGridPoint& p) { return IsPracticeStripShown() && p.inStrip; }
 
 // ---- public functions ----
 void SetPracticePointerFunctions(PracticeCaptureFunction capture, PracticeCursorFunction cursor) {
@@ -149,52 +133,50 @@ void ExitPracticeRun() {
   ResetPracticeRunData();
 }
 
-bool OnPracticeMouseDown(int x, int y) {
-  if (IsPracticeStripShown()) {
-    gPracticeRunButtonRect = GetPracticeRunButtonRect();
-    if (PointInRect(gPracticeRunButtonRect, x, y)) {
-      RelayoutAll();
-      if (IsPracticeRunActive())
-        ExitPracticeRun();
-      else
-        BeginPracticeSelection();
-      return true;
-    }
-  }
-  if (gPracticeState == 0) return false;
-  if (gPracticeState != 1) return StripTakesPoint(x, y);
+void TogglePracticeRun() {
+  RelayoutAll();
+  if (IsPracticeRunActive())
+    ExitPracticeRun();
+  else
+    BeginPracticeSelection();
+}
 
-  int slot = -1, col = -1;
-  if (!HitTestScaleGrid(x, y, &slot, &col)) return StripTakesPoint(x, y);
-  int row = PracticeRowOfSlot(slot);
+bool OnPracticeGridDown(const PracticeGridPoint& p) {
+  if (gPracticeState == kPracticeOff) return false;
+  if (gPracticeState != kPracticeChoosing) return StripTakesPoint(p);
+
+  if (!p.onCell) return StripTakesPoint(p);
+  int row = PracticeRowOfSlot(p.slot);
   if (row < 0) return true;   // taken, but nothing starts on a slot without a scale
   PracticeRunData& d = gPracticeRunData;
   d.anchorRow = d.cursorRow = row;
-  d.anchorCol = d.cursorCol = col;
+  d.anchorCol = d.cursorCol = p.col;
   d.regionValid = 0;
   d.dragging = 1;
   CaptureThroughHook(true);
   return true;
 }
 
-bool OnPracticeMouseMove() {
+bool IsPracticeRegionDragging() { return gPracticeState == kPracticeChoosing && gPracticeRunData.dragging; }
+
+bool OnPracticeGridMove(const PracticeGridPoint& p) {
   PracticeRunData& d = gPracticeRunData;
-  if (gPracticeState != 1 || !d.dragging) return false;
+  if (!IsPracticeRegionDragging()) return false;
   int row = -1, col = -1;
-  if (RowAndColumnAt(gMouseX, gMouseY, &row, &col)) {
+  if (RowAndColumnAt(p, &row, &col)) {
     d.cursorRow = row;
     d.cursorCol = col;
   }
   return true;
 }
 
-bool OnPracticeMouseUp(int x, int y) {
+bool OnPracticeGridUp(const PracticeGridPoint& p) {
   PracticeRunData& d = gPracticeRunData;
-  if (gPracticeState != 1 || !d.dragging) return IsPracticeRunActive() ? StripTakesPoint(x, y) : false;
+  if (!IsPracticeRegionDragging()) return IsPracticeRunActive() ? StripTakesPoint(p) : false;
 
   d.dragging = 0;
   int row = -1, col = -1;
-  if (RowAndColumnAt(x, y, &row, &col)) {
+  if (RowAndColumnAt(p, &row, &col)) {
     d.cursorRow = row;
     d.cursorCol = col;
   }
@@ -226,12 +208,12 @@ bool OnPracticeCommandKey(int virtualKey) {
   return true;
 }
 
-void UpdatePracticeFrame(float nowSeconds) {
+void UpdatePracticeFrame(float nowSeconds, const PracticeGridPoint& pointer) {
   (void)nowSeconds;
   PracticeRunData& d = gPracticeRunData;
-  if (gPracticeState == 1 && d.dragging) {
+  if (IsPracticeRegionDragging()) {
     int row = -1, col = -1;
-    if (RowAndColumnAt(gMouseX, gMouseY, &row, &col)) {
+    if (RowAndColumnAt(pointer, &row, &col)) {
       d.cursorRow = row;
       d.cursorCol = col;
     }
@@ -321,45 +303,6 @@ void SyncTeachingPracticeScales() {
   t.stepHasHit = 0;
 }
 
-RectF GetPracticeRunButtonRect() {
-  if (gToolbarRects[6].w > 2.0f) return gToolbarRects[6];
-  if (gHeaderRowFirstRect.w > 2.0f && gHeaderRowSecondRect.w > 2.0f) {
-    RectF r = gHeaderRowSecondRect;
-    r.x = gHeaderRowSecondRect.x + (gHeaderRowSecondRect.x - gHeaderRowFirstRect.x);
-    return r;
-  }
-  if (gPracticeRunSlotRect.w > 2.0f && gPracticeRunSlotRect.h > 2.0f) return gPracticeRunSlotRect;
-
-  // A place in the board's header line.
-  BoardLayout b;
-  ComputeBoardLayout(&b);
-  const float s = b.scale;
-  float bw = std::max(82.0f * s, 74.0f);
-  float limit = b.headerRightX - b.headerGap - std::max(9.0f * s, 8.0f) - bw;
-  std::string label = Tr("PRACTICE RUN");
-  int n = Utf16Length(label);
-  if (n == 0) n = (int)label.size();
-  float cw = std::max(8.0f * s, 6.4f);
-  float natural = (float)std::max(n, 10) * cw + std::max(12.0f * s, 10.0f) + std::max(18.0f * s, 14.0f) + 3.0f * cw;
-  float w = std::max(natural, 144.0f);
-  float h = std::max(19.0f * s, 16.0f);
-  float m = std::max(10.0f * s, 8.0f);
-  float x = b.gridX;
-  float y = b.headerBaselineY - 0.82f * h;
-  float room = limit - 2.0f * m - std::max(7.0f * s, 6.0f) - std::max(84.0f * s, 70.0f);
-  if (x + w > room) w = std::max(room - b.gridX, 110.0f);
-  float minX = b.stripX + m + 28.0f * s;
-  if (minX > b.gridX) {
-    x = minX;
-    w = std::max(room - minX, 124.0f);
-  }
-  if (w < 84.0f) {
-    w = std::max(natural, 148.0f);
-    x = std::max(limit + bw - w, minX);
-    y = b.headerCentreY + 1.5f * std::max(6.0f * s, 5.0f);
-  }
-  return RectF{x, y - 4.0f, w, h};
-}
 
 std::string FormatRunTime(uint32_t ms) {
   unsigned long minutes = (unsigned long)(ms / 60000u);

@@ -67,7 +67,7 @@ struct PracticeStudent {
 
 extern PracticeRunData gPracticeRunData;
 extern PracticeStudent gPracticeStudent;
-extern RectF gPracticeRunButtonRect;     // the button of the last HUD frame or click
+extern RectF gPracticeRunButtonRect;     // the button of the last HUD frame or click (board/practice_run_mouse)
 extern bool gPracticeRunButtonHover;     // the mouse is on that button
 
 // The record's reset value (both flags 0, region -1, vectors empty, numbers 0).
@@ -86,17 +86,30 @@ CursorShape GetRegionCursor();
 // -1 for none.
 int PracticeRowOfSlot(int slot);
 
-// Left button down; true when taken.
-bool OnPracticeMouseDown(int x, int y);
-// Mouse move (reads gMouseX, gMouseY); true when taken.
-bool OnPracticeMouseMove();
+// Where a point lies on the board, as the board's hit test found it (board/practice_run_mouse).
+struct PracticeGridPoint {
+  bool onCell = false;    // the point lies on a cell of the grid
+  int slot = -1;          // that cell's window slot 0..6
+  int col = -1;           // and its column 0..11
+  bool inStrip = false;   // the point lies in the practice strip
+};
+
+// The practice-run button was pressed: leaves an active run, else begins choosing a region.
+void TogglePracticeRun();
+// Left button down away from the button; true when taken.
+bool OnPracticeGridDown(const PracticeGridPoint& p);
+// Mouse move; true when taken (only during the region drag).
+bool OnPracticeGridMove(const PracticeGridPoint& p);
 // Left button up, called on every release; true when taken.
-bool OnPracticeMouseUp(int x, int y);
+bool OnPracticeGridUp(const PracticeGridPoint& p);
+// A region is being dragged on the grid (state 1 with the button held).
+bool IsPracticeRegionDragging();
 // A command key while the window procedure has nothing else for it: an armed run starts on any
 // key but R, the modifiers and Caps Lock. True when the key was used here.
 bool OnPracticeCommandKey(int virtualKey);
-// Once per frame with GetAppSeconds().
-void UpdatePracticeFrame(float nowSeconds);
+// Once per frame with GetAppSeconds() and the pointer's grid point (read only during the region
+// drag): the drag follows the pointer, the complete state ends after its hold.
+void UpdatePracticeFrame(float nowSeconds, const PracticeGridPoint& pointer);
 
 // Fills the steps and their statistics from the region; true when at least one step exists.
 bool BuildPracticeSteps();
@@ -109,8 +122,6 @@ void RefreshPracticeStudent();
 // A copy of the active student's id, "" when none.
 std::string GetActiveStudentId();
 
-// Where the practice-run button goes (toolbar, header row, or the board's header line).
-RectF GetPracticeRunButtonRect();
 // "ss.hh" below a minute, else "m:ss.hh".
 std::string FormatRunTime(uint32_t ms);
 

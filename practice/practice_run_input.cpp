@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/note_input.h"
-#include "app/utilities.h"
-#include "app/view_flags.h"
+#include "app/base/app_clock.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
 #include "platform/clock.h"
 #include "practice/practice_records.h"
 #include "practice/practice_run.h"

@@ -4,7 +4,14 @@
 #include <utility>
 #include <vector>
 
-// 0 off, 1 choosing a region, 2 armed, 3 running, 4 complete.
+// ---- the run's states (gPracticeState) ----
+constexpr int kPracticeOff = 0;        // no run
+constexpr int kPracticeChoosing = 1;   // a region may be dragged on the grid
+constexpr int kPracticeArmed = 2;      // the region is chosen; the first note or key starts the run
+constexpr int kPracticeRunning = 3;    // the steps are being played
+constexpr int kPracticeComplete = 4;   // the last step was played; held for a while, then off
+
+// One of the kPractice... states.
 extern int gPracticeState;
 // The cells (achievement row, ring position) whose upward run a device note just completed.
 void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_t ms);

@@ -8,12 +8,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/maths.h"
 #include "practice/teaching_meters.h"
 #include "practice/teaching_state.h"
 
 // ---- internal helpers ----
-static float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-static double Clamp01d(double v) { return std::clamp(v, 0.0, 1.0); }
 
 // ---- public functions ----
 void ScorePracticeStep(const PracticeStep& step, PracticeStepStats& st) {
@@ -63,7 +62,7 @@ void ScorePracticeStep(const PracticeStep& step, PracticeStepStats& st) {
       double a = std::max(std::max(st.offsetMeanMs, 0.0) - ((1.0 - Ld) * 18.0 + 16.0), 0.0) / std::max(110.0 - 42.0 * Ld, 8.0);
       double sd = std::sqrt(std::max(st.offsetM2 / (double)std::max(st.gridNotes - 1, 1), 0.0));
       double b = std::max(sd - ((1.0 - Ld) * 14.0 + 12.0), 0.0) / std::max(80.0 - 30.0 * Ld, 6.0);
-      Qp = 0.42 * (1.0 - Clamp01d(b)) + 0.58 * (1.0 - Clamp01d(a));
+      Qp = 0.42 * (1.0 - Clamp01(b)) + 0.58 * (1.0 - Clamp01(a));
     }
     float C = Clamp01((float)st.gridNotes / (8.0f * L + 4.0f));
     rhythm = 0.62f * (1.0f - std::pow(1.0f - Clamp01(r), 0.72f + 0.18f * L)) + 0.28f * (float)Qp + 0.1f * C;

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/app_state.h"
-#include "app/utilities.h"
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
 #include "gfx/layout.h"
+#include "gfx/rect.h"
 
 // ---- public functions ----
 void NormalizeStudentColour(Student& student) {

@@ -17,13 +17,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/app_state.h"
-#include "app/folders.h"
-#include "app/logs.h"
-#include "app/utilities.h"
-#include "classroom/attendance_classes.h"
+#include "app/base/app_state.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/status_text.h"
+#include "app/base/strings.h"
 #include "gfx/layout.h"
-#include "learning/learning_model.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "platform/file_replace.h"
@@ -48,16 +47,13 @@ static const char* const kStudentFilePrefixes[] = {
 std::vector<Student> gStudents;   // the list, in file order
 int gActiveStudentIndex = -1;     // the active student, -1 for none
 bool gStudentsLoaded = false;     // LoadStudents has run
+void (*gStudentChangedHook)() = nullptr;                                  // the learning model's
+void (*gStudentSwitchedHook)(const std::string& songPathBefore) = nullptr;  // the learning model's
+void (*gStudentDeletedHook)(const std::string& id) = nullptr;              // the classroom's
 
 // ---- internal helpers ----
 static bool IsAsciiAlnum(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-static std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-  return s;
 }
 
 // Standard float conversion of a whole trimmed field; false when it does not convert.
@@ -107,19 +103,6 @@ static std::string HashHex(const std::string& text) {
   char buf[17];
   std::snprintf(buf, sizeof buf, "%016llx", (unsigned long long)h);
   return buf;
-}
-
-static void RemoveFromClassRosters(const std::string& id) {
-  LoadAttendanceClasses();
-  bool rostersChanged = false;
-  for (AttendanceClass& cls : gAttendanceClasses) {
-    auto end = std::remove(cls.members.begin(), cls.members.end(), id);
-    if (end != cls.members.end()) {
-      cls.members.erase(end, cls.members.end());
-      rostersChanged = true;
-    }
-  }
-  if (rostersChanged) SaveAttendanceClasses();
 }
 
 static void DeleteFilesOfStudent(const std::string& id) {
@@ -379,7 +362,6 @@ void LoadStudents() {
 }
 
 void SwitchActiveStudent(int index) {
-  std::string itemId = gPracticeItemId;
   std::string songPath = gSongPath;
   if (gStudents.empty()) {
     gActiveStudentIndex = -1;
@@ -396,8 +378,7 @@ void SwitchActiveStudent(int index) {
     if (gStudentsLoaded) LoadAchievements();
     LoadTeachingState(true);
   }
-  OnStudentChanged();
-  UnloadOtherLessonSong(itemId, songPath);
+  if (gStudentSwitchedHook) gStudentSwitchedHook(songPath);
   RelayoutAll();
 }
 
@@ -420,12 +401,12 @@ void DeleteStudent(int index) {
     gActiveStudentIndex = -1;
     SaveStudents();
     LoadAchievements();
-    OnStudentChanged();
+    if (gStudentChangedHook) gStudentChangedHook();
   } else if (index == old) {
     gActiveStudentIndex = std::clamp(index, 0, count - 1);
     SaveStudents();
     LoadAchievements();
-    OnStudentChanged();
+    if (gStudentChangedHook) gStudentChangedHook();
   } else {
     // With no active student none stays active, so the empty matrix in memory is never written
     // into the first student's file.
@@ -433,7 +414,7 @@ void DeleteStudent(int index) {
     SaveStudents();
   }
   if (!id.empty() && id != "default") {
-    RemoveFromClassRosters(id);
+    if (gStudentDeletedHook) gStudentDeletedHook(id);
     DeleteFilesOfStudent(id);
   }
   gHighlightRowId = -1;
@@ -450,15 +431,6 @@ int GetActiveStudentIndex() {
 
 void AddStudentAction() {
   gStatusText = "Add students in the Institution panel, where your seats are shown.";
-}
-
-void UnloadOtherLessonSong(const std::string& itemId, const std::string& songPath) {
-  if (itemId.empty() || songPath.empty() || !HasMidiContent() || gSongPath != songPath) return;
-  LibraryItem* item = FindLibraryItem(itemId);
-  if (!item || item->file.empty()) return;
-  if (FileNameOfPath(songPath) != FileNameOfPath(item->file)) return;
-  if (IsItemAvailable(*item)) return;
-  UnloadMidi();
 }
 
 std::string FileNameOfPath(const std::string& path) {

@@ -46,6 +46,15 @@ std::string StudentFileId(const std::string& id);
 // The names of every file in the Data folder that belongs to this (trimmed, non-empty) id.
 std::vector<std::string> StudentFileNames(const std::string& id);
 
+// ---- what the student records tell the floors above; the shell connects these at start ----
+// After a change of the active student by a deletion (the learning model reloads its records).
+extern void (*gStudentChangedHook)();
+// After a switch of the active student, with the song file name loaded before it (the learning
+// model reloads its records and unloads a lesson song the new student may not open).
+extern void (*gStudentSwitchedHook)(const std::string& songPathBefore);
+// A deleted student's trimmed id (the classroom drops it from its class rosters).
+extern void (*gStudentDeletedHook)(const std::string& id);
+
 // Writes "students.dat" (newest version).
 void SaveStudents();
 // Reads "students.dat" at start-up, saves it back and loads the active student's teaching state.
@@ -58,8 +67,5 @@ void DeleteStudent(int index);
 int GetActiveStudentIndex();
 // The main view's add-student button: only tells where students are added.
 void AddStudentAction();
-// After a switch: unloads the lesson song that was loaded for itemId when the new student may not
-// open that item.
-void UnloadOtherLessonSong(const std::string& itemId, const std::string& songPath);
 // The part after the last "/" or "\", ASCII letters lower-cased.
 std::string FileNameOfPath(const std::string& path);

@@ -18,8 +18,9 @@
 #include <thread>
 #include <unordered_map>
 
-#include "app/logs.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "app/base/maths.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
 #include "platform/process.h"

@@ -7,13 +7,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/maths.h"
 #include "practice/teaching_timing.h"
 
 // ---- internal helpers ----
 // The teaching level in double precision.
 static double LevelOf(const TeachingState& s) { return (ClampInt(s.difficulty, 1, 10) - 1) / 9.0; }
-static double Clamp01(double x) { return x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x); }
-static double Clamp(double x, double lo, double hi) { return x < lo ? lo : (x > hi ? hi : x); }
 
 // The cell the current step asks for, else the picked one.
 static int CurrentStepCell(const TeachingState& s) {
@@ -55,7 +54,7 @@ static double ComputeChallenge(const TeachingState& s, double L) {
   }
   double metre = 0.65 * m + 0.35 * w;
   double key = 0.6 * Clamp01(std::fabs(a) / 6.0) + 0.4 * Clamp01((n - 5.0) / 7.0);
-  return Clamp(100.0 * (0.34 * L + 0.26 * tempo + 0.2 * metre + 0.2 * key), 0.0, 100.0);
+  return ClampDouble(100.0 * (0.34 * L + 0.26 * tempo + 0.2 * metre + 0.2 * key), 0.0, 100.0);
 }
 
 static double ComputeMeterA(const TeachingState& s, double L) {
@@ -70,7 +69,7 @@ static double ComputeMeterA(const TeachingState& s, double L) {
   }
   double volume = Clamp01(s.timedOnsets / (8.0 * L + 4.0));
   double rhythm = 1.0 - std::pow(1.0 - Clamp01(onTime), 0.72 + 0.18 * L);
-  return Clamp(100.0 * (0.62 * rhythm + 0.28 * p + 0.1 * volume), 0.0, 100.0);
+  return ClampDouble(100.0 * (0.62 * rhythm + 0.28 * p + 0.1 * volume), 0.0, 100.0);
 }
 
 static double ComputeMeterB(const TeachingState& s, double L) {
@@ -80,7 +79,7 @@ static double ComputeMeterB(const TeachingState& s, double L) {
   double f = 0.05 - 0.038 * L;
   double q = (inScale - f) / std::max(1.0 - f, 0.1);
   double cleanTerm = std::pow(1.0 - std::pow(1.0 - Clamp01(clean), 0.68 + 0.22 * L), 0.95 + 0.2 * L);
-  return Clamp(100.0 * (0.62 * std::pow(Clamp01(q), 0.88 + 0.42 * L) +
+  return ClampDouble(100.0 * (0.62 * std::pow(Clamp01(q), 0.88 + 0.42 * L) +
                         0.22 * std::pow(onTime2, 0.9 + 0.55 * L) + 0.16 * cleanTerm),
                0.0, 100.0);
 }
@@ -103,7 +102,7 @@ static double ComputeMeterC(const TeachingState& s, double L) {
   if (E > T + tol && inScale < t)
     g3 = std::exp(-(E - T - tol) * (1.55 * (t - inScale) / std::max(t, 0.15) + 0.35) /
                   std::max(0.7 * E, 0.22));
-  return Clamp(100.0 * g1 * g2 * g3, 0.0, 100.0);
+  return ClampDouble(100.0 * g1 * g2 * g3, 0.0, 100.0);
 }
 
 static double ComputeMeterD(const TeachingState& s, double L) {
@@ -114,7 +113,7 @@ static double ComputeMeterD(const TeachingState& s, double L) {
   double x3 = Clamp01(s.maxIoi / std::max(1150.0 - 520.0 * L, 60.0));
   double gaps = s.ioiCount > 0 ? (double)s.gapCount / s.ioiCount : 0.0;
   double x4 = Clamp01(gaps / std::max(0.52 - 0.22 * L, 0.06));
-  return Clamp(100.0 * (0.42 * (1.0 - x1) + 0.26 * (1.0 - x2) + 0.2 * (1.0 - x3) + 0.12 * (1.0 - x4)),
+  return ClampDouble(100.0 * (0.42 * (1.0 - x1) + 0.26 * (1.0 - x2) + 0.2 * (1.0 - x3) + 0.12 * (1.0 - x4)),
                0.0, 100.0);
 }
 
@@ -139,13 +138,13 @@ void ComputeTeachingMeters(TeachingState& s) {
   if (s.onsetCount >= 5) { sum += 0.3 * s.meterB; weight += 0.3; }
   if (s.stepHits > 0 || s.lastStepDuration > 0.0) { sum += 0.2 * s.meterC; weight += 0.2; }
   if (s.velocityCount >= 4 && s.ioiCount >= 3) { sum += 0.2 * s.meterD; weight += 0.2; }
-  s.overall = weight > 0.0 ? (float)Clamp(sum / weight, 0.0, 100.0) : 0.0f;
+  s.overall = weight > 0.0 ? (float)ClampDouble(sum / weight, 0.0, 100.0) : 0.0f;
 }
 
 void UpdateTeachingMeters(double dt) {
   TeachingState& s = gTeachingState;
   if (!s.enabled) return;
-  dt = Clamp(dt, 0.0, 0.1);
+  dt = ClampDouble(dt, 0.0, 0.1);
   s.clock += dt;
   TickTeachingBeatGrid(s);
   s.clickFlash = (float)std::max(s.clickFlash - 2.8 * dt, 0.0);
@@ -157,7 +156,7 @@ void ApplyRunScoresToMeters(TeachingState& s) {
   if (!s.runScoresShown) return;
   if (s.runResultsAvailable) {
     float* dst[6] = {&s.challenge, &s.meterA, &s.meterB, &s.meterC, &s.meterD, &s.overall};
-    for (int i = 0; i < 6; ++i) *dst[i] = (float)Clamp(s.runScores[i], 0.0, 100.0);
+    for (int i = 0; i < 6; ++i) *dst[i] = (float)ClampDouble(s.runScores[i], 0.0, 100.0);
   } else {
     s.meterA = s.meterB = s.meterC = s.meterD = s.overall = 0.0f;
   }

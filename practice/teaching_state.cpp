@@ -10,8 +10,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/folders.h"
+#include "app/base/folders.h"
+#include "app/base/maths.h"
+#include "app/base/status_text.h"
 #include "midi/click.h"
 #include "midi/level_setting.h"
 #include "practice/achievements.h"
@@ -24,7 +25,6 @@
 #include "theory/scale_selection.h"
 
 // ---- state ----
-TeachingState gTeachingState;          // the active student's record
 float gTeachingLevel = 0.5f;           // the difficulty slider 0..1
 static bool gTeachingLoadedOnce = false;   // the first load has reset the record
 static bool gClickDeviceWoken = false;     // the silent warm-up click has been played
@@ -36,7 +36,6 @@ static float SliderForDifficulty(int difficulty) {
 }
 
 // ---- public functions ----
-int ClampInt(int v, int lo, int hi) { return v < lo ? lo : std::min(v, hi); }
 
 float GetTeachingLevel(const TeachingState& s) {
   return (float)(ClampInt(s.difficulty, 1, 10) - 1) / 9.0f;

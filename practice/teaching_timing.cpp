@@ -9,8 +9,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/note_input.h"
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
 #include "midi/click.h"
 #include "midi/song_beat.h"
 #include "platform/clock.h"

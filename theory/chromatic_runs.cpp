@@ -2,7 +2,8 @@
 // Only pitch classes count, so a semitone plus octaves is still a semitone step.
 #include "theory/chromatic_runs.h"
 
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
+#include "app/base/maths.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
 

@@ -4,12 +4,12 @@
 
 #include <cctype>
 
-#include "app/note_input.h"
-#include "midi/play_along.h"
-#include "midi/playback.h"
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
+#include "app/base/strings.h"
 #include "theory/chromatic_runs.h"
+#include "theory/ring_palette.h"
 #include "theory/scale_selection.h"
-#include "visual/ring_palette.h"
 
 // ---- constant tables ----
 const int32_t kFifthsOrder[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};
@@ -32,8 +32,6 @@ const char* const kDegreeNumerals[7] = {"I", "II", "III", "IV", "V", "VI", "VII"
 // ---- internal helpers ----
 namespace {
 
-bool SongLoaded() { return !gSongEvents.empty(); }
-
 // The relative test of one pitch class against a scale on gKeyRoot.
 bool RowHoldsPitchClass(const ScaleRow* row, int pc) {
   int rel = PitchClassMod(pc - gKeyRoot);
@@ -45,13 +43,9 @@ bool RowHoldsPitchClass(const ScaleRow* row, int pc) {
 
 bool CurrentScaleUsable() { return gCurrentScale && gCurrentScale->count > 0; }
 
-float Clamp01(float v) { return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v); }
-
 }  // namespace
 
 // ---- public functions ----
-int PitchClassMod(int v) { return ((v % 12) + 12) % 12; }
-
 int RingPosOfPitchClass(int pc) {
   for (int i = 0; i < 12; ++i)
     if (kFifthsOrder[i] == pc) return i;
@@ -87,21 +81,6 @@ bool ScaleHasTriad(int pc, int a, int b) {
   if (!CurrentScaleUsable()) return false;
   return RowHoldsPitchClass(gCurrentScale, pc) && RowHoldsPitchClass(gCurrentScale, pc + a) &&
          RowHoldsPitchClass(gCurrentScale, pc + b);
-}
-
-bool IsOffScaleNote(int note) {
-  if (!SongLoaded()) return !ScaleContainsPitchClass(PitchClassMod(note));
-  if (note < 0 || note > 127) return false;
-  return gWrongNoteMark[note] && gPlayAlongRun && IsPlayAlongAvailable();
-}
-
-bool NoSongLoadedAnd(bool flag) { return !SongLoaded() && flag; }
-
-int KeyDisplayState(int note, int fallback) {
-  if (!SongLoaded()) return fallback;
-  // A negative note has no mark either; the table is never indexed outside 0..127.
-  if (note < 0 || note > 127 || !gWrongNoteMark[note] || !gPlayAlongRun) return 0;
-  return IsPlayAlongAvailable() ? 1 : 0;
 }
 
 float MajorTriadScore(int pc, bool* augmented) {
@@ -144,7 +123,7 @@ std::string ChordDegreeLabel(int ringPos) {
   int fifth = PitchClassMod(row->pcs[(d + 4) % 7] + (d >= 3 ? 12 : 0) - root);
   std::string label = kDegreeNumerals[d];
   if (third != 3) return label;
-  for (char& c : label) c = (char)std::tolower((unsigned char)c);
+  label = AsciiLower(label);
   if (fifth == 6) label += "o";
   return label;
 }
@@ -198,7 +177,3 @@ void GetStyleConstants(int style, float* a, float* b, float* c) {
   }
 }
 
-std::string LowerCaseString(std::string text) {
-  for (char& c : text) c = (char)std::tolower((unsigned char)c);
-  return text;
-}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/base/maths.h"  // PitchClassMod
 #include "theory/scale_rows.h"
 
 // ---- constant tables ----
@@ -24,9 +25,6 @@ extern const int kSharpOrder[7];                     // letters in the order sha
 extern const int kFlatOrder[7];                      // letters in the order flats are added
 extern const char* const kDegreeNumerals[7];         // "I" .. "VII"
 constexpr int kDiatonicMask = 0xAB5;                  // semitones of a major scale
-
-// Non-negative remainder of v by 12.
-int PitchClassMod(int v);
 
 // ---- ring positions and pitch classes ----
 // Ring position holding pc; 0 when pc is not 0..11.
@@ -45,13 +43,6 @@ std::string ModeKeyName(int modeIndex);
 bool ScaleContainsPitchClass(int pc);
 // pc, pc + a and pc + b all lie in the current scale (always true while gAllNotesAllowed).
 bool ScaleHasTriad(int pc, int a, int b);
-// No song: off the current scale. With a song: marked wrong during an available play-along run.
-bool IsOffScaleNote(int note);
-// No song is loaded and flag is set.
-bool NoSongLoadedAnd(bool flag);
-// No song: fallback. With a song: 0 unless the note is marked wrong during a run, else the
-// play-along availability.
-int KeyDisplayState(int note, int fallback);
 
 // ---- triads and degrees ----
 // 1.0 major triad, 0.85 augmented (sets *augmented), 0.55 root and major third, else 0.
@@ -82,5 +73,3 @@ void ShadeSegmentColour(bool lit, bool dimmed, float amount, float pulse, float 
                         float* r, float* g, float* b);
 // Style 1: (1, 0.94, -1); style 2: (1, 1.12, 1); else (-1, 1, 0).
 void GetStyleConstants(int style, float* a, float* b, float* c);
-// Every byte through the C library's lower-case mapping.
-std::string LowerCaseString(std::string text);

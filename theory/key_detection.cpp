@@ -3,7 +3,8 @@
 
 #include <cmath>
 
-#include "app/note_input.h"
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
 #include "theory/circle_theory.h"
 
 // ---- constants ----
@@ -25,8 +26,6 @@ KeyDisplayValues gKeyDisplay = {};
 namespace {
 
 constexpr float kTwoPi = 6.28318530717958647692f;
-
-float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Mean-free sums of one vector pair: the pieces of a Pearson correlation.
 void Moments(const float x[12], const float y[12], double* sxy, double* sxx, double* syy) {
@@ -52,7 +51,7 @@ float StableCorrelation(const float x[12], const float y[12], float fallback) {
   double sxy, sxx, syy;
   Moments(x, y, &sxy, &sxx, &syy);
   if (sxx <= 1e-9 || syy <= 1e-9) return fallback;
-  return Clamp((float)(sxy / std::sqrt(sxx * syy)), 0.0f, 1.0f);
+  return ClampFloat((float)(sxy / std::sqrt(sxx * syy)), 0.0f, 1.0f);
 }
 
 float DecayFactor(float dt, float halfLife) {
@@ -81,15 +80,15 @@ void UpdatePitchHistograms(float activity[12], float dt, const PitchInput* input
   for (int i = 0; inputs && i < count; ++i) {
     const PitchInput& in = inputs[i];
     if (in.pc < 0 || in.pc > 11) continue;
-    float w = std::isfinite(in.level) ? Clamp(in.level, 0.0f, 1.0f) : 0.0f;
+    float w = std::isfinite(in.level) ? ClampFloat(in.level, 0.0f, 1.0f) : 0.0f;
     float v = in.keyDown ? w * config.keyDownWeight : (in.sustained ? w * config.sustainWeight : 0.0f);
     if (v > target[in.pc]) target[in.pc] = v;
   }
 
   float rA = StableCorrelation(state->recent, state->longTerm, 1.0f);
   float rB = StableCorrelation(state->histogram, state->recent, 0.0f);
-  float sA = Clamp((rA - 0.9f) / 0.085f, 0.0f, 1.0f);
-  float sB = Clamp((rB - 0.9f) / 0.085f, 0.0f, 1.0f);
+  float sA = ClampFloat((rA - 0.9f) / 0.085f, 0.0f, 1.0f);
+  float sB = ClampFloat((rB - 0.9f) / 0.085f, 0.0f, 1.0f);
   float stability = std::fmax(sA * sA, sB * sB);
 
   float histHalfLife =
@@ -123,7 +122,7 @@ float ScoreKeyProfile(const float h[12], const float profile[12], bool minor, fl
     sum += h[i];
   }
   bool scaled = m > 1e-6f;
-  float spread = scaled ? Clamp((sum / m - 1.5f) / 3.0f, 0.0f, 1.0f) : 0.0f;
+  float spread = scaled ? ClampFloat((sum / m - 1.5f) / 3.0f, 0.0f, 1.0f) : 0.0f;
 
   float corr[12], score[12];
   int best = 0;
@@ -151,7 +150,7 @@ float ScoreKeyProfile(const float h[12], const float profile[12], bool minor, fl
     if (p[k] > pmax) pmax = p[k];
   }
 
-  float confidence = Clamp((corr[best] - 0.15f) / 0.55f, 0.0f, 1.0f);
+  float confidence = ClampFloat((corr[best] - 0.15f) / 0.55f, 0.0f, 1.0f);
   for (int i = 0; i < 12; ++i)
     weights[i] = pmax > 1e-9 ? (float)(p[PitchClassMod(kFifthsOrder[i] - offset)] / pmax) * confidence
                              : 0.0f;
@@ -211,7 +210,7 @@ float ModeCorrelation(const TonalState& state) {
     r[i] = state.recent[i] / sr;
     l[i] = state.longTerm[i] / sl;
   }
-  return Clamp(ProfileCorrelation(r, l), 0.0f, 1.0f);
+  return ClampFloat(ProfileCorrelation(r, l), 0.0f, 1.0f);
 }
 
 float PitchCentroidPosition(const float weights[12]) {
@@ -227,7 +226,7 @@ float TonalClarity(const float weights[12]) {
   double sx, sy, sum;
   CircleSums(weights, &sx, &sy, &sum);
   if (sum <= 1e-6) return 0.0f;
-  return Clamp((float)(std::sqrt(sx * sx + sy * sy) / sum), 0.0f, 1.0f);
+  return ClampFloat((float)(std::sqrt(sx * sx + sy * sy) / sum), 0.0f, 1.0f);
 }
 
 float RingDelta(float a, float b) {
@@ -276,7 +275,7 @@ void UpdateKeyDisplay(float ringModeFade, float dt) {
     return;
   }
   KeyDisplayValues v = {};
-  v.presence = Clamp((PitchHistogramTotal() - 0.35f) / 1.2f, 0.0f, 1.0f);
+  v.presence = ClampFloat((PitchHistogramTotal() - 0.35f) / 1.2f, 0.0f, 1.0f);
   if (v.presence > 0.002f) {
     gKeyEstimate = EstimateKeyFromHistogram(0.3f);
     v.activity = MaxPitchClassActivity() * 0.7f + 0.05f;

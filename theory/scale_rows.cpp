@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "app/base/maths.h"
+#include "app/base/strings.h"
 #include "theory/scale_selection.h"
 
 // ---- internal helpers ----
 namespace {
 
-constexpr float Clamp01(float v) { return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v); }
 
 constexpr ScaleRow BuildRow(const char* name, const char* key, float r, float g, float b,
                             std::initializer_list<int> steps) {
@@ -19,7 +20,7 @@ constexpr ScaleRow BuildRow(const char* name, const char* key, float r, float g,
                Clamp01(b)};
   bool seen[12] = {};
   for (int step : steps) {
-    int pc = ((step % 12) + 12) % 12;
+    int pc = PitchClassMod(step);
     if (seen[pc] || row.count >= 12) continue;
     seen[pc] = true;
     row.pcs[row.count++] = pc;
@@ -281,8 +282,7 @@ bool IsCurrentScaleMinor() {
     if (row->pcs[i] == 4) has4 = true;
   }
   if (has3 && !has4) return true;
-  std::string lower = row->name ? row->name : "";
-  for (char& c : lower) c = (char)std::tolower((unsigned char)c);
+  std::string lower = AsciiLower(row->name ? row->name : "");
   for (const char* word : {"minor", "aeolian", "dorian", "phrygian", "locrian"})
     if (lower.find(word) != std::string::npos) return true;
   return false;

@@ -5,13 +5,11 @@
 
 #include <cmath>
 
-#include "app/app_state.h"
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
+#include "app/base/maths.h"
+#include "app/base/view_modes.h"
 #include "gfx/layout.h"
-#include "midi/play_along.h"
-#include "midi/playback.h"
 #include "theory/circle_theory.h"
-#include "visual/ring_mode.h"
 
 // ---- state ----
 const ScaleRow* gCurrentScale = &gScaleRows[kRowIonian];  // the applied scale
@@ -33,18 +31,11 @@ int gRingPickPos = -1;
 const ScaleRow* gRingPickScale = nullptr;
 int gRingPickModeIndex = -1;
 float gRingPickTime = 0.0f;
-bool gSongViewArmed = false;                              // the song view keep-alive
-bool gSongViewCancelled = false;
-bool gSongViewKeepsPractice = false;
 
 // ---- internal helpers ----
 namespace {
 
 bool Usable(const ScaleRow* row) { return row && IsCatalogueScale(row) && IsValidScaleRow(row); }
-
-int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
-float ClampF(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 void ClearPending() {
   gPendingScaleRow = -1;
@@ -163,7 +154,7 @@ void SetScaleListScroll(float pos, bool snap, bool select) {
   int n = VisibleScaleCount();
   if (n < 1) return;
   if (!std::isfinite(pos)) pos = 0.0f;  // a broken scroll value must not reach the rounding below
-  gScaleListScrollTarget = ClampF(pos, 0.0f, (float)(n - 1));
+  gScaleListScrollTarget = ClampFloat(pos, 0.0f, (float)(n - 1));
   if (snap) gScaleListScroll = gScaleListScrollTarget;
   if (!select) {
     ClearPending();
@@ -198,19 +189,19 @@ void CommitPendingScaleRow(bool force) {
 void EaseScaleListScroll(float dt, float rate) {
   int n = VisibleScaleCount();
   float hi = n > 0 ? (float)(n - 1) : 0.0f;
-  gScaleListScrollTarget = ClampF(gScaleListScrollTarget, 0.0f, hi);
-  float f = ClampF(rate * dt, 0.0f, 1.0f);
+  gScaleListScrollTarget = ClampFloat(gScaleListScrollTarget, 0.0f, hi);
+  float f = ClampFloat(rate * dt, 0.0f, 1.0f);
   gScaleListScroll += (gScaleListScrollTarget - gScaleListScroll) * f;
   if (std::fabs(gScaleListScrollTarget - gScaleListScroll) < 0.0008f)
     gScaleListScroll = gScaleListScrollTarget;
-  gScaleListScroll = ClampF(gScaleListScroll, 0.0f, hi);
+  gScaleListScroll = ClampFloat(gScaleListScroll, 0.0f, hi);
 }
 
 float ScaleWindowPosition() {
   int n = VisibleScaleCount();
   if (!gScaleListMode || n < 8) return 0.0f;
   float hi = (float)(n - 7 > 0 ? n - 7 : 0);
-  return ClampF(gScaleListScroll - 3.0f, 0.0f, hi);
+  return ClampFloat(gScaleListScroll - 3.0f, 0.0f, hi);
 }
 
 float ScaleWindowFraction() {
@@ -273,34 +264,6 @@ void ApplyDeferredKeyPick(float now) {
   gRingPickScale = nullptr;
 }
 
-void ArmSongView() {
-  gSongViewCancelled = false;
-  if (!gSongEvents.empty() && (gSongView || gPracticeMode)) {
-    gSongViewArmed = true;
-    gSongViewKeepsPractice = gPracticeMode;
-  }
-}
-
-void KeepSongView() {
-  if (gRingMode) {
-    gSongView = gWaitMode = gPracticeMode = gLearningOverlay = false;
-    return;
-  }
-  bool loaded = !gSongEvents.empty();
-  if (!gSongViewArmed && !gSongViewCancelled && loaded && (gSongView || gPracticeMode)) {
-    gSongViewArmed = true;
-    gSongViewKeepsPractice = gPracticeMode;
-  }
-  if (!gSongViewArmed) return;
-  if (!loaded) {
-    gSongViewArmed = false;
-  } else if (gSongViewKeepsPractice) {
-    gPracticeMode = true;
-  } else {
-    gSongView = gWaitMode = true;
-  }
-}
-
 void ResetScaleSelection() {
   gCurrentScale = IonianRow();
   gPickedScale = nullptr;
@@ -319,5 +282,4 @@ void ResetScaleSelection() {
   gRingPickScale = nullptr;
   gRingPickModeIndex = -1;
   gRingPickTime = 0.0f;
-  gSongViewArmed = gSongViewCancelled = gSongViewKeepsPractice = false;
 }

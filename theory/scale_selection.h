@@ -25,9 +25,6 @@ extern int gRingPickPos;                // its ring position, -1 for none
 extern const ScaleRow* gRingPickScale;  // the scale current when it was picked, or null
 extern int gRingPickModeIndex;          // that scale's church-mode index, -1 for none
 extern float gRingPickTime;             // GetAppSeconds time at which it is applied
-extern bool gSongViewArmed;             // the song view is kept on while a song is loaded
-extern bool gSongViewCancelled;         // the user left the song view; not re-armed by itself
-extern bool gSongViewKeepsPractice;     // practice mode (not the song view) is what is kept
 
 // Seconds between a list preview and its commit.
 constexpr float kScaleCommitDelay = 0.14f;
@@ -70,11 +67,6 @@ int ScaleWindowSlotOf(const ScaleRow* row);       // slot of a row, -1 when not 
 void ReapplyScaleSelection();
 // Applies a key picked on the circle once its time has come, then forgets the pick.
 void ApplyDeferredKeyPick(float now);
-// Arms the song-view keep-alive for the loaded song (and clears the user's cancel).
-void ArmSongView();
-// Every frame: ring mode clears the song views; otherwise keeps the armed view on while a song is
-// loaded.
-void KeepSongView();
 
 // Ring position of gRingPos when 0..11, else of gKeyRoot (0 when absent).
 int SelectedOrKeyRingPos();

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/utilities.h"
+#include "app/base/maths.h"
 #include "visual/orb_state.h"
 
 // ---- internal helpers ----

@@ -18,12 +18,12 @@
 #include <cmath>
 #include <vector>
 
-#include "app/ring_glow.h"
 #include "gfx/draw_alpha.h"
+#include "theory/ring_palette.h"
 #include "visual/orb_ink.h"
 #include "visual/orb_state.h"
 #include "visual/orb_step_memory.h"
-#include "visual/ring_palette.h"
+#include "visual/ring_glow.h"
 
 // ---- constants ----
 namespace {

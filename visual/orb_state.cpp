@@ -34,11 +34,6 @@ float WrapAngle(float x) {
   return x;
 }
 
-int OrbRingMod(int v) {
-  int m = v % 12;
-  return m < 0 ? m + 12 : m;
-}
-
 float RingPosAngle(int i) { return static_cast<float>(OrbRingMod(i)) * (kPi / 6.0f) - kPi / 2.0f; }
 
 void ResetOrbState(OrbState& s) {

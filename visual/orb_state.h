@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/base/maths.h"
 #include "visual/orb_params.h"
 
 struct OrbState {
@@ -66,14 +67,9 @@ void DrawOrb(const OrbParams& p, OrbState& s);
 void RestartOrbSimulation(int32_t pointCount = 480, int32_t innerCount = 96);
 
 // ---- small helpers shared by the step and the drawing ----
-// Clamps to [0, 1]; a NaN becomes 1 (as ClampFloat).
-inline float Clamp01(float x) {
-  if (0.0f > x) return 0.0f;
-  return x < 1.0f ? x : 1.0f;
-}
 // Adds or subtracts whole turns until x lies in [-pi, pi]; a non-finite x becomes 0.
 float WrapAngle(float x);
 // (i mod 12) * pi/6 - pi/2: ring position 0 at the top, clockwise on screen.
 float RingPosAngle(int i);
 // v mod 12 in 0..11 for any integer.
-int OrbRingMod(int v);
+inline int OrbRingMod(int v) { return PitchClassMod(v); }

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/ring_glow.h"
 #include "gfx/draw_alpha.h"
 #include "visual/orb_state.h"
 #include "visual/orb_step_memory.h"
+#include "visual/ring_glow.h"
 
 // ---- state ----
 OrbStepMemory gOrbStepMemory;  // carried from step to step

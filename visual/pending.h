@@ -2,7 +2,6 @@
 #pragma once
 #include "visual/orb_params.h"
 #include "visual/orb_state.h"
-#include "visual/ring_mode.h"
 #include "visual/start_screen.h"
 
 extern int gRingModePendingSave;  // a ring-mode value waiting to be saved, -1 for none

@@ -1,8 +1,7 @@
 // visual/ring_labels: the chord history's entries; the recogniser decides when one is due.
-#include "visual/ring_labels.h"
-
 #include "theory/circle_theory.h"
-#include "visual/ring_palette.h"
+#include "theory/ring_palette.h"
+#include "visual/ring_labels.h"
 
 // ---- state ----
 std::vector<RingLabel> gRingLabels;   // chord history, oldest first

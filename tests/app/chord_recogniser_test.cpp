@@ -1,14 +1,13 @@
 // The chord recogniser: names and slash basses, ties, hysteresis and repeats on a driven clock,
 // the history cap, and the harmony glow by mode.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include "app/base/app_clock.h"
+#include "app/base/note_tables.h"
 #include "app/chord_recogniser.h"
-#include "app/note_input.h"
 #include "app/ring_glow.h"
-#include "app/utilities.h"
 #include "tests/support/test_support.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"

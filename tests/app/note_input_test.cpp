@@ -1,10 +1,10 @@
 // The note road through the message queue: raw input, channel merge, serials, pedal, the played
 // note cap, display-only notes, event times and the judges' order.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include "app/base/note_tables.h"
 #include "app/note_input.h"
 #include "midi/midi_event_time.h"
 #include "midi/playback.h"

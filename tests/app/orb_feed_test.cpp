@@ -1,14 +1,13 @@
 // The orb parameter feed: silence, a wrong note, octave doublings, an in-scale chord, the key
 // drag and the scale mask.
 #include <gtest/gtest.h>
-
 #include <vector>
 
+#include "app/base/note_tables.h"
+#include "app/base/ring_key_drag.h"
 #include "app/chord_recogniser.h"
-#include "app/note_input.h"
 #include "app/orb_feed.h"
 #include "app/ring_glow.h"
-#include "app/ring_key_drag.h"
 #include "practice/teaching_state.h"
 #include "tests/support/test_support.h"
 #include "theory/chromatic_runs.h"

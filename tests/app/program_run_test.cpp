@@ -1,15 +1,14 @@
 // The real program under a virtual display: a run ended by SIGTERM, a start without a display,
 // and a crash.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "tests/support/child_process.h"

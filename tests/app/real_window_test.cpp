@@ -1,14 +1,15 @@
 // The window, its GL context, the projection, the glow texture and full screen on a real (virtual)
 // display inside the test process.
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <thread>
 
-#include "app/app_state.h"
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
 #include "app/main_loop.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"

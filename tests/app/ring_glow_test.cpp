@@ -1,13 +1,12 @@
 // The ring glow feed: onset flash and decay, off-scale onsets, the mode switch, the pedal, the
 // step cap and the key sweep.
+#include <cmath>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
+#include "app/base/note_tables.h"
+#include "app/base/ring_key_drag.h"
 #include "app/chord_recogniser.h"
-#include "app/note_input.h"
 #include "app/ring_glow.h"
-#include "app/ring_key_drag.h"
 #include "practice/teaching_state.h"
 #include "theory/chromatic_runs.h"
 #include "theory/scale_selection.h"

@@ -1,8 +1,7 @@
 // The start-up failure messages: the graphics template and the window failure through the box.
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "app/program.h"

@@ -1,11 +1,11 @@
 // The window procedure without a window: sizes and limits, close and destroy, pointer messages.
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/pending.h"
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/pointer.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "platform/clock.h"

@@ -3,7 +3,7 @@
 // practice strip growing by the HUD while a run is set up or shown.
 #include <gtest/gtest.h>
 
-#include "tests/support/board_fixture.h"
+#include "tests/board/board_fixture.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 // The grid under the mouse: hit tests in gaps, on edges and in a scrolled list; the Ctrl and
 // Shift selection; clearing earned cells by Shift-click, double-click and Backspace with the
 // status texts; and double clicks swallowed while a run is on.
+#include <cmath>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "tests/support/board_fixture.h"
+#include "tests/board/board_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The device's identity from the settings file, the code files and the code readers.
 #include <sys/stat.h>
 
-#include "app/utilities.h"
+#include "app/base/strings.h"
 #include "tests/classroom/classroom_fixture.h"
 
 namespace {

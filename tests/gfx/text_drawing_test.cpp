@@ -1,11 +1,11 @@
 // Text drawn under Xvfb: every script of the program reaches the screen in the UI fonts, and the
 // ink of each line ends where MeasureText says it ends. The frame is kept as a test artefact.
 #include <gtest/gtest.h>
-
 #include <mutex>
 
-#include "app/app_state.h"
+#include "app/base/client_size.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"

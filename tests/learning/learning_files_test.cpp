@@ -4,7 +4,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/utilities.h"
+#include "app/base/status_text.h"
+#include "app/base/strings.h"
 #include "learning/iso_dates.h"
 #include "tests/learning/learning_fixture.h"
 

@@ -6,21 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "learning/learning_files.h"
-#include "learning/learning_records.h"
+#include "app/base/status_text.h"
 #include "learning/attempts.h"
 #include "learning/daily_blocks.h"
 #include "learning/iso_dates.h"
+#include "learning/learning_files.h"
 #include "learning/learning_model.h"
-#include "learning/note_opener.h"
-#include "learning/schedule.h"
-#include "midi/playback.h"
+#include "learning/learning_records.h"
 #include "learning/lesson_plan.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
+#include "learning/note_opener.h"
 #include "learning/pending.h"
+#include "learning/schedule.h"
 #include "learning/sight_score.h"
+#include "midi/playback.h"
 #include "practice/students.h"
 #include "tests/support/test_support.h"
 

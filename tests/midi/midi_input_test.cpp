@@ -1,14 +1,12 @@
 // The MIDI input over a driver double: MidiInitAuto's order of attempts, its log lines and the
 // busy flag; the frame's rescan, busy retry, watchdog and unplug detection.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "app/main_loop.h"
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
 #include "midi/midi_event_time.h"
 #include "midi/midi_input.h"
 #include "platform/messages.h"

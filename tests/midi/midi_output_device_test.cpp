@@ -1,13 +1,12 @@
-// The MIDI output by saved name with its fallback to the built-in synthesiser, preview notes and
-// the full MIDI reset, over a driver double of the device layer and of the input.
-#include <gtest/gtest.h>
-
+// The MIDI output by saved name with its fallback to the built-in synthesiser and preview notes,
+// over a driver double of the device layer.
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
+#include "app/base/status_text.h"
 #include "midi/midi_event_time.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
@@ -16,77 +15,10 @@
 #include "midi/pending.h"
 #include "midi/playback.h"
 #include "platform/messages.h"
+#include "tests/midi/output_device_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-using Strings = std::vector<std::string>;
-
-// Output ports as the test sets them up (name, opens), the synthesiser's fate (device -1), and a
-// log of what was asked: "open d", "d:MESSAGE", "reset d", "close d".
-std::vector<std::pair<std::string, bool>> gPorts;
-bool gSynthOpens = true;
-Strings gLog;
-
-int OutCount() { return (int)gPorts.size(); }
-bool OutName(int i, std::string* name) { return i >= 0 && i < OutCount() && (*name = gPorts[i].first, true); }
-bool OutOpen(int d) { return gLog.push_back("open " + std::to_string(d)), d < 0 ? gSynthOpens : gPorts[d].second; }
-void OutSend(int d, uint32_t m) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d:%06X", d, m);
-  gLog.push_back(text);
-}
-void OutReset(int d) { gLog.push_back("reset " + std::to_string(d)); }
-void OutClose(int d) { gLog.push_back("close " + std::to_string(d)); }
-const MidiOutDriver kOutDriver{OutCount, OutName, OutOpen, OutSend, OutReset, OutClose};
-
-// Log lines that start with `prefix` (or, for ":", the messages sent).
-Strings Logged(const std::string& prefix) {
-  Strings out;
-  for (const std::string& s : gLog)
-    if (prefix == ":" ? s.find(':') != std::string::npos : s.rfind(prefix, 0) == 0) out.push_back(s);
-  return out;
-}
-
-// An input double for the full reset: devices with their open result.
-std::vector<std::pair<std::string, int>> gInDevices;
-int InCount() { return (int)gInDevices.size(); }
-bool InName(int i, std::string* n) { return i >= 0 && i < InCount() && (*n = gInDevices[i].first, true); }
-int InOpen(int i, void** h) {
-  static int token;
-  int result = i < 0 || i >= InCount() ? 2 : gInDevices[i].second;
-  *h = result == 0 ? &token : nullptr;
-  return result;
-}
-const MidiInDriver kInDriver{InCount, InName, InOpen, [] { return 0; }, [] {}, [](int) { return "-"; },
-                             [] { return true; }};
-
-class OutputDevice : public ::testing::Test {
- protected:
-  void SetUp() override {
-    gPorts.clear();
-    gSynthOpens = true;
-    gLog.clear();
-    SetMidiOutDriver(&kOutDriver);
-    SetMidiOutputPort(DeviceMidiOutputPort());
-    gMidiOutNameLoaded = false;
-    gMidiOutName.clear();
-    gMidiOutOpenName.clear();
-    gMidiOutDeviceIndex = -1;
-  }
-  void TearDown() override {
-    CloseMidiOutput();
-    SetMidiOutputPort(nullptr);
-    SetMidiOutDriver(nullptr);
-    SetMidiInDriver(nullptr);
-  }
-  void Save(const char* content) {
-    if (content) WriteFileBytes(dir_.File("Data/midi_output_device.txt"), content);
-    else std::remove(dir_.File("Data/midi_output_device.txt").c_str());
-  }
-  TempDir dir_;
-  ScopedExeDir exe_{dir_.path()};
-};
 
 TEST_F(OutputDevice, OpensTheSavedDeviceByNameElseTheSynthesiser) {
   const struct {
@@ -188,72 +120,6 @@ TEST_F(OutputDevice, AllPreviewNotesOffReleasesOrForgets) {
   AllPreviewNotesOff();  // output closed: nothing sent, all forgotten
   EXPECT_TRUE(gLog.empty());
   EXPECT_FALSE(gPreviewNotesOn[65]);
-}
-
-TEST_F(OutputDevice, FullResetReportsEachOutcome) {
-  SetMidiInDriver(&kInDriver);
-  const struct {
-    std::vector<std::pair<std::string, int>> devices;
-    bool song;
-    std::string status;
-  } cases[] = {
-      {{{"Keys", 0}}, true, "MIDI reset complete; playback stopped (Keys)"},
-      {{{"Keys", 0}}, false, "MIDI reset complete: Keys"},
-      {{{"Keys", 4}}, false, "MIDI reset: device busy"},
-      {{{"Keys", 2}}, true, "MIDI reset failed"},
-      {{}, true, "MIDI reset: no device found"},
-  };
-  for (const auto& c : cases) {
-    gInDevices = c.devices;
-    gSongPath = c.song ? "song.mid" : "";
-    ResetMidiFull();
-    EXPECT_EQ(gStatusText, c.status);
-  }
-  gSongPath.clear();
-}
-
-TEST_F(OutputDevice, FullResetLeavesNoMidiStateBehind) {
-  SetMidiInDriver(&kInDriver);
-  gInDevices = {{"Keys", 0}};
-  DebugCapture capture;
-  RemoveAppMessages(0, 0xFFFFFFFFu);
-  PlayPreviewNote(60, 100, 0);  // opens the output
-  gHeldNotes.push_back(HeldNote{60, 100, 1, 1, 0, 5, 7, 0, 1});
-  gPlayedNotes.push_back(PlayedNote{60, 5, 7, 1, 1, 1, 0});
-  gNoteOnSerial = 99;
-  gSustainDown = gSyntheticNoteInput = true;
-  gMidiInMessageCount.store(12);
-  gLastMidiInputMs = 77;
-  gNoteGlow[60] = gKeyHitGlow[61] = gKeyMissFlash[62] = gScoreFlash = 1.0f;
-  for (uint32_t code : {kMsgMidiInData, kMsgKeyDown, kMsgMidiNote, kMsgMidiInError, kMsgMidiSustain})
-    PostAppMessage(code, 0, 0);
-  gLog.clear();
-
-  ResetMidiFull();
-
-  EXPECT_EQ(capture.Lines().front(), "[MIDI] Full reset requested (R)");
-  // Preview note 60 was sounding: the output is brought to rest before it closes.
-  Strings wantOut;
-  for (int c = 0; c < 16; ++c)
-    for (int control : {0x7B, 0x40}) {
-      char text[16];
-      std::snprintf(text, sizeof text, "-1:00%02XB%X", control, c);
-      wantOut.push_back(text);
-    }
-  wantOut.insert(wantOut.end(), {"reset -1", "close -1"});
-  EXPECT_EQ(gLog, wantOut);
-  EXPECT_FALSE(gPreviewNotesOn[60]);
-  AppMessage m;
-  ASSERT_TRUE(TakeAppMessage(&m));
-  EXPECT_EQ(m.code, (uint32_t)kMsgKeyDown) << "only MIDI messages are thrown away";
-  EXPECT_FALSE(TakeAppMessage(&m));
-  EXPECT_TRUE(gHeldNotes.empty() && gPlayedNotes.empty());
-  EXPECT_EQ(gNoteOnSerial, 1u);
-  EXPECT_FALSE(gSustainDown || gSyntheticNoteInput);
-  EXPECT_EQ(gMidiInMessageCount.load(), 0);
-  EXPECT_EQ(gLastMidiInputMs, 0u);
-  EXPECT_EQ(gNoteGlow[60] + gKeyHitGlow[61] + gKeyMissFlash[62] + gScoreFlash, 0.0f);
-  EXPECT_TRUE(gMidiInOpen);
 }
 
 }  // namespace

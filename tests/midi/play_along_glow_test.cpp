@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "learning/attempts.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "tests/gfx/gl_fixture.h"

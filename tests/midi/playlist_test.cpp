@@ -1,12 +1,12 @@
 // The playlist: folder order, stepping with repeat and shuffle, failed entries, the two choosers
 // with scripted dialogs; and the seek bar's mapping.
-#include "tests/midi/transport_harness.h"
-
 #include <filesystem>
 
+#include "app/base/client_size.h"
 #include "gfx/hit_regions.h"
 #include "midi/seek_bar.h"
 #include "platform/file_dialogs.h"
+#include "tests/midi/transport_harness.h"
 
 namespace {
 
@@ -145,13 +145,13 @@ TEST_F(PlaylistTest, TheFileDialogMakesAOneEntryPlaylist) {
   gPlaylist = MakeEntries(4);
   gPlaylistIndex = 2;
   gScriptAnswer = false;
-  EXPECT_FALSE(OpenMidiFileDialog());
+  EXPECT_FALSE(ChooseAndPlayMidiFile());
   EXPECT_EQ(gPlaylist.size(), 4u);
   EXPECT_EQ(gPlaylistIndex, 2);
 
   gScriptAnswer = true;
   gScriptPath = Write("Chosen_Piece.mid", ScaleSong());
-  ASSERT_TRUE(OpenMidiFileDialog());
+  ASSERT_TRUE(ChooseAndPlayMidiFile());
   EXPECT_FALSE(gScriptLast.folder);
   std::vector<std::string> filters;
   for (const auto& f : gScriptLast.filters) filters.insert(filters.end(), {f.label, f.patterns});
@@ -170,20 +170,20 @@ TEST_F(PlaylistTest, TheFolderPickerPlaysTheFolder) {
   gPlaylist = {"keep.mid"};
   gScriptAnswer = true;
   gScriptPath = dir_.File("texts");
-  EXPECT_FALSE(OpenMidiFolderDialog());
+  EXPECT_FALSE(OpenMidiFolderPicker());
   EXPECT_TRUE(gScriptLast.folder);
   EXPECT_EQ(gStatusText, "No MIDI files found in selected folder");
   EXPECT_EQ(gPlaylist, std::vector<std::string>{"keep.mid"});
 
   gScriptPath = dir_.File("songs");
-  ASSERT_TRUE(OpenMidiFolderDialog());
+  ASSERT_TRUE(OpenMidiFolderPicker());
   EXPECT_EQ(gStatusText, "Folder playlist loaded (3 files)");
   EXPECT_EQ(gPlaylist.size(), 3u);
   EXPECT_EQ(gSongPath, "a.mid");
   EXPECT_EQ(gPlaylistIndex, 0);
 
   gScriptAnswer = false;
-  EXPECT_FALSE(OpenMidiFolderDialog());
+  EXPECT_FALSE(OpenMidiFolderPicker());
   EXPECT_EQ(gPlaylist.size(), 3u);
 }
 

@@ -1,13 +1,13 @@
 // tests/midi: a recording MIDI output, a driven clock and helpers that load songs built byte by
 // byte, for the transport, pump and playlist tests.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
 #include "midi/midi_event_time.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
@@ -16,7 +16,7 @@
 #include "midi/playlist.h"
 #include "midi/song_beat.h"
 #include "platform/messages.h"
-#include "practice/teaching_state.h"
+#include "midi/teaching_record.h"
 #include "tests/midi/smf_builder.h"
 #include "tests/support/test_support.h"
 
@@ -89,6 +89,7 @@ inline std::vector<Posted> TakePosted() {
 class TransportTest : public ::testing::Test {
  protected:
   ScopedDrivenClock clock_{0x200000000ull + 5000000ull};
+  SongBeatHandler beat_ = nullptr;   // where the pump hands the song's beat (none by default)
   TempDir dir_;
 
   void SetUp() override {
@@ -106,6 +107,7 @@ class TransportTest : public ::testing::Test {
     Forget();
   }
   void TearDown() override {
+    beat_ = nullptr;
     UnloadMidi();
     SetMidiOutputPort(nullptr);
     TakePosted();
@@ -114,10 +116,11 @@ class TransportTest : public ::testing::Test {
   uint32_t Now() const { return ClockMs32(); }
   uint32_t Pos() const { return GetPlaybackPositionMs(ClockMs32()); }
   void Advance(uint32_t ms) { clock_.Advance(ms); }
-  // Advances the clock and runs one pump pass.
-  void PumpAfter(uint32_t ms) {
+  // Advances the clock and runs one pump pass, the song's beat going to beat_; true when a lesson
+  // song ended in it.
+  bool PumpAfter(uint32_t ms) {
     clock_.Advance(ms);
-    PumpMidiPlayback(ClockMs32());
+    return PumpMidiPlayback(ClockMs32(), beat_);
   }
   std::string Write(const std::string& name, const std::string& bytes) {
     WriteFileBytes(dir_.File(name), bytes);

@@ -11,12 +11,29 @@
 #include <thread>
 #include <vector>
 
-#include "midi/click.h"
 #include "platform/audio.h"
 #include "platform/synth.h"
 #include "tests/support/test_support.h"
 
 namespace {
+
+// A whole WAV image (22050 Hz, mono, 16-bit) of a sine tone.
+std::vector<uint8_t> ToneWav(float frequencyHz, float seconds, float volume) {
+  const uint32_t rate = 22050, samples = (uint32_t)(seconds * (float)rate), bytes = samples * 2;
+  std::vector<uint8_t> wav;
+  auto put = [&wav](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) wav.push_back((uint8_t)(v >> (8 * i)));
+  };
+  for (char c : std::string("RIFF")) wav.push_back((uint8_t)c);
+  put(36 + bytes, 4);
+  for (char c : std::string("WAVEfmt ")) wav.push_back((uint8_t)c);
+  put(16, 4), put(1, 2), put(1, 2), put(rate, 4), put(rate * 2, 4), put(2, 2), put(16, 2);
+  for (char c : std::string("data")) wav.push_back((uint8_t)c);
+  put(bytes, 4);
+  for (uint32_t i = 0; i < samples; ++i)
+    put((uint16_t)(int16_t)(32767.0f * volume * std::sin(6.2831853f * frequencyHz * (float)i / (float)rate)), 2);
+  return wav;
+}
 
 class CapturedAudio : public ::testing::Test {
  protected:
@@ -80,7 +97,7 @@ TEST_F(CapturedAudio, NotesSoundAndStopOnReleaseAndReset) {
 
 TEST_F(CapturedAudio, ClicksAndTheBeepAreMixedIn) {
   ASSERT_TRUE(AudioOpen());
-  std::vector<uint8_t> click = MakeClickWav(1480, 0.2f, 0.8f, false);  // a long click to measure
+  std::vector<uint8_t> click = ToneWav(1480, 0.2f, 0.8f);  // a long click to measure
   size_t before = MarkAfter(200);
   ASSERT_TRUE(AudioPlayWavMemory(click.data(), click.size()));
   size_t during = MarkAfter(150), after = MarkAfter(500);
@@ -100,7 +117,7 @@ TEST(NoAudioDevice, EverythingFailsQuietly) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   EXPECT_FALSE(AudioOpen());
   EXPECT_FALSE(SynthOpen());
-  std::vector<uint8_t> click = MakeClickWav(1480, 0.03f, 0.52f, false);
+  std::vector<uint8_t> click = ToneWav(1480, 0.03f, 0.52f);
   EXPECT_FALSE(AudioPlayWavMemory(click.data(), click.size()));
   EXPECT_FALSE(AudioBeep(1000, 10));
   SynthSend(0x643C90);  // no synthesiser loaded: nothing happens

@@ -1,17 +1,16 @@
 // Earning cells from played notes: scripted note sequences against the run recognisers.
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <tuple>
 
-#include "app/utilities.h"
-#include "board/board_message.h"
+#include "app/base/view_modes.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "practice/achievement_tracking.h"
+#include "practice/board_message.h"
 #include "practice/practice_run_state.h"
-#include "tests/support/board_fixture.h"
+#include "tests/practice/practice_fixture.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"

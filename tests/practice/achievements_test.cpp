@@ -2,10 +2,10 @@
 // per student, and the per-frame consistency pass.
 #include <gtest/gtest.h>
 
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
 #include "practice/achievements.h"
 #include "practice/students.h"
-#include "tests/support/board_fixture.h"
+#include "tests/practice/practice_fixture.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 

@@ -1,17 +1,16 @@
 // The records' file helpers: the whole-file writer under failures and under a killed process,
 // and the forgiving line reader.
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/app_state.h"
+#include "app/base/status_text.h"
 #include "practice/data_files.h"
 #include "practice/students.h"
-#include "tests/support/board_fixture.h"
+#include "tests/practice/practice_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;

@@ -2,7 +2,6 @@
 // student, escaping on write, short, long and broken lines on read, and a damaged file set aside
 // rather than replaced.
 #include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "platform/file_replace.h"

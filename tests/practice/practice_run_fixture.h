@@ -1,19 +1,20 @@
 // tests/practice: practice runs on the board: a fresh run, teaching record and run records,
-// recorders in place of the pointer services, and helpers to drag regions and play scales
-// straight into the run's input functions.
+// recorders in place of the pointer services, and helpers to drag regions over grid cells and play
+// scales straight into the run's input functions.
 #pragma once
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include "app/base/view_modes.h"
 #include "midi/playback.h"
 #include "platform/clock.h"
 #include "practice/practice_records.h"
+#include "practice/practice_run.h"
 #include "practice/practice_run_input.h"
 #include "practice/teaching_file.h"
 #include "practice/teaching_state.h"
-#include "tests/support/board_fixture.h"
+#include "tests/practice/practice_fixture.h"
 #include "theory/circle_theory.h"
 
 // What the run asked of the pointer.
@@ -23,14 +24,13 @@ inline void RecordCursor(CursorShape shape) {
   gPointerCalls.push_back(shape == kCursorArrow ? "arrow" : shape == kCursorCross ? "cross" : "other");
 }
 
-class PracticeRunTest : public BoardTest {
+class PracticeRunTest : public PracticeViewTest {
  protected:
   void SetUp() override {
-    BoardTest::SetUp();
+    PracticeViewTest::SetUp();
     gPlaying = gWaitMode = gPracticeRunsLoaded = false;
     gSongEvents.clear();
     gHighlightPulse = gPracticeCellFlashTimer = 0.0f;
-    gMouseX = gMouseY = -10000;
     ResetPracticeRunData();
     gPracticeRuns.clear();
     gTeachingState = TeachingState{};
@@ -42,25 +42,20 @@ class PracticeRunTest : public BoardTest {
   void TearDown() override {
     WaitForPendingSaves();
     SetPracticePointerFunctions(nullptr, nullptr);
-    BoardTest::TearDown();
+    PracticeViewTest::TearDown();
   }
 
   static void AddActiveStudent(const std::string& name, const std::string& id) {
     gStudents.push_back(MakeStudent(name, id));
     gActiveStudentIndex = (int)gStudents.size() - 1;
   }
-  static bool ClickRunButton() {
-    RectF r = GetPracticeRunButtonRect();
-    return OnPracticeMouseDown((int)(r.x + r.w / 2), (int)(r.y + r.h / 2));
-  }
+  // The grid point of a cell of the board (outside the strip's other parts).
+  static PracticeGridPoint Cell(int slot, int col) { return PracticeGridPoint{true, slot, col, true}; }
   // Drags from one grid cell to another through the move handler.
   static void Drag(int slot0, int col0, int slot1, int col1) {
-    int x, y;
-    CellCentre(slot0, col0, &x, &y);
-    ASSERT_TRUE(OnPracticeMouseDown(x, y));
-    CellCentre(slot1, col1, &gMouseX, &gMouseY);
-    ASSERT_TRUE(OnPracticeMouseMove());
-    ASSERT_TRUE(OnPracticeMouseUp(gMouseX, gMouseY));
+    ASSERT_TRUE(OnPracticeGridDown(Cell(slot0, col0)));
+    ASSERT_TRUE(OnPracticeGridMove(Cell(slot1, col1)));
+    ASSERT_TRUE(OnPracticeGridUp(Cell(slot1, col1)));
   }
   // Chooses a region and arms the run. Arming loads the teaching record, which sets the level
   // slider from the student's difficulty: the case's own level is put back.
@@ -69,7 +64,7 @@ class PracticeRunTest : public BoardTest {
     BeginPracticeSelection();
     Drag(slot0, col0, slot1, col1);
     gTeachingLevel = level;
-    ASSERT_EQ(gPracticeState, 2);
+    ASSERT_EQ(gPracticeState, kPracticeArmed);
   }
   // A scale from the tonic of a ring position up an octave, from base.
   static std::vector<int> UpwardRun(const ScaleRow* scale, int ringPos, int base = 60) {

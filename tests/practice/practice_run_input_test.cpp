@@ -1,13 +1,12 @@
 // What notes do to a running practice run: gaps and hesitations against the level's threshold,
 // beat offsets against the teaching grid, notes in and out of the step's scale, and steps that
 // only the current cell's completion advances.
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <tuple>
 
-#include "app/note_input.h"
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
+#include "app/base/note_tables.h"
 #include "tests/practice/practice_run_fixture.h"
 
 namespace {

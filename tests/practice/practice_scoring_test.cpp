@@ -1,8 +1,7 @@
 // Step and run scores on hand-worked inputs: the pace of the worked example, the fallbacks of a
 // step without a completion time, broken statistics, and the run's averages over completed steps.
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 #include "practice/practice_scoring.h"

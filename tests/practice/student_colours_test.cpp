@@ -1,10 +1,10 @@
 // Student colours: repair of stored colours, the popup's geometry and the wheel's mapping.
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <tuple>
 
-#include "app/app_state.h"
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
 #include "gfx/layout.h"
 #include "practice/student_colours.h"
 

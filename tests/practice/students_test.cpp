@@ -1,17 +1,14 @@
 // The student list: "students.dat" in both versions, unique ids and names, switching and deleting
 // with every per-student file, and damaged files kept aside.
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <tuple>
 
-#include "app/app_state.h"
-#include "app/utilities.h"
-#include "classroom/attendance_classes.h"
+#include "app/base/strings.h"
 #include "practice/achievements.h"
 #include "practice/students.h"
 #include "practice/teaching_state.h"
-#include "tests/support/board_fixture.h"
+#include "tests/practice/practice_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -158,32 +155,6 @@ TEST_F(StudentsFile, DeleteRemovesExactlyTheStudentsFiles) {
   EXPECT_TRUE(DataExists("teaching_ben.json"));
   EXPECT_EQ(gActiveStudentIndex, 0);
   EXPECT_EQ(ReadData("students.dat"), "STUDENTS_V2\nactive=0\nBen|ben|0.3|0.48|0.76\n");
-}
-
-// Deleting a "default" student or one with an unsafe id removes no file, but an unsafe id still
-// leaves the class rosters.
-TEST_F(StudentsFile, DefaultAndUnsafeIdsDeleteNoFileButLeaveTheRosters) {
-  const struct { const char* id; std::vector<std::string> files; bool leavesRosters; } cases[] = {
-      {"default", {"learning_progress_default.dat", "notes_default.dat", "achievements_default.dat"}, false},
-      {"../victim", {"learning_progress_../victim.dat", "../victim.dat", "achievements____victim.dat"}, true},
-      {" anna ", {}, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.id);
-    for (const std::string& f : c.files) WriteData(f, "x");
-    std::string id = TrimWhitespace(c.id);
-    gAttendanceClassesLoaded = true;
-    gAttendanceClasses = {{"One", {id, "ben", id}}, {"Two", {"ben"}}};
-    gStudents = {MakeStudent("Victim", c.id), MakeStudent("Ben", "ben")};
-    gActiveStudentIndex = 1;
-    DeleteStudent(0);
-    for (const std::string& f : c.files) EXPECT_TRUE(DataExists(f)) << f;
-    using Members = std::vector<std::string>;
-    const Members kept = c.leavesRosters ? Members{"ben"} : Members{id, "ben", id};
-    EXPECT_EQ(gAttendanceClasses[0].members, kept);
-    EXPECT_EQ(gAttendanceClasses[1].members, Members{"ben"});
-  }
-  gAttendanceClasses.clear();
 }
 
 TEST_F(StudentsFile, DeleteKeepsTheRightStudentActive) {

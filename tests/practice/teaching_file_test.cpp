@@ -1,9 +1,8 @@
 // Tests of the teaching file: its exact layout, the key-search reader on varied and broken input,
 // the version check, the older places, and the background writer under overlap, failure and kill.
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <sys/wait.h>

@@ -1,8 +1,7 @@
 // Tests of the Challenge score, the meters and the overall figure on worked values, the run-score
 // override and the per-frame update.
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -1,7 +1,6 @@
 // Tests of the teaching record following the active student (load, reload, switch with a pending
 // change) and the selection sync (slider to difficulty, picked scale and key to a cell code).
 #include <gtest/gtest.h>
-
 #include <string>
 #include <tuple>
 #include <vector>
@@ -9,7 +8,7 @@
 #include "midi/level_setting.h"
 #include "practice/teaching_file.h"
 #include "practice/teaching_state.h"
-#include "tests/support/board_fixture.h"
+#include "tests/practice/practice_fixture.h"
 #include "theory/scale_rows.h"
 
 namespace {

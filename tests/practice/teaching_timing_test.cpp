@@ -1,11 +1,10 @@
 // Tests of the beat grid and its clicks on a driven clock, onset judging with its windows and
 // grace, judged cells through sessions to the dated attendance entry, and the song click sync.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "app/utilities.h"
+#include "app/base/app_clock.h"
 #include "midi/song_beat.h"
 #include "platform/clock.h"
 #include "practice/teaching_file.h"

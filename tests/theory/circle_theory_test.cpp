@@ -1,9 +1,7 @@
 // The circle mapping, membership against the current scale, triads, degree labels and spelling.
 #include <string>
 
-#include "app/note_input.h"
-#include "midi/play_along.h"
-#include "midi/playback.h"
+#include "app/base/note_tables.h"
 #include "tests/theory/theory_fixture.h"
 #include "theory/circle_theory.h"
 
@@ -36,24 +34,6 @@ TEST_F(CircleTheory, MembershipAndEveryNoteAllowed) {
     EXPECT_EQ(MajorTriadScore(pc, &aug), 1.0f);
     EXPECT_FALSE(aug);
   }
-}
-
-TEST_F(CircleTheory, OffScaleNotesWithoutAndWithASong) {
-  UseScale(kRowIonian, 0);
-  EXPECT_TRUE(IsOffScaleNote(61));
-  EXPECT_FALSE(IsOffScaleNote(60));
-  EXPECT_EQ(KeyDisplayState(61, 7), 7);
-  gSongEvents.push_back({0, 0x90, 61, 100, 0});
-  gWrongNoteMark[61] = true;
-  EXPECT_FALSE(IsOffScaleNote(61));  // with a song only the judge's mark counts, inside a run
-  EXPECT_EQ(KeyDisplayState(61, 7), 0);
-  for (int note : {-1, 128, 100000}) {  // never index the 128-entry mark table out of range
-    EXPECT_FALSE(IsOffScaleNote(note)) << note;
-    EXPECT_EQ(KeyDisplayState(note, 7), 0) << note;
-  }
-  gPlayAlongRun = true;
-  EXPECT_EQ(IsOffScaleNote(61), IsPlayAlongAvailable());
-  gWrongNoteMark[61] = false;
 }
 
 TEST_F(CircleTheory, TriadScores) {

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/note_input.h"
+#include "app/base/note_tables.h"
 #include "tests/theory/theory_fixture.h"
 #include "theory/key_detection.h"
 

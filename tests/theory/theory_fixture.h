@@ -3,12 +3,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "midi/play_along.h"
-#include "midi/playback.h"
+#include "app/base/view_modes.h"
 #include "theory/chromatic_runs.h"
 #include "theory/scale_selection.h"
-#include "visual/ring_mode.h"
 
 class TheoryTest : public ::testing::Test {
  protected:
@@ -25,8 +22,7 @@ class TheoryTest : public ::testing::Test {
     gPatternFlashTimer = 0.0f;
     gPatternEvents.clear();
     gLastPatternLabel.clear();
-    gSongView = gLearningOverlay = gWaitMode = gPracticeMode = gRingMode = gPlayAlongRun = false;
-    gSongEvents.clear();
+    ResetViewModes();
   }
   // Applies a row on a tonic pitch class.
   static void UseScale(ScaleRowId id, int tonic) {

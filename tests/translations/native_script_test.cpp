@@ -6,7 +6,7 @@
 
 #include <mutex>
 
-#include "app/app_state.h"
+#include "app/base/client_size.h"
 #include "gfx/script_text.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"

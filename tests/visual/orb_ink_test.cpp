@@ -1,14 +1,13 @@
 // The orb's ink arithmetic and the scale-entry list it builds from the record.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <limits>
 #include <vector>
 
+#include "theory/ring_palette.h"
 #include "visual/orb_ink.h"
 #include "visual/orb_state.h"
 #include "visual/orb_step_memory.h"
-#include "visual/ring_palette.h"
 
 namespace {
 

@@ -1,16 +1,15 @@
 // One orb step and runs of many: how the ring answers to the three rings' light and to the record,
 // and that long runs stay deterministic and sound.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 #include <set>
 
 #include "orb_sim.h"
-#include "visual/ring_palette.h"
+#include "theory/ring_palette.h"
 
 namespace {
 

@@ -1,0 +1,30 @@
+// app/base/app_state: the run flags and the student list's view state.
+#include "app/base/app_state.h"
+
+#include "platform/clock.h"
+
+// ---- state ----
+bool gAppRunning = true;            // cleared once to leave the main loop
+bool gMainWindowOpen = false;       // between window creation and destruction
+bool gStudentListOpen = false;      // the list is shown
+bool gColourPopupOpen = false;      // the selected row's colour popup is open
+bool gColourWheelDrag = false;      // the wheel is being dragged
+bool gStudentsDirty = false;        // a colour edit waits to be saved
+int gSelectedStudentRow = -1;       // selected row, -1 none
+int gHighlightRowId = -1;           // highlighted row id, -1 none
+uint64_t gHighlightDeadlineMs = 0;  // its deadline on ClockTickMs64
+
+// ---- public functions ----
+bool IsHighlightActive(int id) {
+  return id == gHighlightRowId && gHighlightRowId != -1 && ClockTickMs64() < gHighlightDeadlineMs;
+}
+
+void ResetStudentListView() {
+  gStudentListOpen = false;
+  gColourPopupOpen = false;
+  gColourWheelDrag = false;
+  gStudentsDirty = false;
+  gSelectedStudentRow = -1;
+  gHighlightRowId = -1;
+  gHighlightDeadlineMs = 0;
+}

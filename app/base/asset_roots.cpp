@@ -1,0 +1,81 @@
+// app/asset_roots: ordered, de-duplicated image search roots.
+#include "app/base/asset_roots.h"
+
+#include <filesystem>
+#include <strings.h>
+#include <system_error>
+
+#include "app/base/folders.h"
+#include "platform/process.h"
+
+namespace fs = std::filesystem;
+
+// ---- constants ----
+static const char* const kAssetCandidates[] = {
+    "assets/images",
+    "release/assets/images",
+    "release/app/assets/images",
+    "04_Releases/windows/app-current/assets/images",
+    "04_Releases/windows/staging/Quillmere/assets/images",
+    "03_App/midi-engine/release/assets/images",
+    "03_App/midi-engine/release/app/assets/images",
+};
+
+// ---- internal helpers ----
+// The folder and, when they exist, its parent and grandparent, each as candidates' base.
+static void AddCandidatesAround(std::vector<std::string>& roots, const std::string& folder) {
+  if (folder.empty()) return;
+  fs::path p = fs::path(folder).lexically_normal();
+  AddAssetCandidates(roots, p.string());
+  if (!p.has_parent_path()) return;
+  fs::path parent = p.parent_path();
+  AddAssetCandidates(roots, parent.string());
+  if (!parent.has_parent_path() || parent.parent_path() == parent) return;
+  AddAssetCandidates(roots, parent.parent_path().string());
+}
+
+// ---- public functions ----
+void AddSearchRoot(std::vector<std::string>& roots, const std::string& folder) {
+  if (folder.empty()) return;
+  std::string entry = EnsureTrailingSlash(folder);
+  for (const std::string& r : roots)
+    if (strcasecmp(r.c_str(), entry.c_str()) == 0) return;
+  roots.push_back(entry);
+}
+
+void AddAssetCandidates(std::vector<std::string>& roots, const std::string& base) {
+  fs::path b = fs::path(base).lexically_normal();
+  if (b.empty()) return;
+  for (const char* candidate : kAssetCandidates) AddSearchRoot(roots, (b / candidate).string());
+}
+
+void BuildAssetRoots(std::vector<std::string>& roots) {
+  std::string exeDir = GetExeDir();
+  std::string cwd = GetWorkingDir();
+  AddSearchRoot(roots, exeDir);
+  AddSearchRoot(roots, cwd);
+  AddCandidatesAround(roots, exeDir);
+  AddCandidatesAround(roots, cwd);
+}
+
+bool HasAssetFolders(const std::string& base) {
+  std::error_code ec;
+  return fs::is_directory(fs::path(base) / "assets" / "images", ec);
+}
+
+void SelectAssetRoot() {
+  std::string exeDir = GetExeDir();
+  if (exeDir.empty()) return;
+  // The folder keeps its trailing separator, so its first parent is the folder itself and the
+  // second is one level up, as in the search list.
+  fs::path p = fs::path(exeDir).lexically_normal();
+  fs::path levels[3] = {p, p.has_parent_path() ? p.parent_path() : fs::path()};
+  levels[2] = levels[1].has_parent_path() ? levels[1].parent_path() : fs::path();
+  for (const fs::path& level : levels) {
+    if (level.empty()) break;
+    if (HasAssetFolders(level.string())) {
+      ProcessSetWorkingDir(level.string());
+      return;
+    }
+  }
+}

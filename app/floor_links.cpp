@@ -1,0 +1,23 @@
+// app/floor_links: which receiver above answers each lower floor's hook.
+#include "app/floor_links.h"
+
+#include "classroom/attendance_classes.h"
+#include "learning/attempts.h"
+#include "learning/learning_model.h"
+#include "learning/student_switch.h"
+#include "midi/playback.h"
+#include "practice/achievement_tracking.h"
+#include "practice/students.h"
+
+// ---- internal helpers ----
+// The learning model notes a scale played up through an octave (its count is not needed here).
+static void NoteEarnedScale(const char* scaleName, int ringPos) { AddScaleItems(scaleName, ringPos); }
+
+// ---- public functions ----
+void ConnectFloors() {
+  gSongChangeHook = ResetLearningRun;
+  gStudentChangedHook = OnStudentChanged;
+  gStudentSwitchedHook = OnActiveStudentSwitched;
+  gStudentDeletedHook = RemoveFromClassRosters;
+  gScaleEarnedHook = NoteEarnedScale;
+}

@@ -1,8 +1,0 @@
-// app/ring_key_drag: the circle's key drag, which whoever selects a scale itself cancels.
-#pragma once
-
-// Ends any key drag on the circle (no drag in progress afterwards).
-void CancelRingKeyDrag();
-
-extern bool gRingDragging;   // a key drag on the circle is under way
-extern int gRingDragPos;     // its current ring position 0..11, -1 none

@@ -1,0 +1,6 @@
+// practice/board_message: the board message's storage.
+#include "practice/board_message.h"
+
+// ---- state ----
+std::string gBoardMessage;        // set by the achievement tracking
+float gBoardMessageTime = 0.0f;   // its GetAppSeconds stamp

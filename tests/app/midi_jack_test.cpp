@@ -1,0 +1,323 @@
+// MIDI over a real JACK server (dummy backend, private server name): a second client plays the
+// keyboard and listens as a synthesiser, so the input road and the output are checked end to end.
+#include <RtMidi.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <signal.h>
+#include <string>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "app/base/note_tables.h"
+#include "app/midi_reset.h"
+#include "app/note_input.h"
+#include "midi/midi_event_time.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "midi/midi_output_device.h"
+#include "midi/note_preview.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/midi_ports.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void StopChild(pid_t pid) {
+  kill(pid, SIGTERM);
+  if (WaitForChild(pid, 5) == -1) kill(pid, SIGKILL);
+}
+
+// A JACK server of this test process alone. JACK serves at most 8 servers on one machine and
+// wedges when many run at once, so these tests take turns machine-wide through one lock file.
+class PrivateJackServer {
+ public:
+  PrivateJackServer() {
+    lock_ = open("/tmp/tonvarra-jack-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    for (int i = 0; lock_ >= 0 && i < 1200 && flock(lock_, LOCK_EX | LOCK_NB) != 0; ++i) SleepMs(100);
+    name_ = "tvtest" + std::to_string(getpid()) + "_" + std::to_string(ClockTickMs64() % 100000);
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    setenv("JACK_NO_START_SERVER", "1", 1);
+    std::vector<std::pair<std::string, std::string>> env = {{"JACK_NO_START_SERVER", "1"}};
+    for (int attempt = 0; attempt < 40 && !up_; ++attempt) {
+      if (attempt > 0) SleepMs(500 + (getpid() % 7) * 100);
+      pid_ = SpawnProgram({"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", "128"}, "", env, {},
+                          dir_.File("jackd.log"));
+      pid_t wait = SpawnProgram({"jack_wait", "-s", name_, "-w", "-t", "10"}, "", env, {}, dir_.File("wait.log"));
+      up_ = pid_ > 0 && wait > 0 && WaitForChild(wait, 15) == 0;
+      if (!up_ && pid_ > 0) StopChild(pid_), pid_ = -1;
+    }
+  }
+  ~PrivateJackServer() {
+    MidiPortsShutdown();  // the program's clients go before their server
+    if (pid_ > 0) StopChild(pid_);
+    if (lock_ >= 0) close(lock_);  // releases the turn
+  }
+  bool up() const { return up_; }
+  std::string Log() const { return ReadFileBytes(dir_.File("jackd.log")); }
+
+ private:
+  TempDir dir_;
+  std::string name_;
+  pid_t pid_ = -1;
+  bool up_ = false;
+  int lock_ = -1;
+};
+
+// Waits until pred holds, at most `ms`.
+template <typename Pred>
+bool WaitUntil(Pred pred, int ms) {
+  for (int i = 0; i < ms / 5 && !pred(); ++i) SleepMs(5);
+  return pred();
+}
+
+// What the window saw, in order.
+std::vector<AppMessage> gSeen;
+
+int64_t RecordingWindow(uint32_t code, uint64_t wParam, int64_t lParam) {
+  gSeen.push_back({code, wParam, lParam});
+  if (code == kMsgMidiInData) HandleMidiInData(wParam, lParam);
+  if (code == kMsgMidiInError) HandleMidiInError(code, wParam, lParam);
+  return 0;
+}
+
+int FindPort(bool input, const std::string& part) {
+  int n = input ? MidiInPortCount() : MidiOutPortCount();
+  for (int i = 0; i < n; ++i) {
+    std::string name;
+    if ((input ? MidiInPortName(i, &name) : MidiOutPortName(i, &name)) && name.find(part) != std::string::npos)
+      return i;
+  }
+  return -1;
+}
+
+// Opens a peer's port; on a machine busy with other servers JACK may refuse for a moment.
+template <typename Client>
+void OpenVirtual(Client& client, const char* name) {
+  for (int attempt = 0;; ++attempt) {
+    try {
+      return client.openVirtualPort(name);
+    } catch (const RtMidiError&) {
+      if (attempt == 20) throw;
+      SleepMs(200);
+    }
+  }
+}
+
+// A peer playing the keyboard on port "peer:keys".
+std::unique_ptr<RtMidiOut> PlugKeyboard() {
+  auto keys = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "peer");
+  OpenVirtual(*keys, "keys");
+  return keys;
+}
+
+// A receiving client's port "peer:sink": what arrived, in order.
+struct Sink {
+  std::mutex mutex;
+  std::vector<Bytes> got;
+  RtMidiIn client{RtMidi::UNIX_JACK, "peer"};
+  explicit Sink(bool everything) {
+    if (everything) client.ignoreTypes(false, false, false);
+    client.setCallback([](double, Bytes* m, void* self) { ((Sink*)self)->Take(m); }, this);
+    OpenVirtual(client, "sink");
+  }
+  std::vector<Bytes> Take(const Bytes* add = nullptr, bool clear = false) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (add) got.push_back(*add);
+    std::vector<Bytes> all = got;
+    if (clear) got.clear();
+    return all;
+  }
+  // Sends probes until one gets through (the connection takes a cycle or more), then forgets them.
+  bool Connect(void (*sendProbe)()) {
+    bool ok = false;
+    for (int i = 0; i < 50 && !ok; ++i) sendProbe(), ok = WaitUntil([&] { return !Take().empty(); }, 100);
+    SleepMs(50);
+    Take(nullptr, true);
+    return ok;
+  }
+  std::vector<Bytes> Wait(size_t count) {
+    WaitUntil([&] { return Take().size() >= count; }, 10000);
+    SleepMs(50);
+    return Take(nullptr, true);
+  }
+};
+
+// One server per test process (each test runs in a process of its own): the program's MIDI
+// clients live as long as the process does.
+class MidiOverJack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static PrivateJackServer server;
+    if (!server.up()) GTEST_SKIP() << "jackd did not start: " << server.Log();
+    if (std::string(MidiServiceName()) != "JACK") GTEST_SKIP() << "an ALSA sequencer is in use here";
+    RemoveAppMessages(0, 0xFFFFFFFFu);
+    gSeen.clear();
+    SetAppMessageHandler(RecordingWindow);
+  }
+  void TearDown() override {
+    CloseMidiInput();
+    MidiOutPortClose();
+    SetAppMessageHandler(nullptr);
+  }
+};
+
+TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) {
+  auto keys = PlugKeyboard();
+  ASSERT_TRUE(WaitUntil([] { return FindPort(true, "peer:keys") >= 0; }, 2000));
+  EXPECT_EQ(FindPort(true, "Tonvarra"), -1) << "our own ports are never offered as a keyboard";
+
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  EXPECT_NE(gMidiInName.find("peer:keys"), std::string::npos);
+  Bytes probe{0xC0, 1};  // the connection takes effect within a cycle or so
+  ASSERT_TRUE(WaitUntil([&] { return keys->sendMessage(&probe), CountAppMessages() > 0; }, 5000));
+  SleepMs(50);
+  RemoveAppMessages(0, 0xFFFFFFFFu);
+
+  const struct {
+    Bytes bytes;
+    uint32_t code;   // the note message it becomes, 0 = dropped
+    uint64_t field;  // note and channel field of kMsgMidiNote
+    int64_t lParam;
+  } played[] = {
+      {{0x90, 60, 100}, kMsgMidiNote, MakeNoteWParam(60, 0, 0), 100},
+      {{0xB0, 64, 127}, kMsgMidiSustain, 0, 127},
+      {{0xC0, 5}, 0, 0, 0},  // program change: dropped
+      {{0x80, 60, 64}, kMsgMidiNote, MakeNoteWParam(60, 0, 0), 0},
+      {{0x92, 64, 90}, kMsgMidiNote, MakeNoteWParam(64, 2, 0), 90},
+      {{0x92, 64, 0}, kMsgMidiNote, MakeNoteWParam(64, 2, 0), 0},  // velocity 0 releases
+      {{0xB0, 64, 0}, kMsgMidiSustain, 0, 0},
+  };
+  std::vector<uint32_t> sentAt;
+  for (const auto& p : played) {
+    sentAt.push_back(ClockMs32());
+    keys->sendMessage(&p.bytes);
+    SleepMs(15);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return CountAppMessages() >= std::size(played); }, 10000));
+  DrainAppMessages();
+
+  // The raw messages in the order played, each stamped on arrival; then the note messages they
+  // made, in the same order, carrying those stamps.
+  std::vector<AppMessage> raw, notes;
+  for (const AppMessage& s : gSeen) (s.code == kMsgMidiInData ? raw : notes).push_back(s);
+  ASSERT_EQ(raw.size(), std::size(played));
+  std::vector<int32_t> delays;
+  size_t n = 0;
+  for (size_t i = 0; i < std::size(played); ++i) {
+    uint64_t packed = 0;
+    for (size_t b = 0; b < played[i].bytes.size(); ++b) packed |= (uint64_t)played[i].bytes[b] << (8 * b);
+    EXPECT_EQ(raw[i].wParam, packed) << i;
+    uint32_t stamp = (uint32_t)raw[i].lParam;
+    delays.push_back((int32_t)(stamp - sentAt[i]));
+    EXPECT_GE(delays.back(), 0) << i;
+    EXPECT_LE(delays.back(), 100) << i << ": stamped far too late";
+    if (played[i].code == 0) continue;
+    ASSERT_LT(n, notes.size());
+    const AppMessage& note = notes[n++];
+    EXPECT_EQ(note.code, played[i].code) << i;
+    uint64_t expectedW = note.code == kMsgMidiNote ? played[i].field | ((uint64_t)stamp << 32) : stamp;
+    EXPECT_EQ(note.wParam, expectedW) << i;
+    EXPECT_EQ(note.lParam, played[i].lParam) << i;
+  }
+  EXPECT_EQ(n, notes.size());
+  // Single messages may meet a busy machine; the typical one arrives within a few milliseconds.
+  std::sort(delays.begin(), delays.end());
+  EXPECT_LE(delays[delays.size() / 2], 10);
+  RecordProperty("median_delay_ms", delays[delays.size() / 2]);
+
+  CloseMidiInput();  // after the close nothing more arrives, even while the keyboard plays on
+  Bytes more{0x90, 61, 100};
+  keys->sendMessage(&more);
+  SleepMs(100);
+  EXPECT_EQ(CountAppMessages(), 0u);
+
+  // A vanished keyboard is reported as a device error; a returning one is reopened and heard.
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  keys.reset();  // unplugged
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 0; }, 2000));
+  CheckMidiInputPresent();
+  ASSERT_EQ(CountAppMessages(), 1u);
+  DrainAppMessages();
+  EXPECT_EQ(gSeen.back().code, (uint32_t)kMsgMidiInError);
+  EXPECT_TRUE(gMidiInHardFail);
+
+  keys = PlugKeyboard();  // plugged in again
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000));
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  EXPECT_FALSE(gMidiInHardFail);
+  Bytes note{0x90, 62, 80};
+  EXPECT_TRUE(WaitUntil([&] { return keys->sendMessage(&note), CountAppMessages() > 0; }, 5000))
+      << "the reopened keyboard is heard";
+}
+
+TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {
+  Sink sink(true);
+  int port = -1;
+  ASSERT_TRUE(WaitUntil([&] { return (port = FindPort(false, "peer:sink")) >= 0; }, 2000));
+  EXPECT_EQ(FindPort(false, "Tonvarra"), -1);
+  ASSERT_TRUE(MidiOutPortOpen(port));
+  ASSERT_TRUE(sink.Connect([] { MidiOutPortSend(0x00C0); }));
+  const struct {
+    uint32_t message;
+    Bytes bytes;  // empty: nothing is sent
+  } sent[] = {
+      {0x643C90, {0x90, 0x3C, 0x64}},  // note on
+      {0x003C80, {0x80, 0x3C, 0x00}},  // note off
+      {0x05C3, {0xC3, 0x05}},          // program change: two bytes
+      {0x40D1, {0xD1, 0x40}},          // channel pressure: two bytes
+      {0x4000E2, {0xE2, 0x00, 0x40}},  // pitch bend
+      {0x7F40B9, {0xB9, 0x40, 0x7F}},  // pedal
+      {0x00003C, {}},                  // a data byte is no status
+      {0xF8, {0xF8}},                  // clock: one byte
+  };
+  std::vector<Bytes> want;
+  for (const auto& s : sent) {
+    MidiOutPortSend(s.message);
+    if (!s.bytes.empty()) want.push_back(s.bytes);
+  }
+  EXPECT_EQ(sink.Wait(want.size()), want);
+}
+
+// The saved output device is a port of the service: a preview note reaches it, and the full reset
+// brings it to rest before closing it.
+TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) {
+  Sink sink(false);
+  ASSERT_TRUE(WaitUntil([&] { return FindPort(false, "peer:sink") >= 0; }, 2000));
+  TempDir dir;
+  ScopedExeDir exe(dir.path());
+  WriteFileBytes(dir.File("Data/midi_output_device.txt"), "PEER:SINK\n");
+  gMidiOutNameLoaded = false;
+  SetMidiOutputPort(DeviceMidiOutputPort());
+  ASSERT_TRUE(OpenMidiOutput());
+  EXPECT_EQ(gMidiOutOpenName, "peer:sink");
+  ASSERT_TRUE(sink.Connect([] { SendMidiOutShort(0x00C0); }));
+  PlayPreviewNote(62, 90, 0);
+  ResetMidiFull();
+  EXPECT_FALSE(IsMidiOutputOpen());
+
+  std::vector<Bytes> want = {{0x90, 62, 90}};
+  for (unsigned char c = 0xB0; c <= 0xBF; ++c)  // all notes off and the pedal up on every channel
+    want.insert(want.end(), {{c, 123, 0}, {c, 64, 0}});
+  for (unsigned char c = 0xB0; c <= 0xBF; ++c)  // then the port is brought to rest
+    want.insert(want.end(), {{c, 120, 0}, {c, 121, 0}, {c, 123, 0}});
+  std::vector<Bytes> got = sink.Wait(want.size());
+  EXPECT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < std::min(got.size(), want.size()); ++i) ASSERT_EQ(got[i], want[i]) << "message " << i;
+  SetMidiOutputPort(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The frame's song steps above the pump: a lesson song's end (the attempt, then waiting paused at
+// the start) and the metronome clicking on the song's beats.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "app/base/status_text.h"
+#include "app/lesson_song_end.h"
+#include "midi/teaching_record.h"
+#include "practice/teaching_timing.h"
+#include "tests/midi/transport_harness.h"
+
+using namespace smf;
+
+namespace {
+void ClickOnSongBeat(const SongBeatInfo& info) { SyncTeachingClickToSong(gTeachingState, info); }
+}  // namespace
+
+using SongFrame = TransportTest;
+
+TEST_F(SongFrame, ALessonSongsEndRecordsAndWaitsAtTheStart) {
+  std::vector<std::string> paths;
+  for (const char* name : {"one.mid", "two.mid", "three.mid"}) paths.push_back(Write(name, ScaleSong()));
+  struct Case {
+    const char* what;
+    bool playlist, repeat, lesson, judged;
+    bool playing, paused, open;
+    int index;
+    const char* status;
+  } cases[] = {
+      // No library is loaded, so the attempt belongs to no known item and the status says so.
+      {"lesson", false, false, true, false, true, true, true, -1, "MIDI playback finished"},
+      {"graded lesson", false, false, true, true, true, true, true, -1, "MIDI playback finished"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UnloadMidi();
+    gPlaylistRepeat = c.repeat;
+    if (c.playlist) {
+      gPlaylist = paths;
+      ASSERT_TRUE(PlayPlaylistEntry(2));
+    } else {
+      Load("a.mid", ScaleSong());
+    }
+    gLearningItemLoaded = c.lesson;
+    SizeJudgeStates();
+    if (c.judged) gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
+    PumpAfter(1999);
+    EXPECT_TRUE(gPlaying && !gPaused);
+    if (PumpAfter(c.lesson ? 501 : 1)) FinishLessonSong(Now());
+    EXPECT_EQ(gPlaying, c.playing);
+    EXPECT_EQ(gPaused, c.paused);
+    EXPECT_EQ(IsMidiOutputOpen(), c.open);
+    EXPECT_EQ(gPlaylistIndex, c.index);
+    EXPECT_EQ(gStatusText, c.status);
+    EXPECT_FALSE(gSongEvents.empty());  // still loaded: the next toggle plays it again
+    if (c.lesson) EXPECT_TRUE(Pos() == 0 && gEventCursor == 0 && gPauseMs == Now());
+  }
+  gLearningItemLoaded = false;
+}
+
+TEST_F(SongFrame, TheMetronomeClicksOnTheSongsBeats) {
+  beat_ = ClickOnSongBeat;
+  gTeachingState.metronomeOn = 1;
+  gTeachingState.timeSigNum = 3;
+  Load("beats.mid", File(480, {On(0, 60, 1) + Off(4800, 60)}));  // 120 BPM, 5 s
+  std::vector<int64_t> clicked;
+  for (int step = 0; step < 160; ++step) {  // 1.6 s in 10 ms passes
+    gTeachingState.clickFlash = 0.0f;
+    PumpAfter(step == 0 ? 0 : 10);
+    if (gTeachingState.clickFlash > 0.0f) clicked.push_back(gTeachingState.lastSongBeat);
+  }
+  EXPECT_EQ(clicked, (std::vector<int64_t>{0, 1, 2, 3}));
+  EXPECT_FALSE(gSongBeatResync);
+  EXPECT_EQ(gTeachingState.syncedToSong, 1);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);
+  EXPECT_EQ(gTeachingState.lastBeatAccent, 1);  // beat 3 starts the second bar of 3
+
+  // At half speed the beats come twice as far apart.
+  SetPlaybackSpeed(0.5f);
+  PumpAfter(0);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 60.0);
+
+  // A seek 20 ms after a beat clicks that beat at once; 100 ms after one waits for the next.
+  struct Case {
+    uint32_t seekMs;
+    bool clicks;
+  } cases[] = {{2020, true}, {2600, false}};
+  for (const Case& c : cases) {
+    SeekPlayback(c.seekMs);
+    EXPECT_TRUE(gSongBeatResync);
+    gTeachingState.clickFlash = 0.0f;
+    PumpAfter(0);
+    EXPECT_FALSE(gSongBeatResync);
+    EXPECT_EQ(gTeachingState.clickFlash > 0.0f, c.clicks) << c.seekMs;
+  }
+  // Stopping hands the grid back to the metronome's own clock.
+  StopPlaybackAndCloseOutput();
+  EXPECT_EQ(gTeachingState.syncedToSong, 0);
+}
