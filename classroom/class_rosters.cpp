@@ -1,7 +1,7 @@
 // classroom/class_rosters: the class rosters' storage and a deleted student's removal from them.
-#include "classroom/attendance_classes.h"
-
 #include <algorithm>
+
+#include "classroom/attendance_classes.h"
 
 // ---- state ----
 std::vector<AttendanceClass> gAttendanceClasses;   // in file order

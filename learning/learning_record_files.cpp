@@ -8,6 +8,7 @@
 #include "app/base/logs.h"
 #include "learning/daily_blocks.h"
 #include "learning/learning_files.h"
+#include "learning/learning_model.h"
 #include "learning/learning_records.h"
 #include "learning/lessons.h"
 #include "learning/library_index.h"

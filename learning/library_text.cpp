@@ -1,8 +1,8 @@
 // learning/library_text: entity decoding, key names and the rank tables.
 #include "learning/library_text.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <unordered_map>
 

@@ -3,7 +3,6 @@
 // teacher code.
 #pragma once
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "classroom/attendance_sync.h"

@@ -1,11 +1,10 @@
 // The classroom transport against a real HTTPS server: statuses, redirects, the reply cap, cut
 // and stalled replies, refused certificates and what a request carries.
 #include <arpa/inet.h>
+#include <chrono>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <chrono>
 
 #include "classroom/http_client.h"
 #include "tests/classroom/classroom_fixture.h"

@@ -1,7 +1,6 @@
 // tests/learning: a temporary program folder with an empty learning model, students and status line.
 #pragma once
 #include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <vector>
