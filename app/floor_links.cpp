@@ -2,6 +2,7 @@
 #include "app/floor_links.h"
 
 #include "classroom/attendance_classes.h"
+#include "learning/attempt_rules.h"
 #include "learning/attempts.h"
 #include "learning/learning_model.h"
 #include "learning/student_switch.h"
@@ -10,8 +11,8 @@
 #include "practice/students.h"
 
 // ---- internal helpers ----
-// The learning model notes a scale played up through an octave (its count is not needed here).
-static void NoteEarnedScale(const char* scaleName, int ringPos) { AddScaleItems(scaleName, ringPos); }
+// The learning model credits a scale played up through an octave (its count is not needed here).
+static void NoteEarnedScale(const char* scaleName, int ringPos) { CreditScaleAchievement(scaleName, ringPos); }
 
 // ---- public functions ----
 void ConnectFloors() {

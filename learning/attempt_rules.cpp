@@ -36,8 +36,6 @@ static const struct { const char* scale; const char* type; } kScaleCredits[] = {
 
 // ---- state ----
 PerformanceNoteOpener gPerformanceNoteOpener = nullptr;   // installed by the learning screens
-bool gRhythmStudyMode = false;                            // the loaded item is a rhythm study
-bool gSightReadingMode = false;                           // the loaded item is a sight-reading item
 
 // ---- internal helpers ----
 static int32_t SaturatingIncrement(int32_t v) { return v == INT32_MAX ? v : v + 1; }

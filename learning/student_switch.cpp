@@ -3,11 +3,9 @@
 #include "learning/student_switch.h"
 
 #include "learning/learning_model.h"
+#include "learning/practice_set.h"
 #include "midi/playback.h"
 #include "practice/students.h"
-
-// ---- state ----
-std::string gPracticeItemId;   // set when a library item is loaded for practice
 
 // ---- public functions ----
 void OnActiveStudentSwitched(const std::string& songPathBefore) {

@@ -2,6 +2,7 @@
 // set and the verdict; the item predicates; crediting scale items from an achievement.
 #include "learning/attempt_rules.h"
 #include "learning/practice_set.h"
+#include "midi/playback.h"
 #include "tests/learning/learning_fixture.h"
 
 class AttemptRules : public LearningTest {
