@@ -5,7 +5,9 @@
 #include "learning/attempt_rules.h"
 #include "learning/attempts.h"
 #include "learning/learning_model.h"
+#include "learning/note_opener.h"
 #include "learning/student_switch.h"
+#include "learning_ui/performance_note.h"
 #include "midi/playback.h"
 #include "practice/achievement_tracking.h"
 #include "practice/students.h"
@@ -21,4 +23,5 @@ void ConnectFloors() {
   gStudentSwitchedHook = OnActiveStudentSwitched;
   gStudentDeletedHook = RemoveFromClassRosters;
   gScaleEarnedHook = NoteEarnedScale;
+  gPerformanceNoteOpener = OpenPerformanceNote;
 }

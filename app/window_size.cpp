@@ -5,9 +5,15 @@
 
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
+#include "board/grid_interaction.h"
 #include "gfx/gl_setup.h"
-#include "gfx/pending.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "midi/midi_input.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
 #include "platform/window.h"
+#include "practice/students.h"
 
 // ---- constants ----
 static const int kWantedClientWidth = 1120;

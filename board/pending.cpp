@@ -1,10 +1,8 @@
-// board/pending: board state and services others already use, whose owner comes with later work.
-#include "board/pending.h"
+// board/pending: bodies of the board's functions whose real work comes later (declared, each with
+// its marker, in board/board_view.h and board/toolbar.h).
+#include "board/board_view.h"
+#include "board/toolbar.h"
 
-
-// Filled in later with the board view.
 void DrawBoardView() {}
-// Filled in later with the toolbar.
 void DrawToolbar() {}
-// Filled in later with the board view.
 void LowerBoardTimers(float) {}

@@ -12,9 +12,10 @@ struct AttendanceClass {
 extern std::vector<AttendanceClass> gAttendanceClasses;   // in file order
 extern bool gAttendanceClassesLoaded;                     // the file was read once this run
 
-// Reads "attendance_classes.dat" into gAttendanceClasses (once per run).
+// PENDING: the class rosters' file; reads "attendance_classes.dat" into gAttendanceClasses (once
+// per run).
 void LoadAttendanceClasses();
-// Writes gAttendanceClasses back whole.
+// PENDING: the class rosters' file; writes gAttendanceClasses back whole.
 void SaveAttendanceClasses();
 // Drops a student id from every class; the rosters are saved when one changed.
 void RemoveFromClassRosters(const std::string& id);

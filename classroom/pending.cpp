@@ -1,7 +1,6 @@
-// classroom/pending: classroom functions others already call, whose bodies come later.
+// classroom/pending: bodies of the classroom's functions whose real work comes later (declared,
+// each with its marker, in classroom/attendance_classes.h).
 #include "classroom/attendance_classes.h"
 
-// Filled in later with the class rosters.
 void LoadAttendanceClasses() {}
-// Filled in later with the class rosters.
 void SaveAttendanceClasses() {}

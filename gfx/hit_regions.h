@@ -4,3 +4,6 @@
 
 extern RectF gSeekBarRect;      // the transport's seek bar
 extern RectF gSpeedSliderRect;  // the playback speed slider
+extern RectF gSliderPanelButtonRect;   // the settings panel button (practice mode only)
+extern RectF gUnloadSongRect;          // the song unload button
+extern RectF gMetronomeStopRect;       // the metronome stop button

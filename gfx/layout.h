@@ -4,9 +4,10 @@
 
 #include "gfx/rect.h"
 
-// Recomputes every layout rectangle from the client size and the UI scale.
+// PENDING: the layout of every panel; recomputes every layout rectangle from the client size and
+// the UI scale.
 void RelayoutAll();
-// Rebuilds the hit regions, among them the laid-out student rows.
+// PENDING: the hit regions; rebuilds them, among them the laid-out student rows.
 void LayoutHitRegions();
 
 // Per laid-out student row: the index of its student in gStudents, and the row's rectangle.

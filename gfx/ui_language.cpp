@@ -8,9 +8,11 @@
 
 #include "app/base/folders.h"
 #include "app/base/maths.h"
+#include "app/base/settings_file.h"
 #include "app/base/strings.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/translate.h"
+#include "platform/file_replace.h"
 #include "platform/locale.h"
 
 // ---- constants ----
@@ -128,25 +130,12 @@ void ApplyUiLanguage(int index, bool save) {
     std::lock_guard<std::recursive_mutex> lock(gTrMutex);
     gUiLanguage = gLanguageList[index].locale;
   }
-  if (save) WriteFileWhole(UiLanguagePath(), gUiLanguage);
+  if (save) ReplaceFileWithContent(UiLanguagePath(), gUiLanguage, nullptr);
 }
 
 std::string UiLanguagePath() { return GetDataFilePath("ui_language.txt"); }
 
-std::string ReadUiLanguageFile() {
-  std::ifstream in;
-  if (!OpenInputFileLongPath(in, UiLanguagePath(), std::ios::in | std::ios::binary)) return "";
-  std::string line;
-  std::getline(in, line);
-  // A byte-order mark from an editor is not part of the tag, as in every other reader.
-  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-  return TrimWhitespace(line);
-}
-
-void SaveRingMode(bool on) {
-  std::ofstream out(GetDataFilePath("ring_mode.txt"), std::ios::binary | std::ios::trunc);
-  if (out) out << (on ? "1" : "0") << "\n";
-}
+std::string ReadUiLanguageFile() { return ReadSettingLine(UiLanguagePath()); }
 
 void ResetUiLanguageForTesting() {
   gLanguageListBuilt = false;
@@ -154,21 +143,4 @@ void ResetUiLanguageForTesting() {
   gLanguageIndex = 0;
   std::lock_guard<std::recursive_mutex> lock(gTrMutex);
   gUiLanguage = "en-US";
-}
-
-bool WriteFileWhole(const std::string& path, const std::string& bytes) {
-  std::string tmp = path + ".tmp";
-  bool ok;
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.flush();
-    ok = out.good();
-    out.close();
-    ok = ok && !out.fail();
-  }
-  if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
-  std::remove(tmp.c_str());
-  return false;
 }

@@ -26,13 +26,7 @@ std::string LanguageCodeOf(const std::string& tag);
 std::string UiLanguagePath();
 // The saved tag (first line, trimmed), or "" when missing or empty.
 std::string ReadUiLanguageFile();
-// Writes "ring_mode.txt" with "1" or "0" and a line feed.
-void SaveRingMode(bool on);
 // The list index for a user locale tag and a saved tag, as the start-up choice picks it.
 int ChooseStartLanguage(const std::string& userTag, const std::string& savedTag);
 // Forgets the built list so the next InitUiLanguage chooses again (tests only).
 void ResetUiLanguageForTesting();
-
-// Writes bytes to path through path + ".tmp": flushed and checked before the rename; on any
-// failure the temporary file is removed and the old file stays. True when the new file is in place.
-bool WriteFileWhole(const std::string& path, const std::string& bytes);

@@ -6,6 +6,7 @@
 
 #include "app/base/folders.h"
 #include "app/base/logs.h"
+#include "board/grid_interaction.h"
 #include "learning/daily_blocks.h"
 #include "learning/learning_files.h"
 #include "learning/learning_model.h"
@@ -13,11 +14,14 @@
 #include "learning/lessons.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
-#include "learning/pending.h"
 #include "learning/practice_set.h"
 #include "learning/schedule.h"
+#include "midi/midi_input.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
 #include "platform/file_replace.h"
 #include "practice/data_files.h"
+#include "practice/students.h"
 
 // ---- constants ----
 // The single files of earlier versions and the names they move to.

@@ -8,8 +8,12 @@
 #include "learning/learning_records.h"
 #include "learning/library_text.h"
 #include "learning/number_fields.h"
-#include "learning/pending.h"
+#include "learning/schedule.h"
+#include "midi/midi_input.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
 #include "practice/data_files.h"
+#include "practice/students.h"
 
 // ---- state ----
 std::vector<LibraryItem> gLibraryItems;                 // the items, file order until sorted

@@ -1,9 +1,7 @@
-// learning/pending: learning-model functions others already call, whose bodies come later.
-#include "learning/pending.h"
-
+// learning/pending: bodies of the learning model's functions whose real work comes later (declared,
+// each with its marker, in learning/library_index.h and attempts.h).
 #include "learning/attempts.h"
+#include "learning/library_index.h"
 
-// Filled in later with the browser model.
 void SortLibraryItems() { InvalidateLibraryItemIndex(); }
-// Filled in later with the practice sets.
 bool AdvancePracticeSet() { return false; }

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/base/status_text.h"
+#include "board/grid_interaction.h"
 #include "gfx/translate.h"
 #include "learning/attempt_rules.h"
 #include "learning/daily_blocks.h"
@@ -15,10 +16,14 @@
 #include "learning/learning_files.h"
 #include "learning/learning_records.h"
 #include "learning/lessons.h"
+#include "learning/library_index.h"
 #include "learning/library_view_state.h"
-#include "learning/pending.h"
 #include "learning/practice_set.h"
+#include "midi/midi_input.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
 #include "platform/clock.h"
+#include "practice/students.h"
 
 // ---- constants ----
 static const uint32_t kRolloverCheckMs = 1000;   // at most one date check per second

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "app/base/folders.h"
+#include "app/base/settings_file.h"
 #include "app/base/strings.h"
 #include "midi/midi_output.h"
 #include "platform/midi_ports.h"
@@ -95,13 +96,7 @@ std::string MidiOutSettingsPath() { return GetDataFilePath("midi_output_device.t
 void LoadSavedMidiOutName() {
   if (gMidiOutNameLoaded) return;
   gMidiOutNameLoaded = true;
-  FILE* f = fopen(MidiOutSettingsPath().c_str(), "rb");
-  if (!f) return;
-  std::string line;
-  int c;
-  while ((c = fgetc(f)) != EOF && c != '\n' && line.size() < 4096) line.push_back((char)c);
-  fclose(f);
-  gMidiOutName = TrimWhitespace(line);
+  gMidiOutName = ReadSettingLine(MidiOutSettingsPath());
 }
 
 const MidiOutputPort* DeviceMidiOutputPort() { return &kDevicePort; }

@@ -108,3 +108,6 @@ float IntervalTension(int interval);
 void UpdateKeyDisplay(float ringModeFade, float dt);
 // Puts the tonal state, estimate, tracker and display values back to zero.
 void ResetKeyDetection();
+// PENDING: the key detection's frame step; feeds the sounding notes to the pitch histograms and,
+// while the ring view shows, the key estimate.
+void UpdateKeyDetectionFrame(float dt);

@@ -12,6 +12,8 @@
 #include "theory/circle_theory.h"
 
 // ---- state ----
+bool gScaleListDragging = false;   // set while the list is dragged
+float gListHoldFade = 0.0f;        // eased by the frame
 const ScaleRow* gCurrentScale = &gScaleRows[kRowIonian];  // the applied scale
 const ScaleRow* gPickedScale = nullptr;                   // null: gCurrentScale stands for it
 int gKeyRoot = 0;                                         // C
@@ -265,6 +267,8 @@ void ApplyDeferredKeyPick(float now) {
 }
 
 void ResetScaleSelection() {
+  gScaleListDragging = false;
+  gListHoldFade = 0.0f;
   gCurrentScale = IonianRow();
   gPickedScale = nullptr;
   gKeyRoot = 0;

@@ -1,7 +1,9 @@
-// visual/start_screen: the start screen's state that the language and image code resets.
+// visual/start_screen: the start screen with its language list.
 #pragma once
 
-// Puts every start-screen state back so the start screen shows again (F12).
+// PENDING: the start screen; puts every start-screen state back so it shows again (F12).
 void ResetStartScreen();
-// Sets the language list's highlighted and scroll positions (both in rows).
+// PENDING: the start screen; sets the language list's highlighted and scroll positions (rows).
 void SetLanguageListRows(float row);
+// PENDING: the start screen; draws it for this frame, true while it is shown.
+bool DrawStartScreen(float now);

@@ -11,6 +11,7 @@ bool gColourPopupOpen = false;      // the selected row's colour popup is open
 bool gColourWheelDrag = false;      // the wheel is being dragged
 bool gStudentsDirty = false;        // a colour edit waits to be saved
 int gSelectedStudentRow = -1;       // selected row, -1 none
+bool gStudentNameEntryActive = false;   // the new-student entry has the focus
 int gHighlightRowId = -1;           // highlighted row id, -1 none
 uint64_t gHighlightDeadlineMs = 0;  // its deadline on ClockTickMs64
 
@@ -25,6 +26,7 @@ void ResetStudentListView() {
   gColourWheelDrag = false;
   gStudentsDirty = false;
   gSelectedStudentRow = -1;
+  gStudentNameEntryActive = false;
   gHighlightRowId = -1;
   gHighlightDeadlineMs = 0;
 }

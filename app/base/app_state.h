@@ -13,6 +13,7 @@ extern bool gColourPopupOpen;     // the colour popup of the selected row is ope
 extern bool gColourWheelDrag;     // the left button is held on the colour wheel
 extern bool gStudentsDirty;       // a colour changed; "students.dat" is saved when the edit ends
 extern int gSelectedStudentRow;   // index in gStudents of the selected row, -1 for none
+extern bool gStudentNameEntryActive;   // the new-student entry has the keyboard focus
 
 // The brief highlight of one list row: its id (-1 none) and deadline on ClockTickMs64.
 extern int gHighlightRowId;

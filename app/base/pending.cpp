@@ -1,5 +1,5 @@
-// app/base/pending: bodies of the base floor's functions whose real work comes later.
+// app/base/pending: bodies of the base floor's functions whose real work comes later (declared,
+// each with its marker, in app/base/ring_key_drag.h).
 #include "app/base/ring_key_drag.h"
 
-// PENDING: the circle's key drag comes with the mouse routing.
 void CancelRingKeyDrag() {}

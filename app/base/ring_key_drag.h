@@ -1,7 +1,8 @@
 // app/base/ring_key_drag: the circle's key drag, which whoever selects a scale itself cancels.
 #pragma once
 
-// Ends any key drag on the circle (no drag in progress afterwards).
+// PENDING: the circle's key drag comes with the mouse routing; ends any key drag on the circle
+// (no drag in progress afterwards).
 void CancelRingKeyDrag();
 
 extern bool gRingDragging;   // a key drag on the circle is under way

@@ -8,9 +8,12 @@
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "app/main_loop.h"
+#include "board/grid_interaction.h"
+#include "midi/midi_input.h"
+#include "midi/play_along.h"
 #include "midi/playback.h"
-#include "practice/pending.h"
-#include "theory/pending.h"
+#include "theory/filter_tabs.h"
+#include "theory/scale_selection.h"
 
 TEST(FrameSteps, LevelsDecayFasterWhileASongPlays) {
   for (bool playing : {false, true}) {

@@ -1,9 +1,8 @@
 // The UI language: codes of tags, the start-up choice from the user locale and the saved file,
 // applying and saving a choice, and the whole-file writer behind the settings files.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include "gfx/ui_language.h"
 #include "platform/locale.h"
@@ -90,32 +89,6 @@ TEST_F(UiLanguageFileTest, ApplyClampsAndSavesExactlyTheTag) {
   EXPECT_EQ(gUiLanguage, "de-DE");
   EXPECT_EQ(ReadUiLanguageFile(), "en-US");
   EXPECT_FALSE(FileExists(dir_.File("Data/ui_language.txt.tmp")));
-  SaveRingMode(true);
-  EXPECT_EQ(ReadFileBytes(dir_.File("Data/ring_mode.txt")), "1\n");
-}
-
-TEST(WriteFileWhole, FailureKeepsTheOldFileAndLeavesNoTemporary) {
-  TempDir dir;
-  std::string path = dir.File("settings.txt");
-  ASSERT_TRUE(WriteFileWhole(path, "old"));
-  EXPECT_EQ(ReadFileBytes(path), "old");
-  // The temporary name is taken by a folder: the write fails, the old file stays.
-  std::filesystem::create_directory(path + ".tmp");
-  EXPECT_FALSE(WriteFileWhole(path, "new"));
-  EXPECT_EQ(ReadFileBytes(path), "old");
-  std::filesystem::remove(path + ".tmp");
-  // A full device: the flush fails, the temporary file is removed.
-  if (std::filesystem::exists("/dev/full")) {
-    std::filesystem::create_symlink("/dev/full", path + ".tmp");
-    EXPECT_FALSE(WriteFileWhole(path, std::string(1 << 16, 'x')));
-    EXPECT_EQ(ReadFileBytes(path), "old");
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path + ".tmp")));
-  }
-  // The target is a folder: the rename fails and the temporary file goes.
-  std::filesystem::create_directory(dir.File("folder"));
-  std::filesystem::create_directory(dir.File("folder/inner"));
-  EXPECT_FALSE(WriteFileWhole(dir.File("folder"), "x"));
-  EXPECT_FALSE(FileExists(dir.File("folder.tmp")));
 }
 
 }  // namespace

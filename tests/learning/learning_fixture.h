@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/base/status_text.h"
+#include "board/grid_interaction.h"
 #include "learning/attempts.h"
 #include "learning/daily_blocks.h"
 #include "learning/iso_dates.h"
@@ -16,12 +17,14 @@
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
 #include "learning/note_opener.h"
-#include "learning/pending.h"
 #include "learning/schedule.h"
 #include "learning/sight_score.h"
+#include "midi/midi_input.h"
+#include "midi/play_along.h"
 #include "midi/playback.h"
 #include "practice/students.h"
 #include "tests/support/test_support.h"
+#include "theory/key_detection.h"
 
 class LearningTest : public ::testing::Test {
  protected:

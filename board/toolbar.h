@@ -1,0 +1,5 @@
+// board/toolbar: the toolbar over the board.
+#pragma once
+
+// PENDING: drawn with the toolbar.
+void DrawToolbar();

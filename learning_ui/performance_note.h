@@ -1,0 +1,10 @@
+// learning_ui/performance_note: the note shown after a lesson song, and the skills radar's flash.
+#pragma once
+#include <string>
+
+// PENDING: drawn with the performance note, each frame after the learning screen.
+void DrawPerformanceNotes();
+void DrawSkillsRadarFlash();
+// PENDING: the performance note; opens an item's note, or brings it to the top. The shell hands it
+// to the learning model as its note opener.
+void OpenPerformanceNote(const std::string& itemId);
