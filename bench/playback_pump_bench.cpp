@@ -12,9 +12,10 @@
 namespace {
 
 bool OpenPort() { return true; }
-void SendNothing(uint32_t message) { benchmark::DoNotOptimize(message); }
+void SendNothing(uint32_t message, int64_t due) { benchmark::DoNotOptimize(message + due); }
+void CancelNothing(int64_t) {}
 void Nothing() {}
-const MidiOutputPort kSilentPort{OpenPort, SendNothing, Nothing, Nothing};
+const MidiOutputPort kSilentPort{OpenPort, SendNothing, CancelNothing, Nothing, Nothing};
 
 int64_t IgnoreMessage(uint32_t, uint64_t, int64_t) { return 0; }
 

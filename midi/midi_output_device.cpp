@@ -15,9 +15,19 @@
 // ---- state ----
 namespace {
 bool PlatformOpen(int device) { return device < 0 ? SynthOpen() : MidiOutPortOpen(device); }
-void PlatformSend(int device, uint32_t message) {
-  if (device < 0) SynthSend(message);
-  else MidiOutPortSend(message);
+void PlatformSend(int device, uint32_t message, int64_t dueUs) {
+  bool atOnce = dueUs == kMidiOutAtOnce;
+  if (device < 0) {
+    if (atOnce) SynthSend(message);
+    else SynthSendAt(message, dueUs);
+  } else {
+    if (atOnce) MidiOutPortSend(message);
+    else MidiOutPortSendAt(message, dueUs);
+  }
+}
+void PlatformCancel(int device, int64_t afterUs) {
+  if (device < 0) SynthCancelAfter(afterUs);
+  else MidiOutPortCancelAfter(afterUs);
 }
 // A port is brought to rest with all-sound-off, reset-controllers and all-notes-off on every
 // channel; the synthesiser resets itself.
@@ -36,15 +46,16 @@ void PlatformClose(int device) {
   if (device < 0) SynthClose();
   else MidiOutPortClose();
 }
-const MidiOutDriver kPlatformDriver{MidiOutPortCount, MidiOutPortName, PlatformOpen,
-                                    PlatformSend,     PlatformReset,   PlatformClose};
+const MidiOutDriver kPlatformDriver{MidiOutPortCount, MidiOutPortName, PlatformOpen, PlatformSend,
+                                    PlatformCancel,   PlatformReset,   PlatformClose};
 const MidiOutDriver* gDriver = &kPlatformDriver;  // the device layer in use
 
 bool PortOpen();
-void PortSend(uint32_t message) { gDriver->send(gMidiOutDeviceIndex, message); }
+void PortSend(uint32_t message, int64_t dueUs) { gDriver->send(gMidiOutDeviceIndex, message, dueUs); }
+void PortCancel(int64_t afterUs) { gDriver->cancel(gMidiOutDeviceIndex, afterUs); }
 void PortReset() { gDriver->reset(gMidiOutDeviceIndex); }
 void PortClose() { gDriver->close(gMidiOutDeviceIndex); }
-const MidiOutputPort kDevicePort{PortOpen, PortSend, PortReset, PortClose};
+const MidiOutputPort kDevicePort{PortOpen, PortSend, PortCancel, PortReset, PortClose};
 }  // namespace
 
 std::string gMidiOutName;

@@ -13,11 +13,12 @@ struct MidiOutputPort;
 
 // What the device layer offers; every member must be set. Device -1 is the synthesiser.
 struct MidiOutDriver {
-  int (*count)();                              // ports present
-  bool (*name)(int index, std::string* name);  // false when it cannot be read
-  bool (*open)(int device);                    // true when open
-  void (*send)(int device, uint32_t message);  // one short message
-  void (*reset)(int device);                   // every note and controller back to rest
+  int (*count)();                                             // ports present
+  bool (*name)(int index, std::string* name);                 // false when it cannot be read
+  bool (*open)(int device);                                   // true when open
+  void (*send)(int device, uint32_t message, int64_t dueUs);  // one short message at its time (0: at once)
+  void (*cancel)(int device, int64_t afterUs);                // forgets what is scheduled after this time
+  void (*reset)(int device);                                  // every note and controller back to rest
   void (*close)(int device);
 };
 

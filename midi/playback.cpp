@@ -29,6 +29,7 @@
 #include "midi/playlist.h"
 #include "midi/seek_bar.h"
 #include "midi/song_beat.h"
+#include "midi/song_sound.h"
 #include "midi/teaching_record.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -124,7 +125,11 @@ void ReleaseSongNotes() {
     gKeyLevel[k] = 0.0f;
   }
   PostAppMessage(kMsgMidiSustain, 0, 0);
-  SendAllNotesOffSequence();
+  // What was handed to the output for later is forgotten; what was due sounds, and then the
+  // release, so no note it started is left hanging.
+  int64_t now = ClockMicros64();
+  CancelSongSound(now);
+  SendAllNotesOffSequence(now);
 }
 
 void StopPlaybackAndCloseOutput() {
@@ -245,6 +250,9 @@ bool LoadAndPlayMidi(const std::string& path) {
   gSongMinor = minor;
   gNotePedalSpans = BuildNotePedalSpans(gSongEvents);
 
+  // The output opens first (the sound device and the soundfont take tens of milliseconds): a clock
+  // started before would find the first notes overdue and sound them all at once.
+  bool outputOpen = OpenMidiOutput();
   StartSongFromTop(ClockMs32());
   ClearLoop();
   EndTransportDrags();
@@ -261,7 +269,7 @@ bool LoadAndPlayMidi(const std::string& path) {
   ResetJudgeStates(false, false);
   SyncMetronomeToSong(0, true);
   SelectSongKeyScale();
-  if (!OpenMidiOutput()) gStatusText = "Playing visualization only (synth unavailable)";
+  if (!outputOpen) gStatusText = "Playing visualization only (synth unavailable)";
   return true;
 }
 
@@ -281,11 +289,11 @@ void TogglePlayback() {
       gStatusText = "No MIDI playback running";
       return;
     }
-    StartSongFromTop(now);
+    OpenMidiOutput();  // before the clock starts, as at a load
+    StartSongFromTop(ClockMs32());
     MarkSongBeatResync(0);
     ResetJudgeStates(false, false);
     SyncMetronomeToSong(0, true);
-    OpenMidiOutput();
     if (gLoopStartSet) {
       NormaliseLoopRegion();
       if (gLoopStartSet && gLoopStartMs != 0) SeekPlayback(gLoopStartMs);
@@ -309,6 +317,7 @@ void TogglePlayback() {
 
 void UnloadMidi() {
   StopPlaybackAndCloseOutput();
+  ResetSongSound();
   if (gSongChangeHook) gSongChangeHook();
   ResetPlayAlongHighlights();
   gSightReadingView = false;

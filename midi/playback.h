@@ -98,5 +98,6 @@ std::string MakeSongTitle(const std::string& fileName);
 // The pedal spans of a song, parallel to its events.
 std::vector<NotePedalSpan> BuildNotePedalSpans(const std::vector<SongEvent>& events);
 // Releases every key the song sounds on the display, lifts the pedal there and, with an output
-// open, sends the all-notes-off sequence.
+// open, makes it forget what it was handed for later and sends the all-notes-off sequence (after
+// what was due by now).
 void ReleaseSongNotes();

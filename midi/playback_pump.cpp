@@ -1,11 +1,12 @@
 // midi/playback_pump: advances the playing song once per pass of the main loop.
 //
 // The pump reads the song clock, wraps the loop region, hands the song's tempo and beat to the
-// metronome, sends every due event to the output and (display-only) to the note road, and at the
-// end of the song chooses between the next playlist entry and a plain stop, or hands a lesson
-// song's end to the shell (app/lesson_song_end), which records the attempt. The song's beat goes
-// to the handler the frame passes (the metronome's grid). The event loop allocates nothing; the
-// tempo lookup is a binary search.
+// metronome, posts every due event (display-only) to the note road, hands the output the events
+// that fall due before the next pass (midi/song_sound), and at the end of the song chooses between
+// the next playlist entry and a plain stop, or hands a lesson song's end to the shell
+// (app/lesson_song_end), which records the attempt. The song's beat goes to the handler the frame
+// passes (the metronome's grid). The event loop allocates nothing; the tempo lookup is a binary
+// search.
 #include "midi/playback_pump.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include "midi/playback.h"
 #include "midi/playlist.h"
 #include "midi/song_beat.h"
+#include "midi/song_sound.h"
 #include "midi/teaching_record.h"
 #include "platform/messages.h"
 
@@ -67,24 +69,33 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
 
   NormaliseLoopRegion();
   uint32_t pos = GetPlaybackPositionMs(now);
+  KeepSongSoundInStep(muted);
+  uint64_t soundEnd = UINT64_MAX;  // song time where the sound must stop: a loop's end
   if (gLoopStartSet || gLoopEndSet) {
     uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
     uint32_t b = gLoopEndSet ? gLoopEndMs : GetSongLengthMs();
-    if ((uint64_t)b > (uint64_t)a + 160 && (pos >= b || pos < a)) {
-      SeekPlayback(a);
-      pos = GetPlaybackPositionMs(now);
+    if ((uint64_t)b > (uint64_t)a + 160) {
+      soundEnd = b;
+      if (pos >= b || pos < a) {
+        // A pass that came late has not handed over every note before the loop's end yet.
+        if (pos >= b) HandSongSoundAhead(b - 1, muted);
+        SeekPlayback(a);
+        pos = GetPlaybackPositionMs(now);
+        KeepSongSoundInStep(muted);
+      }
     }
   }
+  // The sound is handed over a pass ahead, but never up to a loop's end, where the song wraps.
+  double lookAhead = std::round(kSongSoundLookAheadMs * std::max((double)gPlaybackSpeed, 0.01));
+  uint64_t soundUntil = std::min((uint64_t)pos + (uint64_t)lookAhead, soundEnd - 1);
   SyncMetronomeToSong(pos, false);
   SyncSongBeat(pos, false, onSongBeat);
 
   const size_t count = gSongEvents.size();
-  const bool outputOpen = IsMidiOutputOpen();
   while (gEventCursor < count && gSongEvents[gEventCursor].timeMs <= pos) {
     size_t i = gEventCursor++;
     const SongEvent& e = gSongEvents[i];
     int kind = e.status & 0xF0;
-    bool silent = false;  // a muted note or pedal: nothing reaches the output either
     if (kind == 0x80 || kind == 0x90) {
       int v = kind == 0x90 ? e.data2 : 0;
       if (!muted) {
@@ -97,24 +108,15 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
           gKeyLevel[e.data1] = v > 0 ? std::min((float)v / 127.0f, 1.0f) : 0.0f;
         }
         PostAppMessage(kMsgMidiNote, e.data1, (int64_t)v | kNoteDisplayOnly);
-      } else {
-        if (e.data1 < 128) {
-          gKeySounding[e.data1] = false;
-          gKeyLevel[e.data1] = 0.0f;
-        }
-        silent = true;
+      } else if (e.data1 < 128) {
+        gKeySounding[e.data1] = false;
+        gKeyLevel[e.data1] = 0.0f;
       }
-    } else if (kind == 0xB0 && e.data1 == 64) {
-      if (!muted)
-        PostAppMessage(kMsgMidiSustain, 0, e.data2);
-      else
-        silent = true;
+    } else if (kind == 0xB0 && e.data1 == 64 && !muted) {
+      PostAppMessage(kMsgMidiSustain, 0, e.data2);
     }
-    // A data byte of 0x80 or above would read as a status byte on the wire: such an event of a
-    // damaged file is shown but not sent.
-    if (outputOpen && !silent && e.data1 < 0x80 && e.data2 < 0x80)
-      SendMidiOutShort((uint32_t)e.status | (uint32_t)e.data1 << 8 | (uint32_t)e.data2 << 16);
   }
+  HandSongSoundAhead((uint32_t)std::min<uint64_t>(soundUntil, UINT32_MAX), muted);
 
   if (gEventCursor < count) return false;
   if (gLearningItemLoaded && gPlaylist.empty()) return true;

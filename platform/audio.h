@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <string>
 
-// Opens the sound device when it is not open; false when there is none (a failed attempt is not
-// repeated for 3 seconds).
+// Opens the sound device when it is not open, and returns once the device has asked for its first
+// buffer (or after half a second); false when there is none (a failed attempt is not repeated for
+// 3 seconds).
 bool AudioOpen();
 // Closes the device (the renderer stays set for the next open).
 void AudioClose();
@@ -22,6 +23,10 @@ int AudioSampleRate();
 using AudioRenderer = void (*)(float* interleaved, int frames);
 // Sets the renderer, or removes it with null; once this returns the old one is no longer called.
 void AudioSetRenderer(AudioRenderer renderer);
+// Test seam: called first in every callback, on the audio thread, with the number of frames the
+// device has been given before this buffer. Null removes it.
+using AudioCallbackHook = void (*)(uint64_t framesBefore);
+void AudioSetCallbackHookForTesting(AudioCallbackHook hook);
 
 // Plays a whole WAV file image (any PCM or float format SDL decodes) at once, replacing the clip
 // playing; the bytes are copied. False when they do not decode or no device opens.

@@ -2,15 +2,19 @@
 // callback.
 //
 // The state the callback reads lives on the heap and is never freed, so an audio thread still
-// running while the process exits never meets a destroyed object. Every change of it is made
-// under SDL's device lock.
+// running while the process exits never meets a destroyed object. The clip and the tone are
+// changed under SDL's device lock; the renderer is swapped without it (an atomic pointer and a
+// flag the callback raises while it renders), so a renderer can be set while a callback waits.
 #include "platform/audio.h"
 
 #include <SDL.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -19,9 +23,14 @@
 namespace {
 constexpr int kRate = 44100;        // asked for; SDL converts when the hardware differs
 constexpr uint32_t kRetryMs = 3000; // a failed open is not repeated sooner
+constexpr int kStartWaitMs = 500;   // longest wait for a new device's first callback
 
 struct Mixer {
-  AudioRenderer renderer = nullptr;  // the synthesiser, or null
+  std::atomic<AudioRenderer> renderer{nullptr};  // the synthesiser, or null
+  std::atomic<bool> rendering{false};            // the callback is inside the renderer
+  std::atomic<uint64_t> callbacks{0};            // callbacks since the device opened
+  std::atomic<uint64_t> frames{0};               // frames delivered since the device opened
+  std::atomic<AudioCallbackHook> hook{nullptr};  // test seam, called first in each callback
   std::vector<float> clip;           // interleaved stereo at the device rate
   size_t clipPos = 0;                // next frame of the clip
   double toneHz = 0.0;               // the beep's frequency
@@ -44,7 +53,11 @@ static void MixCallback(void*, Uint8* stream, int len) {
   int frames = len / (int)(2 * sizeof(float));
   SDL_memset(stream, 0, (size_t)len);
   Mixer* m = gMixer;
-  if (m->renderer) m->renderer(out, frames);
+  m->callbacks.fetch_add(1);
+  if (AudioCallbackHook hook = m->hook.load()) hook(m->frames.load());
+  m->rendering.store(true);
+  if (AudioRenderer renderer = m->renderer.load()) renderer(out, frames);
+  m->rendering.store(false);
   if (m->clipPos * 2 < m->clip.size()) {
     size_t left = m->clip.size() / 2 - m->clipPos;
     size_t n = left < (size_t)frames ? left : (size_t)frames;
@@ -68,6 +81,7 @@ static void MixCallback(void*, Uint8* stream, int len) {
     if (out[i] > 1.0f) out[i] = 1.0f;
     else if (out[i] < -1.0f) out[i] = -1.0f;
   }
+  m->frames.fetch_add((uint64_t)frames);
 }
 
 // Runs f under the device lock (or at once when no device is open).
@@ -123,9 +137,14 @@ bool AudioOpen() {
     return false;
   }
   gTriedAndFailed = false;
-  gMixer->renderer = gRendererWanted;
+  gMixer->renderer.store(gRendererWanted);
+  gMixer->callbacks.store(0);
+  gMixer->frames.store(0);
   gDevice = device;
   SDL_PauseAudioDevice(device, 0);
+  // What is timed against the device starts once it runs: its first callback.
+  for (int waited = 0; waited < kStartWaitMs && gMixer->callbacks.load() == 0; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
 }
 
@@ -137,7 +156,7 @@ void AudioClose() {
   gMixer->clip.clear();
   gMixer->clipPos = 0;
   gMixer->toneFramesLeft = 0;
-  gMixer->renderer = nullptr;
+  gMixer->renderer.store(nullptr);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   gTriedAndFailed = false;
 }
@@ -155,8 +174,14 @@ int AudioSampleRate() {
 void AudioSetRenderer(AudioRenderer renderer) {
   std::lock_guard<std::mutex> lock(gAudioMutex);
   gRendererWanted = renderer;
-  WithDeviceLocked([&] { gMixer->renderer = renderer; });
+  if (!gDevice) return;
+  // The callback raises its flag before it reads the pointer: once the flag is seen down after
+  // the store, no callback can still be in the old renderer or enter it.
+  gMixer->renderer.store(renderer);
+  while (gMixer->rendering.load()) std::this_thread::yield();
 }
+
+void AudioSetCallbackHookForTesting(AudioCallbackHook hook) { gMixer->hook.store(hook); }
 
 bool AudioPlayWavMemory(const uint8_t* data, size_t size) {
   if (!AudioOpen()) return false;

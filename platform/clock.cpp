@@ -15,6 +15,7 @@ static std::atomic<bool> gClockDriven{false};   // tests drive the clock
 static std::mutex gClockDriveMutex;             // guards the driven values below
 static uint64_t gDrivenTick64 = 0;              // driven 64-bit count
 static uint32_t gDrivenMs32 = 0;                // driven 32-bit clock
+static int64_t gDrivenMicros = 0;               // driven microseconds
 static bool gDrivenLocalSet = false;            // a local time was given
 static LocalDateTime gDrivenLocal{};            // driven local time
 static int64_t gDrivenWall = 0;                 // driven wall seconds
@@ -24,6 +25,12 @@ static uint64_t RealTickMs64() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return kClockOffsetMs + (uint64_t)ts.tv_sec * 1000ull + (uint64_t)ts.tv_nsec / 1000000ull;
+}
+
+static int64_t RealMicros64() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return (int64_t)kClockOffsetMs * 1000 + (int64_t)ts.tv_sec * 1000000 + (int64_t)ts.tv_nsec / 1000;
 }
 
 // ---- public functions ----
@@ -41,6 +48,14 @@ uint64_t ClockTickMs64() {
     return gDrivenTick64;
   }
   return RealTickMs64();
+}
+
+int64_t ClockMicros64() {
+  if (gClockDriven.load(std::memory_order_acquire)) {
+    std::lock_guard<std::mutex> lock(gClockDriveMutex);
+    return gDrivenMicros;
+  }
+  return RealMicros64();
 }
 
 int64_t ClockWallSeconds() {
@@ -91,12 +106,21 @@ void ClockDriveSetRaw(uint64_t tickMs64, uint32_t ms32) {
   std::lock_guard<std::mutex> lock(gClockDriveMutex);
   gDrivenTick64 = tickMs64;
   gDrivenMs32 = ms32;
+  gDrivenMicros = (int64_t)tickMs64 * 1000;
 }
 
 void ClockDriveAdvance(uint64_t ms) {
   std::lock_guard<std::mutex> lock(gClockDriveMutex);
   gDrivenTick64 += ms;
   gDrivenMs32 += (uint32_t)ms;
+  gDrivenMicros += (int64_t)ms * 1000;
+}
+
+void ClockDriveSetMicros(int64_t micros) {
+  std::lock_guard<std::mutex> lock(gClockDriveMutex);
+  gDrivenMicros = micros;
+  gDrivenTick64 = (uint64_t)(micros / 1000);
+  gDrivenMs32 = (uint32_t)gDrivenTick64;
 }
 
 void ClockDriveSetLocal(const LocalDateTime& local, int64_t wallSeconds) {

@@ -8,8 +8,9 @@
 // message queue from the MIDI thread as kMsgMidiInData (wParam = status | data1 << 8 | data2 << 16,
 // lParam = ClockMs32 at arrival); an error of the open port posts kMsgMidiInError. Closing waits
 // until no message can be posted any more.
-// Output: one port at a time; short messages are sent as they are given.
-// Everything except the posting runs on the UI thread.
+// Output: one port at a time; short messages go out through the timed sender's thread
+// (platform/timed_sender.h), in order, each at its due time on the program's clock.
+// Everything else runs on the UI thread.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -49,8 +50,14 @@ int MidiOutPortCount();
 bool MidiOutPortName(int index, std::string* name);
 // Closes a port open before; false when the port cannot be opened.
 bool MidiOutPortOpen(int index);
-// One short message: status in the low byte, then data1, then data2; its length follows the status.
+// One short message at once (after what is due already): status in the low byte, then data1,
+// then data2; its length follows the status.
 void MidiOutPortSend(uint32_t message);
+// One short message at its due time on the program's clock (ClockMicros64).
+void MidiOutPortSendAt(uint32_t message, int64_t dueUs);
+// Forgets the messages due after `us` that have not gone out.
+void MidiOutPortCancelAfter(int64_t us);
+// Sends what is due, forgets the rest and closes the port.
 void MidiOutPortClose();
 
 // Number of bytes of the short message with this status byte (0 for a data byte).

@@ -4,6 +4,10 @@
 // runs on RtMidi's thread (JACK's realtime thread under JACK): it stamps each message with the
 // program's clock and posts it. A gate with an in-flight count lets closing wait until no callback
 // can post any more, so a queue flushed after the close stays empty.
+//
+// Output messages go through the timed sender's thread, each at its due time, in order; the output
+// client is used under one lock by that thread and the UI thread. Closing sends what is due, drops
+// what is not, and then closes.
 #include "platform/midi_ports.h"
 
 #include <alsa/asoundlib.h>
@@ -18,11 +22,13 @@
 #include <chrono>
 #include <cctype>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/timed_sender.h"
 
 // ---- state ----
 namespace {
@@ -31,7 +37,9 @@ constexpr const char* kClientName = "Tonvarra";
 
 Service gService = Service::kUnknown;          // chosen at first use
 std::unique_ptr<RtMidiIn> gIn;                 // the input client (lists ports, holds the open one)
+std::mutex gOutMutex;                          // guards gOut: the UI thread and the sender use it
 std::unique_ptr<RtMidiOut> gOut;               // the output client
+std::atomic<bool> gOutJack{false};             // the open output port is a JACK port
 std::string gInOpenName;                       // service name of the open input port, "" when closed
 bool gInOpen = false;                          // an input port is connected
 std::atomic<bool> gInStarted{false};           // the callback may post
@@ -100,6 +108,7 @@ static void ChooseService() {
       out->setErrorCallback(OutputErrorCallback);
       in->ignoreTypes(true, true, true);
       gIn = std::move(in);
+      std::lock_guard<std::mutex> lock(gOutMutex);
       gOut = std::move(out);
       gService = api == RtMidi::LINUX_ALSA ? Service::kAlsa : Service::kJack;
       return;
@@ -141,6 +150,7 @@ static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
 // JACK hands RtMidi one port buffer per cycle, sized by the period (256 bytes at 64 frames); a
 // burst such as the 80 messages of a full reset overflows it and arrives garbled. At most 8
 // messages per millisecond fit every period, so a longer burst waits for the next millisecond.
+// Only the sender's thread calls it.
 static void PaceJackBurst() {
   static std::chrono::steady_clock::time_point windowStart;
   static int sentInWindow = 0;
@@ -154,6 +164,17 @@ static void PaceJackBurst() {
     sentInWindow = 0;
   }
   ++sentInWindow;
+}
+
+// The timed sender's target (its thread): one short message to the open port, now.
+static void SendNow(uint32_t message) {
+  unsigned char bytes[3] = {(unsigned char)(message & 0xFF), (unsigned char)((message >> 8) & 0xFF),
+                            (unsigned char)((message >> 16) & 0xFF)};
+  int length = MidiShortMessageLength(bytes[0]);
+  if (length == 0) return;
+  if (gOutJack.load()) PaceJackBurst();
+  std::lock_guard<std::mutex> lock(gOutMutex);
+  if (gOut && gOut->isPortOpen()) gOut->sendMessage(bytes, (size_t)length);
 }
 
 // ---- public functions ----
@@ -189,7 +210,10 @@ void MidiPortsShutdown() {
   MidiInPortClose();
   MidiOutPortClose();
   gIn.reset();
-  gOut.reset();
+  {
+    std::lock_guard<std::mutex> lock(gOutMutex);
+    gOut.reset();
+  }
   gService = Service::kUnknown;
 }
 
@@ -255,11 +279,13 @@ bool MidiInPortStillPresent() {
 
 int MidiOutPortCount() {
   ChooseService();
+  std::lock_guard<std::mutex> lock(gOutMutex);
   return gOut ? (int)OfferedPorts(gOut.get(), false).size() : 0;
 }
 
 bool MidiOutPortName(int index, std::string* name) {
   ChooseService();
+  std::lock_guard<std::mutex> lock(gOutMutex);
   if (!gOut || index < 0) return false;
   std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
   if ((size_t)index >= ports.size()) return false;
@@ -270,6 +296,7 @@ bool MidiOutPortName(int index, std::string* name) {
 bool MidiOutPortOpen(int index) {
   MidiOutPortClose();
   ChooseService();
+  std::lock_guard<std::mutex> lock(gOutMutex);
   if (!gOut) return false;
   std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
   if (index < 0 || (size_t)index >= ports.size()) return false;
@@ -279,23 +306,28 @@ bool MidiOutPortOpen(int index) {
     if (gOut->isPortOpen()) gOut->closePort();
     return false;
   }
+  gOutJack.store(gService == Service::kJack);
+  TimedSenderSetTarget(SendNow);
   return true;
 }
 
-void MidiOutPortSend(uint32_t message) {
-  if (!gOut || !gOut->isPortOpen()) return;
-  unsigned char bytes[3] = {(unsigned char)(message & 0xFF), (unsigned char)((message >> 8) & 0xFF),
-                            (unsigned char)((message >> 16) & 0xFF)};
-  int length = MidiShortMessageLength(bytes[0]);
-  if (length == 0) return;
-  if (gService == Service::kJack) PaceJackBurst();
-  gOut->sendMessage(bytes, (size_t)length);
-}
+void MidiOutPortSend(uint32_t message) { TimedSenderPost(message, 0); }
+
+void MidiOutPortSendAt(uint32_t message, int64_t dueUs) { TimedSenderPost(message, dueUs); }
+
+void MidiOutPortCancelAfter(int64_t us) { TimedSenderCancelAfter(us); }
 
 void MidiOutPortClose() {
-  if (!gOut || !gOut->isPortOpen()) return;
+  // What is due goes out; what is not would meet a closed port, or the next one.
+  TimedSenderCancelAfter(ClockMicros64());
+  TimedSenderFlush();
+  {
+    std::lock_guard<std::mutex> lock(gOutMutex);
+    if (!gOut || !gOut->isPortOpen()) return;
+  }
   // Under JACK the last messages (often the notes-off of a stop) wait for the next cycles.
-  if (gService == Service::kJack) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  if (gOutJack.load()) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  std::lock_guard<std::mutex> lock(gOutMutex);
   gOut->closePort();
 }
 

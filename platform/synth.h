@@ -2,6 +2,11 @@
 //
 // It loads the General MIDI soundfont once and is then kept for the process; open and close only
 // attach it to and detach it from the sound device. Every call is safe while the device plays.
+//
+// Messages may carry a due time on the program's clock (ClockMicros64): the synthesiser applies
+// such a message inside its audio callback at the sample where the due time plus a constant
+// latency falls (one audio buffer plus one pass of the main loop: see synth_timetable.h), never
+// earlier. Messages without one sound at once, at the start of the next buffer.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,11 +15,22 @@
 // there is no soundfont or no sound device.
 bool SynthOpen();
 bool SynthIsOpen();
-// One short message: status in the low byte, then data1, then data2.
+// One short message at once: status in the low byte, then data1, then data2.
 void SynthSend(uint32_t message);
-// Every voice stops at once; programs, controllers and effect tails go back to rest.
+// One short message at its due time plus the latency; dropped while the synthesiser is closed.
+void SynthSendAt(uint32_t message, int64_t dueUs);
+// Forgets every message due after `us` that has not been applied.
+void SynthCancelAfter(int64_t us);
+// Every voice stops at once and every waiting message is forgotten; programs, controllers and
+// effect tails go back to rest.
 void SynthReset();
 // Silences and detaches the synthesiser.
 void SynthClose();
+// The constant latency of timed messages in µs (0 before the first callback since opening).
+int64_t SynthLatencyUs();
+// Test seam: loads the synthesiser at `rate` without a sound device, as if attached; the caller
+// renders buffers with SynthRenderForTesting (on one thread at a time) and ends with SynthClose.
+bool SynthOpenOfflineForTesting(int rate);
+void SynthRenderForTesting(float* interleaved, int frames);
 // The soundfont found on this machine, "" when none.
 std::string SynthSoundfontPath();

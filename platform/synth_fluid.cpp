@@ -1,15 +1,25 @@
 // platform/synth: FluidSynth with the General MIDI soundfont, rendered in the sound device's
-// callback. FluidSynth's own locking makes its calls safe against the rendering thread.
+// callback.
+//
+// While the synthesiser is attached, every message goes through the timetable and is applied by
+// the callback itself, between the pieces of a buffer rendered up to the message's frame, so the
+// callback alone touches the voices. FluidSynth renders in blocks of 64 frames: a message takes
+// effect at the next block boundary, at most 1.45 ms after its sample. Detached, messages are
+// applied at once (FluidSynth's own locking keeps that safe).
 #include "platform/synth.h"
 
 #include <fluidsynth.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 #include "platform/audio.h"
+#include "platform/clock.h"
 #include "platform/process.h"
+#include "platform/synth_timetable.h"
 
 // ---- state ----
 namespace {
@@ -22,10 +32,11 @@ const char* const kSoundfonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
 };
 
-std::mutex gSynthMutex;                          // guards loading and the open flag
+std::mutex gSynthMutex;                          // guards loading, attaching and detaching
 fluid_settings_t* gSettings = nullptr;           // kept for the process
 std::atomic<fluid_synth_t*> gSynth{nullptr};     // kept for the process once loaded
-bool gSynthOpen = false;                         // attached to the sound device
+std::atomic<bool> gSynthOpen{false};             // attached: messages go through the timetable
+std::atomic<int> gRenderRate{0};                 // sample rate of the attached device
 }  // namespace
 
 // ---- private helpers ----
@@ -35,9 +46,46 @@ static void SynthLog(int level, const char* message, void*) {
   DebugOutput(line.c_str());
 }
 
+static void Apply(fluid_synth_t* synth, uint32_t message) {
+  int status = (int)(message & 0xFF);
+  int d1 = (int)((message >> 8) & 0x7F);
+  int d2 = (int)((message >> 16) & 0x7F);
+  int channel = status & 0x0F;
+  switch (status & 0xF0) {
+    case 0x80: fluid_synth_noteoff(synth, channel, d1); break;
+    case 0x90:
+      if (d2 == 0) fluid_synth_noteoff(synth, channel, d1);
+      else fluid_synth_noteon(synth, channel, d1, d2);
+      break;
+    case 0xA0: fluid_synth_key_pressure(synth, channel, d1, d2); break;
+    case 0xB0: fluid_synth_cc(synth, channel, d1, d2); break;
+    case 0xC0: fluid_synth_program_change(synth, channel, d1); break;
+    case 0xD0: fluid_synth_channel_pressure(synth, channel, d1); break;
+    case 0xE0: fluid_synth_pitch_bend(synth, channel, d1 | (d2 << 7)); break;
+    default:
+      if (status == 0xFF) fluid_synth_system_reset(synth);
+      break;
+  }
+}
+
+// Renders frames [from, to) of the interleaved buffer.
+static void RenderPiece(fluid_synth_t* synth, float* interleaved, int from, int to) {
+  if (to > from) fluid_synth_write_float(synth, to - from, interleaved, 2 * from, 2, interleaved, 2 * from + 1, 2);
+}
+
 static void Render(float* interleaved, int frames) {
   fluid_synth_t* synth = gSynth.load();
-  if (synth) fluid_synth_write_float(synth, frames, interleaved, 0, 2, interleaved, 1, 2);
+  if (!synth) return;
+  TimetableBeginBuffer(ClockMicros64(), frames, gRenderRate.load());
+  int done = 0, offset = 0;
+  uint32_t message = 0;
+  while (TimetableNext(&offset, &message)) {
+    RenderPiece(synth, interleaved, done, offset);
+    done = std::max(done, offset);
+    Apply(synth, message);
+  }
+  RenderPiece(synth, interleaved, done, frames);
+  TimetableEndBuffer();
 }
 
 static bool LoadSynth(int rate) {
@@ -75,52 +123,64 @@ std::string SynthSoundfontPath() {
 
 bool SynthOpen() {
   std::lock_guard<std::mutex> lock(gSynthMutex);
-  if (gSynthOpen) return true;
+  if (gSynthOpen.load()) return true;
   if (!AudioOpen()) return false;
   if (!LoadSynth(AudioSampleRate())) return false;
+  ResetTimetable();
+  gRenderRate.store(AudioSampleRate());
+  gSynthOpen.store(true);
   AudioSetRenderer(Render);
-  gSynthOpen = true;
   return true;
 }
 
-bool SynthIsOpen() {
-  std::lock_guard<std::mutex> lock(gSynthMutex);
-  return gSynthOpen;
-}
+bool SynthIsOpen() { return gSynthOpen.load(); }
 
 void SynthSend(uint32_t message) {
-  fluid_synth_t* synth = gSynth.load();
-  if (!synth) return;
-  int status = (int)(message & 0xFF);
-  int d1 = (int)((message >> 8) & 0x7F);
-  int d2 = (int)((message >> 16) & 0x7F);
-  int channel = status & 0x0F;
-  switch (status & 0xF0) {
-    case 0x80: fluid_synth_noteoff(synth, channel, d1); break;
-    case 0x90:
-      if (d2 == 0) fluid_synth_noteoff(synth, channel, d1);
-      else fluid_synth_noteon(synth, channel, d1, d2);
-      break;
-    case 0xA0: fluid_synth_key_pressure(synth, channel, d1, d2); break;
-    case 0xB0: fluid_synth_cc(synth, channel, d1, d2); break;
-    case 0xC0: fluid_synth_program_change(synth, channel, d1); break;
-    case 0xD0: fluid_synth_channel_pressure(synth, channel, d1); break;
-    case 0xE0: fluid_synth_pitch_bend(synth, channel, d1 | (d2 << 7)); break;
-    default:
-      if (status == 0xFF) fluid_synth_system_reset(synth);
-      break;
+  if (gSynthOpen.load()) {
+    TimetablePost(message, kSynthAtOnce);
+    return;
   }
+  if (fluid_synth_t* synth = gSynth.load()) Apply(synth, message);
+}
+
+void SynthSendAt(uint32_t message, int64_t dueUs) {
+  if (gSynthOpen.load()) TimetablePost(message, dueUs == kSynthAtOnce ? kSynthAtOnce + 1 : dueUs);
+}
+
+void SynthCancelAfter(int64_t us) {
+  if (gSynthOpen.load()) TimetableCancelAfter(us);
 }
 
 void SynthReset() {
-  fluid_synth_t* synth = gSynth.load();
-  if (synth) fluid_synth_system_reset(synth);
+  if (gSynthOpen.load()) {
+    TimetableClear();
+    return;
+  }
+  if (fluid_synth_t* synth = gSynth.load()) fluid_synth_system_reset(synth);
 }
+
+int64_t SynthLatencyUs() { return TimetableLatencyUs(); }
 
 void SynthClose() {
   std::lock_guard<std::mutex> lock(gSynthMutex);
-  if (!gSynthOpen) return;
-  SynthReset();
+  if (!gSynthOpen.load()) return;
   AudioSetRenderer(nullptr);
-  gSynthOpen = false;
+  // No callback renders now: what still waits is dropped, and the voices stop here.
+  gSynthOpen.store(false);
+  ResetTimetable();
+  if (fluid_synth_t* synth = gSynth.load()) fluid_synth_system_reset(synth);
+}
+
+bool SynthOpenOfflineForTesting(int rate) {
+  std::lock_guard<std::mutex> lock(gSynthMutex);
+  if (!LoadSynth(rate)) return false;
+  ResetTimetable();
+  gRenderRate.store(rate);
+  gSynthOpen.store(true);
+  return true;
+}
+
+void SynthRenderForTesting(float* interleaved, int frames) {
+  std::memset(interleaved, 0, sizeof(float) * 2 * (size_t)frames);
+  Render(interleaved, frames);
 }

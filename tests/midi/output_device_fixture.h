@@ -24,14 +24,15 @@ inline Strings gLog;
 inline int OutCount() { return (int)gPorts.size(); }
 inline bool OutName(int i, std::string* name) { return i >= 0 && i < OutCount() && (*name = gPorts[i].first, true); }
 inline bool OutOpen(int d) { return gLog.push_back("open " + std::to_string(d)), d < 0 ? gSynthOpens : gPorts[d].second; }
-inline void OutSend(int d, uint32_t m) {
+inline void OutSend(int d, uint32_t m, int64_t) {
   char text[32];
   std::snprintf(text, sizeof text, "%d:%06X", d, m);
   gLog.push_back(text);
 }
 inline void OutReset(int d) { gLog.push_back("reset " + std::to_string(d)); }
 inline void OutClose(int d) { gLog.push_back("close " + std::to_string(d)); }
-inline const MidiOutDriver kOutDriver{OutCount, OutName, OutOpen, OutSend, OutReset, OutClose};
+inline void OutCancel(int, int64_t) {}
+inline const MidiOutDriver kOutDriver{OutCount, OutName, OutOpen, OutSend, OutCancel, OutReset, OutClose};
 
 // Log lines that start with `prefix` (or, for ":", the messages sent).
 inline Strings Logged(const std::string& prefix) {

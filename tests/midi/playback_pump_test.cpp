@@ -5,6 +5,7 @@
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
+#include "midi/song_sound.h"
 #include "tests/midi/transport_harness.h"
 
 using namespace smf;
@@ -217,3 +218,34 @@ TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
   EXPECT_EQ(r.mean_velocity, 0.0f);
 }
 
+// The sound's road: each pass hands the output the events due before the next pass, stamped with
+// their own times; a speed change makes it forget what it was handed for later and hand it again.
+TEST_F(TransportTest, TheOutputGetsEachEventAPassAheadAtItsOwnTime) {
+  std::string body = Tempo(0, 500000);
+  for (int i = 0; i < 8; ++i) body += On(i ? 10 : 0, 60 + i, 90);  // 1 tick = 1 ms: every 10 ms
+  Load("a.mid", File(500, {body}));
+  PumpAfter(0);
+  EXPECT_EQ(TakePosted(), (Posts{NoteMsg(60, 90)}));  // the display keeps its time
+  EXPECT_EQ(RecordingOutput::Messages(), (std::vector<std::string>{"5A3C90", "5A3D90"}));
+  EXPECT_EQ(RecordingOutput::Dues(), (std::vector<int64_t>{SongTimeToClockUs(0), SongTimeToClockUs(10)}));
+  EXPECT_EQ(SongTimeToClockUs(10) - SongTimeToClockUs(0), 10000);
+  PumpAfter(12);  // hands 20 over
+  Forget();
+  gPlaybackSpeed = 0.5f;  // as SetPlaybackSpeed re-anchors: position 12 now, half speed
+  gPlayStartMs = Now() - 24;
+  PumpAfter(0);
+  EXPECT_EQ(RecordingOutput::Cancels(), (std::vector<int64_t>{ClockMicros64()}));
+  // 10 was due and stays; 20 was not, and comes again at its new time.
+  EXPECT_EQ(RecordingOutput::Messages(), (std::vector<std::string>{"5A3E90"}));
+  EXPECT_EQ(RecordingOutput::Dues(), (std::vector<int64_t>{SongTimeToClockUs(20)}));
+  EXPECT_EQ(SongTimeToClockUs(20) - SongTimeToClockUs(10), 20000);
+}
+
+TEST_F(TransportTest, TheSongClockStartsOnceTheOutputIsOpen) {
+  RecordingOutput::OpenTakesMs() = 60;
+  ASSERT_TRUE(LoadAndPlayMidi(Write("a.mid", ScaleSong())));
+  EXPECT_EQ(gPlayStartMs, Now()) << "the 60 ms of opening are not song time";
+  StopPlaybackAndCloseOutput();
+  TogglePlayback();
+  EXPECT_EQ(gPlayStartMs, Now());
+}

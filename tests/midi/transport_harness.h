@@ -20,18 +20,33 @@
 #include "tests/midi/smf_builder.h"
 #include "tests/support/test_support.h"
 
-// What the recording output saw, in order: "open", "reset", "close" or the short message in hex.
+// What the recording output saw, in order: "open", "reset", "close" or the short message in hex;
+// beside it, each message's due time (0 for at once) and each cancel's limit.
 struct RecordingOutput {
   static std::vector<std::string>& Log() {
     static std::vector<std::string> log;
     return log;
   }
+  static std::vector<int64_t>& Dues() {
+    static std::vector<int64_t> dues;
+    return dues;
+  }
+  static std::vector<int64_t>& Cancels() {
+    static std::vector<int64_t> cancels;
+    return cancels;
+  }
   static bool& OpenSucceeds() {
     static bool ok = true;
     return ok;
   }
-  static bool Open() { return Log().push_back("open"), OpenSucceeds(); }
-  static void Send(uint32_t m) { Log().push_back(Hex(m)); }
+  // How long opening takes on the driven clock (a sound device and a soundfont take a while).
+  static uint64_t& OpenTakesMs() {
+    static uint64_t ms = 0;
+    return ms;
+  }
+  static bool Open() { return ClockDriveAdvance(OpenTakesMs()), Log().push_back("open"), OpenSucceeds(); }
+  static void Send(uint32_t m, int64_t due) { Log().push_back(Hex(m)), Dues().push_back(due); }
+  static void Cancel(int64_t after) { Cancels().push_back(after); }
   static void Reset() { Log().push_back("reset"); }
   static void Close() { Log().push_back("close"); }
   static std::string Hex(uint32_t m) {
@@ -40,7 +55,7 @@ struct RecordingOutput {
     return text;
   }
   static const MidiOutputPort* Port() {
-    static const MidiOutputPort port{Open, Send, Reset, Close};
+    static const MidiOutputPort port{Open, Send, Cancel, Reset, Close};
     return &port;
   }
   // The short messages only.
@@ -95,6 +110,7 @@ class TransportTest : public ::testing::Test {
   void SetUp() override {
     SetMidiOutputPort(RecordingOutput::Port());
     RecordingOutput::OpenSucceeds() = true;
+    RecordingOutput::OpenTakesMs() = 0;
     UnloadMidi();
     gPlaybackSpeed = 1.0f;
     gPlaylistShuffle = gPlaylistRepeat = false;
@@ -130,6 +146,8 @@ class TransportTest : public ::testing::Test {
   void Forget() {
     TakePosted();
     RecordingOutput::Log().clear();
+    RecordingOutput::Dues().clear();
+    RecordingOutput::Cancels().clear();
   }
   // Loads a song and forgets what the load itself posted and sent.
   void Load(const std::string& name, const std::string& bytes) {

@@ -1,0 +1,33 @@
+// midi/song_sound: the song's road to the MIDI output, apart from its road to the display.
+//
+// The display and the judges see each event in the first pass of the main loop at or after its
+// time (the pump). The sound cannot wait for that pass: each event would sound up to a frame late.
+// So every pass hands the output the events that fall due before the next pass, each stamped with
+// its own time on the program's clock, and the output sounds it then. Whatever moves the song
+// clock (a jump, a pause, a speed change, a held wait) makes the output forget what it was handed
+// for after that moment, and the next pass hands it again from the new clock.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "midi/midi_file.h"
+
+// How far ahead of the position a pass hands events over: one pass of the main loop.
+constexpr uint32_t kSongSoundLookAheadMs = 17;
+
+extern size_t gSongSoundCursor;  // next event to hand to the output
+
+// The output forgets what it was handed for after clock time nowUs; the next pass hands events
+// again from the display's cursor (called whenever playback jumps, pauses or stops).
+void CancelSongSound(int64_t nowUs);
+// Before the pass's due events: keeps what was handed in step with the song clock (the anchor,
+// the speed and the muting may have changed since the last pass).
+void KeepSongSoundInStep(bool muted);
+// After the pass's due events: hands the output, stamped, every event not handed yet whose time is
+// at most `untilMs` (song time).
+void HandSongSoundAhead(uint32_t untilMs, bool muted);
+// The clock time (µs on ClockMicros64's line) at which a song time falls with the current anchor
+// and speed.
+int64_t SongTimeToClockUs(uint32_t songMs);
+// Forgets the sound path's state (a song unloaded).
+void ResetSongSound();
