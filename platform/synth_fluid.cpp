@@ -46,6 +46,12 @@ static void SynthLog(int level, const char* message, void*) {
   DebugOutput(line.c_str());
 }
 
+// Every voice stops now (a reset alone would let them ring out), then everything goes to rest.
+static void Silence(fluid_synth_t* synth) {
+  fluid_synth_all_sounds_off(synth, -1);
+  fluid_synth_system_reset(synth);
+}
+
 static void Apply(fluid_synth_t* synth, uint32_t message) {
   int status = (int)(message & 0xFF);
   int d1 = (int)((message >> 8) & 0x7F);
@@ -63,7 +69,7 @@ static void Apply(fluid_synth_t* synth, uint32_t message) {
     case 0xD0: fluid_synth_channel_pressure(synth, channel, d1); break;
     case 0xE0: fluid_synth_pitch_bend(synth, channel, d1 | (d2 << 7)); break;
     default:
-      if (status == 0xFF) fluid_synth_system_reset(synth);
+      if (status == 0xFF) Silence(synth);
       break;
   }
 }
@@ -156,7 +162,7 @@ void SynthReset() {
     TimetableClear();
     return;
   }
-  if (fluid_synth_t* synth = gSynth.load()) fluid_synth_system_reset(synth);
+  if (fluid_synth_t* synth = gSynth.load()) Silence(synth);
 }
 
 int64_t SynthLatencyUs() { return TimetableLatencyUs(); }
@@ -168,7 +174,7 @@ void SynthClose() {
   // No callback renders now: what still waits is dropped, and the voices stop here.
   gSynthOpen.store(false);
   ResetTimetable();
-  if (fluid_synth_t* synth = gSynth.load()) fluid_synth_system_reset(synth);
+  if (fluid_synth_t* synth = gSynth.load()) Silence(synth);
 }
 
 bool SynthOpenOfflineForTesting(int rate) {
