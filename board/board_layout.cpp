@@ -57,7 +57,7 @@ BoardLayout* ComputeBoardLayout(BoardLayout* out) {
   b.contentW = L + b.gridW;
 
   b.headerBaselineY = b.headerY + 0.76f * H16 - 2.0f;
-  b.hudHeight = (gPracticeState >= 1 && gPracticeState <= 4) ? std::max(48.0f * s, 40.0f) : 0.0f;
+  b.hudHeight = IsPracticeRunActive() ? std::max(48.0f * s, 40.0f) : 0.0f;
   b.stripX = b.panelX + pad - M11;
   b.stripY = b.headerY - M11;
   b.stripW = L + b.gridW + 2.0f * M11;

@@ -462,3 +462,19 @@ void JudgePlayAlongNotes(uint32_t now, int noteFilter) {
   checkHoldsBelow(kNoEvent);
   PruneOpenHolds(position);
 }
+
+void ResetPlayAlong() {
+  gJudgeStates.clear();
+  gPlayAlongRun = gPlayAlongStartPending = gWaitAutoStarted = false;
+  gPlayAlongScore = 0;
+  gPlayAlongStreak = gPlayAlongBestStreak = gWrongNoteCount = 0;
+  gLastWrongNoteMs = gMissFlashUntilMs = 0;
+  std::fill(std::begin(gNoteMatched), std::end(gNoteMatched), false);
+  std::fill(std::begin(gNoteMatchedTimeMs), std::end(gNoteMatchedTimeMs), 0u);
+  gSavedAllNotesAllowed = gRestoreAllNotesPending = false;
+  ResetPlayAlongHighlights();
+  std::fill(std::begin(gWrongNoteMark), std::end(gWrongNoteMark), false);
+  gWaitEventMs = gWaitLastFreeMs = gWaitRunStartMs = kNone;
+  gWaitArrivalMs = gLastJudgedMs = 0;
+  gWaitHolding = gWaitGraceActive = gRhythmKeepingTime = false;
+}

@@ -82,6 +82,9 @@ void ResetJudgeStates(bool endRun, bool keepWhenSized);
 // Forgets the play-along marks on the display and counts gPlayAlongHighlightsCleared up, so the
 // board forgets its fired hits.
 void ResetPlayAlongHighlights();
+// No run, no pending start, no judge records, no matched keys and no wait state: the play-along as
+// at program start (the highlights-cleared count goes on counting).
+void ResetPlayAlong();
 // Releases the song's keys on the display and silences the output.
 void AllNotesOff();
 

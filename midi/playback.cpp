@@ -94,7 +94,7 @@ void ClearLoop() {
 }
 
 void EndTransportDrags() {
-  gSeekDragMode = 0;
+  gSeekDragMode = kSeekDragNone;
   gSpeedDragging = false;
 }
 

@@ -107,3 +107,9 @@ bool OpenMidiFolderPicker() {
   gStatusText = TrF("Folder playlist loaded (%d files)", count);
   return true;
 }
+
+void ResetPlaylist() {
+  gPlaylist.clear();
+  gPlaylistIndex = -1;
+  gPlaylistShuffle = gPlaylistRepeat = false;
+}

@@ -9,6 +9,8 @@ extern int gPlaylistIndex;                  // the playing entry, -1 when none
 extern bool gPlaylistShuffle;               // pick the next entry at random
 extern bool gPlaylistRepeat;                // wrap around at either end
 
+// Empty, nothing playing, shuffle and repeat off.
+void ResetPlaylist();
 // Chooses one MIDI file and plays it as a one-entry playlist; false on cancel or a failed load.
 // The shell runs both choosers outside full screen (app/midi_choosers).
 bool ChooseAndPlayMidiFile();

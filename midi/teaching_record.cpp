@@ -3,3 +3,6 @@
 
 // ---- state ----
 TeachingState gTeachingState;   // the active student's record
+
+// ---- public functions ----
+void ResetTeachingRecord() { gTeachingState = TeachingState(); }

@@ -104,3 +104,6 @@ struct TeachingState {
 
 // The record of the active student.
 extern TeachingState gTeachingState;
+
+// The record at its defaults, with nothing loaded.
+void ResetTeachingRecord();

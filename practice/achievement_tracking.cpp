@@ -280,7 +280,7 @@ void TrackAchievementNote(int note, uint32_t ms) {
     }
     OnPracticeCellPlayed(up, ms);
 
-    if (!gPlaying && gPracticeState == 0) {
+    if (!gPlaying && gPracticeState == kPracticeOff) {
       int best = -1;
       long bestScore = 0;
       for (size_t i = 0; i < up.size(); ++i) {

@@ -286,3 +286,12 @@ void DecayAchievementTimers(float dt) {
   decay(gAchvGlow);
   decay(gAchvSheen);
 }
+
+void ResetAchievements() {
+  gAchvDone.clear();
+  gAchvTime.clear();
+  for (auto* t : {&gAchvFlash, &gAchvGlow, &gAchvSheen, &gAchvEarnedAt}) t->clear();
+  gAchvUpTracks.clear();
+  gAchvDownTracks.clear();
+  SyncAchievementRows();
+}

@@ -44,6 +44,8 @@ extern AchvTable<CellPlayTrack> gAchvDownTracks;   // descending-run trackers
 
 // Sizes every table to the catalogue (7 rows when it is empty); new rows start cleared.
 void SyncAchievementRows();
+// Every table emptied, then sized to the catalogue with nothing earned.
+void ResetAchievements();
 // Number of rows of the matrix (after a sync).
 int AchievementRowCount();
 // Row of a scale in the catalogue, -1 for null or absent; syncs first.

@@ -28,7 +28,7 @@
 static const float kDefaultStudentColour[3] = {0.18f, 0.84f, 0.26f};
 
 // ---- state ----
-int gPracticeState = 0;                          // 0 off .. 4 complete
+int gPracticeState = kPracticeOff;               // one of the kPractice... states
 PracticeRunData gPracticeRunData;                // the one run
 PracticeStudent gPracticeStudent = {-1, "", 0.18f, 0.84f, 0.26f};
 RectF gPracticeRunButtonRect = kHiddenRect;      // the button's last rectangle
@@ -83,9 +83,9 @@ void ResetPracticeRunData() {
   d.regionListView = 0;
 }
 
-bool IsPracticeRunActive() { return gPracticeState >= 1 && gPracticeState <= 4; }
+bool IsPracticeRunActive() { return gPracticeState >= kPracticeChoosing && gPracticeState <= kPracticeComplete; }
 
-bool IsRegionSelectable() { return gPracticeState == 1 && IsPracticeStripShown(); }
+bool IsRegionSelectable() { return gPracticeState == kPracticeChoosing && IsPracticeStripShown(); }
 
 CursorShape GetRegionCursor() { return kCursorCross; }
 
@@ -122,11 +122,11 @@ void BeginPracticeSelection() {
   RefreshPracticeStudent();
   ClearTeachingRunResults(gTeachingState);
   ResetPracticeRunData();
-  gPracticeState = 1;
+  gPracticeState = kPracticeChoosing;
 }
 
 void ExitPracticeRun() {
-  gPracticeState = 0;
+  gPracticeState = kPracticeOff;
   gPracticeRunData.dragging = 0;
   gPracticeRunButtonHover = false;
   SetPracticeCursor(kCursorArrow);
@@ -192,14 +192,14 @@ bool OnPracticeGridUp(const PracticeGridPoint& p) {
     d.regionValid = 0;
     return true;
   }
-  gPracticeState = 2;
+  gPracticeState = kPracticeArmed;
   SetPracticeCursor(kCursorArrow);
   FocusPracticeStep();
   return true;
 }
 
 bool OnPracticeCommandKey(int virtualKey) {
-  if (gPracticeState != 2) return false;
+  if (gPracticeState != kPracticeArmed) return false;
   // R keeps its own command; the modifiers (either side) and Caps Lock are no command at all.
   if (virtualKey == 'R' || virtualKey == kKeyCapital) return false;
   if ((virtualKey >= kKeyShift && virtualKey <= kKeyMenu) || (virtualKey >= kKeyLShift && virtualKey <= kKeyRMenu))
@@ -219,7 +219,7 @@ void UpdatePracticeFrame(float nowSeconds, const PracticeGridPoint& pointer) {
     }
     return;
   }
-  if (gPracticeState == 4 && d.completedMs != 0) {
+  if (gPracticeState == kPracticeComplete && d.completedMs != 0) {
     // A signed difference: a completion stamped a little ahead of the clock is not "long ago".
     int64_t sinceMs = (int32_t)(ClockMs32() - d.completedMs);
     double elapsed = std::max((double)sinceMs * 0.001, 0.0);

@@ -76,8 +76,6 @@ void ResetPracticeRunData();
 void BeginPracticeSelection();
 // Leaves the run from any state (state 0, arrow cursor, run data reset).
 void ExitPracticeRun();
-// States 1 to 4.
-bool IsPracticeRunActive();
 // State 1 while the practice strip is shown: the cursor becomes GetRegionCursor().
 bool IsRegionSelectable();
 // The cursor over a selectable region.

@@ -55,7 +55,7 @@ static void StartRun(uint32_t ms) {
   ClearTeachingRunResults(gTeachingState);
   std::fill(d.stepStats.begin(), d.stepStats.end(), PracticeStepStats{});
   ResetPracticeStepStats(0, ms);
-  gPracticeState = 3;
+  gPracticeState = kPracticeRunning;
   SetPracticeCursor(kCursorArrow);
   FocusPracticeStep();
 }
@@ -78,14 +78,14 @@ void ResetPracticeStepStats(int step, uint32_t ms) {
 void OnPracticeNoteOn(int key, int velocity, uint32_t ms) {
   (void)velocity;
   PracticeRunData& d = gPracticeRunData;
-  if (gPracticeState == 2) {
+  if (gPracticeState == kPracticeArmed) {
     if (d.steps.empty()) {
-      gPracticeState = 1;
+      gPracticeState = kPracticeChoosing;
       return;
     }
     StartRun(ms);
   }
-  if (key < 0 || gPracticeState != 3 || !HasCurrentStep()) return;
+  if (key < 0 || gPracticeState != kPracticeRunning || !HasCurrentStep()) return;
   const PracticeStep& step = d.steps[(size_t)d.currentStep];
   if (!step.scale || step.ringPos < 0 || step.ringPos > 11) return;
   PracticeStepStats& st = d.stepStats[(size_t)d.currentStep];
@@ -135,7 +135,7 @@ void RecordPracticeStepTiming(int key, uint32_t ms) {
 }
 
 void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_t ms) {
-  if (cells.empty() || gPracticeState != 3) return;
+  if (cells.empty() || gPracticeState != kPracticeRunning) return;
   double teachingTime = NoteMsOnTeachingClock(ms);
   for (const auto& cell : cells) {
     int code = (cell.first < 0 || cell.second < 0 || cell.second > 11) ? -1 : ((cell.first << 4) | cell.second);
@@ -143,7 +143,7 @@ void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_
   }
 
   PracticeRunData& d = gPracticeRunData;
-  if (gPracticeState != 3 || !HasCurrentStep()) return;
+  if (gPracticeState != kPracticeRunning || !HasCurrentStep()) return;
   const PracticeStep& step = d.steps[(size_t)d.currentStep];
   bool current = std::any_of(cells.begin(), cells.end(), [&](const std::pair<int, int>& c) {
     return c.first == step.achvRow && c.second == step.ringPos;
@@ -172,5 +172,5 @@ void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_
   ScorePracticeRun();
   if (gTeachingState.runResultsAvailable) gStudentView = true;
   gHighlightPulse = std::max(gHighlightPulse, 1.0f);
-  gPracticeState = 4;
+  gPracticeState = kPracticeComplete;
 }

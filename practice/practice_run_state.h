@@ -13,6 +13,8 @@ constexpr int kPracticeComplete = 4;   // the last step was played; held for a w
 
 // One of the kPractice... states.
 extern int gPracticeState;
+// A run is choosing, armed, running or complete (every state but off).
+bool IsPracticeRunActive();
 // The cells (achievement row, ring position) whose upward run a device note just completed.
 void OnPracticeCellPlayed(const std::vector<std::pair<int, int>>& cells, uint32_t ms);
 extern float gPracticeCellFlashTimer;   // hit flash of a played practice cell; the frame lowers it

@@ -437,3 +437,9 @@ std::string FileNameOfPath(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   return AsciiLower(slash == std::string::npos ? path : path.substr(slash + 1));
 }
+
+void ResetStudents() {
+  gStudents.clear();
+  gActiveStudentIndex = -1;
+  gStudentsLoaded = false;
+}

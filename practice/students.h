@@ -55,6 +55,8 @@ extern void (*gStudentSwitchedHook)(const std::string& songPathBefore);
 // A deleted student's trimmed id (the classroom drops it from its class rosters).
 extern void (*gStudentDeletedHook)(const std::string& id);
 
+// No students, none active, the file not read yet.
+void ResetStudents();
 // Writes "students.dat" (newest version).
 void SaveStudents();
 // Reads "students.dat" at start-up, saves it back and loads the active student's teaching state.

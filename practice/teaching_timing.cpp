@@ -73,7 +73,7 @@ static bool ScaleHasPitchClass(const ScaleRow* scale, int pc) {
 void SetTeachingClickFunction(TeachingClickFunction fn) { gTeachingClick = fn; }
 
 void OnTeachingNoteOnset(int key, int velocity) {
-  if (key < 0 || velocity < 1 || gPracticeState != 3) return;
+  if (key < 0 || velocity < 1 || gPracticeState != kPracticeRunning) return;
   const TeachingState& s = gTeachingState;
 
   const ScaleRow* scale = nullptr;

@@ -116,3 +116,16 @@ void DetectChromaticRun(int note, uint32_t t) {
   }
   ResetChromaticDetector();
 }
+
+void ResetChromaticRuns() {
+  ResetChromaticDetector();
+  gPatternEvents.clear();
+  gLastPatternLabel.clear();
+  gLastPatternTime = 0.0f;
+  gAllNotesAllowed = false;
+  for (bool& b : gAllNotesAllowedByFilter) b = false;
+  gChromaticUnlocked = false;
+  gChromaticSavedScale = nullptr;
+  gChromaticSavedRingPos = -1;
+  gPatternFlashTimer = 0.0f;
+}

@@ -32,6 +32,8 @@ extern float gPatternFlashTimer;                           // display flash, 1.0
 
 // Puts the detector back to its start (no previous note).
 void ResetChromaticDetector();
+// The detector and every pattern, all-notes and chromatic value back at the start.
+void ResetChromaticRuns();
 // Feeds one device note-on: MIDI note number and arrival time in ms (32-bit clock).
 void DetectChromaticRun(int note, uint32_t timeMs);
 // Appends an event, dropping the oldest beyond 256.

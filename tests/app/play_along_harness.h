@@ -56,15 +56,14 @@ class PlayAlongTest : public ::testing::Test {
     while (TakeAppMessage(&m)) {}
     SetAppMessageHandler(play_along_test::Dispatch);
     UnloadMidi();
-    gHeldNotes.clear();
-    gPlayedNotes.clear();
-    gSustainDown = gLastEventTimeValid = gRhythmStudyMode = gSightReadingMode = gLearningItemLoaded = false;
-    gWaitMode = gPlayAlongRun = gPlayAlongStartPending = gAllNotesAllowed = gRestoreAllNotesPending = false;
+    ResetNoteTables();
+    ResetPlayAlong();
+    ResetChromaticRuns();
+    ResetViewModes();
+    gLastEventTimeValid = gRhythmStudyMode = gSightReadingMode = gLearningItemLoaded = false;
     gPracticeMode = true;
     gLevelSetting = 0.5f;
     gPlaybackSpeed = 1.0f;
-    for (bool& b : gWrongNoteMark) b = false;
-    for (bool& b : gNoteMatched) b = false;
     Drain();
   }
   void TearDown() override {

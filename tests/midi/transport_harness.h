@@ -113,13 +113,12 @@ class TransportTest : public ::testing::Test {
     RecordingOutput::OpenTakesMs() = 0;
     UnloadMidi();
     gPlaybackSpeed = 1.0f;
-    gPlaylistShuffle = gPlaylistRepeat = false;
-    gPlayAlongRun = gPracticeMode = gWaitMode = false;
-    gJudgeStates.clear();
-    gWrongNoteCount = 0;
-    gTeachingState = TeachingState();
+    ResetPlaylist();
+    ResetPlayAlong();
+    ResetViewModes();
+    ResetTeachingRecord();
     gSongBeatResync = false;
-    gStatusText.clear();
+    ResetStatusText();
     Forget();
   }
   void TearDown() override {

@@ -17,15 +17,8 @@
 class PracticeFilesTest : public ::testing::Test {
  protected:
   PracticeFilesTest() : exe_(dir_.path()) {
-    gStudents.clear();
-    gActiveStudentIndex = -1;
-    gStudentsLoaded = false;
-    gAchvDone.clear();
-    gAchvTime.clear();
-    for (auto* t : {&gAchvFlash, &gAchvGlow, &gAchvSheen, &gAchvEarnedAt}) t->clear();
-    gAchvUpTracks.clear();
-    gAchvDownTracks.clear();
-    SyncAchievementRows();
+    ResetStudents();
+    ResetAchievements();
   }
   std::string Data(const std::string& name) const { return dir_.File("Data/" + name); }
   std::string Exe(const std::string& name) const { return dir_.File(name); }

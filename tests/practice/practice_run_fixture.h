@@ -33,7 +33,7 @@ class PracticeRunTest : public PracticeViewTest {
     gHighlightPulse = gPracticeCellFlashTimer = 0.0f;
     ResetPracticeRunData();
     gPracticeRuns.clear();
-    gTeachingState = TeachingState{};
+    ResetTeachingRecord();
     gTeachingState.dataFolder = dir_.File("Data");
     gTeachingLevel = 0.5f;
     gPointerCalls.clear();

@@ -13,15 +13,7 @@ class TheoryTest : public ::testing::Test {
   void TearDown() override { ResetAll(); }
   static void ResetAll() {
     ResetScaleSelection();
-    ResetChromaticDetector();
-    gAllNotesAllowed = false;
-    for (bool& b : gAllNotesAllowedByFilter) b = false;
-    gChromaticUnlocked = false;
-    gChromaticSavedScale = nullptr;
-    gChromaticSavedRingPos = -1;
-    gPatternFlashTimer = 0.0f;
-    gPatternEvents.clear();
-    gLastPatternLabel.clear();
+    ResetChromaticRuns();
     ResetViewModes();
   }
   // Applies a row on a tonic pitch class.
