@@ -189,7 +189,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
   glClearColor(r, g, b, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  DrawBackgroundGradient();
+  DrawBackgroundGradient(dt);
 
   ValidateCurrentScale();
   KeepSongView();

@@ -1,10 +1,8 @@
 // app/pending: bodies of the shell's functions whose real work comes later (declared, each with
-// its marker, in app/circle_view.h, app/key_commands.h and app/mouse_routing.h).
-#include "app/circle_view.h"
+// its marker, in app/key_commands.h and app/mouse_routing.h).
 #include "app/key_commands.h"
 #include "app/mouse_routing.h"
 
-void DrawCircleView(float, float) {}
 void HandleKeyCommand(int, int64_t) {}
 void HandleCharInput(uint32_t) {}
 void HandleMouseMove(int, int, uint64_t) {}

@@ -28,6 +28,7 @@ void ComputeCircleLayout(float* cx, float* cy, float* minSide, float* radius, fl
 void ComputeSidePanelRect(float* x, float* y, float* w, float* h);
 
 // ---- rectangles laid out by RelayoutAll ----
+extern RectF gToolbarPanelRect;     // the toolbar's panel (hidden without a toolbar)
 extern RectF gToolbarRects[8];      // the toolbar's buttons; 6 is the practice-run button's place
 extern RectF gHeaderRowFirstRect;   // the header's row of three equal buttons, left to right
 extern RectF gHeaderRowSecondRect;

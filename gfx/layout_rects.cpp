@@ -12,6 +12,7 @@ RectF gUnloadSongRect = kHiddenRect;            // the unload button
 RectF gMetronomeStopRect = kHiddenRect;         // the metronome stop button
 RectF gToolbarRects[8] = {kHiddenRect, kHiddenRect, kHiddenRect, kHiddenRect,
                           kHiddenRect, kHiddenRect, kHiddenRect, kHiddenRect};
+RectF gToolbarPanelRect = kHiddenRect;          // the toolbar's panel
 RectF gHeaderRowFirstRect = kHiddenRect;        // the header row's buttons
 RectF gHeaderRowSecondRect = kHiddenRect;
 RectF gPracticeRunSlotRect = kHiddenRect;

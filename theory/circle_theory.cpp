@@ -15,6 +15,8 @@
 const int32_t kFifthsOrder[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};
 const char* const kKeyNamesByRing[12] = {"C",  "G",  "D",  "A",  "E",  "B",
                                          "F#", "Db", "Ab", "Eb", "Bb", "F"};
+const char* const kMinorKeyNamesByRing[12] = {"Am",  "Em",  "Bm",  "F#m", "C#m", "G#m",
+                                              "D#m", "Bbm", "Fm",  "Cm",  "Gm",  "Dm"};
 const char* const kModeKeyNames[7] = {"ionian",     "dorian",  "phrygian", "lydian",
                                       "mixolydian", "aeolian", "locrian"};
 const char* const kSharpNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",

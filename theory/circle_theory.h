@@ -14,6 +14,7 @@
 // ---- constant tables ----
 extern const int32_t kFifthsOrder[12];               // pitch class at each ring position (7 i mod 12)
 extern const char* const kKeyNamesByRing[12];        // "C", "G", ..., "F#", "Db", ..., "F"
+extern const char* const kMinorKeyNamesByRing[12];   // "Am", "Em", ..., "Dm": relative minors by ring position
 extern const char* const kModeKeyNames[7];           // "ionian" .. "locrian"
 extern const char* const kSharpNames[12];            // by pitch class, sharp spelling
 extern const char* const kFlatNames[12];             // by pitch class, flat spelling

@@ -5,6 +5,7 @@
 
 #include "app/base/maths.h"
 #include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
 #include "theory/circle_theory.h"
 
 // ---- constants ----
@@ -286,6 +287,19 @@ void UpdateKeyDisplay(float ringModeFade, float dt) {
     v.clarity = TonalClarity(gPcWeights);
   }
   gKeyDisplay = v;
+}
+
+void UpdateKeyDetectionFrame(float dt) {
+  PitchInput inputs[128];
+  int count = 0;
+  for (const HeldNote& h : gHeldNotes) {
+    if (!h.sounding) continue;
+    if (count == 128) break;
+    inputs[count++] = {PitchClassMod(h.note), ClampFloat((float)h.velocity / 127.0f, 0.0f, 1.0f), h.keyDown != 0,
+                       h.keyDown == 0};
+  }
+  UpdatePitchHistograms(gPcActivity, dt, inputs, count, kTonalConfig);
+  UpdateKeyDisplay(gRingModeFade, dt);
 }
 
 void ResetKeyDetection() {

@@ -106,8 +106,8 @@ float RingDelta(float a, float b);
 float IntervalTension(int interval);
 // The frame's estimate and display values; runs the estimator only while the ring view shows.
 void UpdateKeyDisplay(float ringModeFade, float dt);
+// The frame's step: the sounding notes of the held-note table feed the histograms every frame, and
+// the estimate follows them while the ring view shows.
+void UpdateKeyDetectionFrame(float dt);
 // Puts the tonal state, estimate, tracker and display values back to zero.
 void ResetKeyDetection();
-// PENDING: the key detection's frame step; feeds the sounding notes to the pitch histograms and,
-// while the ring view shows, the key estimate.
-void UpdateKeyDetectionFrame(float dt);

@@ -1,8 +1,7 @@
 // theory/pending: bodies of the theory functions whose real work comes later (declared, each with
-// its marker, in theory/filter_tabs.h, scale_selection.h, key_detection.h, staff_panel.h and
+// its marker, in theory/filter_tabs.h, scale_selection.h, staff_panel.h and
 // scale_diagrams.h).
 #include "theory/filter_tabs.h"
-#include "theory/key_detection.h"
 #include "theory/scale_diagrams.h"
 #include "theory/scale_selection.h"
 #include "theory/staff_panel.h"
@@ -10,7 +9,6 @@
 void SelectScaleFilter(int) {}
 bool IsFilterPanelAvailable() { return false; }
 bool IsScaleListHeld() { return false; }
-void UpdateKeyDetectionFrame(float) {}
 void DrawStaffPanel() {}
 void FreeScaleDiagramTexture() {}
 void HoldFilterPanelClosed() {}

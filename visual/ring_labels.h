@@ -22,3 +22,11 @@ extern std::vector<RingLabel> gRingLabels;  // oldest first
 // newest kRingLabelMax entries.
 void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32_t quality,
                      bool repeat);
+
+// ---- label text ----
+// A copy without leading and trailing white space (the base floor's trim).
+std::string TrimSpaces(const std::string& text);
+// Splits a label for at most maxChars bytes a line: the whole text on line 1 when it fits (or
+// maxChars < 4); a text with non-ASCII bytes, or without a space from maxChars down to maxChars / 2,
+// is cut with "..." instead; otherwise split at that space, line 2 cut to maxChars.
+void WrapLabelTwoLines(const std::string& text, int maxChars, std::string* line1, std::string* line2);

@@ -3,3 +3,4 @@
 #include "app/base/ring_key_drag.h"
 
 void CancelRingKeyDrag() {}
+bool RingDragShownAngle(float*) { return false; }

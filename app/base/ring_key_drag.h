@@ -5,5 +5,9 @@
 // (no drag in progress afterwards).
 void CancelRingKeyDrag();
 
+// PENDING: the drag's shown angle comes with the mouse routing; the angle in radians the drag
+// shows, true when the drag reports one.
+bool RingDragShownAngle(float* angle);
+
 extern bool gRingDragging;   // a key drag on the circle is under way
 extern int gRingDragPos;     // its current ring position 0..11, -1 none

@@ -160,3 +160,24 @@ TEST_F(KeyDetection, DisplayValuesOnlyWhileTheRingViewShows) {
   UpdateKeyDisplay(0.0005f, 0.016f);
   EXPECT_EQ(gKeyDisplay.clarity, 0.0f);
 }
+
+TEST_F(KeyDetection, TheFrameFeedsWhatSoundsAndTheEstimateFollowsIt) {
+  for (int note : {55, 59, 62, 66}) {  // G, B, D and F sharp held
+    HeldNote h{};
+    h.note = note;
+    h.velocity = 127;
+    h.sounding = h.keyDown = 1;
+    gHeldNotes.push_back(h);
+  }
+  HeldNote released{};
+  released.note = 61;  // C sharp, no longer sounding: not fed
+  gHeldNotes.push_back(released);
+  for (int i = 0; i < 120; ++i) UpdateKeyDetectionFrame(0.05f);
+  EXPECT_GT(gPcHistogram[7], 1.0f);
+  EXPECT_EQ(gPcHistogram[1], 0.0f);
+  EXPECT_EQ(gKeyEstimate.majorRingPos, -1);  // the ring view is hidden: no estimate
+  gRingModeFade = 1.0f;
+  UpdateKeyDetectionFrame(0.05f);
+  EXPECT_EQ(gKeyEstimate.majorRingPos, 1);
+  gHeldNotes.clear();
+}

@@ -1,0 +1,183 @@
+// app/chord_trail: the chord history's column and names.
+//
+// Depends on the chord history, the client size and layout (toolbar panel, circle), the difficulty
+// slider, the song view's fade and the fonts.
+#include "app/chord_trail.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/strings.h"
+#include "app/base/view_modes.h"
+#include "app/chord_recogniser.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "practice/teaching_state.h"
+#include "theory/circle_theory.h"
+#include "visual/ring_labels.h"
+
+// ---- internal helpers ----
+static float Px(float s, float k, float minimum) { return std::max(k * s, minimum); }
+
+static UiFont TrailFont() { return gFontMain ? gFontMain : gFontMedium ? gFontMedium : gFontLarge; }
+
+// ---- public functions ----
+float TrailSmoothstep(float t) {
+  t = Clamp01(t);
+  return (3.0f - 2.0f * t) * t * t;
+}
+
+ColumnScissor::ColumnScissor(const TrailColumn& c) {
+  if (c.colRight - c.colLeft <= 2) return;
+  wasEnabled = glIsEnabled(GL_SCISSOR_TEST);
+  if (wasEnabled) glGetIntegerv(GL_SCISSOR_BOX, box);
+  int W = std::max(gClientWidth, 1), H = std::max(gClientHeight, 1);
+  int x = std::clamp((int)std::floor(c.colLeft), 0, W - 1);
+  int w = std::clamp((int)std::ceil(c.colRight - c.colLeft), 1, W - x);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(x, 0, w, H);
+  set = true;
+}
+
+ColumnScissor::~ColumnScissor() {
+  if (!set) return;
+  if (wasEnabled)
+    glScissor(box[0], box[1], box[2], box[3]);
+  else
+    glDisable(GL_SCISSOR_TEST);
+}
+
+TrailColumn ComputeTrailColumn(int maxTextBytes) {
+  TrailColumn c;
+  const float W = (float)gClientWidth, H = (float)gClientHeight;
+  const float s = GetUiScale();
+  c.uiScale = s;
+  const bool learning = gLearningOverlay && !gPracticeMode;
+  const bool toolbar = gToolbarPanelRect.w > 1;
+  const float cw = Px(s, 8.8f, 6.2f);
+  const int maxChars = std::max(16, std::clamp(maxTextBytes, 0, 28));
+  const float colW = std::max(Px(s, 132, 120), (float)maxChars * cw + Px(s, 24, 18));
+  float R0 = W - Px(s, 14, 12), L;
+  if (learning) {
+    // Beside the circle's right edge, past the key marker.
+    float cx, cy, m, R, Ri, Rm;
+    ComputeCircleLayout(&cx, &cy, &m, &R, &Ri, &Rm);
+    L = cx + R + std::max(0.018f * m, 12.0f) + Px(s, 24, 18);
+    R0 = std::min(R0, L + colW);
+    c.top = cy - 0.45f * R;
+    c.bottom = cy + 0.45f * R;
+  } else {
+    c.top = toolbar ? gToolbarPanelRect.y : 0.36f * H;
+    c.bottom = toolbar ? gToolbarPanelRect.y + gToolbarPanelRect.h : 0.7f * H;
+    L = std::max(0.0f, R0 - colW);
+    if (toolbar) {
+      L = gToolbarPanelRect.x + gToolbarPanelRect.w + Px(s, 12, 10);
+      if (R0 - L < Px(s, 64, 56)) L = std::max(0.0f, R0 - Px(s, 64, 56));
+    }
+  }
+  c.mid = 0.5f * (c.top + c.bottom);
+  if (Px(s, 132, 120) > R0 - L) L = R0 - Px(s, 132, 120);
+  c.colLeft = std::max(0.0f, L);
+  c.colRight = std::max(c.colLeft + 2.0f, R0);
+  c.colRight = std::min(std::max(c.colRight, c.colLeft + Px(s, 84, 62)), W - Px(s, 10, 8));
+  c.colRight = std::max(c.colRight, c.colLeft + 2.0f);
+  c.innerLeft = std::min(c.colLeft + Px(s, 3, 2), W - Px(s, 22, 18));
+  c.innerLeft = std::max(std::min(c.innerLeft, c.colRight - Px(s, 12, 10)), c.colLeft + Px(s, 3, 2));
+  c.y0 = c.mid - Px(s, 32, 26);
+  c.travel = std::max(c.mid - c.top + Px(s, 30, 24), 104.0f);
+  return c;
+}
+
+TrailColumn ComputeTrailColumn() {
+  int longest = 0;
+  for (const RingLabel& e : gRingLabels) longest = std::max(longest, (int)std::min(e.text.size(), (size_t)28));
+  return ComputeTrailColumn(longest);
+}
+
+bool ComputeTrailEntryLook(const RingLabel& e, int index, uint32_t nowMs, const TrailColumn& c, float difficulty,
+                           bool calm, TrailEntryLook* out) {
+  const float life = std::max(kHarmonyTrailSeconds, 0.28f);
+  const float fade = std::max(0.3f * life, 0.18f);
+  float age = (float)(uint32_t)(nowMs - e.timeMs) / 1000.0f;
+  if (age > life + fade) return false;
+  float dir, speed, offset;
+  GetStyleConstants((int)std::min(e.quality, 2u), &dir, &speed, &offset);
+  const bool dim = e.quality == 2;
+  const float s = c.uiScale;
+  float p = Clamp01(age / life * speed);
+  float fadeOut = age <= life ? 1.0f : 1.0f - TrailSmoothstep((age - life) / fade);
+  out->y = std::clamp(c.y0 + p * dir * c.travel, c.top - Px(s, 90, 70), c.bottom + Px(s, 100, 80));
+  const float col[3] = {Clamp01(e.r), Clamp01(e.g), Clamp01(e.b)};
+  float alpha = (1.0f - p) * (1.0f - p) * fadeOut;
+  float v = 0.5f + 0.5f * Clamp01(difficulty);
+  float sh = calm ? 0.0f
+                  : std::exp(-0.95f * age) *
+                        (0.22f + 0.66f * (0.5f + 0.5f * std::sin(6.9f * v * age + 0.31f * (float)index)));
+  if (dim) alpha *= 0.9f, sh *= 1.1f;
+  float lift[3];
+  for (int k = 0; k < 3; ++k) lift[k] = Clamp01(col[k] + 0.24f * sh);
+  out->flash = out->dark = 0;
+  if (dim) {
+    float u = Clamp01(age / std::max(life, 0.001f));
+    float a = Clamp01(u / 0.14f), b = Clamp01((u - 0.08f) / 0.42f);
+    out->flash = TrailSmoothstep(1.0f - a);
+    out->dark = TrailSmoothstep(b);
+    for (float& x : lift) x = (1.0f - out->dark) * x * (1.0f - out->flash) + out->flash;
+    alpha *= 0.86f - 0.28f * out->dark + 0.1f * out->flash;
+  }
+  alpha *= 0.8f + 0.34f * sh;
+  out->r = lift[0], out->g = lift[1], out->b = lift[2];
+  float halo = ClampFloat((0.2f + 0.48f * sh) * alpha, 0.0f, 0.94f);
+  if (dim) halo *= (1.0f - 0.92f * out->dark) * (0.35f + 0.65f * out->flash);
+  out->halo = halo;
+  out->alpha = Clamp01(alpha);
+  out->offset = offset;
+  return true;
+}
+
+void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
+  if (gRingLabels.empty()) return;
+  const UiFont font = TrailFont();
+  const float s = c.uiScale, H = (float)gClientHeight;
+  const float pad = Px(s, 6, 5), cw = Px(s, 8.8f, 6.2f);
+  const float avail = (c.colRight - c.colLeft) - 2.0f * pad;
+  if (std::max(0.8f * cw, 4.0f) >= avail) return;
+  const bool calm = gSongViewFade > 0.01f;
+  const int wrapChars = std::max(4, (int)std::floor(avail / std::max(cw, 1.0f)));
+  const int cutBytes = std::max(4, (int)std::floor(avail / std::max(0.6f * cw, 1.0f)));
+  ColumnScissor clip(c);
+  ScopedTrSuppress names;  // chord names are not UI words
+  std::string line1, line2;
+  for (size_t i = 0; i < gRingLabels.size(); ++i) {
+    const RingLabel& e = gRingLabels[i];
+    TrailEntryLook k;
+    if (!ComputeTrailEntryLook(e, (int)i, nowMs, c, gTeachingLevel, calm, &k)) continue;
+    std::string text = TrimSpaces(e.text);
+    if (text.empty()) continue;
+    WrapLabelTwoLines(text, wrapChars, &line1, &line2);
+    if (line1.empty()) continue;
+    if (MeasureText(font, line1, 18) > avail) line1 = TruncateUtf8(line1, cutBytes);
+    if (!line2.empty() && MeasureText(font, line2, 18) > avail) line2 = TruncateUtf8(line2, cutBytes);
+    float w1 = std::max(MeasureText(font, line1, 18), 8.0f);
+    float textH = MeasureTextHeight(font, text, Px(s, 22, 18));
+    float gap = std::max(Px(s, 12, 10), textH + 8.0f);
+    float centre = 0.5f * (c.colLeft + c.colRight) + k.offset * Px(s, 7, 6);
+    float lo = c.colLeft + pad, x1 = lo;
+    if (line2.empty() && w1 <= 0.72f * avail) {
+      float hi = c.colRight - w1 - pad;
+      x1 = hi >= lo ? std::clamp(centre - w1 / 2.0f, lo, hi) : lo;
+    }
+    float y = std::clamp(k.y, pad, std::max(pad, H - pad - textH - (line2.empty() ? 0.0f : gap)));
+    DrawTextUtf8(font, x1 + 1.1f, y + 1.1f, line1, 1, 1, 1, k.halo);
+    DrawTextUtf8(font, x1, y, line1, k.r, k.g, k.b, k.alpha);
+    if (!line2.empty()) {
+      DrawTextUtf8(font, lo + 1.1f, y + gap + 1.1f, line2, 1, 1, 1, Clamp01(0.94f * k.halo));
+      DrawTextUtf8(font, lo, y + gap, line2, k.r, k.g, k.b, Clamp01(0.96f * k.alpha));
+    }
+  }
+}

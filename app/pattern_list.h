@@ -1,0 +1,27 @@
+// app/pattern_list: the recent playing patterns (a chromatic run among them) as short gold labels
+// that show up 0.18 s after the pattern, rise 96 px through the chord trail's column and fade out.
+// A chromatic run is one line with a single soft halo; other labels may take two lines and a double
+// halo. Events within 260 ms of an earlier one stack one row lower each, at most 8 rows.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+struct TrailColumn;
+struct PatternEvent;
+
+// One label's look at an age.
+struct PatternLabelLook {
+  float y;            // baseline before stacking and before it is kept inside the window
+  int stackRows;      // rows it sits lower for earlier events close in time, 0..8
+  float r, g, b;      // gold, shimmering unless calm
+  float alpha;        // A
+  float halo;         // halo strength k
+  bool chromatic;     // one line, single halo
+};
+
+// The look of event `index` of events at nowMs; false when not shown (not yet, or too old).
+bool ComputePatternLabelLook(const std::vector<PatternEvent>& events, int index, uint32_t nowMs,
+                             const TrailColumn& column, float difficulty, bool calm,
+                             PatternLabelLook* out);
+// Draws gPatternEvents in the column, clipped to it; the scissor state is left as it was found.
+void DrawPatternList(const TrailColumn& column, uint32_t nowMs);

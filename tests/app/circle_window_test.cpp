@@ -1,0 +1,230 @@
+// The circle view in a real 1440 x 920 window on a virtual display: notes posted as raw MIDI input
+// go the whole road through the window procedure and the frame, and the picture is read back at
+// positions computed from the circle's layout. Screenshots go to the test's working folder.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
+#include "app/chord_recogniser.h"
+#include "app/chord_trail.h"
+#include "app/circle_view.h"
+#include "app/main_loop.h"
+#include "app/ring_glow.h"
+#include "app/window_proc.h"
+#include "app/window_size.h"
+#include "gfx/gl_setup.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "practice/students.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
+#include "tests/support/child_process.h"
+#include "visual/backdrop.h"
+#include "visual/orb_params.h"
+#include "visual/ring_labels.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+class CircleWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { display_ = new VirtualDisplay(); }
+  static void TearDownTestSuite() {
+    delete display_;
+    display_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display_->name().c_str(), 1);
+    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+    SetAppMessageHandler(MainWndProc);
+    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920)) << WindowLastError();
+    gMainWindowOpen = true;
+    WindowShowMaximized();
+    for (int i = 0; i < 100 && gClientWidth != 1440; ++i) {
+      DrainMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
+    gGlReady = true;
+    SetupGlState();
+    SetProjection2D();
+    RebuildFonts();
+    ResetNoteTables();
+    ResetScaleSelection();
+    ValidateCurrentScale();
+    ResetChordRecogniser();
+    ResetRingGlow();
+    ResetCircleView();
+    ResetBackdrop();
+    ResetViewModes();
+    gRingLabels.clear();
+    ComputeCircleLayout(&cx_, &cy_, &m_, &R_, &Ri_, &Rm_);
+  }
+  void TearDown() override {
+    gStudentView = false;
+    gStudents.clear();
+    gActiveStudentIndex = -1;
+    ResetNoteTables();
+    FreeAllFonts();
+    DeleteGlowTexture();
+    gGlReady = false;
+    WindowDestroy();
+    gMainWindowOpen = false;
+    SetAppMessageHandler(nullptr);
+  }
+
+  static void Play(int note, int velocity) {
+    int status = velocity > 0 ? 0x90 : 0x80;
+    PostAppMessage(kMsgMidiInData, (uint64_t)(status | note << 8 | velocity << 16), ClockMs32());
+  }
+  // Frames for about `ms` milliseconds at the program's pace; the last one stays in the back buffer.
+  static void Frames(int ms) {
+    for (int t = 0; t < ms; t += 17) {
+      RunFrameWork(ClockMs32());
+      std::this_thread::sleep_for(std::chrono::milliseconds(17));
+    }
+    glFinish();
+  }
+  static Rgb Pixel(float x, float yFromTop) {
+    unsigned char rgb[3] = {};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels((int)x, gClientHeight - 1 - (int)yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+  }
+  // A point on the outer ring of ring position p, a little off the sector's middle (clear of the label).
+  Rgb OuterSector(int p) const {
+    float a = (float)p * 0.5235988f - 1.5707964f + 0.16f;
+    return Pixel(cx_ + (R_ - 8) * std::cos(a), cy_ + (R_ - 8) * std::sin(a));
+  }
+  // Some pixel in the box is near white.
+  static bool WhiteInk(float x0, float y0, float x1, float y1) {
+    for (float y = y0; y <= y1; y += 1)
+      for (float x = x0; x <= x1; x += 1) {
+        Rgb c = Pixel(x, y);
+        if (std::min({c[0], c[1], c[2]}) > 200) return true;
+      }
+    return false;
+  }
+  static bool BrightInk(float x0, float y0, float x1, float y1) {
+    for (float y = y0; y <= y1; y += 1)
+      for (float x = x0; x <= x1; x += 1) {
+        Rgb c = Pixel(x, y);
+        if (std::max({c[0], c[1], c[2]}) > 110) return true;
+      }
+    return false;
+  }
+  // Where the outer key name of position p is drawn: its first glyph's baseline and the box round it.
+  void LabelBox(int p, float* x0, float* y0, float* x1, float* y1) const {
+    float a = (float)p * 0.5235988f - 1.5707964f;
+    float x = cx_ + (Ri_ + 25) * std::cos(a), y = cy_ + (Ri_ + 25) * std::sin(a);
+    *x0 = x - 14, *x1 = x + 18, *y0 = y - 16, *y1 = y + 14;
+  }
+  static void Shot(const std::string& name) {
+    DecodedImage shot{gClientWidth, gClientHeight, {}};
+    std::vector<uint8_t> up((size_t)gClientWidth * gClientHeight * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, gClientWidth, gClientHeight, GL_RGBA, GL_UNSIGNED_BYTE, up.data());
+    shot.rgba.resize(up.size());
+    size_t row = (size_t)gClientWidth * 4;
+    for (int y = 0; y < gClientHeight; ++y)
+      std::copy_n(&up[(size_t)(gClientHeight - 1 - y) * row], row, &shot.rgba[(size_t)y * row]);
+    for (size_t i = 3; i < shot.rgba.size(); i += 4) shot.rgba[i] = 255;
+    SaveImageFile(name, shot);
+  }
+  static int Sum(const Rgb& c) { return c[0] + c[1] + c[2]; }
+  static int Redness(const Rgb& c) { return c[0] - (c[1] + c[2]) / 2; }
+
+  float cx_ = 0, cy_ = 0, m_ = 0, R_ = 0, Ri_ = 0, Rm_ = 0;
+  static VirtualDisplay* display_;
+};
+
+VirtualDisplay* CircleWindow::display_ = nullptr;
+
+TEST_F(CircleWindow, ACMajorChordLightsItsSectorAndItsNameJoinsTheTrail) {
+  ASSERT_EQ(gClientWidth, 1440);
+  ASSERT_EQ(gClientHeight, 920);
+  Frames(200);
+  Rgb quiet = OuterSector(0);
+  Shot("circle_quiet.png");
+  for (int note : {60, 64, 67}) Play(note, 110);
+  Frames(300);
+  Shot("circle_c_major.png");
+  Rgb lit = OuterSector(0);
+  EXPECT_GT(Sum(lit), Sum(quiet) + 90) << quiet[0] << "," << quiet[1] << "," << quiet[2] << " -> " << lit[0] << ","
+                                       << lit[1] << "," << lit[2];
+  // The trail's "C" near the column's middle.
+  TrailColumn c = ComputeTrailColumn();
+  EXPECT_TRUE(BrightInk(c.colLeft, c.y0 - 90, c.colRight, c.y0 + 10));
+  // The key marker's centre is white.
+  Rgb marker = Pixel(std::round(gKeyMarkerX), std::round(gKeyMarkerY));
+  EXPECT_GT(std::min({marker[0], marker[1], marker[2]}), 225);
+  EXPECT_GT(gKeyMarkerRadius, 4.0f);
+  // Every outer key name is where the labels go.
+  for (int p = 0; p < 12; ++p) {
+    float x0, y0, x1, y1;
+    LabelBox(p, &x0, &y0, &x1, &y1);
+    EXPECT_TRUE(WhiteInk(x0, y0, x1, y1)) << "label of position " << p;
+  }
+  for (int note : {60, 64, 67}) Play(note, 0);
+  Frames(50);
+}
+
+TEST_F(CircleWindow, FSharpIsRedInCMajorButNotInGMajor) {
+  int redness[2];
+  for (int i = 0; i < 2; ++i) {
+    SelectScale(&gScaleRows[kRowIonian], i == 0 ? 0 : 1, true);  // C, then G
+    Play(66, 110);
+    Frames(250);
+    Shot(i == 0 ? "circle_fsharp_in_c.png" : "circle_fsharp_in_g.png");
+    redness[i] = Redness(OuterSector(6));
+    Play(66, 0);
+    Frames(100);
+  }
+  EXPECT_GT(redness[0], redness[1] + 60) << redness[0] << " vs " << redness[1];
+}
+
+TEST_F(CircleWindow, TheStudentViewHidesTheCircleWhileItsStateGoesOn) {
+  gStudents.push_back(Student{});
+  gActiveStudentIndex = 0;
+  gStudentView = true;
+  Play(60, 100);
+  Frames(150);
+  float hold = gPcHoldSeconds[0], time = gVisualParams.time;
+  Frames(150);
+  Shot("circle_student_view.png");
+  EXPECT_EQ(gCircleAlpha, 0.0f);
+  EXPECT_GT(gPcHoldSeconds[0], hold + 0.05f);
+  EXPECT_GT(gVisualParams.time, time + 0.05f);
+  for (int p = 0; p < 12; ++p) {
+    float x0, y0, x1, y1;
+    LabelBox(p, &x0, &y0, &x1, &y1);
+    EXPECT_FALSE(WhiteInk(x0, y0, x1, y1)) << "label of position " << p;
+  }
+  EXPECT_LT(Sum(OuterSector(0)), 150);
+  EXPECT_EQ(gKeyMarkerRadius, 0.0f);
+  Play(60, 0);
+  Frames(50);
+}
+
+}  // namespace
