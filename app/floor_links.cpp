@@ -1,7 +1,7 @@
 // app/floor_links: which receiver above answers each lower floor's hook.
 #include "app/floor_links.h"
 
-#include "classroom/attendance_classes.h"
+#include "classroom/forget_student.h"
 #include "learning/attempt_rules.h"
 #include "learning/attempts.h"
 #include "learning/learning_model.h"
@@ -21,7 +21,7 @@ void ConnectFloors() {
   gSongChangeHook = ResetLearningRun;
   gStudentChangedHook = OnStudentChanged;
   gStudentSwitchedHook = OnActiveStudentSwitched;
-  gStudentDeletedHook = RemoveFromClassRosters;
+  gStudentDeletedHook = ForgetClassroomStudent;
   gScaleEarnedHook = NoteEarnedScale;
   gPerformanceNoteOpener = OpenPerformanceNote;
 }

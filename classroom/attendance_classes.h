@@ -1,4 +1,6 @@
-// classroom/attendance_classes: the class rosters of "attendance_classes.dat".
+// classroom/attendance_classes: the named classes of this device and their members, kept whole in
+// "attendance_classes.dat" ("CLASS" and "MEMBER" lines). The file is read once per run; from then
+// on the list in memory is the truth and every change writes it back.
 #pragma once
 #include <string>
 #include <vector>
@@ -12,10 +14,23 @@ struct AttendanceClass {
 extern std::vector<AttendanceClass> gAttendanceClasses;   // in file order
 extern bool gAttendanceClassesLoaded;                     // the file was read once this run
 
-// PENDING: the class rosters' file; reads "attendance_classes.dat" into gAttendanceClasses (once
-// per run).
+// Data folder + "attendance_classes.dat".
+std::string AttendanceClassesPath();
+// Reads the file into gAttendanceClasses (once per run).
 void LoadAttendanceClasses();
-// PENDING: the class rosters' file; writes gAttendanceClasses back whole.
+// Writes gAttendanceClasses back whole.
 void SaveAttendanceClasses();
 // Drops a student id from every class; the rosters are saved when one changed.
 void RemoveFromClassRosters(const std::string& id);
+// The id is a member of the class; false for an index out of range.
+bool IsClassMember(int classIndex, const std::string& studentId);
+// Removes the id's first occurrence from the class, or appends it; then saves.
+void ToggleClassMember(int classIndex, const std::string& studentId);
+// Appends a class named "Class N", filters the panel by it and saves.
+void AddAttendanceClass();
+// Ends a pending rename; a non-blank trimmed name from the rename field replaces the class's name.
+void CommitClassRename();
+// Indices into gStudents of the students the panel lists under its class filter, ascending.
+std::vector<int> StudentsOfSelectedClass();
+// Empties the list and marks it unread.
+void ResetAttendanceClasses();

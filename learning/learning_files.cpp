@@ -41,12 +41,15 @@ static void ReportSaveFailure() {
 }
 
 // ---- public functions ----
+std::string StudentFileKeyOf(const std::string& studentId) {
+  std::string id = TrimWhitespace(studentId);
+  return id.empty() ? "default" : StudentFileId(id);
+}
+
 std::string StudentFileKey() {
   if (!gStudentFileKeyOverride.empty()) return gStudentFileKeyOverride;
-  if (gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size()) {
-    std::string id = TrimWhitespace(gStudents[gActiveStudentIndex].id);
-    if (!id.empty()) return StudentFileId(id);
-  }
+  if (gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size())
+    return StudentFileKeyOf(gStudents[gActiveStudentIndex].id);
   return "default";
 }
 

@@ -13,6 +13,9 @@
 
 extern std::string gStudentFileKeyOverride;   // while non-empty, names the files instead of the student
 
+// The file key of an id: the trimmed id in its safe file-name form, "default" when it is empty.
+// Every per-student learning and classroom file is named by it.
+std::string StudentFileKeyOf(const std::string& studentId);
 // The override, else the active student's file key, else "default".
 std::string StudentFileKey();
 // Data folder + prefix + StudentFileKey() + ".dat"; recomputed on every call.
