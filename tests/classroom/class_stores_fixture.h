@@ -36,6 +36,7 @@ class ClassStoresTest : public ::testing::Test {
     ResetClassroomSettings();
     gStudents.clear();
     gActiveStudentIndex = -1;
+    gStudentDeletedHook = nullptr;
     gStatusText.clear();
   }
   // The local date and hour the program sees, with the wall clock seconds that belong to them.

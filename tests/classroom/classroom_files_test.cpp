@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "classroom/forget_student.h"
 #include "classroom/teacher_notes.h"
 #include "tests/classroom/class_stores_fixture.h"
 
@@ -28,6 +29,7 @@ TEST_F(ClassroomFiles, AnUnreadableFileIsSetAsideNotOverwritten) {
 }
 
 TEST_F(ClassroomFiles, ADeletedStudentsIdStartsEmptyForTheNextStudent) {
+  gStudentDeletedHook = ForgetClassroomStudent;   // as the shell connects it
   gStudents = {Student{"Anna", "anna"}, Student{"Ben", "ben"}};
   gActiveStudentIndex = 1, gStudentsLoaded = true;
   ToggleAttendance("anna", "2025-03-13");
