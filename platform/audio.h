@@ -23,9 +23,9 @@ int AudioSampleRate();
 using AudioRenderer = void (*)(float* interleaved, int frames);
 // Sets the renderer, or removes it with null; once this returns the old one is no longer called.
 void AudioSetRenderer(AudioRenderer renderer);
-// Test seam: called first in every callback, on the audio thread, with the number of frames the
-// device has been given before this buffer. Null removes it.
-using AudioCallbackHook = void (*)(uint64_t framesBefore);
+// Test seam: called last in every callback, on the audio thread, with the number of frames the
+// device was given before this buffer and the buffer as it goes to the device. Null removes it.
+using AudioCallbackHook = void (*)(uint64_t framesBefore, const float* interleaved, int frames);
 void AudioSetCallbackHookForTesting(AudioCallbackHook hook);
 
 // Plays a whole WAV file image (any PCM or float format SDL decodes) at once, replacing the clip

@@ -30,7 +30,7 @@ struct Mixer {
   std::atomic<bool> rendering{false};            // the callback is inside the renderer
   std::atomic<uint64_t> callbacks{0};            // callbacks since the device opened
   std::atomic<uint64_t> frames{0};               // frames delivered since the device opened
-  std::atomic<AudioCallbackHook> hook{nullptr};  // test seam, called first in each callback
+  std::atomic<AudioCallbackHook> hook{nullptr};  // test seam, called last in each callback
   std::vector<float> clip;           // interleaved stereo at the device rate
   size_t clipPos = 0;                // next frame of the clip
   double toneHz = 0.0;               // the beep's frequency
@@ -54,7 +54,6 @@ static void MixCallback(void*, Uint8* stream, int len) {
   SDL_memset(stream, 0, (size_t)len);
   Mixer* m = gMixer;
   m->callbacks.fetch_add(1);
-  if (AudioCallbackHook hook = m->hook.load()) hook(m->frames.load());
   m->rendering.store(true);
   if (AudioRenderer renderer = m->renderer.load()) renderer(out, frames);
   m->rendering.store(false);
@@ -81,6 +80,7 @@ static void MixCallback(void*, Uint8* stream, int len) {
     if (out[i] > 1.0f) out[i] = 1.0f;
     else if (out[i] < -1.0f) out[i] = -1.0f;
   }
+  if (AudioCallbackHook hook = m->hook.load()) hook(m->frames.load(), out, frames);
   m->frames.fetch_add((uint64_t)frames);
 }
 

@@ -47,9 +47,13 @@ static void SynthLog(int level, const char* message, void*) {
 }
 
 // Every voice stops now (a reset alone would let them ring out), then everything goes to rest.
+// FluidSynth keeps the rest of its last 64-frame block for the next write: one block is rendered
+// and dropped, so that no sound from before comes out after.
 static void Silence(fluid_synth_t* synth) {
   fluid_synth_all_sounds_off(synth, -1);
   fluid_synth_system_reset(synth);
+  float dropped[2 * 64];
+  fluid_synth_write_float(synth, 64, dropped, 0, 2, dropped, 1, 2);
 }
 
 static void Apply(fluid_synth_t* synth, uint32_t message) {

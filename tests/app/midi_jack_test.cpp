@@ -330,9 +330,17 @@ TEST_F(MidiOverJack, FullResetSendsItsMessagesToTheChosenPort) {
   SetMidiOutputPort(nullptr);
 }
 
+// Under the thread sanitiser every client runs many times slower than a fine server's cycle, so
+// there the server keeps its usual period and only the order and the cancelling are checked.
+#ifdef __SANITIZE_THREAD__
+constexpr bool kTimingMeasurable = false;
+#else
+constexpr bool kTimingMeasurable = true;
+#endif
+
 class MidiTimingOverJack : public MidiOverJack {
  protected:
-  void SetUp() override { Start(true); }
+  void SetUp() override { Start(kTimingMeasurable); }
 };
 
 // Messages handed over ahead of time, as a pass hands over a song's events, go out through the
@@ -352,7 +360,7 @@ TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAMillisecondOfTheirTimes) 
   ASSERT_TRUE(sink.Connect([] { SendMidiOutShort(0x00C0); }));
 
   int64_t bestMax = INT64_MAX, bestMedian = 0;
-  for (int round = 0; round < 5 && bestMax > 1000; ++round) {
+  for (int round = 0; round < (kTimingMeasurable ? 5 : 1) && bestMax > 1000; ++round) {
     const int64_t start = ClockMicros64() + 50000;
     std::vector<int64_t> due;
     std::vector<Bytes> want;
@@ -370,12 +378,12 @@ TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAMillisecondOfTheirTimes) 
     for (size_t i = 0; i < due.size(); ++i) late.push_back(arrived[i] - due[i]);
     std::sort(late.begin(), late.end());
     EXPECT_GE(late.front(), 0) << "a message went out before its time";
-    EXPECT_LE(late.back(), 50000);
+    if (kTimingMeasurable) EXPECT_LE(late.back(), 50000);
     if (late.back() < bestMax) bestMax = late.back(), bestMedian = late[late.size() / 2];
   }
   RecordProperty("median_late_us", (int)bestMedian);
   RecordProperty("max_late_us", (int)bestMax);
-  EXPECT_LE(bestMax, 1000) << "median " << bestMedian << " us";
+  if (kTimingMeasurable) EXPECT_LE(bestMax, 1000) << "median " << bestMedian << " us";
   SetMidiOutputPort(nullptr);
 }
 

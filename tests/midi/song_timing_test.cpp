@@ -1,15 +1,14 @@
 // Songs through the real transport, the real synthesiser and SDL's disk audio driver, with onsets
-// found in the captured sound. The program's clock is driven by the sound itself: every audio
-// callback waits until the main loop's passes due before it have run (drain, pump, judging,
-// highlights; every 17 ms, some running late), so every figure is a sample position and a loaded
-// machine changes nothing.
+// found in the sound each callback hands the driver. The program's clock is driven by the sound
+// itself: after each callback the audio thread waits until the main loop's passes due before the
+// next one have run (drain, pump, judging, highlights; every 17 ms, some running late), so every
+// figure is a sample position and a loaded machine changes nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -32,19 +31,21 @@ namespace {
 constexpr int kRate = 44100;
 constexpr int64_t kOriginUs = 7000000000000;  // the clock at the device's first sample
 
-// The audio thread waits at the start of each callback until the test lets it go.
+// The audio thread waits at the end of each callback until the test lets it go; the sound is kept.
 struct Lockstep {
   std::mutex mutex;
   std::condition_variable cv;
   bool engaged = true;
   uint64_t came = 0, released = 0;  // callbacks
-  uint64_t frames = 0;              // frames before the waiting callback
+  uint64_t next = 0;                // first frame of the next callback
+  std::vector<float> sound;         // interleaved stereo from the device's first frame
 } gStep;
 
-void WaitInCallback(uint64_t framesBefore) {
+void WaitAfterCallback(uint64_t framesBefore, const float* interleaved, int frames) {
   std::unique_lock<std::mutex> lock(gStep.mutex);
   uint64_t me = ++gStep.came;
-  gStep.frames = framesBefore;
+  gStep.next = framesBefore + (uint64_t)frames;
+  gStep.sound.insert(gStep.sound.end(), interleaved, interleaved + 2 * frames);
   gStep.cv.notify_all();
   gStep.cv.wait(lock, [&] { return !gStep.engaged || gStep.released >= me; });
 }
@@ -55,13 +56,14 @@ class SongTiming : public ::testing::Test {
     if (SynthSoundfontPath().empty()) GTEST_SKIP() << "no General MIDI soundfont installed";
     gStep.engaged = true;
     gStep.came = gStep.released = 0;
+    gStep.sound.clear();
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", dir_.File("out.raw").c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);  // the lockstep paces the device
     ClockDriveBegin(kOriginUs / 1000);
     SetMidiOutputPort(DeviceMidiOutputPort());
     gMidiOutNameLoaded = true;  // the built-in synthesiser
-    AudioSetCallbackHookForTesting(WaitInCallback);
+    AudioSetCallbackHookForTesting(WaitAfterCallback);
   }
   void TearDown() override {
     {
@@ -77,14 +79,14 @@ class SongTiming : public ::testing::Test {
   }
 
   // Runs passes and callbacks in their order on the clock until the sound reaches `untilMs`, and
-  // returns with a callback waiting and the clock at its first sample.
+  // returns with a callback waiting and the clock at the next one's first sample.
   void RunUntil(double untilMs) {
     for (;;) {
       uint64_t frames;
       {
         std::unique_lock<std::mutex> lock(gStep.mutex);
         gStep.cv.wait(lock, [] { return gStep.came > gStep.released; });
-        frames = gStep.frames;
+        frames = gStep.next;
       }
       double soundMs = (double)frames * 1000.0 / kRate;
       for (; nextPassMs_ <= soundMs; ++passes_) {
@@ -121,11 +123,11 @@ class SongTiming : public ::testing::Test {
     for (uint32_t m : {0x5BB9u, 0x5DB9u}) SendMidiOutShort(m);
     anchors_ = {Zero()};
   }
-  // One channel of the captured sound.
+  // One channel of the sound so far.
   std::vector<float> Captured(int channel) const {
-    std::string bytes = ReadFileBytes(dir_.File("out.raw"));
-    std::vector<float> out(bytes.size() / (2 * sizeof(float)));
-    for (size_t i = 0; i < out.size(); ++i) std::memcpy(&out[i], bytes.data() + (2 * i + channel) * sizeof(float), sizeof(float));
+    std::lock_guard<std::mutex> lock(gStep.mutex);
+    std::vector<float> out(gStep.sound.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = gStep.sound[2 * i + channel];
     return out;
   }
   // Onsets (ms) of one channel of strokes of one sound from `fromMs` on. The first stroke, after
