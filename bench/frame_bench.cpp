@@ -1,5 +1,6 @@
-// Cost of one frame of the loop's own work (drain, clock, decays, fades, per-frame calls and the
-// background clear), without presenting and pacing. The GL case needs a display (for example a
+// Cost of one frame of the loop's own work (drain, clock, decays, fades, per-frame calls, the
+// background and the circle view with ten keys held, a full chord history and a full pattern list),
+// without presenting and pacing. The GL case needs a display (for example a
 // virtual one: DISPLAY=:N); the window stays hidden. The arithmetic case needs none.
 #include <GL/gl.h>
 
@@ -7,15 +8,27 @@
 
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
+#include "app/base/note_tables.h"
+#include "app/chord_trail.h"
 #include "app/main_loop.h"
+#include "app/orb_feed.h"
+#include "app/pattern_list.h"
+#include "app/ring_glow.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "gfx/gl_setup.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
 #include "midi/midi_input.h"
 #include "platform/clock.h"
 #include "platform/event_translate.h"
 #include "platform/messages.h"
 #include "platform/window.h"
+#include "theory/chromatic_runs.h"
+#include "theory/scale_selection.h"
+#include "visual/circle_pass.h"
+#include "visual/orb_params.h"
+#include "visual/ring_labels.h"
 
 // The window-free part of a pass: a few input messages, the clock step, decays and fades.
 static void BM_FrameArithmetic(benchmark::State& state) {
@@ -35,6 +48,72 @@ static void BM_FrameArithmetic(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameArithmetic);
 
+// ---- the circle view under load ----
+// Ten keys held, a full chord history and a full pattern list, all young enough to be drawn.
+static void LoadCircleView() {
+  static const int kNotes[10] = {48, 52, 55, 59, 60, 62, 64, 66, 67, 71};
+  gHeldNotes.clear();
+  for (int note : kNotes) {
+    HeldNote h{};
+    h.note = note;
+    h.velocity = 100;
+    h.sounding = h.keyDown = 1;
+    h.arrivalMs = ClockMs32();
+    gHeldNotes.push_back(h);
+  }
+  uint32_t now = ClockMs32();
+  gRingLabels.clear();
+  for (int i = 0; i < kRingLabelMax; ++i)
+    BuildRingLabels(i % 12, i % 3 == 0 ? "m7" : i % 3 == 1 ? "" : "dim", now - 40u * (uint32_t)i, (uint32_t)(i % 3),
+                    false);
+  gPatternEvents.clear();
+  for (int i = 0; i < kMaxPatternEvents; ++i)
+    gPatternEvents.push_back({i % 5 == 0 ? "CHROMATIC" : "Scale run up an octave", now - 300u - 15u * (uint32_t)i, -1, -1});
+}
+
+// Keeps the history and the patterns young while the benchmark runs.
+static void RefreshCircleView() {
+  uint32_t now = ClockMs32();
+  for (size_t i = 0; i < gRingLabels.size(); ++i) gRingLabels[i].timeMs = now - 40u * (uint32_t)i;
+  for (size_t i = 0; i < gPatternEvents.size(); ++i) gPatternEvents[i].timeMs = now - 300u - 15u * (uint32_t)i;
+}
+
+// The circle view's work without GL: the ring pass's colours, the trail's and the pattern list's
+// looks, the glow feed and the orb's record.
+static void BM_CircleViewLogic(benchmark::State& state) {
+  gClientWidth = 1440;
+  gClientHeight = 920;
+  ValidateCurrentScale();
+  LoadCircleView();
+  static float hold[12] = {};
+  CirclePassInput in;
+  ComputeCircleLayout(&in.centreX, &in.centreY, &in.minSide, &in.outer, &in.inner, &in.innermost);
+  in.holdSeconds = hold;
+  in.matched = {true, 0, 0};
+  in.matchedInScaleRatio = 0.8f;
+  CircleLook look;
+  for (auto _ : state) {
+    RefreshCircleView();
+    uint32_t now = ClockMs32();
+    in.nowMs = now;
+    FeedRingGlowBeforeCircle(0.017f);
+    ComputeCirclePass(in, &look);
+    TrailColumn column = ComputeTrailColumn();
+    TrailEntryLook entry;
+    for (size_t i = 0; i < gRingLabels.size(); ++i)
+      ComputeTrailEntryLook(gRingLabels[i], (int)i, now, column, 0.5f, false, &entry);
+    PatternLabelLook label;
+    for (size_t i = 0; i < gPatternEvents.size(); ++i)
+      ComputePatternLabelLook(gPatternEvents, (int)i, now, column, 0.5f, false, &label);
+    FeedRingGlowAfterCircle(0.017f, 1.0f);
+    OrbFeedFrame frame{in.centreX, in.centreY, in.minSide, in.innermost, 1440, 920, 1.0f, 0.017f};
+    FillOrbParams(frame, &gVisualParams);
+    benchmark::DoNotOptimize(look.positions[0].outerFill[3]);
+  }
+  gHeldNotes.clear();
+}
+BENCHMARK(BM_CircleViewLogic)->Unit(benchmark::kMicrosecond);
+
 // A hidden 1440 x 920 window with its GL context, made once; false without a display.
 static bool MakeHiddenGlWindow() {
   static int ready = -1;
@@ -47,6 +126,7 @@ static bool MakeHiddenGlWindow() {
       gClientHeight = 920;
       SetupGlState();
       SetProjection2D();
+      RebuildFonts();
     }
   }
   return ready == 1;
@@ -59,11 +139,15 @@ static void BM_FrameWorkWithGl(benchmark::State& state) {
     return;
   }
   SetAppMessageHandler(MainWndProc);
+  ValidateCurrentScale();
+  LoadCircleView();
   for (auto _ : state) {
+    RefreshCircleView();
     RunFrameWork(ClockMs32());
     glFinish();  // the drawing itself is part of the frame's cost
   }
   SetAppMessageHandler(nullptr);
+  gHeldNotes.clear();
 }
 BENCHMARK(BM_FrameWorkWithGl)->Unit(benchmark::kMicrosecond);
 

@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <signal.h>
 #include <string>
-#include <sys/file.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -26,56 +24,13 @@
 #include "platform/messages.h"
 #include "platform/midi_ports.h"
 #include "tests/support/child_process.h"
+#include "tests/support/jack_server.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-void StopChild(pid_t pid) {
-  kill(pid, SIGTERM);
-  if (WaitForChild(pid, 5) == -1) kill(pid, SIGKILL);
-}
-
-// A JACK server of this test process alone. JACK serves at most 8 servers on one machine and
-// wedges when many run at once, so these tests take turns machine-wide through one lock file.
-// A period in frames at 48 kHz; real time asks for the server's real-time priority (where the
-// machine refuses it, every other try goes without).
-class PrivateJackServer {
- public:
-  explicit PrivateJackServer(const char* period = "128", bool realtime = false) {
-    lock_ = open("/tmp/tonvarra-jack-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    for (int i = 0; lock_ >= 0 && i < 1200 && flock(lock_, LOCK_EX | LOCK_NB) != 0; ++i) SleepMs(100);
-    name_ = "tvtest" + std::to_string(getpid()) + "_" + std::to_string(ClockTickMs64() % 100000);
-    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-    setenv("JACK_NO_START_SERVER", "1", 1);
-    std::vector<std::pair<std::string, std::string>> env = {{"JACK_NO_START_SERVER", "1"}};
-    for (int attempt = 0; attempt < 40 && !up_; ++attempt) {
-      if (attempt > 0) SleepMs(500 + (getpid() % 7) * 100);
-      std::vector<std::string> args = {"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", period};
-      if (realtime && attempt % 2 == 0) args.erase(args.begin() + 3);
-      pid_ = SpawnProgram(args, "", env, {}, dir_.File("jackd.log"));
-      pid_t wait = SpawnProgram({"jack_wait", "-s", name_, "-w", "-t", "10"}, "", env, {}, dir_.File("wait.log"));
-      up_ = pid_ > 0 && wait > 0 && WaitForChild(wait, 15) == 0;
-      if (!up_ && pid_ > 0) StopChild(pid_), pid_ = -1;
-    }
-  }
-  ~PrivateJackServer() {
-    MidiPortsShutdown();  // the program's clients go before their server
-    if (pid_ > 0) StopChild(pid_);
-    if (lock_ >= 0) close(lock_);  // releases the turn
-  }
-  bool up() const { return up_; }
-  std::string Log() const { return ReadFileBytes(dir_.File("jackd.log")); }
-
- private:
-  TempDir dir_;
-  std::string name_;
-  pid_t pid_ = -1;
-  bool up_ = false;
-  int lock_ = -1;
-};
 
 // Waits until pred holds, at most `ms`.
 template <typename Pred>
