@@ -50,7 +50,7 @@ BENCHMARK(BM_FrameArithmetic);
 
 // ---- the circle view under load ----
 // Ten keys held, a full chord history and a full pattern list, all young enough to be drawn.
-static void LoadCircleView() {
+static void LoadCircleView(bool patterns) {
   static const int kNotes[10] = {48, 52, 55, 59, 60, 62, 64, 66, 67, 71};
   gHeldNotes.clear();
   for (int note : kNotes) {
@@ -67,7 +67,7 @@ static void LoadCircleView() {
     BuildRingLabels(i % 12, i % 3 == 0 ? "m7" : i % 3 == 1 ? "" : "dim", now - 40u * (uint32_t)i, (uint32_t)(i % 3),
                     false);
   gPatternEvents.clear();
-  for (int i = 0; i < kMaxPatternEvents; ++i)
+  for (int i = 0; patterns && i < kMaxPatternEvents; ++i)
     gPatternEvents.push_back({i % 5 == 0 ? "CHROMATIC" : "Scale run up an octave", now - 300u - 15u * (uint32_t)i, -1, -1});
 }
 
@@ -84,7 +84,7 @@ static void BM_CircleViewLogic(benchmark::State& state) {
   gClientWidth = 1440;
   gClientHeight = 920;
   ValidateCurrentScale();
-  LoadCircleView();
+  LoadCircleView(true);
   static float hold[12] = {};
   CirclePassInput in;
   ComputeCircleLayout(&in.centreX, &in.centreY, &in.minSide, &in.outer, &in.inner, &in.innermost);
@@ -140,16 +140,18 @@ static void BM_FrameWorkWithGl(benchmark::State& state) {
   }
   SetAppMessageHandler(MainWndProc);
   ValidateCurrentScale();
-  LoadCircleView();
+  bool loaded = state.range(0) != 0;
+  if (loaded) LoadCircleView(state.range(0) == 2);
   for (auto _ : state) {
-    RefreshCircleView();
+    if (loaded) RefreshCircleView();
     RunFrameWork(ClockMs32());
     glFinish();  // the drawing itself is part of the frame's cost
   }
   SetAppMessageHandler(nullptr);
   gHeldNotes.clear();
 }
-BENCHMARK(BM_FrameWorkWithGl)->Unit(benchmark::kMicrosecond);
+// 0: nothing played; 1: ten keys held and a full chord history; 2: also 256 pattern events.
+BENCHMARK(BM_FrameWorkWithGl)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 // Whole passes with presenting and pacing: the loop's period (17 ms when the work fits).
 static void BM_FramePassPaced(benchmark::State& state) {

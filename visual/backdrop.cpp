@@ -31,6 +31,7 @@ uint32_t gStarRespawnCount = 0;         // stars that left the window
 ShootingStar gShootingStar;             // the one shooting star
 static int gStarFieldWidth = 0;         // client size the field was last sized for
 static int gStarFieldHeight = 0;
+static GLuint gGradientTexture = 0;     // the gradient's column of texels (made again for a new context)
 
 // ---- internal helpers: random numbers ----
 static uint32_t Hash(uint32_t n) {
@@ -68,17 +69,38 @@ static void GradientMix(float top, float middle, float bottom, const float colou
   for (int k = 0; k < 3; ++k) out[k] = (top * colours[0][k] + middle * colours[1][k] + bottom * colours[2][k]) / sum;
 }
 
-// The gradient as one strip of quads: colour(i / n) on the top of strip i, colour((i + 1) / n) below.
+// The n strips of the gradient, colour(i / n) at the top of strip i and colour((i + 1) / n) at its
+// bottom, shaded smoothly in between: the same picture as one column of n + 1 texels stretched over
+// the window with linear filtering, texel j landing exactly on y = H j / n. Drawn that way the
+// software renderer fills one quad instead of setting up hundreds of window-wide slivers.
 static void DrawGradientStrips(int n, float alpha, void (*colour)(float, float, float*, float*, float*), float m) {
-  float w = (float)gClientWidth, h = (float)gClientHeight;
-  glBegin(GL_QUAD_STRIP);
+  static std::vector<uint8_t> texels;
+  texels.resize((size_t)(n + 1) * 4);
   for (int i = 0; i <= n; ++i) {
-    float t = (float)i / (float)n, r, g, b;
-    colour(t, m, &r, &g, &b);
-    glColor4f(r, g, b, alpha);
-    glVertex2f(0, h * t);
-    glVertex2f(w, h * t);
+    float r, g, b;
+    colour((float)i / (float)n, m, &r, &g, &b);
+    uint8_t* t = &texels[(size_t)i * 4];
+    t[0] = (uint8_t)std::lround(Clamp01(r) * 255.0f);
+    t[1] = (uint8_t)std::lround(Clamp01(g) * 255.0f);
+    t[2] = (uint8_t)std::lround(Clamp01(b) * 255.0f);
+    t[3] = 255;
   }
+  if (gGradientTexture == 0 || !glIsTexture(gGradientTexture)) glGenTextures(1, &gGradientTexture);
+  glBindTexture(GL_TEXTURE_2D, gGradientTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, n + 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+  float w = (float)gClientWidth, h = (float)gClientHeight;
+  float v0 = 0.5f / (float)(n + 1), v1 = ((float)n + 0.5f) / (float)(n + 1);
+  glColor4f(1, 1, 1, alpha);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.5f, v0), glVertex2f(0, 0);
+  glTexCoord2f(0.5f, v0), glVertex2f(w, 0);
+  glTexCoord2f(0.5f, v1), glVertex2f(w, h);
+  glTexCoord2f(0.5f, v1), glVertex2f(0, h);
   glEnd();
 }
 
@@ -119,8 +141,21 @@ void DrawBackgroundGradient(float dt) {
   if (gClientWidth <= 0 || gClientHeight <= 0) return;
   float m = Clamp01(gBackdropTintFade);
   int n = GradientStripCount(gClientHeight, dt);
+  // Texturing, the bound texture and its mode are put back afterwards. The first layer is opaque:
+  // drawn without blending, which spares a software renderer a read of every pixel.
+  GLboolean texturing = glIsEnabled(GL_TEXTURE_2D), blending = glIsEnabled(GL_BLEND);
+  GLint boundTexture = 0, envMode = GL_MODULATE;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glDisable(GL_BLEND);
   DrawGradientStrips(n, 1.0f, BackdropGradientColour, m);
+  if (blending) glEnable(GL_BLEND);
   if (m > 0.001f) DrawGradientStrips(n, 0.46f * m, BackdropGradientColourTop, m);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
+  glBindTexture(GL_TEXTURE_2D, (GLuint)boundTexture);
+  if (!texturing) glDisable(GL_TEXTURE_2D);
 }
 
 // ---- public functions: stars ----

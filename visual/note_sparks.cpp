@@ -32,3 +32,8 @@ void SpawnNoteSpark(int note, float strength) {
   s.g = Clamp01(c[1]);
   s.b = Clamp01(c[2]);
 }
+
+void ResetNoteSparks() {
+  gNoteSparkCount = 0;
+  for (NoteSpark& s : gNoteSparks) s = NoteSpark{};
+}

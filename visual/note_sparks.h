@@ -22,3 +22,5 @@ extern int gNoteSparkCount;                    // 0..16; the frame sets it to 0 
 float NoteSparkLineY();
 // Adds one spark for a MIDI note; nothing when 16 are live.
 void SpawnNoteSpark(int note, float strength);
+// No spark live.
+void ResetNoteSparks();

@@ -80,9 +80,8 @@ class CircleWindow : public ::testing::Test {
     ComputeCircleLayout(&cx_, &cy_, &m_, &R_, &Ri_, &Rm_);
   }
   void TearDown() override {
-    gStudentView = false;
-    gStudents.clear();
-    gActiveStudentIndex = -1;
+    ResetViewModes();
+    ResetStudents();
     ResetNoteTables();
     FreeAllFonts();
     DeleteGlowTexture();

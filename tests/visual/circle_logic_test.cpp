@@ -32,7 +32,7 @@ class CircleLogic : public ::testing::Test {
     ResetCirclePass();
     ResetBackdrop();
     gAllNotesAllowed = false;
-    gNoteSparkCount = 0;
+    ResetNoteSparks();
     gRingFrame = RingFrame{};
     for (int i = 0; i < 12; ++i) gRingGlowMajor[i] = gRingGlowMinor[i] = gRingGlowKey[i] = 0;
     gClientWidth = 1440;
