@@ -4,6 +4,7 @@
 // is cut short, nested without end or full of escapes costs at most one pass over it.
 #include "classroom/json_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -18,8 +19,8 @@ static int HexValue(char c) {
 }
 
 // Four hex digits at text[at]; -1 when they are not there.
-static int32_t ReadHex4(const std::string& text, size_t at) {
-  if (at + 4 > text.size()) return -1;
+static int32_t ReadHex4(const std::string& text, size_t at, size_t end) {
+  if (at + 4 > end) return -1;
   int32_t value = 0;
   for (size_t i = 0; i < 4; ++i) {
     int digit = HexValue(text[at + i]);
@@ -50,16 +51,16 @@ static void AppendUtf8(std::string* out, uint32_t cp) {
 }
 
 // A \u escape whose "u" is at text[u]: appends its character and returns the index after it.
-static size_t DecodeUnicodeEscape(const std::string& text, size_t u, std::string* out) {
-  int32_t first = ReadHex4(text, u + 1);
+static size_t DecodeUnicodeEscape(const std::string& text, size_t u, size_t end, std::string* out) {
+  int32_t first = ReadHex4(text, u + 1, end);
   if (first < 0) {
     out->push_back('u');   // not an escape after all: the letter stands as it is
     return u + 1;
   }
   size_t next = u + 5;
-  if (first >= 0xD800 && first <= 0xDBFF && next + 1 < text.size() && text[next] == '\\' &&
+  if (first >= 0xD800 && first <= 0xDBFF && next + 1 < end && text[next] == '\\' &&
       text[next + 1] == 'u') {
-    int32_t second = ReadHex4(text, next + 2);
+    int32_t second = ReadHex4(text, next + 2, end);
     if (second >= 0xDC00 && second <= 0xDFFF) {
       AppendUtf8(out, 0x10000u + (((uint32_t)first - 0xD800u) << 10) + ((uint32_t)second - 0xDC00u));
       return next + 6;
@@ -110,10 +111,11 @@ std::string JsonEscape(const std::string& text) {
   return out;
 }
 
-std::string JsonDecodeStringAt(const std::string& text, size_t quote) {
+// The decoded string whose opening quote is at text[quote], read no further than end.
+static std::string DecodeStringBefore(const std::string& text, size_t quote, size_t end) {
   std::string out;
   size_t i = quote + 1;
-  while (i < text.size()) {
+  while (i < end) {
     char c = text[i];
     if (c == '"') break;
     if (c != '\\') {
@@ -121,15 +123,19 @@ std::string JsonDecodeStringAt(const std::string& text, size_t quote) {
       ++i;
       continue;
     }
-    if (i + 1 >= text.size()) break;   // a lone backslash at the end of a cut reply
+    if (i + 1 >= end) break;   // a lone backslash at the end of a cut reply
     char e = text[i + 1];
     switch (e) {
       case 'b': case 'f': case 'n': case 'r': case 't': out.push_back(' '); i += 2; break;
-      case 'u': i = DecodeUnicodeEscape(text, i + 1, &out); break;
+      case 'u': i = DecodeUnicodeEscape(text, i + 1, end, &out); break;
       default: out.push_back((unsigned char)e < 0x20 ? ' ' : e); i += 2; break;
     }
   }
   return out;
+}
+
+std::string JsonDecodeStringAt(const std::string& text, size_t quote) {
+  return DecodeStringBefore(text, quote, text.size());
 }
 
 std::string JsonFieldString(const std::string& obj, const std::string& key) {
@@ -191,4 +197,64 @@ std::vector<JsonSpan> JsonArrayObjects(const std::string& text, size_t open) {
     }
   }
   return objects;
+}
+
+// The index just past the closing quote of the string whose opening quote is at text[quote]
+// (end when it is cut short).
+static size_t SkipString(const std::string& text, size_t quote, size_t end) {
+  size_t i = quote + 1;
+  while (i < end && text[i] != '"') i += text[i] == '\\' ? 2 : 1;
+  return i < end ? i + 1 : end;
+}
+
+std::vector<JsonSpan> JsonAllObjects(const std::string& text) {
+  std::vector<JsonSpan> objects;
+  std::vector<size_t> open;   // positions of the objects opened and not yet closed
+  std::vector<size_t> order;  // for each entry of objects, its opening position
+  for (size_t i = 0; i < text.size();) {
+    char c = text[i];
+    if (c == '"') {
+      i = SkipString(text, i, text.size());
+      continue;
+    }
+    if (c == '{') open.push_back(i);
+    if (c == '}' && !open.empty()) {
+      objects.push_back(JsonSpan{open.back(), i + 1});
+      open.pop_back();
+    }
+    ++i;
+  }
+  std::sort(objects.begin(), objects.end(), [](const JsonSpan& a, const JsonSpan& b) { return a.begin < b.begin; });
+  return objects;
+}
+
+std::string JsonOwnString(const std::string& text, JsonSpan obj, const std::string& key, bool* present) {
+  if (present) *present = false;
+  size_t end = std::min(obj.end, text.size());
+  int depth = 0;   // nesting inside obj
+  for (size_t i = obj.begin + 1; i < end;) {
+    char c = text[i];
+    if (c == '{' || c == '[') ++depth;
+    if (c == '}' || c == ']') --depth;
+    if (c != '"') {
+      ++i;
+      continue;
+    }
+    size_t after = SkipString(text, i, end);
+    if (depth != 0) {
+      i = after;
+      continue;
+    }
+    size_t v = after;
+    while (v < end && IsJsonBlank(text[v])) ++v;
+    bool named = after - i - 2 == key.size() && text.compare(i + 1, key.size(), key) == 0;
+    if (v < end && text[v] == ':' && named) {
+      if (present) *present = true;
+      ++v;
+      while (v < end && IsJsonBlank(text[v])) ++v;
+      return v < end && text[v] == '"' ? DecodeStringBefore(text, v, end) : "";
+    }
+    i = after;
+  }
+  return "";
 }

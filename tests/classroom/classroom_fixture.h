@@ -7,6 +7,10 @@
 
 #include "classroom/attendance_sync.h"
 #include "classroom/background_job.h"
+#include "classroom/class_operations.h"
+#include "classroom/classroom_panel_state.h"
+#include "classroom/code_entries.h"
+#include "classroom/institution_panel_state.h"
 #include "classroom/classroom_codes.h"
 #include "classroom/classroom_settings.h"
 #include "learning/learning_files.h"
@@ -24,6 +28,10 @@ class ClassroomTest : public ::testing::Test {
     ResetClassroomSettings();
     ResetClassroomCodes();
     ResetAttendanceSync();
+    ResetClassOperations();
+    ResetCodeEntries();
+    ResetInstitutionPanelState();
+    gInstitutionPanelMessage.clear();
     HttpsSetCaFileForTesting(TestCaFile());
     HttpsSetTimeoutsForTesting(2000, 1000, 6000);
   }
@@ -44,6 +52,11 @@ class ClassroomTest : public ::testing::Test {
   void InstitutionDevice(const std::string& server) {
     Settings((server.empty() ? "" : "server=" + server + "/\n") + "institution=ORG:acme:pupil\ntoken=" +
              kTestToken + "\n");
+  }
+  // A teacher's device (its institution code ends in "admin") holding the teacher code.
+  void TeacherDevice(const std::string& server) {
+    Settings("server=" + server + "\ninstitution=ORG:acme:t1:x:admin\ntoken=" + kTestToken + "\n");
+    SaveTeacherToken(kTestTeacherCode);
   }
   std::string DataFile(const std::string& name) const { return dir_.path() + "/Data/" + name; }
   bool WaitIdle() { return WaitForClassroomWorkers(10000); }
