@@ -172,7 +172,7 @@ static void AddStudentNamed(const std::string& name) {
   gStudents.push_back(student);
   SaveStudents();
   gReportFiguresCache.clear();
-  gInstitutionPanelMessage = Tr("Added: ") + student.name;
+  gInstitutionPanelMessage = TrF("Added: %s", student.name.c_str());
 }
 
 // ---- public functions ----
@@ -321,7 +321,7 @@ void JoinClassWorker(const std::string& joinCode, const std::string& deviceId, c
     return;
   }
   std::string className = TrimWhitespace(JsonStringFrom(reply, "className", 0));
-  gJoinStatusText = className.empty() ? Tr("Joined your class") : Tr("Joined ") + className;
+  gJoinStatusText = className.empty() ? Tr("Joined your class") : TrF("Joined %s", className.c_str());
   gJoinedClassName = className.empty() ? "your class" : className;
   if (!SaveFileAtomic(GetDataFilePath(kJoinedClassFile), gJoinedClassName)) gJoinStatusText = kSaveFailureMessage;
 }

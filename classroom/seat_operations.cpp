@@ -73,7 +73,7 @@ static void RosterSyncWorker(const std::string& deviceToken, const std::string& 
     else if (status == 0)
       gRosterStatusText = gRosterSyncedOnce ? Tr("Offline - showing last sync") : Tr("Couldn't reach the server");
     else
-      gRosterStatusText = Tr("Server error (") + std::to_string(status) + ")";
+      gRosterStatusText = TrF("Server error (%d)", (int)status);
     DebugLog("[roster] fetch failed (http=%d, teacherToken=%d)\n", (int)status, useTeacherCode ? 1 : 0);
     return;
   }
