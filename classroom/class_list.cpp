@@ -6,7 +6,7 @@
 // (text helpers).
 #include <cstdio>
 
-#include "app/utilities.h"
+#include "app/base/strings.h"
 #include "classroom/background_job.h"
 #include "classroom/class_operations.h"
 #include "classroom/classroom_codes.h"

@@ -5,8 +5,9 @@
 // (the atomic writer), gfx/ (Tr), platform/ (clipboard) and app/ (folders, text helpers).
 #include "classroom/code_entries.h"
 
-#include "app/folders.h"
-#include "app/utilities.h"
+#include "app/base/folders.h"
+#include "app/base/build_id.h"
+#include "app/base/strings.h"
 #include "classroom/attendance_sync.h"
 #include "classroom/background_job.h"
 #include "classroom/class_operations.h"

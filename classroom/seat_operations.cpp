@@ -3,8 +3,8 @@
 //
 // Depends on the classroom client (requests, JSON readers, codes, settings, attendance day lists),
 // the classroom stores (report cache, panel message), gfx/ (Tr) and app/ (logs, text helpers).
-#include "app/logs.h"
-#include "app/utilities.h"
+#include "app/base/logs.h"
+#include "app/base/strings.h"
 #include "classroom/attendance_sync.h"
 #include "classroom/background_job.h"
 #include "classroom/class_operations.h"

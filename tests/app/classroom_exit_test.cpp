@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "app/app_state.h"
+#include "app/base/app_state.h"
 #include "app/window_proc.h"
 #include "classroom/background_job.h"
 #include "classroom/class_operations.h"
