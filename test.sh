@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs every test with CTest.
+# Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
+# (warnings are errors here), and runs every test with CTest but the soak (label "soak"). Arguments
+# go to CTest in place of that filter: ./test.sh -L soak runs the soak, ./test.sh -R Orb the orb's.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install_deps.sh
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONVARRA_SANITIZE=ON >/dev/null
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONVARRA_SANITIZE=ON -DTONVARRA_BENCH=OFF \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build/test -j "$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:suppressions=$PWD/tests/asan.supp"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd build/test
-ctest --output-on-failure -j "$(nproc)" --timeout 300
+[ $# -gt 0 ] || set -- -LE soak
+ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"

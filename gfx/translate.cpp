@@ -62,7 +62,7 @@ static void FlushTranslatedWord(std::string& word, const std::string& code, std:
   word.clear();
 }
 
-// Step 4 of Tr: the translation file of the current tag, loaded when the tag changed.
+// The translation file of the current tag, loaded when the tag changed.
 static bool LookUpTranslationFile(const std::string& english, std::string* answer) {
   std::lock_guard<std::recursive_mutex> lock(gTrMutex);
   std::string& tag = TrFileTag();

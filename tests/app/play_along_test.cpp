@@ -36,7 +36,7 @@ TEST_F(PlayAlongTest, EarlyPressesAreGradedByTheLevelsWindows) {
     EXPECT_EQ(J(0).state, c.state);
     EXPECT_FLOAT_EQ(J(0).timingErrorMs, c.error);
     EXPECT_EQ(gWrongNoteCount, 0);
-    if (c.state) EXPECT_TRUE(J(0).velocity == 90 && J(0).judgedAtMs == Now() && J(0).keyDownMs == Now());
+    if (c.state) { EXPECT_TRUE(J(0).velocity == 90 && J(0).judgedAtMs == Now() && J(0).keyDownMs == Now()); }
     Release(60);
   }
 }
@@ -155,7 +155,7 @@ TEST_F(PlayAlongTest, HoldNotesBreakOnlyWhenReleasedTooEarly) {
     EXPECT_EQ(J(2).holdBroken, c.broken ? 1 : 0);
     EXPECT_EQ(gPlayAlongStreak, c.broken ? 0 : 2);
     EXPECT_FLOAT_EQ(gKeyMissFlash[60], c.broken ? 1.0f : 0.0f);
-    if (c.broken) EXPECT_EQ(J(2).timingErrorMs, 0.0f);
+    if (c.broken) { EXPECT_EQ(J(2).timingErrorMs, 0.0f); }
     Run(600);
     EXPECT_EQ(J(2).state, c.broken ? 6 : 1);  // past its end a hold no longer breaks
     EXPECT_FLOAT_EQ(gKeyHoldHighlight[60], 0.0f);

@@ -2,8 +2,10 @@
 // file's place in front of the tables, suppression per thread, and TrF's length and template guard.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "gfx/translate.h"
@@ -120,6 +122,19 @@ TEST_F(TrTest, SuppressionHoldsOnItsOwnThreadOnly) {
   std::thread t([&] { other = Tr("Loop ON"); });
   t.join();
   EXPECT_EQ(other, "Loop SI");
+}
+
+// The shared mutex: another thread translating while the language changes sees one whole answer.
+TEST_F(TrTest, TranslatingWhileTheLanguageChangesGivesOneLanguageOrTheOther) {
+  std::atomic<bool> stop{false};
+  std::set<std::string> seen;
+  std::thread reader([&] {
+    while (!stop) seen.insert(Tr("Loop ON"));
+  });
+  for (int k = 0; k < 400; ++k) SetUiTag(k % 2 ? "es-ES" : "en-US");
+  stop = true;
+  reader.join();
+  for (const std::string& s : seen) EXPECT_TRUE(s == "Loop ON" || s == "Loop SI") << s;
 }
 
 class TrFileTest : public TrTest {

@@ -291,6 +291,8 @@ TEST(PedalSpans, NotesGetTheSpanThatOverlapsThem) {
   } expected[] = {{0, 0, 0, 0}, {3, 1, 200, 1000}, {4, 0, 0, 0}, {7, 0, 0, 0}, {9, 1, 1500, 2501}, {11, 1, 2150, 2160}};
   for (const Expect& e : expected) {
     EXPECT_EQ(spans[e.index].present, e.present) << e.index;
-    if (e.present) EXPECT_EQ(std::pair(spans[e.index].downMs, spans[e.index].upMs), std::pair(e.down, e.up)) << e.index;
+    if (e.present) {
+      EXPECT_EQ(std::pair(spans[e.index].downMs, spans[e.index].upMs), std::pair(e.down, e.up)) << e.index;
+    }
   }
 }

@@ -186,9 +186,9 @@ TEST_F(StudentsFile, DeleteKeepsTheRightStudentActive) {
     std::string before0 = ReadData("achievements_s0.dat");
     DeleteStudent(c.remove);
     EXPECT_EQ(gActiveStudentIndex, c.expectedActive);
-    if (c.shownColumn >= 0) EXPECT_EQ(gAchvTime[0][c.shownColumn], 100);
+    if (c.shownColumn >= 0) { EXPECT_EQ(gAchvTime[0][c.shownColumn], 100); }
     // With none active, the shared matrix is never written into the first student's file.
-    if (c.active == -1) EXPECT_EQ(ReadData("achievements_s0.dat"), before0);
+    if (c.active == -1) { EXPECT_EQ(ReadData("achievements_s0.dat"), before0); }
   }
 }
 

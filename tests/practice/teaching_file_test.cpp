@@ -105,7 +105,7 @@ TEST_F(TeachingFileTest, ReaderAcceptsVariationsAndStopsAtBrokenInput) {
     std::vector<std::string> dates;
     for (const auto& e : s.attendance) dates.push_back(e.dateISO);
     EXPECT_EQ(dates, c.dates);
-    if (c.firstBpm >= 0) EXPECT_EQ(s.attendance.front().bpm, c.firstBpm);
+    if (c.firstBpm >= 0) { EXPECT_EQ(s.attendance.front().bpm, c.firstBpm); }
   }
 }
 

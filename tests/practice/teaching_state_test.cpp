@@ -135,7 +135,9 @@ TEST_F(TeachingStateTest, PickedScaleAndKeyBecomeACell) {
     const TeachingState& s = gTeachingState;
     EXPECT_EQ(std::make_tuple(s.currentCellCode, s.currentAccidentals, s.currentNoteCount),
               std::make_tuple(c.code, c.accidentals, c.notes));
-    if (c.code >= 0) EXPECT_EQ(s.accidentalsByCell.at(c.code) * 100 + s.noteCountByCell.at(c.code), c.accidentals * 100 + c.notes);
+    if (c.code >= 0) {
+      EXPECT_EQ(s.accidentalsByCell.at(c.code) * 100 + s.noteCountByCell.at(c.code), c.accidentals * 100 + c.notes);
+    }
   }
 }
 

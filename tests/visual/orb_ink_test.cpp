@@ -104,8 +104,8 @@ TEST(OrbScaleWeights, BuiltFromTheEntriesOrTheSingleEntry) {
       EXPECT_GT(w.weight[k], 0.0f);
       sum += w.weight[k];
     }
-    if (w.count > 0) EXPECT_NEAR(sum, 1.0f, 1e-5);
-    if (c.wantUnion >= 0.0f) EXPECT_NEAR(w.unionA, c.wantUnion, 1e-5);
+    if (w.count > 0) { EXPECT_NEAR(sum, 1.0f, 1e-5); }
+    if (c.wantUnion >= 0.0f) { EXPECT_NEAR(w.unionA, c.wantUnion, 1e-5); }
   }
   OrbParams p;  // stronger and emphasised entries weigh more
   p.entryCount = 3;
