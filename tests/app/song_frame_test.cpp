@@ -54,7 +54,7 @@ TEST_F(SongFrame, ALessonSongsEndRecordsAndWaitsAtTheStart) {
     EXPECT_EQ(gPlaylistIndex, c.index);
     EXPECT_EQ(gStatusText, c.status);
     EXPECT_FALSE(gSongEvents.empty());  // still loaded: the next toggle plays it again
-    if (c.lesson) EXPECT_TRUE(Pos() == 0 && gEventCursor == 0 && gPauseMs == Now());
+    if (c.lesson) { EXPECT_TRUE(Pos() == 0 && gEventCursor == 0 && gPauseMs == Now()); }
   }
   gLearningItemLoaded = false;
 }
