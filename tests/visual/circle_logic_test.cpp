@@ -72,7 +72,7 @@ TEST_F(CircleLogic, ScreenBlendedLightNeverPassesOneAndWrapsItsIndex) {
   EXPECT_FLOAT_EQ(g[2], 1.0f);
   AccumulatePcGlow(g, -1, 1.0f);  // a negative index writes nothing
   for (int i = 0; i < 12; ++i)
-    if (i != 2) EXPECT_EQ(g[i], 0.0f) << i;
+    if (i != 2) { EXPECT_EQ(g[i], 0.0f) << i; }
 
   float level[12] = {}, peak[12] = {};
   AccumulatePcGlowMax(level, peak, 5, 0.4f, 0.3f);
