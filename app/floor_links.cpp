@@ -1,20 +1,54 @@
 // app/floor_links: which receiver above answers each lower floor's hook.
 #include "app/floor_links.h"
 
+#include "board/board_layout.h"
+#include "board/grid_interaction.h"
 #include "classroom/forget_student.h"
+#include "gfx/layout_facts.h"
 #include "learning/attempt_rules.h"
 #include "learning/attempts.h"
 #include "learning/learning_model.h"
 #include "learning/note_opener.h"
+#include "learning/sight_score.h"
 #include "learning/student_switch.h"
 #include "learning_ui/performance_note.h"
 #include "midi/playback.h"
 #include "practice/achievement_tracking.h"
+#include "practice/practice_run_state.h"
 #include "practice/students.h"
+#include "practice/teaching_state.h"
+#include "theory/filter_tabs.h"
+#include "theory/staff_panel.h"
 
 // ---- internal helpers ----
 // The learning model credits a scale played up through an octave (its count is not needed here).
 static void NoteEarnedScale(const char* scaleName, int ringPos) { CreditScaleAchievement(scaleName, ringPos); }
+
+// The layout's view of the board, the practice run, the students, the staff panel and the song.
+static void FillLayoutFacts(LayoutFacts* out) {
+  out->practiceRunActive = IsPracticeRunActive();
+  BoardLayout b;
+  ComputeBoardLayout(&b);
+  out->boardScale = b.scale;
+  out->boardPanel = {b.panelX, b.panelY, b.panelW, b.panelH};
+  out->boardGrid = {b.gridX, b.gridY, b.gridW, b.gridH};
+  out->rowLabelX = b.contentX;
+  out->rowLabelW = b.labelColumnWidth;
+  out->rowHeight = b.cellH;
+  out->rowGap = b.cellGap;
+  out->practiceStrip = {b.stripX, b.stripY, b.stripW, b.stripH};
+  out->studentCount = (int)gStudents.size();
+  // The name is read only for an active index inside the list.
+  bool active = gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size();
+  out->activeNameBytes = active ? (int)gStudents[(size_t)gActiveStudentIndex].name.size() : 0;
+  out->staffPanelShown = ComputeStaffPanelRect(&out->staffPanel);
+  out->songLoaded = HasMidiContent();
+  out->songTimed = !gSongEvents.empty() && gSongEvents.back().timeMs > 0;
+  out->sightScoreLoaded = gSightScore.active;
+  out->metronomeRunning = gTeachingState.metronomeOn || gTeachingState.gridRunning;
+}
+
+static bool IsSongPlaying() { return gPlaying; }
 
 // ---- public functions ----
 void ConnectFloors() {
@@ -24,4 +58,7 @@ void ConnectFloors() {
   gStudentDeletedHook = ForgetClassroomStudent;
   gScaleEarnedHook = NoteEarnedScale;
   gPerformanceNoteOpener = OpenPerformanceNote;
+  gLayoutFactsHook = FillLayoutFacts;
+  gSongPlayingHook = IsSongPlaying;
+  gScaleFilterChangedHook = ResetGridClickMemory;
 }

@@ -17,6 +17,7 @@
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
 #include "app/circle_view.h"
+#include "app/controls_draw.h"
 #include "app/lesson_song_end.h"
 #include "app/song_view.h"
 #include "board/board_view.h"
@@ -92,7 +93,7 @@ void AdvanceViewFades(float dt) {
   gStudentViewFade = EaseFade(gStudentViewFade, IsStudentViewActive() ? 1.0f : 0.0f, EaseShare(5.6f, dt));
   float before = gPracticeModeFade;
   gPracticeModeFade = EaseFade(gPracticeModeFade, gPracticeMode ? 1.0f : 0.0f, EaseShare(9.6f, dt));
-  if ((gPracticeModeFade > 0.0f && gPracticeModeFade < 0.999f) || std::fabs(gPracticeModeFade - before) > 0.0002f)
+  if ((gPracticeModeFade > 0.001f && gPracticeModeFade < 0.999f) || std::fabs(gPracticeModeFade - before) > 0.0002f)
     LayoutHitRegions();
   bool runActive = IsPracticeRunActive();
   if (runActive != gPracticeRunShown || gSongView != gSongViewShown) {
@@ -240,6 +241,7 @@ void RunFrameWork(uint32_t frameStartMs) {
     PopDrawAlpha(&saved);
   }
   DrawToolbar();
+  DrawMainControls(now);
 
   CheckDayRollover();
   DrawLibraryButton();

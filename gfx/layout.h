@@ -1,18 +1,10 @@
-// gfx/layout: the UI scale and the layout rectangles of every panel.
+// gfx/layout: the UI scale, the geometry of the circle and the side panel, and the layout
+// rectangles of the main window that RelayoutAll recomputes after a size or view change. Nothing
+// here draws; the drawing and the hit tests of many floors read the same rectangles.
 #pragma once
 #include <vector>
 
 #include "gfx/rect.h"
-
-// PENDING: the layout of every panel; recomputes every layout rectangle from the client size and
-// the UI scale.
-void RelayoutAll();
-// PENDING: the hit regions; rebuilds them, among them the laid-out student rows.
-void LayoutHitRegions();
-
-// Per laid-out student row: the index of its student in gStudents, and the row's rectangle.
-extern std::vector<int> gStudentRowStudents;
-extern std::vector<RectF> gStudentRowRects;
 
 // ---- geometry of the main view (pure functions of the client size and the view flags) ----
 // The UI scale: min(width / 1600, height / 900) clamped to 0.78 .. 1.
@@ -26,10 +18,25 @@ void ComputeCircleLayout(float* cx, float* cy, float* minSide, float* radius, fl
                          float* innermostRadius);
 // The panel to the right of the circle (the practice board's panel).
 void ComputeSidePanelRect(float* x, float* y, float* w, float* h);
+// The last mouse position lies in the rectangle, edges included.
+bool IsMouseInRect(const RectF* r);
+
+// Recomputes every layout rectangle (below, the slider panel's and the hit regions) from the client
+// size, the UI scale and the view flags.
+void RelayoutAll();
+// Rebuilds the hit regions of the header, the control band and the students panel (gfx/hit_regions).
+void LayoutHitRegions();
 
 // ---- rectangles laid out by RelayoutAll ----
-extern RectF gToolbarPanelRect;     // the toolbar's panel (hidden without a toolbar)
-extern RectF gToolbarRects[8];      // the toolbar's buttons; 6 is the practice-run button's place
-extern RectF gHeaderRowFirstRect;   // the header's row of three equal buttons, left to right
+extern RectF gToolbarRects[8];      // the toolbar's buttons: 6 the practice-run button, 7 the day toggle
+extern RectF gToolbarPanelRect;     // the toolbar's column (plain board view only)
+extern RectF gToolbarToggleHitRect; // click target of the day toggle: toolbar button 7, else top right
+extern RectF gLowerPanelRect;       // the panel below the board grid (plain board view without song view)
+extern RectF gHeaderRowFirstRect;   // the header row of three equal buttons: hidden in this layout
 extern RectF gHeaderRowSecondRect;
-extern RectF gPracticeRunSlotRect;  // the third place of that row
+extern RectF gPracticeRunSlotRect;  // the practice-run button's place: toolbar button 6, or hidden
+extern RectF gLaneAnchorRect;       // hidden: the note-fall lane then sits on the practice strip
+
+// Per laid-out student row: the index of its student in gStudents, and the row's rectangle.
+extern std::vector<int> gStudentRowStudents;
+extern std::vector<RectF> gStudentRowRects;

@@ -7,10 +7,14 @@
 #include "platform/keys.h"
 
 // ---- constants ----
+static const size_t kSearchMaxLen = 80;
+static const size_t kStudentNameMaxLen = 28;
 static const size_t kEditFieldMaxLen = 4000;
 static const size_t kClassRenameMaxLen = 28;
 
 // ---- state ----
+TextField gSearchField{"", 0, 0, false, kSearchMaxLen};           // the library search box
+TextField gStudentNameField{"", 0, 0, false, kStudentNameMaxLen}; // the new-student name entry
 TextField gEditField{"", 0, 0, false, kEditFieldMaxLen};          // the teacher-note editor
 TextField gClassRenameField{"", 0, 0, false, kClassRenameMaxLen}; // the class-rename box
 
@@ -122,7 +126,10 @@ void TextFieldCopy(const TextField& field) {
   SetClipboardText(f.text.substr((size_t)lo, (size_t)(hi - lo)));
 }
 
-void TextFieldPaste(TextField& field) { TextFieldInsert(field, GetClipboardText()); }
+void TextFieldPaste(TextField& field) {
+  // The note editor keeps the pasted line breaks, as it keeps typed ones.
+  InsertFiltered(field, GetClipboardText(), &field == &gEditField);
+}
 
 void SetClipboardText(const std::string& text) { ClipboardSetText(text); }
 
@@ -137,6 +144,8 @@ std::string GetClipboardText() {
 }
 
 void ResetTextFields() {
+  gSearchField = TextField{"", 0, 0, false, kSearchMaxLen};
+  gStudentNameField = TextField{"", 0, 0, false, kStudentNameMaxLen};
   gEditField = TextField{"", 0, 0, false, kEditFieldMaxLen};
   gClassRenameField = TextField{"", 0, 0, false, kClassRenameMaxLen};
 }

@@ -19,6 +19,8 @@ struct TextField {
   size_t maxLen = 0;    // nothing is inserted once the text is this long
 };
 
+extern TextField gSearchField;       // the library search box (80 bytes)
+extern TextField gStudentNameField;  // the new-student name entry of the students panel (28 bytes)
 extern TextField gEditField;         // the teacher-note editor (4000 bytes, takes line feeds)
 extern TextField gClassRenameField;  // the class-rename box of the attendance panel (28 bytes)
 
@@ -35,7 +37,8 @@ int TextFieldWordLeft(const TextField& field);
 int TextFieldWordRight(const TextField& field);
 // End, Home, Left, Right, Delete and Ctrl+A/C/V/X; true when the key was handled.
 bool TextFieldHandleKey(TextField& field, int virtualKey, bool shift, bool ctrl);
-// The selected bytes to the clipboard (nothing without a selection); the clipboard's text inserted.
+// The selected bytes to the clipboard (nothing without a selection); the clipboard's text inserted
+// (with its line feeds into the note editor).
 void TextFieldCopy(const TextField& field);
 void TextFieldPaste(TextField& field);
 
@@ -44,5 +47,5 @@ void TextFieldPaste(TextField& field);
 void SetClipboardText(const std::string& text);
 std::string GetClipboardText();
 
-// Empties both fields and restores their limits.
+// Empties every field and restores its limit.
 void ResetTextFields();

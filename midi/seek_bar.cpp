@@ -6,6 +6,7 @@
 
 #include "app/base/client_size.h"
 #include "gfx/hit_regions.h"
+#include "midi/playback.h"
 
 // ---- public functions ----
 float TransportUiScale(int clientWidth, int clientHeight) {
@@ -32,4 +33,20 @@ float SeekBarXForTime(uint32_t ms, uint32_t songLengthMs) {
   if (songLengthMs == 0) return x0;
   double f = std::clamp((double)ms / songLengthMs, 0.0, 1.0);
   return x0 + (float)(width * f);
+}
+
+void LayoutLoopHandles() {
+  gLoopStartHandleRect = gLoopEndHandleRect = kHiddenRect;
+  gLoopMarkersShown = false;
+  uint32_t length = GetSongLengthMs();
+  const RectF& bar = gSeekBarRect;
+  if (length == 0 || !(bar.w > 2.0f) || !(bar.h > 2.0f)) return;
+  float u = TransportUiScale(gClientWidth, gClientHeight);
+  float w = std::max(10.0f * u, 8.0f), h = std::max(0.6f * bar.h, 14.0f);
+  float y = bar.y + 0.62f * bar.h - h / 2.0f;  // on the drawn track
+  float a = SeekBarXForTime(gLoopStartSet ? gLoopStartMs : 0, length);
+  float b = SeekBarXForTime(gLoopEndSet ? gLoopEndMs : length, length);
+  gLoopStartHandleRect = {a - w / 2.0f, y, w, h};
+  gLoopEndHandleRect = {b - w / 2.0f, y, w, h};
+  gLoopMarkersShown = true;
 }

@@ -10,3 +10,6 @@ void GetSeekBarGeometry(float* x0, float* width);
 uint32_t SeekBarTimeForX(float x, uint32_t songLengthMs);
 // The x of a song time (the left end for a song of length 0).
 float SeekBarXForTime(uint32_t ms, uint32_t songLengthMs);
+// Places the loop handles on the seek bar at the loop points (a point not set at the song's start
+// or end); hidden without a song or a seek bar.
+void LayoutLoopHandles();

@@ -1,13 +1,274 @@
-// theory/filter_tabs: the filter panel's state.
+// theory/filter_tabs: choosing a filter, the panel's flags and geometry, and the list's hit tests.
 #include "theory/filter_tabs.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/view_modes.h"
+#include "gfx/hit_regions.h"
+#include "gfx/layout.h"
+#include "gfx/layout_facts.h"
+#include "gfx/text.h"
+#include "theory/chromatic_runs.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
+
+// ---- constants ----
+const FilterTab kScaleFilterTabs[kFilterTabCount] = {
+    {false, "Modes", 0},          {false, "Melodic Minor Set", 1}, {false, "Harmonic Minor Set", 2},
+    {false, "Harmonic Major Set", 3}, {false, "Pentatonic Set", 4}, {false, "Blues + Bebop Set", 5},
+    {false, "Exotic Set", 6},     {false, "All Scales", 7},
+};
+
 // ---- state ----
-bool gFilterPanelOpen = false;     // opened and closed by the tabs
-float gFilterOpenFade = 0.0f;      // eased by the frame
-float gFilterPanelFade = 0.0f;     // eased by the frame
+bool gFilterPanelOpen = false;          // toggled by the filter button
+float gFilterOpenFade = 0.0f;           // eased by the frame
+float gFilterPanelFade = 0.0f;          // eased by the frame
+bool gFilterPanelOn = false;            // learning overlay: the tabs stand in place of the list
+bool gOverlayListChosen = false;        // learning overlay: a tab was chosen
+bool (*gSongPlayingHook)() = nullptr;   // connected by the shell
+void (*gScaleFilterChangedHook)() = nullptr;
+
+// The state remembered by SaveFilterPanelState.
+static struct {
+  bool valid = false;
+  bool showing = false;
+  bool overlayListChosen = false;
+  float openFade = 0.0f;
+  bool listMode = false;
+} sSaved;
+
+// ---- internal helpers ----
+static bool OnOverlay() { return gLearningOverlay && !gPracticeMode; }
+static bool SongPlaying() { return gSongPlayingHook && gSongPlayingHook(); }
+static bool ListUsable() { return !gPracticeMode && gPracticeModeFade < 0.995f; }
+
+// The list laid out against a rectangle G at scale s: the strip left of G, the list left of it.
+static ScaleListLayout LayoutListBeside(const RectF& G, float s) {
+  ScaleListLayout L;
+  float W = (float)gClientWidth;
+  L.valid = true;
+  L.stripX = G.x - std::max(14.0f * s, 12.0f);
+  L.stripTop = G.y + std::max(22.0f * s, 18.0f);
+  L.stripBottom = G.y + G.h - 6.0f;
+  float w = std::max({186.0f * s, 154.0f,
+                      std::max(ClampFloat(0.072f * W, 72.0f, 154.0f) - 2.0f * std::max(8.0f * s, 7.0f), 56.0f) +
+                          std::max(44.0f * s, 36.0f)});
+  float x = std::max(L.stripX - std::max(8.0f * s, 7.0f) - w, 8.0f);
+  if (x + w > L.stripX - 4.0f) w = std::max(L.stripX - 4.0f - x, 42.0f);
+  float top = L.stripTop + std::max(7.0f * s, 6.0f);
+  float h = std::max(L.stripBottom - L.stripTop - std::max(14.0f * s, 12.0f), 56.0f);
+  L.list = {x, top, w, h};
+  L.rowPitch = std::max(18.0f * s, 16.0f);
+  L.header = {x, G.y, w, L.stripTop - G.y};
+  float right = std::max(L.stripX + 6.0f, x + w);
+  L.area = {x, G.y, right - x, std::max(L.stripBottom, top + h) - G.y};
+  return L;
+}
+
+static float MeasureLabel(const char* label, float size) { return MeasureText(gFontSmall, label, size); }
+
+static void StackTabs(FilterPanelGeometry* g, float x, float y, float w, float pad, float tabH, float gap) {
+  g->count = 0;
+  for (const FilterTab& t : kScaleFilterTabs) {
+    if (g->count >= 16) break;
+    g->tabs[g->count++] = {{x + pad, y + pad + (float)g->count * (tabH + gap), w - 2.0f * pad, tabH}, t.label,
+                           t.filterId, t.disabled};
+  }
+}
+
+static float WidestLabel(float size) {
+  float widest = 0.0f;
+  for (const FilterTab& t : kScaleFilterTabs) widest = std::max(widest, MeasureLabel(t.label, size));
+  return widest;
+}
+
+static bool InRect(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
 
 // ---- public functions ----
-void ResetFilterTabs() {
+void SelectScaleFilter(int filter) {
+  ValidateCurrentScale();
+  if (gScaleFilterChangedHook) gScaleFilterChangedHook();
+  gScaleFilter = ClampInt(filter, 0, kScaleFilterCount - 1);
+  gAllNotesAllowed = gAllNotesAllowedByFilter[gScaleFilter];
+  if (!gAllNotesAllowed) gChromaticUnlocked = false;
+  RebuildVisibleScales();
+  UpdateCurrentScaleIndex();
+  bool playing = SongPlaying();
+  if (VisibleIndexOf(gCurrentScaleIndex) < 0 && VisibleScaleCount() > 0) {
+    gCurrentScaleIndex = VisibleScaleAt(0);
+    if (!playing) {
+      GetScaleCatalogue();
+      gCurrentScale = gScaleCatalogue[(size_t)gCurrentScaleIndex];
+      ApplyCurrentKey();
+    }
+  }
+  if (!playing) {
+    SyncScaleListSelection();
+  } else {
+    int p = std::max(VisibleIndexOf(gCurrentScaleIndex), 0);
+    SetScaleListScroll((float)p, true, false);
+  }
+  ValidateCurrentScale();
+}
+
+bool IsFilterPanelAvailable() { return gScaleListMode || OnOverlay(); }
+
+bool IsFilterPanelEnabled() {
+  if (!ListUsable()) return false;
+  if (gLearningOverlay) return !gFilterPanelOn && gOverlayListChosen;
+  return gScaleListMode;
+}
+
+bool IsOverlayOpaque() { return OnOverlay() && gPracticeModeFade >= 0.995f; }
+
+bool IsFilterPanelShown() { return IsFilterPanelAvailable() && (gFilterPanelOpen || gFilterOpenFade > 0.01f); }
+
+void SaveFilterPanelState() {
+  sSaved.showing = gFilterPanelOpen || gFilterOpenFade > 0.01f;
+  sSaved.overlayListChosen = gOverlayListChosen;
+  sSaved.openFade = gFilterOpenFade;
+  sSaved.listMode = gScaleListMode;
   gFilterPanelOpen = false;
+  gFilterOpenFade = 0.0f;
+  gOverlayListChosen = false;
+  sSaved.valid = true;
+  if (!gScaleListMode) gFilterPanelFade = gListHoldFade = 0.0f;
+}
+
+void RestoreFilterPanelState() {
+  if (!sSaved.valid) return;
+  gFilterPanelOpen = sSaved.showing;
+  gFilterOpenFade = sSaved.showing ? Clamp01(sSaved.openFade) : 0.0f;
+  gOverlayListChosen = sSaved.overlayListChosen;
+  if (!sSaved.listMode) gFilterPanelFade = gListHoldFade = 0.0f;
+  sSaved.valid = false;
+}
+
+void HoldFilterPanelClosed() { gFilterPanelOn = gOverlayListChosen = false; }
+
+ScaleListLayout LayoutFilterTabs() {
+  LayoutFacts facts = GetLayoutFacts();
+  if (OnOverlay()) {
+    if (!facts.staffPanelShown) return ScaleListLayout{};
+    return LayoutListBeside(facts.staffPanel, GetUiScale());
+  }
+  if (!(facts.boardGrid.w > 2.0f)) return ScaleListLayout{};
+  return LayoutListBeside(facts.boardGrid, facts.boardScale);
+}
+
+FilterPanelGeometry ComputeFilterPanelGeometry() {
+  FilterPanelGeometry g;
+  float W = (float)gClientWidth, H = (float)gClientHeight;
+  if (OnOverlay()) {
+    const RectF& b = gOverlayFilterButtonRect;
+    if (!(b.w > 2.0f) || !(b.h > 2.0f)) return g;
+    float s = std::max(GetUiScale(), 0.7f);
+    float pad = std::max(6.0f * s, 5.0f), tabH = std::max(21.0f * s, 18.0f), gap = std::max(4.0f * s, 3.0f);
+    float w = ClampFloat(WidestLabel(std::max(17.0f * s, 12.0f)) + 2.0f * pad + std::max(22.0f * s, 18.0f), 176.0f,
+                         std::max(176.0f, 0.3f * W));
+    float h = 2.0f * pad + kFilterTabCount * tabH + (kFilterTabCount - 1) * gap;
+    float x = b.x + b.w + std::max(8.0f * s, 6.0f);
+    if (x + w > W - 8.0f) x = b.x - std::max(8.0f * s, 6.0f) - w;
+    float y = std::min(std::max(b.y, 8.0f), H - h - 8.0f);
+    g.visible = true;
+    g.button = b;
+    g.panel = {x, y, w, h};
+    StackTabs(&g, x, y, w, pad, tabH, gap);
+    return g;
+  }
+  ScaleListLayout L = LayoutFilterTabs();
+  if (!L.valid) return g;
+  float s = GetLayoutFacts().boardScale;
+  float pad = std::max(9.0f * s, 8.0f), tabH = std::max(25.0f * s, 22.0f), gap = std::max(3.0f * s, 2.0f);
+  float w = WidestLabel(std::max(17.0f * s, 12.0f)) + 2.0f * pad + std::max(16.0f * s, 14.0f);
+  float h = 2.0f * pad + kFilterTabCount * tabH + (kFilterTabCount - 1) * gap;
+  float x = std::min(std::max(L.header.x, 8.0f), std::max(W - w - 8.0f, 8.0f));
+  float y = std::min(L.header.y + L.header.h + 2.0f, std::max(H - h - 8.0f, 8.0f));
+  g.visible = true;
+  g.button = L.header;
+  g.panel = {x, y, w, h};
+  StackTabs(&g, x, y, w, pad, tabH, gap);
+  return g;
+}
+
+bool ClickFilterTabs(int x, int y) {
+  FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  if (!g.visible) return false;
+  bool listMode = !OnOverlay();
+  if (InRect(g.button, x, y)) {
+    if (listMode || !gFilterPanelOn) {
+      gFilterPanelOpen = !gFilterPanelOpen;
+    } else {
+      gFilterPanelOn = false;
+      gFilterPanelOpen = true;
+      gOverlayListChosen = false;
+    }
+    return true;
+  }
+  if (!gScaleListMode && listMode) return false;
+  if (!gFilterPanelOpen && gFilterOpenFade <= 0.01f) return false;
+  for (int i = 0; i < g.count; ++i) {
+    if (g.tabs[i].disabled || !InRect(g.tabs[i].rect, x, y)) continue;
+    SelectScaleFilter(g.tabs[i].filterId);
+    if (!listMode) {
+      gFilterPanelOn = false;
+      gOverlayListChosen = true;
+    }
+    gFilterPanelOpen = false;
+    return true;
+  }
+  if (InRect(g.panel, x, y)) return true;
+  ScaleListLayout L = LayoutFilterTabs();
+  if (L.valid && InRect(L.header, x, y)) return true;
+  gFilterPanelOpen = false;
+  return true;
+}
+
+bool HoverFilterTabs(int x, int y) {
+  bool allowed = ListUsable() ? (IsFilterPanelEnabled() || gScaleListDragging) : gScaleListDragging;
+  if (!allowed) return false;
+  ScaleListLayout L = LayoutFilterTabs();
+  if (!L.valid) return false;
+  float m = 6.0f + 7.0f * gFilterPanelFade + 5.0f * gListHoldFade;
+  return std::fabs((float)x - L.stripX) <= m && (float)y >= L.stripTop && (float)y <= L.stripBottom;
+}
+
+bool FilterTabAt(int x, int y, int* row) {
+  *row = -1;
+  if (!ListUsable() || !IsFilterPanelEnabled()) return false;
+  int n = VisibleScaleCount();
+  if (n <= 0) return false;
+  ScaleListLayout L = LayoutFilterTabs();
+  if (L.valid && InRect(L.list, x, y)) {
+    float pitch = std::max(L.rowPitch, 1.0f);
+    float centre = L.list.y + L.list.h / 2.0f;
+    *row = ClampInt((int)std::lround(((float)y - centre) / pitch + gScaleListScroll), 0, n - 1);
+    return true;
+  }
+  LayoutFacts facts = GetLayoutFacts();
+  const RectF& G = facts.boardGrid;
+  float fx = (float)x, fy = (float)y;
+  if (!(fx > facts.rowLabelX + facts.rowLabelW) || !(fx < G.x + G.w - 2.0f) || !(fy > G.y)) return false;
+  float fraction = ScaleWindowFraction(), pitch = facts.rowHeight + facts.rowGap;
+  for (int slot = 0; slot < 7; ++slot) {
+    float top = G.y + ((float)slot - fraction) * pitch;
+    if (fy < top || fy > top + facts.rowHeight) continue;
+    *row = VisibleIndexOf(ScaleWindowItemIndex(slot));
+    return *row >= 0 && *row < n;
+  }
+  return false;
+}
+
+bool IsPointInFilterTabArea(int x, int y) {
+  ScaleListLayout L = LayoutFilterTabs();
+  return L.valid && InRect(L.area, x, y);
+}
+
+void ResetFilterTabs() {
+  gFilterPanelOpen = gFilterPanelOn = gOverlayListChosen = false;
   gFilterOpenFade = gFilterPanelFade = 0.0f;
+  sSaved = {};
 }

@@ -1,0 +1,151 @@
+// The main window's controls in a real 1440 x 920 window on a private display: two students with
+// the panel and a colour wheel open, a song with both loop points, the filter panel open, then
+// practice mode with the settings sliders. Screenshots of the whole frame are kept in the build
+// folder for the developer to look at; the checks read the pixel at each control's centre on a
+// black frame with only the controls drawn, and look for text ink in the name box.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/base/view_modes.h"
+#include "app/controls_draw.h"
+#include "app/floor_links.h"
+#include "gfx/hit_regions.h"
+#include "gfx/layout.h"
+#include "gfx/slider_panel.h"
+#include "gfx/text.h"
+#include "midi/playback.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "practice/student_colours.h"
+#include "practice/students.h"
+#include "tests/app/real_window_fixture.h"
+#include "theory/filter_tabs.h"
+#include "theory/scale_selection.h"
+
+namespace {
+
+class ControlsWindow : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    RebuildFonts();
+    ConnectFloors();
+    ClockDriveBegin(ClockTickMs64());
+  }
+  void TearDown() override {
+    ClockDriveEnd();
+    ResetStudents();
+    ResetStudentListView();
+    gSongEvents.clear();
+    gLoopStartSet = gLoopEndSet = false;
+    ResetFilterTabs();
+    gScaleListMode = false;
+    ResetSliderPanel();
+    ResetViewModes();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  // Frames 17 ms apart on the driven clock, so the fades move as they do on screen.
+  static void RunFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+  }
+  // The frame as the program draws it, saved as a PNG beside the program.
+  void SaveScreenshot(const std::string& name) {
+    RunFrames(1);
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+  // Only the controls, on black.
+  static std::vector<uint8_t> DrawControlsAlone() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawMainControls(GetAppSeconds());
+    return ReadFrame();
+  }
+  static int Brightest(const std::vector<uint8_t>& frame, int x, int y) {
+    const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+    return std::max({p[0], p[1], p[2]});
+  }
+  static void ExpectDrawnAtCentre(const std::vector<uint8_t>& frame, const RectF& r, const char* what) {
+    ASSERT_GT(r.w, 2.0f) << what << " is not shown";
+    int x = (int)(r.x + r.w / 2.0f), y = (int)(r.y + r.h / 2.0f);
+    EXPECT_GT(Brightest(frame, x, y), 24) << what << " at " << x << ", " << y;
+  }
+};
+
+TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
+  ASSERT_EQ(gClientWidth, 1440);
+  gStudents = {{"Ada Lovelace", "ada", 0.9f, 0.4f, 0.3f}, {"Bela", "bela", 0.3f, 0.7f, 0.5f}};
+  gActiveStudentIndex = 0;
+  gStudentListOpen = gColourPopupOpen = true;
+  gSelectedStudentRow = 1;
+  gSongEvents.clear();
+  for (uint32_t t = 0; t < 60000; t += 500) gSongEvents.push_back(SongEvent{t, 0x90, (uint8_t)(60 + t % 12), 90, 0});
+  gLoopStartSet = gLoopEndSet = true;
+  gLoopStartMs = 12000;
+  gLoopEndMs = 36000;
+  gScaleListMode = true;
+  gFilterPanelOpen = true;
+  RelayoutAll();
+  RunFrames(40);  // the filter fades come in
+  SaveScreenshot("controls_students_song_filter");
+
+  std::vector<uint8_t> frame = DrawControlsAlone();
+  const struct { const RectF* r; const char* what; } controls[] = {
+      {&gStudentHeaderRect, "name box"},     {&gFileButtonRect, "file button"},
+      {&gPlayModeButtonRect, "play mode"},   {&gUnloadSongRect, "unload"},
+      {&gPreviousButtonRect, "previous"},    {&gPlayButtonRect, "play"},
+      {&gNextButtonRect, "next"},            {&gSeekBarRect, "seek bar"},
+      {&gSpeedSliderRect, "speed slider"},   {&gRepeatButtonRect, "repeat"},
+      {&gShuffleButtonRect, "shuffle"},      {&gClearLoopButtonRect, "clear loop"},
+      {&gLoopStartHandleRect, "loop start"}, {&gLoopEndHandleRect, "loop end"},
+      {&gStudentNameEntryRect, "name entry"}, {&gAddStudentButtonRect, "add"},
+      {&gPlacementQuizButtonRect, "quiz"},
+  };
+  for (const auto& c : controls) ExpectDrawnAtCentre(frame, *c.r, c.what);
+  ASSERT_EQ(gStudentRowRects.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    ExpectDrawnAtCentre(frame, gStudentSwatchRects[i], "swatch");
+    ExpectDrawnAtCentre(frame, gStudentBinRects[i], "bin");
+  }
+  RectF box;
+  float cx, cy, radius;
+  ASSERT_TRUE(ShowColourPopup(&box, &cx, &cy, &radius));
+  EXPECT_GT(Brightest(frame, (int)cx, (int)cy), 240) << "the wheel is white at its centre";
+  FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  ASSERT_TRUE(g.visible);
+  ExpectDrawnAtCentre(frame, g.button, "filter button");
+  for (int i = 0; i < g.count; ++i) ExpectDrawnAtCentre(frame, g.tabs[i].rect, "filter tab");
+
+  // Text ink in the name box: bright pixels right of the colour dot.
+  const RectF& h = gStudentHeaderRect;
+  int ink = 0;
+  for (int y = (int)h.y + 4; y < (int)(h.y + h.h) - 4; ++y)
+    for (int x = (int)(h.x + 0.3f * h.w); x < (int)(h.x + h.w) - 4; ++x) ink += Brightest(frame, x, y) > 150;
+  EXPECT_GT(ink, 30);
+
+  // Practice mode with the settings sliders.
+  gStudentListOpen = false;
+  gPracticeMode = true;
+  RunFrames(60);  // the board fades in, the band moves up
+  SetSliderPanelOpen(true);
+  SaveScreenshot("controls_practice_sliders");
+  frame = DrawControlsAlone();
+  EXPECT_GT(gPracticeModeFade, 0.99f);
+  ExpectDrawnAtCentre(frame, gSliderPanelButtonRect, "settings button");
+  ExpectDrawnAtCentre(frame, gToolbarToggleHitRect, "day toggle");  // the toolbar is hidden here
+  for (int i = 0; i < kSmokeSliderCount; ++i) ExpectDrawnAtCentre(frame, gSliderRects[i], "slider");
+  EXPECT_LT(gBandTopRowRect.y, 20.0f);
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// tests/app/real_window_fixture: the program's own window with its GL context on a private display
+// (one per suite), the 2D projection set, and read-back of pixels and whole frames.
+#pragma once
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
+#include "app/main_loop.h"
+#include "app/window_proc.h"
+#include "app/window_size.h"
+#include "gfx/gl_setup.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "tests/support/child_process.h"
+
+class RealWindow : public ::testing::Test {
+ protected:
+  // One display for the whole process: the window system stays connected to it between tests and
+  // suites, so it goes only when the process ends.
+  static void SetUpTestSuite() {
+    if (display_) return;
+    display_ = new VirtualDisplay();
+    std::atexit([] { delete display_; });
+  }
+  void SetUp() override {
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display_->name().c_str(), 1);
+    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+    SetAppMessageHandler(MainWndProc);
+    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920)) << WindowLastError();
+    gMainWindowOpen = true;
+    WindowShowMaximized();
+    DrainMessages();
+    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
+    gGlReady = true;
+    SetupGlState();
+    SetProjection2D();
+  }
+  void TearDown() override {
+    DeleteGlowTexture();
+    gGlReady = false;
+    WindowDestroy();
+    gMainWindowOpen = false;
+    gFullscreen = false;
+    SetAppMessageHandler(nullptr);
+  }
+  // Pumps and handles events until the client size is (w, h) or two seconds passed.
+  bool WaitForClientSize(int w, int h) {
+    for (int i = 0; i < 100; ++i) {
+      DrainMessages();
+      if (gClientWidth == w && gClientHeight == h) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+  static std::array<unsigned char, 3> Pixel(int x, int yFromTop) {
+    std::array<unsigned char, 3> rgb{};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, gClientHeight - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+  }
+  // The back buffer as RGBA rows from the top.
+  static std::vector<uint8_t> ReadFrame() {
+    glFinish();
+    int w = gClientWidth, h = gClientHeight;
+    std::vector<uint8_t> bottomUp(size_t(w) * h * 4), frame(bottomUp.size());
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    for (int y = 0; y < h; ++y)
+      std::copy_n(&bottomUp[size_t(h - 1 - y) * w * 4], size_t(w) * 4, &frame[size_t(y) * w * 4]);
+    return frame;
+  }
+  static inline VirtualDisplay* display_ = nullptr;
+};
+

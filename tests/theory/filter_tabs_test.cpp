@@ -1,0 +1,163 @@
+// The scale filter tabs: the filter's clamp, the re-pick of the current scale with and without a
+// playing song, the end of the chromatic unlock, the panel's click rules with a click outside an
+// open panel, and the list position under points far above and below the list.
+#include <gtest/gtest.h>
+
+#include "app/base/client_size.h"
+#include "gfx/layout_facts.h"
+#include "tests/theory/theory_fixture.h"
+#include "theory/filter_tabs.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
+
+namespace {
+
+bool gSongPlaying = false;
+bool SongPlaying() { return gSongPlaying; }
+
+// A board at 1600 x 900 as its layout record gives it.
+void BoardFacts(LayoutFacts* out) {
+  out->boardScale = 1.0f;
+  out->boardGrid = {1048.32f, 211.44f, 446.48f, 460.0f};
+  out->rowLabelX = 922.32f;
+  out->rowLabelW = 126.0f;
+  out->rowHeight = 64.0f;
+  out->rowGap = 2.0f;
+}
+
+class FilterTabsTest : public TheoryTest {
+ protected:
+  void SetUp() override {
+    TheoryTest::SetUp();
+    ResetFilterTabs();
+    gSongPlaying = false;
+    gSongPlayingHook = SongPlaying;
+    gLayoutFactsHook = BoardFacts;
+    gClientWidth = 1600;
+    gClientHeight = 900;
+    gScaleFilter = 0;
+    RebuildVisibleScales();
+  }
+  void TearDown() override {
+    gSongPlayingHook = nullptr;
+    gLayoutFactsHook = nullptr;
+    ResetFilterTabs();
+    gScaleFilter = 0;
+    RebuildVisibleScales();
+    TheoryTest::TearDown();
+  }
+  static int Centre(float a, float b) { return (int)(a + b / 2.0f); }
+};
+
+TEST_F(FilterTabsTest, FilterIsClampedToTheTabs) {
+  SelectScaleFilter(9);
+  EXPECT_EQ(gScaleFilter, 7);
+  EXPECT_EQ(VisibleScaleCount(), kCatalogueSize);
+  SelectScaleFilter(-2);
+  EXPECT_EQ(gScaleFilter, 0);
+  EXPECT_EQ(VisibleScaleCount(), 7);
+}
+
+TEST_F(FilterTabsTest, PentatonicSetRepicksWithoutASongAndOnlyMovesTheListWhileOnePlays) {
+  UseScale(kRowIonian, 2);
+  ValidateCurrentScale();
+  SelectScaleFilter(4);
+  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowMajorPentatonic]);
+  EXPECT_EQ(gKeyRoot, 2);
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 0.0f);
+
+  ResetScaleSelection();
+  SelectScaleFilter(0);
+  UseScale(kRowIonian, 2);
+  ValidateCurrentScale();
+  gSongPlaying = true;
+  gScaleListScroll = gScaleListScrollTarget = 5.0f;
+  SelectScaleFilter(4);
+  EXPECT_EQ(gCurrentScale, &gScaleRows[kRowIonian]);
+  EXPECT_EQ(gCurrentScaleIndex, CatalogueIndexOf(&gScaleRows[kRowMajorPentatonic]));
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 0.0f);
+  EXPECT_EQ(gPendingScaleRow, -1);
+}
+
+TEST_F(FilterTabsTest, ExoticSetEndsTheChromaticUnlock) {
+  gAllNotesAllowedByFilter[0] = true;
+  gAllNotesAllowed = gChromaticUnlocked = true;
+  SelectScaleFilter(6);
+  EXPECT_FALSE(gAllNotesAllowed);
+  EXPECT_FALSE(gChromaticUnlocked);
+  SelectScaleFilter(0);  // the unlock stays remembered for its own tab
+  EXPECT_TRUE(gAllNotesAllowed);
+}
+
+TEST_F(FilterTabsTest, PanelClicksInListMode) {
+  gScaleListMode = true;
+  FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  ASSERT_TRUE(g.visible);
+  ASSERT_EQ(g.count, kFilterTabCount);
+  EXPECT_FALSE(ClickFilterTabs(Centre(g.panel.x, g.panel.w), Centre(g.panel.y, g.panel.h)));  // closed
+  EXPECT_TRUE(ClickFilterTabs(Centre(g.button.x, g.button.w), Centre(g.button.y, g.button.h)));
+  EXPECT_TRUE(gFilterPanelOpen);
+  const RectF& tab = g.tabs[5].rect;  // "Blues + Bebop Set"
+  EXPECT_TRUE(ClickFilterTabs(Centre(tab.x, tab.w), Centre(tab.y, tab.h)));
+  EXPECT_EQ(gScaleFilter, 5);
+  EXPECT_FALSE(gFilterPanelOpen);
+  // A click outside an open panel closes it and is taken.
+  gFilterPanelOpen = true;
+  EXPECT_TRUE(ClickFilterTabs(5, 880));
+  EXPECT_FALSE(gFilterPanelOpen);
+  EXPECT_EQ(gScaleFilter, 5);
+  // A click on the panel's background is taken and changes nothing.
+  gFilterPanelOpen = true;
+  EXPECT_TRUE(ClickFilterTabs((int)g.panel.x + 2, (int)g.panel.y + 2));
+  EXPECT_TRUE(gFilterPanelOpen);
+  // Outside list mode the list's panel takes nothing but its button.
+  gScaleListMode = false;
+  gFilterPanelOpen = true;
+  EXPECT_FALSE(ClickFilterTabs(5, 880));
+}
+
+TEST_F(FilterTabsTest, ListPositionUnderFarPoints) {
+  gScaleListMode = true;
+  SelectScaleFilter(7);
+  gScaleListScroll = 10.0f;
+  ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  int row = 99;
+  int x = Centre(L.list.x, L.list.w);
+  ASSERT_TRUE(FilterTabAt(x, (int)L.list.y + 1, &row));
+  EXPECT_EQ(row, 0);
+  gScaleListScroll = 45.0f;
+  ASSERT_TRUE(FilterTabAt(x, (int)(L.list.y + L.list.h) - 1, &row));
+  EXPECT_EQ(row, kCatalogueSize - 1);
+  EXPECT_FALSE(FilterTabAt(x, 5, &row));  // above the list and the grid
+  EXPECT_EQ(row, -1);
+  // On the board's rows: the slot under the point.
+  gScaleListScroll = 0.0f;
+  ASSERT_TRUE(FilterTabAt(1100, 211 + 66 + 10, &row));
+  EXPECT_EQ(row, 1);
+  // The strip hovers within its margin; not in practice mode.
+  EXPECT_TRUE(HoverFilterTabs((int)L.stripX + 5, (int)L.stripTop + 10));
+  EXPECT_FALSE(HoverFilterTabs((int)L.stripX + 40, (int)L.stripTop + 10));
+  gPracticeMode = true;
+  EXPECT_FALSE(FilterTabAt(x, (int)L.list.y + 1, &row));
+}
+
+TEST_F(FilterTabsTest, SaveAndRestoreThePanel) {
+  gScaleListMode = true;
+  gFilterPanelOpen = true;
+  gFilterOpenFade = 0.7f;
+  SaveFilterPanelState();
+  EXPECT_FALSE(gFilterPanelOpen);
+  EXPECT_FLOAT_EQ(gFilterOpenFade, 0.0f);
+  RestoreFilterPanelState();
+  EXPECT_TRUE(gFilterPanelOpen);
+  EXPECT_FLOAT_EQ(gFilterOpenFade, 0.7f);
+  gFilterPanelOpen = false;
+  RestoreFilterPanelState();  // no save: nothing
+  EXPECT_FALSE(gFilterPanelOpen);
+  gFilterPanelOn = gOverlayListChosen = true;
+  HoldFilterPanelClosed();
+  EXPECT_FALSE(gFilterPanelOn || gOverlayListChosen);
+}
+
+}  // namespace
