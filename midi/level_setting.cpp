@@ -10,3 +10,5 @@ float GetLevelSetting() {
   if (!(d > 0.0f)) return 0.0f;
   return d > 1.0f ? 1.0f : d;
 }
+
+void ResetLevelSetting() { gLevelSetting = 0.5f; }

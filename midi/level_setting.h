@@ -6,3 +6,5 @@ extern float gLevelSetting;
 
 // gLevelSetting clamped to 0..1 (a value that is not a number counts as 0).
 float GetLevelSetting();
+// The level back at its start value, 0.5.
+void ResetLevelSetting();

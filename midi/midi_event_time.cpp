@@ -31,3 +31,8 @@ uint32_t EstimateMidiEventTime(uint32_t ts, uint32_t now) {
   return t;
 }
 
+void ResetMidiEventTime() {
+  gLastEventTimeMs = 0;
+  gLastEventTimeValid = false;
+  gMidiInHardFail = false;
+}

@@ -13,3 +13,5 @@ extern bool gMidiInHardFail;        // the input device failed; the frame's watc
 
 // Event time on the 32-bit ms clock for a message stamped ts (0 = no stamp) and handled at now.
 uint32_t EstimateMidiEventTime(uint32_t ts, uint32_t now);
+// No time handed out yet and no device failure flagged.
+void ResetMidiEventTime();

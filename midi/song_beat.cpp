@@ -80,3 +80,9 @@ bool ComputeSongBeatInfo(uint32_t posMs, double speed, int beatsPerBar, bool pau
   *out = info;
   return true;
 }
+
+void ResetSongBeat() {
+  gSongBeatResync = false;
+  gTempoBeats.clear();
+  gResyncPosMs = 0;
+}

@@ -27,3 +27,5 @@ void RebuildSongBeatTable();
 void MarkSongBeatResync(uint32_t posMs);
 // The beat record at a song position; false when the song has no usable tempo list.
 bool ComputeSongBeatInfo(uint32_t posMs, double speed, int beatsPerBar, bool paused, SongBeatInfo* out);
+// No resync pending and an empty beat table.
+void ResetSongBeat();

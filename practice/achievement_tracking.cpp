@@ -337,3 +337,7 @@ float CurrentCellGlow() {
     for (float v : cells) largest = std::max(largest, v);
   return std::clamp(largest / 20.0f * 0.55f, 0.0f, 1.0f);
 }
+
+void ResetAchievementTracking() {
+  for (float& g : gScaleRunGlow) g = 0.0f;
+}

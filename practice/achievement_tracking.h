@@ -29,3 +29,5 @@ void TrackCellNote(int note, uint32_t ms, AchvCellList& up, AchvCellList& down, 
 void MarkCellCompleted(AchvCellList& up, int row, int column);
 // Glow level 0..1 of the current scale and key.
 float CurrentCellGlow();
+// No scale-run glow (the hook stays connected).
+void ResetAchievementTracking();

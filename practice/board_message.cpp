@@ -4,3 +4,9 @@
 // ---- state ----
 std::string gBoardMessage;        // set by the achievement tracking
 float gBoardMessageTime = 0.0f;   // its GetAppSeconds stamp
+
+// ---- public functions ----
+void ResetBoardMessage() {
+  gBoardMessage.clear();
+  gBoardMessageTime = 0.0f;
+}

@@ -5,3 +5,5 @@
 
 extern std::string gBoardMessage;   // UTF-8 text, "" for none
 extern float gBoardMessageTime;     // GetAppSeconds when it was set
+// No message.
+void ResetBoardMessage();

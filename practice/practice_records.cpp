@@ -185,3 +185,8 @@ void LoadPracticeRuns() {
 }
 
 void SavePracticeSummaryIfDirty() {}
+
+void ResetPracticeRecords() {
+  gPracticeRuns.clear();
+  gPracticeRunsLoaded = false;
+}

@@ -32,3 +32,5 @@ void LoadPracticeRuns();
 void SavePracticeSummaryIfDirty();
 // The record of a student and region, or null.
 const PracticeRun* FindPracticeRun(const std::string& studentId, const std::string& regionKey);
+// No records and the file not read yet (a blocked file stays blocked: that is the disk's state).
+void ResetPracticeRecords();

@@ -9,3 +9,5 @@ int gRingModePendingSave = -1;   // set by the ring-mode command, saved by the w
 
 // ---- public functions ----
 void SaveRingMode(bool on) { ReplaceFileWithContent(GetDataFilePath("ring_mode.txt"), on ? "1\n" : "0\n", nullptr); }
+
+void ResetRingModeSetting() { gRingModePendingSave = -1; }

@@ -6,3 +6,5 @@ extern int gRingModePendingSave;  // a ring-mode value waiting to be saved, -1 f
 
 // Writes "1" or "0" to "ring_mode.txt" in the Data folder, replacing the file whole.
 void SaveRingMode(bool on);
+// No save waiting.
+void ResetRingModeSetting();

@@ -4,3 +4,6 @@
 // ---- state ----
 int gClientWidth = 0;    // set by ApplyClientSize and the display-change handler
 int gClientHeight = 0;
+
+// ---- public functions ----
+void ResetClientSize() { gClientWidth = gClientHeight = 0; }

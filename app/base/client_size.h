@@ -4,3 +4,6 @@
 
 extern int gClientWidth;    // 0 before the window exists
 extern int gClientHeight;
+
+// No size known (0 x 0).
+void ResetClientSize();

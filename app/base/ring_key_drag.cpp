@@ -4,3 +4,9 @@
 // ---- state ----
 bool gRingDragging = false;   // set by the mouse routing while a key is dragged on the circle
 int gRingDragPos = -1;        // the dragged ring position
+
+// ---- public functions ----
+void ResetRingKeyDrag() {
+  gRingDragging = false;
+  gRingDragPos = -1;
+}

@@ -11,3 +11,5 @@ bool RingDragShownAngle(float* angle);
 
 extern bool gRingDragging;   // a key drag on the circle is under way
 extern int gRingDragPos;     // its current ring position 0..11, -1 none
+// No drag.
+void ResetRingKeyDrag();

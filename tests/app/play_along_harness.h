@@ -60,9 +60,10 @@ class PlayAlongTest : public ::testing::Test {
     ResetPlayAlong();
     ResetChromaticRuns();
     ResetViewModes();
-    gLastEventTimeValid = gRhythmStudyMode = gSightReadingMode = gLearningItemLoaded = false;
+    ResetMidiEventTime();
+    ResetLevelSetting();
+    gRhythmStudyMode = gSightReadingMode = gLearningItemLoaded = false;
     gPracticeMode = true;
-    gLevelSetting = 0.5f;
     gPlaybackSpeed = 1.0f;
     Drain();
   }

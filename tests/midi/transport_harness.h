@@ -117,7 +117,7 @@ class TransportTest : public ::testing::Test {
     ResetPlayAlong();
     ResetViewModes();
     ResetTeachingRecord();
-    gSongBeatResync = false;
+    ResetSongBeat();
     ResetStatusText();
     Forget();
   }

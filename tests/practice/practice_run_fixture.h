@@ -28,11 +28,11 @@ class PracticeRunTest : public PracticeViewTest {
  protected:
   void SetUp() override {
     PracticeViewTest::SetUp();
-    gPlaying = gWaitMode = gPracticeRunsLoaded = false;
+    gPlaying = false;
+    ResetPracticeRecords();
     gSongEvents.clear();
     gHighlightPulse = gPracticeCellFlashTimer = 0.0f;
     ResetPracticeRunData();
-    gPracticeRuns.clear();
     ResetTeachingRecord();
     gTeachingState.dataFolder = dir_.File("Data");
     gTeachingLevel = 0.5f;
