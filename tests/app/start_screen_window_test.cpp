@@ -1,0 +1,224 @@
+// The start screen in a real 1440 x 920 window on a virtual display with a driven clock: frames
+// run through the main loop, presses and keys go through the window procedure, and the picture is
+// read back at positions computed from the screen's own geometry. Screenshots go to the test's
+// working folder.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+#include "app/base/app_clock.h"
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/start_clock.h"
+#include "app/main_loop.h"
+#include "app/window_proc.h"
+#include "app/window_size.h"
+#include "gfx/gl_setup.h"
+#include "gfx/images.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/ui_language.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_support.h"
+#include "visual/start_screen.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+class StartScreenWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { display_ = new VirtualDisplay(); }
+  static void TearDownTestSuite() {
+    delete display_;
+    display_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display_->name().c_str(), 1);
+    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+    // The shipped images beside a private executable folder, so the Data folder is private too.
+    const std::string source = TONVARRA_SOURCE_ROOT;
+    std::filesystem::create_directories(dir_.File("assets/images"));
+    std::filesystem::create_directories(dir_.File("Data"));
+    for (const char* name : {"splash_screen.png", "tv_mark.png", "tv_wordmark.png"})
+      std::filesystem::copy_file(source + "/assets/images/" + name, dir_.File("assets/images/") + name);
+    SetAppMessageHandler(MainWndProc);
+    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920)) << WindowLastError();
+    gMainWindowOpen = true;
+    WindowShowMaximized();
+    for (int i = 0; i < 100 && gClientWidth != 1440; ++i) {
+      DrainMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
+    gGlReady = true;
+    SetupGlState();
+    SetProjection2D();
+    RebuildFonts();
+    ResetUiLanguageForTesting();
+    InitUiLanguage();
+    ApplyUiLanguage(0, false);
+    ASSERT_TRUE(LoadSplashTextures());
+    ASSERT_NE(gMarkImage.texture, 0u);
+    ASSERT_NE(gWordmarkImage.texture, 0u);
+    ResetStartScreen();
+    SetLanguageListRows(0.0f);
+  }
+  void TearDown() override {
+    ResetStartScreen();
+    FreeSplashTextures();
+    FreeAllFonts();
+    ResetUiLanguageForTesting();
+    gGlReady = false;
+    WindowDestroy();
+    gMainWindowOpen = false;
+    SetAppMessageHandler(nullptr);
+  }
+  // Frames every 100 ms of driven time until `seconds` after the first frame (which starts the run).
+  void RunUntil(float seconds) {
+    if (start_ < 0.0f) {
+      RunFrameWork(ClockMs32());
+      start_ = gStartClock;
+    }
+    while (GetAppSeconds() - start_ < seconds) {
+      clock_.Advance(100);  // large steps keep the test quick; the easing's step is clamped anyway
+      RunFrameWork(ClockMs32());
+    }
+    glFinish();
+  }
+  static Rgb Pixel(float x, float yFromTop) {
+    unsigned char rgb[3] = {};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels((int)x, gClientHeight - 1 - (int)yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return {rgb[0], rgb[1], rgb[2]};
+  }
+  static bool Ink(float x0, float y0, float x1, float y1, int above) {
+    for (float y = y0; y <= y1; y += 1)
+      for (float x = x0; x <= x1; x += 1) {
+        Rgb c = Pixel(x, y);
+        if (std::max({c[0], c[1], c[2]}) > above) return true;
+      }
+    return false;
+  }
+  static void Shot(const std::string& name) {
+    DecodedImage shot{gClientWidth, gClientHeight, {}};
+    std::vector<uint8_t> up((size_t)gClientWidth * gClientHeight * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, gClientWidth, gClientHeight, GL_RGBA, GL_UNSIGNED_BYTE, up.data());
+    shot.rgba.resize(up.size());
+    size_t row = (size_t)gClientWidth * 4;
+    for (int y = 0; y < gClientHeight; ++y)
+      std::copy_n(&up[(size_t)(gClientHeight - 1 - y) * row], row, &shot.rgba[(size_t)y * row]);
+    for (size_t i = 3; i < shot.rgba.size(); i += 4) shot.rgba[i] = 255;
+    SaveImageFile(name, shot);
+  }
+  static void Press(float x, float y) {
+    SendAppMessage(kMsgLButtonDown, 0, MakePointParam((int)x, (int)y));
+    SendAppMessage(kMsgLButtonUp, 0, MakePointParam((int)x, (int)y));
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+  ScopedDrivenClock clock_;
+  float start_ = -1.0f;
+  static VirtualDisplay* display_;
+};
+
+VirtualDisplay* StartScreenWindow::display_ = nullptr;
+
+TEST_F(StartScreenWindow, SkyMarkWordmarkAndVersionLineWhereComputed) {
+  ASSERT_EQ(gClientWidth, 1440);
+  ASSERT_EQ(gClientHeight, 920);
+  const int W = 1440, H = 920;
+  RunUntil(1.0f);
+  // Above every hill's silhouette (the back hill's where it is highest), the sky's own colour.
+  float xs[kHillSamples], ys[kHillSamples], top[kHillSamples];
+  float elapsed = GetStartScreenElapsed(GetAppSeconds());
+  for (int k = 0; k < kHillLayers; ++k) {
+    HillSilhouette(k, elapsed, W, H, xs, ys);
+    for (int i = 0; i < kHillSamples; ++i) top[i] = k == 0 ? ys[i] : std::min(top[i], ys[i]);
+  }
+  int deepest = (int)(std::max_element(top, top + kHillSamples) - top);
+  ASSERT_GT(top[deepest], 5.0f);
+  float y = top[deepest] - 3.0f, t = y / (float)H;
+  Rgb sky = Pixel(xs[deepest], y);
+  const float skyTop[3] = {0.014f, 0.026f, 0.075f}, bottom[3] = {0.006f, 0.011f, 0.036f};
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(sky[c], 255.0f * (skyTop[c] + (bottom[c] - skyTop[c]) * t), 2.5f) << c;
+
+  // After the roll has settled (2.3 s + 0.55 s) the mark's centre, its light hub, is in place.
+  RunUntil(3.5f);
+  Shot("start_screen_3_5s.png");
+  float side = 0.3f * H, groupLeft = (W - (side + 0.3f * side + 0.26f * W)) / 2.0f;
+  Rgb hub = Pixel(groupLeft + side / 2.0f, 0.46f * H);
+  EXPECT_GT(std::min({hub[0], hub[1], hub[2]}), 120) << hub[0] << "," << hub[1] << "," << hub[2];
+  Rgb gap = Pixel(groupLeft + 1.15f * side, 0.46f * H - 0.45f * side);  // between mark and name
+  EXPECT_LT(std::max({gap[0], gap[1], gap[2]}), 60);
+  // The name has wiped in beside it.
+  float wordLeft = groupLeft + 1.3f * side, wordW = 0.26f * W, wordH = wordW / 4.0f;
+  EXPECT_TRUE(Ink(wordLeft, 0.46f * H - wordH / 2, wordLeft + wordW, 0.46f * H + wordH / 2, 180));
+  // The version line's ink in the bottom-right corner.
+  float margin = 16.0f * StartScreenScale(W, H);
+  EXPECT_TRUE(Ink(W - margin - 120, H - margin - 14, W - margin, H - margin + 2, 70));
+  EXPECT_FALSE(Ink(W - margin - 120, H - margin - 60, W - margin, H - margin - 30, 70));
+}
+
+TEST_F(StartScreenWindow, TheListDimsPicksKeepsAndHoldsTheScreen) {
+  RunUntil(2.0f);
+  Rgb before = Pixel(3, 3);
+  StartScreenLayout l = ComputeStartScreenLayout();
+  Press(l.buttonX + l.buttonW / 2, l.buttonY + l.buttonH / 2);
+  ASSERT_TRUE(gLanguageListOpen);
+  RunUntil(4.0f);  // the list has opened fully; the scene's clock stood still meanwhile
+  Shot("start_screen_list.png");
+  EXPECT_NEAR(GetStartScreenElapsed(GetAppSeconds()), 2.0f, 0.03f);
+  Rgb dimmed = Pixel(3, 3);
+  const float dim[3] = {0.01f, 0.02f, 0.05f};
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(dimmed[c], before[c] * 0.66f + 0.34f * 255.0f * dim[c], 2.5f) << c;
+
+  // Still up at 4.6 s and far beyond while the list is open.
+  RunUntil(7.0f);
+  EXPECT_TRUE(DrawStartScreen(GetAppSeconds()));
+  // A press on the row two below the centre picks it, saves it and closes the list.
+  float centre = l.rowsY + l.rowsH / 2;
+  Press(l.rowsX + 30, centre + 2 * l.rowH);
+  EXPECT_FALSE(gLanguageListOpen);
+  EXPECT_EQ(gLanguageIndex, 2);
+  EXPECT_EQ(ReadFileBytes(dir_.File("Data/ui_language.txt")), gLanguageList[2].locale);
+  float left = 4.6f - GetStartScreenElapsed(GetAppSeconds());
+  EXPECT_NEAR(left, 2.6f, 0.03f);
+  // The screen ends 4.6 s of unpaused time after its start.
+  clock_.Advance((uint64_t)std::lround((left - 0.05f) * 1000.0f));
+  EXPECT_TRUE(DrawStartScreen(GetAppSeconds()));
+  clock_.Advance(100);
+  EXPECT_FALSE(DrawStartScreen(GetAppSeconds()));
+  // F12 plays it again from the beginning.
+  SendAppMessage(kMsgKeyDown, kKeyF12, 0);
+  EXPECT_LT(gStartClock, 0.0f);
+  EXPECT_TRUE(DrawStartScreen(GetAppSeconds()));
+  EXPECT_FLOAT_EQ(GetStartScreenElapsed(GetAppSeconds()), 0.0f);
+}
+
+TEST_F(StartScreenWindow, WithoutTheSplashTheFirstFrameIsTheMainView) {
+  FreeSplashTextures();
+  EXPECT_FALSE(DrawStartScreen(GetAppSeconds()));
+  EXPECT_FALSE(IsStartScreenVisible(GetAppSeconds()));
+}
+
+}  // namespace
