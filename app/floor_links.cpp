@@ -1,6 +1,7 @@
 // app/floor_links: which receiver above answers each lower floor's hook.
 #include "app/floor_links.h"
 
+#include "app/song_view.h"
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
 #include "classroom/forget_student.h"
@@ -9,6 +10,7 @@
 #include "learning/attempts.h"
 #include "learning/learning_model.h"
 #include "learning/note_opener.h"
+#include "learning/practice_set.h"
 #include "learning/sight_score.h"
 #include "learning/student_switch.h"
 #include "learning_ui/performance_note.h"
@@ -61,4 +63,5 @@ void ConnectFloors() {
   gLayoutFactsHook = FillLayoutFacts;
   gSongPlayingHook = IsSongPlaying;
   gScaleFilterChangedHook = ResetGridClickMemory;
+  gArmSongViewHook = ArmSongView;
 }

@@ -8,6 +8,5 @@ void ResetLearningRun();
 // Records a finished lesson song against the loaded item: 1 for a daily pass, 0 for an attempt
 // without a pass, -1 when the item is not in the library.
 int RecordAttempt(const PracticeRunResult& result);
-// PENDING: the practice sets; opens the next card of the set (loading its song), false when there
-// is none.
+// Opens the next card of the practice set (loading its song); false when there is none.
 bool AdvancePracticeSet();

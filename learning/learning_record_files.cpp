@@ -14,6 +14,7 @@
 #include "learning/lessons.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
+#include "learning/library_browser.h"
 #include "learning/practice_set.h"
 #include "learning/schedule.h"
 #include "midi/midi_input.h"

@@ -8,6 +8,7 @@
 #include "learning/learning_records.h"
 #include "learning/library_text.h"
 #include "learning/number_fields.h"
+#include "learning/library_browser.h"
 #include "learning/schedule.h"
 #include "midi/midi_input.h"
 #include "midi/play_along.h"
@@ -19,6 +20,7 @@
 std::vector<LibraryItem> gLibraryItems;                 // the items, file order until sorted
 std::unordered_set<std::string, IdHash> gKnownItemIds;  // every loaded id
 bool gLibraryLoaded = false;                            // set by LoadLibraryIndex, never cleared
+uint64_t gLibraryGeneration = 0;                        // one more at every load
 static std::unordered_map<std::string, size_t, IdHash> gItemIndex;  // id -> first position
 static const LibraryItem* gItemIndexData = nullptr;    // gLibraryItems' storage when it was built
 static size_t gItemIndexSize = 0;                      // and its size
@@ -115,6 +117,7 @@ void DestroyLibraryItem(LibraryItem* item) { *item = LibraryItem(); }
 
 void LoadLibraryIndex() {
   gLibraryItems.clear();
+  ++gLibraryGeneration;
   gLibraryLoaded = true;
   LoadLearningFiles();
   std::vector<std::string> lines;
@@ -190,5 +193,6 @@ void ResetLibraryIndex() {
   gLibraryItems.clear();
   gKnownItemIds.clear();
   gLibraryLoaded = false;
+  ++gLibraryGeneration;
   InvalidateLibraryItemIndex();
 }

@@ -43,6 +43,7 @@ struct LibraryItem {
 extern std::vector<LibraryItem> gLibraryItems;                 // file order until sorted for a view
 extern std::unordered_set<std::string, IdHash> gKnownItemIds;  // every loaded id
 extern bool gLibraryLoaded;                                    // LoadLibraryIndex has run
+extern uint64_t gLibraryGeneration;                            // counts the loads, for caches of the items
 
 // "MIDI/Library/" beside the executable.
 std::string LibraryFolderPath();
@@ -65,9 +66,6 @@ LibraryItem* FindLibraryItem(const std::string& id);
 // Forgets the id index behind FindLibraryItem; after every change of gLibraryItems' order (a
 // change of its size or storage is noticed by itself).
 void InvalidateLibraryItemIndex();
-// PENDING: the browser model; the library's order for the current view (until then the index is
-// only invalidated).
-void SortLibraryItems();
 // The id is one of the loaded library's.
 bool IsKnownItemId(const std::string& id);
 // The distinct types of a category in file order, appended to out when not already there.

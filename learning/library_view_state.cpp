@@ -4,7 +4,13 @@
 // ---- state ----
 std::string gLibraryViewKey = "today";                  // the current view
 int gLevelFilter = -1;                                  // -1 every level
+std::string gSearchQuery;                               // "" no search
+std::map<std::string, std::string> gChosenTypes;        // per category
+int gChosenKey = -1;                                    // -1 every key
+int gHandFilter = 0;                                    // 0 every hand
 std::unordered_set<std::string, IdHash> gSelectedCards; // selected card ids
+bool gChoosingPractice = false;                         // choosing cards
+uint32_t gLibraryOpenedMs = 0;                          // 0 closed
 float gLibraryScroll = 0.0f;                            // px from the top
 int gLearningCalendarYear = 0;                          // shown month (0: not set yet)
 int gLearningCalendarMonth = 0;
@@ -13,7 +19,13 @@ int gLearningCalendarMonth = 0;
 void ResetLibraryViewState() {
   gLibraryViewKey = "today";
   gLevelFilter = -1;
+  gSearchQuery.clear();
+  gChosenTypes.clear();
+  gChosenKey = -1;
+  gHandFilter = 0;
   gSelectedCards.clear();
+  gChoosingPractice = false;
+  gLibraryOpenedMs = 0;
   gLibraryScroll = 0.0f;
   gLearningCalendarYear = 0;
   gLearningCalendarMonth = 0;

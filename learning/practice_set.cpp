@@ -1,5 +1,44 @@
-// learning/practice_set: the state of the opened item and of the running practice set.
+// learning/practice_set: opening library items for practice and the practice set that plays them
+// one after another.
+//
+// Section index: constants, state, internal helpers, opening an item, the set.
 #include "learning/practice_set.h"
+
+#include <algorithm>
+
+#include "app/base/app_clock.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "gfx/layout.h"
+#include "learning/attempt_rules.h"
+#include "learning/attempts.h"
+#include "learning/iso_dates.h"
+#include "learning/learning_files.h"
+#include "learning/library_text.h"
+#include "learning/library_view_state.h"
+#include "learning/note_opener.h"
+#include "learning/radar_flash.h"
+#include "learning/lessons.h"
+#include "learning/schedule.h"
+#include "learning/sight_score.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
+#include "platform/clock.h"
+#include "theory/circle_theory.h"
+#include "theory/scale_selection.h"
+
+// ---- constants ----
+// Words of an item's text that pick its scale, tried in order; the first found wins.
+static const struct { const char* keyword; const char* row; } kScaleKeywords[] = {
+    {"chromatic", "Chromatic"}, {"whole tone", "Whole Tone"}, {"melodic minor", "Melodic Minor"},
+    {"harmonic minor", "Harmonic Minor"}, {"harmonic major", "Harmonic Major"},
+    {"major pentatonic", "Major Pentatonic"}, {"minor pentatonic", "Minor Pentatonic"},
+    {"major blues", "Major Blues"}, {"minor blues", "Minor Blues"}, {"mixo-blues", "Mixo-Blues"},
+    {"mixolydian", "Mixolydian"}, {"dominant seventh", "Mixolydian"}, {"dorian", "Dorian"},
+    {"phrygian", "Phrygian"}, {"lydian", "Lydian"}, {"locrian", "Locrian"}, {"ionian", "Ionian"},
+    {"aeolian", "Aeolian"}, {"natural minor", "Aeolian"}, {"octatonic", "Octatonic H-W"},
+    {"diminished", "Diminished"}, {"augmented", "Augmented"}, {" minor", "Aeolian"}, {" major", "Ionian"}};
+static const uint32_t kRadarFlashMs = 2600;   // the next card's song waits this long for the radar
 
 // ---- state ----
 std::string gPracticeItemId;                 // see the header
@@ -11,13 +50,169 @@ int gPracticeSetIndex = -1;
 bool gPracticeSetActive = false;
 bool gPracticeSetSkipDone = true;
 bool gLoadingPracticeCard = false;
+bool gSavedSongView = false;
+bool gSavedLearningOverlay = false;
+void (*gArmSongViewHook)() = nullptr;        // the shell's song-view keep-alive
 
-// ---- public functions ----
+// ---- internal helpers ----
+// The item's key: its key column, else the key named after " in " (or, for scales and chords, at
+// the start of the name), else the loaded song's key; 12 for none.
+static int ItemKeyPitchClass(const LibraryItem& item) {
+  if (item.key_pitch_class >= 0 && item.key_pitch_class <= 11) return item.key_pitch_class;
+  std::string name = AsciiLowerCopy(item.name);
+  int pc = 12;
+  size_t in = name.find(" in ");
+  if (in != std::string::npos) pc = ParseKeyPitchClass(name, in + 4);
+  if (pc == 12 && (item.category == "scales" || item.category == "chords")) pc = ParseKeyPitchClass(name, 0);
+  if (pc == 12 && gSongKey >= 0 && gSongKey <= 11) pc = gSongKey;
+  return pc;
+}
+
+static const ScaleRow* ItemScaleRow(const LibraryItem& item) {
+  std::string text = AsciiLowerCopy(item.name + " " + item.type + " " + item.form + " " + item.repertoire_category);
+  for (const auto& k : kScaleKeywords)
+    if (text.find(k.keyword) != std::string::npos) return FindScaleRowByName(k.row);
+  return FindScaleRowByName(gSongMinor ? "Aeolian" : "Ionian");
+}
+
+static std::string CardStatus(const LibraryItem& item) {
+  return "Selected practice " + std::to_string(gPracticeSetIndex + 1) + "/" + std::to_string(gPracticeSetIds.size()) +
+         " - " + item.name;
+}
+
+// From the set's index on: the first card that is there, not done (in a daily set) and loads.
+static const LibraryItem* OpenCardFromIndex(bool skipDone) {
+  for (; gPracticeSetIndex >= 0 && gPracticeSetIndex < (int)gPracticeSetIds.size(); ++gPracticeSetIndex) {
+    const LibraryItem* item = FindLibraryItem(gPracticeSetIds[gPracticeSetIndex]);
+    if (!item || (skipDone && IsItemDoneToday(*item))) continue;
+    const LibraryItem copy = *item;
+    if (LoadLibraryItem(copy)) return FindLibraryItem(copy.id);
+  }
+  return nullptr;
+}
+
+// ---- opening an item ----
+std::string LibraryItemMidiPath(const LibraryItem& item) {
+  std::string file = item.file;
+  std::replace(file.begin(), file.end(), '\\', '/');
+  return file.rfind('/', 0) == 0 ? file : LibraryFolderPath() + file;
+}
+
+bool LoadLibraryItem(const LibraryItem& item) {
+  const LibraryItem copy = item;   // the load's reset must not pull the item away
+  gLoadingPracticeCard = true;
+  bool loaded = LoadAndPlayMidi(LibraryItemMidiPath(copy));
+  gLoadingPracticeCard = false;
+  if (!loaded) return false;
+  OpenLibraryItem(copy);
+  return true;
+}
+
+void OpenLibraryItem(const LibraryItem& item) {
+  int pc = ItemKeyPitchClass(item);
+  if (pc >= 0 && pc <= 11) {
+    int ring = 0;
+    for (int i = 0; i < 12; ++i)
+      if (kFifthsOrder[i] == pc) ring = i;
+    SelectScale(ItemScaleRow(item), ring, true);
+  }
+  gPracticeItemId = item.id;
+  gPracticeStudentKey = StudentFileKey();
+  auto day = gLearningCalendar.find(gCurrentLearningDay);
+  bool onDay = day != gLearningCalendar.end() && ContainsId(day->second.assigned, item.id);
+  gPracticeItemDay = onDay ? gCurrentLearningDay : "";
+  gLibraryOpen = false;
+  gLibraryOpenedMs = 0;
+  gSongTitle = item.subtitle.empty() ? item.name : item.name + " - " + item.subtitle;
+  gLearningItemLoaded = true;
+  gPlayAlongStartPending = true;
+  if (!gPracticeMode) {
+    gSavedSongView = gSongView;
+    gSavedLearningOverlay = gLearningOverlay;
+    if (!gSongView) {
+      gPracticeMode = gSongView = gWaitMode = true;
+      gLearningOverlay = false;
+      gSavedSongView = true;   // the song view stays when practice ends
+    }
+  }
+  bool sight = item.category == "sight";
+  gSightReadingMode = sight;
+  gRhythmStudyMode = false;
+  ResetSightScore();
+  if (sight) LoadSightScore(LibraryItemMidiPath(item) + ".sightscore.tsv");
+  ReapplyScaleSelection();
+  SetPlayAlongRun(true, false);
+  if (gArmSongViewHook) gArmSongViewHook();
+  gStatusText = sight ? "Sight-reading loaded - read the staff" : "Practice loaded - play the falling notes";
+  RelayoutAll();
+}
+
+// ---- the set ----
 void ClearPracticeSet() {
   gPracticeSetIds.clear();
   gPracticeSetActive = false;
   gPracticeSetIndex = -1;
   gPracticeSetSkipDone = true;
+}
+
+bool StartSelectedPractice() {
+  gPracticeSetIds.clear();
+  for (const LibraryItem& item : gLibraryItems)
+    if (gSelectedCards.count(item.id) && IsItemAvailable(item)) gPracticeSetIds.push_back(item.id);
+  if (gPracticeSetIds.empty()) {
+    gPracticeSetIndex = -1;
+    gPracticeSetActive = false;
+    gStatusText = "Select available practice cards first";
+    return false;
+  }
+  gChoosingPractice = false;
+  gPracticeSetSkipDone = false;
+  gSelectedCards.clear();
+  gPracticeSetActive = true;
+  gPracticeSetIndex = 0;
+  const LibraryItem* opened = OpenCardFromIndex(false);
+  if (!opened) {
+    ClearPracticeSet();
+    gStatusText = "Selected practice could not load";
+    return false;
+  }
+  gStatusText = CardStatus(*opened);
+  return true;
+}
+
+bool AdvancePracticeSet() {
+  if (!gPracticeSetActive) return false;
+  std::string finished = gPracticeItemId;
+  bool justRecorded = !finished.empty() && gLastRecordedItemId == finished;
+  gLastRecordedItemId.clear();
+  ++gPracticeSetIndex;
+  if (const LibraryItem* opened = OpenCardFromIndex(gPracticeSetSkipDone)) {
+    gStatusText = CardStatus(*opened);
+    if (justRecorded && FindLibraryItem(finished)) {
+      // The new song waits while the radar of the finished card shows.
+      uint32_t now = ClockMs32();
+      StartRadarFlash(finished, now, kRadarFlashMs);
+      gPaused = true;
+      gPauseMs = now == 0 ? 1 : now;   // 0 means "not paused"
+    }
+    return true;
+  }
+  gRadarFlashEndMs = 0;
+  std::string day = !gPracticeItemDay.empty() ? gPracticeItemDay : !gCurrentLearningDay.empty() ? gCurrentLearningDay : TodayIsoDate();
+  bool daily = gPracticeSetSkipDone;
+  ClearPracticeSet();
+  gLibraryOpen = true;
+  gLibraryOpenedMs = (uint32_t)(GetAppSeconds() * 1000.0f) + 1;
+  if (daily) {
+    gLibraryViewKey = "today";
+    OpenCalendarDay(day);
+    gLibraryScroll = 0.0f;
+    gStatusText = "Daily lesson complete - choose NEXT LESSON when ready";
+  } else {
+    gStatusText = "Practice set complete";
+  }
+  RequestPerformanceNote(finished);
+  return false;
 }
 
 void ResetPracticeSet() {
@@ -27,4 +222,7 @@ void ResetPracticeSet() {
   gPracticeItemDay.clear();
   gLastRecordedItemId.clear();
   gLoadingPracticeCard = false;
+  gSavedSongView = gSavedLearningOverlay = false;
+  gRadarFlashEndMs = 0;
+  gRadarItemId.clear();
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "learning/library_index.h"
+
 // ---- the opened item ----
 extern std::string gPracticeItemId;       // the item whose attempts are recorded, "" for none
 extern std::string gPracticeStudentKey;   // StudentFileKey when it was opened
@@ -17,7 +19,23 @@ extern bool gPracticeSetActive;                    // a set is running
 extern bool gPracticeSetSkipDone;                  // the set is the daily lesson (skips cards done today)
 extern bool gLoadingPracticeCard;                  // a card's song is being loaded (the set survives it)
 
+// The views practice mode switched off, put back when practice mode ends (the window procedure).
+extern bool gSavedSongView;
+extern bool gSavedLearningOverlay;
+// The shell's song-view keep-alive, armed for an opened item's song (the shell connects it).
+extern void (*gArmSongViewHook)();
+
 // Empties the set: not active, index -1, and the next set is a daily one unless said otherwise.
 void ClearPracticeSet();
+// The MIDI file of an item: an absolute file as it stands, else in the library folder; "\" as "/".
+std::string LibraryItemMidiPath(const LibraryItem& item);
+// Loads the item's song (keeping a running set) and opens the item; false when the file does not
+// load (the player says why).
+bool LoadLibraryItem(const LibraryItem& item);
+// Sets the practice up for an item whose song has just loaded: key and scale, the recorded item,
+// its day, the views, the sight-reading score, the play-along run and the status line.
+void OpenLibraryItem(const LibraryItem& item);
+// Starts a set of the selected cards that are available, in library order; true when a card opened.
+bool StartSelectedPractice();
 // Back to the start values (tests).
 void ResetPracticeSet();

@@ -18,6 +18,7 @@
 #include "learning/lessons.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
+#include "learning/library_browser.h"
 #include "learning/practice_set.h"
 #include "midi/midi_input.h"
 #include "midi/play_along.h"

@@ -4,6 +4,8 @@
 
 // PENDING: drawn with the performance note, each frame after the learning screen.
 void DrawPerformanceNotes();
+// PENDING: the skills radar's drawing; each frame it already runs the flash's timing
+// (learning/radar_flash), which resumes the song that waits for the flash.
 void DrawSkillsRadarFlash();
 // PENDING: the performance note; opens an item's note, or brings it to the top. The shell hands it
 // to the learning model as its note opener.

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "app/base/maths.h"
@@ -168,6 +169,13 @@ void GetScaleCatalogue() {
                    &R[kRowRomanianMinor], &R[kRowNeapolitanMajor], &R[kRowNeapolitanMinor],
                    &R[kRowEnigmaticMajor], &R[kRowEnigmaticMinor], &R[kRowHindu],
                    &R[kRowIndianAscending], &R[kRowIberian], &R[kRowEightToneSpanish]});
+}
+
+const ScaleRow* FindScaleRowByName(const char* name) {
+  if (!name) return nullptr;
+  for (const ScaleRow& row : gScaleRows)
+    if (std::strcmp(row.name, name) == 0) return &row;
+  return nullptr;
 }
 
 void AppendScaleRows(std::initializer_list<const ScaleRow*> rows) {

@@ -50,6 +50,8 @@ ScaleRow MakeScaleRow(const char* name, const char* key, float r, float g, float
                       std::initializer_list<int> steps);
 // The Ionian row: the fallback wherever a row is missing or invalid.
 const ScaleRow* IonianRow();
+// The row with this display name ("Octatonic H-W"), null when none has it.
+const ScaleRow* FindScaleRowByName(const char* name);
 
 // Builds gScaleCatalogue on first use; every reader calls it first.
 void GetScaleCatalogue();

@@ -16,6 +16,8 @@
 #include "learning/lesson_plan.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
+#include "learning/library_browser.h"
+#include "learning/practice_set.h"
 #include "learning/note_opener.h"
 #include "learning/schedule.h"
 #include "learning/sight_score.h"
@@ -42,8 +44,10 @@ class LearningTest : public ::testing::Test {
     ResetSightScore();
     ResetSchedule();
     ResetPracticeSet();
+    ResetLibraryBrowser();
     gPlaybackSpeed = 1.0f;
     gPerformanceNoteOpener = nullptr;
+    gSongChangeHook = ResetLearningRun;   // as the shell connects it: every song load resets the run
   }
   // Writes a library index of "id category type [key]" items (authored and target tempo 100,
   // accuracy 0.9, timing 0.85) and a plan of lessons, and loads both.

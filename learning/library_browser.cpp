@@ -1,0 +1,241 @@
+// learning/library_browser: views, filters, the sort and the labels of the library's cards.
+//
+// Section index: constants, state, internal helpers, views and filters, order, labels.
+#include "learning/library_browser.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "gfx/translate.h"
+#include "learning/attempt_rules.h"
+#include "learning/iso_dates.h"
+#include "learning/lessons.h"
+#include "learning/library_text.h"
+#include "learning/library_view_state.h"
+#include "learning/long_dates.h"
+#include "learning/schedule.h"
+
+// ---- constants ----
+// View keys and their labels; rows 2.. name the sections' views.
+static const char* const kViewLabels[][2] = {
+    {"today", "Continue Lesson"}, {"", "Explore Library"}, {"foundations", "Start Here"},
+    {"scales", "Key Patterns"}, {"chords", "Chord Shapes"}, {"mechanics", "Hand Skills"},
+    {"sight", "Reading Lab"}, {"etude", "Short Studies"}, {"rep_era", "Pieces by Era"},
+    {"rep_composer", "Pieces by Composer"}, {"forms", "Forms / Genres"}, {"study", "Composer / Theory"}};
+static const char* const kCategoryTabs[][2] = {
+    {"foundations", "Start Here"}, {"scales", "Key Patterns"}, {"chords", "Chord Shapes"},
+    {"mechanics", "Hand Skills"}, {"sight", "Reading Lab"}, {"etude", "Short Studies"}, {"repertoire", "Pieces"}};
+static const char* const kHandTokens[4] = {"", "rh", "lh", "both"};
+
+// ---- state ----
+static std::unordered_map<std::string, std::string, IdHash> gSearchTexts;   // id -> search text, kept
+static std::map<std::string, std::vector<std::string>> gCategoryTypes;       // category -> types in file order
+static uint64_t gCategoryTypesGeneration = ~0ull;                            // the load they came from
+
+// ---- internal helpers ----
+static bool IsTechniqueView(const std::string& key) {
+  return key == "scales" || key == "chords" || key == "mechanics" || key == "sight";
+}
+
+static const std::string& SearchText(const LibraryItem& item) {
+  auto found = gSearchTexts.find(item.id);
+  if (found != gSearchTexts.end()) return found->second;
+  std::string text = item.name + " " + item.subtitle + " " + item.type + " " + item.form + " " + item.era + " " +
+                     item.key_name + " " + item.repertoire_category;
+  return gSearchTexts.emplace(item.id, AsciiLowerCopy(text)).first->second;
+}
+
+static const std::vector<std::string>& TypesOf(const std::string& category) {
+  if (gCategoryTypesGeneration != gLibraryGeneration) {
+    gCategoryTypes.clear();
+    gCategoryTypesGeneration = gLibraryGeneration;
+  }
+  auto found = gCategoryTypes.find(category);
+  if (found != gCategoryTypes.end()) return found->second;
+  std::vector<std::string> types;
+  CollectCategoryTypes(types, category);
+  return gCategoryTypes.emplace(category, std::move(types)).first->second;
+}
+
+static std::string ChosenType(const std::string& category) {
+  const std::vector<std::string>& types = TypesOf(category);
+  auto chosen = gChosenTypes.find(category);
+  if (chosen != gChosenTypes.end() && std::find(types.begin(), types.end(), chosen->second) != types.end())
+    return chosen->second;
+  return types.empty() ? "" : types.front();
+}
+
+// A letter A..G, then '#' or 'b'; -1 for an empty or other name.
+static int KeyFilterPitchClass(const std::string& key) {
+  static const int kLetters[7] = {9, 11, 0, 2, 4, 5, 7};
+  if (key.empty() || key[0] < 'A' || key[0] > 'G') return -1;
+  int pc = kLetters[key[0] - 'A'];
+  if (key.size() >= 2 && key[1] == '#') pc += 1;
+  if (key.size() >= 2 && key[1] == 'b') pc += 11;
+  return pc % 12;
+}
+
+static bool EndsWith(const std::string& text, const char* end) {
+  std::string e(end);
+  return text.size() >= e.size() && text.compare(text.size() - e.size(), e.size(), e) == 0;
+}
+
+static int StringOrder(const std::string& a, const std::string& b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+// ---- views and filters ----
+bool ItemInView(const LibraryItem& item, const std::string& key) {
+  const std::string& c = item.category;
+  if (key.empty()) return true;
+  if (key == "today") return gDayItemSet.count(item.id) != 0;
+  if (key == "rep_era" || key == "rep_composer") return c == "foundations" || c == "repertoire";
+  if (key == "forms") return c == "foundations" || c == "repertoire" || c == "etude";
+  if (key == "study") return c == "repertoire" || c == "etude" || c == "sight";
+  return c == key;
+}
+
+int CountItemsInView(const std::string& viewKey) {
+  int count = 0;
+  for (const LibraryItem& item : gLibraryItems)
+    if (ItemInView(item, viewKey)) ++count;
+  return count;
+}
+
+std::string ItemHand(const LibraryItem& item) {
+  if (!item.hand.empty()) return item.hand;
+  std::string id = AsciiLowerCopy(item.id), name = AsciiLowerCopy(item.name);
+  if (EndsWith(id, "_rh") || name.find("(rh)") != std::string::npos) return "rh";
+  if (EndsWith(id, "_lh") || name.find("(lh)") != std::string::npos) return "lh";
+  if (EndsWith(id, "_both") || name.find("(both)") != std::string::npos || name.find("hands together") != std::string::npos)
+    return "both";
+  return "";
+}
+
+bool ItemMatchesFilters(const LibraryItem& item) {
+  if (!ItemInView(item, gLibraryViewKey)) return false;
+  if (gLibraryViewKey == "today") return true;
+  bool searching = !gSearchQuery.empty();
+  if (searching && SearchText(item).find(gSearchQuery) == std::string::npos) return false;
+  if (!searching && IsTechniqueView(gLibraryViewKey)) {
+    if (item.type != ChosenType(item.category)) return false;
+    if (gChosenKey >= 0 && item.category != "sight") {
+      int pc = KeyFilterPitchClass(item.key_name);
+      if (pc >= 0 && pc != gChosenKey) return false;
+    }
+    if (gHandFilter >= 1 && gHandFilter <= 3) {
+      std::string hand = ItemHand(item);
+      if (!hand.empty() && hand != kHandTokens[gHandFilter]) return false;
+    }
+  }
+  if (gLibraryViewKey.empty() && !searching && IsTechniqueView(item.category) && gLevelFilter != 0) return false;
+  return gLevelFilter < 0 || item.level <= gLevelFilter;
+}
+
+// ---- order ----
+bool LibraryItemLess(const LibraryItem& a, const LibraryItem& b) {
+  const std::string& view = gLibraryViewKey;
+  int keys[5] = {0, 0, 0, 0, 0};
+  if (view == "rep_era") {
+    int k[5] = {EraIndex(a.era) - EraIndex(b.era), StringOrder(a.subtitle, b.subtitle), FormIndex(a.form) - FormIndex(b.form),
+                (a.level > b.level) - (a.level < b.level), StringOrder(a.name, b.name)};
+    std::copy(k, k + 5, keys);
+  } else if (view == "rep_composer") {
+    int k[4] = {StringOrder(a.subtitle, b.subtitle), FormIndex(a.form) - FormIndex(b.form),
+                (a.level > b.level) - (a.level < b.level), StringOrder(a.name, b.name)};
+    std::copy(k, k + 4, keys);
+  } else if (view == "forms") {
+    int last = a.subtitle != b.subtitle ? StringOrder(a.subtitle, b.subtitle) : StringOrder(a.name, b.name);
+    int k[4] = {FormIndex(a.form) - FormIndex(b.form), (a.level > b.level) - (a.level < b.level),
+                EraIndex(a.era) - EraIndex(b.era), last};
+    std::copy(k, k + 4, keys);
+  } else if (view == "study") {
+    int last = a.subtitle != b.subtitle ? StringOrder(a.subtitle, b.subtitle) : StringOrder(a.name, b.name);
+    int k[3] = {RepertoireCategoryIndex(a.repertoire_category) - RepertoireCategoryIndex(b.repertoire_category),
+                (a.level > b.level) - (a.level < b.level), last};
+    std::copy(k, k + 3, keys);
+  } else {
+    return a.row_index < b.row_index;
+  }
+  for (int k : keys)
+    if (k != 0) return k < 0;
+  return false;
+}
+
+void SortLibraryItems() {
+  std::stable_sort(gLibraryItems.begin(), gLibraryItems.end(), LibraryItemLess);
+  InvalidateLibraryItemIndex();
+}
+
+// ---- labels ----
+std::string ViewKeyLabel() {
+  for (const auto& row : kViewLabels)
+    if (gLibraryViewKey == row[0]) return Tr(row[1]);
+  return Tr("Browse All");
+}
+
+std::string CategoryTabLabel(const std::string& category) {
+  for (const auto& row : kCategoryTabs)
+    if (category == row[0]) return Tr(row[1]);
+  return category;
+}
+
+std::string RepertoireGroupLabel(const LibraryItem& item) {
+  const std::string& view = gLibraryViewKey;
+  if (view == "today") return CategoryTabLabel(item.category) + " - " + Tr(item.type);
+  if (view == "rep_era") return item.era.empty() ? Tr("Era Unassigned") : Tr(item.era);
+  if (view == "rep_composer") return item.subtitle.empty() ? Tr("Composer Unassigned") : item.subtitle;
+  if (view == "forms") return item.form.empty() ? Tr("Form Unassigned") : Tr(item.form);
+  if (view == "study")
+    return item.repertoire_category.empty() ? Tr("Style, Phrase & Structure") : Tr(item.repertoire_category);
+  if (view.empty()) {
+    for (size_t i = 1; i < sizeof kViewLabels / sizeof kViewLabels[0]; ++i)
+      if (item.category == kViewLabels[i][0]) return Tr(kViewLabels[i][1]);
+    if (item.category == "repertoire") return Tr("Repertoire");
+  }
+  return item.type.empty() ? ViewKeyLabel() : Tr(item.type);
+}
+
+std::string ItemCardTitle(const LibraryItem& item) {
+  if (item.category != "scales" && item.category != "chords") return item.name;
+  size_t dash = item.name.find(" - ");
+  return dash == std::string::npos ? item.name : item.name.substr(0, dash);
+}
+
+std::string ItemCardSubtitle(const LibraryItem& item) {
+  if (item.category == "scales" || item.category == "chords") {
+    size_t dash = item.name.find(" - ");
+    if (dash != std::string::npos) return item.name.substr(dash + 3);
+  }
+  if (item.subtitle.empty() || item.subtitle == "Technique (generated)") return Tr(item.subtitle);
+  return item.subtitle;
+}
+
+std::string ItemStatusText(const LibraryItem& item) {
+  if (!gViewingPlannedDay.empty() && gLibraryViewKey == "today")
+    return TrF("Planned - locked until %s", FormatLongDate(gViewingPlannedDay).c_str());
+  if (IsItemMastered(item)) return Tr("Mastered");
+  if (IsItemComplete(item)) return Tr("Complete");
+  if (IsItemDoneToday(item)) {
+    std::string day = gCurrentLearningDay.empty() ? TodayIsoDate() : gCurrentLearningDay;
+    return Tr(IsItemPassedOnDate(item.id, day) ? "Passed today" : "Practiced today");
+  }
+  if (!IsItemAvailable(item)) return Tr("Locked - finish previous section");
+  if (gDayItemSet.count(item.id)) return Tr("Next in daily practice");
+  return Tr("Available");
+}
+
+std::string GroupProgressText(const LibraryItem& item) {
+  int complete = 0, all = 0;
+  for (const LibraryItem& other : gLibraryItems) {
+    if (other.category != item.category || other.type != item.type) continue;
+    ++all;
+    if (IsItemComplete(other)) ++complete;
+  }
+  return std::to_string(complete) + "/" + std::to_string(all);
+}
+
+void ResetLibraryBrowser() {
+  gSearchTexts.clear();
+  gCategoryTypes.clear();
+  gCategoryTypesGeneration = ~0ull;
+}

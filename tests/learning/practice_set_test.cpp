@@ -1,0 +1,199 @@
+// Opening library items for practice and practice sets: keys and scales, views, scores, the set's
+// order and end, and the radar flash that holds the next card's song.
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "learning/practice_set.h"
+#include "learning/radar_flash.h"
+#include "midi/midi_output.h"
+#include "midi/play_along.h"
+#include "platform/messages.h"
+#include "tests/learning/learning_fixture.h"
+#include "tests/midi/smf_builder.h"
+#include "theory/scale_selection.h"
+
+class PracticeSetTest : public LearningTest {
+ protected:
+  void SetUp() override {
+    SetMidiOutputPort(nullptr);
+    SetLocalTime("2024-05-10", 9, 0, 0);
+    gPracticeMode = gSongView = gWaitMode = gLearningOverlay = false;
+    ResetScaleSelection();
+  }
+  void TearDown() override {
+    UnloadMidi();
+    gPracticeMode = gSongView = gWaitMode = gPlayAlongRun = false;
+    AppMessage m;
+    while (TakeAppMessage(&m)) {}
+    ResetScaleSelection();
+  }
+  // A library whose items all play the same short song (key signature of the given sharps).
+  void Library(const std::vector<std::string>& rows, int sharps = 0) {
+    using namespace smf;
+    std::string song = File(480, {KeySig(0, sharps, 0) + On(0, 60, 90) + Off(480, 60) + EndOfTrack()});
+    std::string index = "header\n";
+    for (const std::string& row : rows) {
+      index += row + "\n";
+      std::string file = SplitTabs(row)[11];
+      if (file != "missing.mid") WriteFileBytes(Lib(file), song);
+    }
+    WriteFileBytes(Lib("library_index.tsv"), index);
+    WriteFileBytes(Lib("lesson_plan.tsv"), "");
+    ResetLessonPlan();
+    LoadLibraryIndex();
+  }
+  // An index row of 20 columns.
+  static std::string Row(const std::string& id, const std::string& category, const std::string& type,
+                         const std::string& name, const std::string& key = "", const std::string& file = "") {
+    return id + "\t1\t" + category + "\t" + type + "\t" + name + "\t\t" + key + "\t\t\t\t\t" +
+           (file.empty() ? id + ".mid" : file) + "\t100\t100\t0.9\t0.85\t\t\t\t";
+  }
+  ScopedDrivenClock clock_;
+};
+
+TEST_F(PracticeSetTest, KeysAndScalesComeFromTheItemsText) {
+  Library({Row("e", "etude", "Studies", "Etude in F# minor"), Row("d", "scales", "Modes", "D Dorian - two octaves"),
+           Row("m", "etude", "Studies", "Mixolydian tune in G"), Row("h", "etude", "Studies", "A harmonic minor study", "A"),
+           Row("n", "etude", "Studies", "Nothing here")});
+  struct Case { const char* id; int root; const char* scale; } cases[] = {
+      {"e", 6, "Aeolian"}, {"d", 2, "Dorian"}, {"m", 7, "Mixolydian"}, {"h", 9, "Harmonic Minor"}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem(c.id))) << gStatusText;
+    EXPECT_EQ(gKeyRoot, c.root) << c.id;
+    EXPECT_STREQ(gCurrentScale->name, c.scale) << c.id;
+  }
+  // No key anywhere: the song's key decides; without one the selection stays.
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("n")));
+  EXPECT_EQ(gKeyRoot, 0) << "the song's key signature names C";
+  SelectScale(FindScaleRowByName("Lydian"), 3, true);
+  gSongKey = -1;
+  OpenLibraryItem(*FindLibraryItem("n"));
+  EXPECT_EQ(gKeyRoot, 9);
+  EXPECT_STREQ(gCurrentScale->name, "Lydian");
+}
+
+TEST_F(PracticeSetTest, OpeningSetsTheRunTheViewsAndTheScore) {
+  Library({Row("p", "etude", "Studies", "Piece"), Row("s", "sight", "Treble", "Reading 1"), Row("t", "sight", "Treble", "Reading 2")});
+  WriteFileBytes(Lib("s.mid.sightscore.tsv"), "META\t480\t3\t4\t0\t0\t80\nNOTE\t0\t480\t0\t60\n");
+  FindLibraryItem("p")->subtitle = "by us";
+  gLibraryOpen = true;
+  gLearningOverlay = true;
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("p")));
+  EXPECT_EQ(gSongTitle, "Piece - by us");
+  EXPECT_EQ(gPracticeItemId, "p");
+  EXPECT_EQ(gPracticeStudentKey, "default");
+  EXPECT_TRUE(gPracticeItemDay.empty()) << "not assigned on the day";
+  EXPECT_FALSE(gLibraryOpen);
+  EXPECT_TRUE(gPracticeMode && gSongView && gWaitMode && !gLearningOverlay);
+  EXPECT_TRUE(gSavedSongView && gSavedLearningOverlay);
+  EXPECT_TRUE(gLearningItemLoaded && gPlayAlongRun);
+  EXPECT_EQ(gStatusText, "Practice loaded - play the falling notes");
+  // The views switch only when practice mode and the song view were both off.
+  gPracticeMode = false;
+  gSongView = true;
+  gWaitMode = false;
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("s")));
+  EXPECT_FALSE(gPracticeMode || gWaitMode);
+  EXPECT_TRUE(gSightReadingMode && gSightScore.active);
+  EXPECT_EQ(gSightScore.beats_per_bar, 3);
+  EXPECT_EQ(gStatusText, "Sight-reading loaded - read the staff");
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("t")));
+  EXPECT_FALSE(gSightScore.active) << "no score: the defaults";
+  EXPECT_EQ(gSightScore.beats_per_bar, 4);
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("p")));
+  EXPECT_FALSE(gSightReadingMode);
+  // An absolute file with Windows separators.
+  LibraryItem absolute = *FindLibraryItem("p");
+  absolute.file = Lib("p.mid");
+  std::replace(absolute.file.begin(), absolute.file.end(), '/', '\\');
+  absolute.file[0] = '/';
+  EXPECT_EQ(LibraryItemMidiPath(absolute), Lib("p.mid"));
+}
+
+TEST_F(PracticeSetTest, SelectedCardsPlayInLibraryOrderAndEndTheSet) {
+  Library({Row("a", "etude", "S", "A"), Row("first", "scales", "First", "Open"), Row("x", "scales", "Second", "Locked"),
+           Row("bad", "etude", "S", "Bad", "", "missing.mid"), Row("b", "etude", "S", "B")});
+  gSelectedCards = {"b", "x", "bad", "a"};
+  ASSERT_TRUE(StartSelectedPractice());
+  EXPECT_EQ(gPracticeSetIds, (std::vector<std::string>{"a", "bad", "b"})) << "library order, the locked card left out";
+  EXPECT_EQ(gStatusText, "Selected practice 1/3 - A");
+  EXPECT_TRUE(gSelectedCards.empty());
+  EXPECT_FALSE(gPracticeSetSkipDone);
+  // Its own loads keep the set; the missing file is skipped; no attempt, so no radar.
+  EXPECT_TRUE(AdvancePracticeSet());
+  EXPECT_EQ(gPracticeItemId, "b");
+  EXPECT_EQ(gStatusText, "Selected practice 3/3 - B");
+  EXPECT_EQ(gRadarFlashEndMs, 0u);
+  gLibraryViewKey = "etude";
+  gLibraryScroll = 50;
+  EXPECT_FALSE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, "Practice set complete");
+  EXPECT_TRUE(gLibraryOpen);
+  EXPECT_EQ(gLibraryViewKey, "etude");
+  EXPECT_EQ(gLibraryScroll, 50) << "a set of selected cards keeps the view";
+  EXPECT_FALSE(gPracticeSetActive);
+
+  gSelectedCards = {"x"};
+  EXPECT_FALSE(StartSelectedPractice());
+  EXPECT_EQ(gStatusText, "Select available practice cards first");
+  gSelectedCards = {"bad"};
+  EXPECT_FALSE(StartSelectedPractice());
+  EXPECT_EQ(gStatusText, "Selected practice could not load");
+  // A song loaded outside the set ends it.
+  gSelectedCards = {"a", "b"};
+  ASSERT_TRUE(StartSelectedPractice());
+  ASSERT_TRUE(LoadAndPlayMidi(Lib("a.mid")));
+  EXPECT_FALSE(gPracticeSetActive);
+}
+
+TEST_F(PracticeSetTest, DailySetSkipsDoneCardsAndOpensItsDay) {
+  Library({Row("a", "etude", "S", "A"), Row("b", "etude", "S", "B"), Row("c", "etude", "S", "C")});
+  const std::string today = "2024-05-10";
+  gLearningCalendar[today] = CalendarDay{{"a", "b", "c"}, {"b", "c"}, 1};
+  OpenCalendarDay(today);
+  gLibraryViewKey = "today";
+  gPracticeSetIds = {"a", "b", "c"};
+  gPracticeSetActive = true;
+  gPracticeSetIndex = 0;
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("a")));
+  EXPECT_EQ(gPracticeItemDay, today);
+  gLibraryScroll = 80;
+  EXPECT_FALSE(AdvancePracticeSet()) << "b and c are done today";
+  EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready");
+  EXPECT_EQ(gLibraryViewKey, "today");
+  EXPECT_EQ(gLibraryScroll, 0);
+  EXPECT_EQ(gCurrentLearningDay, today);
+  EXPECT_TRUE(gLibraryOpen);
+}
+
+// The next card's song waits 2600 ms for the radar and goes on where it stopped, also where the
+// 32-bit clock wraps.
+TEST_F(PracticeSetTest, NextCardWaitsForTheRadarFlash) {
+  Library({Row("a", "etude", "S", "A"), Row("b", "etude", "S", "B")});
+  for (uint64_t start : {0x500000000ull, 0x5FFFFF000ull}) {
+    ClockDriveSet(start);
+    gSelectedCards = {"a", "b"};
+    ASSERT_TRUE(StartSelectedPractice());
+    Attempt("a", Run(10, 10));
+    ClockDriveAdvance(300);
+    ASSERT_TRUE(AdvancePracticeSet());
+    EXPECT_EQ(gRadarItemId, "a");
+    EXPECT_TRUE(gPaused);
+    uint32_t pausedAt = GetPlaybackPositionMs(ClockMs32());
+    RadarFlashFrame frame;
+    for (int ms = 0; ms < 2600; ms += 100) {
+      EXPECT_TRUE(StepRadarFlash(ClockMs32(), &frame)) << ms;
+      EXPECT_TRUE(gPaused);
+      ClockDriveAdvance(100);
+    }
+    EXPECT_FALSE(StepRadarFlash(ClockMs32(), &frame));
+    EXPECT_FALSE(gPaused);
+    EXPECT_EQ(gRadarFlashEndMs, 0u);
+    EXPECT_EQ(GetPlaybackPositionMs(ClockMs32()), pausedAt) << "resumes where it stopped";
+    EXPECT_FALSE(AdvancePracticeSet());
+  }
+  // An item that leaves the library ends the flash at once, keeping its id.
+  StartRadarFlash("gone", ClockMs32(), 2600);
+  RadarFlashFrame frame;
+  EXPECT_FALSE(StepRadarFlash(ClockMs32(), &frame));
+  EXPECT_EQ(gRadarItemId, "gone");
+}
