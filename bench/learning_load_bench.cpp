@@ -3,6 +3,7 @@
 // and rebuilding the schedule.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +13,9 @@
 #include "learning/iso_dates.h"
 #include "learning/learning_records.h"
 #include "learning/lesson_plan.h"
+#include "learning/library_browser.h"
 #include "learning/library_index.h"
+#include "learning/library_view_state.h"
 #include "learning/schedule.h"
 #include "platform/process.h"
 
@@ -108,3 +111,44 @@ static void BM_RebuildSchedule(benchmark::State& state) {
   for (auto _ : state) RebuildSchedule();
 }
 BENCHMARK(BM_RebuildSchedule)->Unit(benchmark::kMillisecond);
+
+// One frame of the library screen's model: the rollover check, the filter over every item with a
+// search text, and the status and group progress of 30 shown cards.
+static void BM_LibraryFrameLogic(benchmark::State& state) {
+  Library();
+  ResetLearningRecords();
+  ResetLibraryIndex();
+  ResetLessonPlan();
+  LoadLibraryIndex();
+  gLibraryViewKey = "";
+  gSearchQuery = "item 1";
+  for (auto _ : state) {
+    CheckDayRollover();
+    int listed = 0;
+    for (const LibraryItem& item : gLibraryItems) listed += ItemMatchesFilters(item);
+    for (int i = 0; i < 30; ++i) {
+      benchmark::DoNotOptimize(ItemStatusText(gLibraryItems[i * 61]));
+      benchmark::DoNotOptimize(GroupProgressText(gLibraryItems[i * 61]));
+    }
+    benchmark::DoNotOptimize(listed);
+  }
+  gSearchQuery.clear();
+}
+BENCHMARK(BM_LibraryFrameLogic)->Unit(benchmark::kMicrosecond);
+
+// The library's order for each view that sorts by more than the file order.
+static void BM_SortLibraryItems(benchmark::State& state) {
+  static const char* const kViews[] = {"", "rep_era", "rep_composer", "forms", "study"};
+  Library();
+  ResetLearningRecords();
+  ResetLibraryIndex();
+  LoadLibraryIndex();
+  gLibraryViewKey = kViews[state.range(0)];
+  for (auto _ : state) {
+    std::reverse(gLibraryItems.begin(), gLibraryItems.end());   // from another order each time
+    SortLibraryItems();
+  }
+  state.SetLabel(gLibraryViewKey.empty() ? "file order" : gLibraryViewKey);
+  gLibraryViewKey = "today";
+}
+BENCHMARK(BM_SortLibraryItems)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);

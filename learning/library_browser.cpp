@@ -162,7 +162,18 @@ bool LibraryItemLess(const LibraryItem& a, const LibraryItem& b) {
 }
 
 void SortLibraryItems() {
-  std::stable_sort(gLibraryItems.begin(), gLibraryItems.end(), LibraryItemLess);
+  // Sorting positions and moving each item once is far cheaper than moving whole items about.
+  std::vector<uint32_t> order(gLibraryItems.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [](uint32_t a, uint32_t b) { return LibraryItemLess(gLibraryItems[a], gLibraryItems[b]); });
+  bool unchanged = true;
+  for (uint32_t i = 0; i < order.size() && unchanged; ++i) unchanged = order[i] == i;
+  if (unchanged) return;
+  std::vector<LibraryItem> sorted;
+  sorted.reserve(order.size());
+  for (uint32_t i : order) sorted.push_back(std::move(gLibraryItems[i]));
+  gLibraryItems.swap(sorted);
   InvalidateLibraryItemIndex();
 }
 

@@ -112,6 +112,7 @@ static void DeleteFilesOfStudent(const std::string& id) {
     std::string path = GetDataFilePath(name);
     RemoveFileIfPresent(path);
     RemoveFileIfPresent(path + ".bak");   // the copy kept before a rewrite: still the student's
+    RemoveFileIfPresent(path + ".preplace.bak");   // the copy kept before a placement
     RemoveFileIfPresent(path + ".tmp");   // left by a save killed under the older naming
   }
   std::string besideExe = GetExeFilePath(AchievementsFileName(id));

@@ -15,10 +15,10 @@
 #include "learning/learning_records.h"
 #include "learning/lesson_plan.h"
 #include "learning/library_index.h"
-#include "learning/library_view_state.h"
 #include "learning/library_browser.h"
-#include "learning/practice_set.h"
+#include "learning/library_view_state.h"
 #include "learning/note_opener.h"
+#include "learning/practice_set.h"
 #include "learning/schedule.h"
 #include "learning/sight_score.h"
 #include "midi/midi_input.h"
@@ -28,27 +28,30 @@
 #include "tests/support/test_support.h"
 #include "theory/key_detection.h"
 
+// Every module of the learning model, the students and the status line back at their start.
+inline void ResetLearningModelForTest() {
+  gStudents.clear();
+  gActiveStudentIndex = -1;
+  gStatusText.clear();
+  ResetLibraryIndex();
+  ResetLearningRecords();
+  ResetLessonPlan();
+  ResetLibraryViewState();
+  ResetSightScore();
+  ResetSchedule();
+  ResetPracticeSet();
+  ResetLibraryBrowser();
+  gPlaybackSpeed = 1.0f;
+  gPerformanceNoteOpener = nullptr;
+  gSongChangeHook = ResetLearningRun;   // as the shell connects it: every song load resets the run
+}
+
 class LearningTest : public ::testing::Test {
  protected:
   LearningTest() : exe_(dir_.path()) { ResetAll(); }
   ~LearningTest() override { ResetAll(); }
 
-  static void ResetAll() {
-    gStudents.clear();
-    gActiveStudentIndex = -1;
-    gStatusText.clear();
-    ResetLibraryIndex();
-    ResetLearningRecords();
-    ResetLessonPlan();
-    ResetLibraryViewState();
-    ResetSightScore();
-    ResetSchedule();
-    ResetPracticeSet();
-    ResetLibraryBrowser();
-    gPlaybackSpeed = 1.0f;
-    gPerformanceNoteOpener = nullptr;
-    gSongChangeHook = ResetLearningRun;   // as the shell connects it: every song load resets the run
-  }
+  static void ResetAll() { ResetLearningModelForTest(); }
   // Writes a library index of "id category type [key]" items (authored and target tempo 100,
   // accuracy 0.9, timing 0.85) and a plan of lessons, and loads both.
   void MakeLibrary(const std::vector<std::string>& items, const std::vector<std::vector<std::string>>& lessons) {
