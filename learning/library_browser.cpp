@@ -17,15 +17,16 @@
 #include "learning/schedule.h"
 
 // ---- constants ----
-// View keys and their labels; rows 2.. name the sections' views.
-static const char* const kViewLabels[][2] = {
-    {"today", "Continue Lesson"}, {"", "Explore Library"}, {"foundations", "Start Here"},
-    {"scales", "Key Patterns"}, {"chords", "Chord Shapes"}, {"mechanics", "Hand Skills"},
-    {"sight", "Reading Lab"}, {"etude", "Short Studies"}, {"rep_era", "Pieces by Era"},
-    {"rep_composer", "Pieces by Composer"}, {"forms", "Forms / Genres"}, {"study", "Composer / Theory"}};
-static const char* const kCategoryTabs[][2] = {
-    {"foundations", "Start Here"}, {"scales", "Key Patterns"}, {"chords", "Chord Shapes"},
-    {"mechanics", "Hand Skills"}, {"sight", "Reading Lab"}, {"etude", "Short Studies"}, {"repertoire", "Pieces"}};
+// View keys and their labels, in one order; entries 1.. name the sections' views.
+static const char* const kViewKeys[] = {"today", "", "foundations", "scales", "chords", "mechanics",
+                                        "sight", "etude", "rep_era", "rep_composer", "forms", "study"};
+static const char* const kViewLabels[] = {"Continue Lesson", "Explore Library", "Start Here", "Key Patterns",
+                                          "Chord Shapes", "Hand Skills", "Reading Lab", "Short Studies",
+                                          "Pieces by Era", "Pieces by Composer", "Forms / Genres", "Composer / Theory"};
+static const int kViewCount = sizeof kViewKeys / sizeof kViewKeys[0];
+// The sections' tab labels, by kSectionOrder.
+static const char* const kCategoryTabLabels[7] = {"Start Here", "Key Patterns", "Chord Shapes", "Hand Skills",
+                                                  "Reading Lab", "Short Studies", "Pieces"};
 static const char* const kHandTokens[4] = {"", "rh", "lh", "both"};
 
 // ---- state ----
@@ -179,14 +180,14 @@ void SortLibraryItems() {
 
 // ---- labels ----
 std::string ViewKeyLabel() {
-  for (const auto& row : kViewLabels)
-    if (gLibraryViewKey == row[0]) return Tr(row[1]);
+  for (int i = 0; i < kViewCount; ++i)
+    if (gLibraryViewKey == kViewKeys[i]) return Tr(kViewLabels[i]);
   return Tr("Browse All");
 }
 
 std::string CategoryTabLabel(const std::string& category) {
-  for (const auto& row : kCategoryTabs)
-    if (category == row[0]) return Tr(row[1]);
+  for (int i = 0; i < 7; ++i)
+    if (category == kSectionOrder[i]) return Tr(kCategoryTabLabels[i]);
   return category;
 }
 
@@ -199,8 +200,8 @@ std::string RepertoireGroupLabel(const LibraryItem& item) {
   if (view == "study")
     return item.repertoire_category.empty() ? Tr("Style, Phrase & Structure") : Tr(item.repertoire_category);
   if (view.empty()) {
-    for (size_t i = 1; i < sizeof kViewLabels / sizeof kViewLabels[0]; ++i)
-      if (item.category == kViewLabels[i][0]) return Tr(kViewLabels[i][1]);
+    for (int i = 1; i < kViewCount; ++i)
+      if (item.category == kViewKeys[i]) return Tr(kViewLabels[i]);
     if (item.category == "repertoire") return Tr("Repertoire");
   }
   return item.type.empty() ? ViewKeyLabel() : Tr(item.type);

@@ -3,8 +3,8 @@
 // waits for the radar flash; the set ends by reopening the day.
 #include "learning/practice_set.h"
 #include "learning/radar_flash.h"
-#include "tests/learning/learning_fixture.h"
 #include "tests/app/play_along_harness.h"
+#include "tests/learning/learning_fixture.h"
 #include "tests/midi/smf_builder.h"
 
 class DailySetEndToEnd : public PlayAlongTest {
