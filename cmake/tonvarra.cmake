@@ -23,7 +23,7 @@ function(tonvarra_test name)
     return()
   endif()
   add_executable(test_${name} ${sources})
-  target_link_libraries(test_${name} PRIVATE ${TEST_LIBS} tonvarra_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(test_${name} PRIVATE ${TEST_LIBS} tonvarra_test_support GTest::gtest GTest::gtest_main)
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "TONVARRA_BINARY=$<TARGET_FILE:tonvarra>;TONVARRA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
