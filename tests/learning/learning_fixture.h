@@ -56,8 +56,8 @@ class LearningTest : public ::testing::Test {
   // accuracy 0.9, timing 0.85) and a plan of lessons, and loads both.
   void MakeLibrary(const std::vector<std::string>& items, const std::vector<std::vector<std::string>>& lessons) {
     std::string index = "header\n";
-    for (const std::string& spec : items) {
-      std::istringstream in(spec);
+    for (const std::string& row : items) {
+      std::istringstream in(row);
       std::string id, category, type, key;
       in >> id >> category >> type >> key;
       for (char& c : type)

@@ -12,7 +12,7 @@ class Placement : public LearningTest {
     for (const char* section : {"foundations", "scales", "mechanics", "sight", "etude", "repertoire"})
       for (int i = 0; i < 10; ++i) items.push_back(std::string(section) + std::to_string(i) + " " + section + " T");
     for (int i = 0; i < 4; ++i) items.push_back("chords" + std::to_string(i) + " chords T");
-    for (const std::string& spec : items) plan.push_back(spec.substr(0, spec.find(' ')));
+    for (const std::string& row : items) plan.push_back(row.substr(0, row.find(' ')));
     MakeLibrary(items, {plan});
     AddActive("ann");
     OnStudentChanged();
