@@ -1,8 +1,9 @@
 // board/pending: bodies of the board's functions whose real work comes later (declared, each with
-// its marker, in board/board_view.h and board/toolbar.h).
-#include "board/board_view.h"
+// its marker, in board/note_fall_lane.h and board/toolbar.h).
+#include "board/note_fall_lane.h"
 #include "board/toolbar.h"
 
-void DrawBoardView() {}
 void DrawToolbar() {}
-void LowerBoardTimers(float) {}
+void DrawNoteFallButton(const BoardViewFrame&) {}
+void DrawNoteFallLane(const BoardViewFrame&) {}
+void DrawLaneKeyboard(const BoardViewFrame&) {}
