@@ -28,6 +28,7 @@
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "learning/library_index.h"
+#include "learning/placement.h"
 #include "learning/schedule.h"
 #include "learning_ui/learning_screen.h"
 #include "learning_ui/performance_note.h"
@@ -142,6 +143,8 @@ void ArmPlacementQuiz() {
   if (!gPlacementQuizRequest) return;
   gPlacementQuizRequest = false;
   if (GetActiveStudentIndex() >= 0) {
+    // An undrawn prompt would swallow every click and key without a word.
+    if (!IsPlacementPromptAvailable()) return;
     gPlacementPromptOpen = true;
     gPlacementPromptStep = 0;
   } else {

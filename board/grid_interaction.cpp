@@ -39,19 +39,6 @@ static int AchievementRowOfSlot(int slot) {
   return scale ? FindScaleRow(scale) : -1;
 }
 
-// Resets one earned cell; true when it was earned. The caller saves.
-static bool ClearEarnedCell(int row, int col) {
-  if (!IsAchievementRowValid(row) || col < 0 || col > 11 || !gAchvDone[row][col]) return false;
-  gAchvDone[row][col] = 0;
-  gAchvTime[row][col] = 0;
-  gAchvFlash[row][col] = 0.0f;
-  gAchvGlow[row][col] = 0.0f;
-  gAchvSheen[row][col] = 0.0f;
-  ResetCellPlayTrack(gAchvUpTracks[row][col]);
-  ResetCellPlayTrack(gAchvDownTracks[row][col]);
-  return true;
-}
-
 // Clears the cell under a click when it is earned, and saves.
 static void ClearClickedCell(int slot, int col) {
   SyncAchievementRows();
@@ -75,6 +62,18 @@ static void EmptySelection() {
 }
 
 // ---- public functions ----
+bool ClearEarnedCell(int row, int col) {
+  if (!IsAchievementRowValid(row) || col < 0 || col > 11 || !gAchvDone[row][col]) return false;
+  gAchvDone[row][col] = 0;
+  gAchvTime[row][col] = 0;
+  gAchvFlash[row][col] = 0.0f;
+  gAchvGlow[row][col] = 0.0f;
+  gAchvSheen[row][col] = 0.0f;
+  ResetCellPlayTrack(gAchvUpTracks[row][col]);
+  ResetCellPlayTrack(gAchvDownTracks[row][col]);
+  return true;
+}
+
 bool HitTestScaleGrid(int x, int y, int* row, int* col) {
   BoardLayout b;
   ComputeBoardLayout(&b);
@@ -146,6 +145,8 @@ bool IsStudentViewActive() {
   return gStudentView && gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size() &&
          !gPracticeMode && !gLearningOverlay;
 }
+
+void ClearGridHover() { gGridHoverRow = gGridHoverCol = -1; }
 
 void UpdateGridHover(int x, int y) {
   int row = -1, col = -1;

@@ -21,6 +21,9 @@ bool HitTestScaleGrid(int x, int y, int* row, int* col);
 // The Ctrl-click operation: toggles one cell and moves the anchor, or with range adds the
 // rectangle from the anchor (the anchor stays).
 void ClickScaleCell(int row, int col, bool range);
+// Resets one earned cell of an achievement row (its flag, time, timers and play tracks); true when
+// it was earned. The caller syncs and saves the achievements.
+bool ClearEarnedCell(int achievementRow, int col);
 // Resets every earned cell of the selection (the selection stays) and returns how many were earned.
 int ClearSelectedGoldCells();
 // The point lies in the practice strip of the board layout, edges included.
@@ -31,6 +34,8 @@ bool IsStudentViewActive();
 // ---- the window procedure's rules on the grid ----
 // Mouse move: the hover cell.
 void UpdateGridHover(int x, int y);
+// No hover cell (the grid is covered or hidden).
+void ClearGridHover();
 // Left button down with the modifier state; true when the press was on a cell (and taken).
 bool OnGridMouseDown(int x, int y, bool ctrl, bool shift);
 // The double-click message; true when taken (a cell, or a double click the running practice

@@ -86,6 +86,8 @@ bool SlidersMouseDrag() {
   return true;
 }
 
+void EndSliderDrag() { gDraggedSlider = -1; }
+
 void SetSliderPanelOpen(bool open) {
   if (gSliderPanelOpen == open) return;
   gSliderPanelOpen = open;

@@ -43,6 +43,8 @@ bool SlidersMouseDown(int x, int y);
 bool SlidersMouseDrag();
 // Opens or closes the panel; closing ends a drag and releases the mouse.
 void SetSliderPanelOpen(bool open);
+// The button went up: no slider follows the mouse any more (the caller releases the pointer).
+void EndSliderDrag();
 // The defaults, the panel closed, no drag.
 void ResetSliderPanel();
 // Draws the panel while it is open (gfx/slider_panel_draw).

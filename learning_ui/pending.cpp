@@ -16,3 +16,15 @@ void DrawSkillsRadarFlash() {
   StepRadarFlash(ClockMs32(), &frame);
 }
 void OpenPerformanceNote(const std::string&) {}
+bool HandleLearningClick(int, int) { return false; }
+bool HandleSearchBoxChar(uint32_t) { return false; }
+void HandleSearchBoxKey(int, bool, bool) {}
+bool IsSearchBoxFocused() { return false; }
+bool DragSearchSelection(int) { return false; }
+bool ScrollLearningList(int) { return false; }
+bool TakeSearchDragEnd() { return false; }
+bool EndLibraryScrollbarDrag() { return false; }
+bool DragLibraryScrollbar() { return false; }
+bool PerformanceNoteMouseDown(int, int) { return false; }
+bool PerformanceNoteMouseMove() { return false; }
+bool PerformanceNoteMouseUp() { return false; }

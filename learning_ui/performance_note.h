@@ -10,3 +10,11 @@ void DrawSkillsRadarFlash();
 // PENDING: the performance note; opens an item's note, or brings it to the top. The shell hands it
 // to the learning model as its note opener.
 void OpenPerformanceNote(const std::string& itemId);
+
+// ---- input ----
+// PENDING: the performance note; a press on a note (its close box, its drag bar); true when taken.
+bool PerformanceNoteMouseDown(int x, int y);
+// PENDING: the performance note; a move while a note is dragged; true when taken.
+bool PerformanceNoteMouseMove();
+// PENDING: the performance note; button-up ends a note's drag; true when one was on.
+bool PerformanceNoteMouseUp();

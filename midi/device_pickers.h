@@ -19,3 +19,9 @@ float PickerLabelColumnWidth(UiFont font);
 void DrawMidiInputPanel(float alpha);
 // PENDING: the device pickers; draws the sound-output panel at the start screen's alpha.
 void DrawAudioOutPanel(float now, float alpha);
+// PENDING: the device pickers; the point lies on the open sound-output panel (the click is taken).
+bool HitAudioOutPanel(int x, int y);
+// PENDING: the device pickers; a click on the sound-output row or its list; true when taken.
+bool ClickAudioOutPanel(int x, int y);
+// PENDING: the device pickers; a click on the MIDI keyboard row or its list; true when taken.
+bool ClickMidiInputPanel(int x, int y);

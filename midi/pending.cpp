@@ -4,3 +4,6 @@
 
 void DrawMidiInputPanel(float) {}
 void DrawAudioOutPanel(float, float) {}
+bool HitAudioOutPanel(int, int) { return false; }
+bool ClickAudioOutPanel(int, int) { return false; }
+bool ClickMidiInputPanel(int, int) { return false; }

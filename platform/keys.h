@@ -28,7 +28,11 @@ enum : int {
   // '0'..'9' are 0x30..0x39 and 'A'..'Z' are 0x41..0x5A: the upper-case ASCII letter.
   kKeyNumpad0 = 0x60,       // ..0x69 for keypad 0..9
   kKeyF1 = 0x70,            // F1..F24 are consecutive: F2 0x71, F4 0x73, F11 0x7A, F12 0x7B
+  kKeyF2 = 0x71,
+  kKeyF3 = 0x72,
   kKeyF4 = 0x73,
+  kKeyF6 = 0x75,
+  kKeyF7 = 0x76,
   kKeyF10 = 0x79,
   kKeyF11 = 0x7A,
   kKeyF12 = 0x7B,

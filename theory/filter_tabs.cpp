@@ -149,6 +149,13 @@ void RestoreFilterPanelState() {
 
 void HoldFilterPanelClosed() { gFilterPanelOn = gOverlayListChosen = false; }
 
+void TurnOverlayFilterPanelOn() {
+  gFilterPanelOn = true;
+  gFilterPanelOpen = false;
+  gFilterOpenFade = 0.0f;
+  gScaleListDragging = false;
+}
+
 ScaleListLayout LayoutFilterTabs() {
   LayoutFacts facts = GetLayoutFacts();
   if (OnOverlay()) {

@@ -65,6 +65,9 @@ void SaveFilterPanelState();
 void RestoreFilterPanelState();
 // Practice mode clears the overlay's two panel flags.
 void HoldFilterPanelClosed();
+// A press on the overlay's tab area: the tabs stand in place of the list, the drop-down closed and
+// any list drag ended (the caller releases the pointer).
+void TurnOverlayFilterPanelOn();
 FilterPanelGeometry ComputeFilterPanelGeometry();
 ScaleListLayout LayoutFilterTabs();
 // A click; true when taken.

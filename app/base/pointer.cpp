@@ -2,14 +2,14 @@
 #include "app/base/pointer.h"
 
 // ---- state ----
-int gMouseX = 0, gMouseY = 0;          // set by the mouse routing on every mouse message
+int gMouseX = -10000, gMouseY = -10000;  // set by the mouse routing on every mouse move
 int gSeekDragMode = kSeekDragNone;     // set while the seek bar is dragged
 bool gSpeedDragging = false;           // set while the speed slider is dragged
 bool gFileMenuOpen = false;            // set while the file menu is shown
 
 // ---- public functions ----
 void ResetPointer() {
-  gMouseX = gMouseY = 0;
+  gMouseX = gMouseY = -10000;
   gSeekDragMode = kSeekDragNone;
   gSpeedDragging = false;
   gFileMenuOpen = false;

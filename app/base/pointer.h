@@ -9,10 +9,10 @@ constexpr int kSeekDragLoopStart = 2;   // the loop start marker
 constexpr int kSeekDragLoopEnd = 3;     // the loop end marker
 
 // ---- state ----
-extern int gMouseX, gMouseY;     // the last mouse position in client pixels
+extern int gMouseX, gMouseY;     // the last mouse position in client pixels (-10000 before the first move)
 extern int gSeekDragMode;        // one of the kSeekDrag... modes
 extern bool gSpeedDragging;      // the playback speed slider is being dragged
 extern bool gFileMenuOpen;       // the file menu is open
 
-// No drag, no open menu, the mouse at the origin.
+// No drag, no open menu, the mouse far outside the window, so no hover finds a control.
 void ResetPointer();

@@ -22,8 +22,10 @@ float gBackdropTintFade = 0.0f;
 float gHighlightPulse = 0.0f;
 
 // ---- public functions ----
+bool IsPracticeStripFadedIn() { return gPracticeStrip && gPracticeStripFade > 0.12f; }
+
 bool IsPracticeStripShown() {
-  return gPracticeStrip && gPracticeStripFade > 0.12f && !gPracticeMode && !gLearningOverlay;
+  return IsPracticeStripFadedIn() && !gPracticeMode && !gLearningOverlay;
 }
 
 void ResetViewModes() {

@@ -25,6 +25,9 @@ extern float gRingModeFadeSlow;   // eased towards gRingMode at 4.4 per second
 extern float gBackdropTintFade;   // eased towards gBackdropTint
 extern float gHighlightPulse;     // the main view's highlight; raised by a completed practice run, the frame lowers it
 
+// The practice strip is on and faded in past 0.12, whatever view covers it: the shell's input asks
+// this (practice mode's own board button stays reachable while the strip is covered).
+bool IsPracticeStripFadedIn();
 // The practice strip is on and faded in, and neither practice mode nor the learning overlay is on.
 bool IsPracticeStripShown();
 // Every flag off and every fade at 0.

@@ -1,0 +1,103 @@
+// app/header_buttons: the control band's buttons.
+#include "app/header_buttons.h"
+
+#include "app/base/app_state.h"
+#include "app/base/pointer.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "app/midi_choosers.h"
+#include "app/students_panel_input.h"
+#include "gfx/hit_regions.h"
+#include "gfx/layout.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
+#include "midi/playlist.h"
+
+// ---- internal helpers ----
+static bool On(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
+// Buttons that may be laid out as slivers while they fade in take clicks only once shown.
+static bool OnShown(const RectF& r, int x, int y) { return r.w > 2.0f && PointInRect(r, x, y); }
+
+// Previous and next close the panels first, so the song's title shows on the status line.
+static void StepSong(int direction) {
+  if (gStudentListOpen) CloseStudentsPanel();
+  gFileMenuOpen = false;
+  gStudentNameEntryActive = false;
+  RelayoutAll();
+  if (!StepPlaylist(direction, false)) gStatusText = "Load a MIDI file/folder first";
+}
+
+static void ChooseFromMenu(bool (*chooser)()) {
+  gFileMenuOpen = false;
+  RelayoutAll();
+  chooser();
+}
+
+// The open file menu: true when the press was inside it.
+static bool FileMenuMouseDown(int x, int y) {
+  if (On(gFileMenuOpenFileRect, x, y)) {
+    ChooseFromMenu(OpenMidiFileDialog);
+  } else if (On(gFileMenuOpenFolderRect, x, y)) {
+    ChooseFromMenu(OpenMidiFolderDialog);
+  } else if (!On(gFileMenuRect, x, y)) {
+    gFileMenuOpen = false;
+    RelayoutAll();
+    return false;
+  }
+  return true;
+}
+
+// ---- public functions ----
+bool HeaderButtonsMouseDown(int x, int y) {
+  if (On(gStudentsButtonRect, x, y)) {
+    ToggleStudentsPanel();
+    return true;
+  }
+  if (OnShown(gSightReadingButtonRect, x, y)) {
+    gSightReadingView = !gSightReadingView;
+    gStatusText = gSightReadingView ? "Sight-reading view ON" : "Sight-reading view OFF";
+    return true;
+  }
+  if (OnShown(gPlayModeButtonRect, x, y)) {
+    if (IsPlayAlongAvailable()) {
+      SetPlayAlongRun(!gPlayAlongRun, true);
+      gStatusText = gPlayAlongRun ? "Play Mode ON" : "Play Mode OFF";
+    }
+    return true;
+  }
+  if (On(gFileButtonRect, x, y)) {
+    gFileMenuOpen = !gFileMenuOpen;
+    if (gStudentListOpen) CloseStudentsPanel();
+    gStudentNameEntryActive = false;
+    RelayoutAll();
+    return true;
+  }
+  if (gFileMenuOpen && FileMenuMouseDown(x, y)) return true;
+  if (On(gPreviousButtonRect, x, y)) {
+    StepSong(-1);
+    return true;
+  }
+  if (On(gPlayButtonRect, x, y)) {
+    TogglePlayback();
+    return true;
+  }
+  return false;
+}
+
+bool PlaylistRowMouseDown(int x, int y) {
+  if (On(gNextButtonRect, x, y)) {
+    StepSong(1);
+  } else if (On(gRepeatButtonRect, x, y)) {
+    gPlaylistRepeat = !gPlaylistRepeat;
+    gStatusText = gPlaylistRepeat ? "Loop ON" : "Loop OFF";
+  } else if (On(gShuffleButtonRect, x, y)) {
+    gPlaylistShuffle = !gPlaylistShuffle;
+    gStatusText = gPlaylistShuffle ? "Shuffle ON" : "Shuffle OFF";
+  } else if (On(gClearLoopButtonRect, x, y)) {
+    gLoopStartSet = gLoopEndSet = false;
+    gStatusText = "Loop range cleared";
+  } else {
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,10 @@
+// app/header_buttons: the buttons of the control band under the mouse: the header row (students,
+// sight-reading, play mode, file with its menu, previous, play) and the playlist row (next,
+// repeat, shuffle, clear loop).
+#pragma once
+
+// A press on the header row or the open file menu; true when taken. A press outside an open file
+// menu closes it and is not taken.
+bool HeaderButtonsMouseDown(int x, int y);
+// A press on the playlist row or the next button; true when taken.
+bool PlaylistRowMouseDown(int x, int y);

@@ -1,0 +1,230 @@
+// app/mouse_routing: the click, double-click, button-up, move and wheel orders.
+//
+// The start screen and the device pickers it shows come before everything else, so nothing under
+// them answers while they cover the window. A drag never outlives its button: a move that arrives
+// with the left button up while a drag is on ends the drag as the lost button-up would have.
+#include "app/mouse_routing.h"
+
+#include <cmath>
+
+#include "app/base/app_clock.h"
+#include "app/base/app_state.h"
+#include "app/base/pointer.h"
+#include "app/base/ring_key_drag.h"
+#include "app/base/view_modes.h"
+#include "app/circle_key_drag.h"
+#include "app/header_buttons.h"
+#include "app/main_loop.h"
+#include "app/students_panel_input.h"
+#include "board/board_layout.h"
+#include "board/grid_interaction.h"
+#include "board/note_fall_button.h"
+#include "board/practice_run_mouse.h"
+#include "gfx/hit_regions.h"
+#include "gfx/layout.h"
+#include "gfx/slider_panel.h"
+#include "learning_ui/learning_screen.h"
+#include "learning_ui/performance_note.h"
+#include "midi/click.h"
+#include "midi/device_pickers.h"
+#include "midi/playback.h"
+#include "midi/seek_bar_input.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "practice/practice_run.h"
+#include "practice/teaching_state.h"
+#include "theory/filter_tabs.h"
+#include "theory/scale_list_input.h"
+#include "theory/scale_selection.h"
+#include "visual/start_screen.h"
+
+// ---- internal helpers ----
+// The learning overlay alone covers the board: the band's buttons and the seek bar are not there.
+static bool OverlayOnly() { return gLearningOverlay && !gPracticeMode; }
+
+static bool StartScreenUp() { return IsStartScreenVisible(GetAppSeconds()); }
+
+// The start screen with its device pickers; it takes every press while it is shown.
+static bool StartScreenMouseDownRoute(int x, int y) {
+  return HitAudioOutPanel(x, y) || ClickAudioOutPanel(x, y) || ClickMidiInputPanel(x, y) ||
+         StartScreenMouseDown(x, y);
+}
+
+static bool OverlayFilterAreaMouseDown(int x, int y) {
+  if (!OverlayOnly() || !IsFilterPanelEnabled() || !IsPointInFilterTabArea(x, y)) return false;
+  bool dragging = gScaleListDragging;
+  TurnOverlayFilterPanelOn();
+  if (dragging) CaptureMouse(false);
+  RelayoutAll();
+  return true;
+}
+
+static bool ScaleListRouteMouseDown(int x, int y) {
+  if (!IsFilterPanelEnabled() || IsOverlayOpaque() || IsFilterPanelShown()) return false;
+  bool dragStarted = false;
+  if (!ScaleListMouseDown(x, y, &dragStarted)) return false;
+  if (dragStarted) CaptureMouse(true);
+  return true;
+}
+
+// The controls above the board, in their click order; true when one took the press.
+static bool ControlsMouseDown(int x, int y, bool shift, bool ctrl) {
+  if (gPracticeMode && PointInRect(gSliderPanelButtonRect, x, y)) {
+    SetSliderPanelOpen(!gSliderPanelOpen);
+    return true;
+  }
+  if (SlidersMouseDown(x, y)) return true;
+  if (PointInRect(gMetronomeStopRect, x, y)) {
+    StopMetronome();
+    return true;
+  }
+  if (IsPracticeStripFadedIn() && OnPracticeMouseDown(x, y)) return true;
+  if (!gPracticeMode && IsPracticeStripFadedIn() && IsFilterPanelAvailable() && !IsOverlayOpaque() &&
+      ClickFilterTabs(x, y))
+    return true;
+  if (OverlayFilterAreaMouseDown(x, y)) return true;
+  if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), false)) return true;
+  if (PointInRect(gToolbarToggleHitRect, x, y)) {
+    gBackdropTint = !gBackdropTint;
+    return true;
+  }
+  if (!OverlayOnly() && HeaderButtonsMouseDown(x, y)) return true;
+  if (gUnloadSongRect.w > 2.0f && PointInRect(gUnloadSongRect, x, y)) {
+    UnloadMidi();
+    return true;
+  }
+  if (!OverlayOnly() && PlaylistRowMouseDown(x, y)) return true;
+  if (SpeedSliderMouseDown(x, y)) return true;
+  if (!OverlayOnly() && (LoopHandleMouseDown(x, y) || SeekBarMouseDown(x, y, shift, ctrl, IsAltDown())))
+    return true;
+  return false;
+}
+
+// The students panel, the circle, the scale list and the board, in their click order.
+static void ViewMouseDown(int x, int y, bool shift, bool ctrl) {
+  if (PointInRect(gSideListStudentsButtonRect, x, y)) {
+    ToggleStudentsPanel();
+    return;
+  }
+  if (StudentsPanelMouseDown(x, y)) return;
+  if (BeginRingKeyDrag(x, y)) return;
+  if (ScaleListRouteMouseDown(x, y)) return;
+  // The button lies on the lane's keyboard, which stands whether or not the strip does; its
+  // rectangle is hidden in every frame that does not draw it.
+  if (PointInRect(gNoteFallButtonRect, x, y)) {
+    ToggleNoteFallMode();
+    return;
+  }
+  if (!IsPracticeStripFadedIn()) return;
+  if (!gPracticeMode && !gLearningOverlay) OnGridMouseDown(x, y, ctrl, shift);
+}
+
+// Everything a button-up ends; returns whether the key drag on the circle was on.
+static bool EndEveryDrag() {
+  bool ringWasDragging = gRingDragging;
+  gRingDragging = false;   // the dragged position stays for the sweep that starts from it
+  bool listWasDragging = EndScaleListDrag();
+  EndTransportDrags();
+  EndColourWheelDrag();
+  if (listWasDragging) CommitPendingScaleRow(true);
+  EndSliderDrag();
+  CaptureMouse(false);
+  return ringWasDragging;
+}
+
+static bool IsPointOnBoardOrList(int x, int y) {
+  auto inOutward = [x, y](float left, float top, float w, float h) {
+    return (float)x >= std::floor(left) && (float)x <= std::ceil(left + w) && (float)y >= std::floor(top) &&
+           (float)y <= std::ceil(top + h);
+  };
+  ScaleListLayout list = LayoutFilterTabs();
+  if (list.valid && inOutward(list.area.x, list.area.y, list.area.w, list.area.h)) return true;
+  if (HoverFilterTabs(x, y)) return true;
+  BoardLayout b;
+  ComputeBoardLayout(&b);
+  return inOutward(b.panelX, b.panelY, b.panelW, b.panelH);
+}
+
+// ---- public functions ----
+bool IsAnyMouseDragOn() {
+  return gRingDragging || gScaleListDragging || gSeekDragMode != kSeekDragNone || gSpeedDragging ||
+         gColourWheelDrag || gDraggedSlider >= 0 || gLanguageDragging || IsPracticeRegionDragging();
+}
+
+void HandleLeftButtonDown(int x, int y, uint64_t flags) {
+  if (gPlacementPromptOpen) return;   // no prompt is drawn yet: nothing opens it
+  bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
+  if (StartScreenMouseDownRoute(x, y)) return;
+  if (PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y)) return;
+  if (ControlsMouseDown(x, y, shift, ctrl)) return;
+  ViewMouseDown(x, y, shift, ctrl);
+}
+
+void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
+  if (gPlacementPromptOpen) return;
+  if (StartScreenMouseDownRoute(x, y)) return;
+  if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), true)) return;
+  if (PracticeStripSwallowsDoubleClick(x, y)) return;
+  if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;
+  if (StudentsPanelSwallowsDoubleClick(x, y)) return;
+  if (IsPracticeStripShown()) {
+    int row = -1, col = -1;
+    if (HitTestScaleGrid(x, y, &row, &col)) {
+      OnGridDoubleClick(x, y);
+      return;
+    }
+  }
+  HandleLeftButtonDown(x, y, flags);
+}
+
+void HandleLeftButtonUp(int x, int y, uint64_t) {
+  if (gPlacementPromptOpen) return;
+  if (StartScreenUp()) {
+    StartScreenMouseUp();
+    CaptureMouse(false);
+    return;
+  }
+  if (TakeSearchDragEnd() || EndLibraryScrollbarDrag() || PerformanceNoteMouseUp()) return;
+  OnPracticeMouseUp(x, y);
+  if (IsStudentViewActive()) OnTimingPanelMouseUp(x);
+  FinishRingKeyDrag(EndEveryDrag());
+}
+
+void HandleMouseMove(int x, int y, uint64_t flags) {
+  // A button-up lost to a focus change would leave the pointer hidden and captured.
+  if (!(flags & kMouseFlagLeft) && IsAnyMouseDragOn()) HandleLeftButtonUp(x, y, flags);
+  if (DragSearchSelection(x)) return;
+  if (DragLibraryScrollbar() || PerformanceNoteMouseMove() || StartScreenMouseMove(x, y) || SlidersMouseDrag() ||
+      OnPracticeMouseMove())
+    return;
+  if (IsStudentViewActive()) OnTimingPanelMouseDrag();
+  FollowColourWheelDrag(x, y);
+  if (TransportMouseDrag(x)) return;
+  ForgetClosedPanelEdits();
+  if (IsFilterPanelShown()) {
+    ClearGridHover();
+    if (EndScaleListDrag()) CaptureMouse(false);
+    return;
+  }
+  if (gScaleListDragging) {
+    if (DragScaleList(y)) return;
+    CaptureMouse(false);
+  }
+  if (IsPracticeStripFadedIn())
+    UpdateGridHover(x, y);
+  else
+    ClearGridHover();
+  FollowRingKeyDrag(x, y);
+}
+
+void HandleRightButtonDown(int, int, uint64_t) {}
+
+void HandleMouseWheel(int delta, int x, int y, uint64_t) {
+  if (gPlacementPromptOpen) return;
+  if (StartScreenMouseWheel(x, y, delta) || ScrollLearningList(delta)) return;
+  if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
+  if (!IsPracticeStripFadedIn()) return;
+  if (IsFilterPanelShown() || !IsFilterPanelEnabled() || IsOverlayOpaque() || delta == 0) return;
+  if (IsPointOnBoardOrList(x, y)) SetScaleListScroll(gScaleListScrollTarget - (float)delta / 120.0f, false, true);
+}
