@@ -5,6 +5,7 @@
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
 #include "classroom/forget_student.h"
+#include "classroom/institution_panel.h"
 #include "gfx/layout_facts.h"
 #include "learning/attempt_rules.h"
 #include "learning/attempts.h"
@@ -58,6 +59,7 @@ void ConnectFloors() {
   gStudentChangedHook = OnStudentChanged;
   gStudentSwitchedHook = OnActiveStudentSwitched;
   gStudentDeletedHook = ForgetClassroomStudent;
+  gAddStudentHook = OpenInstitutionPanelForStudent;
   gScaleEarnedHook = NoteEarnedScale;
   gPerformanceNoteOpener = OpenPerformanceNote;
   gLayoutFactsHook = FillLayoutFacts;

@@ -20,6 +20,7 @@
 #include "app/controls_draw.h"
 #include "app/lesson_song_end.h"
 #include "app/song_view.h"
+#include "classroom/classroom_panels.h"
 #include "board/board_view.h"
 #include "board/grid_interaction.h"
 #include "board/practice_run_mouse.h"
@@ -252,6 +253,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   if (gLibraryOpen && gLibraryLoaded && !gPlacementPromptOpen) DrawLearningScrollHint();
   DrawPerformanceNotes();
   DrawSkillsRadarFlash();
+  DrawClassroomPanels(dt);
 }
 
 void RunFramePass() {

@@ -12,6 +12,7 @@
 #include "app/window_size.h"
 #include "board/grid_interaction.h"
 #include "classroom/background_job.h"
+#include "classroom/teacher_notes.h"
 #include "gfx/gl_setup.h"
 #include "gfx/hit_regions.h"
 #include "gfx/rect.h"
@@ -40,6 +41,8 @@ static void HandleDestroy() {
     SaveRingMode(gRingModePendingSave != 0);
     gRingModePendingSave = -1;
   }
+  // Nothing else saves a note being typed when the window goes.
+  CommitNoteEdit();
   if (gLibraryLoaded) {
     SaveCalendar();
     SaveMastery();

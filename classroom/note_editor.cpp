@@ -54,10 +54,10 @@ static NoteMetrics MeasureNote(const std::string& text) {
     size_t len = CharLength(text, i);
     float advance;
     if (c < 128) {
-      if (!known[c]) ascii[c] = MeasureText(0, std::string(1, (char)c), kNoteFallbackSize), known[c] = true;
+      if (!known[c]) ascii[c] = MeasureText(gNoteBox.font, std::string(1, (char)c), kNoteFallbackSize), known[c] = true;
       advance = ascii[c];
     } else {
-      advance = MeasureText(0, text.substr(i, len), kNoteFallbackSize);
+      advance = MeasureText(gNoteBox.font, text.substr(i, len), kNoteFallbackSize);
     }
     m.boundary[i] = 1;
     for (size_t k = 1; k <= len; ++k) m.width[i + k] = m.width[i] + advance;

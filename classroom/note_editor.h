@@ -2,7 +2,7 @@
 // into display lines, caret moves between lines, the caret under the mouse, and the keys and
 // characters of an open note. No drawing: the panel that draws the box tells it where it is.
 //
-// Widths are measured with the default font (fallback size 8) with translation suppressed: a note
+// Widths are measured with the note box's font (fallback size 8) with translation suppressed: a note
 // is the teacher's own text. They are summed character by character, so a 4000-byte note wraps in
 // one pass instead of measuring every prefix anew.
 #pragma once
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gfx/rect.h"
+#include "gfx/text.h"
 
 // One display line: the character range [start, end).
 struct NoteLine {
@@ -22,6 +23,7 @@ struct NoteBoxGeometry {
   RectF box = kHiddenRect;    // the box; wrapping uses its width minus 20
   float textTop = 0;          // y of the first text line's baseline
   int firstVisibleLine = 0;   // the wrapped line shown first
+  UiFont font = 0;            // the font the box draws the note in (0: the default font)
 };
 
 extern NoteBoxGeometry gNoteBox;  // set by the panel's layout

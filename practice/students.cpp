@@ -23,6 +23,7 @@
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
 #include "gfx/layout.h"
+#include "gfx/text_field.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "platform/file_replace.h"
@@ -50,6 +51,7 @@ bool gStudentsLoaded = false;     // LoadStudents has run
 void (*gStudentChangedHook)() = nullptr;                                  // the learning model's
 void (*gStudentSwitchedHook)(const std::string& songPathBefore) = nullptr;  // the learning model's
 void (*gStudentDeletedHook)(const std::string& id) = nullptr;              // the classroom's
+void (*gAddStudentHook)(const std::string& name) = nullptr;                 // the classroom's
 
 // ---- internal helpers ----
 static bool IsAsciiAlnum(unsigned char c) {
@@ -432,6 +434,11 @@ int GetActiveStudentIndex() {
 
 void AddStudentAction() {
   gStatusText = "Add students in the Institution panel, where your seats are shown.";
+  std::string name = gStudentNameField.text;
+  gStudentNameField.text.clear();
+  gStudentNameField.cursor = gStudentNameField.anchor = 0;
+  gStudentNameEntryActive = false;
+  if (gAddStudentHook) gAddStudentHook(name);
 }
 
 std::string FileNameOfPath(const std::string& path) {

@@ -54,6 +54,8 @@ extern void (*gStudentChangedHook)();
 extern void (*gStudentSwitchedHook)(const std::string& songPathBefore);
 // A deleted student's trimmed id (the classroom drops it from its class rosters).
 extern void (*gStudentDeletedHook)(const std::string& id);
+// The add-student button's typed name (the classroom opens its panel with the name in its entry).
+extern void (*gAddStudentHook)(const std::string& name);
 
 // No students, none active, the file not read yet.
 void ResetStudents();
@@ -67,7 +69,8 @@ void SwitchActiveStudent(int index);
 void DeleteStudent(int index);
 // The active index when valid; otherwise 0 for a non-empty list and -1 for an empty one.
 int GetActiveStudentIndex();
-// The main view's add-student button: only tells where students are added.
+// The main view's add-student button and Enter in its name entry: tells where students are added
+// and hands the typed name on (the name entry is emptied and loses the keyboard).
 void AddStudentAction();
 // The part after the last "/" or "\", ASCII letters lower-cased.
 std::string FileNameOfPath(const std::string& path);

@@ -1,0 +1,24 @@
+// classroom/attendance_view: the class view on screen: a pupil joins a class (join code, then name)
+// or a teacher's device takes its teacher code, and the days the server has on record for this
+// device are shown as a month. Layout, clicks and drawing; the entry's characters and Escape are
+// code_entries'. UI thread only.
+#pragma once
+#include "gfx/rect.h"
+
+struct AttendanceViewLayout {
+  float scale = 1;
+  RectF panel = kHiddenRect, header = kHiddenRect, closeButton = kHiddenRect;
+  float textLeft = 0, textWidth = 0, lineHeight = 0;
+  float classLineY = 0, promptY = 0;
+  RectF entryBox = kHiddenRect;
+  float statusY = 0, monthTitleY = 0;
+  RectF grid = kHiddenRect;
+  float cell = 0, cellGap = 0;
+};
+
+AttendanceViewLayout LayoutAttendanceView(float uiScale);
+// The cell of a day of the month shown (this month), kHiddenRect for a day it does not have.
+RectF AttendanceViewDayRect(const AttendanceViewLayout& layout, int day);
+// A press: false while closed; otherwise the view takes it (a press outside closes it).
+bool AttendanceViewOnClick(int x, int y);
+void DrawAttendanceView();

@@ -1,0 +1,310 @@
+// classroom/institution_panel: layout and clicks of the institution panel.
+#include "classroom/institution_panel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "app/base/client_size.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/class_operations.h"
+#include "classroom/class_report.h"
+#include "classroom/classroom_codes.h"
+#include "classroom/classroom_panel_state.h"
+#include "classroom/classroom_settings.h"
+#include "classroom/code_entries.h"
+#include "classroom/institution_panel_state.h"
+#include "gfx/layout.h"
+#include "gfx/text_field.h"
+#include "gfx/translate.h"
+#include "platform/web_browser.h"
+#include "practice/students.h"
+
+// ---- constants ----
+static const int kMaxSeatRequest = 1000;
+
+// ---- state ----
+RectF gAttendancePanelButtonRect = kHiddenRect;  // the register's opening button
+RectF gAttendanceViewButtonRect = kHiddenRect;   // the class view's opening button
+
+// ---- internal helpers ----
+static float Px(float scaled, float minimum) { return std::max(scaled, minimum); }
+
+static std::vector<ClassPupil> PupilsCopy() {
+  std::lock_guard<std::mutex> lock(gClassListMutex);
+  return gClassPupils;
+}
+
+static void PublishButtons(const InstitutionPanelLayout& l) {
+  gAttendancePanelButtonRect = l.registerButton;
+  gAttendanceViewButtonRect = l.classViewButton;
+}
+
+static InstitutionPanelLayout FreshLayout() {
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  PublishButtons(l);
+  return l;
+}
+
+static void LeaveEntry() {
+  gInstitutionEntryActive = false;
+  gInstitutionEntryText.clear();
+  gInstitutionEntryMode = kEntryStudentName;
+}
+
+static void StartEntry(int mode, const std::string& text) {
+  gInstitutionEntryActive = true;
+  gInstitutionEntryMode = mode;
+  gInstitutionEntryText = text;
+}
+
+static void ClosePanel() {
+  gInstitutionPanelOpen = false;
+  gSelectedPupilIndex = -1;
+  gPupilActionStage = kPupilActionNone;
+  gAttendancePanelButtonRect = gAttendanceViewButtonRect = kHiddenRect;
+}
+
+// A second press on the armed action removes the pupil from the class at the server and deletes
+// the local student of exactly that id.
+static void PressPupilAction(int pupil, int stage) {
+  std::vector<ClassPupil> pupils = PupilsCopy();
+  if (pupil < 0 || pupil >= (int)pupils.size()) return;
+  if (gPupilActionStage != stage) {
+    gPupilActionStage = stage;
+    return;
+  }
+  const ClassPupil p = pupils[(size_t)pupil];
+  bool block = stage == kPupilActionBlock;
+  std::string name = p.name.empty() ? p.studentId : p.name;
+  StartRemoveStudent(p.classId, p.studentId, name, block);
+  for (size_t i = 0; i < gStudents.size(); ++i)
+    if (gStudents[i].id == p.studentId) {
+      DeleteStudent((int)i);
+      break;
+    }
+  gInstitutionPanelMessage = block ? TrF("Blocking %s's device...", name.c_str()) : "";
+  gSelectedPupilIndex = -1;
+  gPupilActionStage = kPupilActionNone;
+}
+
+static void CopyClassCode() {
+  std::string code;
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    if (!gClassList.empty()) code = gClassList.front().joinCode;
+  }
+  if (!code.empty()) {
+    SetClipboardText(code);
+    gInstitutionPanelMessage = TrF("Class code %s copied - read it out to your pupils", code.c_str());
+  } else {
+    StartCreateClass("Class");
+    gInstitutionPanelMessage = Tr("Making a class code...");
+  }
+}
+
+static void CopyPupilCode() {
+  std::string code = StudentCodeCopy();
+  if (code.empty()) {
+    StartEntry(kEntryPupilCode, "");
+    return;
+  }
+  SetClipboardText(code);
+  gInstitutionPanelMessage = Tr("Student code copied - send it to your pupils");
+}
+
+static bool MainViewClick(const InstitutionPanelLayout& l, int x, int y) {
+  if (gInstitutionEntryActive) {
+    if (!PointInRect(l.entryBox, x, y)) LeaveEntry();
+    return true;
+  }
+  if (PointInRect(l.closeButton, x, y)) return ClosePanel(), true;
+  if (PointInRect(l.exportButton, x, y)) return ExportInstitutionReport(), true;
+  if (PointInRect(l.newStudentButton, x, y)) {
+    StartEntry(kEntryStudentName, "");
+    gInstitutionPanelMessage.clear();
+    return true;
+  }
+  if (PointInRect(l.subViewButton, x, y)) {
+    gInstitutionSubViewOpen = true;
+    return true;
+  }
+  if (HitTestAttendancePanelButton(x, y)) {
+    ClosePanel();
+    OpenAttendancePanel();
+    return true;
+  }
+  if (PointInRect(l.classViewButton, x, y)) {
+    ClosePanel();
+    OpenAttendanceView();
+    return true;
+  }
+  for (const PupilRowRects& r : l.pupilRows) {
+    if (r.pupil == gSelectedPupilIndex && PointInRect(r.removeButton, x, y))
+      return PressPupilAction(r.pupil, kPupilActionRemove), true;
+    if (r.pupil == gSelectedPupilIndex && PointInRect(r.blockButton, x, y))
+      return PressPupilAction(r.pupil, kPupilActionBlock), true;
+    if (PointInRect(r.row, x, y)) {
+      gSelectedPupilIndex = r.pupil == gSelectedPupilIndex ? -1 : r.pupil;
+      gPupilActionStage = kPupilActionNone;
+      return true;
+    }
+  }
+  if (!PointInRect(l.panel, x, y)) ClosePanel();
+  return true;
+}
+
+static bool SubViewClick(const InstitutionPanelLayout& l, int x, int y) {
+  if (PointInRect(l.backButton, x, y)) {
+    gInstitutionSubViewOpen = false;
+    return true;
+  }
+  if (PointInRect(l.pupilCodeButton, x, y)) return CopyPupilCode(), true;
+  if (PointInRect(l.seatMinus, x, y)) {
+    gSeatRequestCount = std::max(gSeatRequestCount - 1, 1);
+    return true;
+  }
+  if (PointInRect(l.seatPlus, x, y)) {
+    gSeatRequestCount = std::min(gSeatRequestCount + 1, kMaxSeatRequest);
+    return true;
+  }
+  if (PointInRect(l.billingBox, x, y) && !(gInstitutionEntryActive && gInstitutionEntryMode == kEntryBillingReference)) {
+    StartEntry(kEntryBillingReference, gBillingReference);
+    return true;
+  }
+  if (PointInRect(l.requestButton, x, y)) {
+    if (gInstitutionEntryActive && gInstitutionEntryMode == kEntryBillingReference) {
+      gBillingReference = gInstitutionEntryText;
+      gInstitutionEntryActive = false;
+      gInstitutionEntryMode = kEntryStudentName;
+    }
+    StartRequestSeats();
+    return true;
+  }
+  if (PointInRect(l.classCodeButton, x, y)) return CopyClassCode(), true;
+  if (PointInRect(l.teacherCodeButton, x, y)) {
+    LoadTeacherToken();
+    StartEntry(kEntryTeacherCode, "");
+    return true;
+  }
+  if (PointInRect(l.pricingButton, x, y)) {
+    gInstitutionPanelMessage = OpenWebAddress(gPricingAddress) ? Tr("Opened institution pricing in your browser")
+                                                               : Tr("Couldn't open your browser");
+    return true;
+  }
+  if (gInstitutionEntryActive && PointInRect(l.entryBox, x, y)) return true;
+  if (PointInRect(l.panel, x, y)) return true;
+  gInstitutionSubViewOpen = false;
+  return true;
+}
+
+// ---- public functions ----
+InstitutionPanelLayout LayoutInstitutionPanel(float s) {
+  InstitutionPanelLayout l;
+  l.scale = s;
+  float cw = (float)gClientWidth, ch = (float)gClientHeight;
+  float w = std::min(Px(640 * s, 500), std::max(cw - 24, 300.0f));
+  float h = std::min(Px(600 * s, 480), std::max(ch - 24, 300.0f));
+  l.panel = {std::floor((cw - w) / 2), std::floor((ch - h) / 2), w, h};
+  float pad = Px(18 * s, 12), band = Px(54 * s, 46), button = Px(30 * s, 26);
+  l.header = {l.panel.x, l.panel.y, w, band};
+  l.closeButton = {l.panel.x + w - pad - button, l.panel.y + (band - button) / 2, button, button};
+  float x = l.panel.x + pad, inner = w - 2 * pad, gap = Px(10 * s, 8);
+  float pillH = Px(36 * s, 30), half = (inner - gap) / 2;
+  float y = l.panel.y + band + pad;
+  l.textLeft = x;
+  l.textWidth = inner;
+  l.lineHeight = Px(24 * s, 20);
+  if (!gInstitutionSubViewOpen) {
+    l.newStudentButton = {x, y, half, pillH};
+    l.exportButton = {x + half + gap, y, half, pillH};
+    y += pillH + gap;
+    l.registerButton = {x, y, half, pillH};
+    l.classViewButton = {x + half + gap, y, half, pillH};
+    y += pillH + gap;
+    l.subViewButton = {x, y, half, pillH};
+    y += pillH + gap;
+    if (gInstitutionEntryActive) {
+      l.entryBox = {x, y, inner, pillH};
+      y += pillH + gap;
+    }
+    l.messageY = y + l.lineHeight * 0.7f;
+    // Three text lines (message, class status, seats status), then the pupils.
+    y += 3 * l.lineHeight + gap;
+    l.pupilsTitleY = y + l.lineHeight * 0.7f;
+    y += l.lineHeight + 4;
+    float rowH = Px(30 * s, 26), rowGap = Px(4 * s, 3), small = Px(78 * s, 64);
+    std::vector<ClassPupil> pupils = PupilsCopy();
+    float bottom = l.panel.y + h - pad;
+    for (size_t i = 0; i < pupils.size() && y + rowH <= bottom; ++i, y += rowH + rowGap) {
+      PupilRowRects r;
+      r.pupil = (int)i;
+      r.row = {x, y, inner, rowH};
+      if ((int)i == gSelectedPupilIndex) {
+        r.blockButton = {x + inner - small - 3, y + 2, small, rowH - 4};
+        r.removeButton = {r.blockButton.x - small - 6, y + 2, small, rowH - 4};
+      } else {
+        r.removeButton = r.blockButton = kHiddenRect;
+      }
+      l.pupilRows.push_back(r);
+    }
+  } else {
+    l.backButton = {x, y, Px(90 * s, 76), pillH};
+    y += pillH + gap;
+    l.pupilCodeButton = {x, y, half, pillH};
+    l.classCodeButton = {x + half + gap, y, half, pillH};
+    y += pillH + gap;
+    l.teacherCodeButton = {x, y, half, pillH};
+    if (!gPricingAddress.empty()) l.pricingButton = {x + half + gap, y, half, pillH};
+    y += pillH + gap;
+    float label = Px(90 * s, 70), square = pillH;
+    l.seatMinus = {x + label, y, square, pillH};
+    l.seatCount = {x + label + square, y, Px(70 * s, 56), pillH};
+    l.seatPlus = {l.seatCount.x + l.seatCount.w, y, square, pillH};
+    l.requestButton = {l.seatPlus.x + square + gap, y, std::max(x + inner - (l.seatPlus.x + square + gap), 40.0f), pillH};
+    y += pillH + gap;
+    l.billingBox = {x, y, inner, pillH};
+    y += pillH + gap;
+    if (gInstitutionEntryActive && gInstitutionEntryMode != kEntryBillingReference) {
+      l.entryBox = {x, y, inner, pillH};
+      y += pillH + gap;
+    } else if (gInstitutionEntryActive) {
+      l.entryBox = l.billingBox;
+    }
+    l.messageY = y + l.lineHeight * 0.7f;
+  }
+  return l;
+}
+
+void OpenInstitutionPanelForStudent(const std::string& name) {
+  OpenInstitutionPanel();
+  StartEntry(kEntryStudentName, "");
+  for (char c : name) {
+    if ((int)gInstitutionEntryText.size() >= InstitutionEntryMaxLength()) break;
+    if ((unsigned char)c >= 32 && (unsigned char)c <= 126) gInstitutionEntryText.push_back(c);
+  }
+}
+
+bool InstitutionPanelOnClick(int x, int y) {
+  if (!gInstitutionPanelOpen) return false;
+  InstitutionPanelLayout l = FreshLayout();
+  bool taken = gInstitutionSubViewOpen ? SubViewClick(l, x, y) : MainViewClick(l, x, y);
+  if (gInstitutionPanelOpen) FreshLayout();
+  return taken;
+}
+
+bool InstitutionPanelOnEscape() {
+  if (!gInstitutionPanelOpen) return false;
+  if (gInstitutionEntryActive) {
+    LeaveEntry();
+  } else if (gSelectedPupilIndex >= 0) {
+    gSelectedPupilIndex = -1;
+    gPupilActionStage = kPupilActionNone;
+  } else if (gInstitutionSubViewOpen) {
+    gInstitutionSubViewOpen = false;
+  } else {
+    ClosePanel();
+  }
+  if (gInstitutionPanelOpen) FreshLayout();
+  return true;
+}

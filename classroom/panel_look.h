@@ -1,0 +1,31 @@
+// classroom/panel_look: the look the three classroom panels share with the learning screen: a dark
+// rounded panel with a gold title, pill buttons (plain, gold, red), a close cross, a text entry with
+// its caret, and one line of text cut to a width. Colours pass through the global draw alpha; GL
+// state that a helper changes is restored before it returns.
+#pragma once
+#include <string>
+
+#include "gfx/rect.h"
+#include "gfx/text.h"
+
+enum PillStyle { kPillPlain = 0, kPillGold = 1, kPillRed = 2 };
+
+// The panel body, its outline and the title in the header band.
+void DrawClassroomPanel(const RectF& panel, const RectF& header, const std::string& title, float scale);
+// A pill button with its label (translated unless verbatim); a disabled one is dimmed.
+void DrawClassroomPill(const RectF& r, const std::string& label, int style, bool enabled, bool verbatim = false);
+// The close cross in its square.
+void DrawCloseCross(const RectF& r);
+// A one-line entry: the text (or dots for a secret) cut from the left to fit, the caret at its end
+// while active, and a dim hint when empty and inactive.
+void DrawEntryBox(const RectF& r, const std::string& text, bool active, bool secret, const std::string& hint);
+// Text that is not to be translated (names, codes, server texts), cut with "..." to maxWidth.
+void DrawVerbatim(UiFont font, float x, float y, const std::string& text, float maxWidth, float r, float g, float b,
+                  float a);
+// A translated label cut to maxWidth.
+void DrawLabel(UiFont font, float x, float y, const std::string& text, float maxWidth, float r, float g, float b,
+               float a);
+// The baseline that centres a font's text vertically in a box.
+float BaselineIn(UiFont font, const RectF& box);
+// The colour of an attendance mark: P green, L amber, A red, E blue.
+void MarkColour(char mark, float* r, float* g, float* b);

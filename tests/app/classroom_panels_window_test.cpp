@@ -1,0 +1,183 @@
+// The three classroom panels in the program's real 1440 x 920 window, drawn by the frame: the
+// register with a class filter, a marked day and an open note; the institution panel with an
+// active entry; the class view with the server's days. Screenshots are kept in the build folder's
+// "screenshots"; the checks read pixels at the rectangles the panels' layouts give.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/floor_links.h"
+#include "classroom/attendance_classes.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/attendance_records.h"
+#include "classroom/attendance_sync.h"
+#include "classroom/attendance_view.h"
+#include "classroom/class_operations.h"
+#include "classroom/classroom_panel_state.h"
+#include "classroom/code_entries.h"
+#include "classroom/institution_panel.h"
+#include "classroom/institution_panel_state.h"
+#include "classroom/note_editor.h"
+#include "classroom/teacher_notes.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "gfx/translate.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "practice/students.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+class ClassroomPanelsWindow : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    RebuildFonts();
+    ConnectFloors();
+    ClockDriveBegin(ClockTickMs64());
+    ClockDriveSetLocal(LocalDateTime{2025, 3, 14, 12, 0, 0, 0, 5}, 0);
+    ResetAll();
+    for (int i = 0; i < 30; ++i)
+      gStudents.push_back(Student{"Student " + std::to_string(i + 1), "s" + std::to_string(i + 1), 0.3f, 0.48f, 0.76f});
+    gStudents[0].name = "Anna";
+    gActiveStudentIndex = 0;
+  }
+  void TearDown() override {
+    ResetAll();
+    ClockDriveEnd();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  static void ResetAll() {
+    ResetAttendancePanelState();
+    ResetInstitutionPanelState();
+    ResetCodeEntries();
+    ResetClassOperations();
+    ResetAttendanceSync();
+    ResetAttendanceRecords();
+    ResetAttendanceClasses();
+    ResetTeacherNotes();
+    ResetClassroomPanelState();
+    ResetTextFields();
+    ResetStudents();
+  }
+  static void RunFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+  }
+  void SaveScreenshot(const std::vector<uint8_t>& frame, const std::string& name) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::current_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, frame};
+    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+  static const uint8_t* At(const std::vector<uint8_t>& frame, float x, float y) {
+    return &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+};
+
+TEST_F(ClassroomPanelsWindow, RegisterShowsFilterMarksAndTheNoteCaret) {
+  ASSERT_EQ(gClientWidth, 1440);
+  OpenAttendancePanel();
+  AddAttendanceClass();
+  AddAttendanceClass();
+  for (const char* id : {"s1", "s3", "s4"}) ToggleClassMember(1, id);
+  gClassFilterIndex = -1;
+  ToggleAttendance("s1", "2025-03-12");
+  gClassFilterIndex = 1;
+  gNotesViewOpen = true;
+  LoadNotes("s1");
+  gEditField.text = std::string(1990, 'x').replace(0, 20, "Scales, then etude. ");
+  gEditField.text += "\nab";
+  gEditField.cursor = gEditField.anchor = (int)gEditField.text.size();
+  RunFrames(60);   // the notes pane slides in
+  std::vector<uint8_t> frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_register");
+
+  AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
+  ASSERT_EQ(l.classRows.size(), 2u);
+  // The filtered class row is gold-brown; the other is blue-grey.
+  const uint8_t* filtered = At(frame, l.classRows[1].row.x + 20, l.classRows[1].row.y + 3);
+  const uint8_t* other = At(frame, l.classRows[0].row.x + 20, l.classRows[0].row.y + 3);
+  EXPECT_GT(filtered[0], filtered[2] + 40);
+  EXPECT_LT(other[0], other[2]);
+  // The marked day is green away from its number and letter.
+  RectF day = CalendarDayRect(l, 12);
+  const uint8_t* marked = At(frame, day.x + day.w * 0.6f, day.y + 4);
+  EXPECT_GT(marked[1], marked[0] + 60);
+  EXPECT_GT(marked[1], marked[2] + 40);
+  const uint8_t* plain = At(frame, CalendarDayRect(l, 11).x + day.w * 0.6f, day.y + 4);
+  EXPECT_LT(plain[1], 80);
+  // The caret stands after "ab" on the note's last line, when that line is in view: scroll to it.
+  std::vector<NoteLine> lines = WrapNoteBoxLines(gEditField.text);
+  gNoteScroll = (float)(lines.size() - 1) * 18.0f;
+  RunFrames(1);
+  frame = ReadFrame();
+  l = LayoutAttendancePanel(GetUiScale());
+  float caretX;
+  {
+    ScopedTrSuppress verbatim;
+    caretX = l.noteBox.x + 10 + MeasureText(gFontSmall, "ab", 8.0f);
+  }
+  float baseline = l.noteTextTop;
+  const uint8_t* caret = At(frame, caretX + 1, baseline - 6);
+  EXPECT_GT(caret[0], 200);
+  EXPECT_GT(caret[1], 160);
+  EXPECT_LT(caret[2], 140);
+  const uint8_t* beside = At(frame, caretX + 8, baseline - 6);
+  EXPECT_LT(beside[0], 120);
+}
+
+TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {
+  OpenInstitutionPanelForStudent("Maria");
+  gInstitutionPanelMessage = "Added: Anna";
+  RunFrames(2);
+  std::vector<uint8_t> frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_institution");
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  // The gold add button and the entry's gold outline; the caret after the name.
+  const uint8_t* add = At(frame, l.newStudentButton.x + l.newStudentButton.w / 2, l.newStudentButton.y + 4);
+  EXPECT_GT(add[0], add[2] + 30);
+  float caretX;
+  {
+    ScopedTrSuppress verbatim;
+    caretX = l.entryBox.x + 8 + MeasureText(gFontSmall, "Maria", 12.0f) + 2;
+  }
+  const uint8_t* caret = At(frame, caretX, l.entryBox.y + l.entryBox.h / 2);
+  EXPECT_GT(caret[0], 200);
+  EXPECT_LT(caret[2], 140);
+  EXPECT_EQ(gAttendancePanelButtonRect.x, l.registerButton.x);
+
+  InstitutionPanelOnEscape();
+  InstitutionPanelOnEscape();
+  EXPECT_FALSE(gInstitutionPanelOpen);
+  OpenAttendanceView();
+  {
+    std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+    gAttendanceDays = {"2025-02-28", "2025-03-03", "2025-03-10"};
+  }
+  RunFrames(2);
+  frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_class_view");
+  AttendanceViewLayout v = LayoutAttendanceView(GetUiScale());
+  RectF on = AttendanceViewDayRect(v, 3), off = AttendanceViewDayRect(v, 4);
+  const uint8_t* markedDay = At(frame, on.x + on.w * 0.7f, on.y + on.h * 0.75f);
+  const uint8_t* plainDay = At(frame, off.x + off.w * 0.7f, off.y + off.h * 0.75f);
+  EXPECT_GT(markedDay[1], markedDay[0] + 60);
+  EXPECT_LT(plainDay[1], 80);
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+// The register's logic without a window: its layout at several sizes and the month's cells, the
+// panes' slide, and its handlers driven through whole teacher tasks (classes made, renamed,
+// deleted; students dragged onto classes; days marked; notes typed), with the files they leave.
+#include <gtest/gtest.h>
+
+#include "classroom/attendance_classes.h"
+#include "classroom/attendance_records.h"
+#include "classroom/classroom_panel_state.h"
+#include "classroom/teacher_notes.h"
+#include "gfx/text_field.h"
+#include "platform/keys.h"
+#include "tests/classroom/classroom_panels_fixture.h"
+
+using RegisterPanel = PanelsTest;
+
+TEST_F(RegisterPanel, LayoutKeepsItsMinimumsAndStaysInTheWindow) {
+  const struct { int w, h; } sizes[] = {{1440, 920}, {1920, 1080}, {800, 600}, {640, 480}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size.w);
+    gClientWidth = size.w, gClientHeight = size.h;
+    gNotesViewOpen = true;
+    for (int i = 0; i < 200; ++i) StepAttendancePanes(0.05f);
+    AttendancePanelLayout l = Register();
+    EXPECT_GE(l.panel.x, 0);
+    EXPECT_LE(l.panel.x + l.panel.w, size.w);
+    EXPECT_GE(l.cell, 30.0f);
+    ASSERT_EQ(l.studentRows.size(), 3u);
+    EXPECT_GE(l.studentRows[0].row.h, 32.0f);
+    EXPECT_GE(l.studentRows[1].row.y - (l.studentRows[0].row.y + l.studentRows[0].row.h), 3.0f);
+    // The notes pane lies below the grid, and the note box inside the pane.
+    EXPECT_GT(l.notesPane.w, 1.0f);
+    EXPECT_GE(l.notesPane.y, l.grid.y + l.grid.h - 1);
+    EXPECT_GE(l.noteBox.y, l.notesPane.y);
+  }
+}
+
+TEST_F(RegisterPanel, CalendarCellsRoundTripAndMissTheGaps) {
+  const struct { int year, month, firstWeekday, days; } months[] = {
+      {2024, 2, 4, 29},   // leap February from a Thursday
+      {2023, 2, 3, 28},
+      {2025, 3, 6, 31},   // from a Saturday: six rows
+      {2000, 2, 2, 29},   // divisible by 400
+      {1900, 2, 4, 28},   // by 100 only
+      {2026, 12, 2, 31},
+  };
+  for (const auto& m : months) {
+    SCOPED_TRACE(m.year * 100 + m.month);
+    gCalendarYear = m.year, gCalendarMonth = m.month;
+    EXPECT_EQ(CalendarFirstWeekday(), m.firstWeekday);
+    EXPECT_EQ(CalendarMonthDays(), m.days);
+    AttendancePanelLayout l = Register();
+    for (int day = 1; day <= m.days; ++day) {
+      RectF r = CalendarDayRect(l, day);
+      EXPECT_EQ(CalendarDayAt(l, Cx(r), Cy(r)), day);
+      EXPECT_EQ(CalendarDayAt(l, (int)r.x, (int)(r.y + r.h)), day) << "edges belong to the cell";
+    }
+    RectF first = CalendarDayRect(l, 1), second = CalendarDayRect(l, 2);
+    if (second.y == first.y) EXPECT_EQ(CalendarDayAt(l, (int)(first.x + first.w + 1), Cy(first)), 0) << "the gap";
+    EXPECT_EQ(CalendarDayAt(l, (int)l.grid.x - 2, Cy(first)), 0);
+    EXPECT_EQ(CalendarDayRect(l, m.days + 1).w, kHiddenRect.w);
+  }
+}
+
+TEST(RegisterPanes, SlideEasesAndSnaps) {
+  EXPECT_FLOAT_EQ(StepSlide(0.0f, 1.0f, 1.0f), 1.0f);          // a long frame lands at once
+  EXPECT_FLOAT_EQ(StepSlide(0.5f, 1.0f, -0.1f), 0.5f);         // a clock going back moves nothing
+  EXPECT_FLOAT_EQ(StepSlide(0.998f, 1.0f, 0.001f), 1.0f);      // snapped within 0.003
+  float f = 0.0f;
+  for (int i = 0; i < 10; ++i) f = StepSlide(f, 1.0f, 0.017f);
+  EXPECT_GT(f, 0.5f);
+  EXPECT_LT(f, 1.0f);
+  EXPECT_FLOAT_EQ(EaseSlide(0.5f), 0.5f);
+  EXPECT_LT(EaseSlide(0.2f), 0.2f);
+}
+
+TEST_F(RegisterPanel, ClassesAddedRenamedAndDeleted) {
+  OpenAttendancePanel();
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Press(Register().addClassButton));
+  ASSERT_EQ(gAttendanceClasses.size(), 3u);
+  EXPECT_EQ(gClassFilterIndex, 2);
+
+  // A rename takes "r", "f" and blanks as text; every key-down ends in the field.
+  ASSERT_TRUE(DoublePress(Register().classRows[1].row));
+  EXPECT_EQ(gRenameClassIndex, 1);
+  EXPECT_TRUE(AttendancePanelHasKeyboard());
+  for (int key : {(int)'R', (int)'F', (int)'M', (int)kKeySpace, (int)kKeyF11}) EXPECT_TRUE(AttendancePanelOnKeyDown(key, false, false));
+  AttendancePanelOnKeyDown(kKeyHome, false, false);
+  AttendancePanelOnKeyDown(kKeyEnd, true, false);
+  Type("rf m\r");
+  EXPECT_EQ(gAttendanceClasses[1].name, "rf m");
+  EXPECT_EQ(gRenameClassIndex, -1);
+
+  // Escape keeps the old name; a press elsewhere commits.
+  DoublePress(Register().classRows[0].row);
+  Type("zz\x1b");
+  EXPECT_EQ(gAttendanceClasses[0].name, "Class 1");
+  DoublePress(Register().classRows[0].row);
+  Type("X");
+  Press(Register().classRows[2].row);
+  EXPECT_EQ(gAttendanceClasses[0].name, "Class 1X");
+
+  // Delete needs two presses on the same row; a class before the filter keeps the filter on its class.
+  gClassFilterIndex = 2;
+  Press(Register().classRows[0].deleteButton);
+  EXPECT_EQ(gClassDeleteArmedIndex, 0);
+  EXPECT_EQ(gAttendanceClasses.size(), 3u);
+  Press(Register().classRows[0].deleteButton);
+  ASSERT_EQ(gAttendanceClasses.size(), 2u);
+  EXPECT_EQ(gClassFilterIndex, 1);
+  EXPECT_EQ(gAttendanceClasses[1].name, "Class 3");
+  // Deleting the class being renamed ends the rename.
+  DoublePress(Register().classRows[1].row);
+  Press(Register().classRows[1].deleteButton);
+  Press(Register().classRows[1].deleteButton);
+  EXPECT_EQ(gRenameClassIndex, -1);
+  EXPECT_EQ(gClassFilterIndex, -1);
+  EXPECT_EQ(ReadData("attendance_classes.dat"), "CLASS\trf m\n");
+}
+
+TEST_F(RegisterPanel, StudentsDraggedOntoClassesAndBoxesToggled) {
+  OpenAttendancePanel();
+  Press(Register().addClassButton);
+  gClassFilterIndex = -1;
+  AttendancePanelLayout l = Register();
+  RectF ben = l.studentRows[1].row, target = l.classRows[0].row;
+
+  // A press and a release without moving changes no class.
+  Press(ben);
+  AttendancePanelOnMouseUp();
+  EXPECT_TRUE(gAttendanceClasses[0].members.empty());
+  EXPECT_EQ(gActiveStudentIndex, 1);
+
+  // Moving 6 pixels is no drag; past that the drop joins the class and filters by it, twice over.
+  for (int round = 0; round < 2; ++round) {
+    for (const StudentRowRects& r : Register().studentRows)
+      if (r.student == 1) ben = r.row;
+    Press(ben);
+    AttendancePanelOnMouseMove(Cx(ben) + 6, Cy(ben));
+    EXPECT_FALSE(gStudentDragStarted);
+    AttendancePanelOnMouseMove(Cx(target), Cy(target));
+    EXPECT_TRUE(gStudentDragStarted);
+    AttendancePanelOnMouseUp();
+  }
+  EXPECT_EQ(gAttendanceClasses[0].members, std::vector<std::string>{"ben"});
+  EXPECT_EQ(gClassFilterIndex, 0);
+
+  // With the filter set only Ben is listed; his box takes him out.
+  l = Register();
+  ASSERT_EQ(l.studentRows.size(), 1u);
+  Press(l.studentRows[0].memberBox);
+  EXPECT_TRUE(gAttendanceClasses[0].members.empty());
+  EXPECT_EQ(ReadData("attendance_classes.dat"), "CLASS\tClass 1\n");
+}
+
+TEST_F(RegisterPanel, DaysMarkedSelectedAndShifted) {
+  OpenAttendancePanel();
+  AttendancePanelLayout l = Register();
+  RectF today = CalendarDayRect(l, 14), tomorrow = CalendarDayRect(l, 15);
+  DoublePress(today);
+  EXPECT_EQ(ReadData("attendance_anna.dat"), "STATUS\t2025-03-14\tP\n");
+  DoublePress(tomorrow);   // a day still to come is selected, not marked
+  EXPECT_EQ(gCalendarSelectedDate, "2025-03-15");
+  EXPECT_EQ(ReadData("attendance_anna.dat"), "STATUS\t2025-03-14\tP\n");
+  Press(today);
+  EXPECT_EQ(gCalendarSelectedDate, "2025-03-14");
+  Press(l.prevMonth);
+  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202502);
+  Press(Register().nextMonth);
+  Press(Register().nextMonth);
+  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202504);
+
+  // Without students neither the grid nor the notes button does anything.
+  gStudents.clear();
+  gActiveStudentIndex = -1;
+  ResetAttendanceRecords();
+  EnsureCalendarMonth();
+  EXPECT_TRUE(DoublePress(CalendarDayRect(Register(), 14)));
+  EXPECT_TRUE(Press(Register().notesButton));
+  EXPECT_FALSE(gNotesViewOpen);
+}
+
+TEST_F(RegisterPanel, NotesTypedSavedByEscapeAndByAPressOutside) {
+  OpenAttendancePanel();
+  Press(Register().notesButton);
+  ASSERT_TRUE(gNotesViewOpen);
+  ASSERT_TRUE(gNoteEditorActive);
+  for (int i = 0; i < 100; ++i) StepAttendancePanes(0.05f);
+  // While the note has the keyboard no key reaches the commands behind the panel.
+  for (int key : {(int)'R', (int)'F', (int)kKeySpace, (int)kKeyReturn}) EXPECT_TRUE(AttendancePanelOnKeyDown(key, false, false));
+  Type("first line\rsecond\\line");
+  AttendancePanelOnChar(27);
+  EXPECT_FALSE(gNotesViewOpen);
+  EXPECT_FALSE(AttendancePanelHasKeyboard());
+  EXPECT_EQ(ReadData("notes_anna.dat"), "NOTE\t2025-03-14\tfirst line\\nsecond\\\\line\n");
+
+  // Reopened, the note is there; a press in the box moves the caret; more typing is kept by a
+  // press outside the panel, which closes it.
+  Press(Register().notesButton);
+  EXPECT_EQ(gEditField.text, "first line\nsecond\\line");
+  AttendancePanelLayout l = Register();
+  AttendancePanelOnClick((int)l.noteBox.x + 2, (int)l.noteTextTop - 4);
+  EXPECT_EQ(gEditField.cursor, 0);
+  EXPECT_TRUE(gNoteDragSelect);
+  AttendancePanelOnMouseUp();
+  Type("! ");
+  AttendancePanelOnClick(2, 2);
+  EXPECT_FALSE(gAttendancePanelOpen);
+  EXPECT_EQ(ReadData("notes_anna.dat"), "NOTE\t2025-03-14\t! first line\\nsecond\\\\line\n");
+
+  // The wheel never scrolls above the top.
+  OpenAttendancePanel();
+  EXPECT_TRUE(AttendancePanelOnWheel(240));
+  EXPECT_EQ(gNoteScroll, 0.0f);
+  AttendancePanelOnClick(2, 2);
+  EXPECT_FALSE(AttendancePanelOnWheel(-120));
+}
+
+TEST_F(RegisterPanel, ColourPickerAndPanelDrag) {
+  OpenAttendancePanel();
+  DoublePress(Register().studentRows[2].row);
+  EXPECT_EQ(gActiveStudentIndex, 2);
+  AttendancePanelLayout l = Register();
+  ASSERT_GT(l.colourPicker.w, 0.0f);
+  // Swatch 5 (second row, second column) is gold.
+  float x = l.colourPicker.x + l.swatchGap + 1 * (l.swatch + l.swatchGap) + l.swatch / 2;
+  float y = l.colourPicker.y + l.swatchGap + 1 * (l.swatch + l.swatchGap) + l.swatch / 2;
+  AttendancePanelOnClick((int)x, (int)y);
+  EXPECT_EQ(gColourPickerStudent, -1);
+  EXPECT_NEAR(gStudents[2].r, kStudentColours[5][0], 0.01f);
+  EXPECT_NE(ReadData("students.dat").find("Cy"), std::string::npos);
+
+  // The header moves the panel, which stays inside the window.
+  RectF before = l.panel;
+  Press(l.header);
+  AttendancePanelOnMouseMove(Cx(l.header) - 100, Cy(l.header) + 40);
+  AttendancePanelOnMouseUp();
+  EXPECT_FALSE(gAttendancePanelDragging);
+  EXPECT_FLOAT_EQ(Register().panel.x, before.x - 100);
+  EXPECT_FLOAT_EQ(Register().panel.y, before.y + 40);
+  Press(Register().header);
+  AttendancePanelOnMouseMove(-5000, -5000);
+  EXPECT_EQ(Register().panel.x, 0.0f);
+  EXPECT_EQ(Register().panel.y, 0.0f);
+}

@@ -1,0 +1,245 @@
+// The institution panel and the class view without a window: Escape's layers, the seat count's
+// limits, the pupil rows' two-press Remove and Block, the codes through the clipboard, the way in
+// from the students panel's add button, and the class view's entry modes, against a real HTTPS
+// server where the server answers.
+#include <gtest/gtest.h>
+
+#include "app/base/client_size.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/attendance_view.h"
+#include "classroom/institution_panel.h"
+#include "gfx/layout.h"
+#include "gfx/text_field.h"
+#include "platform/clipboard.h"
+#include "platform/web_browser.h"
+#include "practice/students.h"
+#include "tests/classroom/classroom_fixture.h"
+
+namespace {
+
+std::vector<std::string> gOpenedAddresses;
+bool RecordAddress(const std::string& address) {
+  gOpenedAddresses.push_back(address);
+  return true;
+}
+
+const char kOneClass[] = R"({"classes":[{"classId":"c1","name":"Year 5","joinCode":"ABC234"}],)"
+                         R"("students":[{"studentId":"s1","classId":"c1","name":"Ann","deviceId":"d1"},)"
+                         R"({"studentId":"s2","classId":"c1","name":"Ben","deviceId":"d2"}]})";
+
+class InstitutionPanel : public ClassroomTest {
+ protected:
+  void SetUp() override {
+    ClassroomTest::SetUp();
+    gClientWidth = 1440;
+    gClientHeight = 920;
+    ResetAttendancePanelState();
+    ResetStudents();
+    ResetTextFields();
+    ClipboardUseMemoryForTesting(true);
+    gOpenedAddresses.clear();
+    WebBrowserSetOpenerForTesting(RecordAddress);
+  }
+  void TearDown() override {
+    ClassroomTest::TearDown();
+    ResetAttendancePanelState();
+    ResetStudents();
+    ClipboardUseMemoryForTesting(false);
+    WebBrowserSetOpenerForTesting(nullptr);
+    gAddStudentHook = nullptr;
+    ResetClientSize();
+  }
+  static InstitutionPanelLayout Layout() { return LayoutInstitutionPanel(GetUiScale()); }
+  static bool Press(const RectF& r) { return InstitutionPanelOnClick((int)(r.x + r.w / 2), (int)(r.y + r.h / 2)); }
+  static void Type(const std::string& text) {
+    for (char c : text) InstitutionPanelOnChar((unsigned char)c);
+  }
+  int Count(const std::string& path) {
+    int n = 0;
+    for (const RecordedRequest& r : server_.Requests()) n += r.path == path;
+    return n;
+  }
+  HttpsTestServer server_;
+};
+
+TEST_F(InstitutionPanel, EscapeUndoesOneLayerAtATime) {
+  OpenInstitutionPanel();
+  Press(Layout().subViewButton);
+  Press(Layout().teacherCodeButton);
+  ASSERT_TRUE(gInstitutionEntryActive);
+  Type("ORG:x");
+  for (int layer = 0; layer < 3; ++layer) EXPECT_TRUE(InstitutionPanelOnEscape()) << layer;
+  EXPECT_FALSE(gInstitutionPanelOpen);
+  EXPECT_FALSE(InstitutionPanelOnEscape());
+  // The character that follows Escape's key-down finds no entry and is not the panel's.
+  EXPECT_FALSE(InstitutionPanelOnChar(27));
+  EXPECT_FALSE(InstitutionPanelOnClick(1, 1));
+
+  // In the main view an entry takes a press outside it as leaving the entry, then a press outside closes.
+  OpenInstitutionPanel();
+  Press(Layout().newStudentButton);
+  EXPECT_TRUE(InstitutionPanelOnClick(1, 1));
+  EXPECT_FALSE(gInstitutionEntryActive);
+  EXPECT_TRUE(gInstitutionPanelOpen);
+  EXPECT_TRUE(InstitutionPanelOnClick(1, 1));
+  EXPECT_FALSE(gInstitutionPanelOpen);
+}
+
+TEST_F(InstitutionPanel, SeatCountStaysWithinItsLimits) {
+  const struct { int from, plus, minus, to; } cases[] = {
+      {-1, 1, 0, 0}, {-1, 0, 1, 1}, {1000, 1, 0, 1000}, {1, 0, 3, 1}, {5, 2, 1, 6},
+  };
+  for (const auto& c : cases) {
+    OpenInstitutionPanel();
+    gInstitutionSubViewOpen = true;
+    gSeatRequestCount = c.from;
+    for (int i = 0; i < c.plus; ++i) Press(Layout().seatPlus);
+    for (int i = 0; i < c.minus; ++i) Press(Layout().seatMinus);
+    EXPECT_EQ(gSeatRequestCount, c.to) << c.from << " +" << c.plus << " -" << c.minus;
+  }
+}
+
+TEST_F(InstitutionPanel, TeacherHandsOutCodesAsksForSeatsAndRemovesPupils) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"body":)") + RouteText(kOneClass) +
+                    R"(}],"/class/remove-student":[{"body":"{}"}],"/class/block-device":[{"body":"{}"}],)"
+                    R"("/class/request-seats":[{"body":"{\"emailed\":true}"}],"/class/seats":[{"body":"{}"}],)"
+                    R"("/class/student-code":[{"body":"{}"}]})");
+  gStudents = {Student{"Ann", "s1x"}, Student{"Ann", "s1"}, Student{"Ben", "s2"}};
+  gActiveStudentIndex = 0;
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+
+  // Pupil rows: a first press arms, a second removes at the server and deletes exactly that id here.
+  InstitutionPanelLayout l = Layout();
+  ASSERT_EQ(l.pupilRows.size(), 2u);
+  Press(l.pupilRows[0].row);
+  EXPECT_EQ(gSelectedPupilIndex, 0);
+  Press(Layout().pupilRows[0].removeButton);
+  EXPECT_EQ(gPupilActionStage, kPupilActionRemove);
+  EXPECT_EQ(gStudents.size(), 3u);
+  Press(Layout().pupilRows[0].removeButton);
+  ASSERT_TRUE(WaitIdle());
+  ASSERT_EQ(gStudents.size(), 2u);
+  EXPECT_EQ(gStudents[0].id, "s1x");
+  EXPECT_EQ(gStudents[1].id, "s2");
+  Press(Layout().pupilRows[1].row);
+  Press(Layout().pupilRows[1].blockButton);
+  Press(Layout().pupilRows[1].removeButton);   // switches the armed action: nothing is sent
+  Press(Layout().pupilRows[1].blockButton);
+  EXPECT_EQ(gInstitutionPanelMessage, "");
+  Press(Layout().pupilRows[1].blockButton);
+  EXPECT_EQ(gInstitutionPanelMessage, "Blocking Ben's device...");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(Count("/class/remove-student"), 1);
+  EXPECT_EQ(Count("/class/block-device"), 1);
+
+  // The class code goes to the clipboard.
+  Press(Layout().subViewButton);
+  Press(Layout().classCodeButton);
+  EXPECT_EQ(ClipboardGetText(), "ABC234");
+  EXPECT_EQ(gInstitutionPanelMessage, "Class code ABC234 copied - read it out to your pupils");
+
+  // Seats: minus from nothing gives 1, plus 2; the billing reference typed in its box is sent.
+  Press(Layout().seatMinus);
+  Press(Layout().seatPlus);
+  Press(Layout().billingBox);
+  Type("PO-9");
+  Press(Layout().requestButton);
+  EXPECT_FALSE(gInstitutionEntryActive);
+  EXPECT_EQ(gBillingReference, "PO-9");
+  ASSERT_TRUE(WaitIdle());
+  std::string body;
+  for (const RecordedRequest& r : server_.Requests())
+    if (r.path == "/class/request-seats") body = r.body;
+  EXPECT_EQ(body, std::string("{\"orgToken\":\"") + kTestTeacherCode + "\",\"seats\":2,\"billingRef\":\"PO-9\"}");
+
+  // The teacher-code entry opens empty; the pricing button needs an https page.
+  Press(Layout().teacherCodeButton);
+  EXPECT_TRUE(gInstitutionEntryActive);
+  EXPECT_EQ(gInstitutionEntryText, "");
+  InstitutionPanelOnEscape();
+  EXPECT_EQ(Layout().pricingButton.w, kHiddenRect.w);
+  Settings("server=" + server_.BaseUrl() + "\ninstitution=ORG:acme:t1:x:admin\npricing=https://example.org/p\n");
+  Press(Layout().pricingButton);
+  EXPECT_EQ(gOpenedAddresses, std::vector<std::string>{"https://example.org/p"});
+  EXPECT_EQ(gInstitutionPanelMessage, "Opened institution pricing in your browser");
+}
+
+TEST_F(InstitutionPanel, ClassCodeBeforeAnyClassMakesOne) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/class/roster":[{"body":"{}"}],"/class/create":[{"body":"{\"joinCode\":\"NEW234\"}"}],)"
+                    R"("/class/seats":[{"body":"{}"}],"/class/student-code":[{"body":"{}"}]})");
+  ClipboardSetText("untouched");
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  gInstitutionSubViewOpen = true;
+  Press(Layout().classCodeButton);
+  EXPECT_EQ(gInstitutionPanelMessage, "Making a class code...");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ClipboardGetText(), "untouched");
+  EXPECT_EQ(Count("/class/create"), 1);
+}
+
+TEST_F(InstitutionPanel, AddButtonOfTheStudentsPanelLeadsToANewStudent) {
+  gAddStudentHook = OpenInstitutionPanelForStudent;
+  gStudents = {Student{"Zoe", "zoe"}};
+  gActiveStudentIndex = 0;
+  gStudentNameField.text = "Ann\tLee  the third of her name";
+  AddStudentAction();
+  ASSERT_TRUE(gInstitutionPanelOpen);
+  EXPECT_TRUE(gInstitutionEntryActive);
+  EXPECT_EQ(gInstitutionEntryText, "AnnLee  the third of her nam");   // tab dropped, 28 bytes kept
+  EXPECT_EQ(gStudentNameField.text, "");
+  InstitutionPanelOnChar(8);
+  Type("\r");
+  ASSERT_EQ(gStudents.size(), 2u);
+  EXPECT_EQ(gStudents[1].name, "AnnLee  the third of her na");
+  EXPECT_EQ(gActiveStudentIndex, 0);
+  EXPECT_EQ(gInstitutionPanelMessage, "Added: AnnLee  the third of her na");
+  EXPECT_NE(ReadFileBytes(DataFile("students.dat")).find("AnnLee"), std::string::npos);
+}
+
+TEST_F(InstitutionPanel, ButtonsOpenTheRegisterAndTheClassView) {
+  OpenInstitutionPanel();
+  InstitutionPanelLayout l = Layout();
+  InstitutionPanelOnClick((int)l.panel.x + 4, (int)(l.panel.y + l.panel.h) - 4);   // the button is placed by a press or a frame
+  EXPECT_TRUE(HitTestAttendancePanelButton((int)l.registerButton.x + 1, (int)l.registerButton.y + 1));
+  EXPECT_FALSE(HitTestAttendancePanelButton((int)l.registerButton.x - 1, (int)l.registerButton.y + 1));
+  Press(l.registerButton);
+  EXPECT_TRUE(gAttendancePanelOpen);
+  EXPECT_FALSE(gInstitutionPanelOpen);
+  EXPECT_FALSE(HitTestAttendancePanelButton((int)l.registerButton.x + 2, (int)l.registerButton.y + 2));
+  OpenInstitutionPanel();
+  Press(Layout().classViewButton);
+  EXPECT_TRUE(gAttendanceViewOpen);
+  EXPECT_FALSE(gInstitutionPanelOpen);
+}
+
+TEST_F(InstitutionPanel, ClassViewEntryModeFollowsTheDeviceAndThePendingCode) {
+  const struct { const char* what; bool teacher; const char* pending; int mode; } cases[] = {
+      {"a pupil types the join code", false, "", 0},
+      {"then the name", false, "ABC234", 1},
+      {"a teacher's device takes the teacher code", true, "", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetCodeEntries();
+    Settings(c.teacher ? "institution=ORG:acme:t1:x:admin\n" : "institution=ORG:acme:pupil\n");
+    OpenAttendanceView();
+    gPendingJoinCode = c.pending;
+    AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+    EXPECT_TRUE(AttendanceViewOnClick((int)(l.entryBox.x + 5), (int)(l.entryBox.y + 5)));
+    EXPECT_TRUE(gAttendanceViewEntryActive);
+    EXPECT_EQ(gAttendanceViewEntryMode, c.mode);
+    EXPECT_TRUE(AttendanceViewOnClick((int)(l.panel.x + l.panel.w / 2), (int)(l.panel.y + l.panel.h - 3)));
+    EXPECT_TRUE(gAttendanceViewOpen);
+    EXPECT_TRUE(AttendanceViewOnClick(2, 2));
+    EXPECT_FALSE(gAttendanceViewOpen);
+    EXPECT_FALSE(AttendanceViewOnClick(2, 2));
+  }
+}
+
+}  // namespace
