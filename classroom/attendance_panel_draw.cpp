@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_records.h"
@@ -121,35 +122,75 @@ static void DrawStudentRows(const AttendancePanelLayout& l) {
     const Student& s = gStudents[(size_t)r.student];
     bool isActive = r.student == active;
     SetGlColor(isActive ? 0.17f : 0.11f, isActive ? 0.21f : 0.14f, isActive ? 0.3f : 0.2f, 0.92f);
-    FillRoundedRect(r.row.x, r.row.y, r.row.w, r.row.h, 8.0f, 8);
+    FillRoundedRect(r.row.x, r.row.y, r.row.w, r.row.h, 8.0f, 4);
     if (isActive) {
       glLineWidth(1.0f);
       SetGlColor(kGold[0], kGold[1], kGold[2], 0.8f);
-      StrokeRoundedRect(r.row.x, r.row.y, r.row.w, r.row.h, 8.0f, 8);
+      StrokeRoundedRect(r.row.x, r.row.y, r.row.w, r.row.h, 8.0f, 4);
     }
     float dot = r.row.h * 0.42f;
     SetGlColor(s.r, s.g, s.b, 1.0f);
-    FillRoundedRect(r.row.x + 8, r.row.y + (r.row.h - dot) / 2, dot, dot, dot / 2, 8);
-    float tx = r.row.x + 16 + dot;
-    float room = (r.memberBox.w > 0 ? r.memberBox.x : r.row.x + r.row.w) - tx - 8;
-    DrawVerbatim(gFontSmall, tx, BaselineIn(gFontSmall, r.row), s.name, room, 0.95f, 0.96f, 0.98f, 1.0f);
+    FillRoundedRect(r.row.x + 8, r.row.y + (r.row.h - dot) / 2, dot, dot, dot / 2, 4);
     if (r.memberBox.w > 0) {
       bool member = IsClassMember(gClassFilterIndex, s.id);
       SetGlColor(0.03f, 0.04f, 0.06f, 0.95f);
-      FillRoundedRect(r.memberBox.x, r.memberBox.y, r.memberBox.w, r.memberBox.h, 4.0f, 6);
+      FillRoundedRect(r.memberBox.x, r.memberBox.y, r.memberBox.w, r.memberBox.h, 4.0f, 3);
       SetGlColor(kGold[0], kGold[1], kGold[2], member ? 1.0f : 0.45f);
-      StrokeRoundedRect(r.memberBox.x, r.memberBox.y, r.memberBox.w, r.memberBox.h, 4.0f, 6);
+      StrokeRoundedRect(r.memberBox.x, r.memberBox.y, r.memberBox.w, r.memberBox.h, 4.0f, 3);
       if (member) {
         RectF in = {r.memberBox.x + 4, r.memberBox.y + 4, r.memberBox.w - 8, r.memberBox.h - 8};
-        FillRoundedRect(in.x, in.y, in.w, in.h, 2.0f, 6);
+        FillRoundedRect(in.x, in.y, in.w, in.h, 2.0f, 3);
       }
     }
   }
+  BeginTextRun();
+  for (const StudentRowRects& r : l.studentRows) {
+    float dot = r.row.h * 0.42f;
+    float tx = r.row.x + 16 + dot;
+    float room = (r.memberBox.w > 0 ? r.memberBox.x : r.row.x + r.row.w) - tx - 8;
+    DrawVerbatim(gFontSmall, tx, BaselineIn(gFontSmall, r.row), gStudents[(size_t)r.student].name, room, 0.95f, 0.96f,
+                 0.98f, 1.0f);
+  }
+  EndTextRun();
 }
 
 static void DrawMonth(const AttendancePanelLayout& l) {
   DrawClassroomPill(l.prevMonth, "<", kPillPlain, true, true);
   DrawClassroomPill(l.nextMonth, ">", kPillPlain, true, true);
+  int active = GetActiveStudentIndex();
+  std::string id = active >= 0 ? gStudents[(size_t)active].id : "";
+  std::string today = TodayIsoDate();
+  float radius = std::max(l.cell * 0.16f, 4.0f);
+  int days = CalendarMonthDays();
+  std::vector<char> marks((size_t)days + 1, 0);
+  auto notes = gNotesByStudent.find(StudentFileKeyOf(id));
+  // Shapes first, then every text in one run: a software rasteriser pays for each switch.
+  for (int day = 1; day <= days; ++day) {
+    RectF r = CalendarDayRect(l, day);
+    if (r.w <= 0) continue;
+    std::string date = CalendarDayDate(day);
+    char mark = active >= 0 ? MarkOf(id, date) : 0;
+    marks[(size_t)day] = mark;
+    float mr = 0.12f, mg = 0.15f, mb = 0.21f;
+    if (mark) MarkColour(mark, &mr, &mg, &mb);
+    SetGlColor(mr, mg, mb, 1.0f);
+    FillRoundedRect(r.x, r.y, r.w, r.h, radius, 3);
+    if (date == gCalendarSelectedDate || date == today) {
+      glLineWidth(2.0f);
+      if (date == gCalendarSelectedDate) SetGlColor(1.0f, 1.0f, 1.0f, 0.9f);
+      else SetGlColor(kGold[0], kGold[1], kGold[2], 0.95f);
+      StrokeRoundedRect(r.x, r.y, r.w, r.h, radius, 3);
+      glLineWidth(1.0f);
+    }
+    if (notes != gNotesByStudent.end()) {
+      auto note = notes->second.find(date);
+      if (note != notes->second.end() && !note->second.empty()) {
+        SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
+        FillRoundedRect(r.x + 5, r.y + r.h - 9, 5, 5, 2.5f, 6);
+      }
+    }
+  }
+  BeginTextRun();
   if (gCalendarMonth >= 1 && gCalendarMonth <= 12) {
     std::string title = Tr(kMonthNames[gCalendarMonth - 1]) + " " + std::to_string(gCalendarYear);
     ScopedTrSuppress shown;
@@ -162,46 +203,19 @@ static void DrawMonth(const AttendancePanelLayout& l) {
     float w = MeasureText(gFontSmall, kWeekdayLetters[c], 12.0f);
     DrawLabel(gFontSmall, cx - w / 2, l.weekdayY, kWeekdayLetters[c], l.cell, 0.6f, 0.66f, 0.78f, 1.0f);
   }
-  int active = GetActiveStudentIndex();
-  std::string id = active >= 0 ? gStudents[(size_t)active].id : "";
-  std::string today = TodayIsoDate();
-  float radius = std::max(l.cell * 0.16f, 4.0f);
-  for (int day = 1; day <= CalendarMonthDays(); ++day) {
-    RectF r = CalendarDayRect(l, day);
-    if (r.w <= 0) continue;
-    std::string date = CalendarDayDate(day);
-    char mark = active >= 0 ? MarkOf(id, date) : 0;
-    float mr = 0.12f, mg = 0.15f, mb = 0.21f;
-    if (mark) MarkColour(mark, &mr, &mg, &mb);
-    SetGlColor(mr, mg, mb, 1.0f);
-    FillRoundedRect(r.x, r.y, r.w, r.h, radius, 3);
-    // Only the selected day and today carry an outline: a month of outlines costs more than the
-    // rest of the panel on a software rasteriser.
-    if (date == gCalendarSelectedDate || date == today) {
-      glLineWidth(2.0f);
-      if (date == gCalendarSelectedDate) SetGlColor(1.0f, 1.0f, 1.0f, 0.9f);
-      else SetGlColor(kGold[0], kGold[1], kGold[2], 0.95f);
-      StrokeRoundedRect(r.x, r.y, r.w, r.h, radius, 3);
-      glLineWidth(1.0f);
-    }
+  {
     ScopedTrSuppress digits;
-    std::string number = std::to_string(day);
-    DrawTextUtf8(gFontSmall, r.x + 5, r.y + FontPixelSize(gFontSmall), number, 0.95f, 0.96f, 0.98f, 1.0f);
-    if (mark) {
-      std::string letter(1, mark);
+    for (int day = 1; day <= days; ++day) {
+      RectF r = CalendarDayRect(l, day);
+      if (r.w <= 0) continue;
+      DrawTextUtf8(gFontSmall, r.x + 5, r.y + FontPixelSize(gFontSmall), std::to_string(day), 0.95f, 0.96f, 0.98f, 1.0f);
+      if (!marks[(size_t)day]) continue;
+      std::string letter(1, marks[(size_t)day]);
       float w = MeasureText(gFontSmall, letter, 12.0f);
       DrawTextUtf8(gFontSmall, r.x + r.w - w - 4, r.y + r.h - 4, letter, 1.0f, 1.0f, 1.0f, 1.0f);
     }
-    std::string key = StudentFileKeyOf(id);
-    auto notes = gNotesByStudent.find(key);
-    if (notes != gNotesByStudent.end()) {
-      auto note = notes->second.find(date);
-      if (note != notes->second.end() && !note->second.empty()) {
-        SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
-        FillRoundedRect(r.x + 5, r.y + r.h - 9, 5, 5, 2.5f, 6);
-      }
-    }
   }
+  EndTextRun();
 }
 
 static void DrawSidePane(const AttendancePanelLayout& l) {
@@ -240,8 +254,6 @@ static void DrawSidePane(const AttendancePanelLayout& l) {
 static void DrawNotes(const AttendancePanelLayout& l) {
   const RectF& p = l.notesPane;
   if (p.w <= 1) return;
-  SetGlColor(0.07f, 0.085f, 0.125f, 0.98f);
-  FillRoundedRect(p.x, p.y, p.w, p.h, 8.0f, 8);
   int active = GetActiveStudentIndex();
   std::string title = Tr("Notes");
   if (active >= 0) title += "  -  " + gStudents[(size_t)active].name + "  " + gNoteDate;
@@ -264,23 +276,31 @@ static void DrawNotes(const AttendancePanelLayout& l) {
   int lo = std::min(gEditField.cursor, gEditField.anchor), hi = std::max(gEditField.cursor, gEditField.anchor);
   int caretLine = NoteCaretLineIndex(lines, gEditField.cursor);
   float left = box.x + 10;
-  for (int i = l.noteFirstLine; i < (int)lines.size() && i < l.noteFirstLine + l.noteVisibleLines + 1; ++i) {
+  int last = std::min((int)lines.size(), l.noteFirstLine + l.noteVisibleLines + 1);
+  auto widthTo = [&](const NoteLine& line, int end) {
+    return MeasureText(gFontSmall, text.substr((size_t)line.start, (size_t)(end - line.start)), 8.0f);
+  };
+  auto baselineOf = [&](int i) { return l.noteTextTop + (i - l.noteFirstLine) * kNoteLineHeight; };
+  // The selection under the text, then the lines in one run, then the caret over them.
+  for (int i = l.noteFirstLine; i < last; ++i) {
     const NoteLine& line = lines[(size_t)i];
-    float baseline = l.noteTextTop + (i - l.noteFirstLine) * kNoteLineHeight;
-    std::string part = text.substr((size_t)line.start, (size_t)(line.end - line.start));
     int a = std::max(lo, line.start), b = std::min(hi, line.end);
-    if (a < b) {
-      float x0 = left + MeasureText(gFontSmall, text.substr((size_t)line.start, (size_t)(a - line.start)), 8.0f);
-      float x1 = left + MeasureText(gFontSmall, text.substr((size_t)line.start, (size_t)(b - line.start)), 8.0f);
-      SetGlColor(0.3f, 0.42f, 0.7f, 0.7f);
-      FillRect({x0, baseline - 14.4f, x1 - x0, kNoteLineHeight});
-    }
-    DrawTextUtf8(gFontSmall, left, baseline, part, 0.94f, 0.95f, 0.97f, 1.0f);
-    if (i == caretLine) {
-      float cx = left + MeasureText(gFontSmall, text.substr((size_t)line.start, (size_t)(gEditField.cursor - line.start)), 8.0f);
-      SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
-      FillRect({cx, baseline - 14.4f, 2.0f, kNoteLineHeight});
-    }
+    if (a >= b) continue;
+    float x0 = left + widthTo(line, a), x1 = left + widthTo(line, b);
+    SetGlColor(0.3f, 0.42f, 0.7f, 0.7f);
+    FillRect({x0, baselineOf(i) - 14.4f, x1 - x0, kNoteLineHeight});
+  }
+  BeginTextRun();
+  for (int i = l.noteFirstLine; i < last; ++i) {
+    const NoteLine& line = lines[(size_t)i];
+    DrawTextUtf8(gFontSmall, left, baselineOf(i), text.substr((size_t)line.start, (size_t)(line.end - line.start)),
+                 0.94f, 0.95f, 0.97f, 1.0f);
+  }
+  EndTextRun();
+  if (caretLine >= l.noteFirstLine && caretLine < last) {
+    float cx = left + widthTo(lines[(size_t)caretLine], gEditField.cursor);
+    SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
+    FillRect({cx, baselineOf(caretLine) - 14.4f, 2.0f, kNoteLineHeight});
   }
 }
 

@@ -21,20 +21,11 @@ float BaselineIn(UiFont font, const RectF& box) {
 }
 
 void DrawClassroomPanel(const RectF& panel, const RectF& header, const std::string& title, float scale) {
+  // One layer under the whole panel: every extra full-size layer costs a software rasteriser
+  // more than all the panel's text.
   float radius = std::max(14.0f * scale, 10.0f);
-  SetGlColor(0.0f, 0.0f, 0.0f, 0.35f);
-  FillRoundedRect(panel.x + 4, panel.y + 6, panel.w, panel.h, radius, 12);
   SetGlColor(0.055f, 0.07f, 0.105f, 0.97f);
   FillRoundedRect(panel.x, panel.y, panel.w, panel.h, radius, 12);
-  SetGlColor(0.09f, 0.11f, 0.16f, 0.96f);
-  FillRoundedRect(header.x + 1, header.y + 1, header.w - 2, header.h - 1, radius, 12);
-  SetGlColor(0.055f, 0.07f, 0.105f, 1.0f);
-  glBegin(GL_QUADS);
-  glVertex2f(header.x + 1, header.y + header.h - radius);
-  glVertex2f(header.x + header.w - 1, header.y + header.h - radius);
-  glVertex2f(header.x + header.w - 1, header.y + header.h);
-  glVertex2f(header.x + 1, header.y + header.h);
-  glEnd();
   SetGlColor(kGold[0], kGold[1], kGold[2], 0.35f);
   glBegin(GL_QUADS);
   glVertex2f(header.x + 16, header.y + header.h - 1);

@@ -78,6 +78,14 @@ UiFont gFontLarge = 0;
 UiFont gFontSmall = 0;
 UiFont gFontMedium = 0;
 float gTextBrightness = 1.0f;
+// The texturing state saved by BeginTextRun, and whether a run is open.
+struct TextRunState {
+  bool open = false;
+  GLboolean textureWasOn = GL_FALSE;
+  GLint texture = 0;
+  GLint envMode = GL_MODULATE;
+};
+static TextRunState gTextRun;
 
 // The caches live until the process ends and are never destroyed: fonts still open at exit (a
 // window closed without the shut-down sequence) stay reachable instead of being torn down after GL.
@@ -351,13 +359,16 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
   glColor4f(ClampFloat(r * k, 0, 1), ClampFloat(g * k, 0, 1), ClampFloat(b * k, 0, 1), alpha);
   std::string t = Tr(text);
 
-  GLboolean textureWasOn = glIsEnabled(GL_TEXTURE_2D);
+  GLboolean textureWasOn = GL_TRUE;
   GLint savedTexture = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &savedTexture);
   GLint savedEnvMode = GL_MODULATE;
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &savedEnvMode);
-  glEnable(GL_TEXTURE_2D);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  if (!gTextRun.open) {
+    textureWasOn = glIsEnabled(GL_TEXTURE_2D);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &savedTexture);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &savedEnvMode);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  }
   FontRecord& rec = recIt->second;
   std::vector<const GlyphQuad*> glyphs;
   std::u16string w;
@@ -383,10 +394,29 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
     });
   }
   DrawGlyphQuads(glyphs, x, y);
+  if (gTextRun.open) return;
 
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, savedEnvMode);
   glBindTexture(GL_TEXTURE_2D, GLuint(savedTexture));
   if (!textureWasOn) glDisable(GL_TEXTURE_2D);
+}
+
+void BeginTextRun() {
+  if (gTextRun.open) return;
+  gTextRun.open = true;
+  gTextRun.textureWasOn = glIsEnabled(GL_TEXTURE_2D);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &gTextRun.texture);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &gTextRun.envMode);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void EndTextRun() {
+  if (!gTextRun.open) return;
+  gTextRun.open = false;
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, gTextRun.envMode);
+  glBindTexture(GL_TEXTURE_2D, GLuint(gTextRun.texture));
+  if (!gTextRun.textureWasOn) glDisable(GL_TEXTURE_2D);
 }
 
 // ---- measuring ----

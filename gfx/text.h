@@ -42,6 +42,11 @@ GlyphFont* GetScriptFont(UiFont base, int scriptClass);
 // Draws the translated text with its first glyph's origin (baseline) at (x, y). Enables texturing
 // and restores it and the bound texture; leaves blending to the caller.
 void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float r, float g, float b, float a);
+// A run of texts drawn with nothing else between them: inside the run DrawTextUtf8 leaves
+// texturing on and its glyph texture bound, so each text costs one draw instead of several state
+// changes; the state from before the run comes back at its end. Runs do not nest.
+void BeginTextRun();
+void EndTextRun();
 // Width in pixels of the translated text as DrawTextUtf8 draws it; font 0 is the default font;
 // the estimate for fallbackSize when there is no font.
 float MeasureText(UiFont font, const std::string& text, float fallbackSize);

@@ -105,6 +105,28 @@ TEST_F(TextDrawing, DrawingLeavesTexturingAndBindingAsFound) {
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+TEST_F(TextDrawing, ARunDrawsTheSamePixelsAndRestoresTheStateAtItsEnd) {
+  RebuildFonts();
+  const char* texts[] = {"Register 12", "\u65e5\u672c P", "March 2025"};
+  for (int i = 0; i < 3; ++i) DrawTextUtf8(gFontSmall, 20, 40 + 30 * i, texts[i], 1, 1, 1, 1);
+  std::vector<uint8_t> apart = ReadFrame();
+  glClear(GL_COLOR_BUFFER_BIT);
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glDisable(GL_TEXTURE_2D);
+  BeginTextRun();
+  for (int i = 0; i < 3; ++i) DrawTextUtf8(gFontSmall, 20, 40 + 30 * i, texts[i], 1, 1, 1, 1);
+  EndTextRun();
+  EXPECT_EQ(ReadFrame(), apart);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(GLuint(bound), texture);
+  glDeleteTextures(1, &texture);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(TextDrawing, MeasuringAgreesAcrossRoadsAndFitsOnCharacterBoundaries) {
   RebuildFonts();
   // The per-glyph road and the ASCII road give the same advances for ASCII letters.
