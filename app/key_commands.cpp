@@ -13,6 +13,7 @@
 #include "app/song_view.h"
 #include "app/window_size.h"
 #include "board/grid_interaction.h"
+#include "classroom/classroom_panels.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "gfx/slider_panel.h"
@@ -45,7 +46,7 @@ static bool StartScreenUp() { return IsStartScreenVisible(GetAppSeconds()); }
 // typed into the search box must never clear earned cells.
 static bool GridHasKeyboard() {
   return !gPlacementPromptOpen && !gStudentNameEntryActive && !(gLibraryOpen && IsSearchBoxFocused()) &&
-         !StartScreenUp();
+         !StartScreenUp() && !ClassroomPanelHasKeyboard();
 }
 
 // Shift or Ctrl + Backspace over a grid cell: every earned cell of that scale (Shift) or of that key
@@ -157,6 +158,7 @@ void HandleKeyCommand(int key, int64_t lParam) {
     if (key == kKeyEscape && gLanguageListOpen) SetLanguageListOpen(false, GetAppSeconds());
     return;
   }
+  if (ClassroomPanelsKeyDown(key, shift, ctrl)) return;
   if (gStudentNameEntryActive) {
     if (key == kKeyEscape)
       gStudentNameEntryActive = false;
@@ -182,6 +184,7 @@ void HandleKeyCommand(int key, int64_t lParam) {
 
 void HandleCharInput(uint32_t ch) {
   if (gPlacementPromptOpen || StartScreenUp()) return;
+  if (ClassroomPanelsChar(ch)) return;
   if (HandleSearchBoxChar(ch)) return;
   if (!gStudentNameEntryActive) return;
   if (ch == 8) {

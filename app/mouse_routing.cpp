@@ -20,6 +20,8 @@
 #include "board/grid_interaction.h"
 #include "board/note_fall_button.h"
 #include "board/practice_run_mouse.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/classroom_panels.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/slider_panel.h"
@@ -149,13 +151,15 @@ static bool IsPointOnBoardOrList(int x, int y) {
 // ---- public functions ----
 bool IsAnyMouseDragOn() {
   return gRingDragging || gScaleListDragging || gSeekDragMode != kSeekDragNone || gSpeedDragging ||
-         gColourWheelDrag || gDraggedSlider >= 0 || gLanguageDragging || IsPracticeRegionDragging();
+         gColourWheelDrag || gDraggedSlider >= 0 || gLanguageDragging || IsPracticeRegionDragging() ||
+         gAttendancePanelDragging || gNoteDragSelect || gDraggedStudentIndex >= 0;
 }
 
 void HandleLeftButtonDown(int x, int y, uint64_t flags) {
   if (gPlacementPromptOpen) return;   // no prompt is drawn yet: nothing opens it
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
   if (StartScreenMouseDownRoute(x, y)) return;
+  if (ClassroomPanelsMouseDown(x, y)) return;
   if (PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y)) return;
   if (ControlsMouseDown(x, y, shift, ctrl)) return;
   ViewMouseDown(x, y, shift, ctrl);
@@ -164,6 +168,7 @@ void HandleLeftButtonDown(int x, int y, uint64_t flags) {
 void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
   if (gPlacementPromptOpen) return;
   if (StartScreenMouseDownRoute(x, y)) return;
+  if (AttendancePanelOnDoubleClick(x, y)) return;
   if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), true)) return;
   if (PracticeStripSwallowsDoubleClick(x, y)) return;
   if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;
@@ -185,6 +190,7 @@ void HandleLeftButtonUp(int x, int y, uint64_t) {
     CaptureMouse(false);
     return;
   }
+  AttendancePanelOnMouseUp();
   if (TakeSearchDragEnd() || EndLibraryScrollbarDrag() || PerformanceNoteMouseUp()) return;
   OnPracticeMouseUp(x, y);
   if (IsStudentViewActive()) OnTimingPanelMouseUp(x);
@@ -194,6 +200,7 @@ void HandleLeftButtonUp(int x, int y, uint64_t) {
 void HandleMouseMove(int x, int y, uint64_t flags) {
   // A button-up lost to a focus change would leave the pointer hidden and captured.
   if (!(flags & kMouseFlagLeft) && IsAnyMouseDragOn()) HandleLeftButtonUp(x, y, flags);
+  if (AttendancePanelOnMouseMove(x, y)) return;
   if (DragSearchSelection(x)) return;
   if (DragLibraryScrollbar() || PerformanceNoteMouseMove() || StartScreenMouseMove(x, y) || SlidersMouseDrag() ||
       OnPracticeMouseMove())
@@ -222,7 +229,7 @@ void HandleRightButtonDown(int, int, uint64_t) {}
 
 void HandleMouseWheel(int delta, int x, int y, uint64_t) {
   if (gPlacementPromptOpen) return;
-  if (StartScreenMouseWheel(x, y, delta) || ScrollLearningList(delta)) return;
+  if (StartScreenMouseWheel(x, y, delta) || AttendancePanelOnWheel(delta) || ScrollLearningList(delta)) return;
   if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
   if (!IsPracticeStripFadedIn()) return;
   if (IsFilterPanelShown() || !IsFilterPanelEnabled() || IsOverlayOpaque() || delta == 0) return;

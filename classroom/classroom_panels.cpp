@@ -6,6 +6,7 @@
 #include "classroom/code_entries.h"
 #include "classroom/institution_panel.h"
 #include "classroom/institution_panel_state.h"
+#include "platform/keys.h"
 
 // ---- public functions ----
 void DrawClassroomPanels(float elapsedSeconds) {
@@ -18,4 +19,19 @@ void DrawClassroomPanels(float elapsedSeconds) {
 bool ClassroomPanelHasKeyboard() {
   return (gInstitutionPanelOpen && gInstitutionEntryActive) || (gAttendanceViewOpen && gAttendanceViewEntryActive) ||
          AttendancePanelHasKeyboard();
+}
+
+bool ClassroomPanelsMouseDown(int x, int y) {
+  return InstitutionPanelOnClick(x, y) || AttendanceViewOnClick(x, y) || AttendancePanelOnClick(x, y);
+}
+
+bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl) {
+  if (virtualKey == kKeyEscape && (InstitutionPanelOnEscape() || AttendanceViewOnEscape())) return true;
+  if (AttendancePanelOnKeyDown(virtualKey, shift, ctrl)) return true;
+  // The entries take their text as characters; the key-down must not also act as a command.
+  return ClassroomPanelHasKeyboard();
+}
+
+bool ClassroomPanelsChar(uint32_t character) {
+  return InstitutionPanelOnChar(character) || AttendanceViewOnChar(character) || AttendancePanelOnChar(character);
 }

@@ -2,7 +2,18 @@
 // panes slide, then the register, the class view and the institution panel are drawn, the last on
 // top (it is also the first to take a press).
 #pragma once
+#include <cstdint>
 
 void DrawClassroomPanels(float elapsedSeconds);
 // Some classroom entry, the rename field or a note has the keyboard: every key-down ends there.
 bool ClassroomPanelHasKeyboard();
+
+// ---- input, in the window procedure's order ----
+// A press: the institution panel, the class view, then the register; each takes every press while
+// open (a press outside closes it).
+bool ClassroomPanelsMouseDown(int x, int y);
+// Escape undoes one layer of the institution panel or the class view; then the register's rename
+// field or note takes the key; while any classroom entry has the keyboard every key ends here.
+bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl);
+// A typed character for the institution entry, the class view's entry or the register.
+bool ClassroomPanelsChar(uint32_t character);

@@ -1,0 +1,216 @@
+// The classroom panels reached through the shell's key, character and mouse routing, as a teacher
+// uses them: the students panel's add action leads to a new student; the register takes a class,
+// a rename typed with command letters, a dragged student, a marked day and a note; Escape undoes
+// one layer per press (its key-down and its character together); a press outside closes each
+// panel; a note being typed survives the window's destruction.
+#include <gtest/gtest.h>
+
+#include "app/base/app_state.h"
+#include "app/base/client_size.h"
+#include "app/base/status_text.h"
+#include "app/floor_links.h"
+#include "app/key_commands.h"
+#include "app/mouse_routing.h"
+#include "app/window_proc.h"
+#include "app/window_size.h"
+#include "classroom/attendance_classes.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/attendance_records.h"
+#include "classroom/attendance_view.h"
+#include "classroom/class_operations.h"
+#include "classroom/classroom_panel_state.h"
+#include "classroom/code_entries.h"
+#include "classroom/institution_panel.h"
+#include "classroom/institution_panel_state.h"
+#include "classroom/teacher_notes.h"
+#include "gfx/layout.h"
+#include "gfx/text_field.h"
+#include "midi/playback.h"
+#include "platform/clock.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "practice/students.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+class ClassroomRouting : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClockDriveBegin(1000);
+    ClockDriveSetLocal(LocalDateTime{2025, 3, 14, 12, 0, 0, 0, 5}, 0);
+    ConnectFloors();
+    Reset();
+    gClientWidth = 1440;
+    gClientHeight = 920;
+    gStudents = {Student{"Anna", "anna"}, Student{"Ben", "ben"}};
+    gActiveStudentIndex = 0;
+    SaveStudents();
+    gStatusText.clear();
+  }
+  void TearDown() override {
+    Reset();
+    ResetClientSize();
+    ClockDriveEnd();
+  }
+  static void Reset() {
+    ResetAttendancePanelState();
+    ResetInstitutionPanelState();
+    ResetCodeEntries();
+    ResetClassOperations();
+    ResetAttendanceRecords();
+    ResetAttendanceClasses();
+    ResetTeacherNotes();
+    ResetClassroomPanelState();
+    ResetTextFields();
+    ResetStudents();
+    gStudentNameEntryActive = false;
+  }
+  // A key as the window delivers it: the key-down, then its character when it has one.
+  static void Key(int key, uint32_t character = 0) {
+    HandleKeyCommand(key, 0);
+    if (character) HandleCharInput(character);
+  }
+  static void Type(const std::string& text) {
+    for (char c : text) {
+      int key = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c == ' ' ? (int)kKeySpace : (int)c;
+      Key(key, (unsigned char)c);
+    }
+  }
+  static void Press(const RectF& r) {
+    int x = (int)(r.x + r.w / 2), y = (int)(r.y + r.h / 2);
+    HandleLeftButtonDown(x, y, kMouseFlagLeft);
+    HandleLeftButtonUp(x, y, 0);
+  }
+  static void DoublePress(const RectF& r) {
+    int x = (int)(r.x + r.w / 2), y = (int)(r.y + r.h / 2);
+    Press(r);
+    HandleLeftDoubleClick(x, y, kMouseFlagLeft);
+    HandleLeftButtonUp(x, y, 0);
+  }
+  static AttendancePanelLayout Register() { return LayoutAttendancePanel(GetUiScale()); }
+  // No command key acted: no full screen, no playback, no reset message.
+  static void ExpectNoCommandActed(const std::string& status) {
+    EXPECT_FALSE(gFullscreen);
+    EXPECT_FALSE(gPlaying);
+    EXPECT_EQ(gStatusText, status);
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+};
+
+TEST_F(ClassroomRouting, NewStudentThroughTheInstitutionPanelWithEscapeLayers) {
+  gStudentNameEntryActive = true;
+  Type("Mar");
+  HandleCharInput(13);   // Enter in the students panel's name entry
+  ASSERT_TRUE(gInstitutionPanelOpen);
+  ASSERT_TRUE(gInstitutionEntryActive);
+  EXPECT_FALSE(gStudentNameEntryActive);
+  std::string status = gStatusText;
+  Type("ia rf");
+  ExpectNoCommandActed(status);
+  EXPECT_EQ(gInstitutionEntryText, "Maria rf");
+  Key(kKeyBack, 8);
+  Key(kKeyBack, 8);
+  Key(kKeyBack, 8);
+  Key(kKeyReturn, 13);
+  ASSERT_EQ(gStudents.size(), 3u);
+  EXPECT_EQ(gStudents[2].name, "Maria");
+  EXPECT_EQ(gActiveStudentIndex, 0);
+  EXPECT_EQ(gInstitutionPanelMessage, "Added: Maria");
+  EXPECT_NE(ReadFileBytes(dir_.path() + "/Data/students.dat").find("Maria"), std::string::npos);
+
+  // The second view with the teacher-code entry: each Escape (key-down and character) is one layer.
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  Press(l.subViewButton);
+  Press(LayoutInstitutionPanel(GetUiScale()).teacherCodeButton);
+  ASSERT_TRUE(gInstitutionEntryActive);
+  Key(kKeyEscape, 27);
+  EXPECT_FALSE(gInstitutionEntryActive);
+  EXPECT_TRUE(gInstitutionSubViewOpen);
+  Key(kKeyEscape, 27);
+  EXPECT_FALSE(gInstitutionSubViewOpen);
+  EXPECT_TRUE(gInstitutionPanelOpen);
+  Key(kKeyEscape, 27);
+  EXPECT_FALSE(gInstitutionPanelOpen);
+}
+
+TEST_F(ClassroomRouting, RegisterClassRenameDragMarkAndNote) {
+  OpenInstitutionPanel();
+  Press(LayoutInstitutionPanel(GetUiScale()).registerButton);
+  ASSERT_TRUE(gAttendancePanelOpen);
+  ASSERT_FALSE(gInstitutionPanelOpen);
+  Press(Register().addClassButton);
+  ASSERT_EQ(gAttendanceClasses.size(), 1u);
+
+  DoublePress(Register().classRows[0].row);
+  ASSERT_EQ(gRenameClassIndex, 0);
+  std::string status = gStatusText;
+  Key(kKeyEnd);
+  Key(kKeyBack, 8);
+  Type("rf m");
+  ExpectNoCommandActed(status);
+  Key(kKeyReturn, 13);
+  EXPECT_EQ(gAttendanceClasses[0].name, "Class rf m");
+
+  // Ben dragged onto the class.
+  gClassFilterIndex = -1;
+  RectF ben = Register().studentRows[1].row, target = Register().classRows[0].row;
+  HandleLeftButtonDown((int)(ben.x + 20), (int)(ben.y + 10), kMouseFlagLeft);
+  HandleMouseMove((int)(ben.x + 60), (int)(ben.y + 10), kMouseFlagLeft);
+  HandleMouseMove((int)(target.x + 20), (int)(target.y + 10), kMouseFlagLeft);
+  HandleLeftButtonUp((int)(target.x + 20), (int)(target.y + 10), 0);
+  EXPECT_EQ(gAttendanceClasses[0].members, std::vector<std::string>{"ben"});
+  EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/attendance_classes.dat"), "CLASS\tClass rf m\nMEMBER\tben\n");
+
+  // Today's cell marked for the active student (Ben, after the press on his row).
+  DoublePress(CalendarDayRect(Register(), 14));
+  EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/attendance_ben.dat"), "STATUS\t2025-03-14\tP\n");
+
+  // Two lines of a note; one Escape saves it and closes the notes view, not the register.
+  Press(Register().notesButton);
+  ASSERT_TRUE(gNoteEditorActive);
+  Type("scales");
+  Key(kKeyReturn, 13);
+  Type("arpeggios r");
+  Key(kKeyEscape, 27);
+  EXPECT_FALSE(gNotesViewOpen);
+  EXPECT_TRUE(gAttendancePanelOpen);
+  EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/notes_ben.dat"), "NOTE\t2025-03-14\tscales\\narpeggios r\n");
+  ExpectNoCommandActed(status);
+
+  // More typing, then the window goes: the note is kept.
+  Press(Register().notesButton);
+  Type(" ok");
+  SetAppMessageHandler(MainWndProc);
+  gMainWindowOpen = gAppRunning = true;
+  SendAppMessage(kMsgDestroy, 0, 0);
+  SetAppMessageHandler(nullptr);
+  gMainWindowOpen = false;
+  gAppRunning = true;
+  EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/notes_ben.dat"), "NOTE\t2025-03-14\tscales\\narpeggios r ok\n");
+
+  // A press outside closes the register.
+  HandleLeftButtonDown(3, 3, kMouseFlagLeft);
+  HandleLeftButtonUp(3, 3, 0);
+  EXPECT_FALSE(gAttendancePanelOpen);
+}
+
+TEST_F(ClassroomRouting, ClassViewTakesAJoinCodeInCapitals) {
+  OpenAttendanceView();
+  AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+  Press(l.entryBox);
+  ASSERT_TRUE(gAttendanceViewEntryActive);
+  std::string status = gStatusText;
+  Type("abc2r4x");
+  ExpectNoCommandActed(status);
+  EXPECT_EQ(gAttendanceViewEntryText, "ABC2R4");
+  Key(kKeyEscape, 27);
+  EXPECT_FALSE(gAttendanceViewEntryActive);
+  EXPECT_TRUE(gAttendanceViewOpen);
+  HandleLeftButtonDown(3, 3, kMouseFlagLeft);
+  EXPECT_FALSE(gAttendanceViewOpen);
+}
+
+}  // namespace
