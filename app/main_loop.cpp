@@ -19,6 +19,7 @@
 #include "app/circle_view.h"
 #include "app/controls_draw.h"
 #include "app/lesson_song_end.h"
+#include "app/orb_gate.h"
 #include "app/song_view.h"
 #include "classroom/classroom_panels.h"
 #include "board/board_view.h"
@@ -56,8 +57,6 @@
 #include "theory/staff_panel.h"
 #include "visual/backdrop.h"
 #include "visual/note_sparks.h"
-#include "visual/orb_params.h"
-#include "visual/orb_state.h"
 #include "visual/start_screen.h"
 
 // ---- state ----
@@ -234,7 +233,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   DrawCircleView(dt, now);
   SpawnFrameNoteSparks();
   DrawBackdrop(dt, now);
-  if (!IsStudentViewActive() && !gPracticeMode) DrawOrbFrame(gVisualParams);  // the orb hides behind both
+  DrawOrbInFrame();
 
   DrawStaffPanel();
   SyncAchievementRows();
