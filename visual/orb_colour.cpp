@@ -24,6 +24,39 @@ namespace {
 
 OrbRgb Palette(int i) { return {kRingPalette[i][0], kRingPalette[i][1], kRingPalette[i][2]}; }
 
+// The palette by channel.
+struct PaletteColumns {
+  float r[12], g[12], b[12];
+};
+PaletteColumns MakePaletteColumns() {
+  PaletteColumns c{};
+  for (int i = 0; i < 12; ++i) {
+    c.r[i] = kRingPalette[i][0];
+    c.g[i] = kRingPalette[i][1];
+    c.b[i] = kRingPalette[i][2];
+  }
+  return c;
+}
+
+// x^0.72 for x in 0..1 from a table with linear steps: the colour of every body vertex takes three.
+// The error stays below 0.0003 (a tenth of a display step) in the lowest steps, far less above.
+constexpr int kChromaSteps = 4096;
+const std::array<float, kChromaSteps + 2>& ChromaTable() {
+  static const std::array<float, kChromaSteps + 2> table = [] {
+    std::array<float, kChromaSteps + 2> t{};
+    for (int i = 0; i <= kChromaSteps + 1; ++i) t[i] = static_cast<float>(std::pow(std::min(1.0, double(i) / kChromaSteps), 0.72));
+    return t;
+  }();
+  return table;
+}
+
+float ChromaCurve(float x) {
+  const std::array<float, kChromaSteps + 2>& t = ChromaTable();
+  const float u = Clamp01(x) * kChromaSteps;
+  const int i = static_cast<int>(u);
+  return t[i] + (t[i + 1] - t[i]) * (u - static_cast<float>(i));
+}
+
 // The consonance of each interval 0..11, computed once.
 std::array<float, 12> ConsonanceTable() {
   static const double kJust[12] = {1.0,       16.0 / 15, 9.0 / 8, 6.0 / 5, 5.0 / 4, 4.0 / 3,
@@ -64,11 +97,17 @@ OrbRgb FlashTint(float f, const OrbRgb& c) {
 }
 
 OrbRgb SnapToPalette(const OrbRgb& c, float* confidence) {
+  // The twelve distances first, in one loop the compiler can vectorise; then the two nearest.
+  static const PaletteColumns kColumns = MakePaletteColumns();
+  float dist[12];
+  for (int i = 0; i < 12; ++i) {
+    const float dr = c.r - kColumns.r[i], dg = c.g - kColumns.g[i], db = c.b - kColumns.b[i];
+    dist[i] = dr * dr + dg * dg + db * db;
+  }
   float d1 = INFINITY, d2 = INFINITY;
   int i1 = 0, i2 = 0;
   for (int i = 0; i < 12; ++i) {
-    const float dr = c.r - kRingPalette[i][0], dg = c.g - kRingPalette[i][1], db = c.b - kRingPalette[i][2];
-    const float d = dr * dr + dg * dg + db * db;
+    const float d = dist[i];
     if (d < d1) {
       d2 = d1;
       i2 = i1;
@@ -84,10 +123,12 @@ OrbRgb SnapToPalette(const OrbRgb& c, float* confidence) {
     return Palette(0);
   }
   if (confidence) *confidence = Clamp01(1.0f - std::sqrt(std::max(d1, 0.0f)) / 0.78f);
-  const float w1 = std::exp(-6.0f * d1), w2 = std::exp(-6.0f * d2);
-  const float inv = 1.0f / std::max(0.000001f, w1 + w2);
+  // Weights exp(-6 d1) and exp(-6 d2), taken relative to the first: one exponential, and no
+  // underflow to a zero sum for colours far from every palette entry.
+  const float w2 = std::exp(-6.0f * (d2 - d1));
+  const float inv = 1.0f / (1.0f + w2);
   const OrbRgb a = Palette(i1), b = Palette(i2);
-  return {(w1 * a.r + w2 * b.r) * inv, (w1 * a.g + w2 * b.g) * inv, (w1 * a.b + w2 * b.b) * inv};
+  return {(a.r + w2 * b.r) * inv, (a.g + w2 * b.g) * inv, (a.b + w2 * b.b) * inv};
 }
 
 OrbRgb InkToDisplayColour(float a, const OrbRgb& ink, float orbFlash) {
@@ -113,7 +154,7 @@ OrbRgb InkToDisplayColour(float a, const OrbRgb& ink, float orbFlash) {
   const float spread = 0.48f * dominance + 1.05f;
   float out[3];
   for (int i = 0; i < 3; ++i) {
-    const float chroma = some ? std::pow(Clamp01(pos[i] / sum), 0.72f) : 0.0f;
+    const float chroma = some ? ChromaCurve(pos[i] / sum) : 0.0f;
     const float cc = Clamp01((chroma - 0.5f) * spread + 0.5f);
     out[i] = Clamp01((k1 + k2 + k3) * cc + k0);
   }

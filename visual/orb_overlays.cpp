@@ -38,20 +38,28 @@ namespace {
 
 OrbRgb PaletteRgb(int i) { return {kRingPalette[i][0], kRingPalette[i][1], kRingPalette[i][2]}; }
 
-int Wrap(int i, int n) { return ((i % n) + n) % n; }
-
-// Linear read at fractional index u round a ring of n values.
-float ReadRing(const float* a, int n, float u) {
+// Where a fractional index u falls round a ring of n values: the two entries and the share of the
+// second.
+struct RingRead {
+  int i0, i1;
+  float frac;
+  float Of(const float* a) const { return (1.0f - frac) * a[i0] + frac * a[i1]; }
+};
+RingRead LocateOnRing(int n, float u) {
   const float fn = static_cast<float>(n);
   u -= std::floor(u / fn) * fn;
-  int i0 = static_cast<int>(std::floor(u));
-  float frac = u - static_cast<float>(i0);
-  if (i0 < 0 || i0 >= n) {  // rounding at the wrap
-    i0 = 0;
-    frac = 0.0f;
+  RingRead r{static_cast<int>(std::floor(u)), 0, 0.0f};
+  r.frac = u - static_cast<float>(r.i0);
+  if (r.i0 < 0 || r.i0 >= n) {  // rounding at the wrap
+    r.i0 = 0;
+    r.frac = 0.0f;
   }
-  return (1.0f - frac) * a[i0] + frac * a[(i0 + 1) % n];
+  r.i1 = r.i0 + 1 == n ? 0 : r.i0 + 1;
+  return r;
 }
+
+int Prev(int k, int n) { return k == 0 ? n - 1 : k - 1; }
+int Next(int k, int n) { return k + 1 == n ? 0 : k + 1; }
 
 void ResizeTrails(OrbTrails& t, size_t n) {
   for (std::vector<float>* a : {&t.density, &t.red, &t.green, &t.blue, &t.age}) a->assign(n, 0.0f);
@@ -393,20 +401,20 @@ void FillOrbRibbons(const OrbParams& p, const OrbFrame& f, const OrbHarmony& h, 
     float* na = &next.age[base];
     for (int k = 0; k < sp; ++k) o.nodal[k] = std::exp(-std::fabs(field[k]) / nodalWidth);
     for (int k = 0; k < sp; ++k) {
-      const float slope = field[Wrap(k + 1, sp)] - field[Wrap(k - 1, sp)];
+      const float slope = field[Next(k, sp)] - field[Prev(k, sp)];
       const float shift = (1.0f - 0.75f * Clamp01(0.55f * o.nodal[k] + 0.55f * (1.0f - oldA[k]))) * flow +
                           ClampFloat((0.7f * oldA[k] + 0.3f) * (0.32f * h.harm2 + 0.18f) * -slope, -0.85f, 0.85f);
-      const float src = static_cast<float>(k) - shift;
-      const float age = ReadRing(oldA, sp, src) * ageKeep;
+      const RingRead at = LocateOnRing(sp, static_cast<float>(k) - shift);
+      const float age = at.Of(oldA) * ageKeep;
       const float dens = (0.12f * age + 0.88f) * fade * keep;
-      nd[k] = ReadRing(oldD, sp, src) * dens;
-      nr[k] = ReadRing(oldR, sp, src) * dens;
-      ng[k] = ReadRing(oldG, sp, src) * dens;
-      nb[k] = ReadRing(oldB, sp, src) * dens;
+      nd[k] = at.Of(oldD) * dens;
+      nr[k] = at.Of(oldR) * dens;
+      ng[k] = at.Of(oldG) * dens;
+      nb[k] = at.Of(oldB) * dens;
       na[k] = age * std::exp(-dtr * (3.6f * o.nodal[k] + 2.8f + 1.4f * tp));
     }
     for (int k = 0; k < sp; ++k) {
-      const float lap = nd[Wrap(k - 1, sp)] + nd[Wrap(k + 1, sp)] - 2.0f * nd[k];
+      const float lap = nd[Prev(k, sp)] + nd[Next(k, sp)] - 2.0f * nd[k];
       o.scratch[k] = std::max(0.0f, nd[k] - lap * (0.06f * o.nodal[k] + 0.018f) * sharpen);
     }
     for (int k = 0; k < sp; ++k) {
@@ -479,7 +487,7 @@ void FillOrbRibbons(const OrbParams& p, const OrbFrame& f, const OrbHarmony& h, 
     const float cap = 1.4f * h.harm2 + 3.0f;
     for (int k = 0; k <= samples; ++k) {
       const int j = k == samples ? 0 : k % sp;
-      const int jp = (j + sp - 1) % sp, jn = (j + 1) % sp;
+      const int jp = Prev(j, sp), jn = Next(j, sp);
       const float* trig = &o.trig[static_cast<size_t>(k) * kTrigSlots];
       const float dx = d.sampleDx[k], dy = d.sampleDy[k];
       const float theta = d.sampleTheta[k];
