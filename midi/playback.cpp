@@ -178,6 +178,8 @@ void SetPlaybackSpeed(float speed) {
   uint32_t p = GetPlaybackPositionMs(now);
   gPlaybackSpeed = v;
   ReanchorAt(p, SpeedFactor(), now);
+  // Stamps handed at the old speed would sound at their old times: restamped now, not a pass later.
+  RestampSongSound(p);
   SyncMetronomeToSong(p, true);
 }
 
@@ -364,6 +366,7 @@ void SetLoopStart(uint32_t ms) {
   else
     gLoopStartMs = a;
   gLoopStartSet = true;
+  RestampSongSound(GetPlaybackPositionMs(ClockMs32()));
 }
 
 void SetLoopEnd(uint32_t ms) {
@@ -373,6 +376,8 @@ void SetLoopEnd(uint32_t ms) {
   if (gLoopStartSet) b = std::max(b, std::min(gLoopStartMs + 160, length));
   gLoopEndMs = b;
   gLoopEndSet = true;
+  // What was handed ahead at or past the new end must not sound before the wrap.
+  RestampSongSound(GetPlaybackPositionMs(ClockMs32()));
 }
 
 void NormaliseLoopRegion() {

@@ -70,24 +70,17 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   NormaliseLoopRegion();
   uint32_t pos = GetPlaybackPositionMs(now);
   KeepSongSoundInStep(muted);
-  uint64_t soundEnd = UINT64_MAX;  // song time where the sound must stop: a loop's end
-  if (gLoopStartSet || gLoopEndSet) {
+  uint64_t soundEnd = SongSoundEndMs();
+  if (soundEnd != UINT64_MAX) {
     uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
-    uint32_t b = gLoopEndSet ? gLoopEndMs : GetSongLengthMs();
-    if ((uint64_t)b > (uint64_t)a + 160) {
-      soundEnd = b;
-      if (pos >= b || pos < a) {
-        // A pass that came late has not handed over every note before the loop's end yet.
-        if (pos >= b) HandSongSoundAhead(b - 1, muted);
-        SeekPlayback(a);
-        pos = GetPlaybackPositionMs(now);
-        KeepSongSoundInStep(muted);
-      }
+    if (pos >= soundEnd || pos < a) {
+      // A pass that came late has not handed over every note before the loop's end yet.
+      if (pos >= soundEnd) HandSongSoundAhead((uint32_t)soundEnd - 1, muted);
+      SeekPlayback(a);
+      pos = GetPlaybackPositionMs(now);
+      KeepSongSoundInStep(muted);
     }
   }
-  // The sound is handed over a pass ahead, but never up to a loop's end, where the song wraps.
-  double lookAhead = std::round(kSongSoundLookAheadMs * std::max((double)gPlaybackSpeed, 0.01));
-  uint64_t soundUntil = std::min((uint64_t)pos + (uint64_t)lookAhead, soundEnd - 1);
   SyncMetronomeToSong(pos, false);
   SyncSongBeat(pos, false, onSongBeat);
 
@@ -116,7 +109,7 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
       PostAppMessage(kMsgMidiSustain, 0, e.data2);
     }
   }
-  HandSongSoundAhead((uint32_t)std::min<uint64_t>(soundUntil, UINT32_MAX), muted);
+  HandSongSoundThrough(pos, muted);
 
   if (gEventCursor < count) return false;
   if (gLearningItemLoaded && gPlaylist.empty()) return true;

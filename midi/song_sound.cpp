@@ -68,10 +68,11 @@ void KeepSongSoundInStep(bool muted) {
     return;
   }
   double speed = Speed();
+  int64_t now = ClockMicros64();
   if (gResync || !gStampValid) {
     gSongSoundCursor = gEventCursor;
   } else if (gPlayStartMs != gStampAnchorMs || speed != gStampSpeed || muted != gStampMuted) {
-    int64_t now = ClockMicros64();
+    // What sounds by now stays; the rest is handed again on the new clock.
     CancelMidiOutAfter(now);
     size_t end = std::min(gSongSoundCursor, gSongEvents.size());
     auto first = std::upper_bound(gSongEvents.begin(), gSongEvents.begin() + (ptrdiff_t)end, now,
@@ -79,6 +80,16 @@ void KeepSongSoundInStep(bool muted) {
                                     return limit < Stamp(gStampAnchorUs, gStampSpeed, e.timeMs);
                                   });
     gSongSoundCursor = (size_t)(first - gSongEvents.begin());
+  }
+  // A loop's end set since the last pass: nothing at or after it may sound before the wrap.
+  uint64_t soundEnd = SongSoundEndMs();
+  size_t handed = std::min(gSongSoundCursor, gSongEvents.size());
+  if (handed > 0 && gSongEvents[handed - 1].timeMs >= soundEnd) {
+    auto first = std::lower_bound(gSongEvents.begin(), gSongEvents.begin() + (ptrdiff_t)handed, soundEnd,
+                                  [](const SongEvent& e, uint64_t t) { return e.timeMs < t; });
+    // Stamps rise with song time, a millisecond at least 500 us apart: this keeps every earlier event.
+    if (gStampValid) CancelMidiOutAfter(std::max(now, Stamp(gStampAnchorUs, gStampSpeed, first->timeMs) - 1));
+    gSongSoundCursor = std::max((size_t)(first - gSongEvents.begin()), gEventCursor);
   }
   gResync = false;
   gStampValid = true;
@@ -97,6 +108,25 @@ void HandSongSoundAhead(uint32_t untilMs, bool muted) {
     uint32_t message = (uint32_t)e.status | (uint32_t)e.data1 << 8 | (uint32_t)e.data2 << 16;
     SendMidiOutAt(message, Stamp(gStampAnchorUs, gStampSpeed, e.timeMs));
   }
+}
+
+void HandSongSoundThrough(uint32_t posMs, bool muted) {
+  double lookAhead = std::round(kSongSoundLookAheadMs * Speed());
+  uint64_t until = std::min((uint64_t)posMs + (uint64_t)lookAhead, SongSoundEndMs() - 1);
+  HandSongSoundAhead((uint32_t)std::min<uint64_t>(until, UINT32_MAX), muted);
+}
+
+uint64_t SongSoundEndMs() {
+  if (!gLoopStartSet && !gLoopEndSet) return UINT64_MAX;
+  uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
+  uint32_t b = gLoopEndSet ? gLoopEndMs : GetSongLengthMs();
+  return (uint64_t)b > (uint64_t)a + 160 ? b : UINT64_MAX;
+}
+
+void RestampSongSound(uint32_t posMs) {
+  if (!gPlaying || gPaused) return;
+  KeepSongSoundInStep(gStampMuted);
+  HandSongSoundThrough(posMs, gStampMuted);
 }
 
 int64_t SongTimeToClockUs(uint32_t songMs) { return Stamp(AnchorUs(gPlayStartMs), Speed(), songMs); }

@@ -26,6 +26,15 @@ void KeepSongSoundInStep(bool muted);
 // After the pass's due events: hands the output, stamped, every event not handed yet whose time is
 // at most `untilMs` (song time).
 void HandSongSoundAhead(uint32_t untilMs, bool muted);
+// Hands the output what falls due within one pass after song position posMs, never up to the end of
+// a holding loop (where the song wraps).
+void HandSongSoundThrough(uint32_t posMs, bool muted);
+// The song time the sound must stay below: the end of a loop that holds, else UINT64_MAX.
+uint64_t SongSoundEndMs();
+// At once, not at the next pass: brings what was handed in step with a clock or loop changed just
+// now (a speed change, a loop point set), then hands the next pass's events from posMs. Nothing
+// while the song is paused or stopped.
+void RestampSongSound(uint32_t posMs);
 // The clock time (µs on ClockMicros64's line) at which a song time falls with the current anchor
 // and speed.
 int64_t SongTimeToClockUs(uint32_t songMs);

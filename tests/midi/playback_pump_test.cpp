@@ -249,3 +249,86 @@ TEST_F(TransportTest, TheSongClockStartsOnceTheOutputIsOpen) {
   TogglePlayback();
   EXPECT_EQ(gPlayStartMs, Now());
 }
+
+// A dense song: a note-on every 5 ms (1 tick = 1 ms), on keys that repeat only every 300 ms, so a
+// sounded message names its event; the notes from `markFromMs` on use key 120 alone.
+static std::string DenseSong(int count, int markFromMs = 1 << 30) {
+  std::string body = Tempo(0, 500000);
+  for (int i = 0; i < count; ++i) body += On(i ? 5 : 0, i * 5 >= markFromMs ? 120 : 40 + i % 60, 90);
+  return File(500, {body});
+}
+
+// The song time of the event a sounded note-on belongs to: the one of its key whose time is nearest.
+static uint32_t EventTimeOf(uint32_t message, uint32_t nearMs) {
+  uint32_t best = 0, bestGap = UINT32_MAX;
+  for (const SongEvent& e : gSongEvents) {
+    if ((e.status & 0xF0) != 0x90 || e.data1 != ((message >> 8) & 0x7F)) continue;
+    uint32_t gap = e.timeMs > nearMs ? e.timeMs - nearMs : nearMs - e.timeMs;
+    if (gap < bestGap) best = e.timeMs, bestGap = gap;
+  }
+  return best;
+}
+
+// A loop's end set while the notes just past it are already handed over: none of them may sound,
+// before the wrap or after, at any speed and however the passes fall.
+TEST_F(TransportTest, NothingAtOrPastALoopsEndSoundsWhileTheLoopHolds) {
+  struct Case {
+    float speed;
+    uint32_t endMs;          // B, set while playing...
+    bool setWhilePlaying;    // else before the song reaches it
+    uint32_t latePassMs;     // one late pass around the end (0: none)
+  };
+  for (const Case& c : {Case{1.25f, 1000, true, 0}, Case{1.25f, 1000, true, 40}, Case{2.0f, 1500, true, 0},
+                        Case{0.5f, 700, true, 30}, Case{1.0f, 1000, false, 35}}) {
+    SCOPED_TRACE(testing::Message() << "speed " << c.speed << " end " << c.endMs);
+    Load("dense.mid", DenseSong(600, (int)c.endMs));
+    SetPlaybackSpeed(c.speed);
+    SetLoopStart(c.endMs - 400);
+    if (!c.setWhilePlaying) SetLoopEnd(c.endMs);
+    Forget();
+    if (c.setWhilePlaying) {
+      // A pass 8 ms of song before the end hands the notes at the end over; then the end is set.
+      while (Pos() + 40 < c.endMs) PumpAfter(17);
+      PumpAfter((uint32_t)std::lround((c.endMs - 8 - Pos()) / c.speed));
+      Advance(1);
+      SetLoopEnd(c.endMs);
+    }
+    bool wrapped = false;
+    for (int pass = 0; pass < 200; ++pass) {
+      uint32_t before = Pos();
+      PumpAfter(c.latePassMs && before + 60 > c.endMs && before < c.endMs ? c.latePassMs : 17);
+      wrapped = wrapped || Pos() < before;
+    }
+    EXPECT_TRUE(gLoopEndSet);
+    EXPECT_TRUE(wrapped);
+    for (const RecordingOutput::Step& s : RecordingOutput::Sounded())
+      EXPECT_NE((s.message >> 8) & 0x7F, 120u) << "a note past the loop's end sounded, due " << s.time;
+  }
+}
+
+// A speed change while events are handed ahead: from the change on, everything sounds at its time
+// on the new clock, none on a stamp of the old speed.
+TEST_F(TransportTest, ASpeedChangeRestampsWhatWasHandedAhead) {
+  for (auto [from, to] : {std::pair{1.5f, 0.75f}, std::pair{0.5f, 2.0f}, std::pair{1.0f, 1.3f}}) {
+    SCOPED_TRACE(testing::Message() << from << " -> " << to);
+    Load("dense.mid", DenseSong(400));
+    SetPlaybackSpeed(from);
+    for (int pass = 0; pass < 20; ++pass) PumpAfter(17);
+    Advance(8);  // between two passes
+    int64_t changedUs = ClockMicros64();
+    size_t sentBefore = RecordingOutput::Trace().size();
+    SetPlaybackSpeed(to);
+    for (int pass = 0; pass < 10; ++pass) PumpAfter(17);
+    int checked = 0;
+    for (const RecordingOutput::Step& s : RecordingOutput::Sounded()) {
+      if (s.time <= changedUs || (s.message & 0xF0) != 0x90) continue;
+      // Where the new clock puts the nearest event of this key.
+      double songMs = GetPlaybackPositionMs(ClockMs32()) - (double)(ClockMicros64() - s.time) / 1000.0 * to;
+      uint32_t t = EventTimeOf(s.message, (uint32_t)std::max(0.0, songMs));
+      EXPECT_NEAR((double)s.time, (double)SongTimeToClockUs(t), 1000.0) << "event at " << t << " ms";
+      ++checked;
+    }
+    EXPECT_GT(checked, 20);
+    EXPECT_GT(RecordingOutput::Trace().size(), sentBefore);
+  }
+}

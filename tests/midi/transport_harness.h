@@ -35,6 +35,29 @@ struct RecordingOutput {
     static std::vector<int64_t> cancels;
     return cancels;
   }
+  // Sends and cancels in the order they came: what a port with a queue would finally sound.
+  struct Step {
+    bool cancel;
+    uint32_t message;
+    int64_t time;  // due time of a send, limit of a cancel
+  };
+  static std::vector<Step>& Trace() {
+    static std::vector<Step> trace;
+    return trace;
+  }
+  // The messages a queueing port sounds: each send not taken back by a later cancel before its time.
+  static std::vector<Step> Sounded() {
+    std::vector<Step> queued;
+    for (const Step& s : Trace()) {
+      if (!s.cancel) {
+        queued.push_back(s);
+        continue;
+      }
+      queued.erase(std::remove_if(queued.begin(), queued.end(), [&](const Step& q) { return q.time > s.time; }),
+                   queued.end());
+    }
+    return queued;
+  }
   static bool& OpenSucceeds() {
     static bool ok = true;
     return ok;
@@ -45,8 +68,10 @@ struct RecordingOutput {
     return ms;
   }
   static bool Open() { return ClockDriveAdvance(OpenTakesMs()), Log().push_back("open"), OpenSucceeds(); }
-  static void Send(uint32_t m, int64_t due) { Log().push_back(Hex(m)), Dues().push_back(due); }
-  static void Cancel(int64_t after) { Cancels().push_back(after); }
+  static void Send(uint32_t m, int64_t due) {
+    Log().push_back(Hex(m)), Dues().push_back(due), Trace().push_back({false, m, due});
+  }
+  static void Cancel(int64_t after) { Cancels().push_back(after), Trace().push_back({true, 0, after}); }
   static void Reset() { Log().push_back("reset"); }
   static void Close() { Log().push_back("close"); }
   static std::string Hex(uint32_t m) {
@@ -147,6 +172,7 @@ class TransportTest : public ::testing::Test {
     RecordingOutput::Log().clear();
     RecordingOutput::Dues().clear();
     RecordingOutput::Cancels().clear();
+    RecordingOutput::Trace().clear();
   }
   // Loads a song and forgets what the load itself posted and sent.
   void Load(const std::string& name, const std::string& bytes) {
