@@ -5,4 +5,6 @@ cd "$(dirname "$0")"
 ./scripts/install_deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTONVARRA_TESTS=OFF -DTONVARRA_BENCH=OFF >/dev/null
 cmake --build build/release --target tonvarra -j "$(nproc)"
-exec build/release/tonvarra "$@"
+# Started from its own folder, where it keeps its files: nothing it writes lands in the source tree.
+cd build/release
+exec ./tonvarra "$@"

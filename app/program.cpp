@@ -56,7 +56,7 @@ __attribute__((visibility("default"), used)) int AmdPowerXpressRequestHighPerfor
 }
 
 // ---- constants ----
-static const char kWindowClassName[] = "Orvanel";
+static const char kWindowClassName[] = "Tonvarra";  // desktops show the class as the program's name
 static const char kWindowTitle[] = "Tonvarra";
 static const int kWindowX = 100, kWindowY = 100, kWindowWidth = 1440, kWindowHeight = 920;
 static const char kWindowFailureText[] =

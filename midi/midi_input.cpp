@@ -51,8 +51,8 @@ bool OpenMidiInput(uint32_t index) {
   void* handle = nullptr;
   int result = gDriver->open((int)index, &handle);
   gMidiInOpenResult = (uint32_t)result;
-  DebugLog("[MIDI INIT] midiInOpen(dev=%u, %s) -> res=%u handle=%p (%s)\n", index, "CALLBACK_WINDOW",
-           gMidiInOpenResult, handle, gDriver->resultText(result));
+  DebugLog("[MIDI INIT] connecting to input port %u: %s (code %u)\n", index, gDriver->resultText(result),
+           gMidiInOpenResult);
   if (result != 0 || !handle) {
     if (handle) gDriver->close();
     return false;
@@ -62,8 +62,8 @@ bool OpenMidiInput(uint32_t index) {
   gMidiInName = gDriver->name((int)index, &name) ? name.substr(0, 127) : "unknown";
   int started = gDriver->start();
   gMidiInStartResult = (uint32_t)started;
-  DebugLog("[MIDI INIT] midiInStart(handle=%p) -> res=%u (%s)\n", handle, gMidiInStartResult,
-           gDriver->resultText(started));
+  DebugLog("[MIDI INIT] receiving from input port %u: %s (code %u)\n", index, gDriver->resultText(started),
+           gMidiInStartResult);
   if (started != 0) {
     gDriver->close();
     gMidiIn = nullptr;
@@ -79,13 +79,13 @@ bool OpenMidiInput(uint32_t index) {
 
 void MidiInitAuto() {
   DebugLog("=============================================\n");
-  DebugLog("[MIDI INIT] MidiInitAuto()\n");
+  DebugLog("[MIDI INIT] looking for a MIDI keyboard\n");
   DebugLog("=============================================\n");
   // An input left open would keep delivering while the flags below say it is closed.
   CloseMidiInput();
   int n = gDriver->count();
   if (n < 0) n = 0;
-  DebugLog("[MIDI INIT] midiInGetNumDevs() = %u\n", (unsigned)n);
+  DebugLog("[MIDI INIT] %u input port(s) found\n", (unsigned)n);
   gMidiInOpen = false;
   gMidiInMessageCount.store(0);
   gLastMidiInputMs = 0;

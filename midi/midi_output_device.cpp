@@ -6,9 +6,12 @@
 #include <strings.h>
 
 #include "app/base/folders.h"
+#include "app/base/logs.h"
 #include "app/base/settings_file.h"
+#include "app/base/status_text.h"
 #include "app/base/strings.h"
 #include "midi/midi_output.h"
+#include "platform/audio.h"
 #include "platform/midi_ports.h"
 #include "platform/synth.h"
 
@@ -62,6 +65,7 @@ std::string gMidiOutName;
 int gMidiOutDeviceIndex = -1;
 std::string gMidiOutOpenName;
 bool gMidiOutNameLoaded = false;
+bool gNoSoundOutputSaid = false;
 
 // ---- private helpers ----
 namespace {
@@ -89,6 +93,7 @@ bool PortOpen() {
     gMidiOutOpenName.clear();
     return true;
   }
+  ReportNoSoundOutput();
   return false;
 }
 }  // namespace
@@ -108,6 +113,16 @@ void LoadSavedMidiOutName() {
   if (gMidiOutNameLoaded) return;
   gMidiOutNameLoaded = true;
   gMidiOutName = ReadSettingLine(MidiOutSettingsPath());
+}
+
+void ReportNoSoundOutput() {
+  if (gNoSoundOutputSaid) return;
+  gNoSoundOutputSaid = true;
+  std::string why = AudioLastError();
+  DebugLog("[audio] No sound output could be opened (%s); songs play on the display only. Connect or "
+           "free a sound device (another program may hold it), or choose a MIDI port under AUDIO OUT.\n",
+           why.empty() ? "the built-in synthesiser did not start" : why.c_str());
+  gStatusText = "No sound output - connect or free a sound device, or choose a MIDI port under AUDIO OUT";
 }
 
 const MidiOutputPort* DeviceMidiOutputPort() { return &kDevicePort; }

@@ -26,6 +26,7 @@ extern std::string gMidiOutName;       // the saved device name, "" for the buil
 extern int gMidiOutDeviceIndex;        // the open device, -1 for the built-in synthesiser
 extern std::string gMidiOutOpenName;   // name of the open device, "" for the synthesiser
 extern bool gMidiOutNameLoaded;        // the settings file has been read in this run
+extern bool gNoSoundOutputSaid;        // the user has been told this run that no sound output opens
 
 // Installs the driver (null: the platform's ports and synthesiser).
 void SetMidiOutDriver(const MidiOutDriver* driver);
@@ -35,5 +36,8 @@ std::string MidiOutDeviceName(int index);
 std::string MidiOutSettingsPath();
 // Fills gMidiOutName from the settings file; only the first call in a run reads it.
 void LoadSavedMidiOutName();
+// Tells the user once per run, in the status line and the log, that no sound output could be opened
+// and what they can do about it.
+void ReportNoSoundOutput();
 // The output port that plays through the chosen device (installed at start-up).
 const MidiOutputPort* DeviceMidiOutputPort();

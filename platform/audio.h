@@ -16,6 +16,8 @@ bool AudioOpen();
 // Closes the device (the renderer stays set for the next open).
 void AudioClose();
 bool AudioIsOpen();
+// Why the last attempt to open the device failed, as the sound system said it; "" when it opened.
+std::string AudioLastError();
 // Sample rate of the open device (44100 asked for), 0 when closed. Always 2 channels of float.
 int AudioSampleRate();
 

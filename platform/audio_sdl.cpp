@@ -8,12 +8,14 @@
 #include "platform/audio.h"
 
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -114,6 +116,12 @@ static bool DecodeWav(const uint8_t* data, size_t size, std::vector<float>* out)
   return ok;
 }
 
+// ALSA reports every output it probes and cannot open on standard error, in the user's terminal;
+// whether there is sound is said once by the program itself.
+static void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+static std::string gAudioError;  // why the last open failed, "" when it did not (under gAudioMutex)
+
 // ---- public functions ----
 bool AudioOpen() {
   std::lock_guard<std::mutex> lock(gAudioMutex);
@@ -121,7 +129,11 @@ bool AudioOpen() {
   if (gTriedAndFailed && (int32_t)(ClockMs32() - gFailedAtMs) < (int32_t)kRetryMs && !ClockIsDriven()) return false;
   gTriedAndFailed = true;
   gFailedAtMs = ClockMs32();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  snd_lib_error_set_handler(SilentAlsaError);
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    gAudioError = SDL_GetError();
+    return false;
+  }
   SDL_AudioSpec want;
   SDL_zero(want);
   want.freq = kRate;
@@ -133,9 +145,11 @@ bool AudioOpen() {
   gDeviceRate = kRate;
   SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
+    gAudioError = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
+  gAudioError.clear();
   gTriedAndFailed = false;
   gMixer->renderer.store(gRendererWanted);
   gMixer->callbacks.store(0);
@@ -159,6 +173,11 @@ void AudioClose() {
   gMixer->renderer.store(nullptr);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   gTriedAndFailed = false;
+}
+
+std::string AudioLastError() {
+  std::lock_guard<std::mutex> lock(gAudioMutex);
+  return gAudioError;
 }
 
 bool AudioIsOpen() {

@@ -3,6 +3,7 @@
 // Sections: state, key mapping, event translation, window and context, pointer and cursors.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,6 +99,16 @@ static int VirtualKeyFromSdl(SDL_Keycode k) {
 static void TranslateWindowEvent(const SDL_WindowEvent& w) {
   switch (w.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      // A window manager keeps the minimum size; without one a window can be made smaller, and the
+      // frame would be laid out for a size it cannot show. The size is put back and the next
+      // change reports it.
+      int minW = 0, minH = 0;
+      SDL_GetWindowMinimumSize(gSdlWindow, &minW, &minH);
+      bool fullscreen = (SDL_GetWindowFlags(gSdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+      if (!fullscreen && (w.data1 < minW || w.data2 < minH)) {
+        SDL_SetWindowSize(gSdlWindow, std::max(w.data1, minW), std::max(w.data2, minH));
+        break;
+      }
       int cw = 0, ch = 0;
       SDL_GL_GetDrawableSize(gSdlWindow, &cw, &ch);
       if (cw <= 0 || ch <= 0) cw = w.data1, ch = w.data2;

@@ -22,12 +22,20 @@ static const char* const kAssetCandidates[] = {
 };
 
 // ---- internal helpers ----
+// The folder as a path without its trailing separator, so that its parent is the folder above it
+// (the parent of "/a/b/" is "/a/b" itself).
+static fs::path FolderPath(const std::string& folder) {
+  fs::path p = fs::path(folder).lexically_normal();
+  if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();
+  return p;
+}
+
 // The folder and, when they exist, its parent and grandparent, each as candidates' base.
 static void AddCandidatesAround(std::vector<std::string>& roots, const std::string& folder) {
   if (folder.empty()) return;
-  fs::path p = fs::path(folder).lexically_normal();
+  fs::path p = FolderPath(folder);
   AddAssetCandidates(roots, p.string());
-  if (!p.has_parent_path()) return;
+  if (!p.has_parent_path() || p.parent_path() == p) return;
   fs::path parent = p.parent_path();
   AddAssetCandidates(roots, parent.string());
   if (!parent.has_parent_path() || parent.parent_path() == parent) return;
@@ -66,11 +74,10 @@ bool HasAssetFolders(const std::string& base) {
 void SelectAssetRoot() {
   std::string exeDir = GetExeDir();
   if (exeDir.empty()) return;
-  // The folder keeps its trailing separator, so its first parent is the folder itself and the
-  // second is one level up, as in the search list.
-  fs::path p = fs::path(exeDir).lexically_normal();
-  fs::path levels[3] = {p, p.has_parent_path() ? p.parent_path() : fs::path()};
-  levels[2] = levels[1].has_parent_path() ? levels[1].parent_path() : fs::path();
+  fs::path p = FolderPath(exeDir);
+  fs::path levels[3] = {p, p.has_parent_path() && p.parent_path() != p ? p.parent_path() : fs::path()};
+  if (!levels[1].empty() && levels[1].has_parent_path() && levels[1].parent_path() != levels[1])
+    levels[2] = levels[1].parent_path();
   for (const fs::path& level : levels) {
     if (level.empty()) break;
     if (HasAssetFolders(level.string())) {

@@ -102,7 +102,7 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
   EXPECT_LT(close, exitLog.rfind("  WM_DESTROY\n"));
 
   // Title, window-system class and the requested place and size (no window manager maximises it).
-  EXPECT_NE(ReadFileBytes(tree).find("\"Tonvarra\": (\"Orvanel\" \"Orvanel\")  1440x920+100+100"),
+  EXPECT_NE(ReadFileBytes(tree).find("\"Tonvarra\": (\"Tonvarra\" \"Tonvarra\")  1440x920+100+100"),
             std::string::npos)
       << ReadFileBytes(tree);
 

@@ -30,11 +30,13 @@ TEST_F(AssetRoots, ListStartsWithExeAndCurrentFolderThenCandidatesOnce) {
   std::vector<std::string> roots;
   BuildAssetRoots(roots);
   std::string b = dir.File("build") + "/";
-  ASSERT_EQ(roots.size(), 15u);
+  // The folder itself, the folder above it and the one above that, seven candidates each.
+  ASSERT_EQ(roots.size(), 22u);
   EXPECT_EQ(roots[0], b);
   EXPECT_EQ(roots[1], b + "assets/images/");  // current folder equals exe folder: listed once
   EXPECT_EQ(roots[2], b + "release/assets/images/");
   EXPECT_EQ(roots[8], dir.path() + "/assets/images/");
+  EXPECT_EQ(roots[15], fs::path(dir.path()).parent_path().string() + "/assets/images/");
   ScopedExeDir root("");  // executable "/tonvarra": the root adds only its own candidates
   ProcessSetWorkingDir("/");
   roots.clear();
@@ -51,6 +53,7 @@ TEST_F(AssetRoots, StartFolderMovesToTheNearestTreeWithImages) {
     const char* expected;  // nullptr: stays at "/"
   } cases[] = {
       {"up to the tree that holds the images", {"assets/images", "build"}, "build", ""},
+      {"two levels up", {"assets/images", "build/release"}, "build/release", ""},
       {"the executable folder first", {"app/assets/images", "assets/images"}, "app", "app"},
       {"no tree has images", {}, "", nullptr},
   };

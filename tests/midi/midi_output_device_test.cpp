@@ -126,3 +126,22 @@ TEST_F(OutputDevice, AllPreviewNotesOffReleasesOrForgets) {
 }
 
 }  // namespace
+
+// Without any sound output the user is told once what to do, not on every song or click.
+TEST_F(OutputDevice, NoSoundOutputIsSaidOncePerRun) {
+  gSynthOpens = false;
+  gPorts = {{"Gone Synth", false}};
+  Save("Gone Synth");
+  gStatusText.clear();
+  DebugCapture capture;
+  EXPECT_FALSE(OpenMidiOutput());
+  EXPECT_EQ(gStatusText, "No sound output - connect or free a sound device, or choose a MIDI port under AUDIO OUT");
+  gStatusText = "Playing: Song";
+  EXPECT_FALSE(OpenMidiOutput());
+  EXPECT_EQ(gStatusText, "Playing: Song");
+  int said = 0;
+  for (const std::string& line : capture.Lines()) said += line.rfind("[audio] No sound output could be opened", 0) == 0;
+  EXPECT_EQ(said, 1);
+  gSynthOpens = true;
+  EXPECT_TRUE(OpenMidiOutput());
+}

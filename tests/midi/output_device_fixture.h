@@ -67,6 +67,7 @@ class OutputDevice : public ::testing::Test {
     gMidiOutName.clear();
     gMidiOutOpenName.clear();
     gMidiOutDeviceIndex = -1;
+    gNoSoundOutputSaid = false;
   }
   void TearDown() override {
     CloseMidiOutput();
