@@ -5,9 +5,11 @@
 // program's clock and posts it. A gate with an in-flight count lets closing wait until no callback
 // can post any more, so a queue flushed after the close stays empty.
 //
-// Output messages go through the timed sender's thread, each at its due time, in order; the output
-// client is used under one lock by that thread and the UI thread. Closing sends what is due, drops
-// what is not, and then closes.
+// Output messages to an ALSA port go through the timed sender's thread, each at its due time, in
+// order; the output client is used under one lock by that thread and the UI thread. Under JACK the
+// output client only lists the ports: the program's own JACK port (platform/jack_midi_out) writes
+// each message into the cycle of its time. Closing sends what is due, drops what is not, and then
+// closes.
 #include "platform/midi_ports.h"
 
 #include <alsa/asoundlib.h>
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/jack_midi_out.h"
 #include "platform/messages.h"
 #include "platform/timed_sender.h"
 
@@ -39,7 +42,7 @@ Service gService = Service::kUnknown;          // chosen at first use
 std::unique_ptr<RtMidiIn> gIn;                 // the input client (lists ports, holds the open one)
 std::mutex gOutMutex;                          // guards gOut: the UI thread and the sender use it
 std::unique_ptr<RtMidiOut> gOut;               // the output client
-std::atomic<bool> gOutJack{false};             // the open output port is a JACK port
+bool gOutJack = false;                         // the open output is the program's own JACK port
 std::string gInOpenName;                       // service name of the open input port, "" when closed
 bool gInOpen = false;                          // an input port is connected
 std::atomic<bool> gInStarted{false};           // the callback may post
@@ -147,32 +150,12 @@ static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
   return out;
 }
 
-// JACK hands RtMidi one port buffer per cycle, sized by the period (256 bytes at 64 frames); a
-// burst such as the 80 messages of a full reset overflows it and arrives garbled. At most 8
-// messages per millisecond fit every period, so a longer burst waits for the next millisecond.
-// Only the sender's thread calls it.
-static void PaceJackBurst() {
-  static std::chrono::steady_clock::time_point windowStart;
-  static int sentInWindow = 0;
-  auto now = std::chrono::steady_clock::now();
-  if (now - windowStart >= std::chrono::milliseconds(1)) {
-    windowStart = now;
-    sentInWindow = 0;
-  } else if (sentInWindow >= 8) {
-    std::this_thread::sleep_until(windowStart + std::chrono::milliseconds(1));
-    windowStart = std::chrono::steady_clock::now();
-    sentInWindow = 0;
-  }
-  ++sentInWindow;
-}
-
 // The timed sender's target (its thread): one short message to the open port, now.
 static void SendNow(uint32_t message) {
   unsigned char bytes[3] = {(unsigned char)(message & 0xFF), (unsigned char)((message >> 8) & 0xFF),
                             (unsigned char)((message >> 16) & 0xFF)};
   int length = MidiShortMessageLength(bytes[0]);
   if (length == 0) return;
-  if (gOutJack.load()) PaceJackBurst();
   std::lock_guard<std::mutex> lock(gOutMutex);
   if (gOut && gOut->isPortOpen()) gOut->sendMessage(bytes, (size_t)length);
 }
@@ -300,24 +283,41 @@ bool MidiOutPortOpen(int index) {
   if (!gOut) return false;
   std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
   if (index < 0 || (size_t)index >= ports.size()) return false;
+  if (gService == Service::kJack) {
+    gOutJack = JackMidiOutOpen(gOut->getPortName(ports[index]));
+    return gOutJack;
+  }
   gOpenFailed.store(false);
   gOut->openPort(ports[index], "output");
   if (gOpenFailed.load() || !gOut->isPortOpen()) {
     if (gOut->isPortOpen()) gOut->closePort();
     return false;
   }
-  gOutJack.store(gService == Service::kJack);
   TimedSenderSetTarget(SendNow);
   return true;
 }
 
-void MidiOutPortSend(uint32_t message) { TimedSenderPost(message, 0); }
+void MidiOutPortSend(uint32_t message) {
+  if (gOutJack) JackMidiOutPost(message, 0);
+  else TimedSenderPost(message, 0);
+}
 
-void MidiOutPortSendAt(uint32_t message, int64_t dueUs) { TimedSenderPost(message, dueUs); }
+void MidiOutPortSendAt(uint32_t message, int64_t dueUs) {
+  if (gOutJack) JackMidiOutPost(message, dueUs);
+  else TimedSenderPost(message, dueUs);
+}
 
-void MidiOutPortCancelAfter(int64_t us) { TimedSenderCancelAfter(us); }
+void MidiOutPortCancelAfter(int64_t us) {
+  if (gOutJack) JackMidiOutCancelAfter(us);
+  else TimedSenderCancelAfter(us);
+}
 
 void MidiOutPortClose() {
+  if (gOutJack) {
+    JackMidiOutClose();
+    gOutJack = false;
+    return;
+  }
   // What is due goes out; what is not would meet a closed port, or the next one.
   TimedSenderCancelAfter(ClockMicros64());
   TimedSenderFlush();
@@ -325,8 +325,6 @@ void MidiOutPortClose() {
     std::lock_guard<std::mutex> lock(gOutMutex);
     if (!gOut || !gOut->isPortOpen()) return;
   }
-  // Under JACK the last messages (often the notes-off of a stop) wait for the next cycles.
-  if (gOutJack.load()) std::this_thread::sleep_for(std::chrono::milliseconds(30));
   std::lock_guard<std::mutex> lock(gOutMutex);
   gOut->closePort();
 }

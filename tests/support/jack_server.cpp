@@ -26,7 +26,7 @@ void StopChild(pid_t pid) {
 
 }  // namespace
 
-PrivateJackServer::PrivateJackServer(const char* period, bool realtime) {
+PrivateJackServer::PrivateJackServer(const char* period, bool realtime, bool synchronous) {
   lock_ = open("/tmp/tonvarra-jack-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   for (int i = 0; lock_ >= 0 && i < 1200 && flock(lock_, LOCK_EX | LOCK_NB) != 0; ++i) SleepMs(100);
   name_ = "tvtest" + std::to_string(getpid()) + "_" + std::to_string(ClockTickMs64() % 100000);
@@ -37,6 +37,7 @@ PrivateJackServer::PrivateJackServer(const char* period, bool realtime) {
     if (attempt > 0) SleepMs(500 + (getpid() % 7) * 100);
     std::vector<std::string> args = {"jackd", "-n", name_, "-r", "-d", "dummy", "-r", "48000", "-p", period};
     if (realtime && attempt % 2 == 0) args.erase(args.begin() + 3);
+    if (synchronous) args.insert(args.begin() + 1, "-S");
     pid_ = SpawnProgram(args, "", env, {}, dir_.File("jackd.log"));
     pid_t wait = SpawnProgram({"jack_wait", "-s", name_, "-w", "-t", "10"}, "", env, {}, dir_.File("wait.log"));
     up_ = pid_ > 0 && wait > 0 && WaitForChild(wait, 15) == 0;

@@ -13,7 +13,9 @@ class PrivateJackServer {
   // Starts the server under a private name and points this process (and its children) at it. A
   // period in frames at 48 kHz; real time asks for the server's real-time priority (where the
   // machine refuses it, every other try goes without).
-  explicit PrivateJackServer(const char* period = "128", bool realtime = false);
+  // Synchronous: the server waits for every client each cycle, so a late client delays the cycle
+  // instead of losing or repeating its buffer.
+  explicit PrivateJackServer(const char* period = "128", bool realtime = false, bool synchronous = false);
   // The program's clients go first, then the server; releases the turn.
   ~PrivateJackServer();
   PrivateJackServer(const PrivateJackServer&) = delete;
