@@ -298,12 +298,14 @@ class MidiTimingOverJack : public MidiOverJack {
   void SetUp() override { Start(kTimingMeasurable); }
 };
 
-// Messages handed over ahead of time, as a pass hands over a song's events, go out through the
-// output's scheduler thread each at its own time; what is cancelled never goes. Arrival is when the
-// receiving client's callback runs. A busy machine can stall a whole cycle of the server now and
-// then, which no sender can help, so the timing must hold in one of five rounds; every round must
-// bring every message, in order, never early and never badly late.
-TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAMillisecondOfTheirTimes) {
+// Messages handed over ahead of time, as a pass hands over a song's events, go out each in the
+// cycle of its own time; what is cancelled never goes. Arrival here is when the receiving client's
+// callback runs, which is once a cycle, so it may follow the message's frame by up to a period
+// (the frame itself is checked in the JACK port's own test). A busy machine can stall a whole cycle
+// of the server now and then, which no sender can help, so the timing must hold in one of five
+// rounds; every round must bring every message, in order, never early and never badly late.
+TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAPeriodAndAMillisecondOfTheirTimes) {
+  const int64_t kBoundUs = 1000 + 32 * 1000000 / 48000;  // a millisecond and the fine server's period
   Sink sink(false);
   ASSERT_TRUE(WaitUntil([&] { return FindPort(false, "peer:sink") >= 0; }, 2000));
   TempDir dir;
@@ -315,7 +317,7 @@ TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAMillisecondOfTheirTimes) 
   ASSERT_TRUE(sink.Connect([] { SendMidiOutShort(0x00C0); }));
 
   int64_t bestMax = INT64_MAX, bestMedian = 0;
-  for (int round = 0; round < (kTimingMeasurable ? 5 : 1) && bestMax > 1000; ++round) {
+  for (int round = 0; round < (kTimingMeasurable ? 5 : 1) && bestMax > kBoundUs; ++round) {
     const int64_t start = ClockMicros64() + 50000;
     std::vector<int64_t> due;
     std::vector<Bytes> want;
@@ -338,7 +340,7 @@ TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAMillisecondOfTheirTimes) 
   }
   RecordProperty("median_late_us", (int)bestMedian);
   RecordProperty("max_late_us", (int)bestMax);
-  if (kTimingMeasurable) EXPECT_LE(bestMax, 1000) << "median " << bestMedian << " us";
+  if (kTimingMeasurable) EXPECT_LE(bestMax, kBoundUs) << "median " << bestMedian << " us";
   SetMidiOutputPort(nullptr);
 }
 

@@ -6,6 +6,7 @@
 
 #include "gfx/images.h"
 #include "platform/images.h"
+#include "platform/process.h"
 #include "tests/gfx/gl_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -104,6 +105,9 @@ TEST_F(ImageTextures, LoadReplaceAndRefuse) {
 TEST_F(ImageTextures, SplashNeededForMarkAndWordmark) {
   TempDir dir;
   ScopedExeDir exe(dir.path());
+  // Started from the folder too: the build's own images beside the test programs stay out of reach.
+  std::string startedIn = ProcessWorkingDir();
+  ProcessSetWorkingDir(dir.path());
   DecodedImage img = Solid(2, 2, {200, 200, 200, 200});
   ASSERT_TRUE(SaveImageFile(dir.File("tv_mark.png"), img));
   EXPECT_FALSE(LoadSplashTextures());  // the mark alone is not enough
@@ -115,6 +119,7 @@ TEST_F(ImageTextures, SplashNeededForMarkAndWordmark) {
   FreeSplashTextures();
   EXPECT_EQ(gSplashImage.texture, 0u);
   EXPECT_EQ(gMarkImage.width, 0);
+  ProcessSetWorkingDir(startedIn);
 }
 
 }  // namespace
