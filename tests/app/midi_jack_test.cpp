@@ -300,10 +300,10 @@ class MidiTimingOverJack : public MidiOverJack {
 
 // Messages handed over ahead of time, as a pass hands over a song's events, go out each in the
 // cycle of its own time; what is cancelled never goes. Arrival here is when the receiving client's
-// callback runs, which is once a cycle, so it may follow the message's frame by up to a period
-// (the frame itself is checked in the JACK port's own test). A busy machine can stall a whole cycle
-// of the server now and then, which no sender can help, so the timing must hold in one of five
-// rounds; every round must bring every message, in order, never early and never badly late.
+// callback runs, which is once a cycle, so it may stand off the message's frame by up to a period
+// either way (the frame itself is checked in the JACK port's own test). A busy machine can stall a
+// whole cycle of the server now and then, which no sender can help, so the timing must hold in one
+// of five rounds; every round must bring every message, in order, never badly early or late.
 TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAPeriodAndAMillisecondOfTheirTimes) {
   const int64_t kBoundUs = 1000 + 32 * 1000000 / 48000;  // a millisecond and the fine server's period
   Sink sink(false);
@@ -334,7 +334,8 @@ TEST_F(MidiTimingOverJack, StampedMessagesArriveWithinAPeriodAndAMillisecondOfTh
     std::vector<int64_t> late;
     for (size_t i = 0; i < due.size(); ++i) late.push_back(arrived[i] - due[i]);
     std::sort(late.begin(), late.end());
-    EXPECT_GE(late.front(), 0) << "a message went out before its time";
+    // The callback of the cycle that holds a message's frame may run before that frame's time.
+    EXPECT_GE(late.front(), -kBoundUs) << "a message went out well before its time";
     if (kTimingMeasurable) EXPECT_LE(late.back(), 50000);
     if (late.back() < bestMax) bestMax = late.back(), bestMedian = late[late.size() / 2];
   }
