@@ -121,7 +121,7 @@ class MidiOverJack : public ::testing::Test {
   void SetUp() override { Start(false); }
   // The server is the first test's: a fine one runs 0.67 ms periods at real-time priority.
   void Start(bool fine) {
-    static PrivateJackServer server(fine ? "32" : "128", fine, true);
+    static PrivateJackServer server(fine ? "32" : "128", fine);
     static bool serverFine = fine;
     if (!server.up()) GTEST_SKIP() << "jackd did not start: " << server.Log();
     if (fine && !serverFine) GTEST_SKIP() << "needs a fine server of its own: run this test alone";
