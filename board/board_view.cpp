@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include "app/base/app_clock.h"
+#include "app/base/view_modes.h"
 #include "board/board_frame.h"
 #include "board/note_fall_lane.h"
+#include "board/scale_grid.h"
 #include "practice/achievement_tracking.h"
 
 // ---- state ----
@@ -16,6 +18,12 @@ static BoardViewFrame gBoardViewFrame;   // the frame being drawn; rebuilt at th
 void DrawBoardView() {
   BoardViewFrame& f = gBoardViewFrame;
   ComputeBoardViewFrame(&f, GetAppSeconds());
+  // While the lane is up the grid gives way at once; while it fades out a cover hides the grid.
+  if (!gPracticeMode && !gLearningOverlay && f.laneFade < 0.995f)
+    DrawScaleGrid(f);
+  else if (!gPracticeMode && f.laneFade > 0.001f)
+    DrawGridCover(f);
+
   const float s = f.layout.scale;
   if (f.lower.h <= std::max(70.0f * s, 56.0f) && !f.laneMode) return;
   DrawNoteFallButton(f);

@@ -1,0 +1,54 @@
+// board/board_draw: the board's immediate-mode shapes.
+#include "board/board_draw.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+// ---- public functions ----
+void FillBoardQuad(float x, float y, float w, float h) {
+  if (w <= 0.0f || h <= 0.0f) return;
+  glBegin(GL_QUADS);
+  glVertex2f(x, y);
+  glVertex2f(x + w, y);
+  glVertex2f(x + w, y + h);
+  glVertex2f(x, y + h);
+  glEnd();
+}
+
+void StrokeBoardRect(float x, float y, float w, float h) {
+  glBegin(GL_LINE_LOOP);
+  glVertex2f(x, y);
+  glVertex2f(x + w, y);
+  glVertex2f(x + w, y + h);
+  glVertex2f(x, y + h);
+  glEnd();
+}
+
+void DrawBoardLine(float x0, float y0, float x1, float y1) {
+  glBegin(GL_LINES);
+  glVertex2f(x0, y0);
+  glVertex2f(x1, y1);
+  glEnd();
+}
+
+void FillBoardDisc(float cx, float cy, float radius, int segments) {
+  if (radius <= 0.0f || segments < 3) return;
+  glBegin(GL_TRIANGLE_FAN);
+  glVertex2f(cx, cy);
+  for (int i = 0; i <= segments; ++i) {
+    float a = 6.2831853f * (float)i / (float)segments;
+    glVertex2f(cx + radius * std::cos(a), cy + radius * std::sin(a));
+  }
+  glEnd();
+}
+
+void StrokeBoardCircle(float cx, float cy, float radius, int segments) {
+  if (radius <= 0.0f || segments < 3) return;
+  glBegin(GL_LINE_LOOP);
+  for (int i = 0; i < segments; ++i) {
+    float a = 6.2831853f * (float)i / (float)segments;
+    glVertex2f(cx + radius * std::cos(a), cy + radius * std::sin(a));
+  }
+  glEnd();
+}

@@ -1,0 +1,207 @@
+// board/practice_hud: the practice run's HUD and region overlay.
+//
+// The button's rectangle is laid out again by every HUD frame, after RelayoutAll has written it,
+// so the button stands where this frame draws it even when the strip grew since the last layout.
+#include "board/practice_hud.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/maths.h"
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "board/board_draw.h"
+#include "board/practice_run_mouse.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/layout.h"
+#include "gfx/rounded_rect.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "platform/clock.h"
+#include "practice/practice_records.h"
+#include "theory/scale_selection.h"
+
+// ---- internal helpers ----
+static bool ToolbarHostsRunButton() { return gToolbarRects[6].w > 2.0f; }
+
+static void DrawRunButton(const RectF& r, float s, float p, bool active) {
+  const PracticeStudent& st = gPracticeStudent;
+  if (active) {
+    SetGlColor(0.3f * st.r + 0.05f, 0.3f * st.g + 0.05f, 0.3f * st.b + 0.05f, 0.86f + 0.05f * p);
+  } else {
+    SetGlColor(0.16f * st.r + 0.03f, 0.16f * st.g + 0.03f, 0.16f * st.b + 0.03f,
+               gPracticeRunButtonHover ? 0.82f : 0.72f);
+  }
+  FillRoundedRect(r.x, r.y, r.w, r.h, std::max(4.0f * s, 3.0f), 8);
+  if (active) {
+    SetGlColor(st.r, st.g, st.b, 0.1f + 0.05f * p);
+    FillRoundedRect(r.x + 1.0f, r.y + 1.0f, r.w - 2.0f, r.h - 2.0f, std::max(3.0f * s, 2.0f), 8);
+    SetGlColor(st.r, st.g, st.b, 0.54f);
+  } else {
+    SetGlColor(1.0f, 1.0f, 1.0f, gPracticeRunButtonHover ? 0.38f : 0.24f);
+  }
+  StrokeRoundedRect(r.x + 0.5f, r.y + 0.5f, r.w - 1.0f, r.h - 1.0f, std::max(4.0f * s, 3.0f), 8);
+  const std::string label = "PRACTICE RUN";
+  float width = MeasureText(gFontSmall, label, std::max(8.5f * s, 7.0f));
+  float tx = r.x + std::max((r.w - width) / 2.0f, 0.0f), ty = r.y + 0.67f * r.h + std::max(2.0f * s, 1.5f);
+  DrawTextUtf8(gFontSmall, tx + 0.7f, ty + 0.7f, label, 0.03f, 0.05f, 0.03f, 0.55f);
+  if (active)
+    DrawTextUtf8(gFontSmall, tx, ty, label, st.r, st.g, st.b, 0.95f);
+  else
+    DrawTextUtf8(gFontSmall, tx, ty, label, 0.9f, 0.92f, 0.95f, 0.9f);
+}
+
+static void DrawTimerPill(const BoardLayout& b) {
+  const float s = b.scale;
+  const PracticeStudent& st = gPracticeStudent;
+  std::string text = FormatRunTime(PracticeRunElapsedMs(gPracticeState, gPracticeRunData, ClockMs32()));
+  float pw = std::max(78.0f * s, 64.0f), ph = std::max(20.0f * s, 17.0f);
+  float px = b.stripX + b.stripW - pw - std::max(12.0f * s, 10.0f);
+  float py = b.hudHeight > 0.1f ? b.gridY + b.gridH + std::max(6.0f * s, 4.0f) + (b.hudHeight - ph) / 2.0f
+                                : b.stripY + b.stripH - ph - std::max(7.0f * s, 6.0f);
+  SetGlColor(0.03f, 0.05f, 0.08f, 0.72f);
+  FillRoundedRect(px, py, pw, ph, 0.48f * ph, 8);
+  SetGlColor(1.0f, 1.0f, 1.0f, 0.12f);
+  StrokeRoundedRect(px + 0.5f, py + 0.5f, pw - 1.0f, ph - 1.0f, 0.48f * ph, 8);
+  SetGlColor(st.r, st.g, st.b, 0.14f);
+  StrokeRoundedRect(px + 1.5f, py + 1.5f, pw - 3.0f, ph - 3.0f, std::max(0.42f * ph, 2.0f), 8);
+  float tx = px + std::max(10.0f * s, 8.0f), ty = py + 0.68f * ph;
+  DrawTextUtf8(gFontSmall, tx + 0.7f, ty + 0.7f, text, 0.02f, 0.03f, 0.03f, 0.58f);
+  DrawTextUtf8(gFontSmall, tx, ty, text, 0.94f, 0.97f, 1.0f, 0.95f);
+}
+
+// The window slot a region row is drawn at, -1 when it is not shown.
+static int SlotOfRegionRow(int row) {
+  if (gScaleListMode) {
+    if (row < 0 || row >= (int)gScaleCatalogue.size()) return -1;
+    return ScaleWindowSlotOf(gScaleCatalogue[row]);
+  }
+  return (row >= 0 && row <= 6 && ScaleWindowItemScale(row)) ? row : -1;
+}
+
+// The cell rectangle of a slot and column; false when the row lies wholly outside the grid.
+static bool RegionCellRect(const BoardLayout& b, float frac, float pitch, int slot, int col, RectF* out) {
+  if (slot < 0 || slot > 6 || col < 0 || col > 11 || !ScaleWindowItemScale(slot)) return false;
+  float y = ((float)slot - frac) * pitch + b.gridY;
+  if (y + b.cellH < b.gridY || y > b.gridY + b.gridH) return false;
+  *out = {(float)col * (b.cellW + b.cellGap) + b.gridX, y, b.cellW, b.cellH};
+  return true;
+}
+
+// ---- public functions ----
+std::string PracticeHudStatusText(int state, int currentStep, int stepCount) {
+  switch (state) {
+    case kPracticeChoosing: return Tr("Drag to select a practice region");
+    case kPracticeArmed: return Tr("Press any key / play any note to begin");
+    case kPracticeRunning:
+      return TrF("Practice Run %d/%d", std::min(std::max(currentStep, 0), stepCount) + 1, std::max(stepCount, 1));
+    case kPracticeComplete: return Tr("Run complete");
+    default: return "";
+  }
+}
+
+bool PracticeRecordLine(std::string* out) {
+  if (!gPracticeRunData.regionValid || !gPracticeRunsLoaded) return false;
+  std::string key = BuildRegionKey();
+  if (key.empty()) return false;
+  std::string id = GetActiveStudentId();
+  const PracticeRun* found = nullptr;
+  for (const PracticeRun& run : gPracticeRuns)
+    if (run.regionKey == key && run.studentId == id) found = &run;
+  if (!found) {
+    *out = "You  no recorded run for this region";
+    return true;
+  }
+  *out = "You  best " + FormatRunTime(found->bestMs) + "  last " + FormatRunTime(found->lastMs) + "  x" +
+         std::to_string(std::max(found->runs, 0));
+  return true;
+}
+
+uint32_t PracticeRunElapsedMs(int state, const PracticeRunData& run, uint32_t nowMs) {
+  if (state == kPracticeRunning) {
+    if (run.runStartMs == 0 || nowMs < run.runStartMs) return 0;
+    return nowMs - run.runStartMs;
+  }
+  if (state == kPracticeComplete) {
+    if (run.runStartMs == 0 || run.runEndMs < run.runStartMs) return 0;
+    return run.runEndMs - run.runStartMs;
+  }
+  return 0;
+}
+
+void DrawPracticeHud(float time, const BoardLayout& b, float, float) {
+  RefreshPracticeStudent();
+  if (gPracticeMode || gLearningOverlay) {
+    gPracticeRunButtonRect = kHiddenRect;
+    return;
+  }
+  gPracticeRunButtonRect = GetPracticeRunButtonRect();
+  gPracticeRunButtonHover = IsMouseInRect(&gPracticeRunButtonRect);
+  const float s = b.scale;
+  const float p = 0.5f * std::sin(3.2f * time) + 0.5f;
+  const bool active = gPracticeState != kPracticeOff;
+  if (!ToolbarHostsRunButton()) DrawRunButton(gPracticeRunButtonRect, s, p, active);
+  if (!active) return;
+
+  const PracticeRunData& run = gPracticeRunData;
+  std::string status = PracticeHudStatusText(gPracticeState, run.currentStep, (int)run.steps.size());
+  std::string record;
+  bool recordShown = PracticeRecordLine(&record);
+  float x = b.stripX + std::max(12.0f * s, 10.0f);
+  float lg = std::max(13.0f * s, 11.0f) + std::max(1.15f * s, 1.0f);
+  float yb = b.stripY + b.stripH - std::max(7.0f * s, 5.0f) - (recordShown ? lg : 0.0f);
+  float y = b.hudHeight > 0.1f ? std::min(b.gridY + b.gridH + std::max(6.0f * s, 4.0f) + 0.38f * b.hudHeight, yb) : yb;
+  {
+    ScopedTrSuppress already;  // the status text is translated and formatted already
+    DrawTextUtf8(gFontSmall, x + 0.7f, y + 0.7f, status, 0.02f, 0.03f, 0.02f, 0.55f);
+    DrawTextUtf8(gFontSmall, x, y, status, 0.84f, 0.92f, 0.88f, 0.9f);
+  }
+  if (recordShown) {
+    DrawTextUtf8(gFontSmall, x + 0.7f, y + lg + 0.7f, record, 0.02f, 0.03f, 0.02f, 0.48f);
+    DrawTextUtf8(gFontSmall, x, y + lg, record, 0.74f, 0.82f, 0.92f, 0.86f);
+  }
+  if (gPracticeState >= kPracticeArmed) DrawTimerPill(b);
+}
+
+void DrawPracticeRegion(float time, const BoardLayout& b, float frac, float pitch) {
+  if (gPracticeState == kPracticeOff) return;
+  const PracticeRunData& run = gPracticeRunData;
+  const PracticeStudent& st = gPracticeStudent;
+  RectF cell;
+  if (gPracticeState == kPracticeChoosing && run.dragging && run.anchorRow >= 0 && run.anchorCol >= 0 &&
+      run.cursorRow >= 0 && run.cursorCol >= 0) {
+    int c0 = std::max(std::min(run.anchorCol, run.cursorCol), 0), c1 = std::min(std::max(run.anchorCol, run.cursorCol), 11);
+    for (int row = std::min(run.anchorRow, run.cursorRow); row <= std::max(run.anchorRow, run.cursorRow); ++row)
+      for (int c = c0; c <= c1; ++c)
+        if (RegionCellRect(b, frac, pitch, SlotOfRegionRow(row), c, &cell))
+          DrawRegionCell(cell.x, cell.y, cell.w, cell.h, st.r, st.g, st.b, 0.1f, 0.34f);
+  }
+  if (run.regionValid && gPracticeState >= kPracticeArmed) {
+    float fill = gPracticeState == kPracticeComplete ? 0.02f : 0.06f;
+    for (const PracticeStep& step : run.steps)
+      if (RegionCellRect(b, frac, pitch, ScaleWindowSlotOf(step.scale), step.column, &cell))
+        DrawRegionCell(cell.x, cell.y, cell.w, cell.h, st.r, st.g, st.b, fill, 0.22f);
+  }
+  if (gPracticeState == kPracticeRunning && run.currentStep >= 0 && run.currentStep < (int)run.steps.size()) {
+    const PracticeStep& step = run.steps[run.currentStep];
+    if (RegionCellRect(b, frac, pitch, ScaleWindowSlotOf(step.scale), step.column, &cell)) {
+      float q = 0.5f * std::sin(5.6f * time) + 0.5f;
+      DrawRegionCell(cell.x, cell.y, cell.w, cell.h, st.r, st.g, st.b, 0.06f + 0.04f * q, 0.56f + 0.18f * q);
+      float grow = 1.2f + 1.7f * q;
+      SetGlColor(st.r, st.g, st.b, 0.22f + 0.12f * q);
+      StrokeBoardRect(cell.x - grow, cell.y - grow, cell.w + 2.0f * grow, cell.h + 2.0f * grow);
+    }
+  }
+}
+
+void DrawRegionCell(float x, float y, float w, float h, float r, float g, float b, float fillAlpha,
+                    float outlineAlpha) {
+  if (fillAlpha > 0.001f) {
+    SetGlColor(r, g, b, fillAlpha);
+    FillBoardQuad(x, y, w, h);
+  }
+  if (outlineAlpha > 0.001f) {
+    SetGlColor(r, g, b, outlineAlpha);
+    StrokeBoardRect(x + 0.5f, y + 0.5f, w - 1.0f, h - 1.0f);
+  }
+}

@@ -1,0 +1,339 @@
+// board/scale_grid: the grid block of the board view.
+//
+// An earned cell is drawn as liquid gold: it fills from the bottom in 2.8 s, its surface waves,
+// a ring pulses round it until it is full, and the flash, glow and sheen timers of the achievement
+// matrix add their light on top. Everything is immediate mode and every alpha passes through the
+// global draw alpha.
+#include "board/scale_grid.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/pointer.h"
+#include "board/board_draw.h"
+#include "board/grid_interaction.h"
+#include "board/practice_hud.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/rounded_rect.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "practice/achievements.h"
+#include "practice/board_message.h"
+#include "theory/circle_theory.h"
+#include "theory/scale_selection.h"
+
+// ---- constants ----
+constexpr float kGoldFillSeconds = 2.8f;     // an earned cell fills in this time
+constexpr float kBoardMessageSeconds = 5.6f;
+
+// ---- internal helpers ----
+static float RowY(const BoardViewFrame& f, float r) { return f.layout.gridY + (r - f.frac) * f.rowPitch; }
+static float ColumnX(const BoardLayout& b, int c) { return b.gridX + (float)c * (b.cellW + b.cellGap); }
+
+static void DrawStripPanel(const BoardLayout& b) {
+  SetGlColor(0.05f, 0.07f, 0.10f, 0.72f);
+  FillRoundedRect(b.stripX, b.stripY, b.stripW, b.stripH, 11.0f, 12);
+  SetGlColor(1.0f, 1.0f, 1.0f, 0.12f);
+  StrokeBoardRect(b.stripX + 1.0f, b.stripY + 1.0f, b.stripW - 2.0f, b.stripH - 2.0f);
+}
+
+static void DrawHeaderTexts(const BoardViewFrame& f) {
+  const BoardLayout& b = f.layout;
+  const float s = b.scale;
+  char count[32];
+  std::snprintf(count, sizeof count, "%d/%d", CountDoneAchievementCells(), CountAchievementCells());
+  float n = (float)std::string(count).size();
+  float x = (b.contentX + 0.56f * b.labelColumnWidth + b.gridX + 0.5f * b.cellW) / 2.0f - n * f.charWidth / 2.0f -
+            4.0f * f.charWidth;
+  DrawTextUtf8(gFontItalic ? gFontItalic : gFontMain, x, b.headerBaselineY, count, 0.95f, 0.87f, 0.56f, 0.9f);
+
+  float age = f.now - gBoardMessageTime;
+  if (!gBoardMessage.empty() && age >= 0.0f && age <= kBoardMessageSeconds) {
+    float p = age / kBoardMessageSeconds;
+    float alpha = 0.88f * (1.0f - p * p);
+    float mx = b.gridX + std::max(4.0f * s, 2.0f);
+    DrawTextUtf8(gFontSmall, mx + 0.8f, b.headerBaselineY + 0.8f, gBoardMessage, 0.06f, 0.08f, 0.12f, 0.7f * alpha);
+    DrawTextUtf8(gFontSmall, mx, b.headerBaselineY, gBoardMessage, 0.92f, 0.95f, 1.0f, alpha);
+  }
+  SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
+  DrawBoardLine(b.stripX + b.pad, f.keyBandLineY, b.stripX + b.stripW - b.pad, f.keyBandLineY);
+}
+
+static void TintColumn(const BoardViewFrame& f, int c) {
+  FillBoardQuad(ColumnX(f.layout, c), f.bandTop, f.layout.cellW, f.bandBottom - f.bandTop);
+}
+static void TintRow(const BoardViewFrame& f, int slot) {
+  FillBoardQuad(f.layout.gridX, RowY(f, (float)slot), f.layout.gridW, f.layout.cellH);
+}
+
+static void DrawRowAndColumnTints(const BoardViewFrame& f) {
+  if (f.currentSlot >= 0 && f.currentSlot <= 6) {
+    SetGlColor(0.95f, 0.95f, 1.0f, 0.05f);
+    TintRow(f, f.currentSlot);
+  }
+  bool pickedShown = f.pickedSlot >= 0 && f.pickedSlot <= 6;
+  SetGlColor(0.98f, 0.88f, 0.52f, 0.09f);
+  if (f.bandOn && pickedShown && gRingPos >= 0 && gRingPos <= 11) TintColumn(f, gRingPos);
+  if (pickedShown) TintRow(f, f.pickedSlot);
+  SetGlColor(0.86f, 0.92f, 1.0f, 0.08f);
+  if (f.bandOn && gGridHoverCol >= 0 && gGridHoverCol <= 11) TintColumn(f, gGridHoverCol);
+  if (gGridHoverRow >= 0 && gGridHoverRow <= 6) TintRow(f, gGridHoverRow);
+}
+
+static void DrawSelection(const BoardViewFrame& f) {
+  if (gSelectedCells.empty()) return;
+  const BoardLayout& b = f.layout;
+  for (int slot = 0; slot < 7; ++slot) {
+    int row = FindScaleRow(ScaleWindowItemScale(slot));
+    if (!IsAchievementRowValid(row)) continue;
+    float y = RowY(f, (float)slot);
+    if (y + b.cellH < b.gridY || y > b.gridY + b.gridH) continue;
+    for (int c = 0; c < 12; ++c) {
+      if (!gSelectedCells.count({row, c})) continue;
+      float x = ColumnX(b, c);
+      SetGlColor(0.52f, 0.78f, 1.0f, 0.26f);
+      FillBoardQuad(x, y, b.cellW, b.cellH);
+      SetGlColor(0.76f, 0.9f, 1.0f, 0.88f);
+      StrokeRoundedRect(x + 0.5f, y + 0.5f, b.cellW - 1.0f, b.cellH - 1.0f, 3.0f, 8);
+    }
+  }
+}
+
+static void DrawKeyLabels(const BoardViewFrame& f) {
+  const BoardLayout& b = f.layout;
+  float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
+  for (int c = 0; c < 12; ++c)
+    DrawTextUtf8(gFontSmall, ColumnX(b, c) + std::max(0.16f * b.cellW, 1.0f), baseline, kKeyNamesByRing[c], 0.84f,
+                 0.86f, 0.89f, 0.88f);
+}
+
+// One earned cell's liquid gold: body, waving surface, shade and edge lines.
+static void DrawGoldBody(const BoardViewFrame& f, float x, float y, float w, float k, int index, int c) {
+  const BoardLayout& b = f.layout;
+  const float h = b.cellH;
+  float e = 1.0f - (3.0f - 2.0f * k) * k * k;
+  float fillTop = ClampFloat(y + e * h, y + 1.0f, y + h - 1.0f);
+  float A = 0.22f + 0.72f * w;
+
+  glBegin(GL_QUAD_STRIP);
+  for (int i = 0; i <= 24; ++i) {
+    float t = (float)i / 24.0f;
+    float q = (3.0f - 2.0f * t) * t * t;
+    float yy = fillTop + t * (y + h - fillTop);
+    SetGlColor(0.98f - 0.14f * q, 0.86f - 0.22f * q, 0.4f - 0.2f * q, (0.62f + 0.26f * q) * A);
+    glVertex2f(x, yy);
+    glVertex2f(x + b.cellW, yy);
+  }
+  glEnd();
+
+  float half = ClampFloat(0.13f * h, 1.0f, 3.8f);
+  float amp = 0.013f + 0.013f * e;
+  float L = (0.46f + 0.5f * e) * (0.76f + 0.24f * w);
+  glBegin(GL_QUAD_STRIP);
+  for (int j = 0; j <= 20; ++j) {
+    float u = (float)j / 20.0f;
+    float wave = fillTop + h * amp *
+                               (0.58f * std::sin(5.0f * u + 3.8f * f.now + 0.54f * (float)index + 0.36f * (float)c) +
+                                0.42f * std::sin(8.2f * u + 2.3f * f.now + 0.2f * (float)c));
+    SetGlColor(1.0f, 0.94f, 0.58f, L);
+    glVertex2f(x + u * b.cellW, std::max(wave - half, y + 1.0f));
+    SetGlColor(0.96f, 0.82f, 0.34f, 0.24f * L);
+    glVertex2f(x + u * b.cellW, std::min(wave + half, y + h - 1.0f));
+  }
+  glEnd();
+
+  glBegin(GL_QUADS);
+  SetGlColor(0.0f, 0.0f, 0.0f, 0.14f * (1.0f - w));
+  glVertex2f(x, y);
+  glVertex2f(x + b.cellW, y);
+  SetGlColor(0.0f, 0.0f, 0.0f, 0.007f * (1.0f - w));
+  glVertex2f(x + b.cellW, y + h);
+  glVertex2f(x, y + h);
+  glEnd();
+
+  SetGlColor(1.0f, 0.95f, 0.7f, 0.08f + 0.1f * w);
+  DrawBoardLine(x + 0.8f, y + 0.8f, x + b.cellW - 0.8f, y + 0.8f);
+  SetGlColor(0.24f, 0.16f, 0.07f, 0.05f + 0.09f * w);
+  DrawBoardLine(x + 0.8f, y + h - 0.8f, x + b.cellW - 0.8f, y + h - 0.8f);
+}
+
+static void DrawSheen(const BoardViewFrame& f, float x, float y, float P, float w, int r, int c) {
+  const BoardLayout& b = f.layout;
+  float p = Clamp01(P / 2.2f);
+  float level = ClampFloat(y + p * b.cellH, y + 1.0f, y + b.cellH - 1.0f);
+  float alpha = (0.1f + 0.22f * (1.0f - p)) * (0.56f + 0.44f * w);
+  glBegin(GL_QUAD_STRIP);
+  for (int j = 0; j <= 18; ++j) {
+    float u = (float)j / 18.0f;
+    float xx = x + 1.0f + u * (b.cellW - 2.0f);
+    float top = level - 1.2f + 0.45f * std::sin(6.3f * u + 5.2f * f.now + 0.43f * (float)r + 0.27f * (float)c);
+    SetGlColor(1.0f, 0.92f, 0.54f, 0.94f * alpha);
+    glVertex2f(xx, std::max(top, y + 1.0f));
+    SetGlColor(0.88f, 0.68f, 0.24f, 0.16f * alpha);
+    glVertex2f(xx, y + b.cellH - 1.0f);
+  }
+  glEnd();
+}
+
+static void DrawCell(const BoardViewFrame& f, const ScaleRow* scale, int achvRow, int index, int r, int c, float y) {
+  const BoardLayout& b = f.layout;
+  const float x = ColumnX(b, c), cw = b.cellW, ch = b.cellH;
+  bool valid = IsAchievementRowValid(achvRow);
+  bool earned = valid && gAchvDone[achvRow][c];
+  float w = 0.0f;
+  if (earned && gAchvTime[achvRow][c] > 0) {
+    double age = (double)(f.wall - gAchvTime[achvRow][c]);
+    w = (float)ClampDouble(1.0 - age / 1e12, 0.0, 1.0);
+  }
+  bool gold = earned && w > 0.001f;
+  float mx = (float)gMouseX, my = (float)gMouseY;
+  bool hovered = mx >= x && mx <= x + cw && my >= y && my <= y + ch;
+
+  if (scale == gPickedScale && c == gRingPos) {
+    SetGlColor(0.96f, 0.94f, 0.82f, 0.34f);
+    StrokeRoundedRect(x + 0.5f, y + 0.5f, cw - 1.0f, ch - 1.0f, std::max(0.06f * cw, 2.0f), 14);
+  }
+  float k = 1.0f;
+  if (gold) {
+    float earnedAt = gAchvEarnedAt[achvRow][c];
+    float t = earnedAt >= 0.0f ? f.now - earnedAt : kGoldFillSeconds;
+    k = Clamp01(t / kGoldFillSeconds);
+    DrawGoldBody(f, x, y, w, k, index, c);
+  } else {
+    SetGlColor(0.04f, 0.06f, 0.09f, 0.86f);
+    FillBoardQuad(x, y, cw, ch);
+  }
+  if (hovered) {
+    SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
+    FillBoardQuad(x, y, cw, ch);
+  }
+  SetGlColor(0.92f, 0.92f, 0.95f, hovered ? 0.34f : (gold ? 0.1f + 0.2f * w : 0.14f));
+  StrokeBoardRect(x + 0.5f, y + 0.5f, cw - 1.0f, ch - 1.0f);
+  if (gold && k < 0.999f) {
+    float v = 0.5f + 0.5f * std::sin(9.0f * f.now + 0.55f * (float)index + 0.33f * (float)c);
+    float grow = 0.7f + 0.9f * v;
+    SetGlColor(0.96f, 0.82f, 0.3f, (0.06f + 0.2f * v) * (1.0f - k));
+    StrokeBoardRect(x + 0.5f - grow, y + 0.5f - grow, cw - 1.0f + 2.0f * grow, ch - 1.0f + 2.0f * grow);
+  }
+  if (!valid) return;
+  float T = gAchvFlash[achvRow][c];
+  if (T > 0.0f) {
+    float fl = Clamp01(2.0f * T);
+    float grow = 8.0f * (1.0f - fl);
+    SetGlColor(1.0f, 0.88f, 0.4f, 0.36f * fl);
+    FillBoardQuad(x - grow, y - grow, cw + 2.0f * grow, ch + 2.0f * grow);
+  }
+  float G = gAchvGlow[achvRow][c];
+  if (G > 0.0f) {
+    float g = Clamp01(G / 20.0f);
+    float v = 0.5f + 0.5f * std::sin(3.4f * f.now + 0.39f * (float)r + 0.31f * (float)c);
+    float grow = 2.0f + 2.8f * v;
+    float alpha = (0.1f + 0.14f * v) * (0.35f + 0.65f * g);
+    SetGlColor(0.98f, 0.84f, 0.34f, alpha);
+    FillBoardQuad(x - grow, y - grow, cw + 2.0f * grow, ch + 2.0f * grow);
+    SetGlColor(1.0f, 0.9f, 0.46f, 0.7f * alpha);
+    float g2 = grow - 0.5f;
+    StrokeBoardRect(x - g2, y - g2, cw + 2.0f * g2, ch + 2.0f * g2);
+  }
+  float P = gAchvSheen[achvRow][c];
+  if (gold && P > 0.0f) DrawSheen(f, x, y, P, w, r, c);
+}
+
+static void DrawRows(const BoardViewFrame& f) {
+  const BoardLayout& b = f.layout;
+  const float s = b.scale;
+  int n = GridRowCount(gScaleListMode, VisibleScaleCount(), f.frac);
+  int step = ScaleWindowStep();
+  for (int r = 0; r < n; ++r) {
+    int index = gScaleListMode ? VisibleScaleAt(step + r) : r;
+    if (index < 0 || index >= (int)gScaleCatalogue.size()) continue;
+    float y = RowY(f, (float)r);
+    if (y + b.cellH < b.gridY || y > b.gridY + b.gridH) continue;
+    const ScaleRow* scale = gScaleCatalogue[index];
+
+    SetGlColor(1.0f, 1.0f, 1.0f, 0.045f);
+    DrawBoardLine(b.gridX, y + b.cellH + 0.5f, b.gridX + b.gridW, y + b.cellH + 0.5f);
+
+    float lx = b.contentX + std::max(8.0f * s, 6.0f), ly = y + 0.62f * b.cellH;
+    if (scale) {
+      std::string label = CutRowLabel(Tr(scale->name), b.labelColumnWidth, s);
+      ScopedTrSuppress already;
+      DrawTextUtf8(gFontSmall, lx, ly, label, Clamp01(0.56f + 0.4f * scale->r), Clamp01(0.56f + 0.4f * scale->g),
+                   Clamp01(0.58f + 0.4f * scale->b), 0.88f);
+    }
+    int achvRow = FindScaleRow(scale);
+    for (int c = 0; c < 12; ++c) DrawCell(f, scale, achvRow, index, r, c, y);
+  }
+}
+
+// ---- public functions ----
+std::string CutRowLabel(const std::string& translated, float labelColumnWidth, float scale) {
+  for (unsigned char ch : translated)
+    if (ch >= 128) return translated;
+  float room = std::max(labelColumnWidth - std::max(10.0f * scale, 8.0f), 16.0f);
+  size_t n = (size_t)std::max((int)std::floor(room / std::max(7.2f * scale, 5.4f)), 4);
+  if (translated.size() <= n) return translated;
+  return translated.substr(0, n - 3) + "...";
+}
+
+int GridRowCount(bool listMode, int visibleCount, float frac) {
+  return (listMode && visibleCount > 7 && frac > 0.001f) ? 8 : 7;
+}
+
+float GoldSurfaceY(float cellY, float cellH, float secondsSinceEarned) {
+  float k = Clamp01(secondsSinceEarned / kGoldFillSeconds);
+  float e = 1.0f - (3.0f - 2.0f * k) * k * k;
+  return ClampFloat(cellY + e * cellH, cellY + 1.0f, cellY + cellH - 1.0f);
+}
+
+GridClip ComputeGridClip(const BoardLayout& b, int clientW, int clientH) {
+  const int W = std::max(clientW, 1), H = std::max(clientH, 1);
+  float m = std::max(std::max(5.0f * b.scale, 4.0f) + b.keyRowHeight, 8.0f);
+  // The corner is brought into the window first, so every range below is non-empty.
+  int x0 = ClampInt(std::max((int)std::floor(b.contentX - 1.0f), 0), 0, W - 1);
+  int y0 = ClampInt(std::max((int)std::floor(b.gridY - m), 0), 0, H - 1);
+  int w = std::max((int)std::ceil(b.labelColumnWidth + b.gridW + 2.0f), 1);
+  int h = std::max((int)std::ceil(m + b.gridH), 1);
+  h = ClampInt(h, 1, H);
+  w = ClampInt(w, 1, W - x0);
+  int bottom = ClampInt(H - y0 - h, 0, H - 1);
+  return {x0, bottom, w, h};
+}
+
+void DrawScaleGrid(const BoardViewFrame& f) {
+  const BoardLayout& b = f.layout;
+  DrawStripPanel(b);
+  DrawHeaderTexts(f);
+  DrawPracticeHud(f.now, b, f.frac, f.rowPitch);
+  if (f.bandOn && f.currentSlot >= 0 && f.currentSlot <= 6 && f.keyRingPos >= 0 && f.keyRingPos <= 11) {
+    SetGlColor(0.95f, 0.95f, 1.0f, 0.05f);
+    TintColumn(f, f.keyRingPos);
+  }
+
+  GLboolean scissorWas = glIsEnabled(GL_SCISSOR_TEST);
+  GLint boxWas[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_SCISSOR_BOX, boxWas);
+  GridClip clip = ComputeGridClip(b, gClientWidth, gClientHeight);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(clip.x, clip.y, clip.w, clip.h);
+
+  DrawRowAndColumnTints(f);
+  DrawSelection(f);
+  DrawKeyLabels(f);
+  DrawRows(f);
+  DrawPracticeRegion(f.now, b, f.frac, f.rowPitch);
+
+  glScissor(boxWas[0], boxWas[1], boxWas[2], boxWas[3]);
+  if (!scissorWas) glDisable(GL_SCISSOR_TEST);
+}
+
+void DrawGridCover(const BoardViewFrame& f) {
+  const BoardLayout& b = f.layout;
+  SetGlColor(0.03f, 0.05f, 0.09f, 0.95f * f.laneFade);
+  FillRoundedRect(b.stripX - 1.0f, b.stripY - 1.0f, b.stripW + 2.0f, b.stripH + 2.0f, 12.0f, 12);
+}

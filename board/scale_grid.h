@@ -1,0 +1,31 @@
+// board/scale_grid: the scale grid of modes by keys inside its practice strip: the earned count
+// and board message in the header line, key names over the columns, scale names in the label
+// column, tints for the current, picked and hovered rows and columns and the Ctrl-picked
+// selection, and earned cells that fill with moving gold. The grid reads the hit-test state of
+// board/grid_interaction and never changes it.
+#pragma once
+#include <string>
+
+#include "board/board_frame.h"
+
+// The scissor box that clips the grid rows, in window rows from the bottom; inside the window.
+struct GridClip {
+  int x, y, w, h;
+};
+
+// The label-column text of a translated scale name: whole when it holds a non-ASCII byte (a cut
+// could split a character or a script's shaping), else cut to the column with "...".
+std::string CutRowLabel(const std::string& translated, float labelColumnWidth, float scale);
+// Rows to draw: 8 while a list of more than 7 scales is scrolled by a fraction (the half row),
+// else 7.
+int GridRowCount(bool listMode, int visibleCount, float frac);
+// Top of an earned cell's gold, t seconds after it was earned: it rises from the bottom to the top
+// in 2.8 s.
+float GoldSurfaceY(float cellY, float cellH, float secondsSinceEarned);
+// The grid's clip box for a client size; the box always lies inside the window.
+GridClip ComputeGridClip(const BoardLayout& b, int clientW, int clientH);
+
+// Draws the grid block. Restores the scissor state it found.
+void DrawScaleGrid(const BoardViewFrame& f);
+// The dark cover over the strip while the note-fall lane fades.
+void DrawGridCover(const BoardViewFrame& f);

@@ -1,0 +1,283 @@
+// The practice board in a real window on a private display, at 1440 x 920 and at 1000 x 600: the
+// grid with a hovered cell, a Ctrl-picked selection and a cell earned on the keyboard filling with
+// gold, a running practice run with its region and timer, and the toolbar's day and night. Pixels
+// are read at positions computed from the board's layout; screenshots of whole frames are kept in
+// the build folder for the developer to look at.
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/base/note_tables.h"
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "board/board_frame.h"
+#include "board/board_view.h"
+#include "board/grid_interaction.h"
+#include "board/scale_grid.h"
+#include "board/toolbar.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "practice/achievements.h"
+#include "practice/achievement_tracking.h"
+#include "practice/practice_run.h"
+#include "practice/students.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/support/test_support.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
+
+namespace {
+
+using Rgb = std::array<unsigned char, 3>;
+
+int Sum(const Rgb& p) { return p[0] + p[1] + p[2]; }
+
+class BoardWindow : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    RebuildFonts();
+    ConnectFloors();
+    ClockDriveBegin(ClockTickMs64());
+    ResetAchievements();
+    ResetBoardView();
+    ResetToolbar();
+    gMouseX = gMouseY = -10000;
+    gPracticeStrip = true;
+    gPracticeStripFade = 1.0f;
+    RelayoutAll();
+  }
+  void TearDown() override {
+    ExitPracticeRun();
+    ResetNoteTables();
+    ResetStudents();
+    ResetAchievements();
+    ResetAchievementTracking();
+    ResetScaleSelection();
+    ResetViewModes();
+    ResetBoardView();
+    ResetToolbar();
+    gSelectedCells.clear();
+    gSelectionAnchorRow = gSelectionAnchorCol = -1;
+    gGridHoverRow = gGridHoverCol = -1;
+    ClockDriveEnd();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  static void RunFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+  }
+  // The whole frame as the program draws it, kept as a PNG beside the test program.
+  void SaveScreenshot(const std::string& name) {
+    RunFrames(1);
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir =
+        binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+  // The board and the toolbar alone, on black.
+  static void DrawBoardAlone() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawBoardView();
+    DrawToolbar();
+    glFinish();
+  }
+  static BoardLayout Layout() {
+    BoardLayout b;
+    ComputeBoardLayout(&b);
+    return b;
+  }
+  // A point inside a cell: fx, fy are fractions of its width and height.
+  static void CellPoint(int slot, int col, float fx, float fy, int* x, int* y) {
+    BoardLayout b = Layout();
+    *x = (int)(b.gridX + (float)col * (b.cellW + b.cellGap) + fx * b.cellW);
+    *y = (int)(b.gridY + ((float)slot - ScaleWindowFraction()) * (b.cellH + b.cellGap) + fy * b.cellH);
+  }
+  static Rgb CellPixel(int slot, int col, float fx = 0.5f, float fy = 0.5f) {
+    int x, y;
+    CellPoint(slot, col, fx, fy, &x, &y);
+    return Pixel(x, y);
+  }
+  static void Hover(int slot, int col) {
+    CellPoint(slot, col, 0.5f, 0.5f, &gMouseX, &gMouseY);
+    UpdateGridHover(gMouseX, gMouseY);
+  }
+  static void NoHover() {
+    gMouseX = gMouseY = -10000;
+    UpdateGridHover(gMouseX, gMouseY);
+  }
+  // A key pressed on the keyboard afterMs after the previous one; released unless held.
+  static void Key(int note, bool hold = false, uint32_t afterMs = 300) {
+    ClockDriveAdvance(afterMs);
+    PostAppMessage(kMsgMidiInData, 0x90u | (uint32_t)note << 8 | 100u << 16, (int64_t)ClockMs32());
+    if (!hold) PostAppMessage(kMsgMidiInData, 0x80u | (uint32_t)note << 8 | 64u << 16, (int64_t)ClockMs32());
+    DrainMessages();
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+};
+
+TEST_F(BoardWindow, HoverSelectionAndGoldFillFromTheKeyboard) {
+  ASSERT_EQ(gClientWidth, 1440);
+  // The hovered cell is brighter than its neighbour in the same row.
+  Hover(3, 4);
+  DrawBoardAlone();
+  EXPECT_GT(Sum(CellPixel(3, 4)), Sum(CellPixel(3, 5)) + 20);
+  SaveScreenshot("board_church_hover");
+
+  // A Ctrl-picked cell carries the selection's blue through its body.
+  NoHover();
+  ClickScaleCell(5, 8, false);
+  DrawBoardAlone();
+  Rgb picked = CellPixel(5, 8), plain = CellPixel(5, 9);
+  EXPECT_GE(picked[2], plain[2] + 5);
+  EXPECT_GT(picked[2] - picked[0], plain[2] - plain[0]);
+  SaveScreenshot("board_selection");
+  gSelectedCells.clear();
+
+  // C major up an octave on the keyboard earns Ionian in C: row 0, column 0.
+  for (int note : {60, 62, 64, 65, 67, 69, 71, 72}) Key(note);
+  ASSERT_TRUE(gAchvDone[0][0]);
+  float earnedAt = gAchvEarnedAt[0][0];
+  while (GetAppSeconds() - earnedAt < 1.0f) RunFrames(1);
+  DrawBoardAlone();
+  // The gold stands at 0.71 of the cell: gold near the bottom, still dark well above the surface.
+  Rgb low = CellPixel(0, 0, 0.5f, 0.88f), high = CellPixel(0, 0, 0.5f, 0.3f);
+  EXPECT_GT(low[0], 120) << (int)low[0] << "," << (int)low[1] << "," << (int)low[2];
+  EXPECT_GT(low[0], low[2] + 60);
+  EXPECT_LT(high[0], 70);
+  SaveScreenshot("board_gold_filling");
+  while (GetAppSeconds() - earnedAt < 2.85f) RunFrames(1);
+  DrawBoardAlone();
+  Rgb top = CellPixel(0, 0, 0.5f, 0.15f);
+  EXPECT_GT(top[0], 120);
+  EXPECT_GT(top[0], top[2] + 60);
+  EXPECT_LT(Sum(CellPixel(0, 1, 0.5f, 0.15f)), 200) << "the neighbour stays plain";
+}
+
+TEST_F(BoardWindow, RunningPracticeRunShowsRegionAndTimer) {
+  gStudents = {{"Ada Lovelace", "ada", 0.95f, 0.3f, 0.2f}};
+  gActiveStudentIndex = 0;
+  BeginPracticeSelection();
+  ASSERT_TRUE(OnPracticeGridDown(PracticeGridPoint{true, 1, 2, true}));
+  ASSERT_TRUE(OnPracticeGridMove(PracticeGridPoint{true, 2, 4, true}));
+  ASSERT_TRUE(OnPracticeGridUp(PracticeGridPoint{true, 2, 4, true}));
+  ASSERT_EQ(gPracticeState, kPracticeArmed);
+  ASSERT_TRUE(OnPracticeCommandKey('A'));
+  ASSERT_EQ(gPracticeState, kPracticeRunning);
+  RelayoutAll();
+  ClockDriveAdvance(1234);
+  DrawBoardAlone();
+
+  // The current step (slot 1, column 2) is framed in the student colour; the region's other cells
+  // are tinted by it; a cell outside stays plain.
+  int fx, fy, reddest = -255;
+  CellPoint(1, 2, 0.0f, 0.5f, &fx, &fy);
+  for (int x = fx - 4; x <= fx + 2; ++x) reddest = std::max(reddest, Pixel(x, fy)[0] - Pixel(x, fy)[1]);
+  EXPECT_GT(reddest, 40) << "the frame round the current step";
+  Rgb inside = CellPixel(2, 4), outside = CellPixel(4, 6);
+  EXPECT_GT(inside[0] - inside[1], outside[0] - outside[1] + 6);
+
+  // The timer pill under the grid, at the right of the strip, with its time in it.
+  BoardLayout b = Layout();
+  const float s = b.scale;
+  float pw = std::max(78.0f * s, 64.0f), ph = std::max(20.0f * s, 17.0f);
+  float px = b.stripX + b.stripW - pw - std::max(12.0f * s, 10.0f);
+  float py = b.gridY + b.gridH + std::max(6.0f * s, 4.0f) + (b.hudHeight - ph) / 2.0f;
+  ASSERT_GT(b.hudHeight, 0.0f);
+  std::vector<uint8_t> pixels = ReadFrame();
+  auto bright = [&](int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const uint8_t* p = &pixels[(size_t(y) * gClientWidth + size_t(x)) * 4];
+        n += p[0] > 170 && p[1] > 170 && p[2] > 170;
+      }
+    return n;
+  };
+  EXPECT_GT(bright((int)px + 4, (int)py + 2, (int)(px + pw) - 4, (int)(py + ph) - 2), 15) << "the time's ink";
+  EXPECT_EQ(bright((int)(px - pw), (int)py + 2, (int)px - 4, (int)(py + ph) - 2), 0) << "nothing left of it";
+  SaveScreenshot("board_practice_run");
+}
+
+TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
+  const RectF& day = gToolbarRects[7];
+  ASSERT_GT(day.w, 2.0f);
+  int cx = (int)(day.x + day.w / 2), cy = (int)(day.y + day.h / 2);
+  gBackdropTint = false;
+  DrawBoardAlone();
+  Rgb night = Pixel(cx, cy);
+  SaveScreenshot("board_night");
+  gBackdropTint = true;
+  DrawBoardAlone();
+  Rgb sun = Pixel(cx, cy);
+  EXPECT_GT(std::abs(Sum(sun) - Sum(night)), 60) << Sum(sun) << " against " << Sum(night);
+  EXPECT_GT(sun[0], sun[2] + 60) << "the sun is warm";
+  RunFrames(30);  // the backdrop eases towards day
+  SaveScreenshot("board_day");
+}
+
+TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
+  // Gold cells with their timers running, a pick, a selection and a sounding chord.
+  const float now = GetAppSeconds();
+  for (int row = 0; row < 7; ++row)
+    for (int col = 0; col < 12; col += 1 + row % 3) {
+      gAchvDone[row][col] = 1;
+      gAchvTime[row][col] = NowSeconds();
+      gAchvEarnedAt[row][col] = now - 0.4f * (float)col;
+      gAchvFlash[row][col] = 0.3f;
+      gAchvGlow[row][col] = 12.0f;
+      gAchvSheen[row][col] = 1.5f;
+    }
+  SelectScale(kChurchModes[1], 2, true);
+  ClickScaleCell(4, 7, false);
+  Key(60, true, 20);
+  Key(64, true, 20);
+  Key(66, true, 20);
+  for (int size = 0; size < 2; ++size) {
+    int eighth = -1;
+    if (size == 1) ApplyClientSize(1000, 600, true);
+    std::string tag = size == 0 ? "1440" : "1000";
+    SaveScreenshot("board_gold_" + tag);
+    gScaleListMode = true;
+    gScaleFilter = 7;
+    RebuildVisibleScales();
+    gScaleListScroll = gScaleListScrollTarget = 5.5f;
+    RelayoutAll();
+    // The half-shown eighth row holds a gold cell; the grid's clip cuts it at the grid's bottom.
+    eighth = VisibleScaleAt(ScaleWindowStep() + 7);
+    ASSERT_GE(eighth, 7);
+    SyncAchievementRows();
+    gAchvDone[eighth][0] = 1;
+    gAchvTime[eighth][0] = NowSeconds();
+    gAchvEarnedAt[eighth][0] = now - 10.0f;
+    SaveScreenshot("board_list_view_" + tag);
+    BoardLayout b = Layout();
+    EXPECT_EQ(GridRowCount(true, VisibleScaleCount(), ScaleWindowFraction()), 8);
+    Rgb inGrid = Pixel((int)(b.gridX + b.cellW / 2), (int)(b.gridY + b.gridH - 3));
+    Rgb below = Pixel((int)(b.gridX + b.cellW / 2), (int)(b.gridY + b.gridH + 3));
+    EXPECT_GT(inGrid[0], inGrid[2] + 60) << "gold in the half row";
+    EXPECT_LT(below[0], 100) << "nothing of it below the grid";
+    gAchvDone[eighth][0] = 0;
+    gScaleListMode = false;
+    gScaleFilter = 0;
+    RebuildVisibleScales();
+    RelayoutAll();
+  }
+}
+
+}  // namespace
