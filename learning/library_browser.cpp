@@ -31,14 +31,11 @@ static const char* const kHandTokens[4] = {"", "rh", "lh", "both"};
 
 // ---- state ----
 static std::unordered_map<std::string, std::string, IdHash> gSearchTexts;   // id -> search text, kept
-static std::map<std::string, std::vector<std::string>> gCategoryTypes;       // category -> types in file order
+static std::map<std::string, std::vector<std::string>> gCategoryTypes;       // category -> types by first row
 static uint64_t gCategoryTypesGeneration = ~0ull;                            // the load they came from
+static size_t gCategoryTypesItemCount = 0;                                   // the library size they came from
 
 // ---- internal helpers ----
-static bool IsTechniqueView(const std::string& key) {
-  return key == "scales" || key == "chords" || key == "mechanics" || key == "sight";
-}
-
 static const std::string& SearchText(const LibraryItem& item) {
   auto found = gSearchTexts.find(item.id);
   if (found != gSearchTexts.end()) return found->second;
@@ -47,42 +44,61 @@ static const std::string& SearchText(const LibraryItem& item) {
   return gSearchTexts.emplace(item.id, AsciiLowerCopy(text)).first->second;
 }
 
-static const std::vector<std::string>& TypesOf(const std::string& category) {
-  if (gCategoryTypesGeneration != gLibraryGeneration) {
-    gCategoryTypes.clear();
-    gCategoryTypesGeneration = gLibraryGeneration;
-  }
-  auto found = gCategoryTypes.find(category);
-  if (found != gCategoryTypes.end()) return found->second;
-  std::vector<std::string> types;
-  CollectCategoryTypes(types, category);
-  return gCategoryTypes.emplace(category, std::move(types)).first->second;
-}
-
-static std::string ChosenType(const std::string& category) {
-  const std::vector<std::string>& types = TypesOf(category);
-  auto chosen = gChosenTypes.find(category);
-  if (chosen != gChosenTypes.end() && std::find(types.begin(), types.end(), chosen->second) != types.end())
-    return chosen->second;
-  return types.empty() ? "" : types.front();
-}
-
-// A letter A..G, then '#' or 'b'; -1 for an empty or other name.
-static int KeyFilterPitchClass(const std::string& key) {
-  static const int kLetters[7] = {9, 11, 0, 2, 4, 5, 7};
-  if (key.empty() || key[0] < 'A' || key[0] > 'G') return -1;
-  int pc = kLetters[key[0] - 'A'];
-  if (key.size() >= 2 && key[1] == '#') pc += 1;
-  if (key.size() >= 2 && key[1] == 'b') pc += 11;
-  return pc % 12;
-}
-
 static bool EndsWith(const std::string& text, const char* end) {
   std::string e(end);
   return text.size() >= e.size() && text.compare(text.size() - e.size(), e.size(), e) == 0;
 }
 
 static int StringOrder(const std::string& a, const std::string& b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+// ---- categories and keys ----
+bool IsTechniqueCategory(const std::string& key) {
+  return key == "scales" || key == "chords" || key == "mechanics" || key == "sight";
+}
+
+const std::vector<std::string>& ListCategoryTypes(const std::string& category) {
+  // A reload or items added in place (same generation, more items) both invalidate the lists.
+  if (gCategoryTypesGeneration != gLibraryGeneration || gCategoryTypesItemCount != gLibraryItems.size()) {
+    gCategoryTypes.clear();
+    gCategoryTypesGeneration = gLibraryGeneration;
+    gCategoryTypesItemCount = gLibraryItems.size();
+  }
+  auto found = gCategoryTypes.find(category);
+  if (found != gCategoryTypes.end()) return found->second;
+  // Ordered by the first row that carries the type, so a view's sort does not reorder the list.
+  std::vector<std::pair<int32_t, std::string>> firstRows;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (item.category != category) continue;
+    auto seen = std::find_if(firstRows.begin(), firstRows.end(), [&](const auto& e) { return e.second == item.type; });
+    if (seen == firstRows.end())
+      firstRows.emplace_back(item.row_index, item.type);
+    else
+      seen->first = std::min(seen->first, item.row_index);
+  }
+  std::sort(firstRows.begin(), firstRows.end());
+  std::vector<std::string> types;
+  for (auto& e : firstRows) types.push_back(std::move(e.second));
+  return gCategoryTypes.emplace(category, std::move(types)).first->second;
+}
+
+std::string GetChosenCategoryType(const std::string& category) {
+  const std::vector<std::string>& types = ListCategoryTypes(category);
+  auto chosen = gChosenTypes.find(category);
+  if (chosen != gChosenTypes.end() && std::find(types.begin(), types.end(), chosen->second) != types.end())
+    return chosen->second;
+  return types.empty() ? "" : types.front();
+}
+
+int ParseNoteLetter(const std::string& name) {
+  static const int kLetters[7] = {9, 11, 0, 2, 4, 5, 7};
+  if (name.empty()) return -1;
+  char letter = (name[0] >= 'a' && name[0] <= 'z') ? char(name[0] - 'a' + 'A') : name[0];
+  if (letter < 'A' || letter > 'G') return -1;
+  int pc = kLetters[letter - 'A'];
+  if (name.size() >= 2 && name[1] == '#') pc += 1;
+  if (name.size() >= 2 && name[1] == 'b') pc -= 1;
+  return (pc + 12) % 12;
+}
 
 // ---- views and filters ----
 bool ItemInView(const LibraryItem& item, const std::string& key) {
@@ -117,10 +133,10 @@ bool ItemMatchesFilters(const LibraryItem& item) {
   if (gLibraryViewKey == "today") return true;
   bool searching = !gSearchQuery.empty();
   if (searching && SearchText(item).find(gSearchQuery) == std::string::npos) return false;
-  if (!searching && IsTechniqueView(gLibraryViewKey)) {
-    if (item.type != ChosenType(item.category)) return false;
+  if (!searching && IsTechniqueCategory(gLibraryViewKey)) {
+    if (item.type != GetChosenCategoryType(item.category)) return false;
     if (gChosenKey >= 0 && item.category != "sight") {
-      int pc = KeyFilterPitchClass(item.key_name);
+      int pc = ParseNoteLetter(item.key_name);
       if (pc >= 0 && pc != gChosenKey) return false;
     }
     if (gHandFilter >= 1 && gHandFilter <= 3) {
@@ -128,7 +144,7 @@ bool ItemMatchesFilters(const LibraryItem& item) {
       if (!hand.empty() && hand != kHandTokens[gHandFilter]) return false;
     }
   }
-  if (gLibraryViewKey.empty() && !searching && IsTechniqueView(item.category) && gLevelFilter != 0) return false;
+  if (gLibraryViewKey.empty() && !searching && IsTechniqueCategory(item.category) && gLevelFilter != 0) return false;
   return gLevelFilter < 0 || item.level <= gLevelFilter;
 }
 
@@ -250,4 +266,5 @@ void ResetLibraryBrowser() {
   gSearchTexts.clear();
   gCategoryTypes.clear();
   gCategoryTypesGeneration = ~0ull;
+  gCategoryTypesItemCount = 0;
 }

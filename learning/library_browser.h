@@ -4,8 +4,19 @@
 // a function says otherwise.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "learning/library_index.h"
+
+// "scales", "chords", "mechanics" and "sight": the views with type, key and hand pickers.
+bool IsTechniqueCategory(const std::string& key);
+// The distinct types of a category, ordered by the first library row carrying each; cached, and
+// rebuilt when the library is reloaded or changes size.
+const std::vector<std::string>& ListCategoryTypes(const std::string& category);
+// The type chosen for the category when it still exists, else its first type, else "".
+std::string GetChosenCategoryType(const std::string& category);
+// The pitch class of a key name (letter A..G in either case, then '#' or 'b'); -1 for none.
+int ParseNoteLetter(const std::string& name);
 
 // The view selects the item ("" every item, "today" the shown day's items, "rep_era" and
 // "rep_composer" foundations and repertoire, "forms" with etudes, "study" repertoire, etudes and

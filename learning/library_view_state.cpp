@@ -10,6 +10,7 @@ int gChosenKey = -1;                                    // -1 every key
 int gHandFilter = 0;                                    // 0 every hand
 std::unordered_set<std::string, IdHash> gSelectedCards; // selected card ids
 bool gChoosingPractice = false;                         // choosing cards
+bool gLibraryOpen = false;                              // the screen is shown
 uint32_t gLibraryOpenedMs = 0;                          // 0 closed
 float gLibraryScroll = 0.0f;                            // px from the top
 int gLearningCalendarYear = 0;                          // shown month (0: not set yet)
@@ -25,6 +26,7 @@ void ResetLibraryViewState() {
   gHandFilter = 0;
   gSelectedCards.clear();
   gChoosingPractice = false;
+  gLibraryOpen = false;
   gLibraryOpenedMs = 0;
   gLibraryScroll = 0.0f;
   gLearningCalendarYear = 0;

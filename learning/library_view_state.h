@@ -17,6 +17,7 @@ extern int gChosenKey;                                         // pitch class 0.
 extern int gHandFilter;                                        // 0 all, 1 right, 2 left, 3 both
 extern std::unordered_set<std::string, IdHash> gSelectedCards; // cards selected for practice
 extern bool gChoosingPractice;                                 // the library is choosing cards
+extern bool gLibraryOpen;                                      // the learning screen is shown
 extern uint32_t gLibraryOpenedMs;                              // GetAppSeconds x 1000 + 1 when opened, 0 closed
 extern float gLibraryScroll;                                   // content scroll in px, 0 at the top
 extern int gLearningCalendarYear;                              // the month the calendar panel shows

@@ -1,30 +1,36 @@
-// learning_ui/learning_screen: the learning screen the frame draws (the library button, the screen
-// itself and its scroll hint) and its input, which the window procedure offers it first.
+// learning_ui/learning_screen: the learning screen as the shell sees it: the three drawing calls
+// of each frame (in this order) and the handlers the window procedure offers input to. Each
+// handler returns true when the screen took the event, which then reaches nothing below it.
 #pragma once
 #include <cstdint>
 
-// PENDING: drawn with the learning screen, in this order each frame.
+#include "learning/library_view_state.h"   // gLibraryOpen and the view state the model shares
+#include "learning_ui/learning_screen_state.h"
+
+// ---- each frame ----
 void DrawLibraryButton();
 void DrawLearningScreen();
+// The scroll hint beside the scrollbar when the side labels have no room; lays itself out.
 void DrawLearningScrollHint();
 
 // ---- input ----
-// PENDING: the learning screen's clicks; true when the click was on the screen or one of its views.
+// A left-button press at client (x, y).
 bool HandleLearningClick(int x, int y);
-// PENDING: the library search box; one typed character, true when the box took it.
-bool HandleSearchBoxChar(uint32_t character);
-// PENDING: the library search box; a key while the box has the focus.
-void HandleSearchBoxKey(int virtualKey, bool shift, bool ctrl);
-// PENDING: the library search box; true while it has the keyboard focus.
-bool IsSearchBoxFocused();
-// PENDING: the library search box; a move during its selection drag puts the caret under x (true),
-// or ends the drag when the box lost the screen or the focus (false).
-bool DragSearchSelection(int x);
-// PENDING: the learning screen's list; one wheel turn, true when the list took it.
+// A wheel turn (120 per notch).
 bool ScrollLearningList(int wheelDelta);
-// PENDING: button-up: ends the search box's selection drag; true when one was on.
-bool TakeSearchDragEnd();
-// PENDING: button-up: ends the library's scrollbar drag; true when one was on.
-bool EndLibraryScrollbarDrag();
-// PENDING: mouse move: follows the library's scrollbar drag; true when one is on.
+// Every mouse move; reads gMouseY. True while the scrollbar's thumb is dragged.
 bool DragLibraryScrollbar();
+// Button release: ends a thumb drag; true when one was under way.
+bool EndLibraryScrollbarDrag();
+// The search box's own input (learning_ui/library_search.h).
+bool TakeSearchDragEnd();
+bool HandleSearchBoxChar(uint32_t ch);
+bool IsSearchBoxFocused();
+bool HandleSearchBoxKey(int virtualKey, bool shift, bool ctrl);
+bool DragSearchSelection(int x);
+
+// ---- shared by the screen's parts ----
+// Whole milliseconds of GetAppSeconds plus 1: never 0, which means "not stamped".
+uint32_t LearningMsStamp();
+// A previewed planned day ends and today is shown again.
+void EndPlannedDayPreview();

@@ -1,14 +1,28 @@
 // learning_ui/pending: bodies of the learning screens' functions whose real work comes later
-// (declared, each with its marker, in learning_ui/learning_screen.h and performance_note.h).
-#include "learning_ui/learning_screen.h"
+// (declared, each with its marker, in learning_ui/learning_views.h and performance_note.h).
+#include "learning_ui/learning_views.h"
 #include "learning_ui/performance_note.h"
 
 #include "learning/radar_flash.h"
 #include "platform/clock.h"
 
-void DrawLibraryButton() {}
-void DrawLearningScreen() {}
-void DrawLearningScrollHint() {}
+void DrawLessonPanel(const LearningLayout&) {}
+bool HandleLessonPanelClick(const LearningLayout&, int, int) { return false; }
+std::vector<std::string> LessonPanelRowSections() { return {}; }
+void DrawLearningCalendar(const LearningLayout&) {}
+bool LearningCalendarCellRect(const LearningLayout&, int, RectF*, std::string*) { return false; }
+void ShiftLearningCalendarMonth(int) {}
+void DrawOverviewPanel(const LearningLayout&, int, int) {}
+void DrawRoutesPanel(const LearningLayout&) {}
+bool HandleRoutesClick(const LearningLayout&, int, int) { return false; }
+void DrawMasteryMap(const LearningLayout&) {}
+bool HandleMasteryMapClick(const LearningLayout&, int, int) { return false; }
+int MasteryMapTierNodeCount(int) { return 0; }
+void ClearMasteryMapSelection() {}
+void DrawEndlessRunsBar(const LearningLayout&) {}
+void DrawEndlessRunsDropDown(const LearningLayout&) {}
+bool HandleEndlessRunsClick(const LearningLayout&, int, int) { return false; }
+
 void DrawPerformanceNotes() {}
 // Until the radar is drawn only the flash's timing runs, so the song waiting for it resumes on time.
 void DrawSkillsRadarFlash() {
@@ -16,15 +30,6 @@ void DrawSkillsRadarFlash() {
   StepRadarFlash(ClockMs32(), &frame);
 }
 void OpenPerformanceNote(const std::string&) {}
-bool HandleLearningClick(int, int) { return false; }
-bool HandleSearchBoxChar(uint32_t) { return false; }
-void HandleSearchBoxKey(int, bool, bool) {}
-bool IsSearchBoxFocused() { return false; }
-bool DragSearchSelection(int) { return false; }
-bool ScrollLearningList(int) { return false; }
-bool TakeSearchDragEnd() { return false; }
-bool EndLibraryScrollbarDrag() { return false; }
-bool DragLibraryScrollbar() { return false; }
 bool PerformanceNoteMouseDown(int, int) { return false; }
 bool PerformanceNoteMouseMove() { return false; }
 bool PerformanceNoteMouseUp() { return false; }

@@ -8,7 +8,6 @@ bool gStudentView = false;        // switched on when a practice run delivers it
 bool gPracticeMode = false;       // switched by the practice-mode command
 bool gRingMode = false;           // the program entry clears it after reading the setting
 bool gPracticeStrip = false;      // switched by the practice strip command
-bool gLibraryOpen = false;        // switched by the learning screen
 bool gSightReadingView = false;   // switched by the sight-reading command
 bool gBackdropTint = false;       // switched by the tint command
 bool gWaitMode = false;           // switched by the wait command and the song view keep-alive
@@ -30,7 +29,7 @@ bool IsPracticeStripShown() {
 
 void ResetViewModes() {
   gSongView = gLearningOverlay = gStudentView = gPracticeMode = false;
-  gRingMode = gPracticeStrip = gLibraryOpen = gSightReadingView = gBackdropTint = gWaitMode = false;
+  gRingMode = gPracticeStrip = gSightReadingView = gBackdropTint = gWaitMode = false;
   gSongViewFade = gPracticeStripFade = gStudentViewFade = gPracticeModeFade = 0.0f;
   gRingModeFade = gRingModeFadeSlow = gBackdropTintFade = gHighlightPulse = 0.0f;
 }

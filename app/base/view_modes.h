@@ -10,7 +10,6 @@ extern bool gStudentView;         // the active student's view is open
 extern bool gPracticeMode;        // the practice view (note-fall lane) is on
 extern bool gRingMode;            // the ring-mode view of the circle is chosen
 extern bool gPracticeStrip;       // the practice strip is shown
-extern bool gLibraryOpen;         // the learning screen's library is open
 extern bool gSightReadingView;    // the sight-reading view is on
 extern bool gBackdropTint;        // the background tint toggle
 extern bool gWaitMode;            // the song view's wait mode: playback waits for the expected notes

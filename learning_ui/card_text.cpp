@@ -1,0 +1,123 @@
+// learning_ui/card_text: byte and width fitting of the learning screens' texts.
+#include "learning_ui/card_text.h"
+
+#include <vector>
+
+#include "gfx/translate.h"
+
+// ---- constants ----
+// Marks that may not begin a line of East-Asian text.
+static const char* const kNoLineStart[17] = {"\xE3\x80\x82", "\xE3\x80\x81", "\xEF\xBC\x89", "\xE3\x80\x8D",
+                                             "\xE3\x80\x8F", "\xEF\xBC\x81", "\xEF\xBC\x9F", "\xEF\xBC\x8C",
+                                             "\xEF\xBC\x9A", "\xE3\x83\xBC", ")", ".", ",", "!", "?", ":", "%"};
+
+// ---- internal helpers ----
+static bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+static size_t BackToCharStart(const std::string& text, size_t at) {
+  while (at > 0 && at < text.size() && IsContinuationByte((unsigned char)text[at])) --at;
+  return at;
+}
+
+static bool IsAsciiAlnum(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The width of already translated text.
+static float Width(UiFont font, const std::string& shown, float size) {
+  ScopedTrSuppress suppress;
+  return MeasureText(font, shown, size);
+}
+
+// Fits already translated text; at least its first character stays before the "...".
+static std::string ElideShown(UiFont font, const std::string& shown, float maxWidth, float size) {
+  if (maxWidth <= 0.0f || Width(font, shown, size) <= maxWidth) return shown;
+  std::string fitted;
+  {
+    ScopedTrSuppress suppress;
+    fitted = FitTextToWidth(font, shown, size, maxWidth);
+  }
+  if (fitted.size() > 3 || shown.empty()) return fitted;
+  size_t first = 1;
+  while (first < shown.size() && IsContinuationByte((unsigned char)shown[first])) ++first;
+  return shown.substr(0, first) + "...";
+}
+
+static bool StartsWithNoLineStartMark(const std::string& text, size_t at) {
+  for (const char* mark : kNoLineStart)
+    if (text.compare(at, std::char_traits<char>::length(mark), mark) == 0) return true;
+  return false;
+}
+
+static bool IsEastAsian(const std::string& text) {
+  if (text.size() < 3) return false;
+  for (unsigned char c : text)
+    if (c >= 0xE3 && c <= 0xE9) return true;
+  return false;
+}
+
+// line1 without trailing blanks and line2 the rest after the blanks at the split, fitted.
+static void SplitAt(UiFont font, const std::string& shown, size_t split, float maxWidth, float size,
+                    std::string* line1, std::string* line2) {
+  size_t end = split;
+  while (end > 0 && shown[end - 1] == ' ') --end;
+  size_t rest = split;
+  while (rest < shown.size() && shown[rest] == ' ') ++rest;
+  *line1 = shown.substr(0, end);
+  *line2 = ElideShown(font, shown.substr(rest), maxWidth, size);
+}
+
+// ---- public functions ----
+std::string ClipUtf8Bytes(const std::string& text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  if (maxBytes < 4) return text.substr(0, BackToCharStart(text, maxBytes));
+  return text.substr(0, BackToCharStart(text, maxBytes - 3)) + "...";
+}
+
+std::string ElideTextToWidth(UiFont font, const std::string& text, float maxWidth, float fallbackSize) {
+  return ElideShown(font, Tr(text), maxWidth, fallbackSize);
+}
+
+void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float fallbackSize, std::string* line1,
+                   std::string* line2) {
+  std::string shown = Tr(text);
+  *line1 = shown;
+  line2->clear();
+  if (maxWidth <= 0.0f || Width(font, shown, fallbackSize) <= maxWidth) return;
+
+  if (IsEastAsian(shown)) {
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < shown.size(); ++i)
+      if (!IsContinuationByte((unsigned char)shown[i])) starts.push_back(i);
+    starts.push_back(shown.size());
+    // The most characters whose prefix fits.
+    size_t lo = 0, hi = starts.size() - 1;
+    while (lo < hi) {
+      size_t mid = (lo + hi + 1) / 2;
+      if (Width(font, shown.substr(0, starts[mid]), fallbackSize) <= maxWidth)
+        lo = mid;
+      else
+        hi = mid - 1;
+    }
+    size_t k = lo;
+    while (k > 0 && (StartsWithNoLineStartMark(shown, starts[k]) ||
+                     (IsAsciiAlnum((unsigned char)shown[starts[k]]) && IsAsciiAlnum((unsigned char)shown[starts[k] - 1]))))
+      --k;
+    if (k > 0) {
+      SplitAt(font, shown, starts[k], maxWidth, fallbackSize, line1, line2);
+      return;
+    }
+  }
+
+  size_t split = std::string::npos;
+  for (size_t i = shown.find(' '); i != std::string::npos; i = shown.find(' ', i + 1)) {
+    if (Width(font, shown.substr(0, i), fallbackSize) > maxWidth) break;
+    split = i;
+  }
+  if (split != std::string::npos && split > 0) {
+    *line1 = shown.substr(0, split);
+    *line2 = ElideShown(font, shown.substr(split + 1), maxWidth, fallbackSize);
+    return;
+  }
+  *line1 = ElideShown(font, shown, maxWidth, fallbackSize);
+}

@@ -1,0 +1,21 @@
+// learning_ui/card_text: fitting the learning screens' texts into their room: a cut by bytes, a
+// cut by width with "...", and a title wrapped onto two lines.
+//
+// The width fitters work on the text as it will be shown, already translated: cutting the English
+// and translating the remainder would give another text, or one that overflows. Their results are
+// translated, so callers draw them with translation suppressed (ScopedTrSuppress).
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "gfx/text.h"
+
+// At most maxBytes bytes, never splitting a UTF-8 character; from 4 bytes up a cut text ends with
+// "..." within the limit.
+std::string ClipUtf8Bytes(const std::string& text, size_t maxBytes);
+// The translated text, or its longest prefix (at least one character) plus "..." that fits.
+std::string ElideTextToWidth(UiFont font, const std::string& text, float maxWidth, float fallbackSize);
+// The translated text on one line, or on two: at a blank (or, in East-Asian text, between
+// characters but never before a closing mark), the second line fitted with "...".
+void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float fallbackSize, std::string* line1,
+                   std::string* line2);

@@ -1,0 +1,228 @@
+// learning_ui/learning_layout: the learning screen's geometry, its card grid walk and its scroll
+// range. Nothing here draws; every drawer and hit test calls it.
+#include "learning_ui/learning_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "gfx/text.h"
+#include "learning/daily_blocks.h"
+#include "learning/library_browser.h"
+#include "learning/library_view_state.h"
+#include "learning_ui/learning_screen_state.h"
+#include "learning_ui/learning_views.h"
+
+// ---- constants ----
+static const char* const kNavKeys[12] = {"today", "", "foundations", "scales", "chords", "mechanics",
+                                         "sight", "etude", "rep_era", "rep_composer", "forms", "study"};
+static const char* const kNavLabels[12] = {"Continue Lesson", "Explore Library", "Start Here", "Key Patterns",
+                                           "Chord Shapes", "Hand Skills", "Reading Lab", "Short Studies",
+                                           "Pieces by Era", "Pieces by Composer", "Forms / Genres", "Composer / Theory"};
+static const float kNavColours[12][3] = {{0.45f, 0.66f, 1.0f},  {0.34f, 0.80f, 0.42f}, {0.45f, 0.66f, 1.0f},
+                                         {0.95f, 0.65f, 0.32f}, {0.95f, 0.65f, 0.32f}, {0.95f, 0.65f, 0.32f},
+                                         {0.40f, 0.78f, 0.92f}, {0.55f, 0.45f, 0.96f}, {0.88f, 0.62f, 0.34f},
+                                         {0.88f, 0.62f, 0.34f}, {0.88f, 0.62f, 0.34f}, {0.88f, 0.62f, 0.34f}};
+static const int kMapTiers = 7;
+
+// ---- state ----
+const std::vector<std::string> gNavGroups[4] = {
+    {"today"},
+    {"rep_composer", "rep_era", "forms"},
+    {"skills", "foundations", "scales", "chords", "mechanics", "sight", "etude"},
+    {"", "study"}};
+
+// ---- internal helpers ----
+static int NavKeyIndex(const std::string& key) {
+  for (int i = 0; i < 12; ++i)
+    if (key == kNavKeys[i]) return i;
+  return -1;
+}
+
+// ---- the layout ----
+LearningLayout ComputeLearningLayout() {
+  const float W = (float)gClientWidth, H = (float)gClientHeight;
+  LearningLayout l{};
+  float margin = ClampFloat(0.018f * W, 12.0f, 24.0f);
+  l.width = std::min(ClampFloat(0.8736f * W, 1030.0f, 1725.0f), W - 2.0f * margin);
+  l.x = (W - l.width) / 2.0f;
+  l.top = std::max(0.055f * H, 48.0f);
+  l.height = H - l.top - std::max(0.13f * H, 105.0f);
+  l.sideX = l.x + 22.0f;
+  l.sideW = ClampFloat(0.21f * l.width, 288.0f, 312.0f);
+  l.sideInnerW = l.sideW - 12.0f;
+  l.calendarY = l.top + 78.0f;
+  l.calendarH = 232.0f;
+  l.navY = l.calendarY + l.calendarH + 22.0f;
+  l.navRowH = ClampFloat((l.height - (l.navY - l.top) - 25.0f - 119.0f - 50.0f) / 12.0f, 16.0f, 20.0f);
+  l.lowerY = l.navY + 12.0f * l.navRowH + 20.0f;
+  l.lowerRowH = ClampFloat((l.height + l.top - l.lowerY - 48.0f) / 7.0f, 15.0f, 20.0f);
+  l.detailW = ClampFloat(0.185f * l.width, 240.0f, 280.0f);
+  if (l.width - l.sideW - l.detailW <= 720.0f) l.detailW = 0.0f;
+  l.contentRight = l.detailW > 0.0f ? l.x + l.width - l.detailW - 22.0f : l.x + l.width;
+  float left = l.x + l.sideW + 12.0f;
+  float avail = std::max(l.contentRight - 16.0f - left, 360.0f);
+  l.contentW = std::min(avail, 1100.0f);
+  l.contentX = left + (avail - l.contentW) / 2.0f;
+  l.pickerH = IsTechniqueCategory(gLibraryViewKey) ? 50.0f : 0.0f;
+  l.contentY = l.top + 92.0f + l.pickerH;
+  l.contentH = l.height - 108.0f - l.pickerH;
+  l.columns = ClampInt((int)std::floor((l.contentW + 16.0f) / 336.0f), 1, 3);
+  l.cardGap = 16.0f;
+  l.cardW = (l.contentW - (l.columns - 1) * l.cardGap) / l.columns;
+  l.cardH = 126.0f;
+  l.sectionH = 58.0f;
+  return l;
+}
+
+bool IsLibraryGridView() { return gLibraryViewKey != "today" && gLibraryViewKey != "skills"; }
+
+// ---- navigation ----
+int NavGroupOfView() {
+  for (int g = 0; g < 4; ++g)
+    if (std::find(gNavGroups[g].begin(), gNavGroups[g].end(), gLibraryViewKey) != gNavGroups[g].end()) return g;
+  return 0;
+}
+
+const char* NavKeyLabel(const std::string& key) {
+  int i = NavKeyIndex(key);
+  return i < 0 ? "Browse" : kNavLabels[i];
+}
+
+void NavKeyColour(const std::string& key, float* r, float* g, float* b) {
+  int i = NavKeyIndex(key);
+  const float* c = i < 0 ? kNavColours[0] : kNavColours[i];
+  *r = c[0];
+  *g = c[1];
+  *b = c[2];
+}
+
+std::vector<NavRow> BuildNavRows() {
+  std::vector<NavRow> rows;
+  int current = NavGroupOfView();
+  for (int g = 0; g < 4; ++g) {
+    rows.push_back({1, g, ""});
+    if (g == current && gNavGroups[g].size() > 1)
+      for (const std::string& key : gNavGroups[g]) rows.push_back({0, g, key});
+  }
+  return rows;
+}
+
+RectF NavRowRect(const LearningLayout& l, int row) {
+  return {l.sideX - 8.0f, l.navY + row * l.navRowH, l.sideInnerW, l.navRowH - 3.0f};
+}
+
+RectF LevelRowRect(const LearningLayout& l, int row) {
+  return {l.sideX - 8.0f, l.lowerY + row * l.lowerRowH, l.sideInnerW, l.lowerRowH - 2.0f};
+}
+
+RectF NextLessonButtonRect(const LearningLayout& l) {
+  return {l.sideX - 12.0f, l.top + l.height - 41.0f, l.sideInnerW, 30.0f};
+}
+
+// ---- header and card controls ----
+RectF PracticeButtonRect(const LearningLayout& l) { return {l.contentX + l.contentW - 148.0f, l.top + 20.0f, 148.0f, 30.0f}; }
+RectF ClearButtonRect(const LearningLayout& l) { return {l.contentX + l.contentW - 224.0f, l.top + 20.0f, 66.0f, 30.0f}; }
+RectF SectionButtonRect(const LearningLayout& l, float y) { return {l.contentX + l.contentW - 96.0f, y + 7.0f, 96.0f, 30.0f}; }
+RectF CardBadgeRect(const RectF& c) { return {c.x + c.w - 102.0f, c.y + c.h - 32.0f, 84.0f, 22.0f}; }
+
+static float SearchBoxWidth(const LearningLayout& l) { return ClampFloat(0.46f * l.contentW, 300.0f, 560.0f); }
+
+RectF GetSearchBoxRect(const LearningLayout& l) {
+  float w = SearchBoxWidth(l);
+  RectF box{l.contentX + (l.contentW - w) / 2.0f, l.top + 18.0f, w, 30.0f};
+  float titleEnd = l.contentX + gLibraryTitleWidth + 16.0f;
+  if (gLibraryTitleWidth > 0.0f && titleEnd > box.x) {
+    float right = box.x + box.w;
+    box.x = std::min(right - 200.0f, titleEnd);
+    box.w = right - box.x;
+  }
+  return box;
+}
+
+float TitleMaxWidth(const LearningLayout& l) {
+  float w = SearchBoxWidth(l);
+  return std::max((l.contentW - w) / 2.0f + w - 216.0f, 120.0f);
+}
+
+RectF GetSkillsTabRect(const LearningLayout& l, int index) {
+  float overviewW = std::max(MeasureText(gFontSmall, "OVERVIEW", 6.5f) + 26.0f, 64.0f);
+  float overviewX = l.contentX + l.contentW - overviewW - 7.0f;
+  if (index == 0) return {overviewX, l.top + 32.0f, overviewW, 24.0f};
+  float mapW = std::max(MeasureText(gFontSmall, "MAP", 6.5f) + 26.0f, 46.0f);
+  return {overviewX - 10.0f - mapW, l.top + 32.0f, mapW, 24.0f};
+}
+
+// ---- the card grid ----
+float WalkCardGrid(const LearningLayout& l, float scroll, const GridSectionVisit& onSection, const GridCardVisit& onCard) {
+  const float rowStep = l.cardH + l.cardGap;
+  float offset = -scroll;
+  int column = 0;
+  std::string previous;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (!ItemMatchesFilters(item)) continue;
+    std::string label = RepertoireGroupLabel(item);
+    if (label != previous) {
+      if (column > 0) {
+        offset += rowStep;
+        column = 0;
+      }
+      if (onSection && onSection(label, l.contentY + offset)) return 0.0f;
+      offset += l.sectionH;
+      previous = std::move(label);
+    }
+    RectF card{l.contentX + column * (l.cardW + l.cardGap), l.contentY + offset, l.cardW, l.cardH};
+    if (onCard && onCard(item, card)) return 0.0f;
+    if (++column >= l.columns) {
+      offset += rowStep;
+      column = 0;
+    }
+  }
+  if (column > 0) offset += rowStep;
+  return std::max(offset + scroll - l.cardGap, 0.0f);
+}
+
+// ---- scrolling ----
+float LearningContentHeight(const LearningLayout& l) {
+  if (gLibraryViewKey == "today") {
+    float height = LessonPanelRowSections().size() * 120.0f + 30.0f + 16.0f + 40.0f;
+    if (HasSetAsideItems()) height += ListSetAsideItems().size() * 74.0f + 50.0f;
+    return height;
+  }
+  if (gLibraryViewKey == "skills") {
+    if (gSkillsTab == kSkillsTabOverview) return 446.0f;
+    float height = 94.0f;
+    for (int tier = 0; tier < kMapTiers; ++tier)
+      height += std::max(MasteryMapTierNodeCount(tier), 1) * 52.0f + 62.0f + 26.0f;
+    return height;
+  }
+  return WalkCardGrid(l, 0.0f, nullptr, nullptr);
+}
+
+float MaxLibraryScroll(const LearningLayout& l) { return std::max(0.0f, LearningContentHeight(l) - l.contentH); }
+
+void ClampLibraryScroll(const LearningLayout& l) { gLibraryScroll = ClampFloat(gLibraryScroll, 0.0f, MaxLibraryScroll(l)); }
+
+bool GetScrollbarRects(const LearningLayout& l, RectF& track, RectF& thumb) {
+  float content = LearningContentHeight(l), view = l.contentH;
+  if (std::max(content - view, 0.0f) <= 1.0f || content <= 1.0f || view <= 1.0f) return false;
+  track = {l.contentX + l.contentW + 5.0f, l.contentY, 8.0f, view};
+  float thumbH = std::min(std::max(view * ClampFloat(view / content, 0.1f, 1.0f), 32.0f), view);
+  float at = ClampFloat(gLibraryScroll / (content - view), 0.0f, 1.0f);
+  thumb = {track.x, l.contentY + (view - thumbH) * at, 8.0f, thumbH};
+  return true;
+}
+
+void ListSectionLabels(std::vector<std::string>& out) {
+  out.clear();
+  auto add = [&](const std::string& label) {
+    if (out.empty() || out.back() != label) out.push_back(label);
+  };
+  if (gLibraryViewKey == "today") {
+    for (const std::string& label : LessonPanelRowSections()) add(label);
+  } else if (IsLibraryGridView()) {
+    for (const LibraryItem& item : gLibraryItems)
+      if (ItemMatchesFilters(item)) add(RepertoireGroupLabel(item));
+  }
+}

@@ -1,0 +1,84 @@
+// learning_ui/learning_layout: the learning screen's geometry, computed afresh from the client
+// size by every drawer and hit test so that a click always meets what the last frame drew: the
+// panel, sidebar, content and detail columns, the card grid and its sections, the scroll range
+// and scrollbar, and the rectangles of the header, sidebar and card controls.
+//
+// Sizes are fixed pixels with clamps; the UI scale does not apply here.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gfx/rect.h"
+#include "learning/library_index.h"
+
+struct LearningLayout {
+  float x, top, width, height;        // the panel
+  float sideX, sideW, sideInnerW;     // the sidebar and the width of its rows
+  float navY, navRowH;                // the navigation list
+  float lowerY, lowerRowH;            // the LEVEL list
+  float calendarY, calendarH;         // the calendar
+  float contentRight;                 // left edge of the detail column, or the panel's right edge
+  float detailW;                      // the detail column, 0 when the panel is too narrow
+  float contentX, contentY, contentW, contentH;
+  float cardW, cardH, cardGap;
+  float sectionH;                     // a section header of the card grid
+  float pickerH;                      // the endless-runs band of technique views, else 0
+  int columns;                        // cards per row, 1..3
+};
+
+// One row of the navigation list: a group head or, in the current group only, one of its views.
+struct NavRow {
+  int kind;            // 1 group head, 0 entry
+  int group;           // 0..3
+  std::string key;     // the entry's view key, "" for a head
+};
+
+// ---- the layout ----
+LearningLayout ComputeLearningLayout();
+// The view is a card grid (neither "today" nor "skills").
+bool IsLibraryGridView();
+
+// ---- navigation ----
+extern const std::vector<std::string> gNavGroups[4];   // {"today"}, songbook, skills, {"", "study"}
+// The first group holding gLibraryViewKey; 0 when none does.
+int NavGroupOfView();
+// The English label of a view key ("Browse" for an unknown key); callers translate.
+const char* NavKeyLabel(const std::string& key);
+void NavKeyColour(const std::string& key, float* r, float* g, float* b);
+// Every group head, with the current group's views after its head when it holds more than one.
+std::vector<NavRow> BuildNavRows();
+RectF NavRowRect(const LearningLayout& l, int row);
+// LEVEL row r = 0..6 (all, technique only, up to Beginner .. Advanced).
+RectF LevelRowRect(const LearningLayout& l, int row);
+RectF NextLessonButtonRect(const LearningLayout& l);
+
+// ---- header and card controls ----
+RectF PracticeButtonRect(const LearningLayout& l);
+RectF ClearButtonRect(const LearningLayout& l);
+RectF SectionButtonRect(const LearningLayout& l, float y);
+RectF CardBadgeRect(const RectF& card);
+RectF GetSearchBoxRect(const LearningLayout& l);
+// Room for the view title left of a search box of at least 200 px.
+float TitleMaxWidth(const LearningLayout& l);
+
+// ---- the card grid ----
+// Walks the listed items in list order with the grid's geometry, the content's top at
+// contentY - scroll: onSection(label, header top) at each new section, onCard(item, card) for each
+// card; a callback that returns true stops the walk. Either may be empty. Returns the content's
+// full height (0 for none).
+using GridSectionVisit = std::function<bool(const std::string& label, float top)>;
+using GridCardVisit = std::function<bool(const LibraryItem& item, const RectF& card)>;
+float WalkCardGrid(const LearningLayout& l, float scroll, const GridSectionVisit& onSection, const GridCardVisit& onCard);
+
+// ---- scrolling ----
+// Height of the current view's scrolled content.
+float LearningContentHeight(const LearningLayout& l);
+// The furthest scroll: max(0, content height - contentH).
+float MaxLibraryScroll(const LearningLayout& l);
+// Keeps gLibraryScroll within 0..MaxLibraryScroll.
+void ClampLibraryScroll(const LearningLayout& l);
+// The scrollbar's track and thumb; false when the content fits (no scrollbar).
+bool GetScrollbarRects(const LearningLayout& l, RectF& track, RectF& thumb);
+// The section names down the content, each once per run of equal names.
+void ListSectionLabels(std::vector<std::string>& out);

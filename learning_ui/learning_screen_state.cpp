@@ -1,0 +1,33 @@
+// learning_ui/learning_screen_state: the learning screen's own state.
+#include "learning_ui/learning_screen_state.h"
+
+// ---- state ----
+RectF gLibraryButtonRect = kHiddenRect;   // hidden until drawn
+RectF gSearchBoxRect = kHiddenRect;       // hidden until drawn
+bool gSearchFocused = false;              // no focus
+bool gSearchDragging = false;             // no selection drag
+float gLibraryTitleWidth = 0.0f;          // no title measured
+bool gScrollDragging = false;             // no thumb drag
+float gScrollGrabY = 0.0f;                // thumb grab point
+float gScrollGrabStart = 0.0f;            // scroll at the grab
+float gScrollbarHover = 0.0f;             // not hovered
+float gScrollbarAnimTime = -1.0f;         // not stepped yet
+float gScrollHintLastScroll = -1.0f;      // not seen yet
+float gScrollHintChangedAt = 0.0f;        // app seconds
+int gSkillsTab = kSkillsTabMap;           // the map first
+int gRunsDropDown = 0;                    // no list open
+
+// ---- public functions ----
+void ResetLearningScreenState() {
+  gLibraryButtonRect = kHiddenRect;
+  gSearchBoxRect = kHiddenRect;
+  gSearchFocused = gSearchDragging = gScrollDragging = false;
+  gLibraryTitleWidth = 0.0f;
+  gScrollGrabY = gScrollGrabStart = 0.0f;
+  gScrollbarHover = 0.0f;
+  gScrollbarAnimTime = -1.0f;
+  gScrollHintLastScroll = -1.0f;
+  gScrollHintChangedAt = 0.0f;
+  gSkillsTab = kSkillsTabMap;
+  gRunsDropDown = 0;
+}

@@ -1,0 +1,36 @@
+// learning_ui/learning_views: the views the learning screen shows besides its card grid (the daily
+// lesson with its calendar and overview, the practice routes, the mastery map, the endless-runs
+// picker) as the screen's frame, scrolling and click walk call them. Each view is a draw function
+// and a click function that takes the layout and the click and says whether it took it.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "gfx/rect.h"
+#include "learning_ui/learning_layout.h"
+
+// The two sub-tab pills of the "skills" view: index 0 OVERVIEW, 1 MAP.
+RectF GetSkillsTabRect(const LearningLayout& l, int index);
+
+// PENDING: the daily lesson panel of the "today" view, built with the daily lesson.
+void DrawLessonPanel(const LearningLayout& l);
+bool HandleLessonPanelClick(const LearningLayout& l, int x, int y);
+std::vector<std::string> LessonPanelRowSections();   // each block row's section tab label, in order
+// PENDING: the month calendar of the sidebar, built with the daily lesson's calendar.
+void DrawLearningCalendar(const LearningLayout& l);
+bool LearningCalendarCellRect(const LearningLayout& l, int cell, RectF* rect, std::string* isoDate);
+void ShiftLearningCalendarMonth(int months);
+// PENDING: the overview panel in the detail column, built with the daily lesson's overview.
+void DrawOverviewPanel(const LearningLayout& l, int listed, int doneToday);
+// PENDING: the practice routes of the OVERVIEW tab, built with the endless-runs routes.
+void DrawRoutesPanel(const LearningLayout& l);
+bool HandleRoutesClick(const LearningLayout& l, int x, int y);
+// PENDING: the mastery map of the MAP tab, built with the map.
+void DrawMasteryMap(const LearningLayout& l);
+bool HandleMasteryMapClick(const LearningLayout& l, int x, int y);
+int MasteryMapTierNodeCount(int tier);   // tiers 0..6
+void ClearMasteryMapSelection();
+// PENDING: the endless-runs picker band of technique views, built with the picker.
+void DrawEndlessRunsBar(const LearningLayout& l);
+void DrawEndlessRunsDropDown(const LearningLayout& l);
+bool HandleEndlessRunsClick(const LearningLayout& l, int x, int y);

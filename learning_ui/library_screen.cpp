@@ -1,0 +1,350 @@
+// learning_ui/library_screen: the learning screen drawn once a frame while it is open: backdrop and
+// panel, the header (view title, subtitle, date, search box, PRACTICE and CLEAR), the sidebar
+// (calendar, navigation, LEVEL, NEXT LESSON), the scroll aids, and the view's body; for the card
+// grids that is the sections and cards of the library drawn here.
+//
+// Section index: constants, internal helpers (header, sidebar, cards), public functions.
+#include "learning_ui/learning_screen.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/pointer.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/rounded_rect.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "gfx/translate.h"
+#include "learning/attempt_rules.h"
+#include "learning/iso_dates.h"
+#include "learning/learning_records.h"
+#include "learning/lessons.h"
+#include "learning/library_browser.h"
+#include "learning/long_dates.h"
+#include "learning/practice_set.h"
+#include "learning/schedule.h"
+#include "learning_ui/card_text.h"
+#include "learning_ui/learning_draw.h"
+#include "learning_ui/learning_frame.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_views.h"
+#include "learning_ui/library_search.h"
+#include "learning_ui/mastery_figures.h"
+#include "platform/clock.h"
+
+// ---- constants ----
+static const char* const kLevelNames[6] = {"Technique", "Beginner", "Late Beginner", "Intermediate",
+                                           "Late Intermediate", "Advanced"};
+static const char* const kNavGroupNames[4] = {"Lesson", "Songbook", "Skills", "Explore Library"};
+static const float kNavGroupColours[4][3] = {
+    {0.45f, 0.66f, 1.0f}, {0.88f, 0.62f, 0.34f}, {0.95f, 0.65f, 0.32f}, {0.6f, 0.72f, 0.95f}};
+static const float kActiveTop[3] = {0.2f, 0.3f, 0.55f};
+static const float kActiveBottom[3] = {0.13f, 0.2f, 0.4f};
+
+// ---- internal helpers ----
+static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
+static UiFont LargeOrFallback() { return gFontLarge ? gFontLarge : MainOrSmall(); }
+
+// Draws already translated or fitted text as it is.
+static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
+  ScopedTrSuppress suppress;
+  DrawTextUtf8(font, x, y, shown, r, g, b, a);
+}
+
+// The active row's look: a blue gradient and a gold bar at its left edge.
+static void DrawActiveRow(const RectF& row, float alpha, bool withBar) {
+  const float top[4] = {kActiveTop[0], kActiveTop[1], kActiveTop[2], alpha};
+  const float bottom[4] = {kActiveBottom[0], kActiveBottom[1], kActiveBottom[2], alpha};
+  FillRoundedGradientRect(row.x, row.y, row.w, row.h, 7.0f, top, bottom);
+  if (!withBar) return;
+  SetGlColor(0.96f, 0.8f, 0.34f, 0.65f);
+  FillRoundedRect(row.x, row.y, 3.0f, row.h, 1.5f, 4);
+}
+
+// The number and record of the lesson the "today" view shows (0 when none).
+static const Lesson* ShownLesson(int* number) {
+  int record;
+  if (!gViewingPlannedDay.empty()) {
+    *number = gPlannedLessonNumber;
+    record = gPlannedTitleLesson > 0 ? gPlannedTitleLesson : gPlannedLessonNumber;
+  } else {
+    auto day = gLearningCalendar.find(gCurrentLearningDay);
+    *number = record = day == gLearningCalendar.end() ? 0 : day->second.lesson;
+  }
+  return record > 0 ? FindLesson(record) : nullptr;
+}
+
+static std::string ViewTitle(bool planned) {
+  if (gLibraryViewKey == "skills") return Tr("Skills");
+  if (gLibraryViewKey != "today") return ViewKeyLabel();
+  int number = 0;
+  const Lesson* lesson = ShownLesson(&number);
+  std::string title = planned ? TrF("Planned Lesson %d", std::max(number, 1)) : TrF("Lesson %d", std::max(number, 1));
+  if (lesson && !lesson->title.empty()) title += " - " + Tr(lesson->title);
+  return title;
+}
+
+static void DrawHeader(const LearningLayout& l, int listed) {
+  const bool planned = !gViewingPlannedDay.empty() && gLibraryViewKey == "today";
+  DrawTextUtf8(MainOrSmall(), l.sideX, l.top + 39.0f, "Learning Library", 0.96f, 0.8f, 0.34f, 0.98f);
+  std::string title = ViewTitle(!gViewingPlannedDay.empty());
+  {
+    ScopedTrSuppress suppress;   // the title is translated already
+    if (IsLibraryGridView()) {
+      title = ElideTextToWidth(gFontMain, title, TitleMaxWidth(l), 9.0f);
+      gLibraryTitleWidth = MeasureText(gFontMain, title, 9.0f);
+    } else {
+      gLibraryTitleWidth = 0.0f;
+    }
+    DrawTextUtf8(gFontMain, l.contentX, l.top + 40.0f, title, 0.86f, 0.9f, 1.0f, 0.97f);
+  }
+  std::string subtitle;
+  if (planned)
+    subtitle = TrF("Planned lesson - locked until %s", FormatLongDate(gViewingPlannedDay).c_str());
+  else if (gLibraryViewKey == "today")
+    subtitle = TrF("%d blocks", listed);
+  else if (gLibraryViewKey == "skills")
+    subtitle = Tr("Your practice routes and progress");
+  else
+    subtitle = TrF("%d of %zu playable pieces", listed, gLibraryItems.size());
+  DrawShown(gFontSmall, l.contentX, l.top + 63.0f, subtitle, 0.56f, 0.63f, 0.75f, 0.9f);
+  if (!gCurrentLearningDay.empty() && gLibraryViewKey != "skills") {
+    std::string date = FormatLongDate(gCurrentLearningDay);
+    ScopedTrSuppress suppress;
+    float w = MeasureText(gFontSmall, date, 6.4f);
+    DrawTextUtf8(gFontSmall, l.contentX + l.contentW - w, l.top + 63.0f, date, 0.56f, 0.63f, 0.75f, 0.82f);
+  }
+}
+
+static void DrawPracticeButtons(const LearningLayout& l) {
+  if (!gChoosingPractice && gSelectedCards.empty()) return;
+  DrawPillButton(ClearButtonRect(l), "CLEAR", kPillRed, true, 1.5f, 0.0f, 1.0f);
+  std::string label = gSelectedCards.empty() ? Tr("PRACTICE") : TrF("PRACTICE %zu", gSelectedCards.size());
+  ScopedTrSuppress suppress;
+  DrawPillButton(PracticeButtonRect(l), label, kPillGold, !gSelectedCards.empty(), 2.5f, 0.0f, 1.0f);
+}
+
+static void DrawNavigation(const LearningLayout& l) {
+  DrawTextUtf8(gFontSmall, l.sideX, l.navY - 7.0f, "LIBRARY", 0.5f, 0.56f, 0.66f, 0.85f);
+  const int group = NavGroupOfView();
+  std::vector<NavRow> rows = BuildNavRows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const NavRow& nav = rows[i];
+    RectF row = NavRowRect(l, (int)i);
+    bool head = nav.kind == 1;
+    bool active = head ? nav.group == group : nav.key == gLibraryViewKey;
+    if (active) {
+      DrawActiveRow(row, head ? 0.85f : 0.5f, true);
+    } else if (PointInRect(row, gMouseX, gMouseY)) {
+      SetGlColor(1.0f, 1.0f, 1.0f, 0.05f);
+      FillRoundedRect(row.x, row.y, row.w, row.h, 7.0f, 8);
+    }
+    float middle = row.y + row.h / 2.0f;
+    if (head) {
+      const float* c = kNavGroupColours[nav.group];
+      SetGlColor(c[0], c[1], c[2], 0.96f);
+      FillRoundedRect(l.sideX + 1.0f, middle - 4.0f, 8.0f, 8.0f, 4.0f, 6);
+      float t = active ? 1.0f : 0.86f;
+      DrawTextUtf8(gFontSmall, l.sideX + 17.0f, middle + 4.0f, kNavGroupNames[nav.group], t, t, 1.0f, 0.94f);
+      continue;
+    }
+    float r, g, b;
+    NavKeyColour(nav.key, &r, &g, &b);
+    SetGlColor(r, g, b, 0.78f);
+    FillRoundedRect(l.sideX + 15.0f, middle - 4.0f, 6.0f, 6.0f, 3.0f, 6);
+    const char* label = nav.key == "skills" ? "Overview" : nav.key.empty() ? "All Pieces" : NavKeyLabel(nav.key);
+    float t = active ? 0.99f : 0.7f;
+    DrawTextUtf8(gFontSmall, l.sideX + 30.0f, middle + 4.0f, label, t, t, 1.0f, 0.94f);
+    int count = CountItemsInView(nav.key);
+    if (count > 0)
+      DrawShown(gFontSmall, l.sideX + l.sideInnerW - 47.0f, middle + 4.0f, std::to_string(count), 0.5f, 0.56f, 0.66f, 0.82f);
+  }
+}
+
+static void DrawLevelFilter(const LearningLayout& l) {
+  DrawTextUtf8(gFontSmall, l.sideX, l.lowerY - 10.0f, "LEVEL", 0.5f, 0.56f, 0.66f, 0.85f);
+  for (int r = 0; r < 7; ++r) {
+    RectF row = LevelRowRect(l, r);
+    bool active = r - 1 == gLevelFilter;
+    if (active) DrawActiveRow(row, 0.85f, false);
+    float cr = 0.45f, cg = 0.66f, cb = 1.0f;
+    if (r > 0) LevelColour(r - 1, &cr, &cg, &cb);
+    float middle = row.y + row.h / 2.0f;
+    SetGlColor(cr, cg, cb, 0.9f);
+    FillRoundedRect(l.sideX + 1.0f, middle - 4.0f, 8.0f, 8.0f, 4.0f, 6);
+    std::string label = r == 0 ? Tr("All Levels") : r == 1 ? Tr("Technique Only") : TrF("Up to %s", Tr(kLevelNames[r - 1]).c_str());
+    if (active)
+      DrawShown(gFontSmall, l.sideX + 17.0f, middle + 4.0f, label, 0.99f, 0.99f, 1.0f, 0.92f);
+    else
+      DrawShown(gFontSmall, l.sideX + 17.0f, middle + 4.0f, label, 0.74f, 0.8f, 1.0f, 0.92f);
+  }
+}
+
+static void DrawSectionHeader(const LearningLayout& l, const std::string& label, float top) {
+  int selected = 0, available = 0;
+  CountSectionCards(label, &selected, &available);
+  RectF button = SectionButtonRect(l, top);
+  const char* word = available <= 0 ? "LOCKED" : !gChoosingPractice ? "SELECT" : selected >= available ? "REMOVE" : "ALL";
+  DrawPillButton(button, word, selected > 0 ? kPillGold : kPillPlain, available > 0, 2.5f, 0.0f, 1.0f);
+  SetGlColor(0.96f, 0.8f, 0.34f, 0.15f);
+  glBegin(GL_QUADS);
+  glVertex2f(l.contentX, top + 53.0f);
+  glVertex2f(l.contentX + l.contentW, top + 53.0f);
+  glVertex2f(l.contentX + l.contentW, top + 54.0f);
+  glVertex2f(l.contentX, top + 54.0f);
+  glEnd();
+  size_t maxBytes = (size_t)std::max((int)std::floor((l.contentW - button.w - 22.0f) / 18.0f), 8);
+  DrawShown(LargeOrFallback(), l.contentX + 3.0f, top + 36.0f, ClipUtf8Bytes(label, maxBytes), 0.82f, 0.86f, 0.95f, 0.95f);
+  std::string counts = selected > 0 ? TrF("%d selected", selected) : available > 0 ? TrF("%d available", available) : Tr("locked");
+  DrawShown(gFontSmall, button.x, top + 52.0f, counts, 0.5f, 0.58f, 0.7f, 0.86f);
+}
+
+// The progress line at a card's foot: the shown day's share, else the section's.
+static std::string CardProgressText(const LibraryItem& item) {
+  std::string date = gCurrentLearningDay.empty() ? TodayIsoDate() : gCurrentLearningDay;
+  auto day = gLearningCalendar.find(date);
+  if (day != gLearningCalendar.end() && !day->second.assigned.empty())
+    return TrF("Day %d/%d", CountDoneItems(day->second), (int)day->second.assigned.size());
+  return TrF("Section %s", GroupProgressText(item).c_str());
+}
+
+static void DrawCard(const LearningLayout& l, const LibraryItem& item, const RectF& c) {
+  const bool current = item.id == gPracticeItemId;
+  const bool selected = gSelectedCards.count(item.id) != 0;
+  const bool available = IsItemAvailable(item);
+  const bool done = IsItemDoneToday(item);
+  const bool hovered = PointInRect(c, gMouseX, gMouseY) && gMouseY >= l.contentY && gMouseY <= l.contentY + l.contentH;
+  SetGlColor(0.08f, 0.09f, 0.14f, 0.99f);
+  FillRoundedRect(c.x, c.y, c.w, c.h, 14.0f, 12);
+  float top[4], bottom[4];
+  auto set = [](float* v, float r, float g, float b, float a) { v[0] = r, v[1] = g, v[2] = b, v[3] = a; };
+  if (!available) {
+    set(top, 0.075f, 0.08f, 0.105f, 0.98f), set(bottom, 0.045f, 0.05f, 0.07f, 0.99f);
+  } else if (done) {
+    // The phase stays exact however large the 32-bit clock has grown.
+    double p = 0.5 + 0.5 * std::sin(0.13 * item.row_index + 0.002 * (double)ClockMs32());
+    set(top, 0.34f + 0.06f * (float)p, 0.27f, 0.09f, 0.98f), set(bottom, 0.14f, 0.105f, 0.045f, 0.99f);
+  } else if (hovered) {
+    set(top, 0.2f, 0.24f, 0.34f, 0.98f), set(bottom, 0.12f, 0.15f, 0.22f, 0.99f);
+  } else {
+    set(top, 0.135f, 0.155f, 0.215f, 0.98f), set(bottom, 0.08f, 0.095f, 0.14f, 0.99f);
+  }
+  FillRoundedGradientRect(c.x + 2.0f, c.y + 2.0f, c.w - 4.0f, c.h - 4.0f, 12.0f, top, bottom);
+  if (selected) {
+    SetGlColor(0.62f, 0.76f, 1.0f, 0.14f);
+    FillRoundedRect(c.x + 3.0f, c.y + 3.0f, c.w - 6.0f, c.h - 6.0f, 12.0f, 12);
+  }
+  glLineWidth(1.0f);
+  if (current)
+    SetGlColor(0.97f, 0.82f, 0.36f, 0.85f);
+  else if (done)
+    SetGlColor(0.98f, 0.8f, 0.28f, 0.74f);
+  else if (hovered)
+    SetGlColor(0.45f, 0.66f, 1.0f, 0.55f);
+  else
+    SetGlColor(1.0f, 1.0f, 1.0f, 0.06f);
+  StrokeRoundedRect(c.x, c.y, c.w, c.h, 14.0f, 12);
+
+  float lr, lg, lb;
+  LevelColour(item.level, &lr, &lg, &lb);
+  SetGlColor(lr, lg, lb, 0.9f);
+  FillRoundedRect(c.x + c.w - 21.0f, c.y + 13.0f, 8.0f, 8.0f, 4.0f, 6);
+
+  std::string line1, line2;
+  SplitTwoLines(gFontMain, ItemCardTitle(item), c.w - 36.0f, 9.0f, &line1, &line2);
+  float tr = available ? 0.96f : 0.52f, tg = available ? 0.97f : 0.55f, tb = available ? 1.0f : 0.62f;
+  DrawShown(gFontMain, c.x + 14.0f, c.y + 26.0f, line1, tr, tg, tb, 0.98f);
+  if (!line2.empty()) DrawShown(gFontMain, c.x + 14.0f, c.y + 44.0f, line2, tr, tg, tb, 0.98f);
+  float subtitleY = c.y + (line2.empty() ? 48.0f : 64.0f);
+  std::string subtitle = ElideTextToWidth(gFontSmall, ItemCardSubtitle(item), c.w - 28.0f, 6.4f);
+  DrawShown(gFontSmall, c.x + 14.0f, subtitleY, subtitle, 0.6f, 0.68f, 0.8f, 0.92f);
+  std::string status = Tr(kLevelNames[ClampInt(item.level, 0, 5)]) + " - " + ItemStatusText(item);
+  {
+    ScopedTrSuppress suppress;   // both parts are translated already
+    status = ElideTextToWidth(gFontSmall, status, c.w - 28.0f, 6.4f);
+  }
+  DrawShown(gFontSmall, c.x + 14.0f, subtitleY + 18.0f, status, 0.48f, 0.56f, 0.68f, 0.82f);
+  if (done)
+    DrawShown(gFontSmall, c.x + 14.0f, c.y + c.h - 13.0f, CardProgressText(item), 0.42f, 0.86f, 0.52f, 0.94f);
+  else
+    DrawShown(gFontSmall, c.x + 14.0f, c.y + c.h - 13.0f, CardProgressText(item), 0.62f, 0.7f, 0.88f, 0.94f);
+  if (!item.id.empty()) {
+    RectF badge = CardBadgeRect(c);
+    DrawMasteryBadge(item, badge);
+    DrawRetentionDots(item, badge);
+  }
+}
+
+static void DrawCardGrid(const LearningLayout& l) {
+  glEnable(GL_SCISSOR_TEST);
+  glScissor((int)std::floor(l.contentX), (int)std::floor(gClientHeight - (l.contentY + l.contentH)),
+            (int)std::ceil(l.contentW), (int)std::ceil(l.contentH));
+  const float bandTop = l.contentY, bandBottom = l.contentY + l.contentH;
+  int drawn = 0;
+  WalkCardGrid(
+      l, gLibraryScroll,
+      [&](const std::string& label, float top) {
+        if (top < bandBottom && top + l.sectionH > bandTop) DrawSectionHeader(l, label, top);
+        return top > bandBottom;   // nothing further down is visible
+      },
+      [&](const LibraryItem& item, const RectF& c) {
+        ++drawn;
+        if (c.y < bandBottom + 6.0f && c.y + c.h > bandTop - 6.0f) DrawCard(l, item, c);
+        return c.y > bandBottom + 6.0f;
+      });
+  glDisable(GL_SCISSOR_TEST);
+  if (drawn == 0 && IsTechniqueWithoutSearch())
+    DrawTextUtf8(gFontSmall, l.contentX + 4.0f, l.contentY + 30.0f, "Nothing matches these choices. Pick another one above.",
+                 0.6f, 0.68f, 0.82f, 0.9f);
+}
+
+static void DrawViewBody(const LearningLayout& l) {
+  if (gLibraryViewKey == "today") {
+    DrawLessonPanel(l);
+  } else if (gLibraryViewKey == "skills") {
+    DrawPillButton(GetSkillsTabRect(l, 0), "OVERVIEW", gSkillsTab == kSkillsTabOverview ? kPillGold : kPillPlain, true, -1.0f, 0.0f, 1.0f);
+    DrawPillButton(GetSkillsTabRect(l, 1), "MAP", gSkillsTab == kSkillsTabMap ? kPillGold : kPillPlain, true, -1.0f, 0.0f, 1.0f);
+    if (gSkillsTab == kSkillsTabMap)
+      DrawMasteryMap(l);
+    else
+      DrawRoutesPanel(l);
+  } else {
+    DrawCardGrid(l);
+    DrawEndlessRunsBar(l);
+    DrawEndlessRunsDropDown(l);
+  }
+}
+
+// ---- public functions ----
+void DrawLearningScreen() {
+  if (!gLibraryOpen) return;
+  if (!gLibraryLoaded) LoadLibraryIndex();
+  const LearningLayout l = ComputeLearningLayout();
+  ClampLibraryScroll(l);
+  DrawLearningBackdrop(l, (float)gClientWidth, (float)gClientHeight);
+  DrawLearningPanelFrame(l);
+  int listed = 0, doneToday = 0;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (!ItemMatchesFilters(item)) continue;
+    ++listed;
+    if (IsItemDoneToday(item)) ++doneToday;
+  }
+  DrawHeader(l, listed);
+  DrawSearchBox(l);
+  DrawOverviewPanel(l, listed, doneToday);
+  DrawPracticeButtons(l);
+  DrawLearningCalendar(l);
+  DrawNavigation(l);
+  if (IsLibraryGridView()) DrawLevelFilter(l);
+  if (IsCurrentDayComplete()) DrawPillButton(NextLessonButtonRect(l), "NEXT LESSON", kPillGold, true, 2.0f, 0.0f, 1.0f);
+  DrawLearningScrollbar(l);
+  DrawScrollSectionLabels(l);
+  DrawViewBody(l);
+}

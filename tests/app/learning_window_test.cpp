@@ -1,0 +1,233 @@
+// The learning screen in a real window on a private display at three sizes, over the shipped lesson
+// library with seeded records: a done, a current, a selected and a locked card, the search box
+// focused. The picture is read back at positions computed from the screen's layout; screenshots of
+// the whole program frame are kept beside the test program for the developer to look at.
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_screen.h"
+#include "learning_ui/library_search.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/learning/learning_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct WindowSize {
+  int w, h;
+};
+
+class LearningWindow : public ::testing::TestWithParam<WindowSize> {
+ protected:
+  LearningWindow() : exe_(dir_.path()) {}
+
+  static void SetUpTestSuite() {
+    if (!display_) display_ = new VirtualDisplay();
+  }
+  static void TearDownTestSuite() {
+    delete display_;
+    display_ = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display_->name().c_str(), 1);
+    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+    const WindowSize size = GetParam();
+    SetAppMessageHandler(MainWndProc);
+    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 0, 0, size.w, size.h)) << WindowLastError();
+    gMainWindowOpen = true;
+    WindowShowMaximized();
+    for (int i = 0; i < 100 && gClientWidth != size.w; ++i) {
+      DrainMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(gClientWidth, size.w);
+    ASSERT_EQ(gClientHeight, size.h);
+    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
+    gGlReady = true;
+    SetupGlState();
+    SetProjection2D();
+    RebuildFonts();
+    ConnectFloors();
+    ClockDriveBegin(ClockTickMs64());
+    SeedLibrary();
+  }
+  void TearDown() override {
+    ClockDriveEnd();
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    ResetPointer();
+    FreeAllFonts();
+    DeleteGlowTexture();
+    gGlReady = false;
+    WindowDestroy();
+    gMainWindowOpen = false;
+    SetAppMessageHandler(nullptr);
+  }
+
+  // The shipped library beside a private program folder; the chords view searched for triads
+  // lists the open major triads and the locked minor ones.
+  void SeedLibrary() {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    ASSERT_NE(binary, nullptr);
+    fs::path shipped = fs::path(binary).parent_path() / "MIDI" / "Library";
+    ASSERT_TRUE(fs::exists(shipped / "library_index.tsv"));
+    fs::create_directories(dir_.File("MIDI"));
+    fs::create_directory_symlink(shipped, dir_.File("MIDI/Library"));
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetPointer();
+    LoadLibraryIndex();
+    for (const LibraryItem& item : gLibraryItems) {
+      if (item.type == "Major Triads") major_.push_back(item.id);
+      if (item.type == "Minor Triads" && !IsItemAvailable(item) && locked_.empty()) locked_ = item.id;
+    }
+    ASSERT_GE(major_.size(), 4u);
+    ASSERT_FALSE(locked_.empty());
+    gCompletedItems.insert(major_[0]);
+    gPracticeItemId = major_[1];
+    gSelectedCards.insert(major_[2]);
+    gChoosingPractice = true;
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    gLibraryViewKey = "chords";
+    SortLibraryItems();
+    gSearchField.text = "triad";
+    gSearchField.cursor = gSearchField.anchor = 5;
+    ApplySearchText();
+    gSearchFocused = true;
+  }
+  RectF CardOf(const std::string& id) const {
+    RectF found = kHiddenRect;
+    WalkCardGrid(ComputeLearningLayout(), gLibraryScroll, nullptr, [&](const LibraryItem& item, const RectF& r) {
+      if (item.id == id) found = r;
+      return item.id == id;
+    });
+    return found;
+  }
+  // The screen alone over a plain white window.
+  static std::vector<uint8_t> DrawScreenOverWhite() {
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLibraryButton();
+    DrawLearningScreen();
+    DrawLearningScrollHint();
+    return ReadFrame();
+  }
+  static std::vector<uint8_t> ReadFrame() {
+    glFinish();
+    int w = gClientWidth, h = gClientHeight;
+    std::vector<uint8_t> bottomUp(size_t(w) * h * 4), frame(bottomUp.size());
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    for (int y = 0; y < h; ++y)
+      std::copy_n(&bottomUp[size_t(h - 1 - y) * w * 4], size_t(w) * 4, &frame[size_t(y) * w * 4]);
+    return frame;
+  }
+  static std::array<int, 3> At(const std::vector<uint8_t>& frame, float x, float y) {
+    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
+    return {p[0], p[1], p[2]};
+  }
+  static int Sum(const std::array<int, 3>& c) { return c[0] + c[1] + c[2]; }
+  static void ExpectNear(const std::array<int, 3>& got, float r, float g, float b, int tolerance, const char* what) {
+    EXPECT_NEAR(got[0], r * 255, tolerance) << what;
+    EXPECT_NEAR(got[1], g * 255, tolerance) << what;
+    EXPECT_NEAR(got[2], b * 255, tolerance) << what;
+  }
+  // The reddest pixel of the three rows around a horizontal outline.
+  static std::array<int, 3> OnOutline(const std::vector<uint8_t>& frame, float x, float y) {
+    std::array<int, 3> best = At(frame, x, y - 1);
+    for (float dy : {0.0f, 1.0f}) {
+      std::array<int, 3> c = At(frame, x, y + dy);
+      if (c[0] - c[2] > best[0] - best[2]) best = c;
+    }
+    return best;
+  }
+  void SaveScreenshot(const std::string& name) {
+    ClockDriveAdvance(17);
+    RunFrameWork(ClockMs32());
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    fs::path dir = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
+    dir /= "screenshots";
+    fs::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+  std::vector<std::string> major_;
+  std::string locked_;
+  static inline VirtualDisplay* display_ = nullptr;
+};
+
+TEST_P(LearningWindow, PanelCardsSearchBoxScrollbarAndBackdrop) {
+  const WindowSize size = GetParam();
+  // The backdrop's dimming: 0.18 on the first frame, 0.66 once the fade is over.
+  const LearningLayout l = ComputeLearningLayout();
+  const float sideX = l.x / 2.0f, sideY = l.top + l.height / 2.0f;   // beside the panel, where no star flies
+  std::vector<uint8_t> frame = DrawScreenOverWhite();
+  EXPECT_NEAR((255 - At(frame, sideX, sideY)[0]) / (255 * 0.99), 0.18, 0.012);
+  ClockDriveAdvance(1200);
+  frame = DrawScreenOverWhite();
+  EXPECT_NEAR((255 - At(frame, sideX, sideY)[0]) / (255 * 0.99), 0.66, 0.012);
+
+  // The panel's body near its foot, and the sidebar's divider beside the (empty) calendar.
+  ExpectNear(At(frame, l.x + l.sideW + 40.0f, l.top + l.height - 6.0f), 0.045f, 0.055f, 0.085f, 8, "panel body");
+  float dividerY = l.calendarY + 120.0f;
+  EXPECT_GE(Sum(At(frame, l.x + l.sideW, dividerY)) - Sum(At(frame, l.x + l.sideW + 4.0f, dividerY)), 6) << "divider";
+
+  // Cards: a plain one, the selected one's overlay, the current item's gold outline, the done
+  // card's amber and the locked card's dim body.
+  RectF plain = CardOf(major_[3]), selected = CardOf(major_[2]), current = CardOf(major_[1]), done = CardOf(major_[0]),
+        locked = CardOf(locked_);
+  for (const RectF* r : {&plain, &selected, &current, &done}) ASSERT_LT(r->y + r->h, l.contentY + l.contentH);
+  auto body = [&](const RectF& r) { return At(frame, r.x + r.w / 2.0f, r.y + 6.0f); };
+  ExpectNear(body(plain), 0.135f, 0.155f, 0.215f, 10, "card body");
+  EXPECT_GE(body(selected)[2] - body(plain)[2], 12) << "selected overlay";
+  std::array<int, 3> gold = OnOutline(frame, current.x + current.w / 2.0f, current.y);
+  EXPECT_GT(gold[0], 100);
+  EXPECT_GT(gold[0] - gold[2], 40) << "current outline";
+  EXPECT_GT(body(done)[0] - body(done)[2], 30) << "done card";
+  if (locked.y + locked.h < l.contentY + l.contentH) ExpectNear(body(locked), 0.075f, 0.08f, 0.105f, 10, "locked card");
+
+  // The focused search box's gold outline.
+  RectF box = gSearchBoxRect;
+  ASSERT_GT(box.w, 200.0f);
+  std::array<int, 3> outline = OnOutline(frame, box.x + box.w / 2.0f, box.y);
+  EXPECT_GT(outline[0], 100);
+  EXPECT_GT(outline[0] - outline[2], 40) << "search box outline";
+
+  // The scrollbar's track, lighter than the panel beside it, far from the thumb at the top.
+  RectF track, thumb;
+  ASSERT_TRUE(GetScrollbarRects(l, track, thumb));
+  float trackY = track.y + track.h - 24.0f;
+  EXPECT_GE(Sum(At(frame, track.x + 1.0f, trackY)) - Sum(At(frame, track.x - 3.0f, trackY)), 6) << "track";
+
+  SaveScreenshot("learning_screen_" + std::to_string(size.w) + "x" + std::to_string(size.h));
+  gLibraryScroll = 1e9f;
+  SaveScreenshot("learning_screen_end_" + std::to_string(size.w) + "x" + std::to_string(size.h));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, LearningWindow, ::testing::Values(WindowSize{1440, 920}, WindowSize{1280, 720},
+                                                                 WindowSize{1920, 1080}),
+                         [](const auto& info) { return std::to_string(info.param.w) + "x" + std::to_string(info.param.h); });
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The learning screen's geometry: the worked window sizes, the scroll range against the card
+// grid's last row, the scrollbar, and the navigation list.
+#include <cmath>
+
+#include "tests/learning_ui/learning_ui_fixture.h"
+
+namespace {
+
+using LearningLayoutTest = LearningUiTest;
+
+TEST_F(LearningLayoutTest, WorkedWindowSizes) {
+  struct Case {
+    int w, h;
+    float top, x, width, height, sideW, detailW, contentW, cardW;
+    int columns;
+  };
+  const Case cases[] = {
+      {1280, 720, 48.0f, 80.896f, 1118.208f, 567.0f, 288.0f, 0.0f, 802.208f, 393.104f, 2},
+      {1920, 1080, 59.4f, 121.344f, 1677.312f, 880.2f, 312.0f, 280.0f, 1035.312f, 334.437f, 3},
+      // Narrow windows keep the panel inside the margins with one column.
+      {800, 600, 48.0f, 14.4f, 771.2f, 447.0f, 288.0f, 0.0f, 455.2f, 455.2f, 1},
+  };
+  for (const Case& c : cases) {
+    gClientWidth = c.w;
+    gClientHeight = c.h;
+    gLibraryViewKey = "";
+    LearningLayout l = ComputeLearningLayout();
+    SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+    EXPECT_NEAR(l.top, c.top, 0.01);
+    EXPECT_NEAR(l.x, c.x, 0.01);
+    EXPECT_NEAR(l.width, c.width, 0.01);
+    EXPECT_NEAR(l.height, c.height, 0.01);
+    EXPECT_NEAR(l.sideW, c.sideW, 0.01);
+    EXPECT_NEAR(l.detailW, c.detailW, 0.01);
+    EXPECT_NEAR(l.contentW, c.contentW, 0.01);
+    EXPECT_NEAR(l.cardW, c.cardW, 0.01);
+    EXPECT_EQ(l.columns, c.columns);
+    EXPECT_EQ(l.pickerH, 0.0f);
+  }
+  // Technique views give the picker its band above the content.
+  gClientWidth = 1440;
+  gClientHeight = 920;
+  gLibraryViewKey = "";
+  LearningLayout grid = ComputeLearningLayout();
+  gLibraryViewKey = "scales";
+  LearningLayout technique = ComputeLearningLayout();
+  EXPECT_EQ(technique.contentY, grid.contentY + 50.0f);
+  EXPECT_EQ(technique.contentH, grid.contentH - 50.0f);
+}
+
+TEST_F(LearningLayoutTest, TheScrollRangeEndsWithTheLastCardInView) {
+  // Sections of uneven sizes, so rows close early and full rows end sections.
+  for (int count : {1, 2, 3, 7, 40, 121}) {
+    MakeEtudes(count, 5);
+    OpenOn("etude");
+    for (int w : {1280, 1440, 1920}) {
+      gClientWidth = w;
+      gClientHeight = w * 9 / 16;
+      LearningLayout l = ComputeLearningLayout();
+      gLibraryScroll = 1e9f;
+      ClampLibraryScroll(l);
+      RectF last{};
+      int cards = 0;
+      WalkCardGrid(l, gLibraryScroll, nullptr, [&](const LibraryItem&, const RectF& r) {
+        last = r;
+        ++cards;
+        return false;
+      });
+      SCOPED_TRACE(std::to_string(count) + " cards at width " + std::to_string(w));
+      ASSERT_EQ(cards, count);
+      EXPECT_GE(last.y, l.contentY - 0.01f);
+      EXPECT_NEAR(std::max(last.y + last.h, l.contentY + l.contentH), l.contentY + l.contentH, 0.01f);
+      RectF track, thumb;
+      bool bar = GetScrollbarRects(l, track, thumb);
+      EXPECT_EQ(bar, gLibraryScroll > 0.0f);
+      if (bar) EXPECT_NEAR(thumb.y + thumb.h, track.y + track.h, 0.01f);   // the thumb sits at the end
+    }
+  }
+}
+
+TEST_F(LearningLayoutTest, ContentShorterThanTheViewHasNoScrollbar) {
+  MakeEtudes(2);
+  OpenOn("etude");
+  LearningLayout l = ComputeLearningLayout();
+  EXPECT_FLOAT_EQ(LearningContentHeight(l), 58.0f + 126.0f);
+  gLibraryScroll = 300.0f;
+  ClampLibraryScroll(l);
+  EXPECT_EQ(gLibraryScroll, 0.0f);
+  RectF track, thumb;
+  EXPECT_FALSE(GetScrollbarRects(l, track, thumb));
+}
+
+TEST_F(LearningLayoutTest, NavigationRowsExpandOnlyTheCurrentGroup) {
+  struct Case {
+    const char* view;
+    size_t rows;
+    int group;
+  };
+  const Case cases[] = {{"scales", 11, 2}, {"today", 4, 0}, {"rep_era", 7, 1}, {"", 6, 3}, {"stale", 4, 0}};
+  for (const Case& c : cases) {
+    gLibraryViewKey = c.view;
+    std::vector<NavRow> rows = BuildNavRows();
+    EXPECT_EQ(rows.size(), c.rows) << c.view;
+    EXPECT_EQ(NavGroupOfView(), c.group) << c.view;
+    int heads = 0;
+    for (const NavRow& row : rows) heads += row.kind;
+    EXPECT_EQ(heads, 4) << c.view;
+  }
+  gLibraryViewKey = "scales";
+  std::vector<NavRow> rows = BuildNavRows();
+  EXPECT_EQ(rows[2].kind, 1);
+  EXPECT_EQ(rows[2].group, 2);
+  EXPECT_EQ(rows[3].key, "skills");
+  EXPECT_EQ(rows[9].key, "etude");
+  EXPECT_EQ(rows[10].group, 3);
+  EXPECT_STREQ(NavKeyLabel("stale"), "Browse");
+}
+
+}  // namespace
