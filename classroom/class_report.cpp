@@ -127,14 +127,14 @@ static std::string ClassNameOf(const std::string& studentId) {
   return "";
 }
 
-// The institution code as a report may show it: a teacher device's code ends in its admin role,
-// which works as a credential, so that last field is left out.
+// What a report may show of the institution code: only the institution's name, its second field.
+// The rest of a code is a credential (a pupil code joins a class, a teacher code with its role
+// given back administers it), and a report is made to be handed on.
 static std::string EntitlementText() {
-  std::string code = gInstitutionCode.value_or("");
-  const std::string admin = ":admin";
-  if (code.size() >= admin.size() && code.compare(code.size() - admin.size(), admin.size(), admin) == 0)
-    code.erase(code.size() - admin.size());
-  return code;
+  const std::string code = gInstitutionCode.value_or("");
+  if (code.rfind("ORG:", 0) != 0) return "";
+  size_t end = code.find(':', 4);
+  return code.substr(4, end == std::string::npos ? std::string::npos : end - 4);
 }
 
 // ---- public functions ----

@@ -29,8 +29,8 @@ std::string CsvCleanField(std::string text);
 int LoadLearningProgressForReport(const std::string& studentId);
 // The student's figures, computed once and then taken from gReportFiguresCache.
 ReportFigures LoadLearningCalendarForReport(const std::string& studentId);
-// The whole CSV text. Every row carries the device's plan and institution code from the classroom
-// settings; a code's trailing admin role is left out.
+// The whole CSV text. Every row carries the device's plan and the institution's name from the
+// classroom settings; no other part of the institution code is ever written.
 std::string BuildInstitutionReport();
 // Writes today's report into the exports folder and says so in gInstitutionPanelMessage.
 void ExportInstitutionReport();

@@ -77,7 +77,7 @@ TEST_F(ClassReport, FiguresAndStatusOfEachStudent) {
         << cases[i].what;
 }
 
-TEST_F(ClassReport, CellsAreCleanedLessonsCountedAndTheAdminRoleLeftOut) {
+TEST_F(ClassReport, CellsAreCleanedLessonsCountedAndOnlyTheInstitutionNameShown) {
   // Lessons done: a pass, or one more than a placement needs (column 29); short and header rows skipped.
   std::string placed(26, '\t');
   WriteData("learning_mastery_a.dat", "id\tattempts\tpasses\n# note\na\t3\t1\t0\t0\t0\t0\t\nb\t1\t1\t0" + placed +
@@ -90,11 +90,32 @@ TEST_F(ClassReport, CellsAreCleanedLessonsCountedAndTheAdminRoleLeftOut) {
   EXPECT_EQ(BuildInstitutionReport(),
             "student,class,status,consistency_14d,lessons_done,last_practiced_days,plan,entitlement,minutes_7d,"
             "passed_14d,accuracy_14d,streak\n"
-            "'=SUM(A1),,on-track,,2,,Pro  yearly,ORG:acme:x:y,,,,\n"
-            "Lee  Ann,'@first,on-track,,0,,Pro  yearly,ORG:acme:x:y,,,,\n"
-            "Two  lines,,on-track,,0,,Pro  yearly,ORG:acme:x:y,,,,\n"
-            "'Quoted' -1,Second,on-track,,0,,Pro  yearly,ORG:acme:x:y,,,,\n");
+            "'=SUM(A1),,on-track,,2,,Pro  yearly,acme,,,,\n"
+            "Lee  Ann,'@first,on-track,,0,,Pro  yearly,acme,,,,\n"
+            "Two  lines,,on-track,,0,,Pro  yearly,acme,,,,\n"
+            "'Quoted' -1,Second,on-track,,0,,Pro  yearly,acme,,,,\n");
   EXPECT_EQ(CsvCleanField("\t-2"), "'\t-2");
+}
+
+// A report is handed on: no code it writes may join or administer the class again.
+TEST_F(ClassReport, TheEntitlementColumnNeverCarriesACredential) {
+  gStudents = {Student{"Anna", "anna"}};
+  const struct { const char* code; const char* shown; } cases[] = {
+      {"ORG:acme:teach:7f3a9c:admin", "acme"},  // a teacher device's own code
+      {"ORG:acme:seat:7f3a9c", "acme"},         // a pupil code
+      {"ORG:acme", "acme"},
+      {"ORG::secret:admin", ""},
+      {"ORG:", ""},
+      {"eyJvaWQiOiJhY21lIn0.c2lnbmF0dXJl", ""},  // a signed code is no institution code
+  };
+  for (const auto& c : cases) {
+    gInstitutionCode = c.code;
+    std::string report = BuildInstitutionReport();
+    std::string row = report.substr(report.find('\n') + 1);
+    EXPECT_EQ(row, std::string("Anna,,on-track,,0,,,") + c.shown + ",,,,\n") << c.code;
+    for (const char* secret : {"7f3a9c", "admin", "secret", "c2lnbmF0dXJl", "ORG:"})
+      EXPECT_EQ(report.find(secret), std::string::npos) << c.code << " leaks " << secret;
+  }
 }
 
 TEST_F(ClassReport, ExportLandsInExportsWithTheDateAndReusesFigures) {
@@ -104,7 +125,7 @@ TEST_F(ClassReport, ExportLandsInExportsWithTheDateAndReusesFigures) {
   ExportInstitutionReport();
   const std::string name = "exports/institution_report_2025-03-31.csv";
   std::string first = ReadData(name);
-  EXPECT_NE(first.find("\nAnna,,on-track,100%,0,1,,ORG:acme,,,,\n"), std::string::npos);
+  EXPECT_NE(first.find("\nAnna,,on-track,100%,0,1,,acme,,,,\n"), std::string::npos);
   EXPECT_EQ(gInstitutionPanelMessage, "Saved institution_report_2025-03-31.csv to your Tonvarra exports folder");
 
   // Until the cache is emptied, a second export the same day shows the same figures.
