@@ -9,6 +9,7 @@
 #include "learning/id_hash.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_records.h"
+#include "learning/lesson_plan.h"
 #include "learning/lessons.h"
 #include "learning/schedule.h"
 
@@ -32,10 +33,11 @@ static const MasteryRecord* RecordOf(const std::string& id) {
 static std::vector<PendingSyllabusItem> FirstOccurrences() {
   std::vector<PendingSyllabusItem> out;
   std::unordered_set<std::string, IdHash> seen;
-  int last = LastLessonNumber();
-  for (int n = 1; n <= last; ++n)
-    for (const std::string& id : KnownLessonItemIds(n))
-      if (seen.insert(id).second) out.push_back({id, n});
+  LoadLessonPlan();
+  // Only the numbers the plan holds: a gap has no ids, and the plan may hold a single far number.
+  for (const auto& entry : gLessonPlan)
+    for (const std::string& id : KnownLessonItemIds(entry.first))
+      if (seen.insert(id).second) out.push_back({id, entry.first});
   return out;
 }
 
@@ -81,9 +83,9 @@ std::vector<std::string> BuildLessonBlocks(const std::string& date) {
     if (IsKnownItemId(*candidates[i].id) && taken.insert(*candidates[i].id).second) result.push_back(*candidates[i].id);
 
   int struggling = 0;
-  int last = std::max(LastLessonNumber(), 1);
-  for (int n = 1; n <= last && (int)result.size() < blocks; ++n) {
-    for (const std::string& id : KnownLessonItemIds(n)) {
+  LoadLessonPlan();
+  for (auto entry = gLessonPlan.begin(); entry != gLessonPlan.end() && (int)result.size() < blocks; ++entry) {
+    for (const std::string& id : KnownLessonItemIds(entry->first)) {
       if ((int)result.size() >= blocks) break;
       if (taken.count(id)) continue;
       const LibraryItem* item = FindLibraryItem(id);

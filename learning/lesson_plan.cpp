@@ -3,10 +3,15 @@
 
 #include <algorithm>
 
+#include "app/base/logs.h"
 #include "learning/library_index.h"
 #include "learning/library_text.h"
 #include "learning/number_fields.h"
 #include "practice/data_files.h"
+
+// ---- constants ----
+// One lesson a day for more than a lifetime; a number beyond it is a damaged row, not a plan.
+const int kHighestLessonNumber = 100000;
 
 // ---- state ----
 std::map<int, Lesson> gLessonPlan;     // the plan
@@ -19,6 +24,10 @@ void ReadLessonPlanLines(const std::vector<std::string>& lines) {
     if (columns.size() < 5) continue;
     int number = AtoiField(columns[0]);
     if (number < 1 || columns[2].empty()) continue;
+    if (number > kHighestLessonNumber) {
+      DebugLog("[learning] lesson_plan.tsv: lesson %d is beyond %d; row skipped\n", number, kHighestLessonNumber);
+      continue;
+    }
     Lesson& lesson = gLessonPlan[number];
     lesson.title = DecodeHtmlEntities(columns[3]);
     lesson.count = std::max(1, AtoiField(columns[4]));

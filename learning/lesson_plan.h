@@ -15,7 +15,8 @@ struct Lesson {
   std::vector<std::string> ids;   // item ids in file order, duplicates kept
 };
 
-extern std::map<int, Lesson> gLessonPlan;   // by lesson number (>= 1)
+extern const int kHighestLessonNumber;      // rows with a higher lesson number are skipped as damaged
+extern std::map<int, Lesson> gLessonPlan;   // by lesson number (1 .. kHighestLessonNumber)
 
 // Reads the plan the first time it is called; later calls return at once.
 void LoadLessonPlan();

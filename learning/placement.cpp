@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "app/base/status_text.h"
 #include "learning/daily_blocks.h"
@@ -26,10 +24,8 @@ int gPlacementCounts[7] = {0, 0, 0, 0, 0, 0, 0};   // placed items per section
 // A copy of each learning file as it was before the placement, replacing an older copy.
 static void KeepPrePlacementCopies() {
   for (const std::string& path : {ProgressFilePath(), MasteryFilePath(), ScheduleFilePath(), CalendarFilePath()}) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) continue;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) continue;
+    std::string content;
+    if (ReadDataFileBytes(path, &content) != DataFileRead::kOk) continue;
     std::string copy = path + ".preplace.bak";
     ReplaceFileWithContent(copy, content, nullptr);
   }

@@ -2,10 +2,9 @@
 #include "learning/sight_score.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "learning/library_index.h"
+#include "practice/data_files.h"
 
 // ---- state ----
 SightScore gSightScore;   // the loaded score
@@ -64,9 +63,8 @@ int SightScoreField(const std::vector<std::string>& fields, int index, int defau
 }
 
 bool LoadSightScore(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string all;
+  if (ReadDataFileBytes(path, &all) != DataFileRead::kOk) return false;
   SightScore score;
   size_t pos = all.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (pos < all.size()) {
