@@ -4,7 +4,6 @@
 #include "classroom/classroom_codes.h"
 
 #include <cstdint>
-#include <fstream>
 #include <vector>
 
 #include "app/base/folders.h"
@@ -40,12 +39,8 @@ std::mutex& gStudentCodeMutex = StudentCodeStorage().mutex;
 static bool BeginsWithOrg(const std::string& s) { return s.size() >= 4 && s.compare(0, 4, "ORG:") == 0; }
 
 static std::string ReadCodeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return "";
-  std::string text(kCodeFileCap + 1, '\0');
-  in.read(&text[0], (std::streamsize)text.size());
-  text.resize((size_t)in.gcount());
-  if (text.size() > kCodeFileCap) return "";
+  std::string text;
+  if (ReadDataFileBytes(path, &text, kCodeFileCap) != DataFileRead::kOk) return "";
   return TrimWhitespace(text);
 }
 

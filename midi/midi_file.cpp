@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "app/base/maths.h"
+#include "platform/file_read.h"
 
 // ---- constants ----
 namespace {
+
+const size_t kMaxMidiFileBytes = 64u << 20;   // far above any song a keyboard player opens
 
 // Note letters C D E F G A B to pitch classes.
 const int kLetterPitchClass[7] = {0, 2, 4, 5, 7, 9, 11};
@@ -371,24 +372,14 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
 bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error) {
   ClearParseOutputs(events, tempo, key, minor, error);
-  std::error_code ec;
-  std::filesystem::path p(std::u8string(path.begin(), path.end()));
-  // A folder or a device opens but cannot be read as a file.
-  if (!std::filesystem::is_regular_file(p, ec)) {
+  // Only a regular file, never waited on (a FIFO), and no larger than any song: a huge sparse file
+  // would otherwise ask for all of its size at once.
+  std::string read;
+  if (ReadRegularFile(path, kMaxMidiFileBytes, &read) != FileReadResult::kOk) {
     error = "could not read file";
     return false;
   }
-  std::ifstream in(p, std::ios::binary);
-  std::vector<uint8_t> bytes;
-  if (in) {
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size > 0) {
-      in.seekg(0, std::ios::beg);
-      bytes.resize((size_t)size);
-      if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) bytes.clear();
-    }
-  }
+  std::vector<uint8_t> bytes(read.begin(), read.end());
   if (bytes.empty()) {
     error = "could not read file";
     return false;

@@ -2,11 +2,11 @@
 #include "practice/data_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "app/base/logs.h"
 #include "app/base/status_text.h"
+#include "platform/file_read.h"
 #include "platform/file_replace.h"
 
 namespace fs = std::filesystem;
@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 // ---- constants ----
 const char kSaveFailureMessage[] =
     "Could not save progress - disk full or the file is locked (antivirus / cloud sync). Recent work may not persist.";
+
+const size_t kDataFileCap = 64u << 20;
 
 // ---- public functions ----
 bool WriteTextFileAtomic(const std::string& path, const std::string& content) {
@@ -24,22 +26,12 @@ bool WriteTextFileAtomic(const std::string& path, const std::string& content) {
   return false;
 }
 
-DataFileRead ReadDataFileBytes(const std::string& path, std::string* bytes) {
-  bytes->clear();
-  std::error_code ec;
-  fs::file_status st = fs::status(path, ec);
-  if (ec || !fs::exists(st)) {
-    // A dangling link or a path we may not even look at is "something there", not "missing".
-    if (ec && ec != std::errc::no_such_file_or_directory) return DataFileRead::kUnreadable;
-    if (fs::is_symlink(fs::symlink_status(path, ec))) return DataFileRead::kUnreadable;
-    return DataFileRead::kMissing;
-  }
-  if (!fs::is_regular_file(st)) return DataFileRead::kUnreadable;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return DataFileRead::kUnreadable;
-  bytes->assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return DataFileRead::kUnreadable;
-  return DataFileRead::kOk;
+DataFileRead ReadDataFileBytes(const std::string& path, std::string* bytes, size_t maxBytes) {
+  FileReadResult read = ReadRegularFile(path, maxBytes, bytes);
+  if (read == FileReadResult::kOk) return DataFileRead::kOk;
+  if (read == FileReadResult::kMissing) return DataFileRead::kMissing;
+  DebugLog("[files] %s: %s; not read\n", path.c_str(), FileReadResultText(read));
+  return DataFileRead::kUnreadable;
 }
 
 DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>* lines, std::string* raw) {

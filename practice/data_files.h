@@ -7,6 +7,7 @@
 // read only in part is copied aside with KeepCopyBeforeRewrite before it is written back, so what
 // a student made is never silently replaced.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,13 @@ enum class DataFileRead {
   kOk,          // the file was read
 };
 
-// The whole file's bytes (through a link to a file too).
-DataFileRead ReadDataFileBytes(const std::string& path, std::string* bytes);
+// Larger than any file the program keeps or ships (a long calendar is a few MB).
+extern const size_t kDataFileCap;
+
+// The whole file's bytes (through a link to a file too). Only a regular file of at most maxBytes
+// is read; anything else there (a folder, a FIFO, a device, a larger file) is kUnreadable and
+// logged, never waited on. Never throws.
+DataFileRead ReadDataFileBytes(const std::string& path, std::string* bytes, size_t maxBytes = kDataFileCap);
 // Reads a text file as lines split at "\n"; one leading UTF-8 byte-order mark is dropped and a
 // trailing "\r" is stripped from every line. A final line without "\n" is kept; a file that ends
 // with "\n" has no empty last line. raw, when given, receives the bytes as read.

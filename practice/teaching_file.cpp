@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <locale>
 #include <mutex>
 #include <sstream>
@@ -220,11 +219,9 @@ std::vector<std::string> TeachingFileCandidates(const TeachingState& s) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return "";
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string bytes;
+  ReadDataFileBytes(path, &bytes);
+  return bytes;
 }
 
 std::string JsonEscapeBasic(const std::string& s) {

@@ -4,6 +4,6 @@
 #pragma once
 #include <string>
 
-// The first line of the file (at most 4096 bytes read), without an editor's UTF-8 byte-order mark
-// and trimmed; "" when the file is missing or unreadable.
+// The first line of the file (at most 4096 bytes of it), without an editor's UTF-8 byte-order mark
+// and trimmed; "" when the file is missing, no regular file (never waited on) or over 64 KB.
 std::string ReadSettingLine(const std::string& path);
