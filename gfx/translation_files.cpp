@@ -1,13 +1,23 @@
 // gfx/translation_files: where a translation file is looked for and how its lines are read.
-// Anything unreadable is skipped silently: the built-in vocabulary stays in charge.
+// Anything unreadable is skipped: the built-in vocabulary stays in charge.
+//
+// The folders searched include the current folder's ancestors, which may be shared with other
+// accounts (a start from inside the temporary folder); a locales folder or file that another
+// account could have put there is passed over, except in the program's own folder. Only a regular
+// file of at most kMaxTranslationFile bytes is read, and an overlong line is skipped.
 #include "gfx/translation_files.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/base/folders.h"
+#include "app/base/logs.h"
+#include "platform/file_read.h"
 
 namespace fs = std::filesystem;
+
+// ---- constants ----
+static const size_t kMaxTranslationFile = 4u << 20;   // the whole vocabulary is well under 1 MB
+static const size_t kMaxTranslationLine = 16u << 10;  // far beyond any key and value pair
 
 // ---- internal helpers ----
 
@@ -183,20 +193,33 @@ std::string FormatSignature(const std::string& text) {
 std::string FindTranslationFile(const std::string& tag) {
   std::vector<std::string> folders;
   FindLocalesFolders(GetExeDir(), folders);
+  const size_t ownFolders = folders.empty() ? 0 : 1;   // the executable's own locales folder
   std::string cwd = GetWorkingDir();
   if (!cwd.empty() && cwd.size() < 260) FindLocalesFolders(cwd, folders);
-  for (const std::string& folder : folders) {
-    std::string candidate = (fs::path(folder) / (tag + ".json")).string();
-    if (LocaleFileExists(candidate)) return candidate;
+  for (size_t i = 0; i < folders.size(); ++i) {
+    std::string candidate = (fs::path(folders[i]) / (tag + ".json")).string();
+    if (!LocaleFileExists(candidate)) continue;
+    if (i >= ownFolders && (OthersMayWrite(folders[i]) || OthersMayWrite(candidate))) {
+      DebugLog("[language] %s could have been placed by another account; not read\n", candidate.c_str());
+      continue;
+    }
+    return candidate;
   }
   return "";
 }
 
 bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::string text;
+  FileReadResult read = ReadRegularFile(path, kMaxTranslationFile, &text);
+  if (read != FileReadResult::kOk) {
+    if (read != FileReadResult::kMissing) DebugLog("[language] %s: %s; not read\n", path.c_str(), FileReadResultText(read));
+    return false;
+  }
+  for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end - start > kMaxTranslationLine) continue;
+    std::string line = text.substr(start, end - start);
     size_t pos = 0;
     std::string key, value;
     if (!ParseJsonString(line, pos, key)) continue;

@@ -15,8 +15,9 @@ bool ParseJsonString(const std::string& line, size_t& pos, std::string& out);
 // The printf conversions of a text, in order; "!" for each unknown one.
 std::string FormatSignature(const std::string& text);
 // The first existing file tag + ".json" in the locales folders of the exe folder and the current
-// folder; "" when there is none.
+// folder, passing over those another account could have placed (but for the exe folder's own);
+// "" when there is none.
 std::string FindTranslationFile(const std::string& tag);
 // Reads a translation file into map (entries added; later lines replace earlier ones); false when
-// the file cannot be opened.
+// it is no regular file or larger than a few MB. Overlong lines are skipped.
 bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map);
