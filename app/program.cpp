@@ -34,9 +34,11 @@
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "platform/crash.h"
+#include "platform/file_replace.h"
 #include "platform/https.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
+#include "platform/single_instance.h"
 #include "platform/window.h"
 #include "practice/achievements.h"
 #include "practice/practice_records.h"
@@ -62,6 +64,10 @@ static const int kWindowX = 100, kWindowY = 100, kWindowWidth = 1440, kWindowHei
 static const char kWindowFailureText[] =
     "Tonvarra could not create its application window.\n\nPlease restart your PC and try again. "
     "If the problem persists, contact support.";
+static const char kInstanceLockFile[] = "instance.lock";
+static const char kAlreadyRunningText[] =
+    "Tonvarra is already running with this Data folder.\n\n"
+    "Use the window that is open; two copies would overwrite each other's work.";
 static const char kDataFolderFailureText[] =
     "Tonvarra cannot keep your work: the Data folder beside the program cannot be created or written.\n\n"
     "Students, progress and settings will not be saved in this session. Please move Tonvarra to a "
@@ -139,6 +145,13 @@ int RunProgram() {
   InstallCrashHandler();
   ConnectFloors();
   gRingMode = false;
+  // Before anything is opened or written: a second copy on the same Data folder ends untouched.
+  InstanceLock lock = TakeInstanceLock(GetDataFilePath(kInstanceLockFile));
+  if (lock == InstanceLock::kInUse) {
+    DebugLog("[startup] another copy is running with \"%s\"; this one ends\n", GetDataFolder().c_str());
+    ShowErrorBox("Tonvarra", kAlreadyRunningText);
+    return 1;
+  }
   SetAppMessageHandler(MainWndProc);
 
   if (!WindowCreate(kWindowTitle, kWindowClassName, kWindowX, kWindowY, kWindowWidth, kWindowHeight)) {
@@ -173,6 +186,13 @@ int RunProgram() {
   if (!CreateAppFolders()) {
     DebugLog("[startup] the Data folder \"%s\" cannot be used\n", GetDataFolder().c_str());
     ShowErrorBox("Tonvarra", kDataFolderFailureText);
+  } else {
+    // Saves killed before their rename leave temporary files; with the lock held no other copy
+    // can be writing here, so every other process's are left over.
+    int removed = 0;
+    for (const std::string& folder : {GetDataFolder(), GetDataFilePath("exports")})
+      removed += RemoveLeftTempFiles(folder, lock == InstanceLock::kHeld);
+    if (removed > 0) DebugLog("[startup] removed %d temporary files of unfinished saves\n", removed);
   }
   LoadSplashTextures();
   ResetStartScreenAndLanguageRows();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -181,4 +182,48 @@ TEST(ProgramRun, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhere) {
   for (const auto& entry : fs::directory_iterator(start.path())) written.push_back(entry.path().filename().string());
   EXPECT_EQ(written, std::vector<std::string>{"gpu_info.log"});
   EXPECT_EQ(ReadFileBytes(program.dir.File("Data")), "a file where the folder should be");
+}
+
+// Every file under folder with its bytes and its modification time.
+static std::map<std::string, std::pair<std::string, fs::file_time_type>> FolderSnapshot(const std::string& folder) {
+  std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    std::error_code ec;
+    fs::file_time_type time = fs::last_write_time(entry.path(), ec);
+    files[entry.path().string()] = {entry.is_regular_file() ? ReadFileBytes(entry.path().string()) : "", time};
+  }
+  return files;
+}
+
+// Two copies on one Data folder would each overwrite the other's saves: the second says so and
+// ends before it opens a window or touches a file, there or where it was started.
+TEST(ProgramRun, ASecondCopyOnTheSameDataFolderEndsWithItsMessageAndChangesNothing) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  TempDir start, secondStart, logs;
+  pid_t first = SpawnProgram({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
+  ASSERT_TRUE(WaitForFile(start.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  kill(first, SIGSTOP);   // it keeps its lock and writes nothing while the second copy runs
+  auto before = FolderSnapshot(program.dir.path());
+
+  pid_t second = SpawnProgram({program.exe}, secondStart.path(), program.Env(display.name()), {}, logs.File("second.txt"));
+  int status = WaitForChild(second, 30);
+  std::string output = ReadFileBytes(logs.File("second.txt"));
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+  EXPECT_NE(output.find("Tonvarra: Tonvarra is already running with this Data folder."), std::string::npos) << output;
+  EXPECT_TRUE(FolderSnapshot(program.dir.path()) == before);
+  EXPECT_TRUE(fs::is_empty(secondStart.path()));
+
+  kill(first, SIGCONT);
+  kill(first, SIGTERM);
+  int firstStatus = WaitForChild(first, 30);
+  EXPECT_TRUE(WIFEXITED(firstStatus) && WEXITSTATUS(firstStatus) == 0) << ReadFileBytes(program.log);
+  // Once the first has ended, the folder is free again.
+  pid_t third = SpawnProgram({program.exe}, secondStart.path(), program.Env(display.name()), {}, logs.File("third.txt"));
+  ASSERT_TRUE(WaitForFile(secondStart.File("gpu_info.log"), 30)) << ReadFileBytes(logs.File("third.txt"));
+  kill(third, SIGTERM);
+  EXPECT_NE(WaitForChild(third, 30), -1);
 }
