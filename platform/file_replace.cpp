@@ -7,14 +7,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
+
+#include "platform/file_read.h"
 
 // ---- constants ----
-static const int kTempNameTries = 100;   // names already taken before we give up
+static const int kTempNameTries = 100;        // names already taken before we give up
+static const size_t kMaxCopiedFile = 64u << 20;  // as large as any data file the program reads
 
 // ---- state ----
 static std::atomic<unsigned long long> gTempNameCounter{0};   // makes every temporary name new
@@ -79,6 +83,35 @@ static int CreateFreshTemp(const std::string& file, mode_t mode, std::string* te
   return -1;
 }
 
+// The process id of a temporary name "<name>.tmp.<pid>.<n>"; 0 when the name is not one. The
+// file's own name goes to stem.
+static long TempNameProcess(const std::string& name, std::string* stem) {
+  size_t tmp = name.rfind(".tmp.");
+  if (tmp == std::string::npos || tmp == 0) return 0;
+  size_t dot = name.find('.', tmp + 5);
+  if (dot == std::string::npos || dot == tmp + 5 || dot + 1 == name.size()) return 0;
+  for (size_t i = tmp + 5; i < name.size(); ++i)
+    if (i != dot && (name[i] < '0' || name[i] > '9')) return 0;
+  if (dot - (tmp + 5) > 9) return 0;
+  *stem = name.substr(0, tmp);
+  return std::strtol(name.c_str() + tmp + 5, nullptr, 10);
+}
+
+// Calls visit with each temporary name in folder, its file's name and its process id.
+template <typename Visit>
+static void ForEachTempName(const std::string& folder, Visit visit) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> names;
+  while (dirent* entry = ::readdir(dir)) names.push_back(entry->d_name);
+  ::closedir(dir);
+  for (const std::string& name : names) {
+    std::string stem;
+    long pid = TempNameProcess(name, &stem);
+    if (pid > 0) visit(name, stem, pid);
+  }
+}
+
 // ---- public functions ----
 bool ReplaceFileWithContent(const std::string& targetPath, const std::string& content, std::string* error,
                             bool ownerOnly) {
@@ -88,16 +121,24 @@ bool ReplaceFileWithContent(const std::string& targetPath, const std::string& co
   }
   std::string file;
   if (!FileToReplace(targetPath, &file, error)) return false;
+  // A file that is replaced keeps the mode its owner gave it (a notes file made private stays
+  // private), less any access of others for an owner-only file; a new one is created owner-only
+  // or with the usual mode less the umask.
+  struct stat old;
+  bool keepMode = ::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode);
   std::string tempPath;
-  int fd = CreateFreshTemp(file, ownerOnly ? 0600 : 0644, &tempPath);
+  int fd = CreateFreshTemp(file, keepMode || ownerOnly ? 0600 : 0644, &tempPath);
   if (fd < 0) {
     SetError(error, "open", errno);
     return false;
   }
-  // The temporary file is always new, so the mode it was created with is the mode it has.
   const char* failedStep = nullptr;
   int err = 0;
-  if (!WriteAll(fd, content)) {
+  // A credential is never left readable by others, whatever mode its old file had.
+  mode_t mode = ownerOnly ? old.st_mode & 0700 : old.st_mode & 07777;
+  if (keepMode && ::fchmod(fd, mode) != 0) {
+    failedStep = "mode", err = errno;
+  } else if (!WriteAll(fd, content)) {
     failedStep = "write", err = errno;
   } else if (::fsync(fd) != 0) {
     failedStep = "sync", err = errno;
@@ -121,6 +162,27 @@ bool ReplaceFileWithContent(const std::string& targetPath, const std::string& co
 
 bool RemoveFileIfPresent(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+int RemoveLeftTempFiles(const std::string& folder, bool anyOtherProcess) {
+  const long self = (long)::getpid();
+  std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  int removed = 0;
+  ForEachTempName(base.empty() ? "." : base, [&](const std::string& name, const std::string&, long pid) {
+    if (pid == self) return;
+    bool gone = ::kill((pid_t)pid, 0) != 0 && errno == ESRCH;
+    if ((anyOtherProcess || gone) && ::unlink((base + name).c_str()) == 0) ++removed;
+  });
+  return removed;
+}
+
+void RemoveTempFilesOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  ForEachTempName(folder.empty() ? "." : folder, [&](const std::string& name, const std::string& stem, long) {
+    if (stem == file) ::unlink((folder + name).c_str());
+  });
+}
+
 bool RenameFileReplacing(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
@@ -128,17 +190,16 @@ bool RenameFileReplacing(const std::string& from, const std::string& to) {
 bool CopyFileIfAbsent(const std::string& from, const std::string& to, const std::string& tempPath) {
   struct stat st;
   if (::lstat(to.c_str(), &st) == 0) return false;
-  if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  std::ifstream in(from, std::ios::binary);
-  if (!in.is_open()) return false;
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
+  std::string content;
+  if (ReadRegularFile(from, kMaxCopiedFile, &content) != FileReadResult::kOk) return false;
+  if (::stat(from.c_str(), &st) != 0) return false;
   // Written under the temporary name and synced like a replacement, but linked rather than
   // renamed: link refuses an existing target, so a copy made meanwhile is never overwritten.
   ::unlink(tempPath.c_str());
-  int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
+  // The copy is as private as the file it copies.
+  bool ok = ::fchmod(fd, st.st_mode & 0777) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::link(tempPath.c_str(), to.c_str()) == 0;
   ::unlink(tempPath.c_str());

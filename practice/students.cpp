@@ -116,6 +116,7 @@ static void DeleteFilesOfStudent(const std::string& id) {
     RemoveFileIfPresent(path + ".bak");   // the copy kept before a rewrite: still the student's
     RemoveFileIfPresent(path + ".preplace.bak");   // the copy kept before a placement
     RemoveFileIfPresent(path + ".tmp");   // left by a save killed under the older naming
+    RemoveTempFilesOf(path);              // left by saves killed before their rename
   }
   std::string besideExe = GetExeFilePath(AchievementsFileName(id));
   if (!IsRegularFile(GetAchievementsPath(id)) && IsRegularFile(besideExe)) RemoveFileIfPresent(besideExe);
@@ -145,6 +146,12 @@ static void ListDataFolder(DataFolderNames& data) {
     data.names.insert(entry.path().filename().string());
 }
 
+// The id would name the files kept while no student is active ("default").
+static bool IsNoStudentsId(const std::string& id) {
+  std::string trimmed = TrimWhitespace(id);
+  return trimmed.empty() || StudentFileId(trimmed) == "default";
+}
+
 // A fresh id from base: base itself, else base + "_2", "_3" ..., skipping ids in `taken`, ids
 // whose files exist and "default" (it names the files used while no student is active). nextSuffix remembers per base where the search stopped, so a list of many
 // equal ids is renamed in linear time.
@@ -156,7 +163,7 @@ static std::string FreshStudentId(const std::string& base, const std::unordered_
     if (it != nextSuffix->end()) n = it->second;
   }
   std::string candidate = n == 1 ? base : base + "_" + std::to_string(n);
-  while (taken.count(candidate) || candidate == "default" || HasStudentFiles(candidate, data))
+  while (taken.count(candidate) || IsNoStudentsId(candidate) || HasStudentFiles(candidate, data))
     candidate = base + "_" + std::to_string(++n);
   if (nextSuffix) (*nextSuffix)[base] = n + 1;
   return candidate;
@@ -208,19 +215,28 @@ static void GiveDuplicatesFreshIds(std::vector<ReadStudent>& rows) {
   for (const ReadStudent& row : rows) taken.insert(row.st.id);
   std::unordered_map<std::string, int> nextSuffix;
   DataFolderNames data;
+  // One line for the first few renamed ids and one for the rest: a damaged list of many equal ids
+  // must not flood the log.
+  const int kLoggedRenames = 3;
+  int renamed = 0;
   for (ReadStudent& row : rows) {
     std::string& id = row.st.id;
     bool hasBar = id.find('|') != std::string::npos;
-    if (!hasBar && kept.insert(id).second) continue;
+    bool noStudents = IsNoStudentsId(id);
+    if (!hasBar && !noStudents && kept.insert(id).second) continue;
     if (!data.listed) ListDataFolder(data);
     std::string fresh = FreshStudentId(IdSlugFromName(id), taken, data, &nextSuffix);
-    if (!row.idFromName)
+    if (!row.idFromName && ++renamed <= kLoggedRenames)
       DebugLog("[students] id \"%s\" %s; now \"%s\"\n", id.c_str(),
-               hasBar ? "holds \"|\"" : "is held by an earlier student", fresh.c_str());
+               hasBar ? "holds \"|\"" : noStudents ? "names the files of no student" : "is held by an earlier student",
+               fresh.c_str());
     id = fresh;
     taken.insert(fresh);
     kept.insert(fresh);
   }
+  if (renamed > kLoggedRenames)
+    DebugLog("[students] %d more ids were held by earlier students or unusable; each was given a fresh id\n",
+             renamed - kLoggedRenames);
 }
 
 // The text of "students.dat" for the list in memory.
