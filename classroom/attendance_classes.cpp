@@ -28,6 +28,15 @@ static std::string CutUtf8(const std::string& s, size_t maxBytes) {
   return s.substr(0, end);
 }
 
+static std::string ClassesText() {
+  std::string text;
+  for (const AttendanceClass& cls : gAttendanceClasses) {
+    text += "CLASS\t" + cls.name + "\n";
+    for (const std::string& id : cls.members) text += "MEMBER\t" + id + "\n";
+  }
+  return text;
+}
+
 // ---- public functions ----
 std::string AttendanceClassesPath() { return ClassroomFilePath("attendance_classes.dat"); }
 
@@ -35,7 +44,8 @@ void LoadAttendanceClasses() {
   if (gAttendanceClassesLoaded) return;
   gAttendanceClassesLoaded = true;
   std::vector<std::string> lines;
-  if (!ReadClassroomFile(AttendanceClassesPath(), &lines)) return;
+  std::string raw;
+  if (!ReadClassroomFile(AttendanceClassesPath(), &lines, &raw)) return;
   AttendanceClass* current = nullptr;
   for (const std::string& line : lines) {
     size_t tab = line.find('\t');
@@ -48,16 +58,10 @@ void LoadAttendanceClasses() {
       current->members.push_back(value);
     }
   }
+  KeepClassroomCopyIfRewritten(AttendanceClassesPath(), raw, ClassesText());
 }
 
-void SaveAttendanceClasses() {
-  std::string text;
-  for (const AttendanceClass& cls : gAttendanceClasses) {
-    text += "CLASS\t" + cls.name + "\n";
-    for (const std::string& id : cls.members) text += "MEMBER\t" + id + "\n";
-  }
-  WriteClassroomFile(AttendanceClassesPath(), text);
-}
+void SaveAttendanceClasses() { WriteClassroomFile(AttendanceClassesPath(), ClassesText(), FileAccess::kOwnerOnly); }
 
 bool IsClassMember(int classIndex, const std::string& studentId) {
   if (!IsValidClassIndex(classIndex)) return false;

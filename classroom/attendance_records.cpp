@@ -46,23 +46,28 @@ static void ReadAttendanceLine(const std::string& line, std::map<std::string, At
 
 static std::string PathOfKey(const std::string& key) { return ClassroomFilePath("attendance_" + key + ".dat"); }
 
+// The file's text for the marks kept under key.
+static std::string AttendanceText(const std::string& key) {
+  std::string text;
+  auto it = gAttendanceByStudent.find(key);
+  if (it != gAttendanceByStudent.end())
+    for (const auto& [date, mark] : it->second) text += "STATUS\t" + date + "\t" + std::string(1, mark) + "\n";
+  return text;
+}
+
 static void LoadKey(const std::string& key) {
   if (std::find(gAttendanceLoadedKeys.begin(), gAttendanceLoadedKeys.end(), key) != gAttendanceLoadedKeys.end())
     return;
   gAttendanceLoadedKeys.push_back(key);
   std::vector<std::string> lines;
-  if (!ReadClassroomFile(PathOfKey(key), &lines)) return;
+  std::string raw;
+  if (!ReadClassroomFile(PathOfKey(key), &lines, &raw)) return;
   std::map<std::string, AttendanceStatus>& marks = gAttendanceByStudent[key];
   for (const std::string& line : lines) ReadAttendanceLine(line, &marks);
+  KeepClassroomCopyIfRewritten(PathOfKey(key), raw, AttendanceText(key));
 }
 
-static void SaveKey(const std::string& key) {
-  std::string text;
-  auto it = gAttendanceByStudent.find(key);
-  if (it != gAttendanceByStudent.end())
-    for (const auto& [date, mark] : it->second) text += "STATUS\t" + date + "\t" + std::string(1, mark) + "\n";
-  WriteClassroomFile(PathOfKey(key), text);
-}
+static void SaveKey(const std::string& key) { WriteClassroomFile(PathOfKey(key), AttendanceText(key)); }
 
 // ---- public functions ----
 std::string AttendanceFilePath(const std::string& studentId) { return PathOfKey(StudentFileKeyOf(studentId)); }

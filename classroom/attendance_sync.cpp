@@ -5,8 +5,6 @@
 #include "classroom/attendance_sync.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "app/base/folders.h"
 #include "app/base/logs.h"
@@ -23,7 +21,6 @@
 static const char kPresentFile[] = "attendance_present.txt";
 static const char kPendingFile[] = "attendance_pending.txt";
 static const size_t kPendingKept = 400;   // the newest days kept to send
-static const size_t kFileCap = 1 << 20;   // more than years of days
 
 // ---- state ----
 // Shared with the worker; never destroyed (see background_job.h).
@@ -52,16 +49,12 @@ static void SortUnique(std::vector<std::string>* days) {
   days->erase(std::unique(days->begin(), days->end()), days->end());
 }
 
+// The file's trimmed lines. A file that is there but cannot be read whole is moved aside, so the
+// next save starts a new one instead of replacing days it never read.
 static std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return lines;
-  std::string text(kFileCap + 1, '\0');
-  in.read(&text[0], (std::streamsize)text.size());
-  text.resize(std::min((size_t)in.gcount(), kFileCap));
-  std::istringstream stream(text);
-  std::string line;
-  while (std::getline(stream, line)) lines.push_back(TrimWhitespace(line));
+  if (ReadDataFileLines(path, &lines) == DataFileRead::kUnreadable) SetAsideDataFile(path, "not read whole");
+  for (std::string& line : lines) line = TrimWhitespace(line);
   return lines;
 }
 
@@ -75,8 +68,8 @@ static void SavePresentFile() {
   SaveFileAtomic(AttendanceQueuePath(), gLastSyncedDay + "\n" + DayLines(gAttendanceDays));
 }
 
-static void KeepPendingDay(const std::string& day) {
-  gPendingAttendanceDays.push_back(day);
+// Keeps the newest kPendingKept distinct days of the list, in order.
+static void TrimPendingDays() {
   SortUnique(&gPendingAttendanceDays);
   if (gPendingAttendanceDays.size() > kPendingKept)
     gPendingAttendanceDays.erase(gPendingAttendanceDays.begin(),
@@ -102,7 +95,10 @@ static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::s
     }
     std::erase(gPendingAttendanceDays, mark.day);
   }
-  if (!failedDay.empty()) KeepPendingDay(failedDay);
+  if (!failedDay.empty()) {
+    gPendingAttendanceDays.push_back(failedDay);
+    TrimPendingDays();
+  }
   if (!accepted.empty()) SavePresentFile();
   if (gPendingAttendanceDays != pendingBefore)
     SaveFileAtomic(AttendancePendingPath(), DayLines(gPendingAttendanceDays));
@@ -162,7 +158,8 @@ void LoadAttendanceDays() {
     SortUnique(&gAttendanceDays);
   }
   for (const std::string& line : ReadLines(AttendancePendingPath()))
-    if (IsWellFormedIsoDate(line)) KeepPendingDay(line);
+    if (IsWellFormedIsoDate(line)) gPendingAttendanceDays.push_back(line);
+  TrimPendingDays();
 }
 
 bool PostAttendanceMark(const std::string& token, std::string* reply, uint32_t* status,

@@ -4,9 +4,9 @@
 #include "classroom/classroom_settings.h"
 
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <sstream>
+#include <string_view>
 
 #include "app/base/folders.h"
 #include "app/base/logs.h"
@@ -39,15 +39,8 @@ static bool StartsWithHttps(const std::string& s) {
 
 // The whole file, or "" when it is missing, unreadable or larger than any settings file.
 static std::string ReadSmallFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return "";
-  std::string text(kSettingsFileCap + 1, '\0');
-  in.read(&text[0], (std::streamsize)text.size());
-  text.resize((size_t)in.gcount());
-  if (text.size() > kSettingsFileCap) {
-    DebugLog("[classroom] %s is too large to be settings; ignored\n", path.c_str());
-    return "";
-  }
+  std::string text;
+  if (ReadDataFileBytes(path, &text, kSettingsFileCap) != DataFileRead::kOk) return "";
   return text;
 }
 
@@ -76,6 +69,10 @@ static void ApplySetting(const std::string& key, const std::string& value) {
       DebugLog("[classroom] the server address must begin with https://; nothing will be sent\n");
       return;
     }
+    if (!value.empty() && std::string_view("/?#").find(value[8]) != std::string_view::npos) {
+      DebugLog("[classroom] the server address names no host; nothing will be sent\n");
+      return;
+    }
     std::string base = value;
     while (!base.empty() && base.back() == '/') base.pop_back();
     gClassroomServer = base;
@@ -96,13 +93,18 @@ static void ApplySetting(const std::string& key, const std::string& value) {
   }
 }
 
-// The kept id, or a new one saved for next time.
+// The kept id (the file's first line; an editor's byte-order mark and line end are forgiven), or a
+// new one saved for next time. The server knows the device by this id, so a file that holds no
+// usable id is kept aside rather than lost.
 static std::string KeptDeviceId() {
   std::string path = GetDataFilePath(kDeviceIdFile);
-  std::string kept = TrimWhitespace(ReadSmallFile(path));
+  std::string text = ReadSmallFile(path);
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  std::string kept = TrimWhitespace(text.substr(0, text.find('\n')));
   if (IsUsableDeviceId(kept)) return kept;
+  if (!SetAsideDataFile(path, "holds no usable device id")) return MakeRandomDeviceId();
   std::string made = MakeRandomDeviceId();
-  SaveFileAtomic(path, made);
+  SaveFileAtomic(path, made + "\n", FileAccess::kOwnerOnly);
   return made;
 }
 
@@ -114,6 +116,11 @@ void LoadClassroomSettings() {
   while (std::getline(lines, line)) {
     std::string trimmed = TrimWhitespace(line);
     if (trimmed.empty() || trimmed[0] == '#') continue;
+    // A NUL would cut a value short where it is used (an address cut at it would still get the token).
+    if (trimmed.find('\0') != std::string::npos) {
+      DebugLog("[classroom] a line of %s holds a NUL byte; ignored\n", kSettingsFile);
+      continue;
+    }
     size_t eq = trimmed.find('=');
     if (eq == std::string::npos) continue;
     ApplySetting(TrimWhitespace(trimmed.substr(0, eq)), TrimWhitespace(trimmed.substr(eq + 1)));

@@ -26,7 +26,8 @@ bool ApiPostJson(const std::string& path, const std::string& body, std::string* 
   uint32_t answered = 0;
   std::string error;
   bool completed = HttpPostJson(gClassroomServer + path, body, &answered, reply, &error);
-  if (!completed) return false;
+  // A server that answered with a reply too long or cut short was reached: its status is kept, so
+  // the user is not told the server could not be reached. Such a reply is never a success.
   if (status) *status = answered;
-  return IsSuccessStatus(answered);
+  return completed && IsSuccessStatus(answered);
 }

@@ -16,7 +16,8 @@ bool HttpPostJson(const std::string& url, const std::string& body, uint32_t* sta
 bool IsSuccessStatus(uint32_t status);
 
 // POSTs body to the base address followed by path. True exactly when the exchange completed
-// with a success status. *status (when given) is the status of a completed exchange and 0
-// otherwise. Without a server set up it fails at once with status 0 and sends nothing.
+// with a success status. *status (when given) is the status the server answered with, also when
+// its reply was too long or cut short (then false), and 0 when no answer came. Without a server
+// set up it fails at once with status 0 and sends nothing.
 bool ApiPostJson(const std::string& path, const std::string& body, std::string* reply,
                  uint32_t* status = nullptr);

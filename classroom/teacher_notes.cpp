@@ -21,9 +21,20 @@ bool gNoteEditorActive = false;             // a note is open
 // ---- internal helpers ----
 static std::string PathOfKey(const std::string& key) { return ClassroomFilePath("notes_" + key + ".dat"); }
 
+// The file's text for the notes kept under key; empty notes are not kept.
+static std::string NotesText(const std::string& key) {
+  std::string text;
+  auto it = gNotesByStudent.find(key);
+  if (it != gNotesByStudent.end())
+    for (const auto& [date, note] : it->second)
+      if (!note.empty()) text += "NOTE\t" + date + "\t" + EscapeNoteText(note) + "\n";
+  return text;
+}
+
 static void ReadNotesFile(const std::string& key) {
   std::vector<std::string> lines;
-  if (!ReadClassroomFile(PathOfKey(key), &lines)) return;
+  std::string raw;
+  if (!ReadClassroomFile(PathOfKey(key), &lines, &raw)) return;
   std::map<std::string, std::string>& notes = gNotesByStudent[key];
   bool inBlock = false;
   std::string blockDate, blockText;
@@ -49,15 +60,12 @@ static void ReadNotesFile(const std::string& key) {
       blockHasLine = false;
     }
   }
+  KeepClassroomCopyIfRewritten(PathOfKey(key), raw, NotesText(key));
 }
 
+// Notes are free text about a pupil: a new notes file is the teacher's alone.
 static void WriteNotesFile(const std::string& key) {
-  std::string text;
-  auto it = gNotesByStudent.find(key);
-  if (it != gNotesByStudent.end())
-    for (const auto& [date, note] : it->second)
-      if (!note.empty()) text += "NOTE\t" + date + "\t" + EscapeNoteText(note) + "\n";
-  WriteClassroomFile(PathOfKey(key), text);
+  WriteClassroomFile(PathOfKey(key), NotesText(key), FileAccess::kOwnerOnly);
 }
 
 // ---- public functions ----
