@@ -64,19 +64,29 @@ static void CopyAside(const std::string& path) {
   std::error_code ec;
   for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(target, ec)); ++n) target = path + ".bad" + std::to_string(n);
   if (CopyFileWhenAbsent(path, target))
-    DebugLog("[learning] %s had lines that were skipped; kept as %s\n", path.c_str(), target.c_str());
+    DebugLog("[learning] %s was not read whole; kept as %s\n", path.c_str(), target.c_str());
 }
 
-// Reads one learning file through its reader, setting aside what cannot be trusted.
+// Reads one learning file through its reader, setting aside what cannot be trusted. A file that
+// would not be written back as it was read (a skipped line, a value not read whole, an older
+// layout) is copied aside before its first rewrite. The files whose writer ends every line (all
+// but the practice load) are cut when their last line has no line feed: that line is not read (a
+// row cut short would pass for one of an older layout).
 static void LoadOneFile(const std::string& path, int (*reader)(const std::vector<std::string>&),
-                        const FormatTest& isItsFormat) {
+                        std::string (*writer)(), const FormatTest& isItsFormat, bool linesEnded = true) {
   std::vector<std::string> lines;
-  DataFileRead read = ReadDataFileLines(path, &lines);
+  std::string raw;
+  DataFileRead read = ReadDataFileLines(path, &lines, &raw);
   if (read == DataFileRead::kMissing) return;
   if (read == DataFileRead::kUnreadable) return MoveAsideOrBlock(path, "cannot be read");
   if (HasNul(lines)) return MoveAsideOrBlock(path, "holds a NUL byte");
   if (!AllEmpty(lines) && isItsFormat && !isItsFormat(lines)) return MoveAsideOrBlock(path, "is not a learning file");
-  if (reader(lines) > 0) gCopyAsidePaths.insert(path);
+  bool cut = linesEnded && !raw.empty() && raw.back() != '\n' && !lines.empty();
+  if (cut) {
+    DebugLog("[learning] %s ends in a line without its line feed; that line is not read\n", path.c_str());
+    lines.pop_back();
+  }
+  if (reader(lines) > 0 || cut || (!raw.empty() && writer() != raw)) gCopyAsidePaths.insert(path);
 }
 
 static void SaveLearningFile(const std::string& path, const std::string& text) {
@@ -87,6 +97,8 @@ static void SaveLearningFile(const std::string& path, const std::string& text) {
   if (gCopyAsidePaths.erase(path)) CopyAside(path);
   SaveFileAtomic(path, text);
 }
+
+static std::string PracticeLoadText() { return std::to_string(gPracticeLoad); }
 
 static void MigrateSingleFiles() {
   if (gLearningMigrationDone) return;
@@ -100,7 +112,7 @@ void SaveProgress() { SaveLearningFile(ProgressFilePath(), ProgressFileText()); 
 void SaveMastery() { SaveLearningFile(MasteryFilePath(), MasteryFileText()); }
 void SaveSchedule() { SaveLearningFile(ScheduleFilePath(), ScheduleFileText()); }
 void SaveCalendar() { SaveLearningFile(CalendarFilePath(), CalendarFileText()); }
-void SavePracticeLoad() { SaveLearningFile(PracticeLoadFilePath(), std::to_string(gPracticeLoad)); }
+void SavePracticeLoad() { SaveLearningFile(PracticeLoadFilePath(), PracticeLoadText()); }
 
 void LoadLearningFiles() {
   MigrateSingleFiles();
@@ -108,15 +120,15 @@ void LoadLearningFiles() {
   gLearningFilesLoaded = true;
   BackupLearningFiles();
   gOpenSyllabusCount = -1;
-  LoadOneFile(ProgressFilePath(), ReadProgressLines, nullptr);
-  LoadOneFile(MasteryFilePath(), ReadMasteryLines, [](const std::vector<std::string>& lines) {
+  LoadOneFile(ProgressFilePath(), ReadProgressLines, ProgressFileText, nullptr);
+  LoadOneFile(MasteryFilePath(), ReadMasteryLines, MasteryFileText, [](const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
       if (line.rfind("id\t", 0) == 0 || (SplitTabs(line).size() >= 8 && line[0] != '\t')) return true;
     return false;
   });
-  LoadOneFile(ScheduleFilePath(), ReadScheduleLines, nullptr);
-  LoadOneFile(PracticeLoadFilePath(), ReadPracticeLoadLines, nullptr);
-  LoadOneFile(CalendarFilePath(), ReadCalendarLines, [](const std::vector<std::string>& lines) {
+  LoadOneFile(ScheduleFilePath(), ReadScheduleLines, ScheduleFileText, nullptr);
+  LoadOneFile(PracticeLoadFilePath(), ReadPracticeLoadLines, PracticeLoadText, nullptr, false);
+  LoadOneFile(CalendarFilePath(), ReadCalendarLines, CalendarFileText, [](const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
       if (line.rfind("PLAN\t", 0) == 0 || line.rfind("DATE\t", 0) == 0) return true;
     return false;

@@ -5,8 +5,13 @@
 #include "learning/learning_records.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "learning/id_hash.h"
 #include "learning/library_index.h"
 #include "learning/number_fields.h"
 
@@ -37,7 +42,15 @@ bool gLearningFilesLoaded = false;                                        // see
 std::string gLoadedStudentKey;                                            // see the header
 
 // ---- internal helpers ----
+// A value beyond float (a damaged "1e39") is kept as the largest float, never written as "inf",
+// which would read back as 0.
+static float FiniteFloat(double value) {
+  if (std::isnan(value)) return 0.0f;
+  return (float)std::clamp(value, -(double)FLT_MAX, (double)FLT_MAX);
+}
+
 static std::string Fixed(float value, int decimals) {
+  value = FiniteFloat(value);
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   if (result.ec != std::errc()) return "0";
@@ -52,7 +65,7 @@ static std::vector<std::string> Sorted(const Set& set) {
 }
 
 static int32_t NonNegativeInt(const std::string& field) { return std::max(0, AtoiField(field)); }
-static float NonNegativeFloat(const std::string& field) { return (float)std::max(0.0, AtofField(field)); }
+static float NonNegativeFloat(const std::string& field) { return FiniteFloat(std::max(0.0, AtofField(field))); }
 static int32_t FeedbackState(const std::string& field) {
   int32_t state = AtoiField(field);
   return state >= 0 && state <= 4 ? state : 0;
@@ -157,7 +170,7 @@ int ReadMasteryLines(const std::vector<std::string>& lines) {
                              &r.latest_wrong_attempts, &r.latest_early, &r.latest_late};
       for (int i = 0; i < 10; ++i) *counts[i] = NonNegativeInt(c[12 + i]);
       r.latest_mean_abs_timing_ms = NonNegativeFloat(c[22]);
-      r.latest_mean_signed_timing_ms = (float)AtofField(c[23]);
+      r.latest_mean_signed_timing_ms = FiniteFloat(AtofField(c[23]));
       r.latest_passed = Flag(c[24]);
     }
     if (n >= 27) {
@@ -222,6 +235,9 @@ int ReadCalendarLines(const std::vector<std::string>& lines) {
   int skipped = 0;
   std::string current;
   std::string rest;
+  // The ids already assigned per day, so a long day is read in linear time; seeded from what the
+  // calendar held, as a date may also stand in two records.
+  std::unordered_map<std::string, std::unordered_set<std::string, IdHash>, IdHash> assignedSeen;
   for (const std::string& line : lines) {
     if (Keyword(line, "PLAN", 5, &rest)) {
       gCalendarPlanId = rest;
@@ -232,8 +248,9 @@ int ReadCalendarLines(const std::vector<std::string>& lines) {
       gLearningCalendar[current].lesson = std::clamp(AtoiField(rest), 0, kMaxCalendarLesson);
     } else if (!current.empty() && Keyword(line, "ASSIGNED", 9, &rest)) {
       std::vector<std::string>& assigned = gLearningCalendar[current].assigned;
-      if (!rest.empty() && std::find(assigned.begin(), assigned.end(), rest) == assigned.end())
-        assigned.push_back(rest);
+      auto [seen, fresh] = assignedSeen.try_emplace(current);
+      if (fresh) seen->second.insert(assigned.begin(), assigned.end());
+      if (!rest.empty() && seen->second.insert(rest).second) assigned.push_back(rest);
     } else if (!current.empty() && Keyword(line, "COMPLETE", 9, &rest)) {
       if (!rest.empty()) gLearningCalendar[current].complete.insert(rest);
     } else if (line == "END") {
@@ -246,7 +263,7 @@ int ReadCalendarLines(const std::vector<std::string>& lines) {
   int32_t highest = 0;
   for (const auto& entry : gLearningCalendar) highest = std::max(highest, entry.second.lesson);
   for (auto& entry : gLearningCalendar)
-    if (entry.second.lesson < 1) entry.second.lesson = ++highest;
+    if (entry.second.lesson < 1) entry.second.lesson = highest = std::min(highest + 1, kMaxCalendarLesson);
   return skipped;
 }
 
