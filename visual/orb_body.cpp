@@ -255,7 +255,7 @@ void FillOrbBody(const OrbParams& p, const OrbState& s, const OrbFrame& f, OrbDr
   const float warmSigma = 0.25f * f.warm + 0.55f;
   const float alpha = kBodyAlpha * gDrawAlpha;
 
-  d.body.Clear();
+  d.body.Resize((bands + 1) * rowLen);
   for (int b = 0; b <= bands; ++b) {
     const BodyRow row = MakeRow(p, f, static_cast<float>(b) / static_cast<float>(bands));
     const float t = row.t;
@@ -314,7 +314,7 @@ void FillOrbBody(const OrbParams& p, const OrbState& s, const OrbFrame& f, OrbDr
       if (rim > 0.0001f) c = RimGlowTint(c, t, rim, tau);
       float px, py;
       OrbToPixel(p, f, x, y, &px, &py);
-      d.body.Add(px, py, c.r, c.g, c.b, alpha);
+      d.body.Set(b * rowLen + k, px, py, c.r, c.g, c.b, alpha);
     }
   }
 

@@ -3,6 +3,7 @@
 // body (concentric bands of colour from the centre to the ring) and the faint radial lines, filled
 // into vertex and colour arrays. No GL: visual/orb_draw emits the arrays.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -32,6 +33,21 @@ struct OrbBatch {
     rgba.push_back(g);
     rgba.push_back(b);
     rgba.push_back(a);
+  }
+  // Sized for `count` vertices, to be filled by Set.
+  void Resize(int count) {
+    xy.resize(static_cast<size_t>(count) * 2);
+    rgba.resize(static_cast<size_t>(count) * 4);
+  }
+  void Set(int i, float x, float y, float r, float g, float b, float a) {
+    float* v = &xy[static_cast<size_t>(i) * 2];
+    float* c = &rgba[static_cast<size_t>(i) * 4];
+    v[0] = x;
+    v[1] = y;
+    c[0] = r;
+    c[1] = g;
+    c[2] = b;
+    c[3] = a;
   }
   int Count() const { return static_cast<int>(xy.size() / 2); }
 };

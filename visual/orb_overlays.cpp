@@ -157,12 +157,29 @@ void EvaluateField(const Ribbon& x, const float* trig, float theta, const FieldC
                                  : 0.0f;
 }
 
-// Adds one filled disc as triangles (a fan of `segments` around the centre).
+// Cosine and sine of 2 pi k / segments for k = 0..segments, for every segment count a disc uses.
+struct UnitCircles {
+  float cosine[19][19], sine[19][19];
+};
+const UnitCircles& DiscCircles() {
+  static const UnitCircles circles = [] {
+    UnitCircles c{};
+    for (int n = 10; n <= 18; ++n)
+      for (int k = 0; k <= n; ++k) {
+        c.cosine[n][k] = std::cos(2.0f * kPi * static_cast<float>(k) / static_cast<float>(n));
+        c.sine[n][k] = std::sin(2.0f * kPi * static_cast<float>(k) / static_cast<float>(n));
+      }
+    return c;
+  }();
+  return circles;
+}
+
+// Adds one filled disc as triangles (a fan of `segments`, 10..18, around the centre).
 void AddDisc(OrbBatch& batch, float x, float y, float radius, const OrbRgb& c, float a, int segments) {
+  const UnitCircles& unit = DiscCircles();
   float px = x + radius, py = y;
   for (int k = 1; k <= segments; ++k) {
-    const float ang = 2.0f * kPi * static_cast<float>(k) / static_cast<float>(segments);
-    const float nx = x + radius * std::cos(ang), ny = y + radius * std::sin(ang);
+    const float nx = x + radius * unit.cosine[segments][k], ny = y + radius * unit.sine[segments][k];
     batch.Add(x, y, c.r, c.g, c.b, a);
     batch.Add(px, py, c.r, c.g, c.b, a);
     batch.Add(nx, ny, c.r, c.g, c.b, a);
