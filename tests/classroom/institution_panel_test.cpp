@@ -243,3 +243,54 @@ TEST_F(InstitutionPanel, ClassViewEntryModeFollowsTheDeviceAndThePendingCode) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string JoinStatusNow() {
+  std::lock_guard<std::mutex> lock(gJoinMutex);
+  return gJoinStatusText;
+}
+
+TEST_F(InstitutionPanel, PupilJoinsThroughTheClassViewWithACodeTypedInLowerCase) {
+  ASSERT_TRUE(server_.ok());
+  Settings("server=" + server_.BaseUrl() + "\ninstitution=ORG:acme:pupil\ntoken=" + kTestToken + "\ndevice=dev-9\n");
+  server_.SetRoutes(R"({"/class/join":[{"body":"{\"className\":\"Year 5\"}"}]})");
+  OpenAttendanceView();
+  AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+  AttendanceViewOnClick((int)(l.entryBox.x + 5), (int)(l.entryBox.y + 5));
+  for (char c : std::string("abc234\rPia\r")) AttendanceViewOnChar((unsigned char)c);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(JoinStatusNow(), "Joined Year 5");
+  std::string body;
+  for (const RecordedRequest& r : server_.Requests())
+    if (r.path == "/class/join") body = r.body;
+  EXPECT_EQ(body, R"({"code":"ABC234","deviceId":"dev-9","platform":"linux","name":"Pia"})");
+}
+
+TEST_F(InstitutionPanel, WithoutAServerEveryPanelSaysSoAndNothingWaits) {
+  Settings("institution=ORG:acme:t1:x:admin\n");
+  SaveTeacherToken(kTestTeacherCode);
+  OpenInstitutionPanel();
+  EXPECT_EQ(gClassroomWorkers.load(), 0);
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    EXPECT_EQ(gClassStatusText, kNoServerText);
+  }
+  gInstitutionSubViewOpen = true;
+  gSeatRequestCount = 3;
+  Press(Layout().requestButton);
+  {
+    std::lock_guard<std::mutex> lock(gSeatRequestMutex);
+    EXPECT_EQ(gSeatRequestText, kNoServerText);
+  }
+  OpenAttendanceView();
+  gAttendanceViewEntryActive = true;
+  gAttendanceViewEntryMode = 1;
+  gPendingJoinCode = "ABC234";
+  for (char c : std::string("Pia\r")) AttendanceViewOnChar((unsigned char)c);
+  EXPECT_EQ(JoinStatusNow(), kNoServerText);
+  EXPECT_EQ(gClassroomWorkers.load(), 0);
+  EXPECT_EQ(server_.Connections(), 0);
+}
+
+}  // namespace
