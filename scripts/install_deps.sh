@@ -16,7 +16,7 @@ kPackages=(
   # images and HTTPS
   libstb-dev libcurl4-openssl-dev ca-certificates openssl python3
   # what the tests meet: a real X server, a JACK server, sound and image tools, file dialogs
-  xvfb xauth xfonts-base x11-utils jackd2 sox imagemagick zenity
+  xvfb xauth xfonts-base x11-utils jackd2 sox imagemagick zenity xdotool
   # time zones for the date tests that run under several TZ values
   tzdata
 )
