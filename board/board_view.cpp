@@ -9,6 +9,7 @@
 #include "board/board_frame.h"
 #include "board/note_fall_lane.h"
 #include "board/scale_grid.h"
+#include "board/scale_preview.h"
 #include "practice/achievement_tracking.h"
 
 // ---- state ----
@@ -26,9 +27,11 @@ void DrawBoardView() {
 
   const float s = f.layout.scale;
   if (f.lower.h <= std::max(70.0f * s, 56.0f) && !f.laneMode) return;
+  DrawScalePreview(f);
   DrawNoteFallButton(f);
   DrawNoteFallLane(f);
   DrawLaneKeyboard(f);
+  DrawPreviewInfoMark(f);
 }
 
 void LowerBoardTimers(float dt) {

@@ -7,4 +7,5 @@
 bool IsScaleListHeld() { return false; }
 void DrawStaffPanel() {}
 void FreeScaleDiagramTexture() {}
+void UpdateScaleDiagram() {}
 bool ComputeStaffPanelRect(RectF*) { return false; }

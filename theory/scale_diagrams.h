@@ -3,3 +3,5 @@
 
 // PENDING: the scale diagrams; frees the diagram texture.
 void FreeScaleDiagramTexture();
+// PENDING: the scale diagrams; loads the diagram of the shown mode and key when they changed.
+void UpdateScaleDiagram();

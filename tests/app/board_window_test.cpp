@@ -1,8 +1,8 @@
 // The practice board in a real window on a private display, at 1440 x 920 and at 1000 x 600: the
 // grid with a hovered cell, a Ctrl-picked selection and a cell earned on the keyboard filling with
-// gold, a running practice run with its region and timer, and the toolbar's day and night. Pixels
-// are read at positions computed from the board's layout; screenshots of whole frames are kept in
-// the build folder for the developer to look at.
+// gold, a running practice run with its region and timer, the preview keyboard lit by a played
+// note, and the toolbar's day and night. Pixels are read at positions computed from the board's
+// layout; screenshots of whole frames are kept in the build folder for the developer to look at.
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -17,6 +17,7 @@
 #include "board/board_view.h"
 #include "board/grid_interaction.h"
 #include "board/scale_grid.h"
+#include "board/scale_preview.h"
 #include "board/toolbar.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
@@ -127,6 +128,18 @@ class BoardWindow : public RealWindow {
     DrainMessages();
   }
 
+  // The centre of a preview key's lower block: white key i of the fifteen.
+  static void PreviewWhiteKeyPoint(int i, int* x, int* y) {
+    BoardViewFrame f;
+    ComputeBoardViewFrame(&f, GetAppSeconds());
+    float m = std::max(10.0f * f.layout.scale, 8.0f);
+    RectF inner = {f.lower.x + m, f.lower.y + m, f.lower.w - 2 * m, f.lower.h - 2 * m};
+    RectF box = FitDiagramBox(inner, 0, 0);  // no diagram image in the test's folder
+    float u = box.w / 301.0f, v = box.h / 95.0f;
+    *x = (int)(box.x + (20.0f * (float)i + 10.5f) * u);
+    *y = (int)(box.y + 77.0f * v);
+  }
+
   TempDir dir_;
   ScopedExeDir exe_{dir_.path()};
 };
@@ -212,6 +225,23 @@ TEST_F(BoardWindow, RunningPracticeRunShowsRegionAndTimer) {
   EXPECT_GT(bright((int)px + 4, (int)py + 2, (int)(px + pw) - 4, (int)(py + ph) - 2), 15) << "the time's ink";
   EXPECT_EQ(bright((int)(px - pw), (int)py + 2, (int)px - 4, (int)(py + ph) - 2), 0) << "nothing left of it";
   SaveScreenshot("board_practice_run");
+}
+
+TEST_F(BoardWindow, PlayedKeyLightsThePreviewsLowerOctave) {
+  int ex, ey, dx, dy, ux, uy;
+  PreviewWhiteKeyPoint(2, &ex, &ey);   // E3
+  PreviewWhiteKeyPoint(1, &dx, &dy);   // D3
+  PreviewWhiteKeyPoint(9, &ux, &uy);   // E4, the upper octave
+  DrawBoardAlone();
+  Rgb idleE = Pixel(ex, ey), idleUpper = Pixel(ux, uy);
+  Key(64, true);  // E4 held
+  DrawBoardAlone();
+  Rgb litE = Pixel(ex, ey), litD = Pixel(dx, dy), upper = Pixel(ux, uy);
+  EXPECT_GT(Sum(litE), Sum(idleE) + 40);
+  EXPECT_GT(Sum(litE), Sum(litD) + 40);
+  EXPECT_LT(Sum(upper) + 60, Sum(litE)) << "the upper octave shows membership only";
+  EXPECT_LT(std::abs(Sum(upper) - Sum(idleUpper)), 30);
+  SaveScreenshot("board_preview_lit");
 }
 
 TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
