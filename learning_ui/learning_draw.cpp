@@ -64,6 +64,28 @@ void FillRoundedGradientRect(float x, float y, float w, float h, float radius, c
   glEnd();
 }
 
+void FillRoundedRimRect(float x, float y, float w, float h, float radius, float rim, const float colour[4]) {
+  if (w <= 2 * rim || h <= 2 * rim) return;
+  radius = ClampFloat(radius, 0.0f, std::min(w, h) / 2.0f);
+  const float inner = std::max(radius - rim, 0.0f);
+  const int steps = 8;
+  // One strip between the outer outline and the inner one, corner by corner.
+  const float cx[4] = {x + radius, x + w - radius, x + w - radius, x + radius};
+  const float cy[4] = {y + radius, y + radius, y + h - radius, y + h - radius};
+  const float start[4] = {kPi, 1.5f * kPi, 0.0f, 0.5f * kPi};
+  SetGlColor(colour[0], colour[1], colour[2], colour[3]);
+  glBegin(GL_QUAD_STRIP);
+  for (int c = 0; c < 4; ++c)
+    for (int i = 0; i <= steps; ++i) {
+      float a = start[c] + 0.5f * kPi * i / steps;
+      glVertex2f(cx[c] + radius * std::cos(a), cy[c] + radius * std::sin(a));
+      glVertex2f(cx[c] + inner * std::cos(a), cy[c] + inner * std::sin(a));
+    }
+  glVertex2f(cx[0] - radius, cy[0]);
+  glVertex2f(cx[0] - inner, cy[0]);
+  glEnd();
+}
+
 void DrawPillButton(const RectF& r, const std::string& label, int style, bool enabled, float nudge, float yOffset,
                     float opacity) {
   static const float kTop[3][3] = {{0.18f, 0.22f, 0.31f}, {0.36f, 0.31f, 0.14f}, {0.46f, 0.12f, 0.15f}};

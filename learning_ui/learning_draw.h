@@ -19,6 +19,9 @@ void DrawPillButton(const RectF& r, const std::string& label, int style, bool en
 void FillGradientRect(float x, float y, float w, float h, const float top[4], const float bottom[4]);
 // A rounded rectangle filled with a vertical gradient.
 void FillRoundedGradientRect(float x, float y, float w, float h, float radius, const float top[4], const float bottom[4]);
+// A rounded rectangle's rim of that width only (where a fill inset by the width would not reach),
+// for bodies whose inside another fill covers.
+void FillRoundedRimRect(float x, float y, float w, float h, float radius, float rim, const float colour[4]);
 // A filled five-point star.
 void DrawStar(float cx, float cy, float radius, float r, float g, float b, float a);
 // The colour of a level 0..4 (grey, greens, gold, orange), red beyond.

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/base/client_size.h"
@@ -187,9 +188,8 @@ static void DrawLevelFilter(const LearningLayout& l) {
   }
 }
 
-static void DrawSectionHeader(const LearningLayout& l, const std::string& label, float top) {
-  int selected = 0, available = 0;
-  CountSectionCards(label, &selected, &available);
+static void DrawSectionHeader(const LearningLayout& l, const std::string& label, float top, int selected,
+                              int available) {
   RectF button = SectionButtonRect(l, top);
   const char* word = available <= 0 ? "LOCKED" : !gChoosingPractice ? "SELECT" : selected >= available ? "REMOVE" : "ALL";
   DrawPillButton(button, word, selected > 0 ? kPillGold : kPillPlain, available > 0, 2.5f, 0.0f, 1.0f);
@@ -221,8 +221,8 @@ static void DrawCard(const LearningLayout& l, const LibraryItem& item, const Rec
   const bool available = IsItemAvailable(item);
   const bool done = IsItemDoneToday(item);
   const bool hovered = PointInRect(c, gMouseX, gMouseY) && gMouseY >= l.contentY && gMouseY <= l.contentY + l.contentH;
-  SetGlColor(0.08f, 0.09f, 0.14f, 0.99f);
-  FillRoundedRect(c.x, c.y, c.w, c.h, 14.0f, 12);
+  const float body[4] = {0.08f, 0.09f, 0.14f, 0.99f};
+  FillRoundedRimRect(c.x, c.y, c.w, c.h, 14.0f, 2.0f, body);
   float top[4], bottom[4];
   auto set = [](float* v, float r, float g, float b, float a) { v[0] = r, v[1] = g, v[2] = b, v[3] = a; };
   if (!available) {
@@ -287,11 +287,23 @@ static void DrawCardGrid(const LearningLayout& l) {
   glScissor((int)std::floor(l.contentX), (int)std::floor(gClientHeight - (l.contentY + l.contentH)),
             (int)std::ceil(l.contentW), (int)std::ceil(l.contentH));
   const float bandTop = l.contentY, bandBottom = l.contentY + l.contentH;
+  // Every section's counts in one pass, rather than a pass over the library per header.
+  std::unordered_map<std::string, std::pair<int, int>> counts;   // label -> selected, available
+  for (const LibraryItem& item : gLibraryItems) {
+    if (!ItemMatchesFilters(item) || !IsItemAvailable(item)) continue;
+    auto& count = counts[RepertoireGroupLabel(item)];
+    ++count.second;
+    if (gSelectedCards.count(item.id)) ++count.first;
+  }
   int drawn = 0;
   WalkCardGrid(
       l, gLibraryScroll,
       [&](const std::string& label, float top) {
-        if (top < bandBottom && top + l.sectionH > bandTop) DrawSectionHeader(l, label, top);
+        if (top < bandBottom && top + l.sectionH > bandTop) {
+          auto found = counts.find(label);
+          DrawSectionHeader(l, label, top, found == counts.end() ? 0 : found->second.first,
+                            found == counts.end() ? 0 : found->second.second);
+        }
         return top > bandBottom;   // nothing further down is visible
       },
       [&](const LibraryItem& item, const RectF& c) {
@@ -328,6 +340,10 @@ void DrawLearningScreen() {
   if (!gLibraryLoaded) LoadLibraryIndex();
   const LearningLayout l = ComputeLearningLayout();
   ClampLibraryScroll(l);
+  // Smoothed lines cost a software rasteriser dearly and the outlines here are axis-aligned or
+  // gently curved; the setting comes back at the end.
+  const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+  glDisable(GL_LINE_SMOOTH);
   DrawLearningBackdrop(l, (float)gClientWidth, (float)gClientHeight);
   DrawLearningPanelFrame(l);
   int listed = 0, doneToday = 0;
@@ -347,4 +363,5 @@ void DrawLearningScreen() {
   DrawLearningScrollbar(l);
   DrawScrollSectionLabels(l);
   DrawViewBody(l);
+  if (smooth) glEnable(GL_LINE_SMOOTH);
 }

@@ -1,0 +1,245 @@
+// The learning screen driven by real input: X events made by xdotool reach the program through the
+// window layer and the window procedure as a pupil's would, frames run on the real clock, and the
+// screen's state is read back. Where to press is computed from the screen's own layout. The shipped
+// lesson library lies beside a private program folder.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/base/pointer.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_screen.h"
+#include "midi/playback.h"
+#include "platform/clock.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/learning/learning_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LearningInput : public RealWindow {
+ protected:
+  LearningInput() : exe_(dir_.path()) {}
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WaitForClientSize(1440, 920));
+    SetProjection2D();
+    RebuildFonts();
+    ConnectFloors();
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    ASSERT_NE(binary, nullptr);
+    fs::create_directories(dir_.File("MIDI"));
+    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    LoadLibraryIndex();
+    gPracticeMode = true;
+    window_ = Xdo({"search", "--name", "^Tonvarra$"});
+    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
+    window_ = window_.substr(0, window_.find('\n'));
+    ASSERT_TRUE(!Xdo({"windowfocus", "--sync", window_}).empty());
+    Pump(5);
+  }
+  void TearDown() override {
+    StopPlaybackAndCloseOutput();
+    gSongEvents.clear();
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  // Runs xdotool; its standard output, "ok" when it printed nothing, "" when it failed.
+  std::string Xdo(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    static std::atomic<int> calls{0};
+    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
+    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
+    std::string out = ReadFileBytes(log);
+    return out.empty() ? "ok" : out;
+  }
+  void Do(const std::vector<std::string>& args) {
+    ASSERT_FALSE(Xdo(args).empty()) << args[0];
+    Pump(4);
+  }
+  void MoveTo(float x, float y) { Do({"mousemove", "--window", window_, std::to_string((int)x), std::to_string((int)y)}); }
+  void ClickAt(float x, float y) {
+    MoveTo(x, y);
+    Do({"click", "1"});
+  }
+  void Click(const RectF& r) { ClickAt(r.x + r.w / 2, r.y + r.h / 2); }
+  void Keys(const std::vector<std::string>& keys) {
+    std::vector<std::string> args{"key", "--clearmodifiers", "--delay", "40"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    Do(args);
+  }
+  void Type(const std::string& text) { Do({"type", "--delay", "40", text}); }
+  // Frames on the real clock: the events arrive and are handled.
+  static void Pump(int frames) {
+    for (int i = 0; i < frames; ++i) {
+      RunFrameWork(ClockMs32());
+      std::this_thread::sleep_for(std::chrono::milliseconds(12));
+    }
+  }
+  static std::vector<const LibraryItem*> Listed() {
+    std::vector<const LibraryItem*> items;
+    for (const LibraryItem& item : gLibraryItems)
+      if (ItemMatchesFilters(item)) items.push_back(&item);
+    return items;
+  }
+  static RectF CardOf(const std::string& id) {
+    RectF found = kHiddenRect;
+    WalkCardGrid(ComputeLearningLayout(), gLibraryScroll, nullptr, [&](const LibraryItem& item, const RectF& r) {
+      if (item.id == id) found = r;
+      return item.id == id;
+    });
+    return found;
+  }
+  void OpenScreen() {
+    Pump(2);
+    ASSERT_GT(gLibraryButtonRect.w, 2.0f);
+    Click(gLibraryButtonRect);
+    ASSERT_TRUE(gLibraryOpen);
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+  std::string window_;
+};
+
+TEST_F(LearningInput, BrowseSearchAndScroll) {
+  OpenScreen();
+  // The whole library from its navigation row, then the LEVEL filter.
+  LearningLayout l = ComputeLearningLayout();
+  Click(NavRowRect(l, 3));
+  EXPECT_EQ(gLibraryViewKey, "");
+  size_t all = Listed().size();
+  l = ComputeLearningLayout();
+  Click(LevelRowRect(l, 2));
+  EXPECT_EQ(gLevelFilter, 1);
+  EXPECT_LT(Listed().size(), all);
+  Click(LevelRowRect(l, 0));
+  EXPECT_EQ(gLevelFilter, -1);
+
+  // Typing filters at once, and the letters reach no command key (Shift+M, R, a blank).
+  Pump(2);
+  Click(gSearchBoxRect);
+  ASSERT_TRUE(gSearchFocused);
+  gStatusText.clear();
+  Type("Minor");
+  EXPECT_EQ(gSearchField.text, "Minor");
+  EXPECT_EQ(gSearchQuery, "minor");
+  EXPECT_FALSE(gPracticeStrip);
+  EXPECT_TRUE(gStatusText.empty()) << gStatusText;
+  std::vector<const LibraryItem*> minor = Listed();
+  ASSERT_FALSE(minor.empty());
+  // Ctrl held across frames: the shell reads the modifiers when it handles a key.
+  Do({"keydown", "ctrl"});
+  Do({"key", "a"});
+  Do({"key", "x"});
+  Do({"keyup", "ctrl"});
+  EXPECT_EQ(gSearchField.text, "");
+  EXPECT_EQ(gSearchQuery, "");
+  Type("ab r");
+  Keys({"Escape"});
+  EXPECT_EQ(gSearchField.text, "");
+  EXPECT_TRUE(gSearchFocused);
+  Keys({"Escape"});
+  EXPECT_FALSE(gSearchFocused);
+  EXPECT_TRUE(gPracticeMode);   // neither Escape left practice mode
+
+  // A wheel notch, a thumb drag and a page click on the track.
+  l = ComputeLearningLayout();
+  const float maxScroll = MaxLibraryScroll(l);
+  ASSERT_GT(maxScroll, 200.0f);
+  MoveTo(l.contentX + 40, l.contentY + 40);
+  Do({"click", "5"});
+  EXPECT_FLOAT_EQ(gLibraryScroll, 84.0f);
+  Do({"click", "4"});
+  EXPECT_FLOAT_EQ(gLibraryScroll, 0.0f);
+  RectF track, thumb;
+  ASSERT_TRUE(GetScrollbarRects(l, track, thumb));
+  float dy = (track.h - thumb.h) / 2;
+  MoveTo(thumb.x + thumb.w / 2, thumb.y + thumb.h / 2);
+  Do({"mousedown", "1"});
+  MoveTo(thumb.x + thumb.w / 2, thumb.y + thumb.h / 2 + dy);
+  Do({"mouseup", "1"});
+  EXPECT_FALSE(gScrollDragging);
+  EXPECT_NEAR(gLibraryScroll, maxScroll / 2, maxScroll * 0.02 + 2);
+  ASSERT_TRUE(GetScrollbarRects(l, track, thumb));
+  float before = gLibraryScroll;
+  ClickAt(track.x + track.w / 2, track.y + track.h - 3);
+  EXPECT_NEAR(gLibraryScroll, std::min(before + 0.85f * l.contentH, maxScroll), 1.0f);
+
+  // A press outside the panel closes the screen, on the toolbar or elsewhere.
+  ClickAt(l.x / 2, l.top + l.height / 2);
+  EXPECT_FALSE(gLibraryOpen);
+}
+
+TEST_F(LearningInput, PickCardsPracticeOpenAndLocked) {
+  OpenScreen();
+  LearningLayout l = ComputeLearningLayout();
+  Click(NavRowRect(l, 3));
+  ASSERT_EQ(gLibraryViewKey, "");
+  Pump(2);
+  // The first section's SELECT starts the choosing; two cards are picked; PRACTICE starts the set.
+  l = ComputeLearningLayout();
+  std::vector<const LibraryItem*> listed = Listed();
+  ASSERT_GE(listed.size(), 3u);
+  const std::string first = listed[0]->id, second = listed[1]->id;
+  Click(SectionButtonRect(l, l.contentY));
+  EXPECT_TRUE(gChoosingPractice);
+  Click(CardOf(first));
+  Click(CardOf(second));
+  EXPECT_EQ(gSelectedCards.size(), 2u);
+  Pump(2);
+  Click(PracticeButtonRect(l));
+  EXPECT_TRUE(gPracticeSetActive);
+  EXPECT_EQ(gPracticeSetIds, (std::vector<std::string>{first, second}));
+  EXPECT_EQ(gPracticeItemId, first);
+  EXPECT_FALSE(gLibraryOpen);
+
+  // A card's press loads its song and closes the screen.
+  ClearPracticeSet();
+  OpenScreen();
+  const std::string third = Listed()[2]->id;
+  Click(CardOf(third));
+  EXPECT_EQ(gPracticeItemId, third);
+  EXPECT_FALSE(gLibraryOpen);
+  EXPECT_FALSE(gSongEvents.empty());
+
+  // A locked card only says so.
+  OpenScreen();
+  l = ComputeLearningLayout();
+  Click(gSearchBoxRect);
+  Type("minor");
+  Keys({"Return"});
+  const LibraryItem* locked = nullptr;
+  for (const LibraryItem* item : Listed())
+    if (!IsItemAvailable(*item) && CardOf(item->id).y + 126 < l.contentY + l.contentH) locked = item;
+  ASSERT_NE(locked, nullptr);
+  RectF card = CardOf(locked->id);
+  ClickAt(card.x + 30, card.y + 30);
+  EXPECT_EQ(gStatusText, "Locked - finish the previous section first");
+  EXPECT_TRUE(gLibraryOpen);
+  EXPECT_EQ(gPracticeItemId, third);
+}
+
+}  // namespace
