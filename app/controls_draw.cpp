@@ -20,6 +20,7 @@
 #include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/hit_regions.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/slider_panel.h"
@@ -170,7 +171,7 @@ static void DrawSeekBar(float now) {
     DrawUntranslated(gFontSmall, x0, line, times, 0.85f);
   } else {
     RectF line{r.x, r.y, r.w, 0.42f * r.h};
-    DrawTextMiddle(gFontSmall, x0, line, "No MIDI loaded", 0.6f, 0.65f, 0.72f, 1.0f);
+    DrawTextFitted(gFontSmall, x0, r.x + r.w - (x0 - r.x), line, "No MIDI loaded", 0.6f, 0.65f, 0.72f, 1.0f);
   }
 }
 
@@ -182,8 +183,9 @@ static void DrawSpeedSlider() {
   RectF line{r.x, r.y, r.w, 0.42f * r.h};
   char text[48];
   std::snprintf(text, sizeof text, "%.2fx", gPlaybackSpeed);
-  DrawTextMiddle(gFontSmall, r.x + inset, line, "Speed", 0.8f, 0.84f, 0.9f, 1.0f);
   float tw = MeasureText(gFontSmall, text, FontPixelSize(gFontSmall));
+  DrawTextFitted(gFontSmall, r.x + inset, r.x + r.w - inset - tw - LabelMargin(GetUiScale()), line, "Speed", 0.8f,
+                 0.84f, 0.9f, 1.0f);
   DrawUntranslated(gFontSmall, r.x + r.w - inset - tw, line, text, 1.0f);
   RectF track{r.x, r.y + 0.42f * r.h, r.w, 0.58f * r.h};
   bool hot = gSpeedDragging || IsMouseInRect(&r);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "gfx/draw_alpha.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/translate.h"
@@ -68,16 +69,33 @@ void DrawTextMiddle(UiFont font, float x, const RectF& box, const std::string& t
   DrawTextUtf8(font, x, baseline, text, r, g, b, a);
 }
 
-void DrawTextCentred(UiFont font, const RectF& box, const std::string& text, float r, float g, float b, float a) {
-  float size = FontPixelSize(font);
-  float room = std::max(box.w - 6.0f, 4.0f);
-  std::string shown = FitTextToWidth(font, text, size, room);
-  if (shown == text) {
-    DrawTextMiddle(font, box.x + (box.w - MeasureText(font, text, size)) / 2.0f, box, text, r, g, b, a);
-    return;
+// Draws a fitted label: its lines centred on the box's middle, or from x when x is not NaN.
+static void DrawFitted(UiFont font, const LabelFit& fit, float x, const RectF& box, float r, float g, float b, float a) {
+  float size = FontPixelSize(font), lineHeight = 1.15f * size * fit.scale;
+  float first = box.y + box.h / 2.0f - lineHeight * (float)(fit.lines.size() - 1) / 2.0f;
+  ScopedTrSuppress untranslated;  // fitted lines are already translated
+  for (size_t i = 0; i < fit.lines.size(); ++i) {
+    float w = fit.scale * MeasureText(font, fit.lines[i], size);
+    float left = std::isnan(x) ? box.x + (box.w - w) / 2.0f : x;
+    float baseline = first + lineHeight * (float)i + 0.36f * size * fit.scale;
+    glPushMatrix();
+    glTranslatef(left, baseline, 0.0f);
+    glScalef(fit.scale, fit.scale, 1.0f);
+    DrawTextUtf8(font, 0.0f, 0.0f, fit.lines[i], r, g, b, a);
+    glPopMatrix();
   }
-  ScopedTrSuppress untranslated;  // the cut text is already translated
-  DrawTextMiddle(font, box.x + (box.w - MeasureText(font, shown, size)) / 2.0f, box, shown, r, g, b, a);
+}
+
+void DrawTextCentred(UiFont font, const RectF& box, const std::string& text, float r, float g, float b, float a) {
+  float margin = LabelMargin(GetUiScale());
+  LabelFit fit = FitLabel(font, text, FontPixelSize(font), box.w - 2.0f * margin, box.h - 2.0f);
+  DrawFitted(font, fit, NAN, box, r, g, b, a);
+}
+
+void DrawTextFitted(UiFont font, float x, float right, const RectF& box, const std::string& text, float r, float g,
+                    float b, float a) {
+  LabelFit fit = FitLabel(font, text, FontPixelSize(font), right - x, box.h - 2.0f);
+  DrawFitted(font, fit, x, box, r, g, b, a);
 }
 
 void FillTriangle(float x0, float y0, float x1, float y1, float x2, float y2) {

@@ -26,8 +26,12 @@ void DrawSliderTrack(const RectF& r, float inset, float fraction, float red, flo
 // Text with its left edge at x, centred vertically on the box's middle line.
 void DrawTextMiddle(UiFont font, float x, const RectF& box, const std::string& text, float r, float g, float b,
                     float a);
-// Text centred in the box (cut with "..." when wider than the box).
+// Text centred in the box with a margin each side; a text too wide is made smaller, then put on two
+// lines where the box is tall enough, then cut with "..." (gfx/label_fit).
 void DrawTextCentred(UiFont font, const RectF& box, const std::string& text, float r, float g, float b, float a);
+// The same from x, fitted between x and right, centred vertically on the box.
+void DrawTextFitted(UiFont font, float x, float right, const RectF& box, const std::string& text, float r, float g,
+                    float b, float a);
 // The pixel size of a font of the current set (main when unknown).
 float FontPixelSize(UiFont font);
 // A filled triangle and a filled circle in the current colour helpers.

@@ -16,6 +16,7 @@
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
 #include "midi/device_pickers.h"
 #include "platform/input.h"
 #include "visual/start_screen.h"
@@ -176,17 +177,18 @@ static void DrawDrumRows(const StartScreenLayout& l, float o, int count) {
       FillRoundedRect(l.rowsX + 2.0f, cy - 0.48f * l.rowH, l.rowsW - 4.0f, 0.96f * l.rowH, std::max(3.0f * s, 2.0f), 8);
     }
     const LanguageEntry& e = gLanguageList[(size_t)r];
-    std::string label = e.label;
-    bool ascii = std::all_of(label.begin(), label.end(), [](char c) { return (unsigned char)c < 0x80; });
-    if (ascii) label = TruncateUtf8(label, std::max(10, (int)std::floor((l.rowsW - std::max(60.0f * s, 54.0f)) / std::max(5.8f * s, 4.8f))));
-    float baseline = cy + std::max(4.2f * s, 3.6f);
     ScopedTrSuppress keep;  // labels and codes are already in their own language
-    DrawTextUtf8(font, l.rowsX + std::max(6.0f * s, 5.0f), baseline, label, std::clamp(0.56f + 0.42f * e.r, 0.0f, 1.0f),
-                 std::clamp(0.56f + 0.42f * e.g, 0.0f, 1.0f), std::clamp(0.58f + 0.42f * e.b, 0.0f, 1.0f),
-                 (current ? 0.98f : 0.78f) * a);
     std::string code = e.code;
     for (char& ch : code) ch = (char)std::toupper((unsigned char)ch);
-    float cx = l.rowsX + l.rowsW - std::max(5.4f * s, 4.6f) * (float)code.size() - std::max(8.0f * s, 6.0f);
+    // The code stands inside the row's right edge as measured; the label takes what is left.
+    float size = FontPixelSize(font), pad = std::max(8.0f * s, 6.0f), left = std::max(6.0f * s, 5.0f);
+    float codeW = MeasureText(font, code, size);
+    float cx = l.rowsX + l.rowsW - pad - codeW;
+    std::string label = FitTextToWidth(font, e.label, size, std::max(cx - pad - (l.rowsX + left), 8.0f));
+    float baseline = cy + std::max(4.2f * s, 3.6f);
+    DrawTextUtf8(font, l.rowsX + left, baseline, label, std::clamp(0.56f + 0.42f * e.r, 0.0f, 1.0f),
+                 std::clamp(0.56f + 0.42f * e.g, 0.0f, 1.0f), std::clamp(0.58f + 0.42f * e.b, 0.0f, 1.0f),
+                 (current ? 0.98f : 0.78f) * a);
     DrawTextUtf8(font, cx, baseline, code, 0.82f, 0.88f, 0.96f, (current ? 0.9f : 0.56f) * a);
   }
 }
@@ -275,10 +277,14 @@ void DrawLanguageList(float now, float alpha) {
   FillRoundedRect(l.rowsX, l.rowsY, l.rowsW, l.rowsH, rr, 12);
   SetGlColor(1.0f, 1.0f, 1.0f, 0.08f * o);
   StrokeRoundedRect(l.rowsX, l.rowsY, l.rowsW, l.rowsH, rr, 12);
+  // The centre slot is framed above and below its row, never struck through the text.
   SetGlColor(0.95f, 0.88f, 0.62f, 0.18f * o);
   glBegin(GL_LINES);
-  glVertex2f(l.rowsX + 4.0f, l.rowsY + l.rowsH / 2.0f);
-  glVertex2f(l.rowsX + l.rowsW - 4.0f, l.rowsY + l.rowsH / 2.0f);
+  for (float edge : {-0.5f, 0.5f}) {
+    float y = l.rowsY + l.rowsH / 2.0f + edge * l.rowH;
+    glVertex2f(l.rowsX + 4.0f, y);
+    glVertex2f(l.rowsX + l.rowsW - 4.0f, y);
+  }
   glEnd();
   DrawScrollBar(l, now, o, count);
   DrawDrumRows(l, o, count);

@@ -1,0 +1,101 @@
+// Every label of the main window's controls fits its box with a margin, at the smallest window and
+// at full HD, in English, German (long words) and Japanese (another script): measured with the real
+// fonts as they are drawn. Screenshots of each case are kept for the developer to look at.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/view_modes.h"
+#include "app/controls_draw.h"
+#include "app/floor_links.h"
+#include "gfx/hit_regions.h"
+#include "gfx/label_fit.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
+#include "platform/images.h"
+#include "practice/students.h"
+#include "tests/app/real_window_fixture.h"
+
+namespace {
+
+class ControlsLabels : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    ConnectFloors();
+    if (gLanguageList.empty()) InitUiLanguage();
+  }
+  void TearDown() override {
+    ApplyUiLanguage(0, false);
+    ResetStudentListView();
+    ResetViewModes();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  static int LanguageIndex(const char* code) {
+    for (size_t i = 0; i < gLanguageList.size(); ++i)
+      if (gLanguageList[i].code == code) return (int)i;
+    return -1;
+  }
+  void SaveScreenshot(const std::string& name) {
+    glViewport(0, 0, gClientWidth, gClientHeight);
+    SetProjection2D();
+    glClearColor(0.05f, 0.06f, 0.08f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawMainControls(0.0f);
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+};
+
+TEST_F(ControlsLabels, EveryLabelFitsItsBoxInEveryLanguageAndSize) {
+  const int sizes[][2] = {{1120, 720}, {1920, 1080}};
+  for (const char* code : {"en", "de", "ja"}) {
+    int language = LanguageIndex(code);
+    ASSERT_GE(language, 0) << code;
+    ApplyUiLanguage(language, false);
+    for (const auto& size : sizes) {
+      SCOPED_TRACE(testing::Message() << code << " " << size[0] << "x" << size[1]);
+      gClientWidth = size[0];
+      gClientHeight = size[1];
+      RebuildFonts();
+      gStudentListOpen = true;
+      RelayoutAll();
+      const struct {
+        const RectF* r;
+        const char* label;
+      } labelled[] = {
+          {&gFileButtonRect, "File"},          {&gPlayModeButtonRect, "Play Mode"},
+          {&gSightReadingButtonRect, "Sight-reading"}, {&gRepeatButtonRect, "Repeat"},
+          {&gShuffleButtonRect, "Shuffle"},    {&gClearLoopButtonRect, "Clear Loop"},
+          {&gAddStudentButtonRect, "Add"},     {&gPlacementQuizButtonRect, "Placement Quiz"},
+          {&gLearningButtonRect, "Learn"},     {&gSongViewButtonRect, "Song"},
+      };
+      float margin = LabelMargin(GetUiScale());
+      float px = FontPixelSize(gFontSmall);
+      for (const auto& c : labelled) {
+        if (c.r->w <= 2.0f) continue;  // hidden in this mode
+        LabelFit fit = FitLabel(gFontSmall, c.label, px, c.r->w - 2.0f * margin, c.r->h - 2.0f);
+        EXPECT_LE(fit.widest, c.r->w - 2.0f * margin + 0.5f) << c.label;
+        EXPECT_LE((float)fit.lines.size() * 1.15f * px * fit.scale, c.r->h) << c.label;
+        EXPECT_GE(fit.scale, kMinLabelScale) << c.label;
+      }
+      // The seek bar's and the speed slider's captions stay inside their controls.
+      for (const auto& c : {std::pair{&gSeekBarRect, "No MIDI loaded"}, std::pair{&gSpeedSliderRect, "Speed"}}) {
+        float inset = std::max(11.0f * GetUiScale(), 10.0f);
+        LabelFit fit = FitLabel(gFontSmall, c.second, px, c.first->w - 2.0f * inset, 0.42f * c.first->h);
+        EXPECT_LE(fit.widest, c.first->w - 2.0f * inset + 0.5f) << c.second;
+      }
+      SaveScreenshot(std::string("controls_labels_") + code + "_" + std::to_string(size[0]));
+    }
+  }
+}
+
+}  // namespace
