@@ -265,8 +265,11 @@ bool MatchChord(const int* pcs, int count, int bass, ChordMatch* out) {
   out->quality = t.quality;
   out->score = best / 100.0;
   out->label = t.name;
-  if (bass >= 0 && bass != bestRoot && (masks[bestTemplate] >> ((bass - bestRoot + 12) % 12)) & 1)
-    out->label += "/" + NoteNameInKey(bass);
+  if (bass >= 0 && bass != bestRoot && (masks[bestTemplate] >> ((bass - bestRoot + 12) % 12)) & 1) {
+    // Appended piece by piece: GCC 12 warns falsely about the temporary of "/" + name.
+    out->label += '/';
+    out->label += NoteNameInKey(bass);
+  }
   return true;
 }
 

@@ -45,7 +45,12 @@ static void SetClassStatusAsIs(const std::string& text) {
   gClassStatusText = text;
 }
 
-static std::string Quoted(const std::string& text) { return "\"" + JsonEscape(TrimWhitespace(text)) + "\""; }
+static std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  out += JsonEscape(TrimWhitespace(text));
+  out += '"';
+  return out;
+}
 
 // Reloads the list after a change; a failed reload keeps the last good list.
 static void ReloadClassList(const std::string& teacherCode) {

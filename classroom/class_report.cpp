@@ -145,7 +145,7 @@ std::string CsvCleanField(std::string text) {
     if (c == '\r' || c == '\n' || c == ',') c = ' ';
     else if (c == '"') c = '\'';
   }
-  if (!text.empty() && std::string_view("=+-@\t").find(text[0]) != std::string_view::npos) text.insert(0, "'");
+  if (!text.empty() && std::string_view("=+-@\t").find(text[0]) != std::string_view::npos) text.insert(text.begin(), '\'');
   return text;
 }
 

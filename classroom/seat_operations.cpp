@@ -42,7 +42,12 @@ std::mutex& gSeatRequestMutex = State().requestMutex;
 std::string& gSeatRequestText = State().requestText;
 
 // ---- internal helpers ----
-static std::string Quoted(const std::string& text) { return "\"" + JsonEscape(TrimWhitespace(text)) + "\""; }
+static std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  out += JsonEscape(TrimWhitespace(text));
+  out += '"';
+  return out;
+}
 
 static void SetRosterStatus(const std::string& text) {
   std::lock_guard<std::mutex> lock(gRosterMutex);

@@ -36,7 +36,9 @@ static void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v & 0xFFFF);
   Put16(out, v >> 16);
 }
-static void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+static void PutTag(std::vector<uint8_t>& out, const char* tag) {
+  for (int i = 0; i < 4; ++i) out.push_back((uint8_t)tag[i]);
+}
 
 static void BuildClicks() {
   gNormalClick = new std::vector<uint8_t>(MakeClickWav(1480.0f, 0.03f, 0.52f, false));

@@ -47,9 +47,10 @@ bool ProgramOnPath(const char* name) {
   while (start <= all.size()) {
     size_t end = all.find(':', start);
     if (end == std::string::npos) end = all.size();
-    std::string dir = all.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    if (access((dir + "/" + name).c_str(), X_OK) == 0) return true;
+    std::string dir = end > start ? all.substr(start, end - start) : std::string(".");
+    dir += '/';
+    dir += name;
+    if (access(dir.c_str(), X_OK) == 0) return true;
     start = end + 1;
   }
   return false;
@@ -130,8 +131,12 @@ std::vector<std::string> FileDialogCommand(const std::string& program, const Fil
     cmd.push_back("--getopenfilename");
     cmd.push_back(".");
     std::string filter;
-    for (const FileDialogFilter& f : request.filters)
-      filter += (filter.empty() ? "" : "\n") + SpacedPatterns(f.patterns) + "|" + f.label;
+    for (const FileDialogFilter& f : request.filters) {
+      if (!filter.empty()) filter += '\n';
+      filter += SpacedPatterns(f.patterns);
+      filter += '|';
+      filter += f.label;
+    }
     cmd.push_back(filter);
     return cmd;
   }
