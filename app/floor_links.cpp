@@ -4,6 +4,7 @@
 #include "app/song_view.h"
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
+#include "board/note_fall_button.h"
 #include "classroom/forget_student.h"
 #include "classroom/institution_panel.h"
 #include "gfx/layout_facts.h"
@@ -53,6 +54,18 @@ static void FillLayoutFacts(LayoutFacts* out) {
 
 static bool IsSongPlaying() { return gPlaying; }
 
+static bool SightScoreHasNotes() { return gSightScore.active && !gSightScore.notes.empty(); }
+
+// After note-fall mode switched: leaving it is the user leaving the kept view, then the view the
+// switch left on is kept again.
+static void KeepSongViewAfterNoteFall(bool left) {
+  if (left) {
+    gSongViewArmed = false;
+    gSongViewCancelled = true;
+  }
+  ArmSongView();
+}
+
 // ---- public functions ----
 void ConnectFloors() {
   gSongChangeHook = ResetLearningRun;
@@ -66,4 +79,6 @@ void ConnectFloors() {
   gSongPlayingHook = IsSongPlaying;
   gScaleFilterChangedHook = ResetGridClickMemory;
   gArmSongViewHook = ArmSongView;
+  gSightScoreHasNotesHook = SightScoreHasNotes;
+  gNoteFallSongViewHook = KeepSongViewAfterNoteFall;
 }

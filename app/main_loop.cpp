@@ -19,11 +19,14 @@
 #include "app/circle_view.h"
 #include "app/controls_draw.h"
 #include "app/lesson_song_end.h"
+#include "app/orb_feed.h"
 #include "app/orb_gate.h"
+#include "app/ring_glow.h"
 #include "app/song_view.h"
 #include "classroom/classroom_panels.h"
 #include "board/board_view.h"
 #include "board/grid_interaction.h"
+#include "board/lane_notes.h"
 #include "board/practice_run_mouse.h"
 #include "board/toolbar.h"
 #include "gfx/draw_alpha.h"
@@ -174,6 +177,12 @@ static void SpawnFrameNoteSparks() {
   }
 }
 
+// The lane's motes read the frame's tension and the hold timers, both kept up here.
+static void FeedBoardLane() {
+  gLaneFeed.tension = gFrameTension;
+  for (int pc = 0; pc < 12; ++pc) gLaneFeed.pcHoldSeconds[pc] = gPcHoldSeconds[pc];
+}
+
 static void PresentAndPace(uint32_t frameStartMs) {
   WindowSwapBuffers();
   uint32_t sleepMs = FramePacingSleepMs(frameStartMs, ClockMs32());
@@ -226,6 +235,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   uint32_t t = ClockMs32();
   if (PumpMidiPlayback(t, SyncClickToSongBeat)) FinishLessonSong(t);
   JudgePlayAlongNotes(t, -1);
+  MarkMissedPlayAlongNotes(t);
   UpdateKeyHighlights(t);
   RunMidiRescan(t);
 
@@ -237,6 +247,7 @@ void RunFrameWork(uint32_t frameStartMs) {
 
   DrawStaffPanel();
   SyncAchievementRows();
+  FeedBoardLane();
   if (gRingModeFade < 0.999f) {
     float saved;
     PushDrawAlpha(&saved, 1.0f - gRingModeFade);

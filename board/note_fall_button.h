@@ -1,13 +1,23 @@
-// board/note_fall_button: the NOTE FALL button at the left of the lane's keyboard, which switches
-// note-fall mode on and off.
+// board/note_fall_button: the NOTE FALL button at the left of the lane keyboard, which switches
+// note-fall mode (the lane over the keyboard) on and off.
 #pragma once
 #include "gfx/rect.h"
 
-// ---- state ----
-extern RectF gNoteFallButtonRect;   // hidden in every frame that does not draw the button
+extern RectF gNoteFallButtonRect;   // laid out and drawn each frame with the strip; hidden otherwise
 
-// PENDING: the note-fall lane; a click on the button switches note-fall mode (gPracticeMode) with
-// everything that goes with it.
+// Hooks the shell connects: whether a sight-reading score with notes is loaded, and the song
+// view's keep-alive after a switch (left: note-fall mode was just left).
+extern bool (*gSightScoreHasNotesHook)();
+extern void (*gNoteFallSongViewHook)(bool left);
+
+// Switches note-fall mode. Entering remembers the song view and the learning overlay and turns on
+// the song view and wait mode; leaving ends a play-along run and gives both back (the song view
+// stays on while a song is loaded). Both ways reset the play-along marks, silence the output,
+// re-arm the song view and lay everything out again.
 void ToggleNoteFallMode();
-// The button hidden (start state).
+// A left press: toggles and returns true when it lies on the button.
+bool NoteFallButtonMouseDown(int x, int y);
+// Draws the button (the strip's layout sets its rectangle).
+void DrawNoteFallButton();
+// Not in note-fall mode's memory: nothing remembered, the rectangle hidden.
 void ResetNoteFallButton();

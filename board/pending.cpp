@@ -1,9 +1,7 @@
 // board/pending: bodies of the board's functions whose real work comes later (declared, each with
-// its marker, in board/note_fall_lane.h and note_fall_button.h).
-#include "board/note_fall_button.h"
+// its marker, in board/note_fall_lane.h).
 #include "board/note_fall_lane.h"
 
 void DrawNoteFallButton(const BoardViewFrame&) {}
 void DrawNoteFallLane(const BoardViewFrame&) {}
 void DrawLaneKeyboard(const BoardViewFrame&) {}
-void ToggleNoteFallMode() {}

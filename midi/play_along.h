@@ -120,6 +120,11 @@ void ResetStreak(uint32_t now);
 // when out of range or not pending.
 bool MarkNoteMissed(size_t index, uint32_t now, float timingErrorMs);
 
+// Every pending expected note up to the position whose deadline has passed becomes a miss (through
+// MarkNoteMissed, the error at least a base window late); the main loop calls it after
+// JudgePlayAlongNotes, while a run is active and available.
+void MarkMissedPlayAlongNotes(uint32_t now);
+
 // ---- callers of the note road, the main loop and the pump ----
 // A device key press at its estimated event time now.
 void PlayAlongNoteInput(int note, int velocity, uint32_t now);

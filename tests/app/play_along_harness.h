@@ -99,6 +99,7 @@ class PlayAlongTest : public ::testing::Test {
     uint32_t t = Now();
     if (PumpMidiPlayback(t, play_along_test::ClickOnSongBeat)) FinishLessonSong(t);
     JudgePlayAlongNotes(t, -1);
+    MarkMissedPlayAlongNotes(t);
     UpdateKeyHighlights(t);
   }
   // Advances the clock by ms in frames of at most 10 ms.
