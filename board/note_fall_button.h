@@ -1,5 +1,6 @@
 // board/note_fall_button: the NOTE FALL button at the left of the lane keyboard, which switches
-// note-fall mode (the lane over the keyboard) on and off.
+// note-fall mode (the lane over the keyboard) on and off. Its drawer, with the strip's backdrop,
+// is the first of the lane's three (board/note_fall_lane.h).
 #pragma once
 #include "gfx/rect.h"
 
@@ -17,7 +18,5 @@ extern void (*gNoteFallSongViewHook)(bool left);
 void ToggleNoteFallMode();
 // A left press: toggles and returns true when it lies on the button.
 bool NoteFallButtonMouseDown(int x, int y);
-// Draws the button (the strip's layout sets its rectangle).
-void DrawNoteFallButton();
 // Not in note-fall mode's memory: nothing remembered, the rectangle hidden.
 void ResetNoteFallButton();

@@ -5,9 +5,9 @@
 
 #include "board/board_frame.h"
 
-// PENDING: the note-fall lane; draws the NOTE FALL button (and lays out its click rectangle).
+// The strip's backdrop and the NOTE FALL button (laying out its click rectangle; board/note_fall_button).
 void DrawNoteFallButton(const BoardViewFrame& frame);
-// PENDING: the note-fall lane; draws the lane, its falling notes and the hit line.
+// The lane in its clip box: the falling notes, the particles and the hit line (board/lane_draw).
 void DrawNoteFallLane(const BoardViewFrame& frame);
-// PENDING: the note-fall lane; draws the 88-key keyboard under the lane.
+// The 88-key keyboard under the lane with its play-along marks (board/lane_draw).
 void DrawLaneKeyboard(const BoardViewFrame& frame);
