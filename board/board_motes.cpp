@@ -129,7 +129,7 @@ void BuildBoardGrid(const LaneFrame& f) {
   if (g.cellMotes.capacity() < gBoardMotes.capacity()) {
     g.cellMotes.reserve(gBoardMotes.capacity());
     g.cellMoteNote.reserve(gBoardMotes.capacity());
-    g.cellMoteX.reserve(gBoardMotes.capacity());
+    g.cellMoteY.reserve(gBoardMotes.capacity());
   }
   g.moteCell.resize(gBoardMotes.size());
   const float P = f.practiceLevel, ambientM = P * 0.34f + 0.8f;
@@ -156,26 +156,26 @@ void BuildBoardGrid(const LaneFrame& f) {
   for (int i = 0; i < kGridCells; ++i) g.cellStart[i + 1] = g.cellStart[i] + g.bondedCount[i];
   g.cellMotes.assign((size_t)std::max(bonded, 1), -1);
   g.cellMoteNote.resize(g.cellMotes.size());
-  g.cellMoteX.resize(g.cellMotes.size());
+  g.cellMoteY.resize(g.cellMotes.size());
   std::copy(g.cellStart, g.cellStart + kGridCells + 1, g.cellFill);
   for (size_t i = 0; i < gBoardMotes.size(); ++i)
     if (g.moteCell[i] >= 0 && gBoardMotes[i].bonded) g.cellMotes[(size_t)g.cellFill[g.moteCell[i]]++] = (int32_t)i;
-  // Within a cell: by note, then by x, then by store order, so a partner search reads one note's
-  // motes and stops early.
+  // Within a cell: by note, then by height, then by store order, so a partner search reads one
+  // note's motes and stops early (a plume is a narrow column: its motes differ most in height).
   for (int c = 0; c < kGridCells; ++c) {
     auto b = g.cellMotes.begin() + g.cellStart[c], e = g.cellMotes.begin() + g.cellStart[c + 1];
     if (e - b > 1)
       std::sort(b, e, [](int32_t i, int32_t j) {
         const BoardMote &a = gBoardMotes[(size_t)i], &c2 = gBoardMotes[(size_t)j];
         if (a.note != c2.note) return a.note < c2.note;
-        if (a.x != c2.x) return a.x < c2.x;
+        if (a.y != c2.y) return a.y < c2.y;
         return i < j;
       });
   }
   for (size_t k = 0; k < (size_t)bonded; ++k) {
     const BoardMote& m = gBoardMotes[(size_t)g.cellMotes[k]];
     g.cellMoteNote[k] = m.note;
-    g.cellMoteX[k] = m.x;
+    g.cellMoteY[k] = m.y;
   }
   IndexSources(gHitSources, g.hitStart, &g.hitList);
   gBondMaxShift = 0.0f;
@@ -278,9 +278,9 @@ void ApplyMoteBond(int moteIndex, const BoardMote& mote, float* vx, float* vy, f
     for (int c = col - 1; c <= col + 1; ++c, ++order) {
       if (r < 0 || r >= kGridRows || c < 0 || c >= kGridCols) continue;
       const int k = r * kGridCols + c;
-      // This note's motes, sorted by their x at the build.
+      // This note's motes, sorted by their height at the build.
       const int32_t* notes = g.cellMoteNote.data();
-      const float* xs = g.cellMoteX.data();
+      const float* ys = g.cellMoteY.data();
       const int32_t lo = (int32_t)(std::lower_bound(notes + g.cellStart[k], notes + g.cellStart[k + 1], mote.note) - notes);
       const int32_t hi = (int32_t)(std::upper_bound(notes + lo, notes + g.cellStart[k + 1], mote.note) - notes);
       auto consider = [&](int32_t p) {
@@ -291,16 +291,16 @@ void ApplyMoteBond(int moteIndex, const BoardMote& mote, float* vx, float* vy, f
         if (best < 0 || d2 < bestD2 || (d2 == bestD2 && (order < bestOrder || (order == bestOrder && j < best))))
           best = j, bestD2 = d2, bestOrder = order;
       };
-      // Motes moved since the build by at most gBondMaxShift: scan outwards from the mote's x and
-      // stop once no partner at least as close can follow.
-      const int32_t mid = (int32_t)(std::lower_bound(xs + lo, xs + hi, mote.x) - xs);
+      // Motes moved since the build by at most gBondMaxShift: scan outwards from the mote's height
+      // and stop once no partner at least as close can follow.
+      const int32_t mid = (int32_t)(std::lower_bound(ys + lo, ys + hi, mote.y) - ys);
       for (int32_t p = mid; p < hi; ++p) {
-        float gap = xs[p] - mote.x - gBondMaxShift;
+        float gap = ys[p] - mote.y - gBondMaxShift;
         if (best >= 0 && gap > 0.0f && gap * gap > bestD2) break;
         consider(p);
       }
       for (int32_t p = mid - 1; p >= lo; --p) {
-        float gap = mote.x - xs[p] - gBondMaxShift;
+        float gap = mote.y - ys[p] - gBondMaxShift;
         if (best >= 0 && gap > 0.0f && gap * gap > bestD2) break;
         consider(p);
       }

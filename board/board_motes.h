@@ -4,7 +4,7 @@
 // that moves them.
 //
 // Neighbour searches go through the grid: a mote reads the sums of nine cells for its crowd, the
-// bonded motes of nine cells (grouped by note and sorted by x) for its partner, and only the
+// bonded motes of nine cells (grouped by note and sorted by height) for its partner, and only the
 // sources whose reach covers its cell. Each search keeps the result a plain scan in list order
 // would give.
 #pragma once
@@ -25,9 +25,9 @@ struct BoardParticles {
   int32_t bondedCount[kGridCells];
   int32_t cellStart[kGridCells + 1];
   int32_t cellFill[kGridCells + 1];
-  std::vector<int32_t> cellMotes;   // bonded mote indices grouped by cell, by note and x within
+  std::vector<int32_t> cellMotes;   // bonded mote indices grouped by cell, by note and height within
   std::vector<int32_t> cellMoteNote;  // parallel to cellMotes: the note
-  std::vector<float> cellMoteX;       // parallel to cellMotes: x at the build
+  std::vector<float> cellMoteY;       // parallel to cellMotes: y at the build
   std::vector<int32_t> moteCell;    // each mote's cell at the build, -1 none
   // Sources indexed by the cells their reach covers, in list order within a cell.
   int32_t fieldStart[kGridCells + 1];
