@@ -60,12 +60,6 @@ void ToggleNoteFallMode() {
   RelayoutAll();
 }
 
-bool NoteFallButtonMouseDown(int x, int y) {
-  if (!PointInRect(gNoteFallButtonRect, x, y)) return false;
-  ToggleNoteFallMode();
-  return true;
-}
-
 void DrawNoteFallButton(const BoardViewFrame& bf) {
   NoteFallStrip st = ComputeNoteFallStrip();
   gNoteFallButtonRect = kHiddenRect;  // a frame that does not draw it cannot be clicked

@@ -16,7 +16,5 @@ extern void (*gNoteFallSongViewHook)(bool left);
 // stays on while a song is loaded). Both ways reset the play-along marks, silence the output,
 // re-arm the song view and lay everything out again.
 void ToggleNoteFallMode();
-// A left press: toggles and returns true when it lies on the button.
-bool NoteFallButtonMouseDown(int x, int y);
 // Not in note-fall mode's memory: nothing remembered, the rectangle hidden.
 void ResetNoteFallButton();

@@ -1,5 +1,5 @@
 // The NOTE FALL switch both ways: what entering turns on and remembers, what leaving gives back (a
-// loaded song keeps a view on), the run it ends, and a click where the button is not drawn.
+// loaded song keeps a view on) and the run it ends.
 #include <gtest/gtest.h>
 
 #include "tests/board/lane_fixture.h"
@@ -49,16 +49,6 @@ TEST_F(NoteFallSwitch, EnteringAndLeavingGiveTheViewsBack) {
   }
   gSightScoreHasNotesHook = nullptr;
   gNoteFallSongViewHook = nullptr;
-}
-
-TEST_F(NoteFallSwitch, AClickOnlyWhereTheButtonIsDrawn) {
-  EXPECT_FALSE(NoteFallButtonMouseDown(0, 0));  // hidden until a frame lays it out
-  NoteFallStrip st = ComputeNoteFallStrip();
-  gNoteFallButtonRect = st.button;
-  const int x = (int)(st.button.x + st.button.w / 2), y = (int)(st.button.y + st.button.h / 2);
-  EXPECT_TRUE(NoteFallButtonMouseDown(x, y));
-  EXPECT_FALSE(gPracticeMode);
-  EXPECT_FALSE(NoteFallButtonMouseDown(x, (int)st.button.y - 2));
 }
 
 }  // namespace
