@@ -231,14 +231,23 @@ void ApplyFieldSources(const MoteForces& m, float x, float y, float* vx, float* 
 }
 
 void ApplyLaneVortex(const LaneFrame& f, float T, float x, float y, float* vx, float* vy, float dt, float strength) {
+  LaneVortexEased(f, T, x, y, vx, vy, 1.0f - std::exp(-3.0f * dt), strength);
+}
+
+void LaneVortexEased(const LaneFrame& f, float T, float x, float y, float* vx, float* vy, float ease, float strength) {
   const float cx = f.laneX + f.laneW * 0.5f, cy = f.hitY - f.laneH * 0.14f;
   const float dx = x - cx, dy = y - cy, d = std::sqrt(dx * dx + dy * dy) + 0.001f;
   const float R = std::max(f.laneH * 0.55f, 120.0f), w = Clamp01(1.0f - d / R);
+  if (w <= 0.0f) {
+    // Outside the vortex the target is still; only the easing towards it acts.
+    *vx -= *vx * ease;
+    *vy -= *vy * ease;
+    return;
+  }
   const float p = std::sin((dx + dy) * 0.008f + 2.2f * T) * 0.5f + 0.5f;
   const float s = strength * w * (p * p * 0.7f + 0.3f);
-  const float e = 1.0f - std::exp(-3.0f * dt);
-  *vx += (-dy / d * s - *vx) * e;
-  *vy += (dx / d * s - *vy) * e;
+  *vx += (-dy / d * s - *vx) * ease;
+  *vy += (dx / d * s - *vy) * ease;
 }
 
 void ApplyHitSources(const LaneFrame& f, const BoardMote& mote, float* vx, float* vy, float* glowA, float* glowB) {
@@ -273,38 +282,48 @@ void ApplyMoteBond(int moteIndex, const BoardMote& mote, float* vx, float* vy, f
   const int row = cell / kGridCols, col = cell % kGridCols;
   int best = -1, bestOrder = 0;
   float bestD2 = 0.0f;
-  int order = 0;
-  for (int r = row - 1; r <= row + 1; ++r)
-    for (int c = col - 1; c <= col + 1; ++c, ++order) {
-      if (r < 0 || r >= kGridRows || c < 0 || c >= kGridCols) continue;
-      const int k = r * kGridCols + c;
-      // This note's motes, sorted by their height at the build.
-      const int32_t* notes = g.cellMoteNote.data();
-      const float* ys = g.cellMoteY.data();
-      const int32_t lo = (int32_t)(std::lower_bound(notes + g.cellStart[k], notes + g.cellStart[k + 1], mote.note) - notes);
-      const int32_t hi = (int32_t)(std::upper_bound(notes + lo, notes + g.cellStart[k + 1], mote.note) - notes);
-      auto consider = [&](int32_t p) {
-        const int32_t j = g.cellMotes[(size_t)p];
-        const BoardMote& o = gBoardMotes[(size_t)j];
-        if (j == moteIndex || o.dying || !o.bonded || o.note != mote.note) return;
-        float dx = o.x - mote.x, dy = o.y - mote.y, d2 = dx * dx + dy * dy;
-        if (best < 0 || d2 < bestD2 || (d2 == bestD2 && (order < bestOrder || (order == bestOrder && j < best))))
-          best = j, bestD2 = d2, bestOrder = order;
-      };
-      // Motes moved since the build by at most gBondMaxShift: scan outwards from the mote's height
-      // and stop once no partner at least as close can follow.
-      const int32_t mid = (int32_t)(std::lower_bound(ys + lo, ys + hi, mote.y) - ys);
-      for (int32_t p = mid; p < hi; ++p) {
-        float gap = ys[p] - mote.y - gBondMaxShift;
-        if (best >= 0 && gap > 0.0f && gap * gap > bestD2) break;
-        consider(p);
-      }
-      for (int32_t p = mid - 1; p >= lo; --p) {
-        float gap = mote.y - ys[p] - gBondMaxShift;
-        if (best >= 0 && gap > 0.0f && gap * gap > bestD2) break;
-        consider(p);
-      }
+  const int32_t* notes = g.cellMoteNote.data();
+  const float* ys = g.cellMoteY.data();
+  const float slack = gBondMaxShift;
+  // The mote's own cell first, so that the neighbours can be passed over once none of them can hold
+  // a closer partner; ties still go to the first in the nine cells' row-major order.
+  static const int kVisit[9] = {4, 0, 1, 2, 3, 5, 6, 7, 8};
+  for (int order : kVisit) {
+    const int r = row + order / 3 - 1, c = col + order % 3 - 1;
+    if (r < 0 || r >= kGridRows || c < 0 || c >= kGridCols) continue;
+    if (best >= 0 && order != 4) {
+      const float x0 = g.left + (float)c * g.cellW - slack, x1 = x0 + g.cellW + 2.0f * slack;
+      const float y0 = g.top + (float)r * g.cellH - slack, y1 = y0 + g.cellH + 2.0f * slack;
+      const float dx = std::max({0.0f, x0 - mote.x, mote.x - x1}), dy = std::max({0.0f, y0 - mote.y, mote.y - y1});
+      if (dx * dx + dy * dy > bestD2) continue;
     }
+    const int k = r * kGridCols + c;
+    // This note's motes, sorted by their height at the build.
+    const int32_t lo = (int32_t)(std::lower_bound(notes + g.cellStart[k], notes + g.cellStart[k + 1], mote.note) - notes);
+    const int32_t hi = (int32_t)(std::upper_bound(notes + lo, notes + g.cellStart[k + 1], mote.note) - notes);
+    if (lo == hi) continue;
+    auto consider = [&](int32_t p) {
+      const int32_t j = g.cellMotes[(size_t)p];
+      const BoardMote& o = gBoardMotes[(size_t)j];
+      if (j == moteIndex || o.dying || !o.bonded || o.note != mote.note) return;
+      float dx = o.x - mote.x, dy = o.y - mote.y, d2 = dx * dx + dy * dy;
+      if (best < 0 || d2 < bestD2 || (d2 == bestD2 && (order < bestOrder || (order == bestOrder && j < best))))
+        best = j, bestD2 = d2, bestOrder = order;
+    };
+    // Motes moved since the build by at most the slack: scan outwards from the mote's height and
+    // stop once no partner at least as close can follow.
+    const int32_t mid = (int32_t)(std::lower_bound(ys + lo, ys + hi, mote.y) - ys);
+    for (int32_t p = mid; p < hi; ++p) {
+      float gap = ys[p] - mote.y - slack;
+      if (best >= 0 && gap > 0.0f && gap * gap > bestD2) break;
+      consider(p);
+    }
+    for (int32_t p = mid - 1; p >= lo; --p) {
+      float gap = mote.y - ys[p] - slack;
+      if (best >= 0 && gap > 0.0f && gap * gap > bestD2) break;
+      consider(p);
+    }
+  }
   if (best < 0) return;
   const BoardMote& o = gBoardMotes[(size_t)best];
   const float d = std::sqrt(std::max(bestD2, 0.0001f));
@@ -535,6 +554,12 @@ void MoveBoardMotes(const MoteForces& mf) {
   const float dt = mf.dt, T = mf.T, s = f.s, P = f.practiceLevel, L = f.level;
   const float topLimit = -std::max(160.0f, 220.0f * s), bottomLimit = f.hitY + std::max(28.0f, 36.0f * s);
   const float gridBottom = gBoardGrid.top + gBoardGrid.height, gridHeight = gBoardGrid.height;
+  // The frame's easing and damping factors, the same for every mote.
+  const float vortexEase = 1.0f - std::exp(-3.0f * dt);
+  const float plumeDampX = std::exp(-0.26f * dt / t.splashLifeScale), plumeDampY = std::exp(-0.14f * dt / t.splashLifeScale);
+  const float ambientM = L * 1.05f + 0.4f;
+  const float ambientDampX = std::exp(-(ambientM * 0.16f + 0.26f) * dt / (P * 0.36f + 0.84f));
+  const float ambientDampY = std::exp(-0.12f * dt / (P * 0.36f + 0.84f));
   gBondMaxShift = 0.0f;
   for (size_t i = 0; i < gBoardMotes.size(); ++i) {
     BoardMote& m = gBoardMotes[i];
@@ -591,14 +616,14 @@ void MoveBoardMotes(const MoteForces& mf) {
       m.shine = ClampFloat(std::max(m.shine, glowA), 0.0f, 0.98f);
       m.weightB = ClampFloat(std::max(m.weightB, glowB), 0.0f, 1.0f);
       m.glow = ClampFloat(std::max(m.glow, (inner * 0.44f + 0.56f) * (heat * 0.3f + 0.76f) * t.splashBrightness), 0.0f, 2.2f);
-      ApplyLaneVortex(f, T, m.x, m.y, &vx, &vy, dt, (mf.activity * 0.42f + 0.16f + launch * 0.18f) * 0.3f * t.fieldGain);
+      LaneVortexEased(f, T, m.x, m.y, &vx, &vy, vortexEase, (mf.activity * 0.42f + 0.16f + launch * 0.18f) * 0.3f * t.fieldGain);
       ApplyFieldSources(mf, m.x, m.y, &vx, &vy, &m.r, &m.g, &m.b, 0.03f * t.fieldGain);
       vy = std::min(vy, -(heat * 0.92f + 0.42f + m.weightA * 0.1f + launch * 0.1f) * t.riseScale * std::max(54.0f, 80.0f * s));
       const float lateral = (edge * 0.42f + 0.22f) * lift * ((1.0f - heat) * 0.16f + 0.16f);
       vy += lateral * 2.5f * dt * R;
       vx += o * lateral * 1.9f * dt * D;
-      vx *= std::exp(-0.26f * dt / t.splashLifeScale);
-      vy *= std::exp(-0.14f * dt / t.splashLifeScale);
+      vx *= plumeDampX;
+      vy *= plumeDampY;
     } else {
       const float mm = L * 1.05f + 0.4f, fresh = Clamp01(age / 0.35f), F = P * 0.48f + 0.72f;
       ApplyHitSources(f, m, &vx, &vy, &glowA, &glowB);
@@ -623,8 +648,8 @@ void MoveBoardMotes(const MoteForces& mf) {
       vy += (-28.0f - 32.0f * age) * dt * q;
       if (m.y > f.hitY - 12.0f) vy -= (mm * 20.0f + 14.0f) * dt * q;
       vy = std::min(vy, -(P * 0.44f + 0.88f) * std::max(42.0f, 60.0f * s) * (L * 0.48f + 0.92f));
-      vx *= std::exp(-(mm * 0.16f + 0.26f) * dt / (P * 0.36f + 0.84f));
-      vy *= std::exp(-0.12f * dt / (P * 0.36f + 0.84f));
+      vx *= ambientDampX;
+      vy *= ambientDampY;
     }
     m.vx = vx, m.vy = vy;
     m.x += vx * dt;

@@ -253,6 +253,7 @@ void MoveSplashParticles(const LaneFrame& f, const std::vector<FieldSource>& fie
   const float dt = gParticleClock.dt, T = gParticleClock.T, L = f.level;
   const MoteForces forces{&f, &fields, activity, dt, T};
   const float floorVy = -t.riseScale * std::max(12.0f, 16.0f * f.s);
+  const float vortexEase = 1.0f - std::exp(-3.0f * dt);
   size_t keep = 0;
   for (size_t i = 0; i < gSplashParticles.size(); ++i) {
     SplashParticle p = gSplashParticles[i];
@@ -261,7 +262,7 @@ void MoveSplashParticles(const LaneFrame& f, const std::vector<FieldSource>& fie
     p.vx += (std::sin(9.4f * T + p.phase + 0.01f * p.y) * p.wobble * t.wobbleGain +
              std::sin(4.0f * T + 0.026f * p.y + 0.011f * p.x) * 58.0f * (2.0f * L + 1.0f) * t.wobbleGain) * dt;
     p.vy = std::min(p.vy + 10.0f * t.riseScale * dt, 4.0f);
-    ApplyLaneVortex(f, T, p.x, p.y, &p.vx, &p.vy, dt, (activity * 0.8f + 0.2f) * 7.0f * t.vortexGain);
+    LaneVortexEased(f, T, p.x, p.y, &p.vx, &p.vy, vortexEase, (activity * 0.8f + 0.2f) * 7.0f * t.vortexGain);
     ApplyFieldSources(forces, p.x, p.y, &p.vx, &p.vy, &p.r, &p.g, &p.b, t.fieldGain * 0.45f);
     p.vy = std::min(p.vy, floorVy);  // a spark always rises at least this fast
     p.x += p.vx * dt;
