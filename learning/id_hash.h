@@ -3,9 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct IdHash {
-  size_t operator()(const std::string& id) const {
+  size_t operator()(std::string_view id) const {   // ids and views into lines being read
     uint64_t h = 0xcbf29ce484222325ull;
     for (unsigned char c : id) {
       h ^= c;

@@ -114,6 +114,15 @@ bool IsWellFormedIsoDate(const std::string& date) {
   if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
   for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
     if (date[i] < '0' || date[i] > '9') return false;
-  int64_t n;
-  return IsoDateDayNumber(date, &n) && IsoDateFromDayNumber(n) == date;
+  // Checked by the calendar, not by a round trip through text: long day files call this per line.
+  static const int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  auto digits = [&](int at, int count) {
+    int v = 0;
+    for (int i = at; i < at + count; ++i) v = v * 10 + (date[i] - '0');
+    return v;
+  };
+  int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+  if (month < 1 || month > 12 || day < 1) return false;
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kMonthDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }

@@ -8,6 +8,8 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <deque>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -235,9 +237,10 @@ int ReadCalendarLines(const std::vector<std::string>& lines) {
   int skipped = 0;
   std::string current;
   std::string rest;
-  // The ids already assigned per day, so a long day is read in linear time; seeded from what the
-  // calendar held, as a date may also stand in two records.
-  std::unordered_map<std::string, std::unordered_set<std::string, IdHash>, IdHash> assignedSeen;
+  // The ids already assigned per day, so a long day is read in linear time: views into the lines,
+  // or into copies of what the calendar held before (a date may also stand in two records).
+  std::unordered_map<std::string, std::unordered_set<std::string_view, IdHash>, IdHash> assignedSeen;
+  std::deque<std::string> heldBefore;
   for (const std::string& line : lines) {
     if (Keyword(line, "PLAN", 5, &rest)) {
       gCalendarPlanId = rest;
@@ -249,8 +252,10 @@ int ReadCalendarLines(const std::vector<std::string>& lines) {
     } else if (!current.empty() && Keyword(line, "ASSIGNED", 9, &rest)) {
       std::vector<std::string>& assigned = gLearningCalendar[current].assigned;
       auto [seen, fresh] = assignedSeen.try_emplace(current);
-      if (fresh) seen->second.insert(assigned.begin(), assigned.end());
-      if (!rest.empty() && seen->second.insert(rest).second) assigned.push_back(rest);
+      if (fresh)
+        for (const std::string& id : assigned) seen->second.insert(heldBefore.emplace_back(id));
+      if (!rest.empty() && seen->second.insert(std::string_view(line).substr(line.size() - rest.size())).second)
+        assigned.push_back(rest);
     } else if (!current.empty() && Keyword(line, "COMPLETE", 9, &rest)) {
       if (!rest.empty()) gLearningCalendar[current].complete.insert(rest);
     } else if (line == "END") {

@@ -136,8 +136,11 @@ TEST(IsoDates, TableHoldsInEveryTimeZone) {
   if (saved) setenv("TZ", savedTz.c_str(), 1);
   else unsetenv("TZ");
   tzset();
-  EXPECT_TRUE(IsWellFormedIsoDate("2024-02-29"));
-  for (const char* bad : {"2023-02-29", "2024-2-029", "20x4-01-01", "2024-01-01 "}) EXPECT_FALSE(IsWellFormedIsoDate(bad)) << bad;
+  for (const char* good : {"2024-02-29", "2000-02-29", "0000-02-29", "9999-12-31", "2024-04-30"})
+    EXPECT_TRUE(IsWellFormedIsoDate(good)) << good;
+  for (const char* bad : {"2023-02-29", "2024-2-029", "20x4-01-01", "2024-01-01 ", "1900-02-29", "2024-04-31",
+                          "2024-13-01", "2024-00-10", "2024-01-00", "2024-01-32"})
+    EXPECT_FALSE(IsWellFormedIsoDate(bad)) << bad;
 }
 
 TEST(IsoDates, TodayFollowsTheDrivenLocalClock) {
