@@ -23,7 +23,6 @@
 #include "learning_ui/learning_screen.h"
 #include "midi/click.h"
 #include "midi/playback.h"
-#include "platform/input.h"
 #include "platform/keys.h"
 #include "practice/achievements.h"
 #include "practice/practice_run.h"
@@ -142,7 +141,7 @@ static void KeyTable(int key, bool shift, bool ctrl) {
 void HandleKeyCommand(int key, int64_t lParam) {
   // Alt+F4 reached the program as a close request already.
   if (key == kKeyF4 && (lParam & kAltContextBit)) return;
-  bool shift = IsShiftDown(), ctrl = IsControlDown();
+  bool shift = (lParam & kKeyShiftDownBit) != 0, ctrl = (lParam & kKeyControlDownBit) != 0;
   if (key == kKeyBack && GridHasKeyboard() && (OnGridBackspace() || ClearEarnedLineUnderPointer(shift, ctrl)))
     return;
   if (key == kKeyF12 && !gPlacementPromptOpen) {

@@ -71,7 +71,8 @@ static bool ScaleListRouteMouseDown(int x, int y) {
 }
 
 // The controls above the board, in their click order; true when one took the press.
-static bool ControlsMouseDown(int x, int y, bool shift, bool ctrl) {
+static bool ControlsMouseDown(int x, int y, uint64_t flags) {
+  bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
   if (gPracticeMode && PointInRect(gSliderPanelButtonRect, x, y)) {
     SetSliderPanelOpen(!gSliderPanelOpen);
     return true;
@@ -98,7 +99,7 @@ static bool ControlsMouseDown(int x, int y, bool shift, bool ctrl) {
   }
   if (!OverlayOnly() && PlaylistRowMouseDown(x, y)) return true;
   if (SpeedSliderMouseDown(x, y)) return true;
-  if (!OverlayOnly() && (LoopHandleMouseDown(x, y) || SeekBarMouseDown(x, y, shift, ctrl, IsAltDown())))
+  if (!OverlayOnly() && (LoopHandleMouseDown(x, y) || SeekBarMouseDown(x, y, shift, ctrl, (flags & kMouseFlagAlt) != 0)))
     return true;
   return false;
 }
@@ -161,7 +162,7 @@ void HandleLeftButtonDown(int x, int y, uint64_t flags) {
   if (StartScreenMouseDownRoute(x, y)) return;
   if (ClassroomPanelsMouseDown(x, y)) return;
   if (PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y)) return;
-  if (ControlsMouseDown(x, y, shift, ctrl)) return;
+  if (ControlsMouseDown(x, y, flags)) return;
   ViewMouseDown(x, y, shift, ctrl);
 }
 

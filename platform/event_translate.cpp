@@ -21,7 +21,8 @@ static uint64_t CharacterForKey(int vk, KeyModifiers mods) {
 // ---- public functions ----
 void PostKeyPress(int virtualKey, KeyModifiers mods, bool repeat) {
   if (virtualKey <= 0) return;
-  int64_t lParam = 1 | (repeat ? kKeyRepeatBit : 0);
+  int64_t lParam = 1 | (repeat ? kKeyRepeatBit : 0) | (mods.shift ? kKeyShiftDownBit : 0) |
+                   (mods.ctrl ? kKeyControlDownBit : 0) | (mods.alt ? kKeyAltDownBit : 0);
   // Alt without Ctrl makes a system key (Ctrl+Alt is how AltGr arrives on some systems).
   bool system = (mods.alt && !mods.ctrl) || virtualKey == kKeyF10;
   if (system) lParam |= 1LL << 29;  // context bit: Alt was down

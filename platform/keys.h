@@ -57,6 +57,12 @@ enum : int {
 
 // Bit 30 of a key message's lParam: the key was already down (auto-repeat).
 const long long kKeyRepeatBit = 1LL << 30;
+// Bits 32..34 of a key message's lParam: the modifiers held when the key went down. The handler
+// reads these, not the keyboard's state when the message is handled, which may already have moved
+// on (a quick Shift+key is released before the queue is drained).
+const long long kKeyShiftDownBit = 1LL << 32;
+const long long kKeyControlDownBit = 1LL << 33;
+const long long kKeyAltDownBit = 1LL << 34;
 
 // wParam flags of mouse messages: which buttons and modifiers were down.
 enum : unsigned {
@@ -65,6 +71,7 @@ enum : unsigned {
   kMouseFlagShift = 0x0004,
   kMouseFlagControl = 0x0008,
   kMouseFlagMiddle = 0x0010,
+  kMouseFlagAlt = 0x0020,
 };
 
 // The hit-test code of kMsgSetCursor's lParam for the client area.

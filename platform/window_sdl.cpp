@@ -27,8 +27,8 @@ static void KeepError(const char* what) {
   snprintf(gLastError, sizeof gLastError, "%s: %s", what, SDL_GetError());
 }
 
-static KeyModifiers CurrentModifiers() {
-  SDL_Keymod m = SDL_GetModState();
+// A key event carries the modifiers of its own moment; the live state may be later already.
+static KeyModifiers ModifiersOf(SDL_Keymod m) {
   KeyModifiers mods;
   mods.shift = (m & KMOD_SHIFT) != 0;
   mods.ctrl = (m & KMOD_CTRL) != 0;
@@ -44,6 +44,7 @@ static unsigned MouseFlags(uint32_t buttons) {
   SDL_Keymod m = SDL_GetModState();
   if (m & KMOD_SHIFT) f |= kMouseFlagShift;
   if (m & KMOD_CTRL) f |= kMouseFlagControl;
+  if (m & KMOD_ALT) f |= kMouseFlagAlt;
   return f;
 }
 
@@ -130,7 +131,7 @@ static void TranslateEvent(const SDL_Event& e) {
     case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
     case SDL_DISPLAYEVENT: PostDisplayChange(); break;
     case SDL_KEYDOWN:
-      PostKeyPress(VirtualKeyFromSdl(e.key.keysym.sym), CurrentModifiers(), e.key.repeat != 0);
+      PostKeyPress(VirtualKeyFromSdl(e.key.keysym.sym), ModifiersOf((SDL_Keymod)e.key.keysym.mod), e.key.repeat != 0);
       break;
     case SDL_KEYUP: PostKeyRelease(VirtualKeyFromSdl(e.key.keysym.sym)); break;
     case SDL_TEXTINPUT: PostTextInput(e.text.text); break;

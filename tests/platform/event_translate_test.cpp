@@ -56,6 +56,10 @@ TEST_F(EventTranslate, KeyPressesPostKeyThenTheCharacterTextInputCannotGive) {
     EXPECT_EQ(got[0].code, c.keyCode);
     EXPECT_EQ(got[0].wParam, (uint64_t)c.vk);
     EXPECT_EQ((got[0].lParam & kKeyRepeatBit) != 0, c.repeat);
+    // The modifiers travel with the key, since they may be up again by the time it is handled.
+    EXPECT_EQ((got[0].lParam & kKeyShiftDownBit) != 0, c.mods.shift);
+    EXPECT_EQ((got[0].lParam & kKeyControlDownBit) != 0, c.mods.ctrl);
+    EXPECT_EQ((got[0].lParam & kKeyAltDownBit) != 0, c.mods.alt);
     for (size_t i = 0; i < c.after.size(); ++i) {
       EXPECT_EQ(got[i + 1].code, c.after[i].code);
       EXPECT_EQ(got[i + 1].wParam, c.after[i].wParam);

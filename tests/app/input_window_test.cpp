@@ -1,0 +1,337 @@
+// Keys and the mouse in the real window on a virtual display: X events made by xdotool reach the
+// program through the window layer as a user's would, frames run on the real clock, and the state
+// they change is read back. Covers the key drag round the circle with the pointer coming back at
+// the marker, the Escape cascade through full screen, the command keys, a typed name with the real
+// clipboard, typing under the start screen, and the file menu's real zenity dialog driven by keys.
+// Screenshots go to a "screenshots" folder beside the program.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/base/start_clock.h"
+#include "app/base/pointer.h"
+#include "app/base/ring_key_drag.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "app/circle_view.h"
+#include "app/floor_links.h"
+#include "app/key_commands.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/hit_regions.h"
+#include "gfx/images.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "midi/midi_output.h"
+#include "midi/playback.h"
+#include "midi/playlist.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "platform/input.h"
+#include "practice/practice_run.h"
+#include "practice/students.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/midi/smf_builder.h"
+#include "tests/support/test_support.h"
+#include "theory/circle_theory.h"
+#include "theory/scale_selection.h"
+#include "visual/start_screen.h"
+
+namespace {
+
+class InputWindow : public RealWindow {
+ protected:
+  InputWindow() : exe_(dir_.path()) {}
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    RebuildFonts();
+    ConnectFloors();
+    ResetStudents();
+    ResetStudentListView();
+    ResetTextFields();
+    ResetRingKeyDrag();
+    ResetKeyCommands();
+    ResetViewModes();
+    ResetPlaylist();
+    gStatusText.clear();
+    window_ = Xdo({"search", "--name", "^Tonvarra$"});
+    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
+    window_ = window_.substr(0, window_.find('\n'));
+    ASSERT_TRUE(XdoOk({"windowfocus", "--sync", window_}));
+    Pump(10);
+  }
+  void TearDown() override {
+    if (gRingDragCursorHidden) ShowPointer(true);
+    StopPlaybackAndCloseOutput();
+    gSongEvents.clear();
+    ExitPracticeRun();
+    ResetStudentListView();
+    ResetStudents();
+    ResetViewModes();
+    if (gFullscreen) ToggleFullscreen();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+
+  // Runs xdotool; its standard output ("" when it failed or timed out after 20 s).
+  std::string Xdo(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    // One output file per call: the dialog's helper runs xdotool while the test does too.
+    static std::atomic<int> calls{0};
+    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
+    pid_t pid = SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log);
+    int status = WaitForChild(pid, 20.0);
+    if (status != 0) return "";
+    std::string out = ReadFileBytes(log);
+    return out.empty() ? "ok" : out;
+  }
+  bool XdoOk(const std::vector<std::string>& args) { return !Xdo(args).empty(); }
+  // Window-relative pointer moves, presses and keys.
+  void MoveTo(int x, int y) {
+    ASSERT_TRUE(XdoOk({"mousemove", "--window", window_, std::to_string(x), std::to_string(y)}));
+  }
+  void Keys(const std::vector<std::string>& keys) {
+    std::vector<std::string> args{"key", "--clearmodifiers"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    ASSERT_TRUE(XdoOk(args));
+    Pump(3);
+  }
+  void ClickAt(const RectF& r) {
+    MoveTo((int)(r.x + r.w / 2), (int)(r.y + r.h / 2));
+    ASSERT_TRUE(XdoOk({"click", "1"}));
+    Pump(3);
+  }
+  // Frames on the real clock: the events arrive, the views move.
+  static void Pump(int frames) {
+    for (int i = 0; i < frames; ++i) {
+      RunFrameWork(ClockMs32());
+      std::this_thread::sleep_for(std::chrono::milliseconds(12));
+    }
+  }
+  void SaveScreenshot(const std::string& name) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::current_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+  // A generated song of four quarter notes a second apart.
+  std::string WriteSong(const std::string& name) {
+    using namespace smf;
+    std::string body = Tempo(0, 1000000);
+    for (int i = 0; i < 8; ++i) body += On(0, 60 + 2 * i, 90) + Off(480, 60 + 2 * i);
+    body += EndOfTrack();
+    std::string path = dir_.File(name);
+    WriteFileBytes(path, File(480, {body}));
+    return path;
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+  std::string window_;
+};
+
+TEST_F(InputWindow, DraggingTheKeyMarkerOnceRoundPassesTheTwelveKeys) {
+  for (int i = 0; i < 100 && !(gKeyMarkerRadius > 0.0f); ++i) Pump(1);
+  ASSERT_GT(gKeyMarkerRadius, 0.0f) << "the key marker is not shown";
+  float cx, cy, side, radius, inner, innermost;
+  ComputeCircleLayout(&cx, &cy, &side, &radius, &inner, &innermost);
+  float r = std::hypot(gKeyMarkerX - cx, gKeyMarkerY - cy);
+  float start = std::atan2(gKeyMarkerY - cy, gKeyMarkerX - cx);
+  int startPos = RingPosOfPitchClass(gKeyRoot);
+  MoveTo((int)std::lround(gKeyMarkerX), (int)std::lround(gKeyMarkerY));
+  ASSERT_TRUE(XdoOk({"mousedown", "1"}));
+  Pump(2);
+  ASSERT_TRUE(gRingDragging);
+  std::vector<int> passed{gRingDragPos};
+  for (int step = 1; step <= 72; ++step) {
+    float a = start + 6.2831853f * (float)step / 72.0f;
+    MoveTo((int)std::lround(cx + r * std::cos(a)), (int)std::lround(cy + r * std::sin(a)));
+    Pump(1);
+    if (gRingDragPos != passed.back()) passed.push_back(gRingDragPos);
+    if (step == 30) {
+      SaveScreenshot("input_key_drag");
+      // The marker is drawn where the drag put it: a light dot on the dark ring.
+      auto dot = Pixel((int)std::lround(gKeyMarkerX), (int)std::lround(gKeyMarkerY));
+      EXPECT_GT(std::min({dot[0], dot[1], dot[2]}), 180) << gKeyMarkerX << ", " << gKeyMarkerY;
+      float drawnAngle = std::atan2(gKeyMarkerY - cy, gKeyMarkerX - cx);
+      EXPECT_LT(std::fabs(std::remainder(drawnAngle - a, 6.2831853f)), 0.3f) << "the marker follows the pointer";
+    }
+  }
+  std::vector<int> want;
+  for (int i = 0; i <= 12; ++i) want.push_back((startPos + i) % 12);
+  EXPECT_EQ(passed, want);
+  float markerX = gKeyMarkerX, markerY = gKeyMarkerY;   // where the last frame drew it
+  ASSERT_TRUE(XdoOk({"mouseup", "1"}));
+  Pump(2);
+  EXPECT_FALSE(gRingDragging || gRingDragCursorHidden);
+  int px = 0, py = 0;
+  GetPointerClientPos(&px, &py);
+  EXPECT_NEAR(px, markerX, 2.0f);
+  EXPECT_NEAR(py, markerY, 2.0f);
+  Pump(20);
+  EXPECT_EQ(RingPosOfPitchClass(gKeyRoot), startPos);
+}
+
+TEST_F(InputWindow, CommandKeysFromTheKeyboard) {
+  // Escape: the student view first, even in full screen; then full screen; then practice mode.
+  gStudents = {{"Ada", "ada", 0.9f, 0.4f, 0.3f}};
+  gActiveStudentIndex = 0;
+  gStudentView = true;
+  Keys({"f"});
+  for (int i = 0; i < 50 && !gFullscreen; ++i) Pump(1);
+  ASSERT_TRUE(gFullscreen);
+  Keys({"Escape"});
+  EXPECT_FALSE(gStudentView);
+  EXPECT_TRUE(gFullscreen);
+  Keys({"Escape"});
+  EXPECT_FALSE(gFullscreen);
+  gPracticeMode = true;
+  Keys({"Escape"});
+  EXPECT_FALSE(gPracticeMode);
+  BeginPracticeSelection();
+  Keys({"Escape"});
+  EXPECT_FALSE(IsPracticeRunActive());
+
+  // The theme steps under F6 and F7, with and without Shift.
+  gPracticeStrip = false;
+  gThemeLevel = 0.5f;
+  Keys({"F6", "Up", "shift+Up"});
+  EXPECT_NEAR(gThemeLevel, 0.56f, 1e-4f);
+  Keys({"F7", "Down", "shift+Down"});
+  EXPECT_NEAR(gThemeLevel, 0.44f, 1e-4f);
+  Keys({"shift+m"});
+  EXPECT_TRUE(gPracticeStrip);
+  EXPECT_EQ(gStatusText, "Practice strip shown");
+
+  // An armed run waits through Shift and starts on a letter.
+  BeginPracticeSelection();
+  ASSERT_TRUE(OnPracticeGridDown({true, 0, 0, true}));
+  ASSERT_TRUE(OnPracticeGridUp({true, 1, 2, true}));
+  ASSERT_EQ(gPracticeState, kPracticeArmed);
+  Keys({"shift"});
+  EXPECT_EQ(gPracticeState, kPracticeArmed);
+  Keys({"a"});
+  EXPECT_EQ(gPracticeState, kPracticeRunning);
+  ExitPracticeRun();
+
+  // Space plays and pauses a generated song; R stops it and says so.
+  ASSERT_TRUE(LoadAndPlayMidi(WriteSong("tune.mid")));
+  ASSERT_TRUE(gPlaying && !gPaused);
+  Keys({"space"});
+  EXPECT_TRUE(gPaused);
+  Keys({"space"});
+  EXPECT_FALSE(gPaused);
+  Pump(20);
+  EXPECT_GT(GetPlaybackPositionMs(ClockMs32()), 0u);
+  SaveScreenshot("input_song_playing");
+  Keys({"r"});
+  EXPECT_FALSE(gPlaying);
+  EXPECT_EQ(gStatusText.rfind("MIDI reset", 0), 0u) << gStatusText;
+}
+
+TEST_F(InputWindow, ANameTypedWithTheRealClipboard) {
+  gStudentListOpen = true;
+  RelayoutAll();
+  Pump(2);
+  ClickAt(gStudentNameEntryRect);
+  ASSERT_TRUE(gStudentNameEntryActive);
+  ASSERT_TRUE(XdoOk({"type", "--delay", "20", "Adx"}));
+  Keys({"BackSpace"});
+  ASSERT_TRUE(XdoOk({"type", "--delay", "20", "a"}));
+  Pump(3);
+  EXPECT_EQ(gStudentNameField.text, "Ada");
+  Keys({"ctrl+a", "ctrl+c", "End", "ctrl+v"});
+  EXPECT_EQ(gStudentNameField.text, "AdaAda");
+  EXPECT_EQ(GetClipboardText(), "Ada");
+  SaveScreenshot("input_name_typed");
+  Keys({"Escape"});
+  EXPECT_FALSE(gStudentNameEntryActive);
+}
+
+TEST_F(InputWindow, NothingIsTypedWhileTheStartScreenIsUp) {
+  const std::string source = TONVARRA_SOURCE_ROOT;
+  std::filesystem::create_directories(dir_.File("assets/images"));
+  for (const char* name : {"splash_screen.png", "tv_mark.png", "tv_wordmark.png"})
+    std::filesystem::copy_file(source + "/assets/images/" + name, dir_.File("assets/images/") + name);
+  ASSERT_TRUE(LoadSplashTextures());
+  ResetStartScreen();
+  gStudentNameEntryActive = true;
+  Pump(2);
+  ASSERT_TRUE(IsStartScreenVisible(GetAppSeconds()));
+  ASSERT_TRUE(XdoOk({"type", "--delay", "20", "zz"}));
+  Keys({"BackSpace", "shift+m"});
+  EXPECT_TRUE(gStudentNameField.text.empty());
+  EXPECT_FALSE(gPracticeStrip);
+  EndStartScreenAtOnce(GetAppSeconds());
+  gStudentNameEntryActive = false;
+}
+
+TEST_F(InputWindow, TheFileMenuOpensTheRealDialog) {
+  std::string song = WriteSong("chosen.mid");
+  // The dialog holds the program until it closes; a helper answers it with keys.
+  // Without a window manager the dialog gets the keyboard only when given it; a dialog that does
+  // not close after its keys is closed by force, so a broken dialog fails the test, never hangs it.
+  auto answer = [this](std::vector<std::vector<std::string>> steps) {
+    return std::thread([this, steps] {
+      std::string found = Xdo({"search", "--sync", "--onlyvisible", "--name", "Open MIDI File"});
+      if (found.empty()) return;
+      std::string dialog = found.substr(0, found.find('\n'));
+      std::this_thread::sleep_for(std::chrono::milliseconds(700));   // the chooser takes keys once drawn
+      Xdo({"windowfocus", "--sync", dialog});
+      for (const auto& s : steps) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Xdo({"windowfocus", "--sync", dialog});
+        Xdo(s);
+      }
+      for (int i = 0; i < 100; ++i) {
+        if (Xdo({"search", "--onlyvisible", "--name", "Open MIDI File"}).empty()) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+      ADD_FAILURE() << "the dialog did not close";
+      std::filesystem::path shot = std::filesystem::current_path() / "screenshots" / "input_dialog_stuck.png";
+      std::filesystem::create_directories(shot.parent_path());
+      WaitForChild(SpawnProgram({"import", "-window", "root", shot.string()}, "", {{"DISPLAY", display_->name()}}, {},
+                                "/dev/null"),
+                   10.0);
+      Xdo({"windowkill", dialog});
+    });
+  };
+  auto openFromMenu = [this] {
+    ClickAt(gFileButtonRect);
+    ASSERT_TRUE(gFileMenuOpen);
+    RelayoutAll();
+    ClickAt(gFileMenuOpenFileRect);
+  };
+
+  std::thread cancel = answer({{"key", "Escape"}});
+  openFromMenu();
+  cancel.join();
+  Pump(3);
+  EXPECT_FALSE(gPlaying);
+  EXPECT_TRUE(gPlaylist.empty());
+  EXPECT_FALSE(gFileMenuOpen);
+
+  std::thread choose = answer({{"key", "ctrl+l"}, {"type", "--delay", "15", song}, {"key", "Return"}});
+  openFromMenu();
+  choose.join();
+  Pump(10);
+  EXPECT_TRUE(gPlaying);
+  ASSERT_EQ(gPlaylist.size(), 1u);
+  EXPECT_EQ(gPlaylist[0], song);
+  EXPECT_EQ(gStatusText.rfind("1/1  ", 0), 0u) << gStatusText;
+  SaveScreenshot("input_file_chosen");
+}
+
+}  // namespace

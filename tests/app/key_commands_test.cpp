@@ -1,0 +1,196 @@
+// The command keys and typed characters through the window procedure: Escape backing out of one
+// view at a time, Backspace's three ways of clearing earned cells, the arrows' theme steps by step
+// mode, an armed run started by a letter only, and the new-student entry's typing and clipboard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/base/view_modes.h"
+#include "practice/achievements.h"
+#include "tests/app/input_fixture.h"
+
+namespace {
+
+class KeyCommands : public InputTest {
+ protected:
+  static int AchvRowOfSlot(int slot) { return FindScaleRow(ScaleWindowItemScale(slot)); }
+  static void PointAtCell(int slot, int col) {
+    int x, y;
+    BoardCellCentre(slot, col, &x, &y);
+    Move(x, y, 0);
+  }
+};
+
+TEST_F(KeyCommands, EscapeBacksOutOfOneViewAtATime) {
+  AddActiveStudent("Ada", "ada");
+  gStudentView = true;
+  gPracticeMode = true;
+  gSongViewArmed = true;
+  gSliderPanelOpen = true;
+  BeginPracticeSelection();
+  ASSERT_TRUE(IsPracticeRunActive());
+
+  Key(kKeyEscape);
+  EXPECT_FALSE(gStudentView);
+  EXPECT_TRUE(gPracticeMode) << "one view per press";
+  Key(kKeyEscape);
+  EXPECT_FALSE(gPracticeMode);
+  EXPECT_FALSE(gSliderPanelOpen);
+  EXPECT_TRUE(!gSongViewArmed && gSongViewCancelled) << "the view keeper must not switch it back on";
+  EXPECT_TRUE(IsPracticeRunActive());
+  Key(kKeyEscape);
+  EXPECT_FALSE(IsPracticeRunActive());
+  Key(kKeyEscape);  // nothing left: the key passes on without changing anything
+  EXPECT_FALSE(gStudentView || gPracticeMode || IsPracticeRunActive());
+}
+
+TEST_F(KeyCommands, BackspaceClearsTheSelectionOrALineUnderThePointer) {
+  SyncAchievementRows();
+  int r0 = AchvRowOfSlot(0), r2 = AchvRowOfSlot(2), r3 = AchvRowOfSlot(3);
+  ASSERT_TRUE(r0 >= 0 && r2 >= 0 && r3 >= 0);
+  struct Case {
+    const char* name;
+    int64_t modifiers;
+    bool select;                    // three cells Ctrl-picked in slot 0, one of them earned
+    std::vector<std::pair<int, int>> earned, clearedWant;
+    const char* status;
+  };
+  const Case cases[] = {
+      {"a selection: only its earned cell goes", 0, true, {{r0, 1}, {r2, 1}}, {{r0, 1}}, "Cleared 1"},
+      {"Shift over slot 2: that scale in every key", kKeyShiftDownBit, false, {{r2, 1}, {r2, 7}, {r3, 5}},
+       {{r2, 1}, {r2, 7}}, "Cleared 2 in this scale"},
+      {"Ctrl over column 5: that key in the seven scales", kKeyControlDownBit, false, {{r0, 5}, {r3, 5}, {r2, 7}},
+       {{r0, 5}, {r3, 5}}, "Cleared 2 in this key"},
+      {"Shift and Ctrl together: nothing", kKeyShiftDownBit | kKeyControlDownBit, false, {{r2, 5}}, {}, ""},
+      {"neither: nothing", 0, false, {{r2, 5}}, {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetAchievements();
+    SyncAchievementRows();
+    for (auto [row, col] : c.earned) Earn(row, col);
+    if (c.select)
+      for (int col : {0, 1, 2}) ClickScaleCell(0, col, false);
+    gStatusText.clear();
+    PointAtCell(2, 5);
+    Key(kKeyBack, c.modifiers);
+    EXPECT_EQ(gStatusText, c.status);
+    EXPECT_TRUE(gSelectedCells.empty());
+    for (auto [row, col] : c.earned) {
+      bool cleared = std::find(c.clearedWant.begin(), c.clearedWant.end(), std::make_pair(row, col)) != c.clearedWant.end();
+      EXPECT_EQ(gAchvDone[row][col] == 0, cleared) << row << "," << col;
+    }
+  }
+  // With three picked cells of which none is earned, the count names the pick.
+  ResetAchievements();
+  SyncAchievementRows();
+  for (int col : {0, 1, 2}) ClickScaleCell(0, col, false);
+  Key(kKeyBack);
+  EXPECT_EQ(gStatusText, "Nothing earned in those 3");
+  // Typing in the name entry never clears earned cells.
+  Earn(r0, 1);
+  ClickScaleCell(0, 1, false);
+  gStudentNameEntryActive = true;
+  Key(kKeyBack);
+  EXPECT_EQ(gAchvDone[r0][1], 1);
+  EXPECT_EQ(gSelectedCells.size(), 1u);
+}
+
+TEST_F(KeyCommands, ArrowsStepTheThemeLevelByTheStepMode) {
+  gPracticeStrip = false;  // the arrows would step the scale selection instead
+  const struct {
+    int fKey, arrow;
+    int64_t modifiers;
+    float want;
+  } steps[] = {
+      {kKeyF6, kKeyUp, 0, 0.51f},  {kKeyF6, kKeyUp, kKeyShiftDownBit, 0.55f}, {kKeyF6, kKeyDown, 0, 0.49f},
+      {kKeyF7, kKeyUp, 0, 0.52f},  {kKeyF7, kKeyUp, kKeyShiftDownBit, 0.6f},  {kKeyF7, kKeyDown, kKeyShiftDownBit, 0.4f},
+      {kKeyF4, kKeyLeft, 0, 0.5f}, {kKeyF11, kKeyRight, 0, 0.5f},
+  };
+  for (const auto& s : steps) {
+    gThemeLevel = 0.5f;
+    Key(s.fKey);
+    Key(s.arrow, s.modifiers);
+    EXPECT_NEAR(gThemeLevel, s.want, 1e-5f) << s.fKey << " " << s.arrow << " " << s.modifiers;
+  }
+  EXPECT_EQ(gArrowStepMode, 8);
+  gThemeLevel = 0.99f;
+  Key(kKeyUp, kKeyShiftDownBit);
+  EXPECT_EQ(gThemeLevel, 1.0f);
+  Key(kKeyF2);
+  EXPECT_FLOAT_EQ(gThemeLevel, 0.35f);
+
+  // With the strip shown Right steps the key round the circle, and Ctrl+Up still dims.
+  gPracticeStrip = true;
+  int ringBefore = SelectedOrKeyRingPos();
+  Key(kKeyRight);
+  EXPECT_EQ(SelectedOrKeyRingPos(), (ringBefore + 1) % 12);
+  Key(kKeyUp, kKeyControlDownBit);
+  EXPECT_NEAR(gThemeLevel, 0.37f, 1e-5f);
+}
+
+TEST_F(KeyCommands, AnArmedRunStartsOnALetterNotOnAModifier) {
+  Arm(0, 0, 1, 2);
+  for (int vk : {(int)kKeyShift, (int)kKeyControl, (int)kKeyMenu, (int)kKeyLShift, (int)kKeyRControl, (int)kKeyCapital}) {
+    Key(vk);
+    EXPECT_EQ(gPracticeState, kPracticeArmed) << vk;
+  }
+  Key('Q');
+  EXPECT_EQ(gPracticeState, kPracticeRunning);
+}
+
+TEST_F(KeyCommands, ShiftMTogglesTheStripAndMStopsTheMetronome) {
+  gPracticeStrip = false;
+  Key('M', kKeyShiftDownBit);
+  EXPECT_TRUE(gPracticeStrip);
+  EXPECT_EQ(gStatusText, "Practice strip shown");
+  Key('M', kKeyShiftDownBit);
+  EXPECT_FALSE(gPracticeStrip);
+  EXPECT_EQ(gStatusText, "Practice strip hidden");
+  gTeachingState.metronomeOn = 1;
+  gTeachingState.gridRunning = 1;
+  Key('M');
+  EXPECT_FALSE(gTeachingState.metronomeOn || gTeachingState.gridRunning);
+  EXPECT_FALSE(gPracticeStrip);
+}
+
+TEST_F(KeyCommands, ANameIsTypedEditedAndPastedInTheEntry) {
+  Chars("Zed");  // no entry has the focus: nothing is typed anywhere
+  EXPECT_TRUE(gStudentNameField.text.empty());
+  gStudentListOpen = true;
+  RelayoutAll();
+  Click(gStudentNameEntryRect);
+  ASSERT_TRUE(gStudentNameEntryActive);
+  Chars("Adx");
+  Chars("\b");
+  Chars("a\xe9\x01");  // an accented letter of the code page and Ctrl+A's character stay out
+  EXPECT_EQ(gStudentNameField.text, "Ada");
+  Key('A', kKeyControlDownBit);
+  Key('C', kKeyControlDownBit);
+  Key(kKeyEnd);
+  Key('V', kKeyControlDownBit);
+  EXPECT_EQ(gStudentNameField.text, "AdaAda");
+  EXPECT_EQ(GetClipboardText(), "Ada");
+  Key(kKeyBack);  // Backspace is the entry's: it arrives as a character
+  Chars("\b");
+  EXPECT_EQ(gStudentNameField.text, "AdaAd");
+  Chars("\r");
+  EXPECT_FALSE(gStatusText.empty()) << "Enter adds the student";
+  Key(kKeyEscape);
+  EXPECT_FALSE(gStudentNameEntryActive);
+  Chars("x");
+  EXPECT_EQ(gStudentNameField.text, "AdaAd");
+}
+
+TEST_F(KeyCommands, AnOpenPromptTakesEveryKeyButEscape) {
+  gPlacementPromptOpen = true;
+  gPracticeStrip = false;
+  for (int vk : {(int)'M', (int)kKeyF12, (int)kKeyBack, (int)kKeyUp}) Key(vk, kKeyShiftDownBit);
+  Chars("abc");
+  EXPECT_FALSE(gPracticeStrip);
+  EXPECT_EQ(gThemeLevel, 0.5f);
+  Key(kKeyEscape);
+  EXPECT_FALSE(gPlacementPromptOpen);
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// The mouse through the window procedure: the seek bar's presses by modifier, its handles and its
+// double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
+// two-click bin; the key drag round the circle; the wheel over the board; and the prompt's guard.
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "app/circle_key_drag.h"
+#include "app/ring_glow.h"
+#include "midi/seek_bar.h"
+#include "practice/students.h"
+#include "tests/app/input_fixture.h"
+#include "theory/circle_theory.h"
+
+namespace {
+
+class MouseRouting : public InputTest {
+ protected:
+  void SetUp() override {
+    InputTest::SetUp();
+    LoadSong(60000);
+    RelayoutAll();
+    ASSERT_GT(gSeekBarRect.w, 100.0f) << "the seek bar is laid out";
+    ASSERT_GT(gSpeedSliderRect.w, 20.0f);
+  }
+  static int BarY() { return (int)(gSeekBarRect.y + gSeekBarRect.h / 2); }
+  static int XAt(uint32_t ms) { return (int)std::lround(SeekBarXForTime(ms, GetSongLengthMs())); }
+  static void PlayPausedAt(uint32_t ms) {
+    gPlaying = gPaused = true;
+    gPauseMs = ClockMs32();
+    gPlayStartMs = gPauseMs - ms;
+  }
+};
+
+TEST_F(MouseRouting, SeekBarPressesByModifier) {
+  struct Case {
+    const char* name;
+    unsigned flags;
+    bool startBefore, endBefore;
+    uint32_t at;
+    bool startAfter, endAfter;
+    int dragMode;
+    const char* statusStart;
+  };
+  const Case cases[] = {
+      {"Shift sets the loop start", kMouseFlagShift, false, false, 15000, true, false, kSeekDragNone, "Loop IN: "},
+      {"Ctrl sets the loop end", kMouseFlagControl, false, false, 45000, false, true, kSeekDragNone, "Loop OUT: "},
+      {"Alt clears, Shift or not", kMouseFlagShift | kMouseFlagAlt, true, true, 30000, false, false, kSeekDragNone,
+       "Loop range cleared"},
+      {"a plain press seeks", 0, true, true, 30000, true, true, kSeekDragPosition, ""},
+      {"a plain press by the start handle drags it", 0, true, true, 12000, true, true, kSeekDragLoopStart, ""},
+      {"a plain press by the end handle drags it", 0, true, true, 48000, true, true, kSeekDragLoopEnd, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gLoopStartSet = c.startBefore, gLoopEndSet = c.endBefore;
+    gLoopStartMs = 12000, gLoopEndMs = 48000;
+    gStatusText.clear();
+    Press(XAt(c.at), BarY(), c.flags);
+    EXPECT_EQ(gSeekDragMode, c.dragMode);
+    Release(XAt(c.at), BarY());
+    EXPECT_EQ(gLoopStartSet, c.startAfter);
+    EXPECT_EQ(gLoopEndSet, c.endAfter);
+    EXPECT_EQ(gStatusText.rfind(c.statusStart, 0), 0u) << gStatusText;
+    EXPECT_EQ(gSeekDragMode, kSeekDragNone);
+  }
+  // Both handles within reach of a press: the end is taken.
+  gLoopStartSet = gLoopEndSet = true;
+  gLoopStartMs = 30000, gLoopEndMs = 30300;
+  Press(XAt(30100), BarY());
+  EXPECT_EQ(gSeekDragMode, kSeekDragLoopEnd);
+  Release(0, 0);
+
+  // The handles as drawn: a press on both takes the one whose centre is nearer.
+  gLoopStartMs = 30000, gLoopEndMs = 30200;
+  LayoutLoopHandles();
+  ASSERT_TRUE(gLoopMarkersShown);
+  float startX = gLoopStartHandleRect.x + gLoopStartHandleRect.w / 2;
+  float endX = gLoopEndHandleRect.x + gLoopEndHandleRect.w / 2;
+  int handleY = (int)(gLoopStartHandleRect.y + gLoopStartHandleRect.h / 2);
+  Press((int)std::floor((startX + endX) / 2 - 0.5f), handleY);
+  EXPECT_EQ(gSeekDragMode, kSeekDragLoopStart);
+  Release(0, 0);
+  // The start handle with no end set puts the end at the song's end.
+  gLoopEndSet = false;
+  gLoopStartMs = 20000;
+  LayoutLoopHandles();
+  Press((int)(gLoopStartHandleRect.x + gLoopStartHandleRect.w / 2), handleY);
+  EXPECT_EQ(gSeekDragMode, kSeekDragLoopStart);
+  EXPECT_TRUE(gLoopEndSet);
+  EXPECT_EQ(gLoopEndMs, 60000u);
+  EXPECT_EQ(gStatusText.rfind("Loop IN: ", 0), 0u);
+  Release(0, 0);
+  gLoopMarkersShown = false;
+  gSongEvents.clear();
+  Press(XAt(0), BarY());
+  EXPECT_EQ(gStatusText, "No MIDI loaded");
+}
+
+TEST_F(MouseRouting, DoubleClicksOnTheSeekBarSetStartThenEndThenClear) {
+  DoubleClick(XAt(10000), BarY());
+  EXPECT_TRUE(gLoopStartSet && !gLoopEndSet);
+  EXPECT_EQ(gLoopStartMs, SeekBarTimeForX((float)XAt(10000), 60000));
+  EXPECT_NE(gStatusText.find("double-click again"), std::string::npos);
+  DoubleClick(XAt(40000), BarY());
+  EXPECT_TRUE(gLoopStartSet && gLoopEndSet);
+  EXPECT_EQ(gLoopEndMs, SeekBarTimeForX((float)XAt(40000), 60000));
+  DoubleClick(XAt(20000), BarY());
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet);
+  EXPECT_EQ(gStatusText, "Loop range cleared");
+}
+
+TEST_F(MouseRouting, CapturedDragsPastTheLeftEdgeGiveTheStartAndTheSlowest) {
+  PlayPausedAt(30000);
+  Press(XAt(30000), BarY());
+  ASSERT_EQ(gSeekDragMode, kSeekDragPosition);
+  Move(-300, BarY());
+  EXPECT_EQ(GetPlaybackPositionMs(ClockMs32()), 0u);
+  Move(5000, -40);
+  EXPECT_EQ(GetPlaybackPositionMs(ClockMs32()), 60000u);
+  Release(5000, -40);
+
+  Press((int)(gSpeedSliderRect.x + gSpeedSliderRect.w / 2), BarY());
+  ASSERT_TRUE(gSpeedDragging);
+  Move(-300, BarY());
+  EXPECT_FLOAT_EQ(gPlaybackSpeed, 0.25f);
+  // The button went up where the program could not see it: the next move ends the drag.
+  Move(900, BarY(), 0);
+  EXPECT_FALSE(gSpeedDragging);
+  EXPECT_FLOAT_EQ(gPlaybackSpeed, 0.25f);
+  gPlaying = gPaused = false;
+}
+
+TEST_F(MouseRouting, TheBinDeletesOnASecondClickWithinFourSeconds) {
+  gStudents = {MakeStudent("Ada", "ada"), MakeStudent("Bela", "bela"), MakeStudent("Cara", "cara")};
+  gActiveStudentIndex = 0;
+  Click(gStudentsButtonRect);
+  ASSERT_TRUE(gStudentListOpen);
+  ASSERT_EQ(gStudentBinRects.size(), 3u);
+
+  Click(gStudentBinRects[1]);
+  EXPECT_EQ(gStatusText, "Delete Bela and all their progress? Click the bin again");
+  clock_.Advance(3999);
+  Click(gStudentBinRects[1]);
+  ASSERT_EQ(gStudents.size(), 2u);
+  EXPECT_EQ(gStudents[1].name, "Cara");
+  EXPECT_EQ(gStatusText, "Removed Bela");
+
+  // Armed again; past the deadline the next click only asks again.
+  Click(gStudentBinRects[1]);
+  clock_.Advance(4001);
+  Click(gStudentBinRects[1]);
+  EXPECT_EQ(gStudents.size(), 2u);
+  EXPECT_EQ(gStatusText, "Delete Cara and all their progress? Click the bin again");
+  // A double click on a bin arms it and never deletes.
+  clock_.Advance(5000);
+  int x = (int)(gStudentBinRects[1].x + 2), y = (int)(gStudentBinRects[1].y + 2);
+  Press(x, y);
+  Release(x, y);
+  DoubleClick(x, y);
+  Release(x, y);
+  EXPECT_EQ(gStudents.size(), 2u);
+  // Moving with the panel closed forgets the armed bin.
+  Click(gStudentsButtonRect);
+  ASSERT_FALSE(gStudentListOpen);
+  Move(10, 10, 0);
+  EXPECT_FALSE(IsHighlightActive(1));
+}
+
+TEST_F(MouseRouting, DeletingTheRecolouredStudentClosesTheWheel) {
+  gStudents = {MakeStudent("Ada", "ada"), MakeStudent("Bela", "bela")};
+  gActiveStudentIndex = 0;
+  Click(gStudentsButtonRect);
+  Click(gStudentSwatchRects[1]);
+  ASSERT_TRUE(gColourPopupOpen);
+  EXPECT_EQ(gSelectedStudentRow, 1);
+  Click(gStudentBinRects[0]);
+  Click(gStudentBinRects[0]);
+  ASSERT_EQ(gStudents.size(), 1u);
+  EXPECT_FALSE(gColourPopupOpen);
+  EXPECT_EQ(gSelectedStudentRow, -1);
+}
+
+TEST_F(MouseRouting, DraggingTheMarkerRoundTheCirclePassesTheKeysInCircleOrder) {
+  float cx, cy, side, radius, inner, innermost;
+  ComputeCircleLayout(&cx, &cy, &side, &radius, &inner, &innermost);
+  gKeyMarkerX = cx, gKeyMarkerY = cy - 0.8f * radius, gKeyMarkerRadius = 20.0f;
+  gKeyRoot = 0;
+  Press((int)gKeyMarkerX, (int)gKeyMarkerY);
+  ASSERT_TRUE(gRingDragging);
+  EXPECT_TRUE(gRingDragCursorHidden);
+  std::vector<int> passed{gRingDragPos};
+  for (int step = 1; step <= 144; ++step) {
+    float a = -1.5707963f + 6.2831853f * (float)step / 144.0f;
+    Move((int)std::lround(cx + 0.8f * radius * std::cos(a)), (int)std::lround(cy + 0.8f * radius * std::sin(a)));
+    if (gRingDragPos != passed.back()) passed.push_back(gRingDragPos);
+    float shown = 0;
+    ASSERT_TRUE(RingDragShownAngle(&shown));
+  }
+  std::vector<int> want{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0};
+  EXPECT_EQ(passed, want);
+  EXPECT_EQ(gKeyRoot, kFifthsOrder[0]);
+  Release((int)cx, (int)cy);
+  EXPECT_FALSE(gRingDragging || gRingDragCursorHidden);
+  EXPECT_TRUE(gRingPickActive);
+  EXPECT_EQ(gKeySweepPos, 0);
+
+  // In practice mode the marker is not a handle.
+  gPracticeMode = true;
+  Press((int)gKeyMarkerX, (int)gKeyMarkerY);
+  EXPECT_FALSE(gRingDragging);
+  Release((int)gKeyMarkerX, (int)gKeyMarkerY);
+}
+
+TEST_F(MouseRouting, RingAnglesSnapTowardsTheSectorMiddle) {
+  float cx, cy, side, radius, inner, innermost;
+  ComputeCircleLayout(&cx, &cy, &side, &radius, &inner, &innermost);
+  const float kPi = 3.14159265f;
+  // Degrees clockwise from the top, the position it picks, and whether the shown angle moved.
+  const struct { float deg; int pos; } cases[] = {{0, 0}, {14, 0}, {16, 1}, {30, 1}, {44.9f, 1}, {45.1f, 2},
+                                                   {180, 6}, {346, 0}, {344, 11}, {-15.5f, 11}};
+  for (const auto& c : cases) {
+    float wanted = (c.deg - 90.0f) * kPi / 180.0f;
+    int px = (int)std::lround(cx + 300 * std::cos(wanted)), py = (int)std::lround(cy + 300 * std::sin(wanted));
+    float a = std::atan2((float)py - cy, (float)px - cx);   // the angle of the pixel itself
+    gRingDragging = true;
+    RingAngleToKey(px, py);
+    EXPECT_EQ(gRingDragPos, c.pos) << c.deg;
+    float shown = 0;
+    ASSERT_TRUE(RingDragShownAngle(&shown));
+    float middle = (-90.0f + 30.0f * (float)c.pos) * kPi / 180.0f;
+    float off = std::remainder(a - middle, 2 * kPi), shownOff = std::remainder(shown - middle, 2 * kPi);
+    EXPECT_LE(std::fabs(shownOff), std::fabs(off) + 1e-4f) << c.deg << ": pulled towards the middle, never away";
+  }
+}
+
+TEST_F(MouseRouting, OneWheelNotchOverTheBoardScrollsTheListOneRow) {
+  gScaleListMode = true;
+  gScaleFilter = 7;
+  RebuildVisibleScales();
+  SetScaleListScroll(5.0f, true, false);
+  BoardLayout b = BoardLayoutNow();
+  int x = (int)(b.panelX + b.panelW / 2), y = (int)(b.panelY + b.panelH / 2);
+  MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)120, MakePointParam(x, y));
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 4.0f);
+  MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)-240, MakePointParam(x, y));
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 6.0f);
+  MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)120, MakePointParam(5, 5));   // over the circle
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 6.0f);
+  gPracticeStrip = false;
+  MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)120, MakePointParam(x, y));
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 6.0f);
+}
+
+TEST_F(MouseRouting, AnOpenPromptSwallowsEveryPointerEvent) {
+  gPlacementPromptOpen = true;
+  gStudents = {MakeStudent("Ada", "ada")};
+  Click(gStudentsButtonRect);
+  DoubleClick(XAt(10000), BarY());
+  MainWndProc(kMsgMouseWheel, 120, MakePointParam(10, 10));
+  MainWndProc(kMsgRButtonDown, kMouseFlagRight, MakePointParam(10, 10));
+  EXPECT_FALSE(gStudentListOpen || gLoopStartSet);
+  EXPECT_TRUE(gPlacementPromptOpen);
+}
+
+TEST_F(MouseRouting, TheBandsButtonsToggleAndStep) {
+  const struct { const RectF* r; bool* flag; const char* on; const char* off; } toggles[] = {
+      {&gRepeatButtonRect, &gPlaylistRepeat, "Loop ON", "Loop OFF"},
+      {&gShuffleButtonRect, &gPlaylistShuffle, "Shuffle ON", "Shuffle OFF"},
+  };
+  for (const auto& t : toggles) {
+    ASSERT_GT(t.r->w, 2.0f);
+    Click(*t.r);
+    EXPECT_TRUE(*t.flag);
+    EXPECT_EQ(gStatusText, t.on);
+    Click(*t.r);
+    EXPECT_FALSE(*t.flag);
+    EXPECT_EQ(gStatusText, t.off);
+  }
+  Click(gNextButtonRect);
+  EXPECT_EQ(gStatusText, "Load a MIDI file/folder first");
+  gLoopStartSet = gLoopEndSet = true;
+  Click(gClearLoopButtonRect);
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet);
+  Click(gFileButtonRect);
+  EXPECT_TRUE(gFileMenuOpen);
+  ASSERT_GT(gFileMenuRect.w, 2.0f);
+  Click(RectF{gFileMenuRect.x + 1, gFileMenuRect.y + gFileMenuRect.h - 2, 1, 1});   // inside, on no item
+  EXPECT_TRUE(gFileMenuOpen);
+  Press(5, 890);
+  EXPECT_FALSE(gFileMenuOpen) << "a press outside closes the menu";
+  Release(5, 890);
+}
+
+}  // namespace
