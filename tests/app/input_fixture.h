@@ -18,6 +18,9 @@
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "board/note_fall_button.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/classroom_panel_state.h"
+#include "classroom/institution_panel_state.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
@@ -53,6 +56,7 @@ class InputTest : public PracticeRunTest {
     ResetNoteFallButton();
     ResetCircleView();
     ResetPlaylist();
+    ResetClassroomPanels();
     gSongEvents.clear();
     gLoopStartSet = gLoopEndSet = false;
     gPlaybackSpeed = 1.0f;
@@ -68,6 +72,7 @@ class InputTest : public PracticeRunTest {
     SetAppMessageHandler(nullptr);
     ClipboardUseMemoryForTesting(false);
     ResetStudentListView();
+    ResetClassroomPanels();
     ResetHitRegions();
     ResetViewModes();
     gSongEvents.clear();
@@ -75,6 +80,12 @@ class InputTest : public PracticeRunTest {
     PracticeRunTest::TearDown();
   }
 
+  // The classroom panels come before most widgets: none is left open for the next test.
+  static void ResetClassroomPanels() {
+    ResetInstitutionPanelState();
+    ResetClassroomPanelState();
+    ResetAttendancePanelState();
+  }
   // A key as the window layer sends it, with the modifiers (kKey...DownBit) held when it went down.
   static void Key(int vk, int64_t modifiers = 0) { MainWndProc(kMsgKeyDown, (uint64_t)vk, 1 | modifiers); }
   static void Chars(const std::string& text) {

@@ -175,7 +175,11 @@ TEST_F(KeyCommands, ANameIsTypedEditedAndPastedInTheEntry) {
   Chars("\b");
   EXPECT_EQ(gStudentNameField.text, "AdaAd");
   Chars("\r");
-  EXPECT_FALSE(gStatusText.empty()) << "Enter adds the student";
+  EXPECT_TRUE(gInstitutionPanelOpen) << "Enter takes the name to where students are added";
+  EXPECT_EQ(gInstitutionEntryText, "AdaAd");
+  ResetClassroomPanels();
+  gStudentNameField.text = "AdaAd";
+  gStudentNameEntryActive = true;
   Key(kKeyEscape);
   EXPECT_FALSE(gStudentNameEntryActive);
   Chars("x");
