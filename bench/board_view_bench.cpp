@@ -14,6 +14,7 @@
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "app/window_size.h"
+#include "bench/hidden_gl_window.h"
 #include "board/board_frame.h"
 #include "board/board_view.h"
 #include "board/toolbar.h"
@@ -73,23 +74,6 @@ static void BM_BoardFrameRecord(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BoardFrameRecord)->Unit(benchmark::kMicrosecond);
-
-static bool MakeHiddenGlWindow() {
-  static int ready = -1;
-  if (ready < 0) {
-    ready = WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920) && WindowCreateGlContext() == kGlReady;
-    if (ready) {
-      gMainWindowOpen = true;
-      gGlReady = true;
-      gClientWidth = 1440;
-      gClientHeight = 920;
-      SetupGlState();
-      SetProjection2D();
-      RebuildFonts();
-    }
-  }
-  return ready == 1;
-}
 
 // The whole board and toolbar, drawn and finished by the rasteriser.
 static void BM_BoardViewAndToolbarWithGl(benchmark::State& state) {

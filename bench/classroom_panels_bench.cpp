@@ -14,6 +14,7 @@
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
 #include "app/window_size.h"
+#include "bench/hidden_gl_window.h"
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/attendance_records.h"
@@ -62,23 +63,6 @@ static void BM_RegisterLayout(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RegisterLayout)->Unit(benchmark::kMicrosecond);
-
-static bool MakeHiddenGlWindow() {
-  static int ready = -1;
-  if (ready < 0) {
-    ready = WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920) && WindowCreateGlContext() == kGlReady;
-    if (ready) {
-      gMainWindowOpen = true;
-      gGlReady = true;
-      gClientWidth = 1440;
-      gClientHeight = 920;
-      SetupGlState();
-      SetProjection2D();
-      RebuildFonts();
-    }
-  }
-  return ready == 1;
-}
 
 // One frame of the open register drawn and finished by the rasteriser.
 static void BM_RegisterFrameWithGl(benchmark::State& state) {

@@ -16,6 +16,7 @@
 #include "app/ring_glow.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
+#include "bench/hidden_gl_window.h"
 #include "gfx/gl_setup.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
@@ -113,24 +114,6 @@ static void BM_CircleViewLogic(benchmark::State& state) {
   gHeldNotes.clear();
 }
 BENCHMARK(BM_CircleViewLogic)->Unit(benchmark::kMicrosecond);
-
-// A hidden 1440 x 920 window with its GL context, made once; false without a display.
-static bool MakeHiddenGlWindow() {
-  static int ready = -1;
-  if (ready < 0) {
-    ready = WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920) && WindowCreateGlContext() == kGlReady;
-    if (ready) {
-      gMainWindowOpen = true;
-      gGlReady = true;
-      gClientWidth = 1440;
-      gClientHeight = 920;
-      SetupGlState();
-      SetProjection2D();
-      RebuildFonts();
-    }
-  }
-  return ready == 1;
-}
 
 // A whole pass on the hidden window, without presenting and pacing.
 static void BM_FrameWorkWithGl(benchmark::State& state) {

@@ -9,6 +9,7 @@
 #include "app/base/client_size.h"
 #include "app/base/view_modes.h"
 #include "app/window_size.h"
+#include "bench/hidden_gl_window.h"
 #include "gfx/gl_setup.h"
 #include "gfx/text.h"
 #include "learning/library_browser.h"
@@ -53,23 +54,6 @@ static void BM_LearningScreenLogic(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LearningScreenLogic)->Unit(benchmark::kMicrosecond);
-
-static bool MakeHiddenGlWindow() {
-  static int ready = -1;
-  if (ready < 0) {
-    ready = WindowCreate("Tonvarra", "Orvanel", 0, 0, 1440, 920) && WindowCreateGlContext() == kGlReady;
-    if (ready) {
-      gMainWindowOpen = true;
-      gGlReady = true;
-      gClientWidth = 1440;
-      gClientHeight = 920;
-      SetupGlState();
-      SetProjection2D();
-      RebuildFonts();
-    }
-  }
-  return ready == 1;
-}
 
 // One whole frame of the screen, scrolled to the middle of the grid.
 static void BM_LearningScreenFrameWithGl(benchmark::State& state) {
