@@ -34,11 +34,10 @@ const char* const kHintClear = "Double-click a gold cell to clear";
 const char* const kHintAgain = "it and practice again.";
 
 // ---- internal helpers ----
-// The loaded diagram of the shown mode and key and the file that failed to load; none until the
-// diagram loader offers its texture.
+// The loaded diagram of the shown mode and key, and the name searched for in vain when none was found.
 static ImageTexture ShownDiagram(std::string* failedPath) {
-  failedPath->clear();
-  return ImageTexture{};
+  *failedPath = gScaleDiagramMissingName;
+  return gScaleDiagramImage;
 }
 
 // A black key's clipped extent; false when it is too narrow to draw.

@@ -122,6 +122,12 @@ void MakeInkMask(std::vector<uint8_t>& rgba) {
   }
 }
 
+bool DecodeImageForTexture(const std::string& path, DecodedImage* pixels) { return DecodeForTexture(path, pixels); }
+
+bool UploadImageTexture(const DecodedImage& pixels, ImageTexture& image) { return UploadTexture(pixels, image); }
+
+void FreeImageTexture(ImageTexture& image) { FreeImage(image); }
+
 bool LoadImageTexture(const std::string& path, ImageTexture& image) {
   DecodedImage pixels;
   if (!DecodeForTexture(path, &pixels)) return false;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/images.h"
+
 // One loaded image; texture 0 means not loaded.
 struct ImageTexture {
   uint32_t texture = 0;
@@ -27,6 +29,12 @@ void StopImageDecoder();
 bool LoadImageTexture(const std::string& path, ImageTexture& image);
 // The same, as a white mask whose alpha carries the ink.
 bool LoadInkTexture(const std::string& path, ImageTexture& image);
+// The two halves of the loaders, for callers that change the pixels between them: the decoded
+// pixels (no larger than a texture may be), and their upload as the image's new texture.
+bool DecodeImageForTexture(const std::string& path, DecodedImage* pixels);
+bool UploadImageTexture(const DecodedImage& pixels, ImageTexture& image);
+// Deletes the image's texture and zeroes its name and size.
+void FreeImageTexture(ImageTexture& image);
 // The first folder + name (folders outer, names inner) that is an existing file; false when none.
 bool FindFirstExistingFile(const std::vector<std::string>& folders, const std::vector<std::string>& names,
                            std::string& out);
