@@ -1,6 +1,7 @@
 // app/floor_links: which receiver above answers each lower floor's hook.
 #include "app/floor_links.h"
 
+#include "app/main_loop.h"
 #include "app/song_view.h"
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
@@ -12,10 +13,12 @@
 #include "learning/attempts.h"
 #include "learning/learning_model.h"
 #include "learning/note_opener.h"
+#include "learning/placement.h"
 #include "learning/practice_set.h"
 #include "learning/sight_score.h"
 #include "learning/student_switch.h"
 #include "learning_ui/performance_note.h"
+#include "midi/device_pickers.h"
 #include "midi/playback.h"
 #include "practice/achievement_tracking.h"
 #include "practice/practice_run_state.h"
@@ -23,6 +26,7 @@
 #include "practice/teaching_state.h"
 #include "theory/filter_tabs.h"
 #include "theory/staff_panel.h"
+#include "visual/start_screen.h"
 
 // ---- internal helpers ----
 // The learning model credits a scale played up through an octave (its count is not needed here).
@@ -66,6 +70,15 @@ static void KeepSongViewAfterNoteFall(bool left) {
   ArmSongView();
 }
 
+// The device pickers stand above the start screen's language row.
+static void StartScreenLanguageRow(float* scale, RectF* row) {
+  StartScreenLayout l = ComputeStartScreenLayout();
+  *scale = l.scale;
+  *row = {l.buttonX, l.buttonY, l.buttonW, l.buttonH};
+}
+
+static void RequestPlacementQuiz() { gPlacementQuizRequest = true; }
+
 // ---- public functions ----
 void ConnectFloors() {
   gSongChangeHook = ResetLearningRun;
@@ -81,4 +94,8 @@ void ConnectFloors() {
   gArmSongViewHook = ArmSongView;
   gSightScoreHasNotesHook = SightScoreHasNotes;
   gNoteFallSongViewHook = KeepSongViewAfterNoteFall;
+  gStartScreenShownHook = IsStartScreenVisible;
+  gStartScreenRowHook = StartScreenLanguageRow;
+  gPlacementPromptAvailableHook = IsPlacementPromptAvailable;
+  gPlacementQuizRequestHook = RequestPlacementQuiz;
 }

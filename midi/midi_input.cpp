@@ -36,6 +36,12 @@ void SetMidiInDriver(const MidiInDriver* driver) {
 
 int CountMidiInputDevices() { return gDriver->count(); }
 
+std::string MidiInDeviceName(int index) {
+  std::string name;
+  if (index < 0 || !gDriver->name(index, &name)) return "Unknown device";
+  return name;
+}
+
 void CloseMidiInput() {
   if (gMidiIn) {
     gDriver->close();

@@ -37,6 +37,8 @@ extern int gMidiDeviceCount;            // input devices seen by the last rescan
 void SetMidiInDriver(const MidiInDriver* driver);
 // Number of input devices present.
 int CountMidiInputDevices();
+// The device's name; "Unknown device" when it cannot be read.
+std::string MidiInDeviceName(int index);
 // Closes the open input; afterwards no message of it can arrive.
 void CloseMidiInput();
 // Opens and starts device index (closing the open one first); true when it works.

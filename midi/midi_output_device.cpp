@@ -101,10 +101,13 @@ bool PortOpen() {
 // ---- public functions ----
 void SetMidiOutDriver(const MidiOutDriver* driver) { gDriver = driver ? driver : &kPlatformDriver; }
 
+int CountMidiOutputDevices() { return gDriver->count(); }
+
+bool ReadMidiOutDeviceName(int index, std::string* name) { return index >= 0 && gDriver->name(index, name); }
+
 std::string MidiOutDeviceName(int index) {
   std::string name;
-  if (index < 0 || !gDriver->name(index, &name)) return "Unknown device";
-  return name;
+  return ReadMidiOutDeviceName(index, &name) ? name : "Unknown device";
 }
 
 std::string MidiOutSettingsPath() { return GetDataFilePath("midi_output_device.txt"); }

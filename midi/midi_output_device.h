@@ -30,8 +30,12 @@ extern bool gNoSoundOutputSaid;        // the user has been told this run that n
 
 // Installs the driver (null: the platform's ports and synthesiser).
 void SetMidiOutDriver(const MidiOutDriver* driver);
+// Number of output ports present (the synthesiser not counted).
+int CountMidiOutputDevices();
 // The port's product name; "Unknown device" for a negative index or an unreadable name.
 std::string MidiOutDeviceName(int index);
+// The port's name into *name; false for a negative index or an unreadable name.
+bool ReadMidiOutDeviceName(int index, std::string* name);
 // Full path of "midi_output_device.txt".
 std::string MidiOutSettingsPath();
 // Fills gMidiOutName from the settings file; only the first call in a run reads it.

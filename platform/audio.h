@@ -18,6 +18,8 @@ void AudioClose();
 bool AudioIsOpen();
 // Why the last attempt to open the device failed, as the sound system said it; "" when it opened.
 std::string AudioLastError();
+// The name of the system's default sound output; "" when the sound service does not say.
+std::string AudioDefaultOutputName();
 // Sample rate of the open device (44100 asked for), 0 when closed. Always 2 channels of float.
 int AudioSampleRate();
 

@@ -180,6 +180,19 @@ std::string AudioLastError() {
   return gAudioError;
 }
 
+std::string AudioDefaultOutputName() {
+  // The subsystem is counted: this start and stop leave an open device as it was.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return "";
+  char* name = nullptr;
+  SDL_AudioSpec spec;
+  SDL_zero(spec);
+  std::string out;
+  if (SDL_GetDefaultAudioInfo(&name, &spec, 0) == 0 && name) out = name;
+  SDL_free(name);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return out;
+}
+
 bool AudioIsOpen() {
   std::lock_guard<std::mutex> lock(gAudioMutex);
   return gDevice != 0;

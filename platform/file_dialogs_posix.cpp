@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/process.h"
+
 extern char** environ;
 
 // ---- state ----
@@ -39,22 +41,7 @@ std::string SpacedPatterns(const std::string& patterns) {
   return out;
 }
 
-bool ProgramOnPath(const char* name) {
-  const char* path = std::getenv("PATH");
-  if (!path) return false;
-  std::string all = path;
-  size_t start = 0;
-  while (start <= all.size()) {
-    size_t end = all.find(':', start);
-    if (end == std::string::npos) end = all.size();
-    std::string dir = end > start ? all.substr(start, end - start) : std::string(".");
-    dir += '/';
-    dir += name;
-    if (access(dir.c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool ProgramOnPath(const char* name) { return !FindProgramOnPath(name).empty(); }
 
 // The desktop's dialog program, "" when there is none.
 std::string ChooseDialogProgram() {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unistd.h>
@@ -13,6 +14,23 @@ static std::string gExePathOverride;                  // "" means the real execu
 static std::atomic<DebugOutputSink> gDebugSink{nullptr};
 
 // ---- public functions ----
+std::string FindProgramOnPath(const char* name) {
+  const char* path = std::getenv("PATH");
+  if (!path || !name || !*name) return "";
+  std::string all = path;
+  size_t start = 0;
+  while (start <= all.size()) {
+    size_t end = all.find(':', start);
+    if (end == std::string::npos) end = all.size();
+    std::string candidate = end > start ? all.substr(start, end - start) : std::string(".");
+    candidate += '/';
+    candidate += name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
 std::string ProcessExecutablePath() {
   {
     std::lock_guard<std::mutex> lock(gExePathMutex);

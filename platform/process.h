@@ -8,6 +8,8 @@ std::string ProcessExecutablePath();
 std::string ProcessWorkingDir();
 // Changes the current folder; false on failure.
 bool ProcessSetWorkingDir(const std::string& folder);
+// The full path of the first executable file of that name in a PATH folder; "" when none.
+std::string FindProgramOnPath(const char* name);
 // The process id.
 unsigned long ProcessId();
 

@@ -1,0 +1,131 @@
+// midi/device_pickers_draw: the labelled picker row and the two device panels drawn. Blending is
+// left as the caller set it; texturing is restored by the text calls.
+#include <GL/gl.h>
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "gfx/draw_alpha.h"
+#include "gfx/rounded_rect.h"
+#include "gfx/translate.h"
+#include "midi/device_pickers.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output_device.h"
+#include "platform/input.h"
+
+// ---- internal helpers ----
+static UiFont PanelFont() { return gFontMain ? gFontMain : (gFontSmall ? gFontSmall : gFontLarge); }
+
+static bool PointerIn(const RectF& r) {
+  int mx = 0, my = 0;
+  GetPointerClientPos(&mx, &my);
+  return r.x <= (float)mx && (float)mx <= r.x + r.w && r.y <= (float)my && (float)my <= r.y + r.h;
+}
+
+// The header box in the language button's look, with its labelled value.
+static void DrawPanelHeader(const PickerLayout& l, const char* label, const std::string& value, float alpha) {
+  float hover = PointerIn(l.header) ? 1.0f : 0.0f;
+  float radius = std::max(9.0f * l.scale, 7.0f);
+  SetGlColor(0.04f, 0.06f, 0.1f, (0.58f + 0.1f * hover) * alpha);
+  FillRoundedRect(l.header.x, l.header.y, l.header.w, l.header.h, radius, 12);
+  SetGlColor(1.0f, 1.0f, 1.0f, (0.14f + 0.08f * hover) * alpha);
+  StrokeRoundedRect(l.header.x + 0.5f, l.header.y + 0.5f, l.header.w - 1.0f, l.header.h - 1.0f, radius, 12);
+  DrawPickerRow(PanelFont(), l.header, l.scale, label, value, alpha);
+}
+
+static void DrawListFrame(const PickerLayout& l, float alpha) {
+  float radius = std::max(10.0f * l.scale, 8.0f);
+  SetGlColor(0.03f, 0.05f, 0.09f, 0.9f * alpha);
+  FillRoundedRect(l.list.x, l.list.y, l.list.w, l.list.h, radius, 12);
+  SetGlColor(1.0f, 1.0f, 1.0f, 0.14f * alpha);
+  StrokeRoundedRect(l.list.x + 0.5f, l.list.y + 0.5f, l.list.w - 1.0f, l.list.h - 1.0f, radius, 12);
+}
+
+// One list row; the text is drawn as given (device names are not the program's words to translate).
+static void DrawListRow(const PickerLayout& l, int row, const std::string& text, bool chosen, float alpha) {
+  RectF r = PickerRowRect(l, row);
+  float radius = std::max(6.0f * l.scale, 4.0f);
+  if (chosen) {
+    SetGlColor(0.95f, 0.86f, 0.64f, 0.18f * alpha);
+    FillRoundedRect(r.x, r.y + 1.0f, r.w, r.h - 2.0f, radius, 8);
+  } else if (PointerIn(r)) {
+    SetGlColor(1.0f, 1.0f, 1.0f, 0.08f * alpha);
+    FillRoundedRect(r.x, r.y + 1.0f, r.w, r.h - 2.0f, radius, 8);
+  }
+  UiFont font = PanelFont();
+  float x = r.x + std::max(12.0f * l.scale, 10.0f);
+  float baseline = r.y + 0.69f * r.h - std::max(4.4f * l.scale, 3.8f);
+  ScopedTrSuppress keep;
+  std::string shown = FitTextToWidth(font, text, 15.0f, std::max(0.0f, r.x + r.w - x - std::max(10.0f * l.scale, 8.0f)));
+  if (chosen)
+    DrawTextUtf8(font, x, baseline, shown, 0.98f, 0.9f, 0.68f, 0.96f * alpha);
+  else
+    DrawTextUtf8(font, x, baseline, shown, 0.86f, 0.91f, 0.98f, 0.9f * alpha);
+}
+
+// ---- public functions ----
+float PickerLabelColumnWidth(UiFont font) {
+  float widest = 0.0f;
+  for (const char* label : {"Smart Start", "AUDIO OUT", "MIDI", "Language"})
+    widest = std::max(widest, MeasureText(font, label, 15.0f));
+  return widest;
+}
+
+void DrawPickerRow(UiFont font, const RectF& rect, float s, const std::string& label, const std::string& value,
+                   float alpha) {
+  float baseline = rect.y + 0.69f * rect.h - std::max(4.4f * s, 3.8f);
+  float labelX = rect.x + std::max(14.0f * s, 12.0f);
+  float colonX = labelX + PickerLabelColumnWidth(font) + std::max(10.0f * s, 8.0f);
+  float valueX = colonX + std::max(11.0f * s, 9.0f);
+  float valueEnd = rect.x + rect.w - std::max(12.0f * s, 10.0f);
+  DrawTextUtf8(font, labelX, baseline, label, 0.88f, 0.94f, 1.0f, alpha * 0.92f);
+  DrawTextUtf8(font, colonX, baseline, ":", 0.86f, 0.9f, 0.98f, alpha * 0.78f);
+  std::string shown = FitTextToWidth(font, value, 15.0f, std::max(0.0f, valueEnd - valueX));
+  // FitTextToWidth already translated a shortened value; translating it again would break it.
+  ScopedTrSuppress keep;
+  DrawTextUtf8(font, valueX, baseline, shown, 0.95f, 0.86f, 0.64f, alpha * 0.92f);
+}
+
+void DrawMidiInputPanel(float alpha) {
+  float a = std::clamp(alpha, 0.0f, 1.0f);
+  if (a <= 0.001f) return;
+  PickerLayout l;
+  ComputeMidiPickerLayout(&l);
+  std::string value = gMidiInOpen ? gMidiInName : (l.rows > 0 ? Tr("tap to pick") : Tr("no device"));
+  DrawPanelHeader(l, "MIDI", value, a);
+  if (!gMidiPickerOpen) return;
+  DrawListFrame(l, a);
+  if (l.rows == 0) {
+    NotePickerRowsShown(true, {});
+    DrawListRow(l, 0, Tr("No MIDI keyboard found. Plug one in, it will connect on its own."), false, a);
+    return;
+  }
+  std::vector<std::string> names;
+  for (int i = 0; i < l.rows; ++i) {
+    names.push_back(MidiInDeviceName(i));
+    DrawListRow(l, i, names.back(), gMidiInOpen && (int)gMidiInDeviceIndex == i, a);
+  }
+  NotePickerRowsShown(true, names);
+}
+
+void DrawAudioOutPanel(float now, float alpha) {
+  (void)now;
+  float a = std::clamp(alpha, 0.0f, 1.0f);
+  if (a <= 0.001f) return;
+  PickerLayout l;
+  ComputeAudioOutLayout(&l);
+  DrawPanelHeader(l, "AUDIO OUT", AudioOutHeaderValue(), a);
+  if (!gAudioOutPickerOpen) return;
+  DrawListFrame(l, a);
+  int ports = l.rows - 2;
+  std::vector<std::string> names;
+  for (int row = 0; row < l.rows; ++row) {
+    std::string text = AudioOutRowText(row, ports);
+    if (row >= 1 && row <= ports) names.push_back(text);
+    bool chosen = row == 0 ? gMidiOutName.empty()
+                           : row <= ports && strcasecmp(text.c_str(), gMidiOutName.c_str()) == 0;
+    DrawListRow(l, row, text, chosen, a);
+  }
+  NotePickerRowsShown(false, names);
+}
