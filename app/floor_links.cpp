@@ -3,11 +3,13 @@
 
 #include "app/main_loop.h"
 #include "app/song_view.h"
+#include "app/staff_song_feed.h"
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
 #include "board/note_fall_button.h"
 #include "classroom/forget_student.h"
 #include "classroom/institution_panel.h"
+#include "gfx/layout.h"
 #include "gfx/layout_facts.h"
 #include "learning/attempt_rules.h"
 #include "learning/attempts.h"
@@ -19,6 +21,7 @@
 #include "learning/student_switch.h"
 #include "learning_ui/performance_note.h"
 #include "midi/device_pickers.h"
+#include "midi/play_along.h"
 #include "midi/playback.h"
 #include "practice/achievement_tracking.h"
 #include "practice/practice_run_state.h"
@@ -50,6 +53,7 @@ static void FillLayoutFacts(LayoutFacts* out) {
   bool active = gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size();
   out->activeNameBytes = active ? (int)gStudents[(size_t)gActiveStudentIndex].name.size() : 0;
   out->staffPanelShown = ComputeStaffPanelRect(&out->staffPanel);
+  out->staffBlock = {b.contentX, b.boardTop, b.contentW, PanelBlockHeight(b.scale)};
   out->songLoaded = HasMidiContent();
   out->songTimed = !gSongEvents.empty() && gSongEvents.back().timeMs > 0;
   out->sightScoreLoaded = gSightScore.active;
@@ -98,4 +102,6 @@ void ConnectFloors() {
   gStartScreenRowHook = StartScreenLanguageRow;
   gPlacementPromptAvailableHook = IsPlacementPromptAvailable;
   gPlacementQuizRequestHook = RequestPlacementQuiz;
+  gStaffSongFeedHook = FillStaffSongFeed;
+  gStaffOffScaleHook = IsOffScaleNote;
 }

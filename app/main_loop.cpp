@@ -245,7 +245,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   DrawBackdrop(dt, now);
   DrawOrbInFrame();
 
-  DrawStaffPanel();
+  DrawStaffPanel(now, 1.0f - gRingModeFade);
   SyncAchievementRows();
   FeedBoardLane();
   if (gRingModeFade < 0.999f) {

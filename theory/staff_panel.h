@@ -1,9 +1,97 @@
-// theory/staff_panel: the staff panel that names the played notes on a stave.
+// theory/staff_panel: the grand staff that names what sounds. It shows the letter names of the
+// staff steps lit by the held notes, the played notes as heads drifting left from the play line,
+// the coming notes of a song in wait mode travelling towards it, and a caption with the scale or
+// key. Notes are spelled by the current key's signature.
+//
+// Geometry comes from one line spacing sp: 1.65 sp margin, the treble staff (4 sp), a 2 sp gap
+// whose middle is middle C, the bass staff (4 sp), 1.65 sp margin: 13.3 sp in all. The song and
+// the sight-reading score live on floors above this one; the shell hands their part in through
+// gStaffSongFeedHook. Everything above the drawing section runs without GL.
 #pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "gfx/rect.h"
 
-// PENDING: drawn with the staff panel, when its fade is visible.
-void DrawStaffPanel();
-// PENDING: the staff panel's rectangle; false while it shows none (always, while the learning
-// overlay is off).
+// ---- constants ----
+constexpr float kStaffPanelSpacings = 13.3f;   // panel height in line spacings
+constexpr float kStaffLookAheadMs = 3200.0f;   // how far ahead a song's notes are shown
+constexpr float kStaffRampInMs = 240.0f;       // a coming note fades in over the first of these
+extern const int kStaffStepSharp[12];          // letter 0..6 of each pitch class spelled with sharps
+extern const int kStaffStepFlat[12];           // the same spelled with flats
+
+// One coming note of the song: how far ahead it lies and how it is written.
+struct StaffSongNote {
+  float aheadMs = 0.0f;      // 0..kStaffLookAheadMs
+  int note = 60;             // MIDI note number
+  bool scored = false;       // a sight-reading score note matches it: letter, octave, accidental
+  int letter = 0;            // 0..6, C..B
+  int octave = 4;            // octave 4 holds middle C
+  int accidental = 0;        // -2..2: flats or sharps
+  bool showAccidental = false;
+};
+// What the staff needs of the song, filled by the shell each frame.
+struct StaffSongFeed {
+  bool waiting = false;                 // wait mode with a song loaded: coming notes are shown
+  std::vector<StaffSongNote> upcoming;  // the note-ons within the look-ahead, in time order
+};
+
+// ---- state ----
+extern RectF gStaffPanelRect;        // the panel while it sits on the learning overlay, else hidden
+extern float gStaffOverlayBottom;    // the panel's bottom y each frame it draws, 0 when not shown
+extern float gStaffInLevel[128];     // lit level of each in-scale note
+extern float gStaffInColour[128][3]; // its colour
+extern float gStaffOffLevel[128];    // level of each off-scale note
+// Fills the song's part of the staff; null: no song.
+extern void (*gStaffSongFeedHook)(StaffSongFeed* out);
+// Whether a held note counts as off the scale (play-along marks included); null: by the scale.
+extern bool (*gStaffOffScaleHook)(int note);
+
+// ---- geometry ----
+struct StaffGeometry {
+  RectF panel;             // the rounded panel
+  float sp = 12.0f;        // line spacing
+  float trebleTop = 0.0f;  // y of the treble staff's top line
+  float bassTop = 0.0f;    // y of the bass staff's top line
+  float middleCY = 0.0f;   // y of middle C
+  float playX = 0.0f;      // the play line
+  float labelX = 0.0f;     // the step labels' column
+  bool overlay = false;    // on the learning overlay (else in the board's top block)
+};
+// The panel on the learning overlay: false unless the overlay is on and practice mode is off.
 bool ComputeStaffPanelRect(RectF* out);
+// Where the panel stands this frame; false when it has no room.
+bool ComputeStaffGeometry(StaffGeometry* out);
+// The staff geometry inside a panel with a given line spacing.
+StaffGeometry StaffGeometryIn(const RectF& panel, float sp);
+// y of a note on the steps below middle C's y (step = sp / 2), spelled with flats or sharps.
+float StaffYForNote(int note, float middleCY, float step, bool flats);
+// y of a written letter (0..6) in an octave (4 holds middle C).
+float StaffYForLetter(int letter, int octave, float middleCY, float step);
+// y lies within 0.16 sp of one of the ten staff lines.
+bool IsOnStaffLine(const StaffGeometry& g, float y);
+// The current key is spelled with flats (minor by the scale's name).
+bool StaffUsesFlats();
+
+// ---- logic ----
+// Raises the levels from the held notes that sound and decays the rest over dt seconds.
+void UpdateStaffNoteLevels(float dt);
+// The caption: "Scale: C Ionian" in scale mode, "Key: A minor" in key mode, translated.
+std::string StaffCaption(bool keyMode);
+// Key mode: practice mode with the sight-reading view.
+bool StaffKeyMode();
+// Puts the levels, the rectangle and the clock back.
+void ResetStaffPanel();
+
+// ---- drawing (GL) ----
+// Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.
+void DrawStaffPanel(float time, float alpha);
+// Five lines of 1.4 px from top, sp apart, across the staff.
+void DrawStaffLines(const StaffGeometry& g, float top, float alpha);
+// A quad of the width centred on the segment; nothing for a segment shorter than 0.001.
+void DrawThickLine(float x0, float y0, float x1, float y1, float width, float r, float g, float b, float a);
+// kind 1 sharp, 2 flat, anything else natural.
+void DrawAccidental(float x, float y, float size, int kind, float r, float g, float b, float a);
+// A clef image drawHeight high, white at alpha; false when there is nothing to draw.
+bool DrawClefTexture(uint32_t texture, int width, int height, float x, float y, float drawHeight, float alpha);

@@ -11,6 +11,7 @@ bool gPracticeStrip = false;      // switched by the practice strip command
 bool gSightReadingView = false;   // switched by the sight-reading command
 bool gBackdropTint = false;       // switched by the tint command
 bool gWaitMode = false;           // switched by the wait command and the song view keep-alive
+bool gStaffNoteOption = false;    // no key switches it yet: the staff's step labels stay off
 float gSongViewFade = 0.0f;
 float gPracticeStripFade = 0.0f;
 float gStudentViewFade = 0.0f;
@@ -29,7 +30,7 @@ bool IsPracticeStripShown() {
 
 void ResetViewModes() {
   gSongView = gLearningOverlay = gStudentView = gPracticeMode = false;
-  gRingMode = gPracticeStrip = gSightReadingView = gBackdropTint = gWaitMode = false;
+  gRingMode = gPracticeStrip = gSightReadingView = gBackdropTint = gWaitMode = gStaffNoteOption = false;
   gSongViewFade = gPracticeStripFade = gStudentViewFade = gPracticeModeFade = 0.0f;
   gRingModeFade = gRingModeFadeSlow = gBackdropTintFade = gHighlightPulse = 0.0f;
 }

@@ -13,6 +13,7 @@ extern bool gPracticeStrip;       // the practice strip is shown
 extern bool gSightReadingView;    // the sight-reading view is on
 extern bool gBackdropTint;        // the background tint toggle
 extern bool gWaitMode;            // the song view's wait mode: playback waits for the expected notes
+extern bool gStaffNoteOption;     // the staff names the steps and lights them by the held notes ("STAFF NOTES")
 
 // ---- the fades ----
 extern float gSongViewFade;       // moves linearly towards gSongView

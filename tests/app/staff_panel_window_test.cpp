@@ -1,0 +1,171 @@
+// The staff panel in the program's real window: notes played on the keyboard (raw input messages
+// through the note road) sit as heads on the rows their pitches give, the caption has ink where it
+// is written, and a song's coming note in wait mode travels towards the play line. Screenshots are
+// left in the test's working folder.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
+#include "app/staff_song_feed.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/text.h"
+#include "learning/sight_score.h"
+#include "midi/playback.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "tests/app/real_window_fixture.h"
+#include "theory/circle_theory.h"
+#include "theory/scale_selection.h"
+#include "theory/staff_panel.h"
+
+namespace {
+
+class StaffPanelWindow : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    ASSERT_TRUE(WaitForClientSize(1440, 920));
+    SetProjection2D();
+    RebuildFonts();
+    ResetNoteTables();
+    ResetScaleSelection();
+    ValidateCurrentScale();
+    ResetViewModes();
+    ResetStaffPanel();
+    ResetStaffSongFeed();
+    gStaffSongFeedHook = FillStaffSongFeed;
+    gLearningOverlay = true;  // the large placement
+  }
+  void TearDown() override {
+    gSongEvents.clear();
+    gPlaying = gPaused = false;
+    gStaffSongFeedHook = nullptr;
+    ResetSightScore();
+    ResetViewModes();
+    ResetNoteTables();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  void DrawFrame() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gDrawAlpha = 1.0f;
+    DrawStaffPanel(1.0f, 1.0f);
+    glFinish();
+  }
+  StaffGeometry Geometry() {
+    StaffGeometry g;
+    EXPECT_TRUE(ComputeStaffGeometry(&g));
+    return g;
+  }
+  void Save(const char* name) {
+    DecodedImage shot{gClientWidth, gClientHeight, ReadFrame()};
+    for (size_t p = 3; p < shot.rgba.size(); p += 4) shot.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile(name, shot));
+  }
+  static bool Near(std::array<unsigned char, 3> px, float r, float g, float b) {
+    return std::abs(px[0] - r * 255) < 40 && std::abs(px[1] - g * 255) < 40 && std::abs(px[2] - b * 255) < 40;
+  }
+};
+
+TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
+  for (int note : {60, 64, 67})
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+  DrainMessages();
+  ASSERT_EQ(gPlayedNotes.size(), 3u);
+  DrawFrame();
+  Save("staff_panel_played.png");
+  StaffGeometry g = Geometry();
+  ASSERT_TRUE(g.overlay);
+  float step = g.sp / 2;
+  int x = (int)std::lround(g.playX);
+  for (const PlayedNote& p : gPlayedNotes) {
+    float y = StaffYForNote(p.note, g.middleCY, step, false);
+    EXPECT_TRUE(Near(Pixel(x - 2, (int)y), p.r, p.g, p.b)) << "head of note " << p.note;
+  }
+  // D4 and F4 lie between the heads: the panel's dark ground or a staff line, never a head colour.
+  for (int note : {62, 65}) {
+    auto px = Pixel(x, (int)StaffYForNote(note, g.middleCY, step, false));
+    EXPECT_FALSE(Near(px, gPlayedNotes[0].r, gPlayedNotes[0].g, gPlayedNotes[0].b)) << note;
+  }
+  EXPECT_EQ(StaffCaption(false), "Scale: C Ionian");
+  float baseline = g.panel.y + 12.95f * g.sp;
+  int ink = 0;
+  for (int yy = (int)(baseline - 14); yy <= (int)baseline + 2; ++yy)
+    for (int xx = (int)g.labelX; xx < (int)g.labelX + 160; ++xx) {
+      auto px = Pixel(xx, yy);
+      ink += std::min({px[0], px[1], px[2]}) > 150;
+    }
+  EXPECT_GT(ink, 30) << "the caption's letters";
+  EXPECT_FLOAT_EQ(gStaffOverlayBottom, g.panel.y + g.panel.h);
+  EXPECT_FLOAT_EQ(gStaffPanelRect.y, g.panel.y);
+}
+
+TEST_F(StaffPanelWindow, ASongsComingNoteTravelsTowardsThePlayLine) {
+  gWaitMode = true;
+  gSongEvents = {{3000, 0x90, 67, 90, 0}, {3400, 0x80, 67, 0, 0}};
+  gPlaying = gPaused = true;
+  gPlayStartMs = ClockMs32() - 10000;
+  StaffGeometry g = Geometry();
+  float y = StaffYForNote(67, g.middleCY, g.sp / 2, false), right = g.panel.x + g.panel.w - 1.2f * g.sp;
+  float r, gg, b;
+  PitchClassRingColour(7, &r, &gg, &b);
+  float lastX = 1e9f;
+  for (uint32_t position : {200u, 1400u, 2600u, 3000u}) {
+    gPauseMs = gPlayStartMs + position;
+    DrawFrame();
+    if (position == 1400u) Save("staff_panel_coming.png");
+    float expected = g.playX + (3000.0f - (float)position) / 3200.0f * (right - g.playX);
+    // The head's centre: the middle of the run of its colour along its row.
+    int first = -1, last = -1;
+    for (int xx = (int)g.playX - 40; xx < (int)right + 40; ++xx)
+      if (Near(Pixel(xx, (int)y), r, gg, b)) {
+        if (first < 0) first = xx;
+        last = xx;
+      }
+    ASSERT_GE(first, 0) << "a head at position " << position;
+    float centre = (first + last) / 2.0f;
+    EXPECT_NEAR(centre, expected, 3.0f) << position;
+    EXPECT_LT(centre, lastX);
+    lastX = centre;
+  }
+  // Past the note, and a note more than 3200 ms ahead: nothing on that row.
+  struct Case {
+    uint32_t noteMs, position;
+  } cases[] = {{3000, 3500}, {3300, 50}};
+  for (const Case& c : cases) {
+    gSongEvents[0].timeMs = c.noteMs;
+    gPauseMs = gPlayStartMs + c.position;
+    DrawFrame();
+    bool any = false;
+    for (int xx = (int)g.playX + 10; xx < (int)right + 40; ++xx) any |= Near(Pixel(xx, (int)y), r, gg, b);
+    EXPECT_FALSE(any) << c.noteMs << " at " << c.position;
+  }
+}
+
+// The score's written letter wins over the song's pitch when a score note matches.
+TEST_F(StaffPanelWindow, TheSongToScoreMapTakesTheNextNineScoreNotes) {
+  gSongEvents = {{0, 0x90, 60, 90, 0}, {100, 0x80, 60, 0, 0}, {200, 0x90, 61, 90, 0}, {300, 0x90, 71, 90, 0},
+                 {400, 0x90, 64, 0, 0}};
+  SightScore score;
+  for (int n : {60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71}) {
+    SightScoreNote s;
+    s.midi_note = n;
+    score.notes.push_back(s);
+  }
+  score.active = true;
+  SetSightScore(score);
+  BuildSongToScoreMap();
+  // 71 is the twelfth note: beyond the nine from the cursor (after 61); a velocity 0 is a release.
+  EXPECT_EQ(gSongToScoreMap, (std::vector<int>{0, -1, 1, -1, -1}));
+  gSongToScoreMap[0] = 5;  // the cache holds while the counts stay
+  BuildSongToScoreMap();
+  EXPECT_EQ(gSongToScoreMap[0], 5);
+  ResetSightScore();
+  BuildSongToScoreMap();
+  EXPECT_TRUE(gSongToScoreMap.empty());
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// tests/theory: the staff panel's logic: where notes sit, which steps are lines, where the panel
+// stands, the lit levels from the held notes (damaged note numbers and velocities included) and
+// the caption in both modes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/base/client_size.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
+#include "gfx/layout_facts.h"
+#include "tests/theory/theory_fixture.h"
+#include "theory/staff_panel.h"
+
+namespace {
+
+class StaffPanelTest : public TheoryTest {
+ protected:
+  void SetUp() override {
+    TheoryTest::SetUp();
+    ResetStaffPanel();
+    ResetNoteTables();
+    gClientWidth = 1440;
+    gClientHeight = 920;
+  }
+  void TearDown() override {
+    ResetStaffPanel();
+    ResetNoteTables();
+    gLayoutFactsHook = nullptr;
+    gStaffOffScaleHook = nullptr;
+    TheoryTest::TearDown();
+  }
+  static void Hold(int note, int velocity) {
+    HeldNote h{};
+    h.note = note;
+    h.velocity = velocity;
+    h.sounding = 1;
+    h.keyDown = 1;
+    gHeldNotes.push_back(h);
+  }
+};
+
+TEST_F(StaffPanelTest, NotesAndLettersSitOnTheirSteps) {
+  const float y0 = 500.0f, step = 6.0f;
+  struct Case {
+    int note;
+    bool flats;
+    float steps;  // above middle C
+  } cases[] = {
+      {60, false, 0}, {60, true, 0},  {61, false, 0},   {61, true, 1},   {59, false, -1},
+      {72, false, 7}, {48, true, -7}, {66, false, 3},   {66, true, 4},   {0, false, -35},
+      {127, true, 39}, {-1, false, -36},  // below C-1 rounds down, never up into the octave above
+  };
+  for (const Case& c : cases)
+    EXPECT_FLOAT_EQ(StaffYForNote(c.note, y0, step, c.flats), y0 - c.steps * step) << c.note << " " << c.flats;
+  EXPECT_FLOAT_EQ(StaffYForLetter(0, 4, y0, step), y0);
+  EXPECT_FLOAT_EQ(StaffYForLetter(0, 5, y0, step), y0 - 7 * step);
+  EXPECT_FLOAT_EQ(StaffYForLetter(6, 3, y0, step), y0 + step);
+  EXPECT_FLOAT_EQ(StaffYForLetter(-1, 4, y0, step), y0 - 6 * step) << "letters wrap into 0..6";
+}
+
+TEST_F(StaffPanelTest, TheTenLinesAreTheStavesAndMiddleCIsNoneOfThem) {
+  StaffGeometry g = StaffGeometryIn({100, 100, 600, 13.3f * 20}, 20);
+  float step = g.sp / 2;
+  int lines = 0;
+  for (int k = -20; k <= 20; ++k) {
+    bool on = IsOnStaffLine(g, g.middleCY - k * step);
+    lines += on;
+    bool expected = (k % 2 == 0) && ((k >= 2 && k <= 10) || (k <= -2 && k >= -10));
+    EXPECT_EQ(on, expected) << k;
+  }
+  EXPECT_EQ(lines, 10);
+  EXPECT_TRUE(IsOnStaffLine(g, g.trebleTop + 0.15f * g.sp));
+  EXPECT_FALSE(IsOnStaffLine(g, g.trebleTop + 0.2f * g.sp));
+  // E4 is the treble staff's bottom line, A3 the bass staff's top.
+  EXPECT_FLOAT_EQ(StaffYForNote(64, g.middleCY, step, false), g.trebleTop + 4 * g.sp);
+  EXPECT_FLOAT_EQ(StaffYForNote(57, g.middleCY, step, false), g.bassTop);
+}
+
+TEST_F(StaffPanelTest, ThePanelStandsOnTheOverlayOrInTheBoardsBlock) {
+  RectF r;
+  EXPECT_FALSE(ComputeStaffPanelRect(&r)) << "no overlay";
+  gLearningOverlay = true;
+  ASSERT_TRUE(ComputeStaffPanelRect(&r));
+  EXPECT_GE(r.w, 420.0f);
+  EXPECT_GE(r.x, 16.0f);
+  EXPECT_LE(r.x + r.w, 1440.0f - 16.0f);
+  float sp = r.h / 13.3f;
+  EXPECT_GE(sp, 9.0f);
+  EXPECT_LE(sp, 1.15f * 36.0f + 0.01f);
+  gPracticeMode = true;
+  EXPECT_FALSE(ComputeStaffPanelRect(&r)) << "practice mode takes the overlay's place";
+  gPracticeMode = false;
+  gLearningOverlay = false;
+  // Off the overlay: the board's top block, spacing from its height, never above the default.
+  StaffGeometry g;
+  EXPECT_FALSE(ComputeStaffGeometry(&g)) << "no board, no block";
+  gLayoutFactsHook = [](LayoutFacts* f) { f->staffBlock = {900, 120, 480, 84}; };
+  ASSERT_TRUE(ComputeStaffGeometry(&g));
+  EXPECT_FALSE(g.overlay);
+  EXPECT_FLOAT_EQ(g.sp, 84.0f / 13.3f);
+  EXPECT_FLOAT_EQ(g.panel.y, 120.0f);
+  EXPECT_FLOAT_EQ(g.panel.w, 480.0f);
+  gLayoutFactsHook = [](LayoutFacts* f) { f->staffBlock = {900, 120, 480, 2000}; };
+  ASSERT_TRUE(ComputeStaffGeometry(&g));
+  EXPECT_FLOAT_EQ(g.sp, 36.0f) << "a tall block keeps the default spacing";
+}
+
+TEST_F(StaffPanelTest, LevelsRiseWithHeldNotesAndIgnoreDamagedInput) {
+  UseScale(kRowIonian, 0);
+  Hold(64, 127);   // E: in C major
+  Hold(61, 300);   // C#: off the scale, velocity past 127 is clamped
+  Hold(200, 100);  // a damaged stream's note number has no level and must not be indexed
+  UpdateStaffNoteLevels(0.017f);
+  EXPECT_FLOAT_EQ(gStaffInLevel[64], 1.0f);
+  EXPECT_GT(gStaffInColour[64][0] + gStaffInColour[64][1] + gStaffInColour[64][2], 0.0f);
+  EXPECT_FLOAT_EQ(gStaffOffLevel[61], 1.0f);
+  EXPECT_FLOAT_EQ(gStaffInLevel[61], 0.0f);
+  // Released: the in-scale level decays by e^-5.6 per second, the off-scale one by e^-3.6.
+  gHeldNotes.clear();
+  UpdateStaffNoteLevels(0.5f);
+  EXPECT_NEAR(gStaffInLevel[64], std::exp(-2.8f), 1e-5);
+  EXPECT_NEAR(gStaffOffLevel[61], std::exp(-1.8f), 1e-5);
+  // The shell's off-scale test (play-along's wrong-note marks) wins over the scale.
+  gStaffOffScaleHook = [](int note) { return note == 64; };
+  Hold(64, 127);
+  UpdateStaffNoteLevels(0.017f);
+  EXPECT_FLOAT_EQ(gStaffOffLevel[64], 1.0f);
+}
+
+TEST_F(StaffPanelTest, CaptionsInScaleAndKeyMode) {
+  struct Case {
+    ScaleRowId row;
+    int tonic;
+    bool keyMode;
+    const char* caption;
+  } cases[] = {
+      {kRowIonian, 0, false, "Scale: C Ionian"},     {kRowDorian, 2, false, "Scale: D Dorian"},
+      {kRowAeolian, 9, true, "Key: A minor"},        {kRowHarmonicMinor, 4, true, "Key: E minor"},
+      {kRowIonian, 7, true, "Key: G major"},         {kRowDorian, 2, true, "Key: D Dorian"},
+      {kRowIonian, 6, false, "Scale: F# Ionian"},    {kRowAeolian, 5, false, "Scale: F Aeolian"},
+  };
+  for (const Case& c : cases) {
+    UseScale(c.row, c.tonic);
+    EXPECT_EQ(StaffCaption(c.keyMode), c.caption);
+  }
+  gCurrentScale = nullptr;
+  EXPECT_EQ(StaffCaption(false), "Scale: -");
+  EXPECT_EQ(StaffCaption(true), "Key: -");
+  gPracticeMode = gSightReadingView = true;
+  EXPECT_TRUE(StaffKeyMode());
+}
+
+}  // namespace

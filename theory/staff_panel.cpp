@@ -1,0 +1,165 @@
+// theory/staff_panel: where the staff stands, where a note sits on it, the lit levels of the held
+// notes and the caption. No GL here.
+#include "theory/staff_panel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
+#include "gfx/layout.h"
+#include "gfx/layout_facts.h"
+#include "gfx/translate.h"
+#include "theory/circle_theory.h"
+#include "theory/ring_palette.h"
+#include "theory/scale_selection.h"
+
+// ---- constants ----
+const int kStaffStepSharp[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
+const int kStaffStepFlat[12] = {0, 1, 1, 2, 2, 3, 4, 4, 5, 5, 6, 6};
+
+// ---- state ----
+RectF gStaffPanelRect = kHiddenRect;                   // the overlay panel, else hidden
+float gStaffOverlayBottom = 0.0f;                      // bottom of the panel drawn this frame
+float gStaffInLevel[128] = {};                         // in-scale level per note
+float gStaffInColour[128][3] = {};                     // its colour
+float gStaffOffLevel[128] = {};                        // off-scale level per note
+void (*gStaffSongFeedHook)(StaffSongFeed* out) = nullptr;  // the song's part
+bool (*gStaffOffScaleHook)(int note) = nullptr;        // off-scale test with play-along marks
+
+// ---- internal helpers ----
+static float DefaultLineSpacing() { return ClampFloat(0.04f * (float)gClientHeight, 12.0f, 36.0f); }
+
+static bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// ---- public functions: geometry ----
+bool ComputeStaffPanelRect(RectF* out) {
+  *out = kHiddenRect;
+  if (!gLearningOverlay || gPracticeMode || gClientWidth <= 0 || gClientHeight <= 0) return false;
+  float W = (float)gClientWidth, H = (float)gClientHeight, s = GetUiScale();
+  float side = std::max(0.01f * W, 16.0f), top = std::max(0.03f * H, 18.0f);
+  // The overlay's content area: the window inside its margins.
+  RectF area{side, top, W - 2.0f * side, H - 2.0f * top};
+  float sp = ClampFloat((area.h - 2.0f * std::max(12.0f * s, 10.0f)) / 8.5f, 9.0f,
+                        std::max(1.15f * DefaultLineSpacing(), 10.0f));
+  float w = std::max(420.0f, std::min(area.w, 46.0f * sp));
+  w = std::min(w, W - 2.0f * side);
+  float h = kStaffPanelSpacings * sp;
+  float x = ClampFloat(area.x + (area.w - w) / 2.0f, side, std::max(side, W - side - w));
+  float y = std::max(area.y + (area.h - h) / 2.0f, area.y + std::max(8.0f * s, 6.0f));
+  *out = {x, y, w, h};
+  return true;
+}
+
+StaffGeometry StaffGeometryIn(const RectF& panel, float sp) {
+  StaffGeometry g;
+  g.panel = panel;
+  g.sp = sp;
+  g.trebleTop = panel.y + 1.65f * sp;
+  g.bassTop = panel.y + 7.65f * sp;
+  g.middleCY = panel.y + 6.65f * sp;
+  g.labelX = panel.x + 3.3f * sp;
+  g.playX = panel.x + std::max(5.6f * sp, 0.3f * panel.w);
+  return g;
+}
+
+bool ComputeStaffGeometry(StaffGeometry* out) {
+  RectF panel;
+  if (ComputeStaffPanelRect(&panel)) {
+    *out = StaffGeometryIn(panel, panel.h / kStaffPanelSpacings);
+    out->overlay = true;
+    return true;
+  }
+  // Off the overlay the staff takes the block the board keeps at its top, no wider than it.
+  RectF block = GetLayoutFacts().staffBlock;
+  if (block.w <= 1.0f || block.h <= 1.0f || block.x <= kHiddenRect.x) return false;
+  float sp = std::min(DefaultLineSpacing(), block.h / kStaffPanelSpacings);
+  *out = StaffGeometryIn({block.x, block.y, block.w, kStaffPanelSpacings * sp}, sp);
+  return true;
+}
+
+float StaffYForNote(int note, float middleCY, float step, bool flats) {
+  int octave = note >= 0 ? note / 12 : -((-note + 11) / 12);  // towards minus infinity
+  int pc = note - octave * 12;
+  int letter = flats ? kStaffStepFlat[pc] : kStaffStepSharp[pc];
+  return middleCY - (float)(letter + (octave - 5) * 7) * step;
+}
+
+float StaffYForLetter(int letter, int octave, float middleCY, float step) {
+  int l = ((letter % 7) + 7) % 7;
+  return middleCY - (float)(l + (octave - 4) * 7) * step;
+}
+
+bool IsOnStaffLine(const StaffGeometry& g, float y) {
+  for (int i = 0; i < 5; ++i)
+    for (float top : {g.trebleTop, g.bassTop})
+      if (std::fabs(y - (top + (float)i * g.sp)) <= 0.16f * g.sp) return true;
+  return false;
+}
+
+bool StaffUsesFlats() {
+  std::string name = gCurrentScale && gCurrentScale->name ? gCurrentScale->name : "";
+  return IsFlatKey(Contains(name, "inor") || Contains(name, "eolian"));
+}
+
+// ---- public functions: logic ----
+void UpdateStaffNoteLevels(float dt) {
+  float inTarget[128] = {}, offTarget[128] = {};
+  int inPc[128];
+  std::fill(std::begin(inPc), std::end(inPc), -1);
+  for (const HeldNote& h : gHeldNotes) {
+    // A damaged stream can carry note numbers above 127: they have no level.
+    if (!h.sounding || h.note < 0 || h.note > 127) continue;
+    float t = Clamp01((float)h.velocity / 127.0f);
+    bool off = gStaffOffScaleHook ? gStaffOffScaleHook(h.note) : !ScaleContainsPitchClass(PitchClassMod(h.note));
+    if (!off) {
+      if (t > inTarget[h.note]) {
+        inTarget[h.note] = t;
+        inPc[h.note] = PitchClassMod(h.note);
+      }
+    } else {
+      offTarget[h.note] = std::max(offTarget[h.note], t);
+    }
+  }
+  float inDecay = std::exp(-5.6f * dt), offDecay = std::exp(-3.6f * dt);
+  for (int n = 0; n < 128; ++n) {
+    if (inTarget[n] > 0.001f) {
+      const float* c = kRingPalette[RingPosOfPitchClass(inPc[n])];
+      std::copy(c, c + 3, gStaffInColour[n]);
+      gStaffInLevel[n] = std::max(inTarget[n], gStaffInLevel[n]);
+    } else {
+      gStaffInLevel[n] *= inDecay;
+    }
+    float t = offTarget[n];
+    gStaffOffLevel[n] = std::max((0.38f * t + 0.62f) * t, offDecay * gStaffOffLevel[n]);
+    if (inTarget[n] > 0.001f) gStaffOffLevel[n] *= offDecay;  // the key now sounds in the scale
+    gStaffInLevel[n] = Clamp01(gStaffInLevel[n]);
+    gStaffOffLevel[n] = Clamp01(gStaffOffLevel[n]);
+  }
+}
+
+bool StaffKeyMode() { return gPracticeMode && gSightReadingView; }
+
+std::string StaffCaption(bool keyMode) {
+  const ScaleRow* row = gCurrentScale;
+  if (!row || !row->name || !row->name[0]) return Tr(keyMode ? "Key: -" : "Scale: -");
+  std::string tonic = SpellScaleNotes(gKeyRoot, row);
+  std::string name = Tr(row->name);
+  if (!keyMode) return TrF("Scale: %s %s", tonic.c_str(), name.c_str());
+  std::string mode = name;
+  if (Contains(name, "onian") || Contains(name, "ajor"))
+    mode = Tr("major");
+  else if (Contains(name, "eolian") || Contains(name, "inor"))
+    mode = Tr("minor");
+  return TrF("Key: %s %s", tonic.c_str(), mode.c_str());
+}
+
+void ResetStaffPanel() {
+  gStaffPanelRect = kHiddenRect;
+  gStaffOverlayBottom = 0.0f;
+  std::fill(std::begin(gStaffInLevel), std::end(gStaffInLevel), 0.0f);
+  std::fill(std::begin(gStaffOffLevel), std::end(gStaffOffLevel), 0.0f);
+  for (auto& c : gStaffInColour) c[0] = c[1] = c[2] = 0.0f;
+}

@@ -1,0 +1,274 @@
+// theory/staff_panel_draw: the staff panel drawn. Texturing is switched on only for the clefs and
+// restored; blending is left as the frame set it.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "app/base/note_tables.h"
+#include "app/base/view_modes.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/images.h"
+#include "gfx/layout.h"
+#include "gfx/rounded_rect.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "platform/clock.h"
+#include "theory/circle_theory.h"
+#include "theory/staff_panel.h"
+
+// ---- constants ----
+constexpr float kPlayedDriftSpacings = 2.4f;  // line spacings a played head drifts per second
+constexpr float kPlayedLifeSeconds = 2.2f;    // a played head fades out over this
+
+// ---- state ----
+static float gStaffLastTime = -1.0f;  // time of the previous frame, for the level decay
+
+// ---- internal helpers ----
+static UiFont CaptionFont() { return gFontSmall ? gFontSmall : gFontMain; }
+
+static void FillEllipse(float cx, float cy, float rx, float ry, int points) {
+  glBegin(GL_TRIANGLE_FAN);
+  glVertex2f(cx, cy);
+  for (int i = 0; i <= points; ++i) {
+    float a = 6.2831853f * (float)i / (float)points;
+    glVertex2f(cx + rx * std::cos(a), cy + ry * std::sin(a));
+  }
+  glEnd();
+}
+
+// Short ledger lines between the staves' outer edge and a head above or below them, and middle C's.
+static void DrawLedgers(const StaffGeometry& g, float x, float y, float halfW, float r, float gg, float b, float a) {
+  float step = g.sp / 2.0f;
+  int k = (int)std::lround((g.middleCY - y) / step);
+  int from = k > 0 ? 0 : k, to = k > 0 ? k : 0;
+  for (int i = from; i <= to; ++i) {
+    if (i % 2 != 0 || (std::abs(i) < 12 && i != k)) continue;
+    float ly = g.middleCY - (float)i * step;
+    if (!IsOnStaffLine(g, ly)) DrawThickLine(x - 1.5f * halfW, ly, x + 1.5f * halfW, ly, 1.3f, r, gg, b, a);
+  }
+}
+
+static void DrawHead(const StaffGeometry& g, float x, float y, int accidental, float r, float gg, float b, float a) {
+  float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, halfH = std::max(0.24f * g.sp, 4.2f);
+  DrawLedgers(g, x, y, halfW, r, gg, b, a * 0.8f);
+  SetGlColor(r, gg, b, a);
+  FillEllipse(x, y, halfW, halfH, 21);
+  if (accidental != 0) DrawAccidental(x - 2.2f * halfW, y, std::max(1.6f * g.sp, 10.0f), accidental, r, gg, b, a);
+}
+
+static void DrawPanelBox(const StaffGeometry& g, float alpha) {
+  const RectF& p = g.panel;
+  float s = GetUiScale(), radius = std::max(0.9f * g.sp, 8.0f);
+  for (int i = 10; i >= 1; --i) {
+    float grow = (float)i / 10.0f * (8.0f * s + 10.0f);
+    SetGlColor(0.45f, 0.62f, 0.95f, 0.05f * (1.0f - (float)i / 11.0f) * alpha);
+    StrokeRoundedRect(p.x - grow, p.y - grow, p.w + 2.0f * grow, p.h + 2.0f * grow, radius + grow, 12);
+  }
+  SetGlColor(0.04f, 0.06f, 0.11f, 0.82f * alpha);
+  FillRoundedRect(p.x, p.y, p.w, p.h, radius, 12);
+  SetGlColor(0.8f, 0.88f, 1.0f, 0.22f * alpha);
+  StrokeRoundedRect(p.x + 0.5f, p.y + 0.5f, p.w - 1.0f, p.h - 1.0f, radius, 12);
+}
+
+static void DrawClefs(const StaffGeometry& g, float alpha) {
+  float x = g.panel.x + 0.45f * g.sp;
+  DrawClefTexture(gTrebleClefImage.texture, gTrebleClefImage.width, gTrebleClefImage.height, x,
+                  g.trebleTop - 1.3f * g.sp, 6.6f * g.sp, alpha);
+  DrawClefTexture(gBassClefImage.texture, gBassClefImage.width, gBassClefImage.height, x, g.bassTop,
+                  3.2f * g.sp, alpha);
+}
+
+// The letter of every step in reach, lit by what sounds there.
+static void DrawStepLabels(const StaffGeometry& g, float time, float alpha) {
+  float step = g.sp / 2.0f;
+  float top = g.panel.y + 0.4f * g.sp, bottom = g.panel.y + g.panel.h - 0.4f * g.sp;
+  float fade = std::max(10.0f * g.sp, 6.0f * step);
+  int kMax = (int)std::ceil((g.middleCY - (top - fade)) / step), kMin = (int)std::floor((g.middleCY - (bottom + fade)) / step);
+  static const char* const kLetters[7] = {"C", "D", "E", "F", "G", "A", "B"};
+  ScopedTrSuppress plain;  // letter names are the same in every language here
+  for (int k = kMin; k <= kMax; ++k) {
+    float y = g.middleCY - (float)k * step;
+    float beyond = y < top ? top - y : (y > bottom ? y - bottom : 0.0f);
+    float f = beyond / fade;
+    if (f >= 0.999f) continue;
+    float fadeFactor = 1.0f - f * f;
+    int letter = ((k % 7) + 7) % 7, octave = 4 + (k - letter) / 7;
+    int note = std::clamp(60 + (octave - 4) * 12 + kLetterPitchClass[letter], 0, 127);
+    bool line = k % 2 == 0;
+    UiFont font = line ? gFontMain : (gFontSmall ? gFontSmall : gFontMain);
+    float factor = line ? 0.62f : 0.5f;
+    float in = gStaffInLevel[note], off = gStaffOffLevel[note];
+    float r = 0.72f, gg = 0.78f, b = 0.86f, a = alpha * factor;
+    if (off - in <= 0.015f) {
+      if (in > 0.01f) {
+        float lift = 0.26f * in + 1.04f;
+        r = Clamp01(gStaffInColour[note][0] * lift);
+        gg = Clamp01(gStaffInColour[note][1] * lift);
+        b = Clamp01(gStaffInColour[note][2] * lift);
+        a = (0.24f * in + 0.72f) * alpha;
+      }
+    } else {
+      float p = std::sin(0.15f * (float)note + 13.5f * time);
+      float w = 1.0f - ((0.5f * p + 0.5f) * 0.42f + 0.58f) * off;
+      r = 1.0f;
+      gg = Clamp01(0.28f * w + 0.1f);
+      b = Clamp01(0.24f * w + 0.1f);
+      a = (0.22f * off + 0.76f) * alpha;
+    }
+    DrawTextUtf8(font, g.labelX, y + 0.3f * g.sp, kLetters[letter], r, gg, b, a * fadeFactor);
+    if (line && !IsOnStaffLine(g, y))
+      DrawThickLine(g.labelX + 1.1f * g.sp, y, g.labelX + 1.9f * g.sp, y, 1.2f, 0.84f, 0.9f, 0.98f, 0.5f * a * fadeFactor);
+  }
+}
+
+static void DrawUpcomingNotes(const StaffGeometry& g, const StaffSongFeed& feed, bool flats, float alpha) {
+  float step = g.sp / 2.0f, right = g.panel.x + g.panel.w - 1.2f * g.sp;
+  for (const StaffSongNote& n : feed.upcoming) {
+    if (n.aheadMs < 0.0f || n.aheadMs > kStaffLookAheadMs) continue;
+    float x = g.playX + n.aheadMs / kStaffLookAheadMs * (right - g.playX);
+    if (x < -200.0f || x > (float)gClientWidth + 64.0f) continue;
+    float ramp = Clamp01((kStaffLookAheadMs - n.aheadMs) / kStaffRampInMs);
+    int pc = PitchClassMod(n.note), kind = 0;
+    float y;
+    if (n.scored) {
+      y = StaffYForLetter(n.letter, n.octave, g.middleCY, step);
+      if (n.showAccidental) kind = n.accidental > 0 ? 1 : (n.accidental < 0 ? 2 : 3);
+    } else {
+      y = StaffYForNote(n.note, g.middleCY, step, flats);
+      bool black = pc == 1 || pc == 3 || pc == 6 || pc == 8 || pc == 10;
+      if (black) kind = flats ? 2 : 1;
+    }
+    float r, gg, b;
+    PitchClassRingColour(pc, &r, &gg, &b);
+    DrawHead(g, x, y, kind, r, gg, b, 0.92f * ramp * alpha);
+  }
+}
+
+static void DrawPlayedNotes(const StaffGeometry& g, bool flats, float alpha) {
+  uint32_t now = ClockMs32();
+  float step = g.sp / 2.0f, leftLimit = g.labelX + 1.2f * g.sp;
+  for (auto it = gPlayedNotes.rbegin(); it != gPlayedNotes.rend(); ++it) {
+    float age = (float)(int32_t)(now - it->arrivalMs) / 1000.0f;
+    if (age > kPlayedLifeSeconds) break;
+    if (it->note < 0 || it->note > 127) continue;
+    age = std::max(age, 0.0f);
+    float x = g.playX - age * kPlayedDriftSpacings * g.sp;
+    if (x < leftLimit) continue;
+    float y = StaffYForNote(it->note, g.middleCY, step, flats);
+    float fade = 1.0f - age / kPlayedLifeSeconds;
+    DrawHead(g, x, y, 0, it->r, it->g, it->b, fade * alpha);
+  }
+}
+
+// ---- public functions ----
+void DrawThickLine(float x0, float y0, float x1, float y1, float width, float r, float g, float b, float a) {
+  float dx = x1 - x0, dy = y1 - y0, len = std::sqrt(dx * dx + dy * dy);
+  if (len < 0.001f) return;
+  float nx = -dy / len * width / 2.0f, ny = dx / len * width / 2.0f;
+  SetGlColor(r, g, b, a);
+  glBegin(GL_QUADS);
+  glVertex2f(x0 + nx, y0 + ny);
+  glVertex2f(x1 + nx, y1 + ny);
+  glVertex2f(x1 - nx, y1 - ny);
+  glVertex2f(x0 - nx, y0 - ny);
+  glEnd();
+}
+
+void DrawAccidental(float x, float y, float size, int kind, float r, float g, float b, float a) {
+  float stroke = std::max(0.085f * size, 1.4f), w = 0.62f * size;
+  if (kind == 1) {
+    DrawThickLine(x - 0.2f * w, y - 0.46f * size, x - 0.2f * w, y + 0.46f * size, stroke, r, g, b, a);
+    DrawThickLine(x + 0.2f * w, y - 0.5f * size, x + 0.2f * w, y + 0.42f * size, stroke, r, g, b, a);
+    for (float yc : {-0.12f * size, 0.2f * size})
+      DrawThickLine(x - 0.42f * w, y + yc + 0.1f * size, x + 0.42f * w, y + yc - 0.1f * size, 1.6f * stroke, r, g, b, a);
+  } else if (kind == 2) {
+    float stem = x - 0.2f * w;
+    DrawThickLine(stem, y - 0.58f * size, stem, y + 0.42f * size, stroke, r, g, b, a);
+    SetGlColor(r, g, b, a);
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(stem, y + 0.02f * size);
+    for (int i = 0; i < 15; ++i) {
+      float t = -1.5707963f + 3.1415926f * (float)i / 14.0f;
+      glVertex2f(stem + 0.58f * w * std::cos(t), y + 0.2f * size + 0.3f * size * std::sin(t));
+    }
+    glVertex2f(stem, y + 0.4f * size);
+    glEnd();
+  } else {
+    DrawThickLine(x - 0.2f * w, y - 0.12f * size, x - 0.2f * w, y + 0.5f * size, stroke, r, g, b, a);
+    DrawThickLine(x + 0.2f * w, y - 0.5f * size, x + 0.2f * w, y + 0.12f * size, stroke, r, g, b, a);
+    DrawThickLine(x - 0.2f * w, y - 0.1f * size, x + 0.2f * w, y - 0.22f * size, 1.4f * stroke, r, g, b, a);
+    DrawThickLine(x - 0.2f * w, y + 0.22f * size, x + 0.2f * w, y + 0.1f * size, 1.4f * stroke, r, g, b, a);
+  }
+}
+
+bool DrawClefTexture(uint32_t texture, int width, int height, float x, float y, float drawHeight, float alpha) {
+  if (texture == 0 || width <= 0 || height <= 0 || drawHeight <= 1.0f) return false;
+  float drawWidth = drawHeight * (float)width / (float)std::max(height, 1);
+  GLint saved = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &saved);
+  GLboolean wasEnabled = glIsEnabled(GL_TEXTURE_2D);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  SetGlColor(1.0f, 1.0f, 1.0f, alpha);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0);
+  glVertex2f(x, y);
+  glTexCoord2f(1, 0);
+  glVertex2f(x + drawWidth, y);
+  glTexCoord2f(1, 1);
+  glVertex2f(x + drawWidth, y + drawHeight);
+  glTexCoord2f(0, 1);
+  glVertex2f(x, y + drawHeight);
+  glEnd();
+  glBindTexture(GL_TEXTURE_2D, (GLuint)saved);
+  if (!wasEnabled) glDisable(GL_TEXTURE_2D);
+  return true;
+}
+
+void DrawStaffLines(const StaffGeometry& g, float top, float alpha) {
+  float x0 = g.panel.x + 0.35f * g.sp, x1 = g.panel.x + g.panel.w - 0.35f * g.sp;
+  SetGlColor(0.84f, 0.9f, 0.98f, 0.86f * alpha);
+  glBegin(GL_QUADS);
+  for (int i = 0; i < 5; ++i) {
+    float y = top + (float)i * g.sp;
+    glVertex2f(x0, y - 0.7f);
+    glVertex2f(x1, y - 0.7f);
+    glVertex2f(x1, y + 0.7f);
+    glVertex2f(x0, y + 0.7f);
+  }
+  glEnd();
+}
+
+void DrawStaffPanel(float time, float alpha) {
+  float dt = gStaffLastTime < 0.0f ? 0.0f : std::clamp(time - gStaffLastTime, 0.0f, 0.05f);
+  gStaffLastTime = time;
+  gStaffOverlayBottom = 0.0f;
+  gStaffPanelRect = kHiddenRect;
+  if (alpha <= 0.001f || gRingMode) return;
+  StaffGeometry g;
+  if (!ComputeStaffGeometry(&g)) return;
+  if (g.overlay) gStaffPanelRect = g.panel;
+  gStaffOverlayBottom = g.panel.y + g.panel.h;
+  float a = Clamp01(alpha);
+  bool flats = StaffUsesFlats();
+  DrawPanelBox(g, a);
+  DrawStaffLines(g, g.trebleTop, a);
+  DrawStaffLines(g, g.bassTop, a);
+  DrawClefs(g, a);
+  if (gStaffNoteOption) {
+    UpdateStaffNoteLevels(dt);
+    DrawStepLabels(g, time, a);
+  }
+  if (gWaitMode && gStaffSongFeedHook) {
+    StaffSongFeed feed;
+    gStaffSongFeedHook(&feed);
+    if (feed.waiting) DrawUpcomingNotes(g, feed, flats, a);
+  }
+  DrawPlayedNotes(g, flats, a);
+  std::string caption = StaffCaption(StaffKeyMode());
+  ScopedTrSuppress translated;  // the caption is already in the UI language
+  DrawTextUtf8(CaptionFont(), g.labelX, g.panel.y + 12.95f * g.sp, caption, 0.88f, 0.92f, 0.99f, 0.9f * a);
+}
