@@ -55,8 +55,10 @@ static void DrawListRow(const PickerLayout& l, int row, const std::string& text,
   }
   UiFont font = PanelFont();
   float x = r.x + std::max(12.0f * l.scale, 10.0f);
-  float baseline = r.y + 0.69f * r.h - std::max(4.4f * l.scale, 3.8f);
   ScopedTrSuppress keep;
+  // Centred on the row: a list row is lower than a header, so the header's baseline rule would
+  // sit the text above the row's middle.
+  float baseline = r.y + 0.5f * r.h + 0.3f * MeasureTextHeight(font, text, 16.0f);
   std::string shown = FitTextToWidth(font, text, 15.0f, std::max(0.0f, r.x + r.w - x - std::max(10.0f * l.scale, 8.0f)));
   if (chosen)
     DrawTextUtf8(font, x, baseline, shown, 0.98f, 0.9f, 0.68f, 0.96f * alpha);
