@@ -3,6 +3,7 @@
 #include "midi/click.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <system_error>
@@ -25,6 +26,9 @@ const ClickPlayer* gClickPlayer = &kDevicePlayer;  // what plays clicks
 std::once_flag gClicksBuilt;
 std::vector<uint8_t>* gNormalClick = nullptr;
 std::vector<uint8_t>* gAccentClick = nullptr;
+// A beep thread is on its way. Each click whose sound failed would otherwise start one more thread
+// that queues to open the failing device again, late beeps piling up behind it.
+std::atomic<bool> gBeepInFlight{false};
 }  // namespace
 
 // ---- private helpers ----
@@ -96,6 +100,7 @@ bool PlayClickSoundFromMemory(const std::vector<uint8_t>& wav) {
 void BeepClickThread(int* frequencyAndMs) {
   gClickPlayer->beep(frequencyAndMs[0], frequencyAndMs[1]);
   delete[] frequencyAndMs;
+  gBeepInFlight.store(false);
 }
 
 void PlayClick(const TeachingState& settings, bool accent) {
@@ -104,11 +109,13 @@ void PlayClick(const TeachingState& settings, bool accent) {
   std::call_once(gClicksBuilt, BuildClicks);
   const std::vector<uint8_t>& wav = useAccent ? *gAccentClick : *gNormalClick;
   if (PlayClickSoundFromMemory(wav)) return;
+  if (gBeepInFlight.exchange(true)) return;  // the beep before is still trying: this click is lost
   int* args = new int[2]{useAccent ? 1046 : 1480, useAccent ? 16 : 12};
   try {
     std::thread(BeepClickThread, args).detach();
   } catch (const std::system_error&) {
     delete[] args;  // no thread: this click is lost, nothing else depends on it
+    gBeepInFlight.store(false);
   }
 }
 

@@ -120,7 +120,10 @@ static bool DecodeWav(const uint8_t* data, size_t size, std::vector<float>* out)
 // whether there is sound is said once by the program itself.
 static void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
-static std::string gAudioError;  // why the last open failed, "" when it did not (under gAudioMutex)
+// Why the last open failed, "" when it did not (under gAudioMutex). Kept on the heap and never freed
+// like the mixer: a click's beep thread may still be failing to open the device while the process
+// exits, and must not write into a string the exit has destroyed.
+static std::string& gAudioError = *new std::string();
 
 // ---- public functions ----
 bool AudioOpen() {
