@@ -6,7 +6,7 @@ std::string gLibraryViewKey = "today";                  // the current view
 int gLevelFilter = -1;                                  // -1 every level
 std::string gSearchQuery;                               // "" no search
 std::map<std::string, std::string> gChosenTypes;        // per category
-int gChosenKey = -1;                                    // -1 every key
+int gChosenKey = 0;                                     // C; -1 every key
 int gHandFilter = 0;                                    // 0 every hand
 std::unordered_set<std::string, IdHash> gSelectedCards; // selected card ids
 bool gChoosingPractice = false;                         // choosing cards
@@ -22,7 +22,7 @@ void ResetLibraryViewState() {
   gLevelFilter = -1;
   gSearchQuery.clear();
   gChosenTypes.clear();
-  gChosenKey = -1;
+  gChosenKey = 0;
   gHandFilter = 0;
   gSelectedCards.clear();
   gChoosingPractice = false;

@@ -13,7 +13,7 @@ extern std::string gLibraryViewKey;                            // the current vi
 extern int gLevelFilter;                                       // -1 all levels, else the highest listed
 extern std::string gSearchQuery;                               // the search box's text, lower-cased
 extern std::map<std::string, std::string> gChosenTypes;        // category -> chosen type
-extern int gChosenKey;                                         // pitch class 0..11, -1 every key
+extern int gChosenKey;                                         // pitch class 0..11 (C at start), -1 every key
 extern int gHandFilter;                                        // 0 all, 1 right, 2 left, 3 both
 extern std::unordered_set<std::string, IdHash> gSelectedCards; // cards selected for practice
 extern bool gChoosingPractice;                                 // the library is choosing cards

@@ -1,6 +1,8 @@
 // learning_ui/learning_screen_state: the learning screen's own state.
 #include "learning_ui/learning_screen_state.h"
 
+#include "learning_ui/endless_runs.h"
+
 // ---- state ----
 RectF gLibraryButtonRect = kHiddenRect;   // hidden until drawn
 RectF gSearchBoxRect = kHiddenRect;       // hidden until drawn
@@ -30,4 +32,5 @@ void ResetLearningScreenState() {
   gScrollHintChangedAt = 0.0f;
   gSkillsTab = kSkillsTabMap;
   gRunsDropDown = 0;
+  ResetEndlessRunsPicker();
 }

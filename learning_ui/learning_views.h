@@ -30,7 +30,8 @@ void DrawMasteryMap(const LearningLayout& l);
 bool HandleMasteryMapClick(const LearningLayout& l, int x, int y);
 int MasteryMapTierNodeCount(int tier);   // tiers 0..6
 void ClearMasteryMapSelection();
-// PENDING: the endless-runs picker band of technique views, built with the picker.
+// The endless-runs picker band of technique views (learning_ui/endless_runs.h); the list is drawn
+// after everything else of the screen.
 void DrawEndlessRunsBar(const LearningLayout& l);
 void DrawEndlessRunsDropDown(const LearningLayout& l);
 bool HandleEndlessRunsClick(const LearningLayout& l, int x, int y);

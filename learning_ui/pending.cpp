@@ -19,9 +19,6 @@ void DrawMasteryMap(const LearningLayout&) {}
 bool HandleMasteryMapClick(const LearningLayout&, int, int) { return false; }
 int MasteryMapTierNodeCount(int) { return 0; }
 void ClearMasteryMapSelection() {}
-void DrawEndlessRunsBar(const LearningLayout&) {}
-void DrawEndlessRunsDropDown(const LearningLayout&) {}
-bool HandleEndlessRunsClick(const LearningLayout&, int, int) { return false; }
 
 void DrawPerformanceNotes() {}
 // Until the radar is drawn only the flash's timing runs, so the song waiting for it resumes on time.

@@ -1,0 +1,147 @@
+// learning_ui/endless_runs: the technique views' picker bar: its state, geometry and clicks.
+#include "learning_ui/endless_runs.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "gfx/text.h"
+#include "learning/library_browser.h"
+#include "learning/library_view_state.h"
+#include "learning_ui/learning_screen_state.h"
+#include "learning_ui/learning_views.h"
+#include "learning_ui/library_search.h"
+#include "platform/clock.h"
+
+// ---- constants ----
+const char* const kHandFilterLabels[4] = {"All hands", "Right", "Left", "Both"};
+const char* const kRunsKeyNames[12] = {"C", "Db", "D", "Eb", "E", "F", "F#", "G", "Ab", "A", "Bb", "B"};
+static const int kRingOrder[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};
+// A second click this soon after a pick, where the list was, is the same gesture and is dropped.
+static const uint32_t kSwallowMs = 501;
+
+// ---- state ----
+int gRunsShownDropDown = kRunsListNone;   // nothing drawn
+float gRunsDropDownFade = 0.0f;           // faded out
+uint32_t gRunsFadeClockMs = 0;            // not stepped yet
+RectF gRunsClosedRect = kHiddenRect;      // no pick yet
+uint32_t gRunsClosedMs = 0;               // nothing to swallow
+
+// ---- internal helpers ----
+static bool In(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
+static float BarTop(const LearningLayout& l) { return l.contentY - l.pickerH + 6.0f; }
+static float TypeBoxWidth(const LearningLayout& l) { return std::min(0.4f * l.contentW, 360.0f); }
+static bool InSightView() { return gLibraryViewKey == "sight"; }
+
+// A pick closes its list and remembers where it was, so the rest of a double click lands nowhere.
+static void ClosePickedList(const RectF& panel) {
+  const uint32_t now = ClockMs32();
+  gRunsClosedRect = panel;
+  gRunsClosedMs = now ? now : 1u;   // 0 means "nothing to swallow"
+  gRunsDropDown = kRunsListNone;
+  gLibraryScroll = 0.0f;
+}
+
+// ---- public functions ----
+void ResetEndlessRunsPicker() {
+  gRunsShownDropDown = kRunsListNone;
+  gRunsDropDownFade = 0.0f;
+  gRunsFadeClockMs = 0;
+  gRunsClosedRect = kHiddenRect;
+  gRunsClosedMs = 0;
+}
+
+RectF RunsTypeBoxRect(const LearningLayout& l) { return {l.contentX, BarTop(l), TypeBoxWidth(l), 34.0f}; }
+
+RectF RunsKeyBoxRect(const LearningLayout& l) {
+  if (InSightView()) return kHiddenRect;
+  return {l.contentX + TypeBoxWidth(l) + 10.0f, BarTop(l), 132.0f, 34.0f};
+}
+
+float RunsHandButtonWidth(int index) {
+  index = std::clamp(index, 0, 3);
+  return std::max(MeasureText(gFontSmall, kHandFilterLabels[index], 6.6f) + 22.0f, index == 0 ? 70.0f : 52.0f);
+}
+
+RectF RunsHandButtonRect(const LearningLayout& l, int index) {
+  float x = l.contentX + TypeBoxWidth(l) + (InSightView() ? 10.0f : 160.0f);
+  for (int i = 0; i < index; ++i) x += RunsHandButtonWidth(i) + 4.0f;
+  return {x, BarTop(l) + 3.0f, RunsHandButtonWidth(index), 28.0f};
+}
+
+RunsTypeList RunsTypeListGeometry(const LearningLayout& l) {
+  return {l.contentX, BarTop(l) + 38.0f, std::max(300.0f, TypeBoxWidth(l)), 32.0f,
+          (int)ListCategoryTypes(gLibraryViewKey).size()};
+}
+
+RectF RunsTypeRowRect(const RunsTypeList& list, int row) {
+  return {list.x, list.y + list.rowH * row, list.width, list.rowH - 2.0f};
+}
+
+RectF RunsTypeListPanel(const RunsTypeList& list) {
+  return {list.x - 4.0f, list.y - 4.0f, list.width + 8.0f, list.rowH * list.rows + 6.0f};
+}
+
+RectF RunsKeyCellRect(const LearningLayout& l, int index) {
+  const float kx = l.contentX + TypeBoxWidth(l) + 10.0f, ky = BarTop(l) + 38.0f;
+  if (index >= 12) return {kx, ky + 114.0f, 220.0f, 34.0f};
+  return {kx + 56.0f * (index % 4), ky + 38.0f * (index / 4), 52.0f, 34.0f};
+}
+
+int RunsKeyCellPitchClass(int index) { return index >= 0 && index < 12 ? kRingOrder[index] : -1; }
+
+RectF RunsKeyListRect(const LearningLayout& l) {
+  const float kx = l.contentX + TypeBoxWidth(l) + 10.0f, ky = BarTop(l) + 38.0f;
+  return {kx - 6.0f, ky - 6.0f, 232.0f, 160.0f};
+}
+
+std::string RunsTypeLabel(const std::string& viewKey, int index) {
+  const std::vector<std::string>& types = ListCategoryTypes(viewKey);
+  if (index < 0 || index >= (int)types.size()) return "Endless runs";
+  return types[index];
+}
+
+bool HandleEndlessRunsClick(const LearningLayout& l, int x, int y) {
+  if (!IsTechniqueWithoutSearch() || l.pickerH <= 0.0f) {
+    gRunsDropDown = kRunsListNone;
+    return false;
+  }
+  // Unsigned difference: right across the 32-bit clock's wrap.
+  if (gRunsClosedMs != 0 && ClockMs32() - gRunsClosedMs < kSwallowMs && In(gRunsClosedRect, x, y)) {
+    gRunsClosedMs = 0;
+    return true;
+  }
+  if (gRunsDropDown == kRunsListKey) {
+    for (int i = 0; i < kRunsKeyCells; ++i) {
+      if (!In(RunsKeyCellRect(l, i), x, y)) continue;
+      gChosenKey = RunsKeyCellPitchClass(i);
+      ClosePickedList(RunsKeyListRect(l));
+      return true;
+    }
+  } else if (gRunsDropDown == kRunsListType) {
+    const RunsTypeList list = RunsTypeListGeometry(l);
+    for (int r = 0; r < list.rows; ++r) {
+      if (!In(RunsTypeRowRect(list, r), x, y)) continue;
+      gChosenTypes[gLibraryViewKey] = RunsTypeLabel(gLibraryViewKey, r);
+      ClosePickedList(RunsTypeListPanel(list));
+      return true;
+    }
+  }
+  if (In(RunsTypeBoxRect(l), x, y)) {
+    gRunsDropDown = gRunsDropDown == kRunsListType ? kRunsListNone : kRunsListType;
+    return true;
+  }
+  if (In(RunsKeyBoxRect(l), x, y)) {
+    gRunsDropDown = gRunsDropDown == kRunsListKey ? kRunsListNone : kRunsListKey;
+    return true;
+  }
+  for (int i = 0; i < 4; ++i) {
+    if (!In(RunsHandButtonRect(l, i), x, y)) continue;
+    gHandFilter = i;
+    gLibraryScroll = 0.0f;
+    gRunsDropDown = kRunsListNone;
+    return true;
+  }
+  if (gRunsDropDown == kRunsListNone) return false;
+  gRunsDropDown = kRunsListNone;
+  return true;
+}
