@@ -1,0 +1,183 @@
+// The technique views' picker bar and the practice routes in a real window on a private display at
+// 1440 x 920, over a generated library of technique items: the picture is read back at the
+// rectangles the screen's own geometry gives, and screenshots are kept beside the test program.
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "learning/learning_records.h"
+#include "learning_ui/endless_runs.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_screen.h"
+#include "learning_ui/library_search.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/app/technique_library.h"
+#include "tests/learning/learning_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Rgb = std::array<int, 3>;
+
+class EndlessRunsWindow : public RealWindow {
+ protected:
+  EndlessRunsWindow() : exe_(dir_.path()) {}
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WaitForClientSize(1440, 920));
+    SetProjection2D();
+    RebuildFonts();
+    ConnectFloors();
+    ClockDriveBegin(ClockTickMs64());
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    ResetPointer();
+    WriteTechniqueLibrary(dir_);
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    Show("scales");
+  }
+  void TearDown() override {
+    ClockDriveEnd();
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    ResetPointer();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  static void Show(const std::string& view) {
+    gLibraryViewKey = view;
+    gLibraryScroll = 0.0f;
+    SortLibraryItems();
+  }
+  // Frames of the screen alone until the open list has faded fully in (or out); the frame read back.
+  static std::vector<uint8_t> DrawSettled() {
+    for (int i = 0; i < 200; ++i) {
+      ClockDriveAdvance(17);
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+      DrawLearningScreen();
+      const bool settled = gRunsDropDown == kRunsListNone ? gRunsShownDropDown == kRunsListNone : gRunsDropDownFade >= 1.0f;
+      if (settled && i > 0) break;
+    }
+    return ReadFrame();
+  }
+  static void ExpectNear(const Rgb& got, const Rgb& want, int tolerance, const char* what) {
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], want[c], tolerance) << what << " channel " << c;
+  }
+  static Rgb At(const std::vector<uint8_t>& frame, float x, float y) {
+    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
+    return {p[0], p[1], p[2]};
+  }
+  // Gold pills are warm (red well over blue); plain ones are cool.
+  static bool Gold(const Rgb& c) { return c[0] > 60 && c[0] - c[2] > 30; }
+  static bool Cool(const Rgb& c) { return c[2] > c[0]; }
+  // A pill's body above its label.
+  static Rgb PillBody(const std::vector<uint8_t>& frame, const RectF& r) { return At(frame, r.x + r.w / 2, r.y + 4); }
+  void SaveScreenshot(const std::string& name) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    fs::path dir = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
+    dir /= "screenshots";
+    fs::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+};
+
+TEST_F(EndlessRunsWindow, BarHandsKeyAndTypeLists) {
+  gHandFilter = 2;
+  std::vector<uint8_t> frame = DrawSettled();
+  const LearningLayout l = ComputeLearningLayout();
+  for (int i = 0; i < 4; ++i) {
+    const Rgb body = PillBody(frame, RunsHandButtonRect(l, i));
+    EXPECT_EQ(Gold(body), i == 2) << "hand " << i << ": " << body[0] << "," << body[1] << "," << body[2];
+    if (i != 2) EXPECT_TRUE(Cool(body)) << i;
+  }
+  // The boxes' bodies are the dark blue of the picker, not the panel behind them.
+  const RectF type = RunsTypeBoxRect(l);
+  const Rgb typeBody = At(frame, type.x + type.w - 8, type.y + type.h / 2 + 8);
+  EXPECT_GT(typeBody[2], typeBody[0]);
+  EXPECT_GT(typeBody[2], 35);
+  SaveScreenshot("endless_runs_bar");
+
+  // The key list: G chosen, its cell gold, the others (and Every key) plain.
+  gChosenKey = 7;
+  gRunsDropDown = kRunsListKey;
+  frame = DrawSettled();
+  for (int i = 0; i < kRunsKeyCells; ++i) {
+    const Rgb body = PillBody(frame, RunsKeyCellRect(l, i));
+    EXPECT_EQ(Gold(body), i == 1) << "key cell " << i;
+  }
+  // The list's own dark panel between its cells.
+  const RectF panel = RunsKeyListRect(l);
+  ExpectNear(At(frame, panel.x + panel.w - 3, panel.y + panel.h / 2), {8, 10, 18}, 5, "key list panel");
+  SaveScreenshot("endless_runs_key_list");
+
+  // The type list: the chosen type's row highlighted, the other rows not.
+  gChosenTypes["scales"] = "Minor Scales";
+  gRunsDropDown = kRunsListType;
+  frame = DrawSettled();
+  const RunsTypeList list = RunsTypeListGeometry(l);
+  ASSERT_EQ(list.rows, 3);
+  for (int r = 0; r < list.rows; ++r) {
+    const RectF row = RunsTypeRowRect(list, r);
+    const Rgb c = At(frame, row.x + 4, row.y + 3);
+    if (r == 1) {
+      EXPECT_GT(c[2], 90) << "selected row";
+      EXPECT_GT(c[2] - c[0], 50) << "selected row";
+    } else {
+      EXPECT_LT(c[2], 40) << "row " << r;
+    }
+  }
+  SaveScreenshot("endless_runs_type_list");
+
+  // Closing: the list fades out and leaves the cards as they were.
+  gRunsDropDown = kRunsListNone;
+  DrawSettled();
+  EXPECT_EQ(gRunsShownDropDown, kRunsListNone);
+  EXPECT_EQ(gRunsDropDownFade, 0.0f);
+}
+
+TEST_F(EndlessRunsWindow, ReadingLabHasNoKeyBox) {
+  Show("sight");
+  const std::vector<uint8_t> frame = DrawSettled();
+  const LearningLayout l = ComputeLearningLayout();
+  const RectF type = RunsTypeBoxRect(l), first = RunsHandButtonRect(l, 0);
+  EXPECT_EQ(RunsKeyBoxRect(l).x, kHiddenRect.x);
+  EXPECT_FLOAT_EQ(first.x, type.x + type.w + 10.0f);
+  EXPECT_TRUE(Gold(PillBody(frame, first))) << "all hands chosen at start";
+  // Between the type box and the first hand button lies only the panel.
+  ExpectNear(At(frame, type.x + type.w + 5, type.y + type.h / 2), At(frame, type.x + type.w + 5, type.y - 10), 4, "gap");
+  SaveScreenshot("endless_runs_reading_lab");
+}
+
+TEST_F(EndlessRunsWindow, SearchReplacesTheBarWithItsMessage) {
+  gRunsDropDown = kRunsListType;
+  DrawSettled();
+  gSearchField.text = "major";
+  ApplySearchText();
+  const std::vector<uint8_t> frame = DrawSettled();
+  EXPECT_EQ(gRunsDropDown, kRunsListNone);
+  const LearningLayout l = ComputeLearningLayout();
+  // Where the type box's body was, below the message's line, only the panel is left.
+  const RectF type = RunsTypeBoxRect(l);
+  const float x = type.x + type.w - 8;
+  ExpectNear(At(frame, x, type.y + type.h - 2), At(frame, x, type.y - 10), 4, "no type box");
+}
+
+}  // namespace
