@@ -1,6 +1,7 @@
 // Cost of one learning-screen frame with a 400-item library in the whole-library card grid at
 // 1440 x 920: the logic alone (layout, scroll range, the grid walk) and the whole drawing on the
-// software GL of a hidden window (needs a display, DISPLAY=:N).
+// software GL of a hidden window (needs a display, DISPLAY=:N); and Key Patterns with the picker
+// bar and its type list open over 400 scales.
 #include <GL/gl.h>
 
 #include <benchmark/benchmark.h>
@@ -14,6 +15,8 @@
 #include "gfx/text.h"
 #include "learning/library_browser.h"
 #include "learning/library_index.h"
+#include "learning/library_view_state.h"
+#include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
 #include "platform/window.h"
@@ -72,6 +75,54 @@ static void BM_LearningScreenFrameWithGl(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LearningScreenFrameWithGl)->Unit(benchmark::kMillisecond);
+
+// 400 scales in eight types, every key and three hands, as Key Patterns lists them.
+static void MakeTechniqueLibrary() {
+  static const char* const kKeys[12] = {"C", "Db", "D", "Eb", "E", "F", "F#", "G", "Ab", "A", "Bb", "B"};
+  static const char* const kHands[3] = {"rh", "lh", "both"};
+  gLibraryItems.clear();
+  for (int i = 0; i < 400; ++i) {
+    LibraryItem item;
+    item.id = "tech_" + std::to_string(i);
+    item.category = "scales";
+    item.type = "Scale family " + std::to_string(i % 8);
+    item.key_name = kKeys[i % 12];
+    item.hand = kHands[i % 3];
+    item.name = std::string(item.key_name) + " pattern " + std::to_string(i) + " - two octaves";
+    item.file = item.id + ".mid";
+    item.level = 1 + i % 5;
+    item.row_index = i;
+    gLibraryItems.push_back(item);
+  }
+  gLibraryLoaded = true;
+  gClientWidth = 1440;
+  gClientHeight = 920;
+  gPracticeMode = true;
+  gLibraryOpen = true;
+  gLibraryViewKey = "scales";
+  gChosenKey = -1;
+  SortLibraryItems();
+}
+
+// One frame of Key Patterns with the picker bar and its type list open over the cards.
+static void BM_TechniqueViewWithOpenListWithGl(benchmark::State& state) {
+  if (!MakeHiddenGlWindow()) {
+    state.SkipWithError("no display for a GL context");
+    return;
+  }
+  MakeTechniqueLibrary();
+  gRunsDropDown = kRunsListType;
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLibraryButton();
+    DrawLearningScreen();
+    DrawLearningScrollHint();
+    glFinish();
+  }
+  ResetEndlessRunsPicker();
+  gRunsDropDown = kRunsListNone;
+}
+BENCHMARK(BM_TechniqueViewWithOpenListWithGl)->Unit(benchmark::kMillisecond);
 
 // The same window cleared and finished with nothing drawn: the rasteriser's floor on this machine,
 // to read the frame above against.

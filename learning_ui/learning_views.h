@@ -22,7 +22,7 @@ bool LearningCalendarCellRect(const LearningLayout& l, int cell, RectF* rect, st
 void ShiftLearningCalendarMonth(int months);
 // PENDING: the overview panel in the detail column, built with the daily lesson's overview.
 void DrawOverviewPanel(const LearningLayout& l, int listed, int doneToday);
-// PENDING: the practice routes of the OVERVIEW tab, built with the endless-runs routes.
+// The practice routes of the OVERVIEW tab (learning_ui/practice_routes.h).
 void DrawRoutesPanel(const LearningLayout& l);
 bool HandleRoutesClick(const LearningLayout& l, int x, int y);
 // PENDING: the mastery map of the MAP tab, built with the map.

@@ -13,8 +13,6 @@ void DrawLearningCalendar(const LearningLayout&) {}
 bool LearningCalendarCellRect(const LearningLayout&, int, RectF*, std::string*) { return false; }
 void ShiftLearningCalendarMonth(int) {}
 void DrawOverviewPanel(const LearningLayout&, int, int) {}
-void DrawRoutesPanel(const LearningLayout&) {}
-bool HandleRoutesClick(const LearningLayout&, int, int) { return false; }
 void DrawMasteryMap(const LearningLayout&) {}
 bool HandleMasteryMapClick(const LearningLayout&, int, int) { return false; }
 int MasteryMapTierNodeCount(int) { return 0; }

@@ -10,11 +10,13 @@
 #include "app/floor_links.h"
 #include "gfx/text.h"
 #include "gfx/text_field.h"
+#include "gfx/translate.h"
 #include "learning/learning_records.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
 #include "learning_ui/library_search.h"
+#include "learning_ui/practice_routes.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "tests/app/real_window_fixture.h"
@@ -178,6 +180,32 @@ TEST_F(EndlessRunsWindow, SearchReplacesTheBarWithItsMessage) {
   const RectF type = RunsTypeBoxRect(l);
   const float x = type.x + type.w - 8;
   ExpectNear(At(frame, x, type.y + type.h - 2), At(frame, x, type.y - 10), 4, "no type box");
+}
+
+TEST_F(EndlessRunsWindow, PracticeRoutesWithTheirProgress) {
+  // Treble reading done: one of Reading Lab's two sections.
+  gCompletedItems.insert("read_t1");
+  gCompletedItems.insert("read_t2");
+  RebuildSchedule();
+  Show("skills");
+  gSkillsTab = kSkillsTabOverview;
+  const std::vector<uint8_t> frame = DrawSettled();
+  const LearningLayout l = ComputeLearningLayout();
+  const RectF sight = RouteRowRect(l, 4);
+  ASSERT_LT(sight.y + sight.h, l.contentY + l.contentH);
+  const float barY = sight.y + 40.0f;
+  const Rgb filled = At(frame, sight.x + 34.0f + 70.0f, barY), empty = At(frame, sight.x + 34.0f + 210.0f, barY);
+  EXPECT_TRUE(Gold(filled)) << filled[0] << "," << filled[1] << "," << filled[2];
+  EXPECT_GT(filled[0], 180) << "the fill";
+  EXPECT_FALSE(Gold(empty)) << "the track past half";
+  // Routes without a done section show their track only.
+  const RectF scales = RouteRowRect(l, 1);
+  EXPECT_FALSE(Gold(At(frame, scales.x + 34.0f + 10.0f, scales.y + 40.0f)));
+  // A route of a category without pieces: nothing to count, and locked.
+  const RouteSummary etude = ComputeRouteSummary("etude");
+  EXPECT_EQ(TrF("%d / %d sections", etude.sectionsDone, etude.sectionCount), "0 / 0 sections");
+  EXPECT_EQ(ChooseRouteTag(etude), RouteTag::kLocked);
+  SaveScreenshot("practice_routes");
 }
 
 }  // namespace
