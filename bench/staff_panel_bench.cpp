@@ -7,37 +7,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/base/app_state.h"
-#include "app/base/client_size.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
 #include "app/staff_song_feed.h"
-#include "app/window_size.h"
-#include "gfx/gl_setup.h"
-#include "gfx/text.h"
+#include "bench/hidden_gl_window.h"
 #include "midi/playback.h"
 #include "platform/clock.h"
-#include "platform/window.h"
 #include "theory/scale_selection.h"
 #include "theory/staff_panel.h"
-
-static bool MakeHiddenGlWindow() {
-  static int ready = -1;
-  if (ready < 0) {
-    ready = WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920) && WindowCreateGlContext() == kGlReady;
-    if (ready) {
-      gMainWindowOpen = true;
-      gGlReady = true;
-      gClientWidth = 1440;
-      gClientHeight = 920;
-      SetupGlState();
-      SetProjection2D();
-      RebuildFonts();
-    }
-  }
-  return ready == 1;
-}
 
 static void BM_StaffPanelFrame(benchmark::State& state) {
   if (!MakeHiddenGlWindow()) {
