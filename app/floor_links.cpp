@@ -53,7 +53,6 @@ static void FillLayoutFacts(LayoutFacts* out) {
   bool active = gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size();
   out->activeNameBytes = active ? (int)gStudents[(size_t)gActiveStudentIndex].name.size() : 0;
   out->staffPanelShown = ComputeStaffPanelRect(&out->staffPanel);
-  out->staffBlock = {b.contentX, b.boardTop, b.contentW, PanelBlockHeight(b.scale)};
   out->songLoaded = HasMidiContent();
   out->songTimed = !gSongEvents.empty() && gSongEvents.back().timeMs > 0;
   out->sightScoreLoaded = gSightScore.active;

@@ -19,7 +19,6 @@ struct LayoutFacts {
   // The staff panel's rectangle, when it shows one.
   bool staffPanelShown = false;
   RectF staffPanel = kHiddenRect;
-  RectF staffBlock = kHiddenRect;    // the block the board keeps at its top, where the staff stands off the overlay
   bool songLoaded = false;           // a song, a playlist or a song name is loaded
   bool songTimed = false;            // the song's last event lies after 0 ms
   bool sightScoreLoaded = false;     // a sight-reading score is loaded

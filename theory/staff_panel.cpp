@@ -10,7 +10,6 @@
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "gfx/layout.h"
-#include "gfx/layout_facts.h"
 #include "gfx/translate.h"
 #include "theory/circle_theory.h"
 #include "theory/ring_palette.h"
@@ -66,17 +65,11 @@ StaffGeometry StaffGeometryIn(const RectF& panel, float sp) {
 }
 
 bool ComputeStaffGeometry(StaffGeometry* out) {
+  // Only the learning overlay has room for the staff: the block the board keeps at its top is
+  // where the control band's three rows stand, and a staff squeezed in there ran across them.
   RectF panel;
-  if (ComputeStaffPanelRect(&panel)) {
-    *out = StaffGeometryIn(panel, panel.h / kStaffPanelSpacings);
-    out->overlay = true;
-    return true;
-  }
-  // Off the overlay the staff takes the block the board keeps at its top, no wider than it.
-  RectF block = GetLayoutFacts().staffBlock;
-  if (block.w <= 1.0f || block.h <= 1.0f || block.x <= kHiddenRect.x) return false;
-  float sp = std::min(DefaultLineSpacing(), block.h / kStaffPanelSpacings);
-  *out = StaffGeometryIn({block.x, block.y, block.w, kStaffPanelSpacings * sp}, sp);
+  if (!ComputeStaffPanelRect(&panel)) return false;
+  *out = StaffGeometryIn(panel, panel.h / kStaffPanelSpacings);
   return true;
 }
 

@@ -57,11 +57,10 @@ struct StaffGeometry {
   float middleCY = 0.0f;   // y of middle C
   float playX = 0.0f;      // the play line
   float labelX = 0.0f;     // the step labels' column
-  bool overlay = false;    // on the learning overlay (else in the board's top block)
 };
 // The panel on the learning overlay: false unless the overlay is on and practice mode is off.
 bool ComputeStaffPanelRect(RectF* out);
-// Where the panel stands this frame; false when it has no room.
+// Where the panel stands this frame (the overlay's rectangle); false when it is not shown.
 bool ComputeStaffGeometry(StaffGeometry* out);
 // The staff geometry inside a panel with a given line spacing.
 StaffGeometry StaffGeometryIn(const RectF& panel, float sp);

@@ -250,7 +250,7 @@ void DrawStaffPanel(float time, float alpha) {
   if (alpha <= 0.001f || gRingMode) return;
   StaffGeometry g;
   if (!ComputeStaffGeometry(&g)) return;
-  if (g.overlay) gStaffPanelRect = g.panel;
+  gStaffPanelRect = g.panel;
   gStaffOverlayBottom = g.panel.y + g.panel.h;
   float a = Clamp01(alpha);
   bool flats = StaffUsesFlats();

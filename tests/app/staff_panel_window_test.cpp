@@ -78,7 +78,6 @@ TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
   DrawFrame();
   Save("staff_panel_played.png");
   StaffGeometry g = Geometry();
-  ASSERT_TRUE(g.overlay);
   float step = g.sp / 2;
   int x = (int)std::lround(g.playX);
   for (const PlayedNote& p : gPlayedNotes) {
