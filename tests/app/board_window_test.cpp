@@ -29,6 +29,7 @@
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
+#include "theory/scale_diagrams.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 
@@ -61,6 +62,7 @@ class BoardWindow : public RealWindow {
     ResetAchievements();
     ResetAchievementTracking();
     ResetScaleSelection();
+    ResetScaleDiagrams();
     ResetViewModes();
     ResetBoardView();
     ResetToolbar();
@@ -128,13 +130,17 @@ class BoardWindow : public RealWindow {
     DrainMessages();
   }
 
-  // The centre of a preview key's lower block: white key i of the fifteen.
-  static void PreviewWhiteKeyPoint(int i, int* x, int* y) {
+  // The preview's keyboard box; a diagram of the given size narrows it to the image's shape.
+  static RectF PreviewBox(int imageW = 0, int imageH = 0) {
     BoardViewFrame f;
     ComputeBoardViewFrame(&f, GetAppSeconds());
     float m = std::max(10.0f * f.layout.scale, 8.0f);
     RectF inner = {f.lower.x + m, f.lower.y + m, f.lower.w - 2 * m, f.lower.h - 2 * m};
-    RectF box = FitDiagramBox(inner, 0, 0);  // no diagram image in the test's folder
+    return FitDiagramBox(inner, imageW, imageH);
+  }
+  // The centre of a preview key's lower block: white key i of the fifteen.
+  static void PreviewWhiteKeyPoint(int i, int* x, int* y) {
+    RectF box = PreviewBox();  // no diagram image in the test's folder
     float u = box.w / 301.0f, v = box.h / 95.0f;
     *x = (int)(box.x + (20.0f * (float)i + 10.5f) * u);
     *y = (int)(box.y + 77.0f * v);
@@ -242,6 +248,43 @@ TEST_F(BoardWindow, PlayedKeyLightsThePreviewsLowerOctave) {
   EXPECT_LT(Sum(upper) + 60, Sum(litE)) << "the upper octave shows membership only";
   EXPECT_LT(std::abs(Sum(upper) - Sum(idleUpper)), 30);
   SaveScreenshot("board_preview_lit");
+}
+
+// A diagram of the picked mode and key in the program's "scales" folder lies over the preview
+// keyboard tinted with the scale's colour: the black keys under light blue ink turn red for
+// Phrygian. A key with no diagram leaves the keys plain and keeps the name it looked for.
+TEST_F(BoardWindow, APickedScalesDiagramLiesOverThePreviewInItsColour) {
+  const int w = 301, h = 95;
+  DecodedImage ink{w, h, {}};
+  for (int i = 0; i < w * h; ++i) ink.rgba.insert(ink.rgba.end(), {120, 160, 240, 255});
+  std::filesystem::create_directories(dir_.File("scales"));
+  ASSERT_TRUE(SaveImageFile(dir_.File("scales/phrygian_A.png"), ink));
+  struct Case {
+    int ring;
+    bool found;
+    const char* missing;
+    const char* shot;
+  } cases[] = {{3, true, "", "board_preview_diagram"}, {4, false, "phrygian_E.png", "board_preview_no_diagram"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ring);
+    SelectScale(kChurchModes[2], c.ring, true);
+    DrawBoardAlone();
+    EXPECT_EQ(gScaleDiagramImage.texture != 0, c.found);
+    EXPECT_EQ(gScaleDiagramMissingName, c.missing);
+    RectF box = c.found ? PreviewBox(w, h) : PreviewBox();
+    float u = box.w / 301.0f, v = box.h / 95.0f;
+    for (float centre : {43.5f, 158.5f, 240.5f}) {  // the black keys D#3, F#4 and A#4
+      Rgb p = Pixel((int)(box.x + centre * u), (int)(box.y + 35.0f * v));
+      if (c.found) {
+        EXPECT_GT(p[0], p[1] + 50) << centre;
+        EXPECT_GT(p[0], p[2] + 50) << centre;
+        EXPECT_GT(p[0], 80) << centre;
+      } else {
+        EXPECT_LT(Sum(p), 200) << centre;
+      }
+    }
+    SaveScreenshot(c.shot);
+  }
 }
 
 TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
