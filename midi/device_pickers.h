@@ -84,7 +84,8 @@ void DrawPickerRow(UiFont font, const RectF& rect, float scale, const std::strin
                    const std::string& value, float alpha);
 // The width of the label column: the widest translated start-screen label in the font.
 float PickerLabelColumnWidth(UiFont font);
-// Draws the MIDI keyboard panel at the start screen's alpha.
+// Draws the MIDI keyboard panel's header at the start screen's alpha.
 void DrawMidiInputPanel(float alpha);
-// Draws the sound-output panel at the start screen's alpha.
+// Draws the sound-output panel's header, then the open list of either panel, at the start screen's
+// alpha; called after DrawMidiInputPanel, so a list lies over both headers.
 void DrawAudioOutPanel(float now, float alpha);

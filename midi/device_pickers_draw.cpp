@@ -66,6 +66,37 @@ static void DrawListRow(const PickerLayout& l, int row, const std::string& text,
     DrawTextUtf8(font, x, baseline, shown, 0.86f, 0.91f, 0.98f, 0.9f * alpha);
 }
 
+static void DrawMidiList(float a) {
+  PickerLayout l;
+  ComputeMidiPickerLayout(&l);
+  DrawListFrame(l, a);
+  if (l.rows == 0) {
+    NotePickerRowsShown(true, {});
+    DrawListRow(l, 0, Tr("No MIDI keyboard found. Plug one in, it will connect on its own."), false, a);
+    return;
+  }
+  std::vector<std::string> names;
+  for (int i = 0; i < l.rows; ++i) {
+    names.push_back(MidiInDeviceName(i));
+    DrawListRow(l, i, names.back(), gMidiInOpen && (int)gMidiInDeviceIndex == i, a);
+  }
+  NotePickerRowsShown(true, names);
+}
+
+static void DrawAudioOutList(const PickerLayout& l, float a) {
+  DrawListFrame(l, a);
+  int ports = l.rows - 2;
+  std::vector<std::string> names;
+  for (int row = 0; row < l.rows; ++row) {
+    std::string text = AudioOutRowText(row, ports);
+    if (row >= 1 && row <= ports) names.push_back(text);
+    bool chosen = row == 0 ? gMidiOutName.empty()
+                           : row <= ports && strcasecmp(text.c_str(), gMidiOutName.c_str()) == 0;
+    DrawListRow(l, row, text, chosen, a);
+  }
+  NotePickerRowsShown(false, names);
+}
+
 // ---- public functions ----
 float PickerLabelColumnWidth(UiFont font) {
   float widest = 0.0f;
@@ -96,19 +127,6 @@ void DrawMidiInputPanel(float alpha) {
   ComputeMidiPickerLayout(&l);
   std::string value = gMidiInOpen ? gMidiInName : (l.rows > 0 ? Tr("tap to pick") : Tr("no device"));
   DrawPanelHeader(l, "MIDI", value, a);
-  if (!gMidiPickerOpen) return;
-  DrawListFrame(l, a);
-  if (l.rows == 0) {
-    NotePickerRowsShown(true, {});
-    DrawListRow(l, 0, Tr("No MIDI keyboard found. Plug one in, it will connect on its own."), false, a);
-    return;
-  }
-  std::vector<std::string> names;
-  for (int i = 0; i < l.rows; ++i) {
-    names.push_back(MidiInDeviceName(i));
-    DrawListRow(l, i, names.back(), gMidiInOpen && (int)gMidiInDeviceIndex == i, a);
-  }
-  NotePickerRowsShown(true, names);
 }
 
 void DrawAudioOutPanel(float now, float alpha) {
@@ -118,16 +136,7 @@ void DrawAudioOutPanel(float now, float alpha) {
   PickerLayout l;
   ComputeAudioOutLayout(&l);
   DrawPanelHeader(l, "AUDIO OUT", AudioOutHeaderValue(), a);
-  if (!gAudioOutPickerOpen) return;
-  DrawListFrame(l, a);
-  int ports = l.rows - 2;
-  std::vector<std::string> names;
-  for (int row = 0; row < l.rows; ++row) {
-    std::string text = AudioOutRowText(row, ports);
-    if (row >= 1 && row <= ports) names.push_back(text);
-    bool chosen = row == 0 ? gMidiOutName.empty()
-                           : row <= ports && strcasecmp(text.c_str(), gMidiOutName.c_str()) == 0;
-    DrawListRow(l, row, text, chosen, a);
-  }
-  NotePickerRowsShown(false, names);
+  // Either open list comes after both headers: the MIDI list opens upward across this header.
+  if (gMidiPickerOpen) DrawMidiList(a);
+  if (gAudioOutPickerOpen) DrawAudioOutList(l, a);
 }

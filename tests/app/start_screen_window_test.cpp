@@ -18,6 +18,7 @@
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
 #include "app/base/start_clock.h"
+#include "app/floor_links.h"
 #include "app/main_loop.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
@@ -26,11 +27,13 @@
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "gfx/ui_language.h"
+#include "midi/device_pickers.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/window.h"
+#include "tests/midi/output_device_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_support.h"
 #include "visual/start_screen.h"
@@ -213,6 +216,57 @@ TEST_F(StartScreenWindow, TheListDimsPicksKeepsAndHoldsTheScreen) {
   EXPECT_LT(gStartClock, 0.0f);
   EXPECT_TRUE(DrawStartScreen(GetAppSeconds()));
   EXPECT_FLOAT_EQ(GetStartScreenElapsed(GetAppSeconds()), 0.0f);
+}
+
+// The device pickers in the running start screen, pressed through the window procedure: each
+// header opens its list upward with a row per keyboard, or per port beside the synthesiser and the
+// speakers; the rows carry ink, the scene's clock stands while a list is open, and a press beside
+// the list closes it without a choice.
+TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
+  gInDevices = {{"Keys One", 0}, {"Keys Two", 0}, {"Pads", 0}};
+  gPorts = {{"Port A", true}, {"Port B", true}};
+  SetMidiInDriver(&kInDriver);
+  SetMidiOutDriver(&kOutDriver);
+  ConnectFloors();
+  RunUntil(2.0f);
+  struct Case {
+    bool midi;
+    int rows;
+    const char* shot;
+  } cases[] = {{true, 3, "start_screen_midi_list.png"}, {false, 4, "start_screen_audio_out_list.png"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shot);
+    PickerLayout l;
+    c.midi ? ComputeMidiPickerLayout(&l) : ComputeAudioOutLayout(&l);
+    Press(l.header.x + l.header.w / 2, l.header.y + l.header.h / 2);
+    ASSERT_TRUE(c.midi ? gMidiPickerOpen : gAudioOutPickerOpen);
+    c.midi ? ComputeMidiPickerLayout(&l) : ComputeAudioOutLayout(&l);
+    EXPECT_EQ(l.rows, c.rows);
+    float held = GetStartScreenElapsed(GetAppSeconds());
+    RunUntil(GetAppSeconds() - start_ + 1.0f);
+    Shot(c.shot);
+    EXPECT_NEAR(GetStartScreenElapsed(GetAppSeconds()), held, 0.03f) << "the open list holds the screen";
+    for (int row = 0; row < c.rows; ++row) {
+      RectF r = PickerRowRect(l, row);
+      EXPECT_TRUE(Ink(r.x + 8, r.y + 3, r.x + r.w / 2, r.y + r.h - 3, 150)) << "row " << row;
+    }
+    if (c.midi) {  // the list opens across the AUDIO OUT header: none of its gold value shows through
+      PickerLayout a;
+      ComputeAudioOutLayout(&a);
+      int gold = 0;
+      for (float y = a.header.y + 2; y < a.header.y + a.header.h - 2; y += 1)
+        for (float x = a.header.x; x < a.header.x + a.header.w; x += 1) {
+          Rgb p = Pixel(x, y);
+          gold += p[0] > 150 && p[0] > p[2] + 50;
+        }
+      EXPECT_EQ(gold, 0);
+    }
+    Press(l.list.x + l.list.w + 40, l.list.y + 4);
+    EXPECT_FALSE(gMidiPickerOpen || gAudioOutPickerOpen);
+  }
+  EXPECT_FALSE(gMidiInOpen) << "nothing was chosen";
+  SetMidiInDriver(nullptr);
+  SetMidiOutDriver(nullptr);
 }
 
 TEST_F(StartScreenWindow, WithoutTheSplashTheFirstFrameIsTheMainView) {
