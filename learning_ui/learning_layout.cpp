@@ -13,6 +13,7 @@
 #include "learning/library_view_state.h"
 #include "learning_ui/learning_screen_state.h"
 #include "learning_ui/learning_views.h"
+#include "learning_ui/mastery_map_layout.h"
 
 // ---- constants ----
 static const char* const kNavKeys[12] = {"today", "", "foundations", "scales", "chords", "mechanics",
@@ -24,7 +25,6 @@ static const float kNavColours[12][3] = {{0.45f, 0.66f, 1.0f},  {0.34f, 0.80f, 0
                                          {0.95f, 0.65f, 0.32f}, {0.95f, 0.65f, 0.32f}, {0.95f, 0.65f, 0.32f},
                                          {0.40f, 0.78f, 0.92f}, {0.55f, 0.45f, 0.96f}, {0.88f, 0.62f, 0.34f},
                                          {0.88f, 0.62f, 0.34f}, {0.88f, 0.62f, 0.34f}, {0.88f, 0.62f, 0.34f}};
-static const int kMapTiers = 7;
 
 // ---- state ----
 const std::vector<std::string> gNavGroups[4] = {
@@ -191,11 +191,7 @@ float LearningContentHeight(const LearningLayout& l) {
     return height;
   }
   if (gLibraryViewKey == "skills") {
-    if (gSkillsTab == kSkillsTabOverview) return 446.0f;
-    float height = 94.0f;
-    for (int tier = 0; tier < kMapTiers; ++tier)
-      height += std::max(MasteryMapTierNodeCount(tier), 1) * 52.0f + 62.0f + 26.0f;
-    return height;
+    return gSkillsTab == kSkillsTabOverview ? 446.0f : MasteryMapContentHeight();
   }
   return WalkCardGrid(l, 0.0f, nullptr, nullptr);
 }

@@ -25,10 +25,10 @@ void DrawOverviewPanel(const LearningLayout& l, int listed, int doneToday);
 // The practice routes of the OVERVIEW tab (learning_ui/practice_routes.h).
 void DrawRoutesPanel(const LearningLayout& l);
 bool HandleRoutesClick(const LearningLayout& l, int x, int y);
-// PENDING: the mastery map of the MAP tab, built with the map.
+// The mastery map of the MAP tab (learning_ui/mastery_map); a click on empty map space drops the
+// selection and is left to the screen.
 void DrawMasteryMap(const LearningLayout& l);
 bool HandleMasteryMapClick(const LearningLayout& l, int x, int y);
-int MasteryMapTierNodeCount(int tier);   // tiers 0..6
 void ClearMasteryMapSelection();
 // The endless-runs picker band of technique views (learning_ui/endless_runs.h); the list is drawn
 // after everything else of the screen.

@@ -13,10 +13,6 @@ void DrawLearningCalendar(const LearningLayout&) {}
 bool LearningCalendarCellRect(const LearningLayout&, int, RectF*, std::string*) { return false; }
 void ShiftLearningCalendarMonth(int) {}
 void DrawOverviewPanel(const LearningLayout&, int, int) {}
-void DrawMasteryMap(const LearningLayout&) {}
-bool HandleMasteryMapClick(const LearningLayout&, int, int) { return false; }
-int MasteryMapTierNodeCount(int) { return 0; }
-void ClearMasteryMapSelection() {}
 
 void DrawPerformanceNotes() {}
 // Until the radar is drawn only the flash's timing runs, so the song waiting for it resumes on time.

@@ -1,0 +1,181 @@
+// learning_ui/mastery_map: the map's selection, its clicks and the decisions its drawing shows.
+#include "learning_ui/mastery_map.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/maths.h"
+#include "app/base/pointer.h"
+#include "gfx/translate.h"
+#include "learning/attempt_rules.h"
+#include "learning/learning_records.h"
+#include "learning/library_browser.h"
+#include "learning/library_view_state.h"
+#include "learning_ui/learning_screen_state.h"
+#include "learning_ui/learning_views.h"
+#include "learning_ui/skill_graph.h"
+
+// ---- constants ----
+static const int kMaxPieceRows = 6;
+static const float kSlideMs = 170.0f;
+
+// ---- state ----
+std::string gMapSelectedSkill;             // no star selected
+static std::string gFocusShownKey;         // the key the focus card last showed
+static uint32_t gFocusShownSinceMs = 0;    // when that key changed
+
+// ---- internal helpers ----
+static bool InRect(const RectF& r, float x, float y) { return x >= r.x && x <= r.x + r.w && y >= r.y && y <= r.y + r.h; }
+
+static void JoinTo(std::string* list, const std::string& type) {
+  if (!list->empty()) *list += ", ";
+  *list += Tr(type);
+}
+
+// ---- public functions ----
+void ResetMasteryMap() {
+  gMapSelectedSkill.clear();
+  gFocusShownKey.clear();
+  gFocusShownSinceMs = 0;
+}
+
+void ClearMasteryMapSelection() { gMapSelectedSkill.clear(); }
+
+SkillStats ComputeSkillStats(const std::vector<int>& items) {
+  SkillStats stats;
+  for (int i : items) {
+    const LibraryItem& item = gLibraryItems[i];
+    ++stats.pieces;
+    if (IsItemComplete(item)) ++stats.done;
+    if (IsItemMastered(item)) ++stats.mastered;
+    auto found = gMasteryRecords.find(item.id);
+    if (found == gMasteryRecords.end()) continue;
+    const MasteryRecord& r = found->second;
+    if (r.attempts > 0) ++stats.attempted;
+    if (r.placed_by_source) continue;
+    stats.bestAccuracy = std::max(stats.bestAccuracy, r.best_accuracy);
+    stats.bestTiming = std::max(stats.bestTiming, r.best_timing);
+  }
+  return stats;
+}
+
+int SkillProgressRank(const LibraryItem& item) {
+  if (IsItemMastered(item) || IsItemComplete(item)) return 2;
+  auto found = gMasteryRecords.find(item.id);
+  if (found == gMasteryRecords.end() || found->second.attempts < 1) return 1;
+  return 0;
+}
+
+std::vector<int> SortSkillPieces(const std::vector<int>& items) {
+  std::vector<std::pair<int, int>> ranked;   // rank, item
+  ranked.reserve(items.size());
+  for (int i : items) ranked.emplace_back(SkillProgressRank(gLibraryItems[i]), i);
+  std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<int> sorted;
+  sorted.reserve(ranked.size());
+  for (const auto& r : ranked) sorted.push_back(r.second);
+  return sorted;
+}
+
+int FindYouAreHereCard(const std::vector<MapNode>& nodes) {
+  int best = -1;
+  for (int i = 0; i < (int)nodes.size(); ++i) {
+    const MapNode& n = nodes[i];
+    if (n.state != kMapNodeOpen) continue;
+    if (best < 0 || n.tier < nodes[best].tier || (n.tier == nodes[best].tier && n.centreY < nodes[best].centreY)) best = i;
+  }
+  return best;
+}
+
+int FindHoveredMapCard(const LearningLayout& l, const std::vector<MapNode>& nodes) {
+  const float bandTop = l.contentY, bandBottom = l.contentY + l.contentH;
+  const float mx = (float)gMouseX, my = (float)gMouseY;
+  if (my < bandTop || my > bandBottom) return -1;
+  for (int i = 0; i < (int)nodes.size(); ++i) {
+    RectF r = MapNodeRect(nodes[i]);
+    if (r.y + r.h < bandTop || r.y > bandBottom) continue;
+    if (InRect(r, mx, my)) return i;
+  }
+  return -1;
+}
+
+void MapLinkPoint(const MapNode& from, const MapNode& to, float t, float* x, float* y) {
+  const float dx = to.centreX - from.centreX, dy = to.centreY - from.centreY;
+  const float d = std::max(std::sqrt(dx * dx + dy * dy), 1.0f);
+  const float bend = ClampFloat(0.12f * d, 6.0f, 34.0f);
+  const float cx = (from.centreX + to.centreX) / 2.0f - bend * dy / d;
+  const float cy = (from.centreY + to.centreY) / 2.0f + bend * dx / d;
+  const float u = 1.0f - t;
+  *x = u * u * from.centreX + 2.0f * u * t * cx + t * t * to.centreX;
+  *y = u * u * from.centreY + 2.0f * u * t * cy + t * t * to.centreY;
+}
+
+MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset) {
+  MapFocusCard card;
+  const int shown = std::min(pieces, kMaxPieceRows);
+  card.w = ClampFloat(0.2f * l.width, 270.0f, 330.0f);
+  card.x = std::max(l.x + l.width - card.w - 14.0f, l.x + 8.0f);
+  // Without a detail column the card stands over the map; it gives way when it would hide the star.
+  if (l.detailW <= 0.0f && focused.centreX + focused.width / 2.0f > card.x)
+    card.x = l.contentX + 8.0f - offset;
+  else
+    card.x += offset;
+  card.y = l.contentY;
+  const float more = pieces > shown ? 18.0f : 0.0f;
+  card.h = std::min(16.0f * shown + 214.0f + more + 58.0f, l.top + l.height - l.contentY - 12.0f);
+  // Rows start 214 below the content's top; a short card lists fewer and counts the rest.
+  for (int r = 0; r < shown; ++r) {
+    if (214.0f + 16.0f * r + 16.0f > card.h - 54.0f) break;
+    card.rows = r + 1;
+  }
+  card.more = pieces - card.rows;
+  return card;
+}
+
+float MapFocusSlideOffset(const std::string& key, uint32_t nowMs) {
+  if (key != gFocusShownKey) {
+    gFocusShownKey = key;
+    gFocusShownSinceMs = nowMs;
+  }
+  const float e = std::min((float)(uint32_t)(nowMs - gFocusShownSinceMs) / kSlideMs, 1.0f);
+  return 28.0f * (1.0f - e) * (1.0f - e);
+}
+
+void SkillNeedsAndLeads(const std::string& category, const std::string& type, std::string* needs, std::string* leads) {
+  needs->clear();
+  leads->clear();
+  for (const SkillGraphRow& row : gSkillGraph) {
+    if (row.category == category && row.type == type) JoinTo(needs, row.neededType);
+    if (row.neededCategory == category && row.neededType == type) JoinTo(leads, row.type);
+  }
+}
+
+bool HandleMasteryMapClick(const LearningLayout& l, int x, int y) {
+  if (y < l.contentY || y > l.contentY + l.contentH) return false;
+  std::vector<MapNode> nodes = LayoutMasteryMap(l);
+  const MapNode* hit = nullptr;
+  for (const MapNode& node : nodes)
+    if (InRect(MapNodeRect(node), (float)x, (float)y)) {
+      hit = &node;
+      break;
+    }
+  if (!hit) {
+    // Empty map space drops the selection and leaves the click to the screen.
+    gMapSelectedSkill.clear();
+    return false;
+  }
+  std::string key = ItemSkillKey(hit->category, hit->type);
+  if (key != gMapSelectedSkill) {
+    gMapSelectedSkill = std::move(key);
+    return true;
+  }
+  gMapSelectedSkill.clear();
+  gLibraryViewKey = hit->category;
+  if (IsTechniqueCategory(hit->category)) {
+    gChosenTypes[hit->category] = hit->type;
+    gRunsDropDown = 0;
+  }
+  gLibraryScroll = 0.0f;
+  SortLibraryItems();
+  return true;
+}

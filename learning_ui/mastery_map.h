@@ -1,0 +1,67 @@
+// learning_ui/mastery_map: the MAP tab of the "skills" view: the star cards of the skill tree with
+// their prerequisite links, the "you are here" marker, and the focus card with the progress and
+// pieces of the selected or hovered skill. A first click on a star selects it; a second click on
+// the same star opens its category's view, with its type chosen where the view has a type picker.
+//
+// What the drawing decides is computed here without GL (focus, marker, the focus card's size and
+// rows, the links' curve), so the click handler and the tests meet exactly what is drawn.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "learning/library_index.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/mastery_map_layout.h"
+
+// ---- state ----
+extern std::string gMapSelectedSkill;   // ItemSkillKey of the selected star, "" for none
+
+// The selection and the focus card's slide-in forgotten (tests).
+void ResetMasteryMap();
+
+// ---- figures of a skill ----
+struct SkillStats {
+  int pieces = 0;       // items of the skill
+  int done = 0;         // complete
+  int mastered = 0;
+  int attempted = 0;    // with a record of at least one attempt
+  float bestAccuracy = 0, bestTiming = 0;   // over records a placement did not make
+};
+// Over the items (indices into gLibraryItems).
+SkillStats ComputeSkillStats(const std::vector<int>& items);
+// 2 mastered or complete, 1 untouched, 0 attempted but not done: the order the focus card lists.
+int SkillProgressRank(const LibraryItem& item);
+// The items by SkillProgressRank, equal ranks in library order.
+std::vector<int> SortSkillPieces(const std::vector<int>& items);
+
+// ---- what the map shows ----
+// The card of the "you are here" marker: the open card of the lowest tier, then the highest on
+// screen, then the first; -1 when no card is open.
+int FindYouAreHereCard(const std::vector<MapNode>& nodes);
+// The first card under the mouse whose rectangle reaches into the content band, with the mouse
+// inside that band; -1 for none.
+int FindHoveredMapCard(const LearningLayout& l, const std::vector<MapNode>& nodes);
+// The point at t (0..1) of the link's curve from one card's centre to the other's.
+void MapLinkPoint(const MapNode& from, const MapNode& to, float t, float* x, float* y);
+
+// The focus card's place and what it lists.
+struct MapFocusCard {
+  float x = 0, y = 0, w = 0, h = 0;
+  int rows = 0;   // piece rows shown
+  int more = 0;   // pieces left out
+};
+// For the focused card with that many pieces, slid in by offset pixels.
+MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset);
+// The slide-in offset for the focus key now; restarts when the key changes.
+float MapFocusSlideOffset(const std::string& key, uint32_t nowMs);
+// The translated types the skill needs and those that need it, joined with ", " in file order.
+void SkillNeedsAndLeads(const std::string& category, const std::string& type, std::string* needs, std::string* leads);
+
+// ---- drawing pieces ----
+// A fan from the centre in the colour to a transparent rim of 22 segments.
+void DrawSoftGlow(float cx, float cy, float radius, float r, float g, float b, float a);
+// The link's curve as a strip of 17 points, from one card's centre to the other's.
+void DrawMapLink(const MapNode& from, const MapNode& to, float r, float g, float b, float a);
+// The map's night gradient and its 120 twinkling specks.
+void DrawMapBackdrop(float x, float y, float w, float h);
