@@ -1,7 +1,8 @@
 // Cost of one learning-screen frame with a 400-item library in the whole-library card grid at
 // 1440 x 920: the logic alone (layout, scroll range, the grid walk) and the whole drawing on the
-// software GL of a hidden window (needs a display, DISPLAY=:N); and Key Patterns with the picker
-// bar and its type list open over 400 scales.
+// software GL of a hidden window (needs a display, DISPLAY=:N); Key Patterns with the picker
+// bar and its type list open over 400 scales; and the mastery map with 60 skills of 5 pieces and
+// 300 prerequisite edges, one star selected.
 #include <GL/gl.h>
 
 #include <benchmark/benchmark.h>
@@ -13,12 +14,15 @@
 #include "bench/hidden_gl_window.h"
 #include "gfx/gl_setup.h"
 #include "gfx/text.h"
+#include "learning/attempt_rules.h"
 #include "learning/library_browser.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
+#include "learning_ui/mastery_map.h"
+#include "learning_ui/skill_graph.h"
 #include "platform/window.h"
 
 // 400 items over five sections of study pieces, as the grid of "Explore Library" lists them.
@@ -137,3 +141,71 @@ static void BM_EmptyFrameWithGl(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EmptyFrameWithGl)->Unit(benchmark::kMillisecond);
+
+// 60 skills over the seven sections and all tiers, 5 pieces each, and 300 edges among them.
+static void MakeSkillMap() {
+  static const char* const kSections[] = {"foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"};
+  static const char* const kTierWords[] = {"Basics", "Major", "Staccato", "Cadences", "Lyric", "Velocity", "Advanced"};
+  gLibraryItems.clear();
+  std::vector<std::pair<std::string, std::string>> skills;
+  for (int s = 0; s < 60; ++s) {
+    std::string category = kSections[s % 7];
+    std::string type = std::string(kTierWords[(s / 7) % 7]) + " set " + std::to_string(s);
+    skills.emplace_back(category, type);
+    for (int p = 0; p < 5; ++p) {
+      LibraryItem item;
+      item.id = "map_" + std::to_string(s) + "_" + std::to_string(p);
+      item.name = "Piece " + std::to_string(p) + " - of skill " + std::to_string(s);
+      item.category = category;
+      item.type = type;
+      item.file = item.id + ".mid";
+      item.row_index = (int)gLibraryItems.size();
+      gLibraryItems.push_back(item);
+    }
+  }
+  ResetSkillGraph();
+  LoadSkillGraph();   // no file: tried once, then filled here
+  for (int e = 0; e < 300; ++e) {
+    const auto& a = skills[(e * 7 + 3) % 60];
+    const auto& b = skills[(e * 13 + 1) % 60];
+    gSkillGraph.push_back({a.first, a.second, b.first, b.second});
+  }
+  gLibraryLoaded = true;
+  gClientWidth = 1440;
+  gClientHeight = 920;
+  gPracticeMode = true;
+  gLibraryOpen = true;
+  gLibraryViewKey = "skills";
+  gSkillsTab = kSkillsTabMap;
+  gLibraryScroll = 0.0f;
+  SortLibraryItems();
+  gMapSelectedSkill = ItemSkillKey(skills[1].first, skills[1].second);
+}
+
+static void BM_MasteryMapLogic(benchmark::State& state) {
+  MakeSkillMap();
+  for (auto _ : state) {
+    LearningLayout l = ComputeLearningLayout();
+    ClampLibraryScroll(l);
+    std::vector<std::vector<int>> items;
+    std::vector<MapNode> nodes = LayoutMasteryMap(l, &items);
+    benchmark::DoNotOptimize(FindYouAreHereCard(nodes));
+  }
+}
+BENCHMARK(BM_MasteryMapLogic)->Unit(benchmark::kMicrosecond);
+
+static void BM_MasteryMapFrameWithGl(benchmark::State& state) {
+  if (!MakeHiddenGlWindow()) {
+    state.SkipWithError("no display for a GL context");
+    return;
+  }
+  MakeSkillMap();
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLibraryButton();
+    DrawLearningScreen();
+    DrawLearningScrollHint();
+    glFinish();
+  }
+}
+BENCHMARK(BM_MasteryMapFrameWithGl)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 // were.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -128,10 +129,22 @@ void DrawBands(const LearningLayout& l) {
   }
 }
 
-void DrawLinks(const std::vector<MapNode>& nodes, const std::vector<MapLink>& links, int focus) {
+// The curve lies within the triangle of its ends and its control point; a link whose triangle
+// stays above or below the content band draws nothing, and a rasteriser still pays for its
+// segments.
+bool LinkMayShow(const LearningLayout& l, const MapNode& from, const MapNode& to) {
+  float midX, midY;
+  MapLinkPoint(from, to, 0.5f, &midX, &midY);
+  const float controlY = 2.0f * midY - (from.centreY + to.centreY) / 2.0f;
+  const float low = std::min({from.centreY, to.centreY, controlY}), high = std::max({from.centreY, to.centreY, controlY});
+  return high >= l.contentY - 4.0f && low <= l.contentY + l.contentH + 4.0f;
+}
+
+void DrawLinks(const LearningLayout& l, const std::vector<MapNode>& nodes, const std::vector<MapLink>& links, int focus) {
   glLineWidth(1.5f);
   for (const MapLink& link : links) {
     if (link.needed == focus || link.needing == focus) continue;
+    if (!LinkMayShow(l, nodes[link.needed], nodes[link.needing])) continue;
     float a = nodes[link.needing].state == kMapNodeLocked ? 0.06f : 0.13f;
     DrawMapLink(nodes[link.needed], nodes[link.needing], 0.56f, 0.64f, 0.82f, a);
   }
@@ -143,6 +156,7 @@ void DrawLinks(const std::vector<MapNode>& nodes, const std::vector<MapLink>& li
       if (link.needed != focus && link.needing != focus) continue;
       const MapNode& from = nodes[link.needed];
       const MapNode& to = nodes[link.needing];
+      if (!LinkMayShow(l, from, to)) continue;
       DrawMapLink(from, to, 0.97f, 0.82f, 0.4f, to.state == kMapNodeLocked ? 0.45f : 0.85f);
       float x, y;
       MapLinkPoint(from, to, u, &x, &y);
@@ -384,16 +398,13 @@ void DrawMasteryMap(const LearningLayout& l) {
   } else {
     focus = FindHoveredMapCard(l, nodes);
   }
-  DrawLinks(nodes, links, focus);
+  DrawLinks(l, nodes, links, focus);
 
-  // Shapes of every visible card first, then their texts in one run: cards never overlap.
-  std::vector<int> visible;
-  for (int i = 0; i < (int)nodes.size(); ++i)
-    if (CardVisible(l, MapNodeRect(nodes[i]))) visible.push_back(i);
-  for (int i : visible) DrawCardShapes(l, nodes[i], tMs);
-  BeginTextRun();
-  for (int i : visible) DrawCardTexts(nodes[i]);
-  EndTextRun();
+  for (const MapNode& node : nodes) {
+    if (!CardVisible(l, MapNodeRect(node))) continue;
+    DrawCardShapes(l, node, tMs);
+    DrawCardTexts(node);
+  }
   const int here = FindYouAreHereCard(nodes);
   if (here >= 0) DrawYouAreHere(l, nodes[here], tMs);
   glDisable(GL_SCISSOR_TEST);
