@@ -207,8 +207,8 @@ void DrawCardShapes(const LearningLayout& l, const MapNode& node, double tMs) {
 }
 
 void DrawCardTexts(const MapNode& node) {
-  static const char* const kStatusWords[3] = {"locked", "open", "done"};
-  static const float kStatusColours[3][4] = {
+  static const char* const kMapStatusWords[3] = {"locked", "open", "done"};
+  static const float kMapStatusColours[3][4] = {
       {0.44f, 0.5f, 0.6f, 0.66f}, {0.54f, 0.8f, 0.92f, 0.92f}, {0.98f, 0.84f, 0.42f, 0.92f}};
   const RectF r = MapNodeRect(node);
   const bool locked = node.state == kMapNodeLocked;
@@ -221,9 +221,9 @@ void DrawCardTexts(const MapNode& node) {
     DrawFitted(gFontSmall, textX, r.y + 33.0f, node.type, textW, 6.7f, 0.88f, 0.92f, 1.0f, 0.96f);
   }
   const int s = ClampInt(node.state, 0, 2);
-  const float w = MeasureText(gFontSmall, kStatusWords[s], 5.8f);
-  const float* c = kStatusColours[s];
-  DrawTextUtf8(gFontSmall, r.x + r.w - 10.0f - w, r.y + 25.0f, kStatusWords[s], c[0], c[1], c[2], c[3]);
+  const float w = MeasureText(gFontSmall, kMapStatusWords[s], 5.8f);
+  const float* c = kMapStatusColours[s];
+  DrawTextUtf8(gFontSmall, r.x + r.w - 10.0f - w, r.y + 25.0f, kMapStatusWords[s], c[0], c[1], c[2], c[3]);
 }
 
 void DrawYouAreHere(const LearningLayout& l, const MapNode& node, double tMs) {
