@@ -2,6 +2,7 @@
 #include "learning_ui/endless_runs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "gfx/text.h"
@@ -18,6 +19,8 @@ const char* const kRunsKeyNames[12] = {"C", "Db", "D", "Eb", "E", "F", "F#", "G"
 static const int kRingOrder[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};
 // A second click this soon after a pick, where the list was, is the same gesture and is dropped.
 static const uint32_t kSwallowMs = 501;
+static const float kFadeRate = 14.0f;     // per second, the list's ease towards its target
+static const float kMaxFadeStep = 0.1f;   // seconds; a stalled frame does not snap the list open
 
 // ---- state ----
 int gRunsShownDropDown = kRunsListNone;   // nothing drawn
@@ -144,4 +147,25 @@ bool HandleEndlessRunsClick(const LearningLayout& l, int x, int y) {
   if (gRunsDropDown == kRunsListNone) return false;
   gRunsDropDown = kRunsListNone;
   return true;
+}
+
+void StepRunsDropDownFade(uint32_t now) {
+  float dt = 0.0f;
+  if (gRunsFadeClockMs != 0 && gRunsFadeClockMs <= now)
+    dt = std::min((float)(now - gRunsFadeClockMs) / 1000.0f, kMaxFadeStep);
+  gRunsFadeClockMs = now;
+  float target = 0.0f;
+  if (gRunsDropDown != kRunsListNone) {
+    target = 1.0f;
+    if (gRunsDropDown != gRunsShownDropDown) {
+      gRunsShownDropDown = gRunsDropDown;
+      gRunsDropDownFade = 0.0f;
+    }
+  }
+  gRunsDropDownFade += (1.0f - std::exp(-kFadeRate * dt)) * (target - gRunsDropDownFade);
+  if (target == 1.0f && gRunsDropDownFade > 0.995f) gRunsDropDownFade = 1.0f;
+  if (target == 0.0f && gRunsDropDownFade < 0.01f) {
+    gRunsDropDownFade = 0.0f;
+    gRunsShownDropDown = kRunsListNone;
+  }
 }

@@ -30,6 +30,9 @@ extern uint32_t gRunsClosedMs;      // ClockMs32 of that pick; 0 when no click i
 
 // Back to the start values (tests; the screen's own reset calls it).
 void ResetEndlessRunsPicker();
+// Eases the shown list's fade towards the open list at the clock reading nowMs (whole app
+// milliseconds + 1, so 0 is never a reading); switching lists starts the new one from 0.
+void StepRunsDropDownFade(uint32_t nowMs);
 
 // ---- geometry ----
 struct RunsTypeList {

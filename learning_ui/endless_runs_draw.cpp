@@ -24,9 +24,7 @@
 #include "learning_ui/library_search.h"
 
 // ---- constants ----
-static const float kFadeRate = 14.0f;       // per second, the list's ease towards its target
-static const float kSlidePx = 10.0f;        // the list slides in from this far above its place
-static const float kMaxFadeStep = 0.1f;     // seconds; a stalled frame does not snap the list open
+static const float kSlidePx = 10.0f;   // the list slides in from this far above its place
 
 // ---- internal helpers ----
 static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
@@ -34,29 +32,6 @@ static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
 static std::string ChosenTypeShown(const std::string& viewKey) {
   std::string type = GetChosenCategoryType(viewKey);
   return type.empty() ? type : Tr(type);
-}
-
-// Advances the fade by the frame's time; the shown list follows the open one.
-static void StepDropDownFade() {
-  const uint32_t now = LearningMsStamp();
-  float dt = 0.0f;
-  if (gRunsFadeClockMs != 0 && gRunsFadeClockMs <= now)
-    dt = std::min((float)(now - gRunsFadeClockMs) / 1000.0f, kMaxFadeStep);
-  gRunsFadeClockMs = now;
-  float target = 0.0f;
-  if (gRunsDropDown != kRunsListNone) {
-    target = 1.0f;
-    if (gRunsDropDown != gRunsShownDropDown) {
-      gRunsShownDropDown = gRunsDropDown;
-      gRunsDropDownFade = 0.0f;
-    }
-  }
-  gRunsDropDownFade += (1.0f - std::exp(-kFadeRate * dt)) * (target - gRunsDropDownFade);
-  if (target == 1.0f && gRunsDropDownFade > 0.995f) gRunsDropDownFade = 1.0f;
-  if (target == 0.0f && gRunsDropDownFade < 0.01f) {
-    gRunsDropDownFade = 0.0f;
-    gRunsShownDropDown = kRunsListNone;
-  }
 }
 
 static void DrawKeyList(const LearningLayout& l, float dy, float fade) {
@@ -165,7 +140,7 @@ void DrawEndlessRunsDropDown(const LearningLayout& l) {
     gRunsDropDownFade = 0.0f;
     return;
   }
-  StepDropDownFade();
+  StepRunsDropDownFade(LearningMsStamp());
   if (gRunsShownDropDown == kRunsListNone || gRunsDropDownFade <= 0.0f) return;
   const float fade = gRunsDropDownFade;
   const RectF panel =

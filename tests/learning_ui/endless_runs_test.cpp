@@ -3,6 +3,7 @@
 // 32-bit clock's wrap), a click beside an open list, and the search that takes the bar away.
 #include "learning_ui/endless_runs.h"
 
+#include <cmath>
 #include <optional>
 
 #include "learning_ui/learning_views.h"
@@ -219,6 +220,38 @@ TEST_F(EndlessRunsTest, ASearchTakesTheBarAway) {
   ApplySearchText();
   OpenOn("etude");
   EXPECT_FALSE(HandleEndlessRunsClick(ComputeLearningLayout(), Cx(RunsTypeBoxRect(l)), Cy(RunsTypeBoxRect(l))));
+}
+
+TEST_F(EndlessRunsTest, TheListFadesInOutAndRestartsOnASwitch) {
+  // The first frame only sets the clock; a stalled frame counts as a tenth of a second at most.
+  gRunsDropDown = kRunsListType;
+  StepRunsDropDownFade(1000);
+  EXPECT_EQ(gRunsShownDropDown, kRunsListType);
+  EXPECT_EQ(gRunsDropDownFade, 0.0f);
+  StepRunsDropDownFade(6000);
+  const float afterStall = gRunsDropDownFade;
+  EXPECT_NEAR(afterStall, 1.0f - std::exp(-1.4f), 1e-4);
+  // A clock reading from before the last one moves nothing.
+  StepRunsDropDownFade(5000);
+  EXPECT_EQ(gRunsDropDownFade, afterStall);
+  uint32_t now = 5000;
+  int frames = 0;
+  while (gRunsDropDownFade < 1.0f && frames < 100) StepRunsDropDownFade(now += 17), ++frames;
+  EXPECT_EQ(gRunsDropDownFade, 1.0f) << "settles exactly open";
+  EXPECT_LT(frames, 30);
+  // The other list starts its own fade from nothing.
+  gRunsDropDown = kRunsListKey;
+  StepRunsDropDownFade(now += 17);
+  EXPECT_EQ(gRunsShownDropDown, kRunsListKey);
+  EXPECT_LT(gRunsDropDownFade, 0.25f);
+  // Closed, the list stays shown while it fades out, then is gone.
+  gRunsDropDown = kRunsListNone;
+  StepRunsDropDownFade(now += 17);
+  EXPECT_EQ(gRunsShownDropDown, kRunsListKey);
+  frames = 0;
+  while (gRunsShownDropDown != kRunsListNone && frames < 100) StepRunsDropDownFade(now += 17), ++frames;
+  EXPECT_EQ(gRunsDropDownFade, 0.0f);
+  EXPECT_LT(frames, 30);
 }
 
 }  // namespace
