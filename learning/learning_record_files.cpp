@@ -89,13 +89,13 @@ static void LoadOneFile(const std::string& path, int (*reader)(const std::vector
   if (reader(lines) > 0 || cut || (!raw.empty() && writer() != raw)) gCopyAsidePaths.insert(path);
 }
 
-static void SaveLearningFile(const std::string& path, const std::string& text) {
+static bool SaveLearningFile(const std::string& path, const std::string& text) {
   if (gBlockedPaths.count(path)) {
     DebugLog("[learning] %s is damaged and could not be moved aside; not saved\n", path.c_str());
-    return;
+    return false;
   }
   if (gCopyAsidePaths.erase(path)) CopyAside(path);
-  SaveFileAtomic(path, text);
+  return SaveFileAtomic(path, text);
 }
 
 static std::string PracticeLoadText() { return std::to_string(gPracticeLoad); }
@@ -112,7 +112,7 @@ void SaveProgress() { SaveLearningFile(ProgressFilePath(), ProgressFileText()); 
 void SaveMastery() { SaveLearningFile(MasteryFilePath(), MasteryFileText()); }
 void SaveSchedule() { SaveLearningFile(ScheduleFilePath(), ScheduleFileText()); }
 void SaveCalendar() { SaveLearningFile(CalendarFilePath(), CalendarFileText()); }
-void SavePracticeLoad() { SaveLearningFile(PracticeLoadFilePath(), PracticeLoadText()); }
+bool SavePracticeLoad() { return SaveLearningFile(PracticeLoadFilePath(), PracticeLoadText()); }
 
 void LoadLearningFiles() {
   MigrateSingleFiles();

@@ -98,7 +98,8 @@ void SaveProgress();
 void SaveMastery();
 void SaveSchedule();
 void SaveCalendar();
-void SavePracticeLoad();
+// False when the file was not written (the choice itself stands in memory).
+bool SavePracticeLoad();
 
 // Reads the current student's files (once per student; after a one-time migration of the single
 // files of earlier versions to the "_default" names).

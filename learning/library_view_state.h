@@ -21,7 +21,7 @@ extern bool gLibraryOpen;                                      // the learning s
 extern uint32_t gLibraryOpenedMs;                              // GetAppSeconds x 1000 + 1 when opened, 0 closed
 extern float gLibraryScroll;                                   // content scroll in px, 0 at the top
 extern int gLearningCalendarYear;                              // the month the calendar panel shows
-extern int gLearningCalendarMonth;                             // 0..11
+extern int gLearningCalendarMonth;                             // 1..12, 0 before the first showing
 
 // Back to the start values (tests).
 void ResetLibraryViewState();

@@ -180,6 +180,21 @@ bool StartSelectedPractice() {
   return true;
 }
 
+bool StartDailyPracticeSet(const std::vector<std::string>& ids) {
+  ClearPracticeSet();   // a daily set: cards done today are passed over as it advances
+  gPracticeSetIds = ids;
+  gChoosingPractice = false;
+  gSelectedCards.clear();
+  if (ids.empty()) return false;
+  gPracticeSetActive = true;
+  gPracticeSetIndex = 0;
+  // The leading card plays even when done (a done block may be picked to play again).
+  if (OpenCardFromIndex(false)) return true;
+  ClearPracticeSet();
+  gStatusText = "Selected practice could not load";
+  return false;
+}
+
 bool AdvancePracticeSet() {
   if (!gPracticeSetActive) return false;
   std::string finished = gPracticeItemId;

@@ -37,5 +37,10 @@ bool LoadLibraryItem(const LibraryItem& item);
 void OpenLibraryItem(const LibraryItem& item);
 // Starts a set of the selected cards that are available, in library order; true when a card opened.
 bool StartSelectedPractice();
+// Starts the daily lesson's set of these ids in this order (the card selection ends): the first
+// card that is there and loads opens, so a missing song never leaves a set running with nothing
+// to play; when none loads the set ends with "Selected practice could not load". True when a card
+// opened; an empty list starts nothing.
+bool StartDailyPracticeSet(const std::vector<std::string>& ids);
 // Back to the start values (tests).
 void ResetPracticeSet();

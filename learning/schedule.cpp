@@ -83,7 +83,7 @@ void OpenCalendarDay(const std::string& date) {
   std::tm t;
   if (ParseIsoDate(date, &t)) {
     gLearningCalendarYear = t.tm_year + 1900;
-    gLearningCalendarMonth = t.tm_mon;
+    gLearningCalendarMonth = t.tm_mon + 1;
   }
 }
 

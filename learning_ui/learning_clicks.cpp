@@ -23,16 +23,15 @@
 #include "learning/library_browser.h"
 #include "learning/practice_set.h"
 #include "learning/schedule.h"
+#include "learning_ui/learning_calendar.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/library_button.h"
 #include "learning_ui/library_search.h"
 #include "learning_ui/mastery_figures.h"
+#include "learning_ui/overview_panel.h"
 #include "learning_ui/performance_note.h"
 #include "midi/playback.h"
-
-// ---- constants ----
-static const char* const kPracticeLoadNames[4] = {"Light", "Standard", "Long", "Marathon"};
 
 // ---- internal helpers ----
 static bool In(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
@@ -56,35 +55,6 @@ static bool ClickScrollbar(const LearningLayout& l, int x, int y) {
   gLibraryScroll += (y < thumb.y ? -0.85f : 0.85f) * l.contentH;
   ClampLibraryScroll(l);
   return true;
-}
-
-static bool ClickCalendar(const LearningLayout& l, int x, int y) {
-  const float arrowY = l.calendarY + 1.0f;
-  if (In({l.sideX + l.sideInnerW - 68.0f, arrowY, 26.0f, 23.0f}, x, y)) {
-    ShiftLearningCalendarMonth(-1);
-    return true;
-  }
-  if (In({l.sideX + l.sideInnerW - 39.0f, arrowY, 26.0f, 23.0f}, x, y)) {
-    ShiftLearningCalendarMonth(1);
-    return true;
-  }
-  for (int cell = 0; cell < 42; ++cell) {
-    RectF r;
-    std::string date;
-    if (!LearningCalendarCellRect(l, cell, &r, &date) || !In(r, x, y)) continue;
-    auto day = gLearningCalendar.find(date);
-    if (day != gLearningCalendar.end() && !day->second.assigned.empty()) {
-      RefreshDayIfOpen(date);
-      OpenCalendarDay(date);
-    } else if (date == TodayIsoDate()) {
-      return true;
-    } else {
-      SelectCalendarDay(date);
-    }
-    ShowView("today");
-    return true;
-  }
-  return false;
 }
 
 static bool ClickPracticeButtons(const LearningLayout& l, int x, int y) {
@@ -123,21 +93,6 @@ static bool ClickLevelFilter(const LearningLayout& l, int x, int y) {
     if (!In(LevelRowRect(l, r), x, y)) continue;
     gLevelFilter = r - 1;
     gLibraryScroll = 0.0f;
-    return true;
-  }
-  return false;
-}
-
-static bool ClickPracticeLoad(const LearningLayout& l, int x, int y) {
-  if (gLibraryViewKey != "today" || l.detailW <= 0.0f || !gViewingPlannedDay.empty()) return false;
-  for (int i = 0; i < 4; ++i) {
-    RectF row{l.contentRight + 14.0f, l.contentY + 196.0f + 32.0f * i, std::max(l.detailW - 28.0f, 60.0f), 26.0f};
-    if (!In(row, x, y)) continue;
-    if (gPracticeLoad == i) return true;
-    gPracticeLoad = i;
-    SavePracticeLoad();
-    ReplanFutureDays();
-    gStatusText = TrF("Practice load: %s - %d blocks", Tr(kPracticeLoadNames[i]).c_str(), kBlocksPerLoad[i]);
     return true;
   }
   return false;
@@ -222,13 +177,13 @@ bool HandleLearningClick(int x, int y) {
   if (!gLibraryOpen) return false;
   if (!gLibraryLoaded) LoadLibraryIndex();
   const LearningLayout l = ComputeLearningLayout();
-  if (ClickScrollbar(l, x, y) || ClickCalendar(l, x, y)) return true;
+  if (ClickScrollbar(l, x, y) || HandleLearningCalendarClick(l, x, y)) return true;
   if (IsCurrentDayComplete() && In(NextLessonButtonRect(l), x, y)) {
     PrepareNextLesson();
     return true;
   }
   if (ClickPracticeButtons(l, x, y) || ClickNavigation(l, x, y) || ClickLevelFilter(l, x, y) ||
-      ClickPracticeLoad(l, x, y))
+      HandlePracticeLoadClick(l, x, y))
     return true;
   if (gLibraryViewKey == "today") {
     if (HandleLessonPanelClick(l, x, y)) return true;

@@ -186,7 +186,9 @@ float WalkCardGrid(const LearningLayout& l, float scroll, const GridSectionVisit
 // ---- scrolling ----
 float LearningContentHeight(const LearningLayout& l) {
   if (gLibraryViewKey == "today") {
-    float height = LessonPanelRowSections().size() * 120.0f + 30.0f + 16.0f + 40.0f;
+    // The last row's foot (10 px under the next pitch) must clear the 72-px button band below
+    // the list at the end of the range, or the end of the list would stay cut off.
+    float height = LessonPanelRowSections().size() * 120.0f + 20.0f + 72.0f;
     if (HasSetAsideItems()) height += ListSetAsideItems().size() * 74.0f + 50.0f;
     return height;
   }

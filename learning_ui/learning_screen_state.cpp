@@ -2,6 +2,7 @@
 #include "learning_ui/learning_screen_state.h"
 
 #include "learning_ui/endless_runs.h"
+#include "learning_ui/lesson_panel.h"
 
 // ---- state ----
 RectF gLibraryButtonRect = kHiddenRect;   // hidden until drawn
@@ -33,4 +34,5 @@ void ResetLearningScreenState() {
   gSkillsTab = kSkillsTabMap;
   gRunsDropDown = 0;
   ResetEndlessRunsPicker();
+  ResetLessonPanel();
 }

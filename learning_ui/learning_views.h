@@ -12,15 +12,15 @@
 // The two sub-tab pills of the "skills" view: index 0 OVERVIEW, 1 MAP.
 RectF GetSkillsTabRect(const LearningLayout& l, int index);
 
-// PENDING: the daily lesson panel of the "today" view, built with the daily lesson.
+// The daily lesson panel of the "today" view (learning_ui/lesson_panel).
 void DrawLessonPanel(const LearningLayout& l);
 bool HandleLessonPanelClick(const LearningLayout& l, int x, int y);
 std::vector<std::string> LessonPanelRowSections();   // each block row's section tab label, in order
-// PENDING: the month calendar of the sidebar, built with the daily lesson's calendar.
+// The month calendar of the sidebar (learning_ui/learning_calendar).
 void DrawLearningCalendar(const LearningLayout& l);
 bool LearningCalendarCellRect(const LearningLayout& l, int cell, RectF* rect, std::string* isoDate);
 void ShiftLearningCalendarMonth(int months);
-// PENDING: the overview panel in the detail column, built with the daily lesson's overview.
+// The overview panel in the detail column (learning_ui/overview_panel).
 void DrawOverviewPanel(const LearningLayout& l, int listed, int doneToday);
 // The practice routes of the OVERVIEW tab (learning_ui/practice_routes.h).
 void DrawRoutesPanel(const LearningLayout& l);

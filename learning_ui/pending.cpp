@@ -6,14 +6,6 @@
 #include "learning/radar_flash.h"
 #include "platform/clock.h"
 
-void DrawLessonPanel(const LearningLayout&) {}
-bool HandleLessonPanelClick(const LearningLayout&, int, int) { return false; }
-std::vector<std::string> LessonPanelRowSections() { return {}; }
-void DrawLearningCalendar(const LearningLayout&) {}
-bool LearningCalendarCellRect(const LearningLayout&, int, RectF*, std::string*) { return false; }
-void ShiftLearningCalendarMonth(int) {}
-void DrawOverviewPanel(const LearningLayout&, int, int) {}
-
 void DrawPerformanceNotes() {}
 // Until the radar is drawn only the flash's timing runs, so the song waiting for it resumes on time.
 void DrawSkillsRadarFlash() {

@@ -1,0 +1,526 @@
+// The daily lesson, the learning calendar and the overview panel in a real window on a private
+// display, over a generated library (short songs written by the SMF builder) with a seeded
+// calendar for the active student; today is 2024-05-10 on the driven platform clock.
+//
+// LessonPicture draws the screen and reads pixels back at positions computed from the layout (and
+// keeps screenshots beside the test program); LessonInput presses with xdotool as a pupil would
+// and runs frames until the program reaches the awaited state.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/base/pointer.h"
+#include "app/base/status_text.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "learning_ui/learning_calendar.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_screen.h"
+#include "learning_ui/learning_views.h"
+#include "learning_ui/lesson_panel.h"
+#include "learning_ui/overview_panel.h"
+#include "midi/midi_output.h"
+#include "midi/play_along.h"
+#include "midi/playback.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "platform/messages.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/learning/learning_fixture.h"
+#include "tests/midi/smf_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kToday = "2024-05-10";   // a Friday
+
+// ---- the generated library and the seeded calendar ----
+
+// Today and the clocks: the 32-bit clock far from 0, the local date a May morning.
+void DriveToday() {
+  ClockDriveBegin(5000000000ull);
+  ClockDriveSetLocal({2024, 5, 10, 9, 0, 0, 0, 5}, 1715331600);
+}
+
+std::string IndexRow(const std::string& id, const std::string& name) {
+  return id + "\t1\tetude\tStudy\t" + name + "\tGenerated\t\t\t\t\t\t" + id + ".mid\t120\t120\t0.9\t0.85\t\t\t\t\n";
+}
+
+// Lesson 1 holds the day's five blocks b1..b5, lesson 2 twenty more studies, lesson 3 three that
+// can be set aside; every song lasts under a second (500 ticks a quarter at 120 BPM: a tick is a
+// ms). The songs named in missing are not written.
+void WriteLibrary(const TempDir& dir, const std::vector<std::string>& missing) {
+  using namespace smf;
+  const std::string song = File(500, {On(100, 60, 80) + Off(200, 60) + On(100, 64, 80) + Off(200, 64) + EndOfTrack(100)});
+  std::string index = "header\n", plan = "lesson\tsection\tid\ttitle\tcount\n";
+  auto add = [&](const std::string& id, const std::string& name, int lesson, int count) {
+    index += IndexRow(id, name);
+    plan += std::to_string(lesson) + "\tx\t" + id + "\tLesson " + std::to_string(lesson) + "\t" + std::to_string(count) + "\n";
+    if (std::find(missing.begin(), missing.end(), id) == missing.end())
+      WriteFileBytes(dir.File("MIDI/Library/" + id + ".mid"), song);
+  };
+  const char* const names[5] = {"Morning Study", "Quiet Steps", "Rising Thirds", "Little Waltz", "Evening Canon"};
+  for (int i = 0; i < 5; ++i) add("b" + std::to_string(i + 1), names[i], 1, 5);
+  for (int i = 1; i <= 20; ++i) add("c" + std::to_string(i), "Study " + std::to_string(i), 2, 20);
+  for (int i = 1; i <= 3; ++i) add("s" + std::to_string(i), "Hard Study " + std::to_string(i), 3, 3);
+  WriteFileBytes(dir.File("MIDI/Library/library_index.tsv"), index);
+  WriteFileBytes(dir.File("MIDI/Library/lesson_plan.tsv"), plan);
+}
+
+// The active student's library and calendar: today holds the five blocks with the given ones
+// done; a fully done day and a missed day lie earlier in the month.
+void SeedLesson(const TempDir& dir, const std::vector<std::string>& done, const std::vector<std::string>& missing = {}) {
+  WriteLibrary(dir, missing);
+  ResetLearningModelForTest();
+  ResetLearningScreenState();
+  ResetTextFields();
+  ResetViewModes();
+  ResetPointer();
+  Student pupil;
+  pupil.name = "Pupil";
+  pupil.id = "pupil";
+  gStudents.push_back(pupil);
+  gActiveStudentIndex = 0;
+  LoadLibraryIndex();
+  CalendarDay& today = gLearningCalendar[kToday];
+  today.assigned = {"b1", "b2", "b3", "b4", "b5"};
+  today.complete.clear();
+  for (const std::string& id : done) today.complete.insert(id);
+  gLearningCalendar["2024-05-02"] = {{"b1"}, {"b1"}, 1};
+  gLearningCalendar["2024-05-06"] = {{"b2"}, {}, 1};
+  OpenCalendarDay(kToday);
+  gPracticeMode = true;
+}
+
+// ---- pictures ----
+
+class LessonPicture : public ::testing::Test {
+ protected:
+  LessonPicture() : exe_(dir_.path()) {}
+  static void SetUpTestSuite() {
+    if (!display_) display_ = new VirtualDisplay();
+  }
+  static void TearDownTestSuite() {
+    delete display_;
+    display_ = nullptr;
+  }
+  void TearDown() override {
+    ClockDriveEnd();
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetViewModes();
+    ResetPointer();
+    if (!gGlReady) return;
+    FreeAllFonts();
+    DeleteGlowTexture();
+    gGlReady = false;
+    WindowDestroy();
+    gMainWindowOpen = false;
+    SetAppMessageHandler(nullptr);
+  }
+  void OpenWindow(int w, int h) {
+    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display_->name().c_str(), 1);
+    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
+    SetAppMessageHandler(MainWndProc);
+    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 0, 0, w, h)) << WindowLastError();
+    gMainWindowOpen = true;
+    WindowShowMaximized();
+    for (int i = 0; i < 100 && gClientWidth != w; ++i) {
+      DrainMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(gClientWidth, w);
+    ASSERT_EQ(gClientHeight, h);
+    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
+    gGlReady = true;
+    SetupGlState();
+    SetProjection2D();
+    RebuildFonts();
+    ConnectFloors();
+    DriveToday();
+  }
+  // The screen alone, after the opening fade.
+  static std::vector<uint8_t> DrawScreen() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLibraryButton();
+    DrawLearningScreen();
+    DrawLearningScrollHint();
+    return ReadFrame();
+  }
+  static std::vector<uint8_t> ReadFrame() {
+    glFinish();
+    int w = gClientWidth, h = gClientHeight;
+    std::vector<uint8_t> bottomUp(size_t(w) * h * 4), frame(bottomUp.size());
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    for (int y = 0; y < h; ++y)
+      std::copy_n(&bottomUp[size_t(h - 1 - y) * w * 4], size_t(w) * 4, &frame[size_t(y) * w * 4]);
+    return frame;
+  }
+  static std::array<int, 3> At(const std::vector<uint8_t>& frame, float x, float y) {
+    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
+    return {p[0], p[1], p[2]};
+  }
+  // The pixel of the five rows around a horizontal outline that scores highest.
+  template <typename Score>
+  static std::array<int, 3> OnOutline(const std::vector<uint8_t>& frame, float x, float y, Score score) {
+    std::array<int, 3> best = At(frame, x, y - 2);
+    for (float dy : {-1.0f, 0.0f, 1.0f, 2.0f}) {
+      std::array<int, 3> c = At(frame, x, y + dy);
+      if (score(c) > score(best)) best = c;
+    }
+    return best;
+  }
+  static int Gold(const std::array<int, 3>& c) { return c[0] - c[2]; }
+  static int Blue(const std::array<int, 3>& c) { return c[2] - c[0]; }
+  static int Green(const std::array<int, 3>& c) { return c[1] - c[0]; }
+  static RectF Cell(const std::string& date) {
+    const LearningLayout l = ComputeLearningLayout();
+    for (int cell = 0; cell < 42; ++cell) {
+      RectF r;
+      std::string d;
+      if (LearningCalendarCellRect(l, cell, &r, &d) && d == date) return r;
+    }
+    return kHiddenRect;
+  }
+  void SaveScreenshot(const std::string& name) {
+    ClockDriveAdvance(17);
+    RunFrameWork(ClockMs32());
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    fs::path folder = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
+    folder /= "screenshots";
+    fs::create_directories(folder);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    EXPECT_TRUE(SaveImageFile((folder / (name + ".png")).string(), image));
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+  static inline VirtualDisplay* display_ = nullptr;
+};
+
+TEST_F(LessonPicture, TodayRowsCalendarAndLoadThenAPlannedDay) {
+  OpenWindow(1440, 920);
+  if (HasFatalFailure()) return;
+  SeedLesson(dir_, {"b1", "b2", "b4"});
+  gLibraryOpen = true;
+  DrawScreen();
+  ClockDriveAdvance(1500);   // past the opening fade
+  std::vector<uint8_t> frame = DrawScreen();
+  const LearningLayout l = ComputeLearningLayout();
+  ASSERT_GT(l.detailW, 0.0f);
+  // The list scrolled once to the first open block (block 3).
+  EXPECT_GT(gLibraryScroll, 0.0f);
+
+  // A done row's green outline, the gold outline and body of the first open block.
+  const RectF done = LessonRowRect(l, 1), open = LessonRowRect(l, 2), plain = LessonRowRect(l, 4);
+  ASSERT_GE(done.y, l.contentY);
+  std::array<int, 3> green = OnOutline(frame, done.x + done.w / 2, done.y, Green);
+  EXPECT_GT(green[1] - green[0], 40) << "done outline";
+  EXPECT_GT(green[1], 80);
+  std::array<int, 3> gold = OnOutline(frame, open.x + open.w / 2, open.y, Gold);
+  EXPECT_GT(gold[0], 120) << "first open outline";
+  EXPECT_GT(gold[0] - gold[2], 50);
+  std::array<int, 3> body = At(frame, open.x + open.w / 2, open.y + 8);
+  EXPECT_GT(body[0] - body[2], 25) << "first open body";
+  std::array<int, 3> other = At(frame, plain.x + plain.w / 2, plain.y + 8);
+  EXPECT_LT(other[0], other[2]) << "a later open block keeps the blue-grey body";
+
+  // The calendar: a completed day in gold, a missed one in red, today as the current day in blue.
+  const RectF complete = Cell("2024-05-02"), missed = Cell("2024-05-06"), today = Cell(kToday);
+  std::array<int, 3> c = At(frame, complete.x + complete.w - 4, complete.y + 6);
+  EXPECT_GT(c[0], 110) << "completed day";
+  EXPECT_GT(c[0] - c[2], 70);
+  c = At(frame, missed.x + missed.w - 4, missed.y + 6);
+  EXPECT_GT(c[0], 110) << "missed day";
+  EXPECT_GT(c[0] - c[1], 60);
+  std::array<int, 3> current = OnOutline(frame, today.x + today.w / 2, today.y, Blue);
+  EXPECT_GT(current[2] - current[0], 60) << "current day outline";
+
+  // The chosen practice load (Standard) in blue, another row dark.
+  const RectF chosen = PracticeLoadRowRect(l, 1), light = PracticeLoadRowRect(l, 0);
+  c = At(frame, chosen.x + chosen.w / 2, chosen.y + 4);
+  EXPECT_GT(c[2] - c[0], 50) << "chosen load row";
+  EXPECT_GT(c[2], 90);
+  c = At(frame, light.x + light.w / 2, light.y + 4);
+  EXPECT_LT(c[2], 70) << "another load row";
+  SaveScreenshot("lesson_today_1440x920");
+
+  // A planned day ahead: every row locked, no button; today keeps a gold outline, the planned
+  // day has the blue one.
+  const RectF ahead = Cell("2024-05-11");
+  ASSERT_TRUE(HandleLearningClick((int)(ahead.x + ahead.w / 2), (int)(ahead.y + ahead.h / 2)));
+  ASSERT_EQ(gViewingPlannedDay, "2024-05-11");
+  frame = DrawScreen();
+  const RectF locked = LessonRowRect(l, 0);
+  std::array<int, 3> lockedBody = At(frame, locked.x + locked.w / 2, locked.y + 6);
+  EXPECT_NEAR(lockedBody[0], 0.085 * 255, 10) << "locked row";
+  EXPECT_NEAR(lockedBody[1], 0.09 * 255, 10);
+  EXPECT_NEAR(lockedBody[2], 0.12 * 255, 10);
+  std::array<int, 3> todayGold = OnOutline(frame, today.x + today.w / 2, today.y, Gold);
+  EXPECT_GT(todayGold[0] - todayGold[2], 40) << "today's outline";
+  std::array<int, 3> aheadBlue = OnOutline(frame, ahead.x + ahead.w / 2, ahead.y, Blue);
+  EXPECT_GT(aheadBlue[2] - aheadBlue[0], 60) << "the shown day's outline";
+  const RectF button = LessonButtonRect(l);
+  c = At(frame, button.x + button.w - 12, button.y + 12);
+  EXPECT_LT(c[0] - c[2], 20) << "no button under a planned day";
+  SaveScreenshot("lesson_planned_1440x920");
+}
+
+TEST_F(LessonPicture, ANarrowWindowHasNoDetailColumn) {
+  OpenWindow(1280, 720);
+  if (HasFatalFailure()) return;
+  SeedLesson(dir_, {});
+  gLibraryOpen = true;
+  DrawScreen();
+  ClockDriveAdvance(1500);
+  std::vector<uint8_t> frame = DrawScreen();
+  const LearningLayout l = ComputeLearningLayout();
+  ASSERT_EQ(l.detailW, 0.0f);
+  // Block 1 is up next: its gold outline; the content reaches the panel's right side.
+  const RectF first = LessonRowRect(l, 0);
+  std::array<int, 3> gold = OnOutline(frame, first.x + first.w / 2, first.y, Gold);
+  EXPECT_GT(gold[0] - gold[2], 50);
+  EXPECT_GT(first.x + first.w, l.x + l.width - 160.0f);
+  // The START LESSON button's gold.
+  const RectF button = LessonButtonRect(l);
+  std::array<int, 3> c = At(frame, button.x + button.w - 12, button.y + 12);
+  EXPECT_GT(c[0] - c[2], 30) << "button";
+  SaveScreenshot("lesson_narrow_1280x720");
+}
+
+// ---- real input ----
+
+class LessonInput : public RealWindow {
+ protected:
+  LessonInput() : exe_(dir_.path()) {}
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WaitForClientSize(1440, 920));
+    SetProjection2D();
+    RebuildFonts();
+    ConnectFloors();
+    SetMidiOutputPort(nullptr);
+    DriveToday();
+    window_ = Xdo({"search", "--name", "^Tonvarra$"});
+    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
+    window_ = window_.substr(0, window_.find('\n'));
+    ASSERT_TRUE(!Xdo({"windowfocus", "--sync", window_}).empty());
+  }
+  void TearDown() override {
+    StopPlaybackAndCloseOutput();
+    gSongEvents.clear();
+    ClockDriveEnd();
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  std::string Xdo(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    static std::atomic<int> calls{0};
+    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
+    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
+    std::string out = ReadFileBytes(log);
+    return out.empty() ? "ok" : out;
+  }
+  // One frame of the program on the driven clock, with a moment for X events to arrive.
+  static void Frame() {
+    ClockDriveAdvance(17);
+    RunFrameWork(ClockMs32());
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+  }
+  // Frames until the condition holds (true) or a generous cap passed (false).
+  template <typename Condition>
+  static bool FramesUntil(Condition done, int cap = 1500) {
+    for (int i = 0; i < cap; ++i) {
+      if (done()) return true;
+      Frame();
+    }
+    return done();
+  }
+  // Frames in which a pupil plays each of the song's notes once the transport reaches it (the
+  // song view waits for the expected note), as the keyboard's input arrives: until the condition
+  // holds (true) or the cap passed (false).
+  template <typename Condition>
+  static bool PlayUntil(Condition done, int cap = 1500) {
+    std::string item;
+    size_t next = 0;
+    for (int i = 0; i < cap; ++i) {
+      if (done()) return true;
+      if (item != gPracticeItemId) item = gPracticeItemId, next = 0;
+      const uint32_t position = gPlaying && !gPaused ? GetPlaybackPositionMs(ClockMs32()) : 0;
+      for (; gPlaying && !gPaused && next < gSongEvents.size() && gSongEvents[next].timeMs <= position; ++next) {
+        const SongEvent& e = gSongEvents[next];
+        if ((e.status & 0xF0) != 0x90 || e.data2 == 0) continue;
+        PostAppMessage(kMsgMidiInData, 0x90u | (uint32_t)e.data1 << 8 | 90u << 16, (int64_t)ClockMs32());
+        PostAppMessage(kMsgMidiInData, 0x80u | (uint32_t)e.data1 << 8, (int64_t)ClockMs32() + 1);
+      }
+      Frame();
+    }
+    return done();
+  }
+  void MoveTo(float x, float y) {
+    ASSERT_FALSE(Xdo({"mousemove", "--window", window_, std::to_string((int)x), std::to_string((int)y)}).empty());
+    const int wantX = (int)x, wantY = (int)y;
+    ASSERT_TRUE(FramesUntil([&] { return gMouseX == wantX && gMouseY == wantY; }, 400)) << "the pointer never arrived";
+  }
+  // A press where the condition then holds; a press that a loaded machine lost is made again.
+  template <typename Condition>
+  void ClickUntil(const RectF& r, Condition done) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      MoveTo(r.x + r.w / 2, r.y + r.h / 2);
+      ASSERT_FALSE(Xdo({"click", "1"}).empty());
+      if (FramesUntil(done, 300)) return;
+    }
+    FAIL() << "the press never took effect";
+  }
+  void Wheel(int button) { ASSERT_FALSE(Xdo({"click", std::to_string(button)}).empty()); }
+  void OpenScreen() {
+    FramesUntil([] { return gLibraryButtonRect.w > 2.0f; }, 50);
+    ASSERT_GT(gLibraryButtonRect.w, 2.0f);
+    ClickUntil(gLibraryButtonRect, [] { return gLibraryOpen; });
+    Frame();
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+  std::string window_;
+};
+
+TEST_F(LessonInput, StartLessonThenBlockFivePlaysItsSetToTheEnd) {
+  SeedLesson(dir_, {});
+  OpenScreen();
+  const LearningLayout l = ComputeLearningLayout();
+  ASSERT_EQ(LessonButtonLabel(BuildLessonDayView()), "START LESSON");
+  ClickUntil(LessonButtonRect(l), [] { return gPracticeItemId == "b1"; });
+  EXPECT_FALSE(gLibraryOpen);
+  EXPECT_TRUE(gPracticeSetActive);
+  EXPECT_FALSE(gSongEvents.empty());
+
+  // Block 1 done, blocks 2 and 4 done as well, 3 and 5 open: block 5 leads, then block 3, each
+  // song played through the transport to its end; then the day shows again.
+  StopPlaybackAndCloseOutput();
+  ClearPracticeSet();
+  for (const char* id : {"b1", "b2", "b4"}) gLearningCalendar[kToday].complete.insert(id);
+  OpenScreen();
+  LessonDayView view = BuildLessonDayView();
+  ASSERT_EQ(view.firstOpen, 2);
+  ASSERT_EQ(view.secondOpen, 4);
+  ClickUntil(LessonRowRect(l, 4), [] { return gPracticeItemId == "b5"; });
+  EXPECT_EQ(gPracticeSetIds, (std::vector<std::string>{"b5", "b3"}));
+  ASSERT_TRUE(PlayUntil([] { return gPracticeItemId == "b3"; })) << "the first song never ended";
+  EXPECT_TRUE(gPracticeSetActive);
+  EXPECT_EQ(gMasteryRecords["b5"].attempts, 1);
+  ASSERT_TRUE(PlayUntil([] { return !gPracticeSetActive; })) << "the second song never ended";
+  EXPECT_EQ(gMasteryRecords["b3"].attempts, 1);
+  EXPECT_TRUE(gLibraryOpen);
+  EXPECT_EQ(gLibraryViewKey, "today");
+  EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready");
+}
+
+TEST_F(LessonInput, PlannedDayMonthsAndPracticeLoad) {
+  SeedLesson(dir_, {"b1"});
+  OpenScreen();
+  LearningLayout l = ComputeLearningLayout();
+  // Tomorrow is planned: a locked preview with no button; a row press names the date.
+  RectF tomorrow;
+  for (int cell = 0; cell < 42; ++cell) {
+    RectF r;
+    std::string date;
+    if (LearningCalendarCellRect(l, cell, &r, &date) && date == "2024-05-11") tomorrow = r;
+  }
+  ClickUntil(tomorrow, [] { return gViewingPlannedDay == "2024-05-11"; });
+  EXPECT_GT(gPlannedLessonNumber, 0);
+  LessonDayView view = BuildLessonDayView();
+  ASSERT_FALSE(view.rows.empty());
+  EXPECT_EQ(view.firstOpen, -1);
+  for (int i = 0; i < (int)view.rows.size(); ++i) EXPECT_STREQ(LessonBlockTag(view, i), "Locked");
+  gStatusText.clear();
+  ClickUntil(LessonRowRect(l, 0), [] { return !gStatusText.empty(); });
+  EXPECT_EQ(gStatusText, "Planned lesson - locked until 2024-05-11");
+  EXPECT_FALSE(gPracticeSetActive);
+
+  // The month arrows page back over the year's end.
+  for (int month = 4; month >= 0; --month) {
+    const int wantMonth = month == 0 ? 12 : month;
+    ClickUntil(LearningCalendarArrowRect(l, -1), [&] { return gLearningCalendarMonth == wantMonth; });
+  }
+  EXPECT_EQ(gLearningCalendarYear, 2023);
+  ClickUntil(LearningCalendarArrowRect(l, 1), [] { return gLearningCalendarMonth == 1; });
+  EXPECT_EQ(gLearningCalendarYear, 2024);
+
+  // Back to today through the navigation; a practice-load row writes its file and re-plans.
+  ClickUntil(NavRowRect(l, 0), [] { return gViewingPlannedDay.empty(); });
+  const std::string file = dir_.File("Data/learning_practiceload_pupil.dat");
+  ASSERT_EQ(gLearningCalendar[kToday].assigned.size(), 5u);
+  ClickUntil(PracticeLoadRowRect(l, 2), [] { return gPracticeLoad == 2; });
+  EXPECT_EQ(ReadFileBytes(file), "2");
+  EXPECT_EQ(gLearningCalendar[kToday].assigned.size(), 22u) << "today re-planned for the Long load";
+  EXPECT_EQ(gStatusText, "Practice load: Long - 22 blocks");
+  // The chosen row again: nothing written, nothing re-planned.
+  fs::remove(file);
+  gLearningCalendar[kToday].assigned.resize(5);
+  gStatusText = "marker";
+  MoveTo(PracticeLoadRowRect(l, 2).x + 20, PracticeLoadRowRect(l, 2).y + 13);
+  ASSERT_FALSE(Xdo({"click", "1"}).empty());
+  for (int i = 0; i < 30; ++i) Frame();
+  EXPECT_FALSE(fs::exists(file));
+  EXPECT_EQ(gLearningCalendar[kToday].assigned.size(), 5u);
+  EXPECT_EQ(gStatusText, "marker");
+}
+
+TEST_F(LessonInput, AMissingSongIsSkippedAndSetAsideRowsScrollIntoReach) {
+  SeedLesson(dir_, {}, {"b1"});
+  OpenScreen();
+  LearningLayout l = ComputeLearningLayout();
+  // START LESSON: block 1's song is missing, so block 2 plays.
+  ClickUntil(LessonButtonRect(l), [] { return !gPracticeItemId.empty(); });
+  EXPECT_EQ(gPracticeItemId, "b2");
+  EXPECT_EQ(gPracticeSetIds.front(), "b1");
+  EXPECT_EQ(gPracticeSetIndex, 1);
+  EXPECT_TRUE(gPracticeSetActive);
+
+  // Three studies failed five times each and not in the day are set aside below the blocks.
+  StopPlaybackAndCloseOutput();
+  ClearPracticeSet();
+  for (const char* id : {"s1", "s2", "s3"}) gMasteryRecords[id].attempts = 5;
+  gOpenSyllabusCount = -1;
+  OpenScreen();
+  ASSERT_TRUE(ShowsSetAside(BuildLessonDayView()));
+  ASSERT_EQ(ListSetAsideItems().size(), 3u);
+  // The wheel takes the list to its end, where the last set-aside row stands above the button.
+  MoveTo(l.contentX + 60, l.contentY + 60);
+  const float end = MaxLibraryScroll(l);
+  ASSERT_GT(end, 0.0f);
+  for (int notch = 0; notch < 20 && gLibraryScroll < end; ++notch) {
+    Wheel(5);
+    FramesUntil([&] { return gLibraryScroll >= end; }, 6);
+  }
+  ASSERT_FLOAT_EQ(gLibraryScroll, end);
+  const RectF last = SetAsideRowRect(l, 5, 2);
+  ASSERT_LE(last.y + last.h, l.contentY + LessonListHeight(l));
+  ClickUntil(last, [] { return gPracticeItemId == "s3"; });
+  EXPECT_EQ(gPracticeSetIds, (std::vector<std::string>{"s3"}));
+  EXPECT_FALSE(gLibraryOpen);
+}
+
+}  // namespace
