@@ -1,8 +1,9 @@
 // Cost of one learning-screen frame with a 400-item library in the whole-library card grid at
 // 1440 x 920: the logic alone (layout, scroll range, the grid walk) and the whole drawing on the
 // software GL of a hidden window (needs a display, DISPLAY=:N); Key Patterns with the picker
-// bar and its type list open over 400 scales; and the mastery map with 60 skills of 5 pieces and
-// 300 prerequisite edges, one star selected.
+// bar and its type list open over 400 scales; the mastery map with 60 skills of 5 pieces and
+// 300 prerequisite edges, one star selected; and the "today" view of a Marathon day (32
+// blocks) with the month calendar and the overview panel.
 #include <GL/gl.h>
 
 #include <benchmark/benchmark.h>
@@ -15,12 +16,18 @@
 #include "gfx/gl_setup.h"
 #include "gfx/text.h"
 #include "learning/attempt_rules.h"
+#include "learning/iso_dates.h"
+#include "learning/learning_records.h"
+#include "learning/lessons.h"
 #include "learning/library_browser.h"
 #include "learning/library_index.h"
 #include "learning/library_view_state.h"
+#include "learning/schedule.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
+#include "learning_ui/learning_views.h"
+#include "learning_ui/lesson_panel.h"
 #include "learning_ui/mastery_map.h"
 #include "learning_ui/skill_graph.h"
 #include "platform/window.h"
@@ -127,6 +134,79 @@ static void BM_TechniqueViewWithOpenListWithGl(benchmark::State& state) {
   gRunsDropDown = kRunsListNone;
 }
 BENCHMARK(BM_TechniqueViewWithOpenListWithGl)->Unit(benchmark::kMillisecond);
+
+// A Marathon day of 32 blocks from the library, the first ten done, and a month of lesson days
+// around it (done, partly done and missed ones, planned ones ahead), shown in the "today" view.
+static void MakeLessonDay() {
+  MakeLibrary();
+  gPracticeLoad = 3;
+  const std::string today = TodayIsoDate();
+  std::vector<std::string> ids;
+  for (int i = 0; i < 32; ++i) ids.push_back("bench_" + std::to_string(3 * i + 1));
+  gDayItemIds = ids;
+  gDayItemSet.clear();
+  gDayItemSet.insert(ids.begin(), ids.end());
+  gLearningCalendar.clear();
+  for (int d = -24; d <= 14; ++d) {
+    CalendarDay& day = gLearningCalendar[AddDaysIsoDate(today, d)];
+    day.assigned = ids;
+    day.lesson = 1;
+    const int done = d < 0 ? (d % 3 == 0 ? 32 : d % 3 == -1 ? 12 : 0) : d == 0 ? 10 : 0;
+    for (int i = 0; i < done; ++i) day.complete.insert(ids[(size_t)i]);
+  }
+  gCurrentLearningDay = today;
+  gViewingPlannedDay.clear();
+  gLibraryViewKey = "today";
+  SortLibraryItems();
+}
+
+static void BM_LessonDayLogic(benchmark::State& state) {
+  MakeLessonDay();
+  for (auto _ : state) {
+    LearningLayout l = ComputeLearningLayout();
+    ClampLibraryScroll(l);
+    LessonDayView view = BuildLessonDayView();
+    benchmark::DoNotOptimize(view.firstOpen);
+  }
+}
+BENCHMARK(BM_LessonDayLogic)->Unit(benchmark::kMicrosecond);
+
+// One whole frame of the "today" view scrolled to the middle of its 32 blocks, with the calendar
+// and the overview panel.
+static void BM_LessonDayFrameWithGl(benchmark::State& state) {
+  if (!MakeHiddenGlWindow()) {
+    state.SkipWithError("no display for a GL context");
+    return;
+  }
+  MakeLessonDay();
+  gLessonAutoScrollDone = true;
+  gLibraryScroll = MaxLibraryScroll(ComputeLearningLayout()) / 2.0f;
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLibraryButton();
+    DrawLearningScreen();
+    DrawLearningScrollHint();
+    glFinish();
+  }
+}
+BENCHMARK(BM_LessonDayFrameWithGl)->Unit(benchmark::kMillisecond);
+
+// The calendar and the overview panel alone, to read their share of the frame above.
+static void BM_CalendarAndOverviewWithGl(benchmark::State& state) {
+  if (!MakeHiddenGlWindow()) {
+    state.SkipWithError("no display for a GL context");
+    return;
+  }
+  MakeLessonDay();
+  const LearningLayout l = ComputeLearningLayout();
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLearningCalendar(l);
+    DrawOverviewPanel(l, 32, 10);
+    glFinish();
+  }
+}
+BENCHMARK(BM_CalendarAndOverviewWithGl)->Unit(benchmark::kMillisecond);
 
 // The same window cleared and finished with nothing drawn: the rasteriser's floor on this machine,
 // to read the frame above against.

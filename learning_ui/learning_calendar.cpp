@@ -54,6 +54,16 @@ static bool FirstCellDay(int64_t* dayNumber) {
   return true;
 }
 
+// The day of month, centred a little left of the cell's middle.
+static void DrawDayNumber(const RectF& c, const CalendarCellLook& look, const std::string& date) {
+  const std::string day = std::to_string(std::atoi(date.c_str() + date.rfind('-') + 1));
+  const float w = MeasureText(gFontSmall, day, 6.4f);
+  if (look.hasLesson)
+    DrawTextUtf8(gFontSmall, c.x + (c.w - w) / 2.0f - 9.0f, c.y + c.h / 2.0f + 8.0f, day, 0.94f, 0.95f, 1.0f, 0.96f);
+  else
+    DrawTextUtf8(gFontSmall, c.x + (c.w - w) / 2.0f - 9.0f, c.y + c.h / 2.0f + 8.0f, day, 0.50f, 0.54f, 0.62f, 0.70f);
+}
+
 static void DrawArrow(const RectF& r, const char* glyph) {
   const bool hovered = PointInRect(r, gMouseX, gMouseY);
   SetGlColor(0.18f, 0.22f, 0.32f, hovered ? 0.92f : 0.6f);
@@ -65,7 +75,7 @@ static void DrawArrow(const RectF& r, const char* glyph) {
   DrawShown(MainFont(), r.x + (r.w - w) / 2.0f, r.y + r.h / 2.0f + 5.0f, glyph, 0.84f, 0.90f, 1.0f, 0.95f);
 }
 
-static void DrawCell(const RectF& c, const CalendarCellLook& look, int i, uint32_t ms, const std::string& date) {
+static void DrawCell(const RectF& c, const CalendarCellLook& look, int i, uint32_t ms) {
   // Phases in double: the 32-bit millisecond clock is far too large for a float's 24 bits.
   if (look.complete) {
     const float p = (float)(0.5 + 0.5 * std::sin((double)ms * 0.0022 + i * 0.31));
@@ -102,13 +112,6 @@ static void DrawCell(const RectF& c, const CalendarCellLook& look, int i, uint32
     SetGlColor(1.0f, 1.0f, 1.0f, (float)(0.6 + 0.25 * std::sin((double)ms * 0.003 + i * 0.19)));
     StrokeRoundedRect(c.x - 0.5f, c.y - 0.5f, c.w + 1.0f, c.h + 1.0f, 5.0f, 4);
   }
-  const std::string day = std::to_string(std::atoi(date.c_str() + date.rfind('-') + 1));
-  ScopedTrSuppress suppress;
-  const float w = MeasureText(gFontSmall, day, 6.4f);
-  if (look.hasLesson)
-    DrawTextUtf8(gFontSmall, c.x + (c.w - w) / 2.0f - 9.0f, c.y + c.h / 2.0f + 8.0f, day, 0.94f, 0.95f, 1.0f, 0.96f);
-  else
-    DrawTextUtf8(gFontSmall, c.x + (c.w - w) / 2.0f - 9.0f, c.y + c.h / 2.0f + 8.0f, day, 0.50f, 0.54f, 0.62f, 0.70f);
 }
 
 // ---- public functions ----
@@ -207,10 +210,17 @@ void DrawLearningCalendar(const LearningLayout& l) {
   }
   const std::string today = TodayIsoDate(), lastPractice = LastPracticeDate();
   const uint32_t ms = ClockMs32();
-  for (int i = 0; i < kCells; ++i) {
-    RectF c;
-    std::string date;
-    if (!LearningCalendarCellRect(l, i, &c, &date)) continue;
-    DrawCell(c, LearningCalendarCellLook(date, today, lastPractice), i, ms, date);
+  RectF cells[kCells];
+  std::string dates[kCells];
+  CalendarCellLook looks[kCells];
+  int shown = 0;
+  for (int i = 0; i < kCells && LearningCalendarCellRect(l, i, &cells[i], &dates[i]); ++i, ++shown) {
+    looks[i] = LearningCalendarCellLook(dates[i], today, lastPractice);
+    DrawCell(cells[i], looks[i], i, ms);
   }
+  // The numbers last, in one run of text: a software rasteriser pays for every switch of state.
+  ScopedTrSuppress suppress;
+  BeginTextRun();
+  for (int i = 0; i < shown; ++i) DrawDayNumber(cells[i], looks[i], dates[i]);
+  EndTextRun();
 }

@@ -202,7 +202,7 @@ static void DrawEmptyState(const LearningLayout& l) {
 static void DrawLessonButton(const LearningLayout& l, const LessonDayView& view) {
   const RectF b = LessonButtonRect(l);
   const float top[4] = {0.36f, 0.31f, 0.14f, 0.98f}, bottom[4] = {0.20f, 0.17f, 0.08f, 0.98f};
-  FillGradientRect(b.x, b.y, b.w, b.h, top, bottom);
+  FillRoundedGradientRect(b.x, b.y, b.w, b.h, 8.0f, top, bottom);
   const float p = Pulse();
   const float r = 0.96f + 0.03f * p, g = 0.80f + 0.18f * p, bl = 0.34f + 0.62f * p;
   glLineWidth(1.0f);

@@ -2,8 +2,8 @@
 // display, over a generated library (short songs written by the SMF builder) with a seeded
 // calendar for the active student; today is 2024-05-10 on the driven platform clock.
 //
-// LessonPicture draws the screen and reads pixels back at positions computed from the layout (and
-// keeps screenshots beside the test program); LessonInput presses with xdotool as a pupil would
+// LessonWindow draws the screen and reads pixels back at positions computed from the layout (and
+// keeps screenshots beside the test program); LessonRealInput presses with xdotool as a pupil would
 // and runs frames until the program reaches the awaited state.
 #include <gtest/gtest.h>
 
@@ -104,9 +104,9 @@ void SeedLesson(const TempDir& dir, const std::vector<std::string>& done, const 
 
 // ---- pictures ----
 
-class LessonPicture : public ::testing::Test {
+class LessonWindow : public ::testing::Test {
  protected:
-  LessonPicture() : exe_(dir_.path()) {}
+  LessonWindow() : exe_(dir_.path()) {}
   static void SetUpTestSuite() {
     if (!display_) display_ = new VirtualDisplay();
   }
@@ -213,7 +213,7 @@ class LessonPicture : public ::testing::Test {
   static inline VirtualDisplay* display_ = nullptr;
 };
 
-TEST_F(LessonPicture, TodayRowsCalendarAndLoadThenAPlannedDay) {
+TEST_F(LessonWindow, TodayRowsCalendarAndLoadThenAPlannedDay) {
   OpenWindow(1440, 920);
   if (HasFatalFailure()) return;
   SeedLesson(dir_, {"b1", "b2", "b4"});
@@ -281,7 +281,7 @@ TEST_F(LessonPicture, TodayRowsCalendarAndLoadThenAPlannedDay) {
   SaveScreenshot("lesson_planned_1440x920");
 }
 
-TEST_F(LessonPicture, ANarrowWindowHasNoDetailColumn) {
+TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {
   OpenWindow(1280, 720);
   if (HasFatalFailure()) return;
   SeedLesson(dir_, {});
@@ -305,9 +305,9 @@ TEST_F(LessonPicture, ANarrowWindowHasNoDetailColumn) {
 
 // ---- real input ----
 
-class LessonInput : public RealWindow {
+class LessonRealInput : public RealWindow {
  protected:
-  LessonInput() : exe_(dir_.path()) {}
+  LessonRealInput() : exe_(dir_.path()) {}
   void SetUp() override {
     RealWindow::SetUp();
     if (HasFatalFailure()) return;
@@ -406,7 +406,7 @@ class LessonInput : public RealWindow {
   std::string window_;
 };
 
-TEST_F(LessonInput, StartLessonThenBlockFivePlaysItsSetToTheEnd) {
+TEST_F(LessonRealInput, StartLessonThenBlockFivePlaysItsSetToTheEnd) {
   SeedLesson(dir_, {});
   OpenScreen();
   const LearningLayout l = ComputeLearningLayout();
@@ -437,7 +437,7 @@ TEST_F(LessonInput, StartLessonThenBlockFivePlaysItsSetToTheEnd) {
   EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready");
 }
 
-TEST_F(LessonInput, PlannedDayMonthsAndPracticeLoad) {
+TEST_F(LessonRealInput, PlannedDayMonthsAndPracticeLoad) {
   SeedLesson(dir_, {"b1"});
   OpenScreen();
   LearningLayout l = ComputeLearningLayout();
@@ -488,7 +488,7 @@ TEST_F(LessonInput, PlannedDayMonthsAndPracticeLoad) {
   EXPECT_EQ(gStatusText, "marker");
 }
 
-TEST_F(LessonInput, AMissingSongIsSkippedAndSetAsideRowsScrollIntoReach) {
+TEST_F(LessonRealInput, AMissingSongIsSkippedAndSetAsideRowsScrollIntoReach) {
   SeedLesson(dir_, {}, {"b1"});
   OpenScreen();
   LearningLayout l = ComputeLearningLayout();
