@@ -1,5 +1,5 @@
 // theory/staff_panel_draw: the staff panel drawn. Texturing is switched on only for the clefs and
-// restored; blending is left as the frame set it.
+// line smoothing off for the panel, both restored; blending is left as the frame set it.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -254,6 +254,10 @@ void DrawStaffPanel(float time, float alpha) {
   gStaffOverlayBottom = g.panel.y + g.panel.h;
   float a = Clamp01(alpha);
   bool flats = StaffUsesFlats();
+  // The panel's outlines are axis-aligned or gently curved and its glow rings faint: smoothing
+  // them costs a software rasteriser a fifth of the frame for nothing seen. It comes back at the end.
+  const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+  glDisable(GL_LINE_SMOOTH);
   DrawPanelBox(g, a);
   DrawStaffLines(g, g.trebleTop, a);
   DrawStaffLines(g, g.bassTop, a);
@@ -271,4 +275,5 @@ void DrawStaffPanel(float time, float alpha) {
   std::string caption = StaffCaption(StaffKeyMode());
   ScopedTrSuppress translated;  // the caption is already in the UI language
   DrawTextUtf8(CaptionFont(), g.labelX, g.panel.y + 12.95f * g.sp, caption, 0.88f, 0.92f, 0.99f, 0.9f * a);
+  if (smooth) glEnable(GL_LINE_SMOOTH);
 }

@@ -79,7 +79,9 @@ TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
     PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
   DrainMessages();
   ASSERT_EQ(gPlayedNotes.size(), 3u);
+  glEnable(GL_LINE_SMOOTH);
   DrawFrame();
+  EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH)) << "the frame's line smoothing comes back";
   Save("staff_panel_played.png");
   StaffGeometry g = Geometry();
   float step = g.sp / 2;
