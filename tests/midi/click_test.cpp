@@ -2,6 +2,7 @@
 // ends up on.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <mutex>
@@ -109,6 +110,41 @@ TEST(PlayClick, FallsBackFromFileToMemoryToBeep) {
     std::lock_guard<std::mutex> lock(gMutex);
     EXPECT_EQ(gCalls, c.calls) << c.what;
   }
+  SetClickPlayer(nullptr);
+}
+
+// Beats keep coming while a failing device's beep still sounds: they do not pile up threads on
+// the device; the first beat after the beep is over beeps again.
+std::atomic<bool> gBeepHeld{false};
+std::atomic<int> gBeepsStarted{0};
+bool Fails(const std::vector<uint8_t>&) { return false; }
+void HeldBeep(int, int) {
+  ++gBeepsStarted;
+  while (gBeepHeld.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(PlayClick, OneBeepAtATime) {
+  static const ClickPlayer player{FakeFile, Fails, HeldBeep};
+  SetClickPlayer(&player);
+  TeachingState settings;
+  auto waitFor = [](int beeps) {
+    for (int i = 0; i < 2000 && gBeepsStarted.load() < beeps; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  };
+  gBeepHeld = true;
+  PlayClick(settings, false);
+  waitFor(1);
+  for (int beat = 0; beat < 20; ++beat) PlayClick(settings, beat % 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(gBeepsStarted.load(), 1);
+  gBeepHeld = false;
+  bool again = false;
+  for (int i = 0; i < 2000 && !again; ++i) {  // the thread lets go of the beep just after the tone
+    PlayClick(settings, false);
+    again = gBeepsStarted.load() >= 2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_TRUE(again);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   SetClickPlayer(nullptr);
 }
 
