@@ -16,11 +16,11 @@ if [ $# -gt 0 ]; then
   exec ctest --output-on-failure -j "$(nproc)" --timeout 300 "$@"
 fi
 # The real-time tests (JACK, captured audio) measure the machine's scheduling, so they run after
-# the rest, two at a time, on a machine no longer busy with the other tests. Only they get a second
+# the rest, one at a time, on a machine no longer busy with the other tests. Only they get a second
 # run: one retry separates a stalled moment from a real fault, which fails both runs. Every other
 # test must pass the first time.
 realtime='^(CapturedAudio|JackMidiOut|SongTiming|MidiOverJack|MidiTimingOverJack)[.]'
 status=0
 ctest --output-on-failure -j "$(nproc)" --timeout 300 -LE soak -E "$realtime" || status=$?
-ctest --output-on-failure -j 2 --timeout 300 --repeat until-pass:2 -LE soak -R "$realtime" || status=$?
+ctest --output-on-failure -j 1 --timeout 300 --repeat until-pass:2 -LE soak -R "$realtime" || status=$?
 exit "$status"

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -43,6 +44,9 @@ static const std::string& CertificateFolder() {
                 MakeServerCertificate(p, "other_ca", "other_authority", "IP:127.0.0.1") &&
                 MakeServerCertificate(p, "test_ca", "other_host", "DNS:classroom.invalid");
     if (!made) fprintf(stderr, "test certificates could not be made with openssl\n");
+    // The folder object is never destroyed (servers may still read it while statics go), so the
+    // files are removed at exit.
+    std::atexit([] { std::error_code ec; std::filesystem::remove_all(folder->path(), ec); });
     return dir;
   }();
   static std::string path = folder->path();
