@@ -68,7 +68,7 @@ class RealInput : public ::testing::Test {
     std::string x = std::to_string(100 + (int)(r.x + r.w / 2)), y = std::to_string(100 + (int)(r.y + r.h / 2));
     bool moved = Run({"xdotool", "mousemove", "--sync", x, y});
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
-    return moved && Run({"xdotool", "click", "--repeat", std::to_string(count), "--delay", "90", "1"});
+    return moved && Run({"xdotool", "click", "--repeat", std::to_string(count), "--delay", "40", "1"});
   }
   bool Type(const std::string& text) { return Run({"xdotool", "type", "--delay", "40", text}); }
   bool Keys(const std::string& key) { return Run({"xdotool", "key", "--delay", "60", key}); }
@@ -129,10 +129,16 @@ TEST_F(RealInput, TeacherAddsAStudentKeepsARegisterAndANote) {
   AddAttendanceClass();   // the same class here, for the layout
   gClassFilterIndex = -1;
   AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
-  ASSERT_TRUE(Click(l.classRows[0].row, 2));
-  ASSERT_TRUE(Type(" r f m"));
-  ASSERT_TRUE(Keys("Return"));
-  ASSERT_NE(WaitForData("attendance_classes.dat", "Class 1 r f m").find("CLASS\tClass 1 r f m"), std::string::npos);
+  // A program slowed by a loaded machine can take the double-click for two clicks, and then the
+  // letters are commands: the rename is tried again until the file shows it.
+  bool renamed = false;
+  for (int attempt = 0; attempt < 3 && !renamed; ++attempt) {
+    ASSERT_TRUE(Click(l.classRows[0].row, 2));
+    ASSERT_TRUE(Type(" r f m"));
+    ASSERT_TRUE(Keys("Return"));
+    renamed = WaitForData("attendance_classes.dat", "Class 1 r f m", 10).find("CLASS\tClass 1 r f m") != std::string::npos;
+  }
+  ASSERT_TRUE(renamed) << ReadFileBytes(dir_.File("Data/attendance_classes.dat"));
 
   // Today's cell: a double-click marks the student present.
   int day = std::atoi(TodayIsoDate().substr(8, 2).c_str());
