@@ -153,7 +153,7 @@ static bool IsPointOnBoardOrList(int x, int y) {
 bool IsAnyMouseDragOn() {
   return gRingDragging || gScaleListDragging || gSeekDragMode != kSeekDragNone || gSpeedDragging ||
          gColourWheelDrag || gDraggedSlider >= 0 || gLanguageDragging || IsPracticeRegionDragging() ||
-         gAttendancePanelDragging || gNoteDragSelect || gDraggedStudentIndex >= 0;
+         gAttendancePanelDragging || gNoteDragSelect || gDraggedStudentIndex >= 0 || IsPerformanceNoteDragging();
 }
 
 void HandleLeftButtonDown(int x, int y, uint64_t flags) {

@@ -1,0 +1,198 @@
+// learning_ui/performance_note_draw: one card drawn from the records as they are this frame:
+// masthead, title, close box, this run's figure and verdict, the four figure boxes, the advice,
+// the mastery line and bar, and the skills radar growing in.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/base/maths.h"
+#include "app/base/pointer.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/rounded_rect.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "learning/attempt_rules.h"
+#include "learning/library_browser.h"
+#include "learning_ui/card_text.h"
+#include "learning_ui/learning_draw.h"
+#include "learning_ui/mastery_figures.h"
+#include "learning_ui/performance_note.h"
+#include "learning_ui/skills_radar.h"
+#include "platform/clock.h"
+
+// ---- internal helpers ----
+static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
+static UiFont LargeFont() { return gFontLarge ? gFontLarge : MainFont(); }
+
+// Draws text that is translated (or fitted) already, as it is.
+static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
+  ScopedTrSuppress suppress;
+  DrawTextUtf8(font, x, y, shown, r, g, b, a);
+}
+
+static void DrawCardBody(const PerformanceNoteCard& c, bool mastered) {
+  SetGlColor(0.01f, 0.015f, 0.028f, 0.42f);
+  FillRoundedRect(c.x + 6.0f, c.y + 7.0f, c.w, c.h, 16.0f, 8);
+  const float top[4] = {0.085f, 0.105f, 0.155f, 0.995f}, bottom[4] = {0.025f, 0.032f, 0.055f, 0.998f};
+  FillRoundedGradientRect(c.x, c.y, c.w, c.h, 16.0f, top, bottom);
+  glLineWidth(1.0f);
+  if (mastered)
+    SetGlColor(0.96f, 0.8f, 0.34f, 0.5f);
+  else
+    SetGlColor(0.54f, 0.68f, 1.0f, 0.5f);
+  StrokeRoundedRect(c.x, c.y, c.w, c.h, 16.0f, 8);
+}
+
+static void DrawMastheadAndTitle(const PerformanceNoteCard& c, const LibraryItem& item) {
+  std::string masthead = TrF("PERFORMANCE NOTE  /  %s  /  %s", CategoryTabLabel(item.category).c_str(), Tr(item.type).c_str());
+  {
+    ScopedTrSuppress suppress;   // both names are translated already
+    masthead = ElideTextToWidth(gFontSmall, masthead, c.w - 96.0f, 6.4f);
+  }
+  DrawShown(gFontSmall, c.x + 28.0f, c.y + 20.0f, masthead, 0.66f, 0.74f, 0.88f, 0.94f);
+  std::string title = ElideTextToWidth(MainFont(), ItemCardTitle(item), c.w - 96.0f, 10.0f);
+  DrawShown(MainFont(), c.x + 28.0f, c.y + 48.0f, title, 0.96f, 0.98f, 1.0f, 0.99f);
+}
+
+static void DrawCloseBox(const PerformanceNoteCard& c) {
+  float bx, by, bw, bh;
+  NoteCloseBoxRect(c, &bx, &by, &bw, &bh);
+  bool hovered = gMouseX >= bx && gMouseX <= bx + bw && gMouseY >= by && gMouseY <= by + bh;
+  if (hovered)
+    SetGlColor(0.52f, 0.12f, 0.16f, 0.92f);
+  else
+    SetGlColor(0.2f, 0.12f, 0.16f, 0.62f);
+  FillRoundedRect(bx, by, bw, bh, 7.0f, 6);
+  DrawShown(gFontSmall, c.x + c.w - 27.0f, c.y + 26.0f, "X", 1.0f, 0.9f, 0.9f, 0.96f);
+}
+
+static void DrawThisRun(const PerformanceNoteCard& c, const NoteCardLayout& l, const MasteryRecord* r) {
+  DrawTextUtf8(gFontSmall, c.x + 28.0f, c.y + 98.0f, "THIS RUN", 0.56f, 0.64f, 0.8f, 0.82f);
+  DrawShown(LargeFont(), c.x + 28.0f, c.y + 130.0f, l.runFigure, 0.96f, 0.98f, 1.0f, 0.99f);
+  if (l.hasRun && r->latest_passed)
+    DrawTextUtf8(MainFont(), l.verdictX, c.y + 110.0f, "PASS", 0.52f, 0.88f, 0.58f, 0.99f);
+  else
+    DrawTextUtf8(MainFont(), l.verdictX, c.y + 110.0f, l.hasRun ? "KEEP GOING" : "NO RUN YET", 0.98f, 0.76f, 0.4f, 0.99f);
+  std::string landed = l.hasRun ? TrF("%d of %d notes landed", r->latest_landed, r->latest_expected)
+                                : Tr("play this once to create a record");
+  DrawShown(gFontSmall, l.verdictX, c.y + 132.0f, landed, 0.74f, 0.82f, 0.94f, 0.94f);
+}
+
+static void DrawFigureBoxes(const PerformanceNoteCard& c, const NoteCardLayout& l) {
+  const float by = c.y + 160.0f;
+  for (int i = 0; i < 4; ++i) {
+    const NoteFigureBox& box = l.boxes[i];
+    const float bx = l.boxX[i], w = l.boxW[i];
+    if (box.highlighted)
+      SetGlColor(0.26f, 0.13f, 0.16f, 0.6f);
+    else
+      SetGlColor(0.12f, 0.15f, 0.23f, 0.6f);
+    FillRoundedRect(bx, by, w, 52.0f, 8.0f, 6);
+    SetGlColor(0.7f, 0.78f, 0.92f, 0.14f);
+    StrokeRoundedRect(bx, by, w, 52.0f, 8.0f, 6);
+    std::string label = ElideTextToWidth(gFontSmall, box.label, w - 16.0f, 6.4f);
+    std::string value;
+    {
+      ScopedTrSuppress suppress;   // values are numbers or translated already
+      value = ElideTextToWidth(MainFont(), box.value, w - 20.0f, 9.0f);
+    }
+    DrawShown(gFontSmall, bx + 11.0f, c.y + 178.0f, label, 0.6f, 0.7f, 0.86f, 0.92f);
+    if (box.highlighted)
+      DrawShown(MainFont(), bx + 11.0f, c.y + 201.0f, value, 0.99f, 0.8f, 0.52f, 0.99f);
+    else
+      DrawShown(MainFont(), bx + 11.0f, c.y + 201.0f, value, 0.94f, 0.96f, 1.0f, 0.99f);
+  }
+}
+
+static void DrawAdvice(const PerformanceNoteCard& c, const NoteCardLayout& l) {
+  DrawShown(gFontSmall, c.x + 28.0f, c.y + 236.0f, l.advice1, 0.86f, 0.92f, 1.0f, 0.97f);
+  if (!l.advice2.empty()) DrawShown(gFontSmall, c.x + 28.0f, c.y + 253.0f, l.advice2, 0.86f, 0.92f, 1.0f, 0.97f);
+}
+
+static void DrawMastery(const PerformanceNoteCard& c, const LibraryItem& item, const MasteryRecord* r, bool mastered,
+                        float m) {
+  const MasteryProgress progress = ComputeMasteryProgress(item);
+  std::string suffix;
+  if (r && r->distinct_pass_days < 2 && (r->attempts > 0 || r->passes > r->distinct_pass_days))
+    suffix = " " + Tr("+ today");
+  const int best = r ? (int)std::lround(std::max(r->best_bpm, r->latest_bpm)) : 0;
+  const int target = r && r->legacy_targets ? item.legacy_target_bpm : item.target_bpm;
+  std::string line = TrF("Mastery %d%%   -   %d/2 retention days%s   -   %d / %d bpm (yours / target)",
+                         (int)std::lround(progress.overall * 100.0f), r ? r->distinct_pass_days : 0, suffix.c_str(),
+                         best, target);
+  {
+    ScopedTrSuppress suppress;
+    line = ElideTextToWidth(gFontSmall, line, c.w - 56.0f, 6.3f);
+  }
+  DrawShown(gFontSmall, c.x + 28.0f, m, line, 0.6f, 0.7f, 0.84f, 0.92f);
+  const float barX = c.x + 28.0f, barY = m + 12.0f, barW = c.w - 56.0f;
+  SetGlColor(1.0f, 1.0f, 1.0f, 0.09f);
+  FillRoundedRect(barX, barY, barW, 8.0f, 4.0f, 4);
+  if (progress.overall > 0.001f) {
+    if (mastered)
+      SetGlColor(0.46f, 0.76f, 1.0f, 0.92f);
+    else
+      SetGlColor(0.66f, 0.7f, 0.8f, 0.92f);
+    FillRoundedRect(barX, barY, std::max(Clamp01(progress.overall) * barW, 2.0f), 8.0f, 4.0f, 4);
+  }
+  SetGlColor(0.98f, 0.82f, 0.34f, 0.88f);
+  glBegin(GL_LINES);
+  glVertex2f(barX + barW, m + 8.0f);
+  glVertex2f(barX + barW, m + 24.0f);
+  glEnd();
+}
+
+static void DrawRadarSection(const PerformanceNoteCard& c, const NoteCardLayout& l, const MasteryRecord* r, uint32_t now) {
+  const float s = l.radarRuleY;
+  DrawNoteRule(c.x + 28.0f, s, c.w - 56.0f, 0.3f);
+  DrawTextUtf8(gFontSmall, c.x + 28.0f, s + 21.0f, "SKILLS RADAR", 0.98f, 0.84f, 0.42f, 0.98f);
+  float ar, ag, ab;
+  RadarAccentColour(&ar, &ag, &ab);
+  PerformanceSummary summary;
+  SummarizePerformance(&summary, r);
+  const RadarData data = FillRadarData(summary);
+  const float p = RadarGrowProgress(c.openedMs, now);
+  DrawRadarOverall(data, l.radarCx, s + 54.0f, p, 1.0f, ar, ag, ab);
+  DrawRadarChart(data, l.radarCx, l.radarCy, l.radarR, p, 1.0f, ar, ag, ab);
+}
+
+static void DrawCard(const PerformanceNoteCard& c, const LibraryItem& item, uint32_t now) {
+  auto found = gMasteryRecords.find(item.id);
+  const MasteryRecord* r = found == gMasteryRecords.end() ? nullptr : &found->second;
+  const bool mastered = IsItemMastered(item);
+  const NoteCardLayout l = LayoutNoteCard(c, item, r);
+  DrawCardBody(c, mastered);
+  DrawMastheadAndTitle(c, item);
+  DrawCloseBox(c);
+  DrawNoteRule(c.x + 28.0f, c.y + 76.0f, c.w - 56.0f, 0.3f);
+  DrawThisRun(c, l, r);
+  DrawFigureBoxes(c, l);
+  DrawAdvice(c, l);
+  DrawMastery(c, item, r, mastered, l.masteryY);
+  DrawRadarSection(c, l, r, now);
+  DrawTextUtf8(gFontSmall, c.x + 28.0f, c.y + c.h - 16.0f, "Drag the masthead to compare this report beside another piece.",
+               0.5f, 0.6f, 0.74f, 0.86f);
+}
+
+// ---- public functions ----
+void DrawNoteRule(float x, float y, float width, float alpha) {
+  SetGlColor(0.72f, 0.78f, 0.9f, alpha);
+  glBegin(GL_LINES);
+  glVertex2f(x, y);
+  glVertex2f(x + width, y);
+  glEnd();
+}
+
+void DrawPerformanceNotes() {
+  if (gPerformanceNotes.empty()) return;
+  // Smoothed lines cost a software rasteriser dearly; the setting comes back at the end.
+  const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+  glDisable(GL_LINE_SMOOTH);
+  const uint32_t now = ClockMs32();
+  for (const PerformanceNoteCard& card : gPerformanceNotes) {
+    const LibraryItem* item = FindLibraryItem(card.itemId);
+    if (item) DrawCard(card, *item, now);
+  }
+  if (smooth) glEnable(GL_LINE_SMOOTH);
+}

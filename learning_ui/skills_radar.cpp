@@ -1,0 +1,240 @@
+// learning_ui/skills_radar: the radar chart, its overall figure and the flash between two cards of
+// a practice set. The flash's timing (deadline, fades, the resume of the waiting song) is the
+// learning model's (learning/radar_flash); this draws what a frame of it shows.
+#include "learning_ui/skills_radar.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/base/client_size.h"
+#include "app/base/maths.h"
+#include "gfx/draw_alpha.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
+#include "learning/learning_records.h"
+#include "learning/library_browser.h"
+#include "learning/library_index.h"
+#include "learning/radar_flash.h"
+#include "learning_ui/performance_note.h"
+#include "platform/clock.h"
+#include "practice/students.h"
+
+// ---- constants ----
+const char* const kRadarBaseAxes[4] = {"Accuracy", "Timing", "Cleanliness", "Dynamics"};
+static const float kPi = 3.14159265f;
+static const float kGrowMs = 600.0f;
+static const float kDefaultAccent[3] = {0.34f, 0.58f, 0.92f};
+
+// ---- internal helpers ----
+static void AxisPoint(int axis, int count, float cx, float cy, float d, float* x, float* y) {
+  float a = axis * 2.0f * kPi / count - kPi / 2.0f;
+  *x = cx + std::cos(a) * d;
+  *y = cy + std::sin(a) * d;
+}
+
+static UiFont LargestFont() { return gFontLarge ? gFontLarge : gFontMain ? gFontMain : gFontSmall; }
+
+static float ShownWidth(UiFont font, const std::string& shown, float size) {
+  ScopedTrSuppress suppress;
+  return MeasureText(font, shown, size);
+}
+
+static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
+  ScopedTrSuppress suppress;
+  DrawTextUtf8(font, x, y, shown, r, g, b, a);
+}
+
+static void AddAxis(RadarData* d, const char* label, float value, bool measured) {
+  d->label[d->count] = label;
+  d->value[d->count] = value;
+  d->measured[d->count] = measured;
+  ++d->count;
+}
+
+static void DrawDisc(float cx, float cy, float radius) {
+  glBegin(GL_TRIANGLE_FAN);
+  glVertex2f(cx, cy);
+  for (int i = 0; i <= 12; ++i) glVertex2f(cx + radius * std::cos(i * kPi / 6.0f), cy + radius * std::sin(i * kPi / 6.0f));
+  glEnd();
+}
+
+// The axis's label and value beside its rim, placed by the side of the chart it stands on.
+static void DrawAxisTexts(const RadarData& data, int axis, float cx, float cy, float radius, float alpha, float r,
+                          float g, float b) {
+  float a = axis * 2.0f * kPi / data.count - kPi / 2.0f;
+  float s = std::sin(a), c = std::cos(a);
+  float ax, ay;
+  AxisPoint(axis, data.count, cx, cy, radius + 14.0f, &ax, &ay);
+  float labelY = ay - 2.0f, valueY = ay + 13.0f;
+  if (s < -0.3f) labelY = ay - 18.0f, valueY = ay - 3.0f;
+  if (s > 0.3f) labelY = ay + 12.0f, valueY = ay + 27.0f;
+  auto alignedX = [&](float width) { return c > 0.3f ? ax : c < -0.3f ? ax - width : ax - width / 2.0f; };
+  std::string label = Tr(data.label[axis]);
+  char value[16];
+  RadarValueText(data, axis, value, sizeof value);
+  DrawShown(gFontSmall, alignedX(ShownWidth(gFontSmall, label, 6.2f)), labelY, label, 0.74f, 0.82f, 0.94f, alpha * 0.92f);
+  DrawShown(gFontSmall, alignedX(ShownWidth(gFontSmall, value, 6.2f)), valueY, value, Clamp01(r + 0.18f),
+            Clamp01(g + 0.18f), Clamp01(b + 0.18f), alpha * 0.95f);
+}
+
+// ---- public functions ----
+RadarData FillRadarData(const PerformanceSummary& s) {
+  RadarData d;
+  AddAxis(&d, kRadarBaseAxes[0], s.precision, true);
+  AddAxis(&d, kRadarBaseAxes[1], s.timing, true);
+  AddAxis(&d, kRadarBaseAxes[2], s.completeness, true);
+  AddAxis(&d, kRadarBaseAxes[3], s.dynamics, s.dynamics_measured);
+  if (s.rhythm_has_data) AddAxis(&d, "Rhythm", s.rhythm, s.rhythm_measured);
+  if (s.articulation_has_data) AddAxis(&d, "Articulation", s.articulation, s.articulation_measured);
+  if (s.pedal_has_data) AddAxis(&d, "Pedalling", s.pedal, s.pedal_measured);
+  if (s.intervals_has_data) AddAxis(&d, "Intervals", s.intervals, s.intervals_measured);
+  d.hasRun = s.has_notes;
+  d.overall = s.overall;
+  return d;
+}
+
+void RadarValueText(const RadarData& data, int axis, char* out, int size) {
+  if (data.hasRun && data.measured[axis])
+    std::snprintf(out, (size_t)size, "%d%%", (int)std::lround(Clamp01(data.value[axis]) * 100.0f));
+  else
+    std::snprintf(out, (size_t)size, "--");
+}
+
+void RadarOverallColour(float o, float accentR, float accentG, float accentB, float rgb[3]) {
+  const float green[3] = {0.42f, 0.93f, 0.54f}, amber[3] = {0.98f, 0.78f, 0.34f}, red[3] = {0.96f, 0.4f, 0.36f};
+  const float accent[3] = {accentR, accentG, accentB};
+  const float* c = o >= 0.9f ? green : o >= 0.75f ? accent : o >= 0.5f ? amber : red;
+  std::copy(c, c + 3, rgb);
+}
+
+void RadarAccentColour(float* r, float* g, float* b) {
+  if (gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size()) {
+    const Student& s = gStudents[(size_t)gActiveStudentIndex];
+    *r = s.r, *g = s.g, *b = s.b;
+    return;
+  }
+  *r = kDefaultAccent[0], *g = kDefaultAccent[1], *b = kDefaultAccent[2];
+}
+
+float RadarGrowProgress(uint32_t startMs, uint32_t now) {
+  int32_t since = (int32_t)(now - startMs);
+  float t = since <= 0 ? 0.0f : Clamp01((float)since / kGrowMs);
+  return t * t * (3.0f - 2.0f * t);
+}
+
+void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, float progress, float alpha, float r,
+                    float g, float b) {
+  if (data.count < 3) return;
+  const int n = data.count;
+  glLineWidth(1.0f);
+  SetGlColor(0.7f, 0.78f, 0.92f, alpha * 0.1f);
+  for (float ring : {0.25f, 0.5f, 0.75f, 1.0f}) {
+    glBegin(GL_LINE_LOOP);
+    for (int j = 0; j < n; ++j) {
+      float x, y;
+      AxisPoint(j, n, cx, cy, radius * ring, &x, &y);
+      glVertex2f(x, y);
+    }
+    glEnd();
+  }
+  SetGlColor(0.7f, 0.78f, 0.92f, alpha * 0.17f);
+  glBegin(GL_LINES);
+  for (int j = 0; j < n; ++j) {
+    float x, y;
+    AxisPoint(j, n, cx, cy, radius, &x, &y);
+    glVertex2f(cx, cy);
+    glVertex2f(x, y);
+  }
+  glEnd();
+  BeginTextRun();
+  for (int j = 0; j < n; ++j) DrawAxisTexts(data, j, cx, cy, radius, alpha, r, g, b);
+  EndTextRun();
+  if (!data.hasRun) return;
+
+  float vx[kRadarMaxAxes], vy[kRadarMaxAxes];
+  int listed = 0;
+  const float p = Clamp01(progress);
+  for (int j = 0; j < n; ++j) {
+    if (!data.measured[j]) continue;
+    AxisPoint(j, n, cx, cy, radius * Clamp01(data.value[j]) * p, &vx[listed], &vy[listed]);
+    ++listed;
+  }
+  if (listed < 2) return;
+  SetGlColor(r, g, b, alpha * 0.33f);
+  glBegin(GL_TRIANGLE_FAN);
+  glVertex2f(cx, cy);
+  for (int i = 0; i <= listed; ++i) glVertex2f(vx[i % listed], vy[i % listed]);
+  glEnd();
+  SetGlColor(Clamp01(1.25f * r + 0.08f), Clamp01(1.25f * g + 0.08f), Clamp01(1.25f * b + 0.08f), alpha * 0.96f);
+  glBegin(GL_LINE_LOOP);
+  for (int i = 0; i < listed; ++i) glVertex2f(vx[i], vy[i]);
+  glEnd();
+  SetGlColor(r, g, b, alpha);
+  for (int i = 0; i < listed; ++i) DrawDisc(vx[i], vy[i], 3.0f);
+}
+
+void DrawRadarOverall(const RadarData& data, float cx, float cy, float progress, float alpha, float r, float g,
+                      float b) {
+  const UiFont font = LargestFont();
+  char text[16];
+  float rgb[3] = {0.58f, 0.64f, 0.74f};
+  if (data.hasRun) {
+    float o = Clamp01(data.overall);
+    std::snprintf(text, sizeof text, "%d%%", (int)std::lround(o * Clamp01(progress) * 100.0f));
+    RadarOverallColour(o, r, g, b, rgb);
+  } else {
+    std::snprintf(text, sizeof text, "--");
+  }
+  const float width = ShownWidth(font, text, 15.0f);
+  const float x = cx - width / 2.0f;
+  BeginTextRun();
+  if (data.hasRun)
+    for (int i = 0; i < 6; ++i) {
+      float a = i * kPi / 3.0f;
+      DrawShown(font, x + 2.2f * std::cos(a), cy + 2.2f * std::sin(a), text, rgb[0], rgb[1], rgb[2], alpha * 0.16f);
+    }
+  DrawShown(font, x, cy, text, rgb[0], rgb[1], rgb[2], alpha * 0.99f);
+  std::string caption = Tr("OVERALL");
+  DrawShown(gFontSmall, cx - ShownWidth(gFontSmall, caption, 6.2f) / 2.0f, cy + 17.0f, caption, 0.62f, 0.7f, 0.84f,
+            alpha * 0.9f);
+  EndTextRun();
+}
+
+void DrawSkillsRadarFlash() {
+  RadarFlashFrame frame;
+  if (!StepRadarFlash(ClockMs32(), &frame)) return;
+  const LibraryItem* item = FindLibraryItem(gRadarItemId);
+  if (!item) return;
+  const float W = (float)gClientWidth, H = (float)gClientHeight, alpha = frame.alpha;
+  SetGlColor(0.02f, 0.03f, 0.05f, alpha * 0.55f);
+  glBegin(GL_QUADS);
+  glVertex2f(0.0f, 0.0f);
+  glVertex2f(W, 0.0f);
+  glVertex2f(W, H);
+  glVertex2f(0.0f, H);
+  glEnd();
+
+  float r, g, b;
+  RadarAccentColour(&r, &g, &b);
+  auto found = gMasteryRecords.find(item->id);
+  PerformanceSummary summary;
+  SummarizePerformance(&summary, found == gMasteryRecords.end() ? nullptr : &found->second);
+  const RadarData data = FillRadarData(summary);
+  const float cx = W / 2.0f, cy = H / 2.0f;
+  const float R = std::max(std::min(W, H) * 0.16f, 70.0f);
+  const float top = cy - R - 74.0f;
+
+  const UiFont titleFont = gFontMain ? gFontMain : gFontSmall;
+  std::string heading = Tr("SKILLS RADAR"), title = Tr(ItemCardTitle(*item));
+  BeginTextRun();
+  DrawShown(titleFont, cx - ShownWidth(titleFont, heading, 8.0f) / 2.0f, top - 66.0f, heading, 0.98f, 0.84f, 0.42f,
+            alpha * 0.98f);
+  DrawShown(gFontSmall, cx - ShownWidth(gFontSmall, title, 6.6f) / 2.0f, top - 44.0f, title, 0.86f, 0.92f, 1.0f,
+            alpha * 0.95f);
+  EndTextRun();
+  DrawRadarOverall(data, cx, top, frame.grow, alpha, r, g, b);
+  DrawRadarChart(data, cx, cy, R, frame.grow, alpha, r, g, b);
+}
