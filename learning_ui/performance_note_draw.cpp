@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/client_size.h"
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
 #include "gfx/draw_alpha.h"
@@ -31,9 +32,24 @@ static void DrawShown(UiFont font, float x, float y, const std::string& shown, f
   DrawTextUtf8(font, x, y, shown, r, g, b, a);
 }
 
-static void DrawCardBody(const PerformanceNoteCard& c, bool mastered) {
+// The shadow shows only right of and below the nearly opaque body, so only those strips are
+// filled: a card's area rasterised twice more would cost a software renderer dearly.
+static void DrawCardShadow(const PerformanceNoteCard& c) {
+  const int split = (int)std::floor(c.x + c.w - 16.0f), right = (int)std::ceil(c.x + c.w + 6.0f);
+  const int bottom = (int)std::ceil(c.y + c.h + 7.0f);
+  const int strips[2][4] = {{split, (int)std::floor(c.y + 7.0f), right, bottom},
+                            {(int)std::floor(c.x + 6.0f), (int)std::floor(c.y + c.h - 16.0f), split, bottom}};
   SetGlColor(0.01f, 0.015f, 0.028f, 0.42f);
-  FillRoundedRect(c.x + 6.0f, c.y + 7.0f, c.w, c.h, 16.0f, 8);
+  for (const auto& s : strips) {
+    glScissor(s[0], gClientHeight - s[3], std::max(s[2] - s[0], 0), std::max(s[3] - s[1], 0));
+    FillRoundedRect(c.x + 6.0f, c.y + 7.0f, c.w, c.h, 16.0f, 8);
+  }
+}
+
+static void DrawCardBody(const PerformanceNoteCard& c, bool mastered) {
+  glEnable(GL_SCISSOR_TEST);
+  DrawCardShadow(c);
+  glDisable(GL_SCISSOR_TEST);
   const float top[4] = {0.085f, 0.105f, 0.155f, 0.995f}, bottom[4] = {0.025f, 0.032f, 0.055f, 0.998f};
   FillRoundedGradientRect(c.x, c.y, c.w, c.h, 16.0f, top, bottom);
   glLineWidth(1.0f);
@@ -186,8 +202,11 @@ void DrawNoteRule(float x, float y, float width, float alpha) {
 
 void DrawPerformanceNotes() {
   if (gPerformanceNotes.empty()) return;
-  // Smoothed lines cost a software rasteriser dearly; the setting comes back at the end.
-  const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+  // Smoothed lines cost a software rasteriser dearly; the shadows are scissored. Both settings
+  // come back at the end.
+  const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH), scissor = glIsEnabled(GL_SCISSOR_TEST);
+  GLint box[4];
+  glGetIntegerv(GL_SCISSOR_BOX, box);
   glDisable(GL_LINE_SMOOTH);
   const uint32_t now = ClockMs32();
   for (const PerformanceNoteCard& card : gPerformanceNotes) {
@@ -195,4 +214,6 @@ void DrawPerformanceNotes() {
     if (item) DrawCard(card, *item, now);
   }
   if (smooth) glEnable(GL_LINE_SMOOTH);
+  if (!scissor) glDisable(GL_SCISSOR_TEST);
+  glScissor(box[0], box[1], box[2], box[3]);
 }
