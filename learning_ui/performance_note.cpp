@@ -26,6 +26,7 @@ static const float kKeptOnScreen = 90.0f;  // of a card's width, at either side
 static const float kKeptAboveBottom = 48.0f;
 static const float kMastheadHeight = 46.0f;
 static const float kCloseBoxSize = 22.0f;
+static const float kCardRadius = 16.0f;     // the body's corners
 
 // ---- state ----
 std::vector<PerformanceNoteCard> gPerformanceNotes;   // see the header
@@ -188,6 +189,23 @@ NoteCardLayout LayoutNoteCard(const PerformanceNoteCard& c, const LibraryItem& i
   l.radarCx = c.x + c.w / 2.0f;
   l.radarCy = s + 84.0f + 44.0f + l.radarR;
   return l;
+}
+
+bool IsNoteAreaCovered(size_t index, float x, float y, float w, float h) {
+  for (size_t i = index + 1; i < gPerformanceNotes.size(); ++i) {
+    const PerformanceNoteCard& c = gPerformanceNotes[i];
+    if (!IsShown(c) || x < c.x || y < c.y || x + w > c.x + c.w || y + h > c.y + c.h) continue;
+    // The area's corners must also clear the upper card's rounded corners.
+    bool inside = true;
+    for (float px : {x, x + w})
+      for (float py : {y, y + h}) {
+        float dx = std::max({c.x + kCardRadius - px, px - (c.x + c.w - kCardRadius), 0.0f});
+        float dy = std::max({c.y + kCardRadius - py, py - (c.y + c.h - kCardRadius), 0.0f});
+        inside = inside && dx * dx + dy * dy <= kCardRadius * kCardRadius;
+      }
+    if (inside) return true;
+  }
+  return false;
 }
 
 void NoteCloseBoxRect(const PerformanceNoteCard& card, float* x, float* y, float* w, float* h) {

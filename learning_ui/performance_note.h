@@ -58,6 +58,9 @@ std::string ChooseAdvice(const LibraryItem& item, const MasteryRecord* record);
 void ComputeNoteFigureBoxes(const LibraryItem& item, const MasteryRecord* record, NoteFigureBox boxes[4]);
 // Lays a card out with the fonts of this frame (estimates without fonts).
 NoteCardLayout LayoutNoteCard(const PerformanceNoteCard& card, const LibraryItem& item, const MasteryRecord* record);
+// An area of the card at index lies wholly under a card drawn above it (a shown one), so drawing
+// it would change nothing on screen.
+bool IsNoteAreaCovered(size_t index, float x, float y, float w, float h);
 // The card's close box (22 x 22 near its top right corner).
 void NoteCloseBoxRect(const PerformanceNoteCard& card, float* x, float* y, float* w, float* h);
 

@@ -173,22 +173,41 @@ static void DrawRadarSection(const PerformanceNoteCard& c, const NoteCardLayout&
   DrawRadarChart(data, l.radarCx, l.radarCy, l.radarR, p, 1.0f, ar, ag, ab);
 }
 
-static void DrawCard(const PerformanceNoteCard& c, const LibraryItem& item, uint32_t now) {
+// Every part of a card that a card above it does not hide wholly; a cascade of six cards leaves
+// only the top one's contents to draw.
+static void DrawCard(size_t index, const LibraryItem& item, uint32_t now) {
+  const PerformanceNoteCard& c = gPerformanceNotes[index];
   auto found = gMasteryRecords.find(item.id);
   const MasteryRecord* r = found == gMasteryRecords.end() ? nullptr : &found->second;
   const bool mastered = IsItemMastered(item);
   const NoteCardLayout l = LayoutNoteCard(c, item, r);
+  // The radar's axis texts may reach past the margins.
+  float widest = 0.0f;
+  for (const char* label : {"Accuracy", "Timing", "Cleanliness", "Dynamics", "Rhythm", "Articulation", "Pedalling", "Intervals"})
+    widest = std::max(widest, MeasureText(gFontSmall, label, 6.2f));
+  const float reach = l.radarR + 14.0f + widest;
+  float left = c.x + 28.0f, right = c.x + c.w - 12.0f;
+  auto shows = [&](float top, float bottom) { return !IsNoteAreaCovered(index, left, top, right - left, bottom - top); };
   DrawCardBody(c, mastered);
-  DrawMastheadAndTitle(c, item);
-  DrawCloseBox(c);
-  DrawNoteRule(c.x + 28.0f, c.y + 76.0f, c.w - 56.0f, 0.3f);
-  DrawThisRun(c, l, r);
-  DrawFigureBoxes(c, l);
-  DrawAdvice(c, l);
-  DrawMastery(c, item, r, mastered, l.masteryY);
-  DrawRadarSection(c, l, r, now);
-  DrawTextUtf8(gFontSmall, c.x + 28.0f, c.y + c.h - 16.0f, "Drag the masthead to compare this report beside another piece.",
-               0.5f, 0.6f, 0.74f, 0.86f);
+  if (shows(c.y + 8.0f, c.y + 56.0f)) {
+    DrawMastheadAndTitle(c, item);
+    DrawCloseBox(c);
+  }
+  if (shows(c.y + 70.0f, c.y + 140.0f)) {
+    DrawNoteRule(c.x + 28.0f, c.y + 76.0f, c.w - 56.0f, 0.3f);
+    DrawThisRun(c, l, r);
+  }
+  if (shows(c.y + 156.0f, c.y + 216.0f)) DrawFigureBoxes(c, l);
+  if (shows(c.y + 220.0f, l.masteryY + 26.0f)) {
+    DrawAdvice(c, l);
+    DrawMastery(c, item, r, mastered, l.masteryY);
+  }
+  left = std::min(left, l.radarCx - reach), right = std::max(right, l.radarCx + reach);
+  if (shows(l.radarRuleY - 2.0f, c.y + c.h - 28.0f)) DrawRadarSection(c, l, r, now);
+  left = c.x + 28.0f, right = c.x + c.w - 12.0f;
+  if (shows(c.y + c.h - 30.0f, c.y + c.h - 8.0f))
+    DrawTextUtf8(gFontSmall, c.x + 28.0f, c.y + c.h - 16.0f, "Drag the masthead to compare this report beside another piece.",
+                 0.5f, 0.6f, 0.74f, 0.86f);
 }
 
 // ---- public functions ----
@@ -209,9 +228,9 @@ void DrawPerformanceNotes() {
   glGetIntegerv(GL_SCISSOR_BOX, box);
   glDisable(GL_LINE_SMOOTH);
   const uint32_t now = ClockMs32();
-  for (const PerformanceNoteCard& card : gPerformanceNotes) {
-    const LibraryItem* item = FindLibraryItem(card.itemId);
-    if (item) DrawCard(card, *item, now);
+  for (size_t i = 0; i < gPerformanceNotes.size(); ++i) {
+    const LibraryItem* item = FindLibraryItem(gPerformanceNotes[i].itemId);
+    if (item) DrawCard(i, *item, now);
   }
   if (smooth) glEnable(GL_LINE_SMOOTH);
   if (!scissor) glDisable(GL_SCISSOR_TEST);

@@ -230,4 +230,18 @@ TEST_F(PerformanceNoteTest, ACardWithoutItsItemTakesNoPressUntilItReturns) {
   EXPECT_EQ(Order(), "a");
 }
 
+TEST_F(PerformanceNoteTest, AnAreaIsCoveredOnlyWhollyUnderAShownCardAbove) {
+  OpenPerformanceNote("a");
+  OpenPerformanceNote("b");   // 26 right, 14.3 down
+  const PerformanceNoteCard a = Card("a"), b = Card("b");
+  const std::array<float, 4> covered[] = {{a.x + 28, a.y + 160, 480, 52}, {b.x + 5, b.y + 5, 10, 10}};
+  const std::array<float, 4> shown[] = {{a.x + 20, a.y + 160, 480, 52}, {b.x + 1, b.y + 1, 10, 10},
+                                        {a.x + 28, a.y + 700, 480, b.h}};
+  for (const auto& [x, y, w, h] : covered) EXPECT_TRUE(IsNoteAreaCovered(0, x, y, w, h)) << x - a.x << "," << y - a.y;
+  for (const auto& [x, y, w, h] : shown) EXPECT_FALSE(IsNoteAreaCovered(0, x, y, w, h)) << x - a.x << "," << y - a.y;
+  EXPECT_FALSE(IsNoteAreaCovered(1, b.x + 100, b.y + 100, 10, 10)) << "nothing lies above the top card";
+  MakeLibrary({"a etude S"}, {{"a"}});
+  EXPECT_FALSE(IsNoteAreaCovered(0, a.x + 28, a.y + 160, 480, 52)) << "a card not drawn hides nothing";
+}
+
 }  // namespace
