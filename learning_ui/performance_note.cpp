@@ -208,6 +208,17 @@ bool IsNoteAreaCovered(size_t index, float x, float y, float w, float h) {
   return false;
 }
 
+bool NoteBodyStrips(size_t index, float* leftW, float* topH) {
+  if (index + 1 >= gPerformanceNotes.size()) return false;
+  const PerformanceNoteCard &c = gPerformanceNotes[index], &up = gPerformanceNotes[index + 1];
+  // The upper card's right-hand corners must stand clear of this card's right edge.
+  if (!IsShown(up) || up.x < c.x || up.y < c.y || up.x + up.w - kCardRadius < c.x + c.w || up.y + up.h < c.y + c.h)
+    return false;
+  *leftW = std::min(up.x - c.x + kCardRadius, c.w);
+  *topH = std::min(up.y - c.y + kCardRadius, c.h);
+  return true;
+}
+
 void NoteCloseBoxRect(const PerformanceNoteCard& card, float* x, float* y, float* w, float* h) {
   *x = card.x + card.w - 34.0f;
   *y = card.y + 10.0f;

@@ -61,6 +61,10 @@ NoteCardLayout LayoutNoteCard(const PerformanceNoteCard& card, const LibraryItem
 // An area of the card at index lies wholly under a card drawn above it (a shown one), so drawing
 // it would change nothing on screen.
 bool IsNoteAreaCovered(size_t index, float x, float y, float w, float h);
+// When the shown card right above the one at index lies over it towards the bottom right, as in a
+// cascade, its body shows only in a left and a top strip: their width and height (each with room
+// for the upper card's rounded corner). False when more of it shows.
+bool NoteBodyStrips(size_t index, float* leftW, float* topH);
 // The card's close box (22 x 22 near its top right corner).
 void NoteCloseBoxRect(const PerformanceNoteCard& card, float* x, float* y, float* w, float* h);
 

@@ -46,12 +46,26 @@ static void DrawCardShadow(const PerformanceNoteCard& c) {
   }
 }
 
-static void DrawCardBody(const PerformanceNoteCard& c, bool mastered) {
+// Under a cascade's next card only the body's left and top strips are filled.
+static void DrawCardBody(size_t index, bool mastered) {
+  const PerformanceNoteCard& c = gPerformanceNotes[index];
+  const float top[4] = {0.085f, 0.105f, 0.155f, 0.995f}, bottom[4] = {0.025f, 0.032f, 0.055f, 0.998f};
   glEnable(GL_SCISSOR_TEST);
   DrawCardShadow(c);
-  glDisable(GL_SCISSOR_TEST);
-  const float top[4] = {0.085f, 0.105f, 0.155f, 0.995f}, bottom[4] = {0.025f, 0.032f, 0.055f, 0.998f};
-  FillRoundedGradientRect(c.x, c.y, c.w, c.h, 16.0f, top, bottom);
+  float leftW, topH;
+  if (NoteBodyStrips(index, &leftW, &topH)) {
+    const int x0 = (int)std::floor(c.x) - 1, split = (int)std::ceil(c.x + leftW), x1 = (int)std::ceil(c.x + c.w) + 1;
+    const int y0 = (int)std::floor(c.y) - 1, y1 = (int)std::ceil(c.y + c.h) + 1, topEnd = (int)std::ceil(c.y + topH);
+    const int strips[2][4] = {{x0, y0, split, y1}, {split, y0, x1, topEnd}};
+    for (const auto& s : strips) {
+      glScissor(s[0], gClientHeight - s[3], std::max(s[2] - s[0], 0), std::max(s[3] - s[1], 0));
+      FillRoundedGradientRect(c.x, c.y, c.w, c.h, 16.0f, top, bottom);
+    }
+    glDisable(GL_SCISSOR_TEST);
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+    FillRoundedGradientRect(c.x, c.y, c.w, c.h, 16.0f, top, bottom);
+  }
   glLineWidth(1.0f);
   if (mastered)
     SetGlColor(0.96f, 0.8f, 0.34f, 0.5f);
@@ -188,7 +202,7 @@ static void DrawCard(size_t index, const LibraryItem& item, uint32_t now) {
   const float reach = l.radarR + 14.0f + widest;
   float left = c.x + 28.0f, right = c.x + c.w - 12.0f;
   auto shows = [&](float top, float bottom) { return !IsNoteAreaCovered(index, left, top, right - left, bottom - top); };
-  DrawCardBody(c, mastered);
+  DrawCardBody(index, mastered);
   if (shows(c.y + 8.0f, c.y + 56.0f)) {
     DrawMastheadAndTitle(c, item);
     DrawCloseBox(c);

@@ -240,6 +240,13 @@ TEST_F(PerformanceNoteTest, AnAreaIsCoveredOnlyWhollyUnderAShownCardAbove) {
   for (const auto& [x, y, w, h] : covered) EXPECT_TRUE(IsNoteAreaCovered(0, x, y, w, h)) << x - a.x << "," << y - a.y;
   for (const auto& [x, y, w, h] : shown) EXPECT_FALSE(IsNoteAreaCovered(0, x, y, w, h)) << x - a.x << "," << y - a.y;
   EXPECT_FALSE(IsNoteAreaCovered(1, b.x + 100, b.y + 100, 10, 10)) << "nothing lies above the top card";
+  float leftW = 0, topH = 0;
+  ASSERT_TRUE(NoteBodyStrips(0, &leftW, &topH));
+  EXPECT_EQ(leftW, 26.0f + 16);
+  EXPECT_NEAR(topH, 14.3f + 16, 0.001f);
+  gPerformanceNotes[1].x = a.x + 10;   // its top right corner would leave a gap at a's right edge
+  EXPECT_FALSE(NoteBodyStrips(0, &leftW, &topH) || NoteBodyStrips(1, &leftW, &topH));
+  gPerformanceNotes[1].x = b.x;
   MakeLibrary({"a etude S"}, {{"a"}});
   EXPECT_FALSE(IsNoteAreaCovered(0, a.x + 28, a.y + 160, 480, 52)) << "a card not drawn hides nothing";
 }
