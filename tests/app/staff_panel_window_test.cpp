@@ -76,7 +76,6 @@ class StaffPanelWindow : public RealWindow {
 };
 
 TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
-  ScopedDrivenClock clock;  // played heads drift with time: held still, they sit on the play line
   for (int note : {60, 64, 67})
     PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
   DrainMessages();
