@@ -5,6 +5,7 @@
 #include "app/base/logs.h"
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
+#include "gfx/translate.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "midi/note_preview.h"
@@ -36,8 +37,8 @@ void ResetMidiFull() {
   MidiInitAuto();
 
   if (gMidiInOpen) {
-    gStatusText = hadSong ? "MIDI reset complete; playback stopped (" + gMidiInName + ")"
-                          : "MIDI reset complete: " + gMidiInName;
+    gStatusText = hadSong ? TrF("MIDI reset complete; playback stopped (%s)", gMidiInName.c_str())
+                          : TrF("MIDI reset complete: %s", gMidiInName.c_str());
   } else if (gMidiInBusy) {
     gStatusText = "MIDI reset: device busy";
   } else if (CountMidiInputDevices() > 0) {

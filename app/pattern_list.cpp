@@ -91,7 +91,7 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
     const PatternEvent& ev = gPatternEvents[i];
     PatternLabelLook k;
     if (!ComputePatternLabelLook(gPatternEvents, (int)i, nowMs, c, gTeachingLevel, calm, &k)) continue;
-    std::string text = TrimSpaces(Tr(ev.label));
+    std::string text = TrimSpaces(TrScaleLabel(ev.label));
     if (text.empty()) continue;
     ScopedTrSuppress translated;  // measured, cut and drawn as translated
     float textH = MeasureTextHeight(font, text, Px(s, 22, 18));

@@ -75,7 +75,7 @@ static void ClickBin(int index) {
     // The rows move up: a later wheel pick must not recolour another student.
     gColourPopupOpen = gColourWheelDrag = false;
     gSelectedStudentRow = -1;
-    gStatusText = "Removed " + name;
+    gStatusText = TrF("Removed %s", name.c_str());
     RelayoutAll();
   } else {
     gHighlightRowId = index;

@@ -191,7 +191,7 @@ bool OnGridDoubleClick(int x, int y) {
   if (!gSelectedCells.empty() && gSelectedCells.count({position, col})) {
     int cleared = ClearSelectedGoldCells();
     EmptySelection();
-    gStatusText = cleared > 0 ? Tr("Cleared ") + std::to_string(cleared) : Tr("Nothing earned in that pick");
+    gStatusText = cleared > 0 ? TrF("Cleared %d", cleared) : Tr("Nothing earned in that pick");
     return true;
   }
   ClearClickedCell(slot, col);

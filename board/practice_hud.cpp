@@ -109,11 +109,11 @@ bool PracticeRecordLine(std::string* out) {
   for (const PracticeRun& run : gPracticeRuns)
     if (run.regionKey == key && run.studentId == id) found = &run;
   if (!found) {
-    *out = "You  no recorded run for this region";
+    *out = Tr("You  no recorded run for this region");
     return true;
   }
-  *out = "You  best " + FormatRunTime(found->bestMs) + "  last " + FormatRunTime(found->lastMs) + "  x" +
-         std::to_string(std::max(found->runs, 0));
+  *out = TrF("You  best %s  last %s  x%d", FormatRunTime(found->bestMs).c_str(), FormatRunTime(found->lastMs).c_str(),
+             std::max(found->runs, 0));
   return true;
 }
 
@@ -157,6 +157,7 @@ void DrawPracticeHud(float time, const BoardLayout& b, float, float) {
     DrawTextUtf8(gFontSmall, x, y, status, 0.84f, 0.92f, 0.88f, 0.9f);
   }
   if (recordShown) {
+    ScopedTrSuppress already;  // formatted in the UI language already
     DrawTextUtf8(gFontSmall, x + 0.7f, y + lg + 0.7f, record, 0.02f, 0.03f, 0.02f, 0.48f);
     DrawTextUtf8(gFontSmall, x, y + lg, record, 0.74f, 0.82f, 0.92f, 0.86f);
   }

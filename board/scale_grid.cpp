@@ -57,8 +57,10 @@ static void DrawHeaderTexts(const BoardViewFrame& f) {
     float p = age / kBoardMessageSeconds;
     float alpha = 0.88f * (1.0f - p * p);
     float mx = b.gridX + std::max(4.0f * s, 2.0f);
-    DrawTextUtf8(gFontSmall, mx + 0.8f, b.headerBaselineY + 0.8f, gBoardMessage, 0.06f, 0.08f, 0.12f, 0.7f * alpha);
-    DrawTextUtf8(gFontSmall, mx, b.headerBaselineY, gBoardMessage, 0.92f, 0.95f, 1.0f, alpha);
+    std::string message = TrScaleLabel(gBoardMessage);
+    ScopedTrSuppress already;
+    DrawTextUtf8(gFontSmall, mx + 0.8f, b.headerBaselineY + 0.8f, message, 0.06f, 0.08f, 0.12f, 0.7f * alpha);
+    DrawTextUtf8(gFontSmall, mx, b.headerBaselineY, message, 0.92f, 0.95f, 1.0f, alpha);
   }
   SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
   DrawBoardLine(b.stripX + b.pad, f.keyBandLineY, b.stripX + b.stripW - b.pad, f.keyBandLineY);

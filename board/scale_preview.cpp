@@ -21,6 +21,7 @@
 #include "gfx/images.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
+#include "gfx/translate.h"
 #include "theory/ring_palette.h"
 #include "theory/scale_diagrams.h"
 #include "theory/scale_selection.h"
@@ -149,7 +150,7 @@ static void HintLineColour(const std::string& line, int i, float* c) {
   };
   if (line.find(kHintClear) != std::string::npos || line.find(kHintAgain) != std::string::npos)
     set(0.98f, 0.86f, 0.42f, 0.95f);
-  else if (line.rfind("Missing file:", 0) == 0)
+  else if (i >= 5)  // the missing file, in the UI language already
     set(0.66f, 0.74f, 0.86f, 0.72f);
   else if (i < 2)
     set(0.82f, 0.88f, 0.96f, 0.93f);
@@ -174,7 +175,7 @@ std::vector<std::string> PreviewHintLines(bool pickPresent, bool imageLoaded, co
                                     kHintAgain};
   if (pickPresent && !imageLoaded && !failedPath.empty()) {
     lines.push_back("");
-    lines.push_back("Missing file: " + failedPath);
+    lines.push_back(TrF("Missing file: %s", failedPath.c_str()));
   }
   return lines;
 }

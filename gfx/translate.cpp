@@ -163,6 +163,14 @@ std::string Tr(const std::string& english) {
   return result;
 }
 
+std::string TrScaleLabel(const std::string& label) {
+  size_t blank = label.find(' ');
+  bool note = blank >= 1 && blank <= 2 && label[0] >= 'A' && label[0] <= 'G' &&
+              (blank == 1 || label[1] == '#' || label[1] == 'b');
+  if (!note || blank + 1 >= label.size()) return Tr(label);
+  return label.substr(0, blank + 1) + Tr(label.substr(blank + 1));
+}
+
 std::string TrCStr(const char* english) { return Tr(english ? std::string(english) : std::string()); }
 
 std::string TrCopy(std::string english) { return Tr(english); }

@@ -25,6 +25,14 @@ std::string TrCopy(std::string english);
 // conversions equal the English one's; otherwise the English template is formatted.
 std::string TrF(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Marks an English UI text that is kept or passed on first and translated where it is shown, so
+// that the collection of UI texts finds it; gives the text back unchanged.
+constexpr const char* TrLater(const char* english) { return english; }
+
+// A scale label as the board and the pattern list show it, a note name and a scale name ("D Dorian"):
+// the note name stays and the name is translated as a whole. Any other label is translated as it is.
+std::string TrScaleLabel(const std::string& label);
+
 // Word-by-word translation keeping each word's case; counts words and translated words (may be null).
 std::string TranslateWords(const std::string& text, const std::string& code, int* words, int* translated);
 // The column of a six-text row (English, es, fr, de, it, pt) for a code; null for other codes.

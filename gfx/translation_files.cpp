@@ -208,30 +208,60 @@ std::string FindTranslationFile(const std::string& tag) {
   return "";
 }
 
-bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map) {
+bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map,
+                         std::vector<TranslationLineProblem>* problems) {
   std::string text;
   FileReadResult read = ReadRegularFile(path, kMaxTranslationFile, &text);
   if (read != FileReadResult::kOk) {
     if (read != FileReadResult::kMissing) DebugLog("[language] %s: %s; not read\n", path.c_str(), FileReadResultText(read));
     return false;
   }
+  // Lines that do not begin with a string (braces, blank lines) are no entries and pass unnoticed;
+  // one that begins like an entry and is not taken is a translator's mistake worth naming.
+  std::string name = fs::path(path).filename().string();
+  int number = 0;
+  auto refuse = [&](const char* why) {
+    DebugLog("[language] %s:%d: %s; line skipped\n", name.c_str(), number, why);
+    if (problems) problems->push_back({number, why});
+  };
   for (size_t start = 0, end; start < text.size(); start = end + 1) {
+    ++number;
     end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    if (end - start > kMaxTranslationLine) continue;
+    size_t first = text.find_first_not_of(" \t\r", start);
+    bool entryLike = first < end && text[first] == '"';
+    if (end - start > kMaxTranslationLine) {
+      if (entryLike) refuse("line too long");
+      continue;
+    }
     std::string line = text.substr(start, end - start);
     size_t pos = 0;
     std::string key, value;
-    if (!ParseJsonString(line, pos, key)) continue;
+    if (!ParseJsonString(line, pos, key)) {
+      if (entryLike) refuse("the English text has no closing quote");
+      continue;
+    }
     while (pos < line.size() && IsJsonBlank(line[pos])) ++pos;
-    if (pos >= line.size() || line[pos] != ':') continue;
+    if (pos >= line.size() || line[pos] != ':') {
+      refuse("no colon after the English text");
+      continue;
+    }
     ++pos;
-    if (!ParseJsonString(line, pos, value)) continue;
+    if (!ParseJsonString(line, pos, value)) {
+      refuse("the translation is not a string closed on the same line");
+      continue;
+    }
     if (key.find('%') != std::string::npos) {
       std::string sigKey = FormatSignature(key);
-      if (!sigKey.empty() && sigKey.find('!') == std::string::npos && sigKey != FormatSignature(value)) continue;
+      if (!sigKey.empty() && sigKey.find('!') == std::string::npos && sigKey != FormatSignature(value)) {
+        refuse("the translation's % conversions differ from the English");
+        continue;
+      }
     }
-    if (key.empty()) continue;
+    if (key.empty()) {
+      refuse("empty English text");
+      continue;
+    }
     map[key] = value;
   }
   return true;

@@ -18,6 +18,13 @@ std::string FormatSignature(const std::string& text);
 // folder, passing over those another account could have placed (but for the exe folder's own);
 // "" when there is none.
 std::string FindTranslationFile(const std::string& tag);
+// A line of a translation file that looks like an entry but is not taken: its number (from 1) and why.
+struct TranslationLineProblem {
+  int line = 0;
+  std::string why;
+};
 // Reads a translation file into map (entries added; later lines replace earlier ones); false when
-// it is no regular file or larger than a few MB. Overlong lines are skipped.
-bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map);
+// it is no regular file or larger than a few MB. A broken line is skipped on its own, logged with
+// its line number and, when problems is given, appended there.
+bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string, std::string>& map,
+                         std::vector<TranslationLineProblem>* problems = nullptr);

@@ -10,6 +10,7 @@
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "gfx/layout.h"
+#include "gfx/translate.h"
 #include "learning/attempt_rules.h"
 #include "learning/attempts.h"
 #include "learning/iso_dates.h"
@@ -76,8 +77,7 @@ static const ScaleRow* ItemScaleRow(const LibraryItem& item) {
 }
 
 static std::string CardStatus(const LibraryItem& item) {
-  return "Selected practice " + std::to_string(gPracticeSetIndex + 1) + "/" + std::to_string(gPracticeSetIds.size()) +
-         " - " + item.name;
+  return TrF("Selected practice %d/%zu - %s", gPracticeSetIndex + 1, gPracticeSetIds.size(), Tr(item.name).c_str());
 }
 
 // From the set's index on: the first card that is there, not done (in a daily set) and loads.

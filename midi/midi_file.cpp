@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "app/base/maths.h"
+#include "gfx/translate.h"
 #include "platform/file_read.h"
 
 // ---- constants ----
@@ -98,7 +99,7 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
   int running = -1;
   while (pos < end) {
     uint32_t delta = 0;
-    if (!ReadVarLen(data, pos, end, delta)) return "invalid variable-length delta";
+    if (!ReadVarLen(data, pos, end, delta)) return TrLater("invalid variable-length delta");
     // A pathological file could push the tick past 32 bits; it stays at the end of time rather
     // than wrapping to the start of the song.
     tick = (delta > UINT32_MAX - tick) ? UINT32_MAX : tick + delta;
@@ -109,7 +110,7 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
       status = data[pos++];
       running = status < 0xF0 ? status : -1;
     } else {
-      if (running < 0) return "running status missing";
+      if (running < 0) return TrLater("running status missing");
       status = (uint8_t)running;
     }
 
@@ -117,7 +118,7 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
       if (pos >= end) break;
       uint8_t type = data[pos++];
       uint32_t len = 0;
-      if (!ReadVarLen(data, pos, end, len) || len > end - pos) return "invalid meta event";
+      if (!ReadVarLen(data, pos, end, len) || len > end - pos) return TrLater("invalid meta event");
       if (type == 0x51 && len == 3) {
         uint32_t us = (uint32_t)data[pos] << 16 | (uint32_t)data[pos + 1] << 8 | data[pos + 2];
         out.tempos.push_back({tick, us == 0 ? kDefaultTempo : us});
@@ -132,12 +133,12 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
       pos += len;
     } else if (status == 0xF0 || status == 0xF7) {
       uint32_t len = 0;
-      if (!ReadVarLen(data, pos, end, len) || len > end - pos) return "invalid sysex event";
+      if (!ReadVarLen(data, pos, end, len) || len > end - pos) return TrLater("invalid sysex event");
       pos += len;
     } else {
       int kind = status & 0xF0;
       size_t need = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-      if (need > end - pos) return "invalid channel event length";
+      if (need > end - pos) return TrLater("invalid channel event length");
       uint8_t d1 = data[pos];
       uint8_t d2 = need == 2 ? data[pos + 1] : 0;
       pos += need;
@@ -309,13 +310,13 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
     return false;
   };
 
-  if (n < 14) return fail("file too small");
-  if (std::memcmp(data, "MThd", 4) != 0) return fail("missing MThd header");
+  if (n < 14) return fail(TrLater("file too small"));
+  if (std::memcmp(data, "MThd", 4) != 0) return fail(TrLater("missing MThd header"));
   uint64_t headerLen = ReadBe32(data + 4);
-  if (headerLen < 6 || headerLen + 8 > n) return fail("invalid MThd length");
-  if (ReadBe16(data + 10) == 0) return fail("no track chunks");
+  if (headerLen < 6 || headerLen + 8 > n) return fail(TrLater("invalid MThd length"));
+  if (ReadBe16(data + 10) == 0) return fail(TrLater("no track chunks"));
   uint32_t division = ReadBe16(data + 12);
-  if (division & 0x8000) return fail("SMPTE timing not supported");
+  if (division & 0x8000) return fail(TrLater("SMPTE timing not supported"));
   if (division == 0) division = 1;
 
   Collected collected;
@@ -323,14 +324,14 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
   size_t offset = (size_t)headerLen + 8;
   while (n - offset >= 8) {
     uint64_t chunkEnd = (uint64_t)offset + 8 + ReadBe32(data + offset + 4);
-    if (chunkEnd > n) return fail("track chunk out of bounds");
+    if (chunkEnd > n) return fail(TrLater("track chunk out of bounds"));
     if (std::memcmp(data + offset, "MTrk", 4) == 0 && chunkEnd > offset + 8) {
       const char* err = ParseTrack(data, offset + 8, (size_t)chunkEnd, collected, key, minor);
       if (err) return fail(err);
     }
     offset = (size_t)chunkEnd;
   }
-  if (collected.keys.empty()) return fail("no note/sustain events in file");
+  if (collected.keys.empty()) return fail(TrLater("no note/sustain events in file"));
 
   std::vector<TempoSegment> segments = BuildSegments(collected.tempos, division);
   SortEventKeys(collected.keys);
@@ -376,12 +377,12 @@ bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
   // would otherwise ask for all of its size at once.
   std::string read;
   if (ReadRegularFile(path, kMaxMidiFileBytes, &read) != FileReadResult::kOk) {
-    error = "could not read file";
+    error = TrLater("could not read file");
     return false;
   }
   std::vector<uint8_t> bytes(read.begin(), read.end());
   if (bytes.empty()) {
-    error = "could not read file";
+    error = TrLater("could not read file");
     return false;
   }
   return ParseMidiBytes(bytes.data(), bytes.size(), events, tempo, key, minor, error);

@@ -22,6 +22,7 @@
 #include "app/base/view_modes.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
+#include "gfx/translate.h"
 #include "midi/midi_event_time.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
@@ -230,7 +231,7 @@ bool LoadAndPlayMidi(const std::string& path) {
   bool minor = false;
   std::string error;
   if (!ParseMidiFile(path, events, tempo, key, minor, error)) {
-    gStatusText = "MIDI load failed: " + error;
+    gStatusText = TrF("MIDI load failed: %s", Tr(error).c_str());
     return false;
   }
 
@@ -267,7 +268,7 @@ bool LoadAndPlayMidi(const std::string& path) {
 
   gLearningItemLoaded = false;
   RelayoutAll();
-  gStatusText = "Playing: " + gSongTitle;
+  gStatusText = TrF("Playing: %s", gSongTitle.c_str());
   ResetJudgeStates(false, false);
   SyncMetronomeToSong(0, true);
   SelectSongKeyScale();
@@ -300,7 +301,7 @@ void TogglePlayback() {
       NormaliseLoopRegion();
       if (gLoopStartSet && gLoopStartMs != 0) SeekPlayback(gLoopStartMs);
     }
-    gStatusText = gSongPath.empty() ? "Playing MIDI" : "Playing MIDI: " + gSongPath;
+    gStatusText = gSongPath.empty() ? Tr("Playing MIDI") : TrF("Playing MIDI: %s", gSongPath.c_str());
     return;
   }
   if (gPaused) {
@@ -308,13 +309,13 @@ void TogglePlayback() {
     MarkEventTimeFloor(now);
     gPaused = false;
     gPauseMs = 0;
-    gStatusText = "Resumed MIDI: " + gSongPath;
+    gStatusText = TrF("Resumed MIDI: %s", gSongPath.c_str());
     return;
   }
   gPaused = true;
   gPauseMs = now;
   ReleaseSongNotes();
-  gStatusText = "Paused MIDI: " + gSongPath;
+  gStatusText = TrF("Paused MIDI: %s", gSongPath.c_str());
 }
 
 void UnloadMidi() {

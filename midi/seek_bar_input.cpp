@@ -14,8 +14,8 @@
 #include "platform/input.h"
 
 // ---- internal helpers ----
-static std::string LoopInText() { return "Loop IN: " + FormatTimeMss(gLoopStartMs); }
-static std::string LoopOutText() { return "Loop OUT: " + FormatTimeMss(gLoopEndMs); }
+static std::string LoopInText() { return TrF("Loop IN: %s", FormatTimeMss(gLoopStartMs).c_str()); }
+static std::string LoopOutText() { return TrF("Loop OUT: %s", FormatTimeMss(gLoopEndMs).c_str()); }
 
 static void ClearLoop() {
   gLoopStartSet = gLoopEndSet = false;

@@ -92,7 +92,7 @@ void DetectChromaticRun(int note, uint32_t t) {
   sLastTime = t;
   if (sSteps < 11 || SeenCount() < 12) return;
 
-  AppendPatternEvent({"CHROMATIC", t, -1, -1});
+  AppendPatternEvent({TrLater("CHROMATIC"), t, -1, -1});
   gLastPatternLabel = "CHROMATIC";
   gLastPatternTime = GetAppSeconds();
 

@@ -1,12 +1,13 @@
-// Every English literal the program's sources hand to a text call (Tr, TrF, TrCStr, TrCopy,
-// DrawTextUtf8, MeasureText, FitTextToWidth, DrawVerticalText) or assign to gStatusText comes out
-// translated in each of the 24 languages without a translation file, or stands with its languages
-// and a reason in translations/untranslated_ui_texts.tsv. Every TrF template keeps its conversions.
+// Every UI text the sources hand to the translation call has a value in every shipped translation
+// file (translations/locales/<tag>.json), but for the names and symbols of
+// translations/untranslated_ui_texts.tsv, which no file lists; templates keep their conversions;
+// a broken line is named with its number and skipped on its own. The collection itself is checked
+// on a small source tree of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -16,127 +17,270 @@
 #include "gfx/translation_files.h"
 #include "gfx/ui_language.h"
 #include "tests/support/test_support.h"
-#include "translations/table_data.h"
+#include "tests/translations/ui_text_collection.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The literals of one source inside each call's argument list (or a gStatusText statement),
-// comments skipped, adjacent literals joined; marked true when they are a TrF template. Constants
-// named in a call (kName) are noted in `used`, and a constant's literal definition in `defined`.
-struct Scan {
-  std::map<std::string, bool> texts;
-  std::map<std::string, std::string> defined;
-  std::set<std::string> used;
-};
+// While the per-language files are still being written, a language without its file, or a file
+// without a value for a text, is reported but does not fail; once the set is complete it does.
+constexpr bool kTranslationSetComplete = false;
 
-void ScanSource(const std::string& s, Scan& scan) {
-  static const std::set<std::string> kCalls = {"Tr", "TrF", "TrCStr", "TrCopy", "DrawTextUtf8",
-                                               "MeasureText", "FitTextToWidth", "DrawVerticalText", "gStatusText"};
-  std::string call, literal, defining;  // the call being read; the literal being joined; the constant
-  bool pending = false;
-  int depth = 0, count = 0;             // bracket depth inside the call; literals found in it
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (c == '"') {
-      for (++i; i < s.size() && s[i] != '"'; ++i) literal += s[i] == '\\' ? (s[++i] == 'n' ? '\n' : s[i]) : s[i];
-      pending = true;
-      continue;
-    }
-    if (std::isspace(static_cast<unsigned char>(c))) continue;
-    if (pending && !call.empty()) scan.texts[literal] |= call == "TrF" && count++ == 0;
-    if (pending && !defining.empty()) scan.defined[defining] = literal;
-    if (pending || c == ';') defining.clear();
-    pending = false;
-    literal.clear();
-    if (s.compare(i, 2, "//") == 0 || s.compare(i, 2, "/*") == 0) {
-      bool line = s[i + 1] == '/';
-      i = s.find(line ? "\n" : "*/", i + 2);
-      if (i == std::string::npos) break;
-      i += line ? 0 : 1;
-    } else if (c == '\'') {
-      i += s[i + 1] == '\\' ? 3 : 2;  // 'x' or '\x'
-    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-      size_t end = i;
-      while (end < s.size() && (std::isalnum(static_cast<unsigned char>(s[end])) || s[end] == '_')) ++end;
-      std::string word = s.substr(i, end - i);
-      std::string after = s.substr(std::min(s.find_first_not_of(" \t\n", end), s.size()), 2);
-      bool starts = word == "gStatusText" ? (after[0] == '=' && after != "==") || after == "+=" : after[0] == '(';
-      bool constant = word.size() > 1 && word[0] == 'k' && std::isupper(static_cast<unsigned char>(word[1]));
-      if (constant && !call.empty()) scan.used.insert(word);
-      if (constant && call.empty() && ((after[0] == '=' && after != "==") || after == "[]")) defining = word;
-      if (call.empty() && kCalls.count(word) && starts) call = word, depth = 0, count = 0;
-      i = end - 1;
-    } else if (!call.empty()) {
-      depth += (c == '(' || c == '{') - (c == ')' || c == '}');
-      if ((c == ')' && depth == 0 && call != "gStatusText") || (c == ';' && depth <= 0)) call.clear();
-    }
-  }
-}
+const char* const kTags[] = {"es-ES", "fr-FR", "de-DE", "it-IT", "pt-BR", "nl-NL", "sv-SE", "da-DK",
+                             "nb-NO", "fi-FI", "pl-PL", "cs-CZ", "hu-HU", "ro-RO", "tr-TR", "id-ID",
+                             "vi-VN", "ru-RU", "uk-UA", "ja-JP", "ko-KR", "zh-CN", "ar-SA", "hi-IN"};
 
-std::map<std::string, bool> CollectUiTexts() {
-  Scan scan;
-  const std::set<std::string> skipped = {"tests", "bench", "platform", "translations", ".git"};
-  for (auto it = fs::recursive_directory_iterator(TONVARRA_SOURCE_ROOT); it != fs::recursive_directory_iterator(); ++it) {
-    std::string leaf = it->path().filename().string(), ext = it->path().extension().string();
-    if (it->is_directory() && (skipped.count(leaf) || leaf.rfind("build", 0) == 0)) it.disable_recursion_pending();
-    if (ext == ".cpp" || ext == ".h") ScanSource(ReadFileBytes(it->path().string()), scan);
-  }
-  for (const std::string& name : scan.used)
-    if (scan.defined.count(name)) scan.texts[scan.defined[name]] |= false;
-  return scan.texts;
-}
+std::string Root() { return TONVARRA_SOURCE_ROOT; }
 
-// True when the text holds a word of two letters or more outside its printf conversions.
-bool HasWords(const std::string& text) {
-  int run = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%') i = text.find_first_not_of("-+0123456789.zlduisfxXcg", i + 1) - 1;
-    run = i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])) ? run + 1 : 0;
-    if (run >= 2) return true;
-  }
-  return false;
-}
-
-// The languages in which Tr leaves the text as it is, in table order ("all" for every one).
-std::string EnglishIn(const std::string& text) {
-  std::string codes;
-  for (const char* code : kTableLanguageCodes) {
-    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
-    gUiLanguage = code;
-    if (Tr(text) == text) codes += std::string(codes.empty() ? "" : " ") + code;
-  }
-  return codes.size() == 3 * kTableLanguageCount - 1 ? "all" : codes;
-}
-
-TEST(UiCoverage, EveryUiTextIsTranslatedOrRecordedAsEnglish) {
-  TempDir dir;
-  ScopedExeDir exe(dir.path());  // no translation file anywhere near
-  ResetTranslationFileForTesting();
-  std::map<std::string, std::string> recorded;  // text -> languages
-  std::istringstream record(ReadFileBytes(std::string(TONVARRA_SOURCE_ROOT) + "/translations/untranslated_ui_texts.tsv"));
-  for (std::string line; std::getline(record, line);) {
+// untranslated_ui_texts.tsv: text -> the codes it stays as it is in.
+std::map<std::string, std::set<std::string>> ReadKeptTexts(const std::string& path) {
+  std::map<std::string, std::set<std::string>> kept;
+  std::istringstream in(ReadFileBytes(path));
+  for (std::string line; std::getline(in, line);) {
     size_t tab = line.find('\t'), reason = line.find('\t', tab + 1);
     if (line.empty() || line[0] == '#') continue;
-    ASSERT_NE(reason, std::string::npos) << "needs languages and a reason: " << line;
-    recorded[line.substr(0, tab)] = line.substr(tab + 1, reason - tab - 1);
-  }
-  std::map<std::string, bool> texts = CollectUiTexts();
-  EXPECT_TRUE(texts.count("Nothing picked") && texts.count("%d picked - double-click or Backspace to clear"));
-  for (const auto& [text, isTemplate] : texts) {
-    std::string english = HasWords(text) ? EnglishIn(text) : "";
-    EXPECT_EQ(english, recorded[text]) << "a row of untranslated_ui_texts.tsv:\n" << text << "\t" << english << "\t<reason>";
-    recorded.erase(text);
-    for (const char* code : kTableLanguageCodes) {
-      if (!isTemplate) break;
-      std::lock_guard<std::recursive_mutex> lock(gTrMutex);
-      gUiLanguage = code;
-      EXPECT_EQ(FormatSignature(Tr(text)), FormatSignature(text)) << code << ": " << text;
+    EXPECT_NE(reason, std::string::npos) << "needs languages and a reason: " << line;
+    if (reason == std::string::npos) continue;
+    std::istringstream codes(line.substr(tab + 1, reason - tab - 1));
+    std::set<std::string>& set = kept[line.substr(0, tab)];
+    for (std::string code; codes >> code;) {
+      if (code != "all") set.insert(code);
+      for (const char* tag : kTags)
+        if (code == "all") set.insert(LanguageCodeOf(tag));
     }
   }
-  for (const auto& [text, codes] : recorded) ADD_FAILURE() << "recorded, but no longer in the sources: " << text;
+  return kept;
+}
+
+struct LanguageFile {
+  std::string tag;
+  std::unordered_map<std::string, std::string> map;
+  std::vector<TranslationLineProblem> problems;
+};
+
+// The files of the tags present in a locales folder.
+std::vector<LanguageFile> ReadLanguageFiles(const std::string& folder, std::vector<std::string>* absent) {
+  std::vector<LanguageFile> files;
+  for (const char* tag : kTags) {
+    std::string path = folder + "/" + tag + ".json";
+    if (!FileExists(path)) {
+      if (absent) absent->push_back(tag);
+      continue;
+    }
+    files.push_back({tag, {}, {}});
+    EXPECT_TRUE(ReadTranslationFile(path, files.back().map, &files.back().problems)) << path;
+  }
+  return files;
+}
+
+// One line per text that a file lacks: the text and the tags of the files without its value; and
+// one per kept text that a file lists anyway.
+std::vector<std::string> MissingValues(const std::vector<UiText>& texts, const std::vector<LanguageFile>& files,
+                                       const std::map<std::string, std::set<std::string>>& kept) {
+  std::vector<std::string> report;
+  for (const UiText& u : texts) {
+    if (!HasWords(u.text)) continue;
+    auto keptIn = kept.find(u.text);
+    std::string missing, listed;
+    for (const LanguageFile& f : files) {
+      bool keep = keptIn != kept.end() && keptIn->second.count(LanguageCodeOf(f.tag));
+      auto it = f.map.find(u.text);
+      bool has = it != f.map.end() && !it->second.empty();
+      if (keep && it != f.map.end()) listed += " " + f.tag;
+      if (!keep && !has) missing += " " + f.tag;
+    }
+    if (!missing.empty()) report.push_back("\"" + u.text + "\" (" + u.where + ") has no value in:" + missing);
+    if (!listed.empty()) report.push_back("\"" + u.text + "\" stays as it is, but is listed in:" + listed);
+  }
+  return report;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+const UiText* Find(const std::vector<UiText>& texts, const std::string& text) {
+  for (const UiText& u : texts)
+    if (u.text == text) return &u;
+  return nullptr;
+}
+
+TEST(UiTextCollection, FollowsTextsThroughHelpersTablesLocalsAndCalls) {
+  TempDir dir;
+  WriteFileBytes(dir.File("app/screen.cpp"), R"src(
+#include "gfx/text.h"
+static const char* const kLabels[] = {"First label", "Second label"};
+void DrawLabelled(float x, const std::string& text) { DrawTextUtf8(gFont, x, 0, text, 1, 1, 1, 1); }
+void DrawTwice(const std::string& caption) { DrawLabelled(0, caption); }
+void DrawKept(const std::string& name) {
+  ScopedTrSuppress keep;
+  DrawTextUtf8(gFont, 0, 0, name, 1, 1, 1, 1);
+}
+std::string StatusLine() { return "Returned status"; }
+void Frame(bool on, const std::string& name, const std::string& mode) {
+  DrawTwice("Through two helpers");
+  DrawKept("Kept as it is");
+  for (const char* label : {"Range for one", "Range for two"}) MeasureText(gFont, label, 12);
+  DrawLabelled(0, kLabels[1]);
+  std::vector<std::string> lines = {"Listed line"};
+  lines.push_back("Pushed line");
+  for (const auto& line : lines) DrawLabelled(0, line);
+  const char* shown = on ? "Shown when on" : "Shown when off";
+  DrawTwice(shown);
+  gStatusText = TrF("Loaded %d files", 3);
+  gStatusText = "Removed " + name;
+  gStatusText = StatusLine();
+  const char* pick = mode == "compared key" ? "Picked one" : "Picked two";
+  DrawTwice(pick);
+  DrawTwice(Tr("Tr inside"));
+  DebugLog("Not a UI text");
+  /* DrawTwice("commented out"); */
+  // DrawTwice("commented too");
+  DrawTwice(R"(Raw "quoted" text)");
+  DrawTwice("Joined " "literals");
+  char c = '"';
+  {
+    ScopedTrSuppress already;
+    DrawTwice("Suppressed block");
+  }
+  DrawTwice("After the block");
+  PickLater(TrLater("Marked for later"));
+}
+)src");
+  WriteFileBytes(dir.File("tests/ignored_test.cpp"), "void T() { Tr(\"In a test\"); }\n");
+  std::map<std::string, std::pair<bool, bool>> found;  // text -> template, tail
+  for (const UiText& u : CollectUiTexts(dir.path(), ""))
+    if (u.where.rfind("app/", 0) == 0 || u.where.rfind("tests/", 0) == 0) found[u.text] = {u.isTemplate, u.hasTail};
+  std::map<std::string, std::pair<bool, bool>> expected = {
+      {"First label", {false, false}},     {"Second label", {false, false}},    {"Through two helpers", {false, false}},
+      {"Range for one", {false, false}},   {"Range for two", {false, false}},   {"Listed line", {false, false}},
+      {"Pushed line", {false, false}},     {"Shown when on", {false, false}},   {"Shown when off", {false, false}},
+      {"Loaded %d files", {true, false}},  {"Removed ", {false, true}},         {"Returned status", {false, false}},
+      {"Tr inside", {false, false}},       {"Raw \"quoted\" text", {false, false}}, {"Joined literals", {false, false}},
+      {"After the block", {false, false}}, {"Marked for later", {false, false}}, {"Picked one", {false, false}},
+      {"Picked two", {false, false}}};
+  EXPECT_EQ(found, expected);
+  std::vector<std::string> helpers = CollectTextHelpers(dir.path());
+  EXPECT_EQ(helpers, (std::vector<std::string>{"DrawLabelled", "DrawTwice"}));
+}
+
+TEST(UiTextCollection, ReachesEveryKindOfProgramTextAndNoneHasARunTimeTail) {
+  std::vector<UiText> texts = CollectUiTexts(Root(), TONVARRA_LIBRARY_DIR);
+  // One of each way a text reaches the call: a button helper, a slider table, a range-for list,
+  // a constant in a list, a status template, a text marked for later, the library's data, a
+  // scale name, a month name table.
+  for (const char* text : {"Speed", "Brightness", "Smart Start", "Double-click a gold cell to clear", "Playing: %s",
+                           "CHROMATIC", "could not read file", "Major Scales", "Keyboard Geography & Major Scales",
+                           "Harmonic Minor", "September", "Students"})
+    EXPECT_NE(Find(texts, text), nullptr) << text;
+  ASSERT_NE(Find(texts, "Playing: %s"), nullptr);
+  EXPECT_TRUE(Find(texts, "Playing: %s")->isTemplate);
+  std::vector<std::string> tails;
+  for (const UiText& u : texts)
+    if (u.hasTail && HasWords(u.text)) tails.push_back("\"" + u.text + "\" at " + u.where);
+  EXPECT_TRUE(tails.empty()) << "shown joined to a run-time value, so the line a user sees is not this text; "
+                                "build the whole line with TrF:\n"
+                             << Joined(tails);
+}
+
+TEST(TranslationFiles, EveryUiTextHasAValueInEveryShippedFile) {
+  std::vector<UiText> texts = CollectUiTexts(Root(), TONVARRA_LIBRARY_DIR);
+  auto kept = ReadKeptTexts(Root() + "/translations/untranslated_ui_texts.tsv");
+  for (const auto& [text, codes] : kept) EXPECT_NE(Find(texts, text), nullptr) << "kept, but no longer shown: " << text;
+
+  std::vector<std::string> absent;
+  std::vector<LanguageFile> files = ReadLanguageFiles(Root() + "/translations/locales", &absent);
+  for (const LanguageFile& f : files)
+    for (const TranslationLineProblem& p : f.problems) ADD_FAILURE() << f.tag << ".json:" << p.line << ": " << p.why;
+  if (!absent.empty()) {
+    std::string tags;
+    for (const std::string& t : absent) tags += " " + t;
+    if (kTranslationSetComplete) ADD_FAILURE() << "no translation file for:" << tags;
+    std::cout << "[ note ] no translation file yet for:" << tags << "\n";
+  }
+  std::vector<std::string> report = MissingValues(texts, files, kept);
+  if (kTranslationSetComplete) {
+    EXPECT_TRUE(report.empty()) << Joined(report);
+  } else if (!report.empty()) {
+    std::cout << "[ note ] " << report.size() << " texts lack a value somewhere:\n" << Joined(report);
+  }
+
+  // Through the real lookup, as the program finds the files beside it: each file's value, every
+  // template's conversions kept, and the kept names as they are.
+  ScopedExeDir exe(Root() + "/translations");
+  ResetTranslationFileForTesting();
+  for (const LanguageFile& f : files) {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = f.tag;
+    std::string code = LanguageCodeOf(f.tag);
+    for (const UiText& u : texts) {
+      auto it = f.map.find(u.text);
+      if (!HasWords(u.text)) continue;
+      if (kept.count(u.text) && kept[u.text].count(code)) {
+        EXPECT_EQ(Tr(u.text), u.text) << f.tag << " changes a text that stays as it is";
+        continue;
+      }
+      if (it == f.map.end() || it->second.empty()) continue;
+      EXPECT_EQ(Tr(u.text), it->second) << f.tag << ": " << u.text;
+      if (u.isTemplate) EXPECT_EQ(FormatSignature(it->second), FormatSignature(u.text)) << f.tag << ": " << u.text;
+    }
+  }
   std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+  gUiLanguage = "en-US";
+  ResetTranslationFileForTesting();
+}
+
+TEST(TranslationFiles, ANewTextWithoutValuesIsNamedWithTheLanguagesLackingIt) {
+  TempDir dir;
+  WriteFileBytes(dir.File("app/a.cpp"), "void F() { Tr(\"Old text\"); Tr(\"New text\"); Tr(\"MIDI\"); }\n");
+  WriteFileBytes(dir.File("locales/de-DE.json"), "{\n  \"Old text\": \"Alter Text\",\n  \"New text\": \"Neuer Text\"\n}\n");
+  WriteFileBytes(dir.File("locales/fr-FR.json"), "{\n  \"Old text\": \"Ancien texte\",\n  \"MIDI\": \"MIDI\"\n}\n");
+  WriteFileBytes(dir.File("locales/ja-JP.json"), "{\n  \"Old text\": \"古い\",\n  \"New text\": \"\"\n}\n");
+  WriteFileBytes(dir.File("kept.tsv"), "MIDI\tall\ta standard's name\n");
+  std::vector<UiText> texts;
+  for (const UiText& u : CollectUiTexts(dir.path(), ""))
+    if (u.where.rfind("app/", 0) == 0) texts.push_back(u);
+  auto files = ReadLanguageFiles(dir.File("locales"), nullptr);
+  ASSERT_EQ(files.size(), 3u);
+  std::vector<std::string> report = MissingValues(texts, files, ReadKeptTexts(dir.File("kept.tsv")));
+  EXPECT_EQ(report, (std::vector<std::string>{"\"MIDI\" stays as it is, but is listed in: fr-FR",
+                                              "\"New text\" (app/a.cpp:1) has no value in: fr-FR ja-JP"}));
+}
+
+TEST(TranslationFiles, BrokenLinesAreNamedByNumberAndSkippedOneByOne) {
+  TempDir dir;
+  WriteFileBytes(dir.File("locales/de-DE.json"),
+                 "{\n"                                                  // 1
+                 "  \"Speed\": \"Tempo\",\n"                            // 2
+                 "  \"Repeat: \"Wiederholen\",\n"                       // 3 the key's quote is missing
+                 "  \"Shuffle\" \"Zufall\",\n"                          // 4 no colon
+                 "  \"Learn\": \"Lernen,\n"                             // 5 the value never closes
+                 "  \"Song\": 12,\n"                                    // 6 not a string
+                 "  \"Cleared %d\": \"%s gelöscht\",\n"                 // 7 another conversion
+                 "  \"Removed %s\": \"%s entfernt\",\n"                 // 8
+                 "  \"\": \"leer\",\n"                                  // 9 empty key
+                 "  \"Filter\": \"Filter\"\n"                           // 10
+                 "}\n");
+  DebugCapture log;
+  std::unordered_map<std::string, std::string> map;
+  std::vector<TranslationLineProblem> problems;
+  ASSERT_TRUE(ReadTranslationFile(dir.File("locales/de-DE.json"), map, &problems));
+  std::vector<int> lines;
+  for (const TranslationLineProblem& p : problems) lines.push_back(p.line);
+  EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 6, 7, 9}));
+  EXPECT_TRUE(log.Contains("de-DE.json:7: the translation's % conversions differ"));
+  // The lines around the broken ones are taken, through the real lookup too.
+  ScopedExeDir exe(dir.path());
+  ResetTranslationFileForTesting();
+  std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+  gUiLanguage = "de-DE";
+  EXPECT_EQ(Tr("Speed"), "Tempo");
+  EXPECT_EQ(TrF("Removed %s", "Ada"), "Ada entfernt");
+  EXPECT_EQ(TrF("Cleared %d", 4), "Cleared 4");
+  EXPECT_EQ(Tr("Filter"), "Filter");
   gUiLanguage = "en-US";
   ResetTranslationFileForTesting();
 }

@@ -1,0 +1,557 @@
+// Reads the sources as tokens, not as C++: good enough to follow a text from a literal to the
+// translation call through calls, constants, globals and local variables, which is all the
+// program does with its UI texts. A helper is any function that hands one of its text parameters
+// on to the call (or to another helper); helpers are found to a fixed point, so a new drawing
+// helper needs no entry here. Code under ScopedTrSuppress draws text as it stands and is passed by.
+#include "tests/translations/ui_text_collection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "translations/scale_display_names.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Kind { kIdent, kString, kNumber, kPunct };
+
+struct Token {
+  Kind kind;
+  std::string text;
+  int line;
+};
+
+struct Source {
+  std::string path;  // relative to the root
+  std::vector<Token> tokens;
+  std::vector<bool> suppressed;  // the token lies where Tr answers its input
+};
+
+struct Function {
+  std::string name;
+  std::vector<std::pair<int, std::string>> textParams;  // index and name of each text parameter
+  size_t file = 0, header = 0, bodyBegin = 0, bodyEnd = 0;  // token positions: name, "{", "}"
+};
+
+bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// One escape after a backslash at s[i] (s[i] is the character after it); i ends on its last char.
+void AppendEscape(const std::string& s, size_t& i, std::string& out) {
+  char e = s[i];
+  switch (e) {
+    case 'n': out += '\n'; return;
+    case 't': out += '\t'; return;
+    case 'r': out += '\r'; return;
+    case '0': out += '\0'; return;
+    case 'x': {
+      int v = 0;
+      while (i + 1 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1]))) {
+        char h = s[++i];
+        v = v * 16 + (std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(h) - 'a' + 10));
+      }
+      out += char(v);
+      return;
+    }
+    default: out += e; return;
+  }
+}
+
+std::vector<Token> Tokenize(const std::string& s) {
+  static const char* const kPairs[] = {"::", "->", "==", "!=", "+=", "-=", "<=", ">=", "&&", "||", "++", "--"};
+  std::vector<Token> tokens;
+  int line = 1;
+  bool lineStart = true;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '\n') {
+      ++line;
+      lineStart = true;
+      continue;
+    }
+    if (std::isspace(static_cast<unsigned char>(c))) continue;
+    if (c == '#' && lineStart) {  // a preprocessor line, with its continuations
+      while (i < s.size() && s[i] != '\n') {
+        if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\n') ++line, ++i;
+        ++i;
+      }
+      --i;
+      continue;
+    }
+    lineStart = false;
+    if (s.compare(i, 2, "//") == 0) {
+      i = s.find('\n', i);
+      if (i == std::string::npos) break;
+      --i;
+      continue;
+    }
+    if (s.compare(i, 2, "/*") == 0) {
+      size_t end = s.find("*/", i + 2);
+      if (end == std::string::npos) break;
+      line += int(std::count(s.begin() + long(i), s.begin() + long(end), '\n'));
+      i = end + 1;
+      continue;
+    }
+    if (c == '\'') {
+      for (++i; i < s.size() && s[i] != '\''; ++i)
+        if (s[i] == '\\') ++i;
+      continue;
+    }
+    if (c == '"' || (c == 'R' && i + 1 < s.size() && s[i + 1] == '"')) {
+      std::string text;
+      int at = line;
+      if (c == 'R') {  // R"delim( ... )delim"
+        size_t open = s.find('(', i + 2);
+        std::string close = ")" + s.substr(i + 2, open - i - 2) + "\"";
+        size_t end = s.find(close, open);
+        text = s.substr(open + 1, end - open - 1);
+        line += int(std::count(text.begin(), text.end(), '\n'));
+        i = end + close.size() - 1;
+      } else {
+        for (++i; i < s.size() && s[i] != '"'; ++i) {
+          if (s[i] == '\\') {
+            ++i;
+            AppendEscape(s, i, text);
+          } else {
+            text += s[i];
+          }
+        }
+      }
+      if (!tokens.empty() && tokens.back().kind == Kind::kString) {
+        tokens.back().text += text;  // adjacent literals are one
+      } else {
+        tokens.push_back({Kind::kString, text, at});
+      }
+      continue;
+    }
+    if (IsIdentStart(c)) {
+      size_t end = i;
+      while (end < s.size() && IsIdentChar(s[end])) ++end;
+      std::string word = s.substr(i, end - i);
+      if ((word == "u8" || word == "L" || word == "u" || word == "U") && end < s.size() && s[end] == '"') {
+        continue;  // a prefix: the literal follows
+      }
+      tokens.push_back({Kind::kIdent, word, line});
+      i = end - 1;
+      continue;
+    }
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      size_t end = i;
+      while (end < s.size() && (IsIdentChar(s[end]) || s[end] == '.' || s[end] == '\'')) ++end;
+      tokens.push_back({Kind::kNumber, s.substr(i, end - i), line});
+      i = end - 1;
+      continue;
+    }
+    std::string punct(1, c);
+    for (const char* pair : kPairs)
+      if (s.compare(i, 2, pair) == 0) punct = pair;
+    tokens.push_back({Kind::kPunct, punct, line});
+    i += punct.size() - 1;
+  }
+  return tokens;
+}
+
+// Where Tr answers its input: from a ScopedTrSuppress to the end of its block, and from
+// PushTrSuppress to PopTrSuppress.
+std::vector<bool> SuppressedTokens(const std::vector<Token>& t) {
+  std::vector<bool> out(t.size(), false);
+  std::vector<int> until;  // brace depths at which a suppression ends
+  int depth = 0, pushed = 0;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i].kind == Kind::kPunct && t[i].text == "{") ++depth;
+    if (t[i].kind == Kind::kPunct && t[i].text == "}") {
+      --depth;
+      while (!until.empty() && until.back() > depth) until.pop_back();
+    }
+    if (t[i].kind == Kind::kIdent && t[i].text == "ScopedTrSuppress" && i + 1 < t.size() && t[i + 1].kind == Kind::kIdent)
+      until.push_back(depth);
+    if (t[i].kind == Kind::kIdent && t[i].text == "PushTrSuppress") ++pushed;
+    if (t[i].kind == Kind::kIdent && t[i].text == "PopTrSuppress") pushed = std::max(0, pushed - 1);
+    out[i] = !until.empty() || pushed > 0;
+  }
+  return out;
+}
+
+bool Is(const Token& t, const char* text) { return t.text == text && t.kind != Kind::kString; }
+
+// The position of the bracket closing the one at open; t.size() when there is none.
+size_t Matching(const std::vector<Token>& t, size_t open) {
+  const std::string& o = t[open].text;
+  std::string c = o == "(" ? ")" : o == "{" ? "}" : "]";
+  int depth = 0;
+  for (size_t i = open; i < t.size(); ++i) {
+    if (t[i].kind != Kind::kPunct) continue;
+    if (t[i].text == o) ++depth;
+    if (t[i].text == c && --depth == 0) return i;
+  }
+  return t.size();
+}
+
+// Splits [begin, end) at the commas outside brackets; angle brackets count only in declarations.
+std::vector<std::pair<size_t, size_t>> SplitArguments(const std::vector<Token>& t, size_t begin, size_t end, bool angles) {
+  std::vector<std::pair<size_t, size_t>> parts;
+  int depth = 0;
+  size_t start = begin;
+  for (size_t i = begin; i < end; ++i) {
+    const std::string& x = t[i].text;
+    if (t[i].kind != Kind::kPunct) continue;
+    if (x == "(" || x == "{" || x == "[" || (angles && x == "<")) ++depth;
+    if (x == ")" || x == "}" || x == "]" || (angles && x == ">")) --depth;
+    if (x == "," && depth == 0) {
+      parts.push_back({start, i});
+      start = i + 1;
+    }
+  }
+  if (start < end || !parts.empty()) parts.push_back({start, end});
+  return parts;
+}
+
+const std::set<std::string>& Keywords() {
+  static const std::set<std::string> k = {"if", "for", "while", "switch", "catch", "return", "sizeof", "decltype",
+                                          "alignof", "static_assert", "defined", "TEST", "TEST_F", "TEST_P"};
+  return k;
+}
+
+class Collector {
+ public:
+  explicit Collector(const std::string& root) : root_(root) {
+    const std::set<std::string> skipped = {"tests", "bench", "platform", ".git", "generator"};
+    std::vector<std::string> paths;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+      std::string leaf = it->path().filename().string(), ext = it->path().extension().string();
+      if (it->is_directory() && (skipped.count(leaf) || leaf.rfind("build", 0) == 0 || leaf[0] == '.'))
+        it.disable_recursion_pending();
+      if (it->is_regular_file() && (ext == ".cpp" || ext == ".h")) paths.push_back(it->path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    for (const std::string& p : paths) {
+      Source src;
+      src.path = fs::relative(p, root).string();
+      src.tokens = Tokenize(ReadAll(p));
+      src.suppressed = SuppressedTokens(src.tokens);
+      sources_.push_back(std::move(src));
+    }
+    for (size_t f = 0; f < sources_.size(); ++f) FindDefinitions(f);
+    FindHelpers();
+  }
+
+  std::vector<std::string> Helpers() const {
+    std::vector<std::string> out;
+    for (const auto& [name, params] : sinks_)
+      if (!kBaseSinks().count(name)) out.push_back(name);
+    return out;
+  }
+
+  std::map<std::string, UiText> Collect() {
+    for (size_t f = 0; f < sources_.size(); ++f) {
+      const std::vector<Token>& t = sources_[f].tokens;
+      for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (sources_[f].suppressed[i] || t[i].kind != Kind::kIdent) continue;
+        if (t[i].text == "gStatusText" && (Is(t[i + 1], "=") || Is(t[i + 1], "+="))) {
+          size_t end = StatementEnd(t, i + 2);
+          CollectExpression(f, i + 2, end, false, 0);
+          continue;
+        }
+        auto sink = sinks_.find(t[i].text);
+        if (sink == sinks_.end() || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
+        if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
+        size_t close = Matching(t, i + 1);
+        auto args = SplitArguments(t, i + 2, close, false);
+        for (int index : sink->second)
+          if (index < int(args.size())) CollectExpression(f, args[size_t(index)].first, args[size_t(index)].second, t[i].text == "TrF" && index == 0, 0);
+      }
+    }
+    return texts_;
+  }
+
+ private:
+  static const std::map<std::string, std::set<int>>& kBaseSinks() {
+    static const std::map<std::string, std::set<int>> k = {
+        {"Tr", {0}},          {"TrCStr", {0}},      {"TrCopy", {0}},          {"TrF", {0}},
+        {"DrawTextUtf8", {3}}, {"MeasureText", {1}}, {"MeasureTextHeight", {1}}, {"FitTextToWidth", {1}},
+        {"DrawVerticalText", {2}}, {"TrLater", {0}}};
+    return k;
+  }
+
+  static size_t StatementEnd(const std::vector<Token>& t, size_t from) {
+    int depth = 0;
+    for (size_t i = from; i < t.size(); ++i) {
+      if (t[i].kind != Kind::kPunct) continue;
+      const std::string& x = t[i].text;
+      if (x == "(" || x == "{" || x == "[") ++depth;
+      if (x == ")" || x == "}" || x == "]") {
+        if (depth == 0) return i;
+        --depth;
+      }
+      if (x == ";" && depth == 0) return i;
+    }
+    return t.size();
+  }
+
+  void FindDefinitions(size_t f) {
+    const std::vector<Token>& t = sources_[f].tokens;
+    for (size_t i = 0; i + 1 < t.size(); ++i) {
+      if (t[i].kind == Kind::kIdent && t[i].text.size() > 1 && t[i].text[0] == 'k' &&
+          std::isupper(static_cast<unsigned char>(t[i].text[1]))) {
+        size_t j = i + 1;
+        while (j < t.size() && Is(t[j], "[")) j = Matching(t, j) + 1;
+        if (j < t.size() && (Is(t[j], "=") || Is(t[j], "{"))) {
+          size_t end = StatementEnd(t, Is(t[j], "{") ? j : j + 1);
+          if (Is(t[j], "{")) end = Matching(t, j);
+          constants_[t[i].text].push_back({f, {j + 1, end}});
+        }
+      }
+      if (t[i].kind == Kind::kIdent && t[i].text.size() > 1 && t[i].text[0] == 'g' &&
+          std::isupper(static_cast<unsigned char>(t[i].text[1])) && (Is(t[i + 1], "=") || Is(t[i + 1], "+="))) {
+        globals_[t[i].text].push_back({f, {i + 2, StatementEnd(t, i + 2)}});
+      }
+      if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || Keywords().count(t[i].text)) continue;
+      size_t close = Matching(t, i + 1), j = close + 1;
+      while (j < t.size() && t[j].kind == Kind::kIdent &&
+             (t[j].text == "const" || t[j].text == "noexcept" || t[j].text == "override" || t[j].text == "final"))
+        ++j;
+      if (j >= t.size() || !Is(t[j], "{")) continue;
+      Function fn;
+      fn.name = t[i].text;
+      fn.file = f;
+      fn.header = i;
+      fn.bodyBegin = j;
+      fn.bodyEnd = Matching(t, j);
+      auto params = SplitArguments(t, i + 2, close, true);
+      for (size_t p = 0; p < params.size(); ++p) {
+        bool text = false, star = false, chr = false;
+        std::string name;
+        for (size_t k = params[p].first; k < params[p].second; ++k) {
+          if (Is(t[k], "=")) break;
+          if (t[k].text == "string" || t[k].text == "string_view") text = true;
+          if (t[k].text == "char") chr = true;
+          if (t[k].text == "*") star = true;
+          if (t[k].kind == Kind::kIdent) name = t[k].text;
+        }
+        if ((text || (chr && star)) && name != "string" && name != "string_view" && name != "char")
+          fn.textParams.push_back({int(p), name});
+      }
+      headers_.insert({f, i});
+      functions_.push_back(fn);
+    }
+  }
+
+  // Functions that pass a text parameter into a sink's text argument, until nothing changes.
+  void FindHelpers() {
+    sinks_ = kBaseSinks();
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (const Function& fn : functions_) {
+        if (kBaseSinks().count(fn.name) || fn.textParams.empty()) continue;
+        const Source& src = sources_[fn.file];
+        const std::vector<Token>& t = src.tokens;
+        for (size_t i = fn.bodyBegin; i < fn.bodyEnd; ++i) {
+          auto sink = sinks_.find(t[i].text);
+          if (sink == sinks_.end() || t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || src.suppressed[i]) continue;
+          size_t close = Matching(t, i + 1);
+          auto args = SplitArguments(t, i + 2, close, false);
+          for (int index : sink->second) {
+            if (index >= int(args.size())) continue;
+            for (size_t k = args[size_t(index)].first; k < args[size_t(index)].second; ++k)
+              for (const auto& [p, name] : fn.textParams)
+                if (t[k].kind == Kind::kIdent && t[k].text == name && sinks_[fn.name].insert(p).second) changed = true;
+          }
+        }
+      }
+    }
+  }
+
+  void Add(size_t f, const Token& tok, bool isTemplate, bool tail) {
+    UiText& u = texts_[tok.text];
+    if (u.where.empty()) u.where = sources_[f].path + ":" + std::to_string(tok.line);
+    u.text = tok.text;
+    u.isTemplate |= isTemplate;
+    u.hasTail |= tail;
+  }
+
+  const Function* EnclosingFunction(size_t f, size_t at) const {
+    const Function* best = nullptr;
+    for (const Function& fn : functions_)
+      if (fn.file == f && fn.bodyBegin < at && at < fn.bodyEnd && (!best || fn.bodyBegin > best->bodyBegin)) best = &fn;
+    return best;
+  }
+
+  // The literals of an expression whose value reaches a sink: directly, through constants,
+  // globals, local variables and the return statements of functions it calls.
+  void CollectExpression(size_t f, size_t begin, size_t end, bool isTemplate, int depth) {
+    if (depth > 6) return;
+    const std::vector<Token>& t = sources_[f].tokens;
+    // A "+" chain with a run-time operand: its literals are not the line the user sees.
+    bool runtime = false, chain = false;
+    int level = 0;
+    for (size_t i = begin; i < end; ++i) {
+      const std::string& x = t[i].text;
+      if (t[i].kind == Kind::kPunct && (x == "(" || x == "[" || x == "{")) ++level;
+      if (t[i].kind == Kind::kPunct && (x == ")" || x == "]" || x == "}")) --level;
+      if (level == 0 && t[i].kind == Kind::kPunct && (x == "+" || x == "+=")) chain = true;
+    }
+    if (chain) {
+      level = 0;
+      size_t start = begin;
+      for (size_t i = begin; i <= end; ++i) {
+        bool split = i == end;
+        if (!split) {
+          const std::string& x = t[i].text;
+          if (t[i].kind == Kind::kPunct && (x == "(" || x == "[" || x == "{")) ++level;
+          if (t[i].kind == Kind::kPunct && (x == ")" || x == "]" || x == "}")) --level;
+          split = level == 0 && t[i].kind == Kind::kPunct && x == "+";
+        }
+        if (!split) continue;
+        bool literal = i == start + 1 && t[start].kind == Kind::kString;
+        bool trOfLiteral = i == start + 4 && t[start].kind == Kind::kIdent && t[start].text.rfind("Tr", 0) == 0 &&
+                           t[start + 2].kind == Kind::kString;
+        bool empty = i == start;
+        if (!literal && !trOfLiteral && !empty) runtime = true;
+        start = i + 1;
+      }
+    }
+    for (size_t i = begin; i < end; ++i) {
+      const Token& tok = t[i];
+      if (tok.kind == Kind::kString) {
+        bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                        (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+        if (!compared) Add(f, tok, isTemplate, runtime);  // a key compared with, not a text shown
+        continue;
+      }
+      if (tok.kind != Kind::kIdent) continue;
+      if (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;  // a member
+      bool call = i + 1 < end && Is(t[i + 1], "(");
+      if (call && sinks_.count(tok.text)) {  // collected where the call itself is read
+        i = Matching(t, i + 1);
+        continue;
+      }
+      if (call) {
+        if (visited_.insert({tok.text, depth}).second) CollectReturns(tok.text, depth + 1);
+        continue;
+      }
+      const std::string& w = tok.text;
+      bool named = w.size() > 1 && std::isupper(static_cast<unsigned char>(w[1]));
+      if (named && w[0] == 'k' && constants_.count(w)) {
+        for (const auto& [file, range] : constants_[w]) CollectExpression(file, range.first, range.second, false, depth + 1);
+      } else if (named && w[0] == 'g' && globals_.count(w)) {
+        for (const auto& [file, range] : globals_[w]) CollectExpression(file, range.first, range.second, false, depth + 1);
+      } else if (std::islower(static_cast<unsigned char>(w[0]))) {
+        CollectLocal(f, i, w, depth);
+      }
+    }
+  }
+
+  // The values given to a local variable in the function around position at.
+  void CollectLocal(size_t f, size_t at, const std::string& name, int depth) {
+    const Function* fn = EnclosingFunction(f, at);
+    if (!fn) return;
+    const std::vector<Token>& t = sources_[f].tokens;
+    for (size_t i = fn->bodyBegin; i + 1 < fn->bodyEnd; ++i) {
+      if (t[i].kind != Kind::kIdent || t[i].text != name) continue;
+      if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
+      size_t from = 0, to = 0;
+      if (Is(t[i + 1], "=") || Is(t[i + 1], "+=")) {
+        from = i + 2, to = StatementEnd(t, i + 2);
+      } else if (Is(t[i + 1], ":") && i > 0 && !Is(t[i - 1], "?")) {  // a range-for over a list or container
+        from = i + 2, to = StatementEnd(t, i + 2);
+      } else if (i + 3 < fn->bodyEnd && Is(t[i + 1], ".") && Is(t[i + 3], "(") &&
+                 (t[i + 2].text == "push_back" || t[i + 2].text == "emplace_back")) {
+        from = i + 4, to = Matching(t, i + 3);
+      }
+      if (to > from && visited_.insert({sources_[f].path + ":" + std::to_string(i), depth}).second)
+        CollectExpression(f, from, to, false, depth + 1);
+    }
+  }
+
+  void CollectReturns(const std::string& name, int depth) {
+    for (const Function& fn : functions_) {
+      if (fn.name != name) continue;
+      const std::vector<Token>& t = sources_[fn.file].tokens;
+      for (size_t i = fn.bodyBegin; i < fn.bodyEnd; ++i)
+        if (t[i].kind == Kind::kIdent && t[i].text == "return" && !sources_[fn.file].suppressed[i])
+          CollectExpression(fn.file, i + 1, StatementEnd(t, i + 1), false, depth);
+    }
+  }
+
+  std::string root_;
+  std::vector<Source> sources_;
+  std::vector<Function> functions_;
+  std::set<std::pair<size_t, size_t>> headers_;  // (file, token) of each definition's name
+  std::map<std::string, std::set<int>> sinks_;
+  std::map<std::string, std::vector<std::pair<size_t, std::pair<size_t, size_t>>>> constants_, globals_;
+  std::set<std::pair<std::string, int>> visited_;
+  std::map<std::string, UiText> texts_;
+};
+
+std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(ReadAll(path));
+  std::string line;
+  std::getline(in, line);  // the header
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> cells;
+    std::istringstream cellsIn(line);
+    for (std::string cell; std::getline(cellsIn, cell, '\t');) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+std::string DecodeEntities(std::string s) {
+  static const std::pair<const char*, const char*> kEntities[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}};
+  for (const auto& [from, to] : kEntities)
+    for (size_t p; (p = s.find(from)) != std::string::npos;) s.replace(p, std::string(from).size(), to);
+  return s;
+}
+
+}  // namespace
+
+bool HasWords(const std::string& text) {
+  int run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%') i = std::min(text.find_first_not_of("-+ #0123456789.zlduisfxXcg", i + 1), text.size()) - 1;
+    run = i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])) ? run + 1 : 0;
+    if (run >= 2) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> CollectTextHelpers(const std::string& root) { return Collector(root).Helpers(); }
+
+std::vector<UiText> CollectUiTexts(const std::string& root, const std::string& libraryFolder) {
+  std::map<std::string, UiText> texts = Collector(root).Collect();
+  auto addData = [&](const std::string& text, const std::string& where) {
+    if (text.empty() || texts.count(text)) return;
+    texts[text] = UiText{text, false, false, where};
+  };
+  if (!libraryFolder.empty()) {
+    // The columns of the index that the library screens hand to the call: type, name, subtitle,
+    // era, form and style; and the lesson titles of the plan.
+    static const std::pair<size_t, const char*> kColumns[] = {{3, "type"}, {4, "name"}, {5, "subtitle"},
+                                                             {8, "era"},  {9, "form"}, {10, "style"}};
+    for (const auto& row : ReadTsv(libraryFolder + "/library_index.tsv"))
+      for (const auto& [column, what] : kColumns)
+        if (column < row.size()) addData(row[column], std::string("lesson library ") + what + " (" + row[0] + ")");
+    for (const auto& row : ReadTsv(libraryFolder + "/lesson_plan.tsv"))
+      if (row.size() > 3) addData(DecodeEntities(row[3]), "lesson library lesson title (lesson " + row[0] + ")");
+  }
+  for (const char* name : kScaleDisplayNames) addData(name, "scale name (board rows, scale labels, pickers)");
+  std::vector<UiText> out;
+  for (auto& [text, u] : texts) out.push_back(u);
+  return out;
+}
