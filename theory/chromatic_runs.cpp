@@ -4,6 +4,7 @@
 
 #include "app/base/app_clock.h"
 #include "app/base/maths.h"
+#include "gfx/translate.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
 
