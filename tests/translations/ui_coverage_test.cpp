@@ -174,7 +174,7 @@ TEST(UiTextCollection, ReachesEveryKindOfProgramTextAndNoneHasARunTimeTail) {
   // scale name, a month name table.
   for (const char* text : {"Speed", "Brightness", "Smart Start", "Double-click a gold cell to clear", "Playing: %s",
                            "CHROMATIC", "could not read file", "Major Scales", "Keyboard Geography & Major Scales",
-                           "Harmonic Minor", "September", "Students"})
+                           "Harmonic Minor", "September", "Students", "one octave", "C major triad"})
     EXPECT_NE(Find(texts, text), nullptr) << text;
   ASSERT_NE(Find(texts, "Playing: %s"), nullptr);
   EXPECT_TRUE(Find(texts, "Playing: %s")->isTemplate);

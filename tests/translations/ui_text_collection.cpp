@@ -544,9 +544,16 @@ std::vector<UiText> CollectUiTexts(const std::string& root, const std::string& l
     // era, form and style; and the lesson titles of the plan.
     static const std::pair<size_t, const char*> kColumns[] = {{3, "type"}, {4, "name"}, {5, "subtitle"},
                                                              {8, "era"},  {9, "form"}, {10, "style"}};
-    for (const auto& row : ReadTsv(libraryFolder + "/library_index.tsv"))
+    for (const auto& row : ReadTsv(libraryFolder + "/library_index.tsv")) {
       for (const auto& [column, what] : kColumns)
         if (column < row.size()) addData(row[column], std::string("lesson library ") + what + " (" + row[0] + ")");
+      // A scale or chord card shows its name cut at " - ": the title above, the rest below.
+      size_t dash = row.size() > 4 ? row[4].find(" - ") : std::string::npos;
+      if (dash != std::string::npos && (row[2] == "scales" || row[2] == "chords")) {
+        addData(row[4].substr(0, dash), "lesson library card title (" + row[0] + ")");
+        addData(row[4].substr(dash + 3), "lesson library card subtitle (" + row[0] + ")");
+      }
+    }
     for (const auto& row : ReadTsv(libraryFolder + "/lesson_plan.tsv"))
       if (row.size() > 3) addData(DecodeEntities(row[3]), "lesson library lesson title (lesson " + row[0] + ")");
   }
