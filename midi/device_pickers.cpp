@@ -209,7 +209,7 @@ std::string AudioOutRowText(int row, int ports) {
   if (row == 0) return Tr("Built-in synth (General MIDI)");
   if (row <= ports) return MidiOutDeviceName(row - 1);
   std::string speakers = DefaultAudioEndpointName(false);
-  return Tr("Speakers: ") + (speakers.empty() ? Tr("unknown") : speakers) + Tr("   (change in sound settings)");
+  return TrF("Speakers: %s   (change in sound settings)", (speakers.empty() ? Tr("unknown") : speakers).c_str());
 }
 
 bool SwitchMidiOutput(int device, const std::string& name) {

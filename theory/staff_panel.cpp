@@ -141,10 +141,11 @@ std::string StaffCaption(bool keyMode) {
   std::string tonic = SpellScaleNotes(gKeyRoot, row);
   std::string name = Tr(row->name);
   if (!keyMode) return TrF("Scale: %s %s", tonic.c_str(), name.c_str());
-  std::string mode = name;
-  if (Contains(name, "onian") || Contains(name, "ajor"))
+  // The English name tells major from minor; the shown one is in the UI language.
+  std::string english = row->name, mode = name;
+  if (Contains(english, "onian") || Contains(english, "ajor"))
     mode = Tr("major");
-  else if (Contains(name, "eolian") || Contains(name, "inor"))
+  else if (Contains(english, "eolian") || Contains(english, "inor"))
     mode = Tr("minor");
   return TrF("Key: %s %s", tonic.c_str(), mode.c_str());
 }

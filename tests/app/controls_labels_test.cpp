@@ -1,5 +1,6 @@
 // Every label of the main window's controls fits its box with a margin, at the smallest window and
-// at full HD, in English, German (long words) and Japanese (another script): measured with the real
+// at full HD, in English, German (long words), Japanese, Arabic and Hindi (other scripts), with the
+// shipped translation files where they are present: measured with the real
 // fonts as they are drawn. Screenshots of each case are kept for the developer to look at.
 #include <filesystem>
 #include <string>
@@ -57,7 +58,7 @@ class ControlsLabels : public RealWindow {
 
 TEST_F(ControlsLabels, EveryLabelFitsItsBoxInEveryLanguageAndSize) {
   const int sizes[][2] = {{1120, 720}, {1920, 1080}};
-  for (const char* code : {"en", "de", "ja"}) {
+  for (const char* code : {"en", "de", "ja", "ar", "hi"}) {
     int language = LanguageIndex(code);
     ASSERT_GE(language, 0) << code;
     ApplyUiLanguage(language, false);

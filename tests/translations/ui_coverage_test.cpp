@@ -132,6 +132,7 @@ void Frame(bool on, const std::string& name, const std::string& mode) {
   DrawTwice(shown);
   gStatusText = TrF("Loaded %d files", 3);
   gStatusText = "Removed " + name;
+  gStatusText = Tr("Cleared ") + std::to_string(3);
   gStatusText = StatusLine();
   const char* pick = mode == "compared key" ? "Picked one" : "Picked two";
   DrawTwice(pick);
@@ -158,7 +159,7 @@ void Frame(bool on, const std::string& name, const std::string& mode) {
       {"First label", {false, false}},     {"Second label", {false, false}},    {"Through two helpers", {false, false}},
       {"Range for one", {false, false}},   {"Range for two", {false, false}},   {"Listed line", {false, false}},
       {"Pushed line", {false, false}},     {"Shown when on", {false, false}},   {"Shown when off", {false, false}},
-      {"Loaded %d files", {true, false}},  {"Removed ", {false, true}},         {"Returned status", {false, false}},
+      {"Loaded %d files", {true, false}},  {"Removed ", {false, true}},         {"Cleared ", {false, true}},         {"Returned status", {false, false}},
       {"Tr inside", {false, false}},       {"Raw \"quoted\" text", {false, false}}, {"Joined literals", {false, false}},
       {"After the block", {false, false}}, {"Marked for later", {false, false}}, {"Picked one", {false, false}},
       {"Picked two", {false, false}}};

@@ -396,6 +396,7 @@ class Collector {
     const std::vector<Token>& t = sources_[f].tokens;
     // A "+" chain with a run-time operand: its literals are not the line the user sees.
     bool runtime = false, chain = false;
+    std::vector<size_t> wrapped;  // literals inside a Tr call that is an operand of the chain
     int level = 0;
     for (size_t i = begin; i < end; ++i) {
       const std::string& x = t[i].text;
@@ -420,9 +421,13 @@ class Collector {
                            t[start + 2].kind == Kind::kString;
         bool empty = i == start;
         if (!literal && !trOfLiteral && !empty) runtime = true;
+        if (trOfLiteral) wrapped.push_back(start + 2);
         start = i + 1;
       }
     }
+    // Tr("Cleared ") + count: the literal is collected where Tr is read, but it is not the line shown.
+    if (runtime)
+      for (size_t at : wrapped) Add(f, t[at], false, true);
     for (size_t i = begin; i < end; ++i) {
       const Token& tok = t[i];
       if (tok.kind == Kind::kString) {
