@@ -13,8 +13,10 @@
 #include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
+#include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "gfx/widgets_draw.h"
+#include "midi/seek_bar.h"
 #include "platform/images.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
@@ -35,6 +37,11 @@ class ControlsLabels : public RealWindow {
     ResetViewModes();
     FreeAllFonts();
     RealWindow::TearDown();
+  }
+  static std::string Joined(const LabelFit& fit) {
+    std::string whole;
+    for (const std::string& line : fit.lines) whole += (whole.empty() ? "" : " ") + line;
+    return whole;
   }
   static int LanguageIndex(const char* code) {
     for (size_t i = 0; i < gLanguageList.size(); ++i)
@@ -87,12 +94,19 @@ TEST_F(ControlsLabels, EveryLabelFitsItsBoxInEveryLanguageAndSize) {
         EXPECT_LE(fit.widest, c.r->w - 2.0f * margin + 0.5f) << c.label;
         EXPECT_LE((float)fit.lines.size() * 1.15f * px * fit.scale, c.r->h) << c.label;
         EXPECT_GE(fit.scale, kMinLabelScale) << c.label;
+        EXPECT_EQ(Joined(fit), Tr(c.label)) << "cut: " << c.label;
       }
-      // The seek bar's and the speed slider's captions stay inside their controls.
-      for (const auto& c : {std::pair{&gSeekBarRect, "No MIDI loaded"}, std::pair{&gSpeedSliderRect, "Speed"}}) {
-        float inset = std::max(11.0f * GetUiScale(), 10.0f);
-        LabelFit fit = FitLabel(gFontSmall, c.second, px, c.first->w - 2.0f * inset, 0.42f * c.first->h);
-        EXPECT_LE(fit.widest, c.first->w - 2.0f * inset + 0.5f) << c.second;
+      // The seek bar's and the speed slider's captions stay inside their controls, whole; the
+      // speed's caption shares its line with the speed itself.
+      float inset = std::max(11.0f * GetUiScale(), 10.0f), speed = MeasureText(gFontSmall, "1.00x", px), x0, w;
+      GetSeekBarGeometry(&x0, &w);
+      for (const auto& c : {std::tuple{&gSeekBarRect, "No MIDI loaded", 2.0f * (x0 - gSeekBarRect.x)},
+                            std::tuple{&gSpeedSliderRect, "Speed", 2.0f * inset + speed + margin}}) {
+        const auto& [r, label, beside] = c;
+        float room = r->w - beside;
+        LabelFit fit = FitLabel(gFontSmall, label, px, room, 0.42f * r->h - 2.0f);
+        EXPECT_LE(fit.widest, room + 0.5f) << label;
+        EXPECT_EQ(Joined(fit), Tr(label)) << "cut: " << label;
       }
       SaveScreenshot(std::string("controls_labels_") + code + "_" + std::to_string(size[0]));
     }
