@@ -22,7 +22,7 @@ const char* const kTrPhrases[kTrPhraseCount][6] = {
     {"OPEN", "ABRIR", "OUVRIR", "OFFNEN", "APRI", "ABRIR"},
     {"CLOSED", "CERRADO", "FERME", "GESCHLOSSEN", "CHIUSO", "FECHADO"},
     {"Load a MIDI file/folder first", "Carga primero un archivo/carpeta MIDI", "Chargez d'abord un fichier/dossier MIDI", "Zuerst MIDI-Datei/Ordner laden", "Carica prima un file/cartella MIDI", "Carregue primeiro um arquivo/pasta MIDI"},
-    {"No MIDI loaded", "Ningun MIDI cargado", "Aucun MIDI charge", "Kein MIDI geladen", "Nessun MIDI caricato", "Nenhum MIDI carregado"},
+    {"No MIDI loaded", "Ningun MIDI cargado", "Aucun MIDI charge", "Nichts geladen", "Nessun MIDI caricato", "Nenhum MIDI carregado"},
     {"No MIDI playback running", "No hay reproduccion MIDI", "Aucune lecture MIDI en cours", "Keine MIDI-Wiedergabe aktiv", "Nessuna riproduzione MIDI in corso", "Nenhuma reproducao MIDI em andamento"},
     {"No MIDI files found in selected folder", "No hay archivos MIDI en la carpeta elegida", "Aucun fichier MIDI dans le dossier choisi", "Keine MIDI-Dateien im gewahlten Ordner", "Nessun file MIDI nella cartella scelta", "Nenhum arquivo MIDI na pasta escolhida"},
     {"No Session Loaded", "Ninguna sesion cargada", "Aucune session chargee", "Keine Sitzung geladen", "Nessuna sessione caricata", "Nenhuma sessao carregada"},
