@@ -445,6 +445,9 @@ class Collector {
       }
       if (call) {
         if (visited_.insert({tok.text, depth}).second) CollectReturns(tok.text, depth + 1);
+        // What a function gives back flows on, not what it is given (a file name, a key), but
+        // for a string made of its argument.
+        if (tok.text != "string" && tok.text != "string_view") i = Matching(t, i + 1);
         continue;
       }
       const std::string& w = tok.text;
