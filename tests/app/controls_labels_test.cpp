@@ -20,6 +20,7 @@
 #include "platform/images.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -28,11 +29,16 @@ class ControlsLabels : public RealWindow {
   void SetUp() override {
     RealWindow::SetUp();
     if (HasFatalFailure()) return;
+    // The shipped translation files beside a program folder of its own.
+    std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+    if (std::filesystem::exists(shipped)) std::filesystem::copy(shipped, dir_.File("locales"));
+    ResetTranslationFileForTesting();
     ConnectFloors();
     if (gLanguageList.empty()) InitUiLanguage();
   }
   void TearDown() override {
     ApplyUiLanguage(0, false);
+    ResetTranslationFileForTesting();
     ResetStudentListView();
     ResetViewModes();
     FreeAllFonts();
@@ -48,6 +54,9 @@ class ControlsLabels : public RealWindow {
       if (gLanguageList[i].code == code) return (int)i;
     return -1;
   }
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+
   void SaveScreenshot(const std::string& name) {
     glViewport(0, 0, gClientWidth, gClientHeight);
     SetProjection2D();
