@@ -60,15 +60,23 @@ void FillRoundedRect(float x, float y, float w, float h, float radius, int segme
     }
     glEnd();
   }
+  // The middle column and the two side strips between the corners meet without overlapping: a
+  // see-through fill covered twice in the middle would be darker there than at its edges.
   glBegin(GL_QUADS);
   glVertex2f(x + r, y);
   glVertex2f(x + w - r, y);
   glVertex2f(x + w - r, y + h);
   glVertex2f(x + r, y + h);
-  glVertex2f(x, y + r);
-  glVertex2f(x + w, y + r);
-  glVertex2f(x + w, y + h - r);
-  glVertex2f(x, y + h - r);
+  if (r > 0) {
+    glVertex2f(x, y + r);
+    glVertex2f(x + r, y + r);
+    glVertex2f(x + r, y + h - r);
+    glVertex2f(x, y + h - r);
+    glVertex2f(x + w - r, y + r);
+    glVertex2f(x + w, y + r);
+    glVertex2f(x + w, y + h - r);
+    glVertex2f(x + w - r, y + h - r);
+  }
   glEnd();
 }
 

@@ -75,6 +75,21 @@ TEST_F(RoundedDrawing, FillCoversInsideAndLeavesCornersEmpty) {
     for (int x = 350; x < kWidth; x += 3) ASSERT_EQ(Brightest(frame, x, y), 0) << x << "," << y;
 }
 
+// A see-through fill is equally dark everywhere inside: no part of the shape is covered twice.
+TEST_F(RoundedDrawing, HalfAlphaFillIsEvenInsideTheShape) {
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(1, 1, 1, 0.5f);
+  FillRoundedRect(100, 100, 200, 100, 30, 8);
+  glDisable(GL_BLEND);
+  std::vector<uint8_t> frame = ReadFrame();
+  // Middle, left strip, right strip, top band, bottom band, inside a corner's fan.
+  const int middle = Brightest(frame, 200, 150);
+  EXPECT_NEAR(middle, 128, 2);
+  for (auto [x, y] : {std::pair{105, 150}, {295, 150}, {200, 105}, {200, 195}, {112, 112}})
+    EXPECT_NEAR(Brightest(frame, x, y), middle, 3) << x << "," << y;  // covered twice: about 191
+}
+
 TEST_F(RoundedDrawing, OutlineLeavesTheInsideEmpty) {
   glColor4f(1, 1, 1, 1);
   glLineWidth(1);
