@@ -187,10 +187,10 @@ std::string AudioDefaultOutputName() {
   // The subsystem is counted: this start and stop leave an open device as it was.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return "";
   char* name = nullptr;
-  SDL_AudioSpec spec;
-  SDL_zero(spec);
+  SDL_AudioSpec format;
+  SDL_zero(format);
   std::string out;
-  if (SDL_GetDefaultAudioInfo(&name, &spec, 0) == 0 && name) out = name;
+  if (SDL_GetDefaultAudioInfo(&name, &format, 0) == 0 && name) out = name;
   SDL_free(name);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   return out;
