@@ -18,8 +18,9 @@ fi
 # The real-time tests (JACK, captured audio) measure the machine's scheduling, so they run after
 # the rest, one at a time, on a machine no longer busy with the other tests. Only they get a second
 # run: one retry separates a stalled moment from a real fault, which fails both runs. Every other
-# test must pass the first time.
-realtime='^(CapturedAudio|JackMidiOut|SongTiming|MidiOverJack|MidiTimingOverJack)[.]'
+# test must pass the first time. The pickers' JACK test joins them: on a fully loaded machine a
+# thread inside the JACK client library once faulted during it, with none of our code on its stack.
+realtime='^(CapturedAudio|JackMidiOut|SongTiming|MidiOverJack|MidiTimingOverJack|PickersOverJack)[.]'
 status=0
 ctest --output-on-failure -j "$(nproc)" --timeout 300 -LE soak -E "$realtime" || status=$?
 ctest --output-on-failure -j 1 --timeout 300 --repeat until-pass:2 -LE soak -R "$realtime" || status=$?
