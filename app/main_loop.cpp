@@ -56,6 +56,7 @@
 #include "theory/circle_theory.h"
 #include "theory/filter_tabs.h"
 #include "theory/key_detection.h"
+#include "theory/scale_list_input.h"
 #include "theory/scale_selection.h"
 #include "theory/staff_panel.h"
 #include "visual/backdrop.h"
@@ -117,8 +118,8 @@ void HoldPracticeModeViews() {
     gFilterPanelOpen = false;
     gFilterOpenFade = 0.0f;
     HoldFilterPanelClosed();
-    if (gScaleListDragging) {
-      gScaleListDragging = false;
+    if (ScaleListHasPointer()) {
+      EndScaleListDrag();
       CaptureMouse(false);
     }
   } else if (!gLearningOverlay) {

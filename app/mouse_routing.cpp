@@ -55,18 +55,20 @@ static bool StartScreenMouseDownRoute(int x, int y) {
 
 static bool OverlayFilterAreaMouseDown(int x, int y) {
   if (!OverlayOnly() || !IsFilterPanelEnabled() || !IsPointInFilterTabArea(x, y)) return false;
-  bool dragging = gScaleListDragging;
+  if (ScaleListHasPointer()) {
+    EndScaleListDrag();
+    CaptureMouse(false);
+  }
   TurnOverlayFilterPanelOn();
-  if (dragging) CaptureMouse(false);
   RelayoutAll();
   return true;
 }
 
 static bool ScaleListRouteMouseDown(int x, int y) {
   if (!IsFilterPanelEnabled() || IsOverlayOpaque() || IsFilterPanelShown()) return false;
-  bool dragStarted = false;
-  if (!ScaleListMouseDown(x, y, &dragStarted)) return false;
-  if (dragStarted) CaptureMouse(true);
+  bool capture = false;
+  if (!ScaleListMouseDown(x, y, &capture)) return false;
+  if (capture) CaptureMouse(true);
   return true;
 }
 
@@ -151,7 +153,7 @@ static bool IsPointOnBoardOrList(int x, int y) {
 
 // ---- public functions ----
 bool IsAnyMouseDragOn() {
-  return gRingDragging || gScaleListDragging || gSeekDragMode != kSeekDragNone || gSpeedDragging ||
+  return gRingDragging || ScaleListHasPointer() || gSeekDragMode != kSeekDragNone || gSpeedDragging ||
          gColourWheelDrag || gDraggedSlider >= 0 || gLanguageDragging || IsPracticeRegionDragging() ||
          gAttendancePanelDragging || gNoteDragSelect || gDraggedStudentIndex >= 0 || IsPerformanceNoteDragging();
 }
@@ -212,7 +214,10 @@ void HandleMouseMove(int x, int y, uint64_t flags) {
   ForgetClosedPanelEdits();
   if (IsFilterPanelShown()) {
     ClearGridHover();
-    if (EndScaleListDrag()) CaptureMouse(false);
+    if (ScaleListHasPointer()) {
+      EndScaleListDrag();
+      CaptureMouse(false);
+    }
     return;
   }
   if (gScaleListDragging) {

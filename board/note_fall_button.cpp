@@ -16,6 +16,7 @@
 #include "midi/playback.h"
 #include "platform/input.h"
 #include "theory/filter_tabs.h"
+#include "theory/scale_list_input.h"
 #include "theory/scale_selection.h"
 
 #include <GL/gl.h>
@@ -44,8 +45,8 @@ void ToggleNoteFallMode() {
     gLearningOverlay = false;
     gFilterPanelOpen = false;
     gFilterOpenFade = 0.0f;
-    if (gScaleListDragging) {
-      gScaleListDragging = false;
+    if (ScaleListHasPointer()) {
+      EndScaleListDrag();
       CaptureMouse(false);
     }
   } else {

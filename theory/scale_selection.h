@@ -71,8 +71,6 @@ void ApplyDeferredKeyPick(float now);
 // ---- the scale list under the pointer ----
 extern bool gScaleListDragging;    // the user drags the scale list
 extern float gListHoldFade;        // eased by the frame towards 1 while the list is dragged or held
-// PENDING: the scale list's pointer input; the list is held by the pointer apart from a drag.
-bool IsScaleListHeld();
 
 // Ring position of gRingPos when 0..11, else of gKeyRoot (0 when absent).
 int SelectedOrKeyRingPos();

@@ -1,6 +1,7 @@
 // The mouse through the window procedure: the seek bar's presses by modifier, its handles and its
 // double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
-// two-click bin; the key drag round the circle; the wheel over the board; and the prompt's guard.
+// two-click bin; the key drag round the circle; the scale list's row hold and strip drag; the wheel
+// over the board; and the prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "practice/students.h"
 #include "tests/app/input_fixture.h"
 #include "theory/circle_theory.h"
+#include "theory/scale_list_input.h"
 
 namespace {
 
@@ -231,6 +233,80 @@ TEST_F(MouseRouting, RingAnglesSnapTowardsTheSectorMiddle) {
     float off = std::remainder(a - middle, 2 * kPi), shownOff = std::remainder(shown - middle, 2 * kPi);
     EXPECT_LE(std::fabs(shownOff), std::fabs(off) + 1e-4f) << c.deg << ": pulled towards the middle, never away";
   }
+}
+
+// A press on a list row holds the list (faster easing, wider grab margin) until its button comes
+// up, or until the list stops taking input; a press on the strip is a drag, not a hold.
+TEST_F(MouseRouting, ARowPressHoldsTheListUntilItsButtonOrTheListGoes) {
+  gScaleListMode = true;
+  gScaleFilter = 7;
+  RebuildVisibleScales();
+  SetScaleListScroll(5.0f, true, false);
+  ScaleListLayout list = LayoutFilterTabs();
+  ASSERT_TRUE(list.valid);
+  const int rowX = (int)(list.list.x + list.list.w / 2), rowY = (int)(list.list.y + list.list.h / 2 + list.rowPitch);
+  const int stripX = (int)list.stripX, stripY = (int)((list.stripTop + list.stripBottom) / 2);
+  int row = -1;
+  ASSERT_TRUE(FilterTabAt(rowX, rowY, &row));
+  ASSERT_EQ(row, 6);
+  auto frames = [](int n) {
+    for (int i = 0; i < n; ++i) AdvanceScaleListFades(0.02f);
+  };
+
+  Press(rowX, rowY);
+  EXPECT_TRUE(IsScaleListHeld());
+  EXPECT_FALSE(gScaleListDragging);
+  EXPECT_TRUE(ScaleListHasPointer());
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 6.0f);
+  EXPECT_EQ(ScaleListScrollRate(), 20.0f);
+  gListHoldFade = 0.0f;
+  frames(10);
+  const float heldFade = gListHoldFade;
+  EXPECT_GT(heldFade, 0.5f);
+  Move(rowX, rowY + (int)list.rowPitch);   // a held row press does not turn into a drag
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 6.0f);
+  Release(rowX, rowY);
+  EXPECT_FALSE(IsScaleListHeld());
+  EXPECT_FALSE(ScaleListHasPointer());
+  EXPECT_NE(ScaleListScrollRate(), 20.0f);
+  frames(10);
+  EXPECT_LT(gListHoldFade, heldFade);
+
+  // A button-up lost outside the window: the next move without the button ends the hold.
+  Press(rowX, rowY);
+  ASSERT_TRUE(IsScaleListHeld());
+  Move(rowX + 3, rowY, 0);
+  EXPECT_FALSE(IsScaleListHeld());
+  EXPECT_FALSE(ScaleListHasPointer());
+
+  // Practice mode takes the list away: the hold ends and the pointer goes back.
+  Press(rowX, rowY);
+  ASSERT_TRUE(IsScaleListHeld());
+  gPracticeMode = true;
+  EXPECT_FALSE(IsScaleListHeld());   // the list no longer takes input, whatever the button
+  HoldPracticeModeViews();
+  EXPECT_FALSE(ScaleListHasPointer());
+  gPracticeMode = false;
+  EXPECT_FALSE(IsScaleListHeld());   // and does not come back with the list
+  Release(rowX, rowY);
+
+  // The tabs opened over the list end the hold on the next move.
+  Press(rowX, rowY);
+  ASSERT_TRUE(IsScaleListHeld());
+  gFilterPanelOpen = true;
+  EXPECT_FALSE(IsScaleListHeld());
+  Move(rowX, rowY);
+  EXPECT_FALSE(ScaleListHasPointer());
+  gFilterPanelOpen = false;
+  gFilterOpenFade = 0.0f;
+  Release(rowX, rowY);
+
+  // The strip drags, which is no hold.
+  Press(stripX, stripY);
+  EXPECT_TRUE(gScaleListDragging);
+  EXPECT_FALSE(IsScaleListHeld());
+  Release(stripX, stripY);
+  EXPECT_FALSE(ScaleListHasPointer());
 }
 
 TEST_F(MouseRouting, OneWheelNotchOverTheBoardScrollsTheListOneRow) {
