@@ -14,6 +14,7 @@
 #include "app/base/maths.h"
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
+#include "app/base/timing_log.h"
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
 #include "app/circle_view.h"
@@ -184,13 +185,15 @@ static void FeedBoardLane() {
   for (int pc = 0; pc < 12; ++pc) gLaneFeed.pcHoldSeconds[pc] = gPcHoldSeconds[pc];
 }
 
-static void PresentAndPace(uint32_t frameStartMs) {
+static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
+  MarkStartupStep("drawn");  // the first frame's swap is timed apart from its drawing
   WindowSwapBuffers();
+  NoteFrameSwapped(ClockMicros64(), drewViews);
   uint32_t sleepMs = FramePacingSleepMs(frameStartMs, ClockMs32());
   ClockSleepMs(sleepMs);  // 0 yields the processor
 }
 
-void RunFrameWork(uint32_t frameStartMs) {
+bool RunFrameWork(uint32_t frameStartMs) {
   DrainMessages();
   float now = GetAppSeconds();
   float dt = AdvanceFrameClock(now);
@@ -216,7 +219,7 @@ void RunFrameWork(uint32_t frameStartMs) {
   CommitPendingScaleRow(false);
   EaseScaleListScroll(dt, ScaleListScrollRate());
 
-  if (DrawStartScreen(now)) return;  // the start screen stands in front of everything else
+  if (DrawStartScreen(now)) return false;  // the start screen stands in front of everything else
 
   ArmPlacementQuiz();
   CleanAchievements();
@@ -265,12 +268,13 @@ void RunFrameWork(uint32_t frameStartMs) {
   DrawPerformanceNotes();
   DrawSkillsRadarFlash();
   DrawClassroomPanels(dt);
+  return true;
 }
 
 void RunFramePass() {
   uint32_t frameStartMs = ClockMs32();
-  RunFrameWork(frameStartMs);
-  PresentAndPace(frameStartMs);
+  bool drewViews = RunFrameWork(frameStartMs);
+  PresentAndPace(frameStartMs, drewViews);
 }
 
 void RunMainLoop() {

@@ -23,8 +23,9 @@ void AdvanceScaleListFades(float dt);
 float ScaleListScrollRate();
 // The placement-quiz arming.
 void ArmPlacementQuiz();
-// One pass without presenting and pacing: drain, step, animate and draw.
-void RunFrameWork(uint32_t frameStartMs);
+// One pass without presenting and pacing: drain, step, animate and draw; false when the start
+// screen stood in front of the views.
+bool RunFrameWork(uint32_t frameStartMs);
 // One whole pass of the loop (drain to pacing).
 void RunFramePass();
 // Runs passes until gAppRunning is cleared.

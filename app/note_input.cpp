@@ -7,6 +7,7 @@
 
 #include "app/base/logs.h"
 #include "app/base/note_tables.h"
+#include "app/base/timing_log.h"
 #include "app/note_input.h"
 #include "midi/midi_event_time.h"
 #include "midi/play_along.h"
@@ -184,6 +185,7 @@ void HandleMidiNoteMessage(uint64_t wParam, int64_t lParam) {
   uint32_t t = device ? EstimateMidiEventTime(ts, now) : now;
   int32_t savedLag = gMidiEventLagMs;
   gMidiEventLagMs = (int32_t)(now - t);
+  if (velocity > 0 && device) NoteKeyHandled(note, ts);
   if (velocity > 0)
     HandleNoteOn(rec, note, velocity, channel, bit, now, t, device);
   else

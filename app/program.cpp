@@ -14,6 +14,7 @@
 #include "app/base/client_size.h"
 #include "app/base/folders.h"
 #include "app/base/logs.h"
+#include "app/base/timing_log.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
 #include "app/main_loop.h"
@@ -161,6 +162,7 @@ int RunProgram() {
   }
   gMainWindowOpen = true;
   ShowMainWindow();
+  MarkStartupStep("window");
 
   switch (WindowCreateGlContext()) {
     case kGlReady: break;
@@ -175,12 +177,14 @@ int RunProgram() {
       return 1;
   }
   gGlReady = true;
+  MarkStartupStep("gl");
 
   WriteGpuInfoLog();
   if (!WindowSetSwapInterval(1)) DebugLog("[startup] no vertical sync; the frame pacing holds the rate\n");
   SetupGlState();
   SetProjection2D();
   RebuildFonts();
+  MarkStartupStep("fonts");
   SelectAssetRoot();
   // Data goes beside the executable or nowhere: the user is told, never left guessing.
   if (!CreateAppFolders()) {
@@ -194,12 +198,15 @@ int RunProgram() {
       removed += RemoveLeftTempFiles(folder, lock == InstanceLock::kHeld);
     if (removed > 0) DebugLog("[startup] removed %d temporary files of unfinished saves\n", removed);
   }
+  MarkStartupStep("folders");
   LoadSplashTextures();
   ResetStartScreenAndLanguageRows();
   LoadClefTextures();
   ResetStartScreen();
+  MarkStartupStep("images");
   InitUiLanguage();
   SetLanguageListRows(float(gLanguageIndex));  // the start screen's list shows the chosen language
+  MarkStartupStep("language");
   LoadStudents();
   LoadPracticeRuns();
   LoadAchievements();
@@ -207,10 +214,14 @@ int RunProgram() {
   UpdateCurrentScaleIndex();
   SelectScaleFilter(gScaleFilter);
   SyncScaleListSelection();
+  MarkStartupStep("records");
   SetMidiOutputPort(DeviceMidiOutputPort());
+  MarkStartupStep("midi-out");
   MidiInitAuto();
+  MarkStartupStep("midi-in");
   HttpsStartUp();
   LoadClassroomSettings();
+  MarkStartupStep("classroom");
 
   if (gAppRunning) RunMainLoop();
   ShutDown();

@@ -88,6 +88,12 @@ LocalDateTime ClockLocalNow() {
   return out;
 }
 
+int64_t ClockThreadCpuMicros() {
+  timespec ts;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return (int64_t)ts.tv_sec * 1000000 + (int64_t)ts.tv_nsec / 1000;
+}
+
 void ClockSleepMs(uint32_t ms) {
   if (gClockDriven.load(std::memory_order_acquire)) return;
   timespec ts{(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};

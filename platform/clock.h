@@ -18,6 +18,9 @@ uint64_t ClockTickMs64();
 int64_t ClockMicros64();
 // Wall-clock seconds since the epoch.
 int64_t ClockWallSeconds();
+// Processor time the calling thread has used, in microseconds (never driven): on a busy machine
+// it tells work from waiting.
+int64_t ClockThreadCpuMicros();
 
 // Local calendar date and time of the wall clock.
 struct LocalDateTime {

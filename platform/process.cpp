@@ -4,9 +4,13 @@
 #include <atomic>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <unistd.h>
+
+#include "platform/clock.h"
 
 // ---- state ----
 static std::mutex gExePathMutex;                      // guards the test override
@@ -51,6 +55,35 @@ std::string ProcessWorkingDir() {
 bool ProcessSetWorkingDir(const std::string& folder) { return chdir(folder.c_str()) == 0; }
 
 unsigned long ProcessId() { return (unsigned long)getpid(); }
+
+int64_t ProcessStartMicros() {
+  // Field 22 of /proc/self/stat counts ticks since boot on the boot-time clock; the command name
+  // before it may hold spaces and brackets, so fields are counted after its last ')'.
+  FILE* f = fopen("/proc/self/stat", "r");
+  if (!f) return -1;
+  char buf[1024];
+  size_t n = fread(buf, 1, sizeof buf - 1, f);
+  fclose(f);
+  buf[n] = 0;
+  const char* p = strrchr(buf, ')');
+  if (!p) return -1;
+  unsigned long long startTicks = 0;
+  // After ')': state (field 3) ... starttime (field 22).
+  if (sscanf(p + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+             &startTicks) != 1)
+    return -1;
+  long hz = sysconf(_SC_CLK_TCK);
+  if (hz <= 0) return -1;
+  timespec boot;
+  clock_gettime(CLOCK_BOOTTIME, &boot);
+  int64_t ageMicros = (int64_t)boot.tv_sec * 1000000 + boot.tv_nsec / 1000 - (int64_t)(startTicks * 1000000ull / (unsigned long long)hz);
+  return ClockMicros64() - ageMicros;
+}
+
+bool ProcessEnvSwitch(const char* name) {
+  const char* v = name ? std::getenv(name) : nullptr;
+  return v && *v && std::strcmp(v, "0") != 0;
+}
 
 void ProcessSetExecutablePathForTesting(const std::string& path) {
   std::lock_guard<std::mutex> lock(gExePathMutex);

@@ -1,5 +1,6 @@
 // platform/process: who and where the running program is, and its debug output.
 #pragma once
+#include <cstdint>
 #include <string>
 
 // Full path of the running executable ("" when it cannot be read).
@@ -12,6 +13,12 @@ bool ProcessSetWorkingDir(const std::string& folder);
 std::string FindProgramOnPath(const char* name);
 // The process id.
 unsigned long ProcessId();
+// The moment the kernel started this process, on ClockMicros64's time line; the kernel keeps it in
+// clock ticks (usually 10 ms), so it is that coarse. -1 when it cannot be read.
+int64_t ProcessStartMicros();
+// True when the environment variable is set to something other than "" or "0": the switches that
+// turn on diagnostics nobody else needs.
+bool ProcessEnvSwitch(const char* name);
 
 // Tests place the "executable" in a folder of their own; "" restores the real path.
 void ProcessSetExecutablePathForTesting(const std::string& path);
