@@ -185,12 +185,27 @@ static void FeedBoardLane() {
   for (int pc = 0; pc < 12; ++pc) gLaneFeed.pcHoldSeconds[pc] = gPcHoldSeconds[pc];
 }
 
+static void DrawFrameBackground(float dt) {
+  glDisable(GL_SCISSOR_TEST);
+  gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
+  float r, g, b;
+  BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
+  glClearColor(r, g, b, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawBackgroundGradient(dt);
+}
+
 static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
-  MarkStartupStep("drawn");  // the first frame's swap is timed apart from its drawing
+  MarkFirstFrameDrawn();  // the first frame's swap is timed apart from its drawing
   WindowSwapBuffers();
   NoteFrameSwapped(ClockMicros64(), drewViews);
-  uint32_t sleepMs = FramePacingSleepMs(frameStartMs, ClockMs32());
-  ClockSleepMs(sleepMs);  // 0 yields the processor
+  // A key that arrives while the frame waits would otherwise wait for the rest of the frame and
+  // be drawn up to two frames after it came: the wait ends when one arrives, so the next pass
+  // drains and draws it at once. Passes still begin half a frame apart at least.
+  FramePacing pacing = SplitFramePacing(frameStartMs, ClockMs32());
+  if (pacing.fixedMs > 0) ClockSleepMs(pacing.fixedMs);
+  if (pacing.wakeableMs > 0) WaitForWakingMessage(pacing.wakeableMs);
+  else if (pacing.fixedMs == 0) ClockSleepMs(0);  // a long pass still yields the processor
 }
 
 bool RunFrameWork(uint32_t frameStartMs) {
@@ -199,14 +214,7 @@ bool RunFrameWork(uint32_t frameStartMs) {
   float dt = AdvanceFrameClock(now);
   DecayFrameLevels(dt);
 
-  // Background.
-  glDisable(GL_SCISSOR_TEST);
-  gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
-  float r, g, b;
-  BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
-  glClearColor(r, g, b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  DrawBackgroundGradient(dt);
+  DrawFrameBackground(dt);
 
   ValidateCurrentScale();
   KeepSongView();
@@ -268,6 +276,16 @@ bool RunFrameWork(uint32_t frameStartMs) {
   DrawPerformanceNotes();
   DrawSkillsRadarFlash();
   DrawClassroomPanels(dt);
+  return true;
+}
+
+bool PresentStartScreenFrame() {
+  float now = GetAppSeconds();
+  DrawFrameBackground(0.0f);
+  if (!DrawStartScreen(now)) return false;
+  MarkFirstFrameDrawn();
+  WindowSwapBuffers();
+  NoteFrameSwapped(ClockMicros64(), false);
   return true;
 }
 

@@ -26,6 +26,11 @@ void ArmPlacementQuiz();
 // One pass without presenting and pacing: drain, step, animate and draw; false when the start
 // screen stood in front of the views.
 bool RunFrameWork(uint32_t frameStartMs);
+// The start screen's first frame, drawn and presented ahead of the loop so that it shows before
+// the loaders it does not need: the background and the start screen as the first pass draws them,
+// with no input handled and no time gone. False, with nothing presented, when no start screen
+// shows (its images are missing); the first pass then draws the first frame.
+bool PresentStartScreenFrame();
 // One whole pass of the loop (drain to pacing).
 void RunFramePass();
 // Runs passes until gAppRunning is cleared.

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "app/base/app_state.h"
 #include "app/base/asset_roots.h"
@@ -36,6 +37,7 @@
 #include "midi/playback.h"
 #include "platform/crash.h"
 #include "platform/file_replace.h"
+#include "platform/glyphs.h"
 #include "platform/https.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -144,6 +146,9 @@ void ShowGraphicsError(const char* detail) {
 
 int RunProgram() {
   InstallCrashHandler();
+  // The font configuration loads while the window and its GL driver are made; the fonts need it
+  // only after them. Joined at the latest when this function returns.
+  std::jthread glyphsReady(GlyphsPrepare);
   ConnectFloors();
   gRingMode = false;
   // Before anything is opened or written: a second copy on the same Data folder ends untouched.
@@ -183,6 +188,7 @@ int RunProgram() {
   if (!WindowSetSwapInterval(1)) DebugLog("[startup] no vertical sync; the frame pacing holds the rate\n");
   SetupGlState();
   SetProjection2D();
+  glyphsReady.join();
   RebuildFonts();
   MarkStartupStep("fonts");
   SelectAssetRoot();
@@ -201,12 +207,16 @@ int RunProgram() {
   MarkStartupStep("folders");
   LoadSplashTextures();
   ResetStartScreenAndLanguageRows();
-  LoadClefTextures();
   ResetStartScreen();
   MarkStartupStep("images");
   InitUiLanguage();
   SetLanguageListRows(float(gLanguageIndex));  // the start screen's list shows the chosen language
   MarkStartupStep("language");
+  // The start screen stands in front of everything loaded below: its first frame shows first,
+  // and the loaders run before the first pass handles any input, as they always did.
+  PresentStartScreenFrame();
+  LoadClefTextures();
+  MarkStartupStep("clefs");
   LoadStudents();
   LoadPracticeRuns();
   LoadAchievements();

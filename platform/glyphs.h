@@ -28,6 +28,9 @@ struct GlyphImage {
   std::vector<uint8_t> coverage;
 };
 
+// Loads the font configuration and the glyph library, the slow part of opening the first font.
+// May run on another thread while nothing else uses glyphs yet; true when both are ready.
+bool GlyphsPrepare();
 // Opens the best installed match; language is "" or a tag such as "ja", "ko", "zh-cn" that picks
 // the right variant of a multi-language face. Null when no font can be opened at all.
 GlyphFont* GlyphFontOpen(const std::string& family, bool bold, bool italic, const std::string& language,

@@ -105,6 +105,8 @@ static FT_Face FaceForChar(GlyphFont* f, uint32_t cp) {
 
 // ---- public functions ----
 
+bool GlyphsPrepare() { return EnsureLibraries(); }
+
 GlyphFont* GlyphFontOpen(const std::string& family, bool bold, bool italic, const std::string& language,
                          int pixelHeight) {
   if (pixelHeight <= 0 || !EnsureLibraries()) return nullptr;

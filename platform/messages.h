@@ -53,6 +53,12 @@ using AppMessageHandler = int64_t (*)(uint32_t code, uint64_t wParam, int64_t lP
 void SetAppMessageHandler(AppMessageHandler handler);
 // Appends a message; safe from any thread.
 void PostAppMessage(uint32_t code, uint64_t wParam, int64_t lParam);
+// Appends a message that should be shown at once (a key from the keyboard): it also ends a
+// WaitForWakingMessage in progress. Safe from any thread.
+void PostWakingAppMessage(uint32_t code, uint64_t wParam, int64_t lParam);
+// Sleeps about ms, or less: returns as soon as a waking message waits in the queue (at once when
+// one already does). True when one does. Returns at once under the driven clock, as sleeping does.
+bool WaitForWakingMessage(uint32_t ms);
 // Calls the procedure at once, on the calling thread; 0 when none is set.
 int64_t SendAppMessage(uint32_t code, uint64_t wParam, int64_t lParam);
 // Takes the oldest message; false when the queue is empty.

@@ -91,7 +91,11 @@ static void InputCallback(double, std::vector<unsigned char>* message, void*) {
     uint32_t stamp = ClockMs32();
     uint64_t packed = 0;
     for (size_t i = 0; i < message->size(); ++i) packed |= (uint64_t)(*message)[i] << (8 * i);
-    PostAppMessage(kMsgMidiInData, packed, (int64_t)stamp);
+    // Keys and the pedal change the picture: the frame that waits is woken to draw them.
+    uint8_t kind = (*message)[0] & 0xF0;
+    bool shown = kind == 0x80 || kind == 0x90 || (kind == 0xB0 && message->size() > 1 && (*message)[1] == 64);
+    if (shown) PostWakingAppMessage(kMsgMidiInData, packed, (int64_t)stamp);
+    else PostAppMessage(kMsgMidiInData, packed, (int64_t)stamp);
   }
   gInCallbacks.fetch_sub(1);
 }

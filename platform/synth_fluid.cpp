@@ -8,6 +8,7 @@
 // applied at once (FluidSynth's own locking keeps that safe).
 #include "platform/synth.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 #include <sys/stat.h>
 
@@ -20,6 +21,40 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/synth_timetable.h"
+
+// ---- the library, loaded on first use ----
+// FluidSynth and the two dozen libraries it needs are loaded when a synthesiser is first made, not
+// when the program starts: loading them costs every start tens of milliseconds before its first
+// frame, and a start that plays nothing never needs them.
+#define TV_FLUID_FUNCTIONS(X) \
+  X(new_fluid_settings) \
+  X(delete_fluid_settings) \
+  X(new_fluid_synth) \
+  X(delete_fluid_synth) \
+  X(fluid_set_log_function) \
+  X(fluid_settings_setnum) \
+  X(fluid_synth_all_sounds_off) \
+  X(fluid_synth_cc) \
+  X(fluid_synth_channel_pressure) \
+  X(fluid_synth_key_pressure) \
+  X(fluid_synth_noteoff) \
+  X(fluid_synth_noteon) \
+  X(fluid_synth_pitch_bend) \
+  X(fluid_synth_program_change) \
+  X(fluid_synth_sfload) \
+  X(fluid_synth_system_reset) \
+  X(fluid_synth_write_float)
+
+namespace {
+struct FluidFunctions {
+#define TV_FLUID_POINTER(name) decltype(&::name) name = nullptr;
+  TV_FLUID_FUNCTIONS(TV_FLUID_POINTER)
+#undef TV_FLUID_POINTER
+};
+FluidFunctions gFluid;     // filled once by LoadFluidLibrary, under gSynthMutex
+bool gFluidLoaded = false;  // every function of gFluid was found
+const char* const kFluidLibraries[] = {"libfluidsynth.so.3", "libfluidsynth.so"};
+}  // namespace
 
 // ---- state ----
 namespace {
@@ -50,10 +85,10 @@ static void SynthLog(int level, const char* message, void*) {
 // FluidSynth keeps the rest of its last 64-frame block for the next write: one block is rendered
 // and dropped, so that no sound from before comes out after.
 static void Silence(fluid_synth_t* synth) {
-  fluid_synth_all_sounds_off(synth, -1);
-  fluid_synth_system_reset(synth);
+  gFluid.fluid_synth_all_sounds_off(synth, -1);
+  gFluid.fluid_synth_system_reset(synth);
   float dropped[2 * 64];
-  fluid_synth_write_float(synth, 64, dropped, 0, 2, dropped, 1, 2);
+  gFluid.fluid_synth_write_float(synth, 64, dropped, 0, 2, dropped, 1, 2);
 }
 
 static void Apply(fluid_synth_t* synth, uint32_t message) {
@@ -62,16 +97,16 @@ static void Apply(fluid_synth_t* synth, uint32_t message) {
   int d2 = (int)((message >> 16) & 0x7F);
   int channel = status & 0x0F;
   switch (status & 0xF0) {
-    case 0x80: fluid_synth_noteoff(synth, channel, d1); break;
+    case 0x80: gFluid.fluid_synth_noteoff(synth, channel, d1); break;
     case 0x90:
-      if (d2 == 0) fluid_synth_noteoff(synth, channel, d1);
-      else fluid_synth_noteon(synth, channel, d1, d2);
+      if (d2 == 0) gFluid.fluid_synth_noteoff(synth, channel, d1);
+      else gFluid.fluid_synth_noteon(synth, channel, d1, d2);
       break;
-    case 0xA0: fluid_synth_key_pressure(synth, channel, d1, d2); break;
-    case 0xB0: fluid_synth_cc(synth, channel, d1, d2); break;
-    case 0xC0: fluid_synth_program_change(synth, channel, d1); break;
-    case 0xD0: fluid_synth_channel_pressure(synth, channel, d1); break;
-    case 0xE0: fluid_synth_pitch_bend(synth, channel, d1 | (d2 << 7)); break;
+    case 0xA0: gFluid.fluid_synth_key_pressure(synth, channel, d1, d2); break;
+    case 0xB0: gFluid.fluid_synth_cc(synth, channel, d1, d2); break;
+    case 0xC0: gFluid.fluid_synth_program_change(synth, channel, d1); break;
+    case 0xD0: gFluid.fluid_synth_channel_pressure(synth, channel, d1); break;
+    case 0xE0: gFluid.fluid_synth_pitch_bend(synth, channel, d1 | (d2 << 7)); break;
     default:
       if (status == 0xFF) Silence(synth);
       break;
@@ -80,7 +115,7 @@ static void Apply(fluid_synth_t* synth, uint32_t message) {
 
 // Renders frames [from, to) of the interleaved buffer.
 static void RenderPiece(fluid_synth_t* synth, float* interleaved, int from, int to) {
-  if (to > from) fluid_synth_write_float(synth, to - from, interleaved, 2 * from, 2, interleaved, 2 * from + 1, 2);
+  if (to > from) gFluid.fluid_synth_write_float(synth, to - from, interleaved, 2 * from, 2, interleaved, 2 * from + 1, 2);
 }
 
 static void Render(float* interleaved, int frames) {
@@ -98,24 +133,44 @@ static void Render(float* interleaved, int frames) {
   TimetableEndBuffer();
 }
 
+// True once every function is found; the library stays loaded for the process.
+static bool LoadFluidLibrary() {
+  if (gFluidLoaded) return true;
+  void* library = nullptr;
+  for (const char* name : kFluidLibraries)
+    if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL)) != nullptr) break;
+  if (!library) {
+    DebugOutput("[synth] the FluidSynth library cannot be loaded\n");
+    return false;
+  }
+  bool all = true;
+#define TV_FLUID_LOAD(name) all = all && (gFluid.name = (decltype(gFluid.name))dlsym(library, #name)) != nullptr;
+  TV_FLUID_FUNCTIONS(TV_FLUID_LOAD)
+#undef TV_FLUID_LOAD
+  if (!all) DebugOutput("[synth] the FluidSynth library lacks a function this program uses\n");
+  gFluidLoaded = all;
+  return all;
+}
+
 static bool LoadSynth(int rate) {
   if (gSynth.load()) return true;
+  if (!LoadFluidLibrary()) return false;
   std::string path = SynthSoundfontPath();
   if (path.empty()) return false;
-  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, SynthLog, nullptr);
-  gSettings = new_fluid_settings();
+  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) gFluid.fluid_set_log_function(level, SynthLog, nullptr);
+  gSettings = gFluid.new_fluid_settings();
   if (!gSettings) return false;
-  fluid_settings_setnum(gSettings, "synth.sample-rate", rate);
-  fluid_settings_setnum(gSettings, "synth.gain", kGain);
-  fluid_synth_t* synth = new_fluid_synth(gSettings);
+  gFluid.fluid_settings_setnum(gSettings, "synth.sample-rate", rate);
+  gFluid.fluid_settings_setnum(gSettings, "synth.gain", kGain);
+  fluid_synth_t* synth = gFluid.new_fluid_synth(gSettings);
   if (!synth) {
-    delete_fluid_settings(gSettings);
+    gFluid.delete_fluid_settings(gSettings);
     gSettings = nullptr;
     return false;
   }
-  if (fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
-    delete_fluid_synth(synth);
-    delete_fluid_settings(gSettings);
+  if (gFluid.fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
+    gFluid.delete_fluid_synth(synth);
+    gFluid.delete_fluid_settings(gSettings);
     gSettings = nullptr;
     return false;
   }

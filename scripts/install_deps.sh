@@ -8,7 +8,7 @@ kPackages=(
   g++ cmake make pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   # window, GL context, events, audio
-  libsdl2-dev libgl-dev libgl1-mesa-dri
+  libsdl2-dev libgl-dev libgl1-mesa-dri libx11-dev
   # MIDI devices and the built-in synthesiser
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   # glyphs and fonts

@@ -51,6 +51,13 @@ uint32_t FramePacingSleepMs(uint32_t frameStartMs, uint32_t nowMs) {
   return elapsed < kFrameTargetMs ? kFrameTargetMs - elapsed : 0;
 }
 
+FramePacing SplitFramePacing(uint32_t frameStartMs, uint32_t nowMs) {
+  uint32_t total = FramePacingSleepMs(frameStartMs, nowMs);
+  uint32_t elapsed = nowMs - frameStartMs;
+  uint32_t fixed = elapsed < kFrameMinGapMs ? kFrameMinGapMs - elapsed : 0;
+  return FramePacing{fixed < total ? fixed : total, total > fixed ? total - fixed : 0};
+}
+
 bool MidiRescanDue(uint32_t* lastScanMs, uint32_t t) {
   if ((int32_t)(t - *lastScanMs) <= (int32_t)kMidiRescanMs) return false;
   *lastScanMs = t;

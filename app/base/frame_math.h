@@ -26,5 +26,14 @@ void LowerPositiveTimers(float* values, int n, float dt);
 void BackgroundClearColour(float t, float* r, float* g, float* b);
 // Milliseconds to sleep after a pass that took `elapsed` ms (0 means yield).
 uint32_t FramePacingSleepMs(uint32_t frameStartMs, uint32_t nowMs);
+// The pacing sleep split in two: first the part no key cuts short (passes begin at least
+// kFrameMinGapMs apart), then the part a key from the keyboard ends early. Their sum is
+// FramePacingSleepMs.
+constexpr uint32_t kFrameMinGapMs = 8;  // half a frame
+struct FramePacing {
+  uint32_t fixedMs;
+  uint32_t wakeableMs;
+};
+FramePacing SplitFramePacing(uint32_t frameStartMs, uint32_t nowMs);
 // True when the MIDI rescan is due at t; then *lastScanMs becomes t. Signed 32-bit difference.
 bool MidiRescanDue(uint32_t* lastScanMs, uint32_t t);

@@ -23,6 +23,7 @@ static int gStepCount = 0;                        // steps marked
 static bool gFirstFrameLogged = false;            // the start-up line went out
 static int gWaitingNotes[kMaxWaitingKeys];        // keys handled, not yet swapped
 static uint32_t gWaitingStamps[kMaxWaitingKeys];  // their callback stamps
+static int64_t gWaitingHandled[kMaxWaitingKeys];  // when each was handled
 static int gWaitingCount = 0;                     // keys waiting
 
 // ---- public functions ----
@@ -40,15 +41,27 @@ void MarkProgramEntry() {
 }
 
 void MarkStartupStep(const char* name) {
-  if (!TimingLogOn() || gFirstFrameLogged || gStepCount >= kMaxSteps) return;
+  if (!TimingLogOn()) return;
+  if (gFirstFrameLogged) {
+    int64_t mainMicros = gMainMicros >= 0 ? gMainMicros : ClockMicros64();
+    DebugLog("%s", FormatStepLine(name, (double)(ClockMicros64() - mainMicros) / 1000.0,
+                                  (double)ClockThreadCpuMicros() / 1000.0).c_str());
+    return;
+  }
+  if (gStepCount >= kMaxSteps) return;
   gStepNames[gStepCount] = name;
   gStepCpuMicros[gStepCount] = ClockThreadCpuMicros();
   gStepMicros[gStepCount++] = ClockMicros64();
 }
 
+void MarkFirstFrameDrawn() {
+  if (TimingLogOn() && !gFirstFrameLogged) MarkStartupStep("drawn");
+}
+
 void NoteKeyHandled(int note, uint32_t stampMs) {
   if (!TimingLogOn() || stampMs == 0 || gWaitingCount >= kMaxWaitingKeys) return;
   gWaitingNotes[gWaitingCount] = note;
+  gWaitingHandled[gWaitingCount] = ClockMicros64();
   gWaitingStamps[gWaitingCount++] = stampMs;
 }
 
@@ -67,7 +80,7 @@ void NoteFrameSwapped(int64_t swapMicros, bool drewNotes) {
                                     (double)gStepCpuMicros[i] / 1000.0).c_str());
   }
   for (int i = 0; drewNotes && i < gWaitingCount; ++i)
-    DebugLog("%s", FormatKeyLine(gWaitingNotes[i], gWaitingStamps[i], swapMicros).c_str());
+    DebugLog("%s", FormatKeyLine(gWaitingNotes[i], gWaitingStamps[i], gWaitingHandled[i], swapMicros).c_str());
   gWaitingCount = 0;
 }
 
@@ -86,13 +99,13 @@ std::string FormatStepLine(const char* name, double sinceMainMs, double cpuMs) {
   return text;
 }
 
-std::string FormatKeyLine(int note, uint32_t stampMs, int64_t swapMicros) {
+std::string FormatKeyLine(int note, uint32_t stampMs, int64_t handledMicros, int64_t swapMicros) {
   // The stamp has whole milliseconds of the same clock; the difference is taken on 32 bits so the
   // wrap of the millisecond clock does not matter.
   int32_t latency = (int32_t)((uint32_t)(swapMicros / 1000) - stampMs);
-  char text[160];
-  snprintf(text, sizeof text, "[timing] key %d callback %u ms swap %lld us latency %d ms\n", note, stampMs,
-           (long long)swapMicros, latency);
+  char text[200];
+  snprintf(text, sizeof text, "[timing] key %d callback %u ms handled %lld us swap %lld us latency %d ms\n", note,
+           stampMs, (long long)handledMicros, (long long)swapMicros, latency);
   return text;
 }
 

@@ -7,7 +7,9 @@
 // Lines (times in ms with one decimal; clock values in ClockMicros64 microseconds):
 //   [timing] first frame 312.4 ms after process start (290.1 ms after main, UI thread cpu 150.2 ms)
 //   [timing] step fonts done 171.3 ms after main, UI thread cpu 120.5 ms
-//   [timing] key 60 callback 1000123456 ms swap 1000123465120 us latency 9 ms
+//   [timing] key 60 callback 1000123456 ms handled 1000123457310 us swap 1000123465120 us latency 9 ms
+// A key's time splits into waiting for the frame that handles it (callback to handled) and that
+// frame's drawing and swap (handled to swap).
 // The UI thread's processor time since the process began tells work from waiting on a busy machine.
 #pragma once
 #include <cstdint>
@@ -22,8 +24,11 @@ void SetTimingLogOnForTesting(bool on);
 // ---- start-up ----
 // Remembers the moment main began; the first frame's line counts from it as well.
 void MarkProgramEntry();
-// Remembers that a start-up step ended now; the first frame's line lists the steps in order.
+// A start-up step ended now: before the first frame it is kept and listed after the first frame's
+// line; after it (a loader the first frame did not wait for) its line goes out at once.
 void MarkStartupStep(const char* name);
+// The first frame is drawn and about to be swapped (the step "drawn"); later frames mark nothing.
+void MarkFirstFrameDrawn();
 
 // ---- frames and keys ----
 // A note-on from the keyboard was handled, stamped by the MIDI callback at stampMs (ClockMs32).
@@ -39,8 +44,8 @@ void NoteFrameSwapped(int64_t swapMicros, bool drewNotes);
 std::string FormatStartupLine(double sinceProcessMs, double sinceMainMs, double cpuMs);
 // The line of one start-up step.
 std::string FormatStepLine(const char* name, double sinceMainMs, double cpuMs);
-// The line of one key: callback stamp, swap time and their difference in whole ms.
-std::string FormatKeyLine(int note, uint32_t stampMs, int64_t swapMicros);
+// The line of one key: callback stamp, handling and swap times, and callback to swap in whole ms.
+std::string FormatKeyLine(int note, uint32_t stampMs, int64_t handledMicros, int64_t swapMicros);
 
 // Forgets the marks and waiting keys, and re-reads the switch.
 void ResetTimingLog();

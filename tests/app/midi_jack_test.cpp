@@ -224,6 +224,19 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
   EXPECT_LE(delays[delays.size() / 2], 10);
   RecordProperty("median_delay_ms", delays[delays.size() / 2]);
 
+  // Keys and the pedal wake a frame that waits for its pace; other messages wait for the next
+  // pass. A wake that did not come would hang the long waits.
+  RemoveAppMessages(0, 0xFFFFFFFFu);
+  Bytes bend{0xE0, 0, 64};
+  keys->sendMessage(&bend);
+  ASSERT_TRUE(WaitUntil([] { return CountAppMessages() > 0; }, 5000));
+  EXPECT_FALSE(WaitForWakingMessage(1));
+  for (const Bytes& shown : {Bytes{0x90, 65, 90}, Bytes{0xB0, 64, 127}, Bytes{0x80, 65, 0}}) {
+    keys->sendMessage(&shown);
+    EXPECT_TRUE(WaitForWakingMessage(600000)) << (int)shown[0];
+    RemoveAppMessages(0, 0xFFFFFFFFu);
+  }
+
   CloseMidiInput();  // after the close nothing more arrives, even while the keyboard plays on
   Bytes more{0x90, 61, 100};
   keys->sendMessage(&more);

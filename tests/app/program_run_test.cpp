@@ -125,6 +125,42 @@ TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
   EXPECT_FALSE(FileExists(program.dir.File("gpu_info.log")));
 }
 
+// The start screen's first frame shows before the loaders it does not need; they still all run,
+// in their order, before the loop handles its first input (a student file of the older version
+// is read and written back in the newest, the keyboard is looked for).
+TEST(ProgramRun, TheStartScreenShowsFirstAndTheLoadersStillRunInTheirOrder) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  fs::create_directories(program.dir.File("assets/images"));
+  for (const char* name : {"splash_screen.png", "tv_mark.png", "tv_wordmark.png"})
+    fs::copy_file(std::string(TONVARRA_SOURCE_ROOT) + "/assets/images/" + name, program.dir.File("assets/images/") + name);
+  fs::create_directories(program.dir.File("Data"));
+  WriteFileBytes(program.dir.File("Data/students.dat"), "STUDENTS_V1\nactive=0\nAnna | Anna Lee \n");
+  auto env = program.Env(display.name());
+  env.push_back({"TONVARRA_TIMING_LOG", "1"});
+  pid_t pid = SpawnProgram({program.exe}, program.dir.path(), env, {}, program.log);
+  const std::string last = "[timing] step classroom done";
+  for (int i = 0; i < 600 && ReadFileBytes(program.log).find(last) == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  kill(pid, SIGTERM);
+  int status = WaitForChild(pid, 30);
+  std::string output = ReadFileBytes(program.log);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+
+  const char* order[] = {"[timing] first frame ", "[timing] step language done", "[timing] step drawn done",
+                         "[timing] step clefs done", "[timing] step records done", "[MIDI INIT] looking for a MIDI keyboard",
+                         "[timing] step midi-in done", last.c_str()};
+  size_t at = 0;
+  for (const char* line : order) {
+    size_t found = output.find(line);
+    ASSERT_NE(found, std::string::npos) << line << "\n" << output;
+    EXPECT_GE(found, at) << line << " out of order\n" << output;
+    at = found;
+  }
+  EXPECT_EQ(ReadFileBytes(program.dir.File("Data/students.dat")), "STUDENTS_V2\nactive=0\nAnna|Anna Lee|0.3|0.48|0.76\n");
+}
+
 // The crash box is shown by a process of its own: the crashed one ends at once, whatever the box
 // waits for, and the box appears on the display after it has gone.
 TEST(ProgramRun, ACrashLeavesAReportAndABacktraceAndEndsWithinTwoSeconds) {

@@ -15,6 +15,16 @@ TEST(FrameMath, StepPacingAndRescanAcrossTheWrap) {
   const struct { uint32_t start, now, sleep; } pacing[] = {
       {1000, 1000, 17}, {1000, 1016, 1}, {1000, 1030, 0}, {0xFFFFFFF8u, 2, 7}, {0xFFFFFFF0u, 0x10, 0}};
   for (const auto& c : pacing) EXPECT_EQ(FramePacingSleepMs(c.start, c.now), c.sleep) << c.start << " " << c.now;
+  // The part a key may cut short never brings the next pass closer than half a frame.
+  const struct { uint32_t start, now, fixed, wakeable; } split[] = {
+      {1000, 1000, 8, 9}, {1000, 1005, 3, 9}, {1000, 1008, 0, 9}, {1000, 1016, 0, 1},
+      {1000, 1030, 0, 0}, {0xFFFFFFF8u, 2, 0, 7}, {0xFFFFFFFEu, 1, 5, 9}};
+  for (const auto& c : split) {
+    FramePacing p = SplitFramePacing(c.start, c.now);
+    EXPECT_EQ(p.fixedMs, c.fixed) << c.start << " " << c.now;
+    EXPECT_EQ(p.wakeableMs, c.wakeable) << c.start << " " << c.now;
+    EXPECT_EQ(p.fixedMs + p.wakeableMs, FramePacingSleepMs(c.start, c.now));
+  }
   const struct { uint32_t last, t; bool due; } rescan[] = {
       {1000, 2500, false}, {1000, 2501, true}, {0xFFFFFF00u, 0x500, true}, {0xFFFFFF00u, 0x400, false},
       {5000, 4000, false}};  // the last: a time stamp behind the last scan

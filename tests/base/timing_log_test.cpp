@@ -37,38 +37,43 @@ TEST_F(TimingLogTest, FirstSwapLogsStartUpOnceWithItsStepsInOrder) {
   MarkProgramEntry();
   MarkStartupStep("window");
   MarkStartupStep("fonts");
+  MarkFirstFrameDrawn();
   NoteFrameSwapped(ClockMicros64(), false);
-  MarkStartupStep("late");  // after the first frame: not a start-up step
+  MarkFirstFrameDrawn();  // later frames mark nothing
+  MarkStartupStep("late");  // a loader after the first frame: its line goes out at once
   NoteFrameSwapped(ClockMicros64(), true);
   std::vector<std::string> lines = Lines(capture.Text());
-  ASSERT_EQ(lines.size(), 4u) << capture.Text();
+  ASSERT_EQ(lines.size(), 6u) << capture.Text();
   EXPECT_EQ(lines[0].rfind("[timing] first frame ", 0), 0u) << lines[0];
   EXPECT_NE(lines[0].find(" ms after process start ("), std::string::npos) << lines[0];
-  const char* steps[] = {"main", "window", "fonts"};
-  for (int i = 0; i < 3; ++i)
+  const char* steps[] = {"main", "window", "fonts", "drawn", "late"};
+  for (int i = 0; i < 5; ++i)
     EXPECT_EQ(lines[i + 1].rfind(std::string("[timing] step ") + steps[i] + " done ", 0), 0u) << lines[i + 1];
 }
 
 TEST_F(TimingLogTest, KeysAreTimedToTheFirstFrameThatDrewThemAndDroppedBehindTheStartScreen) {
   NoteFrameSwapped(ClockMicros64(), false);  // the start-up lines go first
   DebugCapture capture;
+  ScopedDrivenClock clock;
+  ClockDriveSetMicros(1002000);
   NoteKeyHandled(60, 1000);
   NoteFrameSwapped(1005000, false);  // the start screen: never shown at its time
+  ClockDriveSetMicros(2004500);
   NoteKeyHandled(62, 2000);
   NoteKeyHandled(64, 2003);
   NoteKeyHandled(65, 0);  // no stamp: nothing to time it from
   NoteFrameSwapped(2016400, true);
   NoteFrameSwapped(2033000, true);  // nothing waits any more
   EXPECT_EQ(capture.Text(),
-            "[timing] key 62 callback 2000 ms swap 2016400 us latency 16 ms\n"
-            "[timing] key 64 callback 2003 ms swap 2016400 us latency 13 ms\n");
+            "[timing] key 62 callback 2000 ms handled 2004500 us swap 2016400 us latency 16 ms\n"
+            "[timing] key 64 callback 2003 ms handled 2004500 us swap 2016400 us latency 13 ms\n");
 }
 
 TEST_F(TimingLogTest, LatencyHoldsAcrossTheMillisecondClocksWrap) {
   // The stamp is the 32-bit clock just before it wraps; the swap's 64-bit time is just after.
   int64_t swapMicros = (int64_t)0x100000000ll * 1000 + 7000;
-  EXPECT_EQ(FormatKeyLine(40, 0xFFFFFFFBu, swapMicros),
-            "[timing] key 40 callback 4294967291 ms swap 4294967303000 us latency 12 ms\n");
+  EXPECT_EQ(FormatKeyLine(40, 0xFFFFFFFBu, swapMicros - 9000, swapMicros),
+            "[timing] key 40 callback 4294967291 ms handled 4294967294000 us swap 4294967303000 us latency 12 ms\n");
 }
 
 TEST_F(TimingLogTest, SwitchedOffNothingIsLoggedOrKept) {

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/messages.h"
 
 namespace {
@@ -72,6 +73,33 @@ TEST_F(MessageQueue, RemoveByRangeKeepsEverythingElseInOrder) {
   EXPECT_EQ(RemoveAppMessages(kMsgMidiNote, kMsgMidiSustain), 0);
   DrainAppMessages();
   EXPECT_EQ(SeenCodes(), (std::vector<uint32_t>{kMsgKeyDown, kMsgChar}));
+}
+
+// A wait that should end early and does not would hang here: the long waits are the proof.
+TEST_F(MessageQueue, OnlyAWaitingWakingMessageEndsTheWaitUntilTheQueueIsEmptied) {
+  const uint32_t kLong = 600000;
+  PostAppMessage(kMsgMidiInData, 0xFE, 0);
+  EXPECT_FALSE(WaitForWakingMessage(1));
+  PostWakingAppMessage(kMsgMidiInData, 0x90, 0);
+  EXPECT_TRUE(WaitForWakingMessage(kLong));
+  EXPECT_TRUE(WaitForWakingMessage(kLong));  // still waiting to be handled
+  EXPECT_EQ(DrainAppMessages(), 4);          // each raw message posts a note message
+  EXPECT_FALSE(WaitForWakingMessage(1));
+
+  PostWakingAppMessage(kMsgMidiInData, 0x80, 0);
+  RemoveAppMessages(kMsgMidiInData, kMsgMidiInData);
+  EXPECT_FALSE(WaitForWakingMessage(1));
+
+  // From another thread, as the MIDI callback posts, while the UI thread waits.
+  std::thread midi([] { PostWakingAppMessage(kMsgMidiInData, 0x90, 1); });
+  EXPECT_TRUE(WaitForWakingMessage(kLong));
+  midi.join();
+  DrainAppMessages();
+
+  // Under the driven clock nothing sleeps.
+  ClockDriveBegin(1000);
+  EXPECT_FALSE(WaitForWakingMessage(kLong));
+  ClockDriveEnd();
 }
 
 TEST(MessagePoints, SignedCoordinatesSurviveThePacking) {
