@@ -5,76 +5,36 @@
 // matters.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/base/pointer.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
-#include "gfx/text.h"
-#include "gfx/text_field.h"
 #include "learning/learning_records.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
-#include "learning_ui/learning_screen.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/practice_routes.h"
-#include "platform/clock.h"
-#include "tests/app/real_window_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 #include "tests/app/technique_library.h"
-#include "tests/learning/learning_fixture.h"
 
 namespace {
 
-class EndlessRunsRealInput : public RealWindow {
+class EndlessRunsRealInput : public LearningWindowTest {
  protected:
-  EndlessRunsRealInput() : exe_(dir_.path()) {}
   void SetUp() override {
-    RealWindow::SetUp();
+    LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
     ClockDriveBegin(ClockTickMs64());
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
     WriteTechniqueLibrary(dir_);
     gPracticeMode = true;
     gLibraryOpen = true;
     gLibraryViewKey = "scales";
     SortLibraryItems();
-    window_ = Xdo({"search", "--name", "^Tonvarra$"});
-    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
-    window_ = window_.substr(0, window_.find('\n'));
-    ASSERT_FALSE(Xdo({"windowfocus", "--sync", window_}).empty());
+    FindWindow();
+    if (HasFatalFailure()) return;
     Pump(3);
-  }
-  void TearDown() override {
-    ClockDriveEnd();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    FreeAllFonts();
-    RealWindow::TearDown();
-  }
-  // Runs xdotool; its standard output, "ok" when it printed nothing, "" when it failed.
-  std::string Xdo(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    static std::atomic<int> calls{0};
-    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
-    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
-    std::string out = ReadFileBytes(log);
-    return out.empty() ? "ok" : out;
   }
   // One frame: events handled, the screen drawn; the clock moves on unless it is held.
   void Frame() {
@@ -110,9 +70,6 @@ class EndlessRunsRealInput : public RealWindow {
     return ids;
   }
 
-  TempDir dir_;
-  ScopedExeDir exe_;
-  std::string window_;
   bool holdClock_ = false;
 };
 

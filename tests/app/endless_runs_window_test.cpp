@@ -1,63 +1,30 @@
 // The technique views' picker bar and the practice routes in a real window on a private display at
 // 1440 x 920, over a generated library of technique items: the picture is read back at the
 // rectangles the screen's own geometry gives, and screenshots are kept beside the test program.
-#include <cmath>
-#include <filesystem>
 #include <string>
+#include <vector>
 
-#include "app/base/pointer.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
-#include "gfx/text.h"
-#include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "learning/learning_records.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
-#include "learning_ui/learning_screen.h"
 #include "learning_ui/library_search.h"
 #include "learning_ui/practice_routes.h"
-#include "platform/clock.h"
-#include "platform/images.h"
-#include "tests/app/real_window_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 #include "tests/app/technique_library.h"
-#include "tests/learning/learning_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Rgb = std::array<int, 3>;
-
-class EndlessRunsWindow : public RealWindow {
+class EndlessRunsWindow : public LearningWindowTest {
  protected:
-  EndlessRunsWindow() : exe_(dir_.path()) {}
   void SetUp() override {
-    RealWindow::SetUp();
+    LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
     ClockDriveBegin(ClockTickMs64());
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    ResetPointer();
     WriteTechniqueLibrary(dir_);
     gPracticeMode = true;
     gLibraryOpen = true;
     Show("scales");
-  }
-  void TearDown() override {
-    ClockDriveEnd();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    ResetPointer();
-    FreeAllFonts();
-    RealWindow::TearDown();
   }
   static void Show(const std::string& view) {
     gLibraryViewKey = view;
@@ -79,26 +46,11 @@ class EndlessRunsWindow : public RealWindow {
   static void ExpectNear(const Rgb& got, const Rgb& want, int tolerance, const char* what) {
     for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], want[c], tolerance) << what << " channel " << c;
   }
-  static Rgb At(const std::vector<uint8_t>& frame, float x, float y) {
-    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
-    return {p[0], p[1], p[2]};
-  }
   // Gold pills are warm (red well over blue); plain ones are cool.
   static bool Gold(const Rgb& c) { return c[0] > 60 && c[0] - c[2] > 30; }
   static bool Cool(const Rgb& c) { return c[2] > c[0]; }
   // A pill's body above its label.
   static Rgb PillBody(const std::vector<uint8_t>& frame, const RectF& r) { return At(frame, r.x + r.w / 2, r.y + 4); }
-  void SaveScreenshot(const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    fs::path dir = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
-    dir /= "screenshots";
-    fs::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
-  }
-
-  TempDir dir_;
-  ScopedExeDir exe_;
 };
 
 TEST_F(EndlessRunsWindow, BarHandsKeyAndTypeLists) {

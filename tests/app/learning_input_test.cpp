@@ -4,76 +4,41 @@
 // lesson library lies beside a private program folder.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/base/pointer.h"
 #include "app/base/status_text.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
 #include "gfx/layout.h"
-#include "gfx/text.h"
-#include "gfx/text_field.h"
 #include "learning_ui/learning_layout.h"
-#include "learning_ui/learning_screen.h"
 #include "midi/playback.h"
-#include "platform/clock.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class LearningInput : public RealWindow {
+class LearningInput : public LearningWindowTest {
  protected:
-  LearningInput() : exe_(dir_.path()) {}
   void SetUp() override {
-    RealWindow::SetUp();
+    LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
     const char* binary = std::getenv("TONVARRA_BINARY");
     ASSERT_NE(binary, nullptr);
     fs::create_directories(dir_.File("MIDI"));
     fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
     LoadLibraryIndex();
     gPracticeMode = true;
-    window_ = Xdo({"search", "--name", "^Tonvarra$"});
-    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
-    window_ = window_.substr(0, window_.find('\n'));
-    ASSERT_TRUE(!Xdo({"windowfocus", "--sync", window_}).empty());
+    FindWindow();
+    if (HasFatalFailure()) return;
     Pump(5);
   }
   void TearDown() override {
     StopPlaybackAndCloseOutput();
     gSongEvents.clear();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    FreeAllFonts();
-    RealWindow::TearDown();
-  }
-  // Runs xdotool; its standard output, "ok" when it printed nothing, "" when it failed.
-  std::string Xdo(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    static std::atomic<int> calls{0};
-    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
-    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
-    std::string out = ReadFileBytes(log);
-    return out.empty() ? "ok" : out;
+    LearningWindowTest::TearDown();
   }
   void Do(const std::vector<std::string>& args) {
     ASSERT_FALSE(Xdo(args).empty()) << args[0];
@@ -118,10 +83,6 @@ class LearningInput : public RealWindow {
     Click(gLibraryButtonRect);
     ASSERT_TRUE(gLibraryOpen);
   }
-
-  TempDir dir_;
-  ScopedExeDir exe_;
-  std::string window_;
 };
 
 TEST_F(LearningInput, BrowseSearchAndScroll) {

@@ -8,18 +8,9 @@
 #include <vector>
 
 #include "app/base/app_clock.h"
-#include "app/base/pointer.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
-#include "gfx/text.h"
-#include "gfx/text_field.h"
 #include "learning_ui/learning_layout.h"
-#include "learning_ui/learning_screen.h"
 #include "learning_ui/library_search.h"
-#include "platform/clock.h"
-#include "platform/images.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 
 namespace {
 
@@ -29,55 +20,13 @@ struct WindowSize {
   int w, h;
 };
 
-class LearningWindow : public ::testing::TestWithParam<WindowSize> {
+class LearningWindow : public LearningWindowTest, public ::testing::WithParamInterface<WindowSize> {
  protected:
-  LearningWindow() : exe_(dir_.path()) {}
-
-  static void SetUpTestSuite() {
-    if (!display_) display_ = new VirtualDisplay();
-  }
-  static void TearDownTestSuite() {
-    delete display_;
-    display_ = nullptr;
-  }
   void SetUp() override {
-    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", display_->name().c_str(), 1);
-    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
-    const WindowSize size = GetParam();
-    SetAppMessageHandler(MainWndProc);
-    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
-    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 0, 0, size.w, size.h)) << WindowLastError();
-    gMainWindowOpen = true;
-    WindowShowMaximized();
-    for (int i = 0; i < 100 && gClientWidth != size.w; ++i) {
-      DrainMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_EQ(gClientWidth, size.w);
-    ASSERT_EQ(gClientHeight, size.h);
-    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
-    gGlReady = true;
-    SetupGlState();
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
+    OpenLearningWindow(0, 0, GetParam().w, GetParam().h);
+    if (HasFatalFailure()) return;
     ClockDriveBegin(ClockTickMs64());
     SeedLibrary();
-  }
-  void TearDown() override {
-    ClockDriveEnd();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    ResetPointer();
-    FreeAllFonts();
-    DeleteGlowTexture();
-    gGlReady = false;
-    WindowDestroy();
-    gMainWindowOpen = false;
-    SetAppMessageHandler(nullptr);
   }
 
   // The shipped library beside a private program folder; the chords view searched for triads
@@ -89,10 +38,7 @@ class LearningWindow : public ::testing::TestWithParam<WindowSize> {
     ASSERT_TRUE(fs::exists(shipped / "library_index.tsv"));
     fs::create_directories(dir_.File("MIDI"));
     fs::create_directory_symlink(shipped, dir_.File("MIDI/Library"));
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetPointer();
+    ResetLearningState();   // on the driven clock
     LoadLibraryIndex();
     for (const LibraryItem& item : gLibraryItems) {
       if (item.type == "Major Triads") major_.push_back(item.id);
@@ -130,22 +76,6 @@ class LearningWindow : public ::testing::TestWithParam<WindowSize> {
     DrawLearningScrollHint();
     return ReadFrame();
   }
-  static std::vector<uint8_t> ReadFrame() {
-    glFinish();
-    int w = gClientWidth, h = gClientHeight;
-    std::vector<uint8_t> bottomUp(size_t(w) * h * 4), frame(bottomUp.size());
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < h; ++y)
-      std::copy_n(&bottomUp[size_t(h - 1 - y) * w * 4], size_t(w) * 4, &frame[size_t(y) * w * 4]);
-    return frame;
-  }
-  static std::array<int, 3> At(const std::vector<uint8_t>& frame, float x, float y) {
-    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
-    return {p[0], p[1], p[2]};
-  }
-  static int Sum(const std::array<int, 3>& c) { return c[0] + c[1] + c[2]; }
   static void ExpectNear(const std::array<int, 3>& got, float r, float g, float b, int tolerance, const char* what) {
     EXPECT_NEAR(got[0], r * 255, tolerance) << what;
     EXPECT_NEAR(got[1], g * 255, tolerance) << what;
@@ -160,22 +90,8 @@ class LearningWindow : public ::testing::TestWithParam<WindowSize> {
     }
     return best;
   }
-  void SaveScreenshot(const std::string& name) {
-    ClockDriveAdvance(17);
-    RunFrameWork(ClockMs32());
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    fs::path dir = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
-    dir /= "screenshots";
-    fs::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
-  }
-
-  TempDir dir_;
-  ScopedExeDir exe_;
   std::vector<std::string> major_;
   std::string locked_;
-  static inline VirtualDisplay* display_ = nullptr;
 };
 
 TEST_P(LearningWindow, PanelCardsSearchBoxScrollbarAndBackdrop) {
@@ -221,9 +137,9 @@ TEST_P(LearningWindow, PanelCardsSearchBoxScrollbarAndBackdrop) {
   float trackY = track.y + track.h - 24.0f;
   EXPECT_GE(Sum(At(frame, track.x + 1.0f, trackY)) - Sum(At(frame, track.x - 3.0f, trackY)), 6) << "track";
 
-  SaveScreenshot("learning_screen_" + std::to_string(size.w) + "x" + std::to_string(size.h));
+  SaveProgramScreenshot("learning_screen_" + std::to_string(size.w) + "x" + std::to_string(size.h));
   gLibraryScroll = 1e9f;
-  SaveScreenshot("learning_screen_end_" + std::to_string(size.w) + "x" + std::to_string(size.h));
+  SaveProgramScreenshot("learning_screen_end_" + std::to_string(size.w) + "x" + std::to_string(size.h));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, LearningWindow, ::testing::Values(WindowSize{1440, 920}, WindowSize{1280, 720},

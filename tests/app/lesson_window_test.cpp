@@ -7,7 +7,6 @@
 // and runs frames until the program reaches the awaited state.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -15,27 +14,18 @@
 #include <thread>
 #include <vector>
 
-#include "app/base/pointer.h"
 #include "app/base/status_text.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
 #include "gfx/layout.h"
-#include "gfx/text.h"
-#include "gfx/text_field.h"
 #include "learning_ui/learning_calendar.h"
 #include "learning_ui/learning_layout.h"
-#include "learning_ui/learning_screen.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/lesson_panel.h"
 #include "learning_ui/overview_panel.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
-#include "platform/clock.h"
-#include "platform/images.h"
 #include "platform/messages.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 #include "tests/midi/smf_builder.h"
 
 namespace {
@@ -104,51 +94,12 @@ void SeedLesson(const TempDir& dir, const std::vector<std::string>& done, const 
 
 // ---- pictures ----
 
-class LessonWindow : public ::testing::Test {
+class LessonWindow : public LearningWindowTest {
  protected:
-  LessonWindow() : exe_(dir_.path()) {}
-  static void SetUpTestSuite() {
-    if (!display_) display_ = new VirtualDisplay();
-  }
-  static void TearDownTestSuite() {
-    delete display_;
-    display_ = nullptr;
-  }
-  void TearDown() override {
-    ClockDriveEnd();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetViewModes();
-    ResetPointer();
-    if (!gGlReady) return;
-    FreeAllFonts();
-    DeleteGlowTexture();
-    gGlReady = false;
-    WindowDestroy();
-    gMainWindowOpen = false;
-    SetAppMessageHandler(nullptr);
-  }
+  void SetUp() override {}   // each test opens the window at its own size
   void OpenWindow(int w, int h) {
-    ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", display_->name().c_str(), 1);
-    setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
-    SetAppMessageHandler(MainWndProc);
-    gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
-    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 0, 0, w, h)) << WindowLastError();
-    gMainWindowOpen = true;
-    WindowShowMaximized();
-    for (int i = 0; i < 100 && gClientWidth != w; ++i) {
-      DrainMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_EQ(gClientWidth, w);
-    ASSERT_EQ(gClientHeight, h);
-    ASSERT_EQ(WindowCreateGlContext(), kGlReady) << WindowLastError();
-    gGlReady = true;
-    SetupGlState();
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
+    OpenLearningWindow(0, 0, w, h);
+    if (HasFatalFailure()) return;
     DriveToday();
   }
   // The screen alone, after the opening fade.
@@ -159,21 +110,6 @@ class LessonWindow : public ::testing::Test {
     DrawLearningScreen();
     DrawLearningScrollHint();
     return ReadFrame();
-  }
-  static std::vector<uint8_t> ReadFrame() {
-    glFinish();
-    int w = gClientWidth, h = gClientHeight;
-    std::vector<uint8_t> bottomUp(size_t(w) * h * 4), frame(bottomUp.size());
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < h; ++y)
-      std::copy_n(&bottomUp[size_t(h - 1 - y) * w * 4], size_t(w) * 4, &frame[size_t(y) * w * 4]);
-    return frame;
-  }
-  static std::array<int, 3> At(const std::vector<uint8_t>& frame, float x, float y) {
-    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
-    return {p[0], p[1], p[2]};
   }
   // The pixel of the five rows around a horizontal outline that scores highest.
   template <typename Score>
@@ -197,20 +133,6 @@ class LessonWindow : public ::testing::Test {
     }
     return kHiddenRect;
   }
-  void SaveScreenshot(const std::string& name) {
-    ClockDriveAdvance(17);
-    RunFrameWork(ClockMs32());
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    fs::path folder = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
-    folder /= "screenshots";
-    fs::create_directories(folder);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((folder / (name + ".png")).string(), image));
-  }
-
-  TempDir dir_;
-  ScopedExeDir exe_;
-  static inline VirtualDisplay* display_ = nullptr;
 };
 
 TEST_F(LessonWindow, TodayRowsCalendarAndLoadThenAPlannedDay) {
@@ -258,7 +180,7 @@ TEST_F(LessonWindow, TodayRowsCalendarAndLoadThenAPlannedDay) {
   EXPECT_GT(c[2], 90);
   c = At(frame, light.x + light.w / 2, light.y + 4);
   EXPECT_LT(c[2], 70) << "another load row";
-  SaveScreenshot("lesson_today_1440x920");
+  SaveProgramScreenshot("lesson_today_1440x920");
 
   // A planned day ahead: every row locked, no button; today keeps a gold outline, the planned
   // day has the blue one.
@@ -278,7 +200,7 @@ TEST_F(LessonWindow, TodayRowsCalendarAndLoadThenAPlannedDay) {
   const RectF button = LessonButtonRect(l);
   c = At(frame, button.x + button.w - 12, button.y + 12);
   EXPECT_LT(c[0] - c[2], 20) << "no button under a planned day";
-  SaveScreenshot("lesson_planned_1440x920");
+  SaveProgramScreenshot("lesson_planned_1440x920");
 }
 
 TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {
@@ -300,47 +222,24 @@ TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {
   const RectF button = LessonButtonRect(l);
   std::array<int, 3> c = At(frame, button.x + button.w - 12, button.y + 12);
   EXPECT_GT(c[0] - c[2], 30) << "button";
-  SaveScreenshot("lesson_narrow_1280x720");
+  SaveProgramScreenshot("lesson_narrow_1280x720");
 }
 
 // ---- real input ----
 
-class LessonRealInput : public RealWindow {
+class LessonRealInput : public LearningWindowTest {
  protected:
-  LessonRealInput() : exe_(dir_.path()) {}
   void SetUp() override {
-    RealWindow::SetUp();
+    LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
     SetMidiOutputPort(nullptr);
     DriveToday();
-    window_ = Xdo({"search", "--name", "^Tonvarra$"});
-    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
-    window_ = window_.substr(0, window_.find('\n'));
-    ASSERT_TRUE(!Xdo({"windowfocus", "--sync", window_}).empty());
+    FindWindow();
   }
   void TearDown() override {
     StopPlaybackAndCloseOutput();
     gSongEvents.clear();
-    ClockDriveEnd();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    FreeAllFonts();
-    RealWindow::TearDown();
-  }
-  std::string Xdo(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    static std::atomic<int> calls{0};
-    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
-    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
-    std::string out = ReadFileBytes(log);
-    return out.empty() ? "ok" : out;
+    LearningWindowTest::TearDown();
   }
   // One frame of the program on the driven clock, with a moment for X events to arrive.
   static void Frame() {
@@ -400,10 +299,6 @@ class LessonRealInput : public RealWindow {
     ClickUntil(gLibraryButtonRect, [] { return gLibraryOpen; });
     Frame();
   }
-
-  TempDir dir_;
-  ScopedExeDir exe_;
-  std::string window_;
 };
 
 TEST_F(LessonRealInput, StartLessonThenBlockFivePlaysItsSetToTheEnd) {

@@ -7,66 +7,35 @@
 // program.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/base/pointer.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
-#include "gfx/text.h"
-#include "gfx/text_field.h"
 #include "learning/attempt_rules.h"
 #include "learning/lessons.h"
 #include "learning_ui/learning_layout.h"
-#include "learning_ui/learning_screen.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/mastery_map.h"
 #include "learning_ui/skill_graph.h"
-#include "platform/clock.h"
-#include "platform/images.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-using Rgb = std::array<int, 3>;
-
-class MasteryMapWindow : public RealWindow {
+class MasteryMapWindow : public LearningWindowTest {
  protected:
-  MasteryMapWindow() : exe_(dir_.path()) {}
   void SetUp() override {
-    RealWindow::SetUp();
+    LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
-    SetProjection2D();
-    RebuildFonts();
-    ConnectFloors();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
     ResetMasteryMap();
     ResetSkillGraph();
-    ResetTextFields();
-    ResetViewModes();
   }
   void TearDown() override {
-    ClockDriveEnd();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
     ResetMasteryMap();
     ResetSkillGraph();
-    ResetTextFields();
-    ResetViewModes();
-    ResetPointer();
-    FreeAllFonts();
-    RealWindow::TearDown();
+    LearningWindowTest::TearDown();
   }
 
   // Eleven skills over six tiers and the three columns; the scales' first type complete, so the
@@ -121,10 +90,6 @@ class MasteryMapWindow : public RealWindow {
     DrawLearningScreen();
     return ReadFrame();
   }
-  static Rgb At(const std::vector<uint8_t>& frame, float x, float y) {
-    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
-    return {p[0], p[1], p[2]};
-  }
   // The pixel of the 3 x 3 block around (x, y) that scores highest.
   static Rgb Best(const std::vector<uint8_t>& frame, float x, float y, const std::function<int(const Rgb&)>& score) {
     Rgb best = At(frame, x, y);
@@ -136,7 +101,6 @@ class MasteryMapWindow : public RealWindow {
     return best;
   }
   static int Warmth(const Rgb& c) { return c[0] - c[2]; }
-  static int Sum(const Rgb& c) { return c[0] + c[1] + c[2]; }
   static void ExpectNear(const Rgb& got, float r, float g, float b, int tolerance, const char* what) {
     EXPECT_NEAR(got[0], r * 255, tolerance) << what;
     EXPECT_NEAR(got[1], g * 255, tolerance) << what;
@@ -157,32 +121,8 @@ class MasteryMapWindow : public RealWindow {
     for (float dy : {-1.0f, 0.0f, 1.0f}) best = std::max(best, Warmth(At(frame, x, y + dy)));
     return best;
   }
-  void SaveScreenshot(const std::string& name, const std::vector<uint8_t>& frame) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    fs::path dir = binary ? fs::path(binary).parent_path() : fs::temp_directory_path();
-    dir /= "screenshots";
-    fs::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, frame};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
-  }
 
   // ---- real input ----
-  void FindWindow() {
-    window_ = Xdo({"search", "--name", "^Tonvarra$"});
-    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
-    window_ = window_.substr(0, window_.find('\n'));
-    ASSERT_FALSE(Xdo({"windowfocus", "--sync", window_}).empty());
-  }
-  // Runs xdotool; its standard output, "ok" when it printed nothing, "" when it failed.
-  std::string Xdo(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    static std::atomic<int> calls{0};
-    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
-    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
-    std::string out = ReadFileBytes(log);
-    return out.empty() ? "ok" : out;
-  }
   // Handles what arrives until the state holds; false after 20 s. No frame is drawn meanwhile, so
   // the wait costs a loaded machine little; the checks draw the screen themselves.
   static bool WaitFor(const std::function<bool()>& state) {
@@ -208,10 +148,6 @@ class MasteryMapWindow : public RealWindow {
     MapNode n = Node(type);
     ClickAt(n.centreX, n.centreY, effect, what);
   }
-
-  TempDir dir_;
-  ScopedExeDir exe_;
-  std::string window_;
 };
 
 TEST_F(MasteryMapWindow, StarsLinksMarkerAndFocusCard) {

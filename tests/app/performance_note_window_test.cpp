@@ -3,36 +3,23 @@
 // loop on a driven clock (also across the 32-bit wrap), a scripted keyboard on the window
 // procedure's MIDI road, and xdotool for the pointer. Pixels are read at positions computed from
 // the card's own layout; screenshots are kept in the build folder.
-#include <atomic>
-#include <filesystem>
-
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
 
 #include "app/base/note_tables.h"
-#include "app/base/pointer.h"
-#include "app/base/view_modes.h"
-#include "app/floor_links.h"
-#include "gfx/text.h"
 #include "learning/performance_summary.h"
 #include "learning/radar_flash.h"
-#include "learning_ui/learning_screen.h"
 #include "learning_ui/mastery_figures.h"
 #include "learning_ui/performance_note.h"
 #include "midi/click.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
-#include "platform/clock.h"
-#include "platform/images.h"
 #include "platform/messages.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
+#include "tests/app/learning_window_fixture.h"
 #include "tests/midi/smf_builder.h"
 
 namespace {
-
-using Rgb = std::array<int, 3>;
 
 // No keyboard on the machine's ports: the scripted keys go straight into the queue, and the frame's
 // rescan for a keyboard opens no port client of its own.
@@ -47,15 +34,11 @@ const MidiInDriver kNoKeyboard = {[] { return 0; },
 const ClickPlayer kSilentClicks = {[](const std::string&) { return true; },
                                    [](const std::vector<uint8_t>&) { return true; }, [](int, int) {}};
 
-class PerformanceNoteWindow : public RealWindow, public ::testing::WithParamInterface<bool> {
+class PerformanceNoteWindow : public LearningWindowTest, public ::testing::WithParamInterface<bool> {
  protected:
-  PerformanceNoteWindow() : exe_(dir_.path()) {}
   void SetUp() override {
-    RealWindow::SetUp();
+    LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
-    SetProjection2D();
-    RebuildFonts();
     // Near the wrap the first song ends 0.7 s before the 32-bit clock turns over.
     uint64_t tick = ClockTickMs64();
     ClockDriveBegin(GetParam() ? (((tick >> 32) + 1) << 32) - 2900 : tick);
@@ -65,10 +48,8 @@ class PerformanceNoteWindow : public RealWindow, public ::testing::WithParamInte
     UnloadMidi();
     ResetNoteTables();
     ResetPlayAlong();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
     ResetPerformanceNotes();
-    ConnectFloors();
+    ConnectFloors();   // after the model's reset: the shell's links win, the note's opener among them
     WriteLibrary({"a", "b"});
     gStudents.push_back(Student{"Kim", "kim", 0.95f, 0.3f, 0.2f});
     gActiveStudentIndex = 0;
@@ -87,13 +68,8 @@ class PerformanceNoteWindow : public RealWindow, public ::testing::WithParamInte
     UnloadMidi();
     ResetPlayAlong();
     ResetNoteTables();
-    ResetLearningModelForTest();
     ResetPerformanceNotes();
-    ResetViewModes();
-    ResetPointer();
-    ClockDriveEnd();
-    FreeAllFonts();
-    RealWindow::TearDown();
+    LearningWindowTest::TearDown();
   }
   // Notes at 1000, 1500 and 2000 ms for 200 ms (a tick is a ms); targets 120 bpm, timing 0.85.
   void WriteLibrary(const std::vector<std::string>& ids) {
@@ -135,24 +111,14 @@ class PerformanceNoteWindow : public RealWindow, public ::testing::WithParamInte
     const uint8_t* p = &frame[(size_t((int)y) * gClientWidth + size_t((int)x)) * 4];
     return {p[0], p[1], p[2]};
   }
-  static int Sum(const Rgb& c) { return c[0] + c[1] + c[2]; }
-  void SaveScreenshot(const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    std::filesystem::create_directories(dir / "screenshots");
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / "screenshots" / (name + (GetParam() ? "_at_wrap.png" : ".png"))).string(), image));
-  }
+  void SaveScreenshot(const std::string& name) { LearningWindowTest::SaveScreenshot(GetParam() ? name + "_at_wrap" : name); }
   // xdotool on the private display, then frames until the program saw the input (done says when).
   template <typename Done>
-  void Xdo(std::vector<std::string> args, Done done) {
-    static std::atomic<int> calls{0};
-    args.insert(args.begin(), "xdotool");
-    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
-    ASSERT_EQ(WaitForChild(SpawnProgram(args, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0), 0) << args[1];
-    output_ = ReadFileBytes(log);
+  void Xdo(const std::vector<std::string>& args, Done done) {
+    output_ = LearningWindowTest::Xdo(args);
+    ASSERT_FALSE(output_.empty()) << args[0];
     for (int i = 0; i < 300 && !done(); ++i) Frame();
-    ASSERT_TRUE(done()) << "the program did not see: " << args[1];
+    ASSERT_TRUE(done()) << "the program did not see: " << args[0];
   }
   void MoveTo(int x, int y) {
     if (window_.empty()) Xdo({"search", "--name", "^Tonvarra$"}, [] { return true; });
@@ -161,9 +127,7 @@ class PerformanceNoteWindow : public RealWindow, public ::testing::WithParamInte
         [&] { return gMouseX == x && gMouseY == y; });
   }
 
-  TempDir dir_;
-  ScopedExeDir exe_;
-  std::string window_, output_;
+  std::string output_;
 };
 
 // A song ends into its card at the first cascade place: the verdict, the slip's highlighted box,

@@ -1,5 +1,5 @@
 // tests/app/real_window_fixture: the program's own window with its GL context on a private display
-// (one per suite), the 2D projection set, and read-back of pixels and whole frames.
+// (one per process), the 2D projection set, and read-back of pixels and whole frames.
 #pragma once
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -31,13 +31,16 @@ class RealWindow : public ::testing::Test {
     display_ = new VirtualDisplay();
     std::atexit([] { delete display_; });
   }
-  void SetUp() override {
+  void SetUp() override { OpenProgramWindow(100, 100, 1440, 920); }
+  // The window at (x, y) asking for a client of w x h (the size arrives as a message), with its GL
+  // context, the program's GL state and the projection.
+  void OpenProgramWindow(int x, int y, int w, int h) {
     ASSERT_FALSE(display_->name().empty()) << "Xvfb did not start";
     setenv("DISPLAY", display_->name().c_str(), 1);
     setenv("TONVARRA_MESSAGE_BOXES", "0", 1);
     SetAppMessageHandler(MainWndProc);
     gClientWidth = gClientHeight = gAppliedClientWidth = gAppliedClientHeight = 0;
-    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920)) << WindowLastError();
+    ASSERT_TRUE(WindowCreate("Tonvarra", "Orvanel", x, y, w, h)) << WindowLastError();
     gMainWindowOpen = true;
     WindowShowMaximized();
     DrainMessages();

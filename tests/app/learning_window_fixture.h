@@ -1,0 +1,106 @@
+// tests/app/learning_window_fixture: the learning screens in the program's own window on a private
+// display. Before and after each test: the window (1440 x 920 unless a test opens its own size)
+// with its projection and fonts, the floors connected, and the learning model, the screen, the text
+// fields, the view modes and the pointer at their starts; the clock no longer driven after it. A
+// private program folder, xdotool on the display, pixels read back and screenshots kept in the
+// build's "screenshots" folder.
+#pragma once
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "learning_ui/learning_screen.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/learning/learning_fixture.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_support.h"
+
+using Rgb = std::array<int, 3>;
+
+class LearningWindowTest : public RealWindow {
+ protected:
+  LearningWindowTest() : exe_(dir_.path()) {}
+  void SetUp() override { OpenLearningWindow(100, 100, 1440, 920); }
+  void TearDown() override {
+    ClockDriveEnd();
+    ResetLearningState();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  // The window at (x, y) with a client of w x h, its projection and fonts, the floors connected and
+  // the learning state at its start.
+  void OpenLearningWindow(int x, int y, int w, int h) {
+    OpenProgramWindow(x, y, w, h);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WaitForClientSize(w, h)) << gClientWidth << " x " << gClientHeight;
+    SetProjection2D();
+    RebuildFonts();
+    ConnectFloors();
+    ResetLearningState();
+  }
+  static void ResetLearningState() {
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    ResetPointer();
+  }
+
+  // Runs xdotool on the display; its standard output, "ok" when it printed nothing, "" when it failed.
+  std::string Xdo(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    static std::atomic<int> calls{0};
+    std::string log = dir_.File("xdotool_" + std::to_string(calls++) + ".out");
+    if (WaitForChild(SpawnProgram(argv, "", {{"DISPLAY", display_->name()}}, {}, log), 20.0) != 0) return "";
+    std::string out = ReadFileBytes(log);
+    return out.empty() ? "ok" : out;
+  }
+  // The program's window for xdotool in window_, focused.
+  void FindWindow() {
+    window_ = Xdo({"search", "--name", "^Tonvarra$"});
+    ASSERT_FALSE(window_.empty()) << "xdotool finds no window";
+    window_ = window_.substr(0, window_.find('\n'));
+    ASSERT_FALSE(Xdo({"windowfocus", "--sync", window_}).empty());
+  }
+
+  static Rgb At(const std::vector<uint8_t>& frame, float x, float y) {
+    const uint8_t* p = &frame[(size_t(std::lround(y)) * gClientWidth + size_t(std::lround(x))) * 4];
+    return {p[0], p[1], p[2]};
+  }
+  static int Sum(const Rgb& c) { return c[0] + c[1] + c[2]; }
+  // Keeps a frame as an opaque PNG in "screenshots" beside the program under test (or in the
+  // temporary folder without one), for the developer to look at.
+  static void SaveScreenshot(const std::string& name, const std::vector<uint8_t>& frame) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, frame};
+    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+  static void SaveScreenshot(const std::string& name) { SaveScreenshot(name, ReadFrame()); }
+  // The whole program's next frame on the driven clock, kept as a screenshot.
+  static void SaveProgramScreenshot(const std::string& name) {
+    ClockDriveAdvance(17);
+    RunFrameWork(ClockMs32());
+    SaveScreenshot(name);
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_;
+  std::string window_;
+};
