@@ -51,6 +51,7 @@
 #include "theory/scale_diagrams.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
+#include "visual/backdrop.h"
 #include "visual/start_screen.h"
 
 // Hybrid-graphics drivers look these up to run the program on the discrete GPU; elsewhere they
@@ -114,11 +115,8 @@ static void ResetStartScreenAndLanguageRows() {
 static void ShutDown() {
   StopPlaybackAndCloseOutput();
   CloseMidiInput();
-  FreeAllFonts();
-  FreeSplashTextures();
+  FreeContextTextures();
   ResetStartScreenAndLanguageRows();
-  FreeScaleDiagramTexture();
-  FreeClefTextures();
   StopImageDecoder();
   if (gGlReady) {
     WindowReleaseGlContext();
@@ -129,6 +127,15 @@ static void ShutDown() {
 }
 
 // ---- public functions ----
+void FreeContextTextures() {
+  FreeAllFonts();
+  FreeSplashTextures();
+  FreeScaleDiagramTexture();
+  FreeClefTextures();
+  DeleteGlowTexture();
+  FreeBackdropTexture();
+}
+
 std::string FormatGraphicsErrorText(const char* detail) {
   char text[768 * 3];
   snprintf(text, sizeof text,

@@ -31,7 +31,7 @@ uint32_t gStarRespawnCount = 0;         // stars that left the window
 ShootingStar gShootingStar;             // the one shooting star
 static int gStarFieldWidth = 0;         // client size the field was last sized for
 static int gStarFieldHeight = 0;
-static GLuint gGradientTexture = 0;     // the gradient's column of texels (made again for a new context)
+static GLuint gGradientTexture = 0;     // the gradient's column of texels, made in the current GL context
 
 // ---- internal helpers: random numbers ----
 static uint32_t Hash(uint32_t n) {
@@ -85,7 +85,9 @@ static void DrawGradientStrips(int n, float alpha, void (*colour)(float, float, 
     t[2] = (uint8_t)std::lround(Clamp01(b) * 255.0f);
     t[3] = 255;
   }
-  if (gGradientTexture == 0 || !glIsTexture(gGradientTexture)) glGenTextures(1, &gGradientTexture);
+  // A name is only ever this module's own: one kept from an earlier context could be another
+  // module's texture now (a glyph page), which the upload below would overwrite.
+  if (gGradientTexture == 0) glGenTextures(1, &gGradientTexture);
   glBindTexture(GL_TEXTURE_2D, gGradientTexture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -156,6 +158,11 @@ void DrawBackgroundGradient(float dt) {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
   glBindTexture(GL_TEXTURE_2D, (GLuint)boundTexture);
   if (!texturing) glDisable(GL_TEXTURE_2D);
+}
+
+void FreeBackdropTexture() {
+  if (gGradientTexture) glDeleteTextures(1, &gGradientTexture);
+  gGradientTexture = 0;
 }
 
 // ---- public functions: stars ----

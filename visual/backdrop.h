@@ -64,6 +64,9 @@ void BackdropGradientColourTop(float t, float m, float* r, float* g, float* b);
 int GradientStripCount(int height, float dt);
 // Draws the gradient over the cleared window (the frame clears first).
 void DrawBackgroundGradient(float dt);
+// Deletes the gradient's texture while its GL context is still current; the next gradient makes
+// a new one.
+void FreeBackdropTexture();
 
 // ---- stars ----
 // u(n): the hash of n as a float in 0..1.

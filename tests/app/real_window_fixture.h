@@ -15,6 +15,7 @@
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
 #include "app/main_loop.h"
+#include "app/program.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "gfx/gl_setup.h"
@@ -49,8 +50,10 @@ class RealWindow : public ::testing::Test {
     SetupGlState();
     SetProjection2D();
   }
+  // The context's textures go with it: a name kept into the next test's context could name
+  // another module's texture there.
   void TearDown() override {
-    DeleteGlowTexture();
+    if (gGlReady) FreeContextTextures();
     gGlReady = false;
     WindowDestroy();
     gMainWindowOpen = false;
