@@ -29,6 +29,7 @@
 #include "theory/scale_selection.h"
 #include "visual/backdrop.h"
 #include "visual/circle_pass.h"
+#include "visual/circle_still.h"
 #include "visual/orb_params.h"
 
 // ---- constants ----
@@ -182,10 +183,12 @@ void DrawCircleView(float dt, float now) {
   static CircleLook look;  // kept: its strings keep their buffers from frame to frame
   CirclePassInput in = MakePassInput(now);
   ComputeCirclePass(in, &look);
+  // The frame's background gradient goes down here, with the rings that stand on it.
   if (IsStudentViewActive()) {
+    DrawBackgroundStill(dt);
     HideKeyMarker();
   } else {
-    DrawCirclePass(in, look);
+    DrawCircleStill(dt, in, look);
     if (gRingModeFade < 0.999f) {
       DrawKeyMarker(in.centreX, in.centreY, in.minSide, in.outer, now);
       uint32_t nowMs = ClockMs32();
@@ -208,4 +211,5 @@ void ResetCircleView() {
   HideKeyMarker();
   gKeyMarkerShownAt = -1.0f;
   ResetCirclePass();
+  ResetCircleStill();
 }

@@ -61,6 +61,7 @@
 #include "theory/scale_selection.h"
 #include "theory/staff_panel.h"
 #include "visual/backdrop.h"
+#include "visual/circle_still.h"
 #include "visual/note_sparks.h"
 #include "visual/start_screen.h"
 
@@ -192,7 +193,8 @@ static void DrawFrameBackground(float dt) {
   BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
   glClearColor(r, g, b, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  DrawBackgroundGradient(dt);
+  // The gradient itself is drawn with the circle view (or under the start screen): nothing is
+  // drawn in between, and the circle view puts both back from one texture while they stay the same.
 }
 
 static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
@@ -227,6 +229,7 @@ bool RunFrameWork(uint32_t frameStartMs) {
   CommitPendingScaleRow(false);
   EaseScaleListScroll(dt, ScaleListScrollRate());
 
+  if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(dt);
   if (DrawStartScreen(now)) return false;  // the start screen stands in front of everything else
 
   ArmPlacementQuiz();
@@ -282,6 +285,7 @@ bool RunFrameWork(uint32_t frameStartMs) {
 bool PresentStartScreenFrame() {
   float now = GetAppSeconds();
   DrawFrameBackground(0.0f);
+  if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(0.0f);
   if (!DrawStartScreen(now)) return false;
   MarkFirstFrameDrawn();
   WindowSwapBuffers();

@@ -41,6 +41,7 @@
 #include "platform/https.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
+#include "platform/process.h"
 #include "platform/single_instance.h"
 #include "platform/window.h"
 #include "practice/achievements.h"
@@ -156,6 +157,7 @@ int RunProgram() {
   // The font configuration loads while the window and its GL driver are made; the fonts need it
   // only after them. Joined at the latest when this function returns.
   std::jthread glyphsReady(GlyphsPrepare);
+  KeepFreedHeapForReuse();
   ConnectFloors();
   gRingMode = false;
   // Before anything is opened or written: a second copy on the same Data folder ends untouched.

@@ -14,6 +14,7 @@
 #include "gfx/images.h"
 #include "gfx/text.h"
 #include "gfx/ui_language.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "visual/start_screen.h"
 
@@ -42,6 +43,7 @@ BENCHMARK(BM_StartScreenLogic)->Unit(benchmark::kMicrosecond);
 static bool MakeHiddenGlWindow() {
   static int ready = -1;
   if (ready < 0) {
+    KeepFreedHeapForReuse();  // as the program does
     ready = WindowCreate("Tonvarra", "Orvanel", 100, 100, 1440, 920) && WindowCreateGlContext() == kGlReady;
     if (ready) {
       gMainWindowOpen = true;

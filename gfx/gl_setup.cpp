@@ -12,6 +12,7 @@
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/layer_cache.h"
 
 #ifndef GL_MULTISAMPLE
 #define GL_MULTISAMPLE 0x809D
@@ -25,6 +26,7 @@ unsigned gGlowTexture = 0;
 
 // ---- public functions ----
 void SetupGlState() {
+  MarkLayersLost();  // set up once per context: pictures taken in an earlier one are gone with it
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_MULTISAMPLE);  // without multisample buffers this changes nothing; kept for drivers that add them

@@ -7,7 +7,8 @@ constexpr int kGlowTextureSize = 64;
 
 extern unsigned gGlowTexture;   // GL name of the glow texture, 0 = not built
 
-// The GL state of the whole run: alpha blending, multisampling, smooth lines, hints.
+// The GL state of the whole run: alpha blending, multisampling, smooth lines, hints. Called once
+// for each new context; the cached layers of an earlier context count as lost.
 void SetupGlState();
 // Viewport over the client area; one unit per pixel, origin top-left, y downwards.
 void SetProjection2D();

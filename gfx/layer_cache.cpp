@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 // ---- state ----
 static unsigned gLayerGeneration = 1;  // raised whenever the GL context is lost or made anew
@@ -68,6 +69,18 @@ uint64_t LayerKeyMixFloat(uint64_t key, float value) {
 bool IsLayerCurrent(const CachedLayer& layer, int x, int y, int width, int height, uint64_t key) {
   return layer.filled && layer.texture != 0 && layer.generation == gLayerGeneration && layer.key == key &&
          layer.x == x && layer.y == y && layer.width == width && layer.height == height;
+}
+
+bool IsLayerSettled(CachedLayer* layer, int x, int y, int width, int height, uint64_t key) {
+  uint64_t asked = key;
+  for (int v : {x, y, width, height}) asked = LayerKeyMix(asked, (uint64_t)(uint32_t)v);
+  if (asked == layer->askedKey) {
+    ++layer->askedFrames;
+  } else {
+    layer->askedKey = asked;
+    layer->askedFrames = 1;
+  }
+  return layer->askedFrames >= kLayerSettleFrames;
 }
 
 bool CaptureLayer(CachedLayer* layer, int x, int y, int width, int height, uint64_t key) {

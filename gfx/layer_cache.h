@@ -18,7 +18,14 @@ struct CachedLayer {
   uint64_t key = 0;            // the caller's summary of what the picture shows
   unsigned generation = 0;     // the context generation the texture belongs to
   bool filled = false;         // a capture has succeeded and nothing has spoilt it since
+  uint64_t askedKey = 0;       // the rectangle and key last asked for while not current
+  int askedFrames = 0;         // consecutive frames they were asked for
 };
+
+// Frames a picture is drawn directly, unchanged, before it is taken: the first frame at a new
+// window size may still be drawn into the old, smaller back buffer, and a picture that changes
+// every frame (a fade) would cost a copy a frame for nothing.
+constexpr int kLayerSettleFrames = 2;
 
 // ---- keys ----
 constexpr uint64_t kLayerKeySeed = 1469598103934665603ull;
@@ -30,6 +37,10 @@ uint64_t LayerKeyMixFloat(uint64_t key, float value);
 // ---- public functions ----
 // True when the layer holds a picture of this rectangle and key made in the current context.
 bool IsLayerCurrent(const CachedLayer& layer, int x, int y, int width, int height, uint64_t key);
+// Called once a frame while the layer is not current, after drawing the picture directly: true
+// when the same rectangle and key have now been drawn kLayerSettleFrames frames running, so that
+// the back buffer may be captured.
+bool IsLayerSettled(CachedLayer* layer, int x, int y, int width, int height, uint64_t key);
 // Copies the rectangle (window pixels, top-left origin, clipped to the viewport) of the back
 // buffer as it stands into the layer; false when nothing could be copied (the layer then counts
 // as empty). Restores the texture binding.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <malloc.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -17,7 +18,18 @@ static std::mutex gExePathMutex;                      // guards the test overrid
 static std::string gExePathOverride;                  // "" means the real executable
 static std::atomic<DebugOutputSink> gDebugSink{nullptr};
 
+// ---- constants ----
+static constexpr int kHeapTrimThreshold = 128 << 20;  // free top of heap kept before it is returned
+static constexpr int kHeapTopPad = 16 << 20;          // extra asked for whenever the heap grows
+static constexpr int kHeapMapThreshold = 32 << 20;    // blocks below this come from the heap
+
 // ---- public functions ----
+void KeepFreedHeapForReuse() {
+  mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
+  mallopt(M_TOP_PAD, kHeapTopPad);
+  mallopt(M_MMAP_THRESHOLD, kHeapMapThreshold);  // fixed once set, so name it: blocks of 128 KiB would be mapped anew
+}
+
 std::string FindProgramOnPath(const char* name) {
   const char* path = std::getenv("PATH");
   if (!path || !name || !*name) return "";

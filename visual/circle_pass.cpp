@@ -471,6 +471,15 @@ void DrawCirclePass(const CirclePassInput& in, const CircleLook& look) {
   }
 }
 
+void DrawCirclePosition(const CirclePassInput& in, const CircleLook& look, int p) {
+  if (p < 0 || p > 11 || (look.labelAlpha <= 0.0005f && in.opacity <= 0.0005f)) return;
+  ScopedTrSuppress names;
+  float a0 = RingSectorStart(p), a1 = a0 + kRingSectorAngle;
+  const RingPositionLook& pl = look.positions[p];
+  for (int i = 0; i < pl.paintCount; ++i) DrawPaint(a0, a1, pl.paints[i]);
+  DrawPositionLabels(in, look, p);
+}
+
 void ResetCirclePass() {
   std::fill(gPcGlowOffScale, gPcGlowOffScale + 12, 0.0f);
   std::fill(gPcGlowLevel, gPcGlowLevel + 12, 0.0f);

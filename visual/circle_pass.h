@@ -87,5 +87,7 @@ extern const float kModeTints[7][3];  // colour tint of each church mode
 void ComputeCirclePass(const CirclePassInput& in, CircleLook* out);
 // Draws it: per position the paints, then the key, minor and degree labels.
 void DrawCirclePass(const CirclePassInput& in, const CircleLook& look);
+// Draws one ring position of it: its paints, then its key, minor and degree labels.
+void DrawCirclePosition(const CirclePassInput& in, const CircleLook& look, int p);
 // Forgets the remembered chord and the glow tables.
 void ResetCirclePass();

@@ -104,6 +104,10 @@ float StartScreenAlpha(float elapsed) {
   return (1.0f - Smoother(std::clamp((p - 0.78f) / 0.22f, 0.0f, 1.0f))) * Smoother(std::clamp(p / 0.14f, 0.0f, 1.0f));
 }
 
+bool StartScreenCoversBackground(float now) {
+  return gStartClock >= 0.0f && IsStartScreenVisible(now) && StartScreenAlpha(GetStartScreenElapsed(now)) >= 1.0f;
+}
+
 // ---- public functions: the language list ----
 void SetLanguageListOpen(bool open, float now) {
   if (open == gLanguageListOpen) return;

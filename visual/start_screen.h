@@ -56,6 +56,8 @@ bool StartScreenMouseWheel(int x, int y, int delta);
 void StartScreenMouseUp();
 // The overall alpha at elapsed seconds: fades in over 0.644 s and out over the last 1.012 s.
 float StartScreenAlpha(float elapsed);
+// True while the screen's opaque sky hides whatever was drawn before it (alpha 1).
+bool StartScreenCoversBackground(float now);
 // "v" + the build date as YYYY.MM.DD + two spaces + the build hash, for an id "platform-YYYYMMDD".
 std::string FormatVersionLine(const std::string& buildId, const std::string& hash);
 // The line of this build, made once.

@@ -22,8 +22,8 @@
 #include "visual/start_screen.h"
 
 // ---- state ----
-static float gHillX[kHillSamples];  // scratch: silhouette x per sample, reused per layer
-static float gHillY[kHillSamples];  // scratch: silhouette y per sample
+static float gHillX[kHillSamples];               // scratch: silhouette x per sample
+static float gHillYs[kHillLayers][kHillSamples];  // scratch: every layer's silhouette y per sample
 static HillLight gLights[3 * 29 * 13];  // scratch: one layer's lights (13 clusters at most)
 
 // ---- internal helpers ----
@@ -39,30 +39,51 @@ static void Quad(float x, float y, float w, float h) {
   glEnd();
 }
 
+// How many hill layers must lie over a pixel before what is under them can no longer show: each
+// fill lets 1 - 0.8 alpha through, and below a quarter of one 8-bit step nothing changes. More
+// than the layers there are means every fill is drawn whole.
+static int HillCoverDepth(float alpha) {
+  float through = 1.0f - 0.8f * std::clamp(alpha * gDrawAlpha, 0.0f, 1.0f), left = 1.0f;
+  for (int n = 1; n < kHillLayers; ++n)
+    if ((left *= through) <= 0.002f) return n;
+  return kHillLayers;
+}
+
 static void DrawHills(float elapsed, float alpha, int W, int H) {
   float sy = (float)H / 720.0f;
+  // Every silhouette first: a fill stops where the next `depth` layers all cover it, since the
+  // pixels below would come out the same. The interpolated maximum of the sample points lies on
+  // or below the front silhouettes between samples; two pixels more spare the edges.
+  int depth = HillCoverDepth(alpha);
+  for (int k = 0; k < kHillLayers; ++k) HillSilhouette(k, elapsed, W, H, gHillX, gHillYs[k]);
   for (int k = 0; k < kHillLayers; ++k) {
     float b = (float)k / 8.0f;
     float y0 = std::pow(b, 2.35f) * (float)H, a = (9.0f + 53.0f * std::pow(b, 1.05f)) * sy;
-    HillSilhouette(k, elapsed, W, H, gHillX, gHillY);
+    const float* ys = gHillYs[k];
     glBegin(GL_QUAD_STRIP);
     SetGlColor(0.095f - 0.084f * b, 0.045f - 0.039f * b, 0.225f - 0.189f * b, 0.8f * alpha);
     for (int i = 0; i < kHillSamples; ++i) {
-      glVertex2f(gHillX[i], gHillY[i]);
-      glVertex2f(gHillX[i], (float)H);
+      float bottom = (float)H;
+      if (k + depth < kHillLayers) {
+        float covered = ys[i];
+        for (int j = k + 1; j <= k + depth; ++j) covered = std::max(covered, gHillYs[j][i]);
+        bottom = std::min(bottom, covered + 2.0f);
+      }
+      glVertex2f(gHillX[i], ys[i]);
+      glVertex2f(gHillX[i], bottom);
     }
     glEnd();
     float rim = (2.2f + 3.8f * b) * sy;
     glBegin(GL_QUAD_STRIP);
     for (int i = 0; i < kHillSamples; ++i) {
-      float q = std::clamp((y0 - gHillY[i] + 1.3f * a) / (2.6f * a), 0.0f, 1.0f);
+      float q = std::clamp((y0 - ys[i] + 1.3f * a) / (2.6f * a), 0.0f, 1.0f);
       SetGlColor(0.62f, 0.76f, 0.95f, q * q * q * (0.62f - 0.2f * b) * alpha);
-      glVertex2f(gHillX[i], gHillY[i]);
+      glVertex2f(gHillX[i], ys[i]);
       SetGlColor(0.62f, 0.76f, 0.95f, 0.0f);
-      glVertex2f(gHillX[i], gHillY[i] + rim);
+      glVertex2f(gHillX[i], ys[i] + rim);
     }
     glEnd();
-    int n = PlaceHillLights(k, elapsed, W, H, gHillX, gHillY, gLights, (int)(sizeof gLights / sizeof gLights[0]));
+    int n = PlaceHillLights(k, elapsed, W, H, gHillX, ys, gLights, (int)(sizeof gLights / sizeof gLights[0]));
     glBegin(GL_QUADS);
     for (int i = 0; i < n; ++i) {
       const HillLight& l = gLights[i];
@@ -216,6 +237,9 @@ void DrawSplashScene(float now, float elapsed, float alpha) {
   int W = gClientWidth, H = gClientHeight;
   if (W < 2 || H < 2) return;
   glDisable(GL_TEXTURE_2D);
+  // An opaque sky needs no blending: a software renderer then skips reading every pixel.
+  bool opaque = alpha >= 1.0f && gDrawAlpha >= 1.0f, blending = glIsEnabled(GL_BLEND);
+  if (opaque) glDisable(GL_BLEND);
   glBegin(GL_QUADS);
   SetGlColor(0.014f, 0.026f, 0.075f, alpha);
   glVertex2f(0.0f, 0.0f);
@@ -224,6 +248,7 @@ void DrawSplashScene(float now, float elapsed, float alpha) {
   glVertex2f((float)W, (float)H);
   glVertex2f(0.0f, (float)H);
   glEnd();
+  if (opaque && blending) glEnable(GL_BLEND);
   DrawHills(elapsed, alpha, W, H);
   MarkPlace m = MarkPlaceFor(W, H);
   float T = elapsed;

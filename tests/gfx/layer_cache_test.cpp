@@ -154,6 +154,20 @@ TEST_F(LayerCache, ChangedRectangleKeyOrContextAsksForANewDrawing) {
   EXPECT_FALSE(IsLayerCurrent(layer_, kWidth + 5, 0, 10, 10, 9));
 }
 
+TEST(LayerSettling, APictureIsTakenOnlyOnceItHeldStill) {
+  CachedLayer layer;
+  // Asked for frame after frame: first a resize in two steps, then a fade, then a still picture.
+  const struct { int width; uint64_t key; bool settled; } frames[] = {
+      {800, 1, false}, {1000, 1, false}, {1000, 1, true},  // the new size, drawn twice
+      {1000, 2, false}, {1000, 3, false}, {1000, 4, false},  // a fade: a new key every frame
+      {1000, 4, true}, {1000, 4, true},                       // still
+      {1000, 1, false}, {1000, 4, false}, {1000, 4, true},    // one frame of something else starts afresh
+  };
+  int i = 0;
+  for (const auto& f : frames)
+    EXPECT_EQ(IsLayerSettled(&layer, 0, 0, f.width, 600, f.key), f.settled) << "frame " << i++;
+}
+
 TEST_F(LayerCache, AFanPutsBackOnlyThePixelsItCovers) {
   ClearTo(0, 0, 0);
   DrawPicture(1.0f);
