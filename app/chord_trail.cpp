@@ -153,6 +153,7 @@ void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
   ColumnScissor clip(c);
   ScopedTrSuppress names;  // chord names are not UI words
   std::string line1, line2;
+  BeginTextRun();  // nothing but text below: one texture binding for the whole trail
   for (size_t i = 0; i < gRingLabels.size(); ++i) {
     const RingLabel& e = gRingLabels[i];
     TrailEntryLook k;
@@ -180,4 +181,5 @@ void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
       DrawTextUtf8(font, lo, y + gap, line2, k.r, k.g, k.b, Clamp01(0.96f * k.alpha));
     }
   }
+  EndTextRun();
 }

@@ -87,6 +87,7 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
   const float width = c.colRight - c.colLeft;
   ColumnScissor clip(c);
   std::string line1, line2;
+  BeginTextRun();  // nothing but text below: one texture binding for the whole list
   for (size_t i = 0; i < gPatternEvents.size(); ++i) {
     const PatternEvent& ev = gPatternEvents[i];
     PatternLabelLook k;
@@ -129,4 +130,5 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
       DrawTextUtf8(font, x2, y + lineStep, line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
     }
   }
+  EndTextRun();
 }

@@ -418,6 +418,7 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   float am = RingSectorStart(p) + 0.5f * kRingSectorAngle;
   float u1 = std::cos(am), u2 = std::sin(am);
   float A = look.labelAlpha;
+  BeginTextRun();  // the labels of a position follow each other with nothing in between
   float x = in.centreX + u1 * (in.inner + 25.0f), y = in.centreY + u2 * (in.inner + 25.0f);
   DrawTextUtf8(gFontLarge, x - 13.0f, y + 15.0f, kKeyNamesByRing[p], 0, 0, 0, 0.34f * A);
   DrawTextUtf8(gFontLarge, x - 14.0f, y + 14.0f, kKeyNamesByRing[p], 1, 1, 1, 0.95f * A);
@@ -425,10 +426,12 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   DrawTextUtf8(gFontMain, x - 9.0f, y + 11.0f, kMinorKeyNamesByRing[p], 0, 0, 0, 0.3f * A);
   DrawTextUtf8(gFontMain, x - 10.0f, y + 10.0f, kMinorKeyNamesByRing[p], 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
-  if (pl.degreeLabel.empty()) return;
-  x = in.centreX + u1 * (in.innermost - 16.0f), y = in.centreY + u2 * (in.innermost - 16.0f);
-  DrawTextUtf8(gFontMain, x - 10.0f, y + 8.0f, pl.degreeLabel, pl.degreeColour[0], pl.degreeColour[1],
-               pl.degreeColour[2], pl.degreeColour[3] * A);
+  if (!pl.degreeLabel.empty()) {
+    x = in.centreX + u1 * (in.innermost - 16.0f), y = in.centreY + u2 * (in.innermost - 16.0f);
+    DrawTextUtf8(gFontMain, x - 10.0f, y + 8.0f, pl.degreeLabel, pl.degreeColour[0], pl.degreeColour[1],
+                 pl.degreeColour[2], pl.degreeColour[3] * A);
+  }
+  EndTextRun();
 }
 
 // ---- public functions ----
