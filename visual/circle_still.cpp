@@ -21,6 +21,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/layer_cache.h"
 #include "gfx/text.h"
+#include "gfx/ui_language.h"
 #include "gfx/widgets_draw.h"
 #include "visual/backdrop.h"
 #include "visual/ring_primitives.h"
@@ -48,7 +49,7 @@ static uint64_t GroundKey() {
   return MixRounded(key, Clamp01(gBackdropTintFade));
 }
 
-// What every position shares: the ground, the geometry, the fades and the fonts.
+// What every position shares: the ground, the geometry, the fades, the fonts and the language.
 static uint64_t SharedKey(const CirclePassInput& in, const CircleLook& look) {
   uint64_t key = GroundKey();
   for (float v : {in.centreX, in.centreY, in.minSide, in.outer, in.inner, in.innermost, gRingFrame.opacity,
@@ -56,7 +57,8 @@ static uint64_t SharedKey(const CirclePassInput& in, const CircleLook& look) {
                   FontPixelSize(gFontLarge), FontPixelSize(gFontMain)})
     key = MixRounded(key, v);
   key = LayerKeyMix(key, gFontLarge);
-  return LayerKeyMix(key, gFontMain);
+  key = LayerKeyMix(key, gFontMain);
+  return LayerKeyMix(key, (uint64_t)(int64_t)gLanguageIndex);  // a language may bring other glyphs
 }
 
 static void DrawGround(float dt) {
