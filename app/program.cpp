@@ -154,10 +154,10 @@ void ShowGraphicsError(const char* detail) {
 
 int RunProgram() {
   InstallCrashHandler();
+  KeepFreedHeapForReuse();
   // The font configuration loads while the window and its GL driver are made; the fonts need it
   // only after them. Joined at the latest when this function returns.
   std::jthread glyphsReady(GlyphsPrepare);
-  KeepFreedHeapForReuse();
   ConnectFloors();
   gRingMode = false;
   // Before anything is opened or written: a second copy on the same Data folder ends untouched.
