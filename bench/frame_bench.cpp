@@ -24,6 +24,7 @@
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "bench/hidden_gl_window.h"
+#include "bench/view_scenes.h"
 #include "gfx/gl_setup.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
@@ -57,36 +58,7 @@ static void BM_FrameArithmetic(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameArithmetic);
 
-// ---- the circle view under load ----
-// Ten keys held, a full chord history and a full pattern list, all young enough to be drawn.
-static void LoadCircleView(bool patterns) {
-  static const int kNotes[10] = {48, 52, 55, 59, 60, 62, 64, 66, 67, 71};
-  gHeldNotes.clear();
-  for (int note : kNotes) {
-    HeldNote h{};
-    h.note = note;
-    h.velocity = 100;
-    h.sounding = h.keyDown = 1;
-    h.arrivalMs = ClockMs32();
-    gHeldNotes.push_back(h);
-  }
-  uint32_t now = ClockMs32();
-  gRingLabels.clear();
-  for (int i = 0; i < kRingLabelMax; ++i)
-    BuildRingLabels(i % 12, i % 3 == 0 ? "m7" : i % 3 == 1 ? "" : "dim", now - 40u * (uint32_t)i, (uint32_t)(i % 3),
-                    false);
-  gPatternEvents.clear();
-  for (int i = 0; patterns && i < kMaxPatternEvents; ++i)
-    gPatternEvents.push_back({i % 5 == 0 ? "CHROMATIC" : "Scale run up an octave", now - 300u - 15u * (uint32_t)i, -1, -1});
-}
-
-// Keeps the history and the patterns young while the benchmark runs.
-static void RefreshCircleView() {
-  uint32_t now = ClockMs32();
-  for (size_t i = 0; i < gRingLabels.size(); ++i) gRingLabels[i].timeMs = now - 40u * (uint32_t)i;
-  for (size_t i = 0; i < gPatternEvents.size(); ++i) gPatternEvents[i].timeMs = now - 300u - 15u * (uint32_t)i;
-}
-
+// ---- the circle view under load (bench/view_scenes) ----
 // The circle view's work without GL: the ring pass's colours, the trail's and the pattern list's
 // looks, the glow feed and the orb's record.
 static void BM_CircleViewLogic(benchmark::State& state) {

@@ -16,6 +16,7 @@
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
+#include "bench/view_scenes.h"
 #include "board/board_frame.h"
 #include "board/board_motes.h"
 #include "board/board_particles.h"
@@ -31,8 +32,6 @@
 #include "platform/virtual_display.h"
 
 namespace {
-
-constexpr int kHeld[5] = {48, 55, 60, 64, 67};
 
 bool EnsureGl() {
   static bool ready = [] {
@@ -54,45 +53,6 @@ bool EnsureGl() {
   return ready;
 }
 
-// A dense song: a chord of four notes every 20 ms over ten minutes, each 300 ms long, so that the
-// walk meets more than 281 notes in its window.
-void LoadDenseSong() {
-  gSongEvents.clear();
-  for (uint32_t t = 0, k = 0; t < 600000; t += 20, ++k)
-    for (int v = 0; v < 4; ++v) {
-      uint8_t note = (uint8_t)(30 + (k * 7 + (uint32_t)v * 13) % 70);
-      gSongEvents.push_back({t, 0x90, note, 100, 0});
-    }
-  std::vector<SongEvent> offs;
-  for (const SongEvent& e : gSongEvents) offs.push_back({e.timeMs + 300, 0x80, e.data1, 0, 0});
-  gSongEvents.insert(gSongEvents.end(), offs.begin(), offs.end());
-  std::stable_sort(gSongEvents.begin(), gSongEvents.end(),
-                   [](const SongEvent& a, const SongEvent& b) { return a.timeMs < b.timeMs; });
-  gPlaying = true;
-  gPaused = false;
-  gPlaybackSpeed = 1.0f;
-  gPlayStartMs = ClockMs32() - 30000;
-}
-
-void SetUpScene(bool holdKeys) {
-  ResetViewModes();
-  gPracticeMode = true;
-  gPracticeModeFade = 1.0f;
-  ResetNoteTables();
-  ResetLaneNotes();
-  ResetBoardParticles();
-  std::srand(23);
-  LoadDenseSong();
-  for (int pc = 0; pc < 12; ++pc) gLaneFeed.pcHoldSeconds[pc] = holdKeys ? 8.0f : 0.0f;
-  if (holdKeys)
-    for (int note : kHeld) {
-      HeldNote h{};
-      h.note = note, h.velocity = 127, h.sounding = h.keyDown = 1, h.arrivalMs = ClockMs32(), h.serial = gNoteOnSerial++;
-      gHeldNotes.push_back(h);
-    }
-  RelayoutAll();
-}
-
 BoardViewFrame gFrame;
 
 // One lane frame: the board frame record, then the lane's three drawers.
@@ -103,42 +63,9 @@ void DrawLaneFrame() {
   DrawLaneKeyboard(gFrame);
 }
 
-// The splashes of the held keys at their cooldown rate.
-void SplashHeldKeys() {
-  const LaneFrame f = BuildLaneFrame(ComputeNoteFallStrip(), ClockMs32(), 1.0f);
-  for (int note : kHeld) {
-    float x, w;
-    bool black;
-    GetLaneKeyRect(f.keys, note, &x, &w, &black);
-    SpawnHitSplash(f, note, x + w / 2, false, 1.0f, 1, 1, 1, false);
-  }
-}
-
-// The stores at their caps: plumes of every key of the keyboard (as many keys held long enough
-// would leave), the lane's ambient motes and sparks of every note.
-void FillToCaps() {
-  const LaneFrame f = BuildLaneFrame(ComputeNoteFallStrip(), ClockMs32(), 1.0f);
-  const size_t moteCap = MoteCap(1.0f, f.practiceLevel), sparkCap = SplashCap(1.0f);
-  for (int note = 21; gBoardMotes.size() < moteCap; note = note == 108 ? 21 : note + 1)
-    SpawnPlumeMotes(f, note, 1.0f, 1.0f, 60), SpawnAmbientMote(f);
-  while (gBoardMotes.size() > moteCap) gBoardMotes.pop_back();
-  for (int note = 0; gSplashParticles.size() < sparkCap; note = (note + 1) % 128) {
-    gSplashLastMs[note] = ClockMs32() - 1000;
-    SpawnHitSplash(f, note, f.laneX + (float)note * 8.0f, true, 1.0f, 1, 1, 1, false);
-  }
-  while (gSplashParticles.size() > sparkCap) gSplashParticles.pop_back();
-  for (BoardMote& m : gBoardMotes) m.y -= (float)(std::rand() % 400);
-}
-
-// Counts the sprites the frame draws.
-struct CountingSink : GlowSpriteSink {
-  size_t n = 0;
-  void Add(const GlowSprite&) override { ++n; }
-};
-
 void Report(benchmark::State& state, size_t moteCapacity, size_t sparkCapacity) {
   const LaneFrame f = BuildLaneFrame(ComputeNoteFallStrip(), ClockMs32(), 1.0f);
-  CountingSink sprites;
+  CountingSpriteSink sprites;
   EmitParticleSprites(f, &sprites);
   state.counters["motes"] = (double)gBoardMotes.size();
   state.counters["sparks"] = (double)gSplashParticles.size();
@@ -150,7 +77,7 @@ void Report(benchmark::State& state, size_t moteCapacity, size_t sparkCapacity) 
 enum Load { kDense = 0, kHeldKeys = 1, kCaps = 2 };
 
 void Prepare(Load load) {
-  SetUpScene(load != kDense);
+  SetUpLaneScene(load != kDense);
   // Eight seconds of play (the held keys' plumes at full rate) before measuring.
   for (int i = 0; i < 480; ++i) {
     ClockDriveAdvance(16);
@@ -168,7 +95,7 @@ void BM_LaneFrame(benchmark::State& state) {
   for (auto _ : state) {
     if (load == kCaps) {
       state.PauseTiming();
-      FillToCaps();
+      FillLaneToCaps();
       state.ResumeTiming();
     }
     ClockDriveAdvance(16);
@@ -190,7 +117,7 @@ void BM_LaneLogic(benchmark::State& state) {
   for (auto _ : state) {
     if (load == kCaps) {
       state.PauseTiming();
-      FillToCaps();
+      FillLaneToCaps();
       state.ResumeTiming();
     }
     ClockDriveAdvance(16);
@@ -210,9 +137,9 @@ BENCHMARK(BM_LaneLogic)->Arg(kDense)->Arg(kHeldKeys)->Arg(kCaps)->Unit(benchmark
 void BM_LaneSprites(benchmark::State& state) {
   if (!EnsureGl()) return state.SkipWithError("no GL context");
   Prepare(kCaps);
-  FillToCaps();
+  FillLaneToCaps();
   const LaneFrame f = BuildLaneFrame(ComputeNoteFallStrip(), ClockMs32(), 1.0f);
-  CountingSink sink;
+  CountingSpriteSink sink;
   for (auto _ : state) {
     sink.n = 0;
     EmitParticleSprites(f, &sink);

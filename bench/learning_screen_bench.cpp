@@ -13,6 +13,7 @@
 #include "app/base/view_modes.h"
 #include "app/window_size.h"
 #include "bench/hidden_gl_window.h"
+#include "bench/view_scenes.h"
 #include "gfx/gl_setup.h"
 #include "gfx/text.h"
 #include "learning/attempt_rules.h"
@@ -32,33 +33,15 @@
 #include "learning_ui/skill_graph.h"
 #include "platform/window.h"
 
-// 400 items over five sections of study pieces, as the grid of "Explore Library" lists them.
-static void MakeLibrary() {
-  static const char* const kCategories[] = {"foundations", "etude", "repertoire"};
-  gLibraryItems.clear();
-  for (int i = 0; i < 400; ++i) {
-    LibraryItem item;
-    item.id = "bench_" + std::to_string(i);
-    item.name = "Study number " + std::to_string(i) + " in a long and winding title";
-    item.subtitle = "Composer " + std::to_string(i % 17);
-    item.category = kCategories[i % 3];
-    item.type = "Type " + std::to_string(i / 80);
-    item.file = item.id + ".mid";
-    item.level = 1 + i % 5;
-    item.row_index = i;
-    gLibraryItems.push_back(item);
-  }
-  gLibraryLoaded = true;
+// The whole-library grid at 1440 x 920.
+static void MakeLibraryAt1440() {
   gClientWidth = 1440;
   gClientHeight = 920;
-  gPracticeMode = true;
-  gLibraryOpen = true;
-  gLibraryViewKey = "";
-  SortLibraryItems();
+  MakeLibrary();
 }
 
 static void BM_LearningScreenLogic(benchmark::State& state) {
-  MakeLibrary();
+  MakeLibraryAt1440();
   for (auto _ : state) {
     LearningLayout l = ComputeLearningLayout();
     ClampLibraryScroll(l);
@@ -75,7 +58,7 @@ static void BM_LearningScreenFrameWithGl(benchmark::State& state) {
     state.SkipWithError("no display for a GL context");
     return;
   }
-  MakeLibrary();
+  MakeLibraryAt1440();
   gLibraryScroll = MaxLibraryScroll(ComputeLearningLayout()) / 2.0f;
   for (auto _ : state) {
     glClear(GL_COLOR_BUFFER_BIT);
@@ -138,7 +121,7 @@ BENCHMARK(BM_TechniqueViewWithOpenListWithGl)->Unit(benchmark::kMillisecond);
 // A Marathon day of 32 blocks from the library, the first ten done, and a month of lesson days
 // around it (done, partly done and missed ones, planned ones ahead), shown in the "today" view.
 static void MakeLessonDay() {
-  MakeLibrary();
+  MakeLibraryAt1440();
   gPracticeLoad = 3;
   const std::string today = TodayIsoDate();
   std::vector<std::string> ids;

@@ -40,6 +40,9 @@ bool WindowIsMaximized();
 bool WindowGetWorkArea(int* width, int* height);
 // The whole size of the display the window is on; false when unknown.
 bool WindowGetScreenSize(int* width, int* height);
+// Asks for this client size, as a user dragging the window's edges would (a window manager may
+// change it); the new size arrives as a size message.
+void WindowSetClientSize(int width, int height);
 // Sets the smallest client size the user can drag the window to.
 void WindowSetMinimumClientSize(int width, int height);
 // Borderless full screen over the whole display on (true) or back to the previous window (false).

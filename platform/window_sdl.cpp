@@ -315,6 +315,10 @@ void WindowSetMinimumClientSize(int width, int height) {
   if (gSdlWindow && width > 0 && height > 0) SDL_SetWindowMinimumSize(gSdlWindow, width, height);
 }
 
+void WindowSetClientSize(int width, int height) {
+  if (gSdlWindow && width > 0 && height > 0) SDL_SetWindowSize(gSdlWindow, width, height);
+}
+
 bool WindowSetFullscreen(bool on) {
   if (!gSdlWindow) return false;
   if (on) {
