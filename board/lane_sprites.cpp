@@ -18,6 +18,13 @@
 // ---- internal helpers ----
 namespace {
 
+// True when [c - h, c + h] holds a pixel centre (k + 0.5), with a little slack for the
+// rasteriser's snapping: a quad that holds none in x or in y makes no fragment at all.
+bool SpansPixelCentre(float c, float h) {
+  constexpr float kSnap = 1.0f / 128.0f;
+  return std::ceil(c - h - kSnap - 0.5f) + 0.5f <= c + h + kSnap;
+}
+
 void Put(GlowSpriteSink* sink, float x, float y, float radius, float r, float g, float b, float a) {
   if (radius <= 0.05f || a <= 0.001f) return;  // as a single glow quad would skip it
   sink->Add({x, y, radius, r, g, b, a});
@@ -129,16 +136,23 @@ void EmitParticleSprites(const LaneFrame& f, GlowSpriteSink* sink) {
 }
 
 void GlowSpriteBatch::Add(const GlowSprite& s) {
+  // Most sprites are faint halos whose outer rim rounds away in the frame, or specks between pixel
+  // centres: only what can change a pixel is drawn, which is most of the lane's cost on a software
+  // rasteriser (every quad costs its set-up, every covered pixel a blend).
+  const float alpha = s.a * gDrawAlpha;
+  const float reach = GlowAdditiveReach(Clamp01(std::max({s.r, s.g, s.b})) * Clamp01(alpha));
+  const float half = s.radius * reach;
+  if (reach <= 0.0f || !SpansPixelCentre(s.x, half) || !SpansPixelCentre(s.y, half)) return;
   if (count_ == kSprites) Flush();
   float* xy = xy_ + count_ * 8;
   float* uv = uv_ + count_ * 8;
   float* c = rgba_ + count_ * 16;
-  const float l = s.x - s.radius, r = s.x + s.radius, t = s.y - s.radius, b = s.y + s.radius;
+  const float u0 = 0.5f - 0.5f * reach, u1 = 0.5f + 0.5f * reach;
+  const float l = s.x - half, r = s.x + half, t = s.y - half, b = s.y + half;
   const float q[8] = {l, t, r, t, r, b, l, b};
-  const float tex[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+  const float tex[8] = {u0, u0, u1, u0, u1, u1, u0, u1};
   std::copy(q, q + 8, xy);
   std::copy(tex, tex + 8, uv);
-  const float alpha = s.a * gDrawAlpha;
   for (int k = 0; k < 4; ++k) {
     c[k * 4 + 0] = s.r, c[k * 4 + 1] = s.g, c[k * 4 + 2] = s.b, c[k * 4 + 3] = alpha;
   }

@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -84,6 +85,19 @@ void DeleteGlowTexture() {
   GLuint name = gGlowTexture;
   glDeleteTextures(1, &name);
   gGlowTexture = 0;
+}
+
+float GlowAdditiveReach(float strength) {
+  if (!(strength > 0.0f)) return 0.0f;
+  // An added term below half a step of 255 rounds away. The texels are bounded by
+  // 1.42 (1 - r)^2.4 (the steeper term can only lie under it) plus their own rounding, and the
+  // linear filter may lift a pixel to the texel one and a half steps nearer the centre.
+  const float needed = 0.45f / (255.0f * std::min(strength, 1.0f));  // the least texel that adds a step
+  if (needed > 1.0f) return 0.0f;
+  const float least = needed - 1.0f / 255.0f;
+  if (least <= 0.0f) return 1.0f;
+  const float filterSlack = 3.0f / (float)(kGlowTextureSize - 1);
+  return std::min(1.0f, 1.0f - std::pow(least / 1.42f, 1.0f / 2.4f) + filterSlack);
 }
 
 void DrawGlowQuad(float x, float y, float radius, float r, float g, float b, float a) {

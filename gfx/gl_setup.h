@@ -18,6 +18,11 @@ void BuildGlowTexture();
 void DeleteGlowTexture();
 // Fills `rgba` (kGlowTextureSize^2 * 4 bytes) with the glow texels: white, alpha by radius.
 void ComputeGlowTexels(uint8_t* rgba);
+// The share (0..1) of a glow quad's radius within which it can still change a pixel of an 8-bit
+// frame when it is added (source alpha, one) at `strength`, its strongest clamped channel times its
+// clamped alpha; 0 when it changes no pixel at all. Cropping the quad to this share (texture
+// coordinates cropped alike) leaves the frame as it was and spares the rasteriser the faint rim.
+float GlowAdditiveReach(float strength);
 // One textured quad of the given radius and colour around (x, y); binds nothing.
 void DrawGlowQuad(float x, float y, float radius, float r, float g, float b, float a);
 // Moves each channel away from (k > 1) or towards (k < 1) the grey mean, plus offset, clamped 0..1.
