@@ -87,7 +87,12 @@ void DrawLearningPanelFrame(const LearningLayout& l) {
   // through together (under 0.1 percent).
   const float top[4] = {0.1f, 0.12f, 0.17f, 1.0f}, bottom[4] = {0.045f, 0.055f, 0.085f, 1.0f};
   FillRoundedRimRect(l.x, l.top, l.width, l.height, 24.0f, 2.0f, body);
+  // Written without blending while nothing fades it, which spares a software rasteriser a read of
+  // most of the window; the blend setting comes back right after.
+  const bool opaque = gDrawAlpha >= 1.0f && glIsEnabled(GL_BLEND);
+  if (opaque) glDisable(GL_BLEND);
   FillRoundedGradientRect(l.x + 2.0f, l.top + 2.0f, l.width - 4.0f, l.height - 4.0f, 22.0f, top, bottom);
+  if (opaque) glEnable(GL_BLEND);
   glLineWidth(1.0f);
   SetGlColor(0.62f, 0.7f, 0.88f, 0.18f);
   StrokeRoundedRect(l.x, l.top, l.width, l.height, 24.0f, 16);
