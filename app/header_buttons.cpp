@@ -6,6 +6,7 @@
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "app/midi_choosers.h"
+#include "app/song_view.h"
 #include "app/students_panel_input.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
@@ -99,5 +100,25 @@ bool PlaylistRowMouseDown(int x, int y) {
   } else {
     return false;
   }
+  return true;
+}
+
+bool ViewButtonsMouseDown(int x, int y) {
+  if (OnShown(gLearningButtonRect, x, y)) {
+    gLearningOverlay = !gLearningOverlay;
+  } else if (OnShown(gSongViewButtonRect, x, y)) {
+    if (!gSongView) {
+      gSongView = true;
+      ArmSongView();
+    } else {
+      // Left by the user: the keep-alive must not bring it back on the next frame.
+      gSongView = gWaitMode = false;
+      gSongViewArmed = false;
+      gSongViewCancelled = true;
+    }
+  } else {
+    return false;
+  }
+  RelayoutAll();
   return true;
 }

@@ -8,3 +8,7 @@
 bool HeaderButtonsMouseDown(int x, int y);
 // A press on the playlist row or the next button; true when taken.
 bool PlaylistRowMouseDown(int x, int y);
+// A press on the learning or the song-view button beside the band: each switches its view, the
+// only way into the learning overlay and the song view (and through it the lane, practice mode
+// and the library); true when taken.
+bool ViewButtonsMouseDown(int x, int y);

@@ -94,6 +94,7 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     gBackdropTint = !gBackdropTint;
     return true;
   }
+  if (ViewButtonsMouseDown(x, y)) return true;
   if (!OverlayOnly() && HeaderButtonsMouseDown(x, y)) return true;
   if (gUnloadSongRect.w > 2.0f && PointInRect(gUnloadSongRect, x, y)) {
     UnloadMidi();

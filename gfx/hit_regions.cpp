@@ -180,7 +180,7 @@ static void LayoutFileMenu(float s, float H) {
 
 // The learning and song-view buttons, and in the learning view the column beside the staff panel.
 static void LayoutSideButtons(const LayoutFacts& facts, float s, float W, float m) {
-  if (gPracticeMode) return;
+  if (gPracticeMode || gRingMode) return;
   float bc = ClampFloat(0.84f * PanelElementSize(), 24.0f, 54.0f), gc = std::max(8.0f * s, 6.0f);
   if (gLearningOverlay && facts.staffPanelShown) {
     const RectF& staff = facts.staffPanel;
@@ -195,8 +195,10 @@ static void LayoutSideButtons(const LayoutFacts& facts, float s, float W, float 
   }
   const RectF& top = gBandTopRowRect;
   float x = std::min(top.x + top.w + m, W - bc - m);
-  gLearningButtonRect = {x, top.y + (top.h - bc) / 2.0f, bc, bc};
-  gSongViewButtonRect = {x, gLearningButtonRect.y + bc + gc, bc, bc};
+  // Their words take the room up to the window's edge: "Lernen" or "Chanson" need more than a square.
+  float w = std::max(bc, W - m - x);
+  gLearningButtonRect = {x, top.y + (top.h - bc) / 2.0f, w, bc};
+  gSongViewButtonRect = {x, gLearningButtonRect.y + bc + gc, w, bc};
 }
 
 // The students panel's sizes, all from the UI scale.

@@ -20,7 +20,7 @@ extern RectF gBandTopRowRect;           // header buttons
 extern RectF gBandMiddleRowRect;        // previous, play, next, the seek bar and the speed slider
 extern RectF gBandBottomRowRect;        // repeat, shuffle and clear-loop; gone once the board is in
 extern RectF gSliderPanelButtonRect;    // the settings panel button left of the band (practice mode)
-extern RectF gLearningButtonRect;       // placed by the frame's calls, hidden again by RelayoutAll
+extern RectF gLearningButtonRect;       // switches the learning overlay; hidden in practice mode
 extern RectF gSongViewButtonRect;
 extern RectF gOverlayFilterButtonRect;  // the learning overlay's filter button, beside the staff panel
 extern RectF gMetronomeStopRect;        // while the metronome runs

@@ -127,7 +127,5 @@ void RelayoutAll() {
     if (IsShown(gToolbarRects[7])) gToolbarToggleHitRect = gToolbarRects[7];
     gPracticeRunSlotRect = IsShown(gToolbarRects[6]) ? gToolbarRects[6] : kHiddenRect;
   }
-  gLearningButtonRect = kHiddenRect;
-  gSongViewButtonRect = kHiddenRect;
   gHeaderRowFirstRect = gHeaderRowSecondRect = gLaneAnchorRect = kHiddenRect;
 }

@@ -7,6 +7,7 @@
 
 #include "app/circle_key_drag.h"
 #include "app/ring_glow.h"
+#include "app/song_view.h"
 #include "midi/seek_bar.h"
 #include "practice/students.h"
 #include "tests/app/input_fixture.h"
@@ -365,6 +366,29 @@ TEST_F(MouseRouting, TheBandsButtonsToggleAndStep) {
   Press(5, 890);
   EXPECT_FALSE(gFileMenuOpen) << "a press outside closes the menu";
   Release(5, 890);
+}
+
+// The song-view button is the way into the song view, and from it to the NOTE FALL button and
+// the library: it switches the view on, and off for good (the keep-alive of the loaded song does
+// not bring it back); the learning button switches the overlay and follows it to its new place.
+TEST_F(MouseRouting, TheViewButtonsSwitchTheSongViewAndTheOverlay) {
+  ASSERT_GT(gSongViewButtonRect.w, 2.0f) << "shown in the plain view";
+  Click(gSongViewButtonRect);
+  EXPECT_TRUE(gSongView);
+  KeepSongView();
+  EXPECT_TRUE(gSongView && gWaitMode) << "kept for the loaded song";
+  Click(gSongViewButtonRect);
+  KeepSongView();
+  EXPECT_FALSE(gSongView || gWaitMode) << "left, and not brought back";
+  ASSERT_GT(gLearningButtonRect.w, 2.0f);
+  Click(gLearningButtonRect);
+  EXPECT_TRUE(gLearningOverlay);
+  ASSERT_GT(gLearningButtonRect.w, 2.0f) << "still reachable in the overlay";
+  Click(gLearningButtonRect);
+  EXPECT_FALSE(gLearningOverlay);
+  gPracticeMode = true;
+  RelayoutAll();
+  EXPECT_FALSE(gLearningButtonRect.w > 2.0f || gSongViewButtonRect.w > 2.0f) << "not in practice mode";
 }
 
 }  // namespace
