@@ -84,6 +84,14 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     StopMetronome();
     return true;
   }
+  // The toolbar shows the practice run's flag with the strip hidden as well: a press on it brings
+  // the strip in and starts the choice of a region, where it would otherwise do nothing.
+  if (!gPracticeStrip && !gPracticeMode && !gLearningOverlay && PointInRect(gToolbarRects[6], x, y)) {
+    gPracticeStrip = true;
+    RelayoutAll();
+    TogglePracticeRun();
+    return true;
+  }
   if (IsPracticeStripFadedIn() && OnPracticeMouseDown(x, y)) return true;
   if (!gPracticeMode && IsPracticeStripFadedIn() && IsFilterPanelAvailable() && !IsOverlayOpaque() &&
       ClickFilterTabs(x, y))

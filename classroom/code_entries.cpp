@@ -18,6 +18,7 @@
 #include "classroom/http_client.h"
 #include "classroom/institution_panel_state.h"
 #include "classroom/json_text.h"
+#include "gfx/layout.h"
 #include "gfx/translate.h"
 #include "learning/learning_files.h"
 #include "platform/clipboard.h"
@@ -172,6 +173,7 @@ static void AddStudentNamed(const std::string& name) {
   NormalizeStudentColour(student);
   gStudents.push_back(student);
   SaveStudents();
+  RelayoutAll();  // the open students panel shows the new row now, not when it is next opened
   gReportFiguresCache.clear();
   gInstitutionPanelMessage = TrF("Added: %s", student.name.c_str());
 }

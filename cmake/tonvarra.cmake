@@ -13,17 +13,20 @@ function(tonvarra_module name folder)
   target_link_libraries(tonvarra_${name} PUBLIC ${MODULE_DEPS})
 endfunction()
 
-# tonvarra_test(name LIBS ...): one GoogleTest executable from tests/<name>/*.cpp linked to the
-# given libraries only, its cases registered with CTest. A test that reaches above its folder's
-# floor fails to link.
+# tonvarra_test(name LIBS ... [FILTER expr]): one GoogleTest executable from tests/<name>/*.cpp
+# linked to the given libraries only, its cases registered with CTest (those FILTER lets through,
+# when given). A test that reaches above its folder's floor fails to link.
 function(tonvarra_test name)
-  cmake_parse_arguments(TEST "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(TEST "" "FILTER" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
   if(NOT sources)
     return()
   endif()
   add_executable(test_${name} ${sources})
   target_link_libraries(test_${name} PRIVATE ${TEST_LIBS} tonvarra_test_support GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  if(NOT TEST_FILTER)
+    set(TEST_FILTER "*")
+  endif()
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "${TEST_FILTER}"
     PROPERTIES ENVIRONMENT "TONVARRA_BINARY=$<TARGET_FILE:tonvarra>;TONVARRA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

@@ -114,8 +114,12 @@ TEST_F(ClassroomRouting, NewStudentThroughTheInstitutionPanelWithEscapeLayers) {
   Key(kKeyBack, 8);
   Key(kKeyBack, 8);
   Key(kKeyBack, 8);
+  gStudentListOpen = true;
+  RelayoutAll();
+  ASSERT_EQ(gStudentRowRects.size(), 2u);
   Key(kKeyReturn, 13);
   ASSERT_EQ(gStudents.size(), 3u);
+  EXPECT_EQ(gStudentRowRects.size(), 3u) << "the open students panel shows the new row at once";
   EXPECT_EQ(gStudents[2].name, "Maria");
   EXPECT_EQ(gActiveStudentIndex, 0);
   EXPECT_EQ(gInstitutionPanelMessage, "Added: Maria");

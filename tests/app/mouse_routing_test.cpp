@@ -8,7 +8,9 @@
 #include "app/circle_key_drag.h"
 #include "app/ring_glow.h"
 #include "app/song_view.h"
+#include "gfx/layout.h"
 #include "midi/seek_bar.h"
+#include "practice/practice_run.h"
 #include "practice/students.h"
 #include "tests/app/input_fixture.h"
 #include "theory/circle_theory.h"
@@ -389,6 +391,19 @@ TEST_F(MouseRouting, TheViewButtonsSwitchTheSongViewAndTheOverlay) {
   gPracticeMode = true;
   RelayoutAll();
   EXPECT_FALSE(gLearningButtonRect.w > 2.0f || gSongViewButtonRect.w > 2.0f) << "not in practice mode";
+}
+
+// The toolbar's flag is shown while the practice strip is hidden too: a press on it shows the strip
+// and starts the choice of a region, instead of doing nothing.
+TEST_F(MouseRouting, TheToolbarsFlagStartsARunWithTheStripHidden) {
+  gPracticeStrip = false;
+  gPracticeStripFade = 0.0f;
+  RelayoutAll();
+  ASSERT_GT(gToolbarRects[6].w, 2.0f);
+  Click(gToolbarRects[6]);
+  EXPECT_TRUE(gPracticeStrip);
+  EXPECT_EQ(gPracticeState, kPracticeChoosing);
+  ExitPracticeRun();
 }
 
 }  // namespace

@@ -309,6 +309,8 @@ void Tour::MoveTo(float x, float y) {
 
 void Tour::Click(float x, float y, int button) {
   MoveTo(x, y);
+  // A press that arrives with the move can be lost: the program draws a frame under the pointer first.
+  Screenshot();
   Xdo({"click", std::to_string(button)});
 }
 
@@ -327,6 +329,7 @@ void Tour::DoubleClick(float x, float y) {
 
 void Tour::Drag(float x0, float y0, float x1, float y1) {
   MoveTo(x0, y0);
+  Screenshot();  // a frame under the pointer before the press, as for a click
   Xdo({"mousedown", "1"});
   for (int i = 1; i <= 8; ++i) MoveTo(x0 + (x1 - x0) * (float)i / 8.0f, y0 + (y1 - y0) * (float)i / 8.0f);
   Xdo({"mouseup", "1"});

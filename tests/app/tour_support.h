@@ -125,7 +125,10 @@ class Tour {
   const std::string& DisplayName() const { return display_.name(); }
 
   // What the steps hand on to each other.
-  std::string song;        // the library song as the dialog was given it
+  std::string song;              // the library song as the dialog was given it
+  std::string practiceRecord;    // the practice runs' file after the run
+  Frame armedWithoutRecord;      // the armed run before the region had a record
+  Frame todayBefore;             // the learning screen before the day's first song
   const std::string& ScratchPath() const { return scratch_.path(); }
 
  private:
