@@ -75,20 +75,7 @@ static void BM_CircleViewLogic(benchmark::State& state) {
   CircleLook look;
   for (auto _ : state) {
     RefreshCircleView();
-    uint32_t now = ClockMs32();
-    in.nowMs = now;
-    FeedRingGlowBeforeCircle(0.017f);
-    ComputeCirclePass(in, &look);
-    TrailColumn column = ComputeTrailColumn();
-    TrailEntryLook entry;
-    for (size_t i = 0; i < gRingLabels.size(); ++i)
-      ComputeTrailEntryLook(gRingLabels[i], (int)i, now, column, 0.5f, false, &entry);
-    PatternLabelLook label;
-    for (size_t i = 0; i < gPatternEvents.size(); ++i)
-      ComputePatternLabelLook(gPatternEvents, (int)i, now, column, 0.5f, false, &label);
-    FeedRingGlowAfterCircle(0.017f, 1.0f);
-    OrbFeedFrame frame{in.centreX, in.centreY, in.minSide, in.innermost, 1440, 920, 1.0f, 0.017f};
-    FillOrbParams(frame, &gVisualParams);
+    ComputeCircleViewRecords(in, &look, 0.017f);
     benchmark::DoNotOptimize(look.positions[0].outerFill[3]);
   }
   gHeldNotes.clear();

@@ -267,20 +267,7 @@ void BM_ViewLogic(benchmark::State& state) {
     switch (view) {
       case kCircleView: {
         RefreshCircleView();
-        const uint32_t nowMs = ClockMs32();
-        in.nowMs = nowMs;
-        FeedRingGlowBeforeCircle(dt);
-        ComputeCirclePass(in, &look);
-        TrailColumn column = ComputeTrailColumn();
-        TrailEntryLook entry;
-        for (size_t i = 0; i < gRingLabels.size(); ++i)
-          ComputeTrailEntryLook(gRingLabels[i], (int)i, nowMs, column, 0.5f, false, &entry);
-        PatternLabelLook label;
-        for (size_t i = 0; i < gPatternEvents.size(); ++i)
-          ComputePatternLabelLook(gPatternEvents, (int)i, nowMs, column, 0.5f, false, &label);
-        FeedRingGlowAfterCircle(dt, 1.0f);
-        OrbFeedFrame frame{in.centreX, in.centreY, in.minSide, in.innermost, (float)gClientWidth, (float)gClientHeight, 1.0f, dt};
-        FillOrbParams(frame, &gVisualParams);
+        ComputeCircleViewRecords(in, &look, dt);
         benchmark::DoNotOptimize(look.positions[0].outerFill[3]);
         break;
       }

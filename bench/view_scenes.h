@@ -15,7 +15,9 @@
 #include "app/base/start_clock.h"
 #include "app/base/view_modes.h"
 #include "app/chord_trail.h"
+#include "app/orb_feed.h"
 #include "app/pattern_list.h"
+#include "app/ring_glow.h"
 #include "board/board_motes.h"
 #include "board/board_particles.h"
 #include "board/lane_notes.h"
@@ -28,6 +30,8 @@
 #include "midi/playback.h"
 #include "platform/clock.h"
 #include "theory/chromatic_runs.h"
+#include "visual/circle_pass.h"
+#include "visual/orb_params.h"
 #include "visual/ring_labels.h"
 #include "visual/start_screen.h"
 
@@ -60,6 +64,25 @@ inline void RefreshCircleView() {
   uint32_t now = ClockMs32();
   for (size_t i = 0; i < gRingLabels.size(); ++i) gRingLabels[i].timeMs = now - 40u * (uint32_t)i;
   for (size_t i = 0; i < gPatternEvents.size(); ++i) gPatternEvents[i].timeMs = now - 300u - 15u * (uint32_t)i;
+}
+
+// The circle view's window-free records of one frame: the ring pass's colours, the trail's and the
+// pattern list's looks, the glow feed and the orb's record.
+inline void ComputeCircleViewRecords(CirclePassInput& in, CircleLook* look, float dt) {
+  const uint32_t nowMs = ClockMs32();
+  in.nowMs = nowMs;
+  FeedRingGlowBeforeCircle(dt);
+  ComputeCirclePass(in, look);
+  TrailColumn column = ComputeTrailColumn();
+  TrailEntryLook entry;
+  for (size_t i = 0; i < gRingLabels.size(); ++i)
+    ComputeTrailEntryLook(gRingLabels[i], (int)i, nowMs, column, 0.5f, false, &entry);
+  PatternLabelLook label;
+  for (size_t i = 0; i < gPatternEvents.size(); ++i)
+    ComputePatternLabelLook(gPatternEvents, (int)i, nowMs, column, 0.5f, false, &label);
+  FeedRingGlowAfterCircle(dt, 1.0f);
+  OrbFeedFrame frame{in.centreX, in.centreY, in.minSide, in.innermost, (float)gClientWidth, (float)gClientHeight, 1.0f, dt};
+  FillOrbParams(frame, &gVisualParams);
 }
 
 // ---- the note-fall lane ----

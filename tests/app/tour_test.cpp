@@ -287,6 +287,16 @@ bool OpenStudentsPanel(Tour& t, const std::vector<std::string>& names, int activ
   return t.ClickUntil(button.x + button.w / 2, button.y + button.h / 2, [&](const Frame& f) { return InkIn(f, entry, 60); });
 }
 
+// Closes the students panel with its button; true when the panel's area changed.
+bool CloseStudentsPanel(Tour& t, const std::vector<std::string>& names, int active) {
+  MirrorStudents(names, active, true);
+  const RectF open = gStudentsPanelRect;
+  MirrorStudents(names, active, false);
+  const RectF button = gStudentsButtonRect;
+  const Frame withPanel = t.Screenshot();
+  return t.ClickUntil(button.x + button.w / 2, button.y + button.h / 2, [&](const Frame& f) { return f.Changed(withPanel, open, 40) > 1000; });
+}
+
 // The institution panel's rectangles in its main view.
 InstitutionPanelLayout InstitutionMainView() {
   gInstitutionPanelOpen = true;
@@ -355,13 +365,7 @@ void Students(Tour& t) {
   t.Shot("04c_second_student_active");
   t.Key("Escape");  // the student view the press opened
   // The panel closed with its button.
-  MirrorStudents(names, 1, true);
-  const RectF open = gStudentsPanelRect;
-  MirrorStudents(names, 1, false);
-  const RectF button = gStudentsButtonRect;
-  const Frame withPanel = t.Screenshot();
-  EXPECT_TRUE(t.ClickUntil(button.x + button.w / 2, button.y + button.h / 2, [&](const Frame& f) { return f.Changed(withPanel, open, 40) > 1000; }))
-      << "the students panel did not close";
+  EXPECT_TRUE(CloseStudentsPanel(t, names, 1)) << "the students panel did not close";
 }
 
 // Every file of the Data folder with its bytes, but the exit log.
@@ -401,13 +405,7 @@ void ClassroomWithoutAServer(Tour& t) {
   t.Shot("05b_no_server");
   for (int i = 0; i < 3; ++i) t.Key("Escape");
   // The students panel closed with its button.
-  MirrorStudents(names, 1, true);
-  const RectF open = gStudentsPanelRect;
-  MirrorStudents(names, 1, false);
-  const RectF button = gStudentsButtonRect;
-  const Frame withPanel = t.Screenshot();
-  EXPECT_TRUE(t.ClickUntil(button.x + button.w / 2, button.y + button.h / 2, [&](const Frame& f) { return f.Changed(withPanel, open, 40) > 1000; }))
-      << "the students panel did not close";
+  EXPECT_TRUE(CloseStudentsPanel(t, names, 1)) << "the students panel did not close";
   EXPECT_TRUE(DataSnapshot(t.DataFile("")) == before) << DescribeFolder(t.DataFile(""));
 }
 
