@@ -1,8 +1,11 @@
 // visual/orb_body: the orb's frame bookkeeping, its body and its radial lines, as arrays.
 //
 // The body is B concentric bands from the moving centre to the ring. Each band's inner edge is the
-// previous band's outer edge, so the B + 1 edge rows are computed once and every band is a strip
-// of indices into two neighbouring rows. Everything that depends only on the sample (its angle,
+// previous band's outer edge, so the B + 1 edge rows are computed once and every band is a run of
+// triangles between two neighbouring rows. A row near the centre is short: at full detail its
+// samples would lie a fraction of a pixel apart and software GL would pay for thousands of
+// triangles too small to show, so it keeps every second, fourth ... sample instead, while the
+// outermost row, the silhouette, keeps them all. Everything that depends only on the sample (its angle,
 // noise, blurred ink, angular tint weights) or only on the row is computed once a frame. Arrays
 // are reserved for the largest counts on first use, so detail changes never allocate.
 #include "visual/orb_body.h"
@@ -45,7 +48,8 @@ void ReserveArrays(OrbDrawMemory& d, int n) {
   const size_t vertices = rows * (kMaxBands + 1);
   d.body.xy.reserve(vertices * 2);
   d.body.rgba.reserve(vertices * 4);
-  d.bodyIndex.reserve(rows * 2 * kMaxBands);
+  d.bodyIndex.reserve(rows * 6 * kMaxBands);
+  for (std::vector<int>* a : {&d.rowStart, &d.rowStride, &d.bodyIndexStrides}) a->reserve(kMaxBands + 2);
   d.radialLines.xy.reserve(rows + 8);  // a line at most every four samples, 4 floats each
   d.radialLines.rgba.reserve(2 * (rows + 8));
 }
@@ -54,6 +58,35 @@ void ReserveArrays(OrbDrawMemory& d, int n) {
 struct BodyRow {
   float t, wOuter, wInner, edge, fall, base, sm, brighten, tintRamp, keyRamp, strikeR;
 };
+
+// Samples k of a row with stride st: 0, st, 2 st ... below S, then S (the loop's closing copy).
+int RowLength(int samples, int stride) { return (samples + stride - 1) / stride + 1; }
+int RowSample(int j, int samples, int stride) { return std::min(j * stride, samples); }
+
+// Each band as triangles between its inner row (b) and its outer row (b + 1), walking both by
+// sample number and always taking the nearer next vertex, inner first on a tie. Rows of the same
+// stride give exactly the two triangles per sample a strip would.
+void BuildBodyIndex(OrbDrawMemory& d, int bands, int samples) {
+  d.bodyIndex.clear();
+  for (int b = 0; b < bands; ++b) {
+    const int si = d.rowStride[b], so = d.rowStride[b + 1];
+    const int ni = RowLength(samples, si), no = RowLength(samples, so);
+    const uint32_t inner = static_cast<uint32_t>(d.rowStart[b]), outer = static_cast<uint32_t>(d.rowStart[b + 1]);
+    int i = 0, o = 0;
+    while (i < ni - 1 || o < no - 1) {
+      const bool takeInner = o == no - 1 || (i < ni - 1 && RowSample(i + 1, samples, si) <= RowSample(o + 1, samples, so));
+      d.bodyIndex.push_back(inner + static_cast<uint32_t>(i));
+      d.bodyIndex.push_back(outer + static_cast<uint32_t>(o));
+      if (takeInner) {
+        d.bodyIndex.push_back(inner + static_cast<uint32_t>(++i));
+      } else {
+        d.bodyIndex.push_back(outer + static_cast<uint32_t>(++o));
+      }
+    }
+  }
+  d.bodyIndexStrides = d.rowStride;
+  d.bodyIndexSamples = samples;
+}
 
 BodyRow MakeRow(const OrbParams& p, const OrbFrame& f, float t) {
   BodyRow r;
@@ -76,6 +109,12 @@ BodyRow MakeRow(const OrbParams& p, const OrbFrame& f, float t) {
 
 // ---- public functions ----
 void ResetOrbDraw() { gOrbDraw = OrbDrawMemory(); }
+
+int OrbBodyRowStride(float spacingPx, float stepPx, int samples) {
+  int stride = 1;
+  while (2 * stride * kOrbBodyRowMinSamples <= samples && 2.0f * static_cast<float>(stride) * spacingPx <= stepPx) stride *= 2;
+  return stride;
+}
 
 OrbDetail ComputeOrbDetail(float smoothQuality, int pointCount) {
   OrbDetail c;
@@ -255,16 +294,33 @@ void FillOrbBody(const OrbParams& p, const OrbState& s, const OrbFrame& f, OrbDr
   const float warmSigma = 0.25f * f.warm + 0.55f;
   const float alpha = kBodyAlpha * gDrawAlpha;
 
-  d.body.Resize((bands + 1) * rowLen);
+  // Rows shrink toward the centre, so inner ones keep only as many samples as their length needs.
+  float perimeter = 0.0f;
+  for (int k = 0; k < samples; ++k)
+    perimeter += std::hypot(d.sampleDx[k + 1] - d.sampleDx[k], d.sampleDy[k + 1] - d.sampleDy[k]);
+  const float spacing = f.scale * perimeter / static_cast<float>(std::max(samples, 1));
+  d.rowStart.resize(static_cast<size_t>(bands) + 1);
+  d.rowStride.resize(static_cast<size_t>(bands) + 1);
+  int vertices = 0;
+  for (int b = 0; b <= bands; ++b) {
+    const float t = static_cast<float>(b) / static_cast<float>(bands);
+    d.rowStride[b] = b == bands ? 1 : OrbBodyRowStride(t * spacing, d.bodyStepPx, samples);
+    d.rowStart[b] = vertices;
+    vertices += RowLength(samples, d.rowStride[b]);
+  }
+
+  d.body.Resize(vertices);
   for (int b = 0; b <= bands; ++b) {
     const BodyRow row = MakeRow(p, f, static_cast<float>(b) / static_cast<float>(bands));
+    const int stride = d.rowStride[b], length = RowLength(samples, stride);
     const float t = row.t;
     float flicker[12];
     for (int e = 0; e < strikeCount; ++e) {
       const float fl = (std::sin(34.0f * tau + 0.9f * static_cast<float>(strikes[e]) + 7.5f * t) * 0.5f + 0.5f) * 0.42f + 0.58f;
       flicker[e] = fl * fl;
     }
-    for (int k = 0; k < rowLen; ++k) {
+    for (int j = 0; j < length; ++j) {
+      const int k = RowSample(j, samples, stride);
       const float dx = d.sampleDx[k], dy = d.sampleDy[k];
       const float x = f.cx + t * dx, y = f.cy + t * dy;
       const OrbRgb ink = MixBandColour(d, f, k, row.wOuter, row.wInner, row.edge);
@@ -314,21 +370,10 @@ void FillOrbBody(const OrbParams& p, const OrbState& s, const OrbFrame& f, OrbDr
       if (rim > 0.0001f) c = RimGlowTint(c, t, rim, tau);
       float px, py;
       OrbToPixel(p, f, x, y, &px, &py);
-      d.body.Set(b * rowLen + k, px, py, c.r, c.g, c.b, alpha);
+      d.body.Set(d.rowStart[b] + j, px, py, c.r, c.g, c.b, alpha);
     }
   }
-
-  // Band b runs between rows b and b + 1: inner vertex first, then outer, sample by sample.
-  if (d.bodyIndexBands != bands || d.bodyIndexSamples != samples) {
-    d.bodyIndex.clear();
-    for (int b = 0; b < bands; ++b)
-      for (int k = 0; k < rowLen; ++k) {
-        d.bodyIndex.push_back(static_cast<uint32_t>(b * rowLen + k));
-        d.bodyIndex.push_back(static_cast<uint32_t>((b + 1) * rowLen + k));
-      }
-    d.bodyIndexBands = bands;
-    d.bodyIndexSamples = samples;
-  }
+  if (d.bodyIndexSamples != samples || d.bodyIndexStrides != d.rowStride) BuildBodyIndex(d, bands, samples);
 }
 
 void FillOrbRadialLines(const OrbParams& p, const OrbState& s, const OrbFrame& f, OrbDrawMemory& d) {

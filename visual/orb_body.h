@@ -52,6 +52,13 @@ struct OrbBatch {
   int Count() const { return static_cast<int>(xy.size() / 2); }
 };
 
+// Pixels of arc between an inner body row's samples that still change nothing one can see: the
+// colour between them is blended smoothly either way, and the outermost row, which makes the
+// silhouette, keeps every sample.
+constexpr float kOrbBodyStepPx = 2.5f;
+// Fewest samples an inner body row keeps, so its outline stays round.
+constexpr int kOrbBodyRowMinSamples = 24;
+
 // The drawing's memory between frames.
 struct OrbDrawMemory {
   float drawPrevTime = 0;                // p.time of the previous draw, 0 before the first
@@ -67,9 +74,14 @@ struct OrbDrawMemory {
   std::vector<float> sampleNoise, blurR, blurG, blurB, innerR, innerG, innerB;
   std::vector<float> sampleDx, sampleDy, sampleTheta;  // ring offset from the centre and its angle
   std::vector<float> tintGm, tintGk, tintDm, strikeG;  // per-sample angular terms of the tints
-  OrbBatch body;                     // (B + 1) edge rows of S + 1 vertices each
-  std::vector<uint32_t> bodyIndex;   // per band, a strip of 2 (S + 1) indices into the rows
-  int bodyIndexBands = 0, bodyIndexSamples = 0;  // the counts bodyIndex was built for
+  // The body's B + 1 edge rows, row b holding every rowStride[b]-th of the S + 1 samples and the
+  // last, from vertex rowStart[b] on. Inner rows are short, so they take fewer samples.
+  OrbBatch body;
+  std::vector<int> rowStart, rowStride;
+  float bodyStepPx = kOrbBodyStepPx;  // arc length an inner row's samples may spread to; 0 keeps all
+  std::vector<uint32_t> bodyIndex;   // triangles zipping each band's two rows together
+  std::vector<int> bodyIndexStrides;  // the row strides bodyIndex was built for
+  int bodyIndexSamples = 0;           // and the sample count
   std::vector<float> lum;            // luminance just inside the rim, per sample
   OrbBatch radialLines;              // pairs of line ends
 };
@@ -104,7 +116,10 @@ void AdvanceOrbDrawClock(OrbDrawMemory& d, float time, float level80);
 // The frame's shared values and per-sample rows (noise, blurred ring ink, inner ink); the state
 // must be set up (arrays of its counts, N >= 3).
 OrbFrame PrepareOrbFrame(const OrbParams& p, const OrbState& s, OrbDrawMemory& d);
-// The body's edge rows (positions and colours) and the band strips' indices.
+// The sample stride of a body row whose samples lie `spacingPx` apart at full detail: the largest
+// power of two that keeps them within `stepPx` and the row at kOrbBodyRowMinSamples or more of S.
+int OrbBodyRowStride(float spacingPx, float stepPx, int samples);
+// The body's edge rows (positions and colours) and the triangles between them.
 void FillOrbBody(const OrbParams& p, const OrbState& s, const OrbFrame& f, OrbDrawMemory& d);
 // The radial lines where dark ink meets light just inside the rim (none when the look is calm or
 // the detail low).

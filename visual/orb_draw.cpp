@@ -75,9 +75,7 @@ void DrawOrb(const OrbParams& p, OrbState& s) {
   glEnableClientState(GL_COLOR_ARRAY);
 
   Point(d.body);
-  const int strip = 2 * (d.bodyIndexSamples + 1);
-  for (int b = 0; b < d.bodyIndexBands; ++b)
-    glDrawElements(GL_TRIANGLE_STRIP, strip, GL_UNSIGNED_INT, d.bodyIndex.data() + static_cast<size_t>(b) * strip);
+  glDrawElements(GL_TRIANGLES, static_cast<int>(d.bodyIndex.size()), GL_UNSIGNED_INT, d.bodyIndex.data());
 
   if (d.radialLines.Count() > 0) {
     Point(d.radialLines);

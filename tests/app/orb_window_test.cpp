@@ -20,7 +20,9 @@
 #include "practice/students.h"
 #include "real_window_fixture.h"
 #include "theory/ring_palette.h"
+#include "visual/orb_body.h"
 #include "visual/orb_draw.h"
+#include "visual/orb_overlays.h"
 #include "visual/orb_state.h"
 
 namespace {
@@ -148,6 +150,59 @@ TEST_F(OrbWindow, ATriadAScaleEntryAndAWarmFlashColourTheBody) {
   Frames(20);
   Shot("orb_warm_flash.png");
   EXPECT_FALSE(SameColour(At(cx_, cy_), Background(), 6));
+}
+
+// The body's inner rows keep fewer samples than the rim; drawn both ways from the same state, the
+// picture may differ only by a few levels here and there, never in its shape.
+TEST_F(OrbWindow, TheThinnedBodyDrawsWhatTheFullOneDraws) {
+  ClearGlow();
+  gRingGlowMajor[0] = 1.0f;
+  gRingGlowMajor[1] = 0.8f;
+  gRingGlowMinor[3] = 0.6f;
+  p_.accentPos = 0;
+  p_.accentLevel = 0.8f;
+  p_.level64 = 0.7f;
+  p_.level72 = 0.5f;
+  p_.scaleMode = 1;
+  p_.entryCount = 1;
+  p_.entryPos[0] = 6;
+  p_.entryStrength[0] = 0.9f;
+  p_.hueAmount = 0.6f;
+  Frames(90);
+  p_.time += 1.0f / 60.0f;
+  const OrbState state = gOrbState;
+  const OrbDrawMemory draw = gOrbDraw;
+  const OrbOverlayMemory overlays = gOrbOverlays;
+  std::vector<uint8_t> shots[2];
+  size_t triangles[2] = {};
+  for (int thinned = 0; thinned < 2; ++thinned) {
+    gOrbState = state;
+    gOrbDraw = draw;
+    gOrbOverlays = overlays;
+    gOrbDraw.bodyStepPx = thinned ? kOrbBodyStepPx : 0.0f;
+    glClearColor(kBg[0], kBg[1], kBg[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawOrb(p_, gOrbState);
+    glFinish();
+    shots[thinned] = ReadFrame();
+    triangles[thinned] = gOrbDraw.bodyIndex.size() / 3;
+    Shot(thinned ? "orb_body_thinned.png" : "orb_body_full.png");
+  }
+  EXPECT_LT(triangles[1], triangles[0] * 4 / 5) << "the inner rows were not thinned";
+  int worst = 0;
+  size_t changed = 0, covered = 0;
+  const Rgb bg = Background();
+  for (size_t i = 0; i + 3 < shots[0].size(); i += 4) {
+    int d = 0;
+    for (int c = 0; c < 3; ++c) d = std::max(d, std::abs((int)shots[0][i + c] - (int)shots[1][i + c]));
+    worst = std::max(worst, d);
+    if (d > 3) ++changed;
+    if (std::abs((int)shots[0][i] - bg[0]) + std::abs((int)shots[0][i + 1] - bg[1]) + std::abs((int)shots[0][i + 2] - bg[2]) > 6)
+      ++covered;
+  }
+  ASSERT_GT(covered, 20000u) << "the orb was drawn";
+  EXPECT_LE(worst, 24);
+  EXPECT_LT(changed, covered / 200) << changed << " of " << covered << " pixels changed by more than 3 levels";
 }
 
 TEST_F(OrbWindow, InkOfOnePositionShowsItsColourTowardWhereItGathered) {

@@ -3,8 +3,10 @@
 // drawing fills.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "orb_sim.h"
 #include "theory/ring_palette.h"
@@ -194,6 +196,44 @@ TEST(OrbBeads, SnapOnTheFirstFrameAndStayInsideTheReach) {
   for (int v = 0; v < beads.Count(); v += 3) {  // each triangle's first vertex is its disc's centre
     const float r = std::hypot(beads.xy[2 * v] - p.centreX, beads.xy[2 * v + 1] - p.centreY);
     EXPECT_LT(r, p.innerRadius) << v;
+  }
+}
+
+// The body's triangles, thinned toward the centre or not, tile the disc inside the outermost row:
+// none folds over another (every one turns the same way) and their areas add up to the disc's.
+TEST(OrbDrawing, TheBodyTrianglesTileTheDiscWithoutFoldsOrGaps) {
+  for (float step : {0.0f, kOrbBodyStepPx, 8.0f}) {
+    SCOPED_TRACE(step);
+    OrbParams p = FreshDrawing();
+    gRingGlowMajor[0] = 1.0f;
+    gRingGlowMinor[5] = 0.7f;
+    p.level64 = 0.8f;
+    p.accentPos = 0;
+    p.accentLevel = 0.9f;
+    gOrbDraw.bodyStepPx = step;
+    RunFrames(p, 40);
+    const OrbDrawMemory& d = gOrbDraw;
+    const std::vector<float>& xy = d.body.xy;
+    const int rim = d.rowStart.back();
+    double disc = 0.0;
+    for (int v = rim; v + 1 < d.body.Count(); ++v)
+      disc += 0.5 * ((double)xy[2 * v] * xy[2 * v + 3] - (double)xy[2 * v + 2] * xy[2 * v + 1]);
+    double sum = 0.0;
+    int positive = 0, negative = 0;
+    ASSERT_EQ(d.bodyIndex.size() % 3, 0u);
+    for (size_t i = 0; i < d.bodyIndex.size(); i += 3) {
+      const uint32_t a = d.bodyIndex[i], b = d.bodyIndex[i + 1], c = d.bodyIndex[i + 2];
+      ASSERT_LT(std::max({a, b, c}), (uint32_t)d.body.Count());
+      const double area = 0.5 * (((double)xy[2 * b] - xy[2 * a]) * ((double)xy[2 * c + 1] - xy[2 * a + 1]) -
+                                 ((double)xy[2 * c] - xy[2 * a]) * ((double)xy[2 * b + 1] - xy[2 * a + 1]));
+      if (area > 1e-4) ++positive;
+      if (area < -1e-4) ++negative;
+      sum += std::fabs(area);
+    }
+    EXPECT_TRUE(positive == 0 || negative == 0) << positive << " one way, " << negative << " the other";
+    EXPECT_NEAR(sum, std::fabs(disc), 1e-4 * std::fabs(disc));
+    EXPECT_GT(std::fabs(disc), 0.3 * 3.14159 * p.innerRadius * p.innerRadius);
+    if (step > 0.0f) EXPECT_GT(d.rowStride[1], 1) << "the innermost rows keep fewer samples";
   }
 }
 
