@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gfx/text.h"
+#include "gfx/translate.h"
 #include "learning/library_browser.h"
 #include "learning/library_view_state.h"
 #include "learning_ui/learning_screen_state.h"
@@ -21,6 +22,8 @@ static const int kRingOrder[12] = {0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10, 5};
 static const uint32_t kSwallowMs = 501;
 static const float kFadeRate = 14.0f;     // per second, the list's ease towards its target
 static const float kMaxFadeStep = 0.1f;   // seconds; a stalled frame does not snap the list open
+static const float kKeyListWidth = 220.0f;   // the key grid's four columns
+static const float kMinTypeBoxWidth = 160.0f;
 
 // ---- state ----
 int gRunsShownDropDown = kRunsListNone;   // nothing drawn
@@ -32,8 +35,47 @@ uint32_t gRunsClosedMs = 0;               // nothing to swallow
 // ---- internal helpers ----
 static bool In(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
 static float BarTop(const LearningLayout& l) { return l.contentY - l.pickerH + 6.0f; }
-static float TypeBoxWidth(const LearningLayout& l) { return std::min(0.4f * l.contentW, 360.0f); }
 static bool InSightView() { return gLibraryViewKey == "sight"; }
+
+// The key box holds its translated caption and the widest key name as the box draws them (body
+// font, 20 px before the value and 30 after it for the arrow): its least width. "Every key" is
+// given room while the bar has it, up to the key list's width, and is cut beyond it.
+static void KeyBoxNeeds(float* least, float* wanted) {
+  const UiFont valueFont = gFontMain ? gFontMain : gFontSmall;
+  const float fixed = 50.0f + MeasureText(gFontSmall, "Key", 6.6f);
+  const float every = MeasureText(valueFont, "Every key", 8.0f);
+  ScopedTrSuppress names;   // note names, never words
+  float widest = 0.0f;
+  for (const char* name : kRunsKeyNames) widest = std::max(widest, MeasureText(valueFont, name, 8.0f));
+  *least = fixed + widest;
+  *wanted = std::max(*least, std::min(fixed + every, kKeyListWidth));
+}
+
+struct BarWidths {
+  float type = 0, key = 0;   // key 0 in the sight view
+};
+
+// The bar in one row across the content: the hand buttons at their width, the key box at least at
+// its least, the type box at its usual share but not below kMinTypeBoxWidth, and what is left
+// widens the key box towards its wanted width.
+static BarWidths ComputeBarWidths(const LearningLayout& l) {
+  float hands = 0.0f;
+  for (int i = 0; i < 4; ++i) hands += RunsHandButtonWidth(i) + 4.0f;
+  BarWidths b;
+  const float usual = std::min(0.4f * l.contentW, 360.0f);
+  if (InSightView()) {
+    b.type = std::max(std::min(usual, l.contentW - 10.0f - hands), kMinTypeBoxWidth);
+    return b;
+  }
+  float least, wanted;
+  KeyBoxNeeds(&least, &wanted);
+  const float room = l.contentW - 28.0f - hands;   // for the type and key boxes
+  b.type = std::max(std::min(usual, room - least), kMinTypeBoxWidth);
+  b.key = std::clamp(room - b.type, least, wanted);
+  return b;
+}
+
+static float TypeBoxWidth(const LearningLayout& l) { return ComputeBarWidths(l).type; }
 
 // A pick closes its list and remembers where it was, so the rest of a double click lands nowhere.
 static void ClosePickedList(const RectF& panel) {
@@ -57,7 +99,8 @@ RectF RunsTypeBoxRect(const LearningLayout& l) { return {l.contentX, BarTop(l), 
 
 RectF RunsKeyBoxRect(const LearningLayout& l) {
   if (InSightView()) return kHiddenRect;
-  return {l.contentX + TypeBoxWidth(l) + 10.0f, BarTop(l), 132.0f, 34.0f};
+  const BarWidths b = ComputeBarWidths(l);
+  return {l.contentX + b.type + 10.0f, BarTop(l), b.key, 34.0f};
 }
 
 float RunsHandButtonWidth(int index) {
@@ -66,7 +109,8 @@ float RunsHandButtonWidth(int index) {
 }
 
 RectF RunsHandButtonRect(const LearningLayout& l, int index) {
-  float x = l.contentX + TypeBoxWidth(l) + (InSightView() ? 10.0f : 160.0f);
+  const BarWidths b = ComputeBarWidths(l);
+  float x = l.contentX + b.type + (InSightView() ? 10.0f : 10.0f + b.key + 18.0f);
   for (int i = 0; i < index; ++i) x += RunsHandButtonWidth(i) + 4.0f;
   return {x, BarTop(l) + 3.0f, RunsHandButtonWidth(index), 28.0f};
 }
@@ -86,7 +130,7 @@ RectF RunsTypeListPanel(const RunsTypeList& list) {
 
 RectF RunsKeyCellRect(const LearningLayout& l, int index) {
   const float kx = l.contentX + TypeBoxWidth(l) + 10.0f, ky = BarTop(l) + 38.0f;
-  if (index >= 12) return {kx, ky + 114.0f, 220.0f, 34.0f};
+  if (index >= 12) return {kx, ky + 114.0f, kKeyListWidth, 34.0f};
   return {kx + 56.0f * (index % 4), ky + 38.0f * (index / 4), 52.0f, 34.0f};
 }
 
@@ -94,7 +138,7 @@ int RunsKeyCellPitchClass(int index) { return index >= 0 && index < 12 ? kRingOr
 
 RectF RunsKeyListRect(const LearningLayout& l) {
   const float kx = l.contentX + TypeBoxWidth(l) + 10.0f, ky = BarTop(l) + 38.0f;
-  return {kx - 6.0f, ky - 6.0f, 232.0f, 160.0f};
+  return {kx - 6.0f, ky - 6.0f, kKeyListWidth + 12.0f, 160.0f};
 }
 
 std::string RunsTypeLabel(const std::string& viewKey, int index) {

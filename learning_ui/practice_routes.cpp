@@ -28,7 +28,10 @@ static const float kRowTop = 30.0f;    // below the header line
 static const float kRowStep = 66.0f;   // 58 px rows with 8 px between them
 static const float kRowH = 58.0f;
 static const float kBarW = 280.0f;     // the section bar's track
-static const size_t kNextTitleBytes = 30;
+static const float kTextX = 34.0f;     // the label and the bar, after the route's dot
+static const float kRightPad = 16.0f;
+static const float kTagGap = 24.0f;    // between the label's end and the tag
+static const float kTagKeep = 120.0f;  // of the tag's width, kept beside a long label
 
 // ---- internal helpers ----
 static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
@@ -64,7 +67,8 @@ static void DrawRouteRow(const LearningLayout& l, int index, const RectF& row) {
   NavKeyColour(key, &r, &g, &b);
   SetGlColor(r, g, b, 0.92f);
   FillRoundedRect(x + 14.0f, y + 24.0f, 10.0f, 10.0f, 5.0f, 8);
-  DrawShown(MainOrSmall(), x + 34.0f, y + 24.0f, summary.label, 0.94f, 0.96f, 1.0f, 0.98f);
+  const RouteRowText text = LayoutRouteRowText(row, summary);
+  DrawShown(MainOrSmall(), text.labelX, text.labelBaseline, text.label, 0.94f, 0.96f, 1.0f, 0.98f);
 
   SetGlColor(1.0f, 1.0f, 1.0f, 0.1f);
   FillRoundedRect(x + 34.0f, y + 38.0f, kBarW, 5.0f, 2.5f, 6);
@@ -73,21 +77,12 @@ static void DrawRouteRow(const LearningLayout& l, int index, const RectF& row) {
     SetGlColor(0.96f, 0.80f, 0.34f, 0.85f);
     FillRoundedRect(x + 34.0f, y + 38.0f, ratio * kBarW, 5.0f, 2.5f, 6);
   }
-  DrawShown(gFontSmall, x + 34.0f + kBarW + 14.0f, y + 44.0f,
-            TrF("%d / %d sections", summary.sectionsDone, summary.sectionCount), 0.56f, 0.63f, 0.76f, 0.90f);
-
-  std::string tag;
-  const RouteTag kind = ChooseRouteTag(summary);
-  if (kind == RouteTag::kComplete) tag = Tr("Complete");
-  if (kind == RouteTag::kLocked) tag = Tr("Locked");
-  if (kind == RouteTag::kNext) tag = TrF("Next: %s", ClipUtf8Bytes(summary.nextTitle, kNextTitleBytes).c_str());
-  if (tag.empty()) return;
-  ScopedTrSuppress suppress;
-  const float tagX = x + w - 16.0f - MeasureText(gFontSmall, tag, 6.4f);
-  if (kind == RouteTag::kComplete)
-    DrawTextUtf8(gFontSmall, tagX, y + 33.0f, tag, 0.98f, 0.82f, 0.40f, 0.94f);
+  DrawShown(gFontSmall, text.sectionsX, text.sectionsBaseline, text.sections, 0.56f, 0.63f, 0.76f, 0.90f);
+  if (text.tag.empty()) return;
+  if (ChooseRouteTag(summary) == RouteTag::kComplete)
+    DrawShown(gFontSmall, text.tagX, text.tagBaseline, text.tag, 0.98f, 0.82f, 0.40f, 0.94f);
   else
-    DrawTextUtf8(gFontSmall, tagX, y + 33.0f, tag, 0.56f, 0.63f, 0.78f, 0.94f);
+    DrawShown(gFontSmall, text.tagX, text.tagBaseline, text.tag, 0.56f, 0.63f, 0.78f, 0.94f);
 }
 
 // ---- public functions ----
@@ -100,6 +95,36 @@ RouteTag ChooseRouteTag(const RouteSummary& s) {
   if (!s.anyUnlocked) return RouteTag::kLocked;
   if (!s.nextTitle.empty()) return RouteTag::kNext;
   return RouteTag::kNone;
+}
+
+RouteRowText LayoutRouteRowText(const RectF& row, const RouteSummary& summary) {
+  RouteRowText t;
+  std::string tag;
+  const RouteTag kind = ChooseRouteTag(summary);
+  if (kind == RouteTag::kComplete) tag = Tr("Complete");
+  if (kind == RouteTag::kLocked) tag = Tr("Locked");
+  // The title is a library title like any other the screen shows, so it is translated too.
+  if (kind == RouteTag::kNext) tag = TrF("Next: %s", Tr(summary.nextTitle).c_str());
+  const std::string sections = TrF("%d / %d sections", summary.sectionsDone, summary.sectionCount);
+
+  ScopedTrSuppress shown;   // from here every text is translated already (the label comes so)
+  const UiFont labelFont = MainOrSmall();
+  const float right = row.x + row.w - kRightPad;
+  t.labelX = row.x + kTextX;
+  t.labelBaseline = t.tagBaseline = row.y + 24.0f;
+  t.tagRight = right;
+  t.sectionsX = row.x + kTextX + kBarW + 14.0f;
+  t.sectionsBaseline = row.y + 44.0f;
+  t.sections = ElideTextToWidth(gFontSmall, sections, right - t.sectionsX, 6.4f);
+  // A tag keeps at least kTagKeep of its width beside the label; a label that leaves less is cut.
+  const float tagW = MeasureText(gFontSmall, tag, 6.4f);
+  const float labelRoom = right - t.labelX - (tag.empty() ? 0.0f : kTagGap + std::min(tagW, kTagKeep));
+  t.label = ElideTextToWidth(labelFont, summary.label, labelRoom, 9.0f);
+  if (tag.empty()) return t;
+  const float labelEnd = t.labelX + MeasureText(labelFont, t.label, 9.0f);
+  t.tag = ElideTextToWidth(gFontSmall, tag, right - (labelEnd + kTagGap), 6.4f);
+  t.tagX = right - MeasureText(gFontSmall, t.tag, 6.4f);
+  return t;
 }
 
 // Clipped to the content band; keeps the scissor state and box it found.

@@ -21,3 +21,14 @@ enum class RouteTag { kNone, kComplete, kLocked, kNext };
 RectF RouteRowRect(const LearningLayout& l, int index);
 // Complete (with sections), else Locked (nothing open), else Next (a next title), else none.
 RouteTag ChooseRouteTag(const RouteSummary& summary);
+
+// Where a route row's texts stand, all translated and fitted (draw them with translation
+// suppressed). The tag shares the label's line at the right end, so the section count below keeps
+// its own room; a long title is cut with "..." in the room between the label and the row's end.
+struct RouteRowText {
+  std::string label, sections, tag;
+  float labelX = 0, labelBaseline = 0;
+  float sectionsX = 0, sectionsBaseline = 0;
+  float tagX = 0, tagBaseline = 0, tagRight = 0;   // tagX is the fitted tag's left edge
+};
+RouteRowText LayoutRouteRowText(const RectF& row, const RouteSummary& summary);

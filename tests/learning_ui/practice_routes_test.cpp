@@ -1,7 +1,9 @@
 // The practice routes of the skills view: what a click on each route opens and preselects in the
-// picker, the clicks that are not a route's, and the tag each route's progress earns.
+// picker, the clicks that are not a route's, the tag each route's progress earns, and where a
+// row's texts stand when the tag or the label is long.
 #include "learning_ui/practice_routes.h"
 
+#include "gfx/text.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_views.h"
 #include "tests/learning_ui/learning_ui_fixture.h"
@@ -120,6 +122,49 @@ TEST_F(PracticeRoutesTest, TagsFollowTheRoutesProgress) {
   open.anyUnlocked = true;
   open.allComplete = false;
   EXPECT_EQ(ChooseRouteTag(open), RouteTag::kNone);
+}
+
+// Without fonts the widths are estimates, which is all the row's arithmetic needs.
+TEST_F(PracticeRoutesTest, TheTagSharesTheLabelsLineWithinTheRow) {
+  struct Case {
+    const char* label;
+    const char* title;
+    float rowW;
+    bool tagCut, labelCut;
+  };
+  const Case cases[] = {
+      {"Scales", "C major", 900.0f, false, false},
+      {"Scales", "A very long title of a study in the remote key of C sharp minor", 700.0f, false, false},
+      {"Scales", "A very long title of a study in the remote key of C sharp minor", 330.0f, true, false},
+      // A label that would leave the tag nothing is cut so the tag keeps its room.
+      {"An uncommonly long route label that runs on and on and on", "Etude in C major", 420.0f, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    RouteSummary s;
+    s.label = c.label;
+    s.sectionCount = 3;
+    s.anyUnlocked = true;
+    s.allComplete = false;
+    s.nextTitle = c.title;
+    const RectF row{100.0f, 50.0f, c.rowW, 58.0f};
+    const RouteRowText t = LayoutRouteRowText(row, s);
+    const bool tagCut = t.tag.size() >= 3 && t.tag.compare(t.tag.size() - 3, 3, "...") == 0;
+    EXPECT_EQ(tagCut, c.tagCut) << t.tag;
+    EXPECT_EQ(t.label != c.label, c.labelCut) << t.label;
+    EXPECT_EQ(t.tag.rfind("Next: ", 0), 0u) << t.tag;
+    EXPECT_FLOAT_EQ(t.tagBaseline, t.labelBaseline);
+    EXPECT_GT(t.sectionsBaseline, t.tagBaseline + 12.0f) << "the count keeps its own line";
+    EXPECT_GE(t.tagX, t.labelX + MeasureText(0, t.label, 9.0f) + 20.0f);
+    EXPECT_NEAR(t.tagX + MeasureText(0, t.tag, 6.4f), row.x + row.w - 16.0f, 0.01f);
+  }
+  RouteSummary done;
+  done.label = "Scales";
+  done.sectionCount = done.sectionsDone = 2;
+  EXPECT_EQ(LayoutRouteRowText({0, 0, 800, 58}, done).tag, "Complete");
+  done.allComplete = false;
+  done.anyUnlocked = true;
+  EXPECT_EQ(LayoutRouteRowText({0, 0, 800, 58}, done).tag, "") << "no next piece, no tag";
 }
 
 }  // namespace

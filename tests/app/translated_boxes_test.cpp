@@ -1,0 +1,197 @@
+// The learning screens' tight boxes with the shipped translation files: the practice routes' "Next:"
+// tag beside the section count and the endless-runs key picker. Each text is measured with the
+// real fonts against its room, and read back from the frame at positions computed from the modules'
+// own layouts.
+// Screenshots are kept in the build folder's "screenshots".
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "gfx/text_field.h"
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
+#include "learning/attempt_rules.h"
+#include "learning/library_view_state.h"
+#include "learning_ui/endless_runs.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_screen.h"
+#include "learning_ui/learning_screen_state.h"
+#include "learning_ui/mastery_map.h"
+#include "learning_ui/performance_note.h"
+#include "learning_ui/practice_routes.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "tests/app/real_window_fixture.h"
+#include "tests/learning/learning_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TranslatedBoxes : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    fs::create_directories(dir_.File("MIDI"));
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    ASSERT_NE(binary, nullptr);
+    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
+    fs::path shipped = fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+    ASSERT_TRUE(fs::exists(shipped));
+    fs::copy(shipped, dir_.File("locales"));
+    ResetTranslationFileForTesting();
+    RebuildFonts();
+    ConnectFloors();
+    ClockDriveBegin(ClockTickMs64());
+    if (gLanguageList.empty()) InitUiLanguage();
+    ResetLearningModelForTest();
+    LoadLibraryIndex();
+  }
+  void TearDown() override {
+    ApplyUiLanguage(0, false);
+    ResetTranslationFileForTesting();
+    ResetPerformanceNotes();
+    ResetLearningModelForTest();
+    ResetLearningScreenState();
+    ResetTextFields();
+    ResetViewModes();
+    ResetPointer();
+    ClockDriveEnd();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  static void UseLanguage(const std::string& code) {
+    for (size_t i = 0; i < gLanguageList.size(); ++i)
+      if (gLanguageList[i].code == code) {
+        ApplyUiLanguage((int)i, false);
+        return;
+      }
+    ADD_FAILURE() << "no language " << code;
+  }
+  static std::vector<uint8_t> Frames(int n) {
+    for (int i = 0; i < n; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+    return ReadFrame();
+  }
+  static void Save(const std::vector<uint8_t>& frame, const std::string& name) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    fs::path dir = binary ? fs::path(binary).parent_path() : fs::current_path();
+    dir /= "screenshots";
+    fs::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, frame};
+    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+
+  // Text ink: a pixel brighter than any box or backdrop of these screens.
+  static bool Ink(const std::vector<uint8_t>& frame, int x, int y, int threshold = 120) {
+    if (x < 0 || y < 0 || x >= gClientWidth || y >= gClientHeight) return false;
+    const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+    return std::max({p[0], p[1], p[2]}) > threshold;
+  }
+  // Ink pixels in the rectangle [x0, x1) x [y0, y1).
+  static int InkIn(const std::vector<uint8_t>& frame, float x0, float y0, float x1, float y1, int threshold = 120) {
+    int n = 0;
+    for (int y = (int)std::ceil(y0); y < (int)y1; ++y)
+      for (int x = (int)std::ceil(x0); x < (int)x1; ++x) n += Ink(frame, x, y, threshold);
+    return n;
+  }
+  static float Shown(UiFont font, const std::string& text) {
+    ScopedTrSuppress shown;
+    return MeasureText(font, text, 8.0f);
+  }
+
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+};
+
+// Each route's tag stands on its label's line at the row's right end, the library title inside it
+// translated, cut with "..." where the room ends; the section count below keeps its own line.
+TEST_F(TranslatedBoxes, RouteTagsKeepTheirRoomBesideTheLabels) {
+  for (const char* code : {"en", "de", "ja", "ar", "hi", "ru", "fi"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;   // the learning screen stands over the board
+    gLibraryOpen = true;
+    gLibraryViewKey = "skills";
+    gSkillsTab = kSkillsTabOverview;
+    const std::vector<uint8_t> frame = Frames(20);
+    Save(frame, std::string("routes_") + code);
+    const LearningLayout l = ComputeLearningLayout();
+    int translatedTitles = 0, nextTags = 0;
+    for (int i = 0; i < kRouteCount; ++i) {
+      const RouteSummary summary = ComputeRouteSummary(kRouteKeys[i]);
+      const RectF row = RouteRowRect(l, i);
+      if (row.y + row.h > l.contentY + l.contentH) break;
+      SCOPED_TRACE(kRouteKeys[i]);
+      const RouteRowText t = LayoutRouteRowText(row, summary);
+      if (ChooseRouteTag(summary) != RouteTag::kNext) continue;
+      ++nextTags;
+      const std::string title = Tr(summary.nextTitle), whole = TrF("Next: %s", title.c_str());
+      translatedTitles += title != summary.nextTitle;
+      const bool cut = t.tag != whole;
+      const std::string kept = cut ? t.tag.substr(0, t.tag.size() - 3) : t.tag;
+      EXPECT_EQ(whole.compare(0, kept.size(), kept), 0) << t.tag << " is not the start of " << whole;
+      const float labelEnd = t.labelX + Shown(gFontMain, t.label), tagW = Shown(gFontSmall, t.tag);
+      EXPECT_GE(t.tagX, labelEnd + 20.0f) << t.tag;
+      EXPECT_LE(t.tagX + tagW, row.x + row.w - 12.0f) << t.tag;
+      // On screen: nothing between the label and the tag, nothing past the tag, and the count's
+      // line clear from its end to the row's.
+      const float top = t.tagBaseline - 12.0f, bottom = t.tagBaseline + 4.0f;
+      EXPECT_EQ(InkIn(frame, labelEnd + 3.0f, top, t.tagX - 3.0f, bottom), 0) << t.tag;
+      EXPECT_GT(InkIn(frame, t.tagX, top, t.tagX + tagW, bottom), 20) << t.tag;
+      EXPECT_EQ(InkIn(frame, t.tagX + tagW + 3.0f, top, row.x + row.w - 4.0f, bottom), 0) << t.tag;
+      const float sectionsEnd = t.sectionsX + Shown(gFontSmall, t.sections);
+      EXPECT_EQ(InkIn(frame, sectionsEnd + 3.0f, t.sectionsBaseline - 11.0f, row.x + row.w - 4.0f, t.sectionsBaseline + 3.0f), 0);
+    }
+    EXPECT_GT(nextTags, 0);
+    if (std::string(code) != "en") EXPECT_GT(translatedTitles, 0) << "every next title shown in English";
+  }
+}
+
+// The key picker holds its translated caption and the key name whole, and the hand buttons start
+// after it and end inside the content width.
+TEST_F(TranslatedBoxes, KeyPickerHoldsItsCaptionAndTheKeyName) {
+  for (const char* code : {"en", "de", "hu", "ro", "fi", "ja", "ar", "hi", "ru"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;   // the learning screen stands over the board
+    gLibraryOpen = true;
+    gLibraryViewKey = "scales";
+    gChosenKey = 8;   // Ab
+    SortLibraryItems();
+    const std::vector<uint8_t> frame = Frames(20);
+    Save(frame, std::string("key_picker_") + code);
+    const LearningLayout l = ComputeLearningLayout();
+    const RectF box = RunsKeyBoxRect(l), type = RunsTypeBoxRect(l);
+    const float captionW = MeasureText(gFontSmall, "Key", 6.6f), valueX = box.x + 20.0f + captionW;
+    const float valueW = Shown(gFontMain, "Ab");
+    EXPECT_LE(valueX + valueW, box.x + box.w - 30.0f) << Tr("Key");
+    EXPECT_GE(box.x, type.x + type.w);
+    const RectF first = RunsHandButtonRect(l, 0), last = RunsHandButtonRect(l, 3);
+    EXPECT_GE(first.x, box.x + box.w + 8.0f);
+    EXPECT_LE(last.x + last.w, l.contentX + l.contentW);
+    // The key name's white ink is there, whole: some in its first and in its last third, none
+    // between its end and the arrow.
+    const float top = box.y + 8.0f, bottom = box.y + box.h - 6.0f;
+    EXPECT_GT(InkIn(frame, valueX, top, valueX + valueW / 3.0f, bottom, 200), 3);
+    EXPECT_GT(InkIn(frame, valueX + 2.0f * valueW / 3.0f, top, valueX + valueW, bottom, 200), 3);
+    EXPECT_EQ(InkIn(frame, valueX + valueW + 3.0f, top, box.x + box.w - 24.0f, bottom, 200), 0);
+    EXPECT_EQ(InkIn(frame, box.x + box.w + 2.0f, top, first.x - 1.0f, bottom), 0);
+  }
+}
+
+}  // namespace
