@@ -14,8 +14,10 @@
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "gfx/hit_regions.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
+#include "gfx/text.h"
 
 // ---- state ----
 RectF gStudentHeaderRect = kHiddenRect;           // outside practice mode
@@ -161,9 +163,16 @@ static void LayoutBandControls(const LayoutFacts& facts, float s) {
   const RectF& bottom = gBandBottomRowRect;
   RowPacker playlist{bottom.x + pad, bottom.y + pad, bottom.h - 2.0f * pad, gap, bottom.x + bottom.w - pad};
   float bw = std::max(92.0f * s, 80.0f);
-  playlist.Place(&gRepeatButtonRect, bw, routed);
-  playlist.Place(&gShuffleButtonRect, bw, routed);
-  playlist.Place(&gClearLoopButtonRect, std::max(104.0f * s, 90.0f), routed);
+  // A translated label that would have to be cut even at its least scale widens its button, as far
+  // as the row has room after it for the buttons still to come.
+  auto widened = [&](const char* label, float base, float after) {
+    const float need = kMinLabelScale * MeasureText(gFontSmall, label, 12.0f) + 2.0f * LabelMargin(s) + 2.0f;
+    return std::max(base, std::min(need, playlist.limit - playlist.x - after));
+  };
+  const float loopW = std::max(104.0f * s, 90.0f);
+  playlist.Place(&gRepeatButtonRect, widened("Repeat", bw, bw + loopW + 2.0f * gap), routed);
+  playlist.Place(&gShuffleButtonRect, widened("Shuffle", bw, loopW + gap), routed);
+  playlist.Place(&gClearLoopButtonRect, widened("Clear Loop", loopW, 0.0f), routed);
 }
 
 static void LayoutFileMenu(float s, float H) {
