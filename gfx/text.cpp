@@ -520,6 +520,80 @@ std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackS
 
 // ---- vertical text ----
 
+// Stacked rows closer than this share of the em run into each other.
+static constexpr float kLegibleStepEm = 0.72f;
+
+// Arabic letters join and Devanagari letters hang from one headline: one cluster per row breaks both.
+static bool HasJoinedScript(const std::string& shown) {
+  for (char16_t u : Utf8ToWideText(shown)) {
+    const int cls = ScriptClassOf(u);
+    if (cls == kScriptArabic || cls == kScriptDevanagari) return true;
+  }
+  return false;
+}
+
+// Marks that lie along the line (the Japanese long-vowel bar, dashes, the wave dash); in a
+// stacked column they stand upright, as vertical Japanese writes them.
+static bool TurnsInColumn(const std::string& row) {
+  static const char* const kMarks[] = {"\xE3\x83\xBC", "\xE2\x80\x94", "\xE2\x80\x95", "\xE3\x80\x9C", "\xEF\xBD\x9E", "-"};
+  for (const char* mark : kMarks)
+    if (row == mark) return true;
+  return false;
+}
+
+static int FontPixelHeight(UiFont font) {
+  auto it = gUiFontHandles.find(ResolveFont(font));
+  return it == gUiFontHandles.end() ? 0 : it->second.pixelHeight;
+}
+
+struct VerticalPlan {
+  std::vector<std::string> rows;
+  int clusters = 0;
+  float pad = 0, avail = 0, step = 0, span = 0;
+};
+
+static VerticalPlan PlanVerticalRows(const std::string& shown, const RectF& box, float padScale, float minStep) {
+  VerticalPlan p;
+  p.rows = SplitVerticalRows(shown);
+  for (const std::string& row : p.rows) p.clusters += !row.empty();
+  const int n = std::max(p.clusters, 1);
+  p.pad = std::max(1.8f * padScale, 1.2f);
+  p.avail = std::max(box.h - 2 * p.pad, 8.0f);
+  if (n < 2) {
+    p.step = p.avail;
+    p.span = 0;
+  } else {
+    p.step = std::max(p.avail / float(n - 1) * 0.82f, minStep);
+    p.span = float(n - 1) * p.step;
+  }
+  return p;
+}
+
+bool VerticalTextTurns(UiFont font, const RectF& box, const std::string& text, float padScale, float minStep) {
+  const std::string shown = Tr(text);
+  if (HasJoinedScript(shown)) return true;
+  const VerticalPlan p = PlanVerticalRows(shown, box, padScale, minStep);
+  const int px = FontPixelHeight(font);
+  return p.clusters > 1 && px > 0 && p.step < kLegibleStepEm * float(px);
+}
+
+// The whole line turned a quarter to read upwards, centred on the box (plus yOffset), shrunk to
+// its height when longer. Keeps the matrix it found.
+static void DrawTurnedText(UiFont font, const RectF& box, const std::string& shown, float padScale, float yOffset,
+                           float r, float g, float b, float a) {
+  const float width = MeasureTranslated(ResolveFont(font), shown, 12.0f);
+  if (width <= 0) return;
+  const float room = std::max(box.h - 2 * std::max(3.0f * padScale, 2.0f), 8.0f);
+  const float scale = std::min(1.0f, room / width);
+  glPushMatrix();
+  glTranslatef(box.x + box.w * 0.5f, box.y + box.h * 0.5f + yOffset, 0);
+  glRotatef(-90.0f, 0, 0, 1);
+  glScalef(scale, scale, 1);
+  // The baseline sits a third of the em below the centre line, so the letters' middle is on it.
+  DrawTextUtf8(font, -0.5f * width, 0.35f * float(FontPixelHeight(font)), shown, r, g, b, a);
+  glPopMatrix();
+}
+
 std::vector<std::string> SplitVerticalRows(const std::string& text) {
   std::u16string w = Utf8ToWideText(text);
   std::vector<std::string> rows;
@@ -541,33 +615,35 @@ std::vector<std::string> SplitVerticalRows(const std::string& text) {
 
 void DrawVerticalText(UiFont font, const RectF& box, const std::string& text, float padScale, float x,
                       float yOffset, float r, float g, float b, float a, float minStep) {
-  std::vector<std::string> rows = SplitVerticalRows(Tr(text));
-  int n = 0;
-  for (const std::string& row : rows)
-    if (!row.empty()) ++n;
-  if (n < 1) n = 1;
-  float pad = std::max(1.8f * padScale, 1.2f);
-  float avail = std::max(box.h - 2 * pad, 8.0f);
-  float step, span;
-  if (n < 2) {
-    step = avail;
-    span = 0;
-  } else {
-    step = std::max(avail / float(n - 1) * 0.82f, minStep);
-    span = float(n - 1) * step;
+  const std::string shown = Tr(text);
+  ScopedTrSuppress already;  // the text and each cluster of it are translated
+  if (VerticalTextTurns(font, box, shown, padScale, minStep)) {
+    DrawTurnedText(font, box, shown, padScale, yOffset, r, g, b, a);
+    return;
   }
-  float y = box.y + (box.h - span) * 0.5f + yOffset;
-  if (n < 2) y += avail * 0.5f;
-  if (y < box.y + pad) y = box.y + pad;
-  if (y > box.y + box.h - pad - span) y = box.y + box.h - pad - span;
-  ScopedTrSuppress already;  // each cluster is a piece of translated text
-  for (const std::string& row : rows) {
+  const VerticalPlan p = PlanVerticalRows(shown, box, padScale, minStep);
+  float y = box.y + (box.h - p.span) * 0.5f + yOffset;
+  if (p.clusters < 2) y += p.avail * 0.5f;
+  if (y < box.y + p.pad) y = box.y + p.pad;
+  if (y > box.y + box.h - p.pad - p.span) y = box.y + box.h - p.pad - p.span;
+  const float em = float(FontPixelHeight(font));
+  for (const std::string& row : p.rows) {
     if (row.empty()) {
-      y += 0.14f * step;
+      y += 0.14f * p.step;
       continue;
     }
-    DrawTextUtf8(font, x, y, row, r, g, b, a);
-    y += step;
+    if (TurnsInColumn(row) && em > 0) {
+      // Turned a quarter about the glyph's middle; keeps the matrix it found.
+      const float half = 0.5f * MeasureTranslated(ResolveFont(font), row, 12.0f);
+      glPushMatrix();
+      glTranslatef(x + half, y - 0.35f * em, 0);
+      glRotatef(90.0f, 0, 0, 1);
+      DrawTextUtf8(font, -half, 0.35f * em, row, r, g, b, a);
+      glPopMatrix();
+    } else {
+      DrawTextUtf8(font, x, y, row, r, g, b, a);
+    }
+    y += p.step;
     if (y > box.y + box.h - 2) break;
   }
 }

@@ -57,8 +57,13 @@ float MeasureTextHeight(UiFont font, const std::string& text, float fallback);
 // The text itself when it fits; else the longest translated prefix, cut on a character boundary,
 // followed by "..." (already translated: draw it with translation suppressed).
 std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth);
-// Draws the translated text one character cluster per row, centred in the box.
+// Draws the translated text in the box's height: one character cluster per row, or, for scripts
+// whose letters join or hang from a headline (Arabic, Devanagari) and for rows too tight to read,
+// as one line turned a quarter to read upwards (shrunk to the box when longer). Marks that lie along
+// a line (the Japanese long-vowel bar, dashes) stand upright in a column. Keeps the matrix it found.
 void DrawVerticalText(UiFont font, const RectF& box, const std::string& text, float padScale, float x,
                       float yOffset, float r, float g, float b, float a, float minStep);
+// Whether DrawVerticalText draws the translated text turned rather than stacked.
+bool VerticalTextTurns(UiFont font, const RectF& box, const std::string& text, float padScale, float minStep);
 // The rows of a vertical text: a blank or tab gives "" (a gap), else one cluster of UTF-8.
 std::vector<std::string> SplitVerticalRows(const std::string& text);

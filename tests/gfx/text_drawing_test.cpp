@@ -1,6 +1,8 @@
 // Text drawn under Xvfb: every script of the program reaches the screen in the UI fonts, and the
 // ink of each line ends where MeasureText says it ends. The frame is kept as a test artefact.
 #include <gtest/gtest.h>
+
+#include <array>
 #include <mutex>
 
 #include "app/base/client_size.h"
@@ -182,6 +184,77 @@ TEST_F(TextDrawing, VerticalTextDrawsOneClusterPerRow) {
     inInk = ink;
   }
   EXPECT_EQ(bands, 3);
+}
+
+// Scripts whose letters join or hang from a headline are turned a quarter instead of stacked, as is
+// a stack too tight to read; Japanese stays a column with its long-vowel bar upright in it.
+TEST_F(TextDrawing, VerticalTextTurnsWhereAColumnWouldBreakTheScript) {
+  RebuildFonts();
+  // The ink's box: left, top, right, bottom; right < 0 without ink.
+  auto inkBox = [&](const std::vector<uint8_t>& frame) {
+    std::array<int, 4> b = {kWidth, kHeight, -1, -1};
+    for (int y = 0; y < kHeight; ++y) {
+      int left, right;
+      if (!InkExtent(frame, y, y + 1, &left, &right)) continue;
+      b = {std::min(b[0], left), std::min(b[1], y), std::max(b[2], right), std::max(b[3], y)};
+    }
+    return b;
+  };
+  struct Case {
+    const char* text;
+    float boxH;
+    bool turns;
+  };
+  const Case cases[] = {
+      {"\xD8\xAA\xD8\xB3\xD8\xA7\xD9\x82\xD8\xB7", 300, true},                    // Arabic joins
+      {"\xE0\xA4\x97\xE0\xA4\xBF\xE0\xA4\xB0\xE0\xA4\xA4\xE0\xA5\x87", 300, true},  // Devanagari headline
+      {"NOTE FALL", 300, false},
+      {"SPADAJACE NUTY", 130, true},                                              // too tight to stack
+      {"\xE3\x83\x8E\xE3\x83\xBC\xE3\x83\x88", 300, false},                       // katakana with its bar
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const RectF box = {100, 40, 30, c.boxH};
+    EXPECT_EQ(VerticalTextTurns(gFontSmall, box, c.text, 1.0f, 2.2f), c.turns);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawTextUtf8(gFontSmall, 300, 300, c.text, 1, 1, 1, 1);
+    const std::array<int, 4> flat = inkBox(ReadFrame());
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawVerticalText(gFontSmall, box, c.text, 1.0f, 105, 0, 1, 1, 1, 1, 2.2f);
+    const std::array<int, 4> ink = inkBox(ReadFrame());
+    ASSERT_GE(ink[2], 0) << "no ink";
+    EXPECT_GE(ink[0], int(box.x)) << "ink left of the box";
+    EXPECT_LE(ink[2], int(box.x + box.w)) << "ink right of the box";
+    EXPECT_GE(ink[1], int(box.y));
+    EXPECT_LE(ink[3], int(box.y + box.h));
+    if (!c.turns) continue;
+    const int flatW = flat[2] - flat[0], flatH = flat[3] - flat[1];
+    if (flatW < c.boxH - 10.0f) {
+      // The flat line's ink turned a quarter: its width is the height now, and its height the width.
+      EXPECT_NEAR(ink[3] - ink[1], flatW, 2);
+      EXPECT_NEAR(ink[2] - ink[0], flatH, 2);
+    } else {
+      EXPECT_GT(ink[3] - ink[1], c.boxH - 16.0f) << "shrunk to the box";
+      EXPECT_LT(ink[2] - ink[0], flatH);
+    }
+  }
+  // In a column of katakana the long-vowel bar stands upright: the middle row's ink is taller than wide.
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawVerticalText(gFontSmall, {100, 40, 30, 300}, "\xE3\x83\x8E\xE3\x83\xBC\xE3\x83\x8E", 1.0f, 105, 0, 1, 1, 1, 1,
+                   2.2f);
+  std::vector<uint8_t> frame = ReadFrame();
+  std::vector<std::pair<int, int>> bands;   // first and last row of each band of ink
+  int left, right;
+  for (int y = 0; y < kHeight; ++y) {
+    if (!InkExtent(frame, y, y + 1, &left, &right)) continue;
+    if (bands.empty() || bands.back().second < y - 1)
+      bands.push_back({y, y});
+    else
+      bands.back().second = y;
+  }
+  ASSERT_EQ(bands.size(), 3u);
+  ASSERT_TRUE(InkExtent(frame, bands[1].first, bands[1].second + 1, &left, &right));
+  EXPECT_GT(bands[1].second - bands[1].first, 2 * (right - left + 1)) << "the bar lies flat";
 }
 
 }  // namespace
