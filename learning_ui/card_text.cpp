@@ -1,6 +1,7 @@
 // learning_ui/card_text: byte and width fitting of the learning screens' texts.
 #include "learning_ui/card_text.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "gfx/translate.h"
@@ -120,4 +121,58 @@ void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float f
     return;
   }
   *line1 = ElideShown(font, shown, maxWidth, fallbackSize);
+}
+
+// A part of a line that only separates its neighbours ("-", an en or em dash, a middle dot).
+static bool IsSeparatorPart(const std::string& part) {
+  static const char* const kSeparators[] = {"-", "\xE2\x80\x93", "\xE2\x80\x94", "\xC2\xB7", "|"};
+  for (const char* s : kSeparators)
+    if (part == s) return true;
+  return false;
+}
+
+void SplitTwoLinesAtGaps(UiFont font, const std::string& text, float maxWidth, float fallbackSize, std::string* line1,
+                         std::string* line2) {
+  const std::string shown = Tr(text);
+  *line1 = shown;
+  line2->clear();
+  if (maxWidth <= 0.0f || Width(font, shown, fallbackSize) <= maxWidth) return;
+  struct Gap {
+    size_t begin, end;   // the run of blanks
+  };
+  std::vector<Gap> gaps;
+  size_t widest = 0;
+  for (size_t i = 0; i < shown.size();) {
+    if (shown[i] != ' ') {
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < shown.size() && shown[j] == ' ') ++j;
+    if (j - i >= 2) gaps.push_back({i, j});
+    widest = std::max(widest, j - i);
+    i = j;
+  }
+  // The widest gaps part the line's main pieces; among them the last whose first line fits.
+  for (size_t width = widest; width >= 2; --width)
+    for (size_t k = gaps.size(); k-- > 0;) {
+      if (gaps[k].end - gaps[k].begin != width) continue;
+      size_t end = gaps[k].begin, rest = gaps[k].end;
+      if (k > 0 && IsSeparatorPart(shown.substr(gaps[k - 1].end, end - gaps[k - 1].end))) end = gaps[k - 1].begin;
+      if (k + 1 < gaps.size() && IsSeparatorPart(shown.substr(rest, gaps[k + 1].begin - rest))) rest = gaps[k + 1].end;
+      if (end == 0 || Width(font, shown.substr(0, end), fallbackSize) > maxWidth) continue;
+      *line1 = shown.substr(0, end);
+      *line2 = ElideShown(font, shown.substr(rest), maxWidth, fallbackSize);
+      return;
+    }
+  // Else after the last comma or semicolon that lets the first line fit, so a figure keeps its word.
+  for (size_t at = shown.size(); at-- > 1;) {
+    const bool comma = shown.compare(at - 1, 2, ", ") == 0 || shown.compare(at - 1, 2, "; ") == 0 ||
+                       (at >= 2 && shown.compare(at - 2, 3, "\xD8\x8C ") == 0);   // the Arabic comma
+    if (!comma || Width(font, shown.substr(0, at), fallbackSize) > maxWidth) continue;
+    SplitAt(font, shown, at, maxWidth, fallbackSize, line1, line2);
+    return;
+  }
+  ScopedTrSuppress suppress;   // shown is translated already
+  SplitTwoLines(font, shown, maxWidth, fallbackSize, line1, line2);
 }

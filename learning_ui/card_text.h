@@ -19,3 +19,9 @@ std::string ElideTextToWidth(UiFont font, const std::string& text, float maxWidt
 // characters but never before a closing mark), the second line fitted with "...".
 void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float fallbackSize, std::string* line1,
                    std::string* line2);
+// The same for a line of figures whose parts stand apart by runs of blanks ("Mastery 40%   -   1/2
+// days"): broken at the widest such gap that lets the first line fit (the last of them), a
+// part that is only a dash dropped at the break; without such a gap after a comma or semicolon,
+// else as SplitTwoLines.
+void SplitTwoLinesAtGaps(UiFont font, const std::string& text, float maxWidth, float fallbackSize, std::string* line1,
+                         std::string* line2);

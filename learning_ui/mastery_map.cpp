@@ -6,18 +6,23 @@
 
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
+#include "gfx/text.h"
 #include "gfx/translate.h"
 #include "learning/attempt_rules.h"
 #include "learning/learning_records.h"
 #include "learning/library_browser.h"
 #include "learning/library_view_state.h"
 #include "learning_ui/learning_screen_state.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/skill_graph.h"
 
 // ---- constants ----
 static const int kMaxPieceRows = 6;
 static const float kSlideMs = 170.0f;
+static const float kFocusInset = 18.0f;       // the focus card's text column, from either side
+static const float kFocusListTop = 214.0f;    // its first piece row, with each figure line on one line
+static const float kFocusLineStep = 17.0f;    // a figure line's second line
 
 // ---- state ----
 std::string gMapSelectedSkill;             // no star selected
@@ -110,7 +115,8 @@ void MapLinkPoint(const MapNode& from, const MapNode& to, float t, float* x, flo
   *y = u * u * from.centreY + 2.0f * u * t * cy + t * t * to.centreY;
 }
 
-MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset) {
+MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset,
+                                const SkillStats* stats) {
   MapFocusCard card;
   const int shown = std::min(pieces, kMaxPieceRows);
   card.w = ClampFloat(0.2f * l.width, 270.0f, 330.0f);
@@ -121,11 +127,30 @@ MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused,
   else
     card.x += offset;
   card.y = l.contentY;
+
+  SkillStats widest;
+  widest.pieces = widest.done = widest.mastered = widest.attempted = pieces;
+  widest.bestAccuracy = widest.bestTiming = 1.0f;
+  const SkillStats& f = stats ? *stats : widest;
+  const std::string lines[3] = {
+      TrF("Pieces %d   Done %d   Mastered %d", f.pieces, f.done, f.mastered),
+      TrF("Attempted  %d of %d", f.attempted, f.pieces),
+      TrF("Best accuracy  %d%%   Best timing  %d%%", (int)std::lround(f.bestAccuracy * 100.0f),
+          (int)std::lround(f.bestTiming * 100.0f))};
+  float extra = 0.0f;
+  {
+    ScopedTrSuppress shown;   // the lines are translated already
+    for (int i = 0; i < 3; ++i) {
+      SplitTwoLinesAtGaps(gFontSmall, lines[i], card.w - 2.0f * kFocusInset, 6.0f, &card.figures[i][0], &card.figures[i][1]);
+      if (!card.figures[i][1].empty()) extra += kFocusLineStep;
+    }
+  }
+  card.listTop = kFocusListTop + extra;
   const float more = pieces > shown ? 18.0f : 0.0f;
-  card.h = std::min(16.0f * shown + 214.0f + more + 58.0f, l.top + l.height - l.contentY - 12.0f);
-  // Rows start 214 below the content's top; a short card lists fewer and counts the rest.
+  card.h = std::min(16.0f * shown + card.listTop + more + 58.0f, l.top + l.height - l.contentY - 12.0f);
+  // A short card lists fewer and counts the rest.
   for (int r = 0; r < shown; ++r) {
-    if (214.0f + 16.0f * r + 16.0f > card.h - 54.0f) break;
+    if (card.listTop + 16.0f * r + 16.0f > card.h - 54.0f) break;
     card.rows = r + 1;
   }
   card.more = pieces - card.rows;

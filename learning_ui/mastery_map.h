@@ -50,9 +50,15 @@ struct MapFocusCard {
   float x = 0, y = 0, w = 0, h = 0;
   int rows = 0;   // piece rows shown
   int more = 0;   // pieces left out
+  // The three figure lines (pieces, attempted, best), translated, each on one line or broken
+  // between its parts onto a second ("" when one does).
+  std::string figures[3][2];
+  float listTop = 0;   // the first piece row, below the content's top
 };
-// For the focused card with that many pieces, slid in by offset pixels.
-MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset);
+// For the focused card with that many pieces, slid in by offset pixels; the figure lines from the
+// stats, or, without them, their widest form for that many pieces.
+MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset,
+                                const SkillStats* stats = nullptr);
 // The slide-in offset for the focus key now; restarts when the key changes.
 float MapFocusSlideOffset(const std::string& key, uint32_t nowMs);
 // The translated types the skill needs and those that need it, joined with ", " in file order.

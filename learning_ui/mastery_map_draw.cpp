@@ -275,8 +275,8 @@ void PieceColour(const LibraryItem& item, float c[4]) {
 
 void DrawFocusCard(const LearningLayout& l, const MapNode& node, const std::vector<int>& items) {
   const float offset = MapFocusSlideOffset(ItemSkillKey(node.category, node.type), ClockMs32());
-  const MapFocusCard card = LayoutMapFocusCard(l, node, (int)items.size(), offset);
   const SkillStats stats = ComputeSkillStats(items);
+  const MapFocusCard card = LayoutMapFocusCard(l, node, (int)items.size(), offset, &stats);
   const float body[4] = {0.03f, 0.04f, 0.07f, 0.98f};
   FillRoundedRimRect(card.x, card.y, card.w, card.h, 16.0f, 2.0f, body);
   static const float kTop[4] = {0.13f, 0.15f, 0.22f, 0.98f}, kBottom[4] = {0.045f, 0.055f, 0.095f, 0.99f};
@@ -304,15 +304,18 @@ void DrawFocusCard(const LearningLayout& l, const MapNode& node, const std::vect
     FillRoundedRect(tx, y, tw * stats.done / stats.pieces, 8.0f, 4.0f, 6);
   }
   y += 22.0f;
-  DrawShown(gFontSmall, tx, y, TrF("Pieces %d   Done %d   Mastered %d", stats.pieces, stats.done, stats.mastered), 0.74f,
-            0.82f, 0.94f, 0.92f);
-  y += 19.0f;
-  DrawShown(gFontSmall, tx, y, TrF("Attempted  %d of %d", stats.attempted, stats.pieces), 0.6f, 0.68f, 0.82f, 0.86f);
-  y += 17.0f;
-  DrawShown(gFontSmall, tx, y,
-            TrF("Best accuracy  %d%%   Best timing  %d%%", (int)std::lround(stats.bestAccuracy * 100.0f),
-                (int)std::lround(stats.bestTiming * 100.0f)),
-            0.6f, 0.68f, 0.82f, 0.86f);
+  // The figure lines, 19 then 17 apart, each with its second line when it has one.
+  const float after[3] = {19.0f, 17.0f, 0.0f};
+  for (int i = 0; i < 3; ++i) {
+    const float a = i == 0 ? 0.92f : 0.86f;
+    const float r = i == 0 ? 0.74f : 0.6f, g = i == 0 ? 0.82f : 0.68f, b = i == 0 ? 0.94f : 0.82f;
+    DrawShown(gFontSmall, tx, y, card.figures[i][0], r, g, b, a);
+    if (!card.figures[i][1].empty()) {
+      y += 17.0f;
+      DrawShown(gFontSmall, tx, y, card.figures[i][1], r, g, b, a);
+    }
+    y += after[i];
+  }
   y += 24.0f;
   SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
   FillQuad(tx, y, tw, 1.0f);

@@ -13,6 +13,7 @@
 #include "gfx/translate.h"
 #include "learning/performance_summary.h"
 #include "learning_ui/card_text.h"
+#include "learning_ui/mastery_figures.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 
@@ -27,6 +28,7 @@ static const float kKeptAboveBottom = 48.0f;
 static const float kMastheadHeight = 46.0f;
 static const float kCloseBoxSize = 22.0f;
 static const float kCardRadius = 16.0f;     // the body's corners
+static const float kLineStep = 17.0f;       // between two lines of the small font
 
 // ---- state ----
 std::vector<PerformanceNoteCard> gPerformanceNotes;   // see the header
@@ -58,6 +60,19 @@ static std::string Percent(float share) {
   char text[16];
   std::snprintf(text, sizeof text, "%d%%", (int)std::lround(share * 100.0f));
   return text;
+}
+
+// The translated mastery line: progress, pass days (with today's), and the best tempo against the
+// target.
+static std::string MasteryLine(const LibraryItem& item, const MasteryRecord* r) {
+  const MasteryProgress progress = ComputeMasteryProgress(item);
+  std::string suffix;
+  if (r && r->distinct_pass_days < 2 && (r->attempts > 0 || r->passes > r->distinct_pass_days))
+    suffix = " " + Tr("+ today");
+  const int best = r ? (int)std::lround(std::max(r->best_bpm, r->latest_bpm)) : 0;
+  const int target = r && r->legacy_targets ? item.legacy_target_bpm : item.target_bpm;
+  return TrF("Mastery %d%%   -   %d/2 retention days%s   -   %d / %d bpm (yours / target)",
+             (int)std::lround(progress.overall * 100.0f), r ? r->distinct_pass_days : 0, suffix.c_str(), best, target);
 }
 
 // ---- public functions ----
@@ -183,9 +198,16 @@ NoteCardLayout LayoutNoteCard(const PerformanceNoteCard& c, const LibraryItem& i
     SplitTwoLines(gFontSmall, ChooseAdvice(item, r), c.w - 56.0f, 6.3f, &l.advice1, &l.advice2);
   }
   l.masteryY = c.y + 236.0f + (l.advice2.empty() ? 0.0f : 17.0f) + 20.0f;
-  l.radarRuleY = l.masteryY + 40.0f;
+  SplitTwoLinesAtGaps(gFontSmall, MasteryLine(item, r), c.w - 56.0f, 6.3f, &l.mastery1, &l.mastery2);
+  const float extra = l.mastery2.empty() ? 0.0f : kLineStep;
+  l.masteryBarY = l.masteryY + extra + 12.0f;
+  l.radarRuleY = l.masteryY + extra + 40.0f;
+  SplitTwoLines(gFontSmall, "Drag the masthead to compare this report beside another piece.", c.w - 56.0f, 6.3f,
+                &l.footer1, &l.footer2);
+  const float footerTop = c.y + c.h - 30.0f - (l.footer2.empty() ? 0.0f : kLineStep);
+  l.footerY = footerTop + 14.0f;
   const float s = l.radarRuleY;
-  l.radarR = std::max(std::min(0.3f * c.w, (c.y + c.h - 30.0f - (s + 84.0f)) / 2.0f - 44.0f), 54.0f);
+  l.radarR = std::max(std::min(0.3f * c.w, (footerTop - (s + 84.0f)) / 2.0f - 44.0f), 54.0f);
   l.radarCx = c.x + c.w / 2.0f;
   l.radarCy = s + 84.0f + 44.0f + l.radarR;
   return l;

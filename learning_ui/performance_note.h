@@ -37,8 +37,12 @@ struct NoteCardLayout {
   NoteFigureBox boxes[4];
   float boxX[4] = {}, boxW[4] = {};   // the boxes' left edges and widths; 52 high at card y + 160
   std::string advice1, advice2;    // translated, fitted; advice2 may be empty
-  float masteryY = 0;              // the mastery line's baseline; its bar 12 below
+  std::string mastery1, mastery2;  // the mastery line, translated; broken between its parts when long
+  float masteryY = 0;              // the mastery line's baseline (its first line's)
+  float masteryBarY = 0;           // the mastery bar's top, 12 below the line's last baseline
   float radarRuleY = 0;            // the rule over "SKILLS RADAR"
+  std::string footer1, footer2;    // the hint at the foot, translated, on two lines when long
+  float footerY = 0;               // its first baseline
   float radarCx = 0, radarCy = 0, radarR = 0;
 };
 

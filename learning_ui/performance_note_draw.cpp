@@ -140,23 +140,12 @@ static void DrawAdvice(const PerformanceNoteCard& c, const NoteCardLayout& l) {
   if (!l.advice2.empty()) DrawShown(gFontSmall, c.x + 28.0f, c.y + 253.0f, l.advice2, 0.86f, 0.92f, 1.0f, 0.97f);
 }
 
-static void DrawMastery(const PerformanceNoteCard& c, const LibraryItem& item, const MasteryRecord* r, bool mastered,
-                        float m) {
+static void DrawMastery(const PerformanceNoteCard& c, const LibraryItem& item, const NoteCardLayout& l, bool mastered) {
   const MasteryProgress progress = ComputeMasteryProgress(item);
-  std::string suffix;
-  if (r && r->distinct_pass_days < 2 && (r->attempts > 0 || r->passes > r->distinct_pass_days))
-    suffix = " " + Tr("+ today");
-  const int best = r ? (int)std::lround(std::max(r->best_bpm, r->latest_bpm)) : 0;
-  const int target = r && r->legacy_targets ? item.legacy_target_bpm : item.target_bpm;
-  std::string line = TrF("Mastery %d%%   -   %d/2 retention days%s   -   %d / %d bpm (yours / target)",
-                         (int)std::lround(progress.overall * 100.0f), r ? r->distinct_pass_days : 0, suffix.c_str(),
-                         best, target);
-  {
-    ScopedTrSuppress suppress;
-    line = ElideTextToWidth(gFontSmall, line, c.w - 56.0f, 6.3f);
-  }
-  DrawShown(gFontSmall, c.x + 28.0f, m, line, 0.6f, 0.7f, 0.84f, 0.92f);
-  const float barX = c.x + 28.0f, barY = m + 12.0f, barW = c.w - 56.0f;
+  const float m = l.masteryY;
+  DrawShown(gFontSmall, c.x + 28.0f, m, l.mastery1, 0.6f, 0.7f, 0.84f, 0.92f);
+  if (!l.mastery2.empty()) DrawShown(gFontSmall, c.x + 28.0f, m + 17.0f, l.mastery2, 0.6f, 0.7f, 0.84f, 0.92f);
+  const float barX = c.x + 28.0f, barY = l.masteryBarY, barW = c.w - 56.0f;
   SetGlColor(1.0f, 1.0f, 1.0f, 0.09f);
   FillRoundedRect(barX, barY, barW, 8.0f, 4.0f, 4);
   if (progress.overall > 0.001f) {
@@ -168,8 +157,8 @@ static void DrawMastery(const PerformanceNoteCard& c, const LibraryItem& item, c
   }
   SetGlColor(0.98f, 0.82f, 0.34f, 0.88f);
   glBegin(GL_LINES);
-  glVertex2f(barX + barW, m + 8.0f);
-  glVertex2f(barX + barW, m + 24.0f);
+  glVertex2f(barX + barW, barY - 4.0f);
+  glVertex2f(barX + barW, barY + 12.0f);
   glEnd();
 }
 
@@ -212,16 +201,17 @@ static void DrawCard(size_t index, const LibraryItem& item, uint32_t now) {
     DrawThisRun(c, l, r);
   }
   if (shows(c.y + 156.0f, c.y + 216.0f)) DrawFigureBoxes(c, l);
-  if (shows(c.y + 220.0f, l.masteryY + 26.0f)) {
+  if (shows(c.y + 220.0f, l.masteryBarY + 14.0f)) {
     DrawAdvice(c, l);
-    DrawMastery(c, item, r, mastered, l.masteryY);
+    DrawMastery(c, item, l, mastered);
   }
   left = std::min(left, l.radarCx - reach), right = std::max(right, l.radarCx + reach);
   if (shows(l.radarRuleY - 2.0f, c.y + c.h - 28.0f)) DrawRadarSection(c, l, r, now);
   left = c.x + 28.0f, right = c.x + c.w - 12.0f;
-  if (shows(c.y + c.h - 30.0f, c.y + c.h - 8.0f))
-    DrawTextUtf8(gFontSmall, c.x + 28.0f, c.y + c.h - 16.0f, "Drag the masthead to compare this report beside another piece.",
-                 0.5f, 0.6f, 0.74f, 0.86f);
+  if (shows(l.footerY - 14.0f, c.y + c.h - 8.0f)) {
+    DrawShown(gFontSmall, c.x + 28.0f, l.footerY, l.footer1, 0.5f, 0.6f, 0.74f, 0.86f);
+    if (!l.footer2.empty()) DrawShown(gFontSmall, c.x + 28.0f, l.footerY + 17.0f, l.footer2, 0.5f, 0.6f, 0.74f, 0.86f);
+  }
 }
 
 // ---- public functions ----

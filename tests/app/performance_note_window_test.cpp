@@ -159,7 +159,7 @@ TEST_P(PerformanceNoteWindow, ASongEndsIntoItsCard) {
     Rgb c = At(frame, l.boxX[i] + l.boxW[i] - 12, card.y + 165);   // above the label
     EXPECT_GT(l.boxes[i].highlighted ? c[0] - c[2] : c[2] - c[0] - 12, 4) << l.boxes[i].label;
   }
-  const float barY = l.masteryY + 14, fillEnd = 478 + ComputeMasteryProgress(*FindLibraryItem("a")).overall * 484;
+  const float barY = l.masteryBarY + 2, fillEnd = 478 + ComputeMasteryProgress(*FindLibraryItem("a")).overall * 484;
   EXPECT_GT(Sum(At(frame, card.x + 31, barY)), 380) << "bar fill";
   EXPECT_GT(Sum(At(frame, fillEnd - 4, barY)), 380) << "bar fill";
   if (fillEnd < 980) EXPECT_LT(Sum(At(frame, fillEnd + 5, barY)), 150) << "bar track";

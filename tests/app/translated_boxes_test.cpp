@@ -1,5 +1,6 @@
 // Tight boxes with the shipped translation files: the practice routes' "Next:" tag beside the
-// section count, the endless-runs key picker and the NOTE FALL label. Each text is measured with the
+// section count, the endless-runs key picker, the NOTE FALL label, the performance note's mastery
+// line and the mastery map's focus card. Each text is measured with the
 // real fonts against its room, and read back from the frame at positions computed from the modules'
 // own layouts.
 // Screenshots are kept in the build folder's "screenshots".
@@ -31,6 +32,7 @@
 #include "learning_ui/learning_screen.h"
 #include "learning_ui/learning_screen_state.h"
 #include "learning_ui/mastery_map.h"
+#include "learning_ui/mastery_map_layout.h"
 #include "learning_ui/performance_note.h"
 #include "learning_ui/practice_routes.h"
 #include "platform/clock.h"
@@ -234,6 +236,86 @@ TEST_F(TranslatedBoxes, NoteFallLabelStaysInItsButtonInEveryLanguage) {
     }
     EXPECT_GT(inside, 40);
     EXPECT_EQ(beside, 0);
+  }
+}
+
+// The performance note's mastery line is shown whole, on a second line where one does not hold it,
+// and so is the hint at the card's foot; no text ink passes the card's right margin.
+TEST_F(TranslatedBoxes, NoteMasteryLineAndHintAreWhole) {
+  ASSERT_FALSE(gLibraryItems.empty());
+  const LibraryItem item = gLibraryItems[0];
+  for (const char* code : {"en", "de", "ja", "ar", "hi", "ru", "fi"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;
+    MasteryRecord& r = gMasteryRecords[item.id];
+    r.attempts = 3;
+    r.passes = r.distinct_pass_days = 1;
+    r.best_bpm = 96;
+    r.latest_bpm = 92;
+    r.latest_expected = 40;
+    r.latest_landed = 36;
+    OpenPerformanceNote(item.id);
+    const std::vector<uint8_t> frame = Frames(20);
+    Save(frame, std::string("note_") + code);
+    const PerformanceNoteCard card = gPerformanceNotes.back();
+    const NoteCardLayout l = LayoutNoteCard(card, item, &r);
+    const float column = card.w - 56.0f, margin = card.x + card.w - 28.0f;
+    for (const std::string& line : {l.mastery1, l.mastery2, l.footer1, l.footer2}) {
+      EXPECT_FALSE(line.size() >= 3 && line.compare(line.size() - 3, 3, "...") == 0) << "cut: " << line;
+      EXPECT_LE(Shown(gFontSmall, line), column) << line;
+    }
+    // The line's numbers are all there: the target tempo ends the line's last part.
+    const std::string last = l.mastery2.empty() ? l.mastery1 : l.mastery2;
+    EXPECT_NE(last.find(std::to_string(item.target_bpm)), std::string::npos) << last;
+    const float masteryLast = l.masteryY + (l.mastery2.empty() ? 0.0f : 17.0f);
+    EXPECT_GT(InkIn(frame, card.x + 28.0f, l.masteryY - 11.0f, margin, masteryLast + 3.0f), 40);
+    EXPECT_EQ(InkIn(frame, margin + 3.0f, l.masteryY - 11.0f, card.x + card.w - 4.0f, masteryLast + 3.0f), 0);
+    const float footerLast = l.footerY + (l.footer2.empty() ? 0.0f : 17.0f);
+    EXPECT_EQ(InkIn(frame, margin + 3.0f, l.footerY - 11.0f, card.x + card.w - 4.0f, footerLast + 3.0f), 0);
+    EXPECT_LE(footerLast + 4.0f, card.y + card.h);
+    ResetPerformanceNotes();
+    gMasteryRecords.clear();
+  }
+}
+
+// The mastery map's focus card keeps its figure lines inside its text column, on two lines where a
+// translation needs them, and its piece list moves down by as much.
+TEST_F(TranslatedBoxes, FocusCardFiguresStayInTheirColumn) {
+  for (const char* code : {"en", "de", "ja", "ar", "hi", "ru", "fi"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    gLibraryViewKey = "skills";
+    gSkillsTab = kSkillsTabMap;
+    gMapSelectedSkill = ItemSkillKey("scales", "Major Scales");
+    const std::vector<uint8_t> frame = Frames(30);
+    Save(frame, std::string("focus_card_") + code);
+    const LearningLayout l = ComputeLearningLayout();
+    std::vector<std::vector<int>> items;
+    const std::vector<MapNode> nodes = LayoutMasteryMap(l, &items);
+    int focus = -1;
+    for (int i = 0; i < (int)nodes.size(); ++i)
+      if (ItemSkillKey(nodes[i].category, nodes[i].type) == gMapSelectedSkill) focus = i;
+    ASSERT_GE(focus, 0);
+    const SkillStats stats = ComputeSkillStats(items[(size_t)focus]);
+    const MapFocusCard card = LayoutMapFocusCard(l, nodes[(size_t)focus], (int)items[(size_t)focus].size(), 0.0f, &stats);
+    const float tx = card.x + 18.0f, tw = card.w - 36.0f;
+    int seconds = 0;
+    for (const auto& lines : card.figures)
+      for (const std::string& line : lines) {
+        EXPECT_FALSE(line.size() >= 3 && line.compare(line.size() - 3, 3, "...") == 0) << "cut: " << line;
+        EXPECT_LE(Shown(gFontSmall, line), tw) << line;
+        seconds += &line == &lines[1] && !line.empty();
+      }
+    EXPECT_FLOAT_EQ(card.listTop, 214.0f + 17.0f * seconds);
+    // From the first figure line's top to the last one's foot: ink in the column, none past it.
+    const float top = l.contentY + 110.0f, bottom = l.contentY + card.listTop - 36.0f;
+    EXPECT_GT(InkIn(frame, tx, top, tx + tw, bottom), 100);
+    EXPECT_EQ(InkIn(frame, tx + tw + 3.0f, top, card.x + card.w - 3.0f, bottom), 0);
   }
 }
 

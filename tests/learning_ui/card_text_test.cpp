@@ -1,5 +1,5 @@
-// Fitting the learning screens' texts: byte cuts, width cuts and two-line titles, in English, under
-// a German translation file, and with Japanese titles.
+// Fitting the learning screens' texts: byte cuts, width cuts, two-line titles and figure lines, in
+// English, under a German translation file, and with Japanese titles.
 #include <mutex>
 
 #include "gfx/translate.h"
@@ -108,6 +108,42 @@ TEST_F(CardTextTest, TitlesWrapAtBlanksOrElide) {
   SplitTwoLines(0, ja, Shown(ja.substr(0, 6)) + 0.5f, kSize, &line1, &line2);
   EXPECT_EQ(line1, ja.substr(0, 3));
   EXPECT_EQ(line2.substr(0, 3), ja.substr(3, 3));
+}
+
+// A line of figures breaks at its widest gap that lets the first line fit, never inside a part,
+// and a dash between parts does not start or end a line.
+TEST_F(CardTextTest, FigureLinesBreakBetweenTheirParts) {
+  struct Case {
+    const char* text;
+    const char* fitting;   // the room is this text's width
+    const char* line1;
+    const char* line2;
+  };
+  const Case cases[] = {
+      {"Mastery 40%   -   1/2 days + today   -   80 / 96 bpm (yours / target)", "Mastery 40%   -   1/2 days + today",
+       "Mastery 40%   -   1/2 days + today", "80 / 96 bpm (yours / target)"},
+      {"Mastery 40%   -   1/2 days + today   -   80 / 96 bpm (yours / target)", "Mastery 40%   -   1/2 da",
+       "Mastery 40%", "1/2 days + today   -   80 / 96 bpm (yours / target)"},
+      // Narrower gaps inside a part stay: the three-blank gap parts "Best accuracy  90%" whole.
+      {"Best accuracy  90%   Best timing  80%", "Best accuracy  90%   Best timing", "Best accuracy  90%",
+       "Best timing  80%"},
+      {"\xD0\x9E\xD1\x81\xD0\xB2 40%  \xE2\x80\x94  \xD1\x82\xD0\xB5\xD0\xBC\xD0\xBF 80", "\xD0\x9E\xD1\x81\xD0\xB2 40%  ",
+       "\xD0\x9E\xD1\x81\xD0\xB2 40%", "\xD1\x82\xD0\xB5\xD0\xBC\xD0\xBF 80"},   // em dash between two blanks
+      {"One line that fits", "One line that fits", "One line that fits", ""},
+      {"Words with single blanks only here", "Words with single", "Words with single", "blanks only here"},
+      // Without gaps a comma parts the figures, so none is parted from its word.
+      {"Best: notes 90%, accuracy 80%", "Best: notes 90%, accuracy", "Best: notes 90%,", "accuracy 80%"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string line1, line2;
+    SplitTwoLinesAtGaps(0, c.text, Shown(c.fitting) + 0.5f, kSize, &line1, &line2);
+    EXPECT_EQ(line1, c.line1);
+    if (EndsWithDots(line2))
+      EXPECT_EQ(std::string(c.line2).rfind(WithoutDots(line2), 0), 0u) << line2;
+    else
+      EXPECT_EQ(line2, c.line2);
+  }
 }
 
 }  // namespace
