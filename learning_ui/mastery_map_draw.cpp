@@ -221,23 +221,20 @@ void DrawCardShapes(const LearningLayout& l, const MapNode& node, double tMs) {
 }
 
 void DrawCardTexts(const MapNode& node) {
-  static const char* const kMapStatusWords[3] = {"locked", "open", "done"};
   static const float kMapStatusColours[3][4] = {
       {0.44f, 0.5f, 0.6f, 0.66f}, {0.54f, 0.8f, 0.92f, 0.92f}, {0.98f, 0.84f, 0.42f, 0.92f}};
-  const RectF r = MapNodeRect(node);
-  const bool locked = node.state == kMapNodeLocked;
-  const float textX = r.x + 34.0f, textW = r.w - 82.0f;
-  if (locked) {
-    DrawFittedShown(gFontSmall, textX, r.y + 16.0f, CategoryTabLabel(node.category), textW, 6.2f, 0.42f, 0.48f, 0.6f, 0.62f);
-    DrawFitted(gFontSmall, textX, r.y + 33.0f, node.type, textW, 6.7f, 0.54f, 0.56f, 0.66f, 0.74f);
+  const MapCardText t = LayoutMapCardText(node);
+  if (node.state == kMapNodeLocked) {
+    DrawFittedShown(gFontSmall, t.textX, t.topBaseline, CategoryTabLabel(node.category), t.categoryW, 6.2f, 0.42f, 0.48f,
+                    0.6f, 0.62f);
+    DrawFitted(gFontSmall, t.textX, t.typeBaseline, node.type, t.typeW, 6.7f, 0.54f, 0.56f, 0.66f, 0.74f);
   } else {
-    DrawFittedShown(gFontSmall, textX, r.y + 16.0f, CategoryTabLabel(node.category), textW, 6.2f, 0.56f, 0.64f, 0.8f, 0.9f);
-    DrawFitted(gFontSmall, textX, r.y + 33.0f, node.type, textW, 6.7f, 0.88f, 0.92f, 1.0f, 0.96f);
+    DrawFittedShown(gFontSmall, t.textX, t.topBaseline, CategoryTabLabel(node.category), t.categoryW, 6.2f, 0.56f, 0.64f,
+                    0.8f, 0.9f);
+    DrawFitted(gFontSmall, t.textX, t.typeBaseline, node.type, t.typeW, 6.7f, 0.88f, 0.92f, 1.0f, 0.96f);
   }
-  const int s = ClampInt(node.state, 0, 2);
-  const float w = MeasureText(gFontSmall, kMapStatusWords[s], 5.8f);
-  const float* c = kMapStatusColours[s];
-  DrawTextUtf8(gFontSmall, r.x + r.w - 10.0f - w, r.y + 25.0f, kMapStatusWords[s], c[0], c[1], c[2], c[3]);
+  const float* c = kMapStatusColours[ClampInt(node.state, 0, 2)];
+  DrawTextUtf8(gFontSmall, t.statusX, t.topBaseline, t.status, c[0], c[1], c[2], c[3]);
 }
 
 void DrawYouAreHere(const LearningLayout& l, const MapNode& node, double tMs) {

@@ -5,6 +5,8 @@
 #include <unordered_map>
 
 #include "app/base/maths.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
 #include "learning/attempt_rules.h"
 #include "learning/lessons.h"
 #include "learning/library_index.h"
@@ -127,4 +129,18 @@ std::vector<MapNode> LayoutMasteryMap(const LearningLayout& l, std::vector<std::
 
 RectF MapNodeRect(const MapNode& node) {
   return {node.centreX - node.width / 2.0f, node.centreY - node.height / 2.0f, node.width, node.height};
+}
+
+MapCardText LayoutMapCardText(const MapNode& node) {
+  static const char* const kMapStatusWords[3] = {TrLater("locked"), TrLater("open"), TrLater("done")};
+  const RectF r = MapNodeRect(node);
+  MapCardText t;
+  t.status = kMapStatusWords[ClampInt(node.state, 0, 2)];
+  t.textX = r.x + 34.0f;
+  t.topBaseline = r.y + 16.0f;
+  t.typeBaseline = r.y + 33.0f;
+  t.statusX = r.x + r.w - 10.0f - MeasureText(gFontSmall, t.status, 5.8f);
+  t.categoryW = std::max(t.statusX - 8.0f - t.textX, 0.0f);
+  t.typeW = r.x + r.w - 10.0f - t.textX;
+  return t;
 }

@@ -45,3 +45,12 @@ std::vector<MapNode> LayoutMasteryMap(const LearningLayout& l);
 // The same, with each card's items (indices into gLibraryItems, library order) beside it.
 std::vector<MapNode> LayoutMasteryMap(const LearningLayout& l, std::vector<std::vector<int>>* skillItems);
 RectF MapNodeRect(const MapNode& node);
+
+// Where a star card's texts stand. The status word and the category share the top line, the word
+// at the right end and the category cut before it; the type has the second line to itself.
+struct MapCardText {
+  const char* status = "";   // English, translated where drawn
+  float textX = 0, categoryW = 0, typeW = 0, statusX = 0;
+  float topBaseline = 0, typeBaseline = 0;
+};
+MapCardText LayoutMapCardText(const MapNode& node);

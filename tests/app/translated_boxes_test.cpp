@@ -1,6 +1,6 @@
 // Tight boxes with the shipped translation files: the practice routes' "Next:" tag beside the
 // section count, the endless-runs key picker, the NOTE FALL label, the performance note's mastery
-// line and the mastery map's focus card. Each text is measured with the
+// line, the mastery map's focus card and its star cards. Each text is measured with the
 // real fonts against its room, and read back from the frame at positions computed from the modules'
 // own layouts.
 // Screenshots are kept in the build folder's "screenshots".
@@ -26,7 +26,9 @@
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "learning/attempt_rules.h"
+#include "learning/library_browser.h"
 #include "learning/library_view_state.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
@@ -316,6 +318,53 @@ TEST_F(TranslatedBoxes, FocusCardFiguresStayInTheirColumn) {
     const float top = l.contentY + 110.0f, bottom = l.contentY + card.listTop - 36.0f;
     EXPECT_GT(InkIn(frame, tx, top, tx + tw, bottom), 100);
     EXPECT_EQ(InkIn(frame, tx + tw + 3.0f, top, card.x + card.w - 3.0f, bottom), 0);
+  }
+}
+
+// The map's star cards: the status word shares the top line with the category, which is cut before
+// it, and the type has the second line to the card's margin; no ink of one runs into the other.
+TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
+  for (const char* code : {"en", "de", "ja", "ar", "hi", "ru", "fi"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    gLibraryViewKey = "skills";
+    gSkillsTab = kSkillsTabMap;
+    const std::vector<uint8_t> frame = Frames(20);
+    Save(frame, std::string("map_cards_") + code);
+    const LearningLayout l = ComputeLearningLayout();
+    int checked = 0;
+    for (const MapNode& node : LayoutMasteryMap(l)) {
+      const RectF r = MapNodeRect(node);
+      if (r.y < l.contentY + 4.0f || r.y + r.h > l.contentY + l.contentH - 4.0f) continue;
+      SCOPED_TRACE(node.type);
+      const MapCardText t = LayoutMapCardText(node);
+      const float statusW = MeasureText(gFontSmall, t.status, 5.8f);
+      EXPECT_NEAR(t.statusX + statusW, r.x + r.w - 10.0f, 0.5f);
+      EXPECT_GE(t.statusX, t.textX + t.categoryW + 8.0f - 0.5f);
+      const float top = t.topBaseline - 10.0f, mid = t.topBaseline + 1.0f;
+      // The category's ink ends before the status word's gap; the word's ink is on the top line.
+      const std::string category = CategoryTabLabel(node.category);   // translated
+      float categoryW;
+      {
+        ScopedTrSuppress shown;
+        categoryW = MeasureText(gFontSmall, ElideTextToWidth(gFontSmall, category, t.categoryW, 6.2f), 6.2f);
+      }
+      EXPECT_EQ(InkIn(frame, t.textX + categoryW + 2.0f, top, t.statusX - 2.0f, mid, 60), 0);
+      if (node.state != kMapNodeLocked) EXPECT_GT(InkIn(frame, t.statusX, top, t.statusX + statusW, mid), 5);
+      // Nothing but the type on its line: no ink between its end and the card's margin.
+      const std::string type = ElideTextToWidth(gFontSmall, node.type, t.typeW, 6.7f);
+      EXPECT_LE(Shown(gFontSmall, type), t.typeW + 0.5f) << type;
+      EXPECT_EQ(InkIn(frame, t.textX + Shown(gFontSmall, type) + 2.0f, t.typeBaseline - 9.0f, r.x + r.w - 4.0f,
+                      t.typeBaseline + 1.0f, 100),
+                0)
+          << type;
+      EXPECT_EQ(InkIn(frame, r.x + r.w - 6.0f, r.y + 2.0f, r.x + r.w + 4.0f, r.y + r.h - 2.0f), 0);
+      ++checked;
+    }
+    EXPECT_GT(checked, 4);
   }
 }
 
