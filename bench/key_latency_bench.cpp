@@ -4,7 +4,9 @@
 // first frame that drew it. Reported: the median, 99th percentile and largest of callback to swap
 // (whole ms, as the stamps are), and of the keyboard's send to the swap (microseconds of the same
 // clock, so the JACK period is included). Notes go out at uneven gaps so they fall at every phase
-// of the program's frame. TONVARRA_BINARY picks the program (default: the build's own).
+// of the program's frame. A note that drew no line is named, and the server's count of cycles a
+// client missed (late_cycles) tells a note lost before the program read it from one it dropped.
+// TONVARRA_BINARY picks the program (default: the build's own).
 //
 //   bench_key_latency_bench                  (200 notes)
 //   KEY_LATENCY_NOTES=500 bench_key_latency_bench
@@ -68,6 +70,13 @@ std::vector<KeyLine> ReadKeyLines(const std::string& log) {
     }
   }
   return lines;
+}
+
+// Cycles in which the server found a client still busy with the one before (its xruns).
+int CountLateCycles(const std::string& serverLog) {
+  int n = 0;
+  for (size_t at = 0; (at = serverLog.find("XRun: client", at)) != std::string::npos; ++at) ++n;
+  return n;
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -161,10 +170,16 @@ void BM_KeyToPixel(benchmark::State& state) {
     kill(pid, SIGTERM);
     WaitForChild(pid, 30);
     if (const char* keep = std::getenv("KEY_LATENCY_LOG")) fs::copy_file(log, keep, fs::copy_options::overwrite_existing);
-    // A note the program never drew (lost on a starved machine) is skipped, and counted.
+    // A note the program never drew (lost on a starved machine) is skipped, and counted, and named
+    // on standard error beside the server's count of cycles the program's client missed: a client
+    // that has not finished one cycle is left out of the next, and the MIDI of that cycle is gone
+    // before the program could read it.
     size_t sent = 0;
     for (size_t i = 0; i < lines.size() && sent < sentUs.size(); ++i, ++sent) {
-      while (sent < sentUs.size() && lines[i].note != 48 + (int)(sent % 36)) ++sent, ++missing;
+      while (sent < sentUs.size() && lines[i].note != 48 + (int)(sent % 36)) {
+        std::fprintf(stderr, "note %zu (key %d) drew no line\n", sent, 48 + (int)(sent % 36));
+        ++sent, ++missing;
+      }
       if (sent == sentUs.size()) break;
       callbackToSwap.push_back(lines[i].latencyMs);
       // The stamp holds the low 32 bits of the millisecond clock.
@@ -188,6 +203,7 @@ void BM_KeyToPixel(benchmark::State& state) {
   state.counters["draw_p50_ms"] = Percentile(drawn, 0.5);
   state.counters["draw_p99_ms"] = Percentile(drawn, 0.99);
   state.counters["missing"] = missing;
+  state.counters["late_cycles"] = CountLateCycles(server.Log());
   if (callbackToSwap.empty()) state.SkipWithError("no note was drawn");
   keys.reset();
 }

@@ -5,7 +5,8 @@
 // the loop's own work (drain, step, animate, draw) with the rasteriser finished (glFinish), on a
 // clock driven at 17 ms a frame so every run sees the same animation; the median, 99th percentile
 // and worst frame are counters, with the CPU time of the whole process per frame (cpu_ms, the
-// rasteriser's threads included), which a busy machine disturbs less than the wall time. The lane at its particle caps reports the sprites it draws. The
+// rasteriser's threads included), which a busy machine disturbs less than the wall time. The lane
+// at its particle caps reports the sprites its particles make and those it sends to GL. The
 // logic cases time each view's window-free work of one frame (layout, records, walks, particles).
 //
 // Needs Xvfb (a private display is started) and runs on whatever GL it offers; on a machine
@@ -37,6 +38,7 @@
 #include "app/window_size.h"
 #include "bench/view_scenes.h"
 #include "board/board_frame.h"
+#include "board/lane_sprites.h"
 #include "gfx/gl_setup.h"
 #include "gfx/images.h"
 #include "gfx/text.h"
@@ -200,7 +202,7 @@ void BM_ViewFrame(benchmark::State& state) {
   // Eight seconds of play first: the held keys' plumes and the lane's trails at their full rate.
   for (int i = 0; i < (view == kBoardLane || view == kLaneAtCaps ? 480 : 60); ++i) RunViewFrame(view);
   std::vector<double> ms;
-  size_t sprites = 0;
+  size_t sprites = 0, spritesDrawn = 0;
   double cpu = 0.0;
   for (auto _ : state) {
     if (view == kLaneAtCaps) {
@@ -211,6 +213,7 @@ void BM_ViewFrame(benchmark::State& state) {
     const double cpu0 = ProcessCpuSeconds();
     RunViewFrame(view);
     cpu += ProcessCpuSeconds() - cpu0;
+    if (view == kLaneAtCaps) spritesDrawn = std::max(spritesDrawn, LastParticleSpritesDrawn());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     state.SetIterationTime(seconds);
     ms.push_back(1000.0 * seconds);
@@ -223,6 +226,7 @@ void BM_ViewFrame(benchmark::State& state) {
   state.counters["cpu_ms"] = 1000.0 * cpu / (double)std::max<size_t>(ms.size(), 1);
   if (view == kLaneAtCaps) {
     state.counters["sprites"] = (double)sprites;
+    state.counters["drawn"] = (double)spritesDrawn;
     state.counters["motes"] = (double)gBoardMotes.size();
     state.counters["sparks"] = (double)gSplashParticles.size();
   }

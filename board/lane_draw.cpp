@@ -170,8 +170,8 @@ void DrawNoteFallLane(const BoardViewFrame& bf) {
   GLint savedBox[4] = {0, 0, 0, 0};
   if (wasClipping) glGetIntegerv(GL_SCISSOR_BOX, savedBox);
   glEnable(GL_SCISSOR_TEST);
-  glScissor((GLint)std::floor(f.laneX), (GLint)(gClientHeight - (int)std::ceil(f.hitY)),
-            (GLsizei)std::max(1.0f, std::ceil(f.laneW)), (GLsizei)std::max(1.0f, std::ceil(f.laneH)));
+  const LaneBox box = ComputeLaneBox(f);
+  glScissor(box.x, gClientHeight - (box.top + box.height), box.width, box.height);
 
   StepParticleClock(now);
   RunLaneNotes(f, &gLaneOut);

@@ -15,14 +15,24 @@
 #include "midi/play_along.h"
 #include "theory/circle_theory.h"
 
+// ---- state ----
+static size_t gLastSpritesDrawn = 0;  // sprites the last particle pass sent
+
 // ---- internal helpers ----
 namespace {
 
 // True when [c - h, c + h] holds a pixel centre (k + 0.5), with a little slack for the
 // rasteriser's snapping: a quad that holds none in x or in y makes no fragment at all.
-bool SpansPixelCentre(float c, float h) {
+bool SpansPixelCentre(float lo, float hi) {
   constexpr float kSnap = 1.0f / 128.0f;
-  return std::ceil(c - h - kSnap - 0.5f) + 0.5f <= c + h + kSnap;
+  return std::ceil(lo - kSnap - 0.5f) + 0.5f <= hi + kSnap;
+}
+
+// The same inside the box's whole pixels [from, from + size); the box's edges are pixel edges, so
+// its pixel centres lie strictly inside and need no slack on that side.
+bool SpansPixelCentreIn(float lo, float hi, int from, int size) {
+  if (size <= 0) return SpansPixelCentre(lo, hi);
+  return SpansPixelCentre(std::max(lo, (float)from), std::min(hi, (float)(from + size)));
 }
 
 void Put(GlowSpriteSink* sink, float x, float y, float radius, float r, float g, float b, float a) {
@@ -128,6 +138,15 @@ void EmitSpark(const LaneFrame& f, const SplashParticle& p, const BoardParticleT
 }  // namespace
 
 // ---- public functions ----
+LaneBox ComputeLaneBox(const LaneFrame& f) {
+  LaneBox box;
+  box.x = (int)std::floor(f.laneX);
+  box.width = (int)std::max(1.0f, std::ceil(f.laneW));
+  box.height = (int)std::max(1.0f, std::ceil(f.laneH));
+  box.top = (int)std::ceil(f.hitY) - box.height;
+  return box;
+}
+
 void EmitParticleSprites(const LaneFrame& f, GlowSpriteSink* sink) {
   const BoardParticleTuning t = ClampedParticleTuning();
   const bool dim = f.playAlongAvailable;
@@ -142,7 +161,9 @@ void GlowSpriteBatch::Add(const GlowSprite& s) {
   const float alpha = s.a * gDrawAlpha;
   const float reach = GlowAdditiveReach(Clamp01(std::max({s.r, s.g, s.b})) * Clamp01(alpha));
   const float half = s.radius * reach;
-  if (reach <= 0.0f || !SpansPixelCentre(s.x, half) || !SpansPixelCentre(s.y, half)) return;
+  if (reach <= 0.0f || !SpansPixelCentreIn(s.x - half, s.x + half, clip_.x, clip_.width) ||
+      !SpansPixelCentreIn(s.y - half, s.y + half, clip_.top, clip_.height))
+    return;
   if (count_ == kSprites) Flush();
   float* xy = xy_ + count_ * 8;
   float* uv = uv_ + count_ * 8;
@@ -176,15 +197,21 @@ void GlowSpriteBatch::Flush() {
 }
 
 void DrawParticleSprites(const LaneFrame& f) {
+  gLastSpritesDrawn = 0;
   if (gBoardMotes.empty() && gSplashParticles.empty()) return;
   static std::unique_ptr<GlowSpriteBatch> batch = std::make_unique<GlowSpriteBatch>();  // 1.3 MB, kept
+  const size_t before = batch->drawn;
   BuildGlowTexture();
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, gGlowTexture);
+  batch->ClipTo(ComputeLaneBox(f));  // the lane's scissor: motes risen past its top show nowhere
   EmitParticleSprites(f, batch.get());
   batch->Flush();
+  gLastSpritesDrawn = batch->drawn - before;
   glBindTexture(GL_TEXTURE_2D, 0);
   glDisable(GL_TEXTURE_2D);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
+
+size_t LastParticleSpritesDrawn() { return gLastSpritesDrawn; }

@@ -21,11 +21,20 @@ class GlowSpriteSink {
 // Every sprite of the frame's motes and sparks; sprites too small or too faint to show are left out.
 void EmitParticleSprites(const LaneFrame& f, GlowSpriteSink* sink);
 
+// The lane's box in window pixels (top-left origin, whole pixels): its scissor while it draws.
+struct LaneBox {
+  int x = 0, top = 0, width = 0, height = 0;
+};
+LaneBox ComputeLaneBox(const LaneFrame& f);
+
 // A sink that draws through vertex arrays, a fixed batch at a time (the glow texture and additive
 // blending are the caller's).
 class GlowSpriteBatch : public GlowSpriteSink {
  public:
   static constexpr size_t kSprites = 8192;
+  // Sprites that cover no pixel centre inside the box are left out: the scissor would drop all of
+  // their pixels. A box of no size leaves nothing out.
+  void ClipTo(const LaneBox& box) { clip_ = box; }
   void Add(const GlowSprite& s) override;
   // Draws what is queued.
   void Flush();
@@ -33,6 +42,7 @@ class GlowSpriteBatch : public GlowSpriteSink {
 
  private:
   size_t count_ = 0;
+  LaneBox clip_;
   float xy_[kSprites * 8];
   float uv_[kSprites * 8];
   float rgba_[kSprites * 16];
@@ -41,3 +51,5 @@ class GlowSpriteBatch : public GlowSpriteSink {
 // Draws the frame's particles as one additive glow pass: the motes, then the sparks. Restores the
 // blend function and texturing.
 void DrawParticleSprites(const LaneFrame& f);
+// Sprites the last DrawParticleSprites sent to GL (after leaving out what shows nowhere).
+size_t LastParticleSpritesDrawn();

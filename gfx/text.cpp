@@ -370,7 +370,8 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   }
   FontRecord& rec = recIt->second;
-  std::vector<const GlyphQuad*> glyphs;
+  static std::vector<const GlyphQuad*> glyphs;  // kept: a frame draws hundreds of texts (UI thread only)
+  glyphs.clear();
   std::u16string w;
   if (!IsAsciiOnly(t)) w = PrepareGlyphText(t);
   if (w.empty()) {
