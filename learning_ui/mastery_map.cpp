@@ -157,6 +157,18 @@ MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused,
   return card;
 }
 
+float MapTierSubtitleRoom(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes) {
+  const float left = l.contentX + 14.0f;
+  float right = l.contentX + l.contentW - 14.0f;
+  const int here = FindYouAreHereCard(nodes);
+  if (here >= 0 && nodes[(size_t)here].tier == tier) {
+    const RectF r = MapNodeRect(nodes[(size_t)here]);
+    // The label's baseline is 5 above its card; the subtitle's is 49 below the tier's top.
+    if (std::fabs((r.y - 5.0f) - (tierTop + 49.0f)) < 14.0f && r.x + 38.0f > left) right = std::min(right, r.x + 38.0f - 12.0f);
+  }
+  return std::max(right - left, 0.0f);
+}
+
 float MapFocusSlideOffset(const std::string& key, uint32_t nowMs) {
   if (key != gFocusShownKey) {
     gFocusShownKey = key;

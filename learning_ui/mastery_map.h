@@ -39,6 +39,9 @@ std::vector<int> SortSkillPieces(const std::vector<int>& items);
 // The card of the "you are here" marker: the open card of the lowest tier, then the highest on
 // screen, then the first; -1 when no card is open.
 int FindYouAreHereCard(const std::vector<MapNode>& nodes);
+// The width a tier's subtitle may take from its place at the band's left: to the content's margin,
+// or, when the "you are here" label stands on the same line, to just before that label.
+float MapTierSubtitleRoom(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes);
 // The first card under the mouse whose rectangle reaches into the content band, with the mouse
 // inside that band; -1 for none.
 int FindHoveredMapCard(const LearningLayout& l, const std::vector<MapNode>& nodes);

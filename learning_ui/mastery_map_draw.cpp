@@ -100,7 +100,7 @@ std::vector<MapLink> ResolveLinks(const std::vector<MapNode>& nodes) {
   return links;
 }
 
-void DrawBands(const LearningLayout& l) {
+void DrawBands(const LearningLayout& l, const std::vector<MapNode>& nodes) {
   const float S = gLibraryScroll, cw3 = l.contentW / 3.0f;
   DrawTextUtf8(gFontSmall, l.contentX + 2.0f, l.contentY - S + 19.0f,
                "Mastery map - hover a star for its progress, tap to open its lessons", 0.62f, 0.7f, 0.84f, 0.92f);
@@ -125,7 +125,8 @@ void DrawBands(const LearningLayout& l) {
     SetGlColor(1.0f, 1.0f, 1.0f, 0.045f);
     StrokeRoundedRect(l.contentX, T + 8.0f, l.contentW, B - 18.0f, 12.0f, 10);
     DrawTextUtf8(gFontSmall, l.contentX + 14.0f, T + 30.0f, kMapTierTitles[t], 0.98f, 0.84f, 0.42f, 0.96f);
-    DrawTextUtf8(gFontSmall, l.contentX + 14.0f, T + 49.0f, kMapTierSubtitles[t], 0.52f, 0.6f, 0.74f, 0.86f);
+    DrawFitted(gFontSmall, l.contentX + 14.0f, T + 49.0f, kMapTierSubtitles[t], MapTierSubtitleRoom(l, t, T, nodes), 6.2f,
+               0.52f, 0.6f, 0.74f, 0.86f);
   }
 }
 
@@ -403,7 +404,7 @@ void DrawMasteryMap(const LearningLayout& l) {
   glScissor((int)std::floor(l.contentX), (int)std::floor(gClientHeight - (l.contentY + l.contentH)),
             (int)std::ceil(l.contentW), (int)std::ceil(l.contentH));
   DrawMapBackdrop(l.contentX, l.contentY, l.contentW, l.contentH);
-  DrawBands(l);
+  DrawBands(l, nodes);
 
   int focus = -1;
   if (!gMapSelectedSkill.empty()) {

@@ -323,6 +323,7 @@ TEST_F(TranslatedBoxes, FocusCardFiguresStayInTheirColumn) {
 
 // The map's star cards: the status word shares the top line with the category, which is cut before
 // it, and the type has the second line to the card's margin; no ink of one runs into the other.
+// A tier's subtitle ends before the "you are here" label on its line.
 TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
   for (const char* code : {"en", "de", "ja", "ar", "hi", "ru", "fi"}) {
     SCOPED_TRACE(code);
@@ -365,6 +366,15 @@ TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
       ++checked;
     }
     EXPECT_GT(checked, 4);
+    // The tier subtitle on the "you are here" label's line ends before the label.
+    const std::vector<MapNode> nodes = LayoutMasteryMap(l);
+    const int here = FindYouAreHereCard(nodes);
+    ASSERT_GE(here, 0);
+    const MapNode& marked = nodes[(size_t)here];
+    const RectF hr = MapNodeRect(marked);
+    const float tierTop = MapTierTops(l)[(size_t)marked.tier];
+    EXPECT_LE(l.contentX + 14.0f + MapTierSubtitleRoom(l, marked.tier, tierTop, nodes), hr.x + 38.0f - 12.0f + 0.01f);
+    EXPECT_EQ(InkIn(frame, hr.x + 38.0f - 10.0f, hr.y - 15.0f, hr.x + 38.0f - 2.0f, hr.y - 4.0f, 100), 0);
   }
 }
 
