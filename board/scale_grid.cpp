@@ -261,7 +261,7 @@ static void DrawRows(const BoardViewFrame& f) {
     SetGlColor(1.0f, 1.0f, 1.0f, 0.045f);
     DrawBoardLine(b.gridX, y + b.cellH + 0.5f, b.gridX + b.gridW, y + b.cellH + 0.5f);
 
-    float lx = b.contentX + std::max(8.0f * s, 6.0f), ly = y + 0.62f * b.cellH;
+    float lx = b.contentX + RowLabelInset(s), ly = y + 0.62f * b.cellH;
     if (scale) {
       std::string label = CutRowLabel(Tr(scale->name), b.labelColumnWidth, s);
       ScopedTrSuppress already;
@@ -275,12 +275,17 @@ static void DrawRows(const BoardViewFrame& f) {
 
 // ---- public functions ----
 std::string CutRowLabel(const std::string& translated, float labelColumnWidth, float scale) {
-  for (unsigned char ch : translated)
-    if (ch >= 128) return translated;
-  float room = std::max(labelColumnWidth - std::max(10.0f * scale, 8.0f), 16.0f);
-  size_t n = (size_t)std::max((int)std::floor(room / std::max(7.2f * scale, 5.4f)), 4);
-  if (translated.size() <= n) return translated;
-  return translated.substr(0, n - 3) + "...";
+  // Measured in the font the row draws with, so a wide script is cut where it really reaches the
+  // grid; the name is already translated and must not be looked up again.
+  ScopedTrSuppress already;
+  float size = (float)ComputeFontSizes(scale).small;
+  return FitTextToWidth(gFontSmall, translated, size, RowLabelRoom(labelColumnWidth, scale));
+}
+
+float RowLabelInset(float scale) { return std::max(8.0f * scale, 6.0f); }
+
+float RowLabelRoom(float labelColumnWidth, float scale) {
+  return std::max(labelColumnWidth - RowLabelInset(scale) - std::max(6.0f * scale, 4.0f), 16.0f);
 }
 
 int GridRowCount(bool listMode, int visibleCount, float frac) {

@@ -13,9 +13,12 @@ struct GridClip {
   int x, y, w, h;
 };
 
-// The label-column text of a translated scale name: whole when it holds a non-ASCII byte (a cut
-// could split a character or a script's shaping), else cut to the column with "...".
+// The label-column text of a translated scale name: whole when it fits the room beside the grid
+// as gFontSmall draws it, else its longest whole-cluster prefix and "..." (draw it untranslated).
 std::string CutRowLabel(const std::string& translated, float labelColumnWidth, float scale);
+// Where a row label starts inside the label column, and the width it may take there.
+float RowLabelInset(float scale);
+float RowLabelRoom(float labelColumnWidth, float scale);
 // Rows to draw: 8 while a list of more than 7 scales is scrolled by a fraction (the half row),
 // else 7.
 int GridRowCount(bool listMode, int visibleCount, float frac);

@@ -495,8 +495,43 @@ float MeasureTextHeight(UiFont font, const std::string& text, float fallback) {
   return height > 0 ? height : fallback;
 }
 
+// The code point whose UTF-8 sequence starts at i (i on a lead byte); 0 past the end.
+static uint32_t CodePointAt(const std::string& t, size_t i) {
+  if (i >= t.size()) return 0;
+  unsigned char c = static_cast<unsigned char>(t[i]);
+  int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+  uint32_t u = extra == 3 ? c & 0x07u : extra == 2 ? c & 0x0Fu : extra == 1 ? c & 0x1Fu : c;
+  for (int k = 1; k <= extra && i + k < t.size(); ++k) u = u << 6 | (static_cast<unsigned char>(t[i + k]) & 0x3Fu);
+  return u;
+}
+
+static size_t BackOneChar(const std::string& t, size_t i) {
+  do --i;
+  while (i > 0 && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80);
+  return i;
+}
+
+// Back to where a character cluster starts: never inside a UTF-8 sequence, never before a mark
+// that belongs to the letter in front of it, and never after a virama, whose consonants join into
+// one conjunct (cut there, the half-form would show as a different letter).
 static size_t BackToCharBoundary(const std::string& t, size_t i) {
   while (i > 0 && i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) --i;
+  while (i > 0 && i < t.size()) {
+    uint32_t here = CodePointAt(t, i);
+    size_t prev = BackOneChar(t, i);
+    bool mark = here <= 0xFFFF && IsCombiningMark(static_cast<uint16_t>(here));
+    if (!mark && CodePointAt(t, prev) != 0x094D) break;
+    i = prev;
+  }
+  return i;
+}
+
+static size_t NextCharBoundary(const std::string& t, size_t i) {
+  if (i >= t.size()) return t.size();
+  do {
+    ++i;
+    while (i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) ++i;
+  } while (i < t.size() && BackToCharBoundary(t, i) != i);
   return i;
 }
 
@@ -509,7 +544,9 @@ std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackS
   size_t lo = 0, hi = t.size();
   while (lo < hi) {
     size_t mid = BackToCharBoundary(t, (lo + 1 + hi) / 2);
-    if (mid <= lo) break;
+    // A cluster longer than the step: try the next whole cluster after lo instead.
+    if (mid <= lo) mid = NextCharBoundary(t, lo);
+    if (mid <= lo || mid > hi) break;
     if (MeasureTranslated(f, t.substr(0, mid) + "...", fallbackSize) > maxWidth)
       hi = mid - 1;
     else

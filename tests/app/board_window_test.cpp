@@ -21,6 +21,8 @@
 #include "board/toolbar.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "practice/achievements.h"
@@ -70,6 +72,8 @@ class BoardWindow : public RealWindow {
     gSelectionAnchorRow = gSelectionAnchorCol = -1;
     gGridHoverRow = gGridHoverCol = -1;
     ClockDriveEnd();
+    if (!gLanguageList.empty()) ApplyUiLanguage(0, false);
+    ResetTranslationFileForTesting();
     FreeAllFonts();
     RealWindow::TearDown();
   }
@@ -351,6 +355,69 @@ TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
     RebuildVisibleScales();
     RelayoutAll();
   }
+}
+
+TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
+  // The shipped translation files beside the test's program folder.
+  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
+  std::filesystem::copy(shipped, dir_.File("locales"));
+  ResetTranslationFileForTesting();
+  if (gLanguageList.empty()) InitUiLanguage();
+  gScaleFilter = 7;
+  RebuildVisibleScales();
+  for (const char* code : {"ru", "hi", "ar", "ja"}) {
+    SCOPED_TRACE(code);
+    int language = -1;
+    for (size_t i = 0; i < gLanguageList.size(); ++i)
+      if (gLanguageList[i].code == code) language = (int)i;
+    ASSERT_GE(language, 0);
+    ApplyUiLanguage(language, false);
+    RebuildFonts();
+    RelayoutAll();
+    BoardLayout b = Layout();
+    const float px = (float)ComputeFontSizes(b.scale).small, room = RowLabelRoom(b.labelColumnWidth, b.scale);
+    int cut = 0, widest = 0;
+    float widestW = 0;
+    for (int i = 0; i < VisibleScaleCount(); ++i) {
+      const ScaleRow* row = gScaleCatalogue[VisibleScaleAt(i)];
+      if (!row) continue;
+      std::string name = Tr(row->name), shown = CutRowLabel(name, b.labelColumnWidth, b.scale);
+      ScopedTrSuppress already;
+      float whole = MeasureText(gFontSmall, name, px);
+      EXPECT_LE(MeasureText(gFontSmall, shown, px), room) << name;
+      if (whole <= room) EXPECT_EQ(shown, name);
+      else ++cut;
+      if (whole > widestW) widestW = whole, widest = i;
+    }
+    EXPECT_GT(cut, 0) << "some names are wider than the column";
+    if (std::string(code) == "ru") continue;
+    // The list scrolled to the widest name: the narrow gap between the labels and the grid stays
+    // dark while the labels have ink. The frames that take in the new language come first.
+    RunFrames(3);
+    gScaleListMode = true;
+    gScaleFilter = 7;
+    RebuildVisibleScales();
+    gScaleListScroll = gScaleListScrollTarget = (float)std::min(widest + 3, VisibleScaleCount() - 4);
+    RelayoutAll();
+    DrawBoardAlone();
+    int gapInk = 0, labelInk = 0;
+    float lx = b.contentX + RowLabelInset(b.scale);
+    for (int r = 0; r < 7; ++r) {
+      int y0 = (int)(b.gridY + (float)r * (b.cellH + b.cellGap)) + 2, y1 = y0 + (int)b.cellH - 4;
+      for (int y = y0; y < y1; ++y) {
+        for (int x = (int)(lx + room) + 1; x < (int)b.gridX - 1; ++x) gapInk = std::max(gapInk, Sum(Pixel(x, y)));
+        for (int x = (int)lx; x < (int)(lx + room); ++x) labelInk = std::max(labelInk, Sum(Pixel(x, y)));
+      }
+    }
+    EXPECT_GT(labelInk, 300);
+    EXPECT_LT(gapInk, 200) << "a label runs into the grid";
+    SaveScreenshot(std::string("board_list_view_") + code);
+    gScaleListMode = false;
+  }
+  gScaleListMode = false;
+  gScaleFilter = 0;
+  RebuildVisibleScales();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The grid's rules that decide what is drawn where: the row-label cut (ASCII against non-ASCII),
+// The grid's rules that decide what is drawn where: the row-label cut by width on whole clusters,
 // the scale band and the extra half row of a scrolled list, and the clip box kept inside the
 // window whatever the window's size.
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "board/scale_grid.h"
+#include "gfx/text.h"
 #include "tests/board/board_frame_fixture.h"
 #include "theory/scale_rows.h"
 
@@ -13,25 +14,44 @@ namespace {
 
 using ScaleGridRules = BoardFrameTest;
 
-TEST_F(ScaleGridRules, RowLabelsAreCutOnlyWhenAsciiAndTooLong) {
-  const std::string cyrillic = "\xD0\x9B\xD0\xB8\xD0\xB4\xD0\xB8\xD0\xB9\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9 "
-                               "\xD0\xB4\xD0\xBE\xD0\xBC\xD0\xB8\xD0\xBD\xD0\xB0\xD0\xBD\xD1\x82";
-  const struct {
-    const char* name;
-    float column, scale;
-    const char* want;
-  } cases[] = {
-      {"Ionian", 126, 1.0f, "Ionian"},
-      {"Sixteen chars ok", 126, 1.0f, "Sixteen chars ok"},          // 16 fit at full scale
-      {"Seventeen chars x", 126, 1.0f, "Seventeen cha..."},         // 13 kept and "..."
-      {"Hungarian Minor Long Name", 108, 0.78f, "Hungarian Mino..."},  // 17 fit at 0.78
-      {"Abcdefgh", 10, 1.0f, "A..."},                               // never fewer than 4 characters
-      {"", 126, 1.0f, ""},
+TEST_F(ScaleGridRules, RowLabelsAreCutByWidthOnWholeClusters) {
+  // Without a window the measure is the estimate for the small font's size.
+  const std::string names[] = {
+      "Ionian", "Hungarian Minor Long Name",
+      "\u041c\u0438\u043a\u0441\u043e\u043b\u0438\u0434\u0438\u0439\u0441\u043a\u0438\u0439",  // Russian
+      "\u30ea\u30c7\u30a3\u30a2\u30f3\u30fb\u30aa\u30fc\u30ae\u30e5\u30e1\u30f3\u30c6\u30c3\u30c9",  // Japanese
+      // Hindi, with conjuncts and vowel signs
+      "\u0915\u094d\u0937\u0924\u094d\u0930\u093f\u092f \u0938\u094d\u0915\u0947\u0932 "
+      "\u0915\u094d\u0937\u093f\u0924\u093f\u091c",
   };
-  for (const auto& c : cases) EXPECT_EQ(CutRowLabel(c.name, c.column, c.scale), c.want) << c.name;
-  // A name in another script is never cut, however narrow the column.
-  EXPECT_EQ(CutRowLabel(cyrillic, 10, 0.78f), cyrillic);
-  EXPECT_EQ(CutRowLabel("Dorian \xC3\xA9tendu et tr\xC3\xA8s long", 10, 1.0f), "Dorian \xC3\xA9tendu et tr\xC3\xA8s long");
+  // Every few pixels of column, so the cut lands at every place in each name.
+  for (float column = 40.0f; column <= 220.0f; column += 3.0f)
+    for (float scale : {0.78f, 1.0f})
+      for (const std::string& name : names) {
+        SCOPED_TRACE(testing::Message() << name << " column " << column << " scale " << scale);
+        std::string cut = CutRowLabel(name, column, scale);
+        float size = (float)ComputeFontSizes(scale).small, room = RowLabelRoom(column, scale);
+        if (MeasureText(0, name, size) <= room) {
+          EXPECT_EQ(cut, name);
+          continue;
+        }
+        ASSERT_GE(cut.size(), 3u);
+        EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+        EXPECT_LE(MeasureText(0, cut, size), room);
+        std::string head = cut.substr(0, cut.size() - 3);
+        ASSERT_EQ(name.compare(0, head.size(), head), 0);
+        if (head.empty()) continue;
+        // The next character starts a cluster: no UTF-8 tail, no vowel sign, no joined consonant.
+        unsigned char next = (unsigned char)name[head.size()];
+        EXPECT_NE(next & 0xC0, 0x80);
+        EXPECT_NE(name.compare(head.size(), 3, "\u093f"), 0);
+        EXPECT_NE(name.compare(head.size(), 3, "\u0947"), 0);
+        EXPECT_NE(name.compare(head.size(), 3, "\u094d"), 0);
+        EXPECT_NE(head.compare(head.size() >= 3 ? head.size() - 3 : 0, 3, "\u094d"), 0);
+      }
+  EXPECT_EQ(CutRowLabel("Ionian", 126, 1.0f), "Ionian");
+  EXPECT_EQ(CutRowLabel("", 126, 1.0f), "");
+  EXPECT_EQ(CutRowLabel(names[3], 10, 1.0f), "...") << "no room for even one character";
 }
 
 TEST_F(ScaleGridRules, ScaleBandAndTheHalfRowOfAScrolledList) {
