@@ -211,7 +211,9 @@ std::string RepertoireGroupLabel(const LibraryItem& item) {
   const std::string& view = gLibraryViewKey;
   if (view == "today") return CategoryTabLabel(item.category) + " - " + Tr(item.type);
   if (view == "rep_era") return item.era.empty() ? Tr("Era Unassigned") : Tr(item.era);
-  if (view == "rep_composer") return item.subtitle.empty() ? Tr("Composer Unassigned") : item.subtitle;
+  // A subtitle is a composer's name or, for the first pieces, a line of advice; a name has no
+  // value in any file and comes back as it is, the advice comes out in the UI language.
+  if (view == "rep_composer") return Tr(item.subtitle.empty() ? "Composer Unassigned" : item.subtitle);
   if (view == "forms") return item.form.empty() ? Tr("Form Unassigned") : Tr(item.form);
   if (view == "study")
     return item.repertoire_category.empty() ? Tr("Style, Phrase & Structure") : Tr(item.repertoire_category);

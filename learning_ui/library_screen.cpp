@@ -200,8 +200,18 @@ static void DrawSectionHeader(const LearningLayout& l, const std::string& label,
   glVertex2f(l.contentX + l.contentW, top + 54.0f);
   glVertex2f(l.contentX, top + 54.0f);
   glEnd();
-  size_t maxBytes = (size_t)std::max((int)std::floor((l.contentW - button.w - 22.0f) / 18.0f), 8);
-  DrawShown(LargeOrFallback(), l.contentX + 3.0f, top + 36.0f, ClipUtf8Bytes(label, maxBytes), 0.82f, 0.86f, 0.95f, 0.95f);
+  // Cut by the width it takes, not by its bytes: a Cyrillic or Greek heading has two bytes a letter
+  // and would lose half its room.
+  // A heading too long for the large font steps down to the main one before it loses words.
+  UiFont font = LargeOrFallback();
+  const float room = button.x - 12.0f - (l.contentX + 3.0f);
+  std::string shown;
+  {
+    ScopedTrSuppress translated;   // the label comes translated
+    if (gFontMain && MeasureText(font, label, 18.0f) > room) font = gFontMain;
+    shown = ElideTextToWidth(font, label, room, 18.0f);
+  }
+  DrawShown(font, l.contentX + 3.0f, top + 36.0f, shown, 0.82f, 0.86f, 0.95f, 0.95f);
   std::string counts = selected > 0 ? TrF("%d selected", selected) : available > 0 ? TrF("%d available", available) : Tr("locked");
   DrawShown(gFontSmall, button.x, top + 52.0f, counts, 0.5f, 0.58f, 0.7f, 0.86f);
 }

@@ -84,6 +84,9 @@ void DrawPickerRow(UiFont font, const RectF& rect, float scale, const std::strin
                    const std::string& value, float alpha);
 // The width of the label column: the widest translated start-screen label in the font.
 float PickerLabelColumnWidth(UiFont font);
+// The narrowest row at `scale` that holds that column and a value of a useful length in the
+// panels' font; the start screen widens its rows to it.
+float PickerRowMinWidth(float scale);
 // Draws the MIDI keyboard panel's header at the start screen's alpha.
 void DrawMidiInputPanel(float alpha);
 // Draws the sound-output panel's header, then the open list of either panel, at the start screen's

@@ -105,13 +105,31 @@ float PickerLabelColumnWidth(UiFont font) {
   return widest;
 }
 
+// The row's fixed parts around the label column and the value: the inset before the label, the
+// gaps either side of the colon and the inset after the value.
+static float LabelInset(float s) { return std::max(14.0f * s, 12.0f); }
+static float ColonGap(float s) { return std::max(10.0f * s, 8.0f); }
+static float ValueGap(float s) { return std::max(11.0f * s, 9.0f); }
+static float EndInset(float s) { return std::max(12.0f * s, 10.0f); }
+
+float PickerRowMinWidth(float s) {
+  if (!PanelFont()) return 0.0f;   // no text is drawn without a font, and guesses would move the rows
+  // A translated label can take most of a row sized for English ("AUDIO-AUSGANG" is twice
+  // "AUDIO OUT"); the value keeps room for the program's own values whole all the same. Device
+  // names are the hardware's and may still be cut.
+  float valueRoom = std::max(100.0f * s, 90.0f);
+  for (const char* value : {"System default", "no device", "tap to pick"})
+    valueRoom = std::max(valueRoom, MeasureText(PanelFont(), value, 15.0f) + 2.0f);
+  return LabelInset(s) + PickerLabelColumnWidth(PanelFont()) + ColonGap(s) + ValueGap(s) + valueRoom + EndInset(s);
+}
+
 void DrawPickerRow(UiFont font, const RectF& rect, float s, const std::string& label, const std::string& value,
                    float alpha) {
   float baseline = rect.y + 0.69f * rect.h - std::max(4.4f * s, 3.8f);
-  float labelX = rect.x + std::max(14.0f * s, 12.0f);
-  float colonX = labelX + PickerLabelColumnWidth(font) + std::max(10.0f * s, 8.0f);
-  float valueX = colonX + std::max(11.0f * s, 9.0f);
-  float valueEnd = rect.x + rect.w - std::max(12.0f * s, 10.0f);
+  float labelX = rect.x + LabelInset(s);
+  float colonX = labelX + PickerLabelColumnWidth(font) + ColonGap(s);
+  float valueX = colonX + ValueGap(s);
+  float valueEnd = rect.x + rect.w - EndInset(s);
   DrawTextUtf8(font, labelX, baseline, label, 0.88f, 0.94f, 1.0f, alpha * 0.92f);
   DrawTextUtf8(font, colonX, baseline, ":", 0.86f, 0.9f, 0.98f, alpha * 0.78f);
   std::string shown = FitTextToWidth(font, value, 15.0f, std::max(0.0f, valueEnd - valueX));

@@ -65,7 +65,9 @@ StartScreenLayout ComputeStartScreenLayout() {
   StartScreenLayout l{};
   float s = l.scale = StartScreenScale(gClientWidth, gClientHeight);
   float margin = std::max(14.0f, 16.0f * s);
-  l.buttonW = std::max(160.0f, 270.0f * s);
+  // The device headers take this width too, so all three rows grow together and keep their colons
+  // in one column.
+  l.buttonW = std::max({160.0f, 270.0f * s, PickerRowMinWidth(s)});
   l.buttonH = std::max(28.0f, 36.0f * s);
   l.buttonX = margin;
   l.buttonY = H - margin - l.buttonH;

@@ -26,6 +26,7 @@
 #include "gfx/images.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
+#include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "midi/device_pickers.h"
 #include "platform/clock.h"
@@ -266,6 +267,53 @@ TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
   }
   EXPECT_FALSE(gMidiInOpen) << "nothing was chosen";
   SetMidiInDriver(nullptr);
+  SetMidiOutDriver(nullptr);
+}
+
+// A translated label ("AUDIO-AUSGANG", "Умный старт") widens the shared label column; the rows
+// grow with it, so each value still shows whole beside its colon.
+TEST_F(StartScreenWindow, TranslatedPickerLabelsLeaveTheValuesWhole) {
+  std::filesystem::copy(std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales", dir_.File("locales"));
+  ResetTranslationFileForTesting();
+  gPorts = {{"Port A", true}};
+  SetMidiOutDriver(&kOutDriver);
+  ConnectFloors();
+  for (const char* code : {"de", "ru"}) {
+    SCOPED_TRACE(code);
+    int language = -1;
+    for (size_t i = 0; i < gLanguageList.size(); ++i)
+      if (gLanguageList[i].code == code) language = (int)i;
+    ASSERT_GE(language, 0);
+    ApplyUiLanguage(language, false);
+    ResetStartScreen();
+    start_ = -1.0f;
+    RunUntil(2.0f);
+    Shot(std::string("start_screen_pickers_") + code + ".png");
+    StartScreenLayout l = ComputeStartScreenLayout();
+    PickerLayout audio;
+    ComputeAudioOutLayout(&audio);
+    EXPECT_EQ(audio.header.w, l.buttonW) << "the device headers share the row's width";
+    std::string value = gLanguageList[(size_t)language].label;
+    float valueW;
+    {
+      ScopedTrSuppress shown;
+      valueW = MeasureText(gFontMain, value, 15.0f);
+    }
+    // The value's gold ink, from its first column to its last, inside the row.
+    float first = -1.0f, last = -1.0f;
+    for (float x = l.buttonX; x < l.buttonX + l.buttonW; x += 1)
+      for (float y = l.buttonY + 4; y < l.buttonY + l.buttonH - 4; y += 1) {
+        Rgb p = Pixel(x, y);
+        if (p[0] > 150 && p[0] > p[2] + 40) {
+          if (first < 0) first = x;
+          last = x;
+          break;
+        }
+      }
+    ASSERT_GE(first, 0.0f) << "no value drawn";
+    EXPECT_GE(last - first, 0.85f * valueW) << value << " is cut";
+    EXPECT_LT(last, l.buttonX + l.buttonW - 4);
+  }
   SetMidiOutDriver(nullptr);
 }
 

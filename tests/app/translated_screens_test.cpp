@@ -3,6 +3,7 @@
 // screen and the institution panel. Each of the panel's buttons holds its whole label: measured
 // with the real fonts, and read back from the frame, where no label ink passes the button's edge.
 // Screenshots are kept in the build folder's "screenshots" for the developer to look at.
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
 #include "platform/clock.h"
 #include "platform/images.h"
@@ -145,6 +147,54 @@ TEST_F(TranslatedScreens, MainBoardLearningAndPanelInFourScripts) {
     InstitutionPanelOnEscape();
   }
   if (shown == 0) GTEST_SKIP() << "no translation file for de, ja, ar or hi yet";
+}
+
+// The first pieces' composer line is advice ("Count aloud while you play"), and in the view by
+// composer it heads its section: drawn in the UI language and whole, not cut by its byte count.
+TEST_F(TranslatedScreens, PiecesByComposerHeadingsInGermanAndRussian) {
+  for (const char* code : {"de", "ru"}) {
+    SCOPED_TRACE(code);
+    int language = LanguageIndex(code);
+    ASSERT_GE(language, 0);
+    ApplyUiLanguage(language, false);
+    ResetViewModes();
+    gPracticeMode = true;
+    RelayoutAll();
+    gLibraryOpen = true;
+    gLibraryViewKey = "rep_composer";
+    gLibraryScroll = 0.0f;
+    SortLibraryItems();
+    std::vector<uint8_t> frame = Frames(40);
+    Save(frame, std::string("translated_") + code + "_by_composer");
+    const LearningLayout l = ComputeLearningLayout();
+    std::string label;
+    float top = 0.0f;
+    WalkCardGrid(l, gLibraryScroll, [&](const std::string& heading, float at) {
+      label = heading, top = at;
+      return true;
+    }, nullptr);
+    EXPECT_EQ(label, Tr("Count aloud while you play"));
+    EXPECT_NE(label, "Count aloud while you play");
+    float large, main;
+    {
+      ScopedTrSuppress shown;
+      large = MeasureText(gFontLarge, label, 18.0f);
+      main = MeasureText(gFontMain, label, 18.0f);
+    }
+    // The heading's light ink: its last column stands where the whole text ends, in the large font
+    // or, where that is too wide, the main one.
+    int last = -1;
+    for (int y = int(top) + 14; y < int(top) + 42; ++y)
+      for (int x = int(l.contentX); x < int(l.contentX + 0.7f * l.contentW); ++x) {
+        const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+        if (p[0] > 150 && p[1] > 150 && p[2] > 170) last = std::max(last, x);
+      }
+    float end = l.contentX + 3.0f;
+    EXPECT_TRUE(std::fabs(last - (end + large)) <= 6.0f || std::fabs(last - (end + main)) <= 6.0f)
+        << "ink ends at " << last << ", the whole heading at " << end + large << " or " << end + main;
+    gLibraryOpen = false;
+    gPracticeMode = false;
+  }
 }
 
 }  // namespace

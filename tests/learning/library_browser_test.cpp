@@ -117,6 +117,37 @@ TEST_F(BrowserTest, EachViewSortsAndGroupsByItsKeys) {
   EXPECT_EQ(ItemCardSubtitle(Item("r1")), "Zeta");
 }
 
+// Headings are drawn as they come from here, with translation held off, so a heading left in
+// English here stays English on screen.
+TEST_F(BrowserTest, EveryViewsGroupHeadingIsInTheUiLanguage) {
+  WriteFileBytes(dir_.File("locales/de-DE.json"),
+                 "\"Count aloud while you play\": \"Zähl beim Spielen laut mit\",\n"
+                 "\"Composer Unassigned\": \"Ohne Komponist\",\n\"Baroque\": \"Barock\",\n"
+                 "\"Waltz\": \"Walzer\",\n\"Harmony & Modulation\": \"Harmonik & Modulation\",\n"
+                 "\"Repertoire\": \"Vortragsstücke\",\n\"Folk\": \"Volksweisen\",\n"
+                 "\"Key Patterns\": \"Tonleitermuster\",\n\"Major Scales\": \"Durtonleitern\"\n");
+  ResetTranslationFileForTesting();
+  {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = "de-DE";
+  }
+  Item("r1").subtitle = "Count aloud while you play";
+  struct Case { const char* view; const char* id; const char* heading; } cases[] = {
+      {"rep_composer", "r1", "Zähl beim Spielen laut mit"}, {"rep_composer", "r2", "Alpha"},
+      {"rep_composer", "s3", "Ohne Komponist"}, {"rep_era", "r1", "Barock"}, {"forms", "r1", "Walzer"},
+      {"study", "r1", "Harmonik & Modulation"}, {"", "r1", "Vortragsstücke"}, {"other", "r1", "Volksweisen"},
+      {"today", "s1", "Tonleitermuster - Durtonleitern"}};
+  for (const Case& c : cases) {
+    gLibraryViewKey = c.view;
+    EXPECT_EQ(RepertoireGroupLabel(Item(c.id)), c.heading) << "view '" << c.view << "', " << c.id;
+  }
+  {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = "en-US";
+  }
+  ResetTranslationFileForTesting();
+}
+
 TEST_F(BrowserTest, StatusTextsInTheirOrder) {
   gLibraryViewKey = "today";
   gCurrentLearningDay = "2024-05-10";
