@@ -191,6 +191,60 @@ TEST(UiTextCollection, ReachesEveryKindOfProgramTextAndNoneHasARunTimeTail) {
                              << Joined(tails);
 }
 
+TEST(UiTextCollection, FindsTextsThatMeetSuppressedTranslation) {
+  TempDir dir;
+  WriteFileBytes(dir.File("app/card.cpp"), R"src(
+static const char* const kNames[] = {"C", "Db"};
+static const char* const kWords[] = {"Warm-up", "Study"};
+std::string Advice(int n) { return n ? Tr("Play slowly") : TrF("%d left", n); }
+std::string Kind(int i) { return Tr(kWords[i]); }
+std::string Line(int i) { return Kind(i) + " - " + Advice(i); }
+std::string Fit(const std::string& text) { return Tr(text); }
+void DrawShown(float x, const std::string& shown) {
+  ScopedTrSuppress already;
+  DrawTextUtf8(gFont, x, 0, shown, 1, 1, 1, 1);
+}
+void DrawDay(int day) {
+  std::string digits = std::to_string(day);
+  DrawTextUtf8(gFont, 0, 0, digits, 1, 1, 1, 1);
+}
+void Frame(const Item& item) {
+  const std::string line = Line(1);
+  {
+    ScopedTrSuppress already;
+    DrawTextUtf8(gFont, 0, 0, Fit(line), 1, 1, 1, 1);
+    DrawTextUtf8(gFont, 0, 0, Line(0), 1, 1, 1, 1);
+    DrawTextUtf8(gFont, 0, 0, "Literal under suppression", 1, 1, 1, 1);
+    DrawTextUtf8(gFont, 0, 0, kNames[1], 1, 1, 1, 1);
+    DrawDay(3);
+  }
+  DrawShown(0, Advice(2));
+  DrawShown(0, "[");
+  DrawShown(0, "Handed over as it stands");
+  DrawShown(0, kWords[0]);
+  DrawShown(0, Tr("Translated first"));
+}
+)src");
+  std::vector<std::string> found;
+  for (const UntranslatedShow& u : FindTextsShownUntranslated(dir.path()))
+    found.push_back(u.where + " " + (u.isCall ? u.what + "()" : u.what));
+  // Fit(line) hands on a text translated already; DrawDay's digits and "[" hold no words.
+  EXPECT_EQ(found, (std::vector<std::string>{"app/card.cpp:21 Line()", "app/card.cpp:22 Literal under suppression",
+                                             "app/card.cpp:23 Db", "app/card.cpp:28 Handed over as it stands",
+                                             "app/card.cpp:29 Warm-up", "app/card.cpp:29 Study"}));
+}
+
+TEST(UiTextCollection, NoTextMeantForTranslationIsShownWhereTranslationIsSuppressed) {
+  auto kept = ReadKeptTexts(Root() + "/translations/untranslated_ui_texts.tsv");
+  std::vector<std::string> found;
+  for (const UntranslatedShow& u : FindTextsShownUntranslated(Root())) {
+    auto keptIn = kept.find(u.what);
+    if (!u.isCall && keptIn != kept.end() && keptIn->second.size() == std::size(kTags)) continue;
+    found.push_back(u.where + ": " + (u.isCall ? u.what + "() translates under suppression" : "\"" + u.what + "\" drawn untranslated"));
+  }
+  EXPECT_TRUE(found.empty()) << "translate first, then draw or measure the result under suppression:\n" << Joined(found);
+}
+
 TEST(TranslationFiles, EveryUiTextHasAValueInEveryShippedFile) {
   std::vector<UiText> texts = CollectUiTexts(Root(), TONVARRA_LIBRARY_DIR);
   auto kept = ReadKeptTexts(Root() + "/translations/untranslated_ui_texts.tsv");

@@ -255,6 +255,37 @@ class Collector {
     return out;
   }
 
+  std::vector<UntranslatedShow> Untranslated() {
+    FindProducers();
+    FindShownHelpers();
+    std::vector<UntranslatedShow> out;
+    for (size_t f = 0; f < sources_.size(); ++f) {
+      const std::vector<Token>& t = sources_[f].tokens;
+      for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
+        if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
+        const std::string where = sources_[f].path + ":" + std::to_string(t[i].line);
+        const bool suppressed = sources_[f].suppressed[i];
+        if (suppressed && producers_.count(t[i].text)) out.push_back({where, t[i].text, true});
+        // The text arguments drawn as they stand: a shown helper's anywhere, any sink's under suppression.
+        std::set<int> shown;
+        if (shownHelpers_.count(t[i].text)) shown = shownHelpers_[t[i].text];
+        if (suppressed && sinks_.count(t[i].text) && !kTranslating().count(t[i].text) && t[i].text != "TrLater") {
+          const std::set<int>& more = sinks_[t[i].text];
+          shown.insert(more.begin(), more.end());
+        }
+        if (shown.empty()) continue;
+        size_t close = Matching(t, i + 1);
+        auto args = SplitArguments(t, i + 2, close, false);
+        for (int index : shown)
+          if (index < int(args.size()))
+            for (const std::string& text : PlainTexts(f, args[size_t(index)].first, args[size_t(index)].second))
+              out.push_back({where, text, false});
+      }
+    }
+    return out;
+  }
+
   std::map<std::string, UiText> Collect() {
     for (size_t f = 0; f < sources_.size(); ++f) {
       const std::vector<Token>& t = sources_[f].tokens;
@@ -284,6 +315,151 @@ class Collector {
         {"DrawTextUtf8", {3}}, {"MeasureText", {1}}, {"MeasureTextHeight", {1}}, {"FitTextToWidth", {1}},
         {"DrawVerticalText", {2}}, {"TrLater", {0}}};
     return k;
+  }
+
+  static const std::set<std::string>& kTranslating() {
+    static const std::set<std::string> k = {"Tr", "TrCStr", "TrCopy", "TrF", "TrScaleLabel"};
+    return k;
+  }
+
+  static bool IsTextParam(const Function& fn, const std::string& name) {
+    for (const auto& [p, n] : fn.textParams)
+      if (n == name) return true;
+    return false;
+  }
+
+  // Functions that translate a text of their own rather than only one handed to them: a
+  // translation call, or a translating drawing call, on anything but a lone text parameter, or a
+  // call of another such function. Called where translation is suppressed, they show English.
+  void FindProducers() {
+    producers_ = kTranslating();
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (const Function& fn : functions_) {
+        if (producers_.count(fn.name) || kBaseSinks().count(fn.name)) continue;
+        const Source& src = sources_[fn.file];
+        const std::vector<Token>& t = src.tokens;
+        for (size_t i = fn.bodyBegin; i + 1 < fn.bodyEnd && !producers_.count(fn.name); ++i) {
+          if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || src.suppressed[i]) continue;
+          if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
+          bool producer = producers_.count(t[i].text) && !kTranslating().count(t[i].text);
+          auto sink = t[i].text == "TrLater" ? sinks_.end() : sinks_.find(t[i].text);
+          if (!producer && sink != sinks_.end()) {
+            size_t close = Matching(t, i + 1);
+            auto args = SplitArguments(t, i + 2, close, false);
+            for (int index : sink->second)
+              if (index < int(args.size()) && CarriesOwnText(fn, args[size_t(index)].first, args[size_t(index)].second, 0))
+                producer = true;
+          }
+          if (producer) {
+            producers_.insert(fn.name);
+            changed = true;
+          }
+        }
+      }
+    }
+  }
+
+  // Whether an expression in fn's body may hold a text of fn's own rather than one handed to it:
+  // a literal or table text with words, data read from a record, a translating function's result,
+  // or a local variable given one of these.
+  bool CarriesOwnText(const Function& fn, size_t begin, size_t end, int depth) {
+    if (depth > 4) return false;
+    const std::vector<Token>& t = sources_[fn.file].tokens;
+    for (size_t i = begin; i < end; ++i) {
+      const Token& tok = t[i];
+      bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                      (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+      if (tok.kind == Kind::kString && !compared && HasWords(tok.text)) return true;
+      if (tok.kind != Kind::kIdent || compared) continue;
+      if (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) {
+        if (!(i + 1 < end && Is(t[i + 1], "("))) return true;  // a record's field
+        continue;
+      }
+      if (i + 1 < end && Is(t[i + 1], "(")) {
+        size_t close = Matching(t, i + 1);
+        if (producers_.count(tok.text) && !kTranslating().count(tok.text)) return true;
+        if (kTranslating().count(tok.text)) {
+          auto args = SplitArguments(t, i + 2, close, false);
+          if (!args.empty() && CarriesOwnText(fn, args[0].first, args[0].second, depth + 1)) return true;
+        }
+        i = close;
+        continue;
+      }
+      const std::string& w = tok.text;
+      if (w.size() > 1 && w[0] == 'k' && std::isupper(static_cast<unsigned char>(w[1])) && constants_.count(w)) {
+        for (const auto& [file, range] : constants_[w])
+          for (size_t k = range.first; k < range.second; ++k)
+            if (sources_[file].tokens[k].kind == Kind::kString && HasWords(sources_[file].tokens[k].text)) return true;
+        continue;
+      }
+      if (IsTextParam(fn, w) || !std::islower(static_cast<unsigned char>(w[0]))) continue;
+      for (size_t k = fn.bodyBegin; k + 1 < fn.bodyEnd; ++k) {  // a local: what it is given
+        if (t[k].kind != Kind::kIdent || t[k].text != w || (k > 0 && (Is(t[k - 1], ".") || Is(t[k - 1], "->")))) continue;
+        if ((Is(t[k + 1], "=") || Is(t[k + 1], "+=")) && CarriesOwnText(fn, k + 2, StatementEnd(t, k + 2), depth + 1))
+          return true;
+      }
+    }
+    return false;
+  }
+
+  // Functions that draw or measure one of their text parameters as it stands: they hand it, not
+  // through a translation, to a sink under suppression or to another such function.
+  void FindShownHelpers() {
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (const Function& fn : functions_) {
+        if (kBaseSinks().count(fn.name) || fn.textParams.empty()) continue;
+        const Source& src = sources_[fn.file];
+        const std::vector<Token>& t = src.tokens;
+        for (size_t i = fn.bodyBegin; i + 1 < fn.bodyEnd; ++i) {
+          if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(")) continue;
+          std::set<int> indices;
+          if (shownHelpers_.count(t[i].text)) indices = shownHelpers_[t[i].text];
+          if (src.suppressed[i] && sinks_.count(t[i].text) && !kTranslating().count(t[i].text) && t[i].text != "TrLater")
+            for (int index : sinks_[t[i].text]) indices.insert(index);
+          if (indices.empty()) continue;
+          size_t close = Matching(t, i + 1);
+          auto args = SplitArguments(t, i + 2, close, false);
+          for (int index : indices) {
+            if (index >= int(args.size())) continue;
+            for (size_t k = args[size_t(index)].first; k < args[size_t(index)].second; ++k) {
+              if (t[k].kind == Kind::kIdent && Is(t[k + 1], "(")) {  // through a call: translated or made anew
+                k = Matching(t, k + 1);
+                continue;
+              }
+              for (const auto& [p, name] : fn.textParams)
+                if (t[k].kind == Kind::kIdent && t[k].text == name && shownHelpers_[fn.name].insert(p).second)
+                  changed = true;
+            }
+          }
+        }
+      }
+    }
+  }
+
+  // The literals with words, and the constant tables' literals with words, that an argument hands
+  // over as they stand: outside every call, and not compared with.
+  std::vector<std::string> PlainTexts(size_t f, size_t begin, size_t end) {
+    const std::vector<Token>& t = sources_[f].tokens;
+    std::vector<std::string> out;
+    for (size_t i = begin; i < end; ++i) {
+      if (t[i].kind == Kind::kIdent && i + 1 < end && Is(t[i + 1], "(")) {
+        i = Matching(t, i + 1);
+        continue;
+      }
+      bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                      (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+      if (t[i].kind == Kind::kString && !compared && HasWords(t[i].text)) out.push_back(t[i].text);
+      const std::string& w = t[i].text;
+      if (t[i].kind == Kind::kIdent && w.size() > 1 && w[0] == 'k' && std::isupper(static_cast<unsigned char>(w[1])) &&
+          constants_.count(w))
+        for (const auto& [file, range] : constants_[w])
+          for (size_t k = range.first; k < range.second; ++k)
+            if (sources_[file].tokens[k].kind == Kind::kString && HasWords(sources_[file].tokens[k].text))
+              out.push_back(sources_[file].tokens[k].text);
+    }
+    return out;
   }
 
   static size_t StatementEnd(const std::vector<Token>& t, size_t from) {
@@ -502,6 +678,8 @@ class Collector {
   std::map<std::string, std::vector<std::pair<size_t, std::pair<size_t, size_t>>>> constants_, globals_;
   std::set<std::pair<std::string, int>> visited_;
   std::map<std::string, UiText> texts_;
+  std::set<std::string> producers_;
+  std::map<std::string, std::set<int>> shownHelpers_;
 };
 
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
@@ -540,6 +718,8 @@ bool HasWords(const std::string& text) {
 }
 
 std::vector<std::string> CollectTextHelpers(const std::string& root) { return Collector(root).Helpers(); }
+
+std::vector<UntranslatedShow> FindTextsShownUntranslated(const std::string& root) { return Collector(root).Untranslated(); }
 
 std::vector<UiText> CollectUiTexts(const std::string& root, const std::string& libraryFolder) {
   std::map<std::string, UiText> texts = Collector(root).Collect();

@@ -1,0 +1,156 @@
+// Lines of the learning screens that are put together from translated pieces and then fitted and
+// drawn as they stand, in the program's window with the shipped translation files: each shows its
+// language, not English. The ink of each line is read back and compared with the translated line
+// and the English one drawn alone at the same place. Screenshots are kept.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
+#include "learning/library_browser.h"
+#include "learning/schedule.h"
+#include "learning_ui/learning_layout.h"
+#include "learning_ui/lesson_panel.h"
+#include "learning_ui/performance_note.h"
+#include "platform/clock.h"
+#include "tests/app/learning_window_fixture.h"
+#include "tests/midi/smf_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kDay = "2024-12-07";   // a Saturday: a month whose name differs in a date
+
+class TranslatedLines : public LearningWindowTest {
+ protected:
+  void SetUp() override {
+    LearningWindowTest::SetUp();
+    if (HasFatalFailure()) return;
+    fs::copy(fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales", dir_.File("locales"));
+    ClockDriveBegin(5000000000ull);
+    ClockDriveSetLocal({2024, 12, 7, 9, 0, 0, 0, 6}, 1733562000);
+    WriteLesson();
+  }
+  void TearDown() override {
+    ResetPerformanceNotes();
+    SetLanguage("en-US");
+    LearningWindowTest::TearDown();
+  }
+  static void SetLanguage(const std::string& tag) {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = tag;
+    ResetTranslationFileForTesting();
+  }
+  // Three etudes on today's page for the active student.
+  void WriteLesson() {
+    using namespace smf;
+    const std::string song = File(500, {On(100, 60, 80) + Off(200, 60) + EndOfTrack(100)});
+    std::string index = "header\n", plan = "lesson\tsection\tid\ttitle\tcount\n";
+    for (const char* id : {"b1", "b2", "b3"}) {
+      index += std::string(id) + "\t1\tetude\tStudy\tMorning Study\tGenerated\t\t\t\t\t\t" + id +
+               ".mid\t120\t120\t0.9\t0.85\t\t\t\t\n";
+      plan += std::string("1\tx\t") + id + "\tLesson 1\t3\n";
+      WriteFileBytes(dir_.File(std::string("MIDI/Library/") + id + ".mid"), song);
+    }
+    WriteFileBytes(dir_.File("MIDI/Library/library_index.tsv"), index);
+    WriteFileBytes(dir_.File("MIDI/Library/lesson_plan.tsv"), plan);
+    gStudents.push_back(Student{"Pupil", "pupil", 0.4f, 0.6f, 0.9f});
+    gActiveStudentIndex = 0;
+    LoadLibraryIndex();
+    gLearningCalendar[kDay].assigned = {"b1", "b2", "b3"};
+    OpenCalendarDay(kDay);
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    gLibraryViewKey = "today";
+  }
+  static std::vector<uint8_t> DrawScreen() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLearningScreen();
+    DrawPerformanceNotes();
+    return ReadFrame();
+  }
+  static float ShownWidth(UiFont font, const std::string& shown, float fallback) {
+    ScopedTrSuppress shownAsItIs;
+    return MeasureText(font, shown, fallback);
+  }
+  // The bright pixels of a band, row by row.
+  static std::vector<bool> Ink(const std::vector<uint8_t>& frame, float x0, float x1, float top, float bottom) {
+    std::vector<bool> ink;
+    for (int y = (int)top; y <= (int)bottom; ++y)
+      for (int x = (int)x0; x <= (int)x1; ++x) {
+        Rgb c = At(frame, (float)x, (float)y);
+        ink.push_back(std::max({c[0], c[1], c[2]}) > 120);
+      }
+    return ink;
+  }
+  static int Differing(const std::vector<bool>& a, const std::vector<bool>& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+    return n;
+  }
+  // The line drawn from x holds the ink of the shown text drawn there alone, not that of the
+  // English, and ends within the shown text's measured width.
+  static void ExpectLine(const std::vector<uint8_t>& frame, float x, float baseline, float room, UiFont font,
+                         float fallback, const std::string& shown, const std::string& english, const float rgba[4]) {
+    EXPECT_NE(shown, english);
+    const float top = baseline - 14.0f, bottom = baseline + 3.0f;
+    auto alone = [&](const std::string& text) {
+      glClear(GL_COLOR_BUFFER_BIT);
+      ScopedTrSuppress asItStands;
+      DrawTextUtf8(font, x, baseline, text, rgba[0], rgba[1], rgba[2], rgba[3]);
+      return Ink(ReadFrame(), x, x + room, top, bottom);
+    };
+    const std::vector<bool> drawn = Ink(frame, x, x + room, top, bottom);
+    const std::vector<bool> translated = alone(shown), untranslated = alone(english);
+    const int ink = (int)std::count(translated.begin(), translated.end(), true);
+    ASSERT_GT(ink, 20) << shown;
+    EXPECT_LT(Differing(drawn, translated), ink / 5) << shown;
+    EXPECT_GT(Differing(drawn, untranslated), ink / 2) << english;
+    const float width = ShownWidth(font, shown, fallback);
+    int right = -1;
+    for (size_t i = 0; i < drawn.size(); ++i)
+      if (drawn[i]) right = std::max(right, (int)x + (int)(i % (size_t)((int)(x + room) - (int)x + 1)));
+    EXPECT_LE(right, x + width + 3.0f) << shown;
+  }
+};
+
+TEST_F(TranslatedLines, LessonRowKindLinesAndTheNotesAdviceShowTheirLanguage) {
+  for (const char* tag : {"de-DE", "ja-JP", "ru-RU", "ar-SA"}) {
+    SCOPED_TRACE(tag);
+    SetLanguage(tag);
+    ResetPerformanceNotes();
+    DrawScreen();
+    ClockDriveAdvance(1500);   // past the opening fade
+    std::vector<uint8_t> frame = DrawScreen();
+    SaveScreenshot(std::string("translated_lines_") + LanguageCodeOf(tag) + "_rows", frame);
+    const LearningLayout l = ComputeLearningLayout();
+    const LibraryItem& item = *FindLibraryItem("b1");
+
+    // A row's kind line: the category and the block's kind, each in the UI language.
+    const RectF row = LessonRowRect(l, 0);
+    const float textX = row.x + 70.0f, textW = std::max(l.contentW - 70.0f - 132.0f, 20.0f);
+    const std::string kind = CategoryTabLabel("etude") + " - " + BlockKindLabel("etude");
+    const float kindColour[4] = {0.56f, 0.63f, 0.80f, 0.9f};
+    ExpectLine(frame, textX, row.y + 38.0f, textW, gFontSmall, 6.4f, kind, "Studies - Study", kindColour);
+
+    // The note's advice for an item without a run.
+    OpenPerformanceNote("b1");
+    frame = DrawScreen();
+    SaveScreenshot(std::string("translated_lines_") + LanguageCodeOf(tag) + "_note", frame);
+    const PerformanceNoteCard& card = gPerformanceNotes.back();
+    const NoteCardLayout layout = LayoutNoteCard(card, item, nullptr);
+    const float adviceColour[4] = {0.86f, 0.92f, 1.0f, 0.97f};
+    ExpectLine(frame, card.x + 28.0f, card.y + 236.0f, card.w - 56.0f, gFontSmall, 6.3f, layout.advice1,
+               "Play a complete first pass without stopping.", adviceColour);
+  }
+}
+
+}  // namespace
