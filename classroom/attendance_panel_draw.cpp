@@ -25,13 +25,12 @@
 #include "gfx/widgets_draw.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_files.h"
+#include "learning/long_dates.h"
 #include "practice/students.h"
 
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kNoteLineHeight = 18.0f;
-static const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                            "July",    "August",   "September", "October", "November", "December"};
 static const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
 
 // ---- internal helpers ----
@@ -192,7 +191,7 @@ static void DrawMonth(const AttendancePanelLayout& l) {
   }
   BeginTextRun();
   if (gCalendarMonth >= 1 && gCalendarMonth <= 12) {
-    std::string title = Tr(kMonthNames[gCalendarMonth - 1]) + " " + std::to_string(gCalendarYear);
+    std::string title = FormatMonthHeading(gCalendarYear, gCalendarMonth);
     ScopedTrSuppress shown;
     float w = MeasureText(gFontMain, title, 14.0f);
     DrawTextUtf8(gFontMain, l.monthTitle.x + (l.monthTitle.w - w) / 2, BaselineIn(gFontMain, l.monthTitle), title,
@@ -323,7 +322,11 @@ static void DrawDraggedStudent() {
   int x, y;
   if (!StudentDragPoint(&x, &y) || gDraggedStudentIndex >= (int)gStudents.size()) return;
   const Student& s = gStudents[(size_t)gDraggedStudentIndex];
-  float w = std::min(MeasureText(gFontSmall, s.name, 12.0f) + 24, 220.0f), h = 28;
+  float w, h = 28;
+  {
+    ScopedTrSuppress verbatim;  // a name, drawn as it is written
+    w = std::min(MeasureText(gFontSmall, s.name, 12.0f) + 24, 220.0f);
+  }
   SetGlColor(s.r, s.g, s.b, 0.9f);
   FillRoundedRect((float)x + 10, (float)y - h / 2, w, h, h / 2, 10);
   DrawVerbatim(gFontSmall, (float)x + 22, BaselineIn(gFontSmall, {(float)x, (float)y - h / 2, w, h}), s.name, w - 24, 1,

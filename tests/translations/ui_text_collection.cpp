@@ -200,6 +200,19 @@ size_t Matching(const std::vector<Token>& t, size_t open) {
   return t.size();
 }
 
+// The position of the bracket opening the one closing at close; 0 when there is none.
+size_t Opening(const std::vector<Token>& t, size_t close) {
+  const std::string& c = t[close].text;
+  std::string o = c == ")" ? "(" : c == "}" ? "{" : "[";
+  int depth = 0;
+  for (size_t i = close + 1; i-- > 0;) {
+    if (t[i].kind != Kind::kPunct) continue;
+    if (t[i].text == c) ++depth;
+    if (t[i].text == o && --depth == 0) return i;
+  }
+  return 0;
+}
+
 // Splits [begin, end) at the commas outside brackets; angle brackets count only in declarations.
 std::vector<std::pair<size_t, size_t>> SplitArguments(const std::vector<Token>& t, size_t begin, size_t end, bool angles) {
   std::vector<std::pair<size_t, size_t>> parts;
@@ -296,6 +309,8 @@ class Collector {
           CollectExpression(f, i + 2, end, false, 0);
           continue;
         }
+        auto [from, to] = MemberStore(f, i);
+        if (to > from) CollectExpression(f, from, to, false, 0);
         auto sink = sinks_.find(t[i].text);
         if (sink == sinks_.end() || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
         if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
@@ -525,8 +540,99 @@ class Collector {
     }
   }
 
-  // Functions that pass a text parameter into a sink's text argument, until nothing changes.
+  // Functions that pass a text parameter into a sink's text argument or a shown record field, and
+  // the shown fields, until nothing changes.
   void FindHelpers() {
+    do FindCallHelpers();
+    while (FindShownMembers());
+  }
+
+  // The record type a variable named at t[at] was declared with in the function around it ("" when
+  // it cannot be told: auto, a global).
+  std::string DeclaredType(size_t f, size_t at) const {
+    const Function* fn = EnclosingFunction(f, at);
+    if (!fn) return "";
+    const std::vector<Token>& t = sources_[f].tokens;
+    for (size_t i = fn->header + 2; i < at; ++i) {
+      if (t[i].kind != Kind::kIdent || t[i].text != t[at].text || i + 1 >= t.size()) continue;
+      const std::string& next = t[i + 1].text;
+      if (next != "=" && next != ";" && next != "," && next != ")" && next != "[" && next != "{" && next != ":") continue;
+      size_t k = i - 1;
+      while (k > fn->header && (Is(t[k], "&") || Is(t[k], "*") || Is(t[k], "&&") || t[k].text == "const")) --k;
+      if (t[k].text == "auto") return "";
+      if (t[k].kind != Kind::kIdent || Keywords().count(t[k].text) || t[k].text == "else") continue;  // a use
+      return t[k].text;
+    }
+    return "";
+  }
+
+  // A field of a record type (of any, when the type cannot be told) that reaches the call.
+  bool IsShownMember(const std::string& type, const std::string& member) const {
+    if (!type.empty()) return shownMembers_.count({type, member}) > 0;
+    for (const auto& [shownType, shown] : shownMembers_)
+      if (shown == member) return true;
+    return false;
+  }
+
+  // Record fields whose value reaches the call: "box.label" handed to a drawing call, box a
+  // NoteFigureBox, makes NoteFigureBox's label a shown text wherever it is set.
+  bool FindShownMembers() {
+    bool changed = false;
+    for (size_t f = 0; f < sources_.size(); ++f) {
+      const std::vector<Token>& t = sources_[f].tokens;
+      for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (sources_[f].suppressed[i] || t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
+        auto sink = sinks_.find(t[i].text);
+        if (sink == sinks_.end() || (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->")))) continue;
+        size_t close = Matching(t, i + 1);
+        auto args = SplitArguments(t, i + 2, close, false);
+        for (int index : sink->second) {
+          if (index >= int(args.size())) continue;
+          // Only the value itself, not an index or a call's argument inside it.
+          const size_t first = args[size_t(index)].first;
+          for (size_t k = first; k + 1 < args[size_t(index)].second; ++k) {
+            if (Is(t[k], "(") || Is(t[k], "[")) {
+              k = Matching(t, k);
+              continue;
+            }
+            if (!(Is(t[k], ".") || Is(t[k], "->")) || t[k + 1].kind != Kind::kIdent || Is(t[k + 2], "(")) continue;
+            // A field that is tested or compared decides between texts; it is not one.
+            if (Is(t[k + 2], "?") || Is(t[k + 2], "==") || Is(t[k + 2], "!=")) continue;
+            size_t object = k - 1;  // the variable, past its indices: boxes[i].label
+            while (object > first && Is(t[object], "]")) object = Opening(t, object) - 1;
+            if (t[object].kind != Kind::kIdent || (object > 0 && (Is(t[object - 1], ".") || Is(t[object - 1], "->") ||
+                                                                  Is(t[object - 1], "==") || Is(t[object - 1], "!="))))
+              continue;
+            // Only a field of a variable whose record type is known here: the same field name in
+            // another record is another text.
+            const std::string type = DeclaredType(f, object);
+            if (!type.empty() && shownMembers_.insert({type, t[k + 1].text}).second) changed = true;
+          }
+        }
+      }
+    }
+    return changed;
+  }
+
+  // The value set to a shown field at t[at] (the object's name, then "." or "->" and the field):
+  // [from, to), or from == to when at is no such store.
+  std::pair<size_t, size_t> MemberStore(size_t f, size_t at) const {
+    const std::vector<Token>& t = sources_[f].tokens;
+    if (at + 3 >= t.size() || t[at].kind != Kind::kIdent || (at > 0 && (Is(t[at - 1], ".") || Is(t[at - 1], "->"))))
+      return {0, 0};
+    size_t j = at + 1;
+    while (j < t.size() && Is(t[j], "[")) j = Matching(t, j) + 1;  // boxes[1].label
+    if (j + 2 >= t.size() || !(Is(t[j], ".") || Is(t[j], "->")) || t[j + 1].kind != Kind::kIdent) return {0, 0};
+    const std::string& member = t[j + 1].text;
+    j += 2;
+    while (j < t.size() && Is(t[j], "[")) j = Matching(t, j) + 1;  // d->label[n]
+    if (j >= t.size() || !(Is(t[j], "=") || Is(t[j], "+="))) return {0, 0};
+    if (!IsShownMember(DeclaredType(f, at), member)) return {0, 0};
+    return {j + 1, StatementEnd(t, j + 1)};
+  }
+
+  // Functions that pass a text parameter into a sink's text argument, until nothing changes.
+  void FindCallHelpers() {
     sinks_ = kBaseSinks();
     for (bool changed = true; changed;) {
       changed = false;
@@ -535,6 +641,10 @@ class Collector {
         const Source& src = sources_[fn.file];
         const std::vector<Token>& t = src.tokens;
         for (size_t i = fn.bodyBegin; i < fn.bodyEnd; ++i) {
+          auto [from, to] = MemberStore(fn.file, i);  // a parameter kept in a shown field
+          for (size_t k = from; k < to; ++k)
+            for (const auto& [p, name] : fn.textParams)
+              if (t[k].kind == Kind::kIdent && t[k].text == name && sinks_[fn.name].insert(p).second) changed = true;
           auto sink = sinks_.find(t[i].text);
           if (sink == sinks_.end() || t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || src.suppressed[i]) continue;
           size_t close = Matching(t, i + 1);
@@ -614,6 +724,9 @@ class Collector {
       }
       if (tok.kind != Kind::kIdent) continue;
       if (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;  // a member
+      bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                      (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+      if (compared) continue;  // a key compared with: the expression's value is a truth, not this text
       bool call = i + 1 < end && Is(t[i + 1], "(");
       if (call && sinks_.count(tok.text)) {  // collected where the call itself is read
         i = Matching(t, i + 1);
@@ -643,6 +756,9 @@ class Collector {
     const Function* fn = EnclosingFunction(f, at);
     if (!fn) return;
     const std::vector<Token>& t = sources_[f].tokens;
+    static const std::set<std::string> kScalars = {"bool", "int", "float", "double", "size_t", "long", "unsigned"};
+    for (size_t i = fn->bodyBegin; i + 1 < fn->bodyEnd; ++i)
+      if (t[i].kind == Kind::kIdent && t[i].text == name && kScalars.count(t[i - 1].text)) return;  // never a text
     for (size_t i = fn->bodyBegin; i + 1 < fn->bodyEnd; ++i) {
       if (t[i].kind != Kind::kIdent || t[i].text != name) continue;
       if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
@@ -651,6 +767,12 @@ class Collector {
         from = i + 2, to = StatementEnd(t, i + 2);
       } else if (Is(t[i + 1], ":") && i > 0 && !Is(t[i - 1], "?")) {  // a range-for over a list or container
         from = i + 2, to = StatementEnd(t, i + 2);
+      } else if (Is(t[i + 1], "[") || Is(t[i + 1], "{")) {  // an array given its elements, or one of them set
+        size_t j = i + 1;
+        while (j < fn->bodyEnd && Is(t[j], "[")) j = Matching(t, j) + 1;
+        bool declared = t[i - 1].kind == Kind::kIdent && !Keywords().count(t[i - 1].text);
+        if (j < fn->bodyEnd && (Is(t[j], "=") || Is(t[j], "+="))) from = j + 1, to = StatementEnd(t, j + 1);
+        else if (j < fn->bodyEnd && Is(t[j], "{") && declared) from = j, to = Matching(t, j) + 1;
       } else if (i + 3 < fn->bodyEnd && Is(t[i + 1], ".") && Is(t[i + 3], "(") &&
                  (t[i + 2].text == "push_back" || t[i + 2].text == "emplace_back")) {
         from = i + 4, to = Matching(t, i + 3);
@@ -679,6 +801,7 @@ class Collector {
   std::set<std::pair<std::string, int>> visited_;
   std::map<std::string, UiText> texts_;
   std::set<std::string> producers_;
+  std::set<std::pair<std::string, std::string>> shownMembers_;  // record type and field reaching the call
   std::map<std::string, std::set<int>> shownHelpers_;
 };
 
