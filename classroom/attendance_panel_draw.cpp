@@ -31,7 +31,9 @@
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kNoteLineHeight = 18.0f;
-static const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
+// Short names rather than initials: "T" cannot say whether it is Tuesday or Thursday, so no
+// language could be given its own initials for it.
+static const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 // ---- internal helpers ----
 static void FillRect(const RectF& r) {
@@ -199,8 +201,8 @@ static void DrawMonth(const AttendancePanelLayout& l) {
   }
   for (int c = 0; c < 7; ++c) {
     float cx = l.grid.x + c * (l.cell + l.cellGap) + l.cell / 2;
-    float w = MeasureText(gFontSmall, kWeekdayLetters[c], 12.0f);
-    DrawLabel(gFontSmall, cx - w / 2, l.weekdayY, kWeekdayLetters[c], l.cell, 0.6f, 0.66f, 0.78f, 1.0f);
+    float w = std::min(MeasureText(gFontSmall, kWeekdayNames[c], 12.0f), l.cell);
+    DrawLabel(gFontSmall, cx - w / 2, l.weekdayY, kWeekdayNames[c], l.cell, 0.6f, 0.66f, 0.78f, 1.0f);
   }
   {
     ScopedTrSuppress digits;
