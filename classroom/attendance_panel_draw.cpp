@@ -25,14 +25,15 @@
 #include "gfx/widgets_draw.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_files.h"
+#include "learning/long_dates.h"
 #include "practice/students.h"
 
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kNoteLineHeight = 18.0f;
-static const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                            "July",    "August",   "September", "October", "November", "December"};
-static const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
+// Short names rather than initials: "T" cannot say whether it is Tuesday or Thursday, so no
+// language could be given its own initials for it.
+static const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 // ---- internal helpers ----
 static void FillRect(const RectF& r) {
@@ -192,7 +193,7 @@ static void DrawMonth(const AttendancePanelLayout& l) {
   }
   BeginTextRun();
   if (gCalendarMonth >= 1 && gCalendarMonth <= 12) {
-    std::string title = Tr(kMonthNames[gCalendarMonth - 1]) + " " + std::to_string(gCalendarYear);
+    std::string title = FormatMonthHeading(gCalendarYear, gCalendarMonth);
     ScopedTrSuppress shown;
     float w = MeasureText(gFontMain, title, 14.0f);
     DrawTextUtf8(gFontMain, l.monthTitle.x + (l.monthTitle.w - w) / 2, BaselineIn(gFontMain, l.monthTitle), title,
@@ -200,8 +201,8 @@ static void DrawMonth(const AttendancePanelLayout& l) {
   }
   for (int c = 0; c < 7; ++c) {
     float cx = l.grid.x + c * (l.cell + l.cellGap) + l.cell / 2;
-    float w = MeasureText(gFontSmall, kWeekdayLetters[c], 12.0f);
-    DrawLabel(gFontSmall, cx - w / 2, l.weekdayY, kWeekdayLetters[c], l.cell, 0.6f, 0.66f, 0.78f, 1.0f);
+    float w = std::min(MeasureText(gFontSmall, kWeekdayNames[c], 12.0f), l.cell);
+    DrawLabel(gFontSmall, cx - w / 2, l.weekdayY, kWeekdayNames[c], l.cell, 0.6f, 0.66f, 0.78f, 1.0f);
   }
   {
     ScopedTrSuppress digits;
@@ -323,7 +324,11 @@ static void DrawDraggedStudent() {
   int x, y;
   if (!StudentDragPoint(&x, &y) || gDraggedStudentIndex >= (int)gStudents.size()) return;
   const Student& s = gStudents[(size_t)gDraggedStudentIndex];
-  float w = std::min(MeasureText(gFontSmall, s.name, 12.0f) + 24, 220.0f), h = 28;
+  float w, h = 28;
+  {
+    ScopedTrSuppress verbatim;  // a name, drawn as it is written
+    w = std::min(MeasureText(gFontSmall, s.name, 12.0f) + 24, 220.0f);
+  }
   SetGlColor(s.r, s.g, s.b, 0.9f);
   FillRoundedRect((float)x + 10, (float)y - h / 2, w, h, h / 2, 10);
   DrawVerbatim(gFontSmall, (float)x + 22, BaselineIn(gFontSmall, {(float)x, (float)y - h / 2, w, h}), s.name, w - 24, 1,

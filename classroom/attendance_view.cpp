@@ -23,12 +23,11 @@
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
 #include "learning/iso_dates.h"
+#include "learning/long_dates.h"
 
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kDim[3] = {0.62f, 0.68f, 0.78f};
-static const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                            "July",    "August",   "September", "October", "November", "December"};
 enum { kViewJoinCode = 0, kViewPupilName = 1, kViewTeacherCode = 2 };
 
 // ---- internal helpers ----
@@ -152,10 +151,15 @@ void DrawAttendanceView() {
   }
   int year, month;
   if (!ShownMonth(&year, &month)) return;
-  std::string title = Tr(kMonthNames[month - 1]) + " " + std::to_string(year);
+  std::string title = FormatMonthHeading(year, month);
   DrawVerbatim(gFontMain, l.textLeft, l.monthTitleY, title, l.textWidth, kGold[0], kGold[1], kGold[2], 1);
+  float titleWidth;
+  {
+    ScopedTrSuppress shown;  // the heading is translated already
+    titleWidth = MeasureText(gFontMain, title, 14.0f);
+  }
   if (days.empty())
-    DrawLabel(gFontSmall, l.textLeft + MeasureText(gFontMain, title, 14.0f) + 16, l.monthTitleY,
+    DrawLabel(gFontSmall, l.textLeft + titleWidth + 16, l.monthTitleY,
               "No attendance history yet", l.textWidth / 2, kDim[0], kDim[1], kDim[2], 1);
   std::string today = TodayIsoDate();
   char date[40];

@@ -1,4 +1,4 @@
-// learning/long_dates: the long date format of the learning screens.
+// learning/long_dates: the long date and the month heading of the screens.
 #include "learning/long_dates.h"
 
 #include <ctime>
@@ -9,6 +9,10 @@
 // ---- constants ----
 const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
                                      "July",    "August",   "September", "October", "November", "December"};
+const char* const kLongDateTemplates[12] = {
+    "January {day}, {year}", "February {day}, {year}", "March {day}, {year}",     "April {day}, {year}",
+    "May {day}, {year}",     "June {day}, {year}",     "July {day}, {year}",      "August {day}, {year}",
+    "September {day}, {year}", "October {day}, {year}", "November {day}, {year}", "December {day}, {year}"};
 
 // ---- public functions ----
 void ReplaceAllTokens(std::string& text, const std::string& token, const std::string& value) {
@@ -23,9 +27,16 @@ void ReplaceAllTokens(std::string& text, const std::string& token, const std::st
 std::string FormatLongDate(const std::string& iso) {
   std::tm t;
   if (!ParseIsoDate(iso, &t) || t.tm_mon < 0 || t.tm_mon >= 12) return iso;
-  std::string text = Tr("{month} {day}, {year}");
-  ReplaceAllTokens(text, "{month}", Tr(kMonthNames[t.tm_mon]));
+  std::string text = Tr(kLongDateTemplates[t.tm_mon]);
   ReplaceAllTokens(text, "{day}", std::to_string(t.tm_mday));
   ReplaceAllTokens(text, "{year}", std::to_string(t.tm_year + 1900));
+  return text;
+}
+
+std::string FormatMonthHeading(int year, int month) {
+  if (month < 1 || month > 12) return "";
+  std::string text = Tr("{month} {year}");
+  ReplaceAllTokens(text, "{year}", std::to_string(year));
+  ReplaceAllTokens(text, "{month}", Tr(kMonthNames[month - 1]));
   return text;
 }

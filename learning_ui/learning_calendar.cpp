@@ -196,8 +196,7 @@ void DrawLearningCalendar(const LearningLayout& l) {
   EnsureLearningCalendarMonth();
   const float sx = l.sideX, cy = l.calendarY;
   const int month = std::clamp(gLearningCalendarMonth, 1, 12);
-  DrawShown(MainFont(), sx, cy + 19.0f, Tr(kMonthNames[month - 1]) + " " + std::to_string(gLearningCalendarYear), 0.88f,
-            0.91f, 1.0f, 0.96f);
+  DrawShown(MainFont(), sx, cy + 19.0f, FormatMonthHeading(gLearningCalendarYear, month), 0.88f, 0.91f, 1.0f, 0.96f);
   DrawArrow(LearningCalendarArrowRect(l, -1), "<");
   DrawArrow(LearningCalendarArrowRect(l, 1), ">");
   const float columnW = l.sideInnerW / 7.0f;

@@ -56,9 +56,9 @@ static float Pulse() { return 0.5f + 0.5f * std::sin(1.6f * GetAppSeconds()); }
 
 // Category tab label, " - " and the kind word, fitted to the width.
 static std::string KindLine(const LibraryItem& item, float width, float fallback) {
+  const std::string line = CategoryTabLabel(item.category) + " - " + BlockKindLabel(item.category);
   ScopedTrSuppress suppress;   // both parts are translated already
-  return ElideTextToWidth(gFontSmall, CategoryTabLabel(item.category) + " - " + BlockKindLabel(item.category), width,
-                          fallback);
+  return ElideTextToWidth(gFontSmall, line, width, fallback);
 }
 
 static void SetColour4(float* v, float r, float g, float b, float a) { v[0] = r, v[1] = g, v[2] = b, v[3] = a; }

@@ -187,6 +187,12 @@ void SkillNeedsAndLeads(const std::string& category, const std::string& type, st
   }
 }
 
+std::string FocusPieceLine(const LibraryItem& item) {
+  std::string line = Tr(ItemCardTitle(item));
+  if (item.category == "scales" || item.category == "chords") line += ", " + Tr(ItemCardSubtitle(item));
+  return line;
+}
+
 bool HandleMasteryMapClick(const LearningLayout& l, int x, int y) {
   if (y < l.contentY || y > l.contentY + l.contentH) return false;
   std::vector<MapNode> nodes = LayoutMasteryMap(l);

@@ -62,6 +62,9 @@ struct MapFocusCard {
 // stats, or, without them, their widest form for that many pieces.
 MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused, int pieces, float offset,
                                 const SkillStats* stats = nullptr);
+// A piece row of the focus card in the UI language: the title, and for a scale or chord its
+// subtitle after a comma, each translated on its own (the joined English is no text of its own).
+std::string FocusPieceLine(const LibraryItem& item);
 // The slide-in offset for the focus key now; restarts when the key changes.
 float MapFocusSlideOffset(const std::string& key, uint32_t nowMs);
 // The translated types the skill needs and those that need it, joined with ", " in file order.

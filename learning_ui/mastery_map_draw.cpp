@@ -327,11 +327,9 @@ void DrawFocusCard(const LearningLayout& l, const MapNode& node, const std::vect
     float c[4];
     PieceColour(item, c);
     DrawStar(tx + 4.0f, y + 4.0f, 4.2f, c[0], c[1], c[2], c[3]);
-    std::string text = ItemCardTitle(item);
-    if (item.category == "scales" || item.category == "chords") text += ", " + ItemCardSubtitle(item);
     const float a = c[3];
-    DrawFitted(gFontSmall, tx + 16.0f, y + 8.0f, text, tw - 18.0f, 6.0f, 0.9f * a + 0.06f, 0.92f * a + 0.06f,
-               0.98f * a + 0.06f, 0.92f);
+    DrawFittedShown(gFontSmall, tx + 16.0f, y + 8.0f, FocusPieceLine(item), tw - 18.0f, 6.0f, 0.9f * a + 0.06f,
+                    0.92f * a + 0.06f, 0.98f * a + 0.06f, 0.92f);
   }
   if (card.more > 0) DrawShown(gFontSmall, tx + 16.0f, y + 8.0f, TrF("+ %d more", card.more), 0.55f, 0.62f, 0.78f, 0.78f);
 

@@ -193,9 +193,10 @@ NoteCardLayout LayoutNoteCard(const PerformanceNoteCard& c, const LibraryItem& i
     x += l.boxW[i] + 10.0f;
   }
 
+  const std::string advice = ChooseAdvice(item, r);
   {
     ScopedTrSuppress suppress;   // the advice is translated already
-    SplitTwoLines(gFontSmall, ChooseAdvice(item, r), c.w - 56.0f, 6.3f, &l.advice1, &l.advice2);
+    SplitTwoLines(gFontSmall, advice, c.w - 56.0f, 6.3f, &l.advice1, &l.advice2);
   }
   l.masteryY = c.y + 236.0f + (l.advice2.empty() ? 0.0f : 17.0f) + 20.0f;
   SplitTwoLinesAtGaps(gFontSmall, MasteryLine(item, r), c.w - 56.0f, 6.3f, &l.mastery1, &l.mastery2);

@@ -418,6 +418,7 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   float am = RingSectorStart(p) + 0.5f * kRingSectorAngle;
   float u1 = std::cos(am), u2 = std::sin(am);
   float A = look.labelAlpha;
+  ScopedTrSuppress names;  // key names and degree numerals are not UI words
   BeginTextRun();  // the labels of a position follow each other with nothing in between
   float x = in.centreX + u1 * (in.inner + 25.0f), y = in.centreY + u2 * (in.inner + 25.0f);
   DrawTextUtf8(gFontLarge, x - 13.0f, y + 15.0f, kKeyNamesByRing[p], 0, 0, 0, 0.34f * A);
@@ -465,7 +466,6 @@ void ComputeCirclePass(const CirclePassInput& in, CircleLook* out) {
 
 void DrawCirclePass(const CirclePassInput& in, const CircleLook& look) {
   if (look.labelAlpha <= 0.0005f && in.opacity <= 0.0005f) return;
-  ScopedTrSuppress names;  // key and chord names are not UI words
   for (int p = 0; p < 12; ++p) {
     float a0 = RingSectorStart(p), a1 = a0 + kRingSectorAngle;
     const RingPositionLook& pl = look.positions[p];
@@ -476,7 +476,6 @@ void DrawCirclePass(const CirclePassInput& in, const CircleLook& look) {
 
 void DrawCirclePosition(const CirclePassInput& in, const CircleLook& look, int p) {
   if (p < 0 || p > 11 || (look.labelAlpha <= 0.0005f && in.opacity <= 0.0005f)) return;
-  ScopedTrSuppress names;
   float a0 = RingSectorStart(p), a1 = a0 + kRingSectorAngle;
   const RingPositionLook& pl = look.positions[p];
   for (int i = 0; i < pl.paintCount; ++i) DrawPaint(a0, a1, pl.paints[i]);

@@ -205,24 +205,35 @@ TEST(PerformanceSummary, WorkedValues) {
   }
 }
 
-TEST(LongDates, EnglishAndATranslationThatReordersAndRepeatsItsTokens) {
+TEST(LongDates, EnglishAndTranslationsThatReorderDeclineAndRepeatTheirPlaces) {
   EXPECT_EQ(FormatLongDate("2024-03-05"), "March 5, 2024");
   EXPECT_EQ(FormatLongDate("2024-3-5"), "2024-3-5");
   EXPECT_EQ(FormatLongDate("2024-02-30"), "March 1, 2024");
+  EXPECT_EQ(FormatMonthHeading(2026, 12), "December 2026");
+  EXPECT_EQ(FormatMonthHeading(2026, 13), "");
   TempDir dir;
   ScopedExeDir exe(dir.path());
-  WriteFileBytes(dir.File("locales/de-DE.json"),
-                 "\"{month} {day}, {year}\": \"{day}. {month} {year}\",\n\"March\": \"{month}Maerz{year}\"\n");
+  // A month inside a date in the genitive and lower case, the heading in the nominative; the year
+  // before the month; a translated month holding a place's name is not filled in again.
+  WriteFileBytes(dir.File("locales/ru-RU.json"),
+                 "\"December {day}, {year}\": \"{day} декабря {year} г.\",\n\"December\": \"Декабрь\",\n"
+                 "\"{month} {year}\": \"{month} {year}\"\n");
+  WriteFileBytes(dir.File("locales/ja-JP.json"),
+                 "\"March {day}, {year}\": \"{year}年3月{day}日\",\n\"March\": \"{year}3月\",\n"
+                 "\"{month} {year}\": \"{year}年{month}\"\n");
+  auto in = [](const char* tag) {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = tag;
+  };
   ResetTranslationFileForTesting();
-  {
-    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
-    gUiLanguage = "de-DE";
-  }
-  EXPECT_EQ(FormatLongDate("2024-03-05"), "5. {month}Maerz2024 2024");
-  {
-    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
-    gUiLanguage = "en-US";
-  }
+  in("ru-RU");
+  EXPECT_EQ(FormatLongDate("2026-12-07"), "7 декабря 2026 г.");
+  EXPECT_EQ(FormatMonthHeading(2026, 12), "Декабрь 2026");
+  EXPECT_EQ(FormatLongDate("2026-03-07"), "March 7, 2026");   // no value: the English date
+  in("ja-JP");
+  EXPECT_EQ(FormatLongDate("2024-03-05"), "2024年3月5日");
+  EXPECT_EQ(FormatMonthHeading(2024, 3), "2024年{year}3月");
+  in("en-US");
   ResetTranslationFileForTesting();
   std::string text = "a{x}b{x}";
   ReplaceAllTokens(text, "{x}", "{x}{x}");

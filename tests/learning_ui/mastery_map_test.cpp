@@ -4,6 +4,10 @@
 // needs and leads, and the clicks that select, open and clear.
 #include "learning_ui/mastery_map.h"
 
+#include <mutex>
+
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
 #include "learning/attempt_rules.h"
 #include "learning/lessons.h"
 #include "learning_ui/learning_views.h"
@@ -175,6 +179,32 @@ TEST_F(MasteryMapTest, FocusCardRowsPlaceAndFigures) {
   EXPECT_NEAR(MapFocusSlideOffset("a", 1085), 7.0f, 1e-4);
   EXPECT_FLOAT_EQ(MapFocusSlideOffset("a", 1170), 0.0f);
   EXPECT_FLOAT_EQ(MapFocusSlideOffset("b", 1171), 28.0f);
+}
+
+// A scale's row joins its title and subtitle: each is a text of its own with its own translation;
+// the joined English has none, and showed English in every language.
+TEST_F(MasteryMapTest, FocusPieceRowsTranslateTitleAndSubtitleApart) {
+  WriteFileBytes(dir_.File("locales/de-DE.json"),
+                 "{\n\"C major\": \"C-Dur\",\n\"one octave\": \"eine Oktave\",\n\"Morning Study\": \"Morgenetüde\",\n"
+                 "\"C major, one octave\": \"\"\n}\n");
+  LibraryItem scale, etude;
+  scale.category = "scales";
+  scale.name = "C major - one octave";
+  etude.category = "etude";
+  etude.name = "Morning Study - slow";   // only a scale's or chord's name is cut
+  EXPECT_EQ(FocusPieceLine(scale), "C major, one octave");
+  for (const char* tag : {"de-DE", "en-US"}) {
+    {
+      std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+      gUiLanguage = tag;
+    }
+    ResetTranslationFileForTesting();
+    if (std::string(tag) == "de-DE") {
+      EXPECT_EQ(FocusPieceLine(scale), "C-Dur, eine Oktave");
+      EXPECT_EQ(FocusPieceLine(etude), "Morning Study - slow");
+    }
+  }
+  EXPECT_EQ(FocusPieceLine(scale), "C major, one octave");
 }
 
 TEST_F(MasteryMapTest, PiecesOrderedByProgressKeepingLibraryOrder) {

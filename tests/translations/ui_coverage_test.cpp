@@ -10,6 +10,7 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -155,6 +156,36 @@ void Frame(bool on, const std::string& name, const std::string& mode) {
   PickLater(TrLater("Marked for later"));
 }
 )src");
+  // Texts kept in records' fields and drawn from there; keys only compared with are no texts.
+  WriteFileBytes(dir.File("app/boxes.cpp"), R"src(
+struct Box { std::string label; int value; };
+struct Axis { const char* label; bool shown; };
+struct Row { std::string key; std::string label; };
+std::string gViewKey = "today";
+void AddAxis(Axis* axes, int i, const char* label) { axes[i].label = label; }
+void FillBoxes(Box boxes[3], bool wide) {
+  struct Area { const char* label; bool has, measured; };
+  const Area areas[2] = {{"FIRST AREA", true, true}, {"SECOND AREA", false, true}};
+  Area first = {"FALLBACK AREA", true, false};
+  for (const Area& a : areas)
+    if (a.has) first = a;
+  boxes[0].label = first.label;
+  boxes[1].label = wide ? "WIDE BOX" : "NARROW BOX";
+  Row row;
+  row.key = "row key";
+}
+void DrawBoxes(const Box* boxes, const Axis* axes, const Row& row) {
+  for (int i = 0; i < 3; ++i) DrawTextUtf8(gFont, 0, 0, boxes[i].label, 1, 1, 1, 1);
+  DrawTextUtf8(gFont, 0, 0, Tr(axes[0].label), 1, 1, 1, 1);
+  DrawTextUtf8(gFont, 0, 0, row.label, 1, 1, 1, 1);
+  const bool today = gViewKey == "today";
+  DrawTextUtf8(gFont, 0, 0, today ? "Today" : "Library", 1, 1, 1, 1);
+}
+void Fill(Axis* axes) {
+  AddAxis(axes, 0, "Rhythm");
+  gViewKey = "chords";
+}
+)src");
   WriteFileBytes(dir.File("tests/ignored_test.cpp"), "void T() { Tr(\"In a test\"); }\n");
   std::map<std::string, std::pair<bool, bool>> found;  // text -> template, tail
   for (const UiText& u : CollectUiTexts(dir.path(), ""))
@@ -166,10 +197,12 @@ void Frame(bool on, const std::string& name, const std::string& mode) {
       {"Loaded %d files", {true, false}},  {"Removed ", {false, true}},         {"Cleared ", {false, true}},         {"Returned status", {false, false}},
       {"Tr inside", {false, false}},       {"Raw \"quoted\" text", {false, false}}, {"Joined literals", {false, false}},
       {"After the block", {false, false}}, {"Marked for later", {false, false}}, {"Picked one", {false, false}},
-      {"Picked two", {false, false}}};
+      {"Picked two", {false, false}},      {"FIRST AREA", {false, false}},      {"SECOND AREA", {false, false}},
+      {"FALLBACK AREA", {false, false}},   {"WIDE BOX", {false, false}},        {"NARROW BOX", {false, false}},
+      {"Rhythm", {false, false}},          {"Today", {false, false}},           {"Library", {false, false}}};
   EXPECT_EQ(found, expected);
   std::vector<std::string> helpers = CollectTextHelpers(dir.path());
-  EXPECT_EQ(helpers, (std::vector<std::string>{"DrawLabelled", "DrawTwice"}));
+  EXPECT_EQ(helpers, (std::vector<std::string>{"AddAxis", "DrawLabelled", "DrawTwice"}));
 }
 
 TEST(UiTextCollection, ReachesEveryKindOfProgramTextAndNoneHasARunTimeTail) {
@@ -189,6 +222,61 @@ TEST(UiTextCollection, ReachesEveryKindOfProgramTextAndNoneHasARunTimeTail) {
   EXPECT_TRUE(tails.empty()) << "shown joined to a run-time value, so the line a user sees is not this text; "
                                 "build the whole line with TrF:\n"
                              << Joined(tails);
+}
+
+TEST(UiTextCollection, FindsTextsThatMeetSuppressedTranslation) {
+  TempDir dir;
+  WriteFileBytes(dir.File("app/card.cpp"), R"src(
+static const char* const kNames[] = {"C", "Db"};
+static const char* const kWords[] = {"Warm-up", "Study"};
+std::string Advice(int n) { return n ? Tr("Play slowly") : TrF("%d left", n); }
+std::string Kind(int i) { return Tr(kWords[i]); }
+std::string Line(int i) { return Kind(i) + " - " + Advice(i); }
+std::string Fit(const std::string& text) { return Tr(text); }
+void DrawShown(float x, const std::string& shown) {
+  ScopedTrSuppress already;
+  DrawTextUtf8(gFont, x, 0, shown, 1, 1, 1, 1);
+}
+void DrawDay(int day) {
+  std::string digits = std::to_string(day);
+  DrawTextUtf8(gFont, 0, 0, digits, 1, 1, 1, 1);
+}
+void Frame(const Item& item) {
+  const std::string line = Line(1);
+  {
+    ScopedTrSuppress already;
+    DrawTextUtf8(gFont, 0, 0, Fit(line), 1, 1, 1, 1);
+    DrawTextUtf8(gFont, 0, 0, Line(0), 1, 1, 1, 1);
+    DrawTextUtf8(gFont, 0, 0, "Literal under suppression", 1, 1, 1, 1);
+    DrawTextUtf8(gFont, 0, 0, kNames[1], 1, 1, 1, 1);
+    DrawDay(3);
+  }
+  DrawShown(0, Advice(2));
+  DrawShown(0, "[");
+  DrawShown(0, "Handed over as it stands");
+  DrawShown(0, kWords[0]);
+  DrawShown(0, Tr("Translated first"));
+}
+)src");
+  std::vector<std::string> found;
+  for (const UntranslatedShow& u : FindTextsShownUntranslated(dir.path()))
+    found.push_back(u.where + " " + (u.isCall ? u.what + "()" : u.what));
+  // Fit(line) hands on a text translated already; DrawDay's digits and "[" hold no words.
+  EXPECT_EQ(found, (std::vector<std::string>{"app/card.cpp:21 Line()", "app/card.cpp:22 Literal under suppression",
+                                             "app/card.cpp:23 Db", "app/card.cpp:28 Handed over as it stands",
+                                             "app/card.cpp:29 Warm-up", "app/card.cpp:29 Study"}));
+}
+
+TEST(UiTextCollection, NoTextMeantForTranslationIsShownWhereTranslationIsSuppressed) {
+  auto kept = ReadKeptTexts(Root() + "/translations/untranslated_ui_texts.tsv");
+  std::vector<std::string> found;
+  for (const UntranslatedShow& u : FindTextsShownUntranslated(Root())) {
+    auto keptIn = kept.find(u.what);
+    if (!u.isCall && keptIn != kept.end() && keptIn->second.size() == std::size(kTags)) continue;
+    if (!u.isCall && std::regex_match(u.what, std::regex("[A-G][b#]?m?"))) continue;  // a key's name
+    found.push_back(u.where + ": " + (u.isCall ? u.what + "() translates under suppression" : "\"" + u.what + "\" drawn untranslated"));
+  }
+  EXPECT_TRUE(found.empty()) << "translate first, then draw or measure the result under suppression:\n" << Joined(found);
 }
 
 TEST(TranslationFiles, EveryUiTextHasAValueInEveryShippedFile) {
@@ -236,6 +324,36 @@ TEST(TranslationFiles, EveryUiTextHasAValueInEveryShippedFile) {
   std::lock_guard<std::recursive_mutex> lock(gTrMutex);
   gUiLanguage = "en-US";
   ResetTranslationFileForTesting();
+}
+
+// The named places of a template ("{day}", "{year}"), each once.
+std::set<std::string> Places(const std::string& text) {
+  std::set<std::string> places;
+  for (size_t open = text.find('{'); open != std::string::npos; open = text.find('{', open + 1)) {
+    size_t close = text.find('}', open);
+    if (close == std::string::npos) break;
+    places.insert(text.substr(open, close - open + 1));
+  }
+  return places;
+}
+
+TEST(TranslationFiles, EveryTemplateWithNamedPlacesKeepsThemInEveryFile) {
+  std::vector<UiText> texts = CollectUiTexts(Root(), "");
+  std::vector<LanguageFile> files = ReadLanguageFiles(Root() + "/translations/locales", nullptr);
+  int templates = 0;
+  std::vector<std::string> report;
+  for (const UiText& u : texts) {
+    std::set<std::string> places = Places(u.text);
+    if (places.empty()) continue;
+    ++templates;
+    for (const LanguageFile& f : files) {
+      auto it = f.map.find(u.text);
+      if (it != f.map.end() && !it->second.empty() && Places(it->second) != places)
+        report.push_back(f.tag + ": \"" + u.text + "\" -> \"" + it->second + "\"");
+    }
+  }
+  EXPECT_GE(templates, 13) << "the long dates and the month heading";
+  EXPECT_TRUE(report.empty()) << "a place lost, renamed or added:\n" << Joined(report);
 }
 
 TEST(TranslationFiles, ANewTextWithoutValuesIsNamedWithTheLanguagesLackingIt) {

@@ -200,6 +200,19 @@ size_t Matching(const std::vector<Token>& t, size_t open) {
   return t.size();
 }
 
+// The position of the bracket opening the one closing at close; 0 when there is none.
+size_t Opening(const std::vector<Token>& t, size_t close) {
+  const std::string& c = t[close].text;
+  std::string o = c == ")" ? "(" : c == "}" ? "{" : "[";
+  int depth = 0;
+  for (size_t i = close + 1; i-- > 0;) {
+    if (t[i].kind != Kind::kPunct) continue;
+    if (t[i].text == c) ++depth;
+    if (t[i].text == o && --depth == 0) return i;
+  }
+  return 0;
+}
+
 // Splits [begin, end) at the commas outside brackets; angle brackets count only in declarations.
 std::vector<std::pair<size_t, size_t>> SplitArguments(const std::vector<Token>& t, size_t begin, size_t end, bool angles) {
   std::vector<std::pair<size_t, size_t>> parts;
@@ -255,6 +268,37 @@ class Collector {
     return out;
   }
 
+  std::vector<UntranslatedShow> Untranslated() {
+    FindProducers();
+    FindShownHelpers();
+    std::vector<UntranslatedShow> out;
+    for (size_t f = 0; f < sources_.size(); ++f) {
+      const std::vector<Token>& t = sources_[f].tokens;
+      for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
+        if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
+        const std::string where = sources_[f].path + ":" + std::to_string(t[i].line);
+        const bool suppressed = sources_[f].suppressed[i];
+        if (suppressed && producers_.count(t[i].text)) out.push_back({where, t[i].text, true});
+        // The text arguments drawn as they stand: a shown helper's anywhere, any sink's under suppression.
+        std::set<int> shown;
+        if (shownHelpers_.count(t[i].text)) shown = shownHelpers_[t[i].text];
+        if (suppressed && sinks_.count(t[i].text) && !kTranslating().count(t[i].text) && t[i].text != "TrLater") {
+          const std::set<int>& more = sinks_[t[i].text];
+          shown.insert(more.begin(), more.end());
+        }
+        if (shown.empty()) continue;
+        size_t close = Matching(t, i + 1);
+        auto args = SplitArguments(t, i + 2, close, false);
+        for (int index : shown)
+          if (index < int(args.size()))
+            for (const std::string& text : PlainTexts(f, args[size_t(index)].first, args[size_t(index)].second))
+              out.push_back({where, text, false});
+      }
+    }
+    return out;
+  }
+
   std::map<std::string, UiText> Collect() {
     for (size_t f = 0; f < sources_.size(); ++f) {
       const std::vector<Token>& t = sources_[f].tokens;
@@ -265,6 +309,8 @@ class Collector {
           CollectExpression(f, i + 2, end, false, 0);
           continue;
         }
+        auto [from, to] = MemberStore(f, i);
+        if (to > from) CollectExpression(f, from, to, false, 0);
         auto sink = sinks_.find(t[i].text);
         if (sink == sinks_.end() || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
         if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
@@ -284,6 +330,151 @@ class Collector {
         {"DrawTextUtf8", {3}}, {"MeasureText", {1}}, {"MeasureTextHeight", {1}}, {"FitTextToWidth", {1}},
         {"DrawVerticalText", {2}}, {"TrLater", {0}}};
     return k;
+  }
+
+  static const std::set<std::string>& kTranslating() {
+    static const std::set<std::string> k = {"Tr", "TrCStr", "TrCopy", "TrF", "TrScaleLabel"};
+    return k;
+  }
+
+  static bool IsTextParam(const Function& fn, const std::string& name) {
+    for (const auto& [p, n] : fn.textParams)
+      if (n == name) return true;
+    return false;
+  }
+
+  // Functions that translate a text of their own rather than only one handed to them: a
+  // translation call, or a translating drawing call, on anything but a lone text parameter, or a
+  // call of another such function. Called where translation is suppressed, they show English.
+  void FindProducers() {
+    producers_ = kTranslating();
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (const Function& fn : functions_) {
+        if (producers_.count(fn.name) || kBaseSinks().count(fn.name)) continue;
+        const Source& src = sources_[fn.file];
+        const std::vector<Token>& t = src.tokens;
+        for (size_t i = fn.bodyBegin; i + 1 < fn.bodyEnd && !producers_.count(fn.name); ++i) {
+          if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || src.suppressed[i]) continue;
+          if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
+          bool producer = producers_.count(t[i].text) && !kTranslating().count(t[i].text);
+          auto sink = t[i].text == "TrLater" ? sinks_.end() : sinks_.find(t[i].text);
+          if (!producer && sink != sinks_.end()) {
+            size_t close = Matching(t, i + 1);
+            auto args = SplitArguments(t, i + 2, close, false);
+            for (int index : sink->second)
+              if (index < int(args.size()) && CarriesOwnText(fn, args[size_t(index)].first, args[size_t(index)].second, 0))
+                producer = true;
+          }
+          if (producer) {
+            producers_.insert(fn.name);
+            changed = true;
+          }
+        }
+      }
+    }
+  }
+
+  // Whether an expression in fn's body may hold a text of fn's own rather than one handed to it:
+  // a literal or table text with words, data read from a record, a translating function's result,
+  // or a local variable given one of these.
+  bool CarriesOwnText(const Function& fn, size_t begin, size_t end, int depth) {
+    if (depth > 4) return false;
+    const std::vector<Token>& t = sources_[fn.file].tokens;
+    for (size_t i = begin; i < end; ++i) {
+      const Token& tok = t[i];
+      bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                      (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+      if (tok.kind == Kind::kString && !compared && HasWords(tok.text)) return true;
+      if (tok.kind != Kind::kIdent || compared) continue;
+      if (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) {
+        if (!(i + 1 < end && Is(t[i + 1], "("))) return true;  // a record's field
+        continue;
+      }
+      if (i + 1 < end && Is(t[i + 1], "(")) {
+        size_t close = Matching(t, i + 1);
+        if (producers_.count(tok.text) && !kTranslating().count(tok.text)) return true;
+        if (kTranslating().count(tok.text)) {
+          auto args = SplitArguments(t, i + 2, close, false);
+          if (!args.empty() && CarriesOwnText(fn, args[0].first, args[0].second, depth + 1)) return true;
+        }
+        i = close;
+        continue;
+      }
+      const std::string& w = tok.text;
+      if (w.size() > 1 && w[0] == 'k' && std::isupper(static_cast<unsigned char>(w[1])) && constants_.count(w)) {
+        for (const auto& [file, range] : constants_[w])
+          for (size_t k = range.first; k < range.second; ++k)
+            if (sources_[file].tokens[k].kind == Kind::kString && HasWords(sources_[file].tokens[k].text)) return true;
+        continue;
+      }
+      if (IsTextParam(fn, w) || !std::islower(static_cast<unsigned char>(w[0]))) continue;
+      for (size_t k = fn.bodyBegin; k + 1 < fn.bodyEnd; ++k) {  // a local: what it is given
+        if (t[k].kind != Kind::kIdent || t[k].text != w || (k > 0 && (Is(t[k - 1], ".") || Is(t[k - 1], "->")))) continue;
+        if ((Is(t[k + 1], "=") || Is(t[k + 1], "+=")) && CarriesOwnText(fn, k + 2, StatementEnd(t, k + 2), depth + 1))
+          return true;
+      }
+    }
+    return false;
+  }
+
+  // Functions that draw or measure one of their text parameters as it stands: they hand it, not
+  // through a translation, to a sink under suppression or to another such function.
+  void FindShownHelpers() {
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (const Function& fn : functions_) {
+        if (kBaseSinks().count(fn.name) || fn.textParams.empty()) continue;
+        const Source& src = sources_[fn.file];
+        const std::vector<Token>& t = src.tokens;
+        for (size_t i = fn.bodyBegin; i + 1 < fn.bodyEnd; ++i) {
+          if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(")) continue;
+          std::set<int> indices;
+          if (shownHelpers_.count(t[i].text)) indices = shownHelpers_[t[i].text];
+          if (src.suppressed[i] && sinks_.count(t[i].text) && !kTranslating().count(t[i].text) && t[i].text != "TrLater")
+            for (int index : sinks_[t[i].text]) indices.insert(index);
+          if (indices.empty()) continue;
+          size_t close = Matching(t, i + 1);
+          auto args = SplitArguments(t, i + 2, close, false);
+          for (int index : indices) {
+            if (index >= int(args.size())) continue;
+            for (size_t k = args[size_t(index)].first; k < args[size_t(index)].second; ++k) {
+              if (t[k].kind == Kind::kIdent && Is(t[k + 1], "(")) {  // through a call: translated or made anew
+                k = Matching(t, k + 1);
+                continue;
+              }
+              for (const auto& [p, name] : fn.textParams)
+                if (t[k].kind == Kind::kIdent && t[k].text == name && shownHelpers_[fn.name].insert(p).second)
+                  changed = true;
+            }
+          }
+        }
+      }
+    }
+  }
+
+  // The literals with words, and the constant tables' literals with words, that an argument hands
+  // over as they stand: outside every call, and not compared with.
+  std::vector<std::string> PlainTexts(size_t f, size_t begin, size_t end) {
+    const std::vector<Token>& t = sources_[f].tokens;
+    std::vector<std::string> out;
+    for (size_t i = begin; i < end; ++i) {
+      if (t[i].kind == Kind::kIdent && i + 1 < end && Is(t[i + 1], "(")) {
+        i = Matching(t, i + 1);
+        continue;
+      }
+      bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                      (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+      if (t[i].kind == Kind::kString && !compared && HasWords(t[i].text)) out.push_back(t[i].text);
+      const std::string& w = t[i].text;
+      if (t[i].kind == Kind::kIdent && w.size() > 1 && w[0] == 'k' && std::isupper(static_cast<unsigned char>(w[1])) &&
+          constants_.count(w))
+        for (const auto& [file, range] : constants_[w])
+          for (size_t k = range.first; k < range.second; ++k)
+            if (sources_[file].tokens[k].kind == Kind::kString && HasWords(sources_[file].tokens[k].text))
+              out.push_back(sources_[file].tokens[k].text);
+    }
+    return out;
   }
 
   static size_t StatementEnd(const std::vector<Token>& t, size_t from) {
@@ -349,8 +540,99 @@ class Collector {
     }
   }
 
-  // Functions that pass a text parameter into a sink's text argument, until nothing changes.
+  // Functions that pass a text parameter into a sink's text argument or a shown record field, and
+  // the shown fields, until nothing changes.
   void FindHelpers() {
+    do FindCallHelpers();
+    while (FindShownMembers());
+  }
+
+  // The record type a variable named at t[at] was declared with in the function around it ("" when
+  // it cannot be told: auto, a global).
+  std::string DeclaredType(size_t f, size_t at) const {
+    const Function* fn = EnclosingFunction(f, at);
+    if (!fn) return "";
+    const std::vector<Token>& t = sources_[f].tokens;
+    for (size_t i = fn->header + 2; i < at; ++i) {
+      if (t[i].kind != Kind::kIdent || t[i].text != t[at].text || i + 1 >= t.size()) continue;
+      const std::string& next = t[i + 1].text;
+      if (next != "=" && next != ";" && next != "," && next != ")" && next != "[" && next != "{" && next != ":") continue;
+      size_t k = i - 1;
+      while (k > fn->header && (Is(t[k], "&") || Is(t[k], "*") || Is(t[k], "&&") || t[k].text == "const")) --k;
+      if (t[k].text == "auto") return "";
+      if (t[k].kind != Kind::kIdent || Keywords().count(t[k].text) || t[k].text == "else") continue;  // a use
+      return t[k].text;
+    }
+    return "";
+  }
+
+  // A field of a record type (of any, when the type cannot be told) that reaches the call.
+  bool IsShownMember(const std::string& type, const std::string& member) const {
+    if (!type.empty()) return shownMembers_.count({type, member}) > 0;
+    for (const auto& [shownType, shown] : shownMembers_)
+      if (shown == member) return true;
+    return false;
+  }
+
+  // Record fields whose value reaches the call: "box.label" handed to a drawing call, box a
+  // NoteFigureBox, makes NoteFigureBox's label a shown text wherever it is set.
+  bool FindShownMembers() {
+    bool changed = false;
+    for (size_t f = 0; f < sources_.size(); ++f) {
+      const std::vector<Token>& t = sources_[f].tokens;
+      for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (sources_[f].suppressed[i] || t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
+        auto sink = sinks_.find(t[i].text);
+        if (sink == sinks_.end() || (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->")))) continue;
+        size_t close = Matching(t, i + 1);
+        auto args = SplitArguments(t, i + 2, close, false);
+        for (int index : sink->second) {
+          if (index >= int(args.size())) continue;
+          // Only the value itself, not an index or a call's argument inside it.
+          const size_t first = args[size_t(index)].first;
+          for (size_t k = first; k + 1 < args[size_t(index)].second; ++k) {
+            if (Is(t[k], "(") || Is(t[k], "[")) {
+              k = Matching(t, k);
+              continue;
+            }
+            if (!(Is(t[k], ".") || Is(t[k], "->")) || t[k + 1].kind != Kind::kIdent || Is(t[k + 2], "(")) continue;
+            // A field that is tested or compared decides between texts; it is not one.
+            if (Is(t[k + 2], "?") || Is(t[k + 2], "==") || Is(t[k + 2], "!=")) continue;
+            size_t object = k - 1;  // the variable, past its indices: boxes[i].label
+            while (object > first && Is(t[object], "]")) object = Opening(t, object) - 1;
+            if (t[object].kind != Kind::kIdent || (object > 0 && (Is(t[object - 1], ".") || Is(t[object - 1], "->") ||
+                                                                  Is(t[object - 1], "==") || Is(t[object - 1], "!="))))
+              continue;
+            // Only a field of a variable whose record type is known here: the same field name in
+            // another record is another text.
+            const std::string type = DeclaredType(f, object);
+            if (!type.empty() && shownMembers_.insert({type, t[k + 1].text}).second) changed = true;
+          }
+        }
+      }
+    }
+    return changed;
+  }
+
+  // The value set to a shown field at t[at] (the object's name, then "." or "->" and the field):
+  // [from, to), or from == to when at is no such store.
+  std::pair<size_t, size_t> MemberStore(size_t f, size_t at) const {
+    const std::vector<Token>& t = sources_[f].tokens;
+    if (at + 3 >= t.size() || t[at].kind != Kind::kIdent || (at > 0 && (Is(t[at - 1], ".") || Is(t[at - 1], "->"))))
+      return {0, 0};
+    size_t j = at + 1;
+    while (j < t.size() && Is(t[j], "[")) j = Matching(t, j) + 1;  // boxes[1].label
+    if (j + 2 >= t.size() || !(Is(t[j], ".") || Is(t[j], "->")) || t[j + 1].kind != Kind::kIdent) return {0, 0};
+    const std::string& member = t[j + 1].text;
+    j += 2;
+    while (j < t.size() && Is(t[j], "[")) j = Matching(t, j) + 1;  // d->label[n]
+    if (j >= t.size() || !(Is(t[j], "=") || Is(t[j], "+="))) return {0, 0};
+    if (!IsShownMember(DeclaredType(f, at), member)) return {0, 0};
+    return {j + 1, StatementEnd(t, j + 1)};
+  }
+
+  // Functions that pass a text parameter into a sink's text argument, until nothing changes.
+  void FindCallHelpers() {
     sinks_ = kBaseSinks();
     for (bool changed = true; changed;) {
       changed = false;
@@ -359,6 +641,10 @@ class Collector {
         const Source& src = sources_[fn.file];
         const std::vector<Token>& t = src.tokens;
         for (size_t i = fn.bodyBegin; i < fn.bodyEnd; ++i) {
+          auto [from, to] = MemberStore(fn.file, i);  // a parameter kept in a shown field
+          for (size_t k = from; k < to; ++k)
+            for (const auto& [p, name] : fn.textParams)
+              if (t[k].kind == Kind::kIdent && t[k].text == name && sinks_[fn.name].insert(p).second) changed = true;
           auto sink = sinks_.find(t[i].text);
           if (sink == sinks_.end() || t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || src.suppressed[i]) continue;
           size_t close = Matching(t, i + 1);
@@ -438,6 +724,9 @@ class Collector {
       }
       if (tok.kind != Kind::kIdent) continue;
       if (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;  // a member
+      bool compared = (i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="))) ||
+                      (i + 1 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!=")));
+      if (compared) continue;  // a key compared with: the expression's value is a truth, not this text
       bool call = i + 1 < end && Is(t[i + 1], "(");
       if (call && sinks_.count(tok.text)) {  // collected where the call itself is read
         i = Matching(t, i + 1);
@@ -467,6 +756,9 @@ class Collector {
     const Function* fn = EnclosingFunction(f, at);
     if (!fn) return;
     const std::vector<Token>& t = sources_[f].tokens;
+    static const std::set<std::string> kScalars = {"bool", "int", "float", "double", "size_t", "long", "unsigned"};
+    for (size_t i = fn->bodyBegin; i + 1 < fn->bodyEnd; ++i)
+      if (t[i].kind == Kind::kIdent && t[i].text == name && kScalars.count(t[i - 1].text)) return;  // never a text
     for (size_t i = fn->bodyBegin; i + 1 < fn->bodyEnd; ++i) {
       if (t[i].kind != Kind::kIdent || t[i].text != name) continue;
       if (i > 0 && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))) continue;
@@ -475,6 +767,12 @@ class Collector {
         from = i + 2, to = StatementEnd(t, i + 2);
       } else if (Is(t[i + 1], ":") && i > 0 && !Is(t[i - 1], "?")) {  // a range-for over a list or container
         from = i + 2, to = StatementEnd(t, i + 2);
+      } else if (Is(t[i + 1], "[") || Is(t[i + 1], "{")) {  // an array given its elements, or one of them set
+        size_t j = i + 1;
+        while (j < fn->bodyEnd && Is(t[j], "[")) j = Matching(t, j) + 1;
+        bool declared = t[i - 1].kind == Kind::kIdent && !Keywords().count(t[i - 1].text);
+        if (j < fn->bodyEnd && (Is(t[j], "=") || Is(t[j], "+="))) from = j + 1, to = StatementEnd(t, j + 1);
+        else if (j < fn->bodyEnd && Is(t[j], "{") && declared) from = j, to = Matching(t, j) + 1;
       } else if (i + 3 < fn->bodyEnd && Is(t[i + 1], ".") && Is(t[i + 3], "(") &&
                  (t[i + 2].text == "push_back" || t[i + 2].text == "emplace_back")) {
         from = i + 4, to = Matching(t, i + 3);
@@ -502,6 +800,9 @@ class Collector {
   std::map<std::string, std::vector<std::pair<size_t, std::pair<size_t, size_t>>>> constants_, globals_;
   std::set<std::pair<std::string, int>> visited_;
   std::map<std::string, UiText> texts_;
+  std::set<std::string> producers_;
+  std::set<std::pair<std::string, std::string>> shownMembers_;  // record type and field reaching the call
+  std::map<std::string, std::set<int>> shownHelpers_;
 };
 
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
@@ -540,6 +841,8 @@ bool HasWords(const std::string& text) {
 }
 
 std::vector<std::string> CollectTextHelpers(const std::string& root) { return Collector(root).Helpers(); }
+
+std::vector<UntranslatedShow> FindTextsShownUntranslated(const std::string& root) { return Collector(root).Untranslated(); }
 
 std::vector<UiText> CollectUiTexts(const std::string& root, const std::string& libraryFolder) {
   std::map<std::string, UiText> texts = Collector(root).Collect();

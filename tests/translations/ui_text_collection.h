@@ -22,5 +22,17 @@ std::vector<UiText> CollectUiTexts(const std::string& root, const std::string& l
 // test of the collection itself).
 std::vector<std::string> CollectTextHelpers(const std::string& root);
 
+// A place where a text meant for translation meets suppressed translation, so it shows in English.
+struct UntranslatedShow {
+  std::string where;  // "file:line"
+  std::string what;   // the function called, or the text handed over
+  bool isCall = false;  // a call that translates under suppression, rather than a text drawn as it stands
+};
+
+// The places, in the sources under root: a call, under suppression, of the translation call or of a
+// function that translates a text of its own (not only one handed to it); and a literal or table
+// text with words handed untranslated to a drawing call or helper that draws it as it stands.
+std::vector<UntranslatedShow> FindTextsShownUntranslated(const std::string& root);
+
 // True when the text holds a word of two letters or more outside its printf conversions.
 bool HasWords(const std::string& text);
