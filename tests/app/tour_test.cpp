@@ -679,39 +679,47 @@ std::string PlayTheSong(Tour& t, const std::string& mastery, size_t* from, bool 
   double worstLateMs = 0.0;
   const size_t beforeFirst = t.Output().size();
   double takenAfterMs = -1.0;
+  int waits = 0;
   std::thread player([&] {
     // The times count from the first press as it goes out: a thread slow to begin shifts them all.
     t.Notes({plan.front().note}, plan.front().on, plan.front().velocity);
     auto start = std::chrono::steady_clock::now() - std::chrono::microseconds((int64_t)(plan.front().atMs * 1000.0));
-    // The song waiting at its first note goes on from the moment the program takes that press,
-    // which a loaded machine dates up to a frame later than it came: played well, the rest follow
-    // the song's clock as the program says it goes on (its clock is this process's too).
+    // A song waiting at a note goes on from the moment the program takes its key, which a loaded
+    // machine dates up to a frame later than it came (the program says so, in its clock, which is
+    // this process's too). Played well, the keys after it follow the song's clock from there, as a
+    // player listening to it would: first at the opening note, then after every later wait.
     const std::string kGoesOn = "[play-along] the song goes on from ";
-    for (int i = 0; i < 200 && !badly; ++i) {
+    size_t seen = beforeFirst;
+    auto follow = [&]() {
       const std::string out = t.Output();
-      size_t at = out.find(kGoesOn, beforeFirst);
-      unsigned songMs = 0, clockMs = 0;
-      if (at != std::string::npos && sscanf(out.c_str() + at + kGoesOn.size(), "%u ms at clock %u", &songMs, &clockMs) == 2) {
-        const int32_t since = (int32_t)(ClockMs32() - clockMs);
-        const auto taken = std::chrono::steady_clock::now() - std::chrono::milliseconds(since);
-        takenAfterMs = std::chrono::duration<double, std::milli>(taken - start).count();
-        start = taken;
-        break;
+      bool found = false;
+      for (size_t at = out.find(kGoesOn, seen); at != std::string::npos; at = out.find(kGoesOn, seen)) {
+        seen = at + kGoesOn.size();
+        unsigned songMs = 0, clockMs = 0;
+        if (sscanf(out.c_str() + seen, "%u ms at clock %u", &songMs, &clockMs) != 2) continue;
+        const auto taken = std::chrono::steady_clock::now() - std::chrono::milliseconds((int32_t)(ClockMs32() - clockMs));
+        const auto songStart = taken - std::chrono::microseconds((int64_t)((songMs - notes.front().on) / speed * 1000.0));
+        if (takenAfterMs < 0) takenAfterMs = std::chrono::duration<double, std::milli>(songStart - start).count();
+        else ++waits;
+        start = songStart;
+        found = true;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+      return found;
+    };
+    for (int i = 0; i < 200 && !badly && !follow(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     for (const KeyAction& a : plan) {
       if (&a == &plan.front()) continue;
       const auto due = start + std::chrono::microseconds((int64_t)(a.atMs * 1000.0));
       std::this_thread::sleep_until(due);
       worstLateMs = std::max(worstLateMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - due).count());
       t.Notes({a.note}, a.on, a.velocity);
+      if (!badly && a.on) follow();
     }
   });
   player.join();
   std::printf("[tour] %s %s at speed %.2f: %zu notes, %zu key actions, the latest %.1f ms late; the program took the "
-              "first press %.1f ms after it went out (-1: not said)\n",
-              badly ? "badly" : "well", path.c_str(), speed, notes.size(), plan.size(), worstLateMs, takenAfterMs);
+              "first press %.1f ms after it went out (-1: not said) and waited %d times more\n",
+              badly ? "badly" : "well", path.c_str(), speed, notes.size(), plan.size(), worstLateMs, takenAfterMs, waits);
   auto start = std::chrono::steady_clock::now();
   while (std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
     // A new row, or one whose count of attempts grew (a scale the board's runs credited has a row
@@ -844,15 +852,14 @@ void Lesson(Tour& t) {
               number(b, "latest_accuracy"), number(b, "latest_timing"), number(b, "latest_mean_abs_timing_ms"), number(b, "latest_mean_signed_timing_ms"),
               b["latest_landed"].c_str(), b["latest_expected"].c_str(), b["latest_perfect"].c_str(), b["latest_good"].c_str(),
               b["latest_wrong_attempts"].c_str(), b["latest_passed"].c_str());
-  // Played as written: every note landed, none wrong, and on time. On an idle machine every note
-  // is perfect (timing near 1); a loaded one draws frames late, and a song waiting at a note goes
-  // on only from the frame that takes its key, so the keys after it come a little early for it.
+  // Played as written: every note landed, none wrong, on time, and the run passes its targets.
   EXPECT_EQ(g["attempts"], "1");
   EXPECT_EQ(g["latest_missed"], "0");
   EXPECT_EQ(g["latest_landed"], g["latest_expected"]);
   EXPECT_EQ(g["latest_wrong_attempts"], "0");
   EXPECT_GE(number(g, "latest_accuracy"), 0.999);
-  EXPECT_GE(number(g, "latest_timing"), 0.45) << "mean " << number(g, "latest_mean_abs_timing_ms") << " ms off";
+  EXPECT_GE(number(g, "latest_timing"), 0.7) << "mean " << number(g, "latest_mean_abs_timing_ms") << " ms off";
+  EXPECT_EQ(g["latest_passed"], "1");
   // Played badly: a wrong key at nearly every note, the right ones late, and no pass.
   EXPECT_GE(number(b, "latest_wrong_attempts"), number(b, "latest_expected") / 2) << b["latest_wrong_attempts"];
   EXPECT_LE(number(b, "latest_timing"), 0.15);
