@@ -203,6 +203,15 @@ void DrawRadarOverall(const RadarData& data, float cx, float cy, float progress,
   EndTextRun();
 }
 
+RadarFlashPlace PlaceRadarFlash(float w, float h) {
+  RadarFlashPlace p;
+  p.cx = w / 2.0f;
+  p.cy = h / 2.0f;
+  p.radius = std::max(std::min(w, h) * 0.16f, 70.0f);
+  p.figureY = p.cy - p.radius - 74.0f;
+  return p;
+}
+
 void DrawSkillsRadarFlash() {
   RadarFlashFrame frame;
   if (!StepRadarFlash(ClockMs32(), &frame)) return;
@@ -223,9 +232,8 @@ void DrawSkillsRadarFlash() {
   PerformanceSummary summary;
   SummarizePerformance(&summary, found == gMasteryRecords.end() ? nullptr : &found->second);
   const RadarData data = FillRadarData(summary);
-  const float cx = W / 2.0f, cy = H / 2.0f;
-  const float R = std::max(std::min(W, H) * 0.16f, 70.0f);
-  const float top = cy - R - 74.0f;
+  const RadarFlashPlace place = PlaceRadarFlash(W, H);
+  const float cx = place.cx, cy = place.cy, R = place.radius, top = place.figureY;
 
   const UiFont titleFont = gFontMain ? gFontMain : gFontSmall;
   std::string heading = Tr("SKILLS RADAR"), title = Tr(ItemCardTitle(*item));

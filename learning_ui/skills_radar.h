@@ -37,6 +37,13 @@ void RadarAccentColour(float* r, float* g, float* b);
 // 32-bit clock's difference is signed, so a grow-in across its wrap runs on).
 float RadarGrowProgress(uint32_t startMs, uint32_t now);
 
+// Where the flash between two cards puts its chart in a window of w x h: the chart's centre and
+// radius, and the overall figure's baseline; the drawing and the tests read the same numbers.
+struct RadarFlashPlace {
+  float cx = 0, cy = 0, radius = 0, figureY = 0;
+};
+RadarFlashPlace PlaceRadarFlash(float w, float h);
+
 // ---- drawing ----
 // The chart centred at (cx, cy) in the accent colour (r, g, b); the polygon grows with progress 0..1.
 // Leaves no GL state changed.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/logs.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "midi/judge_index.h"
@@ -404,8 +405,12 @@ void PlayAlongNoteInput(int note, int velocity, uint32_t now) {
   if (match != kNoEvent) {
     float err = matchErr, absErr = std::fabs(matchErr);
     WaitTimingError(match, now, &err, &absErr);
+    const bool released = gWaitHolding && gSongEvents[match].timeMs == gWaitEventMs;
     if (!JudgeEvent(match, now, absErr, err, d, s, matchLateOnly, velocity)) return;
     const uint32_t t = gSongEvents[match].timeMs;
+    // The song's clock goes on from this press: where a player outside the program (a test, a
+    // report of a wrong judgement) finds when the program took it.
+    if (released) DebugLog("[play-along] the song goes on from %u ms at clock %u\n", t, now);
     gNoteMatched[note] = true;
     gNoteMatchedTimeMs[note] = t;
     // The same note doubled at the same time (other channels or tracks) is the same press.

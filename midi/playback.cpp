@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/base/client_size.h"
+#include "app/base/logs.h"
 #include "app/base/note_tables.h"
 #include "app/base/pointer.h"
 #include "app/base/status_text.h"
@@ -172,12 +173,14 @@ void SetPlaybackSpeed(float speed) {
   if (std::fabs(v - gPlaybackSpeed) <= 0.0005f) return;
   if (!gPlaying) {
     gPlaybackSpeed = v;
+    DebugLog("[playback] speed %.3f\n", (double)v);
     SyncMetronomeToSong(0, true);
     return;
   }
   uint32_t now = ClockMs32();
   uint32_t p = GetPlaybackPositionMs(now);
   gPlaybackSpeed = v;
+  DebugLog("[playback] speed %.3f\n", (double)v);
   ReanchorAt(p, SpeedFactor(), now);
   // Stamps handed at the old speed would sound at their old times: restamped now, not a pass later.
   RestampSongSound(p);
@@ -267,6 +270,9 @@ bool LoadAndPlayMidi(const std::string& path) {
   gSongTitle = MakeSongTitle(gSongPath);
 
   gLearningItemLoaded = false;
+  // Which file plays, from when and how fast: what a player outside the program (a test, a
+  // report of a wrong judgement) needs to follow the song.
+  DebugLog("[playback] started %s at speed %.3f\n", path.c_str(), (double)gPlaybackSpeed);
   RelayoutAll();
   gStatusText = TrF("Playing: %s", gSongTitle.c_str());
   ResetJudgeStates(false, false);

@@ -231,6 +231,14 @@ int Tour::Terminate() {
 
 std::string Tour::Output() const { return ReadFileBytes(log_); }
 
+std::string Tour::ProgramStacks() const {
+  if (pid_ <= 0) return "";
+  std::string out = scratch_.File("stacks.txt");
+  pid_t gdb = SpawnProgram({"gdb", "-p", std::to_string(pid_), "-batch", "-nx", "-ex", "thread apply all bt 40"}, "", {}, {}, out);
+  if (gdb <= 0 || WaitForChild(gdb, 120) != 0) return "";
+  return ReadFileBytes(out);
+}
+
 bool Tour::WaitForLog(const std::string& text, double seconds, size_t from) const {
   auto start = std::chrono::steady_clock::now();
   do {

@@ -66,6 +66,8 @@ class Tour {
   // SIGTERM; the wait status, or -1 when it did not end within a minute.
   int Terminate();
   std::string Output() const;
+  // Every thread's stack of the running program, through gdb where it is installed; "" without.
+  std::string ProgramStacks() const;
   bool WaitForLog(const std::string& text, double seconds, size_t from = 0) const;
   std::string DataFile(const std::string& name) const { return folder_.File("Data/" + name); }
   std::string ProgramFile(const std::string& name) const { return folder_.File(name); }
@@ -132,7 +134,9 @@ class Tour {
   const std::string& ScratchPath() const { return scratch_.path(); }
 
  private:
-  PrivateJackServer jack_;   // goes last
+  // Goes last. Synchronous: on a loaded machine a client late for its cycle delays the cycle
+  // instead of dropping the keyboard's notes in it.
+  PrivateJackServer jack_{"256", false, true};
   std::unique_ptr<RtMidiOut> keys_;
   VirtualDisplay display_;
   TempDir folder_;           // the program's folder: its executable, library, images and Data

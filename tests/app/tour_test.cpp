@@ -9,8 +9,11 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "app/base/app_state.h"
+#include "app/base/client_size.h"
 #include "app/base/pointer.h"
 #include "board/board_layout.h"
 #include "board/lane_keys.h"
@@ -30,8 +34,11 @@
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/lesson_panel.h"
 #include "learning_ui/library_button.h"
+#include "learning_ui/skills_radar.h"
+#include "midi/midi_file.h"
 #include "midi/playback.h"
 #include "midi/seek_bar.h"
+#include "platform/clock.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 #include "tests/app/tour_support.h"
@@ -509,54 +516,224 @@ std::map<std::string, std::map<std::string, std::string>> ReadRecords(const std:
   return rows;
 }
 
-// Plays what the lane shows, as a player reading it: each key when it lights in its colour as the
-// song waits for it (badly: a wrong key next to it first), until the student's records gain the
-// song's attempt. A key just played glows a moment; it is not played again within 0.7 s.
-std::string PlayTheLane(Tour& t, const std::string& mastery, bool badly) {
-  const auto before = ReadRecords(mastery);
-  t.MirrorState("", true, true, false);
-  float x[128] = {}, y[128] = {};
-  for (int n = 21; n <= 108; ++n) LaneKeyPoint(n, &x[n], &y[n]);
-  std::chrono::steady_clock::time_point pressed[128];
-  auto start = std::chrono::steady_clock::now();
-  int presses = 0, held = -1;
-  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(90)) {
-    auto records = ReadRecords(mastery);
-    for (const auto& r : records)
-      if (!before.count(r.first)) {
-        if (held >= 0) t.Notes({held}, false);
-        return r.first;
+// The song the program said it started after `from` in its output: the file and the speed it
+// plays at (a later speed line wins); false when none came.
+bool SongStarted(const Tour& t, size_t from, std::string* path, double* speed) {
+  const std::string kStarted = "[playback] started ", kSpeed = "[playback] speed ", kAt = " at speed ";
+  if (!t.WaitForLog(kStarted, 60, from)) return false;
+  const std::string out = t.Output();
+  size_t at = out.find(kStarted, from), end = out.find('\n', at);
+  if (end == std::string::npos) return false;
+  std::string line = out.substr(at + kStarted.size(), end - at - kStarted.size());
+  size_t split = line.rfind(kAt);
+  if (split == std::string::npos) return false;
+  *path = line.substr(0, split);
+  *speed = std::atof(line.c_str() + split + kAt.size());
+  for (size_t s = out.find(kSpeed, end); s != std::string::npos; s = out.find(kSpeed, s + 1)) *speed = std::atof(out.c_str() + s + kSpeed.size());
+  return *speed > 0.0;
+}
+
+// One note of a song as a player reads it: when its key goes down and up (song ms), how hard.
+struct SongNote {
+  uint32_t on, off;
+  int note, velocity;
+};
+
+// The song's notes, read with the program's own reader; a note struck twice at one time (two
+// channels doubling it) is one key press.
+std::vector<SongNote> ReadSongNotes(const std::string& path) {
+  std::vector<SongEvent> events;
+  std::vector<TempoPoint> tempo;
+  int key = -1;
+  bool minor = false;
+  std::string error;
+  std::vector<SongNote> notes;
+  if (!ParseMidiFile(path, events, tempo, key, minor, error)) return notes;
+  for (size_t i = 0; i < events.size(); ++i) {
+    const SongEvent& e = events[i];
+    if ((e.status & 0xF0) != 0x90 || e.data2 == 0 || e.data1 > 127) continue;
+    bool doubled = false;
+    for (const SongNote& n : notes) doubled = doubled || (n.on == e.timeMs && n.note == e.data1);
+    if (doubled) continue;
+    SongNote n{e.timeMs, e.timeMs + 180, e.data1, e.data2};
+    for (size_t k = i + 1; k < events.size(); ++k) {
+      const SongEvent& o = events[k];
+      if ((o.status & 0x0F) != (e.status & 0x0F) || o.data1 != e.data1) continue;
+      if ((o.status & 0xF0) == 0x80 || ((o.status & 0xF0) == 0x90 && o.data2 == 0)) {
+        n.off = o.timeMs;
+        break;
       }
-    Frame f = t.Screenshot();
-    if (!f.Valid()) continue;
-    // The song is a line of single notes: the key most in colour is the one it waits for. An idle
-    // key is grey (white) or black; a due one takes its pitch class's colour; a wrong key flashes a
-    // deep red, which is no invitation.
-    int n = -1, best = 45;
-    for (int k = 21; k <= 107; ++k) {
-      if (k == held) continue;  // lit because it is down
-      Rgb c = f.At(x[k], y[k]);
-      int hi = std::max({c[0], c[1], c[2]}), lo = std::min({c[0], c[1], c[2]});
-      bool flash = c[0] > 170 && c[1] < 80 && c[2] < 80;
-      if (hi > 110 && hi - lo > best && !flash) best = hi - lo, n = k;
     }
-    {
-      auto now = std::chrono::steady_clock::now();
-      if (n < 0 || (presses > 0 && now - pressed[n] < std::chrono::milliseconds(700))) continue;
-      if (badly) {
-        t.Notes({n + 1}, true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        t.Notes({n + 1}, false);
-      }
-      // Legato: the key is held until the next one goes down, so a long note is not cut short.
-      if (held >= 0) t.Notes({held}, false);
-      t.Notes({n}, true, 64 + (presses % 5) * 10);
-      held = n;
-      pressed[n] = std::chrono::steady_clock::now();
-      ++presses;
-      if (presses == 3 && !badly) t.Shot("07c_lane_with_the_song", "board_with_lane");
-    }
+    notes.push_back(n);
   }
+  return notes;
+}
+
+// A key going down or up, in ms from the player's first press.
+struct KeyAction {
+  double atMs;
+  bool on;
+  int note, velocity;
+};
+
+void AddRelease(std::vector<KeyAction>* plan, double atMs, int note) { plan->push_back({atMs, false, note, 0}); }
+
+// In time order; at one time a release goes before a press, as in the song.
+void SortPlan(std::vector<KeyAction>* plan) {
+  std::stable_sort(plan->begin(), plan->end(), [](const KeyAction& a, const KeyAction& b) {
+    return a.atMs != b.atMs ? a.atMs < b.atMs : (!a.on && b.on);
+  });
+}
+
+// The song played as written: every key at its note's time at the program's speed, as hard as the
+// song strikes it, held to its end. The first press is the moment the song waits at its first note,
+// so every later one falls where the song's clock expects it.
+std::vector<KeyAction> PlayedWell(const std::vector<SongNote>& notes, double speed) {
+  std::vector<KeyAction> plan;
+  const double first = notes.front().on;
+  for (size_t i = 0; i < notes.size(); ++i) {
+    const SongNote& n = notes[i];
+    // Released a little after the note's end, so a moment of jitter never lets a held note go
+    // early, but always before the same key's next press.
+    double on = (n.on - first) / speed, off = (n.off - first) / speed + 25.0;
+    for (size_t k = i + 1; k < notes.size(); ++k)
+      if (notes[k].note == n.note) {
+        off = std::min(off, (notes[k].on - first) / speed - 5.0);
+        break;
+      }
+    plan.push_back({on, true, n.note, n.velocity});
+    AddRelease(&plan, std::max(off, on + 10.0), n.note);
+  }
+  SortPlan(&plan);
+  return plan;
+}
+
+// The song played badly: at every note time a wrong key a semitone up first, then the right keys
+// 450 ms after the song has come to them and waits, at one even strength.
+std::vector<KeyAction> PlayedBadly(const std::vector<SongNote>& notes, double speed) {
+  std::vector<KeyAction> plan;
+  double at = 0.0;
+  for (size_t i = 0; i < notes.size();) {
+    size_t end = i;
+    while (end < notes.size() && notes[end].on == notes[i].on) ++end;
+    if (i > 0) at += (notes[i].on - notes[i - 1].on) / speed + 450.0;
+    else at = 300.0;
+    int wrong = notes[i].note + 1;
+    for (size_t k = i; k < end; ++k)
+      if (notes[k].note == wrong) ++wrong;
+    plan.push_back({at - 300.0, true, wrong, 80});
+    AddRelease(&plan, at - 240.0, wrong);
+    for (size_t k = i; k < end; ++k) {
+      plan.push_back({at, true, notes[k].note, 80});
+      AddRelease(&plan, at + (notes[k].off - notes[k].on) / speed + 25.0, notes[k].note);
+    }
+    i = end;
+  }
+  SortPlan(&plan);
+  return plan;
+}
+
+// The play button in its running look (the song plays and is not paused); `play` is its place.
+bool SongRuns(const Frame& f, const RectF& play) {
+  Rgb p = f.At(play.x + 0.18f * play.w, play.y + 0.5f * play.h);
+  return p[2] > 150 && p[2] > p[0] + 60;
+}
+
+// A key of the lane in a colour of its own, as the song waits for it: a key at rest is grey or black.
+bool LaneKeyLit(const Frame& f, int note) {
+  float x, y;
+  LaneKeyPoint(note, &x, &y);
+  Rgb c = f.At(x, y);
+  int hi = std::max({c[0], c[1], c[2]}), lo = std::min({c[0], c[1], c[2]});
+  return hi > 110 && hi - lo > 45;
+}
+
+// Plays the song the program started after `from` in its output (well or badly) on the JACK
+// keyboard, from the moment the song runs and waits at its first note, and waits for the student's
+// records to gain the song's attempt; its id, "" when none came. `from` moves past the song's
+// "started" line. With `shootLane` a picture of the lane with the song is kept.
+std::string PlayTheSong(Tour& t, const std::string& mastery, size_t* from, bool badly, bool shootLane) {
+  const auto before = ReadRecords(mastery);
+  std::string path;
+  double speed = 1.0;
+  if (!SongStarted(t, *from, &path, &speed)) {
+    ADD_FAILURE() << "the program did not say which song it started\n" << t.Output();
+    return "";
+  }
+  *from = t.Output().find('\n', t.Output().find("[playback] started ", *from));
+  const std::vector<SongNote> notes = ReadSongNotes(path);
+  if (notes.empty()) {
+    ADD_FAILURE() << "no notes in " << path;
+    return "";
+  }
+  t.MirrorState(path, true, true, false);
+  const RectF play = gPlayButtonRect;
+  if (!t.WaitForFrame([&](const Frame& f) { return SongRuns(f, play) && LaneKeyLit(f, notes.front().note); }, 60)) {
+    ADD_FAILURE() << "the song does not wait at its first note " << notes.front().note;
+    return "";
+  }
+  // The song waits at its first note with the next ones falling towards their keys. Taken now: a
+  // screenshot forks this process, which stalls the player's thread while it plays.
+  if (shootLane) t.Shot("07c_lane_with_the_song", "board_with_lane");
+  const std::vector<KeyAction> plan = badly ? PlayedBadly(notes, speed) : PlayedWell(notes, speed);
+  double worstLateMs = 0.0;
+  const size_t beforeFirst = t.Output().size();
+  double takenAfterMs = -1.0;
+  int waits = 0;
+  std::thread player([&] {
+    // The times count from the first press as it goes out: a thread slow to begin shifts them all.
+    t.Notes({plan.front().note}, plan.front().on, plan.front().velocity);
+    auto start = std::chrono::steady_clock::now() - std::chrono::microseconds((int64_t)(plan.front().atMs * 1000.0));
+    // A song waiting at a note goes on from the moment the program takes its key, which a loaded
+    // machine dates up to a frame later than it came (the program says so, in its clock, which is
+    // this process's too). Played well, the keys after it follow the song's clock from there, as a
+    // player listening to it would: first at the opening note, then after every later wait.
+    const std::string kGoesOn = "[play-along] the song goes on from ";
+    size_t seen = beforeFirst;
+    auto follow = [&]() {
+      const std::string out = t.Output();
+      bool found = false;
+      for (size_t at = out.find(kGoesOn, seen); at != std::string::npos; at = out.find(kGoesOn, seen)) {
+        seen = at + kGoesOn.size();
+        unsigned songMs = 0, clockMs = 0;
+        if (sscanf(out.c_str() + seen, "%u ms at clock %u", &songMs, &clockMs) != 2) continue;
+        const auto taken = std::chrono::steady_clock::now() - std::chrono::milliseconds((int32_t)(ClockMs32() - clockMs));
+        const auto songStart = taken - std::chrono::microseconds((int64_t)((songMs - notes.front().on) / speed * 1000.0));
+        if (takenAfterMs < 0) takenAfterMs = std::chrono::duration<double, std::milli>(songStart - start).count();
+        else ++waits;
+        start = songStart;
+        found = true;
+      }
+      return found;
+    };
+    for (int i = 0; i < 200 && !badly && !follow(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    for (const KeyAction& a : plan) {
+      if (&a == &plan.front()) continue;
+      const auto due = start + std::chrono::microseconds((int64_t)(a.atMs * 1000.0));
+      std::this_thread::sleep_until(due);
+      worstLateMs = std::max(worstLateMs, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - due).count());
+      t.Notes({a.note}, a.on, a.velocity);
+      if (!badly && a.on) follow();
+    }
+  });
+  player.join();
+  std::printf("[tour] %s %s at speed %.2f: %zu notes, %zu key actions, the latest %.1f ms late; the program took the "
+              "first press %.1f ms after it went out (-1: not said) and waited %d times more\n",
+              badly ? "badly" : "well", path.c_str(), speed, notes.size(), plan.size(), worstLateMs, takenAfterMs, waits);
+  auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+    // A new row, or one whose count of attempts grew (a scale the board's runs credited has a row
+    // before its first song).
+    for (const auto& r : ReadRecords(mastery)) {
+      auto was = before.find(r.first);
+      auto attempts = r.second.find("attempts");
+      if (attempts == r.second.end()) continue;
+      if (was == before.end() || was->second.count("attempts") == 0 || was->second.at("attempts") != attempts->second)
+        return r.first;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ADD_FAILURE() << "no attempt recorded for " << path << "\n" << t.Output();
   return "";
 }
 
@@ -579,35 +756,115 @@ bool OpenLibrary(Tour& t) {
   return t.ClickUntil(library.x + library.w / 2, library.y + library.h / 2, [&](const Frame& f) { return InkIn(f, start, 200); });
 }
 
-// The library's lesson of the day: its second block chosen with a press, played well along the
-// falling notes; the next block follows and is played badly. Each ends with its performance note,
-// and the student's records keep the figures of both, the good run's above the bad one's.
+// The skills radar's flash after a run, grown in: the disc of its accuracy vertex stands above the
+// centre and that of its timing right of it, at the run's figures. `notAt` is another run's figures,
+// whose vertices must not show in the same frame. False when no such frame came.
+bool RadarShows(Tour& t, float accuracy, float timing, const float* notAt = nullptr) {
+  const RadarFlashPlace r = PlaceRadarFlash((float)gClientWidth, (float)gClientHeight);
+  auto disc = [](const Frame& f, float x, float y) {
+    for (float dy = -2; dy <= 2; dy += 1)
+      for (float dx = -2; dx <= 2; dx += 1) {
+        Rgb p = f.At(x + dx, y + dy);
+        if (p[2] > 150 && p[2] > p[0] + 60) return true;
+      }
+    return false;
+  };
+  Frame seen;
+  bool shown = t.WaitForFrame([&](const Frame& f) {
+    seen = f;
+    return disc(f, r.cx, r.cy - r.radius * accuracy) && disc(f, r.cx + r.radius * timing, r.cy);
+  }, 5);
+  if (!shown) return false;
+  if (notAt) {
+    EXPECT_FALSE(disc(seen, r.cx, r.cy - r.radius * notAt[0]) && std::fabs(notAt[0] - accuracy) > 0.1f);
+    EXPECT_FALSE(disc(seen, r.cx + r.radius * notAt[1], r.cy) && std::fabs(notAt[1] - timing) > 0.1f);
+  }
+  return true;
+}
+
+// The library's lesson of the day: its second block chosen with a press and played as written,
+// every key at its time; the next block follows and is played badly: a wrong key before every
+// note, each right one late. The student's records keep the figures of both: the good run has
+// landed every note on time and passes, the bad one is marked down for its wrong keys and timing.
 void Lesson(Tour& t) {
   ASSERT_TRUE(OpenLibrary(t)) << "no way into the library";
-  t.todayBefore = t.Screenshot();
-  t.Shot("07b_library", "lesson");
   const LearningLayout l = ComputeLearningLayout();
   const RectF block = LessonRowRect(l, 1), first = LessonRowRect(l, 0);
+  // The pointer rests on the calendar's bare panel below its days, away from the rows and the
+  // scrollbar. The list's scroll hint (its sections in a dark box beside the scrollbar, shown a
+  // moment after the list opens) stands over the right end of the first row: the picture waits
+  // until it has gone. The row's shading runs from top to bottom only, so at the same height the
+  // gap between its number and its title shows the colour that place has without the hint.
+  const RectF hintSpot{first.x + first.w - 22.0f, first.y + 66.0f, 14.0f, 6.0f};
+  const RectF bare{first.x + 60.0f, first.y + 66.0f, 6.0f, 6.0f};
+  auto mean = [](const Frame& f, const RectF& r) {
+    std::array<double, 3> sum{};
+    int n = 0;
+    for (float y = r.y; y < r.y + r.h; y += 1)
+      for (float x = r.x; x < r.x + r.w; x += 1, ++n) {
+        Rgb p = f.At(x, y);
+        for (int c = 0; c < 3; ++c) sum[c] += p[c];
+      }
+    for (double& v : sum) v /= std::max(n, 1);
+    return sum;
+  };
+  t.WaitForFrame([&](const Frame& f) {
+    std::array<double, 3> spot = mean(f, hintSpot), plain = mean(f, bare);
+    for (int c = 0; c < 3; ++c)
+      if (std::fabs(spot[c] - plain[c]) > 3.0) return false;
+    return true;
+  }, 8);
+  t.todayBefore = t.Last();
+  t.Shot("07b_library", "lesson");
   const std::string mastery = t.DataFile("learning_mastery_ben.dat");
+  size_t from = t.Output().size();
   // The learning screen gives way to the block's song.
   ASSERT_TRUE(t.ClickUntil(block.x + block.w / 2, block.y + block.h / 2, [&](const Frame& f) { return !InkIn(f, first, 200); }))
       << "the block did not open";
-  std::string good = PlayTheLane(t, mastery, false);
+  auto number = [](std::map<std::string, std::string>& r, const char* field) { return std::atof(r[field].c_str()); };
+  // The radar's accuracy is the share of the keys pressed that were right.
+  auto figures = [&](std::map<std::string, std::string>& r, float* out) {
+    double landed = number(r, "latest_landed"), wrong = number(r, "latest_wrong_attempts");
+    out[0] = (float)(landed / std::max(landed + wrong, 1.0));
+    out[1] = (float)number(r, "latest_timing");
+  };
+  std::string good = PlayTheSong(t, mastery, &from, false, true);
   ASSERT_FALSE(good.empty()) << "the first song never ended\n" << t.Output();
-  t.Screenshot();
+  auto g = ReadRecords(mastery)[good];
+  float wellFigures[2], badlyFigures[2];
+  figures(g, wellFigures);
+  // The next block waits while the radar shows the run just played.
+  EXPECT_TRUE(RadarShows(t, wellFigures[0], wellFigures[1])) << "no radar with the run's figures";
   t.Shot("07d_result_played_well", "results");
-  std::string bad = PlayTheLane(t, mastery, true);
+  std::string bad = PlayTheSong(t, mastery, &from, true, false);
   ASSERT_FALSE(bad.empty()) << "the second song never ended\n" << t.Output();
-  t.Screenshot();
+  auto b = ReadRecords(mastery)[bad];
+  figures(b, badlyFigures);
+  EXPECT_TRUE(RadarShows(t, badlyFigures[0], badlyFigures[1], wellFigures)) << "no radar with the run's figures";
   t.Shot("07e_result_played_badly");
-  auto records = ReadRecords(mastery);
-  const auto& g = records[good];
-  const auto& b = records[bad];
-  EXPECT_EQ(g.at("attempts"), "1");
-  EXPECT_EQ(g.at("latest_missed"), "0");
-  EXPECT_EQ(g.at("latest_landed"), g.at("latest_expected"));
-  EXPECT_GT(std::stoi(b.at("latest_wrong_attempts")), std::stoi(g.at("latest_wrong_attempts")));
-  EXPECT_GE(std::stof(g.at("latest_accuracy")), std::stof(b.at("latest_accuracy")));
+  std::printf("[tour] played well: accuracy %.3f timing %.3f (mean %.1f ms off, %.1f signed) %s/%s landed, %s perfect, %s good, "
+              "%s wrong, passed %s\n",
+              number(g, "latest_accuracy"), number(g, "latest_timing"), number(g, "latest_mean_abs_timing_ms"), number(g, "latest_mean_signed_timing_ms"),
+              g["latest_landed"].c_str(), g["latest_expected"].c_str(), g["latest_perfect"].c_str(), g["latest_good"].c_str(),
+              g["latest_wrong_attempts"].c_str(), g["latest_passed"].c_str());
+  std::printf("[tour] played badly: accuracy %.3f timing %.3f (mean %.1f ms off, %.1f signed) %s/%s landed, %s perfect, %s good, "
+              "%s wrong, passed %s\n",
+              number(b, "latest_accuracy"), number(b, "latest_timing"), number(b, "latest_mean_abs_timing_ms"), number(b, "latest_mean_signed_timing_ms"),
+              b["latest_landed"].c_str(), b["latest_expected"].c_str(), b["latest_perfect"].c_str(), b["latest_good"].c_str(),
+              b["latest_wrong_attempts"].c_str(), b["latest_passed"].c_str());
+  // Played as written: every note landed, none wrong, on time, and the run passes its targets.
+  EXPECT_EQ(g["attempts"], "1");
+  EXPECT_EQ(g["latest_missed"], "0");
+  EXPECT_EQ(g["latest_landed"], g["latest_expected"]);
+  EXPECT_EQ(g["latest_wrong_attempts"], "0");
+  EXPECT_GE(number(g, "latest_accuracy"), 0.999);
+  EXPECT_GE(number(g, "latest_timing"), 0.7) << "mean " << number(g, "latest_mean_abs_timing_ms") << " ms off";
+  EXPECT_EQ(g["latest_passed"], "1");
+  // Played badly: a wrong key at nearly every note, the right ones late, and no pass.
+  EXPECT_GE(number(b, "latest_wrong_attempts"), number(b, "latest_expected") / 2) << b["latest_wrong_attempts"];
+  EXPECT_LE(number(b, "latest_timing"), 0.15);
+  EXPECT_LT(number(b, "latest_timing"), number(g, "latest_timing") - 0.3);
+  EXPECT_EQ(b["latest_passed"], "0");
   const std::string calendar = ReadFileBytes(t.DataFile("learning_calendar_ben.dat"));
   for (const std::string& id : {good, bad}) EXPECT_NE(calendar.find(id), std::string::npos) << calendar;
 }
@@ -628,8 +885,25 @@ void AfterARestart(Tour& t) {
   t.Key("Escape");
   // The day's lesson keeps the blocks played: the first one played shows done, as it did not before.
   ASSERT_TRUE(OpenLibrary(t));
-  const RectF played = LessonRowRect(ComputeLearningLayout(), 1);
+  const LearningLayout l = ComputeLearningLayout();
+  const RectF played = LessonRowRect(l, 1);
   EXPECT_GT(t.Screenshot().Changed(t.todayBefore, played, 40), 500) << "the block played looks as it did before";
+  // The row's badge fills its bar with the block's mastery, empty before the run: the block played
+  // well fills most of it. (The block after it is a scale the board's runs credited: its badge
+  // shows the mastered mark, whatever its run.)
+  auto filled = [&](int row) {
+    const RectF badge = LessonRowBadgeRect(LessonRowRect(l, row));
+    const float x0 = badge.x + 7.0f, y = badge.y + badge.h - 4.5f, w = badge.w - 14.0f;
+    float end = x0 - 1.0f;
+    for (float x = x0; x < x0 + w; x += 1) {
+      Rgb p = t.Last().At(x, y);
+      if (p[2] > 170 && p[2] > p[0] + 60) end = x;
+    }
+    return (end - x0 + 1.0f) / w;
+  };
+  const float well = filled(1);
+  std::printf("[tour] the mastery bar of the block played well after the restart: %.2f\n", well);
+  EXPECT_GT(well, 0.75f);
   t.Shot("08b_lesson_after_restart");
 }
 
@@ -662,6 +936,8 @@ void RunTour(const std::vector<Step>& steps) {
     step.run(tour);
     if (::testing::Test::HasFatalFailure()) {
       tour.Shot(std::string("failed_") + step.name);
+      // A program that stopped answering shows where it stands.
+      std::printf("[tour] the program's threads after the failed step:\n%s\n", tour.ProgramStacks().c_str());
       break;
     }
   }
