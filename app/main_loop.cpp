@@ -9,6 +9,7 @@
 
 #include "app/base/app_clock.h"
 #include "app/base/app_state.h"
+#include "app/base/client_size.h"
 #include "app/base/frame_math.h"
 #include "app/base/logs.h"
 #include "app/base/maths.h"
@@ -186,13 +187,23 @@ static void FeedBoardLane() {
   for (int pc = 0; pc < 12; ++pc) gLaneFeed.pcHoldSeconds[pc] = gPcHoldSeconds[pc];
 }
 
-static void DrawFrameBackground(float dt) {
+// True when the pass's first drawing covers every pixel opaquely: the gradient or its cached
+// picture, which the circle view and the start screen's fade both begin with, or the start
+// screen's sky once it has faded in and stands alone.
+static bool FrameBeginsOpaque(float now) {
+  if (gClientWidth <= 0 || gClientHeight <= 0) return false;
+  return !StartScreenCoversBackground(now) || gDrawAlpha >= 1.0f;
+}
+
+static void DrawFrameBackground(float dt, float now) {
   glDisable(GL_SCISSOR_TEST);
   gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
   float r, g, b;
   BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
   glClearColor(r, g, b, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // A software renderer fills every pixel of a clear: a whole window's worth of work that the
+  // opaque first layer would overwrite at once.
+  if (!FrameBeginsOpaque(now)) glClear(GL_COLOR_BUFFER_BIT);
   // The gradient itself is drawn with the circle view (or under the start screen): nothing is
   // drawn in between, and the circle view puts both back from one texture while they stay the same.
 }
@@ -216,7 +227,7 @@ bool RunFrameWork(uint32_t frameStartMs) {
   float dt = AdvanceFrameClock(now);
   DecayFrameLevels(dt);
 
-  DrawFrameBackground(dt);
+  DrawFrameBackground(dt, now);
 
   ValidateCurrentScale();
   KeepSongView();
@@ -284,7 +295,7 @@ bool RunFrameWork(uint32_t frameStartMs) {
 
 bool PresentStartScreenFrame() {
   float now = GetAppSeconds();
-  DrawFrameBackground(0.0f);
+  DrawFrameBackground(0.0f, now);
   if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(0.0f);
   if (!DrawStartScreen(now)) return false;
   MarkFirstFrameDrawn();

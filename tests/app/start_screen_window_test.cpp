@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/base/app_clock.h"
 #include "app/base/app_state.h"
@@ -321,6 +322,39 @@ TEST_F(StartScreenWindow, WithoutTheSplashTheFirstFrameIsTheMainView) {
   FreeSplashTextures();
   EXPECT_FALSE(DrawStartScreen(GetAppSeconds()));
   EXPECT_FALSE(IsStartScreenVisible(GetAppSeconds()));
+}
+
+// A pass draws over what the previous one left without clearing first, so its first layer must
+// cover every pixel: through the start screen's fade-in, its stand-alone sky, its fade-out and
+// the main view's first frames (drawn directly, then from the cached picture).
+TEST_F(StartScreenWindow, EveryPassCoversWhatThePreviousPassLeft) {
+  const size_t pixels = (size_t)gClientWidth * (size_t)gClientHeight;
+  std::vector<uint8_t> rgb(pixels * 3);
+  auto leftOver = [&] {
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, gClientWidth, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    size_t n = 0;
+    for (size_t i = 0; i < pixels; ++i) n += rgb[3 * i] == 255 && rgb[3 * i + 1] == 0 && rgb[3 * i + 2] == 255;
+    return n;
+  };
+  auto stain = [] {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  };
+  stain();
+  ASSERT_TRUE(PresentStartScreenFrame());
+  EXPECT_EQ(leftOver(), 0u) << "the first frame";
+  bool sawViews = false;
+  for (int step = 0; step < 70; ++step) {
+    stain();
+    sawViews |= RunFrameWork(ClockMs32());
+    EXPECT_EQ(leftOver(), 0u) << "at " << GetAppSeconds() << " s";
+    clock_.Advance(100);
+  }
+  EXPECT_TRUE(sawViews);
 }
 
 }  // namespace
