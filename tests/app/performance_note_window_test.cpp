@@ -3,9 +3,6 @@
 // loop on a driven clock (also across the 32-bit wrap), a scripted keyboard on the window
 // procedure's MIDI road, and xdotool for the pointer. Pixels are read at positions computed from
 // the card's own layout; screenshots are kept in the build folder.
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 #include "app/base/note_tables.h"
 #include "learning/performance_summary.h"
@@ -55,12 +52,7 @@ class PerformanceNoteWindow : public LearningWindowTest, public ::testing::WithP
     gActiveStudentIndex = 0;
     LoadLibraryIndex();
     gPracticeMode = true;
-#if defined(__SANITIZE_ADDRESS__)
-    // The leak check runs here, once, in place of at exit: on a loaded machine, after a library
-    // song has played in the window, the checker's own thread trips over a thread-local block of
-    // the GL driver and fails a test that passed (the checker, not the program, faults).
-    __lsan_do_leak_check();
-#endif
+    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     SetMidiInDriver(nullptr);

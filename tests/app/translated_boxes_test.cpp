@@ -4,10 +4,6 @@
 // real fonts against its room, and read back from the frame at positions computed from the modules'
 // own layouts.
 // Screenshots are kept in the build folder's "screenshots".
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -39,74 +35,17 @@
 #include "learning_ui/practice_routes.h"
 #include "platform/clock.h"
 #include "platform/images.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
+#include "tests/app/shipped_languages_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class TranslatedBoxes : public RealWindow {
+class TranslatedBoxes : public ShippedLanguagesWindow {
  protected:
-  void SetUp() override {
-    RealWindow::SetUp();
-    if (HasFatalFailure()) return;
-    fs::create_directories(dir_.File("MIDI"));
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    ASSERT_NE(binary, nullptr);
-    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
-    fs::path shipped = fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-    ASSERT_TRUE(fs::exists(shipped));
-    fs::copy(shipped, dir_.File("locales"));
-    ResetTranslationFileForTesting();
-    RebuildFonts();
-    ConnectFloors();
-    ClockDriveBegin(ClockTickMs64());
-    if (gLanguageList.empty()) InitUiLanguage();
-    ResetLearningModelForTest();
-    LoadLibraryIndex();
-#if defined(__SANITIZE_ADDRESS__)
-    // The leak check runs here, once, in place of at exit, where on a loaded machine the checker's
-    // own thread has tripped over a thread-local block of the GL driver after the test passed.
-    __lsan_do_leak_check();
-#endif
-  }
   void TearDown() override {
-    ApplyUiLanguage(0, false);
-    ResetTranslationFileForTesting();
     ResetPerformanceNotes();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    ResetPointer();
-    ClockDriveEnd();
-    FreeAllFonts();
-    RealWindow::TearDown();
-  }
-  static void UseLanguage(const std::string& code) {
-    for (size_t i = 0; i < gLanguageList.size(); ++i)
-      if (gLanguageList[i].code == code) {
-        ApplyUiLanguage((int)i, false);
-        return;
-      }
-    ADD_FAILURE() << "no language " << code;
-  }
-  static std::vector<uint8_t> Frames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
-    return ReadFrame();
-  }
-  static void Save(const std::vector<uint8_t>& frame, const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    fs::path dir = binary ? fs::path(binary).parent_path() : fs::current_path();
-    dir /= "screenshots";
-    fs::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, frame};
-    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    ShippedLanguagesWindow::TearDown();
   }
 
   // Text ink: a pixel brighter than any box or backdrop of these screens.
@@ -126,9 +65,6 @@ class TranslatedBoxes : public RealWindow {
     ScopedTrSuppress shown;
     return MeasureText(font, text, 8.0f);
   }
-
-  TempDir dir_;
-  ScopedExeDir exe_{dir_.path()};
 };
 
 // Each route's tag stands on its label's line at the row's right end, the library title inside it
@@ -143,7 +79,7 @@ TEST_F(TranslatedBoxes, RouteTagsKeepTheirRoomBesideTheLabels) {
     gLibraryViewKey = "skills";
     gSkillsTab = kSkillsTabOverview;
     const std::vector<uint8_t> frame = Frames(20);
-    Save(frame, std::string("routes_") + code);
+    SaveScreenshot(std::string("routes_") + code, frame);
     const LearningLayout l = ComputeLearningLayout();
     int translatedTitles = 0, nextTags = 0;
     for (int i = 0; i < kRouteCount; ++i) {
@@ -189,7 +125,7 @@ TEST_F(TranslatedBoxes, KeyPickerHoldsItsCaptionAndTheKeyName) {
     gChosenKey = 8;   // Ab
     SortLibraryItems();
     const std::vector<uint8_t> frame = Frames(20);
-    Save(frame, std::string("key_picker_") + code);
+    SaveScreenshot(std::string("key_picker_") + code, frame);
     const LearningLayout l = ComputeLearningLayout();
     const RectF box = RunsKeyBoxRect(l), type = RunsTypeBoxRect(l);
     const float captionW = MeasureText(gFontSmall, "Key", 6.6f), valueX = box.x + 20.0f + captionW;
@@ -228,7 +164,7 @@ TEST_F(TranslatedBoxes, NoteFallLabelStaysInItsButtonInEveryLanguage) {
     const bool turns = VerticalTextTurns(gFontSmall, r, "NOTE FALL", st.s, 2.2f);
     EXPECT_EQ(turns, code == "ar" || code == "hi") << Tr("NOTE FALL");
     if (code == "de" || code == "ja" || code == "ar" || code == "hi" || code == "ru") {
-      Save(frame, "note_fall_" + code);
+      SaveScreenshot("note_fall_" + code, frame);
     }
     // The label's near-white ink: plenty inside, none in the columns just beside the button.
     int inside = 0, beside = 0;
@@ -260,7 +196,7 @@ TEST_F(TranslatedBoxes, NoteMasteryLineAndHintAreWhole) {
     r.latest_landed = 36;
     OpenPerformanceNote(item.id);
     const std::vector<uint8_t> frame = Frames(20);
-    Save(frame, std::string("note_") + code);
+    SaveScreenshot(std::string("note_") + code, frame);
     const PerformanceNoteCard card = gPerformanceNotes.back();
     const NoteCardLayout l = LayoutNoteCard(card, item, &r);
     const float column = card.w - 56.0f, margin = card.x + card.w - 28.0f;
@@ -295,7 +231,7 @@ TEST_F(TranslatedBoxes, FocusCardFiguresStayInTheirColumn) {
     gSkillsTab = kSkillsTabMap;
     gMapSelectedSkill = ItemSkillKey("scales", "Major Scales");
     const std::vector<uint8_t> frame = Frames(30);
-    Save(frame, std::string("focus_card_") + code);
+    SaveScreenshot(std::string("focus_card_") + code, frame);
     const LearningLayout l = ComputeLearningLayout();
     std::vector<std::vector<int>> items;
     const std::vector<MapNode> nodes = LayoutMasteryMap(l, &items);
@@ -334,7 +270,7 @@ TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
     gLibraryViewKey = "skills";
     gSkillsTab = kSkillsTabMap;
     const std::vector<uint8_t> frame = Frames(20);
-    Save(frame, std::string("map_cards_") + code);
+    SaveScreenshot(std::string("map_cards_") + code, frame);
     const LearningLayout l = ComputeLearningLayout();
     int checked = 0;
     for (const MapNode& node : LayoutMasteryMap(l)) {

@@ -27,9 +27,6 @@
 #include "platform/clock.h"
 #include "tests/app/learning_window_fixture.h"
 #include "tests/midi/smf_builder.h"
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace {
 
@@ -46,12 +43,7 @@ class TranslatedLines : public LearningWindowTest {
     ClockDriveBegin(5000000000ull);
     ClockDriveSetLocal({2024, 12, 7, 9, 0, 0, 0, 6}, 1733562000);
     WriteLesson();
-#if defined(__SANITIZE_ADDRESS__)
-    // The leak check runs here, once, in place of at exit: after many frames in the window the
-    // checker's own thread has tripped over a thread-local block of the GL driver at exit and
-    // failed a test that passed.
-    __lsan_do_leak_check();
-#endif
+    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     ResetPerformanceNotes();

@@ -24,77 +24,14 @@
 #include "learning_ui/learning_screen.h"
 #include "platform/clock.h"
 #include "platform/images.h"
-#include "tests/app/real_window_fixture.h"
-#include "tests/learning/learning_fixture.h"
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
+#include "tests/app/shipped_languages_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class TranslatedScreens : public RealWindow {
+class TranslatedScreens : public ShippedLanguagesWindow {
  protected:
-  void SetUp() override {
-    RealWindow::SetUp();
-    if (HasFatalFailure()) return;
-    // A program folder of its own with the shipped translation files and lesson library.
-    fs::create_directories(dir_.File("MIDI"));
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    ASSERT_NE(binary, nullptr);
-    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
-    fs::path shipped = fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-    if (fs::exists(shipped)) fs::copy(shipped, dir_.File("locales"));
-    ResetTranslationFileForTesting();
-    RebuildFonts();
-    ConnectFloors();
-    ClockDriveBegin(ClockTickMs64());
-    if (gLanguageList.empty()) InitUiLanguage();
-    ResetLearningModelForTest();
-    LoadLibraryIndex();
-#if defined(__SANITIZE_ADDRESS__)
-    // The leak check runs here, once, in place of at exit: after many frames in the window the
-    // checker's own thread has tripped over a thread-local block of the GL driver at exit and
-    // failed a test that passed.
-    __lsan_do_leak_check();
-#endif
-  }
-  void TearDown() override {
-    ApplyUiLanguage(0, false);
-    ResetTranslationFileForTesting();
-    ResetInstitutionPanelState();
-    ResetClassroomPanelState();
-    ResetLearningModelForTest();
-    ResetLearningScreenState();
-    ResetTextFields();
-    ResetViewModes();
-    ResetPointer();
-    ClockDriveEnd();
-    FreeAllFonts();
-    RealWindow::TearDown();
-  }
-  static int LanguageIndex(const std::string& code) {
-    for (size_t i = 0; i < gLanguageList.size(); ++i)
-      if (gLanguageList[i].code == code) return (int)i;
-    return -1;
-  }
-  static std::vector<uint8_t> Frames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
-    return ReadFrame();
-  }
-  static void Save(const std::vector<uint8_t>& frame, const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    fs::path dir = binary ? fs::path(binary).parent_path() : fs::current_path();
-    dir /= "screenshots";
-    fs::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, frame};
-    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
-  }
   // Label ink (the pills' near-white text) in the columns just outside a button, at its height.
   static int InkBeside(const std::vector<uint8_t>& frame, const RectF& r) {
     int ink = 0;
@@ -106,9 +43,6 @@ class TranslatedScreens : public RealWindow {
       }
     return ink;
   }
-
-  TempDir dir_;
-  ScopedExeDir exe_{dir_.path()};
 };
 
 TEST_F(TranslatedScreens, MainBoardLearningAndPanelInFourScripts) {
@@ -125,22 +59,22 @@ TEST_F(TranslatedScreens, MainBoardLearningAndPanelInFourScripts) {
     ApplyUiLanguage(language, false);
     ResetViewModes();
     RelayoutAll();
-    Save(Frames(3), std::string("translated_") + code + "_main");
+    SaveScreenshot(std::string("translated_") + code + "_main", Frames(3));
 
     gPracticeMode = true;
     RelayoutAll();
-    Save(Frames(3), std::string("translated_") + code + "_board");
+    SaveScreenshot(std::string("translated_") + code + "_board", Frames(3));
 
     gLibraryOpen = true;
     gLibraryViewKey = "scales";
     SortLibraryItems();
-    Save(Frames(40), std::string("translated_") + code + "_learning");
+    SaveScreenshot(std::string("translated_") + code + "_learning", Frames(40));
     gLibraryOpen = false;
     gPracticeMode = false;
 
     OpenInstitutionPanelForStudent("Maria");
     std::vector<uint8_t> frame = Frames(2);
-    Save(frame, std::string("translated_") + code + "_institution");
+    SaveScreenshot(std::string("translated_") + code + "_institution", frame);
     InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
     const std::pair<const RectF*, const char*> buttons[] = {
         {&l.newStudentButton, "Add student"}, {&l.exportButton, "Export class report"}, {&l.registerButton, "Register"},
@@ -174,7 +108,7 @@ TEST_F(TranslatedScreens, PiecesByComposerHeadingsInGermanAndRussian) {
     gLibraryScroll = 0.0f;
     SortLibraryItems();
     std::vector<uint8_t> frame = Frames(40);
-    Save(frame, std::string("translated_") + code + "_by_composer");
+    SaveScreenshot(std::string("translated_") + code + "_by_composer", frame);
     const LearningLayout l = ComputeLearningLayout();
     std::string label;
     float top = 0.0f;
