@@ -35,6 +35,7 @@
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 #include "tests/support/child_process.h"
+#include "tests/support/leak_check.h"
 #include "visual/backdrop.h"
 #include "visual/orb_params.h"
 #include "visual/ring_labels.h"
@@ -80,6 +81,7 @@ class CircleWindow : public ::testing::Test {
     ComputeCircleLayout(&cx_, &cy_, &m_, &R_, &Ri_, &Rm_);
   }
   void TearDown() override {
+    CheckLeaksBeforeExit();
     ResetViewModes();
     ResetStudents();
     ResetNoteTables();

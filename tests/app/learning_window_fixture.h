@@ -5,10 +5,6 @@
 // driven after it. A private program folder, xdotool on the display, pixels read back and
 // screenshots kept in the build's "screenshots" folder.
 #pragma once
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -35,15 +31,6 @@
 #include "tests/support/test_support.h"
 
 using Rgb = std::array<int, 3>;
-
-// The leak check runs once, here, in place of at exit: after many frames in the window the
-// checker's own thread has tripped over a thread-local block of the GL driver at exit and failed
-// a test that passed (the checker, not the program, faults).
-inline void CheckLeaksBeforeExit() {
-#if defined(__SANITIZE_ADDRESS__)
-  __lsan_do_leak_check();
-#endif
-}
 
 class LearningWindowTest : public RealWindow {
  protected:

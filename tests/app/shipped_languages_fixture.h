@@ -31,7 +31,6 @@ class ShippedLanguagesWindow : public LearningWindowTest {
     ClockDriveBegin(ClockTickMs64());
     if (gLanguageList.empty()) InitUiLanguage();
     LoadLibraryIndex();
-    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     ApplyUiLanguage(0, false);
