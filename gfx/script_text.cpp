@@ -193,6 +193,17 @@ std::u16string Utf8ToWideText(const std::string& utf8) {
   return AnsiToWide(utf8);
 }
 
+// The mirror image of a paired bracket or angle quote; any other unit as it is.
+static char16_t MirroredBracket(char16_t u) {
+  static const char16_t kPairs[][2] = {{u'(', u')'}, {u'[', u']'}, {u'{', u'}'}, {u'<', u'>'},
+                                       {u'\u00AB', u'\u00BB'}, {u'\u2039', u'\u203A'}};
+  for (const auto& pair : kPairs) {
+    if (u == pair[0]) return pair[1];
+    if (u == pair[1]) return pair[0];
+  }
+  return u;
+}
+
 std::u16string ShapeArabic(const std::u16string& w) {
   size_t n = w.size();
   bool any = false;
@@ -274,6 +285,9 @@ std::u16string ShapeArabic(const std::u16string& w) {
 
   std::u16string rev(s.rbegin(), s.rend());
   std::vector<BidiClass> revCls(cls.rbegin(), cls.rend());
+  // A bracket read right to left opens on its right: "(" keeps its meaning only drawn as ")".
+  for (size_t i = 0; i < m; ++i)
+    if (revCls[i] != kBidiL) rev[i] = MirroredBracket(rev[i]);
   for (size_t i = 0; i < m;) {
     if (revCls[i] != kBidiL) {
       ++i;

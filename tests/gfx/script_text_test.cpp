@@ -77,6 +77,10 @@ TEST(ShapeArabic, FormsLigaturesAndVisualOrder) {
       {"latin word keeps its order, blank between becomes R", u"\u0628 abc", u"abc \uFE8F"},
       {"latin words around a neutral keep L", u"\u0628 ab cd", u"ab cd \uFE8F"},
       {"trailing punctuation goes to the left", u"\u0628!", u"!\uFE8F"},
+      // Read right to left, an opening bracket stands on the word's right and faces it.
+      {"brackets around Arabic face the word", u"\u0628 (\u0628)", u"(\uFE8F) \uFE8F"},
+      {"a latin word in brackets keeps them as drawn", u"\u0628 (ab)", u"(ab) \uFE8F"},
+      {"square brackets and angle quotes too", u"\u0628[\u00AB\u0628\u00BB]", u"[\u00AB\uFE8F\u00BB]\uFE8F"},
   };
   for (const auto& c : cases) EXPECT_EQ(ShapeArabic(c.input), c.expected) << c.name;
 }
