@@ -79,9 +79,9 @@ class CircleWindow : public ::testing::Test {
     ResetViewModes();
     gRingLabels.clear();
     ComputeCircleLayout(&cx_, &cy_, &m_, &R_, &Ri_, &Rm_);
+    CheckLeaksBeforeExit();
   }
   void TearDown() override {
-    CheckLeaksBeforeExit();
     ResetViewModes();
     ResetStudents();
     ResetNoteTables();

@@ -22,7 +22,6 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/child_process.h"
-#include "tests/support/leak_check.h"
 
 class RealWindow : public ::testing::Test {
  protected:
@@ -54,7 +53,6 @@ class RealWindow : public ::testing::Test {
   // The context's textures go with it: a name kept into the next test's context could name
   // another module's texture there.
   void TearDown() override {
-    CheckLeaksBeforeExit();
     if (gGlReady) FreeContextTextures();
     gGlReady = false;
     WindowDestroy();

@@ -31,6 +31,7 @@ class ShippedLanguagesWindow : public LearningWindowTest {
     ClockDriveBegin(ClockTickMs64());
     if (gLanguageList.empty()) InitUiLanguage();
     LoadLibraryIndex();
+    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     ApplyUiLanguage(0, false);

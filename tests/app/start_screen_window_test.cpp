@@ -37,7 +37,6 @@
 #include "platform/window.h"
 #include "tests/midi/output_device_fixture.h"
 #include "tests/support/child_process.h"
-#include "tests/support/leak_check.h"
 #include "tests/support/test_support.h"
 #include "visual/start_screen.h"
 
@@ -86,7 +85,6 @@ class StartScreenWindow : public ::testing::Test {
     SetLanguageListRows(0.0f);
   }
   void TearDown() override {
-    CheckLeaksBeforeExit();
     ResetStartScreen();
     FreeSplashTextures();
     FreeAllFonts();
