@@ -261,12 +261,16 @@ static void DrawRows(const BoardViewFrame& f) {
     SetGlColor(1.0f, 1.0f, 1.0f, 0.045f);
     DrawBoardLine(b.gridX, y + b.cellH + 0.5f, b.gridX + b.gridW, y + b.cellH + 0.5f);
 
-    float lx = b.contentX + RowLabelInset(s), ly = y + 0.62f * b.cellH;
     if (scale) {
-      std::string label = CutRowLabel(Tr(scale->name), b.labelColumnWidth, s);
+      RowLabelLines label = SplitRowLabel(Tr(scale->name), b.labelColumnWidth, s, b.cellH);
+      const int lines = label.second.empty() ? 1 : 2;
+      const float lx = b.contentX + RowLabelInset(s);
+      const float cr = Clamp01(0.56f + 0.4f * scale->r), cg = Clamp01(0.56f + 0.4f * scale->g);
+      const float cb = Clamp01(0.58f + 0.4f * scale->b);
       ScopedTrSuppress already;
-      DrawTextUtf8(gFontSmall, lx, ly, label, Clamp01(0.56f + 0.4f * scale->r), Clamp01(0.56f + 0.4f * scale->g),
-                   Clamp01(0.58f + 0.4f * scale->b), 0.88f);
+      DrawTextUtf8(gFontSmall, lx, RowLabelBaseline(y, b.cellH, s, 0, lines), label.first, cr, cg, cb, 0.88f);
+      if (lines == 2)
+        DrawTextUtf8(gFontSmall, lx, RowLabelBaseline(y, b.cellH, s, 1, lines), label.second, cr, cg, cb, 0.88f);
     }
     int achvRow = FindScaleRow(scale);
     for (int c = 0; c < 12; ++c) DrawCell(f, scale, achvRow, index, r, c, y);
@@ -280,6 +284,53 @@ std::string CutRowLabel(const std::string& translated, float labelColumnWidth, f
   ScopedTrSuppress already;
   float size = (float)ComputeFontSizes(scale).small;
   return FitTextToWidth(gFontSmall, translated, size, RowLabelRoom(labelColumnWidth, scale));
+}
+
+// The Japanese middle dot between the words of a name: a break after it takes it away.
+static constexpr char kWordDot[] = "\xE3\x83\xBB";
+
+// Where the first line of a two-line label ends and where the second starts, in bytes; 0 for no
+// break that fits. Prefers the last word break whose first line fits.
+static void FindRowLabelBreak(const std::string& t, float size, float room, size_t& end, size_t& next) {
+  end = next = 0;
+  const size_t dot = sizeof kWordDot - 1;
+  for (size_t i = 1; i < t.size(); ++i) {
+    size_t e = 0, n = 0;
+    if (t[i] == ' ') e = i, n = i + 1;
+    else if (t.compare(i, dot, kWordDot) == 0) e = i, n = i + dot;
+    if (!e) continue;
+    while (e > 0 && t[e - 1] == ' ') --e;
+    while (n < t.size() && t[n] == ' ') ++n;
+    if (e == 0 || n >= t.size()) continue;
+    if (MeasureText(gFontSmall, t.substr(0, e), size) > room) break;
+    end = e, next = n;
+  }
+  if (end) return;
+  // No word fits: the first line takes the clusters that fit beside a cut mark, so it ends on a
+  // whole cluster.
+  std::string head = FitTextToWidth(gFontSmall, t, size, room);
+  if (head.size() <= 3) return;
+  end = next = head.size() - 3;
+}
+
+RowLabelLines SplitRowLabel(const std::string& translated, float labelColumnWidth, float scale, float cellH) {
+  ScopedTrSuppress already;
+  const float size = (float)ComputeFontSizes(scale).small, room = RowLabelRoom(labelColumnWidth, scale);
+  if (MeasureText(gFontSmall, translated, size) <= room || cellH < RowLabelLineGap(scale) + 1.05f * size)
+    return {CutRowLabel(translated, labelColumnWidth, scale), ""};
+  size_t end = 0, next = 0;
+  FindRowLabelBreak(translated, size, room, end, next);
+  if (!end) return {CutRowLabel(translated, labelColumnWidth, scale), ""};
+  return {translated.substr(0, end), CutRowLabel(translated.substr(next), labelColumnWidth, scale)};
+}
+
+float RowLabelLineGap(float scale) { return 1.08f * (float)ComputeFontSizes(scale).small; }
+
+float RowLabelBaseline(float rowY, float cellH, float scale, int line, int lineCount) {
+  if (lineCount < 2) return rowY + 0.62f * cellH;
+  // The pair is centred as the one line is: its middle where a lone line's middle would be.
+  const float gap = RowLabelLineGap(scale);
+  return rowY + 0.62f * cellH + ((float)line - 0.5f) * gap;
 }
 
 float RowLabelInset(float scale) { return std::max(8.0f * scale, 6.0f); }

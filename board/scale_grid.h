@@ -16,6 +16,21 @@ struct GridClip {
 // The label-column text of a translated scale name: whole when it fits the room beside the grid
 // as gFontSmall draws it, else its longest whole-cluster prefix and "..." (draw it untranslated).
 std::string CutRowLabel(const std::string& translated, float labelColumnWidth, float scale);
+// A row label as it stands in the label column: one line, or two when the name is too wide for one
+// and the row is tall enough for two (both already translated: draw them untranslated).
+struct RowLabelLines {
+  std::string first, second;  // second is empty for one line
+};
+// Names that share their first words ("Harmonic Major", "Harmonic Minor") must still be told apart
+// in a narrow column, so a wide name breaks after its last word that fits (a Japanese name after
+// its "\u30fb", which the break takes away; a name without blanks after its last whole cluster
+// that fits) and the rest goes on the second line, cut as CutRowLabel cuts. A row too low for two
+// lines keeps the one cut line.
+RowLabelLines SplitRowLabel(const std::string& translated, float labelColumnWidth, float scale, float cellH);
+// The baseline of a label's line in a row of that top and height.
+float RowLabelBaseline(float rowY, float cellH, float scale, int line, int lineCount);
+// The distance between the baselines of a two-line label.
+float RowLabelLineGap(float scale);
 // Where a row label starts inside the label column, and the width it may take there.
 float RowLabelInset(float scale);
 float RowLabelRoom(float labelColumnWidth, float scale);

@@ -83,9 +83,10 @@ class BoardWindow : public RealWindow {
       RunFrameWork(ClockMs32());
     }
   }
-  // The whole frame as the program draws it, kept as a PNG beside the test program.
-  void SaveScreenshot(const std::string& name) {
-    RunFrames(1);
+  // The whole frame as the program draws it (or what was drawn last), kept as a PNG beside the
+  // test program.
+  void SaveScreenshot(const std::string& name, bool nextFrame = true) {
+    if (nextFrame) RunFrames(1);
     const char* binary = std::getenv("TONVARRA_BINARY");
     std::filesystem::path dir =
         binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
@@ -366,7 +367,7 @@ TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
   if (gLanguageList.empty()) InitUiLanguage();
   gScaleFilter = 7;
   RebuildVisibleScales();
-  for (const char* code : {"ru", "hi", "ar", "ja"}) {
+  for (const char* code : {"en", "ru", "hi", "ar", "ja"}) {
     SCOPED_TRACE(code);
     int language = -1;
     for (size_t i = 0; i < gLanguageList.size(); ++i)
@@ -382,16 +383,22 @@ TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
     for (int i = 0; i < VisibleScaleCount(); ++i) {
       const ScaleRow* row = gScaleCatalogue[VisibleScaleAt(i)];
       if (!row) continue;
-      std::string name = Tr(row->name), shown = CutRowLabel(name, b.labelColumnWidth, b.scale);
+      std::string name = Tr(row->name);
+      RowLabelLines shown = SplitRowLabel(name, b.labelColumnWidth, b.scale, b.cellH);
       ScopedTrSuppress already;
       float whole = MeasureText(gFontSmall, name, px);
-      EXPECT_LE(MeasureText(gFontSmall, shown, px), room) << name;
-      if (whole <= room) EXPECT_EQ(shown, name);
-      else ++cut;
+      EXPECT_LE(MeasureText(gFontSmall, shown.first, px), room) << name;
+      EXPECT_LE(MeasureText(gFontSmall, shown.second, px), room) << name;
+      if (whole <= room) {
+        EXPECT_EQ(shown.first, name);
+        EXPECT_EQ(shown.second, "");
+      } else {
+        ++cut;
+      }
       if (whole > widestW) widestW = whole, widest = i;
     }
     EXPECT_GT(cut, 0) << "some names are wider than the column";
-    if (std::string(code) == "ru") continue;
+    if (std::string(code) == "ru" || std::string(code) == "en") continue;
     // The list scrolled to the widest name: the narrow gap between the labels and the grid stays
     // dark while the labels have ink. The frames that take in the new language come first.
     RunFrames(3);
@@ -415,6 +422,73 @@ TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
     SaveScreenshot(std::string("board_list_view_") + code);
     gScaleListMode = false;
   }
+  gScaleListMode = false;
+  gScaleFilter = 0;
+  RebuildVisibleScales();
+}
+
+TEST_F(BoardWindow, EveryScaleRowIsToldApartInEveryLanguage) {
+  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
+  std::filesystem::copy(shipped, dir_.File("locales"));
+  ResetTranslationFileForTesting();
+  if (gLanguageList.empty()) InitUiLanguage();
+  ASSERT_GE(gLanguageList.size(), 20u);
+  gScaleFilter = 7;
+  RebuildVisibleScales();
+  for (size_t language = 0; language < gLanguageList.size(); ++language) {
+    SCOPED_TRACE(gLanguageList[language].code);
+    ApplyUiLanguage((int)language, false);
+    RebuildFonts();
+    RelayoutAll();
+    BoardLayout b = Layout();
+    // Two scales whose names the language tells apart must not look alike in the column.
+    std::vector<std::pair<std::string, std::string>> seen;  // name, label
+    for (int i = 0; i < VisibleScaleCount(); ++i) {
+      const ScaleRow* row = gScaleCatalogue[VisibleScaleAt(i)];
+      if (!row) continue;
+      std::string name = Tr(row->name);
+      RowLabelLines shown = SplitRowLabel(name, b.labelColumnWidth, b.scale, b.cellH);
+      std::string label = shown.first + "\n" + shown.second;
+      for (const auto& [otherName, otherLabel] : seen)
+        if (otherName != name) EXPECT_NE(otherLabel, label) << name << " and " << otherName;
+      seen.emplace_back(name, label);
+    }
+  }
+
+  // In English the list scrolled to the harmonic scales: both lines of their labels have ink,
+  // a line apart, where the row's baselines are.
+  ApplyUiLanguage(0, false);
+  RebuildFonts();
+  RunFrames(3);
+  gScaleListMode = true;
+  RebuildVisibleScales();
+  int harmonic = -1;
+  for (int i = 0; i < VisibleScaleCount(); ++i)
+    if (const ScaleRow* row = gScaleCatalogue[VisibleScaleAt(i)]; row && std::string(row->name) == "Harmonic Minor")
+      harmonic = i;
+  ASSERT_GE(harmonic, 0);
+  gScaleListScroll = gScaleListScrollTarget = (float)(harmonic + 3);
+  RelayoutAll();
+  const int slot = harmonic - ScaleWindowStep();
+  ASSERT_TRUE(slot >= 0 && slot < 7);
+  BoardLayout b = Layout();
+  RowLabelLines shown = SplitRowLabel("Harmonic Minor", b.labelColumnWidth, b.scale, b.cellH);
+  ASSERT_EQ(shown.second, "Minor") << "the English column is too wide for this test";
+  DrawBoardAlone();
+  const float px = (float)ComputeFontSizes(b.scale).small, lx = b.contentX + RowLabelInset(b.scale);
+  const float rowY = b.gridY + ((float)slot - ScaleWindowFraction()) * (b.cellH + b.cellGap);
+  auto inkBetween = [&](float top, float bottom) {
+    int ink = 0;
+    for (int y = (int)top; y < (int)bottom; ++y)
+      for (int x = (int)lx; x < (int)(lx + px * 2.5f); ++x) ink = std::max(ink, Sum(Pixel(x, y)));
+    return ink;
+  };
+  float first = RowLabelBaseline(rowY, b.cellH, b.scale, 0, 2), second = RowLabelBaseline(rowY, b.cellH, b.scale, 1, 2);
+  EXPECT_GT(inkBetween(first - 0.6f * px, first), 300) << "no first line";
+  EXPECT_GT(inkBetween(second - 0.6f * px, second), 300) << "no second line";
+  EXPECT_LT(inkBetween(first + 1.0f, first + 0.1f * px + 1.0f), 250) << "the lines run together";
+  SaveScreenshot("board_list_view_two_line_labels", false);
   gScaleListMode = false;
   gScaleFilter = 0;
   RebuildVisibleScales();

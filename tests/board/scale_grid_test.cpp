@@ -54,6 +54,72 @@ TEST_F(ScaleGridRules, RowLabelsAreCutByWidthOnWholeClusters) {
   EXPECT_EQ(CutRowLabel(names[3], 10, 1.0f), "...") << "no room for even one character";
 }
 
+TEST_F(ScaleGridRules, RowLabelsBreakOntoTwoLinesAfterAWord) {
+  // Without a window the measure is the estimate for the small font's size.
+  const float scale = 1.0f, size = (float)ComputeFontSizes(scale).small, tall = 3.0f * size;
+  const float column = 110.0f, room = RowLabelRoom(column, scale);
+  auto width = [&](const std::string& t) { return MeasureText(0, t, size); };
+  ASSERT_GT(width("Harmonic Major"), room) << "the column must be too narrow for the names";
+  ASSERT_LE(width("Harmonic"), room);
+
+  // Names that share their first word differ on the second line.
+  RowLabelLines major = SplitRowLabel("Harmonic Major", column, scale, tall);
+  RowLabelLines minor = SplitRowLabel("Harmonic Minor", column, scale, tall);
+  EXPECT_EQ(major.first, "Harmonic");
+  EXPECT_EQ(major.second, "Major");
+  EXPECT_EQ(minor.second, "Minor");
+
+  // A name that fits stays one line; a row too low for two keeps the one cut line.
+  EXPECT_EQ(SplitRowLabel("Ionian", column, scale, tall).second, "");
+  EXPECT_EQ(SplitRowLabel("Ionian", column, scale, tall).first, "Ionian");
+  RowLabelLines low = SplitRowLabel("Harmonic Major", column, scale, 1.5f * size);
+  EXPECT_EQ(low.first, CutRowLabel("Harmonic Major", column, scale));
+  EXPECT_EQ(low.second, "");
+
+  // The break comes after the last word that fits, and blanks at the break go.
+  RowLabelLines words = SplitRowLabel("Hungarian  Minor Long Name", column, scale, tall);
+  EXPECT_LE(width(words.first), room);
+  EXPECT_EQ(words.first.back() == ' ', false);
+  EXPECT_NE(words.second.front(), ' ');
+  EXPECT_GT(width(words.first + " " + words.second.substr(0, words.second.find(' '))), room);
+  EXPECT_LE(width(words.second), room);
+
+  // Japanese breaks after its middle dot and drops it.
+  const std::string dot = "\u30fb", lydian = "\u30ea\u30c7\u30a3\u30a2\u30f3";
+  const std::string augmented = "\u30aa\u30fc\u30ae\u30e5\u30e1\u30f3\u30c6\u30c3\u30c9";
+  const float jaColumn = width(lydian) + RowLabelInset(scale) + 8.0f;
+  ASSERT_GT(width(lydian + dot + augmented), RowLabelRoom(jaColumn, scale));
+  RowLabelLines ja = SplitRowLabel(lydian + dot + augmented, jaColumn, scale, tall);
+  EXPECT_EQ(ja.first, lydian);
+  EXPECT_EQ(ja.second.substr(0, 3), augmented.substr(0, 3)) << ja.second;
+
+  // A name without blanks breaks after a whole cluster; no line is wider than the room.
+  const std::string hindi = "\u0915\u094d\u0937\u0924\u094d\u0930\u093f\u092f\u0915\u094d\u0937\u093f"
+                            "\u0924\u093f\u091c\u0915\u094d\u0937\u0924\u094d\u0930\u093f\u092f";
+  const float hiColumn = width(hindi) / 2.0f + 14.0f;
+  RowLabelLines joined = SplitRowLabel(hindi, hiColumn, scale, tall);
+  ASSERT_FALSE(joined.second.empty());
+  EXPECT_EQ(hindi.compare(0, joined.first.size(), joined.first), 0);
+  EXPECT_NE(joined.second.compare(0, 3, "\u093f"), 0) << "a vowel sign torn from its letter";
+  EXPECT_NE(joined.first.compare(joined.first.size() - 3, 3, "\u094d"), 0) << "a conjunct torn apart";
+  EXPECT_LE(width(joined.first), RowLabelRoom(hiColumn, scale));
+  EXPECT_LE(width(joined.second), RowLabelRoom(hiColumn, scale));
+
+  // In the lowest row that takes two lines, they sit either side of the lone line's baseline, a
+  // line apart, with their capitals and tails inside the row.
+  float lowest = size;
+  while (SplitRowLabel("Harmonic Major", column, scale, lowest).second.empty()) lowest += 0.25f;
+  ASSERT_LT(lowest, tall);
+  float one = RowLabelBaseline(100.0f, lowest, scale, 0, 1);
+  float a = RowLabelBaseline(100.0f, lowest, scale, 0, 2), b = RowLabelBaseline(100.0f, lowest, scale, 1, 2);
+  EXPECT_NEAR(b - a, RowLabelLineGap(scale), 1e-3f);
+  EXPECT_GE(b - a, size) << "the lines overlap";
+  EXPECT_LT(a, one);
+  EXPECT_GT(b, one);
+  EXPECT_GE(a - 0.72f * size, 100.0f) << "the first line's capitals leave the row";
+  EXPECT_LE(b + 0.22f * size, 100.0f + lowest) << "the second line's tails leave the row";
+}
+
 TEST_F(ScaleGridRules, ScaleBandAndTheHalfRowOfAScrolledList) {
   BoardLayout b = Layout();
   float top, bottom;
