@@ -181,6 +181,11 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
   // Only a real display will do: without one, window creation must fail, not fall back to an
   // offscreen driver nobody sees.
   if (!getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+  // With no session bus named, the video start asks the bus library for one, which then forks
+  // this many-threaded process to launch a bus through the display: a child that can hang before
+  // it runs anything, and the window's creation with it, waiting on its pipe. A desktop names its
+  // bus; without one there is no input method to reach over it anyway.
+  if (!getenv("DBUS_SESSION_BUS_ADDRESS")) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
   if (!gSdlVideoUp) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       KeepError("SDL_Init");

@@ -1,5 +1,9 @@
 // The window, its GL context, the projection, the glow texture and full screen on a real (virtual)
 // display inside the test process.
+#include <pthread.h>
+
+#include <atomic>
+
 #include "tests/app/real_window_fixture.h"
 
 TEST_F(RealWindow, ClientSizeIsSetBeforeLayoutAndOneUnitIsOnePixelFromTheTopLeft) {
@@ -60,4 +64,25 @@ TEST_F(RealWindow, FullScreenCoversTheDisplayAndComesBack) {
   int w = 0, h = 0;
   WindowGetClientSize(&w, &h);
   EXPECT_TRUE(back) << gClientWidth << " x " << gClientHeight << " window " << w << " x " << h;
+}
+
+// Without a session bus in the environment, opening the window forks nothing: a bus launched
+// through the display is a fork of a process whose other threads may hold locks its child needs,
+// and a start that once hung there for good.
+std::atomic<int> gForks{0};
+
+class WindowWithoutABus : public RealWindow {
+ protected:
+  void SetUp() override {
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    static bool counting = [] { return pthread_atfork([] { ++gForks; }, nullptr, nullptr) == 0; }();
+    ASSERT_TRUE(counting);
+    gForks = 0;
+    RealWindow::SetUp();
+  }
+};
+
+TEST_F(WindowWithoutABus, OpeningTheWindowStartsNoOtherProcess) {
+  EXPECT_EQ(gForks.load(), 0) << "the window's start forked the program";
+  EXPECT_EQ(gClientWidth, 1440) << "no window";
 }
