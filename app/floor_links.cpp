@@ -47,6 +47,7 @@ static void FillLayoutFacts(LayoutFacts* out) {
   out->rowLabelW = b.labelColumnWidth;
   out->rowHeight = b.cellH;
   out->rowGap = b.cellGap;
+  out->keyRowHeight = b.keyRowHeight;
   out->practiceStrip = {b.stripX, b.stripY, b.stripW, b.stripH};
   out->studentCount = (int)gStudents.size();
   // The name is read only for an active index inside the list.

@@ -12,6 +12,7 @@ struct LayoutFacts {
   RectF boardGrid = kHiddenRect;
   float rowLabelX = 0.0f, rowLabelW = 0.0f;
   float rowHeight = 0.0f, rowGap = 0.0f;
+  float keyRowHeight = 0.0f;         // the key names' band above the grid
   RectF practiceStrip = kHiddenRect;
   // The students: how many, and the byte length of the active one's name (0 when none is active).
   int studentCount = 0;

@@ -156,6 +156,29 @@ void TurnOverlayFilterPanelOn() {
   gScaleListDragging = false;
 }
 
+// Beside the board the list is the board's own label column, whose rows are the grid's seven
+// slots: the list's rectangle is that column, and its header the band of key names above it, so
+// the filter button stays clear of the first row's name (keeping its width, which names the
+// longest filter whole).
+static void FitListToLabelColumn(ScaleListLayout* L, const LayoutFacts& facts) {
+  const float s = facts.boardScale, G = facts.boardGrid.y;
+  const float left = facts.rowLabelX, right = std::max(L->stripX - std::max(4.0f * s, 3.0f), left + 42.0f);
+  L->list = {left, L->list.y, right - left, L->list.h};
+  const float band = std::max(facts.keyRowHeight, 15.0f), inset = std::max(2.0f * s, 2.0f);
+  L->header = {L->header.x, G - band, L->header.w, band - inset};
+  const float x0 = std::min(L->header.x, left);
+  L->area = {x0, L->header.y, std::max(L->stripX + 6.0f, right) - x0,
+             std::max(L->stripBottom, L->list.y + L->list.h) - L->header.y};
+}
+
+// The board's slot under a height, the nearest one above or below the rows; its visible list
+// position, -1 when the slot is empty.
+static int BoardRowAt(const LayoutFacts& facts, float y) {
+  const float pitch = std::max(facts.rowHeight + facts.rowGap, 1.0f);
+  int slot = (int)std::floor((y - facts.boardGrid.y) / pitch + ScaleWindowFraction());
+  return VisibleIndexOf(ScaleWindowItemIndex(ClampInt(slot, 0, 6)));
+}
+
 ScaleListLayout LayoutFilterTabs() {
   LayoutFacts facts = GetLayoutFacts();
   if (OnOverlay()) {
@@ -163,7 +186,9 @@ ScaleListLayout LayoutFilterTabs() {
     return LayoutListBeside(facts.staffPanel, GetUiScale());
   }
   if (!(facts.boardGrid.w > 2.0f)) return ScaleListLayout{};
-  return LayoutListBeside(facts.boardGrid, facts.boardScale);
+  ScaleListLayout L = LayoutListBeside(facts.boardGrid, facts.boardScale);
+  if (facts.rowLabelW > 2.0f) FitListToLabelColumn(&L, facts);
+  return L;
 }
 
 FilterPanelGeometry ComputeFilterPanelGeometry() {
@@ -249,13 +274,18 @@ bool FilterTabAt(int x, int y, int* row) {
   int n = VisibleScaleCount();
   if (n <= 0) return false;
   ScaleListLayout L = LayoutFilterTabs();
+  LayoutFacts facts = GetLayoutFacts();
+  if (L.valid && InRect(L.list, x, y) && !OnOverlay() && facts.rowLabelW > 2.0f) {
+    // The names drawn in the column are the grid's rows: a press picks the one it is on.
+    *row = BoardRowAt(facts, (float)y);
+    return *row >= 0 && *row < n;
+  }
   if (L.valid && InRect(L.list, x, y)) {
     float pitch = std::max(L.rowPitch, 1.0f);
     float centre = L.list.y + L.list.h / 2.0f;
     *row = ClampInt((int)std::lround(((float)y - centre) / pitch + gScaleListScroll), 0, n - 1);
     return true;
   }
-  LayoutFacts facts = GetLayoutFacts();
   const RectF& G = facts.boardGrid;
   float fx = (float)x, fy = (float)y;
   if (!(fx > facts.rowLabelX + facts.rowLabelW) || !(fx < G.x + G.w - 2.0f) || !(fy > G.y)) return false;

@@ -13,6 +13,7 @@
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
+#include "app/window_proc.h"
 #include "board/board_frame.h"
 #include "board/board_view.h"
 #include "board/grid_interaction.h"
@@ -25,12 +26,15 @@
 #include "gfx/ui_language.h"
 #include "platform/clock.h"
 #include "platform/images.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
 #include "practice/achievements.h"
 #include "practice/achievement_tracking.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
+#include "theory/filter_tabs.h"
 #include "theory/scale_diagrams.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
@@ -64,6 +68,7 @@ class BoardWindow : public RealWindow {
     ResetAchievements();
     ResetAchievementTracking();
     ResetScaleSelection();
+    ResetFilterTabs();
     ResetScaleDiagrams();
     ResetViewModes();
     ResetBoardView();
@@ -425,6 +430,55 @@ TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
   gScaleListMode = false;
   gScaleFilter = 0;
   RebuildVisibleScales();
+}
+
+TEST_F(BoardWindow, TheListsFilterButtonAndNamesAnswerWhereTheyAreDrawn) {
+  gScaleListMode = true;
+  SelectScaleFilter(7);
+  SetScaleListScroll(20.0f, true, false);
+  RelayoutAll();
+  RunFrames(40);  // the filter button fades in
+  BoardLayout b = Layout();
+  FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  ASSERT_TRUE(g.visible);
+  // The button stands in the key names' band over the label column, clear of the first row's
+  // name and of the grid.
+  EXPECT_LE(g.button.x + g.button.w, b.gridX);
+  EXPECT_GE(g.button.y, b.gridY - b.keyRowHeight - 1.0f);
+  EXPECT_LE(g.button.y + g.button.h, b.gridY);
+  SaveScreenshot("board_list_filter_button");
+  const int buttonY = (int)(g.button.y + g.button.h / 2.0f);
+  const int buttonX = (int)(b.contentX + RowLabelInset(b.scale));
+  EXPECT_GT(Sum(Pixel(buttonX, buttonY)), Sum(Pixel(buttonX, (int)(g.button.y + g.button.h) + 3)) + 40)
+      << "no button where it is hit-tested";
+
+  // A press on a name in the column picks that name's row; the list brings it to the middle.
+  const float pitch = b.cellH + b.cellGap, lx = b.contentX + RowLabelInset(b.scale) + 4.0f;
+  for (int slot : {0, 5}) {
+    const int wanted = VisibleIndexOf(ScaleWindowItemIndex(slot));
+    const int y = (int)(b.gridY + ((float)slot - ScaleWindowFraction()) * pitch + b.cellH / 2.0f);
+    MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam((int)lx, y));
+    MainWndProc(kMsgLButtonUp, 0, MakePointParam((int)lx, y));
+    EXPECT_FLOAT_EQ(gScaleListScrollTarget, (float)wanted) << "slot " << slot;
+    RunFrames(60);
+    EXPECT_EQ(VisibleIndexOf(ScaleWindowItemIndex(3)), wanted) << "the picked name is not in the middle";
+  }
+
+  // The button opens the tabs; a tab narrows the list and the button names it.
+  MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam((int)(g.button.x + g.button.w / 2), buttonY));
+  MainWndProc(kMsgLButtonUp, 0, MakePointParam((int)(g.button.x + g.button.w / 2), buttonY));
+  EXPECT_TRUE(gFilterPanelOpen);
+  RunFrames(20);
+  g = ComputeFilterPanelGeometry();
+  const RectF tab = g.tabs[2].rect;  // "Harmonic Minor Set"
+  MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam((int)(tab.x + tab.w / 2), (int)(tab.y + tab.h / 2)));
+  MainWndProc(kMsgLButtonUp, 0, MakePointParam((int)(tab.x + tab.w / 2), (int)(tab.y + tab.h / 2)));
+  EXPECT_EQ(gScaleFilter, 2);
+  EXPECT_FALSE(gFilterPanelOpen);
+  RunFrames(20);
+  SaveScreenshot("board_list_filter_chosen");
+  gScaleListMode = false;
+  SelectScaleFilter(0);
 }
 
 TEST_F(BoardWindow, EveryScaleRowIsToldApartInEveryLanguage) {

@@ -9,6 +9,7 @@
 #include "app/ring_glow.h"
 #include "app/song_view.h"
 #include "gfx/layout.h"
+#include "gfx/layout_facts.h"
 #include "midi/seek_bar.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
@@ -247,7 +248,10 @@ TEST_F(MouseRouting, ARowPressHoldsTheListUntilItsButtonOrTheListGoes) {
   SetScaleListScroll(5.0f, true, false);
   ScaleListLayout list = LayoutFilterTabs();
   ASSERT_TRUE(list.valid);
-  const int rowX = (int)(list.list.x + list.list.w / 2), rowY = (int)(list.list.y + list.list.h / 2 + list.rowPitch);
+  // The row names stand in the board's label column, one to a slot: slot 4 holds row 6.
+  const LayoutFacts facts = GetLayoutFacts();
+  const int rowX = (int)(list.list.x + list.list.w / 2);
+  const int rowY = (int)(facts.boardGrid.y + 4.0f * (facts.rowHeight + facts.rowGap) + facts.rowHeight / 2.0f);
   const int stripX = (int)list.stripX, stripY = (int)((list.stripTop + list.stripBottom) / 2);
   int row = -1;
   ASSERT_TRUE(FilterTabAt(rowX, rowY, &row));

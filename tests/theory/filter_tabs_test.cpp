@@ -23,6 +23,7 @@ void BoardFacts(LayoutFacts* out) {
   out->rowLabelW = 126.0f;
   out->rowHeight = 64.0f;
   out->rowGap = 2.0f;
+  out->keyRowHeight = 20.0f;
 }
 
 class FilterTabsTest : public TheoryTest {
@@ -117,20 +118,53 @@ TEST_F(FilterTabsTest, PanelClicksInListMode) {
 }
 
 TEST_F(FilterTabsTest, ListPositionUnderFarPoints) {
-  gScaleListMode = true;
+  // On the learning overlay the list has its own rows: a point far above or below its centre
+  // takes the first or the last row.
+  gLayoutFactsHook = [](LayoutFacts* out) {
+    BoardFacts(out);
+    out->staffPanelShown = true;
+    out->staffPanel = {520.0f, 300.0f, 640.0f, 300.0f};
+  };
+  gLearningOverlay = gOverlayListChosen = true;
   SelectScaleFilter(7);
-  gScaleListScroll = 10.0f;
-  ScaleListLayout L = LayoutFilterTabs();
-  ASSERT_TRUE(L.valid);
+  gScaleListScroll = 2.0f;
+  ScaleListLayout O = LayoutFilterTabs();
+  ASSERT_TRUE(O.valid);
   int row = 99;
-  int x = Centre(L.list.x, L.list.w);
-  ASSERT_TRUE(FilterTabAt(x, (int)L.list.y + 1, &row));
+  ASSERT_TRUE(FilterTabAt(Centre(O.list.x, O.list.w), (int)O.list.y + 1, &row));
   EXPECT_EQ(row, 0);
   gScaleListScroll = 45.0f;
+  ASSERT_TRUE(FilterTabAt(Centre(O.list.x, O.list.w), (int)(O.list.y + O.list.h) - 1, &row));
+  EXPECT_EQ(row, kCatalogueSize - 1);
+  gLearningOverlay = gOverlayListChosen = false;
+  gLayoutFactsHook = BoardFacts;
+
+  // Beside the board the list is the label column, whose names are the grid's rows: a press on a
+  // name picks that name, and a press above or below the rows the nearest one.
+  gScaleListMode = true;
+  gScaleListScroll = 10.0f;  // rows 7 to 13 in the slots
+  ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  EXPECT_GE(L.list.x, 922.0f) << "the list leaves the board";
+  EXPECT_LE(L.list.x + L.list.w, L.stripX);
+  int x = Centre(L.list.x, L.list.w);
+  for (int slot = 0; slot < 7; ++slot) {
+    ASSERT_TRUE(FilterTabAt(x, (int)(211.44f + 66.0f * (float)slot + 32.0f), &row));
+    EXPECT_EQ(row, 7 + slot);
+  }
+  ASSERT_TRUE(FilterTabAt(x, (int)L.list.y + 1, &row));
+  EXPECT_EQ(row, 7);
+  gScaleListScroll = 49.0f;  // the list's end: rows 43 to 49
   ASSERT_TRUE(FilterTabAt(x, (int)(L.list.y + L.list.h) - 1, &row));
   EXPECT_EQ(row, kCatalogueSize - 1);
   EXPECT_FALSE(FilterTabAt(x, 5, &row));  // above the list and the grid
   EXPECT_EQ(row, -1);
+  // The filter button stands in the key names' band over the column, above the first row and
+  // left of the grid.
+  FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  EXPECT_LE(g.button.x + g.button.w, L.stripX);
+  EXPECT_LE(g.button.y + g.button.h, 211.44f);
+  EXPECT_GE(g.button.y, 211.44f - 20.0f);
   // On the board's rows: the slot under the point.
   gScaleListScroll = 0.0f;
   ASSERT_TRUE(FilterTabAt(1100, 211 + 66 + 10, &row));
