@@ -10,6 +10,7 @@
 #include "app/base/view_modes.h"
 #include "app/staff_song_feed.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/images.h"
 #include "gfx/text.h"
 #include "learning/sight_score.h"
 #include "midi/playback.h"
@@ -107,6 +108,41 @@ TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
   EXPECT_GT(ink, 30) << "the caption's letters";
   EXPECT_FLOAT_EQ(gStaffOverlayBottom, g.panel.y + g.panel.h);
   EXPECT_FLOAT_EQ(gStaffPanelRect.y, g.panel.y);
+}
+
+// The clefs ship beside the program: the treble clef's bowl curls round the G line and its
+// descender ends in a dot below the staff, the bass clef's head sits on the F line with its two
+// dots either side of it, all left of the play line.
+TEST_F(StaffPanelWindow, TheShippedClefsStandOnTheirLines) {
+  LoadClefTextures();
+  ASSERT_NE(gTrebleClefImage.texture, 0u) << "no treble clef image beside the program";
+  ASSERT_NE(gBassClefImage.texture, 0u) << "no bass clef image beside the program";
+  DrawFrame();
+  Save("staff_panel_clefs.png");
+  StaffGeometry g = Geometry();
+  const float x0 = g.panel.x + 0.45f * g.sp;
+  // Brightest of the pixels within a quarter space of a point given in spaces from the clef's corner.
+  auto ink = [&](float u, float v, float top) {
+    int best = 0;
+    const int cx = (int)(x0 + u * g.sp), cy = (int)(top + v * g.sp), r = std::max((int)(0.25f * g.sp), 1);
+    for (int y = cy - r; y <= cy + r; ++y)
+      for (int x = cx - r; x <= cx + r; ++x) {
+        auto px = Pixel(x, y);
+        best = std::max(best, px[0] + px[1] + px[2]);
+      }
+    return best;
+  };
+  const float trebleImageTop = g.trebleTop - 1.3f * g.sp;
+  EXPECT_GT(ink(0.42f, 4.18f, trebleImageTop), 500) << "the treble clef's bowl";
+  EXPECT_GT(ink(0.98f, 6.18f, trebleImageTop), 500) << "the treble clef's end dot";
+  EXPECT_GT(ink(1.66f, 0.16f, trebleImageTop), 400) << "the treble clef's top, above the staff";
+  EXPECT_LT(ink(2.45f, 2.8f, trebleImageTop), 200) << "ink right of the treble clef's stem";
+  EXPECT_GT(ink(0.56f, 1.0f, g.bassTop), 500) << "the bass clef's head on the F line";
+  EXPECT_GT(ink(2.55f, 0.5f, g.bassTop), 500) << "the bass clef's upper dot";
+  EXPECT_GT(ink(2.55f, 1.5f, g.bassTop), 500) << "the bass clef's lower dot";
+  EXPECT_LT(ink(2.55f, 2.5f, g.bassTop), 200) << "ink below the bass clef's dots";
+  EXPECT_LT(x0 + 3.2f * g.sp, g.playX) << "the clefs reach the play line";
+  FreeClefTextures();
 }
 
 TEST_F(StaffPanelWindow, ASongsComingNoteTravelsTowardsThePlayLine) {
