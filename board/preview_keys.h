@@ -14,6 +14,14 @@ struct KeyColour {
   float r, g, b, a;
 };
 
+// The preview keyboard in its own units, 301 wide and 95 high: fifteen white keys from C3 (note
+// 48) to C5, 20 units apart, and eleven black keys 13 wide on these centres, the last a sliver at
+// the right edge.
+constexpr int kPreviewWhiteNotes[15] = {48, 50, 52, 53, 55, 57, 59, 60, 62, 64, 65, 67, 69, 71, 72};
+constexpr int kPreviewBlackNotes[11] = {49, 51, 54, 56, 58, 61, 63, 66, 68, 70, 73};
+constexpr float kPreviewBlackCentres[11] = {18.5f,  43.5f,  78.5f,  100.5f, 122.5f, 158.5f,
+                                            183.5f, 218.5f, 240.5f, 262.5f, 298.5f};
+
 // The box the preview keyboard is drawn in: left x0, top y0, width w, height h, the key units
 // u = w / 301 and v = h / 95, the key corner radius and the UI scale.
 struct PreviewKeyboardBox {

@@ -27,10 +27,6 @@
 #include "theory/scale_selection.h"
 
 // ---- constants ----
-constexpr int kWhiteNotes[15] = {48, 50, 52, 53, 55, 57, 59, 60, 62, 64, 65, 67, 69, 71, 72};
-constexpr int kBlackNotes[11] = {49, 51, 54, 56, 58, 61, 63, 66, 68, 70, 73};
-constexpr float kBlackCentres[11] = {18.5f, 43.5f, 78.5f, 100.5f, 122.5f, 158.5f,
-                                     183.5f, 218.5f, 240.5f, 262.5f, 298.5f};
 const char* const kHintClear = "Double-click a gold cell to clear";
 const char* const kHintAgain = "it and practice again.";
 
@@ -43,7 +39,7 @@ static ImageTexture ShownDiagram(std::string* failedPath) {
 
 // A black key's clipped extent; false when it is too narrow to draw.
 static bool BlackKeyExtent(const PreviewKeyboardBox& k, int i, float* x, float* w) {
-  float left = k.x0 + (kBlackCentres[i] - 6.5f) * k.u;
+  float left = k.x0 + (kPreviewBlackCentres[i] - 6.5f) * k.u;
   float l = std::max(left, k.x0), r = std::min(left + 13.0f * k.u, k.x0 + k.w);
   if (i == 10) {  // the last key hangs over the box's edge: keep a sliver flush with it
     float width = std::max(r - l, 3.4f);
@@ -60,7 +56,7 @@ static bool BlackKeyExtent(const PreviewKeyboardBox& k, int i, float* x, float* 
 static void DrawKeyBodies(const BoardViewFrame& f, const PreviewKeyboardBox& k, float imageFactor) {
   const float s = k.scale, v = k.v, r = k.radius;
   for (int i = 0; i < 15; ++i) {
-    int note = kWhiteNotes[i], pc = note % 12;
+    int note = kPreviewWhiteNotes[i], pc = note % 12;
     float x = k.x0 + (20.0f * (float)i + 1.0f) * k.u, w = 19.0f * k.u;
     KeyColour base = PreviewKeyColour(f, pc, false, false);
     SetGlColor(base.r, base.g, base.b, 0.96f * base.a);
@@ -73,7 +69,7 @@ static void DrawKeyBodies(const BoardViewFrame& f, const PreviewKeyboardBox& k, 
   }
   const float e = std::max(0.35f * s, 0.5f), d = std::max(0.7f * s, 1.0f);
   for (int i = 0; i < 11; ++i) {
-    int note = kBlackNotes[i], pc = note % 12;
+    int note = kPreviewBlackNotes[i], pc = note % 12;
     float x, w;
     if (!BlackKeyExtent(k, i, &x, &w)) continue;
     KeyColour base = PreviewKeyColour(f, pc, true, false);
@@ -124,13 +120,13 @@ static void DrawDiagramImage(const BoardViewFrame& f, const RectF& box, uint32_t
 static void DrawSecondPass(const BoardViewFrame& f, const PreviewKeyboardBox& k) {
   const float s = k.scale, v = k.v, r = k.radius;
   for (int i = 0; i < 15; ++i) {
-    int note = kWhiteNotes[i], pc = note % 12;
+    int note = kPreviewWhiteNotes[i], pc = note % 12;
     KeyColour light = DrawPreviewKey(f, note, pc, 0.74f, false);
     if (light.a > 0.001f) DrawPreviewKeyBody(k, k.x0 + (20.0f * (float)i + 1.0f) * k.u, 19.0f * k.u, pc, light, 0.34f);
   }
   const float e2 = std::max(0.3f * s, 0.45f), d2 = std::max(0.6f * s, 0.9f);
   for (int i = 0; i < 11; ++i) {
-    int note = kBlackNotes[i], pc = note % 12;
+    int note = kPreviewBlackNotes[i], pc = note % 12;
     float x, w;
     if (!BlackKeyExtent(k, i, &x, &w)) continue;
     KeyColour light = DrawPreviewKey(f, note, pc, 0.78f, false);

@@ -34,6 +34,7 @@
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
+#include "theory/circle_theory.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_diagrams.h"
 #include "theory/scale_rows.h"
@@ -262,39 +263,61 @@ TEST_F(BoardWindow, PlayedKeyLightsThePreviewsLowerOctave) {
 
 // A diagram of the picked mode and key in the program's "scales" folder lies over the preview
 // keyboard tinted with the scale's colour: the black keys under light blue ink turn red for
-// Phrygian. A key with no diagram leaves the keys plain and keeps the name it looked for.
+// Phrygian. Every scale in every key has a shipped diagram: E Phrygian's marks every white key
+// with a dot in the scale's colour and leaves the black keys dark.
 TEST_F(BoardWindow, APickedScalesDiagramLiesOverThePreviewInItsColour) {
   const int w = 301, h = 95;
   DecodedImage ink{w, h, {}};
   for (int i = 0; i < w * h; ++i) ink.rgba.insert(ink.rgba.end(), {120, 160, 240, 255});
   std::filesystem::create_directories(dir_.File("scales"));
   ASSERT_TRUE(SaveImageFile(dir_.File("scales/phrygian_A.png"), ink));
-  struct Case {
-    int ring;
-    bool found;
-    const char* missing;
-    const char* shot;
-  } cases[] = {{3, true, "", "board_preview_diagram"}, {4, false, "phrygian_E.png", "board_preview_no_diagram"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.ring);
-    SelectScale(kChurchModes[2], c.ring, true);
-    DrawBoardAlone();
-    EXPECT_EQ(gScaleDiagramImage.texture != 0, c.found);
-    EXPECT_EQ(gScaleDiagramMissingName, c.missing);
-    RectF box = c.found ? PreviewBox(w, h) : PreviewBox();
-    float u = box.w / 301.0f, v = box.h / 95.0f;
-    for (float centre : {43.5f, 158.5f, 240.5f}) {  // the black keys D#3, F#4 and A#4
-      Rgb p = Pixel((int)(box.x + centre * u), (int)(box.y + 35.0f * v));
-      if (c.found) {
-        EXPECT_GT(p[0], p[1] + 50) << centre;
-        EXPECT_GT(p[0], p[2] + 50) << centre;
-        EXPECT_GT(p[0], 80) << centre;
-      } else {
-        EXPECT_LT(Sum(p), 200) << centre;
-      }
-    }
-    SaveScreenshot(c.shot);
+  SelectScale(kChurchModes[2], 3, true);
+  DrawBoardAlone();
+  EXPECT_NE(gScaleDiagramImage.texture, 0u);
+  EXPECT_EQ(gScaleDiagramMissingName, "");
+  RectF box = PreviewBox(w, h);
+  float u = box.w / 301.0f, v = box.h / 95.0f;
+  for (float centre : {43.5f, 158.5f, 240.5f}) {  // the black keys D#3, F#4 and A#4
+    Rgb p = Pixel((int)(box.x + centre * u), (int)(box.y + 35.0f * v));
+    EXPECT_GT(p[0], p[1] + 50) << centre;
+    EXPECT_GT(p[0], p[2] + 50) << centre;
+    EXPECT_GT(p[0], 80) << centre;
   }
+  SaveScreenshot("board_preview_diagram");
+
+  SelectScale(kChurchModes[2], 4, true);
+  DrawBoardAlone();
+  ASSERT_NE(gScaleDiagramImage.texture, 0u) << "no shipped diagram for E Phrygian";
+  EXPECT_EQ(gScaleDiagramImage.width, 602);
+  EXPECT_EQ(gScaleDiagramImage.height, 190);
+  box = PreviewBox(gScaleDiagramImage.width, gScaleDiagramImage.height);
+  u = box.w / 301.0f, v = box.h / 95.0f;
+  for (int i : {0, 2, 6, 9}) {  // C3, E3 (the tonic), B3 and E4: the dot in the scale's red
+    Rgb dot = Pixel((int)(box.x + (20.0f * (float)i + 10.5f) * u), (int)(box.y + 76.0f * v));
+    Rgb key = Pixel((int)(box.x + (20.0f * (float)i + 10.5f) * u), (int)(box.y + 66.0f * v));
+    EXPECT_GT(dot[0], dot[1] + 25) << i << ": " << (int)dot[0] << "," << (int)dot[1] << "," << (int)dot[2];
+    EXPECT_GT(Sum(key), Sum(dot) + 90) << i << ": the dot does not stand out of its key";
+  }
+  for (float centre : {43.5f, 158.5f, 240.5f})  // no black key is in the scale
+    EXPECT_LT(Sum(Pixel((int)(box.x + centre * u), (int)(box.y + 35.0f * v))), 200) << centre;
+  SaveScreenshot("board_preview_shipped_diagram");
+}
+
+// The program's own search finds a shipped diagram for every scale of the catalogue in every key,
+// each the preview keyboard's shape.
+TEST_F(BoardWindow, EveryScaleInEveryKeyHasItsDiagram) {
+  GetScaleCatalogue();
+  int shown = 0;
+  for (const ScaleRow* row : gScaleCatalogue)
+    for (int ring = 0; ring < 12; ++ring) {
+      SelectScale(row, ring, false);
+      UpdateScaleDiagram();
+      EXPECT_NE(gScaleDiagramImage.texture, 0u) << row->name << " " << kKeyNamesByRing[ring] << ": "
+                                                << gScaleDiagramMissingName;
+      EXPECT_EQ(gScaleDiagramImage.width * 95, gScaleDiagramImage.height * 301) << row->name;
+      shown += gScaleDiagramImage.texture != 0;
+    }
+  EXPECT_EQ(shown, 12 * (int)gScaleCatalogue.size());
 }
 
 TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
