@@ -21,6 +21,7 @@
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "learning_ui/learning_screen.h"
+#include "learning_ui/placement_prompt.h"
 #include "midi/click.h"
 #include "midi/playback.h"
 #include "platform/keys.h"
@@ -150,7 +151,7 @@ void HandleKeyCommand(int key, int64_t lParam) {
     return;
   }
   if (gPlacementPromptOpen) {
-    if (key == kKeyEscape) gPlacementPromptOpen = false;
+    if (key == kKeyEscape) ClosePlacementPrompt();
     return;
   }
   if (StartScreenUp()) {

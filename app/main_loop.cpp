@@ -39,6 +39,7 @@
 #include "learning/schedule.h"
 #include "learning_ui/learning_screen.h"
 #include "learning_ui/performance_note.h"
+#include "learning_ui/placement_prompt.h"
 #include "midi/midi_input.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -71,8 +72,6 @@ float gLastFrameSeconds = 0.0f;
 bool gPracticeRunShown = false;
 bool gSongViewShown = false;
 bool gPlacementQuizRequest = false;
-bool gPlacementPromptOpen = false;
-int gPlacementPromptStep = 0;
 
 // ---- internal helpers ----
 // The song's beat record of a pump pass goes to the metronome's grid.
@@ -152,8 +151,7 @@ void ArmPlacementQuiz() {
   if (GetActiveStudentIndex() >= 0) {
     // An undrawn prompt would swallow every click and key without a word.
     if (!IsPlacementPromptAvailable()) return;
-    gPlacementPromptOpen = true;
-    gPlacementPromptStep = 0;
+    OpenPlacementPrompt();
   } else {
     gStatusText = "Add a student first - the placement quiz saves to their profile";
     gStudentNameEntryActive = true;
@@ -290,6 +288,7 @@ bool RunFrameWork(uint32_t frameStartMs) {
   DrawPerformanceNotes();
   DrawSkillsRadarFlash();
   DrawClassroomPanels(dt);
+  DrawPlacementPrompt();
   return true;
 }
 

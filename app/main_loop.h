@@ -6,8 +6,6 @@ extern float gLastFrameSeconds;     // GetAppSeconds of the previous pass; 0 bef
 extern bool gPracticeRunShown;      // IsPracticeRunActive at the last re-layout
 extern bool gSongViewShown;         // gSongView at the last re-layout
 extern bool gPlacementQuizRequest;  // arm the placement quiz once
-extern bool gPlacementPromptOpen;   // the placement-quiz prompt is shown
-extern int gPlacementPromptStep;    // the prompt's counter
 
 // Takes window events into the queue and handles every queued message.
 void DrainMessages();

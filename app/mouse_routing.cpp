@@ -27,6 +27,7 @@
 #include "gfx/slider_panel.h"
 #include "learning_ui/learning_screen.h"
 #include "learning_ui/performance_note.h"
+#include "learning_ui/placement_prompt.h"
 #include "midi/click.h"
 #include "midi/device_pickers.h"
 #include "midi/playback.h"
@@ -168,7 +169,10 @@ bool IsAnyMouseDragOn() {
 }
 
 void HandleLeftButtonDown(int x, int y, uint64_t flags) {
-  if (gPlacementPromptOpen) return;   // no prompt is drawn yet: nothing opens it
+  if (gPlacementPromptOpen) {
+    PlacementPromptMouseDown(x, y);
+    return;
+  }
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
   if (StartScreenMouseDownRoute(x, y)) return;
   if (ClassroomPanelsMouseDown(x, y)) return;

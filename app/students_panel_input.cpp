@@ -13,6 +13,7 @@
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "learning/placement.h"
+#include "learning_ui/placement_prompt.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "practice/student_colours.h"
@@ -139,12 +140,12 @@ bool StudentsPanelMouseDown(int x, int y) {
     return true;
   }
   if (PointInRect(gPlacementQuizButtonRect, x, y)) {
-    // The quiz needs a student to save to, and a prompt on screen to answer.
+    // The quiz needs a student to save to.
     if (GetActiveStudentIndex() < 0) {
       gStatusText = "Add a student first - the placement quiz saves to their profile";
       FocusNameEntry();
-    } else if (IsPlacementPromptAvailable()) {
-      gPlacementPromptOpen = true, gPlacementPromptStep = 0;
+    } else {
+      OpenPlacementPrompt();
     }
     return true;
   }

@@ -13,5 +13,7 @@ void ComputePlacementCounts(const int answers[5]);
 int ApplyPlacement();
 // Re-plans today and the coming days after a placement.
 void AdvanceLesson();
-// Whether the window procedure may open the quiz's prompt: no prompt is drawn yet, so never.
+// Whether the start screen's row above its AUDIO OUT header may raise the quiz: the start screen
+// draws nothing in that row, so a press on an empty spot would end it and open a quiz; never. The
+// students panel's button opens the quiz.
 bool IsPlacementPromptAvailable();

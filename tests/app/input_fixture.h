@@ -26,6 +26,7 @@
 #include "gfx/layout.h"
 #include "gfx/slider_panel.h"
 #include "gfx/text_field.h"
+#include "learning_ui/placement_prompt.h"
 #include "midi/playback.h"
 #include "midi/playlist.h"
 #include "platform/clipboard.h"
@@ -60,7 +61,7 @@ class InputTest : public PracticeRunTest {
     gSongEvents.clear();
     gLoopStartSet = gLoopEndSet = false;
     gPlaybackSpeed = 1.0f;
-    gPlacementPromptOpen = false;
+    ResetPlacementPrompt();
     gFullscreen = false;
     gThemeLevel = 0.5f;
     ClipboardUseMemoryForTesting(true);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/base/view_modes.h"
+#include "learning_ui/placement_prompt.h"
 #include "practice/achievements.h"
 #include "tests/app/input_fixture.h"
 

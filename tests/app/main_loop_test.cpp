@@ -9,6 +9,7 @@
 #include "app/base/view_modes.h"
 #include "app/main_loop.h"
 #include "board/grid_interaction.h"
+#include "learning_ui/placement_prompt.h"
 #include "midi/midi_input.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"

@@ -10,6 +10,7 @@
 #include "app/song_view.h"
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
+#include "learning_ui/placement_prompt.h"
 #include "midi/seek_bar.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
