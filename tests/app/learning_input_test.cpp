@@ -25,10 +25,8 @@ class LearningInput : public LearningWindowTest {
   void SetUp() override {
     LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    ASSERT_NE(binary, nullptr);
-    fs::create_directories(dir_.File("MIDI"));
-    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
+    LinkShippedLibrary();
+    if (HasFatalFailure()) return;
     LoadLibraryIndex();
     gPracticeMode = true;
     FindWindow();

@@ -66,6 +66,14 @@ class LearningWindowTest : public RealWindow {
     ResetClassroomPanelState();
   }
 
+  // The shipped lesson library beside the test program, linked into the private program folder.
+  void LinkShippedLibrary() {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    ASSERT_NE(binary, nullptr);
+    std::filesystem::create_directories(dir_.File("MIDI"));
+    std::filesystem::create_directory_symlink(std::filesystem::path(binary).parent_path() / "MIDI" / "Library",
+                                              dir_.File("MIDI/Library"));
+  }
   // Runs xdotool on the display; its standard output, "ok" when it printed nothing, "" when it failed.
   std::string Xdo(const std::vector<std::string>& args) {
     std::vector<std::string> argv{"xdotool"};

@@ -24,22 +24,17 @@
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "practice/students.h"
-#include "tests/app/learning_window_fixture.h"
+#include "tests/app/shipped_languages_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class PlacementPromptWindow : public LearningWindowTest {
+class PlacementPromptWindow : public ShippedLanguagesWindow {
  protected:
   void SetUp() override {
-    LearningWindowTest::SetUp();
+    ShippedLanguagesWindow::SetUp();
     if (HasFatalFailure()) return;
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    ASSERT_NE(binary, nullptr);
-    fs::create_directories(dir_.File("MIDI"));
-    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
-    ClockDriveBegin(ClockTickMs64());
     ResetPlacementPrompt();
     gStudents = {{"Ada", "ada", 0.9f, 0.4f, 0.3f}};
     SwitchActiveStudent(0);
@@ -48,13 +43,11 @@ class PlacementPromptWindow : public LearningWindowTest {
     Frames(2);
   }
   void TearDown() override {
-    if (!gLanguageList.empty()) ApplyUiLanguage(0, false);
-    ResetTranslationFileForTesting();
     ResetPlacementPrompt();
     gStudentListOpen = false;
     gStudents.clear();
     gActiveStudentIndex = -1;
-    LearningWindowTest::TearDown();
+    ShippedLanguagesWindow::TearDown();
   }
   static void Frames(int n) {
     for (int i = 0; i < n; ++i) {
@@ -176,11 +169,6 @@ TEST_F(PlacementPromptWindow, EscapeOrNotNowClosesAndNothingIsWritten) {
 // Every answer, button label, question and line of the prompt fits its place in every shipped
 // language, as the small font draws the buttons and the medium one the questions.
 TEST_F(PlacementPromptWindow, EveryTextFitsItsPlaceInEveryLanguage) {
-  fs::path shipped = fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-  if (!fs::exists(shipped)) GTEST_SKIP() << "no translation files";
-  fs::copy(shipped, dir_.File("locales"));
-  ResetTranslationFileForTesting();
-  if (gLanguageList.empty()) InitUiLanguage();
   ASSERT_GE(gLanguageList.size(), 20u);
   OpenPlacementPrompt();
   for (size_t language = 0; language < gLanguageList.size(); ++language) {
@@ -214,8 +202,6 @@ TEST_F(PlacementPromptWindow, EveryTextFitsItsPlaceInEveryLanguage) {
       PressButton(0);
     }
   }
-  ApplyUiLanguage(0, false);
-  RebuildFonts();
 }
 
 }  // namespace

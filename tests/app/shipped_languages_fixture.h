@@ -20,10 +20,8 @@ class ShippedLanguagesWindow : public LearningWindowTest {
     LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
     namespace fs = std::filesystem;
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    ASSERT_NE(binary, nullptr);
-    fs::create_directories(dir_.File("MIDI"));
-    fs::create_directory_symlink(fs::path(binary).parent_path() / "MIDI" / "Library", dir_.File("MIDI/Library"));
+    LinkShippedLibrary();
+    if (HasFatalFailure()) return;
     fs::path shipped = fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
     ASSERT_TRUE(fs::exists(shipped));
     fs::copy(shipped, dir_.File("locales"));
