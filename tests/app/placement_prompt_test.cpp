@@ -199,6 +199,8 @@ TEST_F(PlacementPromptWindow, EveryTextFitsItsPlaceInEveryLanguage) {
       const float room = 508.0f * std::clamp(GetUiScale(), 0.7f, 1.4f);
       EXPECT_LE(MeasureText(gFontMedium, PlacementQuestionWording(q), medium), 2.0f * room) << PlacementQuestionWording(q);
       for (int a = 0; a < 4 && PlacementAnswerWording(q, a); ++a) fits(PlacementAnswerWording(q, a), Button(a));
+      const std::string code = gLanguageList[language].code;
+      if (q == 1 && (code == "ar" || code == "ja" || code == "ru")) SaveScreenshot("placement_question_" + code);
       PressButton(0);
     }
   }
