@@ -316,8 +316,8 @@ static void FindRowLabelBreak(const std::string& t, float size, float room, size
 RowLabelLines SplitRowLabel(const std::string& translated, float labelColumnWidth, float scale, float cellH) {
   ScopedTrSuppress already;
   const float size = (float)ComputeFontSizes(scale).small, room = RowLabelRoom(labelColumnWidth, scale);
-  if (MeasureText(gFontSmall, translated, size) <= room || cellH < RowLabelLineGap(scale) + 1.05f * size)
-    return {CutRowLabel(translated, labelColumnWidth, scale), ""};
+  if (MeasureText(gFontSmall, translated, size) <= room) return {translated, ""};
+  if (cellH < RowLabelLineGap(scale) + 1.05f * size) return {CutRowLabel(translated, labelColumnWidth, scale), ""};
   size_t end = 0, next = 0;
   FindRowLabelBreak(translated, size, room, end, next);
   if (!end) return {CutRowLabel(translated, labelColumnWidth, scale), ""};

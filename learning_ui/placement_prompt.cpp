@@ -35,6 +35,8 @@ const Question kQuestions[kPlacementQuestions] = {
     {"When did you last practise regularly?", {"This month", "This year", "A few years ago", "Many years ago"}},
 };
 
+const Question& QuestionAt(int q) { return kQuestions[std::clamp(q, 0, kPlacementQuestions - 1)]; }
+
 int AnswerCount(const Question& q) {
   int n = 0;
   while (n < 4 && q.answers[n]) ++n;
@@ -85,11 +87,12 @@ void ClosePlacementPrompt() {
 
 const std::vector<PlacementButton>& PlacementButtons() { return gButtons; }
 
-const char* PlacementQuestionWording(int q) { return kQuestions[std::clamp(q, 0, kPlacementQuestions - 1)].wording; }
+const char* PlacementQuestionWording(int q) { return QuestionAt(q).wording; }
 
 const char* PlacementAnswerWording(int q, int a) {
-  return a < 0 || a > 3 ? nullptr : kQuestions[std::clamp(q, 0, kPlacementQuestions - 1)].answers[a];
+  return a < 0 || a > 3 ? nullptr : QuestionAt(q).answers[a];
 }
+
 int PlacementQuestion() { return gQuestion; }
 const int* PlacementAnswers() { return gAnswers; }
 
@@ -99,7 +102,7 @@ void LayoutPlacementPrompt() {
   const float pad = 26.0f * s, bh = 38.0f * s, gap = 10.0f * s;
   const float pw = std::min(560.0f * s, W - 24.0f);
   int rows = 1;
-  if (gPlacementPromptStep == 1) rows = AnswerCount(kQuestions[std::clamp(gQuestion, 0, kPlacementQuestions - 1)]) + 1;
+  if (gPlacementPromptStep == 1) rows = AnswerCount(QuestionAt(gQuestion)) + 1;
   const float ph = pad + BodyHeight(s) + (float)rows * bh + (float)(rows - 1) * gap + pad;
   gPanel = {(W - pw) / 2.0f, std::max((H - ph) / 2.0f, 8.0f), pw, ph};
   const float top = gPanel.y + pad + BodyHeight(s), inner = pw - 2.0f * pad;
@@ -112,7 +115,7 @@ void LayoutPlacementPrompt() {
   switch (gPlacementPromptStep) {
     case 0: pair(kPlacementClose, kPlacementStart); break;
     case 1: {
-      const Question& q = kQuestions[std::clamp(gQuestion, 0, kPlacementQuestions - 1)];
+      const Question& q = QuestionAt(gQuestion);
       const float w = std::min(inner, 420.0f * s), x = gPanel.x + (pw - w) / 2.0f;
       for (int a = 0; a < AnswerCount(q); ++a) gButtons.push_back({{x, top + (float)a * (bh + gap), w, bh}, a});
       const float y = top + (float)AnswerCount(q) * (bh + gap);
@@ -126,15 +129,10 @@ void LayoutPlacementPrompt() {
 void PlacementPromptMouseDown(int x, int y) {
   if (!gPlacementPromptOpen) return;
   LayoutPlacementPrompt();
-  int id = 0;
-  bool hit = false;
-  for (const PlacementButton& b : gButtons)
-    if ((float)x >= b.rect.x && (float)x <= b.rect.x + b.rect.w && (float)y >= b.rect.y && (float)y <= b.rect.y + b.rect.h) {
-      id = b.id;
-      hit = true;
-      break;
-    }
-  if (!hit) return;
+  auto hit = std::find_if(gButtons.begin(), gButtons.end(),
+                          [&](const PlacementButton& b) { return PointInRect(b.rect, x, y); });
+  if (hit == gButtons.end()) return;
+  const int id = hit->id;
   switch (gPlacementPromptStep) {
     case 0:
       if (id == kPlacementClose) ClosePlacementPrompt();
@@ -193,7 +191,7 @@ void DrawPlacementPrompt() {
       DrawTextCentred(gFontMain, line3, "Your lessons then start where you are.", 0.86f, 0.9f, 0.98f, 0.95f);
       break;
     case 1: {
-      const Question& q = kQuestions[std::clamp(gQuestion, 0, kPlacementQuestions - 1)];
+      const Question& q = QuestionAt(gQuestion);
       const RectF counter = {p.x + pad, p.y + pad, p.w - 2.0f * pad, 22.0f * s};
       const RectF question = {p.x + pad, counter.y + counter.h + 6.0f * s, p.w - 2.0f * pad, 48.0f * s};
       std::string shown = TrF("Question %d of %d", gQuestion + 1, kPlacementQuestions);

@@ -171,13 +171,14 @@ static void FitListToLabelColumn(ScaleListLayout* L, const LayoutFacts& facts) {
              std::max(L->stripBottom, L->list.y + L->list.h) - L->header.y};
 }
 
-// The board's slot under a height, the nearest one above or below the rows; its visible list
-// position, -1 when the slot is empty.
-static int BoardRowAt(const LayoutFacts& facts, float y) {
-  const float pitch = std::max(facts.rowHeight + facts.rowGap, 1.0f);
-  int slot = (int)std::floor((y - facts.boardGrid.y) / pitch + ScaleWindowFraction());
-  return VisibleIndexOf(ScaleWindowItemIndex(ClampInt(slot, 0, 6)));
+// Where a height falls among the board's seven slots, in slots from the top of slot 0 (the list
+// scrolled by a fraction moves them up by it).
+static float BoardSlotPosition(const LayoutFacts& facts, float y) {
+  return (y - facts.boardGrid.y) / std::max(facts.rowHeight + facts.rowGap, 1.0f) + ScaleWindowFraction();
 }
+
+// The visible list position of a slot's scale; -1 when the slot is empty.
+static int BoardSlotRow(int slot) { return VisibleIndexOf(ScaleWindowItemIndex(slot)); }
 
 ScaleListLayout LayoutFilterTabs() {
   LayoutFacts facts = GetLayoutFacts();
@@ -277,7 +278,8 @@ bool FilterTabAt(int x, int y, int* row) {
   LayoutFacts facts = GetLayoutFacts();
   if (L.valid && InRect(L.list, x, y) && !OnOverlay() && facts.rowLabelW > 2.0f) {
     // The names drawn in the column are the grid's rows: a press picks the one it is on.
-    *row = BoardRowAt(facts, (float)y);
+    // The nearest slot for a height above or below the rows.
+    *row = BoardSlotRow(ClampInt((int)std::floor(BoardSlotPosition(facts, (float)y)), 0, 6));
     return *row >= 0 && *row < n;
   }
   if (L.valid && InRect(L.list, x, y)) {
@@ -289,14 +291,13 @@ bool FilterTabAt(int x, int y, int* row) {
   const RectF& G = facts.boardGrid;
   float fx = (float)x, fy = (float)y;
   if (!(fx > facts.rowLabelX + facts.rowLabelW) || !(fx < G.x + G.w - 2.0f) || !(fy > G.y)) return false;
-  float fraction = ScaleWindowFraction(), pitch = facts.rowHeight + facts.rowGap;
-  for (int slot = 0; slot < 7; ++slot) {
-    float top = G.y + ((float)slot - fraction) * pitch;
-    if (fy < top || fy > top + facts.rowHeight) continue;
-    *row = VisibleIndexOf(ScaleWindowItemIndex(slot));
-    return *row >= 0 && *row < n;
-  }
-  return false;
+  // A slot's own rows only, not the gap below it.
+  const float position = BoardSlotPosition(facts, fy);
+  const int slot = (int)std::floor(position);
+  if (slot < 0 || slot > 6 || (position - (float)slot) * (facts.rowHeight + facts.rowGap) > facts.rowHeight)
+    return false;
+  *row = BoardSlotRow(slot);
+  return *row >= 0 && *row < n;
 }
 
 bool IsPointInFilterTabArea(int x, int y) {
