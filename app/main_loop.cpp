@@ -11,6 +11,7 @@
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
 #include "app/base/frame_math.h"
+#include "app/base/frame_rest.h"
 #include "app/base/logs.h"
 #include "app/base/maths.h"
 #include "app/base/note_tables.h"
@@ -25,6 +26,7 @@
 #include "app/orb_gate.h"
 #include "app/ring_glow.h"
 #include "app/song_view.h"
+#include "classroom/background_job.h"
 #include "classroom/classroom_panels.h"
 #include "board/board_view.h"
 #include "board/grid_interaction.h"
@@ -41,6 +43,7 @@
 #include "learning_ui/performance_note.h"
 #include "learning_ui/placement_prompt.h"
 #include "midi/midi_input.h"
+#include "midi/note_preview.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playback_pump.h"
@@ -72,6 +75,8 @@ float gLastFrameSeconds = 0.0f;
 bool gPracticeRunShown = false;
 bool gSongViewShown = false;
 bool gPlacementQuizRequest = false;
+static FrameRest gFrameRest;
+static int gMessagesSinceRestCheck = 0;  // window events and messages handled since the last pass chose its kind
 
 // ---- internal helpers ----
 // The song's beat record of a pump pass goes to the metronome's grid.
@@ -79,8 +84,8 @@ static void SyncClickToSongBeat(const SongBeatInfo& info) { SyncTeachingClickToS
 
 // ---- public functions ----
 void DrainMessages() {
-  PumpWindowEvents();
-  DrainAppMessages();
+  gMessagesSinceRestCheck += PumpWindowEvents();
+  gMessagesSinceRestCheck += DrainAppMessages();
 }
 
 float AdvanceFrameClock(float now) { return TakeFrameStep(&gLastFrameSeconds, now); }
@@ -206,23 +211,41 @@ static void DrawFrameBackground(float dt, float now) {
   // drawn in between, and the circle view puts both back from one texture while they stay the same.
 }
 
-static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
-  MarkFirstFrameDrawn();  // the first frame's swap is timed apart from its drawing
-  WindowSwapBuffers();
-  NoteFrameSwapped(ClockMicros64(), drewViews);
-  // A key that arrives while the frame waits would otherwise wait for the rest of the frame and
-  // be drawn up to two frames after it came: the wait ends when one arrives, so the next pass
-  // drains and draws it at once. Passes still begin half a frame apart at least.
+// A key that arrives while the frame waits would otherwise wait for the rest of the frame and be
+// drawn up to two frames after it came: the wait ends when one arrives, so the next pass drains and
+// draws it at once. Passes still begin half a frame apart at least.
+static void PaceFrame(uint32_t frameStartMs) {
   FramePacing pacing = SplitFramePacing(frameStartMs, ClockMs32());
   if (pacing.fixedMs > 0) ClockSleepMs(pacing.fixedMs);
   if (pacing.wakeableMs > 0) WaitForWakingMessage(pacing.wakeableMs);
   else if (pacing.fixedMs == 0) ClockSleepMs(0);  // a long pass still yields the processor
 }
 
-bool RunFrameWork(uint32_t frameStartMs) {
+static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
+  MarkFirstFrameDrawn();  // the first frame's swap is timed apart from its drawing
+  WindowSwapBuffers();
+  NoteFrameSwapped(ClockMicros64(), drewViews);
+  PaceFrame(frameStartMs);
+}
+
+// What moves or may change with no message to say so: a running song, a judged or timed run,
+// sounding notes and previews, a classroom request on its way, the start screen's own run.
+static bool SomethingGoesOn(float now) {
+  if ((gPlaying && !gPaused) || gPlayAlongRun || IsPracticeRunActive()) return true;
+  if (gClassroomWorkers.load() > 0) return true;
+  if (IsStartScreenVisible(now) && !gLanguageListOpen) return true;
+  for (const HeldNote& h : gHeldNotes)
+    if (h.sounding) return true;
+  for (bool on : gPreviewNotesOn)
+    if (on) return true;
+  return false;
+}
+
+bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   DrainMessages();
-  float now = GetAppSeconds();
-  float dt = AdvanceFrameClock(now);
+  bool held = holdTime && gLastFrameSeconds > 0.0f;
+  float now = held ? gLastFrameSeconds : GetAppSeconds();
+  float dt = held ? 0.0f : AdvanceFrameClock(now);
   DecayFrameLevels(dt);
 
   DrawFrameBackground(dt, now);
@@ -309,6 +332,22 @@ void RunFramePass() {
   PresentAndPace(frameStartMs, drewViews);
 }
 
+void RunLoopPass() {
+  uint32_t frameStartMs = ClockMs32();
+  DrainMessages();
+  float now = GetAppSeconds();
+  bool lively = gMessagesSinceRestCheck > 0 || SomethingGoesOn(now);
+  gMessagesSinceRestCheck = 0;
+  FramePass pass = ChooseFramePass(&gFrameRest, now, lively);
+  if (pass == FramePass::kNoDraw) {
+    RunMidiRescan(ClockMs32());  // a keyboard plugged in is still found on time
+    PaceFrame(frameStartMs);
+    return;
+  }
+  bool drewViews = RunFrameWork(frameStartMs, pass == FramePass::kHeldDraw);
+  PresentAndPace(frameStartMs, drewViews);
+}
+
 void RunMainLoop() {
-  while (gAppRunning) RunFramePass();
+  while (gAppRunning) RunLoopPass();
 }

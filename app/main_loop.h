@@ -7,7 +7,8 @@ extern bool gPracticeRunShown;      // IsPracticeRunActive at the last re-layout
 extern bool gSongViewShown;         // gSongView at the last re-layout
 extern bool gPlacementQuizRequest;  // arm the placement quiz once
 
-// Takes window events into the queue and handles every queued message.
+// Takes window events into the queue and handles every queued message (they count as something
+// happening for the loop's rest rule).
 void DrainMessages();
 // The frame's work that needs no GL, steps 3 to 5 and 9: returns the clamped step.
 float AdvanceFrameClock(float now);
@@ -22,14 +23,18 @@ float ScaleListScrollRate();
 // The placement-quiz arming.
 void ArmPlacementQuiz();
 // One pass without presenting and pacing: drain, step, animate and draw; false when the start
-// screen stood in front of the views.
-bool RunFrameWork(uint32_t frameStartMs);
+// screen stood in front of the views. With holdTime the pass draws at the previous pass's time
+// with a step of 0, so nothing that moves by itself moves (a resting loop's drawing).
+bool RunFrameWork(uint32_t frameStartMs, bool holdTime = false);
 // The start screen's first frame, drawn and presented ahead of the loop so that it shows before
 // the loaders it does not need: the background and the start screen as the first pass draws them,
 // with no input handled and no time gone. False, with nothing presented, when no start screen
 // shows (its images are missing); the first pass then draws the first frame.
 bool PresentStartScreenFrame();
-// One whole pass of the loop (drain to pacing).
+// One whole pass of the loop (drain to pacing), always drawn.
 void RunFramePass();
+// One pass of the running program: drawn, drawn with its time held, or only drained and paced, as
+// the rest rule (app/base/frame_rest) says.
+void RunLoopPass();
 // Runs passes until gAppRunning is cleared.
 void RunMainLoop();

@@ -47,8 +47,10 @@ void WindowSetClientSize(int width, int height);
 void WindowSetMinimumClientSize(int width, int height);
 // Borderless full screen over the whole display on (true) or back to the previous window (false).
 bool WindowSetFullscreen(bool on);
-// Takes every pending window-system event and posts it into the message queue.
-void PumpWindowEvents();
+// Takes every pending window-system event and posts it into the message queue; returns how many
+// there were, including those that post nothing (the window shown again or uncovered: its picture
+// may need drawing again).
+int PumpWindowEvents();
 
 // The last text of the window system's error, for logs.
 const char* WindowLastError();

@@ -345,10 +345,15 @@ bool WindowSetFullscreen(bool on) {
   return true;
 }
 
-void PumpWindowEvents() {
-  if (!gSdlVideoUp) return;
+int PumpWindowEvents() {
+  if (!gSdlVideoUp) return 0;
+  int count = 0;
   SDL_Event e;
-  while (SDL_PollEvent(&e)) TranslateEvent(e);
+  while (SDL_PollEvent(&e)) {
+    TranslateEvent(e);
+    ++count;
+  }
+  return count;
 }
 
 const char* WindowLastError() { return gLastError; }

@@ -11,7 +11,8 @@ may set one: root or a lowered perf_event_paranoid): on a busy machine a program
 its 59 frames a second uses less CPU than it would, so the CPU time per frame is the figure to
 compare, and the percentage at the program's 59 frames a second is given beside it.
 
-Views: circle (the main view, nothing played), keys (the main view with ten keys held), start
+Views: circle (the main view, nothing played, measured once it has been left alone for --idle-wait
+seconds, so a program that rests is measured resting), keys (the main view with ten keys held), start
 (the start screen, held by its open language list).
 
   scripts/view_cpu.py build/rel/tonvarra /other/build/tonvarra --views circle,keys,start
@@ -200,6 +201,8 @@ def run_once(binary, view, args, display, helper):
             time.sleep(1.0)
         else:
             time.sleep(max(0.0, 7.0 - (time.monotonic() - started)))  # the start screen lasts 4.6 s
+            if view == "circle":
+                time.sleep(args.idle_wait)  # idle: nothing has happened for a while (the loop rests)
             if view == "keys":
                 if not opened:
                     raise RuntimeError("the program did not open the keyboard")
@@ -250,6 +253,8 @@ def main():
     parser.add_argument("--seconds", type=float, default=10.0)
     parser.add_argument("--rounds", type=int, default=2)
     parser.add_argument("--size", default="1920x1080")
+    parser.add_argument("--idle-wait", type=float, default=10.0,
+                        help="seconds the circle view is left alone before it is measured")
     parser.add_argument("--shots", help="folder for a screenshot of each view (the last round's)")
     args = parser.parse_args()
     args.count_frames = frame_probe()

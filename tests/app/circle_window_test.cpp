@@ -15,6 +15,7 @@
 
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
+#include "app/base/frame_rest.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
@@ -226,6 +227,73 @@ TEST_F(CircleWindow, TheStudentViewHidesTheCircleWhileItsStateGoesOn) {
   EXPECT_EQ(gKeyMarkerRadius, 0.0f);
   Play(60, 0);
   Frames(50);
+}
+
+// Left alone, the running loop rests: a resting pass leaves the back buffer untouched, now and then
+// one draws the same sky again with its time held, and a held key keeps the loop awake for as long
+// as it sounds; any event wakes it at once.
+TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
+  ClockDriveBegin(ClockTickMs64());
+  auto pass = [](int stepMs = 17) {
+    RunLoopPass();
+    ClockDriveAdvance(stepMs);
+  };
+  // Awake stretches go by in long steps: the rule reads only the time, and every awake pass draws.
+  auto passes = [&](float seconds, int stepMs = 17) {
+    for (int i = 0; i < (int)(seconds * 1000.0f / (float)stepMs); ++i) pass(stepMs);
+  };
+  auto mark = [] {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  };
+  auto marked = [] {
+    glFinish();
+    return Pixel(40, 300) == Rgb{255, 0, 255};
+  };
+  auto starYs = [] {
+    std::vector<float> ys;
+    for (const BackdropStar& s : gBackdrop) ys.push_back(s.y);
+    return ys;
+  };
+
+  // A key held down keeps the loop drawing every pass, the quiet time long over.
+  Play(60, 100);
+  passes(kRestAfterSeconds + 2.0f, 500);
+  mark();
+  pass();
+  EXPECT_FALSE(marked()) << "a sounding key must keep every pass drawn";
+  std::vector<float> moving = starYs();
+  ASSERT_FALSE(moving.empty());
+  passes(0.2f);
+  EXPECT_NE(starYs(), moving) << "the sky moves while the loop is awake";
+
+  // Released, the quiet time runs and the loop rests.
+  Play(60, 0);
+  passes(kRestAfterSeconds + 1.0f, 500);
+  std::vector<float> held = starYs();
+  // The next held drawing comes within one interval, and nothing is drawn in between.
+  mark();
+  int until = 0;
+  while (marked() && until < 100) pass(), ++until;
+  EXPECT_GE(until, 1);
+  EXPECT_LE(until, (int)(kRestRedrawSeconds * 1000.0f / 17.0f) + 1);
+  EXPECT_EQ(starYs(), held) << "a held drawing keeps the stars where they stopped";
+  mark();
+  for (int i = 0; i + 2 < (int)(kRestRedrawSeconds * 1000.0f / 17.0f); ++i) pass();
+  EXPECT_TRUE(marked()) << "a resting pass must draw nothing";
+  passes(0.1f);
+  EXPECT_FALSE(marked()) << "a resting loop still draws each interval";
+  EXPECT_EQ(starYs(), held);
+
+  // A move of the mouse wakes it: the very next pass draws and the sky moves on.
+  mark();
+  PostAppMessage(kMsgMouseMove, 0, MakePointParam(600, 400));
+  pass();
+  EXPECT_FALSE(marked()) << "an event must be drawn by the next pass";
+  passes(0.2f);
+  EXPECT_NE(starYs(), held);
+  ClockDriveEnd();
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+// app/base/frame_rest: the rest rule of the loop.
+#include "app/base/frame_rest.h"
+
+FramePass ChooseFramePass(FrameRest* rest, float now, bool lively) {
+  bool ranBack = now < rest->lastLively || now < rest->lastDrawn;
+  if (lively || ranBack || rest->lastLively < 0.0f) {
+    rest->lastLively = now;
+    rest->lastDrawn = now;
+    return FramePass::kDraw;
+  }
+  if (now - rest->lastLively < kRestAfterSeconds) {
+    rest->lastDrawn = now;
+    return FramePass::kDraw;
+  }
+  if (now - rest->lastDrawn >= kRestRedrawSeconds) {
+    rest->lastDrawn = now;
+    return FramePass::kHeldDraw;
+  }
+  return FramePass::kNoDraw;
+}
