@@ -228,10 +228,12 @@ static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
   PaceFrame(frameStartMs);
 }
 
-// What moves or may change with no message to say so: a running song, a judged or timed run,
-// sounding notes and previews, a classroom request on its way, the start screen's own run.
+// What moves or may change with no message to say so: a running song, a judged or timed run, the
+// metronome's own clicks, sounding notes and previews, a classroom request on its way, the start
+// screen's own run.
 static bool SomethingGoesOn(float now) {
   if ((gPlaying && !gPaused) || gPlayAlongRun || IsPracticeRunActive()) return true;
+  if (gTeachingState.metronomeOn) return true;
   if (gClassroomWorkers.load() > 0) return true;
   if (IsStartScreenVisible(now) && !gLanguageListOpen) return true;
   for (const HeldNote& h : gHeldNotes)
