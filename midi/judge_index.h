@@ -13,8 +13,12 @@
 
 constexpr size_t kNoEvent = (size_t)-1;
 
-// The event is a note-on with a velocity above 0 (an expected note).
-inline bool IsSoundingNoteOn(const SongEvent& e) { return (e.status & 0xF0) == 0x90 && e.data2 > 0; }
+// The event is a note-on with a velocity above 0 on a key a keyboard has (an expected note). A
+// damaged file's note number of 128 or above is shown but never expected: no press could grade it,
+// and a run would wait at it for ever.
+inline bool IsSoundingNoteOn(const SongEvent& e) {
+  return (e.status & 0xF0) == 0x90 && e.data2 > 0 && e.data1 < 128;
+}
 
 // Rebuilds the note ends from gSongEvents, forgets the pending hint and collects the open holds
 // from gJudgeStates.

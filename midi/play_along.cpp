@@ -179,11 +179,7 @@ void SetPlayAlongRun(bool on, bool markPassed) {
     gChromaticUnlocked = false;
     AllNotesOff();
     ResetJudgeStates(false, false);
-    if (markPassed) {
-      uint32_t position = GetPlaybackPositionMs(ClockMs32());
-      for (size_t i = 0; i < gSongEvents.size() && gSongEvents[i].timeMs < position; ++i)
-        if (IsSoundingNoteOn(gSongEvents[i]) && gJudgeStates[i].state == 0) gJudgeStates[i].state = 7;
-    }
+    if (markPassed) MarkNotesPassedBefore(GetPlaybackPositionMs(ClockMs32()));
     return;
   }
   gPlayAlongRun = false;
@@ -191,6 +187,12 @@ void SetPlayAlongRun(bool on, bool markPassed) {
   gPlayedNotes.clear();
   ResetJudgeStates(false, false);
   RestoreAllNotesAllowed();
+}
+
+void MarkNotesPassedBefore(uint32_t position) {
+  const size_t n = std::min(gSongEvents.size(), gJudgeStates.size());
+  for (size_t i = 0; i < n && gSongEvents[i].timeMs < position; ++i)
+    if (IsSoundingNoteOn(gSongEvents[i]) && gJudgeStates[i].state == 0) gJudgeStates[i].state = 7;
 }
 
 void ResetJudgeStates(bool endRun, bool keepWhenSized) {

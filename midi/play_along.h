@@ -1,7 +1,8 @@
-// midi/play_along: play-along judging. While a run is active every note-on of the loaded song is an
-// expected note: key presses are matched to the best one and graded by their timing error, scored
-// with a streak multiplier, hold notes released early are broken, wrong keys are counted, playback
-// waits at the next expected note, and per-key highlight values are kept for the board.
+// midi/play_along: play-along judging. While a run is active every note-on of the loaded song on a
+// key 0..127 is an expected note: key presses are matched to the best one and graded by their
+// timing error, scored with a streak multiplier, hold notes released early are broken, wrong keys
+// are counted, playback waits at the next expected note, and per-key highlight values are kept for
+// the board.
 //
 // Everything runs on the UI thread. Clock values ("now") are the 32-bit ms clock; positions are song
 // ms from GetPlaybackPositionMs. Timing errors and windows are real ms: a difference of song
@@ -76,6 +77,8 @@ extern uint32_t gLastJudgedMs;     // clock time of the last graded note
 bool IsPlayAlongAvailable();
 // Starts (on, when available) or ends a run; markPassed marks the notes behind the position passed.
 void SetPlayAlongRun(bool on, bool markPassed);
+// Marks the pending expected notes before a song position passed without judging (state 7).
+void MarkNotesPassedBefore(uint32_t position);
 // Sizes and clears the judge records (kept when keepWhenSized and already sized) and the run
 // counters; endRun also ends the run.
 void ResetJudgeStates(bool endRun, bool keepWhenSized);

@@ -212,6 +212,9 @@ void SeekPlayback(uint32_t ms) {
                           gSongEvents.begin());
   ReanchorAt(t, SpeedFactor(), ClockMs32());
   ResetJudgeStates(false, false);
+  // A run waits at its first pending note: the notes before the new position are passed, or the
+  // next pass would take the song back to them (and a loop would never get past its start).
+  if (gPlayAlongRun) MarkNotesPassedBefore(t);
   SyncMetronomeToSong(t, true);
   MarkSongBeatResync(t);
 }

@@ -78,7 +78,8 @@ void SetPlaybackSpeed(float speed);
 float SpeedFromSlider(float fraction);
 // The speed slider's fraction 0..1 under mouse x.
 float SpeedSliderFraction(int mouseX);
-// Jumps to a song time (clamped to the song length); only while playing.
+// Jumps to a song time (clamped to the song length); only while playing. The judge records start
+// again, and in a run the notes before the time are passed.
 void SeekPlayback(uint32_t ms);
 // Set loop point A or B; only with a song of positive length.
 void SetLoopStart(uint32_t ms);

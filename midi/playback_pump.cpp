@@ -15,6 +15,7 @@
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
+#include "midi/judge_index.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -140,7 +141,7 @@ PracticeRunResult BuildPracticeRunResult() {
   std::vector<VelocityRecord> records;
   for (size_t i = 0; i < n; ++i) {
     const SongEvent& e = gSongEvents[i];
-    if ((e.status & 0xF0) != 0x90 || e.data2 == 0) continue;
+    if (!IsSoundingNoteOn(e)) continue;
     const NoteJudgeState& j = gJudgeStates[i];
     ++r.expected;
     if (j.state >= 1 && j.state <= 3) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 struct PracticeRunResult {
-  int32_t expected = 0;            // note-ons with velocity above 0 among the judged events
+  int32_t expected = 0;            // sounding note-ons on keys 0..127 among the judged events
   int32_t landed = 0;              // graded (1..3) or broken holds (6)
   int32_t perfect = 0;             // grade 1
   int32_t good = 0;                // grade 2

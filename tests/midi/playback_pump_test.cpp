@@ -76,6 +76,31 @@ TEST_F(TransportTest, DataBytesAbove127AreShownButNotSentNorIndexed) {
   EXPECT_FLOAT_EQ(gKeyLevel[60], 1.0f);
 }
 
+// A damaged file's note number of 128 or above is a note no key can play: a run in practice or wait
+// mode must not wait at it for ever, nor count it as expected and missed.
+TEST_F(TransportTest, ARunPassesANoteNoKeyCanPlay) {
+  for (bool practice : {true, false}) {
+    SCOPED_TRACE(practice ? "practice" : "wait");
+    Load("a.mid", File(480, {On(0, 60, 100) + Off(240, 60) + Ev(240, {0x90, 0xC8, 100}) + On(480, 62, 100) +
+                             Off(480, 62) + Off(0, 0xC8)}));
+    gPracticeMode = practice;
+    gWaitMode = !practice;
+    SetPlayAlongRun(true, false);
+    ASSERT_TRUE(gPlayAlongRun);
+    PlayAlongNoteInput(60, 90, Now());
+    EXPECT_EQ(gJudgeStates[0].state, 1);
+    for (int i = 0; i < 12; ++i) PumpAfter(100);
+    EXPECT_EQ(Pos(), 1000u);  // held at 62, past the unplayable note at 500 ms
+    EXPECT_EQ(gWaitEventMs, 1000u);
+    PlayAlongNoteInput(62, 90, Now());
+    PumpAfter(100);
+    EXPECT_EQ(Pos(), 1100u);
+    PracticeRunResult r = BuildPracticeRunResult();
+    EXPECT_EQ(r.expected, 2);
+    EXPECT_EQ(r.missed, 0);
+  }
+}
+
 TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
   gPlaybackSpeed = 1.0f;
   gTeachingState.enabled = 0;  // the beat grid would restart itself each pass: watch the tempo alone

@@ -205,6 +205,41 @@ TEST_F(TransportTest, LoopWrapsAndShortRegionsDoNot) {
   EXPECT_EQ(Pos(), 2400u);
 }
 
+// A run waits at its first pending note: a seek or a loop's wrap must leave the notes before the new
+// position passed, or the next pass takes the song back to them and a loop never gets past its
+// start.
+TEST_F(TransportTest, ARunGoesOnFromASeekAndAroundALoop) {
+  for (bool practice : {true, false}) {
+    SCOPED_TRACE(practice ? "practice" : "wait");
+    Load("a.mid", ScaleSong());  // events: 60 on, 60 off, 62 on, 62 off, 64 on, 64 off, 65 on, 65 off
+    gPracticeMode = practice;
+    gWaitMode = !practice;
+    SetPlayAlongRun(true, false);
+    SeekPlayback(1000);
+    PumpAfter(0);
+    EXPECT_EQ(Pos(), 1000u);
+    EXPECT_EQ(gWaitEventMs, 1000u);  // held at 64
+    EXPECT_EQ(gJudgeStates[0].state, 7);
+    EXPECT_EQ(gJudgeStates[2].state, 7);
+    EXPECT_EQ(gJudgeStates[4].state, 0);
+
+    SetLoopStart(500);
+    SetLoopEnd(1500);
+    PlayAlongNoteInput(64, 90, Now());
+    PumpAfter(300);
+    EXPECT_EQ(Pos(), 1300u);
+    PumpAfter(300);  // past B: back to A
+    EXPECT_EQ(Pos(), 500u);
+    PumpAfter(100);
+    EXPECT_EQ(Pos(), 500u);
+    EXPECT_EQ(gWaitEventMs, 500u);  // held at 62, the loop's first note
+    PlayAlongNoteInput(62, 90, Now());
+    EXPECT_EQ(gJudgeStates[2].state, 1);
+    PumpAfter(300);
+    EXPECT_EQ(Pos(), 800u);
+  }
+}
+
 TEST_F(TransportTest, StopAndSilenceReleaseEverySoundingKey) {
   Load("chord.mid", File(480, {On(0, 60, 100) + On(0, 64, 100) + On(0, 67, 100) + Pedal(0, 127) + Off(960, 60)}));
   PumpAfter(0);
