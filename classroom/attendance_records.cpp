@@ -19,9 +19,10 @@ std::string gCalendarSelectedDate;               // selected day
 // ---- internal helpers ----
 static bool IsMark(char c) { return c == 'P' || c == 'L' || c == 'A' || c == 'E'; }
 
-// The date form the file keeps: ten characters with '-' at 4 and 7.
+// The date form the file keeps: ten characters with '-' at 4 and 7, and no TAB (an older
+// "PRESENT" line could carry one, and its "STATUS" line would not read back).
 static bool HasDateShape(const std::string& date) {
-  return date.size() == 10 && date[4] == '-' && date[7] == '-';
+  return date.size() == 10 && date[4] == '-' && date[7] == '-' && date.find('\t') == std::string::npos;
 }
 
 static void ReadAttendanceLine(const std::string& line, std::map<std::string, AttendanceStatus>* marks) {

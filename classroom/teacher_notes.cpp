@@ -46,7 +46,9 @@ static void ReadNotesFile(const std::string& key) {
       if (tab != std::string::npos) notes[line.substr(5, tab - 5)] = UnescapeNoteText(line.substr(tab + 1));
     } else if (inBlock) {
       if (line == "ENDNOTE") {
-        if (!blockDate.empty()) notes[blockDate] = blockText;
+        // A date holding a TAB could not be written back as a "NOTE" line: the block is left in
+        // the copy kept aside, like a broken one.
+        if (!blockDate.empty() && blockDate.find('\t') == std::string::npos) notes[blockDate] = blockText;
         inBlock = false;
       } else {
         if (blockHasLine) blockText += '\n';

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <unordered_set>
 
 #include "app/base/status_text.h"
 #include "board/grid_interaction.h"
 #include "gfx/translate.h"
 #include "learning/attempt_rules.h"
 #include "learning/daily_blocks.h"
+#include "learning/id_hash.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_files.h"
 #include "learning/learning_records.h"
@@ -50,6 +52,16 @@ static void KeepCompleted(const CalendarDay& day, const std::vector<std::string>
     auto r = gMasteryRecords.find(id);
     if (r == gMasteryRecords.end() || !r->second.placed_by_source) list.push_back(id);
   }
+}
+
+// The ids in order, each at its first place: a plan may list an item twice in a lesson, a day's
+// blocks hold it once (its file would not read back otherwise).
+static std::vector<std::string> WithoutRepeats(const std::vector<std::string>& ids) {
+  std::vector<std::string> out;
+  std::unordered_set<std::string, IdHash> seen;
+  for (const std::string& id : ids)
+    if (seen.insert(id).second) out.push_back(id);
+  return out;
 }
 
 static void KeepCompletionsOf(CalendarDay& day, const std::vector<std::string>& list) {
@@ -208,7 +220,7 @@ void RebuildSchedule() {
     // The plan changed since the calendar was made: untouched days from today on follow it.
     for (auto& [date, day] : gLearningCalendar) {
       if (date < today || !IsPlannableDay(date) || !day.complete.empty() || day.lesson < 1) continue;
-      std::vector<std::string> list = date == today ? BuildLessonBlocks(date) : KnownLessonItemIds(day.lesson);
+      std::vector<std::string> list = date == today ? BuildLessonBlocks(date) : WithoutRepeats(KnownLessonItemIds(day.lesson));
       if (list != day.assigned) day.assigned = list;
     }
     gCalendarPlanId = plan;

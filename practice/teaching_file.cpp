@@ -52,16 +52,32 @@ static TeachingCommitTable& CommitTable() {
 // ---- internal helpers ----
 static bool IsJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Position just after the colon that follows "key", with whitespace skipped; npos when absent.
+// Position just after the colon of the first "key" that stands as a key (blanks and a colon after
+// it), with whitespace skipped; npos when absent. A string value that reads like a key ("A" in
+// "dateISO":"A") is passed over: the colon after it belongs to the next key.
 static size_t FindValueStart(const std::string& text, const char* key) {
   std::string needle = std::string("\"") + key + "\"";
-  size_t at = text.find(needle);
-  if (at == std::string::npos) return std::string::npos;
-  size_t colon = text.find(':', at + needle.size());
-  if (colon == std::string::npos) return std::string::npos;
-  size_t i = colon + 1;
-  while (i < text.size() && IsJsonSpace(text[i])) ++i;
-  return i;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+    size_t i = at + needle.size();
+    while (i < text.size() && IsJsonSpace(text[i])) ++i;
+    if (i >= text.size() || text[i] != ':') continue;
+    ++i;
+    while (i < text.size() && IsJsonSpace(text[i])) ++i;
+    return i;
+  }
+  return std::string::npos;
+}
+
+// The first c at or after from that stands outside the strings ("..." with backslash escapes) of
+// text; npos when there is none. A date may hold any byte the writer escapes, "}" and "]" too.
+static size_t FindOutsideStrings(const std::string& text, char c, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] == c) return i;
+    if (text[i] != '"') continue;
+    for (++i; i < text.size() && text[i] != '"'; ++i)
+      if (text[i] == '\\') ++i;
+  }
+  return std::string::npos;
 }
 
 static int HexValue(char c) {
@@ -374,21 +390,19 @@ bool ReadTeachingFile(TeachingState& s) {
   s.attendance.clear();
   key = text.find("\"attendance\"");
   open = key == std::string::npos ? key : text.find('[', key);
-  close = open == std::string::npos ? open : text.find(']', open);
+  close = open == std::string::npos ? open : FindOutsideStrings(text, ']', open);
   if (close == std::string::npos) return true;
   size_t pos = open + 1;
   while (pos < close) {
-    size_t objOpen = text.find('{', pos);
+    size_t objOpen = FindOutsideStrings(text, '{', pos);
     if (objOpen == std::string::npos || objOpen > close) break;
-    size_t objClose = text.find('}', objOpen);
+    size_t objClose = FindOutsideStrings(text, '}', objOpen);
     if (objClose == std::string::npos || objClose > close) break;
     std::string obj = text.substr(objOpen, objClose - objOpen + 1);
 
     TeachingAttendanceEntry e;
-    size_t dateKey = obj.find("\"dateISO\"");
-    size_t colon = dateKey == std::string::npos ? dateKey : obj.find(':', dateKey + 9);
-    size_t quote = colon == std::string::npos ? colon : obj.find('"', colon + 1);
-    if (quote != std::string::npos) e.dateISO = ReadEscapedString(obj, quote + 1);
+    size_t date = FindValueStart(obj, "dateISO");
+    if (date != std::string::npos && date < obj.size() && obj[date] == '"') e.dateISO = ReadEscapedString(obj, date + 1);
     JsonFindFloat(obj, "Challenge", &e.Challenge);
     JsonFindFloat(obj, "A", &e.A);
     JsonFindFloat(obj, "B", &e.B);

@@ -41,8 +41,9 @@ std::string ReadWholeFile(const std::string& path);
 // Escapes '"', '\\', line feed, carriage return and tab by backslash, other bytes below 0x20 as
 // \u00XX; everything else (UTF-8 included) is copied.
 std::string JsonEscapeBasic(const std::string& s);
-// First "key" anywhere in text, then its colon, then a decimal integer (truncated to 32 bits) or
-// a number; out is written only when something was parsed.
+// The first "key" in text that blanks and a colon follow (a string value that reads like the key
+// is passed over), then a decimal integer (truncated to 32 bits) or a number; out is written only
+// when something was parsed.
 bool JsonFindInt(const std::string& text, const char* key, int* out);
 bool JsonFindFloat(const std::string& text, const char* key, float* out);
 // A float as the file writes it: at most six significant digits, no trailing zeros.

@@ -16,11 +16,17 @@ TEST_F(AttendanceRecords, FileReadAndWrittenBack) {
        "STATUS\t2024-3-5\tP\nSTATUS\t2024-03-05\tX\nSTATUS\t2024-03-06\t\nSTATUS\t2024-03-07 P\nSTATUS\nNOTE\tx\ty\n", ""},
       {"a later record for the same day replaces the earlier", "STATUS\t2024-03-05\tA\nPRESENT\t2024-03-05\n",
        "STATUS\t2024-03-05\tP\n"},
+      {"an older PRESENT record whose date holds a TAB", "PRESENT\t\t024-03-05\nSTATUS\t2024-03-06\tP\n",
+       "STATUS\t2024-03-06\tP\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ResetAttendanceRecords();
     WriteData("attendance_anna.dat", c.file);
+    LoadAttendance("anna");
+    SaveAttendance("anna");
+    EXPECT_EQ(ReadData("attendance_anna.dat"), c.rewritten);
+    ResetAttendanceRecords();   // what was written reads back the same
     LoadAttendance("anna");
     SaveAttendance("anna");
     EXPECT_EQ(ReadData("attendance_anna.dat"), c.rewritten);

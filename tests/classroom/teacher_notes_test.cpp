@@ -21,6 +21,8 @@ TEST_F(TeacherNotes, FileReadAndWrittenBack) {
       {"a NOTE line ends an open block; a later note replaces an earlier one",
        "DATE\t2025-01-06\nlost\nNOTE\t2025-01-06\ta\nNOTE\t2025-01-06\tb\n", {{"2025-01-06", "b"}},
        "NOTE\t2025-01-06\tb\n"},
+      {"a block whose date holds a TAB could not be written back: it stays in the copy only",
+       "DATE\t2025-01-07\tx\nkept\nENDNOTE\nNOTE\t2025-01-08\tb\n", {{"2025-01-08", "b"}}, "NOTE\t2025-01-08\tb\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -31,6 +33,11 @@ TEST_F(TeacherNotes, FileReadAndWrittenBack) {
     SaveNotes();   // the selected day's empty note is kept in memory, not written
     Notes expected = c.notes;
     expected["2025-02-01"] = "";
+    EXPECT_EQ(gNotesByStudent["anna"], expected);
+    EXPECT_EQ(ReadData("notes_anna.dat"), c.rewritten);
+    ResetTeacherNotes();   // what was written reads back as the same notes
+    LoadNotes("anna");
+    SaveNotes();
     EXPECT_EQ(gNotesByStudent["anna"], expected);
     EXPECT_EQ(ReadData("notes_anna.dat"), c.rewritten);
   }

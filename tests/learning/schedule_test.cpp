@@ -193,6 +193,27 @@ TEST_F(LearningTest, NextLessonReplanningAndPlanChanges) {
   EXPECT_EQ(ReadData("learning_calendar_default.dat").rfind("PLAN\t" + gCalendarPlanId + "\n", 0), 0u);
 }
 
+// A plan that lists an item twice in a lesson: an untouched future day that follows it holds each
+// block once, and its calendar file reads back as written.
+TEST_F(LearningTest, APlanListingAnItemTwiceGivesADayEachBlockOnce) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  MakeLibrary({"a mechanics T", "b mechanics T"}, {{"a"}, {"a", "b", "a"}});
+  gLearningCalendar["2024-05-12"] = CalendarDay{{"b"}, {}, 2};
+  gCalendarPlanId = "an older plan";
+  RebuildSchedule();
+  EXPECT_EQ(gLearningCalendar["2024-05-12"].assigned, (std::vector<std::string>{"a", "b"}));
+  const std::string saved = ReadData("learning_calendar_default.dat");
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; start < saved.size(); start = end + 1) {
+    end = std::min(saved.find('\n', start), saved.size());
+    lines.push_back(saved.substr(start, end - start));
+  }
+  ResetLearningRecords();
+  EXPECT_EQ(ReadCalendarLines(lines), 0);
+  EXPECT_EQ(CalendarFileText(), saved);
+}
+
 // A scripted stretch of days over a year end, a leap February and a daylight-saving change: the
 // student plays each day's blocks (every item passes except m1, which lands 6 of 10 notes), the day
 // turns within a second after midnight, waits for a running set and keeps a previewed day, and

@@ -153,6 +153,35 @@ TEST_F(TeachingFileTest, RoundTripAndTheOlderPlace) {
   EXPECT_NE(ReadFileBytes(dir_.path() + "/teaching_kim.json").find("\"lastDifficulty\":9"), std::string::npos);
 }
 
+// A date is written as any escaped string: one that reads like a key, or holds the brackets and
+// braces that close the list and its entries, reads back with every value of its entry.
+TEST_F(TeachingFileTest, DatesThatLookLikeKeysOrHoldBracketsReadBack) {
+  TeachingSaveJob job;
+  job.studentId = "kim";
+  job.attendance = {Entry{"A", 1, 2, 3, 4, 5, 60, 3, 4, 2}, Entry{"x}y]{", 6, 7, 8, 9, 10, 70, 5, 8, 3},
+                    Entry{"bpm", 11, 12, 13, 14, 15, 80, 6, 8, 4}, Entry{"2026-01-01", 16, 17, 18, 19, 20, 90, 7, 8, 5}};
+  TeachingState s = For("kim");
+  WriteFileBytes(TeachingFilePath(s), FormatTeachingJson(job, "2026-01-01T10:00:00"));
+  ASSERT_TRUE(ReadTeachingFile(s));
+  ASSERT_EQ(s.attendance.size(), job.attendance.size());
+  for (size_t i = 0; i < job.attendance.size(); ++i) {
+    const Entry &want = job.attendance[i], &got = s.attendance[i];
+    SCOPED_TRACE(want.dateISO);
+    EXPECT_EQ(got.dateISO, want.dateISO);
+    EXPECT_EQ(std::vector<float>({got.Challenge, got.A, got.B, got.C, got.D}),
+              std::vector<float>({want.Challenge, want.A, want.B, want.C, want.D}));
+    EXPECT_EQ(std::vector<int32_t>({got.bpm, got.timeSigNum, got.timeSigDen, got.difficulty}),
+              std::vector<int32_t>({want.bpm, want.timeSigNum, want.timeSigDen, want.difficulty}));
+  }
+  // Without a version line, a date that reads "version" is no version of another program.
+  TeachingState old = For("lee");
+  WriteFileBytes(TeachingFilePath(old), "{\"lastDifficulty\":4,\"attendance\":[{\"dateISO\":\"version\",\"bpm\":2}]}");
+  ASSERT_TRUE(ReadTeachingFile(old));
+  EXPECT_EQ(old.lastDifficulty, 4);
+  ASSERT_EQ(old.attendance.size(), 1u);
+  EXPECT_EQ(old.attendance[0].bpm, 2);
+}
+
 TEST_F(TeachingFileTest, OverlappingSavesEndWithTheNewest) {
   TeachingState s = For("kim");
   for (int i = 0; i < 40; ++i) {
