@@ -169,6 +169,7 @@ bool IsAnyMouseDragOn() {
 }
 
 void HandleLeftButtonDown(int x, int y, uint64_t flags) {
+  DropSelectionForPress(x, y, (flags & kMouseFlagControl) != 0);
   if (gPlacementPromptOpen) {
     PlacementPromptMouseDown(x, y);
     return;

@@ -155,6 +155,13 @@ void UpdateGridHover(int x, int y) {
   gGridHoverCol = col;
 }
 
+void DropSelectionForPress(int x, int y, bool ctrl) {
+  if (gSelectedCells.empty() || ctrl) return;
+  int slot = -1, col = -1;
+  if (HitTestScaleGrid(x, y, &slot, &col) && gSelectedCells.count({AchievementRowOfSlot(slot), col})) return;
+  EmptySelection();
+}
+
 bool OnGridMouseDown(int x, int y, bool ctrl, bool shift) {
   int slot = -1, col = -1;
   if (!HitTestScaleGrid(x, y, &slot, &col)) return false;

@@ -36,6 +36,9 @@ bool IsStudentViewActive();
 void UpdateGridHover(int x, int y);
 // No hover cell (the grid is covered or hidden).
 void ClearGridHover();
+// Any left button down, before it is routed: without Ctrl, a press anywhere but on a picked cell
+// drops the selection and its anchor, so a later Backspace cannot clear cells left behind.
+void DropSelectionForPress(int x, int y, bool ctrl);
 // Left button down with the modifier state; true when the press was on a cell (and taken).
 bool OnGridMouseDown(int x, int y, bool ctrl, bool shift);
 // The double-click message; true when taken (a cell, or a double click the running practice

@@ -1,7 +1,7 @@
 // The mouse through the window procedure: the seek bar's presses by modifier, its handles and its
 // double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
-// two-click bin; the key drag round the circle; the scale list's row hold and strip drag; the wheel
-// over the board; and the prompt's guard.
+// two-click bin; the grid's Ctrl-pick and what drops it; the key drag round the circle; the scale
+// list's row hold and strip drag; the wheel over the board; and the prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -333,6 +333,35 @@ TEST_F(MouseRouting, OneWheelNotchOverTheBoardScrollsTheListOneRow) {
   gPracticeStrip = false;
   MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)120, MakePointParam(x, y));
   EXPECT_FLOAT_EQ(gScaleListScrollTarget, 6.0f);
+}
+
+// Ctrl-presses pick cells; a press without Ctrl anywhere but on a picked cell drops the pick, so a
+// later Backspace reports and clears nothing the user has moved away from.
+TEST_F(MouseRouting, APressWithoutCtrlOffThePickDropsIt) {
+  int ax, ay, bx, by, cx, cy;
+  BoardCellCentre(0, 1, &ax, &ay);
+  BoardCellCentre(1, 4, &bx, &by);
+  BoardCellCentre(5, 6, &cx, &cy);
+  Press(ax, ay, kMouseFlagControl);
+  Release(ax, ay);
+  Press(bx, by, kMouseFlagControl);
+  Release(bx, by);
+  ASSERT_EQ(gSelectedCells.size(), 2u) << gStatusText;
+  Press(bx, by);
+  Release(bx, by);
+  EXPECT_EQ(gSelectedCells.size(), 2u) << "a press on a picked cell keeps the pick";
+  Press(cx, cy);
+  Release(cx, cy);
+  EXPECT_TRUE(gSelectedCells.empty()) << "a plain press elsewhere on the grid";
+  EXPECT_EQ(gSelectionAnchorRow, -1);
+  gStatusText.clear();
+  Key(kKeyBack);
+  EXPECT_EQ(gStatusText, "");
+  Press(ax, ay, kMouseFlagControl);
+  Release(ax, ay);
+  ASSERT_EQ(gSelectedCells.size(), 1u);
+  Click(gRepeatButtonRect);
+  EXPECT_TRUE(gSelectedCells.empty()) << "a press off the grid";
 }
 
 TEST_F(MouseRouting, AnOpenPromptSwallowsEveryPointerEvent) {
