@@ -17,6 +17,7 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "platform/clock.h"
 #include "practice/practice_records.h"
 #include "theory/scale_selection.h"
@@ -148,7 +149,9 @@ void DrawPracticeHud(float time, const BoardLayout& b, float, float) {
   std::string record;
   bool recordShown = PracticeRecordLine(&record);
   float x = b.stripX + std::max(12.0f * s, 10.0f);
-  float lg = std::max(13.0f * s, 11.0f) + std::max(1.15f * s, 1.0f);
+  // At least the small font's own line: the text is drawn larger than the fixed gap allows for,
+  // and the record line's capitals would run into the status line's descenders.
+  float lg = std::max(std::max(13.0f * s, 11.0f) + std::max(1.15f * s, 1.0f), 1.2f * FontPixelSize(gFontSmall));
   float yb = b.stripY + b.stripH - std::max(7.0f * s, 5.0f) - (recordShown ? lg : 0.0f);
   float y = b.hudHeight > 0.1f ? std::min(b.gridY + b.gridH + std::max(6.0f * s, 4.0f) + 0.38f * b.hudHeight, yb) : yb;
   {

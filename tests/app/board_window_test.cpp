@@ -17,6 +17,7 @@
 #include "board/board_frame.h"
 #include "board/board_view.h"
 #include "board/grid_interaction.h"
+#include "board/practice_hud.h"
 #include "board/scale_grid.h"
 #include "board/scale_preview.h"
 #include "board/toolbar.h"
@@ -30,6 +31,7 @@
 #include "platform/messages.h"
 #include "practice/achievements.h"
 #include "practice/achievement_tracking.h"
+#include "practice/practice_records.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
@@ -64,6 +66,7 @@ class BoardWindow : public RealWindow {
   }
   void TearDown() override {
     ExitPracticeRun();
+    ResetPracticeRecords();
     ResetNoteTables();
     ResetStudents();
     ResetAchievements();
@@ -202,6 +205,9 @@ TEST_F(BoardWindow, HoverSelectionAndGoldFillFromTheKeyboard) {
 TEST_F(BoardWindow, RunningPracticeRunShowsRegionAndTimer) {
   gStudents = {{"Ada Lovelace", "ada", 0.95f, 0.3f, 0.2f}};
   gActiveStudentIndex = 0;
+  TempDir dir;
+  ScopedExeDir exe(dir.path());
+  LoadPracticeRuns();  // none yet: the record line says so
   BeginPracticeSelection();
   ASSERT_TRUE(OnPracticeGridDown(PracticeGridPoint{true, 1, 2, true}));
   ASSERT_TRUE(OnPracticeGridMove(PracticeGridPoint{true, 2, 4, true}));
@@ -241,6 +247,24 @@ TEST_F(BoardWindow, RunningPracticeRunShowsRegionAndTimer) {
   };
   EXPECT_GT(bright((int)px + 4, (int)py + 2, (int)(px + pw) - 4, (int)(py + ph) - 2), 15) << "the time's ink";
   EXPECT_EQ(bright((int)(px - pw), (int)py + 2, (int)px - 4, (int)(py + ph) - 2), 0) << "nothing left of it";
+
+  // The status line and the record line under it stand apart: between their inks lies a row with
+  // none, in the strip left of the pill.
+  std::string record;
+  ASSERT_TRUE(PracticeRecordLine(&record));
+  auto inked = [&](int y) {
+    for (int x = (int)b.stripX + 4; x < (int)px - 4; ++x) {
+      const uint8_t* p = &pixels[(size_t(y) * gClientWidth + size_t(x)) * 4];
+      if (p[0] + p[1] + p[2] > 330) return true;
+    }
+    return false;
+  };
+  std::vector<int> inkRows;
+  for (int y = (int)(b.gridY + b.gridH); y < (int)(b.stripY + b.stripH); ++y)
+    if (inked(y)) inkRows.push_back(y);
+  int lines = inkRows.empty() ? 0 : 1;
+  for (size_t i = 1; i < inkRows.size(); ++i) lines += inkRows[i] > inkRows[i - 1] + 1;
+  EXPECT_EQ(lines, 2) << "status and record lines, " << inkRows.size() << " inked rows";
   SaveScreenshot("board_practice_run");
 }
 
