@@ -175,14 +175,12 @@ void DrawNoteFallLane(const BoardViewFrame& bf) {
 
   StepParticleClock(now);
   RunLaneNotes(f, &gLaneOut);
-  const uint32_t pos = gLaneLastSongPos;
   for (const LaneBar& bar : gLaneOut.bars) {
     DrawFallingNote(f, bar.x, bar.width, bar.yTop, bar.yBottom, bar.r, bar.g, bar.b, bar.alpha, bar.isBlack, bar.glowBand);
     if (bar.eventIndex >= 0)
       DrawNoteGlow((size_t)bar.eventIndex, bar.x, bar.width, bar.yTop, bar.yBottom, bar.alpha, f.s, now);
     DrawSecondGlow(f, bar);
   }
-  (void)pos;
   AdvanceBoardParticles(f, gLaneOut);
   DrawParticleSprites(f);
 
