@@ -24,6 +24,7 @@
 #include "learning/sight_score.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
+#include "midi/playlist.h"
 #include "platform/clock.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
@@ -125,6 +126,9 @@ void OpenLibraryItem(const LibraryItem& item) {
   gLibraryOpenedMs = 0;
   gSongTitle = item.subtitle.empty() ? item.name : item.name + " - " + item.subtitle;
   gLearningItemLoaded = true;
+  // The lesson's song is no entry of a playlist loaded before it: its end must record the attempt,
+  // not step on to the playlist's next song.
+  ClearPlaylistEntries();
   gPlayAlongStartPending = true;
   if (!gPracticeMode) {
     gSavedSongView = gSongView;

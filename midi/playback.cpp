@@ -352,8 +352,7 @@ void UnloadMidi() {
   gSongMinor = false;
   gLearningItemLoaded = false;
   gPlayAlongStartPending = false;
-  gPlaylist.clear();
-  gPlaylistIndex = -1;
+  ClearPlaylistEntries();
   ClearLoop();
   EndTransportDrags();
   gFileMenuOpen = false;

@@ -109,7 +109,11 @@ bool OpenMidiFolderPicker() {
 }
 
 void ResetPlaylist() {
+  ClearPlaylistEntries();
+  gPlaylistShuffle = gPlaylistRepeat = false;
+}
+
+void ClearPlaylistEntries() {
   gPlaylist.clear();
   gPlaylistIndex = -1;
-  gPlaylistShuffle = gPlaylistRepeat = false;
 }

@@ -11,6 +11,9 @@ extern bool gPlaylistRepeat;                // wrap around at either end
 
 // Empty, nothing playing, shuffle and repeat off.
 void ResetPlaylist();
+// Empties the list, shuffle and repeat kept: the song now loaded is none of its entries (a lesson
+// opened, the song unloaded), so its end is its own and Next and Previous have nothing to step.
+void ClearPlaylistEntries();
 // Chooses one MIDI file and plays it as a one-entry playlist; false on cancel or a failed load.
 // The shell runs both choosers outside full screen (app/midi_choosers).
 bool ChooseAndPlayMidiFile();

@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "app/base/status_text.h"
+#include "app/base/view_modes.h"
 #include "app/lesson_song_end.h"
+#include "learning/library_index.h"
+#include "learning/practice_set.h"
+#include "midi/playlist.h"
 #include "midi/teaching_record.h"
 #include "practice/teaching_timing.h"
 #include "tests/midi/transport_harness.h"
@@ -57,6 +61,33 @@ TEST_F(SongFrame, ALessonSongsEndRecordsAndWaitsAtTheStart) {
     if (c.lesson) { EXPECT_TRUE(Pos() == 0 && gEventCursor == 0 && gPauseMs == Now()); }
   }
   gLearningItemLoaded = false;
+}
+
+// A lesson opened while a folder's playlist was playing is no entry of it: its end records the
+// attempt and waits at its start, where the playlist's next song would otherwise start and the
+// attempt be lost.
+TEST_F(SongFrame, ALessonOpenedAfterAPlaylistEndsAsALesson) {
+  gPlaylist = {Write("one.mid", ScaleSong()), Write("two.mid", ScaleSong())};
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  Load("lesson.mid", ScaleSong());
+  LibraryItem item;
+  item.id = "lesson";
+  item.name = "A lesson";
+  OpenLibraryItem(item);
+  ASSERT_TRUE(gLearningItemLoaded);
+  ResetViewModes();  // played through without waiting at each note
+  SizeJudgeStates();
+  gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
+  PumpAfter(1999);
+  const bool ended = PumpAfter(501);
+  EXPECT_TRUE(ended) << "the lesson's end, not the playlist's";
+  if (ended) FinishLessonSong(Now());
+  EXPECT_EQ(gSongPath, "lesson.mid");
+  EXPECT_TRUE(gPlaying && gPaused);
+  EXPECT_EQ(Pos(), 0u);
+  EXPECT_TRUE(gPlaylist.empty());
+  gLearningItemLoaded = false;
+  ResetPracticeSet();
 }
 
 TEST_F(SongFrame, TheMetronomeClicksOnTheSongsBeats) {
