@@ -129,22 +129,28 @@ RectF CardBadgeRect(const RectF& c) { return {c.x + c.w - 102.0f, c.y + c.h - 32
 
 static float SearchBoxWidth(const LearningLayout& l) { return ClampFloat(0.46f * l.contentW, 300.0f, 560.0f); }
 
+// The box is centred over the content, but while CLEAR and PRACTICE stand in the header it ends
+// before them: on content narrower than about 830 px the centred box runs under CLEAR, and the
+// press meant for CLEAR would focus the box, which takes presses first.
+static float SearchBoxRight(const LearningLayout& l) {
+  const float w = SearchBoxWidth(l);
+  float right = l.contentX + (l.contentW + w) / 2.0f;
+  if (gChoosingPractice || !gSelectedCards.empty()) right = std::min(right, ClearButtonRect(l).x - 8.0f);
+  return right;
+}
+
 RectF GetSearchBoxRect(const LearningLayout& l) {
-  float w = SearchBoxWidth(l);
-  RectF box{l.contentX + (l.contentW - w) / 2.0f, l.top + 18.0f, w, 30.0f};
+  const float w = SearchBoxWidth(l), right = SearchBoxRight(l);
+  RectF box{right - w, l.top + 18.0f, w, 30.0f};
   float titleEnd = l.contentX + gLibraryTitleWidth + 16.0f;
   if (gLibraryTitleWidth > 0.0f && titleEnd > box.x) {
-    float right = box.x + box.w;
     box.x = std::min(right - 200.0f, titleEnd);
     box.w = right - box.x;
   }
   return box;
 }
 
-float TitleMaxWidth(const LearningLayout& l) {
-  float w = SearchBoxWidth(l);
-  return std::max((l.contentW - w) / 2.0f + w - 216.0f, 120.0f);
-}
+float TitleMaxWidth(const LearningLayout& l) { return std::max(SearchBoxRight(l) - l.contentX - 216.0f, 120.0f); }
 
 RectF GetSkillsTabRect(const LearningLayout& l, int index) {
   float overviewW = std::max(MeasureText(gFontSmall, "OVERVIEW", 6.5f) + 26.0f, 64.0f);

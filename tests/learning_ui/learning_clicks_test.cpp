@@ -168,4 +168,29 @@ TEST_F(LearningClicksTest, CardsChooseOrReportAndPressesOutsideClose) {
   EXPECT_FALSE(gLibraryOpen);
 }
 
+TEST_F(LearningClicksTest, ClearAndPracticeKeepTheirPressesFromTheSearchBox) {
+  MakeLibrary({"e1 etude Study", "e2 etude Study"}, {{"e1"}});
+  OpenOn("etude");
+  gChoosingPractice = true;
+  gSelectedCards.insert("e1");
+  LearningLayout l = ComputeLearningLayout();
+  // The longest title the header allows, and the box as the frame draws it after that title.
+  gLibraryTitleWidth = TitleMaxWidth(l);
+  gSearchBoxRect = GetSearchBoxRect(l);
+  const RectF clear = ClearButtonRect(l);
+  EXPECT_LT(gSearchBoxRect.x + gSearchBoxRect.w, clear.x);
+  EXPECT_GE(gSearchBoxRect.x, l.contentX + gLibraryTitleWidth + 16.0f - 0.01f);
+  EXPECT_GE(gSearchBoxRect.w, 200.0f - 0.01f);
+  // A press on CLEAR as drawn, where the centred box used to reach under it, clears the choice.
+  EXPECT_TRUE(HandleLearningClick(Cx(clear), Cy(clear)));
+  EXPECT_FALSE(gSearchFocused);
+  EXPECT_TRUE(gSelectedCards.empty());
+  EXPECT_FALSE(gChoosingPractice);
+  EXPECT_EQ(gStatusText, "Selected practice cleared");
+  // With the buttons gone the box is centred again, wider than while they stood there.
+  gLibraryTitleWidth = 0.0f;
+  const RectF centred = GetSearchBoxRect(l);
+  EXPECT_NEAR(centred.x + centred.w / 2, l.contentX + l.contentW / 2, 0.01);
+}
+
 }  // namespace
