@@ -28,7 +28,6 @@
 #include "tests/app/real_window_fixture.h"
 #include "tests/learning/learning_fixture.h"
 #include "tests/support/child_process.h"
-#include "tests/support/leak_check.h"
 #include "tests/support/test_support.h"
 
 using Rgb = std::array<int, 3>;

@@ -52,7 +52,6 @@ class PerformanceNoteWindow : public LearningWindowTest, public ::testing::WithP
     gActiveStudentIndex = 0;
     LoadLibraryIndex();
     gPracticeMode = true;
-    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     SetMidiInDriver(nullptr);

@@ -22,6 +22,7 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/child_process.h"
+#include "tests/support/leak_check.h"
 
 class RealWindow : public ::testing::Test {
  protected:
@@ -49,6 +50,7 @@ class RealWindow : public ::testing::Test {
     gGlReady = true;
     SetupGlState();
     SetProjection2D();
+    CheckLeaksBeforeExit();  // before any frame: later the checker trips over the GL driver's threads
   }
   // The context's textures go with it: a name kept into the next test's context could name
   // another module's texture there.

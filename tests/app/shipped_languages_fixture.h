@@ -29,7 +29,6 @@ class ShippedLanguagesWindow : public LearningWindowTest {
     ClockDriveBegin(ClockTickMs64());
     if (gLanguageList.empty()) InitUiLanguage();
     LoadLibraryIndex();
-    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     ApplyUiLanguage(0, false);

@@ -43,7 +43,6 @@ class TranslatedLines : public LearningWindowTest {
     ClockDriveBegin(5000000000ull);
     ClockDriveSetLocal({2024, 12, 7, 9, 0, 0, 0, 6}, 1733562000);
     WriteLesson();
-    CheckLeaksBeforeExit();
   }
   void TearDown() override {
     ResetPerformanceNotes();
