@@ -6,6 +6,7 @@
 #include "app/staff_song_feed.h"
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
+#include "board/lane_keys.h"
 #include "board/note_fall_button.h"
 #include "classroom/forget_student.h"
 #include "classroom/institution_panel.h"
@@ -104,4 +105,5 @@ void ConnectFloors() {
   gPlacementQuizRequestHook = RequestPlacementQuiz;
   gStaffSongFeedHook = FillStaffSongFeed;
   gStaffOffScaleHook = IsOffScaleNote;
+  gStaffFloorHook = NoteFallStripTop;
 }

@@ -91,14 +91,11 @@ bool GetLaneKeyRect(const KeyboardLayout& k, int note, float* x, float* width, b
 
 bool IsLaneModeOn() { return gPracticeMode || gSongView || gWaitMode || gLearningOverlay; }
 
-NoteFallStrip ComputeNoteFallStrip() {
-  NoteFallStrip st{};
-  st.button = kHiddenRect;
-  const float s = GetUiScale();
+// The strip's band alone (x, y, w, h, shortForm, shown): what the staff panel keeps clear of, so it
+// reads nothing of the staff.
+static void PlaceStripBand(NoteFallStrip* st) {
+  const float s = st->s;
   const float winW = (float)gClientWidth, winH = (float)gClientHeight;
-  st.s = s;
-  if (!IsLaneModeOn()) return st;
-
   BoardLayout layout;
   ComputeBoardLayout(&layout);
   const float mX = std::max(18.0f, 20.0f * s), mB = std::max(12.0f, 14.0f * s), mT = std::max(20.0f, 24.0f * s);
@@ -107,13 +104,31 @@ NoteFallStrip ComputeNoteFallStrip() {
   float h = ClampFloat(0.28f * winH, std::max(126.0f, 146.0f * s), std::max(220.0f, 300.0f * s));
   if (top > winH - mB - h) h = std::max(116.0f, winH - mB - top);
   else top = winH - mB - h;
-  st.x = mX;
-  st.y = top;
-  st.w = std::max(240.0f, winW - 2.0f * mX);
-  st.h = h;
-  st.shortForm = gLearningOverlay && !gPracticeMode;
-  st.shown = h > std::max(64.0f, 72.0f * s) || st.shortForm || (gPracticeMode && h > std::max(16.0f, 20.0f * s));
+  st->x = mX;
+  st->y = top;
+  st->w = std::max(240.0f, winW - 2.0f * mX);
+  st->h = h;
+  st->shortForm = gLearningOverlay && !gPracticeMode;
+  st->shown = h > std::max(64.0f, 72.0f * s) || st->shortForm || (gPracticeMode && h > std::max(16.0f, 20.0f * s));
+}
+
+float NoteFallStripTop() {
+  NoteFallStrip st{};
+  st.s = GetUiScale();
+  if (!IsLaneModeOn()) return 0.0f;
+  PlaceStripBand(&st);
+  return st.shown ? st.y : 0.0f;
+}
+
+NoteFallStrip ComputeNoteFallStrip() {
+  NoteFallStrip st{};
+  st.button = kHiddenRect;
+  const float s = GetUiScale();
+  st.s = s;
+  if (!IsLaneModeOn()) return st;
+  PlaceStripBand(&st);
   if (!st.shown) return st;
+  const float top = st.y, h = st.h;
 
   st.pad = std::max(10.0f, 12.0f * s);
   st.kr = std::max(1.8f, 2.2f * s);

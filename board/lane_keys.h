@@ -54,6 +54,8 @@ struct NoteFallStrip {
 
 // The strip for the current client size and view flags (gPracticeModeFade is the lane's fade).
 NoteFallStrip ComputeNoteFallStrip();
+// The strip's top while it is shown, else 0; it does not depend on the staff panel.
+float NoteFallStripTop();
 // A lane mode is on: note-fall, song view, wait mode or the learning overlay.
 bool IsLaneModeOn();
 

@@ -100,6 +100,22 @@ float GlowAdditiveReach(float strength) {
   return std::min(1.0f, 1.0f - std::pow(least / 1.42f, 1.0f / 2.4f) + filterSlack);
 }
 
+SavedClip BeginClip(float x, float y, float width, float height) {
+  SavedClip saved;
+  saved.wasOn = glIsEnabled(GL_SCISSOR_TEST);
+  if (saved.wasOn) glGetIntegerv(GL_SCISSOR_BOX, saved.box);
+  const int x0 = (int)std::floor(x), y1 = (int)std::ceil(y + height);
+  const int w = std::max((int)std::ceil(x + width) - x0, 0), h = std::max(y1 - (int)std::floor(y), 0);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(x0, gClientHeight - y1, w, h);
+  return saved;
+}
+
+void EndClip(const SavedClip& saved) {
+  if (saved.wasOn) glScissor(saved.box[0], saved.box[1], saved.box[2], saved.box[3]);
+  else glDisable(GL_SCISSOR_TEST);
+}
+
 void DrawGlowQuad(float x, float y, float radius, float r, float g, float b, float a) {
   if (radius <= 0.05f || a <= 0.001f) return;
   glColor4f(r, g, b, a);

@@ -1,5 +1,5 @@
-// gfx/gl_setup: the 2D projection in window pixels, the program-wide GL state, the soft glow
-// texture with the quad that stamps it, and two colour helpers.
+// gfx/gl_setup: the 2D projection in window pixels, the program-wide GL state, a clip to a window
+// rectangle, the soft glow texture with the quad that stamps it, and two colour helpers.
 #pragma once
 #include <cstdint>
 
@@ -12,6 +12,15 @@ extern unsigned gGlowTexture;   // GL name of the glow texture, 0 = not built
 void SetupGlState();
 // Viewport over the client area; one unit per pixel, origin top-left, y downwards.
 void SetProjection2D();
+// The scissor state a clip replaced, for EndClip.
+struct SavedClip {
+  bool wasOn = false;
+  int box[4] = {0, 0, 0, 0};
+};
+// Clips drawing to a window rectangle (pixels, origin top-left, widened to whole pixels) until
+// EndClip puts the earlier scissor state back.
+SavedClip BeginClip(float x, float y, float width, float height);
+void EndClip(const SavedClip& saved);
 // Builds and uploads the glow texture once; nothing when it exists.
 void BuildGlowTexture();
 // Deletes the glow texture when it exists.

@@ -45,18 +45,25 @@ static bool OnOverlay() { return gLearningOverlay && !gPracticeMode; }
 static bool SongPlaying() { return gSongPlayingHook && gSongPlayingHook(); }
 static bool ListUsable() { return !gPracticeMode && gPracticeModeFade < 0.995f; }
 
+// The list's width at scale s, before the room left of its rectangle cuts it.
+static float ListWidth(float s) {
+  float W = (float)gClientWidth;
+  return std::max({186.0f * s, 154.0f,
+                   std::max(ClampFloat(0.072f * W, 72.0f, 154.0f) - 2.0f * std::max(8.0f * s, 7.0f), 56.0f) +
+                       std::max(44.0f * s, 36.0f)});
+}
+static float StripOffset(float s) { return std::max(14.0f * s, 12.0f); }
+static float ListToStripGap(float s) { return std::max(8.0f * s, 7.0f); }
+
 // The list laid out against a rectangle G at scale s: the strip left of G, the list left of it.
 static ScaleListLayout LayoutListBeside(const RectF& G, float s) {
   ScaleListLayout L;
-  float W = (float)gClientWidth;
   L.valid = true;
-  L.stripX = G.x - std::max(14.0f * s, 12.0f);
+  L.stripX = G.x - StripOffset(s);
   L.stripTop = G.y + std::max(22.0f * s, 18.0f);
   L.stripBottom = G.y + G.h - 6.0f;
-  float w = std::max({186.0f * s, 154.0f,
-                      std::max(ClampFloat(0.072f * W, 72.0f, 154.0f) - 2.0f * std::max(8.0f * s, 7.0f), 56.0f) +
-                          std::max(44.0f * s, 36.0f)});
-  float x = std::max(L.stripX - std::max(8.0f * s, 7.0f) - w, 8.0f);
+  float w = ListWidth(s);
+  float x = std::max(L.stripX - ListToStripGap(s) - w, 8.0f);
   if (x + w > L.stripX - 4.0f) w = std::max(L.stripX - 4.0f - x, 42.0f);
   float top = L.stripTop + std::max(7.0f * s, 6.0f);
   float h = std::max(L.stripBottom - L.stripTop - std::max(14.0f * s, 12.0f), 56.0f);
@@ -74,8 +81,12 @@ static void StackTabs(FilterPanelGeometry* g, float x, float y, float w, float p
   g->count = 0;
   for (const FilterTab& t : kScaleFilterTabs) {
     if (g->count >= 16) break;
-    g->tabs[g->count++] = {{x + pad, y + pad + (float)g->count * (tabH + gap), w - 2.0f * pad, tabH}, t.label,
-                           t.filterId, t.disabled};
+    // The slot is read before the count moves on: g++ let the braced right-hand side see the
+    // count already raised by the index's increment, which put every tab one slot low.
+    const int slot = g->count;
+    g->tabs[slot] = {{x + pad, y + pad + (float)slot * (tabH + gap), w - 2.0f * pad, tabH}, t.label, t.filterId,
+                     t.disabled};
+    g->count = slot + 1;
   }
 }
 
@@ -120,6 +131,12 @@ bool IsFilterPanelEnabled() {
   if (!ListUsable()) return false;
   if (gLearningOverlay) return !gFilterPanelOn && gOverlayListChosen;
   return gScaleListMode;
+}
+
+float OverlayListRoom() {
+  if (!OnOverlay() || gFilterPanelOn || !gOverlayListChosen) return 0.0f;
+  const float s = GetUiScale();
+  return 8.0f + ListWidth(s) + ListToStripGap(s) + StripOffset(s);
 }
 
 bool IsOverlayOpaque() { return OnOverlay() && gPracticeModeFade >= 0.995f; }

@@ -56,6 +56,9 @@ void SelectScaleFilter(int filter);
 bool IsFilterPanelAvailable();
 // The list and its tabs take input now.
 bool IsFilterPanelEnabled();
+// While the learning overlay shows the filtered list: the x the staff panel starts at, at the
+// least, so that the list and its strip stand whole left of it; 0 otherwise.
+float OverlayListRoom();
 // The learning overlay covers the view completely.
 bool IsOverlayOpaque();
 // The panel is open or still fading out.

@@ -12,6 +12,7 @@
 #include "gfx/layout.h"
 #include "gfx/translate.h"
 #include "theory/circle_theory.h"
+#include "theory/filter_tabs.h"
 #include "theory/ring_palette.h"
 #include "theory/scale_selection.h"
 
@@ -27,6 +28,7 @@ float gStaffInColour[128][3] = {};                     // its colour
 float gStaffOffLevel[128] = {};                        // off-scale level per note
 void (*gStaffSongFeedHook)(StaffSongFeed* out) = nullptr;  // the song's part
 bool (*gStaffOffScaleHook)(int note) = nullptr;        // off-scale test with play-along marks
+float (*gStaffFloorHook)() = nullptr;                  // the top of what stands below the overlay
 
 // ---- internal helpers ----
 static float DefaultLineSpacing() { return ClampFloat(0.04f * (float)gClientHeight, 12.0f, 36.0f); }
@@ -39,10 +41,17 @@ bool ComputeStaffPanelRect(RectF* out) {
   if (!gLearningOverlay || gPracticeMode || gClientWidth <= 0 || gClientHeight <= 0) return false;
   float W = (float)gClientWidth, H = (float)gClientHeight, s = GetUiScale();
   float side = std::max(0.01f * W, 16.0f), top = std::max(0.03f * H, 18.0f);
-  // The overlay's content area: the window inside its margins.
+  // The overlay's content area: the window inside its margins, above the note-fall keyboard that
+  // stands at the overlay's foot (the bass staff and the caption ran under the keys).
   RectF area{side, top, W - 2.0f * side, H - 2.0f * top};
+  const float floor = gStaffFloorHook ? gStaffFloorHook() : 0.0f;
+  if (floor > area.y) area.h = std::min(area.h, floor - std::max(8.0f * s, 6.0f) - area.y);
+  // The filtered scale list, once a filter tab is chosen, stands left of the panel.
+  const float listRoom = std::min(OverlayListRoom(), W - side - 420.0f);
+  if (listRoom > area.x) area.w -= listRoom - area.x, area.x = listRoom;
   float sp = ClampFloat((area.h - 2.0f * std::max(12.0f * s, 10.0f)) / 8.5f, 9.0f,
                         std::max(1.15f * DefaultLineSpacing(), 10.0f));
+  sp = std::max(std::min(sp, area.h / kStaffPanelSpacings), 9.0f);  // the whole panel fits the area
   float w = std::max(420.0f, std::min(area.w, 46.0f * sp));
   w = std::min(w, W - 2.0f * side);
   float h = kStaffPanelSpacings * sp;
@@ -78,6 +87,12 @@ float StaffYForNote(int note, float middleCY, float step, bool flats) {
   int pc = note - octave * 12;
   int letter = flats ? kStaffStepFlat[pc] : kStaffStepSharp[pc];
   return middleCY - (float)(letter + (octave - 5) * 7) * step;
+}
+
+int StaffAccidentalFor(int note, bool flats) {
+  const int pc = PitchClassMod(note);
+  const bool black = pc == 1 || pc == 3 || pc == 6 || pc == 8 || pc == 10;
+  return black ? (flats ? 2 : 1) : 0;
 }
 
 float StaffYForLetter(int letter, int octave, float middleCY, float step) {

@@ -47,6 +47,8 @@ extern float gStaffOffLevel[128];    // level of each off-scale note
 extern void (*gStaffSongFeedHook)(StaffSongFeed* out);
 // Whether a held note counts as off the scale (play-along marks included); null: by the scale.
 extern bool (*gStaffOffScaleHook)(int note);
+// The top of the note-fall strip below the overlay, which the panel keeps clear of; null or 0: none.
+extern float (*gStaffFloorHook)();
 
 // ---- geometry ----
 struct StaffGeometry {
@@ -66,6 +68,9 @@ bool ComputeStaffGeometry(StaffGeometry* out);
 StaffGeometry StaffGeometryIn(const RectF& panel, float sp);
 // y of a note on the steps below middle C's y (step = sp / 2), spelled with flats or sharps.
 float StaffYForNote(int note, float middleCY, float step, bool flats);
+// The sign a note's head carries when no score spells it: a black key's pitch takes a sharp (1),
+// or a flat (2) in a flat key; any other pitch none (0).
+int StaffAccidentalFor(int note, bool flats);
 // y of a written letter (0..6) in an octave (4 holds middle C).
 float StaffYForLetter(int letter, int octave, float middleCY, float step);
 // y lies within 0.16 sp of one of the ten staff lines.

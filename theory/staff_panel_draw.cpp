@@ -10,6 +10,7 @@
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/gl_setup.h"
 #include "gfx/images.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
@@ -138,8 +139,7 @@ static void DrawUpcomingNotes(const StaffGeometry& g, const StaffSongFeed& feed,
       if (n.showAccidental) kind = n.accidental > 0 ? 1 : (n.accidental < 0 ? 2 : 3);
     } else {
       y = StaffYForNote(n.note, g.middleCY, step, flats);
-      bool black = pc == 1 || pc == 3 || pc == 6 || pc == 8 || pc == 10;
-      if (black) kind = flats ? 2 : 1;
+      kind = StaffAccidentalFor(n.note, flats);
     }
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
@@ -159,7 +159,7 @@ static void DrawPlayedNotes(const StaffGeometry& g, bool flats, float alpha) {
     if (x < leftLimit) continue;
     float y = StaffYForNote(it->note, g.middleCY, step, flats);
     float fade = 1.0f - age / kPlayedLifeSeconds;
-    DrawHead(g, x, y, 0, it->r, it->g, it->b, fade * alpha);
+    DrawHead(g, x, y, StaffAccidentalFor(it->note, flats), it->r, it->g, it->b, fade * alpha);
   }
 }
 
@@ -266,12 +266,15 @@ void DrawStaffPanel(float time, float alpha) {
     UpdateStaffNoteLevels(dt);
     DrawStepLabels(g, time, a);
   }
+  // Heads far above or below the staves (their ledger lines with them) end at the panel's edge.
+  const SavedClip clip = BeginClip(g.panel.x, g.panel.y, g.panel.w, g.panel.h);
   if (gWaitMode && gStaffSongFeedHook) {
     StaffSongFeed feed;
     gStaffSongFeedHook(&feed);
     if (feed.waiting) DrawUpcomingNotes(g, feed, flats, a);
   }
   DrawPlayedNotes(g, flats, a);
+  EndClip(clip);
   std::string caption = StaffCaption(StaffKeyMode());
   ScopedTrSuppress translated;  // the caption is already in the UI language
   DrawTextUtf8(CaptionFont(), g.labelX, g.panel.y + 12.95f * g.sp, caption, 0.88f, 0.92f, 0.99f, 0.9f * a);

@@ -1,9 +1,10 @@
 // The note-fall lane in the program's own 1440 x 920 window on a private display, the clock driven
 // at the frame's 17 ms: a small song built as a Standard MIDI File falls onto its keys, a key
 // played by a JACK keyboard client lights on the lane keyboard and its trail rises after the
-// release, sparks leap above it, and a missed note is drawn grey. Screenshots of the whole frame
-// are kept in the build folder; the checks read pixels at positions computed from the lane's own
-// geometry, on frames whose particles were cleared so that no drifting mote lands on a probe.
+// release, sparks leap above it, a missed note is drawn grey, and the learning overlay's staff ends
+// above the keys. Screenshots of the whole frame are kept in the build folder; the checks read
+// pixels at positions computed from the lane's own geometry, on frames whose particles were
+// cleared so that no drifting mote lands on a probe.
 #include <RtMidi.h>
 
 #include <cmath>
@@ -31,6 +32,7 @@
 #include "tests/app/real_window_fixture.h"
 #include "tests/midi/transport_harness.h"
 #include "tests/support/jack_server.h"
+#include "theory/staff_panel.h"
 
 namespace {
 
@@ -236,6 +238,48 @@ TEST_F(LaneWindow, AKeyPlayedOnAKeyboardLightsRisesAndSparks) {
   const float bottom = st.hitY - std::pow(sr / 2.6f, 1.08f) * st.laneH;
   EXPECT_GT(Bright(rising, KeyCentre(64), bottom - 5.0f), 60) << "the trail at y " << bottom;
   EXPECT_LT(Bright(rising, KeyCentre(64), bottom + 14.0f), 50) << "the line is clear under it";
+}
+
+}  // namespace
+
+namespace {
+
+// The brightest of the three rows round y: a line 1.4 px thick covers its middle row only partly.
+std::array<int, 3> LineAt(const std::vector<uint8_t>& frame, float x, float y) {
+  std::array<int, 3> best{0, 0, 0};
+  for (int dy = -1; dy <= 1; ++dy) {
+    const uint8_t* p = &frame[(size_t((int)y + dy) * gClientWidth + size_t((int)x)) * 4];
+    if (p[0] + p[1] + p[2] > best[0] + best[1] + best[2]) best = {p[0], p[1], p[2]};
+  }
+  return best;
+}
+
+// On the learning overlay the staff stands above the note-fall keyboard at the overlay's foot:
+// the bass staff's bottom line is drawn as brightly as its top line, not under
+// the keys, in a frame of the whole program.
+TEST_F(LaneWindow, TheOverlayStaffEndsAboveTheKeyboard) {
+  ToggleNoteFallMode();
+  ASSERT_FALSE(gPracticeMode);
+  gLearningOverlay = true;
+  RelayoutAll();
+  RunFrames(40);
+  const NoteFallStrip st = ComputeNoteFallStrip();
+  StaffGeometry g;
+  ASSERT_TRUE(st.shown && ComputeStaffGeometry(&g));
+  EXPECT_LE(g.panel.y + g.panel.h, st.y);
+  const std::vector<uint8_t> frame = CleanFrame();
+  SaveScreenshot("overlay_staff_above_keys");
+  const float bassBottom = g.bassTop + 4.0f * g.sp;
+  int alike = 0, tried = 0;
+  for (float x = g.playX + 40.0f; x < g.panel.x + g.panel.w - 20.0f; x += 37.0f) {
+    ++tried;
+    const auto top = LineAt(frame, x, g.bassTop), bottom = LineAt(frame, x, bassBottom);
+    bool same = true;
+    for (int c = 0; c < 3; ++c) same = same && std::abs(top[c] - bottom[c]) < 40;
+    alike += same && std::min({top[0], top[1], top[2]}) > 120;
+  }
+  EXPECT_GT(alike, tried * 3 / 4) << "of " << tried << " places along the bass staff's bottom line";
+  gLearningOverlay = false;
 }
 
 }  // namespace

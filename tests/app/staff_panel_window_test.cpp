@@ -110,6 +110,50 @@ TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
   EXPECT_FLOAT_EQ(gStaffPanelRect.y, g.panel.y);
 }
 
+// A played black key carries its sign left of its head (a sharp in C major), a white key none; a
+// note far above the staves is cut off at the panel's top edge with its ledger lines.
+TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel) {
+  auto play = [](int note) {
+    gPlayedNotes.clear();
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+    DrainMessages();
+    EXPECT_EQ(gPlayedNotes.size(), 1u);
+  };
+  StaffGeometry g = Geometry();
+  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+  const float signX = g.playX - 2.2f * halfW;
+  // Pixels of the played head's colour in a box round a centre.
+  auto inkOfHead = [&](float cx, float cy, float rx, float ry) {
+    const PlayedNote& p = gPlayedNotes.back();
+    int ink = 0;
+    for (int y = (int)(cy - ry); y <= (int)(cy + ry); ++y)
+      for (int x = (int)(cx - rx); x <= (int)(cx + rx); ++x)
+        if (y >= 0 && Near(Pixel(x, y), p.r, p.g, p.b)) ++ink;
+    return ink;
+  };
+  // The sign's place, short of the ledger line middle C's head has.
+  const float signLeft = signX - 0.3f * size, signRight = g.playX - 1.5f * halfW - 2;
+  const float signCx = (signLeft + signRight) / 2, signRx = (signRight - signLeft) / 2;
+  play(61);
+  DrawFrame();
+  Save("staff_panel_sharp.png");
+  float y = StaffYForNote(61, g.middleCY, step, false);
+  EXPECT_GT(inkOfHead(signCx, y, signRx, 0.5f * size), 20) << "the sharp of C#4";
+  play(60);
+  DrawFrame();
+  EXPECT_EQ(inkOfHead(signCx, y, signRx, 0.5f * size), 0) << "C4 carries no sign";
+
+  play(96);
+  DrawFrame();
+  Save("staff_panel_high.png");
+  y = StaffYForNote(96, g.middleCY, step, false);
+  ASSERT_LT(y, g.panel.y - 2 * g.sp) << "the note lies well above the panel";
+  EXPECT_EQ(inkOfHead(g.playX, (y + g.panel.y) / 2, 1.5f * halfW, (g.panel.y - y) / 2 - 2), 0)
+      << "nothing of C7 above the panel";
+  EXPECT_GT(inkOfHead(g.playX, g.panel.y + 0.6f * g.sp, 1.5f * halfW, 0.5f * g.sp), 0)
+      << "its ledger lines run up to the panel's edge";
+}
+
 // The clefs ship beside the program: the treble clef's bowl curls round the G line and its
 // descender ends in a dot below the staff, the bass clef's head sits on the F line with its two
 // dots either side of it, all left of the play line.

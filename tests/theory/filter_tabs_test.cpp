@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "app/base/client_size.h"
+#include "gfx/hit_regions.h"
 #include "gfx/layout_facts.h"
 #include "tests/theory/theory_fixture.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
+#include "theory/staff_panel.h"
 
 namespace {
 
@@ -48,6 +50,15 @@ class FilterTabsTest : public TheoryTest {
     TheoryTest::TearDown();
   }
   static int Centre(float a, float b) { return (int)(a + b / 2.0f); }
+  // The tabs stand one under another with the same padding above the first as below the last.
+  static void ExpectTabsStacked(const FilterPanelGeometry& g) {
+    ASSERT_EQ(g.count, kFilterTabCount);
+    const RectF& first = g.tabs[0].rect;
+    const RectF& last = g.tabs[kFilterTabCount - 1].rect;
+    EXPECT_GT(first.y, g.panel.y);
+    EXPECT_NEAR(first.y - g.panel.y, g.panel.y + g.panel.h - (last.y + last.h), 0.01f);
+    for (int i = 1; i < g.count; ++i) EXPECT_GT(g.tabs[i].rect.y, g.tabs[i - 1].rect.y + g.tabs[i - 1].rect.h - 0.01f);
+  }
 };
 
 TEST_F(FilterTabsTest, FilterIsClampedToTheTabs) {
@@ -95,6 +106,7 @@ TEST_F(FilterTabsTest, PanelClicksInListMode) {
   FilterPanelGeometry g = ComputeFilterPanelGeometry();
   ASSERT_TRUE(g.visible);
   ASSERT_EQ(g.count, kFilterTabCount);
+  ExpectTabsStacked(g);
   EXPECT_FALSE(ClickFilterTabs(Centre(g.panel.x, g.panel.w), Centre(g.panel.y, g.panel.h)));  // closed
   EXPECT_TRUE(ClickFilterTabs(Centre(g.button.x, g.button.w), Centre(g.button.y, g.button.h)));
   EXPECT_TRUE(gFilterPanelOpen);
@@ -136,6 +148,10 @@ TEST_F(FilterTabsTest, ListPositionUnderFarPoints) {
   gScaleListScroll = 45.0f;
   ASSERT_TRUE(FilterTabAt(Centre(O.list.x, O.list.w), (int)(O.list.y + O.list.h) - 1, &row));
   EXPECT_EQ(row, kCatalogueSize - 1);
+  // The overlay's own panel of tabs, beside its filter button.
+  gOverlayFilterButtonRect = {16.0f, 15.0f, 70.0f, 30.0f};
+  ExpectTabsStacked(ComputeFilterPanelGeometry());
+  gOverlayFilterButtonRect = kHiddenRect;
   gLearningOverlay = gOverlayListChosen = false;
   gLayoutFactsHook = BoardFacts;
 
@@ -174,6 +190,37 @@ TEST_F(FilterTabsTest, ListPositionUnderFarPoints) {
   EXPECT_FALSE(HoverFilterTabs((int)L.stripX + 40, (int)L.stripTop + 10));
   gPracticeMode = true;
   EXPECT_FALSE(FilterTabAt(x, (int)L.list.y + 1, &row));
+}
+
+// On the learning overlay a chosen filter tab brings the list up beside the staff panel: the panel
+// makes room for it, so the list keeps its full width left of the panel, and takes it back when
+// the tabs are up again.
+TEST_F(FilterTabsTest, TheOverlayStaffMakesRoomForTheFilteredList) {
+  gClientWidth = 1440;
+  gClientHeight = 920;
+  gLayoutFactsHook = [](LayoutFacts* out) { out->staffPanelShown = ComputeStaffPanelRect(&out->staffPanel); };
+  gLearningOverlay = true;
+  RectF alone;
+  ASSERT_TRUE(ComputeStaffPanelRect(&alone));
+  EXPECT_EQ(OverlayListRoom(), 0.0f) << "no list before a tab is chosen";
+
+  gOverlayListChosen = true;
+  RectF beside;
+  ASSERT_TRUE(ComputeStaffPanelRect(&beside));
+  ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  EXPECT_GE(L.list.w, 154.0f);
+  EXPECT_GE(L.list.x, 8.0f);
+  EXPECT_LE(L.list.x + L.list.w, L.stripX);
+  EXPECT_LT(L.stripX, beside.x);
+  EXPECT_GT(beside.x, alone.x);
+  EXPECT_GE(beside.w, 420.0f);
+
+  gFilterPanelOn = true;  // the tabs in the list's place
+  RectF back;
+  ASSERT_TRUE(ComputeStaffPanelRect(&back));
+  EXPECT_FLOAT_EQ(back.x, alone.x);
+  gFilterPanelOn = gOverlayListChosen = gLearningOverlay = false;
 }
 
 TEST_F(FilterTabsTest, SaveAndRestoreThePanel) {

@@ -3,11 +3,13 @@
 // the caption in both modes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/base/client_size.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
+#include "gfx/layout.h"
 #include "gfx/layout_facts.h"
 #include "tests/theory/theory_fixture.h"
 #include "theory/staff_panel.h"
@@ -28,6 +30,7 @@ class StaffPanelTest : public TheoryTest {
     ResetNoteTables();
     gLayoutFactsHook = nullptr;
     gStaffOffScaleHook = nullptr;
+    gStaffFloorHook = nullptr;
     TheoryTest::TearDown();
   }
   static void Hold(int note, int velocity) {
@@ -88,6 +91,19 @@ TEST_F(StaffPanelTest, ThePanelStandsOnlyOnTheLearningOverlay) {
   float sp = r.h / 13.3f;
   EXPECT_GE(sp, 9.0f);
   EXPECT_LE(sp, 1.15f * 36.0f + 0.01f);
+  // The note-fall keyboard at the overlay's foot: the whole panel, caption and bass staff
+  // included, stays above the strip, still centred on what is left.
+  gStaffFloorHook = [] { return 649.0f; };
+  RectF above;
+  ASSERT_TRUE(ComputeStaffPanelRect(&above));
+  const float gap = std::max(8.0f * GetUiScale(), 6.0f);
+  EXPECT_LE(above.y + above.h, 649.0f - gap + 0.01f);
+  EXPECT_GE(above.y, 27.6f - 0.01f);
+  EXPECT_NEAR(above.y - 27.6f, 649.0f - gap - (above.y + above.h), 0.01f);
+  gStaffFloorHook = [] { return 150.0f; };  // a tiny window: the smallest staff, never a negative one
+  ASSERT_TRUE(ComputeStaffPanelRect(&above));
+  EXPECT_NEAR(above.h / 13.3f, 9.0f, 0.01f);
+  gStaffFloorHook = nullptr;
   gPracticeMode = true;
   EXPECT_FALSE(ComputeStaffPanelRect(&r)) << "practice mode takes the overlay's place";
   gPracticeMode = false;
