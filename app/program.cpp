@@ -155,6 +155,8 @@ void ShowGraphicsError(const char* detail) {
 int RunProgram() {
   InstallCrashHandler();
   KeepFreedHeapForReuse();
+  // Before the first thread: the glyph thread's font configuration reads the environment.
+  PrepareWindowEnvironment(kWindowClassName);
   // The font configuration loads while the window and its GL driver are made; the fonts need it
   // only after them. Joined at the latest when this function returns.
   std::jthread glyphsReady(GlyphsPrepare);

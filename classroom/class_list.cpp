@@ -5,6 +5,7 @@
 // Depends on the classroom client (requests, JSON readers, codes, settings), gfx/ (Tr) and app/
 // (text helpers).
 #include <cstdio>
+#include <utility>
 
 #include "app/base/strings.h"
 #include "classroom/background_job.h"
@@ -38,6 +39,8 @@ std::vector<ClassInfo>& gClassList = State().classes;
 std::vector<ClassPupil>& gClassPupils = State().pupils;
 bool& gClassListLoaded = State().loaded;
 std::string& gClassStatusText = State().status;
+// Pupils the server has removed or blocked, for the UI thread to delete here; under gClassListMutex.
+static std::vector<std::string> gRemovedPupilIds;
 
 // ---- internal helpers ----
 static void SetClassStatusAsIs(const std::string& text) {
@@ -119,6 +122,10 @@ static void RemoveStudentWorker(const RemoveStudentArgs& a) {
     SetClassStatusAsIs(ServerErrorText(reply, status, a.block ? "Couldn't block that device" : "Couldn't free that seat"));
     return;
   }
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    gRemovedPupilIds.push_back(a.studentId);
+  }
   ReloadClassList(a.teacherCode);
   SetClassStatusAsIs(a.block ? TrF("%s removed - that device is blocked", a.displayName.c_str())
                              : TrF("%s removed - their seat is free", a.displayName.c_str()));
@@ -130,6 +137,11 @@ std::string ServerErrorText(const std::string& reply, uint32_t status, const std
   if (!error.empty()) return TruncateUtf8(error, kServerErrorBytes);
   if (status == 0) return Tr("Couldn't reach the server");
   return Tr(fallback) + " (" + std::to_string(status) + ")";
+}
+
+std::vector<std::string> TakeRemovedPupils() {
+  std::lock_guard<std::mutex> lock(gClassListMutex);
+  return std::exchange(gRemovedPupilIds, {});
 }
 
 void SetClassStatus(const std::string& text) { SetClassStatusAsIs(Tr(text)); }

@@ -60,6 +60,9 @@ void StartCreateClass(const std::string& className);
 void StartRemoveStudent(const std::string& classId, const std::string& studentId,
                         const std::string& displayName, bool block);
 void StartRequestSeats();
+// The ids of the pupils the server removed or blocked since the last call (UI thread): the ones to
+// delete on this device. A refused or failed request adds none.
+std::vector<std::string> TakeRemovedPupils();
 // Opens the institution panel: resets its state and starts the class list, the seat sync and the
 // pupil code fetch.
 void OpenInstitutionPanel();

@@ -11,6 +11,7 @@
 // ---- public functions ----
 void DrawClassroomPanels(float elapsedSeconds) {
   StepAttendancePanes(elapsedSeconds);
+  StepInstitutionPanel();
   DrawAttendancePanel();
   DrawAttendanceView();
   DrawInstitutionPanel();

@@ -77,12 +77,9 @@ static void PressPupilAction(int pupil, int stage) {
   const ClassPupil p = pupils[(size_t)pupil];
   bool block = stage == kPupilActionBlock;
   std::string name = p.name.empty() ? p.studentId : p.name;
+  // The local student goes once the server has let the pupil go (StepInstitutionPanel): deleted
+  // at the press, a refused or failed request lost their records while they stayed in the class.
   StartRemoveStudent(p.classId, p.studentId, name, block);
-  for (size_t i = 0; i < gStudents.size(); ++i)
-    if (gStudents[i].id == p.studentId) {
-      DeleteStudent((int)i);
-      break;
-    }
   gInstitutionPanelMessage = block ? TrF("Blocking %s's device...", name.c_str()) : "";
   gSelectedPupilIndex = -1;
   gPupilActionStage = kPupilActionNone;
@@ -199,6 +196,14 @@ static bool SubViewClick(const InstitutionPanelLayout& l, int x, int y) {
 }
 
 // ---- public functions ----
+void StepInstitutionPanel() {
+  for (const std::string& id : TakeRemovedPupils())
+    for (size_t i = 0; i < gStudents.size(); ++i)
+      if (gStudents[i].id == id) {
+        DeleteStudent((int)i);
+        break;
+      }
+}
 InstitutionPanelLayout LayoutInstitutionPanel(float s) {
   InstitutionPanelLayout l;
   l.scale = s;

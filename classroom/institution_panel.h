@@ -51,4 +51,6 @@ bool InstitutionPanelOnClick(int x, int y);
 // Escape: undoes one layer (the entry, the selected pupil, the second view, the panel).
 bool InstitutionPanelOnEscape();
 
+// Each frame, open or not: deletes here the students whose pupils the server has removed.
+void StepInstitutionPanel();
 void DrawInstitutionPanel();

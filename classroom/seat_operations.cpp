@@ -205,6 +205,7 @@ void ResetClassOperations() {
     gRosterSyncedOnce = false;
   }
   SetSeatRequestText("");
+  TakeRemovedPupils();
   std::lock_guard<std::mutex> lock(gClassListMutex);
   gClassList.clear();
   gClassPupils.clear();

@@ -31,6 +31,10 @@ namespace {
 
 constexpr int kAtlasSize = 512;         // side of one glyph atlas page (alpha texture)
 constexpr const char* kUiFace = "Palatino Linotype";
+// The UI face is asked for as a Latin face: with no language the font configuration takes the
+// desktop's, and an Arabic or Japanese desktop then got another family for every Latin text, wider
+// than the layout's and cutting its labels short.
+constexpr const char* kUiFaceLanguage = "en";
 
 // The face and language per script class; class 0 draws with the UI face itself.
 struct ScriptFace {
@@ -38,7 +42,7 @@ struct ScriptFace {
   const char* language;
 };
 constexpr ScriptFace kScriptFaces[kScriptClassCount] = {
-    {kUiFace, ""},
+    {kUiFace, kUiFaceLanguage},
     {"Noto Sans CJK JP", "ja"},
     {"Noto Sans CJK KR", "ko"},
     {"Noto Sans CJK SC", "zh-cn"},
@@ -221,7 +225,7 @@ FontSizes ComputeFontSizes(float s) {
 
 UiFont CreateUiFont(int pixelHeight, bool italic) {
   FontRecord rec;
-  rec.glyphs = GlyphFontOpen(kUiFace, true, italic, "", pixelHeight);
+  rec.glyphs = GlyphFontOpen(kUiFace, true, italic, kUiFaceLanguage, pixelHeight);
   if (!rec.glyphs) return 0;
   rec.pixelHeight = pixelHeight;
   rec.italic = italic;

@@ -13,6 +13,10 @@ enum GlSetupResult {
   kGlNotCurrent,     // the context could not be made current
 };
 
+// Sets the environment the window system reads as the window is made (once; WindowCreate calls it
+// when nobody did). Called before the process starts its first thread: changing the environment
+// while another thread reads it can crash that thread.
+void PrepareWindowEnvironment(const char* className);
 // Creates the window (hidden until shown) at (x, y) with the given client size; the window-system
 // class name is `className`. False when there is no display or the window cannot be made.
 bool WindowCreate(const char* title, const char* className, int x, int y, int width, int height);

@@ -17,6 +17,7 @@
 static SDL_Window* gSdlWindow = nullptr;         // the main window, null when none
 static SDL_GLContext gSdlGlContext = nullptr;    // its GL context, null when none
 static bool gSdlVideoUp = false;                 // SDL's video part is initialised
+static bool gWindowEnvironmentReady = false;     // PrepareWindowEnvironment has run
 static SDL_Cursor* gSdlCursors[4] = {};          // system cursors by CursorShape, made on first use
 static char gLastError[256] = "";                // the last failure text
 static SDL_Rect gSavedPlacement = {0, 0, 0, 0};  // position and size before full screen
@@ -168,10 +169,21 @@ static void TranslateEvent(const SDL_Event& e) {
 }
 
 // ---- window and context ----
-bool WindowCreate(const char* title, const char* className, int x, int y, int width, int height) {
-  if (gSdlWindow) return true;
+void PrepareWindowEnvironment(const char* className) {
+  if (gWindowEnvironmentReady) return;
+  gWindowEnvironmentReady = true;
   // The X11 window class is read from the environment when the window is made.
   setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
+  // With no session bus named, the video start asks the bus library for one, which then forks
+  // this many-threaded process to launch a bus through the display: a child that can hang before
+  // it runs anything, and the window's creation with it, waiting on its pipe. A desktop names its
+  // bus; without one there is no input method to reach over it anyway.
+  if (!getenv("DBUS_SESSION_BUS_ADDRESS")) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+}
+
+bool WindowCreate(const char* title, const char* className, int x, int y, int width, int height) {
+  if (gSdlWindow) return true;
+  PrepareWindowEnvironment(className);
   SDL_SetHint("SDL_VIDEO_X11_WMCLASS", className);
   // The program holds its own frame pace and never wants the compositor turned off for it.
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
@@ -181,11 +193,6 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
   // Only a real display will do: without one, window creation must fail, not fall back to an
   // offscreen driver nobody sees.
   if (!getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
-  // With no session bus named, the video start asks the bus library for one, which then forks
-  // this many-threaded process to launch a bus through the display: a child that can hang before
-  // it runs anything, and the window's creation with it, waiting on its pipe. A desktop names its
-  // bus; without one there is no input method to reach over it anyway.
-  if (!getenv("DBUS_SESSION_BUS_ADDRESS")) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
   if (!gSdlVideoUp) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       KeepError("SDL_Init");

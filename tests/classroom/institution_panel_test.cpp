@@ -1,7 +1,7 @@
 // The institution panel and the class view without a window: Escape's layers, the seat count's
 // limits, the pupil rows' two-press Remove and Block, the codes through the clipboard, the way in
 // from the students panel's add button, and the class view's entry modes, against a real HTTPS
-// server where the server answers.
+// server where the server answers; a pupil the server keeps stays a student here.
 #include <gtest/gtest.h>
 
 #include "app/base/client_size.h"
@@ -121,6 +121,8 @@ TEST_F(InstitutionPanel, TeacherHandsOutCodesAsksForSeatsAndRemovesPupils) {
   EXPECT_EQ(gStudents.size(), 3u);
   Press(Layout().pupilRows[0].removeButton);
   ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(gStudents.size(), 3u) << "the server's answer is taken in by the frame";
+  StepInstitutionPanel();
   ASSERT_EQ(gStudents.size(), 2u);
   EXPECT_EQ(gStudents[0].id, "s1x");
   EXPECT_EQ(gStudents[1].id, "s2");
@@ -165,6 +167,44 @@ TEST_F(InstitutionPanel, TeacherHandsOutCodesAsksForSeatsAndRemovesPupils) {
   Press(Layout().pricingButton);
   EXPECT_EQ(gOpenedAddresses, std::vector<std::string>{"https://example.org/p"});
   EXPECT_EQ(gInstitutionPanelMessage, "Opened institution pricing in your browser");
+}
+
+// A pupil the server refuses to let go stays a student here with every record: a 500 reply to
+// Remove, and a Block while the last change is still on its way, delete nothing.
+TEST_F(InstitutionPanel, APupilTheServerKeepsStaysHere) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"body":)") + RouteText(kOneClass) +
+                    R"(}],"/class/remove-student":[{"status":500,"body":"{\"error\":\"Seat service unavailable\"}"}],)"
+                    R"("/class/block-device":[{"delay_ms":1500,"body":"{}"}],"/class/seats":[{"body":"{}"}],)"
+                    R"("/class/student-code":[{"body":"{}"}]})");
+  gStudents = {Student{"Ann", "s1"}, Student{"Ben", "s2"}};
+  gActiveStudentIndex = 0;
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  Press(Layout().pupilRows[0].row);
+  Press(Layout().pupilRows[0].removeButton);
+  Press(Layout().pupilRows[0].removeButton);
+  ASSERT_TRUE(WaitIdle());
+  StepInstitutionPanel();
+  ASSERT_EQ(gStudents.size(), 2u);
+  EXPECT_EQ(gStudents[0].id, "s1");
+  EXPECT_EQ(gClassStatusText, "Seat service unavailable");
+
+  // Block Ben, and while that is on its way press Remove for Ann: refused as busy.
+  Press(Layout().pupilRows[1].row);
+  Press(Layout().pupilRows[1].blockButton);
+  Press(Layout().pupilRows[1].blockButton);
+  Press(Layout().pupilRows[0].row);
+  Press(Layout().pupilRows[0].removeButton);
+  Press(Layout().pupilRows[0].removeButton);
+  StepInstitutionPanel();
+  EXPECT_EQ(gStudents.size(), 2u) << "nothing goes before the server answers";
+  ASSERT_TRUE(WaitIdle());
+  StepInstitutionPanel();
+  ASSERT_EQ(gStudents.size(), 1u);
+  EXPECT_EQ(gStudents[0].id, "s1") << "only the blocked pupil goes";
+  EXPECT_EQ(Count("/class/remove-student"), 1);
 }
 
 TEST_F(InstitutionPanel, ClassCodeBeforeAnyClassMakesOne) {

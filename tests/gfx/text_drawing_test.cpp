@@ -1,9 +1,16 @@
-// Text drawn under Xvfb: every script of the program reaches the screen in the UI fonts, and the
-// ink of each line ends where MeasureText says it ends. The frame is kept as a test artefact.
+// Text drawn under Xvfb: every script of the program reaches the screen in the UI fonts, the ink
+// of each line ends where MeasureText says it ends, and the UI face does not change with the
+// desktop's language. The frame is kept as a test artefact.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/base/client_size.h"
 #include "gfx/draw_alpha.h"
@@ -11,6 +18,7 @@
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "platform/glyphs.h"
 #include "tests/gfx/gl_fixture.h"
 
 namespace {
@@ -28,6 +36,37 @@ class TextDrawing : public GlFixture {
   }
   void TearDown() override { FreeAllFonts(); }
 };
+
+// The UI font is the same face whatever language the desktop speaks: a fresh process with an
+// Arabic desktop, whose font configuration reads the locale anew, opens the face this one did.
+TEST_F(TextDrawing, TheUiFaceDoesNotFollowTheDesktopLanguage) {
+  RebuildFonts();
+  ASSERT_NE(gFontMain, 0u);
+  // The fresh process runs this test again up to the check: the face found here is handed to it
+  // in the environment, which it does not overwrite.
+  setenv("TONVARRA_TEST_UI_FACE", GlyphFontFile(GetScriptFont(gFontMain, 0)).c_str(), 0);
+  const std::string expected = getenv("TONVARRA_TEST_UI_FACE");
+  ASSERT_FALSE(expected.empty());
+  // The desktop's variables, put back afterwards for the tests that follow in this process.
+  std::vector<std::pair<const char*, std::string>> saved;
+  for (const char* name : {"LANG", "LC_ALL", "LC_CTYPE"})
+    if (const char* v = getenv(name)) saved.emplace_back(name, v);
+  setenv("LANG", "ar_EG.UTF-8", 1);
+  unsetenv("LC_ALL");
+  unsetenv("LC_CTYPE");
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        const std::string face = GlyphFontFile(GetScriptFont(gFontMain, 0));
+        fprintf(stderr, "face %s\n", face.c_str());
+        _exit(face == expected ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "face")
+      << "the face of an English desktop: " << expected;
+  unsetenv("TONVARRA_TEST_UI_FACE");
+  unsetenv("LANG");
+  for (const auto& [name, value] : saved) setenv(name, value.c_str(), 1);
+}
 
 TEST_F(TextDrawing, EveryScriptHasInkWhereItsMeasureEnds) {
   RebuildFonts();
