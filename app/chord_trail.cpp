@@ -14,6 +14,7 @@
 #include "app/base/strings.h"
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
+#include "board/board_layout.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
@@ -63,11 +64,13 @@ TrailColumn ComputeTrailColumn(int maxTextBytes) {
   const int maxChars = std::max(16, std::clamp(maxTextBytes, 0, 28));
   const float colW = std::max(Px(s, 132, 120), (float)maxChars * cw + Px(s, 24, 18));
   float R0 = W - Px(s, 14, 12), L;
+  float cx, cy, m, R, Ri, Rm;
+  ComputeCircleLayout(&cx, &cy, &m, &R, &Ri, &Rm);
+  // Beside the circle's right edge, past the key marker.
+  const float besideCircle = cx + R + std::max(0.018f * m, 12.0f) + Px(s, 24, 18);
+  bool narrow = false;  // a band narrower than a full column, whose names wrap or shorten
   if (learning) {
-    // Beside the circle's right edge, past the key marker.
-    float cx, cy, m, R, Ri, Rm;
-    ComputeCircleLayout(&cx, &cy, &m, &R, &Ri, &Rm);
-    L = cx + R + std::max(0.018f * m, 12.0f) + Px(s, 24, 18);
+    L = besideCircle;
     R0 = std::min(R0, L + colW);
     c.top = cy - 0.45f * R;
     c.bottom = cy + 0.45f * R;
@@ -77,11 +80,24 @@ TrailColumn ComputeTrailColumn(int maxTextBytes) {
     L = std::max(0.0f, R0 - colW);
     if (toolbar) {
       L = gToolbarPanelRect.x + gToolbarPanelRect.w + Px(s, 12, 10);
-      if (R0 - L < Px(s, 64, 56)) L = std::max(0.0f, R0 - Px(s, 64, 56));
+      // The toolbar stands at the window's right edge: a column pushed back over it and the board
+      // had its names drawn under both. The free band between the circle and the board takes them.
+      BoardLayout board;
+      ComputeBoardLayout(&board);
+      const float bandRight = std::min(board.panelX - Px(s, 10, 8), besideCircle + colW);
+      if (R0 - L < Px(s, 132, 120) && bandRight - besideCircle >= Px(s, 84, 62)) {
+        L = besideCircle;
+        R0 = bandRight;
+        c.top = cy - 0.45f * R;
+        c.bottom = cy + 0.45f * R;
+        narrow = true;
+      } else if (R0 - L < Px(s, 64, 56)) {
+        L = std::max(0.0f, R0 - Px(s, 64, 56));
+      }
     }
   }
   c.mid = 0.5f * (c.top + c.bottom);
-  if (Px(s, 132, 120) > R0 - L) L = R0 - Px(s, 132, 120);
+  if (!narrow && Px(s, 132, 120) > R0 - L) L = R0 - Px(s, 132, 120);
   c.colLeft = std::max(0.0f, L);
   c.colRight = std::max(c.colLeft + 2.0f, R0);
   c.colRight = std::min(std::max(c.colRight, c.colLeft + Px(s, 84, 62)), W - Px(s, 10, 8));

@@ -177,6 +177,11 @@ KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now)
   return k;
 }
 
+void DrawChordTrailOverStaff() {
+  if (!(gLearningOverlay && !gPracticeMode) || gRingModeFade >= 0.999f || IsStudentViewActive()) return;
+  DrawChordTrail(ComputeTrailColumn(), ClockMs32());
+}
+
 void DrawCircleView(float dt, float now) {
   FeedRingGlowBeforeCircle(dt);
   gCircleAlpha = ComputeCircleAlpha();
@@ -191,10 +196,13 @@ void DrawCircleView(float dt, float now) {
     DrawCircleStill(dt, in, look);
     if (gRingModeFade < 0.999f) {
       DrawKeyMarker(in.centreX, in.centreY, in.minSide, in.outer, now);
-      uint32_t nowMs = ClockMs32();
-      TrailColumn column = ComputeTrailColumn();
-      DrawChordTrail(column, nowMs);
-      if (!(gLearningOverlay && !gPracticeMode)) DrawPatternList(column, nowMs);
+      // On the learning overlay the staff panel stands over the circle: the names go over it.
+      if (!(gLearningOverlay && !gPracticeMode)) {
+        uint32_t nowMs = ClockMs32();
+        TrailColumn column = ComputeTrailColumn();
+        DrawChordTrail(column, nowMs);
+        DrawPatternList(column, nowMs);
+      }
     } else {
       HideKeyMarker();
     }

@@ -25,5 +25,7 @@ float ComputeCircleAlpha();
 KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now);
 // The whole step of the frame.
 void DrawCircleView(float dt, float now);
+// On the learning overlay: the chord trail, drawn after the staff panel that covers the circle.
+void DrawChordTrailOverStaff();
 // Start state: opacity 1, marker hidden, its bob clock unset.
 void ResetCircleView();

@@ -295,6 +295,7 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   DrawOrbInFrame();
 
   DrawStaffPanel(now, 1.0f - gRingModeFade);
+  DrawChordTrailOverStaff();
   SyncAchievementRows();
   FeedBoardLane();
   if (gRingModeFade < 0.999f) {

@@ -1,8 +1,10 @@
-// The circle view's logic without GL: its opacity, the key marker, the chord trail's column and
-// names over their lives, and the pattern labels' stacking and styles.
+// The circle view's logic without GL: its opacity, the key marker, the chord trail's column (clear
+// of the toolbar and the board) and names over their lives, and the pattern labels' stacking and
+// styles.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "app/base/client_size.h"
@@ -10,7 +12,10 @@
 #include "app/base/view_modes.h"
 #include "app/chord_trail.h"
 #include "app/circle_view.h"
+#include "app/floor_links.h"
 #include "app/pattern_list.h"
+#include "board/board_layout.h"
+#include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "theory/chromatic_runs.h"
 #include "theory/scale_selection.h"
@@ -77,6 +82,31 @@ TEST_F(CircleView, TheColumnStandsAtTheRightOrBesideTheCircle) {
   EXPECT_GT(beside.colLeft, cx + R);
   EXPECT_LE(beside.colRight, 1440.0f);
   EXPECT_GE(beside.colRight - beside.colLeft, 120.0f);
+}
+
+// In the program's own layout the toolbar stands at the window's right edge: the names go to the
+// free band between the circle and the board, over neither the toolbar nor the board.
+TEST_F(CircleView, WithTheToolbarAtTheEdgeTheColumnStandsBetweenCircleAndBoard) {
+  ConnectFloors();
+  for (auto [w, h] : {std::pair{1440, 920}, std::pair{1920, 1080}, std::pair{1120, 720}}) {
+    gClientWidth = w;
+    gClientHeight = h;
+    RelayoutAll();
+    ASSERT_GT(gToolbarPanelRect.w, 1.0f);
+    BoardLayout board;
+    ComputeBoardLayout(&board);
+    float cx, cy, m, R, Ri, Rm;
+    ComputeCircleLayout(&cx, &cy, &m, &R, &Ri, &Rm);
+    TrailColumn c = ComputeTrailColumn(10);
+    EXPECT_GT(c.colLeft, cx + R) << w;
+    EXPECT_LT(c.colRight, board.panelX) << w;
+    EXPECT_GE(c.colRight - c.colLeft, 62.0f) << w;
+    for (const RectF& r : {gToolbarRects[6], gToolbarRects[7], gToolbarPanelRect})
+      EXPECT_TRUE(c.colRight <= r.x || c.colLeft >= r.x + r.w) << w;
+  }
+  gClientWidth = 1440;
+  gClientHeight = 920;
+  RelayoutAll();
 }
 
 TEST_F(CircleView, TrailNamesLiveByTheirQuality) {
