@@ -98,6 +98,13 @@ static void DeleteClass(int index) {
 
 static void FilterByClass(int index) {
   gClassDeleteArmedIndex = -1;
+  // The filtered class pressed again shows every student: a new, empty class could otherwise
+  // never get members, which are dragged from the whole list.
+  if (gClassFilterIndex == index) {
+    gClassFilterIndex = -1;
+    SyncNoteEditor();
+    return;
+  }
   gClassFilterIndex = index;
   int active = ActiveStudent();
   bool member = active >= 0 && IsClassMember(index, gStudents[(size_t)active].id);
@@ -352,8 +359,6 @@ bool AttendancePanelOnClick(int x, int y) {
     gAttendancePanelOpen = false;
     return true;
   }
-  if (PointInRect(l.prevMonth, x, y)) return ShiftCalendarMonth(-1), true;
-  if (PointInRect(l.nextMonth, x, y)) return ShiftCalendarMonth(1), true;
   if (PointInRect(l.sidePaneButton, x, y)) {
     gAttendanceSidePaneOpen = !gAttendanceSidePaneOpen;
     gSidePaneScroll = 0.0f;
@@ -382,7 +387,11 @@ bool AttendancePanelOnClick(int x, int y) {
       return true;
     }
   }
+  // The side pane covers the calendar's right part, its month arrow included: what it hides
+  // takes no press.
   if (l.sidePane.w > 0 && PointInRect(l.sidePane, x, y)) return true;
+  if (PointInRect(l.prevMonth, x, y)) return ShiftCalendarMonth(-1), true;
+  if (PointInRect(l.nextMonth, x, y)) return ShiftCalendarMonth(1), true;
 
   if (gClassColumnOpen) {
     if (PointInRect(l.collapseButton, x, y)) {
@@ -468,7 +477,9 @@ bool AttendancePanelOnDoubleClick(int x, int y) {
     }
   int active = ActiveStudent();
   int day = CalendarDayAt(l, x, y);
-  if (active >= 0 && day >= 1 && !(l.notesPane.w > 0 && PointInRect(l.notesPane, x, y))) {
+  const bool covered = (l.notesPane.w > 0 && PointInRect(l.notesPane, x, y)) ||
+                       (l.sidePane.w > 0 && PointInRect(l.sidePane, x, y));
+  if (active >= 0 && day >= 1 && !covered) {
     std::string date = CalendarDayDate(day);
     ToggleAttendance(gStudents[(size_t)active].id, date);
     gCalendarSelectedDate = date;

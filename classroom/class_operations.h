@@ -74,7 +74,8 @@ void ParseClassList(const std::string& reply);
 // The seats of a seat-sync reply, in reply order.
 std::vector<RosterSeat> ParseRosterSeats(const std::string& reply);
 // The message of a failed request: the server's "error" text (at most 200 bytes), else "Couldn't
-// reach the server" for no answer, else the fallback with the status, translated.
+// reach the server" for no answer, "The server's reply could not be read" for an accepted request
+// whose reply was unreadable, else the fallback with the status, translated.
 std::string ServerErrorText(const std::string& reply, uint32_t status, const std::string& fallback);
 // gClassStatusText := Tr(text), under gClassListMutex.
 void SetClassStatus(const std::string& text);

@@ -179,6 +179,48 @@ TEST_F(RegisterPanel, DaysMarkedSelectedAndShifted) {
   EXPECT_FALSE(gNotesViewOpen);
 }
 
+// The marks pane slides over the calendar's right part: a double press on a day it hides marks
+// nothing, a press on the month arrow it hides turns no month; closed again, both work.
+TEST_F(RegisterPanel, TheSidePaneKeepsWhatItCoversFromPresses) {
+  OpenAttendancePanel();
+  ASSERT_TRUE(Press(Register().sidePaneButton));
+  for (int i = 0; i < 60; ++i) StepAttendancePanes(0.05f);
+  AttendancePanelLayout l = Register();
+  ASSERT_GT(l.sidePane.w, 0.0f);
+  int covered = 0;
+  for (int day = 1; day <= 14; ++day) {
+    RectF r = CalendarDayRect(l, day);
+    if (!PointInRect(l.sidePane, Cx(r), Cy(r))) continue;
+    ++covered;
+    DoublePress(r);
+  }
+  ASSERT_GT(covered, 0) << "the pane covers part of the month at this size";
+  EXPECT_EQ(ReadData("attendance_anna.dat"), "") << "no day under the pane was marked";
+  ASSERT_TRUE(PointInRect(l.sidePane, Cx(l.nextMonth), Cy(l.nextMonth)));
+  Press(l.nextMonth);
+  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202503);
+
+  ASSERT_TRUE(Press(Register().sidePaneButton));
+  for (int i = 0; i < 60; ++i) StepAttendancePanes(0.05f);
+  Press(Register().nextMonth);
+  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202504);
+}
+
+// A class pressed while it filters the list shows every student again, so that a new, empty
+// class can be given members from the whole list.
+TEST_F(RegisterPanel, TheFilteredClassPressedAgainShowsEveryone) {
+  OpenAttendancePanel();
+  ASSERT_TRUE(Press(Register().addClassButton));
+  EXPECT_EQ(gClassFilterIndex, 0);
+  EXPECT_TRUE(StudentsOfSelectedClass().empty());
+  EXPECT_TRUE(Register().studentRows.empty());
+  ASSERT_TRUE(Press(Register().classRows[0].row));
+  EXPECT_EQ(gClassFilterIndex, -1);
+  EXPECT_EQ(Register().studentRows.size(), 3u);
+  ASSERT_TRUE(Press(Register().classRows[0].row));
+  EXPECT_EQ(gClassFilterIndex, 0);
+}
+
 TEST_F(RegisterPanel, NotesTypedSavedByEscapeAndByAPressOutside) {
   OpenAttendancePanel();
   Press(Register().notesButton);

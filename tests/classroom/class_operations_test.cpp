@@ -159,6 +159,8 @@ TEST_F(ClassOperationsTest, RefusalsAndFailuresSayWhatHappened) {
       {R"({"status":403,"body":"{\"error\":\"Code \\\"X\\\" expired\"}"})", "Code \"X\" expired"},
       {R"({"status":400,"body":"{\"error\":\")" + longError + R"(\"}"})", longError.substr(0, 197) + "..."},
       {R"({"close_before_answer":true})", "Couldn't reach the server"},
+      // Accepted, with a reply past the client's limit: not a failure to send.
+      {R"({"body_size":3000000})", "The server's reply could not be read"},
   };
   for (const LoadCase& c : loads) {
     server_.SetRoutes(R"({"/class/roster":[)" + c.reply + "]}");
@@ -180,6 +182,11 @@ TEST_F(ClassOperationsTest, SeatRequestNamesTheSupplierWhenNotEmailed) {
   StartRequestSeats();
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(SeatText(), "Your request could not reach the supplier. Please write to help@example.org.");
+  // Taken, but with a reply too long to read: the teacher is not told to send it again.
+  server_.SetRoutes(R"({"/class/request-seats":[{"body_size":3000000}]})");
+  StartRequestSeats();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(SeatText(), "The server's reply could not be read");
 }
 
 TEST_F(ClassOperationsTest, OneClassOperationAtATime) {
