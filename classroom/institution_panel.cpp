@@ -15,6 +15,7 @@
 #include "classroom/code_entries.h"
 #include "classroom/institution_panel_state.h"
 #include "gfx/layout.h"
+#include "gfx/text.h"
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "platform/web_browser.h"
@@ -234,11 +235,14 @@ InstitutionPanelLayout LayoutInstitutionPanel(float s) {
       y += pillH + gap;
     }
     l.messageY = y + l.lineHeight * 0.7f;
-    // Three text lines (message, class status, seats status), then the pupils.
-    y += 3 * l.lineHeight + gap;
+    // The message and the status texts, then the pupils.
+    y += kInstitutionStatusLines * l.lineHeight + gap;
     l.pupilsTitleY = y + l.lineHeight * 0.7f;
     y += l.lineHeight + 4;
     float rowH = Px(30 * s, 26), rowGap = Px(4 * s, 3), small = Px(78 * s, 64);
+    // Wide enough for the armed labels too, so that "Remove?" does not read "Remov...".
+    for (const char* label : {"Remove", "Remove?", "Block", "Block?"})
+      small = std::max(small, MeasureText(gFontSmall, label, 12.0f) + 14.0f);
     std::vector<ClassPupil> pupils = PupilsCopy();
     float bottom = l.panel.y + h - pad;
     for (size_t i = 0; i < pupils.size() && y + rowH <= bottom; ++i, y += rowH + rowGap) {

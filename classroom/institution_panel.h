@@ -20,6 +20,9 @@ struct PupilRowRects {
   RectF row, removeButton, blockButton;
 };
 
+// Lines the main view keeps for its message and the two status texts, above the pupils.
+constexpr int kInstitutionStatusLines = 3;
+
 // Every rectangle of the panel; hidden parts carry kHiddenRect.
 struct InstitutionPanelLayout {
   float scale = 1;

@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -35,7 +36,9 @@ static std::string EntryHint(int mode) {
   }
 }
 
-static void StatusLines(const InstitutionPanelLayout& l, float y, bool seats) {
+// The panel's message and the server's status texts, each over as many lines as the room left
+// allows (the seat request's text names the supplier's address, which must not be cut off).
+static void StatusLines(const InstitutionPanelLayout& l, float y, bool seats, int lineBudget) {
   std::string classStatus, rosterStatus, seatText;
   {
     std::lock_guard<std::mutex> lock(gClassListMutex);
@@ -49,18 +52,29 @@ static void StatusLines(const InstitutionPanelLayout& l, float y, bool seats) {
     std::lock_guard<std::mutex> lock(gSeatRequestMutex);
     seatText = gSeatRequestText;
   }
-  if (!gInstitutionPanelMessage.empty()) {
-    DrawVerbatim(gFontSmall, l.textLeft, y, gInstitutionPanelMessage, l.textWidth, kGold[0], kGold[1], kGold[2], 1);
-    y += l.lineHeight;
-  }
   if (!ClassroomServerConfigured()) {
+    if (!gInstitutionPanelMessage.empty()) {
+      DrawVerbatim(gFontSmall, l.textLeft, y, gInstitutionPanelMessage, l.textWidth, kGold[0], kGold[1], kGold[2], 1);
+      y += l.lineHeight;
+    }
     DrawLabel(gFontSmall, l.textLeft, y, kNoServerText, l.textWidth, kDim[0], kDim[1], kDim[2], 1);
     return;
   }
-  for (const std::string* text : {seats ? &seatText : &classStatus, &rosterStatus}) {
-    if (text->empty()) continue;
-    DrawVerbatim(gFontSmall, l.textLeft, y, *text, l.textWidth, kDim[0], kDim[1], kDim[2], 1);
-    y += l.lineHeight;
+  struct Line {
+    const std::string* text;
+    const float* colour;
+  };
+  const Line texts[] = {{&gInstitutionPanelMessage, kGold}, {seats ? &seatText : &classStatus, kDim}, {&rosterStatus, kDim}};
+  int waiting = 0;  // texts still to draw, each keeping a line of the budget
+  for (const Line& t : texts) waiting += !t.text->empty();
+  for (const Line& t : texts) {
+    if (t.text->empty()) continue;
+    --waiting;
+    const int room = std::max(1, lineBudget - waiting);
+    const int used = DrawVerbatimLines(gFontSmall, l.textLeft, y, *t.text, l.textWidth, l.lineHeight, room, t.colour[0],
+                                       t.colour[1], t.colour[2], 1);
+    y += (float)used * l.lineHeight;
+    lineBudget -= used;
   }
 }
 
@@ -73,7 +87,7 @@ static void DrawMainView(const InstitutionPanelLayout& l) {
   if (gInstitutionEntryActive)
     DrawEntryBox(l.entryBox, gInstitutionEntryText, true, gInstitutionEntryMode == kEntryTeacherCode ||
                  gInstitutionEntryMode == kEntryPupilCode, EntryHint(gInstitutionEntryMode));
-  StatusLines(l, l.messageY, false);
+  StatusLines(l, l.messageY, false, kInstitutionStatusLines);
   std::vector<ClassPupil> pupils;
   {
     std::lock_guard<std::mutex> lock(gClassListMutex);
@@ -120,7 +134,8 @@ static void DrawSubView(const InstitutionPanelLayout& l) {
     DrawEntryBox(l.entryBox, gInstitutionEntryText, true,
                  gInstitutionEntryMode == kEntryTeacherCode || gInstitutionEntryMode == kEntryPupilCode,
                  EntryHint(gInstitutionEntryMode));
-  StatusLines(l, l.messageY, true);
+  StatusLines(l, l.messageY, true,
+              std::max(1, (int)((l.panel.y + l.panel.h - l.messageY) / std::max(l.lineHeight, 1.0f))));
 }
 
 // ---- public functions ----

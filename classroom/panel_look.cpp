@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
@@ -128,6 +129,14 @@ void DrawVerbatim(UiFont font, float x, float y, const std::string& text, float 
                   float a) {
   ScopedTrSuppress verbatim;
   DrawTextUtf8(font, x, y, FitTextToWidth(font, text, 12.0f, maxWidth), r, g, b, a);
+}
+
+int DrawVerbatimLines(UiFont font, float x, float y, const std::string& text, float maxWidth, float lineHeight,
+                      int maxLines, float r, float g, float b, float a) {
+  ScopedTrSuppress verbatim;
+  const std::vector<std::string> lines = WrapTextToWidth(font, text, 12.0f, maxWidth, maxLines);
+  for (size_t i = 0; i < lines.size(); ++i) DrawTextUtf8(font, x, y + (float)i * lineHeight, lines[i], r, g, b, a);
+  return (int)lines.size();
 }
 
 void DrawLabel(UiFont font, float x, float y, const std::string& text, float maxWidth, float r, float g, float b,

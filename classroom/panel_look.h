@@ -1,6 +1,6 @@
 // classroom/panel_look: the look the three classroom panels share with the learning screen: a dark
 // rounded panel with a gold title, pill buttons (plain, gold, red), a close cross, a text entry with
-// its caret, and one line of text cut to a width. Colours pass through the global draw alpha; GL
+// its caret, and text cut to a width or broken over lines. Colours pass through the global draw alpha; GL
 // state that a helper changes is restored before it returns.
 #pragma once
 #include <string>
@@ -22,6 +22,10 @@ void DrawEntryBox(const RectF& r, const std::string& text, bool active, bool sec
 // Text that is not to be translated (names, codes, server texts), cut with "..." to maxWidth.
 void DrawVerbatim(UiFont font, float x, float y, const std::string& text, float maxWidth, float r, float g, float b,
                   float a);
+// Verbatim text over at most maxLines lines lineHeight apart, broken at spaces (the last line cut
+// with "..." when text is left); the number of lines drawn.
+int DrawVerbatimLines(UiFont font, float x, float y, const std::string& text, float maxWidth, float lineHeight,
+                      int maxLines, float r, float g, float b, float a);
 // A translated label cut to maxWidth.
 void DrawLabel(UiFont font, float x, float y, const std::string& text, float maxWidth, float r, float g, float b,
                float a);

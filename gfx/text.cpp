@@ -560,6 +560,37 @@ std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackS
   return t.substr(0, lo) + "...";
 }
 
+std::vector<std::string> WrapTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth,
+                                         int maxLines) {
+  std::vector<std::string> lines;
+  if (maxLines <= 0 || maxWidth <= 0) return lines;
+  size_t at = text.find_first_not_of(' ');
+  while (at != std::string::npos && at < text.size()) {
+    if ((int)lines.size() == maxLines - 1) {  // the last line takes the rest, cut when it must be
+      lines.push_back(FitTextToWidth(font, text.substr(at), fallbackSize, maxWidth));
+      break;
+    }
+    // The most whole words that fit; a first word too wide for any line is cut.
+    size_t end = text.find(' ', at), fits = std::string::npos;
+    while (true) {
+      const size_t stop = end == std::string::npos ? text.size() : end;
+      if (MeasureText(font, text.substr(at, stop - at), fallbackSize) > maxWidth) break;
+      fits = stop;
+      if (end == std::string::npos) break;
+      end = text.find(' ', end + 1);
+    }
+    if (fits == std::string::npos) {
+      const size_t stop = std::min(text.find(' ', at), text.size());
+      lines.push_back(FitTextToWidth(font, text.substr(at, stop - at), fallbackSize, maxWidth));
+      at = text.find_first_not_of(' ', stop);
+      continue;
+    }
+    lines.push_back(text.substr(at, fits - at));
+    at = text.find_first_not_of(' ', fits);
+  }
+  return lines;
+}
+
 // ---- vertical text ----
 
 // Stacked rows closer than this share of the em run into each other.

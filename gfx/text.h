@@ -57,6 +57,11 @@ float MeasureTextHeight(UiFont font, const std::string& text, float fallback);
 // The text itself when it fits; else the longest translated prefix, cut on a character boundary,
 // followed by "..." (already translated: draw it with translation suppressed).
 std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth);
+// The text broken at spaces into lines no wider than maxWidth, at most maxLines of them; a word
+// wider than a line, and the last line when more text is left, end in "...". Measures the text as
+// it is given: call it with translation suppressed for text already in the UI language.
+std::vector<std::string> WrapTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth,
+                                         int maxLines);
 // Draws the translated text in the box's height: one character cluster per row, or, for scripts
 // whose letters join or hang from a headline (Arabic, Devanagari) and for rows too tight to read,
 // as one line turned a quarter to read upwards (shrunk to the box when longer). Marks that lie along

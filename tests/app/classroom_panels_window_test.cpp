@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/base/app_clock.h"
+#include "app/base/folders.h"
 #include "app/floor_links.h"
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_panel.h"
@@ -15,6 +16,7 @@
 #include "classroom/attendance_view.h"
 #include "classroom/class_operations.h"
 #include "classroom/classroom_panel_state.h"
+#include "classroom/classroom_settings.h"
 #include "classroom/code_entries.h"
 #include "classroom/institution_panel.h"
 #include "classroom/institution_panel_state.h"
@@ -178,6 +180,43 @@ TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {
   const uint8_t* plainDay = At(frame, off.x + off.w * 0.7f, off.y + off.h * 0.75f);
   EXPECT_GT(markedDay[1], markedDay[0] + 60);
   EXPECT_LT(plainDay[1], 80);
+}
+
+// The seat request's answer names the supplier's address at its end: in the codes and seats view
+// it is broken over lines that hold the whole of it, none running past the panel's text column.
+TEST_F(ClassroomPanelsWindow, ALongServerTextIsWrappedWhole) {
+  WriteFileBytes(GetDataFilePath("classroom.txt"), "server=https://127.0.0.1:9\n");
+  LoadClassroomSettings();
+  gInstitutionPanelOpen = gInstitutionSubViewOpen = true;  // opened without a request to the server
+  {
+    std::lock_guard<std::mutex> lock(gSeatRequestMutex);
+    gSeatRequestText = "Your request could not reach the supplier. Please write to help@example.invalid.";
+  }
+  RunFrames(2);
+  std::vector<uint8_t> frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_seat_message");
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  std::vector<std::string> lines;
+  {
+    ScopedTrSuppress verbatim;
+    lines = WrapTextToWidth(gFontSmall, gSeatRequestText, 12.0f, l.textWidth, 9);
+  }
+  ASSERT_GE(lines.size(), 2u);
+  const std::string address = "help@example.invalid.";
+  ASSERT_GE(lines.back().size(), address.size());
+  EXPECT_EQ(lines.back().substr(lines.back().size() - address.size()), address) << lines.back();
+  // Ink on each line's row, and none right of the text column.
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const float base = l.messageY + (float)i * l.lineHeight;
+    int ink = 0, beyond = 0;
+    for (float y = base - 0.7f * l.lineHeight; y < base; y += 1.0f) {
+      for (float x = l.textLeft; x < l.textLeft + l.textWidth; x += 1.0f) ink += At(frame, x, y)[0] > 120;
+      for (float x = l.textLeft + l.textWidth + 2; x < l.panel.x + l.panel.w - 4; x += 1.0f) beyond += At(frame, x, y)[0] > 120;
+    }
+    EXPECT_GT(ink, 20) << "line " << i;
+    EXPECT_EQ(beyond, 0) << "line " << i;
+  }
+  ResetClassroomSettings();
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-// Text measuring without fonts: the width estimate, font sizes for the UI scale, and the rows of
-// vertical text.
+// Text measuring without fonts: the width estimate, font sizes for the UI scale, the rows of
+// vertical text, and text broken over lines.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "gfx/text.h"
 
@@ -33,6 +36,35 @@ TEST(SplitVerticalRows, ClustersAndGaps) {
       {"", {}},
   };
   for (const auto& [text, rows] : cases) EXPECT_EQ(SplitVerticalRows(text), rows) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// Broken at spaces into lines that fit; a word wider than a line and the last line with text left
+// over end in "...".
+TEST(WrapTextToWidth, LinesFitAndNothingIsLostWhileThereIsRoom) {
+  const std::string message = "Your request could not reach the supplier. Please write to help@example.org.";
+  const float width = 300.0f;
+  std::vector<std::string> lines = WrapTextToWidth(0, message, 12, width, 3);
+  ASSERT_GE(lines.size(), 2u);
+  std::string joined;
+  for (const std::string& line : lines) {
+    EXPECT_LE(MeasureText(0, line, 12), width) << line;
+    EXPECT_NE(line.front(), ' ');
+    joined += (joined.empty() ? "" : " ") + line;
+  }
+  EXPECT_EQ(joined, message);
+  std::vector<std::string> one = WrapTextToWidth(0, message, 12, width, 1);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].substr(one[0].size() - 3), "...");
+  std::vector<std::string> longWord = WrapTextToWidth(0, std::string(80, 'w') + " end", 12, width, 3);
+  ASSERT_EQ(longWord.size(), 2u);
+  EXPECT_EQ(longWord[0].substr(longWord[0].size() - 3), "...");
+  EXPECT_EQ(longWord[1], "end");
+  EXPECT_TRUE(WrapTextToWidth(0, "   ", 12, width, 3).empty());
+  EXPECT_TRUE(WrapTextToWidth(0, message, 12, width, 0).empty());
 }
 
 }  // namespace
