@@ -19,6 +19,7 @@
 #include "app/base/strings.h"
 #include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/gl_setup.h"
 #include "gfx/hit_regions.h"
 #include "gfx/label_fit.h"
 #include "gfx/layout.h"
@@ -291,7 +292,9 @@ static void DrawNameEntry(float now) {
   ScopedTrSuppress untranslated;
   int n = (int)f.text.size();
   int cursor = std::clamp(f.cursor, 0, n), anchor = std::clamp(f.anchor, 0, n);
+  x -= TextFieldShift(MeasureText(gFontSmall, f.text.substr(0, (size_t)cursor), size), r.w - 2.0f * pad);
   auto xAt = [&](int i) { return x + MeasureText(gFontSmall, f.text.substr(0, (size_t)i), size); };
+  const SavedClip clip = BeginClip(r.x + 2.0f, r.y, r.w - 4.0f, r.h);  // a long name ends at the box
   if (gStudentNameEntryActive && cursor != anchor) {
     float a = xAt(std::min(cursor, anchor)), b = xAt(std::max(cursor, anchor));
     SetGlColor(0.25f, 0.45f, 0.8f, 0.75f);
@@ -302,6 +305,7 @@ static void DrawNameEntry(float now) {
     SetIconColour();
     FillRoundedRect(xAt(cursor), r.y + 0.2f * r.h, std::max(1.5f * GetUiScale(), 1.0f), 0.6f * r.h, 0.0f, 4);
   }
+  EndClip(clip);
 }
 
 static void DrawStudentsPanel(float now) {

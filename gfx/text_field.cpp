@@ -47,6 +47,8 @@ static void MoveCaret(TextField& f, int to, bool shift) {
 }
 
 // ---- public functions ----
+float TextFieldShift(float caretX, float room) { return std::max(0.0f, caretX - std::max(room, 0.0f)); }
+
 void TextFieldClampCaret(TextField& f) {
   int length = (int)f.text.size();
   f.cursor = std::clamp(f.cursor, 0, length);

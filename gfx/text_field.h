@@ -26,6 +26,9 @@ extern TextField gClassRenameField;  // the class-rename box of the attendance p
 
 // Puts cursor and anchor back inside 0..length.
 void TextFieldClampCaret(TextField& field);
+// How far a one-line box moves its text left so that the caret, caretX past the text's start,
+// stays within room pixels of it: 0 while the text up to the caret fits.
+float TextFieldShift(float caretX, float room);
 // Replaces the selection by the printable ASCII bytes of s, up to the field's limit.
 void TextFieldInsert(TextField& field, const std::string& s);
 // The same on gEditField, keeping line feeds as well.

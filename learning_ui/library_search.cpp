@@ -7,6 +7,7 @@
 
 #include "app/base/maths.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/gl_setup.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/text_field.h"
@@ -29,7 +30,10 @@ static float PrefixWidth(int n) {
   return MeasureText(SearchFont(), gSearchField.text.substr(0, (size_t)n), 7.0f);
 }
 
-static float SearchTextX() { return gSearchBoxRect.x + 14.0f; }
+// Where the typed text starts in a box: moved left while a long text would hide the caret.
+static float SearchTextX(const RectF& box) {
+  return box.x + 14.0f - TextFieldShift(PrefixWidth(gSearchField.cursor), box.w - 28.0f);
+}
 
 static bool BoxTakesInput() { return gLibraryOpen && gSearchFocused; }
 
@@ -78,7 +82,7 @@ bool HandleSearchBoxKey(int key, bool shift, bool ctrl) {
 
 int SearchCaretFromX(const LearningLayout& l, float x) {
   RectF box = GetSearchBoxRect(l);
-  float textX = box.x + 14.0f;
+  float textX = SearchTextX(box);
   int length = (int)gSearchField.text.size();
   if (x <= textX || length == 0) return 0;
   float previous = 0.0f;
@@ -129,7 +133,8 @@ void DrawSearchBox(const LearningLayout& l) {
   else
     SetGlColor(0.62f, 0.7f, 0.88f, 0.32f);
   StrokeRoundedRect(b.x, b.y, b.w, b.h, b.h / 2.0f, 16);
-  const float textX = SearchTextX();
+  const float textX = SearchTextX(b);
+  const SavedClip clip = BeginClip(b.x + 8.0f, b.y, b.w - 16.0f, b.h);  // a long text ends at the box
   int lo = ClampInt(std::min(f.cursor, f.anchor), 0, length), hi = ClampInt(std::max(f.cursor, f.anchor), 0, length);
   if (gSearchFocused && hi > lo) {
     float x0 = textX + PrefixWidth(lo), x1 = textX + PrefixWidth(hi);
@@ -148,4 +153,5 @@ void DrawSearchBox(const LearningLayout& l) {
     SetGlColor(0.96f, 0.82f, 0.4f, 0.95f);
     FillRoundedRect(textX + PrefixWidth(f.cursor), b.y + 5.0f, 2.0f, b.h - 10.0f, 1.0f, 2);
   }
+  EndClip(clip);
 }

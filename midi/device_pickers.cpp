@@ -56,7 +56,9 @@ static void StackedLayout(int steps, int rows, PickerLayout* out) {
   float lower = std::max(300.0f * s, row.w), upper = std::max(440.0f * s, row.w + 40.0f);
   if (width < lower) width = lower;
   if (width > upper) width = upper;
-  float height = (float)std::max(l.rows, 1) * l.rowH + 2.0f * l.pad;
+  // An empty list shows its message on two lines, so the promise that a keyboard connects on its
+  // own is not cut off.
+  float height = (float)(l.rows > 0 ? l.rows : 2) * l.rowH + 2.0f * l.pad;
   l.list = {l.header.x, std::max(8.0f, l.header.y - l.pad - height), width, height};
   *out = l;
 }

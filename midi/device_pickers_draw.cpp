@@ -5,9 +5,12 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/text.h"
 #include "gfx/translate.h"
 #include "midi/device_pickers.h"
 #include "midi/midi_input.h"
@@ -72,7 +75,15 @@ static void DrawMidiList(float a) {
   DrawListFrame(l, a);
   if (l.rows == 0) {
     NotePickerRowsShown(true, {});
-    DrawListRow(l, 0, Tr("No MIDI keyboard found. Plug one in, it will connect on its own."), false, a);
+    const RectF row = PickerRowRect(l, 0);
+    const float room = row.w - std::max(12.0f * l.scale, 10.0f) - std::max(10.0f * l.scale, 8.0f);
+    std::vector<std::string> lines;
+    {
+      ScopedTrSuppress translated;
+      lines = WrapTextToWidth(PanelFont(), Tr("No MIDI keyboard found. Plug one in, it will connect on its own."), 15.0f,
+                              room, 2);
+    }
+    for (size_t i = 0; i < lines.size(); ++i) DrawListRow(l, (int)i, lines[i], false, a);
     return;
   }
   std::vector<std::string> names;
@@ -153,8 +164,12 @@ void DrawAudioOutPanel(float now, float alpha) {
   if (a <= 0.001f) return;
   PickerLayout l;
   ComputeAudioOutLayout(&l);
-  DrawPanelHeader(l, "AUDIO OUT", AudioOutHeaderValue(), a);
-  // Either open list comes after both headers: the MIDI list opens upward across this header.
+  // Either open list comes after both headers: the MIDI list opens upward across this header,
+  // which is then left out rather than showing through the list's rows.
+  PickerLayout midi;
+  ComputeMidiPickerLayout(&midi);
+  const bool covered = gMidiPickerOpen && midi.list.y < l.header.y + l.header.h && midi.list.y + midi.list.h > l.header.y;
+  if (!covered) DrawPanelHeader(l, "AUDIO OUT", AudioOutHeaderValue(), a);
   if (gMidiPickerOpen) DrawMidiList(a);
   if (gAudioOutPickerOpen) DrawAudioOutList(l, a);
 }

@@ -258,6 +258,24 @@ TEST_F(InputWindow, ANameTypedWithTheRealClipboard) {
   EXPECT_EQ(gStudentNameField.text, "AdaAda");
   EXPECT_EQ(GetClipboardText(), "Ada");
   SaveScreenshot("input_name_typed");
+  // A name as long as the entry takes, of wide letters: it ends at the entry, and the Add button
+  // beside it looks as it did with a short name.
+  const std::vector<uint8_t> shortName = ReadFrame();
+  ASSERT_TRUE(XdoOk({"type", "--delay", "10", "WWWWWWWWWWWWWWWWWWWWWW"}));
+  Pump(3);
+  ASSERT_EQ(gStudentNameField.text.size(), 28u);
+  const std::vector<uint8_t> longName = ReadFrame();
+  SaveScreenshot("input_name_long");
+  const RectF add = gAddStudentButtonRect;
+  int changed = 0;
+  for (int y = (int)add.y; y < (int)(add.y + add.h); ++y)
+    for (int x = (int)add.x; x < (int)(add.x + add.w); ++x) {
+      const size_t at = ((size_t)y * gClientWidth + (size_t)x) * 4;
+      int d = 0;
+      for (int c = 0; c < 3; ++c) d += std::abs(shortName[at + c] - longName[at + c]);
+      changed += d > 24;
+    }
+  EXPECT_EQ(changed, 0) << "the name shows through the Add button";
   Keys({"Escape"});
   EXPECT_FALSE(gStudentNameEntryActive);
 }

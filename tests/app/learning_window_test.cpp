@@ -137,6 +137,27 @@ TEST_P(LearningWindow, PanelCardsSearchBoxScrollbarAndBackdrop) {
   float trackY = track.y + track.h - 24.0f;
   EXPECT_GE(Sum(At(frame, track.x + 1.0f, trackY)) - Sum(At(frame, track.x - 3.0f, trackY)), 6) << "track";
 
+  // A search longer than the box: its end stays in view inside the box, nothing of it beyond.
+  gSearchField.text.clear();
+  for (int i = 0; i < 13; ++i) gSearchField.text += "minor ";
+  gSearchField.text += "wide";
+  gSearchField.cursor = gSearchField.anchor = (int)gSearchField.text.size();
+  ApplySearchText();
+  frame = DrawScreenOverWhite();
+  box = gSearchBoxRect;
+  int inside = 0, beyond = 0;
+  for (float y = box.y + 8.0f; y < box.y + box.h - 8.0f; y += 1.0f) {
+    for (float x = box.x + box.w - 60.0f; x < box.x + box.w - 10.0f; x += 1.0f) inside += Sum(At(frame, x, y)) > 500;
+    for (float x = box.x + box.w + 3.0f; x < std::min(box.x + box.w + 80.0f, (float)size.w - 1.0f); x += 1.0f)
+      beyond += Sum(At(frame, x, y)) > 600 && At(frame, x, y)[2] > At(frame, x, y)[0] + 10;
+  }
+  EXPECT_GT(inside, 20) << "the text's end, by the caret";
+  EXPECT_EQ(beyond, 0) << "text past the box";
+  SaveProgramScreenshot("learning_search_long_" + std::to_string(size.w) + "x" + std::to_string(size.h));
+  gSearchField.text = "triad";
+  gSearchField.cursor = gSearchField.anchor = 5;
+  ApplySearchText();
+
   SaveProgramScreenshot("learning_screen_" + std::to_string(size.w) + "x" + std::to_string(size.h));
   gLibraryScroll = 1e9f;
   SaveProgramScreenshot("learning_screen_end_" + std::to_string(size.w) + "x" + std::to_string(size.h));

@@ -267,6 +267,23 @@ TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
     EXPECT_FALSE(gMidiPickerOpen || gAudioOutPickerOpen);
   }
   EXPECT_FALSE(gMidiInOpen) << "nothing was chosen";
+
+  // No keyboard: the list's message takes two lines, so that its promise is not cut off.
+  gInDevices.clear();
+  PickerLayout empty;
+  ComputeMidiPickerLayout(&empty);
+  Press(empty.header.x + empty.header.w / 2, empty.header.y + empty.header.h / 2);
+  ASSERT_TRUE(gMidiPickerOpen);
+  ComputeMidiPickerLayout(&empty);
+  RunUntil(GetAppSeconds() - start_ + 1.0f);
+  Shot("start_screen_midi_list_empty.png");
+  for (int row = 0; row < 2; ++row) {
+    RectF r = PickerRowRect(empty, row);
+    EXPECT_GE(r.y + r.h, empty.list.y) << "row " << row;
+    EXPECT_LE(r.y + r.h, empty.list.y + empty.list.h) << "row " << row;
+    EXPECT_TRUE(Ink(r.x + 8, r.y + 3, r.x + r.w / 2, r.y + r.h - 3, 150)) << "row " << row;
+  }
+  Press(empty.list.x + empty.list.w + 40, empty.list.y + 4);
   SetMidiInDriver(nullptr);
   SetMidiOutDriver(nullptr);
 }
