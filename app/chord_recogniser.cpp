@@ -250,6 +250,9 @@ bool MatchChord(const int* pcs, int count, int bass, ChordMatch* out) {
       int found = Bits12(set & masks[k]);
       int missing = size - found;
       if (missing > (t.exact ? 0 : 1)) continue;
+      // Only the fifth goes unplayed in a chord that keeps its name: a ninth without its seventh
+      // is an added ninth (C D E G is Cadd9, not Cmaj9).
+      if (missing == 1 && (masks[k] & ~set & 0xFFF) != (1u << 7)) continue;
       int extras = Bits12(set & ~masks[k]);
       int score = TemplateCents()[k] + 14 * found - 33 * missing - 11 * extras + rootTerm + bassTerm;
       if (score > best) {

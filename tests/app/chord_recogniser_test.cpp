@@ -56,6 +56,10 @@ TEST_F(ChordRecogniser, NamesChords) {
       {{57, 60, 63, 66}, 9, "Adim7", kChordDiminished}, {{60, 65, 67}, 0, "Csus4", kChordMajor},
       {{59, 62, 65, 69}, 11, "Bm7b5", kChordDiminished},
       {{54, 60, 64, 67}, 0, "C", kChordMajor},  // a bass off the chord adds no slash
+      // A ninth chord may leave out its fifth, never its seventh: without it the ninth is added.
+      {{60, 62, 64, 67}, 0, "Cadd9", kChordMajor}, {{60, 62, 63, 67}, 0, "Cmadd9", kChordMinor},
+      {{55, 65, 69, 72}, 5, "Fadd9/G", kChordMajor}, {{60, 64, 70, 74}, 0, "C9", kChordMajor},
+      {{60, 64, 71, 74}, 0, "Cmaj9", kChordMajor},
       {{48, 60, 64, 72}, -1, "", 0},            // octave doublings count once
       {{60, 64}, -1, "", 0},
   };
