@@ -164,7 +164,6 @@ static void DrawMonth(const AttendancePanelLayout& l) {
   float radius = std::max(l.cell * 0.16f, 4.0f);
   int days = CalendarMonthDays();
   std::vector<char> marks((size_t)days + 1, 0);
-  auto notes = gNotesByStudent.find(StudentFileKeyOf(id));
   // Shapes first, then every text in one run: a software rasteriser pays for each switch.
   for (int day = 1; day <= days; ++day) {
     RectF r = CalendarDayRect(l, day);
@@ -183,12 +182,10 @@ static void DrawMonth(const AttendancePanelLayout& l) {
       StrokeRoundedRect(r.x, r.y, r.w, r.h, radius, 3);
       glLineWidth(1.0f);
     }
-    if (notes != gNotesByStudent.end()) {
-      auto note = notes->second.find(date);
-      if (note != notes->second.end() && !note->second.empty()) {
-        SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
-        FillRoundedRect(r.x + 5, r.y + r.h - 9, 5, 5, 2.5f, 6);
-      }
+    // The day's note dot, from the notes file even before the notes view was opened.
+    if (active >= 0 && HasTeacherNote(id, date)) {
+      SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
+      FillRoundedRect(r.x + 5, r.y + r.h - 9, 5, 5, 2.5f, 6);
     }
   }
   BeginTextRun();

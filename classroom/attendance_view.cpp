@@ -50,22 +50,29 @@ static int WeekdayOfFirst(int year, int month) {
   return (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + 1) % 7;
 }
 
+// What the entry takes on this device now: a teacher's code, else the name once a join code
+// waits, else the join code.
+static int EntryModeForDevice() {
+  return IsTeacherDevice() ? kViewTeacherCode : !gPendingJoinCode.empty() ? kViewPupilName : kViewJoinCode;
+}
+
 static void ActivateEntry() {
-  int mode = IsTeacherDevice() ? kViewTeacherCode : !gPendingJoinCode.empty() ? kViewPupilName : kViewJoinCode;
+  int mode = EntryModeForDevice();
   if (mode != gAttendanceViewEntryMode) gAttendanceViewEntryText.clear();
   gAttendanceViewEntryMode = mode;
   gAttendanceViewEntryActive = true;
 }
 
-static const char* Prompt() {
-  switch (gAttendanceViewEntryMode) {
+// ---- public functions ----
+const char* AttendanceViewPrompt() {
+  // Before the entry is pressed it asks for what a press will take, not for what it took last.
+  switch (gAttendanceViewEntryActive ? gAttendanceViewEntryMode : EntryModeForDevice()) {
     case kViewPupilName: return "Your name, then Enter";
     case kViewTeacherCode: return "Teacher code, then Enter";
     default: return "Your class's join code, then Enter";
   }
 }
 
-// ---- public functions ----
 AttendanceViewLayout LayoutAttendanceView(float s) {
   AttendanceViewLayout l;
   l.scale = s;
@@ -137,7 +144,7 @@ void DrawAttendanceView() {
     DrawVerbatim(gFontSmall, l.textLeft, l.classLineY, Tr("Join code:") + " " + gPendingJoinCode, l.textWidth, kGold[0],
                  kGold[1], kGold[2], 1);
   }
-  DrawLabel(gFontSmall, l.textLeft, l.promptY, Prompt(), l.textWidth, kDim[0], kDim[1], kDim[2], 1);
+  DrawLabel(gFontSmall, l.textLeft, l.promptY, AttendanceViewPrompt(), l.textWidth, kDim[0], kDim[1], kDim[2], 1);
   DrawEntryBox(l.entryBox, gAttendanceViewEntryText, gAttendanceViewEntryActive,
                gAttendanceViewEntryMode == kViewTeacherCode, "Click here to type");
   if (!status.empty()) DrawVerbatim(gFontSmall, l.textLeft, l.statusY, status, l.textWidth, 0.95f, 0.9f, 0.75f, 1);

@@ -22,3 +22,5 @@ RectF AttendanceViewDayRect(const AttendanceViewLayout& layout, int day);
 // A press: false while closed; otherwise the view takes it (a press outside closes it).
 bool AttendanceViewOnClick(int x, int y);
 void DrawAttendanceView();
+// The line above the entry: what it asks for (English, drawn translated).
+const char* AttendanceViewPrompt();

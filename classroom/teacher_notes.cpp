@@ -99,12 +99,25 @@ std::string UnescapeNoteText(const std::string& text) {
   return out;
 }
 
-void LoadNotes(const std::string& studentId) {
+// The student's notes file is read once a run, the first time anything asks for its notes.
+static std::string EnsureNotesRead(const std::string& studentId) {
   std::string key = StudentFileKeyOf(studentId);
   if (std::find(gNotesLoadedKeys.begin(), gNotesLoadedKeys.end(), key) == gNotesLoadedKeys.end()) {
     gNotesLoadedKeys.push_back(key);
     ReadNotesFile(key);
   }
+  return key;
+}
+
+bool HasTeacherNote(const std::string& studentId, const std::string& date) {
+  auto student = gNotesByStudent.find(EnsureNotesRead(studentId));
+  if (student == gNotesByStudent.end()) return false;
+  auto note = student->second.find(date);
+  return note != student->second.end() && !note->second.empty();
+}
+
+void LoadNotes(const std::string& studentId) {
+  std::string key = EnsureNotesRead(studentId);
   gNoteStudentKey = key;
   gNoteDate = gCalendarSelectedDate;
   std::string text;

@@ -20,6 +20,8 @@ std::string NotesFilePath(const std::string& studentId);
 // Reads the student's file once per run, then opens the note of gCalendarSelectedDate in gEditField
 // with the caret at its end.
 void LoadNotes(const std::string& studentId);
+// The student has a note (not empty) on that date; reads their notes file the first time.
+bool HasTeacherNote(const std::string& studentId, const std::string& date);
 // Stores the editor's text as the open note, writes that student's file whole and closes the editor.
 void SaveNotes();
 // While the notes view is open: follows the panel's student and selected day, saving the note left.

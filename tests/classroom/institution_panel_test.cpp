@@ -259,10 +259,10 @@ TEST_F(InstitutionPanel, ButtonsOpenTheRegisterAndTheClassView) {
 }
 
 TEST_F(InstitutionPanel, ClassViewEntryModeFollowsTheDeviceAndThePendingCode) {
-  const struct { const char* what; bool teacher; const char* pending; int mode; } cases[] = {
-      {"a pupil types the join code", false, "", 0},
-      {"then the name", false, "ABC234", 1},
-      {"a teacher's device takes the teacher code", true, "", 2},
+  const struct { const char* what; bool teacher; const char* pending; int mode; const char* prompt; } cases[] = {
+      {"a pupil types the join code", false, "", 0, "Your class's join code, then Enter"},
+      {"then the name", false, "ABC234", 1, "Your name, then Enter"},
+      {"a teacher's device takes the teacher code", true, "", 2, "Teacher code, then Enter"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -271,9 +271,11 @@ TEST_F(InstitutionPanel, ClassViewEntryModeFollowsTheDeviceAndThePendingCode) {
     OpenAttendanceView();
     gPendingJoinCode = c.pending;
     AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+    EXPECT_STREQ(AttendanceViewPrompt(), c.prompt) << "asked for before the entry is pressed";
     EXPECT_TRUE(AttendanceViewOnClick((int)(l.entryBox.x + 5), (int)(l.entryBox.y + 5)));
     EXPECT_TRUE(gAttendanceViewEntryActive);
     EXPECT_EQ(gAttendanceViewEntryMode, c.mode);
+    EXPECT_STREQ(AttendanceViewPrompt(), c.prompt);
     EXPECT_TRUE(AttendanceViewOnClick((int)(l.panel.x + l.panel.w / 2), (int)(l.panel.y + l.panel.h - 3)));
     EXPECT_TRUE(gAttendanceViewOpen);
     EXPECT_TRUE(AttendanceViewOnClick(2, 2));

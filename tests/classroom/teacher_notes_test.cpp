@@ -1,5 +1,5 @@
 // Teacher notes: the escaped "NOTE" line and the older block form, the open note following the
-// panel's student and day, and an emptied note leaving the file.
+// panel's student and day, an emptied note leaving the file, and the register's noted days.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -72,4 +72,21 @@ TEST_F(TeacherNotes, OpenNoteFollowsThePanelAndEmptiedNotesLeaveTheFile) {
   CommitNoteEdit();
   EXPECT_EQ(ReadData("notes_anna.dat"), "NOTE\t2025-03-13\tx\n");
   EXPECT_FALSE(gNotesViewOpen || gNoteEditorActive);
+}
+
+// The register marks the days that hold a note as soon as it shows a student, before the notes
+// view was ever opened: the file is read for the question, and no note is opened by it.
+TEST_F(TeacherNotes, TheRegisterKnowsTheNotedDaysBeforeTheNotesViewOpens) {
+  ResetTeacherNotes();
+  WriteData("notes_anna.dat", "NOTE\t2025-01-06\tscales\nNOTE\t2025-01-07\t\n");
+  EXPECT_TRUE(HasTeacherNote("anna", "2025-01-06"));
+  EXPECT_FALSE(HasTeacherNote("anna", "2025-01-07")) << "an empty note";
+  EXPECT_FALSE(HasTeacherNote("anna", "2025-01-08"));
+  EXPECT_FALSE(HasTeacherNote("ben", "2025-01-06")) << "no file";
+  EXPECT_FALSE(gNoteEditorActive);
+  EXPECT_EQ(ReadData("notes_anna.dat"), "NOTE\t2025-01-06\tscales\nNOTE\t2025-01-07\t\n") << "nothing written";
+  // Opening the note afterwards does not read the file again over an edit.
+  gCalendarSelectedDate = "2025-01-06";
+  LoadNotes("anna");
+  EXPECT_EQ(gEditField.text, "scales");
 }
