@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -289,6 +290,17 @@ std::string CutRowLabel(const std::string& translated, float labelColumnWidth, f
 // The Japanese middle dot between the words of a name: a break after it takes it away.
 static constexpr char kWordDot[] = "\xE3\x83\xBB";
 
+// The text ends in a letter of a script whose words are hyphenated when broken: an ASCII letter,
+// or a two-byte letter of the Latin, Greek or Cyrillic blocks (leads 0xC3..0xD3).
+static bool CutEndsInHyphenatedLetter(const std::string& t) {
+  if (t.empty()) return false;
+  const unsigned char last = (unsigned char)t.back();
+  if (last < 0x80) return std::isalpha(last) != 0;
+  if (t.size() < 2 || (last & 0xC0) != 0x80) return false;
+  const unsigned char lead = (unsigned char)t[t.size() - 2];
+  return lead >= 0xC3 && lead <= 0xD3;
+}
+
 // Where the first line of a two-line label ends and where the second starts, in bytes; 0 for no
 // break that fits. Prefers the last word break whose first line fits.
 static void FindRowLabelBreak(const std::string& t, float size, float room, size_t& end, size_t& next) {
@@ -321,7 +333,11 @@ RowLabelLines SplitRowLabel(const std::string& translated, float labelColumnWidt
   size_t end = 0, next = 0;
   FindRowLabelBreak(translated, size, room, end, next);
   if (!end) return {CutRowLabel(translated, labelColumnWidth, scale), ""};
-  return {translated.substr(0, end), CutRowLabel(translated.substr(next), labelColumnWidth, scale)};
+  std::string first = translated.substr(0, end);
+  // A word cut in two in a script that hyphenates (Latin, Greek, Cyrillic) says so: "Фригийс" over
+  // "кий" read as two words. The hyphen takes less room than the cut mark the break left room for.
+  if (next == end && CutEndsInHyphenatedLetter(first)) first += '-';
+  return {first, CutRowLabel(translated.substr(next), labelColumnWidth, scale)};
 }
 
 float RowLabelLineGap(float scale) { return 1.08f * (float)ComputeFontSizes(scale).small; }

@@ -77,11 +77,11 @@ static void DrawMidiList(float a) {
     NotePickerRowsShown(true, {});
     const RectF row = PickerRowRect(l, 0);
     const float room = row.w - std::max(12.0f * l.scale, 10.0f) - std::max(10.0f * l.scale, 8.0f);
+    const std::string message = Tr("No MIDI keyboard found. Plug one in, it will connect on its own.");
     std::vector<std::string> lines;
     {
-      ScopedTrSuppress translated;
-      lines = WrapTextToWidth(PanelFont(), Tr("No MIDI keyboard found. Plug one in, it will connect on its own."), 15.0f,
-                              room, 2);
+      ScopedTrSuppress translated;  // the message is in the UI language already
+      lines = WrapTextToWidth(PanelFont(), message, 15.0f, room, 2);
     }
     for (size_t i = 0; i < lines.size(); ++i) DrawListRow(l, (int)i, lines[i], false, a);
     return;

@@ -105,6 +105,19 @@ TEST_F(ScaleGridRules, RowLabelsBreakOntoTwoLinesAfterAWord) {
   EXPECT_LE(width(joined.first), RowLabelRoom(hiColumn, scale));
   EXPECT_LE(width(joined.second), RowLabelRoom(hiColumn, scale));
 
+  // A word cut in two in a script that hyphenates carries a hyphen; a Hindi or Japanese cut not.
+  const std::string phrygian = "Фригийский";
+  const float ruColumn = width(phrygian) * 0.7f + RowLabelInset(scale) + 6.0f;
+  RowLabelLines ru = SplitRowLabel(phrygian, ruColumn, scale, tall);
+  ASSERT_FALSE(ru.second.empty());
+  EXPECT_EQ(ru.first.back(), '-') << ru.first;
+  EXPECT_EQ(phrygian.compare(0, ru.first.size() - 1, ru.first, 0, ru.first.size() - 1), 0);
+  EXPECT_EQ(ru.first.substr(0, ru.first.size() - 1) + ru.second, phrygian);
+  EXPECT_LE(width(ru.first), RowLabelRoom(ruColumn, scale));
+  EXPECT_NE(joined.first.back(), '-');
+  RowLabelLines latin = SplitRowLabel("Mixolydian", width("Mixolydian") * 0.7f + 14.0f, scale, tall);
+  EXPECT_EQ(latin.first.back(), '-') << latin.first;
+
   // In the lowest row that takes two lines, they sit either side of the lone line's baseline, a
   // line apart, with their capitals and tails inside the row.
   float lowest = size;
