@@ -147,6 +147,7 @@ static void CommitAttendanceViewEntry() {
         gPendingJoinCode = text;
         gAttendanceViewEntryText.clear();
         gAttendanceViewEntryMode = kViewPupilName;
+        SetJoinStatus("");  // a refusal of an earlier, mistyped code no longer holds
       } else {
         SetJoinStatus(Tr("A join code is 6 letters and numbers. Check it with your teacher."));
       }

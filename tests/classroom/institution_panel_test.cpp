@@ -300,7 +300,12 @@ TEST_F(InstitutionPanel, PupilJoinsThroughTheClassViewWithACodeTypedInLowerCase)
   OpenAttendanceView();
   AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
   AttendanceViewOnClick((int)(l.entryBox.x + 5), (int)(l.entryBox.y + 5));
-  for (char c : std::string("abc234\rPia\r")) AttendanceViewOnChar((unsigned char)c);
+  for (char c : std::string("abc2\r")) AttendanceViewOnChar((unsigned char)c);  // mistyped first
+  EXPECT_EQ(JoinStatusNow(), "A join code is 6 letters and numbers. Check it with your teacher.");
+  for (int i = 0; i < 4; ++i) AttendanceViewOnChar(8);
+  for (char c : std::string("abc234\r")) AttendanceViewOnChar((unsigned char)c);
+  EXPECT_EQ(JoinStatusNow(), "") << "the refusal goes once a good code is taken";
+  for (char c : std::string("Pia\r")) AttendanceViewOnChar((unsigned char)c);
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(JoinStatusNow(), "Joined Year 5");
   std::string body;
