@@ -55,11 +55,18 @@ static std::string Quoted(const std::string& text) {
   return out;
 }
 
+// A class-list reply is one JSON object; anything else (an error page, a cut reply) was not read
+// as an empty list, which told the teacher to make classes they have.
+static bool LooksLikeJsonObject(const std::string& reply) {
+  const size_t first = reply.find_first_not_of(" \t\r\n"), last = reply.find_last_not_of(" \t\r\n");
+  return first != std::string::npos && reply[first] == '{' && reply[last] == '}';
+}
+
 // Reloads the list after a change; a failed reload keeps the last good list.
 static void ReloadClassList(const std::string& teacherCode) {
   std::string reply;
   uint32_t status = 0;
-  if (PostClassRoster(teacherCode, &reply, &status)) ParseClassList(reply);
+  if (PostClassRoster(teacherCode, &reply, &status) && LooksLikeJsonObject(reply)) ParseClassList(reply);
 }
 
 // The launchers' shared start: false (with the reason shown) when nothing may be sent.
@@ -78,7 +85,7 @@ static bool MaySendClassOperation(const char* busyText) {
 static void LoadClassesWorker(const std::string& teacherCode) {
   std::string reply;
   uint32_t status = 0;
-  if (PostClassRoster(teacherCode, &reply, &status)) {
+  if (PostClassRoster(teacherCode, &reply, &status) && LooksLikeJsonObject(reply)) {
     ParseClassList(reply);
     return;
   }

@@ -161,12 +161,21 @@ TEST_F(ClassOperationsTest, RefusalsAndFailuresSayWhatHappened) {
       {R"({"close_before_answer":true})", "Couldn't reach the server"},
       // Accepted, with a reply past the client's limit: not a failure to send.
       {R"({"body_size":3000000})", "The server's reply could not be read"},
+      // An error page with a good status: not an empty list.
+      {R"({"body":"<html>Gateway</html>"})", "The server's reply could not be read"},
   };
+  // A good list first: none of the failures below takes it away.
+  server_.SetRoutes(R"({"/class/roster":[{"body":"{\"classes\":[{\"classId\":\"c1\",\"name\":\"Y5\",\"joinCode\":\"ABC234\"}]}"}]})");
+  StartLoadClasses();
+  ASSERT_TRUE(WaitIdle());
+  ASSERT_EQ(Status(), "1 class");
   for (const LoadCase& c : loads) {
     server_.SetRoutes(R"({"/class/roster":[)" + c.reply + "]}");
     StartLoadClasses();
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(Status(), c.status);
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    EXPECT_EQ(gClassList.size(), 1u) << c.reply;
   }
 }
 
