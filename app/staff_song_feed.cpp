@@ -5,6 +5,7 @@
 
 #include "app/base/view_modes.h"
 #include "learning/sight_score.h"
+#include "midi/play_along.h"
 #include "midi/playback.h"
 #include "platform/clock.h"
 
@@ -49,6 +50,9 @@ void FillStaffSongFeed(StaffSongFeed* out) {
   if (!out->waiting) return;
   BuildSongToScoreMap();
   uint32_t position = GetPlaybackPositionMs(ClockMs32());
+  // While the song waits at a note, that note is the one to play: it stays at the play line, though
+  // the clock has moved on a few milliseconds since the pump held it.
+  if (gWaitHolding && gWaitEventMs < position) position = gWaitEventMs;
   uint32_t horizon = position + (uint32_t)kStaffLookAheadMs;
   auto first = std::lower_bound(gSongEvents.begin(), gSongEvents.end(), position,
                                 [](const SongEvent& e, uint32_t t) { return e.timeMs < t; });

@@ -309,6 +309,8 @@ void LayoutHitRegions() {
   LayoutBand(facts, s, W, m, f);
   LayoutBandControls(facts, s);
   LayoutFileMenu(s, H);
+  // The staff panel keeps below the band just laid out: its facts are taken again.
+  facts = GetLayoutFacts();
   LayoutSideButtons(facts, s, W, m);
   LayoutStudentsPanel(facts, s, W, H, m);
   DropUnlistedSelection();

@@ -9,6 +9,7 @@
 #include "app/base/maths.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
+#include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/translate.h"
 #include "theory/circle_theory.h"
@@ -44,8 +45,17 @@ bool ComputeStaffPanelRect(RectF* out) {
   // The overlay's content area: the window inside its margins, above the note-fall keyboard that
   // stands at the overlay's foot (the bass staff and the caption ran under the keys).
   RectF area{side, top, W - 2.0f * side, H - 2.0f * top};
+  const float gap = std::max(8.0f * s, 6.0f);
+  // Below the control band, the overlay's header (its box and the speed slider), when it stands in
+  // the upper half.
+  const RectF& band = gControlBandRect;
+  if (band.w > 0.0f && band.y + band.h > area.y && band.y + band.h < H / 2.0f) {
+    const float below = band.y + band.h + gap;
+    area.h -= below - area.y;
+    area.y = below;
+  }
   const float floor = gStaffFloorHook ? gStaffFloorHook() : 0.0f;
-  if (floor > area.y) area.h = std::min(area.h, floor - std::max(8.0f * s, 6.0f) - area.y);
+  if (floor > area.y) area.h = std::min(area.h, floor - gap - area.y);
   // The filtered scale list, once a filter tab is chosen, stands left of the panel.
   const float listRoom = std::min(OverlayListRoom(), W - side - 420.0f);
   if (listRoom > area.x) area.w -= listRoom - area.x, area.x = listRoom;
@@ -93,6 +103,11 @@ int StaffAccidentalFor(int note, bool flats) {
   const int pc = PitchClassMod(note);
   const bool black = pc == 1 || pc == 3 || pc == 6 || pc == 8 || pc == 10;
   return black ? (flats ? 2 : 1) : 0;
+}
+
+int StaffAccidentalForScored(int accidental, bool written) {
+  if (accidental != 0) return accidental > 0 ? 1 : 2;
+  return written ? 3 : 0;
 }
 
 float StaffYForLetter(int letter, int octave, float middleCY, float step) {

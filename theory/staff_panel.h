@@ -71,6 +71,10 @@ float StaffYForNote(int note, float middleCY, float step, bool flats);
 // The sign a note's head carries when no score spells it: a black key's pitch takes a sharp (1),
 // or a flat (2) in a flat key; any other pitch none (0).
 int StaffAccidentalFor(int note, bool flats);
+// The sign of a head the score spells (its accidental -1, 0 or 1, and whether the score writes it):
+// the staff draws no key signature, so an accidental the score leaves to one is written at the note
+// too: 1 sharp, 2 flat, 3 natural, 0 none.
+int StaffAccidentalForScored(int accidental, bool written);
 // y of a written letter (0..6) in an octave (4 holds middle C).
 float StaffYForLetter(int letter, int octave, float middleCY, float step);
 // y lies within 0.16 sp of one of the ten staff lines.

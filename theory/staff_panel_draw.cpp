@@ -136,7 +136,7 @@ static void DrawUpcomingNotes(const StaffGeometry& g, const StaffSongFeed& feed,
     float y;
     if (n.scored) {
       y = StaffYForLetter(n.letter, n.octave, g.middleCY, step);
-      if (n.showAccidental) kind = n.accidental > 0 ? 1 : (n.accidental < 0 ? 2 : 3);
+      kind = StaffAccidentalForScored(n.accidental, n.showAccidental);
     } else {
       y = StaffYForNote(n.note, g.middleCY, step, flats);
       kind = StaffAccidentalFor(n.note, flats);

@@ -1,10 +1,10 @@
 // The note-fall lane in the program's own 1440 x 920 window on a private display, the clock driven
 // at the frame's 17 ms: a small song built as a Standard MIDI File falls onto its keys, a key
 // played by a JACK keyboard client lights on the lane keyboard and its trail rises after the
-// release, sparks leap above it, a missed note is drawn grey, and the learning overlay's staff ends
-// above the keys. Screenshots of the whole frame are kept in the build folder; the checks read
-// pixels at positions computed from the lane's own geometry, on frames whose particles were
-// cleared so that no drifting mote lands on a probe.
+// release, sparks leap above it, a missed note is drawn grey, and the learning overlay's staff
+// stands between the control band and the keys. Screenshots of the whole frame are kept in the
+// build folder; the checks read pixels at positions computed from the lane's own geometry, on
+// frames whose particles were cleared so that no drifting mote lands on a probe.
 #include <RtMidi.h>
 
 #include <cmath>
@@ -21,6 +21,7 @@
 #include "board/lane_keys.h"
 #include "board/lane_notes.h"
 #include "board/note_fall_button.h"
+#include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "midi/midi_input.h"
@@ -267,6 +268,9 @@ TEST_F(LaneWindow, TheOverlayStaffEndsAboveTheKeyboard) {
   StaffGeometry g;
   ASSERT_TRUE(st.shown && ComputeStaffGeometry(&g));
   EXPECT_LE(g.panel.y + g.panel.h, st.y);
+  EXPECT_GE(g.panel.y, gControlBandRect.y + gControlBandRect.h) << "the panel keeps below the band";
+  EXPECT_GE(gSpeedSliderRect.y, gControlBandRect.y);
+  EXPECT_LE(gSpeedSliderRect.y + gSpeedSliderRect.h, g.panel.y);
   const std::vector<uint8_t> frame = CleanFrame();
   SaveScreenshot("overlay_staff_above_keys");
   const float bassBottom = g.bassTop + 4.0f * g.sp;

@@ -13,6 +13,7 @@
 #include "gfx/images.h"
 #include "gfx/text.h"
 #include "learning/sight_score.h"
+#include "midi/play_along.h"
 #include "midi/playback.h"
 #include "platform/clock.h"
 #include "tests/support/test_support.h"
@@ -217,6 +218,18 @@ TEST_F(StaffPanelWindow, ASongsComingNoteTravelsTowardsThePlayLine) {
     EXPECT_LT(centre, lastX);
     lastX = centre;
   }
+  // Held at the note a few milliseconds after the pump stopped the song there: the note the song
+  // waits for stays at the play line.
+  gWaitHolding = true;
+  gWaitEventMs = 3000;
+  gPauseMs = gPlayStartMs + 3006;
+  DrawFrame();
+  int held = -1;
+  for (int xx = (int)g.playX - 40; xx < (int)g.playX + 40 && held < 0; ++xx)
+    if (Near(Pixel(xx, (int)y), r, gg, b)) held = xx;
+  EXPECT_GE(held, 0) << "the held note is on the staff";
+  gWaitHolding = false;
+  gWaitEventMs = (uint32_t)-1;
   // Past the note, and a note more than 3200 ms ahead: nothing on that row.
   struct Case {
     uint32_t noteMs, position;

@@ -80,6 +80,19 @@ TEST_F(StaffPanelTest, TheTenLinesAreTheStavesAndMiddleCIsNoneOfThem) {
   EXPECT_FLOAT_EQ(StaffYForNote(57, g.middleCY, step, false), g.bassTop);
 }
 
+// A head's sign: a black key's pitch without a score by the key's flats; with a score, its
+// accidental even where the score leaves it to a key signature, which this staff does not draw.
+TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
+  EXPECT_EQ(StaffAccidentalFor(61, false), 1);
+  EXPECT_EQ(StaffAccidentalFor(61, true), 2);
+  EXPECT_EQ(StaffAccidentalFor(60, true), 0);
+  EXPECT_EQ(StaffAccidentalFor(-2, false), 1) << "a damaged note number still gets its pitch class";
+  EXPECT_EQ(StaffAccidentalForScored(-1, false), 2) << "B flat of F major, left to the key signature";
+  EXPECT_EQ(StaffAccidentalForScored(1, true), 1);
+  EXPECT_EQ(StaffAccidentalForScored(0, true), 3) << "a written natural";
+  EXPECT_EQ(StaffAccidentalForScored(0, false), 0);
+}
+
 TEST_F(StaffPanelTest, ThePanelStandsOnlyOnTheLearningOverlay) {
   RectF r;
   EXPECT_FALSE(ComputeStaffPanelRect(&r)) << "no overlay";
