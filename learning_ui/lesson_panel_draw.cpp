@@ -118,17 +118,23 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
   else
     DrawShown(LargeFont(), x + 14.0f + (42.0f - numberW) / 2.0f, y + 66.6f, number, 0.92f, 0.94f, 1.0f, 0.97f);
 
+  // The status tag's words, measured first: a long translation ("Зараховано") takes more room than
+  // the column keeps for it, and the title then ends before it instead of running into it.
+  const std::string tagKey = LessonBlockTag(view, i);
+  const std::string tag = Tr(tagKey);
+  const float tagX = x + w - 18.0f - MeasureShown(MainFont(), tag, 8.0f);
+
   // The text column: kind line and title.
   const float textX = x + 70.0f, textW = std::max(l.contentW - 70.0f - 132.0f, 20.0f);
   DrawShown(gFontSmall, textX, y + 38.0f, KindLine(item, textW, 6.4f), 0.56f, 0.63f, 0.80f, lockedLook ? 0.55f : 0.9f);
-  const std::string title = ElideTextToWidth(LargeFont(), ItemCardTitle(item), textW, 15.0f);
+  const float titleW = std::max(std::min(textW, tagX - 12.0f - textX), 20.0f);
+  const std::string title = ElideTextToWidth(LargeFont(), ItemCardTitle(item), titleW, 15.0f);
   if (lockedLook)
     DrawShown(LargeFont(), textX, y + 76.0f, title, 0.55f, 0.58f, 0.66f, 0.98f);
   else
     DrawShown(LargeFont(), textX, y + 76.0f, title, 0.97f, 0.98f, 1.0f, 0.98f);
 
   // The status tag, right-aligned.
-  const std::string tagKey = LessonBlockTag(view, i);
   float tr = 0.50f, tg = 0.54f, tb = 0.64f;   // "Locked"
   if (tagKey == "Start")
     tr = 0.98f, tg = 0.82f, tb = 0.40f;
@@ -138,8 +144,7 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
     tr = 0.52f, tg = 0.58f, tb = 0.70f;
   else if (tagKey != "Locked")
     tr = 0.48f, tg = 0.88f, tb = 0.58f;
-  const std::string tag = Tr(tagKey);
-  DrawShown(MainFont(), x + w - 18.0f - MeasureShown(MainFont(), tag, 8.0f), y + 61.0f, tag, tr, tg, tb, 0.97f);
+  DrawShown(MainFont(), tagX, y + 61.0f, tag, tr, tg, tb, 0.97f);
 
   if (!item.id.empty()) {
     RectF badge = LessonRowBadgeRect(row);

@@ -131,6 +131,43 @@ class TranslatedLines : public LearningWindowTest {
   }
 };
 
+// A block's status tag takes the room its words need ("A continuación", "Попереду"): a long title
+// ends before it instead of running into it.
+TEST_F(TranslatedLines, ALongBlockTitleEndsBeforeItsStatusTag) {
+  std::string index = "header\n";
+  for (const char* id : {"b1", "b2", "b3"})
+    index += std::string(id) + "\t1\tetude\tStudy\tFive finger position in C for the right hand and then the left\t"
+             "Generated\t\t\t\t\t\t" + id + ".mid\t120\t120\t0.9\t0.85\t\t\t\t\n";
+  WriteFileBytes(dir_.File("MIDI/Library/library_index.tsv"), index);
+  LoadLibraryIndex();
+  OpenCalendarDay(kDay);
+  for (const char* tag : {"es-ES", "uk-UA"}) {
+    SCOPED_TRACE(tag);
+    SetLanguage(tag);
+    DrawScreen();
+    ClockDriveAdvance(1500);   // past the opening fade
+    std::vector<uint8_t> frame = DrawScreen();
+    SaveScreenshot(std::string("translated_lines_") + LanguageCodeOf(tag) + "_block_tags", frame);
+    const LearningLayout l = ComputeLearningLayout();
+    const char* const tags[3] = {"Start", "Up next", "Remaining"};
+    for (int row = 0; row < 3; ++row) {
+      const RectF r = LessonRowRect(l, row);
+      if (r.y < l.contentY || r.y + r.h > l.contentY + l.contentH) continue;
+      // Under the tag, below its baseline and tails and above the mastery badge, only the title
+      // could leave ink.
+      const float tagX = r.x + r.w - 18.0f - ShownWidth(gFontMain, Tr(tags[row]), 8.0f);
+      const RectF badge = LessonRowBadgeRect(r);
+      int titleInk = 0, under = 0;
+      for (int y = (int)r.y + 68; y < (int)badge.y - 1; ++y) {
+        for (int x = (int)r.x + 70; x < (int)tagX - 8; ++x) titleInk += Sum(At(frame, (float)x, (float)y)) > 300;
+        for (int x = (int)tagX - 4; x < (int)(r.x + r.w - 20); ++x) under += Sum(At(frame, (float)x, (float)y)) > 300;
+      }
+      EXPECT_GT(titleInk, 50) << "row " << row << ": the title";
+      EXPECT_EQ(under, 0) << "row " << row << ": the title runs under its tag " << Tr(tags[row]);
+    }
+  }
+}
+
 TEST_F(TranslatedLines, KindLinesDatesAndTheNotesAdviceShowTheirLanguage) {
   for (const char* tag : {"de-DE", "ja-JP", "ru-RU", "ar-SA"}) {
     SCOPED_TRACE(tag);
