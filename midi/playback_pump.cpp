@@ -40,8 +40,10 @@ void SyncSongBeat(uint32_t pos, bool paused, SongBeatHandler onSongBeat) {
 // The end of a song that is not a lesson item: the next playlist entry, else a plain stop.
 void EndOfSong() {
   StopPlaybackAndCloseOutput();
+  const std::string before = gStatusText;
   if (StepPlaylist(+1, true)) return;
-  gStatusText = "MIDI playback finished";
+  // A playlist whose remaining files could not be read says so rather than that it finished.
+  if (gStatusText == before) gStatusText = "MIDI playback finished";
 }
 
 }  // namespace

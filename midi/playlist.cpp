@@ -85,10 +85,23 @@ bool StepPlaylist(int direction, bool atEnd) {
     if (r == current) r = (std::rand() % (n - 1) + 1 + r) % n;
     return PlayPlaylistEntry(r);
   }
+  if (atEnd) {
+    // At a song's end a file that cannot be read is passed over (its failure said in the status
+    // line and the log): the list plays on from the entry after it.
+    for (int tries = 0; tries < n; ++tries) {
+      int next = current + 1;
+      if (next >= n) {
+        if (!gPlaylistRepeat) return false;
+        next = 0;
+      }
+      if (PlayPlaylistEntry(next)) return true;
+      current = next;
+    }
+    return false;
+  }
   int next = direction < 0 ? current - 1 : current + 1;
   if (next >= 0 && next < n) return PlayPlaylistEntry(next);
   if (gPlaylistRepeat) return PlayPlaylistEntry(next < 0 ? n - 1 : 0);
-  if (atEnd) return false;
   return PlayPlaylistEntry(next < 0 ? 0 : n - 1);
 }
 

@@ -168,7 +168,8 @@ TEST(SongBeat, BeatsCountThroughTheTempoList) {
 }
 
 // The end of the song: a plain song stops and closes the output, a playlist goes on only with
-// repeat, a lesson song (graded or not) waits paused at its start with the output open.
+// repeat (past entries that cannot be read), a lesson song (graded or not) waits paused at its
+// start with the output open.
 TEST_F(TransportTest, TheEndOfTheSongTakesItsBranch) {
   std::vector<std::string> paths;
   for (const char* name : {"one.mid", "two.mid", "three.mid"}) paths.push_back(Write(name, ScaleSong()));
@@ -209,6 +210,22 @@ TEST_F(TransportTest, TheEndOfTheSongTakesItsBranch) {
     EXPECT_FALSE(gSongEvents.empty());  // still loaded: the next toggle plays it again
   }
   gLearningItemLoaded = false;
+
+  // An unreadable entry after the song is passed over; when nothing after it can be read, the
+  // status says why rather than that the list finished.
+  const std::string broken = Write("broken.mid", "MThd");
+  for (bool readableAfter : {true, false}) {
+    SCOPED_TRACE(readableAfter ? "a broken entry, then a good one" : "a broken last entry");
+    UnloadMidi();
+    gPlaylistRepeat = false;
+    gPlaylist = readableAfter ? std::vector<std::string>{paths[0], broken, paths[2]}
+                              : std::vector<std::string>{paths[0], broken};
+    ASSERT_TRUE(PlayPlaylistEntry(0));
+    PumpAfter(1999);
+    PumpAfter(1);
+    EXPECT_EQ(gPlaying, readableAfter);
+    EXPECT_EQ(gStatusText, readableAfter ? "3/3  Three" : "MIDI load failed: file too small");
+  }
 }
 
 TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {

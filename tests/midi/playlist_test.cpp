@@ -141,6 +141,28 @@ TEST_F(PlaylistTest, AnEntryThatFailsToLoadKeepsTheIndexAndSaysWhy) {
   EXPECT_TRUE(gPlaying);
 }
 
+// At a song's end an unreadable file is passed over and the list plays on; a list whose last
+// files cannot be read says why instead of that it finished.
+TEST_F(PlaylistTest, AtASongsEndAnUnreadableEntryIsPassedOver) {
+  gPlaylist = MakeEntries(4);
+  WriteFileBytes(gPlaylist[1], "MThd");
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  EXPECT_TRUE(StepPlaylist(1, true));
+  EXPECT_EQ(gPlaylistIndex, 2);
+  EXPECT_EQ(gSongPath, "song3.mid");
+  EXPECT_EQ(gStatusText, "3/4  Song3");
+
+  WriteFileBytes(gPlaylist[3], "MThd");
+  EXPECT_FALSE(StepPlaylist(1, true)) << "the rest cannot be read, no repeat";
+  EXPECT_EQ(gStatusText, "MIDI load failed: file too small");
+  gPlaylistRepeat = true;
+  ASSERT_TRUE(PlayPlaylistEntry(2));
+  EXPECT_TRUE(StepPlaylist(1, true)) << "round to the first";
+  EXPECT_EQ(gPlaylistIndex, 0);
+  for (std::string& entry : gPlaylist) WriteFileBytes(entry, "MThd");
+  EXPECT_FALSE(StepPlaylist(1, true)) << "nothing readable: no endless round";
+}
+
 TEST_F(PlaylistTest, TheFileDialogMakesAOneEntryPlaylist) {
   gPlaylist = MakeEntries(4);
   gPlaylistIndex = 2;
