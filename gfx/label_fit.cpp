@@ -13,6 +13,18 @@ float Width(UiFont font, const std::string& translated, float size) {
   return MeasureText(font, translated, size);
 }
 
+// Where a text without blanks may break: before a character of the CJK blocks (a three-byte UTF-8
+// sequence from U+3000 on), unless that character is a closing mark that may not start a line.
+bool IsCjkBreakBefore(const std::string& t, size_t at) {
+  if (at == 0 || at >= t.size()) return false;
+  const unsigned char lead = (unsigned char)t[at];
+  if (lead < 0xE3 || lead > 0xED || at + 2 >= t.size()) return false;
+  static const char* const kNoLineStart[] = {"\u3002", "\u3001", "\u300d", "\u300f", "\uff09", "\u30fc", "\uff01", "\uff1f"};
+  for (const char* mark : kNoLineStart)
+    if (t.compare(at, 3, mark) == 0) return false;
+  return true;
+}
+
 }  // namespace
 
 // ---- public functions ----
@@ -41,9 +53,18 @@ LabelFit FitLabel(UiFont font, const std::string& text, float size, float room, 
     float scale = std::min({1.0f, room / std::max(widest, 1.0f), roomHeight / (2.0f * lineHeight)});
     if (scale > best) best = scale, bestAt = at;
   }
+  // Japanese and Chinese write no blanks: a sentence breaks between two of their characters.
+  bool blankBreak = bestAt != std::string::npos;
+  if (!blankBreak)
+    for (size_t at = 1; at < t.size(); ++at) {
+      if (!IsCjkBreakBefore(t, at)) continue;
+      float widest = std::max(Width(font, t.substr(0, at), size), Width(font, t.substr(at), size));
+      float scale = std::min({1.0f, room / std::max(widest, 1.0f), roomHeight / (2.0f * lineHeight)});
+      if (scale > best) best = scale, bestAt = at;
+    }
   if (bestAt != std::string::npos && best >= kMinLabelScale) {
     fit.scale = best;
-    fit.lines = {t.substr(0, bestAt), t.substr(bestAt + 1)};
+    fit.lines = {t.substr(0, bestAt), t.substr(bestAt + (blankBreak ? 1 : 0))};
     fit.widest = best * std::max(Width(font, fit.lines[0], size), Width(font, fit.lines[1], size));
     return fit;
   }

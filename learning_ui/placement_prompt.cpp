@@ -63,7 +63,34 @@ static int PlacedTotal() {
 }
 
 // The page's height above its buttons: title or counter and question, and the text lines.
-static float BodyHeight(float s) { return gPlacementPromptStep == 1 ? 96.0f * s : 118.0f * s; }
+// A text box of the page: at least `least` high, and high enough for two lines of the font, so
+// that a sentence longer than the panel is wide wraps instead of losing its end.
+static float TwoLineBox(UiFont font, float least) { return std::max(least, 2.45f * FontPixelSize(font)); }
+
+// The page's text boxes below the panel's top padding, at scale s: the title or counter, then up to
+// two lines of text. The body's height is where they end.
+struct PageText {
+  RectF title, first, second;
+  float height = 0.0f;
+};
+static PageText LayOutPageText(float x, float y, float w, float s) {
+  PageText t;
+  if (gPlacementPromptStep == 1) {
+    t.title = {x, y, w, 22.0f * s};
+    t.first = {x, y + t.title.h + 6.0f * s, w, TwoLineBox(gFontMedium, 48.0f * s)};
+    t.second = kHiddenRect;
+    t.height = std::max(96.0f * s, t.first.y + t.first.h + 20.0f * s - y);
+    return t;
+  }
+  t.title = {x, y, w, 40.0f * s};
+  t.first = {x, y + t.title.h + 4.0f * s, w, TwoLineBox(gFontMain, 30.0f * s)};
+  t.second = gPlacementPromptStep == 0 ? RectF{x, t.first.y + t.first.h, w, TwoLineBox(gFontMain, 30.0f * s)} : kHiddenRect;
+  const RectF& last = gPlacementPromptStep == 0 ? t.second : t.first;
+  t.height = std::max(118.0f * s, last.y + last.h + 14.0f * s - y);
+  return t;
+}
+static float BodyHeight(float s) { return LayOutPageText(0.0f, 0.0f, 100.0f, s).height; }
+static PageText gPageText;   // the page's text boxes, from the last layout
 
 static void StartQuestions() {
   gPlacementPromptStep = 1;
@@ -83,6 +110,10 @@ void ClosePlacementPrompt() {
   gPlacementPromptOpen = false;
   gButtons.clear();
   gPanel = kHiddenRect;
+}
+
+const RectF& PlacementTextRect(int line) {
+  return line == 0 ? gPageText.title : line == 1 ? gPageText.first : gPageText.second;
 }
 
 const std::vector<PlacementButton>& PlacementButtons() { return gButtons; }
@@ -106,6 +137,7 @@ void LayoutPlacementPrompt() {
   const float ph = pad + BodyHeight(s) + (float)rows * bh + (float)(rows - 1) * gap + pad;
   gPanel = {(W - pw) / 2.0f, std::max((H - ph) / 2.0f, 8.0f), pw, ph};
   const float top = gPanel.y + pad + BodyHeight(s), inner = pw - 2.0f * pad;
+  gPageText = LayOutPageText(gPanel.x + pad, gPanel.y + pad, inner, s);
   // Two buttons side by side, the main one on the right.
   auto pair = [&](int left, int right) {
     const float w = (inner - gap) / 2.0f;
@@ -166,7 +198,7 @@ void PlacementPromptMouseDown(int x, int y) {
 void DrawPlacementPrompt() {
   if (!gPlacementPromptOpen) return;
   LayoutPlacementPrompt();
-  const float s = Scale(), pad = 26.0f * s;
+  const float s = Scale();
   const RectF& p = gPanel;
   // The view behind steps back: the prompt takes every click until it closes.
   SetGlColor(0.0f, 0.0f, 0.02f, 0.6f);
@@ -181,9 +213,8 @@ void DrawPlacementPrompt() {
   const float rim[4] = {0.96f, 0.8f, 0.34f, 0.55f};
   FillRoundedRimRect(p.x, p.y, p.w, p.h, 16.0f * s, 1.5f, rim);
 
-  const RectF line1 = {p.x + pad, p.y + pad, p.w - 2.0f * pad, 40.0f * s};
-  const RectF line2 = {p.x + pad, line1.y + line1.h + 4.0f * s, p.w - 2.0f * pad, 30.0f * s};
-  const RectF line3 = {p.x + pad, line2.y + line2.h, p.w - 2.0f * pad, 30.0f * s};
+  const PageText& page = gPageText;
+  const RectF &line1 = page.title, &line2 = page.first, &line3 = page.second;
   switch (gPlacementPromptStep) {
     case 0:
       DrawTextCentred(gFontLarge, line1, "Placement Quiz", 0.98f, 0.84f, 0.4f, 1.0f);
@@ -192,8 +223,7 @@ void DrawPlacementPrompt() {
       break;
     case 1: {
       const Question& q = QuestionAt(gQuestion);
-      const RectF counter = {p.x + pad, p.y + pad, p.w - 2.0f * pad, 22.0f * s};
-      const RectF question = {p.x + pad, counter.y + counter.h + 6.0f * s, p.w - 2.0f * pad, 48.0f * s};
+      const RectF &counter = page.title, &question = page.first;
       std::string shown = TrF("Question %d of %d", gQuestion + 1, kPlacementQuestions);
       {
         ScopedTrSuppress translated;

@@ -26,6 +26,9 @@ void OpenPlacementPrompt();
 void ClosePlacementPrompt();
 // The page's buttons as the last layout placed them (the drawing and the clicks use the same).
 const std::vector<PlacementButton>& PlacementButtons();
+// The page's text boxes from the last layout: 0 the title (or the question counter), 1 the first
+// text (or the question), 2 the second; each is high enough for two lines of its font.
+const RectF& PlacementTextRect(int line);
 // Lays the page out for the window's size now; DrawPlacementPrompt calls it too.
 void LayoutPlacementPrompt();
 // The question on page 1 (0..4) and the answers given so far.

@@ -12,10 +12,12 @@
 #include "app/base/app_state.h"
 #include "app/window_proc.h"
 #include "gfx/hit_regions.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
 #include "learning/learning_files.h"
 #include "learning/learning_records.h"
 #include "learning/library_index.h"
@@ -168,6 +170,19 @@ TEST_F(PlacementPromptWindow, EscapeOrNotNowClosesAndNothingIsWritten) {
 
 // Every answer, button label, question and line of the prompt fits its place in every shipped
 // language, as the small font draws the buttons and the medium one the questions.
+// A sentence is fitted into its box (shrunk a little or on two lines) without losing its end.
+void ExpectWhole(UiFont font, const char* text, const RectF& box) {
+  const LabelFit fit = FitLabel(font, text, FontPixelSize(font), box.w - 2.0f * LabelMargin(GetUiScale()), box.h - 2.0f);
+  // The lines joined hold every letter of the sentence (a break drops a blank, or none in Japanese).
+  auto letters = [](std::string t) {
+    t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
+    return t;
+  };
+  std::string joined;
+  for (const std::string& line : fit.lines) joined += line;
+  EXPECT_EQ(letters(joined), letters(Tr(text))) << "cut to fit a box " << box.w << " x " << box.h;
+}
+
 TEST_F(PlacementPromptWindow, EveryTextFitsItsPlaceInEveryLanguage) {
   ASSERT_GE(gLanguageList.size(), 20u);
   OpenPlacementPrompt();
@@ -182,6 +197,8 @@ TEST_F(PlacementPromptWindow, EveryTextFitsItsPlaceInEveryLanguage) {
     gPlacementPromptStep = 0;
     LayoutPlacementPrompt();
     fits("Not now", Button(kPlacementClose));
+    ExpectWhole(gFontMain, "Five questions place you in the lesson library.", PlacementTextRect(1));
+    ExpectWhole(gFontMain, "Your lessons then start where you are.", PlacementTextRect(2));
     fits("Start", Button(kPlacementStart));
     gPlacementPromptStep = 2;
     LayoutPlacementPrompt();
@@ -195,9 +212,11 @@ TEST_F(PlacementPromptWindow, EveryTextFitsItsPlaceInEveryLanguage) {
       ASSERT_EQ(PlacementQuestion(), q);
       const RectF back = Button(kPlacementBack);
       fits("Back", back);
-      // The question has the dialog's width less its margins, on two lines at the most.
+      // The question has the dialog's width less its margins, on two lines at the most, and is
+      // shown whole in its box.
       const float room = 508.0f * std::clamp(GetUiScale(), 0.7f, 1.4f);
       EXPECT_LE(MeasureText(gFontMedium, PlacementQuestionWording(q), medium), 2.0f * room) << PlacementQuestionWording(q);
+      ExpectWhole(gFontMedium, PlacementQuestionWording(q), PlacementTextRect(1));
       for (int a = 0; a < 4 && PlacementAnswerWording(q, a); ++a) fits(PlacementAnswerWording(q, a), Button(a));
       const std::string code = gLanguageList[language].code;
       if (q == 1 && (code == "ar" || code == "ja" || code == "ru")) SaveScreenshot("placement_question_" + code);
