@@ -13,11 +13,14 @@
 
 constexpr size_t kNoEvent = (size_t)-1;
 
-// The event is a note-on with a velocity above 0 on a key a keyboard has (an expected note). A
-// damaged file's note number of 128 or above is shown but never expected: no press could grade it,
-// and a run would wait at it for ever.
+// The lowest and highest keys of the 88-key keyboard the program teaches on (A0, C8).
+constexpr uint8_t kLowestExpectedNote = 21, kHighestExpectedNote = 108;
+
+// The event is a note-on with a velocity above 0 on a key of the 88 (an expected note). A note
+// below A0 or above C8, and a damaged file's note number of 128 or above, sounds but is never
+// expected: the lane shows no key for it, and a run would wait at it for ever.
 inline bool IsSoundingNoteOn(const SongEvent& e) {
-  return (e.status & 0xF0) == 0x90 && e.data2 > 0 && e.data1 < 128;
+  return (e.status & 0xF0) == 0x90 && e.data2 > 0 && e.data1 >= kLowestExpectedNote && e.data1 <= kHighestExpectedNote;
 }
 
 // Rebuilds the note ends from gSongEvents, forgets the pending hint and collects the open holds
