@@ -166,8 +166,8 @@ void DrawAttendanceView() {
     titleWidth = MeasureText(gFontMain, title, 14.0f);
   }
   if (days.empty())
-    DrawLabel(gFontSmall, l.textLeft + titleWidth + 16, l.monthTitleY,
-              "No attendance history yet", l.textWidth / 2, kDim[0], kDim[1], kDim[2], 1);
+    DrawLabel(gFontSmall, l.textLeft + titleWidth + 16, l.monthTitleY, "No attendance history yet",
+              l.textWidth - titleWidth - 16, kDim[0], kDim[1], kDim[2], 1);
   std::string today = TodayIsoDate();
   char date[40];
   for (int day = 1; day <= DaysIn(year, month); ++day) {

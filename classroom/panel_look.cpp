@@ -37,8 +37,11 @@ void DrawClassroomPanel(const RectF& panel, const RectF& header, const std::stri
   glLineWidth(1.0f);
   SetGlColor(kGold[0], kGold[1], kGold[2], 0.55f);
   StrokeRoundedRect(panel.x, panel.y, panel.w, panel.h, radius, 12);
-  DrawLabel(gFontMedium, header.x + std::max(18.0f * scale, 12.0f), BaselineIn(gFontMedium, header), title,
-            header.w * 0.62f, kGold[0], kGold[1], kGold[2], 1.0f);
+  // The title takes the header up to the close button at its right end, so that "Klasse und
+  // Anwesenheit" is not cut where "Class and attendance" fitted.
+  const float inset = std::max(18.0f * scale, 12.0f), closeRoom = std::max(30.0f * scale, 26.0f) + 2.0f * inset;
+  DrawLabel(gFontMedium, header.x + inset, BaselineIn(gFontMedium, header), title,
+            std::max(header.w - inset - closeRoom, 0.62f * header.w), kGold[0], kGold[1], kGold[2], 1.0f);
 }
 
 void DrawClassroomPill(const RectF& r, const std::string& label, int style, bool enabled, bool verbatim) {

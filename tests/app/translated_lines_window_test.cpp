@@ -14,6 +14,8 @@
 #include "classroom/attendance_panel.h"
 #include "classroom/attendance_records.h"
 #include "classroom/panel_look.h"
+#include "classroom/attendance_view.h"
+#include "classroom/code_entries.h"
 #include "gfx/layout.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
@@ -166,6 +168,32 @@ TEST_F(TranslatedLines, ALongBlockTitleEndsBeforeItsStatusTag) {
       EXPECT_EQ(under, 0) << "row " << row << ": the title runs under its tag " << Tr(tags[row]);
     }
   }
+}
+
+// The class view's title and its empty-history note are drawn whole in the long-word languages:
+// the title has the header up to the close button, the note the line after the month.
+TEST_F(TranslatedLines, TheClassViewsTitleAndNoteAreWhole) {
+  OpenAttendanceView();
+  for (const char* tag : {"de-DE", "ru-RU", "hu-HU"}) {
+    SCOPED_TRACE(tag);
+    SetLanguage(tag);
+    RunFrameWork(ClockMs32());
+    const std::vector<uint8_t> frame = ReadFrame();
+    SaveScreenshot(std::string("translated_lines_") + LanguageCodeOf(tag) + "_class_view", frame);
+    const AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+    const std::string title = Tr("Class and attendance");
+    const float inset = std::max(18.0f * l.scale, 12.0f), width = ShownWidth(gFontMedium, title, 16.0f);
+    const float gold[4] = {0.96f, 0.8f, 0.34f, 1.0f};
+    const float x = l.header.x + inset, baseline = BaselineIn(gFontMedium, l.header);
+    ExpectLine(frame, x, baseline, width + 4.0f, gFontMedium, 16.0f, title, {}, gold);
+    // Ink reaches the whole title's end, where a cut one ("Klasse und Anwes...") stops short.
+    int right = -1;
+    for (int y = (int)baseline - 14; y <= (int)baseline + 3; ++y)
+      for (int px = (int)x; px <= (int)(x + width + 4.0f); ++px)
+        if (Sum(At(frame, (float)px, (float)y)) > 300) right = std::max(right, px);
+    EXPECT_GE(right, (int)(x + width) - 6) << title;
+  }
+  gAttendanceViewOpen = false;
 }
 
 TEST_F(TranslatedLines, KindLinesDatesAndTheNotesAdviceShowTheirLanguage) {
