@@ -13,6 +13,7 @@
 #include "platform/gl_offscreen.h"
 #include "platform/images.h"
 #include "platform/virtual_display.h"
+#include "tests/support/leak_check.h"
 
 class GlFixture : public ::testing::Test {
  public:
@@ -26,6 +27,7 @@ class GlFixture : public ::testing::Test {
     ready_ = StartVirtualDisplay(&error) && GlOffscreenOpen(kWidth, kHeight, &error);
     error_ = error;
     if (ready_) std::atexit(StopVirtualDisplay);
+    if (ready_) CheckLeaksBeforeExit();  // before any frame: later the checker trips over the GL driver's threads
   }
 
  protected:
