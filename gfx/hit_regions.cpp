@@ -309,8 +309,9 @@ void LayoutHitRegions() {
   LayoutBand(facts, s, W, m, f);
   LayoutBandControls(facts, s);
   LayoutFileMenu(s, H);
-  // The staff panel keeps below the band just laid out: its facts are taken again.
-  facts = GetLayoutFacts();
+  // On the learning overlay the staff panel keeps below the band just laid out, and the side
+  // buttons stand beside it: its facts are taken again there.
+  if (OverlayOnly()) facts = GetLayoutFacts();
   LayoutSideButtons(facts, s, W, m);
   LayoutStudentsPanel(facts, s, W, H, m);
   DropUnlistedSelection();

@@ -25,5 +25,6 @@ bool CollectMidiFiles(const std::string& folder, std::vector<std::string>& out);
 bool PlaylistPathLess(const std::string& a, const std::string& b);
 // Plays entry i (taken modulo the count); false when empty or the load fails.
 bool PlayPlaylistEntry(int i);
-// Plays the next (direction >= 0) or previous entry; atEnd: called because a song ended.
+// Plays the next (direction >= 0) or previous entry; atEnd: called because a song ended, then it
+// steps forward past entries that cannot be read.
 bool StepPlaylist(int direction, bool atEnd);
