@@ -363,12 +363,12 @@ static void DrawColourPopup() {
   DrawPanelBox(box, 1.0f);
   const int kSteps = 72;
   glBegin(GL_TRIANGLE_FAN);
-  glColor4f(1.0f, 1.0f, 1.0f, gDrawAlpha);
+  SetGlColorAsIs(1.0f, 1.0f, 1.0f, gDrawAlpha);
   glVertex2f(cx, cy);
   for (int i = 0; i <= kSteps; ++i) {
     float hue = (float)i / kSteps, r, g, b;
     HsvToRgb(hue, 1.0f, 1.0f, &r, &g, &b);  // hue 0 to the right, growing clockwise on screen
-    glColor4f(r, g, b, gDrawAlpha);
+    SetGlColorAsIs(r, g, b, gDrawAlpha);
     float a = 6.2831853f * hue;
     glVertex2f(cx + radius * std::cos(a), cy + radius * std::sin(a));
   }

@@ -10,9 +10,17 @@
 // ---- state ----
 float gDrawAlpha = 1.0f;
 float gThemeLevel = 0.35f;  // the level F2 restores
+static float gGlColor[4] = {1, 1, 1, 1};  // what the last SetGlColor or SetGlColorAsIs gave GL
 
 // ---- public functions ----
-void SetGlColor(float r, float g, float b, float a) { glColor4f(r, g, b, a * gDrawAlpha); }
+void SetGlColor(float r, float g, float b, float a) { SetGlColorAsIs(r, g, b, a * gDrawAlpha); }
+
+void SetGlColorAsIs(float r, float g, float b, float a) {
+  gGlColor[0] = r, gGlColor[1] = g, gGlColor[2] = b, gGlColor[3] = a;
+  glColor4fv(gGlColor);
+}
+
+const float* CurrentGlColor() { return gGlColor; }
 
 float* PushDrawAlpha(float* saved, float alpha) {
   *saved = gDrawAlpha;

@@ -7,6 +7,11 @@ extern float gThemeLevel;   // brightness setting, kept in 0..1
 
 // glColor4f with the alpha multiplied by gDrawAlpha.
 void SetGlColor(float r, float g, float b, float a);
+// glColor4f as given. Every colour the program sets goes through one of these two, so that the
+// shapes can repeat it with their vertices (CurrentGlColor).
+void SetGlColorAsIs(float r, float g, float b, float a);
+// The colour last set by SetGlColor or SetGlColorAsIs, alpha included.
+const float* CurrentGlColor();
 // *saved := gDrawAlpha; gDrawAlpha := alpha (not multiplied); returns saved.
 float* PushDrawAlpha(float* saved, float alpha);
 // gDrawAlpha := *saved.

@@ -118,7 +118,7 @@ void EndClip(const SavedClip& saved) {
 
 void DrawGlowQuad(float x, float y, float radius, float r, float g, float b, float a) {
   if (radius <= 0.05f || a <= 0.001f) return;
-  glColor4f(r, g, b, a);
+  SetGlColorAsIs(r, g, b, a);
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f), glVertex2f(x - radius, y - radius);
   glTexCoord2f(1.0f, 0.0f), glVertex2f(x + radius, y - radius);

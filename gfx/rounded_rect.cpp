@@ -1,5 +1,6 @@
-// gfx/rounded_rect: rounded rectangles in immediate mode. The fill is four corner fans plus two
-// overlapping bands; the outline is one line loop through the four corner arcs.
+// gfx/rounded_rect: rounded rectangles in immediate mode. The fill is four corner fans plus the
+// bands between them, sent as one batch of triangles; the outline is one line loop through the
+// four corner arcs.
 #include "gfx/rounded_rect.h"
 
 #include <GL/gl.h>
@@ -7,11 +8,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gfx/draw_alpha.h"
+
 // ---- constants ----
 static constexpr float kPi = 3.14159265358979f;
 static constexpr int kMaxStrokeSteps = 84;  // largest outline step count
 
 // ---- internal helpers ----
+
+// The current colour once more inside the batch. GL then keeps a colour in every vertex, and a
+// colour set between two shapes no longer makes the driver hand its pending vertices to the
+// rasteriser: on a software renderer that costs about as much as drawing the shape.
+static void RepeatColour() { glColor4fv(CurrentGlColor()); }
 
 // Corner centres and start angles in drawing order: top-left, top-right, bottom-right, bottom-left.
 static void CornerCentres(float x, float y, float w, float h, float r, float cx[4], float cy[4]) {
@@ -50,32 +58,34 @@ void FillRoundedRect(float x, float y, float w, float h, float radius, int segme
   int n = RoundedFillSteps(r, segments);
   float cx[4], cy[4];
   CornerCentres(x, y, w, h, r, cx, cy);
-  for (int c = 0; c < 4; ++c) {
-    glBegin(GL_TRIANGLE_FAN);
-    glVertex2f(cx[c], cy[c]);
-    for (int i = 0; i <= n; ++i) {
+  // One batch of separate triangles, the fans' and the bands' own: on a software renderer every
+  // batch costs about as much as its vertices, and runs of triangles from shape to shape join up.
+  glBegin(GL_TRIANGLES);
+  RepeatColour();
+  if (r > 0) {
+    for (int c = 0; c < 4; ++c) {
       float px, py;
-      ArcPoint(cx[c], cy[c], r, c, i, n, &px, &py);
-      glVertex2f(px, py);
+      ArcPoint(cx[c], cy[c], r, c, 0, n, &px, &py);
+      for (int i = 1; i <= n; ++i) {
+        float qx, qy;
+        ArcPoint(cx[c], cy[c], r, c, i, n, &qx, &qy);
+        glVertex2f(cx[c], cy[c]);
+        glVertex2f(px, py);
+        glVertex2f(qx, qy);
+        px = qx, py = qy;
+      }
     }
-    glEnd();
   }
   // The middle column and the two side strips between the corners meet without overlapping: a
   // see-through fill covered twice in the middle would be darker there than at its edges.
-  glBegin(GL_QUADS);
-  glVertex2f(x + r, y);
-  glVertex2f(x + w - r, y);
-  glVertex2f(x + w - r, y + h);
-  glVertex2f(x + r, y + h);
+  auto quad = [](float x0, float y0, float x1, float y1) {
+    glVertex2f(x0, y0), glVertex2f(x1, y0), glVertex2f(x1, y1);
+    glVertex2f(x0, y0), glVertex2f(x1, y1), glVertex2f(x0, y1);
+  };
+  quad(x + r, y, x + w - r, y + h);
   if (r > 0) {
-    glVertex2f(x, y + r);
-    glVertex2f(x + r, y + r);
-    glVertex2f(x + r, y + h - r);
-    glVertex2f(x, y + h - r);
-    glVertex2f(x + w - r, y + r);
-    glVertex2f(x + w, y + r);
-    glVertex2f(x + w, y + h - r);
-    glVertex2f(x + w - r, y + h - r);
+    quad(x, y + r, x + r, y + h - r);
+    quad(x + w - r, y + r, x + w, y + h - r);
   }
   glEnd();
 }
@@ -116,6 +126,7 @@ void StrokeRoundedRect(float x, float y, float w, float h, float radius, int seg
   RoundedOutlinePoints(x, y, w, h, radius, segments, points, &count, 4 * (kMaxStrokeSteps + 1));
   if (count == 0) return;
   glBegin(GL_LINE_LOOP);
+  RepeatColour();
   for (int i = 0; i < count; ++i) glVertex2f(points[2 * i], points[2 * i + 1]);
   glEnd();
 }

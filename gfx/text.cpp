@@ -173,8 +173,10 @@ static GlyphQuad CompileGlyphList(FontRecord& rec, const GlyphImage& img, GLuint
   return q;
 }
 
-// Draws quads at pen positions from (x, y): one glBegin/glEnd per run of glyphs on one page.
-static void DrawGlyphQuads(const std::vector<const GlyphQuad*>& glyphs, float x, float y) {
+// Draws quads at pen positions from (x, y): one glBegin/glEnd per run of glyphs on one page. The
+// colour goes with every vertex: a colour set only between batches makes the GL driver hand its
+// pending vertices to the rasteriser at once, a fixed cost near that of a whole shape.
+static void DrawGlyphQuads(const std::vector<const GlyphQuad*>& glyphs, float x, float y, const float rgba[4]) {
   GLuint bound = 0;
   bool open = false;
   float pen = x;
@@ -187,6 +189,7 @@ static void DrawGlyphQuads(const std::vector<const GlyphQuad*>& glyphs, float x,
         glBegin(GL_QUADS);
         open = true;
       }
+      glColor4fv(rgba);
       glTexCoord2f(q->u0, q->v0);
       glVertex2f(pen + q->x0, y + q->y0);
       glTexCoord2f(q->u1, q->v0);
@@ -360,7 +363,8 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
     y = std::floor(y + 0.5f);
   }
   float k = std::max(gTextBrightness, 0.35f);
-  glColor4f(ClampFloat(r * k, 0, 1), ClampFloat(g * k, 0, 1), ClampFloat(b * k, 0, 1), alpha);
+  SetGlColorAsIs(ClampFloat(r * k, 0, 1), ClampFloat(g * k, 0, 1), ClampFloat(b * k, 0, 1), alpha);
+  const float* rgba = CurrentGlColor();
   std::string t = Tr(text);
 
   GLboolean textureWasOn = GL_TRUE;
@@ -398,7 +402,7 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
       glyphs.push_back(cached->second ? &gGlyphQuadCache[key] : &rec.quads['?']);
     });
   }
-  DrawGlyphQuads(glyphs, x, y);
+  DrawGlyphQuads(glyphs, x, y, rgba);
   if (gTextRun.open) return;
 
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, savedEnvMode);

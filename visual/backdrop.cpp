@@ -14,6 +14,7 @@
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
 #include "app/base/view_modes.h"
+#include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "platform/clock.h"
 #include "theory/ring_palette.h"
@@ -97,7 +98,7 @@ static void DrawGradientStrips(int n, float alpha, void (*colour)(float, float, 
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, n + 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
   float w = (float)gClientWidth, h = (float)gClientHeight;
   float v0 = 0.5f / (float)(n + 1), v1 = ((float)n + 0.5f) / (float)(n + 1);
-  glColor4f(1, 1, 1, alpha);
+  SetGlColorAsIs(1, 1, 1, alpha);
   glBegin(GL_QUADS);
   glTexCoord2f(0.5f, v0), glVertex2f(0, 0);
   glTexCoord2f(0.5f, v0), glVertex2f(w, 0);
@@ -274,7 +275,7 @@ void DrawBackdrop(float dt, float time) {
   if (!quads.empty()) {
     glBegin(GL_QUADS);
     for (const StarQuad& q : quads) {
-      glColor4f(q.r, q.g, q.b, q.a);
+      SetGlColorAsIs(q.r, q.g, q.b, q.a);
       glVertex2f(q.x - q.half, q.y - q.half);
       glVertex2f(q.x + q.half, q.y - q.half);
       glVertex2f(q.x + q.half, q.y + q.half);
@@ -329,14 +330,14 @@ void UpdateShootingStar(float dt) {
     float a0 = (1.0f - t0) * (1.0f - t0) * alpha, a1 = (1.0f - t1) * (1.0f - t1) * alpha;
     float x0 = hx + ux * tailPx * t0, y0 = hy + uy * tailPx * t0;
     float x1 = hx + ux * tailPx * t1, y1 = hy + uy * tailPx * t1;
-    glColor4f(1, 1, 1, a0);
+    SetGlColorAsIs(1, 1, 1, a0);
     glVertex2f(x0 + nx * w0, y0 + ny * w0);
     glVertex2f(x0 - nx * w0, y0 - ny * w0);
-    glColor4f(1, 1, 1, a1);
+    SetGlColorAsIs(1, 1, 1, a1);
     glVertex2f(x1 - nx * w1, y1 - ny * w1);
     glVertex2f(x1 + nx * w1, y1 + ny * w1);
   }
-  glColor4f(1, 1, 1, std::min(1.9f * alpha, 0.92f));
+  SetGlColorAsIs(1, 1, 1, std::min(1.9f * alpha, 0.92f));
   glVertex2f(hx - 1.45f, hy - 1.45f);
   glVertex2f(hx + 1.45f, hy - 1.45f);
   glVertex2f(hx + 1.45f, hy + 1.45f);

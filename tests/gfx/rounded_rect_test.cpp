@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
 #include "tests/gfx/gl_fixture.h"
 
@@ -62,7 +63,7 @@ TEST(RoundedRect, OutlinePoints) {
 class RoundedDrawing : public GlFixture {};
 
 TEST_F(RoundedDrawing, FillCoversInsideAndLeavesCornersEmpty) {
-  glColor4f(1, 1, 1, 1);
+  SetGlColor(1, 1, 1, 1);
   FillRoundedRect(100, 100, 200, 100, 30, 8);
   FillRoundedRect(400, 100, 0, 100, 30, 8);   // nothing
   FillRoundedRect(500, 100, 100, -1, 30, 8);  // nothing
@@ -79,7 +80,7 @@ TEST_F(RoundedDrawing, FillCoversInsideAndLeavesCornersEmpty) {
 TEST_F(RoundedDrawing, HalfAlphaFillIsEvenInsideTheShape) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glColor4f(1, 1, 1, 0.5f);
+  SetGlColor(1, 1, 1, 0.5f);
   FillRoundedRect(100, 100, 200, 100, 30, 8);
   glDisable(GL_BLEND);
   std::vector<uint8_t> frame = ReadFrame();
@@ -91,7 +92,7 @@ TEST_F(RoundedDrawing, HalfAlphaFillIsEvenInsideTheShape) {
 }
 
 TEST_F(RoundedDrawing, OutlineLeavesTheInsideEmpty) {
-  glColor4f(1, 1, 1, 1);
+  SetGlColor(1, 1, 1, 1);
   glLineWidth(1);
   StrokeRoundedRect(100, 100, 200, 100, 20, 12);
   std::vector<uint8_t> frame = ReadFrame();
