@@ -6,6 +6,7 @@
 
 #include "app/base/logs.h"
 #include "app/base/status_text.h"
+#include "gfx/translate.h"
 #include "platform/file_read.h"
 #include "platform/file_replace.h"
 
@@ -63,6 +64,10 @@ bool SetAsideDataFile(const std::string& path, const char* reason) {
   for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) target = path + ".bad" + std::to_string(n);
   if (RenameFileReplacing(path, target)) {
     DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
+    // Said on screen too: what the file held is missing from the view, and only its name tells
+    // the user where it went.
+    gStatusText = TrF("%s was damaged; it is kept as %s", fs::path(path).filename().string().c_str(),
+                      fs::path(target).filename().string().c_str());
     return true;
   }
   DebugLog("[files] %s: %s; could not move it aside, it will not be replaced\n", path.c_str(), reason);

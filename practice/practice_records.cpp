@@ -143,6 +143,13 @@ void SavePracticeRuns() {
   WriteTextFileAtomic(GetDataFilePath(kRunsFile), PracticeRunsText());
 }
 
+void ForgetPracticeRunsOf(const std::string& studentId) {
+  if (!gPracticeRunsLoaded) LoadPracticeRuns();
+  size_t before = gPracticeRuns.size();
+  std::erase_if(gPracticeRuns, [&](const PracticeRun& r) { return r.studentId == studentId; });
+  if (gPracticeRuns.size() != before) SavePracticeRuns();
+}
+
 void LoadPracticeRuns() {
   gPracticeRuns.clear();
   gPracticeRunsLoaded = true;

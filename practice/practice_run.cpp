@@ -133,6 +133,16 @@ void ExitPracticeRun() {
   ResetPracticeRunData();
 }
 
+void RearmPracticeRun() {
+  if (gPracticeState != kPracticeRunning) return;
+  if (!BuildPracticeSteps()) {
+    ExitPracticeRun();
+    return;
+  }
+  gPracticeState = kPracticeArmed;
+  FocusPracticeStep();
+}
+
 void TogglePracticeRun() {
   RelayoutAll();
   if (IsPracticeRunActive())

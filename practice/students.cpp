@@ -29,6 +29,8 @@
 #include "platform/file_replace.h"
 #include "practice/achievements.h"
 #include "practice/data_files.h"
+#include "practice/practice_records.h"
+#include "practice/practice_run.h"
 #include "practice/student_colours.h"
 #include "practice/teaching_file.h"
 #include "practice/teaching_state.h"
@@ -397,6 +399,7 @@ void SwitchActiveStudent(int index) {
     if (gStudentsLoaded) LoadAchievements();
     LoadTeachingState(true);
   }
+  RearmPracticeRun();
   if (gStudentSwitchedHook) gStudentSwitchedHook(songPath);
   RelayoutAll();
 }
@@ -435,7 +438,9 @@ void DeleteStudent(int index) {
   if (!id.empty() && id != "default") {
     if (gStudentDeletedHook) gStudentDeletedHook(id);
     DeleteFilesOfStudent(id);
+    ForgetPracticeRunsOf(id);
   }
+  if (index == old) RearmPracticeRun();
   gHighlightRowId = -1;
   gHighlightDeadlineMs = 0;
   LoadTeachingState(true);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "app/base/status_text.h"
 #include "platform/file_replace.h"
+#include "practice/students.h"
 #include "tests/practice/practice_run_fixture.h"
 
 namespace {
@@ -121,6 +123,39 @@ TEST_F(Records, DamagedFileIsSetAsideNotReplaced) {
     gActiveStudentIndex = -1;
     RemoveFileIfPresent(Data("practice_runs.dat.bad"));
   }
+  // The student hears which file was damaged and where it went.
+  EXPECT_EQ(gStatusText, "practice_runs.dat was damaged; it is kept as practice_runs.dat.bad");
+}
+
+// Records belong to one student: a deleted student's go with them (a new student given the same id
+// starts with none), and a run under way when another student takes over starts again for them.
+TEST_F(Records, RunsStayWithTheirStudent) {
+  AddActiveStudent("Ana", "ana");
+  AddActiveStudent("Bo", "bo");
+  gStudentsLoaded = true;
+  Region(0, 0, 0, 1);
+  RecordPracticeRun(7000);
+  SwitchActiveStudent(0);
+  RecordPracticeRun(6000);
+  ASSERT_EQ(gPracticeRuns.size(), 2u);
+  DeleteStudent(0);
+  ASSERT_EQ(gPracticeRuns.size(), 1u);
+  EXPECT_EQ(gPracticeRuns[0].studentId, "bo");
+  EXPECT_EQ(ReadData("practice_runs.dat").find("ana|"), std::string::npos);
+  AddActiveStudent("Ana", "ana");
+  EXPECT_EQ(FindPracticeRun("ana", "L:r0-0:c0-1"), nullptr);
+
+  Arm(0, 0, 0, 1);
+  OnPracticeNoteOn(60, 80, ClockMs32());
+  clock_.Advance(3000);
+  OnPracticeCellPlayed({{0, 0}}, ClockMs32());
+  ASSERT_EQ(gPracticeState, kPracticeRunning);
+  ASSERT_EQ(gPracticeRunData.currentStep, 1);
+  SwitchActiveStudent(0);
+  EXPECT_EQ(gPracticeState, kPracticeArmed);
+  EXPECT_EQ(gPracticeRunData.currentStep, 0);
+  EXPECT_EQ(gPracticeRunData.runStartMs, 0u);
+  EXPECT_EQ(gPracticeRunData.regionValid, 1);
 }
 
 }  // namespace
