@@ -78,6 +78,18 @@ bool ComputePatternLabelLook(const std::vector<PatternEvent>& events, int index,
   return true;
 }
 
+// The first of the label font, the main and the small font in which both lines fit the column:
+// a name wider than the column would be cut off mid-letter at its edge.
+static UiFont FittingLabelFont(UiFont font, const std::string& a, const std::string& b, float avail) {
+  UiFont smallest = font;
+  for (UiFont f : {font, gFontMain, gFontSmall}) {
+    if (!f) continue;
+    smallest = f;
+    if (MeasureText(f, a, 18) <= avail && (b.empty() || MeasureText(f, b, 18) <= avail)) return f;
+  }
+  return smallest;
+}
+
 void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
   if (gPatternEvents.empty()) return;
   const UiFont font = PatternFont();
@@ -99,35 +111,35 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
     k.y += (float)k.stackRows * std::max(Px(s, 28, 22), textH + 8.0f);
     if (IsChromaticLabel(ev.label)) {
       float avail = std::max(width - 2.0f * pad, 24.0f);
-      if (MeasureText(font, text, 18) > avail)
-        text = TruncateUtf8(text, std::max(4, (int)std::floor(avail / std::max(0.6f * cw, 1.0f))));
-      float w = std::max(MeasureText(font, text, 18), 8.0f);
+      UiFont fit = FittingLabelFont(font, text, "", avail);
+      text = FitTextToWidth(fit, text, 18, avail);
+      float w = std::max(MeasureText(fit, text, 18), 8.0f);
       float lo = c.colLeft + pad, hi = c.colRight - w - pad;
       float x = hi >= lo ? std::clamp(c.innerLeft + pad, lo, hi) : lo;
       float y = std::clamp(k.y, pad, std::max(pad, H - pad - textH));
-      DrawTextUtf8(font, x + 1.1f, y + 1.1f, text, 1, 1, 1, Clamp01(0.78f * k.halo));
-      DrawTextUtf8(font, x, y, text, k.r, k.g, k.b, Clamp01(k.alpha));
+      DrawTextUtf8(fit, x + 1.1f, y + 1.1f, text, 1, 1, 1, Clamp01(0.78f * k.halo));
+      DrawTextUtf8(fit, x, y, text, k.r, k.g, k.b, Clamp01(k.alpha));
       continue;
     }
     float avail = std::max(width - 2.0f * pad, 20.0f);
     WrapLabelTwoLines(text, std::max(4, (int)std::floor(avail / std::max(cw, 1.0f))), &line1, &line2);
     if (line1.empty()) continue;
-    int cutBytes = std::max(4, (int)std::floor(avail / std::max(0.6f * cw, 1.0f)));
-    if (MeasureText(font, line1, 18) > avail) line1 = TruncateUtf8(line1, cutBytes);
-    if (!line2.empty() && MeasureText(font, line2, 18) > avail) line2 = TruncateUtf8(line2, cutBytes);
-    float w1 = std::max(MeasureText(font, line1, 18), 8.0f);
+    UiFont fit = FittingLabelFont(font, line1, line2, avail);
+    line1 = FitTextToWidth(fit, line1, 18, avail);
+    if (!line2.empty()) line2 = FitTextToWidth(fit, line2, 18, avail);
+    float w1 = std::max(MeasureText(fit, line1, 18), 8.0f);
     float x1 = c.innerLeft, x2 = c.innerLeft;
     if (line2.empty() && w1 <= 0.72f * avail) x1 = 0.5f * (c.colLeft + c.colRight) - w1 / 2.0f;
     float lo = c.colLeft + pad, hi = c.colRight - w1 - pad;
     x1 = hi >= lo ? std::clamp(x1, lo, hi) : lo;
     float lineStep = std::max(Px(s, 12, 10), textH + 8.0f);
     float y = std::clamp(k.y, pad, std::max(pad, H - pad - textH - (line2.empty() ? 0.0f : lineStep)));
-    DrawTextUtf8(font, x1 + 2, y + 2, line1, 1, 1, 1, Clamp01(0.72f * k.halo));
-    DrawTextUtf8(font, x1 - 1, y + 1, line1, 1, 1, 1, Clamp01(0.48f * k.halo));
-    DrawTextUtf8(font, x1, y, line1, k.r, k.g, k.b, Clamp01(k.alpha));
+    DrawTextUtf8(fit, x1 + 2, y + 2, line1, 1, 1, 1, Clamp01(0.72f * k.halo));
+    DrawTextUtf8(fit, x1 - 1, y + 1, line1, 1, 1, 1, Clamp01(0.48f * k.halo));
+    DrawTextUtf8(fit, x1, y, line1, k.r, k.g, k.b, Clamp01(k.alpha));
     if (!line2.empty()) {
-      DrawTextUtf8(font, x2 + 2, y + lineStep + 2, line2, 1, 1, 1, Clamp01(0.66f * k.halo));
-      DrawTextUtf8(font, x2, y + lineStep, line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
+      DrawTextUtf8(fit, x2 + 2, y + lineStep + 2, line2, 1, 1, 1, Clamp01(0.66f * k.halo));
+      DrawTextUtf8(fit, x2, y + lineStep, line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
     }
   }
   EndTextRun();

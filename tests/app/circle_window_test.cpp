@@ -33,6 +33,7 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "practice/students.h"
+#include "theory/chromatic_runs.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 #include "tests/support/child_process.h"
@@ -232,6 +233,33 @@ TEST_F(CircleWindow, TheStudentViewHidesTheCircleWhileItsStateGoesOn) {
 // Left alone, the running loop rests: a resting pass leaves the back buffer untouched, now and then
 // one draws the same sky again with its time held, and a held key keeps the loop awake for as long
 // as it sounds; any event wakes it at once.
+// A scale's name wider than the column between the circle and the board is drawn in a smaller
+// font and ends inside the column, instead of running into its edge and losing its last letters.
+TEST_F(CircleWindow, AWideScaleNameEndsInsideItsColumn) {
+  TrailColumn c = ComputeTrailColumn();
+  const std::string name = "E Phrygian";
+  float avail = c.colRight - c.colLeft - 12.0f;
+  ASSERT_GT(MeasureText(gFontMedium, name, 18), avail) << "the column holds the name in the label font";
+  gPatternEvents.push_back({name, ClockMs32(), 2, 4});
+  Frames(600);
+  Shot("circle_wide_scale_name.png");
+  int x0 = (int)std::ceil(c.colLeft), x1 = (int)std::floor(c.colRight) - 1;
+  int w = x1 - x0 + 1;
+  std::vector<unsigned char> rgb((size_t)w * gClientHeight * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x0, 0, w, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  int rightmostGold = -1;
+  for (int y = 0; y < gClientHeight; ++y)
+    for (int x = 0; x < w; ++x) {
+      const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
+      if (p[0] > 150 && p[1] > 100 && p[2] < p[1] - 30) rightmostGold = std::max(rightmostGold, x0 + x);
+    }
+  ASSERT_GE(rightmostGold, 0) << "the name is drawn";
+  EXPECT_LT(rightmostGold, x1 - 2) << "the name runs into the column's edge";
+  gPatternEvents.clear();
+}
+
 TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
   ClockDriveBegin(ClockTickMs64());
   auto pass = [](int stepMs = 17) {
