@@ -171,8 +171,14 @@ void RefreshDayIfOpen(const std::string& date) {
 // ---- re-planning ----
 void ReplanFutureDays() {
   gOpenSyllabusCount = -1;
-  if (gViewingPlannedDay.empty()) AssignDayBlocks(gCurrentLearningDay);
   std::string today = TodayIsoDate();
+  // Today follows the load even while an earlier day is open; that day's blocks are its history
+  // and stay as they were, and it stays open.
+  if (gViewingPlannedDay.empty()) {
+    std::string open = gCurrentLearningDay;
+    AssignDayBlocks(today);
+    if (!open.empty() && open != today) OpenCalendarDay(open);
+  }
   bool replaced = false;
   for (auto& [date, day] : gLearningCalendar) {
     if (date <= today || !IsPlannableDay(date) || day.assigned.empty() || AreItemsDone(day)) continue;

@@ -181,6 +181,19 @@ TEST_F(LearningTest, NextLessonReplanningAndPlanChanges) {
   ReplanFutureDays();
   EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned.size(), 22u);
   EXPECT_EQ(tomorrow.assigned.size(), 17u) << "the slice after today's 22 of the 39 pending items";
+  // With an earlier day open, the load re-plans today, and the open day keeps its blocks and stays
+  // open.
+  gLearningCalendar["2024-05-08"] = CalendarDay{{"m30", "m31"}, {"m31"}, 1};
+  OpenCalendarDay("2024-05-08");
+  gPracticeLoad = 1;
+  ReplanFutureDays();
+  EXPECT_EQ(gLearningCalendar["2024-05-08"].assigned, (std::vector<std::string>{"m30", "m31"}));
+  EXPECT_EQ(gLearningCalendar["2024-05-08"].complete.size(), 1u);
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned.size(), 14u);
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-08");
+  gPracticeLoad = 2;
+  OpenCalendarDay("2024-05-10");
+  ReplanFutureDays();
   // A new plan: untouched days follow it, a day with a completion keeps its list.
   gLearningCalendar["2024-05-12"] = CalendarDay{{"m01"}, {}, 3};
   gLearningCalendar["2024-05-13"] = CalendarDay{{"m02"}, {"m02"}, 3};
