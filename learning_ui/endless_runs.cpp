@@ -51,6 +51,12 @@ static void KeyBoxNeeds(float* least, float* wanted) {
   *wanted = std::max(*least, std::min(fixed + every, kKeyListWidth));
 }
 
+// The width of a picker box that shows its caption and the value whole in the font, as the box
+// draws them (20 px before the value, 30 after it for the arrow).
+static float BoxNeeds(const char* caption, const std::string& value, UiFont font, float fallbackSize) {
+  return 50.0f + MeasureText(gFontSmall, caption, 6.6f) + (value.empty() ? 0.0f : MeasureText(font, value, fallbackSize));
+}
+
 struct BarWidths {
   float type = 0, key = 0;   // key 0 in the sight view
 };
@@ -70,7 +76,18 @@ static BarWidths ComputeBarWidths(const LearningLayout& l) {
   float least, wanted;
   KeyBoxNeeds(&least, &wanted);
   const float room = l.contentW - 28.0f - hands;   // for the type and key boxes
-  b.type = std::max(std::min(usual, room - least), kMinTypeBoxWidth);
+  // When the key box is short of its wanted width, the type box gives up what its chosen type does
+  // not need, in the body font first, then in the small font the boxes fall back to: a value cut
+  // to "Ev..." says nothing.
+  const std::string type = GetChosenCategoryType(gLibraryViewKey);
+  const UiFont body = gFontMain ? gFontMain : gFontSmall;
+  const float typeBody = std::max(std::min(BoxNeeds("Type", type, body, 8.0f), usual), kMinTypeBoxWidth);
+  const float typeSmall = std::max(std::min(BoxNeeds("Type", type, gFontSmall, 6.6f), usual), kMinTypeBoxWidth);
+  const float keySmall = std::clamp(BoxNeeds("Key", "Every key", gFontSmall, 6.6f), least, wanted);
+  b.type = std::min(usual, room - least);
+  if (room - b.type < wanted) b.type = std::max(room - wanted, std::min(b.type, typeBody));
+  if (room - b.type < keySmall) b.type = std::max(room - keySmall, std::min(b.type, typeSmall));
+  b.type = std::max(b.type, kMinTypeBoxWidth);
   b.key = std::clamp(room - b.type, least, wanted);
   return b;
 }

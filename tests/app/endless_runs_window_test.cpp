@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "gfx/text.h"
 #include "gfx/translate.h"
+#include "learning/library_browser.h"
 #include "learning/learning_records.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
@@ -52,6 +54,21 @@ class EndlessRunsWindow : public LearningWindowTest {
   // A pill's body above its label.
   static Rgb PillBody(const std::vector<uint8_t>& frame, const RectF& r) { return At(frame, r.x + r.w / 2, r.y + 4); }
 };
+
+// At the default window size "Every key" shows whole in the key box, in the body font or the small
+// one the box falls back to; the type box gives up what its chosen type does not use for it.
+TEST_F(EndlessRunsWindow, EveryKeyFitsItsBoxAtTheDefaultSize) {
+  gChosenKey = -1;
+  DrawSettled();
+  const LearningLayout l = ComputeLearningLayout();
+  const RectF type = RunsTypeBoxRect(l), key = RunsKeyBoxRect(l);
+  EXPECT_GE(key.w, 50.0f + MeasureText(gFontSmall, "Key", 6.6f) + MeasureText(gFontSmall, "Every key", 6.6f));
+  const std::string chosen = GetChosenCategoryType("scales");
+  ASSERT_FALSE(chosen.empty());
+  EXPECT_GE(type.w, 50.0f + MeasureText(gFontSmall, "Type", 6.6f) + MeasureText(gFontSmall, chosen, 6.6f));
+  EXPECT_LE(RunsHandButtonRect(l, 3).x + RunsHandButtonRect(l, 3).w, l.contentX + l.contentW);
+  SaveScreenshot("endless_runs_every_key");
+}
 
 TEST_F(EndlessRunsWindow, BarHandsKeyAndTypeLists) {
   gHandFilter = 2;
