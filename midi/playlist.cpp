@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
@@ -34,9 +35,14 @@ bool ChooseAndPlayMidiFile() {
                           {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
                           &path))
     return false;
-  gPlaylist.assign(1, path);
-  gPlaylistIndex = 0;
-  return PlayPlaylistEntry(0);
+  // The chosen file becomes the playlist only once it loads: one that does not leaves the song that
+  // plays with its own playlist, so that next and previous still step through that.
+  std::vector<std::string> before = std::exchange(gPlaylist, {path});
+  const int beforeIndex = std::exchange(gPlaylistIndex, 0);
+  if (PlayPlaylistEntry(0)) return true;
+  gPlaylist = std::move(before);
+  gPlaylistIndex = beforeIndex;
+  return false;
 }
 
 bool PlaylistPathLess(const std::string& a, const std::string& b) {

@@ -181,6 +181,18 @@ TEST_F(PlaylistTest, TheFileDialogMakesAOneEntryPlaylist) {
   EXPECT_EQ(gPlaylist, std::vector<std::string>{gScriptPath});
   EXPECT_EQ(gPlaylistIndex, 0);
   EXPECT_EQ(gStatusText, "1/1  Chosen Piece");
+
+  // A file that does not load leaves the playing song's playlist as it was.
+  gPlaylist = MakeEntries(3);
+  ASSERT_TRUE(PlayPlaylistEntry(1));
+  const std::vector<std::string> playing = gPlaylist;
+  gScriptPath = Write("broken.mid", "MThd");
+  EXPECT_FALSE(ChooseAndPlayMidiFile());
+  EXPECT_EQ(gStatusText, "MIDI load failed: file too small");
+  EXPECT_EQ(gPlaylist, playing);
+  EXPECT_EQ(gPlaylistIndex, 1);
+  EXPECT_TRUE(StepPlaylist(1, false));
+  EXPECT_EQ(gPlaylistIndex, 2);
 }
 
 TEST_F(PlaylistTest, TheFolderPickerPlaysTheFolder) {
