@@ -131,10 +131,9 @@ void DrawAttendanceView() {
   AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
   DrawClassroomPanel(l.panel, l.header, "Class and attendance", l.scale);
   DrawCloseCross(l.closeButton);
-  std::string status, joined;
+  std::string status = AttendanceViewStatus(), joined;
   {
     std::lock_guard<std::mutex> lock(gJoinMutex);
-    status = gJoinStatusText;
     joined = gJoinedClassName;
   }
   if (!joined.empty()) {

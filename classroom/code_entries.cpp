@@ -105,6 +105,8 @@ static bool EndsWithAdmin(const std::string& org) {
 }
 
 // A stored code's success message, or the save's failure text when the file could not be written.
+static const char kTeacherCodeChecking[] = "Teacher code stored. Checking it with the server...";
+
 static std::string SavedOr(bool saved, const char* message) { return saved ? Tr(message) : kSaveFailureMessage; }
 
 // The attendance view's teacher code (under gJoinMutex, taken by the caller).
@@ -130,7 +132,7 @@ static void CommitViewTeacherCode(const std::string& text) {
     }
     bool saved = SaveTeacherToken(text);
     StartLoadClasses();
-    gJoinStatusText = SavedOr(saved, "Teacher code stored. Checking it with the server...");
+    gJoinStatusText = SavedOr(saved, kTeacherCodeChecking);
   }
   gAttendanceViewEntryActive = false;
   gAttendanceViewEntryText.clear();
@@ -180,6 +182,17 @@ static void AddStudentNamed(const std::string& name) {
 }
 
 // ---- public functions ----
+std::string AttendanceViewStatus() {
+  std::string status;
+  {
+    std::lock_guard<std::mutex> lock(gJoinMutex);
+    status = gJoinStatusText;
+  }
+  if (status != Tr(kTeacherCodeChecking) || gClassOpBusy.load() != 0) return status;
+  std::lock_guard<std::mutex> lock(gClassListMutex);
+  return gClassStatusText.empty() ? status : gClassStatusText;
+}
+
 void OpenAttendanceView() {
   gAttendanceViewOpen = true;
   std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
@@ -262,7 +275,7 @@ void CommitInstitutionEntry() {
       } else if (!EndsWithAdmin(org)) {
         gInstitutionPanelMessage = Tr("That is the pupil (seat) code, not the teacher code");
       } else {
-        gInstitutionPanelMessage = SavedOr(SaveTeacherToken(text), "Teacher code stored. Checking it with the server...");
+        gInstitutionPanelMessage = SavedOr(SaveTeacherToken(text), kTeacherCodeChecking);
         StartLoadClasses();
       }
       break;

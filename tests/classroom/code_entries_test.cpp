@@ -188,6 +188,24 @@ TEST_F(CodeEntriesTest, InstitutionEscapeLeavesTheEntry) {
   EXPECT_EQ(gInstitutionEntryMode, 0);
 }
 
+// A teacher code typed into the class view is checked by loading the classes: once that has ended,
+// the view says what came of it instead of "Checking it with the server..." for good.
+TEST_F(CodeEntriesTest, TheClassViewTellsWhatTheTeacherCodesCheckGave) {
+  HttpsTestServer server;
+  ASSERT_TRUE(server.ok());
+  Settings("server=" + server.BaseUrl() + "\ninstitution=ORG:acme:t1:x:admin\n");
+  server.SetRoutes(R"({"/class/roster":[{"delay_ms":300,"body":"{\"classes\":[{\"classId\":\"c1\",\"name\":\"5B\",\"joinCode\":\"ABC234\"}]}"},)"
+                   R"({"status":500,"body":"{\"error\":\"Unknown teacher code\"}"}]})");
+  for (const char* outcome : {"1 class", "Unknown teacher code"}) {
+    SCOPED_TRACE(outcome);
+    ViewEntry(2);
+    Type(AttendanceViewOnChar, std::string(kTestTeacherCode) + "\r");
+    EXPECT_EQ(AttendanceViewStatus(), "Teacher code stored. Checking it with the server...");
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(AttendanceViewStatus(), outcome);
+  }
+}
+
 TEST_F(CodeEntriesTest, JoiningAClass) {
   HttpsTestServer server;
   ASSERT_TRUE(server.ok());
