@@ -58,6 +58,14 @@ LearningLayout ComputeLearningLayout() {
   l.navRowH = ClampFloat((l.height - (l.navY - l.top) - 25.0f - 119.0f - 50.0f) / 12.0f, 16.0f, 20.0f);
   l.lowerY = l.navY + 12.0f * l.navRowH + 20.0f;
   l.lowerRowH = ClampFloat((l.height + l.top - l.lowerY - 48.0f) / 7.0f, 15.0f, 20.0f);
+  // A window too low for the twelve rows the navigation may take: the LEVEL list moves up to end
+  // inside the panel, below the navigation rows shown now, its rows closer when they must be.
+  const float listBottom = l.top + l.height - 8.0f;
+  if (l.lowerY + 7.0f * l.lowerRowH > listBottom) {
+    const float navEnd = l.navY + (float)BuildNavRows().size() * l.navRowH + 20.0f;
+    l.lowerY = std::max(navEnd, listBottom - 7.0f * l.lowerRowH);
+    l.lowerRowH = std::max(std::min(l.lowerRowH, (listBottom - l.lowerY) / 7.0f), 13.0f);
+  }
   l.detailW = ClampFloat(0.185f * l.width, 240.0f, 280.0f);
   if (l.width - l.sideW - l.detailW <= 720.0f) l.detailW = 0.0f;
   l.contentRight = l.detailW > 0.0f ? l.x + l.width - l.detailW - 22.0f : l.x + l.width;

@@ -90,6 +90,25 @@ TEST_F(LearningLayoutTest, ContentShorterThanTheViewHasNoScrollbar) {
   EXPECT_FALSE(GetScrollbarRects(l, track, thumb));
 }
 
+// In the smallest window the LEVEL list ends inside the panel and below the navigation rows (and
+// its heading), whichever group is open; a tall window keeps it twelve navigation rows down.
+TEST_F(LearningLayoutTest, TheLevelListStaysInsideTheSidebar) {
+  for (const char* view : {"", "rep_era", "today"}) {
+    SCOPED_TRACE(view);
+    gClientWidth = 1280, gClientHeight = 720;
+    gLibraryViewKey = view;
+    const LearningLayout l = ComputeLearningLayout();
+    const RectF last = LevelRowRect(l, 6), lastNav = NavRowRect(l, (int)BuildNavRows().size() - 1);
+    EXPECT_LE(last.y + last.h, l.top + l.height);
+    EXPECT_GE(LevelRowRect(l, 0).y - 10.0f - 12.0f, lastNav.y + lastNav.h);
+    EXPECT_GE(l.lowerRowH, 13.0f);
+  }
+  gClientWidth = 1920, gClientHeight = 1080;
+  gLibraryViewKey = "";
+  const LearningLayout tall = ComputeLearningLayout();
+  EXPECT_FLOAT_EQ(tall.lowerY, tall.navY + 12.0f * tall.navRowH + 20.0f);
+}
+
 TEST_F(LearningLayoutTest, NavigationRowsExpandOnlyTheCurrentGroup) {
   struct Case {
     const char* view;
