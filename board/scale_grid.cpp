@@ -110,9 +110,22 @@ static void DrawSelection(const BoardViewFrame& f) {
 static void DrawKeyLabels(const BoardViewFrame& f) {
   const BoardLayout& b = f.layout;
   float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
-  for (int c = 0; c < 12; ++c)
-    DrawTextUtf8(gFontSmall, ColumnX(b, c) + std::max(0.16f * b.cellW, 1.0f), baseline, kKeyNamesByRing[c], 0.84f,
-                 0.86f, 0.89f, 0.88f);
+  const float inset = std::max(0.16f * b.cellW, 1.0f);
+  for (int c = 0; c < 12; ++c) {
+    const float w = MeasureText(gFontSmall, kKeyNamesByRing[c], 12.0f);
+    if (inset + w <= b.cellW - 2.0f) {
+      DrawTextUtf8(gFontSmall, ColumnX(b, c) + inset, baseline, kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
+      continue;
+    }
+    // A narrow window: a name that would run into the next column's ("DbAb") shrinks to its own
+    // column and stands in its middle.
+    const float k = std::max((b.cellW - 3.0f) / std::max(w, 1.0f), 0.7f);
+    glPushMatrix();
+    glTranslatef(ColumnX(b, c) + (b.cellW - k * w) / 2.0f, baseline, 0.0f);
+    glScalef(k, k, 1.0f);
+    DrawTextUtf8(gFontSmall, 0.0f, 0.0f, kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
+    glPopMatrix();
+  }
 }
 
 // One earned cell's liquid gold: body, waving surface, shade and edge lines.

@@ -25,6 +25,7 @@
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
@@ -359,6 +360,35 @@ TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
   EXPECT_GT(sun[0], sun[2] + 60) << "the sun is warm";
   RunFrames(30);  // the backdrop eases towards day
   SaveScreenshot("board_day");
+}
+
+// At the smallest window the twelve key names above the grid stay apart: three columns of
+// background lie between each name and the next ("Db Ab Eb Bb", not "DbAbEbBb").
+TEST_F(BoardWindow, KeyNamesStayApartInTheSmallestWindow) {
+  ApplyClientSize(1120, 720, true);
+  RelayoutAll();
+  DrawBoardAlone();
+  SaveScreenshot("board_key_names_1120", false);
+  const BoardLayout b = Layout();
+  const float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
+  const int top = (int)(baseline - FontPixelSize(gFontSmall)), bottom = (int)baseline + 3;
+  auto inkAt = [&](int x) {
+    for (int y = top; y <= bottom; ++y) {
+      Rgb c = Pixel(x, y);
+      if (std::max({c[0], c[1], c[2]}) > 90) return true;
+    }
+    return false;
+  };
+  for (int c = 0; c < 11; ++c) {
+    const float right = b.gridX + (float)c * (b.cellW + b.cellGap) + b.cellW;
+    int blank = 0, longest = 0;
+    for (int x = (int)right - 4; x <= (int)(right + b.cellGap) + 4; ++x) {
+      blank = inkAt(x) ? 0 : blank + 1;
+      longest = std::max(longest, blank);
+    }
+    const bool apart = longest >= 3;
+    EXPECT_TRUE(apart) << "key names " << c << " and " << c + 1 << " run together";
+  }
 }
 
 TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
