@@ -3,13 +3,18 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/gl_setup.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/text.h"
+#include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_rows.h"
@@ -34,6 +39,40 @@ static void DrawScrollStrip(const ScaleListLayout& L, bool hovered) {
   FillRoundedRect(L.stripX - width, y, 2.0f * width, thumb, width, 4);
 }
 
+// On the learning overlay the filtered list stands beside the staff, where nothing else draws it:
+// the visible rows centred on the list position at the row pitch, the current scale's row lit, all
+// cut at the list's edges.
+static void DrawOverlayListRows(const ScaleListLayout& L) {
+  const int n = VisibleScaleCount();
+  if (n <= 0 || !(L.list.w > 2.0f) || !(L.list.h > 2.0f)) return;
+  SetGlColor(0.03f, 0.05f, 0.08f, 0.94f);
+  FillRoundedRect(L.list.x, L.list.y, L.list.w, L.list.h, 6.0f, 8);
+  const float pitch = std::max(L.rowPitch, 1.0f), centre = L.list.y + L.list.h / 2.0f;
+  const float half = L.list.h / (2.0f * pitch) + 1.0f;
+  const int first = std::max((int)std::floor(gScaleListScroll - half), 0);
+  const int last = std::min((int)std::ceil(gScaleListScroll + half), n - 1);
+  const float textSize = FontPixelSize(gFontSmall);
+  const SavedClip clip = BeginClip(L.list.x, L.list.y, L.list.w, L.list.h);
+  for (int p = first; p <= last; ++p) {
+    const int index = VisibleScaleAt(p);
+    if (index < 0 || index >= (int)gScaleCatalogue.size() || !gScaleCatalogue[(size_t)index]) continue;
+    const ScaleRow* scale = gScaleCatalogue[(size_t)index];
+    const float middle = centre + ((float)p - gScaleListScroll) * pitch;
+    const bool current = index == gCurrentScaleIndex;
+    if (current) {
+      SetGlColor(0.2f, 0.42f, 0.74f, 0.6f);
+      FillRoundedRect(L.list.x + 2.0f, middle - pitch / 2.0f + 1.0f, L.list.w - 4.0f, pitch - 2.0f, 4.0f, 6);
+    }
+    const std::string translatedName = Tr(scale->name);
+    ScopedTrSuppress translated;  // fitted and drawn as it is shown
+    const std::string name = FitTextToWidth(gFontSmall, translatedName, textSize, L.list.w - 14.0f);
+    const float k = current ? 1.0f : 0.8f;
+    DrawTextUtf8(gFontSmall, L.list.x + 7.0f, middle + 0.36f * textSize, name, Clamp01(0.56f + 0.4f * scale->r) * k,
+                 Clamp01(0.56f + 0.4f * scale->g) * k, Clamp01(0.58f + 0.4f * scale->b) * k, 0.92f);
+  }
+  EndClip(clip);
+}
+
 // ---- public functions ----
 void DrawFilterPanel() {
   if (!IsFilterPanelAvailable() || gFilterPanelFade <= 0.001f) return;
@@ -47,7 +86,10 @@ void DrawFilterPanel() {
   look.hovered = IsMouseInRect(&g.button);
   DrawButton(g.button, overlay ? "Filter" : CurrentFilterLabel(), look);
   ScaleListLayout L = LayoutFilterTabs();
-  if (L.valid && IsFilterPanelEnabled()) DrawScrollStrip(L, HoverFilterTabs(gMouseX, gMouseY));
+  if (L.valid && IsFilterPanelEnabled()) {
+    if (overlay) DrawOverlayListRows(L);
+    DrawScrollStrip(L, HoverFilterTabs(gMouseX, gMouseY));
+  }
   PopDrawAlpha(&saved);
 
   float open = Clamp01(gFilterOpenFade);

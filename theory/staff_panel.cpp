@@ -37,14 +37,16 @@ static float DefaultLineSpacing() { return ClampFloat(0.04f * (float)gClientHeig
 static bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // ---- public functions: geometry ----
-bool ComputeStaffPanelRect(RectF* out) {
+bool ComputeStaffPanelRect(RectF* out, RectF* contentArea) {
   *out = kHiddenRect;
+  if (contentArea) *contentArea = kHiddenRect;
   if (!gLearningOverlay || gPracticeMode || gClientWidth <= 0 || gClientHeight <= 0) return false;
   float W = (float)gClientWidth, H = (float)gClientHeight, s = GetUiScale();
   float side = std::max(0.01f * W, 16.0f), top = std::max(0.03f * H, 18.0f);
   // The overlay's content area: the window inside its margins, above the note-fall keyboard that
   // stands at the overlay's foot (the bass staff and the caption ran under the keys).
   RectF area{side, top, W - 2.0f * side, H - 2.0f * top};
+  const float contentTop = area.y;
   const float gap = std::max(8.0f * s, 6.0f);
   // Below the control band, the overlay's header (its box and the speed slider), when it stands in
   // the upper half.
@@ -68,12 +70,16 @@ bool ComputeStaffPanelRect(RectF* out) {
   float x = ClampFloat(area.x + (area.w - w) / 2.0f, side, std::max(side, W - side - w));
   float y = std::max(area.y + (area.h - h) / 2.0f, area.y + std::max(8.0f * s, 6.0f));
   *out = {x, y, w, h};
+  // The overlay's band holds only the speed slider at its right end: the content area reaches up
+  // through it.
+  if (contentArea) *contentArea = {area.x, contentTop, area.w, area.y + area.h - contentTop};
   return true;
 }
 
 StaffGeometry StaffGeometryIn(const RectF& panel, float sp) {
   StaffGeometry g;
   g.panel = panel;
+  g.notes = panel;
   g.sp = sp;
   g.trebleTop = panel.y + 1.65f * sp;
   g.bassTop = panel.y + 7.65f * sp;
@@ -86,9 +92,13 @@ StaffGeometry StaffGeometryIn(const RectF& panel, float sp) {
 bool ComputeStaffGeometry(StaffGeometry* out) {
   // Only the learning overlay has room for the staff: the block the board keeps at its top is
   // where the control band's three rows stand, and a staff squeezed in there ran across them.
-  RectF panel;
-  if (!ComputeStaffPanelRect(&panel)) return false;
+  RectF panel, area;
+  if (!ComputeStaffPanelRect(&panel, &area)) return false;
   *out = StaffGeometryIn(panel, panel.h / kStaffPanelSpacings);
+  // Heads two ledger lines out (C6, C2) lie past the panel's edge: they may stand in the content
+  // area around it, never over the keyboard below or off the window.
+  const float top = std::min(area.y, panel.y), bottom = std::max(area.y + area.h, panel.y + panel.h);
+  out->notes = {panel.x, top, panel.w, bottom - top};
   return true;
 }
 

@@ -59,9 +59,13 @@ struct StaffGeometry {
   float middleCY = 0.0f;   // y of middle C
   float playX = 0.0f;      // the play line
   float labelX = 0.0f;     // the step labels' column
+  RectF notes = kHiddenRect;  // where heads and ledger lines may go: the panel's width, the content
+                              // area's height (above and below the panel too)
 };
 // The panel on the learning overlay: false unless the overlay is on and practice mode is off.
-bool ComputeStaffPanelRect(RectF* out);
+// `area`, when given, receives the overlay's content area round the panel: from the window's top
+// margin down to the keyboard at the overlay's foot.
+bool ComputeStaffPanelRect(RectF* out, RectF* area = nullptr);
 // Where the panel stands this frame (the overlay's rectangle); false when it is not shown.
 bool ComputeStaffGeometry(StaffGeometry* out);
 // The staff geometry inside a panel with a given line spacing.

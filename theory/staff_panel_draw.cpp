@@ -266,8 +266,9 @@ void DrawStaffPanel(float time, float alpha) {
     UpdateStaffNoteLevels(dt);
     DrawStepLabels(g, time, a);
   }
-  // Heads far above or below the staves (their ledger lines with them) end at the panel's edge.
-  const SavedClip clip = BeginClip(g.panel.x, g.panel.y, g.panel.w, g.panel.h);
+  // Heads far above or below the staves (their ledger lines with them) end at the content area's
+  // edge: not over the keyboard, nor off the window.
+  const SavedClip clip = BeginClip(g.notes.x, g.notes.y, g.notes.w, g.notes.h);
   if (gWaitMode && gStaffSongFeedHook) {
     StaffSongFeed feed;
     gStaffSongFeedHook(&feed);

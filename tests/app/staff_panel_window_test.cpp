@@ -111,8 +111,8 @@ TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
   EXPECT_FLOAT_EQ(gStaffPanelRect.y, g.panel.y);
 }
 
-// A played black key carries its sign left of its head (a sharp in C major), a white key none; a
-// note far above the staves is cut off at the panel's top edge with its ledger lines.
+// A played black key carries its sign left of its head (a sharp in C major), a white key none; C6
+// stands whole above the panel; a note far above is cut off at the content area's top edge.
 TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel) {
   auto play = [](int note) {
     gPlayedNotes.clear();
@@ -144,15 +144,25 @@ TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel
   DrawFrame();
   EXPECT_EQ(inkOfHead(signCx, y, signRx, 0.5f * size), 0) << "C4 carries no sign";
 
-  play(96);
+  // C6 lies past the panel's top edge, two ledger lines up: its head is drawn whole above it.
+  play(84);
+  DrawFrame();
+  Save("staff_panel_c6.png");
+  y = StaffYForNote(84, g.middleCY, step, false);
+  ASSERT_LT(y - 0.4f * g.sp, g.panel.y) << "C6's head reaches past the panel's top edge";
+  EXPECT_GT(inkOfHead(g.playX, y - 0.3f * g.sp, halfW, 0.1f * g.sp), 3) << "the top of C6's head";
+  // A note far above ends at the content area's top edge, with its ledger lines up to it.
+  int high = 84;
+  while (high < 127 && StaffYForNote(high, g.middleCY, step, false) > g.notes.y - 2 * g.sp) ++high;
+  play(high);
   DrawFrame();
   Save("staff_panel_high.png");
-  y = StaffYForNote(96, g.middleCY, step, false);
-  ASSERT_LT(y, g.panel.y - 2 * g.sp) << "the note lies well above the panel";
-  EXPECT_EQ(inkOfHead(g.playX, (y + g.panel.y) / 2, 1.5f * halfW, (g.panel.y - y) / 2 - 2), 0)
-      << "nothing of C7 above the panel";
-  EXPECT_GT(inkOfHead(g.playX, g.panel.y + 0.6f * g.sp, 1.5f * halfW, 0.5f * g.sp), 0)
-      << "its ledger lines run up to the panel's edge";
+  y = StaffYForNote(high, g.middleCY, step, false);
+  ASSERT_LT(y, g.notes.y - 2 * g.sp) << "a note lies well above the content area";
+  EXPECT_EQ(inkOfHead(g.playX, (y + g.notes.y) / 2, 1.5f * halfW, (g.notes.y - y) / 2 - 2), 0)
+      << "nothing of it above the content area";
+  EXPECT_GT(inkOfHead(g.playX, g.notes.y + 0.6f * g.sp, 1.5f * halfW, 0.5f * g.sp), 0)
+      << "its ledger lines run up to the area's edge";
 }
 
 // The clefs ship beside the program: the treble clef's bowl curls round the G line and its
