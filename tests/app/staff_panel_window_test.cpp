@@ -20,7 +20,11 @@
 #include "platform/images.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
+#include "gfx/hit_regions.h"
+#include "gfx/layout_facts.h"
 #include "theory/circle_theory.h"
+#include "theory/filter_tabs.h"
+#include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 #include "theory/staff_panel.h"
 
@@ -163,6 +167,37 @@ TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel
       << "nothing of it above the content area";
   EXPECT_GT(inkOfHead(g.playX, g.notes.y + 0.6f * g.sp, 1.5f * halfW, 0.5f * g.sp), 0)
       << "its ledger lines run up to the area's edge";
+}
+
+// A filter tab chosen on the overlay brings its list up beside the staff: the list's rows are drawn
+// there (the current scale's row lit in the middle), not only its scroll strip.
+TEST_F(StaffPanelWindow, TheChosenFiltersListIsDrawnBesideTheStaff) {
+  gLayoutFactsHook = [](LayoutFacts* out) { out->staffPanelShown = ComputeStaffPanelRect(&out->staffPanel); };
+  SelectScaleFilter(kScaleFilterTabs[1].filterId);
+  gOverlayListChosen = true;
+  gFilterPanelFade = 1.0f;
+  gOverlayFilterButtonRect = {1380.0f, 300.0f, 40.0f, 40.0f};   // as the layout puts it
+  DrawFrame();
+  DrawFilterPanel();
+  glFinish();
+  Save("staff_panel_filtered_list.png");
+  const ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  const float middle = L.list.y + L.list.h / 2.0f;
+  int lit = 0, ink = 0;
+  for (int y = (int)(middle - L.rowPitch / 2 + 2); y < (int)(middle + L.rowPitch / 2 - 2); ++y)
+    for (int x = (int)L.list.x + 4; x < (int)(L.list.x + L.list.w) - 4; ++x) {
+      auto px = Pixel(x, y);
+      lit += px[2] > px[0] + 40;                              // the current row's blue
+      ink += std::min({px[0], px[1], px[2]}) > 150;           // its name's letters
+    }
+  EXPECT_GT(lit, 100) << "the current scale's row";
+  EXPECT_GT(ink, 20) << "its name";
+  auto below = Pixel((int)L.list.x + 20, (int)(middle + 1.5f * L.rowPitch));
+  EXPECT_LT(below[2], below[0] + 40) << "the next row is not lit";
+  ResetFilterTabs();
+  gOverlayFilterButtonRect = kHiddenRect;
+  gLayoutFactsHook = nullptr;
 }
 
 // The clefs ship beside the program: the treble clef's bowl curls round the G line and its
