@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <deque>
 #include <cmath>
 #include <unordered_map>
 
@@ -352,6 +353,11 @@ static void ForEachGlyph(const std::u16string& w, Fn fn) {
 
 // ---- drawing ----
 
+// A vowel sign of Devanagari with ink above the letter (ii, e, ai, au).
+static bool IsRaisedVowelSign(uint32_t cp) { return cp == 0x0940 || cp == 0x0947 || cp == 0x0948 || cp == 0x094C; }
+// Candrabindu and anusvara, the nasal marks drawn above.
+static bool IsNasalMark(uint32_t cp) { return cp == 0x0901 || cp == 0x0902; }
+
 void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float r, float g, float b, float a) {
   float alpha = a * gDrawAlpha;
   if (alpha <= 0.0005f) return;
@@ -387,6 +393,11 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
     for (unsigned char c : t) glyphs.push_back(&rec.quads[c]);
   } else {
     ScopedUnpackAlignment alignment;
+    // Nasal marks moved off a raised vowel sign; a deque keeps the pointers to them valid.
+    static std::deque<GlyphQuad> moved;
+    moved.clear();
+    float pen = 0.0f, previousInkRight = 0.0f;
+    uint32_t previous = 0;
     ForEachGlyph(w, [&](uint32_t cp, int cls) {
       uint64_t key = GlyphKey(font, cls, cp);
       auto cached = gGlyphListCache.find(key);
@@ -399,7 +410,20 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
         }
         cached = gGlyphListCache.emplace(key, id).first;
       }
-      glyphs.push_back(cached->second ? &gGlyphQuadCache[key] : &rec.quads['?']);
+      const GlyphQuad* q = cached->second ? &gGlyphQuadCache[key] : &rec.quads['?'];
+      // Without mark positioning a nasal mark lands on the ink of a vowel sign above the letter
+      // and vanishes into it ("नहीं" reads "नही"): it stands just right of that ink instead.
+      if (IsNasalMark(cp) && IsRaisedVowelSign(previous) && q->texture && pen + q->x0 < previousInkRight + 1.0f) {
+        moved.push_back(*q);
+        const float shift = previousInkRight + 1.0f - (pen + q->x0);
+        moved.back().x0 += shift;
+        moved.back().x1 += shift;
+        q = &moved.back();
+      }
+      glyphs.push_back(q);
+      if (q->texture) previousInkRight = pen + q->x1;
+      pen += (float)q->advance;
+      previous = cp;
     });
   }
   DrawGlyphQuads(glyphs, x, y, rgba);

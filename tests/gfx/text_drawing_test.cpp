@@ -104,6 +104,26 @@ TEST_F(TextDrawing, EveryScriptHasInkWhereItsMeasureEnds) {
   }
 }
 
+// Devanagari's nasal dot after a vowel sign with ink above the letter stands right of that ink,
+// where it is seen: "नहीं" reaches further right than "नही", and "सीखें" than "सीखे".
+TEST_F(TextDrawing, ANasalDotAfterARaisedVowelSignShows) {
+  RebuildFonts();
+  ASSERT_NE(gFontMain, 0u);
+  const struct { const char* with; const char* without; } words[] = {{"नहीं", "नही"}, {"सीखें", "सीखे"}};
+  for (const auto& w : words) {
+    SCOPED_TRACE(w.with);
+    int rights[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+      glClear(GL_COLOR_BUFFER_BIT);
+      DrawTextUtf8(gFontMain, 30.0f, 60.0f, k == 0 ? w.with : w.without, 1, 1, 1, 1);
+      std::vector<uint8_t> frame = ReadFrame();
+      int left = 0;
+      ASSERT_TRUE(InkExtent(frame, 20, 74, &left, &rights[k]));
+    }
+    EXPECT_GE(rights[0], rights[1] + 2) << "the dot is hidden in the vowel sign";
+  }
+}
+
 TEST_F(TextDrawing, AlphaAndBrightnessRules) {
   RebuildFonts();
   // The brightest channel of the frame; -1: nothing drawn.
