@@ -86,7 +86,9 @@ static void DrawHeader() {
   }
   x += 2.0f * dot + std::max(8.0f * s, 6.0f);
   if (active) DrawUntranslated(gFontSmall, x, r, TruncateUtf8(active->name, 26), 1.0f);
-  else DrawTextMiddle(gFontSmall, x, r, "Choose a student", 0.7f, 0.75f, 0.82f, 1.0f);
+  else
+    DrawTextFitted(gFontSmall, x, r.x + r.w - std::max(6.0f * s, 4.0f), r, "Choose a student", 0.7f, 0.75f, 0.82f,
+                   1.0f);
 }
 
 // The day toggle at the top right, while the toolbar (which draws it as its button 7) is hidden.

@@ -30,9 +30,11 @@ const char* const kPracticeLoadNames[4] = {"Light", "Standard", "Long", "Maratho
 // ---- internal helpers ----
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
 
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
+// Text already in the UI language; cut to maxWidth when that is given (dates run long in some).
+static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a,
+                      float maxWidth = 0.0f) {
   ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
+  DrawTextUtf8(font, x, y, maxWidth > 0.0f ? FitTextToWidth(font, shown, 12.0f, maxWidth) : shown, r, g, b, a);
 }
 
 static void DrawCentred(float px, float pw, float y, const std::string& english, float r, float g, float b, float a) {
@@ -69,8 +71,10 @@ static void DrawPracticeLoad(const LearningLayout& l) {
   const float x = px + 16.0f, y = py + 342.0f;
   const int days = PracticeDaysLeft(CountOpenSyllabusItems(), BlocksPerDay());
   if (days > 0) {
-    DrawShown(gFontSmall, x, y, TrF("~%d practice days left", days), 0.64f, 0.72f, 0.86f, 0.92f);
-    DrawShown(gFontSmall, x, y + 16.0f, TrF("finish ~%s", PracticeFinishDate(days).c_str()), 0.55f, 0.61f, 0.74f, 0.84f);
+    const float room = l.detailW - 32.0f;
+    DrawShown(gFontSmall, x, y, TrF("~%d practice days left", days), 0.64f, 0.72f, 0.86f, 0.92f, room);
+    DrawShown(gFontSmall, x, y + 16.0f, TrF("finish ~%s", PracticeFinishDate(days).c_str()), 0.55f, 0.61f, 0.74f,
+              0.84f, room);
   } else if (!HasLibrary()) {
     DrawTextUtf8(gFontSmall, x, y, "Lesson library not found", 0.95f, 0.72f, 0.30f, 0.95f);
     DrawTextUtf8(gFontSmall, x, y + 16.0f, "reinstall to restore MIDI/Library", 0.72f, 0.62f, 0.44f, 0.85f);
