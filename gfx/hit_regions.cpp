@@ -304,7 +304,11 @@ void LayoutHitRegions() {
 
   gStudentHeaderRect = gMetronomeStopRect = gSliderPanelButtonRect = kHiddenRect;
   HideBandControls();
-  gToolbarToggleHitRect = {std::max(W - m - bt, m), m, bt, bt};
+  // The day toggle is the toolbar's button 7 wherever the toolbar has laid that out, also when only
+  // the hit regions are laid out again (as during the practice-mode fade): a toggle left in the
+  // corner stole the presses of what stands there and left the drawn button dead.
+  gToolbarToggleHitRect = !gRingMode && gToolbarRects[7].w > 2.0f ? gToolbarRects[7]
+                                                                  : RectF{std::max(W - m - bt, m), m, bt, bt};
   LayoutHeader(facts, s, m, hh);
   LayoutBand(facts, s, W, m, f);
   LayoutBandControls(facts, s);

@@ -124,7 +124,6 @@ void RelayoutAll() {
   if (gRingMode) {
     gPracticeRunSlotRect = kHiddenRect;
   } else {
-    if (IsShown(gToolbarRects[7])) gToolbarToggleHitRect = gToolbarRects[7];
     gPracticeRunSlotRect = IsShown(gToolbarRects[6]) ? gToolbarRects[6] : kHiddenRect;
   }
   gHeaderRowFirstRect = gHeaderRowSecondRect = gLaneAnchorRect = kHiddenRect;

@@ -227,6 +227,24 @@ TEST_F(LayoutTest, BandFollowsTheBoardFade) {
   }
 }
 
+// The day toggle's press area is the toolbar's button 7 also after a pass of the hit regions alone
+// (the practice-mode fade lays out only those): left in the corner, it took the presses of what
+// stands there and the drawn button did nothing.
+TEST_F(LayoutTest, TheDayToggleStaysOnItsToolbarButton) {
+  for (const SizeCase& c : kSizes) {
+    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+    Use(c, 1, 5);
+    SetMode(kPlain);
+    gPracticeModeFade = 0.0f;
+    RelayoutAll();
+    if (gToolbarRects[7].w <= 2.0f) continue;   // no toolbar at this size
+    ExpectRect(gToolbarToggleHitRect, gToolbarRects[7], "after the whole layout");
+    gPracticeModeFade = 0.4f;
+    LayoutHitRegions();
+    ExpectRect(gToolbarToggleHitRect, gToolbarRects[7], "during the fade");
+  }
+}
+
 TEST_F(LayoutTest, StudentsPanelListsEveryStudentWhoFits) {
   const int counts[] = {0, 1, 30};
   const int nameBytes[] = {0, 5, 40};
