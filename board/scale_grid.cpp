@@ -23,6 +23,7 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "practice/achievements.h"
 #include "practice/board_message.h"
 #include "theory/circle_theory.h"
@@ -120,11 +121,8 @@ static void DrawKeyLabels(const BoardViewFrame& f) {
     // A narrow window: a name that would run into the next column's ("DbAb") shrinks to its own
     // column and stands in its middle.
     const float k = std::max((b.cellW - 3.0f) / std::max(w, 1.0f), 0.7f);
-    glPushMatrix();
-    glTranslatef(ColumnX(b, c) + (b.cellW - k * w) / 2.0f, baseline, 0.0f);
-    glScalef(k, k, 1.0f);
-    DrawTextUtf8(gFontSmall, 0.0f, 0.0f, kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
-    glPopMatrix();
+    DrawTextScaled(gFontSmall, ColumnX(b, c) + (b.cellW - k * w) / 2.0f, baseline, k, kKeyNamesByRing[c], 0.84f,
+                   0.86f, 0.89f, 0.88f);
   }
 }
 
@@ -279,12 +277,12 @@ static void DrawRows(const BoardViewFrame& f) {
       RowLabelLines label = SplitRowLabel(Tr(scale->name), b.labelColumnWidth, s, b.cellH);
       const int lines = label.second.empty() ? 1 : 2;
       const float lx = b.contentX + RowLabelInset(s);
-      const float cr = Clamp01(0.56f + 0.4f * scale->r), cg = Clamp01(0.56f + 0.4f * scale->g);
-      const float cb = Clamp01(0.58f + 0.4f * scale->b);
+      float c[3];
+      ScaleLabelColour(*scale, c);
       ScopedTrSuppress already;
-      DrawTextUtf8(gFontSmall, lx, RowLabelBaseline(y, b.cellH, s, 0, lines), label.first, cr, cg, cb, 0.88f);
+      DrawTextUtf8(gFontSmall, lx, RowLabelBaseline(y, b.cellH, s, 0, lines), label.first, c[0], c[1], c[2], 0.88f);
       if (lines == 2)
-        DrawTextUtf8(gFontSmall, lx, RowLabelBaseline(y, b.cellH, s, 1, lines), label.second, cr, cg, cb, 0.88f);
+        DrawTextUtf8(gFontSmall, lx, RowLabelBaseline(y, b.cellH, s, 1, lines), label.second, c[0], c[1], c[2], 0.88f);
     }
     int achvRow = FindScaleRow(scale);
     for (int c = 0; c < 12; ++c) DrawCell(f, scale, achvRow, index, r, c, y);

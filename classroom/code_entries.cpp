@@ -104,9 +104,9 @@ static bool EndsWithAdmin(const std::string& org) {
   return org.size() > 6 && org.compare(org.size() - 6, 6, ":admin") == 0;
 }
 
-// A stored code's success message, or the save's failure text when the file could not be written.
 static const char kTeacherCodeChecking[] = "Teacher code stored. Checking it with the server...";
 
+// A stored code's success message, or the save's failure text when the file could not be written.
 static std::string SavedOr(bool saved, const char* message) { return saved ? Tr(message) : kSaveFailureMessage; }
 
 // The attendance view's teacher code (under gJoinMutex, taken by the caller).

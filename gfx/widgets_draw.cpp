@@ -78,12 +78,17 @@ static void DrawFitted(UiFont font, const LabelFit& fit, float x, const RectF& b
     float w = fit.scale * MeasureText(font, fit.lines[i], size);
     float left = std::isnan(x) ? box.x + (box.w - w) / 2.0f : x;
     float baseline = first + lineHeight * (float)i + 0.36f * size * fit.scale;
-    glPushMatrix();
-    glTranslatef(left, baseline, 0.0f);
-    glScalef(fit.scale, fit.scale, 1.0f);
-    DrawTextUtf8(font, 0.0f, 0.0f, fit.lines[i], r, g, b, a);
-    glPopMatrix();
+    DrawTextScaled(font, left, baseline, fit.scale, fit.lines[i], r, g, b, a);
   }
+}
+
+void DrawTextScaled(UiFont font, float x, float baseline, float scale, const std::string& text, float r, float g,
+                    float b, float a) {
+  glPushMatrix();
+  glTranslatef(x, baseline, 0.0f);
+  glScalef(scale, scale, 1.0f);
+  DrawTextUtf8(font, 0.0f, 0.0f, text, r, g, b, a);
+  glPopMatrix();
 }
 
 void DrawTextCentred(UiFont font, const RectF& box, const std::string& text, float r, float g, float b, float a) {

@@ -32,6 +32,9 @@ void DrawTextCentred(UiFont font, const RectF& box, const std::string& text, flo
 // The same from x, fitted between x and right, centred vertically on the box.
 void DrawTextFitted(UiFont font, float x, float right, const RectF& box, const std::string& text, float r, float g,
                     float b, float a);
+// Text from (x, baseline) drawn at scale times its size (the pen position is not rounded).
+void DrawTextScaled(UiFont font, float x, float baseline, float scale, const std::string& text, float r, float g,
+                    float b, float a);
 // The pixel size of a font of the current set (main when unknown).
 float FontPixelSize(UiFont font);
 // A filled triangle and a filled circle in the current colour helpers.

@@ -67,8 +67,9 @@ static void DrawOverlayListRows(const ScaleListLayout& L) {
     ScopedTrSuppress translated;  // fitted and drawn as it is shown
     const std::string name = FitTextToWidth(gFontSmall, translatedName, textSize, L.list.w - 14.0f);
     const float k = current ? 1.0f : 0.8f;
-    DrawTextUtf8(gFontSmall, L.list.x + 7.0f, middle + 0.36f * textSize, name, Clamp01(0.56f + 0.4f * scale->r) * k,
-                 Clamp01(0.56f + 0.4f * scale->g) * k, Clamp01(0.58f + 0.4f * scale->b) * k, 0.92f);
+    float c[3];
+    ScaleLabelColour(*scale, c);
+    DrawTextUtf8(gFontSmall, L.list.x + 7.0f, middle + 0.36f * textSize, name, c[0] * k, c[1] * k, c[2] * k, 0.92f);
   }
   EndClip(clip);
 }

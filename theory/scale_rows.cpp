@@ -306,3 +306,9 @@ void GetCurrentScaleColour(float* r, float* g, float* b) {
   *g = Clamp01(row->g);
   *b = Clamp01(row->b);
 }
+
+void ScaleLabelColour(const ScaleRow& row, float rgb[3]) {
+  rgb[0] = Clamp01(0.56f + 0.4f * row.r);
+  rgb[1] = Clamp01(0.56f + 0.4f * row.g);
+  rgb[2] = Clamp01(0.58f + 0.4f * row.b);
+}

@@ -83,6 +83,9 @@ bool IsCatalogueScale(const ScaleRow* row);
 bool IsValidScaleRow(const ScaleRow* row);
 // gPickedScale (or gCurrentScale when nothing is picked) when it is a valid catalogue row, else Ionian.
 const ScaleRow* ResolveShownScale();
+// The colour a scale's name is written in, in the grid's label column and in the list: its row
+// colour lifted towards white.
+void ScaleLabelColour(const ScaleRow& row, float rgb[3]);
 // Minor quality of gCurrentScale: by its set (3 without 4), else by its name.
 bool IsCurrentScaleMinor();
 // Colour of gCurrentScale, clamped; 0.92 grey without a current scale.
