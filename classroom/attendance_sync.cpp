@@ -68,6 +68,8 @@ static void SavePresentFile() {
   SaveFileAtomic(AttendanceQueuePath(), gLastSyncedDay + "\n" + DayLines(gAttendanceDays));
 }
 
+static void SavePendingFile() { SaveFileAtomic(AttendancePendingPath(), DayLines(gPendingAttendanceDays)); }
+
 // Keeps the newest kPendingKept distinct days of the list, in order.
 static void TrimPendingDays() {
   SortUnique(&gPendingAttendanceDays);
@@ -100,8 +102,7 @@ static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::s
     TrimPendingDays();
   }
   if (!accepted.empty()) SavePresentFile();
-  if (gPendingAttendanceDays != pendingBefore)
-    SaveFileAtomic(AttendancePendingPath(), DayLines(gPendingAttendanceDays));
+  if (gPendingAttendanceDays != pendingBefore) SavePendingFile();
 }
 
 static void LogFailure(uint32_t status) {
@@ -209,6 +210,17 @@ void StartAttendanceSync() {
     if (gLastSyncedDay == today) return;
   }
   if (!ClaimBusy(gAttendanceSyncBusy)) return;
+  {
+    // Today waits in the pending file while it is sent: a program closed before the server
+    // answers sends it with the next mark instead of losing it.
+    std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+    if (std::find(gPendingAttendanceDays.begin(), gPendingAttendanceDays.end(), today) ==
+        gPendingAttendanceDays.end()) {
+      gPendingAttendanceDays.push_back(today);
+      TrimPendingDays();
+      SavePendingFile();
+    }
+  }
   std::string token = gDeviceToken;
   StartClassroomJob(gAttendanceSyncBusy, [token, today] { AttendanceSyncWorker(token, today); });
 }

@@ -34,7 +34,21 @@ TEST_F(AttendanceSyncTest, OneMarkADayKeepsTheServersDays) {
   EXPECT_EQ(requests[0].path, "/attendance");
   EXPECT_EQ(requests[0].body, MarkBody("2026-03-02"));
   EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-03-02\n2026-03-01\n2026-03-02\n");
-  EXPECT_FALSE(FileExists(AttendancePendingPath()));
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "");
+}
+
+// The program may be closed while the server has not answered: the day on its way must be on disk.
+TEST_F(AttendanceSyncTest, ADayOnItsWayIsAlreadyKeptPending) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"body":"{}","delay_ms":800}]})");
+  WriteFileBytes(AttendancePendingPath(), "2026-03-01\n");
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-01\n2026-03-02\n");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "");
+  EXPECT_EQ(server_.Requests().size(), 2u);
 }
 
 TEST_F(AttendanceSyncTest, ASecondPassWhileOneIsInFlightSendsNothing) {
