@@ -249,7 +249,8 @@ void HandleRightButtonDown(int, int, uint64_t) {}
 
 void HandleMouseWheel(int delta, int x, int y, uint64_t) {
   if (gPlacementPromptOpen) return;
-  if (StartScreenMouseWheel(x, y, delta) || AttendancePanelOnWheel(delta) || ScrollLearningList(delta)) return;
+  if (StartScreenMouseWheel(x, y, delta) || ClassroomPanelsWheel(x, y, delta) ||
+      ScrollLearningList(delta)) return;
   if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
   if (!IsPracticeStripFadedIn()) return;
   if (IsFilterPanelShown() || !IsFilterPanelEnabled() || IsOverlayOpaque() || delta == 0) return;

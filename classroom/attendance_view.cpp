@@ -95,7 +95,7 @@ AttendanceViewLayout LayoutAttendanceView(float s) {
   l.entryBox = {l.textLeft, y, l.textWidth, entryH};
   y += entryH + 6;
   l.statusY = y + l.lineHeight * 0.7f;
-  y += l.lineHeight + pad;
+  y += kAttendanceViewStatusLines * l.lineHeight + pad;
   l.monthTitleY = y + l.lineHeight * 0.7f;
   y += l.lineHeight + 6;
   l.cellGap = Px(4 * s, 3);
@@ -146,7 +146,9 @@ void DrawAttendanceView() {
   DrawLabel(gFontSmall, l.textLeft, l.promptY, AttendanceViewPrompt(), l.textWidth, kDim[0], kDim[1], kDim[2], 1);
   DrawEntryBox(l.entryBox, gAttendanceViewEntryText, gAttendanceViewEntryActive,
                gAttendanceViewEntryMode == kViewTeacherCode, "Click here to type");
-  if (!status.empty()) DrawVerbatim(gFontSmall, l.textLeft, l.statusY, status, l.textWidth, 0.95f, 0.9f, 0.75f, 1);
+  if (!status.empty())
+    DrawVerbatimLines(gFontSmall, l.textLeft, l.statusY, status, l.textWidth, l.lineHeight, kAttendanceViewStatusLines,
+                      0.95f, 0.9f, 0.75f, 1);
   else if (!ClassroomServerConfigured())
     DrawLabel(gFontSmall, l.textLeft, l.statusY, kNoServerText, l.textWidth, kDim[0], kDim[1], kDim[2], 1);
 

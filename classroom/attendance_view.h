@@ -5,6 +5,9 @@
 #pragma once
 #include "gfx/rect.h"
 
+// Lines kept under the entry for what the last code or join gave (a server's error may be long).
+constexpr int kAttendanceViewStatusLines = 2;
+
 struct AttendanceViewLayout {
   float scale = 1;
   RectF panel = kHiddenRect, header = kHiddenRect, closeButton = kHiddenRect;

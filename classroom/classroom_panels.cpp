@@ -33,6 +33,10 @@ bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl) {
   return ClassroomPanelHasKeyboard();
 }
 
+bool ClassroomPanelsWheel(int x, int y, int wheelDelta) {
+  return InstitutionPanelOnWheel(x, y, wheelDelta) || AttendancePanelOnWheel(wheelDelta);
+}
+
 bool ClassroomPanelsChar(uint32_t character) {
   return InstitutionPanelOnChar(character) || AttendanceViewOnChar(character) || AttendancePanelOnChar(character);
 }

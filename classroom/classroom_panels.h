@@ -15,5 +15,7 @@ bool ClassroomPanelsMouseDown(int x, int y);
 // Escape undoes one layer of the institution panel or the class view; then the register's rename
 // field or note takes the key; while any classroom entry has the keyboard every key ends here.
 bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl);
+// The wheel: the institution panel's pupil rows or the register's panes; either takes it while open.
+bool ClassroomPanelsWheel(int x, int y, int wheelDelta);
 // A typed character for the institution entry, the class view's entry or the register.
 bool ClassroomPanelsChar(uint32_t character);

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "app/base/client_size.h"
+#include "app/base/maths.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/class_operations.h"
 #include "classroom/class_report.h"
@@ -245,7 +246,12 @@ InstitutionPanelLayout LayoutInstitutionPanel(float s) {
       small = std::max(small, MeasureText(gFontSmall, label, 12.0f) + 14.0f);
     std::vector<ClassPupil> pupils = PupilsCopy();
     float bottom = l.panel.y + h - pad;
-    for (size_t i = 0; i < pupils.size() && y + rowH <= bottom; ++i, y += rowH + rowGap) {
+    l.pupilRowsArea = {x, y, inner, std::max(bottom - y, 0.0f)};
+    l.pupilCount = (int)pupils.size();
+    l.pupilsFit = std::max((int)((bottom - y + rowGap) / (rowH + rowGap)), 0);
+    // The list may have shrunk since it was scrolled.
+    l.firstPupil = ClampInt((int)gInstitutionPanelScroll, 0, std::max(l.pupilCount - l.pupilsFit, 0));
+    for (size_t i = (size_t)l.firstPupil; i < pupils.size() && y + rowH <= bottom; ++i, y += rowH + rowGap) {
       PupilRowRects r;
       r.pupil = (int)i;
       r.row = {x, y, inner, rowH};
@@ -300,6 +306,19 @@ bool InstitutionPanelOnClick(int x, int y) {
   bool taken = gInstitutionSubViewOpen ? SubViewClick(l, x, y) : MainViewClick(l, x, y);
   if (gInstitutionPanelOpen) FreshLayout();
   return taken;
+}
+
+bool InstitutionPanelOnWheel(int x, int y, int wheelDelta) {
+  if (!gInstitutionPanelOpen) return false;
+  InstitutionPanelLayout l = FreshLayout();
+  if (!gInstitutionSubViewOpen && PointInRect(l.pupilRowsArea, x, y)) {
+    int rows = wheelDelta / 120;   // a notch up shows earlier rows
+    if (rows == 0 && wheelDelta != 0) rows = wheelDelta > 0 ? 1 : -1;
+    int most = std::max(l.pupilCount - l.pupilsFit, 0);
+    gInstitutionPanelScroll = (float)ClampInt(l.firstPupil - rows, 0, most);
+    FreshLayout();
+  }
+  return true;  // nothing behind the panel scrolls while it is open
 }
 
 bool InstitutionPanelOnEscape() {

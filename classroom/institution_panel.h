@@ -33,6 +33,8 @@ struct InstitutionPanelLayout {
         classViewButton = kHiddenRect, subViewButton = kHiddenRect;
   float pupilsTitleY = 0;
   std::vector<PupilRowRects> pupilRows;
+  RectF pupilRowsArea = kHiddenRect;   // where the rows stand; the wheel scrolls them there
+  int pupilCount = 0, pupilsFit = 0, firstPupil = 0;
   // Second view.
   RectF backButton = kHiddenRect, pupilCodeButton = kHiddenRect, classCodeButton = kHiddenRect,
         teacherCodeButton = kHiddenRect, pricingButton = kHiddenRect;
@@ -51,6 +53,8 @@ void OpenInstitutionPanelForStudent(const std::string& name);
 
 // A press: false while closed; otherwise the panel takes it (a press outside closes it).
 bool InstitutionPanelOnClick(int x, int y);
+// The wheel: scrolls the pupil rows when over them; taken whenever the panel is open.
+bool InstitutionPanelOnWheel(int x, int y, int wheelDelta);
 // Escape: undoes one layer (the entry, the selected pupil, the second view, the panel).
 bool InstitutionPanelOnEscape();
 

@@ -95,6 +95,13 @@ static void DrawMainView(const InstitutionPanelLayout& l) {
   }
   if (pupils.empty()) return;
   DrawLabel(gFontSmall, l.textLeft, l.pupilsTitleY, "Pupils", l.textWidth, kGold[0], kGold[1], kGold[2], 1);
+  if (l.pupilCount > (int)l.pupilRows.size()) {
+    // Which rows the wheel has brought into view, of how many.
+    int last = l.firstPupil + (int)l.pupilRows.size();
+    std::string shown = std::to_string(l.firstPupil + 1) + "-" + std::to_string(last) + " / " + std::to_string(l.pupilCount);
+    float w = MeasureText(gFontSmall, shown, 12.0f);
+    DrawVerbatim(gFontSmall, l.textLeft + l.textWidth - w, l.pupilsTitleY, shown, w + 1, kDim[0], kDim[1], kDim[2], 1);
+  }
   for (const PupilRowRects& r : l.pupilRows) {
     if (r.pupil >= (int)pupils.size()) continue;
     const ClassPupil& p = pupils[(size_t)r.pupil];

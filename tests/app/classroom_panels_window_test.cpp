@@ -3,6 +3,7 @@
 // active entry; the class view with the server's days. Screenshots are kept in the build folder's
 // "screenshots"; the checks read pixels at the rectangles the panels' layouts give.
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,59 @@ TEST_F(ClassroomPanelsWindow, ALongServerTextIsWrappedWhole) {
     EXPECT_EQ(beyond, 0) << "line " << i;
   }
   ResetClassroomSettings();
+}
+
+// A class larger than the panel: the rows say which of the pupils they show, and the wheel brings
+// the last into view with its name.
+TEST_F(ClassroomPanelsWindow, ALongPupilListSaysWhichRowsItShows) {
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    for (int i = 0; i < 30; ++i)
+      gClassPupils.push_back(ClassPupil{"c1", "p" + std::to_string(i), "Pupil " + std::to_string(i), "d"});
+  }
+  gInstitutionPanelOpen = true;  // opened without a request to the server
+  RunFrames(2);
+  std::vector<uint8_t> frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_pupils_first");
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  ASSERT_LT(l.pupilRows.size(), 30u);
+  // "1-7 / 30" at the right end of the title line, which the short title leaves empty.
+  const float right = l.textLeft + l.textWidth;
+  auto inkIn = [&](float x0, float y0, float x1, float y1) {
+    int ink = 0;
+    for (float y = y0; y < y1; y += 1.0f)
+      for (float x = x0; x < x1; x += 1.0f) ink += At(frame, x, y)[0] > 120;
+    return ink;
+  };
+  EXPECT_GT(inkIn(right - 50, l.pupilsTitleY - 10, right, l.pupilsTitleY), 15);
+
+  InstitutionPanelOnWheel((int)l.pupilRowsArea.x + 10, (int)l.pupilRowsArea.y + 10, -120 * 100);
+  RunFrames(1);
+  frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_pupils_last");
+  l = LayoutInstitutionPanel(GetUiScale());
+  ASSERT_EQ(l.pupilRows.back().pupil, 29);
+  const RectF& row = l.pupilRows.back().row;
+  EXPECT_GT(inkIn(row.x + 8, row.y + 4, row.x + row.w / 2, row.y + row.h - 4), 15);
+}
+
+// What the join gave is kept whole over two lines above the month.
+TEST_F(ClassroomPanelsWindow, TheClassViewsMessageGoesOnToASecondLine) {
+  OpenAttendanceView();
+  {
+    std::lock_guard<std::mutex> lock(gJoinMutex);
+    gJoinStatusText = "A join code is 6 letters and numbers. Check it with your teacher, who has it.";
+  }
+  RunFrames(2);
+  std::vector<uint8_t> frame = ReadFrame();
+  SaveScreenshot(frame, "classroom_view_message");
+  AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+  const float second = l.statusY + l.lineHeight;
+  int ink = 0;
+  for (float y = second - 0.7f * l.lineHeight; y < second; y += 1.0f)
+    for (float x = l.textLeft; x < l.textLeft + l.textWidth; x += 1.0f) ink += At(frame, x, y)[0] > 120;
+  EXPECT_GT(ink, 20);
+  EXPECT_LT(second, l.monthTitleY - 0.7f * l.lineHeight);
 }
 
 }  // namespace

@@ -169,6 +169,49 @@ TEST_F(InstitutionPanel, TeacherHandsOutCodesAsksForSeatsAndRemovesPupils) {
   EXPECT_EQ(gInstitutionPanelMessage, "Opened institution pricing in your browser");
 }
 
+// A class larger than the panel: the wheel over the rows brings every pupil within reach, stops at
+// both ends, and the rows still act on the pupil they show.
+TEST_F(InstitutionPanel, TheWheelBringsEveryPupilIntoReach) {
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    gClassPupils.clear();
+    for (int i = 0; i < 30; ++i)
+      gClassPupils.push_back(ClassPupil{"c1", "s" + std::to_string(i), "Pupil " + std::to_string(i), "d"});
+  }
+  OpenInstitutionPanel();
+  InstitutionPanelLayout l = Layout();
+  int fit = (int)l.pupilRows.size();
+  ASSERT_GT(fit, 2);
+  ASSERT_LT(fit, 30);
+  int x = (int)(l.pupilRowsArea.x + 20), y = (int)(l.pupilRowsArea.y + 5);
+  EXPECT_TRUE(InstitutionPanelOnWheel(x, y, -360));   // three notches down: three rows on
+  EXPECT_EQ(Layout().pupilRows[0].pupil, 3);
+  Press(Layout().pupilRows[0].row);
+  EXPECT_EQ(gSelectedPupilIndex, 3);
+  EXPECT_TRUE(InstitutionPanelOnWheel(x, y, -120 * 100));
+  l = Layout();
+  EXPECT_EQ(l.pupilRows.back().pupil, 29);
+  EXPECT_EQ(l.firstPupil, 30 - fit);
+  EXPECT_TRUE(InstitutionPanelOnWheel(x, y, 120 * 100));
+  EXPECT_EQ(Layout().pupilRows[0].pupil, 0);
+  EXPECT_TRUE(InstitutionPanelOnWheel(x, y, -1));   // a touchpad's small step still moves a row
+  EXPECT_EQ(Layout().firstPupil, 1);
+
+  // The panel takes the wheel elsewhere too, but only the rows scroll; a shorter list shows whole.
+  EXPECT_TRUE(InstitutionPanelOnWheel((int)l.panel.x + 2, (int)l.panel.y + 2, -120));
+  EXPECT_EQ(Layout().firstPupil, 1);
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    gClassPupils.resize(3);
+  }
+  EXPECT_EQ(Layout().firstPupil, 0);
+  EXPECT_EQ(Layout().pupilRows.size(), 3u);
+  InstitutionPanelOnEscape();
+  InstitutionPanelOnEscape();
+  EXPECT_FALSE(gInstitutionPanelOpen);
+  EXPECT_FALSE(InstitutionPanelOnWheel(x, y, -120));
+}
+
 // A pupil the server refuses to let go stays a student here with every record: a 500 reply to
 // Remove, and a Block while the last change is still on its way, delete nothing.
 TEST_F(InstitutionPanel, APupilTheServerKeepsStaysHere) {
