@@ -12,6 +12,7 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "learning/daily_blocks.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_files.h"
@@ -31,10 +32,15 @@ const char* const kPracticeLoadNames[4] = {"Light", "Standard", "Long", "Maratho
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
 
 // Text already in the UI language; cut to maxWidth when that is given (dates run long in some).
+// A translated text from (x, baseline); one wider than maxWidth is made smaller before it is cut,
+// so that a long date keeps its day.
 static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a,
                       float maxWidth = 0.0f) {
   ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, maxWidth > 0.0f ? FitTextToWidth(font, shown, 12.0f, maxWidth) : shown, r, g, b, a);
+  if (maxWidth <= 0.0f) return DrawTextUtf8(font, x, y, shown, r, g, b, a);
+  // One line whose middle puts the text's baseline at y (too low for a second line).
+  const float size = FontPixelSize(font);
+  DrawTextFitted(font, x, x + maxWidth, RectF{x, y - 1.11f * size, maxWidth, 1.5f * size}, shown, r, g, b, a);
 }
 
 static void DrawCentred(float px, float pw, float y, const std::string& english, float r, float g, float b, float a) {
@@ -130,11 +136,12 @@ void DrawOverviewPanel(const LearningLayout& l, int listed, int done) {
   DrawTextUtf8(MainFont(), px + 16.0f, py + 28.0f, today ? "Today" : "Library", 0.96f, 0.80f, 0.34f, 0.96f);
   float y = py + 52.0f;
   if (!gCurrentLearningDay.empty()) {
-    DrawShown(gFontSmall, px + 16.0f, y, FormatLongDate(gCurrentLearningDay), 0.72f, 0.80f, 0.94f, 0.92f);
+    DrawShown(gFontSmall, px + 16.0f, y, FormatLongDate(gCurrentLearningDay), 0.72f, 0.80f, 0.94f, 0.92f, pw - 32.0f);
     y += 26.0f;
   }
   if (today) {
-    DrawShown(gFontSmall, px + 16.0f, y, TrF("%d of %d blocks complete", done, listed), 0.62f, 0.70f, 0.84f, 0.92f);
+    DrawShown(gFontSmall, px + 16.0f, y, TrF("%d of %d blocks complete", done, listed), 0.62f, 0.70f, 0.84f, 0.92f,
+              pw - 32.0f);
     y += 16.0f;
     SetGlColor(1.0f, 1.0f, 1.0f, 0.1f);
     FillRoundedRect(px + 16.0f, y, pw - 32.0f, 6.0f, 3.0f, 4);
@@ -155,5 +162,5 @@ void DrawOverviewPanel(const LearningLayout& l, int listed, int done) {
   }
   if (!gSelectedCards.empty())
     DrawShown(gFontSmall, px + 16.0f, py + ph - 22.0f, TrF("%zu selected for practice", gSelectedCards.size()), 0.72f,
-              0.84f, 1.0f, 0.90f);
+              0.84f, 1.0f, 0.90f, pw - 32.0f);
 }

@@ -16,15 +16,19 @@
 #include "classroom/panel_look.h"
 #include "classroom/attendance_view.h"
 #include "classroom/code_entries.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
+#include "learning/daily_blocks.h"
 #include "learning/library_browser.h"
 #include "learning/long_dates.h"
 #include "learning/schedule.h"
 #include "learning_ui/learning_calendar.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/lesson_panel.h"
+#include "learning_ui/overview_panel.h"
 #include "learning_ui/performance_note.h"
 #include "platform/clock.h"
 #include "tests/app/learning_window_fixture.h"
@@ -194,6 +198,48 @@ TEST_F(TranslatedLines, TheClassViewsTitleAndNoteAreWhole) {
     EXPECT_GE(right, (int)(x + width) - 6) << title;
   }
   gAttendanceViewOpen = false;
+}
+
+// The finishing date beside the practice load keeps its day in Hungarian, whose month and year come
+// first ("befejezés ~2024. december 7."): the line is drawn smaller to fit, not cut.
+TEST_F(TranslatedLines, TheFinishingDateKeepsItsDay) {
+  ClockDriveSetLocal({2024, 12, 28, 9, 0, 0, 0, 6}, 1735376400);   // a day of two digits
+  SetLanguage("hu-HU");
+  const LearningLayout l = ComputeLearningLayout();
+  ASSERT_GT(l.detailW, 0.0f);
+  const int days = PracticeDaysLeft(CountOpenSyllabusItems(), BlocksPerDay());
+  ASSERT_GT(days, 0);
+  const std::string shown = TrF("finish ~%s", PracticeFinishDate(days).c_str());
+  const float x = l.contentRight + 16.0f, baseline = l.contentY + 342.0f + 16.0f, room = l.detailW - 32.0f;
+  const float size = FontPixelSize(gFontSmall);
+  LabelFit fit;
+  {
+    ScopedTrSuppress asItStands;
+    fit = FitLabel(gFontSmall, shown, size, room, 1.5f * size - 2.0f);
+  }
+  ASSERT_EQ(fit.lines, std::vector<std::string>{shown}) << "the line fits whole at a smaller size";
+  ASSERT_LT(fit.scale, 1.0f) << shown << " fits as it is: nothing to check";
+  DrawScreen();
+  ClockDriveAdvance(1500);   // past the opening fade
+  const std::vector<uint8_t> frame = DrawScreen();
+  SaveScreenshot("translated_lines_hu_finish_date", frame);
+  // Below the tails of the line above.
+  const float top = baseline - 11.0f, bottom = baseline + 3.0f;
+  const std::vector<bool> drawn = Ink(frame, x, x + room, top, bottom);
+  // The whole line at that size, its baseline within a pixel of the panel's.
+  int ink = 0, differing = 1 << 30;
+  for (float shift : {-1.0f, -0.5f, 0.0f, 0.5f}) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    {
+      ScopedTrSuppress asItStands;
+      DrawTextScaled(gFontSmall, x, baseline + shift, fit.scale, shown, 0.55f, 0.61f, 0.74f, 0.84f);
+    }
+    const std::vector<bool> whole = Ink(ReadFrame(), x, x + room, top, bottom);
+    ink = std::max(ink, (int)std::count(whole.begin(), whole.end(), true));
+    differing = std::min(differing, Differing(drawn, whole));
+  }
+  ASSERT_GT(ink, 20);
+  EXPECT_LT(differing, ink / 2) << shown;   // thin strokes on the panel: edges blend unlike on black
 }
 
 TEST_F(TranslatedLines, KindLinesDatesAndTheNotesAdviceShowTheirLanguage) {
