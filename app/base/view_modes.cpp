@@ -7,7 +7,9 @@ bool gLearningOverlay = false;    // switched by the learning commands
 bool gStudentView = false;        // switched on when a practice run delivers its scores
 bool gPracticeMode = false;       // switched by the practice-mode command
 bool gRingMode = false;           // the program entry clears it after reading the setting
-bool gPracticeStrip = false;      // switched by the practice strip command
+// The grid is drawn whether or not the strip is on, so the strip starts on: a press on a cell the
+// user sees then picks it, where it would be ignored until the practice strip command.
+bool gPracticeStrip = true;       // switched by the practice strip command
 bool gSightReadingView = false;   // switched by the sight-reading command
 bool gBackdropTint = false;       // switched by the tint command
 bool gWaitMode = false;           // switched by the wait command and the song view keep-alive
@@ -30,7 +32,8 @@ bool IsPracticeStripShown() {
 
 void ResetViewModes() {
   gSongView = gLearningOverlay = gStudentView = gPracticeMode = false;
-  gRingMode = gPracticeStrip = gSightReadingView = gBackdropTint = gWaitMode = gStaffNoteOption = false;
+  gRingMode = gSightReadingView = gBackdropTint = gWaitMode = gStaffNoteOption = false;
+  gPracticeStrip = true;
   gSongViewFade = gPracticeStripFade = gStudentViewFade = gPracticeModeFade = 0.0f;
   gRingModeFade = gRingModeFadeSlow = gBackdropTintFade = gHighlightPulse = 0.0f;
 }

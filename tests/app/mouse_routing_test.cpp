@@ -5,7 +5,9 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "app/base/view_modes.h"
 #include "app/circle_key_drag.h"
+#include "app/main_loop.h"
 #include "app/ring_glow.h"
 #include "app/song_view.h"
 #include "gfx/layout.h"
@@ -429,6 +431,22 @@ TEST_F(MouseRouting, TheViewButtonsSwitchTheSongViewAndTheOverlay) {
 
 // The toolbar's flag is shown while the practice strip is hidden too: a press on it shows the strip
 // and starts the choice of a region, instead of doing nothing.
+// The grid is drawn from the first frame: a press on a cell picks it without any command first,
+// and the arrows step from there.
+TEST_F(MouseRouting, TheGridAnswersFromTheStart) {
+  ResetViewModes();
+  AdvanceViewFades(0.1f);
+  RelayoutAll();
+  int x, y;
+  BoardCellCentre(1, 2, &x, &y);   // Dorian, third key of the circle: D
+  Press(x, y);
+  Release(x, y);
+  EXPECT_EQ(gCurrentScale, ScaleWindowItemScale(1));
+  EXPECT_EQ(gKeyRoot, 2);
+  Key(kKeyRight);
+  EXPECT_EQ(gKeyRoot, 9) << "the next key of the circle, A";
+}
+
 TEST_F(MouseRouting, TheToolbarsFlagStartsARunWithTheStripHidden) {
   gPracticeStrip = false;
   gPracticeStripFade = 0.0f;
