@@ -391,6 +391,36 @@ TEST_F(BoardWindow, KeyNamesStayApartInTheSmallestWindow) {
   }
 }
 
+// A name shrinks to its column where it must and is never drawn larger than its font: at every
+// size no name's ink rises above the capitals of "C", drawn as it is.
+TEST_F(BoardWindow, KeyNamesAreNeverDrawnLarger) {
+  for (auto [w, h] : {std::pair{1440, 920}, std::pair{1280, 720}, std::pair{1120, 720}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    ApplyClientSize(w, h, true);
+    RelayoutAll();
+    DrawBoardAlone();
+    const BoardLayout b = Layout();
+    const float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
+    const int top = (int)(baseline - 2.0f * FontPixelSize(gFontSmall)), bottom = (int)baseline + 3;
+    int capitals = -1;
+    for (int c = 0; c < 12; ++c) {
+      const float left = b.gridX + (float)c * (b.cellW + b.cellGap);
+      int highest = -1;
+      for (int y = top; y <= bottom && highest < 0; ++y)
+        for (int x = (int)(left - b.cellGap / 2); x <= (int)(left + b.cellW + b.cellGap / 2); ++x) {
+          Rgb px = Pixel(x, y);
+          if (std::max({px[0], px[1], px[2]}) > 90) {
+            highest = y;
+            break;
+          }
+        }
+      ASSERT_GE(highest, 0) << kKeyNamesByRing[c];
+      if (c == 0) capitals = highest;
+      EXPECT_GE(highest, capitals - 1) << kKeyNamesByRing[c] << " stands taller than C";
+    }
+  }
+}
+
 TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
   // Gold cells with their timers running, a pick, a selection and a sounding chord.
   const float now = GetAppSeconds();
