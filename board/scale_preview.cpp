@@ -176,11 +176,15 @@ std::vector<std::string> PreviewHintLines(bool pickPresent, bool imageLoaded, co
   return lines;
 }
 
+float HintTextInset(float s) { return std::max(10.0f * s, 8.0f); }
+
 RectF PlaceHintBox(float cx, float cy, float R, float s, const RectF& area, int lineCount, float clientW,
-                   float clientH) {
+                   float clientH, float textWidth) {
   int n = std::max(lineCount, 1);
   float lh = std::max(17.0f * s, 14.0f), margin = std::max(14.0f * s, 12.0f);
-  float width = std::max(312.0f * s, 268.0f);
+  // A translated line may be longer than the English the width was chosen for.
+  float width = std::max({312.0f * s, 268.0f, textWidth + 2.0f * HintTextInset(s)});
+  width = std::min(width, std::max(clientW - 16.0f, 268.0f));
   float height = std::max(margin + (float)(n - 1) * lh + std::max(10.0f * s, 9.0f) + margin, 104.0f);
   float gap = std::max(8.0f * s, 7.0f);
   float x = cx + R + gap, y = cy - 0.16f * height;
@@ -246,7 +250,9 @@ void DrawPreviewInfoMark(const BoardViewFrame& f) {
   ImageTexture image = ShownDiagram(&failedPath);
   std::vector<std::string> lines = PreviewHintLines(f.pickPresent, image.texture != 0, failedPath);
   int n = (int)lines.size();
-  RectF box = PlaceHintBox(cx, cy, R, s, f.lower, n, (float)gClientWidth, (float)gClientHeight);
+  float widest = 0.0f;
+  for (const std::string& line : lines) widest = std::max(widest, MeasureText(gFontSmall, line, 12.0f) + 0.7f);
+  RectF box = PlaceHintBox(cx, cy, R, s, f.lower, n, (float)gClientWidth, (float)gClientHeight, widest);
   float radius = std::max(7.0f * s, 6.0f);
   SetGlColor(0.02f, 0.04f, 0.08f, 0.7f);
   FillRoundedRect(box.x, box.y, box.w, box.h, radius, 10);
@@ -254,7 +260,7 @@ void DrawPreviewInfoMark(const BoardViewFrame& f) {
   StrokeRoundedRect(box.x + 0.5f, box.y + 0.5f, box.w - 1.0f, box.h - 1.0f, radius, 14);
 
   float lh = std::max(17.0f * s, 14.0f), margin = std::max(14.0f * s, 12.0f);
-  float x = box.x + std::max(10.0f * s, 8.0f);
+  float x = box.x + HintTextInset(s);
   float y1 = std::min(box.y + margin + std::max(3.0f * s, 2.0f), box.y + box.h - margin - (float)(n - 1) * lh);
   for (int i = 0; i < n; ++i) {
     if (lines[i].empty()) continue;

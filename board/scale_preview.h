@@ -13,9 +13,12 @@
 RectF FitDiagramBox(const RectF& inner, int imageWidth, int imageHeight);
 // The hint box's lines; a missing diagram adds its path.
 std::vector<std::string> PreviewHintLines(bool pickPresent, bool imageLoaded, const std::string& failedPath);
-// Where the hint box opens beside the info mark at (cx, cy) of radius R, kept inside the window.
+// Where the hint box opens beside the info mark at (cx, cy) of radius R, kept inside the window;
+// wider than its own width when the widest line (textWidth, in pixels) needs it.
 RectF PlaceHintBox(float cx, float cy, float R, float scale, const RectF& area, int lineCount, float clientW,
-                   float clientH);
+                   float clientH, float textWidth = 0.0f);
+// The inset of the hint box's lines from its left and right edges.
+float HintTextInset(float scale);
 // The info mark's centre and radius beside the area's top right corner.
 void PreviewInfoMarkGeometry(const RectF& area, float scale, float* cx, float* cy, float* radius);
 

@@ -14,7 +14,10 @@
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
+#include "board/board_frame.h"
+#include "board/board_layout.h"
 #include "board/lane_keys.h"
+#include "board/scale_preview.h"
 #include "board/note_fall_button.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
@@ -174,6 +177,35 @@ TEST_F(TranslatedBoxes, NoteFallLabelStaysInItsButtonInEveryLanguage) {
     }
     EXPECT_GT(inside, 40);
     EXPECT_EQ(beside, 0);
+  }
+}
+
+// The preview's hint box, opened over its info mark, holds its longest translated line: the
+// Russian "double-click" line ran past its right edge.
+TEST_F(TranslatedBoxes, PreviewHintBoxHoldsItsLines) {
+  for (const char* code : {"en", "ru", "de", "tr"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    RelayoutAll();
+    BoardLayout b;
+    ComputeBoardLayout(&b);
+    const RectF lower = ComputeLowerArea(b, gLowerPanelRect, (float)gClientHeight);
+    float cx, cy, R;
+    PreviewInfoMarkGeometry(lower, b.scale, &cx, &cy, &R);
+    gMouseX = (int)cx;
+    gMouseY = (int)cy;
+    const std::vector<uint8_t> frame = Frames(3);
+    float widest = 0.0f;
+    const std::vector<std::string> lines = PreviewHintLines(false, false, "");
+    for (const std::string& line : lines) widest = std::max(widest, Shown(gFontSmall, Tr(line)));
+    const RectF box = PlaceHintBox(cx, cy, R, b.scale, lower, (int)lines.size(), (float)gClientWidth,
+                                   (float)gClientHeight, widest);
+    if (std::string(code) != "en") SaveScreenshot(std::string("preview_hint_") + code, frame);
+    EXPECT_GT(InkIn(frame, box.x + 4, box.y + 4, box.x + box.w - 4, box.y + box.h - 4), 200);
+    // A strip just inside the right edge stays free of text.
+    EXPECT_EQ(InkIn(frame, box.x + box.w - HintTextInset(b.scale) + 2, box.y + 4, box.x + box.w - 1,
+                    box.y + box.h - 4), 0);
   }
 }
 

@@ -42,6 +42,15 @@ TEST_F(PreviewHintTest, HintBoxOpensWhereItFits) {
       EXPECT_GE(box.y, 8.0f - 1e-3f) << cx << "," << cy;
       EXPECT_LE(box.y + box.h, H - 8.0f + 1e-3f) << cx << "," << cy;
     }
+  // A translated line wider than the box widens it, still inside the window, and only so far.
+  box = PlaceHintBox(1000.0f, 400.0f, R, s, area, 5, W, H, 330.0f);
+  EXPECT_FLOAT_EQ(box.w, 330.0f + 2.0f * HintTextInset(s));
+  EXPECT_FLOAT_EQ(box.x, 1000.0f + R + 8.0f);
+  box = PlaceHintBox(1250.0f, 400.0f, R, s, area, 5, W, H, 330.0f);
+  EXPECT_FLOAT_EQ(box.x + box.w, 1250.0f - R - 8.0f) << "now too wide for the right side";
+  box = PlaceHintBox(200.0f, 400.0f, R, s, area, 5, 400.0f, H, 2000.0f);
+  EXPECT_FLOAT_EQ(box.w, 400.0f - 16.0f);
+  EXPECT_GE(box.x, 8.0f);
 }
 
 TEST_F(PreviewHintTest, MissingDiagramLineOnlyForAPickWithoutItsImage) {
