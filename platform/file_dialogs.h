@@ -34,3 +34,6 @@ std::vector<std::string> FileDialogCommand(const std::string& program, const Fil
 // dialog (true with a path, false for cancel). Null restores the real dialogs.
 using FileDialogScript = bool (*)(const FileDialogRequest& request, std::string* path);
 void SetFileDialogScriptForTesting(FileDialogScript script);
+// What a waiting dialog asks, every tenth of a second, to know that the program must end (null:
+// the window system's quit request).
+void SetDialogQuitCheckForTesting(bool (*check)());

@@ -6,6 +6,8 @@
 #include "platform/file_dialogs.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,12 +17,15 @@
 #include <cstring>
 
 #include "platform/process.h"
+#include "platform/window.h"
 
 extern char** environ;
 
 // ---- state ----
 namespace {
 FileDialogScript gDialogScript = nullptr;  // test double, null for the real dialogs
+bool (*gQuitCheck)() = WindowQuitRequested;
+constexpr int kQuitCheckMs = 100;          // how often a waiting dialog asks whether to end
 }  // namespace
 
 // ---- internal helpers ----
@@ -72,8 +77,21 @@ bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
     close(fds[0]);
     return false;
   }
+  // The dialog holds the UI thread: a request to end the program (SIGTERM at the session's end)
+  // closes it as a cancel, so the program's own close runs while there is time to save.
   char buffer[4096];
+  bool ended = false;
   for (;;) {
+    pollfd readable{fds[0], POLLIN, 0};
+    int ready = poll(&readable, 1, kQuitCheckMs);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) {
+      if (gQuitCheck && gQuitCheck()) {
+        kill(pid, SIGTERM);
+        ended = true;
+        break;
+      }
+      continue;
+    }
     ssize_t n = read(fds[0], buffer, sizeof buffer);
     if (n > 0) {
       out->append(buffer, (size_t)n);
@@ -87,7 +105,7 @@ bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return !ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool ShowDialog(const FileDialogRequest& request, std::string* path) {
@@ -148,3 +166,5 @@ bool ShowFolderDialog(const std::string& title, std::string* path) {
 }
 
 void SetFileDialogScriptForTesting(FileDialogScript script) { gDialogScript = script; }
+
+void SetDialogQuitCheckForTesting(bool (*check)()) { gQuitCheck = check ? check : WindowQuitRequested; }

@@ -55,6 +55,9 @@ bool WindowSetFullscreen(bool on);
 // there were, including those that post nothing (the window shown again or uncovered: its picture
 // may need drawing again).
 int PumpWindowEvents();
+// True when the program has been asked to end (SIGTERM, SIGINT, the session ending) and the request
+// waits in the event queue; it stays there for the normal close. For waits that hold the UI thread.
+bool WindowQuitRequested();
 
 // The last text of the window system's error, for logs.
 const char* WindowLastError();

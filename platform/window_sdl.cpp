@@ -363,6 +363,12 @@ int PumpWindowEvents() {
   return count;
 }
 
+bool WindowQuitRequested() {
+  if (!gSdlVideoUp) return false;
+  SDL_PumpEvents();
+  return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
+}
+
 const char* WindowLastError() { return gLastError; }
 
 // ---- pointer and cursors ----

@@ -2,6 +2,7 @@
 // the real road (program choice, arguments, output, exit status) runs without a desktop.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -62,6 +63,26 @@ TEST(FileDialogs, CancelFailureAndNoProgramMeanNothingChosen) {
   ScopedEnv path("PATH", empty.path().c_str());
   EXPECT_FALSE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
   EXPECT_EQ(chosen, "unchanged");
+}
+
+// A request to end the program while the dialog is open (SIGTERM at the session's end) closes the
+// dialog as a cancel, so the program's own close can run; the dialog's child is ended.
+TEST(FileDialogs, AQuitRequestClosesAnOpenDialog) {
+  TempDir dir;
+  WriteFileBytes(dir.File("zenity"), "#!/bin/sh\necho $$ > '" + dir.File("pid") + "'\nexec /bin/sleep 30\n");
+  chmod(dir.File("zenity").c_str(), 0755);
+  ScopedEnv path("PATH", dir.path().c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr);
+  static int asked;
+  asked = 0;
+  SetDialogQuitCheckForTesting([] { return ++asked >= 3; });
+  std::string chosen = "unchanged";
+  EXPECT_FALSE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
+  SetDialogQuitCheckForTesting(nullptr);
+  EXPECT_EQ(chosen, "unchanged");
+  EXPECT_EQ(asked, 3);
+  const int pid = std::atoi(ReadFileBytes(dir.File("pid")).c_str());
+  ASSERT_GT(pid, 0);
+  EXPECT_NE(kill(pid, 0), 0) << "the dialog still runs";
 }
 
 TEST(FileDialogs, KdialogOnKdeOrWhereZenityIsMissing) {
