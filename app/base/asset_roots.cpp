@@ -30,16 +30,18 @@ static fs::path FolderPath(const std::string& folder) {
   return p;
 }
 
-// The folder and, when they exist, its parent and grandparent, each as candidates' base.
+// The folder above, or empty at the root.
+static fs::path FolderAbove(const fs::path& p) {
+  return p.has_parent_path() && p.parent_path() != p ? p.parent_path() : fs::path();
+}
+
+// The folder and the one above it, each as candidates' base: a tree's images are found from its
+// build folder, and nothing further up (an unrelated tree's images) is taken.
 static void AddCandidatesAround(std::vector<std::string>& roots, const std::string& folder) {
   if (folder.empty()) return;
   fs::path p = FolderPath(folder);
   AddAssetCandidates(roots, p.string());
-  if (!p.has_parent_path() || p.parent_path() == p) return;
-  fs::path parent = p.parent_path();
-  AddAssetCandidates(roots, parent.string());
-  if (!parent.has_parent_path() || parent.parent_path() == parent) return;
-  AddAssetCandidates(roots, parent.parent_path().string());
+  AddAssetCandidates(roots, FolderAbove(p).string());
 }
 
 // ---- public functions ----
@@ -75,10 +77,7 @@ void SelectAssetRoot() {
   std::string exeDir = GetExeDir();
   if (exeDir.empty()) return;
   fs::path p = FolderPath(exeDir);
-  fs::path levels[3] = {p, p.has_parent_path() && p.parent_path() != p ? p.parent_path() : fs::path()};
-  if (!levels[1].empty() && levels[1].has_parent_path() && levels[1].parent_path() != levels[1])
-    levels[2] = levels[1].parent_path();
-  for (const fs::path& level : levels) {
+  for (const fs::path& level : {p, FolderAbove(p)}) {
     if (level.empty()) break;
     if (HasAssetFolders(level.string())) {
       ProcessSetWorkingDir(level.string());
