@@ -105,10 +105,8 @@ bool PracticeRecordLine(std::string* out) {
   if (!gPracticeRunData.regionValid || !gPracticeRunsLoaded) return false;
   std::string key = BuildRegionKey();
   if (key.empty()) return false;
-  std::string id = GetActiveStudentId();
-  const PracticeRun* found = nullptr;
-  for (const PracticeRun& run : gPracticeRuns)
-    if (run.regionKey == key && run.studentId == id) found = &run;
+  // The record a finished run updates, so that what is shown is what was kept.
+  const PracticeRun* found = FindPracticeRun(GetActiveStudentId(), key);
   if (!found) {
     *out = Tr("You  no recorded run for this region");
     return true;

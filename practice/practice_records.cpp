@@ -95,10 +95,15 @@ std::string BuildRegionKey() {
   return key;
 }
 
-const PracticeRun* FindPracticeRun(const std::string& studentId, const std::string& regionKey) {
-  for (const PracticeRun& run : gPracticeRuns)
+// The first record of the student and region: the one a run updates and the HUD shows.
+static PracticeRun* MatchingRun(const std::string& studentId, const std::string& regionKey) {
+  for (PracticeRun& run : gPracticeRuns)
     if (run.studentId == studentId && run.regionKey == regionKey) return &run;
   return nullptr;
+}
+
+const PracticeRun* FindPracticeRun(const std::string& studentId, const std::string& regionKey) {
+  return MatchingRun(studentId, regionKey);
 }
 
 void RecordPracticeRun(uint32_t elapsedMs) {
@@ -111,9 +116,7 @@ void RecordPracticeRun(uint32_t elapsedMs) {
   std::string name = gStudents[(size_t)gActiveStudentIndex].name;
   int64_t now = NowSeconds();
 
-  auto it = std::find_if(gPracticeRuns.begin(), gPracticeRuns.end(),
-                         [&](const PracticeRun& r) { return r.studentId == id && r.regionKey == key; });
-  if (it != gPracticeRuns.end()) {
+  if (PracticeRun* it = MatchingRun(id, key)) {
     it->studentName = name;
     it->lastMs = elapsedMs;
     // A count at its limit stays there rather than wrapping.

@@ -75,12 +75,17 @@ TEST_F(PracticeHudTexts, RecordLineWithAndWithoutARecord) {
   ASSERT_TRUE(PracticeRecordLine(&line));
   EXPECT_EQ(line, "You  no recorded run for this region");
 
-  gPracticeRuns.push_back(Record("ada", 5070, 61234, 3));
+  gPracticeRuns.push_back(Record("ada", 5070, 61234, -2));
   ASSERT_TRUE(PracticeRecordLine(&line));
-  EXPECT_EQ(line, "You  best 05.07  last 1:01.23  x3");
-  gPracticeRuns.push_back(Record("ada", 5000, 5000, -2));  // the last record wins; runs never below 0
+  EXPECT_EQ(line, "You  best 05.07  last 1:01.23  x0") << "runs never below 0";
+  // A second record of the region (a file edited by hand): the first is the one a run updates,
+  // and so the one shown.
+  gPracticeRuns.push_back(Record("ada", 5000, 5000, 3));
   ASSERT_TRUE(PracticeRecordLine(&line));
-  EXPECT_EQ(line, "You  best 05.00  last 05.00  x0");
+  EXPECT_EQ(line, "You  best 05.07  last 1:01.23  x0");
+  RecordPracticeRun(7000);
+  ASSERT_TRUE(PracticeRecordLine(&line));
+  EXPECT_EQ(line, "You  best 05.07  last 07.00  x1");
 
   // Another region of the same student has no record.
   gPracticeRunData.colLast = 6;
