@@ -317,7 +317,10 @@ static void LookOfPosition(const CirclePassInput& in, const PassValues& pv, cons
   float boostIn = ClampFloat(ai, 0.0f, 0.6f);
   if (Largest(innerCol) > 0.0001f && boostIn > 0.0001f)
     RaiseBrightest(innerCol, std::min(0.88f, Largest(innerCol) + 0.3f * boostIn), 0.88f);
-  bool plainInner = pv.m > 0.001f && !innerMarked && !note && p != pv.highlightMinor && pv.o[p] <= 0.001f;
+  // An inner sector whose outer one has no colour (a key outside the scale) has none either, even
+  // when its own root is in the scale: it is washed with the plain ones, not left opaque black.
+  bool plainInner = pv.m > 0.001f && (!innerMarked || ki <= 0.0f) && !note && p != pv.highlightMinor &&
+                    pv.o[p] <= 0.001f;
   FadedFill(pv, innerCol, ti, plainInner, kInnerWash, 0.4f * pv.A, look->innerFill);
   look->innerWashed = plainInner;
   AddPaint(look, kPaintFill, Rm, Ri, look->innerFill, look->innerFill[3]);

@@ -231,6 +231,14 @@ TEST_F(CircleLogic, SectorsOffTheScaleAreBlackAndSilentMembersFaint) {
   EXPECT_TRUE(look.positions[7].outerWashed);
   EXPECT_FALSE(look.positions[3].outerWashed);
   EXPECT_GE(look.positions[3].outerFill[3], 0.82f);
+  // Gm, Cm and Fm are the relative minors of keys outside C major: their own root is in the scale,
+  // but they share the outer sector's black. The light style washes them with the other plain
+  // minors rather than leaving three opaque black sectors on a pale ring.
+  for (int p : {8, 9, 10}) {
+    EXPECT_TRUE(look.positions[p].innerWashed) << p;
+    EXPECT_GT(look.positions[p].innerFill[0] + look.positions[p].innerFill[1] + look.positions[p].innerFill[2], 0.5f) << p;
+  }
+  EXPECT_FALSE(look.positions[0].innerWashed) << "Am keeps its colour";
   // Seven-note scales carry degree labels: I on the key, V beside it.
   EXPECT_EQ(look.positions[0].degreeLabel, "I");
   EXPECT_EQ(look.positions[1].degreeLabel, "V");
