@@ -89,7 +89,9 @@ static void DrawRowAndColumnTints(const BoardViewFrame& f) {
   if (gGridHoverRow >= 0 && gGridHoverRow <= 6) TintRow(f, gGridHoverRow);
 }
 
-static void DrawSelection(const BoardViewFrame& f) {
+// The Ctrl-picked cells: a tint under the cells, or (outlines) their frames over them, where the
+// nearly opaque cell bodies cannot hide which cells are picked.
+static void DrawSelection(const BoardViewFrame& f, bool outlines) {
   if (gSelectedCells.empty()) return;
   const BoardLayout& b = f.layout;
   for (int slot = 0; slot < 7; ++slot) {
@@ -100,8 +102,11 @@ static void DrawSelection(const BoardViewFrame& f) {
     for (int c = 0; c < 12; ++c) {
       if (!gSelectedCells.count({row, c})) continue;
       float x = ColumnX(b, c);
-      SetGlColor(0.52f, 0.78f, 1.0f, 0.26f);
-      FillBoardQuad(x, y, b.cellW, b.cellH);
+      if (!outlines) {
+        SetGlColor(0.52f, 0.78f, 1.0f, 0.26f);
+        FillBoardQuad(x, y, b.cellW, b.cellH);
+        continue;
+      }
       SetGlColor(0.76f, 0.9f, 1.0f, 0.88f);
       StrokeRoundedRect(x + 0.5f, y + 0.5f, b.cellW - 1.0f, b.cellH - 1.0f, 3.0f, 8);
     }
@@ -408,9 +413,10 @@ void DrawScaleGrid(const BoardViewFrame& f) {
   glScissor(clip.x, clip.y, clip.w, clip.h);
 
   DrawRowAndColumnTints(f);
-  DrawSelection(f);
+  DrawSelection(f, false);
   DrawKeyLabels(f);
   DrawRows(f);
+  DrawSelection(f, true);
   DrawPracticeRegion(f.now, b, f.frac, f.rowPitch);
 
   glScissor(boxWas[0], boxWas[1], boxWas[2], boxWas[3]);

@@ -180,6 +180,10 @@ TEST_F(BoardWindow, HoverSelectionAndGoldFillFromTheKeyboard) {
   Rgb picked = CellPixel(5, 8), plain = CellPixel(5, 9);
   EXPECT_GE(picked[2], plain[2] + 5);
   EXPECT_GT(picked[2] - picked[0], plain[2] - plain[0]);
+  // Its frame stands over the cell's body: a bright line along the left edge.
+  const BoardLayout b = Layout();
+  const float edge = 1.0f / b.cellW;
+  EXPECT_GT(Sum(CellPixel(5, 8, edge, 0.5f)), Sum(CellPixel(5, 9, edge, 0.5f)) + 250);
   SaveScreenshot("board_selection");
   gSelectedCells.clear();
 
