@@ -87,6 +87,13 @@ class ClassroomPanelsWindow : public RealWindow {
   static const uint8_t* At(const std::vector<uint8_t>& frame, float x, float y) {
     return &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
   }
+  // Text ink in [x0, x1) x [y0, y1): pixels brighter than the panels.
+  static int InkIn(const std::vector<uint8_t>& frame, float x0, float y0, float x1, float y1) {
+    int ink = 0;
+    for (float y = y0; y < y1; y += 1.0f)
+      for (float x = x0; x < x1; x += 1.0f) ink += At(frame, x, y)[0] > 120;
+    return ink;
+  }
 
   TempDir dir_;
   ScopedExeDir exe_{dir_.path()};
@@ -209,11 +216,9 @@ TEST_F(ClassroomPanelsWindow, ALongServerTextIsWrappedWhole) {
   // Ink on each line's row, and none right of the text column.
   for (size_t i = 0; i < lines.size(); ++i) {
     const float base = l.messageY + (float)i * l.lineHeight;
-    int ink = 0, beyond = 0;
-    for (float y = base - 0.7f * l.lineHeight; y < base; y += 1.0f) {
-      for (float x = l.textLeft; x < l.textLeft + l.textWidth; x += 1.0f) ink += At(frame, x, y)[0] > 120;
-      for (float x = l.textLeft + l.textWidth + 2; x < l.panel.x + l.panel.w - 4; x += 1.0f) beyond += At(frame, x, y)[0] > 120;
-    }
+    const float top = base - 0.7f * l.lineHeight;
+    const int ink = InkIn(frame, l.textLeft, top, l.textLeft + l.textWidth, base);
+    const int beyond = InkIn(frame, l.textLeft + l.textWidth + 2, top, l.panel.x + l.panel.w - 4, base);
     EXPECT_GT(ink, 20) << "line " << i;
     EXPECT_EQ(beyond, 0) << "line " << i;
   }
@@ -236,13 +241,7 @@ TEST_F(ClassroomPanelsWindow, ALongPupilListSaysWhichRowsItShows) {
   ASSERT_LT(l.pupilRows.size(), 30u);
   // "1-7 / 30" at the right end of the title line, which the short title leaves empty.
   const float right = l.textLeft + l.textWidth;
-  auto inkIn = [&](float x0, float y0, float x1, float y1) {
-    int ink = 0;
-    for (float y = y0; y < y1; y += 1.0f)
-      for (float x = x0; x < x1; x += 1.0f) ink += At(frame, x, y)[0] > 120;
-    return ink;
-  };
-  EXPECT_GT(inkIn(right - 50, l.pupilsTitleY - 10, right, l.pupilsTitleY), 15);
+  EXPECT_GT(InkIn(frame, right - 50, l.pupilsTitleY - 10, right, l.pupilsTitleY), 15);
 
   InstitutionPanelOnWheel((int)l.pupilRowsArea.x + 10, (int)l.pupilRowsArea.y + 10, -120 * 100);
   RunFrames(1);
@@ -251,7 +250,7 @@ TEST_F(ClassroomPanelsWindow, ALongPupilListSaysWhichRowsItShows) {
   l = LayoutInstitutionPanel(GetUiScale());
   ASSERT_EQ(l.pupilRows.back().pupil, 29);
   const RectF& row = l.pupilRows.back().row;
-  EXPECT_GT(inkIn(row.x + 8, row.y + 4, row.x + row.w / 2, row.y + row.h - 4), 15);
+  EXPECT_GT(InkIn(frame, row.x + 8, row.y + 4, row.x + row.w / 2, row.y + row.h - 4), 15);
 }
 
 // What the join gave is kept whole over two lines above the month.
@@ -266,10 +265,7 @@ TEST_F(ClassroomPanelsWindow, TheClassViewsMessageGoesOnToASecondLine) {
   SaveScreenshot(frame, "classroom_view_message");
   AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
   const float second = l.statusY + l.lineHeight;
-  int ink = 0;
-  for (float y = second - 0.7f * l.lineHeight; y < second; y += 1.0f)
-    for (float x = l.textLeft; x < l.textLeft + l.textWidth; x += 1.0f) ink += At(frame, x, y)[0] > 120;
-  EXPECT_GT(ink, 20);
+  EXPECT_GT(InkIn(frame, l.textLeft, second - 0.7f * l.lineHeight, l.textLeft + l.textWidth, second), 20);
   EXPECT_LT(second, l.monthTitleY - 0.7f * l.lineHeight);
 }
 
