@@ -49,6 +49,11 @@ static bool GridHasKeyboard() {
          !StartScreenUp() && !ClassroomPanelHasKeyboard();
 }
 
+// Backspace clears earned cells only of a grid the user sees and can point at: not behind the
+// learning screen, the lane of practice mode, the learning overlay or a hidden strip, where the
+// grid's cells still lie under the pointer though nothing of them shows.
+static bool GridOnScreen() { return IsPracticeStripShown() && !gLibraryOpen; }
+
 // Shift or Ctrl + Backspace over a grid cell: every earned cell of that scale (Shift) or of that key
 // in the seven shown scales (Ctrl). True when the key was used, also when nothing was earned.
 static bool ClearEarnedLineUnderPointer(bool shift, bool ctrl) {
@@ -143,7 +148,8 @@ void HandleKeyCommand(int key, int64_t lParam) {
   // Alt+F4 reached the program as a close request already.
   if (key == kKeyF4 && (lParam & kAltContextBit)) return;
   bool shift = (lParam & kKeyShiftDownBit) != 0, ctrl = (lParam & kKeyControlDownBit) != 0;
-  if (key == kKeyBack && GridHasKeyboard() && (OnGridBackspace() || ClearEarnedLineUnderPointer(shift, ctrl)))
+  if (key == kKeyBack && GridHasKeyboard() && GridOnScreen() &&
+      (OnGridBackspace() || ClearEarnedLineUnderPointer(shift, ctrl)))
     return;
   if (key == kKeyF12 && !gPlacementPromptOpen) {
     ResetStartScreen();

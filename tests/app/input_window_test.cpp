@@ -38,12 +38,15 @@
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/input.h"
+#include "board/board_layout.h"
+#include "practice/achievements.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/midi/smf_builder.h"
 #include "tests/support/test_support.h"
 #include "theory/circle_theory.h"
+#include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 #include "visual/start_screen.h"
 
@@ -241,6 +244,35 @@ TEST_F(InputWindow, CommandKeysFromTheKeyboard) {
   Keys({"r"});
   EXPECT_FALSE(gPlaying);
   EXPECT_EQ(gStatusText.rfind("MIDI reset", 0), 0u) << gStatusText;
+}
+
+// Two quick presses on neighbouring grid cells are two clicks, not a double click (which clears an
+// earned cell); two on one cell still are one.
+TEST_F(InputWindow, QuickPressesOnNeighbouringCellsClearNothing) {
+  gPracticeStrip = true;
+  Pump(10);   // the strip fades in
+  ResetAchievements();
+  SyncAchievementRows();
+  const int row = FindScaleRow(ScaleWindowItemScale(1));
+  ASSERT_GE(row, 0);
+  for (int col : {2, 3}) {
+    gAchvDone[row][col] = 1;
+    gAchvTime[row][col] = 1700000000;   // earned at a time, or the frame's clean-up drops it
+  }
+  BoardLayout b;
+  ComputeBoardLayout(&b);
+  const int y = (int)(b.gridY + 1.5f * (b.cellH + b.cellGap) - b.cellGap / 2.0f);
+  const int x2 = (int)(b.gridX + 2.5f * (b.cellW + b.cellGap)), x3 = x2 + (int)(b.cellW + b.cellGap);
+  ASSERT_TRUE(XdoOk({"mousemove", "--window", window_, std::to_string(x2), std::to_string(y), "click", "1",
+                     "mousemove", "--window", window_, std::to_string(x3), std::to_string(y), "click", "1"}));
+  Pump(5);
+  EXPECT_EQ(gAchvDone[row][2], 1);
+  EXPECT_EQ(gAchvDone[row][3], 1) << "the second press was taken for a double click";
+  ASSERT_TRUE(XdoOk({"mousemove", "--window", window_, std::to_string(x3), std::to_string(y), "click", "--repeat",
+                     "2", "--delay", "60", "1"}));
+  Pump(5);
+  EXPECT_EQ(gAchvDone[row][3], 0) << "a double click on the cell clears it";
+  ResetAchievements();
 }
 
 TEST_F(InputWindow, ANameTypedWithTheRealClipboard) {

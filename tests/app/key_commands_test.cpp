@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/base/view_modes.h"
+#include "learning/library_view_state.h"
 #include "learning_ui/placement_prompt.h"
 #include "practice/achievements.h"
 #include "tests/app/input_fixture.h"
@@ -95,6 +96,23 @@ TEST_F(KeyCommands, BackspaceClearsTheSelectionOrALineUnderThePointer) {
   Key(kKeyBack);
   EXPECT_EQ(gAchvDone[r0][1], 1);
   EXPECT_EQ(gSelectedCells.size(), 1u);
+  gStudentNameEntryActive = false;
+  // Nor does Backspace where the grid is not on screen, though its cells lie under the pointer:
+  // the lane of practice mode, the learning overlay, the learning screen, a hidden strip.
+  bool* const hiders[] = {&gPracticeMode, &gLearningOverlay, &gLibraryOpen};
+  for (bool* hider : hiders) {
+    *hider = true;
+    for (int64_t modifiers : {(int64_t)0, (int64_t)kKeyShiftDownBit, (int64_t)kKeyControlDownBit}) {
+      PointAtCell(0, 1);
+      Key(kKeyBack, modifiers);
+      EXPECT_EQ(gAchvDone[r0][1], 1) << modifiers;
+      EXPECT_EQ(gSelectedCells.size(), 1u) << modifiers;
+    }
+    *hider = false;
+  }
+  gPracticeStrip = false;
+  Key(kKeyBack, kKeyShiftDownBit);
+  EXPECT_EQ(gAchvDone[r0][1], 1) << "the strip hidden";
 }
 
 TEST_F(KeyCommands, ArrowsStepTheThemeLevelByTheStepMode) {
