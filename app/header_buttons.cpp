@@ -25,7 +25,8 @@ static void StepSong(int direction) {
   gFileMenuOpen = false;
   gStudentNameEntryActive = false;
   RelayoutAll();
-  if (!StepPlaylist(direction, false)) gStatusText = "Load a MIDI file/folder first";
+  // A list whose files could not be read keeps the reason on the status line.
+  if (!StepPlaylist(direction, false) && gPlaylist.empty()) gStatusText = "Load a MIDI file/folder first";
 }
 
 static void ChooseFromMenu(bool (*chooser)()) {

@@ -91,24 +91,28 @@ bool StepPlaylist(int direction, bool atEnd) {
     if (r == current) r = (std::rand() % (n - 1) + 1 + r) % n;
     return PlayPlaylistEntry(r);
   }
-  if (atEnd) {
-    // At a song's end a file that cannot be read is passed over (its failure said in the status
-    // line and the log): the list plays on from the entry after it.
-    for (int tries = 0; tries < n; ++tries) {
-      int next = current + 1;
-      if (next >= n) {
-        if (!gPlaylistRepeat) return false;
-        next = 0;
+  // A file that cannot be read is passed over (its failure said in the status line and the log),
+  // at a song's end and on a button press alike: the list goes on from the entry after it, and
+  // a folder's good files stay within reach of Next and Previous.
+  const int step = direction < 0 ? -1 : 1;
+  for (int tries = 0; tries < n; ++tries) {
+    int next = current + step;
+    bool edge = false;
+    if (next < 0 || next >= n) {
+      if (gPlaylistRepeat) {
+        next = (next + n) % n;
+      } else if (atEnd) {
+        return false;
+      } else {
+        next = next < 0 ? 0 : n - 1;   // a press past either end plays that end's entry again
+        edge = true;
       }
-      if (PlayPlaylistEntry(next)) return true;
-      current = next;
     }
-    return false;
+    if (PlayPlaylistEntry(next)) return true;
+    if (edge) return false;
+    current = next;
   }
-  int next = direction < 0 ? current - 1 : current + 1;
-  if (next >= 0 && next < n) return PlayPlaylistEntry(next);
-  if (gPlaylistRepeat) return PlayPlaylistEntry(next < 0 ? n - 1 : 0);
-  return PlayPlaylistEntry(next < 0 ? 0 : n - 1);
+  return false;
 }
 
 bool OpenMidiFolderPicker() {

@@ -393,6 +393,12 @@ TEST_F(MouseRouting, TheBandsButtonsToggleAndStep) {
   }
   Click(gNextButtonRect);
   EXPECT_EQ(gStatusText, "Load a MIDI file/folder first");
+  // A list whose other files cannot be read says why, not that nothing is loaded.
+  gPlaylist = {"/nonexistent/a.mid", "/nonexistent/b.mid"};
+  gPlaylistIndex = 0;
+  Click(gNextButtonRect);
+  EXPECT_EQ(gStatusText.rfind("MIDI load failed", 0), 0u) << gStatusText;
+  gPlaylist.clear();
   gLoopStartSet = gLoopEndSet = true;
   Click(gClearLoopButtonRect);
   EXPECT_FALSE(gLoopStartSet || gLoopEndSet);

@@ -129,16 +129,29 @@ TEST_F(PlaylistTest, ShuffleNeverPicksTheCurrentEntry) {
   }
 }
 
-TEST_F(PlaylistTest, AnEntryThatFailsToLoadKeepsTheIndexAndSaysWhy) {
-  gPlaylist = MakeEntries(3);
+// Next and Previous pass over a file that cannot be read, so a folder's good files stay within
+// reach; when none is left that way the index and the song stay and the status line says why.
+TEST_F(PlaylistTest, NextAndPreviousPassOverAnEntryThatFailsToLoad) {
+  gPlaylist = MakeEntries(4);
   WriteFileBytes(gPlaylist[1], "MThd");
   ASSERT_TRUE(PlayPlaylistEntry(0));
-  EXPECT_FALSE(StepPlaylist(1, false));
-  EXPECT_EQ(gPlaylistIndex, 0);
+  EXPECT_TRUE(StepPlaylist(1, false));
+  EXPECT_EQ(gPlaylistIndex, 2);
+  EXPECT_EQ(gSongPath, "song3.mid");
+  EXPECT_TRUE(StepPlaylist(-1, false));
+  EXPECT_EQ(gPlaylistIndex, 0) << "back over the same file";
+
+  WriteFileBytes(gPlaylist[0], "MThd");
+  ASSERT_TRUE(PlayPlaylistEntry(2));
+  EXPECT_FALSE(StepPlaylist(-1, false)) << "nothing readable before it, no repeat";
+  EXPECT_EQ(gPlaylistIndex, 2);
   EXPECT_EQ(gStatusText, "MIDI load failed: file too small");
-  EXPECT_EQ(gPlaylist.size(), 3u);
-  EXPECT_EQ(gSongPath, "song1.mid");
+  EXPECT_EQ(gPlaylist.size(), 4u);
+  EXPECT_EQ(gSongPath, "song3.mid");
   EXPECT_TRUE(gPlaying);
+  gPlaylistRepeat = true;
+  EXPECT_TRUE(StepPlaylist(-1, false)) << "round to the last";
+  EXPECT_EQ(gPlaylistIndex, 3);
 }
 
 // At a song's end an unreadable file is passed over and the list plays on; a list whose last
