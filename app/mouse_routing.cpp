@@ -186,6 +186,9 @@ void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
   if (gPlacementPromptOpen) return;
   if (StartScreenMouseDownRoute(x, y)) return;
   if (AttendancePanelOnDoubleClick(x, y)) return;
+  // What stands over the seek bar and the grid takes the second press as a press: a double click
+  // on a panel, a card or the learning screen must not set a loop or clear an earned cell below.
+  if (ClassroomPanelsMouseDown(x, y) || PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y)) return;
   if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), true)) return;
   if (PracticeStripSwallowsDoubleClick(x, y)) return;
   if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;

@@ -10,10 +10,14 @@
 #include "app/main_loop.h"
 #include "app/ring_glow.h"
 #include "app/song_view.h"
+#include "classroom/class_operations.h"
+#include "classroom/institution_panel_state.h"
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
+#include "learning/library_view_state.h"
 #include "learning_ui/placement_prompt.h"
 #include "midi/seek_bar.h"
+#include "practice/achievements.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
 #include "tests/app/input_fixture.h"
@@ -116,6 +120,28 @@ TEST_F(MouseRouting, DoubleClicksOnTheSeekBarSetStartThenEndThenClear) {
   DoubleClick(XAt(20000), BarY());
   EXPECT_FALSE(gLoopStartSet || gLoopEndSet);
   EXPECT_EQ(gStatusText, "Loop range cleared");
+}
+
+// A double click on what stands over the seek bar or the grid is that panel's: the learning screen
+// over the note-fall seek bar sets no loop, the institution panel over an earned cell clears nothing.
+TEST_F(MouseRouting, ADoubleClickOnAPanelLeavesWhatLiesUnderIt) {
+  gPracticeMode = gLibraryOpen = true;
+  RelayoutAll();
+  DoubleClick(XAt(20000), BarY());
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet);
+  gPracticeMode = gLibraryOpen = false;
+  RelayoutAll();
+
+  SyncAchievementRows();
+  const int row = FindScaleRow(ScaleWindowItemScale(2));
+  ASSERT_GE(row, 0);
+  Earn(row, 5);
+  OpenInstitutionPanel();
+  int x, y;
+  BoardCellCentre(2, 5, &x, &y);
+  DoubleClick(x, y);
+  EXPECT_EQ(gAchvDone[row][5], 1);
+  ResetInstitutionPanelState();
 }
 
 TEST_F(MouseRouting, CapturedDragsPastTheLeftEdgeGiveTheStartAndTheSlowest) {
