@@ -22,13 +22,19 @@ constexpr float kHalfSector = kPi / 12.0f;
 constexpr float kSnapPull = 0.35f;        // how strongly the shown angle leans to the sector's middle
 
 // ---- public functions ----
-int RingAngleToKey(int x, int y) {
-  float cx = 0, cy = 0, minSide = 0, radius = 0, inner = 0, innermost = 0;
-  ComputeCircleLayout(&cx, &cy, &minSide, &radius, &inner, &innermost);
+// The circle's centre as drawn (ring mode moves it towards the window's middle).
+static void RingCentre(float* cx, float* cy) {
+  float minSide = 0, radius = 0, inner = 0, innermost = 0;
+  ComputeCircleLayout(cx, cy, &minSide, &radius, &inner, &innermost);
   if (gRingModeFade > 0.001f) {
-    cx += ((float)gClientWidth / 2.0f - cx) * gRingModeFade;
-    cy += ((float)gClientHeight / 2.0f - cy) * gRingModeFade;
+    *cx += ((float)gClientWidth / 2.0f - *cx) * gRingModeFade;
+    *cy += ((float)gClientHeight / 2.0f - *cy) * gRingModeFade;
   }
+}
+
+int RingAngleToKey(int x, int y) {
+  float cx = 0, cy = 0;
+  RingCentre(&cx, &cy);
   float a = std::atan2((float)y - cy, (float)x - cx);
   float r = std::fmod(a + kPi / 2.0f + kHalfSector, kSector);
   if (r < 0) r += kSector;
@@ -72,7 +78,15 @@ bool FollowRingKeyDrag(int x, int y) {
 void FinishRingKeyDrag(bool wasDragging) {
   if (gRingDragCursorHidden) {
     // A marker hidden meanwhile (another view came up) leaves the pointer where it is.
-    if (gKeyMarkerRadius > 0.0f) WarpPointer((int)std::lround(gKeyMarkerX), (int)std::lround(gKeyMarkerY));
+    if (gKeyMarkerRadius > 0.0f) {
+      // The marker last drawn follows the pointer's angle; it comes to rest in the middle of the
+      // chosen key's sector, as far out as it is now, and the pointer appears there.
+      float cx = 0, cy = 0;
+      RingCentre(&cx, &cy);
+      const float reach = std::hypot(gKeyMarkerX - cx, gKeyMarkerY - cy);
+      const float angle = (float)RingPosOfPitchClass(gKeyRoot) * kSector - kPi / 2.0f;
+      WarpPointer((int)std::lround(cx + reach * std::cos(angle)), (int)std::lround(cy + reach * std::sin(angle)));
+    }
     ShowPointer(true);
     gRingDragCursorHidden = false;
   }

@@ -177,14 +177,21 @@ TEST_F(InputWindow, DraggingTheKeyMarkerOnceRoundPassesTheTwelveKeys) {
   std::vector<int> want;
   for (int i = 0; i <= 12; ++i) want.push_back((startPos + i) % 12);
   EXPECT_EQ(passed, want);
-  float markerX = gKeyMarkerX, markerY = gKeyMarkerY;   // where the last frame drew it
+  // Let go 10 degrees past the start, still on its key: the pointer appears where the marker comes
+  // to rest, the middle of the key's sector, as far out as the dragged marker stood.
+  const float past = start + 6.2831853f + 0.1745f;
+  MoveTo((int)std::lround(cx + r * std::cos(past)), (int)std::lround(cy + r * std::sin(past)));
+  Pump(2);
+  ASSERT_EQ(gRingDragPos, startPos);
+  const float reach = std::hypot(gKeyMarkerX - cx, gKeyMarkerY - cy);
+  const float rest = (float)startPos * 0.5235988f - 1.5707964f;
   ASSERT_TRUE(XdoOk({"mouseup", "1"}));
   Pump(2);
   EXPECT_FALSE(gRingDragging || gRingDragCursorHidden);
   int px = 0, py = 0;
   GetPointerClientPos(&px, &py);
-  EXPECT_NEAR(px, markerX, 2.0f);
-  EXPECT_NEAR(py, markerY, 2.0f);
+  EXPECT_NEAR(px, cx + reach * std::cos(rest), 2.0f);
+  EXPECT_NEAR(py, cy + reach * std::sin(rest), 2.0f);
   Pump(20);
   EXPECT_EQ(RingPosOfPitchClass(gKeyRoot), startPos);
 }
