@@ -76,19 +76,19 @@ static void DrawPracticeLoad(const LearningLayout& l) {
   }
   const float x = px + 16.0f, y = py + 342.0f;
   const int days = PracticeDaysLeft(CountOpenSyllabusItems(), BlocksPerDay());
+  const float room = l.detailW - 32.0f;
   if (days > 0) {
-    const float room = l.detailW - 32.0f;
     DrawShown(gFontSmall, x, y, TrF("~%d practice days left", days), 0.64f, 0.72f, 0.86f, 0.92f, room);
     DrawShown(gFontSmall, x, y + 16.0f, TrF("finish ~%s", PracticeFinishDate(days).c_str()), 0.55f, 0.61f, 0.74f,
               0.84f, room);
   } else if (!HasLibrary()) {
-    DrawTextUtf8(gFontSmall, x, y, "Lesson library not found", 0.95f, 0.72f, 0.30f, 0.95f);
-    DrawTextUtf8(gFontSmall, x, y + 16.0f, "reinstall to restore MIDI/Library", 0.72f, 0.62f, 0.44f, 0.85f);
+    DrawShown(gFontSmall, x, y, Tr("Lesson library not found"), 0.95f, 0.72f, 0.30f, 0.95f, room);
+    DrawShown(gFontSmall, x, y + 16.0f, Tr("reinstall to restore MIDI/Library"), 0.72f, 0.62f, 0.44f, 0.85f, room);
   } else if (gActiveStudentIndex < 0 || gActiveStudentIndex >= (int)gStudents.size()) {
-    DrawTextUtf8(gFontSmall, x, y, "No student selected", 0.72f, 0.78f, 0.90f, 0.92f);
-    DrawTextUtf8(gFontSmall, x, y + 16.0f, "add one to start a syllabus", 0.58f, 0.72f, 0.76f, 0.84f);
+    DrawShown(gFontSmall, x, y, Tr("No student selected"), 0.72f, 0.78f, 0.90f, 0.92f, room);
+    DrawShown(gFontSmall, x, y + 16.0f, Tr("add one to start a syllabus"), 0.58f, 0.72f, 0.76f, 0.84f, room);
   } else {
-    DrawTextUtf8(gFontSmall, x, y, "Syllabus complete", 0.60f, 0.85f, 0.60f, 0.92f);
+    DrawShown(gFontSmall, x, y, Tr("Syllabus complete"), 0.60f, 0.85f, 0.60f, 0.92f, room);
   }
 }
 

@@ -242,6 +242,26 @@ TEST_F(TranslatedLines, TheFinishingDateKeepsItsDay) {
   EXPECT_LT(differing, ink / 2) << shown;   // thin strokes on the panel: edges blend unlike on black
 }
 
+// Without a library the side column's two lines stay inside it, in English too.
+TEST_F(TranslatedLines, TheMissingLibraryLinesStayInTheirColumn) {
+  WriteFileBytes(dir_.File("MIDI/Library/library_index.tsv"), "");
+  LoadLibraryIndex();
+  DrawScreen();
+  ClockDriveAdvance(1500);   // past the opening fade
+  const std::vector<uint8_t> frame = DrawScreen();
+  SaveScreenshot("translated_lines_en_no_library", frame);
+  const LearningLayout l = ComputeLearningLayout();
+  ASSERT_GT(l.detailW, 0.0f);
+  const float x = l.contentRight + 16.0f, baseline = l.contentY + 342.0f;
+  for (float line : {baseline, baseline + 16.0f}) {
+    const std::vector<bool> inside = Ink(frame, x, l.contentRight + l.detailW - 16.0f, line - 11.0f, line + 3.0f);
+    const std::vector<bool> beyond = Ink(frame, l.contentRight + l.detailW - 15.0f, l.contentRight + l.detailW + 12.0f,
+                                         line - 11.0f, line + 3.0f);
+    EXPECT_GT(std::count(inside.begin(), inside.end(), true), 20) << line;
+    EXPECT_EQ(std::count(beyond.begin(), beyond.end(), true), 0) << line;
+  }
+}
+
 TEST_F(TranslatedLines, KindLinesDatesAndTheNotesAdviceShowTheirLanguage) {
   for (const char* tag : {"de-DE", "ja-JP", "ru-RU", "ar-SA"}) {
     SCOPED_TRACE(tag);
