@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
+#include "visual/ring_primitives.h"
 
 // ---- constants ----
 constexpr float kPi = 3.14159265358979f;
@@ -84,7 +85,7 @@ void FinishRingKeyDrag(bool wasDragging) {
       float cx = 0, cy = 0;
       RingCentre(&cx, &cy);
       const float reach = std::hypot(gKeyMarkerX - cx, gKeyMarkerY - cy);
-      const float angle = (float)RingPosOfPitchClass(gKeyRoot) * kSector - kPi / 2.0f;
+      const float angle = RingSectorMiddle(RingPosOfPitchClass(gKeyRoot));
       WarpPointer((int)std::lround(cx + reach * std::cos(angle)), (int)std::lround(cy + reach * std::sin(angle)));
     }
     ShowPointer(true);

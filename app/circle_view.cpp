@@ -31,6 +31,7 @@
 #include "visual/circle_pass.h"
 #include "visual/circle_still.h"
 #include "visual/orb_params.h"
+#include "visual/ring_primitives.h"
 
 // ---- constants ----
 static constexpr float kPi = 3.14159265f;
@@ -49,7 +50,6 @@ static float Smoothstep(float t) {
   return (3.0f - 2.0f * t) * t * t;
 }
 
-static float PositionAngle(int p) { return (float)p * kSector - kPi / 2.0f; }
 
 static CircleChord ToCircleChord(bool recognised, int root, uint32_t quality) {
   CircleChord c;
@@ -142,17 +142,17 @@ float ComputeCircleAlpha() {
 }
 
 KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now) {
-  float keyAngle = PositionAngle(RingPosOfPitchClass(PitchClassMod(gKeyRoot)));
+  float keyAngle = RingSectorMiddle(RingPosOfPitchClass(PitchClassMod(gKeyRoot)));
   float angle = keyAngle;
   if (gRingDragging) {
     float shown = 0;
     if (RingDragShownAngle(&shown) && std::isfinite(shown))
       angle = shown;
     else if (gRingDragPos >= 0 && gRingDragPos <= 11)
-      angle = PositionAngle(gRingDragPos);
+      angle = RingSectorMiddle(gRingDragPos);
   } else if (gRingPickActive && gRingPickPos >= 0 && gRingPickPos <= 11) {
     float turn = 1.0f - Clamp01((gRingPickTime - now) / 0.06f);
-    angle = LerpAngle(keyAngle, PositionAngle(gRingPickPos), turn);
+    angle = LerpAngle(keyAngle, RingSectorMiddle(gRingPickPos), turn);
   }
   float reach = std::max(0.018f * m, 12.0f);
   float radius = R + reach;

@@ -73,6 +73,12 @@ static bool ScaleListRouteMouseDown(int x, int y) {
   return true;
 }
 
+// The classroom panels, the performance note cards and the learning screen, which stand over
+// everything else of the view; true when one took the press.
+static bool TopLayersMouseDown(int x, int y) {
+  return ClassroomPanelsMouseDown(x, y) || PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y);
+}
+
 // The controls above the board, in their click order; true when one took the press.
 static bool ControlsMouseDown(int x, int y, uint64_t flags) {
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
@@ -176,8 +182,7 @@ void HandleLeftButtonDown(int x, int y, uint64_t flags) {
   }
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
   if (StartScreenMouseDownRoute(x, y)) return;
-  if (ClassroomPanelsMouseDown(x, y)) return;
-  if (PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y)) return;
+  if (TopLayersMouseDown(x, y)) return;
   if (ControlsMouseDown(x, y, flags)) return;
   ViewMouseDown(x, y, shift, ctrl);
 }
@@ -188,7 +193,7 @@ void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
   if (AttendancePanelOnDoubleClick(x, y)) return;
   // What stands over the seek bar and the grid takes the second press as a press: a double click
   // on a panel, a card or the learning screen must not set a loop or clear an earned cell below.
-  if (ClassroomPanelsMouseDown(x, y) || PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y)) return;
+  if (TopLayersMouseDown(x, y)) return;
   if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), true)) return;
   if (PracticeStripSwallowsDoubleClick(x, y)) return;
   if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;

@@ -125,9 +125,8 @@ static void DrawKeyLabels(const BoardViewFrame& f) {
     }
     // A narrow window: a name that would run into the next column's ("DbAb") stands in its
     // column's middle, shrunk to the column when it is wider (never grown).
-    const float k = ClampFloat((b.cellW - 3.0f) / std::max(w, 1.0f), 0.7f, 1.0f);
-    DrawTextScaled(gFontSmall, ColumnX(b, c) + (b.cellW - k * w) / 2.0f, baseline, k, kKeyNamesByRing[c], 0.84f,
-                   0.86f, 0.89f, 0.88f);
+    DrawTextShrunkCentred(gFontSmall, ColumnX(b, c) + b.cellW / 2.0f, baseline, b.cellW - 3.0f, 0.7f,
+                          kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
   }
 }
 

@@ -199,9 +199,8 @@ static void DrawMonth(const AttendancePanelLayout& l) {
   for (int c = 0; c < 7; ++c) {
     float cx = l.grid.x + c * (l.cell + l.cellGap) + l.cell / 2;
     // The calendar shrinks with the window beside the notes; a name is made smaller, not cut.
-    float w = std::max(MeasureText(gFontSmall, kWeekdayNames[c], 12.0f), 1.0f);
-    float k = std::min(1.0f, (l.cell + l.cellGap - 2.0f) / w);
-    DrawTextScaled(gFontSmall, cx - k * w / 2, l.weekdayY, k, kWeekdayNames[c], 0.6f, 0.66f, 0.78f, 1.0f);
+    DrawTextShrunkCentred(gFontSmall, cx, l.weekdayY, l.cell + l.cellGap - 2.0f, 0.0f, kWeekdayNames[c], 0.6f, 0.66f,
+                          0.78f, 1.0f);
   }
   {
     ScopedTrSuppress digits;

@@ -91,6 +91,13 @@ void DrawTextScaled(UiFont font, float x, float baseline, float scale, const std
   glPopMatrix();
 }
 
+void DrawTextShrunkCentred(UiFont font, float centreX, float baseline, float room, float minScale,
+                           const std::string& text, float r, float g, float b, float a) {
+  const float w = std::max(MeasureText(font, text, 12.0f), 1.0f);
+  const float k = std::clamp(room / w, minScale, 1.0f);
+  DrawTextScaled(font, centreX - k * w / 2.0f, baseline, k, text, r, g, b, a);
+}
+
 void DrawTextCentred(UiFont font, const RectF& box, const std::string& text, float r, float g, float b, float a) {
   float margin = LabelMargin(GetUiScale());
   LabelFit fit = FitLabel(font, text, FontPixelSize(font), box.w - 2.0f * margin, box.h - 2.0f);

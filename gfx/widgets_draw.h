@@ -35,6 +35,9 @@ void DrawTextFitted(UiFont font, float x, float right, const RectF& box, const s
 // Text from (x, baseline) drawn at scale times its size (the pen position is not rounded).
 void DrawTextScaled(UiFont font, float x, float baseline, float scale, const std::string& text, float r, float g,
                     float b, float a);
+// Text centred on centreX, made smaller (down to minScale) when wider than room, never larger.
+void DrawTextShrunkCentred(UiFont font, float centreX, float baseline, float room, float minScale,
+                           const std::string& text, float r, float g, float b, float a);
 // The pixel size of a font of the current set (main when unknown).
 float FontPixelSize(UiFont font);
 // A filled triangle and a filled circle in the current colour helpers.

@@ -31,7 +31,6 @@ const char* const kPracticeLoadNames[4] = {"Light", "Standard", "Long", "Maratho
 // ---- internal helpers ----
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
 
-// Text already in the UI language; cut to maxWidth when that is given (dates run long in some).
 // A translated text from (x, baseline); one wider than maxWidth is made smaller before it is cut,
 // so that a long date keeps its day.
 static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a,

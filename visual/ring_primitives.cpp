@@ -42,6 +42,8 @@ static void BandStrip(float a0, float a1, float rIn, float rOut, float r, float 
 // ---- public functions ----
 float RingSectorStart(int p) { return (float)p * kRingSectorAngle - 1.5707964f - 0.2617994f; }
 
+float RingSectorMiddle(int p) { return (float)p * kRingSectorAngle - 1.5707964f; }
+
 void AccumulatePcGlow(float* g, int index, float x) {
   if (index < 0) return;
   float& slot = g[index % 12];

@@ -27,6 +27,8 @@ extern RingFrame gRingFrame;  // set by the circle pass each frame
 // ---- geometry ----
 // Start angle of ring position p (position 0 centred straight up, clockwise); the end is + 30 degrees.
 float RingSectorStart(int p);
+// The middle angle of ring position p, where the key marker rests.
+float RingSectorMiddle(int p);
 
 // ---- light accumulation (no GL) ----
 // g[index mod 12] := 1 - (1 - clamp(x, 0, 1)) (1 - g[...]); a negative index does nothing.
