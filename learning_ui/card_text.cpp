@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 
 // ---- constants ----
 // Marks that may not begin a line of East-Asian text.
@@ -24,15 +25,9 @@ static bool IsAsciiAlnum(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// The width of already translated text.
-static float Width(UiFont font, const std::string& shown, float size) {
-  ScopedTrSuppress suppress;
-  return MeasureText(font, shown, size);
-}
-
 // Fits already translated text; at least its first character stays before the "...".
 static std::string ElideShown(UiFont font, const std::string& shown, float maxWidth, float size) {
-  if (maxWidth <= 0.0f || Width(font, shown, size) <= maxWidth) return shown;
+  if (maxWidth <= 0.0f || ShownWidth(font, shown, size) <= maxWidth) return shown;
   std::string fitted;
   {
     ScopedTrSuppress suppress;
@@ -69,6 +64,20 @@ static void SplitAt(UiFont font, const std::string& shown, size_t split, float m
 }
 
 // ---- public functions ----
+float ShownWidth(UiFont font, const std::string& shown, float size) {
+  ScopedTrSuppress suppress;
+  return MeasureText(font, shown, size);
+}
+
+void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a,
+               float maxWidth) {
+  ScopedTrSuppress suppress;
+  if (maxWidth <= 0.0f) return DrawTextUtf8(font, x, y, shown, r, g, b, a);
+  // One line whose middle puts the text's baseline at y (too low for a second line).
+  const float size = FontPixelSize(font);
+  DrawTextFitted(font, x, x + maxWidth, RectF{x, y - 1.11f * size, maxWidth, 1.5f * size}, shown, r, g, b, a);
+}
+
 std::string ClipUtf8Bytes(const std::string& text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   if (maxBytes < 4) return text.substr(0, BackToCharStart(text, maxBytes));
@@ -84,7 +93,7 @@ void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float f
   std::string shown = Tr(text);
   *line1 = shown;
   line2->clear();
-  if (maxWidth <= 0.0f || Width(font, shown, fallbackSize) <= maxWidth) return;
+  if (maxWidth <= 0.0f || ShownWidth(font, shown, fallbackSize) <= maxWidth) return;
 
   if (IsEastAsian(shown)) {
     std::vector<size_t> starts;
@@ -95,7 +104,7 @@ void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float f
     size_t lo = 0, hi = starts.size() - 1;
     while (lo < hi) {
       size_t mid = (lo + hi + 1) / 2;
-      if (Width(font, shown.substr(0, starts[mid]), fallbackSize) <= maxWidth)
+      if (ShownWidth(font, shown.substr(0, starts[mid]), fallbackSize) <= maxWidth)
         lo = mid;
       else
         hi = mid - 1;
@@ -112,7 +121,7 @@ void SplitTwoLines(UiFont font, const std::string& text, float maxWidth, float f
 
   size_t split = std::string::npos;
   for (size_t i = shown.find(' '); i != std::string::npos; i = shown.find(' ', i + 1)) {
-    if (Width(font, shown.substr(0, i), fallbackSize) > maxWidth) break;
+    if (ShownWidth(font, shown.substr(0, i), fallbackSize) > maxWidth) break;
     split = i;
   }
   if (split != std::string::npos && split > 0) {
@@ -136,7 +145,7 @@ void SplitTwoLinesAtGaps(UiFont font, const std::string& text, float maxWidth, f
   const std::string shown = Tr(text);
   *line1 = shown;
   line2->clear();
-  if (maxWidth <= 0.0f || Width(font, shown, fallbackSize) <= maxWidth) return;
+  if (maxWidth <= 0.0f || ShownWidth(font, shown, fallbackSize) <= maxWidth) return;
   struct Gap {
     size_t begin, end;   // the run of blanks
   };
@@ -160,7 +169,7 @@ void SplitTwoLinesAtGaps(UiFont font, const std::string& text, float maxWidth, f
       size_t end = gaps[k].begin, rest = gaps[k].end;
       if (k > 0 && IsSeparatorPart(shown.substr(gaps[k - 1].end, end - gaps[k - 1].end))) end = gaps[k - 1].begin;
       if (k + 1 < gaps.size() && IsSeparatorPart(shown.substr(rest, gaps[k + 1].begin - rest))) rest = gaps[k + 1].end;
-      if (end == 0 || Width(font, shown.substr(0, end), fallbackSize) > maxWidth) continue;
+      if (end == 0 || ShownWidth(font, shown.substr(0, end), fallbackSize) > maxWidth) continue;
       *line1 = shown.substr(0, end);
       *line2 = ElideShown(font, shown.substr(rest), maxWidth, fallbackSize);
       return;
@@ -169,7 +178,7 @@ void SplitTwoLinesAtGaps(UiFont font, const std::string& text, float maxWidth, f
   for (size_t at = shown.size(); at-- > 1;) {
     const bool comma = shown.compare(at - 1, 2, ", ") == 0 || shown.compare(at - 1, 2, "; ") == 0 ||
                        (at >= 2 && shown.compare(at - 2, 3, "\xD8\x8C ") == 0);   // the Arabic comma
-    if (!comma || Width(font, shown.substr(0, at), fallbackSize) > maxWidth) continue;
+    if (!comma || ShownWidth(font, shown.substr(0, at), fallbackSize) > maxWidth) continue;
     SplitAt(font, shown, at, maxWidth, fallbackSize, line1, line2);
     return;
   }

@@ -10,6 +10,12 @@
 
 #include "gfx/text.h"
 
+// The width of a text that is translated (or fitted) already.
+float ShownWidth(UiFont font, const std::string& shown, float size);
+// Draws a text that is translated (or fitted) already, as it is, from (x, baseline); one wider than
+// maxWidth (when given) is made smaller before it is cut, so that a long date keeps its day.
+void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a,
+               float maxWidth = 0.0f);
 // At most maxBytes bytes, never splitting a UTF-8 character; from 4 bytes up a cut text ends with
 // "..." within the limit.
 std::string ClipUtf8Bytes(const std::string& text, size_t maxBytes);

@@ -24,6 +24,7 @@
 #include "learning/library_view_state.h"
 #include "learning/long_dates.h"
 #include "learning/schedule.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_views.h"
 #include "platform/clock.h"
@@ -34,11 +35,6 @@ static const int kCells = 42;
 
 // ---- internal helpers ----
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
-
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
 
 // Day number of the grid's first cell: the Sunday on or before the 1st of the shown month.
 static bool FirstCellDay(int64_t* dayNumber) {
@@ -196,7 +192,10 @@ void DrawLearningCalendar(const LearningLayout& l) {
   EnsureLearningCalendarMonth();
   const float sx = l.sideX, cy = l.calendarY;
   const int month = std::clamp(gLearningCalendarMonth, 1, 12);
-  DrawShown(MainFont(), sx, cy + 19.0f, FormatMonthHeading(gLearningCalendarYear, month), 0.88f, 0.91f, 1.0f, 0.96f);
+  // The month's name keeps clear of the arrows: some languages' month and year run long.
+  const float titleW = LearningCalendarArrowRect(l, -1).x - 10.0f - sx;
+  DrawShown(MainFont(), sx, cy + 19.0f, FormatMonthHeading(gLearningCalendarYear, month), 0.88f, 0.91f, 1.0f, 0.96f,
+            titleW);
   DrawArrow(LearningCalendarArrowRect(l, -1), "<");
   DrawArrow(LearningCalendarArrowRect(l, 1), ">");
   const float columnW = l.sideInnerW / 7.0f;

@@ -35,17 +35,6 @@ static const float kBodyColour[4] = {0.08f, 0.09f, 0.14f, 0.99f};
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
 static UiFont LargeFont() { return gFontLarge ? gFontLarge : MainFont(); }
 
-// Text that is translated or fitted already.
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
-
-static float MeasureShown(UiFont font, const std::string& shown, float fallback) {
-  ScopedTrSuppress suppress;
-  return MeasureText(font, shown, fallback);
-}
-
 static void ClipTo(float x, float y, float w, float h) {
   glEnable(GL_SCISSOR_TEST);
   glScissor((int)std::floor(x), (int)std::floor(gClientHeight - (y + h)), (int)std::ceil(w), (int)std::ceil(h));
@@ -112,7 +101,7 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
     SetGlColor(0.16f, 0.18f, 0.26f, 1.0f);
   FillRoundedRect(x + 14.0f, y + 34.0f, 42.0f, 42.0f, 11.0f, 8);
   const std::string number = std::to_string(i + 1);
-  const float numberW = MeasureShown(LargeFont(), number, 8.0f);
+  const float numberW = ShownWidth(LargeFont(), number, 8.0f);
   if (block.done)
     DrawShown(LargeFont(), x + 14.0f + (42.0f - numberW) / 2.0f, y + 66.6f, number, 0.98f, 0.88f, 0.55f, 0.97f);
   else
@@ -122,7 +111,7 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
   // the column keeps for it, and the title then ends before it instead of running into it.
   const std::string tagKey = LessonBlockTag(view, i);
   const std::string tag = Tr(tagKey);
-  const float tagX = x + w - 18.0f - MeasureShown(MainFont(), tag, 8.0f);
+  const float tagX = x + w - 18.0f - ShownWidth(MainFont(), tag, 8.0f);
 
   // The text column: kind line and title.
   const float textX = x + 70.0f, textW = std::max(l.contentW - 70.0f - 132.0f, 20.0f);
@@ -158,7 +147,7 @@ static void DrawSetAside(const LearningLayout& l, int blockRows, float bandTop, 
   const float T = SetAsideTop(l, blockRows);
   const std::string heading = TrF("Revisit (%d)", (int)ids.size());
   DrawShown(MainFont(), l.contentX + 2.0f, T + 18.0f, heading, 0.95f, 0.80f, 0.42f, 0.95f);
-  DrawTextUtf8(gFontSmall, l.contentX + 2.0f + MeasureShown(MainFont(), heading, 8.0f) + 12.0f, T + 18.0f,
+  DrawTextUtf8(gFontSmall, l.contentX + 2.0f + ShownWidth(MainFont(), heading, 8.0f) + 12.0f, T + 18.0f,
                "Set aside - come back to these when you're ready", 0.58f, 0.64f, 0.78f, 0.72f);
   for (int j = 0; j < (int)ids.size(); ++j) {
     const RectF row = SetAsideRowRect(l, blockRows, j);
@@ -181,7 +170,7 @@ static void DrawSetAside(const LearningLayout& l, int blockRows, float bandTop, 
     auto record = gMasteryRecords.find(item->id);
     const int tries = record == gMasteryRecords.end() ? 0 : record->second.attempts;
     const std::string tag = TrF("Set aside - %d tries", tries);
-    const float tagW = MeasureShown(gFontSmall, tag, 6.2f);
+    const float tagW = ShownWidth(gFontSmall, tag, 6.2f);
     DrawShown(gFontSmall, row.x + row.w - 16.0f - tagW, row.y + 36.0f, tag, 0.90f, 0.66f, 0.40f, 0.90f);
     const float textW = std::max(row.w - 16.0f - (tagW + 28.0f), 20.0f);
     DrawShown(gFontSmall, row.x + 16.0f, row.y + 24.0f, KindLine(*item, textW, 6.2f), 0.60f, 0.66f, 0.80f, 0.85f);
@@ -216,8 +205,8 @@ static void DrawLessonButton(const LearningLayout& l, const LessonDayView& view)
   SetGlColor(r, g, bl, 0.16f + 0.18f * p);
   StrokeRoundedRect(b.x - 1.5f, b.y - 1.5f, b.w + 3.0f, 43.0f, 9.0f, 10);
   const std::string label = LessonButtonLabel(view);
-  const float open = MeasureShown(MainFont(), "[", 8.0f), close = MeasureShown(MainFont(), "]", 8.0f);
-  const float labelW = MeasureShown(MainFont(), label, 8.0f);
+  const float open = ShownWidth(MainFont(), "[", 8.0f), close = ShownWidth(MainFont(), "]", 8.0f);
+  const float labelW = ShownWidth(MainFont(), label, 8.0f);
   float x = b.x + (b.w - (open + 6.0f + labelW + 6.0f + close)) / 2.0f;
   const float y = b.y + 29.0f;
   DrawShown(MainFont(), x, y, "[", 0.98f, 0.86f, 0.50f, 0.92f);

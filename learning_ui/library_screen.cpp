@@ -53,12 +53,6 @@ static const float kActiveBottom[3] = {0.13f, 0.2f, 0.4f};
 static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
 static UiFont LargeOrFallback() { return gFontLarge ? gFontLarge : MainOrSmall(); }
 
-// Draws already translated or fitted text as it is.
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
-
 // The active row's look: a blue gradient and a gold bar at its left edge.
 static void DrawActiveRow(const RectF& row, float alpha, bool withBar) {
   const float top[4] = {kActiveTop[0], kActiveTop[1], kActiveTop[2], alpha};

@@ -51,12 +51,6 @@ struct MapLink {
   int needed, needing;
 };
 
-// Draws already translated or fitted text as it is.
-void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
-
 // Fits an already translated text and draws it.
 void DrawFittedShown(UiFont font, float x, float y, const std::string& shown, float width, float fallback, float r,
                      float g, float b, float a) {

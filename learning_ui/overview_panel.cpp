@@ -21,6 +21,7 @@
 #include "learning/library_view_state.h"
 #include "learning/long_dates.h"
 #include "learning/schedule.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_views.h"
 #include "practice/students.h"
@@ -30,17 +31,6 @@ const char* const kPracticeLoadNames[4] = {"Light", "Standard", "Long", "Maratho
 
 // ---- internal helpers ----
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
-
-// A translated text from (x, baseline); one wider than maxWidth is made smaller before it is cut,
-// so that a long date keeps its day.
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a,
-                      float maxWidth = 0.0f) {
-  ScopedTrSuppress suppress;
-  if (maxWidth <= 0.0f) return DrawTextUtf8(font, x, y, shown, r, g, b, a);
-  // One line whose middle puts the text's baseline at y (too low for a second line).
-  const float size = FontPixelSize(font);
-  DrawTextFitted(font, x, x + maxWidth, RectF{x, y - 1.11f * size, maxWidth, 1.5f * size}, shown, r, g, b, a);
-}
 
 static void DrawCentred(float px, float pw, float y, const std::string& english, float r, float g, float b, float a) {
   const std::string shown = Tr(english);

@@ -51,11 +51,6 @@ static bool Inside(float x, float y, float rx, float ry, float rw, float rh) {
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
 static UiFont LargeFont() { return gFontLarge ? gFontLarge : MainFont(); }
 
-static float ShownWidth(UiFont font, const std::string& shown, float size) {
-  ScopedTrSuppress suppress;
-  return MeasureText(font, shown, size);
-}
-
 static std::string Percent(float share) {
   char text[16];
   std::snprintf(text, sizeof text, "%d%%", (int)std::lround(share * 100.0f));

@@ -26,12 +26,6 @@
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
 static UiFont LargeFont() { return gFontLarge ? gFontLarge : MainFont(); }
 
-// Draws text that is translated (or fitted) already, as it is.
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
-
 // The shadow shows only right of and below the nearly opaque body, so only those strips are
 // filled: a card's area rasterised twice more would cost a software renderer dearly.
 static void DrawCardShadow(const PerformanceNoteCard& c) {

@@ -36,11 +36,6 @@ static const float kTagKeep = 120.0f;  // of the tag's width, kept beside a long
 // ---- internal helpers ----
 static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
 
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
-
 static void DrawRouteRow(const LearningLayout& l, int index, const RectF& row) {
   const std::string key = kRouteKeys[index];
   const RouteSummary summary = ComputeRouteSummary(key);

@@ -18,6 +18,7 @@
 #include "learning/library_browser.h"
 #include "learning/library_index.h"
 #include "learning/radar_flash.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/performance_note.h"
 #include "platform/clock.h"
 #include "practice/students.h"
@@ -36,16 +37,6 @@ static void AxisPoint(int axis, int count, float cx, float cy, float d, float* x
 }
 
 static UiFont LargestFont() { return gFontLarge ? gFontLarge : gFontMain ? gFontMain : gFontSmall; }
-
-static float ShownWidth(UiFont font, const std::string& shown, float size) {
-  ScopedTrSuppress suppress;
-  return MeasureText(font, shown, size);
-}
-
-static void DrawShown(UiFont font, float x, float y, const std::string& shown, float r, float g, float b, float a) {
-  ScopedTrSuppress suppress;
-  DrawTextUtf8(font, x, y, shown, r, g, b, a);
-}
 
 static void AddAxis(RadarData* d, const char* label, float value, bool measured) {
   d->label[d->count] = label;

@@ -43,7 +43,10 @@ const char* const kDay = "2024-12-07";   // a Saturday: a month whose name diffe
 class TranslatedLines : public LearningWindowTest {
  protected:
   void SetUp() override {
-    LearningWindowTest::SetUp();
+    if (maximised_)
+      OpenLearningWindow(0, 0, 1920, 1080);
+    else
+      LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
     fs::copy(fs::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales", dir_.File("locales"));
     ClockDriveBegin(5000000000ull);
@@ -56,6 +59,7 @@ class TranslatedLines : public LearningWindowTest {
     SetLanguage("en-US");
     LearningWindowTest::TearDown();
   }
+  bool maximised_ = false;   // a window maximised on a 1920 x 1080 screen, not the usual one
   static void SetLanguage(const std::string& tag) {
     std::lock_guard<std::recursive_mutex> lock(gTrMutex);
     gUiLanguage = tag;
@@ -259,6 +263,48 @@ TEST_F(TranslatedLines, TheMissingLibraryLinesStayInTheirColumn) {
                                          line - 11.0f, line + 3.0f);
     EXPECT_GT(std::count(inside.begin(), inside.end(), true), 20) << line;
     EXPECT_EQ(std::count(beyond.begin(), beyond.end(), true), 0) << line;
+  }
+}
+
+class TranslatedLinesMaximised : public TranslatedLines {
+ protected:
+  void SetUp() override {
+    maximised_ = true;
+    TranslatedLines::SetUp();
+  }
+};
+
+// The calendar's month title keeps clear of its "<" arrow in every language, its longest month
+// drawn smaller where it would reach the arrow: the text grows with the window faster than the side
+// column ("Tháng 10 năm 2024" in Vietnamese at 1920 x 1080).
+TEST_F(TranslatedLinesMaximised, TheMonthTitleKeepsClearOfTheArrows) {
+  InitUiLanguage();
+  ASSERT_EQ(gLanguageList.size(), 25u);
+  for (const LanguageEntry& language : gLanguageList) {
+    SCOPED_TRACE(language.locale);
+    SetLanguage(language.locale);
+    int widest = 1;
+    float widestW = 0.0f;
+    for (int month = 1; month <= 12; ++month) {
+      const float w = ShownWidth(gFontMain, FormatMonthHeading(2024, month), 8.0f);
+      if (w > widestW) widest = month, widestW = w;
+    }
+    gLearningCalendarYear = 2024;
+    gLearningCalendarMonth = widest;
+    DrawScreen();
+    ClockDriveAdvance(1500);   // past the opening fade
+    const std::vector<uint8_t> frame = DrawScreen();
+    const LearningLayout l = ComputeLearningLayout();
+    const float arrowX = LearningCalendarArrowRect(l, -1).x;
+    const std::vector<bool> title = Ink(frame, l.sideX, arrowX - 10.0f, l.calendarY + 4.0f, l.calendarY + 24.0f);
+    int faint = 0;   // even a glyph's blended edge counts within the gap kept before the arrow
+    for (int y = (int)l.calendarY + 4; y <= (int)l.calendarY + 24; ++y)
+      for (int x = (int)arrowX - 9; x < (int)arrowX; ++x) faint += Sum(At(frame, (float)x, (float)y)) > 150;
+    EXPECT_GT(std::count(title.begin(), title.end(), true), 20);
+    if (faint > 0) {
+      SaveScreenshot("translated_lines_" + LanguageCodeOf(language.locale) + "_month_title", frame);
+      ADD_FAILURE() << FormatMonthHeading(2024, widest) << " reaches the arrow";
+    }
   }
 }
 
