@@ -19,9 +19,9 @@
 #include "classroom/institution_panel_state.h"
 #include "classroom/json_text.h"
 #include "gfx/layout.h"
+#include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "learning/learning_files.h"
-#include "platform/clipboard.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 
@@ -64,7 +64,7 @@ static char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 
 // The characters both entries share: paste, backspace and printable bytes. True when handled.
 static bool EditEntryText(std::string* text, uint32_t character, size_t maxLength, bool upperCase) {
   if (character == kCharPaste) {
-    for (char c : ClipboardGetText()) {
+    for (char c : GetClipboardText()) {
       if ((unsigned char)c < 32 || (unsigned char)c > 126) continue;
       if (text->size() >= maxLength) break;
       text->push_back(upperCase ? UpperAscii(c) : c);

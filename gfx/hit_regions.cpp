@@ -18,6 +18,7 @@
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
 #include "gfx/text.h"
+#include "gfx/widgets_draw.h"
 
 // ---- state ----
 RectF gStudentHeaderRect = kHiddenRect;           // outside practice mode
@@ -187,19 +188,30 @@ static void LayoutFileMenu(float s, float H) {
   gFileMenuOpenFolderRect = {b.x + pad, y + pad + ih, w - 2.0f * pad, ih};
 }
 
+// The side buttons' side and gap, and the width of the overlay's column: as wide as "Learn" and
+// "Song" need in the UI language, from a square up to 2.4 squares, as the buttons beside the band.
+static void SideButtonSizes(float s, float* bc, float* gc, float* columnW) {
+  *bc = ClampFloat(0.84f * PanelElementSize(), 24.0f, 54.0f);
+  *gc = std::max(8.0f * s, 6.0f);
+  const float px = FontPixelSize(gFontSmall);
+  const float words = std::max(MeasureText(gFontSmall, "Learn", px), MeasureText(gFontSmall, "Song", px));
+  *columnW = ClampFloat(words + 2.0f * LabelMargin(s) + 1.0f, *bc, 2.4f * *bc);
+}
+
 // The learning and song-view buttons, and in the learning view the column beside the staff panel.
 static void LayoutSideButtons(const LayoutFacts& facts, float s, float W, float m) {
   if (gPracticeMode || gRingMode) return;
-  float bc = ClampFloat(0.84f * PanelElementSize(), 24.0f, 54.0f), gc = std::max(8.0f * s, 6.0f);
+  float bc, gc, cw;
+  SideButtonSizes(s, &bc, &gc, &cw);
   if (gLearningOverlay && facts.staffPanelShown) {
     const RectF& staff = facts.staffPanel;
     float k = facts.songTimed ? 5.0f : 4.0f;
-    float x = std::min(staff.x + staff.w + gc, W - bc - m);
+    float x = std::min(staff.x + staff.w + gc, W - cw - m);
     float y = staff.y + (staff.h - (k * (bc + gc) + 1.18f * bc)) / 2.0f;
-    gMetronomeStopRect = facts.metronomeRunning ? RectF{x, y, bc, bc} : kHiddenRect;
-    gLearningButtonRect = {x, y + (bc + gc), bc, bc};
-    gOverlayFilterButtonRect = {x, y + 2.0f * (bc + gc), bc, bc};
-    gSongViewButtonRect = {x, y + 3.0f * (bc + gc), bc, bc};
+    gMetronomeStopRect = facts.metronomeRunning ? RectF{x, y, cw, bc} : kHiddenRect;
+    gLearningButtonRect = {x, y + (bc + gc), cw, bc};
+    gOverlayFilterButtonRect = {x, y + 2.0f * (bc + gc), cw, bc};
+    gSongViewButtonRect = {x, y + 3.0f * (bc + gc), cw, bc};
     return;
   }
   const RectF& top = gBandTopRowRect;
@@ -295,6 +307,13 @@ static void DropUnlistedSelection() {
 }
 
 // ---- public functions ----
+float OverlayButtonColumnRoom() {
+  const float s = GetUiScale();
+  float bc, gc, cw;
+  SideButtonSizes(s, &bc, &gc, &cw);
+  return std::max(10.0f * s, 8.0f) + cw + gc;
+}
+
 void LayoutHitRegions() {
   float W = (float)gClientWidth, H = (float)gClientHeight;
   float s = GetUiScale();

@@ -63,5 +63,8 @@ extern RectF gStudentNameEntryRect;     // the new-student name entry
 extern RectF gAddStudentButtonRect;
 extern RectF gPlacementQuizButtonRect;
 
+// How far from the window's right edge the learning overlay's button column reaches, with its gap
+// before the staff panel: the panel keeps left of it, so that no button covers the staff.
+float OverlayButtonColumnRoom();
 // Every rectangle hidden and every list empty.
 void ResetHitRegions();

@@ -44,8 +44,9 @@ bool ComputeStaffPanelRect(RectF* out, RectF* contentArea) {
   float W = (float)gClientWidth, H = (float)gClientHeight, s = GetUiScale();
   float side = std::max(0.01f * W, 16.0f), top = std::max(0.03f * H, 18.0f);
   // The overlay's content area: the window inside its margins, above the note-fall keyboard that
-  // stands at the overlay's foot (the bass staff and the caption ran under the keys).
-  RectF area{side, top, W - 2.0f * side, H - 2.0f * top};
+  // stands at the overlay's foot (the bass staff and the caption ran under the keys),
+  // and left of the button column at its right (a staff under the buttons hid the notes to come).
+  RectF area{side, top, std::min(W - 2.0f * side, W - OverlayButtonColumnRoom() - side), H - 2.0f * top};
   const float contentTop = area.y;
   const float gap = std::max(8.0f * s, 6.0f);
   // Below the control band, the overlay's header (its box and the speed slider), when it stands in
@@ -59,7 +60,7 @@ bool ComputeStaffPanelRect(RectF* out, RectF* contentArea) {
   const float floor = gStaffFloorHook ? gStaffFloorHook() : 0.0f;
   if (floor > area.y) area.h = std::min(area.h, floor - gap - area.y);
   // The filtered scale list, once a filter tab is chosen, stands left of the panel.
-  const float listRoom = std::min(OverlayListRoom(), W - side - 420.0f);
+  const float listRoom = std::min(OverlayListRoom(), area.x + area.w - 420.0f);
   if (listRoom > area.x) area.w -= listRoom - area.x, area.x = listRoom;
   float sp = ClampFloat((area.h - 2.0f * std::max(12.0f * s, 10.0f)) / 8.5f, 9.0f,
                         std::max(1.15f * DefaultLineSpacing(), 10.0f));

@@ -19,6 +19,7 @@
 #include "midi/seek_bar.h"
 #include "platform/images.h"
 #include "practice/students.h"
+#include "theory/staff_panel.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -120,6 +121,41 @@ TEST_F(ControlsLabels, EveryLabelFitsItsBoxInEveryLanguageAndSize) {
       SaveScreenshot(std::string("controls_labels_") + code + "_" + std::to_string(size[0]));
     }
   }
+}
+
+// On the learning overlay the buttons stand in a column right of the staff panel, never over its
+// right end where the notes to come enter, and "Learn" and "Song" are whole in their buttons
+// (English at 1600 x 900 was cut to "Lea...").
+TEST_F(ControlsLabels, TheOverlaysButtonsStandBesideTheStaffWithTheirWordsWhole) {
+  const int sizes[][2] = {{1120, 720}, {1366, 768}, {1600, 900}, {1920, 1080}};
+  for (const char* code : {"en", "de", "fi", "ru", "ja"}) {
+    const int language = LanguageIndex(code);
+    ASSERT_GE(language, 0) << code;
+    ApplyUiLanguage(language, false);
+    for (const auto& size : sizes) {
+      SCOPED_TRACE(testing::Message() << code << " " << size[0] << "x" << size[1]);
+      gClientWidth = size[0];
+      gClientHeight = size[1];
+      RebuildFonts();
+      gLearningOverlay = true;
+      RelayoutAll();
+      RectF staff;
+      ASSERT_TRUE(ComputeStaffPanelRect(&staff, nullptr));
+      const float margin = LabelMargin(GetUiScale()), px = FontPixelSize(gFontSmall);
+      for (const auto& [r, label] : {std::pair{&gLearningButtonRect, "Learn"}, std::pair{&gSongViewButtonRect, "Song"},
+                                     std::pair{&gOverlayFilterButtonRect, ""}}) {
+        ASSERT_GT(r->w, 2.0f) << label;
+        EXPECT_GE(r->x, staff.x + staff.w + 4.0f) << label << " stands over the staff";
+        EXPECT_LE(r->x + r->w, (float)gClientWidth - 8.0f) << label;
+        if (!*label) continue;
+        const LabelFit fit = FitLabel(gFontSmall, label, px, r->w - 2.0f * margin, r->h - 2.0f);
+        EXPECT_EQ(Joined(fit), Tr(label)) << "cut: " << label;
+        if (std::string(code) == "en") EXPECT_EQ(fit.scale, 1.0f) << label;
+      }
+      SaveScreenshot(std::string("controls_overlay_") + code + "_" + std::to_string(size[0]));
+    }
+  }
+  gLearningOverlay = false;
 }
 
 }  // namespace
