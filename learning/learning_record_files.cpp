@@ -74,6 +74,8 @@ static void CopyAside(const std::string& path) {
 // row cut short would pass for one of an older layout).
 static void LoadOneFile(const std::string& path, int (*reader)(const std::vector<std::string>&),
                         std::string (*writer)(), const FormatTest& isItsFormat, bool linesEnded = true) {
+  // Each load judges the file afresh: one that could not be moved aside once may be now.
+  gBlockedPaths.erase(path);
   std::vector<std::string> lines;
   std::string raw;
   DataFileRead read = ReadDataFileLines(path, &lines, &raw);

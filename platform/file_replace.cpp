@@ -22,8 +22,14 @@ static const size_t kMaxCopiedFile = 64u << 20;  // as large as any data file th
 
 // ---- state ----
 static std::atomic<unsigned long long> gTempNameCounter{0};   // makes every temporary name new
+static std::string gFailingSuffix;   // tests only: targets ending so fail
 
 // ---- internal helpers ----
+static bool FailsForTesting(const std::string& target) {
+  return !gFailingSuffix.empty() && target.size() >= gFailingSuffix.size() &&
+         target.compare(target.size() - gFailingSuffix.size(), gFailingSuffix.size(), gFailingSuffix) == 0;
+}
+
 static void SetError(std::string* error, const char* step, int err) {
   if (!error) return;
   *error = std::string(step) + ": " + std::strerror(err);
@@ -115,8 +121,8 @@ static void ForEachTempName(const std::string& folder, Visit visit) {
 // ---- public functions ----
 bool ReplaceFileWithContent(const std::string& targetPath, const std::string& content, std::string* error,
                             bool ownerOnly) {
-  if (targetPath.empty()) {
-    SetError(error, "open", ENOENT);
+  if (targetPath.empty() || FailsForTesting(targetPath)) {
+    SetError(error, "open", targetPath.empty() ? ENOENT : EROFS);
     return false;
   }
   std::string file;
@@ -184,12 +190,12 @@ void RemoveTempFilesOf(const std::string& path) {
 }
 
 bool RenameFileReplacing(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  return !FailsForTesting(to) && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool CopyFileIfAbsent(const std::string& from, const std::string& to, const std::string& tempPath) {
   struct stat st;
-  if (::lstat(to.c_str(), &st) == 0) return false;
+  if (FailsForTesting(to) || ::lstat(to.c_str(), &st) == 0) return false;
   std::string content;
   if (ReadRegularFile(from, kMaxCopiedFile, &content) != FileReadResult::kOk) return false;
   if (::stat(from.c_str(), &st) != 0) return false;
@@ -210,3 +216,5 @@ bool IsWritableFolder(const std::string& folder) {
   struct stat st;
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
+
+void FailWritesEndingWithForTesting(const std::string& suffix) { gFailingSuffix = suffix; }

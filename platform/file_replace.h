@@ -38,3 +38,8 @@ bool RenameFileReplacing(const std::string& from, const std::string& to);
 
 // A folder exists and this process may create files in it.
 bool IsWritableFolder(const std::string& folder);
+
+// Tests only: every replacement, rename and copy to a path that ends with suffix fails, as on a
+// full or locked disk (root, who runs the tests in CI, may write where permissions forbid it);
+// "" ends it.
+void FailWritesEndingWithForTesting(const std::string& suffix);

@@ -20,7 +20,7 @@
 #include "theory/scale_selection.h"
 
 // ---- state ----
-static std::string gAchvBlockedPath;   // a file that could not be copied aside: never replaced
+static std::string gAchvBlockedPath;   // the loaded file, when it could not be copied aside: not replaced
 AchvTable<uint8_t> gAchvDone;
 AchvTable<int64_t> gAchvTime;
 AchvTable<float> gAchvFlash;
@@ -191,6 +191,8 @@ void SaveAchievements() {
 }
 
 void LoadAchievements() {
+  // Each load judges its own file: one that could not be copied aside once may be now.
+  gAchvBlockedPath.clear();
   SyncAchievementRows();
   int rows = (int)gAchvDone.size();
   for (int r = 0; r < rows; ++r)

@@ -178,8 +178,11 @@ struct ReadStudent {
 };
 
 // The student lines after the header and the active line (version 1 or 2), with empty names and
-// lines without "|" skipped and missing ids made from the names.
-static std::vector<ReadStudent> ReadStudentLines(const std::vector<std::string>& lines, int version) {
+// lines without "|" skipped and missing ids made from the names. The writer ends every line of
+// version 2, so a last line without its line feed is cut: an id that ends it may be cut too ("ben"
+// of "ben_k", whose files it would never find) and is made from the name instead.
+static std::vector<ReadStudent> ReadStudentLines(const std::vector<std::string>& lines, int version,
+                                                 bool lastLineCut) {
   std::vector<ReadStudent> rows;
   for (size_t i = 2; i < lines.size(); ++i) {
     const std::string& line = lines[i];
@@ -191,6 +194,10 @@ static std::vector<ReadStudent> ReadStudentLines(const std::vector<std::string>&
     if (version == 2) {
       std::vector<std::string> fields = SplitBars(rest);
       st.id = fields[0];
+      if (lastLineCut && i + 1 == lines.size() && fields.size() == 1 && !TrimWhitespace(line.substr(0, bar)).empty()) {
+        DebugLog("[students] the last line ends cut short; its id \"%s\" is made from the name\n", st.id.c_str());
+        st.id.clear();
+      }
       if (fields.size() >= 4) {
         ParseFloatField(fields[1], &st.r);
         ParseFloatField(fields[2], &st.g);
@@ -360,7 +367,7 @@ void LoadStudents() {
         active = 0;
       }
     }
-    std::vector<ReadStudent> rows = ReadStudentLines(lines, version);
+    std::vector<ReadStudent> rows = ReadStudentLines(lines, version, !raw.empty() && raw.back() != '\n');
     GiveDuplicatesFreshIds(rows);
     for (ReadStudent& row : rows) {
       NormalizeStudentColour(row.st);

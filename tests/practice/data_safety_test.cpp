@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/file_replace.h"
 #include "practice/data_files.h"
 #include "practice/teaching_file.h"
 #include "tests/practice/practice_run_fixture.h"
@@ -163,10 +164,14 @@ TEST_F(DataSafety, NoStepLosesMovesOrMisplacesAStudentsFile) {
          Start(), gStudents.push_back(MakeStudent("Bo", "bo")), SaveStudents();
        },
        {{"students.dat", kLink, ""}, {"real/students.dat", kContains, "\nBo|bo|"}}},
-      {"a cut last student is kept, the file as read copied aside first",
-       {{"students.dat", kAnn + "Bob|b"}},
+      {"a cut last student is kept with the id of the name, not the cut one, the file as read copied aside first",
+       {{"students.dat", kAnn + "Ben K.|ben"}},
        [&] { Start(); },
-       {{"students.dat.bak", kExact, kAnn + "Bob|b"}, {"students.dat", kExact, kAnn + "Bob|b|0.3|0.48|0.76\n"}}},
+       {{"students.dat.bak", kExact, kAnn + "Ben K.|ben"}, {"students.dat", kExact, kAnn + "Ben K.|ben_k|0.3|0.48|0.76\n"}}},
+      {"a last student cut in the colours keeps the id it has whole",
+       {{"students.dat", kAnn + "Bob|b_2|0.1|0.2"}},
+       [&] { Start(); },
+       {{"students.dat", kContains, "\nBob|b_2|"}}},
       {"no active student is written as none",
        {{"students.dat", kV2 + "active=-7\nAnn|ann|0.3|0.48|0.76\n"}},
        [&] { Start(); },
@@ -188,6 +193,19 @@ TEST_F(DataSafety, NoStepLosesMovesOrMisplacesAStudentsFile) {
        [&] { Start(), Start(); },
        {{"practice_runs.dat.bak", kExact, "PRACTICE_RUNS_V1\nann|Ann|L:r0-0:c0-0|1|1|1|1\nshort|line\n"},
         {"practice_runs.dat.bak2", kAbsent, ""}}},
+      {"achievements that could not be copied aside are saved once a later load copies them",
+       {{"students.dat", kAnn}, {"achievements_ann.dat", "ACHV2\n100,0,0,0,0,0,0,0,0,0,0,0\n"}},
+       [&] {
+         FailWritesEndingWithForTesting(".bak");
+         Start();
+         FailWritesEndingWithForTesting("");
+         Earn(1, 111);   // refused: the file as read is nowhere else
+         EXPECT_EQ(ReadFileBytes(Data("achievements_ann.dat")), "ACHV2\n100,0,0,0,0,0,0,0,0,0,0,0\n");
+         LoadAchievements();   // as a switch back to the student does
+         Earn(1, 111);
+       },
+       {{"achievements_ann.dat.bak", kExact, "ACHV2\n100,0,0,0,0,0,0,0,0,0,0,0\n"},
+        {"achievements_ann.dat", kContains, "100,111,0,"}}},
       {"whole files are not copied",
        {{"students.dat", kAnn}, {"achievements_ann.dat", wholeAchievements}},
        [&] { Start(), Start(); },
