@@ -264,6 +264,9 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   EaseScaleListScroll(dt, ScaleListScrollRate());
 
   if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(dt);
+  // Also while the start screen stands: its MIDI list promises that a keyboard plugged in then
+  // connects on its own, and one that left and came back must be connected again.
+  RunMidiRescan(ClockMs32());
   if (DrawStartScreen(now)) return false;  // the start screen stands in front of everything else
 
   ArmPlacementQuiz();
@@ -286,7 +289,6 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   JudgePlayAlongNotes(t, -1);
   MarkMissedPlayAlongNotes(t);
   UpdateKeyHighlights(t);
-  RunMidiRescan(t);
 
   RunChordRecogniser();
   DrawCircleView(dt, now);

@@ -48,6 +48,7 @@ bool gInOpen = false;                          // an input port is connected
 std::atomic<bool> gInStarted{false};           // the callback may post
 std::atomic<int> gInCallbacks{0};              // callbacks running now
 std::atomic<bool> gOpenFailed{false};          // RtMidi reported an error during an open
+jack_client_t* gWatchClient = nullptr;         // JACK only: asks the server what is connected
 }  // namespace
 
 // ---- private helpers ----
@@ -139,6 +140,27 @@ static int AlsaClientNumber(const std::string& name) {
 
 static bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// JACK keeps a port's name when its client leaves and comes back, but drops our connection to it:
+// a keyboard replugged between two checks would look present while nothing reaches us. True while
+// the open port still feeds our input port ("Tonvarra...:input"); also when JACK cannot be asked.
+static bool JackInputStillConnected() {
+  if (!gWatchClient) {
+    jack_status_t status;
+    gWatchClient = jack_client_open("Tonvarra-watch", JackNoStartServer, &status);
+    if (!gWatchClient) return true;
+  }
+  jack_port_t* source = jack_port_by_name(gWatchClient, gInOpenName.c_str());
+  if (!source) return false;
+  const char** connections = jack_port_get_all_connections(gWatchClient, source);
+  bool ours = false;
+  for (const char** c = connections; c && *c && !ours; ++c) {
+    const std::string name = *c;
+    ours = StartsWith(name, kClientName) && name.size() > 6 && name.compare(name.size() - 6, 6, ":input") == 0;
+  }
+  if (connections) jack_free(connections);
+  return ours;
+}
+
 // The service's port indices offered to the program, in offering order.
 template <typename Client>
 static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
@@ -196,6 +218,8 @@ const char* MidiPortResultText(int result) {
 void MidiPortsShutdown() {
   MidiInPortClose();
   MidiOutPortClose();
+  if (gWatchClient) jack_client_close(gWatchClient);
+  gWatchClient = nullptr;
   gIn.reset();
   {
     std::lock_guard<std::mutex> lock(gOutMutex);
@@ -259,9 +283,10 @@ void MidiInPortClose() {
 bool MidiInPortStillPresent() {
   if (!gInOpen) return false;
   unsigned n = gIn->getPortCount();
-  for (unsigned i = 0; i < n; ++i)
-    if (gIn->getPortName(i) == gInOpenName) return true;
-  return false;
+  bool named = false;
+  for (unsigned i = 0; i < n && !named; ++i) named = gIn->getPortName(i) == gInOpenName;
+  if (!named || gService != Service::kJack) return named;
+  return JackInputStillConnected();
 }
 
 int MidiOutPortCount() {

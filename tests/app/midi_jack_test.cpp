@@ -262,6 +262,26 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
   Bytes note{0x90, 62, 80};
   EXPECT_TRUE(WaitUntil([&] { return keys->sendMessage(&note), CountAppMessages() > 0; }, 5000))
       << "the reopened keyboard is heard";
+
+  // One that leaves and comes back between two checks keeps its port's name, but its connection to
+  // us is gone: the check reports it as a device error all the same, and the reopened one is heard.
+  SleepMs(200);   // the notes sent until one was heard have all arrived
+  RemoveAppMessages(0, 0xFFFFFFFFu);
+  CheckMidiInputPresent();
+  EXPECT_EQ(CountAppMessages(), 0u) << "still connected";
+  keys.reset();
+  keys = PlugKeyboard();
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000));
+  RemoveAppMessages(0, 0xFFFFFFFFu);
+  CheckMidiInputPresent();
+  ASSERT_EQ(CountAppMessages(), 1u);
+  DrainAppMessages();
+  EXPECT_EQ(gSeen.back().code, (uint32_t)kMsgMidiInError);
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  RemoveAppMessages(0, 0xFFFFFFFFu);
+  EXPECT_TRUE(WaitUntil([&] { return keys->sendMessage(&note), CountAppMessages() > 0; }, 5000))
+      << "the keyboard plugged in again is heard";
 }
 
 TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {

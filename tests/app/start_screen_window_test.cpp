@@ -231,6 +231,10 @@ TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
   SetMidiOutDriver(&kOutDriver);
   ConnectFloors();
   RunUntil(2.0f);
+  // The rescan connects a keyboard on its own while the screen stands; a list closed without a
+  // choice changes nothing of that.
+  ASSERT_TRUE(gMidiInOpen);
+  const std::string keyboard = gMidiInName;
   struct Case {
     bool midi;
     int rows;
@@ -266,7 +270,7 @@ TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
     Press(l.list.x + l.list.w + 40, l.list.y + 4);
     EXPECT_FALSE(gMidiPickerOpen || gAudioOutPickerOpen);
   }
-  EXPECT_FALSE(gMidiInOpen) << "nothing was chosen";
+  EXPECT_EQ(gMidiInName, keyboard) << "nothing was chosen";
 
   // No keyboard: the list's message takes two lines, so that its promise is not cut off.
   gInDevices.clear();
