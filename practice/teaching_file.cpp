@@ -210,6 +210,17 @@ static void CommitJob(const TeachingSaveJob& job, const std::string& text) {
   }
 }
 
+// A data-folder file read only in part is kept beside it (".bak") before a save replaces it; one
+// that cannot be copied is moved aside whole (".bad"), so the save never takes its place. True:
+// what was read stands.
+static bool KeepWhatWasPassedOver(const std::string& path, const std::string& readPath, const std::string& text,
+                                  bool partly) {
+  if (!partly || readPath != path) return true;
+  DebugLog("[teaching] %s was read only in part\n", path.c_str());
+  if (!KeepCopyBeforeRewrite(path, text, std::string())) SetAsideDataFile(path, "read only in part");
+  return true;
+}
+
 // ---- public functions ----
 std::string SanitizeStudentId(const std::string& id) {
   if (id.empty()) return "default";
@@ -363,6 +374,9 @@ bool ReadTeachingFile(TeachingState& s) {
   }
   if (!IsWholeJsonObject(text)) return setAside("not a whole teaching file");
 
+  // Parts the reader passes over (a session without its date, a field that is not a number, a
+  // list cut short) would be gone after the next save: the file as read is kept beside it first.
+  bool partly = false;
   JsonFindInt(text, "lastDifficulty", &s.lastDifficulty);
   s.lastDifficulty = ClampInt(s.lastDifficulty, 1, 10);
 
@@ -381,7 +395,10 @@ bool ReadTeachingFile(TeachingState& s) {
       const char* start = text.c_str() + i;
       char* end = nullptr;
       long v = strtol(start, &end, 10);
-      if (end == start) break;
+      if (end == start) {
+        partly = true;
+        break;
+      }
       s.savedPracticeScales.push_back((int32_t)(int64_t)v);
       i += (size_t)(end - start);
     }
@@ -391,7 +408,7 @@ bool ReadTeachingFile(TeachingState& s) {
   key = text.find("\"attendance\"");
   open = key == std::string::npos ? key : text.find('[', key);
   close = open == std::string::npos ? open : FindOutsideStrings(text, ']', open);
-  if (close == std::string::npos) return true;
+  if (close == std::string::npos) return KeepWhatWasPassedOver(path, readPath, text, key != std::string::npos || partly);
   size_t pos = open + 1;
   while (pos < close) {
     size_t objOpen = FindOutsideStrings(text, '{', pos);
@@ -403,19 +420,20 @@ bool ReadTeachingFile(TeachingState& s) {
     TeachingAttendanceEntry e;
     size_t date = FindValueStart(obj, "dateISO");
     if (date != std::string::npos && date < obj.size() && obj[date] == '"') e.dateISO = ReadEscapedString(obj, date + 1);
-    JsonFindFloat(obj, "Challenge", &e.Challenge);
-    JsonFindFloat(obj, "A", &e.A);
-    JsonFindFloat(obj, "B", &e.B);
-    JsonFindFloat(obj, "C", &e.C);
-    JsonFindFloat(obj, "D", &e.D);
-    JsonFindInt(obj, "bpm", &e.bpm);
-    JsonFindInt(obj, "timeSigNum", &e.timeSigNum);
-    JsonFindInt(obj, "timeSigDen", &e.timeSigDen);
-    JsonFindInt(obj, "difficulty", &e.difficulty);
+    bool whole = JsonFindFloat(obj, "Challenge", &e.Challenge);
+    whole &= JsonFindFloat(obj, "A", &e.A);
+    whole &= JsonFindFloat(obj, "B", &e.B);
+    whole &= JsonFindFloat(obj, "C", &e.C);
+    whole &= JsonFindFloat(obj, "D", &e.D);
+    whole &= JsonFindInt(obj, "bpm", &e.bpm);
+    whole &= JsonFindInt(obj, "timeSigNum", &e.timeSigNum);
+    whole &= JsonFindInt(obj, "timeSigDen", &e.timeSigDen);
+    whole &= JsonFindInt(obj, "difficulty", &e.difficulty);
     if (!e.dateISO.empty()) s.attendance.push_back(e);
+    partly |= !whole || e.dateISO.empty();
     pos = objClose + 1;
   }
-  return true;
+  return KeepWhatWasPassedOver(path, readPath, text, partly);
 }
 
 void SaveTeachingStateAsync(const TeachingState& s) {

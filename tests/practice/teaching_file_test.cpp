@@ -109,6 +109,36 @@ TEST_F(TeachingFileTest, ReaderAcceptsVariationsAndStopsAtBrokenInput) {
   }
 }
 
+// A file the reader took only in part (a session whose date key is damaged, a list cut at a
+// letter) is kept beside it before the first save replaces it with less; a whole one is not.
+TEST_F(TeachingFileTest, AFileReadInPartIsKeptBesideItBeforeASave) {
+  TeachingSaveJob job;
+  job.studentId = "ann";
+  job.practiceScales = {0, 17, 34};
+  job.attendance = {Entry{"2026-12-01", 50, 1, 2, 3, 4, 90, 4, 4, 5}, Entry{"2026-12-02", 51, 1, 2, 3, 4, 90, 4, 4, 5},
+                    Entry{"2026-12-03", 52, 1, 2, 3, 4, 90, 4, 4, 5}};
+  const std::string whole = FormatTeachingJson(job, "2026-12-03T10:00:00");
+  std::string damaged = whole;
+  damaged.replace(damaged.find("\"dateISO\":\"2026-12-03\""), 9, "\"date ISO\"");
+  damaged.replace(damaged.find("[0,17,34]"), 9, "[0,17,x,34]");
+  for (const auto& [text, kept] : {std::pair{whole, false}, std::pair{damaged, true}}) {
+    SCOPED_TRACE(kept ? "damaged" : "whole");
+    fs::remove_all(DataFolder());
+    TeachingState s = For("ann");
+    WriteFileBytes(TeachingFilePath(s), text);
+    ASSERT_TRUE(ReadTeachingFile(s));
+    EXPECT_EQ(s.attendance.size(), kept ? 2u : 3u);
+    s.practiceScales = s.savedPracticeScales;
+    SaveTeachingStateAsync(s);
+    ASSERT_TRUE(WaitForPendingSaves());
+    EXPECT_EQ(fs::exists(TeachingFilePath(s) + ".bak"), kept);
+    if (kept) {
+      EXPECT_EQ(ReadFileBytes(TeachingFilePath(s) + ".bak"), damaged) << "the file as read, whole";
+    }
+    EXPECT_NE(ReadFileBytes(TeachingFilePath(s)).find("2026-12-02"), std::string::npos) << "the save went through";
+  }
+}
+
 TEST_F(TeachingFileTest, OtherVersionIsSkippedWithItsLogLine) {
   TeachingState s = For("kim");
   s.lastDifficulty = 3;
