@@ -19,15 +19,25 @@ bool IsCjkBreakBefore(const std::string& t, size_t at) {
   if (at == 0 || at >= t.size()) return false;
   const unsigned char lead = (unsigned char)t[at];
   if (lead < 0xE3 || lead > 0xED || at + 2 >= t.size()) return false;
-  static const char* const kNoLineStart[] = {"\u3002", "\u3001", "\u300d", "\u300f", "\uff09", "\u30fc", "\uff01", "\uff1f"};
-  for (const char* mark : kNoLineStart)
-    if (t.compare(at, 3, mark) == 0) return false;
-  return true;
+  return !StartsWithNoLineStartMark(t, at);
 }
 
 }  // namespace
 
 // ---- public functions ----
+bool StartsWithNoLineStartMark(const std::string& text, size_t at) {
+  // A line that began with a small kana ("ィアン") would split one sound in two.
+  static const char* const kNoLineStart[] = {
+      "\u3002", "\u3001", "\uff09", "\u300d", "\u300f", "\uff01", "\uff1f", "\uff0c", "\uff1a", "\u30fc", "\u30fb",
+      "\u3041", "\u3043", "\u3045", "\u3047", "\u3049", "\u3063", "\u3083", "\u3085", "\u3087", "\u308e",
+      "\u30a1", "\u30a3", "\u30a5", "\u30a7", "\u30a9", "\u30c3", "\u30e3", "\u30e5", "\u30e7", "\u30ee",
+      "\u30f5", "\u30f6", ")", ".", ",", "!", "?", ":", "%"};
+  if (at >= text.size()) return false;
+  for (const char* mark : kNoLineStart)
+    if (text.compare(at, std::char_traits<char>::length(mark), mark) == 0) return true;
+  return false;
+}
+
 float LabelMargin(float uiScale) { return std::max(6.0f * uiScale, 4.0f); }
 
 LabelFit FitLabel(UiFont font, const std::string& text, float size, float room, float roomHeight) {

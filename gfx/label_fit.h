@@ -17,6 +17,9 @@ struct LabelFit {
   float widest = 0.0f;             // widest line at that scale, in pixels
 };
 
+// A mark that may not begin a line of East-Asian text starts at byte `at` of text: a closing
+// mark, the prolonged-sound mark, a small kana, or a closing ASCII sign.
+bool StartsWithNoLineStartMark(const std::string& text, size_t at);
 // The margin left on each side of a label in a box of that width (UI-scaled).
 float LabelMargin(float uiScale);
 // Fits the (English) label into room x roomHeight pixels for a font of that size.

@@ -4,14 +4,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "gfx/label_fit.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
-
-// ---- constants ----
-// Marks that may not begin a line of East-Asian text.
-static const char* const kNoLineStart[17] = {"\xE3\x80\x82", "\xE3\x80\x81", "\xEF\xBC\x89", "\xE3\x80\x8D",
-                                             "\xE3\x80\x8F", "\xEF\xBC\x81", "\xEF\xBC\x9F", "\xEF\xBC\x8C",
-                                             "\xEF\xBC\x9A", "\xE3\x83\xBC", ")", ".", ",", "!", "?", ":", "%"};
 
 // ---- internal helpers ----
 static bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -37,12 +32,6 @@ static std::string ElideShown(UiFont font, const std::string& shown, float maxWi
   size_t first = 1;
   while (first < shown.size() && IsContinuationByte((unsigned char)shown[first])) ++first;
   return shown.substr(0, first) + "...";
-}
-
-static bool StartsWithNoLineStartMark(const std::string& text, size_t at) {
-  for (const char* mark : kNoLineStart)
-    if (text.compare(at, std::char_traits<char>::length(mark), mark) == 0) return true;
-  return false;
 }
 
 static bool IsEastAsian(const std::string& text) {

@@ -108,6 +108,11 @@ TEST_F(CardTextTest, TitlesWrapAtBlanksOrElide) {
   SplitTwoLines(0, ja, Shown(ja.substr(0, 6)) + 0.5f, kSize, &line1, &line2);
   EXPECT_EQ(line1, ja.substr(0, 3));
   EXPECT_EQ(line2.substr(0, 3), ja.substr(3, 3));
+  // Nor before a small kana: "ミクソリデ / ィアン" would split one sound.
+  const std::string mode = "\u30df\u30af\u30bd\u30ea\u30c7\u30a3\u30a2\u30f3";   // ミクソリディアン
+  SplitTwoLines(0, mode, Shown(mode.substr(0, 15)) + 0.5f, kSize, &line1, &line2);
+  EXPECT_EQ(line1, mode.substr(0, 12));
+  EXPECT_EQ(line2, mode.substr(12));
 }
 
 // A line of figures breaks at its widest gap that lets the first line fit, never inside a part,
