@@ -28,10 +28,20 @@ std::string FileNamePart(const std::string& path) {
 
 }  // namespace
 
+// The dialog's title in the UI language: the menu item that opens it, without its dots.
+static std::string DialogTitle(const char* menuItem) {
+  std::string title = Tr(menuItem);
+  for (const char* dots : {"...", "\u2026"}) {
+    const size_t n = std::char_traits<char>::length(dots);
+    if (title.size() > n && title.compare(title.size() - n, n, dots) == 0) title.resize(title.size() - n);
+  }
+  return title;
+}
+
 // ---- public functions ----
 bool ChooseAndPlayMidiFile() {
   std::string path;
-  if (!ShowOpenFileDialog("Open MIDI File",
+  if (!ShowOpenFileDialog(DialogTitle("Open MIDI File..."),
                           {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
                           &path))
     return false;
@@ -117,7 +127,7 @@ bool StepPlaylist(int direction, bool atEnd) {
 
 bool OpenMidiFolderPicker() {
   std::string folder;
-  if (!ShowFolderDialog("Choose a MIDI Folder", &folder)) return false;
+  if (!ShowFolderDialog(DialogTitle("Open MIDI Folder..."), &folder)) return false;
   std::vector<std::string> files;
   if (!CollectMidiFiles(folder, files)) {
     gStatusText = "No MIDI files found in selected folder";

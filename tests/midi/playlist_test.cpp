@@ -1,9 +1,12 @@
 // The playlist: folder order, stepping with repeat and shuffle, failed entries, the two choosers
 // with scripted dialogs; and the seek bar's mapping.
 #include <filesystem>
+#include <mutex>
 
 #include "app/base/client_size.h"
 #include "gfx/hit_regions.h"
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
 #include "midi/seek_bar.h"
 #include "platform/file_dialogs.h"
 #include "tests/midi/transport_harness.h"
@@ -188,6 +191,7 @@ TEST_F(PlaylistTest, TheFileDialogMakesAOneEntryPlaylist) {
   gScriptPath = Write("Chosen_Piece.mid", ScaleSong());
   ASSERT_TRUE(ChooseAndPlayMidiFile());
   EXPECT_FALSE(gScriptLast.folder);
+  EXPECT_EQ(gScriptLast.title, "Open MIDI File");
   std::vector<std::string> filters;
   for (const auto& f : gScriptLast.filters) filters.insert(filters.end(), {f.label, f.patterns});
   EXPECT_EQ(filters, (std::vector<std::string>{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi", "All Files (*.*)", "*.*"}));
@@ -232,6 +236,31 @@ TEST_F(PlaylistTest, TheFolderPickerPlaysTheFolder) {
   gScriptAnswer = false;
   EXPECT_FALSE(OpenMidiFolderPicker());
   EXPECT_EQ(gPlaylist.size(), 3u);
+  EXPECT_EQ(gScriptLast.title, "Open MIDI Folder");
+}
+
+// The dialogs' titles speak the UI language: the menu items that open them, without their dots.
+TEST_F(PlaylistTest, TheDialogsTitlesAreTranslated) {
+  ScopedExeDir exe(dir_.path());
+  std::filesystem::create_directories(dir_.File("locales"));
+  WriteFileBytes(dir_.File("locales/de-DE.json"),
+                 "{\n  \"Open MIDI File...\": \"MIDI-Datei \u00f6ffnen...\",\n"
+                 "  \"Open MIDI Folder...\": \"MIDI-Ordner \u00f6ffnen\u2026\"\n}\n");
+  {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = "de-DE";
+  }
+  ResetTranslationFileForTesting();
+  gScriptAnswer = false;
+  EXPECT_FALSE(ChooseAndPlayMidiFile());
+  EXPECT_EQ(gScriptLast.title, "MIDI-Datei \u00f6ffnen");
+  EXPECT_FALSE(OpenMidiFolderPicker());
+  EXPECT_EQ(gScriptLast.title, "MIDI-Ordner \u00f6ffnen");
+  {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = "en-US";
+  }
+  ResetTranslationFileForTesting();
 }
 
 TEST(SeekBar, TimeAndXMapBothWays) {
