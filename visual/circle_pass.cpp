@@ -423,12 +423,18 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   float A = look.labelAlpha;
   ScopedTrSuppress names;  // key names and degree numerals are not UI words
   BeginTextRun();  // the labels of a position follow each other with nothing in between
+  // Each name is centred on its point, as the fixed offsets centre a name of two letters: a longer
+  // one ("F#m") grows both ways, not only outwards into the next ring's name ("A").
+  const char* major = kKeyNamesByRing[p];
+  const char* minor = kMinorKeyNamesByRing[p];
+  float shift = 0.5f * MeasureText(gFontLarge, major, 28.0f);
   float x = in.centreX + u1 * (in.inner + 25.0f), y = in.centreY + u2 * (in.inner + 25.0f);
-  DrawTextUtf8(gFontLarge, x - 13.0f, y + 15.0f, kKeyNamesByRing[p], 0, 0, 0, 0.34f * A);
-  DrawTextUtf8(gFontLarge, x - 14.0f, y + 14.0f, kKeyNamesByRing[p], 1, 1, 1, 0.95f * A);
+  DrawTextUtf8(gFontLarge, x - shift + 1.0f, y + 15.0f, major, 0, 0, 0, 0.34f * A);
+  DrawTextUtf8(gFontLarge, x - shift, y + 14.0f, major, 1, 1, 1, 0.95f * A);
+  shift = 0.5f * MeasureText(gFontMain, minor, 20.0f);
   x = in.centreX + u1 * (in.innermost + 30.0f), y = in.centreY + u2 * (in.innermost + 30.0f);
-  DrawTextUtf8(gFontMain, x - 9.0f, y + 11.0f, kMinorKeyNamesByRing[p], 0, 0, 0, 0.3f * A);
-  DrawTextUtf8(gFontMain, x - 10.0f, y + 10.0f, kMinorKeyNamesByRing[p], 0.8f, 0.8f, 0.8f, 0.61f * A);
+  DrawTextUtf8(gFontMain, x - shift + 1.0f, y + 11.0f, minor, 0, 0, 0, 0.3f * A);
+  DrawTextUtf8(gFontMain, x - shift, y + 10.0f, minor, 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
   if (!pl.degreeLabel.empty()) {
     x = in.centreX + u1 * (in.innermost - 16.0f), y = in.centreY + u2 * (in.innermost - 16.0f);

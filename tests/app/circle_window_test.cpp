@@ -207,6 +207,34 @@ TEST_F(CircleWindow, FSharpIsRedInCMajorButNotInGMajor) {
   EXPECT_GT(redness[0], redness[1] + 60) << redness[0] << " vs " << redness[1];
 }
 
+// The minor and major names of a position stand apart: at 3 o'clock "F#m" on the inner ring and
+// "A" on the outer one ran together as "F#mA" when the longer name only grew outwards.
+TEST_F(CircleWindow, TheRingsNamesStandApart) {
+  for (const auto& [w, h] : {std::pair{1440, 920}, std::pair{1500, 800}, std::pair{1280, 720}}) {
+    SCOPED_TRACE(testing::Message() << w << " x " << h);
+    WindowSetClientSize(w, h);
+    for (int i = 0; i < 100 && (gClientWidth != w || gClientHeight != h); ++i) {
+      DrainMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(gClientWidth, w);
+    SetProjection2D();
+    Frames(400);
+    ComputeCircleLayout(&cx_, &cy_, &m_, &R_, &Ri_, &Rm_);
+    Shot("circle_ring_names_" + std::to_string(w) + ".png");
+    // Along the row through the centre, between the middle of "F#m" and the middle of "A", ten
+    // columns running carry no ink of either name (they were six: the names read as one).
+    int clear = 0, longest = 0;
+    for (float x = cx_ + Rm_ + 30.0f; x <= cx_ + Ri_ + 25.0f; x += 1.0f) {
+      bool ink = false;
+      for (float y = cy_ - 14.0f; y <= cy_ + 6.0f && !ink; y += 1.0f) ink = Sum(Pixel(x, y)) > 330;
+      clear = ink ? 0 : clear + 1;
+      longest = std::max(longest, clear);
+    }
+    EXPECT_GE(longest, 10) << "F#m and A run together";
+  }
+}
+
 TEST_F(CircleWindow, TheStudentViewHidesTheCircleWhileItsStateGoesOn) {
   gStudents.push_back(Student{});
   gActiveStudentIndex = 0;
