@@ -25,6 +25,7 @@
 #include "learning/schedule.h"
 #include "learning_ui/learning_calendar.h"
 #include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_screen_state.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/library_button.h"
 #include "learning_ui/library_search.h"
@@ -203,6 +204,12 @@ bool HandleLearningClick(int x, int y) {
 bool ScrollLearningList(int wheelDelta) {
   if (!gPracticeMode || !gLibraryOpen) return false;
   const LearningLayout l = ComputeLearningLayout();
+  // Over a LEVEL list too short for its rows, the wheel brings the others into view.
+  const RectF levels{l.sideX - 8.0f, l.lowerY - 22.0f, l.sideInnerW, 22.0f + l.levelRowsShown * l.lowerRowH};
+  if (l.levelRowsShown < 7 && IsLibraryGridView() && In(levels, gMouseX, gMouseY)) {
+    if (wheelDelta != 0) gLevelListFirst = ClampInt(LevelListFirst(l) + (wheelDelta > 0 ? -1 : 1), 0, 7 - l.levelRowsShown);
+    return true;
+  }
   gLibraryScroll -= wheelDelta * 0.7f;
   ClampLibraryScroll(l);
   return true;

@@ -59,12 +59,15 @@ LearningLayout ComputeLearningLayout() {
   l.lowerY = l.navY + 12.0f * l.navRowH + 20.0f;
   l.lowerRowH = ClampFloat((l.height + l.top - l.lowerY - 48.0f) / 7.0f, 15.0f, 20.0f);
   // A window too low for the twelve rows the navigation may take: the LEVEL list moves up to end
-  // inside the panel, below the navigation rows shown now, its rows closer when they must be.
+  // inside the panel, below the navigation rows shown now; where its seven rows still find no room
+  // it shows those that fit and scrolls (closer rows ran Japanese and Hindi labels into each other).
   const float listBottom = l.top + l.height - 8.0f;
+  l.levelRowsShown = 7;
   if (l.lowerY + 7.0f * l.lowerRowH > listBottom) {
     const float navEnd = l.navY + (float)BuildNavRows().size() * l.navRowH + 20.0f;
     l.lowerY = std::max(navEnd, listBottom - 7.0f * l.lowerRowH);
-    l.lowerRowH = std::max(std::min(l.lowerRowH, (listBottom - l.lowerY) / 7.0f), 13.0f);
+    l.lowerRowH = std::max(std::min(l.lowerRowH, (listBottom - l.lowerY) / 7.0f), 15.0f);
+    l.levelRowsShown = ClampInt((int)std::floor((listBottom - l.lowerY) / l.lowerRowH), 1, 7);
   }
   l.detailW = ClampFloat(0.185f * l.width, 240.0f, 280.0f);
   if (l.width - l.sideW - l.detailW <= 720.0f) l.detailW = 0.0f;
@@ -121,8 +124,12 @@ RectF NavRowRect(const LearningLayout& l, int row) {
   return {l.sideX - 8.0f, l.navY + row * l.navRowH, l.sideInnerW, l.navRowH - 3.0f};
 }
 
+int LevelListFirst(const LearningLayout& l) { return ClampInt(gLevelListFirst, 0, 7 - l.levelRowsShown); }
+
 RectF LevelRowRect(const LearningLayout& l, int row) {
-  return {l.sideX - 8.0f, l.lowerY + row * l.lowerRowH, l.sideInnerW, l.lowerRowH - 2.0f};
+  const int shown = row - LevelListFirst(l);
+  if (shown < 0 || shown >= l.levelRowsShown) return kHiddenRect;
+  return {l.sideX - 8.0f, l.lowerY + shown * l.lowerRowH, l.sideInnerW, l.lowerRowH - 2.0f};
 }
 
 RectF NextLessonButtonRect(const LearningLayout& l) {

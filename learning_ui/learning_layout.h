@@ -17,6 +17,7 @@ struct LearningLayout {
   float sideX, sideW, sideInnerW;     // the sidebar and the width of its rows
   float navY, navRowH;                // the navigation list
   float lowerY, lowerRowH;            // the LEVEL list
+  int levelRowsShown;                 // its rows that fit, 7 but in a low window with a long navigation
   float calendarY, calendarH;         // the calendar
   float contentRight;                 // left edge of the detail column, or the panel's right edge
   float detailW;                      // the detail column, 0 when the panel is too narrow
@@ -49,8 +50,11 @@ void NavKeyColour(const std::string& key, float* r, float* g, float* b);
 // Every group head, with the current group's views after its head when it holds more than one.
 std::vector<NavRow> BuildNavRows();
 RectF NavRowRect(const LearningLayout& l, int row);
-// LEVEL row r = 0..6 (all, technique only, up to Beginner .. Advanced).
+// LEVEL row r = 0..6 (all, technique only, up to Beginner .. Advanced); hidden while the list,
+// scrolled to gLevelListFirst, does not show it.
 RectF LevelRowRect(const LearningLayout& l, int row);
+// The LEVEL list's first row shown: gLevelListFirst within what the list can scroll.
+int LevelListFirst(const LearningLayout& l);
 RectF NextLessonButtonRect(const LearningLayout& l);
 
 // ---- header and card controls ----

@@ -19,6 +19,7 @@ float gScrollHintLastScroll = -1.0f;      // not seen yet
 float gScrollHintChangedAt = 0.0f;        // app seconds
 int gSkillsTab = kSkillsTabMap;           // the map first
 int gRunsDropDown = 0;                    // no list open
+int gLevelListFirst = 0;                  // from the top
 
 // ---- public functions ----
 void ResetLearningScreenState() {
@@ -33,6 +34,7 @@ void ResetLearningScreenState() {
   gScrollHintChangedAt = 0.0f;
   gSkillsTab = kSkillsTabMap;
   gRunsDropDown = 0;
+  gLevelListFirst = 0;
   ResetEndlessRunsPicker();
   ResetLessonPanel();
 }

@@ -25,6 +25,7 @@ extern float gScrollHintLastScroll;     // the scroll the hint last saw; negativ
 extern float gScrollHintChangedAt;      // app seconds when that scroll changed
 extern int gSkillsTab;                  // kSkillsTabOverview or kSkillsTabMap
 extern int gRunsDropDown;               // the endless-runs list that is open, 0 for none
+extern int gLevelListFirst;             // the LEVEL list's first row shown when not all fit
 
 // Back to the start values (tests).
 void ResetLearningScreenState();

@@ -165,8 +165,15 @@ static void DrawNavigation(const LearningLayout& l) {
 
 static void DrawLevelFilter(const LearningLayout& l) {
   DrawTextUtf8(gFontSmall, l.sideX, l.lowerY - 10.0f, "LEVEL", 0.5f, 0.56f, 0.66f, 0.85f);
+  if (l.levelRowsShown < 7) {   // which rows the wheel has brought into view
+    const int first = LevelListFirst(l);
+    const std::string rows = std::to_string(first + 1) + "-" + std::to_string(first + l.levelRowsShown) + " / 7";
+    DrawShown(gFontSmall, l.sideX + l.sideInnerW - 14.0f - ShownWidth(gFontSmall, rows, 6.4f), l.lowerY - 10.0f, rows,
+              0.5f, 0.56f, 0.66f, 0.85f);
+  }
   for (int r = 0; r < 7; ++r) {
     RectF row = LevelRowRect(l, r);
+    if (!(row.w > 0.0f)) continue;
     bool active = r - 1 == gLevelFilter;
     if (active) DrawActiveRow(row, 0.85f, false);
     float cr = 0.45f, cg = 0.66f, cb = 1.0f;

@@ -2,6 +2,7 @@
 // grid's last row, the scrollbar, and the navigation list.
 #include <cmath>
 
+#include "learning_ui/learning_screen_state.h"
 #include "tests/learning_ui/learning_ui_fixture.h"
 
 namespace {
@@ -91,18 +92,41 @@ TEST_F(LearningLayoutTest, ContentShorterThanTheViewHasNoScrollbar) {
 }
 
 // In the smallest window the LEVEL list ends inside the panel and below the navigation rows (and
-// its heading), whichever group is open; a tall window keeps it twelve navigation rows down.
+// its heading), whichever group is open, its rows never closer than a line of small text; where
+// not all seven fit, it shows those that do and the wheel over it brings the others into view. A
+// tall window keeps it twelve navigation rows down.
 TEST_F(LearningLayoutTest, TheLevelListStaysInsideTheSidebar) {
-  for (const char* view : {"", "rep_era", "today"}) {
+  gPracticeMode = gLibraryOpen = true;
+  for (const char* view : {"", "rep_era", "today", "foundations"}) {
     SCOPED_TRACE(view);
     gClientWidth = 1280, gClientHeight = 720;
     gLibraryViewKey = view;
+    gLevelListFirst = 0;
     const LearningLayout l = ComputeLearningLayout();
-    const RectF last = LevelRowRect(l, 6), lastNav = NavRowRect(l, (int)BuildNavRows().size() - 1);
-    EXPECT_LE(last.y + last.h, l.top + l.height);
+    const RectF lastNav = NavRowRect(l, (int)BuildNavRows().size() - 1);
     EXPECT_GE(LevelRowRect(l, 0).y - 10.0f - 12.0f, lastNav.y + lastNav.h);
-    EXPECT_GE(l.lowerRowH, 13.0f);
+    EXPECT_GE(l.lowerRowH, 15.0f);
+    // The songbook's three views or the Skills group's seven open above it.
+    const bool scrolls = std::string(view) == "rep_era" || std::string(view) == "foundations";
+    EXPECT_EQ(l.levelRowsShown < 7, scrolls);
+    for (int first = 0; first <= 7 - l.levelRowsShown; ++first) {
+      if (first > 0) {   // one notch down over the list
+        gMouseX = (int)(l.sideX + 20.0f), gMouseY = (int)(l.lowerY + 4.0f);
+        const float library = gLibraryScroll;
+        EXPECT_TRUE(ScrollLearningList(-120));
+        EXPECT_EQ(gLibraryScroll, library) << "the cards stay where they were";
+      }
+      EXPECT_EQ(LevelListFirst(l), first);
+      for (int r = 0; r < 7; ++r) {
+        const RectF row = LevelRowRect(l, r);
+        EXPECT_EQ(row.w > 0.0f, r >= first && r < first + l.levelRowsShown) << r;
+        if (row.w > 0.0f) EXPECT_LE(row.y + row.h, l.top + l.height) << r;
+      }
+    }
+    EXPECT_TRUE(ScrollLearningList(-120));
+    EXPECT_EQ(LevelListFirst(l), 7 - l.levelRowsShown) << "the list ends at its last row";
   }
+  gPracticeMode = gLibraryOpen = false;
   gClientWidth = 1920, gClientHeight = 1080;
   gLibraryViewKey = "";
   const LearningLayout tall = ComputeLearningLayout();
