@@ -8,10 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
-#include "app/base/strings.h"
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
 #include "board/board_layout.h"
@@ -26,6 +27,28 @@
 static float Px(float s, float k, float minimum) { return std::max(k * s, minimum); }
 
 static UiFont TrailFont() { return gFontMain ? gFontMain : gFontMedium ? gFontMedium : gFontLarge; }
+
+// Splits a name by its drawn width, not by a count of characters: glyphs are wider than any
+// estimate, and a line the scissor cuts loses letters mid-glyph. A slash chord breaks before its
+// bass note so that note is read whole; a line still too wide ends in "...".
+static void SplitTrailName(UiFont font, const std::string& text, float avail, std::string* line1,
+                           std::string* line2) {
+  *line1 = text;
+  line2->clear();
+  if (MeasureText(font, text, 18) <= avail) return;
+  const size_t slash = text.rfind('/');
+  // "6/9" is part of a chord's label; only a note name after the slash is a bass note.
+  const bool bass = slash != std::string::npos && slash > 0 && slash + 1 < text.size() &&
+                    text[slash + 1] >= 'A' && text[slash + 1] <= 'G' && text.find(' ') == std::string::npos;
+  if (bass) {
+    *line1 = FitTextToWidth(font, text.substr(0, slash), 18, avail);
+    *line2 = FitTextToWidth(font, text.substr(slash), 18, avail);
+    return;
+  }
+  std::vector<std::string> lines = WrapTextToWidth(font, text, 18, avail, 2);
+  *line1 = lines.empty() ? "" : lines[0];
+  if (lines.size() > 1) *line2 = lines[1];
+}
 
 // ---- public functions ----
 float TrailSmoothstep(float t) {
@@ -164,8 +187,6 @@ void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
   const float avail = (c.colRight - c.colLeft) - 2.0f * pad;
   if (std::max(0.8f * cw, 4.0f) >= avail) return;
   const bool calm = gSongViewFade > 0.01f;
-  const int wrapChars = std::max(4, (int)std::floor(avail / std::max(cw, 1.0f)));
-  const int cutBytes = std::max(4, (int)std::floor(avail / std::max(0.6f * cw, 1.0f)));
   ColumnScissor clip(c);
   ScopedTrSuppress names;  // chord names are not UI words
   std::string line1, line2;
@@ -176,10 +197,8 @@ void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
     if (!ComputeTrailEntryLook(e, (int)i, nowMs, c, gTeachingLevel, calm, &k)) continue;
     std::string text = TrimSpaces(e.text);
     if (text.empty()) continue;
-    WrapLabelTwoLines(text, wrapChars, &line1, &line2);
+    SplitTrailName(font, text, avail, &line1, &line2);
     if (line1.empty()) continue;
-    if (MeasureText(font, line1, 18) > avail) line1 = TruncateUtf8(line1, cutBytes);
-    if (!line2.empty() && MeasureText(font, line2, 18) > avail) line2 = TruncateUtf8(line2, cutBytes);
     float w1 = std::max(MeasureText(font, line1, 18), 8.0f);
     float textH = MeasureTextHeight(font, text, Px(s, 22, 18));
     float gap = std::max(Px(s, 12, 10), textH + 8.0f);

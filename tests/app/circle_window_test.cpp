@@ -1,6 +1,7 @@
-// The circle view in a real 1440 x 920 window on a virtual display: notes posted as raw MIDI input
-// go the whole road through the window procedure and the frame, and the picture is read back at
-// positions computed from the circle's layout. Screenshots go to the test's working folder.
+// The circle view in a real 1440 x 920 window on a virtual display (laid out at 1280 x 720 where a
+// test asks): notes posted as raw MIDI input go the whole road through the window procedure and the
+// frame, and the picture is read back at positions computed from the circle's layout. Screenshots
+// go to the test's working folder.
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -293,6 +294,82 @@ TEST_F(CircleWindow, AWideScaleNameEndsInsideItsColumn) {
   EXPECT_LT(rightmostGold, x1 - 2) << "the name runs into the column's edge";
   gPatternEvents.clear();
   ClockDriveEnd();
+}
+
+// A slash chord too wide for the band between the circle and the board breaks before its bass
+// note: both lines are drawn whole inside the column, where the scissor once sliced the name
+// mid-letter ("C#mMaj7/(" for C#mMaj7/G#).
+TEST_F(CircleWindow, ASlashChordTooWideForTheColumnShowsItsBassNoteOnASecondLine) {
+  struct Case {
+    int width, height;
+    const char* name;
+    uint32_t quality;
+    const char *above, *below;
+  };
+  const Case cases[] = {
+      {1440, 920, "C#mMaj7/G#", 1, "C#mMaj7", "/G#"},
+      {1280, 720, "G#m7b5/D", 2, "G#m7b5", "/D"},
+      {1280, 720, "Abm7b5/D", 2, "Abm7b5", "/D"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.name) + " at " + std::to_string(k.width) + "x" + std::to_string(k.height));
+    ApplyClientSize(k.width, k.height, true);
+    RelayoutAll();
+    const uint32_t now = 100000;
+    gRingLabels.clear();
+    gRingLabels.push_back({k.name, now - 60, 0.95f, 0.8f, 0.3f, k.quality, 0});
+    const TrailColumn c = ComputeTrailColumn();
+    const UiFont font = gFontMain;
+    ASSERT_GT(MeasureText(font, k.name, 18), c.colRight - c.colLeft) << "the name must be too wide for one line";
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawChordTrail(c, now);
+    glFinish();
+    Shot(std::string("chord_trail_") + k.name[0] + k.name[1] + "_" + std::to_string(k.width) + ".png");
+
+    // Ink rows grouped into lines, each with its leftmost and rightmost inked column.
+    const int x0 = (int)std::floor(c.colLeft), x1 = (int)std::ceil(c.colRight), w = x1 - x0;
+    std::vector<unsigned char> rgb((size_t)w * gClientHeight * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x0, 0, w, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    struct Line {
+      int left, right;
+    };
+    std::vector<Line> lines;
+    int lastInkRow = -100;
+    for (int y = 0; y < gClientHeight; ++y) {
+      int left = -1, right = -1;
+      for (int x = x0; x < x1; ++x) {
+        const unsigned char* p = &rgb[((size_t)(gClientHeight - 1 - y) * w + (size_t)(x - x0)) * 3];
+        if (std::max({p[0], p[1], p[2]}) > 40) {
+          if (left < 0) left = x;
+          right = x;
+        }
+      }
+      if (left < 0) continue;
+      if (y - lastInkRow > 3) lines.push_back({left, right});
+      lines.back().left = std::min(lines.back().left, left);
+      lines.back().right = std::max(lines.back().right, right);
+      lastInkRow = y;
+    }
+    ASSERT_EQ(lines.size(), 2u) << "the name and its bass note on lines of their own";
+    const char* expected[2] = {k.above, k.below};
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(expected[i]);
+      EXPECT_LT(lines[i].right, (int)std::floor(c.colRight) - 2) << "the line runs into the column's edge";
+      EXPECT_GT(lines[i].left, (int)std::ceil(c.colLeft) + 1);
+      // Ink as wide as the whole text: no letter lost or sliced.
+      EXPECT_NEAR((float)(lines[i].right - lines[i].left + 1), MeasureText(font, expected[i], 18), 4.0f);
+    }
+    // The same name in the whole frame, for a look beside the circle and the board.
+    gRingLabels.back().timeMs = ClockMs32();
+    RunFrameWork(ClockMs32());
+    glFinish();
+    Shot(std::string("chord_trail_frame_") + k.name[0] + k.name[1] + "_" + std::to_string(k.width) + ".png");
+  }
+  gRingLabels.clear();
 }
 
 TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
