@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
@@ -35,6 +36,18 @@ float (*gStaffFloorHook)() = nullptr;                  // the top of what stands
 static float DefaultLineSpacing() { return ClampFloat(0.04f * (float)gClientHeight, 12.0f, 36.0f); }
 
 static bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// A sign fits a column when none already there would touch it, or when one there is the same sign
+// on the same row: a note struck again, or played while the song waits for it, shows one sign.
+static bool SignFitsColumn(const std::vector<StaffHeadSign>& heads, const std::vector<size_t>& column,
+                           const StaffHeadSign& sign, float clearance) {
+  for (size_t j : column) {
+    const float dy = std::fabs(heads[j].y - sign.y);
+    if (dy <= 0.1f * clearance && heads[j].kind == sign.kind) return true;
+    if (dy < clearance) return false;
+  }
+  return true;
+}
 
 // ---- public functions: geometry ----
 bool ComputeStaffPanelRect(RectF* out, RectF* contentArea) {
@@ -189,6 +202,34 @@ std::string StaffCaption(bool keyMode) {
   else if (Contains(english, "eolian") || Contains(english, "inor"))
     mode = Tr("minor");
   return TrF("Key: %s %s", tonic.c_str(), mode.c_str());
+}
+
+std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float clearance) {
+  std::vector<StaffSignPlace> places(heads.size());
+  std::vector<size_t> order(heads.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return heads[a].x < heads[b].x; });
+  std::vector<std::vector<size_t>> columns;
+  for (size_t first = 0; first < order.size();) {
+    const float left = heads[order[first]].x;
+    size_t end = first;
+    while (end < order.size() && heads[order[end]].x - left <= sameX) ++end;
+    // The highest sign stands nearest the heads, as engravers set a chord's signs.
+    std::vector<size_t> chord(order.begin() + (std::ptrdiff_t)first, order.begin() + (std::ptrdiff_t)end);
+    std::stable_sort(chord.begin(), chord.end(), [&](size_t a, size_t b) { return heads[a].y < heads[b].y; });
+    columns.clear();
+    for (size_t h : chord) {
+      places[h].anchorX = left;
+      if (heads[h].kind == 0) continue;
+      size_t c = 0;
+      while (c < columns.size() && !SignFitsColumn(heads, columns[c], heads[h], clearance)) ++c;
+      if (c == columns.size()) columns.emplace_back();
+      columns[c].push_back(h);
+      places[h].column = (int)c;
+    }
+    first = end;
+  }
+  return places;
 }
 
 void ResetStaffPanel() {

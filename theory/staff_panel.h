@@ -96,6 +96,24 @@ bool StaffKeyMode();
 // Puts the levels, the rectangle and the clock back.
 void ResetStaffPanel();
 
+// One head whose sign is to be placed: where the head stands and its sign (0: none).
+struct StaffHeadSign {
+  float x = 0.0f;
+  float y = 0.0f;
+  int kind = 0;
+};
+// Where a head's sign goes: its column counted leftwards from the heads (0 nearest them, -1 for a
+// head without a sign) and the x of its chord's leftmost head, which the columns are counted from.
+struct StaffSignPlace {
+  int column = -1;
+  float anchorX = 0.0f;
+};
+// Heads within sameX of a chord's leftmost head form the chord. Its signs are placed from the
+// highest down, each in the first column where every sign already there stands at least
+// `clearance` above or below it; a sign of the same kind on the same row shares that sign's column.
+// One place per head, in the order given.
+std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float clearance);
+
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.
 void DrawStaffPanel(float time, float alpha);

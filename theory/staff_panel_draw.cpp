@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
@@ -23,12 +24,25 @@
 // ---- constants ----
 constexpr float kPlayedDriftSpacings = 2.4f;  // line spacings a played head drifts per second
 constexpr float kPlayedLifeSeconds = 2.2f;    // a played head fades out over this
+constexpr float kSignColumnSizes = 0.8f;      // a chord's sign columns stand this many sign sizes apart:
+                                              // a sharp's width and a little air
+constexpr float kSignClearSizes = 1.1f;       // signs nearer than this many sizes above or below
+                                              // touch: the tallest sign's height and a little air
 
 // ---- state ----
 static float gStaffLastTime = -1.0f;  // time of the previous frame, for the level decay
 
 // ---- internal helpers ----
+// A head of this frame, held back until the signs of its chord are placed.
+struct HeadToDraw {
+  float x, y;
+  int kind;
+  float r, g, b, a;
+};
+
 static UiFont CaptionFont() { return gFontSmall ? gFontSmall : gFontMain; }
+static float HeadHalfWidth(const StaffGeometry& g) { return std::max(0.32f * g.sp, 6.2f) * 1.55f; }
+static float SignSize(const StaffGeometry& g) { return std::max(1.6f * g.sp, 10.0f); }
 
 static void FillEllipse(float cx, float cy, float rx, float ry, int points) {
   glBegin(GL_TRIANGLE_FAN);
@@ -52,12 +66,26 @@ static void DrawLedgers(const StaffGeometry& g, float x, float y, float halfW, f
   }
 }
 
-static void DrawHead(const StaffGeometry& g, float x, float y, int accidental, float r, float gg, float b, float a) {
-  float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, halfH = std::max(0.24f * g.sp, 4.2f);
-  DrawLedgers(g, x, y, halfW, r, gg, b, a * 0.8f);
-  SetGlColor(r, gg, b, a);
-  FillEllipse(x, y, halfW, halfH, 21);
-  if (accidental != 0) DrawAccidental(x - 2.2f * halfW, y, std::max(1.6f * g.sp, 10.0f), accidental, r, gg, b, a);
+static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float signX) {
+  float halfW = HeadHalfWidth(g), halfH = std::max(0.24f * g.sp, 4.2f);
+  DrawLedgers(g, h.x, h.y, halfW, h.r, h.g, h.b, h.a * 0.8f);
+  SetGlColor(h.r, h.g, h.b, h.a);
+  FillEllipse(h.x, h.y, halfW, halfH, 21);
+  if (h.kind != 0) DrawAccidental(signX, h.y, SignSize(g), h.kind, h.r, h.g, h.b, h.a);
+}
+
+// Heads in list order, the signs of a chord staggered leftwards where they would run into each
+// other; heads closer than half a head's width stand as one chord.
+static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& heads) {
+  const float halfW = HeadHalfWidth(g), size = SignSize(g);
+  std::vector<StaffHeadSign> signs;
+  signs.reserve(heads.size());
+  for (const HeadToDraw& h : heads) signs.push_back({h.x, h.y, h.kind});
+  const std::vector<StaffSignPlace> places = PlaceStaffSigns(signs, halfW, kSignClearSizes * size);
+  for (size_t i = 0; i < heads.size(); ++i) {
+    const float column = (float)std::max(places[i].column, 0);
+    DrawHead(g, heads[i], places[i].anchorX - 2.2f * halfW - column * kSignColumnSizes * size);
+  }
 }
 
 static void DrawPanelBox(const StaffGeometry& g, float alpha) {
@@ -125,7 +153,8 @@ static void DrawStepLabels(const StaffGeometry& g, float time, float alpha) {
   }
 }
 
-static void DrawUpcomingNotes(const StaffGeometry& g, const StaffSongFeed& feed, bool flats, float alpha) {
+static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, bool flats, float alpha,
+                             std::vector<HeadToDraw>* heads) {
   float step = g.sp / 2.0f, right = g.panel.x + g.panel.w - 1.2f * g.sp;
   for (const StaffSongNote& n : feed.upcoming) {
     if (n.aheadMs < 0.0f || n.aheadMs > kStaffLookAheadMs) continue;
@@ -143,11 +172,11 @@ static void DrawUpcomingNotes(const StaffGeometry& g, const StaffSongFeed& feed,
     }
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
-    DrawHead(g, x, y, kind, r, gg, b, 0.92f * ramp * alpha);
+    heads->push_back({x, y, kind, r, gg, b, 0.92f * ramp * alpha});
   }
 }
 
-static void DrawPlayedNotes(const StaffGeometry& g, bool flats, float alpha) {
+static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std::vector<HeadToDraw>* heads) {
   uint32_t now = ClockMs32();
   float step = g.sp / 2.0f, leftLimit = g.labelX + 1.2f * g.sp;
   for (auto it = gPlayedNotes.rbegin(); it != gPlayedNotes.rend(); ++it) {
@@ -159,7 +188,7 @@ static void DrawPlayedNotes(const StaffGeometry& g, bool flats, float alpha) {
     if (x < leftLimit) continue;
     float y = StaffYForNote(it->note, g.middleCY, step, flats);
     float fade = 1.0f - age / kPlayedLifeSeconds;
-    DrawHead(g, x, y, StaffAccidentalFor(it->note, flats), it->r, it->g, it->b, fade * alpha);
+    heads->push_back({x, y, StaffAccidentalFor(it->note, flats), it->r, it->g, it->b, fade * alpha});
   }
 }
 
@@ -269,12 +298,16 @@ void DrawStaffPanel(float time, float alpha) {
   // Heads far above or below the staves (their ledger lines with them) end at the content area's
   // edge: not over the keyboard, nor off the window.
   const SavedClip clip = BeginClip(g.notes.x, g.notes.y, g.notes.w, g.notes.h);
+  // Coming and played heads are placed together: a chord the song waits for and the notes of it
+  // already played stand at the same play line, and their signs must not run into each other.
+  std::vector<HeadToDraw> heads;
   if (gWaitMode && gStaffSongFeedHook) {
     StaffSongFeed feed;
     gStaffSongFeedHook(&feed);
-    if (feed.waiting) DrawUpcomingNotes(g, feed, flats, a);
+    if (feed.waiting) AddUpcomingHeads(g, feed, flats, a, &heads);
   }
-  DrawPlayedNotes(g, flats, a);
+  AddPlayedHeads(g, flats, a, &heads);
+  DrawHeads(g, heads);
   EndClip(clip);
   std::string caption = StaffCaption(StaffKeyMode());
   ScopedTrSuppress translated;  // the caption is already in the UI language

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/base/client_size.h"
 #include "app/base/note_tables.h"
@@ -91,6 +92,53 @@ TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
   EXPECT_EQ(StaffAccidentalForScored(1, true), 1);
   EXPECT_EQ(StaffAccidentalForScored(0, true), 3) << "a written natural";
   EXPECT_EQ(StaffAccidentalForScored(0, false), 0);
+}
+
+// Sign columns of a chord on a staff of 10 px steps whose signs need 35 px (three and a half steps)
+// above or below them. Heads are given by x and by steps above a line, one column each, -1 for a
+// head without a sign; 1 sharp, 2 flat, 3 natural.
+TEST_F(StaffPanelTest, SignsOfAChordStaggerOnlyWhereTheyWouldTouch) {
+  struct Head {
+    float x;
+    int steps, kind;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Head> heads;
+    std::vector<int> columns;
+  } cases[] = {
+      {"a note alone", {{100, 0, 1}}, {0}},
+      {"a cluster of seconds: the fifth down is clear of the top again",
+       {{100, 0, 1}, {100, 1, 1}, {100, 2, 1}, {100, 3, 1}, {100, 4, 1}}, {0, 3, 2, 1, 0}},
+      {"an octave apart needs no stagger", {{100, 7, 2}, {100, 0, 2}}, {0, 0}},
+      {"a fourth touches, a fifth does not", {{100, 0, 1}, {100, 3, 1}, {100, 7, 1}}, {1, 0, 0}},
+      {"sharps, flats and naturals alike", {{100, 0, 2}, {100, 3, 1}, {100, 5, 3}, {100, 8, 2}},
+       {1, 0, 1, 0}},
+      {"D Aeolian, its five flats", {{100, -1, 2}, {100, 1, 2}, {100, 4, 2}, {100, 5, 2}, {100, 8, 2}},
+       {0, 1, 0, 1, 0}},
+      {"a head without a sign blocks nothing", {{100, 0, 1}, {100, 2, 0}, {100, 5, 1}}, {0, -1, 0}},
+      {"the same sign on one row shows once", {{100, 3, 2}, {102, 3, 2}, {100, 1, 1}}, {0, 0, 1}},
+      {"a flat and a natural on one row do not", {{100, 3, 2}, {100, 3, 3}}, {0, 1}},
+      {"heads a few pixels apart are one chord", {{103, 1, 1}, {100, 0, 1}}, {0, 1}},
+      {"chords apart along the staff each start at the heads", {{100, 0, 1}, {100, 1, 1}, {140, 0, 1},
+       {140, 1, 1}}, {1, 0, 1, 0}},
+  };
+  for (const Case& c : cases) {
+    std::vector<StaffHeadSign> heads;
+    for (const Head& h : c.heads) heads.push_back({h.x, 500.0f - 10.0f * (float)h.steps, h.kind});
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, 15.0f, 35.0f);
+    ASSERT_EQ(places.size(), heads.size()) << c.what;
+    std::vector<int> columns;
+    for (const StaffSignPlace& p : places) columns.push_back(p.column);
+    EXPECT_EQ(columns, c.columns) << c.what;
+  }
+  // The columns stand from the chord's leftmost head, so its signs line up.
+  const std::vector<StaffSignPlace> places =
+      PlaceStaffSigns({{103, 490, 1}, {100, 500, 1}, {140, 500, 1}}, 15.0f, 35.0f);
+  EXPECT_FLOAT_EQ(places[0].anchorX, 100.0f);
+  EXPECT_FLOAT_EQ(places[1].anchorX, 100.0f);
+  EXPECT_FLOAT_EQ(places[2].anchorX, 140.0f);
+  EXPECT_TRUE(PlaceStaffSigns({}, 15.0f, 35.0f).empty());
 }
 
 TEST_F(StaffPanelTest, ThePanelStandsOnlyOnTheLearningOverlay) {
