@@ -115,8 +115,15 @@ static void LayoutBand(const LayoutFacts& facts, float s, float W, float m, floa
   float rc = (1.0f - f) * ClampFloat(34.0f * s + 5.0f, 36.0f, 44.0f), g5 = ClampFloat(5.6f * s, 5.0f, 7.0f);
   float th = std::max(ra + rb + g5 + rc + (1.0f - f) * g5, 84.0f);
   // Where the strip stands too high for the band above it, the band keeps to the window's margin
-  // rather than leaving the window at the top.
+  // rather than leaving the window at the top, and its bottom row gives up height so that its
+  // buttons end above the strip instead of on its frame (1280 x 720).
   float y = std::max(Lerp(strip.y - std::max(20.0f * s, 16.0f) - th, m, f), m);
+  const float over = y + th + 4.0f - strip.y;
+  if (f <= 0.0f && over > 0.0f && rc > 0.0f) {
+    const float given = std::min(over, std::max(rc - 28.0f, 0.0f));
+    rc -= given;
+    th = std::max(th - given, 84.0f);
+  }
   gControlBandRect = {x, y, bw, th};
   gBandTopRowRect = {x, y, bw, ra};
   gBandMiddleRowRect = {x, y + ra + g5, bw, rb};
