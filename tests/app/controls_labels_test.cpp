@@ -55,6 +55,17 @@ class ControlsLabels : public RealWindow {
       if (gLanguageList[i].code == code) return (int)i;
     return -1;
   }
+  static void UseLanguage(const char* code) {
+    const int language = LanguageIndex(code);
+    ASSERT_GE(language, 0) << code;
+    ApplyUiLanguage(language, false);
+  }
+  // A client of w x h with the fonts built for it.
+  static void UseSize(int w, int h) {
+    gClientWidth = w;
+    gClientHeight = h;
+    RebuildFonts();
+  }
   TempDir dir_;
   ScopedExeDir exe_{dir_.path()};
 
@@ -76,14 +87,10 @@ class ControlsLabels : public RealWindow {
 TEST_F(ControlsLabels, EveryLabelFitsItsBoxInEveryLanguageAndSize) {
   const int sizes[][2] = {{1120, 720}, {1920, 1080}};
   for (const char* code : {"en", "de", "ja", "ar", "hi"}) {
-    int language = LanguageIndex(code);
-    ASSERT_GE(language, 0) << code;
-    ApplyUiLanguage(language, false);
+    UseLanguage(code);
     for (const auto& size : sizes) {
       SCOPED_TRACE(testing::Message() << code << " " << size[0] << "x" << size[1]);
-      gClientWidth = size[0];
-      gClientHeight = size[1];
-      RebuildFonts();
+      UseSize(size[0], size[1]);
       gStudentListOpen = true;
       RelayoutAll();
       const struct {
@@ -129,14 +136,10 @@ TEST_F(ControlsLabels, EveryLabelFitsItsBoxInEveryLanguageAndSize) {
 TEST_F(ControlsLabels, TheOverlaysButtonsStandBesideTheStaffWithTheirWordsWhole) {
   const int sizes[][2] = {{1120, 720}, {1366, 768}, {1600, 900}, {1920, 1080}};
   for (const char* code : {"en", "de", "fi", "ru", "ja"}) {
-    const int language = LanguageIndex(code);
-    ASSERT_GE(language, 0) << code;
-    ApplyUiLanguage(language, false);
+    UseLanguage(code);
     for (const auto& size : sizes) {
       SCOPED_TRACE(testing::Message() << code << " " << size[0] << "x" << size[1]);
-      gClientWidth = size[0];
-      gClientHeight = size[1];
-      RebuildFonts();
+      UseSize(size[0], size[1]);
       gLearningOverlay = true;
       RelayoutAll();
       RectF staff;
