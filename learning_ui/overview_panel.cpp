@@ -40,6 +40,23 @@ static void DrawCentred(float px, float pw, float y, const std::string& english,
 
 static bool HasLibrary() { return gLibraryLoaded && !gLibraryItems.empty() && PlanHasLibraryItems(); }
 
+// The step from the column's first line to its second: 16 pixels, more where the text is taller
+// (the small font grows with the window; Devanagari's marks and Japanese stand taller than Latin)
+// and the lines would touch.
+static float SecondLineStep(const std::string& first, const std::string& second) {
+  ScopedTrSuppress shown;
+  const float tallest = std::max(MeasureTextHeight(gFontSmall, first, 16.0f), MeasureTextHeight(gFontSmall, second, 16.0f));
+  return std::max(16.0f, tallest);
+}
+
+// Two lines of the column, the second below the first by the step their script needs.
+static void DrawTwoLines(float x, float y, float room, const std::string& first, const float firstColour[4],
+                         const std::string& second, const float secondColour[4]) {
+  DrawShown(gFontSmall, x, y, first, firstColour[0], firstColour[1], firstColour[2], firstColour[3], room);
+  DrawShown(gFontSmall, x, y + SecondLineStep(first, second), second, secondColour[0], secondColour[1],
+            secondColour[2], secondColour[3], room);
+}
+
 static void DrawPracticeLoad(const LearningLayout& l) {
   const float px = l.contentRight, py = l.contentY;
   DrawTextUtf8(gFontSmall, px + 16.0f, py + 183.0f, "PRACTICE LOAD", 0.55f, 0.61f, 0.74f, 0.85f);
@@ -67,15 +84,15 @@ static void DrawPracticeLoad(const LearningLayout& l) {
   const int days = PracticeDaysLeft(CountOpenSyllabusItems(), BlocksPerDay());
   const float room = l.detailW - 32.0f;
   if (days > 0) {
-    DrawShown(gFontSmall, x, y, TrF("~%d practice days left", days), 0.64f, 0.72f, 0.86f, 0.92f, room);
-    DrawShown(gFontSmall, x, y + 16.0f, TrF("finish ~%s", PracticeFinishDate(days).c_str()), 0.55f, 0.61f, 0.74f,
-              0.84f, room);
+    const float left[4] = {0.64f, 0.72f, 0.86f, 0.92f}, finish[4] = {0.55f, 0.61f, 0.74f, 0.84f};
+    DrawTwoLines(x, y, room, TrF("~%d practice days left", days), left,
+                 TrF("finish ~%s", PracticeFinishDate(days).c_str()), finish);
   } else if (!HasLibrary()) {
-    DrawShown(gFontSmall, x, y, Tr("Lesson library not found"), 0.95f, 0.72f, 0.30f, 0.95f, room);
-    DrawShown(gFontSmall, x, y + 16.0f, Tr("reinstall to restore MIDI/Library"), 0.72f, 0.62f, 0.44f, 0.85f, room);
+    const float missing[4] = {0.95f, 0.72f, 0.30f, 0.95f}, hint[4] = {0.72f, 0.62f, 0.44f, 0.85f};
+    DrawTwoLines(x, y, room, Tr("Lesson library not found"), missing, Tr("reinstall to restore MIDI/Library"), hint);
   } else if (gActiveStudentIndex < 0 || gActiveStudentIndex >= (int)gStudents.size()) {
-    DrawShown(gFontSmall, x, y, Tr("No student selected"), 0.72f, 0.78f, 0.90f, 0.92f, room);
-    DrawShown(gFontSmall, x, y + 16.0f, Tr("add one to start a syllabus"), 0.58f, 0.72f, 0.76f, 0.84f, room);
+    const float none[4] = {0.72f, 0.78f, 0.90f, 0.92f}, hint[4] = {0.58f, 0.72f, 0.76f, 0.84f};
+    DrawTwoLines(x, y, room, Tr("No student selected"), none, Tr("add one to start a syllabus"), hint);
   } else {
     DrawShown(gFontSmall, x, y, Tr("Syllabus complete"), 0.60f, 0.85f, 0.60f, 0.92f, room);
   }

@@ -308,6 +308,33 @@ TEST_F(TranslatedLinesMaximised, TheMonthTitleKeepsClearOfTheArrows) {
   }
 }
 
+// The days-left line and the finishing date below it stand apart in scripts taller than Latin:
+// at 1920 x 1080 Hindi's marks and Japanese ran the two lines together.
+TEST_F(TranslatedLinesMaximised, TheDaysLeftAndTheFinishingDateStandApart) {
+  for (const char* tag : {"hi-IN", "ja-JP", "en-US"}) {
+    SCOPED_TRACE(tag);
+    SetLanguage(tag);
+    DrawScreen();
+    ClockDriveAdvance(1500);   // past the opening fade
+    const std::vector<uint8_t> frame = DrawScreen();
+    SaveScreenshot(std::string("translated_lines_") + LanguageCodeOf(tag) + "_days_left", frame);
+    const LearningLayout l = ComputeLearningLayout();
+    ASSERT_GT(l.detailW, 0.0f);
+    const float x = l.contentRight + 16.0f, y = l.contentY + 342.0f, room = l.detailW - 32.0f;
+    // Rows from the first line's top to well past the second's baseline: ink, a clear row, ink.
+    std::vector<bool> inked;
+    for (float row = y - 14.0f; row <= y + 34.0f; row += 1.0f) {
+      const std::vector<bool> band = Ink(frame, x, x + room, row, row);
+      inked.push_back(std::count(band.begin(), band.end(), true) > 0);
+    }
+    const auto firstInk = std::find(inked.begin(), inked.end(), true);
+    ASSERT_NE(firstInk, inked.end());
+    const auto gap = std::find(firstInk, inked.end(), false);
+    ASSERT_NE(gap, inked.end());
+    EXPECT_NE(std::find(gap, inked.end(), true), inked.end()) << "the lines run together";
+  }
+}
+
 TEST_F(TranslatedLines, KindLinesDatesAndTheNotesAdviceShowTheirLanguage) {
   for (const char* tag : {"de-DE", "ja-JP", "ru-RU", "ar-SA"}) {
     SCOPED_TRACE(tag);
