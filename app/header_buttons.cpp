@@ -25,8 +25,10 @@ static void StepSong(int direction) {
   gFileMenuOpen = false;
   gStudentNameEntryActive = false;
   RelayoutAll();
-  // A list whose files could not be read keeps the reason on the status line.
-  if (!StepPlaylist(direction, false) && gPlaylist.empty()) gStatusText = "Load a MIDI file/folder first";
+  // A list whose files could not be read keeps the reason on the status line; a song opened on its
+  // own (a lesson's) has nothing to step to, and is loaded, so nothing is asked for.
+  if (!StepPlaylist(direction, false) && gPlaylist.empty() && gSongEvents.empty())
+    gStatusText = "Load a MIDI file/folder first";
 }
 
 static void ChooseFromMenu(bool (*chooser)()) {

@@ -417,8 +417,16 @@ TEST_F(MouseRouting, TheBandsButtonsToggleAndStep) {
     EXPECT_FALSE(*t.flag);
     EXPECT_EQ(gStatusText, t.off);
   }
+  // Nothing loaded: the button asks for a file. A song opened on its own, as a lesson opens one, is
+  // loaded and has nothing to step to: nothing is asked for.
+  const std::vector<SongEvent> song = std::exchange(gSongEvents, {});
   Click(gNextButtonRect);
   EXPECT_EQ(gStatusText, "Load a MIDI file/folder first");
+  gSongEvents = song.empty() ? std::vector<SongEvent>(1) : song;
+  gStatusText = "Lesson 1";
+  Click(gNextButtonRect);
+  EXPECT_EQ(gStatusText, "Lesson 1");
+  gSongEvents = song;
   // A list whose other files cannot be read says why, not that nothing is loaded.
   gPlaylist = {"/nonexistent/a.mid", "/nonexistent/b.mid"};
   gPlaylistIndex = 0;
