@@ -23,6 +23,7 @@
 #include "theory/ring_palette.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
+#include "theory/staff_panel.h"
 
 // ---- constants ----
 constexpr float kFallMs = 2600.0f;        // a note's fall from the lane's top at speed 1
@@ -161,6 +162,10 @@ LaneFrame BuildLaneFrame(const NoteFallStrip& strip, uint32_t nowMs, float board
   f.keyboardH = strip.keyboardH;
   f.kr = strip.kr;
   f.shortForm = strip.shortForm;
+  // On the learning overlay the shortened lane runs on behind the staff panel: what falls there
+  // fades out at the panel's edge instead of crossing its staves.
+  RectF panel;
+  if (f.shortForm && ComputeStaffPanelRect(&panel) && panel.w > 2.0f && panel.h > 2.0f) f.overlayPanel = panel;
   f.laneTop = strip.laneTop;
   f.span = strip.span;
   f.laneAlpha = strip.laneAlpha * boardAlpha;

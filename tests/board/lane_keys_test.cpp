@@ -8,6 +8,7 @@
 #include "board/lane_keys.h"
 #include "tests/board/lane_fixture.h"
 #include "theory/scale_rows.h"
+#include "theory/staff_panel.h"
 
 namespace {
 
@@ -127,6 +128,14 @@ TEST_F(LaneStrip, TheLearningOverlayShowsAShortLaneAtFullAlpha) {
   LaneFrame f = BuildLaneFrame(st, 0, 1.0f);
   EXPECT_FLOAT_EQ(SmoothFadeIn(f, st.laneTop - 5.0f), 0.0f);
   EXPECT_FLOAT_EQ(SmoothFadeIn(f, st.laneTop + st.span), 1.0f);
+  // Bars, motes and sparks fade out at the staff panel's edge: none crosses its staves.
+  RectF panel;
+  ASSERT_TRUE(ComputeStaffPanelRect(&panel));
+  EXPECT_FLOAT_EQ(OverlayProximityFade(f, panel.x + panel.w / 2.0f, panel.y + panel.h - 4.0f), 0.0f);
+  EXPECT_FLOAT_EQ(OverlayProximityFade(f, panel.x + panel.w / 2.0f, panel.y + panel.h + 80.0f), 1.0f);
+  gLearningOverlay = false;
+  f = BuildLaneFrame(ComputeNoteFallStrip(), 0, 1.0f);
+  EXPECT_FLOAT_EQ(OverlayProximityFade(f, panel.x + panel.w / 2.0f, panel.y + panel.h - 4.0f), 1.0f) << "no overlay";
 }
 
 // The hit line's ends: the two ring colours of the scale farthest apart; the root alone without a
