@@ -28,6 +28,27 @@ std::string FileNamePart(const std::string& path) {
 
 }  // namespace
 
+// The song holds still while a dialog holds the program: its notes are released and its clock
+// stops, so no note hangs through the dialog and the notes due meanwhile do not all sound at once
+// after it. A cancel, or a file that does not load, lets the song go on where it stood.
+struct SongHeldForDialog {
+  bool held = false;
+  std::string before, paused;   // the status line before the hold, and the hold's own
+  SongHeldForDialog() {
+    if (!gPlaying || gPaused) return;
+    held = true;
+    before = gStatusText;
+    TogglePlayback();
+    paused = gStatusText;
+  }
+  ~SongHeldForDialog() {
+    if (!held || !gPlaying || !gPaused) return;   // another song plays now, or none
+    const std::string said = gStatusText;
+    TogglePlayback();
+    gStatusText = said == paused ? before : said;
+  }
+};
+
 // The dialog's title in the UI language: the menu item that opens it, without its dots.
 static std::string DialogTitle(const char* menuItem) {
   std::string title = Tr(menuItem);
@@ -40,6 +61,7 @@ static std::string DialogTitle(const char* menuItem) {
 
 // ---- public functions ----
 bool ChooseAndPlayMidiFile() {
+  SongHeldForDialog hold;
   std::string path;
   if (!ShowOpenFileDialog(DialogTitle("Open MIDI File..."),
                           {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
@@ -126,6 +148,7 @@ bool StepPlaylist(int direction, bool atEnd) {
 }
 
 bool OpenMidiFolderPicker() {
+  SongHeldForDialog hold;
   std::string folder;
   if (!ShowFolderDialog(DialogTitle("Open MIDI Folder..."), &folder)) return false;
   std::vector<std::string> files;

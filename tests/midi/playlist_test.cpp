@@ -17,8 +17,10 @@ namespace {
 bool gScriptAnswer = false;
 std::string gScriptPath;
 FileDialogRequest gScriptLast;
+uint32_t gScriptTakesMs = 0;   // how long the user keeps the dialog open
 bool RunScript(const FileDialogRequest& request, std::string* path) {
   gScriptLast = request;
+  ClockDriveAdvance(gScriptTakesMs);
   if (gScriptAnswer) *path = gScriptPath;
   return gScriptAnswer;
 }
@@ -31,6 +33,7 @@ class PlaylistTest : public TransportTest {
   }
   void TearDown() override {
     SetFileDialogScriptForTesting(nullptr);
+    gScriptTakesMs = 0;
     TransportTest::TearDown();
   }
   std::vector<std::string> MakeEntries(int n) {
@@ -210,6 +213,35 @@ TEST_F(PlaylistTest, TheFileDialogMakesAOneEntryPlaylist) {
   EXPECT_EQ(gPlaylistIndex, 1);
   EXPECT_TRUE(StepPlaylist(1, false));
   EXPECT_EQ(gPlaylistIndex, 2);
+}
+
+// A song playing while a dialog stands open holds still: its notes are released, none comes due
+// meanwhile, and after a cancel or a file that does not load it goes on where it stood.
+TEST_F(PlaylistTest, ASongHoldsStillWhileADialogStandsOpen) {
+  gPlaylist = MakeEntries(1);
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  EXPECT_FALSE(PumpAfter(700));
+  gStatusText = "1/1  Song1";
+  gScriptTakesMs = 3500;
+  for (const bool answers : {false, true}) {
+    SCOPED_TRACE(answers ? "a file that does not load" : "cancelled");
+    const uint32_t stood = Pos();
+    gScriptAnswer = answers;
+    gScriptPath = Write("broken.mid", "MThd");
+    Forget();
+    EXPECT_FALSE(ChooseAndPlayMidiFile());
+    EXPECT_TRUE(gPlaying && !gPaused);
+    EXPECT_EQ(Pos(), stood);
+    EXPECT_EQ(gStatusText, answers ? "MIDI load failed: file too small" : "1/1  Song1");
+    // The sounding notes were let go, and the pump sends nothing of the 3.5 s that passed.
+    EXPECT_NE(std::find(RecordingOutput::Log().begin(), RecordingOutput::Log().end(), "007BB0"),
+              RecordingOutput::Log().end()) << "all notes off";
+    Forget();
+    EXPECT_FALSE(PumpAfter(1));
+    EXPECT_TRUE(RecordingOutput::Log().size() <= 2u) << RecordingOutput::Log().size() << " messages at once";
+    gStatusText = "1/1  Song1";
+  }
+  gScriptTakesMs = 0;
 }
 
 TEST_F(PlaylistTest, TheFolderPickerPlaysTheFolder) {
