@@ -142,7 +142,8 @@ static bool StartsWith(const std::string& s, const char* prefix) { return s.rfin
 
 // JACK keeps a port's name when its client leaves and comes back, but drops our connection to it:
 // a keyboard replugged between two checks would look present while nothing reaches us. True while
-// the open port still feeds our input port ("Tonvarra...:input"); also when JACK cannot be asked.
+// the open port still feeds our input port ("Tonvarra...:input"); also when JACK cannot be asked
+// (no watching client, or one that cannot see the port the listing just named).
 static bool JackInputStillConnected() {
   if (!gWatchClient) {
     jack_status_t status;
@@ -150,7 +151,7 @@ static bool JackInputStillConnected() {
     if (!gWatchClient) return true;
   }
   jack_port_t* source = jack_port_by_name(gWatchClient, gInOpenName.c_str());
-  if (!source) return false;
+  if (!source) return true;
   const char** connections = jack_port_get_all_connections(gWatchClient, source);
   bool ours = false;
   for (const char** c = connections; c && *c && !ours; ++c) {
