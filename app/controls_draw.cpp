@@ -18,6 +18,7 @@
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
 #include "app/base/view_modes.h"
+#include "board/toolbar.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/gl_setup.h"
 #include "gfx/hit_regions.h"
@@ -91,17 +92,12 @@ static void DrawHeader() {
                    1.0f);
 }
 
-// The day toggle at the top right, while the toolbar (which draws it as its button 7) is hidden.
+// The day toggle at the top right, while the toolbar (which draws it as its button 7) is hidden:
+// the same button, so that it reads as the same control.
 static void DrawDayToggle() {
   const RectF& r = gToolbarToggleHitRect;
   if (!Shown(r) || Shown(gToolbarPanelRect)) return;
-  DrawButton(r, "", Look(r, gBackdropTint));
-  float cx = r.x + r.w / 2.0f, cy = r.y + r.h / 2.0f, rad = 0.26f * r.w;
-  SetGlColor(0.98f, 0.86f, 0.45f, 1.0f);
-  FillCircle(cx, cy, rad);
-  if (gBackdropTint) return;  // a sun; else cut a crescent out of it
-  SetGlColor(0.15f, 0.18f, 0.25f, 1.0f);
-  FillCircle(cx + 0.45f * rad, cy - 0.3f * rad, 0.85f * rad);
+  DrawDayModeButton(r);
 }
 
 // ---- band and transport ----

@@ -129,17 +129,18 @@ void DrawToolbar() {
     DrawToolbarButton(flag, gPracticeState != kPracticeOff, hovered, kFlagLitColour, kIdleColour);
     DrawFlagIcon(flag.x + flag.w / 2.0f, flag.y + flag.h / 2.0f, flag.h, hovered, ToolbarFlagAngle(now));
   }
-  const RectF& day = gToolbarRects[7];
-  if (day.w > 0.0f) {
-    bool hovered = IsHovered(day), lit = gBackdropTint;
-    DrawToolbarButton(day, lit, hovered, kDayLitColour, kIdleColour);
-    float cx = day.x + day.w / 2.0f, cy = day.y + day.h / 2.0f;
-    if (lit) {
-      DrawSunIcon(cx, cy, day.h);
-    } else {
-      float body[3];
-      for (int i = 0; i < 3; ++i) body[i] = std::min(kIdleColour[i] * (hovered ? 1.14f : 1.0f), 1.0f);
-      DrawMoonIcon(cx, cy, day.h, body);
-    }
+  if (gToolbarRects[7].w > 0.0f) DrawDayModeButton(gToolbarRects[7]);
+}
+
+void DrawDayModeButton(const RectF& day) {
+  bool hovered = IsHovered(day), lit = gBackdropTint;
+  DrawToolbarButton(day, lit, hovered, kDayLitColour, kIdleColour);
+  float cx = day.x + day.w / 2.0f, cy = day.y + day.h / 2.0f;
+  if (lit) {
+    DrawSunIcon(cx, cy, day.h);
+  } else {
+    float body[3];
+    for (int i = 0; i < 3; ++i) body[i] = std::min(kIdleColour[i] * (hovered ? 1.14f : 1.0f), 1.0f);
+    DrawMoonIcon(cx, cy, day.h, body);
   }
 }

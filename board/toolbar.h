@@ -7,6 +7,9 @@
 
 // Draws the toolbar's panel of buttons; nothing while the panel is 2 px wide or less.
 void DrawToolbar();
+// The day/night button with its sun or moon: the toolbar's button 7, and the same button in the
+// window's corner while the toolbar is hidden.
+void DrawDayModeButton(const RectF& r);
 // The body of one button: halo under the mouse, fill in the lit or idle colour, edge.
 void DrawToolbarButton(const RectF& r, bool lit, bool hovered, const float litRgb[3], const float idleRgb[3]);
 // Remembers a change of the practice-run state at app time now (the flag's wag starts there).

@@ -144,6 +144,12 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
   EXPECT_GT(gPracticeModeFade, 0.99f);
   ExpectDrawnAtCentre(frame, gSliderPanelButtonRect, "settings button");
   ExpectDrawnAtCentre(frame, gToolbarToggleHitRect, "day toggle");  // the toolbar is hidden here
+  {  // the toolbar's own day button, at night a moon with its star, not a look of its own
+    const RectF& t = gToolbarToggleHitRect;
+    ASSERT_FALSE(gBackdropTint);
+    const float cx = t.x + t.w / 2.0f, cy = t.y + t.h / 2.0f;
+    EXPECT_GT(Brightest(frame, (int)(cx + 0.24f * t.h), (int)(cy - 0.2f * t.h)), 200) << "the moon's star";
+  }
   for (int i = 0; i < kSmokeSliderCount; ++i) ExpectDrawnAtCentre(frame, gSliderRects[i], "slider");
   EXPECT_LT(gBandTopRowRect.y, 20.0f);
 }
