@@ -158,11 +158,14 @@ static void DrawSeekBar(float now) {
   FillRoundedRect(x0, cy - th / 2.0f, std::max(head - x0, 0.0f), th, th / 2.0f, 6);
   SetGlColor(0.96f, 0.97f, 1.0f, 1.0f);
   FillRoundedRect(head - 1.5f, cy - 1.6f * th, 3.0f, 3.2f * th, 1.0f, 4);
+  // The handles are drawn on the track below the time line, not over its figures; their press
+  // area stays as laid out.
+  const float half = std::max(cy - std::max(r.y + 0.44f * r.h, cy - 0.5f * gLoopStartHandleRect.h), 3.0f);
   for (const RectF* handle : {&gLoopStartHandleRect, &gLoopEndHandleRect}) {
     if (!gLoopMarkersShown || !Shown(*handle)) continue;
     bool set = handle == &gLoopStartHandleRect ? gLoopStartSet : gLoopEndSet;
     SetGlColor(0.95f, 0.72f, 0.3f, set ? 1.0f : 0.45f);
-    FillRoundedRect(handle->x, handle->y, handle->w, handle->h, 2.0f, 4);
+    FillRoundedRect(handle->x, cy - half, handle->w, 2.0f * half, 2.0f, 4);
   }
   if (length > 0) {
     RectF line{r.x, r.y, r.w, 0.42f * r.h};

@@ -72,6 +72,12 @@ class ControlsWindow : public RealWindow {
     DrawMainControls(GetAppSeconds());
     return ReadFrame();
   }
+  // The loop handles' gold (0.95, 0.72, 0.3), drawn opaque or at half strength.
+  static bool IsGold(const std::vector<uint8_t>& frame, int x, int y) {
+    const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+    const int r = p[0], g = p[1], b = p[2];
+    return r > 110 && r > b + 60 && g > b + 30;
+  }
   static int Brightest(const std::vector<uint8_t>& frame, int x, int y) {
     const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
     return std::max({p[0], p[1], p[2]});
@@ -113,6 +119,14 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
       {&gPlacementQuizButtonRect, "quiz"},
   };
   for (const auto& c : controls) ExpectDrawnAtCentre(frame, *c.r, c.what);
+  // The loop handles stand on the track, below the seek bar's time line: none of their gold over it.
+  for (const RectF* handle : {&gLoopStartHandleRect, &gLoopEndHandleRect}) {
+    int gold = 0;
+    const RectF& bar = gSeekBarRect;
+    for (int y = (int)bar.y + 1; y < (int)(bar.y + 0.42f * bar.h); ++y)
+      for (int x = (int)handle->x; x < (int)(handle->x + handle->w); ++x) gold += IsGold(frame, x, y);
+    EXPECT_EQ(gold, 0) << "a loop handle over the time line";
+  }
   ASSERT_EQ(gStudentRowRects.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     ExpectDrawnAtCentre(frame, gStudentSwatchRects[i], "swatch");
