@@ -84,6 +84,13 @@ class ClassroomPanelsWindow : public RealWindow {
     for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
     EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
   }
+  // n frames run, the last read back and kept as the screenshot name.
+  std::vector<uint8_t> FramesShot(int n, const std::string& name) {
+    RunFrames(n);
+    std::vector<uint8_t> frame = ReadFrame();
+    SaveScreenshot(frame, name);
+    return frame;
+  }
   static const uint8_t* At(const std::vector<uint8_t>& frame, float x, float y) {
     return &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
   }
@@ -113,9 +120,7 @@ TEST_F(ClassroomPanelsWindow, RegisterShowsFilterMarksAndTheNoteCaret) {
   gEditField.text = std::string(1990, 'x').replace(0, 20, "Scales, then etude. ");
   gEditField.text += "\nab";
   gEditField.cursor = gEditField.anchor = (int)gEditField.text.size();
-  RunFrames(60);   // the notes pane slides in
-  std::vector<uint8_t> frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_register");
+  std::vector<uint8_t> frame = FramesShot(60, "classroom_register");   // the notes pane slides in
 
   AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
   ASSERT_EQ(l.classRows.size(), 2u);
@@ -154,9 +159,7 @@ TEST_F(ClassroomPanelsWindow, RegisterShowsFilterMarksAndTheNoteCaret) {
 TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {
   OpenInstitutionPanelForStudent("Maria");
   gInstitutionPanelMessage = "Added: Anna";
-  RunFrames(2);
-  std::vector<uint8_t> frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_institution");
+  std::vector<uint8_t> frame = FramesShot(2, "classroom_institution");
   InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
   // The gold add button and the entry's gold outline; the caret after the name.
   const uint8_t* add = At(frame, l.newStudentButton.x + l.newStudentButton.w / 2, l.newStudentButton.y + 4);
@@ -179,9 +182,7 @@ TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {
     std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
     gAttendanceDays = {"2025-02-28", "2025-03-03", "2025-03-10"};
   }
-  RunFrames(2);
-  frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_class_view");
+  frame = FramesShot(2, "classroom_class_view");
   AttendanceViewLayout v = LayoutAttendanceView(GetUiScale());
   RectF on = AttendanceViewDayRect(v, 3), off = AttendanceViewDayRect(v, 4);
   const uint8_t* markedDay = At(frame, on.x + on.w * 0.7f, on.y + on.h * 0.75f);
@@ -200,9 +201,7 @@ TEST_F(ClassroomPanelsWindow, ALongServerTextIsWrappedWhole) {
     std::lock_guard<std::mutex> lock(gSeatRequestMutex);
     gSeatRequestText = "Your request could not reach the supplier. Please write to help@example.invalid.";
   }
-  RunFrames(2);
-  std::vector<uint8_t> frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_seat_message");
+  std::vector<uint8_t> frame = FramesShot(2, "classroom_seat_message");
   InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
   std::vector<std::string> lines;
   {
@@ -234,9 +233,7 @@ TEST_F(ClassroomPanelsWindow, ALongPupilListSaysWhichRowsItShows) {
       gClassPupils.push_back(ClassPupil{"c1", "p" + std::to_string(i), "Pupil " + std::to_string(i), "d"});
   }
   gInstitutionPanelOpen = true;  // opened without a request to the server
-  RunFrames(2);
-  std::vector<uint8_t> frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_pupils_first");
+  std::vector<uint8_t> frame = FramesShot(2, "classroom_pupils_first");
   InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
   ASSERT_LT(l.pupilRows.size(), 30u);
   // "1-7 / 30" at the right end of the title line, which the short title leaves empty.
@@ -244,9 +241,7 @@ TEST_F(ClassroomPanelsWindow, ALongPupilListSaysWhichRowsItShows) {
   EXPECT_GT(InkIn(frame, right - 50, l.pupilsTitleY - 10, right, l.pupilsTitleY), 15);
 
   InstitutionPanelOnWheel((int)l.pupilRowsArea.x + 10, (int)l.pupilRowsArea.y + 10, -120 * 100);
-  RunFrames(1);
-  frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_pupils_last");
+  frame = FramesShot(1, "classroom_pupils_last");
   l = LayoutInstitutionPanel(GetUiScale());
   ASSERT_EQ(l.pupilRows.back().pupil, 29);
   const RectF& row = l.pupilRows.back().row;
@@ -260,9 +255,7 @@ TEST_F(ClassroomPanelsWindow, TheClassViewsMessageGoesOnToASecondLine) {
     std::lock_guard<std::mutex> lock(gJoinMutex);
     gJoinStatusText = "A join code is 6 letters and numbers. Check it with your teacher, who has it.";
   }
-  RunFrames(2);
-  std::vector<uint8_t> frame = ReadFrame();
-  SaveScreenshot(frame, "classroom_view_message");
+  std::vector<uint8_t> frame = FramesShot(2, "classroom_view_message");
   AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
   const float second = l.statusY + l.lineHeight;
   EXPECT_GT(InkIn(frame, l.textLeft, second - 0.7f * l.lineHeight, l.textLeft + l.textWidth, second), 20);
