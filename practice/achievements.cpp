@@ -249,7 +249,10 @@ void LoadAchievements() {
     }
   } else {
     // Kept aside, so the next save does not replace what we could not read.
-    SetAsideDataFile(path, "not an achievements file");
+    if (IsNewerHeader(header, "ACHV", 3))
+      SetAsideNewerDataFile(path);
+    else
+      SetAsideDataFile(path, "not an achievements file");
     SyncAchievementRows();
     return;
   }

@@ -55,7 +55,23 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
   return DataFileRead::kOk;
 }
 
-bool SetAsideDataFile(const std::string& path, const char* reason) {
+// Several files can be set aside at one start; the status line names every one of them as long
+// as nothing else was said in between, so the first is not hidden by the last.
+static void SayKeptAside(const std::string& name, const std::string& target, bool newer) {
+  static std::string sList, sShown;   // the names said so far, and the line that said them
+  const std::string entry = name + " (" + target + ")";
+  if (!sShown.empty() && gStatusText == sShown) {
+    sList += ", " + entry;
+    gStatusText = TrF("Files that could not be read are kept aside: %s", sList.c_str());
+  } else {
+    sList = entry;
+    gStatusText = newer ? TrF("%s was written by a newer Tonvarra; it is kept as %s", name.c_str(), target.c_str())
+                        : TrF("%s was damaged; it is kept as %s", name.c_str(), target.c_str());
+  }
+  sShown = gStatusText;
+}
+
+static bool MoveAside(const std::string& path, const char* reason, bool newer) {
   std::error_code ec;
   fs::file_status st = fs::symlink_status(path, ec);
   if (ec || !fs::exists(st)) return true;
@@ -66,12 +82,27 @@ bool SetAsideDataFile(const std::string& path, const char* reason) {
     DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
     // Said on screen too: what the file held is missing from the view, and only its name tells
     // the user where it went.
-    gStatusText = TrF("%s was damaged; it is kept as %s", fs::path(path).filename().string().c_str(),
-                      fs::path(target).filename().string().c_str());
+    SayKeptAside(fs::path(path).filename().string(), fs::path(target).filename().string(), newer);
     return true;
   }
   DebugLog("[files] %s: %s; could not move it aside, it will not be replaced\n", path.c_str(), reason);
   return false;
+}
+
+bool SetAsideDataFile(const std::string& path, const char* reason) { return MoveAside(path, reason, false); }
+
+bool SetAsideNewerDataFile(const std::string& path) {
+  return MoveAside(path, "written by a newer version of the program", true);
+}
+
+bool IsNewerHeader(const std::string& header, const char* prefix, int newest) {
+  const size_t n = std::char_traits<char>::length(prefix);
+  if (header.compare(0, n, prefix) != 0) return false;
+  long long version = 0;
+  size_t i = n;
+  for (; i < header.size() && header[i] >= '0' && header[i] <= '9' && version <= newest; ++i)
+    version = version * 10 + (header[i] - '0');
+  return i > n && version > newest;
 }
 
 bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes, const std::string& newText) {

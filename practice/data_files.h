@@ -41,7 +41,15 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
 // Moves a damaged file out of the way: to path + ".bad", or path + ".bad2", ".bad3" ... when
 // earlier ones exist. Logs what it did with the reason. A missing or zero-length file is left
 // alone (there is nothing to keep). Returns true when nothing at path stands in the way of a write.
+// The status line names the file and its new name; files set aside one after another with nothing
+// said in between are named together.
 bool SetAsideDataFile(const std::string& path, const char* reason);
+// The same for a file of a format this program does not know yet (a newer program wrote it): the
+// status line says so rather than calling it damaged.
+bool SetAsideNewerDataFile(const std::string& path);
+// True when a header line is the prefix followed by a version number above newest ("ACHV4" for
+// prefix "ACHV" and newest 3), whatever follows the number.
+bool IsNewerHeader(const std::string& header, const char* prefix, int newest);
 
 // Before `path`, read as `readBytes`, is replaced by `newText`: when the two differ (part of what
 // was read is dropped or changed), the read bytes are kept as path + ".bak" (".bak2" ... when

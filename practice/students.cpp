@@ -356,6 +356,8 @@ void LoadStudents() {
   // A file we cannot use is kept aside before the save below would replace it.
   if (read == DataFileRead::kUnreadable)
     SetAsideDataFile(path, "cannot be read");
+  else if (read == DataFileRead::kOk && version == 0 && IsNewerHeader(lines.empty() ? "" : lines[0], "STUDENTS_V", 2))
+    SetAsideNewerDataFile(path);
   else if (read == DataFileRead::kOk && version == 0)
     SetAsideDataFile(path, "not a students file");
 

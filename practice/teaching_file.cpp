@@ -370,6 +370,10 @@ bool ReadTeachingFile(TeachingState& s) {
     char buf[256];
     snprintf(buf, sizeof buf, kVersionMessage, version, readPath.c_str());
     DebugTraceLine(buf);
+    if (version > 1) {
+      if (readPath == path) SetAsideNewerDataFile(path);
+      return false;
+    }
     return setAside("a version this program does not write");
   }
   if (!IsWholeJsonObject(text)) return setAside("not a whole teaching file");

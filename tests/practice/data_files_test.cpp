@@ -98,3 +98,29 @@ TEST_F(PracticeFilesTest, KilledWhileSavingLeavesTheOldOrTheNewFile) {
     EXPECT_EQ(gStudents.size(), 3000u);
   }
 }
+
+// Files set aside at one start are all named on the status line, each with where it went, and a
+// file a newer program wrote is not called damaged. Once the line is gone, the next starts afresh.
+TEST_F(PracticeFilesTest, EveryFileSetAsideAtOneStartIsNamed) {
+  gStatusText.clear();
+  WriteData("students.dat", "STUDENTS_V3\nactive=0\nAna|ana|0.2|0.8|0.3\n");
+  WriteData("achievements.dat", "ACHV4,1\n0,0,0,0,0,0,0,0,0,0,0,0\n");
+  WriteData("achievements.dat.bad", "older");
+  LoadStudents();
+  EXPECT_EQ(gStatusText, "students.dat was written by a newer Tonvarra; it is kept as students.dat.bad");
+  LoadAchievements();
+  EXPECT_EQ(gStatusText, "Files that could not be read are kept aside: students.dat (students.dat.bad), "
+                         "achievements.dat (achievements.dat.bad2)");
+  EXPECT_EQ(ReadData("achievements.dat.bad2"), "ACHV4,1\n0,0,0,0,0,0,0,0,0,0,0,0\n");
+
+  gStatusText.clear();   // the status line faded out
+  WriteData("achievements.dat", "not one\n");
+  LoadAchievements();
+  EXPECT_EQ(gStatusText, "achievements.dat was damaged; it is kept as achievements.dat.bad3");
+
+  struct Case { const char* header; bool newer; } cases[] = {
+      {"ACHV4", true}, {"ACHV10,3", true}, {"ACHV99999999999999999999999", true}, {"ACHV3", false},
+      {"ACHV", false}, {"ACHVx4", false}, {"ACH4", false}, {"ACHV-4", false}, {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsNewerHeader(c.header, "ACHV", 3), c.newer) << c.header;
+}

@@ -3,6 +3,8 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+#include "app/base/status_text.h"
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -144,11 +146,14 @@ TEST_F(TeachingFileTest, OtherVersionIsSkippedWithItsLogLine) {
   s.lastDifficulty = 3;
   WriteFileBytes(TeachingFilePath(s), "{\n  \"version\":2,\n  \"lastDifficulty\":9,\n  \"practiceScales\":[1]\n}\n");
   DebugCapture log;
+  gStatusText.clear();
   EXPECT_FALSE(ReadTeachingFile(s));
   EXPECT_TRUE(s.lastDifficulty == 3 && s.savedPracticeScales.empty());
   EXPECT_EQ(log.Lines().at(0), "[teaching] unexpected schema version 2 in " + TeachingFilePath(s) +
                                  "; skipping load");
-
+  // Kept aside, and said to be a newer program's file rather than a damaged one.
+  EXPECT_EQ(gStatusText, "teaching_kim.json was written by a newer Tonvarra; it is kept as teaching_kim.json.bad");
+  EXPECT_TRUE(FileExists(TeachingFilePath(s) + ".bad"));
 }
 
 // The background writer's file reads back, escapes included; a file found in the older place is
