@@ -61,6 +61,12 @@ static void DrawUntranslated(UiFont font, float x, const RectF& box, const std::
   DrawTextMiddle(font, x, box, text, kControlText[0], kControlText[1], kControlText[2], a);
 }
 
+// A student's name ends at `right`: names are free text, and wide letters outrun any count of them.
+static void DrawName(float x, float right, const RectF& box, const std::string& name) {
+  ScopedTrSuppress untranslated;
+  DrawUntranslated(gFontSmall, x, box, FitTextToWidth(gFontSmall, name, 13.0f, std::max(0.0f, right - x)), 1.0f);
+}
+
 static const Student* ActiveStudent() {
   if (gActiveStudentIndex < 0 || gActiveStudentIndex >= (int)gStudents.size()) return nullptr;
   return &gStudents[(size_t)gActiveStudentIndex];
@@ -86,7 +92,7 @@ static void DrawHeader() {
     FillCircle(x + dot, r.y + r.h / 2.0f, dot);
   }
   x += 2.0f * dot + std::max(8.0f * s, 6.0f);
-  if (active) DrawUntranslated(gFontSmall, x, r, TruncateUtf8(active->name, 26), 1.0f);
+  if (active) DrawName(x, r.x + r.w - std::max(6.0f * s, 4.0f), r, TruncateUtf8(active->name, 26));
   else
     DrawTextFitted(gFontSmall, x, r.x + r.w - std::max(6.0f * s, 4.0f), r, "Choose a student", 0.7f, 0.75f, 0.82f,
                    1.0f);
@@ -336,7 +342,7 @@ static void DrawStudentsPanel(float now) {
       StrokeRoundedRect(sw.x - 2.0f, sw.y - 2.0f, sw.w + 4.0f, sw.h + 4.0f, 5.0f, 6);
     }
     const RectF& name = gStudentNameRects[i];
-    DrawUntranslated(gFontSmall, name.x + 4.0f, name, TruncateUtf8(st.name, 40), 1.0f);
+    DrawName(name.x + 4.0f, name.x + name.w - 4.0f, name, TruncateUtf8(st.name, 40));
     DrawBin(gStudentBinRects[i], IsHighlightActive(index));
   }
   for (size_t i = 0; i < gCompactStudentRects.size(); ++i) {
@@ -348,7 +354,7 @@ static void DrawStudentsPanel(float now) {
     float dot = 0.18f * r.h;
     SetGlColor(st.r, st.g, st.b, 1.0f);
     FillCircle(r.x + 3.0f * dot, r.y + r.h / 2.0f, dot);
-    DrawUntranslated(gFontSmall, r.x + 5.0f * dot, r, TruncateUtf8(st.name, 12), 1.0f);
+    DrawName(r.x + 5.0f * dot, r.x + r.w - 2.0f * dot, r, TruncateUtf8(st.name, 12));
   }
   DrawNameEntry(now);
   if (Shown(gAddStudentButtonRect)) DrawButton(gAddStudentButtonRect, "Add", Look(gAddStudentButtonRect, false));

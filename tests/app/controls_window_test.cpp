@@ -3,6 +3,7 @@
 // practice mode with the settings sliders. Screenshots of the whole frame are kept in the build
 // folder for the developer to look at; the checks read the pixel at each control's centre on a
 // black frame with only the controls drawn, and look for text ink in the name box.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -166,6 +167,35 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
   }
   for (int i = 0; i < kSmokeSliderCount; ++i) ExpectDrawnAtCentre(frame, gSliderRects[i], "slider");
   EXPECT_LT(gBandTopRowRect.y, 20.0f);
+}
+
+// A name of wide letters ends inside the name box and its row's name area: drawn against a name
+// of as many narrow letters (the box is sized by the count), the two frames differ nowhere else.
+TEST_F(ControlsWindow, LongNamesEndInsideTheirBoxes) {
+  auto drawWith = [](const std::string& name) {
+    gStudents = {{name, "a", 0.9f, 0.4f, 0.3f}, {"Bela", "bela", 0.3f, 0.7f, 0.5f}};
+    gActiveStudentIndex = 0;
+    gStudentListOpen = true;
+    RelayoutAll();
+    RunFrames(20);
+    return DrawControlsAlone();
+  };
+  const std::vector<uint8_t> wide = drawWith(std::string(28, 'W'));
+  SaveScreenshot("controls_long_student_name");
+  const std::vector<uint8_t> narrow = drawWith(std::string(28, 'i'));
+  ASSERT_EQ(gStudentNameRects.size(), 2u);
+  const RectF boxes[] = {gStudentHeaderRect, gStudentNameRects[0]};
+  int inside = 0, outside = 0;
+  for (int y = 0; y < gClientHeight; ++y)
+    for (int x = 0; x < gClientWidth; ++x) {
+      const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
+      if (std::equal(&wide[p], &wide[p] + 3, &narrow[p])) continue;
+      bool in = false;
+      for (const RectF& r : boxes) in = in || (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h);
+      (in ? inside : outside) += 1;
+    }
+  EXPECT_GT(inside, 100) << "the names are drawn";
+  EXPECT_EQ(outside, 0) << "ink outside the name box or the row's name area";
 }
 
 }  // namespace
