@@ -55,6 +55,8 @@ static void PreviewSlotAt(int slot, int col) {
   ReapplyScaleSelection();
 }
 
+static std::string PickedText(int count) { return TrF("%d picked - double-click or Backspace to clear", count); }
+
 static void EmptySelection() {
   gSelectedCells.clear();
   gSelectionAnchorRow = -1;
@@ -159,7 +161,10 @@ void DropSelectionForPress(int x, int y, bool ctrl) {
   if (gSelectedCells.empty() || ctrl) return;
   int slot = -1, col = -1;
   if (HitTestScaleGrid(x, y, &slot, &col) && gSelectedCells.count({AchievementRowOfSlot(slot), col})) return;
+  const std::string counted = PickedText((int)gSelectedCells.size());
   EmptySelection();
+  // That line would still send Backspace after cells that are no longer picked.
+  if (gStatusText == counted) gStatusText.clear();
 }
 
 bool OnGridMouseDown(int x, int y, bool ctrl, bool shift) {
@@ -170,7 +175,7 @@ bool OnGridMouseDown(int x, int y, bool ctrl, bool shift) {
     if (gSelectedCells.empty())
       gStatusText = Tr("Nothing picked");
     else
-      gStatusText = TrF("%d picked - double-click or Backspace to clear", (int)gSelectedCells.size());
+      gStatusText = PickedText((int)gSelectedCells.size());
     return true;
   }
   int clickRow = gScaleListMode ? ScaleWindowItemIndex(slot) : slot;

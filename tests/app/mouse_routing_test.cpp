@@ -382,6 +382,7 @@ TEST_F(MouseRouting, APressWithoutCtrlOffThePickDropsIt) {
   Release(cx, cy);
   EXPECT_TRUE(gSelectedCells.empty()) << "a plain press elsewhere on the grid";
   EXPECT_EQ(gSelectionAnchorRow, -1);
+  EXPECT_EQ(gStatusText.find("picked"), std::string::npos) << "the line counting the pick goes with it: " << gStatusText;
   gStatusText.clear();
   Key(kKeyBack);
   EXPECT_EQ(gStatusText, "");
@@ -390,6 +391,7 @@ TEST_F(MouseRouting, APressWithoutCtrlOffThePickDropsIt) {
   ASSERT_EQ(gSelectedCells.size(), 1u);
   Click(gRepeatButtonRect);
   EXPECT_TRUE(gSelectedCells.empty()) << "a press off the grid";
+  EXPECT_EQ(gStatusText.find("picked"), std::string::npos) << gStatusText;
 }
 
 TEST_F(MouseRouting, AnOpenPromptSwallowsEveryPointerEvent) {
