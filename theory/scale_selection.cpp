@@ -109,6 +109,11 @@ bool StepScaleSelection(int itemDelta, int keyDelta) {
     return true;
   }
   int m = ModeIndexOf(row);
+  // A step of the key alone keeps a scale that is no church mode: only the item steps walk the modes.
+  if (m < 0 && itemDelta == 0 && row) {
+    SelectScale(row, r, true);
+    return true;
+  }
   if (m < 0) m = CurrentModeIndex();
   if (m < 0) m = 0;
   SelectModeByIndex(ClampInt(m + itemDelta, 0, 6), r);

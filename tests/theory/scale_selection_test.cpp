@@ -94,6 +94,8 @@ TEST_F(ScaleSelection, StepKeysWrapItemsStopAtTheEnds) {
       {false, 0, Row(kRowAeolian), 3, 5, 0, Row(kRowLocrian), 3},
       {false, 0, Row(kRowDorian), 3, -4, 2, Row(kRowIonian), 5},
       {false, 0, Row(kRowYo), 2, 1, 0, Row(kRowDorian), 2},  // not a mode: from Ionian
+      {false, 0, Row(kRowYo), 2, 0, 1, Row(kRowYo), 3},      // a key step keeps it
+      {false, 0, Row(kRowYo), 0, 0, -1, Row(kRowYo), 11},
       {true, 7, Row(kRowBalinese), 0, 1, 0, Row(kRowMajorBlues), 0},
       {true, 5, Row(kRowMinorBebop), 4, 3, 0, Row(kRowMinorBebop), 4},
       {true, 5, Row(kRowMajorBlues), 4, -9, 13, Row(kRowMajorBlues), 5},
