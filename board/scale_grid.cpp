@@ -316,6 +316,54 @@ static bool CutEndsInHyphenatedLetter(const std::string& t) {
   return lead >= 0xC3 && lead <= 0xD3;
 }
 
+// The letter at byte i (two-byte sequences only; ASCII as it is) and the byte after it.
+static uint32_t LetterAt(const std::string& t, size_t i, size_t* next) {
+  const unsigned char a = (unsigned char)t[i];
+  if (a < 0x80 || i + 1 >= t.size() || (a & 0xE0) != 0xC0) {
+    *next = i + 1;
+    return a < 0x80 ? a : 0;
+  }
+  *next = i + 2;
+  return ((uint32_t)(a & 0x1F) << 6) | ((unsigned char)t[i + 1] & 0x3F);
+}
+
+// 1 a vowel, 2 a consonant that may begin a syllable, 0 anything else (the Cyrillic short i and the
+// hard and soft signs stay with the letter before them).
+static int LetterClass(uint32_t c) {
+  static const char16_t kVowels[] = u"aeiouyAEIOUYàáâãäåæèéêëìíîïòóôõöøùúûüýÀÁÂÃÄÅÆÈÉÊËÌÍÎÏÒÓÔÕÖØÙÚÛÜÝ"
+                                    u"аеёиоуыэюяАЕЁИОУЫЭЮЯіїєІЇЄαεηιουωάέήίόύώ";
+  static const char16_t kSigns[] = u"йьъЙЬЪ";
+  if (c == 0) return 0;
+  for (const char16_t* v = kVowels; *v; ++v)
+    if (*v == c) return 1;
+  for (const char16_t* v = kSigns; *v; ++v)
+    if (*v == c) return 0;
+  const bool latin = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0x24F);
+  const bool other = c >= 0x370 && c <= 0x4FF;   // Greek and Cyrillic
+  return latin || other ? 2 : 0;
+}
+
+// The last place at or before byte `limit` where a word of a hyphenating script breaks between
+// syllables: after a vowel, before a consonant and the vowel it opens ("Миксоли-дийский", not
+// "Миксолид-ийский"), with two letters at least on either side. 0 for none.
+static size_t SyllableBreakBefore(const std::string& t, size_t limit) {
+  size_t best = 0, i = 0, letters = 0;
+  uint32_t before = 0;
+  while (i < limit) {
+    size_t next = 0;
+    const uint32_t c = LetterAt(t, i, &next);
+    if (letters >= 2 && LetterClass(before) == 1 && LetterClass(c) == 2 && next < t.size()) {
+      size_t after = 0;
+      const uint32_t v = LetterAt(t, next, &after);
+      if (LetterClass(v) == 1 && after < t.size()) best = i;
+    }
+    before = c;
+    ++letters;
+    i = next;
+  }
+  return best;
+}
+
 // Where the first line of a two-line label ends and where the second starts, in bytes; 0 for no
 // break that fits. Prefers the last word break whose first line fits.
 static void FindRowLabelBreak(const std::string& t, float size, float room, size_t& end, size_t& next) {
@@ -338,6 +386,11 @@ static void FindRowLabelBreak(const std::string& t, float size, float room, size
   std::string head = FitTextToWidth(gFontSmall, t, size, room);
   if (head.size() <= 3) return;
   end = next = head.size() - 3;
+  // A hyphenated word breaks between syllables where the rest still fits on the second line.
+  if (CutEndsInHyphenatedLetter(t.substr(0, end))) {
+    const size_t syllable = SyllableBreakBefore(t, end);
+    if (syllable >= end / 2 && MeasureText(gFontSmall, t.substr(syllable), size) <= room) end = next = syllable;
+  }
 }
 
 RowLabelLines SplitRowLabel(const std::string& translated, float labelColumnWidth, float scale, float cellH) {

@@ -117,6 +117,14 @@ TEST_F(ScaleGridRules, RowLabelsBreakOntoTwoLinesAfterAWord) {
   EXPECT_NE(joined.first.back(), '-');
   RowLabelLines latin = SplitRowLabel("Mixolydian", width("Mixolydian") * 0.7f + 14.0f, scale, tall);
   EXPECT_EQ(latin.first.back(), '-') << latin.first;
+  // It breaks between syllables, not after the last letter that fits: a line starting with a vowel
+  // torn from its consonant reads as a word of its own.
+  const std::string mixo = "Миксолидийский";
+  const float mixoColumn = width("Миксолид...") + 0.5f + RowLabelInset(scale) + std::max(6.0f * scale, 4.0f);
+  RowLabelLines syllables = SplitRowLabel(mixo, mixoColumn, scale, tall);
+  EXPECT_EQ(syllables.first, "Миксоли-");
+  EXPECT_EQ(syllables.second, "дийский");
+  EXPECT_EQ(SplitRowLabel("Mixolydian", width("Mixolyd...") + 0.5f + 14.0f, scale, tall).first, "Mixoly-");
 
   // In the lowest row that takes two lines, they sit either side of the lone line's baseline, a
   // line apart, with their capitals and tails inside the row.
