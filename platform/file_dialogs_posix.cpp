@@ -6,6 +6,8 @@
 #include "platform/file_dialogs.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -58,6 +60,23 @@ std::string ChooseDialogProgram() {
   return "";
 }
 
+// The dialog's environment: ours, but in a UTF-8 locale when ours is not one. A title or a filter
+// in the UI's language is UTF-8, and a dialog started in the C locale (LANG=C, or a locale the
+// system does not have) refuses such an argument and shows nothing at all.
+std::vector<std::string> DialogEnvironment() {
+  std::vector<std::string> env;
+  for (char** e = environ; e && *e; ++e) env.push_back(*e);
+  bool utf8 = false;
+  if (locale_t loc = newlocale(LC_CTYPE_MASK, "", (locale_t)0)) {
+    utf8 = std::strcmp(nl_langinfo_l(CODESET, loc), "UTF-8") == 0;
+    freelocale(loc);
+  }
+  if (utf8) return env;
+  std::erase_if(env, [](const std::string& v) { return v.rfind("LC_ALL=", 0) == 0; });
+  env.push_back("LC_ALL=C.UTF-8");
+  return env;
+}
+
 // Runs the command; true when it exits with 0, with its standard output in *out.
 bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
   int fds[2];
@@ -69,8 +88,12 @@ bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
   std::vector<char*> argv;
   for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  const std::vector<std::string> environment = DialogEnvironment();
+  std::vector<char*> envp;
+  for (const std::string& v : environment) envp.push_back(const_cast<char*>(v.c_str()));
+  envp.push_back(nullptr);
   pid_t pid = 0;
-  int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   if (rc != 0) {

@@ -65,6 +65,29 @@ TEST(FileDialogs, CancelFailureAndNoProgramMeanNothingChosen) {
   EXPECT_EQ(chosen, "unchanged");
 }
 
+// A dialog is started in a UTF-8 locale, whatever ours is: in the C locale, or one the system does
+// not have, it refuses a title in the UI's language (Cyrillic, say) and shows nothing. A usable
+// UTF-8 locale of ours is handed on unchanged.
+TEST(FileDialogs, ADialogIsStartedInAUtf8Locale) {
+  TempDir dir;
+  WriteFileBytes(dir.File("zenity"), "#!/bin/sh\nprintf 'all=%s lang=%s\\n' \"$LC_ALL\" \"$LANG\"\n");
+  chmod(dir.File("zenity").c_str(), 0755);
+  ScopedEnv path("PATH", dir.path().c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr), ctype("LC_CTYPE", nullptr);
+  struct Case { const char* all; const char* lang; const char* seen; } cases[] = {
+      {nullptr, "C", "all=C.UTF-8 lang=C"},
+      {"C", "C.UTF-8", "all=C.UTF-8 lang=C.UTF-8"},
+      {nullptr, "xx_YY.UTF-8", "all=C.UTF-8 lang=xx_YY.UTF-8"},   // a locale this system lacks
+      {nullptr, "C.UTF-8", "all= lang=C.UTF-8"},
+      {"C.UTF-8", nullptr, "all=C.UTF-8 lang="},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv all("LC_ALL", c.all), lang("LANG", c.lang);
+    std::string chosen;
+    ASSERT_TRUE(ShowOpenFileDialog("Открыть файл MIDI", kMidiFilters, &chosen));
+    EXPECT_EQ(chosen, c.seen) << (c.all ? c.all : "-") << " " << (c.lang ? c.lang : "-");
+  }
+}
+
 // A request to end the program while the dialog is open (SIGTERM at the session's end) closes the
 // dialog as a cancel, so the program's own close can run; the dialog's child is ended.
 TEST(FileDialogs, AQuitRequestClosesAnOpenDialog) {
