@@ -9,6 +9,7 @@
 #include "gfx/gl_setup.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
+#include "learning_ui/performance_note.h"
 #include "midi/midi_input.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -34,6 +35,7 @@ static void RebuildForNewSize() {
     RebuildFonts();
   }
   RelayoutAll();
+  FitPerformanceNotesToWindow();
 }
 
 // ---- public functions ----

@@ -44,6 +44,13 @@ static void KeepCardReachable(PerformanceNoteCard* card) {
   card->y = std::max(std::min(card->y, H - kKeptAboveBottom), 0.0f);
 }
 
+// A card's size follows the window it stands in.
+static void SizeCardForWindow(PerformanceNoteCard* card) {
+  const float W = (float)gClientWidth, H = (float)gClientHeight;
+  card->w = std::min(ClampFloat(0.32f * W, 540.0f, 660.0f), std::max(W - 24.0f, 440.0f));
+  card->h = std::min(ClampFloat(0.84f * H, 760.0f, 940.0f), std::max(H - 24.0f, 500.0f));
+}
+
 static bool Inside(float x, float y, float rx, float ry, float rw, float rh) {
   return x >= rx && x <= rx + rw && y >= ry && y <= ry + rh;
 }
@@ -73,6 +80,13 @@ static std::string MasteryLine(const LibraryItem& item, const MasteryRecord* r) 
 // ---- public functions ----
 void ResetPerformanceNotes() { gPerformanceNotes.clear(); }
 
+void FitPerformanceNotesToWindow() {
+  for (PerformanceNoteCard& card : gPerformanceNotes) {
+    SizeCardForWindow(&card);
+    KeepCardReachable(&card);
+  }
+}
+
 void OpenPerformanceNote(const std::string& itemId) {
   if (itemId.empty()) return;
   const uint32_t now = ClockMs32();
@@ -88,8 +102,7 @@ void OpenPerformanceNote(const std::string& itemId) {
   const int k = (int)(gPerformanceNotes.size() % kCascadeSteps);
   PerformanceNoteCard card;
   card.itemId = itemId;
-  card.w = std::min(ClampFloat(0.32f * W, 540.0f, 660.0f), std::max(W - 24.0f, 440.0f));
-  card.h = std::min(ClampFloat(0.84f * H, 760.0f, 940.0f), std::max(H - 24.0f, 500.0f));
+  SizeCardForWindow(&card);
   card.x = (W - card.w) / 2.0f + kCascadeDx * k;
   card.y = (H - card.h) / 2.0f + kCascadeDy * k;
   KeepCardReachable(&card);

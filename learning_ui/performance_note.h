@@ -51,6 +51,9 @@ extern std::vector<PerformanceNoteCard> gPerformanceNotes;   // drawing order, t
 
 // No card open.
 void ResetPerformanceNotes();
+// After the window changed size: each card takes the size a card opened now would have, and one
+// left outside the window is brought back within reach (a card out of sight could not be closed).
+void FitPerformanceNotesToWindow();
 
 // ---- logic ----
 // Opens the item's card at the next cascade place, or brings its open card to the top and restarts

@@ -179,6 +179,33 @@ TEST_F(PerformanceNoteTest, CardsCascadeAndFitSmallWindows) {
   EXPECT_EQ(std::make_pair(Card("b").x, Card("b").openedMs), std::make_pair(x, ClockMs32()));
 }
 
+// A window made smaller resizes its cards as if they opened now and brings one dragged out of the
+// new window back within reach, so it can still be seen, dragged and closed; larger, they grow back.
+TEST_F(PerformanceNoteTest, CardsFollowTheWindowsSize) {
+  gClientWidth = 1920, gClientHeight = 1080;
+  OpenPerformanceNote("a");
+  OpenPerformanceNote("b");
+  gPerformanceNotes[1].x = 1920.0f - 90.0f;   // dragged to the right edge
+  gPerformanceNotes[1].y = 1080.0f - 48.0f;
+  gClientWidth = 1120, gClientHeight = 720;
+  FitPerformanceNotesToWindow();
+  for (const PerformanceNoteCard& c : gPerformanceNotes) {
+    EXPECT_FLOAT_EQ(c.w, 540.0f) << c.itemId;
+    EXPECT_FLOAT_EQ(c.h, 696.0f) << c.itemId;
+    EXPECT_LE(c.x, 1120.0f - 90.0f) << c.itemId;
+    EXPECT_GE(c.x + c.w, 90.0f) << c.itemId;
+    EXPECT_LE(c.y, 720.0f - 48.0f) << c.itemId;
+    EXPECT_GE(c.y, 0.0f) << c.itemId;
+  }
+  const float ax = Card("a").x, ay = Card("a").y;
+  EXPECT_NEAR(ax, (1920.0f - 614.4f) / 2.0f, 0.01) << "a card within reach stays where it was";
+  EXPECT_NEAR(ay, (1080.0f - 907.2f) / 2.0f, 0.01);
+  gClientWidth = 2560, gClientHeight = 1440;
+  FitPerformanceNotesToWindow();
+  EXPECT_FLOAT_EQ(Card("a").w, 660.0f);
+  EXPECT_FLOAT_EQ(Card("a").h, 940.0f);
+}
+
 TEST_F(PerformanceNoteTest, PressesCloseRaiseAndDrag) {
   OpenPerformanceNote("a");
   OpenPerformanceNote("b");   // 26 right, 14.3 down, on top
