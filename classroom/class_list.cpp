@@ -208,14 +208,14 @@ void StartLoadClasses() {
   StartClassroomJob(gClassOpBusy, [code] { LoadClassesWorker(code); });
 }
 
-void StartCreateClass(const std::string& className) {
+bool StartCreateClass(const std::string& className) {
   LoadTeacherToken();
   std::string name = TrimWhitespace(className);
-  if (gTeacherToken.empty() || name.empty()) return;
-  if (!MaySendClassOperation("Still finishing the last change. Press Create again in a moment.")) return;
+  if (gTeacherToken.empty() || name.empty()) return false;
+  if (!MaySendClassOperation("Still finishing the last change. Press Create again in a moment.")) return false;
   SetClassStatusAsIs(TrF("Creating \"%s\"...", name.c_str()));
   std::string code = gTeacherToken;
-  StartClassroomJob(gClassOpBusy, [code, name] { CreateClassWorker(code, name); });
+  return StartClassroomJob(gClassOpBusy, [code, name] { CreateClassWorker(code, name); });
 }
 
 void StartRemoveStudent(const std::string& classId, const std::string& studentId,

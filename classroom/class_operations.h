@@ -56,7 +56,8 @@ extern const char kNoServerText[];
 // Launchers, UI thread.
 void StartRosterSync();
 void StartLoadClasses();
-void StartCreateClass(const std::string& className);
+// True when the request went out; false when nothing was sent (the reason, if any, is the status).
+bool StartCreateClass(const std::string& className);
 void StartRemoveStudent(const std::string& classId, const std::string& studentId,
                         const std::string& displayName, bool block);
 void StartRequestSeats();

@@ -24,6 +24,7 @@
 
 // ---- constants ----
 static const int kMaxSeatRequest = 1000;
+static const char kMakingClassCode[] = "Making a class code...";   // shown while the class is made
 
 // ---- state ----
 RectF gAttendancePanelButtonRect = kHiddenRect;  // the register's opening button
@@ -87,18 +88,32 @@ static void PressPupilAction(int pupil, int stage) {
   gPupilActionStage = kPupilActionNone;
 }
 
+// A class is made only for a list that loaded and holds none: a list that failed to load says
+// nothing about the classes at the server, and a class made then was a new one at every press.
 static void CopyClassCode() {
   std::string code;
+  bool loaded = false, none = true;
   {
     std::lock_guard<std::mutex> lock(gClassListMutex);
-    if (!gClassList.empty()) code = gClassList.front().joinCode;
+    loaded = gClassListLoaded;
+    none = gClassList.empty();
+    for (const ClassInfo& c : gClassList)
+      if (!c.joinCode.empty()) {
+        code = c.joinCode;
+        break;
+      }
   }
   if (!code.empty()) {
     SetClipboardText(code);
     gInstitutionPanelMessage = TrF("Class code %s copied - read it out to your pupils", code.c_str());
+  } else if (loaded && none) {
+    gInstitutionPanelMessage.clear();
+    gClassCodeMaking = StartCreateClass("Class");
+    if (gClassCodeMaking) gInstitutionPanelMessage = Tr(kMakingClassCode);
   } else {
-    StartCreateClass("Class");
-    gInstitutionPanelMessage = Tr("Making a class code...");
+    // The class status says why there is no code (the load's failure) and then how the new try went.
+    gInstitutionPanelMessage.clear();
+    StartLoadClasses();
   }
 }
 
@@ -205,6 +220,11 @@ void StepInstitutionPanel() {
         DeleteStudent((int)i);
         break;
       }
+  // The class is made or refused: the class status says which, the busy message goes.
+  if (gClassCodeMaking && gClassOpBusy.load() == 0) {
+    gClassCodeMaking = false;
+    if (gInstitutionPanelMessage == Tr(kMakingClassCode)) gInstitutionPanelMessage.clear();
+  }
 }
 InstitutionPanelLayout LayoutInstitutionPanel(float s) {
   InstitutionPanelLayout l;

@@ -60,11 +60,14 @@ static void StatusLines(const InstitutionPanelLayout& l, float y, bool seats, in
     DrawLabel(gFontSmall, l.textLeft, y, kNoServerText, l.textWidth, kDim[0], kDim[1], kDim[2], 1);
     return;
   }
+  static const std::string kNone;
   struct Line {
     const std::string* text;
     const float* colour;
   };
-  const Line texts[] = {{&gInstitutionPanelMessage, kGold}, {seats ? &seatText : &classStatus, kDim}, {&rosterStatus, kDim}};
+  // The second view shows the class status too: its class-code button makes a class or fails to.
+  const Line texts[] = {{&gInstitutionPanelMessage, kGold}, {&classStatus, kDim}, {seats ? &seatText : &kNone, kDim},
+                        {&rosterStatus, kDim}};
   int waiting = 0;  // texts still to draw, each keeping a line of the budget
   for (const Line& t : texts) waiting += !t.text->empty();
   for (const Line& t : texts) {

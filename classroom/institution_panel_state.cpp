@@ -12,6 +12,7 @@ int gPupilActionStage = 0;
 float gInstitutionPanelScroll = 0.0f;
 int gSeatRequestCount = -1;
 std::string gBillingReference;
+bool gClassCodeMaking = false;
 
 // ---- public functions ----
 void ResetInstitutionPanelState() {
@@ -25,4 +26,5 @@ void ResetInstitutionPanelState() {
   gInstitutionPanelScroll = 0.0f;
   gSeatRequestCount = -1;
   gBillingReference.clear();
+  gClassCodeMaking = false;
 }

@@ -13,6 +13,7 @@ extern int gPupilActionStage;             // 0..2, the two-stage remove or block
 extern float gInstitutionPanelScroll;
 extern int gSeatRequestCount;             // -1 until chosen
 extern std::string gBillingReference;
+extern bool gClassCodeMaking;             // the class-code button is making a class
 
 // What the institution entry takes.
 enum InstitutionEntryMode {

@@ -224,6 +224,38 @@ TEST_F(ClassroomPanelsWindow, ALongServerTextIsWrappedWhole) {
   ResetClassroomSettings();
 }
 
+// The class-code button's outcome is the class status, shown in the codes and seats view too; once
+// the class is made, the busy message gives its line to it.
+TEST_F(ClassroomPanelsWindow, TheCodesViewShowsHowMakingAClassWent) {
+  WriteFileBytes(GetDataFilePath("classroom.txt"), "server=https://127.0.0.1:9\n");
+  LoadClassroomSettings();
+  gInstitutionPanelOpen = gInstitutionSubViewOpen = true;  // opened without a request to the server
+  gInstitutionPanelMessage = Tr("Making a class code...");
+  gClassCodeMaking = true;
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    gClassStatusText = "Created \"Class\"  -  join code NEW234";
+  }
+  std::vector<uint8_t> frame = FramesShot(2, "classroom_class_code_made");
+  EXPECT_EQ(gInstitutionPanelMessage, "");
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  // Ink on the first text line, in the status texts' blue-grey rather than the message's gold, and
+  // none on the line below it.
+  int ink = 0, blue = 0;
+  const float top = l.messageY - 0.7f * l.lineHeight;
+  for (float y = top; y < l.messageY; y += 1.0f)
+    for (float x = l.textLeft; x < l.textLeft + l.textWidth; x += 1.0f) {
+      const uint8_t* p = At(frame, x, y);
+      if (p[0] <= 120) continue;
+      ++ink;
+      blue += p[2] > p[1] && p[2] > 100;
+    }
+  EXPECT_GT(ink, 40);
+  EXPECT_GT(blue, ink / 2);
+  EXPECT_EQ(InkIn(frame, l.textLeft, top + l.lineHeight, l.textLeft + l.textWidth, l.messageY + l.lineHeight), 0);
+  ResetClassroomSettings();
+}
+
 // A class larger than the panel: the rows say which of the pupils they show, and the wheel brings
 // the last into view with its name.
 TEST_F(ClassroomPanelsWindow, ALongPupilListSaysWhichRowsItShows) {

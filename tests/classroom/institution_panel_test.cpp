@@ -264,6 +264,44 @@ TEST_F(InstitutionPanel, ClassCodeBeforeAnyClassMakesOne) {
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(ClipboardGetText(), "untouched");
   EXPECT_EQ(Count("/class/create"), 1);
+  // The frame after the class is made takes the busy message away; the class status tells how it went.
+  StepInstitutionPanel();
+  EXPECT_EQ(gInstitutionPanelMessage, "");
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    EXPECT_EQ(gClassStatusText, "Created \"Class\"  -  join code NEW234");
+  }
+}
+
+// A class list that failed to load is not an empty one: the class-code button makes no class then,
+// however often it is pressed, and loads the list again instead; once it loads, its code is copied.
+TEST_F(InstitutionPanel, ClassCodeWithoutALoadedListMakesNoClass) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/class/roster":[{"status":503,"body":""}],"/class/create":[{"body":"{\"joinCode\":\"NEW234\"}"}],)"
+                    R"("/class/seats":[{"body":"{}"}],"/class/student-code":[{"body":"{}"}]})");
+  ClipboardSetText("untouched");
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  gInstitutionSubViewOpen = true;
+  for (int press = 0; press < 2; ++press) {
+    Press(Layout().classCodeButton);
+    EXPECT_EQ(gInstitutionPanelMessage, "") << press;
+    ASSERT_TRUE(WaitIdle());
+    StepInstitutionPanel();
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    EXPECT_EQ(gClassStatusText, "Couldn't load classes (503)") << press;
+  }
+  EXPECT_EQ(Count("/class/create"), 0);
+  EXPECT_EQ(Count("/class/roster"), 3);
+  EXPECT_EQ(ClipboardGetText(), "untouched");
+
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"body":)") + RouteText(kOneClass) + "}]}");
+  Press(Layout().classCodeButton);
+  ASSERT_TRUE(WaitIdle());
+  Press(Layout().classCodeButton);
+  EXPECT_EQ(ClipboardGetText(), "ABC234");
+  EXPECT_EQ(Count("/class/create"), 0);
 }
 
 TEST_F(InstitutionPanel, AddButtonOfTheStudentsPanelLeadsToANewStudent) {
