@@ -151,6 +151,23 @@ static AttendancePanelLayout FreshLayout() {
   return l;
 }
 
+// Scrolls the note box so that the caret's line is in view, after an edit or a caret move: typing
+// on past the box's last line left the caret and the text out of sight. The wheel alone may still
+// take the caret out of view.
+static void ScrollNoteToCaret() {
+  AttendancePanelLayout l = FreshLayout();
+  if (!gNoteEditorActive || l.noteBox.w <= 0) return;
+  TextFieldClampCaret(gEditField);
+  std::vector<NoteLine> lines = WrapNoteBoxLines(gEditField.text);
+  int caret = NoteCaretLineIndex(lines, gEditField.cursor);
+  int first = l.noteFirstLine;
+  if (caret < first) first = caret;
+  else if (caret >= first + l.noteVisibleLines) first = caret - l.noteVisibleLines + 1;
+  else return;
+  gNoteScroll = (float)first * kNoteLineHeight;
+  FreshLayout();
+}
+
 // ---- public functions: opening ----
 void ResetAttendancePanel() {
   if (gNotesViewOpen || gNoteEditorActive) SaveNotes();
@@ -517,6 +534,7 @@ bool AttendancePanelOnMouseMove(int x, int y) {
   if (gNoteDragSelect && gNoteEditorActive) {
     FreshLayout();
     gEditField.cursor = NoteCaretFromPoint(gEditField.text, (float)x, (float)y);
+    ScrollNoteToCaret();
     return true;
   }
   if (gDraggedStudentIndex >= 0) {
@@ -565,7 +583,9 @@ bool AttendancePanelOnChar(uint32_t character) {
     }
     return true;
   }
-  return NoteEditorOnChar(character);
+  if (!NoteEditorOnChar(character)) return false;
+  ScrollNoteToCaret();
+  return true;
 }
 
 bool AttendancePanelOnKeyDown(int virtualKey, bool shift, bool ctrl) {
@@ -577,6 +597,7 @@ bool AttendancePanelOnKeyDown(int virtualKey, bool shift, bool ctrl) {
   if (gNoteEditorActive) {
     FreshLayout();
     HandleNoteEditorKey(virtualKey, shift, ctrl);
+    ScrollNoteToCaret();
     return true;
   }
   return false;

@@ -267,7 +267,8 @@ static void DrawNotes(const AttendancePanelLayout& l) {
   SetGlColor(kGold[0], kGold[1], kGold[2], gNoteEditorActive ? 0.8f : 0.3f);
   StrokeRoundedRect(box.x, box.y, box.w, box.h, 6.0f, 8);
   if (!gNoteEditorActive) return;
-  ScopedClip clip(box);
+  // Inside the border: a line that does not fit whole is not drawn through it.
+  ScopedClip clip({box.x + 2, box.y + 2, std::max(box.w - 4, 0.0f), std::max(box.h - 4, 0.0f)});
   ScopedTrSuppress teachersOwnText;
   const std::string& text = gEditField.text;
   std::vector<NoteLine> lines = WrapNoteBoxLines(text);
@@ -275,7 +276,7 @@ static void DrawNotes(const AttendancePanelLayout& l) {
   int lo = std::min(gEditField.cursor, gEditField.anchor), hi = std::max(gEditField.cursor, gEditField.anchor);
   int caretLine = NoteCaretLineIndex(lines, gEditField.cursor);
   float left = box.x + 10;
-  int last = std::min((int)lines.size(), l.noteFirstLine + l.noteVisibleLines + 1);
+  int last = std::min((int)lines.size(), l.noteFirstLine + l.noteVisibleLines);
   auto widthTo = [&](const NoteLine& line, int end) {
     return MeasureText(gFontSmall, text.substr((size_t)line.start, (size_t)(end - line.start)), 8.0f);
   };

@@ -29,6 +29,7 @@
 #include "gfx/translate.h"
 #include "platform/clock.h"
 #include "platform/images.h"
+#include "platform/keys.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
@@ -154,6 +155,50 @@ TEST_F(ClassroomPanelsWindow, RegisterShowsFilterMarksAndTheNoteCaret) {
   EXPECT_LT(caret[2], 140);
   const uint8_t* beside = At(frame, caretX + 8, baseline - 6);
   EXPECT_LT(beside[0], 120);
+}
+
+// A note longer than its box: typed through the panel, the caret's last line is shown with the
+// caret on it; back at the top, no line is drawn through the box's lower border.
+TEST_F(ClassroomPanelsWindow, TheNoteBoxFollowsItsCaretAndKeepsInsideItsBorder) {
+  OpenAttendancePanel();
+  gNotesViewOpen = true;
+  LoadNotes("s1");
+  RunFrames(60);   // the notes pane slides in
+  for (int i = 1; i <= 20; ++i)
+    for (char c : "Bars " + std::to_string(i) + " and " + std::to_string(i + 1) + (i < 20 ? "\r" : ""))
+      AttendancePanelOnChar((unsigned char)c);
+  std::vector<uint8_t> frame = FramesShot(1, "classroom_note_followed");
+  AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
+  ASSERT_GT(l.noteFirstLine, 0);
+  const RectF& box = l.noteBox;
+  // The gold caret on the row of its line, away from the box's gold border.
+  auto goldOnRow = [&](const std::vector<uint8_t>& f, float y) {
+    int gold = 0;
+    for (float x = box.x + 6; x < box.x + box.w - 6; x += 1.0f) {
+      const uint8_t* p = At(f, x, y);
+      gold += p[0] > 200 && p[1] > 160 && p[2] < 140;
+    }
+    return gold;
+  };
+  const int caretRow = 19 - l.noteFirstLine;
+  ASSERT_LT(caretRow, l.noteVisibleLines);
+  EXPECT_GT(goldOnRow(frame, l.noteTextTop + caretRow * 18.0f - 6), 0);
+
+  // Back at the top: the lines that fit are drawn, and nothing white below the last of them.
+  AttendancePanelOnKeyDown(kKeyHome, false, true);
+  frame = FramesShot(1, "classroom_note_top");
+  l = LayoutAttendancePanel(GetUiScale());
+  ASSERT_EQ(l.noteFirstLine, 0);
+  const float lastBottom = l.noteTextTop + (float)l.noteVisibleLines * 18.0f - 14.4f;
+  int below = 0, inside = 0;
+  for (float y = box.y + 10; y < box.y + box.h + 3; y += 1.0f)
+    for (float x = box.x + 6; x < box.x + box.w - 6; x += 1.0f) {
+      const uint8_t* p = At(frame, x, y);
+      if (p[2] <= 150) continue;
+      (y < lastBottom ? inside : below) += 1;
+    }
+  EXPECT_GT(inside, 200);
+  EXPECT_EQ(below, 0);
 }
 
 TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {

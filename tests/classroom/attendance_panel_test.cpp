@@ -6,6 +6,7 @@
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_records.h"
 #include "classroom/classroom_panel_state.h"
+#include "classroom/note_editor.h"
 #include "classroom/teacher_notes.h"
 #include "gfx/text_field.h"
 #include "platform/keys.h"
@@ -255,6 +256,44 @@ TEST_F(RegisterPanel, NotesTypedSavedByEscapeAndByAPressOutside) {
   EXPECT_EQ(gNoteScroll, 0.0f);
   AttendancePanelOnClick(2, 2);
   EXPECT_FALSE(AttendancePanelOnWheel(-120));
+}
+
+// The note box follows its caret: typing on past the last line it shows, moving the caret back
+// up, or dragging a selection below the box scrolls the caret's line into view.
+TEST_F(RegisterPanel, TheNoteBoxFollowsItsCaret) {
+  OpenAttendancePanel();
+  Press(Register().notesButton);
+  for (int i = 0; i < 100; ++i) StepAttendancePanes(0.05f);
+  const int shown = Register().noteVisibleLines;
+  ASSERT_GT(shown, 3);
+  auto caretLine = [] { return NoteCaretLineIndex(WrapNoteBoxLines(gEditField.text), gEditField.cursor); };
+  auto caretInView = [&] {
+    AttendancePanelLayout l = Register();
+    return caretLine() >= l.noteFirstLine && caretLine() < l.noteFirstLine + l.noteVisibleLines;
+  };
+  Type(std::string((size_t)shown, '\r') + "below");
+  EXPECT_EQ(caretLine(), shown);
+  EXPECT_TRUE(caretInView());
+  EXPECT_EQ(Register().noteFirstLine, 1) << "scrolled no further than needed";
+  AttendancePanelOnKeyDown(kKeyUp, false, false);
+  EXPECT_EQ(Register().noteFirstLine, 1) << "a line already in view";
+  AttendancePanelOnKeyDown(kKeyHome, false, true);
+  EXPECT_EQ(gEditField.cursor, 0);
+  EXPECT_EQ(Register().noteFirstLine, 0);
+  Type("top ");
+  EXPECT_TRUE(caretInView());
+  AttendancePanelOnKeyDown(kKeyEnd, false, true);
+  EXPECT_TRUE(caretInView());
+
+  // The wheel alone may leave the caret out of view; a drag below the box brings the last line.
+  AttendancePanelOnKeyDown(kKeyHome, false, true);
+  AttendancePanelLayout l = Register();
+  AttendancePanelOnClick((int)l.noteBox.x + 20, (int)l.noteTextTop - 4);
+  EXPECT_TRUE(gNoteDragSelect);
+  AttendancePanelOnMouseMove((int)l.noteBox.x + 200, (int)(l.noteBox.y + l.noteBox.h + 30));
+  AttendancePanelOnMouseUp();
+  EXPECT_EQ(caretLine(), shown);
+  EXPECT_TRUE(caretInView());
 }
 
 TEST_F(RegisterPanel, ColourPickerAndPanelDrag) {
