@@ -14,6 +14,7 @@
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "gfx/text_field.h"
+#include "platform/keys.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 
@@ -128,6 +129,13 @@ static void CloseNotesView() {
   SaveNotes();
   gNotesViewOpen = false;
   gNoteDragSelect = false;
+}
+
+static void CloseRegister() {
+  if (gNotesViewOpen || gNoteEditorActive) CloseNotesView();
+  if (gRenameClassIndex >= 0) CommitClassRename();
+  gAttendancePanelDragging = false;
+  gAttendancePanelOpen = false;
 }
 
 static void StartRename(int index) {
@@ -369,13 +377,7 @@ bool AttendancePanelOnClick(int x, int y) {
     }
   }
 
-  if (PointInRect(l.closeButton, x, y)) {
-    if (gNotesViewOpen || gNoteEditorActive) CloseNotesView();
-    if (gRenameClassIndex >= 0) CommitClassRename();
-    gAttendancePanelDragging = false;
-    gAttendancePanelOpen = false;
-    return true;
-  }
+  if (PointInRect(l.closeButton, x, y)) return CloseRegister(), true;
   if (PointInRect(l.sidePaneButton, x, y)) {
     gAttendanceSidePaneOpen = !gAttendanceSidePaneOpen;
     gSidePaneScroll = 0.0f;
@@ -598,6 +600,13 @@ bool AttendancePanelOnKeyDown(int virtualKey, bool shift, bool ctrl) {
     FreshLayout();
     HandleNoteEditorKey(virtualKey, shift, ctrl);
     ScrollNoteToCaret();
+    return true;
+  }
+  // With nothing being edited, Escape closes the colour picker, then the register, as it closes the
+  // other panels; the view behind does not see it.
+  if (virtualKey == kKeyEscape) {
+    if (gColourPickerStudent >= 0) gColourPickerStudent = -1;
+    else CloseRegister();
     return true;
   }
   return false;

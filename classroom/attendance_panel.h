@@ -93,7 +93,8 @@ void AttendancePanelOnMouseUp();
 bool AttendancePanelOnMouseMove(int x, int y);
 bool AttendancePanelOnWheel(int wheelDelta);
 bool AttendancePanelOnChar(uint32_t character);
-// Key-down: every key ends in the rename field or the open note while either has the keyboard.
+// Key-down: every key ends in the rename field or the open note while either has the keyboard;
+// otherwise Escape closes the colour picker, else the panel.
 bool AttendancePanelOnKeyDown(int virtualKey, bool shift, bool ctrl);
 // The rename field or the note has the keyboard.
 bool AttendancePanelHasKeyboard();

@@ -6,6 +6,7 @@
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_records.h"
 #include "classroom/classroom_panel_state.h"
+#include "classroom/classroom_panels.h"
 #include "classroom/note_editor.h"
 #include "classroom/teacher_notes.h"
 #include "gfx/text_field.h"
@@ -294,6 +295,39 @@ TEST_F(RegisterPanel, TheNoteBoxFollowsItsCaret) {
   AttendancePanelOnMouseUp();
   EXPECT_EQ(caretLine(), shown);
   EXPECT_TRUE(caretInView());
+}
+
+// Escape undoes one layer: the colour picker, a rename, an open note, then the register itself;
+// the view behind the panel never sees it.
+TEST_F(RegisterPanel, EscapeClosesWhatIsOpenThenTheRegister) {
+  auto escape = [] {
+    bool taken = ClassroomPanelsKeyDown(kKeyEscape, false, false);
+    AttendancePanelOnChar(27);   // the character that follows the key-down
+    return taken;
+  };
+  OpenAttendancePanel();
+  EXPECT_TRUE(escape());
+  EXPECT_FALSE(gAttendancePanelOpen);
+
+  OpenAttendancePanel();
+  DoublePress(Register().studentRows[1].row);
+  ASSERT_EQ(gColourPickerStudent, 1);
+  EXPECT_TRUE(escape());
+  EXPECT_EQ(gColourPickerStudent, -1);
+  Press(Register().addClassButton);
+  ASSERT_EQ(Register().classRows.size(), 1u);
+  DoublePress(Register().classRows[0].row);
+  ASSERT_EQ(gRenameClassIndex, 0);
+  EXPECT_TRUE(escape());
+  EXPECT_EQ(gRenameClassIndex, -1);
+  Press(Register().notesButton);
+  ASSERT_TRUE(gNoteEditorActive);
+  EXPECT_TRUE(escape());
+  EXPECT_FALSE(gNotesViewOpen);
+  EXPECT_TRUE(gAttendancePanelOpen);
+  EXPECT_TRUE(escape());
+  EXPECT_FALSE(gAttendancePanelOpen);
+  EXPECT_FALSE(ClassroomPanelsKeyDown(kKeyEscape, false, false)) << "closed, the key is the view's";
 }
 
 TEST_F(RegisterPanel, ColourPickerAndPanelDrag) {
