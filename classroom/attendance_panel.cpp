@@ -314,10 +314,12 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
     l.noteVisibleLines = std::max((int)((l.noteBox.h - 12) / kNoteLineHeight), 1);
   }
 
-  // Side pane: slides in from the panel's right edge over the calendar.
+  // Side pane: slides in from the panel's right edge over the calendar, below the month's title
+  // row: in a narrow window it covered the title and the next-month arrow.
   float paneW = Px(270 * s, 210);
   float shown = paneW * EaseSlide(gSidePaneSlide);
-  if (shown > 1) l.sidePane = {l.panel.x + w - shown, top, shown, l.panel.y + h - top};
+  float paneTop = l.monthTitle.y + l.monthTitle.h + 2;
+  if (shown > 1) l.sidePane = {l.panel.x + w - shown, paneTop, shown, l.panel.y + h - paneTop};
 
   // Colour picker beside its student's row.
   for (const StudentRowRects& r : l.studentRows) {
@@ -406,7 +408,7 @@ bool AttendancePanelOnClick(int x, int y) {
       return true;
     }
   }
-  // The side pane covers the calendar's right part, its month arrow included: what it hides
+  // The side pane covers the calendar's right part below the month's title row: what it hides
   // takes no press.
   if (l.sidePane.w > 0 && PointInRect(l.sidePane, x, y)) return true;
   if (PointInRect(l.prevMonth, x, y)) return ShiftCalendarMonth(-1), true;

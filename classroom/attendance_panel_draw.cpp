@@ -116,8 +116,10 @@ static void DrawStudentRows(const AttendancePanelLayout& l) {
   ScopedClip clip(l.studentList);
   int active = GetActiveStudentIndex();
   if (l.studentRows.empty()) {
+    // Broken over lines: in a narrow window a longer language's text was cut after a word or two.
     const char* text = gStudents.empty() ? "No students yet" : "No students in this class";
-    DrawLabel(gFontSmall, l.studentList.x + 8, l.studentList.y + 24, text, l.studentList.w - 16, 0.6f, 0.66f, 0.76f, 1);
+    DrawVerbatimLines(gFontSmall, l.studentList.x + 8, l.studentList.y + 24, Tr(text), l.studentList.w - 16,
+                      FontPixelSize(gFontSmall) + 6, 3, 0.6f, 0.66f, 0.76f, 1);
   }
   for (const StudentRowRects& r : l.studentRows) {
     const Student& s = gStudents[(size_t)r.student];

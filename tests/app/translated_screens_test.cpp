@@ -12,6 +12,10 @@
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
+#include "app/window_size.h"
+#include "classroom/attendance_classes.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/attendance_records.h"
 #include "classroom/classroom_panel_state.h"
 #include "classroom/institution_panel.h"
 #include "classroom/institution_panel_state.h"
@@ -20,10 +24,13 @@
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
+#include "learning/long_dates.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_screen.h"
 #include "platform/clock.h"
 #include "platform/images.h"
+#include "practice/students.h"
 #include "tests/app/shipped_languages_fixture.h"
 
 namespace {
@@ -90,6 +97,67 @@ TEST_F(TranslatedScreens, MainBoardLearningAndPanelInFourScripts) {
     InstitutionPanelOnEscape();
   }
   if (shown == 0) GTEST_SKIP() << "no translation file for de, ja, ar or hi yet";
+}
+
+// The register in German in a 1280 x 720 window: an empty class's text is shown whole over lines
+// in the narrow student list, and with the marks pane open the month's title and its arrows stay
+// in view above the pane.
+TEST_F(TranslatedScreens, TheRegisterInGermanInASmallWindow) {
+  UseLanguage("de");
+  ApplyClientSize(1280, 720, true);
+  RelayoutAll();
+  gStudents = {Student{"Anna", "s1"}, Student{"Ben", "s2"}};
+  gActiveStudentIndex = 0;
+  OpenAttendancePanel();
+  AddAttendanceClass();   // filtered on the new class, which has no member yet
+  gAttendanceSidePaneOpen = true;
+  std::vector<uint8_t> frame = Frames(60);   // the pane slides in
+  SaveScreenshot("translated_de_register_1280", frame);
+  const AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
+  ASSERT_TRUE(l.studentRows.empty());
+  ASSERT_GT(l.sidePane.w, 100.0f);
+  auto inkIn = [&](float x0, float y0, float x1, float y1, auto&& take) {
+    int ink = 0;
+    for (int y = int(y0); y < int(y1); ++y)
+      for (int x = int(x0); x < int(x1); ++x) ink += take(&frame[(size_t(y) * gClientWidth + size_t(x)) * 4]);
+    return ink;
+  };
+  auto light = [](const uint8_t* p) { return p[0] > 110 && p[2] > 120; };
+
+  const std::string text = Tr("No students in this class");
+  ASSERT_NE(text, "No students in this class");
+  std::vector<std::string> lines;
+  {
+    ScopedTrSuppress shown;
+    lines = WrapTextToWidth(gFontSmall, text, 12.0f, l.studentList.w - 16, 3);
+  }
+  ASSERT_GE(lines.size(), 2u) << "too narrow for one line, or the check shows nothing";
+  EXPECT_EQ(lines.back().substr(lines.back().size() - 6), "Klasse") << lines.back();
+  const float pitch = FontPixelSize(gFontSmall) + 6, x0 = l.studentList.x + 8, x1 = l.studentList.x + l.studentList.w;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const float base = l.studentList.y + 24 + (float)i * pitch;
+    EXPECT_GT(inkIn(x0, base - FontPixelSize(gFontSmall), x1, base + 1, light), 20) << "line " << i;
+  }
+
+  // The title's gold, right half included, and the next-month arrow's light sign.
+  std::string title = FormatMonthHeading(gCalendarYear, gCalendarMonth);
+  float w;
+  {
+    ScopedTrSuppress shown;
+    w = MeasureText(gFontMain, title, 14.0f);
+  }
+  const float centre = l.monthTitle.x + l.monthTitle.w / 2;
+  auto gold = [](const uint8_t* p) { return p[0] > 180 && p[1] > 140 && p[2] < 140; };
+  EXPECT_GT(inkIn(centre + w / 8, l.monthTitle.y, centre + w / 2, l.monthTitle.y + l.monthTitle.h, gold), 20) << title;
+  const RectF& next = l.nextMonth;
+  EXPECT_GT(inkIn(next.x + 4, next.y + 4, next.x + next.w - 4, next.y + next.h - 4, light), 5);
+  EXPECT_GE(l.sidePane.y, l.monthTitle.y + l.monthTitle.h);
+
+  ResetAttendancePanelState();
+  ResetAttendanceClasses();
+  ResetStudents();
+  ApplyClientSize(1440, 920, true);
+  RelayoutAll();
 }
 
 // The first pieces' composer line is advice ("Count aloud while you play"), and in the view by

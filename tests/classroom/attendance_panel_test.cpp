@@ -181,8 +181,8 @@ TEST_F(RegisterPanel, DaysMarkedSelectedAndShifted) {
   EXPECT_FALSE(gNotesViewOpen);
 }
 
-// The marks pane slides over the calendar's right part: a double press on a day it hides marks
-// nothing, a press on the month arrow it hides turns no month; closed again, both work.
+// The marks pane slides over the calendar's right part below the month's title row: a double press
+// on a day it hides marks nothing, while the month arrows stay in view and turn the month.
 TEST_F(RegisterPanel, TheSidePaneKeepsWhatItCoversFromPresses) {
   OpenAttendancePanel();
   ASSERT_TRUE(Press(Register().sidePaneButton));
@@ -198,14 +198,16 @@ TEST_F(RegisterPanel, TheSidePaneKeepsWhatItCoversFromPresses) {
   }
   ASSERT_GT(covered, 0) << "the pane covers part of the month at this size";
   EXPECT_EQ(ReadData("attendance_anna.dat"), "") << "no day under the pane was marked";
-  ASSERT_TRUE(PointInRect(l.sidePane, Cx(l.nextMonth), Cy(l.nextMonth)));
+  // The month's title row with its arrows stays clear of the pane and takes its presses.
+  EXPECT_GE(l.sidePane.y, l.monthTitle.y + l.monthTitle.h);
+  EXPECT_FALSE(PointInRect(l.sidePane, Cx(l.nextMonth), Cy(l.nextMonth)));
   Press(l.nextMonth);
-  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202503);
+  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202504);
 
   ASSERT_TRUE(Press(Register().sidePaneButton));
   for (int i = 0; i < 60; ++i) StepAttendancePanes(0.05f);
   Press(Register().nextMonth);
-  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202504);
+  EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202505);
 }
 
 // A class pressed while it filters the list shows every student again, so that a new, empty
