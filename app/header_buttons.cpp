@@ -31,10 +31,14 @@ static void StepSong(int direction) {
     gStatusText = "Load a MIDI file/folder first";
 }
 
+// The menu item waiting for the frame that shows its menu closed: the dialog it opens holds the
+// UI thread, and the last frame before it stays on screen the whole while.
+static bool (*gChosenMenuItem)() = nullptr;
+
 static void ChooseFromMenu(bool (*chooser)()) {
   gFileMenuOpen = false;
   RelayoutAll();
-  chooser();
+  gChosenMenuItem = chooser;
 }
 
 // The open file menu: true when the press was inside it.
@@ -124,4 +128,10 @@ bool ViewButtonsMouseDown(int x, int y) {
   }
   RelayoutAll();
   return true;
+}
+
+void RunChosenMenuItem() {
+  bool (*chooser)() = gChosenMenuItem;
+  gChosenMenuItem = nullptr;
+  if (chooser) chooser();
 }

@@ -4,8 +4,12 @@
 #pragma once
 
 // A press on the header row or the open file menu; true when taken. A press outside an open file
-// menu closes it and is not taken.
+// menu closes it and is not taken. A press on a menu item closes the menu; its dialog waits for
+// RunChosenMenuItem.
 bool HeaderButtonsMouseDown(int x, int y);
+// Opens the dialog of the menu item last pressed, once: the main loop calls it after presenting
+// the frame that shows the menu closed.
+void RunChosenMenuItem();
 // A press on the playlist row or the next button; true when taken.
 bool PlaylistRowMouseDown(int x, int y);
 // A press on the learning or the song-view button beside the band: each switches its view, the

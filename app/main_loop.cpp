@@ -21,6 +21,7 @@
 #include "app/chord_recogniser.h"
 #include "app/circle_view.h"
 #include "app/controls_draw.h"
+#include "app/header_buttons.h"
 #include "app/lesson_song_end.h"
 #include "app/orb_feed.h"
 #include "app/orb_gate.h"
@@ -226,6 +227,8 @@ static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
   WindowSwapBuffers();
   NoteFrameSwapped(ClockMicros64(), drewViews);
   PaceFrame(frameStartMs);
+  // Only now, with a frame on screen that shows the menu closed: the dialog holds this thread.
+  RunChosenMenuItem();
 }
 
 // What moves or may change with no message to say so: a running song, a judged or timed run, the

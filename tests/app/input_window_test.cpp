@@ -25,6 +25,7 @@
 #include "app/base/view_modes.h"
 #include "app/circle_view.h"
 #include "app/floor_links.h"
+#include "app/header_buttons.h"
 #include "app/key_commands.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/hit_regions.h"
@@ -120,6 +121,7 @@ class InputWindow : public RealWindow {
   static void Pump(int frames) {
     for (int i = 0; i < frames; ++i) {
       RunFrameWork(ClockMs32());
+      RunChosenMenuItem();   // as the loop does once the frame is on screen
       std::this_thread::sleep_for(std::chrono::milliseconds(12));
     }
   }

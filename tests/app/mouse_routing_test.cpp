@@ -7,6 +7,7 @@
 
 #include "app/base/view_modes.h"
 #include "app/circle_key_drag.h"
+#include "app/header_buttons.h"
 #include "app/main_loop.h"
 #include "app/ring_glow.h"
 #include "app/song_view.h"
@@ -17,6 +18,7 @@
 #include "learning/library_view_state.h"
 #include "learning_ui/placement_prompt.h"
 #include "midi/seek_bar.h"
+#include "platform/file_dialogs.h"
 #include "practice/achievements.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
@@ -446,6 +448,20 @@ TEST_F(MouseRouting, TheBandsButtonsToggleAndStep) {
   Press(5, 890);
   EXPECT_FALSE(gFileMenuOpen) << "a press outside closes the menu";
   Release(5, 890);
+
+  // An item closes the menu at once; its dialog waits until the loop has shown that, and opens once.
+  static int asked = 0;
+  asked = 0;
+  SetFileDialogScriptForTesting([](const FileDialogRequest&, std::string*) { return ++asked, false; });
+  Click(gFileButtonRect);
+  RelayoutAll();
+  Click(gFileMenuOpenFileRect);
+  EXPECT_FALSE(gFileMenuOpen);
+  EXPECT_EQ(asked, 0) << "the dialog opened over a frame that still showed the menu";
+  RunChosenMenuItem();
+  RunChosenMenuItem();
+  EXPECT_EQ(asked, 1);
+  SetFileDialogScriptForTesting(nullptr);
 }
 
 // The song-view button is the way into the song view, and from it to the NOTE FALL button and
