@@ -133,8 +133,10 @@ bool IsFilterPanelEnabled() {
   return gScaleListMode;
 }
 
+bool IsOverlayListShown() { return OnOverlay() && !gFilterPanelOn && gOverlayListChosen; }
+
 float OverlayListRoom() {
-  if (!OnOverlay() || gFilterPanelOn || !gOverlayListChosen) return 0.0f;
+  if (!IsOverlayListShown()) return 0.0f;
   const float s = GetUiScale();
   return 8.0f + ListWidth(s) + ListToStripGap(s) + StripOffset(s);
 }

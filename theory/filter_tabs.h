@@ -56,6 +56,9 @@ void SelectScaleFilter(int filter);
 bool IsFilterPanelAvailable();
 // The list and its tabs take input now.
 bool IsFilterPanelEnabled();
+// The learning overlay shows the filtered list beside the staff (a tab was chosen, the tabs are
+// not in its place).
+bool IsOverlayListShown();
 // While the learning overlay shows the filtered list: the x the staff panel starts at, at the
 // least, so that the list and its strip stand whole left of it; 0 otherwise.
 float OverlayListRoom();

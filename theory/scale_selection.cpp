@@ -10,6 +10,7 @@
 #include "app/base/view_modes.h"
 #include "gfx/layout.h"
 #include "theory/circle_theory.h"
+#include "theory/filter_tabs.h"
 
 // ---- state ----
 bool gScaleListDragging = false;   // set while the list is dragged
@@ -94,7 +95,9 @@ bool StepScaleSelection(int itemDelta, int keyDelta) {
   const ScaleRow* row = gPickedScale ? gPickedScale : gCurrentScale;
   int r = SelectedOrKeyRingPos();
   if (keyDelta != 0) r = PitchClassMod(r + keyDelta);
-  if (gScaleListMode) {
+  // The overlay's list is the same filtered list as the board's: a step must land on a row the
+  // user sees there, not on a church mode the list may not hold.
+  if (gScaleListMode || IsOverlayListShown()) {
     int n = VisibleScaleCount();
     if (n > 0) {
       int p = VisibleIndexOf(CatalogueIndexOf(row));

@@ -38,8 +38,9 @@ void SelectScale(const ScaleRow* row, int ringPos, bool apply);
 void SelectModeByIndex(int modeIndex, int ringPos);
 // Re-selects the current scale at the ring position of gKeyRoot.
 void ApplyCurrentKey();
-// Moves the selection by items (no wrap) and keys (wrapping round the circle); false when both
-// deltas are 0 or the target is out of range.
+// Moves the selection by items (no wrap) and keys (wrapping round the circle); the items are the
+// filtered list's rows while one shows it (the board's list mode or the learning overlay's list),
+// else the church modes. False when both deltas are 0 or the target is out of range.
 bool StepScaleSelection(int itemDelta, int keyDelta);
 // Makes the selection valid; every frame and on a filter change.
 void ValidateCurrentScale();

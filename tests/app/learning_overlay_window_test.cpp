@@ -1,0 +1,133 @@
+// The learning overlay in the program's real window, walked as a user walks it: Learn puts up the
+// staff, its Filter button the tabs, a tab the filtered list beside the staff. The arrows then step
+// through that list. Screenshots are kept in the build folder.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/base/app_clock.h"
+#include "app/base/pointer.h"
+#include "app/base/view_modes.h"
+#include "app/floor_links.h"
+#include "app/window_proc.h"
+#include "board/board_layout.h"
+#include "gfx/hit_regions.h"
+#include "gfx/layout.h"
+#include "gfx/text.h"
+#include "platform/clock.h"
+#include "platform/images.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "tests/app/real_window_fixture.h"
+#include "theory/filter_tabs.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
+#include "theory/staff_panel.h"
+
+namespace {
+
+constexpr int kPentatonicSet = 4;
+
+class LearningOverlayWindow : public RealWindow {
+ protected:
+  void SetUp() override {
+    RealWindow::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WaitForClientSize(1440, 920));
+    RebuildFonts();
+    ConnectFloors();
+    // The app clock counts from its first reading, which a driven clock of an earlier test in this
+    // process may have taken far ahead: these frames start after every frame before them, or no
+    // fade would move.
+    ClockDriveBegin(ClockTickMs64());
+    const float behind = std::max(gLastFrameSeconds, 0.0f) + 1.0f - GetAppSeconds();
+    if (behind > 0.0f) ClockDriveAdvance((uint64_t)std::ceil(behind * 1000.0f));
+    ResetScaleSelection();
+    ResetFilterTabs();
+    ResetViewModes();
+    SelectScaleFilter(0);
+    gMouseX = gMouseY = -10000;
+    RelayoutAll();
+    RunFrames(30);
+  }
+  void TearDown() override {
+    ResetScaleSelection();
+    ResetFilterTabs();
+    ResetViewModes();
+    SelectScaleFilter(0);
+    ClockDriveEnd();
+    FreeAllFonts();
+    RealWindow::TearDown();
+  }
+  static void RunFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+  }
+  static void Click(const RectF& r) {
+    const int x = (int)(r.x + r.w / 2), y = (int)(r.y + r.h / 2);
+    MainWndProc(kMsgMouseMove, 0, MakePointParam(x, y));
+    MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam(x, y));
+    MainWndProc(kMsgLButtonUp, 0, MakePointParam(x, y));
+  }
+  static void Key(int vk) { MainWndProc(kMsgKeyDown, (uint64_t)vk, 1); }
+  static void Wheel(int delta, int x, int y) {
+    MainWndProc(kMsgMouseMove, 0, MakePointParam(x, y));
+    MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)delta, MakePointParam(x, y));
+  }
+  static void Save(const std::string& name) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir =
+        binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+  }
+  // Learn, then Filter, then the tab of the filter, each pressed where it is drawn.
+  static void ChooseOverlayFilter(int filter) {
+    Click(gLearningButtonRect);
+    RunFrames(40);
+    ASSERT_TRUE(gLearningOverlay);
+    Click(gOverlayFilterButtonRect);
+    RunFrames(30);
+    const FilterPanelGeometry g = ComputeFilterPanelGeometry();
+    ASSERT_TRUE(g.visible);
+    for (int i = 0; i < g.count; ++i)
+      if (g.tabs[i].filterId == filter) Click(g.tabs[i].rect);
+    RunFrames(40);
+    ASSERT_EQ(gScaleFilter, filter);
+    ASSERT_TRUE(IsOverlayListShown());
+  }
+  static const ScaleRow* ListRow(int position) { return gScaleCatalogue[(size_t)VisibleScaleAt(position)]; }
+};
+
+// Up and Down walk the list the overlay shows, row by row and without wrapping, keeping the key;
+// Left and Right change only the key. The church modes the board would step are not in this list.
+TEST_F(LearningOverlayWindow, TheArrowsStepThroughTheListBesideTheStaff) {
+  ChooseOverlayFilter(kPentatonicSet);
+  ASSERT_EQ(gCurrentScale, ListRow(0));
+  ASSERT_EQ(gKeyRoot, 0);
+  const struct {
+    int key, position, keyRoot;
+  } steps[] = {{kKeyDown, 1, 0}, {kKeyDown, 2, 0}, {kKeyUp, 1, 0},  {kKeyUp, 0, 0},   {kKeyUp, 0, 0},
+               {kKeyRight, 0, 7}, {kKeyRight, 0, 2}, {kKeyDown, 1, 2}, {kKeyLeft, 1, 7}};
+  for (const auto& s : steps) {
+    Key(s.key);
+    RunFrames(5);
+    EXPECT_EQ(gCurrentScale, ListRow(s.position)) << gCurrentScale->name << ", wanted row " << s.position;
+    EXPECT_EQ(gKeyRoot, s.keyRoot) << gCurrentScale->name;
+    EXPECT_EQ(gCurrentScaleIndex, VisibleScaleAt(s.position)) << "the lit row of the list";
+    EXPECT_FLOAT_EQ(gScaleListScrollTarget, (float)s.position);
+  }
+  for (int i = 0; i < VisibleScaleCount() + 2; ++i) Key(kKeyDown);
+  RunFrames(5);
+  EXPECT_EQ(gCurrentScale, ListRow(VisibleScaleCount() - 1)) << "past the end stays on the last row";
+  Save("learning_overlay_stepped_list");
+}
+
+}  // namespace
