@@ -162,6 +162,9 @@ static bool IsPointOnBoardOrList(int x, int y) {
   ScaleListLayout list = LayoutFilterTabs();
   if (list.valid && inOutward(list.area.x, list.area.y, list.area.w, list.area.h)) return true;
   if (HoverFilterTabs(x, y)) return true;
+  // The board's rectangle keeps its place under the learning overlay and practice mode, where the
+  // staff or the lane stands over it: only a board on screen scrolls the list.
+  if (!IsPracticeStripShown()) return false;
   BoardLayout b;
   ComputeBoardLayout(&b);
   return inOutward(b.panelX, b.panelY, b.panelW, b.panelH);

@@ -1,6 +1,7 @@
 // The learning overlay in the program's real window, walked as a user walks it: Learn puts up the
 // staff, its Filter button the tabs, a tab the filtered list beside the staff. The arrows then step
-// through that list. Screenshots are kept in the build folder.
+// through that list, and the wheel scrolls it only over the list itself. Screenshots are kept in
+// the build folder.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -128,6 +129,32 @@ TEST_F(LearningOverlayWindow, TheArrowsStepThroughTheListBesideTheStaff) {
   RunFrames(5);
   EXPECT_EQ(gCurrentScale, ListRow(VisibleScaleCount() - 1)) << "past the end stays on the last row";
   Save("learning_overlay_stepped_list");
+}
+
+// The board keeps its rectangle under the staff: a wheel there, where the user sees only the staff,
+// leaves the list and the scale alone; over the list it scrolls the list one row a notch.
+TEST_F(LearningOverlayWindow, TheWheelScrollsTheListOnlyOverTheList) {
+  ChooseOverlayFilter(kPentatonicSet);
+  BoardLayout b;
+  ComputeBoardLayout(&b);
+  const RectF& staff = gStaffPanelRect;
+  const float left = std::max(b.panelX, staff.x), right = std::min(b.panelX + b.panelW, staff.x + staff.w);
+  const float top = std::max(b.panelY, staff.y), bottom = std::min(b.panelY + b.panelH, staff.y + staff.h);
+  ASSERT_LT(left + 20.0f, right) << "the board lies under the staff";
+  ASSERT_LT(top + 20.0f, bottom);
+  const ScaleRow* before = gCurrentScale;
+  for (int delta : {-120, 120}) {
+    Wheel(delta, (int)((left + right) / 2), (int)((top + bottom) / 2));
+    RunFrames(20);
+    EXPECT_EQ(gCurrentScale, before) << gCurrentScale->name;
+    EXPECT_FLOAT_EQ(gScaleListScrollTarget, 0.0f);
+  }
+  const ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  Wheel(-120, (int)(L.list.x + L.list.w / 2), (int)(L.list.y + L.list.h / 2));
+  RunFrames(20);
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, 1.0f);
+  EXPECT_EQ(gCurrentScale, ListRow(1)) << gCurrentScale->name;
 }
 
 }  // namespace
