@@ -12,6 +12,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/gl_setup.h"
 #include "gfx/layout.h"
+#include "gfx/layout_facts.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
@@ -39,12 +40,29 @@ static void DrawScrollStrip(const ScaleListLayout& L, bool hovered) {
   FillRoundedRect(L.stripX - width, y, 2.0f * width, thumb, width, 4);
 }
 
+// The list and its strip stand in a column left of the staff panel, as tall as the panel, and the
+// circle goes on under both: the column is dimmed as the panel is, up to the panel's edge, so no
+// strip of the circle between them shows brighter than what lies under the panel. Its right side is
+// cut straight at the panel, whose own fill must not be dimmed twice.
+static void DrawOverlayListBacking(const ScaleListLayout& L) {
+  const LayoutFacts facts = GetLayoutFacts();
+  if (!facts.staffPanelShown) return;
+  const RectF& staff = facts.staffPanel;
+  const float left = L.list.x, width = staff.x - left, radius = 8.0f;
+  if (!(width > 0.0f) || !(staff.h > 0.0f)) return;
+  const SavedClip clip = BeginClip(left, staff.y, width, staff.h);
+  SetGlColor(0.04f, 0.06f, 0.11f, 0.82f);
+  FillRoundedRect(left, staff.y, width + 2.0f * radius, staff.h, radius, 8);
+  EndClip(clip);
+}
+
 // On the learning overlay the filtered list stands beside the staff, where nothing else draws it:
 // the visible rows centred on the list position at the row pitch, the current scale's row lit, all
 // cut at the list's edges.
 static void DrawOverlayListRows(const ScaleListLayout& L) {
   const int n = VisibleScaleCount();
   if (n <= 0 || !(L.list.w > 2.0f) || !(L.list.h > 2.0f)) return;
+  DrawOverlayListBacking(L);
   SetGlColor(0.03f, 0.05f, 0.08f, 0.94f);
   FillRoundedRect(L.list.x, L.list.y, L.list.w, L.list.h, 6.0f, 8);
   const float pitch = std::max(L.rowPitch, 1.0f), centre = L.list.y + L.list.h / 2.0f;

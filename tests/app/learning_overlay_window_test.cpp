@@ -1,7 +1,7 @@
 // The learning overlay in the program's real window, walked as a user walks it: Learn puts up the
 // staff, its Filter button the tabs, a tab the filtered list beside the staff. The arrows then step
-// through that list, and the wheel scrolls it only over the list itself. Screenshots are kept in
-// the build folder.
+// through that list, the wheel scrolls it only over the list itself, and the column between the
+// list and the staff is dimmed as the staff panel is. Screenshots are kept in the build folder.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -155,6 +155,30 @@ TEST_F(LearningOverlayWindow, TheWheelScrollsTheListOnlyOverTheList) {
   RunFrames(20);
   EXPECT_FLOAT_EQ(gScaleListScrollTarget, 1.0f);
   EXPECT_EQ(gCurrentScale, ListRow(1)) << gCurrentScale->name;
+}
+
+// The circle goes on under the list and the staff. Between the list's box and the staff panel,
+// where the scroll strip stands, its labels must be dimmed as under the panel: no letter of them
+// shows there at the brightness of the uncovered circle.
+TEST_F(LearningOverlayWindow, TheColumnBetweenTheListAndTheStaffIsDimmed) {
+  ChooseOverlayFilter(kPentatonicSet);
+  RunFrames(1);
+  Save("learning_overlay_filtered_list");
+  const ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  const RectF& staff = gStaffPanelRect;
+  const int x0 = (int)std::ceil(L.list.x + L.list.w) + 1, x1 = (int)staff.x - 1;
+  ASSERT_GT(x1 - x0, 12) << "a column between the list and the staff";
+  const std::vector<uint8_t> frame = ReadFrame();
+  int brightest = 0, bx = -1, by = -1;
+  for (int y = (int)staff.y + 2; y < (int)(staff.y + staff.h) - 2; ++y)
+    for (int x = x0; x <= x1; ++x) {
+      if (std::fabs((float)x - L.stripX) <= 3.0f) continue;  // the scroll strip and its thumb
+      const uint8_t* px = &frame[((size_t)y * (size_t)gClientWidth + (size_t)x) * 4];
+      const int m = std::max({px[0], px[1], px[2]});
+      if (m > brightest) brightest = m, bx = x, by = y;
+    }
+  EXPECT_LT(brightest, 120) << "an undimmed piece of the circle at " << bx << "," << by;
 }
 
 }  // namespace
