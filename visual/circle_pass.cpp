@@ -425,14 +425,19 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   BeginTextRun();  // the labels of a position follow each other with nothing in between
   // Each name is centred on its point, as the fixed offsets centre a name of two letters: a longer
   // one ("F#m") grows both ways, not only outwards into the next ring's name ("A").
+  // In a small window the bands grow narrower than these offsets, which then put a name against
+  // its band's edge and into the next band's name ("F#mA" at 1024 x 600): no further out than the
+  // band's middle.
   const char* major = kKeyNamesByRing[p];
   const char* minor = kMinorKeyNamesByRing[p];
+  const float majorOffset = std::min(25.0f, 0.5f * (in.outer - in.inner));
+  const float minorOffset = std::min(30.0f, 0.5f * (in.inner - in.innermost));
   float shift = 0.5f * MeasureText(gFontLarge, major, 28.0f);
-  float x = in.centreX + u1 * (in.inner + 25.0f), y = in.centreY + u2 * (in.inner + 25.0f);
+  float x = in.centreX + u1 * (in.inner + majorOffset), y = in.centreY + u2 * (in.inner + majorOffset);
   DrawTextUtf8(gFontLarge, x - shift + 1.0f, y + 15.0f, major, 0, 0, 0, 0.34f * A);
   DrawTextUtf8(gFontLarge, x - shift, y + 14.0f, major, 1, 1, 1, 0.95f * A);
   shift = 0.5f * MeasureText(gFontMain, minor, 20.0f);
-  x = in.centreX + u1 * (in.innermost + 30.0f), y = in.centreY + u2 * (in.innermost + 30.0f);
+  x = in.centreX + u1 * (in.innermost + minorOffset), y = in.centreY + u2 * (in.innermost + minorOffset);
   DrawTextUtf8(gFontMain, x - shift + 1.0f, y + 11.0f, minor, 0, 0, 0, 0.3f * A);
   DrawTextUtf8(gFontMain, x - shift, y + 10.0f, minor, 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
