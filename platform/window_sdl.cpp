@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "platform/window.h"
 
 // ---- state ----
+static volatile sig_atomic_t gHangupSeen = 0;    // SIGHUP came and is not yet a close request
 static SDL_Window* gSdlWindow = nullptr;         // the main window, null when none
 static SDL_GLContext gSdlGlContext = nullptr;    // its GL context, null when none
 static bool gSdlVideoUp = false;                 // SDL's video part is initialised
@@ -24,6 +26,29 @@ static SDL_Rect gSavedPlacement = {0, 0, 0, 0};  // position and size before ful
 static bool gSavedMaximized = false;             // the window was maximised before full screen
 
 // ---- internal helpers ----
+static void OnHangup(int) { gHangupSeen = 1; }
+
+// A hang-up (the terminal closed, the session ended) ends the program as SIGTERM does, through its
+// own close, which saves a note being typed and writes the exit log; by default it ended the
+// process on the spot. A hang-up that is ignored (nohup) stays ignored.
+static void CatchHangup() {
+  struct sigaction now {};
+  if (sigaction(SIGHUP, nullptr, &now) != 0 || now.sa_handler != SIG_DFL) return;
+  struct sigaction act {};
+  act.sa_handler = OnHangup;
+  sigemptyset(&act.sa_mask);
+  sigaction(SIGHUP, &act, nullptr);
+}
+
+// A hang-up becomes the quit event a SIGTERM makes; the handler itself may only set its flag.
+static void PostHangup() {
+  if (!gHangupSeen) return;
+  gHangupSeen = 0;
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+}
+
 static void KeepError(const char* what) {
   snprintf(gLastError, sizeof gLastError, "%s: %s", what, SDL_GetError());
 }
@@ -202,6 +227,7 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
       return false;
     }
     gSdlVideoUp = true;
+    CatchHangup();
   }
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -359,6 +385,7 @@ int PumpWindowEvents() {
   if (!gSdlVideoUp) return 0;
   int count = 0;
   SDL_Event e;
+  PostHangup();
   while (SDL_PollEvent(&e)) {
     TranslateEvent(e);
     ++count;
@@ -368,6 +395,7 @@ int PumpWindowEvents() {
 
 bool WindowQuitRequested() {
   if (!gSdlVideoUp) return false;
+  PostHangup();
   SDL_PumpEvents();
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
 }

@@ -111,6 +111,26 @@ TEST(ProgramRun, RunsUnderAVirtualDisplayAndShutsDownInOrderOnSigterm) {
   EXPECT_GE(matching, 8);
 }
 
+// A hang-up (the terminal closed, the session ended) closes the program through its own close, as
+// SIGTERM does: by default it ended the process on the spot, with no exit log and nothing saved.
+TEST(ProgramRun, AHangUpClosesItAsSigtermDoes) {
+  ASSERT_FALSE(BinaryPath().empty());
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  TempDir start;
+  pid_t pid = SpawnProgram({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
+  ASSERT_TRUE(WaitForFile(start.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  kill(pid, SIGHUP);
+  int status = WaitForChild(pid, 30);
+  ASSERT_TRUE(WIFEXITED(status)) << ReadFileBytes(program.log);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  std::string exitLog = ReadFileBytes(program.dir.File("Data/exit_log.txt"));
+  EXPECT_NE(exitLog.find("  WM_CLOSE (title bar, Alt+F4, or a close request)\n"), std::string::npos) << exitLog;
+  EXPECT_EQ(exitLog.rfind("  WM_DESTROY\n"), exitLog.size() - strlen("  WM_DESTROY\n")) << exitLog;
+}
+
 TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
   ProgramFolder program;
   pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(""), {"DISPLAY", "WAYLAND_DISPLAY"}, program.log);
