@@ -9,6 +9,7 @@
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
 #include "gfx/translate.h"
+#include "midi/midi_output.h"
 #include "midi/playback.h"
 #include "platform/file_dialogs.h"
 
@@ -109,7 +110,9 @@ bool PlayPlaylistEntry(int i) {
   gPlaylistIndex = index;
   gPaused = false;
   gPauseMs = 0;
-  gStatusText = std::to_string(index + 1) + "/" + std::to_string(n) + "  " + gSongTitle;
+  // Without a sound output the load's own line stays: that nothing will be heard matters more
+  // than where in the list the song stands.
+  if (IsMidiOutputOpen()) gStatusText = std::to_string(index + 1) + "/" + std::to_string(n) + "  " + gSongTitle;
   return true;
 }
 

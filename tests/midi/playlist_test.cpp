@@ -74,6 +74,18 @@ TEST(PlaylistOrder, NamesFirstThenWholePaths) {
   for (const Case& c : cases) EXPECT_EQ(PlaylistPathLess(c.a, c.b), c.less) << c.a << " < " << c.b;
 }
 
+// The list's place ("2/3  Song2") is said for a song that will be heard; without a sound output
+// the line keeps saying that the song plays on the display only.
+TEST_F(PlaylistTest, WithoutASoundOutputTheLineSaysSoForEverySong) {
+  gPlaylist = MakeEntries(3);
+  ASSERT_TRUE(PlayPlaylistEntry(1));
+  EXPECT_EQ(gStatusText, "2/3  Song2");
+  CloseMidiOutput();
+  RecordingOutput::OpenSucceeds() = false;
+  ASSERT_TRUE(PlayPlaylistEntry(2));
+  EXPECT_EQ(gStatusText, "Playing visualization only (synth unavailable)");
+}
+
 TEST_F(PlaylistTest, StepsWithAndWithoutRepeat) {
   struct Case {
     const char* what;
