@@ -87,16 +87,10 @@ class BoardWindow : public RealWindow {
     FreeAllFonts();
     RealWindow::TearDown();
   }
-  static void RunFrames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
-  }
   // The whole frame as the program draws it (or what was drawn last), kept as a PNG beside the
   // test program.
   void SaveScreenshot(const std::string& name, bool nextFrame = true) {
-    if (nextFrame) RunFrames(1);
+    if (nextFrame) RunDrivenFrames(1);
     const char* binary = std::getenv("TONVARRA_BINARY");
     std::filesystem::path dir =
         binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
@@ -191,7 +185,7 @@ TEST_F(BoardWindow, HoverSelectionAndGoldFillFromTheKeyboard) {
   for (int note : {60, 62, 64, 65, 67, 69, 71, 72}) Key(note);
   ASSERT_TRUE(gAchvDone[0][0]);
   float earnedAt = gAchvEarnedAt[0][0];
-  while (GetAppSeconds() - earnedAt < 1.0f) RunFrames(1);
+  while (GetAppSeconds() - earnedAt < 1.0f) RunDrivenFrames(1);
   DrawBoardAlone();
   // The gold stands at 0.71 of the cell: gold near the bottom, still dark well above the surface.
   Rgb low = CellPixel(0, 0, 0.5f, 0.88f), high = CellPixel(0, 0, 0.5f, 0.3f);
@@ -199,7 +193,7 @@ TEST_F(BoardWindow, HoverSelectionAndGoldFillFromTheKeyboard) {
   EXPECT_GT(low[0], low[2] + 60);
   EXPECT_LT(high[0], 70);
   SaveScreenshot("board_gold_filling");
-  while (GetAppSeconds() - earnedAt < 2.85f) RunFrames(1);
+  while (GetAppSeconds() - earnedAt < 2.85f) RunDrivenFrames(1);
   DrawBoardAlone();
   Rgb top = CellPixel(0, 0, 0.5f, 0.15f);
   EXPECT_GT(top[0], 120);
@@ -362,7 +356,7 @@ TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
   Rgb sun = Pixel(cx, cy);
   EXPECT_GT(std::abs(Sum(sun) - Sum(night)), 60) << Sum(sun) << " against " << Sum(night);
   EXPECT_GT(sun[0], sun[2] + 60) << "the sun is warm";
-  RunFrames(30);  // the backdrop eases towards day
+  RunDrivenFrames(30);  // the backdrop eases towards day
   SaveScreenshot("board_day");
 }
 
@@ -517,7 +511,7 @@ TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
     if (std::string(code) == "ru" || std::string(code) == "en") continue;
     // The list scrolled to the widest name: the narrow gap between the labels and the grid stays
     // dark while the labels have ink. The frames that take in the new language come first.
-    RunFrames(3);
+    RunDrivenFrames(3);
     gScaleListMode = true;
     gScaleFilter = 7;
     RebuildVisibleScales();
@@ -548,7 +542,7 @@ TEST_F(BoardWindow, TheListsFilterButtonAndNamesAnswerWhereTheyAreDrawn) {
   SelectScaleFilter(7);
   SetScaleListScroll(20.0f, true, false);
   RelayoutAll();
-  RunFrames(40);  // the filter button fades in
+  RunDrivenFrames(40);  // the filter button fades in
   BoardLayout b = Layout();
   FilterPanelGeometry g = ComputeFilterPanelGeometry();
   ASSERT_TRUE(g.visible);
@@ -571,7 +565,7 @@ TEST_F(BoardWindow, TheListsFilterButtonAndNamesAnswerWhereTheyAreDrawn) {
     MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam((int)lx, y));
     MainWndProc(kMsgLButtonUp, 0, MakePointParam((int)lx, y));
     EXPECT_FLOAT_EQ(gScaleListScrollTarget, (float)wanted) << "slot " << slot;
-    RunFrames(60);
+    RunDrivenFrames(60);
     EXPECT_EQ(VisibleIndexOf(ScaleWindowItemIndex(3)), wanted) << "the picked name is not in the middle";
   }
 
@@ -579,14 +573,14 @@ TEST_F(BoardWindow, TheListsFilterButtonAndNamesAnswerWhereTheyAreDrawn) {
   MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam((int)(g.button.x + g.button.w / 2), buttonY));
   MainWndProc(kMsgLButtonUp, 0, MakePointParam((int)(g.button.x + g.button.w / 2), buttonY));
   EXPECT_TRUE(gFilterPanelOpen);
-  RunFrames(20);
+  RunDrivenFrames(20);
   g = ComputeFilterPanelGeometry();
   const RectF tab = g.tabs[2].rect;  // "Harmonic Minor Set"
   MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam((int)(tab.x + tab.w / 2), (int)(tab.y + tab.h / 2)));
   MainWndProc(kMsgLButtonUp, 0, MakePointParam((int)(tab.x + tab.w / 2), (int)(tab.y + tab.h / 2)));
   EXPECT_EQ(gScaleFilter, 2);
   EXPECT_FALSE(gFilterPanelOpen);
-  RunFrames(20);
+  RunDrivenFrames(20);
   SaveScreenshot("board_list_filter_chosen");
   gScaleListMode = false;
   SelectScaleFilter(0);
@@ -625,7 +619,7 @@ TEST_F(BoardWindow, EveryScaleRowIsToldApartInEveryLanguage) {
   // a line apart, where the row's baselines are.
   ApplyUiLanguage(0, false);
   RebuildFonts();
-  RunFrames(3);
+  RunDrivenFrames(3);
   gScaleListMode = true;
   RebuildVisibleScales();
   int harmonic = -1;

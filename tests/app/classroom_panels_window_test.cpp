@@ -70,12 +70,6 @@ class ClassroomPanelsWindow : public RealWindow {
     ResetTextFields();
     ResetStudents();
   }
-  static void RunFrames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
-  }
   void SaveScreenshot(const std::vector<uint8_t>& frame, const std::string& name) {
     const char* binary = std::getenv("TONVARRA_BINARY");
     std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::current_path();
@@ -87,7 +81,7 @@ class ClassroomPanelsWindow : public RealWindow {
   }
   // n frames run, the last read back and kept as the screenshot name.
   std::vector<uint8_t> FramesShot(int n, const std::string& name) {
-    RunFrames(n);
+    RunDrivenFrames(n);
     std::vector<uint8_t> frame = ReadFrame();
     SaveScreenshot(frame, name);
     return frame;
@@ -140,7 +134,7 @@ TEST_F(ClassroomPanelsWindow, RegisterShowsFilterMarksAndTheNoteCaret) {
   // The caret stands after "ab" on the note's last line, when that line is in view: scroll to it.
   std::vector<NoteLine> lines = WrapNoteBoxLines(gEditField.text);
   gNoteScroll = (float)(lines.size() - 1) * 18.0f;
-  RunFrames(1);
+  RunDrivenFrames(1);
   frame = ReadFrame();
   l = LayoutAttendancePanel(GetUiScale());
   float caretX;
@@ -163,7 +157,7 @@ TEST_F(ClassroomPanelsWindow, TheNoteBoxFollowsItsCaretAndKeepsInsideItsBorder) 
   OpenAttendancePanel();
   gNotesViewOpen = true;
   LoadNotes("s1");
-  RunFrames(60);   // the notes pane slides in
+  RunDrivenFrames(60);   // the notes pane slides in
   for (int i = 1; i <= 20; ++i)
     for (char c : "Bars " + std::to_string(i) + " and " + std::to_string(i + 1) + (i < 20 ? "\r" : ""))
       AttendancePanelOnChar((unsigned char)c);

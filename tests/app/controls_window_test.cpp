@@ -49,16 +49,9 @@ class ControlsWindow : public RealWindow {
     FreeAllFonts();
     RealWindow::TearDown();
   }
-  // Frames 17 ms apart on the driven clock, so the fades move as they do on screen.
-  static void RunFrames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
-  }
   // The frame as the program draws it, saved as a PNG beside the program.
   void SaveScreenshot(const std::string& name) {
-    RunFrames(1);
+    RunDrivenFrames(1);
     const char* binary = std::getenv("TONVARRA_BINARY");
     std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
     dir /= "screenshots";
@@ -104,7 +97,7 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
   gScaleListMode = true;
   gFilterPanelOpen = true;
   RelayoutAll();
-  RunFrames(40);  // the filter fades come in
+  RunDrivenFrames(40);  // the filter fades come in
   SaveScreenshot("controls_students_song_filter");
 
   std::vector<uint8_t> frame = DrawControlsAlone();
@@ -152,7 +145,7 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
   // Practice mode with the settings sliders.
   gStudentListOpen = false;
   gPracticeMode = true;
-  RunFrames(60);  // the board fades in, the band moves up
+  RunDrivenFrames(60);  // the board fades in, the band moves up
   SetSliderPanelOpen(true);
   SaveScreenshot("controls_practice_sliders");
   frame = DrawControlsAlone();
@@ -177,7 +170,7 @@ TEST_F(ControlsWindow, LongNamesEndInsideTheirBoxes) {
     gActiveStudentIndex = 0;
     gStudentListOpen = true;
     RelayoutAll();
-    RunFrames(20);
+    RunDrivenFrames(20);
     return DrawControlsAlone();
   };
   const std::vector<uint8_t> wide = drawWith(std::string(28, 'W'));

@@ -408,8 +408,12 @@ TEST_F(InputWindow, TheFileMenuOpensTheRealDialog) {
   std::thread choose = answer({{"key", "ctrl+l"}, {"key", "ctrl+a"}, {"type", "--delay", "15", song}, {"key", "Return"}});
   openFromMenu();
   choose.join();
-  // The status line says what was loaded until it times out, which a slowed frame can reach soon.
-  EXPECT_EQ(gStatusText.rfind("1/1  ", 0), 0u) << gStatusText;
+  // The status line says what was loaded until it times out, which a slowed frame can reach soon;
+  // with no sound output here it says that the song plays on the display only.
+  if (IsMidiOutputOpen())
+    EXPECT_EQ(gStatusText.rfind("1/1  ", 0), 0u) << gStatusText;
+  else
+    EXPECT_EQ(gStatusText, "Playing visualization only (synth unavailable)");
   Pump(10);
   EXPECT_TRUE(gPlaying);
   ASSERT_EQ(gPlaylist.size(), 1u);

@@ -67,12 +67,6 @@ class LaneWindow : public RealWindow {
     FreeAllFonts();
     RealWindow::TearDown();
   }
-  static void RunFrames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
-  }
   // One frame with the particles cleared first, read back whole.
   static std::vector<uint8_t> CleanFrame() {
     ResetBoardParticles();
@@ -117,7 +111,7 @@ class LaneWindow : public RealWindow {
   }
   // Runs frames until the next frame (17 ms on) draws the song at position ms.
   static void RunTo(uint32_t ms) {
-    while (GetPlaybackPositionMs(ClockMs32()) + 34 <= ms) RunFrames(1);
+    while (GetPlaybackPositionMs(ClockMs32()) + 34 <= ms) RunDrivenFrames(1);
     ClockDriveAdvance(ms - 17 - GetPlaybackPositionMs(ClockMs32()));
   }
   TempDir dir_;
@@ -190,7 +184,7 @@ TEST_F(LaneWindow, AKeyPlayedOnAKeyboardLightsRisesAndSparks) {
   for (int i = 0; i < 100 && MidiInPortCount() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   MidiInitAuto();
   ASSERT_TRUE(gMidiInOpen);
-  RunFrames(30);
+  RunDrivenFrames(30);
   const NoteFallStrip st = ComputeNoteFallStrip();
   const float keyY = st.keyboardTop + 0.85f * st.keyboardH;  // the white key's lower part
   std::vector<uint8_t> before = CleanFrame();
@@ -202,12 +196,12 @@ TEST_F(LaneWindow, AKeyPlayedOnAKeyboardLightsRisesAndSparks) {
     keys->sendMessage(&on);
     for (int k = 0; k < 5 && !heard; ++k) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      RunFrames(1);
+      RunDrivenFrames(1);
       for (const HeldNote& h : gHeldNotes) heard |= h.note == 64 && h.keyDown;
     }
   }
   ASSERT_TRUE(heard) << "the key press reached the note road";
-  RunFrames(2);
+  RunDrivenFrames(2);
   EXPECT_FALSE(gSplashParticles.empty()) << "the press splashed";
   SaveScreenshot("lane_free_play_held");
   std::vector<uint8_t> held = ReadFrame();
@@ -217,19 +211,19 @@ TEST_F(LaneWindow, AKeyPlayedOnAKeyboardLightsRisesAndSparks) {
     for (float x = KeyCentre(64) - 30.0f; x < KeyCentre(64) + 30.0f; x += 2.0f) sparks += Bright(held, x, y) > 120;
   EXPECT_GT(sparks, 3) << "sparks above the key";
 
-  RunFrames(40);  // held for about 0.7 s: the key's plumes rise
+  RunDrivenFrames(40);  // held for about 0.7 s: the key's plumes rise
   SaveScreenshot("lane_free_play_plumes");
   keys->sendMessage(&off);
   bool released = false;
   for (int i = 0; i < 200 && !released; ++i) {
     if (i % 20 == 19) keys->sendMessage(&off);  // a release already taken changes nothing
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    RunFrames(1);
+    RunDrivenFrames(1);
     released = true;
     for (const HeldNote& h : gHeldNotes) released &= !(h.note == 64 && h.sounding);
   }
   ASSERT_TRUE(released);
-  RunFrames(60);  // about a second after the release
+  RunDrivenFrames(60);  // about a second after the release
   std::vector<uint8_t> rising = CleanFrame();
   SaveScreenshot("lane_free_play_rising");
   ASSERT_FALSE(gLaneTrails.empty());
@@ -263,7 +257,7 @@ TEST_F(LaneWindow, TheOverlayStaffEndsAboveTheKeyboard) {
   ASSERT_FALSE(gPracticeMode);
   gLearningOverlay = true;
   RelayoutAll();
-  RunFrames(40);
+  RunDrivenFrames(40);
   const NoteFallStrip st = ComputeNoteFallStrip();
   StaffGeometry g;
   ASSERT_TRUE(st.shown && ComputeStaffGeometry(&g));

@@ -51,7 +51,7 @@ class LearningOverlayWindow : public RealWindow {
     SelectScaleFilter(0);
     gMouseX = gMouseY = -10000;
     RelayoutAll();
-    RunFrames(30);
+    RunDrivenFrames(30);
   }
   void TearDown() override {
     ResetScaleSelection();
@@ -61,12 +61,6 @@ class LearningOverlayWindow : public RealWindow {
     ClockDriveEnd();
     FreeAllFonts();
     RealWindow::TearDown();
-  }
-  static void RunFrames(int n) {
-    for (int i = 0; i < n; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
   }
   static void Click(const RectF& r) {
     const int x = (int)(r.x + r.w / 2), y = (int)(r.y + r.h / 2);
@@ -79,28 +73,18 @@ class LearningOverlayWindow : public RealWindow {
     MainWndProc(kMsgMouseMove, 0, MakePointParam(x, y));
     MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)delta, MakePointParam(x, y));
   }
-  static void Save(const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir =
-        binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
-  }
   // Learn, then Filter, then the tab of the filter, each pressed where it is drawn.
   static void ChooseOverlayFilter(int filter) {
     Click(gLearningButtonRect);
-    RunFrames(40);
+    RunDrivenFrames(40);
     ASSERT_TRUE(gLearningOverlay);
     Click(gOverlayFilterButtonRect);
-    RunFrames(30);
+    RunDrivenFrames(30);
     const FilterPanelGeometry g = ComputeFilterPanelGeometry();
     ASSERT_TRUE(g.visible);
     for (int i = 0; i < g.count; ++i)
       if (g.tabs[i].filterId == filter) Click(g.tabs[i].rect);
-    RunFrames(40);
+    RunDrivenFrames(40);
     ASSERT_EQ(gScaleFilter, filter);
     ASSERT_TRUE(IsOverlayListShown());
   }
@@ -119,16 +103,16 @@ TEST_F(LearningOverlayWindow, TheArrowsStepThroughTheListBesideTheStaff) {
                {kKeyRight, 0, 7}, {kKeyRight, 0, 2}, {kKeyDown, 1, 2}, {kKeyLeft, 1, 7}};
   for (const auto& s : steps) {
     Key(s.key);
-    RunFrames(5);
+    RunDrivenFrames(5);
     EXPECT_EQ(gCurrentScale, ListRow(s.position)) << gCurrentScale->name << ", wanted row " << s.position;
     EXPECT_EQ(gKeyRoot, s.keyRoot) << gCurrentScale->name;
     EXPECT_EQ(gCurrentScaleIndex, VisibleScaleAt(s.position)) << "the lit row of the list";
     EXPECT_FLOAT_EQ(gScaleListScrollTarget, (float)s.position);
   }
   for (int i = 0; i < VisibleScaleCount() + 2; ++i) Key(kKeyDown);
-  RunFrames(5);
+  RunDrivenFrames(5);
   EXPECT_EQ(gCurrentScale, ListRow(VisibleScaleCount() - 1)) << "past the end stays on the last row";
-  Save("learning_overlay_stepped_list");
+  KeepScreenshot("learning_overlay_stepped_list");
 }
 
 // The board keeps its rectangle under the staff: a wheel there, where the user sees only the staff,
@@ -145,14 +129,14 @@ TEST_F(LearningOverlayWindow, TheWheelScrollsTheListOnlyOverTheList) {
   const ScaleRow* before = gCurrentScale;
   for (int delta : {-120, 120}) {
     Wheel(delta, (int)((left + right) / 2), (int)((top + bottom) / 2));
-    RunFrames(20);
+    RunDrivenFrames(20);
     EXPECT_EQ(gCurrentScale, before) << gCurrentScale->name;
     EXPECT_FLOAT_EQ(gScaleListScrollTarget, 0.0f);
   }
   const ScaleListLayout L = LayoutFilterTabs();
   ASSERT_TRUE(L.valid);
   Wheel(-120, (int)(L.list.x + L.list.w / 2), (int)(L.list.y + L.list.h / 2));
-  RunFrames(20);
+  RunDrivenFrames(20);
   EXPECT_FLOAT_EQ(gScaleListScrollTarget, 1.0f);
   EXPECT_EQ(gCurrentScale, ListRow(1)) << gCurrentScale->name;
 }
@@ -162,8 +146,8 @@ TEST_F(LearningOverlayWindow, TheWheelScrollsTheListOnlyOverTheList) {
 // shows there at the brightness of the uncovered circle.
 TEST_F(LearningOverlayWindow, TheColumnBetweenTheListAndTheStaffIsDimmed) {
   ChooseOverlayFilter(kPentatonicSet);
-  RunFrames(1);
-  Save("learning_overlay_filtered_list");
+  RunDrivenFrames(1);
+  KeepScreenshot("learning_overlay_filtered_list");
   const ScaleListLayout L = LayoutFilterTabs();
   ASSERT_TRUE(L.valid);
   const RectF& staff = gStaffPanelRect;

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -19,6 +21,8 @@
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "gfx/gl_setup.h"
+#include "platform/clock.h"
+#include "platform/images.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/child_process.h"
@@ -51,6 +55,26 @@ class RealWindow : public ::testing::Test {
     SetupGlState();
     SetProjection2D();
     CheckLeaksBeforeExit();  // before any frame: later the checker trips over the GL driver's threads
+  }
+  // n frames 17 ms apart on the driven clock (the test has begun driving it), so the fades move
+  // as they do on screen.
+  static void RunDrivenFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+  }
+  // The frame drawn last, opaque, kept as name.png in the "screenshots" folder beside the program
+  // under test, for the developer to look at.
+  static void KeepScreenshot(const std::string& name) {
+    const char* binary = std::getenv("TONVARRA_BINARY");
+    std::filesystem::path dir =
+        binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+    dir /= "screenshots";
+    std::filesystem::create_directories(dir);
+    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
+    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
+    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
   }
   // The context's textures go with it: a name kept into the next test's context could name
   // another module's texture there.
