@@ -1,6 +1,7 @@
 // platform/midi_ports: MIDI ports through RtMidi, on the ALSA sequencer or, without it, on JACK.
 //
-// One input client and one output client live for the whole process once made. The input callback
+// One input client and one output client live as long as their service; under JACK they are made
+// again when the server they were made on goes away, so a restarted server is found. The input callback
 // runs on RtMidi's thread (JACK's realtime thread under JACK): it stamps each message with the
 // program's clock and posts it. A gate with an in-flight count lets closing wait until no callback
 // can post any more, so a queue flushed after the close stays empty.
@@ -43,12 +44,14 @@ std::unique_ptr<RtMidiIn> gIn;                 // the input client (lists ports,
 std::mutex gOutMutex;                          // guards gOut: the UI thread and the sender use it
 std::unique_ptr<RtMidiOut> gOut;               // the output client
 bool gOutJack = false;                         // the open output is the program's own JACK port
+std::string gOutJackDestination;               // the JACK port that output goes to
 std::string gInOpenName;                       // service name of the open input port, "" when closed
 bool gInOpen = false;                          // an input port is connected
 std::atomic<bool> gInStarted{false};           // the callback may post
 std::atomic<int> gInCallbacks{0};              // callbacks running now
 std::atomic<bool> gOpenFailed{false};          // RtMidi reported an error during an open
 jack_client_t* gWatchClient = nullptr;         // JACK only: asks the server what is connected
+std::atomic<bool> gJackServerGone{false};      // the server of the JACK clients has shut down
 }  // namespace
 
 // ---- private helpers ----
@@ -101,7 +104,43 @@ static void InputCallback(double, std::vector<unsigned char>* message, void*) {
   gInCallbacks.fetch_sub(1);
 }
 
+static void JackServerShutDown(void*) { gJackServerGone.store(true); }
+
+// The watching client is made on the same server as the RtMidi clients; its shutdown tells that
+// they are all gone with it (JACK leaves a dead client usable for listing, but nothing opens on it).
+static void OpenJackWatch() {
+  if (gWatchClient) return;
+  jack_status_t status;
+  gWatchClient = jack_client_open("Tonvarra-watch", JackNoStartServer, &status);
+  if (gWatchClient) jack_on_shutdown(gWatchClient, JackServerShutDown, nullptr);
+}
+
+static void ChooseService();
+
+// Lets go of every client of a JACK server that has gone and makes new ones, so the next listing
+// and open reach the server started in its place. The clients of the dead server are all closed
+// before a new one is opened: the JACK library frees its state of a dead server when a client is
+// next opened, and closing an old client after that crashes. The output to a JACK port stays
+// wanted and is connected again by KeepJackOutputConnected.
+static void DropClientsOfAGoneServer() {
+  if (gService != Service::kJack || !gJackServerGone.load()) return;
+  MidiInPortClose();
+  if (gOutJack) JackMidiOutClose();
+  if (gWatchClient) jack_client_close(gWatchClient);
+  gWatchClient = nullptr;
+  gIn.reset();
+  {
+    std::lock_guard<std::mutex> lock(gOutMutex);
+    gOut.reset();
+  }
+  gJackServerGone.store(false);
+  gService = Service::kUnknown;
+  ChooseService();
+}
+
 static void ChooseService() {
+  DropClientsOfAGoneServer();
+  if (gService == Service::kJack) OpenJackWatch();
   if (gService != Service::kUnknown) return;
   snd_lib_error_set_handler(SilentAlsaError);
   jack_set_error_function(SilentJackMessage);
@@ -119,6 +158,7 @@ static void ChooseService() {
       std::lock_guard<std::mutex> lock(gOutMutex);
       gOut = std::move(out);
       gService = api == RtMidi::LINUX_ALSA ? Service::kAlsa : Service::kJack;
+      if (gService == Service::kJack) OpenJackWatch();
       return;
     } catch (const RtMidiError&) {
     }
@@ -145,11 +185,7 @@ static bool StartsWith(const std::string& s, const char* prefix) { return s.rfin
 // the open port still feeds our input port ("Tonvarra...:input"); also when JACK cannot be asked
 // (no watching client, or one that cannot see the port the listing just named).
 static bool JackInputStillConnected() {
-  if (!gWatchClient) {
-    jack_status_t status;
-    gWatchClient = jack_client_open("Tonvarra-watch", JackNoStartServer, &status);
-    if (!gWatchClient) return true;
-  }
+  if (!gWatchClient) return true;
   jack_port_t* source = jack_port_by_name(gWatchClient, gInOpenName.c_str());
   if (!source) return true;
   const char** connections = jack_port_get_all_connections(gWatchClient, source);
@@ -185,6 +221,21 @@ static void SendNow(uint32_t message) {
   if (length == 0) return;
   std::lock_guard<std::mutex> lock(gOutMutex);
   if (gOut && gOut->isPortOpen()) gOut->sendMessage(bytes, (size_t)length);
+}
+
+// A JACK output whose server went away (or whose destination left with it) is connected again once
+// the destination is back, so a song or preview that keeps the output open is heard again. Called
+// once a rescan, not on every send: a failed connect costs a client.
+static void KeepJackOutputConnected() {
+  if (!gOutJack || gService != Service::kJack || JackMidiOutIsOpen()) return;
+  bool listed = false;
+  {
+    std::lock_guard<std::mutex> lock(gOutMutex);
+    if (!gOut) return;
+    unsigned n = gOut->getPortCount();
+    for (unsigned i = 0; i < n && !listed; ++i) listed = gOut->getPortName(i) == gOutJackDestination;
+  }
+  if (listed) JackMidiOutOpen(gOutJackDestination);
 }
 
 // ---- public functions ----
@@ -226,11 +277,13 @@ void MidiPortsShutdown() {
     std::lock_guard<std::mutex> lock(gOutMutex);
     gOut.reset();
   }
+  gJackServerGone.store(false);
   gService = Service::kUnknown;
 }
 
 int MidiInPortCount() {
   ChooseService();
+  KeepJackOutputConnected();
   return gIn ? (int)OfferedPorts(gIn.get(), true).size() : 0;
 }
 
@@ -282,6 +335,8 @@ void MidiInPortClose() {
 }
 
 bool MidiInPortStillPresent() {
+  ChooseService();  // closes the input when its server has gone
+  KeepJackOutputConnected();
   if (!gInOpen) return false;
   unsigned n = gIn->getPortCount();
   bool named = false;
@@ -314,7 +369,8 @@ bool MidiOutPortOpen(int index) {
   std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
   if (index < 0 || (size_t)index >= ports.size()) return false;
   if (gService == Service::kJack) {
-    gOutJack = JackMidiOutOpen(gOut->getPortName(ports[index]));
+    gOutJackDestination = gOut->getPortName(ports[index]);
+    gOutJack = JackMidiOutOpen(gOutJackDestination);
     return gOutJack;
   }
   gOpenFailed.store(false);

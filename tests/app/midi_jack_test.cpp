@@ -14,7 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/base/frame_math.h"
 #include "app/base/note_tables.h"
+#include "app/base/status_text.h"
 #include "app/midi_reset.h"
 #include "app/note_input.h"
 #include "midi/midi_event_time.h"
@@ -40,6 +42,8 @@ bool WaitUntil(Pred pred, int ms) {
   for (int i = 0; i < ms / 5 && !pred(); ++i) SleepMs(5);
   return pred();
 }
+
+PrivateJackServer* gServer = nullptr;  // the test process's server, once started
 
 // What the window saw, in order.
 std::vector<AppMessage> gSeen;
@@ -145,6 +149,7 @@ class MidiOverJack : public ::testing::Test {
     // timing test keeps the asynchronous server and judges its best round.
     static PrivateJackServer server(fine ? "32" : "128", true, !fine);
     static bool serverFine = fine;
+    gServer = &server;
     if (!server.up()) GTEST_SKIP() << "jackd did not start: " << server.Log();
     if (fine && !serverFine) GTEST_SKIP() << "needs a fine server of its own: run this test alone";
     if (std::string(MidiServiceName()) != "JACK") GTEST_SKIP() << "an ALSA sequencer is in use here";
@@ -282,6 +287,65 @@ TEST_F(MidiOverJack, KeyboardMessagesReachTheNoteRoadInOrderOnTheProgramsClock) 
   RemoveAppMessages(0, 0xFFFFFFFFu);
   EXPECT_TRUE(WaitUntil([&] { return keys->sendMessage(&note), CountAppMessages() > 0; }, 5000))
       << "the keyboard plugged in again is heard";
+}
+
+// A rescan as the main loop makes it when its time has come, with the window handling what it posts.
+void Rescan() {
+  RunMidiRescan(gMidiScanMs + kMidiRescanMs + 1);
+  DrainAppMessages();
+}
+
+// A JACK server stopped and started again under its name takes the program's clients with it. The
+// rescans notice and make new ones on the new server: the keyboard is heard again, the output that
+// stayed open reaches its port again, and the full reset finds the keyboard free.
+TEST_F(MidiOverJack, KeyboardAndOutputComeBackWhenTheirServerStartsAgain) {
+  auto sink = std::make_unique<Sink>(false);  // first: the keyboard's client is then renamed "peer-01"
+  auto keys = PlugKeyboard();
+  ASSERT_TRUE(WaitUntil([] { return FindPort(true, ":keys") >= 0 && FindPort(false, "peer:sink") >= 0; }, 2000));
+  TempDir dir;
+  ScopedExeDir exe(dir.path());
+  WriteFileBytes(dir.File("Data/midi_output_device.txt"), "peer:sink\n");
+  gMidiOutNameLoaded = false;
+  SetMidiOutputPort(DeviceMidiOutputPort());
+  ASSERT_TRUE(OpenMidiOutput());
+  ASSERT_EQ(gMidiOutOpenName, "peer:sink");
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+
+  gServer->Stop();
+  keys.reset();  // the peers went with the server (closed before this process opens any client)
+  sink.reset();
+  for (int i = 0; i < 2; ++i) Rescan();  // while it is down
+  EXPECT_FALSE(gMidiInOpen) << "the lost keyboard is noticed";
+
+  ASSERT_TRUE(gServer->StartAgain()) << gServer->Log();
+  sink = std::make_unique<Sink>(false);
+  keys = PlugKeyboard();
+  RemoveAppMessages(0, 0xFFFFFFFFu);
+  gSeen.clear();
+  Bytes note{0x90, 62, 80};
+  bool heard = false;
+  int rescans = 0;
+  while (!heard && rescans < 4) {
+    Rescan(), ++rescans;
+    heard = gMidiInOpen && WaitUntil([&] { return keys->sendMessage(&note), CountAppMessages() > 0; }, 1000);
+  }
+  ASSERT_TRUE(heard) << "the keyboard on the new server is heard; open " << gMidiInOpen << ", busy " << gMidiInBusy;
+  SleepMs(50);
+  DrainAppMessages();
+  EXPECT_TRUE(std::any_of(gSeen.begin(), gSeen.end(), [](const AppMessage& m) {
+    return m.code == kMsgMidiNote && (m.wParam & 0xFF) == 62;
+  })) << "the note reaches the note road";
+
+  EXPECT_TRUE(IsMidiOutputOpen());
+  EXPECT_TRUE(sink->Connect([] { SendMidiOutShort(0x00C0); })) << "the output reaches its port again";
+  PlayPreviewNote(64, 90, 0);
+  EXPECT_EQ(sink->Wait(1), (std::vector<Bytes>{{0x90, 64, 90}}));
+
+  ResetMidiFull();
+  EXPECT_TRUE(gMidiInOpen);
+  EXPECT_EQ(gStatusText.rfind("MIDI reset complete", 0), 0u) << gStatusText;
+  SetMidiOutputPort(nullptr);
 }
 
 TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {

@@ -21,11 +21,18 @@ class PrivateJackServer {
   PrivateJackServer(const PrivateJackServer&) = delete;
   PrivateJackServer& operator=(const PrivateJackServer&) = delete;
   bool up() const { return up_; }
+  // Stops the server with the program's clients still on it, as a user stopping it would.
+  void Stop();
+  // Starts it again under the same name; false when it does not come up.
+  bool StartAgain();
   std::string Log() const;
 
  private:
   TempDir dir_;
+  void Launch();
   std::string name_;
+  std::string period_;
+  bool realtime_ = false, synchronous_ = false;
   pid_t pid_ = -1;
   bool up_ = false;
   int lock_ = -1;
