@@ -122,10 +122,10 @@ static void ChooseService();
 // before a new one is opened: the JACK library frees its state of a dead server when a client is
 // next opened, and closing an old client after that crashes. The output to a JACK port stays
 // wanted and is connected again by KeepJackOutputConnected.
-static void DropClientsOfAGoneServer() {
-  if (gService != Service::kJack || !gJackServerGone.load()) return;
+// Closes the input and the watching client and lets the clients go; the service is chosen again
+// at the next use.
+static void ReleaseClients() {
   MidiInPortClose();
-  if (gOutJack) JackMidiOutClose();
   if (gWatchClient) jack_client_close(gWatchClient);
   gWatchClient = nullptr;
   gIn.reset();
@@ -135,6 +135,12 @@ static void DropClientsOfAGoneServer() {
   }
   gJackServerGone.store(false);
   gService = Service::kUnknown;
+}
+
+static void DropClientsOfAGoneServer() {
+  if (gService != Service::kJack || !gJackServerGone.load()) return;
+  if (gOutJack) JackMidiOutClose();
+  ReleaseClients();
   ChooseService();
 }
 
@@ -268,17 +274,8 @@ const char* MidiPortResultText(int result) {
 }
 
 void MidiPortsShutdown() {
-  MidiInPortClose();
   MidiOutPortClose();
-  if (gWatchClient) jack_client_close(gWatchClient);
-  gWatchClient = nullptr;
-  gIn.reset();
-  {
-    std::lock_guard<std::mutex> lock(gOutMutex);
-    gOut.reset();
-  }
-  gJackServerGone.store(false);
-  gService = Service::kUnknown;
+  ReleaseClients();
 }
 
 int MidiInPortCount() {
