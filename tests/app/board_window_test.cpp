@@ -91,13 +91,7 @@ class BoardWindow : public RealWindow {
   // test program.
   void SaveScreenshot(const std::string& name, bool nextFrame = true) {
     if (nextFrame) RunDrivenFrames(1);
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir =
-        binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    KeepScreenshot(name);
   }
   // The board and the toolbar alone, on black.
   static void DrawBoardAlone() {
