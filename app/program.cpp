@@ -177,6 +177,7 @@ int RunProgram() {
     return 1;
   }
   gMainWindowOpen = true;
+  WindowOnDisplayLost(HandleDisplayLost);
   ShowMainWindow();
   MarkStartupStep("window");
 

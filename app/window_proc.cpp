@@ -36,7 +36,8 @@
 // ---- constants ----
 
 // ---- internal helpers ----
-static void HandleDestroy() {
+// Everything else is saved as it changes.
+static void SaveWhatOnlyTheCloseSaves() {
   if (gRingModePendingSave >= 0) {
     SaveRingMode(gRingModePendingSave != 0);
     gRingModePendingSave = -1;
@@ -51,6 +52,10 @@ static void HandleDestroy() {
   }
   WaitForPendingSaves();
   WaitForClassroomWorkers();
+}
+
+static void HandleDestroy() {
+  SaveWhatOnlyTheCloseSaves();
   if (gGlowTexture != 0 && gGlReady) DeleteGlowTexture();
   gGlowTexture = 0;
   AppendExitLog("WM_DESTROY");
@@ -91,6 +96,11 @@ int64_t DefaultWindowHandling(uint32_t code, uint64_t wParam, int64_t lParam) {
     SendAppMessage(kMsgDestroy, 0, 0);
   }
   return 0;
+}
+
+void HandleDisplayLost() {
+  AppendExitLog("display lost (the connection to the window system broke)");
+  SaveWhatOnlyTheCloseSaves();
 }
 
 int64_t MainWndProc(uint32_t code, uint64_t wParam, int64_t lParam) {

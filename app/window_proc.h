@@ -11,3 +11,7 @@ struct MinTrackSize {
   int width;
   int height;
 };
+
+// The close's saves when the display went away under the program, which then ends at once: no
+// frame is drawn and no window is touched.
+void HandleDisplayLost();

@@ -58,6 +58,10 @@ int PumpWindowEvents();
 // True when the program has been asked to end (SIGTERM, SIGINT, the session ending) and the request
 // waits in the event queue; it stays there for the normal close. For waits that hold the UI thread.
 bool WindowQuitRequested();
+// Runs `handler` once when the connection to the display breaks (the X server ended or went away
+// under the program), right before the process ends with exit code 1: the last chance to save.
+// The handler must not draw or touch the window. Called after WindowCreate.
+void WindowOnDisplayLost(void (*handler)());
 
 // The last text of the window system's error, for logs.
 const char* WindowLastError();

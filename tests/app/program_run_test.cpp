@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -129,6 +130,25 @@ TEST(ProgramRun, AHangUpClosesItAsSigtermDoes) {
   std::string exitLog = ReadFileBytes(program.dir.File("Data/exit_log.txt"));
   EXPECT_NE(exitLog.find("  WM_CLOSE (title bar, Alt+F4, or a close request)\n"), std::string::npos) << exitLog;
   EXPECT_EQ(exitLog.rfind("  WM_DESTROY\n"), exitLog.size() - strlen("  WM_DESTROY\n")) << exitLog;
+}
+
+// An X server that ends under the program (a remote session dropped, the desktop crashed) used to
+// end it inside Xlib with nothing saved and no line in the exit log.
+TEST(ProgramRun, LosingTheDisplaySavesWhatTheCloseSaves) {
+  ASSERT_FALSE(BinaryPath().empty());
+  auto display = std::make_unique<VirtualDisplay>();
+  ASSERT_FALSE(display->name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(display->name()), {}, program.log);
+  ASSERT_TRUE(WaitForFile(program.dir.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  display.reset();
+  int status = WaitForChild(pid, 30);
+  ASSERT_TRUE(WIFEXITED(status)) << ReadFileBytes(program.log);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  std::string exitLog = ReadFileBytes(program.dir.File("Data/exit_log.txt"));
+  const std::string lost = "  display lost (the connection to the window system broke)\n";
+  EXPECT_EQ(exitLog.rfind(lost), exitLog.size() - lost.size()) << exitLog;
 }
 
 TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
