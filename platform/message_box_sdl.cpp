@@ -1,5 +1,6 @@
 // platform/message_box_sdl: error boxes over SDL2, echoed to standard error.
 #include <SDL.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +23,37 @@ static void WriteAll(int fd, const char* text) {
   }
 }
 
+// The boxes stand at start-up, on the only thread that would see a quit request: while one waits,
+// SIGTERM, SIGINT and SIGHUP (the session ending) end the program as they would with no window
+// yet, instead of waiting in the window's queue for an OK nobody may give. Nothing is unsaved
+// then. A signal that is ignored stays ignored.
+class StopSignalsEndTheProgram {
+ public:
+  StopSignalsEndTheProgram() {
+    for (int i = 0; i < kCount; ++i) {
+      struct sigaction now {};
+      changed_[i] = sigaction(kSignals[i], nullptr, &now) == 0 && now.sa_handler != SIG_IGN &&
+                    now.sa_handler != SIG_DFL;
+      if (!changed_[i]) continue;
+      saved_[i] = now;
+      struct sigaction plain {};
+      plain.sa_handler = SIG_DFL;
+      sigemptyset(&plain.sa_mask);
+      sigaction(kSignals[i], &plain, nullptr);
+    }
+  }
+  ~StopSignalsEndTheProgram() {
+    for (int i = 0; i < kCount; ++i)
+      if (changed_[i]) sigaction(kSignals[i], &saved_[i], nullptr);
+  }
+
+ private:
+  static constexpr int kCount = 3;
+  static constexpr int kSignals[kCount] = {SIGTERM, SIGINT, SIGHUP};
+  struct sigaction saved_[kCount] {};
+  bool changed_[kCount] = {};
+};
+
 // ---- public functions ----
 bool ErrorBoxesEnabled() {
   const char* v = getenv("TONVARRA_MESSAGE_BOXES");
@@ -40,6 +72,7 @@ void ShowErrorBox(const char* caption, const char* text) {
     return;
   }
   if (!ErrorBoxesEnabled()) return;
+  StopSignalsEndTheProgram whileTheBoxWaits;
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }
 

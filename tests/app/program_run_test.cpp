@@ -260,6 +260,24 @@ TEST(ProgramRun, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhere) {
   EXPECT_EQ(ReadFileBytes(program.dir.File("Data")), "a file where the folder should be");
 }
 
+// The box holds the only thread that reads the window's queue: a SIGTERM (the session ending) waited
+// there for an OK nobody gave.
+TEST(ProgramRun, ASigtermEndsTheProgramWhileItsStartUpBoxWaits) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  WriteFileBytes(program.dir.File("Data"), "a file where the folder should be");
+  pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(display.name(), true), {}, program.log);
+  for (int i = 0; i < 300 && ReadFileBytes(program.log).find("cannot keep your work") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  kill(pid, SIGTERM);
+  int status = WaitForChild(pid, 10);
+  if (status == -1) kill(pid, SIGKILL), WaitForChild(pid, 10);
+  ASSERT_NE(status, -1) << "the box held SIGTERM";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+}
+
 // Every file under folder with its bytes and its modification time.
 static std::map<std::string, std::pair<std::string, fs::file_time_type>> FolderSnapshot(const std::string& folder) {
   std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
