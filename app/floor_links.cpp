@@ -63,7 +63,6 @@ static void FillLayoutFacts(LayoutFacts* out) {
 
 static bool IsSongPlaying() { return gPlaying; }
 
-static bool SightScoreHasNotes() { return gSightScore.active && !gSightScore.notes.empty(); }
 
 // After note-fall mode switched: leaving it is the user leaving the kept view, then the view the
 // switch left on is kept again.

@@ -144,6 +144,9 @@ void OpenLibraryItem(const LibraryItem& item) {
   gRhythmStudyMode = false;
   ResetSightScore();
   if (sight) LoadSightScore(LibraryItemMidiPath(item) + ".sightscore.tsv");
+  // An item that opens into note-fall mode enters it as the NOTE FALL button does: the sight-reading
+  // view follows the score, so a reading piece's bars stay hidden until they near the keys.
+  if (gPracticeMode) gSightReadingView = SightScoreHasNotes();
   ReapplyScaleSelection();
   SetPlayAlongRun(true, false);
   if (gArmSongViewHook) gArmSongViewHook();

@@ -96,3 +96,5 @@ void ResetSightScore() {
   SightScore empty;
   SetSightScore(empty);
 }
+
+bool SightScoreHasNotes() { return gSightScore.active && !gSightScore.notes.empty(); }

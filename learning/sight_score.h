@@ -54,3 +54,5 @@ SightScore& SetSightScore(SightScore& from);
 void FreeSightScore(SightScore& score);
 // Puts gSightScore back to the default, empty score.
 void ResetSightScore();
+// A score with notes is loaded: the sight-reading view has something to read.
+bool SightScoreHasNotes();

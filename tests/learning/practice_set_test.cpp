@@ -101,6 +101,16 @@ TEST_F(PracticeSetTest, OpeningSetsTheRunTheViewsAndTheScore) {
   EXPECT_EQ(gSightScore.beats_per_bar, 4);
   ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("p")));
   EXPECT_FALSE(gSightReadingMode);
+  // Opened into note-fall mode, a reading piece hides its bars as the NOTE FALL button's entry
+  // would; a piece without a score and the next ordinary one show them again.
+  gPracticeMode = gSongView = false;
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("s")));
+  EXPECT_TRUE(gPracticeMode && gSightReadingView);
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("t")));
+  EXPECT_FALSE(gSightReadingView) << "a score without notes has nothing to read";
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("s")));
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("p")));
+  EXPECT_FALSE(gSightReadingView);
   // An absolute file with Windows separators.
   LibraryItem absolute = *FindLibraryItem("p");
   absolute.file = Lib("p.mid");
