@@ -105,7 +105,12 @@ void AdvanceViewFades(float dt) {
   gPracticeStripFade = EaseFade(gPracticeStripFade, gPracticeStrip ? 1.0f : 0.0f, EaseShare(8.2f, dt));
   gStudentViewFade = EaseFade(gStudentViewFade, IsStudentViewActive() ? 1.0f : 0.0f, EaseShare(5.6f, dt));
   float before = gPracticeModeFade;
-  gPracticeModeFade = EaseFade(gPracticeModeFade, gPracticeMode ? 1.0f : 0.0f, EaseShare(9.6f, dt));
+  const float practiceTarget = gPracticeMode ? 1.0f : 0.0f;
+  gPracticeModeFade = EaseFade(gPracticeModeFade, practiceTarget, EaseShare(9.6f, dt));
+  // The ease alone never arrives, and the regions are laid out for the last time once it is within
+  // 0.001 of its end: that layout must be the end's own (the control band's bottom row gives up
+  // its height over the board's frame only at 0).
+  if (std::fabs(gPracticeModeFade - practiceTarget) <= 0.001f) gPracticeModeFade = practiceTarget;
   if ((gPracticeModeFade > 0.001f && gPracticeModeFade < 0.999f) || std::fabs(gPracticeModeFade - before) > 0.0002f)
     LayoutHitRegions();
   bool runActive = IsPracticeRunActive();

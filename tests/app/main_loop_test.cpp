@@ -33,8 +33,10 @@ TEST(FrameSteps, FadesStopAtTheirTargetsExactly) {
   EXPECT_EQ(gSongViewFade, 0.0f);
   for (int i = 0; i < 40; ++i) AdvanceViewFades(0.05f);
   EXPECT_EQ(gSongViewFade, 1.0f);
-  EXPECT_LE(gPracticeModeFade, 1.0f);
+  EXPECT_EQ(gPracticeModeFade, 1.0f);
   gSongView = gPracticeMode = gRingMode = false;
+  for (int i = 0; i < 40; ++i) AdvanceViewFades(0.05f);
+  EXPECT_EQ(gPracticeModeFade, 0.0f) << "the regions' last layout is the one of note-fall mode off";
 
   gScaleListDragging = true;
   gListHoldFade = 0.0f;
