@@ -24,6 +24,7 @@ double gStampSpeed = 1.0;               // ...and its speed
 int64_t gStampAnchorUs = 0;             // the anchor on the microsecond line
 bool gStampMuted = false;               // ...and the muting
 bool gStampValid = false;               // the three above describe what was handed
+int64_t gStampFloorUs = INT64_MIN;      // nothing handed after a release falls due before it
 }  // namespace
 
 // ---- internal helpers ----
@@ -58,6 +59,10 @@ bool SongEventSounds(const SongEvent& e, bool muted) {
 void CancelSongSound(int64_t nowUs) {
   CancelMidiOutAfter(nowUs);
   gResync = true;
+  // The release that follows is due at nowUs, and the clock's anchor after a jump is a whole
+  // millisecond, up to 999 us earlier: the note at the new position (a loop's start) would fall
+  // due before the release and be cut by it at once.
+  gStampFloorUs = nowUs + 1;
 }
 
 void KeepSongSoundInStep(bool muted) {
@@ -106,7 +111,7 @@ void HandSongSoundAhead(uint32_t untilMs, bool muted) {
     const SongEvent& e = gSongEvents[gSongSoundCursor++];
     if (!SongEventSounds(e, muted)) continue;
     uint32_t message = (uint32_t)e.status | (uint32_t)e.data1 << 8 | (uint32_t)e.data2 << 16;
-    SendMidiOutAt(message, Stamp(gStampAnchorUs, gStampSpeed, e.timeMs));
+    SendMidiOutAt(message, std::max(Stamp(gStampAnchorUs, gStampSpeed, e.timeMs), gStampFloorUs));
   }
 }
 

@@ -18,7 +18,8 @@ constexpr uint32_t kSongSoundLookAheadMs = 17;
 extern size_t gSongSoundCursor;  // next event to hand to the output
 
 // The output forgets what it was handed for after clock time nowUs; the next pass hands events
-// again from the display's cursor (called whenever playback jumps, pauses or stops).
+// again from the display's cursor, none due before nowUs + 1 (called whenever playback jumps,
+// pauses or stops, before the release that is due at nowUs).
 void CancelSongSound(int64_t nowUs);
 // Before the pass's due events: keeps what was handed in step with the song clock (the anchor,
 // the speed and the muting may have changed since the last pass).

@@ -271,7 +271,8 @@ TEST_F(TransportTest, TheOutputGetsEachEventAPassAheadAtItsOwnTime) {
   PumpAfter(0);
   EXPECT_EQ(TakePosted(), (Posts{NoteMsg(60, 90)}));  // the display keeps its time
   EXPECT_EQ(RecordingOutput::Messages(), (std::vector<std::string>{"5A3C90", "5A3D90"}));
-  EXPECT_EQ(RecordingOutput::Dues(), (std::vector<int64_t>{SongTimeToClockUs(0), SongTimeToClockUs(10)}));
+  // The first note falls due just after the release the load sent at the same moment.
+  EXPECT_EQ(RecordingOutput::Dues(), (std::vector<int64_t>{SongTimeToClockUs(0) + 1, SongTimeToClockUs(10)}));
   EXPECT_EQ(SongTimeToClockUs(10) - SongTimeToClockUs(0), 10000);
   PumpAfter(12);  // hands 20 over
   Forget();
@@ -348,6 +349,40 @@ TEST_F(TransportTest, NothingAtOrPastALoopsEndSoundsWhileTheLoopHolds) {
     for (const RecordingOutput::Step& s : RecordingOutput::Sounded())
       EXPECT_NE((s.message >> 8) & 0x7F, 120u) << "a note past the loop's end sounded, due " << s.time;
   }
+}
+
+// The clock stands between two milliseconds when a loop wraps, as a real one does: the release of
+// the wrap is due then, and the note at the loop's start, stamped from the whole millisecond the
+// new anchor is, fell due before it and was cut by it at once (a click instead of the note).
+TEST_F(TransportTest, TheNoteAtALoopsStartSoundsAfterEachWrapsRelease) {
+  std::string body = Tempo(0, 500000) + On(0, 60, 90) + Off(300, 60) + On(300, 64, 90) + Off(300, 64) + On(400, 67, 1);
+  Load("loop.mid", File(500, {body}));  // 1 tick = 1 ms: C4 0-300, E4 600-900
+  SetLoopEnd(700);
+  Forget();
+  int wraps = 0;
+  for (int pass = 0; pass < 120; ++pass) {
+    uint32_t before = Pos();
+    ClockDriveSetMicros(ClockMicros64() + 17000 + 431);  // never on a whole millisecond
+    PumpMidiPlayback(ClockMs32(), beat_);
+    wraps += Pos() < before;
+  }
+  ASSERT_GE(wraps, 2);
+  // What a port sounding in due order does: an all-notes-off on channel 0 silences every C4 due
+  // before it; each wrap's C4 must come after its release.
+  int sounded = 0;
+  int64_t lastRelease = INT64_MIN;
+  std::vector<RecordingOutput::Step> steps = RecordingOutput::Sounded();
+  std::stable_sort(steps.begin(), steps.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
+  bool c4On = true;  // the first C4 went out with the load
+  for (const RecordingOutput::Step& s : steps) {
+    if (s.message == 0x7BB0u) lastRelease = s.time, c4On = false;
+    if (s.message == 0x5A3C90u) c4On = true, ++sounded;
+    if (s.message == 0x003C80u || s.message == 0x003C90u) {
+      if (!c4On) ADD_FAILURE() << "a C4 was cut by the release due at " << lastRelease << " before its own end at " << s.time;
+      c4On = false;
+    }
+  }
+  EXPECT_GE(sounded, wraps) << "every wrap starts with C4";
 }
 
 // A speed change while events are handed ahead: from the change on, everything sounds at its time
