@@ -172,14 +172,17 @@ void RefreshDayIfOpen(const std::string& date) {
 void ReplanFutureDays() {
   gOpenSyllabusCount = -1;
   std::string today = TodayIsoDate();
-  // Today follows the load even while an earlier day is open; that day's blocks are its history
-  // and stay as they were, and it stays open.
-  if (gViewingPlannedDay.empty()) {
-    std::string open = gCurrentLearningDay;
-    AssignDayBlocks(today);
-    if (!open.empty() && open != today) OpenCalendarDay(open);
+  const bool previewing = !gViewingPlannedDay.empty();
+  const std::string open = gCurrentLearningDay;
+  // The open day follows the load. An earlier day's blocks are its history: today follows the
+  // load then, and that day stays as it was, and open. A later day (opened by NEXT LESSON) leaves
+  // today alone, however finished it is: planned afresh, a day done would be undone.
+  if (!previewing) {
+    const std::string planned = open.empty() || open < today ? today : open;
+    AssignDayBlocks(planned);
+    if (!open.empty() && open != planned) OpenCalendarDay(open);
   }
-  bool replaced = false;
+  bool replaced = false, openReplaced = false;
   for (auto& [date, day] : gLearningCalendar) {
     if (date <= today || !IsPlannableDay(date) || day.assigned.empty() || AreItemsDone(day)) continue;
     std::vector<std::string> list = PlanDayAhead(DaysBetweenIsoDates(today, date), nullptr);
@@ -188,8 +191,11 @@ void ReplanFutureDays() {
     day.assigned = list;
     KeepCompletionsOf(day, list);
     replaced = true;
+    openReplaced = openReplaced || date == open;
   }
   if (replaced) SaveCalendar();
+  // The open day's list on screen is the one it has now.
+  if (openReplaced && !previewing) OpenCalendarDay(open);
 }
 
 // ---- rebuild ----

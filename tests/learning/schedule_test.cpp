@@ -191,7 +191,21 @@ TEST_F(LearningTest, NextLessonReplanningAndPlanChanges) {
   EXPECT_EQ(gLearningCalendar["2024-05-08"].complete.size(), 1u);
   EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned.size(), 14u);
   EXPECT_EQ(gCurrentLearningDay, "2024-05-08");
+  // With today done and tomorrow opened by NEXT LESSON, a new load re-plans tomorrow, shown at
+  // once, and leaves today done as it was.
+  CalendarDay& today = gLearningCalendar["2024-05-10"];
+  today.complete.insert(today.assigned.begin(), today.assigned.end());
+  const std::vector<std::string> doneToday = today.assigned;
+  const size_t tomorrowBefore = gLearningCalendar["2024-05-11"].assigned.size();
+  OpenCalendarDay("2024-05-11");
   gPracticeLoad = 2;
+  ReplanFutureDays();
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned, doneToday);
+  EXPECT_TRUE(AreItemsDone(gLearningCalendar["2024-05-10"]));
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-11");
+  EXPECT_EQ(gDayItemIds.size(), gLearningCalendar["2024-05-11"].assigned.size());
+  EXPECT_NE(gLearningCalendar["2024-05-11"].assigned.size(), tomorrowBefore) << "planned for the new load";
+  today.complete.clear();
   OpenCalendarDay("2024-05-10");
   ReplanFutureDays();
   // A new plan: untouched days follow it, a day with a completion keeps its list.
