@@ -160,6 +160,29 @@ TEST_F(TranslatedScreens, TheRegisterInGermanInASmallWindow) {
   RelayoutAll();
 }
 
+// The learning calendar's weekday heads are centred in columns a seventh of the sidebar wide, with
+// nothing to cut them: in every language each stands clear of its neighbours in the smallest window
+// (Arabic's whole day names ran together).
+TEST_F(TranslatedScreens, EveryLanguagesWeekdayHeadsFitTheirCalendarColumns) {
+  static const char* const kDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  ApplyClientSize(1280, 720, true);
+  for (size_t language = 0; language < gLanguageList.size(); ++language) {
+    ApplyUiLanguage((int)language, false);
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    RelayoutAll();
+    const float columnW = ComputeLearningLayout().sideInnerW / 7.0f;
+    ASSERT_GT(columnW, 20.0f);
+    for (const char* day : kDays) {
+      const std::string head = Tr(day);
+      ScopedTrSuppress shown;
+      EXPECT_LE(MeasureText(gFontSmall, head, 6.0f), columnW - 6.0f)
+          << gLanguageList[language].code << " " << day << " \"" << head << "\"";
+    }
+  }
+  gLibraryOpen = gPracticeMode = false;
+}
+
 // The first pieces' composer line is advice ("Count aloud while you play"), and in the view by
 // composer it heads its section: drawn in the UI language and whole, not cut by its byte count.
 TEST_F(TranslatedScreens, PiecesByComposerHeadingsInGermanAndRussian) {
