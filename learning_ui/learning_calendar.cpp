@@ -16,6 +16,7 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "learning/attempt_rules.h"
 #include "learning/iso_dates.h"
 #include "learning/learning_records.h"
@@ -199,13 +200,10 @@ void DrawLearningCalendar(const LearningLayout& l) {
   DrawArrow(LearningCalendarArrowRect(l, -1), "<");
   DrawArrow(LearningCalendarArrowRect(l, 1), ">");
   const float columnW = l.sideInnerW / 7.0f;
-  for (int i = 0; i < 7; ++i) {
-    const std::string head = Tr(kWeekdayShortNames[i]);
-    ScopedTrSuppress suppress;
-    const float w = MeasureText(gFontSmall, head, 6.0f);
-    DrawTextUtf8(gFontSmall, sx - 8.0f + i * columnW + (columnW - 2.0f - w) / 2.0f, cy + 48.0f, head, 0.48f, 0.56f,
-                 0.68f, 0.82f);
-  }
+  // A language whose heads run wider than their column has them shrunk, never run together.
+  for (int i = 0; i < 7; ++i)
+    DrawTextShrunkCentred(gFontSmall, sx - 8.0f + i * columnW + (columnW - 2.0f) / 2.0f, cy + 48.0f, columnW - 6.0f,
+                          0.6f, kWeekdayShortNames[i], 0.48f, 0.56f, 0.68f, 0.82f);
   const std::string today = TodayIsoDate(), lastPractice = LastPracticeDate();
   const uint32_t ms = ClockMs32();
   RectF cells[kCells];
