@@ -110,13 +110,15 @@ bool IsItemPassedOnDate(const std::string& id, const std::string& date) {
   return r && r->latest_expected >= 1 && r->latest_passed && r->last_attempt_date == date;
 }
 
-bool IsItemDoneToday(const LibraryItem& item) {
-  if (gLibraryViewKey == "today" && !gCurrentLearningDay.empty()) {
-    auto day = gLearningCalendar.find(gCurrentLearningDay);
-    if (day != gLearningCalendar.end() && ContainsId(day->second.assigned, item.id))
-      return day->second.complete.count(item.id) != 0;
-  }
+bool IsItemDoneOnDay(const LibraryItem& item, const std::string& date) {
+  auto day = date.empty() ? gLearningCalendar.end() : gLearningCalendar.find(date);
+  if (day != gLearningCalendar.end() && ContainsId(day->second.assigned, item.id))
+    return day->second.complete.count(item.id) != 0;
   return IsItemComplete(item);
+}
+
+bool IsItemDoneToday(const LibraryItem& item) {
+  return IsItemDoneOnDay(item, gLibraryViewKey == "today" ? gCurrentLearningDay : "");
 }
 
 bool AreItemsDone(const CalendarDay& day) {

@@ -22,6 +22,8 @@ bool IsItemComplete(const LibraryItem& item);
 bool IsItemPassedOnDate(const std::string& id, const std::string& date);
 // Done on the shown day in the "today" view, else IsItemComplete.
 bool IsItemDoneToday(const LibraryItem& item);
+// In the day's COMPLETE list when the day assigns it, else IsItemComplete.
+bool IsItemDoneOnDay(const LibraryItem& item, const std::string& date);
 // Every library item assigned on the day is complete there (and there is at least one).
 bool AreItemsDone(const CalendarDay& day);
 // Assigned library items complete on the day.

@@ -55,6 +55,7 @@ bool gLoadingPracticeCard = false;
 bool gSavedSongView = false;
 bool gSavedLearningOverlay = false;
 void (*gArmSongViewHook)() = nullptr;        // the shell's song-view keep-alive
+static std::string gPracticeSetDay;          // the day a daily set plays, empty for none
 
 // ---- internal helpers ----
 // The item's key: its key column, else the key named after " in " (or, for scales and chords, at
@@ -82,10 +83,12 @@ static std::string CardStatus(const LibraryItem& item) {
 }
 
 // From the set's index on: the first card that is there, not done (in a daily set) and loads.
+// Done means done on the set's own day, whatever view the library shows meanwhile: a block of a
+// mastered piece is not done until it is played that day.
 static const LibraryItem* OpenCardFromIndex(bool skipDone) {
   for (; gPracticeSetIndex >= 0 && gPracticeSetIndex < (int)gPracticeSetIds.size(); ++gPracticeSetIndex) {
     const LibraryItem* item = FindLibraryItem(gPracticeSetIds[gPracticeSetIndex]);
-    if (!item || (skipDone && IsItemDoneToday(*item))) continue;
+    if (!item || (skipDone && IsItemDoneOnDay(*item, gPracticeSetDay))) continue;
     const LibraryItem copy = *item;
     if (LoadLibraryItem(copy)) return FindLibraryItem(copy.id);
   }
@@ -160,6 +163,7 @@ void ClearPracticeSet() {
   gPracticeSetActive = false;
   gPracticeSetIndex = -1;
   gPracticeSetSkipDone = true;
+  gPracticeSetDay.clear();
 }
 
 bool StartSelectedPractice() {
@@ -190,6 +194,7 @@ bool StartSelectedPractice() {
 bool StartDailyPracticeSet(const std::vector<std::string>& ids) {
   ClearPracticeSet();   // a daily set: cards done today are passed over as it advances
   gPracticeSetIds = ids;
+  gPracticeSetDay = !gCurrentLearningDay.empty() ? gCurrentLearningDay : TodayIsoDate();
   gChoosingPractice = false;
   gSelectedCards.clear();
   if (ids.empty()) return false;

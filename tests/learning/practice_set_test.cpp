@@ -158,16 +158,20 @@ TEST_F(PracticeSetTest, SelectedCardsPlayInLibraryOrderAndEndTheSet) {
 TEST_F(PracticeSetTest, DailySetSkipsDoneCardsAndOpensItsDay) {
   Library({Row("a", "etude", "S", "A"), Row("b", "etude", "S", "B"), Row("c", "etude", "S", "C")});
   const std::string today = "2024-05-10";
-  gLearningCalendar[today] = CalendarDay{{"a", "b", "c"}, {"b", "c"}, 1};
+  gLearningCalendar[today] = CalendarDay{{"a", "b", "c", "d"}, {"b", "d"}, 1};
+  gCompletedItems.insert("c");   // mastered long ago, but a block of the day not yet played
   OpenCalendarDay(today);
   gLibraryViewKey = "today";
-  gPracticeSetIds = {"a", "b", "c"};
-  gPracticeSetActive = true;
-  gPracticeSetIndex = 0;
-  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("a")));
+  ASSERT_TRUE(StartDailyPracticeSet({"a", "b", "c", "d"}));
+  EXPECT_EQ(gPracticeItemId, "a");
   EXPECT_EQ(gPracticeItemDay, today);
+  // The library is browsed in another view while a block plays: the set still goes by its day.
+  gLibraryViewKey = "grid_keys";
+  ASSERT_TRUE(AdvancePracticeSet());
+  EXPECT_EQ(gPracticeItemId, "c") << "b is done today; c is not, however complete it is";
+  gLibraryViewKey = "today";
   gLibraryScroll = 80;
-  EXPECT_FALSE(AdvancePracticeSet()) << "b and c are done today";
+  EXPECT_FALSE(AdvancePracticeSet()) << "d is done today";
   EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready");
   EXPECT_EQ(gLibraryViewKey, "today");
   EXPECT_EQ(gLibraryScroll, 0);
