@@ -351,7 +351,7 @@ void RunLoopPass() {
   float now = GetAppSeconds();
   bool lively = gMessagesSinceRestCheck > 0 || SomethingGoesOn(now);
   gMessagesSinceRestCheck = 0;
-  FramePass pass = ChooseFramePass(&gFrameRest, now, lively);
+  FramePass pass = ChooseFramePass(&gFrameRest, now, lively, IsOrbSettling());
   if (pass == FramePass::kNoDraw) {
     RunMidiRescan(ClockMs32());  // a keyboard plugged in is still found on time
     PaceFrame(frameStartMs);

@@ -12,6 +12,9 @@
 #include "gfx/layout.h"
 #include "visual/orb_state.h"
 
+// ---- state ----
+static bool gOrbDrawnLastFrame = false;  // the last frame's placement drew the orb
+
 // ---- public functions ----
 OrbPlacement ComputeOrbPlacement(const OrbParams& visual) {
   OrbPlacement out;
@@ -40,6 +43,7 @@ OrbPlacement ComputeOrbPlacement(const OrbParams& visual) {
 
 void DrawOrbInFrame() {
   const OrbPlacement place = ComputeOrbPlacement(gVisualParams);
+  gOrbDrawnLastFrame = place.draw;
   if (!place.draw) return;
   if (place.turnDegrees <= 0.0f) {
     DrawOrbFrame(place.params);
@@ -52,3 +56,5 @@ void DrawOrbInFrame() {
   DrawOrbFrame(place.params);
   glPopMatrix();
 }
+
+bool IsOrbSettling() { return gOrbDrawnLastFrame && IsOrbRelaxing(); }

@@ -16,3 +16,6 @@ struct OrbPlacement {
 OrbPlacement ComputeOrbPlacement(const OrbParams& visual);
 // Steps and draws the orb when the placement says so; the GL matrix is restored.
 void DrawOrbInFrame();
+// The orb was drawn in the last frame and is still relaxing after the last thing played: the loop
+// must not rest and freeze it half way.
+bool IsOrbSettling();

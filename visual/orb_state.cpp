@@ -107,6 +107,8 @@ void DrawOrbFrame(const OrbParams& p) {
   DrawOrb(p, gOrbState);
 }
 
+bool IsOrbRelaxing() { return gOrbStepMemory.relaxing; }
+
 void RestartOrbSimulation(int32_t pointCount, int32_t innerCount) {
   gOrbState = OrbState();
   gOrbState.pointCount = pointCount;

@@ -62,6 +62,10 @@ void DrawOrbFrame(const OrbParams& p);
 // Draws the orb from its state (the renderer).
 void DrawOrb(const OrbParams& p, OrbState& s);
 
+// The orb is still relaxing towards its rest shape: it saw activity, and less than 15 s of its own
+// quiet have passed since (its contraction is released over the 5 to 15 s of quiet).
+bool IsOrbRelaxing();
+
 // Returns the orb, the step's memory and the driver's accumulator to their start-of-process state,
 // with the given counts (tests and benchmarks run several simulations in one process).
 void RestartOrbSimulation(int32_t pointCount = 480, int32_t innerCount = 96);

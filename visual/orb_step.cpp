@@ -535,6 +535,8 @@ void StepOrb(const OrbParams& rawParams, float h) {
     m.quietTime += dt;
   }
   m.wasActive = active;
+  if (active) m.relaxing = true;
+  else if (m.quietTime >= kOrbRelaxedQuietSeconds) m.relaxing = false;
   m.onsetFlash *= std::exp(-2.35f * dt);
   if (m.onsetFlash < 0.002f) m.onsetFlash = 0.0f;
 
@@ -563,7 +565,7 @@ void StepOrb(const OrbParams& rawParams, float h) {
                      v.bestMajor * 0.2f);
   }
   if (v.accentOn) drive += v.accentAmount * 0.7f + 0.28f;
-  v.quietRamp = Clamp01((m.quietTime - 5.0f) / 10.0f);
+  v.quietRamp = Clamp01((m.quietTime - 5.0f) / (kOrbRelaxedQuietSeconds - 5.0f));
   drive = Clamp01(v.quietRamp * 0.18f + drive);
   if (focusOn) drive = Clamp01(focusAmount * 0.7f + 0.5f + drive);
   v.drive = drive;

@@ -6,6 +6,9 @@
 
 #include "visual/orb_params.h"
 
+// Seconds of quiet by which the orb's contraction is wholly released and it is at rest.
+constexpr float kOrbRelaxedQuietSeconds = 15.0f;
+
 struct OrbStepMemory {
   float prevMajor[12] = {};  // raw major activity at the end of the previous step
   float prevMinor[12] = {};  // raw minor activity at the end of the previous step
@@ -16,6 +19,7 @@ struct OrbStepMemory {
   bool minorWasOn[12] = {};    // the minor ring was above threshold at the previous step
   bool scaleLatched[12] = {};  // a scale strike fired here and the entry has not left since
   float quietTime = 0;         // seconds since anything was active
+  bool relaxing = false;       // active since the last time the orb was wholly at rest
   bool wasActive = false;      // activity at the previous step
   float onsetFlash = 0;        // 0..1, set when activity starts after silence
   bool accentWasOn = false;    // the accent was on at the previous step

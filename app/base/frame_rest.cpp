@@ -1,14 +1,15 @@
 // app/base/frame_rest: the rest rule of the loop.
 #include "app/base/frame_rest.h"
 
-FramePass ChooseFramePass(FrameRest* rest, float now, bool lively) {
+FramePass ChooseFramePass(FrameRest* rest, float now, bool lively, bool settling) {
   bool ranBack = now < rest->lastLively || now < rest->lastDrawn;
   if (lively || ranBack || rest->lastLively < 0.0f) {
     rest->lastLively = now;
     rest->lastDrawn = now;
     return FramePass::kDraw;
   }
-  if (now - rest->lastLively < kRestAfterSeconds) {
+  const float quiet = now - rest->lastLively;
+  if (quiet < kRestAfterSeconds || (settling && quiet < kSettleLimitSeconds)) {
     rest->lastDrawn = now;
     return FramePass::kDraw;
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 constexpr float kRestAfterSeconds = 8.0f;      // quiet time before the loop rests
+constexpr float kSettleLimitSeconds = 45.0f;   // quiet time after which even a settling picture rests
 constexpr float kRestRedrawSeconds = 0.5f;     // a resting loop's drawing interval
 
 enum class FramePass {
@@ -20,5 +21,7 @@ struct FrameRest {
 };
 
 // The kind of this pass at app time now; `lively` says that something happened or is going on.
-// A clock that runs back (a restart of the clock) counts as lively.
-FramePass ChooseFramePass(FrameRest* rest, float now, bool lively);
+// `settling` says that the picture is still on its way to rest after it (the orb relaxing): the
+// loop then draws on past the quiet time, up to kSettleLimitSeconds, rather than freeze it half
+// way. A clock that runs back (a restart of the clock) counts as lively.
+FramePass ChooseFramePass(FrameRest* rest, float now, bool lively, bool settling = false);

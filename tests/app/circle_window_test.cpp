@@ -23,6 +23,7 @@
 #include "app/chord_trail.h"
 #include "app/circle_view.h"
 #include "app/main_loop.h"
+#include "app/orb_gate.h"
 #include "app/ring_glow.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
@@ -34,6 +35,8 @@
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "practice/students.h"
+#include "visual/orb_state.h"
+#include "visual/orb_step_memory.h"
 #include "theory/chromatic_runs.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
@@ -410,9 +413,20 @@ TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
   passes(0.2f);
   EXPECT_NE(starYs(), moving) << "the sky moves while the loop is awake";
 
-  // Released, the quiet time runs and the loop rests.
+  // Released, the quiet time runs, and the loop stays awake while the orb relaxes: resting at the
+  // quiet time's end froze it lopsided and contracted, for as long as nobody touched anything.
   Play(60, 0);
   passes(kRestAfterSeconds + 1.0f, 500);
+  ASSERT_TRUE(IsOrbRelaxing()) << "the orb's own quiet starts once the glows have gone";
+  EXPECT_TRUE(IsOrbSettling());
+  // Its time runs on (a resting loop would hold it); once its own activity has died down, its
+  // last seconds of relaxing go by at once here (at a real frame rate they take about 20 s).
+  for (int i = 0; i < 400 && gOrbStepMemory.quietTime <= 0.0f; ++i) pass(66);
+  ASSERT_GT(gOrbStepMemory.quietTime, 0.0f) << "the orb was frozen before it could relax";
+  gOrbStepMemory.quietTime = kOrbRelaxedQuietSeconds - 0.05f;
+  for (int i = 0; i < 10 && IsOrbSettling(); ++i) pass();
+  EXPECT_FALSE(IsOrbRelaxing()) << "the orb reached its rest";
+  passes(0.5f, 500);
   std::vector<float> held = starYs();
   // The next held drawing comes within one interval, and nothing is drawn in between.
   mark();

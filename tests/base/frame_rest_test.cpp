@@ -40,3 +40,17 @@ TEST(FrameRest, AClockThatRunsBackWakesTheLoop) {
   EXPECT_EQ(ChooseFramePass(&rest, 3.0f, false), FramePass::kDraw);
   EXPECT_EQ(ChooseFramePass(&rest, 3.1f, false), FramePass::kDraw);
 }
+
+// A picture still on its way to rest (the orb relaxing after the last note) is drawn on past the
+// quiet time, but never longer than the settling limit.
+TEST(FrameRest, ASettlingPictureIsDrawnOnUpToTheLimit) {
+  FrameRest rest;
+  ChooseFramePass(&rest, 10.0f, true);
+  EXPECT_EQ(ChooseFramePass(&rest, 10.0f + kRestAfterSeconds + 1.0f, false, true), FramePass::kDraw);
+  EXPECT_EQ(ChooseFramePass(&rest, 10.0f + kSettleLimitSeconds - 0.1f, false, true), FramePass::kDraw);
+  EXPECT_NE(ChooseFramePass(&rest, 10.0f + kSettleLimitSeconds + 0.1f, false, true), FramePass::kDraw);
+  // Settled: it rests at once, however short the quiet was.
+  ChooseFramePass(&rest, 100.0f, true);
+  EXPECT_EQ(ChooseFramePass(&rest, 100.0f + kRestAfterSeconds + 0.1f, false, true), FramePass::kDraw);
+  EXPECT_NE(ChooseFramePass(&rest, 100.0f + kRestAfterSeconds + 0.2f, false, false), FramePass::kDraw);
+}
