@@ -1,5 +1,6 @@
 // theory/circle_theory: ring-position arithmetic, name tables, membership tests, triad scores and
-// chord-degree labels. Tonic spelling lives in theory/note_spelling.cpp.
+// chord-degree labels. Tonic spelling and the current key's signature live in
+// theory/note_spelling.cpp.
 #include "theory/circle_theory.h"
 
 #include <cctype>
@@ -131,20 +132,11 @@ std::string ChordDegreeLabel(int ringPos) {
 }
 
 std::string NoteNameInKey(int pc) {
-  bool minorFamily = false;
-  if (gCurrentScale && gCurrentScale->name) {
-    std::string name = gCurrentScale->name;
-    for (const char* part : {"inor", "eolian", "hrygian", "orian", "ocrian"})
-      if (name.find(part) != std::string::npos) minorFamily = true;
-  }
-  int sig = kKeySignatureByTonic[PitchClassMod(gKeyRoot)] - (minorFamily ? 3 : 0);
   int p = PitchClassMod(pc);
-  return sig < 0 ? kFlatNames[p] : kSharpNames[p];
+  return CurrentKeySignature() < 0 ? kFlatNames[p] : kSharpNames[p];
 }
 
-bool IsFlatKey(bool minor) {
-  return kKeySignatureByTonic[PitchClassMod(gKeyRoot)] - (minor ? 3 : 0) < 0;
-}
+bool IsFlatKey() { return CurrentKeySignature() < 0; }
 
 void PitchClassRingColour(int pc, float* r, float* g, float* b) {
   const float* c = kRingPalette[PitchClassToRingPos(pc)];

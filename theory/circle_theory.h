@@ -61,10 +61,12 @@ std::string ChordDegreeLabel(int ringPos);
 std::string SpellScaleNotes(int rootPc, const ScaleRow* row);
 // The same for the pitch class at a ring position.
 std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row);
+// Signature of the current scale on gKeyRoot (+ sharps, - flats): the one its tonic is spelled in.
+int CurrentKeySignature();
 // Name of a pitch class with sharps or flats by the current key signature.
 std::string NoteNameInKey(int pc);
-// The current key's signature (minus 3 when minor) is below 0.
-bool IsFlatKey(bool minor);
+// The current key signature has flats.
+bool IsFlatKey();
 
 // ---- colour and small helpers ----
 // Ring palette colour of pc's ring position, brightened.

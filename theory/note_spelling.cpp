@@ -1,11 +1,13 @@
 // theory/note_spelling: the name of a scale's tonic. A key signature is chosen for the scale on
 // that tonic (church modes by their offset from the major key, minor- and major-like sets by their
 // family, other asymmetric sets by the best-fitting major key), then the tonic is named by the
-// letter that the signature turns into it.
+// letter that the signature turns into it. The same signature spells every note of the current key,
+// so the staff, the chord names and the tonic in the caption never disagree.
 #include <cstdlib>
 #include <optional>
 
 #include "theory/circle_theory.h"
+#include "theory/scale_selection.h"
 
 // ---- internal helpers ----
 namespace {
@@ -116,13 +118,18 @@ std::optional<int> ChooseSignature(int r, const ScaleRow* row) {
   return BestFitSignature(m, r);
 }
 
+// The signature a scale on r is written in; the major key's on r where none was chosen.
+int SignatureFor(int r, const ScaleRow* row) {
+  std::optional<int> chosen = ChooseSignature(r, row);
+  return (chosen && *chosen >= -7 && *chosen <= 7) ? *chosen : kKeySignatureByTonic[r];
+}
+
 }  // namespace
 
 // ---- public functions ----
 std::string SpellScaleNotes(int rootPc, const ScaleRow* row) {
   int r = PitchClassMod(rootPc);
-  std::optional<int> chosen = ChooseSignature(r, row);
-  int s = (chosen && *chosen >= -7 && *chosen <= 7) ? *chosen : kKeySignatureByTonic[r];
+  int s = SignatureFor(r, row);
 
   for (int letter = 0; letter < 7; ++letter) {
     int acc = AccidentalUnder(letter, s);
@@ -154,3 +161,5 @@ std::string SpellScaleNotes(int rootPc, const ScaleRow* row) {
 std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row) {
   return SpellScaleNotes(kFifthsOrder[PitchClassMod(ringPos)], row);
 }
+
+int CurrentKeySignature() { return SignatureFor(PitchClassMod(gKeyRoot), gCurrentScale); }

@@ -146,10 +146,7 @@ bool IsOnStaffLine(const StaffGeometry& g, float y) {
   return false;
 }
 
-bool StaffUsesFlats() {
-  std::string name = gCurrentScale && gCurrentScale->name ? gCurrentScale->name : "";
-  return IsFlatKey(Contains(name, "inor") || Contains(name, "eolian"));
-}
+bool StaffUsesFlats() { return IsFlatKey(); }
 
 // ---- public functions: logic ----
 void UpdateStaffNoteLevels(float dt) {

@@ -83,7 +83,7 @@ int StaffAccidentalForScored(int accidental, bool written);
 float StaffYForLetter(int letter, int octave, float middleCY, float step);
 // y lies within 0.16 sp of one of the ten staff lines.
 bool IsOnStaffLine(const StaffGeometry& g, float y);
-// The current key is spelled with flats (minor by the scale's name).
+// The current key is spelled with flats, as the caption's tonic is.
 bool StaffUsesFlats();
 
 // ---- logic ----

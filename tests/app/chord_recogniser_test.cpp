@@ -1,5 +1,5 @@
 // The chord recogniser: names and slash basses, ties, hysteresis and repeats on a driven clock,
-// the history cap, and the harmony glow by mode.
+// the history cap, the key's spelling of the names, and the harmony glow by mode.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -71,6 +71,30 @@ TEST_F(ChordRecogniser, NamesChords) {
     ASSERT_EQ(gRingLabels.size(), c.root >= 0 ? 1u : 0u);
     if (c.root < 0) continue;
     EXPECT_EQ(gRecognisedChord.quality, c.quality);
+    EXPECT_EQ(gRingLabels[0].text, c.text);
+  }
+}
+
+// Chord names take the key's spelling, the one its tonic has in the staff's caption: in C# minor
+// (four sharps) C# E G# F# was named "Dbsus4" and C#m over G# "Dbm/Ab"; F# Lydian is Gb Lydian.
+TEST_F(ChordRecogniser, NamesFollowTheKeysSpelling) {
+  const struct {
+    ScaleRowId row;
+    int tonic;
+    std::vector<int> notes;
+    std::string text;
+  } cases[] = {
+      {kRowAeolian, 1, {61, 64, 68, 66}, "C#sus4"},  {kRowAeolian, 1, {56, 61, 64}, "C#m/G#"},
+      {kRowMixolydian, 1, {61, 65, 68, 71}, "C#7"}, {kRowLydian, 6, {54, 58, 61}, "Gb"},
+      {kRowAeolian, 2, {58, 62, 65}, "Bb"},         {kRowIonian, 2, {54, 57, 61}, "F#m"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    gCurrentScale = &gScaleRows[c.row];
+    gKeyRoot = c.tonic;
+    Hold(c.notes);
+    Frame();
+    ASSERT_EQ(gRingLabels.size(), 1u) << c.text;
     EXPECT_EQ(gRingLabels[0].text, c.text);
   }
 }

@@ -171,6 +171,43 @@ TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel
       << "its ledger lines run up to the area's edge";
 }
 
+// In C# minor the staff writes what the caption names: C#, E and G# played together sit on the C
+// and G rows with sharps, where they once stood on D and A as Db and Ab with flats.
+TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {
+  gCurrentScale = &gScaleRows[kRowAeolian];
+  gKeyRoot = 1;
+  EXPECT_EQ(StaffCaption(false), "Scale: C# Aeolian");
+  for (int note : {61, 64, 68})
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+  DrainMessages();
+  ASSERT_EQ(gPlayedNotes.size(), 3u);
+  DrawFrame();
+  Save("staff_panel_csharp_minor.png");
+  const StaffGeometry g = Geometry();
+  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+  const int x = (int)std::lround(g.playX);
+  for (const PlayedNote& p : gPlayedNotes) {
+    const int sharpRow = (int)StaffYForNote(p.note, g.middleCY, step, false);
+    const int flatRow = (int)StaffYForNote(p.note, g.middleCY, step, true);
+    EXPECT_TRUE(Near(Pixel(x - 2, sharpRow), p.r, p.g, p.b)) << "head of note " << p.note;
+    if (flatRow != sharpRow) EXPECT_FALSE(Near(Pixel(x - 2, flatRow), p.r, p.g, p.b)) << "note " << p.note << " as a flat";
+  }
+  // Left of C#4's head, a little above its row, a sharp has its two upright strokes side by side;
+  // a flat would have its single stem there.
+  const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
+  const int y = (int)(g.middleCY - 0.4f * size);
+  int strokes = 0;
+  bool inStroke = false;
+  for (int xx = (int)(g.labelX + 1.2f * g.sp); xx < (int)(g.playX - 1.5f * halfW); ++xx) {
+    const bool ink = Near(Pixel(xx, y), cs.r, cs.g, cs.b);
+    strokes += ink && !inStroke;
+    inStroke = ink;
+  }
+  EXPECT_EQ(strokes, 2) << "the sharp's strokes at y " << y;
+  ResetScaleSelection();
+  ValidateCurrentScale();
+}
+
 // The signs of notes struck together stand apart where they would run into each other: each
 // note's sign, found by its head's colour left of the heads, shares no x with the sign of a note a
 // fourth or less from it. In D Aeolian the five flats of 58 61 66 68 73 merged into one tall stem;

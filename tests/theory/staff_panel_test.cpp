@@ -1,10 +1,11 @@
 // tests/theory: the staff panel's logic: where notes sit, which steps are lines, where the panel
 // stands, the lit levels from the held notes (damaged note numbers and velocities included) and
-// the caption in both modes.
+// the caption in both modes, spelled in the key the staff and the chord names use.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "app/base/client_size.h"
@@ -13,6 +14,7 @@
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
 #include "tests/theory/theory_fixture.h"
+#include "theory/circle_theory.h"
 #include "theory/staff_panel.h"
 
 namespace {
@@ -217,6 +219,44 @@ TEST_F(StaffPanelTest, CaptionsInScaleAndKeyMode) {
   EXPECT_EQ(StaffCaption(true), "Key: -");
   gPracticeMode = gSightReadingView = true;
   EXPECT_TRUE(StaffKeyMode());
+}
+
+// The caption's tonic, the staff's sharps or flats and the chord names spell one key: C# minor has
+// four sharps (once written in Db with flats on the staff and "Dbsus4" in the chord trail), and F#
+// Lydian is written as Gb Lydian, five flats rather than seven sharps.
+TEST_F(StaffPanelTest, CaptionStaffAndChordNamesSpellTheKeyAlike) {
+  struct Case {
+    ScaleRowId row;
+    int tonic;
+    const char* caption;
+    bool flats;
+    const char* names;  // NoteNameInKey of C#, F#, G#, A#
+  } cases[] = {
+      {kRowAeolian, 1, "Scale: C# Aeolian", false, "C# F# G# A#"},
+      {kRowMinorPentatonic, 1, "Scale: C# Minor Pentatonic", false, "C# F# G# A#"},
+      {kRowMixolydian, 1, "Scale: C# Mixolydian", false, "C# F# G# A#"},
+      {kRowDorian, 1, "Scale: C# Dorian", false, "C# F# G# A#"},
+      {kRowHungarianMinor, 1, "Scale: C# Hungarian Minor", false, "C# F# G# A#"},
+      {kRowHarmonicMinor, 8, "Scale: G# Harmonic Minor", false, "C# F# G# A#"},
+      {kRowAeolian, 3, "Scale: D# Aeolian", false, "C# F# G# A#"},
+      {kRowLydian, 6, "Scale: Gb Lydian", true, "Db Gb Ab Bb"},
+      // Keys that were spelled alike already.
+      {kRowIonian, 5, "Scale: F Ionian", true, "Db Gb Ab Bb"},
+      {kRowIonian, 2, "Scale: D Ionian", false, "C# F# G# A#"},
+      {kRowIonian, 1, "Scale: Db Ionian", true, "Db Gb Ab Bb"},
+      {kRowAeolian, 2, "Scale: D Aeolian", true, "Db Gb Ab Bb"},
+      {kRowAeolian, 10, "Scale: Bb Aeolian", true, "Db Gb Ab Bb"},
+      {kRowChinese, 0, "Scale: C Chinese", false, "C# F# G# A#"},
+  };
+  for (const Case& c : cases) {
+    UseScale(c.row, c.tonic);
+    SCOPED_TRACE(c.caption);
+    EXPECT_EQ(StaffCaption(false), c.caption);
+    EXPECT_EQ(StaffUsesFlats(), c.flats);
+    std::string names;
+    for (int pc : {1, 6, 8, 10}) names += (names.empty() ? "" : " ") + NoteNameInKey(pc);
+    EXPECT_EQ(names, c.names);
+  }
 }
 
 }  // namespace
