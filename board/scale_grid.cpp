@@ -20,6 +20,7 @@
 #include "board/grid_interaction.h"
 #include "board/practice_hud.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/label_fit.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
@@ -299,7 +300,7 @@ std::string CutRowLabel(const std::string& translated, float labelColumnWidth, f
   // grid; the name is already translated and must not be looked up again.
   ScopedTrSuppress already;
   float size = (float)ComputeFontSizes(scale).small;
-  return FitTextToWidth(gFontSmall, translated, size, RowLabelRoom(labelColumnWidth, scale));
+  return FitWordsToWidth(gFontSmall, translated, size, RowLabelRoom(labelColumnWidth, scale));
 }
 
 // The Japanese middle dot between the words of a name: a break after it takes it away.
@@ -316,33 +317,6 @@ static bool CutEndsInHyphenatedLetter(const std::string& t) {
   return lead >= 0xC3 && lead <= 0xD3;
 }
 
-// The letter at byte i (two-byte sequences only; ASCII as it is) and the byte after it.
-static uint32_t LetterAt(const std::string& t, size_t i, size_t* next) {
-  const unsigned char a = (unsigned char)t[i];
-  if (a < 0x80 || i + 1 >= t.size() || (a & 0xE0) != 0xC0) {
-    *next = i + 1;
-    return a < 0x80 ? a : 0;
-  }
-  *next = i + 2;
-  return ((uint32_t)(a & 0x1F) << 6) | ((unsigned char)t[i + 1] & 0x3F);
-}
-
-// 1 a vowel, 2 a consonant that may begin a syllable, 0 anything else (the Cyrillic short i and the
-// hard and soft signs stay with the letter before them).
-static int LetterClass(uint32_t c) {
-  static const char16_t kVowels[] = u"aeiouyAEIOUYàáâãäåæèéêëìíîïòóôõöøùúûüýÀÁÂÃÄÅÆÈÉÊËÌÍÎÏÒÓÔÕÖØÙÚÛÜÝ"
-                                    u"аеёиоуыэюяАЕЁИОУЫЭЮЯіїєІЇЄαεηιουωάέήίόύώ";
-  static const char16_t kSigns[] = u"йьъЙЬЪ";
-  if (c == 0) return 0;
-  for (const char16_t* v = kVowels; *v; ++v)
-    if (*v == c) return 1;
-  for (const char16_t* v = kSigns; *v; ++v)
-    if (*v == c) return 0;
-  const bool latin = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0x24F);
-  const bool other = c >= 0x370 && c <= 0x4FF;   // Greek and Cyrillic
-  return latin || other ? 2 : 0;
-}
-
 // The last place at or before byte `limit` where a word of a hyphenating script breaks between
 // syllables: after a vowel, before a consonant and the vowel it opens ("Миксоли-дийский", not
 // "Миксолид-ийский"), with two letters at least on either side. 0 for none.
@@ -351,11 +325,12 @@ static size_t SyllableBreakBefore(const std::string& t, size_t limit) {
   uint32_t before = 0;
   while (i < limit) {
     size_t next = 0;
-    const uint32_t c = LetterAt(t, i, &next);
-    if (letters >= 2 && LetterClass(before) == 1 && LetterClass(c) == 2 && next < t.size()) {
+    const uint32_t c = TwoByteLetterAt(t, i, &next);
+    if (letters >= 2 && SyllableLetterKind(before) == kLetterVowel && SyllableLetterKind(c) == kLetterConsonant &&
+        next < t.size()) {
       size_t after = 0;
-      const uint32_t v = LetterAt(t, next, &after);
-      if (LetterClass(v) == 1 && after < t.size()) best = i;
+      const uint32_t v = TwoByteLetterAt(t, next, &after);
+      if (SyllableLetterKind(v) == kLetterVowel && after < t.size()) best = i;
     }
     before = c;
     ++letters;

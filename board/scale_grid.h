@@ -14,7 +14,8 @@ struct GridClip {
 };
 
 // The label-column text of a translated scale name: whole when it fits the room beside the grid
-// as gFontSmall draws it, else its longest whole-cluster prefix and "..." (draw it untranslated).
+// as gFontSmall draws it, else shortened as FitWordsToWidth shortens, its earlier words abbreviated
+// before its end is cut (draw it untranslated).
 std::string CutRowLabel(const std::string& translated, float labelColumnWidth, float scale);
 // A row label as it stands in the label column: one line, or two when the name is too wide for one
 // and the row is tall enough for two (both already translated: draw them untranslated).

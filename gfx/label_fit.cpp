@@ -1,7 +1,8 @@
-// gfx/label_fit: shrink, then wrap, then cut.
+// gfx/label_fit: shrink, then wrap, then cut; a name in one line abbreviates before it cuts.
 #include "gfx/label_fit.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "gfx/translate.h"
 
@@ -20,6 +21,55 @@ bool IsCjkBreakBefore(const std::string& t, size_t at) {
   const unsigned char lead = (unsigned char)t[at];
   if (lead < 0xE3 || lead > 0xED || at + 2 >= t.size()) return false;
   return !StartsWithNoLineStartMark(t, at);
+}
+
+// A word of a name as FitWordsToWidth shortens it.
+struct NameWord {
+  std::string text, shown;   // the word, and as far as it is shortened
+  char separator = 0;        // the blank or hyphen after it; 0 after the last word
+  std::vector<size_t> cuts;  // the byte lengths it may be abbreviated to, longest first
+  size_t taken = 0;          // how many of the cuts it went through
+};
+
+// An abbreviation ends on a consonant before a vowel, two letters in at least, as a reader expects
+// it to ("Гарм.", "Harmon."), never on a vowel or between two consonants of one sound.
+std::vector<size_t> AbbreviationCuts(const std::string& word) {
+  std::vector<size_t> cuts;
+  uint32_t before = 0;
+  for (size_t i = 0, letters = 0, next = 0; i < word.size(); i = next, ++letters) {
+    const uint32_t letter = TwoByteLetterAt(word, i, &next);
+    if (letters >= 2 && SyllableLetterKind(before) == kLetterConsonant && SyllableLetterKind(letter) == kLetterVowel)
+      cuts.push_back(i);
+    before = letter;
+  }
+  std::reverse(cuts.begin(), cuts.end());
+  return cuts;
+}
+
+std::vector<NameWord> SplitName(const std::string& name) {
+  std::vector<NameWord> words(1);
+  for (char c : name) {
+    if (c == ' ' || c == '-') {
+      words.back().separator = c;
+      words.emplace_back();
+    } else {
+      words.back().text += c;
+    }
+  }
+  for (NameWord& w : words) {
+    w.shown = w.text;
+    w.cuts = AbbreviationCuts(w.text);
+  }
+  return words;
+}
+
+std::string JoinName(const std::vector<NameWord>& words) {
+  std::string name;
+  for (const NameWord& w : words) {
+    name += w.shown;
+    if (w.separator) name += w.separator;
+  }
+  return name;
 }
 
 }  // namespace
@@ -85,4 +135,56 @@ LabelFit FitLabel(UiFont font, const std::string& text, float size, float room, 
   }
   fit.widest = kMinLabelScale * Width(font, fit.lines[0], size);
   return fit;
+}
+
+int SyllableLetterKind(uint32_t c) {
+  static const char16_t kVowels[] = u"aeiouyAEIOUYàáâãäåæèéêëìíîïòóôõöøùúûüýÀÁÂÃÄÅÆÈÉÊËÌÍÎÏÒÓÔÕÖØÙÚÛÜÝ"
+                                    u"аеёиоуыэюяАЕЁИОУЫЭЮЯіїєІЇЄαεηιουωάέήίόύώ";
+  static const char16_t kSigns[] = u"йьъЙЬЪ";
+  if (c == 0) return kLetterOther;
+  for (const char16_t* v = kVowels; *v; ++v)
+    if (*v == c) return kLetterVowel;
+  for (const char16_t* v = kSigns; *v; ++v)
+    if (*v == c) return kLetterOther;
+  const bool latin = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0x24F);
+  const bool other = c >= 0x370 && c <= 0x4FF;   // Greek and Cyrillic
+  return latin || other ? kLetterConsonant : kLetterOther;
+}
+
+uint32_t TwoByteLetterAt(const std::string& t, size_t i, size_t* next) {
+  const unsigned char a = (unsigned char)t[i];
+  if (a < 0x80 || i + 1 >= t.size() || (a & 0xE0) != 0xC0) {
+    *next = i + 1;
+    return a < 0x80 ? a : 0;
+  }
+  *next = i + 2;
+  return ((uint32_t)(a & 0x1F) << 6) | ((unsigned char)t[i + 1] & 0x3F);
+}
+
+std::string FitWordsToWidth(const std::string& shown, float maxWidth, const ShownTextWidth& width) {
+  if (shown.empty() || maxWidth <= 0.0f) return "";
+  if (width(shown) <= maxWidth) return shown;
+  // The last word stays whole and the others keep their beginnings, so names that differ in any
+  // word still differ: a cut end loses just the word ("... Minor", "... Major") that tells them apart.
+  std::vector<NameWord> words = SplitName(shown);
+  std::string fitted = shown;
+  while (true) {
+    NameWord* widest = nullptr;
+    float widestWidth = -1.0f;
+    for (size_t k = 0; k + 1 < words.size(); ++k) {
+      if (words[k].taken >= words[k].cuts.size()) continue;
+      const float w = width(words[k].shown);
+      if (w > widestWidth) widest = &words[k], widestWidth = w;
+    }
+    if (!widest) break;
+    widest->shown = widest->text.substr(0, widest->cuts[widest->taken++]) + ".";
+    fitted = JoinName(words);
+    if (width(fitted) <= maxWidth) return fitted;
+  }
+  return CutShownText(fitted, maxWidth, width);
+}
+
+std::string FitWordsToWidth(UiFont font, const std::string& shown, float size, float maxWidth) {
+  ScopedTrSuppress asShown;
+  return FitWordsToWidth(shown, maxWidth, [&](const std::string& t) { return MeasureText(font, t, size); });
 }

@@ -1,8 +1,9 @@
 // gfx/label_fit: how a label is fitted into its box in any language: at its size when it fits with
 // a margin on both sides, else a little smaller, else on two lines where the box is tall enough,
-// and only then cut with "...". Works on the translated text; needs the fonts (a GL context) to
-// measure, but draws nothing.
+// and only then cut with "...". A name in a one-line row is shortened word by word before its end
+// is cut. Works on the translated text; needs the fonts (a GL context) to measure, but draws nothing.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,3 +25,23 @@ bool StartsWithNoLineStartMark(const std::string& text, size_t at);
 float LabelMargin(float uiScale);
 // Fits the (English) label into room x roomHeight pixels for a font of that size.
 LabelFit FitLabel(UiFont font, const std::string& text, float size, float room, float roomHeight);
+
+// ---- names in one line ----
+// What a letter of the scripts that hyphenate and abbreviate (Latin, Greek, Cyrillic) is to a
+// syllable; the short i and the hard and soft signs, which stay with the letter before them, and
+// every other character are kLetterOther.
+inline constexpr int kLetterOther = 0;
+inline constexpr int kLetterVowel = 1;
+inline constexpr int kLetterConsonant = 2;
+int SyllableLetterKind(uint32_t letter);
+// The letter at byte i of a UTF-8 text and, in *next, where the one after it starts; two-byte
+// letters and ASCII only, 0 for a longer sequence.
+uint32_t TwoByteLetterAt(const std::string& text, size_t i, size_t* next);
+// A name as it is shown, fitted to maxWidth on one line so that names differing in any word stay
+// apart: whole when it fits; else the words before the last (split at blanks and hyphens) are
+// abbreviated to their beginning and a period, "Гарм. минор", cut after a consonant that a vowel
+// follows, the widest word first and each no further than it must; only when even that is too wide
+// is the end cut with "...". Words of other scripts are not abbreviated.
+std::string FitWordsToWidth(const std::string& shown, float maxWidth, const ShownTextWidth& width);
+// The same measured in that font at that size (the text is already translated).
+std::string FitWordsToWidth(UiFont font, const std::string& shown, float size, float maxWidth);

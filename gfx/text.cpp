@@ -570,16 +570,21 @@ static size_t NextCharBoundary(const std::string& t, size_t i) {
 std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth) {
   if (text.empty() || maxWidth <= 0) return "";
   if (MeasureText(font, text, fallbackSize) <= maxWidth) return text;
-  std::string t = Tr(text);
   UiFont f = ResolveFont(font);
   // The prefixes are already translated: measure them as they are.
+  return CutShownText(Tr(text), maxWidth, [&](const std::string& s) { return MeasureTranslated(f, s, fallbackSize); });
+}
+
+std::string CutShownText(const std::string& t, float maxWidth, const ShownTextWidth& width) {
+  if (t.empty() || maxWidth <= 0) return "";
+  if (width(t) <= maxWidth) return t;
   size_t lo = 0, hi = t.size();
   while (lo < hi) {
     size_t mid = BackToCharBoundary(t, (lo + 1 + hi) / 2);
     // A cluster longer than the step: try the next whole cluster after lo instead.
     if (mid <= lo) mid = NextCharBoundary(t, lo);
     if (mid <= lo || mid > hi) break;
-    if (MeasureTranslated(f, t.substr(0, mid) + "...", fallbackSize) > maxWidth)
+    if (width(t.substr(0, mid) + "...") > maxWidth)
       hi = mid - 1;
     else
       lo = mid;

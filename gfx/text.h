@@ -4,6 +4,7 @@
 // measures translates its text with Tr first, so callers pass English.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ float MeasureTextHeight(UiFont font, const std::string& text, float fallback);
 // The text itself when it fits; else the longest translated prefix, cut on a character boundary,
 // followed by "..." (already translated: draw it with translation suppressed).
 std::string FitTextToWidth(UiFont font, const std::string& text, float fallbackSize, float maxWidth);
+// Width in pixels of a text as it stands (already in the UI language).
+using ShownTextWidth = std::function<float(const std::string&)>;
+// FitTextToWidth for a text as it stands, measured by `width`: the text when it fits, else its
+// longest prefix ending on a whole character cluster followed by "...", or "..." alone.
+std::string CutShownText(const std::string& shown, float maxWidth, const ShownTextWidth& width);
 // The text broken at spaces into lines no wider than maxWidth, at most maxLines of them; a word
 // wider than a line, and the last line when more text is left, end in "...". Measures the text as
 // it is given: call it with translation suppressed for text already in the UI language.

@@ -11,6 +11,7 @@
 #include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/gl_setup.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
 #include "gfx/rounded_rect.h"
@@ -83,7 +84,7 @@ static void DrawOverlayListRows(const ScaleListLayout& L) {
     }
     const std::string translatedName = Tr(scale->name);
     ScopedTrSuppress translated;  // fitted and drawn as it is shown
-    const std::string name = FitTextToWidth(gFontSmall, translatedName, textSize, L.list.w - 14.0f);
+    const std::string name = FitWordsToWidth(gFontSmall, translatedName, textSize, L.list.w - 14.0f);
     const float k = current ? 1.0f : 0.8f;
     float c[3];
     ScaleLabelColour(*scale, c);

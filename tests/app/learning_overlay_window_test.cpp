@@ -17,11 +17,15 @@
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
+#include "gfx/widgets_draw.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "tests/app/real_window_fixture.h"
+#include "tests/support/test_support.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
@@ -30,13 +34,14 @@
 namespace {
 
 constexpr int kPentatonicSet = 4;
+constexpr int kAllScales = 7;
 
 class LearningOverlayWindow : public RealWindow {
  protected:
   void SetUp() override {
-    RealWindow::SetUp();
+    OpenProgramWindow(fullHd_ ? 0 : 100, fullHd_ ? 0 : 100, width_, height_);
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(WaitForClientSize(1440, 920));
+    ASSERT_TRUE(WaitForClientSize(width_, height_));
     RebuildFonts();
     ConnectFloors();
     // The app clock counts from its first reading, which a driven clock of an earlier test in this
@@ -54,6 +59,7 @@ class LearningOverlayWindow : public RealWindow {
     RunDrivenFrames(30);
   }
   void TearDown() override {
+    SetLanguage("en-US");
     ResetScaleSelection();
     ResetFilterTabs();
     ResetViewModes();
@@ -89,6 +95,22 @@ class LearningOverlayWindow : public RealWindow {
     ASSERT_TRUE(IsOverlayListShown());
   }
   static const ScaleRow* ListRow(int position) { return gScaleCatalogue[(size_t)VisibleScaleAt(position)]; }
+  static void SetLanguage(const std::string& tag) {
+    std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+    gUiLanguage = tag;
+    ResetTranslationFileForTesting();
+  }
+  bool fullHd_ = false;   // a window maximised on the 1920 x 1080 screen
+  int width_ = 1440, height_ = 920;
+};
+
+class LearningOverlayWindowFullHd : public LearningOverlayWindow {
+ protected:
+  void SetUp() override {
+    fullHd_ = true;
+    width_ = 1920, height_ = 1080;
+    LearningOverlayWindow::SetUp();
+  }
 };
 
 // Up and Down walk the list the overlay shows, row by row and without wrapping, keeping the key;
@@ -163,6 +185,50 @@ TEST_F(LearningOverlayWindow, TheColumnBetweenTheListAndTheStaffIsDimmed) {
       if (m > brightest) brightest = m, bx = x, by = y;
     }
   EXPECT_LT(brightest, 120) << "an undimmed piece of the circle at " << bx << "," << by;
+}
+
+// In Russian the names of one family share a long first word ("Гармонический минор", "Гармонический
+// мажор"), wider than the list's rows. Each row must still show the word that tells it from its
+// neighbour: the ink of the two rows differs, where cut at the end they would read alike.
+TEST_F(LearningOverlayWindowFullHd, LongRussianNamesKeepTheWordThatTellsThemApart) {
+  TempDir dir;
+  ScopedExeDir exe(dir.path());
+  std::filesystem::copy(std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales",
+                        dir.File("locales"));
+  SetLanguage("ru-RU");
+  ASSERT_EQ(Tr("Harmonic Minor"), "Гармонический минор");
+  ChooseOverlayFilter(kAllScales);
+  RunDrivenFrames(1);
+  KeepScreenshot("learning_overlay_russian_list");
+  const ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  const float size = FontPixelSize(gFontSmall);
+  {
+    ScopedTrSuppress shown;
+    ASSERT_GT(MeasureText(gFontSmall, "Гармонический минор", size), L.list.w - 14.0f) << "the name must not fit";
+  }
+  // The bright pixels of a row, from above its capitals to below its tails.
+  const std::vector<uint8_t> frame = ReadFrame();
+  auto rowInk = [&](const char* name) {
+    int position = -1;
+    for (int p = 0; p < VisibleScaleCount(); ++p)
+      if (ListRow(p)->name == std::string(name)) position = p;
+    EXPECT_GE(position, 0) << name;
+    const float middle = L.list.y + L.list.h / 2.0f + ((float)position - gScaleListScroll) * L.rowPitch;
+    std::vector<bool> ink;
+    for (int y = (int)(middle - 0.5f * L.rowPitch) + 1; y < (int)(middle + 0.5f * L.rowPitch); ++y)
+      for (int x = (int)L.list.x; x < (int)(L.list.x + L.list.w); ++x) {
+        const uint8_t* px = &frame[((size_t)y * (size_t)gClientWidth + (size_t)x) * 4];
+        ink.push_back(std::max({px[0], px[1], px[2]}) > 70);
+      }
+    return ink;
+  };
+  const std::vector<bool> minor = rowInk("Harmonic Minor"), major = rowInk("Harmonic Major");
+  ASSERT_EQ(minor.size(), major.size());
+  int inked = 0, differing = 0;
+  for (size_t i = 0; i < minor.size(); ++i) inked += minor[i], differing += minor[i] != major[i];
+  ASSERT_GT(inked, 100) << "no name drawn in the row";
+  EXPECT_GT(differing, inked / 6) << "the two rows read alike";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The grid's rules that decide what is drawn where: the row-label cut by width on whole clusters,
+// The grid's rules that decide what is drawn where: the row-label cut by width on whole clusters
+// after its earlier words are abbreviated,
 // the scale band and the extra half row of a scrolled list, and the clip box kept inside the
 // window whatever the window's size.
 #include <gtest/gtest.h>
@@ -33,6 +34,22 @@ TEST_F(ScaleGridRules, RowLabelsAreCutByWidthOnWholeClusters) {
         float size = (float)ComputeFontSizes(scale).small, room = RowLabelRoom(column, scale);
         if (MeasureText(0, name, size) <= room) {
           EXPECT_EQ(cut, name);
+          continue;
+        }
+        EXPECT_LE(MeasureText(0, cut, size), room);
+        // Latin words before the last are abbreviated first, so the last word stays while it can.
+        if (name == names[1]) {
+          const std::string shortest = "Hung. Min. Long Name";
+          const bool cutAtEnd = cut.size() >= 3 && cut.compare(cut.size() - 3, 3, "...") == 0;
+          EXPECT_EQ(cutAtEnd, MeasureText(0, shortest, size) > room);
+          if (cutAtEnd) {
+            EXPECT_EQ(shortest.compare(0, cut.size() - 3, cut, 0, cut.size() - 3), 0);
+          } else {
+            ASSERT_GE(cut.size(), shortest.size());
+            EXPECT_EQ(cut.compare(0, 4, "Hung"), 0);
+            EXPECT_EQ(cut.substr(cut.size() - 10), " Long Name");
+            EXPECT_NE(cut.find(". "), std::string::npos);
+          }
           continue;
         }
         ASSERT_GE(cut.size(), 3u);
