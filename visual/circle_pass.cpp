@@ -442,8 +442,12 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   DrawTextUtf8(gFontMain, x - shift, y + 10.0f, minor, 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
   if (!pl.degreeLabel.empty()) {
-    x = in.centreX + u1 * (in.innermost - 16.0f), y = in.centreY + u2 * (in.innermost - 16.0f);
-    DrawTextUtf8(gFontMain, x - 10.0f, y + 8.0f, pl.degreeLabel, pl.degreeColour[0], pl.degreeColour[1],
+    // Centred as the names are: "viio" grew outwards only, into the minor name beside it ("F#m").
+    // Where the minor name moved in with its narrowed band, the label moves in as far.
+    shift = 0.5f * MeasureText(gFontMain, pl.degreeLabel, 20.0f);
+    const float inset = 16.0f + (30.0f - minorOffset);
+    x = in.centreX + u1 * (in.innermost - inset), y = in.centreY + u2 * (in.innermost - inset);
+    DrawTextUtf8(gFontMain, x - shift, y + 8.0f, pl.degreeLabel, pl.degreeColour[0], pl.degreeColour[1],
                  pl.degreeColour[2], pl.degreeColour[3] * A);
   }
   EndTextRun();

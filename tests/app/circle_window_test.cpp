@@ -238,6 +238,23 @@ TEST_F(CircleWindow, TheRingsNamesStandApart) {
       longest = std::max(longest, clear);
     }
     EXPECT_GE(longest, 14) << "F#m and A run together";
+    // In Bb major the leading note's "viio" stands at 3 o'clock inside "F#m": clear columns between
+    // them along the same row.
+    SelectScale(&gScaleRows[kRowIonian], 10, true);   // Bb: its vii is A
+    Frames(60);
+    Shot("circle_degree_label_" + std::to_string(w) + ".png");
+    // The three columns before the first letter of "F#m" (centred on its point) carry no ink but
+    // the ring's edge.
+    const float minorLeft = cx_ + Rm_ + minorAt - 0.5f * MeasureText(gFontMain, "F#m", 20.0f);
+    int ink = 0, label = 0;
+    for (float x = minorLeft - 3.0f; x < minorLeft; x += 1.0f)
+      if (std::fabs(x - (cx_ + Rm_)) > 2.0f)
+        for (float y = cy_ - 8.0f; y <= cy_ + 8.0f; y += 1.0f) ink += Sum(Pixel(x, y)) > 140;
+    for (float x = cx_ + Rm_ - 30.0f; x < cx_ + Rm_ - 10.0f; x += 1.0f)
+      for (float y = cy_ - 8.0f; y <= cy_ + 8.0f; y += 1.0f) label += Sum(Pixel(x, y)) > 140;
+    EXPECT_GT(label, 0) << "the degree label is drawn";
+    EXPECT_EQ(ink, 0) << "viio and F#m run together";
+    SelectScale(&gScaleRows[kRowIonian], 0, true);
   }
 }
 
