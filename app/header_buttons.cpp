@@ -13,6 +13,7 @@
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playlist.h"
+#include "platform/window.h"
 
 // ---- internal helpers ----
 static bool On(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
@@ -39,6 +40,9 @@ static void ChooseFromMenu(bool (*chooser)()) {
   gFileMenuOpen = false;
   RelayoutAll();
   gChosenMenuItem = chooser;
+  // Presses already waiting behind this one (the rest of a double click on the item) belong to the
+  // dialog about to open, not to what the closed menu uncovers.
+  WindowDropPointerPresses();
 }
 
 // The open file menu: true when the press was inside it.

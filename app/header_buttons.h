@@ -4,8 +4,8 @@
 #pragma once
 
 // A press on the header row or the open file menu; true when taken. A press outside an open file
-// menu closes it and is not taken. A press on a menu item closes the menu; its dialog waits for
-// RunChosenMenuItem.
+// menu closes it and is not taken. A press on a menu item closes the menu and drops the presses
+// queued behind it; its dialog waits for RunChosenMenuItem.
 bool HeaderButtonsMouseDown(int x, int y);
 // Opens the dialog of the menu item last pressed, once: the main loop calls it after presenting
 // the frame that shows the menu closed.

@@ -1,8 +1,9 @@
 // platform/file_dialogs: the desktop's own dialogs for choosing a file to open or a folder.
 //
 // The dialog runs as a child program (zenity, or kdialog on a KDE desktop or where zenity is
-// missing) and the call waits for it, as a modal dialog does. Cancel, a failing dialog or no
-// dialog program at all all mean that nothing was chosen. Tests replace the dialog by a script.
+// missing) and the call waits for it, as a modal dialog does: presses made on the program's window
+// meanwhile are dropped when it returns. Cancel, a failing dialog or no dialog program at all all
+// mean that nothing was chosen. Tests replace the dialog by a script.
 #pragma once
 #include <string>
 #include <vector>

@@ -131,8 +131,7 @@ bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
   return !ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-bool ShowDialog(const FileDialogRequest& request, std::string* path) {
-  if (gDialogScript) return gDialogScript(request, path);
+bool RunDialogProgram(const FileDialogRequest& request, std::string* path) {
   std::string program = ChooseDialogProgram();
   if (program.empty()) return false;
   std::string out;
@@ -141,6 +140,15 @@ bool ShowDialog(const FileDialogRequest& request, std::string* path) {
   if (out.empty()) return false;
   *path = out;
   return true;
+}
+
+bool ShowDialog(const FileDialogRequest& request, std::string* path) {
+  bool chosen = gDialogScript ? gDialogScript(request, path) : RunDialogProgram(request, path);
+  // The dialog is a program of its own, so the window system kept queueing presses on ours while it
+  // was up (the rest of the double click that opened it, too): they would press whatever lies
+  // where they were made.
+  WindowDropPointerPresses();
+  return chosen;
 }
 
 }  // namespace

@@ -55,6 +55,10 @@ bool WindowSetFullscreen(bool on);
 // there were, including those that post nothing (the window shown again or uncovered: its picture
 // may need drawing again).
 int PumpWindowEvents();
+// Discards the mouse button presses and releases (double clicks too) waiting so far, both those the
+// window system holds and those already in the message queue; motion, the wheel, keys and the rest
+// stay. A modal dialog's owner takes no presses while the dialog is up.
+void WindowDropPointerPresses();
 // True when the program has been asked to end (SIGTERM, SIGINT, the session ending) and the request
 // waits in the event queue; it stays there for the normal close. For waits that hold the UI thread.
 bool WindowQuitRequested();

@@ -12,6 +12,7 @@
 #include "platform/event_translate.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 
 // ---- state ----
@@ -391,6 +392,14 @@ int PumpWindowEvents() {
     ++count;
   }
   return count;
+}
+
+void WindowDropPointerPresses() {
+  if (gSdlVideoUp) {
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP);
+  }
+  RemoveAppMessages(kMsgLButtonDown, kMsgRButtonDown);
 }
 
 bool WindowQuitRequested() {

@@ -2,7 +2,8 @@
 // program through the window layer as a user's would, frames run on the real clock, and the state
 // they change is read back. Covers the key drag round the circle with the pointer coming back at
 // the marker, the Escape cascade through full screen, the command keys, a typed name with the real
-// clipboard, typing under the start screen, and the file menu's real zenity dialog driven by keys.
+// clipboard, typing under the start screen, the file menu's real zenity dialog driven by keys, and
+// presses made while a dialog of the menu is up.
 // Screenshots go to a "screenshots" folder beside the program.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -37,6 +38,7 @@
 #include "midi/playback.h"
 #include "midi/playlist.h"
 #include "platform/clock.h"
+#include "platform/file_dialogs.h"
 #include "platform/images.h"
 #include "platform/input.h"
 #include "board/board_layout.h"
@@ -338,6 +340,70 @@ TEST_F(InputWindow, NothingIsTypedWhileTheStartScreenIsUp) {
   EXPECT_EQ(gPracticeStrip, strip);
   EndStartScreenAtOnce(GetAppSeconds());
   gStudentNameEntryActive = false;
+}
+
+// The menu's dialogs are modal: the rest of a double click on a menu item, whether it came before
+// the dialog opened or while it was up, presses nothing that the closed menu uncovers.
+TEST_F(InputWindow, ADoubleClickOnAMenuItemPressesNothingBelowIt) {
+  ASSERT_TRUE(LoadAndPlayMidi(WriteSong("tune.mid")));
+  TogglePlayback();
+  ASSERT_TRUE(gPlaying && gPaused);
+  gLoopStartSet = gLoopEndSet = false;
+  gStatusText.clear();
+  Pump(3);
+  // The middle of where an item of the open menu lies over a control.
+  auto over = [this](const RectF& item, const RectF& below, int* x, int* y) {
+    ClickAt(gFileButtonRect);
+    ASSERT_TRUE(gFileMenuOpen);
+    RelayoutAll();
+    const float left = std::max(item.x, below.x), right = std::min(item.x + item.w, below.x + below.w);
+    const float top = std::max(item.y, below.y), bottom = std::min(item.y + item.h, below.y + below.h);
+    ASSERT_TRUE(right - left >= 2 && bottom - top >= 2) << "the item does not lie over the control";
+    *x = (int)((left + right) / 2);
+    *y = (int)((top + bottom) / 2);
+  };
+  static decltype(this) self = nullptr;
+  static int asked = 0;
+  static std::vector<std::string> pressWhileUp;
+  self = this;
+  asked = 0;
+  pressWhileUp.clear();
+  SetFileDialogScriptForTesting([](const FileDialogRequest&, std::string*) {
+    ++asked;
+    if (!pressWhileUp.empty()) {
+      EXPECT_TRUE(self->XdoOk(pressWhileUp));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));   // the dialog stays up a while
+    }
+    return false;
+  });
+
+  // Both presses made before the next frame: the second is queued behind the one that chose the item.
+  int x = 0, y = 0;
+  over(gFileMenuOpenFolderRect, gSeekBarRect, &x, &y);
+  ASSERT_TRUE(XdoOk({"mousemove", "--window", window_, std::to_string(x), std::to_string(y), "click", "--repeat",
+                     "2", "--delay", "60", "1"}));
+  Pump(3);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(gFileMenuOpen);
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet) << gStatusText;
+  EXPECT_TRUE(gPaused);
+
+  // The second press made while the dialog is up.
+  gLoopStartSet = gLoopEndSet = false;
+  over(gFileMenuOpenFileRect, gPlayButtonRect, &x, &y);
+  pressWhileUp = {"mousemove", "--window", window_, std::to_string(x), std::to_string(y), "click", "1"};
+  MoveTo(x, y);
+  ASSERT_TRUE(XdoOk({"click", "1"}));
+  Pump(3);
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(gPaused) << gStatusText;
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet) << gStatusText;
+  // The window takes presses again once the dialog is gone.
+  ClickAt(gPlayButtonRect);
+  EXPECT_FALSE(gPaused);
+  SetFileDialogScriptForTesting(nullptr);
+  pressWhileUp.clear();
+  UnloadMidi();
 }
 
 TEST_F(InputWindow, TheFileMenuOpensTheRealDialog) {
