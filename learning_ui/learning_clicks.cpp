@@ -179,7 +179,7 @@ bool HandleLearningClick(int x, int y) {
   if (!gLibraryLoaded) LoadLibraryIndex();
   const LearningLayout l = ComputeLearningLayout();
   if (ClickScrollbar(l, x, y) || HandleLearningCalendarClick(l, x, y)) return true;
-  if (IsCurrentDayComplete() && In(NextLessonButtonRect(l), x, y)) {
+  if (In(NextLessonButtonRect(l), x, y)) {
     PrepareNextLesson();
     return true;
   }

@@ -11,6 +11,7 @@
 #include "learning/daily_blocks.h"
 #include "learning/library_browser.h"
 #include "learning/library_view_state.h"
+#include "learning/schedule.h"
 #include "learning_ui/learning_screen_state.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/mastery_map_layout.h"
@@ -40,6 +41,23 @@ static int NavKeyIndex(const std::string& key) {
   return -1;
 }
 
+static float NextLessonTop(const LearningLayout& l) { return l.top + l.height - 41.0f; }
+
+// A window too low for the twelve rows the navigation may take: the LEVEL list moves up to end
+// above bottom, below the navigation rows shown now; where its seven rows still find no room it
+// shows those that fit and scrolls (closer rows ran Japanese and Hindi labels into each other).
+// False when not even one row fits.
+static bool FitLevelList(LearningLayout& l, float bottom) {
+  l.levelRowsShown = 7;
+  if (l.lowerY + 7.0f * l.lowerRowH <= bottom) return true;
+  const float navEnd = l.navY + (float)BuildNavRows().size() * l.navRowH + 20.0f;
+  l.lowerY = std::max(navEnd, bottom - 7.0f * l.lowerRowH);
+  l.lowerRowH = std::max(std::min(l.lowerRowH, (bottom - l.lowerY) / 7.0f), 15.0f);
+  const int fit = (int)std::floor((bottom - l.lowerY) / l.lowerRowH);
+  l.levelRowsShown = ClampInt(fit, 1, 7);
+  return fit >= 1;
+}
+
 // ---- the layout ----
 LearningLayout ComputeLearningLayout() {
   const float W = (float)gClientWidth, H = (float)gClientHeight;
@@ -58,17 +76,17 @@ LearningLayout ComputeLearningLayout() {
   l.navRowH = ClampFloat((l.height - (l.navY - l.top) - 25.0f - 119.0f - 50.0f) / 12.0f, 16.0f, 20.0f);
   l.lowerY = l.navY + 12.0f * l.navRowH + 20.0f;
   l.lowerRowH = ClampFloat((l.height + l.top - l.lowerY - 48.0f) / 7.0f, 15.0f, 20.0f);
-  // A window too low for the twelve rows the navigation may take: the LEVEL list moves up to end
-  // inside the panel, below the navigation rows shown now; where its seven rows still find no room
-  // it shows those that fit and scrolls (closer rows ran Japanese and Hindi labels into each other).
-  const float listBottom = l.top + l.height - 8.0f;
-  l.levelRowsShown = 7;
-  if (l.lowerY + 7.0f * l.lowerRowH > listBottom) {
-    const float navEnd = l.navY + (float)BuildNavRows().size() * l.navRowH + 20.0f;
-    l.lowerY = std::max(navEnd, listBottom - 7.0f * l.lowerRowH);
-    l.lowerRowH = std::max(std::min(l.lowerRowH, (listBottom - l.lowerY) / 7.0f), 15.0f);
-    l.levelRowsShown = ClampInt((int)std::floor((listBottom - l.lowerY) / l.lowerRowH), 1, 7);
+  // A finished day puts NEXT LESSON at the sidebar's foot and the LEVEL list ends above it, or a
+  // press on a level moved the student on. Where not one level row would then fit under the
+  // navigation (the Skills group open in a 720-px window), the button gives way in the card grids:
+  // the filter the cards are listed by must stay in sight, and the lesson view keeps the button.
+  const LearningLayout unfitted = l;
+  l.nextLesson = IsCurrentDayComplete();
+  if (l.nextLesson && !FitLevelList(l, NextLessonTop(l) - 4.0f) && IsLibraryGridView()) {
+    l = unfitted;
+    l.nextLesson = false;
   }
+  if (!l.nextLesson) FitLevelList(l, l.top + l.height - 8.0f);
   l.detailW = ClampFloat(0.185f * l.width, 240.0f, 280.0f);
   if (l.width - l.sideW - l.detailW <= 720.0f) l.detailW = 0.0f;
   l.contentRight = l.detailW > 0.0f ? l.x + l.width - l.detailW - 22.0f : l.x + l.width;
@@ -133,7 +151,8 @@ RectF LevelRowRect(const LearningLayout& l, int row) {
 }
 
 RectF NextLessonButtonRect(const LearningLayout& l) {
-  return {l.sideX - 12.0f, l.top + l.height - 41.0f, l.sideInnerW, 30.0f};
+  if (!l.nextLesson) return kHiddenRect;
+  return {l.sideX - 12.0f, NextLessonTop(l), l.sideInnerW, 30.0f};
 }
 
 // ---- header and card controls ----

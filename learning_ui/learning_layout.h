@@ -18,6 +18,7 @@ struct LearningLayout {
   float navY, navRowH;                // the navigation list
   float lowerY, lowerRowH;            // the LEVEL list
   int levelRowsShown;                 // its rows that fit, 7 but in a low window with a long navigation
+  bool nextLesson;                    // NEXT LESSON stands at the sidebar's foot: the day is done
   float calendarY, calendarH;         // the calendar
   float contentRight;                 // left edge of the detail column, or the panel's right edge
   float detailW;                      // the detail column, 0 when the panel is too narrow
@@ -55,6 +56,7 @@ RectF NavRowRect(const LearningLayout& l, int row);
 RectF LevelRowRect(const LearningLayout& l, int row);
 // The LEVEL list's first row shown: gLevelListFirst within what the list can scroll.
 int LevelListFirst(const LearningLayout& l);
+// Hidden while the day is open, and in a card grid whose LEVEL list it would leave no row.
 RectF NextLessonButtonRect(const LearningLayout& l);
 
 // ---- header and card controls ----

@@ -370,7 +370,7 @@ void DrawLearningScreen() {
   DrawLearningCalendar(l);
   DrawNavigation(l);
   if (IsLibraryGridView()) DrawLevelFilter(l);
-  if (IsCurrentDayComplete()) DrawPillButton(NextLessonButtonRect(l), "NEXT LESSON", kPillGold, true, 2.0f, 0.0f, 1.0f);
+  if (l.nextLesson) DrawPillButton(NextLessonButtonRect(l), "NEXT LESSON", kPillGold, true, 2.0f, 0.0f, 1.0f);
   DrawLearningScrollbar(l);
   DrawScrollSectionLabels(l);
   DrawViewBody(l);

@@ -16,7 +16,10 @@
 
 #include "app/base/status_text.h"
 #include "gfx/layout.h"
+#include "learning/library_view_state.h"
+#include "learning/schedule.h"
 #include "learning_ui/learning_calendar.h"
+#include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/lesson_panel.h"
@@ -223,6 +226,55 @@ TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {
   std::array<int, 3> c = At(frame, button.x + button.w - 12, button.y + 12);
   EXPECT_GT(c[0] - c[2], 30) << "button";
   SaveProgramScreenshot("lesson_narrow_1280x720");
+}
+
+// A finished day in the smallest window: with the Songbook open the LEVEL rows end above the gold
+// NEXT LESSON with dark panel between; with the Skills group's seven entries open no level row
+// would fit beside it, and the card grid shows its LEVEL row alone. Each shown row's dot keeps its
+// own colour (a row under the button showed only faintly through it).
+TEST_F(LessonWindow, NextLessonStandsClearOfTheLevelListInALowWindow) {
+  OpenWindow(1280, 720);
+  if (HasFatalFailure()) return;
+  SeedLesson(dir_, {"b1", "b2", "b3", "b4", "b5"});
+  ASSERT_TRUE(IsCurrentDayComplete());
+  gLibraryOpen = true;
+  for (const char* view : {"rep_era", "etude"}) {
+    SCOPED_TRACE(view);
+    gLibraryViewKey = view;
+    DrawScreen();
+    ClockDriveAdvance(1500);
+    const std::vector<uint8_t> frame = DrawScreen();
+    const LearningLayout l = ComputeLearningLayout();
+    const bool songbook = std::string(view) == "rep_era";
+    const RectF button = NextLessonButtonRect(l);
+    ASSERT_EQ(button.w > 0.0f, songbook);
+    float lastBottom = 0.0f;
+    for (int r = 0; r < 7; ++r) {
+      const RectF row = LevelRowRect(l, r);
+      if (!(row.w > 0.0f)) continue;
+      lastBottom = row.y + row.h;
+      float cr = 0.45f, cg = 0.66f, cb = 1.0f;
+      if (r > 0) LevelColour(r - 1, &cr, &cg, &cb);
+      const Rgb dot = At(frame, l.sideX + 5.0f, row.y + row.h / 2.0f);
+      EXPECT_NEAR(dot[0], 0.9f * 255.0f * cr, 30) << "level row " << r;
+      EXPECT_NEAR(dot[1], 0.9f * 255.0f * cg, 30) << "level row " << r;
+      EXPECT_NEAR(dot[2], 0.9f * 255.0f * cb, 30) << "level row " << r;
+    }
+    ASSERT_GT(lastBottom, 0.0f) << "no level row shown";
+    // Where the button stands in a finished day's sidebar: its gold, or no gold without it.
+    const float buttonTop = l.top + l.height - 41.0f;
+    const Rgb foot = At(frame, l.sideX + l.sideInnerW - 24.0f, buttonTop + 12.0f);
+    if (songbook) {
+      EXPECT_GT(foot[0] - foot[2], 30) << "the button's gold";
+      EXPECT_GT(foot[0], 60);
+      EXPECT_LT(lastBottom + 4.0f, button.y);
+      const Rgb gap = At(frame, l.sideX + l.sideInnerW - 24.0f, (lastBottom + button.y) / 2.0f);
+      EXPECT_LT(Sum(gap), 110) << "dark panel between the list and the button";
+    } else {
+      EXPECT_LT(foot[0] - foot[2], 10) << "no button over the level rows";
+    }
+    SaveScreenshot(std::string("next_lesson_level_list_") + (songbook ? "songbook" : "skills") + "_1280x720", frame);
+  }
 }
 
 // ---- real input ----

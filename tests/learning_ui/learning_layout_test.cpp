@@ -133,6 +133,77 @@ TEST_F(LearningLayoutTest, TheLevelListStaysInsideTheSidebar) {
   EXPECT_FLOAT_EQ(tall.lowerY, tall.navY + 12.0f * tall.navRowH + 20.0f);
 }
 
+// A finished day's NEXT LESSON at the sidebar's foot, each group open in the smallest window: the
+// LEVEL rows end above it whichever of them the list shows, so a press on a level changes the
+// filter and leaves the day where it was. With the Skills group open no level row would fit
+// beside it, and the card grid keeps its filter in sight while the other views keep the button.
+// Taller windows, where nothing met, keep their lists as on an open day.
+TEST_F(LearningLayoutTest, NextLessonLeavesTheLevelRowsTheirPresses) {
+  MakeEtudes(3);
+  const std::string today = TodayIsoDate();
+  gLearningCalendar[today] = {{"e0", "e1"}, {"e0", "e1"}, 1};
+  OpenCalendarDay(today);
+  ASSERT_TRUE(IsCurrentDayComplete());
+  auto meets = [](const RectF& a, const RectF& b) {
+    return a.x <= b.x + b.w && b.x <= a.x + a.w && a.y <= b.y + b.h && b.y <= a.y + a.h;
+  };
+  struct Case {
+    const char* view;
+    bool button;
+  };
+  const Case cases[] = {{"", true}, {"rep_era", true}, {"etude", false}, {"scales", false}, {"skills", true}, {"today", true}};
+  gClientWidth = 1280, gClientHeight = 720;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.view);
+    OpenOn(c.view);
+    gLevelListFirst = 0;
+    const LearningLayout l = ComputeLearningLayout();
+    const RectF button = NextLessonButtonRect(l);
+    EXPECT_EQ(button.w > 0.0f, c.button);
+    if (!IsLibraryGridView()) continue;
+    const RectF lastNav = NavRowRect(l, (int)BuildNavRows().size() - 1);
+    EXPECT_GE(l.lowerY - 22.0f, lastNav.y + lastNav.h) << "the LEVEL heading stays below the navigation";
+    for (int first = 0; first <= 7 - l.levelRowsShown; ++first) {
+      gLevelListFirst = first;
+      for (int r = first; r < first + l.levelRowsShown; ++r) {
+        const RectF row = LevelRowRect(l, r);
+        ASSERT_GT(row.w, 0.0f) << r;
+        EXPECT_LE(row.y + row.h, l.top + l.height) << r;
+        if (c.button) EXPECT_FALSE(meets(row, button)) << "level row " << r << " under NEXT LESSON";
+        gLevelFilter = 5;
+        EXPECT_TRUE(HandleLearningClick(Cx(row), Cy(row)));
+        EXPECT_EQ(gLevelFilter, r - 1) << r;
+        EXPECT_EQ(gCurrentLearningDay, today) << "level row " << r << " moved the student on";
+        EXPECT_EQ(gLibraryViewKey, c.view);
+      }
+    }
+  }
+  // Where it stands, the button moves the student on.
+  OpenOn("rep_era");
+  const RectF button = NextLessonButtonRect(ComputeLearningLayout());
+  EXPECT_TRUE(HandleLearningClick(Cx(button), Cy(button)));
+  EXPECT_EQ(gCurrentLearningDay, AddDaysIsoDate(today, 1));
+  EXPECT_EQ(gLibraryViewKey, "today");
+
+  OpenCalendarDay(today);
+  for (int w : {1440, 1920}) {
+    gClientWidth = w, gClientHeight = w == 1440 ? 920 : 1080;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(w) + " " + c.view);
+      OpenOn(c.view);
+      const LearningLayout done = ComputeLearningLayout();
+      gLearningCalendar[today].complete.erase("e1");
+      const LearningLayout open = ComputeLearningLayout();
+      gLearningCalendar[today].complete.insert("e1");
+      EXPECT_GT(NextLessonButtonRect(done).w, 0.0f);
+      EXPECT_EQ(done.lowerY, open.lowerY);
+      EXPECT_EQ(done.lowerRowH, open.lowerRowH);
+      EXPECT_EQ(done.levelRowsShown, open.levelRowsShown);
+      if (IsLibraryGridView()) EXPECT_FALSE(meets(LevelRowRect(done, 6), NextLessonButtonRect(done)));
+    }
+  }
+}
+
 TEST_F(LearningLayoutTest, NavigationRowsExpandOnlyTheCurrentGroup) {
   struct Case {
     const char* view;
