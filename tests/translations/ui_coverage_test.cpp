@@ -409,3 +409,23 @@ TEST(TranslationFiles, BrokenLinesAreNamedByNumberAndSkippedOneByOne) {
 }
 
 }  // namespace
+
+// A scale name without a value in a file falls back to the built-in word table, whose Russian and
+// Ukrainian are romanised: "Chromatic" showed as "Khromatychnyi" in a Cyrillic list. Every name of
+// the catalogue has its own value in every file, unless it is kept as it is for that language.
+TEST(TranslationFiles, EveryScaleNameHasAValueInEveryShippedFile) {
+  const std::string source = ReadFileBytes(Root() + "/theory/scale_rows.cpp");
+  std::vector<std::string> names;
+  static const std::regex kRow("BuildRow\\(\"([^\"]+)\"");
+  for (auto it = std::sregex_iterator(source.begin(), source.end(), kRow); it != std::sregex_iterator(); ++it)
+    names.push_back((*it)[1]);
+  ASSERT_GE(names.size(), 56u);
+  auto kept = ReadKeptTexts(Root() + "/translations/untranslated_ui_texts.tsv");
+  for (const LanguageFile& f : ReadLanguageFiles(Root() + "/translations/locales", nullptr))
+    for (const std::string& name : names) {
+      auto keptIn = kept.find(name);
+      if (keptIn != kept.end() && keptIn->second.count(LanguageCodeOf(f.tag))) continue;
+      auto it = f.map.find(name);
+      EXPECT_TRUE(it != f.map.end() && !it->second.empty()) << f.tag << " has no value for the scale \"" << name << "\"";
+    }
+}
