@@ -69,6 +69,7 @@
 #include "visual/backdrop.h"
 #include "visual/circle_still.h"
 #include "visual/note_sparks.h"
+#include "visual/orb_state.h"
 #include "visual/start_screen.h"
 
 // ---- state ----
@@ -351,6 +352,8 @@ void RunLoopPass() {
   float now = GetAppSeconds();
   bool lively = gMessagesSinceRestCheck > 0 || SomethingGoesOn(now);
   gMessagesSinceRestCheck = 0;
+  // Past the quiet time the loop is about to rest: the orb's idle accents stop first.
+  PauseOrbWander(!lively && gFrameRest.lastLively >= 0.0f && now - gFrameRest.lastLively >= kRestAfterSeconds);
   FramePass pass = ChooseFramePass(&gFrameRest, now, lively, IsOrbSettling());
   if (pass == FramePass::kNoDraw) {
     RunMidiRescan(ClockMs32());  // a keyboard plugged in is still found on time

@@ -107,7 +107,7 @@ void DrawOrbFrame(const OrbParams& p) {
   DrawOrb(p, gOrbState);
 }
 
-bool IsOrbRelaxing() { return gOrbStepMemory.relaxing; }
+bool IsOrbRelaxing() { return gOrbStepMemory.relaxing || gOrbStepMemory.wanderEnv > 0.0f; }
 
 void RestartOrbSimulation(int32_t pointCount, int32_t innerCount) {
   gOrbState = OrbState();

@@ -62,9 +62,13 @@ void DrawOrbFrame(const OrbParams& p);
 // Draws the orb from its state (the renderer).
 void DrawOrb(const OrbParams& p, OrbState& s);
 
-// The orb is still relaxing towards its rest shape: it saw activity, and less than 15 s of its own
-// quiet have passed since (its contraction is released over the 5 to 15 s of quiet).
+// The orb is still on its way to its rest shape: it saw activity and less than 15 s of its own
+// quiet have passed since (its contraction is released over the 5 to 15 s of quiet), or an idle
+// accent is still fading.
 bool IsOrbRelaxing();
+// While paused, no new idle accent starts and the last one fades: a loop about to rest lets the
+// orb come round first, instead of freezing an accent's bulge for as long as it rests.
+void PauseOrbWander(bool paused);
 
 // Returns the orb, the step's memory and the driver's accumulator to their start-of-process state,
 // with the given counts (tests and benchmarks run several simulations in one process).

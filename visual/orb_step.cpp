@@ -14,6 +14,7 @@
 
 // ---- state ----
 OrbStepMemory gOrbStepMemory;  // carried from step to step
+static bool gOrbWanderPaused = false;  // no new idle accent starts (the loop is about to rest)
 
 // ---- internal helpers ----
 namespace {
@@ -177,7 +178,7 @@ void StepIdleWander(const OrbParams& p, const OrbStepVars& v, OrbStepMemory& m) 
   const int n = OrbWanderList(p.scaleMask, list);
   if (m.quietTime > 10.0f) {
     m.wanderTimer -= dt;
-    if (m.wanderTimer <= 0.0f) {
+    if (m.wanderTimer <= 0.0f && !gOrbWanderPaused) {
       const float r1 = OrbRandom01();
       const float r2 = OrbRandom01();
       const float r3 = OrbRandom01();
@@ -428,6 +429,8 @@ void StepSwellSprings(OrbStepVars& v, OrbState& s) {
 
 // ---- public functions ----
 void ResetOrbStepMemory() { gOrbStepMemory = OrbStepMemory(); }
+
+void PauseOrbWander(bool paused) { gOrbWanderPaused = paused; }
 
 int OrbWanderList(uint32_t scaleMask, int out[12]) {
   int n = 0;

@@ -440,9 +440,12 @@ TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
   // last seconds of relaxing go by at once here (at a real frame rate they take about 20 s).
   for (int i = 0; i < 400 && gOrbStepMemory.quietTime <= 0.0f; ++i) pass(66);
   ASSERT_GT(gOrbStepMemory.quietTime, 0.0f) << "the orb was frozen before it could relax";
+  // The idle accents that start after ten quiet seconds stop once the loop is about to rest, and
+  // the last one fades before it does: resting froze one's bulge on the orb.
   gOrbStepMemory.quietTime = kOrbRelaxedQuietSeconds - 0.05f;
-  for (int i = 0; i < 10 && IsOrbSettling(); ++i) pass();
+  for (int i = 0; i < 300 && IsOrbSettling(); ++i) pass(66);
   EXPECT_FALSE(IsOrbRelaxing()) << "the orb reached its rest";
+  EXPECT_EQ(gOrbStepMemory.wanderEnv, 0.0f) << "an idle accent would stand frozen";
   passes(0.5f, 500);
   std::vector<float> held = starYs();
   // The next held drawing comes within one interval, and nothing is drawn in between.
