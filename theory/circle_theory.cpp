@@ -132,7 +132,9 @@ std::string ChordDegreeLabel(int ringPos) {
 }
 
 std::string NoteNameInKey(int pc) {
-  int p = PitchClassMod(pc);
+  int p = PitchClassMod(pc), letter = 0, accidental = 0;
+  if (SpellDegreeInCurrentKey(p, &letter, &accidental))
+    return std::string(1, "CDEFGAB"[letter]) + (accidental > 0 ? "#" : accidental < 0 ? "b" : "");
   return CurrentKeySignature() < 0 ? kFlatNames[p] : kSharpNames[p];
 }
 

@@ -2,7 +2,9 @@
 // that tonic (church modes by their offset from the major key, minor- and major-like sets by their
 // family, other asymmetric sets by the best-fitting major key), then the tonic is named by the
 // letter that the signature turns into it. The same signature spells every note of the current key,
-// so the staff, the chord names and the tonic in the caption never disagree.
+// so the staff, the chord names and the tonic in the caption never disagree; only the degrees of a
+// seven-note scale are spelled by their own letters, since a harmonic minor's raised seventh (C# in
+// D minor) goes against its signature's flats.
 #include <cstdlib>
 #include <optional>
 
@@ -124,16 +126,18 @@ int SignatureFor(int r, const ScaleRow* row) {
   return (chosen && *chosen >= -7 && *chosen <= 7) ? *chosen : kKeySignatureByTonic[r];
 }
 
-}  // namespace
-
-// ---- public functions ----
-std::string SpellScaleNotes(int rootPc, const ScaleRow* row) {
+// The tonic's letter (0..6, C..B) and its accidental in the signature chosen for the scale.
+void SpellTonic(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
   int r = PitchClassMod(rootPc);
   int s = SignatureFor(r, row);
 
   for (int letter = 0; letter < 7; ++letter) {
     int acc = AccidentalUnder(letter, s);
-    if (PitchClassMod(kLetterPitchClass[letter] + acc) == r) return Spell(letter, acc);
+    if (PitchClassMod(kLetterPitchClass[letter] + acc) == r) {
+      *letterOut = letter;
+      *accidentalOut = acc;
+      return;
+    }
   }
 
   // The tonic lies outside the signature's major scale: name it from that scale's tonic.
@@ -153,9 +157,23 @@ std::string SpellScaleNotes(int rootPc, const ScaleRow* row) {
   if ((acc < -1 || acc > 1) && altLetter >= 0) {
     altLetter %= 7;
     int altAcc = AccidentalUnder(altLetter, s) + altChange;
-    if (altAcc >= -1 && altAcc <= 1) return Spell(altLetter, altAcc);
+    if (altAcc >= -1 && altAcc <= 1) {
+      *letterOut = altLetter;
+      *accidentalOut = altAcc;
+      return;
+    }
   }
-  return Spell(letter, acc);
+  *letterOut = letter;
+  *accidentalOut = acc;
+}
+
+}  // namespace
+
+// ---- public functions ----
+std::string SpellScaleNotes(int rootPc, const ScaleRow* row) {
+  int letter = 0, accidental = 0;
+  SpellTonic(rootPc, row, &letter, &accidental);
+  return Spell(letter, accidental);
 }
 
 std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row) {
@@ -163,3 +181,24 @@ std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row) {
 }
 
 int CurrentKeySignature() { return SignatureFor(PitchClassMod(gKeyRoot), gCurrentScale); }
+
+bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental) {
+  const ScaleRow* row = gCurrentScale;
+  if (!row || row->count != 7) return false;
+  const int p = PitchClassMod(pc), interval = PitchClassMod(p - gKeyRoot);
+  int degree = -1;
+  for (int k = 0; k < 7; ++k)
+    if (row->pcs[k] == interval) degree = k;
+  if (degree < 0) return false;
+  int tonicLetter = 0, tonicAccidental = 0;
+  SpellTonic(gKeyRoot, row, &tonicLetter, &tonicAccidental);
+  const int l = (tonicLetter + degree) % 7;
+  int acc = PitchClassMod(p - kLetterPitchClass[l]);
+  if (acc > 6) acc -= 12;
+  // A double sharp or flat reads worse than the other kind of sign: such a degree keeps the
+  // signature's spelling.
+  if (acc < -1 || acc > 1) return false;
+  *letter = l;
+  *accidental = acc;
+  return true;
+}

@@ -139,6 +139,19 @@ float StaffYForLetter(int letter, int octave, float middleCY, float step) {
   return middleCY - (float)(l + (octave - 4) * 7) * step;
 }
 
+StaffSpelling StaffSpellNote(int note, bool flats) {
+  const int pc = PitchClassMod(note);
+  StaffSpelling out;
+  if (!SpellDegreeInCurrentKey(pc, &out.letter, &out.accidental)) {
+    out.letter = flats ? kStaffStepFlat[pc] : kStaffStepSharp[pc];
+    out.accidental = pc - kLetterPitchClass[out.letter];  // the tables never cross B to C
+  }
+  // The letter's natural note decides the octave: B#3 and Cb4 sound in the octave beside them.
+  const int natural = note - out.accidental;
+  out.octave = (natural >= 0 ? natural / 12 : -((-natural + 11) / 12)) - 1;
+  return out;
+}
+
 bool IsOnStaffLine(const StaffGeometry& g, float y) {
   for (int i = 0; i < 5; ++i)
     for (float top : {g.trebleTop, g.bassTop})

@@ -1,7 +1,7 @@
 // theory/staff_panel: the grand staff that names what sounds. It shows the letter names of the
 // staff steps lit by the held notes, the played notes as heads drifting left from the play line,
 // the coming notes of a song in wait mode travelling towards it, and a caption with the scale or
-// key. Notes are spelled by the current key's signature.
+// key. Notes are spelled as the current key spells them.
 //
 // Geometry comes from one line spacing sp: 1.65 sp margin, the treble staff (4 sp), a 2 sp gap
 // whose middle is middle C, the bass staff (4 sp), 1.65 sp margin: 13.3 sp in all. The song and
@@ -81,6 +81,16 @@ int StaffAccidentalFor(int note, bool flats);
 int StaffAccidentalForScored(int accidental, bool written);
 // y of a written letter (0..6) in an octave (4 holds middle C).
 float StaffYForLetter(int letter, int octave, float middleCY, float step);
+// How a note nobody's score spells is written: letter 0..6 (C..B), octave (4 holds middle C) and
+// accidental -1..1.
+struct StaffSpelling {
+  int letter = 0;
+  int octave = 4;
+  int accidental = 0;
+};
+// A degree of the current key on the degree's own letter (C#4 in D harmonic minor, B#3 for note 60
+// in C# harmonic minor), any other note by the signature's sharps or flats.
+StaffSpelling StaffSpellNote(int note, bool flats);
 // y lies within 0.16 sp of one of the ten staff lines.
 bool IsOnStaffLine(const StaffGeometry& g, float y);
 // The current key is spelled with flats, as the caption's tonic is.

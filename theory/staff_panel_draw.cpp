@@ -167,8 +167,10 @@ static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, 
       y = StaffYForLetter(n.letter, n.octave, g.middleCY, step);
       kind = StaffAccidentalForScored(n.accidental, n.showAccidental);
     } else {
-      y = StaffYForNote(n.note, g.middleCY, step, flats);
-      kind = StaffAccidentalFor(n.note, flats);
+      // Written as a played note would be, so the note played to meet it lands on its row.
+      const StaffSpelling spelled = StaffSpellNote(n.note, flats);
+      y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
+      kind = StaffAccidentalForScored(spelled.accidental, false);
     }
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
@@ -186,9 +188,10 @@ static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std:
     age = std::max(age, 0.0f);
     float x = g.playX - age * kPlayedDriftSpacings * g.sp;
     if (x < leftLimit) continue;
-    float y = StaffYForNote(it->note, g.middleCY, step, flats);
+    const StaffSpelling spelled = StaffSpellNote(it->note, flats);
+    float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
     float fade = 1.0f - age / kPlayedLifeSeconds;
-    heads->push_back({x, y, StaffAccidentalFor(it->note, flats), it->r, it->g, it->b, fade * alpha});
+    heads->push_back({x, y, StaffAccidentalForScored(spelled.accidental, false), it->r, it->g, it->b, fade * alpha});
   }
 }
 

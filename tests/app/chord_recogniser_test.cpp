@@ -77,6 +77,7 @@ TEST_F(ChordRecogniser, NamesChords) {
 
 // Chord names take the key's spelling, the one its tonic has in the staff's caption: in C# minor
 // (four sharps) C# E G# F# was named "Dbsus4" and C#m over G# "Dbm/Ab"; F# Lydian is Gb Lydian.
+// A degree against the signature keeps its letter: D harmonic minor's seventh is C#.
 TEST_F(ChordRecogniser, NamesFollowTheKeysSpelling) {
   const struct {
     ScaleRowId row;
@@ -87,6 +88,7 @@ TEST_F(ChordRecogniser, NamesFollowTheKeysSpelling) {
       {kRowAeolian, 1, {61, 64, 68, 66}, "C#sus4"},  {kRowAeolian, 1, {56, 61, 64}, "C#m/G#"},
       {kRowMixolydian, 1, {61, 65, 68, 71}, "C#7"}, {kRowLydian, 6, {54, 58, 61}, "Gb"},
       {kRowAeolian, 2, {58, 62, 65}, "Bb"},         {kRowIonian, 2, {54, 57, 61}, "F#m"},
+      {kRowHarmonicMinor, 2, {61, 64, 67}, "C#dim"}, {kRowHarmonicMajor, 0, {56, 60, 64}, "Abaug"},
   };
   for (const auto& c : cases) {
     SetUp();

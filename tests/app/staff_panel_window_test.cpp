@@ -208,6 +208,42 @@ TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {
   ValidateCurrentScale();
 }
 
+// D harmonic minor's raised seventh is written as the degree it is: C#, E and G played together
+// (its diminished triad) put C#4 on the C row with a sharp, where it once stood on D as Db, the
+// flat of the key's signature.
+TEST_F(StaffPanelWindow, DHarmonicMinorsSeventhIsWrittenAsCSharp) {
+  gCurrentScale = &gScaleRows[kRowHarmonicMinor];
+  gKeyRoot = 2;
+  ASSERT_TRUE(StaffUsesFlats()) << "D minor's signature has a flat";
+  for (int note : {61, 64, 67})
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+  DrainMessages();
+  ASSERT_EQ(gPlayedNotes.size(), 3u);
+  DrawFrame();
+  Save("staff_panel_d_harmonic_minor.png");
+  const StaffGeometry g = Geometry();
+  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+  const int x = (int)std::lround(g.playX);
+  const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
+  EXPECT_TRUE(Near(Pixel(x - 2, (int)g.middleCY), cs.r, cs.g, cs.b)) << "C#4's head on middle C's row";
+  EXPECT_FALSE(Near(Pixel(x - 2, (int)(g.middleCY - step)), cs.r, cs.g, cs.b)) << "nothing of it on the D row";
+  for (const PlayedNote& p : gPlayedNotes)
+    if (p.note != 61)
+      EXPECT_TRUE(Near(Pixel(x - 2, (int)StaffYForNote(p.note, g.middleCY, step, true)), p.r, p.g, p.b)) << p.note;
+  // A sharp's two upright strokes side by side, a little above the row; a flat has one stem.
+  const int y = (int)(g.middleCY - 0.4f * size);
+  int strokes = 0;
+  bool inStroke = false;
+  for (int xx = (int)(g.labelX + 1.2f * g.sp); xx < (int)(g.playX - 1.5f * halfW); ++xx) {
+    const bool ink = Near(Pixel(xx, y), cs.r, cs.g, cs.b);
+    strokes += ink && !inStroke;
+    inStroke = ink;
+  }
+  EXPECT_EQ(strokes, 2) << "the sharp's strokes at y " << y;
+  ResetScaleSelection();
+  ValidateCurrentScale();
+}
+
 // The signs of notes struck together stand apart where they would run into each other: each
 // note's sign, found by its head's colour left of the heads, shares no x with the sign of a note a
 // fourth or less from it. In D Aeolian the five flats of 58 61 66 68 73 merged into one tall stem;

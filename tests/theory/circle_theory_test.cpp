@@ -126,3 +126,24 @@ TEST_F(CircleTheory, NoteNamesInTheCurrentKey) {
   gKeyRoot = 5;
   EXPECT_EQ(NoteNameInKey(1), "Db");
 }
+
+// A degree of a seven-note scale is named on its own letter, whichever kind of sign it needs: the
+// raised seventh of D harmonic minor is C#, not the signature's Db (chord "C#dim", not "Dbdim").
+// Notes off the scale, degrees that would need a double sign and other scale sizes keep the
+// signature's sharps or flats.
+TEST_F(CircleTheory, DegreesAreNamedOnTheirOwnLetters) {
+  struct Case { ScaleRowId row; int root, pc; const char* name; } cases[] = {
+      {kRowHarmonicMinor, 2, 1, "C#"},   {kRowHarmonicMinor, 7, 6, "F#"},
+      {kRowMelodicMinor, 7, 6, "F#"},    {kRowHarmonicMajor, 0, 8, "Ab"},
+      {kRowHarmonicMajor, 2, 10, "Bb"},  {kRowHungarianMinor, 0, 6, "F#"},
+      {kRowHarmonicMinor, 6, 5, "E#"},   {kRowHarmonicMinor, 1, 0, "B#"},
+      {kRowHarmonicMinor, 2, 3, "Eb"},   // off the scale: D minor's flats
+      {kRowIonian, 0, 10, "A#"},         // off the scale: C major's sharp table
+      {kRowHungarianMinor, 1, 7, "G"},   // F## avoided
+      {kRowMinorPentatonic, 2, 1, "Db"}, // five notes: the signature decides
+  };
+  for (const Case& c : cases) {
+    UseScale(c.row, c.root);
+    EXPECT_EQ(NoteNameInKey(c.pc), c.name) << gScaleRows[c.row].name << " on " << c.root << ", pc " << c.pc;
+  }
+}

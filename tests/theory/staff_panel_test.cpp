@@ -96,6 +96,34 @@ TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
   EXPECT_EQ(StaffAccidentalForScored(0, false), 0);
 }
 
+// A played note that is a degree of the key stands on that degree's letter with the sign it needs,
+// also where the key's signature has the other kind (C#4 of D harmonic minor on the C row, not on D
+// as Db); B#3 of C# harmonic minor sounds as C4 but stands below it. Other notes keep the table of
+// the signature's kind.
+TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
+  struct Case {
+    ScaleRowId row;
+    int tonic, note;
+    bool flats;  // the key's signature, for notes off the scale
+    int letter, octave, accidental;
+  } cases[] = {
+      {kRowHarmonicMinor, 2, 61, true, 0, 4, 1},    // C#4
+      {kRowHarmonicMinor, 1, 60, false, 6, 3, 1},   // B#3
+      {kRowHarmonicMinor, 6, 77, false, 2, 5, 1},   // E#5
+      {kRowHarmonicMajor, 0, 56, false, 5, 3, -1},  // Ab3
+      {kRowHarmonicMinor, 2, 63, true, 2, 4, -1},   // Eb4, off the scale
+      {kRowIonian, 0, 70, false, 5, 4, 1},          // A#4, off the scale
+      {kRowIonian, 0, 59, false, 6, 3, 0},
+  };
+  for (const Case& c : cases) {
+    UseScale(c.row, c.tonic);
+    const StaffSpelling s = StaffSpellNote(c.note, c.flats);
+    EXPECT_EQ(s.letter, c.letter) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
+    EXPECT_EQ(s.octave, c.octave) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
+    EXPECT_EQ(s.accidental, c.accidental) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
+  }
+}
+
 // Sign columns of a chord on a staff of 10 px steps whose signs need 35 px (three and a half steps)
 // above or below them. Heads are given by x and by steps above a line, one column each, -1 for a
 // head without a sign; 1 sharp, 2 flat, 3 natural.
