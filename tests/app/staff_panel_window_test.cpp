@@ -78,6 +78,20 @@ class StaffPanelWindow : public RealWindow {
   static bool Near(std::array<unsigned char, 3> px, float r, float g, float b) {
     return std::abs(px[0] - r * 255) < 40 && std::abs(px[1] - g * 255) < 40 && std::abs(px[2] - b * 255) < 40;
   }
+  // Upright strokes in the colour of a note on middle C's row, left of the heads and a little
+  // above the row: a sharp has two side by side, a flat one stem.
+  static int SignStrokesBeforeMiddleC(const StaffGeometry& g, const PlayedNote& note) {
+    const float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+    const int y = (int)(g.middleCY - 0.4f * size);
+    int strokes = 0;
+    bool inStroke = false;
+    for (int xx = (int)(g.labelX + 1.2f * g.sp); xx < (int)(g.playX - 1.5f * halfW); ++xx) {
+      const bool ink = Near(Pixel(xx, y), note.r, note.g, note.b);
+      strokes += ink && !inStroke;
+      inStroke = ink;
+    }
+    return strokes;
+  }
   // Played heads drift left with their age: the clock stands still, so a slow first frame on a
   // loaded machine cannot move them off the play line.
   ScopedDrivenClock clock_;
@@ -184,7 +198,7 @@ TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {
   DrawFrame();
   Save("staff_panel_csharp_minor.png");
   const StaffGeometry g = Geometry();
-  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+  const float step = g.sp / 2;
   const int x = (int)std::lround(g.playX);
   for (const PlayedNote& p : gPlayedNotes) {
     const int sharpRow = (int)StaffYForNote(p.note, g.middleCY, step, false);
@@ -195,15 +209,7 @@ TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {
   // Left of C#4's head, a little above its row, a sharp has its two upright strokes side by side;
   // a flat would have its single stem there.
   const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
-  const int y = (int)(g.middleCY - 0.4f * size);
-  int strokes = 0;
-  bool inStroke = false;
-  for (int xx = (int)(g.labelX + 1.2f * g.sp); xx < (int)(g.playX - 1.5f * halfW); ++xx) {
-    const bool ink = Near(Pixel(xx, y), cs.r, cs.g, cs.b);
-    strokes += ink && !inStroke;
-    inStroke = ink;
-  }
-  EXPECT_EQ(strokes, 2) << "the sharp's strokes at y " << y;
+  EXPECT_EQ(SignStrokesBeforeMiddleC(g, cs), 2) << "a sharp's two strokes";
   ResetScaleSelection();
   ValidateCurrentScale();
 }
@@ -222,7 +228,7 @@ TEST_F(StaffPanelWindow, DHarmonicMinorsSeventhIsWrittenAsCSharp) {
   DrawFrame();
   Save("staff_panel_d_harmonic_minor.png");
   const StaffGeometry g = Geometry();
-  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+  const float step = g.sp / 2;
   const int x = (int)std::lround(g.playX);
   const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
   EXPECT_TRUE(Near(Pixel(x - 2, (int)g.middleCY), cs.r, cs.g, cs.b)) << "C#4's head on middle C's row";
@@ -231,15 +237,7 @@ TEST_F(StaffPanelWindow, DHarmonicMinorsSeventhIsWrittenAsCSharp) {
     if (p.note != 61)
       EXPECT_TRUE(Near(Pixel(x - 2, (int)StaffYForNote(p.note, g.middleCY, step, true)), p.r, p.g, p.b)) << p.note;
   // A sharp's two upright strokes side by side, a little above the row; a flat has one stem.
-  const int y = (int)(g.middleCY - 0.4f * size);
-  int strokes = 0;
-  bool inStroke = false;
-  for (int xx = (int)(g.labelX + 1.2f * g.sp); xx < (int)(g.playX - 1.5f * halfW); ++xx) {
-    const bool ink = Near(Pixel(xx, y), cs.r, cs.g, cs.b);
-    strokes += ink && !inStroke;
-    inStroke = ink;
-  }
-  EXPECT_EQ(strokes, 2) << "the sharp's strokes at y " << y;
+  EXPECT_EQ(SignStrokesBeforeMiddleC(g, cs), 2) << "a sharp's two strokes";
   ResetScaleSelection();
   ValidateCurrentScale();
 }
