@@ -428,7 +428,10 @@ void StepSwellSprings(OrbStepVars& v, OrbState& s) {
 }  // namespace
 
 // ---- public functions ----
-void ResetOrbStepMemory() { gOrbStepMemory = OrbStepMemory(); }
+void ResetOrbStepMemory() {
+  gOrbStepMemory = OrbStepMemory();
+  gOrbWanderPaused = false;  // a simulation started afresh wanders as one always did
+}
 
 void PauseOrbWander(bool paused) { gOrbWanderPaused = paused; }
 

@@ -73,7 +73,7 @@ struct OrbStepVars {
 
 // The ring positions whose pitch class is in the mask, in ring order (all 12 when none); returns n.
 int OrbWanderList(uint32_t scaleMask, int out[12]);
-// Returns the step's memory to its start-of-process state.
+// Returns the step's memory to its start-of-process state, the idle accents no longer paused.
 void ResetOrbStepMemory();
 // Next value of the orb's own random sequence in [0, 1).
 float OrbRandom01();
