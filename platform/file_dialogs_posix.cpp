@@ -144,10 +144,11 @@ bool RunDialogProgram(const FileDialogRequest& request, std::string* path) {
 
 bool ShowDialog(const FileDialogRequest& request, std::string* path) {
   bool chosen = gDialogScript ? gDialogScript(request, path) : RunDialogProgram(request, path);
-  // The dialog is a program of its own, so the window system kept queueing presses on ours while it
-  // was up (the rest of the double click that opened it, too): they would press whatever lies
-  // where they were made.
-  WindowDropPointerPresses();
+  // The dialog is a program of its own, so the window system kept queueing presses and keys on ours
+  // while it was up (the rest of the double click that opened it, too): they would press whatever
+  // lies where they were made, and a Space or an R typed there would play or reset the song once
+  // the dialog was gone.
+  WindowDropUserInput();
   return chosen;
 }
 

@@ -59,6 +59,10 @@ int PumpWindowEvents();
 // window system holds and those already in the message queue; motion, the wheel, keys and the rest
 // stay. A modal dialog's owner takes no presses while the dialog is up.
 void WindowDropPointerPresses();
+// Discards, besides those presses, the keys pressed, the text typed and the wheel turns waiting so
+// far: what the user did on the window while a dialog of its own held it. Key releases, motion and
+// the rest stay, so no key is left counted as held.
+void WindowDropUserInput();
 // True when the program has been asked to end (SIGTERM, SIGINT, the session ending) and the request
 // waits in the event queue; it stays there for the normal close. For waits that hold the UI thread.
 bool WindowQuitRequested();

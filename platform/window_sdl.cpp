@@ -402,6 +402,19 @@ void WindowDropPointerPresses() {
   RemoveAppMessages(kMsgLButtonDown, kMsgRButtonDown);
 }
 
+void WindowDropUserInput() {
+  WindowDropPointerPresses();
+  if (gSdlVideoUp) {
+    SDL_FlushEvent(SDL_KEYDOWN);
+    SDL_FlushEvents(SDL_TEXTEDITING, SDL_TEXTINPUT);
+    SDL_FlushEvent(SDL_MOUSEWHEEL);
+  }
+  RemoveAppMessages(kMsgKeyDown, kMsgKeyDown);
+  RemoveAppMessages(kMsgChar, kMsgChar);
+  RemoveAppMessages(kMsgSysKeyDown, kMsgSysKeyDown);
+  RemoveAppMessages(kMsgMouseWheel, kMsgMouseWheel);
+}
+
 bool WindowQuitRequested() {
   if (!gSdlVideoUp) return false;
   PostHangup();

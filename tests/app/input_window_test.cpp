@@ -343,7 +343,8 @@ TEST_F(InputWindow, NothingIsTypedWhileTheStartScreenIsUp) {
 }
 
 // The menu's dialogs are modal: the rest of a double click on a menu item, whether it came before
-// the dialog opened or while it was up, presses nothing that the closed menu uncovers.
+// the dialog opened or while it was up, presses nothing that the closed menu uncovers, and keys
+// typed on the window while the dialog is up do nothing once it is gone.
 TEST_F(InputWindow, ADoubleClickOnAMenuItemPressesNothingBelowIt) {
   ASSERT_TRUE(LoadAndPlayMidi(WriteSong("tune.mid")));
   TogglePlayback();
@@ -398,6 +399,16 @@ TEST_F(InputWindow, ADoubleClickOnAMenuItemPressesNothingBelowIt) {
   EXPECT_EQ(asked, 2);
   EXPECT_TRUE(gPaused) << gStatusText;
   EXPECT_FALSE(gLoopStartSet || gLoopEndSet) << gStatusText;
+  // Keys typed on the window while the dialog is up: Space would resume the song, R reset it.
+  gStatusText.clear();
+  over(gFileMenuOpenFileRect, gPlayButtonRect, &x, &y);
+  pressWhileUp = {"key", "--clearmodifiers", "space", "r", "Right"};
+  MoveTo(x, y);
+  ASSERT_TRUE(XdoOk({"click", "1"}));
+  Pump(3);
+  EXPECT_EQ(asked, 3);
+  EXPECT_TRUE(gPlaying && gPaused) << gStatusText;
+  EXPECT_TRUE(gStatusText.empty()) << gStatusText;
   // The window takes presses again once the dialog is gone.
   ClickAt(gPlayButtonRect);
   EXPECT_FALSE(gPaused);
