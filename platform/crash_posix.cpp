@@ -68,17 +68,6 @@ struct Writer {  // appends into a fixed buffer, never past its end
 };
 }  // namespace
 
-static const char* SignalName(int sig) {
-  switch (sig) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGBUS: return "SIGBUS";
-    case SIGFPE: return "SIGFPE";
-    case SIGILL: return "SIGILL";
-    case SIGABRT: return "SIGABRT";
-    default: return "signal";
-  }
-}
-
 static void WriteText(int fd, const char* text, size_t len) {
   while (len > 0) {
     ssize_t n = write(fd, text, len);
@@ -143,11 +132,7 @@ size_t FormatCrashReport(char* buf, size_t size, const CrashStamp& s, bool hasSi
   if (hasSignalInfo) {
     w.Put("Exception code: 0x");
     w.Hex((unsigned)sig, 8);
-    w.Put(" (signal ");
-    w.Dec((unsigned)sig, 1);
-    w.Put(", ");
-    w.Put(SignalName(sig));
-    w.Put(")\r\nException address: 0x");
+    w.Put("\r\nException address: 0x");
     w.Hex((unsigned long long)(uintptr_t)faultAddress, 16);
     w.Put("\r\n");
   }
@@ -173,10 +158,8 @@ void WriteCrashFiles(const char* folder, const CrashStamp& stamp, bool hasSignal
   if (fd < 0) return;
   char piece[kPieceMax];
   size_t len = FormatCrashReport(piece, sizeof piece, stamp, hasSignalInfo, sig, faultAddress);
+  // The report stays the short text it promises; the frames are in the .dmp beside it.
   if (len > 0) WriteText(fd, piece, len);
-  static const char kBacktraceTitle[] = "Backtrace:\r\n";
-  WriteText(fd, kBacktraceTitle, sizeof kBacktraceTitle - 1);
-  backtrace_symbols_fd(frames, frameCount, fd);
   close(fd);
 }
 

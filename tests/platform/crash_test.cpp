@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -28,9 +29,9 @@ TEST(CrashReport, TextHasTheHeaderTheSignalLinesAndTheClosingLine) {
     std::string middle;
   } cases[] = {
       {true, SIGSEGV, (const void*)0x10,
-       "Exception code: 0x0000000B (signal 11, SIGSEGV)\r\nException address: 0x0000000000000010\r\n"},
+       "Exception code: 0x0000000B\r\nException address: 0x0000000000000010\r\n"},
       {true, SIGABRT, nullptr,
-       "Exception code: 0x00000006 (signal 6, SIGABRT)\r\nException address: 0x0000000000000000\r\n"},
+       "Exception code: 0x00000006\r\nException address: 0x0000000000000000\r\n"},
       {false, 0, nullptr, ""},
   };
   for (const auto& c : cases) {
@@ -50,8 +51,7 @@ TEST(CrashReport, BothFilesCarryOneStampAndASecondCrashReplacesThem) {
   WriteCrashFiles(dir.path().c_str(), kStamp, true, SIGBUS, (const void*)0x1234);
   WriteCrashFiles(dir.path().c_str(), kStamp, false, 0, nullptr);
   std::string txt = ReadFileBytes(dir.File("crash_20260305_141503.txt"));
-  EXPECT_EQ(txt.rfind(kHead + "Please send", 0), 0u) << txt;
-  EXPECT_NE(txt.find("Backtrace:\r\n"), std::string::npos);
+  EXPECT_EQ(txt, kHead + kTail) << "the report is its pieces and nothing more";
   EXPECT_FALSE(ReadFileBytes(dir.File("crash_20260305_141503.dmp")).empty());
   WriteCrashFiles(dir.File("no/such/folder").c_str(), kStamp, true, SIGSEGV, nullptr);  // skipped quietly
   EXPECT_FALSE(FileExists(dir.File("no/such/folder/crash_20260305_141503.txt")));
@@ -116,7 +116,9 @@ TEST(CrashHandler, EverySignalLeavesItsReportAndEndsTheProcess) {
     EXPECT_TRUE(dmp);
     EXPECT_NE(ReadFileBytes(dir.File("stderr.txt")).find("Tonvarra ran into a problem"), std::string::npos);
     EXPECT_EQ(txt.rfind("Tonvarra crash report\r\n", 0), 0u) << txt;
-    EXPECT_NE(txt.find(std::string(", ") + c.name + ")\r\n"), std::string::npos) << txt;
+    char code[40];
+    std::snprintf(code, sizeof code, "Exception code: 0x%08X\r\n", (unsigned)c.sig);
+    EXPECT_NE(txt.find(code), std::string::npos) << txt;
     // Only a real fault carries the faulting address; a sent signal has none.
     EXPECT_NE(txt.find(c.realFault ? "address: 0x0000000000000010\r\n" : "address: 0x0000000000000000\r\n"),
               std::string::npos)
