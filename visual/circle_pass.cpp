@@ -15,6 +15,7 @@
 #include "gfx/gl_setup.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "theory/circle_theory.h"
 #include "theory/ring_palette.h"
 #include "theory/scale_rows.h"
@@ -442,18 +443,36 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   DrawTextUtf8(gFontMain, x - shift, y + 10.0f, minor, 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
   if (!pl.degreeLabel.empty()) {
-    // Centred as the names are: "viio" grew outwards only, into the minor name beside it ("F#m").
-    // Where the minor name moved in with its narrowed band, the label moves in as far.
-    shift = 0.5f * MeasureText(gFontMain, pl.degreeLabel, 20.0f);
-    const float inset = 16.0f + (30.0f - minorOffset);
-    x = in.centreX + u1 * (in.innermost - inset), y = in.centreY + u2 * (in.innermost - inset);
-    DrawTextUtf8(gFontMain, x - shift, y + 8.0f, pl.degreeLabel, pl.degreeColour[0], pl.degreeColour[1],
-                 pl.degreeColour[2], pl.degreeColour[3] * A);
+    const bool small = DegreeLabelsSmall(in.innermost, minorOffset, MeasureText(gFontMain, "viio", 20.0f));
+    const UiFont font = small ? gFontSmall : gFontMain;
+    const float w = MeasureText(font, pl.degreeLabel, small ? 13.0f : 20.0f);
+    const float r = DegreeLabelRadius(in.innermost, minorOffset, u1, u2, w, 0.62f * FontPixelSize(font));
+    x = in.centreX + u1 * r, y = in.centreY + u2 * r;
+    DrawTextUtf8(font, x - 0.5f * w, y + (small ? 5.0f : 8.0f), pl.degreeLabel, pl.degreeColour[0],
+                 pl.degreeColour[1], pl.degreeColour[2], pl.degreeColour[3] * A);
   }
   EndTextRun();
 }
 
 // ---- public functions ----
+// Centred as the names are: "viio" grew outwards only, into the minor name beside it ("F#m").
+// Where the minor name moved in with its narrowed band, the label moves in as far. In a small
+// window that put it under the resting orb; there the labels take the small font and keep out of
+// the orb's way.
+static float WantedDegreeRadius(float innermost, float minorOffset) {
+  return innermost - (16.0f + (30.0f - std::min(minorOffset, 30.0f)));
+}
+static float RestingOrbEdge(float innermost) { return 0.8f * innermost + 1.0f; }
+
+bool DegreeLabelsSmall(float innermost, float minorOffset, float widestMainW) {
+  return WantedDegreeRadius(innermost, minorOffset) - 0.5f * widestMainW < RestingOrbEdge(innermost);
+}
+
+float DegreeLabelRadius(float innermost, float minorOffset, float ux, float uy, float w, float h) {
+  const float half = 0.5f * (std::fabs(ux) * w + std::fabs(uy) * h);
+  return std::max(WantedDegreeRadius(innermost, minorOffset), RestingOrbEdge(innermost) + half);
+}
+
 void ComputeCirclePass(const CirclePassInput& in, CircleLook* out) {
   gRingFrame.centreX = in.centreX;
   gRingFrame.centreY = in.centreY;

@@ -91,3 +91,12 @@ void DrawCirclePass(const CirclePassInput& in, const CircleLook& look);
 void DrawCirclePosition(const CirclePassInput& in, const CircleLook& look, int p);
 // Forgets the remembered chord and the glow tables.
 void ResetCirclePass();
+
+// Where the degree labels stand: they keep clear of the orb, which rests at eight tenths of the
+// innermost radius; minorOffset is how far the minor names stand outside it. All of them take the
+// small font when the widest ("viio", widestMainW wide in the main font) would not fit beside the
+// orb at its usual place.
+bool DegreeLabelsSmall(float innermost, float minorOffset, float widestMainW);
+// The distance of a label's centre from the circle's centre: (ux, uy) is the unit direction of its
+// position, w and h its size in the font it is drawn in.
+float DegreeLabelRadius(float innermost, float minorOffset, float ux, float uy, float w, float h);

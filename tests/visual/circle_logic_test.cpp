@@ -271,3 +271,32 @@ TEST_F(CircleLogic, TheChordModeDecidesWhatIsHighlighted) {
 }
 
 }  // namespace
+
+// The degree labels stand in the dark band between the resting orb (eight tenths of innermost)
+// and the ring; where the band is wide they keep their place and font, where it is narrow (a
+// small window) all of them take the small font rather than run under the orb.
+TEST(DegreeLabelPlace, StaysClearOfTheRestingOrb) {
+  struct Case {
+    float innermost, minorOffset;
+    float mainW, smallW, mainH, smallH;   // "viio" in the main and the small font of that size
+    bool small;
+  };
+  const Case cases[] = {{215.0f, 30.0f, 42.0f, 26.0f, 14.3f, 8.7f, false},    // 1440 x 920
+                        {168.5f, 23.8f, 36.0f, 23.0f, 12.4f, 8.1f, true},     // 1280 x 720
+                        {139.0f, 19.8f, 36.0f, 23.0f, 12.4f, 8.1f, true}};    // 1024 x 600
+  for (const Case& c : cases) {
+    const bool small = DegreeLabelsSmall(c.innermost, c.minorOffset, c.mainW);
+    EXPECT_EQ(small, c.small) << c.innermost;
+    const float w = small ? c.smallW : c.mainW, h = small ? c.smallH : c.mainH;
+    for (float deg = 0.0f; deg < 360.0f; deg += 30.0f) {
+      SCOPED_TRACE(testing::Message() << c.innermost << " at " << deg);
+      const float ux = std::cos(deg * 3.14159265f / 180.0f), uy = std::sin(deg * 3.14159265f / 180.0f);
+      const float r = DegreeLabelRadius(c.innermost, c.minorOffset, ux, uy, w, h);
+      const float half = 0.5f * (std::fabs(ux) * w + std::fabs(uy) * h);
+      EXPECT_GE(r - half, 0.8f * c.innermost) << "under the orb";
+      EXPECT_LE(r, c.innermost - 14.0f) << "out of its band";
+    }
+  }
+  // Where there is room, nothing moves: a wide window's labels stand 16 px inside the ring.
+  EXPECT_FLOAT_EQ(DegreeLabelRadius(215.0f, 30.0f, 1.0f, 0.0f, 42.0f, 14.3f), 199.0f);
+}
