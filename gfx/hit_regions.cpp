@@ -266,8 +266,10 @@ static void LayoutStudentsPanel(const LayoutFacts& facts, float s, float W, floa
   int n = std::max(facts.studentCount, 0);
   float hMax = std::max(H - 24.0f, 240.0f);
   // Full rows while they fit with the rest in the compact list; the compact list keeps what fits.
+  // The first student keeps a full row however many there are: only a row offers the colour and
+  // the bin, and a panel of chips alone leaves nobody to recolour or delete.
   int rows = n, lines = 0;
-  while (rows > 0 && PanelHeight(k, rows, (n - rows + kChipColumns - 1) / kChipColumns) > hMax) --rows;
+  while (rows > 1 && PanelHeight(k, rows, (n - rows + kChipColumns - 1) / kChipColumns) > hMax) --rows;
   lines = (n - rows + kChipColumns - 1) / kChipColumns;
   while (lines > 0 && PanelHeight(k, rows, lines) > hMax) --lines;
 

@@ -162,6 +162,28 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
   EXPECT_LT(gBandTopRowRect.y, 20.0f);
 }
 
+// With two hundred students the panel still draws the first one's full row: its swatch in the
+// student's colour and its bin, where the row's press areas are.
+TEST_F(ControlsWindow, APanelOfManyStudentsKeepsAFullRow) {
+  gStudents.clear();
+  for (int i = 0; i < 200; ++i)
+    gStudents.push_back({"Student " + std::to_string(i), "s" + std::to_string(i), 0.9f, 0.4f, 0.3f});
+  gStudents[0].r = 0.2f, gStudents[0].g = 0.9f, gStudents[0].b = 0.3f;
+  gActiveStudentIndex = 0;
+  gStudentListOpen = true;
+  RelayoutAll();
+  RunDrivenFrames(20);
+  SaveScreenshot("controls_many_students");
+  std::vector<uint8_t> frame = DrawControlsAlone();
+  ASSERT_GE(gStudentRowRects.size(), 1u);
+  ExpectDrawnAtCentre(frame, gStudentBinRects[0], "bin");
+  const RectF& sw = gStudentSwatchRects[0];
+  const int x = (int)(sw.x + sw.w / 2.0f), y = (int)(sw.y + sw.h / 2.0f);
+  const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+  EXPECT_GT(p[1], 150) << "the swatch shows the student's green";
+  EXPECT_LT(p[0], 120);
+}
+
 // A name of wide letters ends inside the name box and its row's name area: drawn against a name
 // of as many narrow letters (the box is sized by the count), the two frames differ nowhere else.
 TEST_F(ControlsWindow, LongNamesEndInsideTheirBoxes) {

@@ -1,10 +1,12 @@
 // The layout rectangles at four window sizes and in every view mode, with values worked out by hand
 // from the layout rules: the UI scale's clamp, the circle, the side panel, the toolbar pair with its
 // shrink when the song view adds a button, the lower panel, the slider panel, the control band at
-// three points of the board fade, the header box and the students panel with 0, 1 and 30 students.
+// three points of the board fade, the header box and the students panel with 0, 1, 30 and hundreds
+// of students.
 // The practice strip the band stands on is handed in as the board's record gives it.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -274,6 +276,43 @@ TEST_F(LayoutTest, StudentsPanelListsEveryStudentWhoFits) {
         EXPECT_EQ(gCompactStudentIndices[k], c.students[i].rows + (int)k);
       // The entry, the add and the quiz buttons close the panel.
       const RectF& p = gStudentsPanelRect;
+      EXPECT_LE(gPlacementQuizButtonRect.y + gPlacementQuizButtonRect.h, p.y + p.h + 0.01f) << what;
+      ExpectControlsSound(what);
+    }
+  }
+}
+
+// However many students there are, the first keeps a full row with its swatch, name and bin
+// inside the panel and the window: only a row lets a student be recoloured or deleted.
+TEST_F(LayoutTest, ManyStudentsLeaveAFullRowInThePanel) {
+  std::vector<SizeCase> sizes(std::begin(kSizes), std::end(kSizes));
+  SizeCase tall = kSizes[1];
+  tall.h = 2000;
+  sizes.push_back(tall);
+  for (const SizeCase& c : sizes) {
+    for (int count : {60, 200, 1000}) {
+      std::string what = std::to_string(c.w) + " x " + std::to_string(c.h) + " with " + std::to_string(count);
+      Use(c, count, 26);
+      SetMode(kPlain);
+      gStudentListOpen = true;
+      RelayoutAll();
+      ASSERT_GE(gStudentRowRects.size(), 1u) << what;
+      EXPECT_EQ(gStudentRowStudents[0], 0) << what;
+      const RectF& p = gStudentsPanelRect;
+      const RectF* parts[] = {&gStudentRowRects[0], &gStudentSwatchRects[0], &gStudentNameRects[0],
+                              &gStudentBinRects[0]};
+      for (const RectF* r : parts) {
+        EXPECT_GT(r->w, 2.0f) << what;
+        EXPECT_GE(r->x, p.x) << what;
+        EXPECT_GE(r->y, p.y) << what;
+        EXPECT_LE(r->x + r->w, p.x + p.w) << what;
+        EXPECT_LE(r->y + r->h, p.y + p.h) << what;
+      }
+      // The chips follow the rows and end above the entry.
+      for (size_t k = 0; k < gCompactStudentIndices.size(); ++k)
+        EXPECT_EQ(gCompactStudentIndices[k], (int)gStudentRowRects.size() + (int)k) << what;
+      if (!gCompactStudentRects.empty())
+        EXPECT_LE(gCompactStudentRects.back().y + gCompactStudentRects.back().h, gStudentNameEntryRect.y) << what;
       EXPECT_LE(gPlacementQuizButtonRect.y + gPlacementQuizButtonRect.h, p.y + p.h + 0.01f) << what;
       ExpectControlsSound(what);
     }
