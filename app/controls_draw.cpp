@@ -92,7 +92,8 @@ static void DrawHeader() {
     FillCircle(x + dot, r.y + r.h / 2.0f, dot);
   }
   x += 2.0f * dot + std::max(8.0f * s, 6.0f);
-  if (active) DrawName(x, r.x + r.w - std::max(6.0f * s, 4.0f), r, TruncateUtf8(active->name, 26));
+  // The box grows with the name's first bytes only; the name is cut where the box ends, not at a count.
+  if (active) DrawName(x, r.x + r.w - std::max(6.0f * s, 4.0f), r, active->name);
   else
     DrawTextFitted(gFontSmall, x, r.x + r.w - std::max(6.0f * s, 4.0f), r, "Choose a student", 0.7f, 0.75f, 0.82f,
                    1.0f);

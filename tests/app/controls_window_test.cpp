@@ -213,4 +213,43 @@ TEST_F(ControlsWindow, LongNamesEndInsideTheirBoxes) {
   EXPECT_EQ(outside, 0) << "ink outside the name box or the row's name area";
 }
 
+// The name box is sized by at most 26 bytes of the name, but the name is cut only where it does
+// not fit: a name that fits is drawn to its last letter (two names that differ only there draw
+// differently in the box), and one too long ends before it (they draw alike).
+TEST_F(ControlsWindow, TheNameBoxCutsANameOnlyWhereItDoesNotFit) {
+  auto headerWith = [this](const std::string& name, const char* shot) {
+    gStudents = {{name, "a", 0.9f, 0.4f, 0.3f}};
+    gActiveStudentIndex = 0;
+    RelayoutAll();
+    RunDrivenFrames(2);
+    if (shot) SaveScreenshot(shot);
+    return DrawControlsAlone();
+  };
+  auto differInHeader = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    int differ = 0;
+    const RectF& h = gStudentHeaderRect;
+    for (int y = (int)h.y; y < (int)(h.y + h.h); ++y)
+      for (int x = (int)h.x; x < (int)(h.x + h.w); ++x) {
+        const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
+        differ += !std::equal(&a[p], &a[p] + 3, &b[p]);
+      }
+    return differ;
+  };
+  const struct { const char* name; const char* lastChanged; bool fits; const char* shot; } cases[] = {
+      {"Bartholomew Alexander Fitzge", "Bartholomew Alexander Fitzgx", true, "controls_name_box_latin"},
+      {"学生の名前はとても長いです", "学生の名前はとても長いでね", true, "controls_name_box_japanese"},
+      {"Bartholomew Alexander Fitzgerald of Wessex and Mercia", "Bartholomew Alexander Fitzgerald of Wessex and Merciz",
+       false, "controls_name_box_long"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> whole = headerWith(c.name, c.shot);
+    const std::vector<uint8_t> changed = headerWith(c.lastChanged, nullptr);
+    if (c.fits)
+      EXPECT_GT(differInHeader(whole, changed), 10) << "the last letter is drawn";
+    else
+      EXPECT_EQ(differInHeader(whole, changed), 0) << "a name too long for the box ends before its end";
+  }
+}
+
 }  // namespace
