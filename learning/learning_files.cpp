@@ -65,7 +65,7 @@ bool CopyFileWhenAbsent(const std::string& from, const std::string& to) {
 
 void BackupLearningFiles() {
   for (const std::string& path : {ProgressFilePath(), MasteryFilePath(), ScheduleFilePath(), CalendarFilePath()})
-    CopyFileWhenAbsent(path, path + ".bak");
+    CopyFileWhenAbsent(path, KeptCopyPath(path, 1));
 }
 
 bool SaveFileAtomic(const std::string& path, const std::string& text, FileAccess access) {

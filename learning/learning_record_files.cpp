@@ -60,9 +60,10 @@ static void MoveAsideOrBlock(const std::string& path, const char* reason) {
 
 // Copies a partly bad file to the first free ".bad" name before it is rewritten.
 static void CopyAside(const std::string& path) {
-  std::string target = path + ".bad";
+  std::string target = SetAsideCopyPath(path, 1);
   std::error_code ec;
-  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(target, ec)); ++n) target = path + ".bad" + std::to_string(n);
+  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(target, ec)); ++n)
+    target = SetAsideCopyPath(path, n);
   if (CopyFileWhenAbsent(path, target))
     DebugLog("[learning] %s was not read whole; kept as %s\n", path.c_str(), target.c_str());
 }

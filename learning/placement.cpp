@@ -13,6 +13,7 @@
 #include "learning/library_index.h"
 #include "learning/schedule.h"
 #include "platform/file_replace.h"
+#include "practice/data_files.h"
 
 // ---- constants ----
 const char* const kPlacementSections[7] = {"foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"};
@@ -26,8 +27,7 @@ static void KeepPrePlacementCopies() {
   for (const std::string& path : {ProgressFilePath(), MasteryFilePath(), ScheduleFilePath(), CalendarFilePath()}) {
     std::string content;
     if (ReadDataFileBytes(path, &content) != DataFileRead::kOk) continue;
-    std::string copy = path + ".preplace.bak";
-    ReplaceFileWithContent(copy, content, nullptr);
+    ReplaceFileWithContent(PrePlacementCopyPath(path), content, nullptr);
   }
 }
 

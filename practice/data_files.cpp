@@ -55,6 +55,37 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
   return DataFileRead::kOk;
 }
 
+// The n-th copy's name: the first has the bare tail, later ones carry their number.
+static std::string NumberedCopyPath(const std::string& path, const char* tail, int n) {
+  return n <= 1 ? path + tail : path + tail + std::to_string(n);
+}
+
+// The names in path's folder that `name` gives path for some n. Each candidate is named again
+// through `name` and compared whole, so neither "x.dat.bak02" nor "x.dat.bak.tmp" is a copy of
+// x.dat, and nor is "x.dat2.bak", the copy of another file whose name starts the same.
+static std::vector<std::string> CopiesNamedBy(const std::string& path, std::string (*name)(const std::string&, int)) {
+  std::vector<std::string> copies;
+  const fs::path whole(path);
+  const std::string file = whole.filename().string();
+  if (file.empty()) return copies;
+  const std::string folder = path.substr(0, path.size() - file.size());   // as given, separator kept
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string entry = it->path().filename().string();
+    if (entry.size() <= file.size() || entry.compare(0, file.size(), file) != 0) continue;
+    size_t digits = entry.size();
+    while (digits > file.size() && entry[digits - 1] >= '0' && entry[digits - 1] <= '9') --digits;
+    int n = 1;
+    if (digits < entry.size()) {
+      if (entry.size() - digits > 9) continue;
+      n = std::stoi(entry.substr(digits));
+    }
+    if (name(file, n) == entry) copies.push_back(folder + entry);
+  }
+  return copies;
+}
+
 // Several files can be set aside at one start; the status line names every one of them as long
 // as nothing else was said in between, so the first is not hidden by the last.
 static void SayKeptAside(const std::string& name, const std::string& target, bool newer) {
@@ -76,8 +107,8 @@ static bool MoveAside(const std::string& path, const char* reason, bool newer) {
   fs::file_status st = fs::symlink_status(path, ec);
   if (ec || !fs::exists(st)) return true;
   if (fs::is_regular_file(st) && fs::file_size(path, ec) == 0 && !ec) return true;
-  std::string target = path + ".bad";
-  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) target = path + ".bad" + std::to_string(n);
+  std::string target = SetAsideCopyPath(path, 1);
+  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) target = SetAsideCopyPath(path, n);
   if (RenameFileReplacing(path, target)) {
     DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
     // Said on screen too: what the file held is missing from the view, and only its name tells
@@ -109,11 +140,11 @@ bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes
   if (readBytes == newText) return true;
   // One copy is enough: a file read again unchanged in a later session is not copied again.
   std::error_code ec;
-  std::string copy = path + ".bak";
+  std::string copy = KeptCopyPath(path, 1);
   for (int n = 2; fs::exists(fs::symlink_status(copy, ec)); ++n) {
     std::string kept;
     if (ReadDataFileBytes(copy, &kept) == DataFileRead::kOk && kept == readBytes) return true;
-    copy = path + ".bak" + std::to_string(n);
+    copy = KeptCopyPath(path, n);
   }
   std::string error;
   if (ReplaceFileWithContent(copy, readBytes, &error)) {
@@ -123,3 +154,13 @@ bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes
   DebugLog("[files] %s will not be written back: it could not be copied aside (%s)\n", path.c_str(), error.c_str());
   return false;
 }
+
+std::string SetAsideCopyPath(const std::string& path, int n) { return NumberedCopyPath(path, ".bad", n); }
+
+std::string KeptCopyPath(const std::string& path, int n) { return NumberedCopyPath(path, ".bak", n); }
+
+std::string PrePlacementCopyPath(const std::string& path) { return path + ".preplace.bak"; }
+
+std::vector<std::string> SetAsideCopiesOf(const std::string& path) { return CopiesNamedBy(path, SetAsideCopyPath); }
+
+std::vector<std::string> KeptCopiesOf(const std::string& path) { return CopiesNamedBy(path, KeptCopyPath); }

@@ -55,3 +55,15 @@ bool IsNewerHeader(const std::string& header, const char* prefix, int newest);
 // was read is dropped or changed), the read bytes are kept as path + ".bak" (".bak2" ... when
 // earlier copies exist) and a line is logged. Returns false only when that copy failed.
 bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes, const std::string& newText);
+
+// ---- names of the copies kept aside ----
+// The n-th (from 1) copy of a damaged file moved or copied aside: path + ".bad", ".bad2", ".bad3" ...
+std::string SetAsideCopyPath(const std::string& path, int n);
+// The n-th (from 1) copy of a file as read, kept before it was written back: path + ".bak", ".bak2" ...
+std::string KeptCopyPath(const std::string& path, int n);
+// The copy of a learning file kept before a placement rewrote it.
+std::string PrePlacementCopyPath(const std::string& path);
+// The copies of path under each kind of name above that lie beside it now, gaps in the numbering
+// included; another file whose name merely starts with path's name is never among them.
+std::vector<std::string> SetAsideCopiesOf(const std::string& path);
+std::vector<std::string> KeptCopiesOf(const std::string& path);

@@ -16,6 +16,7 @@
 #include "app/base/logs.h"
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
+#include "platform/file_replace.h"
 #include "practice/data_files.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
@@ -85,6 +86,34 @@ static std::string PracticeRunsText() {
   return text;
 }
 
+// The copies of the file kept before a rewrite hold its lines as read, the student's among them:
+// those lines go, and the other students' lines and whatever was not understood stay as they were.
+// A copy left without any record goes whole.
+static void ForgetRunsInKeptCopies(const std::string& studentId) {
+  for (const std::string& copy : KeptCopiesOf(GetDataFilePath(kRunsFile))) {
+    std::string raw, kept;
+    if (ReadDataFileBytes(copy, &raw) != DataFileRead::kOk) continue;
+    bool dropped = false, othersLeft = false;
+    for (size_t pos = 0, line = 0; pos < raw.size(); ++line) {
+      size_t nl = raw.find('\n', pos);
+      size_t end = nl == std::string::npos ? raw.size() : nl + 1;
+      std::string piece = raw.substr(pos, end - pos), text = TrimWhitespace(piece);
+      pos = end;
+      if (line > 0 && text.find('|') != std::string::npos && SplitFields(text)[0] == studentId) {
+        dropped = true;
+        continue;
+      }
+      othersLeft = othersLeft || (line > 0 && !text.empty());
+      kept += piece;
+    }
+    if (!dropped) continue;
+    if (othersLeft)
+      WriteTextFileAtomic(copy, kept);
+    else
+      RemoveFileIfPresent(copy);
+  }
+}
+
 // ---- public functions ----
 std::string BuildRegionKey() {
   const PracticeRunData& d = gPracticeRunData;
@@ -151,6 +180,7 @@ void ForgetPracticeRunsOf(const std::string& studentId) {
   size_t before = gPracticeRuns.size();
   std::erase_if(gPracticeRuns, [&](const PracticeRun& r) { return r.studentId == studentId; });
   if (gPracticeRuns.size() != before) SavePracticeRuns();
+  ForgetRunsInKeptCopies(studentId);
 }
 
 void LoadPracticeRuns() {

@@ -26,8 +26,9 @@ std::string BuildRegionKey();
 void RecordPracticeRun(uint32_t elapsedMs);
 // Writes the file (only once it was loaded).
 void SavePracticeRuns();
-// Drops every record of the student and saves: a student made later under the same id must not
-// find a deleted student's times.
+// Drops every record of the student and saves, and drops the student's lines from the copies of
+// the file kept before a rewrite: a student made later under the same id must not find a deleted
+// student's times, and a deleted student's times are not kept anywhere.
 void ForgetPracticeRunsOf(const std::string& studentId);
 // Reads the file; a damaged file is set aside and the list starts empty.
 void LoadPracticeRuns();

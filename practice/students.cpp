@@ -115,8 +115,11 @@ static void DeleteFilesOfStudent(const std::string& id) {
   for (const std::string& name : StudentFileNames(id)) {
     std::string path = GetDataFilePath(name);
     RemoveFileIfPresent(path);
-    RemoveFileIfPresent(path + ".bak");   // the copy kept before a rewrite: still the student's
-    RemoveFileIfPresent(path + ".preplace.bak");   // the copy kept before a placement
+    // Every copy kept beside the file is still the student's: the damaged ones set aside, those
+    // kept before a rewrite, whatever their number, and the one kept before a placement.
+    for (const std::string& copy : SetAsideCopiesOf(path)) RemoveFileIfPresent(copy);
+    for (const std::string& copy : KeptCopiesOf(path)) RemoveFileIfPresent(copy);
+    RemoveFileIfPresent(PrePlacementCopyPath(path));
     RemoveFileIfPresent(path + ".tmp");   // left by a save killed under the older naming
     RemoveTempFilesOf(path);              // left by saves killed before their rename
   }

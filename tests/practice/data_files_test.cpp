@@ -1,5 +1,6 @@
 // The records' file helpers: the whole-file writer under failures and under a killed process,
-// and the forgiving line reader.
+// the forgiving line reader and the names of the copies kept aside.
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -123,4 +124,23 @@ TEST_F(PracticeFilesTest, EveryFileSetAsideAtOneStartIsNamed) {
       {"ACHV", false}, {"ACHVx4", false}, {"ACH4", false}, {"ACHV-4", false}, {"", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsNewerHeader(c.header, "ACHV", 3), c.newer) << c.header;
+}
+
+// The copies beside a file are found by the names the program gives them, numbered past a gap
+// too; a name that only looks alike (another file's copy, a temporary file, a number it never
+// writes) is never taken for one.
+TEST(DataFiles, CopiesBesideAFileAreFoundByTheirOwnNamesOnly) {
+  TempDir dir;
+  for (const char* name : {"x.dat", "x.dat.bad", "x.dat.bad2", "x.dat.bad10", "x.dat.bak", "x.dat.bak3",
+                           "x.dat.bad1", "x.dat.bad0", "x.dat.bak02", "x.dat.bak.tmp", "x.dat.bak2x", "x.dat2.bak",
+                           "xx.dat.bad", "x.dat.bad123456789012", "x.dat.preplace.bak"})
+    WriteFileBytes(dir.File(name), "x");
+  auto sorted = [](std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  };
+  const std::string x = dir.File("x.dat");
+  EXPECT_EQ(sorted(SetAsideCopiesOf(x)), (std::vector<std::string>{x + ".bad", x + ".bad10", x + ".bad2"}));
+  EXPECT_EQ(sorted(KeptCopiesOf(x)), (std::vector<std::string>{x + ".bak", x + ".bak3"}));
+  EXPECT_TRUE(KeptCopiesOf(dir.File("none.dat")).empty());
 }

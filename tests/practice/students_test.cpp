@@ -6,6 +6,7 @@
 
 #include "app/base/strings.h"
 #include "practice/achievements.h"
+#include "practice/practice_records.h"
 #include "practice/students.h"
 #include "practice/teaching_state.h"
 #include "tests/practice/practice_fixture.h"
@@ -155,6 +156,43 @@ TEST_F(StudentsFile, DeleteRemovesExactlyTheStudentsFiles) {
   EXPECT_TRUE(DataExists("teaching_ben.json"));
   EXPECT_EQ(gActiveStudentIndex, 0);
   EXPECT_EQ(ReadData("students.dat"), "STUDENTS_V2\nactive=0\nBen|ben|0.3|0.48|0.76\n");
+}
+
+// Damaged files set aside and copies kept before a rewrite or a placement, numbered ones past a
+// gap included, go with their student; the student whose id only starts the same keeps all of
+// theirs. The shared practice-runs copies lose the student's lines and keep everyone else's.
+TEST_F(StudentsFile, DeleteRemovesEveryCopyKeptAsideAndNoOneElses) {
+  ResetPracticeRecords();
+  gStudents = {MakeStudent("Ann", "ann"), MakeStudent("Anna", "anna")};
+  gActiveStudentIndex = 1, gStudentsLoaded = true;
+  auto copiesOf = [](const std::string& id) {
+    std::vector<std::string> names;
+    for (const std::string& file : AllFileNamesOf(id)) {
+      if (!file.ends_with(".dat")) continue;
+      for (const char* tail : {"", ".bad", ".bad2", ".bad3", ".bad7", ".bak", ".bak2", ".bak4", ".preplace.bak"})
+        names.push_back(file + tail);
+    }
+    for (const char* tail : {"", ".bad", ".bad2", ".bak", ".bak3"}) names.push_back("teaching_" + id + ".json" + tail);
+    return names;
+  };
+  for (const char* id : {"ann", "anna"})
+    for (const std::string& name : copiesOf(id)) WriteData(name, name.ends_with(".json") ? "{}" : "x");
+  const std::string header = "PRACTICE_RUNS_V1\n";
+  const std::string annaLine = "anna|Anna|L:r0-0:c0-1|5000|5000|1|1700000000\n";
+  const std::string annLine = "ann|Ann|L:r0-0:c0-1|6000|6000|2|1700000000\n";
+  WriteData("practice_runs.dat", header + annLine + annaLine);
+  WriteData("practice_runs.dat.bak", header + annLine + "not a record\n" + annaLine + " ann | Ann | x\r\n");
+  WriteData("practice_runs.dat.bak2", header + annLine);
+  LoadTeachingState(true);
+  SetTeachingDataFolder(gTeachingState, dir_.File("Data/"));
+
+  DeleteStudent(0);
+  for (const std::string& name : copiesOf("ann")) EXPECT_FALSE(DataExists(name)) << name;
+  for (const std::string& name : copiesOf("anna")) EXPECT_TRUE(DataExists(name)) << name;
+  EXPECT_EQ(ReadData("practice_runs.dat"), header + annaLine);
+  EXPECT_EQ(ReadData("practice_runs.dat.bak"), header + "not a record\n" + annaLine);
+  EXPECT_FALSE(DataExists("practice_runs.dat.bak2")) << "nothing but the deleted student's lines";
+  ResetPracticeRecords();
 }
 
 TEST_F(StudentsFile, DeleteKeepsTheRightStudentActive) {
