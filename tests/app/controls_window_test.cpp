@@ -185,7 +185,8 @@ TEST_F(ControlsWindow, APanelOfManyStudentsKeepsAFullRow) {
 }
 
 // A name of wide letters ends inside the name box and its row's name area: drawn against a name
-// of as many narrow letters (the box is sized by the count), the two frames differ nowhere else.
+// of as many narrow letters (the box is sized by the count), the two frames differ nowhere else
+// by more than rounding.
 TEST_F(ControlsWindow, LongNamesEndInsideTheirBoxes) {
   auto drawWith = [](const std::string& name) {
     gStudents = {{name, "a", 0.9f, 0.4f, 0.3f}, {"Bela", "bela", 0.3f, 0.7f, 0.5f}};
@@ -204,7 +205,10 @@ TEST_F(ControlsWindow, LongNamesEndInsideTheirBoxes) {
   for (int y = 0; y < gClientHeight; ++y)
     for (int x = 0; x < gClientWidth; ++x) {
       const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
-      if (std::equal(&wide[p], &wide[p] + 3, &narrow[p])) continue;
+      // A step or two is the software renderer's rounding of a translucent fill, which changes
+      // with what else a frame draws: text ink differs by far more.
+      if (std::equal(&wide[p], &wide[p] + 3, &narrow[p], [](uint8_t a, uint8_t b) { return std::abs(a - b) <= 2; }))
+        continue;
       bool in = false;
       for (const RectF& r : boxes) in = in || (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h);
       (in ? inside : outside) += 1;
