@@ -18,6 +18,7 @@
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
 #include "app/base/view_modes.h"
+#include "app/header_buttons.h"
 #include "board/toolbar.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/gl_setup.h"
@@ -29,6 +30,7 @@
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
+#include "midi/metronome_panel.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playlist.h"
@@ -49,12 +51,7 @@ static float sStatusSince = -1.0f;    // GetAppSeconds when it first showed
 // ---- internal helpers ----
 static bool Shown(const RectF& r) { return r.w > 2.0f && r.h > 2.0f; }
 
-static ButtonLook Look(const RectF& r, bool active) {
-  ButtonLook look;
-  look.active = active;
-  look.hovered = IsMouseInRect(&r);
-  return look;
-}
+static ButtonLook Look(const RectF& r, bool active) { return ButtonLookAt(r, active); }
 
 static void DrawUntranslated(UiFont font, float x, const RectF& box, const std::string& text, float a) {
   ScopedTrSuppress untranslated;
@@ -242,6 +239,8 @@ static void DrawBand(float now) {
   if (Shown(gShuffleButtonRect)) DrawButton(gShuffleButtonRect, "Shuffle", Look(gShuffleButtonRect, gPlaylistShuffle));
   if (Shown(gClearLoopButtonRect))
     DrawButton(gClearLoopButtonRect, "Clear Loop", Look(gClearLoopButtonRect, gLoopStartSet || gLoopEndSet));
+  PlaceMetronomePanel();
+  DrawMetronomePanel();
   if (Shown(gLearningButtonRect)) DrawButton(gLearningButtonRect, "Learn", Look(gLearningButtonRect, gLearningOverlay));
   if (Shown(gSongViewButtonRect)) DrawButton(gSongViewButtonRect, "Song", Look(gSongViewButtonRect, gSongView));
   if (Shown(gSliderPanelButtonRect)) {

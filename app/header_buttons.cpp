@@ -1,6 +1,8 @@
 // app/header_buttons: the control band's buttons.
 #include "app/header_buttons.h"
 
+#include <algorithm>
+
 #include "app/base/app_state.h"
 #include "app/base/pointer.h"
 #include "app/base/status_text.h"
@@ -10,6 +12,7 @@
 #include "app/students_panel_input.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
+#include "midi/metronome_panel.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playlist.h"
@@ -138,4 +141,17 @@ void RunChosenMenuItem() {
   bool (*chooser)() = gChosenMenuItem;
   gChosenMenuItem = nullptr;
   if (chooser) chooser();
+}
+
+void PlaceMetronomePanel() {
+  const float s = GetUiScale();
+  const RectF& row = gBandBottomRowRect;
+  const RectF& after = gClearLoopButtonRect;
+  if (gRingMode || !(after.w > 2.0f) || !(row.w > 2.0f)) {
+    LayoutMetronomePanel(kHiddenRect, s);
+    return;
+  }
+  const float pad = std::max(4.0f * s, 3.0f), gap = std::max(6.0f * s, 5.0f);
+  const float x = after.x + after.w + gap, right = row.x + row.w - pad;
+  LayoutMetronomePanel({x, after.y, right - x, after.h}, s);
 }

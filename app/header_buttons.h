@@ -1,6 +1,6 @@
 // app/header_buttons: the buttons of the control band under the mouse: the header row (students,
 // sight-reading, play mode, file with its menu, previous, play) and the playlist row (next,
-// repeat, shuffle, clear loop).
+// repeat, shuffle, clear loop), and the room of the metronome panel (midi/metronome_panel) there.
 #pragma once
 
 // A press on the header row or the open file menu; true when taken. A press outside an open file
@@ -16,3 +16,7 @@ bool PlaylistRowMouseDown(int x, int y);
 // only way into the learning overlay and the song view (and through it the lane, practice mode
 // and the library); true when taken.
 bool ViewButtonsMouseDown(int x, int y);
+// Hands the metronome panel its room: the band's bottom row right of the clear-loop button, while
+// that button shows (not on the learning overlay, nor once the row has given up its height to
+// practice mode) and the ring view is off. Called before the panel is drawn or asked.
+void PlaceMetronomePanel();

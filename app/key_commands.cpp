@@ -135,6 +135,7 @@ static void KeyTable(int key, bool shift, bool ctrl) {
         RelayoutAll();
       } else {
         StopMetronome();
+        RelayoutAll();  // the stop button goes with the click
       }
       return;
     case kKeyF2: gThemeLevel = kThemeLevelPreset; return;

@@ -30,8 +30,10 @@
 #include "learning_ui/placement_prompt.h"
 #include "midi/click.h"
 #include "midi/device_pickers.h"
+#include "midi/metronome_panel.h"
 #include "midi/playback.h"
 #include "midi/seek_bar_input.h"
+#include "midi/teaching_record.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
@@ -87,8 +89,10 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     return true;
   }
   if (SlidersMouseDown(x, y)) return true;
+  // Laid out again: the stop button shows only while the metronome runs.
   if (PointInRect(gMetronomeStopRect, x, y)) {
     StopMetronome();
+    RelayoutAll();
     return true;
   }
   // The toolbar shows the practice run's flag with the strip hidden as well: a press on it brings
@@ -116,6 +120,13 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     return true;
   }
   if (!OverlayOnly() && PlaylistRowMouseDown(x, y)) return true;
+  // The metronome panel shares the playlist's row; its switch brings or takes the stop button.
+  PlaceMetronomePanel();
+  const bool metronomeWasOn = gTeachingState.metronomeOn != 0;
+  if (MetronomePanelMouseDown(x, y, shift)) {
+    if ((gTeachingState.metronomeOn != 0) != metronomeWasOn) RelayoutAll();
+    return true;
+  }
   if (SpeedSliderMouseDown(x, y)) return true;
   if (!OverlayOnly() && (LoopHandleMouseDown(x, y) || SeekBarMouseDown(x, y, shift, ctrl, (flags & kMouseFlagAlt) != 0)))
     return true;
@@ -263,6 +274,8 @@ void HandleMouseWheel(int delta, int x, int y, uint64_t) {
   if (StartScreenMouseWheel(x, y, delta) || ClassroomPanelsWheel(x, y, delta) ||
       ScrollLearningList(delta)) return;
   if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
+  PlaceMetronomePanel();
+  if (MetronomePanelWheel(x, y, delta)) return;
   if (!IsPracticeStripFadedIn()) return;
   if (IsFilterPanelShown() || !IsFilterPanelEnabled() || IsOverlayOpaque() || delta == 0) return;
   if (IsPointOnBoardOrList(x, y)) SetScaleListScroll(gScaleListScrollTarget - (float)delta / 120.0f, false, true);

@@ -19,6 +19,7 @@
 #include "gfx/ui_language.h"
 #include "learning/learning_records.h"
 #include "learning/library_index.h"
+#include "midi/metronome_panel.h"
 #include "midi/midi_input.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -75,7 +76,7 @@ static int64_t HandleSetCursor(uint32_t code, uint64_t wParam, int64_t lParam) {
     }
   }
   bool hand = (gPracticeMode && PointerOver(gSliderPanelButtonRect)) || PointerOver(gUnloadSongRect) ||
-              PointerOver(gMetronomeStopRect) ||
+              PointerOver(gMetronomeStopRect) || IsPointOnMetronomePanel(gMouseX, gMouseY) ||
               (IsFilterPanelEnabled() && gLearningOverlay && !gPracticeMode &&
                IsPointInFilterTabArea(gMouseX, gMouseY));
   if (hand) {

@@ -24,6 +24,13 @@ float FontPixelSize(UiFont font) {
   return (float)sizes.main;
 }
 
+ButtonLook ButtonLookAt(const RectF& r, bool active) {
+  ButtonLook look;
+  look.active = active;
+  look.hovered = IsMouseInRect(&r);
+  return look;
+}
+
 void DrawPanelBox(const RectF& r, float alpha) {
   float rad = std::max(10.0f * GetUiScale(), 8.0f);
   SetGlColor(0.085f, 0.1f, 0.135f, 0.94f * alpha);

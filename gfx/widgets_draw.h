@@ -14,6 +14,9 @@ struct ButtonLook {
   bool danger = false;    // a destructive action armed
 };
 
+// The look of a plain button at r: hovered while the mouse is over it.
+ButtonLook ButtonLookAt(const RectF& r, bool active);
+
 // The text colour of the controls.
 inline constexpr float kControlText[3] = {0.92f, 0.94f, 0.97f};
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/base/app_clock.h"
+#include "midi/metronome_panel.h"
 #include "midi/song_beat.h"
 #include "platform/clock.h"
 #include "practice/teaching_file.h"
@@ -167,6 +168,42 @@ TEST_F(TeachingTimingTest, FinishedPlanAppendsOneDatedEntryAndSaves) {
   ASSERT_TRUE(ReadTeachingFile(back));
   EXPECT_EQ(back.attendance.size(), 365u);
   EXPECT_EQ(back.savedPracticeScales, (std::vector<int32_t>{5}));
+}
+
+// The metronome panel's switch and tempo drive this grid: switched on, the bar's first beat clicks
+// at once; a tempo raised between two clicks counts the next beat from the last click at the new
+// tempo, the bar keeping its accents; switched off, the clicks stop.
+TEST_F(TeachingTimingTest, ThePanelsSwitchAndTempoDriveTheGrid) {
+  LayoutMetronomePanel({0.0f, 0.0f, 400.0f, 30.0f}, 1.0f);
+  auto centre = [](const RectF& r, int* x, int* y) { *x = (int)(r.x + r.w / 2.0f), *y = (int)(r.y + r.h / 2.0f); };
+  int sx, sy, tx, ty;
+  centre(gMetronomeSwitchRect, &sx, &sy);
+  centre(gTempoFigureRect, &tx, &ty);
+  gTeachingState.bpm = 60, gTeachingState.timeSigNum = 3;
+  const uint64_t start = GetMonotonicMs();
+  ASSERT_TRUE(MetronomePanelMouseDown(sx, sy, false));
+  UpdateTeachingMeters(0.0);
+  ASSERT_EQ(gClicks.size(), 1u);
+  EXPECT_TRUE(gClicks[0].accent);
+  EXPECT_EQ(gClicks[0].ms, start);
+
+  for (int i = 0; i < 130; ++i) Frame(10);
+  ASSERT_EQ(gClicks.size(), 2u);
+  ASSERT_TRUE(MetronomePanelWheel(tx, ty, 60 * 120));   // 300 ms after the click at 1 s: 60 to 120
+  EXPECT_EQ(gTeachingState.bpm, 120);
+  for (int i = 0; i < 300; ++i) Frame(10);
+  const uint64_t expected[] = {0, 1000, 1500, 2000, 2500, 3000, 3500, 4000};
+  ASSERT_EQ(gClicks.size(), std::size(expected));
+  for (size_t k = 0; k < gClicks.size(); ++k) {
+    EXPECT_EQ(gClicks[k].ms - start, expected[k]) << k;
+    EXPECT_EQ(gClicks[k].accent, k % 3 == 0) << k;
+  }
+
+  ASSERT_TRUE(MetronomePanelMouseDown(sx, sy, false));
+  for (int i = 0; i < 200; ++i) Frame(10);
+  EXPECT_EQ(gClicks.size(), std::size(expected));
+  EXPECT_FALSE(gTeachingState.gridRunning);
+  ResetMetronomePanel();
 }
 
 SongBeatInfo Beat(int64_t index, int inBar, double since, double spb) {

@@ -1,0 +1,185 @@
+// midi/metronome_panel: the panel's layout, its input and what it does to the teaching record.
+//
+// A loaded song holds the user's metronome settings aside and gives them back when it is unloaded
+// (midi/playback): what the panel sets while a song is loaded goes into that keeping too, so that
+// the user's last choice is what comes back.
+#include "midi/metronome_panel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "midi/click.h"
+#include "midi/playback.h"
+#include "midi/teaching_record.h"
+
+// ---- constants ----
+constexpr int kBeatValues[] = {1, 2, 4, 8, 16};
+constexpr int kBeatValueCount = 5;
+
+// ---- state ----
+RectF gMetronomeSwitchRect = kHiddenRect;   // starts and stops the click
+RectF gTempoDownRect = kHiddenRect;         // minus
+RectF gTempoFigureRect = kHiddenRect;       // the tempo
+RectF gTempoUpRect = kHiddenRect;           // plus
+RectF gBeatsPerBarRect = kHiddenRect;       // the time signature's first figure
+RectF gBeatValueRect = kHiddenRect;         // its second figure
+RectF gDownbeatSwitchRect = kHiddenRect;    // the downbeat's sound
+
+// ---- internal helpers ----
+static bool Shown(const RectF& r) { return r.w > 2.0f && r.h > 2.0f; }
+
+static bool On(const RectF& r, int x, int y) { return Shown(r) && PointInRect(r, x, y); }
+
+// Places a control from the right end leftwards: *right moves to its left edge less the gap.
+static RectF TakeFromRight(float* right, float y, float w, float h, float gap) {
+  *right -= w;
+  RectF r{*right, y, w, h};
+  *right -= gap;
+  return r;
+}
+
+// The tempo a step starts from: while a song drives the grid the record holds the song's, and
+// the user's own waits in the song's keeping.
+static int UserTempo() {
+  const TeachingState& s = gTeachingState;
+  return s.syncedToSong && gMetronomeSaved ? gSavedMetronomeBpm : s.bpm;
+}
+
+// A wheel turn in whole notches, at least one in its direction.
+static int Notches(int delta) {
+  if (delta == 0) return 0;
+  int n = delta / 120;
+  return n != 0 ? n : (delta > 0 ? 1 : -1);
+}
+
+// ---- public functions ----
+void LayoutMetronomePanel(const RectF& room, float uiScale) {
+  ResetMetronomePanel();
+  float h = room.h;
+  if (!Shown(room) || h < 12.0f) return;
+  float gap = std::max(6.0f * uiScale, 5.0f), join = std::max(2.0f * uiScale, 2.0f);
+  float switchW = h, stepW = 0.7f * h, figureW = 1.05f * h, signatureW = 1.4f * h, downbeatW = 0.9f * h;
+  float core = switchW + gap + 2.0f * stepW + figureW + 2.0f * join;
+  float width = room.w;
+  if (core > width) return;
+  bool signature = core + gap + signatureW <= width;
+  bool downbeat = signature && core + 2.0f * gap + signatureW + downbeatW <= width;
+
+  float right = room.x + room.w;
+  if (downbeat) gDownbeatSwitchRect = TakeFromRight(&right, room.y, downbeatW, h, gap);
+  if (signature) {
+    gBeatValueRect = TakeFromRight(&right, room.y, signatureW / 2.0f, h, 0.0f);
+    gBeatsPerBarRect = TakeFromRight(&right, room.y, signatureW / 2.0f, h, gap);
+  }
+  gTempoUpRect = TakeFromRight(&right, room.y, stepW, h, join);
+  gTempoFigureRect = TakeFromRight(&right, room.y, figureW, h, join);
+  gTempoDownRect = TakeFromRight(&right, room.y, stepW, h, gap);
+  gMetronomeSwitchRect = TakeFromRight(&right, room.y, switchW, h, gap);
+}
+
+void ResetMetronomePanel() {
+  for (RectF* r : {&gMetronomeSwitchRect, &gTempoDownRect, &gTempoFigureRect, &gTempoUpRect, &gBeatsPerBarRect,
+                   &gBeatValueRect, &gDownbeatSwitchRect})
+    *r = kHiddenRect;
+}
+
+bool IsPointOnMetronomePanel(int x, int y) {
+  for (const RectF* r : {&gMetronomeSwitchRect, &gTempoDownRect, &gTempoFigureRect, &gTempoUpRect, &gBeatsPerBarRect,
+                         &gBeatValueRect, &gDownbeatSwitchRect})
+    if (On(*r, x, y)) return true;
+  return false;
+}
+
+bool MetronomePanelMouseDown(int x, int y, bool shift) {
+  TeachingState& s = gTeachingState;
+  if (On(gMetronomeSwitchRect, x, y)) {
+    SwitchMetronome(!s.metronomeOn);
+  } else if (On(gTempoDownRect, x, y)) {
+    SetMetronomeTempo(UserTempo() - (shift ? kMetronomeBigStep : 1));
+  } else if (On(gTempoUpRect, x, y)) {
+    SetMetronomeTempo(UserTempo() + (shift ? kMetronomeBigStep : 1));
+  } else if (On(gBeatsPerBarRect, x, y)) {
+    StepBeatsPerBar(shift ? -1 : 1);
+  } else if (On(gBeatValueRect, x, y)) {
+    StepBeatValue(shift ? -1 : 1);
+  } else if (On(gDownbeatSwitchRect, x, y)) {
+    s.downbeatSound = s.downbeatSound ? 0 : 1;
+  } else {
+    return On(gTempoFigureRect, x, y);  // the figure itself only answers the wheel
+  }
+  return true;
+}
+
+bool MetronomePanelWheel(int x, int y, int delta) {
+  int n = Notches(delta);
+  if (On(gTempoDownRect, x, y) || On(gTempoFigureRect, x, y) || On(gTempoUpRect, x, y)) {
+    if (n != 0) SetMetronomeTempo(UserTempo() + n);
+  } else if (On(gBeatsPerBarRect, x, y)) {
+    StepBeatsPerBar(n);
+  } else if (On(gBeatValueRect, x, y)) {
+    StepBeatValue(n);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void SwitchMetronome(bool on) {
+  TeachingState& s = gTeachingState;
+  if (!on) {
+    StopMetronome();
+    return;
+  }
+  if (s.metronomeOn) return;
+  s.metronomeOn = 1;
+  s.gridRunning = 0;  // the grid takes its origin on its next tick and clicks the downbeat there
+}
+
+void SetMetronomeTempo(int bpm) {
+  TeachingState& s = gTeachingState;
+  int v = std::clamp(bpm, kMetronomeMinBpm, kMetronomeMaxBpm);
+  if (gMetronomeSaved) gSavedMetronomeBpm = v;
+  if (s.syncedToSong) {
+    s.bpm = v;
+    return;
+  }
+  double oldTempo = s.songBpm > 0.0 ? s.songBpm : (double)std::max(s.bpm, 1);
+  // The user's tempo replaces a song's left over from a song that stopped.
+  s.songBpm = 0.0;
+  s.bpm = v;
+  if (!s.gridRunning) return;
+  // The next beat comes one new beat after the last click, and the bar keeps its place, so a step
+  // from a slow tempo to a fast one does not wait out the slow beat.
+  double oldBeat = 60.0 / oldTempo, newBeat = 60.0 / (double)v;
+  s.nextBeat = s.nextBeat - oldBeat + newBeat;
+  s.barOrigin = s.nextBeat - (double)std::max(s.beatInBar, 0) * newBeat;
+}
+
+void StepBeatsPerBar(int step) {
+  TeachingState& s = gTeachingState;
+  int n = std::clamp(s.timeSigNum, 1, kMetronomeMaxBeats) - 1 + step % kMetronomeMaxBeats;
+  s.timeSigNum = (n % kMetronomeMaxBeats + kMetronomeMaxBeats) % kMetronomeMaxBeats + 1;
+  s.beatInBar = std::max(s.beatInBar, 0) % s.timeSigNum;
+  if (gMetronomeSaved) gSavedMetronomeBeats = s.timeSigNum;
+}
+
+void StepBeatValue(int step) {
+  if (step == 0) return;
+  TeachingState& s = gTeachingState;
+  // A value off the list counts from the first listed value at or above it.
+  int at = kBeatValueCount - 1;
+  for (int i = 0; i < kBeatValueCount; ++i)
+    if (kBeatValues[i] >= s.timeSigDen) {
+      at = i;
+      break;
+    }
+  bool listed = kBeatValues[at] == s.timeSigDen;
+  int next = at + (listed || step < 0 ? step : step - 1);
+  s.timeSigDen = kBeatValues[(next % kBeatValueCount + kBeatValueCount) % kBeatValueCount];
+  if (gMetronomeSaved) gSavedMetronomeNoteValue = s.timeSigDen;
+}
+
+int ShownMetronomeTempo() {
+  const TeachingState& s = gTeachingState;
+  return s.songBpm > 0.0 ? (int)std::lround(s.songBpm) : s.bpm;
+}
