@@ -84,8 +84,22 @@ struct AcceptedMark {
   std::vector<std::string> serverDays;
 };
 
+// A day refused for good: it is dropped from the days to send.
+struct RefusedMark {
+  std::string day;
+  uint32_t status;
+};
+
+// A refusal that is the server's last word on that day: any 4xx but a refused device (401, 403),
+// a request that took too long (408) or one asked to wait (429). Such a day kept to send would go
+// out before every later one, be refused each time and hold all of them back.
+static bool RefusedForGood(uint32_t status) {
+  return status >= 400 && status <= 499 && status != 401 && status != 403 && status != 408 && status != 429;
+}
+
 // Under the mutex: what the pass achieved goes into the state and the files.
-static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::string& failedDay) {
+static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::vector<RefusedMark>& refused,
+                         const std::string& failedDay) {
   std::vector<std::string> pendingBefore = gPendingAttendanceDays;
   for (const AcceptedMark& mark : accepted) {
     gLastSyncedDay = mark.day;
@@ -97,6 +111,7 @@ static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::s
     }
     std::erase(gPendingAttendanceDays, mark.day);
   }
+  for (const RefusedMark& mark : refused) std::erase(gPendingAttendanceDays, mark.day);
   if (!failedDay.empty()) {
     gPendingAttendanceDays.push_back(failedDay);
     TrimPendingDays();
@@ -116,7 +131,8 @@ static void LogFailure(uint32_t status) {
            status != 0 ? "server reached but rejected the mark" : "server unreachable (offline?)");
 }
 
-// The worker: kept days oldest first, then today; stops at the first failure.
+// The worker: kept days oldest first, then today. A day refused for good is dropped and the pass
+// goes on; any other failure stops it with that day and the later ones still kept.
 static void AttendanceSyncWorker(const std::string& token, const std::string& today) {
   std::vector<std::string> toSend;
   {
@@ -127,20 +143,27 @@ static void AttendanceSyncWorker(const std::string& token, const std::string& to
   toSend.push_back(today);
 
   std::vector<AcceptedMark> accepted;
+  std::vector<RefusedMark> refused;
   uint32_t status = 0;
   bool failed = false;
   for (const std::string& day : toSend) {
     std::string reply;
-    if (!PostAttendanceMark(token, &reply, &status, day)) {
+    if (PostAttendanceMark(token, &reply, &status, day)) {
+      accepted.push_back(AcceptedMark{day, ReadServerDays(reply)});
+    } else if (RefusedForGood(status)) {
+      refused.push_back(RefusedMark{day, status});
+    } else {
       failed = true;
       break;
     }
-    accepted.push_back(AcceptedMark{day, ReadServerDays(reply)});
   }
   {
     std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
-    PublishMarks(accepted, failed ? today : "");
+    PublishMarks(accepted, refused, failed ? today : "");
   }
+  for (const RefusedMark& mark : refused)
+    DebugLog("[attendance] the server refused the mark for %s (http=%d): the day is no longer kept\n",
+             mark.day.c_str(), (int)mark.status);
   if (failed) LogFailure(status);
 }
 

@@ -106,6 +106,55 @@ TEST_F(AttendanceSyncTest, ADroppedDayIsPostedFirstTheNextDay) {
   EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-03-03\n2026-02-20\n2026-03-02\n2026-03-03\n");
 }
 
+// A kept day the server will never take (it marks only today) is dropped on its refusal, and the
+// pass goes on: today's mark still goes out.
+TEST_F(AttendanceSyncTest, ADayRefusedForGoodDoesNotHoldBackToday) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"status":422,"body":"{\"error\":\"only today's attendance can be marked\"}"},)"
+                    R"({"status":400,"body":"{}"},{"body":"{\"days\":[\"2026-12-08\"]}"}]})");
+  WriteFileBytes(AttendancePendingPath(), "2026-12-04\n2026-12-05\n");
+  SetDay(2026, 12, 8);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[0].body, MarkBody("2026-12-04"));
+  EXPECT_EQ(requests[1].body, MarkBody("2026-12-05"));
+  EXPECT_EQ(requests[2].body, MarkBody("2026-12-08"));
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "");
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-12-08\n2026-12-08\n");
+  EXPECT_TRUE(log_.Contains("refused the mark for 2026-12-04 (http=422)"));
+  EXPECT_TRUE(log_.Contains("refused the mark for 2026-12-05 (http=400)"));
+}
+
+// No answer, a server error, a refused device or a request to wait says nothing about the day:
+// that day and every later one stay kept, in order, and nothing after the failure is sent.
+TEST_F(AttendanceSyncTest, AFailureThatMayPassKeepsEveryDay) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  const char* failures[] = {R"({"status":500,"body":"{\"error\":\"busy\"}"})", R"({"status":503})",
+                            R"({"close_before_answer":true})", R"({"status":401})", R"({"status":403})",
+                            R"({"status":408})", R"({"status":429})"};
+  int sent = 0;
+  for (const char* failure : failures) {
+    SCOPED_TRACE(failure);
+    Relaunch();
+    WriteFileBytes(AttendancePendingPath(), "2026-12-01\n2026-12-05\n");
+    // The first kept day is refused for good; the failure meets the second.
+    server_.SetRoutes(std::string(R"({"/attendance":[{"status":422,"body":"{}"},)") + failure + "]}");
+    SetDay(2026, 12, 8);
+    StartAttendanceSync();
+    ASSERT_TRUE(WaitIdle());
+    std::vector<RecordedRequest> requests = server_.Requests();
+    ASSERT_EQ(requests.size(), (size_t)sent + 2);
+    EXPECT_EQ(requests.back().body, MarkBody("2026-12-05"));
+    sent = (int)requests.size();
+    EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-12-05\n2026-12-08\n");
+    EXPECT_FALSE(FileExists(AttendanceQueuePath()));
+  }
+}
+
 TEST_F(AttendanceSyncTest, WithoutAServerTheDayIsKeptAndLoggedOnce) {
   InstitutionDevice("");
   SetDay(2026, 3, 2);
