@@ -143,10 +143,15 @@ std::string ServerErrorText(const std::string& reply, uint32_t status, const std
   std::string error = TrimWhitespace(JsonFieldString(reply, "error"));
   if (!error.empty()) return TruncateUtf8(error, kServerErrorBytes);
   if (status == 0) return Tr("Couldn't reach the server");
+  std::string unreadable = UnreadableReplyText(status);
+  if (!unreadable.empty()) return unreadable;
+  return Tr(fallback) + " (" + std::to_string(status) + ")";
+}
+
+std::string UnreadableReplyText(uint32_t status) {
   // Accepted, but the reply was cut off or too long to read: saying it could not be sent would
   // have the teacher send it again.
-  if (status >= 200 && status < 300) return Tr("The server's reply could not be read");
-  return Tr(fallback) + " (" + std::to_string(status) + ")";
+  return IsSuccessStatus(status) ? Tr("The server's reply could not be read") : "";
 }
 
 std::vector<std::string> TakeRemovedPupils() {

@@ -78,6 +78,9 @@ std::vector<RosterSeat> ParseRosterSeats(const std::string& reply);
 // reach the server" for no answer, "The server's reply could not be read" for an accepted request
 // whose reply was unreadable, else the fallback with the status, translated.
 std::string ServerErrorText(const std::string& reply, uint32_t status, const std::string& fallback);
+// For a failed request: "The server's reply could not be read", translated, when the server
+// accepted it (a success status) but its reply was cut short or too long; else "".
+std::string UnreadableReplyText(uint32_t status);
 // gClassStatusText := Tr(text), under gClassListMutex.
 void SetClassStatus(const std::string& text);
 

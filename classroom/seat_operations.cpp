@@ -77,6 +77,8 @@ static void RosterSyncWorker(const std::string& deviceToken, const std::string& 
                                          : Tr("This is a pupil seat - add your teacher code to load seat totals");
     else if (status == 0)
       gRosterStatusText = gRosterSyncedOnce ? Tr("Offline - showing last sync") : Tr("Couldn't reach the server");
+    else if (IsSuccessStatus(status))
+      gRosterStatusText = UnreadableReplyText(status);
     else
       gRosterStatusText = TrF("Server error (%d)", (int)status);
     DebugLog("[roster] fetch failed (http=%d, teacherToken=%d)\n", (int)status, useTeacherCode ? 1 : 0);

@@ -137,6 +137,9 @@ TEST_F(ClassOperationsTest, RefusalsAndFailuresSayWhatHappened) {
       {R"({"close_before_answer":true})", true, "Couldn't reach the server"},
       {R"({"body":"{\"redemptions\":[{\"deviceId\":\"d\"}]}"})", true, "Synced 1 seat"},
       {R"({"close_before_answer":true})", true, "Offline - showing last sync"},
+      // Answered with a success status, but the reply was too long or cut short: not a server error.
+      {R"({"body_size":3000000})", true, "The server's reply could not be read"},
+      {R"({"content_length":400,"body":"{\"redemptions\":["})", true, "The server's reply could not be read"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.seatsReply);
@@ -145,6 +148,10 @@ TEST_F(ClassOperationsTest, RefusalsAndFailuresSayWhatHappened) {
     StartRosterSync();
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(RosterStatus(), c.rosterStatus);
+  }
+  {
+    std::lock_guard<std::mutex> lock(gRosterMutex);
+    EXPECT_EQ(gRosterSeats.size(), 1u);   // the last good list stays
   }
   EXPECT_EQ(Bodies("/org/roster"), std::vector<std::string>{std::string("{\"license\":\"") + kTestToken + "\"}"});
 
