@@ -223,14 +223,14 @@ bool StartCreateClass(const std::string& className) {
   return StartClassroomJob(gClassOpBusy, [code, name] { CreateClassWorker(code, name); });
 }
 
-void StartRemoveStudent(const std::string& classId, const std::string& studentId,
+bool StartRemoveStudent(const std::string& classId, const std::string& studentId,
                         const std::string& displayName, bool block) {
   LoadTeacherToken();
-  if (gTeacherToken.empty() || classId.empty() || studentId.empty()) return;
+  if (gTeacherToken.empty() || classId.empty() || studentId.empty()) return false;
   if (!MaySendClassOperation(block ? "Still finishing the last change. Press Block again in a moment."
                                    : "Still finishing the last change. Press Remove again in a moment."))
-    return;
+    return false;
   SetClassStatus(block ? "Blocking that device..." : "Freeing that seat...");
   RemoveStudentArgs args{gTeacherToken, classId, studentId, displayName, block};
-  StartClassroomJob(gClassOpBusy, [args] { RemoveStudentWorker(args); });
+  return StartClassroomJob(gClassOpBusy, [args] { RemoveStudentWorker(args); });
 }

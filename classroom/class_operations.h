@@ -58,7 +58,8 @@ void StartRosterSync();
 void StartLoadClasses();
 // True when the request went out; false when nothing was sent (the reason, if any, is the status).
 bool StartCreateClass(const std::string& className);
-void StartRemoveStudent(const std::string& classId, const std::string& studentId,
+// True when the request went out, as for StartCreateClass.
+bool StartRemoveStudent(const std::string& classId, const std::string& studentId,
                         const std::string& displayName, bool block);
 void StartRequestSeats();
 // The ids of the pupils the server removed or blocked since the last call (UI thread): the ones to

@@ -275,8 +275,10 @@ void CommitInstitutionEntry() {
       } else if (!EndsWithAdmin(org)) {
         gInstitutionPanelMessage = Tr("That is the pupil (seat) code, not the teacher code");
       } else {
-        gInstitutionPanelMessage = SavedOr(SaveTeacherToken(text), kTeacherCodeChecking);
+        bool saved = SaveTeacherToken(text);
         StartLoadClasses();
+        if (saved) ShowClassOpMessage(Tr(kTeacherCodeChecking));
+        else gInstitutionPanelMessage = kSaveFailureMessage;
       }
       break;
     }

@@ -82,8 +82,9 @@ static void PressPupilAction(int pupil, int stage) {
   std::string name = p.name.empty() ? p.studentId : p.name;
   // The local student goes once the server has let the pupil go (StepInstitutionPanel): deleted
   // at the press, a refused or failed request lost their records while they stayed in the class.
-  StartRemoveStudent(p.classId, p.studentId, name, block);
-  gInstitutionPanelMessage = block ? TrF("Blocking %s's device...", name.c_str()) : "";
+  bool sent = StartRemoveStudent(p.classId, p.studentId, name, block);
+  gInstitutionPanelMessage.clear();
+  if (sent && block) ShowClassOpMessage(TrF("Blocking %s's device...", name.c_str()));
   gSelectedPupilIndex = -1;
   gPupilActionStage = kPupilActionNone;
 }
@@ -108,8 +109,7 @@ static void CopyClassCode() {
     gInstitutionPanelMessage = TrF("Class code %s copied - read it out to your pupils", code.c_str());
   } else if (loaded && none) {
     gInstitutionPanelMessage.clear();
-    gClassCodeMaking = StartCreateClass("Class");
-    if (gClassCodeMaking) gInstitutionPanelMessage = Tr(kMakingClassCode);
+    if (StartCreateClass("Class")) ShowClassOpMessage(Tr(kMakingClassCode));
   } else {
     // The class status says why there is no code (the load's failure) and then how the new try went.
     gInstitutionPanelMessage.clear();
@@ -220,10 +220,11 @@ void StepInstitutionPanel() {
         DeleteStudent((int)i);
         break;
       }
-  // The class is made or refused: the class status says which, the busy message goes.
-  if (gClassCodeMaking && gClassOpBusy.load() == 0) {
-    gClassCodeMaking = false;
-    if (gInstitutionPanelMessage == Tr(kMakingClassCode)) gInstitutionPanelMessage.clear();
+  // The operation is done or refused: the class status says which, the busy message goes (unless
+  // another message has taken its place meanwhile).
+  if (!gClassOpMessage.empty() && gClassOpBusy.load() == 0) {
+    if (gInstitutionPanelMessage == gClassOpMessage) gInstitutionPanelMessage.clear();
+    gClassOpMessage.clear();
   }
 }
 InstitutionPanelLayout LayoutInstitutionPanel(float s) {

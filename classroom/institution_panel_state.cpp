@@ -1,6 +1,8 @@
 // classroom/institution_panel_state: the institution panel's shared state.
 #include "classroom/institution_panel_state.h"
 
+#include "classroom/classroom_panel_state.h"
+
 // ---- state ----
 bool gInstitutionPanelOpen = false;
 bool gInstitutionEntryActive = false;
@@ -12,9 +14,14 @@ int gPupilActionStage = 0;
 float gInstitutionPanelScroll = 0.0f;
 int gSeatRequestCount = -1;
 std::string gBillingReference;
-bool gClassCodeMaking = false;
+std::string gClassOpMessage;
 
 // ---- public functions ----
+void ShowClassOpMessage(const std::string& text) {
+  gInstitutionPanelMessage = text;
+  gClassOpMessage = text;
+}
+
 void ResetInstitutionPanelState() {
   gInstitutionPanelOpen = false;
   gInstitutionEntryActive = false;
@@ -26,5 +33,5 @@ void ResetInstitutionPanelState() {
   gInstitutionPanelScroll = 0.0f;
   gSeatRequestCount = -1;
   gBillingReference.clear();
-  gClassCodeMaking = false;
+  gClassOpMessage.clear();
 }

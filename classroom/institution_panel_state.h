@@ -13,7 +13,7 @@ extern int gPupilActionStage;             // 0..2, the two-stage remove or block
 extern float gInstitutionPanelScroll;
 extern int gSeatRequestCount;             // -1 until chosen
 extern std::string gBillingReference;
-extern bool gClassCodeMaking;             // the class-code button is making a class
+extern std::string gClassOpMessage;       // the panel's message while a class operation runs, "" none
 
 // What the institution entry takes.
 enum InstitutionEntryMode {
@@ -23,6 +23,11 @@ enum InstitutionEntryMode {
   kEntryPupilCode = 3,
   kEntryBillingReference = 4,
 };
+
+// Shows text as the panel's message for a class operation on its way (started just before): the
+// first frame that finds no class operation running takes it away (StepInstitutionPanel), and the
+// class status says how it went.
+void ShowClassOpMessage(const std::string& text);
 
 // Panel closed, entry inactive and empty, nothing selected, no seat count, no reference.
 void ResetInstitutionPanelState();

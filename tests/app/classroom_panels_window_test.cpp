@@ -269,8 +269,7 @@ TEST_F(ClassroomPanelsWindow, TheCodesViewShowsHowMakingAClassWent) {
   WriteFileBytes(GetDataFilePath("classroom.txt"), "server=https://127.0.0.1:9\n");
   LoadClassroomSettings();
   gInstitutionPanelOpen = gInstitutionSubViewOpen = true;  // opened without a request to the server
-  gInstitutionPanelMessage = Tr("Making a class code...");
-  gClassCodeMaking = true;
+  ShowClassOpMessage(Tr("Making a class code..."));
   {
     std::lock_guard<std::mutex> lock(gClassListMutex);
     gClassStatusText = "Created \"Class\"  -  join code NEW234";

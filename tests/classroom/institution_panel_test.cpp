@@ -250,6 +250,65 @@ TEST_F(InstitutionPanel, APupilTheServerKeepsStaysHere) {
   EXPECT_EQ(Count("/class/remove-student"), 1);
 }
 
+// A message that tells of a class operation on its way stays while it runs and goes with the first
+// frame after it ended, refused or not: the class status below it says how it went. A message
+// written meanwhile stays, and a Block that was not sent does not say it is on its way.
+TEST_F(InstitutionPanel, MessagesOfOperationsOnTheirWayGoWhenTheyEnd) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"body":)") + RouteText(kOneClass) +
+                    R"(}],"/class/block-device":[{"delay_ms":400,"status":500,"body":"{}"}],)"
+                    R"("/class/seats":[{"body":"{}"}],"/class/student-code":[{"body":"{}"}]})");
+  gStudents = {Student{"Ann", "s1"}, Student{"Ben", "s2"}};
+  gActiveStudentIndex = 0;
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  auto status = [] {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    return gClassStatusText;
+  };
+
+  Press(Layout().pupilRows[1].row);
+  Press(Layout().pupilRows[1].blockButton);
+  Press(Layout().pupilRows[1].blockButton);
+  EXPECT_EQ(gInstitutionPanelMessage, "Blocking Ben's device...");
+  StepInstitutionPanel();
+  EXPECT_EQ(gInstitutionPanelMessage, "Blocking Ben's device...") << "still on its way";
+  ASSERT_TRUE(WaitIdle());
+  StepInstitutionPanel();
+  EXPECT_EQ(gInstitutionPanelMessage, "");
+  EXPECT_EQ(status(), "Couldn't block that device (500)");
+  EXPECT_EQ(gStudents.size(), 2u);
+
+  // The teacher code is checked by loading the classes.
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"delay_ms":400,"body":)") + RouteText(kOneClass) + "}]}");
+  for (bool overwritten : {false, true}) {
+    SCOPED_TRACE(overwritten);
+    gInstitutionSubViewOpen = true;
+    Press(Layout().teacherCodeButton);
+    ASSERT_TRUE(gInstitutionEntryActive);
+    Type(std::string(kTestTeacherCode) + "\r");
+    EXPECT_EQ(gInstitutionPanelMessage, "Teacher code stored. Checking it with the server...");
+    StepInstitutionPanel();
+    EXPECT_EQ(gInstitutionPanelMessage, "Teacher code stored. Checking it with the server...");
+    if (overwritten) Press(Layout().classCodeButton);
+    ASSERT_TRUE(WaitIdle());
+    StepInstitutionPanel();
+    EXPECT_EQ(gInstitutionPanelMessage, overwritten ? "Class code ABC234 copied - read it out to your pupils" : "");
+    EXPECT_EQ(status(), "1 class");
+  }
+
+  // Block while the classes load: refused as busy, so nothing is on its way.
+  OpenInstitutionPanel();
+  Press(Layout().pupilRows[0].row);
+  Press(Layout().pupilRows[0].blockButton);
+  Press(Layout().pupilRows[0].blockButton);
+  EXPECT_EQ(gInstitutionPanelMessage, "");
+  EXPECT_EQ(status(), "Still finishing the last change. Press Block again in a moment.");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(Count("/class/block-device"), 1);
+}
+
 TEST_F(InstitutionPanel, ClassCodeBeforeAnyClassMakesOne) {
   ASSERT_TRUE(server_.ok());
   TeacherDevice(server_.BaseUrl());
