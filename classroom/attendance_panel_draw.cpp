@@ -274,14 +274,13 @@ static void DrawNotes(const AttendancePanelLayout& l) {
   ScopedTrSuppress teachersOwnText;
   const std::string& text = gEditField.text;
   std::vector<NoteLine> lines = WrapNoteBoxLines(text);
+  const NoteMetrics widths = MeasureNote(text);   // the editor's own, so the caret meets the text
   TextFieldClampCaret(gEditField);
   int lo = std::min(gEditField.cursor, gEditField.anchor), hi = std::max(gEditField.cursor, gEditField.anchor);
   int caretLine = NoteCaretLineIndex(lines, gEditField.cursor);
   float left = box.x + 10;
   int last = std::min((int)lines.size(), l.noteFirstLine + l.noteVisibleLines);
-  auto widthTo = [&](const NoteLine& line, int end) {
-    return MeasureText(gFontSmall, text.substr((size_t)line.start, (size_t)(end - line.start)), 8.0f);
-  };
+  auto widthTo = [&](const NoteLine& line, int end) { return widths.Between(line.start, end); };
   auto baselineOf = [&](int i) { return l.noteTextTop + (i - l.noteFirstLine) * kNoteLineHeight; };
   // The selection under the text, then the lines in one run, then the caret over them.
   for (int i = l.noteFirstLine; i < last; ++i) {
@@ -292,11 +291,19 @@ static void DrawNotes(const AttendancePanelLayout& l) {
     SetGlColor(0.3f, 0.42f, 0.7f, 0.7f);
     FillRect({x0, baselineOf(i) - 14.4f, x1 - x0, kNoteLineHeight});
   }
+  // Each line in the pieces between its tabs, each piece where the widths put it: the font draws a
+  // tab with no width.
   BeginTextRun();
   for (int i = l.noteFirstLine; i < last; ++i) {
     const NoteLine& line = lines[(size_t)i];
-    DrawTextUtf8(gFontSmall, left, baselineOf(i), text.substr((size_t)line.start, (size_t)(line.end - line.start)),
-                 0.94f, 0.95f, 0.97f, 1.0f);
+    for (int a = line.start; a < line.end;) {
+      int b = a;
+      while (b < line.end && text[(size_t)b] != '\t') ++b;
+      if (b > a)
+        DrawTextUtf8(gFontSmall, left + widthTo(line, a), baselineOf(i), text.substr((size_t)a, (size_t)(b - a)), 0.94f,
+                     0.95f, 0.97f, 1.0f);
+      a = b + 1;
+    }
   }
   EndTextRun();
   if (caretLine >= l.noteFirstLine && caretLine < last) {

@@ -17,21 +17,12 @@ static const float kNoteWrapMargin = 20.0f;   // box width minus this is the wra
 static const float kNoteTextInset = 10.0f;    // text starts this far right of the box's edge
 static const float kNoteLineHeight = 18.0f;
 static const float kNoteAscent = 14.4f;       // the first line's top lies this far above textTop
+static const int kNoteTabBlanks = 4;          // a tab is as wide as this many blanks
 
 // ---- state ----
 NoteBoxGeometry gNoteBox;  // where the panel drew the note box
 
 // ---- internal helpers ----
-
-// Widths of a note: width[i] is the width of text[0..i), a character's whole width on its first
-// byte; boundary[i] is true where a character starts (and at the end), so the caret never lands
-// inside a multi-byte character.
-struct NoteMetrics {
-  std::vector<float> width;
-  std::vector<char> boundary;
-  float Between(int a, int b) const { return width[b] - width[a]; }
-};
-
 // Length of the UTF-8 character at i; 1 for ASCII and for bytes that do not form one.
 static size_t CharLength(const std::string& text, size_t i) {
   unsigned char c = (unsigned char)text[i];
@@ -40,31 +31,6 @@ static size_t CharLength(const std::string& text, size_t i) {
   for (size_t k = 1; k < len; ++k)
     if (((unsigned char)text[i + k] & 0xC0) != 0x80) return 1;
   return len;
-}
-
-static NoteMetrics MeasureNote(const std::string& text) {
-  ScopedTrSuppress teachersOwnText;
-  NoteMetrics m;
-  m.width.assign(text.size() + 1, 0.0f);
-  m.boundary.assign(text.size() + 1, 0);
-  float ascii[128];
-  bool known[128] = {};
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = (unsigned char)text[i];
-    size_t len = CharLength(text, i);
-    float advance;
-    if (c < 128) {
-      if (!known[c]) ascii[c] = MeasureText(gNoteBox.font, std::string(1, (char)c), kNoteFallbackSize), known[c] = true;
-      advance = ascii[c];
-    } else {
-      advance = MeasureText(gNoteBox.font, text.substr(i, len), kNoteFallbackSize);
-    }
-    m.boundary[i] = 1;
-    for (size_t k = 1; k <= len; ++k) m.width[i + k] = m.width[i] + advance;
-    i += len;
-  }
-  m.boundary[text.size()] = 1;
-  return m;
 }
 
 static std::vector<NoteLine> WrapMeasured(const std::string& text, const NoteMetrics& m, float width) {
@@ -102,6 +68,36 @@ static std::vector<NoteLine> WrapMeasured(const std::string& text, const NoteMet
 static float NoteWrapWidth() { return gNoteBox.box.w - kNoteWrapMargin; }
 
 // ---- public functions ----
+NoteMetrics MeasureNote(const std::string& text) {
+  ScopedTrSuppress teachersOwnText;
+  NoteMetrics m;
+  m.width.assign(text.size() + 1, 0.0f);
+  m.boundary.assign(text.size() + 1, 0);
+  float ascii[128];
+  bool known[128] = {};
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = (unsigned char)text[i];
+    size_t len = CharLength(text, i);
+    float advance;
+    if (c < 128) {
+      if (!known[c]) {
+        // The font gives a tab no width: the text after it would run into the text before it.
+        std::string glyph = c == '\t' ? std::string(kNoteTabBlanks, ' ') : std::string(1, (char)c);
+        ascii[c] = MeasureText(gNoteBox.font, glyph, kNoteFallbackSize);
+        known[c] = true;
+      }
+      advance = ascii[c];
+    } else {
+      advance = MeasureText(gNoteBox.font, text.substr(i, len), kNoteFallbackSize);
+    }
+    m.boundary[i] = 1;
+    for (size_t k = 1; k <= len; ++k) m.width[i + k] = m.width[i] + advance;
+    i += len;
+  }
+  m.boundary[text.size()] = 1;
+  return m;
+}
+
 std::vector<NoteLine> WrapNoteLines(const std::string& text, float width) {
   return WrapMeasured(text, MeasureNote(text), width);
 }

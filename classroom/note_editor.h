@@ -4,7 +4,9 @@
 //
 // Widths are measured with the note box's font (fallback size 8) with translation suppressed: a note
 // is the teacher's own text. They are summed character by character, so a 4000-byte note wraps in
-// one pass instead of measuring every prefix anew.
+// one pass instead of measuring every prefix anew. A tab, which the font draws with no width, is as
+// wide as four blanks. Wrapping, the caret and the box's drawing all take their widths from
+// MeasureNote, so the caret stands where the text is drawn.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -27,6 +29,18 @@ struct NoteBoxGeometry {
 };
 
 extern NoteBoxGeometry gNoteBox;  // set by the panel's layout
+
+// Widths of a note: width[i] is the width of text[0..i), a character's whole width on its first
+// byte; boundary[i] is true where a character starts (and at the end), so the caret never lands
+// inside a multi-byte character.
+struct NoteMetrics {
+  std::vector<float> width;
+  std::vector<char> boundary;
+  float Between(int a, int b) const { return width[b] - width[a]; }
+};
+
+// The widths of a note in the note box's font.
+NoteMetrics MeasureNote(const std::string& text);
 
 // The note's display lines for a wrap width; an empty text gives the one line {0, 0}.
 std::vector<NoteLine> WrapNoteLines(const std::string& text, float width);

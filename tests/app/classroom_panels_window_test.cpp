@@ -195,6 +195,37 @@ TEST_F(ClassroomPanelsWindow, TheNoteBoxFollowsItsCaretAndKeepsInsideItsBorder) 
   EXPECT_EQ(below, 0);
 }
 
+// A tab read from a notes file is drawn as the room of four blanks, and the caret after it stands
+// where the text after it begins.
+TEST_F(ClassroomPanelsWindow, ATabInANoteIsDrawnWithItsWidth) {
+  WriteFileBytes(GetDataFilePath("notes_s1.dat"), "NOTE\t2025-03-14\tTab\\there\n");
+  OpenAttendancePanel();
+  gNotesViewOpen = true;
+  LoadNotes("s1");
+  ASSERT_EQ(gEditField.text, "Tab\there");
+  gEditField.cursor = gEditField.anchor = 4;   // after the tab
+  std::vector<uint8_t> frame = FramesShot(60, "classroom_note_tab");   // the notes pane slides in
+  AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
+  float tabStart, tabEnd, hereEnd;
+  {
+    ScopedTrSuppress verbatim;
+    tabStart = l.noteBox.x + 10 + MeasureText(gFontSmall, "Tab", 8.0f);
+    tabEnd = tabStart + MeasureText(gFontSmall, "    ", 8.0f);
+    hereEnd = tabEnd + MeasureText(gFontSmall, "here", 8.0f);
+  }
+  const float baseline = l.noteTextTop;
+  // Nothing drawn in the tab's room; "here" after it; the gold caret at its end.
+  EXPECT_EQ(InkIn(frame, tabStart + 2, baseline - 12, tabEnd - 2, baseline + 2), 0);
+  EXPECT_GT(InkIn(frame, tabEnd + 3, baseline - 12, hereEnd, baseline + 2), 20);
+  const uint8_t* caret = At(frame, tabEnd + 1, baseline - 6);
+  EXPECT_GT(caret[0], 200);
+  EXPECT_GT(caret[1], 160);
+  EXPECT_LT(caret[2], 140);
+  // The note is kept as it was read.
+  EXPECT_TRUE(AttendancePanelOnChar(27));
+  EXPECT_EQ(ReadFileBytes(GetDataFilePath("notes_s1.dat")), "NOTE\t2025-03-14\tTab\\there\n");
+}
+
 TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {
   OpenInstitutionPanelForStudent("Maria");
   gInstitutionPanelMessage = "Added: Anna";

@@ -23,6 +23,7 @@ TEST(NoteWrap, LinesForTrickyTexts) {
       {"a line feed at the end is followed by an empty line", "ab\n", {{0, 2}, {3, 3}}},
       {"an empty line between two", "ab\n\ncd", {{0, 2}, {3, 3}, {4, 6}}},
       {"a multi-byte character is never split", "abcdefg\xC3\xA9z", {{0, 7}, {7, 10}}},
+      {"a tab takes the room of four blanks", "abc\tdefg", {{0, 6}, {6, 8}}},
   };
   for (const auto& c : cases) EXPECT_EQ(Wrap(c.text, 40), c.lines) << c.what;
   // Where a word was broken, the position between its parts starts the second line.
@@ -75,6 +76,25 @@ TEST_F(NoteEditor, CaretUnderThePoint) {
       {111, 0, 0},      // above the first: the first
   };
   for (const auto& c : cases) EXPECT_EQ(NoteCaretFromPoint(gEditField.text, c.x, c.y), c.position) << c.x << "," << c.y;
+}
+
+// A tab (notes files may hold them) is as wide as four blanks, 12.8 here: "Ta" ends at 10.88, the
+// tab at 23.68.
+TEST_F(NoteEditor, CaretAroundATab) {
+  gEditField.text = "Ta\tb\nxxxxxx";   // lines {0,4} {5,11}
+  const struct { float x; int position; } clicks[] = {
+      {110 + 15, 2},   // the tab's left half
+      {110 + 20, 3},   // its right half
+      {110 + 27, 4},   // past the middle of "b"
+  };
+  for (const auto& c : clicks) EXPECT_EQ(NoteCaretFromPoint(gEditField.text, c.x, 60), c.position) << c.x;
+  // Up and Down keep the caret's x across the tab's width.
+  gEditField.cursor = gEditField.anchor = 8;   // after "xxx", 14.88
+  HandleNoteEditorKey(kKeyUp, false, false);
+  EXPECT_EQ(gEditField.cursor, 2);
+  gEditField.cursor = gEditField.anchor = 3;   // after the tab
+  HandleNoteEditorKey(kKeyDown, false, false);
+  EXPECT_EQ(gEditField.cursor, 10);
 }
 
 TEST_F(NoteEditor, CharactersOfAnOpenNote) {
