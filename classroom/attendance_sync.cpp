@@ -90,12 +90,12 @@ struct RefusedMark {
   uint32_t status;
 };
 
-// A refusal that is the server's last word on that day: any 4xx but a refused device (401, 403),
-// a request that took too long (408) or one asked to wait (429). Such a day kept to send would go
-// out before every later one, be refused each time and hold all of them back.
-static bool RefusedForGood(uint32_t status) {
-  return status >= 400 && status <= 499 && status != 401 && status != 403 && status != 408 && status != 429;
-}
+// A refusal that is the server's last word on that day: a request it will not take (400), a mark
+// that conflicts with what it holds (409), is gone for good (410) or that it cannot accept, such as
+// a day other than today (422). Such a day kept to send would go out before every later one, be
+// refused each time and hold all of them back. Any other answer (a wrong address, 404; a refused
+// device; a wait; a server error) says nothing about the day, and every day is kept.
+static bool RefusedForGood(uint32_t status) { return status == 400 || status == 409 || status == 410 || status == 422; }
 
 // Under the mutex: what the pass achieved goes into the state and the files.
 static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::vector<RefusedMark>& refused,

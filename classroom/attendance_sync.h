@@ -5,9 +5,9 @@
 // Data "attendance_present.txt" keeps the last day the server accepted (first line) and the
 // server's days (one a line). A day that could not be marked (no answer, a server error, a refused
 // device, no server set up) is kept in Data "attendance_pending.txt" and posted, oldest first,
-// before today's mark on the next pass, so no mark is lost. A day the server refuses for good (a
-// 4xx about the request itself) is dropped instead, so that it cannot hold back the days after it.
-// All of it is guarded by gAttendanceSyncMutex.
+// before today's mark on the next pass, so no mark is lost. A day the server refuses for good
+// (400, 409, 410 or 422: an answer about that mark itself) is dropped instead, so that it cannot
+// hold back the days after it. All of it is guarded by gAttendanceSyncMutex.
 #pragma once
 #include <atomic>
 #include <cstdint>

@@ -135,7 +135,8 @@ TEST_F(AttendanceSyncTest, AFailureThatMayPassKeepsEveryDay) {
   InstitutionDevice(server_.BaseUrl());
   const char* failures[] = {R"({"status":500,"body":"{\"error\":\"busy\"}"})", R"({"status":503})",
                             R"({"close_before_answer":true})", R"({"status":401})", R"({"status":403})",
-                            R"({"status":408})", R"({"status":429})"};
+                            R"({"status":404})", R"({"status":405})", R"({"status":408})",
+                            R"({"status":429})"};
   int sent = 0;
   for (const char* failure : failures) {
     SCOPED_TRACE(failure);
