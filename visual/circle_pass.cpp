@@ -443,7 +443,11 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   DrawTextUtf8(gFontMain, x - shift, y + 10.0f, minor, 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
   if (!pl.degreeLabel.empty()) {
-    const bool small = DegreeLabelsSmall(in.innermost, minorOffset, MeasureText(gFontMain, "viio", 20.0f));
+    // One font for all of them, chosen by the widest ("viio" where the scale has one).
+    float widest = 0.0f;
+    for (const RingPositionLook& other : look.positions)
+      if (!other.degreeLabel.empty()) widest = std::max(widest, MeasureText(gFontMain, other.degreeLabel, 20.0f));
+    const bool small = DegreeLabelsSmall(in.innermost, minorOffset, widest);
     const UiFont font = small ? gFontSmall : gFontMain;
     const float w = MeasureText(font, pl.degreeLabel, small ? 13.0f : 20.0f);
     const float r = DegreeLabelRadius(in.innermost, minorOffset, u1, u2, w, 0.62f * FontPixelSize(font));
