@@ -289,7 +289,7 @@ static void DrawNameEntry(float now) {
   DrawButton(r, "", look);
   SetGlColor(0.1f, 0.12f, 0.16f, 1.0f);
   FillRoundedRect(r.x + 2.0f, r.y + 2.0f, r.w - 4.0f, r.h - 4.0f, 4.0f, 6);
-  const TextField& f = gStudentNameField;
+  TextField& f = gStudentNameField;
   float pad = std::max(8.0f * GetUiScale(), 6.0f), size = FontPixelSize(gFontSmall);
   float x = r.x + pad;
   if (f.text.empty() && !gStudentNameEntryActive) {
@@ -299,7 +299,8 @@ static void DrawNameEntry(float now) {
   ScopedTrSuppress untranslated;
   int n = (int)f.text.size();
   int cursor = std::clamp(f.cursor, 0, n), anchor = std::clamp(f.anchor, 0, n);
-  x -= TextFieldShift(MeasureText(gFontSmall, f.text.substr(0, (size_t)cursor), size), r.w - 2.0f * pad);
+  x -= TextFieldFollowCaret(f, MeasureText(gFontSmall, f.text.substr(0, (size_t)cursor), size),
+                            MeasureText(gFontSmall, f.text, size), r.w - 2.0f * pad);
   auto xAt = [&](int i) { return x + MeasureText(gFontSmall, f.text.substr(0, (size_t)i), size); };
   const SavedClip clip = BeginClip(r.x + 2.0f, r.y, r.w - 4.0f, r.h);  // a long name ends at the box
   if (gStudentNameEntryActive && cursor != anchor) {

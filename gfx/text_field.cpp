@@ -47,7 +47,13 @@ static void MoveCaret(TextField& f, int to, bool shift) {
 }
 
 // ---- public functions ----
-float TextFieldShift(float caretX, float room) { return std::max(0.0f, caretX - std::max(room, 0.0f)); }
+float TextFieldFollowCaret(TextField& f, float caretX, float textWidth, float room) {
+  room = std::max(room, 0.0f);
+  if (caretX < f.scroll) f.scroll = caretX;
+  else if (caretX > f.scroll + room) f.scroll = caretX - room;
+  f.scroll = std::clamp(f.scroll, 0.0f, std::max(textWidth - room, 0.0f));
+  return f.scroll;
+}
 
 void TextFieldClampCaret(TextField& f) {
   int length = (int)f.text.size();

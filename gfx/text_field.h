@@ -17,6 +17,7 @@ struct TextField {
   int anchor = 0;       // the other end of the selection
   bool focused = false; // set and read by the owner only
   size_t maxLen = 0;    // nothing is inserted once the text is this long
+  float scroll = 0.0f;  // pixels a one-line box moves the text left; kept by TextFieldFollowCaret
 };
 
 extern TextField gSearchField;       // the library search box (80 bytes)
@@ -26,9 +27,11 @@ extern TextField gClassRenameField;  // the class-rename box of the attendance p
 
 // Puts cursor and anchor back inside 0..length.
 void TextFieldClampCaret(TextField& field);
-// How far a one-line box moves its text left so that the caret, caretX past the text's start,
-// stays within room pixels of it: 0 while the text up to the caret fits.
-float TextFieldShift(float caretX, float room);
+// How far a one-line box moves its text left, kept in the field: it changes only when the caret,
+// caretX past the text's start, would leave the room pixels shown (and then just enough to show
+// it), and never so far that room is left empty past the text's end, textWidth. A press or a drag
+// therefore meets the text where it was drawn. The box calls this before it draws or maps a point.
+float TextFieldFollowCaret(TextField& field, float caretX, float textWidth, float room);
 // Replaces the selection by the printable ASCII bytes of s, up to the field's limit.
 void TextFieldInsert(TextField& field, const std::string& s);
 // The same on gEditField, keeping line feeds as well.

@@ -30,9 +30,12 @@ static float PrefixWidth(int n) {
   return MeasureText(SearchFont(), gSearchField.text.substr(0, (size_t)n), 7.0f);
 }
 
-// Where the typed text starts in a box: moved left while a long text would hide the caret.
+// Where the typed text starts in a box: moved left by the field's scroll, which moves only when the
+// caret would leave the box, so a press or a drag finds the letters where they were drawn.
 static float SearchTextX(const RectF& box) {
-  return box.x + 14.0f - TextFieldShift(PrefixWidth(gSearchField.cursor), box.w - 28.0f);
+  const int length = (int)gSearchField.text.size();
+  return box.x + 14.0f -
+         TextFieldFollowCaret(gSearchField, PrefixWidth(gSearchField.cursor), PrefixWidth(length), box.w - 28.0f);
 }
 
 static bool BoxTakesInput() { return gLibraryOpen && gSearchFocused; }

@@ -19,7 +19,7 @@ bool HandleSearchBoxChar(uint32_t ch);
 bool IsSearchBoxFocused();
 // End, Home, Left, Right, Delete and Ctrl+A/C/V/X while the box is focused; false for other keys.
 bool HandleSearchBoxKey(int virtualKey, bool shift, bool ctrl);
-// The caret index nearest the client x.
+// The caret index nearest the client x, against the text where the box shows it.
 int SearchCaretFromX(const LearningLayout& l, float x);
 // A press inside the box: focus, caret and anchor at the point, and a selection drag begins.
 void PressSearchBox(const LearningLayout& l, int x);

@@ -2,6 +2,7 @@
 // library with seeded records: a done, a current, a selected and a locked card, the search box
 // focused. The picture is read back at positions computed from the screen's layout; screenshots of
 // the whole program frame are kept beside the test program for the developer to look at.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -161,6 +162,52 @@ TEST_P(LearningWindow, PanelCardsSearchBoxScrollbarAndBackdrop) {
   SaveProgramScreenshot("learning_screen_" + std::to_string(size.w) + "x" + std::to_string(size.h));
   gLibraryScroll = 1e9f;
   SaveProgramScreenshot("learning_screen_end_" + std::to_string(size.w) + "x" + std::to_string(size.h));
+}
+
+// A search longer than the box, shown from its end: a press on its first letter whole in the box
+// and a drag to the box's end leave every letter where it was drawn and light just those letters.
+TEST_P(LearningWindow, APressOnALongSearchLeavesItsLettersInPlace) {
+  const WindowSize size = GetParam();
+  gSearchField.text = "the quick brown fox jumps over the lazy dog and more words here";
+  gSearchField.cursor = gSearchField.anchor = (int)gSearchField.text.size();
+  ApplySearchText();
+  ClockDriveAdvance(1200);   // past the backdrop's fade
+  while ((ClockMs32() / 500) % 2 == 0) ClockDriveAdvance(100);   // the caret in its hidden half
+  const std::vector<uint8_t> before = DrawScreenOverWhite();
+  const RectF box = gSearchBoxRect;
+  const LearningLayout l = ComputeLearningLayout();
+  const int left = (int)box.x + 15, right = (int)(box.x + box.w) - 15;
+  const int hidden = SearchCaretFromX(l, (float)left);
+  ASSERT_GT(hidden, 5) << "the start is out of the box";
+  int pressX = left;
+  while (pressX < right && SearchCaretFromX(l, (float)pressX) == hidden) ++pressX;
+  const int pressed = SearchCaretFromX(l, (float)pressX);
+
+  ASSERT_TRUE(HandleLearningClick(pressX, (int)(box.y + box.h / 2)));
+  EXPECT_EQ(gSearchField.cursor, pressed);
+  const std::vector<uint8_t> pressedFrame = DrawScreenOverWhite();
+  int moved = 0;
+  for (float y = box.y + 2.0f; y < box.y + box.h - 2.0f; y += 1.0f)
+    for (float x = box.x + 8.0f; x < box.x + box.w - 8.0f; x += 1.0f)
+      moved += std::abs(Sum(At(pressedFrame, x, y)) - Sum(At(before, x, y))) > 24;
+  EXPECT_EQ(moved, 0) << "pixels of the box that changed under the press";
+
+  EXPECT_TRUE(DragSearchSelection(right));
+  EXPECT_TRUE(TakeSearchDragEnd());
+  EXPECT_EQ(gSearchField.anchor, pressed);
+  EXPECT_EQ(gSearchField.cursor, (int)gSearchField.text.size());
+  const std::vector<uint8_t> dragged = DrawScreenOverWhite();
+  // The highlight, found in each column where the letters leave the box's body bare: over the
+  // selected letters, not left of them.
+  auto bluer = [&](float x) {
+    int most = 0;
+    for (float y = box.y + 6.0f; y < box.y + box.h - 6.0f; y += 1.0f)
+      most = std::max(most, At(dragged, x, y)[2] - At(pressedFrame, x, y)[2]);
+    return most;
+  };
+  for (float x = (float)pressX + 6.0f; x < (float)right - 4.0f; x += 7.0f) EXPECT_GT(bluer(x), 20) << "at " << x - box.x;
+  EXPECT_LE(bluer(box.x + 10.0f), 2) << "left of the selection";
+  SaveProgramScreenshot("learning_search_selected_" + std::to_string(size.w) + "x" + std::to_string(size.h));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, LearningWindow, ::testing::Values(WindowSize{1440, 920}, WindowSize{1280, 720},

@@ -1,5 +1,7 @@
 // The library search box: typed characters and editing keys through the box's own handlers, from
 // an empty box or a starting text, against the text, caret, selection, focus and query they leave.
+#include <algorithm>
+
 #include "gfx/text_field.h"
 #include "learning/library_text.h"
 #include "learning_ui/library_search.h"
@@ -131,6 +133,68 @@ TEST_F(LibrarySearchTest, TheMouseSelectsFromThePressToTheDrag) {
   gSearchDragging = true;
   EXPECT_FALSE(DragSearchSelection(0));
   EXPECT_FALSE(gSearchDragging);
+}
+
+TEST_F(LibrarySearchTest, ALongTextStaysPutUnderThePressAndTheDrag) {
+  gClientWidth = 800;   // a narrow box, which the typed line outruns
+  const std::string text = "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG AND MORE WORDS HERE, ONCE AND AGAIN";
+  const int length = (int)text.size();
+  Type(text);
+  const LearningLayout l = ComputeLearningLayout();
+  const RectF box = gSearchBoxRect = GetSearchBoxRect(l);
+  const int left = (int)box.x + 15, right = (int)(box.x + box.w) - 15;   // inside the text's room
+  // The caret index under every pixel of the room, as the text is shown now.
+  auto shown = [&] {
+    std::vector<int> carets;
+    for (int x = left; x <= right; ++x) carets.push_back(SearchCaretFromX(l, (float)x));
+    return carets;
+  };
+  const std::vector<int> atEnd = shown();
+  ASSERT_GT(atEnd.front(), 10);   // the start is out of the box, the end at its right edge
+  EXPECT_EQ(atEnd.back(), length);
+
+  // A press on the first letter whole in the box puts the caret there and moves no text under the
+  // mouse; a drag across the box then selects just the letters shown.
+  const size_t firstWhole = (size_t)(std::find_if(atEnd.begin(), atEnd.end(), [&](int c) { return c > atEnd.front(); }) -
+                                     atEnd.begin());
+  const int pressX = left + (int)firstWhole, pressed = atEnd[firstWhole];
+  EXPECT_TRUE(HandleLearningClick(pressX, Cy(box)));
+  EXPECT_EQ(gSearchField.cursor, pressed);
+  EXPECT_EQ(gSearchField.anchor, pressed);
+  EXPECT_EQ(shown(), atEnd);
+  EXPECT_TRUE(DragSearchSelection((left + right) / 2));
+  EXPECT_EQ(shown(), atEnd);
+  EXPECT_TRUE(DragSearchSelection(right));
+  EXPECT_TRUE(TakeSearchDragEnd());
+  EXPECT_EQ(gSearchField.anchor, pressed);
+  EXPECT_EQ(gSearchField.cursor, length);
+  EXPECT_EQ(shown(), atEnd);
+  // Pressed again further right, on a letter already shown: still nothing moves.
+  EXPECT_TRUE(HandleLearningClick(left + 40, Cy(box)));
+  EXPECT_TRUE(TakeSearchDragEnd());
+  EXPECT_EQ(shown(), atEnd);
+
+  // Keys that take the caret out of the box bring it back in; a shorter text slides right so the
+  // box shows no room past its end; a cleared box starts again at its left.
+  EXPECT_TRUE(HandleSearchBoxKey(kKeyHome, false, false));
+  EXPECT_EQ(shown().front(), 0);
+  EXPECT_TRUE(HandleSearchBoxKey(kKeyEnd, false, false));
+  EXPECT_EQ(shown(), atEnd);
+  for (int i = 0; i < 10; ++i) EXPECT_TRUE(HandleSearchBoxChar(8));
+  const std::vector<int> shorter = shown();
+  EXPECT_EQ(shorter.back(), length - 10);
+  EXPECT_LT(shorter.front(), atEnd.front());
+  EXPECT_TRUE(HandleSearchBoxChar(27));
+  Type("AB");
+  EXPECT_EQ(shown().front(), 0);
+  // A window grown wide enough for the whole line shows it from its start.
+  Type(text.substr(2));
+  EXPECT_EQ(shown(), atEnd);
+  gClientWidth = 2400;
+  const LearningLayout wide = ComputeLearningLayout();
+  const RectF wideBox = GetSearchBoxRect(wide);
+  EXPECT_EQ(SearchCaretFromX(wide, wideBox.x + 15.0f), 0);
+  EXPECT_EQ(SearchCaretFromX(wide, wideBox.x + wideBox.w - 15.0f), length);
 }
 
 }  // namespace
