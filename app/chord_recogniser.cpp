@@ -79,10 +79,6 @@ static int64_t MsSince(uint32_t now, uint32_t then) {
   return (int32_t)(now - then);
 }
 
-static int RingPosOfChord(int root, uint32_t quality) {
-  return quality == kChordMajor ? RingPosOfPitchClass(root) : RelativeMinorRingPos(root);
-}
-
 static void AddTensionGlow(const int* pcs, int count) {
   float sum[12] = {}, n[12] = {};
   for (const HeldNote& h : gHeldNotes)
@@ -330,7 +326,6 @@ const RecognisedChord& RunChordRecogniser() {
 
   uint32_t now = ClockMs32();
   UpdateHysteresis(c, now);
-  c.shownRingPos = gShownChordRoot < 0 ? -1 : RingPosOfChord(gShownChordRoot, gShownChordQuality);
 
   if (c.recognised) {
     AppendHistory(c, now);

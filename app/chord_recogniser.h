@@ -50,7 +50,6 @@ struct RecognisedChord {
   float inScaleRatio = 0;       // share of the sounding pitch classes in the current scale
   bool inScale = false;         // recognised and inScaleRatio >= 0.999
   bool offScale = false;        // recognised and not in scale
-  int shownRingPos = -1;        // ring position of the chord on display (after hysteresis), -1 none
 };
 
 extern RecognisedChord gRecognisedChord;

@@ -58,7 +58,7 @@ struct PassValues {
   int highlightMajor = -1; // outer chord highlight position
   int highlightMinor = -1; // inner chord highlight position
   int highlightRoot = -1;  // root pitch class of the highlighted chord
-  int bandPos = -1;        // the gold band's position
+  int bandPos = -1;        // the gold band's position: the shown chord's
   bool bandMinor = false;
   bool keyHeld = false;
   float H = 0;             // the key's hold level
@@ -126,9 +126,11 @@ static void PrepareValues(const CirclePassInput& in, PassValues* pv) {
       pv->highlightMajor = RingPosOfPitchClass(root);
     else
       pv->highlightMinor = RelativeMinorRingPos(root);
-    pv->bandPos = ChordPos(*hl);
-    pv->bandMinor = hl->quality != 0;
   }
+  // The gold band marks the chord on display in every mode: it outlasts a released chord and moves
+  // only once the next one is confirmed, where the highlights follow each frame's match.
+  pv->bandPos = ChordPos(in.shown);
+  pv->bandMinor = in.shown.quality != 0;
 
   float weight[12];
   ChordWeights(in, weight);

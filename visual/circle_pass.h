@@ -6,8 +6,9 @@
 // frame without GL (and fills the per-position glow tables), DrawCirclePass draws that result.
 // The harmony glow mode chooses the chord rules: 2 lights the chord matched this frame and fades
 // its tones as it is held, 1 draws the scale's triads and the chord on display after hysteresis,
-// 0 shows no chord. Held notes and the pedal come from the note tables; what the shell knows
-// (chords, hold times, levels, fades) comes in CirclePassInput.
+// 0 lights no chord; in every mode a gold band marks the chord on display. Held notes and the
+// pedal come from the note tables; what the shell knows (chords, hold times, levels, fades) comes
+// in CirclePassInput.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -111,6 +111,14 @@ class CircleWindow : public ::testing::Test {
     }
     glFinish();
   }
+  // Frames of a driven clock, 17 ms apart, for about `ms` milliseconds.
+  static void DrivenFrames(int ms) {
+    for (int t = 0; t < ms; t += 17) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+    glFinish();
+  }
   static Rgb Pixel(float x, float yFromTop) {
     unsigned char rgb[3] = {};
     glReadBuffer(GL_BACK);
@@ -118,11 +126,13 @@ class CircleWindow : public ::testing::Test {
     glReadPixels((int)x, gClientHeight - 1 - (int)yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     return {rgb[0], rgb[1], rgb[2]};
   }
-  // A point on the outer ring of ring position p, a little off the sector's middle (clear of the label).
-  Rgb OuterSector(int p) const {
+  // A point of ring position p at radius r, a little off the sector's middle (clear of its names).
+  Rgb RingPoint(int p, float r) const {
     float a = (float)p * 0.5235988f - 1.5707964f + 0.16f;
-    return Pixel(cx_ + (R_ - 8) * std::cos(a), cy_ + (R_ - 8) * std::sin(a));
+    return Pixel(cx_ + r * std::cos(a), cy_ + r * std::sin(a));
   }
+  // A point on the outer ring of ring position p, a little off the sector's middle (clear of the label).
+  Rgb OuterSector(int p) const { return RingPoint(p, R_ - 8); }
   // Some pixel in the box is near white.
   static bool WhiteInk(float x0, float y0, float x1, float y1) {
     for (float y = y0; y <= y1; y += 1)
@@ -195,6 +205,34 @@ TEST_F(CircleWindow, ACMajorChordLightsItsSectorAndItsNameJoinsTheTrail) {
   }
   for (int note : {60, 64, 67}) Play(note, 0);
   Frames(50);
+}
+
+// The gold band on the border of the chord on display outlasts the chord's release by the
+// recogniser's grace and is gone once that has run out.
+TEST_F(CircleWindow, TheShownChordsBandOutlastsItsRelease) {
+  ClockDriveBegin(ClockTickMs64());
+  // C's gold band lies on the border of the outer ring; gold stands out from the red of C and Am
+  // by its green over blue.
+  auto gold = [](const Rgb& c) { return c[1] - c[2]; };
+  auto bandLift = [&] {
+    int band = -255;
+    for (float r = Ri_ - 2; r <= Ri_ + 2; r += 1) band = std::max(band, gold(RingPoint(0, r)));
+    return band - std::max(gold(RingPoint(0, Ri_ - 5)), gold(RingPoint(0, Ri_ + 5)));
+  };
+  DrivenFrames(300);
+  EXPECT_LE(bandLift(), 5) << "no chord, no band";
+  for (int note : {48, 52, 55}) Play(note, 100);
+  DrivenFrames(600);
+  Shot("circle_band_held.png");
+  EXPECT_GE(bandLift(), 15) << "C major held";
+  for (int note : {48, 52, 55}) Play(note, 0);
+  DrivenFrames(102);
+  Shot("circle_band_released_100ms.png");
+  EXPECT_GE(bandLift(), 15) << "C major released 100 ms ago is still on display";
+  DrivenFrames(400);
+  Shot("circle_band_released_500ms.png");
+  EXPECT_LE(bandLift(), 5) << "C major released 500 ms ago";
+  ClockDriveEnd();
 }
 
 TEST_F(CircleWindow, FSharpIsRedInCMajorButNotInGMajor) {

@@ -245,29 +245,60 @@ TEST_F(CircleLogic, SectorsOffTheScaleAreBlackAndSilentMembersFaint) {
   EXPECT_TRUE(look.positions[7].degreeLabel.empty());
 }
 
-TEST_F(CircleLogic, TheChordModeDecidesWhatIsHighlighted) {
+// The gold band marks the chord on display, which outlasts a release and changes only once the
+// next chord is confirmed; what the mode decides is which chord the sectors and the degree label
+// light up.
+TEST_F(CircleLogic, TheGoldBandMarksTheShownChordWhileTheModeDecidesWhatIsHighlighted) {
   gCurrentScale = &gScaleRows[kRowIonian];
   gKeyRoot = 0;
   CirclePassInput in;
   static float hold[12] = {};
   in.holdSeconds = hold;
   in.outer = 340, in.inner = 276, in.innermost = 215;
-  in.matched = {true, 7, 0};  // G major matched this frame
+  in.matched = {true, 7, 0};  // G major matched this frame, not yet confirmed
   in.matchedInScaleRatio = 1;
-  in.shown = {true, 9, 1};    // A minor on display
-  auto goldAt = [&](int mode) {
+  in.shown = {true, 9, 1};    // A minor still on display
+  struct Seen { int bandPos = -1; float bandRadius = 0; int goldDegree = -1; };
+  auto seenIn = [&](int mode) {
     in.harmonyMode = mode;
     CircleLook look;
     ComputeCirclePass(in, &look);
-    int at = -1;
-    for (int p = 0; p < 12; ++p)
-      for (int i = 0; i < look.positions[p].paintCount; ++i)
-        if (look.positions[p].paints[i].kind == kPaintGoldBand) at = p;
-    return at;
+    Seen seen;
+    for (int p = 0; p < 12; ++p) {
+      const RingPositionLook& pl = look.positions[p];
+      for (int i = 0; i < pl.paintCount; ++i)
+        if (pl.paints[i].kind == kPaintGoldBand) {
+          EXPECT_EQ(seen.bandPos, -1) << "one band only, mode " << mode;
+          seen.bandPos = p;
+          seen.bandRadius = 0.5f * (pl.paints[i].rIn + pl.paints[i].rOut);
+        }
+      if (pl.degreeColour[3] == 0.98f) seen.goldDegree = p;
+    }
+    return seen;
   };
-  EXPECT_EQ(goldAt(2), 1);   // the matched chord's position
-  EXPECT_EQ(goldAt(1), 0);   // the shown minor chord's position (A minor on C's)
-  EXPECT_EQ(goldAt(0), -1);  // none
+  const struct { int mode, goldDegree; } modes[] = {{2, 1}, {1, 3}, {0, -1}};  // G's, A's, none
+  for (const auto& c : modes) {
+    Seen seen = seenIn(c.mode);
+    EXPECT_EQ(seen.bandPos, 0) << "A minor sits on C's position, mode " << c.mode;
+    EXPECT_FLOAT_EQ(seen.bandRadius, 215.0f) << "the minor ring's border, mode " << c.mode;
+    EXPECT_EQ(seen.goldDegree, c.goldDegree) << "mode " << c.mode;
+  }
+  // Released: nothing matches, C major is still on display: its band stays on the outer ring.
+  in.matched = {};
+  in.shown = {true, 0, 0};
+  Seen released = seenIn(2);
+  EXPECT_EQ(released.bandPos, 0);
+  EXPECT_FLOAT_EQ(released.bandRadius, 276.0f);
+  EXPECT_EQ(released.goldDegree, -1) << "nothing matched, nothing highlighted";
+  // A diminished chord belongs to the minor family: B dim on D's position, along the inner border.
+  in.shown = {true, 11, 2};
+  Seen dim = seenIn(2);
+  EXPECT_EQ(dim.bandPos, 2);
+  EXPECT_FLOAT_EQ(dim.bandRadius, 215.0f);
+  // Nothing on display: no band, whatever matched this frame.
+  in.shown = {};
+  in.matched = {true, 7, 0};
+  for (int mode : {0, 1, 2}) EXPECT_EQ(seenIn(mode).bandPos, -1) << "mode " << mode;
 }
 
 }  // namespace
