@@ -341,7 +341,8 @@ static void LookOfPosition(const CirclePassInput& in, const PassValues& pv, cons
   }
   if (in.harmonyMode == 2 && p == pv.highlightMajor) AddArc(look, R - 1.0f, outerCol, 1.08f, (0.1f + 0.12f * sh) * pv.A);
   if (in.harmonyMode == 2 && p == pv.highlightMinor) AddArc(look, Ri - 1.1f, innerCol, 1.12f, (0.09f + 0.11f * sh) * pv.A);
-  if (!mode1 && p == pv.keyPos && pv.keyHeld && !pv.offGlow) {
+  // The key's edge arcs mark it at rest too; the longer its note sounds, the stronger they are.
+  if (!mode1 && p == pv.keyPos && !pv.offGlow) {
     AddArc(look, R - 0.5f, outerCol, 1.08f, (0.34f + 0.3f * pv.H) * pv.A);
     AddArc(look, R - 2.0f, outerCol, 1.08f, (0.16f + 0.2f * pv.H) * pv.A);
   }
@@ -393,9 +394,14 @@ static void DrawPaint(float a0, float a1, const RingPaint& pt) {
     case kPaintHighlight:
       DrawSegmentHighlight(a0, a1, pt.rIn, pt.rOut, pt.k1, pt.k2, pt.width);
       break;
-    case kPaintArc:
-      DrawRingArc(a0, a1, pt.rIn, pt.r, pt.g, pt.b, pt.a);
+    case kPaintArc: {
+      // A line lights pixels up to half a pixel beside it: ended on the sector's edges, an arc
+      // left a pixel in the neighbour's slice, which the still picture does not clear when only
+      // this position changes. One pixel short at each end it stays inside its own slice.
+      float inset = std::min(1.0f / std::max(pt.rIn, 1.0f), 0.1f * (a1 - a0));
+      DrawRingArc(a0 + inset, a1 - inset, pt.rIn, pt.r, pt.g, pt.b, pt.a);
       break;
+    }
     case kPaintGoldBand:
       DrawSectorFill(a0, a1, pt.rIn, pt.rOut, pt.r, pt.g, pt.b, pt.a);
       break;

@@ -235,6 +235,28 @@ TEST_F(CircleWindow, TheShownChordsBandOutlastsItsRelease) {
   ClockDriveEnd();
 }
 
+// With nothing held the key's sector carries its two edge arcs, and they move with the key.
+TEST_F(CircleWindow, TheKeysEdgeShowsWithNothingHeld) {
+  ClockDriveBegin(ClockTickMs64());
+  // The arcs, just inside the sector's outer edge, against its fill further in (the outermost row
+  // carries the sector's soft highlight whether or not it is the key).
+  auto edgeLift = [&](int p) {
+    int edge = 0;
+    for (float r = R_ - 3; r <= R_ - 1; r += 1) edge = std::max(edge, Sum(RingPoint(p, r)));
+    return edge - Sum(RingPoint(p, R_ - 8));
+  };
+  for (int key : {0, 1}) {  // C, then G
+    SCOPED_TRACE(key == 0 ? "key C" : "key G");
+    SelectScale(&gScaleRows[kRowIonian], key, true);
+    DrivenFrames(300);
+    Shot(key == 0 ? "circle_key_edge_c.png" : "circle_key_edge_g.png");
+    EXPECT_GE(edgeLift(key), 15) << "the key's edge";
+    EXPECT_LE(edgeLift(1 - key), 5) << "a sector beside the key";
+  }
+  SelectScale(&gScaleRows[kRowIonian], 0, true);
+  ClockDriveEnd();
+}
+
 TEST_F(CircleWindow, FSharpIsRedInCMajorButNotInGMajor) {
   int redness[2];
   for (int i = 0; i < 2; ++i) {

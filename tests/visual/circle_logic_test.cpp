@@ -301,6 +301,35 @@ TEST_F(CircleLogic, TheGoldBandMarksTheShownChordWhileTheModeDecidesWhatIsHighli
   for (int mode : {0, 1, 2}) EXPECT_EQ(seenIn(mode).bandPos, -1) << "mode " << mode;
 }
 
+// The key's two edge arcs mark it with nothing held; a warning (a note off the scale) takes them.
+TEST_F(CircleLogic, TheKeysEdgeArcsShowAtRestAndGiveWayToAWarning) {
+  gCurrentScale = &gScaleRows[kRowIonian];
+  gKeyRoot = 2;  // D: ring position 2
+  auto edgeArcs = [](const CircleLook& look, int p) {
+    int n = 0;
+    for (int i = 0; i < look.positions[p].paintCount; ++i) {
+      const RingPaint& pt = look.positions[p].paints[i];
+      if (pt.kind == kPaintArc && (pt.rIn == 340.0f - 0.5f || pt.rIn == 340.0f - 2.0f)) ++n;
+    }
+    return n;
+  };
+  const struct { const char* what; int note; int mode; int arcs; } cases[] = {
+      {"nothing held", -1, 2, 2},
+      {"no harmony light", -1, 0, 2},
+      {"the scale's triads", -1, 1, 0},
+      {"F# in the scale held", 66, 2, 2},
+      {"F off the scale held", 65, 2, 0},
+  };
+  for (const auto& c : cases) {
+    ResetNoteTables();
+    if (c.note >= 0) Hold(c.note, 100);
+    CircleLook look = Pass(c.mode);
+    EXPECT_EQ(edgeArcs(look, 2), c.arcs) << c.what;
+    for (int p = 0; p < 12; ++p)
+      if (p != 2) EXPECT_EQ(edgeArcs(look, p), 0) << c.what << ", position " << p;
+  }
+}
+
 }  // namespace
 
 // The degree labels stand in the dark band between the resting orb (eight tenths of innermost)

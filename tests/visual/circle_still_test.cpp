@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/base/client_size.h"
+#include "app/base/maths.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "gfx/gl_setup.h"
@@ -145,6 +146,38 @@ TEST_F(CircleStill, ChangedPositionsAloneAreDrawnAfreshAndMatch) {
   }
   // Let go: the glow fades out; once the looks stop changing everything is put back again.
   gHeldNotes.clear();
+  int redrawn = 12;
+  for (int frame = 0; frame < 5 && redrawn != 0; ++frame) {
+    time_ += 0.017f;
+    Compute();
+    Still();
+    redrawn = CircleStillRedrawnCount();
+  }
+  EXPECT_EQ(redrawn, 0);
+  int over = 0;
+  std::vector<uint8_t> still = Still();
+  EXPECT_LE(Compare(Direct(), still, 0, &over), 1);
+}
+
+// With nothing held the key's edge arcs follow its fading hold: the key's position alone is drawn
+// afresh and matches the direct drawing, and the picture holds still again once the hold is gone.
+TEST_F(CircleStill, TheKeysEdgeFollowsItsFadingHoldAlone) {
+  Compute();
+  for (int frame = 0; frame <= kLayerSettleFrames; ++frame) Still();
+  ASSERT_EQ(CircleStillRedrawnCount(), 0);
+  float& hold = hold_[PitchClassMod(gKeyRoot)];
+  hold = 2.0f;  // the key's note let go after two seconds
+  for (int frame = 0; frame < 3; ++frame) {
+    time_ += 0.017f;
+    hold *= 0.85f;
+    Compute();
+    std::vector<uint8_t> still = Still();
+    EXPECT_EQ(CircleStillRedrawnCount(), 1) << "frame " << frame;
+    // The arcs keep to their own slice: nothing of them is left over or drawn twice beside it.
+    int over = 0;
+    EXPECT_LE(Compare(Direct(), still, 0, &over), 1) << "frame " << frame;
+  }
+  hold = 0.0f;
   int redrawn = 12;
   for (int frame = 0; frame < 5 && redrawn != 0; ++frame) {
     time_ += 0.017f;
