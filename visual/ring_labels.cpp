@@ -29,13 +29,35 @@ void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32
 
 std::string TrimSpaces(const std::string& text) { return TrimWhitespace(text); }
 
+// A text with letters of other scripts takes two or three bytes a letter: it is counted in
+// letters, split at a blank like an ASCII one, and otherwise left whole for the caller to fit to
+// its pixels. Cut at a count of bytes, "G Миксолидийский" showed as "G Миксо..." in a column
+// with room for all of it.
+static void WrapOtherScript(const std::string& text, int maxChars, std::string* line1, std::string* line2) {
+  auto letters = [](const std::string& t, size_t end) {
+    int n = 0;
+    for (size_t i = 0; i < end && i < t.size(); ++i) n += ((unsigned char)t[i] & 0xC0) != 0x80;
+    return n;
+  };
+  if (letters(text, text.size()) <= maxChars) return;
+  size_t split = std::string::npos;
+  for (size_t i = text.find(' '); i != std::string::npos; i = text.find(' ', i + 1)) {
+    const int at = letters(text, i);
+    if (at > maxChars) break;
+    if (at >= std::max(maxChars / 2, 1)) split = i;
+  }
+  if (split == std::string::npos) return;
+  *line1 = TrimWhitespace(text.substr(0, split));
+  *line2 = TrimWhitespace(text.substr(split + 1));
+}
+
 void WrapLabelTwoLines(const std::string& text, int maxChars, std::string* line1, std::string* line2) {
   *line1 = text;
   line2->clear();
   if (maxChars < 4 || text.size() <= (size_t)maxChars) return;
   for (unsigned char c : text)
     if (c >= 0x80) {
-      *line1 = TruncateUtf8(text, maxChars);  // never split inside another script
+      WrapOtherScript(text, maxChars, line1, line2);
       return;
     }
   int from = std::min(maxChars, (int)text.size() - 1), to = std::max(maxChars / 2, 1);

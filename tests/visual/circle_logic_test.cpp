@@ -108,7 +108,11 @@ TEST_F(CircleLogic, LabelsWrapAtASpaceOrAreCut) {
       {"Alpha bravo charl delta", 3, "Alpha bravo charl delta", ""},  // below 4: whole
       {"Fives sevenxx ninexx", 10, "Fives", "sevenxx..."},              // spaces at 5 and 13
       {"Abcdefghijklmnop", 8, "Abcde...", ""},                          // no space: cut
-      {"Caf\xC3\xA9 au lait long", 8, "Caf\xC3\xA9...", ""},             // never split when accented
+      // Other scripts count letters, not bytes: they split at a blank or stay whole for the
+      // caller's fitting to pixels (a byte count cut "G Миксолидийский" to "G Миксо...").
+      {"G \u041C\u0438\u043A\u0441\u043E", 8, "G \u041C\u0438\u043A\u0441\u043E", ""},
+      {"Caf\xC3\xA9 au lait long", 8, "Caf\xC3\xA9 au", "lait long"},
+      {"G \u30DF\u30AF\u30BD\u30EA\u30C7\u30A3\u30A2\u30F3", 6, "G \u30DF\u30AF\u30BD\u30EA\u30C7\u30A3\u30A2\u30F3", ""},
   };
   for (const Case& c : cases) {
     std::string a, b;
