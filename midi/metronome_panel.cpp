@@ -39,10 +39,11 @@ static RectF TakeFromRight(float* right, float y, float w, float h, float gap) {
 }
 
 // The tempo a step starts from: while a song drives the grid the record holds the song's, and
-// the user's own waits in the song's keeping.
+// the user's own waits in the song's keeping; otherwise the one on the panel, a stopped song's
+// included, so that a press on plus steps from the figure the user sees.
 static int UserTempo() {
   const TeachingState& s = gTeachingState;
-  return s.syncedToSong && gMetronomeSaved ? gSavedMetronomeBpm : s.bpm;
+  return s.syncedToSong && gMetronomeSaved ? gSavedMetronomeBpm : ShownMetronomeTempo();
 }
 
 // A wheel turn in whole notches, at least one in its direction.
@@ -61,7 +62,15 @@ void LayoutMetronomePanel(const RectF& room, float uiScale) {
   float switchW = h, stepW = 0.7f * h, figureW = 1.05f * h, signatureW = 1.4f * h, downbeatW = 0.9f * h;
   float core = switchW + gap + 2.0f * stepW + figureW + 2.0f * join;
   float width = room.w;
-  if (core > width) return;
+  if (core > width) {
+    // A narrow band (1024 x 600) keeps the switch, and the tempo's figure (the wheel sets it)
+    // where it fits: without the switch nothing could start the click.
+    if (switchW > width) return;
+    float right = room.x + room.w;
+    if (switchW + gap + figureW <= width) gTempoFigureRect = TakeFromRight(&right, room.y, figureW, h, gap);
+    gMetronomeSwitchRect = TakeFromRight(&right, room.y, switchW, h, gap);
+    return;
+  }
   bool signature = core + gap + signatureW <= width;
   bool downbeat = signature && core + 2.0f * gap + signatureW + downbeatW <= width;
 
@@ -140,7 +149,9 @@ void SetMetronomeTempo(int bpm) {
   int v = std::clamp(bpm, kMetronomeMinBpm, kMetronomeMaxBpm);
   if (gMetronomeSaved) gSavedMetronomeBpm = v;
   if (s.syncedToSong) {
-    s.bpm = v;
+    // The record keeps the song's tempo while it drives the grid; the user's waits in the song's
+    // keeping when there is one.
+    if (!gMetronomeSaved) s.bpm = v;
     return;
   }
   double oldTempo = s.songBpm > 0.0 ? s.songBpm : (double)std::max(s.bpm, 1);

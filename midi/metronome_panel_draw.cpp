@@ -103,8 +103,11 @@ static void DrawSignature() {
   glLineWidth(StrokeWidth() * 0.75f);
   Line(mid + lean, face.y + 0.24f * face.h, mid - lean, face.y + 0.76f * face.h);
   glLineWidth(1.0f);
-  DrawFigure(upper, std::clamp(s.timeSigNum, 1, kMetronomeMaxBeats), gFontSmall, kControlText);
-  DrawFigure(lower, s.timeSigDen, gFontSmall, kControlText);
+  // Each figure keeps clear of the stroke, which leans into both halves: "32/16" ran into it.
+  const RectF upperRoom{upper.x, upper.y, upper.w - lean, upper.h};
+  const RectF lowerRoom{lower.x + lean, lower.y, lower.w - lean, lower.h};
+  DrawFigure(upperRoom, std::clamp(s.timeSigNum, 1, kMetronomeMaxBeats), gFontSmall, kControlText);
+  DrawFigure(lowerRoom, s.timeSigDen, gFontSmall, kControlText);
 }
 
 // The accent sign (a wedge opening to the left) on a face lit while the downbeat has its sound.

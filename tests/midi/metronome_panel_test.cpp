@@ -100,6 +100,7 @@ TEST_F(MetronomePanelTest, OnlyShownControlsTakePressesAndANarrowRoomDropsTheLas
     float width;
     bool tempo, signature, downbeat;
   } cases[] = {{core - 1.0f, false, false, false},          {core + 0.01f, true, false, false},
+               {36.0f + 31.5f, false, false, false},          {29.0f, false, false, false},
                {core + signature - 1.0f, true, false, false}, {core + signature + 0.01f, true, true, false},
                {core + signature + 32.0f, true, true, false}, {core + signature + 33.01f, true, true, true}};
   for (const auto& c : cases) {
@@ -109,6 +110,13 @@ TEST_F(MetronomePanelTest, OnlyShownControlsTakePressesAndANarrowRoomDropsTheLas
     EXPECT_EQ(gBeatsPerBarRect.w > 2.0f && gBeatValueRect.w > 2.0f, c.signature);
     EXPECT_EQ(gDownbeatSwitchRect.w > 2.0f, c.downbeat);
     if (c.tempo) EXPECT_GE(gMetronomeSwitchRect.x, kRoom.x - 0.01f);
+    // Too narrow for the steps, the switch stays, with the tempo's figure where it fits: without
+    // the switch nothing could start the click.
+    if (!c.tempo) {
+      EXPECT_EQ(gMetronomeSwitchRect.w > 2.0f, c.width >= 30.0f);
+      EXPECT_EQ(gTempoFigureRect.w > 2.0f, c.width >= 36.0f + 31.5f);
+      if (gMetronomeSwitchRect.w > 2.0f) EXPECT_GE(gMetronomeSwitchRect.x, kRoom.x - 0.01f);
+    }
   }
 }
 
@@ -129,6 +137,8 @@ TEST_F(MetronomePanelTest, WhileASongIsLoadedThePanelSetsWhatComesBackAfterIt) {
 
   // A song that stopped leaves its tempo to the grid until the user sets one.
   Load("t.mid", File(480, {Tempo(0, 500000) + On(0, 60, 1) + Off(480, 60)}));
+  UpdateSongTempoFlag();
+  EXPECT_TRUE(Press(gTempoUpRect, true));    // kept for after the song: no trace on the figure
   StopPlaybackAndCloseOutput();
   ASSERT_FALSE(gTeachingState.syncedToSong);
   EXPECT_EQ(ShownMetronomeTempo(), 120);
