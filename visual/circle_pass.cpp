@@ -425,6 +425,17 @@ static void DrawPaint(float a0, float a1, const RingPaint& pt) {
   }
 }
 
+// Centred as the names are: "viio" grew outwards only, into the minor name beside it ("F#m").
+// Where the minor name moved in with its narrowed band, the label moves in as far. In a small
+// window that put it under the resting orb; there the labels take the small font and keep out of
+// the orb's way.
+static float WantedDegreeRadius(float innermost, float minorOffset) {
+  return innermost - (16.0f + (30.0f - std::min(minorOffset, 30.0f)));
+}
+static float RestingOrbEdge(float innermost) { return 0.8f * innermost + 1.0f; }
+// How far the minor name stands outside the innermost radius: no further than its band's middle.
+static float MinorNameOffset(const CirclePassInput& in) { return std::min(30.0f, 0.5f * (in.inner - in.innermost)); }
+
 // The key name, the minor name and the degree label of a position, each with its shadow.
 static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look, int p) {
   float am = RingSectorStart(p) + 0.5f * kRingSectorAngle;
@@ -440,7 +451,7 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   const char* major = kKeyNamesByRing[p];
   const char* minor = kMinorKeyNamesByRing[p];
   const float majorOffset = std::min(25.0f, 0.5f * (in.outer - in.inner));
-  const float minorOffset = std::min(30.0f, 0.5f * (in.inner - in.innermost));
+  const float minorOffset = MinorNameOffset(in);
   float shift = 0.5f * MeasureText(gFontLarge, major, 28.0f);
   float x = in.centreX + u1 * (in.inner + majorOffset), y = in.centreY + u2 * (in.inner + majorOffset);
   DrawTextUtf8(gFontLarge, x - shift + 1.0f, y + 15.0f, major, 0, 0, 0, 0.34f * A);
@@ -451,11 +462,7 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
   DrawTextUtf8(gFontMain, x - shift, y + 10.0f, minor, 0.8f, 0.8f, 0.8f, 0.61f * A);
   const RingPositionLook& pl = look.positions[p];
   if (!pl.degreeLabel.empty()) {
-    // One font for all of them, chosen by the widest ("viio" where the scale has one).
-    float widest = 0.0f;
-    for (const RingPositionLook& other : look.positions)
-      if (!other.degreeLabel.empty()) widest = std::max(widest, MeasureText(gFontMain, other.degreeLabel, 20.0f));
-    const bool small = DegreeLabelsSmall(in.innermost, minorOffset, widest);
+    const bool small = look.degreeLabelsSmall;
     const UiFont font = small ? gFontSmall : gFontMain;
     const float w = MeasureText(font, pl.degreeLabel, small ? 13.0f : 20.0f);
     const float r = DegreeLabelRadius(in.innermost, minorOffset, u1, u2, w, 0.62f * FontPixelSize(font));
@@ -467,15 +474,6 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
 }
 
 // ---- public functions ----
-// Centred as the names are: "viio" grew outwards only, into the minor name beside it ("F#m").
-// Where the minor name moved in with its narrowed band, the label moves in as far. In a small
-// window that put it under the resting orb; there the labels take the small font and keep out of
-// the orb's way.
-static float WantedDegreeRadius(float innermost, float minorOffset) {
-  return innermost - (16.0f + (30.0f - std::min(minorOffset, 30.0f)));
-}
-static float RestingOrbEdge(float innermost) { return 0.8f * innermost + 1.0f; }
-
 bool DegreeLabelsSmall(float innermost, float minorOffset, float widestMainW) {
   return WantedDegreeRadius(innermost, minorOffset) - 0.5f * widestMainW < RestingOrbEdge(innermost);
 }
@@ -501,6 +499,13 @@ void ComputeCirclePass(const CirclePassInput& in, CircleLook* out) {
   ModeTint(tint);
   bool anyTriad = pv.triadMode && AnyTriadAvailable();
   for (int p = 0; p < 12; ++p) LookOfPosition(in, pv, tint, anyTriad, p, &out->positions[p]);
+  // One font for all the degree labels, chosen by the widest ("viio" where the scale has one).
+  float widest = 0.0f;
+  ScopedTrSuppress numerals;  // degree numerals are not UI words
+  for (const RingPositionLook& pl : out->positions)
+    if (!pl.degreeLabel.empty()) widest = std::max(widest, MeasureText(gFontMain, pl.degreeLabel, 20.0f));
+  out->degreeLabelsSmall =
+      widest > 0.0f && DegreeLabelsSmall(in.innermost, MinorNameOffset(in), widest);
 
   // The off-scale level and hold of the sounding notes, for the labels and sparks stage.
   std::fill(gPcGlowLevel, gPcGlowLevel + 12, 0.0f);

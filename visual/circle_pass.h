@@ -75,6 +75,7 @@ struct CircleLook {
   RingPositionLook positions[12];
   int keyPos = 0;           // ring position of the key
   float labelAlpha = 1;     // A x (1 - ring-mode fade)
+  bool degreeLabelsSmall = false;  // the degree labels take the small font (DegreeLabelsSmall)
 };
 
 // ---- state ----

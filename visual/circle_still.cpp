@@ -58,6 +58,7 @@ static uint64_t SharedKey(const CirclePassInput& in, const CircleLook& look) {
     key = MixRounded(key, v);
   key = LayerKeyMix(key, gFontLarge);
   key = LayerKeyMix(key, gFontMain);
+  key = LayerKeyMix(key, look.degreeLabelsSmall ? 1u : 0u);   // every position's numeral changes font
   return LayerKeyMix(key, (uint64_t)(int64_t)gLanguageIndex);  // a language may bring other glyphs
 }
 

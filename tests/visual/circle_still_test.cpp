@@ -99,6 +99,22 @@ class CircleStill : public GlFixture {
     return largest;
   }
 
+  // Frames go on until the looks stop changing: then nothing is drawn afresh and the picture put
+  // back equals the direct drawing.
+  void ExpectItSettlesAsDrawnDirectly() {
+    int redrawn = 12;
+    for (int frame = 0; frame < 5 && redrawn != 0; ++frame) {
+      time_ += 0.017f;
+      Compute();
+      Still();
+      redrawn = CircleStillRedrawnCount();
+    }
+    EXPECT_EQ(redrawn, 0);
+    int over = 0;
+    std::vector<uint8_t> still = Still();
+    EXPECT_LE(Compare(Direct(), still, 0, &over), 1);
+  }
+
   CirclePassInput in_;
   CircleLook look_;
   float hold_[12] = {};
@@ -146,17 +162,7 @@ TEST_F(CircleStill, ChangedPositionsAloneAreDrawnAfreshAndMatch) {
   }
   // Let go: the glow fades out; once the looks stop changing everything is put back again.
   gHeldNotes.clear();
-  int redrawn = 12;
-  for (int frame = 0; frame < 5 && redrawn != 0; ++frame) {
-    time_ += 0.017f;
-    Compute();
-    Still();
-    redrawn = CircleStillRedrawnCount();
-  }
-  EXPECT_EQ(redrawn, 0);
-  int over = 0;
-  std::vector<uint8_t> still = Still();
-  EXPECT_LE(Compare(Direct(), still, 0, &over), 1);
+  ExpectItSettlesAsDrawnDirectly();
 }
 
 // With nothing held the key's edge arcs follow its fading hold: the key's position alone is drawn
@@ -178,17 +184,7 @@ TEST_F(CircleStill, TheKeysEdgeFollowsItsFadingHoldAlone) {
     EXPECT_LE(Compare(Direct(), still, 0, &over), 1) << "frame " << frame;
   }
   hold = 0.0f;
-  int redrawn = 12;
-  for (int frame = 0; frame < 5 && redrawn != 0; ++frame) {
-    time_ += 0.017f;
-    Compute();
-    Still();
-    redrawn = CircleStillRedrawnCount();
-  }
-  EXPECT_EQ(redrawn, 0);
-  int over = 0;
-  std::vector<uint8_t> still = Still();
-  EXPECT_LE(Compare(Direct(), still, 0, &over), 1);
+  ExpectItSettlesAsDrawnDirectly();
 }
 
 TEST_F(CircleStill, ANewSizeOrTintDrawsEverything) {
