@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/base/folders.h"
+#include "app/base/logs.h"
 #include "learning/learning_records.h"
 #include "learning/library_text.h"
 #include "learning/number_fields.h"
@@ -129,7 +130,12 @@ void LoadLibraryIndex() {
   for (size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
     LibraryItem item;
-    if (!ParseLibraryRow(SplitTabs(lines[i]), &item)) continue;
+    if (!ParseLibraryRow(SplitTabs(lines[i]), &item)) {
+      // The library ships with the program, so a row lost here means a damaged install: say where.
+      DebugLog("[learning] library_index.tsv line %zu cannot be read (too few columns, no id or no file); "
+               "the item is left out\n", i + 1);
+      continue;
+    }
     item.row_index = (int32_t)gLibraryItems.size();
     gLibraryItems.push_back(std::move(item));
   }

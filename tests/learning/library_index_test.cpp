@@ -61,8 +61,11 @@ TEST_F(LearningTest, IndexLoadsWithMarksCrlfAndSkipsWhatCannotBeKept) {
                                                Row(20, {"0", "id1", "11", "dup.mid"}));
   AddActive("s");
   WriteData("learning_progress_s.dat", "id1\n");
+  DebugCapture log;
   LoadLibraryIndex();
   EXPECT_TRUE(gLibraryLoaded);
+  EXPECT_TRUE(log.Contains("library_index.tsv line 5 cannot be read")) << log.Text();
+  EXPECT_FALSE(log.Contains("line 3 ")) << "an empty line is no damage";
   EXPECT_EQ(gCompletedItems.count("id1"), 1u) << "the records load with the library";
   ASSERT_EQ(gLibraryItems.size(), 3u);
   EXPECT_EQ(gLibraryItems[1].file, "b.mid") << "no carriage return in the last column";
