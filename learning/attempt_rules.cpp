@@ -171,7 +171,9 @@ int RecordAttempt(const PracticeRunResult& run) {
   if (pass) {
     r.passes = SaturatingIncrement(r.passes);
     r.best_bpm = std::max(r.best_bpm, b);
-    if (r.last_pass_date != today) {
+    // Only a later day counts: with the clock set back, a pass on an earlier date could not be
+    // told from one already counted, and mastery would come from the same days twice.
+    if (r.last_pass_date.empty() || today > r.last_pass_date) {
       r.distinct_pass_days = SaturatingIncrement(r.distinct_pass_days);
       r.last_pass_date = today;
     }

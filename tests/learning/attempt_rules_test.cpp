@@ -80,6 +80,23 @@ TEST_F(AttemptRules, RecordsDaysVerdictsAndMastery) {
   EXPECT_EQ(gLastRecordedItemId, "b");
 }
 
+TEST_F(AttemptRules, AClockSetBackCountsNoPassDayTwice) {
+  MasteryRecord& r = gMasteryRecords["b"];
+  SetLocalTime("2027-01-01", 0, 0, 30);
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  SetLocalTime("2026-12-31", 12, 0, 0);   // the clock put back a day
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  SetLocalTime("2027-01-01", 12, 0, 0);
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(r.passes, 4);
+  EXPECT_EQ(r.distinct_pass_days, 1) << "every pass fell on or before the first pass's day";
+  EXPECT_EQ(r.last_pass_date, "2027-01-01") << "the review is never reckoned from an earlier day";
+  SetLocalTime("2027-01-02", 9, 0, 0);
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  EXPECT_EQ(r.distinct_pass_days, 2);
+}
+
 TEST_F(AttemptRules, PractisedItemsCompleteTheirDay) {
   const std::string today = "2024-05-10";
   ASSERT_TRUE(ContainsId(gLearningCalendar[today].assigned, "a"));
