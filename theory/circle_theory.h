@@ -64,9 +64,10 @@ std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row);
 // Signature of the current scale on gKeyRoot (+ sharps, - flats): the one its tonic is spelled in.
 int CurrentKeySignature();
 // A degree of a seven-note current scale spelled on its own letter, the tonic's plus the degree's
-// index (C# rather than Db in D harmonic minor): letter 0..6 (C..B) and accidental -1..1. False for
-// a pitch class off the scale, a scale of another size, or a degree that would need a double sign.
-bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental);
+// index (C# rather than Db in D harmonic minor): letter 0..6 (C..B) and accidental -maxSigns..
+// maxSigns. False for a pitch class off the scale, a scale of another size, or a degree that would
+// need more signs than maxSigns (a name takes one, the staff two: F## in G# harmonic minor).
+bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental, int maxSigns = 1);
 // Name of a pitch class in the current key: a degree by its own letter (above), any other note with
 // sharps or flats by the current key signature.
 std::string NoteNameInKey(int pc);

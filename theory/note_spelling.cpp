@@ -182,7 +182,7 @@ std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row) {
 
 int CurrentKeySignature() { return SignatureFor(PitchClassMod(gKeyRoot), gCurrentScale); }
 
-bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental) {
+bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental, int maxSigns) {
   const ScaleRow* row = gCurrentScale;
   if (!row || row->count != 7) return false;
   const int p = PitchClassMod(pc), interval = PitchClassMod(p - gKeyRoot);
@@ -195,9 +195,9 @@ bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental) {
   const int l = (tonicLetter + degree) % 7;
   int acc = PitchClassMod(p - kLetterPitchClass[l]);
   if (acc > 6) acc -= 12;
-  // A double sharp or flat reads worse than the other kind of sign: such a degree keeps the
-  // signature's spelling.
-  if (acc < -1 || acc > 1) return false;
+  // In a name a double sharp or flat reads worse than the other kind of sign: such a degree keeps
+  // the signature's spelling there. The staff takes two, so each degree keeps a letter of its own.
+  if (acc < -maxSigns || acc > maxSigns) return false;
   *letter = l;
   *accidental = acc;
   return true;

@@ -134,6 +134,12 @@ int StaffAccidentalForScored(int accidental, bool written) {
   return written ? 3 : 0;
 }
 
+int StaffAccidentalForSpelled(int accidental) {
+  if (accidental == 2) return 4;
+  if (accidental == -2) return 5;
+  return StaffAccidentalForScored(accidental, false);
+}
+
 float StaffYForLetter(int letter, int octave, float middleCY, float step) {
   int l = ((letter % 7) + 7) % 7;
   return middleCY - (float)(l + (octave - 4) * 7) * step;
@@ -142,7 +148,7 @@ float StaffYForLetter(int letter, int octave, float middleCY, float step) {
 StaffSpelling StaffSpellNote(int note, bool flats) {
   const int pc = PitchClassMod(note);
   StaffSpelling out;
-  if (!SpellDegreeInCurrentKey(pc, &out.letter, &out.accidental)) {
+  if (!SpellDegreeInCurrentKey(pc, &out.letter, &out.accidental, 2)) {
     out.letter = flats ? kStaffStepFlat[pc] : kStaffStepSharp[pc];
     out.accidental = pc - kLetterPitchClass[out.letter];  // the tables never cross B to C
   }

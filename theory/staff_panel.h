@@ -79,17 +79,21 @@ int StaffAccidentalFor(int note, bool flats);
 // the staff draws no key signature, so an accidental the score leaves to one is written at the note
 // too: 1 sharp, 2 flat, 3 natural, 0 none.
 int StaffAccidentalForScored(int accidental, bool written);
+// The sign of a head spelled by StaffSpellNote: 1 sharp, 2 flat, 4 double sharp, 5 double flat,
+// 0 none.
+int StaffAccidentalForSpelled(int accidental);
 // y of a written letter (0..6) in an octave (4 holds middle C).
 float StaffYForLetter(int letter, int octave, float middleCY, float step);
 // How a note nobody's score spells is written: letter 0..6 (C..B), octave (4 holds middle C) and
-// accidental -1..1.
+// accidental -2..2 (two only for a degree of the key).
 struct StaffSpelling {
   int letter = 0;
   int octave = 4;
   int accidental = 0;
 };
 // A degree of the current key on the degree's own letter (C#4 in D harmonic minor, B#3 for note 60
-// in C# harmonic minor), any other note by the signature's sharps or flats.
+// in C# harmonic minor, F##5 for note 79 in G# harmonic minor), any other note by the signature's
+// sharps or flats.
 StaffSpelling StaffSpellNote(int note, bool flats);
 // y lies within 0.16 sp of one of the ten staff lines.
 bool IsOnStaffLine(const StaffGeometry& g, float y);
@@ -131,7 +135,7 @@ void DrawStaffPanel(float time, float alpha);
 void DrawStaffLines(const StaffGeometry& g, float top, float alpha);
 // A quad of the width centred on the segment; nothing for a segment shorter than 0.001.
 void DrawThickLine(float x0, float y0, float x1, float y1, float width, float r, float g, float b, float a);
-// kind 1 sharp, 2 flat, anything else natural.
+// kind 1 sharp, 2 flat, 4 double sharp, 5 double flat, anything else natural.
 void DrawAccidental(float x, float y, float size, int kind, float r, float g, float b, float a);
 // A clef image drawHeight high, white at alpha; false when there is nothing to draw.
 bool DrawClefTexture(uint32_t texture, int width, int height, float x, float y, float drawHeight, float alpha);

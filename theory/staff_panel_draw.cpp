@@ -170,7 +170,7 @@ static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, 
       // Written as a played note would be, so the note played to meet it lands on its row.
       const StaffSpelling spelled = StaffSpellNote(n.note, flats);
       y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
-      kind = StaffAccidentalForScored(spelled.accidental, false);
+      kind = StaffAccidentalForSpelled(spelled.accidental);
     }
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
@@ -191,7 +191,7 @@ static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std:
     const StaffSpelling spelled = StaffSpellNote(it->note, flats);
     float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
     float fade = 1.0f - age / kPlayedLifeSeconds;
-    heads->push_back({x, y, StaffAccidentalForScored(spelled.accidental, false), it->r, it->g, it->b, fade * alpha});
+    heads->push_back({x, y, StaffAccidentalForSpelled(spelled.accidental), it->r, it->g, it->b, fade * alpha});
   }
 }
 
@@ -216,6 +216,18 @@ void DrawAccidental(float x, float y, float size, int kind, float r, float g, fl
     DrawThickLine(x + 0.2f * w, y - 0.5f * size, x + 0.2f * w, y + 0.42f * size, stroke, r, g, b, a);
     for (float yc : {-0.12f * size, 0.2f * size})
       DrawThickLine(x - 0.42f * w, y + yc + 0.1f * size, x + 0.42f * w, y + yc - 0.1f * size, 1.6f * stroke, r, g, b, a);
+  } else if (kind == 4) {
+    // A double sharp: an x about a space across whose four tips are thickened into small squares.
+    const float e = 0.19f * size, tip = 1.05f * stroke, c = e - 0.3f * tip;
+    DrawThickLine(x - e, y - e, x + e, y + e, 1.6f * stroke, r, g, b, a);
+    DrawThickLine(x - e, y + e, x + e, y - e, 1.6f * stroke, r, g, b, a);
+    for (float dx : {-c, c})
+      for (float dy : {-c, c}) DrawThickLine(x + dx - tip, y + dy, x + dx + tip, y + dy, 2.0f * tip, r, g, b, a);
+  } else if (kind == 5) {
+    // Two flats side by side, the left one's bowl against the right one's stem; the pair reaches
+    // as near the head as a sharp does, so it runs no further left than it must.
+    DrawAccidental(x - 0.54f * w, y, size, 2, r, g, b, a);
+    DrawAccidental(x + 0.04f * w, y, size, 2, r, g, b, a);
   } else if (kind == 2) {
     float stem = x - 0.2f * w;
     DrawThickLine(stem, y - 0.58f * size, stem, y + 0.42f * size, stroke, r, g, b, a);

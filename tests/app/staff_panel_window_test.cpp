@@ -78,11 +78,11 @@ class StaffPanelWindow : public RealWindow {
   static bool Near(std::array<unsigned char, 3> px, float r, float g, float b) {
     return std::abs(px[0] - r * 255) < 40 && std::abs(px[1] - g * 255) < 40 && std::abs(px[2] - b * 255) < 40;
   }
-  // Upright strokes in the colour of a note on middle C's row, left of the heads and a little
-  // above the row: a sharp has two side by side, a flat one stem.
-  static int SignStrokesBeforeMiddleC(const StaffGeometry& g, const PlayedNote& note) {
+  // Upright strokes in the colour of a note on a row, left of the heads and a little above the
+  // row: a sharp has two side by side, a flat one stem, a double flat two.
+  static int SignStrokesBefore(const StaffGeometry& g, const PlayedNote& note, float rowY) {
     const float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
-    const int y = (int)(g.middleCY - 0.4f * size);
+    const int y = (int)(rowY - 0.4f * size);
     int strokes = 0;
     bool inStroke = false;
     for (int xx = (int)(g.labelX + 1.2f * g.sp); xx < (int)(g.playX - 1.5f * halfW); ++xx) {
@@ -209,7 +209,7 @@ TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {
   // Left of C#4's head, a little above its row, a sharp has its two upright strokes side by side;
   // a flat would have its single stem there.
   const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
-  EXPECT_EQ(SignStrokesBeforeMiddleC(g, cs), 2) << "a sharp's two strokes";
+  EXPECT_EQ(SignStrokesBefore(g, cs, g.middleCY), 2) << "a sharp's two strokes";
   ResetScaleSelection();
   ValidateCurrentScale();
 }
@@ -237,7 +237,67 @@ TEST_F(StaffPanelWindow, DHarmonicMinorsSeventhIsWrittenAsCSharp) {
     if (p.note != 61)
       EXPECT_TRUE(Near(Pixel(x - 2, (int)StaffYForNote(p.note, g.middleCY, step, true)), p.r, p.g, p.b)) << p.note;
   // A sharp's two upright strokes side by side, a little above the row; a flat has one stem.
-  EXPECT_EQ(SignStrokesBeforeMiddleC(g, cs), 2) << "a sharp's two strokes";
+  EXPECT_EQ(SignStrokesBefore(g, cs, g.middleCY), 2) << "a sharp's two strokes";
+  ResetScaleSelection();
+  ValidateCurrentScale();
+}
+
+// A degree that needs two signs stands on its own letter with them. G# harmonic minor's seventh,
+// F##5, once stood as a bare G5 beside G#5 (two G's and no F); Db harmonic major's sixth, Bbb4,
+// as a bare A4.
+TEST_F(StaffPanelWindow, DegreesThatNeedTwoSignsStandOnTheirOwnLetters) {
+  const StaffGeometry g = Geometry();
+  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, size = std::max(1.6f * g.sp, 10.0f);
+  const int x = (int)std::lround(g.playX);
+  auto play = [](int note) {
+    gPlayedNotes.clear();
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+    DrainMessages();
+    EXPECT_EQ(gPlayedNotes.size(), 1u);
+  };
+
+  gCurrentScale = &gScaleRows[kRowHarmonicMinor];
+  gKeyRoot = 8;
+  ASSERT_EQ(StaffCaption(false), "Scale: G# Harmonic Minor");
+  play(79);
+  DrawFrame();
+  Save("staff_panel_double_sharp.png");
+  const PlayedNote fx = gPlayedNotes.back();
+  const float fRow = StaffYForLetter(3, 5, g.middleCY, step), gRow = StaffYForLetter(4, 5, g.middleCY, step);
+  EXPECT_TRUE(Near(Pixel(x - 2, (int)fRow), fx.r, fx.g, fx.b)) << "F##5's head on the F5 row";
+  EXPECT_FALSE(Near(Pixel(x - 2, (int)gRow), fx.r, fx.g, fx.b)) << "nothing of it on the G5 row";
+  // The x left of the head: ink at its middle and out along its diagonals, none straight above or
+  // below its middle, where a sharp has its cross bars.
+  const float signX = g.playX - 2.2f * halfW, arm = 0.13f * size;
+  EXPECT_TRUE(Near(Pixel((int)signX, (int)fRow), fx.r, fx.g, fx.b)) << "the middle of the x";
+  for (float dx : {-arm, arm})
+    for (float dy : {-arm, arm})
+      EXPECT_TRUE(Near(Pixel((int)(signX + dx), (int)(fRow + dy)), fx.r, fx.g, fx.b)) << "the x's arm at " << dx << ", " << dy;
+  for (float dy : {-0.17f * size, 0.17f * size})
+    EXPECT_FALSE(Near(Pixel((int)signX, (int)(fRow + dy)), fx.r, fx.g, fx.b)) << "ink " << dy << " from the x's middle";
+  EXPECT_EQ(SignStrokesBefore(g, fx, fRow), 0) << "no upright strokes above the x";
+  // The top of the scale played up the staff, for the screenshot: D#, E, F##, G# on four letters.
+  gPlayedNotes.clear();
+  const int top[] = {75, 76, 79, 80};
+  for (int i = 0; i < 4; ++i) {
+    float r, gg, b;
+    PitchClassRingColour(top[i], &r, &gg, &b);
+    gPlayedNotes.push_back({top[i], ClockMs32() - 1950 + 650 * (uint32_t)i, (uint32_t)i + 1, r, gg, b, 0});
+  }
+  DrawFrame();
+  Save("staff_panel_g_sharp_harmonic_minor.png");
+
+  gCurrentScale = &gScaleRows[kRowHarmonicMajor];
+  gKeyRoot = 1;
+  ASSERT_EQ(StaffCaption(false), "Scale: Db Harmonic Major");
+  play(69);
+  DrawFrame();
+  Save("staff_panel_double_flat.png");
+  const PlayedNote bbb = gPlayedNotes.back();
+  const float bRow = StaffYForLetter(6, 4, g.middleCY, step), aRow = StaffYForLetter(5, 4, g.middleCY, step);
+  EXPECT_TRUE(Near(Pixel(x - 2, (int)bRow), bbb.r, bbb.g, bbb.b)) << "Bbb4's head on the B4 row";
+  EXPECT_FALSE(Near(Pixel(x - 2, (int)aRow), bbb.r, bbb.g, bbb.b)) << "nothing of it on the A4 row";
+  EXPECT_EQ(SignStrokesBefore(g, bbb, bRow), 2) << "the stems of two flats side by side";
   ResetScaleSelection();
   ValidateCurrentScale();
 }

@@ -98,8 +98,10 @@ TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
 
 // A played note that is a degree of the key stands on that degree's letter with the sign it needs,
 // also where the key's signature has the other kind (C#4 of D harmonic minor on the C row, not on D
-// as Db); B#3 of C# harmonic minor sounds as C4 but stands below it. Other notes keep the table of
-// the signature's kind.
+// as Db); B#3 of C# harmonic minor sounds as C4 but stands below it. A degree that needs two signs
+// has them: F##5 of G# harmonic minor sounds as G5 but stands on the F row below G#5, so the
+// scale's seven notes take seven letters; three signs are never written. Other notes keep the table
+// of the signature's kind.
 TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
   struct Case {
     ScaleRowId row;
@@ -114,6 +116,12 @@ TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
       {kRowHarmonicMinor, 2, 63, true, 2, 4, -1},   // Eb4, off the scale
       {kRowIonian, 0, 70, false, 5, 4, 1},          // A#4, off the scale
       {kRowIonian, 0, 59, false, 6, 3, 0},
+      {kRowHarmonicMinor, 9, 68, false, 4, 4, 1},   // G#4 of A harmonic minor
+      {kRowHarmonicMinor, 8, 79, false, 3, 5, 2},   // F##5, not G5 beside G#5
+      {kRowHarmonicMinor, 8, 55, false, 3, 3, 2},   // F##3
+      {kRowHarmonicMajor, 1, 69, true, 6, 4, -2},   // Bbb4, not A4
+      {kRowHarmonicMajor, 1, 60, true, 0, 4, 0},    // C4 of Db harmonic major
+      {kRowEnigmaticMajor, 0, 68, false, 4, 4, 1},  // G#4, never F###4 of the scale on B#
   };
   for (const Case& c : cases) {
     UseScale(c.row, c.tonic);
