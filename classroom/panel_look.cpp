@@ -97,9 +97,12 @@ void DrawEntryBox(const RectF& r, const std::string& text, bool active, bool sec
   else SetGlColor(0.35f, 0.45f, 0.62f, 0.6f);
   StrokeRoundedRect(r.x, r.y, r.w, r.h, 6.0f, 8);
   float pad = 8.0f, baseline = BaselineIn(gFontSmall, r);
-  if (text.empty() && !active) {
-    DrawLabel(gFontSmall, r.x + pad, baseline, hint, r.w - 2 * pad, 0.5f, 0.56f, 0.66f, 0.9f);
-    return;
+  if (text.empty()) {
+    // An empty box says what it takes, also once it has the caret: several boxes open already
+    // focused, and without the hint nothing tells what to type into them.
+    const float hintX = r.x + pad + (active ? 4.0f : 0.0f);
+    DrawLabel(gFontSmall, hintX, baseline, hint, r.x + r.w - pad - hintX, 0.5f, 0.56f, 0.66f, active ? 0.6f : 0.9f);
+    if (!active) return;
   }
   ScopedTrSuppress verbatim;
   std::string shown;

@@ -261,6 +261,20 @@ TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {
   EXPECT_LT(plainDay[1], 80);
 }
 
+// A box that opens already focused and empty still says what it takes, dimmed, after the caret.
+TEST_F(ClassroomPanelsWindow, AnEmptyFocusedEntrySaysWhatItTakes) {
+  OpenInstitutionPanelForStudent("");
+  std::vector<uint8_t> frame = FramesShot(2, "classroom_empty_entry");
+  InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
+  const RectF& box = l.entryBox;
+  int hint = 0;
+  for (float y = box.y + 4; y < box.y + box.h - 4; y += 1.0f)
+    for (float x = box.x + 16; x < box.x + box.w - 10; x += 1.0f) hint += At(frame, x, y)[2] > 60;
+  EXPECT_GT(hint, 40) << "the hint's letters in the box right of the caret";
+  const uint8_t* caret = At(frame, box.x + 8 + 2, box.y + box.h / 2);
+  EXPECT_GT(caret[0], 200) << "the caret stays at the start";
+}
+
 // The seat request's answer names the supplier's address at its end: in the codes and seats view
 // it is broken over lines that hold the whole of it, none running past the panel's text column.
 TEST_F(ClassroomPanelsWindow, ALongServerTextIsWrappedWhole) {
