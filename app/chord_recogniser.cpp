@@ -194,6 +194,19 @@ static void AddChordGlow(const RecognisedChord& c) {
   }
 }
 
+// A chord tone in the bass is spelled as a tone of its chord, on its letter above the root as named
+// on the trail: Cm over Eb, not over the key's D#, and A over C# in Db major. Where that letter
+// would need a double sign the key's name stands.
+static std::string BassName(int bass, int root, uint32_t quality) {
+  // Letter steps above the root by semitones. Nine are a sixth: a dim7 over any of its tones is
+  // named from that tone, which the bass wins the tie for.
+  static const int kLetterSteps[12] = {0, 1, 1, 2, 2, 3, 4, 4, 4, 5, 6, 6};
+  const int semitones = PitchClassMod(bass - root);
+  const std::string name =
+      SpellNoteAbove(ChordRootName(root, quality), semitones, kLetterSteps[semitones]);
+  return name.empty() ? NoteNameInKey(bass) : name;
+}
+
 // ---- public functions ----
 const std::vector<ChordTemplate>& ChordTemplates() {
   static const std::vector<ChordTemplate> kChordTemplates = {
@@ -267,7 +280,7 @@ bool MatchChord(const int* pcs, int count, int bass, ChordMatch* out) {
   if (bass >= 0 && bass != bestRoot && (masks[bestTemplate] >> ((bass - bestRoot + 12) % 12)) & 1) {
     // Appended piece by piece: GCC 12 warns falsely about the temporary of "/" + name.
     out->label += '/';
-    out->label += NoteNameInKey(bass);
+    out->label += BassName(bass, bestRoot, t.quality);
   }
   return true;
 }

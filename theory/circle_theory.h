@@ -73,6 +73,10 @@ bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental, int maxSigns 
 std::string NoteNameInKey(int pc);
 // The current key signature has flats.
 bool IsFlatKey();
+// The note semitones above the note named lower ("Eb"), spelled on the letter letterSteps above
+// lower's letter ("G" for 4 semitones and 2 steps); empty when lower is no note name or that
+// letter would need a double sharp or flat.
+std::string SpellNoteAbove(const std::string& lower, int semitones, int letterSteps);
 
 // ---- colour and small helpers ----
 // Ring palette colour of pc's ring position, brightened.

@@ -182,6 +182,24 @@ std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row) {
 
 int CurrentKeySignature() { return SignatureFor(PitchClassMod(gKeyRoot), gCurrentScale); }
 
+std::string SpellNoteAbove(const std::string& lower, int semitones, int letterSteps) {
+  int from = -1;
+  for (int l = 0; l < 7 && !lower.empty(); ++l)
+    if ("CDEFGAB"[l] == lower[0]) from = l;
+  if (from < 0) return "";
+  int pc = kLetterPitchClass[from];
+  for (size_t i = 1; i < lower.size(); ++i) {
+    if (lower[i] == '#') ++pc;
+    else if (lower[i] == 'b') --pc;
+    else return "";
+  }
+  const int letter = ((from + letterSteps) % 7 + 7) % 7;
+  int acc = PitchClassMod(pc + semitones - kLetterPitchClass[letter]);
+  if (acc > 6) acc -= 12;
+  if (acc < -1 || acc > 1) return "";
+  return Spell(letter, acc);
+}
+
 bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental, int maxSigns) {
   const ScaleRow* row = gCurrentScale;
   if (!row || row->count != 7) return false;

@@ -42,12 +42,6 @@ static uint32_t gFadeChordStartMs = 0;   // when it was first matched
 // ---- internal helpers ----
 static float Level(const HeldNote& h) { return Clamp01((float)h.velocity / 127.0f); }
 
-static int ChordPos(const CircleChord& c) {
-  if (!c.recognised || c.root < 0) return -1;
-  int root = PitchClassMod(c.root);
-  return c.quality == 0 ? RingPosOfPitchClass(root) : RelativeMinorRingPos(root);
-}
-
 // The values computed once before the position loop.
 struct PassValues {
   float A, m, D, e;
@@ -115,7 +109,7 @@ static void PrepareValues(const CirclePassInput& in, PassValues* pv) {
   pv->keyPos = RingPosOfPitchClass(keyPc);
   pv->matched = in.matched.recognised && in.matched.root >= 0;
   pv->offChord = pv->matched && in.matchedInScaleRatio < 0.999f;
-  pv->offChordPos = ChordPos(in.matched);
+  pv->offChordPos = ChordRingPos(in.matched);
 
   // The highlighted chord: the matched one in mode 2, the one on display in mode 1, none in mode 0.
   const CircleChord* hl = in.harmonyMode == 2 ? &in.matched : in.harmonyMode == 1 ? &in.shown : nullptr;
@@ -129,7 +123,7 @@ static void PrepareValues(const CirclePassInput& in, PassValues* pv) {
   }
   // The gold band marks the chord on display in every mode: it outlasts a released chord and moves
   // only once the next one is confirmed, where the highlights follow each frame's match.
-  pv->bandPos = ChordPos(in.shown);
+  pv->bandPos = ChordRingPos(in.shown);
   pv->bandMinor = in.shown.quality != 0;
 
   float weight[12];
@@ -474,6 +468,12 @@ static void DrawPositionLabels(const CirclePassInput& in, const CircleLook& look
 }
 
 // ---- public functions ----
+int ChordRingPos(const CircleChord& c) {
+  if (!c.recognised || c.root < 0) return -1;
+  int root = PitchClassMod(c.root);
+  return c.quality == 0 ? RingPosOfPitchClass(root) : RelativeMinorRingPos(root);
+}
+
 bool DegreeLabelsSmall(float innermost, float minorOffset, float widestMainW) {
   return WantedDegreeRadius(innermost, minorOffset) - 0.5f * widestMainW < RestingOrbEdge(innermost);
 }

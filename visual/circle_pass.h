@@ -85,6 +85,9 @@ extern float gPcGlowPeak[12];      // by ring position: its largest hold this fr
 extern const float kModeTints[7][3];  // colour tint of each church mode
 
 // ---- public functions ----
+// The ring position of a chord's gold band: the root's on the major ring for the major family, the
+// one whose relative minor is the root for the others; -1 without a chord.
+int ChordRingPos(const CircleChord& c);
 // Works out the frame's circle and sets the primitives' captured values (gRingFrame).
 void ComputeCirclePass(const CirclePassInput& in, CircleLook* out);
 // Draws it: per position the paints, then the key, minor and degree labels.

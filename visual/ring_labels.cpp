@@ -2,6 +2,7 @@
 #include "app/base/strings.h"
 #include "theory/circle_theory.h"
 #include "theory/ring_palette.h"
+#include "visual/circle_pass.h"
 #include "visual/ring_labels.h"
 
 #include <algorithm>
@@ -10,10 +11,26 @@
 std::vector<RingLabel> gRingLabels;   // chord history, oldest first
 
 // ---- public functions ----
+std::string ChordRootName(int root, uint32_t quality) {
+  // A root off the scale takes the name the circle beside the trail gives its chord's band: the
+  // key's sharps called C major's borrowed Bb chord "A#" next to a ring that says "Bb". A
+  // diminished chord has no name of its own there and keeps the key's spelling (C#dim leads to D).
+  CircleChord chord;
+  chord.recognised = true;
+  chord.root = root;
+  chord.quality = quality;
+  const int p = ChordRingPos(chord);
+  if (quality > 1 || p < 0 || ScaleContainsPitchClass(root)) return NoteNameInKey(root);
+  if (quality == 0) return kKeyNamesByRing[p];
+  std::string minor = kMinorKeyNamesByRing[p];
+  minor.pop_back();  // its "m"
+  return minor;
+}
+
 void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32_t quality,
                      bool repeat) {
   RingLabel entry;
-  entry.text = NoteNameInKey(root) + label;
+  entry.text = ChordRootName(root, quality) + label;
   entry.timeMs = timeMs;
   const float* c = kRingPalette[RingPosOfPitchClass(root)];
   entry.r = c[0];

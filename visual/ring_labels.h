@@ -7,7 +7,7 @@
 
 // One chord-history entry.
 struct RingLabel {
-  std::string text;   // root name in the current key followed by the chord's label ("C", "Am7", "C/E")
+  std::string text;   // root name (ChordRootName) followed by the chord's label ("C", "Am7", "C/E")
   uint32_t timeMs;    // ClockMs32 when appended
   float r, g, b;      // ring palette colour of the root's ring position
   uint32_t quality;   // 0 major family, 1 minor, 2 diminished
@@ -17,6 +17,10 @@ struct RingLabel {
 enum { kRingLabelMax = 72 };
 
 extern std::vector<RingLabel> gRingLabels;  // oldest first
+
+// The name of a chord's root (pitch class, quality 0..2): in the current key, except that a root off
+// the scale of a major or minor chord is named as the circle's ring names its chord's place.
+std::string ChordRootName(int root, uint32_t quality);
 
 // Appends the entry of a recognised chord (root pitch class, label, quality 0..2) and keeps the
 // newest kRingLabelMax entries.

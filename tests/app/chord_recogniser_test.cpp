@@ -1,5 +1,5 @@
 // The chord recogniser: names and slash basses, ties, hysteresis and repeats on a driven clock,
-// the history cap, the key's spelling of the names, and the harmony glow by mode.
+// the history cap, the key's and the circle's spelling of the names, and the harmony glow by mode.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -93,6 +93,58 @@ TEST_F(ChordRecogniser, NamesFollowTheKeysSpelling) {
   for (const auto& c : cases) {
     SetUp();
     gCurrentScale = &gScaleRows[c.row];
+    gKeyRoot = c.tonic;
+    Hold(c.notes);
+    Frame();
+    ASSERT_EQ(gRingLabels.size(), 1u) << c.text;
+    EXPECT_EQ(gRingLabels[0].text, c.text);
+  }
+}
+
+// A root off the scale is named as the circle beside the trail names its chord's place: C major's
+// borrowed chords showed as "D#", "A#" and "G#" beside a ring that says Eb, Bb and Ab. Roots in
+// the scale and diminished chords keep the key's spelling.
+TEST_F(ChordRecogniser, OffScaleRootsTakeTheCirclesNames) {
+  const struct {
+    int tonic;  // of an Ionian scale
+    std::vector<int> notes;
+    std::string text;
+  } cases[] = {
+      {0, {63, 67, 70}, "Eb"},     {0, {58, 62, 65}, "Bb"},      {0, {56, 60, 63}, "Ab"},
+      {0, {58, 62, 65, 68}, "Bb7"}, {0, {63, 67, 70, 74}, "Ebmaj7"}, {0, {58, 61, 65}, "Bbm"},
+      {2, {58, 62, 65}, "Bb"},     {0, {61, 64, 67}, "C#dim"},
+      {0, {60, 64, 67}, "C"},      {0, {62, 65, 69}, "Dm"},      {0, {55, 59, 62, 65}, "G7"},
+      {6, {54, 58, 61}, "F#"},     {6, {61, 65, 68, 71}, "C#7"}, {6, {63, 66, 70}, "D#m"},
+      {6, {65, 68, 71}, "E#dim"},  {1, {61, 65, 68}, "Db"},      {1, {66, 70, 73}, "Gb"},
+      {1, {60, 63, 66}, "Cdim"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    gCurrentScale = &gScaleRows[kRowIonian];
+    gKeyRoot = c.tonic;
+    Hold(c.notes);
+    Frame();
+    ASSERT_EQ(gRingLabels.size(), 1u) << c.text;
+    EXPECT_EQ(gRingLabels[0].text, c.text);
+  }
+}
+
+// A chord tone in the bass is spelled as a tone of its chord: "Cm/D#" in C major and "A/Db" in Db
+// major had the key's names. A tone that would need a double sign keeps the key's name (A# over D).
+TEST_F(ChordRecogniser, SlashBassIsSpelledAsAChordTone) {
+  const struct {
+    int tonic;  // of an Ionian scale
+    std::vector<int> notes;  // the lowest is the bass
+    std::string text;
+  } cases[] = {
+      {0, {51, 55, 60}, "Cm/Eb"}, {1, {49, 57, 64}, "A/C#"},   {0, {58, 60, 64, 67}, "C7/Bb"},
+      {0, {46, 51, 55}, "Eb/Bb"}, {0, {48, 56, 63}, "Ab/C"},   {9, {56, 59, 64}, "E/G#"},
+      {6, {58, 61, 66}, "F#/A#"}, {6, {59, 61, 65, 68}, "C#7/B"}, {1, {58, 61, 66}, "Gb/Bb"},
+      {6, {50, 58, 65}, "A#/D"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    gCurrentScale = &gScaleRows[kRowIonian];
     gKeyRoot = c.tonic;
     Hold(c.notes);
     Frame();
