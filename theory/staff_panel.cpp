@@ -130,14 +130,10 @@ int StaffAccidentalFor(int note, bool flats) {
 }
 
 int StaffAccidentalForScored(int accidental, bool written) {
+  if (accidental >= 2) return 4;
+  if (accidental <= -2) return 5;
   if (accidental != 0) return accidental > 0 ? 1 : 2;
   return written ? 3 : 0;
-}
-
-int StaffAccidentalForSpelled(int accidental) {
-  if (accidental == 2) return 4;
-  if (accidental == -2) return 5;
-  return StaffAccidentalForScored(accidental, false);
 }
 
 float StaffYForLetter(int letter, int octave, float middleCY, float step) {

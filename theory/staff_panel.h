@@ -75,13 +75,10 @@ float StaffYForNote(int note, float middleCY, float step, bool flats);
 // The sign a note's head carries when no score spells it: a black key's pitch takes a sharp (1),
 // or a flat (2) in a flat key; any other pitch none (0).
 int StaffAccidentalFor(int note, bool flats);
-// The sign of a head the score spells (its accidental -1, 0 or 1, and whether the score writes it):
-// the staff draws no key signature, so an accidental the score leaves to one is written at the note
-// too: 1 sharp, 2 flat, 3 natural, 0 none.
+// The sign of a head the score or StaffSpellNote spells (its accidental -2..2, and whether the
+// score writes it): the staff draws no key signature, so an accidental the score leaves to one is
+// written at the note too: 1 sharp, 2 flat, 4 double sharp, 5 double flat, 3 natural, 0 none.
 int StaffAccidentalForScored(int accidental, bool written);
-// The sign of a head spelled by StaffSpellNote: 1 sharp, 2 flat, 4 double sharp, 5 double flat,
-// 0 none.
-int StaffAccidentalForSpelled(int accidental);
 // y of a written letter (0..6) in an octave (4 holds middle C).
 float StaffYForLetter(int letter, int octave, float middleCY, float step);
 // How a note nobody's score spells is written: letter 0..6 (C..B), octave (4 holds middle C) and

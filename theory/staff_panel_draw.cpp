@@ -170,7 +170,7 @@ static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, 
       // Written as a played note would be, so the note played to meet it lands on its row.
       const StaffSpelling spelled = StaffSpellNote(n.note, flats);
       y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
-      kind = StaffAccidentalForSpelled(spelled.accidental);
+      kind = StaffAccidentalForScored(spelled.accidental, false);
     }
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
@@ -191,7 +191,7 @@ static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std:
     const StaffSpelling spelled = StaffSpellNote(it->note, flats);
     float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
     float fade = 1.0f - age / kPlayedLifeSeconds;
-    heads->push_back({x, y, StaffAccidentalForSpelled(spelled.accidental), it->r, it->g, it->b, fade * alpha});
+    heads->push_back({x, y, StaffAccidentalForScored(spelled.accidental, false), it->r, it->g, it->b, fade * alpha});
   }
 }
 

@@ -94,6 +94,8 @@ TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
   EXPECT_EQ(StaffAccidentalForScored(1, true), 1);
   EXPECT_EQ(StaffAccidentalForScored(0, true), 3) << "a written natural";
   EXPECT_EQ(StaffAccidentalForScored(0, false), 0);
+  EXPECT_EQ(StaffAccidentalForScored(2, true), 4) << "a score's F## takes the double sharp";
+  EXPECT_EQ(StaffAccidentalForScored(-2, false), 5);
 }
 
 // A played note that is a degree of the key stands on that degree's letter with the sign it needs,
