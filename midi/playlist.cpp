@@ -121,14 +121,21 @@ bool StepPlaylist(int direction, bool atEnd) {
   if (n == 0) return false;
   if (n == 1) return (gPlaylistRepeat || !atEnd) ? PlayPlaylistEntry(0) : false;
   int current = (gPlaylistIndex >= 0 && gPlaylistIndex < n) ? gPlaylistIndex : 0;
-  if (gPlaylistShuffle) {
-    int r = std::rand() % n;
-    if (r == current) r = (std::rand() % (n - 1) + 1 + r) % n;
-    return PlayPlaylistEntry(r);
-  }
   // A file that cannot be read is passed over (its failure said in the status line and the log),
-  // at a song's end and on a button press alike: the list goes on from the entry after it, and
-  // a folder's good files stay within reach of Next and Previous.
+  // at a song's end and on a button press alike: the list goes on from the entry after it (or,
+  // shuffled, from another one), and a folder's good files stay within reach of Next and Previous.
+  if (gPlaylistShuffle) {
+    // The other entries in a random order, each tried once.
+    std::vector<int> others;
+    for (int i = 0; i < n; ++i)
+      if (i != current) others.push_back(i);
+    for (int left = n - 1; left > 0; --left) {
+      const int pick = std::rand() % left;
+      if (PlayPlaylistEntry(others[(size_t)pick])) return true;
+      others[(size_t)pick] = others[(size_t)left - 1];
+    }
+    return false;
+  }
   const int step = direction < 0 ? -1 : 1;
   for (int tries = 0; tries < n; ++tries) {
     int next = current + step;

@@ -147,6 +147,26 @@ TEST_F(PlaylistTest, ShuffleNeverPicksTheCurrentEntry) {
   }
 }
 
+// Shuffled, a file the reader refuses is passed over as in order, at a song's end and on Next;
+// with nothing else readable the step fails and the song stays.
+TEST_F(PlaylistTest, ShufflePassesOverAnEntryThatFailsToLoad) {
+  gPlaylist = MakeEntries(5);
+  WriteFileBytes(gPlaylist[2], smf::Header(1, 0xE728) + smf::Track(smf::On(0, 60, 100)));
+  gPlaylistShuffle = gPlaylistRepeat = true;
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  for (int i = 0; i < 60; ++i) {
+    ASSERT_TRUE(StepPlaylist(1, i % 2 == 0)) << i << ": " << gStatusText;
+    EXPECT_NE(gPlaylistIndex, 2);
+    EXPECT_EQ(gSongPath, "song" + std::to_string(gPlaylistIndex + 1) + ".mid");
+  }
+  for (int k : {1, 3, 4}) WriteFileBytes(gPlaylist[(size_t)k], "MThd");
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  EXPECT_FALSE(StepPlaylist(1, true));
+  EXPECT_EQ(gPlaylistIndex, 0);
+  EXPECT_EQ(gSongPath, "song1.mid");
+  EXPECT_TRUE(gPlaying);
+}
+
 // Next and Previous pass over a file that cannot be read, so a folder's good files stay within
 // reach; when none is left that way the index and the song stay and the status line says why.
 TEST_F(PlaylistTest, NextAndPreviousPassOverAnEntryThatFailsToLoad) {
