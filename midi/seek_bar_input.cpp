@@ -24,7 +24,8 @@ static void ClearLoop() {
 
 static float HandleCentreX(const RectF& r) { return r.x + r.w / 2.0f; }
 
-// Puts the point of a drag mode at t and keeps the loop region in order.
+// Puts the point of a drag mode at t and keeps the loop region in order; a loop point says where
+// it now stands, which after the order is kept may not be t.
 static void ApplyDragMode(int mode, uint32_t t) {
   if (mode == kSeekDragLoopStart)
     SetLoopStart(t);
@@ -33,6 +34,8 @@ static void ApplyDragMode(int mode, uint32_t t) {
   else
     SeekPlayback(t);
   NormaliseLoopRegion();
+  if (mode == kSeekDragLoopStart) gStatusText = LoopInText();
+  if (mode == kSeekDragLoopEnd) gStatusText = LoopOutText();
 }
 
 // ---- public functions ----

@@ -111,6 +111,39 @@ TEST_F(MouseRouting, SeekBarPressesByModifier) {
   EXPECT_EQ(gStatusText, "No MIDI loaded");
 }
 
+// A loop handle dragged along the bar says where its point now stands, not where the drag began,
+// nor where the pointer is when the other point holds it back.
+TEST_F(MouseRouting, ADraggedLoopHandleSaysWhereItsPointStands) {
+  gLoopStartSet = gLoopEndSet = true;
+  gLoopStartMs = 0, gLoopEndMs = 60000;
+  LayoutLoopHandles();
+  ASSERT_TRUE(gLoopMarkersShown);
+  const int handleY = (int)(gLoopStartHandleRect.y + gLoopStartHandleRect.h / 2);
+  struct Step {
+    bool endHandle;
+    uint32_t to;            // where the pointer goes
+    uint32_t near;          // where the point then stands, within a pixel's time
+    const char* prefix;
+  } steps[] = {
+      {false, 10000, 10000, "Loop IN: "},
+      {true, 40000, 40000, "Loop OUT: "},
+      {false, 55000, 39840, "Loop IN: "},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.to);
+    const RectF& handle = s.endHandle ? gLoopEndHandleRect : gLoopStartHandleRect;
+    Press((int)(handle.x + handle.w / 2), handleY);
+    ASSERT_EQ(gSeekDragMode, s.endHandle ? kSeekDragLoopEnd : kSeekDragLoopStart);
+    Move(XAt(s.to), handleY);
+    const uint32_t point = s.endHandle ? gLoopEndMs : gLoopStartMs;
+    EXPECT_NEAR((double)point, (double)s.near, 200.0);
+    EXPECT_EQ(gStatusText, s.prefix + FormatTimeMss(point));
+    Release(XAt(s.to), handleY);
+    EXPECT_EQ(gStatusText, s.prefix + FormatTimeMss(point));
+    LayoutLoopHandles();
+  }
+}
+
 TEST_F(MouseRouting, DoubleClicksOnTheSeekBarSetStartThenEndThenClear) {
   DoubleClick(XAt(10000), BarY());
   EXPECT_TRUE(gLoopStartSet && !gLoopEndSet);
