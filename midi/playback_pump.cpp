@@ -25,6 +25,16 @@
 #include "midi/teaching_record.h"
 #include "platform/messages.h"
 
+// ---- constants ----
+namespace {
+
+// The shortest run before a song counts as ended. A song that ends almost at once would otherwise
+// be read from disk again, started and logged on every pass with Repeat on; half a second keeps
+// that to twice a second and leaves every longer song as it was.
+const int32_t kShortestSongRunMs = 500;
+
+}  // namespace
+
 // ---- internal helpers ----
 namespace {
 
@@ -116,6 +126,7 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
 
   if (gEventCursor < count) return false;
   if (gLearningItemLoaded && gPlaylist.empty()) return true;
+  if ((int32_t)(now - gPlayStartMs) < kShortestSongRunMs) return false;
   EndOfSong();
   return false;
 }

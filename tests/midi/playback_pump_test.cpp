@@ -230,6 +230,25 @@ TEST_F(TransportTest, TheEndOfTheSongTakesItsBranch) {
   }
 }
 
+// A song that ends almost at once, repeated alone, is not read, started and logged again on every
+// pass: it starts again only after a short run, and goes on repeating.
+TEST_F(TransportTest, ASongOfOneTickRepeatsNoFasterThanAShortRun) {
+  gPlaylist = {Write("tick.mid", File(480, {On(0, 60, 100) + Off(1, 60)}))};
+  gPlaylistRepeat = true;
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  std::vector<uint32_t> starts = {gPlayStartMs};
+  for (int pass = 0; pass < 200; ++pass) {   // 3.2 s of 16 ms passes
+    PumpAfter(16);
+    ASSERT_TRUE(gPlaying);
+    if (gPlayStartMs != starts.back()) starts.push_back(gPlayStartMs);
+  }
+  ASSERT_GE(starts.size(), 3u) << "it repeats";
+  uint32_t shortest = UINT32_MAX;
+  for (size_t i = 1; i < starts.size(); ++i) shortest = std::min(shortest, starts[i] - starts[i - 1]);
+  EXPECT_GE(shortest, 200u) << starts.size() << " starts";
+  EXPECT_EQ(gStatusText, "1/1  Tick");
+}
+
 TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
   Load("a.mid", File(480, {On(0, 60, 100) + On(0, 62, 100) + On(0, 64, 80) + On(0, 65, 100) + On(0, 67, 100) +
                            On(0, 69, 0) + Off(480, 60)}));
