@@ -35,6 +35,12 @@ const uint32_t kDefaultTempo = 500000;  // microseconds per quarter note: 120 BP
 // Packed event key: tick << 26 | class << 24 | data1 << 16 | data2 << 8 | status.
 const int kKeyTickShift = 26;
 
+// Order classes of the events of one tick.
+const int kOrderNoteOff = 0;        // ends a note struck at an earlier tick
+const int kOrderPedal = 1;
+const int kOrderNoteOn = 2;
+const int kOrderOffAfterOn = 3;     // ends a note struck at this same tick
+
 }  // namespace
 
 // ---- internal helpers ----
@@ -57,6 +63,10 @@ struct Collected {
   std::vector<TempoChange> tempos;
   bool keyTaken = false;
   uint32_t keyTick = 0;
+  // Per channel and key (data bytes as read): note-ons of the track being read at its current tick
+  // that no note-off of that tick has answered yet, and the slots to clear when the tick moves on.
+  std::vector<uint16_t> onsAtTick = std::vector<uint16_t>(16 * 256, 0);
+  std::vector<uint16_t> openSlots;
 };
 
 uint32_t ReadBe32(const uint8_t* p) {
@@ -82,14 +92,40 @@ bool ReadVarLen(const uint8_t* data, size_t& pos, size_t end, uint32_t& out) {
 
 int OrderClass(uint8_t status, uint8_t data2) {
   int kind = status & 0xF0;
-  if (kind == 0x80 || (kind == 0x90 && data2 == 0)) return 0;
-  if (kind == 0xB0) return 1;
-  return 2;
+  if (kind == 0x80 || (kind == 0x90 && data2 == 0)) return kOrderNoteOff;
+  if (kind == 0xB0) return kOrderPedal;
+  return kOrderNoteOn;
 }
 
-uint64_t PackEvent(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
-  return (uint64_t)tick << kKeyTickShift | (uint64_t)OrderClass(status, data2) << 24 |
-         (uint64_t)data1 << 16 | (uint64_t)data2 << 8 | status;
+void ForgetOnsAtTick(Collected& out) {
+  for (uint16_t slot : out.openSlots) out.onsAtTick[slot] = 0;
+  out.openSlots.clear();
+}
+
+// Note-offs go before the note-ons of their tick, so a note ending as the next of its key starts
+// does not cut that one. An off that follows its own note's on within one tick of the track (a
+// note written without length, common on drum tracks) would then come first and release nothing,
+// leaving the note to ring to the song's end: it goes after the ons instead, and the note is
+// released at once. Times stay as the file gives them (a made-up length would need a second sort
+// in ms), and a synthesiser still sounds the attack of a note released straight away.
+int TrackOrderClass(Collected& out, uint8_t status, uint8_t data1, uint8_t data2) {
+  const int order = OrderClass(status, data2);
+  if (order == kOrderPedal) return order;
+  const uint16_t slot = (uint16_t)((status & 0x0F) << 8 | data1);
+  uint16_t& open = out.onsAtTick[slot];
+  if (order == kOrderNoteOn) {
+    if (open == 0) out.openSlots.push_back(slot);
+    if (open < UINT16_MAX) ++open;
+    return order;
+  }
+  if (open == 0) return order;
+  --open;
+  return kOrderOffAfterOn;
+}
+
+uint64_t PackEvent(uint32_t tick, int order, uint8_t status, uint8_t data1, uint8_t data2) {
+  return (uint64_t)tick << kKeyTickShift | (uint64_t)order << 24 | (uint64_t)data1 << 16 |
+         (uint64_t)data2 << 8 | status;
 }
 
 // Parses one track chunk body [pos, end); returns an error text or nullptr.
@@ -97,9 +133,11 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
                        bool& minor) {
   uint32_t tick = 0;
   int running = -1;
+  ForgetOnsAtTick(out);
   while (pos < end) {
     uint32_t delta = 0;
     if (!ReadVarLen(data, pos, end, delta)) return TrLater("invalid variable-length delta");
+    if (delta != 0) ForgetOnsAtTick(out);
     // A pathological file could push the tick past 32 bits; it stays at the end of time rather
     // than wrapping to the start of the song.
     tick = (delta > UINT32_MAX - tick) ? UINT32_MAX : tick + delta;
@@ -143,7 +181,7 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
       uint8_t d2 = need == 2 ? data[pos + 1] : 0;
       pos += need;
       if (kind == 0x80 || kind == 0x90 || (kind == 0xB0 && d1 == 64))
-        out.keys.push_back(PackEvent(tick, status, d1, d2));
+        out.keys.push_back(PackEvent(tick, TrackOrderClass(out, status, d1, d2), status, d1, d2));
     }
   }
   return nullptr;

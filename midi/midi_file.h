@@ -41,5 +41,7 @@ bool ParseMidiBytes(const uint8_t* data, size_t size, std::vector<SongEvent>& ev
 int KeySignatureAccidental(int sharps, int letter);
 
 // The order of song events: time, then note-offs (and velocity-0 note-ons) before the sustain
-// pedal before sounding note-ons, then data1, then data2. The channel takes no part.
+// pedal before sounding note-ons, then data1, then data2. The channel takes no part. The reader,
+// which also sees each track's own order, puts one event later: a note-off that follows its own
+// note's on within one tick of a track comes after the sounding note-ons of that time.
 bool MidiEventLess(const SongEvent& a, const SongEvent& b);

@@ -156,6 +156,51 @@ TEST(MidiFile, EventsAtOneTimeComeOffThenPedalThenOn) {
   for (size_t i = 1; i < p.events.size(); ++i) EXPECT_FALSE(MidiEventLess(p.events[i], p.events[i - 1]));
 }
 
+// A note whose off follows its on within one tick is released after it, not left to ring; an off
+// whose note began earlier still comes before a new note of its key at the same time.
+TEST(MidiFile, ANoteWithoutLengthIsReleasedAfterItsOn) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Ev3> expected;
+  } cases[] = {
+      {"on then off in one tick", OneTrack(On(0, 60, 100) + Off(0, 60)), {{0, 0x90, 60, 100}, {0, 0x80, 60, 0}}},
+      {"an off by a velocity-0 note-on", OneTrack(On(0, 60, 100) + On(0, 60, 0)),
+       {{0, 0x90, 60, 100}, {0, 0x90, 60, 0}}},
+      {"a note ends as the next of its key starts",
+       OneTrack(On(0, 60, 100) + Off(480, 60) + On(0, 60, 90) + Off(480, 60)),
+       {{0, 0x90, 60, 100}, {500, 0x80, 60, 0}, {500, 0x90, 60, 90}, {1000, 0x80, 60, 0}}},
+      {"a note ends, and one without length follows at its time",
+       OneTrack(On(0, 60, 100) + Off(480, 60) + On(0, 60, 90) + Off(0, 60)),
+       {{0, 0x90, 60, 100}, {500, 0x80, 60, 0}, {500, 0x90, 60, 90}, {500, 0x80, 60, 0}}},
+      {"a drum chord without length",
+       OneTrack(On(0, 36, 100, 9) + On(0, 42, 90, 9) + Off(0, 36, 9) + Off(0, 42, 9)),
+       {{0, 0x99, 36, 100}, {0, 0x99, 42, 90}, {0, 0x89, 36, 0}, {0, 0x89, 42, 0}}},
+      {"another channel's off stays first", OneTrack(On(0, 60, 100) + Off(0, 60, 1)),
+       {{0, 0x81, 60, 0}, {0, 0x90, 60, 100}}},
+      {"another track's off stays first", File(480, {On(0, 60, 100), Off(0, 60)}),
+       {{0, 0x80, 60, 0}, {0, 0x90, 60, 100}}},
+      {"an on a tick before is not of this tick", OneTrack(On(0, 60, 100) + Off(1, 60) + On(0, 60, 90)),
+       {{0, 0x90, 60, 100}, {1, 0x80, 60, 0}, {1, 0x90, 60, 90}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectEvents(Parse(c.bytes), c.expected);
+  }
+  // Enough notes to take the bulk sort: every off still follows its own on.
+  std::string body;
+  for (int i = 0; i < 400; ++i) body += On(i ? 10 : 0, 40 + i % 50, 100) + Off(0, 40 + i % 50);
+  Parsed p = Parse(OneTrack(body));
+  ASSERT_TRUE(p.ok) << p.error;
+  ASSERT_EQ(p.events.size(), 800u);
+  for (size_t i = 0; i < p.events.size(); i += 2) {
+    ASSERT_EQ(p.events[i].status, 0x90) << i;
+    ASSERT_EQ(p.events[i + 1].status, 0x80) << i;
+    ASSERT_EQ(p.events[i + 1].data1, p.events[i].data1) << i;
+    ASSERT_EQ(p.events[i + 1].timeMs, p.events[i].timeMs) << i;
+  }
+}
+
 TEST(MidiFile, TempoListCases) {
   struct Case {
     const char* what;
