@@ -43,6 +43,9 @@ static int NavKeyIndex(const std::string& key) {
 
 static float NextLessonTop(const LearningLayout& l) { return l.top + l.height - 41.0f; }
 
+// CLEAR and PRACTICE stand in the header while cards are being chosen.
+static bool PracticeButtonsShown() { return gChoosingPractice || !gSelectedCards.empty(); }
+
 // A window too low for the twelve rows the navigation may take: the LEVEL list moves up to end
 // above bottom, below the navigation rows shown now; where its seven rows still find no room it
 // shows those that fit and scrolls (closer rows ran Japanese and Hindi labels into each other).
@@ -169,7 +172,7 @@ static float SearchBoxWidth(const LearningLayout& l) { return ClampFloat(0.46f *
 static float SearchBoxRight(const LearningLayout& l) {
   const float w = SearchBoxWidth(l);
   float right = l.contentX + (l.contentW + w) / 2.0f;
-  if (gChoosingPractice || !gSelectedCards.empty()) right = std::min(right, ClearButtonRect(l).x - 8.0f);
+  if (PracticeButtonsShown()) right = std::min(right, ClearButtonRect(l).x - 8.0f);
   return right;
 }
 
@@ -186,9 +189,14 @@ RectF GetSearchBoxRect(const LearningLayout& l) {
 
 float TitleMaxWidth(const LearningLayout& l) { return std::max(SearchBoxRight(l) - l.contentX - 216.0f, 120.0f); }
 
+// The tabs end at the content's right edge, but while CLEAR and PRACTICE stand there (cards chosen
+// in a grid stay chosen over the Skills view) they end before CLEAR: drawn over the buttons, a
+// press on a tab ran the button, which takes presses first.
 RectF GetSkillsTabRect(const LearningLayout& l, int index) {
+  float right = l.contentX + l.contentW - 7.0f;
+  if (PracticeButtonsShown()) right = ClearButtonRect(l).x - 8.0f;
   float overviewW = std::max(MeasureText(gFontSmall, "OVERVIEW", 6.5f) + 26.0f, 64.0f);
-  float overviewX = l.contentX + l.contentW - overviewW - 7.0f;
+  float overviewX = right - overviewW;
   if (index == 0) return {overviewX, l.top + 32.0f, overviewW, 24.0f};
   float mapW = std::max(MeasureText(gFontSmall, "MAP", 6.5f) + 26.0f, 46.0f);
   return {overviewX - 10.0f - mapW, l.top + 32.0f, mapW, 24.0f};

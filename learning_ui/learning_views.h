@@ -9,7 +9,7 @@
 #include "gfx/rect.h"
 #include "learning_ui/learning_layout.h"
 
-// The two sub-tab pills of the "skills" view: index 0 OVERVIEW, 1 MAP.
+// The two sub-tab pills of the "skills" view: index 0 OVERVIEW, 1 MAP; left of CLEAR while it shows.
 RectF GetSkillsTabRect(const LearningLayout& l, int index);
 
 // The daily lesson panel of the "today" view (learning_ui/lesson_panel).

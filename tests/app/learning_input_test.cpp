@@ -13,6 +13,7 @@
 #include "app/base/status_text.h"
 #include "gfx/layout.h"
 #include "learning_ui/learning_layout.h"
+#include "learning_ui/learning_views.h"
 #include "midi/playback.h"
 #include "tests/app/learning_window_fixture.h"
 
@@ -200,6 +201,51 @@ TEST_F(LearningInput, PickCardsPracticeOpenAndLocked) {
   EXPECT_EQ(gStatusText, "Locked - finish the previous section first");
   EXPECT_TRUE(gLibraryOpen);
   EXPECT_EQ(gPracticeItemId, third);
+}
+
+// Cards chosen in a grid keep CLEAR and PRACTICE in the header over the Skills view, and its MAP
+// and OVERVIEW tabs stand beside them: a press on a tab switches the tab, and the chosen cards
+// wait unplayed.
+TEST_F(LearningInput, TheSkillsTabsTakeTheirPressesWhileCardsAreChosen) {
+  OpenScreen();
+  LearningLayout l = ComputeLearningLayout();
+  Click(NavRowRect(l, 3));
+  ASSERT_EQ(gLibraryViewKey, "");
+  Pump(2);
+  l = ComputeLearningLayout();
+  Click(SectionButtonRect(l, l.contentY));   // SELECT starts the choosing, ALL takes the section
+  Pump(2);
+  Click(SectionButtonRect(l, l.contentY));
+  ASSERT_TRUE(gChoosingPractice);
+  const size_t chosen = gSelectedCards.size();
+  ASSERT_GT(chosen, 0u);
+
+  std::vector<NavRow> rows = BuildNavRows();
+  int skills = -1;
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].kind == 1 && gNavGroups[rows[i].group].front() == "skills") skills = (int)i;
+  ASSERT_GE(skills, 0);
+  Click(NavRowRect(l, skills));
+  ASSERT_EQ(gLibraryViewKey, "skills");
+  ASSERT_EQ(gSkillsTab, kSkillsTabMap);
+  Pump(2);
+  SaveScreenshot("learning_skills_tabs_beside_practice");
+
+  l = ComputeLearningLayout();
+  Click(GetSkillsTabRect(l, kSkillsTabOverview));
+  EXPECT_EQ(gSkillsTab, kSkillsTabOverview);
+  EXPECT_FALSE(gPracticeSetActive);
+  EXPECT_TRUE(gLibraryOpen);
+  EXPECT_EQ(gSelectedCards.size(), chosen);
+  Click(GetSkillsTabRect(l, kSkillsTabMap));
+  EXPECT_EQ(gSkillsTab, kSkillsTabMap);
+  EXPECT_FALSE(gPracticeSetActive);
+  EXPECT_TRUE(gLibraryOpen);
+  EXPECT_EQ(gSelectedCards.size(), chosen);
+  // The buttons beside them still answer.
+  Click(ClearButtonRect(l));
+  EXPECT_TRUE(gSelectedCards.empty());
+  EXPECT_FALSE(gChoosingPractice);
 }
 
 }  // namespace
