@@ -48,6 +48,8 @@ static const float kNavGroupColours[4][3] = {
     {0.45f, 0.66f, 1.0f}, {0.88f, 0.62f, 0.34f}, {0.95f, 0.65f, 0.32f}, {0.6f, 0.72f, 0.95f}};
 static const float kActiveTop[3] = {0.2f, 0.3f, 0.55f};
 static const float kActiveBottom[3] = {0.13f, 0.2f, 0.4f};
+static const float kCardTitleY = 26.0f;     // a card's first title baseline below its top
+static const float kCardLineStep = 18.0f;   // between the small-font lines under the title
 
 // ---- internal helpers ----
 static UiFont MainOrSmall() { return gFontMain ? gFontMain : gFontSmall; }
@@ -217,6 +219,42 @@ static void DrawSectionHeader(const LearningLayout& l, const std::string& label,
   DrawShown(gFontSmall, button.x, top + 52.0f, counts, 0.5f, 0.58f, 0.7f, 0.86f);
 }
 
+// A card's title, on one line or two. The second line stands a line height of its script below
+// the first, and a tenth more: the Latin face's brackets and descenders fill its whole height, so
+// "(RH)" a bare line height under "finger" would touch it. Where the step pushes the subtitle and
+// status past their room above the progress line (Devanagari, Japanese and Arabic stand tall),
+// the title takes the small font, and at worst the step shrinks to the room.
+struct CardTitle {
+  UiFont font;
+  std::string line1, line2;
+  float step;   // first baseline to second, 0 for one line
+};
+
+static float TitleLineStep(UiFont font, const std::string& line1, const std::string& line2) {
+  ScopedTrSuppress shown;   // the lines are translated already
+  const float tallest = std::max(MeasureTextHeight(font, line1, 18.0f), MeasureTextHeight(font, line2, 18.0f));
+  return std::max(kCardLineStep, std::ceil(1.1f * tallest));
+}
+
+static float CardSubtitleY(const RectF& c, const CardTitle& title) {
+  return c.y + (title.line2.empty() ? 48.0f : kCardTitleY + title.step + 20.0f);
+}
+
+static CardTitle FitCardTitle(const LibraryItem& item, const RectF& c) {
+  const std::string text = ItemCardTitle(item);
+  // The status line keeps a line step above the progress line at the card's foot.
+  const float room = c.h - 13.0f - 2.0f * kCardLineStep - 20.0f - kCardTitleY;
+  CardTitle title{gFontMain, "", "", 0.0f};
+  for (UiFont font : {gFontMain, gFontSmall}) {
+    title.font = font;
+    SplitTwoLines(font, text, c.w - 36.0f, 9.0f, &title.line1, &title.line2);
+    title.step = title.line2.empty() ? 0.0f : TitleLineStep(font, title.line1, title.line2);
+    if (title.step <= room) return title;
+  }
+  title.step = std::max(room, kCardLineStep);
+  return title;
+}
+
 // The progress line at a card's foot: the shown day's share, else the section's.
 static std::string CardProgressText(const LibraryItem& item) {
   std::string date = gCurrentLearningDay.empty() ? TodayIsoDate() : gCurrentLearningDay;
@@ -268,26 +306,30 @@ static void DrawCard(const LearningLayout& l, const LibraryItem& item, const Rec
   SetGlColor(lr, lg, lb, 0.9f);
   FillRoundedRect(c.x + c.w - 21.0f, c.y + 13.0f, 8.0f, 8.0f, 4.0f, 6);
 
-  std::string line1, line2;
-  SplitTwoLines(gFontMain, ItemCardTitle(item), c.w - 36.0f, 9.0f, &line1, &line2);
+  const CardTitle title = FitCardTitle(item, c);
   float tr = available ? 0.96f : 0.52f, tg = available ? 0.97f : 0.55f, tb = available ? 1.0f : 0.62f;
-  DrawShown(gFontMain, c.x + 14.0f, c.y + 26.0f, line1, tr, tg, tb, 0.98f);
-  if (!line2.empty()) DrawShown(gFontMain, c.x + 14.0f, c.y + 44.0f, line2, tr, tg, tb, 0.98f);
-  float subtitleY = c.y + (line2.empty() ? 48.0f : 64.0f);
+  DrawShown(title.font, c.x + 14.0f, c.y + kCardTitleY, title.line1, tr, tg, tb, 0.98f);
+  if (!title.line2.empty())
+    DrawShown(title.font, c.x + 14.0f, c.y + kCardTitleY + title.step, title.line2, tr, tg, tb, 0.98f);
+  const float subtitleY = CardSubtitleY(c, title);
   std::string subtitle = ElideTextToWidth(gFontSmall, ItemCardSubtitle(item), c.w - 28.0f, 6.4f);
   DrawShown(gFontSmall, c.x + 14.0f, subtitleY, subtitle, 0.6f, 0.68f, 0.8f, 0.92f);
+  // Under a title on two lines the status may come down level with the badge (its descenders take
+  // some 6 px), and then ends before the badge's dots.
+  const RectF badge = CardBadgeRect(c);
+  const float statusY = subtitleY + kCardLineStep;
+  const float statusEnd = statusY + 6.0f > badge.y && !item.id.empty() ? badge.x - 41.0f : c.x + c.w - 14.0f;
   std::string status = Tr(kLevelNames[ClampInt(item.level, 0, 5)]) + " - " + ItemStatusText(item);
   {
     ScopedTrSuppress suppress;   // both parts are translated already
-    status = ElideTextToWidth(gFontSmall, status, c.w - 28.0f, 6.4f);
+    status = ElideTextToWidth(gFontSmall, status, statusEnd - (c.x + 14.0f), 6.4f);
   }
-  DrawShown(gFontSmall, c.x + 14.0f, subtitleY + 18.0f, status, 0.48f, 0.56f, 0.68f, 0.82f);
+  DrawShown(gFontSmall, c.x + 14.0f, statusY, status, 0.48f, 0.56f, 0.68f, 0.82f);
   if (done)
     DrawShown(gFontSmall, c.x + 14.0f, c.y + c.h - 13.0f, CardProgressText(item), 0.42f, 0.86f, 0.52f, 0.94f);
   else
     DrawShown(gFontSmall, c.x + 14.0f, c.y + c.h - 13.0f, CardProgressText(item), 0.62f, 0.7f, 0.88f, 0.94f);
   if (!item.id.empty()) {
-    RectF badge = CardBadgeRect(c);
     DrawMasteryBadge(item, badge);
     DrawRetentionDots(item, badge);
   }

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/base/app_clock.h"
+#include "learning/library_browser.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/library_search.h"
 #include "tests/app/learning_window_fixture.h"
@@ -210,8 +212,66 @@ TEST_P(LearningWindow, APressOnALongSearchLeavesItsLettersInPlace) {
   SaveProgramScreenshot("learning_search_selected_" + std::to_string(size.w) + "x" + std::to_string(size.h));
 }
 
+// Titles such as "C five-finger pattern (RH)" in Hand Skills and "Treble reading 1 in C major" in
+// Reading Lab take two lines on a card: between the first line's lowest ink (the descender of
+// "finger") and the second's highest (its brackets) runs at least one row of bare card.
+class WrappedCardTitles : public LearningWindow {};
+
+TEST_P(WrappedCardTitles, KeepABareRowBetweenTheirLines) {
+  const WindowSize size = GetParam();
+  gSearchField.text.clear();
+  gSearchField.cursor = gSearchField.anchor = 0;
+  ApplySearchText();
+  gSearchFocused = false;
+  gSelectedCards.clear();
+  gChoosingPractice = false;
+  ClockDriveAdvance(1200);   // past the backdrop's fade
+  int wrappedCards = 0;
+  for (const char* view : {"sight", "mechanics"}) {
+    SCOPED_TRACE(view);
+    gLibraryViewKey = view;
+    gLibraryScroll = 0.0f;
+    SortLibraryItems();
+    const std::vector<uint8_t> frame = DrawScreenOverWhite();
+    SaveProgramScreenshot(std::string("learning_wrapped_titles_") + view + "_" + std::to_string(size.w) + "x" +
+                          std::to_string(size.h));
+    const LearningLayout l = ComputeLearningLayout();
+    std::vector<std::pair<std::string, RectF>> wrapped;
+    WalkCardGrid(l, gLibraryScroll, nullptr, [&](const LibraryItem& item, const RectF& c) {
+      std::string line1, line2;
+      SplitTwoLines(gFontMain, ItemCardTitle(item), c.w - 36.0f, 9.0f, &line1, &line2);
+      const bool inView = c.y >= l.contentY && c.y + c.h <= l.contentY + l.contentH;
+      if (inView && !line2.empty()) wrapped.emplace_back(item.name, c);
+      return c.y > l.contentY + l.contentH;
+    });
+    wrappedCards += (int)wrapped.size();
+    for (const auto& [name, c] : wrapped) {
+      SCOPED_TRACE(name);
+      // Rows of the title's near-white ink, and rows with no ink at all, in the title's columns
+      // (left of the level dot) above the mastery badge.
+      std::vector<bool> bright, blank;
+      for (int y = int(c.y) + 3; y < int(c.y + c.h) - 34; ++y) {
+        int brightest = 0;
+        for (int x = int(c.x) + 10; x < int(c.x + c.w) - 23; ++x) brightest = std::max(brightest, Sum(At(frame, x, y)));
+        bright.push_back(brightest > 600);
+        blank.push_back(brightest < 240);
+      }
+      const size_t top = size_t(std::find(bright.begin(), bright.end(), true) - bright.begin());
+      ASSERT_LT(top, bright.size()) << "no title ink";
+      size_t end = top;
+      while (end < bright.size() && !blank[end]) ++end;   // the first line's ink ends at a bare row
+      EXPECT_NE(std::find(bright.begin() + long(end), bright.end(), true), bright.end())
+          << "the two lines run together: ink from row " << top << " to " << end << " without a bare row";
+    }
+  }
+  EXPECT_GT(wrappedCards, 0) << "no card shows a title on two lines";
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, LearningWindow, ::testing::Values(WindowSize{1440, 920}, WindowSize{1280, 720},
                                                                  WindowSize{1920, 1080}),
+                         [](const auto& info) { return std::to_string(info.param.w) + "x" + std::to_string(info.param.h); });
+// Sizes whose Reading Lab cards wrap some titles.
+INSTANTIATE_TEST_SUITE_P(Sizes, WrappedCardTitles, ::testing::Values(WindowSize{1440, 920}, WindowSize{1920, 1080}),
                          [](const auto& info) { return std::to_string(info.param.w) + "x" + std::to_string(info.param.h); });
 
 }  // namespace
