@@ -197,6 +197,10 @@ void LoadPracticeRuns() {
     gRunsFileBlocked = !SetAsideDataFile(path, "cannot be read");
     return;
   }
+  if (!lines.empty() && IsNewerHeader(TrimWhitespace(lines[0]), "PRACTICE_RUNS_V", 1)) {
+    gRunsFileBlocked = !SetAsideNewerDataFile(path);
+    return;
+  }
   if (lines.empty() || TrimWhitespace(lines[0]) != kRunsHeader) {
     gRunsFileBlocked = !SetAsideDataFile(path, "not a practice runs file");
     return;

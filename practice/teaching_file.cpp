@@ -3,8 +3,9 @@
 // Depends on app/ (paths, logs), platform/ (clock, file replacement) and the student list (file
 // ids). The writer runs on a detached thread per save and touches only its job, the atomics and
 // the commit table below; the commit table makes the newest save of a file win even when an older
-// writer finishes later. A file that cannot be read whole, or is of another version, is set
-// aside before anything could save over it.
+// writer finishes later. A file of another version, or one in which no key of the file can be
+// found, is set aside before anything could save over it; a cut or garbled one is read up to its
+// flaw and kept beside it as read before the next save.
 #include "practice/teaching_file.h"
 
 #include <cstdio>
@@ -184,6 +185,13 @@ static bool IsWholeJsonObject(const std::string& text) {
   for (++i; i < text.size(); ++i)
     if (!IsJsonSpace(text[i])) return false;
   return true;
+}
+
+// Some key the reader takes data from stands in the text; without one it is not a teaching file.
+static bool HasTeachingKey(const std::string& text) {
+  for (const char* key : {"lastDifficulty", "practiceScales", "attendance"})
+    if (FindValueStart(text, key) != std::string::npos) return true;
+  return false;
 }
 
 static std::string LocalSaveTime() {
@@ -376,27 +384,32 @@ bool ReadTeachingFile(TeachingState& s) {
     }
     return setAside("a version this program does not write");
   }
-  if (!IsWholeJsonObject(text)) return setAside("not a whole teaching file");
 
   // Parts the reader passes over (a session without its date, a field that is not a number, a
   // list cut short) would be gone after the next save: the file as read is kept beside it first.
-  bool partly = false;
-  JsonFindInt(text, "lastDifficulty", &s.lastDifficulty);
+  // A cut or garbled file is read the same way up to its last separator, as a number at the very
+  // end may have lost digits.
+  bool partly = !IsWholeJsonObject(text);
+  const std::string body = partly ? text.substr(0, text.find_last_of(",]}") + 1) : text;
+  if (partly && !HasTeachingKey(text)) return setAside("not a teaching file");
+  JsonFindInt(body, "lastDifficulty", &s.lastDifficulty);
   s.lastDifficulty = ClampInt(s.lastDifficulty, 1, 10);
 
   s.savedPracticeScales.clear();
-  size_t key = text.find("\"practiceScales\"");
-  size_t open = key == std::string::npos ? key : text.find('[', key);
-  size_t close = open == std::string::npos ? open : text.find(']', open);
+  size_t key = body.find("\"practiceScales\"");
+  size_t open = key == std::string::npos ? key : body.find('[', key);
+  size_t close = open == std::string::npos ? open : body.find(']', open);
+  // A list cut short (here and below) still holds what stood before the cut.
+  if (open != std::string::npos && close == std::string::npos) close = body.size(), partly = true;
   if (close != std::string::npos) {
     size_t i = open + 1;
     while (i < close) {
-      char c = text[i];
+      char c = body[i];
       if (IsJsonSpace(c) || c == ',') {
         ++i;
         continue;
       }
-      const char* start = text.c_str() + i;
+      const char* start = body.c_str() + i;
       char* end = nullptr;
       long v = strtol(start, &end, 10);
       if (end == start) {
@@ -409,17 +422,18 @@ bool ReadTeachingFile(TeachingState& s) {
   }
 
   s.attendance.clear();
-  key = text.find("\"attendance\"");
-  open = key == std::string::npos ? key : text.find('[', key);
-  close = open == std::string::npos ? open : FindOutsideStrings(text, ']', open);
-  if (close == std::string::npos) return KeepWhatWasPassedOver(path, readPath, text, key != std::string::npos || partly);
+  key = body.find("\"attendance\"");
+  open = key == std::string::npos ? key : body.find('[', key);
+  close = open == std::string::npos ? open : FindOutsideStrings(body, ']', open);
+  if (open == std::string::npos) return KeepWhatWasPassedOver(path, readPath, text, key != std::string::npos || partly);
+  if (close == std::string::npos) close = body.size(), partly = true;
   size_t pos = open + 1;
   while (pos < close) {
-    size_t objOpen = FindOutsideStrings(text, '{', pos);
+    size_t objOpen = FindOutsideStrings(body, '{', pos);
     if (objOpen == std::string::npos || objOpen > close) break;
-    size_t objClose = FindOutsideStrings(text, '}', objOpen);
+    size_t objClose = FindOutsideStrings(body, '}', objOpen);
     if (objClose == std::string::npos || objClose > close) break;
-    std::string obj = text.substr(objOpen, objClose - objOpen + 1);
+    std::string obj = body.substr(objOpen, objClose - objOpen + 1);
 
     TeachingAttendanceEntry e;
     size_t date = FindValueStart(obj, "dateISO");

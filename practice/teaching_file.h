@@ -51,9 +51,11 @@ std::string FormatTeachingFloat(float v);
 // The whole file text of a job, with the save time already formatted "%Y-%m-%dT%H:%M:%S".
 std::string FormatTeachingJson(const TeachingSaveJob& job, const std::string& savedLocalTime);
 // Reads the record's file (or an older copy) into lastDifficulty, savedPracticeScales and
-// attendance; false when nothing was read (missing, empty, cut or garbled, or another version).
-// A data-folder file that is not read for being cut, garbled, unreadable or of another version is
-// set aside (".bad", ".bad2" ...), so the next save starts a fresh file beside it.
+// attendance; false when nothing was read (missing, empty, not a teaching file, or another
+// version). A cut or garbled file is read up to its flaw, and a data-folder file read only in part
+// is kept as read (".bak") before a save replaces it. A data-folder file that is not read for being
+// unreadable, no teaching file or of another version is set aside (".bad", ".bad2" ...), so the
+// next save starts a fresh file beside it.
 bool ReadTeachingFile(TeachingState& s);
 // Starts a background save of the record's student, difficulty, plan and attendance.
 void SaveTeachingStateAsync(const TeachingState& s);

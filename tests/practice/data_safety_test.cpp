@@ -115,11 +115,24 @@ TEST_F(DataSafety, NoStepLosesMovesOrMisplacesAStudentsFile) {
        {{"students.dat", kAnn}, {"practice_runs.dat", "PRACTICE_RUNS_V1\nann|Ann|L:r0-0:c0-0|1000|1000|2147483647|5\n"}},
        [&] { Start(), region(), RecordPracticeRun(900); },
        {{"practice_runs.dat", kContains, "ann|Ann|L:r0-0:c0-0|900|900|2147483647|"}, {"practice_runs.dat.bak", kAbsent, ""}}},
-      {"a cut teaching file is set aside whole and a new one started",
+      {"a cut teaching file keeps the sessions before the cut, the file as read copied aside first",
        {{"students.dat", kAnn}, {"teaching_ann.json", sessions.substr(0, sessions.size() / 2)}},
-       [&] { Start(), SaveSession("2026-03-01"); },
-       {{"teaching_ann.json.bad", kExact, sessions.substr(0, sessions.size() / 2)},
-        {"teaching_ann.json", kContains, "\"dateISO\":\"2026-03-01\""}, {"teaching_ann.json", kLacks, "2025-01-11"}}},
+       [&] {
+         Start(), SaveSession("2026-03-01");
+         EXPECT_EQ(gStatusText, "");
+       },
+       {{"teaching_ann.json.bak", kExact, sessions.substr(0, sessions.size() / 2)},
+        {"teaching_ann.json.bad", kAbsent, ""},
+        {"teaching_ann.json", kContains, "\"dateISO\":\"2025-01-11\""},
+        {"teaching_ann.json", kContains, "\"dateISO\":\"2026-03-01\""}}},
+      {"a cut file of something else in the teaching file's place is set aside whole",
+       {{"students.dat", kAnn}, {"teaching_ann.json", "{\"title\":\"shopping\",\"items\":[\"milk\","}},
+       [&] {
+         Start(), SaveSession("2026-03-01");
+         EXPECT_EQ(gStatusText, "teaching_ann.json was damaged; it is kept as teaching_ann.json.bad");
+       },
+       {{"teaching_ann.json.bad", kExact, "{\"title\":\"shopping\",\"items\":[\"milk\","},
+        {"teaching_ann.json.bak", kAbsent, ""}, {"teaching_ann.json", kContains, "\"dateISO\":\"2026-03-01\""}}},
       {"a newer teaching file is set aside, a junk one next to it",
        {{"students.dat", kAnn}, {"teaching_ann.json", "{\"version\":2,\"attendance\":[]}"}, {"teaching_ann.json.bad", "junk"}},
        [&] { Start(), SaveSession("2026-03-02"); },

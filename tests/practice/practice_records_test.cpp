@@ -1,6 +1,6 @@
 // Practice-run records and "practice_runs.dat": best, last and count across runs, runs without a
-// student, escaping on write, short, long and broken lines on read, and a damaged file set aside
-// rather than replaced.
+// student, escaping on write, short, long and broken lines on read, and a damaged or newer file
+// set aside rather than replaced.
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -106,13 +106,19 @@ TEST_F(Records, BestZeroFromTheFileTakesTheNextRun) {
 }
 
 TEST_F(Records, DamagedFileIsSetAsideNotReplaced) {
-  const char* damaged[] = {"PRACTICE_RUNS_V2\nana|Ana|L:r0-0:c0-0|1|1|1|1\n", "\x89PNG garbage"};
-  for (const char* bytes : damaged) {
+  // The student hears which file could not be read, why, and where it went.
+  const struct { const char* bytes; const char* status; } damaged[] = {
+      {"PRACTICE_RUNS_V2\nana|Ana|L:r0-0:c0-0|1|1|1|1\n",
+       "practice_runs.dat was written by a newer Tonvarra; it is kept as practice_runs.dat.bad"},
+      {"\x89PNG garbage", "practice_runs.dat was damaged; it is kept as practice_runs.dat.bad"},
+      {"PRACTICE_RUNS_V0\n", "practice_runs.dat was damaged; it is kept as practice_runs.dat.bad"}};
+  for (const auto& [bytes, status] : damaged) {
     SCOPED_TRACE(bytes);
     SetUp();
     WriteData("practice_runs.dat", bytes);
     LoadPracticeRuns();
     EXPECT_TRUE(gPracticeRuns.empty());
+    EXPECT_EQ(gStatusText, status);
     EXPECT_EQ(ReadData("practice_runs.dat.bad"), bytes);
     AddActiveStudent("Ana", "ana");
     Region(0, 0, 0, 0);
@@ -123,8 +129,6 @@ TEST_F(Records, DamagedFileIsSetAsideNotReplaced) {
     gActiveStudentIndex = -1;
     RemoveFileIfPresent(Data("practice_runs.dat.bad"));
   }
-  // The student hears which file was damaged and where it went.
-  EXPECT_EQ(gStatusText, "practice_runs.dat was damaged; it is kept as practice_runs.dat.bad");
 }
 
 // Records belong to one student: a deleted student's go with them (a new student given the same id

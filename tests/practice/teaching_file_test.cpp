@@ -89,10 +89,15 @@ TEST_F(TeachingFileTest, ReaderAcceptsVariationsAndStopsAtBrokenInput) {
        {}, {"2026-02-01"}, 999},
       {"difficulty clamped", "{\"version\":1,\"lastDifficulty\":42}", true, 10, {}, {}, -1},
       {"missing version reads as 1", "{\"lastDifficulty\":2,\"practiceScales\":[1]}", true, 2, {1}, {}, -1},
-      {"list without closing bracket", "{\"version\":1,\"practiceScales\":[1,2", false, 5, {}, {}, -1},
+      {"list cut after a number that may have lost digits", "{\"version\":1,\"practiceScales\":[1,2", true, 5, {1},
+       {}, -1},
+      {"cut inside the difficulty", "{\"version\":1,\"practiceScales\":[3],\"lastDifficulty\":1", true, 5, {3}, {}, -1},
       {"attendance object never closed",
-       "{\"version\":1,\"attendance\":[{\"dateISO\":\"2026-01-01\"", false, 5, {}, {}, -1},
-      {"text after the object", "{\"version\":1,\"lastDifficulty\":4}\n}", false, 5, {}, {}, -1},
+       "{\"version\":1,\"attendance\":[{\"dateISO\":\"2026-01-01\"}, {\"dateISO\":\"2026-01-02\"", true, 5, {},
+       {"2026-01-01"}, -1},
+      {"text after the object", "{\"version\":1,\"lastDifficulty\":4}\n}", true, 4, {}, {}, -1},
+      {"cut text of something else", "{\"title\":\"list\",\"items\":[1,2", false, 5, {}, {}, -1},
+      {"binary junk", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false, 5, {}, {}, -1},
       {"braces inside a string do not count", "{\"version\":1,\"studentName\":\"}\\\"{\",\"lastDifficulty\":6}", true, 6,
        {}, {}, -1},
       {"empty file", "", false, 5, {}, {}, -1},
@@ -112,10 +117,12 @@ TEST_F(TeachingFileTest, ReaderAcceptsVariationsAndStopsAtBrokenInput) {
 }
 
 // A file the reader took only in part (a session whose date key is damaged, a list cut at a
-// letter) is kept beside it before the first save replaces it with less; a whole one is not.
+// letter, a file cut short or with a bracket too many) gives what it holds whole, and is kept
+// beside it before the first save replaces it with less; a whole one is not.
 TEST_F(TeachingFileTest, AFileReadInPartIsKeptBesideItBeforeASave) {
   TeachingSaveJob job;
   job.studentId = "ann";
+  job.difficulty = 8;
   job.practiceScales = {0, 17, 34};
   job.attendance = {Entry{"2026-12-01", 50, 1, 2, 3, 4, 90, 4, 4, 5}, Entry{"2026-12-02", 51, 1, 2, 3, 4, 90, 4, 4, 5},
                     Entry{"2026-12-03", 52, 1, 2, 3, 4, 90, 4, 4, 5}};
@@ -123,19 +130,38 @@ TEST_F(TeachingFileTest, AFileReadInPartIsKeptBesideItBeforeASave) {
   std::string damaged = whole;
   damaged.replace(damaged.find("\"dateISO\":\"2026-12-03\""), 9, "\"date ISO\"");
   damaged.replace(damaged.find("[0,17,34]"), 9, "[0,17,x,34]");
-  for (const auto& [text, kept] : {std::pair{whole, false}, std::pair{damaged, true}}) {
-    SCOPED_TRACE(kept ? "damaged" : "whole");
+  std::string extraBracket = whole;
+  extraBracket.insert(extraBracket.rfind("  ]\n"), "  ]\n");
+  const struct {
+    const char* name;
+    std::string text;
+    bool kept;
+    std::vector<int32_t> scales;
+    size_t sessions;
+  } cases[] = {
+      {"whole", whole, false, {0, 17, 34}, 3},
+      {"damaged date and plan", damaged, true, {0, 17}, 2},
+      {"without its last brace", whole.substr(0, whole.size() - 2), true, {0, 17, 34}, 3},
+      {"a closing bracket too many", extraBracket, true, {0, 17, 34}, 3},
+      {"cut inside the last session", whole.substr(0, whole.find("\"Challenge\":52")), true, {0, 17, 34}, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     fs::remove_all(DataFolder());
     TeachingState s = For("ann");
-    WriteFileBytes(TeachingFilePath(s), text);
+    WriteFileBytes(TeachingFilePath(s), c.text);
     ASSERT_TRUE(ReadTeachingFile(s));
-    EXPECT_EQ(s.attendance.size(), kept ? 2u : 3u);
+    EXPECT_EQ(s.lastDifficulty, 8);
+    EXPECT_EQ(s.savedPracticeScales, c.scales);
+    ASSERT_EQ(s.attendance.size(), c.sessions);
+    EXPECT_EQ(s.attendance[1].Challenge, 51.0f);
+    EXPECT_FALSE(fs::exists(TeachingFilePath(s) + ".bad")) << "nothing is set aside";
     s.practiceScales = s.savedPracticeScales;
     SaveTeachingStateAsync(s);
     ASSERT_TRUE(WaitForPendingSaves());
-    EXPECT_EQ(fs::exists(TeachingFilePath(s) + ".bak"), kept);
-    if (kept) {
-      EXPECT_EQ(ReadFileBytes(TeachingFilePath(s) + ".bak"), damaged) << "the file as read, whole";
+    EXPECT_EQ(fs::exists(TeachingFilePath(s) + ".bak"), c.kept);
+    if (c.kept) {
+      EXPECT_EQ(ReadFileBytes(TeachingFilePath(s) + ".bak"), c.text) << "the file as read, whole";
     }
     EXPECT_NE(ReadFileBytes(TeachingFilePath(s)).find("2026-12-02"), std::string::npos) << "the save went through";
   }
