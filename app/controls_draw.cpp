@@ -20,6 +20,7 @@
 #include "app/base/view_modes.h"
 #include "app/header_buttons.h"
 #include "board/toolbar.h"
+#include "classroom/classroom_panels.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/gl_setup.h"
 #include "gfx/hit_regions.h"
@@ -51,7 +52,14 @@ static float sStatusSince = -1.0f;    // GetAppSeconds when it first showed
 // ---- internal helpers ----
 static bool Shown(const RectF& r) { return r.w > 2.0f && r.h > 2.0f; }
 
-static ButtonLook Look(const RectF& r, bool active) { return ButtonLookAt(r, active); }
+// A classroom panel over the pointer takes the press, so the control beneath it shows no hover.
+static bool Hovered(const RectF& r) { return IsMouseInRect(&r) && !IsPointOnClassroomPanel(gMouseX, gMouseY); }
+
+static ButtonLook Look(const RectF& r, bool active) {
+  ButtonLook look = ButtonLookAt(r, active);
+  look.hovered = Hovered(r);
+  return look;
+}
 
 static void DrawUntranslated(UiFont font, float x, const RectF& box, const std::string& text, float a) {
   ScopedTrSuppress untranslated;
@@ -107,7 +115,7 @@ static void DrawDayToggle() {
 // ---- band and transport ----
 // The quiet face behind a control without a button of its own (the seek bar, the speed slider).
 static void DrawControlFace(const RectF& r) {
-  SetGlColor(0.14f, 0.17f, 0.23f, IsMouseInRect(&r) ? 0.95f : 0.8f);
+  SetGlColor(0.14f, 0.17f, 0.23f, Hovered(r) ? 0.95f : 0.8f);
   FillRoundedRect(r.x, r.y, r.w, r.h, std::max(6.0f * GetUiScale(), 4.0f), 8);
 }
 
@@ -194,7 +202,7 @@ static void DrawSpeedSlider() {
                  0.84f, 0.9f, 1.0f);
   DrawUntranslated(gFontSmall, r.x + r.w - inset - tw, line, text, 1.0f);
   RectF track{r.x, r.y + 0.42f * r.h, r.w, 0.58f * r.h};
-  bool hot = gSpeedDragging || IsMouseInRect(&r);
+  bool hot = gSpeedDragging || Hovered(r);
   DrawSliderTrack(track, inset, (gPlaybackSpeed - 0.25f) / 1.75f, hot ? 0.45f : 0.33f, hot ? 0.72f : 0.6f, 0.95f);
 }
 
@@ -333,7 +341,7 @@ static void DrawStudentsPanel(float now) {
     const Student& st = gStudents[(size_t)index];
     const RectF& row = gStudentRowRects[i];
     bool active = index == gActiveStudentIndex;
-    SetGlColor(active ? 0.2f : 0.13f, active ? 0.3f : 0.15f, active ? 0.46f : 0.2f, IsMouseInRect(&row) ? 1.0f : 0.85f);
+    SetGlColor(active ? 0.2f : 0.13f, active ? 0.3f : 0.15f, active ? 0.46f : 0.2f, Hovered(row) ? 1.0f : 0.85f);
     FillRoundedRect(row.x, row.y, row.w, row.h, 5.0f, 6);
     const RectF& sw = gStudentSwatchRects[i];
     SetGlColor(st.r, st.g, st.b, 1.0f);

@@ -6,6 +6,7 @@
 #include "classroom/code_entries.h"
 #include "classroom/institution_panel.h"
 #include "classroom/institution_panel_state.h"
+#include "gfx/layout.h"
 #include "platform/keys.h"
 
 // ---- public functions ----
@@ -39,4 +40,11 @@ bool ClassroomPanelsWheel(int x, int y, int wheelDelta) {
 
 bool ClassroomPanelsChar(uint32_t character) {
   return InstitutionPanelOnChar(character) || AttendanceViewOnChar(character) || AttendancePanelOnChar(character);
+}
+
+bool IsPointOnClassroomPanel(int x, int y) {
+  const float s = GetUiScale();
+  return (gInstitutionPanelOpen && PointInRect(LayoutInstitutionPanel(s).panel, x, y)) ||
+         (gAttendanceViewOpen && PointInRect(LayoutAttendanceView(s).panel, x, y)) ||
+         (gAttendancePanelOpen && PointInRect(LayoutAttendancePanel(s).panel, x, y));
 }

@@ -19,3 +19,5 @@ bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl);
 bool ClassroomPanelsWheel(int x, int y, int wheelDelta);
 // A typed character for the institution entry, the class view's entry or the register.
 bool ClassroomPanelsChar(uint32_t character);
+// The point lies on an open panel: the controls beneath it are out of the pointer's reach.
+bool IsPointOnClassroomPanel(int x, int y);

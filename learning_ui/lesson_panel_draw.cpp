@@ -26,6 +26,7 @@
 #include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/lesson_panel.h"
+#include "learning_ui/performance_note.h"
 #include "practice/students.h"
 
 // ---- constants ----
@@ -58,7 +59,7 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
   const bool lockedLook = view.planned || !block.unlocked;
   const bool upNext = i == view.firstOpen;
   const bool hovered = !lockedLook && PointInRect(row, gMouseX, gMouseY) && gMouseY >= l.contentY &&
-                       gMouseY <= l.contentY + LessonListHeight(l);
+                       gMouseY <= l.contentY + LessonListHeight(l) && PerformanceNoteAt(gMouseX, gMouseY) < 0;
   const float x = row.x, y = row.y, w = row.w;
 
   FillRoundedRimRect(x, y, w, row.h, 14.0f, 2.0f, kBodyColour);
@@ -155,7 +156,7 @@ static void DrawSetAside(const LearningLayout& l, int blockRows, float bandTop, 
     const LibraryItem* item = FindLibraryItem(ids[(size_t)j]);
     if (!item) continue;
     const bool hovered = PointInRect(row, gMouseX, gMouseY) && gMouseY >= l.contentY &&
-                         gMouseY <= l.contentY + LessonListHeight(l);
+                         gMouseY <= l.contentY + LessonListHeight(l) && PerformanceNoteAt(gMouseX, gMouseY) < 0;
     FillRoundedRimRect(row.x, row.y, row.w, row.h, 12.0f, 2.0f, kBodyColour);
     float top[4], bottom[4];
     if (hovered)

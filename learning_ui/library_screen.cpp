@@ -38,6 +38,7 @@
 #include "learning_ui/learning_views.h"
 #include "learning_ui/library_search.h"
 #include "learning_ui/mastery_figures.h"
+#include "learning_ui/performance_note.h"
 #include "platform/clock.h"
 
 // ---- constants ----
@@ -139,7 +140,7 @@ static void DrawNavigation(const LearningLayout& l) {
     bool active = head ? nav.group == group : nav.key == gLibraryViewKey;
     if (active) {
       DrawActiveRow(row, head ? 0.85f : 0.5f, true);
-    } else if (PointInRect(row, gMouseX, gMouseY)) {
+    } else if (PointInRect(row, gMouseX, gMouseY) && PerformanceNoteAt(gMouseX, gMouseY) < 0) {
       SetGlColor(1.0f, 1.0f, 1.0f, 0.05f);
       FillRoundedRect(row.x, row.y, row.w, row.h, 7.0f, 8);
     }
@@ -269,7 +270,8 @@ static void DrawCard(const LearningLayout& l, const LibraryItem& item, const Rec
   const bool selected = gSelectedCards.count(item.id) != 0;
   const bool available = IsItemAvailable(item);
   const bool done = IsItemDoneToday(item);
-  const bool hovered = PointInRect(c, gMouseX, gMouseY) && gMouseY >= l.contentY && gMouseY <= l.contentY + l.contentH;
+  const bool hovered = PointInRect(c, gMouseX, gMouseY) && gMouseY >= l.contentY &&
+                       gMouseY <= l.contentY + l.contentH && PerformanceNoteAt(gMouseX, gMouseY) < 0;
   const float body[4] = {0.08f, 0.09f, 0.14f, 0.99f};
   FillRoundedRimRect(c.x, c.y, c.w, c.h, 14.0f, 2.0f, body);
   float top[4], bottom[4];

@@ -256,29 +256,31 @@ void NoteCloseBoxRect(const PerformanceNoteCard& card, float* x, float* y, float
   *w = *h = kCloseBoxSize;
 }
 
-bool PerformanceNoteMouseDown(int x, int y) {
-  const float px = (float)x, py = (float)y;
+int PerformanceNoteAt(int x, int y) {
   for (size_t i = gPerformanceNotes.size(); i-- > 0;) {
-    PerformanceNoteCard& card = gPerformanceNotes[i];
-    if (!IsShown(card) || !Inside(px, py, card.x, card.y, card.w, card.h)) continue;
-    float bx, by, bw, bh;
-    NoteCloseBoxRect(card, &bx, &by, &bw, &bh);
-    if (Inside(px, py, bx, by, bw, bh)) {
-      gPerformanceNotes.erase(gPerformanceNotes.begin() + (long)i);
-      return true;
-    }
-    PerformanceNoteCard touched = card;
-    gPerformanceNotes.erase(gPerformanceNotes.begin() + (long)i);
-    if (py - touched.y < kMastheadHeight) {
-      touched.dragging = true;
-      touched.grabDx = px - touched.x;
-      touched.grabDy = py - touched.y;
-      CaptureMouse(true);
-    }
-    gPerformanceNotes.push_back(touched);
-    return true;
+    const PerformanceNoteCard& card = gPerformanceNotes[i];
+    if (IsShown(card) && Inside((float)x, (float)y, card.x, card.y, card.w, card.h)) return (int)i;
   }
-  return false;
+  return -1;
+}
+
+bool PerformanceNoteMouseDown(int x, int y) {
+  const int i = PerformanceNoteAt(x, y);
+  if (i < 0) return false;
+  const float px = (float)x, py = (float)y;
+  PerformanceNoteCard touched = gPerformanceNotes[(size_t)i];
+  gPerformanceNotes.erase(gPerformanceNotes.begin() + i);
+  float bx, by, bw, bh;
+  NoteCloseBoxRect(touched, &bx, &by, &bw, &bh);
+  if (Inside(px, py, bx, by, bw, bh)) return true;
+  if (py - touched.y < kMastheadHeight) {
+    touched.dragging = true;
+    touched.grabDx = px - touched.x;
+    touched.grabDy = py - touched.y;
+    CaptureMouse(true);
+  }
+  gPerformanceNotes.push_back(touched);
+  return true;
 }
 
 bool PerformanceNoteMouseMove() {

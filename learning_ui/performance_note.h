@@ -84,6 +84,9 @@ void DrawSkillsRadarFlash();
 void DrawNoteRule(float x, float y, float width, float alpha);
 
 // ---- input ----
+// The index of the top shown card under the point, -1 when none. A card takes every press and
+// wheel turn over it, and hides what lies beneath from the pointer.
+int PerformanceNoteAt(int x, int y);
 // A left press: the top card under it closes (close box) or comes to the top, and its masthead
 // starts a drag; true when a card took it.
 bool PerformanceNoteMouseDown(int x, int y);

@@ -21,6 +21,7 @@
 #include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_screen_state.h"
 #include "learning_ui/learning_views.h"
+#include "learning_ui/performance_note.h"
 
 // ---- constants ----
 const char* const kRouteKeys[6] = {"foundations", "scales", "chords", "mechanics", "sight", "etude"};
@@ -40,8 +41,8 @@ static void DrawRouteRow(const LearningLayout& l, int index, const RectF& row) {
   const std::string key = kRouteKeys[index];
   const RouteSummary summary = ComputeRouteSummary(key);
   const float x = row.x, y = row.y, w = row.w;
-  const bool hovered =
-      PointInRect(row, gMouseX, gMouseY) && gMouseY >= l.contentY && gMouseY <= l.contentY + l.contentH;
+  const bool hovered = PointInRect(row, gMouseX, gMouseY) && gMouseY >= l.contentY &&
+                       gMouseY <= l.contentY + l.contentH && PerformanceNoteAt(gMouseX, gMouseY) < 0;
   const float base[4] = {0.08f, 0.09f, 0.14f, 0.99f};
   FillRoundedRimRect(x, y, w, kRowH, 12.0f, 2.0f, base);
   float top[4] = {0.135f, 0.155f, 0.215f, 0.98f}, bottom[4] = {0.08f, 0.095f, 0.14f, 0.99f};

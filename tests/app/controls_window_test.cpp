@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "app/base/app_clock.h"
+#include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "app/controls_draw.h"
 #include "app/floor_links.h"
+#include "classroom/attendance_panel.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/slider_panel.h"
@@ -46,6 +48,8 @@ class ControlsWindow : public RealWindow {
     gScaleListMode = false;
     ResetSliderPanel();
     ResetViewModes();
+    ResetAttendancePanelState();
+    ResetPointer();
     FreeAllFonts();
     RealWindow::TearDown();
   }
@@ -254,6 +258,35 @@ TEST_F(ControlsWindow, TheNameBoxCutsANameOnlyWhereItDoesNotFit) {
     else
       EXPECT_EQ(differInHeader(whole, changed), 0) << "a name too long for the box ends before its end";
   }
+}
+
+// The register opened over the students panel covers the top of its Placement Quiz button; the
+// pointer there is on the register, which takes the press, so the button beneath shows no hover.
+TEST_F(ControlsWindow, AButtonUnderTheRegisterShowsNoHover) {
+  gStudents = {{"Ada", "ada", 0.9f, 0.4f, 0.3f}};
+  gActiveStudentIndex = 0;
+  gStudentListOpen = true;
+  RelayoutAll();
+  OpenAttendancePanel();
+  RunDrivenFrames(2);
+  const RectF quiz = gPlacementQuizButtonRect, panel = LayoutAttendancePanel(GetUiScale()).panel;
+  ASSERT_GT(quiz.w, 2.0f);
+  // The overlap's middle, and a point of the button's face left of its label, clear of the panel.
+  const float top = std::max(quiz.y, panel.y), bottom = std::min(quiz.y + quiz.h, panel.y + panel.h);
+  const float left = std::max(quiz.x, panel.x), right = std::min(quiz.x + quiz.w, panel.x + panel.w);
+  ASSERT_TRUE(top < bottom && left < right) << "the register does not cover the button here";
+  const int faceX = (int)quiz.x + 5, faceY = (int)(quiz.y + quiz.h - 4);
+  ASSERT_FALSE(PointInRect(panel, faceX, faceY));
+  auto faceWithPointerAt = [&](int x, int y) {
+    gMouseX = x, gMouseY = y;
+    const std::vector<uint8_t> frame = DrawControlsAlone();
+    const uint8_t* p = &frame[(size_t(faceY) * gClientWidth + size_t(faceX)) * 4];
+    return p[0] + p[1] + p[2];
+  };
+  const int away = faceWithPointerAt(-10000, -10000);
+  ASSERT_GT(faceWithPointerAt(faceX, faceY) - away, 8) << "the hover shows on the button's face";
+  EXPECT_EQ(faceWithPointerAt((int)((left + right) / 2), (int)((top + bottom) / 2)), away);
+  SaveScreenshot("controls_register_over_quiz");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "learning_ui/learning_views.h"
 #include "learning_ui/lesson_panel.h"
 #include "learning_ui/overview_panel.h"
+#include "learning_ui/performance_note.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -468,6 +469,50 @@ TEST_F(LessonRealInput, AMissingSongIsSkippedAndSetAsideRowsScrollIntoReach) {
   ClickUntil(last, [] { return gPracticeItemId == "s3"; });
   EXPECT_EQ(gPracticeSetIds, (std::vector<std::string>{"s3"}));
   EXPECT_FALSE(gLibraryOpen);
+}
+
+// A note opened from a row's badge stands over the list: a row beneath it does not light up under
+// the pointer, and the wheel turned over it leaves the list where it was; off the note it scrolls.
+TEST_F(LessonRealInput, ANoteOverTheListTakesTheWheelAndHidesTheRowsBeneath) {
+  SeedLesson(dir_, {});
+  for (const char* id : {"s1", "s2", "s3"}) gMasteryRecords[id].attempts = 5;
+  gOpenSyllabusCount = -1;
+  OpenScreen();
+  const LearningLayout l = ComputeLearningLayout();
+  ASSERT_GT(MaxLibraryScroll(l), 0.0f);
+  ASSERT_FLOAT_EQ(gLibraryScroll, 0.0f);
+  ClickUntil(LessonRowBadgeRect(LessonRowRect(l, 0)), [] { return gPerformanceNotes.size() == 1; });
+  const PerformanceNoteCard card = gPerformanceNotes[0];
+  // Row 2 is open and not the next one, so a hover would give it the blue fill; its right end
+  // shows beside the note.
+  const LessonDayView view = BuildLessonDayView();
+  ASSERT_TRUE(view.rows[1].unlocked && !view.rows[1].done && view.firstOpen != 1);
+  const RectF row = LessonRowRect(l, 1);
+  const float seenX = card.x + card.w + 30.0f, seenY = row.y + 16.0f;
+  ASSERT_LT(seenX, row.x + row.w - 30.0f);
+  const float onNoteX = card.x + 60.0f, onNoteY = row.y + row.h / 2.0f;
+  ASSERT_TRUE(PointInRect(row, onNoteX, onNoteY) && onNoteX > row.x);
+  ASSERT_EQ(PerformanceNoteAt((int)onNoteX, (int)onNoteY), 0);
+
+  MoveTo(row.x + row.w - 10.0f, l.contentY - 30.0f);   // above the list, off the note
+  Frame();
+  const Rgb plain = At(ReadFrame(), seenX, seenY);
+  MoveTo(seenX, seenY);
+  Frame();
+  const Rgb lit = At(ReadFrame(), seenX, seenY);
+  ASSERT_GT(Sum(lit) - Sum(plain), 30) << "a row under the pointer lights up";
+  MoveTo(onNoteX, onNoteY);
+  Frame();
+  std::vector<uint8_t> frame = ReadFrame();
+  SaveScreenshot("lesson_row_under_note", frame);
+  EXPECT_LE(std::abs(Sum(At(frame, seenX, seenY)) - Sum(plain)), 6) << "the row beneath the note lit up";
+
+  for (int notch = 0; notch < 3; ++notch) Wheel(5);
+  FramesUntil([] { return gLibraryScroll != 0.0f; }, 30);
+  EXPECT_FLOAT_EQ(gLibraryScroll, 0.0f) << "the list behind the note scrolled";
+  MoveTo(seenX, seenY);
+  Wheel(5);
+  EXPECT_TRUE(FramesUntil([] { return gLibraryScroll > 0.0f; }, 300)) << "the list beside the note";
 }
 
 }  // namespace
