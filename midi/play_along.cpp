@@ -410,17 +410,20 @@ void PlayAlongNoteInput(int note, int velocity, uint32_t now) {
     const bool released = gWaitHolding && gSongEvents[match].timeMs == gWaitEventMs;
     if (!JudgeEvent(match, now, absErr, err, d, s, matchLateOnly, velocity)) return;
     const uint32_t t = gSongEvents[match].timeMs;
-    // The song's clock goes on from this press: where a player outside the program (a test, a
-    // report of a wrong judgement) finds when the program took it.
-    if (released) DebugLog("[play-along] the song goes on from %u ms at clock %u\n", t, now);
     gNoteMatched[note] = true;
     gNoteMatchedTimeMs[note] = t;
     // The same note doubled at the same time (other channels or tracks) is the same press.
     size_t first = match;
     while (first > 0 && gSongEvents[first - 1].timeMs == t) --first;
-    for (size_t k = first; k < gSongEvents.size() && gSongEvents[k].timeMs == t; ++k)
+    bool pendingAtT = false;
+    for (size_t k = first; k < gSongEvents.size() && gSongEvents[k].timeMs == t; ++k) {
       if (k != match && gSongEvents[k].data1 == note && IsSoundingNoteOn(gSongEvents[k]))
         JudgeEvent(k, now, absErr, err, d, s, matchLateOnly, velocity);
+      pendingAtT = pendingAtT || (IsSoundingNoteOn(gSongEvents[k]) && gJudgeStates[k].state == 0);
+    }
+    // The song's clock goes on from the press that leaves nothing at its time to wait for: where a
+    // player outside the program (a test, a report of a wrong judgement) finds when it was taken.
+    if (released && !pendingAtT) DebugLog("[play-along] the song goes on from %u ms at clock %u\n", t, now);
     return;
   }
   if (best == kNoEvent) return;  // between expected notes: neither a hit nor a wrong note

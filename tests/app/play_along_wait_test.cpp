@@ -47,6 +47,23 @@ TEST_F(PlayAlongTest, AHoldCountsItsOvershoot) {
   EXPECT_FLOAT_EQ(J(0).timingErrorMs, 30.0f);
 }
 
+// A chord held for: the song goes on, and says so once, only when its last note comes.
+TEST_F(PlayAlongTest, AChordHeldForGoesOnAtItsLastNote) {
+  Start({NoteOn(3000, 61), NoteOn(3000, 65), NoteOn(3000, 68), NoteOn(5000, 70)});
+  Run(3000);
+  ASSERT_TRUE(gWaitHolding);
+  DebugCapture log;
+  Press(61);
+  Press(65);
+  Run(400);
+  EXPECT_EQ(Position(), 3000u) << "still held for the third note";
+  EXPECT_FALSE(log.Contains("goes on")) << log.Text();
+  Press(68);
+  EXPECT_TRUE(log.Contains("the song goes on from 3000 ms")) << log.Text();
+  Run(100);
+  EXPECT_EQ(Position(), 3100u);
+}
+
 // Wait mode without the practice view starts a run by itself once a lesson asked for one; the
 // song's notes are then silent and playback waits for them.
 TEST_F(PlayAlongTest, WaitModeStartsAPendingRunByItself) {
