@@ -246,10 +246,16 @@ std::string TeachingFilePath(const TeachingState& s) {
 std::vector<std::string> TeachingFileCandidates(const TeachingState& s) {
   std::vector<std::string> out;
   if (s.dataFolder.empty()) return out;
-  std::string name = "teaching_" + SanitizeStudentId(s.studentId) + ".json";
+  std::vector<std::string> names = {"teaching_" + SanitizeStudentId(s.studentId) + ".json"};
+  std::string legacyId = LegacyTeachingFileId(s.studentId);
+  // An older version wrote the file beside the program under the name it gave the id then.
+  if ("teaching_" + legacyId + ".json" != names[0] && !IsStudentIdTaken(legacyId))
+    names.push_back("teaching_" + legacyId + ".json");
   fs::path parent = fs::path(s.dataFolder).parent_path();
-  out.push_back(JoinPath(parent.string(), name));
-  if (parent.has_parent_path()) out.push_back(JoinPath(parent.parent_path().string(), name));
+  for (const std::string& name : names) {
+    out.push_back(JoinPath(parent.string(), name));
+    if (parent.has_parent_path()) out.push_back(JoinPath(parent.parent_path().string(), name));
+  }
   return out;
 }
 

@@ -34,7 +34,8 @@ extern std::atomic<bool> gTeachingSaveFailed;
 std::string SanitizeStudentId(const std::string& id);
 // dataFolder joined with "teaching_" + sanitised id + ".json"; "" without a data folder.
 std::string TeachingFilePath(const TeachingState& s);
-// Older places of the same file name: the parent of dataFolder, then its parent.
+// Older places of the file: the parent of dataFolder, then its parent, under the file's name and
+// then under the name older versions gave it (unless another student holds that name as its id).
 std::vector<std::string> TeachingFileCandidates(const TeachingState& s);
 // The file's bytes; "" when it cannot be opened.
 std::string ReadWholeFile(const std::string& path);

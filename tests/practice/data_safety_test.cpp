@@ -142,6 +142,26 @@ TEST_F(DataSafety, NoStepLosesMovesOrMisplacesAStudentsFile) {
        {{"students.dat", kV2 + "active=0\nAnn|Ann Lee|0.3|0.48|0.76\n"}, {"teaching_Ann_Lee.json", sessions}},
        [&] { Start(); },
        {{"teaching_" + HashedStudentFileId("Ann Lee") + ".json", kExact, sessions}, {"teaching_Ann_Lee.json", kAbsent, ""}}},
+      {"an id with a blank reads the file an older version left beside the Data folder",
+       {{"students.dat", kV2 + "active=0\nAnn|Ann Lee|0.3|0.48|0.76\n"}, {"../teaching_Ann_Lee.json", sessions}},
+       [&] {
+         Start();
+         EXPECT_EQ(gTeachingState.attendance.size(), 12u);
+         SaveSession("2026-03-01");
+       },
+       {{"teaching_" + HashedStudentFileId("Ann Lee") + ".json", kContains, "\"dateISO\":\"2025-01-11\""},
+        {"teaching_" + HashedStudentFileId("Ann Lee") + ".json", kContains, "\"dateISO\":\"2026-03-01\""},
+        {"../teaching_Ann_Lee.json", kExact, sessions}}},
+      {"that file stays with the student who holds its name as an id",
+       {{"students.dat", kV2 + "active=0\nAnn|Ann Lee|0.3|0.48|0.76\nAnnie|Ann_Lee|0.3|0.48|0.76\n"},
+        {"../teaching_Ann_Lee.json", sessions}},
+       [&] {
+         Start();
+         EXPECT_TRUE(gTeachingState.attendance.empty());
+         SaveSession("2026-03-01");
+       },
+       {{"teaching_" + HashedStudentFileId("Ann Lee") + ".json", kLacks, "\"dateISO\":\"2025-01-11\""},
+        {"../teaching_Ann_Lee.json", kExact, sessions}}},
       {"a/b and a_b keep their own cells; deleting a_b leaves a/b's",
        {{"students.dat", slashUnder}},
        [&] {
