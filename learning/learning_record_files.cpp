@@ -36,6 +36,7 @@ static const char* const kMigratedFiles[4][2] = {
 static bool gLearningMigrationDone = false;            // the one-time migration ran this run
 static std::unordered_set<std::string> gBlockedPaths;  // damaged files that could not be moved aside
 static std::unordered_set<std::string> gCopyAsidePaths;  // partly bad files to copy before a rewrite
+static std::unordered_set<std::string> gChangedPaths;    // files read whole that a rewrite changes
 
 // ---- internal helpers ----
 // Not any line of the file is of its format (a mastery file with neither header nor row, a
@@ -68,15 +69,18 @@ static void CopyAside(const std::string& path) {
     DebugLog("[learning] %s was not read whole; kept as %s\n", path.c_str(), target.c_str());
 }
 
-// Reads one learning file through its reader, setting aside what cannot be trusted. A file that
-// would not be written back as it was read (a skipped line, a value not read whole, an older
-// layout) is copied aside before its first rewrite. The files whose writer ends every line (all
-// but the practice load) are cut when their last line has no line feed: that line is not read (a
-// row cut short would pass for one of an older layout).
+// Reads one learning file through its reader, setting aside what cannot be trusted. A file the
+// reader passed over part of (a skipped line, a value not read whole) is copied aside as damaged
+// before its first rewrite; one read whole that would not be written back as it was read (an
+// older layout, a repaired lesson number) is kept as the other stores keep theirs. The files
+// whose writer ends every line (all but the practice load) are cut when their last line has no
+// line feed: that line is not read (a row cut short would pass for one of an older layout).
 static void LoadOneFile(const std::string& path, int (*reader)(const std::vector<std::string>&),
                         std::string (*writer)(), const FormatTest& isItsFormat, bool linesEnded = true) {
   // Each load judges the file afresh: one that could not be moved aside once may be now.
   gBlockedPaths.erase(path);
+  gCopyAsidePaths.erase(path);
+  gChangedPaths.erase(path);
   std::vector<std::string> lines;
   std::string raw;
   DataFileRead read = ReadDataFileLines(path, &lines, &raw);
@@ -89,7 +93,10 @@ static void LoadOneFile(const std::string& path, int (*reader)(const std::vector
     DebugLog("[learning] %s ends in a line without its line feed; that line is not read\n", path.c_str());
     lines.pop_back();
   }
-  if (reader(lines) > 0 || cut || (!raw.empty() && writer() != raw)) gCopyAsidePaths.insert(path);
+  if (reader(lines) > 0 || cut)
+    gCopyAsidePaths.insert(path);
+  else if (!raw.empty() && writer() != raw)
+    gChangedPaths.insert(path);
 }
 
 static bool SaveLearningFile(const std::string& path, const std::string& text) {
@@ -98,6 +105,12 @@ static bool SaveLearningFile(const std::string& path, const std::string& text) {
     return false;
   }
   if (gCopyAsidePaths.erase(path)) CopyAside(path);
+  if (gChangedPaths.count(path)) {
+    // A file as read that cannot be kept is not replaced; a later save tries again.
+    std::string read;
+    if (ReadDataFileBytes(path, &read) == DataFileRead::kOk && !KeepCopyBeforeRewrite(path, read, text)) return false;
+    gChangedPaths.erase(path);
+  }
   return SaveFileAtomic(path, text);
 }
 
@@ -187,4 +200,5 @@ void ResetLearningRecords() {
   gLearningMigrationDone = false;
   gBlockedPaths.clear();
   gCopyAsidePaths.clear();
+  gChangedPaths.clear();
 }

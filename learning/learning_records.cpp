@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <deque>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -29,6 +30,9 @@ static const char* const kMasteryHeader[42] = {
     "latest_rhythm_state", "latest_rhythm", "latest_articulation_state", "latest_articulation",
     "latest_pedal_state", "latest_pedal", "latest_intervals_state", "latest_intervals",
     "latest_intervals_weakest"};
+// The row widths of the mastery layouts, oldest first: a row of another width holds columns the
+// reader passes over.
+static const size_t kMasteryRowWidths[] = {8, 12, 25, 27, 29, 30, 31, 33, 42};
 // Calendar lesson numbers stay far enough from the int range that the repair's "M + 1" is safe.
 static const int32_t kMaxCalendarLesson = 1000000;
 
@@ -73,6 +77,16 @@ static int32_t FeedbackState(const std::string& field) {
   return state >= 0 && state <= 4 ? state : 0;
 }
 static bool Flag(const std::string& field) { return AtoiField(field) != 0; }
+
+// Every column of a mastery row is read: its width is one of a layout and each number column
+// holds a number and nothing more (the two dates are text).
+static bool IsWholeMasteryRow(const std::vector<std::string>& c) {
+  if (std::find(std::begin(kMasteryRowWidths), std::end(kMasteryRowWidths), c.size()) == std::end(kMasteryRowWidths))
+    return false;
+  for (size_t i = 1; i < c.size(); ++i)
+    if (i != 7 && i != 11 && !IsWholeNumberField(c[i])) return false;
+  return true;
+}
 
 // "KEYWORD\t" at the start of a line longer than the keyword and its TAB by at least minRest.
 static bool Keyword(const std::string& line, const char* keyword, size_t minLength, std::string* rest) {
@@ -147,6 +161,7 @@ int ReadMasteryLines(const std::vector<std::string>& lines) {
       ++skipped;
       continue;
     }
+    if (!IsWholeMasteryRow(c)) ++skipped;
     MasteryRecord r;
     r.attempts = NonNegativeInt(c[1]);
     r.passes = NonNegativeInt(c[2]);
@@ -248,6 +263,7 @@ int ReadCalendarLines(const std::vector<std::string>& lines) {
       current = rest;
       gLearningCalendar[current];
     } else if (!current.empty() && Keyword(line, "LESSON", 7, &rest)) {
+      if (!IsWholeNumberField(rest)) ++skipped;
       gLearningCalendar[current].lesson = std::clamp(AtoiField(rest), 0, kMaxCalendarLesson);
     } else if (!current.empty() && Keyword(line, "ASSIGNED", 9, &rest)) {
       std::vector<std::string>& assigned = gLearningCalendar[current].assigned;

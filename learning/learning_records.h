@@ -86,7 +86,7 @@ std::string ScheduleFileText();
 std::string CalendarFileText();
 
 // Readers of a file's lines into the state (they add; they do not clear first). Each returns the
-// number of lines it had to skip as malformed.
+// number of lines it had to skip as malformed or could read only in part (a value not read whole).
 int ReadProgressLines(const std::vector<std::string>& lines);
 int ReadMasteryLines(const std::vector<std::string>& lines);
 int ReadScheduleLines(const std::vector<std::string>& lines);

@@ -52,3 +52,10 @@ double AtofField(const std::string& field) {
 float AtofClamped(const std::string& field, float lo, float hi) {
   return (float)std::clamp(AtofField(field), (double)lo, (double)hi);
 }
+
+bool IsWholeNumberField(const std::string& field) {
+  size_t i = NumberStart(field);
+  double value = 0.0;
+  auto result = std::from_chars(field.data() + i, field.data() + field.size(), value, std::chars_format::general);
+  return result.ec != std::errc::invalid_argument && result.ptr == field.data() + field.size();
+}

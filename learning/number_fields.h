@@ -12,3 +12,5 @@ int32_t AtoiField(const std::string& field);
 double AtofField(const std::string& field);
 // AtofField limited to lo..hi.
 float AtofClamped(const std::string& field, float lo, float hi);
+// The field is one number with nothing after it, so the readers above take every byte of it.
+bool IsWholeNumberField(const std::string& field);

@@ -198,3 +198,36 @@ TEST_F(LearningTest, DamagedFilesAreNeverLost) {
   SaveMastery();
   EXPECT_NE(ReadData("learning_mastery_c.dat").find("new"), std::string::npos);
 }
+
+// A file read whole in an older layout is written back upgraded with the file as read kept as
+// ".bak", like every other store; only a file the reader passed over part of is kept as damaged.
+TEST_F(LearningTest, AnOlderLayoutIsKeptAsReadNotAsDamaged) {
+  const std::string twelve = "a\t3\t1\t1\t0.9\t0.9\t90\t2024-05-01\t0.8\t0.7\t88\t2024-05-02\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool damaged;
+  } cases[] = {
+      {"learning_mastery_default.dat", twelve, false},
+      {"learning_mastery_default.dat", Header() + kFullRow + twelve, false},
+      {"learning_calendar_default.dat", "PLAN\tp\nDATE\t2024-05-09\nASSIGNED\ta\nEND\nDATE\t2024-05-10\nEND\n", false},
+      {"learning_mastery_default.dat", twelve + "b\t3\t1\n", true},               // a row too short to read
+      {"learning_mastery_default.dat", twelve + "b\t3x\t1\t1\t0.9\t0.9\t90\t\n", true},   // a count not read whole
+      {"learning_mastery_default.dat", "a\t3\t1\t1\t0.9\t0.9\t90\t2024-05-01\t0.8\n", true},   // a column passed over
+      {"learning_calendar_default.dat", "PLAN\tp\nDATE\t2024-05-09\nLESSON\tfirst\nEND\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    fs::remove_all(Data(""));
+    ResetLearningRecords();
+    WriteData(c.name, c.bytes);
+    WriteData(std::string(c.name) + ".bak", "an older backup");   // so the start-up backup is not the copy
+    LoadLearningFiles();
+    SaveMastery();
+    SaveCalendar();
+    SaveMastery();
+    EXPECT_NE(ReadData(c.name), c.bytes) << "written back upgraded";
+    EXPECT_EQ(ReadData(std::string(c.name) + (c.damaged ? ".bad" : ".bak2")), c.bytes);
+    EXPECT_FALSE(DataExists(std::string(c.name) + (c.damaged ? ".bak2" : ".bad")));
+  }
+}
