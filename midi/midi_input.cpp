@@ -143,8 +143,10 @@ void RunMidiRescan(uint32_t t) {
     } else if (n == 0) {
       gMidiDeviceCount = 0;
     }
-  } else {
-    CheckMidiInputPresent();  // an unplugged device reports no error of its own
+  } else if (!gMidiInHardFail) {
+    // An unplugged device reports no error of its own. Once a failure is flagged the port is
+    // reopened below; a report of the old port would arrive after that and fail the new one.
+    CheckMidiInputPresent();
   }
   if (gMidiInOpen && gMidiInHardFail) {
     DebugLog("[MIDI] Watchdog: HARD FAIL flagged. Reconnecting...\n");

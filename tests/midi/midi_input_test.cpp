@@ -212,6 +212,14 @@ TEST_F(MidiInput, RescanOpensRetriesAndReconnects) {
   ASSERT_TRUE(TakeAppMessage(&m));
   EXPECT_EQ(m.code, (uint32_t)kMsgMidiInError);
   EXPECT_FALSE(TakeAppMessage(&m));
+
+  // The report handled, the next tick reconnects, and says nothing more of the port it leaves: a
+  // second report would fail the keyboard it has just opened, which would be closed again.
+  gMidiInHardFail = true;
+  gCalls.clear();
+  RunMidiRescan(21200);
+  EXPECT_EQ(gCalls, (std::vector<std::string>{"close 0", "open 0", "start 0"}));
+  EXPECT_FALSE(TakeAppMessage(&m)) << "a stale report of the port left behind";
 }
 
 }  // namespace
