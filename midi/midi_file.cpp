@@ -67,6 +67,9 @@ struct Collected {
   // that no note-off of that tick has answered yet, and the slots to clear when the tick moves on.
   std::vector<uint16_t> onsAtTick = std::vector<uint16_t>(16 * 256, 0);
   std::vector<uint16_t> openSlots;
+  // The same for notes struck at earlier ticks of the track and not yet answered, and their slots.
+  std::vector<uint16_t> onsBefore = std::vector<uint16_t>(16 * 256, 0);
+  std::vector<uint16_t> beforeSlots;
 };
 
 uint32_t ReadBe32(const uint8_t* p) {
@@ -97,16 +100,28 @@ int OrderClass(uint8_t status, uint8_t data2) {
   return kOrderNoteOn;
 }
 
-void ForgetOnsAtTick(Collected& out) {
-  for (uint16_t slot : out.openSlots) out.onsAtTick[slot] = 0;
+// The tick moves on: the notes struck at it become notes struck before.
+void CloseTick(Collected& out) {
+  for (uint16_t slot : out.openSlots) {
+    uint16_t& before = out.onsBefore[slot];
+    if (before == 0) out.beforeSlots.push_back(slot);
+    before = (uint16_t)std::min<uint32_t>(UINT16_MAX, (uint32_t)before + out.onsAtTick[slot]);
+    out.onsAtTick[slot] = 0;
+  }
   out.openSlots.clear();
 }
 
+void StartTrackNotes(Collected& out) {
+  CloseTick(out);
+  for (uint16_t slot : out.beforeSlots) out.onsBefore[slot] = 0;
+  out.beforeSlots.clear();
+}
+
 // Note-offs go before the note-ons of their tick, so a note ending as the next of its key starts
-// does not cut that one. An off that follows its own note's on within one tick of the track (a
-// note written without length, common on drum tracks) would then come first and release nothing,
-// leaving the note to ring to the song's end: it goes after the ons instead, and the note is
-// released at once. Times stay as the file gives them (a made-up length would need a second sort
+// does not cut that one, in whichever order the track writes the two. An off with no note of its
+// key struck at an earlier tick to end, following its own note's on within one tick (a note written
+// without length, common on drum tracks), would then come first and release nothing, leaving the
+// note to ring to the song's end: it goes after the ons instead, and the note is released at once. Times stay as the file gives them (a made-up length would need a second sort
 // in ms), and a synthesiser still sounds the attack of a note released straight away.
 int TrackOrderClass(Collected& out, uint8_t status, uint8_t data1, uint8_t data2) {
   const int order = OrderClass(status, data2);
@@ -116,6 +131,11 @@ int TrackOrderClass(Collected& out, uint8_t status, uint8_t data1, uint8_t data2
   if (order == kOrderNoteOn) {
     if (open == 0) out.openSlots.push_back(slot);
     if (open < UINT16_MAX) ++open;
+    return order;
+  }
+  uint16_t& before = out.onsBefore[slot];
+  if (before > 0) {
+    --before;  // it ends a note struck earlier
     return order;
   }
   if (open == 0) return order;
@@ -133,11 +153,11 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
                        bool& minor) {
   uint32_t tick = 0;
   int running = -1;
-  ForgetOnsAtTick(out);
+  StartTrackNotes(out);
   while (pos < end) {
     uint32_t delta = 0;
     if (!ReadVarLen(data, pos, end, delta)) return TrLater("invalid variable-length delta");
-    if (delta != 0) ForgetOnsAtTick(out);
+    if (delta != 0) CloseTick(out);
     // A pathological file could push the tick past 32 bits; it stays at the end of time rather
     // than wrapping to the start of the song.
     tick = (delta > UINT32_MAX - tick) ? UINT32_MAX : tick + delta;

@@ -182,6 +182,15 @@ TEST(MidiFile, ANoteWithoutLengthIsReleasedAfterItsOn) {
        {{0, 0x80, 60, 0}, {0, 0x90, 60, 100}}},
       {"an on a tick before is not of this tick", OneTrack(On(0, 60, 100) + Off(1, 60) + On(0, 60, 90)),
        {{0, 0x90, 60, 100}, {1, 0x80, 60, 0}, {1, 0x90, 60, 90}}},
+      {"the next note written before the end of the last keeps its length",
+       OneTrack(On(0, 60, 100) + On(480, 60, 90) + Off(0, 60) + Off(480, 60)),
+       {{0, 0x90, 60, 100}, {500, 0x80, 60, 0}, {500, 0x90, 60, 90}, {1000, 0x80, 60, 0}}},
+      {"the last note ends and a note without length starts, the offs after the on",
+       OneTrack(On(0, 60, 100) + On(480, 60, 90) + Off(0, 60) + Off(0, 60)),
+       {{0, 0x90, 60, 100}, {500, 0x80, 60, 0}, {500, 0x90, 60, 90}, {500, 0x80, 60, 0}}},
+      {"a note of the track before ends nothing here",
+       File(480, {On(0, 60, 100), On(480, 60, 90) + Off(0, 60)}),
+       {{0, 0x90, 60, 100}, {500, 0x90, 60, 90}, {500, 0x80, 60, 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
