@@ -238,6 +238,8 @@ bool LoadAndPlayMidi(const std::string& path) {
   std::string error;
   if (!ParseMidiFile(path, events, tempo, key, minor, error)) {
     gStatusText = TrF("MIDI load failed: %s", Tr(error).c_str());
+    // A playlist passes over such a file at once, and the next title takes the status line.
+    DebugLog("[playback] could not load %s: %s\n", path.c_str(), error.c_str());
     return false;
   }
 

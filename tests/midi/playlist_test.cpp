@@ -173,9 +173,11 @@ TEST_F(PlaylistTest, NextAndPreviousPassOverAnEntryThatFailsToLoad) {
   gPlaylist = MakeEntries(4);
   WriteFileBytes(gPlaylist[1], "MThd");
   ASSERT_TRUE(PlayPlaylistEntry(0));
+  DebugCapture log;
   EXPECT_TRUE(StepPlaylist(1, false));
   EXPECT_EQ(gPlaylistIndex, 2);
   EXPECT_EQ(gSongPath, "song3.mid");
+  EXPECT_TRUE(log.Contains("could not load " + gPlaylist[1] + ": file too small")) << "the next title hides it";
   EXPECT_TRUE(StepPlaylist(-1, false));
   EXPECT_EQ(gPlaylistIndex, 0) << "back over the same file";
 
