@@ -158,7 +158,8 @@ static void DrawSeekBar(float now) {
   float cy = r.y + 0.62f * r.h, th = std::max(6.0f * GetUiScale(), 4.0f);
   SetGlColor(0.2f, 0.24f, 0.31f, 1.0f);
   FillRoundedRect(x0, cy - th / 2.0f, w, th, th / 2.0f, 6);
-  uint32_t position = gPlaying ? GetPlaybackPositionMs(ClockMs32()) : 0;
+  const uint32_t clock = ClockMs32();
+  uint32_t position = GetShownPlaybackPositionMs(clock);
   if (length > 0 && (gLoopStartSet || gLoopEndSet)) {
     float a = SeekBarXForTime(gLoopStartSet ? gLoopStartMs : 0, length);
     float b = SeekBarXForTime(gLoopEndSet ? gLoopEndMs : length, length);
@@ -181,8 +182,7 @@ static void DrawSeekBar(float now) {
   }
   if (length > 0) {
     RectF line{r.x, r.y, r.w, 0.42f * r.h};
-    std::string times = FormatTimeMss(position) + " / " + FormatTimeMss(length);
-    DrawUntranslated(gFontSmall, x0, line, times, 0.85f);
+    DrawUntranslated(gFontSmall, x0, line, SeekBarTimeText(clock), 0.85f);
   } else {
     RectF line{r.x, r.y, r.w, 0.42f * r.h};
     DrawTextFitted(gFontSmall, x0, r.x + r.w - (x0 - r.x), line, "No MIDI loaded", 0.6f, 0.65f, 0.72f, 1.0f);

@@ -165,6 +165,8 @@ uint32_t GetPlaybackPositionMs(uint32_t now) {
 
 uint32_t GetSongLengthMs() { return gSongEvents.empty() ? 0 : gSongEvents.back().timeMs; }
 
+uint32_t GetShownPlaybackPositionMs(uint32_t now) { return std::min(GetPlaybackPositionMs(now), GetSongLengthMs()); }
+
 void SetPlaybackSpeed(float speed) {
   float v = speed;
   if (std::isnan(v)) return;  // no speed at all: keep the one there is

@@ -72,6 +72,9 @@ void SilenceMidiOutput();
 uint32_t GetPlaybackPositionMs(uint32_t now);
 // Time of the last event, 0 when none.
 uint32_t GetSongLengthMs();
+// The song position to show at clock time now, within 0..the song's length: the clock runs on past
+// the last event until the song counts as ended, and a short song waits there a while.
+uint32_t GetShownPlaybackPositionMs(uint32_t now);
 // Changes the speed (clamped to 0.25..2.0) keeping the song position.
 void SetPlaybackSpeed(float speed);
 // 0.25 + 1.75 x clamp(fraction, 0, 1).

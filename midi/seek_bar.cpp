@@ -1,4 +1,4 @@
-// midi/seek_bar: song time to x and back on the seek bar laid out in gSeekBarRect.
+// midi/seek_bar: song time to x and back on the seek bar laid out in gSeekBarRect, and its time line.
 #include "midi/seek_bar.h"
 
 #include <algorithm>
@@ -33,6 +33,10 @@ float SeekBarXForTime(uint32_t ms, uint32_t songLengthMs) {
   if (songLengthMs == 0) return x0;
   double f = std::clamp((double)ms / songLengthMs, 0.0, 1.0);
   return x0 + (float)(width * f);
+}
+
+std::string SeekBarTimeText(uint32_t now) {
+  return FormatTimeMss(GetShownPlaybackPositionMs(now)) + " / " + FormatTimeMss(GetSongLengthMs());
 }
 
 void LayoutLoopHandles() {

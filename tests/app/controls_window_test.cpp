@@ -18,12 +18,15 @@
 #include "gfx/layout.h"
 #include "gfx/slider_panel.h"
 #include "gfx/text.h"
+#include "midi/midi_output.h"
 #include "midi/playback.h"
+#include "midi/playlist.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
+#include "tests/midi/transport_harness.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_selection.h"
 
@@ -39,6 +42,8 @@ class ControlsWindow : public RealWindow {
     ClockDriveBegin(ClockTickMs64());
   }
   void TearDown() override {
+    UnloadMidi();
+    SetMidiOutputPort(nullptr);
     ClockDriveEnd();
     ResetStudents();
     ResetStudentListView();
@@ -287,6 +292,40 @@ TEST_F(ControlsWindow, AButtonUnderTheRegisterShowsNoHover) {
   ASSERT_GT(faceWithPointerAt(faceX, faceY) - away, 8) << "the hover shows on the button's face";
   EXPECT_EQ(faceWithPointerAt((int)((left + right) / 2), (int)((top + bottom) / 2)), away);
   SaveScreenshot("controls_register_over_quiz");
+}
+
+// A song of one tick played with Repeat waits half a second at its end before it starts again, the
+// song clock running on: the seek bar's time line reads the same all through the wait.
+TEST_F(ControlsWindow, TheTimeLineOfASongOfOneTickStaysAtItsEnd) {
+  SetMidiOutputPort(RecordingOutput::Port());
+  TempDir dir;
+  WriteFileBytes(dir.File("tick.mid"), smf::File(480, {smf::On(0, 60, 100) + smf::Off(1, 60)}));
+  gPlaylist = {dir.File("tick.mid")};
+  gPlaylistRepeat = true;
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  RelayoutAll();
+  const uint32_t start = gPlayStartMs;
+  RunDrivenFrames(3);
+  ASSERT_LT(GetPlaybackPositionMs(ClockMs32()), 100u);
+  const std::vector<uint8_t> early = DrawControlsAlone();
+  RunDrivenFrames(21);
+  ASSERT_EQ(gPlayStartMs, start) << "still waiting at the end";
+  ASSERT_GE(GetPlaybackPositionMs(ClockMs32()), 400u);
+  const std::vector<uint8_t> late = DrawControlsAlone();
+  SaveScreenshot("controls_one_tick_song_waiting");
+
+  const RectF& bar = gSeekBarRect;
+  ASSERT_GT(bar.w, 100.0f);
+  int ink = 0, differ = 0;
+  for (int y = (int)bar.y; y < (int)(bar.y + 0.42f * bar.h); ++y)
+    for (int x = (int)bar.x; x < (int)(bar.x + bar.w); ++x) {
+      const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
+      ink += std::max({early[p], early[p + 1], early[p + 2]}) > 150;
+      differ += !std::equal(&early[p], &early[p] + 3, &late[p],
+                            [](uint8_t a, uint8_t b) { return std::abs(a - b) <= 2; });
+    }
+  EXPECT_GT(ink, 30) << "the time line is drawn";
+  EXPECT_EQ(differ, 0) << "the time line moved on past the song's end";
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // The playback pump: due events to the output and the display, muting, judge marks, the song's
 // tempo and beat to the metronome, the end of the song, and the run's result figures.
 #include <cmath>
+#include <set>
+#include <string>
 
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
+#include "midi/seek_bar.h"
 #include "midi/song_sound.h"
 #include "tests/midi/transport_harness.h"
 
@@ -247,6 +250,52 @@ TEST_F(TransportTest, ASongOfOneTickRepeatsNoFasterThanAShortRun) {
   for (size_t i = 1; i < starts.size(); ++i) shortest = std::min(shortest, starts[i] - starts[i - 1]);
   EXPECT_GE(shortest, 200u) << starts.size() << " starts";
   EXPECT_EQ(gStatusText, "1/1  Tick");
+}
+
+// While a song of one tick waits out its short run before it repeats, the song clock runs on past
+// its end; the transport's time line stays at the end, and the song still starts again.
+TEST_F(TransportTest, ASongOfOneTickShowsNoTimePastItsEndWhileItWaits) {
+  gPlaylist = {Write("tick.mid", File(480, {On(0, 60, 100) + Off(1, 60)}))};
+  gPlaylistRepeat = true;
+  ASSERT_TRUE(PlayPlaylistEntry(0));
+  const uint32_t firstStart = gPlayStartMs;
+  uint32_t furthest = 0, shownFurthest = 0;
+  std::set<std::string> lines;
+  for (int pass = 0; pass < 45; ++pass) {  // 720 ms of 16 ms passes, a repeat among them
+    PumpAfter(16);
+    ASSERT_TRUE(gPlaying);
+    furthest = std::max(furthest, Pos());
+    shownFurthest = std::max(shownFurthest, GetShownPlaybackPositionMs(Now()));
+    lines.insert(SeekBarTimeText(Now()));
+  }
+  EXPECT_GT(furthest, 400u) << "the song clock ran on past the end";
+  EXPECT_EQ(shownFurthest, GetSongLengthMs());
+  EXPECT_EQ(lines, std::set<std::string>{"0:00.0 / 0:00.0"});
+  EXPECT_NE(gPlayStartMs, firstStart) << "it repeats";
+}
+
+// A frame draws after its pass, on a clock a little further on: at the end of a song the time line
+// shows the song's length, not a little more, and a seek to the top shows nothing before it.
+TEST_F(TransportTest, TheTimeLineStaysWithinTheSong) {
+  struct Case {
+    const char* what;
+    uint32_t passAt, drawAfter;  // the last pass's song time, then the clock's further run to the frame
+    bool seekToTop;
+    const char* line;
+  } cases[] = {
+      {"before the end", 1890, 50, false, "0:01.9 / 0:02.0"},
+      {"past the end before its pass", 1990, 150, false, "0:02.0 / 0:02.0"},
+      {"right after a seek to the top", 1000, 0, true, "0:00.0 / 0:02.0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load("scale.mid", ScaleSong());
+    PumpAfter(c.passAt);
+    ASSERT_TRUE(gPlaying);
+    if (c.seekToTop) SeekPlayback(0);
+    Advance(c.drawAfter);
+    EXPECT_EQ(SeekBarTimeText(Now()), c.line);
+  }
 }
 
 TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
