@@ -52,14 +52,18 @@ bool ComputePatternLabelLook(const std::vector<PatternEvent>& events, int index,
   float fadeOut = age <= life ? 1.0f : 1.0f - TrailSmoothstep((age - life) / fade);
   float yStart = c.mid + Px(s, 70, 56);
   float rise = std::max(Px(s, 70, 56) - Px(s, 20, 16), 96.0f);
+  // A scale played through completes one pattern after another, each close to the one before
+  // but not to the first: counting only the labels close to this one would put every label from
+  // the third on the same row. The whole unbroken run of close labels counts, and past the last
+  // row a run starts again at the top, where the first labels have risen by then.
   int stacked = 0;
-  for (int j = 0; j < index; ++j) {
-    uint32_t d = events[(size_t)j].timeMs > ev.timeMs ? events[(size_t)j].timeMs - ev.timeMs
-                                                        : ev.timeMs - events[(size_t)j].timeMs;
-    if (d <= kStackMs) ++stacked;
+  for (int j = index - 1; j >= 0; --j) {
+    uint32_t a = events[(size_t)j].timeMs, b = events[(size_t)j + 1].timeMs;
+    if ((a > b ? a - b : b - a) > kStackMs) break;
+    ++stacked;
   }
   out->y = yStart - p * rise;
-  out->stackRows = std::min(stacked, kMaxStackRows);
+  out->stackRows = stacked % (kMaxStackRows + 1);
   float glow = 0;
   if (calm) {
     out->r = 0.95f, out->g = 0.76f, out->b = 0.23f;
