@@ -47,15 +47,34 @@ static bool UndoEarlierPlacement() {
   return any;
 }
 
-// Step 3: items past the placed count leave the progress set, unless they were really learnt.
+// A placed record holds one attempt and one pass; the student's first real attempt clears the mark
+// and zeroes the best tempo, and every pass or credit after it leaves a tempo above zero. Passes
+// with no tempo behind them, on a record tried more often than passed, are the placement's own.
+static bool HoldsOnlyPlacedPasses(const MasteryRecord& r) {
+  return !r.placed_by_source && r.passes >= 1 && r.best_bpm <= 0.0f && r.attempts > r.passes;
+}
+
+// The placement's pass, day and attempt go; the student's own tries stay as they were.
+static void TakeBackPlacedPasses(MasteryRecord& r) {
+  r.attempts -= 1;
+  r.passes = 0;
+  r.distinct_pass_days = 0;
+  r.last_pass_date.clear();
+}
+
+// Step 3: items past the placed count leave the progress set, unless they were really learnt. One
+// that an earlier placement claimed and the student has only failed since no longer claims a pass,
+// or it would still unlock, wait for review and stay out of the lessons.
 static int RemoveUnplacedProgress() {
   int removed = 0;
   for (int s = 0; s < 7; ++s) {
     std::vector<std::string> ids = ListCategoryItemIds(kPlacementSections[s]);
     for (size_t i = (size_t)std::max(gPlacementCounts[s], 0); i < ids.size(); ++i) {
       auto r = gMasteryRecords.find(ids[i]);
+      bool taken = r != gMasteryRecords.end() && HoldsOnlyPlacedPasses(r->second);
+      if (taken) TakeBackPlacedPasses(r->second);
       bool real = r != gMasteryRecords.end() && !r->second.placed_by_source && r->second.passes >= 1;
-      if (!real && gCompletedItems.erase(ids[i])) ++removed;
+      if ((!real && gCompletedItems.erase(ids[i])) || taken) ++removed;
     }
   }
   return removed;

@@ -67,3 +67,50 @@ TEST_F(Placement, ApplyingKeepsRealProgressAndASecondPlacementUndoesTheFirst) {
   EXPECT_EQ(gMasteryRecords["scales8"].passes, 1);
   EXPECT_FALSE(IsPlacementPromptAvailable());
 }
+
+TEST_F(Placement, ALowerPlacementTakesBackWhatTheFirstClaimedButKeepsRealPasses) {
+  ASSERT_EQ(Attempt("scales8", Run(10, 10)), 1) << "a real pass before any placement";
+  EXPECT_EQ(Counts({2, 3, 3, 2, 0}), (std::vector<int>{10, 10, 3, 10, 10, 8, 10}));
+  ASSERT_EQ(ApplyPlacement(), 61 - 1);
+
+  // Placed items tried for real: two failed (a sight item carries a pass date), one passed.
+  ASSERT_EQ(Attempt("scales5", Run(10, 2)), 0);
+  ASSERT_EQ(Attempt("sight5", Run(10, 2)), 0);
+  ASSERT_EQ(Attempt("scales1", Run(10, 10)), 1);
+  EXPECT_EQ(gCompletedItems.count("scales5"), 1u) << "still placed until a placement says otherwise";
+
+  EXPECT_EQ(Counts({0, 1, 0, 0, 0}), (std::vector<int>{3, 3, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(ApplyPlacement(), 3 + 2 + 1) << "scales1 has real practice and is not placed again";
+  for (int reload = 0; reload < 2; ++reload) {
+    SCOPED_TRACE(reload ? "read back from the files" : "in memory");
+    for (const char* id : {"scales5", "sight5"}) {
+      SCOPED_TRACE(id);
+      const LibraryItem* item = FindLibraryItem(id);
+      ASSERT_NE(item, nullptr);
+      EXPECT_EQ(gCompletedItems.count(id), 0u);
+      EXPECT_FALSE(IsItemComplete(*item));
+      EXPECT_FALSE(IsItemMastered(*item));
+      const MasteryRecord& r = gMasteryRecords[id];
+      EXPECT_EQ(r.passes, 0) << "the only pass was the first placement's";
+      EXPECT_EQ(r.distinct_pass_days, 0);
+      EXPECT_EQ(r.last_pass_date, "");
+      EXPECT_FALSE(r.placed_by_source);
+      EXPECT_EQ(r.attempts, 1) << "the one real try stays, the placement's goes";
+      EXPECT_EQ(r.last_attempt_date, "2024-05-10");
+      EXPECT_FLOAT_EQ(r.latest_accuracy, 0.2f);
+    }
+    std::vector<std::string> pending;
+    for (const PendingSyllabusItem& p : PendingSyllabusItems()) pending.push_back(p.id);
+    EXPECT_TRUE(ContainsId(pending, "scales5")) << "to be learnt again";
+    EXPECT_TRUE(ContainsId(pending, "sight5"));
+    EXPECT_FALSE(ContainsId(BuildLessonBlocks("2024-05-30"), "sight5")) << "nothing to review";
+
+    // Real passes stay: one made before the placements, one made on a placed item.
+    EXPECT_EQ(gMasteryRecords["scales8"].passes, 1);
+    EXPECT_EQ(gMasteryRecords["scales8"].last_pass_date, "2024-05-10");
+    EXPECT_EQ(gMasteryRecords["scales1"].passes, 2);
+    EXPECT_TRUE(gMasteryRecords["scales1"].latest_passed);
+    EXPECT_TRUE(IsItemComplete(*FindLibraryItem("scales1")));
+    OnStudentChanged();
+  }
+}
