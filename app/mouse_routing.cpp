@@ -272,8 +272,8 @@ void HandleRightButtonDown(int, int, uint64_t) {}
 void HandleMouseWheel(int delta, int x, int y, uint64_t) {
   if (gPlacementPromptOpen) return;
   // A card over the list uses the turn up, as it would a press.
-  if (StartScreenMouseWheel(x, y, delta) || ClassroomPanelsWheel(x, y, delta) || PerformanceNoteAt(x, y) >= 0 ||
-      ScrollLearningList(delta))
+  if (DevicePickersWheel(x, y, delta) || StartScreenMouseWheel(x, y, delta) || ClassroomPanelsWheel(x, y, delta) ||
+      PerformanceNoteAt(x, y) >= 0 || ScrollLearningList(delta))
     return;
   if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
   PlaceMetronomePanel();

@@ -1,4 +1,4 @@
-// gfx/widgets_draw: the shared looks of panels, buttons and slider tracks.
+// gfx/widgets_draw: the shared looks of panels, buttons, slider tracks and scroll strips.
 #include "gfx/widgets_draw.h"
 
 #include <GL/gl.h>
@@ -68,6 +68,15 @@ void DrawSliderTrack(const RectF& r, float inset, float fraction, float red, flo
   float knob = std::max(7.0f * GetUiScale(), 6.0f);
   SetGlColor(0.95f, 0.96f, 0.98f, 1.0f);
   FillCircle(x0 + w * f, cy, knob);
+}
+
+void DrawScrollStrip(float x, float top, float bottom, float thumbH, float fraction, bool wide) {
+  float width = wide ? 4.0f : 2.0f;
+  SetGlColor(0.42f, 0.5f, 0.64f, 0.7f);
+  FillRoundedRect(x - width / 2.0f, top, width, bottom - top, width / 2.0f, 4);
+  float y = top + std::clamp(fraction, 0.0f, 1.0f) * (bottom - top - thumbH);
+  SetGlColor(0.75f, 0.85f, 1.0f, 0.95f);
+  FillRoundedRect(x - width, y, 2.0f * width, thumbH, width, 4);
 }
 
 void DrawTextMiddle(UiFont font, float x, const RectF& box, const std::string& text, float r, float g, float b,

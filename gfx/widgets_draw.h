@@ -1,5 +1,6 @@
 // gfx/widgets_draw: the few looks every small control of the main window shares: a panel box, a
-// button with its label or icon, a horizontal slider track with its knob, and text placed in a box.
+// button with its label or icon, a horizontal slider track with its knob, a list's scroll strip,
+// and text placed in a box.
 // Colours pass through the global draw alpha; nothing here changes GL state it does not restore.
 #pragma once
 #include <string>
@@ -26,6 +27,9 @@ void DrawPanelBox(const RectF& r, float alpha);
 void DrawButton(const RectF& r, const std::string& label, const ButtonLook& look);
 // A track across r at its vertical centre, filled up to fraction, with a round knob there.
 void DrawSliderTrack(const RectF& r, float inset, float fraction, float red, float green, float blue);
+// A thin upright scroll strip centred on x from top to bottom, its thumb thumbH high at fraction
+// 0..1 of the way down; twice as wide while the pointer holds it.
+void DrawScrollStrip(float x, float top, float bottom, float thumbH, float fraction, bool wide);
 // Text with its left edge at x, centred vertically on the box's middle line.
 void DrawTextMiddle(UiFont font, float x, const RectF& box, const std::string& text, float r, float g, float b,
                     float a);

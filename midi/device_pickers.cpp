@@ -3,6 +3,7 @@
 #include "midi/device_pickers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "app/base/app_clock.h"
@@ -33,6 +34,8 @@ static uint64_t gDefaultEndpointAskedMs = 0;    // GetMonotonicMs of that questi
 static bool gDefaultEndpointAsked = false;      // it has been asked in this run
 static std::vector<std::string> gMidiNamesShown;   // the open MIDI list's rows as last shown
 static std::vector<std::string> gAudioNamesShown;  // the open audio-out list's ports as last shown
+static int gMidiFirstRow = 0;    // the MIDI list's first row shown when not all fit
+static int gAudioFirstRow = 0;   // the audio-out list's first row shown when not all fit
 
 // ---- internal helpers ----
 static bool StartScreenShown(float now) { return gStartScreenShownHook && gStartScreenShownHook(now); }
@@ -41,8 +44,9 @@ static bool LanguageListOpen() { return (gStartOpenLists & kStartListLanguage) !
 
 static bool Inside(const RectF& r, float x, float y) { return r.x <= x && x <= r.x + r.w && r.y <= y && y <= r.y + r.h; }
 
-// A header `steps` rows above the language row, with its list of `rows` rows opening upward.
-static void StackedLayout(int steps, int rows, PickerLayout* out) {
+// A header `steps` rows above the language row, with its list of `rows` rows opening upward,
+// scrolled to `first` where not all fit.
+static void StackedLayout(int steps, int rows, int first, PickerLayout* out) {
   float s = 1.0f;
   RectF row{-10000.0f, -10000.0f, 0.0f, 0.0f};
   if (gStartScreenRowHook) gStartScreenRowHook(&s, &row);
@@ -58,7 +62,14 @@ static void StackedLayout(int steps, int rows, PickerLayout* out) {
   if (width > upper) width = upper;
   // An empty list shows its message on two lines, so the promise that a keyboard connects on its
   // own is not cut off.
-  float height = (float)(l.rows > 0 ? l.rows : 2) * l.rowH + 2.0f * l.pad;
+  const int lines = l.rows > 0 ? l.rows : 2;
+  // A list held at the top margin would run on past the window's foot (forty JACK ports do),
+  // where its last rows could be neither seen nor pressed: it shows the rows that fit between the
+  // two margins, at least one, and scrolls.
+  const int fit = (int)std::floor(((float)gClientHeight - 16.0f - 2.0f * l.pad) / l.rowH);
+  l.shown = std::clamp(fit, 1, lines);
+  l.first = std::clamp(first, 0, lines - l.shown);
+  float height = (float)l.shown * l.rowH + 2.0f * l.pad;
   l.list = {l.header.x, std::max(8.0f, l.header.y - l.pad - height), width, height};
   *out = l;
 }
@@ -72,6 +83,7 @@ static std::vector<std::string> CurrentNames(bool input) {
 
 static void SetMidiListOpen(bool open, float now) {
   if (open) gMidiNamesShown = CurrentNames(true);
+  if (open && !gMidiPickerOpen) gMidiFirstRow = 0;
   if (gMidiPickerOpen == open) return;
   gMidiPickerOpen = open;
   SetStartListOpen(kStartListMidi, open, now);
@@ -79,9 +91,20 @@ static void SetMidiListOpen(bool open, float now) {
 
 static void SetAudioListOpen(bool open, float now) {
   if (open) gAudioNamesShown = CurrentNames(false);
+  if (open && !gAudioOutPickerOpen) gAudioFirstRow = 0;
   if (gAudioOutPickerOpen == open) return;
   gAudioOutPickerOpen = open;
   SetStartListOpen(kStartListAudioOut, open, now);
+}
+
+// An open list as it was drawn: the press is read against the rows as shown (a list that opens
+// upward would otherwise move them under the pointer when a device comes or goes), scrolled as
+// they were.
+static void OpenListLayout(bool midi, PickerLayout* out) {
+  if (midi)
+    StackedLayout(1, (int)gMidiNamesShown.size(), gMidiFirstRow, out);
+  else
+    StackedLayout(2, (int)gAudioNamesShown.size() + 2, gAudioFirstRow, out);
 }
 
 // The press on an open list: a row acts and closes it, the rest of the list keeps it, anywhere
@@ -96,21 +119,24 @@ static bool PressOnOpenList(const PickerLayout& l, float x, float y, float now, 
 }
 
 // ---- public functions: layout ----
-void ComputeMidiPickerLayout(PickerLayout* out) { StackedLayout(1, CountMidiInputDevices(), out); }
+void ComputeMidiPickerLayout(PickerLayout* out) { StackedLayout(1, CountMidiInputDevices(), gMidiFirstRow, out); }
 
-void ComputeAudioOutLayout(PickerLayout* out) { StackedLayout(2, CountMidiOutputDevices() + 2, out); }
+void ComputeAudioOutLayout(PickerLayout* out) {
+  StackedLayout(2, CountMidiOutputDevices() + 2, gAudioFirstRow, out);
+}
 
 void NotePickerRowsShown(bool midi, const std::vector<std::string>& names) {
   (midi ? gMidiNamesShown : gAudioNamesShown) = names;
 }
 
 RectF PickerRowRect(const PickerLayout& l, int row) {
-  return {l.list.x + l.pad / 2.0f, l.list.y + l.pad + (float)row * l.rowH, l.list.w - l.pad, l.rowH};
+  if (row < l.first || row >= l.first + l.shown) return kHiddenRect;
+  return {l.list.x + l.pad / 2.0f, l.list.y + l.pad + (float)(row - l.first) * l.rowH, l.list.w - l.pad, l.rowH};
 }
 
 int PickerRowAt(const PickerLayout& l, float x, float y) {
   // An empty list still shows one line (its message), and a press there counts as on a row.
-  for (int i = 0; i < std::max(l.rows, 1); ++i)
+  for (int i = l.first; i < std::min(l.first + l.shown, std::max(l.rows, 1)); ++i)
     if (Inside(PickerRowRect(l, i), x, y)) return i;
   return -1;
 }
@@ -126,10 +152,9 @@ bool ClickMidiInputPanel(int xi, int yi) {
     SetMidiListOpen(true, now);
     return true;
   }
-  // The press is read against the rows as shown (a list that opens upward would otherwise move
-  // them under the pointer when a device comes or goes), and the devices are counted again: a row
-  // whose keyboard went away (or whose place another took) with the list open only closes it.
-  StackedLayout(1, (int)gMidiNamesShown.size(), &l);
+  // The devices are counted again: a row whose keyboard went away (or whose place another took)
+  // with the list open only closes it.
+  OpenListLayout(true, &l);
   return PressOnOpenList(l, x, y, now, SetMidiListOpen, [&](int row) {
     if (row < (int)gMidiNamesShown.size() && row < CountMidiInputDevices() &&
         MidiInDeviceName(row) == gMidiNamesShown[(size_t)row])
@@ -147,7 +172,7 @@ bool ClickAudioOutPanel(int xi, int yi) {
     SetAudioListOpen(true, now);
     return true;
   }
-  StackedLayout(2, (int)gAudioNamesShown.size() + 2, &l);
+  OpenListLayout(false, &l);
   int shownPorts = (int)gAudioNamesShown.size();
   return PressOnOpenList(l, x, y, now, SetAudioListOpen, [&](int row) {
     if (row == shownPorts + 1) {
@@ -179,6 +204,22 @@ bool HitAudioOutPanel(int xi, int yi) {
   if (!Inside(above, (float)xi, (float)yi)) return false;
   EndStartScreenAtOnce(now);
   if (gPlacementQuizRequestHook) gPlacementQuizRequestHook();
+  return true;
+}
+
+bool DevicePickersWheel(int xi, int yi, int delta) {
+  if (!(gMidiPickerOpen || gAudioOutPickerOpen) || !StartScreenShown(GetAppSeconds()) || LanguageListOpen())
+    return false;
+  const bool midi = gMidiPickerOpen;
+  PickerLayout l;
+  OpenListLayout(midi, &l);
+  if (!Inside(l.list, (float)xi, (float)yi)) return false;
+  int rows = delta / 120;   // a notch up shows earlier rows
+  if (rows == 0 && delta != 0) rows = delta > 0 ? 1 : -1;
+  int& first = midi ? gMidiFirstRow : gAudioFirstRow;
+  first = l.first - rows;
+  OpenListLayout(midi, &l);
+  first = l.first;   // kept within what the list can scroll
   return true;
 }
 
@@ -236,4 +277,5 @@ void ResetDevicePickers() {
   gDefaultEndpointAsked = false;
   gMidiNamesShown.clear();
   gAudioNamesShown.clear();
+  gMidiFirstRow = gAudioFirstRow = 0;
 }

@@ -2,6 +2,7 @@
 // row every start-screen row is drawn with.
 //
 // Each panel is a one-line header above the start screen's language row that opens a list upward.
+// A list taller than the window shows the rows that fit and the wheel scrolls it.
 // The panels stand on a floor below the start screen, so what they need of it (whether it shows,
 // where its language row is, the placement quiz) comes through hooks the shell connects; unset,
 // the start screen counts as hidden. An open list pauses the start screen's clock through
@@ -35,14 +36,16 @@ struct PickerLayout {
   float pad = 8.0f;
   float rowH = 20.0f;
   int rows = 0;     // rows of the list as counted now
+  int first = 0;    // the first row shown
+  int shown = 0;    // rows shown: all of them, or those that fit in the window
 };
 // The MIDI panel: one step above the language row, one row per input device.
 void ComputeMidiPickerLayout(PickerLayout* out);
 // The AUDIO OUT panel: one step above the MIDI header; the synthesiser, each port, the settings.
 void ComputeAudioOutLayout(PickerLayout* out);
-// Row i of a layout's list.
+// Row i of a layout's list; kHiddenRect for a row scrolled out of sight.
 RectF PickerRowRect(const PickerLayout& layout, int row);
-// The row of the list under (x, y), -1 between or outside rows.
+// The row of the list under (x, y), -1 between or outside the rows shown.
 int PickerRowAt(const PickerLayout& layout, float x, float y);
 // The device names an open list shows this frame (the drawing tells it); a press is read against
 // these rows, so a device that comes or goes with the list open cannot change what a row picks.
@@ -58,6 +61,8 @@ bool ClickAudioOutPanel(int x, int y);
 // A press on the row one step above the AUDIO OUT header, while no list is open and the quiz's
 // prompt can be shown: ends the start screen at once and asks for the placement quiz.
 bool HitAudioOutPanel(int x, int y);
+// The wheel over an open list (taken): where not all its rows fit, a notch up shows earlier ones.
+bool DevicePickersWheel(int x, int y, int delta);
 // Closes whichever device list is open, ending its pause of the start screen.
 void CloseDevicePickers(float now);
 
@@ -75,7 +80,7 @@ std::string AudioOutRowText(int row, int portCount);
 // for this run anyway).
 bool SwitchMidiOutput(int device, const std::string& name);
 
-// Puts the pickers' state back (lists closed, no cached name, hooks kept).
+// Puts the pickers' state back (lists closed and scrolled to the top, no cached name, hooks kept).
 void ResetDevicePickers();
 
 // ---- drawing ----

@@ -12,6 +12,7 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "midi/device_pickers.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output_device.h"
@@ -37,12 +38,22 @@ static void DrawPanelHeader(const PickerLayout& l, const char* label, const std:
   DrawPickerRow(PanelFont(), l.header, l.scale, label, value, alpha);
 }
 
-static void DrawListFrame(const PickerLayout& l, float alpha) {
+// The list's box; a list with rows out of sight has the scale list's strip at its right end,
+// inside the rows' text margin, with its thumb where the rows shown stand among all of them.
+static void DrawListFrame(const PickerLayout& l, int lines, float alpha) {
   float radius = std::max(10.0f * l.scale, 8.0f);
   SetGlColor(0.03f, 0.05f, 0.09f, 0.9f * alpha);
   FillRoundedRect(l.list.x, l.list.y, l.list.w, l.list.h, radius, 12);
   SetGlColor(1.0f, 1.0f, 1.0f, 0.14f * alpha);
   StrokeRoundedRect(l.list.x + 0.5f, l.list.y + 0.5f, l.list.w - 1.0f, l.list.h - 1.0f, radius, 12);
+  if (l.shown >= lines) return;
+  float top = l.list.y + l.pad, bottom = l.list.y + l.list.h - l.pad;
+  float thumb = std::max((bottom - top) * (float)l.shown / (float)lines, 14.0f);
+  float saved;
+  PushDrawAlpha(&saved, gDrawAlpha * alpha);
+  DrawScrollStrip(l.list.x + l.list.w - l.pad / 2.0f - std::max(5.0f * l.scale, 4.0f), top, bottom, thumb,
+                  (float)l.first / (float)(lines - l.shown), false);
+  PopDrawAlpha(&saved);
 }
 
 // One list row; the text is drawn as given (device names are not the program's words to translate).
@@ -72,7 +83,7 @@ static void DrawListRow(const PickerLayout& l, int row, const std::string& text,
 static void DrawMidiList(float a) {
   PickerLayout l;
   ComputeMidiPickerLayout(&l);
-  DrawListFrame(l, a);
+  DrawListFrame(l, l.rows > 0 ? l.rows : 2, a);
   if (l.rows == 0) {
     NotePickerRowsShown(true, {});
     const RectF row = PickerRowRect(l, 0);
@@ -83,24 +94,27 @@ static void DrawMidiList(float a) {
       ScopedTrSuppress translated;  // the message is in the UI language already
       lines = WrapTextToWidth(PanelFont(), message, 15.0f, room, 2);
     }
-    for (size_t i = 0; i < lines.size(); ++i) DrawListRow(l, (int)i, lines[i], false, a);
+    for (int i = l.first; i < std::min(l.first + l.shown, (int)lines.size()); ++i)
+      DrawListRow(l, i, lines[(size_t)i], false, a);
     return;
   }
+  // Every name is noted, the rows scrolled out of sight too: a press after the wheel is read
+  // against them.
   std::vector<std::string> names;
-  for (int i = 0; i < l.rows; ++i) {
-    names.push_back(MidiInDeviceName(i));
-    DrawListRow(l, i, names.back(), gMidiInOpen && (int)gMidiInDeviceIndex == i, a);
-  }
+  for (int i = 0; i < l.rows; ++i) names.push_back(MidiInDeviceName(i));
+  for (int i = l.first; i < l.first + l.shown; ++i)
+    DrawListRow(l, i, names[(size_t)i], gMidiInOpen && (int)gMidiInDeviceIndex == i, a);
   NotePickerRowsShown(true, names);
 }
 
 static void DrawAudioOutList(const PickerLayout& l, float a) {
-  DrawListFrame(l, a);
+  DrawListFrame(l, l.rows, a);
   int ports = l.rows - 2;
   std::vector<std::string> names;
   for (int row = 0; row < l.rows; ++row) {
     std::string text = AudioOutRowText(row, ports);
     if (row >= 1 && row <= ports) names.push_back(text);
+    if (row < l.first || row >= l.first + l.shown) continue;
     bool chosen = row == 0 ? gMidiOutName.empty()
                            : row <= ports && strcasecmp(text.c_str(), gMidiOutName.c_str()) == 0;
     DrawListRow(l, row, text, chosen, a);

@@ -29,16 +29,11 @@ static const char* CurrentFilterLabel() {
   return kScaleFilterTabs[kFilterTabCount - 1].label;
 }
 
-static void DrawScrollStrip(const ScaleListLayout& L, bool hovered) {
+static void DrawListScrollStrip(const ScaleListLayout& L, bool hovered) {
   int n = VisibleScaleCount();
-  float width = hovered || gScaleListDragging ? 4.0f : 2.0f;
-  SetGlColor(0.42f, 0.5f, 0.64f, 0.7f);
-  FillRoundedRect(L.stripX - width / 2.0f, L.stripTop, width, L.stripBottom - L.stripTop, width / 2.0f, 4);
   float t = n > 1 ? Clamp01(gScaleListScroll / (float)(n - 1)) : 0.0f;
   float thumb = std::max((L.stripBottom - L.stripTop) / (float)std::max(n, 1), 14.0f);
-  float y = L.stripTop + t * (L.stripBottom - L.stripTop - thumb);
-  SetGlColor(0.75f, 0.85f, 1.0f, 0.95f);
-  FillRoundedRect(L.stripX - width, y, 2.0f * width, thumb, width, 4);
+  DrawScrollStrip(L.stripX, L.stripTop, L.stripBottom, thumb, t, hovered || gScaleListDragging);
 }
 
 // The list and its strip stand in a column left of the staff panel, as tall as the panel, and the
@@ -108,7 +103,7 @@ void DrawFilterPanel() {
   ScaleListLayout L = LayoutFilterTabs();
   if (L.valid && IsFilterPanelEnabled()) {
     if (overlay) DrawOverlayListRows(L);
-    DrawScrollStrip(L, HoverFilterTabs(gMouseX, gMouseY));
+    DrawListScrollStrip(L, HoverFilterTabs(gMouseX, gMouseY));
   }
   PopDrawAlpha(&saved);
 

@@ -292,6 +292,67 @@ TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
   SetMidiOutDriver(nullptr);
 }
 
+// Forty keyboards, in a maximised window and in the smallest one: the MIDI list keeps inside the
+// window with its rows drawn there, the wheel turned over it through the window procedure brings
+// the last keyboard's row into view, and a press on that row opens that keyboard.
+TEST_F(StartScreenWindow, ALongKeyboardListScrollsUnderTheWheelAndAPressPicksTheRowShown) {
+  gInDevices.clear();
+  for (int i = 1; i <= 40; ++i) gInDevices.push_back({"Keys " + std::to_string(i), 0});
+  gPorts = {{"Port A", true}};
+  SetMidiInDriver(&kInDriver);
+  SetMidiOutDriver(&kOutDriver);
+  ConnectFloors();
+  RunUntil(1.0f);
+  for (const auto& [w, h] : {std::pair{1440, 920}, std::pair{640, 480}}) {
+    SCOPED_TRACE(testing::Message() << w << " x " << h);
+    WindowSetClientSize(w, h);
+    for (int i = 0; i < 100 && (gClientWidth != w || gClientHeight != h); ++i) {
+      DrainMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(gClientHeight, h);
+    SetProjection2D();
+    PickerLayout l;
+    ComputeMidiPickerLayout(&l);
+    Press(l.header.x + l.header.w / 2, l.header.y + l.header.h / 2);
+    ASSERT_TRUE(gMidiPickerOpen);
+    RunUntil(GetAppSeconds() - start_ + 1.0f);
+    const std::string size = std::to_string(w);
+    Shot("start_screen_midi_list_long_" + size + ".png");
+    ComputeMidiPickerLayout(&l);
+    ASSERT_LE(l.list.y + l.list.h, (float)h) << "the list runs past the window's foot";
+    for (int row : {l.first, l.first + l.shown - 1}) {
+      RectF r = PickerRowRect(l, row);
+      EXPECT_TRUE(Ink(r.x + 8, r.y + 3, r.x + r.w / 2, r.y + r.h - 3, 150)) << "row " << row;
+    }
+    const float cx = l.list.x + l.list.w / 2, cy = l.list.y + l.list.h / 2;
+    for (int i = 0; i < 60 && l.first + l.shown < 40; ++i) {
+      SendAppMessage(kMsgMouseWheel, (uint64_t)(int64_t)-120, MakePointParam((int)cx, (int)cy));
+      ComputeMidiPickerLayout(&l);
+    }
+    ASSERT_EQ(l.first + l.shown, 40) << "the wheel did not bring the last keyboard into view";
+    RunUntil(GetAppSeconds() - start_ + 0.5f);
+    Shot("start_screen_midi_list_long_end_" + size + ".png");
+    RectF last = PickerRowRect(l, 39);
+    ASSERT_LE(last.y + last.h, (float)h);
+    EXPECT_TRUE(Ink(last.x + 8, last.y + 3, last.x + last.w / 2, last.y + last.h - 3, 150));
+    Press(last.x + last.w / 2, last.y + last.h / 2);
+    EXPECT_FALSE(gMidiPickerOpen);
+    EXPECT_EQ(gMidiInName, "Keys 40");
+    CloseMidiInput();
+  }
+  // The sound-output list at the smallest size, for a look at its rows.
+  PickerLayout a;
+  ComputeAudioOutLayout(&a);
+  Press(a.header.x + a.header.w / 2, a.header.y + a.header.h / 2);
+  ASSERT_TRUE(gAudioOutPickerOpen);
+  RunUntil(GetAppSeconds() - start_ + 0.5f);
+  Shot("start_screen_audio_out_list_640.png");
+  Press(a.list.x + a.list.w + 40, a.list.y + 4);
+  SetMidiInDriver(nullptr);
+  SetMidiOutDriver(nullptr);
+}
+
 // A translated label ("AUDIO-AUSGANG", "Умный старт") widens the shared label column; the rows
 // grow with it, so each value still shows whole beside its colon.
 TEST_F(StartScreenWindow, TranslatedPickerLabelsLeaveTheValuesWhole) {

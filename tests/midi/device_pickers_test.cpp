@@ -24,11 +24,13 @@ bool gShown = true;          // the start screen the hooks report
 bool gQuizAvailable = false;
 int gQuizRequests = 0;
 const RectF kLanguageRow{20.0f, 800.0f, 270.0f, 36.0f};
+float gRowScale = 1.0f;      // the start screen's scale and language row the hooks report
+RectF gLanguageRow = kLanguageRow;
 
 bool Shown(float) { return gShown; }
 void Row(float* scale, RectF* row) {
-  *scale = 1.0f;
-  *row = kLanguageRow;
+  *scale = gRowScale;
+  *row = gLanguageRow;
 }
 bool QuizAvailable() { return gQuizAvailable; }
 void RequestQuiz() { ++gQuizRequests; }
@@ -42,6 +44,8 @@ class DevicePickers : public OutputDevice {
     gClientWidth = 1440;
     gClientHeight = 920;
     gShown = true;
+    gRowScale = 1.0f;
+    gLanguageRow = kLanguageRow;
     gQuizAvailable = false;
     gQuizRequests = 0;
     gStartScreenShownHook = Shown;
@@ -105,6 +109,90 @@ TEST_F(DevicePickers, HeadersStackAboveTheLanguageRowAndListsOpenUpward) {
     EXPECT_EQ(PickerRowAt(m, r.x + 2, r.y + r.h / 2), i);
   }
   EXPECT_EQ(PickerRowAt(m, m.list.x + 1, m.list.y + 1), -1);
+}
+
+// Forty keyboards (JACK or ALSA ports) make a list taller than the window. It keeps inside the
+// window at the start screen's own sizes, the wheel over it brings every row into view, and a
+// press picks the row drawn under the pointer after the wheel.
+TEST_F(DevicePickers, AListTallerThanTheWindowScrollsAndAPressPicksTheRowShownThere) {
+  for (int i = 1; i <= 40; ++i) gInDevices.push_back({"Keys " + std::to_string(i), 0});
+  struct Case {
+    int width, height;
+    float scale;
+    RectF languageRow;
+  } cases[] = {
+      {1440, 920, 1.0f, {16.0f, 868.0f, 270.0f, 36.0f}},  // the start screen's row in a maximised window
+      {640, 480, 0.75f, {14.0f, 438.0f, 202.5f, 28.0f}},  // and in the smallest window
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.height);
+    gClientWidth = c.width;
+    gClientHeight = c.height;
+    gRowScale = c.scale;
+    gLanguageRow = c.languageRow;
+    CloseMidiInput();
+    Press(ClickMidiInputPanel, Midi().header);
+    ASSERT_TRUE(gMidiPickerOpen);
+    PickerLayout l = Midi();
+    EXPECT_EQ(l.first, 0) << "the list opens at its first row";
+    EXPECT_GE(l.list.y, 0.0f);
+    EXPECT_LE(l.list.y + l.list.h, (float)c.height) << "the list's foot is inside the window";
+    const int cx = (int)(l.list.x + l.list.w / 2), cy = (int)(l.list.y + l.list.h / 2);
+    EXPECT_FALSE(DevicePickersWheel((int)(l.list.x + l.list.w + 20), cy, -120)) << "beside the list";
+    // Turned down a notch at a time, the wheel brings the last keyboard into view and stops there.
+    int notches = 0;
+    for (; notches < 60 && PickerRowRect(Midi(), 39).w <= 0.0f; ++notches) EXPECT_TRUE(DevicePickersWheel(cx, cy, -120));
+    ASSERT_LT(notches, 60) << "the last keyboard never came into view";
+    EXPECT_GT(notches, 0);
+    const int lastFirst = Midi().first;
+    EXPECT_TRUE(DevicePickersWheel(cx, cy, -360));
+    EXPECT_EQ(Midi().first, lastFirst) << "no further than the last row";
+    EXPECT_TRUE(DevicePickersWheel(cx, cy, 120));
+    l = Midi();
+    EXPECT_EQ(l.first, lastFirst - 1) << "a notch up shows the row before";
+    // Each row in view stands inside the window and is hit where it is drawn; a row scrolled out
+    // of view is hit nowhere.
+    int inView = 0;
+    for (int row = 0; row < 40; ++row) {
+      RectF r = PickerRowRect(l, row);
+      if (r.w <= 0.0f) {
+        EXPECT_TRUE(row < l.first || row >= l.first + l.shown) << row;
+        continue;
+      }
+      ++inView;
+      EXPECT_GE(r.y, l.list.y) << row;
+      EXPECT_LE(r.y + r.h, (float)c.height) << row;
+      EXPECT_EQ(PickerRowAt(l, r.x + 2, r.y + r.h / 2), row);
+    }
+    EXPECT_EQ(inView, l.shown);
+    // A press on the lowest row in view opens the keyboard shown there.
+    const int lowest = l.first + l.shown - 1;
+    Press(ClickMidiInputPanel, PickerRowRect(l, lowest));
+    EXPECT_FALSE(gMidiPickerOpen);
+    ASSERT_TRUE(gMidiInOpen);
+    EXPECT_EQ(gMidiInName, "Keys " + std::to_string(lowest + 1));
+    // Opened again, the list starts at its top.
+    Press(ClickMidiInputPanel, Midi().header);
+    EXPECT_EQ(Midi().first, 0);
+    EXPECT_TRUE(ClickMidiInputPanel((int)(Midi().list.x + Midi().list.w + 20), cy));
+    EXPECT_FALSE(gMidiPickerOpen);
+  }
+  // The sound-output list the same way: its last port is saved from the row shown, and its last
+  // row, the sound settings, comes into view too.
+  gPorts.clear();
+  for (int i = 1; i <= 40; ++i) gPorts.push_back({"Port " + std::to_string(i), true});
+  Press(ClickAudioOutPanel, Audio().header);
+  ASSERT_TRUE(gAudioOutPickerOpen);
+  PickerLayout a = Audio();
+  EXPECT_LE(a.list.y + a.list.h, (float)gClientHeight);
+  for (int i = 0; i < 60 && PickerRowRect(Audio(), 41).w <= 0.0f; ++i)
+    DevicePickersWheel((int)(a.list.x + a.list.w / 2), (int)(a.list.y + a.list.h / 2), -120);
+  a = Audio();
+  ASSERT_GT(PickerRowRect(a, 41).w, 0.0f) << "the settings row came into view";
+  EXPECT_LE(PickerRowRect(a, 41).y + PickerRowRect(a, 41).h, (float)gClientHeight);
+  Press(ClickAudioOutPanel, PickerRowRect(a, 40));
+  EXPECT_EQ(Saved(), "Port 40");
+  EXPECT_EQ(gMidiOutOpenName, "Port 40");
 }
 
 TEST_F(DevicePickers, ListsOpenCloseAndPauseTheStartScreen) {
