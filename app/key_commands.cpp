@@ -50,9 +50,10 @@ static bool GridHasKeyboard() {
 }
 
 // Backspace clears earned cells only of a grid the user sees and can point at: not behind the
-// learning screen, the lane of practice mode, the learning overlay or a hidden strip, where the
-// grid's cells still lie under the pointer though nothing of them shows.
-static bool GridOnScreen() { return IsPracticeStripShown() && !gLibraryOpen; }
+// learning screen, the lane of practice mode, the learning overlay, a hidden strip or an open
+// classroom panel, where the grid's cells still lie under the pointer though nothing of them shows
+// or takes a press.
+static bool GridOnScreen() { return IsPracticeStripShown() && !gLibraryOpen && !IsClassroomPanelOpen(); }
 
 // Shift or Ctrl + Backspace over a grid cell: every earned cell of that scale (Shift) or of that key
 // in the seven shown scales (Ctrl). True when the key was used, also when nothing was earned.

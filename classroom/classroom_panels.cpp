@@ -23,6 +23,8 @@ bool ClassroomPanelHasKeyboard() {
          AttendancePanelHasKeyboard();
 }
 
+bool IsClassroomPanelOpen() { return gInstitutionPanelOpen || gAttendanceViewOpen || gAttendancePanelOpen; }
+
 bool ClassroomPanelsMouseDown(int x, int y) {
   return InstitutionPanelOnClick(x, y) || AttendanceViewOnClick(x, y) || AttendancePanelOnClick(x, y);
 }
@@ -30,8 +32,9 @@ bool ClassroomPanelsMouseDown(int x, int y) {
 bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl) {
   if (virtualKey == kKeyEscape && (InstitutionPanelOnEscape() || AttendanceViewOnEscape())) return true;
   if (AttendancePanelOnKeyDown(virtualKey, shift, ctrl)) return true;
-  // The entries take their text as characters; the key-down must not also act as a command.
-  return ClassroomPanelHasKeyboard();
+  // The entries take their text as characters, and the view behind an open panel is neither seen
+  // nor pointed at: no key-down may act as one of its commands (F12 and Alt+F4 come before this).
+  return IsClassroomPanelOpen();
 }
 
 bool ClassroomPanelsWheel(int x, int y, int wheelDelta) {

@@ -7,13 +7,16 @@
 void DrawClassroomPanels(float elapsedSeconds);
 // Some classroom entry, the rename field or a note has the keyboard: every key-down ends there.
 bool ClassroomPanelHasKeyboard();
+// One of the panels is open. Each takes every press, so the views behind it are out of reach of
+// the keys as well.
+bool IsClassroomPanelOpen();
 
 // ---- input, in the window procedure's order ----
 // A press: the institution panel, the class view, then the register; each takes every press while
 // open (a press outside closes it).
 bool ClassroomPanelsMouseDown(int x, int y);
 // Escape undoes one layer of the institution panel or the class view; then the register's rename
-// field or note takes the key; while any classroom entry has the keyboard every key ends here.
+// field or note takes the key; while any panel is open every key ends here.
 bool ClassroomPanelsKeyDown(int virtualKey, bool shift, bool ctrl);
 // The wheel: the institution panel's pupil rows or the register's panes; either takes it while open.
 bool ClassroomPanelsWheel(int x, int y, int wheelDelta);

@@ -20,6 +20,7 @@
 #include "board/note_fall_button.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/classroom_panel_state.h"
+#include "classroom/code_entries.h"
 #include "classroom/institution_panel_state.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/hit_regions.h"
@@ -86,6 +87,7 @@ class InputTest : public PracticeRunTest {
     ResetInstitutionPanelState();
     ResetClassroomPanelState();
     ResetAttendancePanelState();
+    ResetCodeEntries();
   }
   // A key as the window layer sends it, with the modifiers (kKey...DownBit) held when it went down.
   static void Key(int vk, int64_t modifiers = 0) { MainWndProc(kMsgKeyDown, (uint64_t)vk, 1 | modifiers); }

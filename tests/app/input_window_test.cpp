@@ -1,9 +1,10 @@
 // Keys and the mouse in the real window on a virtual display: X events made by xdotool reach the
 // program through the window layer as a user's would, frames run on the real clock, and the state
 // they change is read back. Covers the key drag round the circle with the pointer coming back at
-// the marker, the Escape cascade through full screen, the command keys, a typed name with the real
-// clipboard, typing under the start screen, the file menu's real zenity dialog driven by keys, and
-// presses made while a dialog of the menu is up.
+// the marker, the Escape cascade through full screen, the command keys, the register keeping them
+// from the grid and the view behind it, a typed name with the real clipboard, typing under the
+// start screen, the file menu's real zenity dialog driven by keys, and presses made while a dialog
+// of the menu is up.
 // Screenshots go to a "screenshots" folder beside the program.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -42,6 +43,10 @@
 #include "platform/images.h"
 #include "platform/input.h"
 #include "board/board_layout.h"
+#include "board/grid_interaction.h"
+#include "classroom/attendance_panel.h"
+#include "classroom/institution_panel.h"
+#include "classroom/institution_panel_state.h"
 #include "practice/achievements.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
@@ -255,6 +260,65 @@ TEST_F(InputWindow, CommandKeysFromTheKeyboard) {
   Keys({"r"});
   EXPECT_FALSE(gPlaying);
   EXPECT_EQ(gStatusText.rfind("MIDI reset", 0), 0u) << gStatusText;
+}
+
+// The register, opened from the students panel as a teacher opens it, lies over the practice grid
+// and takes every press: the keys typed with it open reach nothing behind it either. Shift or Ctrl
+// + Backspace with the pointer on the register over a row of earned cells keeps them; f, Right,
+// Space and r change nothing; closed, f goes to full screen again.
+TEST_F(InputWindow, TheRegisterKeepsTheKeysFromTheViewBehindIt) {
+  gStudents = {{"Ada", "ada", 0.9f, 0.4f, 0.3f}};
+  gActiveStudentIndex = 0;
+  gPracticeStrip = true;
+  gStudentListOpen = true;
+  RelayoutAll();
+  Pump(10);   // the strip fades in
+  ClickAt(gAddStudentButtonRect);
+  ASSERT_TRUE(gInstitutionPanelOpen && gInstitutionEntryActive);
+  Keys({"Escape"});
+  ASSERT_TRUE(gInstitutionPanelOpen && !gInstitutionEntryActive);
+  ClickAt(LayoutInstitutionPanel(GetUiScale()).registerButton);
+  ASSERT_TRUE(gAttendancePanelOpen);
+  Pump(5);
+
+  // A point of the register with a grid cell beneath it.
+  const RectF panel = LayoutAttendancePanel(GetUiScale()).panel;
+  int px = -1, py = -1, slot = -1, col = -1;
+  for (int y = (int)panel.y + 4; y < (int)(panel.y + panel.h) && px < 0; y += 6)
+    for (int x = (int)panel.x + 4; x < (int)(panel.x + panel.w) && px < 0; x += 6)
+      if (HitTestScaleGrid(x, y, &slot, &col) && slot >= 0 && slot <= 6 && col >= 0 && col <= 11) px = x, py = y;
+  ASSERT_GE(px, 0) << "the register covers no cell of the grid";
+  ResetAchievements();
+  SyncAchievementRows();
+  const int row = FindScaleRow(ScaleWindowItemScale(slot));
+  ASSERT_GE(row, 0);
+  for (int c : {col, (col + 4) % 12}) {
+    gAchvDone[row][c] = 1;
+    gAchvTime[row][c] = 1700000000;   // earned at a time, or the frame's clean-up drops it
+  }
+  MoveTo(px, py);
+  Pump(3);
+  SaveScreenshot("input_register_over_grid");
+  const int ringBefore = SelectedOrKeyRingPos();
+  Keys({"shift+BackSpace", "ctrl+BackSpace", "f", "Right"});
+  Pump(10);
+  EXPECT_EQ(gAchvDone[row][col], 1);
+  EXPECT_EQ(gAchvDone[row][(col + 4) % 12], 1);
+  EXPECT_FALSE(FileExists(dir_.File("Data/achievements_ada.dat"))) << "nothing was saved";
+  EXPECT_FALSE(gFullscreen);
+  EXPECT_EQ(SelectedOrKeyRingPos(), ringBefore);
+  ASSERT_TRUE(LoadAndPlayMidi(WriteSong("tune.mid")));
+  gStatusText.clear();
+  Keys({"space", "r"});
+  EXPECT_TRUE(gPlaying && !gPaused);
+  EXPECT_EQ(gStatusText, "");
+  EXPECT_TRUE(gAttendancePanelOpen);
+
+  Keys({"Escape"});
+  ASSERT_FALSE(gAttendancePanelOpen);
+  Keys({"f"});
+  for (int i = 0; i < 50 && !gFullscreen; ++i) Pump(1);
+  EXPECT_TRUE(gFullscreen);
 }
 
 // Two quick presses on neighbouring grid cells are two clicks, not a double click (which clears an

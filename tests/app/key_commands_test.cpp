@@ -1,11 +1,16 @@
 // The command keys and typed characters through the window procedure: Escape backing out of one
 // view at a time, Backspace's three ways of clearing earned cells, the arrows' theme steps by step
-// mode, an armed run started by a letter only, and the new-student entry's typing and clipboard.
+// mode, an armed run started by a letter only, the new-student entry's typing and clipboard, and
+// an open classroom panel keeping every key from the view behind it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 
 #include "app/base/view_modes.h"
+#include "classroom/class_operations.h"
+#include "classroom/classroom_panels.h"
 #include "learning/library_view_state.h"
 #include "learning_ui/placement_prompt.h"
 #include "practice/achievements.h"
@@ -21,6 +26,17 @@ class KeyCommands : public InputTest {
     BoardCellCentre(slot, col, &x, &y);
     Move(x, y, 0);
   }
+};
+
+// The classroom panels: each takes every press while it is open, as a dialog does.
+struct ClassroomPanelOpener {
+  const char* name;
+  void (*open)();
+};
+const ClassroomPanelOpener kClassroomPanels[] = {
+    {"the register", OpenAttendancePanel},
+    {"the institution panel", OpenInstitutionPanel},
+    {"the class view", OpenAttendanceView},
 };
 
 TEST_F(KeyCommands, EscapeBacksOutOfOneViewAtATime) {
@@ -113,6 +129,110 @@ TEST_F(KeyCommands, BackspaceClearsTheSelectionOrALineUnderThePointer) {
   gPracticeStrip = false;
   Key(kKeyBack, kKeyShiftDownBit);
   EXPECT_EQ(gAchvDone[r0][1], 1) << "the strip hidden";
+}
+
+// An open classroom panel takes every press, so no cell of the grid is in reach, and one that lies
+// under it is not even seen: no Backspace clears earned cells, whether picked before the panel
+// opened or under the pointer (on the panel where it covers the grid).
+TEST_F(KeyCommands, BackspaceClearsNothingWhileAClassroomPanelIsOpen) {
+  AddActiveStudent("Ada", "ada");
+  for (const ClassroomPanelOpener& panel : kClassroomPanels) {
+    SCOPED_TRACE(panel.name);
+    std::filesystem::remove(Data("achievements_ada.dat"));
+    ResetAchievements();
+    SyncAchievementRows();
+    panel.open();
+    int slot = 2, col = 5;
+    bool covered = false;
+    for (int s = 0; s < 7 && !covered; ++s)
+      for (int c = 0; c < 12 && !covered; ++c) {
+        int x, y;
+        BoardCellCentre(s, c, &x, &y);
+        if (IsPointOnClassroomPanel(x, y)) slot = s, col = c, covered = true;
+      }
+    ResetClassroomPanels();
+    ASSERT_TRUE(covered || panel.open != OpenAttendancePanel) << "the register lies over the grid";
+    const int row = AchvRowOfSlot(slot), otherRow = AchvRowOfSlot((slot + 1) % 7);
+    ASSERT_TRUE(row >= 0 && otherRow >= 0);
+    const std::vector<std::pair<int, int>> earned = {{row, col}, {row, (col + 5) % 12}, {otherRow, col}};
+    for (auto [r, c] : earned) Earn(r, c);
+    ClickScaleCell(slot, col, false);
+    ASSERT_EQ(gSelectedCells.size(), 1u);
+    gStatusText.clear();
+
+    panel.open();
+    PointAtCell(slot, col);
+    for (int64_t modifiers : {(int64_t)0, (int64_t)kKeyShiftDownBit, (int64_t)kKeyControlDownBit}) {
+      Key(kKeyBack, modifiers);
+      for (auto [r, c] : earned) EXPECT_EQ(gAchvDone[r][c], 1) << modifiers << ": " << r << "," << c;
+      EXPECT_EQ(gSelectedCells.size(), 1u) << modifiers;
+    }
+    EXPECT_EQ(gStatusText, "");
+    EXPECT_FALSE(DataExists("achievements_ada.dat")) << "nothing was saved";
+
+    // Closed, the same keys clear: the picked cell, then the rest of its scale.
+    ResetClassroomPanels();
+    Key(kKeyBack);
+    EXPECT_EQ(gStatusText, "Cleared 1");
+    Key(kKeyBack, kKeyShiftDownBit);
+    EXPECT_EQ(gStatusText, "Cleared 1 in this scale");
+    EXPECT_EQ(gAchvDone[otherRow][col], 1);
+    EXPECT_TRUE(DataExists("achievements_ada.dat"));
+  }
+}
+
+// While a classroom panel is open the view behind it takes no command key: Space, R, the arrows,
+// M, F-keys and a letter for an armed run all act only once the panel is closed.
+TEST_F(KeyCommands, AClassroomPanelKeepsTheCommandKeysFromTheViewBehind) {
+  int ringBefore = -1;
+  const struct {
+    const char* name;
+    int key;
+    int64_t modifiers;
+    std::function<void()> prepare;
+    std::function<bool()> acted;
+  } commands[] = {
+      {"Space plays the song", kKeySpace, 0,
+       [] {
+         StopPlaybackAndCloseOutput();
+         LoadSong(4000);
+       },
+       [] { return gPlaying; }},
+      {"R resets MIDI", 'R', 0, [] { gStatusText.clear(); }, [] { return gStatusText.rfind("MIDI reset", 0) == 0; }},
+      {"Right steps the key", kKeyRight, 0, [&] { ringBefore = SelectedOrKeyRingPos(); },
+       [&] { return SelectedOrKeyRingPos() != ringBefore; }},
+      {"Ctrl+Up lightens the theme", kKeyUp, kKeyControlDownBit, [] { gThemeLevel = 0.5f; },
+       [] { return gThemeLevel != 0.5f; }},
+      {"Shift+M hides the strip", 'M', kKeyShiftDownBit, [] { gPracticeStrip = true; },
+       [] { return !gPracticeStrip; }},
+      {"M stops the metronome", 'M', 0, [] { gTeachingState.metronomeOn = 1; },
+       [] { return gTeachingState.metronomeOn == 0; }},
+      {"F7 chooses a step mode", kKeyF7, 0, [] { gArrowStepMode = 0; }, [] { return gArrowStepMode == 4; }},
+      {"a letter starts an armed run", 'Q', 0, [] { Arm(0, 0, 1, 2); },
+       [] { return gPracticeState == kPracticeRunning; }},
+  };
+  for (const ClassroomPanelOpener& panel : kClassroomPanels) {
+    for (const auto& c : commands) {
+      SCOPED_TRACE(std::string(panel.name) + ": " + c.name);
+      ExitPracticeRun();
+      gPracticeStrip = true;
+      c.prepare();
+      panel.open();
+      Key(c.key, c.modifiers);
+      EXPECT_FALSE(c.acted());
+      ResetClassroomPanels();
+    }
+  }
+  for (const auto& c : commands) {
+    SCOPED_TRACE(std::string("no panel: ") + c.name);
+    ExitPracticeRun();
+    gPracticeStrip = true;
+    c.prepare();
+    Key(c.key, c.modifiers);
+    EXPECT_TRUE(c.acted());
+  }
+  ExitPracticeRun();
+  StopPlaybackAndCloseOutput();
 }
 
 TEST_F(KeyCommands, ArrowsStepTheThemeLevelByTheStepMode) {
