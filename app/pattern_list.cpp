@@ -52,18 +52,14 @@ bool ComputePatternLabelLook(const std::vector<PatternEvent>& events, int index,
   float fadeOut = age <= life ? 1.0f : 1.0f - TrailSmoothstep((age - life) / fade);
   float yStart = c.mid + Px(s, 70, 56);
   float rise = std::max(Px(s, 70, 56) - Px(s, 20, 16), 96.0f);
-  // A scale played through completes one pattern after another, each close to the one before
-  // but not to the first: counting only the labels close to this one would put every label from
-  // the third on the same row. The whole unbroken run of close labels counts, and past the last
-  // row a run starts again at the top, where the first labels have risen by then.
   int stacked = 0;
-  for (int j = index - 1; j >= 0; --j) {
-    uint32_t a = events[(size_t)j].timeMs, b = events[(size_t)j + 1].timeMs;
-    if ((a > b ? a - b : b - a) > kStackMs) break;
-    ++stacked;
+  for (int j = 0; j < index; ++j) {
+    uint32_t d = events[(size_t)j].timeMs > ev.timeMs ? events[(size_t)j].timeMs - ev.timeMs
+                                                        : ev.timeMs - events[(size_t)j].timeMs;
+    if (d <= kStackMs) ++stacked;
   }
   out->y = yStart - p * rise;
-  out->stackRows = stacked % (kMaxStackRows + 1);
+  out->stackRows = std::min(stacked, kMaxStackRows);
   float glow = 0;
   if (calm) {
     out->r = 0.95f, out->g = 0.76f, out->b = 0.23f;
@@ -94,6 +90,24 @@ static UiFont FittingLabelFont(UiFont font, const std::string& a, const std::str
   return smallest;
 }
 
+void KeepLabelsApart(std::vector<LabelSlot>* slots) {
+  for (size_t i = 1; i < slots->size(); ++i) {
+    const LabelSlot& before = (*slots)[i - 1];
+    (*slots)[i].y = std::max((*slots)[i].y, before.y + before.room);
+  }
+}
+
+namespace {
+// A label ready to draw: its look, its one or two lines in the font that fits, and where it goes.
+struct ShownLabel {
+  PatternLabelLook k;
+  UiFont font;
+  std::string line1, line2;
+  float x1;
+  float textH, lineStep;
+};
+}  // namespace
+
 void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
   if (gPatternEvents.empty()) return;
   const UiFont font = PatternFont();
@@ -102,48 +116,64 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
   const bool calm = gSongViewFade > 0.01f;
   const float width = c.colRight - c.colLeft;
   ColumnScissor clip(c);
-  std::string line1, line2;
-  BeginTextRun();  // nothing but text below: one texture binding for the whole list
+  std::vector<ShownLabel> shown;
+  std::vector<LabelSlot> slots;
   for (size_t i = 0; i < gPatternEvents.size(); ++i) {
     const PatternEvent& ev = gPatternEvents[i];
-    PatternLabelLook k;
-    if (!ComputePatternLabelLook(gPatternEvents, (int)i, nowMs, c, gTeachingLevel, calm, &k)) continue;
+    ShownLabel l;
+    if (!ComputePatternLabelLook(gPatternEvents, (int)i, nowMs, c, gTeachingLevel, calm, &l.k)) continue;
     std::string text = TrimSpaces(TrScaleLabel(ev.label));
     if (text.empty()) continue;
-    ScopedTrSuppress translated;  // measured, cut and drawn as translated
-    float textH = MeasureTextHeight(font, text, Px(s, 22, 18));
-    k.y += (float)k.stackRows * std::max(Px(s, 28, 22), textH + 8.0f);
-    if (IsChromaticLabel(ev.label)) {
+    ScopedTrSuppress translated;  // measured and cut as translated
+    l.textH = MeasureTextHeight(font, text, Px(s, 22, 18));
+    const float rowStep = std::max(Px(s, 28, 22), l.textH + 8.0f);
+    l.k.y += (float)l.k.stackRows * rowStep;
+    l.lineStep = 0.0f;
+    if (l.k.chromatic) {
       float avail = std::max(width - 2.0f * pad, 24.0f);
-      UiFont fit = FittingLabelFont(font, text, "", avail);
-      text = FitTextToWidth(fit, text, 18, avail);
-      float w = std::max(MeasureText(fit, text, 18), 8.0f);
+      l.font = FittingLabelFont(font, text, "", avail);
+      l.line1 = FitTextToWidth(l.font, text, 18, avail);
+      float w = std::max(MeasureText(l.font, l.line1, 18), 8.0f);
       float lo = c.colLeft + pad, hi = c.colRight - w - pad;
-      float x = hi >= lo ? std::clamp(c.innerLeft + pad, lo, hi) : lo;
-      float y = std::clamp(k.y, pad, std::max(pad, H - pad - textH));
-      DrawTextUtf8(fit, x + 1.1f, y + 1.1f, text, 1, 1, 1, Clamp01(0.78f * k.halo));
-      DrawTextUtf8(fit, x, y, text, k.r, k.g, k.b, Clamp01(k.alpha));
+      l.x1 = hi >= lo ? std::clamp(c.innerLeft + pad, lo, hi) : lo;
+    } else {
+      float avail = std::max(width - 2.0f * pad, 20.0f);
+      WrapLabelTwoLines(text, std::max(4, (int)std::floor(avail / std::max(cw, 1.0f))), &l.line1, &l.line2);
+      if (l.line1.empty()) continue;
+      l.font = FittingLabelFont(font, l.line1, l.line2, avail);
+      l.line1 = FitTextToWidth(l.font, l.line1, 18, avail);
+      if (!l.line2.empty()) l.line2 = FitTextToWidth(l.font, l.line2, 18, avail);
+      float w1 = std::max(MeasureText(l.font, l.line1, 18), 8.0f);
+      l.x1 = c.innerLeft;
+      if (l.line2.empty() && w1 <= 0.72f * avail) l.x1 = 0.5f * (c.colLeft + c.colRight) - w1 / 2.0f;
+      float lo = c.colLeft + pad, hi = c.colRight - w1 - pad;
+      l.x1 = hi >= lo ? std::clamp(l.x1, lo, hi) : lo;
+      if (!l.line2.empty()) l.lineStep = std::max(Px(s, 12, 10), l.textH + 8.0f);
+    }
+    slots.push_back({l.k.y, l.lineStep + rowStep});
+    shown.push_back(std::move(l));
+  }
+  // Patterns completed one after another rise together, less than a row apart when they come more
+  // than the stacking time apart: each keeps clear of the one before it.
+  KeepLabelsApart(&slots);
+  ScopedTrSuppress translated;  // drawn as translated
+  BeginTextRun();  // nothing but text below: one texture binding for the whole list
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const ShownLabel& l = shown[i];
+    const PatternLabelLook& k = l.k;
+    float y = std::clamp(slots[i].y, pad, std::max(pad, H - pad - l.textH - l.lineStep));
+    if (k.chromatic) {
+      DrawTextUtf8(l.font, l.x1 + 1.1f, y + 1.1f, l.line1, 1, 1, 1, Clamp01(0.78f * k.halo));
+      DrawTextUtf8(l.font, l.x1, y, l.line1, k.r, k.g, k.b, Clamp01(k.alpha));
       continue;
     }
-    float avail = std::max(width - 2.0f * pad, 20.0f);
-    WrapLabelTwoLines(text, std::max(4, (int)std::floor(avail / std::max(cw, 1.0f))), &line1, &line2);
-    if (line1.empty()) continue;
-    UiFont fit = FittingLabelFont(font, line1, line2, avail);
-    line1 = FitTextToWidth(fit, line1, 18, avail);
-    if (!line2.empty()) line2 = FitTextToWidth(fit, line2, 18, avail);
-    float w1 = std::max(MeasureText(fit, line1, 18), 8.0f);
-    float x1 = c.innerLeft, x2 = c.innerLeft;
-    if (line2.empty() && w1 <= 0.72f * avail) x1 = 0.5f * (c.colLeft + c.colRight) - w1 / 2.0f;
-    float lo = c.colLeft + pad, hi = c.colRight - w1 - pad;
-    x1 = hi >= lo ? std::clamp(x1, lo, hi) : lo;
-    float lineStep = std::max(Px(s, 12, 10), textH + 8.0f);
-    float y = std::clamp(k.y, pad, std::max(pad, H - pad - textH - (line2.empty() ? 0.0f : lineStep)));
-    DrawTextUtf8(fit, x1 + 2, y + 2, line1, 1, 1, 1, Clamp01(0.72f * k.halo));
-    DrawTextUtf8(fit, x1 - 1, y + 1, line1, 1, 1, 1, Clamp01(0.48f * k.halo));
-    DrawTextUtf8(fit, x1, y, line1, k.r, k.g, k.b, Clamp01(k.alpha));
-    if (!line2.empty()) {
-      DrawTextUtf8(fit, x2 + 2, y + lineStep + 2, line2, 1, 1, 1, Clamp01(0.66f * k.halo));
-      DrawTextUtf8(fit, x2, y + lineStep, line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
+    DrawTextUtf8(l.font, l.x1 + 2, y + 2, l.line1, 1, 1, 1, Clamp01(0.72f * k.halo));
+    DrawTextUtf8(l.font, l.x1 - 1, y + 1, l.line1, 1, 1, 1, Clamp01(0.48f * k.halo));
+    DrawTextUtf8(l.font, l.x1, y, l.line1, k.r, k.g, k.b, Clamp01(k.alpha));
+    if (!l.line2.empty()) {
+      const float x2 = c.innerLeft;
+      DrawTextUtf8(l.font, x2 + 2, y + l.lineStep + 2, l.line2, 1, 1, 1, Clamp01(0.66f * k.halo));
+      DrawTextUtf8(l.font, x2, y + l.lineStep, l.line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
     }
   }
   EndTextRun();

@@ -1,8 +1,8 @@
 // app/pattern_list: the recent playing patterns (a chromatic run among them) as short gold labels
 // that show up 0.18 s after the pattern, rise 96 px through the chord trail's column and fade out.
 // A chromatic run is one line with a single soft halo; other labels may take two lines and a double
-// halo. A run of events each within 260 ms of the one before stacks one row lower each, rows
-// 0..8, the run starting again at the top after the last row.
+// halo. Events within 260 ms of an earlier one stack one row lower each, at most 8 rows, and no
+// label is drawn over the one shown before it.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -13,7 +13,7 @@ struct PatternEvent;
 // One label's look at an age.
 struct PatternLabelLook {
   float y;            // baseline before stacking and before it is kept inside the window
-  int stackRows;      // rows it sits lower for the run of close events before it, 0..8
+  int stackRows;      // rows it sits lower for earlier events close in time, 0..8
   float r, g, b;      // gold, shimmering unless calm
   float alpha;        // A
   float halo;         // halo strength k
@@ -24,5 +24,12 @@ struct PatternLabelLook {
 bool ComputePatternLabelLook(const std::vector<PatternEvent>& events, int index, uint32_t nowMs,
                              const TrailColumn& column, float difficulty, bool calm,
                              PatternLabelLook* out);
+// A shown label's top and the room it takes down to where the next may start.
+struct LabelSlot {
+  float y;
+  float room;
+};
+// Oldest first: each label moves down, where needed, to start below the one before it.
+void KeepLabelsApart(std::vector<LabelSlot>* slots);
 // Draws gPatternEvents in the column, clipped to it; the scissor state is left as it was found.
 void DrawPatternList(const TrailColumn& column, uint32_t nowMs);

@@ -150,23 +150,6 @@ TEST_F(CircleView, DiminishedNamesFlashWhiteThenDarken) {
   EXPECT_LT(look.halo, 0.001f);
 }
 
-// A scale played through completes its patterns 120 ms apart: each label must take a row of its
-// own, not only the first three.
-TEST_F(CircleView, PatternLabelsOfAScalePlayedThroughEachTakeTheirOwnRow) {
-  TrailColumn c = ComputeTrailColumn(0);
-  std::vector<PatternEvent> events;
-  events.push_back({"Earlier", 49000, -1, -1});
-  for (int i = 0; i < 7; ++i) events.push_back({"Scale", 50000u + 120u * (uint32_t)i, -1, -1});
-  const uint32_t now = 51200;
-  std::vector<int> rows;
-  for (int i = 1; i < (int)events.size(); ++i) {
-    PatternLabelLook look;
-    ASSERT_TRUE(ComputePatternLabelLook(events, i, now, c, 0.5f, true, &look));
-    rows.push_back(look.stackRows);
-  }
-  EXPECT_EQ(rows, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));  // the label 1 s before starts no run
-}
-
 TEST_F(CircleView, PatternLabelsStackAtMostEightRowsAndChromaticRunsKeepOneLine) {
   TrailColumn c = ComputeTrailColumn(0);
   std::vector<PatternEvent> events;
@@ -178,10 +161,8 @@ TEST_F(CircleView, PatternLabelsStackAtMostEightRowsAndChromaticRunsKeepOneLine)
   EXPECT_EQ(look.stackRows, 0);
   ComputePatternLabelLook(events, 5, now, c, 0.5f, false, &look);
   EXPECT_EQ(look.stackRows, 5);
-  ComputePatternLabelLook(events, 8, now, c, 0.5f, false, &look);
-  EXPECT_EQ(look.stackRows, 8);
   ComputePatternLabelLook(events, 11, now, c, 0.5f, false, &look);
-  EXPECT_EQ(look.stackRows, 2);  // past the last row the run starts again at the top
+  EXPECT_EQ(look.stackRows, 8);
   ComputePatternLabelLook(events, 3, now, c, 0.5f, false, &look);
   EXPECT_TRUE(look.chromatic);  // lower case selects the one-line style
   EXPECT_FALSE(ComputePatternLabelLook(events, 12, now, c, 0.5f, false, &look));  // not yet

@@ -378,6 +378,49 @@ TEST_F(CircleWindow, AWideScaleNameEndsInsideItsColumn) {
   ClockDriveEnd();
 }
 
+// A scale played through at 300 ms a note completes its patterns one after another, too far apart
+// to stack by time but less than a row apart as they rise: each label is drawn clear of the one
+// before it, seven bands of gold, not one smear.
+TEST_F(CircleWindow, PatternLabelsCompletedOneAfterAnotherAreEachReadable) {
+  TrailColumn c = ComputeTrailColumn();
+  const char* names[] = {"C Ionian", "D Dorian", "E Phrygian", "F Lydian", "G Mixolydian", "A Aeolian", "B Locrian"};
+  ClockDriveBegin(ClockTickMs64());
+  for (const char* name : names) {
+    gPatternEvents.push_back({name, ClockMs32(), 2, 4});
+    for (int i = 0; i < 18; ++i) {
+      ClockDriveAdvance(17);
+      RunFrameWork(ClockMs32());
+    }
+  }
+  for (int i = 0; i < 12; ++i) {
+    ClockDriveAdvance(17);
+    RunFrameWork(ClockMs32());
+  }
+  glFinish();
+  Shot("circle_labels_one_after_another.png");
+  int x0 = (int)std::ceil(c.colLeft), x1 = (int)std::floor(c.colRight) - 1;
+  int w = x1 - x0 + 1;
+  std::vector<unsigned char> rgb((size_t)w * gClientHeight * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x0, 0, w, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  // A band is a run of rows holding gold, a thin font's faint row or two not breaking it.
+  int bands = 0, lastGold = -100;
+  for (int y = 0; y < gClientHeight; ++y) {
+    bool gold = false;
+    for (int x = 0; x < w && !gold; ++x) {
+      const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
+      gold = p[0] > 150 && p[1] > 100 && p[2] < p[1] - 30;
+    }
+    if (!gold) continue;
+    if (y - lastGold > 3) ++bands;
+    lastGold = y;
+  }
+  EXPECT_EQ(bands, 7) << "labels drawn over one another";
+  gPatternEvents.clear();
+  ClockDriveEnd();
+}
+
 // A slash chord too wide for the band between the circle and the board breaks before its bass
 // note: both lines are drawn whole inside the column, where the scissor once sliced the name
 // mid-letter ("C#mMaj7/(" for C#mMaj7/G#).
