@@ -107,6 +107,9 @@ bool StepCellPlayTrack(CellPlayTrack& t, const ScaleRow& scale, int column, int 
   for (int i = 0; i < 3; ++i) {
     const AttemptSlot& s = t.slots[i];
     if (!s.active || !SlotAccepts(s, scale, root, note, direction)) continue;
+    // Struck together with the attempt's last note (a cluster, a slammed chord): not its next step.
+    int32_t age = Age(ms, s.lastMs);
+    if (age >= 0 && age < (int32_t)kStruckTogetherMs) continue;
     if (winner < 0 || std::abs(note - s.last) < std::abs(note - t.slots[winner].last)) winner = i;
   }
 

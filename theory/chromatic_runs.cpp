@@ -82,7 +82,9 @@ void DetectChromaticRun(int note, uint32_t t) {
   int step = 0;
   if (PitchClassMod(pc - lastPc) == 1) step = 1;
   else if (PitchClassMod(lastPc - pc) == 1) step = -1;
-  if (step == 0 || (sDirection != 0 && step != sDirection)) {
+  // A cluster struck at once is no run played: its notes start over instead of counting as steps.
+  bool struckTogether = (uint32_t)(t - sLastTime) < kStruckTogetherMs;
+  if (step == 0 || (sDirection != 0 && step != sDirection) || struckTogether) {
     Restart(note, pc, t);
     return;
   }

@@ -18,6 +18,10 @@ struct PatternEvent {
 
 constexpr int kMaxPatternEvents = 256;
 constexpr uint32_t kChromaticPauseMs = 14000;  // a longer pause between notes starts a new run
+// A note this soon after the previous one was struck together with it (a forearm cluster, a
+// slammed chord, one MIDI cycle): even very fast scale playing leaves 40 ms and more per note, so
+// it is never the next step of a run played.
+constexpr uint32_t kStruckTogetherMs = 20;
 
 // ---- state ----
 extern std::vector<PatternEvent> gPatternEvents;           // oldest first, at most 256

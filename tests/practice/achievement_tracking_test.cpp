@@ -2,7 +2,9 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "app/base/view_modes.h"
 #include "midi/play_along.h"
@@ -131,11 +133,11 @@ TEST_F(Tracking, ThreeAttemptsAtMostTheLeastAdvancedIsReplaced) {
   CellPlayTrack t;
   ResetCellPlayTrack(t);
   uint32_t ms = 0xFFFFFF00u;
-  StepCellPlayTrack(t, ionian, 0, C4, ms += 10, +1);   // slot 0
-  StepCellPlayTrack(t, ionian, 0, D4, ms += 10, +1);   // slot 0 at step 2
-  StepCellPlayTrack(t, ionian, 0, C3, ms += 10, +1);   // slot 1
-  StepCellPlayTrack(t, ionian, 0, C5, ms += 10, +1);   // slot 2
-  StepCellPlayTrack(t, ionian, 0, 36, ms += 10, +1);   // C2 replaces slot 1 (step 1, older than slot 2)
+  StepCellPlayTrack(t, ionian, 0, C4, ms += 50, +1);   // slot 0
+  StepCellPlayTrack(t, ionian, 0, D4, ms += 50, +1);   // slot 0 at step 2
+  StepCellPlayTrack(t, ionian, 0, C3, ms += 50, +1);   // slot 1
+  StepCellPlayTrack(t, ionian, 0, C5, ms += 50, +1);   // slot 2
+  StepCellPlayTrack(t, ionian, 0, 36, ms += 50, +1);   // C2 replaces slot 1 (step 1, older than slot 2)
   EXPECT_EQ(std::make_tuple(t.slots[0].last, t.slots[1].last, t.slots[2].last), std::make_tuple(D4, 36, C5));
   // Every slot dies 2001 ms after its last note, across the wrap of the clock.
   StepCellPlayTrack(t, ionian, 0, E4, ms + 2001, +1);
@@ -153,4 +155,38 @@ TEST_F(Tracking, AnEarnedRunSelectsItsScaleOutsideAPracticeRunOnly) {
     EXPECT_EQ(gAchvDone[RowOf(kRowDorian)][ColumnOfPc(2)], 1);
     EXPECT_EQ(gCurrentScale, &gScaleRows[state ? kRowIonian : kRowDorian]);
   }
+}
+
+// A forearm laid on the keyboard sends all 88 keys rising in one MIDI cycle. Every pair of them
+// is a semitone, so the chromatic scale's attempts would climb through it in every key: it must
+// earn nothing, credit nothing to the learning model and leave the selected scale alone. The same
+// keys played one by one at a human pace still earn the chromatic scale in every key.
+TEST_F(Tracking, AClusterOfAllKeysStruckAtOnceIsNoScalePlayed) {
+  static std::vector<std::string> credited;
+  auto* savedHook = gScaleEarnedHook;
+  gScaleEarnedHook = [](const char* name, int ringPos) { credited.push_back(name + std::to_string(ringPos)); };
+  const int chromatic = RowOf(kRowChromatic);
+  struct Case { const char* what; uint32_t gap; bool earned; } cases[] = {
+      {"all keys in one MIDI cycle", 0, false},
+      {"a cluster spread over a few ms", 2, false},
+      {"one by one, 120 ms apart", 120, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetAchievements();
+    ResetScaleSelection();
+    gPatternEvents.clear();
+    credited.clear();
+    ms_ += 10000;
+    for (int note = 21; note <= 108; ++note) PlayAt(note, c.gap);
+    int earned = 0;
+    for (const auto& cells : gAchvDone)
+      for (uint8_t done : cells) earned += done;
+    EXPECT_EQ(earned, c.earned ? 12 : 0);
+    for (int col = 0; col < 12; ++col) EXPECT_EQ(gAchvDone[chromatic][col], c.earned ? 1 : 0) << col;
+    EXPECT_EQ(credited.empty(), !c.earned);
+    EXPECT_EQ(gPatternEvents.empty(), !c.earned);
+    EXPECT_EQ(gCurrentScale == &gScaleRows[kRowIonian], !c.earned) << gCurrentScale->name;
+  }
+  gScaleEarnedHook = savedHook;
 }

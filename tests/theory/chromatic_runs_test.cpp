@@ -114,8 +114,27 @@ TEST_F(ChromaticRuns, MemoryPerFilterTabWithTheFilterClamped) {
 
 TEST_F(ChromaticRuns, EventListKeepsTheNewest256) {
   uint32_t t = 1000;
-  for (int run = 0; run < 300; ++run) t = Play(Semitones(71, 12, -1), t, 10) + 100;
+  for (int run = 0; run < 300; ++run) t = Play(Semitones(71, 12, -1), t, 40) + 100;
   ASSERT_EQ(gPatternEvents.size(), 256u);
   // 44 oldest dropped: the first kept is run 44's
-  EXPECT_EQ(gPatternEvents.front().timeMs, 1000u + 44 * (12 * 10 + 100) + 110);
+  EXPECT_EQ(gPatternEvents.front().timeMs, 1000u + 44 * (12 * 40 + 100) + 11 * 40);
+}
+
+// A forearm laid on the keys sends a rising cluster in one MIDI cycle: it is no run played and
+// must not switch the every-note-allowed state on, while the same notes played fast still do.
+TEST_F(ChromaticRuns, AClusterStruckAtOnceIsNoRun) {
+  struct Case { const char* what; uint32_t gap; bool run; } cases[] = {
+      {"all 88 keys in one cycle", 0, false},
+      {"a cluster spread over a few ms", 3, false},
+      {"a very fast run, 45 ms a note", 45, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetAll();
+    SelectScale(&gScaleRows[kRowDorian], 3, true);
+    Play(Semitones(21, 88), 5000, c.gap);
+    EXPECT_EQ(!gPatternEvents.empty(), c.run);
+    EXPECT_EQ(gAllNotesAllowed, c.run);
+    EXPECT_EQ(gChromaticUnlocked, c.run);
+  }
 }
