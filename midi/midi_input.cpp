@@ -28,6 +28,23 @@ uint32_t gMidiInFailMs = 0;
 uint32_t gMidiScanMs = 0;               // the rescan's clock
 int gMidiDeviceCount = 0;               // the rescan's last count
 
+// ---- internal helpers ----
+// The keys the lost device held down can never send their note-offs, nor its pedal its release:
+// each is released as the device would have done it, so every view, the key detection and the
+// judges see the release. Only the device's notes carry a channel.
+static void ReleaseLostDeviceNotes() {
+  int keys = 0;
+  for (const HeldNote& h : gHeldNotes) {
+    if (!h.keyDown || !h.channelMask) continue;
+    for (int c = 0; c < 16; ++c)
+      if (h.channelMask & (1u << c)) PostAppMessage(kMsgMidiNote, MakeNoteWParam(h.note, c, 0), 0);
+    ++keys;
+  }
+  if (keys == 0 && !gSustainDown) return;
+  DebugLog("[MIDI] Input device lost: releasing %d held key(s)%s\n", keys, gSustainDown ? " and the pedal" : "");
+  if (gSustainDown) PostAppMessage(kMsgMidiSustain, 0, 0);
+}
+
 // ---- public functions ----
 void SetMidiInDriver(const MidiInDriver* driver) {
   CloseMidiInput();
@@ -124,7 +141,9 @@ void MidiInitAuto() {
 }
 
 void CheckMidiInputPresent() {
-  if (gMidiInOpen && !gDriver->present()) PostAppMessage(kMsgMidiInError, 0, 0);
+  if (!gMidiInOpen || gDriver->present()) return;
+  ReleaseLostDeviceNotes();
+  PostAppMessage(kMsgMidiInError, 0, 0);
 }
 
 void RunMidiRescan(uint32_t t) {
@@ -150,6 +169,10 @@ void RunMidiRescan(uint32_t t) {
   }
   if (gMidiInOpen && gMidiInHardFail) {
     DebugLog("[MIDI] Watchdog: HARD FAIL flagged. Reconnecting...\n");
+    const std::string failed = gMidiInName;
     MidiInitAuto();
+    // The same keyboard reopened still sends the releases of the keys held through the reopen;
+    // any other outcome leaves them with no device that could.
+    if (!gMidiInOpen || gMidiInName != failed) ReleaseLostDeviceNotes();
   }
 }

@@ -45,8 +45,11 @@ void CloseMidiInput();
 bool OpenMidiInput(uint32_t index);
 // Closes the open input, then opens the first device that works, logging every step.
 void MidiInitAuto();
-// While an input is open: when its device has gone away, reports a device error to the window.
+// While an input is open: when its device has gone away, releases the keys and the pedal it held
+// (note-offs and a pedal release posted as the device would send them) and reports a device error
+// to the window.
 void CheckMidiInputPresent();
 // The frame's rescan and watchdog at time t (every kMidiRescanMs): a device that appears is
-// opened, a busy one is tried again, a failed open device is reopened.
+// opened, a busy one is tried again, a failed open device is reopened. Keys held through a reopen
+// of the same device stay down; when it does not come back, they and the pedal are released.
 void RunMidiRescan(uint32_t t);

@@ -7,6 +7,7 @@
 #include "app/base/note_tables.h"
 #include "app/note_input.h"
 #include "midi/midi_event_time.h"
+#include "midi/midi_input.h"
 #include "midi/playback.h"
 #include "platform/messages.h"
 #include "tests/support/test_support.h"
@@ -235,6 +236,82 @@ TEST_F(NoteRoad, AReleaseSurvivesNotesSentByTheJudge) {
   Off(120);  // the table grows under the handler: the record must be found again
   EXPECT_EQ(Held(120).keyDown, 0);
   EXPECT_EQ(gHeldNotes.size(), 101u);
+}
+
+// The input device layer for the watchdog: the keyboards present and whether the open one still
+// is (it stays open in the list until the watchdog closes it).
+std::vector<std::string> gKeyboards;
+bool gOpenKeyboardPresent = true;
+int KeyboardCount() { return (int)gKeyboards.size(); }
+bool KeyboardName(int i, std::string* name) {
+  return i >= 0 && i < KeyboardCount() && (*name = gKeyboards[i], true);
+}
+int OpenKeyboard(int i, void** handle) {
+  static int token;
+  *handle = i >= 0 && i < KeyboardCount() ? &token : nullptr;
+  return *handle ? 0 : 2;
+}
+const MidiInDriver kKeyboards{KeyboardCount, KeyboardName, OpenKeyboard,
+                              [] { return 0; }, [] {}, [](int) { return "-"; },
+                              [] { return gOpenKeyboardPresent; }};
+
+// Keys and the pedal held down when the keyboard goes away would never hear their releases: they
+// are released on the note road as the device would have done it, whatever is found later. A
+// reopen of the same keyboard after a device error keeps them down, since their releases still
+// arrive through it.
+TEST_F(NoteRoad, KeysHeldWhenTheKeyboardIsLostAreReleased) {
+  struct Case {
+    const char* what;
+    bool unplugged;                      // found gone by the presence check, else a device error
+    std::vector<std::string> reconnect;  // what the watchdog's reconnect finds
+    bool released;
+  } cases[] = {
+      {"unplugged, found again by the reconnect", true, {"Keys"}, true},
+      {"unplugged, no device at the reconnect", true, {}, true},
+      {"device error, no device at the reconnect", false, {}, true},
+      {"device error, another device in its place", false, {"Other"}, true},
+      {"device error, the same keyboard reopens", false, {"Keys"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    gKeyboards = {"Keys"};
+    gOpenKeyboardPresent = true;
+    SetMidiInDriver(&kKeyboards);
+    MidiInitAuto();
+    ASSERT_TRUE(gMidiInOpen);
+    On(60);
+    On(64, 100, 0);
+    On(64, 100, 3);                 // the same key held on a second channel
+    Device(0xB0, 64, 127);          // pedal down
+    On(67), Off(67);                // released under the pedal: still sounding
+    Shown(72, 100);                 // a note the program sounds is not the keyboard's
+
+    uint32_t t = gMidiScanMs + 1600;
+    if (c.unplugged) {
+      gOpenKeyboardPresent = false;
+      gKeyboards.clear();
+      RunMidiRescan(t);
+    } else {
+      PostAppMessage(kMsgMidiInError, 0, 0);
+    }
+    DrainAppMessages();
+    ASSERT_TRUE(gMidiInHardFail);
+    gKeyboards = c.reconnect;
+    gOpenKeyboardPresent = true;
+    RunMidiRescan(t += 1600);
+    DrainAppMessages();
+    EXPECT_EQ(gMidiInOpen, !c.reconnect.empty());
+
+    for (int note : {60, 64, 67}) {
+      SCOPED_TRACE(note);
+      EXPECT_EQ(Held(note).keyDown, c.released ? 0 : (note != 67));
+      EXPECT_EQ(Held(note).sounding, c.released ? 0 : 1);
+    }
+    EXPECT_EQ(gSustainDown, !c.released);
+    EXPECT_EQ(Held(72).keyDown, 1);
+  }
+  SetMidiInDriver(nullptr);
 }
 
 }  // namespace
