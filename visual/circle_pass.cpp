@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "app/base/maths.h"
@@ -40,6 +41,15 @@ static uint32_t gFadeChordQuality = 0;
 static uint32_t gFadeChordStartMs = 0;   // when it was first matched
 
 // ---- internal helpers ----
+// The family of the chord a degree numeral names (upper case major, lower case minor, a trailing
+// "o" diminished), -1 for none. A numeral lights only for a chord of its own family: a C major
+// chord in Db major is no viio, nor D9 in C major a ii.
+static int DegreeLabelQuality(const std::string& label) {
+  if (label.empty()) return -1;
+  if (label.back() == 'o') return 2;
+  return std::islower((unsigned char)label[0]) ? 1 : 0;
+}
+
 static float Level(const HeldNote& h) { return Clamp01((float)h.velocity / 127.0f); }
 
 // The values computed once before the position loop.
@@ -52,6 +62,7 @@ struct PassValues {
   int highlightMajor = -1; // outer chord highlight position
   int highlightMinor = -1; // inner chord highlight position
   int highlightRoot = -1;  // root pitch class of the highlighted chord
+  int highlightQuality = 0;  // its family: 0 major, 1 minor, 2 diminished
   int bandPos = -1;        // the gold band's position: the shown chord's
   bool bandMinor = false;
   bool keyHeld = false;
@@ -116,6 +127,7 @@ static void PrepareValues(const CirclePassInput& in, PassValues* pv) {
   if (hl && hl->recognised && hl->root >= 0) {
     int root = PitchClassMod(hl->root);
     pv->highlightRoot = root;
+    pv->highlightQuality = (int)hl->quality;
     if (hl->quality == 0)
       pv->highlightMajor = RingPosOfPitchClass(root);
     else
@@ -371,7 +383,8 @@ static void LookOfPosition(const CirclePassInput& in, const PassValues& pv, cons
   // The degree label inside the circle.
   look->degreeLabel = ChordDegreeLabel(p);
   float* dc = look->degreeColour;
-  if (pv.highlightRoot >= 0 && p == RingPosOfPitchClass(pv.highlightRoot)) {
+  if (pv.highlightRoot >= 0 && p == RingPosOfPitchClass(pv.highlightRoot) &&
+      DegreeLabelQuality(look->degreeLabel) == pv.highlightQuality) {
     dc[0] = kGold[0], dc[1] = kGold[1], dc[2] = kGold[2], dc[3] = 0.98f;
   } else if (p == pv.keyPos) {
     dc[0] = dc[1] = dc[2] = 0.96f, dc[3] = 0.52f;

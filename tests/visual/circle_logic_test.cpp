@@ -305,6 +305,39 @@ TEST_F(CircleLogic, TheGoldBandMarksTheShownChordWhileTheModeDecidesWhatIsHighli
   for (int mode : {0, 1, 2}) EXPECT_EQ(seenIn(mode).bandPos, -1) << "mode " << mode;
 }
 
+// A degree numeral names a chord of the scale: it lights for a chord on its root only when that
+// chord is of its family, or a learner reads a C major chord in Db major as its viio.
+TEST_F(CircleLogic, ADegreeNumeralLightsOnlyForAChordOfItsOwnFamily) {
+  gCurrentScale = &gScaleRows[kRowIonian];
+  CirclePassInput in;
+  static float hold[12] = {};
+  in.holdSeconds = hold;
+  in.outer = 340, in.inner = 276, in.innermost = 215;
+  in.matchedInScaleRatio = 1;
+  in.harmonyMode = 2;
+  const struct { const char* what; int key, root; uint32_t quality; int gold; } cases[] = {
+      {"G major in C: V", 0, 7, 0, 1},
+      {"A minor in C: vi", 0, 9, 1, 3},
+      {"B diminished in C: viio", 0, 11, 2, 5},
+      {"D major (D9) in C is no ii", 0, 2, 0, -1},
+      {"E major in C is no iii", 0, 4, 0, -1},
+      {"C major in Db is no viio", 1, 0, 0, -1},
+      {"B minor in C is no viio", 0, 11, 1, -1},
+      {"Bb major in C has no numeral", 0, 10, 0, -1},
+  };
+  for (const auto& c : cases) {
+    gKeyRoot = c.key;
+    in.matched = {true, c.root, c.quality};
+    in.shown = in.matched;
+    CircleLook look;
+    ComputeCirclePass(in, &look);
+    int gold = -1;
+    for (int p = 0; p < 12; ++p)
+      if (look.positions[p].degreeColour[3] == 0.98f) gold = p;
+    EXPECT_EQ(gold, c.gold) << c.what;
+  }
+}
+
 // The key's two edge arcs mark it with nothing held; a warning (a note off the scale) takes them.
 TEST_F(CircleLogic, TheKeysEdgeArcsShowAtRestAndGiveWayToAWarning) {
   gCurrentScale = &gScaleRows[kRowIonian];
