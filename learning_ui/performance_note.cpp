@@ -44,6 +44,17 @@ static void KeepCardReachable(PerformanceNoteCard* card) {
   card->y = std::max(std::min(card->y, H - kKeptAboveBottom), 0.0f);
 }
 
+// After a resize the user looks for a card within the window, not at the edges a drag may leave it
+// at: on each axis where it fits it is moved just enough to lie wholly inside. One wider than the
+// window keeps its right edge at the window's, so its close box stays in view; one taller keeps the
+// drag's limits, which hold its masthead in the window.
+static void BringCardIntoWindow(PerformanceNoteCard* card) {
+  const float W = (float)gClientWidth, H = (float)gClientHeight;
+  card->x = card->w <= W ? ClampFloat(card->x, 0.0f, W - card->w) : W - card->w;
+  if (card->h <= H) card->y = ClampFloat(card->y, 0.0f, H - card->h);
+  KeepCardReachable(card);
+}
+
 // A card's size follows the window it stands in.
 static void SizeCardForWindow(PerformanceNoteCard* card) {
   const float W = (float)gClientWidth, H = (float)gClientHeight;
@@ -83,7 +94,7 @@ void ResetPerformanceNotes() { gPerformanceNotes.clear(); }
 void FitPerformanceNotesToWindow() {
   for (PerformanceNoteCard& card : gPerformanceNotes) {
     SizeCardForWindow(&card);
-    KeepCardReachable(&card);
+    BringCardIntoWindow(&card);
   }
 }
 

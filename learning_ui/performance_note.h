@@ -51,8 +51,9 @@ extern std::vector<PerformanceNoteCard> gPerformanceNotes;   // drawing order, t
 
 // No card open.
 void ResetPerformanceNotes();
-// After the window changed size: each card takes the size a card opened now would have, and one
-// left outside the window is brought back within reach (a card out of sight could not be closed).
+// After the window changed size: each card takes the size a card opened now would have and is
+// moved just enough to lie wholly inside the window; one too large for it keeps its masthead and
+// close box in view.
 void FitPerformanceNotesToWindow();
 
 // ---- logic ----

@@ -245,6 +245,29 @@ TEST_P(PerformanceNoteWindow, CardsUnderRealInput) {
     EXPECT_LE(std::abs(Sum(At(without, moved.x + 40, y)) - Sum(At(none, moved.x + 40, y))), 6) << y;
 }
 
+// A card opened in a window as large as a 4K screen is still wholly in sight after the window
+// shrinks to its smallest size: its close box lights under the real pointer and closes it.
+TEST_P(PerformanceNoteWindow, ACardStaysInSightWhenTheWindowShrinks) {
+  if (GetParam()) GTEST_SKIP() << "the window's size does not depend on the clock";
+  ApplyClientSize(3840, 2160, true);
+  OpenPerformanceNote("a");
+  ApplyClientSize(1440, 920, true);   // what the window really is, to shrink from
+  WindowSetClientSize(1120, 720);
+  ASSERT_TRUE(WaitForClientSize(1120, 720)) << gClientWidth << " x " << gClientHeight;
+  for (int i = 0; i < 40; ++i) Frame();   // past the radar's grow-in
+  const PerformanceNoteCard card = gPerformanceNotes[0];
+  EXPECT_TRUE(card.x >= 0 && card.x + card.w <= 1120 && card.y >= 0 && card.y + card.h <= 720)
+      << card.x << ", " << card.y << ", " << card.w << " x " << card.h;
+  float bx, by, bw, bh;
+  NoteCloseBoxRect(card, &bx, &by, &bw, &bh);
+  MoveTo((int)(bx + bw / 2), (int)(by + bh / 2));
+  Frame();
+  const Rgb hot = At(ReadFrame(), bx + 3, by + bh / 2);
+  SaveScreenshot("performance_note_after_shrink");
+  EXPECT_GT(hot[0] - hot[2], 60) << "hovered close box";
+  Xdo({"click", "1"}, [] { return gPerformanceNotes.empty(); });
+}
+
 INSTANTIATE_TEST_SUITE_P(Clock, PerformanceNoteWindow, ::testing::Bool(),
                          [](const auto& info) { return std::string(info.param ? "NearTheWrap" : "Plain"); });
 

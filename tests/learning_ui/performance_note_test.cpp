@@ -179,8 +179,8 @@ TEST_F(PerformanceNoteTest, CardsCascadeAndFitSmallWindows) {
   EXPECT_EQ(std::make_pair(Card("b").x, Card("b").openedMs), std::make_pair(x, ClockMs32()));
 }
 
-// A window made smaller resizes its cards as if they opened now and brings one dragged out of the
-// new window back within reach, so it can still be seen, dragged and closed; larger, they grow back.
+// A window made smaller resizes its cards as if they opened now and moves each just enough to lie
+// wholly inside the new window, even one dragged to the old window's edge; larger, they grow back.
 TEST_F(PerformanceNoteTest, CardsFollowTheWindowsSize) {
   gClientWidth = 1920, gClientHeight = 1080;
   OpenPerformanceNote("a");
@@ -192,18 +192,51 @@ TEST_F(PerformanceNoteTest, CardsFollowTheWindowsSize) {
   for (const PerformanceNoteCard& c : gPerformanceNotes) {
     EXPECT_FLOAT_EQ(c.w, 540.0f) << c.itemId;
     EXPECT_FLOAT_EQ(c.h, 696.0f) << c.itemId;
-    EXPECT_LE(c.x, 1120.0f - 90.0f) << c.itemId;
-    EXPECT_GE(c.x + c.w, 90.0f) << c.itemId;
-    EXPECT_LE(c.y, 720.0f - 48.0f) << c.itemId;
-    EXPECT_GE(c.y, 0.0f) << c.itemId;
+    EXPECT_EQ(std::make_pair(c.x, c.y), std::make_pair(1120.0f - 540.0f, 720.0f - 696.0f)) << c.itemId;
   }
+  // One that already lies inside a narrower window stays where it was.
+  gClientWidth = 1440, gClientHeight = 900;
+  ResetPerformanceNotes();
+  OpenPerformanceNote("a");
   const float ax = Card("a").x, ay = Card("a").y;
-  EXPECT_NEAR(ax, (1920.0f - 614.4f) / 2.0f, 0.01) << "a card within reach stays where it was";
-  EXPECT_NEAR(ay, (1080.0f - 907.2f) / 2.0f, 0.01);
+  gClientWidth = 1280;
+  FitPerformanceNotesToWindow();
+  EXPECT_EQ(std::make_pair(Card("a").x, Card("a").y), std::make_pair(ax, ay));
   gClientWidth = 2560, gClientHeight = 1440;
   FitPerformanceNotesToWindow();
   EXPECT_FLOAT_EQ(Card("a").w, 660.0f);
   EXPECT_FLOAT_EQ(Card("a").h, 940.0f);
+}
+
+// Opened in a large window and left there, a card is still wholly in sight after the window shrinks
+// and its close box closes it; in a window too small for it its masthead and close box stay in view.
+TEST_F(PerformanceNoteTest, AShrunkWindowKeepsItsCardsClosable) {
+  struct Row {
+    int openW, openH, w, h;
+    bool fits;
+  };
+  const Row rows[] = {{3840, 2160, 1120, 720, true}, {1440, 900, 1120, 720, true}, {2560, 1440, 1440, 900, true},
+                      {1920, 1080, 800, 600, true},  {1440, 900, 400, 300, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.openW << "x" << row.openH << " to " << row.w << "x" << row.h);
+    ResetPerformanceNotes();
+    gClientWidth = row.openW, gClientHeight = row.openH;
+    OpenPerformanceNote("a");
+    gClientWidth = row.w, gClientHeight = row.h;
+    FitPerformanceNotesToWindow();
+    const PerformanceNoteCard c = Card("a");
+    if (row.fits) {
+      EXPECT_TRUE(c.x >= 0 && c.x + c.w <= (float)row.w) << c.x << " + " << c.w;
+      EXPECT_TRUE(c.y >= 0 && c.y + c.h <= (float)row.h) << c.y << " + " << c.h;
+    } else {
+      EXPECT_TRUE(c.x <= 0 && c.y >= 0 && c.y <= (float)row.h - 48.0f) << c.x << ", " << c.y;
+    }
+    float bx, by, bw, bh;
+    NoteCloseBoxRect(c, &bx, &by, &bw, &bh);
+    EXPECT_TRUE(bx >= 0 && bx + bw <= (float)row.w && by >= 0 && by + bh <= (float)row.h) << bx << ", " << by;
+    EXPECT_TRUE(PerformanceNoteMouseDown((int)(bx + bw / 2), (int)(by + bh / 2)));
+    EXPECT_TRUE(gPerformanceNotes.empty()) << "the close box closed it";
+  }
 }
 
 TEST_F(PerformanceNoteTest, PressesCloseRaiseAndDrag) {
