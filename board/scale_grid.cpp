@@ -114,20 +114,24 @@ static void DrawSelection(const BoardViewFrame& f, bool outlines) {
   }
 }
 
+// The twelve names share one size and one place in their columns: when the widest does not fit
+// its column all shrink by the same factor, so a narrow window does not show "Db" smaller than "F#".
+static float KeyLabelScale(float room) {
+  float widest = 1.0f;
+  for (const char* name : kKeyNamesByRing) widest = std::max(widest, MeasureText(gFontSmall, name, 12.0f));
+  return std::min(room / widest, 1.0f);
+}
+
 static void DrawKeyLabels(const BoardViewFrame& f) {
   const BoardLayout& b = f.layout;
   float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
   const float inset = std::max(0.16f * b.cellW, 1.0f);
+  const float k = KeyLabelScale(b.cellW - 2.0f - inset);
   for (int c = 0; c < 12; ++c) {
-    const float w = MeasureText(gFontSmall, kKeyNamesByRing[c], 12.0f);
-    if (inset + w <= b.cellW - 2.0f) {
+    if (k >= 1.0f)
       DrawTextUtf8(gFontSmall, ColumnX(b, c) + inset, baseline, kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
-      continue;
-    }
-    // A narrow window: a name that would run into the next column's ("DbAb") stands in its
-    // column's middle, shrunk to the column when it is wider (never grown).
-    DrawTextShrunkCentred(gFontSmall, ColumnX(b, c) + b.cellW / 2.0f, baseline, b.cellW - 3.0f, 0.7f,
-                          kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
+    else
+      DrawTextScaled(gFontSmall, ColumnX(b, c) + inset, baseline, k, kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
   }
 }
 

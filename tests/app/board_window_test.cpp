@@ -4,6 +4,7 @@
 // note, and the toolbar's day and night. Pixels are read at positions computed from the board's
 // layout; screenshots of whole frames are kept in the build folder for the developer to look at.
 #include <filesystem>
+#include <map>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -410,6 +411,47 @@ TEST_F(BoardWindow, KeyNamesAreNeverDrawnLarger) {
       if (c == 0) capitals = highest;
       EXPECT_GE(highest, capitals - 1) << kKeyNamesByRing[c] << " stands taller than C";
     }
+  }
+}
+
+// In narrow windows the twelve key names keep one size and one place in their columns: every lone
+// capital stands as tall as the others, every flat as tall as the other flats (the two shapes the
+// names take), and each name's ink starts as far into its column as the others'.
+TEST_F(BoardWindow, KeyNamesShareOneSizeAndPlace) {
+  for (auto [w, h] : {std::pair{1120, 720}, std::pair{1280, 720}, std::pair{1440, 920}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    ApplyClientSize(w, h, true);
+    RelayoutAll();
+    DrawBoardAlone();
+    SaveScreenshot("board_key_names_alike_" + std::to_string(w), false);
+    const BoardLayout b = Layout();
+    const float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
+    const int top = (int)(baseline - 2.0f * FontPixelSize(gFontSmall)), bottom = (int)baseline + 4;
+    const float inset = std::max(0.16f * b.cellW, 1.0f);
+    std::map<int, std::vector<int>> heights;   // by shape: 0 a lone capital, 1 a flat, 2 "F#"
+    std::vector<int> starts;
+    for (int c = 0; c < 12; ++c) {
+      const float left = b.gridX + (float)c * (b.cellW + b.cellGap);
+      const int end = (int)(left + b.cellW + b.cellGap + (c < 11 ? inset : 0.0f));   // before the next name
+      int highest = -1, lowest = -1, first = -1;
+      for (int x = (int)left; x < end; ++x)
+        for (int y = top; y <= bottom; ++y) {
+          Rgb px = Pixel(x, y);
+          if (std::max({px[0], px[1], px[2]}) <= 90) continue;
+          highest = highest < 0 ? y : std::min(highest, y);
+          lowest = std::max(lowest, y);
+          if (first < 0) first = x;
+        }
+      const std::string name = kKeyNamesByRing[c];
+      ASSERT_GE(first, 0) << name;
+      heights[name.size() == 1 ? 0 : (name[1] == 'b' ? 1 : 2)].push_back(lowest - highest);
+      starts.push_back(first - (int)left);
+    }
+    for (const auto& [shape, hs] : heights)
+      EXPECT_LE(*std::max_element(hs.begin(), hs.end()) - *std::min_element(hs.begin(), hs.end()), 1)
+          << "names of shape " << shape << " drawn in different sizes";
+    EXPECT_LE(*std::max_element(starts.begin(), starts.end()) - *std::min_element(starts.begin(), starts.end()), 2)
+        << "names placed differently in their columns";
   }
 }
 
