@@ -12,6 +12,7 @@
 #include "midi/midi_output.h"
 #include "midi/playback.h"
 #include "platform/file_dialogs.h"
+#include "theory/scale_selection.h"
 
 // ---- state ----
 std::vector<std::string> gPlaylist;  // file paths of the playlist
@@ -116,7 +117,8 @@ bool PlayPlaylistEntry(int i) {
   return true;
 }
 
-bool StepPlaylist(int direction, bool atEnd) {
+// Plays the entry a step goes to, passing over entries that cannot be read.
+static bool PlaySteppedEntry(int direction, bool atEnd) {
   int n = (int)gPlaylist.size();
   if (n == 0) return false;
   if (n == 1) return (gPlaylistRepeat || !atEnd) ? PlayPlaylistEntry(0) : false;
@@ -155,6 +157,17 @@ bool StepPlaylist(int direction, bool atEnd) {
     current = next;
   }
   return false;
+}
+
+bool StepPlaylist(int direction, bool atEnd) {
+  // The next song (the same one again on Repeat) selects its key as every load does; the list goes
+  // on, though, so the board must not fade its preview, and in a student's view the keyboard under
+  // the lane, out and back in as after a new pick at every step. The pick that stood keeps its time.
+  const bool picked = gPickedScale && gRingPos >= 0 && gRingPos <= 11;
+  const float pickedAt = gScaleSelectTime;
+  if (!PlaySteppedEntry(direction, atEnd)) return false;
+  if (picked) RestoreScaleSelectTime(pickedAt);
+  return true;
 }
 
 bool OpenMidiFolderPicker() {

@@ -85,6 +85,8 @@ void SelectModeByIndex(int modeIndex, int ringPos) {
   SelectScale(modeIndex < 0 ? gCurrentScale : kChurchModes[modeIndex], ringPos, true);
 }
 
+void RestoreScaleSelectTime(float time) { gScaleSelectTime = gScaleSelectTime2 = time; }
+
 void ApplyCurrentKey() {
   if (!gCurrentScale) return;
   SelectModeByIndex(ModeIndexOf(gCurrentScale), RingPosOfPitchClass(gKeyRoot));

@@ -38,6 +38,10 @@ void SelectScale(const ScaleRow* row, int ringPos, bool apply);
 void SelectModeByIndex(int modeIndex, int ringPos);
 // Re-selects the current scale at the ring position of gKeyRoot.
 void ApplyCurrentKey();
+// Puts the time of the last selection back to one read before a selection that only follows on
+// from what was shown (a song's key when the playlist steps), so the board does not take it for a
+// new pick and fade its preview out and in again.
+void RestoreScaleSelectTime(float time);
 // Moves the selection by items (no wrap) and keys (wrapping round the circle); the items are the
 // filtered list's rows while one shows it (the board's list mode or the learning overlay's list),
 // else the church modes. False when both deltas are 0 or the target is out of range.

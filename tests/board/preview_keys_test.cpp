@@ -4,13 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "board/preview_keys.h"
 #include "board/preview_state.h"
+#include "midi/midi_output.h"
+#include "midi/playback.h"
+#include "midi/playback_pump.h"
+#include "midi/playlist.h"
 #include "practice/achievement_tracking.h"
 #include "practice/students.h"
 #include "practice/teaching_state.h"
 #include "tests/board/board_frame_fixture.h"
+#include "tests/midi/smf_builder.h"
+#include "tests/support/test_support.h"
 #include "theory/chromatic_runs.h"
 
 namespace {
@@ -69,6 +77,51 @@ TEST_F(PreviewFadeTest, APickInAStudentsViewRestartsTheFadeEachTime) {
   EXPECT_LT(Frame().previewFade, 0.1f);
   gStudentView = false;
   EXPECT_FLOAT_EQ(Frame().previewFade, 1.0f);
+}
+
+// The playlist's Repeat, or its step to the next entry, loads a song that selects its key again:
+// in a student's view the preview (and the keyboard under the lane) stays up instead of vanishing
+// and fading back in, and the pick's hold goes on counting from the pick.
+TEST_F(PreviewFadeTest, APlaylistsStepKeepsThePreviewUp) {
+  using namespace smf;
+  SetMidiOutputPort(nullptr);
+  TempDir dir;
+  std::vector<std::string> songs;
+  for (int sharps : {0, 1}) {   // C major, then G major: one note, one second
+    songs.push_back(dir.File(std::to_string(sharps) + ".mid"));
+    WriteFileBytes(songs.back(), File(480, {KeySig(0, sharps, 0) + Tempo(0, 500000) + On(0, 67, 100) + Off(960, 67) +
+                                            EndOfTrack()}));
+  }
+  gStudents.push_back(MakeStudent("Ada", "ada"));
+  gActiveStudentIndex = 0;
+  gStudentView = true;
+  gTeachingLevel = 0.5f;   // a 16.875 s hold
+  for (size_t entries : {1, 2}) {
+    SCOPED_TRACE(std::to_string(entries) + " entries");
+    gPlaylist.assign(songs.begin(), songs.begin() + (long)entries);
+    gPlaylistRepeat = true;
+    ASSERT_TRUE(PlayPlaylistEntry(0));
+    const float pickedAt = GetAppSeconds();
+    clock_.Advance(1500);
+    ASSERT_FLOAT_EQ(Frame().previewFade, 1.0f);
+    for (int step = 1; step <= 3; ++step) {
+      const uint32_t startedAt = gPlayStartMs;
+      for (int pass = 0; pass < 200 && gPlaying && gPlayStartMs == startedAt; ++pass) {
+        clock_.Advance(17);
+        PumpMidiPlayback(ClockMs32(), nullptr);
+      }
+      ASSERT_TRUE(gPlaying && gPlayStartMs != startedAt) << "no song followed at step " << step;
+      EXPECT_EQ(gPlaylistIndex, entries == 1 ? 0 : step % 2) << step;
+      EXPECT_EQ(gKeyRoot, entries == 1 || step % 2 == 0 ? 0 : 7) << step;
+      EXPECT_FLOAT_EQ(Frame().previewFade, 1.0f) << "after step " << step;
+    }
+    clock_.Advance((uint64_t)((pickedAt + 18.0f - GetAppSeconds()) * 1000.0f));
+    const float fading = Frame().previewFade;
+    EXPECT_GT(fading, 0.0f);
+    EXPECT_LT(fading, 1.0f) << "the hold counts from the pick";
+    UnloadMidi();
+  }
+  ResetPlaylist();
 }
 
 using PreviewFlashTest = BoardFrameTest;
