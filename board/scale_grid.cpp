@@ -114,19 +114,21 @@ static void DrawSelection(const BoardViewFrame& f, bool outlines) {
   }
 }
 
-// The twelve names share one size and one place in their columns: when the widest does not fit
-// its column all shrink by the same factor, so a narrow window does not show "Db" smaller than "F#".
-static float KeyLabelScale(float room) {
+// The twelve names share one size and one place in their columns. The widest ("Db") that does not
+// fit beside its inset first takes the inset in, down to a pixel, then all shrink by one factor:
+// a narrow window must not show "Db" smaller or elsewhere than "F#".
+static float KeyLabelWidest() {
   float widest = 1.0f;
   for (const char* name : kKeyNamesByRing) widest = std::max(widest, MeasureText(gFontSmall, name, 12.0f));
-  return std::min(room / widest, 1.0f);
+  return widest;
 }
 
 static void DrawKeyLabels(const BoardViewFrame& f) {
   const BoardLayout& b = f.layout;
   float baseline = b.gridY - std::max(7.0f * b.scale, 6.0f);
-  const float inset = std::max(0.16f * b.cellW, 1.0f);
-  const float k = KeyLabelScale(b.cellW - 2.0f - inset);
+  const float widest = KeyLabelWidest();
+  const float inset = std::clamp(b.cellW - 2.0f - widest, 1.0f, std::max(0.16f * b.cellW, 1.0f));
+  const float k = std::min((b.cellW - 2.0f - inset) / widest, 1.0f);
   for (int c = 0; c < 12; ++c) {
     if (k >= 1.0f)
       DrawTextUtf8(gFontSmall, ColumnX(b, c) + inset, baseline, kKeyNamesByRing[c], 0.84f, 0.86f, 0.89f, 0.88f);
