@@ -25,12 +25,6 @@ constexpr uint64_t kBinConfirmMs = 4000;   // the second click on a bin must com
 // ---- internal helpers ----
 static bool IsStudentIndex(int index) { return index >= 0 && index < (int)gStudents.size(); }
 
-static void SaveDirtyStudents() {
-  if (!gStudentsDirty) return;
-  SaveStudents();
-  gStudentsDirty = false;
-}
-
 static void ForgetBinConfirmation() {
   gHighlightRowId = -1;
   gHighlightDeadlineMs = 0;

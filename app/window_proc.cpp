@@ -45,6 +45,8 @@ static void SaveWhatOnlyTheCloseSaves() {
   }
   // Nothing else saves a note being typed when the window goes.
   CommitNoteEdit();
+  // A change to the students that the file could not take yet.
+  SaveDirtyStudents();
   if (gLibraryLoaded) {
     SaveCalendar();
     SaveMastery();

@@ -341,7 +341,13 @@ std::vector<std::string> StudentFileNames(const std::string& id) {
   return names;
 }
 
-void SaveStudents() { WriteTextFileAtomic(GetDataFilePath(kStudentsFile), StudentsFileText()); }
+void SaveStudents() {
+  gStudentsDirty = !WriteTextFileAtomic(GetDataFilePath(kStudentsFile), StudentsFileText());
+}
+
+void SaveDirtyStudents() {
+  if (gStudentsDirty) SaveStudents();
+}
 
 void LoadStudents() {
   gStudents.clear();
@@ -389,7 +395,7 @@ void LoadStudents() {
   bool rewriteSafe = true;
   if (read == DataFileRead::kOk && version != 0 && path == GetDataFilePath(kStudentsFile))
     rewriteSafe = KeepCopyBeforeRewrite(path, raw, text);
-  if (rewriteSafe) WriteTextFileAtomic(GetDataFilePath(kStudentsFile), text);
+  gStudentsDirty = rewriteSafe && !WriteTextFileAtomic(GetDataFilePath(kStudentsFile), text);
   LoadTeachingState(true);
   RelayoutAll();
 }
@@ -483,4 +489,5 @@ void ResetStudents() {
   gStudents.clear();
   gActiveStudentIndex = -1;
   gStudentsLoaded = false;
+  gStudentsDirty = false;
 }

@@ -57,10 +57,13 @@ extern void (*gStudentDeletedHook)(const std::string& id);
 // The add-student button's typed name (the classroom opens its panel with the name in its entry).
 extern void (*gAddStudentHook)(const std::string& name);
 
-// No students, none active, the file not read yet.
+// No students, none active, the file not read yet, nothing waiting to be saved.
 void ResetStudents();
-// Writes "students.dat" (newest version).
+// Writes "students.dat" (newest version). A failed write leaves gStudentsDirty set, so the list is
+// written again when the students panel closes or the program ends.
 void SaveStudents();
+// Writes "students.dat" when the list in memory is ahead of it (gStudentsDirty).
+void SaveDirtyStudents();
 // Reads "students.dat" at start-up, saves it back and loads the active student's teaching state.
 void LoadStudents();
 // Makes the student at index (limited to the list) active and reloads what belongs to the student.

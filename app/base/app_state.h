@@ -11,7 +11,7 @@ extern bool gMainWindowOpen;      // set while the main window exists (created, 
 extern bool gStudentListOpen;     // the student list is shown
 extern bool gColourPopupOpen;     // the colour popup of the selected row is open
 extern bool gColourWheelDrag;     // the left button is held on the colour wheel
-extern bool gStudentsDirty;       // a colour changed; "students.dat" is saved when the edit ends
+extern bool gStudentsDirty;       // "students.dat" lags behind the list (a colour edit, a failed save)
 extern int gSelectedStudentRow;   // index in gStudents of the selected row, -1 for none
 extern bool gStudentNameEntryActive;   // the new-student entry has the keyboard focus
 

@@ -11,6 +11,7 @@
 #include "app/floor_links.h"
 #include "app/key_commands.h"
 #include "app/mouse_routing.h"
+#include "app/students_panel_input.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "classroom/attendance_classes.h"
@@ -27,8 +28,10 @@
 #include "gfx/text_field.h"
 #include "midi/playback.h"
 #include "platform/clock.h"
+#include "platform/file_replace.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "practice/data_files.h"
 #include "practice/students.h"
 #include "tests/support/test_support.h"
 
@@ -64,7 +67,7 @@ class ClassroomRouting : public ::testing::Test {
     ResetClassroomPanelState();
     ResetTextFields();
     ResetStudents();
-    gStudentNameEntryActive = false;
+    ResetStudentListView();
   }
   // A key as the window delivers it: the key-down, then its character when it has one.
   static void Key(int key, uint32_t character = 0) {
@@ -138,6 +141,58 @@ TEST_F(ClassroomRouting, NewStudentThroughTheInstitutionPanelWithEscapeLayers) {
   EXPECT_TRUE(gInstitutionPanelOpen);
   Key(kKeyEscape, 27);
   EXPECT_FALSE(gInstitutionPanelOpen);
+}
+
+// A change to the list made while "students.dat" cannot be written (a locked or full disk) is not
+// lost: once the file can be written again, closing the students panel or the window saves it.
+TEST_F(ClassroomRouting, AChangeTheFileCouldNotTakeIsSavedWhenThePanelOrTheWindowCloses) {
+  struct Change {
+    const char* what;
+    void (*make)();
+    const char* kept;     // in the file once saved
+    const char* gone;     // no longer in it ("" for nothing)
+  } changes[] = {
+      {"a student added", [] {
+         gStudentNameEntryActive = true;
+         Type("Maria");
+         HandleCharInput(13);   // the name goes to the institution panel's entry
+         Key(kKeyReturn, 13);
+         EXPECT_EQ(gInstitutionPanelMessage, "Added: Maria");
+       }, "Maria|maria|", ""},
+      {"another student made active", [] { SwitchActiveStudent(1); }, "active=1\n", ""},
+      {"a student deleted", [] { DeleteStudent(1); }, "Anna|anna|", "Ben|"},
+  };
+  for (const Change& c : changes) {
+    for (bool byWindow : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (byWindow ? ", then the window closes" : ", then the panel closes"));
+      Reset();
+      gStudents = {Student{"Anna", "anna"}, Student{"Ben", "ben"}};
+      gActiveStudentIndex = 0;
+      SaveStudents();
+      const std::string before = ReadFileBytes(dir_.path() + "/Data/students.dat");
+      gStudentListOpen = true;
+      FailWritesEndingWithForTesting("students.dat");
+      c.make();
+      FailWritesEndingWithForTesting("");
+      EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/students.dat"), before);
+      EXPECT_EQ(gStatusText, kSaveFailureMessage);
+
+      if (byWindow) {
+        SetAppMessageHandler(MainWndProc);
+        gMainWindowOpen = gAppRunning = true;
+        SendAppMessage(kMsgDestroy, 0, 0);
+        SetAppMessageHandler(nullptr);
+        gMainWindowOpen = false;
+        gAppRunning = true;
+      } else {
+        ToggleStudentsPanel();
+        ASSERT_FALSE(gStudentListOpen);
+      }
+      std::string after = ReadFileBytes(dir_.path() + "/Data/students.dat");
+      EXPECT_NE(after.find(c.kept), std::string::npos) << after;
+      if (*c.gone) EXPECT_EQ(after.find(c.gone), std::string::npos) << after;
+    }
+  }
 }
 
 TEST_F(ClassroomRouting, RegisterClassRenameDragMarkAndNote) {
