@@ -55,6 +55,16 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
   return DataFileRead::kOk;
 }
 
+// The bytes with Windows line ends made plain: a "\r" right before a "\n", or ending the bytes, is
+// part of the line end, as ReadDataFileLines reads it.
+static std::string WithPlainLineEnds(const std::string& bytes) {
+  std::string plain;
+  plain.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] != '\n')) plain += bytes[i];
+  return plain;
+}
+
 // The n-th copy's name: the first has the bare tail, later ones carry their number.
 static std::string NumberedCopyPath(const std::string& path, const char* tail, int n) {
   return n <= 1 ? path + tail : path + tail + std::to_string(n);
@@ -137,7 +147,7 @@ bool IsNewerHeader(const std::string& header, const char* prefix, int newest) {
 }
 
 bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes, const std::string& newText) {
-  if (readBytes == newText) return true;
+  if (readBytes == newText || WithPlainLineEnds(readBytes) == newText) return true;
   // One copy is enough: a file read again unchanged in a later session is not copied again.
   std::error_code ec;
   std::string copy = KeptCopyPath(path, 1);

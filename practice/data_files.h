@@ -53,7 +53,9 @@ bool IsNewerHeader(const std::string& header, const char* prefix, int newest);
 
 // Before `path`, read as `readBytes`, is replaced by `newText`: when the two differ (part of what
 // was read is dropped or changed), the read bytes are kept as path + ".bak" (".bak2" ... when
-// earlier copies exist) and a line is logged. Returns false only when that copy failed.
+// earlier copies exist) and a line is logged. Windows line ends are line ends, as the reader reads
+// them: a file that differs from newText only in those is not copied. Returns false only when
+// that copy failed.
 bool KeepCopyBeforeRewrite(const std::string& path, const std::string& readBytes, const std::string& newText);
 
 // ---- names of the copies kept aside ----

@@ -1,6 +1,7 @@
 // The five learning files: byte-exact round trips, the mastery layouts of every version, the
-// calendar's repair, switching students, and damaged files that are never lost.
+// calendar's repair, switching students, damaged files that are never lost and Windows line ends.
 #include <filesystem>
+#include <set>
 
 #include "platform/file_replace.h"
 #include "tests/learning/learning_fixture.h"
@@ -229,5 +230,69 @@ TEST_F(LearningTest, AnOlderLayoutIsKeptAsReadNotAsDamaged) {
     EXPECT_NE(ReadData(c.name), c.bytes) << "written back upgraded";
     EXPECT_EQ(ReadData(std::string(c.name) + (c.damaged ? ".bad" : ".bak2")), c.bytes);
     EXPECT_FALSE(DataExists(std::string(c.name) + (c.damaged ? ".bak2" : ".bad")));
+  }
+}
+
+// Files with Windows line ends (a Data folder edited or copied on Windows) hold the same records as
+// with plain line feeds: each loads whole and is treated as that file would be, so nothing is set
+// aside or kept as changed, and the next save writes plain line feeds.
+TEST_F(LearningTest, WindowsLineEndsAreReadAsPlainLineFeeds) {
+  struct Case {
+    const char* name;
+    std::string lf;
+  } cases[] = {
+      {"learning_progress_default.dat", "a1\nb2\n"},
+      {"learning_mastery_default.dat", Header() + kFullRow},
+      {"learning_schedule_default.dat", "2024-05-03\na1\nb2\n"},
+      {"learning_schedule_default.dat", "\na1\n"},   // no schedule day yet
+      {"learning_calendar_default.dat", "PLAN\tE686D180BA408F5A\nDATE\t2024-05-02\nLESSON\t1\nASSIGNED\tz9\n"
+                                        "COMPLETE\tz9\nEND\n"},
+      {"learning_calendar_default.dat", "PLAN\t\nDATE\t2024-05-02\nLESSON\t3\nEND\n"},   // no plan id yet
+      {"students.dat", "STUDENTS_V2\nactive=1\nAnna|anna|0.3|0.48|0.76\nBen K.|ben_k|1|0.5|0\n"},
+  };
+  // What loading and then saving everything makes of one file: the records read, the file
+  // written back and every file then in the Data folder.
+  struct Outcome {
+    std::string records, written, files;
+  };
+  auto loadAndSave = [this](const std::string& name, const std::string& bytes) {
+    fs::remove_all(Data(""));
+    ResetAll();
+    ResetStudents();
+    WriteData(name, bytes);
+    WriteData(name + ".bak", "an older backup");   // so a copy kept at the save would be a new one
+    Outcome o;
+    if (name == "students.dat") {
+      LoadStudents();
+      for (const Student& s : gStudents) o.records += s.name + "|" + s.id + "|" + std::to_string(s.b) + "\n";
+      o.records += std::to_string(gActiveStudentIndex);
+    } else {
+      LoadLearningFiles();
+      o.records = ProgressFileText() + MasteryFileText() + ScheduleFileText() + CalendarFileText();
+    }
+    SaveProgress();
+    SaveMastery();
+    SaveSchedule();
+    SaveCalendar();
+    SaveStudents();
+    o.written = ReadData(name);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Data(""))) names.insert(entry.path().filename().string());
+    for (const std::string& n : names) o.files += n + " ";
+    return o;
+  };
+  for (const Case& c : cases) {
+    std::string crlf;
+    for (char ch : c.lf) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    SCOPED_TRACE(crlf);
+    const Outcome fromLf = loadAndSave(c.name, c.lf);
+    DebugCapture log;
+    const Outcome fromCrLf = loadAndSave(c.name, crlf);
+    EXPECT_EQ(fromCrLf.records, fromLf.records);
+    EXPECT_EQ(fromCrLf.written, c.lf) << "written back with plain line feeds";
+    EXPECT_EQ(fromCrLf.files, fromLf.files) << "nothing set aside or kept";
+    EXPECT_EQ(fromCrLf.files.find(".bad"), std::string::npos);
+    EXPECT_FALSE(log.Contains("not read whole")) << log.Text();
+    EXPECT_FALSE(log.Contains("kept as")) << log.Text();
   }
 }
