@@ -1,6 +1,5 @@
 // learning/learning_record_files: loading and saving a student's learning files, the migration of
 // the single files of earlier versions, damaged files, and the change of the active student.
-#include <filesystem>
 #include <functional>
 #include <unordered_set>
 
@@ -59,16 +58,6 @@ static void MoveAsideOrBlock(const std::string& path, const char* reason) {
   if (!SetAsideDataFile(path, reason)) gBlockedPaths.insert(path);
 }
 
-// Copies a partly bad file to the first free ".bad" name before it is rewritten.
-static void CopyAside(const std::string& path) {
-  std::string target = SetAsideCopyPath(path, 1);
-  std::error_code ec;
-  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(target, ec)); ++n)
-    target = SetAsideCopyPath(path, n);
-  if (CopyFileWhenAbsent(path, target))
-    DebugLog("[learning] %s was not read whole; kept as %s\n", path.c_str(), target.c_str());
-}
-
 // Reads one learning file through its reader, setting aside what cannot be trusted. A file the
 // reader passed over part of (a skipped line, a value not read whole) is copied aside as damaged
 // before its first rewrite; one read whole that would not be written back as it was read (an
@@ -104,7 +93,7 @@ static bool SaveLearningFile(const std::string& path, const std::string& text) {
     DebugLog("[learning] %s is damaged and could not be moved aside; not saved\n", path.c_str());
     return false;
   }
-  if (gCopyAsidePaths.erase(path)) CopyAside(path);
+  if (gCopyAsidePaths.erase(path)) CopyAsideDataFile(path, "not read whole");
   if (gChangedPaths.count(path)) {
     // A file as read that cannot be kept is not replaced; a later save tries again.
     std::string read;

@@ -112,13 +112,20 @@ static void SayKeptAside(const std::string& name, const std::string& target, boo
   sShown = gStatusText;
 }
 
+// The first ".bad" name beside path that nothing holds yet.
+static std::string FreeSetAsidePath(const std::string& path) {
+  std::error_code ec;
+  std::string target = SetAsideCopyPath(path, 1);
+  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) target = SetAsideCopyPath(path, n);
+  return target;
+}
+
 static bool MoveAside(const std::string& path, const char* reason, bool newer) {
   std::error_code ec;
   fs::file_status st = fs::symlink_status(path, ec);
   if (ec || !fs::exists(st)) return true;
   if (fs::is_regular_file(st) && fs::file_size(path, ec) == 0 && !ec) return true;
-  std::string target = SetAsideCopyPath(path, 1);
-  for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n) target = SetAsideCopyPath(path, n);
+  std::string target = FreeSetAsidePath(path);
   if (RenameFileReplacing(path, target)) {
     DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
     // Said on screen too: what the file held is missing from the view, and only its name tells
@@ -134,6 +141,19 @@ bool SetAsideDataFile(const std::string& path, const char* reason) { return Move
 
 bool SetAsideNewerDataFile(const std::string& path) {
   return MoveAside(path, "written by a newer version of the program", true);
+}
+
+bool CopyAsideDataFile(const std::string& path, const char* reason) {
+  std::string target = FreeSetAsidePath(path);
+  if (!CopyFileIfAbsent(path, target, target + ".tmp")) {
+    DebugLog("[files] %s: %s; could not copy it aside\n", path.c_str(), reason);
+    return false;
+  }
+  DebugLog("[files] %s: %s; kept as %s\n", path.c_str(), reason, target.c_str());
+  // What the reader passed over is missing from the view and goes with the next save: only the
+  // copy's name tells the user where it is.
+  SayKeptAside(fs::path(path).filename().string(), fs::path(target).filename().string(), false);
+  return true;
 }
 
 bool IsNewerHeader(const std::string& header, const char* prefix, int newest) {

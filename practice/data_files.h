@@ -47,6 +47,10 @@ bool SetAsideDataFile(const std::string& path, const char* reason);
 // The same for a file of a format this program does not know yet (a newer program wrote it): the
 // status line says so rather than calling it damaged.
 bool SetAsideNewerDataFile(const std::string& path);
+// For a file read only in part, before it is written back: copies it to the name SetAsideDataFile
+// would move it to, logs that with the reason and names the copy on the status line the same way.
+// The file itself stays. True when the copy was made.
+bool CopyAsideDataFile(const std::string& path, const char* reason);
 // True when a header line is the prefix followed by a version number above newest ("ACHV4" for
 // prefix "ACHV" and newest 3), whatever follows the number.
 bool IsNewerHeader(const std::string& header, const char* prefix, int newest);

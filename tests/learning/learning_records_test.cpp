@@ -201,7 +201,8 @@ TEST_F(LearningTest, DamagedFilesAreNeverLost) {
 }
 
 // A file read whole in an older layout is written back upgraded with the file as read kept as
-// ".bak", like every other store; only a file the reader passed over part of is kept as damaged.
+// ".bak", like every other store; only a file the reader passed over part of is kept as damaged,
+// and the status line names that copy.
 TEST_F(LearningTest, AnOlderLayoutIsKeptAsReadNotAsDamaged) {
   const std::string twelve = "a\t3\t1\t1\t0.9\t0.9\t90\t2024-05-01\t0.8\t0.7\t88\t2024-05-02\n";
   struct Case {
@@ -220,7 +221,7 @@ TEST_F(LearningTest, AnOlderLayoutIsKeptAsReadNotAsDamaged) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
     fs::remove_all(Data(""));
-    ResetLearningRecords();
+    ResetAll();
     WriteData(c.name, c.bytes);
     WriteData(std::string(c.name) + ".bak", "an older backup");   // so the start-up backup is not the copy
     LoadLearningFiles();
@@ -230,6 +231,7 @@ TEST_F(LearningTest, AnOlderLayoutIsKeptAsReadNotAsDamaged) {
     EXPECT_NE(ReadData(c.name), c.bytes) << "written back upgraded";
     EXPECT_EQ(ReadData(std::string(c.name) + (c.damaged ? ".bad" : ".bak2")), c.bytes);
     EXPECT_FALSE(DataExists(std::string(c.name) + (c.damaged ? ".bak2" : ".bad")));
+    EXPECT_EQ(gStatusText, c.damaged ? std::string(c.name) + " was damaged; it is kept as " + c.name + ".bad" : "");
   }
 }
 
