@@ -16,8 +16,10 @@
 namespace {
 constexpr int kClickRate = 22050;
 
-bool DevicePlayFile(const std::string& path) { return AudioPlayWavFile(path); }
-bool DevicePlayMemory(const std::vector<uint8_t>& wav) { return AudioPlayWavMemory(wav.data(), wav.size()); }
+bool DevicePlayFile(const std::string& path, int64_t dueUs) { return AudioPlayWavFileAt(path, dueUs); }
+bool DevicePlayMemory(const std::vector<uint8_t>& wav, int64_t dueUs) {
+  return AudioPlayWavMemoryAt(wav.data(), wav.size(), dueUs);
+}
 void DeviceBeep(int frequencyHz, int durationMs) { AudioBeep(frequencyHz, durationMs); }
 const ClickPlayer kDevicePlayer{DevicePlayFile, DevicePlayMemory, DeviceBeep};
 const ClickPlayer* gClickPlayer = &kDevicePlayer;  // what plays clicks
@@ -93,8 +95,8 @@ std::vector<uint8_t> MakeClickWav(float frequencyHz, float durationS, float volu
   return wav;
 }
 
-bool PlayClickSoundFromMemory(const std::vector<uint8_t>& wav) {
-  return !wav.empty() && gClickPlayer->playMemory(wav);
+bool PlayClickSoundFromMemory(const std::vector<uint8_t>& wav, int64_t dueUs) {
+  return !wav.empty() && gClickPlayer->playMemory(wav, dueUs);
 }
 
 void BeepClickThread(int* frequencyAndMs) {
@@ -103,12 +105,13 @@ void BeepClickThread(int* frequencyAndMs) {
   gBeepInFlight.store(false);
 }
 
-void PlayClick(const TeachingState& settings, bool accent) {
+void PlayClick(const TeachingState& settings, bool accent, int64_t beatUs) {
   bool useAccent = accent && settings.downbeatSound;
-  if (useAccent && !settings.downbeatWavPath.empty() && gClickPlayer->playFile(settings.downbeatWavPath)) return;
+  if (useAccent && !settings.downbeatWavPath.empty() && gClickPlayer->playFile(settings.downbeatWavPath, beatUs))
+    return;
   std::call_once(gClicksBuilt, BuildClicks);
   const std::vector<uint8_t>& wav = useAccent ? *gAccentClick : *gNormalClick;
-  if (PlayClickSoundFromMemory(wav)) return;
+  if (PlayClickSoundFromMemory(wav, beatUs)) return;
   if (gBeepInFlight.exchange(true)) return;  // the beep before is still trying: this click is lost
   int* args = new int[2]{useAccent ? 1046 : 1480, useAccent ? 16 : 12};
   try {

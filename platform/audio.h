@@ -2,8 +2,11 @@
 //
 // The device is opened on first need and plays 32-bit float stereo. Its callback mixes, in this
 // order, the synthesiser's output (a renderer set by platform/synth), the current clip (a click:
-// a new clip replaces the one playing) and the current tone (the beep fallback). Without a sound
-// device every call fails quietly and the program runs on silent.
+// a new clip replaces the one playing from the sample it starts at) and the current tone (the beep
+// fallback). A clip may carry a due time on the program's clock: it starts where the due time
+// plus the constant latency falls, the same sample a synthesiser message due then is applied at
+// (platform/sample_clock). Without a sound device every call fails quietly and the program runs on
+// silent.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +25,8 @@ std::string AudioLastError();
 std::string AudioDefaultOutputName();
 // Sample rate of the open device (44100 asked for), 0 when closed. Always 2 channels of float.
 int AudioSampleRate();
+// The constant latency of clips with a due time in µs (0 before the first callback since opening).
+int64_t AudioLatencyUs();
 
 // Fills frames of interleaved stereo float (the buffer is zeroed before); runs on the audio thread.
 using AudioRenderer = void (*)(float* interleaved, int frames);
@@ -32,11 +37,15 @@ void AudioSetRenderer(AudioRenderer renderer);
 using AudioCallbackHook = void (*)(uint64_t framesBefore, const float* interleaved, int frames);
 void AudioSetCallbackHookForTesting(AudioCallbackHook hook);
 
-// Plays a whole WAV file image (any PCM or float format SDL decodes) at once, replacing the clip
-// playing; the bytes are copied. False when they do not decode or no device opens.
-bool AudioPlayWavMemory(const uint8_t* data, size_t size);
+// The due time that asks for at once.
+constexpr int64_t kAudioAtOnce = 0;
+// Plays a whole WAV file image (any PCM or float format SDL decodes), replacing the clip playing,
+// from the sample where dueUs (ClockMicros64's line) plus the latency falls, or from the next
+// buffer when that has passed; the bytes are copied. A clip still waiting for its start is
+// replaced too. False when they do not decode or no device opens.
+bool AudioPlayWavMemoryAt(const uint8_t* data, size_t size, int64_t dueUs);
 // The same for a file on disk.
-bool AudioPlayWavFile(const std::string& path);
+bool AudioPlayWavFileAt(const std::string& path, int64_t dueUs);
 // Sounds a tone of the frequency for the duration and returns after it (it blocks the calling
 // thread, as a beep does); false at once when no device opens.
 bool AudioBeep(int frequencyHz, int durationMs);

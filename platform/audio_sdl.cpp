@@ -2,9 +2,12 @@
 // callback.
 //
 // The state the callback reads lives on the heap and is never freed, so an audio thread still
-// running while the process exits never meets a destroyed object. The clip and the tone are
-// changed under SDL's device lock; the renderer is swapped without it (an atomic pointer and a
-// flag the callback raises while it renders), so a renderer can be set while a callback waits.
+// running while the process exits never meets a destroyed object. The tone is changed under SDL's
+// device lock, the clip under a lock of its own that the callback holds only while it mixes the
+// clip, so a thread posting a click never waits for a whole callback. A new clip waits beside the
+// playing one for its sample and the callback swaps the two, so the audio thread never frees a
+// clip. The renderer is swapped without a lock (an atomic pointer and a flag the callback raises
+// while it renders), so a renderer can be set while a callback waits.
 #include "platform/audio.h"
 
 #include <SDL.h>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/sample_clock.h"
 
 // ---- state ----
 namespace {
@@ -33,8 +37,14 @@ struct Mixer {
   std::atomic<uint64_t> callbacks{0};            // callbacks since the device opened
   std::atomic<uint64_t> frames{0};               // frames delivered since the device opened
   std::atomic<AudioCallbackHook> hook{nullptr};  // test seam, called last in each callback
+  std::atomic<int64_t> latencyUs{0};             // the clock's latency, for other threads
+  SampleClock clock;                 // program time to sample positions (the callback's)
+  std::mutex clipMutex;              // guards the clip and the next clip
   std::vector<float> clip;           // interleaved stereo at the device rate
   size_t clipPos = 0;                // next frame of the clip
+  std::vector<float> nextClip;       // the clip waiting for its start; once started, the one it replaced
+  int64_t nextDueUs = kAudioAtOnce;  // its due time on the program's clock
+  bool nextWaiting = false;          // nextClip waits for its start
   double toneHz = 0.0;               // the beep's frequency
   long toneFramesLeft = 0;           // frames of the beep still to sound
   double tonePhase = 0.0;            // 0..1
@@ -50,21 +60,46 @@ AudioRenderer gRendererWanted = nullptr;   // kept across a close
 }  // namespace
 
 // ---- private helpers ----
+// Adds the playing clip to frames [from, to) of the buffer.
+static void MixClip(Mixer* m, float* out, int from, int to) {
+  if (to <= from || m->clipPos * 2 >= m->clip.size()) return;
+  size_t left = m->clip.size() / 2 - m->clipPos;
+  size_t n = left < (size_t)(to - from) ? left : (size_t)(to - from);
+  const float* src = m->clip.data() + m->clipPos * 2;
+  for (size_t i = 0; i < n * 2; ++i) out[2 * from + i] += src[i];
+  m->clipPos += n;
+}
+
+// The frame of the buffer at which the waiting clip starts; `frames` when it does not start in it.
+static int WaitingClipStart(const Mixer* m, uint64_t firstSample, int frames) {
+  if (!m->nextWaiting) return frames;
+  if (m->nextDueUs == kAudioAtOnce) return 0;
+  int64_t at = SampleClockSampleFor(m->clock, m->nextDueUs) - (int64_t)firstSample;
+  return at <= 0 ? 0 : at < frames ? (int)at : frames;
+}
+
 static void MixCallback(void*, Uint8* stream, int len) {
   float* out = (float*)stream;
   int frames = len / (int)(2 * sizeof(float));
   SDL_memset(stream, 0, (size_t)len);
   Mixer* m = gMixer;
+  uint64_t first = m->frames.load();
+  FollowSampleClock(m->clock, ClockMicros64(), (int64_t)first, frames, gDeviceRate > 0 ? gDeviceRate : kRate);
+  m->latencyUs.store(m->clock.latencyUs);
   m->callbacks.fetch_add(1);
   m->rendering.store(true);
   if (AudioRenderer renderer = m->renderer.load()) renderer(out, frames);
   m->rendering.store(false);
-  if (m->clipPos * 2 < m->clip.size()) {
-    size_t left = m->clip.size() / 2 - m->clipPos;
-    size_t n = left < (size_t)frames ? left : (size_t)frames;
-    const float* src = m->clip.data() + m->clipPos * 2;
-    for (size_t i = 0; i < n * 2; ++i) out[i] += src[i];
-    m->clipPos += n;
+  {
+    std::lock_guard<std::mutex> lock(m->clipMutex);
+    int start = WaitingClipStart(m, first, frames);
+    MixClip(m, out, 0, start);
+    if (start < frames) {
+      m->clip.swap(m->nextClip);  // the clip it replaces is freed by the next poster, not here
+      m->clipPos = 0;
+      m->nextWaiting = false;
+      MixClip(m, out, start, frames);
+    }
   }
   if (m->toneFramesLeft > 0) {
     long n = m->toneFramesLeft < frames ? m->toneFramesLeft : frames;
@@ -157,6 +192,8 @@ bool AudioOpen() {
   gMixer->renderer.store(gRendererWanted);
   gMixer->callbacks.store(0);
   gMixer->frames.store(0);
+  gMixer->clock = SampleClock();
+  gMixer->latencyUs.store(0);
   gDevice = device;
   SDL_PauseAudioDevice(device, 0);
   // What is timed against the device starts once it runs: its first callback.
@@ -172,6 +209,8 @@ void AudioClose() {
   gDevice = 0;
   gMixer->clip.clear();
   gMixer->clipPos = 0;
+  gMixer->nextClip.clear();
+  gMixer->nextWaiting = false;
   gMixer->toneFramesLeft = 0;
   gMixer->renderer.store(nullptr);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -206,6 +245,8 @@ int AudioSampleRate() {
   return gDevice ? gDeviceRate : 0;
 }
 
+int64_t AudioLatencyUs() { return gMixer->latencyUs.load(); }
+
 void AudioSetRenderer(AudioRenderer renderer) {
   std::lock_guard<std::mutex> lock(gAudioMutex);
   gRendererWanted = renderer;
@@ -218,20 +259,22 @@ void AudioSetRenderer(AudioRenderer renderer) {
 
 void AudioSetCallbackHookForTesting(AudioCallbackHook hook) { gMixer->hook.store(hook); }
 
-bool AudioPlayWavMemory(const uint8_t* data, size_t size) {
+bool AudioPlayWavMemoryAt(const uint8_t* data, size_t size, int64_t dueUs) {
   if (!AudioOpen()) return false;
   std::vector<float> clip;
   if (!DecodeWav(data, size, &clip)) return false;
   std::lock_guard<std::mutex> lock(gAudioMutex);
   if (!gDevice) return false;
-  WithDeviceLocked([&] {
-    gMixer->clip.swap(clip);
-    gMixer->clipPos = 0;
-  });
-  return true;  // the old clip is freed here, outside the audio thread's reach
+  {
+    std::lock_guard<std::mutex> clipLock(gMixer->clipMutex);
+    gMixer->nextClip.swap(clip);
+    gMixer->nextDueUs = dueUs;
+    gMixer->nextWaiting = true;
+  }
+  return true;  // the clip swapped out is freed here, outside the audio thread's reach
 }
 
-bool AudioPlayWavFile(const std::string& path) {
+bool AudioPlayWavFileAt(const std::string& path, int64_t dueUs) {
   FILE* f = fopen(path.c_str(), "rb");
   if (!f) return false;
   std::vector<uint8_t> bytes;
@@ -240,7 +283,7 @@ bool AudioPlayWavFile(const std::string& path) {
   while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() < (64u << 20))
     bytes.insert(bytes.end(), chunk, chunk + n);
   fclose(f);
-  return AudioPlayWavMemory(bytes.data(), bytes.size());
+  return AudioPlayWavMemoryAt(bytes.data(), bytes.size(), dueUs);
 }
 
 bool AudioBeep(int frequencyHz, int durationMs) {

@@ -5,7 +5,7 @@
 //
 // Messages may carry a due time on the program's clock (ClockMicros64): the synthesiser applies
 // such a message inside its audio callback at the sample where the due time plus a constant
-// latency falls (one audio buffer plus one pass of the main loop: see synth_timetable.h), never
+// latency falls (one audio buffer plus one pass of the main loop: see sample_clock.h), never
 // earlier. Messages without one sound at once, at the start of the next buffer.
 #pragma once
 #include <cstdint>

@@ -1,29 +1,18 @@
 // platform/synth_timetable: the ring from the program's threads to the audio thread, the table of
-// waiting messages, and the map from the program's clock to sample positions.
-//
-// The clock map. Each buffer gives a pair (program time of its callback, its first sample), and
-// offset = time - sample / rate says when, on the program's clock, sample 0 was asked for. A
-// callback may come late (its thread was not scheduled at once) but never early for the device's
-// pace, so the map follows the earliest callbacks: it moves earlier at once, and later only by
-// 1 ms per second of sound (far more than any two clocks drift apart), unless the callbacks stay
-// more than 30 ms later for 8 buffers in a row: then the device stalled and lost time, and the map
-// jumps. A message due at t is applied at the first sample whose time is t + latency or later.
+// waiting messages, and the map from the program's clock to sample positions (platform/sample_clock).
 #include "platform/synth_timetable.h"
 
-#include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 #include <mutex>
+
+#include "platform/sample_clock.h"
 
 // ---- constants ----
 namespace {
 constexpr uint32_t kRingSize = 16384;        // posted commands not yet taken (a power of two)
 constexpr int kWaitingSize = 8192;           // timed messages waiting for their sample
 constexpr int kAtOnceSize = 1024;            // at-once messages of one buffer
-constexpr double kCreepPerSecond = 0.001;    // how fast the map may move later: 1 ms per second
-constexpr double kStallUs = 30000.0;         // callbacks this much later than the map...
-constexpr int kStallBuffers = 8;             // ...this many times in a row: the device lost time
 
 enum : uint8_t { kTimed, kAtOnce, kCancelAfter, kClear };
 struct Command {
@@ -54,12 +43,8 @@ int gAtOnceCount = 0;
 int gAtOnceNext = 0;                       // next one to hand out
 int64_t gSample = 0;                       // first sample of the current buffer
 int gFrames = 0;                           // frames of the current buffer
-int gRate = 0;                             // sample rate of the map
-bool gMapValid = false;                    // the map has a first pair
-double gOffsetUs = 0.0;                    // program time at which sample 0 was asked for
-int gLateRun = 0;                          // buffers in a row far later than the map
-double gLateRunMin = 0.0;                  // the earliest offset among them
-std::atomic<int64_t> gLatencyUs{0};        // constant latency (read by tests from other threads)
+SampleClock gMap;                          // program time to sample positions
+std::atomic<int64_t> gLatencyUs{0};        // the map's latency (read by tests from other threads)
 }  // namespace
 
 // ---- internal helpers ----
@@ -123,36 +108,6 @@ void TakePosted() {
   gRingTail.store(tail, std::memory_order_release);
 }
 
-void MoveClockMap(int64_t nowUs, int frames, int rate) {
-  double offset = (double)nowUs - (double)gSample * 1e6 / rate;
-  if (!gMapValid || rate != gRate) {
-    gMapValid = true;
-    gRate = rate;
-    gOffsetUs = offset;
-    gLateRun = 0;
-    gLatencyUs.store((int64_t)std::llround((double)frames * 1e6 / rate) + kSynthHandOverSlackUs);
-    return;
-  }
-  if (offset <= gOffsetUs) {
-    gOffsetUs = offset;
-    gLateRun = 0;
-    return;
-  }
-  double creep = (double)frames * 1e6 / rate * kCreepPerSecond;
-  if (offset - gOffsetUs <= kStallUs) {
-    gLateRun = 0;
-    gOffsetUs = std::min(offset, gOffsetUs + creep);
-    return;
-  }
-  gLateRunMin = gLateRun == 0 ? offset : std::min(gLateRunMin, offset);
-  if (++gLateRun < kStallBuffers) {
-    gOffsetUs += creep;
-    return;
-  }
-  gOffsetUs = gLateRunMin;
-  gLateRun = 0;
-}
-
 }  // namespace
 
 // ---- public functions ----
@@ -168,7 +123,9 @@ void TimetableBeginBuffer(int64_t nowUs, int frames, int rate) {
   gFrames = frames;
   gAtOnceCount = gAtOnceNext = 0;
   TakePosted();
-  if (rate > 0) MoveClockMap(nowUs, frames, rate);
+  if (rate <= 0) return;
+  FollowSampleClock(gMap, nowUs, gSample, frames, rate);
+  gLatencyUs.store(gMap.latencyUs);
 }
 
 bool TimetableNext(int* offset, uint32_t* message) {
@@ -177,7 +134,7 @@ bool TimetableNext(int* offset, uint32_t* message) {
     *message = gAtOnce[gAtOnceNext++];
     return true;
   }
-  if (gWaitingFirst == gWaitingEnd || !gMapValid) return false;
+  if (gWaitingFirst == gWaitingEnd || !gMap.valid) return false;
   int64_t at = TimetableSampleFor(gWaiting[gWaitingFirst].due) - gSample;
   if (at >= gFrames) return false;
   *offset = at < 0 ? 0 : (int)at;
@@ -201,20 +158,13 @@ void ResetTimetable() {
   gAtOnceCount = gAtOnceNext = 0;
   gSample = 0;
   gFrames = 0;
-  gRate = 0;
-  gMapValid = false;
-  gOffsetUs = 0.0;
-  gLateRun = 0;
+  gMap = SampleClock();
   gLatencyUs.store(0);
   gDropped.store(0);
 }
 
 int64_t TimetableLatencyUs() { return gLatencyUs.load(); }
 
-int64_t TimetableSampleFor(int64_t dueUs) {
-  if (!gMapValid) return 0;
-  double us = (double)dueUs + (double)gLatencyUs.load(std::memory_order_relaxed) - gOffsetUs;
-  return (int64_t)std::ceil(us * gRate / 1e6 - 1e-6);
-}
+int64_t TimetableSampleFor(int64_t dueUs) { return SampleClockSampleFor(gMap, dueUs); }
 
 uint64_t TimetableDroppedCount() { return gDropped.load(); }

@@ -7,16 +7,12 @@
 // latency falls (never before), an at-once message at the buffer's start. Posting never waits for
 // the audio thread, and the audio thread neither waits nor allocates.
 //
-// The constant latency is one buffer (the earliest a callback can need an event) plus one pass of
-// the program's main loop (how late a pass that hands events over ahead of time may come).
+// The map and its constant latency are platform/sample_clock's, the same as the clicks'.
 #pragma once
 #include <cstdint>
 
 // The due time that asks for at once.
 constexpr int64_t kSynthAtOnce = 0;
-// How late a sender may hand over a timed message and still have it sound at its time plus the
-// latency: one pass of the main loop.
-constexpr int64_t kSynthHandOverSlackUs = 17000;
 
 // ---- any thread ----
 // Queues one message; false when the queue is full (the message is dropped).

@@ -15,6 +15,7 @@
 #include "app/base/status_text.h"
 #include "midi/click.h"
 #include "midi/level_setting.h"
+#include "platform/audio.h"
 #include "practice/achievements.h"
 #include "practice/data_files.h"
 #include "practice/students.h"
@@ -68,7 +69,7 @@ void ResetTeachingSession(TeachingState& s) {
   // The first real click would otherwise be late or lost while the sound device wakes up. The
   // image stays alive: playback reads it after this returns.
   static std::vector<uint8_t> silentClick = MakeClickWav(1000.0f, 0.02f, 0.0f, false);
-  PlayClickSoundFromMemory(silentClick);
+  PlayClickSoundFromMemory(silentClick, kAudioAtOnce);
 }
 
 void LoadTeachingState(bool resetLevel) {

@@ -34,9 +34,11 @@ static TeachingClickFunction gTeachingClick = nullptr;   // test double, or null
 static double LevelOf(const TeachingState& s) { return (ClampInt(s.difficulty, 1, 10) - 1) / 9.0; }
 static double NowSeconds64() { return (double)GetMonotonicMs() / 1000.0; }
 
-static void Click(const TeachingState& s, bool accent) {
-  if (gTeachingClick) gTeachingClick(s, accent);
-  else PlayClick(s, accent);
+// The grid's seconds are the program clock's milliseconds: the sound's clock counts the same time
+// in microseconds.
+static void Click(const TeachingState& s, bool accent, double beatTime) {
+  if (gTeachingClick) gTeachingClick(s, accent, beatTime);
+  else PlayClick(s, accent, (int64_t)std::llround(beatTime * 1e6));
 }
 
 static void AddSample(double x, double& mean, double& m2, int32_t& count) {
@@ -276,9 +278,11 @@ void TickTeachingBeatGrid(TeachingState& s) {
 
   int passed = 0;
   bool accent = false;
+  double beat = now;
   int N = ClampInt(s.timeSigNum, 1, 32);
   while (now + 1e-6 >= s.nextBeat && passed < kMaxCatchUpBeats) {
     accent = s.beatInBar == 0;
+    beat = s.nextBeat;
     s.lastBeatAccent = accent ? 1 : 0;
     s.clickFlash = accent ? 1.0f : 0.62f;
     s.nextBeat += b;
@@ -286,7 +290,7 @@ void TickTeachingBeatGrid(TeachingState& s) {
     s.beatInBar = (s.beatInBar + 1) % N;
     ++passed;
   }
-  if (passed > 0) Click(s, accent);
+  if (passed > 0) Click(s, accent, beat);
 
   if (now - 2.0 * b > s.nextBeat) {
     s.barOrigin = now;
@@ -337,7 +341,7 @@ void SyncTeachingClickToSong(TeachingState& s, const SongBeatInfo& info) {
     s.lastSongBeat = info.beatIndex;
     s.lastBeatAccent = pos == 0 ? 1 : 0;
     s.clickFlash = pos == 0 ? 1.0f : 0.62f;
-    Click(s, pos == 0);
+    Click(s, pos == 0, now - off);
   }
 
   s.songBpm = 60.0 / spb;

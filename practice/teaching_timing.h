@@ -19,8 +19,9 @@ struct TeachingOnset {
   uint8_t inScale = 0;     // the pitch class lies in the target scale
 };
 
-// How a beat is made audible; PlayClick unless a test puts its own in.
-using TeachingClickFunction = void (*)(const TeachingState& settings, bool accent);
+// How a beat is made audible; PlayClick unless a test puts its own in. beatTime is the beat's own
+// time in seconds on the grid's clock (GetMonotonicMs / 1000), which the sound starts from.
+using TeachingClickFunction = void (*)(const TeachingState& settings, bool accent, double beatTime);
 // nullptr restores PlayClick.
 void SetTeachingClickFunction(TeachingClickFunction fn);
 

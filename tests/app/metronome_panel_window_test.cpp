@@ -19,7 +19,7 @@
 namespace {
 
 std::vector<bool> gClicks;   // each click the grid asked for: accented or not
-void CountClick(const TeachingState&, bool accent) { gClicks.push_back(accent); }
+void CountClick(const TeachingState&, bool accent, double) { gClicks.push_back(accent); }
 
 constexpr float kStudent[3] = {0.92f, 0.35f, 0.62f};   // no other control of the band has it
 

@@ -28,8 +28,8 @@ const MidiInDriver kNoKeyboard = {[] { return 0; },
                                   [](int) { return "none"; },
                                   [] { return false; }};
 // The song's metronome clicks are heard by nobody here, so no sound device opens for them.
-const ClickPlayer kSilentClicks = {[](const std::string&) { return true; },
-                                   [](const std::vector<uint8_t>&) { return true; }, [](int, int) {}};
+const ClickPlayer kSilentClicks = {[](const std::string&, int64_t) { return true; },
+                                   [](const std::vector<uint8_t>&, int64_t) { return true; }, [](int, int) {}};
 
 class PerformanceNoteWindow : public LearningWindowTest, public ::testing::WithParamInterface<bool> {
  protected:

@@ -68,9 +68,13 @@ void Called(const std::string& what) {
   std::lock_guard<std::mutex> lock(gMutex);
   gCalls.push_back(what);
 }
-bool FakeFile(const std::string& path) { return Called("file " + path), gFileOk; }
-bool FakeMemory(const std::vector<uint8_t>& wav) {
-  Called(wav.size() == 44 + 1324 ? "memory normal" : wav.size() == 44 + 1764 ? "memory accent" : "memory ?");
+// The beat the clicks are asked for: file and memory sounds start from it.
+constexpr int64_t kBeatUs = 1000123456789;
+std::string AtTheBeat(int64_t dueUs) { return dueUs == kBeatUs ? "" : " not from its beat"; }
+bool FakeFile(const std::string& path, int64_t dueUs) { return Called("file " + path + AtTheBeat(dueUs)), gFileOk; }
+bool FakeMemory(const std::vector<uint8_t>& wav, int64_t dueUs) {
+  const char* which = wav.size() == 44 + 1324 ? "memory normal" : wav.size() == 44 + 1764 ? "memory accent" : "memory ?";
+  Called(which + AtTheBeat(dueUs));
   return gMemoryOk;
 }
 void FakeBeep(int f, int ms) { Called("beep " + std::to_string(f) + " " + std::to_string(ms)); }
@@ -102,7 +106,7 @@ TEST(PlayClick, FallsBackFromFileToMemoryToBeep) {
     TeachingState settings;
     settings.downbeatSound = c.option;
     settings.downbeatWavPath = c.path;
-    PlayClick(settings, c.accent);
+    PlayClick(settings, c.accent, kBeatUs);
     auto count = [] { return std::lock_guard<std::mutex>(gMutex), gCalls.size(); };
     for (int i = 0; i < 400 && count() < c.calls.size(); ++i)  // the fallback may run on a thread
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -117,7 +121,7 @@ TEST(PlayClick, FallsBackFromFileToMemoryToBeep) {
 // the device; the first beat after the beep is over beeps again.
 std::atomic<bool> gBeepHeld{false};
 std::atomic<int> gBeepsStarted{0};
-bool Fails(const std::vector<uint8_t>&) { return false; }
+bool Fails(const std::vector<uint8_t>&, int64_t) { return false; }
 void HeldBeep(int, int) {
   ++gBeepsStarted;
   while (gBeepHeld.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -131,15 +135,15 @@ TEST(PlayClick, OneBeepAtATime) {
     for (int i = 0; i < 2000 && gBeepsStarted.load() < beeps; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   };
   gBeepHeld = true;
-  PlayClick(settings, false);
+  PlayClick(settings, false, kBeatUs);
   waitFor(1);
-  for (int beat = 0; beat < 20; ++beat) PlayClick(settings, beat % 2);
+  for (int beat = 0; beat < 20; ++beat) PlayClick(settings, beat % 2, kBeatUs);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(gBeepsStarted.load(), 1);
   gBeepHeld = false;
   bool again = false;
   for (int i = 0; i < 2000 && !again; ++i) {  // the thread lets go of the beep just after the tone
-    PlayClick(settings, false);
+    PlayClick(settings, false, kBeatUs);
     again = gBeepsStarted.load() >= 2;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

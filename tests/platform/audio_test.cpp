@@ -99,14 +99,14 @@ TEST_F(CapturedAudio, ClicksAndTheBeepAreMixedIn) {
   ASSERT_TRUE(AudioOpen());
   std::vector<uint8_t> click = ToneWav(1480, 0.2f, 0.8f);  // a long click to measure
   size_t before = MarkAfter(200);
-  ASSERT_TRUE(AudioPlayWavMemory(click.data(), click.size()));
+  ASSERT_TRUE(AudioPlayWavMemoryAt(click.data(), click.size(), kAudioAtOnce));
   size_t during = MarkAfter(150), after = MarkAfter(500);
   EXPECT_GT(Rms(before, during, 0), 0.01);
   EXPECT_LT(Rms(during, after, 200), 1e-4) << "the click ends";
 
   std::vector<uint8_t> broken = {'R', 'I', 'F', 'F', 1, 2, 3};
-  EXPECT_FALSE(AudioPlayWavMemory(broken.data(), broken.size()));
-  EXPECT_FALSE(AudioPlayWavFile(dir_.File("missing.wav")));
+  EXPECT_FALSE(AudioPlayWavMemoryAt(broken.data(), broken.size(), kAudioAtOnce));
+  EXPECT_FALSE(AudioPlayWavFileAt(dir_.File("missing.wav"), kAudioAtOnce));
 
   size_t beepStart = MarkAfter(0);
   EXPECT_TRUE(AudioBeep(1046, 300));  // returns after the tone
@@ -118,7 +118,7 @@ TEST(NoAudioDevice, EverythingFailsQuietly) {
   EXPECT_FALSE(AudioOpen());
   EXPECT_FALSE(SynthOpen());
   std::vector<uint8_t> click = ToneWav(1480, 0.03f, 0.52f);
-  EXPECT_FALSE(AudioPlayWavMemory(click.data(), click.size()));
+  EXPECT_FALSE(AudioPlayWavMemoryAt(click.data(), click.size(), kAudioAtOnce));
   EXPECT_FALSE(AudioBeep(1000, 10));
   SynthSend(0x643C90);  // no synthesiser loaded: nothing happens
   SynthReset();

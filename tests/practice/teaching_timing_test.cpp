@@ -18,11 +18,14 @@ namespace {
 
 using Entry = TeachingAttendanceEntry;
 
-// The clicks the grid asked for: when (driven ms) and whether accented.
-struct Click { uint64_t ms; bool accent; };
+// The clicks the grid asked for: when (driven ms), whether accented, and the beat's own time (s)
+// their sound starts from.
+struct Click { uint64_t ms; bool accent; double beat; };
 std::vector<Click> gClicks;
 
-void CountingClick(const TeachingState&, bool accent) { gClicks.push_back({GetMonotonicMs(), accent}); }
+void CountingClick(const TeachingState&, bool accent, double beat) {
+  gClicks.push_back({GetMonotonicMs(), accent, beat});
+}
 
 class TeachingTimingTest : public ::testing::Test {
  protected:
@@ -70,13 +73,16 @@ TEST_F(TeachingTimingTest, GridClicksAtTheTempoWithAccentsOnTheBar) {
 
 TEST_F(TeachingTimingTest, AtMostOneClickPerFrameAndRestartWhenFarBehind) {
   gTeachingState.bpm = 120, gTeachingState.timeSigNum = 4, gTeachingState.metronomeOn = 1;
+  double start = Now();
   UpdateTeachingMeters(0.0);
   ASSERT_EQ(gClicks.size(), 1u);
+  EXPECT_DOUBLE_EQ(gClicks[0].beat, start);
 
-  // 1.2 s in one frame: beats at 0.5 and 1.0 pass, one click with the last beat's accent.
+  // 1.2 s in one frame: beats at 0.5 and 1.0 pass, one click with the last beat's accent and time.
   Frame(1200);
   ASSERT_EQ(gClicks.size(), 2u);
   EXPECT_FALSE(gClicks[1].accent);
+  EXPECT_DOUBLE_EQ(gClicks[1].beat, start + 1.0);
   EXPECT_EQ(gTeachingState.beatCounter, 3);
 
   // 20 s: the grid catches up 24 beats at most, then restarts its bar at the current time.
@@ -222,9 +228,10 @@ TEST_F(TeachingTimingTest, SongDrivesTheGrid) {
   EXPECT_DOUBLE_EQ(GetTeachingBeatSeconds(gTeachingState), 1.0);
   EXPECT_TRUE(gClicks.empty());   // first report 250 ms into beat 6: wait for beat 7
 
-  // The song jumped back: the reference follows it and the beat clicks.
+  // The song jumped back: the reference follows it and the beat clicks, from the beat's own time.
   SyncTeachingClickToSong(gTeachingState, Beat(2, 2, 0.01, 1.0));
-  EXPECT_EQ(gClicks.size(), 1u);
+  ASSERT_EQ(gClicks.size(), 1u);
+  EXPECT_DOUBLE_EQ(gClicks[0].beat, now - 0.01);
 
   // Free-running ticks leave a song-driven grid alone.
   clock_.Advance(5000);
