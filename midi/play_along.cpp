@@ -148,10 +148,10 @@ void CheckHold(size_t i, uint32_t now, uint32_t position, float tolerance, int n
   if (noteFilter >= 0 && note != noteFilter) return;
   if (!((double)position + tolerance < (double)j.holdEndMs)) return;
   if (IsKeySounding(note)) return;
+  // The press's timing error stays: the run's timing figures say when the keys went down.
   j.state = 6;
   j.holdBroken = 1;
   j.judgedAtMs = now;
-  j.timingErrorMs = 0.0f;
   if (note < 128) {
     gKeyHitGlow[note] *= 0.3f;
     gKeyMissFlash[note] = 1.0f;

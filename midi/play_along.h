@@ -19,7 +19,7 @@
 struct NoteJudgeState {
   uint8_t state;          // 0 pending, 1 perfect, 2 good, 3 late or early, 4 missed, 6 hold broken,
                           // 7 passed without judging
-  float timingErrorMs;    // signed timing error in real ms; 0 for missed and broken holds
+  float timingErrorMs;    // signed timing error in real ms; a broken hold keeps its press's
   uint32_t judgedAtMs;    // clock time of the judgement
   uint8_t holdNote;       // the graded note is long enough to be held
   uint8_t holdBroken;     // released before its end

@@ -157,11 +157,14 @@ PracticeRunResult BuildPracticeRunResult() {
     if (!IsSoundingNoteOn(e)) continue;
     const NoteJudgeState& j = gJudgeStates[i];
     ++r.expected;
-    if (j.state >= 1 && j.state <= 3) {
+    // A hold let go early still tells when its key went down, so its press's error counts in the
+    // timing figures; the note itself counts as a hold break, not by its grade.
+    if ((j.state >= 1 && j.state <= 3) || j.state == 6) {
       ++r.landed;
       if (j.state == 1) ++r.perfect;
       if (j.state == 2) ++r.good;
       if (j.state == 3) ++r.late_or_early;
+      if (j.state == 6) ++r.hold_breaks;
       double err = j.timingErrorMs;
       ++graded;
       sumAbs += std::fabs(err);
@@ -169,9 +172,6 @@ PracticeRunResult BuildPracticeRunResult() {
       sumSq += err * err;
       if (err < -8.0) ++r.early;
       if (err > 8.0) ++r.late;
-    } else if (j.state == 6) {
-      ++r.landed;
-      ++r.hold_breaks;
     } else {
       ++r.missed;
     }

@@ -14,10 +14,10 @@ struct PracticeRunResult {
   int32_t missed = 0;              // every other state
   int32_t hold_breaks = 0;         // state 6
   int32_t wrong_attempts = 0;      // wrong key presses of the run
-  int32_t early = 0;               // graded with a timing error below -8 ms
-  int32_t late = 0;                // graded with a timing error above 8 ms
+  int32_t early = 0;               // landed with a timing error below -8 ms
+  int32_t late = 0;                // landed with a timing error above 8 ms
   float timing_score = 0.0f;       // clamp(1 - mean_abs_timing_ms / 100, 0, 1)
-  float mean_abs_timing_ms = 0.0f;
+  float mean_abs_timing_ms = 0.0f; // the timing figures are over the landed notes, a broken hold by its press
   float mean_signed_timing_ms = 0.0f;
   int32_t vel_samples = 0;         // notes with a recorded played velocity
   float mean_velocity = 0.0f;

@@ -3,7 +3,10 @@
 #include <cmath>
 
 #include "app/base/status_text.h"
+#include "learning/practice_set.h"
+#include "learning_ui/performance_note.h"
 #include "tests/app/play_along_harness.h"
+#include "tests/learning/learning_fixture.h"
 #include "tests/midi/smf_builder.h"
 
 TEST_F(PlayAlongTest, AScriptedKeyboardPlaysALessonSongToItsResult) {
@@ -51,10 +54,11 @@ TEST_F(PlayAlongTest, AScriptedKeyboardPlaysALessonSongToItsResult) {
   std::vector<int> counts = {r.expected, r.landed,      r.perfect,        r.good,  r.late_or_early,
                              r.missed,   r.hold_breaks, r.wrong_attempts, r.early, r.late};
   EXPECT_EQ(counts, (std::vector<int>{9, 9, 7, 1, 0, 0, 1, 1, 1, 0}));
-  EXPECT_FLOAT_EQ(r.mean_abs_timing_ms, 5.0f);
-  EXPECT_FLOAT_EQ(r.mean_signed_timing_ms, -5.0f);
-  EXPECT_FLOAT_EQ(r.timing_score, 0.95f);
-  EXPECT_FLOAT_EQ(r.timing_std_ms, (float)std::sqrt(175.0));
+  // Nine presses, the broken hold's among them: one 40 ms early, the rest on time.
+  EXPECT_FLOAT_EQ(r.mean_abs_timing_ms, 40.0f / 9);
+  EXPECT_FLOAT_EQ(r.mean_signed_timing_ms, -40.0f / 9);
+  EXPECT_FLOAT_EQ(r.timing_score, 1.0f - 0.4f / 9);
+  EXPECT_FLOAT_EQ(r.timing_std_ms, (float)std::sqrt(12800.0 / 81));
   EXPECT_EQ(r.vel_samples, 9);
   EXPECT_FLOAT_EQ(r.mean_velocity, 70.0f);
   EXPECT_FLOAT_EQ(r.vel_stdev, (float)std::sqrt(6000.0 / 9.0));
@@ -68,4 +72,74 @@ TEST_F(PlayAlongTest, AScriptedKeyboardPlaysALessonSongToItsResult) {
   EXPECT_TRUE(gPlaying && gPaused);
   EXPECT_EQ(Position(), 0u);
   EXPECT_EQ(gStatusText, "MIDI playback finished");
+}
+
+// A lesson card of long notes played from a scripted keyboard to its recorded attempt and the
+// performance note's figures. Each key goes down on its note or late, and comes up long before the
+// note's end or at it: a hold let go early is a slip, but the timing still says when the keys went
+// down.
+class HoldLessonEndToEnd : public PlayAlongTest {
+ protected:
+  static constexpr int kNotes[4] = {60, 62, 64, 65};
+  void SetUp() override {
+    PlayAlongTest::SetUp();
+    ResetLearningModelForTest();
+    ClockDriveSetLocal({2024, 5, 10, 9, 0, 0, 0, 5}, 0);
+    using namespace smf;
+    // A tick is a ms: notes of 1000 ms, 1500 ms apart from 1500 ms on, so the wait's grace holds
+    // from the first note.
+    std::string body;
+    for (int i = 0; i < 4; ++i) body += On(i ? 500 : 1500, kNotes[i], 70 + 10 * i) + Off(1000, kNotes[i]);
+    WriteFileBytes(dir_.File("MIDI/Library/holds.mid"), File(500, {body + EndOfTrack()}));
+    WriteFileBytes(dir_.File("MIDI/Library/library_index.tsv"),
+                   "header\nholds\t1\tetude\tStudies\tHolds\t\t\t\t\t\t\tholds.mid\t120\t120\t0.9\t0.85\t\t\t\t\n");
+    LoadLibraryIndex();
+  }
+  void TearDown() override {
+    PlayAlongTest::TearDown();
+    ResetLearningModelForTest();
+  }
+  TempDir dir_;
+  ScopedExeDir exe_{dir_.path()};
+};
+
+TEST_F(HoldLessonEndToEnd, HoldsLetGoEarlyAreSlipsButKeepTheirPressTiming) {
+  struct Case {
+    const char* what;
+    uint32_t lateMs, holdMs;  // the wait's grace forgives 250 ms of lateness
+    int breaks, late;
+    float meanSignedMs;
+    const char* timing;
+  } cases[] = {
+      {"in time, let go after 200 ms", 0, 200, 4, 0, 0.0f, "100%"},
+      {"90 ms late, let go after 200 ms", 340, 200, 4, 4, 90.0f, "10%"},
+      {"in time, held to the end", 0, 1000, 0, 0, 0.0f, "100%"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetLearningRecords();
+    ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("holds"))) << gStatusText;
+    Run(1500);
+    for (uint32_t i = 0; i < 4; ++i) {
+      ASSERT_EQ(Position(), 1500 * (i + 1)) << "held at the note";
+      Run(c.lateMs);
+      Press(kNotes[i], 80);
+      Run(c.holdMs);
+      Release(kNotes[i]);
+      Run(1500 - c.holdMs);
+    }
+    Run(300);  // the song ends into a recorded attempt
+    const MasteryRecord& r = gMasteryRecords["holds"];
+    ASSERT_EQ(r.attempts, 1);
+    EXPECT_EQ(r.latest_landed, 4);
+    EXPECT_EQ(r.latest_hold_breaks, c.breaks);
+    EXPECT_EQ(r.latest_late, c.late);
+    EXPECT_NEAR(r.latest_mean_signed_timing_ms, c.meanSignedMs, 0.5f);
+    EXPECT_NEAR(r.latest_timing, 1.0f - c.meanSignedMs / 100.0f, 0.005f);
+    EXPECT_EQ(r.latest_passed, c.breaks == 0);
+    NoteFigureBox boxes[4];
+    ComputeNoteFigureBoxes(*FindLibraryItem("holds"), &r, boxes);
+    EXPECT_EQ(boxes[1].value, c.timing);
+    EXPECT_EQ(boxes[2].value, std::to_string(c.breaks));  // the slips
+  }
 }

@@ -307,17 +307,17 @@ TEST_F(TransportTest, RunResultCountsTheJudgeRecords) {
   gJudgeStates[1] = judge(1, -10.0f, 80);
   gJudgeStates[2] = judge(2, 20.0f, 0);
   gJudgeStates[3] = judge(3, 4.0f, 100);
-  gJudgeStates[4] = judge(6, 0.0f, 0);
+  gJudgeStates[4] = judge(6, -30.0f, 0);  // a hold let go early keeps its press's error
   gJudgeStates[5] = judge(4, 0.0f, 0);
   gWrongNoteCount = 3;
   PracticeRunResult r = BuildPracticeRunResult();
   std::vector<int> counts = {r.expected, r.landed,      r.perfect, r.good, r.late_or_early,
                              r.hold_breaks, r.missed, r.early,   r.late, r.wrong_attempts};
-  EXPECT_EQ(counts, (std::vector<int>{5, 4, 1, 1, 1, 1, 1, 1, 1, 3}));
-  EXPECT_NEAR(r.mean_abs_timing_ms, 34.0 / 3, 1e-4);
-  EXPECT_NEAR(r.mean_signed_timing_ms, 14.0 / 3, 1e-4);
-  EXPECT_NEAR(r.timing_score, 1.0 - 34.0 / 300, 1e-6);
-  EXPECT_NEAR(r.timing_std_ms, std::sqrt(516.0 / 3 - (14.0 / 3) * (14.0 / 3)), 1e-4);
+  EXPECT_EQ(counts, (std::vector<int>{5, 4, 1, 1, 1, 1, 1, 2, 1, 3}));
+  EXPECT_NEAR(r.mean_abs_timing_ms, 16.0, 1e-4);
+  EXPECT_NEAR(r.mean_signed_timing_ms, -4.0, 1e-4);
+  EXPECT_NEAR(r.timing_score, 0.84, 1e-6);
+  EXPECT_NEAR(r.timing_std_ms, std::sqrt(1416.0 / 4 - 16.0), 1e-4);
   EXPECT_EQ(r.vel_samples, 2);
   EXPECT_FLOAT_EQ(r.mean_velocity, 90.0f);
   EXPECT_FLOAT_EQ(r.vel_stdev, 10.0f);
