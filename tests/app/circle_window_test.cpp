@@ -344,6 +344,35 @@ TEST_F(CircleWindow, TheStudentViewHidesTheCircleWhileItsStateGoesOn) {
 // Left alone, the running loop rests: a resting pass leaves the back buffer untouched, now and then
 // one draws the same sky again with its time held, and a held key keeps the loop awake for as long
 // as it sounds; any event wakes it at once.
+// The trail's column as drawn in the back buffer, rows from the window's foot.
+struct ColumnPixels {
+  int x0 = 0, w = 0;
+  std::vector<unsigned char> rgb;
+  bool Gold(int x, int y) const {
+    const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
+    return p[0] > 150 && p[1] > 100 && p[2] < p[1] - 30;
+  }
+};
+
+static ColumnPixels ReadColumn(const TrailColumn& c) {
+  ColumnPixels col;
+  col.x0 = (int)std::ceil(c.colLeft);
+  col.w = (int)std::floor(c.colRight) - col.x0;
+  col.rgb.resize((size_t)col.w * gClientHeight * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(col.x0, 0, col.w, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, col.rgb.data());
+  return col;
+}
+
+// Frames 17 ms apart on the driven clock.
+static void DriveFrames(int n) {
+  for (int i = 0; i < n; ++i) {
+    ClockDriveAdvance(17);
+    RunFrameWork(ClockMs32());
+  }
+}
+
 // A scale's name wider than the column between the circle and the board is drawn in a smaller
 // font and ends inside the column, instead of running into its edge and losing its last letters.
 TEST_F(CircleWindow, AWideScaleNameEndsInsideItsColumn) {
@@ -354,26 +383,16 @@ TEST_F(CircleWindow, AWideScaleNameEndsInsideItsColumn) {
   // A driven clock: the label lives 4.5 s, which a loaded machine's slow frames must not use up.
   ClockDriveBegin(ClockTickMs64());
   gPatternEvents.push_back({name, ClockMs32(), 2, 4});
-  for (int i = 0; i < 36; ++i) {
-    ClockDriveAdvance(17);
-    RunFrameWork(ClockMs32());
-  }
+  DriveFrames(36);
   glFinish();
   Shot("circle_wide_scale_name.png");
-  int x0 = (int)std::ceil(c.colLeft), x1 = (int)std::floor(c.colRight) - 1;
-  int w = x1 - x0 + 1;
-  std::vector<unsigned char> rgb((size_t)w * gClientHeight * 3);
-  glReadBuffer(GL_BACK);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x0, 0, w, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  const ColumnPixels col = ReadColumn(c);
   int rightmostGold = -1;
   for (int y = 0; y < gClientHeight; ++y)
-    for (int x = 0; x < w; ++x) {
-      const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
-      if (p[0] > 150 && p[1] > 100 && p[2] < p[1] - 30) rightmostGold = std::max(rightmostGold, x0 + x);
-    }
+    for (int x = 0; x < col.w; ++x)
+      if (col.Gold(x, y)) rightmostGold = std::max(rightmostGold, col.x0 + x);
   ASSERT_GE(rightmostGold, 0) << "the name is drawn";
-  EXPECT_LT(rightmostGold, x1 - 2) << "the name runs into the column's edge";
+  EXPECT_LT(rightmostGold, col.x0 + col.w - 3) << "the name runs into the column's edge";
   gPatternEvents.clear();
   ClockDriveEnd();
 }
@@ -387,31 +406,17 @@ TEST_F(CircleWindow, PatternLabelsCompletedOneAfterAnotherAreEachReadable) {
   ClockDriveBegin(ClockTickMs64());
   for (const char* name : names) {
     gPatternEvents.push_back({name, ClockMs32(), 2, 4});
-    for (int i = 0; i < 18; ++i) {
-      ClockDriveAdvance(17);
-      RunFrameWork(ClockMs32());
-    }
+    DriveFrames(18);
   }
-  for (int i = 0; i < 12; ++i) {
-    ClockDriveAdvance(17);
-    RunFrameWork(ClockMs32());
-  }
+  DriveFrames(12);
   glFinish();
   Shot("circle_labels_one_after_another.png");
-  int x0 = (int)std::ceil(c.colLeft), x1 = (int)std::floor(c.colRight) - 1;
-  int w = x1 - x0 + 1;
-  std::vector<unsigned char> rgb((size_t)w * gClientHeight * 3);
-  glReadBuffer(GL_BACK);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x0, 0, w, gClientHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  const ColumnPixels col = ReadColumn(c);
   // A band is a run of rows holding gold, a thin font's faint row or two not breaking it.
   int bands = 0, lastGold = -100;
   for (int y = 0; y < gClientHeight; ++y) {
     bool gold = false;
-    for (int x = 0; x < w && !gold; ++x) {
-      const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
-      gold = p[0] > 150 && p[1] > 100 && p[2] < p[1] - 30;
-    }
+    for (int x = 0; x < col.w && !gold; ++x) gold = col.Gold(x, y);
     if (!gold) continue;
     if (y - lastGold > 3) ++bands;
     lastGold = y;
