@@ -120,15 +120,30 @@ static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::v
   if (gPendingAttendanceDays != pendingBefore) SavePendingFile();
 }
 
-static void LogFailure(uint32_t status) {
+// What went wrong, from the status and the transport's text ("" when the exchange completed). A
+// status alone does not tell a refusal: a reply cut short, too long or too slow still has one.
+static const char* FailureReason(uint32_t status, const std::string& transport) {
+  if (transport.empty()) return status != 0 ? "server reached but rejected the mark" : "server unreachable (offline?)";
+  if (transport == "reply too large") return "the server's reply was too large";
+  if (transport == "timed out") return status != 0 ? "the server's reply timed out" : "the server did not answer in time";
+  if (transport == "TLS failed") return "TLS failure: the server's certificate was refused or it spoke no TLS";
+  if (status != 0) return "the server's reply was incomplete";
+  if (transport == "no answer" || transport == "read failed") return "the server closed the connection without answering";
+  return "server unreachable (offline?)";
+}
+
+static void LogFailure(uint32_t status, const std::string& transport) {
   if (!ClassroomServerConfigured()) {
     if (!gNoServerLogged.exchange(true))
       DebugLog("[attendance] no classroom server is set up (Data/classroom.txt): nothing is sent; "
                "the day is kept until one is\n");
     return;
   }
-  DebugLog("[attendance] auto-sync failed (http=%d): %s\n", (int)status,
-           status != 0 ? "server reached but rejected the mark" : "server unreachable (offline?)");
+  if (transport.empty())
+    DebugLog("[attendance] auto-sync failed (http=%d): %s\n", (int)status, FailureReason(status, transport));
+  else
+    DebugLog("[attendance] auto-sync failed (http=%d, %s): %s\n", (int)status, transport.c_str(),
+             FailureReason(status, transport));
 }
 
 // The worker: kept days oldest first, then today. A day refused for good is dropped and the pass
@@ -145,10 +160,11 @@ static void AttendanceSyncWorker(const std::string& token, const std::string& to
   std::vector<AcceptedMark> accepted;
   std::vector<RefusedMark> refused;
   uint32_t status = 0;
+  std::string transport;
   bool failed = false;
   for (const std::string& day : toSend) {
     std::string reply;
-    if (PostAttendanceMark(token, &reply, &status, day)) {
+    if (PostAttendanceMark(token, &reply, &status, day, &transport)) {
       accepted.push_back(AcceptedMark{day, ReadServerDays(reply)});
     } else if (RefusedForGood(status)) {
       refused.push_back(RefusedMark{day, status});
@@ -164,7 +180,7 @@ static void AttendanceSyncWorker(const std::string& token, const std::string& to
   for (const RefusedMark& mark : refused)
     DebugLog("[attendance] the server refused the mark for %s (http=%d): the day is no longer kept\n",
              mark.day.c_str(), (int)mark.status);
-  if (failed) LogFailure(status);
+  if (failed) LogFailure(status, transport);
 }
 
 // ---- public functions ----
@@ -187,14 +203,15 @@ void LoadAttendanceDays() {
 }
 
 bool PostAttendanceMark(const std::string& token, std::string* reply, uint32_t* status,
-                        const std::string& day) {
+                        const std::string& day, std::string* error) {
   reply->clear();
   *status = 0;
+  if (error) error->clear();
   if (token.empty()) return false;
   std::string body = "{\"license\":\"" + JsonEscape(token) + "\",\"present\":true";
   if (IsWellFormedIsoDate(day)) body += ",\"day\":\"" + day + "\"";
   body += "}";
-  return ApiPostJson("/attendance", body, reply, status);
+  return ApiPostJson("/attendance", body, reply, status, error);
 }
 
 std::vector<std::string> ReadDayListFrom(const std::string& text, size_t from) {

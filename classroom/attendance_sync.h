@@ -28,9 +28,10 @@ extern std::atomic<uint8_t> gAttendanceSyncBusy;     // a mark is in flight
 void StartAttendanceSync();
 
 // One mark: {"license":"<token>","present":true,"day":"<day>"} (the day only when well-formed)
-// to "/attendance". True for a success status; *status 0 when no answer was read.
+// to "/attendance". True for a success status; *status 0 when no answer was read; *error (when
+// given) the transport's internal text, "" when the exchange completed (see ApiPostJson).
 bool PostAttendanceMark(const std::string& token, std::string* reply, uint32_t* status,
-                        const std::string& day);
+                        const std::string& day, std::string* error = nullptr);
 
 std::string AttendanceQueuePath();     // Data "attendance_present.txt"
 std::string AttendancePendingPath();   // Data "attendance_pending.txt"

@@ -19,15 +19,17 @@ bool HttpPostJson(const std::string& url, const std::string& body, uint32_t* sta
 bool IsSuccessStatus(uint32_t status) { return status >= 200 && status <= 299; }
 
 bool ApiPostJson(const std::string& path, const std::string& body, std::string* reply,
-                 uint32_t* status) {
+                 uint32_t* status, std::string* error) {
   reply->clear();
   if (status) *status = 0;
+  if (error) error->clear();
   if (!ClassroomServerConfigured()) return false;
   uint32_t answered = 0;
-  std::string error;
-  bool completed = HttpPostJson(gClassroomServer + path, body, &answered, reply, &error);
+  std::string transport;
+  bool completed = HttpPostJson(gClassroomServer + path, body, &answered, reply, &transport);
   // A server that answered with a reply too long or cut short was reached: its status is kept, so
   // the user is not told the server could not be reached. Such a reply is never a success.
   if (status) *status = answered;
+  if (error) *error = transport;
   return completed && IsSuccessStatus(answered);
 }

@@ -17,7 +17,9 @@ bool IsSuccessStatus(uint32_t status);
 
 // POSTs body to the base address followed by path. True exactly when the exchange completed
 // with a success status. *status (when given) is the status the server answered with, also when
-// its reply was too long or cut short (then false), and 0 when no answer came. Without a server
-// set up it fails at once with status 0 and sends nothing.
+// its reply was too long or cut short (then false), and 0 when no answer came. *error (when
+// given) is HttpPostJson's internal text: "" when the exchange completed, so a failure with a
+// status and no error is the server's own refusal. Without a server set up it fails at once with
+// status 0 and sends nothing.
 bool ApiPostJson(const std::string& path, const std::string& body, std::string* reply,
-                 uint32_t* status = nullptr);
+                 uint32_t* status = nullptr, std::string* error = nullptr);

@@ -1,4 +1,6 @@
 // The daily attendance mark with a driven clock, a temporary Data folder and a real server.
+#include <cstdio>
+
 #include "classroom/http_client.h"
 #include "tests/classroom/classroom_fixture.h"
 
@@ -91,7 +93,7 @@ TEST_F(AttendanceSyncTest, ADroppedDayIsPostedFirstTheNextDay) {
   SetDay(2026, 3, 2);
   StartAttendanceSync();
   ASSERT_TRUE(WaitIdle());
-  EXPECT_TRUE(log_.Contains("(http=0): server unreachable (offline?)"));
+  EXPECT_TRUE(log_.Contains("(http=0, no answer): the server closed the connection without answering")) << log_.Text();
   EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-02\n");
 
   Relaunch();
@@ -154,6 +156,52 @@ TEST_F(AttendanceSyncTest, AFailureThatMayPassKeepsEveryDay) {
     EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-12-05\n2026-12-08\n");
     EXPECT_FALSE(FileExists(AttendanceQueuePath()));
   }
+}
+
+// A reply that did not arrive whole was no refusal: the log says what happened to it, and the day
+// stays kept as for any failure.
+TEST_F(AttendanceSyncTest, TheLogSaysWhyAnExchangeFailed) {
+  ASSERT_TRUE(server_.ok());
+  struct Case {
+    const char* name;
+    std::string reply;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"cut mid-body", R"({"body":"{\"ok\"","content_length":400})",
+       "(http=200, read failed): the server's reply was incomplete"},
+      {"too large", R"({"body_size":)" + std::to_string(kHttpsReplyCap + 1) + "}",
+       "(http=200, reply too large): the server's reply was too large"},
+      {"stalled", R"({"body":"{}","stall_ms":10000})", "(http=200, timed out): the server's reply timed out"},
+      {"refused", R"({"status":500,"body":"{}"})", "(http=500): server reached but rejected the mark"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(AttendancePendingPath().c_str());
+    Relaunch();
+    InstitutionDevice(server_.BaseUrl());
+    server_.SetRoutes(R"({"/attendance":[)" + c.reply + "]}");
+    SetDay(2026, 3, 2);
+    StartAttendanceSync();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(log_.Contains(c.logged)) << log_.Text();
+    EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-02\n");
+    EXPECT_FALSE(FileExists(AttendanceQueuePath()));
+  }
+
+  HttpsTestServer otherHost(HttpsTestServer::Cert::kOtherHost);
+  ASSERT_TRUE(otherHost.ok());
+  std::remove(AttendancePendingPath().c_str());
+  Relaunch();
+  InstitutionDevice(otherHost.BaseUrl());
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_TRUE(log_.Contains("(http=0, TLS failed): TLS failure")) << log_.Text();
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "2026-03-02\n");
+  EXPECT_TRUE(otherHost.Requests().empty());
+  int refusals = 0;
+  for (const std::string& line : log_.Lines()) refusals += line.find("rejected the mark") != std::string::npos;
+  EXPECT_EQ(refusals, 1);   // the 500 alone
 }
 
 TEST_F(AttendanceSyncTest, WithoutAServerTheDayIsKeptAndLoggedOnce) {

@@ -53,8 +53,10 @@ TEST_F(HttpsClientTest, StatusesCapsAndCutReplies) {
     EXPECT_EQ(error.empty(), c.completed);
 
     uint32_t apiStatus = 7;
-    EXPECT_EQ(ApiPostJson("/t", "{}", &reply, &apiStatus), c.apiSuccess);
+    std::string apiError = "old";
+    EXPECT_EQ(ApiPostJson("/t", "{}", &reply, &apiStatus, &apiError), c.apiSuccess);
     EXPECT_EQ(apiStatus, c.status) << "an answer too long or cut short still says the server was reached";
+    EXPECT_EQ(apiError, error) << "the caller learns why the exchange did not complete";
   }
   for (const RecordedRequest& r : server_.Requests()) EXPECT_EQ(r.path, "/t");   // no redirect followed
 }
