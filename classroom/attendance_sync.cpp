@@ -176,6 +176,11 @@ static void AttendanceSyncWorker(const std::string& token, const std::string& to
   {
     std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
     PublishMarks(accepted, refused, failed ? today : "");
+    // Today refused for good (a mark whose reply was lost is "already marked") would be refused
+    // again on every later pass: it counts as done for this run, though the server's days and the
+    // file do not gain it.
+    for (const RefusedMark& mark : refused)
+      if (mark.day == today) gLastSyncedDay = today;
   }
   for (const RefusedMark& mark : refused)
     DebugLog("[attendance] the server refused the mark for %s (http=%d): the day is no longer kept\n",

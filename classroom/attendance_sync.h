@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-extern std::string& gLastSyncedDay;                  // the last day the server accepted; "" until known
+extern std::string& gLastSyncedDay;                  // the last day the server accepted, or today once
+                                                     // refused for good; "" until known
 extern std::vector<std::string>& gAttendanceDays;    // the server's days, ascending, unique
 extern std::vector<std::string>& gPendingAttendanceDays;  // days still to be marked, ascending
 extern bool& gAttendanceDaysLoaded;                  // the files were read this run

@@ -130,6 +130,34 @@ TEST_F(AttendanceSyncTest, ADayRefusedForGoodDoesNotHoldBackToday) {
   EXPECT_TRUE(log_.Contains("refused the mark for 2026-12-05 (http=400)"));
 }
 
+// A mark whose reply was lost was taken by the server, which then answers "already marked": the
+// rest of that day sends nothing more, and the next day marks as usual.
+TEST_F(AttendanceSyncTest, TodayRefusedForGoodIsNotSentAgainThatDay) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/attendance":[{"status":409,"body":"{\"error\":\"already marked\"}"},{"body":"{}"}]})");
+  SetDay(2026, 12, 16);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), "");
+  EXPECT_FALSE(FileExists(AttendanceQueuePath()));
+  {
+    std::lock_guard<std::mutex> lock(gAttendanceSyncMutex);
+    EXPECT_TRUE(gAttendanceDays.empty());
+  }
+
+  SetDay(2026, 12, 17);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  std::vector<RecordedRequest> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].body, MarkBody("2026-12-17"));
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-12-17\n2026-12-17\n");
+}
+
 // No answer, a server error, a refused device or a request to wait says nothing about the day:
 // that day and every later one stay kept, in order, and nothing after the failure is sent.
 TEST_F(AttendanceSyncTest, AFailureThatMayPassKeepsEveryDay) {
