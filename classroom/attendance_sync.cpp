@@ -97,6 +97,24 @@ struct RefusedMark {
 // device; a wait; a server error) says nothing about the day, and every day is kept.
 static bool RefusedForGood(uint32_t status) { return status == 400 || status == 409 || status == 410 || status == 422; }
 
+// Where the value of the first "key" in text[from, end) starts (its first non-blank character after
+// the colon); npos when the key or its colon is missing. The server's list is taken only where the
+// key's value is one: a key holding a count or a note must not lend the next "[" in the reply,
+// whose days would replace the device's.
+static size_t ValueStartOf(const std::string& text, const std::string& key, size_t from, size_t end) {
+  size_t at = text.find("\"" + key + "\"", from);
+  if (at == std::string::npos || at >= end) return std::string::npos;
+  size_t i = at + key.size() + 2;
+  auto skipBlanks = [&] {
+    while (i < end && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+  };
+  skipBlanks();
+  if (i >= end || text[i] != ':') return std::string::npos;
+  ++i;
+  skipBlanks();
+  return i < end ? i : std::string::npos;
+}
+
 // Under the mutex: what the pass achieved goes into the state and the files.
 static void PublishMarks(const std::vector<AcceptedMark>& accepted, const std::vector<RefusedMark>& refused,
                          const std::string& failedDay) {
@@ -240,10 +258,20 @@ std::vector<std::string> ReadDayListFrom(const std::string& text, size_t from) {
 }
 
 std::vector<std::string> ReadServerDays(const std::string& reply) {
-  size_t key = reply.find("\"attendance\"");
-  if (key == std::string::npos) key = reply.find("\"days\"");
-  if (key == std::string::npos) return {};
-  return ReadDayListFrom(reply, key);
+  size_t value;
+  if (reply.find("\"attendance\"") == std::string::npos) {
+    value = ValueStartOf(reply, "days", 0, reply.size());
+  } else {
+    value = ValueStartOf(reply, "attendance", 0, reply.size());
+    if (value != std::string::npos && reply[value] == '{') {
+      JsonSpan inner{value, value};   // one cut short stays empty
+      for (JsonSpan obj : JsonAllObjects(reply))
+        if (obj.begin == value) inner = obj;
+      value = ValueStartOf(reply, "days", inner.begin, inner.end);
+    }
+  }
+  if (value == std::string::npos || reply[value] != '[') return {};
+  return ReadDayListFrom(reply, value);
 }
 
 void StartAttendanceSync() {

@@ -40,8 +40,10 @@ std::string AttendancePendingPath();   // Data "attendance_pending.txt"
 // Reads both files on its first call in a run; the caller holds gAttendanceSyncMutex.
 void LoadAttendanceDays();
 
-// The days of a reply's "attendance" list (else its "days" list): the quoted well-formed days
-// between the first "[" after the key and the first "]" after that, sorted, without duplicates.
+// The days of a reply's "attendance" list, or of the "days" list inside an "attendance" object
+// (else of the reply's "days" list): the quoted well-formed days between the "[" that opens the
+// key's value and the first "]" after it, sorted, without duplicates. A key whose value is no
+// list gives none, and the reply then holds no list.
 std::vector<std::string> ReadServerDays(const std::string& reply);
 // The same list read from the first "[" at or after from.
 std::vector<std::string> ReadDayListFrom(const std::string& text, size_t from);

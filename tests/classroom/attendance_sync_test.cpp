@@ -250,6 +250,26 @@ TEST_F(AttendanceSyncTest, WithoutAServerTheDayIsKeptAndLoggedOnce) {
   EXPECT_EQ(gClassroomWorkers.load(), 0);
 }
 
+// A reply that holds no list of days keeps the device's days; one that does replaces them.
+TEST_F(AttendanceSyncTest, OnlyAListOfDaysReplacesTheKeptDays) {
+  ASSERT_TRUE(server_.ok());
+  InstitutionDevice(server_.BaseUrl());
+  WriteFileBytes(AttendanceQueuePath(), "2026-12-10\n2026-12-01\n2026-12-10\n");
+  server_.SetRoutes(
+      R"({"/attendance":[{"body":"{\"status\":\"ok\",\"attendance\":{\"count\":4,\"note\":\"see history\"},)"
+      R"(\"recent_logins\":[\"2020-01-01\"]}"},{"body":"{\"attendance\":[\"2026-12-13\",\"2026-12-01\"]}"}]})");
+  SetDay(2026, 12, 12);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-12-12\n2026-12-01\n2026-12-10\n2026-12-12\n");
+
+  SetDay(2026, 12, 13);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(server_.Requests().size(), 2u);
+  EXPECT_EQ(ReadFileBytes(AttendanceQueuePath()), "2026-12-13\n2026-12-01\n2026-12-13\n");
+}
+
 TEST_F(AttendanceSyncTest, DayListsOfReplies) {
   struct Case {
     const char* reply;
@@ -263,6 +283,14 @@ TEST_F(AttendanceSyncTest, DayListsOfReplies) {
       {R"({"ok":true})", {}},
       {R"({"days":["2025-03-01")", {}},
       {R"({"days":["2025-13-01","2025-03-32","20x5-03-01","2025-03-01 "]})", {}},
+      {"{\"attendance\" :\n [\"2025-03-01\"]}", {"2025-03-01"}},
+      {R"({"attendance":{"count":4,"days":["2025-03-01"]}})", {"2025-03-01"}},
+      // A key that holds no list lends nobody else's.
+      {R"({"status":"ok","attendance":{"count":4,"note":"see history"},"recent_logins":["2020-01-01"]})", {}},
+      {R"({"attendance":{"count":4},"days":["2025-03-01"]})", {}},
+      {R"({"attendance":{"days":["2025-03-01"])", {}},
+      {R"({"days":"see ["2025-03-01"]"})", {}},
+      {R"({"attendance":"none","history":["2025-03-01"]})", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadServerDays(c.reply), c.days) << c.reply;
 }
