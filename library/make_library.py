@@ -64,6 +64,23 @@ def chord(pitches, start, length, left=False):
     return [Note(start, length, p, left) for p in pitches]
 
 
+def beat_length(meter):
+    """Quarter notes in one beat of a meter: 6/8, 9/8 and 12/8 go in dotted quarters, the rest in
+    quarters."""
+    numerator, denominator = meter
+    return 1.5 if denominator == 8 and numerator % 3 == 0 else 4.0 / denominator
+
+
+def bar_length(meter):
+    return meter[0] * 4.0 / meter[1]
+
+
+def hold_to_bar_line(notes, meter=(4, 4)):
+    """A drill's last note lasts to the next bar line, so the count ends on a whole bar."""
+    last, bar = notes[-1], bar_length(meter)
+    last.length = (int(last.start / bar + 1e-9) + 1) * bar - last.start
+
+
 # ---- the MIDI file ----
 def vlq(value):
     out = [value & 0x7F]
@@ -74,18 +91,22 @@ def vlq(value):
     return bytes(out)
 
 
-def midi_bytes(notes, bpm, beats, signature, minor):
+def midi_bytes(notes, bpm, meter, signature, minor):
+    # The file's quarter note is the meter's beat: the program clicks and counts tempo per MIDI
+    # quarter, so a 6/8 tune is written with the dotted quarter there and says so in the time
+    # signature (notated 32nds per MIDI quarter), and its tempo is dotted quarters per minute.
+    beat = beat_length(meter)
     events = []   # (tick, order, bytes): note-offs before note-ons at the same tick
     for n in notes:
-        on = int(round(n.start * TICKS))
-        off = on + max(int(round(n.length * TICKS)) - 24, 24)
+        on = int(round(n.start / beat * TICKS))
+        off = on + max(int(round(n.length / beat * TICKS)) - 24, 24)
         channel = 1 if n.left else 0
         events.append((on, 1, n.midi, bytes([0x90 | channel, n.midi, 72 if n.left else 84])))
         events.append((off, 0, n.midi, bytes([0x80 | channel, n.midi, 0])))
     events.sort(key=lambda e: (e[0], e[1], e[2]))
     us = int(round(60000000 / bpm))
     body = vlq(0) + bytes([0xFF, 0x51, 3, (us >> 16) & 0xFF, (us >> 8) & 0xFF, us & 0xFF])
-    body += vlq(0) + bytes([0xFF, 0x58, 4, beats, 2, 24, 8])
+    body += vlq(0) + bytes([0xFF, 0x58, 4, meter[0], meter[1].bit_length() - 1, 24, int(round(8 * beat))])
     body += vlq(0) + bytes([0xFF, 0x59, 2, signature & 0xFF, 1 if minor else 0])
     last = 0
     for tick, _, _, data in events:
@@ -133,9 +154,9 @@ def spell(note, signature):
 NOTE_VALUES = {4.0: (1, 0), 3.0: (2, 1), 2.0: (2, 0), 1.5: (3, 1), 1.0: (3, 0), 0.75: (4, 1), 0.5: (4, 0), 0.25: (5, 0)}
 
 
-def score_text(notes, bpm, beats, signature, minor):
+def score_text(notes, bpm, meter, signature, minor):
     lines = ["# Tonvarra sight-reading score; fields are described in the library's README.",
-             "META\t%d\t%d\t4\t%d\t%d\t%d" % (TICKS, beats, signature, 1 if minor else 0, bpm)]
+             "META\t%d\t%d\t%d\t%d\t%d\t%d" % (TICKS, meter[0], meter[1], signature, 1 if minor else 0, bpm)]
     for n in sorted(notes, key=lambda n: (n.start, n.midi)):
         letter, accidental, octave = spell(n, signature)
         value, dotted = NOTE_VALUES[n.length]
@@ -150,14 +171,17 @@ def score_text(notes, bpm, beats, signature, minor):
 ITEMS = []
 
 
-def item(id, level, category, type, name, subtitle, key, file, notes, bpm, beats=4, minor=False,
+def item(id, level, category, type, name, subtitle, key, file, notes, bpm, meter=(4, 4), minor=False,
          era="", form="", group="", hand="rh", accuracy=0.9, timing=0.6, focus="", source="", score=False):
     tonic = pitch_class(key) if key else 0
+    end = max(n.start + n.length for n in notes)
+    if abs(end / bar_length(meter) - round(end / bar_length(meter))) > 1e-9:
+        raise SystemExit("%s ends part-way through a bar" % id)
     ITEMS.append(dict(id=id, level=level, category=category, type=type, name=name, subtitle=subtitle,
                       key=key, mode=("minor" if minor else "major") if key else "", era=era, form=form,
                       group=group, file=file, bpm=bpm, target_bpm=bpm, accuracy=accuracy, timing=timing,
                       hand=hand, focus=focus, source=source or "Written for Tonvarra", notes=notes,
-                      beats=beats, signature=signature_of(tonic, minor) if key else 0, minor=minor, score=score))
+                      meter=meter, signature=signature_of(tonic, minor) if key else 0, minor=minor, score=score))
 
 
 def tonic_midi(key, low=60):
@@ -170,9 +194,11 @@ SCALE_TYPES = [
     ("Natural Minor Scales", "natural minor", "natminor", [0, 2, 3, 5, 7, 8, 10, 12], None, 2, 72),
     ("Harmonic Minor Scales", "harmonic minor", "harmminor", [0, 2, 3, 5, 7, 8, 11, 12], None, 3, 72),
     ("Melodic Minor Scales", "melodic minor", "melminor", [0, 2, 3, 5, 7, 9, 11, 12], [12, 10, 8, 7, 5, 3, 2, 0], 3, 72),
-    ("Chromatic Scales", "chromatic", "chromatic", list(range(13)), None, 2, 72),
-    ("Whole Tone Scales", "whole tone", "wholetone", [0, 2, 4, 6, 8, 10, 12], None, 2, 72),
+    ("Chromatic Scales", "chromatic", "chromatic", list(range(13)), None, 3, 72),
+    ("Whole Tone Scales", "whole tone", "wholetone", [0, 2, 4, 6, 8, 10, 12], None, 3, 72),
 ]
+# Major keys whose scales a beginner meets later: many black keys and fingerings of their own.
+LATER_MAJOR_KEYS = ["B", "F#", "Db", "Ab", "Eb", "Bb"]
 
 
 def make_scales():
@@ -182,9 +208,10 @@ def make_scales():
             base = tonic_midi(key)
             steps = up + (down[1:] if down else list(reversed(up))[1:])
             notes, _ = sequence([base + s for s in steps], [1.0])
-            notes[-1].length = 2.0
+            hold_to_bar_line(notes)
             shown = MINOR_NAMES.get(key, key) if minor else key
-            item("scale_%s_%s" % (slug, key.replace("#", "s").lower()), level, "scales", type,
+            later = slug == "major" and key in LATER_MAJOR_KEYS
+            item("scale_%s_%s" % (slug, key.replace("#", "s").lower()), level + later, "scales", type,
                  "%s %s - one octave" % (shown, word), "Right hand, up and down", key,
                  "scales/%s_%s.mid" % (slug, key.replace("#", "s").lower()), notes, bpm, minor=minor,
                  focus="Even tone and steady fingering")
@@ -235,26 +262,31 @@ def make_mechanics():
     for key, left in [("C", False), ("G", False), ("D", False), ("F", False), ("C", True), ("G", True)]:
         base = tonic_midi(key) - (12 if left else 0)
         steps = [0, 2, 4, 5, 7, 5, 4, 2] * 2 + [0]
-        notes, _ = sequence([base + s for s in steps], [0.5] * 16 + [2.0], left=left)
+        notes, _ = sequence([base + s for s in steps], [0.5], left=left)
+        hold_to_bar_line(notes)
         hand = "LH" if left else "RH"
         item("mech_five_%s_%s" % (key.lower(), hand.lower()), 1, "mechanics", "Five-Finger Patterns",
              "%s five-finger pattern (%s)" % (key, hand), "One finger per key, eighth notes", key,
              "mechanics/five_%s_%s.mid" % (key.lower(), hand.lower()), notes, 84, hand=hand.lower(),
              focus="Fingers stay curved and close to the keys")
+    # F major passes the thumb after the fourth finger: after the third it would land on B flat.
+    fingering = {"C": "1 2 3 1 2 3 4 5", "G": "1 2 3 1 2 3 4 5", "D": "1 2 3 1 2 3 4 5", "F": "1 2 3 4 1 2 3 4"}
     for key in ["C", "G", "F", "D"]:
         base = tonic_midi(key)
         major = [0, 2, 4, 5, 7, 9, 11, 12]
         steps = major[:3] + major[3:8] + list(reversed(major[:7]))
-        notes, _ = sequence([base + s for s in steps], [0.5] * 14 + [2.0])
+        notes, _ = sequence([base + s for s in steps], [0.5])
+        hold_to_bar_line(notes)
         item("mech_thumb_%s" % key.lower(), 2, "mechanics", "Thumb Crossing", "Thumb under in %s major" % key,
-             "Right hand, 1 2 3 1 2 3 4 5", key, "mechanics/thumb_%s.mid" % key.lower(), notes, 76,
+             "Right hand, " + fingering[key], key, "mechanics/thumb_%s.mid" % key.lower(), notes, 76,
              focus="Pass the thumb early and quietly")
     patterns = [("Thirds in C", [0, 4, 2, 5, 4, 7, 5, 9, 7, 5, 4, 2, 0]),
                 ("Neighbour notes in C", [0, 2, 0, 2, 4, 5, 4, 5, 7, 5, 4, 2, 0]),
                 ("Fingers 3 4 5 in C", [4, 5, 7, 5, 4, 5, 7, 5, 4, 5, 7, 5, 4]),
                 ("Repeated notes in C", [0, 0, 2, 2, 4, 4, 5, 5, 7, 7, 4, 4, 0])]
     for i, (title, steps) in enumerate(patterns, 1):
-        notes, _ = sequence([60 + s for s in steps], [0.5] * 12 + [2.0])
+        notes, _ = sequence([60 + s for s in steps], [0.5])
+        hold_to_bar_line(notes)
         item("mech_independence_%d" % i, 2, "mechanics", "Finger Independence", "Finger independence %d - %s" % (i, title),
              "Right hand, eighth notes", "C", "mechanics/independence_%d.mid" % i, notes, 76,
              focus="Only the playing finger moves")
@@ -281,8 +313,19 @@ def degree_note(tonic_letter, tonic_midi_value, minor, degree, start, length, le
     return Note(start, length, midi, left, letter_index, octave)
 
 
-def reading_melody(walk, key, bars, low, high, left, start_degree=0):
-    tonic = tonic_midi(key, 48 if left else 60)
+# The treble staff's bottom and top lines, E4 and F5, as steps of the letters from C0.
+TREBLE_STAFF_STEPS = (7 * 4 + LETTERS.index("E"), 7 * 5 + LETTERS.index("F"))
+
+
+def treble_reading_place(key):
+    """A treble reading's tonic (the first at or above the bottom line) and its lowest and highest
+    degrees, so that every note stays on the staff."""
+    tonic = parse_pitch("E4") + (pitch_class(key) - 4) % 12
+    step = 7 * (tonic // 12 - 1) + LETTERS.index(key[0])
+    return tonic, TREBLE_STAFF_STEPS[0] - step, TREBLE_STAFF_STEPS[1] - step
+
+
+def reading_melody(walk, key, tonic, bars, low, high, left, start_degree=0):
     tonic_letter = LETTERS.index(key[0])
     notes, t, degree = [], 0.0, start_degree
     for bar in range(bars):
@@ -291,8 +334,8 @@ def reading_melody(walk, key, bars, low, high, left, start_degree=0):
             if notes:
                 step = [-2, -1, -1, 1, 1, 2, 0][walk.next(7)]
                 degree = min(max(degree + step, low), high)
-            if bar == bars - 1:
-                degree = 0 if abs(degree) < 4 else (7 if degree > 0 else -7)
+            if bar == bars - 1:   # home on the nearest tonic the range holds
+                degree = min((d for d in (-7, 0, 7) if low <= d <= high), key=lambda d: abs(d - degree))
             notes.append(degree_note(tonic_letter, tonic, False, degree, t, float(length), left))
             t += length
     return notes
@@ -306,7 +349,8 @@ def make_sight():
         counts[clef] += 1
         n = counts[clef]
         walk = Walk(1000 + index)
-        notes = reading_melody(walk, key, 8, -2 if not left else 0, 8 if not left else 7, left)
+        tonic, low, high = (tonic_midi(key, 48), 0, 7) if left else treble_reading_place(key)
+        notes = reading_melody(walk, key, tonic, 8, low, high, left)
         type = "Treble Reading" if not left else "Bass Reading"
         name = "%s reading %d in %s major" % ("Treble" if not left else "Bass", n, key)
         item("sight_%s_%02d" % (clef, n), 1 if n <= 3 else 2, "sight", type, name,
@@ -314,8 +358,8 @@ def make_sight():
              hand="lh" if left else "rh", timing=0.5, focus="Read ahead of the note you play", score=True)
     for n, key in enumerate(["C", "G"], 1):
         walk = Walk(2000 + n)
-        rh = reading_melody(walk, key, 8, 0, 7, False)
-        lh = reading_melody(walk, key, 8, 0, 7, True)
+        rh = reading_melody(walk, key, tonic_midi(key, 60), 8, 0, 7, False)
+        lh = reading_melody(walk, key, tonic_midi(key, 48), 8, 0, 7, True)
         notes = [x for x in rh if int(x.start) // 4 % 2 == 0] + [x for x in lh if int(x.start) // 4 % 2 == 1]
         item("sight_grand_%02d" % n, 3, "sight", "Grand Staff Reading", "Grand staff reading %d in %s major" % (n, key),
              "Hands take turns bar by bar", key, "sight/grand_%02d.mid" % n, notes, 60, hand="both",
@@ -343,16 +387,18 @@ def composed_piece(key, minor, beats, pattern):
         tones = chord_tones(tonic, minor, degree)
         t0 = float(bar * beats)
         notes.append(Note(t0, float(beats), tones[0] - 12, True))
+        # Every figure sits over the tonic's own octave, so the right hand stays near the treble
+        # staff and the closing tonic lands in the octave the piece has been playing in.
         if bar == len(PROGRESSIONS[minor]) - 1:
-            notes.append(Note(t0, float(beats), tones[0] + 12 if pattern == "melody" else tones[0], False))
+            notes.append(Note(t0, float(beats), tones[0], False))
             continue
         if pattern == "broken":
             figure = [tones[0], tones[1], tones[2], tones[1]] * (beats // 2)
             part, _ = sequence(figure, [0.5], t0)
         elif pattern == "waltz":
-            part, _ = sequence([tones[2] + 12, tones[1] + 12, tones[0] + 12], [1.0], t0)
+            part, _ = sequence([tones[2], tones[1], tones[0]], [1.0], t0)
         else:
-            part, _ = sequence([tones[2], tones[1] + 12, tones[0] + 12, tones[2]], [1.0], t0)
+            part, _ = sequence([tones[2] - 12, tones[1], tones[0], tones[2] - 12], [1.0], t0)
         notes += part
     return notes
 
@@ -374,16 +420,17 @@ def load_melodies():
             line = line.strip()
             if not line or line.startswith("#"):
                 continue
-            id, title, key, mode, bpm, beats, text = [part.strip() for part in line.split("|")]
+            id, title, key, mode, bpm, meter, text = [part.strip() for part in line.split("|")]
+            meter = tuple(int(figure) for figure in meter.split("/"))
             notes, t = [], 0.0
             for token in text.split():
                 pitch, length = token.split(":")
                 if pitch != "r":
                     notes.append(Note(t, float(length), parse_pitch(pitch)))
                 t += float(length)
-            if abs(t / int(beats) - round(t / int(beats))) > 1e-9:
+            if abs(t / bar_length(meter) - round(t / bar_length(meter))) > 1e-9:
                 raise SystemExit("melodies.txt: %s does not fill whole bars" % id)
-            melodies[id] = (title, key, mode == "minor", int(bpm), int(beats), notes)
+            melodies[id] = (title, key, mode == "minor", int(bpm), meter, notes)
     return melodies
 
 
@@ -399,24 +446,25 @@ def make_foundations_and_pieces(melodies):
     pulses = [("Quarter notes on C", [60] * 8, [1.0]), ("Halves and quarters", [60, 62, 64, 64, 62, 60, 60], [2.0, 1.0, 1.0])]
     for i, (title, pitches, lengths) in enumerate(pulses, 1):
         notes, _ = sequence(pitches, lengths)
+        hold_to_bar_line(notes)
         item("found_pulse_%d" % i, 1, "foundations", "Steady Pulse", title, "Count aloud while you play",
              "C", "foundations/pulse_%d.mid" % i, notes, 80, era="Modern Public Domain", form="Melody",
              focus="Every beat the same length")
-    for id, (title, key, minor, bpm, beats, notes) in melodies.items():
+    for id, (title, key, minor, bpm, meter, notes) in melodies.items():
         if id.startswith("found_"):
             item(id, 1, "foundations", "Simple Melodies", title, "Traditional", key,
-                 "foundations/%s.mid" % id[6:], notes, bpm, beats=beats, minor=minor, era="Traditional",
+                 "foundations/%s.mid" % id[6:], notes, bpm, meter=meter, minor=minor, era="Traditional",
                  form="Melody", group="Voicing & Texture", source="Traditional, written out for Tonvarra")
-    for id, (title, key, minor, bpm, beats, notes) in melodies.items():
+    for id, (title, key, minor, bpm, meter, notes) in melodies.items():
         if id.startswith("folk_"):
             item("rep_" + id, 2, "repertoire", "Folk Melodies", title, "Traditional", key,
-                 "repertoire/%s.mid" % id[5:], notes, bpm, beats=beats, minor=minor, era="Traditional",
+                 "repertoire/%s.mid" % id[5:], notes, bpm, meter=meter, minor=minor, era="Traditional",
                  form="Melody", group="Form & Large-Scale Structure", source="Traditional, written out for Tonvarra")
     item("rep_evening_song", 3, "repertoire", "Character Pieces", "Evening Song", "Tonvarra", "F",
          "repertoire/evening_song.mid", composed_piece("F", False, 4, "melody"), 66, era="Modern Public Domain",
          form="Song Without Words", group="Voicing & Texture", hand="both", focus="Sing the top line")
     item("rep_little_waltz", 3, "repertoire", "Character Pieces", "Little Waltz", "Tonvarra", "G",
-         "repertoire/little_waltz.mid", composed_piece("G", False, 3, "waltz"), 100, beats=3,
+         "repertoire/little_waltz.mid", composed_piece("G", False, 3, "waltz"), 100, meter=(3, 4),
          era="Modern Public Domain", form="Waltz", group="Form & Large-Scale Structure", hand="both",
          focus="A light second and third beat")
 
@@ -502,10 +550,10 @@ def main():
             it["id"], it["level"], it["category"], it["type"], it["name"], it["subtitle"], it["key"], it["mode"],
             it["era"], it["form"], it["group"], it["file"], it["bpm"], it["target_bpm"], "%.2f" % it["accuracy"],
             "%.2f" % it["timing"], it["hand"], it["focus"], it["source"], ""]))
-        write(os.path.join(out, it["file"]), midi_bytes(it["notes"], it["bpm"], it["beats"], it["signature"], it["minor"]))
+        write(os.path.join(out, it["file"]), midi_bytes(it["notes"], it["bpm"], it["meter"], it["signature"], it["minor"]))
         if it["score"]:
             write(os.path.join(out, it["file"] + ".sightscore.tsv"),
-                  score_text(it["notes"], it["bpm"], it["beats"], it["signature"], it["minor"]))
+                  score_text(it["notes"], it["bpm"], it["meter"], it["signature"], it["minor"]))
     write(os.path.join(out, "library_index.tsv"), "\n".join(rows) + "\n")
     write(os.path.join(out, "lesson_plan.tsv"), "\n".join(lesson_plan_rows()) + "\n")
     write(os.path.join(out, "skill_graph.tsv"), "\n".join(skill_graph_rows()) + "\n")

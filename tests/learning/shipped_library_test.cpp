@@ -1,7 +1,11 @@
 // The lesson library the build writes beside the program: every row, file, plan entry, graph
 // edge and score is usable by the program's own readers.
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "learning/library_text.h"
@@ -10,6 +14,72 @@
 #include "theory/circle_theory.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// One sounding note of a shipped file, timed in the file's beats: the quarter notes of its tempo,
+// which are the clicks of the program's metronome.
+struct ShippedNote {
+  double beat = 0.0;
+  double endBeat = 0.0;
+  int midi = 0;
+  bool leftHand = false;
+};
+
+std::vector<ShippedNote> ReadShippedNotes(const std::string& path) {
+  std::vector<SongEvent> events;
+  std::vector<TempoPoint> tempo;
+  int key;
+  bool minor;
+  std::string error;
+  std::vector<ShippedNote> notes;
+  if (!ParseMidiFile(path, events, tempo, key, minor, error) || tempo.size() != 1) return notes;
+  const double beatsPerMs = tempo[0].bpm / 60000.0;
+  std::map<std::pair<int, int>, size_t> sounding;   // (channel, note) to its entry in notes
+  for (const SongEvent& e : events) {
+    std::pair<int, int> k{e.status & 0x0F, e.data1};
+    if ((e.status & 0xF0) == 0x90 && e.data2 > 0) {
+      sounding[k] = notes.size();
+      notes.push_back({e.timeMs * beatsPerMs, e.timeMs * beatsPerMs, e.data1, (e.status & 0x0F) == 1});
+    } else if (sounding.count(k)) {
+      notes[sounding[k]].endBeat = e.timeMs * beatsPerMs;
+      sounding.erase(k);
+    }
+  }
+  return notes;
+}
+
+// The file's time signature event: numerator, power of two of the denominator, clocks per click,
+// notated 32nd notes per file quarter; zeros when the file has none.
+std::array<int, 4> ReadTimeSignature(const std::string& path) {
+  std::string bytes = ReadFileBytes(path);
+  size_t at = bytes.find("\xFF\x58\x04");
+  if (at == std::string::npos || at + 7 > bytes.size()) return {0, 0, 0, 0};
+  return {(unsigned char)bytes[at + 3], (unsigned char)bytes[at + 4], (unsigned char)bytes[at + 5],
+          (unsigned char)bytes[at + 6]};
+}
+
+// Beats of the file (its quarter notes) in one bar of its time signature.
+double FileBeatsPerBar(const std::array<int, 4>& signature) {
+  return signature[0] * 32.0 / ((1 << signature[1]) * signature[3]);
+}
+
+bool IsBlackKey(int midi) {
+  static const bool kBlack[12] = {false, true, false, true, false, false, true, false, true, false, true, false};
+  return kBlack[midi % 12];
+}
+
+// The right hand's top note at each onset, in order: the line a reader follows.
+std::vector<int> RightHandLine(const std::vector<ShippedNote>& notes) {
+  std::map<double, int> top;
+  for (const ShippedNote& n : notes)
+    if (!n.leftHand) top[std::round(n.beat * 1000.0)] = std::max(top[std::round(n.beat * 1000.0)], n.midi);
+  std::vector<int> line;
+  for (const auto& [beat, midi] : top) line.push_back(midi);
+  return line;
+}
+
+}  // namespace
 
 class ShippedLibraryTest : public LearningTest {
  protected:
@@ -142,4 +212,129 @@ TEST_F(ShippedLibraryTest, AnAeolianAchievementOnFSharpCreditsTheFSharpMinorScal
     bool matches = item.category == "scales" && item.type == "Natural Minor Scales" && item.key_name == "F#";
     EXPECT_EQ(IsItemMastered(item), matches) << item.id;
   }
+}
+
+TEST_F(ShippedLibraryTest, EveryItemEndsOnABarLine) {
+  for (const LibraryItem& item : gLibraryItems) {
+    std::string path = (shipped_ / item.file).string();
+    std::vector<ShippedNote> notes = ReadShippedNotes(path);
+    ASSERT_FALSE(notes.empty()) << item.file;
+    double lastRelease = 0.0;
+    for (const ShippedNote& n : notes) lastRelease = std::max(lastRelease, n.endBeat);
+    // A note is let go a little before its written end, so the written end is the next beat.
+    double end = std::ceil(lastRelease - 1e-6);
+    double bar = FileBeatsPerBar(ReadTimeSignature(path));
+    ASSERT_GT(bar, 0.0) << item.file;
+    EXPECT_NEAR(std::fmod(end, bar), 0.0, 1e-6) << item.id << " ends " << end << " beats into bars of " << bar;
+  }
+}
+
+TEST_F(ShippedLibraryTest, TrebleReadingStaysOnTheStaff) {
+  // Staff steps count letters from C0: E4 on the bottom line, F5 on the top line.
+  const int kBottomLine = 7 * 4 + 2, kTopLine = 7 * 5 + 3;
+  int items = 0;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (item.type != "Treble Reading") continue;
+    ASSERT_TRUE(LoadSightScore((shipped_ / item.file).string() + ".sightscore.tsv")) << item.file;
+    size_t onStaff = 0;
+    for (const SightScoreNote& n : gSightScore.notes) {
+      int step = 7 * n.octave + n.letter;
+      // Never further off than one ledger line: middle C below, A5 above.
+      EXPECT_GE(step, kBottomLine - 2) << item.id << " midi " << n.midi_note;
+      EXPECT_LE(step, kTopLine + 2) << item.id << " midi " << n.midi_note;
+      onStaff += step >= kBottomLine && step <= kTopLine;
+    }
+    EXPECT_GE(4 * onStaff, 3 * gSightScore.notes.size()) << item.id << " has most notes off the staff";
+    ++items;
+  }
+  EXPECT_GE(items, 6);
+}
+
+TEST_F(ShippedLibraryTest, ThumbCrossingFingeringsKeepTheThumbOffTheBlackKeys) {
+  int items = 0;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (item.type != "Thumb Crossing") continue;
+    std::vector<int> fingers;
+    for (char c : item.subtitle)
+      if (c >= '1' && c <= '5') fingers.push_back(c - '0');
+    std::vector<ShippedNote> notes = ReadShippedNotes((shipped_ / item.file).string());
+    ASSERT_GE(fingers.size(), 6u) << item.id;
+    ASSERT_GE(notes.size(), fingers.size()) << item.id;
+    // The subtitle fingers the rising run that opens the drill, one finger per note.
+    for (size_t i = 0; i < fingers.size(); ++i) {
+      if (i > 0) EXPECT_GT(notes[i].midi, notes[i - 1].midi) << item.id;
+      if (fingers[i] == 1) EXPECT_FALSE(IsBlackKey(notes[i].midi)) << item.id << ": thumb on " << notes[i].midi;
+      if (i > 0 && fingers[i] != 1) EXPECT_EQ(fingers[i], fingers[i - 1] + 1) << item.id;
+    }
+    ++items;
+  }
+  EXPECT_EQ(items, 4);
+}
+
+TEST_F(ShippedLibraryTest, CompoundTunesClickOnTheirDottedQuarters) {
+  // Tunes in 6/8: the metronome clicks the file's quarter note, which must be the dotted quarter.
+  const std::set<std::string> kCompoundTunes = {"rep_folk_row_your_boat"};
+  for (const LibraryItem& item : gLibraryItems) {
+    std::string path = (shipped_ / item.file).string();
+    std::array<int, 4> signature = ReadTimeSignature(path);
+    bool compound = signature[1] == 3 && signature[0] % 3 == 0;
+    EXPECT_EQ(compound, kCompoundTunes.count(item.id) == 1) << item.id << " " << signature[0] << "/" << (1 << signature[1]);
+    if (!compound) continue;
+    EXPECT_EQ(signature[3], 12) << item.id << ": the file's quarter is not the dotted quarter";
+    EXPECT_EQ(signature[2], 24) << item.id << ": the click is not the file's quarter";
+    for (const ShippedNote& n : ReadShippedNotes(path)) {
+      // Every note starts on a click or on one of the eighths between clicks.
+      double thirds = n.beat * 3.0;
+      EXPECT_NEAR(thirds, std::round(thirds), 0.01) << item.id << " note at beat " << n.beat;
+      if (n.endBeat - n.beat > 0.9) EXPECT_NEAR(n.beat, std::round(n.beat), 0.01) << item.id << " dotted quarter off the click";
+    }
+  }
+}
+
+TEST_F(ShippedLibraryTest, RightHandStaysNearTheStaffUpToIntermediate) {
+  const int kTwoLedgerLinesAbove = 86;   // D6
+  for (const LibraryItem& item : gLibraryItems) {
+    std::vector<int> line = RightHandLine(ReadShippedNotes((shipped_ / item.file).string()));
+    if (line.empty()) continue;
+    if (item.level <= 3)
+      EXPECT_LE(*std::max_element(line.begin(), line.end()), kTwoLedgerLinesAbove) << item.id;
+    // The closing note belongs to the register the piece was in.
+    if (line.size() >= 2) EXPECT_LE(std::abs(line.back() - line[line.size() - 2]), 12) << item.id;
+  }
+}
+
+TEST_F(ShippedLibraryTest, LevelsRiseWithThePlanAndBeginnerScalesUseFewBlackKeys) {
+  for (const char* section : {"foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"}) {
+    std::vector<std::string> types;
+    CollectCategoryTypes(types, section);
+    int before = 0;
+    for (const std::string& type : types) {
+      int lowest = 99;
+      for (const LibraryItem& item : gLibraryItems)
+        if (item.category == section && item.type == type) lowest = std::min(lowest, item.level);
+      EXPECT_GE(lowest, before) << section << ": " << type << " starts below the types taught before it";
+      before = lowest;
+    }
+  }
+  for (const LibraryItem& item : gLibraryItems) {
+    if (item.category != "scales" || item.level > 1) continue;
+    std::set<int> black;
+    for (const ShippedNote& n : ReadShippedNotes((shipped_ / item.file).string()))
+      if (IsBlackKey(n.midi)) black.insert(n.midi % 12);
+    EXPECT_LE(black.size(), 4u) << item.id << " is a Beginner scale";
+  }
+}
+
+TEST_F(ShippedLibraryTest, TheSaintsLastLineComesInLikeItsFirst) {
+  const LibraryItem* saints = FindLibraryItem("rep_folk_saints");
+  ASSERT_NE(saints, nullptr);
+  std::vector<ShippedNote> notes = ReadShippedNotes((shipped_ / saints->file).string());
+  ASSERT_GE(notes.size(), 8u);
+  // Each line comes in after a rest; the last line's pickup rises to "saints" as the first does.
+  size_t last = 0;
+  for (size_t i = 1; i < notes.size(); ++i)
+    if (notes[i].beat - notes[i - 1].endBeat > 0.5) last = i;
+  ASSERT_GT(last, 0u);
+  ASSERT_LE(last + 4, notes.size());
+  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(notes[last + k].midi, notes[k].midi) << "note " << k;
 }
