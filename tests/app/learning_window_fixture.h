@@ -23,6 +23,8 @@
 #include "gfx/text.h"
 #include "gfx/text_field.h"
 #include "learning_ui/learning_screen.h"
+#include "midi/click.h"
+#include "midi/midi_input.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "tests/app/real_window_fixture.h"
@@ -31,6 +33,20 @@
 #include "tests/support/test_support.h"
 
 using Rgb = std::array<int, 3>;
+
+// No keyboard on the machine's ports: scripted keys go straight into the queue, and the frame's
+// rescan for a keyboard opens no port client of its own.
+inline const MidiInDriver kNoKeyboard = {[] { return 0; },
+                                         [](int, std::string*) { return false; },
+                                         [](int, void**) { return 1; },
+                                         [] { return 1; },
+                                         [] {},
+                                         [](int) { return "none"; },
+                                         [] { return false; }};
+// Metronome clicks heard by nobody: no sound device opens for them.
+inline const ClickPlayer kSilentClicks = {[](const std::string&, int64_t) { return true; },
+                                          [](const std::vector<uint8_t>&, int64_t) { return true; },
+                                          [](int, int) {}};
 
 class LearningWindowTest : public RealWindow {
  protected:

@@ -18,19 +18,6 @@
 
 namespace {
 
-// No keyboard on the machine's ports: the scripted keys go straight into the queue, and the frame's
-// rescan for a keyboard opens no port client of its own.
-const MidiInDriver kNoKeyboard = {[] { return 0; },
-                                  [](int, std::string*) { return false; },
-                                  [](int, void**) { return 1; },
-                                  [] { return 1; },
-                                  [] {},
-                                  [](int) { return "none"; },
-                                  [] { return false; }};
-// The song's metronome clicks are heard by nobody here, so no sound device opens for them.
-const ClickPlayer kSilentClicks = {[](const std::string&, int64_t) { return true; },
-                                   [](const std::vector<uint8_t>&, int64_t) { return true; }, [](int, int) {}};
-
 class PerformanceNoteWindow : public LearningWindowTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {

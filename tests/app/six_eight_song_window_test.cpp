@@ -19,17 +19,6 @@
 
 namespace {
 
-// No keyboard on the machine's ports, and no sound device for clicks nobody hears.
-const MidiInDriver kNoKeyboard = {[] { return 0; },
-                                  [](int, std::string*) { return false; },
-                                  [](int, void**) { return 1; },
-                                  [] { return 1; },
-                                  [] {},
-                                  [](int) { return "none"; },
-                                  [] { return false; }};
-const ClickPlayer kSilentClicks = {[](const std::string&, int64_t) { return true; },
-                                   [](const std::vector<uint8_t>&, int64_t) { return true; }, [](int, int) {}};
-
 std::vector<uint32_t> gClickPositions;   // the song's position at each click
 void RecordClick(const TeachingState&, bool, double) { gClickPositions.push_back(GetPlaybackPositionMs(ClockMs32())); }
 

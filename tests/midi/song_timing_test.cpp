@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,55 +20,26 @@
 #include "platform/messages.h"
 #include "platform/synth.h"
 #include "tests/midi/smf_builder.h"
+#include "tests/support/audio_lockstep.h"
 #include "tests/support/test_support.h"
 
 using namespace smf;
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int64_t kOriginUs = 7000000000000;  // the clock at the device's first sample
-
-// The audio thread waits at the end of each callback until the test lets it go; the sound is kept.
-struct Lockstep {
-  std::mutex mutex;
-  std::condition_variable cv;
-  bool engaged = true;
-  uint64_t came = 0, released = 0;  // callbacks
-  uint64_t next = 0;                // first frame of the next callback
-  std::vector<float> sound;         // interleaved stereo from the device's first frame
-} gStep;
-
-void WaitAfterCallback(uint64_t framesBefore, const float* interleaved, int frames) {
-  std::unique_lock<std::mutex> lock(gStep.mutex);
-  uint64_t me = ++gStep.came;
-  gStep.next = framesBefore + (uint64_t)frames;
-  gStep.sound.insert(gStep.sound.end(), interleaved, interleaved + 2 * frames);
-  gStep.cv.notify_all();
-  gStep.cv.wait(lock, [&] { return !gStep.engaged || gStep.released >= me; });
-}
+constexpr int kRate = kLockstepRate;
+constexpr int64_t kOriginUs = kLockstepOriginUs;
 
 class SongTiming : public ::testing::Test {
  protected:
   void SetUp() override {
     if (SynthSoundfontPath().empty()) GTEST_SKIP() << "no General MIDI soundfont installed";
-    gStep.engaged = true;
-    gStep.came = gStep.released = 0;
-    gStep.sound.clear();
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", dir_.File("out.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);  // the lockstep paces the device
-    ClockDriveBegin(kOriginUs / 1000);
+    BeginAudioLockstep(dir_.File("out.raw"));
     SetMidiOutputPort(DeviceMidiOutputPort());
     gMidiOutNameLoaded = true;  // the built-in synthesiser
-    AudioSetCallbackHookForTesting(WaitAfterCallback);
   }
   void TearDown() override {
-    {
-      std::lock_guard<std::mutex> lock(gStep.mutex);
-      gStep.engaged = false;
-      gStep.cv.notify_all();
-    }
+    EndAudioLockstep();
     UnloadMidi();
     SetMidiOutputPort(nullptr);
     AudioSetCallbackHookForTesting(nullptr);
@@ -82,12 +51,7 @@ class SongTiming : public ::testing::Test {
   // returns with a callback waiting and the clock at the next one's first sample.
   void RunUntil(double untilMs) {
     for (;;) {
-      uint64_t frames;
-      {
-        std::unique_lock<std::mutex> lock(gStep.mutex);
-        gStep.cv.wait(lock, [] { return gStep.came > gStep.released; });
-        frames = gStep.next;
-      }
+      uint64_t frames = WaitForAudioCallback();
       double soundMs = (double)frames * 1000.0 / kRate;
       for (; nextPassMs_ <= soundMs; ++passes_) {
         SetClockMs(nextPassMs_);
@@ -96,12 +60,10 @@ class SongTiming : public ::testing::Test {
       }
       SetClockMs(soundMs);
       if (soundMs >= untilMs) return;
-      std::lock_guard<std::mutex> lock(gStep.mutex);
-      ++gStep.released;
-      gStep.cv.notify_all();
+      ReleaseAudioCallback();
     }
   }
-  void SetClockMs(double ms) { ClockDriveSetMicros(kOriginUs + (int64_t)std::llround(ms * 1000.0)); }
+  static void SetClockMs(double ms) { SetLockstepClockMs(ms); }
   void Pass() {
     AppMessage m;
     while (TakeAppMessage(&m)) {
@@ -125,9 +87,9 @@ class SongTiming : public ::testing::Test {
   }
   // One channel of the sound so far.
   std::vector<float> Captured(int channel) const {
-    std::lock_guard<std::mutex> lock(gStep.mutex);
-    std::vector<float> out(gStep.sound.size() / 2);
-    for (size_t i = 0; i < out.size(); ++i) out[i] = gStep.sound[2 * i + channel];
+    const std::vector<float> sound = LockstepSound();
+    std::vector<float> out(sound.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = sound[2 * i + channel];
     return out;
   }
   // Onsets (ms) of one channel of strokes of one sound from `fromMs` on. The first stroke, after

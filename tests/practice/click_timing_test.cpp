@@ -8,10 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,33 +25,15 @@
 #include "practice/teaching_state.h"
 #include "practice/teaching_timing.h"
 #include "tests/midi/smf_builder.h"
+#include "tests/support/audio_lockstep.h"
 #include "tests/support/test_support.h"
 
 using namespace smf;
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int64_t kOriginUs = 7000000000000;  // the clock at the device's first sample
-
-// The audio thread waits at the end of each callback until the test lets it go; the sound is kept.
-struct Lockstep {
-  std::mutex mutex;
-  std::condition_variable cv;
-  bool engaged = true;
-  uint64_t came = 0, released = 0;  // callbacks
-  uint64_t next = 0;                // first frame of the next callback
-  std::vector<float> sound;         // the right channel from the device's first frame
-} gStep;
-
-void WaitAfterCallback(uint64_t framesBefore, const float* interleaved, int frames) {
-  std::unique_lock<std::mutex> lock(gStep.mutex);
-  uint64_t me = ++gStep.came;
-  gStep.next = framesBefore + (uint64_t)frames;
-  for (int i = 0; i < frames; ++i) gStep.sound.push_back(interleaved[2 * i + 1]);
-  gStep.cv.notify_all();
-  gStep.cv.wait(lock, [&] { return !gStep.engaged || gStep.released >= me; });
-}
+constexpr int kRate = kLockstepRate;
+constexpr int64_t kOriginUs = kLockstepOriginUs;
 
 void ClickOnSongBeat(const SongBeatInfo& info) { SyncTeachingClickToSong(gTeachingState, info); }
 
@@ -66,25 +46,14 @@ struct Frame {
 class ClickTiming : public ::testing::Test {
  protected:
   void SetUp() override {
-    gStep.engaged = true;
-    gStep.came = gStep.released = 0;
-    gStep.sound.clear();
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", dir_.File("out.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);  // the lockstep paces the device
-    ClockDriveBegin(kOriginUs / 1000);
-    AudioSetCallbackHookForTesting(WaitAfterCallback);
+    BeginAudioLockstep(dir_.File("out.raw"));
     gTeachingState = TeachingState();
     gTeachingState.downbeatSound = 0;  // every click the same sound, found at the same sample of it
     gTeachingState.metronomeOn = 1;
     ASSERT_TRUE(AudioOpen());
   }
   void TearDown() override {
-    {
-      std::lock_guard<std::mutex> lock(gStep.mutex);
-      gStep.engaged = false;
-      gStep.cv.notify_all();
-    }
+    EndAudioLockstep();
     UnloadMidi();
     SetMidiOutputPort(nullptr);
     AudioSetCallbackHookForTesting(nullptr);
@@ -97,12 +66,7 @@ class ClickTiming : public ::testing::Test {
   // until the sound reaches `untilMs`; returns with a callback waiting.
   void RunUntil(double untilMs, const std::vector<int>& gaps, const std::function<void()>& frame) {
     for (;;) {
-      uint64_t next;
-      {
-        std::unique_lock<std::mutex> lock(gStep.mutex);
-        gStep.cv.wait(lock, [] { return gStep.came > gStep.released; });
-        next = gStep.next;
-      }
+      uint64_t next = WaitForAudioCallback();
       double soundMs = (double)next * 1000.0 / kRate;
       for (; (double)nextFrameMs_ <= soundMs; nextFrameMs_ += gaps[frames_.size() % gaps.size()]) {
         SetClockMs((double)nextFrameMs_);
@@ -111,20 +75,18 @@ class ClickTiming : public ::testing::Test {
       }
       SetClockMs(soundMs);
       if (soundMs >= untilMs) return;
-      std::lock_guard<std::mutex> lock(gStep.mutex);
-      ++gStep.released;
-      gStep.cv.notify_all();
+      ReleaseAudioCallback();
     }
   }
-  void SetClockMs(double ms) { ClockDriveSetMicros(kOriginUs + (int64_t)std::llround(ms * 1000.0)); }
+  static void SetClockMs(double ms) { SetLockstepClockMs(ms); }
 
   // Where each sound begins: the first sample above `level` after 20 ms below it.
   std::vector<int64_t> Onsets(float level) const {
-    std::lock_guard<std::mutex> lock(gStep.mutex);
+    const std::vector<float> sound = LockstepSound();
     std::vector<int64_t> out;
     size_t below = 0;
-    for (size_t i = 0; i < gStep.sound.size(); ++i) {
-      if (std::fabs(gStep.sound[i]) < level) {
+    for (size_t i = 0; i < sound.size() / 2; ++i) {
+      if (std::fabs(sound[2 * i + 1]) < level) {  // the right channel
         ++below;
         continue;
       }
@@ -142,10 +104,7 @@ class ClickTiming : public ::testing::Test {
     auto it = std::find_if(frames_.begin(), frames_.end(), [&](const Frame& f) { return (double)f.ms >= ms; });
     return it == frames_.end() ? nullptr : &*it;
   }
-  int64_t SoundEnd() const {
-    std::lock_guard<std::mutex> lock(gStep.mutex);
-    return (int64_t)gStep.sound.size();
-  }
+  int64_t SoundEnd() const { return (int64_t)LockstepSound().size() / 2; }
 
   TempDir dir_;
   int64_t nextFrameMs_ = 0;
