@@ -116,8 +116,11 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
   const bool calm = gSongViewFade > 0.01f;
   const float width = c.colRight - c.colLeft;
   ColumnScissor clip(c);
-  std::vector<ShownLabel> shown;
-  std::vector<LabelSlot> slots;
+  // Kept between frames so that a list drawn every frame allocates nothing once it has grown.
+  static std::vector<ShownLabel> shown;
+  static std::vector<LabelSlot> slots;
+  shown.clear();
+  slots.clear();
   for (size_t i = 0; i < gPatternEvents.size(); ++i) {
     const PatternEvent& ev = gPatternEvents[i];
     ShownLabel l;
