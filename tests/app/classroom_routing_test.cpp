@@ -98,6 +98,15 @@ class ClassroomRouting : public ::testing::Test {
     EXPECT_FALSE(gPlaying);
     EXPECT_EQ(gStatusText, status);
   }
+  // The window goes, through the window procedure, with what only its close saves.
+  static void CloseTheWindow() {
+    SetAppMessageHandler(MainWndProc);
+    gMainWindowOpen = gAppRunning = true;
+    SendAppMessage(kMsgDestroy, 0, 0);
+    SetAppMessageHandler(nullptr);
+    gMainWindowOpen = false;
+    gAppRunning = true;
+  }
 
   TempDir dir_;
   ScopedExeDir exe_{dir_.path()};
@@ -178,12 +187,7 @@ TEST_F(ClassroomRouting, AChangeTheFileCouldNotTakeIsSavedWhenThePanelOrTheWindo
       EXPECT_EQ(gStatusText, kSaveFailureMessage);
 
       if (byWindow) {
-        SetAppMessageHandler(MainWndProc);
-        gMainWindowOpen = gAppRunning = true;
-        SendAppMessage(kMsgDestroy, 0, 0);
-        SetAppMessageHandler(nullptr);
-        gMainWindowOpen = false;
-        gAppRunning = true;
+        CloseTheWindow();
       } else {
         ToggleStudentsPanel();
         ASSERT_FALSE(gStudentListOpen);
@@ -242,12 +246,7 @@ TEST_F(ClassroomRouting, RegisterClassRenameDragMarkAndNote) {
   // More typing, then the window goes: the note is kept.
   Press(Register().notesButton);
   Type(" ok");
-  SetAppMessageHandler(MainWndProc);
-  gMainWindowOpen = gAppRunning = true;
-  SendAppMessage(kMsgDestroy, 0, 0);
-  SetAppMessageHandler(nullptr);
-  gMainWindowOpen = false;
-  gAppRunning = true;
+  CloseTheWindow();
   EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/notes_ben.dat"), "NOTE\t2025-03-14\tscales\\narpeggios r ok\n");
 
   // A press outside closes the register.
