@@ -12,6 +12,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
+#include "gfx/widgets_draw.h"
 #include "learning/attempt_rules.h"
 #include "learning/learning_records.h"
 #include "learning_ui/mastery_figures.h"
@@ -105,12 +106,19 @@ void DrawPillButton(const RectF& r, const std::string& label, int style, bool en
   if (label.empty()) return;
   float size = ClampFloat(0.235f * r.h, 6.5f, 8.0f);
   float labelW = MeasureText(gFontSmall, label, size);
-  float x = r.x + ClampFloat((r.w - labelW) / 2.0f - size * nudge, 4.0f, std::max(r.w - labelW - 4.0f, 4.0f));
+  float cr = 0.48f, cg = 0.52f, cb = 0.6f, ca = 0.62f * opacity;
+  if (enabled) cr = 0.98f, cg = style == 2 ? 0.86f : 0.96f, cb = style == 2 ? 0.88f : 1.0f, ca = 0.98f * opacity;
+  // A translated word wider than the pill's straight middle ("WÄHLEN", "ВЫБРАТЬ") is set smaller
+  // rather than drawn against the outline.
+  const float margin = std::max(0.3f * r.h, 4.0f);
+  if (labelW > r.w - 2.0f * margin) {
+    DrawTextFitted(gFontSmall, r.x + margin, r.x + r.w - margin, RectF{r.x, r.y + yOffset, r.w, r.h}, label, cr, cg,
+                   cb, ca);
+    return;
+  }
+  float x = r.x + ClampFloat((r.w - labelW) / 2.0f - size * nudge, margin, r.w - labelW - margin);
   float y = r.y + r.h / 2.0f + 0.62f * size + yOffset;
-  if (enabled)
-    DrawTextUtf8(gFontSmall, x, y, label, 0.98f, style == 2 ? 0.86f : 0.96f, style == 2 ? 0.88f : 1.0f, 0.98f * opacity);
-  else
-    DrawTextUtf8(gFontSmall, x, y, label, 0.48f, 0.52f, 0.6f, 0.62f * opacity);
+  DrawTextUtf8(gFontSmall, x, y, label, cr, cg, cb, ca);
 }
 
 void DrawStar(float cx, float cy, float radius, float r, float g, float b, float a) {

@@ -159,10 +159,13 @@ static void DrawNavigation(const LearningLayout& l) {
     FillRoundedRect(l.sideX + 15.0f, middle - 4.0f, 6.0f, 6.0f, 3.0f, 6);
     const char* label = nav.key == "skills" ? "Overview" : nav.key.empty() ? "All Pieces" : NavKeyLabel(nav.key);
     float t = active ? 0.99f : 0.7f;
-    DrawTextUtf8(gFontSmall, l.sideX + 30.0f, middle + 4.0f, label, t, t, 1.0f, 0.94f);
+    // A long translated name ("Pieces by composer" in Russian) would run into its count.
     int count = CountItemsInView(nav.key);
+    const float countX = l.sideX + l.sideInnerW - 47.0f;
+    const float room = (count > 0 ? countX - 6.0f : l.sideX + l.sideInnerW - 6.0f) - (l.sideX + 30.0f);
+    DrawShown(gFontSmall, l.sideX + 30.0f, middle + 4.0f, Tr(label), t, t, 1.0f, 0.94f, room);
     if (count > 0)
-      DrawShown(gFontSmall, l.sideX + l.sideInnerW - 47.0f, middle + 4.0f, std::to_string(count), 0.5f, 0.56f, 0.66f, 0.82f);
+      DrawShown(gFontSmall, countX, middle + 4.0f, std::to_string(count), 0.5f, 0.56f, 0.66f, 0.82f);
   }
 }
 

@@ -346,4 +346,51 @@ TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
   }
 }
 
+// The library's side list and its section buttons in the languages with the longest words: a view
+// name keeps clear of its piece count, and a SELECT button's word keeps clear of its outline.
+TEST_F(TranslatedBoxes, LibraryNamesAndSectionButtonsKeepTheirWordsInside) {
+  for (const char* code : {"en", "ru", "de", "fi"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;   // the learning screen stands over the board
+    gLibraryOpen = true;
+    gLibraryViewKey = "rep_composer";
+    gLibraryScroll = 0.0f;
+    SortLibraryItems();
+    const std::vector<uint8_t> frame = Frames(20);
+    SaveScreenshot(std::string("library_side_") + code, frame);
+    const LearningLayout l = ComputeLearningLayout();
+    const std::vector<NavRow> rows = BuildNavRows();
+    int counted = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].kind == 1 || CountItemsInView(rows[i].key) <= 0) continue;
+      SCOPED_TRACE(rows[i].key);
+      const RectF row = NavRowRect(l, (int)i);
+      const float middle = row.y + row.h / 2.0f, countX = l.sideX + l.sideInnerW - 47.0f;
+      // The count's digits, and a clear strip just before them.
+      EXPECT_GT(InkIn(frame, countX, middle - 5.0f, countX + 20.0f, middle + 6.0f, 90), 3);
+      EXPECT_EQ(InkIn(frame, countX - 4.0f, middle - 5.0f, countX - 1.0f, middle + 6.0f, 90), 0);
+      ++counted;
+    }
+    EXPECT_GE(counted, 3);
+    int buttons = 0;
+    WalkCardGrid(
+        l, gLibraryScroll,
+        [&](const std::string&, float top) {
+          const RectF b = SectionButtonRect(l, top);
+          if (b.y + b.h > l.contentY + l.contentH) return true;
+          // The word's white ink inside the pill, none within its rounded ends.
+          const float y0 = b.y + 8.0f, y1 = b.y + b.h - 8.0f, end = 0.3f * b.h;
+          EXPECT_GT(InkIn(frame, b.x + end, y0, b.x + b.w - end, y1, 200), 10);
+          EXPECT_EQ(InkIn(frame, b.x + 3.0f, y0, b.x + end - 1.0f, y1, 200), 0);
+          EXPECT_EQ(InkIn(frame, b.x + b.w - end + 1.0f, y0, b.x + b.w - 3.0f, y1, 200), 0);
+          ++buttons;
+          return false;
+        },
+        [](const LibraryItem&, const RectF&) { return false; });
+    EXPECT_GT(buttons, 0);
+  }
+}
+
 }  // namespace
