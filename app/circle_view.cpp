@@ -98,6 +98,12 @@ static void DrawDisc(float x, float y, float radius, float alpha) {
 static void DrawKeyMarker(float cx, float cy, float m, float R, float now) {
   KeyMarkerPlace k = ComputeKeyMarker(cx, cy, m, R, now);
   float fade = Clamp01(1.0f - gRingModeFade);
+  // A marker faded out with the circle (the song view over it) is not there to be grabbed: a press
+  // there would hide and capture the pointer for a drag nobody can see.
+  if (gCircleAlpha * fade < 0.05f) {
+    HideKeyMarker();
+    return;
+  }
   DrawDisc(k.x, k.y, k.dotRadius, 0.96f * gCircleAlpha * fade);
   SetGlColor(1, 1, 1, 0.4f * gCircleAlpha);
   glBegin(GL_LINE_LOOP);

@@ -210,6 +210,11 @@ void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
   if (TopLayersMouseDown(x, y)) return;
   if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), true)) return;
   if (PracticeStripSwallowsDoubleClick(x, y)) return;
+  // The open file menu lies over the seek bar: its frame swallows a press, so the second one too.
+  if (gFileMenuOpen && PointInRect(gFileMenuRect, x, y)) {
+    HandleLeftButtonDown(x, y, flags);
+    return;
+  }
   if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;
   if (StudentsPanelSwallowsDoubleClick(x, y)) return;
   if (IsPracticeStripShown()) {

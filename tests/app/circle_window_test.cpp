@@ -18,9 +18,11 @@
 #include "app/base/client_size.h"
 #include "app/base/frame_rest.h"
 #include "app/base/note_tables.h"
+#include "app/base/ring_key_drag.h"
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
 #include "app/chord_trail.h"
+#include "app/circle_key_drag.h"
 #include "app/circle_view.h"
 #include "app/main_loop.h"
 #include "app/orb_gate.h"
@@ -205,6 +207,23 @@ TEST_F(CircleWindow, ACMajorChordLightsItsSectorAndItsNameJoinsTheTrail) {
   }
   for (int note : {60, 64, 67}) Play(note, 0);
   Frames(50);
+}
+
+// The song view fades the circle out, and its key marker with it: nothing is left there to grab,
+// and the marker comes back with the circle.
+TEST_F(CircleWindow, TheSongViewLeavesNoKeyMarkerToGrab) {
+  Frames(200);
+  ASSERT_GT(gKeyMarkerRadius, 4.0f);
+  const int x = (int)std::lround(gKeyMarkerX), y = (int)std::lround(gKeyMarkerY);
+  gSongView = true;
+  Frames(1200);
+  EXPECT_EQ(gCircleAlpha, 0.0f);
+  EXPECT_EQ(gKeyMarkerRadius, 0.0f);
+  EXPECT_FALSE(BeginRingKeyDrag(x, y));
+  EXPECT_FALSE(gRingDragging);
+  gSongView = gWaitMode = false;
+  Frames(1200);
+  EXPECT_GT(gKeyMarkerRadius, 4.0f);
 }
 
 // The gold band on the border of the chord on display outlasts the chord's release by the

@@ -177,6 +177,20 @@ TEST_F(MouseRouting, ADoubleClickOnAPanelLeavesWhatLiesUnderIt) {
   DoubleClick(x, y);
   EXPECT_EQ(gAchvDone[row][5], 1);
   ResetInstitutionPanelState();
+
+  // The open file menu's frame over the seek bar, off its two items.
+  Click(gFileButtonRect);
+  ASSERT_TRUE(gFileMenuOpen);
+  int mx = -1, my = -1;
+  for (int yy = (int)gFileMenuRect.y; yy <= (int)(gFileMenuRect.y + gFileMenuRect.h) && mx < 0; ++yy)
+    for (int xx = (int)gFileMenuRect.x; xx <= (int)(gFileMenuRect.x + gFileMenuRect.w) && mx < 0; ++xx)
+      if (PointInRect(gFileMenuRect, xx, yy) && PointInRect(gSeekBarRect, xx, yy) &&
+          !PointInRect(gFileMenuOpenFileRect, xx, yy) && !PointInRect(gFileMenuOpenFolderRect, xx, yy))
+        mx = xx, my = yy;
+  ASSERT_GE(mx, 0) << "the menu does not lie over the seek bar";
+  DoubleClick(mx, my);
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet) << gStatusText;
+  EXPECT_TRUE(gFileMenuOpen);
 }
 
 TEST_F(MouseRouting, CapturedDragsPastTheLeftEdgeGiveTheStartAndTheSlowest) {
