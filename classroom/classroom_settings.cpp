@@ -123,7 +123,15 @@ void LoadClassroomSettings() {
     }
     size_t eq = trimmed.find('=');
     if (eq == std::string::npos) continue;
-    ApplySetting(TrimWhitespace(trimmed.substr(0, eq)), TrimWhitespace(trimmed.substr(eq + 1)));
+    // A '#' after a blank starts a comment at the line's end; none of these values holds one there,
+    // and kept it would make the role or the address silently another.
+    std::string value = trimmed.substr(eq + 1);
+    for (size_t hash = value.find('#'); hash != std::string::npos; hash = value.find('#', hash + 1))
+      if (hash > 0 && (value[hash - 1] == ' ' || value[hash - 1] == '\t')) {
+        value.erase(hash);
+        break;
+      }
+    ApplySetting(TrimWhitespace(trimmed.substr(0, eq)), TrimWhitespace(value));
   }
   if (gDeviceId.empty() && ClassroomServerConfigured()) gDeviceId = KeptDeviceId();
 }

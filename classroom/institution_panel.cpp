@@ -129,8 +129,12 @@ static void CopyPupilCode() {
 
 static bool MainViewClick(const InstitutionPanelLayout& l, int x, int y) {
   if (gInstitutionEntryActive) {
-    if (!PointInRect(l.entryBox, x, y)) LeaveEntry();
-    return true;
+    if (PointInRect(l.entryBox, x, y)) return true;
+    // An entry with nothing typed in it (as Add opens the panel) costs nothing to leave: a press
+    // on the panel goes on to the button it was meant for rather than seeming dead.
+    const bool typed = !gInstitutionEntryText.empty();
+    LeaveEntry();
+    if (typed || !PointInRect(l.panel, x, y)) return true;
   }
   if (PointInRect(l.closeButton, x, y)) return ClosePanel(), true;
   if (PointInRect(l.exportButton, x, y)) return ExportInstitutionReport(), true;

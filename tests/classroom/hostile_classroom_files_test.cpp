@@ -111,6 +111,22 @@ TEST_F(HostileClassroomFiles, SettingsThatNameNoServerOrHideANulAreRefused) {
   }
 }
 
+// Written as the README shows it, with a comment after each value: the comments are no part of
+// the values; a '#' inside a value stays.
+TEST_F(HostileClassroomFiles, CommentsAfterTheValuesAreNotPartOfThem) {
+  WriteData("classroom.txt",
+            "server=https://class.example/api    # the classroom API's base address; https only\n"
+            "role=teacher\t# optional: marks a teacher's device\n"
+            "token=DEV#7-x                        # this device's token from the school\n"
+            "device=laptop-1 #\n"
+            "# a whole line of comment\n");
+  LoadClassroomSettings();
+  EXPECT_EQ(gClassroomServer, "https://class.example/api");
+  EXPECT_EQ(gInstitutionRole, "teacher");
+  EXPECT_EQ(gDeviceToken, "DEV#7-x");
+  EXPECT_EQ(gDeviceId, "laptop-1");
+}
+
 TEST_F(HostileClassroomFiles, TheDeviceIdSurvivesAnEditorAndAnUnusableOneIsKeptAside) {
   const struct { const char* text; const char* id; bool keptAside; } cases[] = {
       {"\xEF\xBB\xBF" "0a1b2c3d\r\nsecond line\n", "0a1b2c3d", false},

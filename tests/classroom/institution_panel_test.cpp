@@ -380,6 +380,18 @@ TEST_F(InstitutionPanel, AddButtonOfTheStudentsPanelLeadsToANewStudent) {
   EXPECT_EQ(gActiveStudentIndex, 0);
   EXPECT_EQ(gInstitutionPanelMessage, "Added: AnnLee  the third of her na");
   EXPECT_NE(ReadFileBytes(DataFile("students.dat")).find("AnnLee"), std::string::npos);
+
+  // Add with an empty name box: the entry waits for a name, yet a first press on a button is the
+  // button's; a name typed is not dropped by a stray press, which only leaves the entry.
+  AddStudentAction();
+  ASSERT_TRUE(gInstitutionEntryActive);
+  EXPECT_EQ(gInstitutionEntryText, "");
+  Press(Layout().closeButton);
+  EXPECT_FALSE(gInstitutionPanelOpen) << "the first press on the cross closes the panel";
+  OpenInstitutionPanelForStudent("Bo");
+  Press(Layout().closeButton);
+  EXPECT_TRUE(gInstitutionPanelOpen);
+  EXPECT_FALSE(gInstitutionEntryActive);
 }
 
 TEST_F(InstitutionPanel, ButtonsOpenTheRegisterAndTheClassView) {
