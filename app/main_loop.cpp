@@ -79,6 +79,9 @@ bool gSongViewShown = false;
 bool gPlacementQuizRequest = false;
 static FrameRest gFrameRest;
 static int gMessagesSinceRestCheck = 0;  // window events and messages handled since the last pass chose its kind
+// A song playing when F12 brings the start screen back holds still behind it: the song's pump
+// does not run meanwhile, and its notes would otherwise hang and then all sound at once.
+static SongHold gStartScreenHold;
 
 // ---- internal helpers ----
 // The song's beat record of a pump pass goes to the metronome's grid.
@@ -276,7 +279,11 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   // Also while the start screen stands: its MIDI list promises that a keyboard plugged in then
   // connects on its own, and one that left and came back must be connected again.
   RunMidiRescan(ClockMs32());
-  if (DrawStartScreen(now)) return false;  // the start screen stands in front of everything else
+  if (DrawStartScreen(now)) {  // the start screen stands in front of everything else
+    HoldSong(&gStartScreenHold);
+    return false;
+  }
+  ReleaseSong(&gStartScreenHold);
 
   ArmPlacementQuiz();
   CleanAchievements();

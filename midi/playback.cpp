@@ -331,6 +331,23 @@ void TogglePlayback() {
   gStatusText = TrF("Paused MIDI: %s", gSongPath.c_str());
 }
 
+void HoldSong(SongHold* hold) {
+  if (hold->held || !gPlaying || gPaused) return;
+  hold->held = true;
+  hold->before = gStatusText;
+  TogglePlayback();
+  hold->paused = gStatusText;
+}
+
+void ReleaseSong(SongHold* hold) {
+  if (!hold->held) return;
+  hold->held = false;
+  if (!gPlaying || !gPaused) return;   // another song plays now, or none
+  const std::string said = gStatusText;
+  TogglePlayback();
+  gStatusText = said == hold->paused ? hold->before : said;
+}
+
 void UnloadMidi() {
   StopPlaybackAndCloseOutput();
   ResetSongSound();

@@ -64,6 +64,18 @@ bool LoadAndPlayMidi(const std::string& path);
 void UnloadMidi();
 // Starts from the top, pauses or resumes.
 void TogglePlayback();
+// A song held still while something stands in front of the program (a file dialog, the start
+// screen): its notes released and its clock stopped, so nothing hangs meanwhile and the notes due
+// then do not all sound at once after it.
+struct SongHold {
+  bool held = false;
+  std::string before, paused;   // the status line before the hold, and the hold's own
+};
+// Holds a song that is playing and not paused; nothing otherwise or when already held.
+void HoldSong(SongHold* hold);
+// Lets a held song go on where it stood, the status line as it was unless something said more
+// meanwhile; nothing when another song plays now, or none.
+void ReleaseSong(SongHold* hold);
 // Releases every note, stops playback and closes the output.
 void StopPlaybackAndCloseOutput();
 // Releases every note and resets the output without changing the transport.

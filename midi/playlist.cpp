@@ -30,25 +30,12 @@ std::string FileNamePart(const std::string& path) {
 
 }  // namespace
 
-// The song holds still while a dialog holds the program: its notes are released and its clock
-// stops, so no note hangs through the dialog and the notes due meanwhile do not all sound at once
-// after it. A cancel, or a file that does not load, lets the song go on where it stood.
+// The song holds still while a dialog holds the program. A cancel, or a file that does not load,
+// lets the song go on where it stood.
 struct SongHeldForDialog {
-  bool held = false;
-  std::string before, paused;   // the status line before the hold, and the hold's own
-  SongHeldForDialog() {
-    if (!gPlaying || gPaused) return;
-    held = true;
-    before = gStatusText;
-    TogglePlayback();
-    paused = gStatusText;
-  }
-  ~SongHeldForDialog() {
-    if (!held || !gPlaying || !gPaused) return;   // another song plays now, or none
-    const std::string said = gStatusText;
-    TogglePlayback();
-    gStatusText = said == paused ? before : said;
-  }
+  SongHold hold;
+  SongHeldForDialog() { HoldSong(&hold); }
+  ~SongHeldForDialog() { ReleaseSong(&hold); }
 };
 
 // The dialog's title in the UI language: the menu item that opens it, without its dots.

@@ -30,6 +30,7 @@
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "midi/device_pickers.h"
+#include "midi/playback.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
@@ -218,6 +219,42 @@ TEST_F(StartScreenWindow, TheListDimsPicksKeepsAndHoldsTheScreen) {
   EXPECT_LT(gStartClock, 0.0f);
   EXPECT_TRUE(DrawStartScreen(GetAppSeconds()));
   EXPECT_FLOAT_EQ(GetStartScreenElapsed(GetAppSeconds()), 0.0f);
+}
+
+// A song playing when F12 brings the screen back holds still behind it, its notes released; once
+// the screen has gone it goes on from where it stood, not with every note due meanwhile at once.
+TEST_F(StartScreenWindow, ASongHoldsStillBehindTheScreenAndGoesOnAfterIt) {
+  SetMidiOutDriver(&kOutDriver);
+  gPorts.clear();
+  RunUntil(5.0f);
+  ASSERT_FALSE(DrawStartScreen(GetAppSeconds()));
+  std::vector<SongEvent> song;
+  for (uint32_t i = 0; i < 100; ++i) {
+    song.push_back({i * 100, 0x90, (uint8_t)(60 + i % 12), 90, 0});
+    song.push_back({i * 100 + 90, 0x80, (uint8_t)(60 + i % 12), 0, 0});
+  }
+  gSongEvents = song;
+  gNotePedalSpans.assign(song.size(), NotePedalSpan{});
+  TogglePlayback();
+  ASSERT_TRUE(gPlaying && !gPaused);
+  RunUntil(6.0f);
+  const uint32_t at = GetPlaybackPositionMs(ClockMs32());
+  const size_t cursor = gEventCursor;
+  EXPECT_GT(cursor, 0u);
+  SendAppMessage(kMsgKeyDown, kKeyF12, 0);
+  RunUntil(8.0f);
+  EXPECT_TRUE(DrawStartScreen(GetAppSeconds()));
+  EXPECT_TRUE(gPaused) << "the song ran on behind the screen";
+  EXPECT_EQ(gEventCursor, cursor);
+  for (int key = 0; key < 128; ++key) EXPECT_FALSE(gKeySounding[key]) << key;
+  RunUntil(12.0f);
+  EXPECT_FALSE(DrawStartScreen(GetAppSeconds()));
+  EXPECT_TRUE(gPlaying && !gPaused) << "the song did not go on after the screen";
+  const uint32_t after = GetPlaybackPositionMs(ClockMs32());
+  EXPECT_GE(after, at);
+  EXPECT_LT(after, at + 5000u) << "the time behind the screen counted as song time";
+  UnloadMidi();
+  SetMidiOutDriver(nullptr);
 }
 
 // The device pickers in the running start screen, pressed through the window procedure: each
