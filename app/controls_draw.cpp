@@ -47,6 +47,7 @@ constexpr float kStatusFadeSeconds = 1.0f;   // then fading out
 
 // ---- state ----
 static std::string sStatusShown;      // the message on screen
+static unsigned sStatusSets = 0;      // gStatusText.Sets() when it showed: a new setting shows anew
 static float sStatusSince = -1.0f;    // GetAppSeconds when it first showed
 
 // ---- internal helpers ----
@@ -399,8 +400,9 @@ static void DrawColourPopup() {
 
 // ---- public functions ----
 void DrawStatusLine(float now) {
-  if (gStatusText != sStatusShown) {
+  if (gStatusText != sStatusShown || gStatusText.Sets() != sStatusSets) {
     sStatusShown = gStatusText;
+    sStatusSets = gStatusText.Sets();
     sStatusSince = now;
   }
   if (sStatusShown.empty()) return;
@@ -436,5 +438,6 @@ void DrawMainControls(float now) {
 
 void ResetControlsDrawing() {
   sStatusShown.clear();
+  sStatusSets = 0;
   sStatusSince = -1.0f;
 }

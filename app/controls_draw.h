@@ -6,8 +6,8 @@
 
 // One call per frame, after the toolbar.
 void DrawMainControls(float now);
-// The status line: gStatusText from the frame after it is set, fading out after a few seconds, then
-// cleared so that the same message set again is seen again.
+// The status line: gStatusText from the frame after it is set, fading out a few seconds after its
+// latest setting (the same words set again are held again), then cleared.
 void DrawStatusLine(float now);
 // Start state: no status shown.
 void ResetControlsDrawing();

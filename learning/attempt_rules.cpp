@@ -179,6 +179,7 @@ int RecordAttempt(const PracticeRunResult& run) {
     }
   }
   const MasteryRecord record = r;
+  const unsigned saveFailures = UiSaveFailures();
   SaveMastery();
 
   std::string dayKey = gPracticeItemDay.empty() ? gCurrentLearningDay : gPracticeItemDay;
@@ -194,7 +195,8 @@ int RecordAttempt(const PracticeRunResult& run) {
   if (newInProgress || newlyComplete) SaveProgress();
   RebuildSchedule();
   gOpenSyllabusCount = -1;
-  gStatusText = Verdict(item, record, run, t, pass, mastered);
+  // A failed save keeps its message: the verdict would hide that this attempt may not be kept.
+  if (UiSaveFailures() == saveFailures) gStatusText = Verdict(item, record, run, t, pass, mastered);
   if (!gPracticeSetActive) RequestPerformanceNote(gPracticeItemId);
   return pass ? 1 : 0;
 }

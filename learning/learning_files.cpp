@@ -23,6 +23,7 @@ std::string gStudentFileKeyOverride;                              // see the hea
 static const std::thread::id kUiThread = std::this_thread::get_id();  // static init runs on main
 static std::mutex gSaveFailureMutex;                              // guards the slot below
 static bool gSaveFailurePending = false;                          // a worker's save failed
+static unsigned gUiSaveFailures = 0;                              // saves failed on the UI thread
 
 // ---- internal helpers ----
 // "" without a Data folder: the records are then not kept anywhere, never in the current folder.
@@ -33,6 +34,7 @@ static std::string LearningFilePath(const char* prefix) {
 
 static void ReportSaveFailure() {
   if (std::this_thread::get_id() == kUiThread) {
+    ++gUiSaveFailures;
     gStatusText = kSaveFailureMessage;
     return;
   }
@@ -81,6 +83,8 @@ bool SaveFileAtomic(const std::string& path, const std::string& text, FileAccess
   ReportSaveFailure();
   return false;
 }
+
+unsigned UiSaveFailures() { return gUiSaveFailures; }
 
 void TakeSaveFailureStatus() {
   std::lock_guard<std::mutex> lock(gSaveFailureMutex);

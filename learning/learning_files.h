@@ -43,5 +43,8 @@ enum class FileAccess {
 // (on the UI thread) or to a guarded slot that TakeSaveFailureStatus moves there (other threads).
 bool SaveFileAtomic(const std::string& path, const std::string& text,
                     FileAccess access = FileAccess::kShared);
+// Saves that failed on the UI thread so far: comparing two counts tells a caller whether its own
+// saves failed, whose message must then not be covered by the caller's own news.
+unsigned UiSaveFailures();
 // On the UI thread, once a frame: shows a failure reported by a save on another thread.
 void TakeSaveFailureStatus();

@@ -56,6 +56,7 @@ bool gSavedSongView = false;
 bool gSavedLearningOverlay = false;
 void (*gArmSongViewHook)() = nullptr;        // the shell's song-view keep-alive
 static std::string gPracticeSetDay;          // the day a daily set plays, empty for none
+static std::vector<std::string> gUnloadedCards;   // names of the cards the last walk passed over unloaded
 
 // ---- internal helpers ----
 // The item's key: its key column, else the key named after " in " (or, for scales and chords, at
@@ -78,19 +79,37 @@ static const ScaleRow* ItemScaleRow(const LibraryItem& item) {
   return FindScaleRowByName(gSongMinor ? "Aeolian" : "Ionian");
 }
 
+// The set's news, naming the cards just passed over because their songs did not load: the set
+// jumps ahead, and the user must learn why.
+static std::string WithUnloadedCards(const std::string& text) {
+  if (gUnloadedCards.empty()) return text;
+  std::string names;
+  for (const std::string& name : gUnloadedCards) names += (names.empty() ? "" : ", ") + name;
+  return TrF("%s (%s could not load)", Tr(text).c_str(), names.c_str());
+}
+
+// The set's news once a card has ended, unless a save of the finished card failed: that message
+// stays, since the news would hide that the card's progress may not have been kept.
+static void SayAfterCard(bool saveFailed, const std::string& text) {
+  gStatusText = saveFailed ? kSaveFailureMessage : text;
+}
+
 static std::string CardStatus(const LibraryItem& item) {
-  return TrF("Selected practice %d/%zu - %s", gPracticeSetIndex + 1, gPracticeSetIds.size(), Tr(item.name).c_str());
+  return WithUnloadedCards(
+      TrF("Selected practice %d/%zu - %s", gPracticeSetIndex + 1, gPracticeSetIds.size(), Tr(item.name).c_str()));
 }
 
 // From the set's index on: the first card that is there, not done (in a daily set) and loads.
 // Done means done on the set's own day, whatever view the library shows meanwhile: a block of a
 // mastered piece is not done until it is played that day.
 static const LibraryItem* OpenCardFromIndex(bool skipDone) {
+  gUnloadedCards.clear();
   for (; gPracticeSetIndex >= 0 && gPracticeSetIndex < (int)gPracticeSetIds.size(); ++gPracticeSetIndex) {
     const LibraryItem* item = FindLibraryItem(gPracticeSetIds[gPracticeSetIndex]);
     if (!item || (skipDone && IsItemDoneOnDay(*item, gPracticeSetDay))) continue;
     const LibraryItem copy = *item;
     if (LoadLibraryItem(copy)) return FindLibraryItem(copy.id);
+    gUnloadedCards.push_back(Tr(copy.name));
   }
   return nullptr;
 }
@@ -201,7 +220,10 @@ bool StartDailyPracticeSet(const std::vector<std::string>& ids) {
   gPracticeSetActive = true;
   gPracticeSetIndex = 0;
   // The leading card plays even when done (a done block may be picked to play again).
-  if (OpenCardFromIndex(false)) return true;
+  if (OpenCardFromIndex(false)) {
+    gStatusText = WithUnloadedCards(gStatusText);
+    return true;
+  }
   ClearPracticeSet();
   gStatusText = "Selected practice could not load";
   return false;
@@ -212,9 +234,10 @@ bool AdvancePracticeSet() {
   std::string finished = gPracticeItemId;
   bool justRecorded = !finished.empty() && gLastRecordedItemId == finished;
   gLastRecordedItemId.clear();
+  const bool saveFailed = gStatusText == kSaveFailureMessage;   // by the finished card's recording
   ++gPracticeSetIndex;
   if (const LibraryItem* opened = OpenCardFromIndex(gPracticeSetSkipDone)) {
-    gStatusText = CardStatus(*opened);
+    SayAfterCard(saveFailed, CardStatus(*opened));
     if (justRecorded && FindLibraryItem(finished)) {
       // The new song waits while the radar of the finished card shows.
       uint32_t now = ClockMs32();
@@ -234,9 +257,9 @@ bool AdvancePracticeSet() {
     gLibraryViewKey = "today";
     OpenCalendarDay(day);
     gLibraryScroll = 0.0f;
-    gStatusText = "Daily lesson complete - choose NEXT LESSON when ready";
+    SayAfterCard(saveFailed, WithUnloadedCards("Daily lesson complete - choose NEXT LESSON when ready"));
   } else {
-    gStatusText = "Practice set complete";
+    SayAfterCard(saveFailed, WithUnloadedCards("Practice set complete"));
   }
   RequestPerformanceNote(finished);
   return false;
@@ -252,4 +275,5 @@ void ResetPracticeSet() {
   gSavedSongView = gSavedLearningOverlay = false;
   gRadarFlashEndMs = 0;
   gRadarItemId.clear();
+  gUnloadedCards.clear();
 }

@@ -10,6 +10,7 @@
 
 #include "app/base/app_clock.h"
 #include "app/base/pointer.h"
+#include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "app/controls_draw.h"
 #include "app/floor_links.h"
@@ -23,6 +24,7 @@
 #include "midi/playlist.h"
 #include "platform/clock.h"
 #include "platform/images.h"
+#include "practice/data_files.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
@@ -55,6 +57,8 @@ class ControlsWindow : public RealWindow {
     ResetViewModes();
     ResetAttendancePanelState();
     ResetPointer();
+    ResetStatusText();
+    ResetControlsDrawing();
     FreeAllFonts();
     RealWindow::TearDown();
   }
@@ -169,6 +173,34 @@ TEST_F(ControlsWindow, EveryControlIsDrawnWhereItIsHitTested) {
   }
   for (int i = 0; i < kSmokeSliderCount; ++i) ExpectDrawnAtCentre(frame, gSliderRects[i], "slider");
   EXPECT_LT(gBandTopRowRect.y, 20.0f);
+}
+
+// A message set again in the same words is held for its full time from then: a second failed save
+// a few seconds after the first is not taken away on the first one's timer. Its ink is counted in
+// the bottom band of a black frame with only the status line drawn.
+TEST_F(ControlsWindow, AMessageSetAgainIsHeldFromItsNewSetting) {
+  auto inkAt = [](float now) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawStatusLine(now);
+    std::vector<uint8_t> frame = ReadFrame();
+    int ink = 0;
+    for (int y = gClientHeight - 120; y < gClientHeight; ++y)
+      for (int x = 0; x < gClientWidth; ++x) ink += Brightest(frame, x, y) > 150;
+    return ink;
+  };
+  ResetControlsDrawing();
+  gStatusText = kSaveFailureMessage;
+  const int full = inkAt(100.0f);
+  ASSERT_GT(full, 200) << "the message is shown";
+  EXPECT_EQ(inkAt(103.0f), full);
+  gStatusText = kSaveFailureMessage;   // the next save fails as well
+  EXPECT_EQ(inkAt(103.5f), full);
+  KeepScreenshot("controls_status_line_set_again");
+  EXPECT_EQ(inkAt(107.0f), full) << "3.5 s after its new setting, 7 s after the first";
+  EXPECT_EQ(gStatusText, kSaveFailureMessage);
+  EXPECT_EQ(inkAt(109.0f), 0) << "gone 5.5 s after its new setting";
+  EXPECT_TRUE(gStatusText.empty());
 }
 
 // With two hundred students the panel still draws the first one's full row: its swatch in the

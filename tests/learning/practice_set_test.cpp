@@ -1,5 +1,7 @@
 // Opening library items for practice and practice sets: keys and scales, views, scores, the set's
 // order and end, and the radar flash that holds the next card's song.
+#include <filesystem>
+
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "learning/practice_set.h"
@@ -131,7 +133,7 @@ TEST_F(PracticeSetTest, SelectedCardsPlayInLibraryOrderAndEndTheSet) {
   // Its own loads keep the set; the missing file is skipped; no attempt, so no radar.
   EXPECT_TRUE(AdvancePracticeSet());
   EXPECT_EQ(gPracticeItemId, "b");
-  EXPECT_EQ(gStatusText, "Selected practice 3/3 - B");
+  EXPECT_EQ(gStatusText, "Selected practice 3/3 - B (Bad could not load)");
   EXPECT_EQ(gRadarFlashEndMs, 0u);
   gLibraryViewKey = "etude";
   gLibraryScroll = 50;
@@ -177,6 +179,57 @@ TEST_F(PracticeSetTest, DailySetSkipsDoneCardsAndOpensItsDay) {
   EXPECT_EQ(gLibraryScroll, 0);
   EXPECT_EQ(gCurrentLearningDay, today);
   EXPECT_TRUE(gLibraryOpen);
+}
+
+// The cards passed over because their songs do not load are named where the set jumps them: at its
+// start, on its way and at its end, in a set of selected cards and in the daily lesson; each step
+// names only the cards it passed.
+TEST_F(PracticeSetTest, CardsThatDoNotLoadAreNamedWhereTheSetPassesThem) {
+  Library({Row("g1", "etude", "S", "Gone 1", "", "missing.mid"), Row("g2", "etude", "S", "Gone 2", "", "missing.mid"),
+           Row("a", "etude", "S", "A"), Row("g3", "etude", "S", "Gone 3", "", "missing.mid"), Row("b", "etude", "S", "B"),
+           Row("g4", "etude", "S", "Gone 4", "", "missing.mid")});
+  gSelectedCards = {"g1", "g2", "a", "g3", "b", "g4"};
+  ASSERT_TRUE(StartSelectedPractice());
+  EXPECT_EQ(gStatusText, "Selected practice 3/6 - A (Gone 1, Gone 2 could not load)");
+  ASSERT_TRUE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, "Selected practice 5/6 - B (Gone 3 could not load)");
+  EXPECT_FALSE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, "Practice set complete (Gone 4 could not load)");
+
+  ASSERT_TRUE(StartDailyPracticeSet({"g1", "a", "b", "g4"}));
+  EXPECT_EQ(gPracticeItemId, "a");
+  EXPECT_EQ(gStatusText, "Practice loaded - play the falling notes (Gone 1 could not load)");
+  ASSERT_TRUE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, "Selected practice 3/4 - B");
+  EXPECT_FALSE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready (Gone 4 could not load)");
+}
+
+// With the learning files unwritable, a card's end says that its progress was not saved, and
+// neither the verdict nor the next card's title nor the set's end covers that; once the files
+// can be written again both are said as before.
+TEST_F(PracticeSetTest, AFailedSaveAtACardsEndStaysOnTheStatusLine) {
+  Library({Row("a", "etude", "S", "A"), Row("b", "etude", "S", "B")});
+  WriteData("learning_mastery_default.dat/inside", "a folder where the file goes: its saves fail");
+  gSelectedCards = {"a", "b"};
+  ASSERT_TRUE(StartSelectedPractice());
+  ASSERT_EQ(gStatusText, "Selected practice 1/2 - A");
+  Attempt("a", Run(10, 10));
+  EXPECT_EQ(gStatusText, kSaveFailureMessage);
+  ASSERT_TRUE(AdvancePracticeSet());
+  EXPECT_EQ(gPracticeItemId, "b");
+  EXPECT_EQ(gStatusText, kSaveFailureMessage);
+  Attempt("b", Run(10, 10));
+  EXPECT_FALSE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, kSaveFailureMessage);
+
+  std::filesystem::remove_all(Data("learning_mastery_default.dat"));
+  gSelectedCards = {"a", "b"};
+  ASSERT_TRUE(StartSelectedPractice());
+  Attempt("a", Run(10, 10));
+  EXPECT_EQ(gStatusText, "Daily pass - repeat on another day for mastery");
+  ASSERT_TRUE(AdvancePracticeSet());
+  EXPECT_EQ(gStatusText, "Selected practice 2/2 - B");
 }
 
 // The next card's song waits 2600 ms for the radar and goes on where it stopped, also where the
