@@ -22,6 +22,7 @@
 #include "learning/lessons.h"
 #include "learning/schedule.h"
 #include "learning/sight_score.h"
+#include "midi/midi_output.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playlist.h"
@@ -172,7 +173,9 @@ void OpenLibraryItem(const LibraryItem& item) {
   ReapplyScaleSelection();
   SetPlayAlongRun(true, false);
   if (gArmSongViewHook) gArmSongViewHook();
-  gStatusText = sight ? "Sight-reading loaded - read the staff" : "Practice loaded - play the falling notes";
+  // Without a sound output the load's own line stays: that nothing will be heard matters more.
+  if (IsMidiOutputOpen())
+    gStatusText = sight ? "Sight-reading loaded - read the staff" : "Practice loaded - play the falling notes";
   RelayoutAll();
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Loads the soundfont (first call) and attaches the synthesiser to the sound device; false when
 // there is no soundfont or no sound device.
@@ -32,5 +33,8 @@ int64_t SynthLatencyUs();
 // renders buffers with SynthRenderForTesting (on one thread at a time) and ends with SynthClose.
 bool SynthOpenOfflineForTesting(int rate);
 void SynthRenderForTesting(float* interleaved, int frames);
-// The soundfont found on this machine, "" when none.
+// The first soundfont found on this machine, "" when none; a damaged one is passed over for the
+// next when the synthesiser loads.
 std::string SynthSoundfontPath();
+// Test seam: the soundfonts to try, in order, in place of the machine's (empty: the machine's).
+void SetSoundfontsForTesting(const std::vector<std::string>& paths);

@@ -15,7 +15,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/audio.h"
 #include "platform/clock.h"
@@ -67,6 +70,7 @@ const char* const kSoundfonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
 };
 
+std::vector<std::string> gSoundfontsForTesting;  // tried in place of the list above when set
 std::mutex gSynthMutex;                          // guards loading, attaching and detaching
 fluid_settings_t* gSettings = nullptr;           // kept for the process
 std::atomic<fluid_synth_t*> gSynth{nullptr};     // kept for the process once loaded
@@ -152,11 +156,24 @@ static bool LoadFluidLibrary() {
   return all;
 }
 
+static bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The soundfonts to try, in order: the machine's, or the test's.
+static std::vector<std::string> SoundfontCandidates() {
+  if (!gSoundfontsForTesting.empty()) return gSoundfontsForTesting;
+  return std::vector<std::string>(std::begin(kSoundfonts), std::end(kSoundfonts));
+}
+
 static bool LoadSynth(int rate) {
   if (gSynth.load()) return true;
   if (!LoadFluidLibrary()) return false;
-  std::string path = SynthSoundfontPath();
-  if (path.empty()) return false;
+  std::vector<std::string> paths;
+  for (const std::string& path : SoundfontCandidates())
+    if (IsRegularFile(path)) paths.push_back(path);
+  if (paths.empty()) return false;
   for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) gFluid.fluid_set_log_function(level, SynthLog, nullptr);
   gSettings = gFluid.new_fluid_settings();
   if (!gSettings) return false;
@@ -168,23 +185,28 @@ static bool LoadSynth(int rate) {
     gSettings = nullptr;
     return false;
   }
-  if (gFluid.fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
-    gFluid.delete_fluid_synth(synth);
-    gFluid.delete_fluid_settings(gSettings);
-    gSettings = nullptr;
-    return false;
+  // A damaged soundfont is passed over for the next one installed rather than leaving no sound.
+  for (const std::string& path : paths) {
+    if (gFluid.fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED) {
+      gSynth.store(synth);
+      return true;
+    }
+    DebugOutput(("[synth] the soundfont " + path + " cannot be read; trying the next one\n").c_str());
   }
-  gSynth.store(synth);
-  return true;
+  gFluid.delete_fluid_synth(synth);
+  gFluid.delete_fluid_settings(gSettings);
+  gSettings = nullptr;
+  return false;
 }
 
 // ---- public functions ----
 std::string SynthSoundfontPath() {
-  struct stat st;
-  for (const char* path : kSoundfonts)
-    if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) return path;
+  for (const std::string& path : SoundfontCandidates())
+    if (IsRegularFile(path)) return path;
   return "";
 }
+
+void SetSoundfontsForTesting(const std::vector<std::string>& paths) { gSoundfontsForTesting = paths; }
 
 bool SynthOpen() {
   std::lock_guard<std::mutex> lock(gSynthMutex);

@@ -10,19 +10,28 @@
 #include "midi/play_along.h"
 #include "platform/messages.h"
 #include "tests/learning/learning_fixture.h"
+#include "tests/midi/output_device_fixture.h"
 #include "tests/midi/smf_builder.h"
 #include "theory/scale_selection.h"
 
 class PracticeSetTest : public LearningTest {
  protected:
   void SetUp() override {
-    SetMidiOutputPort(nullptr);
+    // A sound output that opens, as the built-in synthesiser does on a machine with sound.
+    gPorts.clear();
+    gSynthOpens = true;
+    gNoSoundOutputSaid = false;
+    SetMidiOutDriver(&kOutDriver);
+    SetMidiOutputPort(DeviceMidiOutputPort());
     SetLocalTime("2024-05-10", 9, 0, 0);
     gPracticeMode = gSongView = gWaitMode = gLearningOverlay = false;
     ResetScaleSelection();
   }
   void TearDown() override {
     UnloadMidi();
+    CloseMidiOutput();
+    SetMidiOutputPort(nullptr);
+    SetMidiOutDriver(nullptr);
     gPracticeMode = gSongView = gWaitMode = gPlayAlongRun = false;
     AppMessage m;
     while (TakeAppMessage(&m)) {}
@@ -119,6 +128,13 @@ TEST_F(PracticeSetTest, OpeningSetsTheRunTheViewsAndTheScore) {
   std::replace(absolute.file.begin(), absolute.file.end(), '/', '\\');
   absolute.file[0] = '/';
   EXPECT_EQ(LibraryItemMidiPath(absolute), Lib("p.mid"));
+  // Without any sound output the load says so, and the practice line does not cover it.
+  UnloadMidi();
+  CloseMidiOutput();
+  gSynthOpens = false;
+  ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("p")));
+  EXPECT_FALSE(IsMidiOutputOpen());
+  EXPECT_EQ(gStatusText, "Playing visualization only (synth unavailable)");
 }
 
 TEST_F(PracticeSetTest, SelectedCardsPlayInLibraryOrderAndEndTheSet) {

@@ -95,6 +95,23 @@ TEST_F(CapturedAudio, NotesSoundAndStopOnReleaseAndReset) {
   EXPECT_LT(Rms(resetStart, resetEnd), 1e-3);
 }
 
+// A damaged soundfont ahead of a sound one is passed over: the synthesiser loads the next and
+// notes sound. (The synthesiser is kept for the process: this holds in a process of its own.)
+TEST_F(CapturedAudio, ADamagedSoundfontIsPassedOverForTheNext) {
+  std::string noise(100000, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = (char)(i * 2654435761u >> 13);
+  WriteFileBytes(dir_.File("broken.sf2"), "RIFF" + noise);
+  SetSoundfontsForTesting({dir_.File("missing.sf2"), dir_.File("broken.sf2"), SynthSoundfontPath()});
+  const bool opened = SynthOpen();
+  SetSoundfontsForTesting({});
+  ASSERT_TRUE(opened) << "the damaged soundfont left no sound";
+  size_t noteStart = MarkAfter(200);
+  SynthSend(0x643C90);
+  size_t noteEnd = MarkAfter(500);
+  SynthSend(0x003C80);
+  EXPECT_GT(Rms(noteStart, noteEnd), 0.01);
+}
+
 TEST_F(CapturedAudio, ClicksAndTheBeepAreMixedIn) {
   ASSERT_TRUE(AudioOpen());
   std::vector<uint8_t> click = ToneWav(1480, 0.2f, 0.8f);  // a long click to measure
