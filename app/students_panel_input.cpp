@@ -16,6 +16,7 @@
 #include "learning_ui/placement_prompt.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "practice/data_files.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 
@@ -92,6 +93,7 @@ void CloseStudentsPanel() {
   gColourPopupOpen = gColourWheelDrag = false;
   gSelectedStudentRow = -1;
   SaveDirtyStudents();
+  SaveDirtyStores();
 }
 
 void ToggleStudentsPanel() {

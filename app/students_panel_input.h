@@ -6,7 +6,7 @@
 // The header's or the side list's students button: opens or closes the panel.
 void ToggleStudentsPanel();
 // Closes the panel, the name entry's focus and the colour edit, saving a change to the list that
-// "students.dat" has not taken yet (a colour, a save that failed).
+// "students.dat" has not taken yet (a colour, a save that failed) and every other dirty store.
 void CloseStudentsPanel();
 // A press while the panel is open; true when it ends the click's search (taken or swallowed).
 bool StudentsPanelMouseDown(int x, int y);

@@ -28,6 +28,7 @@
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/window.h"
+#include "practice/data_files.h"
 #include "practice/practice_run.h"
 #include "practice/students.h"
 #include "practice/teaching_file.h"
@@ -45,8 +46,9 @@ static void SaveWhatOnlyTheCloseSaves() {
   }
   // Nothing else saves a note being typed when the window goes.
   CommitNoteEdit();
-  // A change to the students that the file could not take yet.
+  // What the files could not take yet: the students, and any store whose save failed.
   SaveDirtyStudents();
+  SaveDirtyStores();
   if (gLibraryLoaded) {
     SaveCalendar();
     SaveMastery();

@@ -175,10 +175,10 @@ static void AddStudentNamed(const std::string& name) {
   student.b = 0.76f;
   NormalizeStudentColour(student);
   gStudents.push_back(student);
-  SaveStudents();
+  bool saved = SaveStudents();
   RelayoutAll();  // the open students panel shows the new row now, not when it is next opened
   gReportFiguresCache.clear();
-  gInstitutionPanelMessage = TrF("Added: %s", student.name.c_str());
+  gInstitutionPanelMessage = saved ? TrF("Added: %s", student.name.c_str()) : std::string(kSaveFailureMessage);
 }
 
 // ---- public functions ----

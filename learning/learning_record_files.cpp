@@ -105,6 +105,9 @@ static bool SaveLearningFile(const std::string& path, const std::string& text) {
 
 static std::string PracticeLoadText() { return std::to_string(gPracticeLoad); }
 
+// The saver of the practice load as a dirty store.
+static void SavePracticeLoadAgain() { SavePracticeLoad(); }
+
 static void MigrateSingleFiles() {
   if (gLearningMigrationDone) return;
   gLearningMigrationDone = true;
@@ -117,12 +120,19 @@ void SaveProgress() { SaveLearningFile(ProgressFilePath(), ProgressFileText()); 
 void SaveMastery() { SaveLearningFile(MasteryFilePath(), MasteryFileText()); }
 void SaveSchedule() { SaveLearningFile(ScheduleFilePath(), ScheduleFileText()); }
 void SaveCalendar() { SaveLearningFile(CalendarFilePath(), CalendarFileText()); }
-bool SavePracticeLoad() { return SaveLearningFile(PracticeLoadFilePath(), PracticeLoadText()); }
+bool SavePracticeLoad() {
+  // The other four files are written again by the close and on a switch of students; the load is
+  // written only when it is chosen, so a choice the disk refused waits as a dirty store.
+  bool saved = SaveLearningFile(PracticeLoadFilePath(), PracticeLoadText());
+  SetStoreDirty(SavePracticeLoadAgain, !saved);
+  return saved;
+}
 
 void LoadLearningFiles() {
   MigrateSingleFiles();
   if (gLearningFilesLoaded) return;
   gLearningFilesLoaded = true;
+  SetStoreDirty(SavePracticeLoadAgain, false);   // the load becomes the file's
   BackupLearningFiles();
   gOpenSyllabusCount = -1;
   LoadOneFile(ProgressFilePath(), ReadProgressLines, ProgressFileText, nullptr);
@@ -148,6 +158,7 @@ void OnStudentChanged() {
   SaveMastery();
   SaveProgress();
   SaveSchedule();
+  SaveDirtyStores();   // a practice load the disk refused still goes to its student
   gStudentFileKeyOverride.clear();
 
   gMasteryRecords.clear();

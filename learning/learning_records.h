@@ -98,7 +98,8 @@ void SaveProgress();
 void SaveMastery();
 void SaveSchedule();
 void SaveCalendar();
-// False when the file was not written (the choice itself stands in memory).
+// False when the file was not written (the choice itself stands in memory, and the store is
+// marked dirty until a save of it lands: SetStoreDirty).
 bool SavePracticeLoad();
 
 // Reads the current student's files (once per student; after a one-time migration of the single

@@ -187,12 +187,14 @@ void SaveAchievements() {
     gStatusText = kSaveFailureMessage;
     return;
   }
-  WriteTextFileAtomic(path, text);
+  SetStoreDirty(SaveAchievements, !WriteTextFileAtomic(path, text));
 }
 
 void LoadAchievements() {
   // Each load judges its own file: one that could not be copied aside once may be now.
   gAchvBlockedPath.clear();
+  // The matrix becomes the file's: what an earlier failed save held is gone from memory too.
+  SetStoreDirty(SaveAchievements, false);
   SyncAchievementRows();
   int rows = (int)gAchvDone.size();
   for (int r = 0; r < rows; ++r)

@@ -61,7 +61,7 @@ int CountDoneAchievementCells();
 std::string AchievementsFileName(const std::string& id);
 // Data folder path of that file.
 std::string GetAchievementsPath(const std::string& id);
-// Writes the active student's file.
+// Writes the active student's file; a failed write marks the store dirty (SetStoreDirty).
 void SaveAchievements();
 // Clears the matrix and reads the active student's file.
 void LoadAchievements();

@@ -1,7 +1,10 @@
-// practice/data_files: the whole-file writer, the forgiving reader and the copies kept aside.
+// practice/data_files: the whole-file writer, the forgiving reader, the copies kept aside and the
+// stores whose last save failed.
 #include "practice/data_files.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "app/base/logs.h"
@@ -17,6 +20,10 @@ const char kSaveFailureMessage[] =
     "Could not save progress - disk full or the file is locked (antivirus / cloud sync). Recent work may not persist.";
 
 const size_t kDataFileCap = 64u << 20;
+
+// ---- state ----
+static std::mutex gDirtyStoresMutex;            // guards the list below (a background save marks too)
+static std::vector<void (*)()> gDirtyStores;    // savers of the stores whose last save failed
 
 // ---- public functions ----
 bool WriteTextFileAtomic(const std::string& path, const std::string& content) {
@@ -194,3 +201,25 @@ std::string PrePlacementCopyPath(const std::string& path) { return path + ".prep
 std::vector<std::string> SetAsideCopiesOf(const std::string& path) { return CopiesNamedBy(path, SetAsideCopyPath); }
 
 std::vector<std::string> KeptCopiesOf(const std::string& path) { return CopiesNamedBy(path, KeptCopyPath); }
+
+void SetStoreDirty(void (*saver)(), bool dirty) {
+  std::lock_guard<std::mutex> lock(gDirtyStoresMutex);
+  auto at = std::find(gDirtyStores.begin(), gDirtyStores.end(), saver);
+  if (dirty && at == gDirtyStores.end()) gDirtyStores.push_back(saver);
+  if (!dirty && at != gDirtyStores.end()) gDirtyStores.erase(at);
+}
+
+void SaveDirtyStores() {
+  // Each saver marks or clears itself again, so none may run under the lock.
+  std::vector<void (*)()> savers;
+  {
+    std::lock_guard<std::mutex> lock(gDirtyStoresMutex);
+    savers = gDirtyStores;
+  }
+  for (void (*saver)() : savers) saver();
+}
+
+void ResetDirtyStores() {
+  std::lock_guard<std::mutex> lock(gDirtyStoresMutex);
+  gDirtyStores.clear();
+}

@@ -5,7 +5,8 @@
 // forgives a byte-order mark and Windows line ends. A file that exists but cannot be read or is
 // not recognised is moved aside with SetAsideDataFile before the first write, and a file that was
 // read only in part is copied aside with KeepCopyBeforeRewrite before it is written back, so what
-// a student made is never silently replaced.
+// a student made is never silently replaced. A store whose save failed is marked with
+// SetStoreDirty and written again by SaveDirtyStores once the disk may take it.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -17,6 +18,16 @@ extern const char kSaveFailureMessage[];
 // Replaces the file at path by content through a fresh temporary file beside it; true on
 // success. A failure leaves the old file in place, is logged and is shown on the status line.
 bool WriteTextFileAtomic(const std::string& path, const std::string& content);
+
+// ---- stores whose last save failed ----
+// Marks (dirty) or clears the store that saver writes; the store's save calls it with its result,
+// so a later successful save clears the mark. Any thread may call it.
+void SetStoreDirty(void (*saver)(), bool dirty);
+// Runs the saver of every marked store once, in the order they were marked: where the students'
+// list is saved again (the students panel closing, the program ending) and on a student switch.
+void SaveDirtyStores();
+// No store marked.
+void ResetDirtyStores();
 
 // What ReadDataFileLines found.
 enum class DataFileRead {

@@ -172,7 +172,7 @@ void SavePracticeRuns() {
     gStatusText = kSaveFailureMessage;
     return;
   }
-  WriteTextFileAtomic(GetDataFilePath(kRunsFile), PracticeRunsText());
+  SetStoreDirty(SavePracticeRuns, !WriteTextFileAtomic(GetDataFilePath(kRunsFile), PracticeRunsText()));
 }
 
 void ForgetPracticeRunsOf(const std::string& studentId) {
@@ -187,6 +187,7 @@ void LoadPracticeRuns() {
   gPracticeRuns.clear();
   gPracticeRunsLoaded = true;
   gRunsFileBlocked = false;
+  SetStoreDirty(SavePracticeRuns, false);   // the records become the file's
 
   std::string path = ResolveDataFile(kRunsFile);
   std::vector<std::string> lines;

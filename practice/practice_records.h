@@ -24,7 +24,7 @@ extern bool gPracticeRunsLoaded;                 // LoadPracticeRuns has run
 std::string BuildRegionKey();
 // Stores a completed run of the current region for the active student and saves.
 void RecordPracticeRun(uint32_t elapsedMs);
-// Writes the file (only once it was loaded).
+// Writes the file (only once it was loaded); a failed write marks the store dirty (SetStoreDirty).
 void SavePracticeRuns();
 // Drops every record of the student and saves, and drops the student's lines from the copies of
 // the file kept before a rewrite: a student made later under the same id must not find a deleted

@@ -114,6 +114,7 @@ static void DeleteFilesOfStudent(const std::string& id) {
   WaitForPendingSaves();
   for (const std::string& name : StudentFileNames(id)) {
     std::string path = GetDataFilePath(name);
+    ForgetFailedTeachingSave(path);
     RemoveFileIfPresent(path);
     // Every copy kept beside the file is still the student's: the damaged ones set aside, those
     // kept before a rewrite, whatever their number, and the one kept before a placement.
@@ -341,8 +342,9 @@ std::vector<std::string> StudentFileNames(const std::string& id) {
   return names;
 }
 
-void SaveStudents() {
+bool SaveStudents() {
   gStudentsDirty = !WriteTextFileAtomic(GetDataFilePath(kStudentsFile), StudentsFileText());
+  return !gStudentsDirty;
 }
 
 void SaveDirtyStudents() {

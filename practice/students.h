@@ -59,9 +59,10 @@ extern void (*gAddStudentHook)(const std::string& name);
 
 // No students, none active, the file not read yet, nothing waiting to be saved.
 void ResetStudents();
-// Writes "students.dat" (newest version). A failed write leaves gStudentsDirty set, so the list is
-// written again when the students panel closes or the program ends.
-void SaveStudents();
+// Writes "students.dat" (newest version); true when it was written. A failed write leaves
+// gStudentsDirty set, so the list is written again when the students panel closes or the program
+// ends.
+bool SaveStudents();
 // Writes "students.dat" when the list in memory is ahead of it (gStudentsDirty).
 void SaveDirtyStudents();
 // Reads "students.dat" at start-up, saves it back and loads the active student's teaching state.

@@ -39,11 +39,13 @@ std::atomic<int> gPendingSaves{0};                 // saves started and not yet 
 std::atomic<bool> gTeachingSaveFailed{false};      // a save failed since the UI last looked
 static std::atomic<uint64_t> gSaveGeneration{0};   // order in which saves were started
 
-// Newest generation that reached each target. Built on first use and never destroyed, so a
-// writer still running while the process ends never meets a destroyed mutex.
+// Newest generation that reached each target, and the newest save of each target that failed and
+// has not been overtaken since. Built on first use and never destroyed, so a writer still running
+// while the process ends never meets a destroyed mutex.
 struct TeachingCommitTable {
   std::mutex mutex;
   std::unordered_map<std::string, uint64_t> newest;
+  std::unordered_map<std::string, TeachingSaveJob> failed;
 };
 static TeachingCommitTable& CommitTable() {
   static TeachingCommitTable* table = new TeachingCommitTable();
@@ -202,20 +204,50 @@ static std::string LocalSaveTime() {
   return buf;
 }
 
+// Numbers the job among all saves and hands it to a writer thread.
+static void StartTeachingSave(TeachingSaveJob* job) {
+  job->generation = ++gSaveGeneration;
+  gPendingSaves.fetch_add(1);
+  try {
+    std::thread(WriteTeachingJsonThread, job).detach();
+  } catch (...) {
+    // No thread to be had: save here rather than lose the session.
+    WriteTeachingJsonThread(job);
+  }
+}
+
+// The saver of the dirty teaching store: each failed save again, with the data it had, so a
+// session saved for a student switched away from still reaches that student's file.
+static void SaveFailedTeachingFilesAgain() {
+  std::vector<TeachingSaveJob> jobs;
+  {
+    TeachingCommitTable& table = CommitTable();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    for (const auto& entry : table.failed) jobs.push_back(entry.second);
+  }
+  for (const TeachingSaveJob& job : jobs) StartTeachingSave(new TeachingSaveJob(job));
+}
+
 // Replaces the target with the job's text unless a newer save of it has already landed. Saves
-// hold the table's lock while they write, so saves of one file never interleave.
+// hold the table's lock while they write, so saves of one file never interleave. A failed save is
+// kept until a newer one of its file lands.
 static void CommitJob(const TeachingSaveJob& job, const std::string& text) {
   TeachingCommitTable& table = CommitTable();
   std::lock_guard<std::mutex> lock(table.mutex);
   auto it = table.newest.find(job.path);
   if (it != table.newest.end() && it->second > job.generation) return;
   std::string error;
+  auto failed = table.failed.find(job.path);
+  bool overtakes = failed == table.failed.end() || failed->second.generation < job.generation;
   if (ReplaceFileWithContent(job.path, text, &error)) {
     table.newest[job.path] = job.generation;
+    if (failed != table.failed.end() && overtakes) table.failed.erase(failed);
   } else {
     DebugLog("[teaching] could not save %s (%s)\n", job.path.c_str(), error.c_str());
     gTeachingSaveFailed.store(true);
+    if (overtakes) table.failed[job.path] = job;
   }
+  SetStoreDirty(SaveFailedTeachingFilesAgain, !table.failed.empty());
 }
 
 // A data-folder file read only in part is kept beside it (".bak") before a save replaces it; one
@@ -468,14 +500,21 @@ void SaveTeachingStateAsync(const TeachingState& s) {
   job->difficulty = s.difficulty;
   job->practiceScales = s.practiceScales;
   job->attendance = s.attendance;
-  job->generation = ++gSaveGeneration;
-  gPendingSaves.fetch_add(1);
-  try {
-    std::thread(WriteTeachingJsonThread, job).detach();
-  } catch (...) {
-    // No thread to be had: save here rather than lose the session.
-    WriteTeachingJsonThread(job);
-  }
+  StartTeachingSave(job);
+}
+
+void ForgetFailedTeachingSave(const std::string& path) {
+  TeachingCommitTable& table = CommitTable();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  table.failed.erase(path);
+  SetStoreDirty(SaveFailedTeachingFilesAgain, !table.failed.empty());
+}
+
+void ResetFailedTeachingSaves() {
+  TeachingCommitTable& table = CommitTable();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  table.failed.clear();
+  SetStoreDirty(SaveFailedTeachingFilesAgain, false);
 }
 
 void WriteTeachingJsonThread(TeachingSaveJob* job) {

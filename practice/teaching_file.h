@@ -3,7 +3,8 @@
 //
 // The reader is not a general JSON parser: it finds keys by text search and accepts what the
 // writer writes plus small variations of spacing. Saves run on detached threads with a copy of
-// the data; saves of one file land in the order they were started.
+// the data; saves of one file land in the order they were started, and one that failed is kept
+// to be written again.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -61,8 +62,13 @@ bool ReadTeachingFile(TeachingState& s);
 // Starts a background save of the record's student, difficulty, plan and attendance.
 void SaveTeachingStateAsync(const TeachingState& s);
 // The writer: temporary file, sync, rename over the target; owns and deletes the job and lowers
-// gPendingSaves before it returns. A failure is logged and raises gTeachingSaveFailed.
+// gPendingSaves before it returns. A failure is logged, raises gTeachingSaveFailed and keeps the
+// job, marking the teaching store dirty (SetStoreDirty) until a later save of that file lands.
 void WriteTeachingJsonThread(TeachingSaveJob* job);
+// Drops the kept failed save of the file at path: a deleted student's file must not come back.
+void ForgetFailedTeachingSave(const std::string& path);
+// No failed save kept.
+void ResetFailedTeachingSaves();
 // Waits while saves are in flight, at most 200 times 10 ms; true when none is left.
 bool WaitForPendingSaves();
 // The text to the debug output, with a line feed added when it is empty or lacks one.

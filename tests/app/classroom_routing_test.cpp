@@ -3,6 +3,7 @@
 // a rename typed with command letters, a dragged student, a marked day and a note; Escape undoes
 // one layer per press (its key-down and its character together); a press outside closes each
 // panel; a note being typed survives the window's destruction.
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "app/base/app_state.h"
@@ -26,13 +27,20 @@
 #include "classroom/teacher_notes.h"
 #include "gfx/layout.h"
 #include "gfx/text_field.h"
+#include "learning/learning_records.h"
 #include "midi/playback.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "practice/achievements.h"
 #include "practice/data_files.h"
+#include "practice/practice_records.h"
+#include "practice/practice_run.h"
 #include "practice/students.h"
+#include "practice/teaching_file.h"
+#include "practice/teaching_state.h"
+#include "practice/teaching_timing.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -68,6 +76,13 @@ class ClassroomRouting : public ::testing::Test {
     ResetTextFields();
     ResetStudents();
     ResetStudentListView();
+    ResetAchievements();
+    ResetPracticeRecords();
+    ResetPracticeRunData();
+    ResetTeachingRecord();
+    ResetLearningRecords();
+    ResetFailedTeachingSaves();
+    ResetDirtyStores();
   }
   // A key as the window delivers it: the key-down, then its character when it has one.
   static void Key(int key, uint32_t character = 0) {
@@ -152,38 +167,68 @@ TEST_F(ClassroomRouting, NewStudentThroughTheInstitutionPanelWithEscapeLayers) {
   EXPECT_FALSE(gInstitutionPanelOpen);
 }
 
-// A change to the list made while "students.dat" cannot be written (a locked or full disk) is not
-// lost: once the file can be written again, closing the students panel or the window saves it.
+// A change made while its file cannot be written (a locked or full disk) is not lost: once the
+// file can be written again, closing the students panel or the window saves it.
 TEST_F(ClassroomRouting, AChangeTheFileCouldNotTakeIsSavedWhenThePanelOrTheWindowCloses) {
   struct Change {
     const char* what;
+    const char* file;     // in the Data folder; refuses every write while the change is made
     void (*make)();
     const char* kept;     // in the file once saved
     const char* gone;     // no longer in it ("" for nothing)
   } changes[] = {
-      {"a student added", [] {
+      {"a student added", "students.dat", [] {
          gStudentNameEntryActive = true;
          Type("Maria");
          HandleCharInput(13);   // the name goes to the institution panel's entry
          Key(kKeyReturn, 13);
-         EXPECT_EQ(gInstitutionPanelMessage, "Added: Maria");
+         EXPECT_EQ(gInstitutionPanelMessage, kSaveFailureMessage) << "the student is not in the file yet";
        }, "Maria|maria|", ""},
-      {"another student made active", [] { SwitchActiveStudent(1); }, "active=1\n", ""},
-      {"a student deleted", [] { DeleteStudent(1); }, "Anna|anna|", "Ben|"},
+      {"another student made active", "students.dat", [] { SwitchActiveStudent(1); }, "active=1\n", ""},
+      {"a student deleted", "students.dat", [] { DeleteStudent(1); }, "Anna|anna|", "Ben|"},
+      {"a scale cell earned", "achievements_anna.dat", [] {
+         gAchvDone[2][5] = 1;
+         gAchvTime[2][5] = 1741953600;
+         SaveAchievements();
+       }, "\n0,0,0,0,0,1741953600,", ""},
+      {"a practice run finished", "practice_runs.dat", [] {
+         PracticeRunData& d = gPracticeRunData;
+         d.regionValid = 1, d.regionListView = 0;
+         d.rowFirst = d.rowLast = 1, d.colFirst = 0, d.colLast = 2;
+         RecordPracticeRun(48250);
+       }, "anna|Anna|L:r1-1:c0-2|48250|48250|1|", ""},
+      {"a practice session ended", "teaching_anna.json", [] {
+         gTeachingState.sessionRunning = 1;
+         EndTeachingSession(0.0);
+         ASSERT_TRUE(WaitForPendingSaves());
+         SyncTeachingSelection();   // the next frame tells of the background save's failure
+       }, "\"dateISO\":\"2025-03-14\"", ""},
+      {"a practice load chosen", "learning_practiceload_anna.dat", [] {
+         gPracticeLoad = 3;
+         EXPECT_FALSE(SavePracticeLoad());
+       }, "3", ""},
   };
   for (const Change& c : changes) {
     for (bool byWindow : {false, true}) {
       SCOPED_TRACE(std::string(c.what) + (byWindow ? ", then the window closes" : ", then the panel closes"));
       Reset();
+      const std::string path = dir_.path() + "/Data/" + c.file;
+      std::filesystem::remove(path);   // the change saved by an earlier round
       gStudents = {Student{"Anna", "anna"}, Student{"Ben", "ben"}};
       gActiveStudentIndex = 0;
+      gStudentsLoaded = true;
       SaveStudents();
-      const std::string before = ReadFileBytes(dir_.path() + "/Data/students.dat");
+      LoadAchievements();
+      LoadPracticeRuns();
+      gTeachingState.dataFolder = dir_.path() + "/Data";
+      LoadTeachingState(true);
+      const std::string before = ReadFileBytes(path);
       gStudentListOpen = true;
-      FailWritesEndingWithForTesting("students.dat");
+      gStatusText.clear();
+      FailWritesEndingWithForTesting(c.file);
       c.make();
       FailWritesEndingWithForTesting("");
-      EXPECT_EQ(ReadFileBytes(dir_.path() + "/Data/students.dat"), before);
+      EXPECT_EQ(ReadFileBytes(path), before);
       EXPECT_EQ(gStatusText, kSaveFailureMessage);
 
       if (byWindow) {
@@ -191,8 +236,9 @@ TEST_F(ClassroomRouting, AChangeTheFileCouldNotTakeIsSavedWhenThePanelOrTheWindo
       } else {
         ToggleStudentsPanel();
         ASSERT_FALSE(gStudentListOpen);
+        ASSERT_TRUE(WaitForPendingSaves());
       }
-      std::string after = ReadFileBytes(dir_.path() + "/Data/students.dat");
+      std::string after = ReadFileBytes(path);
       EXPECT_NE(after.find(c.kept), std::string::npos) << after;
       if (*c.gone) EXPECT_EQ(after.find(c.gone), std::string::npos) << after;
     }

@@ -5,6 +5,8 @@
 #include "classroom/http_client.h"
 #include "classroom/class_report.h"
 #include "platform/clipboard.h"
+#include "platform/file_replace.h"
+#include "practice/data_files.h"
 #include "practice/students.h"
 #include "tests/classroom/classroom_fixture.h"
 
@@ -177,6 +179,17 @@ TEST_F(CodeEntriesTest, ANewStudentIsAddedButNotMadeActive) {
   EXPECT_TRUE(gReportFiguresCache.empty());
   EXPECT_EQ(gInstitutionPanelMessage, "Added: ANNA 2");
   EXPECT_NE(ReadFileBytes(DataFile("students.dat")).find("anna_2"), std::string::npos);
+}
+
+TEST_F(CodeEntriesTest, ANewStudentTheFileCouldNotTakeIsNotReportedAdded) {
+  InstitutionEntry(0);
+  Paste(InstitutionPanelOnChar, "Anna");
+  FailWritesEndingWithForTesting("students.dat");
+  EXPECT_TRUE(InstitutionPanelOnChar(13));
+  FailWritesEndingWithForTesting("");
+  ASSERT_EQ(gStudents.size(), 1u) << "kept in the list, to be written when the disk takes it";
+  EXPECT_FALSE(FileExists(DataFile("students.dat")));
+  EXPECT_EQ(gInstitutionPanelMessage, kSaveFailureMessage);
 }
 
 TEST_F(CodeEntriesTest, InstitutionEscapeLeavesTheEntry) {

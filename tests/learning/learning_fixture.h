@@ -35,6 +35,7 @@ inline void ResetLearningModelForTest() {
   gStatusText.clear();
   ResetLibraryIndex();
   ResetLearningRecords();
+  ResetDirtyStores();
   ResetLessonPlan();
   ResetLibraryViewState();
   ResetSightScore();

@@ -154,6 +154,34 @@ TEST_F(LearningTest, StudentChangeSavesThePreviousStudentsFiles) {
   EXPECT_TRUE(gStudentFileKeyOverride.empty());
 }
 
+// A load chosen while its file refused writes (a full or locked disk) reaches the file of the
+// student who chose it once the disk takes files again: by the saves of what failed, or on a
+// switch to another student, whose own file is then left alone.
+TEST_F(LearningTest, APracticeLoadTheDiskRefusedReachesItsStudentsFile) {
+  for (bool bySwitch : {false, true}) {
+    SCOPED_TRACE(bySwitch ? "a switch of students" : "the saves of what failed");
+    ResetAll();
+    fs::remove_all(Data(""));
+    AddActive("a");
+    AddActive("b");
+    gActiveStudentIndex = 0;
+    LoadLibraryIndex();
+    gPracticeLoad = 3;
+    FailWritesEndingWithForTesting("learning_practiceload_a.dat");
+    EXPECT_FALSE(SavePracticeLoad());
+    FailWritesEndingWithForTesting("");
+    EXPECT_FALSE(DataExists("learning_practiceload_a.dat"));
+    if (bySwitch) {
+      gActiveStudentIndex = 1;
+      OnStudentChanged();
+      EXPECT_EQ(gPracticeLoad, 1);
+    }
+    SaveDirtyStores();
+    EXPECT_EQ(ReadData("learning_practiceload_a.dat"), "3");
+    EXPECT_FALSE(DataExists("learning_practiceload_b.dat"));
+  }
+}
+
 // A damaged file is moved aside (or, when that fails, never written); a partly bad one is copied
 // aside before its first rewrite; a mark and Windows line ends are forgiven.
 TEST_F(LearningTest, DamagedFilesAreNeverLost) {

@@ -74,6 +74,8 @@ class DataSafety : public PracticeRunTest {
     gTeachingState = TeachingState{};
     gTeachingState.dataFolder = Data("");
     gStatusText.clear();
+    ResetFailedTeachingSaves();
+    ResetDirtyStores();
   }
   void Check(const Expect& e) {
     std::string path = Data(e.name);
@@ -239,6 +241,31 @@ TEST_F(DataSafety, NoStepLosesMovesOrMisplacesAStudentsFile) {
        },
        {{"achievements_ann.dat.bak", kExact, "ACHV2\n100,0,0,0,0,0,0,0,0,0,0,0\n"},
         {"achievements_ann.dat", kContains, "100,111,0,"}}},
+      {"a session the disk refused reaches its student's file although another student is active by then",
+       {{"students.dat", kAnn + "Bo|bo|0.3|0.48|0.76\n"}},
+       [&] {
+         Start();
+         FailWritesEndingWithForTesting(".json");
+         SaveSession("2026-03-01");
+         SwitchActiveStudent(1);
+         FailWritesEndingWithForTesting("");
+         EXPECT_FALSE(fs::exists(Data("teaching_ann.json")));
+         SaveDirtyStores();
+         ASSERT_TRUE(WaitForPendingSaves());
+       },
+       {{"teaching_ann.json", kContains, "\"dateISO\":\"2026-03-01\""}, {"teaching_bo.json", kAbsent, ""}}},
+      {"a session the disk refused does not bring back the file of a student deleted since",
+       {{"students.dat", kAnn + "Bo|bo|0.3|0.48|0.76\n"}},
+       [&] {
+         Start();
+         FailWritesEndingWithForTesting(".json");
+         SaveSession("2026-03-01");
+         FailWritesEndingWithForTesting("");
+         DeleteStudent(0);
+         SaveDirtyStores();
+         ASSERT_TRUE(WaitForPendingSaves());
+       },
+       {{"teaching_ann.json", kAbsent, ""}}},
       {"whole files are not copied",
        {{"students.dat", kAnn}, {"achievements_ann.dat", wholeAchievements}},
        [&] { Start(), Start(); },

@@ -9,6 +9,7 @@
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "practice/achievements.h"
+#include "practice/data_files.h"
 #include "practice/practice_run_state.h"
 #include "practice/students.h"
 #include "tests/support/test_support.h"
@@ -19,6 +20,7 @@ class PracticeFilesTest : public ::testing::Test {
   PracticeFilesTest() : exe_(dir_.path()) {
     ResetStudents();
     ResetAchievements();
+    ResetDirtyStores();
   }
   std::string Data(const std::string& name) const { return dir_.File("Data/" + name); }
   std::string Exe(const std::string& name) const { return dir_.File(name); }

@@ -34,6 +34,7 @@ class PracticeRunTest : public PracticeViewTest {
     gHighlightPulse = gPracticeCellFlashTimer = 0.0f;
     ResetPracticeRunData();
     ResetTeachingRecord();
+    ResetFailedTeachingSaves();
     gTeachingState.dataFolder = dir_.File("Data");
     gTeachingLevel = 0.5f;
     gPointerCalls.clear();
