@@ -64,6 +64,14 @@ class TranslatedBoxes : public ShippedLanguagesWindow {
       for (int x = (int)std::ceil(x0); x < (int)x1; ++x) n += Ink(frame, x, y, threshold);
     return n;
   }
+  // The learning screen over the board in that language, showing the library view.
+  static void OpenLibraryIn(const char* code, const char* viewKey) {
+    UseLanguage(code);
+    ResetViewModes();
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    gLibraryViewKey = viewKey;
+  }
   static float Shown(UiFont font, const std::string& text) {
     ScopedTrSuppress shown;
     return MeasureText(font, text, 8.0f);
@@ -75,11 +83,7 @@ class TranslatedBoxes : public ShippedLanguagesWindow {
 TEST_F(TranslatedBoxes, RouteTagsKeepTheirRoomBesideTheLabels) {
   for (const char* code : {"en", "de", "ja", "ar", "hi", "ru", "fi"}) {
     SCOPED_TRACE(code);
-    UseLanguage(code);
-    ResetViewModes();
-    gPracticeMode = true;   // the learning screen stands over the board
-    gLibraryOpen = true;
-    gLibraryViewKey = "skills";
+    OpenLibraryIn(code, "skills");
     gSkillsTab = kSkillsTabOverview;
     const std::vector<uint8_t> frame = Frames(20);
     SaveScreenshot(std::string("routes_") + code, frame);
@@ -120,11 +124,7 @@ TEST_F(TranslatedBoxes, RouteTagsKeepTheirRoomBesideTheLabels) {
 TEST_F(TranslatedBoxes, KeyPickerHoldsItsCaptionAndTheKeyName) {
   for (const char* code : {"en", "de", "hu", "ro", "fi", "ja", "ar", "hi", "ru"}) {
     SCOPED_TRACE(code);
-    UseLanguage(code);
-    ResetViewModes();
-    gPracticeMode = true;   // the learning screen stands over the board
-    gLibraryOpen = true;
-    gLibraryViewKey = "scales";
+    OpenLibraryIn(code, "scales");
     gChosenKey = 8;   // Ab
     SortLibraryItems();
     const std::vector<uint8_t> frame = Frames(20);
@@ -351,11 +351,7 @@ TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
 TEST_F(TranslatedBoxes, LibraryNamesAndSectionButtonsKeepTheirWordsInside) {
   for (const char* code : {"en", "ru", "de", "fi"}) {
     SCOPED_TRACE(code);
-    UseLanguage(code);
-    ResetViewModes();
-    gPracticeMode = true;   // the learning screen stands over the board
-    gLibraryOpen = true;
-    gLibraryViewKey = "rep_composer";
+    OpenLibraryIn(code, "rep_composer");
     gLibraryScroll = 0.0f;
     SortLibraryItems();
     const std::vector<uint8_t> frame = Frames(20);
