@@ -73,7 +73,14 @@ static void DrawListRow(const PickerLayout& l, int row, const std::string& text,
   // Centred on the row: a list row is lower than a header, so the header's baseline rule would
   // sit the text above the row's middle.
   float baseline = r.y + 0.5f * r.h + 0.3f * MeasureTextHeight(font, text, 16.0f);
-  std::string shown = FitTextToWidth(font, text, 15.0f, std::max(0.0f, r.x + r.w - x - std::max(10.0f * l.scale, 8.0f)));
+  const float right = r.x + r.w - std::max(10.0f * l.scale, 8.0f);
+  std::string shown = FitTextToWidth(font, text, 15.0f, std::max(0.0f, right - x));
+  // A row too long for the list (the speakers' hint) is set a little smaller before it loses its end.
+  if (shown != text) {
+    DrawTextFitted(font, x, right, r, text, chosen ? 0.98f : 0.86f, chosen ? 0.9f : 0.91f, chosen ? 0.68f : 0.98f,
+                   (chosen ? 0.96f : 0.9f) * alpha);
+    return;
+  }
   if (chosen)
     DrawTextUtf8(font, x, baseline, shown, 0.98f, 0.9f, 0.68f, 0.96f * alpha);
   else

@@ -293,6 +293,13 @@ TEST_F(StartScreenWindow, DeviceHeadersOpenTheirListsThroughTheWindow) {
       RectF r = PickerRowRect(l, row);
       EXPECT_TRUE(Ink(r.x + 8, r.y + 3, r.x + r.w / 2, r.y + r.h - 3, 150)) << "row " << row;
     }
+    if (!c.midi) {  // the speakers' row keeps its hint whole: it ends in ")", tall, not in low dots
+      const RectF r = PickerRowRect(l, c.rows - 1);
+      float end = r.x;
+      for (float x = r.x + r.w - 1; x > r.x && end == r.x; x -= 1)
+        if (Ink(x, r.y + 2, x, r.y + r.h - 2, 150)) end = x;
+      EXPECT_TRUE(Ink(end - 3, r.y + 2, end, r.y + 0.45f * r.h, 150)) << "the hint is cut";
+    }
     if (c.midi) {  // the list opens across the AUDIO OUT header: none of its gold value shows through
       PickerLayout a;
       ComputeAudioOutLayout(&a);
