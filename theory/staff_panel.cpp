@@ -16,6 +16,7 @@
 #include "theory/circle_theory.h"
 #include "theory/filter_tabs.h"
 #include "theory/ring_palette.h"
+#include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 
 // ---- constants ----
@@ -46,6 +47,27 @@ static bool SignFitsColumn(const std::vector<StaffHeadSign>& heads, const std::v
     if (dy <= 0.1f * clearance && heads[j].kind == sign.kind) return true;
     if (dy < clearance) return false;
   }
+  return true;
+}
+
+// A minor key borrows its sixth and seventh raised (C# in D minor, B in C minor), and they keep the
+// letters of those degrees: the signature's flats would write the leading note as Db, a step too
+// high. Two signs at most, as the staff's degrees take.
+static bool SpellRaisedMinorDegree(int pc, int* letter, int* accidental) {
+  if (!gCurrentScale || !IsCurrentScaleMinor()) return false;
+  const int interval = PitchClassMod(pc - gKeyRoot);
+  if (interval != 9 && interval != 11) return false;
+  const std::string tonic = SpellScaleNotes(gKeyRoot, gCurrentScale);
+  int tonicLetter = -1;
+  for (int l = 0; l < 7 && !tonic.empty(); ++l)
+    if ("CDEFGAB"[l] == tonic[0]) tonicLetter = l;
+  if (tonicLetter < 0) return false;
+  const int l = (tonicLetter + (interval == 9 ? 5 : 6)) % 7;
+  int acc = PitchClassMod(pc - kLetterPitchClass[l]);
+  if (acc > 6) acc -= 12;
+  if (acc < -2 || acc > 2) return false;
+  *letter = l;
+  *accidental = acc;
   return true;
 }
 
@@ -144,7 +166,8 @@ float StaffYForLetter(int letter, int octave, float middleCY, float step) {
 StaffSpelling StaffSpellNote(int note, bool flats) {
   const int pc = PitchClassMod(note);
   StaffSpelling out;
-  if (!SpellDegreeInCurrentKey(pc, &out.letter, &out.accidental, 2)) {
+  if (!SpellDegreeInCurrentKey(pc, &out.letter, &out.accidental, 2) &&
+      !SpellRaisedMinorDegree(pc, &out.letter, &out.accidental)) {
     out.letter = flats ? kStaffStepFlat[pc] : kStaffStepSharp[pc];
     out.accidental = pc - kLetterPitchClass[out.letter];  // the tables never cross B to C
   }

@@ -89,8 +89,9 @@ struct StaffSpelling {
   int accidental = 0;
 };
 // A degree of the current key on the degree's own letter (C#4 in D harmonic minor, B#3 for note 60
-// in C# harmonic minor, F##5 for note 79 in G# harmonic minor), any other note by the signature's
-// sharps or flats.
+// in C# harmonic minor, F##5 for note 79 in G# harmonic minor), a minor key's raised sixth and
+// seventh on the letters of its sixth and seventh (C#4 in D Aeolian, F#4 in G minor), any other
+// note by the signature's sharps or flats.
 StaffSpelling StaffSpellNote(int note, bool flats);
 // y lies within 0.16 sp of one of the ten staff lines.
 bool IsOnStaffLine(const StaffGeometry& g, float y);

@@ -214,30 +214,34 @@ TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {
   ValidateCurrentScale();
 }
 
-// D harmonic minor's raised seventh is written as the degree it is: C#, E and G played together
-// (its diminished triad) put C#4 on the C row with a sharp, where it once stood on D as Db, the
-// flat of the key's signature.
-TEST_F(StaffPanelWindow, DHarmonicMinorsSeventhIsWrittenAsCSharp) {
-  gCurrentScale = &gScaleRows[kRowHarmonicMinor];
-  gKeyRoot = 2;
-  ASSERT_TRUE(StaffUsesFlats()) << "D minor's signature has a flat";
-  for (int note : {61, 64, 67})
-    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
-  DrainMessages();
-  ASSERT_EQ(gPlayedNotes.size(), 3u);
-  DrawFrame();
-  Save("staff_panel_d_harmonic_minor.png");
-  const StaffGeometry g = Geometry();
-  const float step = g.sp / 2;
-  const int x = (int)std::lround(g.playX);
-  const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
-  EXPECT_TRUE(Near(Pixel(x - 2, (int)g.middleCY), cs.r, cs.g, cs.b)) << "C#4's head on middle C's row";
-  EXPECT_FALSE(Near(Pixel(x - 2, (int)(g.middleCY - step)), cs.r, cs.g, cs.b)) << "nothing of it on the D row";
-  for (const PlayedNote& p : gPlayedNotes)
-    if (p.note != 61)
-      EXPECT_TRUE(Near(Pixel(x - 2, (int)StaffYForNote(p.note, g.middleCY, step, true)), p.r, p.g, p.b)) << p.note;
-  // A sharp's two upright strokes side by side, a little above the row; a flat has one stem.
-  EXPECT_EQ(SignStrokesBefore(g, cs, g.middleCY), 2) << "a sharp's two strokes";
+// D minor's raised seventh is written as the degree it is, in the harmonic form and in the
+// natural one where it is borrowed (A7 of D minor is A C# E G): C#, E and G played together put
+// C#4 on the C row with a sharp, where it once stood on D as Db, the flat of the key's signature.
+TEST_F(StaffPanelWindow, DMinorsSeventhIsWrittenAsCSharp) {
+  for (ScaleRowId row : {kRowHarmonicMinor, kRowAeolian}) {
+    SCOPED_TRACE(gScaleRows[row].name);
+    gCurrentScale = &gScaleRows[row];
+    gKeyRoot = 2;
+    ASSERT_TRUE(StaffUsesFlats()) << "D minor's signature has a flat";
+    gPlayedNotes.clear();
+    for (int note : {61, 64, 67})
+      PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+    DrainMessages();
+    ASSERT_EQ(gPlayedNotes.size(), 3u);
+    DrawFrame();
+    Save(row == kRowAeolian ? "staff_panel_d_minor.png" : "staff_panel_d_harmonic_minor.png");
+    const StaffGeometry g = Geometry();
+    const float step = g.sp / 2;
+    const int x = (int)std::lround(g.playX);
+    const PlayedNote& cs = *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [](const PlayedNote& p) { return p.note == 61; });
+    EXPECT_TRUE(Near(Pixel(x - 2, (int)g.middleCY), cs.r, cs.g, cs.b)) << "C#4's head on middle C's row";
+    EXPECT_FALSE(Near(Pixel(x - 2, (int)(g.middleCY - step)), cs.r, cs.g, cs.b)) << "nothing of it on the D row";
+    for (const PlayedNote& p : gPlayedNotes)
+      if (p.note != 61)
+        EXPECT_TRUE(Near(Pixel(x - 2, (int)StaffYForNote(p.note, g.middleCY, step, true)), p.r, p.g, p.b)) << p.note;
+    // A sharp's two upright strokes side by side, a little above the row; a flat has one stem.
+    EXPECT_EQ(SignStrokesBefore(g, cs, g.middleCY), 2) << "a sharp's two strokes";
+  }
   ResetScaleSelection();
   ValidateCurrentScale();
 }
@@ -304,7 +308,7 @@ TEST_F(StaffPanelWindow, DegreesThatNeedTwoSignsStandOnTheirOwnLetters) {
 
 // The signs of notes struck together stand apart where they would run into each other: each
 // note's sign, found by its head's colour left of the heads, shares no x with the sign of a note a
-// fourth or less from it. In D Aeolian the five flats of 58 61 66 68 73 merged into one tall stem;
+// fourth or less from it. In F Aeolian the five flats of 58 61 66 68 73 merged into one tall stem;
 // in E Ionian the sharps of 51 56 61 66 70 into one ladder.
 TEST_F(StaffPanelWindow, SignsOfAChordStandInColumnsOfTheirOwn) {
   struct Chord {
@@ -313,7 +317,7 @@ TEST_F(StaffPanelWindow, SignsOfAChordStandInColumnsOfTheirOwn) {
     std::vector<int> notes;
     const char* shot;
   } chords[] = {
-      {kRowAeolian, 2, {58, 61, 66, 68, 73}, "staff_panel_chord_flats.png"},
+      {kRowAeolian, 5, {58, 61, 66, 68, 73}, "staff_panel_chord_flats.png"},
       {kRowIonian, 4, {51, 56, 61, 66, 70, 77}, "staff_panel_chord_sharps.png"},
   };
   // Colours far enough apart that no sign is taken for another.

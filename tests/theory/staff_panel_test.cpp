@@ -134,6 +134,41 @@ TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
   }
 }
 
+// A minor key's leading note and raised sixth are written on the seventh's and sixth's letters, as
+// a teacher writes them, where the flat signature once made D minor's C# a Db (A7 read A Db E G)
+// and G minor's F# a Gb. In sharp minor keys they follow the harmonic minor's B# and C##. Major
+// keys and the other notes keep the signature's kind.
+TEST_F(StaffPanelTest, MinorKeysRaiseTheirSixthAndSeventhOnTheirOwnLetters) {
+  struct Case {
+    ScaleRowId row;
+    int tonic, note;
+    bool flats;
+    int letter, octave, accidental;
+  } cases[] = {
+      {kRowAeolian, 2, 61, true, 0, 4, 1},           // C#4 in D minor
+      {kRowAeolian, 2, 71, true, 6, 4, 0},           // B4, its raised sixth
+      {kRowAeolian, 7, 66, true, 3, 4, 1},           // F#4 in G minor
+      {kRowAeolian, 0, 71, true, 6, 4, 0},           // B4 in C minor
+      {kRowAeolian, 5, 64, true, 2, 4, 0},           // E4 in F minor
+      {kRowAeolian, 10, 69, true, 5, 4, 0},          // A4 in Bb minor
+      {kRowDorian, 7, 66, true, 3, 4, 1},            // F#4 in G Dorian
+      {kRowMinorPentatonic, 2, 73, true, 0, 5, 1},   // C#5, five notes but a minor key
+      {kRowAeolian, 1, 60, false, 6, 3, 1},          // B#3 in C# minor
+      {kRowAeolian, 3, 62, false, 0, 4, 2},          // C##4 in D# minor
+      {kRowAeolian, 2, 63, true, 2, 4, -1},          // Eb4: no raised degree
+      {kRowAeolian, 2, 66, true, 4, 4, -1},          // Gb4 likewise
+      {kRowIonian, 5, 61, true, 1, 4, -1},           // Db4 in F major
+      {kRowIonian, 2, 60, false, 0, 4, 0},           // C4 in D major, no leading note to raise
+  };
+  for (const Case& c : cases) {
+    UseScale(c.row, c.tonic);
+    const StaffSpelling s = StaffSpellNote(c.note, c.flats);
+    EXPECT_EQ(s.letter, c.letter) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
+    EXPECT_EQ(s.octave, c.octave) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
+    EXPECT_EQ(s.accidental, c.accidental) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
+  }
+}
+
 // Sign columns of a chord on a staff of 10 px steps whose signs need 35 px (three and a half steps)
 // above or below them. Heads are given by x and by steps above a line, one column each, -1 for a
 // head without a sign; 1 sharp, 2 flat, 3 natural.
