@@ -22,6 +22,10 @@
 // ---- constants ----
 const int kStaffStepSharp[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
 const int kStaffStepFlat[12] = {0, 1, 1, 2, 2, 3, 4, 4, 5, 5, 6, 6};
+constexpr float kSignClearSizes = 1.1f;  // signs nearer than this many sizes above or below touch:
+                                         // a sharp's or natural's height and a little air
+constexpr float kSignAirSizes = 0.05f;   // what a sign keeps clear of a flat's stem below it
+constexpr float kSameRowSizes = 0.11f;   // heads nearer than this many sign sizes share a row
 
 // ---- state ----
 RectF gStaffPanelRect = kHiddenRect;                   // the overlay panel, else hidden
@@ -38,16 +42,59 @@ static float DefaultLineSpacing() { return ClampFloat(0.04f * (float)gClientHeig
 
 static bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
+// How far a sign's strokes reach above and below its row, in sign sizes, as DrawAccidental draws
+// them: a flat's bowl sits on the row and its stem rises well above.
+struct SignReach {
+  float up, down;
+};
+static SignReach ReachOf(int kind) {
+  if (kind == 2 || kind == 5) return {0.78f, 0.3f};
+  if (kind == 4) return {0.26f, 0.26f};
+  return {0.5f, 0.5f};
+}
+
+// What a sign does to its letter: -2..2.
+static int AlterationOf(int kind) {
+  switch (kind) {
+    case 1: return 1;
+    case 2: return -1;
+    case 4: return 2;
+    case 5: return -2;
+    default: return 0;
+  }
+}
+
 // A sign fits a column when none already there would touch it, or when one there is the same sign
 // on the same row: a note struck again, or played while the song waits for it, shows one sign.
-static bool SignFitsColumn(const std::vector<StaffHeadSign>& heads, const std::vector<size_t>& column,
-                           const StaffHeadSign& sign, float clearance) {
+static bool SignFitsColumn(const std::vector<StaffHeadSign>& signs, const std::vector<size_t>& column,
+                           const StaffHeadSign& sign, float size) {
   for (size_t j : column) {
-    const float dy = std::fabs(heads[j].y - sign.y);
-    if (dy <= 0.1f * clearance && heads[j].kind == sign.kind) return true;
-    if (dy < clearance) return false;
+    const float dy = std::fabs(signs[j].y - sign.y);
+    if (dy <= kSameRowSizes * size && signs[j].kind == sign.kind) return true;
+    const StaffHeadSign& upper = signs[j].y < sign.y ? signs[j] : sign;
+    const StaffHeadSign& lower = signs[j].y < sign.y ? sign : signs[j];
+    const float reach = ReachOf(upper.kind).down + ReachOf(lower.kind).up + kSignAirSizes;
+    if (dy < std::max(kSignClearSizes, reach) * size) return false;
   }
   return true;
+}
+
+// Heads of one chord on one row that differ in pitch would cover each other: each stands right of
+// the lower ones, and a bare one takes a natural so the two read as different notes.
+static void SetRowNeighbours(const std::vector<StaffHeadSign>& heads, const std::vector<size_t>& chord, float size,
+                             std::vector<StaffSignPlace>* places) {
+  for (size_t h : chord) {
+    const int own = AlterationOf(heads[h].kind);
+    std::vector<int> others;
+    for (size_t o : chord) {
+      const int alteration = AlterationOf(heads[o].kind);
+      if (std::fabs(heads[o].y - heads[h].y) > kSameRowSizes * size || alteration == own) continue;
+      if (std::find(others.begin(), others.end(), alteration) == others.end()) others.push_back(alteration);
+    }
+    StaffSignPlace& place = (*places)[h];
+    place.kind = heads[h].kind == 0 && !others.empty() ? 3 : heads[h].kind;
+    place.beside = (int)std::count_if(others.begin(), others.end(), [own](int a) { return a < own; });
+  }
 }
 
 // A minor key borrows its sixth and seventh raised (C# in D minor, B in C minor), and they keep the
@@ -239,25 +286,31 @@ std::string StaffCaption(bool keyMode) {
   return TrF("Key: %s %s", tonic.c_str(), mode.c_str());
 }
 
-std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float clearance) {
+std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float size) {
   std::vector<StaffSignPlace> places(heads.size());
   std::vector<size_t> order(heads.size());
   std::iota(order.begin(), order.end(), size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return heads[a].x < heads[b].x; });
+  std::vector<StaffHeadSign> signs = heads;
   std::vector<std::vector<size_t>> columns;
   for (size_t first = 0; first < order.size();) {
     const float left = heads[order[first]].x;
     size_t end = first;
     while (end < order.size() && heads[order[end]].x - left <= sameX) ++end;
-    // The highest sign stands nearest the heads, as engravers set a chord's signs.
     std::vector<size_t> chord(order.begin() + (std::ptrdiff_t)first, order.begin() + (std::ptrdiff_t)end);
-    std::stable_sort(chord.begin(), chord.end(), [&](size_t a, size_t b) { return heads[a].y < heads[b].y; });
+    SetRowNeighbours(heads, chord, size, &places);
+    // The highest sign stands nearest the heads, as engravers set a chord's signs; of one row's,
+    // the right head's sign nearest, so the signs read in the order of their heads.
+    std::stable_sort(chord.begin(), chord.end(), [&](size_t a, size_t b) {
+      return heads[a].y < heads[b].y || (heads[a].y == heads[b].y && places[a].beside > places[b].beside);
+    });
     columns.clear();
     for (size_t h : chord) {
       places[h].anchorX = left;
-      if (heads[h].kind == 0) continue;
+      signs[h].kind = places[h].kind;
+      if (places[h].kind == 0) continue;
       size_t c = 0;
-      while (c < columns.size() && !SignFitsColumn(heads, columns[c], heads[h], clearance)) ++c;
+      while (c < columns.size() && !SignFitsColumn(signs, columns[c], signs[h], size)) ++c;
       if (c == columns.size()) columns.emplace_back();
       columns[c].push_back(h);
       places[h].column = (int)c;

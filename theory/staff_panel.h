@@ -114,17 +114,22 @@ struct StaffHeadSign {
   float y = 0.0f;
   int kind = 0;
 };
-// Where a head's sign goes: its column counted leftwards from the heads (0 nearest them, -1 for a
-// head without a sign) and the x of its chord's leftmost head, which the columns are counted from.
+// Where a head and its sign go: the sign's column counted leftwards from the heads (0 nearest them,
+// -1 for a head without a sign), the x of its chord's leftmost head, which the columns are counted
+// from, the sign drawn (a bare head takes a natural when another pitch shares its row), and how
+// many places right of its own x the head is set, one per lower pitch on its row.
 struct StaffSignPlace {
   int column = -1;
   float anchorX = 0.0f;
+  int kind = 0;
+  int beside = 0;
 };
-// Heads within sameX of a chord's leftmost head form the chord. Its signs are placed from the
-// highest down, each in the first column where every sign already there stands at least
-// `clearance` above or below it; a sign of the same kind on the same row shares that sign's column.
-// One place per head, in the order given.
-std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float clearance);
+// Heads within sameX of a chord's leftmost head form the chord. Heads of one chord on one row that
+// differ in pitch (C and C#) stand side by side, the lowest first. Its signs of `size` are placed
+// from the highest down, each in the first column where it clears every sign already there by a
+// sign's height, and the stem of a flat below it; a sign of the same kind on the same row shares
+// that sign's column. One place per head, in the order given.
+std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float size);
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.

@@ -26,8 +26,8 @@ constexpr float kPlayedDriftSpacings = 2.4f;  // line spacings a played head dri
 constexpr float kPlayedLifeSeconds = 2.2f;    // a played head fades out over this
 constexpr float kSignColumnSizes = 0.8f;      // a chord's sign columns stand this many sign sizes apart:
                                               // a sharp's width and a little air
-constexpr float kSignClearSizes = 1.1f;       // signs nearer than this many sizes above or below
-                                              // touch: the tallest sign's height and a little air
+constexpr float kBesideHeadWidths = 1.1f;     // a head beside another on its row stands this many
+                                              // head widths right: the two touch nowhere
 
 // ---- state ----
 static float gStaffLastTime = -1.0f;  // time of the previous frame, for the level decay
@@ -66,25 +66,27 @@ static void DrawLedgers(const StaffGeometry& g, float x, float y, float halfW, f
   }
 }
 
-static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float signX) {
+static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float x, int kind, float signX) {
   float halfW = HeadHalfWidth(g), halfH = std::max(0.24f * g.sp, 4.2f);
-  DrawLedgers(g, h.x, h.y, halfW, h.r, h.g, h.b, h.a * 0.8f);
+  DrawLedgers(g, x, h.y, halfW, h.r, h.g, h.b, h.a * 0.8f);
   SetGlColor(h.r, h.g, h.b, h.a);
-  FillEllipse(h.x, h.y, halfW, halfH, 21);
-  if (h.kind != 0) DrawAccidental(signX, h.y, SignSize(g), h.kind, h.r, h.g, h.b, h.a);
+  FillEllipse(x, h.y, halfW, halfH, 21);
+  if (kind != 0) DrawAccidental(signX, h.y, SignSize(g), kind, h.r, h.g, h.b, h.a);
 }
 
 // Heads in list order, the signs of a chord staggered leftwards where they would run into each
-// other; heads closer than half a head's width stand as one chord.
+// other, heads of different pitches on one row side by side; heads closer than half a head's width
+// stand as one chord.
 static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& heads) {
   const float halfW = HeadHalfWidth(g), size = SignSize(g);
   std::vector<StaffHeadSign> signs;
   signs.reserve(heads.size());
   for (const HeadToDraw& h : heads) signs.push_back({h.x, h.y, h.kind});
-  const std::vector<StaffSignPlace> places = PlaceStaffSigns(signs, halfW, kSignClearSizes * size);
+  const std::vector<StaffSignPlace> places = PlaceStaffSigns(signs, halfW, size);
   for (size_t i = 0; i < heads.size(); ++i) {
     const float column = (float)std::max(places[i].column, 0);
-    DrawHead(g, heads[i], places[i].anchorX - 2.2f * halfW - column * kSignColumnSizes * size);
+    const float x = heads[i].x + (float)places[i].beside * kBesideHeadWidths * 2.0f * halfW;
+    DrawHead(g, heads[i], x, places[i].kind, places[i].anchorX - 2.2f * halfW - column * kSignColumnSizes * size);
   }
 }
 
@@ -229,20 +231,23 @@ void DrawAccidental(float x, float y, float size, int kind, float r, float g, fl
     DrawAccidental(x - 0.54f * w, y, size, 2, r, g, b, a);
     DrawAccidental(x + 0.04f * w, y, size, 2, r, g, b, a);
   } else if (kind == 2) {
+    // The bowl is what the eye takes for the note's row; the stem rises above it.
     float stem = x - 0.2f * w;
-    DrawThickLine(stem, y - 0.58f * size, stem, y + 0.42f * size, stroke, r, g, b, a);
+    DrawThickLine(stem, y - 0.78f * size, stem, y + 0.22f * size, stroke, r, g, b, a);
     SetGlColor(r, g, b, a);
     glBegin(GL_TRIANGLE_FAN);
-    glVertex2f(stem, y + 0.02f * size);
+    glVertex2f(stem, y - 0.18f * size);
     for (int i = 0; i < 15; ++i) {
       float t = -1.5707963f + 3.1415926f * (float)i / 14.0f;
-      glVertex2f(stem + 0.58f * w * std::cos(t), y + 0.2f * size + 0.3f * size * std::sin(t));
+      glVertex2f(stem + 0.58f * w * std::cos(t), y + 0.3f * size * std::sin(t));
     }
-    glVertex2f(stem, y + 0.4f * size);
+    glVertex2f(stem, y + 0.2f * size);
     glEnd();
   } else {
-    DrawThickLine(x - 0.2f * w, y - 0.12f * size, x - 0.2f * w, y + 0.5f * size, stroke, r, g, b, a);
-    DrawThickLine(x + 0.2f * w, y - 0.5f * size, x + 0.2f * w, y + 0.12f * size, stroke, r, g, b, a);
+    // As the sign is printed, the left stroke rises above the bars and the right one falls below
+    // them; the other way round it reads as a mirrored glyph.
+    DrawThickLine(x - 0.2f * w, y - 0.5f * size, x - 0.2f * w, y + 0.22f * size, stroke, r, g, b, a);
+    DrawThickLine(x + 0.2f * w, y - 0.22f * size, x + 0.2f * w, y + 0.5f * size, stroke, r, g, b, a);
     DrawThickLine(x - 0.2f * w, y - 0.1f * size, x + 0.2f * w, y - 0.22f * size, 1.4f * stroke, r, g, b, a);
     DrawThickLine(x - 0.2f * w, y + 0.22f * size, x + 0.2f * w, y + 0.1f * size, 1.4f * stroke, r, g, b, a);
   }

@@ -169,9 +169,9 @@ TEST_F(StaffPanelTest, MinorKeysRaiseTheirSixthAndSeventhOnTheirOwnLetters) {
   }
 }
 
-// Sign columns of a chord on a staff of 10 px steps whose signs need 35 px (three and a half steps)
-// above or below them. Heads are given by x and by steps above a line, one column each, -1 for a
-// head without a sign; 1 sharp, 2 flat, 3 natural.
+// Sign columns of a chord on a staff of 10 px steps with signs 32 px high, as the panel sizes them:
+// sharps and naturals need four steps between them. Heads are given by x and by steps above a line,
+// one column each, -1 for a head without a sign; 1 sharp, 2 flat, 3 natural.
 TEST_F(StaffPanelTest, SignsOfAChordStaggerOnlyWhereTheyWouldTouch) {
   struct Head {
     float x;
@@ -193,15 +193,20 @@ TEST_F(StaffPanelTest, SignsOfAChordStaggerOnlyWhereTheyWouldTouch) {
        {0, 1, 0, 1, 0}},
       {"a head without a sign blocks nothing", {{100, 0, 1}, {100, 2, 0}, {100, 5, 1}}, {0, -1, 0}},
       {"the same sign on one row shows once", {{100, 3, 2}, {102, 3, 2}, {100, 1, 1}}, {0, 0, 1}},
-      {"a flat and a natural on one row do not", {{100, 3, 2}, {100, 3, 3}}, {0, 1}},
+      {"a flat and a natural on one row do not; the natural's head stands right, its sign nearest",
+       {{100, 3, 2}, {100, 3, 3}}, {1, 0}},
       {"heads a few pixels apart are one chord", {{103, 1, 1}, {100, 0, 1}}, {0, 1}},
       {"chords apart along the staff each start at the heads", {{100, 0, 1}, {100, 1, 1}, {140, 0, 1},
        {140, 1, 1}}, {1, 0, 1, 0}},
+      {"a flat's stem rises into a sign a fifth above it", {{100, 0, 2}, {100, 4, 1}}, {1, 0}},
+      {"a natural a fifth above a flat likewise", {{100, 0, 2}, {100, 4, 3}}, {1, 0}},
+      {"a sixth clears the stem", {{100, 0, 2}, {100, 5, 1}}, {0, 0}},
+      {"a flat's bowl keeps a fifth below another sign clear", {{100, 4, 2}, {100, 0, 1}}, {0, 0}},
   };
   for (const Case& c : cases) {
     std::vector<StaffHeadSign> heads;
     for (const Head& h : c.heads) heads.push_back({h.x, 500.0f - 10.0f * (float)h.steps, h.kind});
-    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, 15.0f, 35.0f);
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, 15.0f, 32.0f);
     ASSERT_EQ(places.size(), heads.size()) << c.what;
     std::vector<int> columns;
     for (const StaffSignPlace& p : places) columns.push_back(p.column);
@@ -209,11 +214,53 @@ TEST_F(StaffPanelTest, SignsOfAChordStaggerOnlyWhereTheyWouldTouch) {
   }
   // The columns stand from the chord's leftmost head, so its signs line up.
   const std::vector<StaffSignPlace> places =
-      PlaceStaffSigns({{103, 490, 1}, {100, 500, 1}, {140, 500, 1}}, 15.0f, 35.0f);
+      PlaceStaffSigns({{103, 490, 1}, {100, 500, 1}, {140, 500, 1}}, 15.0f, 32.0f);
   EXPECT_FLOAT_EQ(places[0].anchorX, 100.0f);
   EXPECT_FLOAT_EQ(places[1].anchorX, 100.0f);
   EXPECT_FLOAT_EQ(places[2].anchorX, 140.0f);
-  EXPECT_TRUE(PlaceStaffSigns({}, 15.0f, 35.0f).empty());
+  EXPECT_TRUE(PlaceStaffSigns({}, 15.0f, 32.0f).empty());
+}
+
+// Two notes of one chord on one row (C and C#) once stood on the same spot, the later head hiding
+// the other with no sign to tell it was there. Each now stands a place right of the lower pitches on
+// its row, and a bare one takes a natural; the same note twice still stands once. Heads as above,
+// 4 double sharp, 5 double flat; for each head the places right and the sign drawn.
+TEST_F(StaffPanelTest, NotesOnOneRowStandSideBySideAndReadApart) {
+  struct Head {
+    float x;
+    int steps, kind;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Head> heads;
+    std::vector<int> beside, kinds;
+  } cases[] = {
+      {"C C# E F F# of C major", {{100, 0, 0}, {100, 0, 1}, {100, 2, 0}, {100, 3, 0}, {100, 3, 1}},
+       {0, 1, 0, 0, 1}, {3, 1, 0, 3, 1}},
+      {"the sharp given first", {{100, 0, 1}, {100, 0, 0}}, {1, 0}, {1, 3}},
+      {"Bb and B of Bb minor", {{100, 6, 2}, {100, 6, 0}}, {0, 1}, {2, 3}},
+      {"a written natural is the bare note", {{100, 6, 3}, {100, 6, 0}, {100, 6, 2}}, {1, 1, 0}, {3, 3, 2}},
+      {"flat, natural and sharp on one row", {{100, 1, 1}, {100, 1, 2}, {100, 1, 0}}, {2, 0, 1}, {1, 2, 3}},
+      {"double signs", {{100, 3, 4}, {100, 3, 1}, {100, 3, 5}}, {2, 1, 0}, {4, 1, 5}},
+      {"the same note twice", {{100, 0, 1}, {102, 0, 1}, {100, 0, 0}}, {1, 1, 0}, {1, 1, 3}},
+      {"a second apart stays", {{100, 0, 0}, {100, 1, 1}}, {0, 0}, {0, 1}},
+      {"chords apart along the staff", {{100, 0, 0}, {140, 0, 1}}, {0, 0}, {0, 1}},
+  };
+  for (const Case& c : cases) {
+    std::vector<StaffHeadSign> heads;
+    for (const Head& h : c.heads) heads.push_back({h.x, 500.0f - 10.0f * (float)h.steps, h.kind});
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, 15.0f, 32.0f);
+    ASSERT_EQ(places.size(), heads.size()) << c.what;
+    std::vector<int> beside, kinds;
+    for (const StaffSignPlace& p : places) beside.push_back(p.beside), kinds.push_back(p.kind);
+    EXPECT_EQ(beside, c.beside) << c.what;
+    EXPECT_EQ(kinds, c.kinds) << c.what;
+  }
+  // C and C# take columns of their own, the sharp of the right head nearest the heads, so the signs
+  // read in the order of their heads.
+  const std::vector<StaffSignPlace> places = PlaceStaffSigns({{100, 500, 0}, {100, 500, 1}}, 15.0f, 32.0f);
+  EXPECT_EQ(places[0].column, 1);
+  EXPECT_EQ(places[1].column, 0);
 }
 
 TEST_F(StaffPanelTest, ThePanelStandsOnlyOnTheLearningOverlay) {
