@@ -11,6 +11,7 @@
 
 #include "app/base/folders.h"
 #include "app/base/logs.h"
+#include "gfx/script_text.h"
 #include "platform/file_read.h"
 
 namespace fs = std::filesystem;
@@ -260,6 +261,12 @@ bool ReadTranslationFile(const std::string& path, std::unordered_map<std::string
     }
     if (key.empty()) {
       refuse("empty English text");
+      continue;
+    }
+    // A value cut in the middle of a letter, or saved in another code page, would be drawn as
+    // other letters; the English serves better.
+    if (!IsStrictUtf8(key) || !IsStrictUtf8(value)) {
+      refuse("not UTF-8");
       continue;
     }
     map[key] = value;

@@ -76,6 +76,10 @@ TEST(ReadTranslationFile, EntriesKeptAndRefused) {
                  "  \"Nested\": {\"a\": \"b\"},\n"
                  "  \"Repeated\": \"first\",\n"
                  "  \"Repeated\": \"second\",\n"
+                 "  \"Data\": \"Dat\xc3\",\n"
+                 "  \"Again\": \"Wieder\xf0\x9f\x8e\",\n"
+                 "  \"Fall\": \"Zu\xff\xfe\x80\",\n"
+                 "  \"Over\": \"\xc0\xaf\",\n"
                  "  \"Clef \\uD834\\uDD1E\": \"Schl\\u00fcssel \\uD834\\uDD1E\"\n"
                  "}\n");
   std::unordered_map<std::string, std::string> map;
