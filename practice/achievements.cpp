@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <string>
 
 #include "app/base/app_clock.h"
 #include "app/base/folders.h"
@@ -21,6 +24,9 @@
 
 // ---- state ----
 static std::string gAchvBlockedPath;   // the loaded file, when it could not be copied aside: not replaced
+// Files whose last save the disk refused, with what they should hold: a switch of students loads
+// another matrix, and the refused cells must still reach their own student's file.
+static std::map<std::string, std::string> gRefusedSaves;
 AchvTable<uint8_t> gAchvDone;
 AchvTable<int64_t> gAchvTime;
 AchvTable<float> gAchvFlash;
@@ -179,6 +185,13 @@ static std::string AchievementsText() {
   return text;
 }
 
+// Writes each refused file again; what lands is forgotten, what is refused again waits on.
+static void SaveRefusedAchievements() {
+  for (auto it = gRefusedSaves.begin(); it != gRefusedSaves.end();)
+    it = WriteTextFileAtomic(it->first, it->second) ? gRefusedSaves.erase(it) : std::next(it);
+  SetStoreDirty(SaveRefusedAchievements, !gRefusedSaves.empty());
+}
+
 void SaveAchievements() {
   std::string text = AchievementsText();
   std::string path = GetDataFilePath(ActiveAchievementsName());
@@ -187,14 +200,21 @@ void SaveAchievements() {
     gStatusText = kSaveFailureMessage;
     return;
   }
-  SetStoreDirty(SaveAchievements, !WriteTextFileAtomic(path, text));
+  if (WriteTextFileAtomic(path, text))
+    gRefusedSaves.erase(path);
+  else
+    gRefusedSaves[path] = text;
+  SetStoreDirty(SaveRefusedAchievements, !gRefusedSaves.empty());
+}
+
+void ForgetRefusedAchievementsSave(const std::string& path) {
+  gRefusedSaves.erase(path);
+  SetStoreDirty(SaveRefusedAchievements, !gRefusedSaves.empty());
 }
 
 void LoadAchievements() {
   // Each load judges its own file: one that could not be copied aside once may be now.
   gAchvBlockedPath.clear();
-  // The matrix becomes the file's: what an earlier failed save held is gone from memory too.
-  SetStoreDirty(SaveAchievements, false);
   SyncAchievementRows();
   int rows = (int)gAchvDone.size();
   for (int r = 0; r < rows; ++r)
@@ -203,7 +223,18 @@ void LoadAchievements() {
   std::string path = ResolveDataFile(ActiveAchievementsName());
   std::vector<std::string> lines;
   std::string raw;
-  DataFileRead read = ReadDataFileLines(path, &lines, &raw);
+  // A student's cells the disk refused are newer than their file: a switch back reads them.
+  auto refused = gRefusedSaves.find(GetDataFilePath(ActiveAchievementsName()));
+  DataFileRead read = DataFileRead::kOk;
+  if (refused != gRefusedSaves.end()) {
+    for (size_t start = 0, end; start < refused->second.size(); start = end + 1) {
+      end = refused->second.find('\n', start);
+      if (end == std::string::npos) end = refused->second.size();
+      lines.push_back(refused->second.substr(start, end - start));
+    }
+  } else {
+    read = ReadDataFileLines(path, &lines, &raw);
+  }
   if (read == DataFileRead::kUnreadable) SetAsideDataFile(path, "cannot be read");
   if (read != DataFileRead::kOk) {
     SyncAchievementRows();
@@ -295,6 +326,8 @@ void DecayAchievementTimers(float dt) {
 }
 
 void ResetAchievements() {
+  gRefusedSaves.clear();
+  SetStoreDirty(SaveRefusedAchievements, false);
   gAchvDone.clear();
   gAchvTime.clear();
   for (auto* t : {&gAchvFlash, &gAchvGlow, &gAchvSheen, &gAchvEarnedAt}) t->clear();

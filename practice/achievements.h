@@ -61,10 +61,13 @@ int CountDoneAchievementCells();
 std::string AchievementsFileName(const std::string& id);
 // Data folder path of that file.
 std::string GetAchievementsPath(const std::string& id);
-// Writes the active student's file; a failed write marks the store dirty (SetStoreDirty).
+// Writes the active student's file; a write the disk refuses is kept, with its text, and written
+// again by SaveDirtyStores (SetStoreDirty), for whichever student is active by then.
 void SaveAchievements();
-// Clears the matrix and reads the active student's file.
+// Clears the matrix and reads the active student's file (or what a refused save of it held).
 void LoadAchievements();
+// Drops a refused save of that file (its student is deleted), so it is never written again.
+void ForgetRefusedAchievementsSave(const std::string& path);
 // Per-frame pass: a done cell without a time is cleared; saves when something changed.
 void CleanAchievements();
 // Lowers every positive flash, glow and sheen by the frame step, never below 0.

@@ -115,6 +115,7 @@ static void DeleteFilesOfStudent(const std::string& id) {
   for (const std::string& name : StudentFileNames(id)) {
     std::string path = GetDataFilePath(name);
     ForgetFailedTeachingSave(path);
+    ForgetRefusedAchievementsSave(path);
     RemoveFileIfPresent(path);
     // Every copy kept beside the file is still the student's: the damaged ones set aside, those
     // kept before a rewrite, whatever their number, and the one kept before a placement.

@@ -75,6 +75,7 @@ class DataSafety : public PracticeRunTest {
     gTeachingState.dataFolder = Data("");
     gStatusText.clear();
     ResetFailedTeachingSaves();
+    ResetAchievements();
     ResetDirtyStores();
   }
   void Check(const Expect& e) {
@@ -254,6 +255,33 @@ TEST_F(DataSafety, NoStepLosesMovesOrMisplacesAStudentsFile) {
          ASSERT_TRUE(WaitForPendingSaves());
        },
        {{"teaching_ann.json", kContains, "\"dateISO\":\"2026-03-01\""}, {"teaching_bo.json", kAbsent, ""}}},
+      {"cells the disk refused reach their student's file although another student is active by then",
+       {{"students.dat", kAnn + "Bo|bo|0.3|0.48|0.76\n"}},
+       [&] {
+         Start();
+         FailWritesEndingWithForTesting(".dat");
+         Earn(1, 111);
+         SwitchActiveStudent(1);
+         Earn(2, 222);
+         SwitchActiveStudent(0);
+         EXPECT_EQ(gAchvDone[0][1], 1) << "a switch back reads the cells the disk refused";
+         FailWritesEndingWithForTesting("");
+         SaveDirtyStores();
+       },
+       {{"achievements_ann.dat", kContains, ",111,0,"}, {"achievements_bo.dat", kContains, ",0,222,"}}},
+      {"cells the disk refused do not bring back the file of a student deleted since",
+       {{"students.dat", kAnn + "Bo|bo|0.3|0.48|0.76\n"}},
+       [&] {
+         Start();
+         FailWritesEndingWithForTesting(".dat");
+         Earn(1, 111);
+         SwitchActiveStudent(1);
+         FailWritesEndingWithForTesting("");
+         EXPECT_FALSE(fs::exists(Data("achievements_ann.dat")));
+         DeleteStudent(0);
+         SaveDirtyStores();
+       },
+       {{"achievements_ann.dat", kAbsent, ""}}},
       {"a session the disk refused does not bring back the file of a student deleted since",
        {{"students.dat", kAnn + "Bo|bo|0.3|0.48|0.76\n"}},
        [&] {
