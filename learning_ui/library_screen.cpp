@@ -100,6 +100,10 @@ static void DrawHeader(const LearningLayout& l, int listed) {
       gLibraryTitleWidth = MeasureText(gFontMain, title, 9.0f);
     } else {
       gLibraryTitleWidth = 0.0f;
+      // CLEAR and PRACTICE stand in every view while cards are being chosen: a lesson's long title
+      // ends before them rather than running under them.
+      if (gChoosingPractice || !gSelectedCards.empty())
+        title = ElideTextToWidth(gFontMain, title, ClearButtonRect(l).x - 12.0f - l.contentX, 9.0f);
     }
     DrawTextUtf8(gFontMain, l.contentX, l.top + 40.0f, title, 0.86f, 0.9f, 1.0f, 0.97f);
   }

@@ -389,4 +389,21 @@ TEST_F(TranslatedBoxes, LibraryNamesAndSectionButtonsKeepTheirWordsInside) {
   }
 }
 
+// While cards are being chosen CLEAR and PRACTICE stand in the lesson view too: the lesson's
+// title ends before them.
+TEST_F(TranslatedBoxes, TheLessonTitleEndsBeforeClearAndPractice) {
+  for (const char* code : {"en", "de"}) {
+    SCOPED_TRACE(code);
+    OpenLibraryIn(code, "today");
+    gChoosingPractice = true;
+    const std::vector<uint8_t> frame = Frames(20);
+    SaveScreenshot(std::string("lesson_title_choosing_") + code, frame);
+    const LearningLayout l = ComputeLearningLayout();
+    const RectF clear = ClearButtonRect(l);
+    EXPECT_GT(InkIn(frame, l.contentX, l.top + 26.0f, l.contentX + 200.0f, l.top + 44.0f), 50) << "the title";
+    EXPECT_EQ(InkIn(frame, clear.x - 9.0f, l.top + 26.0f, clear.x - 1.0f, l.top + 44.0f), 0) << "title ink at CLEAR";
+    gChoosingPractice = false;
+  }
+}
+
 }  // namespace
