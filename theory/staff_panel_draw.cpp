@@ -233,7 +233,8 @@ void DrawAccidental(float x, float y, float size, int kind, float r, float g, fl
   } else if (kind == 2) {
     // The bowl is what the eye takes for the note's row; the stem rises above it.
     float stem = x - 0.2f * w;
-    DrawThickLine(stem, y - 0.78f * size, stem, y + 0.22f * size, stroke, r, g, b, a);
+    // The stem runs down to the bowl's foot, so the bowl's lower edge shows no step beside it.
+    DrawThickLine(stem, y - 0.78f * size, stem, y + 0.3f * size, stroke, r, g, b, a);
     SetGlColor(r, g, b, a);
     glBegin(GL_TRIANGLE_FAN);
     glVertex2f(stem, y - 0.18f * size);

@@ -488,6 +488,7 @@ TEST_F(StaffPanelWindow, AFlatsBowlSitsOnItsNotesRow) {
   bool stemInk = false;
   for (int dx = -1; dx <= 1; ++dx) stemInk |= Near(Pixel((int)stem + dx, (int)(row - 0.6f * size)), 1.0f, 0.2f, 0.2f);
   EXPECT_TRUE(stemInk) << "the stem above the bowl";
+  EXPECT_TRUE(Near(Pixel((int)stem - 1, (int)(row + 0.27f * size)), 1.0f, 0.2f, 0.2f)) << "the stem down to the bowl's foot";
   ResetScaleSelection();
   ValidateCurrentScale();
 }
