@@ -226,15 +226,10 @@ void LoadAchievements() {
   // A student's cells the disk refused are newer than their file: a switch back reads them.
   auto refused = gRefusedSaves.find(GetDataFilePath(ActiveAchievementsName()));
   DataFileRead read = DataFileRead::kOk;
-  if (refused != gRefusedSaves.end()) {
-    for (size_t start = 0, end; start < refused->second.size(); start = end + 1) {
-      end = refused->second.find('\n', start);
-      if (end == std::string::npos) end = refused->second.size();
-      lines.push_back(refused->second.substr(start, end - start));
-    }
-  } else {
+  if (refused != gRefusedSaves.end())
+    SplitDataFileLines(refused->second, &lines);
+  else
     read = ReadDataFileLines(path, &lines, &raw);
-  }
   if (read == DataFileRead::kUnreadable) SetAsideDataFile(path, "cannot be read");
   if (read != DataFileRead::kOk) {
     SyncAchievementRows();

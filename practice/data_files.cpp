@@ -47,6 +47,13 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
   std::string all;
   DataFileRead read = ReadDataFileBytes(path, &all);
   if (read != DataFileRead::kOk) return read;
+  SplitDataFileLines(all, lines);
+  if (raw) *raw = std::move(all);
+  return DataFileRead::kOk;
+}
+
+void SplitDataFileLines(const std::string& all, std::vector<std::string>* lines) {
+  lines->clear();
   size_t pos = 0;
   if (all.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
   while (pos < all.size()) {
@@ -58,8 +65,6 @@ DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>
     if (nl == std::string::npos) break;
     pos = nl + 1;
   }
-  if (raw) *raw = std::move(all);
-  return DataFileRead::kOk;
 }
 
 // The bytes with Windows line ends made plain: a "\r" right before a "\n", or ending the bytes, is

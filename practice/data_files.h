@@ -48,6 +48,9 @@ DataFileRead ReadDataFileBytes(const std::string& path, std::string* bytes, size
 // with "\n" has no empty last line. raw, when given, receives the bytes as read.
 DataFileRead ReadDataFileLines(const std::string& path, std::vector<std::string>* lines,
                                std::string* raw = nullptr);
+// The lines of a file's bytes as ReadDataFileLines takes them (a byte-order mark and Windows line
+// ends forgiven), for bytes held in memory.
+void SplitDataFileLines(const std::string& all, std::vector<std::string>* lines);
 
 // Moves a damaged file out of the way: to path + ".bad", or path + ".bad2", ".bad3" ... when
 // earlier ones exist. Logs what it did with the reason. A missing or zero-length file is left
