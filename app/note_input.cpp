@@ -70,7 +70,7 @@ static void HandleNoteOn(HeldNote* rec, int note, int velocity, int channel, uin
                          uint32_t now, uint32_t t, bool device) {
   uint32_t serial = TakeNoteOnSerial();
   if (!rec) {
-    gHeldNotes.push_back(HeldNote{note, velocity, 1, 1, 0, now, serial, channel, bit});
+    gHeldNotes.push_back(HeldNote{note, velocity, 1, 1, 0, now, serial, channel, bit, !device});
   } else {
     if (!rec->keyDown) rec->channelMask = 0;
     rec->channelMask |= bit;
@@ -81,6 +81,7 @@ static void HandleNoteOn(HeldNote* rec, int note, int velocity, int channel, uin
     rec->arrivalMs = now;
     rec->serial = serial;
     rec->channel = channel;
+    rec->displayOnly = !device;
   }
   int pc = note % 12;
   float a = (float)velocity / 127.0f;

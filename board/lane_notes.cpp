@@ -352,9 +352,10 @@ void WalkLaneTrails(const LaneFrame& f, LaneNotesOut* out) {
   if (gLaneTrails.capacity() < kMaxTrails + 128) gLaneTrails.reserve(kMaxTrails + 128);
   gLaneLastSongPos = 0;
   const uint32_t now = f.nowMs;
-  // Held notes keep or start their trails.
+  // Held keys keep or start their trails. The song's own notes are nobody's keys: in the pass that
+  // stops the song they still sound, their note-offs not yet down the road, and would rise as trails.
   for (const HeldNote& h : gHeldNotes) {
-    if (!h.sounding || h.note < kLaneLowNote || h.note > kLaneHighNote) continue;
+    if (!h.sounding || h.displayOnly || h.note < kLaneLowNote || h.note > kLaneHighNote) continue;
     float r, g, b;
     LaneNoteColour(f, h.note, 1.0f, &r, &g, &b, true, false);
     auto it = std::find_if(gLaneTrails.begin(), gLaneTrails.end(),

@@ -35,6 +35,7 @@ struct HeldNote {
   uint32_t serial;        // note-on serial of the latest note-on
   int32_t channel;        // 0..15 of the latest note-on, -1 without channel
   uint16_t channelMask;   // bit c for every channel c holding the key down; 0 without channel
+  uint8_t displayOnly = 0;  // the latest note-on was the program's own (the song's), not a key's
 };
 
 // One note-on, kept for trails and the staff panel.

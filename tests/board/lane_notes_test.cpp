@@ -205,4 +205,25 @@ TEST_F(LaneFreePlay, PausingTheSongShowsTheHeldNotes) {
   EXPECT_EQ(gLaneLastSongPos, 0u);
 }
 
+// The song's own notes are nobody's keys: in the pass that ends the song they still sound, but they
+// start no trail, while the key the player holds does.
+TEST_F(LaneFreePlay, TheSongsOwnNotesStartNoTrail) {
+  PlaySong({LaneNoteOn(0, 72), LaneNoteOff(500, 72)}, 400);
+  Hold(60, 90);
+  Hold(72, 100);
+  gHeldNotes.back().displayOnly = 1;
+  Step(0);
+  gPlaying = false;  // the song ends before its note-off has come down the road
+  LaneNotesOut out = Step(16);
+  ASSERT_EQ(out.bars.size(), 1u);
+  ASSERT_EQ(gLaneTrails.size(), 1u);
+  EXPECT_EQ(gLaneTrails[0].note, 60);
+  Release(72);
+  Release(60);
+  Step(16);
+  out = Step(1300);
+  ASSERT_EQ(out.bars.size(), 1u);  // only the player's trail rises
+  EXPECT_LT(out.bars[0].yBottom, Frame().hitY - 100.0f);
+}
+
 }  // namespace
