@@ -121,6 +121,11 @@ void SelectCalendarDay(const std::string& date) {
   ShowIds(ids);
 }
 
+bool IsPreviewedDayPast() {
+  // Asked at each use, not at the click: a preview stays open over midnight.
+  return !gViewingPlannedDay.empty() && gViewingPlannedDay < TodayIsoDate();
+}
+
 bool IsCurrentDayComplete() {
   auto day = gLearningCalendar.find(gCurrentLearningDay);
   return day != gLearningCalendar.end() && AreItemsDone(day->second);

@@ -17,6 +17,8 @@ void OpenCalendarDay(const std::string& date);
 // Previews a day the calendar does not hold: future days from the pending syllabus, past days
 // from the plan.
 void SelectCalendarDay(const std::string& date);
+// The previewed day lies before today: a look back at the plan, with no date still to unlock it.
+bool IsPreviewedDayPast();
 // The shown day's blocks are all done.
 bool IsCurrentDayComplete();
 // NEXT LESSON: prepares and opens the day after the shown one.

@@ -166,7 +166,8 @@ bool HandleLessonPanelClick(const LearningLayout& l, int x, int y) {
     if (!item.id.empty() && Inside(LessonRowBadgeRect(row), x, y)) {
       OpenPerformanceNote(std::string(item.id));
     } else if (view.planned) {
-      gStatusText = TrF("Planned lesson - locked until %s", gViewingPlannedDay.c_str());
+      gStatusText = IsPreviewedDayPast() ? Tr("Planned lesson - locked preview")
+                                         : TrF("Planned lesson - locked until %s", gViewingPlannedDay.c_str());
     } else if (!view.rows[(size_t)i].unlocked) {
       gStatusText = Tr("Locked - finish the previous section first");
     } else {

@@ -108,7 +108,7 @@ static void DrawHeader(const LearningLayout& l, int listed) {
     DrawTextUtf8(gFontMain, l.contentX, l.top + 40.0f, title, 0.86f, 0.9f, 1.0f, 0.97f);
   }
   std::string subtitle;
-  if (planned)
+  if (planned && !IsPreviewedDayPast())
     subtitle = TrF("Planned lesson - locked until %s", FormatLongDate(gViewingPlannedDay).c_str());
   else if (gLibraryViewKey == "today")
     subtitle = TrF("%d blocks", listed);

@@ -7,6 +7,7 @@
 // and runs frames until the program reaches the awaited state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -16,8 +17,11 @@
 
 #include "app/base/status_text.h"
 #include "gfx/layout.h"
+#include "gfx/translate.h"
 #include "learning/library_view_state.h"
+#include "learning/long_dates.h"
 #include "learning/schedule.h"
+#include "learning_ui/card_text.h"
 #include "learning_ui/learning_calendar.h"
 #include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_layout.h"
@@ -205,6 +209,44 @@ TEST_F(LessonWindow, TodayRowsCalendarAndLoadThenAPlannedDay) {
   c = At(frame, button.x + button.w - 12, button.y + 12);
   EXPECT_LT(c[0] - c[2], 20) << "no button under a planned day";
   SaveProgramScreenshot("lesson_planned_1440x920");
+}
+
+// The header's second line under a previewed day: the date that day opens on while it is ahead,
+// the day's blocks for a day gone by (no past date can still unlock it).
+TEST_F(LessonWindow, APastDayNamesNoDateItUnlocksOn) {
+  OpenWindow(1440, 920);
+  if (HasFatalFailure()) return;
+  SeedLesson(dir_, {});
+  gLibraryOpen = true;
+  DrawScreen();
+  ClockDriveAdvance(1500);   // past the opening fade
+  const LearningLayout l = ComputeLearningLayout();
+  // The last column of the line's ink, left of the long date that ends the line at the right.
+  auto lineEnd = [&](const std::vector<uint8_t>& frame) {
+    const float baseline = l.top + 63.0f;
+    int right = -1;
+    for (int y = (int)baseline - 11; y <= (int)baseline + 3; ++y)
+      for (int x = (int)l.contentX; x < (int)(l.contentX + l.contentW * 0.6f); ++x)
+        if (Sum(At(frame, (float)x, (float)y)) > 250) right = std::max(right, x);
+    return right;
+  };
+  auto preview = [&](const std::string& date) {
+    const RectF cell = Cell(date);
+    ASSERT_TRUE(HandleLearningClick((int)(cell.x + cell.w / 2), (int)(cell.y + cell.h / 2)));
+    ASSERT_EQ(gViewingPlannedDay, date);
+  };
+
+  preview("2024-05-11");
+  std::vector<uint8_t> frame = DrawScreen();
+  std::string shown = TrF("Planned lesson - locked until %s", FormatLongDate("2024-05-11").c_str());
+  EXPECT_NEAR(lineEnd(frame), l.contentX + ShownWidth(gFontSmall, shown, 6.4f), 4.0f) << shown;
+
+  preview("2024-05-08");
+  frame = DrawScreen();
+  SaveScreenshot("lesson_past_day_preview_1440x920", frame);
+  ASSERT_EQ(DayBlockItems().size(), 5u);
+  shown = TrF("%d blocks", 5);
+  EXPECT_NEAR(lineEnd(frame), l.contentX + ShownWidth(gFontSmall, shown, 6.4f), 4.0f) << shown;
 }
 
 TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {

@@ -81,7 +81,7 @@ TEST_F(LessonPanelTest, TagsButtonAndSetsFollowTheBlockStates) {
   view = BuildLessonDayView();
   EXPECT_EQ(view.firstOpen, -1) << "the day is complete: no button";
 
-  // A previewed planned day: every block locked, no open block; a row press names the date.
+  // A previewed past day: every block locked, no open block; a row press says it is a preview.
   SelectCalendarDay("2024-05-08");
   view = BuildLessonDayView();
   ASSERT_TRUE(view.planned);
@@ -90,9 +90,31 @@ TEST_F(LessonPanelTest, TagsButtonAndSetsFollowTheBlockStates) {
   const LearningLayout l = ComputeLearningLayout();
   ASSERT_EQ(view.rows.size(), 5u);
   EXPECT_TRUE(Click(LessonRowRect(l, 0)));
-  EXPECT_EQ(gStatusText, "Planned lesson - locked until 2024-05-08");
+  EXPECT_EQ(gStatusText, "Planned lesson - locked preview");
   EXPECT_FALSE(gPracticeSetActive);
   EXPECT_FALSE(HandleLessonPanelClick(l, Cx(LessonButtonRect(l)), Cy(LessonButtonRect(l))));
+}
+
+// A previewed day names the date it opens on only while that date is still ahead: a day gone by,
+// or one that midnight passed while it stayed open, unlocks on no date.
+TEST_F(LessonPanelTest, APreviewNamesItsUnlockDateOnlyWhileItIsAhead) {
+  Day(20);   // 14 blocks today, the other 6 tomorrow
+  const LearningLayout l = ComputeLearningLayout();
+  SelectCalendarDay("2024-05-11");
+  ASSERT_EQ(BuildLessonDayView().rows.size(), 6u);
+  EXPECT_TRUE(Click(LessonRowRect(l, 0)));
+  EXPECT_EQ(gStatusText, "Planned lesson - locked until 2024-05-11");
+  SetLocalTime("2024-05-12", 0, 0, 1);
+  ASSERT_EQ(gViewingPlannedDay, "2024-05-11");
+  gStatusText.clear();
+  EXPECT_TRUE(Click(LessonRowRect(l, 0)));
+  EXPECT_EQ(gStatusText, "Planned lesson - locked preview");
+  EXPECT_FALSE(gPracticeSetActive);
+  SelectCalendarDay("2024-04-30");
+  ASSERT_FALSE(BuildLessonDayView().rows.empty());
+  gStatusText.clear();
+  EXPECT_TRUE(Click(LessonRowRect(l, 0)));
+  EXPECT_EQ(gStatusText, "Planned lesson - locked preview");
 }
 
 TEST_F(LessonPanelTest, ButtonAndRowsWalkPastSongsThatDoNotLoad) {
