@@ -85,7 +85,7 @@ static void DrawPracticeLoad(const LearningLayout& l) {
   const float room = l.detailW - 32.0f;
   if (days > 0) {
     const float left[4] = {0.64f, 0.72f, 0.86f, 0.92f}, finish[4] = {0.55f, 0.61f, 0.74f, 0.84f};
-    DrawTwoLines(x, y, room, TrF("~%d practice days left", days), left,
+    DrawTwoLines(x, y, room, PracticeDaysLeftText(days), left,
                  TrF("finish ~%s", PracticeFinishDate(days).c_str()), finish);
   } else if (!HasLibrary()) {
     const float missing[4] = {0.95f, 0.72f, 0.30f, 0.95f}, hint[4] = {0.72f, 0.62f, 0.44f, 0.85f};
@@ -111,6 +111,10 @@ int PracticeDaysLeft(int openItems, int blocksPerDay) {
 std::string PracticeFinishDate(int daysLeft) {
   if (daysLeft <= 0) return "";
   return FormatLongDate(AddDaysIsoDate(TodayIsoDate(), daysLeft - 1));
+}
+
+std::string PracticeDaysLeftText(int daysLeft) {
+  return daysLeft == 1 ? TrF("~%d practice day left", 1) : TrF("~%d practice days left", daysLeft);
 }
 
 bool HandlePracticeLoadClick(const LearningLayout& l, int x, int y) {

@@ -17,6 +17,8 @@ RectF PracticeLoadRowRect(const LearningLayout& l, int row);
 int PracticeDaysLeft(int openItems, int blocksPerDay);
 // The last of those days counted from today, as the panel names it ("" when none are left).
 std::string PracticeFinishDate(int daysLeft);
+// The panel's line for that many days left, translated; one day is said in the singular.
+std::string PracticeDaysLeftText(int daysLeft);
 // The rows answer only in the "today" view with a detail column and no previewed day. A new
 // choice is saved and re-plans today and the unfinished future days; the chosen row only takes
 // the click. A failed save keeps its message on the status line while the choice stands.

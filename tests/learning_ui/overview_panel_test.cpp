@@ -1,6 +1,6 @@
-// The overview panel's estimate of the syllabus and the practice-load rows: days left and the
-// finishing date, a stored load out of range, and a choice that is saved and re-plans (or only
-// takes the press, or fails to save and still stands).
+// The overview panel's estimate of the syllabus and the practice-load rows: days left (one in the
+// singular) and the finishing date, a stored load out of range, and a choice that is saved and
+// re-plans (or only takes the press, or fails to save and still stands).
 #include "learning_ui/overview_panel.h"
 
 #include <filesystem>
@@ -30,13 +30,15 @@ TEST_F(OverviewPanelTest, DaysLeftAndTheFinishingDate) {
   struct Case {
     int open, load, days;
     const char* finish;
+    const char* line;
   } cases[] = {
-      {15, 1, 2, "2024-05-11"},   // today is the first practice day
-      {14, 1, 1, "2024-05-10"},
-      {0, 1, 0, ""},
-      {33, 3, 2, "2024-05-11"},
-      {33, 9, 2, "2024-05-11"},    // a stored load above the range acts as Marathon
-      {8, -2, 2, "2024-05-11"},    // below it, as Light
+      {15, 1, 2, "2024-05-11", "~2 practice days left"},   // today is the first practice day
+      {14, 1, 1, "2024-05-10", "~1 practice day left"},
+      {0, 1, 0, "", nullptr},
+      {33, 3, 2, "2024-05-11", "~2 practice days left"},
+      {33, 9, 2, "2024-05-11", "~2 practice days left"},    // a stored load above the range acts as Marathon
+      {8, -2, 2, "2024-05-11", "~2 practice days left"},    // below it, as Light
+      {6, 0, 1, "2024-05-10", "~1 practice day left"},
   };
   for (const Case& c : cases) {
     Syllabus(c.open);
@@ -45,6 +47,7 @@ TEST_F(OverviewPanelTest, DaysLeftAndTheFinishingDate) {
     const int days = PracticeDaysLeft(CountOpenSyllabusItems(), BlocksPerDay());
     EXPECT_EQ(days, c.days) << c.open << " open at load " << c.load;
     EXPECT_EQ(PracticeFinishDate(days), *c.finish ? FormatLongDate(c.finish) : "") << c.open << " at " << c.load;
+    if (c.line) EXPECT_EQ(PracticeDaysLeftText(days), c.line) << c.open << " at " << c.load;
   }
   // Attempted items are no longer open.
   Syllabus(15);
