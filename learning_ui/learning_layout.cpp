@@ -1,5 +1,5 @@
-// learning_ui/learning_layout: the learning screen's geometry, its card grid walk and its scroll
-// range. Nothing here draws; every drawer and hit test calls it.
+// learning_ui/learning_layout: the learning screen's geometry, its card grid walk, its scroll
+// range and the counts of its header. Nothing here draws; every drawer and hit test calls it.
 #include "learning_ui/learning_layout.h"
 
 #include <algorithm>
@@ -8,12 +8,14 @@
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
 #include "gfx/text.h"
+#include "learning/attempt_rules.h"
 #include "learning/daily_blocks.h"
 #include "learning/library_browser.h"
 #include "learning/library_view_state.h"
 #include "learning/schedule.h"
 #include "learning_ui/learning_screen_state.h"
 #include "learning_ui/learning_views.h"
+#include "learning_ui/lesson_panel.h"
 #include "learning_ui/mastery_map_layout.h"
 
 // ---- constants ----
@@ -270,5 +272,21 @@ void ListSectionLabels(std::vector<std::string>& out) {
   } else if (IsLibraryGridView()) {
     for (const LibraryItem& item : gLibraryItems)
       if (ItemMatchesFilters(item)) add(RepertoireGroupLabel(item));
+  }
+}
+
+// ---- counts ----
+void CountListedItems(int* listed, int* doneToday) {
+  *listed = *doneToday = 0;
+  if (gLibraryViewKey == "today") {
+    const LessonDayView day = BuildLessonDayView();
+    *listed = (int)day.rows.size();
+    *doneToday = day.doneCount;
+    return;
+  }
+  for (const LibraryItem& item : gLibraryItems) {
+    if (!ItemMatchesFilters(item)) continue;
+    ++*listed;
+    if (IsItemDoneToday(item)) ++*doneToday;
   }
 }

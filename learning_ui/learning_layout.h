@@ -88,3 +88,9 @@ void ClampLibraryScroll(const LearningLayout& l);
 bool GetScrollbarRects(const LearningLayout& l, RectF& track, RectF& thumb);
 // The section names down the content, each once per run of equal names.
 void ListSectionLabels(std::vector<std::string>& out);
+
+// ---- counts ----
+// What the header and the overview panel count: the items the view lists and how many of them are
+// done today. In "today" these are the day's blocks, one per id even where the index repeats an
+// id, so the counts agree with the rows the daily lesson shows.
+void CountListedItems(int* listed, int* doneToday);

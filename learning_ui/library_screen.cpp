@@ -409,11 +409,7 @@ void DrawLearningScreen() {
   DrawLearningBackdrop(l, (float)gClientWidth, (float)gClientHeight);
   DrawLearningPanelFrame(l);
   int listed = 0, doneToday = 0;
-  for (const LibraryItem& item : gLibraryItems) {
-    if (!ItemMatchesFilters(item)) continue;
-    ++listed;
-    if (IsItemDoneToday(item)) ++doneToday;
-  }
+  CountListedItems(&listed, &doneToday);
   DrawHeader(l, listed);
   DrawSearchBox(l);
   DrawOverviewPanel(l, listed, doneToday);

@@ -1,8 +1,9 @@
 // The learning screen's geometry: the worked window sizes, the scroll range against the card
-// grid's last row, the scrollbar, and the navigation list.
+// grid's last row, the scrollbar, the navigation list, and the counts of the header.
 #include <cmath>
 
 #include "learning_ui/learning_screen_state.h"
+#include "learning_ui/lesson_panel.h"
 #include "tests/learning_ui/learning_ui_fixture.h"
 
 namespace {
@@ -228,6 +229,24 @@ TEST_F(LearningLayoutTest, NavigationRowsExpandOnlyTheCurrentGroup) {
   EXPECT_EQ(rows[9].key, "etude");
   EXPECT_EQ(rows[10].group, 3);
   EXPECT_STREQ(NavKeyLabel("stale"), "Browse");
+}
+
+TEST_F(LearningLayoutTest, AnIdTheIndexRepeatsCountsAsOneBlockOfTheDay) {
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  ScopedDrivenClock clock;
+  MakeLibrary({"d1 etude Study", "d2 etude Study", "d2 etude Study", "d3 etude Study"}, {{"d1", "d2", "d3"}});
+  OpenOn("today");
+  gLearningCalendar["2024-05-10"].complete.insert("d2");
+  ASSERT_EQ(DayBlockItems().size(), 3u);
+  int listed = -1, done = -1;
+  CountListedItems(&listed, &done);
+  EXPECT_EQ(listed, 3);   // "3 blocks" beside the list's "1 of 3 blocks done today"
+  EXPECT_EQ(done, 1);
+  // The card grids still list every row of the index.
+  OpenOn("");
+  gLevelFilter = -1;
+  CountListedItems(&listed, &done);
+  EXPECT_EQ(listed, 4);
 }
 
 }  // namespace
