@@ -170,7 +170,7 @@ bool OpenMidiFolderPicker() {
   gPlaylist.swap(files);
   gPlaylistIndex = 0;
   if (!PlayPlaylistEntry(0)) return false;
-  gStatusText = TrF("Folder playlist loaded (%d files)", count);
+  gStatusText = count == 1 ? Tr("Folder playlist loaded (1 file)") : TrF("Folder playlist loaded (%d files)", count);
   return true;
 }
 

@@ -303,6 +303,15 @@ TEST_F(PlaylistTest, TheFolderPickerPlaysTheFolder) {
   EXPECT_FALSE(OpenMidiFolderPicker());
   EXPECT_EQ(gPlaylist.size(), 3u);
   EXPECT_EQ(gScriptLast.title, "Open MIDI Folder");
+
+  // A folder of one song says so in the singular.
+  std::filesystem::create_directory(dir_.File("single"));
+  Write("single/only.mid", ScaleSong());
+  gScriptAnswer = true;
+  gScriptPath = dir_.File("single");
+  ASSERT_TRUE(OpenMidiFolderPicker());
+  EXPECT_EQ(gStatusText, "Folder playlist loaded (1 file)");
+  EXPECT_EQ(gPlaylist.size(), 1u);
 }
 
 // The dialogs' titles speak the UI language: the menu items that open them, without their dots.
