@@ -21,6 +21,7 @@
 std::vector<LibraryItem> gLibraryItems;                 // the items, file order until sorted
 std::unordered_set<std::string, IdHash> gKnownItemIds;  // every loaded id
 bool gLibraryLoaded = false;                            // set by LoadLibraryIndex, never cleared
+bool gLibraryIndexUnreadable = false;                   // the last load found the index but no item in it
 uint64_t gLibraryGeneration = 0;                        // one more at every load
 static std::unordered_map<std::string, size_t, IdHash> gItemIndex;  // id -> first position
 static const LibraryItem* gItemIndexData = nullptr;    // gLibraryItems' storage when it was built
@@ -122,7 +123,11 @@ void LoadLibraryIndex() {
   gLibraryLoaded = true;
   LoadLearningFiles();
   std::vector<std::string> lines;
-  if (ReadDataFileLines(LibraryFolderPath() + "library_index.tsv", &lines) != DataFileRead::kOk) {
+  const DataFileRead read = ReadDataFileLines(LibraryFolderPath() + "library_index.tsv", &lines);
+  // A file that is there yet gives no item is a damaged install, not a missing one: the screens
+  // say it could not be read rather than that it was not found.
+  gLibraryIndexUnreadable = read == DataFileRead::kUnreadable;
+  if (read != DataFileRead::kOk) {
     // No library: nothing may stay known from an earlier load either.
     gKnownItemIds.clear();
     return;
@@ -139,6 +144,7 @@ void LoadLibraryIndex() {
     item.row_index = (int32_t)gLibraryItems.size();
     gLibraryItems.push_back(std::move(item));
   }
+  gLibraryIndexUnreadable = gLibraryItems.empty();
   gKnownItemIds.clear();
   for (const LibraryItem& item : gLibraryItems) gKnownItemIds.insert(item.id);
   InvalidateLibraryItemIndex();
@@ -199,6 +205,7 @@ void ResetLibraryIndex() {
   gLibraryItems.clear();
   gKnownItemIds.clear();
   gLibraryLoaded = false;
+  gLibraryIndexUnreadable = false;
   ++gLibraryGeneration;
   InvalidateLibraryItemIndex();
 }

@@ -43,6 +43,7 @@ struct LibraryItem {
 extern std::vector<LibraryItem> gLibraryItems;                 // file order until sorted for a view
 extern std::unordered_set<std::string, IdHash> gKnownItemIds;  // every loaded id
 extern bool gLibraryLoaded;                                    // LoadLibraryIndex has run
+extern bool gLibraryIndexUnreadable;                           // the index is there but gave no item
 extern uint64_t gLibraryGeneration;                            // counts the loads, for caches of the items
 
 // "MIDI/Library/" beside the executable.

@@ -15,6 +15,7 @@
 #include "learning/schedule.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/performance_note.h"
+#include "practice/students.h"
 
 // ---- constants ----
 static const float kRowPitch = 120.0f;
@@ -35,6 +36,9 @@ static bool Inside(const RectF& r, int x, int y) { return PointInRect(r, x, y); 
 static bool InList(const LearningLayout& l, int y) { return y >= l.contentY && y <= l.contentY + LessonListHeight(l); }
 
 static void OpenSet(const std::vector<std::string>& ids) { StartDailyPracticeSet(ids); }
+
+// The library is there with a plan that lists its items.
+static bool HasLibrary() { return gLibraryLoaded && !gLibraryItems.empty() && PlanHasLibraryItems(); }
 
 // ---- public functions ----
 void ResetLessonPanel() { gLessonAutoScrollDone = false; }
@@ -73,6 +77,16 @@ LessonDayView BuildLessonDayView() {
     view.rows.push_back(row);
   }
   return view;
+}
+
+const char* LessonEmptyText(bool* warning) {
+  *warning = !HasLibrary();
+  if (*warning)
+    return gLibraryIndexUnreadable ? "Lesson library index could not be read - reinstall to restore MIDI/Library"
+                                   : "Lesson library not found - reinstall to restore MIDI/Library";
+  if (gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size())
+    return "No blocks scheduled for this day.";
+  return "Add a student to get a daily lesson.";
 }
 
 const char* LessonBlockTag(const LessonDayView& view, int row) {

@@ -42,6 +42,9 @@ std::vector<const LibraryItem*> DayBlockItems();
 // "Play").
 std::string BlockKindLabel(const std::string& category);
 LessonDayView BuildLessonDayView();
+// The English line shown in place of an empty list; *warning is set when the library is what is
+// wanting (not found, or its index unreadable) rather than a student or the day's blocks.
+const char* LessonEmptyText(bool* warning);
 // The English status tag of row i ("Mastered" .. "Practiced", "Start", "Up next", "Remaining",
 // "Locked").
 const char* LessonBlockTag(const LessonDayView& view, int row);

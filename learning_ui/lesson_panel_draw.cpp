@@ -180,18 +180,19 @@ static void DrawSetAside(const LearningLayout& l, int blockRows, float bandTop, 
   }
 }
 
-// The library is there with a plan that lists its items.
-static bool HasLibrary() { return gLibraryLoaded && !gLibraryItems.empty() && PlanHasLibraryItems(); }
-
+// The library's messages run longer than the list is wide in most languages: they break at spaces
+// onto further lines rather than into the clip.
 static void DrawEmptyState(const LearningLayout& l) {
   const float x = l.contentX + 2.0f, y = l.contentY - gLibraryScroll + 58.0f;
-  if (!HasLibrary())
-    DrawTextUtf8(MainFont(), x, y, "Lesson library not found - reinstall to restore MIDI/Library", 0.95f, 0.72f, 0.30f,
-                 0.92f);
-  else if (gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size())
-    DrawTextUtf8(MainFont(), x, y, "No blocks scheduled for this day.", 0.70f, 0.74f, 0.82f, 0.92f);
-  else
-    DrawTextUtf8(MainFont(), x, y, "Add a student to get a daily lesson.", 0.70f, 0.74f, 0.82f, 0.92f);
+  bool warning = false;
+  const std::string shown = Tr(LessonEmptyText(&warning));
+  ScopedTrSuppress translated;
+  const std::vector<std::string> lines = WrapTextToWidth(MainFont(), shown, 8.0f, l.contentW - 4.0f, 3);
+  const float step = std::max(24.0f, std::ceil(1.2f * MeasureTextHeight(MainFont(), shown, 20.0f)));
+  const float warn[3] = {0.95f, 0.72f, 0.30f}, plain[3] = {0.70f, 0.74f, 0.82f};
+  const float* c = warning ? warn : plain;
+  for (size_t i = 0; i < lines.size(); ++i)
+    DrawTextUtf8(MainFont(), x, y + step * (float)i, lines[i], c[0], c[1], c[2], 0.92f);
 }
 
 static void DrawLessonButton(const LearningLayout& l, const LessonDayView& view) {

@@ -18,6 +18,7 @@
 #include "learning/learning_files.h"
 #include "learning/learning_records.h"
 #include "learning/lessons.h"
+#include "learning/library_index.h"
 #include "learning/library_view_state.h"
 #include "learning/long_dates.h"
 #include "learning/schedule.h"
@@ -89,7 +90,8 @@ static void DrawPracticeLoad(const LearningLayout& l) {
                  TrF("finish ~%s", PracticeFinishDate(days).c_str()), finish);
   } else if (!HasLibrary()) {
     const float missing[4] = {0.95f, 0.72f, 0.30f, 0.95f}, hint[4] = {0.72f, 0.62f, 0.44f, 0.85f};
-    DrawTwoLines(x, y, room, Tr("Lesson library not found"), missing, Tr("reinstall to restore MIDI/Library"), hint);
+    const std::string head = gLibraryIndexUnreadable ? Tr("Library index unreadable") : Tr("Lesson library not found");
+    DrawTwoLines(x, y, room, head, missing, Tr("reinstall to restore MIDI/Library"), hint);
   } else if (gActiveStudentIndex < 0 || gActiveStudentIndex >= (int)gStudents.size()) {
     const float none[4] = {0.72f, 0.78f, 0.90f, 0.92f}, hint[4] = {0.58f, 0.72f, 0.76f, 0.84f};
     DrawTwoLines(x, y, room, Tr("No student selected"), none, Tr("add one to start a syllabus"), hint);

@@ -271,6 +271,34 @@ TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {
   SaveProgramScreenshot("lesson_narrow_1280x720");
 }
 
+// An index that is there but unreadable leaves the list empty with its message in warning orange,
+// broken onto a second line inside the list rather than cut off at its right edge.
+TEST_F(LessonWindow, AnUnreadableIndexIsSaidInFullAcrossTheList) {
+  OpenWindow(1440, 920);
+  if (HasFatalFailure()) return;
+  SeedLesson(dir_, {});
+  WriteFileBytes(dir_.File("MIDI/Library/library_index.tsv"), "\x89PNG\r\n\x1a\nIHDR\xff\xfe\nnot a row\n");
+  LoadLibraryIndex();
+  ASSERT_TRUE(gLibraryItems.empty());
+  gLibraryOpen = true;
+  DrawScreen();
+  ClockDriveAdvance(1500);
+  std::vector<uint8_t> frame = DrawScreen();
+  const LearningLayout l = ComputeLearningLayout();
+  auto orange = [](const Rgb& c) { return c[0] > 140 && c[0] - c[2] > 70 && c[1] > 90; };
+  // Orange pixels across the list in the text rows [top, bottom).
+  auto count = [&](float top, float bottom) {
+    int n = 0;
+    for (int y = (int)top; y < (int)bottom; ++y)
+      for (int x = (int)l.contentX; x < (int)(l.contentX + l.contentW); ++x) n += orange(At(frame, (float)x, (float)y));
+    return n;
+  };
+  const float baseline = l.contentY + 58.0f;
+  EXPECT_GT(count(baseline - 18.0f, baseline + 3.0f), 100) << "first line";
+  EXPECT_GT(count(baseline + 8.0f, baseline + 40.0f), 100) << "second line";
+  SaveProgramScreenshot("lesson_unreadable_index_1440x920");
+}
+
 // A finished day in the smallest window: with the Songbook open the LEVEL rows end above the gold
 // NEXT LESSON with dark panel between; with the Skills group's seven entries open no level row
 // would fit beside it, and the card grid shows its LEVEL row alone. Each shown row's dot keeps its

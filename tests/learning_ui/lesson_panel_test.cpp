@@ -1,9 +1,11 @@
 // The daily lesson's rows, button and set-aside section without a window: the tags and the button
 // label of the block states, the sets a click builds, cards whose songs do not load, a previewed
-// day, the set-aside rows at the end of the scroll range and the one automatic scroll.
+// day, the set-aside rows at the end of the scroll range, the one automatic scroll, and what an
+// empty list says of a missing or unreadable library.
 #include "learning_ui/lesson_panel.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "learning_ui/learning_views.h"
 
@@ -211,6 +213,38 @@ TEST_F(LessonPanelTest, TheListScrollsToTheFirstOpenBlockOnceARun) {
   gLibraryScroll = MaxLibraryScroll(l);
   const RectF last = LessonRowRect(l, 11);
   EXPECT_LE(last.y + last.h, l.contentY + LessonListHeight(l));
+}
+
+// An index that is there but holds nothing readable is named as such, not as a missing library.
+TEST_F(LessonPanelTest, AnUnreadableIndexIsNotReportedAsMissing) {
+  const char* const unreadable = "Lesson library index could not be read - reinstall to restore MIDI/Library";
+  bool warning = false;
+  OpenOn("today");
+  LoadLibraryIndex();
+  EXPECT_STREQ(LessonEmptyText(&warning), "Lesson library not found - reinstall to restore MIDI/Library");
+  EXPECT_TRUE(warning);
+  static const char kImage[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n\xff\xfe\tgarbage\n";
+  const std::string garbage[] = {
+      std::string(kImage, sizeof kImage - 1),
+      "id\tlevel\tcategory\nnot a row\n\t\t\t\n",   // a header and rows too short to read
+  };
+  for (const std::string& bytes : garbage) {
+    WriteFileBytes(Lib("library_index.tsv"), bytes);
+    LoadLibraryIndex();
+    EXPECT_TRUE(gLibraryItems.empty());
+    EXPECT_STREQ(LessonEmptyText(&warning), unreadable);
+    EXPECT_TRUE(warning);
+  }
+  // Something there that is no file at all.
+  std::filesystem::remove(Lib("library_index.tsv"));
+  std::filesystem::create_directory(Lib("library_index.tsv"));
+  LoadLibraryIndex();
+  EXPECT_STREQ(LessonEmptyText(&warning), unreadable);
+  std::filesystem::remove(Lib("library_index.tsv"));
+  // The index read again, the list speaks of the day once more.
+  Day(2);
+  EXPECT_STREQ(LessonEmptyText(&warning), "Add a student to get a daily lesson.");
+  EXPECT_FALSE(warning);
 }
 
 }  // namespace
