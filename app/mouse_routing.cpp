@@ -128,7 +128,9 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     return true;
   }
   if (SpeedSliderMouseDown(x, y)) return true;
-  if (!OverlayOnly() && (LoopHandleMouseDown(x, y) || SeekBarMouseDown(x, y, shift, ctrl, (flags & kMouseFlagAlt) != 0)))
+  const bool alt = (flags & kMouseFlagAlt) != 0;
+  if (!OverlayOnly() &&
+      (LoopHandleMouseDown(x, y, shift || ctrl || alt) || SeekBarMouseDown(x, y, shift, ctrl, alt)))
     return true;
   return false;
 }

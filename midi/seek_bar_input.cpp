@@ -47,7 +47,9 @@ bool SpeedSliderMouseDown(int x, int y) {
   return true;
 }
 
-bool LoopHandleMouseDown(int x, int y) {
+bool LoopHandleMouseDown(int x, int y, bool modified) {
+  // A user who means to clear or reset the loop aims at its handles; the bar (under them) decides.
+  if (modified) return false;
   uint32_t length = GetSongLengthMs();
   if (!gLoopMarkersShown || length == 0) return false;
   bool onStart = PointInRect(gLoopStartHandleRect, x, y), onEnd = PointInRect(gLoopEndHandleRect, x, y);

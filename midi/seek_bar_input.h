@@ -6,8 +6,9 @@
 
 // A press on the speed slider: the speed follows the pointer; true when taken.
 bool SpeedSliderMouseDown(int x, int y);
-// A press on a loop handle (the nearer one when both are under the pointer); true when taken.
-bool LoopHandleMouseDown(int x, int y);
+// A plain press on a loop handle (the nearer one when both are under the pointer) drags it; true
+// when taken. A press with Shift, Ctrl or Alt is left to the seek bar, which the handles lie on.
+bool LoopHandleMouseDown(int x, int y, bool modified);
 // A press on the seek bar: Alt clears the loop, Shift sets its start, Ctrl its end; a plain press
 // seeks, or drags a loop point within reach of the pointer (the end before the start). True when
 // the press was on the bar.

@@ -64,11 +64,20 @@ TEST_F(MouseRouting, SeekBarPressesByModifier) {
       {"a plain press seeks", 0, true, true, 30000, true, true, kSeekDragPosition, ""},
       {"a plain press by the start handle drags it", 0, true, true, 12000, true, true, kSeekDragLoopStart, ""},
       {"a plain press by the end handle drags it", 0, true, true, 48000, true, true, kSeekDragLoopEnd, ""},
+      {"Alt on the start handle clears", kMouseFlagAlt, true, true, 12000, false, false, kSeekDragNone,
+       "Loop range cleared"},
+      {"Alt on the end handle clears", kMouseFlagAlt, true, true, 48000, false, false, kSeekDragNone,
+       "Loop range cleared"},
+      {"Ctrl on the start handle sets the end", kMouseFlagControl, true, true, 12000, true, true, kSeekDragNone,
+       "Loop OUT: "},
+      {"Shift on the end handle sets the start", kMouseFlagShift, true, true, 48000, true, true, kSeekDragNone,
+       "Loop IN: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     gLoopStartSet = c.startBefore, gLoopEndSet = c.endBefore;
     gLoopStartMs = 12000, gLoopEndMs = 48000;
+    LayoutLoopHandles();   // a set point's handle stands under the press at its time
     gStatusText.clear();
     Press(XAt(c.at), BarY(), c.flags);
     EXPECT_EQ(gSeekDragMode, c.dragMode);
