@@ -844,7 +844,7 @@ void Lesson(Tour& t) {
   figures(g, wellFigures);
   // The next block waits while the radar shows the run just played.
   EXPECT_TRUE(RadarShows(t, wellFigures[0], wellFigures[1])) << "no radar with the run's figures";
-  t.Shot("07d_result_played_well", "results");
+  t.Shot("07d_result_played_well");
   std::string bad = PlayTheSong(t, mastery, &from, true, false);
   ASSERT_FALSE(bad.empty()) << "the second song never ended\n" << t.Output();
   auto b = ReadRecords(mastery)[bad];
@@ -914,6 +914,17 @@ void AfterARestart(Tour& t) {
   std::printf("[tour] the mastery bar of the block played well after the restart: %.2f\n", well);
   EXPECT_GT(well, 0.75f);
   t.Shot("08b_lesson_after_restart");
+  // The badge opens the block's performance note over the middle of the screen, its radar grown in:
+  // the guide's picture of the results.
+  const Frame lesson = t.Last();
+  const RectF badge = LessonRowBadgeRect(LessonRowRect(l, 1));
+  const RectF middle{gClientWidth / 2.0f - 100.0f, gClientHeight / 2.0f - 50.0f, 200.0f, 100.0f};
+  ASSERT_TRUE(t.ClickUntil(badge.x + badge.w / 2, badge.y + badge.h / 2,
+                           [&](const Frame& f) { return f.Changed(lesson, middle, 40) > 200 * 100 / 3; }))
+      << "the badge opened no performance note";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  t.Screenshot();
+  t.Shot("08c_performance_note", "results");
 }
 
 // SIGTERM: the program ends with code 0, the exit log ends with the close and the destroy in that
