@@ -83,10 +83,14 @@ static void StartScreenLanguageRow(float* scale, RectF* row) {
 
 static void RequestPlacementQuiz() { gPlacementQuizRequest = true; }
 
+// Deleting the active student hands a lesson song over to the next one as a switch does: what the
+// deleted student played of it is not the next one's.
+static void HandLessonOverAfterDeletion() { OnActiveStudentSwitched(gSongPath); }
+
 // ---- public functions ----
 void ConnectFloors() {
   gSongChangeHook = ResetLearningRun;
-  gStudentChangedHook = OnStudentChanged;
+  gStudentChangedHook = HandLessonOverAfterDeletion;
   gStudentSwitchedHook = OnActiveStudentSwitched;
   gStudentDeletedHook = ForgetClassroomStudent;
   gAddStudentHook = OpenInstitutionPanelForStudent;

@@ -140,11 +140,7 @@ void OpenLibraryItem(const LibraryItem& item) {
       if (kFifthsOrder[i] == pc) ring = i;
     SelectScale(ItemScaleRow(item), ring, true);
   }
-  gPracticeItemId = item.id;
-  gPracticeStudentKey = StudentFileKey();
-  auto day = gLearningCalendar.find(gCurrentLearningDay);
-  bool onDay = day != gLearningCalendar.end() && ContainsId(day->second.assigned, item.id);
-  gPracticeItemDay = onDay ? gCurrentLearningDay : "";
+  RecordItemForActiveStudent(item);
   gLibraryOpen = false;
   gLibraryOpenedMs = 0;
   gSongTitle = item.subtitle.empty() ? item.name : item.name + " - " + item.subtitle;
@@ -177,6 +173,14 @@ void OpenLibraryItem(const LibraryItem& item) {
   if (IsMidiOutputOpen())
     gStatusText = sight ? "Sight-reading loaded - read the staff" : "Practice loaded - play the falling notes";
   RelayoutAll();
+}
+
+void RecordItemForActiveStudent(const LibraryItem& item) {
+  gPracticeItemId = item.id;
+  gPracticeStudentKey = StudentFileKey();
+  auto day = gLearningCalendar.find(gCurrentLearningDay);
+  bool onDay = day != gLearningCalendar.end() && ContainsId(day->second.assigned, item.id);
+  gPracticeItemDay = onDay ? gCurrentLearningDay : "";
 }
 
 // ---- the set ----

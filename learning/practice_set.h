@@ -35,6 +35,9 @@ bool LoadLibraryItem(const LibraryItem& item);
 // Sets the practice up for an item whose song has just loaded: key and scale, the recorded item,
 // its day, the views, the sight-reading score, the play-along run and the status line.
 void OpenLibraryItem(const LibraryItem& item);
+// Makes the item the one whose attempts are recorded, for the active student and on their day
+// when the item is assigned on it.
+void RecordItemForActiveStudent(const LibraryItem& item);
 // Starts a set of the selected cards that are available, in library order; true when a card opened.
 bool StartSelectedPractice();
 // Starts the daily lesson's set of these ids in this order (the card selection ends): the first

@@ -47,7 +47,8 @@ std::string StudentFileId(const std::string& id);
 std::vector<std::string> StudentFileNames(const std::string& id);
 
 // ---- what the student records tell the floors above; the shell connects these at start ----
-// After a change of the active student by a deletion (the learning model reloads its records).
+// After a change of the active student by a deletion (the learning model reloads its records and
+// hands a lesson song over as on a switch).
 extern void (*gStudentChangedHook)();
 // After a switch of the active student, with the song file name loaded before it (the learning
 // model reloads its records and unloads a lesson song the new student may not open).
