@@ -20,7 +20,6 @@ void FinishLessonSong(uint32_t now) {
   if (AdvancePracticeSet()) return;
   // The lesson song waits paused at its start, ready to be played again.
   SeekPlayback(0);
-  gPaused = true;
-  gPauseMs = now;
+  PausePlayback(now);
   if (recorded < 0) gStatusText = "MIDI playback finished";
 }

@@ -249,8 +249,7 @@ bool AdvancePracticeSet() {
       // The new song waits while the radar of the finished card shows.
       uint32_t now = ClockMs32();
       StartRadarFlash(finished, now, kRadarFlashMs);
-      gPaused = true;
-      gPauseMs = now == 0 ? 1 : now;   // 0 means "not paused"
+      PausePlayback(now);
     }
     return true;
   }

@@ -20,9 +20,7 @@ static void KeepLessonSongForActiveStudent(const std::string& itemId) {
   RecordItemForActiveStudent(*item);
   if (!gPlaying) return;
   SeekPlayback(0);
-  uint32_t now = ClockMs32();
-  gPaused = true;
-  gPauseMs = now == 0 ? 1 : now;   // 0 means "not paused"
+  PausePlayback(ClockMs32());
 }
 
 // ---- public functions ----

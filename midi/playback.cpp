@@ -325,10 +325,15 @@ void TogglePlayback() {
     gStatusText = TrF("Resumed MIDI: %s", gSongPath.c_str());
     return;
   }
-  gPaused = true;
-  gPauseMs = now;
-  ReleaseSongNotes();
+  PausePlayback(now);
   gStatusText = TrF("Paused MIDI: %s", gSongPath.c_str());
+}
+
+void PausePlayback(uint32_t now) {
+  if (!gPlaying) return;
+  gPaused = true;
+  gPauseMs = now == 0 ? 1 : now;   // 0 means "not paused"
+  ReleaseSongNotes();
 }
 
 void HoldSong(SongHold* hold) {

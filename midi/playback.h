@@ -64,6 +64,8 @@ bool LoadAndPlayMidi(const std::string& path);
 void UnloadMidi();
 // Starts from the top, pauses or resumes.
 void TogglePlayback();
+// Pauses a playing song where it stands at clock time now, its notes released.
+void PausePlayback(uint32_t now);
 // A song held still while something stands in front of the program (a file dialog, the start
 // screen): its notes released and its clock stopped, so nothing hangs meanwhile and the notes due
 // then do not all sound at once after it.
