@@ -14,8 +14,10 @@
 #include "app/base/view_modes.h"
 #include "app/chord_recogniser.h"
 #include "app/chord_trail.h"
+#include "gfx/label_fit.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "practice/teaching_state.h"
 #include "theory/chromatic_runs.h"
 #include "visual/ring_labels.h"
@@ -90,6 +92,13 @@ static UiFont FittingLabelFont(UiFont font, const std::string& a, const std::str
   return smallest;
 }
 
+static bool FitsIn(UiFont font, const std::string& line, float avail) { return MeasureText(font, line, 18) <= avail; }
+
+// The lines hold every letter of the label: the wrap by letter count cuts a word it cannot break.
+static bool KeptWhole(const std::string& text, const std::string& line1, const std::string& line2) {
+  return line2.empty() ? line1 == text : line1 + " " + line2 == text;
+}
+
 void KeepLabelsApart(std::vector<LabelSlot>* slots) {
   for (size_t i = 1; i < slots->size(); ++i) {
     const LabelSlot& before = (*slots)[i - 1];
@@ -97,24 +106,74 @@ void KeepLabelsApart(std::vector<LabelSlot>* slots) {
   }
 }
 
+PatternLabelLines FitPatternLabel(const TrailColumn& c, const std::string& text, bool chromatic) {
+  ScopedTrSuppress translated;  // measured and cut as translated
+  const float s = c.uiScale, width = c.colRight - c.colLeft;
+  const float cw = Px(s, 9.2f, 6.8f), pad = Px(s, 6, 5);
+  const UiFont font = PatternFont();
+  PatternLabelLines l;
+  l.avail = std::max(width - 2.0f * pad, chromatic ? 24.0f : 20.0f);
+  if (!chromatic) {
+    WrapLabelTwoLines(text, std::max(4, (int)std::floor(l.avail / std::max(cw, 1.0f))), &l.line1, &l.line2);
+    if (l.line1.empty()) return l;
+    l.font = FittingLabelFont(font, l.line1, l.line2, l.avail);
+    const bool fits = FitsIn(l.font, l.line1, l.avail) && FitsIn(l.font, l.line2, l.avail);
+    if (fits && KeptWhole(text, l.line1, l.line2)) return l;
+  }
+  // A count of letters misjudges long words and scripts whose letters are wider than Latin ones
+  // ("G Миксолидийский", "G ミクソリディアン" were cut): the label is measured, on one line in the
+  // largest font that holds it, else broken in two between words, else between syllables; then the
+  // smallest font is drawn smaller, as far as it stays legible. A chromatic run stays on one line.
+  auto fitsAt = [&](UiFont f, float scale, bool syllables) {
+    l.font = f;
+    l.scale = scale;
+    l.line2.clear();
+    const float room = l.avail / scale;
+    if (!syllables && FitsIn(f, text, room)) {
+      l.line1 = text;
+      return true;
+    }
+    if (chromatic) return false;
+    return syllables ? HyphenateInTwoLines(f, text, 18, room, &l.line1, &l.line2)
+                     : BreakInTwoLines(f, text, 18, room, &l.line1, &l.line2);
+  };
+  for (bool syllables : {false, true})
+    for (UiFont f : {font, gFontMain, gFontSmall})
+      if (f && fitsAt(f, 1.0f, syllables)) return l;
+  const UiFont smallest = l.font;
+  for (float scale : {0.92f, 0.85f, kMinLabelScale})
+    for (bool syllables : {false, true})
+      if (fitsAt(smallest, scale, syllables)) return l;
+  l.line1 = FitTextToWidth(smallest, text, 18, l.avail / kMinLabelScale);
+  return l;
+}
+
 namespace {
 // A label ready to draw: its look, its one or two lines in the font that fits, and where it goes.
 struct ShownLabel {
   PatternLabelLook k;
   UiFont font;
+  float scale;
   std::string line1, line2;
   float x1;
   float textH, lineStep;
 };
 }  // namespace
 
+static void DrawLabelLine(const ShownLabel& l, float x, float y, const std::string& line, float r, float g, float b,
+                          float a) {
+  if (l.scale < 1.0f)
+    DrawTextScaled(l.font, x, y, l.scale, line, r, g, b, a);
+  else
+    DrawTextUtf8(l.font, x, y, line, r, g, b, a);
+}
+
 void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
   if (gPatternEvents.empty()) return;
   const UiFont font = PatternFont();
   const float s = c.uiScale, H = (float)gClientHeight;
-  const float cw = Px(s, 9.2f, 6.8f), pad = Px(s, 6, 5);
+  const float pad = Px(s, 6, 5);
   const bool calm = gSongViewFade > 0.01f;
-  const float width = c.colRight - c.colLeft;
   ColumnScissor clip(c);
   // Kept between frames so that a list drawn every frame allocates nothing once it has grown.
   static std::vector<ShownLabel> shown;
@@ -132,27 +191,22 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
     const float rowStep = std::max(Px(s, 28, 22), l.textH + 8.0f);
     l.k.y += (float)l.k.stackRows * rowStep;
     l.lineStep = 0.0f;
+    PatternLabelLines fit = FitPatternLabel(c, text, l.k.chromatic);
+    if (fit.line1.empty()) continue;
+    l.font = fit.font;
+    l.scale = fit.scale;
+    l.line1 = std::move(fit.line1);
+    l.line2 = std::move(fit.line2);
+    const float w1 = std::max(l.scale * MeasureText(l.font, l.line1, 18), 8.0f);
     if (l.k.chromatic) {
-      float avail = std::max(width - 2.0f * pad, 24.0f);
-      l.font = FittingLabelFont(font, text, "", avail);
-      l.line1 = FitTextToWidth(l.font, text, 18, avail);
-      float w = std::max(MeasureText(l.font, l.line1, 18), 8.0f);
-      float lo = c.colLeft + pad, hi = c.colRight - w - pad;
-      l.x1 = hi >= lo ? std::clamp(c.innerLeft + pad, lo, hi) : lo;
+      l.x1 = c.innerLeft + pad;
     } else {
-      float avail = std::max(width - 2.0f * pad, 20.0f);
-      WrapLabelTwoLines(text, std::max(4, (int)std::floor(avail / std::max(cw, 1.0f))), &l.line1, &l.line2);
-      if (l.line1.empty()) continue;
-      l.font = FittingLabelFont(font, l.line1, l.line2, avail);
-      l.line1 = FitTextToWidth(l.font, l.line1, 18, avail);
-      if (!l.line2.empty()) l.line2 = FitTextToWidth(l.font, l.line2, 18, avail);
-      float w1 = std::max(MeasureText(l.font, l.line1, 18), 8.0f);
       l.x1 = c.innerLeft;
-      if (l.line2.empty() && w1 <= 0.72f * avail) l.x1 = 0.5f * (c.colLeft + c.colRight) - w1 / 2.0f;
-      float lo = c.colLeft + pad, hi = c.colRight - w1 - pad;
-      l.x1 = hi >= lo ? std::clamp(l.x1, lo, hi) : lo;
+      if (l.line2.empty() && w1 <= 0.72f * fit.avail) l.x1 = 0.5f * (c.colLeft + c.colRight) - w1 / 2.0f;
       if (!l.line2.empty()) l.lineStep = std::max(Px(s, 12, 10), l.textH + 8.0f);
     }
+    const float lo = c.colLeft + pad, hi = c.colRight - w1 - pad;
+    l.x1 = hi >= lo ? std::clamp(l.x1, lo, hi) : lo;
     slots.push_back({l.k.y, l.lineStep + rowStep});
     shown.push_back(std::move(l));
   }
@@ -166,17 +220,17 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
     const PatternLabelLook& k = l.k;
     float y = std::clamp(slots[i].y, pad, std::max(pad, H - pad - l.textH - l.lineStep));
     if (k.chromatic) {
-      DrawTextUtf8(l.font, l.x1 + 1.1f, y + 1.1f, l.line1, 1, 1, 1, Clamp01(0.78f * k.halo));
-      DrawTextUtf8(l.font, l.x1, y, l.line1, k.r, k.g, k.b, Clamp01(k.alpha));
+      DrawLabelLine(l, l.x1 + 1.1f, y + 1.1f, l.line1, 1, 1, 1, Clamp01(0.78f * k.halo));
+      DrawLabelLine(l, l.x1, y, l.line1, k.r, k.g, k.b, Clamp01(k.alpha));
       continue;
     }
-    DrawTextUtf8(l.font, l.x1 + 2, y + 2, l.line1, 1, 1, 1, Clamp01(0.72f * k.halo));
-    DrawTextUtf8(l.font, l.x1 - 1, y + 1, l.line1, 1, 1, 1, Clamp01(0.48f * k.halo));
-    DrawTextUtf8(l.font, l.x1, y, l.line1, k.r, k.g, k.b, Clamp01(k.alpha));
+    DrawLabelLine(l, l.x1 + 2, y + 2, l.line1, 1, 1, 1, Clamp01(0.72f * k.halo));
+    DrawLabelLine(l, l.x1 - 1, y + 1, l.line1, 1, 1, 1, Clamp01(0.48f * k.halo));
+    DrawLabelLine(l, l.x1, y, l.line1, k.r, k.g, k.b, Clamp01(k.alpha));
     if (!l.line2.empty()) {
       const float x2 = c.innerLeft;
-      DrawTextUtf8(l.font, x2 + 2, y + l.lineStep + 2, l.line2, 1, 1, 1, Clamp01(0.66f * k.halo));
-      DrawTextUtf8(l.font, x2, y + l.lineStep, l.line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
+      DrawLabelLine(l, x2 + 2, y + l.lineStep + 2, l.line2, 1, 1, 1, Clamp01(0.66f * k.halo));
+      DrawLabelLine(l, x2, y + l.lineStep, l.line2, k.r, k.g, k.b, Clamp01(0.95f * k.alpha));
     }
   }
   EndTextRun();

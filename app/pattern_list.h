@@ -5,7 +5,10 @@
 // label is drawn over the one shown before it.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "gfx/text.h"
 
 struct TrailColumn;
 struct PatternEvent;
@@ -24,6 +27,16 @@ struct PatternLabelLook {
 bool ComputePatternLabelLook(const std::vector<PatternEvent>& events, int index, uint32_t nowMs,
                              const TrailColumn& column, float difficulty, bool calm,
                              PatternLabelLook* out);
+// A label's lines as the column shows them, fitted to its room in the font that holds them.
+struct PatternLabelLines {
+  UiFont font = 0;
+  float scale = 1.0f;        // of the font, below 1 only where even the smallest font is too wide
+  std::string line1, line2;  // translated; line2 empty for one line, line1 empty for none
+  float avail = 0.0f;        // the room across the column the lines are fitted to
+};
+// The translated label broken and fitted to the column: a chromatic run on one line, other labels
+// on one or two.
+PatternLabelLines FitPatternLabel(const TrailColumn& column, const std::string& text, bool chromatic);
 // A shown label's top and the room it takes down to where the next may start.
 struct LabelSlot {
   float y;

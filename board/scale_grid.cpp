@@ -323,28 +323,6 @@ static bool CutEndsInHyphenatedLetter(const std::string& t) {
   return lead >= 0xC3 && lead <= 0xD3;
 }
 
-// The last place at or before byte `limit` where a word of a hyphenating script breaks between
-// syllables: after a vowel, before a consonant and the vowel it opens ("Миксоли-дийский", not
-// "Миксолид-ийский"), with two letters at least on either side. 0 for none.
-static size_t SyllableBreakBefore(const std::string& t, size_t limit) {
-  size_t best = 0, i = 0, letters = 0;
-  uint32_t before = 0;
-  while (i < limit) {
-    size_t next = 0;
-    const uint32_t c = TwoByteLetterAt(t, i, &next);
-    if (letters >= 2 && SyllableLetterKind(before) == kLetterVowel && SyllableLetterKind(c) == kLetterConsonant &&
-        next < t.size()) {
-      size_t after = 0;
-      const uint32_t v = TwoByteLetterAt(t, next, &after);
-      if (SyllableLetterKind(v) == kLetterVowel && after < t.size()) best = i;
-    }
-    before = c;
-    ++letters;
-    i = next;
-  }
-  return best;
-}
-
 // Where the first line of a two-line label ends and where the second starts, in bytes; 0 for no
 // break that fits. Prefers the last word break whose first line fits.
 static void FindRowLabelBreak(const std::string& t, float size, float room, size_t& end, size_t& next) {

@@ -23,6 +23,36 @@ bool IsCjkBreakBefore(const std::string& t, size_t at) {
   return !StartsWithNoLineStartMark(t, at);
 }
 
+// An opening bracket ends the text before byte `at`: the bracket stays with what it opens.
+bool EndsWithOpeningMark(const std::string& t, size_t at) {
+  static const char* const kOpening[] = {"\uff08", "\u300c", "\u300e", "\u3010", "\u3008", "\u300a", "("};
+  for (const char* mark : kOpening) {
+    const size_t n = std::char_traits<char>::length(mark);
+    if (at >= n && t.compare(at - n, n, mark) == 0) return true;
+  }
+  return false;
+}
+
+// Where BreakInTwoLines may break in one of its passes: the end of line 1 and the start of line 2.
+bool BreakAt(const std::string& t, size_t at, bool eastAsian, size_t* end, size_t* start) {
+  if (at == 0 || at >= t.size()) return false;
+  if (!eastAsian) {
+    if (t[at] == ' ') return *end = at, *start = at + 1, true;
+    if (t[at - 1] == '-' && t[at] != ' ') return *end = *start = at, true;
+    // The Japanese middle dot between the words of a name stays at the end of line 1.
+    if (at >= 3 && t.compare(at - 3, 3, "\u30fb") == 0) return *end = *start = at, true;
+    return false;
+  }
+  if (!IsCjkBreakBefore(t, at) || EndsWithOpeningMark(t, at)) return false;
+  return *end = *start = at, true;
+}
+
+std::string TrimBlanks(const std::string& t) {
+  const size_t first = t.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return t.substr(first, t.find_last_not_of(' ') - first + 1);
+}
+
 // A word of a name as FitWordsToWidth shortens it.
 struct NameWord {
   std::string text, shown;   // the word, and as far as it is shortened
@@ -161,6 +191,25 @@ uint32_t TwoByteLetterAt(const std::string& t, size_t i, size_t* next) {
   return ((uint32_t)(a & 0x1F) << 6) | ((unsigned char)t[i + 1] & 0x3F);
 }
 
+size_t SyllableBreakBefore(const std::string& t, size_t limit) {
+  size_t best = 0, i = 0, letters = 0;
+  uint32_t before = 0;
+  while (i < limit) {
+    size_t next = 0;
+    const uint32_t c = TwoByteLetterAt(t, i, &next);
+    if (letters >= 2 && SyllableLetterKind(before) == kLetterVowel && SyllableLetterKind(c) == kLetterConsonant &&
+        next < t.size()) {
+      size_t after = 0;
+      const uint32_t v = TwoByteLetterAt(t, next, &after);
+      if (SyllableLetterKind(v) == kLetterVowel && after < t.size()) best = i;
+    }
+    before = c;
+    ++letters;
+    i = next;
+  }
+  return best;
+}
+
 std::string FitWordsToWidth(const std::string& shown, float maxWidth, const ShownTextWidth& width) {
   if (shown.empty() || maxWidth <= 0.0f) return "";
   if (width(shown) <= maxWidth) return shown;
@@ -187,4 +236,51 @@ std::string FitWordsToWidth(const std::string& shown, float maxWidth, const Show
 std::string FitWordsToWidth(UiFont font, const std::string& shown, float size, float maxWidth) {
   ScopedTrSuppress asShown;
   return FitWordsToWidth(shown, maxWidth, [&](const std::string& t) { return MeasureText(font, t, size); });
+}
+
+bool BreakInTwoLines(const std::string& shown, float maxWidth, const ShownTextWidth& width, std::string* line1,
+                     std::string* line2) {
+  // Blanks and hyphens first: a word of Japanese, Chinese or Korean is broken only where they do not
+  // give two lines that fit ("G ミクソ" over "リディアン", not the note alone over a name too wide).
+  for (bool eastAsian : {false, true}) {
+    // From the end: the first break whose line 1 fits leaves line 2 as short as this pass can.
+    for (size_t at = shown.size(); at-- > 1;) {
+      size_t end = 0, start = 0;
+      if (!BreakAt(shown, at, eastAsian, &end, &start)) continue;
+      const std::string a = TrimBlanks(shown.substr(0, end)), b = TrimBlanks(shown.substr(start));
+      if (a.empty() || b.empty() || width(a) > maxWidth) continue;
+      if (width(b) > maxWidth) break;
+      *line1 = a;
+      *line2 = b;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool HyphenateInTwoLines(const std::string& shown, float maxWidth, const ShownTextWidth& width, std::string* line1,
+                         std::string* line2) {
+  for (size_t at = SyllableBreakBefore(shown, shown.size()); at > 0; at = SyllableBreakBefore(shown, at - 1)) {
+    const std::string a = shown.substr(0, at) + "-";
+    if (width(a) > maxWidth) continue;
+    if (width(shown.substr(at)) > maxWidth) return false;
+    *line1 = a;
+    *line2 = shown.substr(at);
+    return true;
+  }
+  return false;
+}
+
+bool BreakInTwoLines(UiFont font, const std::string& shown, float size, float maxWidth, std::string* line1,
+                     std::string* line2) {
+  ScopedTrSuppress asShown;
+  return BreakInTwoLines(shown, maxWidth, [&](const std::string& t) { return MeasureText(font, t, size); }, line1,
+                         line2);
+}
+
+bool HyphenateInTwoLines(UiFont font, const std::string& shown, float size, float maxWidth, std::string* line1,
+                         std::string* line2) {
+  ScopedTrSuppress asShown;
+  return HyphenateInTwoLines(shown, maxWidth, [&](const std::string& t) { return MeasureText(font, t, size); },
+                             line1, line2);
 }

@@ -1,19 +1,22 @@
 // Tight boxes with the shipped translation files: the practice routes' "Next:" tag beside the
 // section count, the endless-runs key picker, the NOTE FALL label, the performance note's mastery
-// line, the mastery map's focus card and its star cards. Each text is measured with the
-// real fonts against its room, and read back from the frame at positions computed from the modules'
-// own layouts.
+// line, the mastery map's focus card and its star cards, the pattern labels beside the circle. Each
+// text is measured with the real fonts against its room, and read back from the frame at positions
+// computed from the modules' own layouts.
 // Screenshots are kept in the build folder's "screenshots".
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/base/app_clock.h"
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
+#include "app/chord_trail.h"
 #include "app/floor_links.h"
+#include "app/pattern_list.h"
 #include "board/board_frame.h"
 #include "board/board_layout.h"
 #include "board/lane_keys.h"
@@ -39,6 +42,10 @@
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "tests/app/shipped_languages_fixture.h"
+#include "theory/chromatic_runs.h"
+#include "theory/circle_theory.h"
+#include "theory/scale_rows.h"
+#include "visual/ring_labels.h"
 
 namespace {
 
@@ -75,6 +82,53 @@ class TranslatedBoxes : public ShippedLanguagesWindow {
   static float Shown(UiFont font, const std::string& text) {
     ScopedTrSuppress shown;
     return MeasureText(font, text, 8.0f);
+  }
+  static std::string WithoutBlanks(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    return text;
+  }
+  // Every label a played pattern can show, each catalogue scale in each key and a chromatic run,
+  // fitted to the column beside the circle in every language: its lines hold the whole label, none
+  // wider than the column's room. The labels that are not whole are named.
+  static void ExpectEveryPatternLabelWhole() {
+    ASSERT_EQ(gLanguageList.size(), 25u);
+    GetScaleCatalogue();
+    std::set<std::string> labels;
+    for (const ScaleRow* row : gScaleCatalogue)
+      for (int column = 0; column < 12; ++column)
+        labels.insert(SpellScaleNotes(kFifthsOrder[column], row) + " " + row->name);
+    labels.insert("CHROMATIC");
+    for (const LanguageEntry& language : gLanguageList) {
+      SCOPED_TRACE(language.code);
+      UseLanguage(language.code);
+      ResetViewModes();
+      RelayoutAll();
+      const TrailColumn c = ComputeTrailColumn();
+      std::string cut;
+      for (const std::string& label : labels) {
+        const std::string text = TrimSpaces(TrScaleLabel(label));
+        PatternLabelLook look;
+        ASSERT_TRUE(ComputePatternLabelLook({{label, 1000, -1, -1}}, 0, 1500, c, 0.5f, false, &look));
+        const PatternLabelLines l = FitPatternLabel(c, text, look.chromatic);
+        // A word broken between syllables gains a hyphen at the break.
+        const bool hyphen = !l.line2.empty() && l.line1.back() == '-';
+        const std::string unbroken = hyphen ? l.line1.substr(0, l.line1.size() - 1) : l.line1;
+        const bool whole = (WithoutBlanks(l.line1 + l.line2) == WithoutBlanks(text) ||
+                            WithoutBlanks(unbroken + l.line2) == WithoutBlanks(text)) &&
+                           (!look.chromatic || l.line2.empty());
+        const bool inside = l.scale * Shown(l.font, l.line1) <= l.avail && l.scale * Shown(l.font, l.line2) <= l.avail;
+        if (!whole || !inside) cut += "\n  " + text + "  ->  " + l.line1 + " / " + l.line2;
+      }
+      EXPECT_TRUE(cut.empty()) << "in a room of " << c.colRight - c.colLeft << " px:" << cut;
+    }
+  }
+};
+
+class TranslatedBoxesMaximised : public TranslatedBoxes {
+ protected:
+  void SetUp() override {
+    maximised_ = true;
+    TranslatedBoxes::SetUp();
   }
 };
 
@@ -405,5 +459,50 @@ TEST_F(TranslatedBoxes, TheLessonTitleEndsBeforeClearAndPractice) {
     gChoosingPractice = false;
   }
 }
+
+// The labels of played patterns rise through the narrow column between the circle and the board:
+// "G Миксолидийский" and "G ミクソリディアン" were cut with "..." there. Each is shown whole, its
+// lines drawn where they were fitted and clear of the column's edge.
+TEST_F(TranslatedBoxes, PatternLabelsAreWholeInEveryLanguage) {
+  ExpectEveryPatternLabelWhole();
+  for (const char* code : {"ja", "ru"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    ResetViewModes();
+    RelayoutAll();
+    const TrailColumn c = ComputeTrailColumn();
+    ResetChromaticRuns();
+    gPatternEvents.push_back({"G Mixolydian", ClockMs32(), 4, 1});
+    const std::vector<uint8_t> frame = Frames(30);
+    SaveScreenshot(std::string("pattern_label_") + code, frame);
+    const PatternLabelLines l = FitPatternLabel(c, TrimSpaces(TrScaleLabel("G Mixolydian")), false);
+    // Gold ink row by row across the column: one band for each line, as wide as the line.
+    auto gold = [&](int x, int y) {
+      const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
+      return p[0] > 150 && p[1] > 100 && p[2] < p[1] - 30;
+    };
+    const int left = (int)std::ceil(c.colLeft), right = (int)std::floor(c.colRight);
+    std::vector<std::pair<int, int>> bands;   // leftmost and rightmost gold of each band
+    int lastGold = -100;
+    for (int y = 0; y < gClientHeight; ++y) {
+      int lo = right, hi = -1;
+      for (int x = left; x < right; ++x)
+        if (gold(x, y)) lo = std::min(lo, x), hi = std::max(hi, x);
+      if (hi < 0) continue;
+      if (y - lastGold > 3) bands.push_back({lo, hi});
+      bands.back() = {std::min(bands.back().first, lo), std::max(bands.back().second, hi)};
+      lastGold = y;
+    }
+    ASSERT_EQ(bands.size(), l.line2.empty() ? 1u : 2u) << l.line1 << " / " << l.line2;
+    for (size_t i = 0; i < bands.size(); ++i) {
+      const float w = l.scale * Shown(l.font, i == 0 ? l.line1 : l.line2);
+      EXPECT_NEAR(bands[i].second - bands[i].first, w, 6.0f) << (i == 0 ? l.line1 : l.line2);
+      EXPECT_LT(bands[i].second, right - 3) << "the label runs into the column's edge";
+    }
+    ResetChromaticRuns();
+  }
+}
+
+TEST_F(TranslatedBoxesMaximised, PatternLabelsAreWholeInEveryLanguage) { ExpectEveryPatternLabelWhole(); }
 
 }  // namespace

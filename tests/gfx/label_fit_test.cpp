@@ -1,8 +1,10 @@
 // A name fitted to a one-line row: names of one family that share their long first word must still
-// read apart, so the earlier words are abbreviated before the end is cut. Measured here with a
-// fixed width per character, so no font is needed.
+// read apart, so the earlier words are abbreviated before the end is cut. A name given two lines
+// breaks where a reader of its script expects. Measured here with a fixed width per character, so
+// no font is needed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "gfx/label_fit.h"
@@ -52,6 +54,43 @@ TEST(FitWordsToWidth, EarlierWordsAreAbbreviatedBeforeTheEndIsCut) {
     const std::string shown = FitWordsToWidth(row.name, row.room, FixedWidth);
     EXPECT_EQ(shown, row.shown);
     EXPECT_LE(FixedWidth(shown), row.room);
+  }
+}
+
+// Two lines, the first as long as the room allows: between words first, inside a Japanese or
+// Chinese word only where no word break fits, between syllables with a hyphen only when asked.
+TEST(BreakInTwoLines, BreaksWhereTheScriptAllows) {
+  const struct {
+    const char* text;
+    float room;
+    bool syllables;
+    const char *line1, *line2;   // null: no two lines fit
+  } rows[] = {
+      {"C Harmonic Minor", 120, false, "C Harmonic", "Minor"},
+      {"A Dur-Pentatonik", 120, false, "A Dur-", "Pentatonik"},
+      // The note alone above a name too wide is no break; the name's syllables are.
+      {"G Миксолидийский", 100, false, nullptr, nullptr},
+      {"G Миксолидийский", 110, true, "G Миксоли-", "дийский"},
+      {"G Миксолидийский", 100, true, "G Миксо-", "лидийский"},
+      {"Dziewięciodźwiękowa", 100, true, nullptr, nullptr},
+      // Not before a small kana ("ィアン"), and after the middle dot between the words of a name.
+      {"G \u30df\u30af\u30bd\u30ea\u30c7\u30a3\u30a2\u30f3", 80, false,
+       "G \u30df\u30af\u30bd\u30ea", "\u30c7\u30a3\u30a2\u30f3"},
+      {"A \u30ea\u30c7\u30a3\u30a2\u30f3\u30fb\u30c9\u30df\u30ca\u30f3\u30c8", 90, false,
+       "A \u30ea\u30c7\u30a3\u30a2\u30f3\u30fb", "\u30c9\u30df\u30ca\u30f3\u30c8"},
+      // An opening bracket stays with what it opens.
+      {"C \u5370\u5ea6\u97f3\u9636\uff08\u4e0a\u884c\uff09", 70, false, "C \u5370\u5ea6\u97f3",
+       "\u9636\uff08\u4e0a\u884c\uff09"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.text << " in " << row.room);
+    std::string line1 = "kept", line2 = "kept";
+    const bool broken = row.syllables ? HyphenateInTwoLines(row.text, row.room, FixedWidth, &line1, &line2)
+                                      : BreakInTwoLines(row.text, row.room, FixedWidth, &line1, &line2);
+    ASSERT_EQ(broken, row.line1 != nullptr);
+    EXPECT_EQ(line1, row.line1 ? row.line1 : "kept");
+    EXPECT_EQ(line2, row.line2 ? row.line2 : "kept");
+    if (broken) EXPECT_LE(std::max(FixedWidth(line1), FixedWidth(line2)), row.room);
   }
 }
 
