@@ -104,9 +104,15 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     return true;
   }
   if (IsPracticeStripFadedIn() && OnPracticeMouseDown(x, y)) return true;
-  if (!gPracticeMode && IsPracticeStripFadedIn() && IsFilterPanelAvailable() && !IsOverlayOpaque() &&
-      ClickFilterTabs(x, y))
-    return true;
+  if (!gPracticeMode && IsPracticeStripFadedIn() && IsFilterPanelAvailable() && !IsOverlayOpaque()) {
+    // A tab chosen on the overlay brings the list up left of the staff: the staff moves over, and
+    // the button column beside it follows only when it is laid out again.
+    const bool listShown = IsOverlayListShown();
+    if (ClickFilterTabs(x, y)) {
+      if (IsOverlayListShown() != listShown) RelayoutAll();
+      return true;
+    }
+  }
   if (OverlayFilterAreaMouseDown(x, y)) return true;
   if (IsStudentViewActive() && OnTimingPanelMouseDown(x, y, ClockMs32(), false)) return true;
   if (PointInRect(gToolbarToggleHitRect, x, y)) {

@@ -63,11 +63,13 @@ void LayoutMetronomePanel(const RectF& room, float uiScale) {
   float core = switchW + gap + 2.0f * stepW + figureW + 2.0f * join;
   float width = room.w;
   if (core > width) {
-    // A narrow band (1024 x 600) keeps the switch, and the tempo's figure (the wheel sets it)
-    // where it fits: without the switch nothing could start the click.
+    // A narrow band (1024 x 600, a portrait screen) keeps the switch, and the tempo's figure (the
+    // wheel sets it) narrowed to the room left, drawn smaller: without the switch nothing could
+    // start the click, without the figure the tempo could be neither seen nor set.
     if (switchW > width) return;
     float right = room.x + room.w;
-    if (switchW + gap + figureW <= width) gTempoFigureRect = TakeFromRight(&right, room.y, figureW, h, gap);
+    const float figureRoom = std::min(figureW, width - switchW - gap);
+    if (figureRoom >= 0.8f * h) gTempoFigureRect = TakeFromRight(&right, room.y, figureRoom, h, gap);
     gMetronomeSwitchRect = TakeFromRight(&right, room.y, switchW, h, gap);
     return;
   }

@@ -113,6 +113,16 @@ class LearningOverlayWindowFullHd : public LearningOverlayWindow {
   }
 };
 
+// A window wider than the screen's 1920 x 1080, as a 2560 x 1440 screen gives it.
+class LearningOverlayWindowWide : public LearningOverlayWindow {
+ protected:
+  void SetUp() override {
+    fullHd_ = true;
+    width_ = 2560, height_ = 1440;
+    LearningOverlayWindow::SetUp();
+  }
+};
+
 // Up and Down walk the list the overlay shows, row by row and without wrapping, keeping the key;
 // Left and Right change only the key. The church modes the board would step are not in this list.
 TEST_F(LearningOverlayWindow, TheArrowsStepThroughTheListBesideTheStaff) {
@@ -185,6 +195,20 @@ TEST_F(LearningOverlayWindow, TheColumnBetweenTheListAndTheStaffIsDimmed) {
       if (m > brightest) brightest = m, bx = x, by = y;
     }
   EXPECT_LT(brightest, 120) << "an undimmed piece of the circle at " << bx << "," << by;
+}
+
+// In a wide window the staff is narrower than its room, and the list a chosen tab brings up moves it
+// right: Learn, Filter and Song, in their column beside it, must move with it and not stand over
+// its right end, where the notes to come are drawn.
+TEST_F(LearningOverlayWindowWide, TheButtonColumnStaysRightOfTheStaffTheListMoved) {
+  ChooseOverlayFilter(kPentatonicSet);
+  KeepScreenshot("learning_overlay_wide_filtered_list");
+  const RectF& staff = gStaffPanelRect;
+  const float staffRight = staff.x + staff.w;
+  for (const RectF* r : {&gLearningButtonRect, &gOverlayFilterButtonRect, &gSongViewButtonRect}) {
+    ASSERT_GT(r->w, 2.0f);
+    EXPECT_GE(r->x, staffRight) << "a button over the staff, which ends at " << staffRight;
+  }
 }
 
 // In Russian the names of one family share a long first word ("Гармонический минор", "Гармонический

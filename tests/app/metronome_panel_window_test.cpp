@@ -2,8 +2,8 @@
 // English and German (the band's longest words): it stands in the band's bottom row right of
 // "Clear Loop", the row's last other control; a press through the window procedure switches the
 // click on (the bar's first beat at once) and lights the switch's metronome in the student's
-// colour, read back at a position computed from its rectangle. Screenshots are kept in the build
-// folder's "screenshots".
+// colour, read back at a position computed from its rectangle. In an upright 1080 x 1920 window the
+// tempo's figure stays beside the switch. Screenshots are kept in the build folder's "screenshots".
 #include <string>
 #include <vector>
 
@@ -121,6 +121,40 @@ TEST_F(MetronomePanelWindow, ItStandsBesideTheBandsButtonsAndLightsInTheStudents
     Frames(1);
     EXPECT_FALSE(BodyLit());
   }
+}
+
+class MetronomePanelPortraitWindow : public MetronomePanelWindow {
+ protected:
+  void SetUp() override {
+    portrait_ = true;
+    MetronomePanelWindow::SetUp();
+  }
+};
+
+// An upright 1080 x 1920 window leaves the panel room for less than the switch and a full tempo
+// figure: the figure stays, narrowed and drawn smaller, so the tempo is seen and the wheel sets it.
+TEST_F(MetronomePanelPortraitWindow, ANarrowBandKeepsTheTempoFigureBesideTheSwitch) {
+  UseLanguage("en");
+  RelayoutAll();
+  const std::vector<uint8_t> frame = Frames(8);
+  KeepScreenshot("metronome_panel_portrait");
+  ASSERT_GT(gMetronomeSwitchRect.w, 2.0f) << "no panel";
+  ASSERT_LE(gTempoUpRect.w, 2.0f) << "room for the steps: the band is not as narrow as it was";
+  ASSERT_GT(gTempoFigureRect.w, 2.0f) << "no tempo figure";
+  ExpectInItsPlace();
+  EXPECT_GE(gTempoFigureRect.x, gMetronomeSwitchRect.x + gMetronomeSwitchRect.w + 1.0f);
+  EXPECT_GT(InkIn(frame, gTempoFigureRect), 3) << "the tempo is not drawn";
+  // The widest tempo, set by the wheel over the figure, is drawn inside the figure's face.
+  const RectF& tempo = gTempoFigureRect;
+  gTeachingState.bpm = 259;
+  MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)120,
+              MakePointParam((int)(tempo.x + tempo.w / 2.0f), (int)(tempo.y + tempo.h / 2.0f)));
+  EXPECT_EQ(gTeachingState.bpm, 260);
+  const std::vector<uint8_t> widest = Frames(2);
+  KeepScreenshot("metronome_panel_portrait_260");
+  EXPECT_GT(InkIn(widest, tempo), 3) << "260 is not drawn";
+  for (float x : {tempo.x - 4.0f, tempo.x + tempo.w})
+    EXPECT_EQ(InkIn(widest, {x, tempo.y, 8.0f, tempo.h}), 0) << "260 runs past its face at " << x;
 }
 
 }  // namespace

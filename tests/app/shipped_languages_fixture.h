@@ -1,8 +1,8 @@
 // tests/app/shipped_languages_fixture: the learning window with the program's shipped translation
-// files and lesson library in its private folder (1440 x 920, or maximised on a 1920 x 1080 screen),
-// the languages listed, the library loaded and the clock driven. A language is picked by its code;
-// frames run through the whole main loop and are read back; screenshots are kept. The language
-// goes back to English after each test.
+// files and lesson library in its private folder (1440 x 920, maximised on a 1920 x 1080 screen, or
+// 1080 x 1920 upright), the languages listed, the library loaded and the clock driven. A language is
+// picked by its code; frames run through the whole main loop and are read back; screenshots are
+// kept. The language goes back to English after each test.
 #pragma once
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +20,8 @@ class ShippedLanguagesWindow : public LearningWindowTest {
   void SetUp() override {
     if (maximised_)
       OpenLearningWindow(0, 0, 1920, 1080);
+    else if (portrait_)
+      OpenLearningWindow(0, 0, 1080, 1920);
     else
       LearningWindowTest::SetUp();
     if (HasFatalFailure()) return;
@@ -40,6 +42,7 @@ class ShippedLanguagesWindow : public LearningWindowTest {
     LearningWindowTest::TearDown();
   }
   bool maximised_ = false;   // a window maximised on a 1920 x 1080 screen, not the usual one
+  bool portrait_ = false;    // a 1080 x 1920 window, as an upright screen gives it
   // The index of the listed language with this code; -1 when none has it.
   static int LanguageIndex(const std::string& code) {
     for (size_t i = 0; i < gLanguageList.size(); ++i)

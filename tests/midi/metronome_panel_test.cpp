@@ -100,7 +100,8 @@ TEST_F(MetronomePanelTest, OnlyShownControlsTakePressesAndANarrowRoomDropsTheLas
     float width;
     bool tempo, signature, downbeat;
   } cases[] = {{core - 1.0f, false, false, false},          {core + 0.01f, true, false, false},
-               {36.0f + 31.5f, false, false, false},          {29.0f, false, false, false},
+               {36.0f + 31.5f, false, false, false},          {36.0f + 26.0f, false, false, false},
+               {36.0f + 23.5f, false, false, false},          {29.0f, false, false, false},
                {core + signature - 1.0f, true, false, false}, {core + signature + 0.01f, true, true, false},
                {core + signature + 32.0f, true, true, false}, {core + signature + 33.01f, true, true, true}};
   for (const auto& c : cases) {
@@ -110,12 +111,18 @@ TEST_F(MetronomePanelTest, OnlyShownControlsTakePressesAndANarrowRoomDropsTheLas
     EXPECT_EQ(gBeatsPerBarRect.w > 2.0f && gBeatValueRect.w > 2.0f, c.signature);
     EXPECT_EQ(gDownbeatSwitchRect.w > 2.0f, c.downbeat);
     if (c.tempo) EXPECT_GE(gMetronomeSwitchRect.x, kRoom.x - 0.01f);
-    // Too narrow for the steps, the switch stays, with the tempo's figure where it fits: without
-    // the switch nothing could start the click.
+    // Too narrow for the steps, the switch stays, with the tempo's figure narrowed down to 0.8 of
+    // the row's height: without the switch nothing could start the click, without the figure the
+    // tempo could be neither seen nor set.
     if (!c.tempo) {
       EXPECT_EQ(gMetronomeSwitchRect.w > 2.0f, c.width >= 30.0f);
-      EXPECT_EQ(gTempoFigureRect.w > 2.0f, c.width >= 36.0f + 31.5f);
+      EXPECT_EQ(gTempoFigureRect.w > 2.0f, c.width >= 36.0f + 24.0f);
       if (gMetronomeSwitchRect.w > 2.0f) EXPECT_GE(gMetronomeSwitchRect.x, kRoom.x - 0.01f);
+      if (gTempoFigureRect.w > 2.0f) {
+        EXPECT_LE(gTempoFigureRect.w, 31.5f);
+        EXPECT_FLOAT_EQ(gTempoFigureRect.x + gTempoFigureRect.w, kRoom.x + c.width);
+        EXPECT_GE(gTempoFigureRect.x, gMetronomeSwitchRect.x + gMetronomeSwitchRect.w + 6.0f - 0.01f);
+      }
     }
   }
 }
