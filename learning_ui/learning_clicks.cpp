@@ -204,10 +204,19 @@ bool HandleLearningClick(int x, int y) {
 bool ScrollLearningList(int wheelDelta) {
   if (!gPracticeMode || !gLibraryOpen) return false;
   const LearningLayout l = ComputeLearningLayout();
-  // Over a LEVEL list too short for its rows, the wheel brings the others into view.
+  // Over a LEVEL or navigation list too short for its rows, the wheel brings the others into view.
   const RectF levels{l.sideX - 8.0f, l.lowerY - 22.0f, l.sideInnerW, 22.0f + l.levelRowsShown * l.lowerRowH};
   if (l.levelRowsShown < 7 && IsLibraryGridView() && In(levels, gMouseX, gMouseY)) {
     if (wheelDelta != 0) gLevelListFirst = ClampInt(LevelListFirst(l) + (wheelDelta > 0 ? -1 : 1), 0, 7 - l.levelRowsShown);
+    return true;
+  }
+  const int navRows = (int)BuildNavRows().size();
+  const RectF nav{l.sideX - 8.0f, l.navY - 20.0f, l.sideInnerW, 20.0f + l.navRowsShown * l.navRowH};
+  if (l.navRowsShown < navRows && In(nav, gMouseX, gMouseY)) {
+    if (wheelDelta != 0) {
+      gNavListFirst = ClampInt(NavListFirst(l) + (wheelDelta > 0 ? -1 : 1), 0, navRows - l.navRowsShown);
+      gNavListView = gLibraryViewKey;
+    }
     return true;
   }
   gLibraryScroll -= wheelDelta * 0.7f;

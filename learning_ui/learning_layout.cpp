@@ -29,6 +29,8 @@ static const float kNavColours[12][3] = {{0.45f, 0.66f, 1.0f},  {0.34f, 0.80f, 0
                                          {0.40f, 0.78f, 0.92f}, {0.55f, 0.45f, 0.96f}, {0.88f, 0.62f, 0.34f},
                                          {0.88f, 0.62f, 0.34f}, {0.88f, 0.62f, 0.34f}, {0.88f, 0.62f, 0.34f}};
 
+static const float kLevelRowMinH = 15.0f;   // a line of small text
+
 // ---- state ----
 const std::vector<std::string> gNavGroups[4] = {
     {"today"},
@@ -48,6 +50,18 @@ static float NextLessonTop(const LearningLayout& l) { return l.top + l.height - 
 // CLEAR and PRACTICE stand in the header while cards are being chosen.
 static bool PracticeButtonsShown() { return gChoosingPractice || !gSelectedCards.empty(); }
 
+// A window too low for the rows of an open group (the Skills group's eleven rows in a window 640
+// px high): the navigation shows the rows that fit above bottom, in a card grid above a LEVEL row
+// and its heading too, and scrolls as the LEVEL list does; squeezed rows would run labels into
+// each other. False when not all rows fit.
+static bool FitNavList(LearningLayout& l, float bottom) {
+  const int rows = (int)BuildNavRows().size();
+  const float levelRoom = IsLibraryGridView() ? 20.0f + kLevelRowMinH : 0.0f;
+  const int fit = (int)std::floor((bottom - levelRoom - l.navY) / l.navRowH);
+  l.navRowsShown = ClampInt(fit, 0, rows);
+  return fit >= rows;
+}
+
 // A window too low for the twelve rows the navigation may take: the LEVEL list moves up to end
 // above bottom, below the navigation rows shown now; where its seven rows still find no room it
 // shows those that fit and scrolls (closer rows ran Japanese and Hindi labels into each other).
@@ -55,12 +69,18 @@ static bool PracticeButtonsShown() { return gChoosingPractice || !gSelectedCards
 static bool FitLevelList(LearningLayout& l, float bottom) {
   l.levelRowsShown = 7;
   if (l.lowerY + 7.0f * l.lowerRowH <= bottom) return true;
-  const float navEnd = l.navY + (float)BuildNavRows().size() * l.navRowH + 20.0f;
+  const float navEnd = l.navY + (float)l.navRowsShown * l.navRowH + 20.0f;
   l.lowerY = std::max(navEnd, bottom - 7.0f * l.lowerRowH);
-  l.lowerRowH = std::max(std::min(l.lowerRowH, (bottom - l.lowerY) / 7.0f), 15.0f);
+  l.lowerRowH = std::max(std::min(l.lowerRowH, (bottom - l.lowerY) / 7.0f), kLevelRowMinH);
   const int fit = (int)std::floor((bottom - l.lowerY) / l.lowerRowH);
-  l.levelRowsShown = ClampInt(fit, 1, 7);
+  l.levelRowsShown = ClampInt(fit, 0, 7);
   return fit >= 1;
+}
+
+// Both sidebar lists above bottom; false when either had to leave rows out.
+static bool FitSidebarLists(LearningLayout& l, float bottom) {
+  const bool navFits = FitNavList(l, bottom);
+  return FitLevelList(l, bottom) && navFits;
 }
 
 // ---- the layout ----
@@ -87,11 +107,11 @@ LearningLayout ComputeLearningLayout() {
   // the filter the cards are listed by must stay in sight, and the lesson view keeps the button.
   const LearningLayout unfitted = l;
   l.nextLesson = IsCurrentDayComplete();
-  if (l.nextLesson && !FitLevelList(l, NextLessonTop(l) - 4.0f) && IsLibraryGridView()) {
+  if (l.nextLesson && !FitSidebarLists(l, NextLessonTop(l) - 4.0f) && IsLibraryGridView()) {
     l = unfitted;
     l.nextLesson = false;
   }
-  if (!l.nextLesson) FitLevelList(l, l.top + l.height - 8.0f);
+  if (!l.nextLesson) FitSidebarLists(l, l.top + l.height - 8.0f);
   l.detailW = ClampFloat(0.185f * l.width, 240.0f, 280.0f);
   if (l.width - l.sideW - l.detailW <= 720.0f) l.detailW = 0.0f;
   l.contentRight = l.detailW > 0.0f ? l.x + l.width - l.detailW - 22.0f : l.x + l.width;
@@ -143,8 +163,28 @@ std::vector<NavRow> BuildNavRows() {
   return rows;
 }
 
+// The row of the current view: its entry, or its group's head where the group is not opened.
+static int ActiveNavRow(const std::vector<NavRow>& rows) {
+  const int group = NavGroupOfView();
+  int active = 0;
+  for (int i = 0; i < (int)rows.size(); ++i) {
+    if (rows[i].kind == 0 && rows[i].key == gLibraryViewKey) return i;
+    if (rows[i].kind == 1 && rows[i].group == group) active = i;
+  }
+  return active;
+}
+
+int NavListFirst(const LearningLayout& l) {
+  const std::vector<NavRow> rows = BuildNavRows();
+  const int last = std::max((int)rows.size() - l.navRowsShown, 0);
+  if (gNavListView == gLibraryViewKey) return ClampInt(gNavListFirst, 0, last);
+  return ClampInt(ActiveNavRow(rows) - l.navRowsShown + 1, 0, last);
+}
+
 RectF NavRowRect(const LearningLayout& l, int row) {
-  return {l.sideX - 8.0f, l.navY + row * l.navRowH, l.sideInnerW, l.navRowH - 3.0f};
+  const int shown = row - NavListFirst(l);
+  if (shown < 0 || shown >= l.navRowsShown) return kHiddenRect;
+  return {l.sideX - 8.0f, l.navY + shown * l.navRowH, l.sideInnerW, l.navRowH - 3.0f};
 }
 
 int LevelListFirst(const LearningLayout& l) { return ClampInt(gLevelListFirst, 0, 7 - l.levelRowsShown); }

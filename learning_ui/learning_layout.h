@@ -16,6 +16,7 @@ struct LearningLayout {
   float x, top, width, height;        // the panel
   float sideX, sideW, sideInnerW;     // the sidebar and the width of its rows
   float navY, navRowH;                // the navigation list
+  int navRowsShown;                   // its rows that fit, all but in a low window with a long group open
   float lowerY, lowerRowH;            // the LEVEL list
   int levelRowsShown;                 // its rows that fit, 7 but in a low window with a long navigation
   bool nextLesson;                    // NEXT LESSON stands at the sidebar's foot: the day is done
@@ -50,7 +51,11 @@ const char* NavKeyLabel(const std::string& key);
 void NavKeyColour(const std::string& key, float* r, float* g, float* b);
 // Every group head, with the current group's views after its head when it holds more than one.
 std::vector<NavRow> BuildNavRows();
+// Hidden while the list, scrolled to gNavListFirst, does not show the row.
 RectF NavRowRect(const LearningLayout& l, int row);
+// The navigation list's first row shown: where the wheel left it in this view, else the top or as
+// far down as keeps the current view's row in sight.
+int NavListFirst(const LearningLayout& l);
 // LEVEL row r = 0..6 (all, technique only, up to Beginner .. Advanced); hidden while the list,
 // scrolled to gLevelListFirst, does not show it.
 RectF LevelRowRect(const LearningLayout& l, int row);

@@ -20,6 +20,8 @@ float gScrollHintChangedAt = 0.0f;        // app seconds
 int gSkillsTab = kSkillsTabMap;           // the map first
 int gRunsDropDown = 0;                    // no list open
 int gLevelListFirst = 0;                  // from the top
+int gNavListFirst = 0;                    // from the top
+std::string gNavListView = "today";       // the opening view, shown from the top
 
 // ---- public functions ----
 void ResetLearningScreenState() {
@@ -35,6 +37,8 @@ void ResetLearningScreenState() {
   gSkillsTab = kSkillsTabMap;
   gRunsDropDown = 0;
   gLevelListFirst = 0;
+  gNavListFirst = 0;
+  gNavListView = "today";
   ResetEndlessRunsPicker();
   ResetLessonPanel();
 }

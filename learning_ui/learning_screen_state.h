@@ -4,6 +4,8 @@
 // skills tab and the endless-runs list. Only the learning screens write these.
 #pragma once
 
+#include <string>
+
 #include "gfx/rect.h"
 
 // ---- skills tabs ----
@@ -26,6 +28,8 @@ extern float gScrollHintChangedAt;      // app seconds when that scroll changed
 extern int gSkillsTab;                  // kSkillsTabOverview or kSkillsTabMap
 extern int gRunsDropDown;               // the endless-runs list that is open, 0 for none
 extern int gLevelListFirst;             // the LEVEL list's first row shown when not all fit
+extern int gNavListFirst;               // the navigation list's first row shown when not all fit
+extern std::string gNavListView;        // the view in which the wheel last turned that list
 
 // Back to the start values (tests).
 void ResetLearningScreenState();

@@ -133,13 +133,24 @@ static void DrawPracticeButtons(const LearningLayout& l) {
   DrawPillButton(PracticeButtonRect(l), label, kPillGold, !gSelectedCards.empty(), 2.5f, 0.0f, 1.0f);
 }
 
+// Beside a sidebar list's heading, where the list shows only some of its rows: which ones the
+// wheel has brought into view, "1-6 / 7".
+static void DrawRowsShown(const LearningLayout& l, float y, int first, int shown, int total) {
+  if (shown <= 0 || shown >= total) return;
+  const std::string rows = std::to_string(first + 1) + "-" + std::to_string(first + shown) + " / " + std::to_string(total);
+  DrawShown(gFontSmall, l.sideX + l.sideInnerW - 14.0f - ShownWidth(gFontSmall, rows, 6.4f), y, rows, 0.5f, 0.56f, 0.66f,
+            0.85f);
+}
+
 static void DrawNavigation(const LearningLayout& l) {
   DrawTextUtf8(gFontSmall, l.sideX, l.navY - 7.0f, "LIBRARY", 0.5f, 0.56f, 0.66f, 0.85f);
   const int group = NavGroupOfView();
   std::vector<NavRow> rows = BuildNavRows();
+  DrawRowsShown(l, l.navY - 7.0f, NavListFirst(l), l.navRowsShown, (int)rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     const NavRow& nav = rows[i];
     RectF row = NavRowRect(l, (int)i);
+    if (!(row.w > 0.0f)) continue;
     bool head = nav.kind == 1;
     bool active = head ? nav.group == group : nav.key == gLibraryViewKey;
     if (active) {
@@ -174,13 +185,9 @@ static void DrawNavigation(const LearningLayout& l) {
 }
 
 static void DrawLevelFilter(const LearningLayout& l) {
+  if (l.levelRowsShown <= 0) return;
   DrawTextUtf8(gFontSmall, l.sideX, l.lowerY - 10.0f, "LEVEL", 0.5f, 0.56f, 0.66f, 0.85f);
-  if (l.levelRowsShown < 7) {   // which rows the wheel has brought into view
-    const int first = LevelListFirst(l);
-    const std::string rows = std::to_string(first + 1) + "-" + std::to_string(first + l.levelRowsShown) + " / 7";
-    DrawShown(gFontSmall, l.sideX + l.sideInnerW - 14.0f - ShownWidth(gFontSmall, rows, 6.4f), l.lowerY - 10.0f, rows,
-              0.5f, 0.56f, 0.66f, 0.85f);
-  }
+  DrawRowsShown(l, l.lowerY - 10.0f, LevelListFirst(l), l.levelRowsShown, 7);
   for (int r = 0; r < 7; ++r) {
     RectF row = LevelRowRect(l, r);
     if (!(row.w > 0.0f)) continue;

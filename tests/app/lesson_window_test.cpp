@@ -348,6 +348,63 @@ TEST_F(LessonWindow, NextLessonStandsClearOfTheLevelListInALowWindow) {
   }
 }
 
+// A 640-px window (the lowest a 1024 x 640 screen gives) with the Skills group open, on the
+// routes and in a card grid: the navigation shows the rows that fit, says which beside its
+// heading, and draws nothing below the panel, where Explore Library stood over the keyboard; the
+// wheel over the list brings that row into the panel with its own dot colour.
+TEST_F(LessonWindow, TheNavigationListEndsInsideThePanelInALowWindow) {
+  OpenWindow(1024, 640);
+  if (HasFatalFailure()) return;
+  SeedLesson(dir_, {});
+  gLibraryOpen = true;
+  for (const char* view : {"skills", "scales"}) {
+    SCOPED_TRACE(view);
+    gLibraryViewKey = view;
+    DrawScreen();
+    ClockDriveAdvance(1500);
+    std::vector<uint8_t> frame = DrawScreen();
+    const LearningLayout l = ComputeLearningLayout();
+    const float bottom = l.top + l.height;
+    const std::vector<NavRow> rows = BuildNavRows();
+    const int explore = (int)rows.size() - 1;
+    ASSERT_EQ(rows[explore].group, 3);
+    // Pixels brighter than the least in a box; the stars of the backdrop stay under 250.
+    auto bright = [&](const std::vector<uint8_t>& f, float x0, float y0, float x1, float y1, int least) {
+      int n = 0;
+      for (int y = (int)y0; y < (int)y1; ++y)
+        for (int x = (int)x0; x < (int)x1; ++x) n += Sum(At(f, (float)x, (float)y)) > least;
+      return n;
+    };
+    auto headDot = [&](const std::vector<uint8_t>& f, int i) {
+      const RectF row = NavRowRect(l, i);
+      if (!(row.w > 0.0f) || rows[i].kind != 1) return;
+      const float c[4][3] = {{0.45f, 0.66f, 1.0f}, {0.88f, 0.62f, 0.34f}, {0.95f, 0.65f, 0.32f}, {0.6f, 0.72f, 0.95f}};
+      const Rgb dot = At(f, l.sideX + 5.0f, row.y + row.h / 2.0f);
+      for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(dot[k], 0.96f * 255.0f * c[rows[i].group][k], 30) << "row " << i << " channel " << k;
+    };
+    auto nothingBelow = [&](const std::vector<uint8_t>& f) {
+      EXPECT_EQ(bright(f, l.sideX - 8.0f, bottom + 2.0f, l.sideX + l.sideInnerW, (float)gClientHeight, 400), 0)
+          << "the sidebar drawn below the panel";
+    };
+    nothingBelow(frame);
+    const float captionRight = l.sideX + l.sideInnerW - 14.0f;
+    EXPECT_GT(bright(frame, captionRight - 70.0f, l.navY - 17.0f, captionRight + 2.0f, l.navY - 4.0f, 200), 10)
+        << "no rows-shown figure beside LIBRARY";
+    for (int i = 0; i <= explore; ++i) headDot(frame, i);
+    SaveScreenshot(std::string("navigation_list_640_") + view, frame);
+
+    gMouseX = (int)(l.sideX + 20.0f), gMouseY = (int)(l.navY + 4.0f);
+    auto inPanel = [&](const RectF& row) { return row.w > 0.0f && row.y + row.h <= bottom; };
+    for (int notch = 0; notch < explore && !inPanel(NavRowRect(l, explore)); ++notch) ScrollLearningList(-120);
+    frame = DrawScreen();
+    ASSERT_TRUE(inPanel(NavRowRect(l, explore))) << "Explore Library out of reach";
+    headDot(frame, explore);
+    nothingBelow(frame);
+    SaveScreenshot(std::string("navigation_list_640_") + view + "_turned", frame);
+  }
+}
+
 // ---- real input ----
 
 class LessonRealInput : public LearningWindowTest {

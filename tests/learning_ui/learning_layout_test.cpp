@@ -134,6 +134,96 @@ TEST_F(LearningLayoutTest, TheLevelListStaysInsideTheSidebar) {
   EXPECT_FLOAT_EQ(tall.lowerY, tall.navY + 12.0f * tall.navRowH + 20.0f);
 }
 
+// A 640-px window (the lowest a 1024 x 640 screen gives) with each group open, on an open and a
+// finished day: every navigation and LEVEL row shown ends inside the panel, the LEVEL heading
+// below the last navigation row. Where the navigation's rows do not all fit, the current view's
+// row is in sight, the wheel over the list brings each of the others into view in turn, and a
+// press where a row would have stood below the panel closes the screen instead of opening a view.
+TEST_F(LearningLayoutTest, TheNavigationListStaysInsideTheSidebar) {
+  MakeEtudes(3);
+  const std::string today = TodayIsoDate();
+  gLearningCalendar[today] = {{"e0", "e1"}, {"e0", "e1"}, 1};
+  OpenCalendarDay(today);
+  gClientWidth = 1024, gClientHeight = 640;
+  std::vector<std::string> views;
+  for (const std::vector<std::string>& group : gNavGroups) views.insert(views.end(), group.begin(), group.end());
+  int scrolled = 0;
+  for (bool done : {false, true}) {
+    if (done)
+      gLearningCalendar[today].complete.insert("e1");
+    else
+      gLearningCalendar[today].complete.erase("e1");
+    ASSERT_EQ(IsCurrentDayComplete(), done);
+    for (const std::string& view : views) {
+      SCOPED_TRACE((done ? "finished day, view '" : "open day, view '") + view + "'");
+      OpenOn(view);
+      gLevelListFirst = 0;
+      const LearningLayout l = ComputeLearningLayout();
+      const float bottom = l.top + l.height;
+      const std::vector<NavRow> rows = BuildNavRows();
+      const int count = (int)rows.size();
+      const RectF button = NextLessonButtonRect(l);
+      auto inside = [&](const RectF& row) {
+        EXPECT_LE(row.y + row.h, bottom);
+        if (button.w > 0.0f) EXPECT_LE(row.y + row.h, button.y);
+      };
+      auto shownRows = [&] {
+        std::vector<int> shown;
+        for (int i = 0; i < count; ++i)
+          if (NavRowRect(l, i).w > 0.0f) shown.push_back(i);
+        return shown;
+      };
+      // The current view's row, its entry or else its group's head, is in sight on opening.
+      int active = -1;
+      for (int i = 0; i < count; ++i)
+        if (rows[i].kind == 0 ? rows[i].key == view : active < 0 && rows[i].group == NavGroupOfView()) active = i;
+      EXPECT_GT(NavRowRect(l, active).w, 0.0f) << "the current view's row is hidden";
+      const std::vector<int> opened = shownRows();
+      ASSERT_FALSE(opened.empty());
+      if (IsLibraryGridView()) {
+        for (int r = 0; r < 7; ++r) {
+          const RectF level = LevelRowRect(l, r);
+          if (level.w > 0.0f) inside(level);
+        }
+        const RectF first = LevelRowRect(l, LevelListFirst(l));
+        ASSERT_GT(first.w, 0.0f) << "no LEVEL row in sight";
+        const RectF lastNav = NavRowRect(l, opened.back());
+        EXPECT_GE(first.y - 10.0f - 12.0f, lastNav.y + lastNav.h) << "the LEVEL heading runs into the navigation";
+      }
+      // From the top, one notch at a time, to the last row.
+      gMouseX = (int)(l.sideX + 20.0f), gMouseY = (int)(l.navY + 4.0f);
+      const size_t page = opened.size();
+      if (page < rows.size()) ++scrolled;
+      for (int notch = 0; notch < count && shownRows().front() > 0; ++notch) EXPECT_TRUE(ScrollLearningList(120));
+      std::vector<int> seen(count, 0);
+      for (int turn = 0; turn < count; ++turn) {
+        const std::vector<int> shown = shownRows();
+        ASSERT_EQ(shown.size(), page);
+        EXPECT_EQ(shown.front(), turn);
+        EXPECT_EQ(shown.back(), shown.front() + (int)page - 1)
+            << "rows missing between " << shown.front() << " and " << shown.back();
+        for (int i : shown) {
+          inside(NavRowRect(l, i));
+          ++seen[i];
+        }
+        if (shown.back() == count - 1) break;
+        const float library = gLibraryScroll;
+        EXPECT_TRUE(ScrollLearningList(-120));
+        EXPECT_EQ(gLibraryScroll, library) << "the content moved instead of the list";
+      }
+      for (int i = 0; i < count; ++i) EXPECT_GE(seen[i], 1) << "row " << i << " never comes into view";
+      // A press on the navigation's pitch below the panel reaches no view.
+      const float below = l.navY + (float)(count - 1) * l.navRowH + 5.0f;
+      if (below > bottom) {
+        EXPECT_TRUE(HandleLearningClick(gMouseX, (int)below));
+        EXPECT_FALSE(gLibraryOpen) << "the press outside the panel left the screen open";
+        EXPECT_EQ(gLibraryViewKey, view);
+      }
+    }
+  }
+  EXPECT_GT(scrolled, 0) << "no view in this window needs the navigation to scroll";
+}
+
 // A finished day's NEXT LESSON at the sidebar's foot, each group open in the smallest window: the
 // LEVEL rows end above it whichever of them the list shows, so a press on a level changes the
 // filter and leaves the day where it was. With the Skills group open no level row would fit
