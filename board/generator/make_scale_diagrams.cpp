@@ -6,10 +6,8 @@
 // the diagram search spells it first: a church mode's own name, else the scale's lower-case key
 // name; the key as the ring names it, "C", "G" ... "F#", "Db" ... "F"). A diagram is the board
 // preview's two-octave keyboard, key for key where the preview draws its keys, with a blue dot on
-// every key of the scale and a ring round each tonic. It ends with the last C and its edge: the
-// preview's sliver of C#5 at the box's edge would read on the picture as a key past the last C.
-// The board tints blue ink with the scale's colour, so one drawing serves every scale: dark blue on
-// the white keys, light blue on the black.
+// every key of the scale and a ring round each tonic. The board tints blue ink with the scale's
+// colour, so one drawing serves every scale: dark blue on the white keys, light blue on the black.
 // Exit 1 with a message when a file cannot be written.
 #include <algorithm>
 #include <cmath>
@@ -26,9 +24,6 @@ namespace {
 // The preview keyboard in its own units (301 x 95), drawn at two pixels a unit.
 constexpr int kPixelsPerUnit = 2;
 constexpr int kWidth = 301 * kPixelsPerUnit, kHeight = 95 * kPixelsPerUnit;
-
-// The last white key's right edge; no black key is drawn past it.
-constexpr float kKeyboardRight = 20.0f * 14.0f + 20.0f;
 
 struct Colour {
   float r, g, b;
@@ -82,16 +77,16 @@ void Disc(Canvas& c, float cx, float cy, float radius, float width, const Colour
     }
 }
 
-bool BlackKeyOnKeyboard(int i) { return kPreviewBlackCentres[i] + 6.5f <= kKeyboardRight; }
-
 void DrawKeyboard(Canvas& c) {
   for (int i = 0; i < 15; ++i) {
     const float x = 20.0f * (float)i + 1.0f;
     FillRoundedRect(c, x, 1.0f, 19.0f, 92.0f, 2.8f, kEdge);
     FillRoundedRect(c, x + 0.6f, 1.6f, 17.8f, 90.8f, 2.4f, kWhiteKey);
   }
-  for (int i = 0; i < 11; ++i)
-    if (BlackKeyOnKeyboard(i)) FillRoundedRect(c, kPreviewBlackCentres[i] - 6.5f, 1.0f, 13.0f, 60.0f, 2.0f, kBlackKey);
+  for (int i = 0; i < 11; ++i) {
+    const float left = std::max(kPreviewBlackCentres[i] - 6.5f, 0.0f), right = std::min(kPreviewBlackCentres[i] + 6.5f, 301.0f);
+    FillRoundedRect(c, left, 1.0f, right - left, 60.0f, 2.0f, kBlackKey);
+  }
 }
 
 // A dot on every key of the scale, a ring round each tonic.
@@ -104,8 +99,10 @@ void MarkScale(Canvas& c, const ScaleRow& row, int tonic) {
     if (note % 12 == tonic) Disc(c, x, y, radius + 3.2f, 1.4f, ink);
   };
   for (int i = 0; i < 15; ++i) mark(20.0f * (float)i + 10.5f, 76.0f, 4.6f, kPreviewWhiteNotes[i], kInkOnWhite);
-  for (int i = 0; i < 11; ++i)
-    if (BlackKeyOnKeyboard(i)) mark(kPreviewBlackCentres[i], 46.0f, 3.4f, kPreviewBlackNotes[i], kInkOnBlack);
+  for (int i = 0; i < 11; ++i) {
+    const float x = std::min(kPreviewBlackCentres[i], 301.0f - 5.0f);  // the last key is only a sliver
+    mark(x, 46.0f, 3.4f, kPreviewBlackNotes[i], kInkOnBlack);
+  }
 }
 
 DecodedImage ToImage(const Canvas& c) {

@@ -3,9 +3,6 @@
 // gold, a running practice run with its region and timer, the preview keyboard lit by a played
 // note, and the toolbar's day and night. Pixels are read at positions computed from the board's
 // layout; screenshots of whole frames are kept in the build folder for the developer to look at.
-#include <algorithm>
-#include <array>
-#include <cmath>
 #include <filesystem>
 #include <map>
 #include <initializer_list>
@@ -43,7 +40,6 @@
 #include "tests/support/test_support.h"
 #include "theory/circle_theory.h"
 #include "theory/filter_tabs.h"
-#include "theory/scale_diagram_search.h"
 #include "theory/scale_diagrams.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
@@ -340,43 +336,6 @@ TEST_F(BoardWindow, EveryScaleInEveryKeyHasItsDiagram) {
       shown += gScaleDiagramImage.texture != 0;
     }
   EXPECT_EQ(shown, 12 * (int)gScaleCatalogue.size());
-}
-
-// The preview keeps C#5 as a sliver at its box's edge; on a shipped diagram such a stub reads as a
-// key past the last C. Every diagram ends with its last white key: the key is light up to its own
-// edge, the edge stands, and nothing is drawn beyond it.
-TEST_F(BoardWindow, EveryShippedDiagramEndsWithItsLastWhiteKey) {
-  GetScaleCatalogue();
-  const std::vector<std::string> roots = DiagramSearchRoots();
-  for (const ScaleRow* row : gScaleCatalogue)
-    for (int ring = 0; ring < 12; ++ring) {
-      SCOPED_TRACE(std::string(row->name) + " " + kKeyNamesByRing[ring]);
-      DiagramQuery q;
-      ASSERT_TRUE(BuildDiagramQuery(row, ModeIndexOf(row), ring, &q));
-      DecodedImage image;
-      ASSERT_TRUE(DecodeImageFile(ResolveDiagramPath(q, roots, ring), 4096, &image));
-      const float p = (float)image.width / 301.0f;  // pixels a preview unit
-      auto at = [&](float ux, float uy) {
-        const size_t i = ((size_t)(uy * p) * (size_t)image.width + (size_t)(ux * p)) * 4;
-        return std::array<int, 4>{image.rgba[i], image.rgba[i + 1], image.rgba[i + 2], image.rgba[i + 3]};
-      };
-      const float lastKeyRight = 20.0f * 14.0f + 20.0f;
-      int dark = 0;
-      for (float ux = lastKeyRight - 17.0f; ux < lastKeyRight - 1.5f; ux += 0.5f)  // level with the black keys
-        dark += std::min({at(ux, 30.0f)[0], at(ux, 30.0f)[1], at(ux, 30.0f)[2]}) < 200;
-      EXPECT_EQ(dark, 0) << "a black key on the last C";
-      for (float uy : {5.0f, 30.0f, 80.0f}) {
-        std::array<int, 4> edge = at(lastKeyRight - 0.4f, uy);
-        EXPECT_EQ(edge[3], 255) << uy;
-        EXPECT_LT(edge[0] + edge[1] + edge[2], 450) << "the last C's edge at " << uy;
-      }
-      int beyond = 0;
-      for (int y = 0; y < image.height; ++y)
-        for (int x = (int)std::ceil(lastKeyRight * p); x < image.width; ++x)
-          beyond += image.rgba[((size_t)y * (size_t)image.width + (size_t)x) * 4 + 3] > 0;
-      EXPECT_EQ(beyond, 0) << "pixels right of the last white key";
-      if (HasFailure()) return;
-    }
 }
 
 TEST_F(BoardWindow, DayButtonShowsSunOrMoon) {
