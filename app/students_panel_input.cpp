@@ -66,12 +66,15 @@ static void ClickName(int index) {
 static void ClickBin(int index) {
   std::string name = gStudents[(size_t)index].name;
   if (IsHighlightActive(index)) {
+    const unsigned said = gStatusText.Sets();
     DeleteStudent(index);
     ForgetBinConfirmation();
     // The rows move up: a later wheel pick must not recolour another student.
     gColourPopupOpen = gColourWheelDrag = false;
     gSelectedStudentRow = -1;
-    gStatusText = TrF("Removed %s", name.c_str());
+    // What the deletion had to say itself (a lesson song stopped unrecorded, a save refused) is
+    // news the plain "Removed" would hide; the row gone from the list says that much.
+    if (gStatusText.Sets() == said) gStatusText = TrF("Removed %s", name.c_str());
     RelayoutAll();
   } else {
     gHighlightRowId = index;

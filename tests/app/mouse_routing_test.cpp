@@ -223,6 +223,23 @@ TEST_F(MouseRouting, CapturedDragsPastTheLeftEdgeGiveTheStartAndTheSlowest) {
   gPlaying = gPaused = false;
 }
 
+// A lesson song the deleted student was playing stops, and the status line says so rather than
+// only "Removed".
+TEST_F(MouseRouting, TheBinKeepsWhatTheDeletionSaid) {
+  gStudents = {MakeStudent("Ada", "ada"), MakeStudent("Bela", "bela")};
+  gActiveStudentIndex = 0;
+  void (*connected)() = gStudentChangedHook;
+  gStudentChangedHook = [] { gStatusText = "Student changed - the lesson song was stopped and not recorded"; };
+  Click(gStudentsButtonRect);
+  ASSERT_EQ(gStudentBinRects.size(), 2u);
+  Click(gStudentBinRects[0]);
+  clock_.Advance(100);
+  Click(gStudentBinRects[0]);
+  gStudentChangedHook = connected;
+  ASSERT_EQ(gStudents.size(), 1u);
+  EXPECT_EQ(gStatusText, "Student changed - the lesson song was stopped and not recorded");
+}
+
 TEST_F(MouseRouting, TheBinDeletesOnASecondClickWithinFourSeconds) {
   gStudents = {MakeStudent("Ada", "ada"), MakeStudent("Bela", "bela"), MakeStudent("Cara", "cara")};
   gActiveStudentIndex = 0;
