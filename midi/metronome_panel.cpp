@@ -46,6 +46,12 @@ static int UserTempo() {
   return s.syncedToSong && gMetronomeSaved ? gSavedMetronomeBpm : ShownMetronomeTempo();
 }
 
+// While a playing song gives the bars, the record holds its time signature and the user's waits in
+// the song's keeping, as the tempo does.
+static bool SongGivesMeter() {
+  return gTeachingState.syncedToSong && gMetronomeSaved && !gSongTimeSignatures.empty();
+}
+
 // A wheel turn in whole notches, at least one in its direction.
 static int Notches(int delta) {
   if (delta == 0) return 0;
@@ -170,26 +176,31 @@ void SetMetronomeTempo(int bpm) {
 
 void StepBeatsPerBar(int step) {
   TeachingState& s = gTeachingState;
-  int n = std::clamp(s.timeSigNum, 1, kMetronomeMaxBeats) - 1 + step % kMetronomeMaxBeats;
-  s.timeSigNum = (n % kMetronomeMaxBeats + kMetronomeMaxBeats) % kMetronomeMaxBeats + 1;
+  const bool song = SongGivesMeter();
+  int n = std::clamp(song ? gSavedMetronomeBeats : s.timeSigNum, 1, kMetronomeMaxBeats) - 1 + step % kMetronomeMaxBeats;
+  int beats = (n % kMetronomeMaxBeats + kMetronomeMaxBeats) % kMetronomeMaxBeats + 1;
+  if (gMetronomeSaved) gSavedMetronomeBeats = beats;
+  if (song) return;
+  s.timeSigNum = beats;
   s.beatInBar = std::max(s.beatInBar, 0) % s.timeSigNum;
-  if (gMetronomeSaved) gSavedMetronomeBeats = s.timeSigNum;
 }
 
 void StepBeatValue(int step) {
   if (step == 0) return;
-  TeachingState& s = gTeachingState;
+  const bool song = SongGivesMeter();
+  const int from = song ? gSavedMetronomeNoteValue : gTeachingState.timeSigDen;
   // A value off the list counts from the first listed value at or above it.
   int at = kBeatValueCount - 1;
   for (int i = 0; i < kBeatValueCount; ++i)
-    if (kBeatValues[i] >= s.timeSigDen) {
+    if (kBeatValues[i] >= from) {
       at = i;
       break;
     }
-  bool listed = kBeatValues[at] == s.timeSigDen;
+  bool listed = kBeatValues[at] == from;
   int next = at + (listed || step < 0 ? step : step - 1);
-  s.timeSigDen = kBeatValues[(next % kBeatValueCount + kBeatValueCount) % kBeatValueCount];
-  if (gMetronomeSaved) gSavedMetronomeNoteValue = s.timeSigDen;
+  int value = kBeatValues[(next % kBeatValueCount + kBeatValueCount) % kBeatValueCount];
+  if (gMetronomeSaved) gSavedMetronomeNoteValue = value;
+  if (!song) gTeachingState.timeSigDen = value;
 }
 
 int ShownMetronomeTempo() {

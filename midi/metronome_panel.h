@@ -15,6 +15,7 @@
 inline constexpr int kMetronomeMinBpm = 30;
 inline constexpr int kMetronomeMaxBpm = 260;
 inline constexpr int kMetronomeMaxBeats = 32;   // beats per bar run 1..32
+inline constexpr int kMetronomeShortestNote = 16;  // the beat's note value runs 1, 2, 4, 8, 16
 inline constexpr int kMetronomeBigStep = 10;    // a Shift press on minus or plus
 
 // ---- state: the rectangles, kHiddenRect while not shown ----
@@ -49,9 +50,10 @@ void SwitchMetronome(bool on);
 // counts the next one from it at the new tempo; while a song drives the grid the song keeps
 // its tempo and this one is kept for after it.
 void SetMetronomeTempo(int bpm);
-// Beats per bar, wrapped round 1..32.
+// Beats per bar, wrapped round 1..32. While a song gives the time signature it keeps it, and the
+// user's own is stepped and kept for after it, as the tempo is.
 void StepBeatsPerBar(int step);
-// The beat's note value, stepped through 1, 2, 4, 8, 16 and round.
+// The beat's note value, stepped through 1, 2, 4, 8, 16 and round; kept aside the same way.
 void StepBeatValue(int step);
 // The tempo the clicks follow: a song's while one drives the grid, else the metronome's own.
 int ShownMetronomeTempo();

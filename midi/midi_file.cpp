@@ -1,5 +1,5 @@
-// midi/midi_file: reads a Standard MIDI File into time-stamped note and pedal events, a tempo list
-// and a key.
+// midi/midi_file: reads a Standard MIDI File into time-stamped note and pedal events, a tempo list,
+// its time signatures and a key.
 //
 // The file is read whole and parsed in one pass. Every read is bounded by the chunk it lies in,
 // and every loop consumes at least one byte, so no input can make the reader read out of bounds or
@@ -31,6 +31,7 @@ const int kSharpOrder[7] = {3, 0, 4, 1, 5, 2, 6};
 const int kFlatOrder[7] = {6, 2, 5, 1, 4, 0, 3};
 
 const uint32_t kDefaultTempo = 500000;  // microseconds per quarter note: 120 BPM
+const uint8_t kMaxMeterPower = 6;       // a 64th note; a time signature asking for less is broken
 
 // Packed event key: tick << 26 | class << 24 | data1 << 16 | data2 << 8 | status.
 const int kKeyTickShift = 26;
@@ -51,6 +52,11 @@ struct TempoChange {
   uint32_t usPerQuarter;
 };
 
+struct MeterChange {
+  uint32_t tick;
+  uint8_t numerator, denominatorPower, quarter32nds;
+};
+
 struct TempoSegment {
   uint32_t startTick;
   uint32_t usPerQuarter;
@@ -61,6 +67,7 @@ struct TempoSegment {
 struct Collected {
   std::vector<uint64_t> keys;
   std::vector<TempoChange> tempos;
+  std::vector<MeterChange> meters;  // in the order read
   bool keyTaken = false;
   uint32_t keyTick = 0;
   // Per channel and key (data bytes as read): note-ons of the track being read at its current tick
@@ -180,6 +187,11 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
       if (type == 0x51 && len == 3) {
         uint32_t us = (uint32_t)data[pos] << 16 | (uint32_t)data[pos + 1] << 8 | data[pos + 2];
         out.tempos.push_back({tick, us == 0 ? kDefaultTempo : us});
+      } else if (type == 0x58) {
+        // Numerator, note value as a power of two, a clock rate nothing here uses, 32nds per
+        // quarter. Shorter, a zero figure or a note value past the 64th says nothing usable.
+        if (len >= 4 && data[pos] != 0 && data[pos + 1] <= kMaxMeterPower && data[pos + 3] != 0)
+          out.meters.push_back({tick, data[pos], data[pos + 1], data[pos + 3]});
       } else if (type == 0x59 && len >= 2 && (!out.keyTaken || tick <= out.keyTick)) {
         out.keyTaken = true;
         out.keyTick = tick;
@@ -287,6 +299,26 @@ uint32_t SegmentTickToMs(const TempoSegment& s, uint32_t tick, uint32_t division
   return ms - (double)whole >= 0.5 ? whole + 1 : whole;
 }
 
+// The time signatures in song order, one per ms: of one tick, or of ticks that round to one ms,
+// the last read (a later track over an earlier one) stands.
+std::vector<TimeSignaturePoint> BuildMeterList(std::vector<MeterChange>& changes,
+                                               const std::vector<TempoSegment>& segments, uint32_t division) {
+  std::stable_sort(changes.begin(), changes.end(),
+                   [](const MeterChange& a, const MeterChange& b) { return a.tick < b.tick; });
+  std::vector<TimeSignaturePoint> out;
+  for (const MeterChange& c : changes) {
+    auto seg = std::upper_bound(segments.begin(), segments.end(), c.tick,
+                                [](uint32_t t, const TempoSegment& s) { return t < s.startTick; });
+    uint32_t ms = SegmentTickToMs(*(seg - 1), c.tick, division);  // the first segment starts at 0
+    TimeSignaturePoint p{ms, c.numerator, c.denominatorPower, c.quarter32nds, 0};
+    if (!out.empty() && out.back().timeMs == ms)
+      out.back() = p;
+    else
+      out.push_back(p);
+  }
+  return out;
+}
+
 void EstimateKey(const std::vector<SongEvent>& events, int& key, bool& minor) {
   // Per-velocity weights and per-note pitch classes from tables, and no branch per event: note-ons
   // and note-offs alternate unpredictably. A non-sounding event adds addWeight[0] = 0, which
@@ -350,17 +382,19 @@ bool MidiEventLess(const SongEvent& a, const SongEvent& b) {
 
 // Every parse starts from empty outputs, so a failure never leaves a previous song's events behind.
 static void ClearParseOutputs(std::vector<SongEvent>& events, std::vector<TempoPoint>& tempo, int& key,
-                              bool& minor, std::string& error) {
+                              bool& minor, std::string& error, std::vector<TimeSignaturePoint>* meters) {
   events.clear();
   tempo.clear();
+  if (meters) meters->clear();
   key = -1;
   minor = false;
   error.clear();
 }
 
 bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& events,
-                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error) {
-  ClearParseOutputs(events, tempo, key, minor, error);
+                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
+                    std::vector<TimeSignaturePoint>* meters) {
+  ClearParseOutputs(events, tempo, key, minor, error, meters);
   auto fail = [&](const char* text) {
     events.clear();
     tempo.clear();
@@ -424,13 +458,16 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
       tempo.push_back({ms, bpm});
   }
 
+  if (meters) *meters = BuildMeterList(collected.meters, segments, division);
+
   if (key < 0) EstimateKey(events, key, minor);
   return true;
 }
 
 bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
-                   std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error) {
-  ClearParseOutputs(events, tempo, key, minor, error);
+                   std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
+                   std::vector<TimeSignaturePoint>* meters) {
+  ClearParseOutputs(events, tempo, key, minor, error, meters);
   // Only a regular file, never waited on (a FIFO), and no larger than any song: a huge sparse file
   // would otherwise ask for all of its size at once.
   std::string read;
@@ -443,5 +480,5 @@ bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
     error = TrLater("could not read file");
     return false;
   }
-  return ParseMidiBytes(bytes.data(), bytes.size(), events, tempo, key, minor, error);
+  return ParseMidiBytes(bytes.data(), bytes.size(), events, tempo, key, minor, error, meters);
 }

@@ -1,8 +1,8 @@
 // midi/midi_file: the Standard MIDI File reader.
 //
 // Turns one file into what playback needs: the note and sustain-pedal events stamped in ms from the
-// song start, the song's tempo list, and a key (from the first key signature, or estimated from the
-// notes). Nothing else of the file is kept.
+// song start, the song's tempo list, its time signatures (the metronome's bars), and a key (from
+// the first key signature, or estimated from the notes). Nothing else of the file is kept.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,14 +27,28 @@ struct TempoPoint {
 };
 static_assert(sizeof(TempoPoint) == 8, "TempoPoint is 8 bytes");
 
-// Reads the file at path (UTF-8). Clears both vectors and sets key = -1, minor = false, error = ""
-// on entry. True when at least one event came out; on false, error holds the reason and both
+// One time signature of a song: ascending, one per distinct ms. Empty list: the file gives none.
+struct TimeSignaturePoint {
+  uint32_t timeMs;
+  uint8_t numerator;         // beats per bar as written, 1..255
+  uint8_t denominatorPower;  // the beat's note value is 2 to this power, 0..6
+  uint8_t quarter32nds;      // notated 32nd notes in the file's quarter note: 8, or 12 when a
+                             // compound metre puts its dotted quarter there
+  uint8_t spare;             // not set, not read
+};
+static_assert(sizeof(TimeSignaturePoint) == 8, "TimeSignaturePoint is 8 bytes");
+
+// Reads the file at path (UTF-8). Clears the vectors and sets key = -1, minor = false, error = ""
+// on entry. True when at least one event came out; on false, error holds the reason and the
 // vectors are empty (key may have been written: callers discard every output on failure).
+// Time signatures come out only when asked for; one cut short or impossible is passed over.
 bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
-                   std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error);
+                   std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
+                   std::vector<TimeSignaturePoint>* meters = nullptr);
 // The same over bytes already in memory (the file's whole contents).
 bool ParseMidiBytes(const uint8_t* data, size_t size, std::vector<SongEvent>& events,
-                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error);
+                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
+                    std::vector<TimeSignaturePoint>* meters = nullptr);
 
 // The accidental (+1, -1 or 0) a key signature of `sharps` (negative = flats) puts on note letter
 // 0..6 (C..B); 0 outside -7..7 or 0..6.

@@ -41,6 +41,7 @@
 // ---- state ----
 std::vector<SongEvent> gSongEvents;            // the loaded song
 std::vector<TempoPoint> gSongTempo;            // its tempo list
+std::vector<TimeSignaturePoint> gSongTimeSignatures;  // its time signatures
 int gSongKey = -1;                             // tonic pitch class, -1 none
 bool gSongMinor = false;                       // the key is minor
 std::string gSongPath;                         // file name of the song
@@ -235,10 +236,11 @@ static void StartSongFromTop(uint32_t now) {
 bool LoadAndPlayMidi(const std::string& path) {
   std::vector<SongEvent> events;
   std::vector<TempoPoint> tempo;
+  std::vector<TimeSignaturePoint> meters;
   int key = -1;
   bool minor = false;
   std::string error;
-  if (!ParseMidiFile(path, events, tempo, key, minor, error)) {
+  if (!ParseMidiFile(path, events, tempo, key, minor, error, &meters)) {
     gStatusText = TrF("MIDI load failed: %s", Tr(error).c_str());
     // A playlist passes over such a file at once, and the next title takes the status line.
     DebugLog("[playback] could not load %s: %s\n", path.c_str(), error.c_str());
@@ -249,6 +251,7 @@ bool LoadAndPlayMidi(const std::string& path) {
   if (gSongChangeHook) gSongChangeHook();
   gSongEvents.swap(events);
   gSongTempo.swap(tempo);
+  gSongTimeSignatures.swap(meters);
   RebuildSongBeatTable();
 
   if (!gMetronomeSaved) {
@@ -361,6 +364,7 @@ void UnloadMidi() {
   gSightReadingView = false;
   gSongEvents.clear();
   gSongTempo.clear();
+  gSongTimeSignatures.clear();
   gNotePedalSpans.clear();
   RebuildSongBeatTable();
   gTeachingState.songBpm = 0.0;

@@ -27,6 +27,7 @@ static_assert(sizeof(NotePedalSpan) == 12, "NotePedalSpan is 12 bytes");
 // ---- song ----
 extern std::vector<SongEvent> gSongEvents;        // the loaded song, sorted by time; empty when none
 extern std::vector<TempoPoint> gSongTempo;        // its tempo list
+extern std::vector<TimeSignaturePoint> gSongTimeSignatures;  // its bars, empty when the file gives none
 extern int gSongKey;                              // tonic pitch class 0..11, -1 when none
 extern bool gSongMinor;                           // the key is minor
 extern std::string gSongPath;                     // file name of the song (last path component)

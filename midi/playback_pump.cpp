@@ -16,6 +16,7 @@
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "midi/judge_index.h"
+#include "midi/metronome_panel.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -45,6 +46,17 @@ void SyncSongBeat(uint32_t pos, bool paused, SongBeatHandler onSongBeat) {
   if (!ComputeSongBeatInfo(pos, speed, gTeachingState.timeSigNum, paused, &info)) return;
   if (onSongBeat) onSongBeat(info);
   gSongBeatResync = false;
+}
+
+// The song's time signature at a position for the metronome's figures (its beat grid takes the
+// song's bars from the beat record). Unload gives the user's back with the tempo.
+void GiveMetronomeSongMeter(uint32_t pos) {
+  if (gSongTimeSignatures.empty()) return;
+  auto it = std::upper_bound(gSongTimeSignatures.begin(), gSongTimeSignatures.end(), pos,
+                             [](uint32_t t, const TimeSignaturePoint& p) { return t < p.timeMs; });
+  const TimeSignaturePoint& p = it == gSongTimeSignatures.begin() ? gSongTimeSignatures.front() : *(it - 1);
+  gTeachingState.timeSigNum = std::clamp<int>(p.numerator, 1, kMetronomeMaxBeats);
+  gTeachingState.timeSigDen = std::min(1 << std::min<int>(p.denominatorPower, 6), kMetronomeShortestNote);
 }
 
 // The end of a song that is not a lesson item: the next playlist entry, else a plain stop.
@@ -132,6 +144,7 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
 }
 
 void SyncMetronomeToSong(uint32_t songPosMs, bool force) {
+  GiveMetronomeSongMeter(songPosMs);
   if (gSongTempo.empty()) return;
   auto it = std::upper_bound(gSongTempo.begin(), gSongTempo.end(), songPosMs,
                              [](uint32_t t, const TempoPoint& p) { return t < p.timeMs; });

@@ -10,7 +10,7 @@
 struct SongBeatInfo {
   int64_t beatIndex;        // whole beats since the song start
   int32_t beatInBar;        // beatIndex within the bar, 0 = downbeat
-  int32_t beatsPerBar;      // the metronome's beats per bar
+  int32_t beatsPerBar;      // the song's bar in beats, or the metronome's when the song gives none
   double secondsPerBeat;    // real seconds: already divided by the playback speed
   double secondsSinceBeat;  // real seconds since beat beatIndex
   uint8_t paused;           // playback is paused
@@ -21,11 +21,13 @@ struct SongBeatInfo {
 // Set when playback starts or seeks; the pump clears it right after handing the record over.
 extern bool gSongBeatResync;
 
-// Rebuilds the beat count at each tempo point of gSongTempo; after every change of the song.
+// Rebuilds the beat count at each tempo point of gSongTempo and the bars of gSongTimeSignatures;
+// after every change of the song.
 void RebuildSongBeatTable();
 // A start or seek to song position posMs: raises gSongBeatResync and remembers the position.
 void MarkSongBeatResync(uint32_t posMs);
-// The beat record at a song position; false when the song has no usable tempo list.
+// The beat record at a song position, its bars the song's own or, when it gives no time signature,
+// beatsPerBar (the metronome's); false when the song has no usable tempo list.
 bool ComputeSongBeatInfo(uint32_t posMs, double speed, int beatsPerBar, bool paused, SongBeatInfo* out);
 // No resync pending and an empty beat table.
 void ResetSongBeat();

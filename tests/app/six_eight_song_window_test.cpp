@@ -1,7 +1,9 @@
 // A lesson song in 6/8 from the shipped library in the program's 1440 x 920 window on a private
 // display, the whole main loop on a driven clock: with the metronome on, every click of the song's
-// first bars falls on a note of the tune, as a teacher counting the dotted quarters would. A
+// first bars falls on a note of the tune, as a teacher counting the dotted quarters would, and
+// every other click, the bar's first, is accented, while the panel shows the song's 6/8. A
 // screenshot of the window with the song playing is kept in the build folder.
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -20,7 +22,11 @@
 namespace {
 
 std::vector<uint32_t> gClickPositions;   // the song's position at each click
-void RecordClick(const TeachingState&, bool, double) { gClickPositions.push_back(GetPlaybackPositionMs(ClockMs32())); }
+std::vector<bool> gClickAccents;         // and whether it was accented
+void RecordClick(const TeachingState&, bool accent, double) {
+  gClickPositions.push_back(GetPlaybackPositionMs(ClockMs32()));
+  gClickAccents.push_back(accent);
+}
 
 class SixEightSongWindow : public LearningWindowTest {
  protected:
@@ -33,6 +39,7 @@ class SixEightSongWindow : public LearningWindowTest {
     SetClickPlayer(&kSilentClicks);
     SetTeachingClickFunction(RecordClick);
     gClickPositions.clear();
+    gClickAccents.clear();
     UnloadMidi();
     ResetNoteTables();
     ResetPlayAlong();
@@ -70,7 +77,6 @@ TEST_F(SixEightSongWindow, TheMetronomeClicksOnTheTunesDottedQuarters) {
   ASSERT_NE(item, nullptr);
   for (int i = 0; i < 3; ++i) Frame();   // the program up, its teaching settings read
   ASSERT_TRUE(LoadLibraryItem(*item)) << gStatusText;
-  gTeachingState.timeSigNum = 2;   // 6/8 is counted in two
   SwitchMetronome(true);
   std::vector<std::pair<uint32_t, int>> onsets;   // the tune's notes: time and key
   for (const SongEvent& e : gSongEvents)
@@ -86,7 +92,14 @@ TEST_F(SixEightSongWindow, TheMetronomeClicksOnTheTunesDottedQuarters) {
   SaveScreenshot("six_eight_song_metronome");
 
   EXPECT_EQ(gTeachingState.bpm, item->authored_bpm);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(6, 8));
   ASSERT_GE(gClickPositions.size(), 4u);
+  // A bar of 6/8 holds two of the file's beats, so the accents fall on the even ones.
+  const double beatMs = 60000.0 / item->authored_bpm;
+  for (size_t i = 0; i < gClickAccents.size(); ++i) {
+    const long beat = std::lround(gClickPositions[i] / beatMs);
+    EXPECT_EQ(gClickAccents[i], beat % 2 == 0) << "a click at " << gClickPositions[i] << " ms";
+  }
   for (uint32_t click : gClickPositions) {
     // A click is heard on the first frame at or after its beat.
     bool onANote = false;

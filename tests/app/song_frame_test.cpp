@@ -129,3 +129,25 @@ TEST_F(SongFrame, TheMetronomeClicksOnTheSongsBeats) {
   StopPlaybackAndCloseOutput();
   EXPECT_EQ(gTeachingState.syncedToSong, 0);
 }
+
+// The accents fall on the song's bars, not on the user's: two bars of 3/4, then 2/4, with the
+// user's metronome in 4/4, which comes back when the song is closed.
+TEST_F(SongFrame, TheAccentsFallOnTheSongsBars) {
+  beat_ = ClickOnSongBeat;
+  gTeachingState.metronomeOn = 1;
+  gTeachingState.timeSigNum = 4;
+  Load("waltz.mid", File(480, {On(0, 60, 1) + Off(4800, 60), TimeSig(0, 3, 2) + TimeSig(2880, 2, 2)}));
+  std::vector<int64_t> clicked, accented;
+  for (int step = 0; step < 460; ++step) {  // 4.6 s in 10 ms passes: beats 0..9 at 120 BPM
+    gTeachingState.clickFlash = 0.0f;
+    PumpAfter(step == 0 ? 0 : 10);
+    if (gTeachingState.clickFlash <= 0.0f) continue;
+    clicked.push_back(gTeachingState.lastSongBeat);
+    if (gTeachingState.lastBeatAccent) accented.push_back(gTeachingState.lastSongBeat);
+  }
+  EXPECT_EQ(clicked, (std::vector<int64_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(accented, (std::vector<int64_t>{0, 3, 6, 8}));
+  EXPECT_EQ(gTeachingState.timeSigNum, 2);
+  UnloadMidi();
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(4, 4));
+}

@@ -23,7 +23,7 @@ std::vector<std::string> Seeds() {
   std::string melody;
   for (int i = 0; i < 24; ++i) melody += On(i ? 60 : 0, 48 + (i * 5) % 24, 40 + i) + Off(50, 48 + (i * 5) % 24);
   std::string running = Bytes({0, 0x91, 60, 100, 10, 64, 90, 10, 67, 80, 20, 60, 0, 0, 64, 0, 0, 67, 0});
-  std::string metas = Tempo(0, 450000) + KeySig(0, -2, 1) + Vlq(0) + Bytes({0xFF, 0x03, 4, 'S', 'o', 'n', 'g'}) +
+  std::string metas = Tempo(0, 450000) + KeySig(0, -2, 1) + TimeSig(0, 6, 3, 12) + TimeSig(90, 3, 2) + Vlq(0) + Bytes({0xFF, 0x03, 4, 'S', 'o', 'n', 'g'}) +
                       Vlq(0) + Bytes({0xF0, 3, 1, 2, 0xF7}) + Pedal(5, 127) + On(0, 62, 70) +
                       Vlq(30) + Bytes({0xC0, 3, 0, 0xE0, 0, 64}) + Tempo(40, 300000) + Pedal(0, 0) + Off(10, 62) +
                       EndOfTrack();
@@ -56,7 +56,7 @@ std::string Mutate(std::string s, std::mt19937& rng) {
 TEST(MidiFileRobustness, RandomMutationsGiveSongsOrErrorTexts) {
   std::mt19937 rng(20240611);
   std::vector<std::string> seeds = Seeds();
-  int parsed = 0, failed = 0;
+  int parsed = 0, failed = 0, threeFour = 0;
   for (int i = 0; i < 20000; ++i) {
     std::string bytes = Mutate(seeds[(size_t)i % seeds.size()], rng);
     // Exact-size heap copy, so any read past the end is caught by the sanitizer.
@@ -65,12 +65,13 @@ TEST(MidiFileRobustness, RandomMutationsGiveSongsOrErrorTexts) {
     std::vector<TempoPoint> tempo;
     int key = 0;
     bool minor = false;
+    std::vector<TimeSignaturePoint> meters;
     std::string error;
-    bool ok = ParseMidiBytes(exact.data(), exact.size(), events, tempo, key, minor, error);
+    bool ok = ParseMidiBytes(exact.data(), exact.size(), events, tempo, key, minor, error, &meters);
     if (!ok) {
       ++failed;
       ASSERT_EQ(kErrorTexts.count(error), 1u) << i << ": " << error;
-      ASSERT_TRUE(events.empty() && tempo.empty()) << i;
+      ASSERT_TRUE(events.empty() && tempo.empty() && meters.empty()) << i;
       continue;
     }
     ++parsed;
@@ -84,8 +85,14 @@ TEST(MidiFileRobustness, RandomMutationsGiveSongsOrErrorTexts) {
       ASSERT_TRUE(kind == 0x80 || kind == 0x90 || (kind == 0xB0 && e.data1 == 64)) << i;
     }
     ASSERT_TRUE(key >= 0 && key <= 11) << i;
+    for (size_t t = 0; t < meters.size(); ++t) {
+      ASSERT_TRUE(meters[t].numerator >= 1 && meters[t].denominatorPower <= 6 && meters[t].quarter32nds >= 1) << i;
+      if (t > 0) ASSERT_GT(meters[t].timeMs, meters[t - 1].timeMs) << i;
+      if (meters[t].numerator == 3) ++threeFour;
+    }
   }
   // Both roads were taken many times, so the mutations reach deep into the files.
   EXPECT_GT(parsed, 500);
   EXPECT_GT(failed, 500);
+  EXPECT_GT(threeFour, 100);  // the time signatures are read, not lost
 }

@@ -1,5 +1,5 @@
 // The MIDI file reader on files built byte by byte: every error text, the stream rules, the tempo
-// list, the key and the event order.
+// list, the time signatures, the key and the event order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +18,7 @@ struct Parsed {
   bool ok = false;
   std::vector<SongEvent> events;
   std::vector<TempoPoint> tempo;
+  std::vector<TimeSignaturePoint> meters = {{7, 7, 7, 7, 0}};  // cleared on entry
   int key = 99;
   bool minor = true;
   std::string error = "unset";
@@ -26,7 +27,7 @@ struct Parsed {
 Parsed Parse(const std::string& bytes) {
   Parsed p;
   p.ok = ParseMidiBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), p.events,
-                        p.tempo, p.key, p.minor, p.error);
+                        p.tempo, p.key, p.minor, p.error, &p.meters);
   return p;
 }
 
@@ -71,6 +72,7 @@ TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
       {"running status into the next track", File(480, {note, Bytes({0, 62, 100})}), "running status missing"},
       {"meta without length", OneTrack(note + Bytes({0, 0xFF, 0x51})), "invalid meta event"},
       {"meta data past the chunk", OneTrack(note + Bytes({0, 0xFF, 0x01, 5, 'a', 'b'})), "invalid meta event"},
+      {"time signature cut off by the chunk", OneTrack(note + Bytes({0, 0xFF, 0x58, 4, 3, 2})), "invalid meta event"},
       {"meta length of five bytes", OneTrack(note + Bytes({0, 0xFF, 0x01, 0x81, 0x80, 0x80, 0x80, 0})), "invalid meta event"},
       {"sysex status last", OneTrack(note + Bytes({0, 0xF0})), "invalid sysex event"},
       {"sysex data past the chunk", OneTrack(note + Bytes({0, 0xF0, 5, 1, 2})), "invalid sysex event"},
@@ -87,6 +89,7 @@ TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
     EXPECT_EQ(p.error, c.error) << c.what;
     EXPECT_TRUE(p.events.empty()) << c.what;
     EXPECT_TRUE(p.tempo.empty()) << c.what;
+    EXPECT_TRUE(p.meters.empty()) << c.what;
   }
 }
 
@@ -241,6 +244,46 @@ TEST(MidiFile, TempoListCases) {
       EXPECT_EQ(p.tempo[i].bpm, c.tempo[i].bpm) << i;
     }
     EXPECT_EQ(p.events.back().timeMs, c.lastEventMs);
+  }
+}
+
+TEST(MidiFile, TimeSignaturesComeOutInSongOrder) {
+  using Meter = std::tuple<uint32_t, int, int, int>;  // ms, numerator, power, 32nds per quarter
+  const std::string notes = On(0, 60, 100) + Off(3840, 60);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Meter> meters;
+  } cases[] = {
+      {"none", OneTrack(notes), {}},
+      {"a waltz", OneTrack(TimeSig(0, 3, 2) + notes), {{0, 3, 2, 8}}},
+      {"6/8 with the dotted quarter as the file's quarter", OneTrack(TimeSig(0, 6, 3, 12) + notes), {{0, 6, 3, 12}}},
+      {"changed mid-song in another track, timed through the tempo list",
+       File(480, {Tempo(0, 500000) + Tempo(960, 250000) + notes, TimeSig(0, 4, 2) + TimeSig(1920, 3, 2)}),
+       {{0, 4, 2, 8}, {1500, 3, 2, 8}}},
+      {"an earlier tick in a later track comes first", File(480, {TimeSig(960, 2, 2) + notes, TimeSig(0, 3, 4)}),
+       {{0, 3, 4, 8}, {1000, 2, 2, 8}}},
+      {"of one tick the last read", File(480, {TimeSig(0, 4, 2) + notes, TimeSig(0, 3, 2)}), {{0, 3, 2, 8}}},
+      {"longer than four bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 6, 5, 2, 24, 8, 1, 2}) + notes), {{0, 5, 2, 8}}},
+      {"two bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 2, 3, 2}) + notes), {}},
+      {"three bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 3, 3, 2, 24}) + notes), {}},
+      {"empty", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 0}) + notes), {}},
+      {"numerator 0", OneTrack(TimeSig(0, 0, 2) + notes), {}},
+      {"a note value past the 64th", OneTrack(TimeSig(0, 3, 7) + notes), {}},
+      {"a power past any shift", OneTrack(TimeSig(0, 3, 255) + notes), {}},
+      {"no 32nds in a quarter", OneTrack(TimeSig(0, 3, 2, 0) + notes), {}},
+      {"a broken change keeps the bars before it", OneTrack(TimeSig(0, 3, 2) + notes + TimeSig(0, 0, 2)),
+       {{0, 3, 2, 8}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Parsed p = Parse(c.bytes);
+    ASSERT_TRUE(p.ok) << p.error;
+    std::vector<Meter> got;
+    for (const TimeSignaturePoint& m : p.meters)
+      got.emplace_back(m.timeMs, m.numerator, m.denominatorPower, m.quarter32nds);
+    EXPECT_EQ(got, c.meters);
+    EXPECT_EQ(p.events.size(), 2u);
   }
 }
 

@@ -172,6 +172,50 @@ TEST(SongBeat, BeatsCountThroughTheTempoList) {
   EXPECT_FALSE(ComputeSongBeatInfo(0, 1.0, 4, false, &info));
 }
 
+// The bars the accents fall on: the song's own time signatures counted in the clicks' beats (the
+// file's quarter notes), from the beat each one starts on; the metronome's when the song gives none.
+TEST(SongBeat, BarsFollowTheSongsTimeSignatures) {
+  gSongTempo = {{0, 120}};  // a beat every 500 ms
+  gSongBeatResync = false;
+  const std::vector<int> inFour = {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3}, inThree = {0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2};
+  struct Case {
+    const char* what;
+    std::vector<TimeSignaturePoint> meters;
+    std::vector<int> inBar;  // of beats 0..11
+    int beatsPerBar;         // at beat 11
+  } cases[] = {
+      {"none: the metronome's own four", {}, inFour, 4},
+      {"3/4", {{0, 3, 2, 8, 0}}, inThree, 3},
+      {"4/4 for two bars, then 3/4", {{0, 4, 2, 8, 0}, {4000, 3, 2, 8, 0}}, {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 0}, 3},
+      {"a change just before a beat starts on it", {{0, 4, 2, 8, 0}, {3990, 3, 2, 8, 0}},
+       {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 0}, 3},
+      {"6/8 with the dotted quarter as the file's quarter", {{0, 6, 3, 12, 0}}, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1}, 2},
+      {"6/8 in plain quarters: three", {{0, 6, 3, 8, 0}}, inThree, 3},
+      {"3/8: two bars in three beats", {{0, 3, 3, 8, 0}}, inThree, 3},
+      {"2/2: four quarters", {{0, 2, 1, 8, 0}}, inFour, 4},
+      {"a first signature after the start counts back from it", {{1000, 3, 2, 8, 0}},
+       {1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0}, 3},
+      {"forty beats held to 32", {{0, 40, 2, 8, 0}}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gSongTimeSignatures = c.meters;
+    RebuildSongBeatTable();
+    std::vector<int> inBar;
+    SongBeatInfo info;
+    for (uint32_t beat = 0; beat < 12; ++beat) {
+      ASSERT_TRUE(ComputeSongBeatInfo(beat * 500 + 10, 1.0, 4, false, &info));
+      ASSERT_EQ(info.beatIndex, beat);
+      inBar.push_back(info.beatInBar);
+    }
+    EXPECT_EQ(inBar, c.inBar);
+    EXPECT_EQ(info.beatsPerBar, c.beatsPerBar);
+  }
+  gSongTimeSignatures.clear();
+  gSongTempo.clear();
+  RebuildSongBeatTable();
+}
+
 // The end of the song: a plain song stops and closes the output, a playlist goes on only with
 // repeat (past entries that cannot be read), a lesson song (graded or not) waits paused at its
 // start with the output open.

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "midi/metronome_panel.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_selection.h"
 
@@ -288,6 +289,33 @@ TEST_F(TransportTest, TheSongTempoSetsTheMetronomeAndUnloadRestoresIt) {
   EXPECT_FALSE(HasMidiContent());
   TogglePlayback();
   EXPECT_EQ(gStatusText, "No MIDI playback running");
+}
+
+// The metronome's figures show the song's time signature where the song stands; a step on them
+// meanwhile is the user's and waits, with the user's own time signature, for the song's close.
+TEST_F(TransportTest, TheSongsTimeSignatureShowsAndUnloadRestoresTheUsers) {
+  gTeachingState.timeSigNum = 7;
+  gTeachingState.timeSigDen = 16;
+  // Two bars of 3/4 at 120 BPM, then 6/8 counted in dotted quarters.
+  Load("waltz.mid", File(480, {On(0, 60, 1) + Off(4800, 60), TimeSig(0, 3, 2) + TimeSig(2880, 6, 3, 12)}));
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(3, 4));
+  PumpAfter(2900);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(3, 4));
+  PumpAfter(200);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(6, 8));
+  ASSERT_EQ(gTeachingState.syncedToSong, 1);
+  StepBeatsPerBar(1);
+  StepBeatValue(-1);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(6, 8));
+  SeekPlayback(0);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(3, 4));
+  UnloadMidi();
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(8, 8));
+  // A song that gives no time signature keeps the user's.
+  Load("plain.mid", File(480, {On(0, 60, 1) + Off(4800, 60)}));
+  PumpAfter(100);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(8, 8));
+  UnloadMidi();
 }
 
 TEST(SongTitle, FileNamesBecomeTitles) {
