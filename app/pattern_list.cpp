@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
@@ -148,6 +150,29 @@ PatternLabelLines FitPatternLabel(const TrailColumn& c, const std::string& text,
   return l;
 }
 
+// Fitting a label measures its text several times over, and the list draws up to 256 labels a frame
+// of a handful of texts: each text keeps its fit while the column's width, the scale and the fonts
+// stay as they are.
+static const PatternLabelLines& CachedPatternLabelFit(const TrailColumn& c, const std::string& text, bool chromatic) {
+  struct Key {
+    float width, scale;
+    UiFont medium, main, small;
+    bool operator==(const Key&) const = default;
+  };
+  static Key key{};
+  static std::unordered_map<std::string, PatternLabelLines> fits[2];   // other labels, chromatic runs
+  const Key now{c.colRight - c.colLeft, c.uiScale, gFontMedium, gFontMain, gFontSmall};
+  if (!(now == key) || fits[0].size() + fits[1].size() > 512) {
+    key = now;
+    fits[0].clear();
+    fits[1].clear();
+  }
+  auto& table = fits[chromatic ? 1 : 0];
+  auto it = table.find(text);
+  if (it == table.end()) it = table.emplace(text, FitPatternLabel(c, text, chromatic)).first;
+  return it->second;
+}
+
 namespace {
 // A label ready to draw: its look, its one or two lines in the font that fits, and where it goes.
 struct ShownLabel {
@@ -191,12 +216,12 @@ void DrawPatternList(const TrailColumn& c, uint32_t nowMs) {
     const float rowStep = std::max(Px(s, 28, 22), l.textH + 8.0f);
     l.k.y += (float)l.k.stackRows * rowStep;
     l.lineStep = 0.0f;
-    PatternLabelLines fit = FitPatternLabel(c, text, l.k.chromatic);
+    const PatternLabelLines& fit = CachedPatternLabelFit(c, text, l.k.chromatic);
     if (fit.line1.empty()) continue;
     l.font = fit.font;
     l.scale = fit.scale;
-    l.line1 = std::move(fit.line1);
-    l.line2 = std::move(fit.line2);
+    l.line1 = fit.line1;
+    l.line2 = fit.line2;
     const float w1 = std::max(l.scale * MeasureText(l.font, l.line1, 18), 8.0f);
     if (l.k.chromatic) {
       l.x1 = c.innerLeft + pad;
