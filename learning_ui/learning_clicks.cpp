@@ -210,7 +210,7 @@ bool ScrollLearningList(int wheelDelta) {
     if (wheelDelta != 0) gLevelListFirst = ClampInt(LevelListFirst(l) + (wheelDelta > 0 ? -1 : 1), 0, 7 - l.levelRowsShown);
     return true;
   }
-  const int navRows = (int)BuildNavRows().size();
+  const int navRows = l.navRowCount;
   const RectF nav{l.sideX - 8.0f, l.navY - 20.0f, l.sideInnerW, 20.0f + l.navRowsShown * l.navRowH};
   if (l.navRowsShown < navRows && In(nav, gMouseX, gMouseY)) {
     if (wheelDelta != 0) {

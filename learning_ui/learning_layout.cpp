@@ -55,7 +55,7 @@ static bool PracticeButtonsShown() { return gChoosingPractice || !gSelectedCards
 // and its heading too, and scrolls as the LEVEL list does; squeezed rows would run labels into
 // each other. False when not all rows fit.
 static bool FitNavList(LearningLayout& l, float bottom) {
-  const int rows = (int)BuildNavRows().size();
+  const int rows = l.navRowCount = (int)BuildNavRows().size();
   const float levelRoom = IsLibraryGridView() ? 20.0f + kLevelRowMinH : 0.0f;
   const int fit = (int)std::floor((bottom - levelRoom - l.navY) / l.navRowH);
   l.navRowsShown = ClampInt(fit, 0, rows);
@@ -175,6 +175,8 @@ static int ActiveNavRow(const std::vector<NavRow>& rows) {
 }
 
 int NavListFirst(const LearningLayout& l) {
+  // Every row drawn or hit-tested asks: where all of them fit, nothing needs building.
+  if (l.navRowsShown >= l.navRowCount) return 0;
   const std::vector<NavRow> rows = BuildNavRows();
   const int last = std::max((int)rows.size() - l.navRowsShown, 0);
   if (gNavListView == gLibraryViewKey) return ClampInt(gNavListFirst, 0, last);

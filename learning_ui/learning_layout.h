@@ -16,6 +16,7 @@ struct LearningLayout {
   float x, top, width, height;        // the panel
   float sideX, sideW, sideInnerW;     // the sidebar and the width of its rows
   float navY, navRowH;                // the navigation list
+  int navRowCount;                    // its rows (BuildNavRows)
   int navRowsShown;                   // its rows that fit, all but in a low window with a long group open
   float lowerY, lowerRowH;            // the LEVEL list
   int levelRowsShown;                 // its rows that fit, 7 but in a low window with a long navigation
