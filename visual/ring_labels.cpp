@@ -1,4 +1,5 @@
 // visual/ring_labels: the chord history's entries; the recogniser decides when one is due.
+#include "app/base/maths.h"
 #include "app/base/strings.h"
 #include "theory/circle_theory.h"
 #include "theory/ring_palette.h"
@@ -13,18 +14,24 @@ std::vector<RingLabel> gRingLabels;   // chord history, oldest first
 // ---- public functions ----
 std::string ChordRootName(int root, uint32_t quality) {
   // A root off the scale takes the name the circle beside the trail gives its chord's band: the
-  // key's sharps called C major's borrowed Bb chord "A#" next to a ring that says "Bb". A
-  // diminished chord has no name of its own there and keeps the key's spelling (C#dim leads to D).
+  // key's sharps called C major's borrowed Bb chord "A#" next to a ring that says "Bb". The ring
+  // has one name a place, though, and its F# and D#m read wrong in a flat key: F major's
+  // Neapolitan is Gb, Bb major's borrowed minor third is Db... so a flat key keeps its flats.
   CircleChord chord;
   chord.recognised = true;
   chord.root = root;
   chord.quality = quality;
   const int p = ChordRingPos(chord);
-  if (quality > 1 || p < 0 || ScaleContainsPitchClass(root)) return NoteNameInKey(root);
-  if (quality == 0) return kKeyNamesByRing[p];
-  std::string minor = kMinorKeyNamesByRing[p];
-  minor.pop_back();  // its "m"
-  return minor;
+  if (ScaleContainsPitchClass(root)) return NoteNameInKey(root);
+  // A diminished chord off the scale mostly leads a semitone up to a scale note: F major's C#dim7
+  // goes to Dm, and "Dbdim7" would hide that.
+  const int pc = PitchClassMod(root);
+  if (quality > 1) return ScaleContainsPitchClass((pc + 1) % 12) ? kSharpNames[pc] : NoteNameInKey(root);
+  if (p < 0) return NoteNameInKey(root);
+  std::string name = quality == 0 ? kKeyNamesByRing[p] : kMinorKeyNamesByRing[p];
+  if (quality != 0) name.pop_back();  // its "m"
+  if (CurrentKeySignature() < 0 && name.find('#') != std::string::npos) return kFlatNames[pc];
+  return name;
 }
 
 void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32_t quality,

@@ -112,7 +112,8 @@ TEST_F(ChordRecogniser, NamesFollowTheKeysSpelling) {
 
 // A root off the scale is named as the circle beside the trail names its chord's place: C major's
 // borrowed chords showed as "D#", "A#" and "G#" beside a ring that says Eb, Bb and Ab. Roots in
-// the scale and diminished chords keep the key's spelling.
+// the scale keep the key's spelling. A flat key keeps its flats where the ring says F# or D#m (F
+// major's Neapolitan is Gb), and a diminished chord is named as leading up to the scale note above.
 TEST_F(ChordRecogniser, OffScaleRootsTakeTheCirclesNames) {
   const struct {
     int tonic;  // of an Ionian scale
@@ -126,6 +127,10 @@ TEST_F(ChordRecogniser, OffScaleRootsTakeTheCirclesNames) {
       {6, {54, 58, 61}, "F#"},     {6, {61, 65, 68, 71}, "C#7"}, {6, {63, 66, 70}, "D#m"},
       {6, {65, 68, 71}, "E#dim"},  {1, {61, 65, 68}, "Db"},      {1, {66, 70, 73}, "Gb"},
       {1, {60, 63, 66}, "Cdim"},
+      {5, {66, 70, 73}, "Gb"},     {5, {63, 66, 70}, "Ebm"},     {10, {66, 70, 73}, "Gb"},
+      {10, {61, 64, 68}, "Dbm"},   {5, {58, 62, 65}, "Bb"},      {5, {63, 67, 70}, "Eb"},
+      {5, {61, 64, 67, 70}, "C#dim7"}, {10, {61, 64, 67}, "C#dim"}, {5, {56, 59, 62}, "G#dim"},
+      {7, {54, 57, 60}, "F#dim"},  {7, {58, 62, 65}, "Bb"},      {2, {56, 60, 63}, "Ab"},
   };
   for (const auto& c : cases) EXPECT_EQ(TrailNameInIonian(c.tonic, c.notes), c.text);
 }
