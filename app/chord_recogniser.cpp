@@ -264,7 +264,11 @@ bool MatchChord(const int* pcs, int count, int bass, ChordMatch* out) {
       if (missing == 1 && (masks[k] & ~set & 0xFFF) != (1u << 7)) continue;
       int extras = Bits12(set & ~masks[k]);
       int score = TemplateCents()[k] + 14 * found - 33 * missing - 11 * extras + rootTerm + bassTerm;
-      if (score > best) {
+      // A six chord scores exactly what its relative minor seventh does, bass bonus and all: the
+      // root that lies lowest in pitch-class order named F A C D "Dm7/F" while C E G A read C6. A
+      // tie goes to the root the player put in the bass, else to the search order.
+      bool bassWinsTie = score == best && bassTerm > 0 && bestRoot != root;
+      if (score > best || bassWinsTie) {
         best = score;
         bestRoot = root;
         bestTemplate = (int)k;

@@ -164,6 +164,20 @@ TEST_F(ChordRecogniser, EqualScoresGoToTheLowerRoot) {
   ASSERT_TRUE(MatchChord(c6, 4, 9, &m));
   EXPECT_EQ(m.root, 9);
   EXPECT_EQ(m.label, "m7");
+  // Every six chord over its own root is named as one, whichever pitch class is lower: F, G, A and
+  // Eb over their roots read as Dm7/F, Em7/G, F#m7/A and Cm7/Eb.
+  for (int root : {5, 7, 9, 3, 11}) {
+    int six[] = {root, (root + 4) % 12, (root + 7) % 12, (root + 9) % 12};
+    ASSERT_TRUE(MatchChord(six, 4, root, &m));
+    EXPECT_EQ(m.root, root);
+    EXPECT_EQ(m.label, "6");
+    ASSERT_TRUE(MatchChord(six, 4, (root + 9) % 12, &m));  // over the sixth it is the minor seventh
+    EXPECT_EQ(m.root, (root + 9) % 12);
+    EXPECT_EQ(m.label, "m7");
+  }
+  // Without a bass the search order still decides: the augmented triad keeps its lowest root.
+  ASSERT_TRUE(MatchChord(aug, 3, -1, &m));
+  EXPECT_EQ(m.root, 0);
 }
 
 TEST_F(ChordRecogniser, HysteresisConfirmsAfter40msAndHoldsThrough320ms) {
