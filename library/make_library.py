@@ -172,16 +172,19 @@ ITEMS = []
 
 
 def item(id, level, category, type, name, subtitle, key, file, notes, bpm, meter=(4, 4), minor=False,
-         era="", form="", group="", hand="rh", accuracy=0.9, timing=0.6, focus="", source="", score=False):
+         era="", form="", group="", hand="rh", accuracy=0.9, timing=0.6, focus="", source="", score=False,
+         signature=None):
     tonic = pitch_class(key) if key else 0
     end = max(n.start + n.length for n in notes)
     if abs(end / bar_length(meter) - round(end / bar_length(meter))) > 1e-9:
         raise SystemExit("%s ends part-way through a bar" % id)
+    if signature is None:
+        signature = signature_of(tonic, minor) if key else 0
     ITEMS.append(dict(id=id, level=level, category=category, type=type, name=name, subtitle=subtitle,
                       key=key, mode=("minor" if minor else "major") if key else "", era=era, form=form,
                       group=group, file=file, bpm=bpm, target_bpm=bpm, accuracy=accuracy, timing=timing,
                       hand=hand, focus=focus, source=source or "Written for Tonvarra", notes=notes,
-                      meter=meter, signature=signature_of(tonic, minor) if key else 0, minor=minor, score=score))
+                      meter=meter, signature=signature, minor=minor, score=score))
 
 
 def tonic_midi(key, low=60):
@@ -211,10 +214,13 @@ def make_scales():
             hold_to_bar_line(notes)
             shown = MINOR_NAMES.get(key, key) if minor else key
             later = slug == "major" and key in LATER_MAJOR_KEYS
+            # A scale outside the major and minor keys is written with accidentals, under no key
+            # signature; the program takes its tonic and scale from the index, not the file.
+            keyless = slug in ("chromatic", "wholetone")
             item("scale_%s_%s" % (slug, key.replace("#", "s").lower()), level + later, "scales", type,
                  "%s %s - one octave" % (shown, word), "Right hand, up and down", key,
                  "scales/%s_%s.mid" % (slug, key.replace("#", "s").lower()), notes, bpm, minor=minor,
-                 focus="Even tone and steady fingering")
+                 focus="Even tone and steady fingering", signature=0 if keyless else None)
 
 
 def triad(root, minor):
@@ -325,17 +331,36 @@ def treble_reading_place(key):
     return tonic, TREBLE_STAFF_STEPS[0] - step, TREBLE_STAFF_STEPS[1] - step
 
 
+# The bass staff's bottom and top lines, G2 and A3.
+BASS_STAFF_STEPS = (7 * 2 + LETTERS.index("G"), 7 * 3 + LETTERS.index("A"))
+
+
+def bass_reading_place(key):
+    """The same for a bass reading: a beginner reading the bass staff meets its lines and spaces,
+    not the ledger lines above it that belong to middle C's neighbourhood."""
+    tonic = parse_pitch("G2") + (pitch_class(key) - 7) % 12
+    step = 7 * (tonic // 12 - 1) + LETTERS.index(key[0])
+    return tonic, BASS_STAFF_STEPS[0] - step, BASS_STAFF_STEPS[1] - step
+
+
 def reading_melody(walk, key, tonic, bars, low, high, left, start_degree=0):
     tonic_letter = LETTERS.index(key[0])
     notes, t, degree = [], 0.0, start_degree
+    home = lambda: min((d for d in (-7, 0, 7) if low <= d <= high), key=lambda d: abs(d - degree))
     for bar in range(bars):
         rhythm = [[1, 1, 1, 1], [2, 1, 1], [1, 1, 2], [2, 2]][walk.next(4)] if bar < bars - 1 else [4]
         for length in rhythm:
             if notes:
                 step = [-2, -1, -1, 1, 1, 2, 0][walk.next(7)]
+                # A step off the staff turns back, so the line does not stick to an edge line.
+                if not low <= degree + step <= high:
+                    step = -step
+                # The bar before the close heads for the tonic, so the close is no leap.
+                if bar == bars - 2 and abs(home() - degree) > 2:
+                    step = 1 if home() > degree else -1
                 degree = min(max(degree + step, low), high)
             if bar == bars - 1:   # home on the nearest tonic the range holds
-                degree = min((d for d in (-7, 0, 7) if low <= d <= high), key=lambda d: abs(d - degree))
+                degree = home()
             notes.append(degree_note(tonic_letter, tonic, False, degree, t, float(length), left))
             t += length
     return notes
@@ -349,7 +374,7 @@ def make_sight():
         counts[clef] += 1
         n = counts[clef]
         walk = Walk(1000 + index)
-        tonic, low, high = (tonic_midi(key, 48), 0, 7) if left else treble_reading_place(key)
+        tonic, low, high = bass_reading_place(key) if left else treble_reading_place(key)
         notes = reading_melody(walk, key, tonic, 8, low, high, left)
         type = "Treble Reading" if not left else "Bass Reading"
         name = "%s reading %d in %s major" % ("Treble" if not left else "Bass", n, key)
@@ -380,25 +405,40 @@ def chord_tones(tonic, minor, degree):
     return tones
 
 
-def composed_piece(key, minor, beats, pattern):
+def held_bass(key, minor, beats):
+    """Each bar's root held through the bar, at or below the tonic's own bass note: the line falls
+    from the tonic and never climbs over middle C into the right hand's room."""
     tonic = tonic_midi(key)
     notes = []
     for bar, degree in enumerate(PROGRESSIONS[minor]):
+        root = chord_tones(tonic, minor, degree)[0]
+        notes.append(Note(float(bar * beats), float(beats), tonic - 12 - (tonic - root) % 12, True))
+    return notes
+
+
+def composed_piece(key, minor, beats, pattern):
+    tonic = tonic_midi(key)
+    notes = held_bass(key, minor, beats)
+    # Every figure sits over the tonic's own octave, so the right hand stays near the treble staff
+    # and the closing tonic lands in the octave the piece has been playing in. The arpeggios, a
+    # tenth wide, take each chord's tones from middle C up instead, and close in that octave too.
+    above_middle_c = lambda p: 60 + (p - 60) % 12
+    for bar, degree in enumerate(PROGRESSIONS[minor]):
         tones = chord_tones(tonic, minor, degree)
         t0 = float(bar * beats)
-        notes.append(Note(t0, float(beats), tones[0] - 12, True))
-        # Every figure sits over the tonic's own octave, so the right hand stays near the treble
-        # staff and the closing tonic lands in the octave the piece has been playing in.
         if bar == len(PROGRESSIONS[minor]) - 1:
-            notes.append(Note(t0, float(beats), tones[0], False))
+            notes.append(Note(t0, float(beats), above_middle_c(tonic) if pattern == "arpeggio" else tones[0], False))
             continue
         if pattern == "broken":
             figure = [tones[0], tones[1], tones[2], tones[1]] * (beats // 2)
             part, _ = sequence(figure, [0.5], t0)
-        elif pattern == "waltz":
-            part, _ = sequence([tones[2], tones[1], tones[0]], [1.0], t0)
+        elif pattern == "arpeggio":
+            # Over the octave and back: the thumb passes under going up, the hand crosses over it
+            # coming down.
+            a, b, c = sorted(above_middle_c(p) for p in tones)
+            part, _ = sequence([a, b, c, a + 12, b + 12, a + 12, c, b] * (beats // 4), [0.5], t0)
         else:
-            part, _ = sequence([tones[2] - 12, tones[1], tones[0], tones[2] - 12], [1.0], t0)
+            part, _ = sequence([tones[2], tones[1], tones[0]], [1.0], t0)
         notes += part
     return notes
 
@@ -407,10 +447,30 @@ def make_etudes():
     for i, (key, minor) in enumerate([("C", False), ("A", True), ("G", False), ("E", True),
                                       ("F", False), ("D", True), ("D", False), ("B", True)], 1):
         quality = "minor" if minor else "major"
-        notes = composed_piece(key, minor, 4, "broken")
-        item("etude_%02d" % i, 3 if i <= 4 else 4, "etude", "Short Etudes", "Etude in %s %s" % (key, quality),
+        advanced = i > 4
+        notes = composed_piece(key, minor, 4, "arpeggio" if advanced else "broken")
+        item("etude_%02d" % i, 4 if advanced else 3, "etude", "Short Etudes", "Etude in %s %s" % (key, quality),
              "Tonvarra", key, "etudes/etude_%02d.mid" % i, notes, 72, minor=minor, era="Modern Public Domain",
-             form="Etude", group="Harmonic & Technical Study", hand="both", focus="Broken chords over a held bass")
+             form="Etude", group="Harmonic & Technical Study", hand="both",
+             focus="Arpeggios over the octave, the thumb passing under" if advanced else "Broken chords over a held bass")
+
+
+# Evening Song's melody over the major progression: chord tones on the strong beats joined by
+# steps, a first phrase that rises and rests on the dominant, a second that climbs to the top F
+# and falls home.
+EVENING_SONG_MELODY = ("A4:1 G4:0.5 A4:0.5 C5:2  D5:1 C5:0.5 Bb4:0.5 A4:2  Bb4:1 C5:1 D5:2  E5:1 D5:1 C5:2  "
+                       "A4:1 G4:0.5 A4:0.5 C5:2  F5:1.5 E5:0.5 D5:2  C5:1 Bb4:0.5 A4:0.5 G4:2  F4:4")
+
+
+def written_notes(text):
+    """Notes written as pitch:length tokens (lengths in quarter notes, r for a rest), and their end."""
+    notes, t = [], 0.0
+    for token in text.split():
+        pitch, length = token.split(":")
+        if pitch != "r":
+            notes.append(Note(t, float(length), parse_pitch(pitch)))
+        t += float(length)
+    return notes, t
 
 
 def load_melodies():
@@ -422,12 +482,7 @@ def load_melodies():
                 continue
             id, title, key, mode, bpm, meter, text = [part.strip() for part in line.split("|")]
             meter = tuple(int(figure) for figure in meter.split("/"))
-            notes, t = [], 0.0
-            for token in text.split():
-                pitch, length = token.split(":")
-                if pitch != "r":
-                    notes.append(Note(t, float(length), parse_pitch(pitch)))
-                t += float(length)
+            notes, t = written_notes(text)
             if abs(t / bar_length(meter) - round(t / bar_length(meter))) > 1e-9:
                 raise SystemExit("melodies.txt: %s does not fill whole bars" % id)
             melodies[id] = (title, key, mode == "minor", int(bpm), meter, notes)
@@ -461,8 +516,8 @@ def make_foundations_and_pieces(melodies):
                  "repertoire/%s.mid" % id[5:], notes, bpm, meter=meter, minor=minor, era="Traditional",
                  form="Melody", group="Form & Large-Scale Structure", source="Traditional, written out for Tonvarra")
     item("rep_evening_song", 3, "repertoire", "Character Pieces", "Evening Song", "Tonvarra", "F",
-         "repertoire/evening_song.mid", composed_piece("F", False, 4, "melody"), 66, era="Modern Public Domain",
-         form="Song Without Words", group="Voicing & Texture", hand="both", focus="Sing the top line")
+         "repertoire/evening_song.mid", written_notes(EVENING_SONG_MELODY)[0] + held_bass("F", False, 4), 66,
+         era="Modern Public Domain", form="Song Without Words", group="Voicing & Texture", hand="both", focus="Sing the top line")
     item("rep_little_waltz", 3, "repertoire", "Character Pieces", "Little Waltz", "Tonvarra", "G",
          "repertoire/little_waltz.mid", composed_piece("G", False, 3, "waltz"), 100, meter=(3, 4),
          era="Modern Public Domain", form="Waltz", group="Form & Large-Scale Structure", hand="both",
@@ -472,18 +527,56 @@ def make_foundations_and_pieces(melodies):
 # ---- the plan and the graph ----
 SECTIONS = ["foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"]
 LESSONS = 26
+# Etudes begin the lesson after the first broken chords, the other skill they are made of besides
+# the thumb crossing; the check below holds every range to the skill graph.
 LESSON_RANGES = {"foundations": (1, 3), "scales": (1, 26), "chords": (2, 26), "mechanics": (1, 20),
-                 "sight": (1, 26), "etude": (8, 26), "repertoire": (4, 26)}
+                 "sight": (1, 26), "etude": (19, 26), "repertoire": (4, 26)}
 
 
-def lesson_plan_rows():
+def section_types(section):
+    types = []
+    for it in ITEMS:
+        if it["category"] == section and it["type"] not in types:
+            types.append(it["type"])
+    return types
+
+
+def lesson_plan():
+    """Each section's items spread evenly over its lessons, type by type in unlocking order and,
+    within a type, the easier levels first."""
     lessons = {n: [] for n in range(1, LESSONS + 1)}
     for section in SECTIONS:
+        types = section_types(section)
         ids = [i for i in ITEMS if i["category"] == section]
+        ids.sort(key=lambda it: (types.index(it["type"]), it["level"]))   # stable: index order within a level
         first, last = LESSON_RANGES[section]
         span = last - first + 1
         for j, it in enumerate(ids):
             lessons[first + j * span // len(ids)].append(it)
+    return lessons
+
+
+def check_plan(lessons, edges):
+    """Stops the build when the plan teaches an item before an easier one of its type, or before
+    the first item of a skill that its skill needs."""
+    place_of, first_of, level_of = {}, {}, {}
+    for n in range(1, LESSONS + 1):
+        for row, it in enumerate(lessons[n]):
+            place_of[it["id"]] = (n, row)
+            skill = (it["category"], it["type"])
+            first_of.setdefault(skill, (n, row))
+            if it["level"] < level_of.get(skill, 0):
+                raise SystemExit("lesson plan: %s (level %d) comes after harder %s" % (it["id"], it["level"], it["type"]))
+            level_of[skill] = it["level"]
+    for category, type, needs_category, needs_type in edges:
+        first = first_of[(needs_category, needs_type)]
+        for it in ITEMS:
+            if (it["category"], it["type"]) == (category, type) and place_of[it["id"]] < first:
+                raise SystemExit("lesson plan: %s is in lesson %d, before %s starts in lesson %d" % (
+                    it["id"], place_of[it["id"]][0], needs_type, first[0]))
+
+
+def lesson_plan_rows(lessons):
     rows = ["lesson\tsection\titem_id\ttitle\tcount"]
     for n in range(1, LESSONS + 1):
         types = []
@@ -506,17 +599,14 @@ CROSS_EDGES = [("chords", "Major Triads", "scales", "Major Scales"),
                ("repertoire", "Character Pieces", "etude", "Short Etudes")]
 
 
-def skill_graph_rows():
-    rows = ["skill_category\tskill_type\tneeds_category\tneeds_type"]
+def skill_graph_edges():
+    """(skill category, skill type, needed category, needed type): each type needs the one before
+    it in its section, and a few need types of other sections."""
+    edges = []
     for section in SECTIONS:
-        types = []
-        for it in ITEMS:
-            if it["category"] == section and it["type"] not in types:
-                types.append(it["type"])
-        for a, b in zip(types, types[1:]):
-            rows.append("%s\t%s\t%s\t%s" % (section, b, section, a))
-    rows += ["\t".join(edge) for edge in CROSS_EDGES]
-    return rows
+        types = section_types(section)
+        edges += [(section, b, section, a) for a, b in zip(types, types[1:])]
+    return edges + CROSS_EDGES
 
 
 INDEX_HEADER = ["id", "level", "category", "type", "name", "subtitle", "key_name", "mode", "era", "form",
@@ -544,6 +634,8 @@ def main():
     make_etudes()
     order = {s: i for i, s in enumerate(SECTIONS)}
     ITEMS.sort(key=lambda it: order[it["category"]])   # stable: types stay in unlocking order
+    lessons, edges = lesson_plan(), skill_graph_edges()
+    check_plan(lessons, edges)
     rows = ["\t".join(INDEX_HEADER)]
     for it in ITEMS:
         rows.append("\t".join(str(v) for v in [
@@ -555,8 +647,9 @@ def main():
             write(os.path.join(out, it["file"] + ".sightscore.tsv"),
                   score_text(it["notes"], it["bpm"], it["meter"], it["signature"], it["minor"]))
     write(os.path.join(out, "library_index.tsv"), "\n".join(rows) + "\n")
-    write(os.path.join(out, "lesson_plan.tsv"), "\n".join(lesson_plan_rows()) + "\n")
-    write(os.path.join(out, "skill_graph.tsv"), "\n".join(skill_graph_rows()) + "\n")
+    write(os.path.join(out, "lesson_plan.tsv"), "\n".join(lesson_plan_rows(lessons)) + "\n")
+    write(os.path.join(out, "skill_graph.tsv"),
+          "\n".join(["skill_category\tskill_type\tneeds_category\tneeds_type"] + ["\t".join(e) for e in edges]) + "\n")
 
 
 if __name__ == "__main__":

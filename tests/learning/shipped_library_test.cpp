@@ -98,6 +98,17 @@ class ShippedLibraryTest : public LearningTest {
     for (const LibraryItem& item : gLibraryItems) skills.insert({item.category, item.type});
     return skills;
   }
+  // The graph's edges, decoded: skill category and type, then the category and type it needs.
+  std::vector<std::array<std::string, 4>> SkillEdges() const {
+    std::vector<std::array<std::string, 4>> edges;
+    std::string graph = ReadFileBytes((shipped_ / "skill_graph.tsv").string());
+    for (size_t start = graph.find('\n') + 1, end; start < graph.size(); start = end + 1) {
+      end = std::min(graph.find('\n', start), graph.size());
+      std::vector<std::string> f = SplitTabs(graph.substr(start, end - start));
+      if (f.size() == 4) edges.push_back({f[0], DecodeHtmlEntities(f[1]), f[2], DecodeHtmlEntities(f[3])});
+    }
+    return edges;
+  }
   fs::path shipped_;
 };
 
@@ -120,9 +131,11 @@ TEST_F(ShippedLibraryTest, EveryRowLoadsAndEveryFilePlaysAtItsTempo) {
     ASSERT_EQ(tempo.size(), 1u) << item.file;
     EXPECT_EQ(tempo[0].bpm, item.authored_bpm) << item.file;
     EXPECT_GE(item.target_bpm, 1);
-    // The key signature names the major key (a minor item's relative major).
+    // The key signature names the major key (a minor item's relative major); a scale of neither
+    // mode is written under no signature, which reads as C.
     bool minorItem = item.name.find("minor") != std::string::npos;
-    EXPECT_EQ(key, minorItem ? (item.key_pitch_class + 3) % 12 : item.key_pitch_class) << item.file;
+    bool keyless = item.type == "Chromatic Scales" || item.type == "Whole Tone Scales";
+    EXPECT_EQ(key, keyless ? 0 : minorItem ? (item.key_pitch_class + 3) % 12 : item.key_pitch_class) << item.file;
   }
   EXPECT_EQ(sections, (std::set<std::string>{"foundations", "scales", "chords", "mechanics", "sight", "etude", "repertoire"}));
 }
@@ -229,25 +242,107 @@ TEST_F(ShippedLibraryTest, EveryItemEndsOnABarLine) {
   }
 }
 
-TEST_F(ShippedLibraryTest, TrebleReadingStaysOnTheStaff) {
-  // Staff steps count letters from C0: E4 on the bottom line, F5 on the top line.
-  const int kBottomLine = 7 * 4 + 2, kTopLine = 7 * 5 + 3;
+TEST_F(ShippedLibraryTest, ReadingStaysOnItsStaff) {
+  // Staff steps count letters from C0: the bottom and top lines of each staff.
+  const struct {
+    const char* type;
+    int bottomLine, topLine;   // treble E4 and F5, bass G2 and A3
+    int staff;
+  } kStaves[] = {{"Treble Reading", 7 * 4 + 2, 7 * 5 + 3, 0}, {"Bass Reading", 7 * 2 + 4, 7 * 3 + 5, 1}};
+  for (const auto& staff : kStaves) {
+    int items = 0;
+    for (const LibraryItem& item : gLibraryItems) {
+      if (item.type != staff.type) continue;
+      ASSERT_TRUE(LoadSightScore((shipped_ / item.file).string() + ".sightscore.tsv")) << item.file;
+      size_t onStaff = 0;
+      for (const SightScoreNote& n : gSightScore.notes) {
+        int step = 7 * n.octave + n.letter;
+        EXPECT_EQ(n.staff, staff.staff) << item.id;
+        // Never further off than one ledger line.
+        EXPECT_GE(step, staff.bottomLine - 2) << item.id << " midi " << n.midi_note;
+        EXPECT_LE(step, staff.topLine + 2) << item.id << " midi " << n.midi_note;
+        onStaff += step >= staff.bottomLine && step <= staff.topLine;
+      }
+      EXPECT_GE(4 * onStaff, 3 * gSightScore.notes.size()) << item.id << " has most notes off the staff";
+      ++items;
+    }
+    EXPECT_GE(items, 6) << staff.type;
+  }
+}
+
+TEST_F(ShippedLibraryTest, LessonsTeachEasyLevelsFirstAndNothingBeforeWhatItNeeds) {
+  // Places in the plan: lesson number, then row within the lesson.
+  std::map<std::string, std::pair<int, size_t>> placeOf;
+  std::map<std::pair<std::string, std::string>, std::pair<int, size_t>> firstPlace;
+  std::map<std::pair<std::string, std::string>, int> levelSoFar;
+  for (const auto& [number, lesson] : gLessonPlan)
+    for (size_t row = 0; row < lesson.ids.size(); ++row) {
+      const LibraryItem* item = FindLibraryItem(lesson.ids[row]);
+      ASSERT_NE(item, nullptr) << lesson.ids[row];
+      placeOf.emplace(item->id, std::make_pair(number, row));
+      std::pair<std::string, std::string> skill{item->category, item->type};
+      firstPlace.emplace(skill, std::make_pair(number, row));
+      EXPECT_GE(item->level, levelSoFar[skill]) << item->id << " in lesson " << number << " comes after harder " << item->type;
+      levelSoFar[skill] = std::max(levelSoFar[skill], item->level);
+    }
+  auto edges = SkillEdges();
+  ASSERT_FALSE(edges.empty());
+  for (const auto& [category, type, needsCategory, needsType] : edges) {
+    ASSERT_TRUE(firstPlace.count({needsCategory, needsType})) << needsType;
+    const std::pair<int, size_t> first = firstPlace[{needsCategory, needsType}];
+    for (const LibraryItem& item : gLibraryItems)
+      if (item.category == category && item.type == type)
+        EXPECT_GT(placeOf[item.id], first) << item.id << " in lesson " << placeOf[item.id].first << " comes before "
+                                           << needsType << " starts in lesson " << first.first;
+  }
+}
+
+TEST_F(ShippedLibraryTest, ComposedPiecesKeepTheirBassBelowMiddleC) {
   int items = 0;
   for (const LibraryItem& item : gLibraryItems) {
-    if (item.type != "Treble Reading") continue;
-    ASSERT_TRUE(LoadSightScore((shipped_ / item.file).string() + ".sightscore.tsv")) << item.file;
-    size_t onStaff = 0;
-    for (const SightScoreNote& n : gSightScore.notes) {
-      int step = 7 * n.octave + n.letter;
-      // Never further off than one ledger line: middle C below, A5 above.
-      EXPECT_GE(step, kBottomLine - 2) << item.id << " midi " << n.midi_note;
-      EXPECT_LE(step, kTopLine + 2) << item.id << " midi " << n.midi_note;
-      onStaff += step >= kBottomLine && step <= kTopLine;
-    }
-    EXPECT_GE(4 * onStaff, 3 * gSightScore.notes.size()) << item.id << " has most notes off the staff";
+    if (item.type != "Short Etudes" && item.type != "Character Pieces") continue;
+    for (const ShippedNote& n : ReadShippedNotes((shipped_ / item.file).string()))
+      if (n.leftHand) EXPECT_LT(n.midi, 60) << item.id << " bass at beat " << n.beat;
     ++items;
   }
-  EXPECT_GE(items, 6);
+  EXPECT_GE(items, 10);
+}
+
+TEST_F(ShippedLibraryTest, AHarderEtudeIsNotAnEasierOneInAnotherKey) {
+  // An etude's right hand as beats and distances from its first note: the same in any key.
+  std::vector<std::pair<const LibraryItem*, std::vector<std::pair<double, int>>>> shapes;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (item.type != "Short Etudes") continue;
+    std::vector<std::pair<double, int>> shape;
+    for (const ShippedNote& n : ReadShippedNotes((shipped_ / item.file).string()))
+      if (!n.leftHand) shape.push_back({std::round(n.beat * 100.0), n.midi});
+    ASSERT_FALSE(shape.empty()) << item.id;
+    const int first = shape.front().second;
+    for (auto& [beat, midi] : shape) midi -= first;
+    shapes.push_back({&item, shape});
+  }
+  ASSERT_GE(shapes.size(), 2u);
+  for (size_t a = 0; a < shapes.size(); ++a)
+    for (size_t b = a + 1; b < shapes.size(); ++b)
+      if (shapes[a].first->level != shapes[b].first->level)
+        EXPECT_NE(shapes[a].second, shapes[b].second) << shapes[a].first->id << " and " << shapes[b].first->id;
+}
+
+TEST_F(ShippedLibraryTest, TheSongWithoutWordsHasALineToSing) {
+  int items = 0;
+  for (const LibraryItem& item : gLibraryItems) {
+    if (item.form != "Song Without Words") continue;
+    std::vector<int> line = RightHandLine(ReadShippedNotes((shipped_ / item.file).string()));
+    ASSERT_GE(line.size(), 16u) << item.id;
+    // A line moves mostly by step, spans a sixth or more and comes home to the tonic.
+    size_t steps = 0;
+    for (size_t i = 1; i < line.size(); ++i) steps += std::abs(line[i] - line[i - 1]) <= 2 && line[i] != line[i - 1];
+    EXPECT_GE(4 * steps, 3 * (line.size() - 1)) << item.id << ": " << steps << " steps in " << line.size() << " notes";
+    EXPECT_GE(*std::max_element(line.begin(), line.end()) - *std::min_element(line.begin(), line.end()), 9) << item.id;
+    EXPECT_EQ(line.back() % 12, item.key_pitch_class) << item.id;
+    ++items;
+  }
+  EXPECT_GE(items, 1);
 }
 
 TEST_F(ShippedLibraryTest, ThumbCrossingFingeringsKeepTheThumbOffTheBlackKeys) {
