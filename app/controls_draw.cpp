@@ -428,11 +428,13 @@ void DrawMainControls(float now) {
   DrawBand(now);
   DrawHeader();
   DrawDayToggle();
-  DrawStudentsPanel(now);
-  DrawColourPopup();
   DrawFileMenu();
   DrawFilterPanel();
   DrawSliderPanel();
+  // The open students panel lies over the overlay's scale list and whatever else stands at the
+  // left; it is drawn above them, as its clicks come before theirs.
+  DrawStudentsPanel(now);
+  DrawColourPopup();
   DrawStatusLine(now);
 }
 

@@ -81,6 +81,12 @@ static bool TopLayersMouseDown(int x, int y) {
   return ClassroomPanelsMouseDown(x, y) || PerformanceNoteMouseDown(x, y) || HandleLearningClick(x, y);
 }
 
+// The open students panel is drawn over the controls and the overlay's scale list: a press on it
+// is its own, before anything under it is asked.
+static bool StudentsPanelOnTopMouseDown(int x, int y) {
+  return StudentsPanelCovers(x, y) && StudentsPanelMouseDown(x, y);
+}
+
 // The controls above the board, in their click order; true when one took the press.
 static bool ControlsMouseDown(int x, int y, uint64_t flags) {
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
@@ -205,6 +211,7 @@ void HandleLeftButtonDown(int x, int y, uint64_t flags) {
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
   if (StartScreenMouseDownRoute(x, y)) return;
   if (TopLayersMouseDown(x, y)) return;
+  if (StudentsPanelOnTopMouseDown(x, y)) return;
   if (ControlsMouseDown(x, y, flags)) return;
   ViewMouseDown(x, y, shift, ctrl);
 }
@@ -288,6 +295,7 @@ void HandleMouseWheel(int delta, int x, int y, uint64_t) {
   if (DevicePickersWheel(x, y, delta) || StartScreenMouseWheel(x, y, delta) || ClassroomPanelsWheel(x, y, delta) ||
       PerformanceNoteAt(x, y) >= 0 || ScrollLearningList(delta))
     return;
+  if (StudentsPanelCovers(x, y)) return;   // nothing of the panel scrolls, nor what it hides
   if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
   PlaceMetronomePanel();
   if (MetronomePanelWheel(x, y, delta)) return;

@@ -170,6 +170,14 @@ bool StudentsPanelMouseDown(int x, int y) {
   return false;
 }
 
+bool StudentsPanelCovers(int x, int y) {
+  if (!gStudentListOpen) return false;
+  if (PointInRect(gStudentsPanelRect, x, y)) return true;
+  RectF box;
+  float cx = 0, cy = 0, radius = 0;
+  return ShowColourPopup(&box, &cx, &cy, &radius) && PointInRect(box, x, y);
+}
+
 bool StudentsPanelSwallowsDoubleClick(int x, int y) {
   return gStudentListOpen && RowAt(gStudentBinRects, x, y) >= 0;
 }

@@ -10,6 +10,8 @@ void ToggleStudentsPanel();
 void CloseStudentsPanel();
 // A press while the panel is open; true when it ends the click's search (taken or swallowed).
 bool StudentsPanelMouseDown(int x, int y);
+// The open panel or its colour popup lies under the point, over whatever else stands there.
+bool StudentsPanelCovers(int x, int y);
 // A double click on a bin only arms it (true: swallowed).
 bool StudentsPanelSwallowsDoubleClick(int x, int y);
 // A move during a wheel drag recolours the selected student.

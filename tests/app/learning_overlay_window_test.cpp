@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/base/app_clock.h"
+#include "app/base/app_state.h"
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
 #include "app/floor_links.h"
@@ -20,10 +21,12 @@
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "gfx/widgets_draw.h"
+#include "learning_ui/placement_prompt.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
 #include "theory/filter_tabs.h"
@@ -60,6 +63,9 @@ class LearningOverlayWindow : public RealWindow {
   }
   void TearDown() override {
     SetLanguage("en-US");
+    ResetPlacementPrompt();
+    ResetStudentListView();
+    ResetStudents();
     ResetScaleSelection();
     ResetFilterTabs();
     ResetViewModes();
@@ -195,6 +201,39 @@ TEST_F(LearningOverlayWindow, TheColumnBetweenTheListAndTheStaffIsDimmed) {
       if (m > brightest) brightest = m, bx = x, by = y;
     }
   EXPECT_LT(brightest, 120) << "an undimmed piece of the circle at " << bx << "," << by;
+}
+
+// The students panel opens at the window's left, over the column the list stands in. The open panel
+// is drawn above the list, so its placement quiz button shows the same fill at its left end, over
+// the list, as at its right end; and the first press there opens the quiz.
+TEST_F(LearningOverlayWindow, TheOpenStudentsPanelStandsOverTheList) {
+  ChooseOverlayFilter(kPentatonicSet);
+  gStudents = {{"Ada", "ada", 0.9f, 0.4f, 0.3f}};
+  gActiveStudentIndex = 0;
+  RelayoutAll();
+  Click(gSideListStudentsButtonRect);
+  ASSERT_TRUE(gStudentListOpen);
+  gMouseX = gMouseY = -10000;   // no button of the panel lit by the pointer
+  RunDrivenFrames(5);
+  KeepScreenshot("learning_overlay_students_panel");
+  const ScaleListLayout L = LayoutFilterTabs();
+  ASSERT_TRUE(L.valid);
+  const RectF& staff = gStaffPanelRect;
+  const RectF& quiz = gPlacementQuizButtonRect;
+  const int left = (int)quiz.x + 6, right = (int)(quiz.x + quiz.w) - 6, y = (int)(quiz.y + quiz.h / 2.0f);
+  ASSERT_TRUE(left >= (int)L.area.x && left <= (int)(L.area.x + L.area.w) && y >= (int)L.area.y &&
+              y <= (int)(L.area.y + L.area.h))
+      << "the button's left end lies over the list's column";
+  ASSERT_TRUE(y > (int)staff.y && left < (int)staff.x) << "where the list's backing is drawn";
+  const std::vector<uint8_t> frame = ReadFrame();
+  const uint8_t* a = &frame[((size_t)y * (size_t)gClientWidth + (size_t)left) * 4];
+  const uint8_t* b = &frame[((size_t)y * (size_t)gClientWidth + (size_t)right) * 4];
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(a[c], b[c], 6) << "channel " << c << ": the list is drawn over the button";
+
+  MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam(left, y));
+  MainWndProc(kMsgLButtonUp, 0, MakePointParam(left, y));
+  EXPECT_TRUE(gPlacementPromptOpen) << "the press went to the list under the panel";
+  EXPECT_TRUE(IsOverlayListShown());
 }
 
 // In a wide window the staff is narrower than its room, and the list a chosen tab brings up moves it

@@ -1,7 +1,8 @@
 // The mouse through the window procedure: the seek bar's presses by modifier, its handles and its
 // double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
 // two-click bin; the grid's Ctrl-pick and what drops it; the key drag round the circle; the scale
-// list's row hold and strip drag; the wheel over the board; and the prompt's guard.
+// list's row hold and strip drag; the wheel over the board; the open students panel over the
+// learning overlay's list; and the prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -288,6 +289,56 @@ TEST_F(MouseRouting, DeletingTheRecolouredStudentClosesTheWheel) {
   ASSERT_EQ(gStudents.size(), 1u);
   EXPECT_FALSE(gColourPopupOpen);
   EXPECT_EQ(gSelectedStudentRow, -1);
+}
+
+// On the learning overlay a chosen tab puts the scale list at the window's left, under where the
+// students panel opens. The open panel stands over the list: a press on a control of the panel where
+// the list lies under it reaches the control, and the list stays.
+TEST_F(MouseRouting, TheOpenStudentsPanelTakesPressesOverTheOverlaysList) {
+  constexpr int kPentatonicSet = 4;
+  gStudents = {MakeStudent("Ada", "ada"), MakeStudent("Bela", "bela")};
+  gActiveStudentIndex = 0;
+  Click(gLearningButtonRect);
+  ASSERT_TRUE(gLearningOverlay);
+  for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);
+  Click(gOverlayFilterButtonRect);
+  const FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  for (int i = 0; i < g.count; ++i)
+    if (g.tabs[i].filterId == kPentatonicSet) Click(g.tabs[i].rect);
+  RelayoutAll();
+  ASSERT_TRUE(IsOverlayListShown());
+  const ScaleListLayout list = LayoutFilterTabs();
+  ASSERT_TRUE(list.valid);
+  Click(gSideListStudentsButtonRect);
+  ASSERT_TRUE(gStudentListOpen);
+
+  // The middle of the part of a control that lies over the list's area.
+  auto overList = [&](const RectF& r, int* x, int* y) {
+    const RectF& a = list.area;
+    const float left = std::max(r.x, a.x) + 2.0f, right = std::min(r.x + r.w, a.x + a.w) - 2.0f;
+    const float top = std::max(r.y, a.y) + 2.0f, bottom = std::min(r.y + r.h, a.y + a.h) - 2.0f;
+    *x = (int)((left + right) / 2.0f), *y = (int)((top + bottom) / 2.0f);
+    return left < right && top < bottom;
+  };
+  int x = 0, y = 0;
+  ASSERT_TRUE(overList(gStudentNameEntryRect, &x, &y)) << "the name box lies over the list";
+  Press(x, y);
+  Release(x, y);
+  EXPECT_TRUE(gStudentNameEntryActive) << "the press reached the name box";
+  EXPECT_TRUE(IsOverlayListShown()) << "the list under the panel took the press";
+  EXPECT_FALSE(gFilterPanelOn);
+
+  ASSERT_TRUE(overList(gPlacementQuizButtonRect, &x, &y));
+  Press(x, y);
+  Release(x, y);
+  EXPECT_TRUE(gPlacementPromptOpen) << "the quiz opened on the first press";
+  EXPECT_TRUE(IsOverlayListShown());
+  ResetPlacementPrompt();
+
+  // The wheel over the panel leaves the list under it where it is.
+  const float scroll = gScaleListScrollTarget;
+  MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)-120, MakePointParam(x, y));
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, scroll);
 }
 
 TEST_F(MouseRouting, DraggingTheMarkerRoundTheCirclePassesTheKeysInCircleOrder) {
