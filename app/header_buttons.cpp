@@ -40,8 +40,7 @@ static void StepSong(int direction) {
 static bool (*gChosenMenuItem)() = nullptr;
 
 static void ChooseFromMenu(bool (*chooser)()) {
-  gFileMenuOpen = false;
-  RelayoutAll();
+  CloseFileMenu();
   gChosenMenuItem = chooser;
   // Presses already waiting behind this one (the rest of a double click on the item) belong to the
   // dialog about to open, not to what the closed menu uncovers.
@@ -55,14 +54,18 @@ static bool FileMenuMouseDown(int x, int y) {
   } else if (On(gFileMenuOpenFolderRect, x, y)) {
     ChooseFromMenu(OpenMidiFolderDialog);
   } else if (!On(gFileMenuRect, x, y)) {
-    gFileMenuOpen = false;
-    RelayoutAll();
+    CloseFileMenu();
     return false;
   }
   return true;
 }
 
 // ---- public functions ----
+void CloseFileMenu() {
+  gFileMenuOpen = false;
+  RelayoutAll();
+}
+
 bool HeaderButtonsMouseDown(int x, int y) {
   if (On(gStudentsButtonRect, x, y)) {
     ToggleStudentsPanel();

@@ -7,6 +7,8 @@
 // menu closes it and is not taken. A press on a menu item closes the menu and drops the presses
 // queued behind it; its dialog waits for RunChosenMenuItem.
 bool HeaderButtonsMouseDown(int x, int y);
+// Closes the file menu and takes its rectangles away.
+void CloseFileMenu();
 // Opens the dialog of the menu item last pressed, once: the main loop calls it after presenting
 // the frame that shows the menu closed.
 void RunChosenMenuItem();

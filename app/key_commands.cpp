@@ -8,6 +8,7 @@
 #include "app/base/pointer.h"
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
+#include "app/header_buttons.h"
 #include "app/main_loop.h"
 #include "app/midi_reset.h"
 #include "app/song_view.h"
@@ -179,7 +180,11 @@ void HandleKeyCommand(int key, int64_t lParam) {
     return;
   }
   if (key == kKeyEscape) {
-    BackOutOfView();
+    // An open menu closes before any view is left, as a drop-down does.
+    if (gFileMenuOpen)
+      CloseFileMenu();
+    else
+      BackOutOfView();
     return;
   }
   if (key == 'R') {

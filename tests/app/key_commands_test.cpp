@@ -1,7 +1,8 @@
-// The command keys and typed characters through the window procedure: Escape backing out of one
-// view at a time, Backspace's three ways of clearing earned cells, the arrows' theme steps by step
-// mode, an armed run started by a letter only, the new-student entry's typing and clipboard, and
-// an open classroom panel keeping every key from the view behind it.
+// The command keys and typed characters through the window procedure: Escape closing the file
+// menu, then backing out of one view at a time, Backspace's three ways of clearing earned cells,
+// the arrows' theme steps by step mode, an armed run started by a letter only, the new-student
+// entry's typing and clipboard, and an open classroom panel keeping every key from the view behind
+// it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,6 +61,22 @@ TEST_F(KeyCommands, EscapeBacksOutOfOneViewAtATime) {
   EXPECT_FALSE(IsPracticeRunActive());
   Key(kKeyEscape);  // nothing left: the key passes on without changing anything
   EXPECT_FALSE(gStudentView || gPracticeMode || IsPracticeRunActive());
+}
+
+// A drop-down closes on Escape: the open file menu goes first, and the view under it stays.
+TEST_F(KeyCommands, EscapeClosesTheOpenFileMenuFirst) {
+  AddActiveStudent("Ada", "ada");
+  gStudentView = true;
+  RelayoutAll();
+  Click(gFileButtonRect);
+  ASSERT_TRUE(gFileMenuOpen);
+  ASSERT_GT(gFileMenuRect.w, 2.0f);
+  Key(kKeyEscape);
+  EXPECT_FALSE(gFileMenuOpen);
+  EXPECT_FALSE(gFileMenuRect.w > 2.0f) << "the menu's frame stays where presses are swallowed";
+  EXPECT_TRUE(gStudentView) << "one thing closed per press";
+  Key(kKeyEscape);
+  EXPECT_FALSE(gStudentView);
 }
 
 TEST_F(KeyCommands, BackspaceClearsTheSelectionOrALineUnderThePointer) {
