@@ -26,6 +26,15 @@ constexpr float kSignClearSizes = 1.1f;  // signs nearer than this many sizes ab
                                          // a sharp's or natural's height and a little air
 constexpr float kSignAirSizes = 0.05f;   // what a sign keeps clear of a flat's stem below it
 constexpr float kSameRowSizes = 0.11f;   // heads nearer than this many sign sizes share a row
+constexpr float kSignColumnSizes = 0.8f; // a chord's sign columns stand this many sign sizes apart:
+                                         // a sharp's width and a little air
+constexpr float kBesideHeadWidths = 1.1f;  // a head beside another on its row stands this many head
+                                           // widths right: the two touch nowhere
+constexpr float kSignGapWidths = 1.2f;   // from a head's left edge to its nearest sign's middle, in
+                                         // head half widths
+// The sizes a crowded chord's signs are tried at, largest first: below half size they no longer
+// read, so the last stands even where it still touches.
+constexpr float kSignScales[] = {1.0f, 0.85f, 0.7f, 0.6f, 0.5f};
 
 // ---- state ----
 RectF gStaffPanelRect = kHiddenRect;                   // the overlay panel, else hidden
@@ -51,6 +60,22 @@ static SignReach ReachOf(int kind) {
   if (kind == 2 || kind == 5) return {0.78f, 0.3f};
   if (kind == 4) return {0.26f, 0.26f};
   return {0.5f, 0.5f};
+}
+
+// How far a sign's strokes reach left and right of its middle, in sign sizes, as DrawAccidental
+// draws them: a flat's stem stands left of its middle and its bowl reaches right; a double flat is
+// two of them.
+struct SignSide {
+  float left, right;
+};
+static SignSide SideReachOf(int kind) {
+  switch (kind) {
+    case 1: return {0.28f, 0.28f};
+    case 2: return {0.17f, 0.24f};
+    case 4: return {0.26f, 0.26f};
+    case 5: return {0.5f, 0.26f};
+    default: return {0.17f, 0.17f};
+  }
 }
 
 // What a sign does to its letter: -2..2.
@@ -97,6 +122,28 @@ static void SetRowNeighbours(const std::vector<StaffHeadSign>& heads, const std:
   }
 }
 
+// Whether a chord's placed signs would touch a head standing left of them (one of an earlier chord).
+static bool SignsTouchHeads(const std::vector<StaffHeadSign>& heads, const std::vector<StaffSignPlace>& places,
+                            const std::vector<size_t>& chord, const std::vector<size_t>& before,
+                            const StaffHeadSizes& sizes) {
+  const float air = 0.1f * sizes.halfW;
+  for (size_t h : chord) {
+    if (places[h].column < 0) continue;
+    const float size = places[h].scale * sizes.sign, x = StaffSignX(places[h], sizes);
+    const SignSide side = SideReachOf(places[h].kind);
+    const SignReach reach = ReachOf(places[h].kind);
+    for (size_t o : before) {
+      const float ox = StaffHeadX(heads[o], places[o], sizes);
+      if (x - side.left * size > ox + sizes.halfW + air || x + side.right * size < ox - sizes.halfW - air) continue;
+      if (heads[h].y - reach.up * size > heads[o].y + sizes.halfH + air ||
+          heads[h].y + reach.down * size < heads[o].y - sizes.halfH - air)
+        continue;
+      return true;
+    }
+  }
+  return false;
+}
+
 // A minor key borrows its sixth and seventh raised (C# in D minor, B in C minor), and they keep the
 // letters of those degrees: the signature's flats would write the leading note as Db, a step too
 // high. Two signs at most, as the staff's degrees take.
@@ -119,6 +166,14 @@ static bool SpellRaisedMinorDegree(int pc, int* letter, int* accidental) {
 }
 
 // ---- public functions: geometry ----
+StaffHeadSizes StaffHeadSizesFor(float sp) {
+  StaffHeadSizes out;
+  out.halfW = std::max(0.32f * sp, 6.2f) * 1.55f;
+  out.halfH = std::max(0.24f * sp, 4.2f);
+  out.sign = std::max(1.6f * sp, 10.0f);
+  return out;
+}
+
 bool ComputeStaffPanelRect(RectF* out, RectF* contentArea) {
   *out = kHiddenRect;
   if (contentArea) *contentArea = kHiddenRect;
@@ -286,7 +341,7 @@ std::string StaffCaption(bool keyMode) {
   return TrF("Key: %s %s", tonic.c_str(), mode.c_str());
 }
 
-std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float size) {
+std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, const StaffHeadSizes& sizes) {
   std::vector<StaffSignPlace> places(heads.size());
   std::vector<size_t> order(heads.size());
   std::iota(order.begin(), order.end(), size_t{0});
@@ -296,28 +351,44 @@ std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& he
   for (size_t first = 0; first < order.size();) {
     const float left = heads[order[first]].x;
     size_t end = first;
-    while (end < order.size() && heads[order[end]].x - left <= sameX) ++end;
+    while (end < order.size() && heads[order[end]].x - left <= sizes.halfW) ++end;
     std::vector<size_t> chord(order.begin() + (std::ptrdiff_t)first, order.begin() + (std::ptrdiff_t)end);
-    SetRowNeighbours(heads, chord, size, &places);
+    const std::vector<size_t> before(order.begin(), order.begin() + (std::ptrdiff_t)first);
+    SetRowNeighbours(heads, chord, sizes.sign, &places);
     // The highest sign stands nearest the heads, as engravers set a chord's signs; of one row's,
     // the right head's sign nearest, so the signs read in the order of their heads.
     std::stable_sort(chord.begin(), chord.end(), [&](size_t a, size_t b) {
       return heads[a].y < heads[b].y || (heads[a].y == heads[b].y && places[a].beside > places[b].beside);
     });
-    columns.clear();
-    for (size_t h : chord) {
-      places[h].anchorX = left;
-      signs[h].kind = places[h].kind;
-      if (places[h].kind == 0) continue;
-      size_t c = 0;
-      while (c < columns.size() && !SignFitsColumn(signs, columns[c], signs[h], size)) ++c;
-      if (c == columns.size()) columns.emplace_back();
-      columns[c].push_back(h);
-      places[h].column = (int)c;
+    for (float scale : kSignScales) {
+      const float size = scale * sizes.sign;
+      columns.clear();
+      for (size_t h : chord) {
+        places[h].anchorX = left;
+        places[h].scale = scale;
+        places[h].column = -1;
+        signs[h].kind = places[h].kind;
+        if (places[h].kind == 0) continue;
+        size_t c = 0;
+        while (c < columns.size() && !SignFitsColumn(signs, columns[c], signs[h], size)) ++c;
+        if (c == columns.size()) columns.emplace_back();
+        columns[c].push_back(h);
+        places[h].column = (int)c;
+      }
+      if (!SignsTouchHeads(heads, places, chord, before, sizes)) break;
     }
     first = end;
   }
   return places;
+}
+
+float StaffSignX(const StaffSignPlace& place, const StaffHeadSizes& sizes) {
+  const float column = (float)std::max(place.column, 0);
+  return place.anchorX - sizes.halfW - place.scale * (kSignGapWidths * sizes.halfW + column * kSignColumnSizes * sizes.sign);
+}
+
+float StaffHeadX(const StaffHeadSign& head, const StaffSignPlace& place, const StaffHeadSizes& sizes) {
+  return head.x + (float)place.beside * kBesideHeadWidths * 2.0f * sizes.halfW;
 }
 
 void ResetStaffPanel() {

@@ -108,6 +108,13 @@ bool StaffKeyMode();
 // Puts the levels, the rectangle and the clock back.
 void ResetStaffPanel();
 
+// The sizes heads and signs are drawn at on a staff of line spacing sp.
+struct StaffHeadSizes {
+  float halfW = 0.0f;  // a head's half width
+  float halfH = 0.0f;  // a head's half height
+  float sign = 0.0f;   // a sign's size, about its height
+};
+StaffHeadSizes StaffHeadSizesFor(float sp);
 // One head whose sign is to be placed: where the head stands and its sign (0: none).
 struct StaffHeadSign {
   float x = 0.0f;
@@ -116,20 +123,28 @@ struct StaffHeadSign {
 };
 // Where a head and its sign go: the sign's column counted leftwards from the heads (0 nearest them,
 // -1 for a head without a sign), the x of its chord's leftmost head, which the columns are counted
-// from, the sign drawn (a bare head takes a natural when another pitch shares its row), and how
-// many places right of its own x the head is set, one per lower pitch on its row.
+// from, the sign drawn (a bare head takes a natural when another pitch shares its row), how many
+// places right of its own x the head is set, one per lower pitch on its row, and the share of the
+// full sign size its chord's signs are drawn at.
 struct StaffSignPlace {
   int column = -1;
   float anchorX = 0.0f;
   int kind = 0;
   int beside = 0;
+  float scale = 1.0f;
 };
-// Heads within sameX of a chord's leftmost head form the chord. Heads of one chord on one row that
-// differ in pitch (C and C#) stand side by side, the lowest first. Its signs of `size` are placed
-// from the highest down, each in the first column where it clears every sign already there by a
-// sign's height, and the stem of a flat below it; a sign of the same kind on the same row shares
-// that sign's column. One place per head, in the order given.
-std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, float sameX, float size);
+// Heads within half a head's width of a chord's leftmost head form the chord. Heads of one chord on
+// one row that differ in pitch (C and C#) stand side by side, the lowest first. Its signs are
+// placed from the highest down, each in the first column where it clears every sign already there
+// by a sign's height, and the stem of a flat below it; a sign of the same kind on the same row
+// shares that sign's column. A chord whose signs would run into the heads of a chord left of it
+// (coming notes stand where their time puts them) has its signs drawn smaller, down to half size,
+// to keep them clear. One place per head, in the order given.
+std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& heads, const StaffHeadSizes& sizes);
+// The x of a placed sign's middle.
+float StaffSignX(const StaffSignPlace& place, const StaffHeadSizes& sizes);
+// The x a head is drawn at: its own, moved right past the lower pitches on its row.
+float StaffHeadX(const StaffHeadSign& head, const StaffSignPlace& place, const StaffHeadSizes& sizes);
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.

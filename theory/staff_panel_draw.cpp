@@ -24,10 +24,6 @@
 // ---- constants ----
 constexpr float kPlayedDriftSpacings = 2.4f;  // line spacings a played head drifts per second
 constexpr float kPlayedLifeSeconds = 2.2f;    // a played head fades out over this
-constexpr float kSignColumnSizes = 0.8f;      // a chord's sign columns stand this many sign sizes apart:
-                                              // a sharp's width and a little air
-constexpr float kBesideHeadWidths = 1.1f;     // a head beside another on its row stands this many
-                                              // head widths right: the two touch nowhere
 
 // ---- state ----
 static float gStaffLastTime = -1.0f;  // time of the previous frame, for the level decay
@@ -41,8 +37,6 @@ struct HeadToDraw {
 };
 
 static UiFont CaptionFont() { return gFontSmall ? gFontSmall : gFontMain; }
-static float HeadHalfWidth(const StaffGeometry& g) { return std::max(0.32f * g.sp, 6.2f) * 1.55f; }
-static float SignSize(const StaffGeometry& g) { return std::max(1.6f * g.sp, 10.0f); }
 
 static void FillEllipse(float cx, float cy, float rx, float ry, int points) {
   glBegin(GL_TRIANGLE_FAN);
@@ -66,28 +60,26 @@ static void DrawLedgers(const StaffGeometry& g, float x, float y, float halfW, f
   }
 }
 
-static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float x, int kind, float signX) {
-  float halfW = HeadHalfWidth(g), halfH = std::max(0.24f * g.sp, 4.2f);
-  DrawLedgers(g, x, h.y, halfW, h.r, h.g, h.b, h.a * 0.8f);
+static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float x, int kind, float signX, float signSize) {
+  const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
+  DrawLedgers(g, x, h.y, sizes.halfW, h.r, h.g, h.b, h.a * 0.8f);
   SetGlColor(h.r, h.g, h.b, h.a);
-  FillEllipse(x, h.y, halfW, halfH, 21);
-  if (kind != 0) DrawAccidental(signX, h.y, SignSize(g), kind, h.r, h.g, h.b, h.a);
+  FillEllipse(x, h.y, sizes.halfW, sizes.halfH, 21);
+  if (kind != 0) DrawAccidental(signX, h.y, signSize, kind, h.r, h.g, h.b, h.a);
 }
 
 // Heads in list order, the signs of a chord staggered leftwards where they would run into each
 // other, heads of different pitches on one row side by side; heads closer than half a head's width
 // stand as one chord.
 static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& heads) {
-  const float halfW = HeadHalfWidth(g), size = SignSize(g);
+  const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
   std::vector<StaffHeadSign> signs;
   signs.reserve(heads.size());
   for (const HeadToDraw& h : heads) signs.push_back({h.x, h.y, h.kind});
-  const std::vector<StaffSignPlace> places = PlaceStaffSigns(signs, halfW, size);
-  for (size_t i = 0; i < heads.size(); ++i) {
-    const float column = (float)std::max(places[i].column, 0);
-    const float x = heads[i].x + (float)places[i].beside * kBesideHeadWidths * 2.0f * halfW;
-    DrawHead(g, heads[i], x, places[i].kind, places[i].anchorX - 2.2f * halfW - column * kSignColumnSizes * size);
-  }
+  const std::vector<StaffSignPlace> places = PlaceStaffSigns(signs, sizes);
+  for (size_t i = 0; i < heads.size(); ++i)
+    DrawHead(g, heads[i], StaffHeadX(signs[i], places[i], sizes), places[i].kind, StaffSignX(places[i], sizes),
+             places[i].scale * sizes.sign);
 }
 
 static void DrawPanelBox(const StaffGeometry& g, float alpha) {

@@ -613,6 +613,43 @@ TEST_F(StaffPanelWindow, ASongsComingNoteTravelsTowardsThePlayLine) {
   }
 }
 
+// Two coming chords in wait mode, an eighth apart at 120 a minute: E G B, then F# A# C#. The
+// second chord's sharps once stood over the first chord's heads (the A# sharp right across G and
+// B); they now shrink to clear them, so inside each head of the first chord there is nothing but
+// its own colour.
+TEST_F(StaffPanelWindow, AComingChordsSignsKeepOffTheChordBefore) {
+  gWaitMode = true;
+  gSongEvents = {{1000, 0x90, 64, 90, 0}, {1000, 0x90, 67, 90, 0}, {1000, 0x90, 71, 90, 0},
+                 {1250, 0x90, 66, 90, 0}, {1250, 0x90, 70, 90, 0}, {1250, 0x90, 73, 90, 0},
+                 {1500, 0x80, 66, 0, 0}};
+  gPlaying = gPaused = true;
+  gPlayStartMs = ClockMs32() - 10000;
+  gPauseMs = gPlayStartMs;
+  DrawFrame();
+  Save("staff_panel_coming_chords.png");
+  const StaffGeometry g = Geometry();
+  const float step = g.sp / 2, right = g.panel.x + g.panel.w - 1.2f * g.sp;
+  const float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, halfH = std::max(0.24f * g.sp, 4.2f);
+  const float x = g.playX + 1000.0f / 3200.0f * (right - g.playX);
+  const float apart = 250.0f / 3200.0f * (right - g.playX);
+  ASSERT_LT(apart, 2.2f * halfW + 0.8f * std::max(1.6f * g.sp, 10.0f)) << "the chords stand closer than two sign columns";
+  for (int note : {64, 67, 71}) {
+    float r, gg, b;
+    PitchClassRingColour(note % 12, &r, &gg, &b);
+    const float y = StaffYForNote(note, g.middleCY, step, false);
+    int other = 0, all = 0;
+    for (int yy = (int)(y - 0.8f * halfH); yy <= (int)(y + 0.8f * halfH); ++yy)
+      for (int xx = (int)(x - 0.8f * halfW); xx <= (int)(x + 0.8f * halfW); ++xx) {
+        const float u = ((float)xx - x) / halfW, v = ((float)yy - y) / halfH;
+        if (u * u + v * v > 0.64f) continue;
+        ++all;
+        other += !Near(Pixel(xx, yy), r, gg, b);
+      }
+    EXPECT_GT(all, 20) << note;
+    EXPECT_EQ(other, 0) << "ink of another colour inside the head of " << note << " (" << other << " of " << all << ")";
+  }
+}
+
 // The score's written letter wins over the song's pitch when a score note matches.
 TEST_F(StaffPanelWindow, TheSongToScoreMapTakesTheNextNineScoreNotes) {
   gSongEvents = {{0, 0x90, 60, 90, 0}, {100, 0x80, 60, 0, 0}, {200, 0x90, 61, 90, 0}, {300, 0x90, 71, 90, 0},

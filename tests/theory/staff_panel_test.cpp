@@ -206,7 +206,7 @@ TEST_F(StaffPanelTest, SignsOfAChordStaggerOnlyWhereTheyWouldTouch) {
   for (const Case& c : cases) {
     std::vector<StaffHeadSign> heads;
     for (const Head& h : c.heads) heads.push_back({h.x, 500.0f - 10.0f * (float)h.steps, h.kind});
-    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, 15.0f, 32.0f);
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, StaffHeadSizesFor(20.0f));
     ASSERT_EQ(places.size(), heads.size()) << c.what;
     std::vector<int> columns;
     for (const StaffSignPlace& p : places) columns.push_back(p.column);
@@ -214,11 +214,54 @@ TEST_F(StaffPanelTest, SignsOfAChordStaggerOnlyWhereTheyWouldTouch) {
   }
   // The columns stand from the chord's leftmost head, so its signs line up.
   const std::vector<StaffSignPlace> places =
-      PlaceStaffSigns({{103, 490, 1}, {100, 500, 1}, {140, 500, 1}}, 15.0f, 32.0f);
+      PlaceStaffSigns({{103, 490, 1}, {100, 500, 1}, {140, 500, 1}}, StaffHeadSizesFor(20.0f));
   EXPECT_FLOAT_EQ(places[0].anchorX, 100.0f);
   EXPECT_FLOAT_EQ(places[1].anchorX, 100.0f);
   EXPECT_FLOAT_EQ(places[2].anchorX, 140.0f);
-  EXPECT_TRUE(PlaceStaffSigns({}, 15.0f, 32.0f).empty());
+  EXPECT_TRUE(PlaceStaffSigns({}, StaffHeadSizesFor(20.0f)).empty());
+}
+
+// A song's coming chords stand where their time puts them, so a chord's signs can have less room
+// than they take: in wait mode the sharps of a chord 250 ms after another were drawn over that
+// chord's heads. Signs now shrink (down to half size) until they clear the heads left of them; a
+// chord with room, or whose neighbour stands rows away, keeps them whole. Sizes as above; a
+// sharp's bars reach 0.26 of its size either side of its middle.
+TEST_F(StaffPanelTest, ACrowdedChordsSignsShrinkClearOfTheChordBefore) {
+  const StaffHeadSizes sizes = StaffHeadSizesFor(20.0f);
+  struct Head {
+    float x;
+    int steps, kind;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Head> heads;  // the earlier chord first; the last head carries the sign looked at
+    bool whole;               // its sign keeps its full size
+    bool clear;               // and stands right of the earlier heads
+  } cases[] = {
+      {"room enough", {{100, 0, 0}, {200, 0, 1}}, true, true},
+      {"the chord before stands rows away: its sign may stand below it", {{100, 9, 0}, {140, 0, 1}}, true, false},
+      {"a sharp a step above the head before", {{100, 0, 0}, {140, 1, 1}}, false, true},
+      {"a chord of three signs after a triad", {{100, 0, 0}, {100, 2, 0}, {100, 4, 0}, {190, 0, 1}, {190, 1, 1},
+       {190, 2, 2}}, false, true},
+      {"too close to clear at half size", {{100, 0, 0}, {122, 0, 1}}, false, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<StaffHeadSign> heads;
+    for (const Head& h : c.heads) heads.push_back({h.x, 500.0f - 10.0f * (float)h.steps, h.kind});
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, sizes);
+    const StaffSignPlace& p = places.back();
+    ASSERT_GE(p.column, 0) << c.what;
+    EXPECT_EQ(p.scale == 1.0f, c.whole) << c.what << ": scale " << p.scale;
+    EXPECT_GE(p.scale, 0.5f) << c.what;
+    float signLeft = 1e9f;
+    for (size_t i = 0; i < heads.size(); ++i)
+      if (places[i].column >= 0 && places[i].anchorX == p.anchorX)
+        signLeft = std::min(signLeft, StaffSignX(places[i], sizes) - 0.26f * p.scale * sizes.sign);
+    float headsRight = -1e9f;
+    for (size_t i = 0; i < heads.size(); ++i)
+      if (heads[i].x < p.anchorX) headsRight = std::max(headsRight, heads[i].x + sizes.halfW);
+    EXPECT_EQ(signLeft > headsRight, c.clear) << c.what << ": signs from " << signLeft << ", heads to " << headsRight;
+  }
 }
 
 // Two notes of one chord on one row (C and C#) once stood on the same spot, the later head hiding
@@ -249,7 +292,7 @@ TEST_F(StaffPanelTest, NotesOnOneRowStandSideBySideAndReadApart) {
   for (const Case& c : cases) {
     std::vector<StaffHeadSign> heads;
     for (const Head& h : c.heads) heads.push_back({h.x, 500.0f - 10.0f * (float)h.steps, h.kind});
-    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, 15.0f, 32.0f);
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, StaffHeadSizesFor(20.0f));
     ASSERT_EQ(places.size(), heads.size()) << c.what;
     std::vector<int> beside, kinds;
     for (const StaffSignPlace& p : places) beside.push_back(p.beside), kinds.push_back(p.kind);
@@ -258,7 +301,7 @@ TEST_F(StaffPanelTest, NotesOnOneRowStandSideBySideAndReadApart) {
   }
   // C and C# take columns of their own, the sharp of the right head nearest the heads, so the signs
   // read in the order of their heads.
-  const std::vector<StaffSignPlace> places = PlaceStaffSigns({{100, 500, 0}, {100, 500, 1}}, 15.0f, 32.0f);
+  const std::vector<StaffSignPlace> places = PlaceStaffSigns({{100, 500, 0}, {100, 500, 1}}, StaffHeadSizesFor(20.0f));
   EXPECT_EQ(places[0].column, 1);
   EXPECT_EQ(places[1].column, 0);
 }
