@@ -13,6 +13,7 @@
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/translate.h"
+#include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
 #include "theory/filter_tabs.h"
 #include "theory/ring_palette.h"
@@ -30,6 +31,9 @@ constexpr float kSignColumnSizes = 0.8f; // a chord's sign columns stand this ma
                                          // a sharp's width and a little air
 constexpr float kBesideHeadWidths = 1.1f;  // a head beside another on its row stands this many head
                                            // widths right: the two touch nowhere
+constexpr float kLedgerHalfWidths = 1.5f; // a ledger line reaches this many head half widths either side
+constexpr float kChordAirWidths = 0.2f;  // what played chords keep clear of each other, in head half
+                                         // widths: their ledger lines stay apart
 constexpr float kSignGapWidths = 1.2f;   // from a head's left edge to its nearest sign's middle, in
                                          // head half widths
 // The sizes a crowded chord's signs are tried at, largest first: below half size they no longer
@@ -389,6 +393,33 @@ float StaffSignX(const StaffSignPlace& place, const StaffHeadSizes& sizes) {
 
 float StaffHeadX(const StaffHeadSign& head, const StaffSignPlace& place, const StaffHeadSizes& sizes) {
   return head.x + (float)place.beside * kBesideHeadWidths * 2.0f * sizes.halfW;
+}
+
+std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFirst, const StaffHeadSizes& sizes) {
+  std::vector<float> xs(newestFirst.size());
+  float limit = 0.0f;  // the x an older chord's right edge keeps left of
+  for (size_t first = 0; first < newestFirst.size();) {
+    size_t end = first + 1;
+    while (end < newestFirst.size() &&
+           (int32_t)(newestFirst[end - 1].arrivalMs - newestFirst[end].arrivalMs) < (int32_t)kStruckTogetherMs)
+      ++end;
+    // The chord's reach about its x, its signs placed as if it stood alone.
+    std::vector<StaffHeadSign> chord;
+    for (size_t i = first; i < end; ++i) chord.push_back({0.0f, newestFirst[i].head.y, newestFirst[i].head.kind});
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(chord, sizes);
+    float left = -kLedgerHalfWidths * sizes.halfW, right = 0.0f;
+    for (size_t i = 0; i < chord.size(); ++i) {
+      right = std::max(right, StaffHeadX(chord[i], places[i], sizes) + kLedgerHalfWidths * sizes.halfW);
+      if (places[i].column >= 0)
+        left = std::min(left, StaffSignX(places[i], sizes) - SideReachOf(places[i].kind).left * places[i].scale * sizes.sign);
+    }
+    float x = newestFirst[first].head.x;
+    if (first > 0) x = std::min(x, limit - right);
+    for (size_t i = first; i < end; ++i) xs[i] = x;
+    limit = x + left - kChordAirWidths * sizes.halfW;
+    first = end;
+  }
+  return xs;
 }
 
 void ResetStaffPanel() {

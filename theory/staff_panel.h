@@ -145,6 +145,17 @@ std::vector<StaffSignPlace> PlaceStaffSigns(const std::vector<StaffHeadSign>& he
 float StaffSignX(const StaffSignPlace& place, const StaffHeadSizes& sizes);
 // The x a head is drawn at: its own, moved right past the lower pitches on its row.
 float StaffHeadX(const StaffHeadSign& head, const StaffSignPlace& place, const StaffHeadSizes& sizes);
+// One played note's head: where its age puts it, its row and sign, and when it was struck.
+struct StaffPlayedHead {
+  StaffHeadSign head;
+  uint32_t arrivalMs = 0;
+};
+// The x of each played head, given newest first. Notes struck each within kStruckTogetherMs of the
+// next stand as one chord at the newest one's x; an older chord stands where its age puts it, or
+// further left where it would reach the chord after it: its heads and ledger lines keep clear of
+// that chord's heads and signs, so the notes of a fast run stand one after another, not on top of
+// each other.
+std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFirst, const StaffHeadSizes& sizes);
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.

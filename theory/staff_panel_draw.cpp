@@ -175,6 +175,8 @@ static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, 
 static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std::vector<HeadToDraw>* heads) {
   uint32_t now = ClockMs32();
   float step = g.sp / 2.0f, leftLimit = g.labelX + 1.2f * g.sp;
+  std::vector<StaffPlayedHead> played;
+  std::vector<HeadToDraw> drawn;
   for (auto it = gPlayedNotes.rbegin(); it != gPlayedNotes.rend(); ++it) {
     float age = (float)(int32_t)(now - it->arrivalMs) / 1000.0f;
     if (age > kPlayedLifeSeconds) break;
@@ -185,7 +187,14 @@ static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std:
     const StaffSpelling spelled = StaffSpellNote(it->note, flats);
     float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
     float fade = 1.0f - age / kPlayedLifeSeconds;
-    heads->push_back({x, y, StaffAccidentalForScored(spelled.accidental, false), it->r, it->g, it->b, fade * alpha});
+    const int kind = StaffAccidentalForScored(spelled.accidental, false);
+    played.push_back({{x, y, kind}, it->arrivalMs});
+    drawn.push_back({x, y, kind, it->r, it->g, it->b, fade * alpha});
+  }
+  const std::vector<float> xs = SpacePlayedHeads(played, StaffHeadSizesFor(g.sp));
+  for (size_t i = 0; i < drawn.size() && xs[i] >= leftLimit; ++i) {
+    drawn[i].x = xs[i];
+    heads->push_back(drawn[i]);
   }
 }
 

@@ -185,6 +185,37 @@ TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel
       << "its ledger lines run up to the area's edge";
 }
 
+// A trill played on the keyboard, E4 F4 E4 F4 at 70 ms a note: the heads once stood a few pixels
+// apart, one blot on each row. Along each row there are now two heads of its colour, each no wider
+// than a head, with the panel's ground between them.
+TEST_F(StaffPanelWindow, AFastTrillsHeadsStandApart) {
+  for (int note : {64, 65, 64, 65}) {
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x80u | (uint32_t)note << 8), ClockMs32());
+    DrainMessages();
+    clock_.Advance(70);
+  }
+  ASSERT_EQ(gPlayedNotes.size(), 4u);
+  DrawFrame();
+  Save("staff_panel_trill.png");
+  const StaffGeometry g = Geometry();
+  const float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f;
+  for (int row = 0; row < 2; ++row) {
+    const PlayedNote& p = gPlayedNotes[(size_t)row];
+    const int y = (int)StaffYForNote(p.note, g.middleCY, g.sp / 2, false);
+    std::vector<int> widths;
+    bool in = false;
+    for (int x = (int)g.panel.x; x < (int)(g.panel.x + g.panel.w); ++x) {
+      const bool ink = Near(Pixel(x, y), p.r, p.g, p.b);
+      if (ink && !in) widths.push_back(0);
+      if (ink) ++widths.back();
+      in = ink;
+    }
+    EXPECT_EQ(widths.size(), 2u) << "heads of note " << p.note;
+    for (int w : widths) EXPECT_LE(w, (int)(2.0f * halfW) + 2) << "a head of note " << p.note;
+  }
+}
+
 // In C# minor the staff writes what the caption names: C#, E and G# played together sit on the C
 // and G rows with sharps, where they once stood on D and A as Db and Ab with flats.
 TEST_F(StaffPanelWindow, CSharpMinorIsWrittenWithSharpsAsItsCaptionSays) {

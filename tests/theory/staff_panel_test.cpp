@@ -264,6 +264,61 @@ TEST_F(StaffPanelTest, ACrowdedChordsSignsShrinkClearOfTheChordBefore) {
   }
 }
 
+// Played heads drift left 2.4 spacings a second, so notes played 70 ms apart once stood a few pixels
+// apart, on top of each other. Each chord now keeps clear of the next one's heads, ledger lines
+// and signs; notes struck within 20 ms stay one chord, and notes far enough apart stand where their
+// age puts them. Sizes as above (48 px of drift a second); notes by arrival ms, steps above a line
+// and sign, given oldest first.
+TEST_F(StaffPanelTest, PlayedNotesOfAFastRunStandApart) {
+  const StaffHeadSizes sizes = StaffHeadSizesFor(20.0f);
+  struct Note {
+    uint32_t ms;
+    int steps, kind;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Note> notes;
+    bool aged;  // every chord stands where its age puts it
+  } cases[] = {
+      {"a scale at 70 ms a note", {{0, 0, 0}, {70, 1, 0}, {140, 2, 0}, {210, 3, 0}, {280, 4, 0}}, false},
+      {"one note repeated at 60 ms", {{0, 2, 0}, {60, 2, 0}, {120, 2, 0}, {180, 2, 0}}, false},
+      {"a chromatic run at 80 ms", {{0, 0, 0}, {80, 0, 1}, {160, 1, 0}, {240, 1, 1}, {320, 2, 0}}, false},
+      {"a triad struck over 16 ms, then its root 80 ms on", {{0, 0, 0}, {8, 2, 1}, {16, 4, 0}, {96, 0, 0}}, false},
+      {"notes a second apart", {{0, 0, 0}, {1000, 1, 1}, {2000, 2, 0}}, true},
+  };
+  for (const Case& c : cases) {
+    const uint32_t now = c.notes.back().ms + 5000000u;
+    std::vector<StaffPlayedHead> played;
+    for (auto it = c.notes.rbegin(); it != c.notes.rend(); ++it) {
+      const uint32_t arrival = it->ms + 5000000u;
+      played.push_back({{500.0f - 0.048f * (float)(now - arrival), 500.0f - 10.0f * (float)it->steps, it->kind}, arrival});
+    }
+    const std::vector<float> xs = SpacePlayedHeads(played, sizes);
+    ASSERT_EQ(xs.size(), played.size()) << c.what;
+    EXPECT_FLOAT_EQ(xs[0], 500.0f) << c.what << ": the newest note at the play line";
+    std::vector<StaffHeadSign> heads;
+    for (size_t i = 0; i < played.size(); ++i) heads.push_back({xs[i], played[i].head.y, played[i].head.kind});
+    const std::vector<StaffSignPlace> places = PlaceStaffSigns(heads, sizes);
+    bool aged = true;
+    for (size_t i = 0; i < played.size(); ++i) {
+      aged = aged && xs[i] == played[i].head.x;
+      for (size_t j = i + 1; j < played.size(); ++j) {
+        if (played[i].arrivalMs - played[j].arrivalMs < 20u && j == i + 1) {
+          EXPECT_EQ(xs[i], xs[j]) << c.what << ": notes " << j << " and " << i << " from the newest struck together";
+          continue;
+        }
+        if (xs[i] == xs[j]) continue;  // of one chord
+        EXPECT_GE(xs[i] - xs[j], 2.0f * sizes.halfW) << c.what << ": heads " << j << " and " << i << " from the newest";
+        if (places[i].column >= 0)
+          EXPECT_GT(StaffSignX(places[i], sizes) - 0.26f * places[i].scale * sizes.sign, xs[j] + sizes.halfW)
+              << c.what << ": the sign of " << i << " clear of the head of " << j;
+      }
+      EXPECT_EQ(places[i].scale, 1.0f) << c.what << ": the signs keep their size";
+    }
+    EXPECT_EQ(aged, c.aged) << c.what;
+  }
+}
+
 // Two notes of one chord on one row (C and C#) once stood on the same spot, the later head hiding
 // the other with no sign to tell it was there. Each now stands a place right of the lower pitches on
 // its row, and a bare one takes a natural; the same note twice still stands once. Heads as above,
