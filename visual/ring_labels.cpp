@@ -3,6 +3,7 @@
 #include "app/base/strings.h"
 #include "theory/circle_theory.h"
 #include "theory/ring_palette.h"
+#include "theory/scale_selection.h"
 #include "visual/circle_pass.h"
 #include "visual/ring_labels.h"
 
@@ -16,7 +17,7 @@ std::string ChordRootName(int root, uint32_t quality) {
   // A root off the scale takes the name the circle beside the trail gives its chord's band: the
   // key's sharps called C major's borrowed Bb chord "A#" next to a ring that says "Bb". The ring
   // has one name a place, though, and its F# and D#m read wrong in a flat key: F major's
-  // Neapolitan is Gb, Bb major's borrowed minor third is Db... so a flat key keeps its flats.
+  // Neapolitan is Gb, Bb major's borrowed minor third is Db... so a flat key names its own degrees.
   CircleChord chord;
   chord.recognised = true;
   chord.root = root;
@@ -30,8 +31,18 @@ std::string ChordRootName(int root, uint32_t quality) {
   if (p < 0) return NoteNameInKey(root);
   std::string name = quality == 0 ? kKeyNamesByRing[p] : kMinorKeyNamesByRing[p];
   if (quality != 0) name.pop_back();  // its "m"
-  if (CurrentKeySignature() < 0 && name.find('#') != std::string::npos) return kFlatNames[pc];
-  return name;
+  if (CurrentKeySignature() >= 0) return name;
+  if (quality == 0) {
+    // A major chord is named as a degree of the key, lowered where it lies between two: Eb major's
+    // borrowed sixth is Cb, not the ring's B, and Ab major's is Fb. Only where that needs a double
+    // flat does a plain flat name stand in (Db major's Bbb is A).
+    static constexpr int kLetterSteps[12] = {0, 1, 1, 2, 2, 3, 3, 4, 5, 5, 6, 6};
+    const int interval = PitchClassMod(pc - gKeyRoot);
+    std::string degree = SpellNoteAbove(NoteNameInKey(gKeyRoot), interval, kLetterSteps[interval]);
+    return degree.empty() ? kFlatNames[pc] : degree;
+  }
+  // A minor chord named so would need double flats inside (Cbm): the ring's name, flat.
+  return name.find('#') != std::string::npos ? kFlatNames[pc] : name;
 }
 
 void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32_t quality,

@@ -131,6 +131,8 @@ TEST_F(ChordRecogniser, OffScaleRootsTakeTheCirclesNames) {
       {10, {61, 64, 68}, "Dbm"},   {5, {58, 62, 65}, "Bb"},      {5, {63, 67, 70}, "Eb"},
       {5, {61, 64, 67, 70}, "C#dim7"}, {10, {61, 64, 67}, "C#dim"}, {5, {56, 59, 62}, "G#dim"},
       {7, {54, 57, 60}, "F#dim"},  {7, {58, 62, 65}, "Bb"},      {2, {56, 60, 63}, "Ab"},
+      {3, {59, 63, 66}, "Cb"},     {8, {64, 68, 71}, "Fb"},      {8, {59, 62, 66}, "Bm"},
+      {1, {57, 61, 64}, "A"},      {5, {59, 63, 66}, "B"},
   };
   for (const auto& c : cases) EXPECT_EQ(TrailNameInIonian(c.tonic, c.notes), c.text);
 }
@@ -146,7 +148,7 @@ TEST_F(ChordRecogniser, SlashBassIsSpelledAsAChordTone) {
       {0, {51, 55, 60}, "Cm/Eb"}, {1, {49, 57, 64}, "A/C#"},   {0, {58, 60, 64, 67}, "C7/Bb"},
       {0, {46, 51, 55}, "Eb/Bb"}, {0, {48, 56, 63}, "Ab/C"},   {9, {56, 59, 64}, "E/G#"},
       {6, {58, 61, 66}, "F#/A#"}, {6, {59, 61, 65, 68}, "C#7/B"}, {1, {58, 61, 66}, "Gb/Bb"},
-      {6, {50, 58, 65}, "A#/D"},
+      {6, {50, 58, 65}, "A#/D"},  {8, {56, 64, 71}, "Fb/Ab"}, {3, {51, 59, 66}, "Cb/Eb"},
   };
   for (const auto& c : cases) EXPECT_EQ(TrailNameInIonian(c.tonic, c.notes), c.text);
 }
