@@ -56,22 +56,27 @@ static bool StartScreenMouseDownRoute(int x, int y) {
          StartScreenMouseDown(x, y);
 }
 
+static bool ScaleListRouteMouseDown(int x, int y) {
+  if (!IsFilterPanelEnabled() || IsOverlayOpaque() || IsFilterPanelShown()) return false;
+  bool capture = false;
+  if (!ScaleListMouseDown(x, y, &capture)) return false;
+  if (capture) CaptureMouse(true);
+  return true;
+}
+
+// The overlay's list stands in its filter area: a press on a row or on the strip is the list's, and
+// only the rest of the area brings the tabs back. The list answers here, before the circle's key
+// marker or anything else laid under it is asked.
 static bool OverlayFilterAreaMouseDown(int x, int y) {
   if (!OverlayOnly() || !IsFilterPanelEnabled() || !IsPointInFilterTabArea(x, y)) return false;
+  const bool onList = PointInRect(LayoutFilterTabs().list, x, y) || HoverFilterTabs(x, y);
+  if (onList && ScaleListRouteMouseDown(x, y)) return true;
   if (ScaleListHasPointer()) {
     EndScaleListDrag();
     CaptureMouse(false);
   }
   TurnOverlayFilterPanelOn();
   RelayoutAll();
-  return true;
-}
-
-static bool ScaleListRouteMouseDown(int x, int y) {
-  if (!IsFilterPanelEnabled() || IsOverlayOpaque() || IsFilterPanelShown()) return false;
-  bool capture = false;
-  if (!ScaleListMouseDown(x, y, &capture)) return false;
-  if (capture) CaptureMouse(true);
   return true;
 }
 

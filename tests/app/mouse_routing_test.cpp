@@ -2,7 +2,7 @@
 // double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
 // two-click bin; the grid's Ctrl-pick and what drops it; the key drag round the circle; the scale
 // list's row hold and strip drag; the wheel over the board; the open students panel over the
-// learning overlay's list; and the prompt's guard.
+// learning overlay's list; the overlay's list rows and strip; and the prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -26,6 +26,8 @@
 #include "tests/app/input_fixture.h"
 #include "theory/circle_theory.h"
 #include "theory/scale_list_input.h"
+#include "theory/scale_rows.h"
+#include "theory/scale_selection.h"
 
 namespace {
 
@@ -339,6 +341,57 @@ TEST_F(MouseRouting, TheOpenStudentsPanelTakesPressesOverTheOverlaysList) {
   const float scroll = gScaleListScrollTarget;
   MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)-120, MakePointParam(x, y));
   EXPECT_FLOAT_EQ(gScaleListScrollTarget, scroll);
+}
+
+// On the learning overlay the chosen tab's list stands in the filter area. A press on a row picks
+// that row's scale and a drag of the strip scrolls to one, the list staying up for the next pick;
+// the header above the rows still brings the tabs back.
+TEST_F(MouseRouting, APressOnTheOverlaysListPicksItsRow) {
+  constexpr int kAllScales = 7;
+  Click(gLearningButtonRect);
+  ASSERT_TRUE(gLearningOverlay);
+  for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);
+  Click(gOverlayFilterButtonRect);
+  const FilterPanelGeometry g = ComputeFilterPanelGeometry();
+  for (int i = 0; i < g.count; ++i)
+    if (g.tabs[i].filterId == kAllScales) Click(g.tabs[i].rect);
+  RelayoutAll();
+  for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);   // the tabs fade out
+  ASSERT_TRUE(IsOverlayListShown());
+  const ScaleListLayout list = LayoutFilterTabs();
+  ASSERT_TRUE(list.valid);
+  auto rowScale = [](int row) { return gScaleCatalogue[(size_t)VisibleScaleAt(row)]; };
+
+  // Two rows below the one at the list's middle.
+  const int x = (int)(list.list.x + list.list.w / 2);
+  const int y = (int)(list.list.y + list.list.h / 2 + 2.0f * list.rowPitch);
+  int row = -1;
+  ASSERT_TRUE(FilterTabAt(x, y, &row));
+  ASSERT_NE(rowScale(row), gCurrentScale);
+  Press(x, y);
+  EXPECT_TRUE(IsScaleListHeld());
+  Release(x, y);
+  CommitPendingScaleRow(true);   // as a frame does once the row has been held long enough
+  EXPECT_EQ(gCurrentScale, rowScale(row)) << "the pressed row's scale is applied";
+  EXPECT_FLOAT_EQ(gScaleListScrollTarget, (float)row);
+  EXPECT_TRUE(IsOverlayListShown()) << "the list stays for the next pick";
+  EXPECT_FALSE(gFilterPanelOn);
+
+  // The strip drags the list down; the row it stops at is applied when the button comes up.
+  const int stripX = (int)list.stripX, stripY = (int)((list.stripTop + list.stripBottom) / 2);
+  const float before = gScaleListScrollTarget;
+  Press(stripX, stripY);
+  EXPECT_TRUE(gScaleListDragging);
+  Move(stripX, stripY + (int)((list.stripBottom - list.stripTop) / 4));
+  Release(stripX, stripY + (int)((list.stripBottom - list.stripTop) / 4));
+  EXPECT_GT(gScaleListScrollTarget, before + 1.0f);
+  EXPECT_EQ(gCurrentScale, rowScale((int)std::lround(gScaleListScrollTarget)));
+  EXPECT_TRUE(IsOverlayListShown());
+
+  // The header above the rows is no row: it brings the tabs in the list's place.
+  Click(list.header);
+  EXPECT_TRUE(gFilterPanelOn);
+  EXPECT_FALSE(IsOverlayListShown());
 }
 
 TEST_F(MouseRouting, DraggingTheMarkerRoundTheCirclePassesTheKeysInCircleOrder) {
