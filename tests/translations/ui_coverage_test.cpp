@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -428,4 +429,44 @@ TEST(TranslationFiles, EveryScaleNameHasAValueInEveryShippedFile) {
       auto it = f.map.find(name);
       EXPECT_TRUE(it != f.map.end() && !it->second.empty()) << f.tag << " has no value for the scale \"" << name << "\"";
     }
+}
+
+// A card's "Day %d/%d" counts the blocks of the day the lesson panel shows, which may be a past or
+// a planned one: it does not call that day today ("Vandaag: 2/5" on a card of last week), nor begin
+// as the language begins a date, where the share reads as one ("Ngày 2/5" is the second of May).
+TEST(TranslationFiles, ACardsShareOfItsDayNeitherSaysTodayNorReadsAsADate) {
+  // ASCII letters of either case alike; the bytes of other letters as they are.
+  auto lower = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+  };
+  // Whether the word stands in the text on its own, not inside a longer word.
+  auto holdsWord = [](const std::string& text, const std::string& word) {
+    auto letter = [](unsigned char c) { return std::isalpha(c) || c >= 0x80; };
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+      bool joinedBefore = at > 0 && letter(static_cast<unsigned char>(text[at - 1]));
+      size_t end = at + word.size();
+      bool joinedAfter = end < text.size() && letter(static_cast<unsigned char>(text[end]));
+      if (!joinedBefore && !joinedAfter) return true;
+    }
+    return false;
+  };
+  std::vector<LanguageFile> files = ReadLanguageFiles(Root() + "/translations/locales", nullptr);
+  ASSERT_FALSE(files.empty());
+  for (const LanguageFile& f : files) {
+    auto value = [&](const char* key) {
+      auto it = f.map.find(key);
+      return it == f.map.end() ? std::string() : lower(it->second);
+    };
+    const std::string share = value("Day %d/%d");
+    ASSERT_FALSE(share.empty()) << f.tag;
+    for (const char* today : {"Today", "today"})
+      if (!value(today).empty()) EXPECT_FALSE(holdsWord(share, value(today))) << f.tag << ": " << share;
+    const std::string date = value("{month} {day}, {year}");
+    std::string lead = date.substr(0, date.find("{day}"));
+    while (!lead.empty() && lead.back() == ' ') lead.pop_back();
+    if (!lead.empty() && lead.find('{') == std::string::npos)
+      EXPECT_NE(share.rfind(lead, 0), 0u) << f.tag << ": \"" << share << "\" begins as a date does";
+  }
 }
