@@ -297,8 +297,26 @@ TEST(ProgramRun, ASecondCopyOnTheSameDataFolderEndsWithItsMessageAndChangesNothi
   ProgramFolder program;
   TempDir start, secondStart, logs;
   pid_t first = SpawnProgram({program.exe}, start.path(), program.Env(display.name()), {}, program.log);
-  ASSERT_TRUE(WaitForFile(start.File("gpu_info.log"), 30)) << ReadFileBytes(program.log);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  // A copy stopped is woken and ended however the test leaves: stopped half way through its start,
+  // it could hold the system's font cache lock, and every program after it would wait on that.
+  struct Resume {
+    pid_t pid;
+    ~Resume() {
+      if (pid <= 0) return;
+      kill(pid, SIGCONT);
+      if (waitpid(pid, nullptr, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+      }
+    }
+  } resume{first};
+  // Stopped only once its start is through (its fonts built, its keyboard looked for).
+  bool started = false;
+  for (int i = 0; i < 300 && !started; ++i) {
+    started = ReadFileBytes(program.log).find("[MIDI INIT]") != std::string::npos;
+    if (!started) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(started) << ReadFileBytes(program.log);
   kill(first, SIGSTOP);   // it keeps its lock and writes nothing while the second copy runs
   auto before = FolderSnapshot(program.dir.path());
 
@@ -314,6 +332,7 @@ TEST(ProgramRun, ASecondCopyOnTheSameDataFolderEndsWithItsMessageAndChangesNothi
   kill(first, SIGCONT);
   kill(first, SIGTERM);
   int firstStatus = WaitForChild(first, 30);
+  resume.pid = -1;  // waited for, or killed by the wait
   EXPECT_TRUE(WIFEXITED(firstStatus) && WEXITSTATUS(firstStatus) == 0) << ReadFileBytes(program.log);
   // Once the first has ended, the folder is free again.
   pid_t third = SpawnProgram({program.exe}, secondStart.path(), program.Env(display.name()), {}, logs.File("third.txt"));
