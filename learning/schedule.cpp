@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <unordered_set>
 
 #include "app/base/status_text.h"
 #include "board/grid_interaction.h"
@@ -52,16 +51,6 @@ static void KeepCompleted(const CalendarDay& day, const std::vector<std::string>
     auto r = gMasteryRecords.find(id);
     if (r == gMasteryRecords.end() || !r->second.placed_by_source) list.push_back(id);
   }
-}
-
-// The ids in order, each at its first place: a plan may list an item twice in a lesson, a day's
-// blocks hold it once (its file would not read back otherwise).
-static std::vector<std::string> WithoutRepeats(const std::vector<std::string>& ids) {
-  std::vector<std::string> out;
-  std::unordered_set<std::string, IdHash> seen;
-  for (const std::string& id : ids)
-    if (seen.insert(id).second) out.push_back(id);
-  return out;
 }
 
 static void KeepCompletionsOf(CalendarDay& day, const std::vector<std::string>& list) {
@@ -234,10 +223,15 @@ void RebuildSchedule() {
   LoadLessonPlan();
   std::string plan = PlanIdentifier();
   if (!plan.empty() && plan != gCalendarPlanId) {
-    // The plan changed since the calendar was made: untouched days from today on follow it.
+    // The plan changed since the calendar was made (a new library): untouched days from today on
+    // follow it. A later day, prepared with NEXT LESSON, takes its share of what is still to learn in
+    // the new order, as a new load gives it: its lesson's bare list would skip what the new plan
+    // moved earlier and teach again what was passed. With nothing left for it, it keeps its list.
     for (auto& [date, day] : gLearningCalendar) {
       if (date < today || !IsPlannableDay(date) || !day.complete.empty() || day.lesson < 1) continue;
-      std::vector<std::string> list = date == today ? BuildLessonBlocks(date) : WithoutRepeats(KnownLessonItemIds(day.lesson));
+      std::vector<std::string> list =
+          date == today ? BuildLessonBlocks(date) : PlanDayAhead(DaysBetweenIsoDates(today, date), nullptr);
+      if (date != today && list.empty()) continue;
       if (list != day.assigned) day.assigned = list;
     }
     gCalendarPlanId = plan;

@@ -208,13 +208,15 @@ TEST_F(LearningTest, NextLessonReplanningAndPlanChanges) {
   today.complete.clear();
   OpenCalendarDay("2024-05-10");
   ReplanFutureDays();
-  // A new plan: untouched days follow it, a day with a completion keeps its list.
+  // A new plan: untouched days follow it, a day with a completion keeps its list, and a later day
+  // the new plan leaves nothing for keeps its own.
   gLearningCalendar["2024-05-12"] = CalendarDay{{"m01"}, {}, 3};
   gLearningCalendar["2024-05-13"] = CalendarDay{{"m02"}, {"m02"}, 3};
   WriteFileBytes(Lib("lesson_plan.tsv"), "1\tx\tm05\tNew\t1\n2\tx\tm06\tNew\t1\n3\tx\tm07\tNew\t1\n");
   ResetLessonPlan();
   RebuildSchedule();
-  EXPECT_EQ(gLearningCalendar["2024-05-12"].assigned, std::vector<std::string>{"m07"});
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned, (std::vector<std::string>{"m05", "m06", "m07"}));
+  EXPECT_EQ(gLearningCalendar["2024-05-12"].assigned, std::vector<std::string>{"m01"});
   EXPECT_EQ(gLearningCalendar["2024-05-13"].assigned, std::vector<std::string>{"m02"});
   EXPECT_EQ(gCalendarPlanId, PlanIdentifier());
   EXPECT_EQ(ReadData("learning_calendar_default.dat").rfind("PLAN\t" + gCalendarPlanId + "\n", 0), 0u);
@@ -225,11 +227,17 @@ TEST_F(LearningTest, NextLessonReplanningAndPlanChanges) {
 TEST_F(LearningTest, APlanListingAnItemTwiceGivesADayEachBlockOnce) {
   ScopedDrivenClock clock;
   SetLocalTime("2024-05-10", 9, 0, 0);
-  MakeLibrary({"a mechanics T", "b mechanics T"}, {{"a"}, {"a", "b", "a"}});
-  gLearningCalendar["2024-05-12"] = CalendarDay{{"b"}, {}, 2};
+  std::vector<std::string> items = {"a mechanics T", "b mechanics T"};
+  std::vector<std::string> first, second = {"a", "b", "a"};
+  for (int i = 0; i < 14; ++i) {   // today's Standard load, so that the day after takes a and b
+    items.push_back("f" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " mechanics T");
+    first.push_back(items.back().substr(0, 3));
+  }
+  MakeLibrary(items, {first, second});
+  gLearningCalendar["2024-05-11"] = CalendarDay{{"b"}, {}, 2};
   gCalendarPlanId = "an older plan";
   RebuildSchedule();
-  EXPECT_EQ(gLearningCalendar["2024-05-12"].assigned, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(gLearningCalendar["2024-05-11"].assigned, (std::vector<std::string>{"a", "b"}));
   const std::string saved = ReadData("learning_calendar_default.dat");
   std::vector<std::string> lines;
   for (size_t start = 0, end; start < saved.size(); start = end + 1) {
@@ -239,6 +247,38 @@ TEST_F(LearningTest, APlanListingAnItemTwiceGivesADayEachBlockOnce) {
   ResetLearningRecords();
   EXPECT_EQ(ReadCalendarLines(lines), 0);
   EXPECT_EQ(CalendarFileText(), saved);
+}
+
+// A new library's plan: a day prepared ahead with NEXT LESSON takes its share of what is still to
+// learn in the new order, as a new load would give it. Its lesson's bare list repeated today's blocks,
+// left out what the new plan moved earlier and taught again what was passed ahead of its lesson.
+TEST_F(LearningTest, APlanChangeGivesAPreparedDayWhatIsStillToLearn) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  gPracticeLoad = 0;   // Light: 7 blocks
+  std::vector<std::string> items, ids;
+  for (int i = 0; i < 20; ++i) {
+    ids.push_back("i" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+    items.push_back(ids.back() + " mechanics T");
+  }
+  auto slice = [&](int from, int to) { return std::vector<std::string>(ids.begin() + from, ids.begin() + to); };
+  MakeLibrary(items, {slice(0, 7), slice(7, 14), slice(14, 20)});
+  PrepareNextLesson();
+  ASSERT_EQ(gCurrentLearningDay, "2024-05-11");
+  OpenCalendarDay("2024-05-10");
+  gMasteryRecords["i15"].passes = 1;   // passed ahead of its lesson
+  // The new plan teaches the third lesson's items before the second's.
+  std::vector<std::string> moved = slice(14, 20);
+  moved.push_back("i07");
+  std::string plan = "lesson\tsection\tid\ttitle\tcount\n";
+  for (const auto& [n, lesson] : std::vector<std::pair<int, std::vector<std::string>>>{{1, slice(0, 7)}, {2, moved}, {3, slice(8, 14)}})
+    for (const std::string& id : lesson) plan += std::to_string(n) + "\tx\t" + id + "\tLesson\t" + std::to_string(lesson.size()) + "\n";
+  WriteFileBytes(Lib("lesson_plan.tsv"), plan);
+  ResetLessonPlan();
+  RebuildSchedule();
+  std::vector<std::string> tomorrow = gLearningCalendar["2024-05-11"].assigned;
+  std::sort(tomorrow.begin(), tomorrow.end());
+  EXPECT_EQ(tomorrow, (std::vector<std::string>{"i07", "i08", "i14", "i16", "i17", "i18", "i19"}));
 }
 
 // A scripted stretch of days over a year end, a leap February and a daylight-saving change: the
