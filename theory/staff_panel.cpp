@@ -237,9 +237,8 @@ bool ComputeStaffGeometry(StaffGeometry* out) {
   RectF panel, area;
   if (!ComputeStaffPanelRect(&panel, &area)) return false;
   *out = StaffGeometryIn(panel, panel.h / kStaffPanelSpacings);
-  // Heads stand inside the panel (StaffOttava), but the stem of a flat on the rows just above the
-  // treble staff rises past its edge: signs may stand in the content area around it, never over
-  // the keyboard below or off the window.
+  // Heads two ledger lines out (C6, C2) lie past the panel's edge: they may stand in the content
+  // area around it, never over the keyboard below or off the window.
   const float top = std::min(area.y, panel.y), bottom = std::max(area.y + area.h, panel.y + panel.h);
   out->notes = {panel.x, top, panel.w, bottom - top};
   return true;
@@ -282,26 +281,6 @@ StaffSpelling StaffSpellNote(int note, bool flats) {
   const int natural = note - out.accidental;
   out.octave = (natural >= 0 ? natural / 12 : -((-natural + 11) / 12)) - 1;
   return out;
-}
-
-int StaffOttava(const StaffGeometry& g, float headHalfH, float* y) {
-  const float octave = 3.5f * g.sp, slack = 0.01f * g.sp;
-  int octaves = 0;
-  if (!(octave > 0.0f) || !std::isfinite(*y)) return 0;
-  if (*y - headHalfH < g.panel.y - slack) {
-    const float highest = g.trebleTop - 0.5f * g.sp;
-    while (*y < highest - slack) *y += octave, ++octaves;
-  } else if (*y + headHalfH > g.panel.y + g.panel.h + slack) {
-    const float lowest = g.bassTop + 4.5f * g.sp;
-    while (*y > lowest + slack) *y -= octave, --octaves;
-  }
-  return octaves;
-}
-
-std::string StaffOttavaMark(int octaves) {
-  if (octaves == 0) return "";
-  const int n = std::abs(octaves);
-  return std::to_string(7 * n + 1) + (n == 1 ? "v" : "m") + (octaves > 0 ? "a" : "b");
 }
 
 bool IsOnStaffLine(const StaffGeometry& g, float y) {

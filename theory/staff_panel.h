@@ -59,7 +59,7 @@ struct StaffGeometry {
   float middleCY = 0.0f;   // y of middle C
   float playX = 0.0f;      // the play line
   float labelX = 0.0f;     // the step labels' column
-  RectF notes = kHiddenRect;  // where heads and their signs may go: the panel's width, the content
+  RectF notes = kHiddenRect;  // where heads and ledger lines may go: the panel's width, the content
                               // area's height (above and below the panel too)
 };
 // The panel on the learning overlay: false unless the overlay is on and practice mode is off.
@@ -93,14 +93,6 @@ struct StaffSpelling {
 // seventh on the letters of its sixth and seventh (C#4 in D Aeolian, F#4 in G minor), any other
 // note by the signature's sharps or flats.
 StaffSpelling StaffSpellNote(int note, bool flats);
-// A head so far above or below the staves that it would not stand whole in the panel (B5 and up,
-// D2 and down) is written whole octaves nearer, as far as the space beside its staff at most
-// (G5, F2), under an octave mark. Moves *y there and returns the octaves: positive when the note
-// sounds that many above where it stands, negative below, 0 for a note written where it sounds.
-int StaffOttava(const StaffGeometry& g, float headHalfH, float* y);
-// The mark of a note written octaves away: "8va", "15ma", "22ma" ... above, "8vb", "15mb" ...
-// below; "" for 0.
-std::string StaffOttavaMark(int octaves);
 // y lies within 0.16 sp of one of the ten staff lines.
 bool IsOnStaffLine(const StaffGeometry& g, float y);
 // The current key is spelled with flats, as the caption's tonic is.

@@ -17,7 +17,6 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
-#include "gfx/widgets_draw.h"
 #include "platform/clock.h"
 #include "theory/circle_theory.h"
 #include "theory/staff_panel.h"
@@ -35,7 +34,6 @@ struct HeadToDraw {
   float x, y;
   int kind;
   float r, g, b, a;
-  int octaves = 0;  // written this many octaves below where it sounds (above when negative)
 };
 
 static UiFont CaptionFont() { return gFontSmall ? gFontSmall : gFontMain; }
@@ -62,24 +60,12 @@ static void DrawLedgers(const StaffGeometry& g, float x, float y, float halfW, f
   }
 }
 
-// The octave mark of a head written octaves away, centred on it between its staff and the panel's
-// edge: above the treble staff, clear of a head in the space above it, or below the bass staff.
-static void DrawOttavaMark(const StaffGeometry& g, const HeadToDraw& h, float x) {
-  ScopedTrSuppress plain;  // the marks are written the same in every language
-  const UiFont font = CaptionFont();
-  const std::string mark = StaffOttavaMark(h.octaves);
-  const float capHeight = 0.7f * FontPixelSize(font);
-  const float baseline = h.octaves > 0 ? g.trebleTop - 0.9f * g.sp : g.bassTop + 4.9f * g.sp + capHeight;
-  DrawTextUtf8(font, x - 0.5f * MeasureText(font, mark, FontPixelSize(font)), baseline, mark, h.r, h.g, h.b, h.a);
-}
-
 static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float x, int kind, float signX, float signSize) {
   const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
   DrawLedgers(g, x, h.y, sizes.halfW, h.r, h.g, h.b, h.a * 0.8f);
   SetGlColor(h.r, h.g, h.b, h.a);
   FillEllipse(x, h.y, sizes.halfW, sizes.halfH, 21);
   if (kind != 0) DrawAccidental(signX, h.y, signSize, kind, h.r, h.g, h.b, h.a);
-  if (h.octaves != 0) DrawOttavaMark(g, h, x);
 }
 
 // Heads in list order, the signs of a chord staggered leftwards where they would run into each
@@ -180,10 +166,9 @@ static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, 
       y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
       kind = StaffAccidentalForScored(spelled.accidental, false);
     }
-    const int octaves = StaffOttava(g, StaffHeadSizesFor(g.sp).halfH, &y);
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
-    heads->push_back({x, y, kind, r, gg, b, 0.92f * ramp * alpha, octaves});
+    heads->push_back({x, y, kind, r, gg, b, 0.92f * ramp * alpha});
   }
 }
 
@@ -201,11 +186,10 @@ static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std:
     if (x < leftLimit) continue;
     const StaffSpelling spelled = StaffSpellNote(it->note, flats);
     float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
-    const int octaves = StaffOttava(g, StaffHeadSizesFor(g.sp).halfH, &y);
     float fade = 1.0f - age / kPlayedLifeSeconds;
     const int kind = StaffAccidentalForScored(spelled.accidental, false);
     played.push_back({{x, y, kind}, it->arrivalMs});
-    drawn.push_back({x, y, kind, it->r, it->g, it->b, fade * alpha, octaves});
+    drawn.push_back({x, y, kind, it->r, it->g, it->b, fade * alpha});
   }
   const std::vector<float> xs = SpacePlayedHeads(played, StaffHeadSizesFor(g.sp));
   for (size_t i = 0; i < drawn.size() && xs[i] >= leftLimit; ++i) {

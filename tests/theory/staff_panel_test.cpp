@@ -83,36 +83,6 @@ TEST_F(StaffPanelTest, TheTenLinesAreTheStavesAndMiddleCIsNoneOfThem) {
   EXPECT_FLOAT_EQ(StaffYForNote(57, g.middleCY, step, false), g.bassTop);
 }
 
-// The panel's margins hold one ledger line above and below the staves: C6 once stood past the
-// panel's top edge, C2 past its foot. A note whose head would leave the panel is written whole
-// octaves nearer, no further out than the space beside its staff, under the mark a reader knows.
-// For each note: the octaves and the note it is written as; at 20 px and at 9 px (the smallest
-// spacing, where a head is 4.2 px high, not 0.24 spacings).
-TEST_F(StaffPanelTest, NotesBeyondThePanelAreWrittenOctavesNearer) {
-  struct Case {
-    int note, octaves, written;
-    const char* mark;
-  } cases[] = {
-      {81, 0, 81, ""},     {83, 1, 71, "8va"},  {84, 1, 72, "8va"},  {91, 1, 79, "8va"},  {93, 2, 69, "15ma"},
-      {96, 2, 72, "15ma"}, {108, 3, 72, "22ma"}, {127, 4, 79, "29ma"}, {64, 0, 64, ""},   {40, 0, 40, ""},
-      {38, -1, 50, "8vb"}, {36, -1, 48, "8vb"}, {29, -1, 41, "8vb"}, {28, -2, 52, "15mb"}, {21, -2, 45, "15mb"},
-      {0, -4, 48, "29mb"},
-  };
-  for (float sp : {20.0f, 9.0f}) {
-    const StaffGeometry g = StaffGeometryIn({100, 100, 600, 13.3f * sp}, sp);
-    const float step = sp / 2, halfH = StaffHeadSizesFor(sp).halfH;
-    for (const Case& c : cases) {
-      float y = StaffYForNote(c.note, g.middleCY, step, false);
-      const int octaves = StaffOttava(g, halfH, &y);
-      EXPECT_EQ(octaves, c.octaves) << c.note << " at " << sp;
-      EXPECT_NEAR(y, StaffYForNote(c.written, g.middleCY, step, false), 0.01f) << c.note << " at " << sp;
-      EXPECT_GE(y - halfH, g.panel.y) << c.note << " at " << sp;
-      EXPECT_LE(y + halfH, g.panel.y + g.panel.h) << c.note << " at " << sp;
-      EXPECT_EQ(StaffOttavaMark(octaves), c.mark) << c.note;
-    }
-  }
-}
-
 // A head's sign: a black key's pitch without a score by the key's flats; with a score, its
 // accidental even where the score leaves it to a key signature, which this staff does not draw.
 TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
