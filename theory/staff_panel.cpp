@@ -169,6 +169,23 @@ static bool SpellRaisedMinorDegree(int pc, int* letter, int* accidental) {
   return true;
 }
 
+// The octaves a head at y must be written nearer to stand whole in the panel: none when it does,
+// else as many as bring it to the space beside its staff (G5, F2) or nearer; positive for a head
+// above the panel, negative below.
+static int OctavesIntoPanel(const StaffGeometry& g, float headHalfH, float y) {
+  const float octave = 3.5f * g.sp, slack = 0.01f * g.sp;
+  int octaves = 0;
+  if (!(octave > 0.0f) || !std::isfinite(y)) return 0;
+  if (y - headHalfH < g.panel.y - slack) {
+    const float highest = g.trebleTop - 0.5f * g.sp;
+    while (y < highest - slack) y += octave, ++octaves;
+  } else if (y + headHalfH > g.panel.y + g.panel.h + slack) {
+    const float lowest = g.bassTop + 4.5f * g.sp;
+    while (y > lowest + slack) y -= octave, --octaves;
+  }
+  return octaves;
+}
+
 // ---- public functions: geometry ----
 StaffHeadSizes StaffHeadSizesFor(float sp) {
   StaffHeadSizes out;
@@ -237,8 +254,9 @@ bool ComputeStaffGeometry(StaffGeometry* out) {
   RectF panel, area;
   if (!ComputeStaffPanelRect(&panel, &area)) return false;
   *out = StaffGeometryIn(panel, panel.h / kStaffPanelSpacings);
-  // Heads two ledger lines out (C6, C2) lie past the panel's edge: they may stand in the content
-  // area around it, never over the keyboard below or off the window.
+  // Heads stand inside the panel (StaffChordOttava), but the stem of a flat on the rows just above the
+  // treble staff rises past its edge: signs may stand in the content area around it, never over
+  // the keyboard below or off the window.
   const float top = std::min(area.y, panel.y), bottom = std::max(area.y + area.h, panel.y + panel.h);
   out->notes = {panel.x, top, panel.w, bottom - top};
   return true;
@@ -281,6 +299,75 @@ StaffSpelling StaffSpellNote(int note, bool flats) {
   const int natural = note - out.accidental;
   out.octave = (natural >= 0 ? natural / 12 : -((-natural + 11) / 12)) - 1;
   return out;
+}
+
+std::vector<int> StaffChordOttava(const StaffGeometry& g, float headHalfH, std::vector<float>* ys) {
+  std::vector<int> octaves(ys->size(), 0);
+  const float octave = 3.5f * g.sp, slack = 0.01f * g.sp;
+  if (!(octave > 0.0f)) return octaves;
+  // The rows lowest first; a row that is no number stays out of it.
+  std::vector<size_t> order;
+  for (size_t i = 0; i < ys->size(); ++i)
+    if (std::isfinite((*ys)[i])) order.push_back(i);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return (*ys)[a] > (*ys)[b]; });
+  const size_t n = order.size();
+  if (n == 0) return octaves;
+  std::vector<float> rows(n);
+  for (size_t i = 0; i < n; ++i) rows[i] = (*ys)[order[i]];
+  const int up = OctavesIntoPanel(g, headHalfH, rows[n - 1]), down = OctavesIntoPanel(g, headHalfH, rows[0]);
+  if (up == 0 && down == 0) return octaves;
+  // The notes below the panel are rows[0, low), those above it rows[high, n).
+  size_t low = 0, high = n;
+  while (low < n && OctavesIntoPanel(g, headHalfH, rows[low]) < 0) ++low;
+  while (high > 0 && OctavesIntoPanel(g, headHalfH, rows[high - 1]) > 0) --high;
+  // A layout: rows[0, b) moved `below` octaves, rows[t, n) moved `above`, the rest where they sound.
+  auto written = [&](size_t i, size_t b, size_t t, int below, int above) {
+    return rows[i] + (float)(i < b ? below : (i >= t ? above : 0)) * octave;
+  };
+  // How far a head reaches past the panel's top edge and past its foot.
+  auto overTop = [&](float y) { return std::max(0.0f, g.panel.y - slack - (y - headHalfH)); };
+  auto underFoot = [&](float y) { return std::max(0.0f, y + headHalfH - (g.panel.y + g.panel.h + slack)); };
+  // Rows a step apart lie half a spacing apart: a group must stand wholly above the one below it.
+  auto apart = [&](size_t i, size_t b, size_t t, int below, int above) {
+    return i == 0 || i >= n || written(i - 1, b, t, below, above) - written(i, b, t, below, above) > 0.25f * g.sp;
+  };
+  // Of the layouts that keep the chord's order: the fewest pixels past the panel's edges, then the
+  // whole chord under one mark, then the fewest notes moved.
+  size_t bestB = 0, bestT = n, bestMoved = 0;
+  int bestBelow = 0, bestAbove = 0;
+  float bestBeyond = -1.0f;
+  bool bestWhole = false;
+  for (size_t b = down < 0 ? low : 0; b <= (down < 0 ? high : 0); ++b)
+    for (size_t t = up > 0 ? b : n; t <= (up > 0 ? high : n); ++t) {
+      // Each group goes as far as its outermost note needs, less where its inner end would leave
+      // the panel's other edge or reach the notes it passes.
+      int below = b > 0 ? down : 0, above = t < n ? up : 0;
+      while (below < 0 && (overTop(written(b - 1, b, t, below, above)) > 0.0f || (b < t && !apart(b, b, t, below, above))))
+        ++below;
+      while (above > 0 && (underFoot(written(t, b, t, below, above)) > 0.0f || !apart(t, b, t, below, above))) --above;
+      if (!apart(b, b, t, below, above) || !apart(t, b, t, below, above)) continue;
+      float past = 0.0f;
+      for (size_t i = 0; i < n; ++i) past += overTop(written(i, b, t, below, above)) + underFoot(written(i, b, t, below, above));
+      const int first = b > 0 ? below : (t > b ? 0 : above);
+      const bool whole = (b == 0 || below == first) && (t <= b || first == 0) && (t == n || above == first);
+      const size_t moved = (below != 0 ? b : 0) + (above != 0 ? n - t : 0);
+      const bool better = bestBeyond < 0.0f || past < bestBeyond - slack ||
+                          (past <= bestBeyond + slack && ((whole && !bestWhole) || (whole == bestWhole && moved < bestMoved)));
+      if (!better) continue;
+      bestB = b, bestT = t, bestBelow = below, bestAbove = above;
+      bestBeyond = past, bestWhole = whole, bestMoved = moved;
+    }
+  for (size_t i = 0; i < n; ++i) {
+    octaves[order[i]] = i < bestB ? bestBelow : (i >= bestT ? bestAbove : 0);
+    (*ys)[order[i]] = written(i, bestB, bestT, bestBelow, bestAbove);
+  }
+  return octaves;
+}
+
+std::string StaffOttavaMark(int octaves) {
+  if (octaves == 0) return "";
+  const int n = std::abs(octaves);
+  return std::to_string(7 * n + 1) + (n == 1 ? "v" : "m") + (octaves > 0 ? "a" : "b");
 }
 
 bool IsOnStaffLine(const StaffGeometry& g, float y) {
@@ -395,14 +482,19 @@ float StaffHeadX(const StaffHeadSign& head, const StaffSignPlace& place, const S
   return head.x + (float)place.beside * kBesideHeadWidths * 2.0f * sizes.halfW;
 }
 
+size_t StaffPlayedChordEnd(const std::vector<StaffPlayedHead>& newestFirst, size_t first) {
+  size_t end = first + 1;
+  while (end < newestFirst.size() &&
+         (int32_t)(newestFirst[end - 1].arrivalMs - newestFirst[end].arrivalMs) < (int32_t)kStruckTogetherMs)
+    ++end;
+  return std::min(end, newestFirst.size());
+}
+
 std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFirst, const StaffHeadSizes& sizes) {
   std::vector<float> xs(newestFirst.size());
   float limit = 0.0f;  // the x an older chord's right edge keeps left of
   for (size_t first = 0; first < newestFirst.size();) {
-    size_t end = first + 1;
-    while (end < newestFirst.size() &&
-           (int32_t)(newestFirst[end - 1].arrivalMs - newestFirst[end].arrivalMs) < (int32_t)kStruckTogetherMs)
-      ++end;
+    const size_t end = StaffPlayedChordEnd(newestFirst, first);
     // The chord's reach about its x, its signs placed as if it stood alone.
     std::vector<StaffHeadSign> chord;
     for (size_t i = first; i < end; ++i) chord.push_back({0.0f, newestFirst[i].head.y, newestFirst[i].head.kind});
@@ -420,6 +512,38 @@ std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFi
     first = end;
   }
   return xs;
+}
+
+RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
+                         const std::vector<size_t>& group, int octaves, float width, float height) {
+  const bool above = octaves > 0;
+  size_t outer = heads.size();
+  for (size_t h : group) {
+    if (h >= heads.size()) continue;
+    if (outer == heads.size() || (above ? heads[h].y < heads[outer].y : heads[h].y > heads[outer].y)) outer = h;
+  }
+  if (outer == heads.size()) return kHiddenRect;
+  const float air = std::max(0.12f * g.sp, 1.5f), reach = kLedgerHalfWidths * sizes.halfW;
+  // The mark's edge nearest the heads, first where it stood for a single note: between the staff
+  // and the panel's edge, or further out past the group's outermost head.
+  const float left = heads[outer].x - 0.5f * width;
+  float edge = above ? std::min(g.trebleTop - 0.9f * g.sp, heads[outer].y - sizes.halfH - air)
+                     : std::max(g.bassTop + 4.9f * g.sp, heads[outer].y + sizes.halfH + air);
+  // Each head it would touch sends it further out; it only moves away from the staves, so a head
+  // once passed stays clear and every head moves it once at most.
+  for (size_t pass = 0; pass <= heads.size(); ++pass) {
+    bool moved = false;
+    for (const StaffHeadSign& h : heads) {
+      if (!std::isfinite(h.x) || !std::isfinite(h.y)) continue;
+      if (h.x + reach + air <= left || h.x - reach - air >= left + width) continue;
+      const float top = h.y - sizes.halfH - air, bottom = h.y + sizes.halfH + air;
+      if (above ? (top >= edge || bottom <= edge - height) : (bottom <= edge || top >= edge + height)) continue;
+      edge = above ? top : bottom;
+      moved = true;
+    }
+    if (!moved) break;
+  }
+  return {left, above ? edge - height : edge, width, height};
 }
 
 void ResetStaffPanel() {

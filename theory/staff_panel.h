@@ -59,7 +59,7 @@ struct StaffGeometry {
   float middleCY = 0.0f;   // y of middle C
   float playX = 0.0f;      // the play line
   float labelX = 0.0f;     // the step labels' column
-  RectF notes = kHiddenRect;  // where heads and ledger lines may go: the panel's width, the content
+  RectF notes = kHiddenRect;  // where heads and their signs may go: the panel's width, the content
                               // area's height (above and below the panel too)
 };
 // The panel on the learning overlay: false unless the overlay is on and practice mode is off.
@@ -93,6 +93,19 @@ struct StaffSpelling {
 // seventh on the letters of its sixth and seventh (C#4 in D Aeolian, F#4 in G minor), any other
 // note by the signature's sharps or flats.
 StaffSpelling StaffSpellNote(int note, bool flats);
+// The heads of one chord (their rows in *ys, in any order) when some would not stand whole in the
+// panel (B5 and up, D2 and down): the whole chord is written the octaves its outermost note needs
+// to reach the space beside its staff (G5, F2), under one mark, when all of it then stands in the
+// panel. Otherwise the notes past the top and those past the foot are moved as groups, each under
+// a mark of its own, the fewest notes in reach joining them that keep every group above the one
+// below; the rest stay where they sound. The chord's order is always kept: where no layout fits,
+// the one that leaves least of it past the panel's edges. Moves *ys and returns each head's
+// octaves: positive when it sounds that many above where it stands, negative below, 0 where it
+// sounds.
+std::vector<int> StaffChordOttava(const StaffGeometry& g, float headHalfH, std::vector<float>* ys);
+// The mark of a note written octaves away: "8va", "15ma", "22ma" ... above, "8vb", "15mb" ...
+// below; "" for 0.
+std::string StaffOttavaMark(int octaves);
 // y lies within 0.16 sp of one of the ten staff lines.
 bool IsOnStaffLine(const StaffGeometry& g, float y);
 // The current key is spelled with flats, as the caption's tonic is.
@@ -150,12 +163,21 @@ struct StaffPlayedHead {
   StaffHeadSign head;
   uint32_t arrivalMs = 0;
 };
+// The end of the chord of played heads (given newest first) that begins at `first`: notes struck
+// each within kStruckTogetherMs of the next are one chord.
+size_t StaffPlayedChordEnd(const std::vector<StaffPlayedHead>& newestFirst, size_t first);
 // The x of each played head, given newest first. Notes struck each within kStruckTogetherMs of the
 // next stand as one chord at the newest one's x; an older chord stands where its age puts it, or
 // further left where it would reach the chord after it: its heads and ledger lines keep clear of
 // that chord's heads and signs, so the notes of a fast run stand one after another, not on top of
 // each other.
 std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFirst, const StaffHeadSizes& sizes);
+// The box of the octave mark, width by height, over the heads of `group` (indices into `heads`, as
+// drawn, every head of the frame) written `octaves` away: centred on the group's highest head and
+// at the treble staff's margin or higher for octaves above, on its lowest and at the bass staff's
+// margin or lower for octaves below, clear of every head and its ledger line by a little air.
+RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
+                         const std::vector<size_t>& group, int octaves, float width, float height);
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.

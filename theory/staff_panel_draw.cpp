@@ -17,7 +17,9 @@
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "platform/clock.h"
+#include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
 #include "theory/staff_panel.h"
 
@@ -34,6 +36,8 @@ struct HeadToDraw {
   float x, y;
   int kind;
   float r, g, b, a;
+  int octaves = 0;  // written this many octaves below where it sounds (above when negative)
+  int chord = -1;   // the chord it was written with: one octave mark for each of its groups
 };
 
 static UiFont CaptionFont() { return gFontSmall ? gFontSmall : gFontMain; }
@@ -68,18 +72,63 @@ static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float x, int k
   if (kind != 0) DrawAccidental(signX, h.y, signSize, kind, h.r, h.g, h.b, h.a);
 }
 
+// One mark for each group of a chord written octaves away, in the colour of the head it stands
+// over, clear of every head drawn (`drawn`: where each head stands).
+static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw>& heads,
+                            const std::vector<StaffHeadSign>& drawn) {
+  ScopedTrSuppress plain;  // the marks are written the same in every language
+  const UiFont font = CaptionFont();
+  const float capHeight = 0.7f * FontPixelSize(font);
+  const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
+  for (size_t i = 0; i < heads.size(); ++i) {
+    const HeadToDraw& h = heads[i];
+    // Each group is drawn once, from its first head in the list.
+    bool first = h.octaves != 0;
+    std::vector<size_t> group;
+    for (size_t j = 0; j < heads.size() && first; ++j)
+      if (heads[j].chord == h.chord && heads[j].octaves == h.octaves) {
+        first = j >= i;
+        group.push_back(j);
+      }
+    if (!first) continue;
+    const std::string mark = StaffOttavaMark(h.octaves);
+    const RectF box = StaffOttavaMarkBox(g, sizes, drawn, group, h.octaves,
+                                         MeasureText(font, mark, FontPixelSize(font)), capHeight);
+    size_t outer = group[0];
+    for (size_t j : group)
+      if (h.octaves > 0 ? heads[j].y < heads[outer].y : heads[j].y > heads[outer].y) outer = j;
+    const HeadToDraw& o = heads[outer];
+    DrawTextUtf8(font, box.x, box.y + box.h, mark, o.r, o.g, o.b, o.a);
+  }
+}
+
 // Heads in list order, the signs of a chord staggered leftwards where they would run into each
 // other, heads of different pitches on one row side by side; heads closer than half a head's width
-// stand as one chord.
+// stand as one chord. The octave marks come last, clear of them all.
 static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& heads) {
   const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
   std::vector<StaffHeadSign> signs;
   signs.reserve(heads.size());
   for (const HeadToDraw& h : heads) signs.push_back({h.x, h.y, h.kind});
   const std::vector<StaffSignPlace> places = PlaceStaffSigns(signs, sizes);
-  for (size_t i = 0; i < heads.size(); ++i)
-    DrawHead(g, heads[i], StaffHeadX(signs[i], places[i], sizes), places[i].kind, StaffSignX(places[i], sizes),
-             places[i].scale * sizes.sign);
+  std::vector<StaffHeadSign> drawn = signs;
+  for (size_t i = 0; i < heads.size(); ++i) {
+    drawn[i].x = StaffHeadX(signs[i], places[i], sizes);
+    DrawHead(g, heads[i], drawn[i].x, places[i].kind, StaffSignX(places[i], sizes), places[i].scale * sizes.sign);
+  }
+  DrawOttavaMarks(g, heads, drawn);
+}
+
+// Writes the heads heads[from, to) as one chord, octaves nearer where it reaches past the panel.
+static void WriteChord(const StaffGeometry& g, std::vector<HeadToDraw>* heads, size_t from, size_t to, int chord) {
+  std::vector<float> ys;
+  for (size_t i = from; i < to; ++i) ys.push_back((*heads)[i].y);
+  const std::vector<int> octaves = StaffChordOttava(g, StaffHeadSizesFor(g.sp).halfH, &ys);
+  for (size_t i = from; i < to; ++i) {
+    (*heads)[i].y = ys[i - from];
+    (*heads)[i].octaves = octaves[i - from];
+    (*heads)[i].chord = chord;
+  }
 }
 
 static void DrawPanelBox(const StaffGeometry& g, float alpha) {
@@ -147,9 +196,12 @@ static void DrawStepLabels(const StaffGeometry& g, float time, float alpha) {
   }
 }
 
+// Notes of the song due within kStruckTogetherMs of each other are one chord, as played ones are.
 static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, bool flats, float alpha,
-                             std::vector<HeadToDraw>* heads) {
+                             std::vector<HeadToDraw>* heads, int* chords) {
   float step = g.sp / 2.0f, right = g.panel.x + g.panel.w - 1.2f * g.sp;
+  size_t chordFrom = heads->size();
+  float chordMs = 0.0f;
   for (const StaffSongNote& n : feed.upcoming) {
     if (n.aheadMs < 0.0f || n.aheadMs > kStaffLookAheadMs) continue;
     float x = g.playX + n.aheadMs / kStaffLookAheadMs * (right - g.playX);
@@ -166,13 +218,20 @@ static void AddUpcomingHeads(const StaffGeometry& g, const StaffSongFeed& feed, 
       y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
       kind = StaffAccidentalForScored(spelled.accidental, false);
     }
+    if (heads->size() > chordFrom && n.aheadMs - chordMs >= (float)kStruckTogetherMs) {
+      WriteChord(g, heads, chordFrom, heads->size(), (*chords)++);
+      chordFrom = heads->size();
+    }
+    chordMs = n.aheadMs;
     float r, gg, b;
     PitchClassRingColour(pc, &r, &gg, &b);
     heads->push_back({x, y, kind, r, gg, b, 0.92f * ramp * alpha});
   }
+  if (heads->size() > chordFrom) WriteChord(g, heads, chordFrom, heads->size(), (*chords)++);
 }
 
-static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std::vector<HeadToDraw>* heads) {
+static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std::vector<HeadToDraw>* heads,
+                           int* chords) {
   uint32_t now = ClockMs32();
   float step = g.sp / 2.0f, leftLimit = g.labelX + 1.2f * g.sp;
   std::vector<StaffPlayedHead> played;
@@ -185,11 +244,18 @@ static void AddPlayedHeads(const StaffGeometry& g, bool flats, float alpha, std:
     float x = g.playX - age * kPlayedDriftSpacings * g.sp;
     if (x < leftLimit) continue;
     const StaffSpelling spelled = StaffSpellNote(it->note, flats);
-    float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
+    const float y = StaffYForLetter(spelled.letter, spelled.octave, g.middleCY, step);
     float fade = 1.0f - age / kPlayedLifeSeconds;
     const int kind = StaffAccidentalForScored(spelled.accidental, false);
     played.push_back({{x, y, kind}, it->arrivalMs});
     drawn.push_back({x, y, kind, it->r, it->g, it->b, fade * alpha});
+  }
+  // A chord is written octaves nearer as one before the chords are spaced by their rows.
+  for (size_t first = 0; first < played.size();) {
+    const size_t end = StaffPlayedChordEnd(played, first);
+    WriteChord(g, &drawn, first, end, (*chords)++);
+    for (size_t i = first; i < end; ++i) played[i].head.y = drawn[i].y;
+    first = end;
   }
   const std::vector<float> xs = SpacePlayedHeads(played, StaffHeadSizesFor(g.sp));
   for (size_t i = 0; i < drawn.size() && xs[i] >= leftLimit; ++i) {
@@ -323,12 +389,13 @@ void DrawStaffPanel(float time, float alpha) {
   // Coming and played heads are placed together: a chord the song waits for and the notes of it
   // already played stand at the same play line, and their signs must not run into each other.
   std::vector<HeadToDraw> heads;
+  int chords = 0;
   if (gWaitMode && gStaffSongFeedHook) {
     StaffSongFeed feed;
     gStaffSongFeedHook(&feed);
-    if (feed.waiting) AddUpcomingHeads(g, feed, flats, a, &heads);
+    if (feed.waiting) AddUpcomingHeads(g, feed, flats, a, &heads, &chords);
   }
-  AddPlayedHeads(g, flats, a, &heads);
+  AddPlayedHeads(g, flats, a, &heads, &chords);
   DrawHeads(g, heads);
   EndClip(clip);
   std::string caption = StaffCaption(StaffKeyMode());

@@ -131,8 +131,8 @@ TEST_F(StaffPanelWindow, PlayedNotesSitOnTheirRowsUnderTheCaption) {
   EXPECT_FLOAT_EQ(gStaffPanelRect.y, g.panel.y);
 }
 
-// A played black key carries its sign left of its head (a sharp in C major), a white key none; C6
-// stands whole above the panel; a note far above is cut off at the content area's top edge.
+// A played black key carries its sign left of its head (a sharp in C major), a white key none;
+// notes far above or below the staves stand inside the panel, written octaves nearer.
 TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel) {
   auto play = [](int note) {
     gPlayedNotes.clear();
@@ -164,25 +164,106 @@ TEST_F(StaffPanelWindow, PlayedBlackKeysCarryTheirSignAndHighNotesStayInThePanel
   DrawFrame();
   EXPECT_EQ(inkOfHead(signCx, y, signRx, 0.5f * size), 0) << "C4 carries no sign";
 
-  // C6 lies past the panel's top edge, two ledger lines up: its head is drawn whole above it.
-  play(84);
+  // C6 lies two ledger lines up, past the panel's top edge, where it once stood over the window's
+  // backdrop: it is written as C5 under an 8va mark. C8 as C5 under 22ma; C2 below the bass staff
+  // as C3 over 8vb. Nothing of them lies outside the panel.
+  struct Far {
+    int note, written;
+    bool above;
+    const char* shot;
+  } fars[] = {{84, 72, true, "staff_panel_c6.png"}, {108, 72, true, "staff_panel_high.png"},
+              {36, 48, false, "staff_panel_c2.png"}};
+  const float panelBottom = g.panel.y + g.panel.h;
+  for (const Far& f : fars) {
+    play(f.note);
+    DrawFrame();
+    Save(f.shot);
+    y = StaffYForNote(f.written, g.middleCY, step, false);
+    EXPECT_GT(inkOfHead(g.playX, y, 0.6f * halfW, 0.2f * g.sp), 10) << f.note << "'s head on the row of " << f.written;
+    EXPECT_EQ(inkOfHead(g.playX, (g.notes.y + g.panel.y) / 2, 2 * halfW, (g.panel.y - g.notes.y) / 2 - 1), 0)
+        << "nothing of " << f.note << " above the panel";
+    EXPECT_EQ(inkOfHead(g.playX, (panelBottom + g.notes.y + g.notes.h) / 2, 2 * halfW,
+                        (g.notes.y + g.notes.h - panelBottom) / 2 - 1), 0)
+        << "nothing of " << f.note << " below the panel";
+    // The mark's letters between the staff and the panel's edge, over or under the head.
+    const float markTop = f.above ? g.panel.y : g.bassTop + 4.75f * g.sp;
+    const float markBottom = f.above ? g.trebleTop - 0.75f * g.sp : panelBottom;
+    EXPECT_GT(inkOfHead(g.playX, (markTop + markBottom) / 2, 1.2f * g.sp, (markBottom - markTop) / 2), 5)
+        << "the octave mark of " << f.note;
+  }
+}
+
+// Chords past the staff were written head by head. A5 C6 E6 struck together came out as C5 E5 with
+// A5 above them on its ledger line and C6's 8va inside A5's head; C7 and C8 both stood on C5 with
+// "15ma" and "22ma" printed on one spot. A chord now moves as one: A4 C5 E5 with nothing on A5's
+// row and one mark, in the colour of E6 whose head it stands over, between the staff and the
+// panel's top edge, none in C6's colour; C7 C8 as C4 C5 under a mark that inks just what a lone
+// C8's does.
+TEST_F(StaffPanelWindow, AChordPastTheStaffMovesAsOne) {
+  const StaffGeometry g = Geometry();
+  const float step = g.sp / 2, halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f, halfH = std::max(0.24f * g.sp, 4.2f);
+  auto strike = [this](std::vector<int> notes, const char* shot) {
+    gPlayedNotes.clear();
+    for (int note : notes)
+      PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+    DrainMessages();
+    EXPECT_EQ(gPlayedNotes.size(), notes.size());
+    DrawFrame();
+    Save(shot);
+  };
+  auto played = [](int note) {
+    return *std::find_if(gPlayedNotes.begin(), gPlayedNotes.end(), [note](const PlayedNote& p) { return p.note == note; });
+  };
+  // Pixels of a played note's colour in a box round a centre.
+  auto inkOf = [&](int note, float cx, float cy, float rx, float ry) {
+    const PlayedNote p = played(note);
+    int ink = 0;
+    for (int y = (int)(cy - ry); y <= (int)(cy + ry); ++y)
+      for (int x = (int)(cx - rx); x <= (int)(cx + rx); ++x)
+        if (y >= 0 && Near(Pixel(x, y), p.r, p.g, p.b)) ++ink;
+    return ink;
+  };
+  auto onRow = [&](int note, int written) {
+    return inkOf(note, g.playX, StaffYForNote(written, g.middleCY, step, false), 0.6f * halfW, 0.2f * g.sp);
+  };
+
+  strike({81, 84, 88}, "staff_panel_chord_8va.png");
+  for (int note : {81, 84, 88}) EXPECT_GT(onRow(note, note - 12), 10) << note << " on the row an octave down";
+  EXPECT_EQ(inkOf(81, g.playX, StaffYForNote(81, g.middleCY, step, false), halfW, halfH), 0) << "nothing of A5 on its own row";
+  float markBottom = StaffYForNote(76, g.middleCY, step, false) - halfH - 1;
+  float markY = (g.notes.y + markBottom) / 2, markRy = (markBottom - g.notes.y) / 2;
+  EXPECT_GT(inkOf(88, g.playX, markY, 1.5f * g.sp, markRy), 5) << "the 8va over E6's head";
+  EXPECT_EQ(inkOf(84, g.playX, markY, 1.5f * g.sp, markRy), 0) << "no second mark for C6";
+
+  strike({108}, "staff_panel_c8.png");
+  markBottom = StaffYForNote(72, g.middleCY, step, false) - halfH - 1;
+  markY = (g.notes.y + markBottom) / 2, markRy = (markBottom - g.notes.y) / 2;
+  const int lone = inkOf(108, g.playX, markY, 2.0f * g.sp, markRy);
+  EXPECT_GT(lone, 5) << "the 22ma of a lone C8";
+  strike({96, 108}, "staff_panel_c7_c8.png");
+  EXPECT_GT(onRow(96, 60), 10) << "C7 on C4's row";
+  EXPECT_GT(onRow(108, 72), 10) << "C8 on C5's row";
+  EXPECT_EQ(inkOf(108, g.playX, markY, 2.0f * g.sp, markRy), lone) << "one 22ma, nothing printed over it";
+
+  // The same chord coming in a song in wait mode, its notes 8 ms apart as a played file has them.
+  gPlayedNotes.clear();
+  gWaitMode = true;
+  gSongEvents = {{1000, 0x90, 96, 90, 0}, {1008, 0x90, 108, 90, 0}, {1500, 0x80, 96, 0, 0}};
+  gPlaying = gPaused = true;
+  gPlayStartMs = ClockMs32() - 10000;
+  gPauseMs = gPlayStartMs;
   DrawFrame();
-  Save("staff_panel_c6.png");
-  y = StaffYForNote(84, g.middleCY, step, false);
-  ASSERT_LT(y - 0.4f * g.sp, g.panel.y) << "C6's head reaches past the panel's top edge";
-  EXPECT_GT(inkOfHead(g.playX, y - 0.3f * g.sp, halfW, 0.1f * g.sp), 3) << "the top of C6's head";
-  // A note far above ends at the content area's top edge, with its ledger lines up to it.
-  int high = 84;
-  while (high < 127 && StaffYForNote(high, g.middleCY, step, false) > g.notes.y - 2 * g.sp) ++high;
-  play(high);
-  DrawFrame();
-  Save("staff_panel_high.png");
-  y = StaffYForNote(high, g.middleCY, step, false);
-  ASSERT_LT(y, g.notes.y - 2 * g.sp) << "a note lies well above the content area";
-  EXPECT_EQ(inkOfHead(g.playX, (y + g.notes.y) / 2, 1.5f * halfW, (g.notes.y - y) / 2 - 2), 0)
-      << "nothing of it above the content area";
-  EXPECT_GT(inkOfHead(g.playX, g.notes.y + 0.6f * g.sp, 1.5f * halfW, 0.5f * g.sp), 0)
-      << "its ledger lines run up to the area's edge";
+  Save("staff_panel_coming_c7_c8.png");
+  float r, gg, b;
+  PitchClassRingColour(0, &r, &gg, &b);
+  const float right = g.panel.x + g.panel.w - 1.2f * g.sp, x = g.playX + 1004.0f / 3200.0f * (right - g.playX);
+  for (int written : {60, 72}) {
+    const float y = StaffYForNote(written, g.middleCY, step, false);
+    int ink = 0;
+    for (int yy = (int)(y - 0.2f * g.sp); yy <= (int)(y + 0.2f * g.sp); ++yy)
+      for (int xx = (int)(x - halfW); xx <= (int)(x + halfW); ++xx) ink += Near(Pixel(xx, yy), r, gg, b);
+    EXPECT_GT(ink, 10) << "the coming chord's head on the row of " << written;
+  }
 }
 
 // A trill played on the keyboard, E4 F4 E4 F4 at 70 ms a note: the heads once stood a few pixels

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,142 @@ TEST_F(StaffPanelTest, TheTenLinesAreTheStavesAndMiddleCIsNoneOfThem) {
   // E4 is the treble staff's bottom line, A3 the bass staff's top.
   EXPECT_FLOAT_EQ(StaffYForNote(64, g.middleCY, step, false), g.trebleTop + 4 * g.sp);
   EXPECT_FLOAT_EQ(StaffYForNote(57, g.middleCY, step, false), g.bassTop);
+}
+
+// The panel's margins hold one ledger line above and below the staves: C6 once stood past the
+// panel's top edge, C2 past its foot. A note whose head would leave the panel is written whole
+// octaves nearer, no further out than the space beside its staff, under the mark a reader knows.
+// Each head was once moved by itself, so C7 and C8 held together both stood on C5 under "8va" and
+// "15ma" printed on one spot, and of A5 C6 E6 only C6 and E6 went down, below A5, with C6's mark
+// inside A5's head. A chord now moves as one; one reaching past both edges, or further than the
+// panel holds, moves its notes beyond each edge as a group of its own (C1 and C8: C3 under 15mb and
+// C5 under 22ma), the fewest notes in reach going with them to keep the order (E2 A5 C7: A3 and C5
+// under 15ma). C4 C5 B6 fits no way and keeps its order as C3 C4 B5 under 8va, B5 just past the
+// edge, and C1 A5 C6 E6 C8 as C3 under 15mb and A3 C4 E4 C6 under 15ma.
+// For each chord: the notes, what each is written as and its octaves; at 20 px and at 9 px (the
+// smallest spacing, where a head is 4.2 px high, not 0.24 spacings). Every head stands in the panel
+// but where the chord fits no way, distinct notes on distinct rows in their order, and each mark
+// clear of every head and ledger line, over its group, one per group.
+TEST_F(StaffPanelTest, NotesBeyondThePanelAreWrittenOctavesNearer) {
+  struct Case {
+    std::vector<int> notes, written, octaves;
+    bool fits;
+  } cases[] = {
+      {{81}, {81}, {0}, true},       {{83}, {71}, {1}, true},        {{84}, {72}, {1}, true},
+      {{91}, {79}, {1}, true},       {{93}, {69}, {2}, true},        {{96}, {72}, {2}, true},
+      {{108}, {72}, {3}, true},      {{127}, {79}, {4}, true},       {{64}, {64}, {0}, true},
+      {{40}, {40}, {0}, true},       {{38}, {50}, {-1}, true},       {{36}, {48}, {-1}, true},
+      {{29}, {41}, {-1}, true},      {{28}, {52}, {-2}, true},       {{21}, {45}, {-2}, true},
+      {{0}, {48}, {-4}, true},
+      {{84, 96}, {60, 72}, {2, 2}, true},
+      {{108, 96}, {72, 60}, {3, 3}, true},
+      {{96, 100, 103, 108}, {60, 64, 67, 72}, {3, 3, 3, 3}, true},
+      {{81, 84, 88}, {69, 72, 76}, {1, 1, 1}, true},
+      {{24, 36}, {48, 60}, {-2, -2}, true},
+      {{60, 64, 67, 84}, {48, 52, 55, 72}, {1, 1, 1, 1}, true},
+      {{81, 84, 88, 91, 96, 100, 103, 108}, {45, 48, 52, 55, 60, 64, 67, 72}, {3, 3, 3, 3, 3, 3, 3, 3}, true},
+      {{24, 108}, {48, 72}, {-2, 3}, true},
+      {{36, 60, 84}, {48, 60, 72}, {-1, 0, 1}, true},
+      {{40, 81, 96}, {40, 57, 72}, {0, 2, 2}, true},
+      {{96, 81, 40}, {72, 57, 40}, {2, 2, 0}, true},
+      {{60, 72, 95}, {48, 60, 83}, {1, 1, 1}, false},
+      {{24, 81, 84, 88, 108}, {48, 57, 60, 64, 84}, {-2, 2, 2, 2, 2}, false},
+  };
+  for (float sp : {20.0f, 9.0f}) {
+    const StaffGeometry g = StaffGeometryIn({100, 100, 600, 13.3f * sp}, sp);
+    const StaffHeadSizes sizes = StaffHeadSizesFor(sp);
+    const float step = sp / 2, halfH = sizes.halfH;
+    for (const Case& c : cases) {
+      std::string what = "chord";
+      for (int n : c.notes) what += " " + std::to_string(n);
+      what += " at " + std::to_string((int)sp);
+      std::vector<float> ys;
+      for (int n : c.notes) ys.push_back(StaffYForNote(n, g.middleCY, step, false));
+      const std::vector<int> octaves = StaffChordOttava(g, halfH, &ys);
+      EXPECT_EQ(octaves, c.octaves) << what;
+      ASSERT_EQ(ys.size(), c.notes.size()) << what;
+      std::vector<StaffHeadSign> heads;
+      for (size_t i = 0; i < ys.size(); ++i) {
+        EXPECT_NEAR(ys[i], StaffYForNote(c.written[i], g.middleCY, step, false), 0.01f) << what << ": " << c.notes[i];
+        if (c.fits) {
+          EXPECT_GE(ys[i] - halfH, g.panel.y) << what << ": " << c.notes[i];
+          EXPECT_LE(ys[i] + halfH, g.panel.y + g.panel.h) << what << ": " << c.notes[i];
+        }
+        for (size_t j = 0; j < ys.size(); ++j)
+          if (c.notes[i] < c.notes[j]) EXPECT_GT(ys[i] - ys[j], 0.25f * sp) << what << ": " << c.notes[i] << " below " << c.notes[j];
+        heads.push_back({300.0f, ys[i], 0});
+      }
+      // A mark as wide as "22ma" and as high as its digits, set in a small font.
+      const float width = 2.2f * sp, height = std::max(0.55f * sp, 7.0f);
+      for (int k : {-4, -3, -2, -1, 1, 2, 3, 4}) {
+        std::vector<size_t> group;
+        for (size_t i = 0; i < octaves.size(); ++i)
+          if (octaves[i] == k) group.push_back(i);
+        if (group.empty()) continue;
+        const RectF box = StaffOttavaMarkBox(g, sizes, heads, group, k, width, height);
+        EXPECT_FLOAT_EQ(box.x + box.w / 2, 300.0f) << what << ": the mark of " << k << " over its heads";
+        for (size_t i = 0; i < heads.size(); ++i) {
+          const bool clear = box.y >= heads[i].y + halfH || box.y + box.h <= heads[i].y - halfH;
+          EXPECT_TRUE(clear) << what << ": the mark of " << k << " on the head of " << c.notes[i];
+          if (std::find(group.begin(), group.end(), i) != group.end())
+            EXPECT_TRUE(k > 0 ? box.y + box.h <= heads[i].y - halfH : box.y >= heads[i].y + halfH)
+                << what << ": the mark of " << k << " beyond the head of " << c.notes[i];
+        }
+      }
+    }
+  }
+  // Any chord at all keeps its order: every two-note chord, and seeded chords of three to eight
+  // notes anywhere on the keyboard.
+  const StaffGeometry g = StaffGeometryIn({100, 100, 600, 13.3f * 20}, 20);
+  const float halfH = StaffHeadSizesFor(20).halfH;
+  std::mt19937 random(7);
+  std::vector<std::vector<int>> chords;
+  for (int a = 21; a <= 108; ++a)
+    for (int b = a; b <= 108; ++b) chords.push_back({a, b});
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<int> chord((size_t)std::uniform_int_distribution<int>(3, 8)(random));
+    for (int& n : chord) n = std::uniform_int_distribution<int>(21, 108)(random);
+    chords.push_back(chord);
+  }
+  for (const std::vector<int>& chord : chords) {
+    std::vector<float> rows, ys;
+    for (int n : chord) rows.push_back(StaffYForNote(n, g.middleCY, 10, false));
+    ys = rows;
+    const std::vector<int> octaves = StaffChordOttava(g, halfH, &ys);
+    for (size_t i = 0; i < chord.size(); ++i) {
+      ASSERT_NEAR(ys[i], rows[i] + (float)octaves[i] * 70.0f, 0.01f) << chord[i];
+      for (size_t j = 0; j < chord.size(); ++j) {
+        if (rows[i] > rows[j]) ASSERT_GT(ys[i] - ys[j], 5.0f) << chord[i] << " below " << chord[j];
+        if (rows[i] == rows[j]) ASSERT_EQ(ys[i], ys[j]) << chord[i] << " on the row of " << chord[j];
+      }
+    }
+  }
+  const std::pair<int, const char*> marks[] = {{0, ""}, {1, "8va"}, {2, "15ma"}, {3, "22ma"}, {4, "29ma"},
+                                               {-1, "8vb"}, {-2, "15mb"}, {-4, "29mb"}};
+  for (const auto& m : marks) EXPECT_EQ(StaffOttavaMark(m.first), m.second) << m.first;
+}
+
+// A chord's mark keeps clear of the heads of another chord at its place: the song's C6 and E6 are
+// written as C5 and E5 under 8va while an A5 played a moment before stands at the play line on the
+// ledger line above the staff, where the mark would go; the mark stands over the A5. With the A5
+// well apart, the mark keeps its place between the staff and the panel's edge.
+TEST_F(StaffPanelTest, AChordsMarkKeepsClearOfOtherHeads) {
+  const float sp = 20.0f;
+  const StaffGeometry g = StaffGeometryIn({100, 100, 600, 13.3f * sp}, sp);
+  const StaffHeadSizes sizes = StaffHeadSizesFor(sp);
+  const float step = sp / 2;
+  std::vector<float> ys = {StaffYForNote(84, g.middleCY, step, false), StaffYForNote(88, g.middleCY, step, false)};
+  ASSERT_EQ(StaffChordOttava(g, sizes.halfH, &ys), (std::vector<int>{1, 1}));
+  const float a5 = StaffYForNote(81, g.middleCY, step, false);
+  for (float otherX : {300.0f, 310.0f, 360.0f}) {
+    const std::vector<StaffHeadSign> heads = {{300.0f, ys[0], 0}, {300.0f, ys[1], 0}, {otherX, a5, 0}};
+    const RectF box = StaffOttavaMarkBox(g, sizes, heads, {0, 1}, 1, 2.2f * sp, 0.55f * sp);
+    if (otherX < 350.0f) {
+      EXPECT_LE(box.y + box.h, a5 - sizes.halfH) << "the mark over the A5 at " << otherX;
+    } else {
+      EXPECT_FLOAT_EQ(box.y + box.h, g.trebleTop - 0.9f * g.sp) << "the mark in the margin, the A5 well apart";
+    }
+  }
 }
 
 // A head's sign: a black key's pitch without a score by the key's flats; with a score, its
