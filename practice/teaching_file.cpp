@@ -204,9 +204,11 @@ static std::string LocalSaveTime() {
   return buf;
 }
 
-// Numbers the job among all saves and hands it to a writer thread.
+// Numbers the job among all saves and hands it to a writer thread. A failed save tried again keeps
+// its number: numbered afresh it would pass for newer than a save started after it and put the
+// older data back over the newer.
 static void StartTeachingSave(TeachingSaveJob* job) {
-  job->generation = ++gSaveGeneration;
+  if (job->generation == 0) job->generation = ++gSaveGeneration;
   gPendingSaves.fetch_add(1);
   try {
     std::thread(WriteTeachingJsonThread, job).detach();
@@ -238,7 +240,7 @@ static void CommitJob(const TeachingSaveJob& job, const std::string& text) {
   if (it != table.newest.end() && it->second > job.generation) return;
   std::string error;
   auto failed = table.failed.find(job.path);
-  bool overtakes = failed == table.failed.end() || failed->second.generation < job.generation;
+  bool overtakes = failed == table.failed.end() || failed->second.generation <= job.generation;
   if (ReplaceFileWithContent(job.path, text, &error)) {
     table.newest[job.path] = job.generation;
     if (failed != table.failed.end() && overtakes) table.failed.erase(failed);

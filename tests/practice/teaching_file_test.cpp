@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/file_replace.h"
+#include "practice/data_files.h"
 #include "practice/students.h"
 #include "practice/teaching_file.h"
 #include "practice/teaching_state.h"
@@ -273,6 +275,47 @@ TEST_F(TeachingFileTest, FailedSaveKeepsTheTargetAndTheCount) {
   EXPECT_TRUE(fs::is_directory(TeachingFilePath(t)));
   EXPECT_TRUE(TemporaryFilesIn(DataFolder()).empty());
   EXPECT_TRUE(log.Contains("[teaching] could not save " + TeachingFilePath(t) + " (rename: "));
+}
+
+TEST_F(TeachingFileTest, AFailedSaveTriedAgainNeverTakesTheNewerOnesPlace) {
+  TeachingState s = For("amy");
+  auto difficultyOnDisk = [&] {
+    TeachingState back = For("amy");
+    return ReadTeachingFile(back) ? back.lastDifficulty : -1;
+  };
+  for (int round = 0; round < 20; ++round) {
+    ResetFailedTeachingSaves();
+    ResetDirtyStores();
+    FailWritesEndingWithForTesting("teaching_amy.json");
+    s.difficulty = 3;
+    SaveTeachingStateAsync(s);
+    ASSERT_TRUE(WaitForPendingSaves());
+    FailWritesEndingWithForTesting("");
+    // The disk takes saves again: a newer save starts, and the refused one is tried again at once.
+    s.difficulty = 7;
+    SaveTeachingStateAsync(s);
+    SaveDirtyStores();
+    ASSERT_TRUE(WaitForPendingSaves());
+    ASSERT_EQ(difficultyOnDisk(), 7) << "round " << round;
+  }
+
+  // Tried again with nothing newer, the refused save lands and is done with: a later pass over the
+  // dirty stores leaves the file alone.
+  ResetFailedTeachingSaves();
+  ResetDirtyStores();
+  FailWritesEndingWithForTesting("teaching_amy.json");
+  s.difficulty = 4;
+  SaveTeachingStateAsync(s);
+  ASSERT_TRUE(WaitForPendingSaves());
+  FailWritesEndingWithForTesting("");
+  SaveDirtyStores();
+  ASSERT_TRUE(WaitForPendingSaves());
+  EXPECT_EQ(difficultyOnDisk(), 4);
+  fs::remove(TeachingFilePath(s));
+  SaveDirtyStores();
+  ASSERT_TRUE(WaitForPendingSaves());
+  EXPECT_FALSE(fs::exists(TeachingFilePath(s)));
+  ResetDirtyStores();
 }
 
 TEST_F(TeachingFileTest, KilledSaveLeavesTheOldOrTheNewFile) {
