@@ -118,11 +118,12 @@ bool PracticeRecordLine(std::string* out) {
 
 uint32_t PracticeRunElapsedMs(int state, const PracticeRunData& run, uint32_t nowMs) {
   if (state == kPracticeRunning) {
-    if (run.runStartMs == 0 || nowMs < run.runStartMs) return 0;
+    // Signed differences: the millisecond clock wraps, and a run may straddle the wrap.
+    if (run.runStartMs == 0 || (int32_t)(nowMs - run.runStartMs) < 0) return 0;
     return nowMs - run.runStartMs;
   }
   if (state == kPracticeComplete) {
-    if (run.runStartMs == 0 || run.runEndMs < run.runStartMs) return 0;
+    if (run.runStartMs == 0 || (int32_t)(run.runEndMs - run.runStartMs) < 0) return 0;
     return run.runEndMs - run.runStartMs;
   }
   return 0;

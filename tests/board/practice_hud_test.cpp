@@ -109,6 +109,8 @@ TEST_F(PracticeHudTexts, TimerShowsZeroArmedCountsRunningAndFreezesComplete) {
       {kPracticeComplete, 10000, 9000, 99999, 0},     // an end before the start
       {kPracticeComplete, 0, 12340, 99999, 0},
       {kPracticeRunning, 0xFFFFFF00u, 0, 0xFFFFFFF0u, 0xF0},
+      {kPracticeRunning, 0xFFFFF000u, 0, 0x00000100u, 0x1100},  // across the clock's wrap
+      {kPracticeComplete, 0xFFFFF000u, 0x00000200u, 0x300u, 0x1200},
   };
   for (const auto& c : cases) {
     run.runStartMs = c.start;
