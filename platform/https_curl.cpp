@@ -3,6 +3,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdlib>
 #include <mutex>
 
 // ---- constants ----
@@ -79,6 +80,20 @@ void HttpsStartUp() {
   std::call_once(gStartUpOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// Loopback is never sent through a proxy taken from the environment; neither is any host the
+// user's own no_proxy names, which curl reads only when the list is left to it.
+static std::string DirectHosts() {
+  std::string hosts = "localhost,127.0.0.1,::1";
+  const char* user = getenv("no_proxy");
+  if (!user || !*user) user = getenv("NO_PROXY");
+  if (user && *user) {
+    if (std::string(user) == "*") return "*";
+    hosts += ',';
+    hosts += user;
+  }
+  return hosts;
+}
+
 bool HttpsPost(const std::string& url, const std::string& contentType, const std::string& userAgent,
                const std::string& body, uint32_t* status, std::string* reply, std::string* error) {
   *status = 0;
@@ -119,8 +134,8 @@ bool HttpsPost(const std::string& url, const std::string& contentType, const std
   if (!caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
   curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
   curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-  // Loopback is never sent through a proxy taken from the environment.
-  curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+  const std::string direct = DirectHosts();
+  curl_easy_setopt(curl, CURLOPT_NOPROXY, direct.c_str());
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, (stallMs + 999) / 1000);

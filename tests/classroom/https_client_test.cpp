@@ -155,4 +155,52 @@ TEST_F(HttpsClientTest, AnHttpAddressOrNoServerOpensNoConnection) {
   close(listener);
 }
 
+// A school sends the web through a proxy and names the hosts reached directly in no_proxy: the
+// classroom server among them must not be asked of the proxy.
+TEST_F(HttpsClientTest, HostsTheUserSendsDirectNeverReachTheProxy) {
+  int proxy = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(proxy, (sockaddr*)&addr, sizeof addr), 0);
+  ASSERT_EQ(listen(proxy, 8), 0);
+  socklen_t len = sizeof addr;
+  getsockname(proxy, (sockaddr*)&addr, &len);
+  setenv("https_proxy", ("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port))).c_str(), 1);
+  HttpsSetTimeoutsForTesting(400, 400, 600);
+  auto proxyKnocked = [&] {
+    bool knocked = false;
+    for (int fd; (fd = accept(proxy, nullptr, nullptr)) >= 0;) {
+      knocked = true;
+      close(fd);
+    }
+    return knocked;
+  };
+  const struct {
+    const char* name;
+    const char* value;
+    bool viaProxy;
+  } cases[] = {
+      {nullptr, nullptr, true},   // the proxy is used at all: the cases below prove something
+      {"no_proxy", "127.0.0.2", false},
+      {"NO_PROXY", "example.org,127.0.0.2", false},
+      {"no_proxy", "*", false},
+      {"no_proxy", "example.org", true},
+  };
+  for (const auto& c : cases) {
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+    if (c.name) setenv(c.name, c.value, 1);
+    uint32_t status = 0;
+    std::string reply, error;
+    // Port 1 on 127.0.0.2 takes no connection: asked directly the request fails at once.
+    EXPECT_FALSE(HttpPostJson("https://127.0.0.2:1/t", "{}", &status, &reply, &error));
+    EXPECT_EQ(proxyKnocked(), c.viaProxy) << (c.value ? c.value : "no no_proxy");
+  }
+  unsetenv("no_proxy");
+  unsetenv("NO_PROXY");
+  unsetenv("https_proxy");
+  close(proxy);
+}
+
 }  // namespace
