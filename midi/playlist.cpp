@@ -166,12 +166,21 @@ bool OpenMidiFolderPicker() {
     gStatusText = "No MIDI files found in selected folder";
     return false;
   }
-  int count = (int)files.size();
-  gPlaylist.swap(files);
-  gPlaylistIndex = 0;
-  if (!PlayPlaylistEntry(0)) return false;
-  gStatusText = count == 1 ? Tr("Folder playlist loaded (1 file)") : TrF("Folder playlist loaded (%d files)", count);
-  return true;
+  // A file that cannot be read is passed over as Next passes over it (its failure in the log), so
+  // the folder plays from its first good file. Only then does the folder become the playlist: with
+  // nothing playable, the song that plays keeps its own list for Next and Previous.
+  const int count = (int)files.size();
+  std::vector<std::string> before = std::exchange(gPlaylist, std::move(files));
+  const int beforeIndex = std::exchange(gPlaylistIndex, 0);
+  for (int i = 0; i < count; ++i) {
+    if (!PlayPlaylistEntry(i)) continue;
+    gStatusText = count == 1 ? Tr("Folder playlist loaded (1 file)") : TrF("Folder playlist loaded (%d files)", count);
+    return true;
+  }
+  gPlaylist = std::move(before);
+  gPlaylistIndex = beforeIndex;
+  gStatusText = "No MIDI file in the selected folder could be loaded";
+  return false;
 }
 
 void ResetPlaylist() {

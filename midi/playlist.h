@@ -17,7 +17,8 @@ void ClearPlaylistEntries();
 // Chooses one MIDI file and plays it as a one-entry playlist; false on cancel or a failed load.
 // The shell runs both choosers outside full screen (app/midi_choosers).
 bool ChooseAndPlayMidiFile();
-// Chooses a folder and plays its MIDI files; false on cancel, no files or a failed load.
+// Chooses a folder and plays its MIDI files from the first that loads; false on cancel, no files or
+// none that loads, the playlist then unchanged.
 bool OpenMidiFolderPicker();
 // The ".mid" and ".midi" files directly in a folder (any case), in playlist order; true when any.
 bool CollectMidiFiles(const std::string& folder, std::vector<std::string>& out);

@@ -314,6 +314,45 @@ TEST_F(PlaylistTest, TheFolderPickerPlaysTheFolder) {
   EXPECT_EQ(gPlaylist.size(), 1u);
 }
 
+// A folder whose first files cannot be read plays from its first good one, as Next would reach it;
+// a folder with nothing playable leaves the song that plays and its list as they were.
+TEST_F(PlaylistTest, TheFolderPickerPassesOverFilesThatCannotBeRead) {
+  std::filesystem::create_directory(dir_.File("mixed"));
+  const std::string song = ScaleSong();
+  Write("mixed/a_broken.mid", song.substr(0, song.size() - 12));
+  Write("mixed/b_one.MID", song);
+  Write("mixed/c_text.midi", "not a song at all\n");
+  Write("mixed/d_meter.mid", song);
+  gPlaylist = MakeEntries(2);
+  ASSERT_TRUE(PlayPlaylistEntry(1));
+  gScriptAnswer = true;
+  gScriptPath = dir_.File("mixed");
+  DebugCapture log;
+  ASSERT_TRUE(OpenMidiFolderPicker()) << gStatusText;
+  EXPECT_EQ(gStatusText, "Folder playlist loaded (4 files)");
+  EXPECT_EQ(gPlaylist.size(), 4u);
+  EXPECT_EQ(gPlaylistIndex, 1);
+  EXPECT_EQ(gSongPath, "b_one.MID");
+  EXPECT_TRUE(log.Contains("could not load " + dir_.File("mixed/a_broken.mid") + ": track chunk out of bounds"))
+      << "the skipped file is named";
+  EXPECT_TRUE(StepPlaylist(1, true));
+  EXPECT_EQ(gSongPath, "d_meter.mid");
+
+  std::filesystem::create_directory(dir_.File("unplayable"));
+  Write("unplayable/a.mid", "MThd");
+  Write("unplayable/b.midi", "not a song at all\n");
+  const std::vector<std::string> playing = gPlaylist;
+  gScriptPath = dir_.File("unplayable");
+  EXPECT_FALSE(OpenMidiFolderPicker());
+  EXPECT_EQ(gStatusText, "No MIDI file in the selected folder could be loaded");
+  EXPECT_EQ(gPlaylist, playing);
+  EXPECT_EQ(gPlaylistIndex, 3);
+  EXPECT_EQ(gSongPath, "d_meter.mid");
+  EXPECT_TRUE(gPlaying && !gPaused);
+  EXPECT_TRUE(StepPlaylist(-1, false)) << "Previous still steps the list that plays";
+  EXPECT_EQ(gSongPath, "b_one.MID") << "over c_text";
+}
+
 // The dialogs' titles speak the UI language: the menu items that open them, without their dots.
 TEST_F(PlaylistTest, TheDialogsTitlesAreTranslated) {
   ScopedExeDir exe(dir_.path());
