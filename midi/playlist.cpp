@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "app/base/logs.h"
 #include "app/base/status_text.h"
 #include "app/base/strings.h"
 #include "gfx/translate.h"
@@ -48,8 +49,17 @@ static std::string DialogTitle(const char* menuItem) {
   return title;
 }
 
+// Without a dialog program a choice would end as a cancel does, silently: the line says why.
+static bool DialogAtHand() {
+  if (FileDialogAvailable()) return true;
+  DebugLog("[dialog] neither zenity nor kdialog is on the PATH\n");
+  gStatusText = "No file chooser found: install zenity or kdialog";
+  return false;
+}
+
 // ---- public functions ----
 bool ChooseAndPlayMidiFile() {
+  if (!DialogAtHand()) return false;
   SongHeldForDialog hold;
   std::string path;
   if (!ShowOpenFileDialog(DialogTitle("Open MIDI File..."),
@@ -158,6 +168,7 @@ bool StepPlaylist(int direction, bool atEnd) {
 }
 
 bool OpenMidiFolderPicker() {
+  if (!DialogAtHand()) return false;
   SongHeldForDialog hold;
   std::string folder;
   if (!ShowFolderDialog(DialogTitle("Open MIDI Folder..."), &folder)) return false;

@@ -21,6 +21,8 @@ struct FileDialogRequest {
   std::vector<FileDialogFilter> filters;    // file dialog only; the first is preselected
 };
 
+// A dialog can be shown: a dialog program is on the PATH (or a test script stands in).
+bool FileDialogAvailable();
 // Lets the user pick an existing file; true with its full path.
 bool ShowOpenFileDialog(const std::string& title, const std::vector<FileDialogFilter>& filters,
                         std::string* path);

@@ -197,6 +197,8 @@ bool ShowFolderDialog(const std::string& title, std::string* path) {
   return ShowDialog(FileDialogRequest{true, title, {}}, path);
 }
 
+bool FileDialogAvailable() { return gDialogScript || !ChooseDialogProgram().empty(); }
+
 void SetFileDialogScriptForTesting(FileDialogScript script) { gDialogScript = script; }
 
 void SetDialogQuitCheckForTesting(bool (*check)()) { gQuitCheck = check ? check : WindowQuitRequested; }

@@ -216,6 +216,24 @@ TEST_F(PlaylistTest, AtASongsEndAnUnreadableEntryIsPassedOver) {
   EXPECT_FALSE(StepPlaylist(1, true)) << "nothing readable: no endless round";
 }
 
+TEST_F(PlaylistTest, WithoutADialogProgramTheLineSaysWhatToInstall) {
+  gPlaylist = MakeEntries(3);
+  gPlaylistIndex = 1;
+  SetFileDialogScriptForTesting(nullptr);
+  const char* was = getenv("PATH");
+  const std::string path = was ? was : "";
+  TempDir empty;
+  setenv("PATH", empty.path().c_str(), 1);
+  for (bool (*choose)() : {ChooseAndPlayMidiFile, OpenMidiFolderPicker}) {
+    gStatusText.clear();
+    EXPECT_FALSE(choose());
+    EXPECT_EQ(gStatusText, "No file chooser found: install zenity or kdialog");
+    EXPECT_EQ(gPlaylist.size(), 3u);
+    EXPECT_EQ(gPlaylistIndex, 1);
+  }
+  if (was) setenv("PATH", path.c_str(), 1); else unsetenv("PATH");
+}
+
 TEST_F(PlaylistTest, TheFileDialogMakesAOneEntryPlaylist) {
   gPlaylist = MakeEntries(4);
   gPlaylistIndex = 2;
