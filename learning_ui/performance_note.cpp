@@ -11,6 +11,7 @@
 #include "app/base/pointer.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "learning/attempt_rules.h"
 #include "learning/performance_summary.h"
 #include "learning_ui/card_text.h"
 #include "learning_ui/mastery_figures.h"
@@ -142,6 +143,9 @@ std::string ChooseAdvice(const LibraryItem& item, const MasteryRecord* r) {
   if (item.target_timing > r->latest_timing + 0.0005f)
     return r->latest_late > r->latest_early ? Tr("Re-enter each phrase slightly earlier; your last run leaned late.")
                                             : Tr("Let the beat arrive before the key; your last run leaned early.");
+  // Mastery is kept whatever later runs do; a failed review is still told to secure today's pass.
+  if (r->latest_passed && IsItemMastered(item))
+    return Tr("Mastered: keep it fresh by playing it again when it comes back in your daily lesson.");
   if (r->latest_passed) return Tr("Repeat tomorrow at target tempo; mastery requires control on two separate days.");
   return Tr("Repeat once at the authored tempo to secure today's pass.");
 }

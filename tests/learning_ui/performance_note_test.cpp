@@ -31,6 +31,12 @@ class PerformanceNoteTest : public LearningUiTest {
     if (make) make(r);
     return r;
   }
+  // Best figures at the item's targets on two days: mastered, whatever the latest run did.
+  static void Master(MasteryRecord& r) {
+    r.best_accuracy = r.best_timing = 0.95f;
+    r.best_bpm = 100;
+    r.passes = r.distinct_pass_days = 2;
+  }
   static const PerformanceNoteCard& Card(const std::string& id) {
     for (const PerformanceNoteCard& c : gPerformanceNotes)
       if (c.itemId == id) return c;
@@ -69,11 +75,17 @@ TEST_F(PerformanceNoteTest, AdviceTakesTheFirstRuleThatHolds) {
       {[](auto& r) { r.latest_timing = 0.8496f; },   // within half a thousandth of the target
        "Repeat tomorrow at target tempo; mastery requires control on two separate days."},
       {[](auto& r) { r.latest_passed = false; }, "Repeat once at the authored tempo to secure today's pass."},
+      {[](auto& r) { Master(r); },
+       "Mastered: keep it fresh by playing it again when it comes back in your daily lesson."},
+      {[](auto& r) { Master(r), r.latest_missed = 1; },   // a fault still comes first
+       "Repeat the missed phrase slowly, then make one uninterrupted full-piece pass."},
+      {[](auto& r) { Master(r), r.latest_passed = false; }, "Repeat once at the authored tempo to secure today's pass."},
   };
   const LibraryItem& item = *FindLibraryItem("a");
   EXPECT_EQ(ChooseAdvice(item, nullptr), rows[0].second);
   for (size_t i = 0; i < rows.size(); ++i) {
-    MasteryRecord r = Run(rows[i].first);
+    // The item's own record, as a card passes it: whether it is mastered is read from there.
+    const MasteryRecord& r = gMasteryRecords[item.id] = Run(rows[i].first);
     EXPECT_EQ(ChooseAdvice(item, &r), rows[i].second) << "row " << i;
   }
 }
