@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 #include "app/base/status_text.h"
 #include "gfx/translate.h"
@@ -107,7 +108,14 @@ bool IsItemComplete(const LibraryItem& item) {
 
 bool IsItemPassedOnDate(const std::string& id, const std::string& date) {
   const MasteryRecord* r = RecordOf(id);
-  return r && r->latest_expected >= 1 && r->latest_passed && r->last_attempt_date == date;
+  if (!r || r->latest_expected < 1 || !r->latest_passed) return false;
+  // A block counts for the day it was opened on, which the clock may have left (a set played over
+  // midnight, a day prepared ahead): the latest attempt is that of the latest day it was done on.
+  auto day = gLearningCalendar.find(date);
+  if (day == gLearningCalendar.end() || !day->second.complete.count(id)) return r->last_attempt_date == date;
+  for (auto later = std::next(day); later != gLearningCalendar.end(); ++later)
+    if (later->second.complete.count(id)) return false;
+  return true;
 }
 
 bool IsItemDoneOnDay(const LibraryItem& item, const std::string& date) {

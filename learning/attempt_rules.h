@@ -18,7 +18,8 @@ bool ContainsId(const std::vector<std::string>& ids, const std::string& id);
 bool IsItemMastered(const LibraryItem& item);
 // In the progress set, or passed on two days at the tempo target.
 bool IsItemComplete(const LibraryItem& item);
-// The latest attempt passed on that date.
+// The latest attempt passed, and counts for that calendar day: the latest day the item was done
+// on, or for a day without it done, the date of the attempt.
 bool IsItemPassedOnDate(const std::string& id, const std::string& date);
 // Done on the shown day in the "today" view, else IsItemComplete.
 bool IsItemDoneToday(const LibraryItem& item);

@@ -237,7 +237,19 @@ void RebuildSchedule() {
     gCalendarPlanId = plan;
     SaveCalendar();
   }
-  if (!gLearningCalendar.count(today)) FillCalendarDay(today);
+  auto held = gLearningCalendar.find(today);
+  if (held == gLearningCalendar.end()) {
+    // A set played over midnight still credits the day it began on: the new day is made when the
+    // rollover takes the date, from what the set finished, not from a block half way through it.
+    const bool turnPending = !gRolloverDate.empty() && gRolloverDate != today;
+    if (!(gPracticeSetActive && turnPending)) FillCalendarDay(today);
+  } else if (held->second.complete.empty()) {
+    // A day made before its date came (over midnight, or under a clock set ahead) holds what was
+    // still to learn then. Untouched, it holds nothing earned, so it follows what was passed since.
+    const std::vector<std::string> before = held->second.assigned;
+    FillCalendarDay(today);
+    if (held->second.assigned != before) SaveCalendar();
+  }
   if (!gViewingPlannedDay.empty()) return;
   if (gCurrentLearningDay.empty() || !gLearningCalendar.count(gCurrentLearningDay)) gCurrentLearningDay = today;
   gScheduleDate = today;

@@ -281,6 +281,85 @@ TEST_F(LearningTest, APlanChangeGivesAPreparedDayWhatIsStillToLearn) {
   EXPECT_EQ(tomorrow, (std::vector<std::string>{"i07", "i08", "i14", "i16", "i17", "i18", "i19"}));
 }
 
+// A set begun before midnight and finished after it: its blocks count for the day it began on,
+// where passes made after midnight are passes, and the new day is made when the set has ended,
+// from what it finished. Made at the first pass after midnight, that day offered the set's later
+// blocks as new skills and took the unfinished day's lesson.
+TEST_F(LearningTest, ASetOverMidnightLeavesTheNewDayToTheRollover) {
+  ScopedDrivenClock clock;
+  gPracticeLoad = 0;   // Light: 7 blocks, 3 reviews
+  std::vector<std::string> items, first, second;
+  for (int i = 1; i <= 7; ++i) {
+    first.push_back("a" + std::to_string(i)), second.push_back("b" + std::to_string(i));
+    items.push_back(first.back() + " mechanics T"), items.push_back(second.back() + " mechanics T");
+  }
+  SetLocalTime("2026-12-09", 23, 59, 15);
+  MakeLibrary(items, {first, second});
+  CheckDayRollover();
+  ASSERT_EQ(gDayItemIds, first);
+  gPracticeSetActive = true;
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(Attempt(first[(size_t)i], Run(10, 10), "2026-12-09"), 1);
+  SetLocalTime("2026-12-10", 0, 0, 7);
+  CheckDayRollover();
+  ASSERT_EQ(Attempt("a6", Run(10, 10), "2026-12-09"), 1);
+  SetLocalTime("2026-12-10", 0, 0, 20);
+  ASSERT_EQ(Attempt("a7", Run(10, 10), "2026-12-09"), 1);
+  EXPECT_EQ(gCurrentLearningDay, "2026-12-09") << "the day waits for the running set";
+  EXPECT_TRUE(AreItemsDone(gLearningCalendar["2026-12-09"]));
+  gLibraryViewKey = "today";
+  for (const char* id : {"a1", "a6", "a7"}) {
+    EXPECT_TRUE(IsItemPassedOnDate(id, "2026-12-09")) << id;
+    EXPECT_EQ(ItemStatusText(*FindLibraryItem(id)), "Passed today") << id;
+  }
+  gPracticeSetActive = false;
+  SetLocalTime("2026-12-10", 0, 0, 22);
+  CheckDayRollover();
+  ASSERT_EQ(gCurrentLearningDay, "2026-12-10");
+  // The passes of the day before are due for review; those made after midnight are not.
+  EXPECT_EQ(gDayItemIds, (std::vector<std::string>{"a1", "a2", "a3", "b1", "b2", "b3", "b4"}));
+  EXPECT_EQ(gLearningCalendar["2026-12-10"].lesson, 2);
+  // Reviewed on the new day, its latest pass is that day's, as by the clock.
+  SetLocalTime("2026-12-10", 9, 0, 0);
+  ASSERT_EQ(Attempt("a1", Run(10, 10), "2026-12-10"), 1);
+  EXPECT_TRUE(IsItemPassedOnDate("a1", "2026-12-10"));
+  EXPECT_FALSE(IsItemPassedOnDate("a1", "2026-12-09"));
+}
+
+// A clock set a day ahead makes a day before its date. The student then plays on the real date,
+// and when the made day comes, untouched, it offers nothing passed since (its list and its file);
+// once played on, it keeps its list, passes and all.
+TEST_F(LearningTest, ADayMadeUnderAClockAheadFollowsThePassesMadeBeforeItCame) {
+  ScopedDrivenClock clock;
+  auto restart = [&](const char* date) {
+    SaveCalendar(), SaveMastery(), SaveProgress();
+    ResetAll();
+    SetLocalTime(date, 9, 0, 0);
+    LoadLibraryIndex();
+  };
+  SetLocalTime("2026-12-17", 9, 0, 0);
+  MakeLibrary({"a1 mechanics T", "a2 mechanics T", "a3 mechanics T", "b1 mechanics T", "b2 mechanics T"},
+              {{"a1", "a2", "a3"}, {"b1", "b2"}});
+  ASSERT_EQ(Attempt("a1", Run(10, 10), "2026-12-17"), 1);
+  restart("2026-12-19");   // a day ahead
+  ASSERT_EQ(gLearningCalendar["2026-12-19"].assigned, (std::vector<std::string>{"a1", "a2", "a3", "b1", "b2"}));
+  restart("2026-12-18");
+  ASSERT_EQ(Attempt("a1", Run(10, 10), "2026-12-18"), 1);   // a second pass day: next due in six days
+  ASSERT_EQ(Attempt("a2", Run(10, 10), "2026-12-18"), 1);   // a first: due the next day
+  restart("2026-12-19");
+  const std::vector<std::string> day = {"a2", "a3", "b1", "b2"};
+  EXPECT_EQ(gDayItemIds, day);
+  const std::string saved = ReadData("learning_calendar_default.dat");
+  const size_t at = saved.find("DATE\t2026-12-19\n");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(saved.substr(at, saved.find("END\n", at) - at),
+            "DATE\t2026-12-19\nLESSON\t1\nASSIGNED\ta2\nASSIGNED\ta3\nASSIGNED\tb1\nASSIGNED\tb2\n");
+  ASSERT_EQ(Attempt("a3", Run(10, 10), "2026-12-19"), 1);
+  ASSERT_EQ(Attempt("b1", Run(10, 10), "2026-12-19"), 1);
+  restart("2026-12-19");
+  EXPECT_EQ(gDayItemIds, day) << "a day played on keeps its blocks";
+  EXPECT_EQ(gLearningCalendar["2026-12-19"].complete.size(), 2u);
+}
+
 // A scripted stretch of days over a year end, a leap February and a daylight-saving change: the
 // student plays each day's blocks (every item passes except m1, which lands 6 of 10 notes), the day
 // turns within a second after midnight, waits for a running set and keeps a previewed day, and

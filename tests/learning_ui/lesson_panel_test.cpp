@@ -79,6 +79,8 @@ TEST_F(LessonPanelTest, TagsButtonAndSetsFollowTheBlockStates) {
   EXPECT_EQ(view.secondOpen, 4);
   const char* modelTags[5] = {"Practiced", "Complete", "Passed", "Start", "Up next"};
   for (int i = 0; i < 5; ++i) EXPECT_STREQ(LessonBlockTag(view, i), modelTags[i]) << i;
+  passed.last_attempt_date = "2024-05-11";   // played past midnight, it still counts for its day
+  EXPECT_STREQ(LessonBlockTag(view, 2), "Passed");
   MarkDone("b4"), MarkDone("b5");
   view = BuildLessonDayView();
   EXPECT_EQ(view.firstOpen, -1) << "the day is complete: no button";
