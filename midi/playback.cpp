@@ -259,6 +259,11 @@ bool LoadAndPlayMidi(const std::string& path) {
     gSavedMetronomeBeats = gTeachingState.timeSigNum;
     gSavedMetronomeNoteValue = gTeachingState.timeSigDen;
     gMetronomeSaved = true;
+  } else {
+    // The record may still hold the last song's time signature: a song that gives none plays in
+    // the user's, and one that gives its own sets it below.
+    gTeachingState.timeSigNum = gSavedMetronomeBeats;
+    gTeachingState.timeSigDen = gSavedMetronomeNoteValue;
   }
   gLastSongBpm = 0;
   gTeachingState.songBpm = 0.0;

@@ -318,6 +318,44 @@ TEST_F(TransportTest, TheSongsTimeSignatureShowsAndUnloadRestoresTheUsers) {
   UnloadMidi();
 }
 
+// A song without a time signature opened over one that had its own, with no close between, plays
+// in the user's metre (a step on the figures meanwhile included), not in the last song's: opened
+// from the file menu and stepped to in a playlist alike.
+TEST_F(TransportTest, ASongWithoutATimeSignatureGetsTheUsersNotTheLastSongs) {
+  const std::string fives = Write("fives.mid", File(480, {On(0, 60, 1) + Off(4800, 60), TimeSig(0, 5, 2)}));
+  const std::string plain = Write("plain.mid", File(480, {On(0, 60, 1) + Off(4800, 60)}));
+  for (bool playlist : {false, true}) {
+    SCOPED_TRACE(playlist ? "playlist" : "file menu");
+    UnloadMidi();
+    gTeachingState.timeSigNum = 7;
+    gTeachingState.timeSigDen = 16;
+    if (playlist) {
+      gPlaylist = {fives, plain};
+      ASSERT_TRUE(PlayPlaylistEntry(0));
+    } else {
+      ASSERT_TRUE(LoadAndPlayMidi(fives));
+    }
+    PumpAfter(100);
+    ASSERT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(5, 4));
+    StepBeatsPerBar(1);  // the user's 7 becomes 8, kept for after the song
+    if (playlist) {
+      ASSERT_TRUE(StepPlaylist(+1, false));
+      ASSERT_EQ(gSongPath, "plain.mid");
+    } else {
+      ASSERT_TRUE(LoadAndPlayMidi(plain));
+    }
+    PumpAfter(100);
+    EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(8, 16));
+    // The accents follow it: the bar is the user's eight beats.
+    SongBeatInfo info;
+    ASSERT_TRUE(ComputeSongBeatInfo(2510, 1.0, gTeachingState.timeSigNum, false, &info));
+    EXPECT_EQ(std::pair(info.beatIndex, (int)info.beatInBar), std::pair(int64_t{5}, 5));
+    EXPECT_EQ(info.beatsPerBar, 8);
+    UnloadMidi();
+    EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(8, 16));
+  }
+}
+
 TEST(SongTitle, FileNamesBecomeTitles) {
   struct Case {
     const char* file;
