@@ -382,10 +382,12 @@ bool MidiEventLess(const SongEvent& a, const SongEvent& b) {
 
 // Every parse starts from empty outputs, so a failure never leaves a previous song's events behind.
 static void ClearParseOutputs(std::vector<SongEvent>& events, std::vector<TempoPoint>& tempo, int& key,
-                              bool& minor, std::string& error, std::vector<TimeSignaturePoint>* meters) {
+                              bool& minor, std::string& error, std::vector<TimeSignaturePoint>* meters,
+                              std::vector<double>* exactBpm) {
   events.clear();
   tempo.clear();
   if (meters) meters->clear();
+  if (exactBpm) exactBpm->clear();
   key = -1;
   minor = false;
   error.clear();
@@ -393,8 +395,8 @@ static void ClearParseOutputs(std::vector<SongEvent>& events, std::vector<TempoP
 
 bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& events,
                     std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
-                    std::vector<TimeSignaturePoint>* meters) {
-  ClearParseOutputs(events, tempo, key, minor, error, meters);
+                    std::vector<TimeSignaturePoint>* meters, std::vector<double>* exactBpm) {
+  ClearParseOutputs(events, tempo, key, minor, error, meters, exactBpm);
   auto fail = [&](const char* text) {
     events.clear();
     tempo.clear();
@@ -449,14 +451,21 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
   }
 
   tempo.reserve(segments.size());
+  std::vector<double> exact;
+  exact.reserve(segments.size());
   for (const TempoSegment& s : segments) {
     uint32_t ms = SegmentTickToMs(s, s.startTick, division);
-    int32_t bpm = (int32_t)std::llround(60000000.0 / std::max<uint32_t>(s.usPerQuarter, 1));
-    if (!tempo.empty() && tempo.back().timeMs == ms)
+    double unrounded = 60000000.0 / std::max<uint32_t>(s.usPerQuarter, 1);
+    int32_t bpm = (int32_t)std::llround(unrounded);
+    if (!tempo.empty() && tempo.back().timeMs == ms) {
       tempo.back().bpm = bpm;
-    else
+      exact.back() = unrounded;
+    } else {
       tempo.push_back({ms, bpm});
+      exact.push_back(unrounded);
+    }
   }
+  if (exactBpm) exactBpm->swap(exact);
 
   if (meters) *meters = BuildMeterList(collected.meters, segments, division);
 
@@ -466,8 +475,8 @@ bool ParseMidiBytes(const uint8_t* data, size_t n, std::vector<SongEvent>& event
 
 bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
-                   std::vector<TimeSignaturePoint>* meters) {
-  ClearParseOutputs(events, tempo, key, minor, error, meters);
+                   std::vector<TimeSignaturePoint>* meters, std::vector<double>* exactBpm) {
+  ClearParseOutputs(events, tempo, key, minor, error, meters, exactBpm);
   // Only a regular file, never waited on (a FIFO), and no larger than any song: a huge sparse file
   // would otherwise ask for all of its size at once.
   std::string read;
@@ -480,5 +489,5 @@ bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
     error = TrLater("could not read file");
     return false;
   }
-  return ParseMidiBytes(bytes.data(), bytes.size(), events, tempo, key, minor, error, meters);
+  return ParseMidiBytes(bytes.data(), bytes.size(), events, tempo, key, minor, error, meters, exactBpm);
 }

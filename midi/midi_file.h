@@ -41,14 +41,15 @@ static_assert(sizeof(TimeSignaturePoint) == 8, "TimeSignaturePoint is 8 bytes");
 // Reads the file at path (UTF-8). Clears the vectors and sets key = -1, minor = false, error = ""
 // on entry. True when at least one event came out; on false, error holds the reason and the
 // vectors are empty (key may have been written: callers discard every output on failure).
-// Time signatures come out only when asked for; one cut short or impossible is passed over.
+// Time signatures come out only when asked for; one cut short or impossible is passed over. So does
+// exactBpm: parallel to tempo, each point's tempo unrounded, for what counts beats over minutes.
 bool ParseMidiFile(const std::string& path, std::vector<SongEvent>& events,
                    std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
-                   std::vector<TimeSignaturePoint>* meters = nullptr);
+                   std::vector<TimeSignaturePoint>* meters = nullptr, std::vector<double>* exactBpm = nullptr);
 // The same over bytes already in memory (the file's whole contents).
 bool ParseMidiBytes(const uint8_t* data, size_t size, std::vector<SongEvent>& events,
                     std::vector<TempoPoint>& tempo, int& key, bool& minor, std::string& error,
-                    std::vector<TimeSignaturePoint>* meters = nullptr);
+                    std::vector<TimeSignaturePoint>* meters = nullptr, std::vector<double>* exactBpm = nullptr);
 
 // The accidental (+1, -1 or 0) a key signature of `sharps` (negative = flats) puts on note letter
 // 0..6 (C..B); 0 outside -7..7 or 0..6.

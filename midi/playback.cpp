@@ -41,6 +41,7 @@
 // ---- state ----
 std::vector<SongEvent> gSongEvents;            // the loaded song
 std::vector<TempoPoint> gSongTempo;            // its tempo list
+std::vector<double> gSongTempoExact;           // its tempo list unrounded
 std::vector<TimeSignaturePoint> gSongTimeSignatures;  // its time signatures
 int gSongKey = -1;                             // tonic pitch class, -1 none
 bool gSongMinor = false;                       // the key is minor
@@ -237,10 +238,11 @@ bool LoadAndPlayMidi(const std::string& path) {
   std::vector<SongEvent> events;
   std::vector<TempoPoint> tempo;
   std::vector<TimeSignaturePoint> meters;
+  std::vector<double> exactTempo;
   int key = -1;
   bool minor = false;
   std::string error;
-  if (!ParseMidiFile(path, events, tempo, key, minor, error, &meters)) {
+  if (!ParseMidiFile(path, events, tempo, key, minor, error, &meters, &exactTempo)) {
     gStatusText = TrF("MIDI load failed: %s", Tr(error).c_str());
     // A playlist passes over such a file at once, and the next title takes the status line.
     DebugLog("[playback] could not load %s: %s\n", path.c_str(), error.c_str());
@@ -251,6 +253,7 @@ bool LoadAndPlayMidi(const std::string& path) {
   if (gSongChangeHook) gSongChangeHook();
   gSongEvents.swap(events);
   gSongTempo.swap(tempo);
+  gSongTempoExact.swap(exactTempo);
   gSongTimeSignatures.swap(meters);
   RebuildSongBeatTable();
 
@@ -369,6 +372,7 @@ void UnloadMidi() {
   gSightReadingView = false;
   gSongEvents.clear();
   gSongTempo.clear();
+  gSongTempoExact.clear();
   gSongTimeSignatures.clear();
   gNotePedalSpans.clear();
   RebuildSongBeatTable();

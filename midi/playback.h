@@ -27,6 +27,7 @@ static_assert(sizeof(NotePedalSpan) == 12, "NotePedalSpan is 12 bytes");
 // ---- song ----
 extern std::vector<SongEvent> gSongEvents;        // the loaded song, sorted by time; empty when none
 extern std::vector<TempoPoint> gSongTempo;        // its tempo list
+extern std::vector<double> gSongTempoExact;       // parallel to it: each point's tempo unrounded
 extern std::vector<TimeSignaturePoint> gSongTimeSignatures;  // its bars, empty when the file gives none
 extern int gSongKey;                              // tonic pitch class 0..11, -1 when none
 extern bool gSongMinor;                           // the key is minor

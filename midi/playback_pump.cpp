@@ -149,8 +149,9 @@ void SyncMetronomeToSong(uint32_t songPosMs, bool force) {
   auto it = std::upper_bound(gSongTempo.begin(), gSongTempo.end(), songPosMs,
                              [](uint32_t t, const TempoPoint& p) { return t < p.timeMs; });
   const TempoPoint& point = it == gSongTempo.begin() ? gSongTempo.front() : *(it - 1);
-  double exact = std::max((double)point.bpm * (double)gPlaybackSpeed, 1.0);
-  int bpm = (int)std::clamp<long long>(std::llround(exact), 30, 260);
+  // The figure is the tempo list's whole one; the grid's beat is the exact tempo.
+  double exact = std::max(SongBpmAt(songPosMs) * (double)gPlaybackSpeed, 1.0);
+  int bpm = (int)std::clamp<long long>(std::llround((double)point.bpm * (double)gPlaybackSpeed), 30, 260);
   if (!force && bpm == gLastSongBpm) return;
   gTeachingState.songBpm = exact;
   gLastSongBpm = bpm;

@@ -25,7 +25,13 @@ uint32_t gResyncPosMs = 0;        // song position of the last start or seek
 // ---- internal helpers ----
 namespace {
 
-double PointBpm(size_t k) { return std::max(gSongTempo[k].bpm, 1); }
+// The grid counts beats over minutes, so a rounded tempo would carry it off the music (117.5 BPM
+// counted as 118 is a beat ahead after two minutes); a tempo list set without its exact figures
+// counts in whole ones.
+double PointBpm(size_t k) {
+  double bpm = gSongTempoExact.size() == gSongTempo.size() ? gSongTempoExact[k] : (double)gSongTempo[k].bpm;
+  return std::max(bpm, 1.0);
+}
 
 // Index of the last tempo point at or before posMs (0 when before all).
 size_t PointAt(uint32_t posMs) {
@@ -86,6 +92,8 @@ void RebuildSongBeatTable() {
   for (const TimeSignaturePoint& p : gSongTimeSignatures)
     gSongBars.push_back({(int64_t)std::llround(BeatsAt(p.timeMs, PointAt(p.timeMs))), BeatsBetweenAccents(p)});
 }
+
+double SongBpmAt(uint32_t posMs) { return gSongTempo.empty() ? 0.0 : PointBpm(PointAt(posMs)); }
 
 void MarkSongBeatResync(uint32_t posMs) {
   gSongBeatResync = true;

@@ -24,6 +24,8 @@ extern bool gSongBeatResync;
 // Rebuilds the beat count at each tempo point of gSongTempo and the bars of gSongTimeSignatures;
 // after every change of the song.
 void RebuildSongBeatTable();
+// The song's tempo at a position, unrounded (at least 1 BPM); 0 with no tempo list.
+double SongBpmAt(uint32_t posMs);
 // A start or seek to song position posMs: raises gSongBeatResync and remembers the position.
 void MarkSongBeatResync(uint32_t posMs);
 // The beat record at a song position, its bars the song's own or, when it gives no time signature,

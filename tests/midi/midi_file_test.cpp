@@ -19,6 +19,7 @@ struct Parsed {
   std::vector<SongEvent> events;
   std::vector<TempoPoint> tempo;
   std::vector<TimeSignaturePoint> meters = {{7, 7, 7, 7, 0}};  // cleared on entry
+  std::vector<double> exact = {7.0};                             // cleared on entry
   int key = 99;
   bool minor = true;
   std::string error = "unset";
@@ -27,7 +28,7 @@ struct Parsed {
 Parsed Parse(const std::string& bytes) {
   Parsed p;
   p.ok = ParseMidiBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), p.events,
-                        p.tempo, p.key, p.minor, p.error, &p.meters);
+                        p.tempo, p.key, p.minor, p.error, &p.meters, &p.exact);
   return p;
 }
 
@@ -89,6 +90,7 @@ TEST(MidiFile, EveryFailureGivesItsTextAndEmptyOutputs) {
     EXPECT_EQ(p.error, c.error) << c.what;
     EXPECT_TRUE(p.events.empty()) << c.what;
     EXPECT_TRUE(p.tempo.empty()) << c.what;
+    EXPECT_TRUE(p.exact.empty()) << c.what;
     EXPECT_TRUE(p.meters.empty()) << c.what;
   }
 }
@@ -218,21 +220,23 @@ TEST(MidiFile, TempoListCases) {
     const char* what;
     std::string bytes;
     std::vector<TempoPoint> tempo;
+    std::vector<double> exact;  // beside each point, its tempo unrounded
     uint32_t lastEventMs;
   } cases[] = {
-      {"no tempo event plays at 120", OneTrack(On(960, 60, 1)), {{0, 120}}, 1000},
+      {"no tempo event plays at 120", OneTrack(On(960, 60, 1)), {{0, 120}}, {120.0}, 1000},
       {"a change mid-song, from another track",
        File(480, {On(0, 60, 1) + Off(1440, 60), Tempo(0, 500000) + Tempo(960, 250000)}),
-       {{0, 120}, {1000, 240}}, 1250},
+       {{0, 120}, {1000, 240}}, {120.0, 240.0}, 1250},
       {"two changes at one tick keep the slowest",
-       File(480, {Tempo(0, 600000) + Tempo(0, 400000), On(480, 60, 1)}), {{0, 100}}, 600},
+       File(480, {Tempo(0, 600000) + Tempo(0, 400000), On(480, 60, 1)}), {{0, 100}}, {100.0}, 600},
       {"set-tempo of length 4 ignored",
-       OneTrack(Vlq(0) + Bytes({0xFF, 0x51, 4, 0, 0, 1, 0}) + On(480, 60, 1)), {{0, 120}}, 500},
-      {"set-tempo of 0 counts as 120", OneTrack(Tempo(0, 0) + On(480, 60, 1)), {{0, 120}}, 500},
+       OneTrack(Vlq(0) + Bytes({0xFF, 0x51, 4, 0, 0, 1, 0}) + On(480, 60, 1)), {{0, 120}}, {120.0}, 500},
+      {"set-tempo of 0 counts as 120", OneTrack(Tempo(0, 0) + On(480, 60, 1)), {{0, 120}}, {120.0}, 500},
       {"a list not starting at 0 gets 120 in front", OneTrack(On(0, 60, 1) + Tempo(480, 1000000) + Off(480, 60)),
-       {{0, 120}, {500, 60}}, 1500},
+       {{0, 120}, {500, 60}}, {120.0, 60.0}, 1500},
       {"segments rounding to one ms keep the later tempo",
-       File(960, {Tempo(0, 400) + Tempo(1, 500000) + On(960, 60, 1)}), {{0, 120}}, 500},
+       File(960, {Tempo(0, 400) + Tempo(1, 500000) + On(960, 60, 1)}), {{0, 120}}, {120.0}, 500},
+      {"a tempo of no whole BPM", OneTrack(Tempo(0, 640000) + On(480, 60, 1)), {{0, 94}}, {93.75}, 640},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -243,6 +247,7 @@ TEST(MidiFile, TempoListCases) {
       EXPECT_EQ(p.tempo[i].timeMs, c.tempo[i].timeMs) << i;
       EXPECT_EQ(p.tempo[i].bpm, c.tempo[i].bpm) << i;
     }
+    EXPECT_EQ(p.exact, c.exact);
     EXPECT_EQ(p.events.back().timeMs, c.lastEventMs);
   }
 }

@@ -115,9 +115,10 @@ TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
   PumpAfter(600);  // 120.24 rounds to 120: left alone
   EXPECT_EQ(gTeachingState.gridRunning, 1);
   EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);
-  SyncMetronomeToSong(600, true);  // forced: set again
+  SyncMetronomeToSong(600, true);  // forced: set again, the beat at the file's own tempo
   EXPECT_EQ(gTeachingState.gridRunning, 0);
-  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 120.0);  // the tempo list holds whole BPM
+  EXPECT_EQ(gTeachingState.bpm, 120);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 60000000.0 / 499000.0);
   gTeachingState.gridRunning = 1;
   PumpAfter(500);  // 240
   EXPECT_EQ(gTeachingState.bpm, 240);
@@ -170,6 +171,42 @@ TEST(SongBeat, BeatsCountThroughTheTempoList) {
   gSongTempo.clear();
   RebuildSongBeatTable();
   EXPECT_FALSE(ComputeSongBeatInfo(0, 1.0, 4, false, &info));
+}
+
+// A steady song at a tempo of no whole BPM, a short note on every quarter: each note stays on its
+// own beat of the grid to the end, minutes in, and the metronome's beat is the file's tempo while
+// its figure is the whole one.
+TEST_F(TransportTest, TheBeatGridStaysOnTheNotesOfATempoOfNoWholeBpm) {
+  struct Case {
+    uint32_t usPerQuarter;
+    int quarters;
+    int figure;
+  } cases[] = {{510638, 300, 118}, {640000, 320, 94}, {600000, 200, 100}};  // 117.5, 93.75 and 100 BPM
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.usPerQuarter);
+    std::string body = Tempo(0, c.usPerQuarter);
+    for (int q = 0; q < c.quarters; ++q) body += On(q == 0 ? 0 : 470, 60, 90) + Off(10, 60);
+    Load("steady.mid", File(480, {body}));
+    const double bpm = 60000000.0 / c.usPerQuarter;
+    EXPECT_EQ(gTeachingState.bpm, c.figure);
+    EXPECT_NEAR(gTeachingState.songBpm, bpm, 1e-9);
+    int64_t quarter = 0, wrong = 0;
+    SongBeatInfo info;
+    for (const SongEvent& e : gSongEvents) {
+      if ((e.status & 0xF0) != 0x90) continue;
+      // A note's ms lies within half a ms of its beat: 1 ms after it is past the beat, by at most 1.5.
+      ASSERT_TRUE(ComputeSongBeatInfo(e.timeMs + 1, 1.0, 4, false, &info));
+      if (info.beatIndex != quarter || info.secondsSinceBeat > 0.0015) {
+        if (wrong++ == 0) ADD_FAILURE() << "the note of beat " << quarter << " at " << e.timeMs << " ms lies in beat "
+                                        << info.beatIndex << ", " << info.secondsSinceBeat * 1000.0 << " ms after it";
+      }
+      ++quarter;
+    }
+    EXPECT_EQ(quarter, c.quarters);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_NEAR(info.secondsPerBeat, 60.0 / bpm, 1e-9);
+    UnloadMidi();
+  }
 }
 
 // The bars the accents fall on: the song's own time signatures counted in the clicks' beats (the
