@@ -54,7 +54,7 @@ struct TempoChange {
 
 struct MeterChange {
   uint32_t tick;
-  uint8_t numerator, denominatorPower, quarter32nds;
+  uint8_t numerator, denominatorPower, clocksPerClick, quarter32nds;
 };
 
 struct TempoSegment {
@@ -188,10 +188,10 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
         uint32_t us = (uint32_t)data[pos] << 16 | (uint32_t)data[pos + 1] << 8 | data[pos + 2];
         out.tempos.push_back({tick, us == 0 ? kDefaultTempo : us});
       } else if (type == 0x58) {
-        // Numerator, note value as a power of two, a clock rate nothing here uses, 32nds per
-        // quarter. Shorter, a zero figure or a note value past the 64th says nothing usable.
+        // Numerator, note value as a power of two, MIDI clocks per click, 32nds per quarter.
+        // Shorter, a zero figure or a note value past the 64th says nothing usable.
         if (len >= 4 && data[pos] != 0 && data[pos + 1] <= kMaxMeterPower && data[pos + 3] != 0)
-          out.meters.push_back({tick, data[pos], data[pos + 1], data[pos + 3]});
+          out.meters.push_back({tick, data[pos], data[pos + 1], data[pos + 2], data[pos + 3]});
       } else if (type == 0x59 && len >= 2 && (!out.keyTaken || tick <= out.keyTick)) {
         out.keyTaken = true;
         out.keyTick = tick;
@@ -310,7 +310,7 @@ std::vector<TimeSignaturePoint> BuildMeterList(std::vector<MeterChange>& changes
     auto seg = std::upper_bound(segments.begin(), segments.end(), c.tick,
                                 [](uint32_t t, const TempoSegment& s) { return t < s.startTick; });
     uint32_t ms = SegmentTickToMs(*(seg - 1), c.tick, division);  // the first segment starts at 0
-    TimeSignaturePoint p{ms, c.numerator, c.denominatorPower, c.quarter32nds, 0};
+    TimeSignaturePoint p{ms, c.numerator, c.denominatorPower, c.quarter32nds, c.clocksPerClick};
     if (!out.empty() && out.back().timeMs == ms)
       out.back() = p;
     else

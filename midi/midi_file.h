@@ -34,7 +34,8 @@ struct TimeSignaturePoint {
   uint8_t denominatorPower;  // the beat's note value is 2 to this power, 0..6
   uint8_t quarter32nds;      // notated 32nd notes in the file's quarter note: 8, or 12 when a
                              // compound metre puts its dotted quarter there
-  uint8_t spare;             // not set, not read
+  uint8_t clocksPerClick;    // the metronome's click in MIDI clocks, 24 to the file's quarter
+                             // (36: a dotted quarter); as read, 0 when not known
 };
 static_assert(sizeof(TimeSignaturePoint) == 8, "TimeSignaturePoint is 8 bytes");
 

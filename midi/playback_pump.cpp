@@ -149,9 +149,11 @@ void SyncMetronomeToSong(uint32_t songPosMs, bool force) {
   auto it = std::upper_bound(gSongTempo.begin(), gSongTempo.end(), songPosMs,
                              [](uint32_t t, const TempoPoint& p) { return t < p.timeMs; });
   const TempoPoint& point = it == gSongTempo.begin() ? gSongTempo.front() : *(it - 1);
-  // The figure is the tempo list's whole one; the grid's beat is the exact tempo.
-  double exact = std::max(SongBpmAt(songPosMs) * (double)gPlaybackSpeed, 1.0);
-  int bpm = (int)std::clamp<long long>(std::llround((double)point.bpm * (double)gPlaybackSpeed), 30, 260);
+  // The metronome's tempo is that of the song's clicks (a 6/8 clicked on its dotted quarters counts
+  // those); the figure is from the tempo list's whole one, the grid's beat from the exact tempo.
+  double perClick = (double)gPlaybackSpeed / SongBeatQuarters(songPosMs);
+  double exact = std::max(SongBpmAt(songPosMs) * perClick, 1.0);
+  int bpm = (int)std::clamp<long long>(std::llround((double)point.bpm * perClick), 30, 260);
   if (!force && bpm == gLastSongBpm) return;
   gTeachingState.songBpm = exact;
   gLastSongBpm = bpm;

@@ -17,8 +17,9 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat = nullptr);
 // A note of the run was judged (a wrong note, or a song note graded or missed; a rhythm study's
 // missed notes do not count).
 bool IsSongRunJudged();
-// Gives the metronome the song's tempo at a position (times the speed, 30..260; unless forced,
-// only when the rounded tempo changed) and the song's time signature there, when it gives one.
+// Gives the metronome the song's tempo at a position, counted in the song's clicks (times the
+// speed, 30..260; unless forced, only when the rounded tempo changed), and the song's time
+// signature there, when it gives one.
 void SyncMetronomeToSong(uint32_t songPosMs, bool force);
 // The figures of the run from the judge records.
 PracticeRunResult BuildPracticeRunResult();

@@ -2,8 +2,10 @@
 //
 // While a song plays with a usable tempo list, the pump fills one SongBeatInfo per pass from the
 // song position and hands it to the teaching code (SyncTeachingClickToSong), which clicks on the
-// song's beats instead of its own free-running grid. Beats are counted from the song start through
-// the tempo list, so a tempo change moves the beat length without moving the beats before it.
+// song's beats instead of its own free-running grid. A beat is the file's quarter note, or the note
+// its time signature asks the clicks on (a 6/8's dotted quarter); beats are counted from the song
+// start through the tempo list, so a tempo change moves the beat length without moving the beats
+// before it.
 #pragma once
 #include <cstdint>
 
@@ -26,6 +28,9 @@ extern bool gSongBeatResync;
 void RebuildSongBeatTable();
 // The song's tempo at a position, unrounded (at least 1 BPM); 0 with no tempo list.
 double SongBpmAt(uint32_t posMs);
+// The file's quarter notes in one beat (one click) at a position: 1.5 in a 6/8 clicked on its
+// dotted quarters, 1 when the song gives no time signature.
+double SongBeatQuarters(uint32_t posMs);
 // A start or seek to song position posMs: raises gSongBeatResync and remembers the position.
 void MarkSongBeatResync(uint32_t posMs);
 // The beat record at a song position, its bars the song's own or, when it gives no time signature,

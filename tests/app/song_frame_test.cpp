@@ -151,3 +151,24 @@ TEST_F(SongFrame, TheAccentsFallOnTheSongsBars) {
   UnloadMidi();
   EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(4, 4));
 }
+
+// 3/4, then from 3 s a 6/8 whose time signature clicks its dotted quarters (06 03 24 08, as
+// exporters write it): the clicks and the grid move from quarters to dotted quarters, two a bar.
+TEST_F(SongFrame, ASixEightClicksOnItsDottedQuarters) {
+  beat_ = ClickOnSongBeat;
+  gTeachingState.metronomeOn = 1;
+  Load("clicks.mid", File(480, {On(0, 84, 60) + Off(60, 84) + On(8580, 84, 60) + Off(60, 84),
+                                TimeSig(0, 3, 2) + TimeSig(2880, 6, 3, 8, 36)}));
+  std::vector<uint32_t> clicked, accented;
+  for (int step = 0; step < 600; ++step) {  // 6 s in 10 ms passes
+    gTeachingState.clickFlash = 0.0f;
+    PumpAfter(step == 0 ? 0 : 10);
+    if (gTeachingState.clickFlash <= 0.0f) continue;
+    clicked.push_back(Pos());
+    if (gTeachingState.lastBeatAccent) accented.push_back(Pos());
+  }
+  EXPECT_EQ(clicked, (std::vector<uint32_t>{0, 500, 1000, 1500, 2000, 2500, 3000, 3750, 4500, 5250}));
+  EXPECT_EQ(accented, (std::vector<uint32_t>{0, 1500, 3000, 4500}));
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 80.0);  // the grid's beat, which on-beat judging uses
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(6, 8));
+}

@@ -253,7 +253,8 @@ TEST(MidiFile, TempoListCases) {
 }
 
 TEST(MidiFile, TimeSignaturesComeOutInSongOrder) {
-  using Meter = std::tuple<uint32_t, int, int, int>;  // ms, numerator, power, 32nds per quarter
+  // ms, numerator, power, 32nds per quarter, clocks per click
+  using Meter = std::tuple<uint32_t, int, int, int, int>;
   const std::string notes = On(0, 60, 100) + Off(3840, 60);
   struct Case {
     const char* what;
@@ -261,15 +262,17 @@ TEST(MidiFile, TimeSignaturesComeOutInSongOrder) {
     std::vector<Meter> meters;
   } cases[] = {
       {"none", OneTrack(notes), {}},
-      {"a waltz", OneTrack(TimeSig(0, 3, 2) + notes), {{0, 3, 2, 8}}},
-      {"6/8 with the dotted quarter as the file's quarter", OneTrack(TimeSig(0, 6, 3, 12) + notes), {{0, 6, 3, 12}}},
+      {"a waltz", OneTrack(TimeSig(0, 3, 2) + notes), {{0, 3, 2, 8, 24}}},
+      {"6/8 with the dotted quarter as the file's quarter", OneTrack(TimeSig(0, 6, 3, 12) + notes), {{0, 6, 3, 12, 24}}},
+      {"6/8 clicked on its dotted quarters", OneTrack(TimeSig(0, 6, 3, 8, 36) + notes), {{0, 6, 3, 8, 36}}},
+      {"no clock rate given", OneTrack(TimeSig(0, 3, 2, 8, 0) + notes), {{0, 3, 2, 8, 0}}},
       {"changed mid-song in another track, timed through the tempo list",
        File(480, {Tempo(0, 500000) + Tempo(960, 250000) + notes, TimeSig(0, 4, 2) + TimeSig(1920, 3, 2)}),
-       {{0, 4, 2, 8}, {1500, 3, 2, 8}}},
+       {{0, 4, 2, 8, 24}, {1500, 3, 2, 8, 24}}},
       {"an earlier tick in a later track comes first", File(480, {TimeSig(960, 2, 2) + notes, TimeSig(0, 3, 4)}),
-       {{0, 3, 4, 8}, {1000, 2, 2, 8}}},
-      {"of one tick the last read", File(480, {TimeSig(0, 4, 2) + notes, TimeSig(0, 3, 2)}), {{0, 3, 2, 8}}},
-      {"longer than four bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 6, 5, 2, 24, 8, 1, 2}) + notes), {{0, 5, 2, 8}}},
+       {{0, 3, 4, 8, 24}, {1000, 2, 2, 8, 24}}},
+      {"of one tick the last read", File(480, {TimeSig(0, 4, 2) + notes, TimeSig(0, 3, 2)}), {{0, 3, 2, 8, 24}}},
+      {"longer than four bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 6, 5, 2, 24, 8, 1, 2}) + notes), {{0, 5, 2, 8, 24}}},
       {"two bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 2, 3, 2}) + notes), {}},
       {"three bytes", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 3, 3, 2, 24}) + notes), {}},
       {"empty", OneTrack(Vlq(0) + Bytes({0xFF, 0x58, 0}) + notes), {}},
@@ -278,7 +281,7 @@ TEST(MidiFile, TimeSignaturesComeOutInSongOrder) {
       {"a power past any shift", OneTrack(TimeSig(0, 3, 255) + notes), {}},
       {"no 32nds in a quarter", OneTrack(TimeSig(0, 3, 2, 0) + notes), {}},
       {"a broken change keeps the bars before it", OneTrack(TimeSig(0, 3, 2) + notes + TimeSig(0, 0, 2)),
-       {{0, 3, 2, 8}}},
+       {{0, 3, 2, 8, 24}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -286,7 +289,7 @@ TEST(MidiFile, TimeSignaturesComeOutInSongOrder) {
     ASSERT_TRUE(p.ok) << p.error;
     std::vector<Meter> got;
     for (const TimeSignaturePoint& m : p.meters)
-      got.emplace_back(m.timeMs, m.numerator, m.denominatorPower, m.quarter32nds);
+      got.emplace_back(m.timeMs, m.numerator, m.denominatorPower, m.quarter32nds, m.clocksPerClick);
     EXPECT_EQ(got, c.meters);
     EXPECT_EQ(p.events.size(), 2u);
   }

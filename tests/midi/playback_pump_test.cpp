@@ -227,7 +227,6 @@ TEST(SongBeat, BarsFollowTheSongsTimeSignatures) {
       {"a change just before a beat starts on it", {{0, 4, 2, 8, 0}, {3990, 3, 2, 8, 0}},
        {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 0}, 3},
       {"6/8 with the dotted quarter as the file's quarter", {{0, 6, 3, 12, 0}}, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1}, 2},
-      {"6/8 in plain quarters: three", {{0, 6, 3, 8, 0}}, inThree, 3},
       {"3/8: two bars in three beats", {{0, 3, 3, 8, 0}}, inThree, 3},
       {"2/2: four quarters", {{0, 2, 1, 8, 0}}, inFour, 4},
       {"a first signature after the start counts back from it", {{1000, 3, 2, 8, 0}},
@@ -247,6 +246,80 @@ TEST(SongBeat, BarsFollowTheSongsTimeSignatures) {
     }
     EXPECT_EQ(inBar, c.inBar);
     EXPECT_EQ(info.beatsPerBar, c.beatsPerBar);
+  }
+  gSongTimeSignatures.clear();
+  gSongTempo.clear();
+  RebuildSongBeatTable();
+}
+
+// Where the clicks fall and which are accented: the note the time signature's clocks-per-click
+// byte names (24 clocks a quarter) when a whole number of its notes fills its bar, and in a compound
+// metre one of its notes or its dotted beat; else a compound metre's dotted beat, and the file's
+// quarters as above for any other. The song's first 6 s at 120 BPM, a quarter every 500 ms.
+TEST(SongBeat, ClicksFallOnTheNoteTheTimeSignatureClicks) {
+  gSongTempo = {{0, 120}};
+  gSongBeatResync = false;
+  std::vector<int> everyQuarter, everyDotted, everyEighth, everyHalf;
+  for (int ms = 0; ms < 6000; ms += 250) {
+    everyEighth.push_back(ms);
+    if (ms % 500 == 0) everyQuarter.push_back(ms);
+    if (ms % 750 == 0) everyDotted.push_back(ms);
+    if (ms % 1000 == 0) everyHalf.push_back(ms);
+  }
+  struct Case {
+    const char* what;
+    std::vector<TimeSignaturePoint> meters;
+    std::vector<int> clicks;    // ms of each beat
+    std::vector<int> accents;   // of those, the bars' first
+    double secondsPerBeat;      // at 5.9 s
+  } cases[] = {
+      {"6/8 clicked on its dotted quarters", {{0, 6, 3, 8, 36}}, everyDotted, {0, 1500, 3000, 4500}, 0.75},
+      {"12/8 the same", {{0, 12, 3, 8, 36}}, everyDotted, {0, 3000}, 0.75},
+      {"6/8 clicked on its eighths", {{0, 6, 3, 8, 12}}, everyEighth, {0, 1500, 3000, 4500}, 0.25},
+      {"2/2 clicked on its halves", {{0, 2, 1, 8, 48}}, everyHalf, {0, 2000, 4000}, 1.0},
+      {"4/4 clicked on its quarters", {{0, 4, 2, 8, 24}}, everyQuarter, {0, 2000, 4000}, 0.5},
+      {"6/8 whose quarter is its dotted quarter, as before", {{0, 6, 3, 12, 24}}, everyQuarter,
+       {0, 1000, 2000, 3000, 4000, 5000}, 0.5},
+      {"the same with a click that is no whole eighth there", {{0, 6, 3, 12, 36}}, everyQuarter,
+       {0, 1000, 2000, 3000, 4000, 5000}, 0.5},
+      {"6/8 clicked on quarters, across its pulse: its dotted quarters", {{0, 6, 3, 8, 24}}, everyDotted,
+       {0, 1500, 3000, 4500}, 0.75},
+      {"6/8 with no click given: its dotted quarters", {{0, 6, 3, 8, 0}}, everyDotted, {0, 1500, 3000, 4500}, 0.75},
+      {"9/8 clicked on halves: its dotted quarters", {{0, 9, 3, 8, 48}}, everyDotted, {0, 2250, 4500}, 0.75},
+      {"12/8 clicked on dotted halves", {{0, 12, 3, 8, 72}}, {0, 1500, 3000, 4500}, {0, 3000}, 1.5},
+      {"7/8 clicked on quarters, which no bar holds whole: quarters, two bars to an accent", {{0, 7, 3, 8, 24}},
+       everyQuarter, {0, 3500}, 0.5},
+      {"3/8 clicked on its eighths", {{0, 3, 3, 8, 12}}, everyEighth, {0, 750, 1500, 2250, 3000, 3750, 4500, 5250},
+       0.25},
+      {"a click longer than the bar", {{0, 3, 2, 8, 96}}, everyQuarter, {0, 1500, 3000, 4500}, 0.5},
+      {"3/4, then 6/8 in dotted quarters from 3 s",
+       {{0, 3, 2, 8, 24}, {3000, 6, 3, 8, 36}},
+       {0, 500, 1000, 1500, 2000, 2500, 3000, 3750, 4500, 5250}, {0, 1500, 3000, 4500}, 0.75},
+      {"6/8 in dotted quarters, then 3/4 from 3 s", {{0, 6, 3, 8, 36}, {3000, 3, 2, 8, 24}},
+       {0, 750, 1500, 2250, 3000, 3500, 4000, 4500, 5000, 5500}, {0, 1500, 3000, 4500}, 0.5},
+      {"a first 6/8 at 1 s counts its clicks back to the start", {{1000, 6, 3, 8, 36}},
+       {250, 1000, 1750, 2500, 3250, 4000, 4750, 5500}, {1000, 2500, 4000, 5500}, 0.75},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gSongTimeSignatures = c.meters;
+    RebuildSongBeatTable();
+    std::vector<int> clicks, accents;
+    SongBeatInfo info;
+    int64_t last = -1;
+    for (uint32_t ms = 0; ms < 6000; ms += 5) {
+      ASSERT_TRUE(ComputeSongBeatInfo(ms, 1.0, 4, false, &info));
+      if (info.beatIndex == last) continue;
+      EXPECT_EQ(info.beatIndex, last + 1) << ms;
+      last = info.beatIndex;
+      if (ms == 0 && info.secondsSinceBeat > 0.0) continue;  // a beat begun before the song
+      EXPECT_NEAR(info.secondsSinceBeat, 0.0, 1e-9) << ms;
+      clicks.push_back((int)ms);
+      if (info.beatInBar == 0) accents.push_back((int)ms);
+    }
+    EXPECT_EQ(clicks, c.clicks);
+    EXPECT_EQ(accents, c.accents);
+    EXPECT_NEAR(info.secondsPerBeat, c.secondsPerBeat, 1e-9);
   }
   gSongTimeSignatures.clear();
   gSongTempo.clear();

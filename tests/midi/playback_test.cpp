@@ -318,6 +318,25 @@ TEST_F(TransportTest, TheSongsTimeSignatureShowsAndUnloadRestoresTheUsers) {
   UnloadMidi();
 }
 
+// A 6/8 clicked on its dotted quarters, as exporters write it: the metronome's tempo is that of
+// the clicks, 80 at a quarter of 120, whether the metronome is on or not, and back to 120 in the
+// 3/4 before it.
+TEST_F(TransportTest, TheMetronomesTempoIsThatOfTheSongsClicks) {
+  Load("clicks.mid", File(480, {On(0, 60, 1) + Off(4800, 60), TimeSig(0, 3, 2) + TimeSig(2880, 6, 3, 8, 36)}));
+  PumpAfter(100);
+  EXPECT_EQ(gTeachingState.bpm, 120);
+  EXPECT_EQ(ShownMetronomeTempo(), 120);
+  PumpAfter(3000);
+  EXPECT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(6, 8));
+  EXPECT_EQ(gTeachingState.bpm, 80);
+  EXPECT_DOUBLE_EQ(gTeachingState.songBpm, 80.0);
+  EXPECT_EQ(ShownMetronomeTempo(), 80);
+  SetPlaybackSpeed(0.5f);
+  EXPECT_EQ(gTeachingState.bpm, 40);
+  SeekPlayback(1000);
+  EXPECT_EQ(gTeachingState.bpm, 60);
+}
+
 // A song without a time signature opened over one that had its own, with no close between, plays
 // in the user's metre (a step on the figures meanwhile included), not in the last song's: opened
 // from the file menu and stepped to in a playlist alike.

@@ -44,9 +44,10 @@ inline std::string Tempo(uint32_t delta, uint32_t usPerQuarter) {
 inline std::string KeySig(uint32_t delta, int sharps, int minorByte) {
   return Vlq(delta) + Bytes({0xFF, 0x59, 2, sharps & 0xFF, minorByte});
 }
-// A time signature: numerator, note value as a power of two (2 = quarter), 32nds per quarter.
-inline std::string TimeSig(uint32_t delta, int numerator, int power, int quarter32nds = 8) {
-  return Vlq(delta) + Bytes({0xFF, 0x58, 4, numerator, power, 24, quarter32nds});
+// A time signature: numerator, note value as a power of two (2 = quarter), 32nds per quarter,
+// MIDI clocks per click (24 = a quarter).
+inline std::string TimeSig(uint32_t delta, int numerator, int power, int quarter32nds = 8, int clocks = 24) {
+  return Vlq(delta) + Bytes({0xFF, 0x58, 4, numerator, power, clocks, quarter32nds});
 }
 inline std::string EndOfTrack(uint32_t delta = 0) { return Vlq(delta) + Bytes({0xFF, 0x2F, 0}); }
 
