@@ -5,6 +5,7 @@
 #include "app/base/logs.h"
 #include "app/base/note_tables.h"
 #include "midi/midi_event_time.h"
+#include "midi/midi_output_device.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/midi_ports.h"
@@ -148,6 +149,7 @@ void CheckMidiInputPresent() {
 
 void RunMidiRescan(uint32_t t) {
   if (!MidiRescanDue(&gMidiScanMs, t)) return;
+  KeepSoundOutput();
   if (!gMidiInOpen) {
     int n = CountMidiInputDevices();
     if (n > 0 && n != gMidiDeviceCount) {

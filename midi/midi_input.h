@@ -51,5 +51,6 @@ void MidiInitAuto();
 void CheckMidiInputPresent();
 // The frame's rescan and watchdog at time t (every kMidiRescanMs): a device that appears is
 // opened, a busy one is tried again, a failed open device is reopened. Keys held through a reopen
-// of the same device stay down; when it does not come back, they and the pedal are released.
+// of the same device stay down; when it does not come back, they and the pedal are released. The
+// sound output is watched on the same beat (KeepSoundOutput).
 void RunMidiRescan(uint32_t t);

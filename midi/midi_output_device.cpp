@@ -52,12 +52,16 @@ void PlatformClose(int device) {
 const MidiOutDriver kPlatformDriver{MidiOutPortCount, MidiOutPortName, PlatformOpen, PlatformSend,
                                     PlatformCancel,   PlatformReset,   PlatformClose};
 const MidiOutDriver* gDriver = &kPlatformDriver;  // the device layer in use
+bool gDeviceOpen = false;                         // the device port has gMidiOutDeviceIndex open
 
 bool PortOpen();
 void PortSend(uint32_t message, int64_t dueUs) { gDriver->send(gMidiOutDeviceIndex, message, dueUs); }
 void PortCancel(int64_t afterUs) { gDriver->cancel(gMidiOutDeviceIndex, afterUs); }
 void PortReset() { gDriver->reset(gMidiOutDeviceIndex); }
-void PortClose() { gDriver->close(gMidiOutDeviceIndex); }
+void PortClose() {
+  gDeviceOpen = false;
+  gDriver->close(gMidiOutDeviceIndex);
+}
 const MidiOutputPort kDevicePort{PortOpen, PortSend, PortCancel, PortReset, PortClose};
 }  // namespace
 
@@ -86,11 +90,13 @@ bool PortOpen() {
   if (gDriver->open(device)) {
     gMidiOutDeviceIndex = device;
     gMidiOutOpenName = device < 0 ? "" : MidiOutDeviceName(device);
+    gDeviceOpen = true;
     return true;
   }
   if (device >= 0 && gDriver->open(-1)) {
     gMidiOutDeviceIndex = -1;
     gMidiOutOpenName.clear();
+    gDeviceOpen = true;
     return true;
   }
   ReportNoSoundOutput();
@@ -126,6 +132,17 @@ void ReportNoSoundOutput() {
            "free a sound device (another program may hold it), or choose a MIDI port under AUDIO OUT.\n",
            why.empty() ? "the built-in synthesiser did not start" : why.c_str());
   gStatusText = "No sound output - connect or free a sound device, or choose a MIDI port under AUDIO OUT";
+}
+
+void KeepSoundOutput() {
+  if (!gDeviceOpen || gMidiOutDeviceIndex >= 0) return;
+  if (!gDriver->open(-1)) {
+    ReportNoSoundOutput();
+    return;
+  }
+  // Sound is back: losing it again is told again.
+  if (gNoSoundOutputSaid) DebugLog("[audio] A sound output is open again.\n");
+  gNoSoundOutputSaid = false;
 }
 
 const MidiOutputPort* DeviceMidiOutputPort() { return &kDevicePort; }

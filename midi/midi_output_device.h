@@ -26,7 +26,7 @@ extern std::string gMidiOutName;       // the saved device name, "" for the buil
 extern int gMidiOutDeviceIndex;        // the open device, -1 for the built-in synthesiser
 extern std::string gMidiOutOpenName;   // name of the open device, "" for the synthesiser
 extern bool gMidiOutNameLoaded;        // the settings file has been read in this run
-extern bool gNoSoundOutputSaid;        // the user has been told this run that no sound output opens
+extern bool gNoSoundOutputSaid;        // the user has been told that no sound output opens, and none has since
 
 // Installs the driver (null: the platform's ports and synthesiser).
 void SetMidiOutDriver(const MidiOutDriver* driver);
@@ -40,8 +40,13 @@ bool ReadMidiOutDeviceName(int index, std::string* name);
 std::string MidiOutSettingsPath();
 // Fills gMidiOutName from the settings file; only the first call in a run reads it.
 void LoadSavedMidiOutName();
-// Tells the user once per run, in the status line and the log, that no sound output could be opened
-// and what they can do about it.
+// Tells the user once, in the status line and the log, that no sound output could be opened and
+// what they can do about it; again only after the rescan has found one open since.
 void ReportNoSoundOutput();
+// The rescan's watch over the built-in synthesiser while it is the open output: a sound device
+// lost under it (unplugged, the sound service restarted) is replaced by the default one, so a
+// playing song sounds again; when none opens the user is told as above, and the next rescan tries
+// again.
+void KeepSoundOutput();
 // The output port that plays through the chosen device (installed at start-up).
 const MidiOutputPort* DeviceMidiOutputPort();

@@ -12,9 +12,10 @@
 #include <cstdint>
 #include <string>
 
-// Opens the sound device when it is not open, and returns once the device has asked for its first
-// buffer (or after half a second); false when there is none (a failed attempt is not repeated for
-// 3 seconds).
+// Opens the sound device when it is not open, or the default one in place of a device the sound
+// system has lost (unplugged, its service restarted), and returns once the device has asked for its
+// first buffer (or after half a second); false when there is none (a failed attempt is not repeated
+// for 3 seconds). Until a lost device has a successor, the renderer is still called at its pace.
 bool AudioOpen();
 // Closes the device (the renderer stays set for the next open).
 void AudioClose();

@@ -8,6 +8,12 @@
 // playing one for its sample and the callback swaps the two, so the audio thread never frees a
 // clip. The renderer is swapped without a lock (an atomic pointer and a flag the callback raises
 // while it renders), so a renderer can be set while a callback waits.
+//
+// A device the sound system loses (unplugged, its sound service restarted) stays open in SDL,
+// silent, with its callback still called. The next open closes it, starts the sound system afresh
+// (a restarted service is only found so) and opens the default device in its place. Until one
+// opens, a thread of ours calls the callback at the device's pace, as SDL did for the lost one, so
+// the synthesiser's timed messages keep being applied rather than piling up for the next device.
 #include "platform/audio.h"
 
 #include <SDL.h>
@@ -30,6 +36,7 @@ namespace {
 constexpr int kRate = 44100;        // asked for; SDL converts when the hardware differs
 constexpr uint32_t kRetryMs = 3000; // a failed open is not repeated sooner
 constexpr int kStartWaitMs = 500;   // longest wait for a new device's first callback
+constexpr int kBufferFrames = 512;  // frames of one callback
 
 struct Mixer {
   std::atomic<AudioRenderer> renderer{nullptr};  // the synthesiser, or null
@@ -57,6 +64,8 @@ bool gTriedAndFailed = false;              // the last open failed
 uint32_t gFailedAtMs = 0;                  // ClockMs32 of that failure
 Mixer* gMixer = new Mixer();               // read by the callback; never freed
 AudioRenderer gRendererWanted = nullptr;   // kept across a close
+std::thread* gStandIn = nullptr;           // calls the callback while a lost device has no successor
+std::atomic<bool> gStandInStop{false};     // asks the stand-in to end
 }  // namespace
 
 // ---- private helpers ----
@@ -121,6 +130,50 @@ static void MixCallback(void*, Uint8* stream, int len) {
   m->frames.fetch_add((uint64_t)frames);
 }
 
+// The callback at the device's pace into nothing, until asked to stop.
+static void RunStandIn() {
+  std::vector<float> buffer(2 * kBufferFrames);
+  const auto period = std::chrono::microseconds((int64_t)kBufferFrames * 1000000 / kRate);
+  auto next = std::chrono::steady_clock::now();
+  while (!gStandInStop.load()) {
+    MixCallback(nullptr, (Uint8*)buffer.data(), (int)(buffer.size() * sizeof(float)));
+    next += period;
+    std::this_thread::sleep_until(next);
+  }
+}
+
+// Under gAudioMutex, with no device open.
+static void StartStandIn() {
+  if (gStandIn) return;
+  gStandInStop.store(false);
+  gStandIn = new std::thread(RunStandIn);
+}
+
+// Under gAudioMutex; once it returns the stand-in calls nothing.
+static void StopStandIn() {
+  if (!gStandIn) return;
+  gStandInStop.store(true);
+  gStandIn->join();
+  delete gStandIn;
+  gStandIn = nullptr;
+}
+
+// A lost device reports itself stopped; ours is never paused or stopped otherwise once open.
+static bool DeviceLost() { return SDL_GetAudioDeviceStatus(gDevice) == SDL_AUDIO_STOPPED; }
+
+// Closes the device and lets go of the sound system; the renderer stays set (under gAudioMutex).
+static void CloseDevice() {
+  SDL_CloseAudioDevice(gDevice);
+  gDevice = 0;
+  gMixer->clip.clear();
+  gMixer->clipPos = 0;
+  gMixer->nextClip.clear();
+  gMixer->nextWaiting = false;
+  gMixer->toneFramesLeft = 0;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  gTriedAndFailed = false;
+}
+
 // Runs f under the device lock (or at once when no device is open).
 template <typename F>
 static void WithDeviceLocked(F f) {
@@ -163,7 +216,11 @@ static std::string& gAudioError = *new std::string();
 // ---- public functions ----
 bool AudioOpen() {
   std::lock_guard<std::mutex> lock(gAudioMutex);
-  if (gDevice) return true;
+  if (gDevice && !DeviceLost()) return true;
+  if (gDevice) {
+    CloseDevice();
+    StartStandIn();
+  }
   if (gTriedAndFailed && (int32_t)(ClockMs32() - gFailedAtMs) < (int32_t)kRetryMs && !ClockIsDriven()) return false;
   gTriedAndFailed = true;
   gFailedAtMs = ClockMs32();
@@ -177,10 +234,9 @@ bool AudioOpen() {
   want.freq = kRate;
   want.format = AUDIO_F32SYS;
   want.channels = 2;
-  want.samples = 512;
+  want.samples = kBufferFrames;
   want.callback = MixCallback;
   SDL_AudioSpec have;
-  gDeviceRate = kRate;
   SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
     gAudioError = SDL_GetError();
@@ -189,6 +245,8 @@ bool AudioOpen() {
   }
   gAudioError.clear();
   gTriedAndFailed = false;
+  StopStandIn();  // the new device is paused until its start below
+  gDeviceRate = kRate;
   gMixer->renderer.store(gRendererWanted);
   gMixer->callbacks.store(0);
   gMixer->frames.store(0);
@@ -204,17 +262,9 @@ bool AudioOpen() {
 
 void AudioClose() {
   std::lock_guard<std::mutex> lock(gAudioMutex);
-  if (!gDevice) return;
-  SDL_CloseAudioDevice(gDevice);
-  gDevice = 0;
-  gMixer->clip.clear();
-  gMixer->clipPos = 0;
-  gMixer->nextClip.clear();
-  gMixer->nextWaiting = false;
-  gMixer->toneFramesLeft = 0;
+  StopStandIn();
+  if (gDevice) CloseDevice();
   gMixer->renderer.store(nullptr);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  gTriedAndFailed = false;
 }
 
 std::string AudioLastError() {
@@ -250,7 +300,7 @@ int64_t AudioLatencyUs() { return gMixer->latencyUs.load(); }
 void AudioSetRenderer(AudioRenderer renderer) {
   std::lock_guard<std::mutex> lock(gAudioMutex);
   gRendererWanted = renderer;
-  if (!gDevice) return;
+  if (!gDevice && !gStandIn) return;
   // The callback raises its flag before it reads the pointer: once the flag is seen down after
   // the store, no callback can still be in the old renderer or enter it.
   gMixer->renderer.store(renderer);

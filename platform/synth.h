@@ -13,7 +13,8 @@
 #include <vector>
 
 // Loads the soundfont (first call) and attaches the synthesiser to the sound device; false when
-// there is no soundfont or no sound device.
+// there is no soundfont or no sound device. Attached already, it opens a device in place of a lost
+// one (the synthesiser stays attached and keeps its voices either way).
 bool SynthOpen();
 bool SynthIsOpen();
 // One short message at once: status in the low byte, then data1, then data2.

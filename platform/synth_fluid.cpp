@@ -210,7 +210,8 @@ void SetSoundfontsForTesting(const std::vector<std::string>& paths) { gSoundfont
 
 bool SynthOpen() {
   std::lock_guard<std::mutex> lock(gSynthMutex);
-  if (gSynthOpen.load()) return true;
+  // Attached, it still needs a device: one the sound system has lost since is replaced here.
+  if (gSynthOpen.load()) return AudioOpen();
   if (!AudioOpen()) return false;
   if (!LoadSynth(AudioSampleRate())) return false;
   ResetTimetable();

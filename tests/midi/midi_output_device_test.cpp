@@ -145,3 +145,51 @@ TEST_F(OutputDevice, NoSoundOutputIsSaidOncePerRun) {
   gSynthOpens = true;
   EXPECT_TRUE(OpenMidiOutput());
 }
+
+// The rescan watches the built-in synthesiser's sound device: one lost under a playing song is
+// opened again on every rescan until it opens, and the user is told once meanwhile; a second loss
+// after sound came back is told again. A chosen MIDI port and a closed output are left alone.
+TEST_F(OutputDevice, TheRescanOpensALostSoundDeviceAgainAndSaysOnceWhileNoneOpens) {
+  SetMidiInDriver(&kInDriver);
+  gInDevices.clear();
+  gMidiScanMs = 0;
+  uint32_t t = 0;
+  auto rescan = [&t] { RunMidiRescan(t += 1600); };
+  auto said = [](const DebugCapture& capture) {
+    int n = 0;
+    for (const std::string& line : capture.Lines()) n += line.rfind("[audio] No sound output could be opened", 0) == 0;
+    return n;
+  };
+  const std::string noSound = "No sound output - connect or free a sound device, or choose a MIDI port under AUDIO OUT";
+  ASSERT_TRUE(OpenMidiOutput());
+  DebugCapture capture;
+  gLog.clear();
+  gSynthOpens = false;  // the device went, and no other opens
+  gStatusText = "Playing: Song";
+  rescan();
+  rescan();
+  EXPECT_EQ(Logged("open"), Strings({"open -1", "open -1"})) << "tried again on every rescan";
+  EXPECT_EQ(gStatusText, noSound);
+  EXPECT_EQ(said(capture), 1);
+  EXPECT_TRUE(IsMidiOutputOpen()) << "the song plays on, to sound again with the device";
+
+  gSynthOpens = true;
+  rescan();
+  EXPECT_TRUE(capture.Contains("[audio] A sound output is open again."));
+  gSynthOpens = false;
+  gStatusText = "Playing: Song";
+  rescan();
+  EXPECT_EQ(gStatusText, noSound) << "a second loss is not told";
+  EXPECT_EQ(said(capture), 2);
+
+  CloseMidiOutput();
+  gLog.clear();
+  rescan();
+  gPorts = {{"USB Synth", true}};
+  Save("USB Synth");
+  gMidiOutNameLoaded = false;
+  ASSERT_TRUE(OpenMidiOutput());
+  EXPECT_EQ(gMidiOutDeviceIndex, 0);
+  rescan();
+  EXPECT_EQ(Logged("open"), Strings({"open 0"})) << "only the synthesiser's device is watched";
+}

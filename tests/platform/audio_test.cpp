@@ -1,9 +1,14 @@
 // The sound device captured to a file (SDL's disk driver): the built-in synthesiser sounds notes
-// and falls silent after their release and after a reset; clicks and the beep are mixed in.
+// and falls silent after their release and after a reset; clicks and the beep are mixed in; a
+// device lost under the program is replaced by the default one.
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +17,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/clock.h"
 #include "platform/synth.h"
 #include "tests/support/test_support.h"
 
@@ -51,6 +57,28 @@ class CapturedAudio : public ::testing::Test {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     struct stat st;
     return stat(dir_.File("out.raw").c_str(), &st) == 0 ? (size_t)st.st_size : 0;
+  }
+  // The device fails under the program as an unplugged one does: every write to the captured file
+  // fails from now on (the disk driver then reports the device lost, as SDL's other drivers do a
+  // vanished one). The file keeps what was written before.
+  void LoseDevice() const {
+    char want[PATH_MAX];
+    ASSERT_NE(realpath(dir_.File("out.raw").c_str(), want), nullptr);
+    DIR* fds = opendir("/proc/self/fd");
+    ASSERT_NE(fds, nullptr);
+    int found = -1;
+    while (dirent* entry = readdir(fds)) {
+      char target[PATH_MAX];
+      std::string link = std::string("/proc/self/fd/") + entry->d_name;
+      ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+      if (n > 0 && (target[n] = '\0', std::strcmp(target, want) == 0)) found = std::atoi(entry->d_name);
+    }
+    closedir(fds);
+    ASSERT_GE(found, 0) << "the device does not write the captured file";
+    int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    ASSERT_EQ(dup2(full, found), found);
+    close(full);
   }
   // Root mean square of the captured stereo float samples between two marks, trimmed by `trimMs`
   // at both ends (the file lags what was asked by up to a buffer).
@@ -110,6 +138,57 @@ TEST_F(CapturedAudio, ADamagedSoundfontIsPassedOverForTheNext) {
   size_t noteEnd = MarkAfter(500);
   SynthSend(0x003C80);
   EXPECT_GT(Rms(noteStart, noteEnd), 0.01);
+}
+
+// A lost device (unplugged, the sound service restarted) is replaced by the default one when sound
+// is next asked for, as a song opened again asks: a note held through the loss sounds on, in the
+// instrument it was given.
+TEST_F(CapturedAudio, ALostDeviceIsReplacedAndAHeldNoteSoundsOn) {
+  ASSERT_TRUE(SynthOpen());
+  SynthSend(0x13C0);    // church organ: it sounds as long as the key is held
+  SynthSend(0x643C90);
+  size_t before = MarkAfter(200);
+  EXPECT_GT(Rms(before, MarkAfter(300)), 0.01);
+
+  LoseDevice();
+  size_t lost = MarkAfter(200);
+  ASSERT_EQ(MarkAfter(300), lost) << "the device still plays: it was not lost";
+  EXPECT_TRUE(SynthIsOpen());
+
+  EXPECT_TRUE(SynthOpen());
+  EXPECT_TRUE(AudioIsOpen());
+  size_t back = MarkAfter(100), held = MarkAfter(400);
+  EXPECT_GT(Rms(back, held), 0.01) << "no sound after the device was lost";
+  SynthSend(0x003C80);
+  size_t released = MarkAfter(1500);
+  EXPECT_LT(Rms(released, MarkAfter(300)), 2e-3) << "the note held through the loss ends on its release";
+}
+
+// While no device opens in place of a lost one the synthesiser keeps time, silently: what a song
+// played meanwhile is not played late, all at once, by the device that opens next.
+TEST_F(CapturedAudio, NotesPlayedWhileNoDeviceOpensAreNotPlayedLater) {
+  ASSERT_TRUE(SynthOpen());
+  LoseDevice();
+  MarkAfter(100);
+  setenv("SDL_DISKAUDIOFILE", dir_.File("gone/out.raw").c_str(), 1);  // no such folder: no device
+  EXPECT_FALSE(SynthOpen());
+  EXPECT_FALSE(AudioIsOpen());
+  EXPECT_NE(AudioLastError(), "");
+  for (uint32_t key = 60; key < 72; ++key) {
+    SynthSendAt(0x640090u | key << 8, ClockMicros64());
+    MarkAfter(60);
+    SynthSendAt(0x000080u | key << 8, ClockMicros64());
+    MarkAfter(40);
+  }
+  MarkAfter(2500);  // the tails end, and a failed open may be tried again
+  setenv("SDL_DISKAUDIOFILE", dir_.File("out.raw").c_str(), 1);
+  ASSERT_TRUE(SynthOpen());
+  size_t opened = MarkAfter(500);
+  EXPECT_LT(Rms(0, opened, 0), 2e-3) << "the notes of the silent time sounded when the device opened";
+  SynthSend(0x643C90);
+  size_t noteStart = MarkAfter(100);
+  EXPECT_GT(Rms(noteStart, MarkAfter(300)), 0.01) << "the synthesiser plays on the new device";
+  SynthSend(0x003C80);
 }
 
 TEST_F(CapturedAudio, ClicksAndTheBeepAreMixedIn) {
