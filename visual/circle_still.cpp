@@ -10,10 +10,14 @@
 // settles instead of changing for ever.
 #include "visual/circle_still.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
@@ -28,13 +32,19 @@
 
 // ---- constants ----
 static constexpr int kSliceSteps = 24;  // arc points of a position's pie slice
+static constexpr size_t kMaxGroundBands = 256;  // past this many the ground goes back as its texture
 
 // ---- state ----
+struct GroundBand {
+  int top, bottom;  // window rows, bottom exclusive
+  uint8_t rgba[4];
+};
 static CachedLayer gGroundLayer;         // the gradient alone
 static CachedLayer gCircleLayer;         // the gradient with the circle pass
 static uint64_t gShownKeys[12];          // each position's key as gCircleLayer shows it
 static uint64_t gLastKeys[12];           // each position's key in the previous frame
 static int gRedrawnCount = 12;           // positions drawn afresh in the last frame
+static std::vector<GroundBand> gGroundBands;  // gGroundLayer as runs of equal rows; empty: use the texture
 
 // ---- internal helpers ----
 
@@ -62,15 +72,77 @@ static uint64_t SharedKey(const CirclePassInput& in, const CircleLook& look) {
   return LayerKeyMix(key, (uint64_t)(int64_t)gLanguageIndex);  // a language may bring other glyphs
 }
 
+// Every row of the gradient is one colour, so the ground can go back as a few dozen flat opaque
+// bands: a software rasteriser fills those for far less than it samples a window of texels. The
+// picture just taken is read back once; a row goes into a band only if each of its pixels is within
+// one step of an 8-bit channel of its first (llvmpipe's own gradient rounds some tiles a step
+// apart), else the texture itself is put back.
+static void ReadGroundBands() {
+  gGroundBands.clear();
+  const CachedLayer& l = gGroundLayer;
+  if (!l.filled || l.width <= 0 || l.height <= 0) return;
+  int viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  std::vector<uint8_t> pixels((size_t)l.width * (size_t)l.height * 4);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(viewport[0] + l.x, viewport[1] + viewport[3] - (l.y + l.height), l.width, l.height, GL_RGBA,
+               GL_UNSIGNED_BYTE, pixels.data());
+  // Read rows count from the bottom.
+  for (int row = l.height - 1; row >= 0; --row) {
+    const uint8_t* c = &pixels[(size_t)row * (size_t)l.width * 4];
+    for (int i = 4; i < l.width * 4; ++i)
+      if (std::abs((int)c[i] - (int)c[i % 4]) > 1) {
+        gGroundBands.clear();
+        return;
+      }
+    const int y = l.y + (l.height - 1 - row);
+    if (!gGroundBands.empty() && std::memcmp(gGroundBands.back().rgba, c, 4) == 0) {
+      gGroundBands.back().bottom = y + 1;
+      continue;
+    }
+    if (gGroundBands.size() == kMaxGroundBands) {
+      gGroundBands.clear();
+      return;
+    }
+    gGroundBands.push_back({y, y + 1, {c[0], c[1], c[2], c[3]}});
+  }
+}
+
+// Restores blending, texturing and the GL colour.
+static void DrawGroundBands() {
+  GLboolean blend = glIsEnabled(GL_BLEND), texturing = glIsEnabled(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  const float x0 = (float)gGroundLayer.x, x1 = x0 + (float)gGroundLayer.width;
+  glBegin(GL_QUADS);
+  for (const GroundBand& b : gGroundBands) {
+    glColor4ubv(b.rgba);
+    glVertex2f(x0, (float)b.top);
+    glVertex2f(x1, (float)b.top);
+    glVertex2f(x1, (float)b.bottom);
+    glVertex2f(x0, (float)b.bottom);
+  }
+  glEnd();
+  glColor4fv(CurrentGlColor());
+  if (texturing) glEnable(GL_TEXTURE_2D);
+  if (blend) glEnable(GL_BLEND);
+}
+
 static void DrawGround(float dt) {
   uint64_t key = GroundKey();
   if (IsLayerCurrent(gGroundLayer, 0, 0, gClientWidth, gClientHeight, key)) {
-    DrawLayer(gGroundLayer);
+    if (gGroundBands.empty())
+      DrawLayer(gGroundLayer);
+    else
+      DrawGroundBands();
     return;
   }
   DrawBackgroundGradient(dt);
-  if (IsLayerSettled(&gGroundLayer, 0, 0, gClientWidth, gClientHeight, key))
+  if (IsLayerSettled(&gGroundLayer, 0, 0, gClientWidth, gClientHeight, key)) {
     CaptureLayer(&gGroundLayer, 0, 0, gClientWidth, gClientHeight, key);
+    ReadGroundBands();
+  }
 }
 
 // The pie slice of ring position p, out to beyond the outer ring, as a fan from the centre.
@@ -149,6 +221,7 @@ int CircleStillRedrawnCount() { return gRedrawnCount; }
 void ResetCircleStill() {
   ReleaseLayer(&gGroundLayer);
   ReleaseLayer(&gCircleLayer);
+  gGroundBands.clear();
   std::fill(gShownKeys, gShownKeys + 12, 0);
   std::fill(gLastKeys, gLastKeys + 12, 0);
   gRedrawnCount = 12;

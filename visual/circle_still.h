@@ -12,7 +12,7 @@
 #include "visual/circle_pass.h"
 
 // ---- public functions ----
-// The background gradient alone (for frames without the circle): from its texture when current.
+// The background gradient alone (for frames without the circle): put back when current.
 void DrawBackgroundStill(float dt);
 // The gradient and then the circle pass of this frame, the same picture as DrawBackgroundGradient
 // followed by DrawCirclePass.
