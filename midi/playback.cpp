@@ -367,6 +367,7 @@ void ReleaseSong(SongHold* hold) {
 void UnloadMidi() {
   StopPlaybackAndCloseOutput();
   ResetSongSound();
+  ResetPlaybackPump();
   if (gSongChangeHook) gSongChangeHook();
   ResetPlayAlongHighlights();
   gSightReadingView = false;

@@ -7,6 +7,11 @@
 // (app/lesson_song_end), which records the attempt. The song's beat goes to the handler the frame
 // passes (the metronome's grid). The event loop allocates nothing; the tempo lookup is a binary
 // search.
+//
+// A plain song that sounds does not end at its last event: the output sounds each event a little
+// after the pass that hands it over, and closing it cancels what waits and resets every voice at
+// once, so the last notes would never be heard and the last releases would be cut. It rings out
+// first (below).
 #include "midi/playback_pump.h"
 
 #include <algorithm>
@@ -34,6 +39,22 @@ namespace {
 // that to twice a second and leaves every longer song as it was.
 const int32_t kShortestSongRunMs = 500;
 
+// After a sounding plain song's last event: how long its sound rings on as the file left it, then
+// how long the notes still held (a last chord without note-offs, a pedal kept down) have to fade
+// after their release before the output closes. Clock ms, whatever the speed. A second covers the
+// output's own delay (tens of ms) and a piano note's release after its note-off, reverb included
+// (down to a hundredth within 300 ms, nothing left at a second, with the General MIDI soundfont);
+// half a second brings a held note's release down to a thousandth. A second and a half in all is
+// a short pause between the songs of a playlist, and every output can be trusted with a fixed
+// time, where what a device still has to play cannot be asked of each.
+const double kSongRingOutMs = 1000.0;
+const double kSongReleaseMs = 500.0;
+
+}  // namespace
+
+// ---- state ----
+namespace {
+bool gSongEndReleased = false;  // the song's held notes were released in its ring-out
 }  // namespace
 
 // ---- internal helpers ----
@@ -59,6 +80,20 @@ void GiveMetronomeSongMeter(uint32_t pos) {
   gTeachingState.timeSigDen = std::min(1 << std::min<int>(p.denominatorPower, 6), kMetronomeShortestNote);
 }
 
+// Whether a sounding plain song has rung out at clock time now: its held notes are released once
+// the ring-out is over, and it ends when they have faded. The time line stays at the song's length
+// meanwhile (GetShownPlaybackPositionMs).
+bool SongHasRungOut(uint32_t now) {
+  double speed = std::max((double)gPlaybackSpeed, 0.01);
+  double sinceLastMs = (double)(int32_t)(now - gPlayStartMs) - (double)GetSongLengthMs() / speed;
+  if (sinceLastMs < kSongRingOutMs) return false;
+  if (!gSongEndReleased) {
+    ReleaseSongNotes();
+    gSongEndReleased = true;
+  }
+  return sinceLastMs >= kSongRingOutMs + kSongReleaseMs;
+}
+
 // The end of a song that is not a lesson item: the next playlist entry, else a plain stop.
 void EndOfSong() {
   StopPlaybackAndCloseOutput();
@@ -71,6 +106,8 @@ void EndOfSong() {
 }  // namespace
 
 // ---- public functions ----
+void ResetPlaybackPump() { gSongEndReleased = false; }
+
 void UpdateSongTempoFlag() { gTeachingState.syncedToSong = (gPlaying && !gSongTempo.empty()) ? 1 : 0; }
 
 bool IsSongRunJudged() {
@@ -110,6 +147,7 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   SyncSongBeat(pos, false, onSongBeat);
 
   const size_t count = gSongEvents.size();
+  if (gEventCursor < count) gSongEndReleased = false;  // not (or no longer) at the end
   while (gEventCursor < count && gSongEvents[gEventCursor].timeMs <= pos) {
     size_t i = gEventCursor++;
     const SongEvent& e = gSongEvents[i];
@@ -139,6 +177,7 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   if (gEventCursor < count) return false;
   if (gLearningItemLoaded && gPlaylist.empty()) return true;
   if ((int32_t)(now - gPlayStartMs) < kShortestSongRunMs) return false;
+  if (!muted && IsMidiOutputOpen() && !SongHasRungOut(now)) return false;
   EndOfSong();
   return false;
 }

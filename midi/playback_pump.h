@@ -1,6 +1,7 @@
 // midi/playback_pump: the per-pass advance of the playing song: loop wrap, the song's tempo to the
 // metronome, the due events to the output and the display, and the end of the song (next playlist
-// entry or a plain stop; a lesson song's end goes back to the caller).
+// entry or a plain stop, once the song's sound has rung out; a lesson song's end goes back to the
+// caller).
 #pragma once
 #include <cstdint>
 
@@ -14,6 +15,8 @@ using SongBeatHandler = void (*)(const SongBeatInfo& info);
 // record before the due events are sent. True when a lesson song (outside a playlist) reached its
 // end this pass: the caller records the attempt and decides what follows.
 bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat = nullptr);
+// Forgets the pump's state (a song unloaded).
+void ResetPlaybackPump();
 // A note of the run was judged (a wrong note, or a song note graded or missed; a rhythm study's
 // missed notes do not count).
 bool IsSongRunJudged();

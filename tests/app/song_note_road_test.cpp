@@ -77,7 +77,7 @@ TEST_F(TransportTest, ASongsNotesEndWithItOnTheLane) {
     Load("a.mid", File(480, {On(0, 64, 100) + On(240, 60, 100) + Off(240, 60) + Off(0, 64)}));
     SendAppMessage(kMsgMidiNote, MakeNoteWParam(48, 0, 0), 100);  // the player's key, down through the end
     laneFrame(0, false);
-    for (int pass = 0; pass < 40 && gPlaying; ++pass) laneFrame(16, stopped && pass == 20);
+    for (int pass = 0; pass < 160 && gPlaying; ++pass) laneFrame(16, stopped && pass == 20);  // the end rings out
     ASSERT_FALSE(gPlaying);
     for (int pass = 0; pass < 20; ++pass) laneFrame(16, false);
     EXPECT_FALSE(trailOf(60)) << "the song's notes rose as the player's";

@@ -66,6 +66,7 @@ TEST_F(TransportTest, DueNoteOnsPassedUnjudgedKeepEarlierJudgements) {
   // song's end then stops playback, which rebuilds them at the song's size.
   gJudgeStates.resize(3);
   PumpAfter(500);
+  EXPECT_TRUE(PumpUntilTheSongEnds());
   EXPECT_EQ(gJudgeStates.size(), 5u);
   EXPECT_EQ(gJudgeStates[2].state, 0);  // a note-off is never marked
 }
@@ -361,6 +362,10 @@ TEST_F(TransportTest, TheEndOfTheSongTakesItsBranch) {
     PumpAfter(1999);
     EXPECT_TRUE(gPlaying && !gPaused);
     EXPECT_EQ(PumpAfter(c.lesson ? 501 : 1), c.lesson);
+    if (!c.lesson) {
+      EXPECT_TRUE(gPlaying && gPlaylistIndex == (c.playlist ? 2 : -1)) << "the last notes ring out first";
+      EXPECT_TRUE(PumpUntilTheSongEnds());
+    }
     EXPECT_EQ(gPlaying, c.playing);
     EXPECT_EQ(gPaused, c.paused);
     EXPECT_EQ(IsMidiOutputOpen(), c.open);
@@ -380,10 +385,68 @@ TEST_F(TransportTest, TheEndOfTheSongTakesItsBranch) {
     gPlaylist = readableAfter ? std::vector<std::string>{paths[0], broken, paths[2]}
                               : std::vector<std::string>{paths[0], broken};
     ASSERT_TRUE(PlayPlaylistEntry(0));
-    PumpAfter(1999);
-    PumpAfter(1);
+    PumpAfter(2000);
+    EXPECT_TRUE(PumpUntilTheSongEnds());
     EXPECT_EQ(gPlaying, readableAfter);
     EXPECT_EQ(gStatusText, readableAfter ? "3/3  Three" : "MIDI load failed: file too small");
+  }
+}
+
+// A plain song's end waits for its sound: a note struck at the last event goes out and is not taken
+// back, it sounds on a while before the release of what is still held, and the output closes only
+// after that release has had time to fade. A seek or a pause in that while acts as anywhere else.
+TEST_F(TransportTest, APlainSongsLastNoteSoundsAndFadesBeforeTheOutputCloses) {
+  const uint32_t kG4 = 0x644390;  // struck at 1000 ms, the last event, with no note-off
+  struct Case {
+    const char* what;
+    int actAfterMs;  // after the last event: 0 nothing, > 0 a seek back (or a pause) then
+    bool pause;
+  } cases[] = {{"left alone", 0, false}, {"a seek back after the last note", 300, false},
+               {"paused after the last note", 300, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load("last.mid", File(480, {On(0, 60, 100) + Off(480, 60) + On(480, 67, 100)}));
+    if (c.actAfterMs) {
+      while (gPlaying && Pos() < 1000u + c.actAfterMs) PumpAfter(16);
+      ASSERT_TRUE(gPlaying) << "the song plays on after its last note";
+      if (c.pause) {
+        TogglePlayback();
+        for (int pass = 0; pass < 300; ++pass) PumpAfter(16);  // nearly 5 s: no end while paused
+        ASSERT_TRUE(gPlaying && gPaused);
+        TogglePlayback();
+      } else {
+        SeekPlayback(200);
+        PumpAfter(16);
+        EXPECT_TRUE(gPlaying && Pos() < 1000) << "the song plays on from the seek";
+      }
+      Forget();
+    }
+    while (gPlaying && Pos() < 1000) PumpAfter(16);
+    const int64_t lastUs = SongTimeToClockUs(1000);
+    ASSERT_TRUE(gPlaying) << "stopped at its last note";
+    EXPECT_TRUE(PumpUntilTheSongEnds());
+    const int64_t endedUs = ClockMicros64();
+    EXPECT_FALSE(gPlaying);
+    EXPECT_EQ(gStatusText, "MIDI playback finished");
+    EXPECT_EQ(RecordingOutput::Count("close"), 1u);
+    // The G4 went out (after the seek again; a pause released the one before it) and no cancel took
+    // it back: then its release came, and the close a while after that.
+    std::vector<RecordingOutput::Step> sounded = RecordingOutput::Sounded();
+    auto g4 = std::find_if(sounded.begin(), sounded.end(), [&](const auto& st) { return st.message == kG4; });
+    if (!c.pause) {
+      ASSERT_NE(g4, sounded.end()) << "the last note never sounded";
+      EXPECT_EQ(g4->time, lastUs);
+    }
+    int64_t releaseUs = -1;
+    for (const RecordingOutput::Step& st : RecordingOutput::Trace())
+      if (!st.cancel && st.message == 0x7BB0u) {
+        releaseUs = st.time;
+        break;
+      }
+    ASSERT_GE(releaseUs, 0);
+    EXPECT_GE(releaseUs - lastUs, 500000) << "released " << (releaseUs - lastUs) / 1000 << " ms after it struck";
+    EXPECT_GE(endedUs - releaseUs, 300000) << "closed " << (endedUs - releaseUs) / 1000 << " ms after the release";
+    EXPECT_LE(endedUs - lastUs, 2500000) << "a short pause after the song";
   }
 }
 
@@ -406,8 +469,8 @@ TEST_F(TransportTest, ASongOfOneTickRepeatsNoFasterThanAShortRun) {
   EXPECT_EQ(gStatusText, "1/1  Tick");
 }
 
-// While a song of one tick waits out its short run before it repeats, the song clock runs on past
-// its end; the transport's time line stays at the end, and the song still starts again.
+// While a song of one tick rings out before it repeats, the song clock runs on past its end; the
+// transport's time line stays at the end, and the song still starts again.
 TEST_F(TransportTest, ASongOfOneTickShowsNoTimePastItsEndWhileItWaits) {
   gPlaylist = {Write("tick.mid", File(480, {On(0, 60, 100) + Off(1, 60)}))};
   gPlaylistRepeat = true;
@@ -415,7 +478,7 @@ TEST_F(TransportTest, ASongOfOneTickShowsNoTimePastItsEndWhileItWaits) {
   const uint32_t firstStart = gPlayStartMs;
   uint32_t furthest = 0, shownFurthest = 0;
   std::set<std::string> lines;
-  for (int pass = 0; pass < 45; ++pass) {  // 720 ms of 16 ms passes, a repeat among them
+  for (int pass = 0; pass < 125; ++pass) {  // 2 s of 16 ms passes, a repeat among them
     PumpAfter(16);
     ASSERT_TRUE(gPlaying);
     furthest = std::max(furthest, Pos());

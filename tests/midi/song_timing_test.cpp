@@ -70,10 +70,12 @@ class SongTiming : public ::testing::Test {
     }
     uint32_t t = ClockMs32();
     uint32_t anchor = gPlayStartMs;
+    bool playing = gPlaying;
     PumpMidiPlayback(t);
     JudgePlayAlongNotes(t, -1);
     UpdateKeyHighlights(t);
     if (gPlayStartMs != anchor) anchors_.push_back(Zero());
+    if (playing && !gPlaying) endedAtMs_ = NowMs();
   }
   // The song clock's zero on the sound's time line, in ms.
   double Zero() const { return (double)(int32_t)(gPlayStartMs - (uint32_t)(kOriginUs / 1000)); }
@@ -155,11 +157,20 @@ class SongTiming : public ::testing::Test {
     EXPECT_LE(mean, latency + 3.0) << what;
   }
   double NowMs() const { return (double)(ClockMicros64() - kOriginUs) / 1000.0; }
+  // The root mean square of one channel over [fromMs, toMs) of the sound.
+  double Level(int channel, double fromMs, double toMs) const {
+    std::vector<float> s = Captured(channel);
+    size_t from = (size_t)std::max(0.0, fromMs * kRate / 1000), to = std::min(s.size(), (size_t)(toMs * kRate / 1000));
+    double sum = 0;
+    for (size_t i = from; i < to; ++i) sum += (double)s[i] * s[i];
+    return to > from ? std::sqrt(sum / (double)(to - from)) : 0.0;
+  }
 
   TempDir dir_;
   double nextPassMs_ = 0.0;
   int passes_ = 0;
   std::vector<double> anchors_;  // the song clock's zero after each move of it
+  double endedAtMs_ = -1.0;      // when a pass ended the song, on the sound's time line
 };
 
 // Wood-block strokes on the drums.
@@ -193,6 +204,44 @@ TEST_F(SongTiming, NotesSoundEvenlyAtTheirOwnTimes) {
     asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
     ExpectEven(Onsets(0, anchors_[0]), asked, c.what);
     StopPlaybackAndCloseOutput();
+  }
+}
+
+// The end of a plain song on the piano: a note struck at the last event is heard, the release of a
+// last note-off fades as a note-off's does mid-song, and a note still held at the end fades out
+// instead of stopping dead when the output closes; then the song is over and all is silent.
+TEST_F(SongTiming, ASongsLastNotesAreHeardAndFadeBeforeItEnds) {
+  struct Case {
+    const char* what;
+    std::string song;  // 120 BPM: 480 ticks are 500 ms; the last event at 1000 ms
+    int heldNote;      // sounding from the last event without a note-off, else 0
+  } cases[] = {
+      {"a last note-off", File(480, {On(0, 60, 100) + Off(480, 60) + On(0, 69, 100) + Off(480, 69)}), 0},
+      {"a note struck at the last event", File(480, {On(0, 60, 100) + Off(480, 60) + On(480, 67, 100)}), 67},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    endedAtMs_ = -1.0;
+    Play(c.song);
+    const double zero = anchors_[0], lastMs = zero + 1000;
+    RunUntil(zero + 500);
+    const double latency = SynthLatencyUs() / 1000.0;  // while the output is open
+    ASSERT_GT(latency, 0.0);
+    RunUntil(lastMs + 3000);
+    // The first note held, for comparison: loud from its attack on.
+    const double held = Level(0, zero + latency + 50, zero + latency + 450);
+    ASSERT_GT(held, 0.005);
+    ASSERT_GT(endedAtMs_, lastMs) << "the song ended";
+    EXPECT_LT(endedAtMs_, lastMs + 2000) << "a short pause after the song, not a long one";
+    if (c.heldNote) {
+      EXPECT_GT(Level(0, lastMs + latency + 20, lastMs + latency + 300), 0.3 * held) << "the last note is heard";
+    } else {
+      // A piano's release after a note-off: still well heard 30 ms on, gone within a second.
+      EXPECT_GT(Level(0, lastMs + latency + 30, lastMs + latency + 60), 0.1 * held) << "the release is heard";
+    }
+    // Faded by the time the output closes, not cut off loud; silent from then on.
+    EXPECT_LT(Level(0, endedAtMs_ - 30, endedAtMs_), 0.05 * held) << "cut off at " << endedAtMs_ - zero << " ms";
+    EXPECT_EQ(Level(0, endedAtMs_ + 30, lastMs + 3000), 0.0);
   }
 }
 

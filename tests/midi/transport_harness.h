@@ -162,6 +162,16 @@ class TransportTest : public ::testing::Test {
     clock_.Advance(ms);
     return PumpMidiPlayback(ClockMs32(), beat_);
   }
+  // Runs 16 ms passes until the song has ended (stopped, or another started) or 5 s went by; true
+  // when it ended. A plain song that sounds rings out a while after its last event before it ends.
+  bool PumpUntilTheSongEnds() {
+    const uint32_t start = gPlayStartMs;
+    for (int pass = 0; pass < 320; ++pass) {
+      if (!gPlaying || gPlayStartMs != start) return true;
+      PumpAfter(16);
+    }
+    return !gPlaying || gPlayStartMs != start;
+  }
   std::string Write(const std::string& name, const std::string& bytes) {
     WriteFileBytes(dir_.File(name), bytes);
     return dir_.File(name);
