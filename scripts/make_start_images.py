@@ -33,6 +33,10 @@ def clamp(v, lo=0.0, hi=1.0):
     return max(lo, min(hi, v))
 
 
+def mix(a, b, t):
+    return tuple(x + (y - x) * t for x, y in zip(a, b))
+
+
 def splash():
     w, h = 64, 36
     rows = []
@@ -60,11 +64,11 @@ def mark():
             edge = ang % 30
             seam = clamp(min(edge, 30 - edge) * r * math.pi / 180 / 1.2)  # thin dark seams between sectors
             col = tuple(v * (0.55 + 0.45 * seam) for v in col)
-            if r < inner:
-                col = (0.93, 0.95, 1.0)
+            # edges cover a pixel in part, as the rim's do: a hard edge shows as steps once the
+            # mark is drawn larger than its image
+            col = mix(col, (0.93, 0.95, 1.0), clamp(inner - r + 0.5))
             # the notch: a light dot in sector 0 near the rim, so the roll can be seen
-            if math.hypot(dx, dy + 0.34 * n) < 0.06 * n:
-                col = (0.97, 0.97, 0.93)
+            col = mix(col, (0.97, 0.97, 0.93), clamp(0.06 * n - math.hypot(dx, dy + 0.34 * n) + 0.5))
             a = clamp(outer - r + 0.5)
             row.append(tuple(int(255 * clamp(v)) for v in col) + (int(255 * a),))
         rows.append(row)
