@@ -150,7 +150,7 @@ bool JackMidiOutOpen(const std::string& destinationPort) {
     gPort = nullptr;
     return false;
   }
-  if (jack_connect(gClient, jack_port_name(gPort), destinationPort.c_str()) != 0) {
+  if (!JackMidiOutConnect(destinationPort)) {
     jack_deactivate(gClient);
     jack_client_close(gClient);
     gClient = nullptr;
@@ -161,6 +161,14 @@ bool JackMidiOutOpen(const std::string& destinationPort) {
 }
 
 bool JackMidiOutIsOpen() { return gClient != nullptr; }
+
+bool JackMidiOutConnectedTo(const std::string& destinationPort) {
+  return gPort && jack_port_connected_to(gPort, destinationPort.c_str()) > 0;
+}
+
+bool JackMidiOutConnect(const std::string& destinationPort) {
+  return gClient && jack_connect(gClient, jack_port_name(gPort), destinationPort.c_str()) == 0;
+}
 
 void JackMidiOutPost(uint32_t message, int64_t dueUs) {
   if (!gClient) return;

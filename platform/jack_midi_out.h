@@ -19,6 +19,12 @@
 bool JackMidiOutOpen(const std::string& destinationPort);
 // A connection is open.
 bool JackMidiOutIsOpen();
+// The open port still reaches that JACK port: JACK drops the connection when the port's client
+// leaves, even if it comes back under the same name, while our client stays open.
+bool JackMidiOutConnectedTo(const std::string& destinationPort);
+// Connects the open port to that JACK port again, keeping what is queued; false when closed or
+// it will not connect.
+bool JackMidiOutConnect(const std::string& destinationPort);
 // Queues one short message (status | data1 << 8 | data2 << 16) for its due time on the program's
 // clock (ClockMicros64); 0 means at once (after everything queued before it).
 void JackMidiOutPost(uint32_t message, int64_t dueUs);

@@ -229,11 +229,15 @@ static void SendNow(uint32_t message) {
   if (gOut && gOut->isPortOpen()) gOut->sendMessage(bytes, (size_t)length);
 }
 
-// A JACK output whose server went away (or whose destination left with it) is connected again once
-// the destination is back, so a song or preview that keeps the output open is heard again. Called
-// once a rescan, not on every send: a failed connect costs a client.
+// A JACK output whose destination left (a synthesiser restarted, a piano replugged behind a bridge)
+// keeps its own client but loses the connection; one whose server went away loses its client too.
+// Either is connected again once the destination is listed again, so a song or preview that keeps
+// the output open is heard again. Called from the rescan, not on every send: a failed open costs
+// a client.
 static void KeepJackOutputConnected() {
-  if (!gOutJack || gService != Service::kJack || JackMidiOutIsOpen()) return;
+  if (!gOutJack || gService != Service::kJack) return;
+  const bool open = JackMidiOutIsOpen();
+  if (open && JackMidiOutConnectedTo(gOutJackDestination)) return;
   bool listed = false;
   {
     std::lock_guard<std::mutex> lock(gOutMutex);
@@ -241,7 +245,9 @@ static void KeepJackOutputConnected() {
     unsigned n = gOut->getPortCount();
     for (unsigned i = 0; i < n && !listed; ++i) listed = gOut->getPortName(i) == gOutJackDestination;
   }
-  if (listed) JackMidiOutOpen(gOutJackDestination);
+  if (!listed) return;
+  if (open) JackMidiOutConnect(gOutJackDestination);
+  else JackMidiOutOpen(gOutJackDestination);
 }
 
 // ---- public functions ----

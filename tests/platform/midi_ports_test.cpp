@@ -1,9 +1,67 @@
-// Which ports of the MIDI service are offered, in which order, and how long a short message is.
+// Which ports of the MIDI service are offered, in which order, and how long a short message is;
+// over a private JACK server (dummy backend), an output that stays open while its destination
+// comes and goes.
 #include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
 
 #include "platform/midi_ports.h"
+#include "tests/support/jack_server.h"
 
 namespace {
+
+// Waits until pred holds, at most `ms`.
+template <typename Pred>
+bool WaitUntil(Pred pred, int ms) {
+  for (int i = 0; i < ms / 5 && !pred(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return pred();
+}
+
+// The offered output of that name, or -1.
+int OutputNamed(const std::string& wanted) {
+  int n = MidiOutPortCount();
+  std::string name;
+  for (int i = 0; i < n; ++i)
+    if (MidiOutPortName(i, &name) && name == wanted) return i;
+  return -1;
+}
+
+// A synthesiser on the JACK server: a client "synth" whose port "in" counts the MIDI events it
+// gets. Stopping and starting it again is the synthesiser restarting under the same name.
+struct JackSynth {
+  jack_client_t* client = nullptr;
+  jack_port_t* port = nullptr;
+  std::atomic<int> events{0};
+
+  static int Process(jack_nframes_t frames, void* self) {
+    JackSynth& s = *(JackSynth*)self;
+    s.events.fetch_add((int)jack_midi_get_event_count(jack_port_get_buffer(s.port, frames)));
+    return 0;
+  }
+  bool Start() {
+    jack_status_t status;
+    client = jack_client_open("synth", JackNoStartServer, &status);
+    if (!client) return false;
+    port = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    return port && jack_set_process_callback(client, Process, this) == 0 && jack_activate(client) == 0;
+  }
+  void Stop() {
+    if (client) jack_deactivate(client), jack_client_close(client);
+    client = nullptr;
+    port = nullptr;
+  }
+  ~JackSynth() { Stop(); }
+  // Notes sent now reach it, with the program's rescan running between them as it does each tick.
+  bool Hears() {
+    const int before = events.load();
+    return WaitUntil([&] { return MidiInPortCount(), MidiOutPortSend(0x403C90), events.load() > before; }, 3000);
+  }
+};
 
 TEST(MidiPortClass, HardwareFirstNeverOurOwnNorTheThroughPortAsKeyboard) {
   const struct {
@@ -36,6 +94,28 @@ TEST(MidiShortMessageLength, FollowsTheStatusByte) {
       {0xF0, 0}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2}, {0xF6, 1}, {0xF7, 0}, {0xF8, 1}, {0xFE, 1}, {0xFF, 1},
   };
   for (auto [status, length] : cases) EXPECT_EQ(MidiShortMessageLength(status), length) << std::hex << (int)status;
+}
+
+// AUDIO OUT set to a JACK synthesiser that restarts: JACK drops our connection with the client
+// that left, but our output stays open, so the rest of a song would be silent unless the rescan
+// connects it again once the synthesiser is back.
+TEST(MidiPortsOverJack, AnOpenOutputReachesItsSynthesiserAgainAfterItRestarts) {
+  PrivateJackServer server;
+  if (!server.up()) GTEST_SKIP() << "jackd did not start: " << server.Log();
+  if (std::string(MidiServiceName()) != "JACK") GTEST_SKIP() << "an ALSA sequencer is in use here";
+  JackSynth synth;
+  ASSERT_TRUE(synth.Start());
+  int port = -1;
+  ASSERT_TRUE(WaitUntil([&] { return (port = OutputNamed("synth:in")) >= 0; }, 2000));
+  ASSERT_TRUE(MidiOutPortOpen(port));
+  ASSERT_TRUE(synth.Hears());
+
+  synth.Stop();
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount(), OutputNamed("synth:in") < 0; }, 2000));
+  for (int i = 0; i < 3; ++i) MidiInPortCount(), MidiOutPortSend(0x403C90);  // rescans while it is away
+  ASSERT_TRUE(synth.Start());
+  EXPECT_TRUE(synth.Hears()) << "the output is connected again to the synthesiser that came back";
+  MidiOutPortClose();
 }
 
 }  // namespace
