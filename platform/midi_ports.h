@@ -2,7 +2,9 @@
 //
 // The ALSA sequencer is used when its client can be made, else JACK, else there are no ports and
 // every open fails. Port lists hold other programs' and devices' ports only (never our own ports,
-// never "Midi Through" as an input), hardware first. Indices are positions in those lists.
+// never "Midi Through" as an input), hardware first. Indices are positions in those lists: a count
+// lists the ports, and the names and opens by index that follow go by that count's list, so a port
+// that goes in between never hands its row to its neighbour.
 //
 // Input: one port at a time. Once started, every short message the port delivers is posted to the
 // message queue from the MIDI thread as kMsgMidiInData (wParam = status | data1 << 8 | data2 << 16,

@@ -11,6 +11,13 @@
 // output client only lists the ports: the program's own JACK port (platform/jack_midi_out) writes
 // each message into the cycle of its time. Closing sends what is due, drops what is not, and then
 // closes.
+//
+// A count lists the ports: every name is read once into a listing that the names and the opens by
+// index then use, so a caller's count, names and open agree even while ports come and go. RtMidi
+// asks JACK for the whole list again for every single name, which made listing many JACK ports
+// cost the cube of their number; under JACK the list is asked for once, and only again after the
+// server has reported a port that came, went or was renamed. Without such reports (ALSA) every
+// count lists again.
 #include "platform/midi_ports.h"
 
 #include <alsa/asoundlib.h>
@@ -39,6 +46,14 @@ namespace {
 enum class Service { kUnknown, kAlsa, kJack, kNone };
 constexpr const char* kClientName = "Tonvarra";
 
+// The ports of one direction as one count saw them.
+struct PortListing {
+  bool made = false;
+  unsigned changes = 0;              // gJackPortChanges when it was made
+  std::vector<std::string> names;    // every port of the service, in the service's order
+  std::vector<unsigned> offered;     // indices into names, in offering order
+};
+
 Service gService = Service::kUnknown;          // chosen at first use
 std::unique_ptr<RtMidiIn> gIn;                 // the input client (lists ports, holds the open one)
 std::mutex gOutMutex;                          // guards gOut: the UI thread and the sender use it
@@ -52,6 +67,10 @@ std::atomic<int> gInCallbacks{0};              // callbacks running now
 std::atomic<bool> gOpenFailed{false};          // RtMidi reported an error during an open
 jack_client_t* gWatchClient = nullptr;         // JACK only: asks the server what is connected
 std::atomic<bool> gJackServerGone{false};      // the server of the JACK clients has shut down
+bool gJackPortsReported = false;               // the watching client hears every change of the ports
+std::atomic<unsigned> gJackPortChanges{0};     // changes of the ports it has heard of
+PortListing gInListing;                        // the input ports as last listed
+PortListing gOutListing;                       // the output ports as last listed
 }  // namespace
 
 // ---- private helpers ----
@@ -105,14 +124,23 @@ static void InputCallback(double, std::vector<unsigned char>* message, void*) {
 }
 
 static void JackServerShutDown(void*) { gJackServerGone.store(true); }
+static void JackPortRegistered(jack_port_id_t, int, void*) { gJackPortChanges.fetch_add(1); }
+static void JackPortRenamed(jack_port_id_t, const char*, const char*, void*) { gJackPortChanges.fetch_add(1); }
 
 // The watching client is made on the same server as the RtMidi clients; its shutdown tells that
 // they are all gone with it (JACK leaves a dead client usable for listing, but nothing opens on it).
+// Active, it hears every port that comes, goes or is renamed; a listing made before it could hear
+// them is made again.
 static void OpenJackWatch() {
   if (gWatchClient) return;
   jack_status_t status;
   gWatchClient = jack_client_open("Tonvarra-watch", JackNoStartServer, &status);
-  if (gWatchClient) jack_on_shutdown(gWatchClient, JackServerShutDown, nullptr);
+  if (!gWatchClient) return;
+  jack_on_shutdown(gWatchClient, JackServerShutDown, nullptr);
+  gJackPortsReported = jack_set_port_registration_callback(gWatchClient, JackPortRegistered, nullptr) == 0 &&
+                       jack_set_port_rename_callback(gWatchClient, JackPortRenamed, nullptr) == 0 &&
+                       jack_activate(gWatchClient) == 0;
+  gJackPortChanges.fetch_add(1);
 }
 
 static void ChooseService();
@@ -128,6 +156,9 @@ static void ReleaseClients() {
   MidiInPortClose();
   if (gWatchClient) jack_client_close(gWatchClient);
   gWatchClient = nullptr;
+  gJackPortsReported = false;
+  gInListing = PortListing();
+  gOutListing = PortListing();
   gIn.reset();
   {
     std::lock_guard<std::mutex> lock(gOutMutex);
@@ -204,19 +235,72 @@ static bool JackInputStillConnected() {
   return ours;
 }
 
-// The service's port indices offered to the program, in offering order.
-template <typename Client>
-static std::vector<unsigned> OfferedPorts(Client* client, bool input) {
+// The indices of the service's ports offered to the program, in offering order.
+static std::vector<unsigned> OfferedPorts(const std::vector<std::string>& names, bool input) {
   std::vector<std::pair<int, unsigned>> ranked;
-  unsigned n = client->getPortCount();
-  for (unsigned i = 0; i < n; ++i) {
-    int cls = MidiPortClass(client->getPortName(i), input);
+  for (unsigned i = 0; i < names.size(); ++i) {
+    int cls = MidiPortClass(names[i], input);
     if (cls >= 0) ranked.push_back({cls, i});
   }
   std::stable_sort(ranked.begin(), ranked.end(), [](auto& a, auto& b) { return a.first < b.first; });
   std::vector<unsigned> out;
   for (auto& r : ranked) out.push_back(r.second);
   return out;
+}
+
+// Every port name of the service for one direction, in the order of RtMidi's indices. Under JACK
+// that is the order JACK lists them in, asked for once.
+template <typename Client>
+static std::vector<std::string> ServicePortNames(Client* client, bool input) {
+  std::vector<std::string> names;
+  if (gService == Service::kJack && gWatchClient) {
+    const char** ports =
+        jack_get_ports(gWatchClient, nullptr, JACK_DEFAULT_MIDI_TYPE, input ? JackPortIsOutput : JackPortIsInput);
+    for (const char** p = ports; p && *p; ++p) names.push_back(*p);
+    if (ports) jack_free(ports);
+    return names;
+  }
+  unsigned n = client->getPortCount();
+  for (unsigned i = 0; i < n; ++i) names.push_back(client->getPortName(i));
+  return names;
+}
+
+// Lists the ports again unless the server has reported no change since the last listing.
+template <typename Client>
+static const PortListing& CurrentListing(Client* client, bool input) {
+  PortListing& listing = input ? gInListing : gOutListing;
+  const unsigned changes = gJackPortChanges.load();
+  if (listing.made && gService == Service::kJack && gJackPortsReported && listing.changes == changes)
+    return listing;
+  listing.changes = changes;
+  listing.names = ServicePortNames(client, input);
+  listing.offered = OfferedPorts(listing.names, input);
+  listing.made = true;
+  return listing;
+}
+
+// The listing the last count made, the names and opens by index go by (made now when none was).
+template <typename Client>
+static const PortListing& LastListing(Client* client, bool input) {
+  const PortListing& listing = input ? gInListing : gOutListing;
+  return listing.made ? listing : CurrentListing(client, input);
+}
+
+// The name of the offered port of that index in the last listing, "" when there is none.
+template <typename Client>
+static std::string ListedName(Client* client, bool input, int index) {
+  const PortListing& listing = LastListing(client, input);
+  if (index < 0 || (size_t)index >= listing.offered.size()) return "";
+  return listing.names[listing.offered[(size_t)index]];
+}
+
+// Where the port of that name stands in the service's list now (it moves when another one goes),
+// -1 when it has gone.
+template <typename Client>
+static int ServicePortIndex(Client* client, bool input, const std::string& name) {
+  std::vector<std::string> names = ServicePortNames(client, input);
+  auto at = std::find(names.begin(), names.end(), name);
+  return name.empty() || at == names.end() ? -1 : (int)(at - names.begin());
 }
 
 // The timed sender's target (its thread): one short message to the open port, now.
@@ -242,8 +326,8 @@ static void KeepJackOutputConnected() {
   {
     std::lock_guard<std::mutex> lock(gOutMutex);
     if (!gOut) return;
-    unsigned n = gOut->getPortCount();
-    for (unsigned i = 0; i < n && !listed; ++i) listed = gOut->getPortName(i) == gOutJackDestination;
+    const std::vector<std::string>& names = CurrentListing(gOut.get(), false).names;
+    listed = std::find(names.begin(), names.end(), gOutJackDestination) != names.end();
   }
   if (!listed) return;
   if (open) JackMidiOutConnect(gOutJackDestination);
@@ -287,15 +371,13 @@ void MidiPortsShutdown() {
 int MidiInPortCount() {
   ChooseService();
   KeepJackOutputConnected();
-  return gIn ? (int)OfferedPorts(gIn.get(), true).size() : 0;
+  return gIn ? (int)CurrentListing(gIn.get(), true).offered.size() : 0;
 }
 
 bool MidiInPortName(int index, std::string* name) {
   ChooseService();
-  if (!gIn || index < 0) return false;
-  std::vector<unsigned> ports = OfferedPorts(gIn.get(), true);
-  if ((size_t)index >= ports.size()) return false;
-  *name = gIn->getPortName(ports[index]);
+  if (!gIn) return false;
+  *name = ListedName(gIn.get(), true, index);
   return !name->empty();
 }
 
@@ -304,12 +386,12 @@ int MidiInPortOpen(int index, void** handle) {
   MidiInPortClose();
   ChooseService();
   if (!gIn) return kMidiPortNoService;
-  std::vector<unsigned> ports = OfferedPorts(gIn.get(), true);
-  if (index < 0 || (size_t)index >= ports.size()) return kMidiPortBadIndex;
-  std::string name = gIn->getPortName(ports[index]);
+  const std::string name = ListedName(gIn.get(), true, index);
+  const int at = ServicePortIndex(gIn.get(), true, name);
+  if (at < 0) return kMidiPortBadIndex;
   gOpenFailed.store(false);
   gIn->setCallback(InputCallback, nullptr);
-  gIn->openPort(ports[index], "input");
+  gIn->openPort((unsigned)at, "input");
   if (gOpenFailed.load() || !gIn->isPortOpen()) {
     gIn->cancelCallback();
     if (gIn->isPortOpen()) gIn->closePort();
@@ -341,9 +423,8 @@ bool MidiInPortStillPresent() {
   ChooseService();  // closes the input when its server has gone
   KeepJackOutputConnected();
   if (!gInOpen) return false;
-  unsigned n = gIn->getPortCount();
-  bool named = false;
-  for (unsigned i = 0; i < n && !named; ++i) named = gIn->getPortName(i) == gInOpenName;
+  const std::vector<std::string>& names = CurrentListing(gIn.get(), true).names;
+  bool named = std::find(names.begin(), names.end(), gInOpenName) != names.end();
   if (!named || gService != Service::kJack) return named;
   return JackInputStillConnected();
 }
@@ -351,16 +432,14 @@ bool MidiInPortStillPresent() {
 int MidiOutPortCount() {
   ChooseService();
   std::lock_guard<std::mutex> lock(gOutMutex);
-  return gOut ? (int)OfferedPorts(gOut.get(), false).size() : 0;
+  return gOut ? (int)CurrentListing(gOut.get(), false).offered.size() : 0;
 }
 
 bool MidiOutPortName(int index, std::string* name) {
   ChooseService();
   std::lock_guard<std::mutex> lock(gOutMutex);
-  if (!gOut || index < 0) return false;
-  std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
-  if ((size_t)index >= ports.size()) return false;
-  *name = gOut->getPortName(ports[index]);
+  if (!gOut) return false;
+  *name = ListedName(gOut.get(), false, index);
   return !name->empty();
 }
 
@@ -369,15 +448,17 @@ bool MidiOutPortOpen(int index) {
   ChooseService();
   std::lock_guard<std::mutex> lock(gOutMutex);
   if (!gOut) return false;
-  std::vector<unsigned> ports = OfferedPorts(gOut.get(), false);
-  if (index < 0 || (size_t)index >= ports.size()) return false;
+  const std::string name = ListedName(gOut.get(), false, index);
+  if (name.empty()) return false;
   if (gService == Service::kJack) {
-    gOutJackDestination = gOut->getPortName(ports[index]);
+    gOutJackDestination = name;
     gOutJack = JackMidiOutOpen(gOutJackDestination);
     return gOutJack;
   }
+  const int at = ServicePortIndex(gOut.get(), false, name);
+  if (at < 0) return false;
   gOpenFailed.store(false);
-  gOut->openPort(ports[index], "output");
+  gOut->openPort((unsigned)at, "output");
   if (gOpenFailed.load() || !gOut->isPortOpen()) {
     if (gOut->isPortOpen()) gOut->closePort();
     return false;

@@ -1,6 +1,6 @@
 // Which ports of the MIDI service are offered, in which order, and how long a short message is;
 // over a private JACK server (dummy backend), an output that stays open while its destination
-// comes and goes.
+// comes and goes, and the listing a count makes for the names and opens after it.
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -116,6 +116,58 @@ TEST(MidiPortsOverJack, AnOpenOutputReachesItsSynthesiserAgainAfterItRestarts) {
   ASSERT_TRUE(synth.Start());
   EXPECT_TRUE(synth.Hears()) << "the output is connected again to the synthesiser that came back";
   MidiOutPortClose();
+}
+
+// A keyboard's ports listed, then one of them gone before its row is read or chosen (unplugged
+// while the list is drawn, or while the first keyboard is looked for): the names and the open by
+// index stay those of the count the caller made, so no row shows or opens its neighbour; the next
+// count lists the change, a new port and a renamed one.
+TEST(MidiPortsOverJack, NamesAndOpensFollowTheCountWhilePortsComeAndGo) {
+  PrivateJackServer server;
+  if (!server.up()) GTEST_SKIP() << "jackd did not start: " << server.Log();
+  if (std::string(MidiServiceName()) != "JACK") GTEST_SKIP() << "an ALSA sequencer is in use here";
+  jack_status_t status;
+  jack_client_t* peer = jack_client_open("peer", JackNoStartServer, &status);
+  ASSERT_NE(peer, nullptr);
+  jack_port_t* ports[2] = {jack_port_register(peer, "a", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0),
+                           jack_port_register(peer, "b", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0)};
+  ASSERT_TRUE(ports[0] && ports[1] && jack_activate(peer) == 0);
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 2; }, 2000));
+  std::string listed[2], name;
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(MidiInPortName(i, &listed[i]));
+  const int first = listed[0] == "peer:a" ? 0 : 1;  // the port listed first
+  ASSERT_EQ(listed[1], first == 0 ? "peer:b" : "peer:a");
+
+  jack_port_unregister(peer, ports[first]);
+  ASSERT_TRUE(WaitUntil([&] { return !jack_port_by_name(peer, listed[0].c_str()); }, 2000));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(MidiInPortName(i, &name)) << i;
+    EXPECT_EQ(name, listed[i]) << "the name of row " << i << " as counted";
+  }
+  void* handle = nullptr;
+  EXPECT_EQ(MidiInPortOpen(0, &handle), kMidiPortBadIndex) << "row 0's port has gone; its neighbour is not opened";
+  ASSERT_EQ(MidiInPortOpen(1, &handle), kMidiPortOk);
+  jack_port_t* kept = ports[1 - first];
+  EXPECT_TRUE(WaitUntil([&] { return jack_port_connected(kept) > 0; }, 2000)) << "row 1's port is the one opened";
+  EXPECT_TRUE(MidiInPortStillPresent());
+
+  ASSERT_TRUE(WaitUntil([] { return MidiInPortCount() == 1; }, 2000)) << "the next count lists the port gone";
+  EXPECT_TRUE(MidiInPortName(0, &name));
+  EXPECT_EQ(name, listed[1]);
+  jack_port_t* added = jack_port_register(peer, "c", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  ASSERT_NE(added, nullptr);
+  auto listedNow = [](const std::string& wanted) {
+    std::string n;
+    for (int i = 0; i < MidiInPortCount(); ++i)
+      if (MidiInPortName(i, &n) && n == wanted) return true;
+    return false;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return listedNow("peer:c"); }, 2000)) << "a port that came";
+  ASSERT_EQ(jack_port_rename(peer, added, "d"), 0);
+  EXPECT_TRUE(WaitUntil([&] { return listedNow("peer:d") && !listedNow("peer:c"); }, 2000)) << "a port renamed";
+  MidiInPortClose();
+  jack_deactivate(peer);
+  jack_client_close(peer);
 }
 
 }  // namespace
