@@ -38,7 +38,8 @@ int MidiInPortCount();
 // False when the index is out of range.
 bool MidiInPortName(int index, std::string* name);
 // Connects to the port; messages are not delivered until MidiInPortStart. *handle is an opaque
-// non-null value while a port is open. Closes a port open before.
+// non-null value while a port is open. Closes a port open before; nothing read before the close
+// (a system-exclusive message cut off mid-way) carries over to the new connection.
 int MidiInPortOpen(int index, void** handle);
 // Starts delivering messages of the open port.
 int MidiInPortStart();

@@ -56,6 +56,7 @@ struct PortListing {
 
 Service gService = Service::kUnknown;          // chosen at first use
 std::unique_ptr<RtMidiIn> gIn;                 // the input client (lists ports, holds the open one)
+bool gInUsed = false;                          // gIn has had a port open: the next open gets a new client
 std::mutex gOutMutex;                          // guards gOut: the UI thread and the sender use it
 std::unique_ptr<RtMidiOut> gOut;               // the output client
 bool gOutJack = false;                         // the open output is the program's own JACK port
@@ -143,6 +144,31 @@ static void OpenJackWatch() {
   gJackPortChanges.fetch_add(1);
 }
 
+// A new input client on the api, reading only what the program takes: system exclusive, timing and
+// active sensing are left out. Throws RtMidiError when the service refuses.
+static std::unique_ptr<RtMidiIn> MakeInputClient(RtMidi::Api api) {
+  auto in = std::make_unique<RtMidiIn>(api, kClientName);
+  in->setErrorCallback(InputErrorCallback);
+  in->ignoreTypes(true, true, true);
+  return in;
+}
+
+// RtMidi keeps its reading state across a close: after a system-exclusive message cut off before its
+// end (a keyboard switched off mid-dump, bytes lost on the way) it takes everything that follows for
+// the rest of that message and drops it, for good. A port is therefore never opened twice on one
+// client; reopening (the full reset, the watchdog) is how the user gets such a keyboard back. A client
+// that could not be made is tried again.
+static void RenewUsedInputClient() {
+  if ((gIn && !gInUsed) || (gService != Service::kAlsa && gService != Service::kJack)) return;
+  gIn.reset();  // first, so that JACK gives the new client the old one's name
+  gInUsed = false;
+  QuietStandardError quiet;
+  try {
+    gIn = MakeInputClient(gService == Service::kAlsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK);
+  } catch (const RtMidiError&) {
+  }
+}
+
 static void ChooseService();
 
 // Lets go of every client of a JACK server that has gone and makes new ones, so the next listing
@@ -186,12 +212,11 @@ static void ChooseService() {
   const RtMidi::Api apis[2] = {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
   for (RtMidi::Api api : apis) {
     try {
-      auto in = std::make_unique<RtMidiIn>(api, kClientName);
+      auto in = MakeInputClient(api);
       auto out = std::make_unique<RtMidiOut>(api, kClientName);
-      in->setErrorCallback(InputErrorCallback);
       out->setErrorCallback(OutputErrorCallback);
-      in->ignoreTypes(true, true, true);
       gIn = std::move(in);
+      gInUsed = false;
       std::lock_guard<std::mutex> lock(gOutMutex);
       gOut = std::move(out);
       gService = api == RtMidi::LINUX_ALSA ? Service::kAlsa : Service::kJack;
@@ -385,12 +410,14 @@ int MidiInPortOpen(int index, void** handle) {
   *handle = nullptr;
   MidiInPortClose();
   ChooseService();
+  RenewUsedInputClient();
   if (!gIn) return kMidiPortNoService;
   const std::string name = ListedName(gIn.get(), true, index);
   const int at = ServicePortIndex(gIn.get(), true, name);
   if (at < 0) return kMidiPortBadIndex;
   gOpenFailed.store(false);
   gIn->setCallback(InputCallback, nullptr);
+  gInUsed = true;
   gIn->openPort((unsigned)at, "input");
   if (gOpenFailed.load() || !gIn->isPortOpen()) {
     gIn->cancelCallback();

@@ -348,6 +348,38 @@ TEST_F(MidiOverJack, KeyboardAndOutputComeBackWhenTheirServerStartsAgain) {
   SetMidiOutputPort(nullptr);
 }
 
+// A keyboard switched off in the middle of a system-exclusive dump (or a buffer that lost bytes)
+// never sends the message's end, and the input then took every later message for the rest of it:
+// no key was heard again, even after the full reset. The reset must bring the keyboard back.
+TEST_F(MidiOverJack, FullResetHearsTheKeyboardAgainAfterACutOffSystemExclusive) {
+  auto keys = PlugKeyboard();
+  ASSERT_TRUE(WaitUntil([] { return FindPort(true, "peer:keys") >= 0; }, 2000));
+  MidiInitAuto();
+  ASSERT_TRUE(gMidiInOpen);
+  Bytes probe{0xC0, 1};
+  ASSERT_TRUE(WaitUntil([&] { return keys->sendMessage(&probe), CountAppMessages() > 0; }, 5000));
+
+  Bytes cut{0xF0, 0x7E, 0x7F, 0x06, 0x01};  // an identity request with no closing F7
+  keys->sendMessage(&cut);
+  SleepMs(50);
+  Bytes lost{0x90, 60, 100};
+  keys->sendMessage(&lost);
+  SleepMs(200);
+
+  ResetMidiFull();
+  ASSERT_TRUE(gMidiInOpen);
+  EXPECT_EQ(gStatusText.rfind("MIDI reset complete", 0), 0u) << gStatusText;
+  gSeen.clear();
+  Bytes note{0x90, 62, 80};
+  ASSERT_TRUE(WaitUntil([&] { return keys->sendMessage(&note), CountAppMessages() > 0; }, 5000))
+      << "nothing reaches the program after the reset";
+  SleepMs(50);
+  DrainAppMessages();
+  EXPECT_TRUE(std::any_of(gSeen.begin(), gSeen.end(), [](const AppMessage& m) {
+    return m.code == kMsgMidiNote && (m.wParam & 0xFF) == 62;
+  })) << "the note reaches the note road";
+}
+
 TEST_F(MidiOverJack, OutputReachesAReceivingClientByteForByte) {
   Sink sink(true);
   int port = -1;
