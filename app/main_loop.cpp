@@ -90,7 +90,14 @@ static void SyncClickToSongBeat(const SongBeatInfo& info) { SyncTeachingClickToS
 // ---- public functions ----
 void DrainMessages() {
   gMessagesSinceRestCheck += PumpWindowEvents();
-  gMessagesSinceRestCheck += DrainAppMessages();
+  // A device's raw message counts only through the note or pedal message the input makes of it in
+  // this same drain: the kinds it drops change nothing on screen, and a worn wheel's wobble or a
+  // Stop byte each second would otherwise keep the loop from ever resting.
+  AppMessage msg;
+  while (TakeAppMessage(&msg)) {
+    SendAppMessage(msg.code, msg.wParam, msg.lParam);
+    if (msg.code != kMsgMidiInData) ++gMessagesSinceRestCheck;
+  }
 }
 
 float AdvanceFrameClock(float now) { return TakeFrameStep(&gLastFrameSeconds, now); }

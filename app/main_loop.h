@@ -8,7 +8,7 @@ extern bool gSongViewShown;         // gSongView at the last re-layout
 extern bool gPlacementQuizRequest;  // arm the placement quiz once
 
 // Takes window events into the queue and handles every queued message (they count as something
-// happening for the loop's rest rule).
+// happening for the loop's rest rule, a device's raw message only when the input acts on it).
 void DrainMessages();
 // The frame's work that needs no GL, steps 3 to 5 and 9: returns the clamped step.
 float AdvanceFrameClock(float now);

@@ -589,6 +589,15 @@ TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
   EXPECT_FALSE(marked()) << "a resting loop still draws each interval";
   EXPECT_EQ(starYs(), held);
 
+  // What a keyboard sends that the program drops (a worn wheel's bends, pressure, other controllers,
+  // a program change, a Stop byte) changes nothing on screen and leaves it resting.
+  const uint64_t dropped[] = {0x4001E0, 0x407FE0, 0x30D0, 0x2A3CA0, 0x4001B0, 0x05C0, 0xFC};
+  for (int i = 0; i < 12; ++i) {
+    for (int k = 0; k < 2; ++k) PostAppMessage(kMsgMidiInData, dropped[(2 * i + k) % std::size(dropped)], ClockMs32());
+    passes(0.25f);
+  }
+  EXPECT_EQ(starYs(), held) << "a message the program drops woke the loop";
+
   // A move of the mouse wakes it: the very next pass draws and the sky moves on.
   mark();
   PostAppMessage(kMsgMouseMove, 0, MakePointParam(600, 400));
