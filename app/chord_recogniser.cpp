@@ -165,8 +165,8 @@ static void AppendHistory(const RecognisedChord& c, uint32_t now) {
 }
 
 static void AddChordGlow(const RecognisedChord& c) {
-  float t = GetAppSeconds();
-  float s = std::clamp(t - gHarmonyGlowClock, 0.001f, 0.05f);
+  double t = GetAppSeconds();
+  float s = std::clamp((float)(t - gHarmonyGlowClock), 0.001f, 0.05f);
   gHarmonyGlowClock = t;
   int p = RingPosOfPitchClass(c.root), m = RelativeMinorRingPos(c.root);
   float r = c.inScaleRatio;

@@ -42,7 +42,7 @@ float gCircleAlpha = 1.0f;          // the view's opacity
 float gKeyMarkerX = -10000.0f;      // the marker's centre, read by the mouse routing
 float gKeyMarkerY = -10000.0f;
 float gKeyMarkerRadius = 0.0f;      // its grab radius
-static float gKeyMarkerShownAt = -1.0f;  // GetAppSeconds when the marker was first shown, -1 never
+static double gKeyMarkerShownAt = -1.0;  // GetAppSeconds when the marker was first shown, -1 never
 
 // ---- internal helpers ----
 static float Smoothstep(float t) {
@@ -59,7 +59,7 @@ static CircleChord ToCircleChord(bool recognised, int root, uint32_t quality) {
   return c;
 }
 
-static CirclePassInput MakePassInput(float now) {
+static CirclePassInput MakePassInput(double now) {
   CirclePassInput in;
   ComputeCircleLayout(&in.centreX, &in.centreY, &in.minSide, &in.outer, &in.inner, &in.innermost);
   in.time = now;
@@ -95,7 +95,7 @@ static void DrawDisc(float x, float y, float radius, float alpha) {
   glEnd();
 }
 
-static void DrawKeyMarker(float cx, float cy, float m, float R, float now) {
+static void DrawKeyMarker(float cx, float cy, float m, float R, double now) {
   KeyMarkerPlace k = ComputeKeyMarker(cx, cy, m, R, now);
   float fade = Clamp01(1.0f - gRingModeFade);
   // A marker faded out with the circle (the song view over it) is not there to be grabbed: a press
@@ -147,7 +147,7 @@ float ComputeCircleAlpha() {
   return hidden ? 0.0f : Clamp01(1.0f - gSongViewFade);
 }
 
-KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now) {
+KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, double now) {
   float keyAngle = RingSectorMiddle(RingPosOfPitchClass(PitchClassMod(gKeyRoot)));
   float angle = keyAngle;
   if (gRingDragging) {
@@ -157,7 +157,7 @@ KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now)
     else if (gRingDragPos >= 0 && gRingDragPos <= 11)
       angle = RingSectorMiddle(gRingDragPos);
   } else if (gRingPickActive && gRingPickPos >= 0 && gRingPickPos <= 11) {
-    float turn = 1.0f - Clamp01((gRingPickTime - now) / 0.06f);
+    float turn = 1.0f - Clamp01((float)(gRingPickTime - now) / 0.06f);
     angle = LerpAngle(keyAngle, RingSectorMiddle(gRingPickPos), turn);
   }
   float reach = std::max(0.018f * m, 12.0f);
@@ -175,8 +175,8 @@ KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now)
   k.y = cy + radius * std::sin(angle);
   if (!gRingDragging) {
     if (gKeyMarkerShownAt < 0) gKeyMarkerShownAt = now;
-    float t = now - gKeyMarkerShownAt;
-    k.y += (0.5f - 0.5f * std::cos(1.45f * t)) * std::max(0.0046f * m, 2.0f);
+    const double t = now - gKeyMarkerShownAt;  // grows for as long as the marker shows
+    k.y += (0.5f - 0.5f * (float)std::cos(1.45 * t)) * std::max(0.0046f * m, 2.0f);
   }
   k.dotRadius = std::max(0.0042f * m, 3.2f);
   k.grabRadius = k.dotRadius + std::max(0.006f * m, 4.0f);
@@ -188,7 +188,7 @@ void DrawChordTrailOverStaff() {
   DrawChordTrail(ComputeTrailColumn(), ClockMs32());
 }
 
-void DrawCircleView(float dt, float now) {
+void DrawCircleView(float dt, double now) {
   FeedRingGlowBeforeCircle(dt);
   gCircleAlpha = ComputeCircleAlpha();
   static CircleLook look;  // kept: its strings keep their buffers from frame to frame
@@ -223,7 +223,7 @@ void DrawCircleView(float dt, float now) {
 void ResetCircleView() {
   gCircleAlpha = 1.0f;
   HideKeyMarker();
-  gKeyMarkerShownAt = -1.0f;
+  gKeyMarkerShownAt = -1.0;
   ResetCirclePass();
   ResetCircleStill();
 }

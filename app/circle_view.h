@@ -22,9 +22,9 @@ struct KeyMarkerPlace {
 // The view's opacity from the student view, practice mode and the song view.
 float ComputeCircleAlpha();
 // The marker's place for the circle (cx, cy, shorter side m, outer radius R) at now (seconds).
-KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, float now);
+KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, double now);
 // The whole step of the frame.
-void DrawCircleView(float dt, float now);
+void DrawCircleView(float dt, double now);
 // On the learning overlay: the chord trail, drawn after the staff panel that covers the circle.
 void DrawChordTrailOverStaff();
 // Start state: opacity 1, marker hidden, its bob clock unset.

@@ -48,7 +48,7 @@ constexpr float kStatusFadeSeconds = 1.0f;   // then fading out
 // ---- state ----
 static std::string sStatusShown;      // the message on screen
 static unsigned sStatusSets = 0;      // gStatusText.Sets() when it showed: a new setting shows anew
-static float sStatusSince = -1.0f;    // GetAppSeconds when it first showed
+static double sStatusSince = -1.0;    // GetAppSeconds when it first showed
 
 // ---- internal helpers ----
 static bool Shown(const RectF& r) { return r.w > 2.0f && r.h > 2.0f; }
@@ -148,7 +148,7 @@ static void DrawTransportButtons() {
   }
 }
 
-static void DrawSeekBar(float now) {
+static void DrawSeekBar(double now) {
   (void)now;
   const RectF& r = gSeekBarRect;
   if (!Shown(r)) return;
@@ -220,7 +220,7 @@ static void DrawCross(const RectF& r) {
   glLineWidth(1.0f);
 }
 
-static void DrawBand(float now) {
+static void DrawBand(double now) {
   if (Shown(gControlBandRect)) {
     SetGlColor(0.07f, 0.085f, 0.115f, 0.55f);
     const RectF& b = gControlBandRect;
@@ -290,7 +290,7 @@ static void DrawBin(const RectF& r, bool armed) {
   glLineWidth(1.0f);
 }
 
-static void DrawNameEntry(float now) {
+static void DrawNameEntry(double now) {
   const RectF& r = gStudentNameEntryRect;
   if (!Shown(r)) return;
   ButtonLook look = Look(r, false);
@@ -318,14 +318,14 @@ static void DrawNameEntry(float now) {
     FillRoundedRect(a, r.y + 0.2f * r.h, b - a, 0.6f * r.h, 0.0f, 4);
   }
   DrawTextMiddle(gFontSmall, x, r, f.text, kControlText[0], kControlText[1], kControlText[2], 1.0f);
-  if (gStudentNameEntryActive && std::fmod(now, 1.0f) < 0.6f) {
+  if (gStudentNameEntryActive && std::fmod(now, 1.0) < 0.6) {
     SetIconColour();
     FillRoundedRect(xAt(cursor), r.y + 0.2f * r.h, std::max(1.5f * GetUiScale(), 1.0f), 0.6f * r.h, 0.0f, 4);
   }
   EndClip(clip);
 }
 
-static void DrawStudentsPanel(float now) {
+static void DrawStudentsPanel(double now) {
   if (!gStudentListOpen || !Shown(gStudentsPanelRect)) return;
   const RectF& p = gStudentsPanelRect;
   float s = GetUiScale(), pad = std::max(10.0f * s, 8.0f);
@@ -399,14 +399,14 @@ static void DrawColourPopup() {
 }
 
 // ---- public functions ----
-void DrawStatusLine(float now) {
+void DrawStatusLine(double now) {
   if (gStatusText != sStatusShown || gStatusText.Sets() != sStatusSets) {
     sStatusShown = gStatusText;
     sStatusSets = gStatusText.Sets();
     sStatusSince = now;
   }
   if (sStatusShown.empty()) return;
-  float age = now - sStatusSince;
+  float age = (float)(now - sStatusSince);
   if (age > kStatusHoldSeconds + kStatusFadeSeconds) {
     gStatusText.clear();  // gone: the same message set again shows again
     sStatusShown.clear();
@@ -423,7 +423,7 @@ void DrawStatusLine(float now) {
   DrawTextCentred(gFontSmall, r, sStatusShown, kControlText[0], kControlText[1], kControlText[2], alpha);
 }
 
-void DrawMainControls(float now) {
+void DrawMainControls(double now) {
   LayoutLoopHandles();
   DrawBand(now);
   DrawHeader();
@@ -441,5 +441,5 @@ void DrawMainControls(float now) {
 void ResetControlsDrawing() {
   sStatusShown.clear();
   sStatusSets = 0;
-  sStatusSince = -1.0f;
+  sStatusSince = -1.0;
 }

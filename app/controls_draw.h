@@ -5,9 +5,9 @@
 #pragma once
 
 // One call per frame, after the toolbar.
-void DrawMainControls(float now);
+void DrawMainControls(double now);
 // The status line: gStatusText from the frame after it is set, fading out a few seconds after its
 // latest setting (the same words set again are held again), then cleared.
-void DrawStatusLine(float now);
+void DrawStatusLine(double now);
 // Start state: no status shown.
 void ResetControlsDrawing();

@@ -73,7 +73,7 @@
 #include "visual/start_screen.h"
 
 // ---- state ----
-float gLastFrameSeconds = 0.0f;
+double gLastFrameSeconds = 0.0;
 bool gPracticeRunShown = false;
 bool gSongViewShown = false;
 bool gPlacementQuizRequest = false;
@@ -100,7 +100,7 @@ void DrainMessages() {
   }
 }
 
-float AdvanceFrameClock(float now) { return TakeFrameStep(&gLastFrameSeconds, now); }
+float AdvanceFrameClock(double now) { return TakeFrameStep(&gLastFrameSeconds, now); }
 
 void DecayFrameLevels(float dt) {
   DecayLevels(gNoteGlow, 128, gPlaying ? 14.5f : 9.5f, dt, 2.4f);
@@ -210,12 +210,12 @@ static void FeedBoardLane() {
 // True when the pass's first drawing covers every pixel opaquely: the gradient or its cached
 // picture, which the circle view and the start screen's fade both begin with, or the start
 // screen's sky once it has faded in and stands alone.
-static bool FrameBeginsOpaque(float now) {
+static bool FrameBeginsOpaque(double now) {
   if (gClientWidth <= 0 || gClientHeight <= 0) return false;
   return !StartScreenCoversBackground(now) || gDrawAlpha >= 1.0f;
 }
 
-static void DrawFrameBackground(float dt, float now) {
+static void DrawFrameBackground(float dt, double now) {
   glDisable(GL_SCISSOR_TEST);
   gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
   float r, g, b;
@@ -250,7 +250,7 @@ static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
 // What moves or may change with no message to say so: a running song, a judged or timed run, the
 // metronome's own clicks, sounding notes and previews, a classroom request on its way, the start
 // screen's own run.
-static bool SomethingGoesOn(float now) {
+static bool SomethingGoesOn(double now) {
   if ((gPlaying && !gPaused) || gPlayAlongRun || IsPracticeRunActive()) return true;
   if (gTeachingState.metronomeOn) return true;
   if (gClassroomWorkers.load() > 0) return true;
@@ -264,8 +264,8 @@ static bool SomethingGoesOn(float now) {
 
 bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   DrainMessages();
-  bool held = holdTime && gLastFrameSeconds > 0.0f;
-  float now = held ? gLastFrameSeconds : GetAppSeconds();
+  bool held = holdTime && gLastFrameSeconds > 0.0;
+  double now = held ? gLastFrameSeconds : GetAppSeconds();
   float dt = held ? 0.0f : AdvanceFrameClock(now);
   DecayFrameLevels(dt);
 
@@ -344,7 +344,7 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
 }
 
 bool PresentStartScreenFrame() {
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   DrawFrameBackground(0.0f, now);
   if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(0.0f);
   if (!DrawStartScreen(now)) return false;
@@ -363,11 +363,11 @@ void RunFramePass() {
 void RunLoopPass() {
   uint32_t frameStartMs = ClockMs32();
   DrainMessages();
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   bool lively = gMessagesSinceRestCheck > 0 || SomethingGoesOn(now);
   gMessagesSinceRestCheck = 0;
   // Past the quiet time the loop is about to rest: the orb's idle accents stop first.
-  PauseOrbWander(!lively && gFrameRest.lastLively >= 0.0f && now - gFrameRest.lastLively >= kRestAfterSeconds);
+  PauseOrbWander(!lively && gFrameRest.lastLively >= 0.0 && now - gFrameRest.lastLively >= kRestAfterSeconds);
   FramePass pass = ChooseFramePass(&gFrameRest, now, lively, IsOrbSettling());
   if (pass == FramePass::kNoDraw) {
     RunMidiRescan(ClockMs32());  // a keyboard plugged in is still found on time

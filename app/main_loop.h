@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-extern float gLastFrameSeconds;     // GetAppSeconds of the previous pass; 0 before the first
+extern double gLastFrameSeconds;    // GetAppSeconds of the previous pass; 0 before the first
 extern bool gPracticeRunShown;      // IsPracticeRunActive at the last re-layout
 extern bool gSongViewShown;         // gSongView at the last re-layout
 extern bool gPlacementQuizRequest;  // arm the placement quiz once
@@ -11,7 +11,7 @@ extern bool gPlacementQuizRequest;  // arm the placement quiz once
 // happening for the loop's rest rule, a device's raw message only when the input acts on it).
 void DrainMessages();
 // The frame's work that needs no GL, steps 3 to 5 and 9: returns the clamped step.
-float AdvanceFrameClock(float now);
+float AdvanceFrameClock(double now);
 void DecayFrameLevels(float dt);
 void AdvanceViewFades(float dt);
 // Practice mode holds the song view and wait mode and closes the overlay and the filter panel.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/app_clock.h"
 #include "app/base/maths.h"
 #include "app/base/note_tables.h"
 #include "app/base/ring_key_drag.h"
@@ -148,7 +149,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   p.centreX = frame.centreX;
   p.centreY = frame.centreY;
   p.innerRadius = std::max(0.0f, frame.innerRadius - std::max(0.0012f * frame.minSide, 1.0f));
-  p.time = frame.now;
+  p.time = PhaseSeconds(frame.now);
   p.viewWidth = frame.width;
   p.viewHeight = frame.height;
 

@@ -15,7 +15,8 @@ struct OrbFeedFrame {
   float minSide;            // the smaller client side m
   float innerRadius;        // Rm, inner edge of the inner ring
   float width, height;      // client size in pixels
-  float now, dt;            // frame clock in seconds and the clamped step
+  double now;               // frame clock in seconds
+  float dt;                 // the clamped step
 };
 
 // ---- values computed here ----

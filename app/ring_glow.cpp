@@ -17,7 +17,7 @@
 #include "theory/scale_selection.h"
 
 // ---- state ----
-float gHarmonyGlowClock = 0;     // seconds of the previous chord-glow update
+double gHarmonyGlowClock = 0;    // seconds of the previous chord-glow update
 float gScaleNotePeak[12] = {};   // scale-note flash per pitch class
 bool gScaleNoteSeen[12] = {};    // onset detection of scale notes
 bool gOffScaleNoteSeen[12] = {}; // onset detection of notes outside the scale
@@ -129,9 +129,9 @@ static void OffScaleNoteLight(float d) {
   }
 }
 
-static void KeyDragGlow(float dt, float now) {
+static void KeyDragGlow(float dt, double now) {
   int pos = DragOrKeyPos();
-  float l = std::clamp(0.72f + 0.2f * std::sin(5.4f * now), 0.58f, 0.96f);
+  float l = std::clamp(0.72f + 0.2f * (float)std::sin(5.4 * now), 0.58f, 0.96f);
   for (int r = 0; r < 12; ++r) {
     if (r == pos) {
       gRingGlowMajor[r] = std::max(gRingGlowMajor[r], l);
@@ -196,7 +196,7 @@ void FeedRingGlowBeforeCircle(float dt) {
   if (NoteLightOn()) OffScaleNoteLight(d);
 }
 
-void FeedRingGlowAfterCircle(float dt, float now) {
+void FeedRingGlowAfterCircle(float dt, double now) {
   bool sounds[12] = {};
   for (const HeldNote& n : gHeldNotes)
     if (n.sounding) sounds[n.note % 12] = true;

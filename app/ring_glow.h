@@ -9,7 +9,7 @@
 
 #include "visual/ring_glow.h"
 
-extern float gHarmonyGlowClock;   // GetAppSeconds of the previous chord-glow update
+extern double gHarmonyGlowClock;  // GetAppSeconds of the previous chord-glow update
 
 // ---- the glow feed's state ----
 extern float gScaleNotePeak[12];      // by pitch class: flash level of scale notes
@@ -32,7 +32,7 @@ extern float gGlowKeyPeak;            // its value, clamped to 0..1.5
 void FeedRingGlowBeforeCircle(float dt);
 // After the circle's text (also while the circle is hidden): hold timer, key drag glow, key
 // sweep and the smoothed totals. now is the frame's clock in seconds.
-void FeedRingGlowAfterCircle(float dt, float now);
+void FeedRingGlowAfterCircle(float dt, double now);
 // A key drag on the circle ended: the sweep starts from the dragged (or the key's) position.
 void StartKeySweep();
 // Back to the start state: no light, no hold, no sweep.

@@ -265,7 +265,7 @@ void BM_ViewLogic(benchmark::State& state) {
   static HillLight lights[2000];
   for (auto _ : state) {
     ClockDriveAdvance(17);
-    const float now = GetAppSeconds();
+    const double now = GetAppSeconds();
     const float dt = AdvanceFrameClock(now);
     DecayFrameLevels(dt);
     AdvanceViewFades(dt);

@@ -27,7 +27,7 @@
 #include "theory/scale_selection.h"
 
 // ---- state ----
-static float gLastBoardFrameTime = -1.0f;   // app time of the previous board frame, -1 before the first
+static double gLastBoardFrameTime = -1.0;   // app time of the previous board frame, -1 before the first
 
 // ---- internal helpers ----
 static void GatherKeys(BoardViewFrame& f) {
@@ -101,7 +101,7 @@ RectF ComputeLowerArea(const BoardLayout& b, const RectF& laidOut, float clientH
   return {b.stripX, y, b.stripW, h};
 }
 
-void ComputeBoardViewFrame(BoardViewFrame* out, float now) {
+void ComputeBoardViewFrame(BoardViewFrame* out, double now) {
   BoardViewFrame& f = *out;
   std::memset(&f, 0, sizeof f);
   ComputeBoardLayout(&f.layout);
@@ -112,7 +112,7 @@ void ComputeBoardViewFrame(BoardViewFrame* out, float now) {
 
   f.now = now;
   f.wall = NowSeconds();
-  f.dt = gLastBoardFrameTime < 0.0f ? 0.0f : ClampFloat(now - gLastBoardFrameTime, 0.0f, 0.08f);
+  f.dt = gLastBoardFrameTime < 0.0 ? 0.0f : ClampFloat((float)(now - gLastBoardFrameTime), 0.0f, 0.08f);
   gLastBoardFrameTime = now;
 
   f.laneFade = Clamp01(gPracticeModeFade);
@@ -143,6 +143,6 @@ void ComputeBoardViewFrame(BoardViewFrame* out, float now) {
 }
 
 void ResetBoardViewFrame() {
-  gLastBoardFrameTime = -1.0f;
+  gLastBoardFrameTime = -1.0;
   ResetPreviewState();
 }

@@ -15,7 +15,7 @@ struct BoardViewFrame {
   float keyBandLineY;        // the separator under the header line
   float charWidth;           // one character's width estimate, for centring
   // ---- clocks ----
-  float now;                 // GetAppSeconds
+  double now;                // GetAppSeconds
   int64_t wall;              // NowSeconds
   float dt;                  // seconds since the previous board frame, 0..0.08 (0 on the first)
   // ---- lane ----
@@ -62,7 +62,7 @@ struct BoardViewFrame {
 
 // Fills the record for the frame at app time now. Also advances the off-scale flashes by the time
 // since the previous call, so it is called once per drawn board frame.
-void ComputeBoardViewFrame(BoardViewFrame* out, float now);
+void ComputeBoardViewFrame(BoardViewFrame* out, double now);
 // Forgets the previous frame's time and the preview's flashes (the next frame's dt is 0).
 void ResetBoardViewFrame();
 

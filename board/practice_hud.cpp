@@ -129,7 +129,7 @@ uint32_t PracticeRunElapsedMs(int state, const PracticeRunData& run, uint32_t no
   return 0;
 }
 
-void DrawPracticeHud(float time, const BoardLayout& b, float, float) {
+void DrawPracticeHud(double time, const BoardLayout& b, float, float) {
   RefreshPracticeStudent();
   if (gPracticeMode || gLearningOverlay) {
     gPracticeRunButtonRect = kHiddenRect;
@@ -166,7 +166,7 @@ void DrawPracticeHud(float time, const BoardLayout& b, float, float) {
   if (gPracticeState >= kPracticeArmed) DrawTimerPill(b);
 }
 
-void DrawPracticeRegion(float time, const BoardLayout& b, float frac, float pitch) {
+void DrawPracticeRegion(double time, const BoardLayout& b, float frac, float pitch) {
   if (gPracticeState == kPracticeOff) return;
   const PracticeRunData& run = gPracticeRunData;
   const PracticeStudent& st = gPracticeStudent;

@@ -17,9 +17,9 @@ bool PracticeRecordLine(std::string* out);
 uint32_t PracticeRunElapsedMs(int state, const PracticeRunData& run, uint32_t nowMs);
 
 // The HUD; lays out the run button's rectangle and hover for the frame.
-void DrawPracticeHud(float time, const BoardLayout& layout, float scrollFraction, float rowPitch);
+void DrawPracticeHud(double time, const BoardLayout& layout, float scrollFraction, float rowPitch);
 // The region overlay on the grid rows.
-void DrawPracticeRegion(float time, const BoardLayout& layout, float scrollFraction, float rowPitch);
+void DrawPracticeRegion(double time, const BoardLayout& layout, float scrollFraction, float rowPitch);
 // A filled quad and a one-pixel outline inset by 0.5 px, each skipped when its alpha is 0.001 or less.
 void DrawRegionCell(float x, float y, float w, float h, float r, float g, float b, float fillAlpha,
                     float outlineAlpha);

@@ -52,7 +52,7 @@ bool OnPracticeMouseMove() {
 
 bool OnPracticeMouseUp(int x, int y) { return OnPracticeGridUp(GridPointAt(x, y)); }
 
-void UpdatePracticeRunFrame(float nowSeconds) {
+void UpdatePracticeRunFrame(double nowSeconds) {
   PracticeGridPoint pointer;
   if (IsPracticeRegionDragging()) pointer = GridPointAt(gMouseX, gMouseY);
   UpdatePracticeFrame(nowSeconds, pointer);

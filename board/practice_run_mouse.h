@@ -11,6 +11,6 @@ bool OnPracticeMouseMove();
 // Left button up, called on every release; true when taken.
 bool OnPracticeMouseUp(int x, int y);
 // Once per frame with GetAppSeconds(): the run's frame update with the pointer's grid point.
-void UpdatePracticeRunFrame(float nowSeconds);
+void UpdatePracticeRunFrame(double nowSeconds);
 // Where the practice-run button goes (toolbar, header row, or the board's header line).
 RectF GetPracticeRunButtonRect();

@@ -60,10 +60,10 @@ float PreviewHoldSeconds(float lv) {
   return 6.0f - 4.0f * (lv - 0.9f) / 0.1f;
 }
 
-float ComputePreviewFade(bool pickPresent, bool studentView, bool practiceMode, float now, float pickTime,
+float ComputePreviewFade(bool pickPresent, bool studentView, bool practiceMode, double now, double pickTime,
                          float teachingLevel) {
   if (practiceMode || !pickPresent || !studentView) return 1.0f;
-  float elapsed = now - pickTime;
+  float elapsed = (float)(now - pickTime);
   float fadeIn = Clamp01(elapsed / 0.95f);
   float fadeOut = 1.0f;
   if (teachingLevel > 0.001f) {

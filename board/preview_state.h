@@ -19,7 +19,7 @@ bool IsNoteInPreviewScale(int pc);
 // Seconds a pick stays shown in a student's view at teaching level lv (0..1).
 float PreviewHoldSeconds(float lv);
 // The preview's fade f at app time now for a pick made at pickTime.
-float ComputePreviewFade(bool pickPresent, bool studentView, bool practiceMode, float now, float pickTime,
+float ComputePreviewFade(bool pickPresent, bool studentView, bool practiceMode, double now, double pickTime,
                          float teachingLevel);
 // pow(1 - clamp(x, 0, 1), 0.85): how strongly the keys light at a difficulty x.
 float ToneCurveValue(float x);

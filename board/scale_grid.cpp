@@ -55,7 +55,7 @@ static void DrawHeaderTexts(const BoardViewFrame& f) {
             4.0f * f.charWidth;
   DrawTextUtf8(gFontItalic ? gFontItalic : gFontMain, x, b.headerBaselineY, count, 0.95f, 0.87f, 0.56f, 0.9f);
 
-  float age = f.now - gBoardMessageTime;
+  float age = (float)(f.now - gBoardMessageTime);
   if (!gBoardMessage.empty() && age >= 0.0f && age <= kBoardMessageSeconds) {
     float p = age / kBoardMessageSeconds;
     float alpha = 0.88f * (1.0f - p * p);
@@ -225,8 +225,8 @@ static void DrawCell(const BoardViewFrame& f, const ScaleRow* scale, int achvRow
   }
   float k = 1.0f;
   if (gold) {
-    float earnedAt = gAchvEarnedAt[achvRow][c];
-    float t = earnedAt >= 0.0f ? f.now - earnedAt : kGoldFillSeconds;
+    double earnedAt = gAchvEarnedAt[achvRow][c];
+    float t = earnedAt >= 0.0 ? (float)(f.now - earnedAt) : kGoldFillSeconds;
     k = Clamp01(t / kGoldFillSeconds);
     DrawGoldBody(f, x, y, w, k, index, c);
   } else {

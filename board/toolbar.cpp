@@ -27,7 +27,7 @@ constexpr float kWagSeconds = 0.8f;
 
 // ---- state ----
 static int gToolbarSeenPracticeState = kPracticeOff;   // the practice-run state last seen
-static float gToolbarPracticeChangeTime = -1.0f;       // app time of its last change, -1 none
+static double gToolbarPracticeChangeTime = -1.0;       // app time of its last change, -1 none
 
 // ---- internal helpers ----
 static bool IsHovered(const RectF& r) { return r.w > 0.0f && IsMouseInRect(&r); }
@@ -101,25 +101,25 @@ void DrawToolbarButton(const RectF& rc, bool lit, bool hovered, const float litR
   StrokeRoundedRect(rc.x + 0.5f, rc.y + 0.5f, rc.w - 1.0f, rc.h - 1.0f, r, 12);
 }
 
-void NoteToolbarPracticeState(int state, float now) {
+void NoteToolbarPracticeState(int state, double now) {
   if (state == gToolbarSeenPracticeState) return;
   gToolbarSeenPracticeState = state;
   gToolbarPracticeChangeTime = now;
 }
 
-float ToolbarFlagAngle(float now) {
-  float t = now - gToolbarPracticeChangeTime;
-  if (gToolbarPracticeChangeTime < 0.0f || t < 0.0f || t >= kWagSeconds) return -38.0f;
+float ToolbarFlagAngle(double now) {
+  float t = (float)(now - gToolbarPracticeChangeTime);
+  if (gToolbarPracticeChangeTime < 0.0 || t < 0.0f || t >= kWagSeconds) return -38.0f;
   return 30.0f * std::sin(17.0f * t) * std::exp(-4.6f * t) - 38.0f;
 }
 
 void ResetToolbar() {
   gToolbarSeenPracticeState = kPracticeOff;
-  gToolbarPracticeChangeTime = -1.0f;
+  gToolbarPracticeChangeTime = -1.0;
 }
 
 void DrawToolbar() {
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   NoteToolbarPracticeState(gPracticeState, now);
   if (gToolbarPanelRect.w <= 2.0f) return;
 

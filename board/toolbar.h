@@ -13,8 +13,8 @@ void DrawDayModeButton(const RectF& r);
 // The body of one button: halo under the mouse, fill in the lit or idle colour, edge.
 void DrawToolbarButton(const RectF& r, bool lit, bool hovered, const float litRgb[3], const float idleRgb[3]);
 // Remembers a change of the practice-run state at app time now (the flag's wag starts there).
-void NoteToolbarPracticeState(int state, float now);
+void NoteToolbarPracticeState(int state, double now);
 // The flag's angle in degrees at app time now: -38, wagging for 0.8 s after each state change.
-float ToolbarFlagAngle(float now);
+float ToolbarFlagAngle(double now);
 // Forgets the state last seen (no wag).
 void ResetToolbar();

@@ -5,6 +5,7 @@
 #include "learning/practice_set.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/base/app_clock.h"
 #include "app/base/status_text.h"
@@ -258,7 +259,7 @@ bool AdvancePracticeSet() {
   bool daily = gPracticeSetSkipDone;
   ClearPracticeSet();
   gLibraryOpen = true;
-  gLibraryOpenedMs = (uint32_t)(GetAppSeconds() * 1000.0f) + 1;
+  gLibraryOpenedMs = (uint32_t)std::llround(GetAppSeconds() * 1000.0) + 1u;
   if (daily) {
     gLibraryViewKey = "today";
     OpenCalendarDay(day);

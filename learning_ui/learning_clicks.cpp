@@ -150,7 +150,7 @@ static bool ClickCardGrid(const LearningLayout& l, int x, int y) {
 }
 
 // ---- public functions ----
-uint32_t LearningMsStamp() { return (uint32_t)std::llround((double)GetAppSeconds() * 1000.0) + 1u; }
+uint32_t LearningMsStamp() { return (uint32_t)std::llround(GetAppSeconds() * 1000.0) + 1u; }
 
 void EndPlannedDayPreview() {
   if (gViewingPlannedDay.empty()) return;

@@ -111,10 +111,10 @@ void DrawLearningPanelFrame(const LearningLayout& l) {
 void DrawLearningScrollbar(const LearningLayout& l) {
   RectF track, thumb;
   if (!GetScrollbarRects(l, track, thumb)) return;
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   float target = (gScrollDragging || PointInRect(track, gMouseX, gMouseY)) ? 1.0f : 0.0f;
-  float last = gScrollbarAnimTime < 0.0f ? now : gScrollbarAnimTime;
-  float dt = ClampFloat(now - last, 0.0f, 0.05f);
+  double last = gScrollbarAnimTime < 0.0 ? now : gScrollbarAnimTime;
+  float dt = ClampFloat((float)(now - last), 0.0f, 0.05f);
   gScrollbarAnimTime = now;
   gScrollbarHover = Clamp01(gScrollbarHover + (target - gScrollbarHover) * (1.0f - std::exp(-9.0f * dt)));
   const float hover = gScrollbarHover;
@@ -186,12 +186,12 @@ void DrawLearningScrollHintWith(const LearningLayout& l) {
   ListSectionLabels(labels);
   int n = (int)labels.size();
   if (n < 2) return;
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   if (gScrollHintLastScroll < 0.0f || std::fabs(gLibraryScroll - gScrollHintLastScroll) > 0.5f) {
     gScrollHintLastScroll = gLibraryScroll;
     gScrollHintChangedAt = now;
   }
-  float age = now - gScrollHintChangedAt;
+  float age = (float)(now - gScrollHintChangedAt);
   float visible = age < 0.9f ? 1.0f : Clamp01(1.0f - (age - 0.9f) / 0.45f);
   float o = std::max(Clamp01(gScrollbarHover), visible);
   if (o <= 0.01f) return;

@@ -14,9 +14,9 @@ bool gScrollDragging = false;             // no thumb drag
 float gScrollGrabY = 0.0f;                // thumb grab point
 float gScrollGrabStart = 0.0f;            // scroll at the grab
 float gScrollbarHover = 0.0f;             // not hovered
-float gScrollbarAnimTime = -1.0f;         // not stepped yet
+double gScrollbarAnimTime = -1.0;         // not stepped yet
 float gScrollHintLastScroll = -1.0f;      // not seen yet
-float gScrollHintChangedAt = 0.0f;        // app seconds
+double gScrollHintChangedAt = 0.0;        // app seconds
 int gSkillsTab = kSkillsTabMap;           // the map first
 int gRunsDropDown = 0;                    // no list open
 int gLevelListFirst = 0;                  // from the top
@@ -31,9 +31,9 @@ void ResetLearningScreenState() {
   gLibraryTitleWidth = 0.0f;
   gScrollGrabY = gScrollGrabStart = 0.0f;
   gScrollbarHover = 0.0f;
-  gScrollbarAnimTime = -1.0f;
+  gScrollbarAnimTime = -1.0;
   gScrollHintLastScroll = -1.0f;
-  gScrollHintChangedAt = 0.0f;
+  gScrollHintChangedAt = 0.0;
   gSkillsTab = kSkillsTabMap;
   gRunsDropDown = 0;
   gLevelListFirst = 0;

@@ -22,9 +22,9 @@ extern bool gScrollDragging;            // the scrollbar's thumb is being dragge
 extern float gScrollGrabY;              // mouse y where the thumb drag began
 extern float gScrollGrabStart;          // gLibraryScroll when the thumb drag began
 extern float gScrollbarHover;           // eased hover level of the scrollbar, 0..1
-extern float gScrollbarAnimTime;        // app seconds of the hover's last step; negative before the first
+extern double gScrollbarAnimTime;       // app seconds of the hover's last step; negative before the first
 extern float gScrollHintLastScroll;     // the scroll the hint last saw; negative before the first
-extern float gScrollHintChangedAt;      // app seconds when that scroll changed
+extern double gScrollHintChangedAt;     // app seconds when that scroll changed
 extern int gSkillsTab;                  // kSkillsTabOverview or kSkillsTabMap
 extern int gRunsDropDown;               // the endless-runs list that is open, 0 for none
 extern int gLevelListFirst;             // the LEVEL list's first row shown when not all fit

@@ -25,7 +25,7 @@ constexpr uint64_t kEndpointNameMaxAgeMs = 3000;  // how long the default output
 // ---- state ----
 bool gMidiPickerOpen = false;      // the MIDI input list is open
 bool gAudioOutPickerOpen = false;  // the audio-out list is open
-bool (*gStartScreenShownHook)(float now) = nullptr;                     // the start screen's visibility
+bool (*gStartScreenShownHook)(double now) = nullptr;                    // the start screen's visibility
 void (*gStartScreenRowHook)(float* scale, RectF* languageRow) = nullptr;  // its language row
 bool (*gPlacementPromptAvailableHook)() = nullptr;                      // the quiz prompt may open
 void (*gPlacementQuizRequestHook)() = nullptr;                          // asks for the quiz
@@ -38,7 +38,7 @@ static int gMidiFirstRow = 0;    // the MIDI list's first row shown when not all
 static int gAudioFirstRow = 0;   // the audio-out list's first row shown when not all fit
 
 // ---- internal helpers ----
-static bool StartScreenShown(float now) { return gStartScreenShownHook && gStartScreenShownHook(now); }
+static bool StartScreenShown(double now) { return gStartScreenShownHook && gStartScreenShownHook(now); }
 
 static bool LanguageListOpen() { return (gStartOpenLists & kStartListLanguage) != 0; }
 
@@ -81,7 +81,7 @@ static std::vector<std::string> CurrentNames(bool input) {
   return names;
 }
 
-static void SetMidiListOpen(bool open, float now) {
+static void SetMidiListOpen(bool open, double now) {
   if (open) gMidiNamesShown = CurrentNames(true);
   if (open && !gMidiPickerOpen) gMidiFirstRow = 0;
   if (gMidiPickerOpen == open) return;
@@ -89,7 +89,7 @@ static void SetMidiListOpen(bool open, float now) {
   SetStartListOpen(kStartListMidi, open, now);
 }
 
-static void SetAudioListOpen(bool open, float now) {
+static void SetAudioListOpen(bool open, double now) {
   if (open) gAudioNamesShown = CurrentNames(false);
   if (open && !gAudioOutPickerOpen) gAudioFirstRow = 0;
   if (gAudioOutPickerOpen == open) return;
@@ -110,7 +110,7 @@ static void OpenListLayout(bool midi, PickerLayout* out) {
 // The press on an open list: a row acts and closes it, the rest of the list keeps it, anywhere
 // else closes it. Always taken.
 template <typename Act>
-static bool PressOnOpenList(const PickerLayout& l, float x, float y, float now, void (*setOpen)(bool, float), Act act) {
+static bool PressOnOpenList(const PickerLayout& l, float x, float y, double now, void (*setOpen)(bool, double), Act act) {
   int row = PickerRowAt(l, x, y);
   if (row < 0 && Inside(l.list, x, y)) return true;
   if (row >= 0) act(row);
@@ -143,7 +143,8 @@ int PickerRowAt(const PickerLayout& l, float x, float y) {
 
 // ---- public functions: input ----
 bool ClickMidiInputPanel(int xi, int yi) {
-  float now = GetAppSeconds(), x = (float)xi, y = (float)yi;
+  double now = GetAppSeconds();
+  float x = (float)xi, y = (float)yi;
   if (!StartScreenShown(now) || LanguageListOpen()) return false;
   PickerLayout l;
   if (!gMidiPickerOpen) {
@@ -163,7 +164,8 @@ bool ClickMidiInputPanel(int xi, int yi) {
 }
 
 bool ClickAudioOutPanel(int xi, int yi) {
-  float now = GetAppSeconds(), x = (float)xi, y = (float)yi;
+  double now = GetAppSeconds();
+  float x = (float)xi, y = (float)yi;
   if (!StartScreenShown(now) || LanguageListOpen() || gMidiPickerOpen) return false;
   PickerLayout l;
   if (!gAudioOutPickerOpen) {
@@ -194,7 +196,7 @@ bool ClickAudioOutPanel(int xi, int yi) {
 }
 
 bool HitAudioOutPanel(int xi, int yi) {
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   if (!StartScreenShown(now) || LanguageListOpen() || gMidiPickerOpen || gAudioOutPickerOpen) return false;
   // No prompt is drawn for this row, so it takes presses only while the quiz can really open.
   if (!gPlacementPromptAvailableHook || !gPlacementPromptAvailableHook()) return false;
@@ -223,7 +225,7 @@ bool DevicePickersWheel(int xi, int yi, int delta) {
   return true;
 }
 
-void CloseDevicePickers(float now) {
+void CloseDevicePickers(double now) {
   SetMidiListOpen(false, now);
   SetAudioListOpen(false, now);
 }

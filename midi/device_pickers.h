@@ -20,7 +20,7 @@ extern bool gAudioOutPickerOpen;  // the audio-out list is open
 
 // ---- hooks the shell connects ----
 // The start screen shows at app time now (its visibility test).
-extern bool (*gStartScreenShownHook)(float now);
+extern bool (*gStartScreenShownHook)(double now);
 // The start screen's UI scale and its language row, in client pixels.
 extern void (*gStartScreenRowHook)(float* scale, RectF* languageRow);
 // The placement quiz's prompt can be shown now.
@@ -64,7 +64,7 @@ bool HitAudioOutPanel(int x, int y);
 // The wheel over an open list (taken): where not all its rows fit, a notch up shows earlier ones.
 bool DevicePickersWheel(int x, int y, int delta);
 // Closes whichever device list is open, ending its pause of the start screen.
-void CloseDevicePickers(float now);
+void CloseDevicePickers(double now);
 
 // ---- sound output ----
 // The default sound output's name, asked of the system at most every 3 s unless forced; "" when
@@ -96,4 +96,4 @@ float PickerRowMinWidth(float scale);
 void DrawMidiInputPanel(float alpha);
 // Draws the sound-output panel's header, then the open list of either panel, at the start screen's
 // alpha; called after DrawMidiInputPanel, so a list lies over both headers.
-void DrawAudioOutPanel(float now, float alpha);
+void DrawAudioOutPanel(double now, float alpha);

@@ -179,7 +179,7 @@ void DrawMidiInputPanel(float alpha) {
   DrawPanelHeader(l, "MIDI", value, a);
 }
 
-void DrawAudioOutPanel(float now, float alpha) {
+void DrawAudioOutPanel(double now, float alpha) {
   (void)now;
   float a = std::clamp(alpha, 0.0f, 1.0f);
   if (a <= 0.001f) return;

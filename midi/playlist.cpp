@@ -161,7 +161,7 @@ bool StepPlaylist(int direction, bool atEnd) {
   // on, though, so the board must not fade its preview, and in a student's view the keyboard under
   // the lane, out and back in as after a new pick at every step. The pick that stood keeps its time.
   const bool picked = gPickedScale && gRingPos >= 0 && gRingPos <= 11;
-  const float pickedAt = gScaleSelectTime;
+  const double pickedAt = gScaleSelectTime;
   if (!PlaySteppedEntry(direction, atEnd)) return false;
   if (picked) RestoreScaleSelectTime(pickedAt);
   return true;

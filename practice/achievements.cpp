@@ -32,7 +32,7 @@ AchvTable<int64_t> gAchvTime;
 AchvTable<float> gAchvFlash;
 AchvTable<float> gAchvGlow;
 AchvTable<float> gAchvSheen;
-AchvTable<float> gAchvEarnedAt;
+AchvTable<double> gAchvEarnedAt;
 AchvTable<CellPlayTrack> gAchvUpTracks;
 AchvTable<CellPlayTrack> gAchvDownTracks;
 
@@ -48,7 +48,7 @@ static void ClearCell(size_t r, int c) {
   gAchvFlash[r][c] = 0.0f;
   gAchvGlow[r][c] = 0.0f;
   gAchvSheen[r][c] = 0.0f;
-  gAchvEarnedAt[r][c] = -1.0f;
+  gAchvEarnedAt[r][c] = -1.0;
   ResetCellPlayTrack(gAchvUpTracks[r][c]);
   ResetCellPlayTrack(gAchvDownTracks[r][c]);
 }
@@ -119,7 +119,7 @@ void SyncAchievementRows() {
   ResizeTable(gAchvFlash, rows, 0.0f);
   ResizeTable(gAchvGlow, rows, 0.0f);
   ResizeTable(gAchvSheen, rows, 0.0f);
-  ResizeTable(gAchvEarnedAt, rows, -1.0f);
+  ResizeTable(gAchvEarnedAt, rows, -1.0);
   ResizeTable(gAchvUpTracks, rows, reset);
   ResizeTable(gAchvDownTracks, rows, reset);
 }
@@ -325,7 +325,8 @@ void ResetAchievements() {
   SetStoreDirty(SaveRefusedAchievements, false);
   gAchvDone.clear();
   gAchvTime.clear();
-  for (auto* t : {&gAchvFlash, &gAchvGlow, &gAchvSheen, &gAchvEarnedAt}) t->clear();
+  for (auto* t : {&gAchvFlash, &gAchvGlow, &gAchvSheen}) t->clear();
+  gAchvEarnedAt.clear();
   gAchvUpTracks.clear();
   gAchvDownTracks.clear();
   SyncAchievementRows();

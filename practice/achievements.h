@@ -38,7 +38,7 @@ extern AchvTable<int64_t> gAchvTime;          // wall-clock seconds of the last 
 extern AchvTable<float> gAchvFlash;           // seconds left of the flash (0.5 when earned)
 extern AchvTable<float> gAchvGlow;            // seconds left of the glow (20 after a descending run)
 extern AchvTable<float> gAchvSheen;           // seconds left of the sheen (2.2 when earned)
-extern AchvTable<float> gAchvEarnedAt;        // GetAppSeconds at the last earning, -1 = none
+extern AchvTable<double> gAchvEarnedAt;       // GetAppSeconds at the last earning, -1 = none
 extern AchvTable<CellPlayTrack> gAchvUpTracks;     // ascending-run trackers
 extern AchvTable<CellPlayTrack> gAchvDownTracks;   // descending-run trackers
 

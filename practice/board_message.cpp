@@ -3,10 +3,10 @@
 
 // ---- state ----
 std::string gBoardMessage;        // set by the achievement tracking
-float gBoardMessageTime = 0.0f;   // its GetAppSeconds stamp
+double gBoardMessageTime = 0.0;   // its GetAppSeconds stamp
 
 // ---- public functions ----
 void ResetBoardMessage() {
   gBoardMessage.clear();
-  gBoardMessageTime = 0.0f;
+  gBoardMessageTime = 0.0;
 }

@@ -4,6 +4,6 @@
 #include <string>
 
 extern std::string gBoardMessage;   // UTF-8 text, "" for none
-extern float gBoardMessageTime;     // GetAppSeconds when it was set
+extern double gBoardMessageTime;    // GetAppSeconds when it was set
 // No message.
 void ResetBoardMessage();

@@ -218,7 +218,7 @@ bool OnPracticeCommandKey(int virtualKey) {
   return true;
 }
 
-void UpdatePracticeFrame(float nowSeconds, const PracticeGridPoint& pointer) {
+void UpdatePracticeFrame(double nowSeconds, const PracticeGridPoint& pointer) {
   (void)nowSeconds;
   PracticeRunData& d = gPracticeRunData;
   if (IsPracticeRegionDragging()) {
@@ -289,7 +289,7 @@ void FocusPracticeStep() {
   gRingPickPos = -1;
   gRingPickModeIndex = -1;
   gRingPickScale = nullptr;
-  gRingPickTime = 0.0f;
+  gRingPickTime = 0.0;
   CancelRingKeyDrag();
   SelectScale(step.scale, step.ringPos, true);
   if (gScaleListMode) {

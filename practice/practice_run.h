@@ -110,7 +110,7 @@ bool IsPracticeRegionDragging();
 bool OnPracticeCommandKey(int virtualKey);
 // Once per frame with GetAppSeconds() and the pointer's grid point (read only during the region
 // drag): the drag follows the pointer, the complete state ends after its hold.
-void UpdatePracticeFrame(float nowSeconds, const PracticeGridPoint& pointer);
+void UpdatePracticeFrame(double nowSeconds, const PracticeGridPoint& pointer);
 
 // Fills the steps and their statistics from the region; true when at least one step exists.
 bool BuildPracticeSteps();

@@ -11,7 +11,7 @@
 // ---- state ----
 std::vector<PatternEvent> gPatternEvents;             // oldest first
 std::string gLastPatternLabel;                        // shown by the board
-float gLastPatternTime = 0.0f;                        // GetAppSeconds of the last pattern
+double gLastPatternTime = 0.0;                        // GetAppSeconds of the last pattern
 bool gAllNotesAllowed = false;                        // read by the membership tests
 bool gAllNotesAllowedByFilter[kScaleFilterCount] = {};  // copied in by the filter tabs
 bool gChromaticUnlocked = false;                      // a falling run may only undo a rising one
@@ -124,7 +124,7 @@ void ResetChromaticRuns() {
   ResetChromaticDetector();
   gPatternEvents.clear();
   gLastPatternLabel.clear();
-  gLastPatternTime = 0.0f;
+  gLastPatternTime = 0.0;
   gAllNotesAllowed = false;
   for (bool& b : gAllNotesAllowedByFilter) b = false;
   gChromaticUnlocked = false;

@@ -21,19 +21,19 @@ int gKeyRoot = 0;                                         // C
 int gRingPos = -1;                                        // none selected
 int gSelectedModeIndex = -1;                              // church mode of the picked scale
 int gCurrentScaleIndex = 0;                               // catalogue index of gCurrentScale
-float gScaleSelectTime = 0.0f;                            // the board's selection animations
-float gScaleSelectTime2 = 0.0f;
+double gScaleSelectTime = 0.0;                            // the board's selection animations
+double gScaleSelectTime2 = 0.0;
 bool gScaleDiagramDirty = true;                           // the diagram reloads and clears it
 bool gScaleListMode = false;                              // slots show the filtered list
 float gScaleListScroll = 0.0f;                            // shown scroll, rows
 float gScaleListScrollTarget = 0.0f;                      // eased towards
 int gPendingScaleRow = -1;                                // previewed visible position
-float gPendingScaleCommitTime = 0.0f;                     // when it is committed
+double gPendingScaleCommitTime = 0.0;                     // when it is committed
 bool gRingPickActive = false;                             // set by the circle's mouse handling
 int gRingPickPos = -1;
 const ScaleRow* gRingPickScale = nullptr;
 int gRingPickModeIndex = -1;
-float gRingPickTime = 0.0f;
+double gRingPickTime = 0.0;
 
 // ---- internal helpers ----
 namespace {
@@ -42,7 +42,7 @@ bool Usable(const ScaleRow* row) { return row && IsCatalogueScale(row) && IsVali
 
 void ClearPending() {
   gPendingScaleRow = -1;
-  gPendingScaleCommitTime = 0.0f;
+  gPendingScaleCommitTime = 0.0;
 }
 
 const ScaleRow* CatalogueRow(int k) {
@@ -63,7 +63,7 @@ void SelectScale(const ScaleRow* row, int ringPos, bool apply) {
   if (!Usable(row)) row = Usable(gCurrentScale) ? gCurrentScale : IonianRow();
   ringPos = ClampInt(ringPos, -1, 11);
   int m = ModeIndexOf(row);
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   if (m == gSelectedModeIndex && ringPos == gRingPos && row == gPickedScale) {
     gScaleSelectTime = gScaleSelectTime2 = now;
     return;
@@ -85,7 +85,7 @@ void SelectModeByIndex(int modeIndex, int ringPos) {
   SelectScale(modeIndex < 0 ? gCurrentScale : kChurchModes[modeIndex], ringPos, true);
 }
 
-void RestoreScaleSelectTime(float time) { gScaleSelectTime = gScaleSelectTime2 = time; }
+void RestoreScaleSelectTime(double time) { gScaleSelectTime = gScaleSelectTime2 = time; }
 
 void ApplyCurrentKey() {
   if (!gCurrentScale) return;
@@ -261,7 +261,7 @@ void ReapplyScaleSelection() {
   if (gRingPickActive) gRingPickPos = r;
 }
 
-void ApplyDeferredKeyPick(float now) {
+void ApplyDeferredKeyPick(double now) {
   if (!gRingPickActive || now < gRingPickTime) return;
   const ScaleRow* row = gRingPickScale ? gRingPickScale : gCurrentScale;
   int mode = (gRingPickModeIndex >= 0 && gRingPickModeIndex <= 6) ? gRingPickModeIndex
@@ -285,7 +285,7 @@ void ResetScaleSelection() {
   gRingPos = -1;
   gSelectedModeIndex = -1;
   gCurrentScaleIndex = 0;
-  gScaleSelectTime = gScaleSelectTime2 = 0.0f;
+  gScaleSelectTime = gScaleSelectTime2 = 0.0;
   gScaleDiagramDirty = true;
   gScaleListMode = false;
   gScaleListScroll = gScaleListScrollTarget = 0.0f;
@@ -295,5 +295,5 @@ void ResetScaleSelection() {
   gRingPickPos = -1;
   gRingPickScale = nullptr;
   gRingPickModeIndex = -1;
-  gRingPickTime = 0.0f;
+  gRingPickTime = 0.0;
 }

@@ -12,19 +12,19 @@ extern int gKeyRoot;                    // tonic pitch class 0..11
 extern int gRingPos;                    // selected ring position 0..11, -1 for none
 extern int gSelectedModeIndex;          // church-mode index of the picked scale, -1 for other rows
 extern int gCurrentScaleIndex;          // catalogue index of gCurrentScale (0 when not found)
-extern float gScaleSelectTime;          // GetAppSeconds at the last selection call
-extern float gScaleSelectTime2;         // always written together with gScaleSelectTime
+extern double gScaleSelectTime;         // GetAppSeconds at the last selection call
+extern double gScaleSelectTime2;        // always written together with gScaleSelectTime
 extern bool gScaleDiagramDirty;         // the picked scale or ring position changed
 extern bool gScaleListMode;             // the seven slots show the filtered list, not the modes
 extern float gScaleListScroll;          // shown scroll position of the list, in rows
 extern float gScaleListScrollTarget;    // scroll position the list eases towards
 extern int gPendingScaleRow;            // visible position of a previewed row, -1 for none
-extern float gPendingScaleCommitTime;   // GetAppSeconds time of the pending commit; 0 when none
+extern double gPendingScaleCommitTime;  // GetAppSeconds time of the pending commit; 0 when none
 extern bool gRingPickActive;            // a key picked on the circle waits to be applied
 extern int gRingPickPos;                // its ring position, -1 for none
 extern const ScaleRow* gRingPickScale;  // the scale current when it was picked, or null
 extern int gRingPickModeIndex;          // that scale's church-mode index, -1 for none
-extern float gRingPickTime;             // GetAppSeconds time at which it is applied
+extern double gRingPickTime;            // GetAppSeconds time at which it is applied
 
 // Seconds between a list preview and its commit.
 constexpr float kScaleCommitDelay = 0.14f;
@@ -41,7 +41,7 @@ void ApplyCurrentKey();
 // Puts the time of the last selection back to one read before a selection that only follows on
 // from what was shown (a song's key when the playlist steps), so the board does not take it for a
 // new pick and fade its preview out and in again.
-void RestoreScaleSelectTime(float time);
+void RestoreScaleSelectTime(double time);
 // Moves the selection by items (no wrap) and keys (wrapping round the circle); the items are the
 // filtered list's rows while one shows it (the board's list mode or the learning overlay's list),
 // else the church modes. False when both deltas are 0 or the target is out of range.
@@ -71,7 +71,7 @@ int ScaleWindowSlotOf(const ScaleRow* row);       // slot of a row, -1 when not 
 // (the key follows); leaving the song view switches wait mode off.
 void ReapplyScaleSelection();
 // Applies a key picked on the circle once its time has come, then forgets the pick.
-void ApplyDeferredKeyPick(float now);
+void ApplyDeferredKeyPick(double now);
 
 // ---- the scale list under the pointer ----
 extern bool gScaleListDragging;    // the user drags the scale list

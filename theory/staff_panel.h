@@ -181,7 +181,7 @@ RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, co
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.
-void DrawStaffPanel(float time, float alpha);
+void DrawStaffPanel(double time, float alpha);
 // Five lines of 1.4 px from top, sp apart, across the staff.
 void DrawStaffLines(const StaffGeometry& g, float top, float alpha);
 // A quad of the width centred on the segment; nothing for a segment shorter than 0.001.

@@ -28,7 +28,7 @@ constexpr float kPlayedDriftSpacings = 2.4f;  // line spacings a played head dri
 constexpr float kPlayedLifeSeconds = 2.2f;    // a played head fades out over this
 
 // ---- state ----
-static float gStaffLastTime = -1.0f;  // time of the previous frame, for the level decay
+static double gStaffLastTime = -1.0;  // time of the previous frame, for the level decay
 
 // ---- internal helpers ----
 // A head of this frame, held back until the signs of its chord are placed.
@@ -154,7 +154,7 @@ static void DrawClefs(const StaffGeometry& g, float alpha) {
 }
 
 // The letter of every step in reach, lit by what sounds there.
-static void DrawStepLabels(const StaffGeometry& g, float time, float alpha) {
+static void DrawStepLabels(const StaffGeometry& g, double time, float alpha) {
   float step = g.sp / 2.0f;
   float top = g.panel.y + 0.4f * g.sp, bottom = g.panel.y + g.panel.h - 0.4f * g.sp;
   float fade = std::max(10.0f * g.sp, 6.0f * step);
@@ -359,8 +359,8 @@ void DrawStaffLines(const StaffGeometry& g, float top, float alpha) {
   glEnd();
 }
 
-void DrawStaffPanel(float time, float alpha) {
-  float dt = gStaffLastTime < 0.0f ? 0.0f : std::clamp(time - gStaffLastTime, 0.0f, 0.05f);
+void DrawStaffPanel(double time, float alpha) {
+  float dt = gStaffLastTime < 0.0 ? 0.0f : std::clamp((float)(time - gStaffLastTime), 0.0f, 0.05f);
   gStaffLastTime = time;
   gStaffOverlayBottom = 0.0f;
   gStaffPanelRect = kHiddenRect;

@@ -195,7 +195,7 @@ int VisibleStarCount() {
   return (int)std::clamp(area / 9000, 120L, 420L);
 }
 
-void UpdateBackdropStars(float dt, float time, std::vector<StarQuad>* out) {
+void UpdateBackdropStars(float dt, double time, std::vector<StarQuad>* out) {
   BuildStarField();
   if (gBackdrop.empty()) return;
   const BackdropDrive& in = gBackdropDrive;
@@ -209,12 +209,12 @@ void UpdateBackdropStars(float dt, float time, std::vector<StarQuad>* out) {
   const float S = ClampFloat(in.speed, 0.02f, 3.2f);
   const float E = Clamp01(in.difficulty), L = Clamp01(in.light), P = Clamp01(in.minor),
               D = Clamp01(in.keyLevel), Z = Clamp01(in.cellGlow);
-  const float c1 = 0.08f * time;
+  const double c1 = 0.08 * time;
   const float W = (float)gClientWidth, H = (float)gClientHeight;
   const float sat = Clamp01(0.35f * P + 0.65f * L);
   const float dim = ClampFloat(1.0f - 0.22f * P - 0.9f * D, 0.06f, 1.0f);
   const int colourCount = std::clamp(in.colourCount, 1, 12);
-  const uint32_t colourClock = (uint32_t)(int64_t)std::floor(3.7f * time);
+  const uint32_t colourClock = (uint32_t)(int64_t)std::floor(3.7 * time);
   for (int i = 0; i < n; ++i) {
     BackdropStar& s = gBackdrop[(size_t)i];
     s.y -= s.speed * S * dt;
@@ -268,7 +268,7 @@ void UpdateBackdropStars(float dt, float time, std::vector<StarQuad>* out) {
   }
 }
 
-void DrawBackdrop(float dt, float time) {
+void DrawBackdrop(float dt, double time) {
   static std::vector<StarQuad> quads;  // reused: no allocation per frame
   quads.clear();
   UpdateBackdropStars(dt, time, &quads);

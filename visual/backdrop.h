@@ -76,9 +76,9 @@ void BuildStarField();
 // Stars updated and drawn at the client size: 120..420.
 int VisibleStarCount();
 // Moves, twinkles and lights every visible star for the step; appends the drawn ones to *out.
-void UpdateBackdropStars(float dt, float time, std::vector<StarQuad>* out);
+void UpdateBackdropStars(float dt, double time, std::vector<StarQuad>* out);
 // Updates and draws the stars, then the shooting star.
-void DrawBackdrop(float dt, float time);
+void DrawBackdrop(float dt, double time);
 // Advances, perhaps starts, and draws the shooting star.
 void UpdateShootingStar(float dt);
 // An empty sky, fresh random states, no shooting star.

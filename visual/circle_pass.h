@@ -25,7 +25,7 @@ struct CirclePassInput {
   float centreX = 0, centreY = 0;  // circle centre
   float minSide = 900;             // the shorter client side
   float outer = 0, inner = 0, innermost = 0;  // R, Ri, Rm
-  float time = 0;                  // animation clock in seconds
+  double time = 0;                 // animation clock in seconds (app seconds)
   uint32_t nowMs = 0;              // the ms clock, for the age of a held chord
   float opacity = 1;               // A, the circle view's alpha
   float lightBlend = 0;            // m, the background tint's fade

@@ -13,7 +13,7 @@ struct OrbParams {
   float centreX = 0;      // circle centre x in pixels
   float centreY = 0;      // circle centre y in pixels
   float innerRadius = 0;  // pixels of ring unit 1 (the reach); the frame's "radius" of the circle
-  float time = 0;         // application seconds (GetAppSeconds)
+  float time = 0;         // application seconds on the phase clock (PhaseSeconds)
   float viewWidth = 0;    // client width in pixels
   float viewHeight = 0;   // client height in pixels
   float tempo = 1;        // simulation speed factor; theme factor 1

@@ -30,8 +30,8 @@ float gLanguageDragStartTarget = 0.0f;   // drag start target
 bool gLanguageScrollBarHover = false;    // over the scroll bar
 int gLanguageHoverRow = -1;              // hovered row
 float gLanguageHoverAmount = 0.0f;       // eased bar hover
-float gStartLastTime = -1.0f;            // previous smoothing time
-float gStartLastDrawTime = -1.0f;        // previous drawing time
+double gStartLastTime = -1.0;            // previous smoothing time
+double gStartLastDrawTime = -1.0;        // previous drawing time
 float gMidiPickerOpenAmount = 0.0f;      // eased MIDI picker state
 float gAudioPickerOpenAmount = 0.0f;     // eased audio-out picker state
 
@@ -93,11 +93,11 @@ StartScreenLayout ComputeStartScreenLayout() {
   return l;
 }
 
-float GetStartScreenElapsed(float now) { return StartClockElapsed(now); }
+float GetStartScreenElapsed(double now) { return StartClockElapsed(now); }
 
-bool IsStartScreenVisible(float now) {
+bool IsStartScreenVisible(double now) {
   if (gSplashImage.texture == 0 || gSplashImage.width < 1 || gSplashImage.height < 1) return false;
-  if (AnyListOpen() || gStartClock < 0.0f) return true;
+  if (AnyListOpen() || gStartClock < 0.0) return true;
   return GetStartScreenElapsed(now) < kStartScreenSeconds;
 }
 
@@ -106,12 +106,12 @@ float StartScreenAlpha(float elapsed) {
   return (1.0f - Smoother(std::clamp((p - 0.78f) / 0.22f, 0.0f, 1.0f))) * Smoother(std::clamp(p / 0.14f, 0.0f, 1.0f));
 }
 
-bool StartScreenCoversBackground(float now) {
-  return gStartClock >= 0.0f && IsStartScreenVisible(now) && StartScreenAlpha(GetStartScreenElapsed(now)) >= 1.0f;
+bool StartScreenCoversBackground(double now) {
+  return gStartClock >= 0.0 && IsStartScreenVisible(now) && StartScreenAlpha(GetStartScreenElapsed(now)) >= 1.0f;
 }
 
 // ---- public functions: the language list ----
-void SetLanguageListOpen(bool open, float now) {
+void SetLanguageListOpen(bool open, double now) {
   if (open == gLanguageListOpen) return;
   int count = LanguageCount();
   gLanguageListOpen = open;
@@ -127,8 +127,8 @@ void SetLanguageListOpen(bool open, float now) {
   CaptureMouse(false);
 }
 
-void UpdateStartScreenSmoothing(float now) {
-  float dt = gStartLastTime < 0.0f ? 0.0f : std::clamp(now - gStartLastTime, 0.0f, 0.05f);
+void UpdateStartScreenSmoothing(double now) {
+  float dt = gStartLastTime < 0.0 ? 0.0f : std::clamp((float)(now - gStartLastTime), 0.0f, 0.05f);
   gStartLastTime = now;
   gLanguageListOpenAmount =
       std::clamp(Ease(gLanguageListOpenAmount, gLanguageListOpen ? 1.0f : 0.0f, 12.0f, dt), 0.0f, 1.0f);
@@ -163,7 +163,7 @@ bool LanguageRowAt(float x, float y, int* row) {
 }
 
 bool StartScreenMouseDown(int xi, int yi) {
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   if (!IsStartScreenVisible(now)) return false;
   float x = (float)xi, y = (float)yi;
   StartScreenLayout l = ComputeStartScreenLayout();
@@ -227,7 +227,7 @@ void StartScreenMouseUp() {
 
 void ResetStartScreen() {
   ResetStartClock();
-  gStartLastTime = gStartLastDrawTime = -1.0f;
+  gStartLastTime = gStartLastDrawTime = -1.0;
   gLanguageListOpenAmount = gMidiPickerOpenAmount = gAudioPickerOpenAmount = 0.0f;
   gLanguageListOpen = gMidiPickerOpen = gAudioOutPickerOpen = false;
   gLanguageDragging = gLanguageScrollBarHover = false;
@@ -325,7 +325,7 @@ float RollingMarkX(float t, float x0, float x1, float side) {
   return x1 + std::exp(-7.0f * tau) * 0.045f * (side / 2.0f) * std::sin(13.194689f * tau);
 }
 
-void LanguageAccentColour(float t, float now, float* r, float* g, float* b) {
+void LanguageAccentColour(float t, double now, float* r, float* g, float* b) {
   float stops[3][3] = {{0.7f, 0.8f, 1.0f}, {0.7f, 0.8f, 1.0f}, {0.7f, 0.8f, 1.0f}};
   int count = LanguageCount();
   if (count > 0) {

@@ -15,8 +15,8 @@ extern float gLanguageDragStartTarget;    // scroll target when the drag began
 extern bool gLanguageScrollBarHover;      // the mouse is over the scroll bar
 extern int gLanguageHoverRow;             // row under the mouse, -1 none
 extern float gLanguageHoverAmount;        // eased hover/drag state of the scroll bar 0..1
-extern float gStartLastTime;              // previous smoothing time, -1 initially
-extern float gStartLastDrawTime;          // previous drawing time, -1 initially
+extern double gStartLastTime;             // previous smoothing time, -1 initially
+extern double gStartLastDrawTime;         // previous drawing time, -1 initially
 extern float gMidiPickerOpenAmount;       // eased open state of the MIDI picker
 extern float gAudioPickerOpenAmount;      // eased open state of the audio-out picker
 
@@ -38,13 +38,13 @@ StartScreenLayout ComputeStartScreenLayout();
 // The layout's scale for a client size: clamp(min(w, h) / 900, 0.75, 1.2).
 float StartScreenScale(int width, int height);
 // Seconds the screen has run (pauses excluded); 0 before its first frame.
-float GetStartScreenElapsed(float now);
+float GetStartScreenElapsed(double now);
 // The splash is loaded and the screen has not run its 4.6 s, or a list is open.
-bool IsStartScreenVisible(float now);
+bool IsStartScreenVisible(double now);
 // Opens or closes the language list at app time now.
-void SetLanguageListOpen(bool open, float now);
+void SetLanguageListOpen(bool open, double now);
 // The per-frame easing of the list's open, hover and scroll states.
-void UpdateStartScreenSmoothing(float now);
+void UpdateStartScreenSmoothing(double now);
 bool IsOnLanguageScrollBar(float x, float y);
 // The row under (x, y) of the open list; false between rows and outside it.
 bool LanguageRowAt(float x, float y, int* row);
@@ -57,7 +57,7 @@ void StartScreenMouseUp();
 // The overall alpha at elapsed seconds: fades in over 0.644 s and out over the last 1.012 s.
 float StartScreenAlpha(float elapsed);
 // True while the screen's opaque sky hides whatever was drawn before it (alpha 1).
-bool StartScreenCoversBackground(float now);
+bool StartScreenCoversBackground(double now);
 // "v" + the build date as YYYY.MM.DD + two spaces + the build hash, for an id "platform-YYYYMMDD".
 std::string FormatVersionLine(const std::string& buildId, const std::string& hash);
 // The line of this build, made once.
@@ -78,7 +78,7 @@ int PlaceHillLights(int layer, float elapsed, int width, int height, const float
 // The mark's roll: centre x at time t (side s, from x0 to x1), and its rotation in radians.
 float RollingMarkX(float t, float x0, float x1, float side);
 // The list's colour ramp at t with shimmer.
-void LanguageAccentColour(float t, float now, float* r, float* g, float* b);
+void LanguageAccentColour(float t, double now, float* r, float* g, float* b);
 
 // Puts every start-screen state back so it shows again (F12).
 void ResetStartScreen();
@@ -87,7 +87,7 @@ void SetLanguageListRows(float row);
 
 // ---- drawing ----
 // Draws the start screen for this frame; false when there is none (the frame goes on).
-bool DrawStartScreen(float now);
-void DrawSplashScene(float now, float elapsed, float alpha);
+bool DrawStartScreen(double now);
+void DrawSplashScene(double now, float elapsed, float alpha);
 void DrawRollingMark(float t, float alpha);
-void DrawLanguageList(float now, float alpha);
+void DrawLanguageList(double now, float alpha);

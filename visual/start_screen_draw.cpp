@@ -150,7 +150,7 @@ static void DrawVersionLine(float alpha, int W, int H) {
   DrawTextUtf8(font, x, y, line, 0.72f, 0.78f, 0.88f, 0.55f * alpha);
 }
 
-static void DrawScrollBar(const StartScreenLayout& l, float now, float o, int count) {
+static void DrawScrollBar(const StartScreenLayout& l, double now, float o, int count) {
   float Lt = std::max(l.trackBottom - l.trackTop, 1.0f);
   float f = count > 1 ? gLanguageScroll / (float)(count - 1) : 0.0f;
   float yT = l.trackTop + Lt * f, h = gLanguageHoverAmount;
@@ -232,7 +232,7 @@ void DrawRollingMark(float t, float alpha) {
   glEnd();
 }
 
-void DrawSplashScene(float now, float elapsed, float alpha) {
+void DrawSplashScene(double now, float elapsed, float alpha) {
   (void)now;
   int W = gClientWidth, H = gClientHeight;
   if (W < 2 || H < 2) return;
@@ -267,7 +267,7 @@ void DrawSplashScene(float now, float elapsed, float alpha) {
   glDisable(GL_TEXTURE_2D);
 }
 
-void DrawLanguageList(float now, float alpha) {
+void DrawLanguageList(double now, float alpha) {
   UpdateStartScreenSmoothing(now);
   StartScreenLayout l = ComputeStartScreenLayout();
   float s = l.scale;
@@ -315,10 +315,10 @@ void DrawLanguageList(float now, float alpha) {
   DrawDrumRows(l, o, count);
 }
 
-bool DrawStartScreen(float now) {
+bool DrawStartScreen(double now) {
   if (gSplashImage.texture == 0 || gSplashImage.width < 1 || gSplashImage.height < 1) return false;
-  if (gStartClock < 0.0f) gStartClock = now;
-  float dt = gStartLastDrawTime < 0.0f ? 0.0f : std::clamp(now - gStartLastDrawTime, 0.0f, 0.05f);
+  if (gStartClock < 0.0) gStartClock = now;
+  float dt = gStartLastDrawTime < 0.0 ? 0.0f : std::clamp((float)(now - gStartLastDrawTime), 0.0f, 0.05f);
   gStartLastDrawTime = now;
   float k = 1.0f - std::exp(-12.0f * dt);
   gMidiPickerOpenAmount = std::clamp(gMidiPickerOpenAmount + ((gMidiPickerOpen ? 1.0f : 0.0f) - gMidiPickerOpenAmount) * k, 0.0f, 1.0f);

@@ -1,7 +1,12 @@
 // app/base/app_clock: the program's clocks from the platform's 32- and 64-bit counts.
 #include "app/base/app_clock.h"
 
+#include <cmath>
+
 #include "platform/clock.h"
+
+// ---- constants ----
+constexpr double kPhaseCycleSeconds = 6400.0 * 3.14159265358979323846;  // 3200 turns of 2 pi seconds
 
 // ---- public functions ----
 uint64_t GetMonotonicMs() {
@@ -14,11 +19,12 @@ uint64_t GetMonotonicMs() {
   return v;
 }
 
-float GetAppSeconds() {
+double GetAppSeconds() {
   static const uint64_t start = ClockTickMs64();
   uint64_t now = ClockTickMs64();
-  double elapsed = (double)(int64_t)(now - start) * 0.001;
-  return (float)elapsed;
+  return (double)(int64_t)(now - start) * 0.001;
 }
+
+float PhaseSeconds(double appSeconds) { return (float)std::fmod(appSeconds, kPhaseCycleSeconds); }
 
 int64_t NowSeconds() { return ClockWallSeconds(); }

@@ -6,13 +6,13 @@
 #include "app/base/maths.h"
 #include "app/base/maths.h"
 
-float TakeFrameStep(float* lastSeconds, float now) {
-  if (*lastSeconds <= 0.0f) *lastSeconds = now;
-  float dt = now - *lastSeconds;
-  if (dt < 0.0f) dt = 0.0f;
+float TakeFrameStep(double* lastSeconds, double now) {
+  if (*lastSeconds <= 0.0) *lastSeconds = now;
+  double dt = now - *lastSeconds;
+  if (dt < 0.0) dt = 0.0;
   if (dt > kMaxFrameStep) dt = kMaxFrameStep;
   *lastSeconds = now;
-  return dt;
+  return (float)dt;
 }
 
 float EaseFade(float fade, float target, float f) { return ClampFloat(fade + (target - fade) * f, 0.0f, 1.0f); }

@@ -9,7 +9,7 @@ constexpr uint32_t kMidiRescanMs = 1500;     // device rescan and watchdog perio
 
 // The step of this pass from the previous pass's time (0 before the first pass), clamped to
 // 0..kMaxFrameStep; updates *lastSeconds to now.
-float TakeFrameStep(float* lastSeconds, float now);
+float TakeFrameStep(double* lastSeconds, double now);
 // fade += (target - fade) * f, clamped to 0..1.
 float EaseFade(float fade, float target, float f);
 // f = 1 - e^(-rate * dt), the share an exponential ease covers in one step.

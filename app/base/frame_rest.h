@@ -16,12 +16,12 @@ enum class FramePass {
 };
 
 struct FrameRest {
-  float lastLively = -1.0f;  // app seconds of the last pass with something going on
-  float lastDrawn = -1.0f;   // app seconds of the last pass that drew
+  double lastLively = -1.0;  // app seconds of the last pass with something going on
+  double lastDrawn = -1.0;   // app seconds of the last pass that drew
 };
 
 // The kind of this pass at app time now; `lively` says that something happened or is going on.
 // `settling` says that the picture is still on its way to rest after it (the orb relaxing): the
 // loop then draws on past the quiet time, up to kSettleLimitSeconds, rather than freeze it half
 // way. A clock that runs back (a restart of the clock) counts as lively.
-FramePass ChooseFramePass(FrameRest* rest, float now, bool lively, bool settling = false);
+FramePass ChooseFramePass(FrameRest* rest, double now, bool lively, bool settling = false);

@@ -4,42 +4,42 @@
 #include <algorithm>
 
 // ---- state ----
-float gStartClock = -1.0f;       // app time of the first start-screen frame
-float gStartHeldTime = 0.0f;     // finished pauses
-float gStartPauseStart = -1.0f;  // start of the running pause
+double gStartClock = -1.0;       // app time of the first start-screen frame
+double gStartHeldTime = 0.0;     // finished pauses
+double gStartPauseStart = -1.0;  // start of the running pause
 int gStartOpenLists = 0;         // open lists
 
 // ---- public functions ----
-void SetStartListOpen(int list, bool open, float now) {
+void SetStartListOpen(int list, bool open, double now) {
   int before = gStartOpenLists;
   gStartOpenLists = open ? (before | list) : (before & ~list);
   if (before == 0 && gStartOpenLists != 0) gStartPauseStart = now;
-  if (before != 0 && gStartOpenLists == 0 && gStartPauseStart >= 0.0f) {
-    gStartHeldTime += std::max(0.0f, now - gStartPauseStart);
-    gStartPauseStart = -1.0f;
+  if (before != 0 && gStartOpenLists == 0 && gStartPauseStart >= 0.0) {
+    gStartHeldTime += std::max(0.0, now - gStartPauseStart);
+    gStartPauseStart = -1.0;
   }
 }
 
-float StartHeldTime(float now) {
-  float held = gStartHeldTime;
-  if (gStartPauseStart >= 0.0f) held += std::max(0.0f, now - gStartPauseStart);
+double StartHeldTime(double now) {
+  double held = gStartHeldTime;
+  if (gStartPauseStart >= 0.0) held += std::max(0.0, now - gStartPauseStart);
   return held;
 }
 
-float StartClockElapsed(float now) {
-  if (gStartClock < 0.0f) return 0.0f;
-  return std::max(0.0f, now - gStartClock - StartHeldTime(now));
+float StartClockElapsed(double now) {
+  if (gStartClock < 0.0) return 0.0f;
+  return (float)std::max(0.0, now - gStartClock - StartHeldTime(now));
 }
 
-void EndStartScreenAtOnce(float now) {
-  if (gStartClock < 0.0f) gStartClock = now;
-  gStartHeldTime = now - gStartClock - 5.6f;
-  gStartPauseStart = -1.0f;
+void EndStartScreenAtOnce(double now) {
+  if (gStartClock < 0.0) gStartClock = now;
+  gStartHeldTime = now - gStartClock - 5.6;
+  gStartPauseStart = -1.0;
 }
 
 void ResetStartClock() {
-  gStartClock = -1.0f;
-  gStartHeldTime = 0.0f;
-  gStartPauseStart = -1.0f;
+  gStartClock = -1.0;
+  gStartHeldTime = 0.0;
+  gStartPauseStart = -1.0;
   gStartOpenLists = 0;
 }

@@ -8,19 +8,19 @@ constexpr int kStartListMidi = 2;      // the MIDI input picker
 constexpr int kStartListAudioOut = 4;  // the audio-out picker
 
 // ---- state ----
-extern float gStartClock;       // app time of the first start-screen frame; -1 before it
-extern float gStartHeldTime;    // seconds of finished pauses
-extern float gStartPauseStart;  // app time the running pause began; -1 when none runs
+extern double gStartClock;       // app time of the first start-screen frame; -1 before it
+extern double gStartHeldTime;    // seconds of finished pauses
+extern double gStartPauseStart;  // app time the running pause began; -1 when none runs
 extern int gStartOpenLists;     // kStartList... bits of the lists open now
 
 // Marks one list open or closed at app time now; the pause starts with the first open list and
 // its length is added to the held time when the last one closes.
-void SetStartListOpen(int list, bool open, float now);
+void SetStartListOpen(int list, bool open, double now);
 // Held seconds at now, the running pause included.
-float StartHeldTime(float now);
+double StartHeldTime(double now);
 // max(0, now - start - held); 0 before the first frame.
-float StartClockElapsed(float now);
+float StartClockElapsed(double now);
 // Ends the start screen at once: the held time puts the clock 5.6 s past the start.
-void EndStartScreenAtOnce(float now);
+void EndStartScreenAtOnce(double now);
 // No start yet, nothing held, no list open.
 void ResetStartClock();

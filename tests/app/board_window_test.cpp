@@ -179,7 +179,7 @@ TEST_F(BoardWindow, HoverSelectionAndGoldFillFromTheKeyboard) {
   // C major up an octave on the keyboard earns Ionian in C: row 0, column 0.
   for (int note : {60, 62, 64, 65, 67, 69, 71, 72}) Key(note);
   ASSERT_TRUE(gAchvDone[0][0]);
-  float earnedAt = gAchvEarnedAt[0][0];
+  double earnedAt = gAchvEarnedAt[0][0];
   while (GetAppSeconds() - earnedAt < 1.0f) RunDrivenFrames(1);
   DrawBoardAlone();
   // The gold stands at 0.71 of the cell: gold near the bottom, still dark well above the surface.
@@ -457,12 +457,12 @@ TEST_F(BoardWindow, KeyNamesShareOneSizeAndPlace) {
 
 TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
   // Gold cells with their timers running, a pick, a selection and a sounding chord.
-  const float now = GetAppSeconds();
+  const double now = GetAppSeconds();
   for (int row = 0; row < 7; ++row)
     for (int col = 0; col < 12; col += 1 + row % 3) {
       gAchvDone[row][col] = 1;
       gAchvTime[row][col] = NowSeconds();
-      gAchvEarnedAt[row][col] = now - 0.4f * (float)col;
+      gAchvEarnedAt[row][col] = now - 0.4 * col;
       gAchvFlash[row][col] = 0.3f;
       gAchvGlow[row][col] = 12.0f;
       gAchvSheen[row][col] = 1.5f;
@@ -488,7 +488,7 @@ TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
     SyncAchievementRows();
     gAchvDone[eighth][0] = 1;
     gAchvTime[eighth][0] = NowSeconds();
-    gAchvEarnedAt[eighth][0] = now - 10.0f;
+    gAchvEarnedAt[eighth][0] = now - 10.0;
     SaveScreenshot("board_list_view_" + tag);
     BoardLayout b = Layout();
     EXPECT_EQ(GridRowCount(true, VisibleScaleCount(), ScaleWindowFraction()), 8);

@@ -48,7 +48,7 @@ class ChordRecogniser : public ::testing::Test {
   }
   // The animation clock takes its origin from its first call: take it from the real clock, so
   // later tests in the same process do not see the driven clock's far future as the origin.
-  float appOrigin_ = GetAppSeconds();
+  double appOrigin_ = GetAppSeconds();
   ScopedDrivenClock clock_;
 };
 

@@ -23,7 +23,7 @@ namespace {
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-bool Shown(float) { return true; }
+bool Shown(double) { return true; }
 void Row(float* scale, RectF* row) {
   *scale = 1.0f;
   *row = {20.0f, 860.0f, 270.0f, 36.0f};

@@ -51,8 +51,8 @@ class LearningOverlayWindow : public RealWindow {
     // process may have taken far ahead: these frames start after every frame before them, or no
     // fade would move.
     ClockDriveBegin(ClockTickMs64());
-    const float behind = std::max(gLastFrameSeconds, 0.0f) + 1.0f - GetAppSeconds();
-    if (behind > 0.0f) ClockDriveAdvance((uint64_t)std::ceil(behind * 1000.0f));
+    const double behind = std::max(gLastFrameSeconds, 0.0) + 1.0 - GetAppSeconds();
+    if (behind > 0.0) ClockDriveAdvance((uint64_t)std::ceil(behind * 1000.0));
     ResetScaleSelection();
     ResetFilterTabs();
     ResetViewModes();

@@ -1,8 +1,9 @@
 // The frame's steps that read and write the program's state: decays by song state, fades that
-// must land exactly on their targets, and the placement-quiz arming.
+// must land exactly on their targets, frames after weeks of running, and the placement-quiz arming.
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "app/base/app_clock.h"
 #include "app/base/app_state.h"
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
@@ -13,6 +14,8 @@
 #include "midi/midi_input.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
+#include "platform/clock.h"
+#include "tests/support/test_support.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_selection.h"
 
@@ -51,6 +54,41 @@ TEST(FrameSteps, FadesStopAtTheirTargetsExactly) {
   gFilterPanelFade = 0.5f;
   AdvanceScaleListFades(1.0f);       // a long step covers the whole way, never beyond
   EXPECT_EQ(gFilterPanelFade, IsFilterPanelAvailable() ? 1.0f : 0.0f);
+}
+
+// A school's machine may never be switched off: half a second of frames after 25 days of running
+// steps and fades as it did in the first minute.
+TEST(FrameSteps, AfterWeeksOfRunningFramesStepAsInTheFirstMinute) {
+  ScopedDrivenClock clock;
+  const uint64_t origin = ClockTickMs64() - (uint64_t)std::llround(GetAppSeconds() * 1000.0);
+  struct HalfSecond {
+    float stepped;
+    int moved;
+    float fade;
+  };
+  auto halfSecondAt = [origin](uint64_t runMs) {
+    ClockDriveSet(origin + runMs);
+    AdvanceFrameClock(GetAppSeconds());  // the pass before: its step is not this half second's
+    ResetViewModes();
+    gSongView = true;
+    HalfSecond h{0.0f, 0, 0.0f};
+    for (int frame = 1; frame <= 30; ++frame) {
+      ClockDriveSet(origin + runMs + (uint64_t)(frame * 50 / 3));  // 60 frames a second
+      const float dt = AdvanceFrameClock(GetAppSeconds());
+      h.stepped += dt;
+      h.moved += dt > 0.0f ? 1 : 0;
+      AdvanceViewFades(dt);
+    }
+    h.fade = gSongViewFade;
+    return h;
+  };
+  const HalfSecond early = halfSecondAt(30000), late = halfSecondAt(25ull * 86400000ull);
+  for (const HalfSecond& h : {early, late}) {
+    EXPECT_EQ(h.moved, 30);
+    EXPECT_NEAR(h.stepped, 0.5f, 1e-3f);
+  }
+  EXPECT_NEAR(late.fade, early.fade, 1e-4f) << "the song view's fade";
+  ResetViewModes();
 }
 
 TEST(PlacementQuiz, WithoutAStudentTheNameEntryOpensOnce) {

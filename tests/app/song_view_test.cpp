@@ -86,7 +86,7 @@ TEST_F(SongView, DeferredKeyPickWaitsItsTime) {
   gRingPickActive = true;
   gRingPickPos = 14;  // clamped to 11
   gRingPickScale = &gScaleRows[kRowDorian];
-  gRingPickTime = 10.0f;
+  gRingPickTime = 10.0;
   ApplyDeferredKeyPick(9.99f);
   EXPECT_TRUE(gRingPickActive);
   EXPECT_EQ(gRingPos, 0);

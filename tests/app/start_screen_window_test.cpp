@@ -96,8 +96,8 @@ class StartScreenWindow : public ::testing::Test {
     SetAppMessageHandler(nullptr);
   }
   // Frames every 100 ms of driven time until `seconds` after the first frame (which starts the run).
-  void RunUntil(float seconds) {
-    if (start_ < 0.0f) {
+  void RunUntil(double seconds) {
+    if (start_ < 0.0) {
       RunFrameWork(ClockMs32());
       start_ = gStartClock;
     }
@@ -143,7 +143,7 @@ class StartScreenWindow : public ::testing::Test {
   TempDir dir_;
   ScopedExeDir exe_{dir_.path()};
   ScopedDrivenClock clock_;
-  float start_ = -1.0f;
+  double start_ = -1.0;
   static VirtualDisplay* display_;
 };
 

@@ -5,10 +5,11 @@
 #include "app/base/frame_math.h"
 
 TEST(FrameMath, StepPacingAndRescanAcrossTheWrap) {
-  const struct { float last, now, dt; } steps[] = {
-      {0.0f, 12.0f, 0.0f}, {10.0f, 10.017f, 0.017f}, {10.0f, 12.0f, 0.05f}, {10.0f, 9.0f, 0.0f}};
+  // The last row: one frame after 25 days of running is still a frame.
+  const struct { double last, now; float dt; } steps[] = {
+      {0.0, 12.0, 0.0f}, {10.0, 10.017, 0.017f}, {10.0, 12.0, 0.05f}, {10.0, 9.0, 0.0f}, {2160000.0, 2160000.017, 0.017f}};
   for (const auto& c : steps) {
-    float last = c.last;
+    double last = c.last;
     EXPECT_NEAR(TakeFrameStep(&last, c.now), c.dt, 1e-4f) << c.last << " -> " << c.now;
     EXPECT_EQ(last, c.now);
   }

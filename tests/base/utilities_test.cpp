@@ -1,4 +1,5 @@
 // The small utilities' rules at their edges: the clock across the 32-bit wrap, UTF-8 cuts, dates.
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "app/base/app_clock.h"
@@ -30,6 +31,16 @@ TEST(Utilities, MonotonicMsUnwrapsTheLow32BitsAgainstThe64BitCount) {
 TEST(Utilities, RealClockStartsFarFromZero) {
   EXPECT_GT(ClockMs32(), 100000000u);
   EXPECT_GT(GetMonotonicMs(), 100000000u);
+}
+
+// The orb's float clock after weeks of running: each of its rates still finds the phase that the
+// unfolded run time gives, to the millisecond (a float of the run time is 125 ms off by then).
+TEST(Utilities, PhaseClockKeepsThePhasesOfTheRunTime) {
+  for (double t : {30.0, 5.0 * 3600.0 + 0.37, 6.0 * 86400.0 + 0.01, 25.0 * 86400.0 + 0.5, 60.0 * 86400.0 + 0.123})
+    for (double k : {0.09, 0.17, 0.73, 2.4, 6.2, 34.0}) {
+      const double truth = std::sin(k * t), got = std::sin(k * PhaseSeconds(t));
+      EXPECT_NEAR(got, truth, 1e-3 * k + 1e-4) << "k " << k << " at " << t << " s";
+    }
 }
 
 TEST(Utilities, TextRules) {

@@ -101,7 +101,7 @@ TEST_F(PreviewFadeTest, APlaylistsStepKeepsThePreviewUp) {
     gPlaylist.assign(songs.begin(), songs.begin() + (long)entries);
     gPlaylistRepeat = true;
     ASSERT_TRUE(PlayPlaylistEntry(0));
-    const float pickedAt = GetAppSeconds();
+    const double pickedAt = GetAppSeconds();
     clock_.Advance(1500);
     ASSERT_FLOAT_EQ(Frame().previewFade, 1.0f);
     for (int step = 1; step <= 3; ++step) {
@@ -115,7 +115,7 @@ TEST_F(PreviewFadeTest, APlaylistsStepKeepsThePreviewUp) {
       EXPECT_EQ(gKeyRoot, entries == 1 || step % 2 == 0 ? 0 : 7) << step;
       EXPECT_FLOAT_EQ(Frame().previewFade, 1.0f) << "after step " << step;
     }
-    clock_.Advance((uint64_t)((pickedAt + 18.0f - GetAppSeconds()) * 1000.0f));
+    clock_.Advance((uint64_t)((pickedAt + 18.0 - GetAppSeconds()) * 1000.0));
     const float fading = Frame().previewFade;
     EXPECT_GT(fading, 0.0f);
     EXPECT_LT(fading, 1.0f) << "the hold counts from the pick";

@@ -27,7 +27,7 @@ const RectF kLanguageRow{20.0f, 800.0f, 270.0f, 36.0f};
 float gRowScale = 1.0f;      // the start screen's scale and language row the hooks report
 RectF gLanguageRow = kLanguageRow;
 
-bool Shown(float) { return gShown; }
+bool Shown(double) { return gShown; }
 void Row(float* scale, RectF* row) {
   *scale = gRowScale;
   *row = gLanguageRow;
@@ -376,7 +376,7 @@ TEST_F(DevicePickers, ThePlacementRowAnswersOnlyWhileTheQuizCanOpen) {
   EXPECT_FALSE(HitAudioOutPanel(x, y)) << "a list is open";
   Press(ClickAudioOutPanel, a.header);
   EXPECT_FALSE(HitAudioOutPanel((int)a.header.x + 5, (int)a.header.y + 5));
-  float now = GetAppSeconds();
+  double now = GetAppSeconds();
   EXPECT_TRUE(HitAudioOutPanel(x, y));
   EXPECT_EQ(gQuizRequests, 1);
   EXPECT_GE(StartClockElapsed(now), 5.59f) << "the start screen ends at once";

@@ -13,7 +13,7 @@
 
 namespace {
 
-bool Shown(float) { return true; }
+bool Shown(double) { return true; }
 void Row(float* scale, RectF* row) {
   *scale = 1.0f;
   *row = {20.0f, 540.0f, 270.0f, 36.0f};
