@@ -39,6 +39,7 @@ int gColourPickerStudent = -1;               // student whose colour picker is o
 bool gNoteDragSelect = false;                // drag-select in the note box
 float gNoteScroll = 0.0f;                    // note box scroll, pixels
 float gSidePaneScroll = 0.0f;                // side pane scroll, pixels
+float gStudentListScroll = 0.0f;             // student list scroll, pixels
 bool gAttendancePanelDragging = false;       // the header is being dragged
 static float gClassColumnSlide = 1.0f;       // slide factors of the three panes, 0 closed .. 1 open
 static float gSidePaneSlide = 0.0f;
@@ -270,15 +271,22 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
   l.studentList = {x, top, listW, bottom - top};
   float studentH = Px(38 * s, 32), studentGap = Px(4 * s, 3);
   float box = Px(20 * s, 18);
-  float y = top;
-  for (int student : StudentsOfSelectedClass()) {
-    if (y + studentH > bottom) break;
+  std::vector<int> listed = StudentsOfSelectedClass();
+  l.studentPitch = studentH + studentGap;
+  l.listedStudents = (int)listed.size();
+  l.studentRowsFit = std::max((int)((bottom - top + studentGap) / l.studentPitch), 0);
+  // The list may have shrunk, or another class been chosen, since it was scrolled. The offset itself
+  // is kept: a student dropped on a class shows that class, and pressing it again goes back to the
+  // place in the whole list where the next student to drag is.
+  int mostRows = std::max(l.listedStudents - l.studentRowsFit, 0);
+  l.firstStudentRow = std::clamp((int)std::lround(gStudentListScroll / l.studentPitch), 0, mostRows);
+  for (int i = 0; i < l.studentRowsFit && l.firstStudentRow + i < l.listedStudents; ++i) {
+    float y = top + (float)i * l.studentPitch;
     StudentRowRects r;
-    r.student = student;
+    r.student = listed[(size_t)(l.firstStudentRow + i)];
     r.row = {x, y, listW, studentH};
     r.memberBox = gClassFilterIndex >= 0 ? RectF{x + listW - box - 8, y + (studentH - box) / 2, box, box} : kHiddenRect;
     l.studentRows.push_back(r);
-    y += studentH + studentGap;
   }
   x += listW + pad;
 
@@ -569,6 +577,11 @@ bool AttendancePanelOnWheel(int wheelDelta) {
     int lines = (int)WrapNoteBoxLines(gEditField.text).size();
     float most = std::max(lines - l.noteVisibleLines, 0) * kNoteLineHeight;
     gNoteScroll = std::min(gNoteScroll, most);
+  } else if (IsMouseInRect(&l.studentList)) {
+    // A notch moves the list by a row; the layout shows whole rows only, so a click or a drag
+    // always meets the row drawn under it.
+    float most = (float)std::max(l.listedStudents - l.studentRowsFit, 0) * l.studentPitch;
+    gStudentListScroll = std::clamp(std::min(gStudentListScroll, most) - notches * l.studentPitch, 0.0f, most);
   }
   return true;
 }
@@ -629,7 +642,7 @@ void ResetAttendancePanelState() {
   gStudentDragStarted = false;
   gColourPickerStudent = -1;
   gNoteDragSelect = false;
-  gNoteScroll = gSidePaneScroll = 0.0f;
+  gNoteScroll = gSidePaneScroll = gStudentListScroll = 0.0f;
   gAttendancePanelDragging = false;
   gClassColumnSlide = 1.0f;
   gSidePaneSlide = gNotesSlide = 0.0f;

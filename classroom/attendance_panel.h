@@ -21,6 +21,7 @@ extern int gColourPickerStudent;         // the student whose colour picker is o
 extern bool gNoteDragSelect;             // a drag-select in the note box is running
 extern float gNoteScroll;                // the note box's scroll offset in pixels, at least 0
 extern float gSidePaneScroll;            // the side pane's scroll offset in pixels, at least 0
+extern float gStudentListScroll;         // the student list's scroll offset in pixels, at least 0
 extern bool gAttendancePanelDragging;    // the panel follows the mouse by its header
 
 // The colours a student may be given, in picker order.
@@ -46,7 +47,9 @@ struct AttendancePanelLayout {
         addClassButton = kHiddenRect;
   std::vector<ClassRowRects> classRows;
   RectF studentList = kHiddenRect;
-  std::vector<StudentRowRects> studentRows;
+  std::vector<StudentRowRects> studentRows;   // the rows scrolled into view, whole
+  float studentPitch = 0;            // a student row and the gap below it
+  int listedStudents = 0, studentRowsFit = 0, firstStudentRow = 0;
   RectF grid = kHiddenRect;          // the month grid's 7 x 6 cells
   float cell = 30, cellGap = 3;      // a cell's side and the gap between cells
   float weekdayY = 0;                // baseline of the weekday letters

@@ -9,7 +9,9 @@
 
 #include "app/base/app_clock.h"
 #include "app/base/folders.h"
+#include "app/base/pointer.h"
 #include "app/floor_links.h"
+#include "app/window_proc.h"
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/attendance_records.h"
@@ -30,6 +32,7 @@
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
+#include "platform/messages.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/support/test_support.h"
@@ -69,6 +72,7 @@ class ClassroomPanelsWindow : public RealWindow {
     ResetClassroomPanelState();
     ResetTextFields();
     ResetStudents();
+    ResetPointer();
   }
   void SaveScreenshot(const std::vector<uint8_t>& frame, const std::string& name) {
     const char* binary = std::getenv("TONVARRA_BINARY");
@@ -224,6 +228,41 @@ TEST_F(ClassroomPanelsWindow, ATabInANoteIsDrawnWithItsWidth) {
   // The note is kept as it was read.
   EXPECT_TRUE(AttendancePanelOnChar(27));
   EXPECT_EQ(ReadFileBytes(GetDataFilePath("notes_s1.dat")), "NOTE\t2025-03-14\tTab\\there\n");
+}
+
+// A register of thirty: the wheel over the student list brings the last student's row into view,
+// drawn whole with his colour and name, and a press there and a drag put him in a class.
+TEST_F(ClassroomPanelsWindow, TheWheelBringsTheRegistersLastStudentIntoView) {
+  gStudents[29].r = 0.85f, gStudents[29].g = 0.32f, gStudents[29].b = 0.33f;
+  OpenAttendancePanel();
+  AddAttendanceClass();
+  gClassFilterIndex = -1;
+  FramesShot(2, "classroom_register_list_top");
+  AttendancePanelLayout l = LayoutAttendancePanel(GetUiScale());
+  ASSERT_LT(l.studentRows.size(), 30u);
+  const int x = (int)(l.studentList.x + l.studentList.w / 2), y = (int)(l.studentList.y + l.studentList.h / 2);
+  MainWndProc(kMsgMouseMove, 0, MakePointParam(x, y));
+  for (int i = 0; i < 30; ++i) MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)-120, MakePointParam(x, y));
+  std::vector<uint8_t> frame = FramesShot(1, "classroom_register_list_end");
+  l = LayoutAttendancePanel(GetUiScale());
+  ASSERT_EQ(l.studentRows.back().student, 29);
+  const RectF row = l.studentRows.back().row;
+  const float dot = row.h * 0.42f;
+  const uint8_t* red = At(frame, row.x + 8 + dot / 2, row.y + row.h / 2);
+  EXPECT_GT(red[0], red[2] + 60);
+  EXPECT_GT(InkIn(frame, row.x + 16 + dot, row.y + 4, row.x + row.w - 8, row.y + row.h - 4), 20);
+  // Nothing of a row is drawn below the list.
+  EXPECT_EQ(InkIn(frame, row.x, l.studentList.y + l.studentList.h + 1, row.x + row.w, l.panel.y + l.panel.h - 2), 0);
+
+  const int rx = (int)(row.x + row.w / 2), ry = (int)(row.y + row.h / 2);
+  const RectF& target = l.classRows[0].row;
+  const int tx = (int)(target.x + target.w / 3), ty = (int)(target.y + target.h / 2);
+  MainWndProc(kMsgMouseMove, 0, MakePointParam(rx, ry));
+  MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam(rx, ry));
+  MainWndProc(kMsgMouseMove, kMouseFlagLeft, MakePointParam(tx, ty));
+  MainWndProc(kMsgLButtonUp, 0, MakePointParam(tx, ty));
+  EXPECT_EQ(gActiveStudentIndex, 29);
+  EXPECT_EQ(gAttendanceClasses[0].members, std::vector<std::string>{"s30"});
 }
 
 TEST_F(ClassroomPanelsWindow, InstitutionPanelAndClassView) {

@@ -154,6 +154,55 @@ TEST_F(RegisterPanel, StudentsDraggedOntoClassesAndBoxesToggled) {
   EXPECT_EQ(ReadData("attendance_classes.dat"), "CLASS\tClass 1\n");
 }
 
+// A class of thirty: the wheel over the list brings the last student's row into view, where a press
+// finds him and a drag puts him in a class; the class of one lists him at its top, and the whole list
+// comes back scrolled where it was, for the next student to drag.
+TEST_F(RegisterPanel, TheWheelBringsEveryStudentOfALongListIntoReach) {
+  for (int i = 3; i < 30; ++i) gStudents.push_back(Student{"Pupil " + std::to_string(i), "p" + std::to_string(i)});
+  OpenAttendancePanel();
+  Press(Register().addClassButton);
+  gClassFilterIndex = -1;
+  AttendancePanelLayout l = Register();
+  const size_t shown = l.studentRows.size();
+  ASSERT_GT(shown, 3u);
+  ASSERT_LT(shown, 30u);
+  gMouseX = Cx(l.studentList), gMouseY = Cy(l.studentList);
+  AttendancePanelOnWheel(120);
+  EXPECT_EQ(Register().studentRows[0].student, 0) << "nothing above the first";
+  AttendancePanelOnWheel(-120);
+  EXPECT_EQ(Register().studentRows[0].student, 1);
+  for (int i = 0; i < 40; ++i) AttendancePanelOnWheel(-120);
+  l = Register();
+  ASSERT_EQ(l.studentRows.size(), shown);
+  ASSERT_EQ(l.studentRows.back().student, 29);
+  EXPECT_EQ(l.studentRows.front().student, 30 - (int)shown);
+  EXPECT_GE(l.studentRows.front().row.y, l.studentList.y);
+  const RectF last = l.studentRows.back().row;
+  EXPECT_LE(last.y + last.h, l.studentList.y + l.studentList.h);
+
+  Press(last);
+  EXPECT_EQ(gActiveStudentIndex, 29);
+  const RectF target = l.classRows[0].row;
+  AttendancePanelOnMouseMove(Cx(target), Cy(target));
+  AttendancePanelOnMouseUp();
+  EXPECT_EQ(gAttendanceClasses[0].members, std::vector<std::string>{"p29"});
+  ASSERT_EQ(gClassFilterIndex, 0);
+  l = Register();
+  ASSERT_EQ(l.studentRows.size(), 1u);
+  EXPECT_EQ(l.studentRows[0].student, 29);
+  EXPECT_EQ(l.studentRows[0].row.y, l.studentList.y);
+  Press(l.classRows[0].row);
+  ASSERT_EQ(gClassFilterIndex, -1);
+  EXPECT_EQ(Register().studentRows.back().student, 29);
+
+  // Fewer students: the list stops at its new last row, and the wheel moves on from there.
+  gActiveStudentIndex = 0;
+  gStudents.resize(20);
+  EXPECT_EQ(Register().studentRows.back().student, 19);
+  AttendancePanelOnWheel(120);
+  EXPECT_EQ(Register().studentRows.back().student, 18);
+}
+
 TEST_F(RegisterPanel, DaysMarkedSelectedAndShifted) {
   OpenAttendancePanel();
   AttendancePanelLayout l = Register();

@@ -2,6 +2,7 @@
 // panels closed and the clipboard in memory; pressing at a rectangle's centre.
 #pragma once
 #include "app/base/client_size.h"
+#include "app/base/pointer.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/attendance_view.h"
 #include "classroom/class_operations.h"
@@ -32,6 +33,7 @@ class PanelsTest : public ClassStoresTest {
     ResetInstitutionPanelState();
     ResetCodeEntries();
     ResetClassOperations();
+    ResetPointer();
   }
   static int Cx(const RectF& r) { return (int)(r.x + r.w / 2); }
   static int Cy(const RectF& r) { return (int)(r.y + r.h / 2); }
