@@ -546,6 +546,35 @@ RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, co
   return {left, above ? edge - height : edge, width, height};
 }
 
+static bool BoxesMeet(const RectF& a, const RectF& b, float air) {
+  return a.x < b.x + b.w + air && b.x < a.x + a.w + air && a.y < b.y + b.h + air && b.y < a.y + a.h + air;
+}
+
+void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air) {
+  for (size_t i = 0; i < marks->size(); ++i) {
+    StaffOttavaPlace& m = (*marks)[i];
+    const bool above = m.octaves > 0;
+    // Every mark it meets sends it further out, or, of the same octaves, stands for it; it only
+    // moves away from the staves, so each placed mark moves it once at most.
+    for (size_t pass = 0; pass <= i; ++pass) {
+      bool moved = false;
+      for (size_t j = 0; j < i && m.octaves != 0; ++j) {
+        const StaffOttavaPlace& p = (*marks)[j];
+        if (p.octaves == 0 || !BoxesMeet(m.box, p.box, air)) continue;
+        if (p.octaves == m.octaves) {
+          m.octaves = 0;
+          break;
+        }
+        m.box.y = above ? p.box.y - air - m.box.h : p.box.y + p.box.h + air;
+        moved = true;
+      }
+      if (!moved) break;
+    }
+    if (m.octaves != 0 && BoxesMeet(m.box, caption, air)) m.octaves = 0;
+    if (m.octaves == 0) m.box = kHiddenRect;
+  }
+}
+
 void ResetStaffPanel() {
   gStaffPanelRect = kHiddenRect;
   gStaffOverlayBottom = 0.0f;

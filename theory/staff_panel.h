@@ -178,6 +178,16 @@ std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFi
 // margin or lower for octaves below, clear of every head and its ledger line by a little air.
 RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
                          const std::vector<size_t>& group, int octaves, float width, float height);
+// One octave mark to place: its box as StaffOttavaMarkBox gives it and its octaves.
+struct StaffOttavaPlace {
+  RectF box;
+  int octaves;
+};
+// Settles the marks of a frame in order so that no two print over each other or over the caption:
+// a mark meeting one placed before with the same octaves is left out (a run of groups reads under
+// the first mark), one meeting a mark of other octaves moves further from the staves, one meeting
+// the caption is left out. A mark left out gets kHiddenRect.
+void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air);
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.

@@ -73,13 +73,16 @@ static void DrawHead(const StaffGeometry& g, const HeadToDraw& h, float x, int k
 }
 
 // One mark for each group of a chord written octaves away, in the colour of the head it stands
-// over, clear of every head drawn (`drawn`: where each head stands).
+// over, clear of every head drawn (`drawn`: where each head stands), of each other and of the
+// caption (`caption`: its box).
 static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw>& heads,
-                            const std::vector<StaffHeadSign>& drawn) {
+                            const std::vector<StaffHeadSign>& drawn, const RectF& caption) {
   ScopedTrSuppress plain;  // the marks are written the same in every language
   const UiFont font = CaptionFont();
   const float capHeight = 0.7f * FontPixelSize(font);
   const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
+  std::vector<StaffOttavaPlace> places;
+  std::vector<size_t> outers;
   for (size_t i = 0; i < heads.size(); ++i) {
     const HeadToDraw& h = heads[i];
     // Each group is drawn once, from its first head in the list.
@@ -91,21 +94,27 @@ static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw
         group.push_back(j);
       }
     if (!first) continue;
-    const std::string mark = StaffOttavaMark(h.octaves);
     const RectF box = StaffOttavaMarkBox(g, sizes, drawn, group, h.octaves,
-                                         MeasureText(font, mark, FontPixelSize(font)), capHeight);
+                                         MeasureText(font, StaffOttavaMark(h.octaves), FontPixelSize(font)), capHeight);
     size_t outer = group[0];
     for (size_t j : group)
       if (h.octaves > 0 ? heads[j].y < heads[outer].y : heads[j].y > heads[outer].y) outer = j;
-    const HeadToDraw& o = heads[outer];
-    DrawTextUtf8(font, box.x, box.y + box.h, mark, o.r, o.g, o.b, o.a);
+    places.push_back({box, h.octaves});
+    outers.push_back(outer);
+  }
+  SettleStaffOttavaMarks(&places, caption, std::max(0.12f * g.sp, 1.5f));
+  for (size_t k = 0; k < places.size(); ++k) {
+    if (places[k].octaves == 0) continue;
+    const HeadToDraw& o = heads[outers[k]];
+    const RectF& box = places[k].box;
+    DrawTextUtf8(font, box.x, box.y + box.h, StaffOttavaMark(places[k].octaves), o.r, o.g, o.b, o.a);
   }
 }
 
 // Heads in list order, the signs of a chord staggered leftwards where they would run into each
 // other, heads of different pitches on one row side by side; heads closer than half a head's width
 // stand as one chord. The octave marks come last, clear of them all.
-static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& heads) {
+static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& heads, const RectF& caption) {
   const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
   std::vector<StaffHeadSign> signs;
   signs.reserve(heads.size());
@@ -116,7 +125,7 @@ static void DrawHeads(const StaffGeometry& g, const std::vector<HeadToDraw>& hea
     drawn[i].x = StaffHeadX(signs[i], places[i], sizes);
     DrawHead(g, heads[i], drawn[i].x, places[i].kind, StaffSignX(places[i], sizes), places[i].scale * sizes.sign);
   }
-  DrawOttavaMarks(g, heads, drawn);
+  DrawOttavaMarks(g, heads, drawn, caption);
 }
 
 // Writes the heads heads[from, to) as one chord, octaves nearer where it reaches past the panel.
@@ -396,10 +405,13 @@ void DrawStaffPanel(double time, float alpha) {
     if (feed.waiting) AddUpcomingHeads(g, feed, flats, a, &heads, &chords);
   }
   AddPlayedHeads(g, flats, a, &heads, &chords);
-  DrawHeads(g, heads);
-  EndClip(clip);
-  std::string caption = StaffCaption(StaffKeyMode());
+  const std::string caption = StaffCaption(StaffKeyMode());
   ScopedTrSuppress translated;  // the caption is already in the UI language
-  DrawTextUtf8(CaptionFont(), g.labelX, g.panel.y + 12.95f * g.sp, caption, 0.88f, 0.92f, 0.99f, 0.9f * a);
+  const float captionSize = FontPixelSize(CaptionFont()), captionBaseline = g.panel.y + 12.95f * g.sp;
+  const RectF captionBox = {g.labelX, captionBaseline - 0.8f * captionSize,
+                            MeasureText(CaptionFont(), caption, captionSize), captionSize};
+  DrawHeads(g, heads, captionBox);
+  EndClip(clip);
+  DrawTextUtf8(CaptionFont(), g.labelX, captionBaseline, caption, 0.88f, 0.92f, 0.99f, 0.9f * a);
   if (smooth) glEnable(GL_LINE_SMOOTH);
 }

@@ -220,6 +220,42 @@ TEST_F(StaffPanelTest, AChordsMarkKeepsClearOfOtherHeads) {
   }
 }
 
+// A fast run past the staff gives every chord its mark at nearly one place: the marks must not print
+// over each other or over the caption below the bass staff.
+TEST_F(StaffPanelTest, OctaveMarksKeepOffEachOtherAndTheCaption) {
+  const RectF caption = {20, 400, 150, 16};
+  const float air = 2.0f;
+  std::vector<StaffOttavaPlace> marks = {
+      {{300, 40, 40, 11}, 2},   // 15ma
+      {{306, 40, 40, 11}, 2},   // the next chord's 15ma, touching: the first stands for both
+      {{312, 40, 40, 11}, 3},   // 22ma there: further up, clear of the 15ma
+      {{318, 40, 40, 11}, 3},   // and the next 22ma joins it
+      {{600, 40, 40, 11}, 2},   // a 15ma well apart keeps its own mark
+      {{100, 402, 40, 11}, -2}, // a 15mb over the caption is left out
+      {{300, 402, 40, 11}, -2}, // one clear of it stands
+      {{310, 402, 40, 11}, -1}, // an 8vb beside it goes further down
+  };
+  SettleStaffOttavaMarks(&marks, caption, air);
+  auto hidden = [](const StaffOttavaPlace& m) { return m.box.x == kHiddenRect.x && m.octaves == 0; };
+  EXPECT_FLOAT_EQ(marks[0].box.y, 40);
+  EXPECT_TRUE(hidden(marks[1]));
+  EXPECT_EQ(marks[2].octaves, 3);
+  EXPECT_LE(marks[2].box.y + marks[2].box.h + air, marks[0].box.y);
+  EXPECT_TRUE(hidden(marks[3]));
+  EXPECT_FLOAT_EQ(marks[4].box.y, 40);
+  EXPECT_TRUE(hidden(marks[5]));
+  EXPECT_FLOAT_EQ(marks[6].box.y, 402);
+  EXPECT_EQ(marks[7].octaves, -1);
+  EXPECT_GE(marks[7].box.y, marks[6].box.y + marks[6].box.h + air);
+  // Whatever stands, no two boxes meet.
+  for (size_t i = 0; i < marks.size(); ++i)
+    for (size_t j = i + 1; j < marks.size(); ++j) {
+      if (marks[i].octaves == 0 || marks[j].octaves == 0) continue;
+      const RectF &a = marks[i].box, &b = marks[j].box;
+      EXPECT_FALSE(a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h) << i << " " << j;
+    }
+}
+
 // A head's sign: a black key's pitch without a score by the key's flats; with a score, its
 // accidental even where the score leaves it to a key signature, which this staff does not draw.
 TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
