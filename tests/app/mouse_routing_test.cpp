@@ -41,6 +41,17 @@ class MouseRouting : public InputTest {
     ASSERT_GT(gSpeedSliderRect.w, 20.0f);
   }
   static int BarY() { return (int)(gSeekBarRect.y + gSeekBarRect.h / 2); }
+  // Opens the learning overlay with its filter panel and picks the tab of that filter.
+  static void OpenOverlayTab(int filterId) {
+    Click(gLearningButtonRect);
+    ASSERT_TRUE(gLearningOverlay);
+    for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);
+    Click(gOverlayFilterButtonRect);
+    const FilterPanelGeometry g = ComputeFilterPanelGeometry();
+    for (int i = 0; i < g.count; ++i)
+      if (g.tabs[i].filterId == filterId) Click(g.tabs[i].rect);
+    RelayoutAll();
+  }
   static int XAt(uint32_t ms) { return (int)std::lround(SeekBarXForTime(ms, GetSongLengthMs())); }
   static void PlayPausedAt(uint32_t ms) {
     gPlaying = gPaused = true;
@@ -300,14 +311,7 @@ TEST_F(MouseRouting, TheOpenStudentsPanelTakesPressesOverTheOverlaysList) {
   constexpr int kPentatonicSet = 4;
   gStudents = {MakeStudent("Ada", "ada"), MakeStudent("Bela", "bela")};
   gActiveStudentIndex = 0;
-  Click(gLearningButtonRect);
-  ASSERT_TRUE(gLearningOverlay);
-  for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);
-  Click(gOverlayFilterButtonRect);
-  const FilterPanelGeometry g = ComputeFilterPanelGeometry();
-  for (int i = 0; i < g.count; ++i)
-    if (g.tabs[i].filterId == kPentatonicSet) Click(g.tabs[i].rect);
-  RelayoutAll();
+  OpenOverlayTab(kPentatonicSet);
   ASSERT_TRUE(IsOverlayListShown());
   const ScaleListLayout list = LayoutFilterTabs();
   ASSERT_TRUE(list.valid);
@@ -348,14 +352,7 @@ TEST_F(MouseRouting, TheOpenStudentsPanelTakesPressesOverTheOverlaysList) {
 // the header above the rows still brings the tabs back.
 TEST_F(MouseRouting, APressOnTheOverlaysListPicksItsRow) {
   constexpr int kAllScales = 7;
-  Click(gLearningButtonRect);
-  ASSERT_TRUE(gLearningOverlay);
-  for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);
-  Click(gOverlayFilterButtonRect);
-  const FilterPanelGeometry g = ComputeFilterPanelGeometry();
-  for (int i = 0; i < g.count; ++i)
-    if (g.tabs[i].filterId == kAllScales) Click(g.tabs[i].rect);
-  RelayoutAll();
+  OpenOverlayTab(kAllScales);
   for (int i = 0; i < 40; ++i) AdvanceScaleListFades(0.02f);   // the tabs fade out
   ASSERT_TRUE(IsOverlayListShown());
   const ScaleListLayout list = LayoutFilterTabs();

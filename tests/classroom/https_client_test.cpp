@@ -20,6 +20,19 @@ struct TransportCase {
   bool apiSuccess;           // ApiPostJson's result
 };
 
+// A listening socket on 127.0.0.1 that never answers; its port in *port.
+int ListenOnLoopback(int* port) {
+  int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(listener, (sockaddr*)&addr, sizeof addr) != 0 || listen(listener, 8) != 0) return -1;
+  socklen_t len = sizeof addr;
+  getsockname(listener, (sockaddr*)&addr, &len);
+  *port = ntohs(addr.sin_port);
+  return listener;
+}
+
 class HttpsClientTest : public ClassroomTest {
  protected:
   HttpsTestServer server_;
@@ -130,15 +143,10 @@ TEST_F(HttpsClientTest, WithoutTheTestAuthorityTheSystemStoreRefusesTheServer) {
 }
 
 TEST_F(HttpsClientTest, AnHttpAddressOrNoServerOpensNoConnection) {
-  int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(listener, (sockaddr*)&addr, sizeof addr), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  socklen_t len = sizeof addr;
-  getsockname(listener, (sockaddr*)&addr, &len);
-  std::string http = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+  int port = 0;
+  const int listener = ListenOnLoopback(&port);
+  ASSERT_GE(listener, 0);
+  std::string http = "http://127.0.0.1:" + std::to_string(port);
 
   uint32_t status = 5;
   std::string reply = "old", error;
@@ -158,15 +166,10 @@ TEST_F(HttpsClientTest, AnHttpAddressOrNoServerOpensNoConnection) {
 // A school sends the web through a proxy and names the hosts reached directly in no_proxy: the
 // classroom server among them must not be asked of the proxy.
 TEST_F(HttpsClientTest, HostsTheUserSendsDirectNeverReachTheProxy) {
-  int proxy = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(proxy, (sockaddr*)&addr, sizeof addr), 0);
-  ASSERT_EQ(listen(proxy, 8), 0);
-  socklen_t len = sizeof addr;
-  getsockname(proxy, (sockaddr*)&addr, &len);
-  setenv("https_proxy", ("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port))).c_str(), 1);
+  int port = 0;
+  const int proxy = ListenOnLoopback(&port);
+  ASSERT_GE(proxy, 0);
+  setenv("https_proxy", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
   HttpsSetTimeoutsForTesting(400, 400, 600);
   auto proxyKnocked = [&] {
     bool knocked = false;
