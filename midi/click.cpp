@@ -99,9 +99,9 @@ bool PlayClickSoundFromMemory(const std::vector<uint8_t>& wav, int64_t dueUs) {
   return !wav.empty() && gClickPlayer->playMemory(wav, dueUs);
 }
 
-void BeepClickThread(int* frequencyAndMs) {
-  gClickPlayer->beep(frequencyAndMs[0], frequencyAndMs[1]);
-  delete[] frequencyAndMs;
+void BeepClickThread(BeepRequest* request) {
+  request->player->beep(request->frequencyHz, request->durationMs);
+  delete request;
   gBeepInFlight.store(false);
 }
 
@@ -113,11 +113,11 @@ void PlayClick(const TeachingState& settings, bool accent, int64_t beatUs) {
   const std::vector<uint8_t>& wav = useAccent ? *gAccentClick : *gNormalClick;
   if (PlayClickSoundFromMemory(wav, beatUs)) return;
   if (gBeepInFlight.exchange(true)) return;  // the beep before is still trying: this click is lost
-  int* args = new int[2]{useAccent ? 1046 : 1480, useAccent ? 16 : 12};
+  auto* request = new BeepRequest{gClickPlayer, useAccent ? 1046 : 1480, useAccent ? 16 : 12};
   try {
-    std::thread(BeepClickThread, args).detach();
+    std::thread(BeepClickThread, request).detach();
   } catch (const std::system_error&) {
-    delete[] args;  // no thread: this click is lost, nothing else depends on it
+    delete request;  // no thread: this click is lost, nothing else depends on it
     gBeepInFlight.store(false);
   }
 }

@@ -34,8 +34,14 @@ void PlayClick(const TeachingState& settings, bool accent, int64_t beatUs);
 // Starts playing a WAV image held in memory from the latency after dueUs, without waiting; the
 // bytes must outlive the sound. False when it could not be played.
 bool PlayClickSoundFromMemory(const std::vector<uint8_t>& wav, int64_t dueUs);
-// Thread body of the beep fallback: sounds the tone, then frees its argument (new int[2]:
-// frequency in Hz, duration in ms).
-void BeepClickThread(int* frequencyAndMs);
+// One beep for the fallback's thread. The player is the one installed when the click was asked
+// for: the thread must not read the installed player, which may change while it beeps.
+struct BeepRequest {
+  const ClickPlayer* player;
+  int frequencyHz;
+  int durationMs;
+};
+// Thread body of the beep fallback: sounds the tone, then frees its argument (made with new).
+void BeepClickThread(BeepRequest* request);
 // Switches the metronome's click off (with its beat grid and flash) when it is on.
 void StopMetronome();
