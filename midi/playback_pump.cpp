@@ -94,6 +94,36 @@ bool SongHasRungOut(uint32_t now) {
   return sinceLastMs >= kSongRingOutMs + kSongReleaseMs;
 }
 
+// Posts every event not posted yet whose time is at most untilMs to the display and the judges
+// (the output has its own road, midi/song_sound).
+void PostDueSongEvents(uint32_t untilMs, uint32_t now, bool muted) {
+  const size_t count = gSongEvents.size();
+  while (gEventCursor < count && gSongEvents[gEventCursor].timeMs <= untilMs) {
+    size_t i = gEventCursor++;
+    const SongEvent& e = gSongEvents[i];
+    int kind = e.status & 0xF0;
+    if (kind == 0x80 || kind == 0x90) {
+      int v = kind == 0x90 ? e.data2 : 0;
+      if (!muted) {
+        if (v > 0 && i < gJudgeStates.size() && gJudgeStates[i].state == 0) {
+          gJudgeStates[i].state = 7;
+          gJudgeStates[i].judgedAtMs = now;
+        }
+        if (e.data1 < 128) {
+          gKeySounding[e.data1] = v > 0;
+          gKeyLevel[e.data1] = v > 0 ? std::min((float)v / 127.0f, 1.0f) : 0.0f;
+        }
+        PostAppMessage(kMsgMidiNote, e.data1, (int64_t)v | kNoteDisplayOnly);
+      } else if (e.data1 < 128) {
+        gKeySounding[e.data1] = false;
+        gKeyLevel[e.data1] = 0.0f;
+      }
+    } else if (kind == 0xB0 && e.data1 == 64 && !muted) {
+      PostAppMessage(kMsgMidiSustain, 0, e.data2);
+    }
+  }
+}
+
 // The end of a song that is not a lesson item: the next playlist entry, else a plain stop.
 void EndOfSong() {
   StopPlaybackAndCloseOutput();
@@ -136,8 +166,11 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   if (soundEnd != UINT64_MAX) {
     uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
     if (pos >= soundEnd || pos < a) {
-      // A pass that came late has not handed over every note before the loop's end yet.
-      if (pos >= soundEnd) HandSongSoundAhead((uint32_t)soundEnd - 1, muted);
+      // A pass that came late has not shown nor handed over every event before the loop's end yet.
+      if (pos >= soundEnd) {
+        PostDueSongEvents((uint32_t)soundEnd - 1, now, muted);
+        HandSongSoundAhead((uint32_t)soundEnd - 1, muted);
+      }
       SeekPlayback(a);
       pos = GetPlaybackPositionMs(now);
       KeepSongSoundInStep(muted);
@@ -148,33 +181,11 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
 
   const size_t count = gSongEvents.size();
   if (gEventCursor < count) gSongEndReleased = false;  // not (or no longer) at the end
-  while (gEventCursor < count && gSongEvents[gEventCursor].timeMs <= pos) {
-    size_t i = gEventCursor++;
-    const SongEvent& e = gSongEvents[i];
-    int kind = e.status & 0xF0;
-    if (kind == 0x80 || kind == 0x90) {
-      int v = kind == 0x90 ? e.data2 : 0;
-      if (!muted) {
-        if (v > 0 && i < gJudgeStates.size() && gJudgeStates[i].state == 0) {
-          gJudgeStates[i].state = 7;
-          gJudgeStates[i].judgedAtMs = now;
-        }
-        if (e.data1 < 128) {
-          gKeySounding[e.data1] = v > 0;
-          gKeyLevel[e.data1] = v > 0 ? std::min((float)v / 127.0f, 1.0f) : 0.0f;
-        }
-        PostAppMessage(kMsgMidiNote, e.data1, (int64_t)v | kNoteDisplayOnly);
-      } else if (e.data1 < 128) {
-        gKeySounding[e.data1] = false;
-        gKeyLevel[e.data1] = 0.0f;
-      }
-    } else if (kind == 0xB0 && e.data1 == 64 && !muted) {
-      PostAppMessage(kMsgMidiSustain, 0, e.data2);
-    }
-  }
+  PostDueSongEvents(pos, now, muted);
   HandSongSoundThrough(pos, muted);
 
-  if (gEventCursor < count) return false;
+  // A loop that holds goes round again in the next pass, even when it took in the song's last tick.
+  if (gEventCursor < count || soundEnd != UINT64_MAX) return false;
   if (gLearningItemLoaded && gPlaylist.empty()) return true;
   if ((int32_t)(now - gPlayStartMs) < kShortestSongRunMs) return false;
   if (!muted && IsMidiOutputOpen() && !SongHasRungOut(now)) return false;

@@ -123,9 +123,12 @@ void HandSongSoundThrough(uint32_t posMs, bool muted) {
 
 uint64_t SongSoundEndMs() {
   if (!gLoopStartSet && !gLoopEndSet) return UINT64_MAX;
+  uint32_t length = GetSongLengthMs();
   uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
-  uint32_t b = gLoopEndSet ? gLoopEndMs : GetSongLengthMs();
-  return (uint64_t)b > (uint64_t)a + 160 ? b : UINT64_MAX;
+  uint32_t b = gLoopEndSet ? gLoopEndMs : length;
+  if ((uint64_t)b <= (uint64_t)a + 160) return UINT64_MAX;
+  // Past the song's end nothing follows what its last tick strikes: a loop to there plays it too.
+  return b >= length ? (uint64_t)b + 1 : b;
 }
 
 void RestampSongSound(uint32_t posMs) {

@@ -30,7 +30,8 @@ void HandSongSoundAhead(uint32_t untilMs, bool muted);
 // Hands the output what falls due within one pass after song position posMs, never up to the end of
 // a holding loop (where the song wraps).
 void HandSongSoundThrough(uint32_t posMs, bool muted);
-// The song time the sound must stay below: the end of a loop that holds, else UINT64_MAX.
+// The song time the sound must stay below: the end of a loop that holds (a millisecond past it
+// when it is the song's end, so the events at the last tick sound), else UINT64_MAX.
 uint64_t SongSoundEndMs();
 // At once, not at the next pass: brings what was handed in step with a clock or loop changed just
 // now (a speed change, a loop point set), then hands the next pass's events from posMs. Nothing

@@ -670,6 +670,69 @@ TEST_F(TransportTest, TheNoteAtALoopsStartSoundsAfterEachWrapsRelease) {
   EXPECT_GE(sounded, wraps) << "every wrap starts with C4";
 }
 
+// A loop to the song's end takes in the chord struck at the last tick: each round shows it and
+// sounds it at its own time, the wrap releases it (the file has no note-offs for it), and the song
+// goes round again instead of ending there, whether a pass falls on the last tick or past it.
+TEST_F(TransportTest, ALoopToTheSongsEndPlaysItsLastChordEveryRound) {
+  struct Case {
+    const char* what;
+    bool endHandle;   // the end handle put at the song's end, else only the start set
+    uint32_t passMs;  // 20 falls on the last tick, 17 passes over it
+    bool output, lesson;
+  } cases[] = {
+      {"end handle, passes over the last tick", true, 17, true, false},
+      {"start only, a pass on the last tick", false, 20, true, false},
+      {"no output, a pass on the last tick", true, 20, false, false},
+      {"a lesson song, a pass on the last tick", true, 20, true, true},
+  };
+  const int kChord[] = {64, 67, 72};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecordingOutput::OpenSucceeds() = c.output;
+    // 1 tick = 1 ms: C4 0-300, then E4 G4 C5 struck at 600, the song's last tick.
+    Load("end.mid", File(500, {Tempo(0, 500000) + On(0, 60, 90) + Off(300, 60) + On(300, 64, 90) +
+                               On(0, 67, 90) + On(0, 72, 90)}));
+    gLearningItemLoaded = c.lesson;
+    SetLoopStart(200);
+    if (c.endHandle) SetLoopEnd(600);
+    Forget();
+    std::set<int64_t> lastTickUs;  // where each round's last tick falls on the clock
+    Posts posted;
+    int wraps = 0;
+    for (int pass = 0; pass < 200 && wraps < 4; ++pass) {
+      uint32_t before = Pos();
+      lastTickUs.insert(SongTimeToClockUs(600));
+      EXPECT_FALSE(PumpAfter(c.passMs)) << "a lesson song ended inside its loop";
+      ASSERT_TRUE(gPlaying) << "the song ended inside its loop";
+      wraps += Pos() < before;
+      Posts now = TakePosted();
+      posted.insert(posted.end(), now.begin(), now.end());
+    }
+    ASSERT_EQ(wraps, 4);
+    for (int key : kChord) {
+      SCOPED_TRACE(testing::Message() << "key " << key);
+      EXPECT_EQ(std::count(posted.begin(), posted.end(), NoteMsg(key, 90)), 4) << "shown every round";
+      EXPECT_EQ(std::count(posted.begin(), posted.end(), NoteMsg(key, 0)), 4) << "released by every wrap";
+      EXPECT_FALSE(gKeySounding[key]);
+    }
+    if (!c.output) continue;
+    // What a port sounding in due order does: each round's chord at its own time, then a release.
+    std::vector<RecordingOutput::Step> steps = RecordingOutput::Sounded();
+    std::stable_sort(steps.begin(), steps.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
+    int struck = 0;
+    bool sounding = false;
+    for (const RecordingOutput::Step& s : steps) {
+      if (s.message == 0x7BB0u) sounding = false;
+      if (s.message != 0x5A4390u) continue;  // G4 struck
+      ++struck;
+      sounding = true;
+      EXPECT_EQ(lastTickUs.count(s.time), 1u) << "G4 struck at " << s.time << ", not at a round's last tick";
+    }
+    EXPECT_EQ(struck, 4) << "sounded every round";
+    EXPECT_FALSE(sounding) << "the last chord hangs past the wrap";
+  }
+}
+
 // A speed change while events are handed ahead: from the change on, everything sounds at its time
 // on the new clock, none on a stamp of the old speed.
 TEST_F(TransportTest, ASpeedChangeRestampsWhatWasHandedAhead) {
