@@ -308,7 +308,7 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   UpdateKeyDetectionFrame(dt);
 
   uint32_t t = ClockMs32();
-  if (PumpMidiPlayback(t, SyncClickToSongBeat)) FinishLessonSong(t);
+  if (int end = PumpMidiPlayback(t, SyncClickToSongBeat)) FinishLessonSong(t, end);
   JudgePlayAlongNotes(t, -1);
   MarkMissedPlayAlongNotes(t);
   UpdateKeyHighlights(t);

@@ -8,10 +8,11 @@
 // passes (the metronome's grid). The event loop allocates nothing; the tempo lookup is a binary
 // search.
 //
-// A plain song that sounds does not end at its last event: the output sounds each event a little
-// after the pass that hands it over, and closing it cancels what waits and resets every voice at
-// once, so the last notes would never be heard and the last releases would be cut. It rings out
-// first (below).
+// A song that sounds does not end at its last event: the output sounds each event a little after
+// the pass that hands it over, and closing it cancels what waits and resets every voice at once, so
+// the last notes would never be heard and the last releases would be cut. It rings out first
+// (below). A lesson song's attempt is recorded at its last event all the same; only what follows
+// it (the next song, or waiting at the start) waits for the ring-out.
 #include "midi/playback_pump.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ namespace {
 // that to twice a second and leaves every longer song as it was.
 const int32_t kShortestSongRunMs = 500;
 
-// After a sounding plain song's last event: how long its sound rings on as the file left it, then
+// After a sounding song's last event: how long its sound rings on as the file left it, then
 // how long the notes still held (a last chord without note-offs, a pedal kept down) have to fade
 // after their release before the output closes. Clock ms, whatever the speed. A second covers the
 // output's own delay (tens of ms) and a piano note's release after its note-off, reverb included
@@ -80,7 +81,7 @@ void GiveMetronomeSongMeter(uint32_t pos) {
   gTeachingState.timeSigDen = std::min(1 << std::min<int>(p.denominatorPower, 6), kMetronomeShortestNote);
 }
 
-// Whether a sounding plain song has rung out at clock time now: its held notes are released once
+// Whether a sounding song has rung out at clock time now: its held notes are released once
 // the ring-out is over, and it ends when they have faded. The time line stays at the song's length
 // meanwhile (GetShownPlaybackPositionMs).
 bool SongHasRungOut(uint32_t now) {
@@ -147,13 +148,13 @@ bool IsSongRunJudged() {
   return false;
 }
 
-bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
+int PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   UpdateSongTempoFlag();
-  if (!gPlaying) return false;
+  if (!gPlaying) return 0;
   if (gPaused) {
     // No events while paused, but the grid keeps its place on the song's beat.
     SyncSongBeat(GetPlaybackPositionMs(now), true, onSongBeat);
-    return false;
+    return 0;
   }
 
   UpdatePlayAlong(now);  // in wait mode this may hold the clock
@@ -180,17 +181,20 @@ bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   SyncSongBeat(pos, false, onSongBeat);
 
   const size_t count = gSongEvents.size();
-  if (gEventCursor < count) gSongEndReleased = false;  // not (or no longer) at the end
+  const bool endAhead = gEventCursor < count;  // the pass that takes the last event ends a lesson song
+  if (endAhead) gSongEndReleased = false;      // not (or no longer) at the end
   PostDueSongEvents(pos, now, muted);
   HandSongSoundThrough(pos, muted);
 
   // A loop that holds goes round again in the next pass, even when it took in the song's last tick.
-  if (gEventCursor < count || soundEnd != UINT64_MAX) return false;
-  if (gLearningItemLoaded && gPlaylist.empty()) return true;
-  if ((int32_t)(now - gPlayStartMs) < kShortestSongRunMs) return false;
-  if (!muted && IsMidiOutputOpen() && !SongHasRungOut(now)) return false;
+  if (gEventCursor < count || soundEnd != UINT64_MAX) return 0;
+  const bool sounds = !muted && IsMidiOutputOpen();
+  if (gLearningItemLoaded && gPlaylist.empty())
+    return (endAhead ? kLessonSongEnded : 0) | (!sounds || SongHasRungOut(now) ? kLessonSongRungOut : 0);
+  if ((int32_t)(now - gPlayStartMs) < kShortestSongRunMs) return 0;
+  if (sounds && !SongHasRungOut(now)) return 0;
   EndOfSong();
-  return false;
+  return 0;
 }
 
 void SyncMetronomeToSong(uint32_t songPosMs, bool force) {

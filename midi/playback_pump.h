@@ -1,7 +1,7 @@
 // midi/playback_pump: the per-pass advance of the playing song: loop wrap, the song's tempo to the
 // metronome, the due events to the output and the display, and the end of the song (next playlist
 // entry or a plain stop, once the song's sound has rung out; a lesson song's end goes back to the
-// caller).
+// caller, at its last event and once it has rung out).
 #pragma once
 #include <cstdint>
 
@@ -11,10 +11,17 @@
 // Receives the song's beat record of a pass (the frame passes the metronome's grid).
 using SongBeatHandler = void (*)(const SongBeatInfo& info);
 
+// What a pass reports of a lesson song's end (outside a playlist), as bits: it reached its last
+// event this pass (the caller records the attempt), and its sound has rung out (the caller decides
+// what follows; on every pass until it does). A song that does not sound (muted, no output) has
+// nothing to ring out: both come in one pass.
+constexpr int kLessonSongEnded = 1;
+constexpr int kLessonSongRungOut = 2;
+
 // Once per pass of the main loop with the current clock time; onSongBeat gets the song's beat
-// record before the due events are sent. True when a lesson song (outside a playlist) reached its
-// end this pass: the caller records the attempt and decides what follows.
-bool PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat = nullptr);
+// record before the due events are sent. Returns the lesson song's end bits of the pass, 0 when
+// none.
+int PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat = nullptr);
 // Forgets the pump's state (a song unloaded).
 void ResetPlaybackPump();
 // A note of the run was judged (a wrong note, or a song note graded or missed; a rhythm study's

@@ -62,6 +62,7 @@ class PlayAlongTest : public ::testing::Test {
     ResetViewModes();
     ResetMidiEventTime();
     ResetLevelSetting();
+    ResetLessonSongEnd();
     gRhythmStudyMode = gSightReadingMode = gLearningItemLoaded = false;
     gPracticeMode = true;
     gPlaybackSpeed = 1.0f;
@@ -97,7 +98,7 @@ class PlayAlongTest : public ::testing::Test {
   void Frame() {
     Drain();
     uint32_t t = Now();
-    if (PumpMidiPlayback(t, play_along_test::ClickOnSongBeat)) FinishLessonSong(t);
+    if (int end = PumpMidiPlayback(t, play_along_test::ClickOnSongBeat)) FinishLessonSong(t, end);
     JudgePlayAlongNotes(t, -1);
     MarkMissedPlayAlongNotes(t);
     UpdateKeyHighlights(t);

@@ -7,11 +7,15 @@
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "app/lesson_song_end.h"
+#include "learning/learning_records.h"
 #include "learning/library_index.h"
+#include "learning/library_view_state.h"
 #include "learning/practice_set.h"
 #include "midi/playlist.h"
+#include "midi/song_sound.h"
 #include "midi/teaching_record.h"
 #include "practice/teaching_timing.h"
+#include "tests/learning/learning_fixture.h"
 #include "tests/midi/transport_harness.h"
 
 using namespace smf;
@@ -20,7 +24,29 @@ namespace {
 void ClickOnSongBeat(const SongBeatInfo& info) { SyncTeachingClickToSong(gTeachingState, info); }
 }  // namespace
 
-using SongFrame = TransportTest;
+class SongFrame : public TransportTest {
+ protected:
+  void SetUp() override {
+    TransportTest::SetUp();
+    ResetLessonSongEnd();
+  }
+  // One pass of the frame's song steps after ms: the pump, then a lesson song's end; its end bits.
+  int Frame(uint32_t ms) {
+    int end = PumpAfter(ms);
+    if (end) FinishLessonSong(Now(), end);
+    return end;
+  }
+  // 16 ms frames until a lesson song's end has gone on (the song paused, or another one) or 5 s went
+  // by; true when it went on. A lesson song that sounds rings out first, as a plain song does.
+  bool FrameUntilTheLessonGoesOn() {
+    const uint32_t start = gPlayStartMs;
+    for (int pass = 0; pass < 320; ++pass) {
+      if (!gPlaying || gPaused || gPlayStartMs != start) return true;
+      Frame(16);
+    }
+    return !gPlaying || gPaused || gPlayStartMs != start;
+  }
+};
 
 TEST_F(SongFrame, ALessonSongsEndRecordsAndWaitsAtTheStart) {
   std::vector<std::string> paths;
@@ -51,7 +77,9 @@ TEST_F(SongFrame, ALessonSongsEndRecordsAndWaitsAtTheStart) {
     if (c.judged) gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
     PumpAfter(1999);
     EXPECT_TRUE(gPlaying && !gPaused);
-    if (PumpAfter(c.lesson ? 501 : 1)) FinishLessonSong(Now());
+    EXPECT_EQ(Frame(c.lesson ? 501 : 1), c.lesson ? kLessonSongEnded : 0);
+    EXPECT_TRUE(gPlaying && !gPaused) << "the last notes ring out first";
+    EXPECT_TRUE(FrameUntilTheLessonGoesOn());
     EXPECT_EQ(gPlaying, c.playing);
     EXPECT_EQ(gPaused, c.paused);
     EXPECT_EQ(IsMidiOutputOpen(), c.open);
@@ -79,15 +107,87 @@ TEST_F(SongFrame, ALessonOpenedAfterAPlaylistEndsAsALesson) {
   SizeJudgeStates();
   gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
   PumpAfter(1999);
-  const bool ended = PumpAfter(501);
-  EXPECT_TRUE(ended) << "the lesson's end, not the playlist's";
-  if (ended) FinishLessonSong(Now());
+  EXPECT_EQ(Frame(501), kLessonSongEnded) << "the lesson's end, not the playlist's";
+  EXPECT_TRUE(FrameUntilTheLessonGoesOn());
   EXPECT_EQ(gSongPath, "lesson.mid");
   EXPECT_TRUE(gPlaying && gPaused);
   EXPECT_EQ(Pos(), 0u);
   EXPECT_TRUE(gPlaylist.empty());
   gLearningItemLoaded = false;
   ResetPracticeSet();
+}
+
+// A lesson song's last notes are heard as a plain song's are: its attempt is recorded in the pass of
+// its last event, but what follows waits until a note struck there has sounded a while, since the
+// jump back to the start releases it and the next card's load closes the output. A muted run has
+// nothing of the song's to ring out and goes on at once.
+TEST_F(SongFrame, ALessonSongsLastNoteSoundsBeforeTheLessonGoesOn) {
+  const uint32_t kG4 = 0x644390;  // struck at 1000 ms, the last event, with no note-off
+  ScopedExeDir exe(dir_.path());
+  WriteFileBytes(dir_.File("MIDI/Library/last.mid"), File(480, {On(0, 60, 100) + Off(480, 60) + On(480, 67, 100)}));
+  WriteFileBytes(dir_.File("MIDI/Library/next.mid"), ScaleSong());
+  WriteFileBytes(dir_.File("MIDI/Library/library_index.tsv"),
+                 "header\nlast\t1\tetude\tStudies\tLast\t\t\t\t\t\t\tlast.mid\t120\t120\t0.9\t0.85\t\t\t\t\n"
+                 "next\t1\tetude\tStudies\tNext\t\t\t\t\t\t\tnext.mid\t120\t120\t0.9\t0.85\t\t\t\t\n");
+  struct Case {
+    const char* what;
+    bool set, muted;
+    const char* songAfter;  // the song loaded once the lesson has gone on
+  } cases[] = {{"a piece on its own, waiting at its start", false, false, "last.mid"},
+               {"a set's card, the next card following", true, false, "next.mid"},
+               {"a muted run", false, true, "last.mid"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetLearningModelForTest();
+    LoadLibraryIndex();
+    ResetViewModes();
+    gSongView = true;  // the song plays along without a wait at each note: it sounds
+    if (c.set) {
+      gSelectedCards = {"last", "next"};
+      ASSERT_TRUE(StartSelectedPractice()) << gStatusText;
+    } else {
+      ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("last"))) << gStatusText;
+    }
+    ASSERT_EQ(gSongPath, "last.mid");
+    if (c.muted) {
+      gPracticeMode = true;
+      SetPlayAlongRun(true, false);
+      ASSERT_TRUE(gPlayAlongRun);
+    }
+    SizeJudgeStates();
+    gJudgeStates[0] = NoteJudgeState{1, 3.0f, Now(), 0, 0, 0, 0, 90, Now(), 0};
+    Forget();
+    const int attemptsBefore = gMasteryRecords["last"].attempts;  // the cases before kept theirs on disk
+    const int64_t lastUs = SongTimeToClockUs(1000);
+    int64_t recordedUs = -1, cutUs = -1, wentOnUs = -1;
+    for (int pass = 0; pass < 250 && wentOnUs < 0; ++pass) {
+      Frame(16);
+      const int64_t now = ClockMicros64();
+      if (recordedUs < 0 && gMasteryRecords["last"].attempts > attemptsBefore) recordedUs = now;
+      bool released = std::any_of(RecordingOutput::Trace().begin(), RecordingOutput::Trace().end(),
+                                  [](const RecordingOutput::Step& st) { return !st.cancel && st.message == 0x7BB0u; });
+      if (cutUs < 0 && (released || RecordingOutput::Count("reset") || RecordingOutput::Count("close"))) cutUs = now;
+      if (gPaused || gSongPath != "last.mid") wentOnUs = now;
+    }
+    ASSERT_GE(wentOnUs, 0) << "the lesson never went on";
+    EXPECT_EQ(gSongPath, c.songAfter);
+    EXPECT_EQ(gMasteryRecords["last"].attempts, attemptsBefore + 1);
+    EXPECT_GE(recordedUs, lastUs);
+    EXPECT_LT(recordedUs - lastUs, 16000) << "recorded " << (recordedUs - lastUs) / 1000 << " ms after the last event";
+    if (c.muted) {
+      EXPECT_EQ(wentOnUs, recordedUs) << "a muted run goes on in the pass of its last event";
+      continue;
+    }
+    std::vector<RecordingOutput::Step> sounded = RecordingOutput::Sounded();
+    auto g4 = std::find_if(sounded.begin(), sounded.end(), [&](const auto& st) { return st.message == kG4; });
+    ASSERT_NE(g4, sounded.end()) << "the last note never sounded";
+    EXPECT_EQ(g4->time, lastUs);
+    ASSERT_GE(cutUs, 0);
+    EXPECT_GE(cutUs - lastUs, 500000) << "released or closed " << (cutUs - lastUs) / 1000 << " ms after it struck";
+    EXPECT_GE(wentOnUs - cutUs, 300000) << "went on " << (wentOnUs - cutUs) / 1000 << " ms after the release";
+    EXPECT_LE(wentOnUs - lastUs, 2500000) << "a short pause after the song";
+  }
+  ResetLearningModelForTest();
 }
 
 TEST_F(SongFrame, TheMetronomeClicksOnTheSongsBeats) {

@@ -156,9 +156,9 @@ class TransportTest : public ::testing::Test {
   uint32_t Now() const { return ClockMs32(); }
   uint32_t Pos() const { return GetPlaybackPositionMs(ClockMs32()); }
   void Advance(uint32_t ms) { clock_.Advance(ms); }
-  // Advances the clock and runs one pump pass, the song's beat going to beat_; true when a lesson
-  // song ended in it.
-  bool PumpAfter(uint32_t ms) {
+  // Advances the clock and runs one pump pass, the song's beat going to beat_; the lesson song's end
+  // bits of the pass (kLessonSongEnded ...).
+  int PumpAfter(uint32_t ms) {
     clock_.Advance(ms);
     return PumpMidiPlayback(ClockMs32(), beat_);
   }
