@@ -300,7 +300,7 @@ void HandleMouseWheel(int delta, int x, int y, uint64_t) {
   if (DevicePickersWheel(x, y, delta) || StartScreenMouseWheel(x, y, delta) || ClassroomPanelsWheel(x, y, delta) ||
       PerformanceNoteAt(x, y) >= 0 || ScrollLearningList(delta))
     return;
-  if (StudentsPanelCovers(x, y)) return;   // nothing of the panel scrolls, nor what it hides
+  if (StudentsPanelWheel(x, y, delta)) return;   // its list turns; nothing it hides does
   if (IsStudentViewActive() && OnTimingPanelWheel(x, y, delta)) return;
   PlaceMetronomePanel();
   if (MetronomePanelWheel(x, y, delta)) return;

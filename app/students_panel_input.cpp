@@ -100,10 +100,13 @@ void CloseStudentsPanel() {
 }
 
 void ToggleStudentsPanel() {
-  if (gStudentListOpen)
+  if (gStudentListOpen) {
     CloseStudentsPanel();
-  else
+  } else {
     gStudentListOpen = true;
+    // The list opens where it was left, turned on as far as the active student when it left them out.
+    ShowStudentInPanel(GetActiveStudentIndex());
+  }
   gFileMenuOpen = false;
   gStudentNameEntryActive = false;
   RelayoutAll();
@@ -176,6 +179,17 @@ bool StudentsPanelCovers(int x, int y) {
   RectF box;
   float cx = 0, cy = 0, radius = 0;
   return ShowColourPopup(&box, &cx, &cy, &radius) && PointInRect(box, x, y);
+}
+
+bool StudentsPanelWheel(int x, int y, int delta) {
+  if (!StudentsPanelCovers(x, y)) return false;
+  RectF box;
+  float cx = 0, cy = 0, radius = 0;
+  // The popup stands over the list: a turn there would move rows the user cannot see.
+  if (ShowColourPopup(&box, &cx, &cy, &radius) && PointInRect(box, x, y)) return true;
+  ScrollStudentsPanel((float)delta / 120.0f);
+  RelayoutAll();
+  return true;
 }
 
 bool StudentsPanelSwallowsDoubleClick(int x, int y) {

@@ -1,6 +1,6 @@
 // app/students_panel_input: the students panel under the mouse: opening and closing it, the colour
 // wheel of a row, switching and deleting students (a bin needs a second click within 4 seconds),
-// the name entry and its add button.
+// the name entry and its add button, and the wheel turning a list longer than the panel holds.
 #pragma once
 
 // The header's or the side list's students button: opens or closes the panel.
@@ -12,6 +12,9 @@ void CloseStudentsPanel();
 bool StudentsPanelMouseDown(int x, int y);
 // The open panel or its colour popup lies under the point, over whatever else stands there.
 bool StudentsPanelCovers(int x, int y);
+// A wheel turn (delta: 120 a notch away from the user) where the panel covers the point: its list
+// turns, unless the colour popup stands there; true when the panel takes it.
+bool StudentsPanelWheel(int x, int y, int delta);
 // A double click on a bin only arms it (true: swallowed).
 bool StudentsPanelSwallowsDoubleClick(int x, int y);
 // A move during a wheel drag recolours the selected student.

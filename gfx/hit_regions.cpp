@@ -7,6 +7,8 @@
 // the speed slider; the bottom row the playlist's repeat, shuffle and clear-loop buttons. A button
 // that finds no room in its row is hidden rather than drawn over its neighbour.
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "app/base/app_state.h"
 #include "app/base/client_size.h"
@@ -19,6 +21,9 @@
 #include "gfx/layout_facts.h"
 #include "gfx/text.h"
 #include "gfx/widgets_draw.h"
+
+// ---- constants ----
+constexpr int kChipColumns = 3;                   // entries on a line of the compact student list
 
 // ---- state ----
 RectF gStudentHeaderRect = kHiddenRect;           // outside practice mode
@@ -62,6 +67,9 @@ std::vector<int> gCompactStudentIndices;
 RectF gStudentNameEntryRect = kHiddenRect;
 RectF gAddStudentButtonRect = kHiddenRect;
 RectF gPlacementQuizButtonRect = kHiddenRect;
+static float gStudentsPanelScroll = 0.0f;         // the students panel's list turned, in compact-list lines
+static int gStudentsPanelMostScroll = 0;          // the farthest it turns at the last layout
+static int gStudentsPanelShowStudent = -1;        // a student the next layout turns the list to, -1 none
 
 // ---- internal helpers ----
 static float Lerp(float a, float b, float t) { return a + (b - a) * t; }
@@ -243,6 +251,23 @@ static float PanelHeight(const PanelMetrics& k, int rows, int chipLines) {
   return h + k.entry + k.gap + k.entry + k.pad;
 }
 
+// How many steps of `step` students the list of n stands turned by, in a panel that holds `shown`
+// of them. A step is a line of the compact list, so that every chip keeps its column as the list
+// moves. A turn kept past a list that has shrunk since is clamped here, not forgotten: a window made
+// taller and back again finds the list where it was. A student asked for comes in by the fewest steps.
+static int TurnStudentList(int n, int shown, int step) {
+  gStudentsPanelMostScroll = n > shown ? (n - shown + step - 1) / step : 0;
+  int turn = std::clamp((int)std::lround(gStudentsPanelScroll), 0, gStudentsPanelMostScroll);
+  const int wanted = std::exchange(gStudentsPanelShowStudent, -1);
+  if (wanted < 0 || wanted >= n) return turn;
+  if (wanted < turn * step)
+    turn = wanted / step;
+  else if (wanted >= turn * step + shown)
+    turn = std::min((wanted - shown + step) / step, gStudentsPanelMostScroll);
+  gStudentsPanelScroll = (float)turn;
+  return turn;
+}
+
 static void LayoutStudentsPanel(const LayoutFacts& facts, float s, float W, float H, float m) {
   gStudentsPanelRect = gStudentNameEntryRect = gAddStudentButtonRect = gPlacementQuizButtonRect = kHiddenRect;
   gStudentRowStudents.clear();
@@ -262,7 +287,6 @@ static void LayoutStudentsPanel(const LayoutFacts& facts, float s, float W, floa
                  ClampFloat(34.0f * s, 28.0f, 40.0f), std::max(4.0f * s, 3.0f),
                  ClampFloat(32.0f * s, 28.0f, 38.0f), ClampFloat(24.0f * s, 20.0f, 28.0f),
                  std::max(4.0f * s, 3.0f)};
-  const int kChipColumns = 3;
   int n = std::max(facts.studentCount, 0);
   float hMax = std::max(H - 24.0f, 240.0f);
   // Full rows while they fit with the rest in the compact list; the compact list keeps what fits.
@@ -272,6 +296,8 @@ static void LayoutStudentsPanel(const LayoutFacts& facts, float s, float W, floa
   while (rows > 1 && PanelHeight(k, rows, (n - rows + kChipColumns - 1) / kChipColumns) > hMax) --rows;
   lines = (n - rows + kChipColumns - 1) / kChipColumns;
   while (lines > 0 && PanelHeight(k, rows, lines) > hMax) --lines;
+  const int step = lines > 0 ? kChipColumns : 1;
+  const int first = step * TurnStudentList(n, rows + lines * kChipColumns, step);
 
   float w = std::max(0.82f * 1.35f * 420.0f * s, 330.0f);
   float h = std::min(PanelHeight(k, rows, lines), hMax);
@@ -285,15 +311,15 @@ static void LayoutStudentsPanel(const LayoutFacts& facts, float s, float W, floa
     float sw = k.row - 10.0f, bs = k.row - 8.0f;
     RectF swatch{row.x + 5.0f, row.y + 5.0f, sw, sw};
     RectF bin{row.x + row.w - bs - 4.0f, row.y + 4.0f, bs, bs};
-    gStudentRowStudents.push_back(i);
+    gStudentRowStudents.push_back(first + i);
     gStudentRowRects.push_back(row);
     gStudentSwatchRects.push_back(swatch);
     gStudentNameRects.push_back({swatch.x + sw + 6.0f, row.y, bin.x - 6.0f - (swatch.x + sw + 6.0f), row.h});
     gStudentBinRects.push_back(bin);
   }
   float cw = (iw - (float)(kChipColumns - 1) * k.chipGap) / (float)kChipColumns;
-  for (int i = rows; i < n && (i - rows) / kChipColumns < lines; ++i) {
-    int c = (i - rows) % kChipColumns, line = (i - rows) / kChipColumns;
+  for (int i = first + rows; i < n && (i - first - rows) / kChipColumns < lines; ++i) {
+    int c = (i - first - rows) % kChipColumns, line = (i - first - rows) / kChipColumns;
     gCompactStudentRects.push_back({ix + (float)c * (cw + k.chipGap), cy + (float)line * (k.chip + k.chipGap), cw, k.chip});
     gCompactStudentIndices.push_back(i);
   }
@@ -349,6 +375,13 @@ void LayoutHitRegions() {
   DropUnlistedSelection();
 }
 
+void ScrollStudentsPanel(float notches) {
+  const float most = (float)gStudentsPanelMostScroll;
+  gStudentsPanelScroll = std::clamp(std::min(gStudentsPanelScroll, most) - notches, 0.0f, most);
+}
+
+void ShowStudentInPanel(int student) { gStudentsPanelShowStudent = student; }
+
 void ResetHitRegions() {
   HideBandControls();
   for (RectF* r : {&gStudentHeaderRect, &gStudentsButtonRect, &gSideListStudentsButtonRect, &gControlBandRect,
@@ -364,4 +397,7 @@ void ResetHitRegions() {
   gStudentBinRects.clear();
   gCompactStudentRects.clear();
   gCompactStudentIndices.clear();
+  gStudentsPanelScroll = 0.0f;
+  gStudentsPanelMostScroll = 0;
+  gStudentsPanelShowStudent = -1;
 }

@@ -62,9 +62,15 @@ extern std::vector<int> gCompactStudentIndices;
 extern RectF gStudentNameEntryRect;     // the new-student name entry
 extern RectF gAddStudentButtonRect;
 extern RectF gPlacementQuizButtonRect;
+// More students than the open panel holds: its list turns by whole lines of the compact list, the
+// full row showing the first student listed. Notches as the wheel counts them, positive towards the
+// list's top; the turn stops at either end of the list. Laid out again after it (RelayoutAll).
+void ScrollStudentsPanel(float notches);
+// The next layout of the open panel turns its list as little as lists this student (-1: none).
+void ShowStudentInPanel(int student);
 
 // How far from the window's right edge the learning overlay's button column reaches, with its gap
 // before the staff panel: the panel keeps left of it, so that no button covers the staff.
 float OverlayButtonColumnRoom();
-// Every rectangle hidden and every list empty.
+// Every rectangle hidden, every list empty and the students panel's list turned back to its top.
 void ResetHitRegions();

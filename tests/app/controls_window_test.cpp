@@ -1,9 +1,11 @@
 // The main window's controls in a real 1440 x 920 window on a private display: two students with
 // the panel and a colour wheel open, a song with both loop points, the filter panel open, then
-// practice mode with the settings sliders. Screenshots of the whole frame are kept in the build
-// folder for the developer to look at; the checks read the pixel at each control's centre on a
-// black frame with only the controls drawn, and look for text ink in the name box.
+// practice mode with the settings sliders; a list of students longer than the panel, turned by the
+// wheel. Screenshots of the whole frame are kept in the build folder for the developer to look at;
+// the checks read the pixel at each control's centre on a black frame with only the controls drawn,
+// and look for text ink in the name box.
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,11 +26,13 @@
 #include "midi/playlist.h"
 #include "platform/clock.h"
 #include "platform/images.h"
+#include "platform/keys.h"
 #include "practice/data_files.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
 #include "tests/app/real_window_fixture.h"
 #include "tests/midi/transport_harness.h"
+#include "tests/support/test_support.h"
 #include "theory/filter_tabs.h"
 #include "theory/scale_selection.h"
 
@@ -49,6 +53,7 @@ class ControlsWindow : public RealWindow {
     ClockDriveEnd();
     ResetStudents();
     ResetStudentListView();
+    ResetHitRegions();
     gSongEvents.clear();
     gLoopStartSet = gLoopEndSet = false;
     ResetFilterTabs();
@@ -223,6 +228,59 @@ TEST_F(ControlsWindow, APanelOfManyStudentsKeepsAFullRow) {
   const uint8_t* p = &frame[(size_t(y) * gClientWidth + size_t(x)) * 4];
   EXPECT_GT(p[1], 150) << "the swatch shows the student's green";
   EXPECT_LT(p[0], 120);
+}
+
+// A hundred and twenty students at 1440 x 920, more than the panel holds: forty wheel notches over
+// the panel turn its list to the last student, whose entry is drawn where it is pressed, with the
+// student's red dot, and a press there picks that student. The list ends there: the place after the
+// last entry, where an entry is drawn before the turn, shows the bare panel.
+TEST_F(ControlsWindow, TheWheelTurnsTheStudentsPanelToItsLastStudent) {
+  TempDir dir;
+  ScopedExeDir exe(dir.path());
+  gStudents.clear();
+  for (int i = 0; i < 120; ++i)
+    gStudents.push_back({"Pupil " + std::to_string(i), "p" + std::to_string(i), 0.3f, 0.48f, 0.76f});
+  gStudents[119].r = 0.9f, gStudents[119].g = 0.2f, gStudents[119].b = 0.2f;
+  gActiveStudentIndex = 0;
+  gStudentListOpen = true;
+  RelayoutAll();
+  RunDrivenFrames(2);
+  SaveScreenshot("controls_students_list_top");
+  const std::vector<RectF> places = gCompactStudentRects;
+  ASSERT_FALSE(places.empty());
+  ASSERT_EQ(gCompactStudentIndices.back(), (int)places.size());
+  ASSERT_LT(places.size(), 119u);
+  const RectF& p = gStudentsPanelRect;
+  const float pad = std::max(10.0f * GetUiScale(), 8.0f);
+  const int bareX = (int)(p.x + p.w - 2.0f * pad), bareY = (int)(p.y + 2.0f * pad);   // right of the title
+  auto sameAsBare = [&](const std::vector<uint8_t>& frame, const RectF& r) {
+    const uint8_t* a = &frame[(size_t(r.y + r.h / 2.0f) * gClientWidth + size_t(r.x + r.w / 2.0f)) * 4];
+    const uint8_t* b = &frame[(size_t(bareY) * gClientWidth + size_t(bareX)) * 4];
+    return std::abs(a[0] - b[0]) <= 3 && std::abs(a[1] - b[1]) <= 3 && std::abs(a[2] - b[2]) <= 3;
+  };
+  ASSERT_FALSE(sameAsBare(DrawControlsAlone(), places.back())) << "an entry is drawn in the last place";
+
+  const int x = (int)(p.x + p.w / 2.0f), y = (int)(p.y + p.h / 2.0f);
+  MainWndProc(kMsgMouseMove, 0, MakePointParam(x, y));
+  for (int i = 0; i < 40; ++i) MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)-120, MakePointParam(x, y));
+  RunDrivenFrames(1);
+  SaveScreenshot("controls_students_list_turned");
+  const std::vector<uint8_t> frame = DrawControlsAlone();
+  ASSERT_EQ(gCompactStudentIndices.back(), 119);
+  const RectF last = gCompactStudentRects.back();
+  const float dot = 0.18f * last.h;
+  const uint8_t* red = &frame[(size_t(last.y + last.h / 2.0f) * gClientWidth + size_t(last.x + 3.0f * dot)) * 4];
+  EXPECT_GT(red[0], red[2] + 60) << "the last student's red dot";
+  const size_t after = gCompactStudentRects.size();
+  ASSERT_LT(after, places.size());
+  for (size_t k = after; k < places.size(); ++k)
+    EXPECT_TRUE(sameAsBare(frame, places[k])) << "nothing is drawn in place " << k << " after the last student";
+
+  const int lx = (int)(last.x + last.w / 2.0f), ly = (int)(last.y + last.h / 2.0f);
+  MainWndProc(kMsgMouseMove, 0, MakePointParam(lx, ly));
+  MainWndProc(kMsgLButtonDown, kMouseFlagLeft, MakePointParam(lx, ly));
+  MainWndProc(kMsgLButtonUp, 0, MakePointParam(lx, ly));
+  EXPECT_EQ(gActiveStudentIndex, 119);
 }
 
 // A name of wide letters ends inside the name box and its row's name area: drawn against a name

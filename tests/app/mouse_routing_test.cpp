@@ -1,8 +1,9 @@
 // The mouse through the window procedure: the seek bar's presses by modifier, its handles and its
 // double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
 // two-click bin; the grid's Ctrl-pick and what drops it; the key drag round the circle; the scale
-// list's row hold and strip drag; the wheel over the board; the open students panel over the
-// learning overlay's list; the overlay's list rows and strip; and the prompt's guard.
+// list's row hold and strip drag; the wheel over the board and over a long students panel; the open
+// students panel over the learning overlay's list; the overlay's list rows and strip; and the
+// prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@
 #include "platform/file_dialogs.h"
 #include "practice/achievements.h"
 #include "practice/practice_run.h"
+#include "practice/student_colours.h"
 #include "practice/students.h"
 #include "tests/app/input_fixture.h"
 #include "theory/circle_theory.h"
@@ -345,6 +347,69 @@ TEST_F(MouseRouting, TheOpenStudentsPanelTakesPressesOverTheOverlaysList) {
   const float scroll = gScaleListScrollTarget;
   MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)-120, MakePointParam(x, y));
   EXPECT_FLOAT_EQ(gScaleListScrollTarget, scroll);
+}
+
+// A hundred and twenty students, more than the panel holds: the wheel over it turns its list to the
+// last of them, whose entry a press then picks. The panel opens again with the picked student in
+// it, though its list was turned back to the top. The wheel over the colour wheel turns nothing.
+TEST_F(MouseRouting, TheWheelOverTheStudentsPanelBringsTheLastStudentWithinReach) {
+  gStudents.clear();
+  for (int i = 0; i < 120; ++i) gStudents.push_back(MakeStudent("Pupil " + std::to_string(i), "p" + std::to_string(i)));
+  gActiveStudentIndex = 0;
+  Click(gStudentsButtonRect);
+  ASSERT_TRUE(gStudentListOpen);
+  // The rectangle where a press picks the student: the name of a full row or an entry of the
+  // compact list; false when the student is not listed.
+  auto entryOf = [](int student, RectF* r) {
+    for (size_t i = 0; i < gStudentRowStudents.size(); ++i) {
+      if (gStudentRowStudents[i] != student) continue;
+      *r = gStudentNameRects[i];
+      return true;
+    }
+    for (size_t i = 0; i < gCompactStudentIndices.size(); ++i) {
+      if (gCompactStudentIndices[i] != student) continue;
+      *r = gCompactStudentRects[i];
+      return true;
+    }
+    return false;
+  };
+  RectF last;
+  ASSERT_FALSE(entryOf(119, &last));
+  const RectF panel = gStudentsPanelRect;
+  const int x = (int)(panel.x + panel.w / 2), y = (int)(panel.y + panel.h / 2);
+  auto wheel = [](int px, int py, int notches) {
+    MainWndProc(kMsgMouseWheel, (uint64_t)(int64_t)(-120 * notches), MakePointParam(px, py));
+  };
+  wheel(x, y, 1);
+  ASSERT_EQ(gStudentRowStudents[0], 3);
+  for (int i = 0; i < 40; ++i) wheel(x, y, 1);
+  ASSERT_TRUE(entryOf(119, &last));
+  EXPECT_GE(last.y, panel.y);
+  EXPECT_LE(last.y + last.h, gStudentNameEntryRect.y);
+  RectF first;
+  EXPECT_FALSE(entryOf(0, &first)) << "the top of the list is turned away";
+  Click(last);
+  EXPECT_EQ(gActiveStudentIndex, 119);
+
+  if (gStudentListOpen) Click(gStudentsButtonRect);
+  Click(gStudentsButtonRect);
+  ASSERT_TRUE(gStudentListOpen);
+  wheel(x, y, -100);
+  ASSERT_TRUE(entryOf(0, &first));
+  Click(gStudentsButtonRect);
+  ASSERT_FALSE(gStudentListOpen);
+  Click(gStudentsButtonRect);
+  ASSERT_TRUE(entryOf(119, &last)) << "the picked student is in the panel opened again";
+
+  Click(gStudentSwatchRects[0]);
+  ASSERT_TRUE(gColourPopupOpen);
+  const int shown = gStudentRowStudents[0];
+  RectF box;
+  float cx = 0, cy = 0, radius = 0;
+  ASSERT_TRUE(ShowColourPopup(&box, &cx, &cy, &radius));
+  wheel((int)cx, (int)cy, 1);
+  EXPECT_EQ(gStudentRowStudents[0], shown);
+  EXPECT_TRUE(gColourPopupOpen);
 }
 
 // On the learning overlay the chosen tab's list stands in the filter area. A press on a row picks

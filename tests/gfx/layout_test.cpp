@@ -2,7 +2,7 @@
 // from the layout rules: the UI scale's clamp, the circle, the side panel, the toolbar pair with its
 // shrink when the song view adds a button, the lower panel, the slider panel, the control band at
 // three points of the board fade, the header box and the students panel with 0, 1, 30 and hundreds
-// of students.
+// of students, its list turned to the last of them.
 // The practice strip the band stands on is handed in as the board's record gives it.
 #include <gtest/gtest.h>
 
@@ -317,6 +317,94 @@ TEST_F(LayoutTest, ManyStudentsLeaveAFullRowInThePanel) {
       ExpectControlsSound(what);
     }
   }
+}
+
+// More students than the panel holds (76 at 1600 x 900): the wheel turns the list a line of chips a
+// notch, the full row taking the first student listed and every chip keeping its place, down to the
+// last student and no further. A list that shrinks stops at its new last; the turn kept comes back
+// when it grows again. The first wheel notch back up moves from where the list is drawn.
+TEST_F(LayoutTest, TheWheelTurnsALongStudentListToItsLast) {
+  Use(kSizes[0], 120, 10);
+  SetMode(kPlain);
+  gStudentListOpen = true;
+  RelayoutAll();
+  ASSERT_EQ(gStudentRowStudents, std::vector<int>{0});
+  const std::vector<RectF> chips = gCompactStudentRects;
+  const RectF panel = gStudentsPanelRect, row = gStudentRowRects[0];
+  ASSERT_EQ(chips.size(), 75u);
+  auto turn = [](float notches) {
+    ScrollStudentsPanel(notches);
+    RelayoutAll();
+  };
+  turn(1.0f);
+  EXPECT_EQ(gStudentRowStudents[0], 0) << "nothing above the first";
+  turn(-1.0f);
+  EXPECT_EQ(gStudentRowStudents[0], 3);
+  EXPECT_EQ(gCompactStudentIndices.front(), 4);
+  EXPECT_EQ(gCompactStudentIndices.back(), 78);
+  turn(-100.0f);
+  EXPECT_EQ(gStudentRowStudents[0], 45);
+  ASSERT_EQ(gCompactStudentIndices.size(), 74u);
+  EXPECT_EQ(gCompactStudentIndices.back(), 119);
+  ExpectRect(gStudentsPanelRect, panel, "the panel keeps its size");
+  ExpectRect(gStudentRowRects[0], row, "the row keeps its place");
+  for (size_t k = 0; k < gCompactStudentRects.size(); ++k) {
+    ExpectRect(gCompactStudentRects[k], chips[k], "chip " + std::to_string(k));
+    EXPECT_EQ(gCompactStudentIndices[k], 46 + (int)k);
+  }
+  ExpectControlsSound("turned to the end");
+
+  gFacts.studentCount = 100;
+  RelayoutAll();
+  EXPECT_EQ(gStudentRowStudents[0], 24);
+  EXPECT_EQ(gCompactStudentIndices.back(), 99);
+  gFacts.studentCount = 120;
+  RelayoutAll();
+  EXPECT_EQ(gCompactStudentIndices.back(), 119) << "the turn was kept";
+  gFacts.studentCount = 100;
+  RelayoutAll();
+  turn(1.0f);
+  EXPECT_EQ(gStudentRowStudents[0], 21);
+  turn(-0.6f);
+  EXPECT_EQ(gStudentRowStudents[0], 24) << "most of a notch on, rounded";
+
+  // A colour wheel open beside the row goes with the row.
+  gSelectedStudentRow = 24;
+  gColourPopupOpen = true;
+  turn(1.0f);
+  EXPECT_FALSE(gColourPopupOpen);
+  EXPECT_EQ(gSelectedStudentRow, -1);
+
+  // Turned back to the top by the reset.
+  ResetHitRegions();
+  RelayoutAll();
+  EXPECT_EQ(gStudentRowStudents[0], 0);
+}
+
+// The panel asked to show a student turns its list as little as lists that student, from the top or
+// from lines down; one listed already, or none, leaves the list where it is. The ask holds for one
+// layout: the wheel then turns the list away from the student.
+TEST_F(LayoutTest, ThePanelTurnsToTheStudentItIsAskedToShow) {
+  Use(kSizes[0], 120, 10);
+  SetMode(kPlain);
+  gStudentListOpen = true;
+  const struct { int linesDown, student, firstListed; } cases[] = {
+      {0, 119, 45}, {0, 100, 27}, {0, 75, 0}, {0, 76, 3},   {10, 5, 3},
+      {10, 30, 30}, {10, 105, 30}, {10, 106, 33}, {10, -1, 30}, {10, 120, 30},
+  };
+  for (const auto& c : cases) {
+    ResetHitRegions();
+    RelayoutAll();
+    ScrollStudentsPanel(-(float)c.linesDown);
+    ShowStudentInPanel(c.student);
+    RelayoutAll();
+    EXPECT_EQ(gStudentRowStudents[0], c.firstListed) << c.linesDown << " lines down, asked for " << c.student;
+  }
+  ShowStudentInPanel(119);
+  RelayoutAll();
+  ScrollStudentsPanel(100.0f);
+  RelayoutAll();
+  EXPECT_EQ(gStudentRowStudents[0], 0);
 }
 
 TEST_F(LayoutTest, PracticeModeClosesThePanelAndHidesTheHeader) {
