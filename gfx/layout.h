@@ -13,7 +13,8 @@ float GetUiScale();
 float PanelElementSize();
 // Height of the header block of a panel at UI scale s.
 float PanelBlockHeight(float s);
-// The circle's centre, the shorter client side and the outer, inner and innermost ring radii.
+// The circle's centre, the shorter client side and the outer, inner and innermost ring radii. On
+// the learning overlay the circle stays within the staff panel's width.
 void ComputeCircleLayout(float* cx, float* cy, float* minSide, float* radius, float* innerRadius,
                          float* innermostRadius);
 // The panel to the right of the circle (the practice board's panel).

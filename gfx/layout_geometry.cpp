@@ -1,7 +1,8 @@
 // gfx/layout_geometry: where the circle and the side panel sit for the current client size.
 //
-// Everything is recomputed from gClientWidth and gClientHeight on each call: the board, the
-// circle and the hit tests call these every frame and must agree with each other without a cache.
+// Everything is recomputed from gClientWidth and gClientHeight (and on the learning overlay the
+// staff panel's rectangle, told by the floors above) on each call: the board, the circle and the
+// hit tests call these every frame and must agree with each other without a cache.
 #include <algorithm>
 
 #include "app/base/client_size.h"
@@ -9,6 +10,10 @@
 #include "app/base/view_modes.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
+#include "gfx/layout_facts.h"
+
+// ---- state ----
+static bool gReadingStaffPanel = false;  // the facts are being gathered for the circle, UI thread only
 
 // ---- internal helpers ----
 // The learning screen's layout shrinks and moves the circle; practice mode keeps the plain one.
@@ -36,6 +41,44 @@ static HorizontalBudget ComputeBudget(float W) {
   return b;
 }
 
+// The circle where its share of the free width puts it: centre, shorter client side, outer radius.
+struct CirclePlace {
+  float cx, cy, shorter, r;
+};
+
+static CirclePlace PlaceCircleAtItsShare() {
+  float W = (float)gClientWidth, H = (float)gClientHeight;
+  float s = GetUiScale();
+  float shorter = (float)std::min(gClientWidth, gClientHeight);
+  HorizontalBudget b = ComputeBudget(W);
+  bool learning = InLearningView();
+
+  float r = std::min(std::max(b.freeWidth / 2.0f, 156.0f * s), 0.37f * shorter);
+  if (learning) r *= 0.792f;
+
+  float wanted = b.margin2 + (learning ? 0.32f : 0.4f) * b.freeWidth;
+  float lo = b.margin2 + r + 10.0f;
+  float hi = std::max(W - b.rightPart - r - 10.0f, lo);
+  float x = wanted > hi ? hi : std::max(wanted, lo);
+  return {x, (learning ? 0.43f : 0.47f) * H, shorter, r};
+}
+
+// On the learning overlay the staff panel stands over the circle. The panel keeps its staff's width
+// in the middle of its room (a wide window, the list beside it), where the circle at its share of
+// the free width stood half outside it: the circle moves in just far enough, or to the middle of a
+// panel narrower than itself. The facts read the board, which reads the circle back: meanwhile the
+// circle stands at its share.
+static float KeptInsideStaffPanel(float x, float r) {
+  if (gReadingStaffPanel) return x;
+  gReadingStaffPanel = true;
+  const LayoutFacts facts = GetLayoutFacts();
+  gReadingStaffPanel = false;
+  if (!facts.staffPanelShown) return x;
+  const RectF& p = facts.staffPanel;
+  if (p.w < 2.0f * r) return p.x + p.w / 2.0f;
+  return ClampFloat(x, p.x + r, p.x + p.w - r);
+}
+
 // ---- public functions ----
 float GetUiScale() {
   float s = std::min((float)gClientWidth / 1600.0f, (float)gClientHeight / 900.0f);
@@ -52,34 +95,25 @@ float PanelBlockHeight(float s) {
 
 void ComputeCircleLayout(float* cx, float* cy, float* minSide, float* radius, float* innerRadius,
                          float* innermostRadius) {
-  float W = (float)gClientWidth, H = (float)gClientHeight;
-  float s = GetUiScale();
-  float shorter = (float)std::min(gClientWidth, gClientHeight);
-  HorizontalBudget b = ComputeBudget(W);
-  bool learning = InLearningView();
+  CirclePlace c = PlaceCircleAtItsShare();
+  if (InLearningView()) c.cx = KeptInsideStaffPanel(c.cx, c.r);
+  float inner = c.r - 0.07f * c.shorter;
 
-  float r = std::min(std::max(b.freeWidth / 2.0f, 156.0f * s), 0.37f * shorter);
-  if (learning) r *= 0.792f;
-  float inner = r - 0.07f * shorter;
-
-  float wanted = b.margin2 + (learning ? 0.32f : 0.4f) * b.freeWidth;
-  float lo = b.margin2 + r + 10.0f;
-  float hi = std::max(W - b.rightPart - r - 10.0f, lo);
-  float x = wanted > hi ? hi : std::max(wanted, lo);
-
-  *cx = x;
-  *cy = (learning ? 0.43f : 0.47f) * H;
-  *minSide = shorter;
-  *radius = r;
+  *cx = c.cx;
+  *cy = c.cy;
+  *minSide = c.shorter;
+  *radius = c.r;
   *innerRadius = inner;
-  *innermostRadius = inner - 0.066f * shorter;
+  *innermostRadius = inner - 0.066f * c.shorter;
 }
 
 void ComputeSidePanelRect(float* x, float* y, float* w, float* h) {
   float W = (float)gClientWidth, H = (float)gClientHeight;
   float s = GetUiScale();
-  float cx, cy, shorter, r, inner, innermost;
-  ComputeCircleLayout(&cx, &cy, &shorter, &r, &inner, &innermost);
+  // The board stands beside the circle's share, not where the staff panel moves the circle to: the
+  // panel stands below the band, which stands on the board, and each would wait on the other.
+  const CirclePlace c = PlaceCircleAtItsShare();
+  const float cx = c.cx, cy = c.cy, shorter = c.shorter, r = c.r;
   HorizontalBudget b = ComputeBudget(W);
 
   float px = cx + r + b.sideBand + b.margin1 + std::max(34.0f * s, 28.0f) +

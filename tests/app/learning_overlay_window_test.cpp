@@ -1,11 +1,13 @@
 // The learning overlay in the program's real window, walked as a user walks it: Learn puts up the
 // staff, its Filter button the tabs, a tab the filtered list beside the staff. The arrows then step
 // through that list, the wheel scrolls it only over the list itself, and the column between the
-// list and the staff is dimmed as the staff panel is. Screenshots are kept in the build folder.
+// list and the staff is dimmed as the staff panel is. On a wide screen the circle stays across the
+// staff panel. Screenshots are kept in the build folder.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/base/app_clock.h"
@@ -17,6 +19,7 @@
 #include "board/board_layout.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
+#include "gfx/layout_facts.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
@@ -248,6 +251,77 @@ TEST_F(LearningOverlayWindowWide, TheButtonColumnStaysRightOfTheStaffTheListMove
     ASSERT_GT(r->w, 2.0f);
     EXPECT_GE(r->x, staffRight) << "a button over the staff, which ends at " << staffRight;
   }
+}
+
+// The staff panel stands over the circle. On a wide screen the panel keeps the width of its staff in
+// the middle of its room, and the circle, at its share of the window's free width, stood with its
+// left half outside it. The circle must lie across the panel at every size; where it already did
+// (1440 x 920, full HD) it stands where the layout puts it without the panel, and the band above
+// stands where it stood at that size before, whatever size the window had last.
+TEST_F(LearningOverlayWindow, TheCircleLiesAcrossTheStaffPanelAtEverySize) {
+  const struct {
+    int w, h;
+    bool heldAlready;
+  } sizes[] = {{1440, 920, true},  {1920, 1080, true}, {2560, 1440, false}, {3840, 2160, false},
+               {2560, 1440, false}, {1920, 1080, true}, {1440, 920, true}};
+  std::vector<std::pair<int, RectF>> bands;   // the band at each width when first laid out
+  gLearningOverlay = true;
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(testing::Message() << size.w << "x" << size.h);
+    gClientWidth = size.w, gClientHeight = size.h;
+    RelayoutAll();
+    RectF staff;
+    ASSERT_TRUE(ComputeStaffPanelRect(&staff));
+    float cx, cy, minSide, radius, inner, innermost;
+    ComputeCircleLayout(&cx, &cy, &minSide, &radius, &inner, &innermost);
+    EXPECT_GE(cx - radius, staff.x) << "the circle's left edge stands outside the panel";
+    EXPECT_LE(cx + radius, staff.x + staff.w) << "the circle's right edge stands outside the panel";
+    const auto seen = std::find_if(bands.begin(), bands.end(), [&](const auto& b) { return b.first == size.w; });
+    if (seen == bands.end()) bands.push_back({size.w, gControlBandRect});
+    else
+      EXPECT_TRUE(seen->second.x == gControlBandRect.x && seen->second.y == gControlBandRect.y &&
+                  seen->second.w == gControlBandRect.w)
+          << "the band moved to " << gControlBandRect.x << "," << gControlBandRect.y << " from "
+          << seen->second.x << "," << seen->second.y;
+    if (!size.heldAlready) continue;
+    void (*facts)(LayoutFacts*) = gLayoutFactsHook;
+    gLayoutFactsHook = nullptr;
+    float alone[6];
+    ComputeCircleLayout(&alone[0], &alone[1], &alone[2], &alone[3], &alone[4], &alone[5]);
+    gLayoutFactsHook = facts;
+    EXPECT_EQ(cx, alone[0]) << "a circle the panel held already was moved";
+    EXPECT_EQ(cy, alone[1]);
+    EXPECT_EQ(radius, alone[3]);
+  }
+}
+
+// On a 2560 x 1440 screen the circle's names Bb, Eb and Ab stood bright on the bare background left
+// of the staff panel. Left of the panel, over the circle's whole height, nothing of it may show;
+// above the panel, where the circle rises past it, its names still show.
+TEST_F(LearningOverlayWindowWide, NothingOfTheCircleShowsLeftOfTheStaffPanel) {
+  Click(gLearningButtonRect);
+  RunDrivenFrames(40);
+  ASSERT_TRUE(gLearningOverlay);
+  KeepScreenshot("learning_overlay_wide_circle");
+  const RectF& staff = gStaffPanelRect;
+  ASSERT_GT(staff.w, 2.0f);
+  float cx, cy, minSide, radius, inner, innermost;
+  ComputeCircleLayout(&cx, &cy, &minSide, &radius, &inner, &innermost);
+  const std::vector<uint8_t> frame = ReadFrame();
+  auto bright = [&](int x0, int x1, int y0, int y1) {
+    int n = 0;
+    for (int y = std::max(y0, 0); y < std::min(y1, gClientHeight); ++y)
+      for (int x = std::max(x0, 0); x < std::min(x1, gClientWidth); ++x) {
+        const uint8_t* px = &frame[((size_t)y * (size_t)gClientWidth + (size_t)x) * 4];
+        n += std::max({px[0], px[1], px[2]}) > 120;
+      }
+    return n;
+  };
+  const int top = (int)(cy - radius), bottom = (int)(cy + radius) + 1;
+  // The panel's glow reaches a little past its edge.
+  EXPECT_EQ(bright(0, (int)staff.x - 20, top, bottom), 0) << "the circle shows left of the panel at " << staff.x;
+  EXPECT_GT(bright((int)std::max(staff.x, cx - radius), (int)(cx + radius), top, (int)staff.y - 20), 100)
+      << "no name of the circle above the panel";
 }
 
 // In Russian the names of one family share a long first word ("Гармонический минор", "Гармонический
