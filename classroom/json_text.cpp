@@ -8,6 +8,11 @@
 #include <cstdint>
 #include <cstdio>
 
+// ---- constants ----
+// Deepest object JsonAllObjects hands out. Its callers read each object's own keys in a pass over
+// the object, so every level handed out costs a pass over the reply; replies nest three deep.
+static const size_t kMaxObjectDepth = 16;
+
 // ---- internal helpers ----
 static bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -219,7 +224,7 @@ std::vector<JsonSpan> JsonAllObjects(const std::string& text) {
     }
     if (c == '{') open.push_back(i);
     if (c == '}' && !open.empty()) {
-      objects.push_back(JsonSpan{open.back(), i + 1});
+      if (open.size() <= kMaxObjectDepth) objects.push_back(JsonSpan{open.back(), i + 1});
       open.pop_back();
     }
     ++i;

@@ -32,7 +32,8 @@ struct JsonSpan {
 // objects stay inside their parent. Strings and their escapes are respected; an array that is
 // cut short ends with the objects that closed.
 std::vector<JsonSpan> JsonArrayObjects(const std::string& text, size_t open);
-// Every {...} object of text at any depth, in the order they open; one that is cut short is left out.
+// Every {...} object of text up to 16 deep, in the order they open; one that is cut short, or
+// nested deeper, is left out.
 std::vector<JsonSpan> JsonAllObjects(const std::string& text);
 // The string value of key among obj's own keys (not those of objects or arrays inside it); "" when
 // absent or not a string. *present (when given) tells whether obj has the key at all.

@@ -73,4 +73,17 @@ TEST(JsonText, FindsTheObjectsOfAnArray) {
   EXPECT_TRUE(JsonArrayObjects("{}", 0).empty());
 }
 
+// The class list reads every object's own keys in a pass over it: a reply nested without end would
+// cost a pass per level (minutes for the largest reply), so only the outer 16 levels are handed out.
+TEST(JsonText, ObjectsAreHandedOutSixteenLevelsDeep) {
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "{\"a\":";
+  deep += "{}" + std::string(100000, '}');
+  const std::string text = R"({"classes":[{"classId":"c1","joinCode":"A"}],"x":)" + deep + "}";
+  std::vector<JsonSpan> spans = JsonAllObjects(text);
+  ASSERT_EQ(spans.size(), 17u);   // the reply, its class and the first 15 levels of the nest
+  EXPECT_EQ(text.substr(spans[1].begin, spans[1].end - spans[1].begin), R"({"classId":"c1","joinCode":"A"})");
+  EXPECT_EQ(spans[2].begin, text.find("{\"a\""));
+}
+
 }  // namespace
