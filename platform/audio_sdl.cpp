@@ -19,6 +19,7 @@
 #include <SDL.h>
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -37,6 +38,9 @@ constexpr int kRate = 44100;        // asked for; SDL converts when the hardware
 constexpr uint32_t kRetryMs = 3000; // a failed open is not repeated sooner
 constexpr int kStartWaitMs = 500;   // longest wait for a new device's first callback
 constexpr int kBufferFrames = 512;  // frames of one callback
+constexpr int kMaxClipSeconds = 10; // of a clip: the next click cuts it, two seconds apart at the slowest
+constexpr int kMinClipRate = 1000;  // sample rates of the sound files played, in Hz
+constexpr int kMaxClipRate = 384000;
 
 struct Mixer {
   std::atomic<AudioRenderer> renderer{nullptr};  // the synthesiser, or null
@@ -182,14 +186,44 @@ static void WithDeviceLocked(F f) {
   if (gDevice) SDL_UnlockAudioDevice(gDevice);
 }
 
+// SDL allocates the length a chunk claims before it reads the chunk, so a damaged header would have
+// it allocate gigabytes for a few bytes. A chunk claiming more than the image holds is cut to what
+// it holds (in a copy put in *cut), as SDL reads a cut file anyway. False when nothing needs cutting.
+static bool CutOverlongChunk(const uint8_t* data, size_t size, std::vector<uint8_t>* cut) {
+  size_t pos = 12;  // past "RIFF", its length and "WAVE"
+  while (pos <= size && size - pos >= 8) {
+    const uint8_t* p = data + pos + 4;
+    const uint32_t length = (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+    const size_t room = size - pos - 8;
+    if (length > room) {
+      cut->assign(data, data + size);
+      for (int i = 0; i < 4; ++i) (*cut)[pos + 4 + (size_t)i] = (uint8_t)(room >> (8 * i));
+      return true;
+    }
+    pos += 8 + (size_t)length + (length & 1);  // chunks are padded to an even length
+  }
+  return false;
+}
+
 // Decodes a WAV image into interleaved stereo float at the device rate.
 static bool DecodeWav(const uint8_t* data, size_t size, std::vector<float>* out) {
   if (!data || size == 0 || size > (size_t)INT32_MAX) return false;
+  std::vector<uint8_t> cut;
+  if (CutOverlongChunk(data, size, &cut)) data = cut.data();
   SDL_AudioSpec wavFormat;
   Uint8* buffer = nullptr;
   Uint32 length = 0;
   SDL_RWops* rw = SDL_RWFromConstMem(data, (int)size);
   if (!rw || !SDL_LoadWAV_RW(rw, 1, &wavFormat, &buffer, &length)) return false;
+  // SDL's converter pads a sound with 512 frames (more when it lowers the rate): at a rate of a few
+  // hertz that is minutes of sound at the device's rate, at gigahertz gigabytes to read first.
+  if (wavFormat.freq < kMinClipRate || wavFormat.freq > kMaxClipRate) {
+    SDL_FreeWAV(buffer);
+    return false;
+  }
+  // A long sound at a low rate would still become minutes: only its first seconds are converted.
+  const uint64_t frameBytes = (uint64_t)SDL_AUDIO_BITSIZE(wavFormat.format) / 8 * wavFormat.channels;
+  length = (Uint32)std::min<uint64_t>(length, frameBytes * (uint64_t)wavFormat.freq * kMaxClipSeconds);
   SDL_AudioStream* stream = SDL_NewAudioStream(wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_F32SYS, 2, gDeviceRate);
   bool ok = stream && SDL_AudioStreamPut(stream, buffer, (int)length) == 0 && SDL_AudioStreamFlush(stream) == 0;
   if (ok) {
