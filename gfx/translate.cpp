@@ -15,17 +15,19 @@
 
 // ---- state ----
 
+// What Tr reads is never destroyed: a classroom worker that outlives the exit's wait for it may
+// still translate its status while the process ends.
 static thread_local int gTrSuppressDepth = 0;  // per thread; no lock needed
-std::recursive_mutex gTrMutex;
+std::recursive_mutex& gTrMutex = *new std::recursive_mutex();
 
 // The tag whose file was last loaded and that file's entries; guarded by gTrMutex.
 static std::string& TrFileTag() {
-  static std::string tag;
-  return tag;
+  static std::string* tag = new std::string();
+  return *tag;
 }
 static std::unordered_map<std::string, std::string>& TrFileMap() {
-  static std::unordered_map<std::string, std::string> map;
-  return map;
+  static auto* map = new std::unordered_map<std::string, std::string>();
+  return *map;
 }
 static bool gTrFileLoaded = false;  // the tag above has been looked for at least once
 static WordTranslator gWordTranslator = nullptr;  // a test's word table; null: the built-in one

@@ -7,7 +7,7 @@
 
 #include "translations/scale_display_names.h"  // IsScaleDisplayName
 
-extern std::recursive_mutex gTrMutex;  // held by Tr and by ApplyUiLanguage
+extern std::recursive_mutex& gTrMutex;  // held by Tr and by ApplyUiLanguage
 
 // The calling thread's suppression depth: while above 0, Tr answers its input on that thread.
 // Code drawing or measuring text that is already translated raises it around the call.

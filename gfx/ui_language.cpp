@@ -52,7 +52,7 @@ constexpr const char* kOwnScriptLabels[][2] = {
 
 // ---- state ----
 
-std::string gUiLanguage = "en-US";
+std::string& gUiLanguage = *new std::string("en-US");  // never destroyed (see Tr)
 std::vector<LanguageEntry> gLanguageList;
 int gLanguageIndex = 0;
 static bool gLanguageListBuilt = false;  // InitUiLanguage ran

@@ -12,7 +12,7 @@ struct LanguageEntry {
   float r, g, b;
 };
 
-extern std::string gUiLanguage;                   // the current locale tag; written under gTrMutex
+extern std::string& gUiLanguage;                  // the current locale tag; written under gTrMutex
 extern std::vector<LanguageEntry> gLanguageList;  // the 25 languages in display order
 extern int gLanguageIndex;                        // index of the current language in gLanguageList
 

@@ -2,6 +2,7 @@
 #include "platform/https.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -77,7 +78,13 @@ static const char* FailureText(CURLcode code, bool overCap) {
 
 // ---- public functions ----
 void HttpsStartUp() {
-  std::call_once(gStartUpOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  std::call_once(gStartUpOnce, [] {
+    // A request still in its handshake when the program exits goes on reading OpenSSL's tables
+    // and locks; OpenSSL's own exit handler would free them under it. Asked first, before curl
+    // starts it, OpenSSL leaves them to the end of the process.
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+  });
 }
 
 // Loopback is never sent through a proxy taken from the environment; neither is any host the

@@ -14,6 +14,6 @@ cmake --build build/tsan -j "$(nproc)" --target test_platform test_midi test_pra
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 threaded='^(MessageQueue\.PostingFromManyThreads|CapturedAudio\.|MidiOverJack\.KeyboardMessages|PlayClick\.|StopMetronome\.'
 threaded+='|TeachingFileTest\.(OverlappingSaves|FailedSave)|WindowProc\.DestroyWaitsForBackgroundSaves'
-threaded+='|TrTest\.(SuppressionHolds|TranslatingWhileTheLanguageChanges))'
+threaded+='|TrTest\.(SuppressionHolds|TranslatingWhileTheLanguageChanges)|HttpsExitDeathTest\.|TrExitDeathTest\.)'
 cd build/tsan
 ctest --output-on-failure -j "$(nproc)" --timeout 300 -R "$threaded"

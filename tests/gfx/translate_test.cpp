@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <set>
@@ -135,6 +136,26 @@ TEST_F(TrTest, TranslatingWhileTheLanguageChangesGivesOneLanguageOrTheOther) {
   stop = true;
   reader.join();
   for (const std::string& s : seen) EXPECT_TRUE(s == "Loop ON" || s == "Loop SI") << s;
+}
+
+// A classroom worker may still translate its status while the process exits (the exit waits for
+// it only so long): exit destroys nothing Tr reads. Under ThreadSanitizer an exit that did is
+// reported and the child ends with the sanitizer's code.
+static void ExitWhileAnotherThreadTranslates() {
+  SetUiTag("es-ES");
+  std::atomic<bool> translating{false};
+  std::thread([&translating] {
+    for (;;) {
+      Tr("Loop ON");
+      translating = true;
+    }
+  }).detach();
+  while (!translating) std::this_thread::yield();
+  std::exit(0);
+}
+
+TEST(TrExitDeathTest, ExitDestroysNothingAnotherThreadTranslatesWith) {
+  EXPECT_EXIT(ExitWhileAnotherThreadTranslates(), ::testing::ExitedWithCode(0), "");
 }
 
 class TrFileTest : public TrTest {
