@@ -215,6 +215,15 @@ static bool FrameBeginsOpaque(double now) {
   return !StartScreenCoversBackground(now) || gDrawAlpha >= 1.0f;
 }
 
+// A software GL fills the pixels only once the commands are flushed, and then on its own threads
+// while this one goes on: flushed after each large drawer, one drawer's pixels are filled while the
+// next is computed, instead of all of them after the last one with the main thread waiting. Not
+// under the learning screen: the driver drops what an opaque cover hides only from commands it
+// still holds, and that screen covers the whole window.
+static void HandOnDrawnPixels() {
+  if (!gLibraryOpen) glFlush();
+}
+
 static void DrawFrameBackground(float dt, double now) {
   glDisable(GL_SCISSOR_TEST);
   gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
@@ -317,7 +326,9 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   DrawCircleView(dt, now);
   SpawnFrameNoteSparks();
   DrawBackdrop(dt, now);
+  HandOnDrawnPixels();  // the circle's pixels are filled while the orb is computed
   DrawOrbInFrame();
+  HandOnDrawnPixels();  // the orb's while the board is drawn
 
   DrawStaffPanel(now, 1.0f - gRingModeFade);
   DrawChordTrailOverStaff();
@@ -329,6 +340,7 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
     DrawBoardView();
     PopDrawAlpha(&saved);
   }
+  HandOnDrawnPixels();  // the board's while the controls are drawn
   DrawToolbar();
   DrawMainControls(now);
 
