@@ -5,6 +5,7 @@
 // the checks read the pixel at each control's centre on a black frame with only the controls drawn,
 // and look for text ink in the name box.
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -37,6 +38,13 @@
 #include "theory/scale_selection.h"
 
 namespace {
+
+// n students named name + index, ids its first letter lower-cased + index, all in one colour.
+void ListStudents(int n, const std::string& name, float r, float g, float b) {
+  gStudents.clear();
+  const std::string id(1, (char)std::tolower((unsigned char)name[0]));
+  for (int i = 0; i < n; ++i) gStudents.push_back({name + std::to_string(i), id + std::to_string(i), r, g, b});
+}
 
 class ControlsWindow : public RealWindow {
  protected:
@@ -211,9 +219,7 @@ TEST_F(ControlsWindow, AMessageSetAgainIsHeldFromItsNewSetting) {
 // With two hundred students the panel still draws the first one's full row: its swatch in the
 // student's colour and its bin, where the row's press areas are.
 TEST_F(ControlsWindow, APanelOfManyStudentsKeepsAFullRow) {
-  gStudents.clear();
-  for (int i = 0; i < 200; ++i)
-    gStudents.push_back({"Student " + std::to_string(i), "s" + std::to_string(i), 0.9f, 0.4f, 0.3f});
+  ListStudents(200, "Student ", 0.9f, 0.4f, 0.3f);
   gStudents[0].r = 0.2f, gStudents[0].g = 0.9f, gStudents[0].b = 0.3f;
   gActiveStudentIndex = 0;
   gStudentListOpen = true;
@@ -237,9 +243,7 @@ TEST_F(ControlsWindow, APanelOfManyStudentsKeepsAFullRow) {
 TEST_F(ControlsWindow, TheWheelTurnsTheStudentsPanelToItsLastStudent) {
   TempDir dir;
   ScopedExeDir exe(dir.path());
-  gStudents.clear();
-  for (int i = 0; i < 120; ++i)
-    gStudents.push_back({"Pupil " + std::to_string(i), "p" + std::to_string(i), 0.3f, 0.48f, 0.76f});
+  ListStudents(120, "Pupil ", 0.3f, 0.48f, 0.76f);
   gStudents[119].r = 0.9f, gStudents[119].g = 0.2f, gStudents[119].b = 0.2f;
   gActiveStudentIndex = 0;
   gStudentListOpen = true;
