@@ -221,7 +221,11 @@ static void DrawCross(const RectF& r) {
 }
 
 static void DrawBand(double now) {
-  if (Shown(gControlBandRect)) {
+  // On the learning overlay the band keeps only the speed slider and the unload button, each with
+  // its own face: its backdrop would be an empty box, and on a very wide window it covered the
+  // circle's corner.
+  const bool overlayOnly = gLearningOverlay && !gPracticeMode;
+  if (Shown(gControlBandRect) && !overlayOnly) {
     SetGlColor(0.07f, 0.085f, 0.115f, 0.55f);
     const RectF& b = gControlBandRect;
     FillRoundedRect(b.x, b.y, b.w, b.h, std::max(8.0f * GetUiScale(), 6.0f), 8);

@@ -206,6 +206,33 @@ TEST_F(LearningOverlayWindow, TheColumnBetweenTheListAndTheStaffIsDimmed) {
   EXPECT_LT(brightest, 120) << "an undimmed piece of the circle at " << bx << "," << by;
 }
 
+// On the overlay the control band holds only the speed slider (and the unload button with a song):
+// its backdrop was an empty box over the sky, and on a 4K window it covered the circle's corner. Left
+// of the speed slider, inside the band, the sky must look as it does just outside the band.
+TEST_F(LearningOverlayWindow, TheBandDrawsNoEmptyBoxAroundTheSpeedSlider) {
+  Click(gLearningButtonRect);
+  RunDrivenFrames(40);
+  ASSERT_TRUE(gLearningOverlay);
+  const RectF band = gControlBandRect, speed = gSpeedSliderRect;
+  ASSERT_GT(band.w, 2.0f);
+  ASSERT_GT(speed.x - band.x, 40.0f) << "room in the band left of the slider";
+  const std::vector<uint8_t> frame = ReadFrame();
+  // The median brightness down one column of the band's height: stars are few, the sky's gradient
+  // changes little over a few pixels.
+  auto median = [&](int x) {
+    std::vector<int> v;
+    for (int y = (int)band.y + 6; y < (int)(band.y + band.h) - 6; ++y) {
+      const uint8_t* px = &frame[((size_t)y * (size_t)gClientWidth + (size_t)x) * 4];
+      v.push_back(px[0] + px[1] + px[2]);
+    }
+    std::nth_element(v.begin(), v.begin() + (long)v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  const int inside = median((int)band.x + 14), outside = median((int)band.x - 6);
+  EXPECT_LE(std::abs(inside - outside), 2) << "the band's backdrop shows: " << inside << " inside, " << outside
+                                           << " outside";
+}
+
 // The students panel opens at the window's left, over the column the list stands in. The open panel
 // is drawn above the list, so its placement quiz button shows the same fill at its left end, over
 // the list, as at its right end; and the first press there opens the quiz.
