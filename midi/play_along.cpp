@@ -99,7 +99,8 @@ void RestoreAllNotesAllowed() {
   if (!gRestoreAllNotesPending) return;
   gAllNotesAllowed = gSavedAllNotesAllowed;
   gAllNotesAllowedByFilter[CurrentFilterSlot()] = gSavedAllNotesAllowed;
-  if (!gSavedAllNotesAllowed) gChromaticUnlocked = false;
+  // An allowance from before the run came from a rising run, which a falling run may still undo.
+  gChromaticUnlocked = gSavedAllNotesAllowed;
   gRestoreAllNotesPending = false;
 }
 

@@ -104,7 +104,9 @@ void SelectScaleFilter(int filter) {
   if (gScaleFilterChangedHook) gScaleFilterChangedHook();
   gScaleFilter = ClampInt(filter, 0, kScaleFilterCount - 1);
   gAllNotesAllowed = gAllNotesAllowedByFilter[gScaleFilter];
-  if (!gAllNotesAllowed) gChromaticUnlocked = false;
+  // A tab's remembered allowance was switched on by a rising run there: coming back to it, the
+  // falling run may switch it off again (cleared, it stayed on until another rising run).
+  gChromaticUnlocked = gAllNotesAllowed;
   RebuildVisibleScales();
   UpdateCurrentScaleIndex();
   bool playing = SongPlaying();

@@ -291,6 +291,13 @@ TEST_F(PlayAlongTest, RunLifecycle) {
   EXPECT_TRUE(!gPlayAlongRun && !gAllNotesAllowed);
   EXPECT_EQ(gPlayAlongScore, 0u);
   EXPECT_EQ(J(1).state, 0);
+  // An allowance a rising run made before the run comes back undoable by a falling run.
+  gAllNotesAllowed = true;
+  SetPlayAlongRun(true, false);
+  EXPECT_FALSE(gChromaticUnlocked);
+  SetPlayAlongRun(false, false);
+  EXPECT_TRUE(gAllNotesAllowed && gChromaticUnlocked);
+  gAllNotesAllowed = gChromaticUnlocked = false;
   // Ending the run when the view modes go away, as the main loop does.
   SetPlayAlongRun(true, false);
   gPracticeMode = false;

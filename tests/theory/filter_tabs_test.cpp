@@ -99,6 +99,7 @@ TEST_F(FilterTabsTest, ExoticSetEndsTheChromaticUnlock) {
   EXPECT_FALSE(gChromaticUnlocked);
   SelectScaleFilter(0);  // the unlock stays remembered for its own tab
   EXPECT_TRUE(gAllNotesAllowed);
+  EXPECT_TRUE(gChromaticUnlocked) << "a falling run could no longer switch the allowance off";
 }
 
 TEST_F(FilterTabsTest, PanelClicksInListMode) {
