@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,18 @@ constexpr int kQuitCheckMs = 100;          // how often a waiting dialog asks wh
 // ---- internal helpers ----
 namespace {
 
+// A pattern whose letters match either case: the dialogs' patterns are case-sensitive, and older
+// songs are often named "SONG.MID".
+std::string AnyCasePattern(const std::string& pattern) {
+  std::string out;
+  for (char c : pattern) {
+    const char lower = (char)std::tolower((unsigned char)c), upper = (char)std::toupper((unsigned char)c);
+    if (lower != upper) out += std::string("[") + lower + upper + "]";
+    else out += c;
+  }
+  return out;
+}
+
 // Every "*.x" of a ';'-separated pattern list, space-separated as both programs want them.
 std::string SpacedPatterns(const std::string& patterns) {
   std::string out;
@@ -40,7 +53,7 @@ std::string SpacedPatterns(const std::string& patterns) {
   while (start <= patterns.size()) {
     size_t end = patterns.find(';', start);
     if (end == std::string::npos) end = patterns.size();
-    std::string p = patterns.substr(start, end - start);
+    std::string p = AnyCasePattern(patterns.substr(start, end - start));
     if (p == "*.*") p = "*";  // every file, also those without a dot
     if (!p.empty()) out += (out.empty() ? "" : " ") + p;
     start = end + 1;

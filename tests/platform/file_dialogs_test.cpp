@@ -2,9 +2,11 @@
 // the real road (program choice, arguments, output, exit status) runs without a desktop.
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -43,10 +45,38 @@ TEST(FileDialogs, ZenityAnswersWithTheChosenPath) {
   ASSERT_TRUE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
   EXPECT_EQ(chosen, "/music/My Song.mid");
   EXPECT_EQ(ReadFileBytes(dir.File("args")),
-            "--file-selection\n--title=Open\n--file-filter=MIDI Files (*.mid;*.midi) | *.mid *.midi\n"
+            "--file-selection\n--title=Open\n--file-filter=MIDI Files (*.mid;*.midi) | *.[mM][iI][dD] *.[mM][iI][dD][iI]\n"
             "--file-filter=All Files (*.*) | *\n");
   ASSERT_TRUE(ShowFolderDialog("Folder", &chosen));
   EXPECT_EQ(ReadFileBytes(dir.File("args")), "--file-selection\n--title=Folder\n--directory\n");
+}
+
+// The dialogs match their patterns case-sensitively (as fnmatch does): a song named in capitals, as
+// older files often are, must still be listed under the MIDI filter, and nothing else be.
+TEST(FileDialogs, TheMidiFilterListsSongsInEitherCase) {
+  TempDir dir;
+  WriteDialogProgram(dir.File("zenity"), dir.File("args"), "/x.mid", 0);
+  ScopedEnv path("PATH", dir.path().c_str()), desktop("XDG_CURRENT_DESKTOP", "GNOME");
+  std::string chosen;
+  ASSERT_TRUE(ShowOpenFileDialog("Open", kMidiFilters, &chosen));
+  const std::string args = ReadFileBytes(dir.File("args"));
+  const std::string head = "--file-filter=MIDI Files (*.mid;*.midi) | ";
+  const size_t at = args.find(head);
+  ASSERT_NE(at, std::string::npos) << args;
+  std::vector<std::string> patterns;
+  std::string line = args.substr(at + head.size(), args.find('\n', at) - at - head.size());
+  for (size_t start = 0; start <= line.size();) {
+    size_t end = std::min(line.find(' ', start), line.size());
+    patterns.push_back(line.substr(start, end - start));
+    start = end + 1;
+  }
+  auto listed = [&](const char* name) {
+    for (const std::string& p : patterns)
+      if (fnmatch(p.c_str(), name, 0) == 0) return true;
+    return false;
+  };
+  for (const char* name : {"a.mid", "SONG.MID", "Piece.Midi", "old.MIDI"}) EXPECT_TRUE(listed(name)) << name;
+  for (const char* name : {"a.txt", "mid", "a.mid.bak", "a.wav"}) EXPECT_FALSE(listed(name)) << name;
 }
 
 TEST(FileDialogs, CancelFailureAndNoProgramMeanNothingChosen) {
@@ -118,7 +148,7 @@ TEST(FileDialogs, KdialogOnKdeOrWhereZenityIsMissing) {
     ASSERT_TRUE(ShowOpenFileDialog("Open", kMidiFilters, &chosen)) << desktop;
     EXPECT_EQ(chosen, "/home/u/piece.midi");
     EXPECT_EQ(ReadFileBytes(dir.File("kargs")),
-              "--title\nOpen\n--getopenfilename\n.\n*.mid *.midi|MIDI Files (*.mid;*.midi)\n*|All Files (*.*)\n");
+              "--title\nOpen\n--getopenfilename\n.\n*.[mM][iI][dD] *.[mM][iI][dD][iI]|MIDI Files (*.mid;*.midi)\n*|All Files (*.*)\n");
   }
   // With both present, a KDE desktop gets kdialog and any other zenity.
   WriteDialogProgram(dir.File("zenity"), dir.File("zargs"), "/z.mid", 0);
