@@ -2,8 +2,8 @@
 #include "midi/playlist.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <utility>
 
 #include "app/base/logs.h"
@@ -23,6 +23,13 @@ bool gPlaylistRepeat = false;        // wrap at either end
 
 // ---- internal helpers ----
 namespace {
+
+// Shuffle's own generator, seeded once per start: the C library's, never seeded, gave the same
+// order after every start.
+std::mt19937& ShuffleRandom() {
+  static std::mt19937 random{std::random_device{}()};
+  return random;
+}
 
 std::string FileNamePart(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
@@ -129,7 +136,7 @@ static bool PlaySteppedEntry(int direction, bool atEnd) {
     for (int i = 0; i < n; ++i)
       if (i != current) others.push_back(i);
     for (int left = n - 1; left > 0; --left) {
-      const int pick = std::rand() % left;
+      const int pick = (int)(ShuffleRandom()() % (uint32_t)left);
       if (PlayPlaylistEntry(others[(size_t)pick])) return true;
       others[(size_t)pick] = others[(size_t)left - 1];
     }
