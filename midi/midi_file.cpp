@@ -198,7 +198,10 @@ const char* ParseTrack(const uint8_t* data, size_t pos, size_t end, Collected& o
         int sharps = (int8_t)data[pos];
         int letter = ((4 * sharps) % 7 + 7) % 7;
         key = PitchClassMod(kLetterPitchClass[letter] + KeySignatureAccidental(sharps, letter));
-        minor = false;
+        // A file that says its key is minor names the relative minor of those sharps or flats:
+        // read as major, a song in C minor came up as E flat major, worse than with no signature.
+        minor = data[pos + 1] == 1;
+        if (minor) key = PitchClassMod(key + 9);
       }
       pos += len;
     } else if (status == 0xF0 || status == 0xF7) {

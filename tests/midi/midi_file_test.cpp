@@ -303,7 +303,10 @@ TEST(MidiFile, KeyFromSignatureOrEstimate) {
     int key;
     bool minor;
   } cases[] = {
-      {"three flats, minor byte ignored", OneTrack(KeySig(0, -3, 1) + notes), 3, false},
+      {"three flats, minor: C minor", OneTrack(KeySig(0, -3, 1) + notes), 0, true},
+      {"no sharps, minor: A minor", OneTrack(KeySig(0, 0, 1) + notes), 9, true},
+      {"seven sharps, minor: A sharp minor", OneTrack(KeySig(0, 7, 1) + notes), 10, true},
+      {"a mode byte past 1 reads as major", OneTrack(KeySig(0, -3, 2) + notes), 3, false},
       {"seven sharps", OneTrack(KeySig(0, 7, 0) + notes), 1, false},
       {"seven flats", OneTrack(KeySig(0, -7, 0) + notes), 11, false},
       {"out of range counts keep the plain letter", OneTrack(KeySig(0, 8, 0) + notes), 7, false},
