@@ -73,3 +73,7 @@ void WindowOnDisplayLost(void (*handler)());
 
 // The last text of the window system's error, for logs.
 const char* WindowLastError();
+
+// The key code a key event posts, from the character the layout gives the key (or the window
+// system's code of a key that has none) and the key's place as a USB keyboard usage id.
+int KeyCodeOfKeyForTesting(int keysym, int place);

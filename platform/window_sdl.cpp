@@ -76,7 +76,33 @@ static unsigned MouseFlags(uint32_t buttons) {
 }
 
 // ---- key mapping ----
-static int VirtualKeyFromSdl(SDL_Keycode k) {
+// The key a US keyboard has at this place: letters, digits and punctuation; 0 elsewhere.
+static int VirtualKeyAtPlace(SDL_Scancode s) {
+  if (s >= SDL_SCANCODE_A && s <= SDL_SCANCODE_Z) return 'A' + (int)(s - SDL_SCANCODE_A);
+  if (s >= SDL_SCANCODE_1 && s <= SDL_SCANCODE_9) return '1' + (int)(s - SDL_SCANCODE_1);
+  switch (s) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_SEMICOLON: return kKeyOem1;
+    case SDL_SCANCODE_EQUALS: return kKeyOemPlus;
+    case SDL_SCANCODE_COMMA: return kKeyOemComma;
+    case SDL_SCANCODE_MINUS: return kKeyOemMinus;
+    case SDL_SCANCODE_PERIOD: return kKeyOemPeriod;
+    case SDL_SCANCODE_SLASH: return kKeyOem2;
+    case SDL_SCANCODE_GRAVE: return kKeyOem3;
+    case SDL_SCANCODE_LEFTBRACKET: return kKeyOem4;
+    case SDL_SCANCODE_BACKSLASH: return kKeyOem5;
+    case SDL_SCANCODE_RIGHTBRACKET: return kKeyOem6;
+    case SDL_SCANCODE_APOSTROPHE: return kKeyOem7;
+    default: return 0;
+  }
+}
+
+// A layout of another script (Cyrillic, Greek, Arabic, Hebrew ...) gives its own letters for the
+// letter keys, and R, F, M or Ctrl+C would be no command at all: such a key counts by its place.
+// Latin layouts keep theirs (AZERTY's M is where the keyboard prints M), accented letters too: all
+// lie below U+0370, and ü or ğ by place would be a second U or E.
+static int VirtualKeyFromSdl(SDL_Keycode k, SDL_Scancode place) {
+  if (k >= 0x370 && !(k & SDLK_SCANCODE_MASK)) return VirtualKeyAtPlace(place);
   if (k >= 'a' && k <= 'z') return (int)(k - 'a' + 'A');
   if (k >= '0' && k <= '9') return (int)k;
   if (k >= SDLK_F1 && k <= SDLK_F12) return kKeyF1 + (int)(k - SDLK_F1);
@@ -123,6 +149,10 @@ static int VirtualKeyFromSdl(SDL_Keycode k) {
   }
 }
 
+int KeyCodeOfKeyForTesting(int keysym, int place) {
+  return VirtualKeyFromSdl((SDL_Keycode)keysym, (SDL_Scancode)place);
+}
+
 // ---- event translation ----
 static void TranslateWindowEvent(const SDL_WindowEvent& w) {
   switch (w.event) {
@@ -157,10 +187,12 @@ static void TranslateEvent(const SDL_Event& e) {
     case SDL_QUIT: PostCloseRequest(); break;  // SIGTERM, SIGINT or the session ending
     case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
     case SDL_DISPLAYEVENT: PostDisplayChange(); break;
-    case SDL_KEYDOWN:
-      PostKeyPress(VirtualKeyFromSdl(e.key.keysym.sym), ModifiersOf((SDL_Keymod)e.key.keysym.mod), e.key.repeat != 0);
+    case SDL_KEYDOWN: {
+      const SDL_Keysym& k = e.key.keysym;
+      PostKeyPress(VirtualKeyFromSdl(k.sym, k.scancode), ModifiersOf((SDL_Keymod)k.mod), e.key.repeat != 0);
       break;
-    case SDL_KEYUP: PostKeyRelease(VirtualKeyFromSdl(e.key.keysym.sym)); break;
+    }
+    case SDL_KEYUP: PostKeyRelease(VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode)); break;
     case SDL_TEXTINPUT: PostTextInput(e.text.text); break;
     case SDL_MOUSEMOTION: {
       int w = 0, h = 0;

@@ -15,8 +15,9 @@ kPackages=(
   libfreetype-dev libfontconfig-dev fonts-texgyre fonts-noto-core fonts-noto-cjk fonts-dejavu-core
   # images and HTTPS
   libstb-dev libcurl4-openssl-dev libssl-dev ca-certificates openssl python3
-  # what the tests meet: a real X server, a JACK server, sound and image tools, file dialogs
-  xvfb xauth xfonts-base x11-utils jackd2 sox imagemagick zenity xdotool
+  # what the tests meet: a real X server and its keyboard layouts, a JACK server, sound and image
+  # tools, file dialogs
+  xvfb xauth xfonts-base x11-utils x11-xkb-utils jackd2 sox imagemagick zenity xdotool
   # time zones for the date tests that run under several TZ values
   tzdata
 )

@@ -1,10 +1,10 @@
 // Keys and the mouse in the real window on a virtual display: X events made by xdotool reach the
 // program through the window layer as a user's would, frames run on the real clock, and the state
 // they change is read back. Covers the key drag round the circle with the pointer coming back at
-// the marker, the Escape cascade through full screen, the command keys, the register keeping them
-// from the grid and the view behind it, a typed name with the real clipboard, typing under the
-// start screen, the file menu's real zenity dialog driven by keys, and presses made while a dialog
-// of the menu is up.
+// the marker, the Escape cascade through full screen, the command keys (under a Russian layout
+// too), the register keeping them from the grid and the view behind it, a typed name with the real
+// clipboard, typing under the start screen, the file menu's real zenity dialog driven by keys, and
+// presses made while a dialog of the menu is up.
 // Screenshots go to a "screenshots" folder beside the program.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -259,6 +259,50 @@ TEST_F(InputWindow, CommandKeysFromTheKeyboard) {
   SaveScreenshot("input_song_playing");
   Keys({"r"});
   EXPECT_FALSE(gPlaying);
+  EXPECT_EQ(gStatusText.rfind("MIDI reset", 0), 0u) << gStatusText;
+}
+
+// Under a Russian layout the letter keys give Cyrillic letters; the command keys still work at their
+// places, and in a name entry those places are still typing and its shortcuts, never commands. The
+// keys go by keycode (evdev's: R 27, A 38, F 41, C 54, M 58), since by name xdotool would bind the
+// Latin letter to a spare key of its own.
+TEST_F(InputWindow, CommandKeysUnderALayoutWithoutLatinLetters) {
+  struct Layout {
+    std::string display;
+    bool Set(const char* name) const {
+      pid_t pid = SpawnProgram({"setxkbmap", "-display", display, "-layout", name}, "", {}, {}, "/dev/null");
+      return WaitForChild(pid, 20.0) == 0;
+    }
+    ~Layout() { Set("us"); }
+  } layout{display_->name()};
+  ASSERT_TRUE(layout.Set("ru"));
+  Pump(3);
+
+  gPracticeStrip = false;
+  Keys({"shift+58"});
+  EXPECT_TRUE(gPracticeStrip);
+  EXPECT_EQ(gStatusText, "Practice strip shown");
+  Keys({"41"});
+  for (int i = 0; i < 50 && !gFullscreen; ++i) Pump(1);
+  EXPECT_TRUE(gFullscreen);
+  Keys({"Escape"});
+  ASSERT_FALSE(gFullscreen);
+
+  gStudentListOpen = true;
+  RelayoutAll();
+  Pump(2);
+  ClickAt(gStudentNameEntryRect);
+  ASSERT_TRUE(gStudentNameEntryActive);
+  TextFieldInsert(gStudentNameField, "Ada");
+  SetClipboardText("before");
+  gStatusText.clear();
+  Keys({"ctrl+38", "ctrl+54", "27"});
+  EXPECT_EQ(GetClipboardText(), "Ada");
+  EXPECT_EQ(gStudentNameField.text, "Ada");
+  EXPECT_EQ(gStatusText, "") << "R in the entry reset the MIDI";
+  Keys({"Escape"});
+  ASSERT_FALSE(gStudentNameEntryActive);
+  Keys({"27"});
   EXPECT_EQ(gStatusText.rfind("MIDI reset", 0), 0u) << gStatusText;
 }
 
