@@ -237,7 +237,9 @@ void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
   }
   if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;
   if (StudentsPanelSwallowsDoubleClick(x, y)) return;
-  if (IsPracticeStripShown()) {
+  // Ctrl makes the second press a pick like the first, so it unpicks the cell: clearing the pick
+  // belongs to a plain double click, and a quick Ctrl-click twice must not throw it away.
+  if (IsPracticeStripShown() && !(flags & kMouseFlagControl)) {
     int row = -1, col = -1;
     if (HitTestScaleGrid(x, y, &row, &col)) {
       OnGridDoubleClick(x, y);

@@ -1,11 +1,12 @@
 // The mouse through the window procedure: the seek bar's presses by modifier, its handles and its
 // double-click cycle; captured drags past the window's edge; a drag that loses its button-up; the
-// two-click bin; the grid's Ctrl-pick and what drops it; the key drag round the circle; the scale
-// list's row hold and strip drag; the wheel over the board and over a long students panel; the open
-// students panel over the learning overlay's list; the overlay's list rows and strip; and the
-// prompt's guard.
+// two-click bin; the grid's Ctrl-pick, what drops it and a quick Ctrl-click twice; the key drag
+// round the circle; the scale list's row hold and strip drag; the wheel over the board and over a
+// long students panel; the open students panel over the learning overlay's list; the overlay's
+// list rows and strip; and the prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "app/base/view_modes.h"
 #include "app/circle_key_drag.h"
@@ -633,6 +634,42 @@ TEST_F(MouseRouting, APressWithoutCtrlOffThePickDropsIt) {
   Click(gRepeatButtonRect);
   EXPECT_TRUE(gSelectedCells.empty()) << "a press off the grid";
   EXPECT_EQ(gStatusText.find("picked"), std::string::npos) << gStatusText;
+}
+
+// A quick second Ctrl-press on a cell arrives as a double click: it unpicks the cell as a slow one
+// does and clears nothing earned, the other picked cell included; a plain double click on a picked
+// cell still clears the pick.
+TEST_F(MouseRouting, ACtrlDoubleClickUnpicksTheCellAndClearsNothing) {
+  SyncAchievementRows();
+  const int row = FindScaleRow(ScaleWindowItemScale(2));
+  ASSERT_GE(row, 0);
+  Earn(row, 5);
+  Earn(row, 7);
+  int ax, ay, bx, by;
+  BoardCellCentre(2, 5, &ax, &ay);
+  BoardCellCentre(2, 7, &bx, &by);
+  Press(bx, by, kMouseFlagControl);
+  Release(bx, by);
+  Press(ax, ay, kMouseFlagControl);
+  Release(ax, ay);
+  ASSERT_EQ(gSelectedCells.size(), 2u) << gStatusText;
+  DoubleClick(ax, ay, kMouseFlagControl);
+  Release(ax, ay);
+  EXPECT_EQ(gAchvDone[row][5], 1) << gStatusText;
+  EXPECT_EQ(gAchvDone[row][7], 1);
+  EXPECT_EQ(gSelectedCells, (std::set<std::pair<int, int>>{{row, 7}}));
+  EXPECT_EQ(gStatusText, "1 picked - double-click or Backspace to clear");
+  EXPECT_FALSE(DataExists("achievements.dat")) << "nothing was saved";
+
+  Press(bx, by);
+  Release(bx, by);
+  DoubleClick(bx, by);
+  Release(bx, by);
+  EXPECT_EQ(gAchvDone[row][7], 0);
+  EXPECT_EQ(gAchvDone[row][5], 1);
+  EXPECT_TRUE(gSelectedCells.empty());
+  EXPECT_EQ(gStatusText, "Cleared 1");
+  EXPECT_TRUE(DataExists("achievements.dat"));
 }
 
 TEST_F(MouseRouting, AnOpenPromptSwallowsEveryPointerEvent) {
