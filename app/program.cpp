@@ -173,7 +173,9 @@ int RunProgram() {
 
   if (!WindowCreate(kWindowTitle, kWindowClassName, kWindowX, kWindowY, kWindowWidth, kWindowHeight)) {
     DebugLog("[startup] %s\n", WindowLastError());
-    ShowErrorBox("Tonvarra", kWindowFailureText);
+    // Restarting does not give a display OpenGL: that user needs the graphics advice.
+    if (WindowCreateLackedGl()) ShowGraphicsError("No compatible OpenGL pixel format is available on this display.");
+    else ShowErrorBox("Tonvarra", kWindowFailureText);
     return 1;
   }
   gMainWindowOpen = true;

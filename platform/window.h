@@ -20,6 +20,8 @@ void PrepareWindowEnvironment(const char* className);
 // Creates the window (hidden until shown) at (x, y) with the given client size; the window-system
 // class name is `className`. False when there is no display or the window cannot be made.
 bool WindowCreate(const char* title, const char* className, int x, int y, int width, int height);
+// True when WindowCreate failed although the display works: it offers no OpenGL.
+bool WindowCreateLackedGl();
 // True while the window exists.
 bool WindowExists();
 // Shows the window maximised.

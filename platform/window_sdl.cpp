@@ -25,6 +25,7 @@ static SDL_Cursor* gSdlCursors[4] = {};          // system cursors by CursorShap
 static char gLastError[256] = "";                // the last failure text
 static SDL_Rect gSavedPlacement = {0, 0, 0, 0};  // position and size before full screen
 static bool gSavedMaximized = false;             // the window was maximised before full screen
+static bool gWindowLacksGl = false;              // the display made a window, but not one for GL
 
 // ---- internal helpers ----
 static void OnHangup(int) { gHangupSeen = 1; }
@@ -277,10 +278,18 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
   if (!gSdlWindow) {
     KeepError("SDL_CreateWindow");
+    // A display without OpenGL (no GLX, no GL visual, no GL library) refuses the GL window only: a
+    // plain one proves the display works, and the fault is the graphics', not the window's.
+    if (SDL_Window* plain = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN)) {
+      SDL_DestroyWindow(plain);
+      gWindowLacksGl = true;
+    }
     return false;
   }
   return true;
 }
+
+bool WindowCreateLackedGl() { return gWindowLacksGl; }
 
 bool WindowExists() { return gSdlWindow != nullptr; }
 

@@ -165,6 +165,22 @@ TEST(ProgramRun, WithoutADisplayItSaysSoAndExitsWithOne) {
   EXPECT_FALSE(FileExists(program.dir.File("gpu_info.log")));
 }
 
+// A display without OpenGL (as a bare X server or a remote session can be) makes windows but no GL
+// one: the user must get the graphics advice, not "restart your PC", which cannot help.
+TEST(ProgramRun, ADisplayWithoutOpenGlGetsTheGraphicsMessage) {
+  VirtualDisplay display({"-extension", "GLX"});
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ProgramFolder program;
+  pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(display.name()), {}, program.log);
+  int status = WaitForChild(pid, 30);
+  std::string output = ReadFileBytes(program.log);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+  EXPECT_NE(output.find("No compatible OpenGL pixel format is available on this display."), std::string::npos)
+      << output;
+  EXPECT_EQ(output.find("could not create its application window"), std::string::npos) << output;
+}
+
 // The start screen's first frame shows before the loaders it does not need; they still all run,
 // in their order, before the loop handles its first input (a student file of the older version
 // is read and written back in the newest, the keyboard is looked for).

@@ -55,12 +55,13 @@ bool WaitForFile(const std::string& path, double seconds) {
   return false;
 }
 
-VirtualDisplay::VirtualDisplay() {
+VirtualDisplay::VirtualDisplay(const std::vector<std::string>& extraArgs) {
   int fds[2];
   if (pipe(fds) != 0) return;
-  pid_ = SpawnProgram({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24",
-                       "-nolisten", "tcp"},
-                      "", {}, {}, "/dev/null", fds[1]);
+  std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24",
+                                   "-nolisten", "tcp"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  pid_ = SpawnProgram(args, "", {}, {}, "/dev/null", fds[1]);
   close(fds[1]);
   std::string number;
   char c;

@@ -20,7 +20,8 @@ bool WaitForFile(const std::string& path, double seconds);
 // at the end of the scope. name() is "" when it could not start.
 class VirtualDisplay {
  public:
-  VirtualDisplay();
+  // extraArgs go to the X server (such as "-extension", "GLX" for a display without OpenGL).
+  explicit VirtualDisplay(const std::vector<std::string>& extraArgs = {});
   ~VirtualDisplay();
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
