@@ -170,10 +170,15 @@ float ScaleListScrollRate() {
 void ArmPlacementQuiz() {
   if (!gPlacementQuizRequest) return;
   gPlacementQuizRequest = false;
-  if (GetActiveStudentIndex() >= 0) {
+  if (HasActiveStudent()) {
     // An undrawn prompt would swallow every click and key without a word.
     if (!IsPlacementPromptAvailable()) return;
     OpenPlacementPrompt();
+  } else if (!gStudents.empty()) {
+    // The quiz saves to the chosen student: the list is opened for a name to be clicked.
+    gStatusText = "Choose a student";
+    gStudentListOpen = true;
+    RelayoutAll();
   } else {
     gStatusText = "Add a student first - the placement quiz saves to their profile";
     gStudentNameEntryActive = true;

@@ -142,10 +142,12 @@ bool StudentsPanelMouseDown(int x, int y) {
     return true;
   }
   if (PointInRect(gPlacementQuizButtonRect, x, y)) {
-    // The quiz needs a student to save to.
-    if (GetActiveStudentIndex() < 0) {
+    // The quiz saves to the chosen student; while none is, the header asks for one in these words.
+    if (gStudents.empty()) {
       gStatusText = "Add a student first - the placement quiz saves to their profile";
       FocusNameEntry();
+    } else if (!HasActiveStudent()) {
+      gStatusText = "Choose a student";
     } else {
       OpenPlacementPrompt();
     }

@@ -474,6 +474,8 @@ int GetActiveStudentIndex() {
   return count > 0 ? 0 : -1;
 }
 
+bool HasActiveStudent() { return gActiveStudentIndex >= 0 && gActiveStudentIndex < (int)gStudents.size(); }
+
 void AddStudentAction() {
   gStatusText = "Add students in the Institution panel, where your seats are shown.";
   std::string name = gStudentNameField.text;

@@ -74,6 +74,9 @@ void SwitchActiveStudent(int index);
 void DeleteStudent(int index);
 // The active index when valid; otherwise 0 for a non-empty list and -1 for an empty one.
 int GetActiveStudentIndex();
+// A student is chosen. Without one GetActiveStudentIndex still answers 0 for a non-empty list,
+// while the learning files in use are the no-student ones.
+bool HasActiveStudent();
 // The main view's add-student button and Enter in its name entry: tells where students are added
 // and hands the typed name on (the name entry is emptied and loses the keyboard).
 void AddStudentAction();

@@ -10,6 +10,9 @@
 #include <string>
 
 #include "app/base/app_state.h"
+#include "app/base/folders.h"
+#include "app/base/status_text.h"
+#include "app/main_loop.h"
 #include "app/window_proc.h"
 #include "gfx/hit_regions.h"
 #include "gfx/label_fit.h"
@@ -25,6 +28,7 @@
 #include "learning_ui/placement_prompt.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "practice/data_files.h"
 #include "practice/students.h"
 #include "tests/app/shipped_languages_fixture.h"
 
@@ -47,8 +51,7 @@ class PlacementPromptWindow : public ShippedLanguagesWindow {
   void TearDown() override {
     ResetPlacementPrompt();
     gStudentListOpen = false;
-    gStudents.clear();
-    gActiveStudentIndex = -1;
+    ResetStudents();
     ShippedLanguagesWindow::TearDown();
   }
   static void Frames(int n) {
@@ -166,6 +169,46 @@ TEST_F(PlacementPromptWindow, EscapeOrNotNowClosesAndNothingIsWritten) {
     Press(gPlacementQuizButtonRect.x + gPlacementQuizButtonRect.w / 2, gPlacementQuizButtonRect.y + 4);
     EXPECT_FALSE(gPlacementPromptOpen);
   }
+}
+
+// Students kept with none of them chosen, as a first student added in the Institution panel is:
+// the learning records in use are then the no-student ones, which no student's lessons read.
+TEST_F(PlacementPromptWindow, WithNoStudentChosenTheQuizWaitsForAChoice) {
+  ASSERT_TRUE(WriteTextFileAtomic(GetDataFilePath("students.dat"), "STUDENTS_V2\nactive=-1\nAnna|anna|0.3|0.48|0.76\n"));
+  LoadStudents();
+  const std::string noStudentRecords = ProgressFilePath();
+  gStudentListOpen = true;
+  RelayoutAll();
+  Frames(1);
+  Press(gPlacementQuizButtonRect.x + gPlacementQuizButtonRect.w / 2, gPlacementQuizButtonRect.y + 4);
+  EXPECT_FALSE(gPlacementPromptOpen);
+  EXPECT_EQ(gStatusText, "Choose a student");
+
+  // A request for the quiz, armed by the main loop, waits too, with the names in reach.
+  gStudentListOpen = false;
+  gStatusText.clear();
+  gPlacementQuizRequest = true;
+  Frames(1);
+  EXPECT_FALSE(gPlacementPromptOpen);
+  EXPECT_EQ(gStatusText, "Choose a student");
+  ASSERT_TRUE(gStudentListOpen);
+  EXPECT_FALSE(gStudentNameEntryActive) << "a name to type would take the keys meant for the list";
+  Frames(1);
+  SaveScreenshot("placement_no_student_chosen");
+
+  // Anna chosen by her name, the quiz places her.
+  ASSERT_FALSE(gStudentNameRects.empty());
+  Press(gStudentNameRects[0].x + gStudentNameRects[0].w / 2, gStudentNameRects[0].y + gStudentNameRects[0].h / 2);
+  const std::string noStudentKept = ReadFileBytes(noStudentRecords);
+  Press(gPlacementQuizButtonRect.x + gPlacementQuizButtonRect.w / 2, gPlacementQuizButtonRect.y + 4);
+  ASSERT_TRUE(gPlacementPromptOpen);
+  PressButton(kPlacementStart);
+  for (int q = 0; q < kPlacementQuestions; ++q) PressButton(2);
+  ASSERT_EQ(gPlacementPromptStep, 2);
+  PressButton(kPlacementApply);
+  EXPECT_NE(ProgressFilePath(), noStudentRecords);
+  EXPECT_TRUE(fs::exists(ProgressFilePath())) << "Anna's placement was not saved";
+  EXPECT_EQ(ReadFileBytes(noStudentRecords), noStudentKept) << "the placement went to no student";
 }
 
 // Every answer, button label, question and line of the prompt fits its place in every shipped
