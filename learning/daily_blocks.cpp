@@ -121,6 +121,16 @@ std::vector<std::string> PlanDayAhead(int daysAhead, int* lessonOut) {
   std::vector<PendingSyllabusItem> pending = PendingSyllabusItems();
   int64_t blocks = BlocksPerDay();
   int64_t first = blocks * daysAhead;
+  // Later days follow today's blocks, passed or not: counted from the pending list alone, each
+  // pass today would move every later day one item on, past items no day teaches.
+  auto today = gLearningCalendar.find(TodayIsoDate());
+  if (daysAhead > 0 && today != gLearningCalendar.end()) {
+    const std::vector<std::string>& held = today->second.assigned;
+    pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                 [&](const PendingSyllabusItem& p) { return ContainsId(held, p.id); }),
+                  pending.end());
+    first -= blocks;
+  }
   int64_t end = std::min<int64_t>(first + blocks, (int64_t)pending.size());
   for (int64_t i = first; i < end; ++i) ids.push_back(pending[i].id);
   if (!ids.empty() && lessonOut) *lessonOut = pending[first].lesson;

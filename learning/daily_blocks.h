@@ -25,7 +25,7 @@ std::vector<std::string> BuildLessonBlocks(const std::string& date);
 bool ItemIdLess(const std::string& a, const std::string& b);
 // Plan items (first occurrence) not mastered and never passed, set-aside ones included.
 std::vector<PendingSyllabusItem> PendingSyllabusItems();
-// The preview of the day daysAhead after today: its slice of the pending items.
+// The preview of the day daysAhead after today: its slice of the pending items after today's blocks.
 std::vector<std::string> PlanDayAhead(int daysAhead, int* lessonOut);
 // Plan items outside the shown day with five or more attempts and no pass.
 std::vector<std::string> ListSetAsideItems();

@@ -99,6 +99,10 @@ void SelectCalendarDay(const std::string& date) {
     int lesson = 0;
     ids = PlanDayAhead(d, &lesson);
     int64_t planned = (int64_t)d + NextLessonNumber();
+    // Counted from today's lesson, as the preview's blocks are: a day done today already moved
+    // the next lesson on.
+    auto held = gLearningCalendar.find(today);
+    if (held != gLearningCalendar.end() && held->second.lesson > 0 && AreItemsDone(held->second)) --planned;
     gPlannedLessonNumber = (int)std::min<int64_t>(planned, INT32_MAX);
     gPlannedTitleLesson = lesson;
   } else {
@@ -171,25 +175,25 @@ void ReplanFutureDays() {
   // The open day follows the load. An earlier day's blocks are its history: today follows the
   // load then, and that day stays as it was, and open. A later day (opened by NEXT LESSON) leaves
   // today alone, however finished it is: planned afresh, a day done would be undone.
+  // The days after it leave that day as planned: a look-ahead slice has no reviews.
+  std::string planned;
   if (!previewing) {
-    const std::string planned = open.empty() || open < today ? today : open;
+    planned = open.empty() || open < today ? today : open;
     AssignDayBlocks(planned);
     if (!open.empty() && open != planned) OpenCalendarDay(open);
   }
-  bool replaced = false, openReplaced = false;
+  bool replaced = false;
   for (auto& [date, day] : gLearningCalendar) {
-    if (date <= today || !IsPlannableDay(date) || day.assigned.empty() || AreItemsDone(day)) continue;
+    if (date <= today || date == planned || !IsPlannableDay(date) || day.assigned.empty() || AreItemsDone(day))
+      continue;
     std::vector<std::string> list = PlanDayAhead(DaysBetweenIsoDates(today, date), nullptr);
     if (list.empty()) continue;
     KeepCompleted(day, day.assigned, list);
     day.assigned = list;
     KeepCompletionsOf(day, list);
     replaced = true;
-    openReplaced = openReplaced || date == open;
   }
   if (replaced) SaveCalendar();
-  // The open day's list on screen is the one it has now.
-  if (openReplaced && !previewing) OpenCalendarDay(open);
 }
 
 // ---- rebuild ----

@@ -281,6 +281,111 @@ TEST_F(LearningTest, APlanChangeGivesAPreparedDayWhatIsStillToLearn) {
   EXPECT_EQ(tomorrow, (std::vector<std::string>{"i07", "i08", "i14", "i16", "i17", "i18", "i19"}));
 }
 
+// Thirty mechanics items i00..i29, ten to a lesson, at the Light load: today holds i00..i06.
+static void ThirtyItemsInThreeLessons(std::vector<std::string>& items, std::vector<std::vector<std::string>>& lessons) {
+  lessons.assign(3, {});
+  for (int i = 0; i < 30; ++i) {
+    std::string id = "i" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    items.push_back(id + " mechanics T");
+    lessons[(size_t)i / 10].push_back(id);
+  }
+}
+
+static std::vector<std::string> Ids(int from, int to) {
+  std::vector<std::string> ids;
+  for (int i = from; i <= to; ++i) ids.push_back("i" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+  return ids;
+}
+
+// Today's blocks are today's, passed or not: a preview of the days after shows what follows them
+// and names the lesson NEXT LESSON then gives. Counted as if today were still waiting, each pass
+// today moved the previews one item on, past items no day would teach.
+TEST_F(LearningTest, PassingTodaysBlocksLeavesThePreviewOfLaterDaysAsItWas) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  gPracticeLoad = 0;
+  std::vector<std::string> items;
+  std::vector<std::vector<std::string>> lessons;
+  ThirtyItemsInThreeLessons(items, lessons);
+  MakeLibrary(items, lessons);
+  const std::string today = "2024-05-10";
+  const std::vector<std::string> blocks = gLearningCalendar[today].assigned;
+  ASSERT_EQ(blocks, Ids(0, 6));
+  struct Row { int passedToday; } rows[] = {{0}, {3}, {7}};
+  int passed = 0;
+  for (const Row& row : rows) {
+    OpenCalendarDay(today);
+    for (; passed < row.passedToday; ++passed) ASSERT_EQ(Attempt(blocks[(size_t)passed], Run(20, 20), today), 1);
+    SelectCalendarDay("2024-05-11");
+    EXPECT_EQ(gDayItemIds, Ids(7, 13)) << row.passedToday;
+    EXPECT_EQ(gPlannedLessonNumber, 2) << row.passedToday;
+    EXPECT_EQ(gPlannedTitleLesson, 1) << row.passedToday;
+    SelectCalendarDay("2024-05-12");
+    EXPECT_EQ(gDayItemIds, Ids(14, 20)) << row.passedToday;
+    EXPECT_EQ(gPlannedLessonNumber, 3) << row.passedToday;
+    EXPECT_EQ(gPlannedTitleLesson, 2) << row.passedToday;
+  }
+  OpenCalendarDay(today);
+  PrepareNextLesson();
+  EXPECT_EQ(gLearningCalendar["2024-05-11"].lesson, 2);
+  EXPECT_EQ(gLearningCalendar["2024-05-11"].assigned,
+            (std::vector<std::string>{"i00", "i01", "i02", "i07", "i08", "i09", "i10"}));
+}
+
+// A new load chosen on the day NEXT LESSON opened after today was done plans that day as NEXT
+// LESSON would have: the reviews of today's passes, then the items after them. It took a slice
+// counted as if today were still to play, which dropped the reviews and skipped i07..i20.
+TEST_F(LearningTest, ANewLoadOnTheDayAfterADoneDayKeepsItsReviewsAndNextItems) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  gPracticeLoad = 0;
+  std::vector<std::string> items;
+  std::vector<std::vector<std::string>> lessons;
+  ThirtyItemsInThreeLessons(items, lessons);
+  MakeLibrary(items, lessons);
+  const std::string today = "2024-05-10", tomorrow = "2024-05-11";
+  for (const std::string& id : Ids(0, 6)) ASSERT_EQ(Attempt(id, Run(20, 20), today), 1);
+  ASSERT_TRUE(IsCurrentDayComplete());
+  PrepareNextLesson();
+  ASSERT_EQ(gCurrentLearningDay, tomorrow);
+  gPracticeLoad = 1;   // Standard: 14 blocks, 6 reviews
+  ReplanFutureDays();
+  std::vector<std::string> expected = Ids(0, 5);
+  for (const std::string& id : Ids(7, 14)) expected.push_back(id);
+  EXPECT_EQ(gLearningCalendar[tomorrow].assigned, expected);
+  EXPECT_EQ(gDayItemIds, expected);
+  EXPECT_EQ(gLearningCalendar[today].assigned, Ids(0, 6)) << "a day done stays as it was";
+  const std::string saved = ReadData("learning_calendar_default.dat");
+  std::string day = "DATE\t" + tomorrow + "\nLESSON\t2\n";
+  for (const std::string& id : expected) day += "ASSIGNED\t" + id + "\n";
+  EXPECT_NE(saved.find(day + "END\n"), std::string::npos) << saved;
+}
+
+// A new plan after today is done: the day NEXT LESSON prepared takes the first items still to
+// learn in the new order, not those a day further on.
+TEST_F(LearningTest, APlanChangeAfterADoneDayGivesThePreparedDayTheNextItems) {
+  ScopedDrivenClock clock;
+  SetLocalTime("2024-05-10", 9, 0, 0);
+  gPracticeLoad = 0;
+  std::vector<std::string> items;
+  std::vector<std::vector<std::string>> lessons;
+  ThirtyItemsInThreeLessons(items, lessons);
+  MakeLibrary(items, lessons);
+  for (const std::string& id : Ids(0, 6)) ASSERT_EQ(Attempt(id, Run(20, 20), "2024-05-10"), 1);
+  PrepareNextLesson();
+  OpenCalendarDay("2024-05-10");
+  // The new plan teaches the third lesson first.
+  std::string plan = "lesson\tsection\tid\ttitle\tcount\n";
+  for (int n = 1; n <= 3; ++n)
+    for (const std::string& id : lessons[(size_t)(n + 1) % 3])
+      plan += std::to_string(n) + "\tx\t" + id + "\tLesson\t10\n";
+  WriteFileBytes(Lib("lesson_plan.tsv"), plan);
+  ResetLessonPlan();
+  RebuildSchedule();
+  EXPECT_EQ(gLearningCalendar["2024-05-11"].assigned, Ids(20, 26));
+  EXPECT_EQ(gLearningCalendar["2024-05-10"].assigned, Ids(0, 6));
+}
+
 // A set begun before midnight and finished after it: its blocks count for the day it began on,
 // where passes made after midnight are passes, and the new day is made when the set has ended,
 // from what it finished. Made at the first pass after midnight, that day offered the set's later
