@@ -166,6 +166,15 @@ static void CommitAttendanceViewEntry() {
   }
 }
 
+// Escape, as a key-down or as a typed character: a pupil who leaves the name step starts again
+// from the join code, so a code the server refused can be replaced without a restart.
+static void LeaveAttendanceViewEntry() {
+  gAttendanceViewEntryActive = false;
+  gAttendanceViewEntryText.clear();
+  gAttendanceViewEntryMode = kViewJoinCode;
+  gPendingJoinCode.clear();
+}
+
 static void AddStudentNamed(const std::string& name) {
   Student student;
   student.name = MakeUniqueStudentName(name.substr(0, kPupilNameLength));
@@ -205,18 +214,14 @@ bool AttendanceViewOnEscape() {
     gAttendanceViewOpen = false;
     return true;
   }
-  gAttendanceViewEntryText.clear();
-  gAttendanceViewEntryActive = false;
+  LeaveAttendanceViewEntry();
   return true;
 }
 
 bool AttendanceViewOnChar(uint32_t character) {
   if (!gAttendanceViewOpen || !gAttendanceViewEntryActive) return false;
   if (character == kCharEscape) {
-    gAttendanceViewEntryActive = false;
-    gAttendanceViewEntryText.clear();
-    gAttendanceViewEntryMode = kViewJoinCode;
-    gPendingJoinCode.clear();
+    LeaveAttendanceViewEntry();
     return true;
   }
   if (character == kCharEnter || character == kCharLineFeed) {

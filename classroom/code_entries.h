@@ -32,7 +32,8 @@ extern const char kJoinCodeAlphabet[];
 std::string AttendanceViewStatus();
 // Opens the attendance view and reads the attendance days.
 void OpenAttendanceView();
-// Escape: false when the view is closed; otherwise leaves the entry, or closes the view.
+// Escape: false when the view is closed; otherwise leaves the entry (forgetting a join code that
+// waits for the name), or closes the view.
 bool AttendanceViewOnEscape();
 // A typed character: false when the view is closed or its entry inactive; true otherwise.
 bool AttendanceViewOnChar(uint32_t character);

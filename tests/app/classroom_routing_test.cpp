@@ -317,4 +317,26 @@ TEST_F(ClassroomRouting, ClassViewTakesAJoinCodeInCapitals) {
   EXPECT_FALSE(gAttendanceViewOpen);
 }
 
+// A pupil whose well-formed code the server refuses presses Escape at the name step and types the
+// right code: the key-down comes before the character, and it alone must let the first code go.
+TEST_F(ClassroomRouting, EscapeAtTheNameStepLetsAPupilTypeTheJoinCodeAgain) {
+  OpenAttendanceView();
+  AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
+  Press(l.entryBox);
+  Type("abcdef");
+  Key(kKeyReturn, 13);
+  ASSERT_EQ(gPendingJoinCode, "ABCDEF");
+  ASSERT_STREQ(AttendanceViewPrompt(), "Your name, then Enter");
+  Key(kKeyEscape, 27);
+  EXPECT_FALSE(gAttendanceViewEntryActive);
+  EXPECT_TRUE(gAttendanceViewOpen);
+  EXPECT_EQ(gPendingJoinCode, "");
+  EXPECT_STREQ(AttendanceViewPrompt(), "Your class's join code, then Enter");
+  Press(l.entryBox);
+  Type("abc234");
+  EXPECT_EQ(gAttendanceViewEntryText, "ABC234") << "the entry takes a code again, not a name";
+  Key(kKeyReturn, 13);
+  EXPECT_EQ(gPendingJoinCode, "ABC234");
+}
+
 }  // namespace

@@ -100,13 +100,15 @@ TEST_F(CodeEntriesTest, JoinCodesAreCheckedBeforeTheNameIsAsked) {
   EXPECT_TRUE(AttendanceViewOnChar(13));
   EXPECT_EQ(JoinStatus(), "Your teacher needs your name");
 
-  EXPECT_TRUE(AttendanceViewOnEscape());   // leaves the entry, keeps the code and the mode
+  EXPECT_TRUE(AttendanceViewOnEscape());   // leaves the entry and forgets the code
   EXPECT_FALSE(gAttendanceViewEntryActive);
-  EXPECT_EQ(gPendingJoinCode, "ABC234");
+  EXPECT_EQ(gPendingJoinCode, "");
+  EXPECT_EQ(gAttendanceViewEntryMode, 0);
   EXPECT_TRUE(AttendanceViewOnEscape());   // closes the view
   EXPECT_FALSE(gAttendanceViewOpen);
   EXPECT_FALSE(AttendanceViewOnEscape());
   ViewEntry(1);
+  gPendingJoinCode = "ABC234";
   EXPECT_TRUE(AttendanceViewOnChar(27));   // Escape typed into the entry forgets the code
   EXPECT_EQ(gPendingJoinCode, "");
   EXPECT_EQ(gAttendanceViewEntryMode, 0);
