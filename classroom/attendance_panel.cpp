@@ -440,8 +440,10 @@ bool AttendancePanelOnClick(int x, int y) {
         else gClassDeleteArmedIndex = (int)i;
         return true;
       }
+      // The row being renamed is its rename box: a press in the box is the box's, and must not
+      // turn off the filter the rename shows.
       if (PointInRect(r.row, x, y)) {
-        FilterByClass((int)i);
+        if ((int)i != gRenameClassIndex) FilterByClass((int)i);
         return true;
       }
     }

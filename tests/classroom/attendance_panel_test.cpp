@@ -274,6 +274,29 @@ TEST_F(RegisterPanel, TheFilteredClassPressedAgainShowsEveryone) {
   EXPECT_EQ(gClassFilterIndex, 0);
 }
 
+// Double-clicking a class opens its rename box with the class filtered; a further press in the box
+// (to place the caret) belongs to the box and keeps the list on the class's students.
+TEST_F(RegisterPanel, APressInTheRenameBoxKeepsTheClassFiltered) {
+  OpenAttendancePanel();
+  ASSERT_TRUE(Press(Register().addClassButton));
+  ToggleClassMember(0, "ben");
+  gClassFilterIndex = -1;
+  RectF row = Register().classRows[0].row;
+  Press(row);
+  ASSERT_TRUE(DoublePress(row));
+  ASSERT_EQ(gRenameClassIndex, 0);
+  ASSERT_EQ(gClassFilterIndex, 0);
+  ASSERT_TRUE(AttendancePanelOnClick((int)row.x + 12, Cy(row)));
+  EXPECT_EQ(gRenameClassIndex, 0) << "the rename goes on";
+  EXPECT_EQ(gClassFilterIndex, 0) << "the list still shows the class being renamed";
+  ASSERT_EQ(Register().studentRows.size(), 1u);
+  EXPECT_EQ(Register().studentRows[0].student, 1);
+  Type("b\r");
+  EXPECT_EQ(gAttendanceClasses[0].name, "Class 1b");
+  Press(row);   // with the rename ended, the filtered class pressed again shows everyone
+  EXPECT_EQ(gClassFilterIndex, -1);
+}
+
 TEST_F(RegisterPanel, NotesTypedSavedByEscapeAndByAPressOutside) {
   OpenAttendancePanel();
   Press(Register().notesButton);
