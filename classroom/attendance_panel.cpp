@@ -515,8 +515,11 @@ bool AttendancePanelOnDoubleClick(int x, int y) {
     ToggleAttendance(gStudents[(size_t)active].id, date);
     gCalendarSelectedDate = date;
     SyncNoteEditor();
+    return true;
   }
-  return true;
+  // Anywhere else the second press of a quick pair is a press of its own: a month arrow or
+  // "+ Class" clicked twice acts twice.
+  return false;
 }
 
 void AttendancePanelOnMouseUp() {

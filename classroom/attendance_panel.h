@@ -89,6 +89,8 @@ int CalendarMonthDays();
 
 // ---- input ----
 bool AttendancePanelOnClick(int x, int y);
+// A double click on a class row (rename), a student row (colour) or a day (mark); false elsewhere,
+// and the caller hands the press on as a click.
 bool AttendancePanelOnDoubleClick(int x, int y);
 void AttendancePanelOnMouseUp();
 // A mouse move: the note's drag-select, a student row's drag and the panel's own move. True while

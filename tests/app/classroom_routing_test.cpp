@@ -301,6 +301,26 @@ TEST_F(ClassroomRouting, RegisterClassRenameDragMarkAndNote) {
   EXPECT_FALSE(gAttendancePanelOpen);
 }
 
+// Two quick presses on a register button the double click has no use for act twice, as two slow
+// ones do; where it has a use (a class's rename) the pair acts once.
+TEST_F(ClassroomRouting, AQuickSecondPressOnARegisterButtonIsAPress) {
+  OpenAttendancePanel();
+  ASSERT_TRUE(gAttendancePanelOpen);
+  const int month = gCalendarYear * 12 + gCalendarMonth;
+  DoublePress(Register().nextMonth);
+  EXPECT_EQ(gCalendarYear * 12 + gCalendarMonth, month + 2);
+  DoublePress(Register().prevMonth);
+  EXPECT_EQ(gCalendarYear * 12 + gCalendarMonth, month);
+  DoublePress(Register().addClassButton);
+  ASSERT_EQ(gAttendanceClasses.size(), 2u);
+  EXPECT_EQ(gAttendanceClasses[1].name, "Class 2");
+  DoublePress(Register().classRows[0].row);
+  EXPECT_EQ(gRenameClassIndex, 0);
+  EXPECT_EQ(gClassFilterIndex, 0);
+  EXPECT_EQ(gAttendanceClasses.size(), 2u);
+  EXPECT_TRUE(gAttendancePanelOpen);
+}
+
 TEST_F(ClassroomRouting, ClassViewTakesAJoinCodeInCapitals) {
   OpenAttendanceView();
   AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
