@@ -495,11 +495,15 @@ bool AttendancePanelOnDoubleClick(int x, int y) {
   EnsureCalendarMonth();
   AttendancePanelLayout l = FreshLayout();
   if (gClassColumnOpen)
-    for (size_t i = 0; i < l.classRows.size(); ++i)
-      if (PointInRect(l.classRows[i].row, x, y) && !PointInRect(l.classRows[i].deleteButton, x, y)) {
-        StartRename((int)i);
-        return true;
-      }
+    for (size_t i = 0; i < l.classRows.size(); ++i) {
+      if (!PointInRect(l.classRows[i].row, x, y)) continue;
+      // The delete asks for a second click of its own once armed: a quick pair would pass that
+      // step unseen and the class with its roster would be gone.
+      if (PointInRect(l.classRows[i].deleteButton, x, y)) return true;
+      // A second press in the box being typed in keeps what was typed.
+      if ((int)i != gRenameClassIndex) StartRename((int)i);
+      return true;
+    }
   for (const StudentRowRects& r : l.studentRows)
     if (PointInRect(r.row, x, y) && !PointInRect(r.memberBox, x, y)) {
       SwitchActiveStudent(r.student);

@@ -319,6 +319,17 @@ TEST_F(ClassroomRouting, AQuickSecondPressOnARegisterButtonIsAPress) {
   EXPECT_EQ(gClassFilterIndex, 0);
   EXPECT_EQ(gAttendanceClasses.size(), 2u);
   EXPECT_TRUE(gAttendancePanelOpen);
+  // A quick pair in the box being typed in keeps what was typed.
+  Type("b");
+  const std::string typed = gClassRenameField.text;
+  DoublePress(Register().classRows[0].row);
+  EXPECT_EQ(gRenameClassIndex, 0);
+  EXPECT_EQ(gClassRenameField.text, typed);
+  // The delete needs a click of its own once armed: a quick pair arms it and no more.
+  DoublePress(Register().classRows[1].deleteButton);
+  EXPECT_EQ(gAttendanceClasses.size(), 2u) << "a double click deleted the class unasked";
+  Press(Register().classRows[1].deleteButton);
+  EXPECT_EQ(gAttendanceClasses.size(), 1u);
 }
 
 TEST_F(ClassroomRouting, ClassViewTakesAJoinCodeInCapitals) {
