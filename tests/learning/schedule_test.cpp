@@ -281,15 +281,24 @@ TEST_F(LearningTest, APlanChangeGivesAPreparedDayWhatIsStillToLearn) {
   EXPECT_EQ(tomorrow, (std::vector<std::string>{"i07", "i08", "i14", "i16", "i17", "i18", "i19"}));
 }
 
-// Thirty mechanics items i00..i29, ten to a lesson, at the Light load: today holds i00..i06.
-static void ThirtyItemsInThreeLessons(std::vector<std::string>& items, std::vector<std::vector<std::string>>& lessons) {
-  lessons.assign(3, {});
-  for (int i = 0; i < 30; ++i) {
-    std::string id = "i" + std::string(i < 10 ? "0" : "") + std::to_string(i);
-    items.push_back(id + " mechanics T");
-    lessons[(size_t)i / 10].push_back(id);
+// Thirty mechanics items i00..i29, ten to a lesson, at the Light load on 2024-05-10 at 09:00:
+// today holds i00..i06. The test drives the clock.
+class ThirtyItemsTest : public LearningTest {
+ protected:
+  void MakeThirtyItemsInThreeLessons() {
+    SetLocalTime("2024-05-10", 9, 0, 0);
+    gPracticeLoad = 0;
+    std::vector<std::string> items;
+    lessons_.assign(3, {});
+    for (int i = 0; i < 30; ++i) {
+      std::string id = "i" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+      items.push_back(id + " mechanics T");
+      lessons_[(size_t)i / 10].push_back(id);
+    }
+    MakeLibrary(items, lessons_);
   }
-}
+  std::vector<std::vector<std::string>> lessons_;
+};
 
 static std::vector<std::string> Ids(int from, int to) {
   std::vector<std::string> ids;
@@ -300,14 +309,9 @@ static std::vector<std::string> Ids(int from, int to) {
 // Today's blocks are today's, passed or not: a preview of the days after shows what follows them
 // and names the lesson NEXT LESSON then gives. Counted as if today were still waiting, each pass
 // today moved the previews one item on, past items no day would teach.
-TEST_F(LearningTest, PassingTodaysBlocksLeavesThePreviewOfLaterDaysAsItWas) {
+TEST_F(ThirtyItemsTest, PassingTodaysBlocksLeavesThePreviewOfLaterDaysAsItWas) {
   ScopedDrivenClock clock;
-  SetLocalTime("2024-05-10", 9, 0, 0);
-  gPracticeLoad = 0;
-  std::vector<std::string> items;
-  std::vector<std::vector<std::string>> lessons;
-  ThirtyItemsInThreeLessons(items, lessons);
-  MakeLibrary(items, lessons);
+  MakeThirtyItemsInThreeLessons();
   const std::string today = "2024-05-10";
   const std::vector<std::string> blocks = gLearningCalendar[today].assigned;
   ASSERT_EQ(blocks, Ids(0, 6));
@@ -335,14 +339,9 @@ TEST_F(LearningTest, PassingTodaysBlocksLeavesThePreviewOfLaterDaysAsItWas) {
 // A new load chosen on the day NEXT LESSON opened after today was done plans that day as NEXT
 // LESSON would have: the reviews of today's passes, then the items after them. It took a slice
 // counted as if today were still to play, which dropped the reviews and skipped i07..i20.
-TEST_F(LearningTest, ANewLoadOnTheDayAfterADoneDayKeepsItsReviewsAndNextItems) {
+TEST_F(ThirtyItemsTest, ANewLoadOnTheDayAfterADoneDayKeepsItsReviewsAndNextItems) {
   ScopedDrivenClock clock;
-  SetLocalTime("2024-05-10", 9, 0, 0);
-  gPracticeLoad = 0;
-  std::vector<std::string> items;
-  std::vector<std::vector<std::string>> lessons;
-  ThirtyItemsInThreeLessons(items, lessons);
-  MakeLibrary(items, lessons);
+  MakeThirtyItemsInThreeLessons();
   const std::string today = "2024-05-10", tomorrow = "2024-05-11";
   for (const std::string& id : Ids(0, 6)) ASSERT_EQ(Attempt(id, Run(20, 20), today), 1);
   ASSERT_TRUE(IsCurrentDayComplete());
@@ -363,21 +362,16 @@ TEST_F(LearningTest, ANewLoadOnTheDayAfterADoneDayKeepsItsReviewsAndNextItems) {
 
 // A new plan after today is done: the day NEXT LESSON prepared takes the first items still to
 // learn in the new order, not those a day further on.
-TEST_F(LearningTest, APlanChangeAfterADoneDayGivesThePreparedDayTheNextItems) {
+TEST_F(ThirtyItemsTest, APlanChangeAfterADoneDayGivesThePreparedDayTheNextItems) {
   ScopedDrivenClock clock;
-  SetLocalTime("2024-05-10", 9, 0, 0);
-  gPracticeLoad = 0;
-  std::vector<std::string> items;
-  std::vector<std::vector<std::string>> lessons;
-  ThirtyItemsInThreeLessons(items, lessons);
-  MakeLibrary(items, lessons);
+  MakeThirtyItemsInThreeLessons();
   for (const std::string& id : Ids(0, 6)) ASSERT_EQ(Attempt(id, Run(20, 20), "2024-05-10"), 1);
   PrepareNextLesson();
   OpenCalendarDay("2024-05-10");
   // The new plan teaches the third lesson first.
   std::string plan = "lesson\tsection\tid\ttitle\tcount\n";
   for (int n = 1; n <= 3; ++n)
-    for (const std::string& id : lessons[(size_t)(n + 1) % 3])
+    for (const std::string& id : lessons_[(size_t)(n + 1) % 3])
       plan += std::to_string(n) + "\tx\t" + id + "\tLesson\t10\n";
   WriteFileBytes(Lib("lesson_plan.tsv"), plan);
   ResetLessonPlan();
