@@ -139,6 +139,20 @@ int NavGroupOfView() {
   return 0;
 }
 
+std::string NavViewOfCategory(const std::string& category) {
+  LibraryItem probe;
+  probe.category = category;
+  const std::string* first = nullptr;
+  for (const std::vector<std::string>& group : gNavGroups)
+    for (const std::string& key : group) {
+      // The lesson lists a day's items, not a section's, and the skills view lists no cards.
+      if (key == "today" || key == "skills" || !ItemInView(probe, key)) continue;
+      if (key == category) return key;
+      if (!first) first = &key;
+    }
+  return first ? *first : std::string();
+}
+
 const char* NavKeyLabel(const std::string& key) {
   int i = NavKeyIndex(key);
   return i < 0 ? "Browse" : kNavLabels[i];

@@ -47,6 +47,9 @@ bool IsLibraryGridView();
 extern const std::vector<std::string> gNavGroups[4];   // {"today"}, songbook, skills, {"", "study"}
 // The first group holding gLibraryViewKey; 0 when none does.
 int NavGroupOfView();
+// The view the navigation offers for a section's items: the section's own entry, else the first
+// entry that lists them ("repertoire" has none of its own and opens the Songbook's first view).
+std::string NavViewOfCategory(const std::string& category);
 // The English label of a view key ("Browse" for an unknown key); callers translate.
 const char* NavKeyLabel(const std::string& key);
 void NavKeyColour(const std::string& key, float* r, float* g, float* b);

@@ -213,7 +213,7 @@ bool HandleMasteryMapClick(const LearningLayout& l, int x, int y) {
     return true;
   }
   gMapSelectedSkill.clear();
-  gLibraryViewKey = hit->category;
+  gLibraryViewKey = NavViewOfCategory(hit->category);
   if (IsTechniqueCategory(hit->category)) {
     gChosenTypes[hit->category] = hit->type;
     gRunsDropDown = 0;

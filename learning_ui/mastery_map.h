@@ -1,7 +1,8 @@
 // learning_ui/mastery_map: the MAP tab of the "skills" view: the star cards of the skill tree with
 // their prerequisite links, the "you are here" marker, and the focus card with the progress and
 // pieces of the selected or hovered skill. A first click on a star selects it; a second click on
-// the same star opens its category's view, with its type chosen where the view has a type picker.
+// the same star opens the navigation's view of its category (the pieces, which have none of their
+// own, open the Songbook's), with its type chosen where the view has a type picker.
 //
 // What the drawing decides is computed here without GL (focus, marker, the focus card's size and
 // rows, the links' curve), so the click handler and the tests meet exactly what is drawn.

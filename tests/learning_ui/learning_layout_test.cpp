@@ -321,6 +321,13 @@ TEST_F(LearningLayoutTest, NavigationRowsExpandOnlyTheCurrentGroup) {
   EXPECT_STREQ(NavKeyLabel("stale"), "Browse");
 }
 
+TEST_F(LearningLayoutTest, EverySectionHasAViewInTheNavigation) {
+  const char* const cases[][2] = {{"foundations", "foundations"}, {"scales", "scales"}, {"sight", "sight"},
+                                  {"etude", "etude"},             {"repertoire", "rep_composer"},
+                                  {"jazz", ""},                   {"today", ""}};
+  for (const auto& c : cases) EXPECT_EQ(NavViewOfCategory(c[0]), c[1]) << c[0];
+}
+
 TEST_F(LearningLayoutTest, AnIdTheIndexRepeatsCountsAsOneBlockOfTheDay) {
   SetLocalTime("2024-05-10", 9, 0, 0);
   ScopedDrivenClock clock;

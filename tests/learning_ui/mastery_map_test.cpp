@@ -315,4 +315,39 @@ TEST_F(MasteryMapTest, ClicksSelectOpenAndClear) {
   EXPECT_EQ(gChosenTypes.count("etude"), 0u);
 }
 
+// A second click opens a view the sidebar has a row for, whose title names it and whose list holds
+// the skill's pieces: the pieces, which have no view of their own, open the Songbook's first view;
+// a section with a view of its own opens that one, though a Songbook view lists it too.
+TEST_F(MasteryMapTest, ASecondClickOpensAViewOfTheSidebar) {
+  MakeLibrary({"f1 foundations Simple_Melodies", "r1 repertoire Folk_Melodies", "r2 repertoire Folk_Melodies"},
+              {{"f1"}});
+  struct Case {
+    const char* type;
+    const char* view;
+    int group;
+  };
+  const Case cases[] = {{"Folk Melodies", "rep_composer", 1}, {"Simple Melodies", "foundations", 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    OpenOn("skills");
+    gSkillsTab = kSkillsTabMap;
+    const LearningLayout l = ComputeLearningLayout();
+    const std::vector<MapNode> nodes = LayoutMasteryMap(l);
+    const MapNode* node = Find(nodes, c.type);
+    ASSERT_NE(node, nullptr);
+    const RectF star = MapNodeRect(*node);
+    const std::string category = node->category;
+    EXPECT_TRUE(HandleLearningClick(Cx(star), Cy(star)));
+    EXPECT_TRUE(HandleLearningClick(Cx(star), Cy(star)));
+    EXPECT_EQ(gLibraryViewKey, c.view);
+    EXPECT_EQ(NavGroupOfView(), c.group);
+    int rows = 0;
+    for (const NavRow& row : BuildNavRows()) rows += row.kind == 0 && row.key == gLibraryViewKey;
+    EXPECT_EQ(rows, 1) << "the sidebar's row of the view";
+    EXPECT_NE(ViewKeyLabel(), "Browse All");
+    for (const LibraryItem& item : gLibraryItems)
+      if (item.category == category) EXPECT_TRUE(ItemMatchesFilters(item)) << item.id;
+  }
+}
+
 }  // namespace
