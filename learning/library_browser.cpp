@@ -129,9 +129,11 @@ std::string ItemHand(const LibraryItem& item) {
 }
 
 bool ItemMatchesFilters(const LibraryItem& item) {
-  if (!ItemInView(item, gLibraryViewKey)) return false;
-  if (gLibraryViewKey == "today") return true;
   bool searching = !gSearchQuery.empty();
+  // A search in a technique view lists the whole library: the picker bar gives way to a line that
+  // says so, and a view of one category would hide the chords and studies the words name.
+  if (!(searching && IsTechniqueCategory(gLibraryViewKey)) && !ItemInView(item, gLibraryViewKey)) return false;
+  if (gLibraryViewKey == "today") return true;
   if (searching && SearchText(item).find(gSearchQuery) == std::string::npos) return false;
   if (!searching && IsTechniqueCategory(gLibraryViewKey)) {
     if (item.type != GetChosenCategoryType(item.category)) return false;

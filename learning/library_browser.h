@@ -23,7 +23,8 @@ int ParseNoteLetter(const std::string& name);
 // sight-reading, any other key its category).
 bool ItemInView(const LibraryItem& item, const std::string& viewKey);
 int CountItemsInView(const std::string& viewKey);
-// The card is listed in the current view with the current search and filters.
+// The card is listed in the current view with the current search and filters; a search in a
+// technique view lists the whole library.
 bool ItemMatchesFilters(const LibraryItem& item);
 // The order of the current view (row index outside the repertoire views).
 bool LibraryItemLess(const LibraryItem& a, const LibraryItem& b);

@@ -203,6 +203,41 @@ TEST_F(LearningInput, PickCardsPracticeOpenAndLocked) {
   EXPECT_EQ(gPracticeItemId, third);
 }
 
+// A search typed in Key Patterns lists the whole library, as the line in the picker's place says:
+// "minor" brings the minor chords and studies with the scales, and a study's press opens it.
+TEST_F(LearningInput, ASearchInKeyPatternsFindsAndOpensAStudy) {
+  gLibraryViewKey = "scales";
+  SortLibraryItems();
+  OpenScreen();
+  Pump(2);
+  Click(gSearchBoxRect);
+  Type("minor");
+  Keys({"Return"});
+  ASSERT_EQ(gLibraryViewKey, "scales");
+  const LibraryItem* study = nullptr;
+  int chords = 0;
+  for (const LibraryItem* item : Listed()) {
+    chords += item->category == "chords";
+    if (!study && item->category == "etude") study = item;
+  }
+  EXPECT_GT(chords, 0);
+  ASSERT_NE(study, nullptr) << "no study listed";
+  const std::string id = study->id;
+  // Scrolled to the study's card by pages of the scrollbar's track.
+  const LearningLayout l = ComputeLearningLayout();
+  RectF track, thumb;
+  ASSERT_TRUE(GetScrollbarRects(l, track, thumb));
+  for (int page = 0; page < 20 && CardOf(id).y + 126.0f > l.contentY + l.contentH; ++page)
+    ClickAt(track.x + track.w / 2, track.y + track.h - 3);
+  SaveProgramScreenshot("learning_search_key_patterns");
+  const RectF card = CardOf(id);
+  ASSERT_LE(card.y + card.h, l.contentY + l.contentH);
+  ClickAt(card.x + 30, card.y + 30);
+  EXPECT_EQ(gPracticeItemId, id);
+  EXPECT_FALSE(gLibraryOpen);
+  EXPECT_FALSE(gSongEvents.empty());
+}
+
 // Cards chosen in a grid keep CLEAR and PRACTICE in the header over the Skills view, and its MAP
 // and OVERVIEW tabs stand beside them: a press on a tab switches the tab, and the chosen cards
 // wait unplayed.

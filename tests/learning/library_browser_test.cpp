@@ -70,6 +70,12 @@ TEST_F(BrowserTest, FiltersSearchAndLevels) {
   EXPECT_EQ(Listed(), std::vector<std::string>{"s2"});
   gSearchQuery = "dorian";   // a search lifts type, key and hand filters
   EXPECT_EQ(Listed(), std::vector<std::string>{"s3"});
+  gSearchQuery = "alpha";   // and, in a technique view, its category: the whole library is searched
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"r2", "e1"}));
+  gLibraryViewKey = "rep_era";
+  EXPECT_EQ(Listed(), std::vector<std::string>{"r2"}) << "other views search their own items";
+  gLibraryViewKey = "scales";
+  gSearchQuery = "dorian";
   gLibraryViewKey = "";
   EXPECT_EQ(Listed(), std::vector<std::string>{"s3"}) << "found by its type alone";
   gSearchQuery = "alpha";
