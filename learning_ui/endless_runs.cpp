@@ -31,6 +31,8 @@ float gRunsDropDownFade = 0.0f;           // faded out
 uint32_t gRunsFadeClockMs = 0;            // not stepped yet
 RectF gRunsClosedRect = kHiddenRect;      // no pick yet
 uint32_t gRunsClosedMs = 0;               // nothing to swallow
+std::string gRunsListView;                // no frame yet
+bool gRunsListViewSeen = false;           // no frame yet
 
 // ---- internal helpers ----
 static bool In(const RectF& r, int x, int y) { return PointInRect(r, x, y); }
@@ -110,6 +112,20 @@ void ResetEndlessRunsPicker() {
   gRunsFadeClockMs = 0;
   gRunsClosedRect = kHiddenRect;
   gRunsClosedMs = 0;
+  gRunsListView.clear();
+  gRunsListViewSeen = false;
+}
+
+void FollowRunsListToView() {
+  // The calendar, NEXT LESSON and the end of a practice set change the view without a thought for
+  // the bar; a list they left open would hide the scroll hint of a view that has no bar.
+  if (gRunsListViewSeen && gLibraryViewKey != gRunsListView) {
+    gRunsDropDown = kRunsListNone;
+    gRunsShownDropDown = kRunsListNone;
+    gRunsDropDownFade = 0.0f;
+  }
+  gRunsListView = gLibraryViewKey;
+  gRunsListViewSeen = true;
 }
 
 RectF RunsTypeBoxRect(const LearningLayout& l) { return {l.contentX, BarTop(l), TypeBoxWidth(l), 34.0f}; }

@@ -27,9 +27,15 @@ extern float gRunsDropDownFade;     // 0..1, how far the shown list has faded in
 extern uint32_t gRunsFadeClockMs;   // the fade's clock at the previous frame, 0 before the first
 extern RectF gRunsClosedRect;       // the panel of the list a pick closed last
 extern uint32_t gRunsClosedMs;      // ClockMs32 of that pick; 0 when no click is to be swallowed
+extern std::string gRunsListView;   // the view the last frame showed
+extern bool gRunsListViewSeen;      // a frame has shown one since the reset
 
 // Back to the start values (tests; the screen's own reset calls it).
 void ResetEndlessRunsPicker();
+// Once a frame before the screen draws: a view other than the last frame's closes the open list
+// and drops its fade, whichever press or model step changed the view. The first frame after a
+// reset only takes note of its view.
+void FollowRunsListToView();
 // Eases the shown list's fade towards the open list at the clock reading nowMs (whole app
 // milliseconds + 1, so 0 is never a reading); switching lists starts the new one from 0.
 void StepRunsDropDownFade(uint32_t nowMs);

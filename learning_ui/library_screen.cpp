@@ -32,6 +32,7 @@
 #include "learning/practice_set.h"
 #include "learning/schedule.h"
 #include "learning_ui/card_text.h"
+#include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_draw.h"
 #include "learning_ui/learning_frame.h"
 #include "learning_ui/learning_layout.h"
@@ -407,6 +408,7 @@ static void DrawViewBody(const LearningLayout& l) {
 void DrawLearningScreen() {
   if (!gLibraryOpen) return;
   if (!gLibraryLoaded) LoadLibraryIndex();
+  FollowRunsListToView();
   const LearningLayout l = ComputeLearningLayout();
   ClampLibraryScroll(l);
   // Smoothed lines cost a software rasteriser dearly and the outlines here are axis-aligned or

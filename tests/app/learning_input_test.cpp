@@ -12,6 +12,9 @@
 
 #include "app/base/status_text.h"
 #include "gfx/layout.h"
+#include "learning/iso_dates.h"
+#include "learning/learning_records.h"
+#include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/learning_views.h"
 #include "midi/playback.h"
@@ -236,6 +239,47 @@ TEST_F(LearningInput, ASearchInKeyPatternsFindsAndOpensAStudy) {
   EXPECT_EQ(gPracticeItemId, id);
   EXPECT_FALSE(gLibraryOpen);
   EXPECT_FALSE(gSongEvents.empty());
+}
+
+// A picker list left open in Key Patterns while the calendar opens today's lesson closes with the
+// view: the scroll hint beside the lesson's scrollbar shows again under the pointer, with no press
+// on a navigation row first.
+TEST_F(LearningInput, TheCalendarLeavesNoPickerListToHideTheScrollHint) {
+  gLibraryViewKey = "scales";
+  SortLibraryItems();
+  OpenScreen();
+  Pump(2);
+  LearningLayout l = ComputeLearningLayout();
+  Click(RunsTypeBoxRect(l));
+  ASSERT_EQ(gRunsDropDown, kRunsListType);
+  const std::string today = TodayIsoDate();
+  ASSERT_FALSE(gLearningCalendar[today].assigned.empty()) << "no lesson today";
+  RectF cell = kHiddenRect;
+  for (int i = 0; i < 42; ++i) {
+    RectF r;
+    std::string date;
+    if (LearningCalendarCellRect(l, i, &r, &date) && date == today) cell = r;
+  }
+  ASSERT_GT(cell.w, 0.0f);
+  Click(cell);
+  ASSERT_EQ(gLibraryViewKey, "today");
+  EXPECT_EQ(gRunsDropDown, kRunsListNone);
+
+  // The pointer on the scrollbar's track brings the hint up, left of the track.
+  l = ComputeLearningLayout();
+  RectF track, thumb;
+  ASSERT_TRUE(GetScrollbarRects(l, track, thumb));
+  MoveTo(track.x + track.w / 2, track.y + track.h / 2);
+  Pump(30);
+  SaveProgramScreenshot("learning_hint_after_calendar");
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawLearningScrollHint();
+  const std::vector<uint8_t> frame = ReadFrame();
+  int lit = 0;
+  for (float y = l.contentY; y < l.contentY + l.contentH; y += 1.0f)
+    for (float x = track.x - 10.0f - 120.0f; x < track.x - 10.0f; x += 1.0f) lit += Sum(At(frame, x, y)) > 300;
+  EXPECT_GT(lit, 40) << "the hint's section names";
 }
 
 // Cards chosen in a grid keep CLEAR and PRACTICE in the header over the Skills view, and its MAP

@@ -1,11 +1,13 @@
 // The technique views' picker bar: its geometry with and without a key box, and its clicks walked
 // through the lists' states: opening, picking, the swallowed second click of a pick (across the
-// 32-bit clock's wrap), a click beside an open list, and the search that takes the bar away.
+// 32-bit clock's wrap), a click beside an open list, the search that takes the bar away, and a
+// change of view that closes the list.
 #include "learning_ui/endless_runs.h"
 
 #include <cmath>
 #include <optional>
 
+#include "learning/schedule.h"
 #include "learning_ui/learning_views.h"
 #include "learning_ui/library_search.h"
 #include "tests/learning_ui/learning_ui_fixture.h"
@@ -252,6 +254,26 @@ TEST_F(EndlessRunsTest, TheListFadesInOutAndRestartsOnASwitch) {
   while (gRunsShownDropDown != kRunsListNone && frames < 100) StepRunsDropDownFade(now += 17), ++frames;
   EXPECT_EQ(gRunsDropDownFade, 0.0f);
   EXPECT_LT(frames, 30);
+}
+
+// NEXT LESSON opens the lesson from the model, which knows nothing of the bar: the next frame finds
+// another view and closes the list without a fade, where an open list would hide the scroll hint.
+TEST_F(EndlessRunsTest, AListDoesNotOutliveItsView) {
+  OpenOn("scales");
+  gRunsDropDown = kRunsListKey;
+  FollowRunsListToView();
+  EXPECT_EQ(gRunsDropDown, kRunsListKey) << "the first frame only notes its view";
+  StepRunsDropDownFade(1000);
+  StepRunsDropDownFade(1100);
+  ASSERT_GT(gRunsDropDownFade, 0.0f);
+  FollowRunsListToView();
+  EXPECT_EQ(gRunsDropDown, kRunsListKey) << "the same view keeps it";
+  PrepareNextLesson();
+  ASSERT_EQ(gLibraryViewKey, "today");
+  FollowRunsListToView();
+  EXPECT_EQ(gRunsDropDown, kRunsListNone);
+  EXPECT_EQ(gRunsShownDropDown, kRunsListNone);
+  EXPECT_EQ(gRunsDropDownFade, 0.0f);
 }
 
 }  // namespace
