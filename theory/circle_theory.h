@@ -57,7 +57,9 @@ bool AnyTriadAvailable();
 std::string ChordDegreeLabel(int ringPos);
 
 // ---- names and spelling ----
-// Tonic of a scale on rootPc, spelled in the signature chosen for that scale ("F#", "Db").
+// Tonic of a scale on rootPc, spelled in the signature chosen for that scale ("F#", "Db"), or by
+// its other name where a seven-note scale's degrees would need three signs from the first (C, not
+// the B# of C Enigmatic Major).
 std::string SpellScaleNotes(int rootPc, const ScaleRow* row);
 // The same for the pitch class at a ring position.
 std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row);
@@ -65,8 +67,9 @@ std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row);
 int CurrentKeySignature();
 // A degree of a seven-note current scale spelled on its own letter, the tonic's plus the degree's
 // index (C# rather than Db in D harmonic minor): letter 0..6 (C..B) and accidental -maxSigns..
-// maxSigns. False for a pitch class off the scale, a scale of another size, or a degree that would
-// need more signs than maxSigns (a name takes one, the staff two: F## in G# harmonic minor).
+// maxSigns. False for a pitch class off the scale, a scale of another size, a degree that would
+// need more signs than maxSigns (a name takes one, the staff two: F## in G# harmonic minor), or a
+// scale any of whose degrees would need three, so that no two degrees share a letter.
 bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental, int maxSigns = 1);
 // Name of a pitch class in the current key: a degree by its own letter (above), any other note with
 // sharps or flats by the current key signature.

@@ -1,7 +1,8 @@
 // theory/note_spelling: the name of a scale's tonic. A key signature is chosen for the scale on
 // that tonic (church modes by their offset from the major key, minor- and major-like sets by their
 // family, other asymmetric sets by the best-fitting major key), then the tonic is named by the
-// letter that the signature turns into it. The same signature spells every note of the current key,
+// letter that the signature turns into it, unless a seven-note scale's degrees would need three
+// signs from there (B# Enigmatic Major). The same signature spells every note of the current key,
 // so the staff, the chord names and the tonic in the caption never disagree; only the degrees of a
 // seven-note scale are spelled by their own letters, since a harmonic minor's raised seventh (C# in
 // D minor) goes against its signature's flats.
@@ -126,8 +127,24 @@ int SignatureFor(int r, const ScaleRow* row) {
   return (chosen && *chosen >= -7 && *chosen <= 7) ? *chosen : kKeySignatureByTonic[r];
 }
 
+// The accidental that puts a letter on pitch class pc, -6..5.
+int AccidentalOnLetter(int letter, int pc) {
+  const int acc = PitchClassMod(pc - kLetterPitchClass[letter]);
+  return acc > 6 ? acc - 12 : acc;
+}
+
+// Each degree of a seven-note row on r, spelled on the letters that follow tonicLetter, needs at
+// most the two signs the staff can write.
+bool DegreesFitFrom(int tonicLetter, int r, const ScaleRow* row) {
+  for (int k = 0; k < 7; ++k) {
+    const int acc = AccidentalOnLetter((tonicLetter + k) % 7, r + row->pcs[k]);
+    if (acc < -2 || acc > 2) return false;
+  }
+  return true;
+}
+
 // The tonic's letter (0..6, C..B) and its accidental in the signature chosen for the scale.
-void SpellTonic(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
+void SpellTonicInSignature(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
   int r = PitchClassMod(rootPc);
   int s = SignatureFor(r, row);
 
@@ -165,6 +182,29 @@ void SpellTonic(int rootPc, const ScaleRow* row, int* letterOut, int* accidental
   }
   *letterOut = letter;
   *accidentalOut = acc;
+}
+
+// The tonic of SpellTonicInSignature, unless a seven-note scale's degrees would not fit on the
+// letters that follow it: C Enigmatic Major on the B# of B major's sharps needs F### and G###,
+// whose stand-ins put two degrees on A. Then the scale starts on the other name of its tonic, with
+// one sign at most and the signature's kind where both fit (C: C Db E F# G# A# B); where none fits,
+// the tonic stays and its degrees take the sharp or flat table (SpellDegreeInCurrentKey).
+void SpellTonic(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
+  SpellTonicInSignature(rootPc, row, letterOut, accidentalOut);
+  const int r = PitchClassMod(rootPc);
+  if (!row || row->count != 7 || DegreesFitFrom(*letterOut, r, row)) return;
+  const bool sharps = SignatureFor(r, row) >= 0;
+  int best = -1, bestAcc = 0;
+  for (int letter = 0; letter < 7; ++letter) {
+    const int acc = AccidentalOnLetter(letter, r);
+    if (acc < -1 || acc > 1 || !DegreesFitFrom(letter, r, row)) continue;
+    const bool better = best < 0 || std::abs(acc) < std::abs(bestAcc) ||
+                        (std::abs(acc) == std::abs(bestAcc) && (acc > 0) == sharps);
+    if (better) best = letter, bestAcc = acc;
+  }
+  if (best < 0) return;
+  *letterOut = best;
+  *accidentalOut = bestAcc;
 }
 
 }  // namespace
@@ -210,9 +250,10 @@ bool SpellDegreeInCurrentKey(int pc, int* letter, int* accidental, int maxSigns)
   if (degree < 0) return false;
   int tonicLetter = 0, tonicAccidental = 0;
   SpellTonic(gKeyRoot, row, &tonicLetter, &tonicAccidental);
+  // Degree by degree stand-ins would put two degrees on one letter: the whole scale takes the table.
+  if (!DegreesFitFrom(tonicLetter, PitchClassMod(gKeyRoot), row)) return false;
   const int l = (tonicLetter + degree) % 7;
-  int acc = PitchClassMod(p - kLetterPitchClass[l]);
-  if (acc > 6) acc -= 12;
+  const int acc = AccidentalOnLetter(l, p);
   // In a name a double sharp or flat reads worse than the other kind of sign: such a degree keeps
   // the signature's spelling there. The staff takes two, so each degree keeps a letter of its own.
   if (acc < -maxSigns || acc > maxSigns) return false;

@@ -418,6 +418,33 @@ TEST_F(StaffPanelWindow, DegreesThatNeedTwoSignsStandOnTheirOwnLetters) {
   ValidateCurrentScale();
 }
 
+// C Enigmatic Major shares six notes with B major, whose B# would need F### and G### for its
+// degrees: the scale starts on C, so C4, E4 and B4 stand plain on their own rows, where they once
+// stood as B#3, D##4 and A##4 (the last on A, beside the scale's A#).
+TEST_F(StaffPanelWindow, CEnigmaticMajorIsWrittenFromC) {
+  const StaffGeometry g = Geometry();
+  const float step = g.sp / 2;
+  const int x = (int)std::lround(g.playX);
+  gCurrentScale = &gScaleRows[kRowEnigmaticMajor];
+  gKeyRoot = 0;
+  EXPECT_EQ(StaffCaption(false), "Scale: C Enigmatic Major");
+  for (int note : {60, 64, 71})
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+  DrainMessages();
+  ASSERT_EQ(gPlayedNotes.size(), 3u);
+  DrawFrame();
+  Save("staff_panel_c_enigmatic_major.png");
+  for (const PlayedNote& p : gPlayedNotes) {
+    const int letter = p.note == 60 ? 0 : p.note == 64 ? 2 : 6;
+    const float row = StaffYForLetter(letter, 4, g.middleCY, step), below = row + step;
+    EXPECT_TRUE(Near(Pixel(x - 2, (int)row), p.r, p.g, p.b)) << "head of note " << p.note;
+    EXPECT_FALSE(Near(Pixel(x - 2, (int)below), p.r, p.g, p.b)) << "nothing of note " << p.note << " a letter lower";
+    EXPECT_EQ(SignStrokesBefore(g, p, row), 0) << "no sign before note " << p.note;
+  }
+  ResetScaleSelection();
+  ValidateCurrentScale();
+}
+
 // The signs of notes struck together stand apart where they would run into each other: each
 // note's sign, found by its head's colour left of the heads, shares no x with the sign of a note a
 // fourth or less from it, and no two signs touch. In F Aeolian the five flats of 58 61 66 68 73

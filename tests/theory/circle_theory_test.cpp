@@ -87,6 +87,7 @@ TEST_F(CircleTheory, ChordDegreeLabels) {
 
 TEST_F(CircleTheory, TonicSpelling) {
   ScaleRow sharpsWithDouble = MakeScaleRow("X", "x", 0, 0, 0, {1, 3, 4, 6, 8, 9, 11});
+  ScaleRow doubleTonicFits = MakeScaleRow("Z", "z", 0, 0, 0, {0, 1, 3, 4, 6, 8, 9});
   ScaleRow doubleAvoided = MakeScaleRow("Y", "y", 0, 0, 0, {1, 2, 4, 6, 8, 9, 11});
   struct Case { const ScaleRow* row; int root; const char* name; } cases[] = {
       {&gScaleRows[kRowIonian], 6, "F#"},  // 6 and -6 tie: sharps win
@@ -98,8 +99,13 @@ TEST_F(CircleTheory, TonicSpelling) {
       {&gScaleRows[kRowHarmonicMajor], 1, "Db"},    // major family
       {&gScaleRows[kRowWholeTone], 6, "F#"},        // symmetric: the root's major signature
       {&gScaleRows[kRowChinese], 0, "C"},          // best fit: G major
-      {&gScaleRows[kRowEnigmaticMajor], 0, "B#"},  // best fit B major lacks C
-      {&sharpsWithDouble, 2, "C##"},               // best fit F# major, no alternative
+      {&gScaleRows[kRowEnigmaticMajor], 0, "C"},   // B major's B# would need F### and G###
+      {&gScaleRows[kRowEnigmaticMajor], 5, "F"},   // not E#, whose C### doubles D
+      {&gScaleRows[kRowEnigmaticMajor], 10, "Bb"},
+      {&gScaleRows[kRowEnigmaticMinor], 10, "Bb"},
+      {&gScaleRows[kRowSuperLocrian], 5, "E#"},    // its degrees fit: the signature's name stays
+      {&doubleTonicFits, 2, "C##"},                // best fit F# major, no alternative
+      {&sharpsWithDouble, 2, "D"},                 // C## would need C### for its first degree
       {&doubleAvoided, 2, "D"},                    // C## avoided by its alternative
       {nullptr, 3, "Eb"},
   };
@@ -141,6 +147,8 @@ TEST_F(CircleTheory, DegreesAreNamedOnTheirOwnLetters) {
       {kRowIonian, 0, 10, "A#"},         // off the scale: C major's sharp table
       {kRowHungarianMinor, 1, 7, "G"},   // F## avoided
       {kRowMinorPentatonic, 2, 1, "Db"}, // five notes: the signature decides
+      {kRowEnigmaticMajor, 0, 1, "Db"},  // on C, as B#'s run would need triple sharps
+      {kRowEnigmaticMinor, 10, 5, "F"},  // not E# beside E
   };
   for (const Case& c : cases) {
     UseScale(c.row, c.root);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -275,8 +276,9 @@ TEST_F(StaffPanelTest, HeadsCarryTheSignsAReaderNeeds) {
 // also where the key's signature has the other kind (C#4 of D harmonic minor on the C row, not on D
 // as Db); B#3 of C# harmonic minor sounds as C4 but stands below it. A degree that needs two signs
 // has them: F##5 of G# harmonic minor sounds as G5 but stands on the F row below G#5, so the
-// scale's seven notes take seven letters; three signs are never written. Other notes keep the table
-// of the signature's kind.
+// scale's seven notes take seven letters; three signs are never written, and a scale whose run
+// from its signature's tonic would need them starts on the tonic's other name (C Enigmatic Major,
+// not B# with A##4 beside A#4). Other notes keep the table of the signature's kind.
 TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
   struct Case {
     ScaleRowId row;
@@ -297,6 +299,12 @@ TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
       {kRowHarmonicMajor, 1, 69, true, 6, 4, -2},   // Bbb4, not A4
       {kRowHarmonicMajor, 1, 60, true, 0, 4, 0},    // C4 of Db harmonic major
       {kRowEnigmaticMajor, 0, 68, false, 4, 4, 1},  // G#4, never F###4 of the scale on B#
+      {kRowEnigmaticMajor, 0, 60, false, 0, 4, 0},  // C4, not B#3
+      {kRowEnigmaticMajor, 0, 64, false, 2, 4, 0},  // E4, not D##4
+      {kRowEnigmaticMajor, 0, 71, false, 6, 4, 0},  // B4, not A##4
+      {kRowEnigmaticMajor, 5, 76, false, 2, 5, 0},  // E5 of F Enigmatic Major, not D##5
+      {kRowEnigmaticMajor, 10, 71, false, 0, 5, -1},  // Cb5 of Bb Enigmatic Major
+      {kRowEnigmaticMinor, 10, 69, false, 5, 4, 0},   // A4 of Bb Enigmatic Minor, not G##4
   };
   for (const Case& c : cases) {
     UseScale(c.row, c.tonic);
@@ -305,6 +313,39 @@ TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
     EXPECT_EQ(s.octave, c.octave) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
     EXPECT_EQ(s.accidental, c.accidental) << gScaleRows[c.row].name << " " << c.tonic << ": note " << c.note;
   }
+}
+
+// Every seven-note scale on every tonic writes its degrees on seven letters, each sounding its own
+// note with two signs at most, and starts on the tonic its caption names. A scale that no spelling
+// fits takes the table for all its degrees, never double signs on some beside table names.
+TEST_F(StaffPanelTest, EverySevenNoteScaleTakesSevenLetters) {
+  for (const ScaleRow& row : gScaleRows) {
+    if (row.count != 7) continue;
+    for (int tonic = 0; tonic < 12; ++tonic) {
+      gCurrentScale = &row;
+      gKeyRoot = tonic;
+      const bool flats = StaffUsesFlats();
+      std::set<int> letters;
+      for (int i = 0; i < 7; ++i) {
+        const int note = 60 + tonic + row.pcs[i];
+        const StaffSpelling s = StaffSpellNote(note, flats);
+        letters.insert(s.letter);
+        EXPECT_EQ((s.octave + 1) * 12 + kLetterPitchClass[s.letter] + s.accidental, note) << row.name << " on " << tonic;
+        EXPECT_LE(std::abs(s.accidental), 2) << row.name << " on " << tonic;
+        if (i == 0) {
+          const std::string written = std::string(1, "CDEFGAB"[s.letter]) +
+                                      std::string((size_t)std::abs(s.accidental), s.accidental < 0 ? 'b' : '#');
+          EXPECT_EQ(written, SpellScaleNotes(tonic, &row)) << row.name << " on " << tonic;
+        }
+      }
+      EXPECT_EQ(letters.size(), 7u) << row.name << " on " << tonic;
+    }
+  }
+  ScaleRow cluster = MakeScaleRow("Cluster", "cluster", 0, 0, 0, {0, 1, 2, 3, 4, 5, 6});
+  gCurrentScale = &cluster;
+  gKeyRoot = 0;
+  for (int i = 0; i < 7; ++i)
+    EXPECT_LE(std::abs(StaffSpellNote(60 + i, StaffUsesFlats()).accidental), 1) << "cluster note " << i;
 }
 
 // A minor key's leading note and raised sixth are written on the seventh's and sixth's letters, as
