@@ -133,15 +133,19 @@ int AccidentalOnLetter(int letter, int pc) {
   return acc > 6 ? acc - 12 : acc;
 }
 
-// Each degree of a seven-note row on r, spelled on the letters that follow tonicLetter, needs at
-// most the two signs the staff can write.
-bool DegreesFitFrom(int tonicLetter, int r, const ScaleRow* row) {
+// The degrees of a seven-note row on r that take a double sign when spelled on the letters that
+// follow tonicLetter; -1 when one needs more than the two signs the staff can write.
+int DoubleSignsFrom(int tonicLetter, int r, const ScaleRow* row) {
+  int doubles = 0;
   for (int k = 0; k < 7; ++k) {
     const int acc = AccidentalOnLetter((tonicLetter + k) % 7, r + row->pcs[k]);
-    if (acc < -2 || acc > 2) return false;
+    if (acc < -2 || acc > 2) return -1;
+    doubles += acc == -2 || acc == 2;
   }
-  return true;
+  return doubles;
 }
+
+bool DegreesFitFrom(int tonicLetter, int r, const ScaleRow* row) { return DoubleSignsFrom(tonicLetter, r, row) >= 0; }
 
 // The tonic's letter (0..6, C..B) and its accidental in the signature chosen for the scale.
 void SpellTonicInSignature(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
@@ -185,22 +189,29 @@ void SpellTonicInSignature(int rootPc, const ScaleRow* row, int* letterOut, int*
 }
 
 // The tonic of SpellTonicInSignature, unless a seven-note scale's degrees would not fit on the
-// letters that follow it: C Enigmatic Major on the B# of B major's sharps needs F### and G###,
-// whose stand-ins put two degrees on A. Then the scale starts on the other name of its tonic, with
-// one sign at most and the signature's kind where both fit (C: C Db E F# G# A# B); where none fits,
-// the tonic stays and its degrees take the sharp or flat table (SpellDegreeInCurrentKey).
+// letters that follow it, or would write three or more of them with double signs: C Enigmatic
+// Major on the B# of B major's sharps needs F### and G###, whose stand-ins put two degrees on A;
+// on D# it reads D# E F## G## A## B## C##. Then the scale starts on the other name of its tonic
+// with the fewest double signs, one sign at most on the tonic and the signature's kind where both
+// serve (C: C Db E F# G# A# B; Eb: Eb Fb G A B C# D). One or two double signs stay (D# harmonic
+// minor's C##, F# Enigmatic Major's C## and D##). Where no name fits, the tonic stays and its
+// degrees take the sharp or flat table (SpellDegreeInCurrentKey).
 void SpellTonic(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
   SpellTonicInSignature(rootPc, row, letterOut, accidentalOut);
   const int r = PitchClassMod(rootPc);
-  if (!row || row->count != 7 || DegreesFitFrom(*letterOut, r, row)) return;
+  if (!row || row->count != 7) return;
+  const int doubles = DoubleSignsFrom(*letterOut, r, row);
+  if (doubles >= 0 && doubles < 3) return;
   const bool sharps = SignatureFor(r, row) >= 0;
-  int best = -1, bestAcc = 0;
+  const int now = doubles < 0 ? 8 : doubles;   // a name that does not fit counts as the worst
+  int best = -1, bestAcc = 0, bestDoubles = now;
   for (int letter = 0; letter < 7; ++letter) {
-    const int acc = AccidentalOnLetter(letter, r);
-    if (acc < -1 || acc > 1 || !DegreesFitFrom(letter, r, row)) continue;
-    const bool better = best < 0 || std::abs(acc) < std::abs(bestAcc) ||
+    const int acc = AccidentalOnLetter(letter, r), d = DoubleSignsFrom(letter, r, row);
+    if (acc < -1 || acc > 1 || d < 0 || d >= now || (best >= 0 && d > bestDoubles)) continue;
+    const bool better = best < 0 || d < bestDoubles || std::abs(acc) < std::abs(bestAcc) ||
                         (std::abs(acc) == std::abs(bestAcc) && (acc > 0) == sharps);
-    if (better) best = letter, bestAcc = acc;
+    if (!better) continue;
+    best = letter, bestAcc = acc, bestDoubles = d;
   }
   if (best < 0) return;
   *letterOut = best;

@@ -103,6 +103,10 @@ TEST_F(CircleTheory, TonicSpelling) {
       {&gScaleRows[kRowEnigmaticMajor], 5, "F"},   // not E#, whose C### doubles D
       {&gScaleRows[kRowEnigmaticMajor], 10, "Bb"},
       {&gScaleRows[kRowEnigmaticMinor], 10, "Bb"},
+      {&gScaleRows[kRowEnigmaticMajor], 3, "Eb"},   // not D#, whose run has five double sharps
+      {&gScaleRows[kRowEnigmaticMajor], 8, "Ab"},
+      {&gScaleRows[kRowEnigmaticMajor], 1, "Db"},
+      {&gScaleRows[kRowEnigmaticMinor], 3, "Eb"},
       {&gScaleRows[kRowSuperLocrian], 5, "E#"},    // its degrees fit: the signature's name stays
       {&doubleTonicFits, 2, "C##"},                // best fit F# major, no alternative
       {&sharpsWithDouble, 2, "D"},                 // C## would need C### for its first degree

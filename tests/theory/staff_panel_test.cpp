@@ -305,6 +305,8 @@ TEST_F(StaffPanelTest, PlayedDegreesStandOnTheirOwnLetters) {
       {kRowEnigmaticMajor, 5, 76, false, 2, 5, 0},  // E5 of F Enigmatic Major, not D##5
       {kRowEnigmaticMajor, 10, 71, false, 0, 5, -1},  // Cb5 of Bb Enigmatic Major
       {kRowEnigmaticMinor, 10, 69, false, 5, 4, 0},   // A4 of Bb Enigmatic Minor, not G##4
+      {kRowEnigmaticMajor, 3, 69, false, 5, 4, 0},    // A4 of Eb Enigmatic Major, not G##4
+      {kRowEnigmaticMajor, 3, 74, false, 1, 5, 0},    // D5, not C##5
   };
   for (const Case& c : cases) {
     UseScale(c.row, c.tonic);
