@@ -81,7 +81,7 @@ TrailColumn ComputeTrailColumn(int maxTextBytes) {
   const float W = (float)gClientWidth, H = (float)gClientHeight;
   const float s = GetUiScale();
   c.uiScale = s;
-  const bool learning = gLearningOverlay && !gPracticeMode;
+  const bool learning = IsLearningOverlayShown();
   const bool toolbar = gToolbarPanelRect.w > 1;
   const float cw = Px(s, 8.8f, 6.2f);
   const int maxChars = std::max(16, std::clamp(maxTextBytes, 0, 28));

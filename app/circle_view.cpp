@@ -184,7 +184,7 @@ KeyMarkerPlace ComputeKeyMarker(float cx, float cy, float m, float R, double now
 }
 
 void DrawChordTrailOverStaff() {
-  if (!(gLearningOverlay && !gPracticeMode) || gRingModeFade >= 0.999f || IsStudentViewActive()) return;
+  if (!IsLearningOverlayShown() || gRingModeFade >= 0.999f || IsStudentViewActive()) return;
   DrawChordTrail(ComputeTrailColumn(), ClockMs32());
 }
 
@@ -203,7 +203,7 @@ void DrawCircleView(float dt, double now) {
     if (gRingModeFade < 0.999f) {
       DrawKeyMarker(in.centreX, in.centreY, in.minSide, in.outer, now);
       // On the learning overlay the staff panel stands over the circle: the names go over it.
-      if (!(gLearningOverlay && !gPracticeMode)) {
+      if (!IsLearningOverlayShown()) {
         uint32_t nowMs = ClockMs32();
         TrailColumn column = ComputeTrailColumn();
         DrawChordTrail(column, nowMs);

@@ -224,8 +224,7 @@ static void DrawBand(double now) {
   // On the learning overlay the band keeps only the speed slider and the unload button, each with
   // its own face: its backdrop would be an empty box, and on a very wide window it covered the
   // circle's corner.
-  const bool overlayOnly = gLearningOverlay && !gPracticeMode;
-  if (Shown(gControlBandRect) && !overlayOnly) {
+  if (Shown(gControlBandRect) && !IsLearningOverlayShown()) {
     SetGlColor(0.07f, 0.085f, 0.115f, 0.55f);
     const RectF& b = gControlBandRect;
     FillRoundedRect(b.x, b.y, b.w, b.h, std::max(8.0f * GetUiScale(), 6.0f), 8);

@@ -46,7 +46,6 @@
 
 // ---- internal helpers ----
 // The learning overlay alone covers the board: the band's buttons and the seek bar are not there.
-static bool OverlayOnly() { return gLearningOverlay && !gPracticeMode; }
 
 static bool StartScreenUp() { return IsStartScreenVisible(GetAppSeconds()); }
 
@@ -68,7 +67,7 @@ static bool ScaleListRouteMouseDown(int x, int y) {
 // only the rest of the area brings the tabs back. The list answers here, before the circle's key
 // marker or anything else laid under it is asked.
 static bool OverlayFilterAreaMouseDown(int x, int y) {
-  if (!OverlayOnly() || !IsFilterPanelEnabled() || !IsPointInFilterTabArea(x, y)) return false;
+  if (!IsLearningOverlayShown() || !IsFilterPanelEnabled() || !IsPointInFilterTabArea(x, y)) return false;
   const bool onList = PointInRect(LayoutFilterTabs().list, x, y) || HoverFilterTabs(x, y);
   if (onList && ScaleListRouteMouseDown(x, y)) return true;
   if (ScaleListHasPointer()) {
@@ -131,12 +130,12 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
     return true;
   }
   if (ViewButtonsMouseDown(x, y)) return true;
-  if (!OverlayOnly() && HeaderButtonsMouseDown(x, y)) return true;
+  if (!IsLearningOverlayShown() && HeaderButtonsMouseDown(x, y)) return true;
   if (gUnloadSongRect.w > 2.0f && PointInRect(gUnloadSongRect, x, y)) {
     UnloadMidi();
     return true;
   }
-  if (!OverlayOnly() && PlaylistRowMouseDown(x, y)) return true;
+  if (!IsLearningOverlayShown() && PlaylistRowMouseDown(x, y)) return true;
   // The metronome panel shares the playlist's row; its switch brings or takes the stop button.
   PlaceMetronomePanel();
   const bool metronomeWasOn = gTeachingState.metronomeOn != 0;
@@ -146,7 +145,7 @@ static bool ControlsMouseDown(int x, int y, uint64_t flags) {
   }
   if (SpeedSliderMouseDown(x, y)) return true;
   const bool alt = (flags & kMouseFlagAlt) != 0;
-  if (!OverlayOnly() &&
+  if (!IsLearningOverlayShown() &&
       (LoopHandleMouseDown(x, y, shift || ctrl || alt) || SeekBarMouseDown(x, y, shift, ctrl, alt)))
     return true;
   return false;
@@ -235,7 +234,7 @@ void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
     HandleLeftButtonDown(x, y, flags);
     return;
   }
-  if (!OverlayOnly() && SeekBarDoubleClick(x, y)) return;
+  if (!IsLearningOverlayShown() && SeekBarDoubleClick(x, y)) return;
   if (StudentsPanelSwallowsDoubleClick(x, y)) return;
   // Ctrl makes the second press a pick like the first, so it unpicks the cell: clearing the pick
   // belongs to a plain double click, and a quick Ctrl-click twice must not throw it away.

@@ -81,7 +81,7 @@ static int64_t HandleSetCursor(uint32_t code, uint64_t wParam, int64_t lParam) {
   }
   bool hand = (gPracticeMode && PointerOver(gSliderPanelButtonRect)) || PointerOver(gUnloadSongRect) ||
               PointerOver(gMetronomeStopRect) || IsPointOnMetronomePanel(gMouseX, gMouseY) ||
-              (IsFilterPanelEnabled() && gLearningOverlay && !gPracticeMode &&
+              (IsFilterPanelEnabled() && IsLearningOverlayShown() &&
                IsPointInFilterTabArea(gMouseX, gMouseY));
   if (hand) {
     SetCursorShape(kCursorHand);

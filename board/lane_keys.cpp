@@ -108,7 +108,7 @@ static void PlaceStripBand(NoteFallStrip* st) {
   st->y = top;
   st->w = std::max(240.0f, winW - 2.0f * mX);
   st->h = h;
-  st->shortForm = gLearningOverlay && !gPracticeMode;
+  st->shortForm = IsLearningOverlayShown();
   st->shown = h > std::max(64.0f, 72.0f * s) || st->shortForm || (gPracticeMode && h > std::max(16.0f, 20.0f * s));
 }
 

@@ -74,7 +74,6 @@ static int gStudentsPanelShowStudent = -1;        // a student the next layout t
 // ---- internal helpers ----
 static float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 
-static bool OverlayOnly() { return gLearningOverlay && !gPracticeMode; }
 
 // Places buttons left to right from x while they end before limit; a button without room is hidden.
 struct RowPacker {
@@ -107,7 +106,7 @@ static void LayoutHeader(const LayoutFacts& facts, float s, float m, float hh) {
   float w = ClampFloat((float)n * std::max(7.6f * s, 6.8f) + 120.0f, 160.0f, 330.0f);
   if (facts.studentCount <= 0) w = 1.14f * hh;
   gStudentHeaderRect = {m, m, w, hh};
-  (OverlayOnly() ? gSideListStudentsButtonRect : gStudentsButtonRect) = gStudentHeaderRect;
+  (IsLearningOverlayShown() ? gSideListStudentsButtonRect : gStudentsButtonRect) = gStudentHeaderRect;
 }
 
 // The three rows of the band and the settings button left of it.
@@ -145,7 +144,7 @@ static void LayoutBand(const LayoutFacts& facts, float s, float W, float m, floa
 // The controls inside the band's rows.
 static void LayoutBandControls(const LayoutFacts& facts, float s) {
   float pad = std::max(4.0f * s, 3.0f), gap = std::max(6.0f * s, 5.0f);
-  bool routed = !OverlayOnly();   // the header buttons, transport and seek bar take no overlay clicks
+  bool routed = !IsLearningOverlayShown();   // the header buttons, transport and seek bar take no overlay clicks
 
   const RectF& top = gBandTopRowRect;
   float bh = top.h - 2.0f * pad;
@@ -154,7 +153,7 @@ static void LayoutBandControls(const LayoutFacts& facts, float s) {
     gUnloadSongRect = {right - bh, top.y + pad, bh, bh};
     right -= bh + gap;
   }
-  if (facts.metronomeRunning && !OverlayOnly()) {
+  if (facts.metronomeRunning && !IsLearningOverlayShown()) {
     gMetronomeStopRect = {right - bh, top.y + pad, bh, bh};
     right -= bh + gap;
   }
@@ -369,7 +368,7 @@ void LayoutHitRegions() {
   LayoutFileMenu(s, H);
   // On the learning overlay the staff panel keeps below the band just laid out, and the side
   // buttons stand beside it: its facts are taken again there.
-  if (OverlayOnly()) facts = GetLayoutFacts();
+  if (IsLearningOverlayShown()) facts = GetLayoutFacts();
   LayoutSideButtons(facts, s, W, m);
   LayoutStudentsPanel(facts, s, W, H, m);
   DropUnlistedSelection();

@@ -17,7 +17,6 @@ static bool gReadingStaffPanel = false;  // the facts are being gathered for the
 
 // ---- internal helpers ----
 // The learning screen's layout shrinks and moves the circle; practice mode keeps the plain one.
-static bool InLearningView() { return gLearningOverlay && !gPracticeMode; }
 
 // The horizontal budget shared by the circle and the side panel.
 struct HorizontalBudget {
@@ -51,7 +50,7 @@ static CirclePlace PlaceCircleAtItsShare() {
   float s = GetUiScale();
   float shorter = (float)std::min(gClientWidth, gClientHeight);
   HorizontalBudget b = ComputeBudget(W);
-  bool learning = InLearningView();
+  bool learning = IsLearningOverlayShown();
 
   float r = std::min(std::max(b.freeWidth / 2.0f, 156.0f * s), 0.37f * shorter);
   if (learning) r *= 0.792f;
@@ -96,7 +95,7 @@ float PanelBlockHeight(float s) {
 void ComputeCircleLayout(float* cx, float* cy, float* minSide, float* radius, float* innerRadius,
                          float* innermostRadius) {
   CirclePlace c = PlaceCircleAtItsShare();
-  if (InLearningView()) c.cx = KeptInsideStaffPanel(c.cx, c.r);
+  if (IsLearningOverlayShown()) c.cx = KeptInsideStaffPanel(c.cx, c.r);
   float inner = c.r - 0.07f * c.shorter;
 
   *cx = c.cx;

@@ -41,7 +41,6 @@ static struct {
 } sSaved;
 
 // ---- internal helpers ----
-static bool OnOverlay() { return gLearningOverlay && !gPracticeMode; }
 static bool SongPlaying() { return gSongPlayingHook && gSongPlayingHook(); }
 static bool ListUsable() { return !gPracticeMode && gPracticeModeFade < 0.995f; }
 
@@ -127,7 +126,7 @@ void SelectScaleFilter(int filter) {
   ValidateCurrentScale();
 }
 
-bool IsFilterPanelAvailable() { return gScaleListMode || OnOverlay(); }
+bool IsFilterPanelAvailable() { return gScaleListMode || IsLearningOverlayShown(); }
 
 bool IsFilterPanelEnabled() {
   if (!ListUsable()) return false;
@@ -135,7 +134,7 @@ bool IsFilterPanelEnabled() {
   return gScaleListMode;
 }
 
-bool IsOverlayListShown() { return OnOverlay() && !gFilterPanelOn && gOverlayListChosen; }
+bool IsOverlayListShown() { return IsLearningOverlayShown() && !gFilterPanelOn && gOverlayListChosen; }
 
 float OverlayListRoom() {
   if (!IsOverlayListShown()) return 0.0f;
@@ -143,7 +142,7 @@ float OverlayListRoom() {
   return 8.0f + ListWidth(s) + ListToStripGap(s) + StripOffset(s);
 }
 
-bool IsOverlayOpaque() { return OnOverlay() && gPracticeModeFade >= 0.995f; }
+bool IsOverlayOpaque() { return IsLearningOverlayShown() && gPracticeModeFade >= 0.995f; }
 
 bool IsFilterPanelShown() { return IsFilterPanelAvailable() && (gFilterPanelOpen || gFilterOpenFade > 0.01f); }
 
@@ -203,7 +202,7 @@ static int BoardSlotRow(int slot) { return VisibleIndexOf(ScaleWindowItemIndex(s
 
 ScaleListLayout LayoutFilterTabs() {
   LayoutFacts facts = GetLayoutFacts();
-  if (OnOverlay()) {
+  if (IsLearningOverlayShown()) {
     if (!facts.staffPanelShown) return ScaleListLayout{};
     return LayoutListBeside(facts.staffPanel, GetUiScale());
   }
@@ -216,7 +215,7 @@ ScaleListLayout LayoutFilterTabs() {
 FilterPanelGeometry ComputeFilterPanelGeometry() {
   FilterPanelGeometry g;
   float W = (float)gClientWidth, H = (float)gClientHeight;
-  if (OnOverlay()) {
+  if (IsLearningOverlayShown()) {
     const RectF& b = gOverlayFilterButtonRect;
     if (!(b.w > 2.0f) || !(b.h > 2.0f)) return g;
     float s = std::max(GetUiScale(), 0.7f);
@@ -251,7 +250,7 @@ FilterPanelGeometry ComputeFilterPanelGeometry() {
 bool ClickFilterTabs(int x, int y) {
   FilterPanelGeometry g = ComputeFilterPanelGeometry();
   if (!g.visible) return false;
-  bool listMode = !OnOverlay();
+  bool listMode = !IsLearningOverlayShown();
   if (InRect(g.button, x, y)) {
     if (listMode || !gFilterPanelOn) {
       gFilterPanelOpen = !gFilterPanelOpen;
@@ -297,7 +296,7 @@ bool FilterTabAt(int x, int y, int* row) {
   if (n <= 0) return false;
   ScaleListLayout L = LayoutFilterTabs();
   LayoutFacts facts = GetLayoutFacts();
-  if (L.valid && InRect(L.list, x, y) && !OnOverlay() && facts.rowLabelW > 2.0f) {
+  if (L.valid && InRect(L.list, x, y) && !IsLearningOverlayShown() && facts.rowLabelW > 2.0f) {
     // The names drawn in the column are the grid's rows: a press picks the one it is on.
     // The nearest slot for a height above or below the rows.
     *row = BoardSlotRow(ClampInt((int)std::floor(BoardSlotPosition(facts, (float)y)), 0, 6));

@@ -95,7 +95,7 @@ void DrawFilterPanel() {
   if (!g.visible) return;
   float saved;
   PushDrawAlpha(&saved, gDrawAlpha * Clamp01(gFilterPanelFade));
-  bool overlay = gLearningOverlay && !gPracticeMode;
+  bool overlay = IsLearningOverlayShown();
   ButtonLook look;
   look.active = gFilterPanelOpen;
   look.hovered = IsMouseInRect(&g.button);

@@ -2,7 +2,7 @@
 // that tonic (church modes by their offset from the major key, minor- and major-like sets by their
 // family, other asymmetric sets by the best-fitting major key), then the tonic is named by the
 // letter that the signature turns into it, unless a seven-note scale's degrees would need three
-// signs from there (B# Enigmatic Major). The same signature spells every note of the current key,
+// signs from there, or three double signs (B# or D# Enigmatic Major). The same signature spells every note of the current key,
 // so the staff, the chord names and the tonic in the caption never disagree; only the degrees of a
 // seven-note scale are spelled by their own letters, since a harmonic minor's raised seventh (C# in
 // D minor) goes against its signature's flats.

@@ -30,6 +30,8 @@ bool IsPracticeStripShown() {
   return IsPracticeStripFadedIn() && !gPracticeMode && !gLearningOverlay;
 }
 
+bool IsLearningOverlayShown() { return gLearningOverlay && !gPracticeMode; }
+
 void ResetViewModes() {
   gSongView = gLearningOverlay = gStudentView = gPracticeMode = false;
   gRingMode = gSightReadingView = gBackdropTint = gWaitMode = gStaffNoteOption = false;

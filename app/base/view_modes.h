@@ -30,5 +30,7 @@ extern float gHighlightPulse;     // the main view's highlight; raised by a comp
 bool IsPracticeStripFadedIn();
 // The practice strip is on and faded in, and neither practice mode nor the learning overlay is on.
 bool IsPracticeStripShown();
+// The learning overlay is on and practice mode, which covers it, is off.
+bool IsLearningOverlayShown();
 // Every flag off and every fade at 0.
 void ResetViewModes();
