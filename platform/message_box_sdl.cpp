@@ -1,7 +1,11 @@
 // platform/message_box_sdl: error boxes over SDL2, echoed to standard error.
 #include <SDL.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <atomic>
 #include <cstdlib>
@@ -11,6 +15,7 @@
 
 // ---- state ----
 static std::atomic<ErrorBoxSink> gErrorBoxSink{nullptr};   // test recorder in place of the box
+static std::atomic<pid_t> gBoxOwner{0};                      // the process whose box waits; 0 none
 
 // ---- internal helpers ----
 static void WriteAll(int fd, const char* text) {
@@ -23,6 +28,19 @@ static void WriteAll(int fd, const char* text) {
   }
 }
 
+// SDL puts an X11 box up from a forked copy of the program and waits for it. That copy holds all
+// the program held, the Data folder's lock among them: ended with the program by a signal, it would
+// stay on screen for a program that is gone and keep a new start out as "already running". Forked
+// while a box is asked for, it ends with its parent.
+static void EndWithTheBoxOwner() {
+  pid_t owner = gBoxOwner.load();
+  if (owner == 0) return;
+#ifdef __linux__
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+  if (getppid() != owner) _exit(1);   // the parent ended before the line above took effect
+}
+
 // The boxes stand at start-up, on the only thread that would see a quit request: while one waits,
 // SIGTERM, SIGINT and SIGHUP (the session ending) end the program as they would with no window
 // yet, instead of waiting in the window's queue for an OK nobody may give. Nothing is unsaved
@@ -30,6 +48,9 @@ static void WriteAll(int fd, const char* text) {
 class StopSignalsEndTheProgram {
  public:
   StopSignalsEndTheProgram() {
+    static const bool kForksWatched = pthread_atfork(nullptr, nullptr, EndWithTheBoxOwner) == 0;
+    (void)kForksWatched;
+    gBoxOwner.store(getpid());
     for (int i = 0; i < kCount; ++i) {
       struct sigaction now {};
       changed_[i] = sigaction(kSignals[i], nullptr, &now) == 0 && now.sa_handler != SIG_IGN &&
@@ -43,6 +64,7 @@ class StopSignalsEndTheProgram {
     }
   }
   ~StopSignalsEndTheProgram() {
+    gBoxOwner.store(0);
     for (int i = 0; i < kCount; ++i)
       if (changed_[i]) sigaction(kSignals[i], &saved_[i], nullptr);
   }

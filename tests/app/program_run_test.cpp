@@ -276,8 +276,15 @@ TEST(ProgramRun, AnUnusableDataFolderIsReportedAndNothingIsWrittenElsewhere) {
   EXPECT_EQ(ReadFileBytes(program.dir.File("Data")), "a file where the folder should be");
 }
 
+// Whether a window named exactly `name` is on the display (xdotool finds one).
+static bool WindowNamedIsShown(const std::string& display, const std::string& name, const std::string& scratch) {
+  pid_t search = SpawnProgram({"xdotool", "search", "--name", "^" + name + "$"}, "", {{"DISPLAY", display}}, {}, scratch);
+  return WaitForChild(search, 20) == 0;
+}
+
 // The box holds the only thread that reads the window's queue: a SIGTERM (the session ending) waited
-// there for an OK nobody gave.
+// there for an OK nobody gave. The box is put up by a forked copy of the program, which stayed on
+// the screen, holding all the program held, once the program had ended.
 TEST(ProgramRun, ASigtermEndsTheProgramWhileItsStartUpBoxWaits) {
   VirtualDisplay display;
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
@@ -286,12 +293,20 @@ TEST(ProgramRun, ASigtermEndsTheProgramWhileItsStartUpBoxWaits) {
   pid_t pid = SpawnProgram({program.exe}, program.dir.path(), program.Env(display.name(), true), {}, program.log);
   for (int i = 0; i < 300 && ReadFileBytes(program.log).find("cannot keep your work") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  const std::string scratch = program.dir.File("xdotool.out");
+  bool boxShown = false;
+  for (int i = 0; i < 100 && !(boxShown = WindowNamedIsShown(display.name(), "Tonvarra", scratch)); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(boxShown) << "no box came up";
   kill(pid, SIGTERM);
   int status = WaitForChild(pid, 10);
   if (status == -1) kill(pid, SIGKILL), WaitForChild(pid, 10);
   ASSERT_NE(status, -1) << "the box held SIGTERM";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  bool boxGone = false;
+  for (int i = 0; i < 100 && !(boxGone = !WindowNamedIsShown(display.name(), "Tonvarra", scratch)); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(boxGone) << "the box stayed up after the program ended";
 }
 
 // Every file under folder with its bytes and its modification time.
