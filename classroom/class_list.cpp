@@ -69,6 +69,18 @@ static void ReloadClassList(const std::string& teacherCode) {
   if (PostClassRoster(teacherCode, &reply, &status) && LooksLikeJsonObject(reply)) ParseClassList(reply);
 }
 
+// A change the server took but whose reply was cut off or too long was made all the same: the
+// list is read again, and until a reload succeeds it counts as not loaded, so the class-code
+// button loads it rather than making the same class again at every press.
+static void ReloadAfterUnreadableReply(const std::string& teacherCode, uint32_t status) {
+  if (!IsSuccessStatus(status)) return;
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    gClassListLoaded = false;
+  }
+  ReloadClassList(teacherCode);
+}
+
 // The launchers' shared start: false (with the reason shown) when nothing may be sent.
 static bool MaySendClassOperation(const char* busyText) {
   if (!ClassroomServerConfigured()) {
@@ -100,6 +112,7 @@ static void CreateClassWorker(const std::string& teacherCode, const std::string&
     ok = ApiPostJson("/class/create", "{\"orgToken\":" + Quoted(teacherCode) + ",\"name\":" + Quoted(name) + "}",
                      &reply, &status);
   if (!ok) {
+    ReloadAfterUnreadableReply(teacherCode, status);
     SetClassStatusAsIs(ServerErrorText(reply, status, "Couldn't create the class"));
     return;
   }
@@ -126,6 +139,7 @@ static void RemoveStudentWorker(const RemoveStudentArgs& a) {
                          ",\"studentId\":" + Quoted(a.studentId) + "}",
                      &reply, &status);
   if (!ok) {
+    ReloadAfterUnreadableReply(a.teacherCode, status);
     SetClassStatusAsIs(ServerErrorText(reply, status, a.block ? "Couldn't block that device" : "Couldn't free that seat"));
     return;
   }

@@ -363,6 +363,48 @@ TEST_F(InstitutionPanel, ClassCodeWithoutALoadedListMakesNoClass) {
   EXPECT_EQ(Count("/class/create"), 0);
 }
 
+// A class the server made whose reply was cut off is a class all the same: the next press copies
+// its code once the list shows it, and makes no second class while the list cannot be read.
+TEST_F(InstitutionPanel, ClassMadeWithACutReplyIsNotMadeAgain) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"body":"{}"},{"status":503,"body":""},{"body":)") +
+                    RouteText(kOneClass) + R"(}],"/class/create":[{"content_length":400,"body":"{\"joinCode\":\"AB"}],)"
+                    R"("/class/seats":[{"body":"{}"}],"/class/student-code":[{"body":"{}"}]})");
+  ClipboardSetText("untouched");
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  gInstitutionSubViewOpen = true;
+  Press(Layout().classCodeButton);   // made at the server; its reply cut, the reload refused
+  ASSERT_TRUE(WaitIdle());
+  StepInstitutionPanel();
+  {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    EXPECT_EQ(gClassStatusText, "The server's reply could not be read");
+  }
+  Press(Layout().classCodeButton);   // loads the list again instead of making another class
+  ASSERT_TRUE(WaitIdle());
+  Press(Layout().classCodeButton);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ClipboardGetText(), "ABC234");
+  EXPECT_EQ(Count("/class/create"), 1);
+
+  // With the reload answered, the class made shows at once.
+  server_.SetRoutes(std::string(R"({"/class/roster":[{"body":"{}"},{"body":)") + RouteText(kOneClass) +
+                    R"(}],"/class/create":[{"content_length":400,"body":"{\"joinCode\":\"AB"}],)"
+                    R"("/class/seats":[{"body":"{}"}],"/class/student-code":[{"body":"{}"}]})");
+  ClipboardSetText("untouched");
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  gInstitutionSubViewOpen = true;
+  Press(Layout().classCodeButton);
+  ASSERT_TRUE(WaitIdle());
+  Press(Layout().classCodeButton);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ClipboardGetText(), "ABC234");
+  EXPECT_EQ(Count("/class/create"), 2);   // one for each panel opening, none more
+}
+
 TEST_F(InstitutionPanel, AddButtonOfTheStudentsPanelLeadsToANewStudent) {
   gAddStudentHook = OpenInstitutionPanelForStudent;
   gStudents = {Student{"Zoe", "zoe"}};
