@@ -159,7 +159,7 @@ bool ClickMidiInputPanel(int xi, int yi) {
   return PressOnOpenList(l, x, y, now, SetMidiListOpen, [&](int row) {
     if (row < (int)gMidiNamesShown.size() && row < CountMidiInputDevices() &&
         MidiInDeviceName(row) == gMidiNamesShown[(size_t)row])
-      OpenMidiInput((uint32_t)row);
+      SwitchMidiInput((uint32_t)row);
   });
 }
 

@@ -32,8 +32,8 @@ int gMidiDeviceCount = 0;               // the rescan's last count
 // ---- internal helpers ----
 // The keys the lost device held down can never send their note-offs, nor its pedal its release:
 // each is released as the device would have done it, so every view, the key detection and the
-// judges see the release. Only the device's notes carry a channel.
-static void ReleaseLostDeviceNotes() {
+// judges see the release. Only the device's notes carry a channel. `why` starts the log line.
+static void ReleaseLostDeviceNotes(const char* why = "Input device lost") {
   int keys = 0;
   for (const HeldNote& h : gHeldNotes) {
     if (!h.keyDown || !h.channelMask) continue;
@@ -42,7 +42,7 @@ static void ReleaseLostDeviceNotes() {
     ++keys;
   }
   if (keys == 0 && !gSustainDown) return;
-  DebugLog("[MIDI] Input device lost: releasing %d held key(s)%s\n", keys, gSustainDown ? " and the pedal" : "");
+  DebugLog("[MIDI] %s: releasing %d held key(s)%s\n", why, keys, gSustainDown ? " and the pedal" : "");
   if (gSustainDown) PostAppMessage(kMsgMidiSustain, 0, 0);
 }
 
@@ -99,6 +99,15 @@ bool OpenMidiInput(uint32_t index) {
   gMidiInFailMs = 0;
   gMidiInBusy = false;
   return true;
+}
+
+bool SwitchMidiInput(uint32_t index) {
+  const bool wasOpen = gMidiInOpen;
+  const std::string left = gMidiInName;
+  const bool opened = OpenMidiInput(index);
+  // The same keyboard opened again still sends the releases of the keys held through it.
+  if (wasOpen && (!opened || gMidiInName != left)) ReleaseLostDeviceNotes("Input device switched");
+  return opened;
 }
 
 void MidiInitAuto() {

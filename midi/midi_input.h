@@ -43,6 +43,10 @@ std::string MidiInDeviceName(int index);
 void CloseMidiInput();
 // Opens and starts device index (closing the open one first); true when it works.
 bool OpenMidiInput(uint32_t index);
+// The device picker's choice: opens device index in place of the open one. When that is another
+// device (or none opens), the keys and the pedal the one left behind held are released, as it
+// can no longer send their releases to the program.
+bool SwitchMidiInput(uint32_t index);
 // Closes the open input, then opens the first device that works, logging every step.
 void MidiInitAuto();
 // While an input is open: when its device has gone away, releases the keys and the pedal it held

@@ -13,9 +13,11 @@
 
 #include "app/base/app_clock.h"
 #include "app/base/client_size.h"
+#include "app/base/note_tables.h"
 #include "app/base/start_clock.h"
 #include "midi/device_pickers.h"
 #include "platform/clock.h"
+#include "platform/messages.h"
 #include "tests/midi/output_device_fixture.h"
 
 namespace {
@@ -243,6 +245,60 @@ TEST_F(DevicePickers, AMidiRowOpensThatKeyboardAndAVanishedRowOnlyCloses) {
   Press(ClickMidiInputPanel, PickerRowRect(Midi(), 0));
   EXPECT_FALSE(gMidiPickerOpen);
   EXPECT_FALSE(gMidiInOpen);
+}
+
+// The note and pedal messages waiting in the queue, in order, as "note 62 ch 0 vel 0" and "pedal 0".
+std::vector<std::string> TakeNoteRoad() {
+  std::vector<std::string> out;
+  AppMessage m;
+  while (TakeAppMessage(&m)) {
+    if (m.code == kMsgMidiNote)
+      out.push_back("note " + std::to_string(m.wParam & 0xFF) + " ch " + std::to_string((int)((m.wParam >> 8) & 31) - 1) +
+                    " vel " + std::to_string(m.lParam));
+    else if (m.code == kMsgMidiSustain)
+      out.push_back("pedal " + std::to_string(m.lParam));
+  }
+  return out;
+}
+
+// Keys and the pedal held on one keyboard while another is picked: the keyboard left behind can no
+// longer send their releases, so they are released for it (a song's own notes, without a channel,
+// are not its keys). The same keyboard picked again still sends them, and a keyboard that will not
+// open leaves none connected.
+TEST_F(DevicePickers, PickingAnotherKeyboardReleasesWhatTheOneLeftHeld) {
+  gInDevices = {{"Keys A", 0}, {"Keys B", 0}, {"Keys C", 4}};
+  auto hold = [] {
+    ResetNoteTables();
+    gHeldNotes = {HeldNote{62, 100, 1, 1, 0, 0, 1, 0, 1u << 0}, HeldNote{64, 90, 1, 1, 0, 0, 2, 3, (1u << 3) | (1u << 5)},
+                  HeldNote{67, 80, 1, 1, 0, 0, 3, -1, 0}};
+    gSustainDown = true;
+    RemoveAppMessages(0, 0xFFFFFFFFu);
+  };
+  auto pick = [](int row) {
+    Press(ClickMidiInputPanel, Midi().header);
+    Press(ClickMidiInputPanel, PickerRowRect(Midi(), row));
+  };
+  const std::vector<std::string> released = {"note 62 ch 0 vel 0", "note 64 ch 3 vel 0", "note 64 ch 5 vel 0",
+                                             "pedal 0"};
+  ASSERT_TRUE(OpenMidiInput(0));
+  hold();
+  pick(0);
+  EXPECT_EQ(gMidiInName, "Keys A");
+  EXPECT_EQ(TakeNoteRoad(), std::vector<std::string>{}) << "the same keyboard still sends its releases";
+
+  pick(1);
+  EXPECT_EQ(gMidiInName, "Keys B");
+  EXPECT_EQ(TakeNoteRoad(), released);
+
+  hold();
+  pick(2);
+  EXPECT_FALSE(gMidiInOpen);
+  EXPECT_EQ(TakeNoteRoad(), released) << "Keys B was closed for a keyboard that would not open";
+
+  hold();
+  pick(0);
+  EXPECT_EQ(TakeNoteRoad(), std::vector<std::string>{}) << "no keyboard was open to hold them";
+  ResetNoteTables();
 }
 
 TEST_F(DevicePickers, AnOutputRowSwitchesSavesAndOpensIt) {
