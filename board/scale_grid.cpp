@@ -345,6 +345,14 @@ static void FindRowLabelBreak(const std::string& t, float size, float room, size
   std::string head = FitTextToWidth(gFontSmall, t, size, room);
   if (head.size() <= 3) return;
   end = next = head.size() - 3;
+  // A mark that may not begin a line (a small kana: "ミクソリデ" over "ィアン") takes the
+  // character before it down with it.
+  while (end > 0 && StartsWithNoLineStartMark(t, end)) {
+    size_t back = end - 1;
+    while (back > 0 && ((unsigned char)t[back] & 0xC0) == 0x80) --back;
+    end = next = back;
+  }
+  if (!end) return;
   // A hyphenated word breaks between syllables where the rest still fits on the second line.
   if (CutEndsInHyphenatedLetter(t.substr(0, end))) {
     const size_t syllable = SyllableBreakBefore(t, end);

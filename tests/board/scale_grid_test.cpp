@@ -110,6 +110,22 @@ TEST_F(ScaleGridRules, RowLabelsBreakOntoTwoLinesAfterAWord) {
   EXPECT_EQ(ja.first, lydian);
   EXPECT_EQ(ja.second.substr(0, 3), augmented.substr(0, 3)) << ja.second;
 
+  // Japanese never begins the second line with a small kana or the long-vowel mark: the
+  // character before it goes down too ("ミクソリ" over "ディアン", not "ミクソリデ" over "ィアン").
+  const std::string mixolydian = "\u30df\u30af\u30bd\u30ea\u30c7\u30a3\u30a2\u30f3";
+  auto columnFor = [&](const std::string& head) {
+    return width(head + "...") + 0.5f + RowLabelInset(scale) + std::max(6.0f * scale, 4.0f);
+  };
+  RowLabelLines kana = SplitRowLabel(mixolydian, columnFor("\u30df\u30af\u30bd\u30ea\u30c7"), scale, tall);
+  EXPECT_EQ(kana.first, "\u30df\u30af\u30bd\u30ea") << kana.first;
+  EXPECT_EQ(kana.second, "\u30c7\u30a3\u30a2\u30f3") << kana.second;
+  RowLabelLines yu = SplitRowLabel(augmented, columnFor("\u30aa\u30fc\u30ae"), scale, tall);
+  EXPECT_EQ(yu.first, "\u30aa\u30fc") << yu.first;
+  EXPECT_EQ(yu.second.substr(0, 3), "\u30ae") << yu.second;
+  RowLabelLines bar = SplitRowLabel(augmented, columnFor("\u30aa"), scale, tall);
+  EXPECT_EQ(bar.second, "") << "no break leaves the long-vowel mark at a line's start";
+  EXPECT_EQ(bar.first, CutRowLabel(augmented, columnFor("\u30aa"), scale));
+
   // A name without blanks breaks after a whole cluster; no line is wider than the room.
   const std::string hindi = "\u0915\u094d\u0937\u0924\u094d\u0930\u093f\u092f\u0915\u094d\u0937\u093f"
                             "\u0924\u093f\u091c\u0915\u094d\u0937\u0924\u094d\u0930\u093f\u092f";
