@@ -34,6 +34,7 @@ double gStartLastTime = -1.0;            // previous smoothing time
 double gStartLastDrawTime = -1.0;        // previous drawing time
 float gMidiPickerOpenAmount = 0.0f;      // eased MIDI picker state
 float gAudioPickerOpenAmount = 0.0f;     // eased audio-out picker state
+static float gLanguagePointerX = -10000.0f, gLanguagePointerY = -10000.0f;  // where the handlers last saw it
 
 // ---- internal helpers ----
 static int LanguageCount() {
@@ -143,6 +144,10 @@ void UpdateStartScreenSmoothing(double now) {
   gLanguageScroll = Ease(gLanguageScroll, gLanguageScrollTarget, gLanguageDragging ? 20.0f : 12.0f, dt);
   if (std::fabs(gLanguageScroll - gLanguageScrollTarget) < 0.0008f) gLanguageScroll = gLanguageScrollTarget;
   gLanguageScroll = ClampRow(gLanguageScroll, count);
+  // The drum turns under a still pointer after a wheel turn: the lit row follows what is under it.
+  int row = -1;
+  if (gLanguageListOpen && !gLanguageDragging)
+    gLanguageHoverRow = LanguageRowAt(gLanguagePointerX, gLanguagePointerY, &row) ? row : -1;
 }
 
 bool IsOnLanguageScrollBar(float x, float y) {
@@ -190,6 +195,7 @@ bool StartScreenMouseDown(int xi, int yi) {
 bool StartScreenMouseMove(int xi, int yi) {
   if (!IsStartScreenVisible(GetAppSeconds())) return false;
   float x = (float)xi, y = (float)yi;
+  gLanguagePointerX = x, gLanguagePointerY = y;
   int count = LanguageCount();
   if (gLanguageDragging && gLanguageListOpen && count > 0) {
     StartScreenLayout l = ComputeStartScreenLayout();
@@ -212,6 +218,7 @@ bool StartScreenMouseWheel(int xi, int yi, int delta) {
   int count = LanguageCount();
   if (!gLanguageListOpen || count == 0) return true;
   float x = (float)xi, y = (float)yi;
+  gLanguagePointerX = x, gLanguagePointerY = y;
   StartScreenLayout l = ComputeStartScreenLayout();
   if (InBox(x, y, l.rowsX, l.rowsY, l.rowsW, l.rowsH) || IsOnLanguageScrollBar(x, y) ||
       InBox(x, y, l.panelX, l.panelY, l.panelW, l.panelH))
@@ -232,6 +239,7 @@ void ResetStartScreen() {
   gLanguageListOpen = gMidiPickerOpen = gAudioOutPickerOpen = false;
   gLanguageDragging = gLanguageScrollBarHover = false;
   gLanguageHoverRow = -1;
+  gLanguagePointerX = gLanguagePointerY = -10000.0f;
 }
 
 void SetLanguageListRows(float row) { gLanguageScroll = gLanguageScrollTarget = row; }

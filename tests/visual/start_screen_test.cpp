@@ -178,6 +178,22 @@ TEST_F(StartScreenLogic, TheWheelAndTheDragStayInsideTheList) {
   EXPECT_FALSE(gLanguageDragging);
 }
 
+TEST_F(StartScreenLogic, TheLitRowFollowsTheWheelUnderAStillPointer) {
+  SetLanguageListOpen(true, Now());
+  Settle();
+  StartScreenLayout l = ComputeStartScreenLayout();
+  int x = (int)(l.rowsX + 20.0f), y = (int)std::lround(l.rowsY + l.rowsH / 2.0f + l.rowH);
+  StartScreenMouseMove(x, y);
+  EXPECT_EQ(gLanguageHoverRow, 1);
+  // Three rows on, the pointer unmoved: the row under it, the one a press would pick, is lit.
+  StartScreenMouseWheel(x, y, -360);
+  Settle();
+  int row = -1;
+  ASSERT_TRUE(LanguageRowAt((float)x, (float)y, &row));
+  EXPECT_EQ(row, 4);
+  EXPECT_EQ(gLanguageHoverRow, 4);
+}
+
 TEST_F(StartScreenLogic, PickingARowAppliesKeepsAndReopensOnIt) {
   StartScreenLayout l = ComputeStartScreenLayout();
   EXPECT_TRUE(StartScreenMouseDown((int)(l.buttonX + 10), (int)(l.buttonY + 10)));
