@@ -345,14 +345,16 @@ static void FindRowLabelBreak(const std::string& t, float size, float room, size
   std::string head = FitTextToWidth(gFontSmall, t, size, room);
   if (head.size() <= 3) return;
   end = next = head.size() - 3;
-  // A mark that may not begin a line (a small kana: "ミクソリデ" over "ィアン") takes the
-  // character before it down with it.
-  while (end > 0 && StartsWithNoLineStartMark(t, end)) {
-    size_t back = end - 1;
-    while (back > 0 && ((unsigned char)t[back] & 0xC0) == 0x80) --back;
-    end = next = back;
+  // A second line opening on a small kana or a closing mark tears one sound in two: "ミクソリデ"
+  // over "ィアン". The break steps back before the character it belongs to, while the second line
+  // still fits whole; a longer one would be cut, and two names alike but for their ends
+  // ("エニグマティック・マイナー", "...・メジャー") would read the same.
+  size_t back = end;
+  while (back > 0 && StartsWithNoLineStartMark(t, back)) {
+    do --back;
+    while (back > 0 && ((unsigned char)t[back] & 0xC0) == 0x80);
   }
-  if (!end) return;
+  if (back > 0 && back < end && MeasureText(gFontSmall, t.substr(back), size) <= room) end = next = back;
   // A hyphenated word breaks between syllables where the rest still fits on the second line.
   if (CutEndsInHyphenatedLetter(t.substr(0, end))) {
     const size_t syllable = SyllableBreakBefore(t, end);

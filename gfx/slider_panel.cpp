@@ -7,6 +7,7 @@
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
 #include "gfx/layout.h"
+#include "gfx/text.h"
 #include "platform/input.h"
 
 // ---- constants ----
@@ -87,6 +88,20 @@ bool SlidersMouseDrag() {
 }
 
 void EndSliderDrag() { gDraggedSlider = -1; }
+
+SliderHintTexts FitSliderHints(const std::string& lowShown, const std::string& highShown, float room, float gap,
+                               const ShownTextWidth& width) {
+  const float lowW = width(lowShown), highW = width(highShown);
+  if (lowW + gap + highW <= room) return {lowShown, highShown};
+  // A wordy language ("voimakkaampi ajelehtiminen vasemmalle") fills the track with one hint.
+  const float shared = std::max(room - gap, 0.0f), half = shared / 2.0f;
+  float lowRoom = half, highRoom = half;
+  if (lowW <= half)
+    lowRoom = lowW, highRoom = shared - lowW;
+  else if (highW <= half)
+    highRoom = highW, lowRoom = shared - highW;
+  return {CutShownText(lowShown, lowRoom, width), CutShownText(highShown, highRoom, width)};
+}
 
 void SetSliderPanelOpen(bool open) {
   if (gSliderPanelOpen == open) return;

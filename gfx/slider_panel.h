@@ -4,8 +4,10 @@
 // laid out by RelayoutAll (gfx/layout); the window procedure opens the panel and routes the mouse.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "gfx/rect.h"
+#include "gfx/text.h"
 
 constexpr int kSmokeSliderCount = 12;
 
@@ -47,5 +49,13 @@ void SetSliderPanelOpen(bool open);
 void EndSliderDrag();
 // The defaults, the panel closed, no drag.
 void ResetSliderPanel();
+// The two hints under a slider's track, already in the UI language, as they are shown at its two
+// ends: whole when both fit the room with the gap between them; else the shorter keeps its width
+// up to half of what the gap leaves and the other is cut to the rest, so that they never meet.
+struct SliderHintTexts {
+  std::string low, high;
+};
+SliderHintTexts FitSliderHints(const std::string& lowShown, const std::string& highShown, float room, float gap,
+                               const ShownTextWidth& width);
 // Draws the panel while it is open (gfx/slider_panel_draw).
 void DrawSliderPanel();

@@ -110,21 +110,24 @@ TEST_F(ScaleGridRules, RowLabelsBreakOntoTwoLinesAfterAWord) {
   EXPECT_EQ(ja.first, lydian);
   EXPECT_EQ(ja.second.substr(0, 3), augmented.substr(0, 3)) << ja.second;
 
-  // Japanese never begins the second line with a small kana or the long-vowel mark: the
-  // character before it goes down too ("ミクソリ" over "ディアン", not "ミクソリデ" over "ィアン").
-  const std::string mixolydian = "\u30df\u30af\u30bd\u30ea\u30c7\u30a3\u30a2\u30f3";
-  auto columnFor = [&](const std::string& head) {
-    return width(head + "...") + 0.5f + RowLabelInset(scale) + std::max(6.0f * scale, 4.0f);
-  };
-  RowLabelLines kana = SplitRowLabel(mixolydian, columnFor("\u30df\u30af\u30bd\u30ea\u30c7"), scale, tall);
-  EXPECT_EQ(kana.first, "\u30df\u30af\u30bd\u30ea") << kana.first;
-  EXPECT_EQ(kana.second, "\u30c7\u30a3\u30a2\u30f3") << kana.second;
-  RowLabelLines yu = SplitRowLabel(augmented, columnFor("\u30aa\u30fc\u30ae"), scale, tall);
-  EXPECT_EQ(yu.first, "\u30aa\u30fc") << yu.first;
-  EXPECT_EQ(yu.second.substr(0, 3), "\u30ae") << yu.second;
-  RowLabelLines bar = SplitRowLabel(augmented, columnFor("\u30aa"), scale, tall);
-  EXPECT_EQ(bar.second, "") << "no break leaves the long-vowel mark at a line's start";
-  EXPECT_EQ(bar.first, CutRowLabel(augmented, columnFor("\u30aa"), scale));
+  // A Japanese name cut where no word ends keeps a small kana with the letter it follows: where
+  // "ミクソリデ" fits beside the cut mark, the break comes before "デ", not before "ィ".
+  const std::string mixoJa = "\u30df\u30af\u30bd\u30ea\u30c7\u30a3\u30a2\u30f3";
+  const std::string upToDe = mixoJa.substr(0, 15), upToSmallI = mixoJa.substr(0, 18);
+  const float kanaColumn = width(upToDe + "...") + 0.5f + RowLabelInset(scale) + std::max(6.0f * scale, 4.0f);
+  ASSERT_GT(width(upToSmallI + "..."), RowLabelRoom(kanaColumn, scale)) << "the small kana must not fit";
+  RowLabelLines kana = SplitRowLabel(mixoJa, kanaColumn, scale, tall);
+  EXPECT_EQ(kana.first, mixoJa.substr(0, 12)) << kana.first;
+  EXPECT_EQ(kana.second, mixoJa.substr(12)) << kana.second;
+  EXPECT_EQ(kana.first + kana.second, mixoJa);
+  // Unless the longer second line would be cut: two names alike but for their ends stay apart.
+  const std::string enigmatic = "\u30a8\u30cb\u30b0\u30de\u30c6\u30a3\u30c3\u30af\u30fb";
+  const std::string minorJa = enigmatic + "\u30de\u30a4\u30ca\u30fc", majorJa = enigmatic + "\u30e1\u30b8\u30e3\u30fc";
+  const float enigmaColumn =
+      width(enigmatic.substr(0, 18) + "...") + 0.5f + RowLabelInset(scale) + std::max(6.0f * scale, 4.0f);
+  RowLabelLines minorLines = SplitRowLabel(minorJa, enigmaColumn, scale, tall);
+  RowLabelLines majorLines = SplitRowLabel(majorJa, enigmaColumn, scale, tall);
+  EXPECT_NE(minorLines.first + "|" + minorLines.second, majorLines.first + "|" + majorLines.second);
 
   // A name without blanks breaks after a whole cluster; no line is wider than the room.
   const std::string hindi = "\u0915\u094d\u0937\u0924\u094d\u0930\u093f\u092f\u0915\u094d\u0937\u093f"

@@ -1,5 +1,6 @@
 // The settings sliders: the value under a press at the ends and inside the insets, a drag that
-// leaves the window and stops at the row's range, and the panel closing in the middle of a drag.
+// leaves the window and stops at the row's range, the panel closing in the middle of a drag, and
+// the two hints under a track that must not run into each other in a wordy language.
 #include <gtest/gtest.h>
 
 #include "app/base/client_size.h"
@@ -7,6 +8,7 @@
 #include "app/base/view_modes.h"
 #include "gfx/layout.h"
 #include "gfx/slider_panel.h"
+#include "gfx/text.h"
 
 namespace {
 
@@ -67,6 +69,39 @@ TEST_F(SliderPanelTest, PressesInsideThePanelAreTakenOutsideAreNot) {
   SetSliderValue(-3, 5.0f);
   SetSliderValue(12, 5.0f);
   for (int i = 0; i < kSmokeSliderCount; ++i) EXPECT_LE(gSmokeParams.values[i], kSmokeSliders[i].max);
+}
+
+TEST_F(SliderPanelTest, HintsUnderATrackNeverMeet) {
+  // Ten pixels a byte: widths that are easy to reason about.
+  const ShownTextWidth tenPerByte = [](const std::string& t) { return 10.0f * (float)t.size(); };
+  // A pair that fits stays whole.
+  SliderHintTexts fits = FitSliderHints("less", "more", 200.0f, 20.0f, tenPerByte);
+  EXPECT_EQ(fits.low, "less");
+  EXPECT_EQ(fits.high, "more");
+  const struct { const char *low, *high; } pairs[] = {
+      {"short", "a very much longer hint than the other"},  // the low one keeps its width
+      {"a very much longer hint than the other", "short"},  // the high one keeps its width
+      {"both of these hints are long", "and neither fits half of it"},
+      {"", "a hint alone that is wider than the whole track"},
+  };
+  for (const auto& p : pairs) {
+    SliderHintTexts t = FitSliderHints(p.low, p.high, 200.0f, 20.0f, tenPerByte);
+    EXPECT_LE(tenPerByte(t.low) + 20.0f + tenPerByte(t.high), 200.0f) << p.low << " | " << p.high;
+    const std::string shorter = std::string(p.low).size() < std::string(p.high).size() ? p.low : p.high;
+    if (tenPerByte(shorter) <= 90.0f) EXPECT_TRUE(t.low == shorter || t.high == shorter) << "the short hint was cut";
+  }
+
+  // The Finnish hints of "Left push" ran into each other under the track at 1600 x 900 (and the
+  // window's smallest size): each is about as long as the track is wide.
+  const std::string weaker = "heikompi ajelehtiminen vasemmalle", stronger = "voimakkaampi ajelehtiminen vasemmalle";
+  const float size = (float)ComputeFontSizes(1.0f).small;
+  const ShownTextWidth measured = [&](const std::string& t) { return MeasureText(0, t, size); };
+  const float room = gSliderRects[1].w - 2.0f * 11.0f, gap = 12.0f;
+  ASSERT_GT(measured(weaker) + measured(stronger), room) << "the pair must be too wide for the track";
+  SliderHintTexts fi = FitSliderHints(weaker, stronger, room, gap, measured);
+  EXPECT_LE(measured(fi.low) + gap + measured(fi.high), room);
+  EXPECT_EQ(fi.low.substr(0, 8), "heikompi");
+  EXPECT_EQ(fi.high.substr(0, 12), "voimakkaampi");
 }
 
 }  // namespace
