@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/display_cover.h"
 #include "platform/event_translate.h"
 #include "platform/input.h"
 #include "platform/keys.h"
@@ -413,6 +414,7 @@ bool WindowSetFullscreen(bool on) {
     KeepError("SDL_SetWindowFullscreen");
     return false;
   }
+  if (on) CoverDisplayWithoutWindowManager(gSdlWindow);
   if (!on && gSavedPlacement.w > 0 && gSavedPlacement.h > 0) {
     // A window manager puts the placement back by itself; without one it stays display-sized, so
     // the saved placement is applied here as well (a no-op when it is already back).

@@ -3,7 +3,10 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <utility>
+#include <vector>
 
+#include "platform/screen_probe.h"
 #include "tests/app/real_window_fixture.h"
 
 TEST_F(RealWindow, ClientSizeIsSetBeforeLayoutAndOneUnitIsOnePixelFromTheTopLeft) {
@@ -64,6 +67,48 @@ TEST_F(RealWindow, FullScreenCoversTheDisplayAndComesBack) {
   int w = 0, h = 0;
   WindowGetClientSize(&w, &h);
   EXPECT_TRUE(back) << gClientWidth << " x " << gClientHeight << " window " << w << " x " << h;
+}
+
+// What the display shows, read from outside: the size the program is told is not enough, since
+// without a window manager nobody but the program moves its window. A white frame drawn at the
+// client size stands at the display's corners in full screen, and back at (100, 100) after it.
+TEST_F(RealWindow, FullScreenShowsTheFrameOverTheWholeDisplay) {
+  ScreenProbe* probe = ScreenProbeOpen(display_->name());
+  ASSERT_NE(probe, nullptr);
+  auto white = [&](int x, int y) {
+    int rgb[3] = {0, 0, 0};
+    return ScreenProbePixel(probe, x, y, rgb) && rgb[0] > 240 && rgb[1] > 240 && rgb[2] > 240;
+  };
+  // Frames until the display shows the corners white, at most two seconds.
+  auto showsWhite = [&](const std::vector<std::pair<int, int>>& points) {
+    for (int i = 0; i < 100; ++i) {
+      DrainMessages();
+      SetProjection2D();
+      glClearColor(1, 1, 1, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+      WindowSwapBuffers();
+      glFinish();
+      bool all = true;
+      for (const auto& p : points) all = all && white(p.first, p.second);
+      if (all) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  };
+  ASSERT_TRUE(showsWhite({{105, 105}, {1535, 1015}}));
+  EXPECT_FALSE(white(5, 5));
+  ToggleFullscreen();
+  ASSERT_TRUE(gFullscreen);
+  EXPECT_TRUE(WaitForClientSize(1920, 1080));
+  EXPECT_TRUE(showsWhite({{2, 2}, {1917, 2}, {2, 1077}, {1917, 1077}}))
+      << "the frame is laid out for the display but the window does not cover it";
+  ToggleFullscreen();
+  ASSERT_FALSE(gFullscreen);
+  EXPECT_TRUE(WaitForClientSize(1440, 920));
+  EXPECT_TRUE(showsWhite({{105, 105}, {1535, 1015}}));
+  EXPECT_FALSE(white(5, 5)) << "the window did not go back to its place";
+  EXPECT_FALSE(white(1600, 1050));
+  ScreenProbeClose(probe);
 }
 
 // Without a session bus in the environment, opening the window forks nothing: a bus launched
