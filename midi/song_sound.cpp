@@ -126,7 +126,8 @@ uint64_t SongSoundEndMs() {
   uint32_t length = GetSongLengthMs();
   uint32_t a = gLoopStartSet ? gLoopStartMs : 0;
   uint32_t b = gLoopEndSet ? gLoopEndMs : length;
-  if ((uint64_t)b <= (uint64_t)a + 160) return UINT64_MAX;
+  // 160 ms is the shortest loop the handles leave (dragged onto each other): it holds too.
+  if ((uint64_t)b < (uint64_t)a + 160) return UINT64_MAX;
   // Past the song's end nothing follows what its last tick strikes: a loop to there plays it too.
   return b >= length ? (uint64_t)b + 1 : b;
 }

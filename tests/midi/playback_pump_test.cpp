@@ -636,6 +636,24 @@ TEST_F(TransportTest, NothingAtOrPastALoopsEndSoundsWhileTheLoopHolds) {
   }
 }
 
+// Handles dragged onto each other leave the shortest loop the bar allows, 160 ms: shown and named
+// on the status line, it must hold the play position as any longer loop does.
+TEST_F(TransportTest, TheShortestLoopTheHandlesLeaveHolds) {
+  Load("dense.mid", DenseSong(600, 1000));
+  SetLoopStart(500);
+  SetLoopEnd(500);
+  ASSERT_EQ(gLoopEndMs, gLoopStartMs + 160);
+  Forget();
+  uint32_t latest = 0;
+  for (int pass = 0; pass < 200; ++pass) {
+    PumpAfter(17);
+    latest = std::max(latest, Pos());
+  }
+  EXPECT_TRUE(gPlaying);
+  EXPECT_GE(Pos(), 500u);
+  EXPECT_LE(latest, 660u + 17u) << "the song ran on past the loop's end";
+}
+
 // The clock stands between two milliseconds when a loop wraps, as a real one does: the release of
 // the wrap is due then, and the note at the loop's start, stamped from the whole millisecond the
 // new anchor is, fell due before it and was cut by it at once (a click instead of the note).
