@@ -20,6 +20,7 @@
 #include "gfx/widgets_draw.h"
 #include "platform/clock.h"
 #include "practice/practice_records.h"
+#include "practice/practice_run_input.h"
 #include "theory/scale_selection.h"
 
 // ---- internal helpers ----
@@ -90,7 +91,10 @@ static bool RegionCellRect(const BoardLayout& b, float frac, float pitch, int sl
 }
 
 // ---- public functions ----
-std::string PracticeHudStatusText(int state, int currentStep, int stepCount) {
+std::string PracticeHudStatusText(int state, int currentStep, int stepCount, bool heldBySong) {
+  // The prompt and the step count would promise what no note can do while a song is loaded.
+  if (heldBySong && (state == kPracticeArmed || state == kPracticeRunning))
+    return Tr("Close the song (×) to practise");
   switch (state) {
     case kPracticeChoosing: return Tr("Drag to select a practice region");
     case kPracticeArmed: return Tr("Press any key / play any note to begin");
@@ -144,7 +148,8 @@ void DrawPracticeHud(double time, const BoardLayout& b, float, float) {
   if (!active) return;
 
   const PracticeRunData& run = gPracticeRunData;
-  std::string status = PracticeHudStatusText(gPracticeState, run.currentStep, (int)run.steps.size());
+  const bool held = PracticeRunHeldBySong();
+  std::string status = PracticeHudStatusText(gPracticeState, run.currentStep, (int)run.steps.size(), held);
   std::string record;
   bool recordShown = PracticeRecordLine(&record);
   float x = b.stripX + std::max(12.0f * s, 10.0f);
@@ -156,7 +161,11 @@ void DrawPracticeHud(double time, const BoardLayout& b, float, float) {
   {
     ScopedTrSuppress already;  // the status text is translated and formatted already
     DrawTextUtf8(gFontSmall, x + 0.7f, y + 0.7f, status, 0.02f, 0.03f, 0.02f, 0.55f);
-    DrawTextUtf8(gFontSmall, x, y, status, 0.84f, 0.92f, 0.88f, 0.9f);
+    // A held run's line is amber, so that it reads as the way out rather than as progress.
+    if (held)
+      DrawTextUtf8(gFontSmall, x, y, status, 1.0f, 0.76f, 0.36f, 0.95f);
+    else
+      DrawTextUtf8(gFontSmall, x, y, status, 0.84f, 0.92f, 0.88f, 0.9f);
   }
   if (recordShown) {
     ScopedTrSuppress already;  // formatted in the UI language already

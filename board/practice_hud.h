@@ -8,8 +8,9 @@
 #include "board/board_layout.h"
 #include "practice/practice_run.h"
 
-// The status line of a run state (translated); "" for the off state.
-std::string PracticeHudStatusText(int state, int currentStep, int stepCount);
+// The status line of a run state (translated); "" for the off state. An armed or running run held
+// by a loaded song says how to go on instead.
+std::string PracticeHudStatusText(int state, int currentStep, int stepCount, bool heldBySong);
 // The record line of the current region for the active student; false when it is not shown
 // (no region, records not loaded, or no region key).
 bool PracticeRecordLine(std::string* out);

@@ -210,6 +210,8 @@ bool OnPracticeGridUp(const PracticeGridPoint& p) {
 
 bool OnPracticeCommandKey(int virtualKey) {
   if (gPracticeState != kPracticeArmed) return false;
+  // A run held by a song does not start, so the key keeps its own command (Space plays the song).
+  if (PracticeRunHeldBySong()) return false;
   // R keeps its own command; the modifiers (either side) and Caps Lock are no command at all.
   if (virtualKey == 'R' || virtualKey == kKeyCapital) return false;
   if ((virtualKey >= kKeyShift && virtualKey <= kKeyMenu) || (virtualKey >= kKeyLShift && virtualKey <= kKeyRMenu))

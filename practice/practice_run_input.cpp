@@ -11,6 +11,7 @@
 #include "app/base/app_clock.h"
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
+#include "midi/playback.h"
 #include "platform/clock.h"
 #include "practice/practice_records.h"
 #include "practice/practice_run.h"
@@ -61,6 +62,10 @@ static void StartRun(uint32_t ms) {
 }
 
 // ---- public functions ----
+bool PracticeRunHeldBySong() {
+  return (gPracticeState == kPracticeArmed || gPracticeState == kPracticeRunning) && !gSongEvents.empty();
+}
+
 double PracticeHesitationThresholdMs(float level, bool gridRunning, int bpm) {
   if (!gridRunning) return 210.0;
   double L = std::clamp(level, 0.0f, 1.0f);
@@ -83,6 +88,8 @@ void OnPracticeNoteOn(int key, int velocity, uint32_t ms) {
       gPracticeState = kPracticeChoosing;
       return;
     }
+    // The clock would run on a run that cannot progress: it waits for the song to be closed.
+    if (PracticeRunHeldBySong()) return;
     StartRun(ms);
   }
   if (key < 0 || gPracticeState != kPracticeRunning || !HasCurrentStep()) return;

@@ -10,6 +10,9 @@ void OnPracticeNoteOn(int key, int velocity, uint32_t ms);
 // A device note-off at its event time ms, also for a key without a held record; nothing that
 // anything reads changes.
 void RecordPracticeStepTiming(int key, uint32_t ms);
+// A loaded song holds an armed or running run where it stands: the achievement tracker earns no
+// cell while one is loaded, so no step could be completed until the song is closed.
+bool PracticeRunHeldBySong();
 // Zeroes one step's statistics and sets its start; nothing for an index out of range.
 void ResetPracticeStepStats(int step, uint32_t ms);
 // The hesitation threshold in ms for the teaching level L (0..1) and the beat grid state.

@@ -1,8 +1,9 @@
 // The practice board in a real window on a private display, at 1440 x 920 and at 1000 x 600: the
 // grid with a hovered cell, a Ctrl-picked selection and a cell earned on the keyboard filling with
-// gold, a running practice run with its region and timer, the preview keyboard lit by a played
-// note, and the toolbar's day and night. Pixels are read at positions computed from the board's
-// layout; screenshots of whole frames are kept in the build folder for the developer to look at.
+// gold, a running practice run with its region and timer, an armed run held by a loaded song
+// saying so in amber, the preview keyboard lit by a played note, and the toolbar's day and night.
+// Pixels are read at positions computed from the board's layout; screenshots of whole frames are
+// kept in the build folder for the developer to look at.
 #include <filesystem>
 #include <map>
 #include <initializer_list>
@@ -27,6 +28,7 @@
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "gfx/widgets_draw.h"
+#include "midi/playback.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/keys.h"
@@ -67,6 +69,7 @@ class BoardWindow : public RealWindow {
     RelayoutAll();
   }
   void TearDown() override {
+    UnloadMidi();
     ExitPracticeRun();
     ResetPracticeRecords();
     ResetNoteTables();
@@ -260,6 +263,69 @@ TEST_F(BoardWindow, RunningPracticeRunShowsRegionAndTimer) {
   for (size_t i = 1; i < inkRows.size(); ++i) lines += inkRows[i] > inkRows[i - 1] + 1;
   EXPECT_EQ(lines, 2) << "status and record lines, " << inkRows.size() << " inked rows";
   SaveScreenshot("board_practice_run");
+}
+
+TEST_F(BoardWindow, AnArmedRunHeldByASongSaysInAmberToCloseIt) {
+  BeginPracticeSelection();
+  ASSERT_TRUE(OnPracticeGridDown(PracticeGridPoint{true, 1, 2, true}));
+  ASSERT_TRUE(OnPracticeGridUp(PracticeGridPoint{true, 1, 2, true}));
+  ASSERT_EQ(gPracticeState, kPracticeArmed);
+  // Amber ink in the HUD band under the grid, left of the timer pill.
+  auto amberInk = [&] {
+    RelayoutAll();
+    DrawBoardAlone();
+    BoardLayout b = Layout();
+    float px = b.stripX + b.stripW - std::max(78.0f * b.scale, 64.0f) - std::max(12.0f * b.scale, 10.0f);
+    std::vector<uint8_t> pixels = ReadFrame();
+    int n = 0;
+    for (int y = (int)(b.gridY + b.gridH); y < (int)(b.stripY + b.stripH); ++y)
+      for (int x = (int)b.stripX + 4; x < (int)px - 4; ++x) {
+        const uint8_t* p = &pixels[(size_t(y) * gClientWidth + size_t(x)) * 4];
+        n += p[0] > 170 && p[0] - p[2] > 80;
+      }
+    return n;
+  };
+  EXPECT_EQ(amberInk(), 0) << "no song: the usual prompt";
+
+  // A song played to its end is still loaded; its cross stands beside the transport.
+  gSongEvents = {SongEvent{0, 0x90, 60, 90, 0}, SongEvent{400, 0x80, 60, 0, 0}};
+  gSongPath = "evening_song.mid";
+  gSongTitle = "Evening Song";
+  EXPECT_GT(amberInk(), 20) << "the line that says how to go on";
+  Key(60);
+  EXPECT_EQ(gPracticeState, kPracticeArmed) << "the clock waits";
+  SaveScreenshot("board_practice_run_held_by_song");
+
+  UnloadMidi();
+  EXPECT_EQ(amberInk(), 0);
+  Key(60);
+  EXPECT_EQ(gPracticeState, kPracticeRunning);
+}
+
+TEST_F(BoardWindow, TheHeldRunsLineFitsLeftOfTheTimerInEveryLanguage) {
+  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
+  std::filesystem::copy(shipped, dir_.File("locales"));
+  ResetTranslationFileForTesting();
+  if (gLanguageList.empty()) InitUiLanguage();
+  BeginPracticeSelection();
+  ASSERT_TRUE(OnPracticeGridDown(PracticeGridPoint{true, 1, 2, true}));
+  ASSERT_TRUE(OnPracticeGridUp(PracticeGridPoint{true, 1, 2, true}));
+  ASSERT_GE(gLanguageList.size(), 25u);
+  ApplyClientSize(1000, 600, true);   // the narrowest strip
+  for (size_t i = 0; i < gLanguageList.size(); ++i) {
+    SCOPED_TRACE(gLanguageList[i].code);
+    ApplyUiLanguage((int)i, false);
+    RebuildFonts();
+    RelayoutAll();
+    BoardLayout b = Layout();
+    const float s = b.scale;
+    float room = b.stripW - std::max(12.0f * s, 10.0f) - std::max(78.0f * s, 64.0f) - std::max(12.0f * s, 10.0f);
+    std::string line = PracticeHudStatusText(kPracticeArmed, 0, 1, true);
+    EXPECT_NE(line, "");
+    ScopedTrSuppress already;
+    EXPECT_LE(MeasureText(gFontSmall, line, 9.0f), room) << line;
+  }
 }
 
 TEST_F(BoardWindow, PlayedKeyLightsThePreviewsLowerOctave) {

@@ -1,8 +1,8 @@
 // The command keys and typed characters through the window procedure: Escape closing the file
 // menu, then backing out of one view at a time, Backspace's three ways of clearing earned cells,
-// the arrows' theme steps by step mode, an armed run started by a letter only, the new-student
-// entry's typing and clipboard, and an open classroom panel keeping every key from the view behind
-// it.
+// the arrows' theme steps by step mode, an armed run started by a letter only (and by none while a
+// song is loaded, Space then playing the song), the new-student entry's typing and clipboard, and
+// an open classroom panel keeping every key from the view behind it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -225,7 +225,12 @@ TEST_F(KeyCommands, AClassroomPanelKeepsTheCommandKeysFromTheViewBehind) {
       {"M stops the metronome", 'M', 0, [] { gTeachingState.metronomeOn = 1; },
        [] { return gTeachingState.metronomeOn == 0; }},
       {"F7 chooses a step mode", kKeyF7, 0, [] { gArrowStepMode = 0; }, [] { return gArrowStepMode == 4; }},
-      {"a letter starts an armed run", 'Q', 0, [] { Arm(0, 0, 1, 2); },
+      // The song the Space case loaded would hold the run unstarted.
+      {"a letter starts an armed run", 'Q', 0,
+       [] {
+         UnloadMidi();
+         Arm(0, 0, 1, 2);
+       },
        [] { return gPracticeState == kPracticeRunning; }},
   };
   for (const ClassroomPanelOpener& panel : kClassroomPanels) {
@@ -291,6 +296,19 @@ TEST_F(KeyCommands, AnArmedRunStartsOnALetterNotOnAModifier) {
     Key(vk);
     EXPECT_EQ(gPracticeState, kPracticeArmed) << vk;
   }
+  Key('Q');
+  EXPECT_EQ(gPracticeState, kPracticeRunning);
+}
+
+TEST_F(KeyCommands, AnArmedRunHeldByASongLeavesSpaceToTheSong) {
+  LoadSong(4000);
+  Arm(0, 0, 0, 0);
+  Key('Q');
+  EXPECT_EQ(gPracticeState, kPracticeArmed) << "no step could be earned while the song is loaded";
+  Key(kKeySpace);
+  EXPECT_EQ(gPracticeState, kPracticeArmed);
+  EXPECT_TRUE(gPlaying) << "Space played the song";
+  UnloadMidi();
   Key('Q');
   EXPECT_EQ(gPracticeState, kPracticeRunning);
 }

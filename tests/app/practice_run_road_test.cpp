@@ -1,12 +1,14 @@
 // A whole practice run driven through the note road with a driven clock: the button, a dragged
 // region, the armed run started by the first key, scale runs on the keyboard completing the
-// steps row by row, the complete state with its record, and the way back to state 0.
+// steps row by row, the complete state with its record, and the way back to state 0; and an armed
+// run that a loaded song holds unstarted until the song is closed.
 #include <gtest/gtest.h>
 #include <tuple>
 
 #include "app/base/note_tables.h"
 #include "app/base/view_modes.h"
 #include "app/note_input.h"
+#include "midi/playback.h"
 #include "platform/messages.h"
 #include "practice/teaching_meters.h"
 #include "tests/board/practice_run_mouse_fixture.h"
@@ -116,6 +118,29 @@ TEST_F(RoadRun, ScriptedRunFromRegionToRecord) {
   UpdatePracticeRunFrame(0.0f);
   EXPECT_EQ(gPracticeState, 0);
   EXPECT_FALSE(IsPracticeRunActive());
+}
+
+TEST_F(RoadRun, ALoadedSongHoldsTheArmedRunUntilItIsClosed) {
+  // A song played to its end stays loaded, and while it is no scale earns a cell.
+  gSongEvents = {SongEvent{0, 0x90, 60, 90, 0}, SongEvent{400, 0x80, 60, 0, 0}};
+  ASSERT_TRUE(ClickRunButton());
+  Drag(0, 0, 0, 0);   // C Ionian alone
+  ASSERT_EQ(gPracticeState, 2);
+
+  // The scale played in full neither starts the clock nor completes the step.
+  std::vector<int> cIonian = UpwardRun(&gScaleRows[kRowIonian], 0);
+  PlayKeys(cIonian, 300);
+  EXPECT_EQ(gPracticeState, 2);
+  EXPECT_EQ(gPracticeRunData.runStartMs, 0u);
+
+  // Closed, the same run starts on the first key and the scale completes it.
+  UnloadMidi();
+  clock_.Advance(2000);
+  uint32_t start = ClockMs32() + 300;
+  PlayKeys(cIonian, 300);
+  ASSERT_EQ(gPracticeState, 4);
+  EXPECT_EQ(gPracticeRunData.runStartMs, start);
+  EXPECT_EQ(gPracticeRunData.stepStats[0].notes, 8);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The practice run's HUD texts: the status line of each state, the record line with and without a
+// The practice run's HUD texts: the status line of each state, with and without a song holding
+// the run, the record line with and without a
 // record of the region (and only the active student's), and the timer pill's time in each state,
 // also with a clock that reads before the run's start.
 #include <gtest/gtest.h>
@@ -45,18 +46,27 @@ class PracticeHudTexts : public BoardTest {
 TEST_F(PracticeHudTexts, StatusLineOfEachState) {
   const struct {
     int state, step, count;
+    bool held;
     const char* want;
   } cases[] = {
-      {kPracticeOff, 0, 0, ""},
-      {kPracticeChoosing, 0, 0, "Drag to select a practice region"},
-      {kPracticeArmed, 0, 6, "Press any key / play any note to begin"},
-      {kPracticeRunning, 0, 6, "Practice Run 1/6"},
-      {kPracticeRunning, 5, 6, "Practice Run 6/6"},
-      {kPracticeRunning, 9, 6, "Practice Run 7/6"},    // a step past the end counts as done
-      {kPracticeRunning, -3, 0, "Practice Run 1/1"},   // never "0" steps
-      {kPracticeComplete, 6, 6, "Run complete"},
+      {kPracticeOff, 0, 0, false, ""},
+      {kPracticeChoosing, 0, 0, false, "Drag to select a practice region"},
+      {kPracticeArmed, 0, 6, false, "Press any key / play any note to begin"},
+      {kPracticeRunning, 0, 6, false, "Practice Run 1/6"},
+      {kPracticeRunning, 5, 6, false, "Practice Run 6/6"},
+      {kPracticeRunning, 9, 6, false, "Practice Run 7/6"},    // a step past the end counts as done
+      {kPracticeRunning, -3, 0, false, "Practice Run 1/1"},   // never "0" steps
+      {kPracticeComplete, 6, 6, false, "Run complete"},
+      // A loaded song: an armed or running run can earn no step, and says how to go on; choosing
+      // a region and a finished run are not held by it.
+      {kPracticeOff, 0, 0, true, ""},
+      {kPracticeChoosing, 0, 0, true, "Drag to select a practice region"},
+      {kPracticeArmed, 0, 6, true, "Close the song (×) to practise"},
+      {kPracticeRunning, 2, 6, true, "Close the song (×) to practise"},
+      {kPracticeComplete, 6, 6, true, "Run complete"},
   };
-  for (const auto& c : cases) EXPECT_EQ(PracticeHudStatusText(c.state, c.step, c.count), c.want) << c.state;
+  for (const auto& c : cases)
+    EXPECT_EQ(PracticeHudStatusText(c.state, c.step, c.count, c.held), c.want) << c.state << " held " << c.held;
 }
 
 TEST_F(PracticeHudTexts, RecordLineWithAndWithoutARecord) {
