@@ -31,6 +31,7 @@
 
 // ---- constants ----
 static const float kBodyColour[4] = {0.08f, 0.09f, 0.14f, 0.99f};
+static const float kButtonTextInset = 12.0f;   // gold kept clear between the button's ends and its brackets
 
 // ---- internal helpers ----
 static UiFont MainFont() { return gFontMain ? gFontMain : gFontSmall; }
@@ -208,12 +209,16 @@ static void DrawLessonButton(const LearningLayout& l, const LessonDayView& view)
   StrokeRoundedRect(b.x - 1.5f, b.y - 1.5f, b.w + 3.0f, 43.0f, 9.0f, 10);
   const std::string label = LessonButtonLabel(view);
   const float open = ShownWidth(MainFont(), "[", 8.0f), close = ShownWidth(MainFont(), "]", 8.0f);
-  const float labelW = ShownWidth(MainFont(), label, 8.0f);
+  // The button keeps its width while the main font grows with the window: at full HD the label
+  // with its brackets is wider than the gold, so the label is drawn smaller to stay inside it.
+  const float room = std::max(b.w - 2.0f * kButtonTextInset - (open + 6.0f + 6.0f + close), 20.0f);
+  const float fullW = ShownWidth(MainFont(), label, 8.0f);
+  const float labelW = std::min(fullW, room);
   float x = b.x + (b.w - (open + 6.0f + labelW + 6.0f + close)) / 2.0f;
   const float y = b.y + 29.0f;
   DrawShown(MainFont(), x, y, "[", 0.98f, 0.86f, 0.50f, 0.92f);
   x += open + 6.0f;
-  DrawShown(MainFont(), x, y, label, 0.99f, 0.93f, 0.72f, 0.98f);
+  DrawShown(MainFont(), x, y, label, 0.99f, 0.93f, 0.72f, 0.98f, fullW > room ? labelW : 0.0f);
   x += labelW + 6.0f;
   DrawShown(MainFont(), x, y, "]", 0.98f, 0.86f, 0.50f, 0.92f);
 }

@@ -271,6 +271,50 @@ TEST_F(LessonWindow, ANarrowWindowHasNoDetailColumn) {
   SaveProgramScreenshot("lesson_narrow_1280x720");
 }
 
+// On a full-HD screen the main font is at its largest while the gold button keeps its width: the
+// brackets of "[ CONTINUE - BLOCK n ]" stood on its rounded ends, and from block 10 on the label ran
+// out over both of them. It stays inside the gold, brackets too, whatever the block's number.
+TEST_F(LessonWindow, TheContinueLabelStaysInsideItsButtonOnAFullHdScreen) {
+  OpenWindow(1920, 1080);
+  if (HasFatalFailure()) return;
+  for (int doneBlocks : {1, 12}) {
+    SCOPED_TRACE(doneBlocks);
+    SeedLesson(dir_, {});
+    // A long day: the five blocks of lesson 1 and nine studies of lesson 2.
+    CalendarDay& today = gLearningCalendar[kToday];
+    today.assigned = {"b1", "b2", "b3", "b4", "b5"};
+    for (int i = 1; i <= 9; ++i) today.assigned.push_back("c" + std::to_string(i));
+    for (int i = 0; i < doneBlocks; ++i) today.complete.insert(today.assigned[(size_t)i]);
+    OpenCalendarDay(kToday);
+    const LessonDayView view = BuildLessonDayView();
+    ASSERT_EQ(view.rows.size(), 14u);
+    ASSERT_EQ(LessonButtonLabel(view), "CONTINUE - BLOCK " + std::to_string(doneBlocks + 1));
+    gLibraryOpen = true;
+    DrawScreen();
+    ClockDriveAdvance(1500);
+    const std::vector<uint8_t> frame = DrawScreen();
+    const LearningLayout l = ComputeLearningLayout();
+    const RectF b = LessonButtonRect(l);
+    ASSERT_GT(b.w, 100.0f);
+    // The label's pale gold and the brackets' deeper gold: bright beside the button's dark body,
+    // its outline and the faint glow around it.
+    auto bright = [](const Rgb& c) { return c[0] > 170 && c[1] > 140; };
+    auto count = [&](float left, float right) {
+      int n = 0;
+      for (int y = (int)(b.y + 6.0f); y < (int)(b.y + b.h - 6.0f); ++y)
+        for (int x = (int)left; x < (int)right; ++x) n += bright(At(frame, (float)x, (float)y));
+      return n;
+    };
+    EXPECT_GT(count(b.x + 8.0f, b.x + b.w - 8.0f), 200) << "the label is drawn";
+    // Beside each end of the outline: a few pixels of gold body inside, the panel outside.
+    EXPECT_EQ(count(b.x - 40.0f, b.x - 2.0f) + count(b.x + 2.0f, b.x + 6.0f), 0) << "at the left end";
+    EXPECT_EQ(count(b.x + b.w - 6.0f, b.x + b.w - 2.0f) + count(b.x + b.w + 2.0f, b.x + b.w + 40.0f), 0)
+        << "at the right end";
+    SaveProgramScreenshot("lesson_continue_1920x1080_block_" + std::to_string(doneBlocks + 1));
+    gStudents.clear();
+  }
+}
+
 // An index that is there but unreadable leaves the list empty with its message in warning orange,
 // broken onto a second line inside the list rather than cut off at its right edge.
 TEST_F(LessonWindow, AnUnreadableIndexIsSaidInFullAcrossTheList) {
