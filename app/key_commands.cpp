@@ -113,6 +113,9 @@ static void ArrowStep(int key, bool shift, bool ctrl) {
   int rowStep = key == kKeyUp ? -1 : key == kKeyDown ? 1 : 0;
   int colStep = key == kKeyLeft ? -1 : key == kKeyRight ? 1 : 0;
   bool vertical = rowStep != 0;
+  // The learning screen covers the board: a selection stepped unseen there would greet the user
+  // with another scale and key once it closes. Only Ctrl+Up and Ctrl+Down (the theme) act there.
+  if (gLibraryOpen && !(vertical && ctrl)) return;
   if (IsPracticeStripFadedIn() && !(vertical && ctrl) && StepScaleSelection(rowStep, colStep)) return;
   if (!vertical) return;
   bool fine = gArrowStepMode == kArrowStepFine;

@@ -1,6 +1,6 @@
 // The command keys and typed characters through the window procedure: Escape closing the file
 // menu, then backing out of one view at a time, Backspace's three ways of clearing earned cells,
-// the arrows' theme steps by step mode, an armed run started by a letter only (and by none while a
+// the arrows' theme steps by step mode (and no step of the board the learning screen hides), an armed run started by a letter only (and by none while a
 // song is loaded, Space then playing the song), the new-student entry's typing and clipboard, and
 // an open classroom panel keeping every key from the view behind it.
 #include <gtest/gtest.h>
@@ -288,6 +288,22 @@ TEST_F(KeyCommands, ArrowsStepTheThemeLevelByTheStepMode) {
   EXPECT_EQ(SelectedOrKeyRingPos(), (ringBefore + 1) % 12);
   Key(kKeyUp, kKeyControlDownBit);
   EXPECT_NEAR(gThemeLevel, 0.37f, 1e-5f);
+
+  // The learning screen open over the board: the selection it hides stays as it was.
+  gLibraryOpen = true;
+  const ScaleRow* pickedBefore = gPickedScale;
+  ringBefore = SelectedOrKeyRingPos();
+  for (int arrow : {(int)kKeyRight, (int)kKeyLeft, (int)kKeyRight, (int)kKeyDown, (int)kKeyDown})
+    Key(arrow);
+  EXPECT_EQ(SelectedOrKeyRingPos(), ringBefore);
+  EXPECT_EQ(gPickedScale, pickedBefore);
+  EXPECT_NEAR(gThemeLevel, 0.37f, 1e-5f) << "nor do they set the theme unasked";
+  gPracticeStrip = false;
+  Key(kKeyDown);
+  EXPECT_NEAR(gThemeLevel, 0.37f, 1e-5f);
+  Key(kKeyUp, kKeyControlDownBit);
+  EXPECT_NEAR(gThemeLevel, 0.39f, 1e-5f);
+  gLibraryOpen = false;
 }
 
 TEST_F(KeyCommands, AnArmedRunStartsOnALetterNotOnAModifier) {
