@@ -23,6 +23,13 @@
 #include "theory/circle_theory.h"
 #include "visual/ring_labels.h"
 
+// ---- constants ----
+// A renewal that came late after a stalled frame keeps a let-go name still no longer than this.
+static const uint32_t kRenewalHoldMaxMs = 250;
+// The history records a chord again while its notes are this young, so one strike of a chord is
+// recorded twice; the same name within this time is that strike.
+static const uint32_t kSameStrikeMs = 136;
+
 // ---- internal helpers ----
 static float Px(float s, float k, float minimum) { return std::max(k * s, minimum); }
 
@@ -179,6 +186,25 @@ bool ComputeTrailEntryLook(const RingLabel& e, int index, uint32_t nowMs, const 
   return true;
 }
 
+bool ComputeTrailEntryAge(const std::vector<RingLabel>& labels, size_t index, uint32_t nowMs, uint32_t* ageMs,
+                          int* phaseIndex) {
+  const RingLabel& e = labels[index];
+  auto renews = [&](size_t i) {
+    return labels[i].text == labels[i - 1].text &&
+           (labels[i].repeat || labels[i].timeMs - labels[i - 1].timeMs < kSameStrikeMs);
+  };
+  if (index + 1 < labels.size() && renews(index + 1)) return false;
+  size_t first = index;
+  while (first > 0 && renews(first)) --first;
+  *phaseIndex = (int)first;
+  *ageMs = nowMs - e.timeMs;
+  if (first < index) {
+    const uint32_t pace = std::min(e.timeMs - labels[index - 1].timeMs, kRenewalHoldMaxMs);
+    *ageMs = *ageMs > pace ? *ageMs - pace : 0;
+  }
+  return true;
+}
+
 void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
   if (gRingLabels.empty()) return;
   const UiFont font = TrailFont();
@@ -193,8 +219,11 @@ void DrawChordTrail(const TrailColumn& c, uint32_t nowMs) {
   BeginTextRun();  // nothing but text below: one texture binding for the whole trail
   for (size_t i = 0; i < gRingLabels.size(); ++i) {
     const RingLabel& e = gRingLabels[i];
+    uint32_t ageMs;
+    int phase;
+    if (!ComputeTrailEntryAge(gRingLabels, i, nowMs, &ageMs, &phase)) continue;
     TrailEntryLook k;
-    if (!ComputeTrailEntryLook(e, (int)i, nowMs, c, gTeachingLevel, calm, &k)) continue;
+    if (!ComputeTrailEntryLook(e, phase, e.timeMs + ageMs, c, gTeachingLevel, calm, &k)) continue;
     std::string text = TrimSpaces(e.text);
     if (text.empty()) continue;
     SplitTrailName(font, text, avail, &line1, &line2);

@@ -5,7 +5,9 @@
 //
 // The column is shared with the pattern list. What each name looks like is worked out without GL.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct RingLabel;
 
@@ -34,6 +36,15 @@ TrailColumn ComputeTrailColumn();  // over gRingLabels
 // The look of entry `index` at nowMs; false when it is not shown (too old).
 bool ComputeTrailEntryLook(const RingLabel& entry, int index, uint32_t nowMs, const TrailColumn& column,
                            float difficulty, bool calm, TrailEntryLook* out);
+// A held chord renews its name several times a second (entries marked repeat), and one strike is
+// recorded twice while its notes are young; drawn one by one those entries stack into a column of
+// the same name. The trail draws such a run as its newest entry alone, held at its start until the
+// next renewal was due, so the name stands still while the chord is held and sets off as any name
+// does once it is let go. False for an entry that a later one of its run replaces; otherwise
+// *ageMs is the age to draw it at and *phaseIndex the index its shimmer keeps (the run's first
+// entry, so renewals do not jolt it).
+bool ComputeTrailEntryAge(const std::vector<RingLabel>& labels, size_t index, uint32_t nowMs, uint32_t* ageMs,
+                          int* phaseIndex);
 // Draws gRingLabels in the column, clipped to it; the scissor state is left as it was found.
 void DrawChordTrail(const TrailColumn& column, uint32_t nowMs);
 

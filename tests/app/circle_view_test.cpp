@@ -134,6 +134,55 @@ TEST_F(CircleView, TrailNamesLiveByTheirQuality) {
   EXPECT_EQ(down.offset, -1.0f);
 }
 
+// A held chord's renewals are one name: only the newest of a run is drawn, still at its start until
+// the next renewal was due, then ageing. The strike's second record is part of its run; the same
+// chord struck again later is a name of its own.
+TEST_F(CircleView, AHeldChordsRenewalsAreOneName) {
+  auto entry = [](const char* text, uint32_t timeMs, bool repeat) {
+    return RingLabel{text, timeMs, 0.8f, 0.3f, 0.3f, 0, (uint8_t)(repeat ? 1 : 0)};
+  };
+  // Am struck at 10000; C struck at 11000 (recorded again 68 ms on, its notes still young) and
+  // renewed every 115 ms; C struck again at 11600 and renewed once; then G struck.
+  const std::vector<RingLabel> labels = {
+      entry("Am", 10000, false), entry("C", 11000, false), entry("C", 11068, false), entry("C", 11183, true),
+      entry("C", 11298, true),   entry("C", 11600, false), entry("C", 11715, true),  entry("G", 12000, false)};
+  struct Case {
+    size_t index;
+    uint32_t now;
+    bool shown;
+    uint32_t age;
+    int phase;
+  } cases[] = {
+      {0, 12000, true, 2000, 0},                                             // a name of its own
+      {1, 12000, false, 0, 0},  {2, 12000, false, 0, 0}, {3, 12000, false, 0, 0},  // renewed later
+      {4, 11298, true, 0, 1},   {4, 11413, true, 0, 1},                      // held: stands still
+      {4, 11414, true, 1, 1},   {4, 12413, true, 1000, 1},                   // let go: ages
+      {5, 12000, false, 0, 0},                                               // struck again, then renewed
+      {6, 11800, true, 0, 5},   {6, 12000, true, 170, 5},
+      {7, 12000, true, 0, 7},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << "entry " << k.index << " at " << k.now);
+    uint32_t age = 0;
+    int phase = -1;
+    ASSERT_EQ(ComputeTrailEntryAge(labels, k.index, k.now, &age, &phase), k.shown);
+    if (!k.shown) continue;
+    EXPECT_EQ(age, k.age);
+    EXPECT_EQ(phase, k.phase);
+  }
+  uint32_t age = 0;
+  int phase = -1;
+  // A chord struck and let go at once: its two records are one name.
+  const std::vector<RingLabel> struck = {entry("F", 30000, false), entry("F", 30068, false)};
+  EXPECT_FALSE(ComputeTrailEntryAge(struck, 0, 30100, &age, &phase));
+  ASSERT_TRUE(ComputeTrailEntryAge(struck, 1, 30236, &age, &phase));
+  EXPECT_EQ(age, 100u);
+  // A renewal that came late after a stalled frame keeps a let-go name still only briefly.
+  const std::vector<RingLabel> stalled = {entry("C", 20000, false), entry("C", 22000, true)};
+  ASSERT_TRUE(ComputeTrailEntryAge(stalled, 1, 23000, &age, &phase));
+  EXPECT_EQ(age, 750u);
+}
+
 TEST_F(CircleView, DiminishedNamesFlashWhiteThenDarken) {
   TrailColumn c = ComputeTrailColumn(0);
   TrailEntryLook look;

@@ -521,6 +521,57 @@ TEST_F(CircleWindow, ASlashChordTooWideForTheColumnShowsItsBassNoteOnASecondLine
   gRingLabels.clear();
 }
 
+// A chord held from the keyboard is one name in the trail: it renewed itself many times a second,
+// and each renewal was drawn as a copy of the name a few pixels above the last, a red column of
+// "C" over "C" that no one could read.
+TEST_F(CircleWindow, AHeldChordIsOneNameInTheTrail) {
+  ClockDriveBegin(ClockTickMs64());
+  const TrailColumn c = ComputeTrailColumn();
+  const float lineH = MeasureTextHeight(gFontMain, "C", 18);
+  // The first and last rows (from the top) of the column holding C's red, a star's speck aside.
+  auto redRows = [&](int* first, int* last) {
+    glFinish();
+    const ColumnPixels col = ReadColumn(c);
+    *first = *last = -1;
+    for (int y = 0; y < gClientHeight; ++y) {
+      int red = 0;
+      for (int x = 0; x < col.w; ++x) {
+        const unsigned char* p = &col.rgb[((size_t)y * col.w + x) * 3];
+        red += p[0] > 70 && p[0] > p[1] + 30 && p[0] > p[2] + 30;
+      }
+      if (red < 3) continue;
+      if (*last < 0) *last = gClientHeight - 1 - y;
+      *first = gClientHeight - 1 - y;
+    }
+  };
+  for (int note : {48, 52, 55}) Play(note, 100);
+  int heldTop = -1;
+  for (int heldMs : {600, 1500, 3000}) {
+    SCOPED_TRACE(testing::Message() << "held " << heldMs << " ms");
+    DrivenFrames(heldMs - (heldMs == 600 ? 0 : heldMs == 1500 ? 600 : 1500));
+    Shot("chord_trail_held_" + std::to_string(heldMs) + ".png");
+    int first, last;
+    redRows(&first, &last);
+    ASSERT_GE(first, 0) << "the name is drawn";
+    EXPECT_LE((float)(last - first), 1.5f * lineH) << "rows " << first << ".." << last << ": copies stacked";
+    if (heldTop >= 0) EXPECT_NEAR(first, heldTop, 1) << "the held name stands still";
+    heldTop = first;
+  }
+  for (int note : {48, 52, 55}) Play(note, 0);
+  // Let go, the name rises and fades as every name does.
+  DrivenFrames(700);
+  Shot("chord_trail_let_go.png");
+  int first, last;
+  redRows(&first, &last);
+  ASSERT_GE(first, 0) << "the name is still drawn";
+  EXPECT_LT(first, heldTop - 10) << "the name rises once let go";
+  EXPECT_LE((float)(last - first), 1.5f * lineH);
+  DrivenFrames(3500);
+  redRows(&first, &last);
+  EXPECT_LT(first, 0) << "the name outlives its life";
+  ClockDriveEnd();
+}
+
 TEST_F(CircleWindow, ALoopLeftAloneRestsAndAnEventWakesIt) {
   ClockDriveBegin(ClockTickMs64());
   auto pass = [](int stepMs = 17) {
