@@ -24,6 +24,18 @@ static const float kFocusInset = 18.0f;       // the focus card's text column, f
 static const float kFocusListTop = 214.0f;    // its first piece row, with each figure line on one line
 static const float kFocusLineStep = 17.0f;    // a figure line's second line
 
+// The head of each tier: its stage title and what it asks of the player.
+const char* const kMapTierTitles[kMapTierCount] = {
+    "1. First contact",     "2. Five-finger control", "3. Keys and harmony", "4. Reading fluency",
+    "5. Pieces with shape", "6. Repertoire bridge",   "7. Advanced study"};
+const char* const kMapTierSubtitles[kMapTierCount] = {
+    "orientation, pulse, first notes",  "stable hands and simple melody",   "major/minor language and chords",
+    "two-hand reading and phrase control", "musical studies and small works", "sonatina, counterpoint, character",
+    "late intermediate and beyond"};
+static const float kHeadInset = 14.0f;        // a tier head's texts from the content's sides
+static const float kHereLabelGap = 12.0f;     // between a subtitle and the "you are here" label
+static const float kBesideTitleGap = 16.0f;   // between a tier's title and a subtitle moved beside it
+
 // ---- state ----
 std::string gMapSelectedSkill;             // no star selected
 static std::string gFocusShownKey;         // the key the focus card last showed
@@ -35,6 +47,42 @@ static bool InRect(const RectF& r, float x, float y) { return x >= r.x && x <= r
 static void JoinTo(std::string* list, const std::string& type) {
   if (!list->empty()) *list += ", ";
   *list += Tr(type);
+}
+
+// Where the marked card's label and its tier's subtitle stand (see MapTierHead).
+struct HerePlan {
+  float labelX = 0, labelY = 0;
+  float subtitleX = 0, subtitleY = 0, subtitleRoom = 0;   // of the marked card's tier
+};
+
+static HerePlan PlanYouAreHere(const LearningLayout& l, const MapNode& node, float tierTop) {
+  const RectF r = MapNodeRect(node);
+  const float left = l.contentX + kHeadInset, right = l.contentX + l.contentW - kHeadInset;
+  HerePlan plan;
+  plan.labelX = r.x + 38.0f;
+  plan.labelY = r.y - 5.0f;
+  plan.subtitleX = left;
+  plan.subtitleY = tierTop + 49.0f;
+  plan.subtitleRoom = std::max(right - left, 0.0f);
+  const char* subtitle = kMapTierSubtitles[ClampInt(node.tier, 0, kMapTierCount - 1)];
+  const float subtitleW = MeasureText(gFontSmall, subtitle, 6.2f);
+  const bool sameLine = std::fabs(plan.labelY - plan.subtitleY) < 14.0f && plan.labelX > left;
+  if (!sameLine || left + subtitleW + kHereLabelGap <= plan.labelX) return plan;
+  const float after = left + subtitleW + kHereLabelGap;
+  if (after + MeasureText(gFontSmall, "you are here", 6.2f) <= r.x + r.w - 10.0f) {
+    plan.labelX = after;
+    return plan;
+  }
+  const float beside =
+      left + MeasureText(gFontSmall, kMapTierTitles[ClampInt(node.tier, 0, kMapTierCount - 1)], 6.2f) + kBesideTitleGap;
+  if (beside + subtitleW <= right) {
+    plan.subtitleX = beside;
+    plan.subtitleY = tierTop + 30.0f;
+    plan.subtitleRoom = right - beside;
+    return plan;
+  }
+  plan.subtitleRoom = std::max(std::min(right, plan.labelX - kHereLabelGap) - left, 0.0f);
+  return plan;
 }
 
 // ---- public functions ----
@@ -157,16 +205,25 @@ MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused,
   return card;
 }
 
-float MapTierSubtitleRoom(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes) {
-  const float left = l.contentX + 14.0f;
-  float right = l.contentX + l.contentW - 14.0f;
+MapTierHead LayoutMapTierHead(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes) {
+  MapTierHead head;
   const int here = FindYouAreHereCard(nodes);
   if (here >= 0 && nodes[(size_t)here].tier == tier) {
-    const RectF r = MapNodeRect(nodes[(size_t)here]);
-    // The label's baseline is 5 above its card; the subtitle's is 49 below the tier's top.
-    if (std::fabs((r.y - 5.0f) - (tierTop + 49.0f)) < 14.0f && r.x + 38.0f > left) right = std::min(right, r.x + 38.0f - 12.0f);
+    const HerePlan plan = PlanYouAreHere(l, nodes[(size_t)here], tierTop);
+    head.subtitleX = plan.subtitleX, head.subtitleY = plan.subtitleY, head.subtitleRoom = plan.subtitleRoom;
+    return head;
   }
-  return std::max(right - left, 0.0f);
+  head.subtitleX = l.contentX + kHeadInset;
+  head.subtitleY = tierTop + 49.0f;
+  head.subtitleRoom = std::max(l.contentW - 2.0f * kHeadInset, 0.0f);
+  return head;
+}
+
+void PlaceYouAreHereLabel(const LearningLayout& l, const std::vector<MapNode>& nodes, int here, float* x, float* y) {
+  const MapNode& node = nodes[(size_t)here];
+  const HerePlan plan = PlanYouAreHere(l, node, MapTierTops(l)[(size_t)ClampInt(node.tier, 0, kMapTierCount - 1)]);
+  *x = plan.labelX;
+  *y = plan.labelY;
 }
 
 float MapFocusSlideOffset(const std::string& key, uint32_t nowMs) {

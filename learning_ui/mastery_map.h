@@ -15,6 +15,10 @@
 #include "learning_ui/learning_layout.h"
 #include "learning_ui/mastery_map_layout.h"
 
+// ---- tables ----
+extern const char* const kMapTierTitles[kMapTierCount];      // English, translated where drawn
+extern const char* const kMapTierSubtitles[kMapTierCount];
+
 // ---- state ----
 extern std::string gMapSelectedSkill;   // ItemSkillKey of the selected star, "" for none
 
@@ -40,9 +44,19 @@ std::vector<int> SortSkillPieces(const std::vector<int>& items);
 // The card of the "you are here" marker: the open card of the lowest tier, then the highest on
 // screen, then the first; -1 when no card is open.
 int FindYouAreHereCard(const std::vector<MapNode>& nodes);
-// The width a tier's subtitle may take from its place at the band's left: to the content's margin,
-// or, when the "you are here" label stands on the same line, to just before that label.
-float MapTierSubtitleRoom(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes);
+// Where a tier's head puts its subtitle: under the title at (contentX + 14, top + 49), fitted to
+// the content's margin. The "you are here" label stands 5 above its card, 38 in; when that is on a
+// subtitle's line and the subtitle does not end before it, the label moves along the line to after
+// the whole subtitle while it stays over its card; else the subtitle moves up beside the tier's
+// title; only when neither has room is the subtitle cut before the label. A cut there left a stub
+// of one letter in every language.
+struct MapTierHead {
+  float subtitleX = 0, subtitleY = 0;   // its baseline start
+  float subtitleRoom = 0;               // the width it is fitted to
+};
+MapTierHead LayoutMapTierHead(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes);
+// The baseline start of the "you are here" label of the card at index here.
+void PlaceYouAreHereLabel(const LearningLayout& l, const std::vector<MapNode>& nodes, int here, float* x, float* y);
 // The first card under the mouse whose rectangle reaches into the content band, with the mouse
 // inside that band; -1 for none.
 int FindHoveredMapCard(const LearningLayout& l, const std::vector<MapNode>& nodes);

@@ -34,13 +34,6 @@
 // ---- constants ----
 static const float kPi = 3.14159265f;
 static const char* const kMapColumnTitles[3] = {"Technique", "Reading", "Repertoire"};
-static const char* const kMapTierTitles[kMapTierCount] = {
-    "1. First contact",     "2. Five-finger control", "3. Keys and harmony", "4. Reading fluency",
-    "5. Pieces with shape", "6. Repertoire bridge",   "7. Advanced study"};
-static const char* const kMapTierSubtitles[kMapTierCount] = {
-    "orientation, pulse, first notes",  "stable hands and simple melody",   "major/minor language and chords",
-    "two-hand reading and phrase control", "musical studies and small works", "sonatina, counterpoint, character",
-    "late intermediate and beyond"};
 static const float kStateColours[3][3] = {{0.4f, 0.44f, 0.55f}, {0.45f, 0.8f, 0.92f}, {0.97f, 0.82f, 0.36f}};
 
 // ---- internal helpers ----
@@ -119,8 +112,9 @@ void DrawBands(const LearningLayout& l, const std::vector<MapNode>& nodes) {
     SetGlColor(1.0f, 1.0f, 1.0f, 0.045f);
     StrokeRoundedRect(l.contentX, T + 8.0f, l.contentW, B - 18.0f, 12.0f, 10);
     DrawTextUtf8(gFontSmall, l.contentX + 14.0f, T + 30.0f, kMapTierTitles[t], 0.98f, 0.84f, 0.42f, 0.96f);
-    DrawFitted(gFontSmall, l.contentX + 14.0f, T + 49.0f, kMapTierSubtitles[t], MapTierSubtitleRoom(l, t, T, nodes), 6.2f,
-               0.52f, 0.6f, 0.74f, 0.86f);
+    const MapTierHead head = LayoutMapTierHead(l, t, T, nodes);
+    DrawFitted(gFontSmall, head.subtitleX, head.subtitleY, kMapTierSubtitles[t], head.subtitleRoom, 6.2f, 0.52f, 0.6f,
+               0.74f, 0.86f);
   }
 }
 
@@ -232,7 +226,8 @@ void DrawCardTexts(const MapNode& node) {
   DrawTextUtf8(gFontSmall, t.statusX, t.topBaseline, t.status, c[0], c[1], c[2], c[3]);
 }
 
-void DrawYouAreHere(const LearningLayout& l, const MapNode& node, double tMs) {
+void DrawYouAreHere(const LearningLayout& l, const std::vector<MapNode>& nodes, int here, double tMs) {
+  const MapNode& node = nodes[(size_t)here];
   const RectF r = MapNodeRect(node);
   if (!CardVisible(l, r)) return;
   const float q = 0.5f + 0.5f * (float)std::sin(0.005 * tMs);
@@ -248,7 +243,9 @@ void DrawYouAreHere(const LearningLayout& l, const MapNode& node, double tMs) {
   }
   glEnd();
   glLineWidth(1.0f);
-  DrawTextUtf8(gFontSmall, r.x + 38.0f, r.y - 5.0f, "you are here", 1.0f, 0.88f, 0.52f, 0.92f);
+  float labelX, labelY;
+  PlaceYouAreHereLabel(l, nodes, here, &labelX, &labelY);
+  DrawTextUtf8(gFontSmall, labelX, labelY, "you are here", 1.0f, 0.88f, 0.52f, 0.92f);
 }
 
 // A piece row's star colour: mastered, complete, attempted, untouched.
@@ -413,7 +410,7 @@ void DrawMasteryMap(const LearningLayout& l) {
     DrawCardTexts(node);
   }
   const int here = FindYouAreHereCard(nodes);
-  if (here >= 0) DrawYouAreHere(l, nodes[here], tMs);
+  if (here >= 0) DrawYouAreHere(l, nodes, here, tMs);
   glDisable(GL_SCISSOR_TEST);
 
   if (focus >= 0) DrawFocusCard(l, nodes[focus], items[focus]);

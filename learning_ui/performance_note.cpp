@@ -30,6 +30,7 @@ static const float kMastheadHeight = 46.0f;
 static const float kCloseBoxSize = 22.0f;
 static const float kCardRadius = 16.0f;     // the body's corners
 static const float kLineStep = 17.0f;       // between two lines of the small font
+static const float kRadarTextMargin = 12.0f;  // the radar's axis texts from the card's sides
 
 // ---- state ----
 std::vector<PerformanceNoteCard> gPerformanceNotes;   // see the header
@@ -234,6 +235,8 @@ NoteCardLayout LayoutNoteCard(const PerformanceNoteCard& c, const LibraryItem& i
   l.radarR = std::max(std::min(0.3f * c.w, (footerTop - (s + 84.0f)) / 2.0f - 44.0f), 54.0f);
   l.radarCx = c.x + c.w / 2.0f;
   l.radarCy = s + 84.0f + 44.0f + l.radarR;
+  l.radarLeft = c.x + kRadarTextMargin;
+  l.radarRight = c.x + c.w - kRadarTextMargin;
   return l;
 }
 

@@ -44,6 +44,7 @@ struct NoteCardLayout {
   std::string footer1, footer2;    // the hint at the foot, translated, on two lines when long
   float footerY = 0;               // its first baseline
   float radarCx = 0, radarCy = 0, radarR = 0;
+  float radarLeft = 0, radarRight = 0;   // the axis texts stay between these, inside the card
 };
 
 // ---- state ----

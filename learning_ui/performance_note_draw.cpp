@@ -167,7 +167,7 @@ static void DrawRadarSection(const PerformanceNoteCard& c, const NoteCardLayout&
   const RadarData data = FillRadarData(summary);
   const float p = RadarGrowProgress(c.openedMs, now);
   DrawRadarOverall(data, l.radarCx, s + 54.0f, p, 1.0f, ar, ag, ab);
-  DrawRadarChart(data, l.radarCx, l.radarCy, l.radarR, p, 1.0f, ar, ag, ab);
+  DrawRadarChart(data, l.radarCx, l.radarCy, l.radarR, l.radarLeft, l.radarRight, p, 1.0f, ar, ag, ab);
 }
 
 // Every part of a card that a card above it does not hide wholly; a cascade of six cards leaves
@@ -178,11 +178,6 @@ static void DrawCard(size_t index, const LibraryItem& item, uint32_t now) {
   const MasteryRecord* r = found == gMasteryRecords.end() ? nullptr : &found->second;
   const bool mastered = IsItemMastered(item);
   const NoteCardLayout l = LayoutNoteCard(c, item, r);
-  // The radar's axis texts may reach past the margins.
-  float widest = 0.0f;
-  for (const char* label : {"Accuracy", "Timing", "Cleanliness", "Dynamics", "Rhythm", "Articulation", "Pedalling", "Intervals"})
-    widest = std::max(widest, MeasureText(gFontSmall, label, 6.2f));
-  const float reach = l.radarR + 14.0f + widest;
   float left = c.x + 28.0f, right = c.x + c.w - 12.0f;
   auto shows = [&](float top, float bottom) { return !IsNoteAreaCovered(index, left, top, right - left, bottom - top); };
   DrawCardBody(index, mastered);
@@ -199,7 +194,8 @@ static void DrawCard(size_t index, const LibraryItem& item, uint32_t now) {
     DrawAdvice(c, l);
     DrawMastery(c, item, l, mastered);
   }
-  left = std::min(left, l.radarCx - reach), right = std::max(right, l.radarCx + reach);
+  // The radar's axis texts may reach past the margins, never past their bounds.
+  left = std::min(left, l.radarLeft), right = std::max(right, l.radarRight);
   if (shows(l.radarRuleY - 2.0f, c.y + c.h - 28.0f)) DrawRadarSection(c, l, r, now);
   left = c.x + 28.0f, right = c.x + c.w - 12.0f;
   if (shows(l.footerY - 14.0f, c.y + c.h - 8.0f)) {

@@ -14,6 +14,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
+#include "gfx/widgets_draw.h"
 #include "learning/learning_records.h"
 #include "learning/library_browser.h"
 #include "learning/library_index.h"
@@ -28,6 +29,7 @@ const char* const kRadarBaseAxes[4] = {"Accuracy", "Timing", "Cleanliness", "Dyn
 static const float kPi = 3.14159265f;
 static const float kGrowMs = 600.0f;
 static const float kDefaultAccent[3] = {0.34f, 0.58f, 0.92f};
+static const float kRadarFlashMargin = 12.0f;   // the flash's axis texts keep off the window's edges
 
 // ---- internal helpers ----
 static void AxisPoint(int axis, int count, float cx, float cy, float d, float* x, float* y) {
@@ -52,23 +54,16 @@ static void DrawDisc(float cx, float cy, float radius) {
   glEnd();
 }
 
-// The axis's label and value beside its rim, placed by the side of the chart it stands on.
-static void DrawAxisTexts(const RadarData& data, int axis, float cx, float cy, float radius, float alpha, float r,
-                          float g, float b) {
-  float a = axis * 2.0f * kPi / data.count - kPi / 2.0f;
-  float s = std::sin(a), c = std::cos(a);
-  float ax, ay;
-  AxisPoint(axis, data.count, cx, cy, radius + 14.0f, &ax, &ay);
-  float labelY = ay - 2.0f, valueY = ay + 13.0f;
-  if (s < -0.3f) labelY = ay - 18.0f, valueY = ay - 3.0f;
-  if (s > 0.3f) labelY = ay + 12.0f, valueY = ay + 27.0f;
-  auto alignedX = [&](float width) { return c > 0.3f ? ax : c < -0.3f ? ax - width : ax - width / 2.0f; };
-  std::string label = Tr(data.label[axis]);
-  char value[16];
-  RadarValueText(data, axis, value, sizeof value);
-  DrawShown(gFontSmall, alignedX(ShownWidth(gFontSmall, label, 6.2f)), labelY, label, 0.74f, 0.82f, 0.94f, alpha * 0.92f);
-  DrawShown(gFontSmall, alignedX(ShownWidth(gFontSmall, value, 6.2f)), valueY, value, Clamp01(r + 0.18f),
-            Clamp01(g + 0.18f), Clamp01(b + 0.18f), alpha * 0.95f);
+// The axis's texts as laid out, drawn.
+static void DrawAxisTexts(const RadarAxisTexts& t, float alpha, float r, float g, float b) {
+  {
+    ScopedTrSuppress shown;
+    for (size_t i = 0; i < t.label.lines.size() && i < 2; ++i)
+      DrawTextScaled(gFontSmall, t.lineX[i], t.lineY[i], t.label.scale, t.label.lines[i], 0.74f, 0.82f, 0.94f,
+                     alpha * 0.92f);
+  }
+  DrawShown(gFontSmall, t.valueX, t.valueY, t.value, Clamp01(r + 0.18f), Clamp01(g + 0.18f), Clamp01(b + 0.18f),
+            alpha * 0.95f);
 }
 
 // ---- public functions ----
@@ -116,8 +111,42 @@ float RadarGrowProgress(uint32_t startMs, uint32_t now) {
   return t * t * (3.0f - 2.0f * t);
 }
 
-void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, float progress, float alpha, float r,
-                    float g, float b) {
+RadarAxisTexts LayoutRadarAxisTexts(const RadarData& data, int axis, float cx, float cy, float radius, float left,
+                                    float right) {
+  RadarAxisTexts t;
+  const float a = axis * 2.0f * kPi / data.count - kPi / 2.0f;
+  const float s = std::sin(a), c = std::cos(a);
+  float ax, ay;
+  AxisPoint(axis, data.count, cx, cy, radius + 14.0f, &ax, &ay);
+  // A label on the right starts at the anchor, one on the left ends there, one at the top or the
+  // bottom is centred on it: its room is what that leaves to the edge.
+  const int side = c > 0.3f ? 1 : c < -0.3f ? -1 : 0;
+  const float room = side > 0 ? right - ax : side < 0 ? ax - left : 2.0f * std::min(ax - left, right - ax);
+  const float size = FontPixelSize(gFontSmall);   // the height two lines may take, and their step
+  t.label = FitLabel(gFontSmall, data.label[axis], size, std::max(room, 1.0f), 2.3f * size);
+  const int lines = (int)std::min<size_t>(t.label.lines.size(), 2);
+  const float step = std::max(15.0f, size * t.label.scale);
+  // The label's last line keeps the place a one-line label has; a first line above it is taken
+  // from the gap over the chart, except below the chart, where the lines and the value go down.
+  float labelY = ay - 2.0f, valueY = ay + 13.0f;
+  if (s < -0.3f) labelY = ay - 18.0f, valueY = ay - 3.0f;
+  if (s > 0.3f) labelY = ay + 12.0f + (lines - 1) * step, valueY = ay + 27.0f + (lines - 1) * step;
+  auto alignedX = [&](float width) { return side > 0 ? ax : side < 0 ? ax - width : ax - width / 2.0f; };
+  ScopedTrSuppress shown;
+  for (int i = 0; i < lines; ++i) {
+    t.lineX[i] = alignedX(t.label.scale * MeasureText(gFontSmall, t.label.lines[(size_t)i], size));
+    t.lineY[i] = labelY - (lines - 1 - i) * step;
+  }
+  char value[16];
+  RadarValueText(data, axis, value, sizeof value);
+  t.value = value;
+  t.valueX = alignedX(MeasureText(gFontSmall, t.value, 6.2f));
+  t.valueY = valueY;
+  return t;
+}
+
+void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, float left, float right, float progress,
+                    float alpha, float r, float g, float b) {
   if (data.count < 3) return;
   const int n = data.count;
   glLineWidth(1.0f);
@@ -141,7 +170,7 @@ void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, flo
   }
   glEnd();
   BeginTextRun();
-  for (int j = 0; j < n; ++j) DrawAxisTexts(data, j, cx, cy, radius, alpha, r, g, b);
+  for (int j = 0; j < n; ++j) DrawAxisTexts(LayoutRadarAxisTexts(data, j, cx, cy, radius, left, right), alpha, r, g, b);
   EndTextRun();
   if (!data.hasRun) return;
 
@@ -235,5 +264,5 @@ void DrawSkillsRadarFlash() {
             alpha * 0.95f);
   EndTextRun();
   DrawRadarOverall(data, cx, top, frame.grow, alpha, r, g, b);
-  DrawRadarChart(data, cx, cy, R, frame.grow, alpha, r, g, b);
+  DrawRadarChart(data, cx, cy, R, kRadarFlashMargin, W - kRadarFlashMargin, frame.grow, alpha, r, g, b);
 }

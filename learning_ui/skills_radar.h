@@ -5,7 +5,9 @@
 // chart always shows the current records.
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "gfx/label_fit.h"
 #include "learning/performance_summary.h"
 
 // ---- tables ----
@@ -44,10 +46,22 @@ struct RadarFlashPlace {
 };
 RadarFlashPlace PlaceRadarFlash(float w, float h);
 
+// Where an axis's label and value stand beside its rim, on the side of the chart the axis points
+// to, kept between left and right (the card's or the window's edges): the translated label at its
+// size where it fits, else smaller, else on two lines. Each line's left edge and baseline.
+struct RadarAxisTexts {
+  LabelFit label;                          // lines translated
+  float lineX[2] = {}, lineY[2] = {};
+  std::string value;                       // "NN%" or "--"
+  float valueX = 0, valueY = 0;
+};
+RadarAxisTexts LayoutRadarAxisTexts(const RadarData& data, int axis, float cx, float cy, float radius, float left,
+                                    float right);
+
 // ---- drawing ----
-// The chart centred at (cx, cy) in the accent colour (r, g, b); the polygon grows with progress 0..1.
-// Leaves no GL state changed.
-void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, float progress, float alpha, float r,
-                    float g, float b);
+// The chart centred at (cx, cy) in the accent colour (r, g, b), its axis texts between left and
+// right; the polygon grows with progress 0..1. Leaves no GL state changed.
+void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, float left, float right, float progress,
+                    float alpha, float r, float g, float b);
 // The overall figure centred on cx with its baseline at cy, counting up with progress, and its caption.
 void DrawRadarOverall(const RadarData& data, float cx, float cy, float progress, float alpha, float r, float g, float b);

@@ -30,6 +30,8 @@
 #include "learning/attempt_rules.h"
 #include "learning/library_browser.h"
 #include "learning/library_view_state.h"
+#include "learning/lessons.h"
+#include "learning/performance_summary.h"
 #include "learning_ui/card_text.h"
 #include "learning_ui/endless_runs.h"
 #include "learning_ui/learning_layout.h"
@@ -39,6 +41,7 @@
 #include "learning_ui/mastery_map_layout.h"
 #include "learning_ui/performance_note.h"
 #include "learning_ui/practice_routes.h"
+#include "learning_ui/skills_radar.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "tests/app/shipped_languages_fixture.h"
@@ -304,6 +307,81 @@ TEST_F(TranslatedBoxes, NoteMasteryLineAndHintAreWhole) {
   }
 }
 
+// The performance note's radar keeps its axis labels inside the card in every language, with four,
+// five and eight axes, at every size the card takes from a 1120 x 720 window to 3840 x 2160: each
+// line of a label lies between the card's sides and the label is whole. At the window's own size
+// no ink reaches the strip inside the card's right edge, where a long label ran past it.
+TEST_F(TranslatedBoxes, RadarLabelsStayInsideTheNote) {
+  ASSERT_EQ(gLanguageList.size(), 25u);
+  ASSERT_FALSE(gLibraryItems.empty());
+  const LibraryItem item = gLibraryItems[0];
+  std::vector<RadarData> charts;
+  for (int extra : {0, 1, 4}) {
+    PerformanceSummary s;
+    s.has_notes = true;
+    s.precision = s.timing = s.completeness = 0.8f;
+    s.rhythm_has_data = extra >= 1;
+    s.articulation_has_data = s.pedal_has_data = s.intervals_has_data = extra >= 4;
+    charts.push_back(FillRadarData(s));
+  }
+  ASSERT_EQ(charts.back().count, 8);
+  const int width = gClientWidth, height = gClientHeight;
+  const int sizes[][2] = {{1120, 720}, {1280, 800}, {1440, 920}, {1600, 900},
+                          {1680, 1050}, {1920, 1080}, {2560, 1440}, {3840, 2160}};
+  std::string outside;
+  for (const auto& size : sizes) {
+    gClientWidth = size[0], gClientHeight = size[1];
+    RebuildFonts();
+    ResetPerformanceNotes();
+    OpenPerformanceNote(item.id);
+    const PerformanceNoteCard card = gPerformanceNotes.back();
+    for (const LanguageEntry& language : gLanguageList) {
+      UseLanguage(language.code);
+      const NoteCardLayout l = LayoutNoteCard(card, item, nullptr);
+      for (const RadarData& data : charts)
+        for (int axis = 0; axis < data.count; ++axis) {
+          const RadarAxisTexts t = LayoutRadarAxisTexts(data, axis, l.radarCx, l.radarCy, l.radarR, l.radarLeft, l.radarRight);
+          std::string joined;
+          bool inside = true;
+          for (size_t i = 0; i < t.label.lines.size(); ++i) {
+            const float w = t.label.scale * Shown(gFontSmall, t.label.lines[i]);
+            inside = inside && t.lineX[i] >= card.x + 4.0f && t.lineX[i] + w <= card.x + card.w - 4.0f &&
+                     t.lineY[i] - 20.0f >= card.y && t.lineY[i] + 6.0f <= card.y + card.h;
+            joined += (i ? " " : "") + t.label.lines[i];
+          }
+          const bool whole = WithoutBlanks(joined) == WithoutBlanks(Tr(data.label[axis]));
+          if (!inside || !whole)
+            outside += "\n  " + language.code + " " + std::to_string(size[0]) + "x" + std::to_string(size[1]) + " " +
+                       std::to_string(data.count) + " axes: " + joined;
+        }
+    }
+  }
+  EXPECT_TRUE(outside.empty()) << "labels past the card or cut:" << outside;
+  gClientWidth = width, gClientHeight = height;
+  RebuildFonts();
+  ResetPerformanceNotes();
+
+  // Russian times the run as "Точность ритма", the longest label on the right of the chart.
+  UseLanguage("ru");
+  ResetViewModes();
+  gPracticeMode = true;
+  MasteryRecord& r = gMasteryRecords[item.id];
+  r.attempts = 1;
+  r.latest_expected = 40;
+  r.latest_landed = 36;
+  r.latest_timing = 0.8f;
+  OpenPerformanceNote(item.id);
+  const std::vector<uint8_t> frame = Frames(40);
+  SaveScreenshot("note_radar_ru", frame);
+  const PerformanceNoteCard card = gPerformanceNotes.back();
+  const NoteCardLayout l = LayoutNoteCard(card, item, &r);
+  const float top = l.radarCy - l.radarR - 20.0f, bottom = l.radarCy + l.radarR;
+  EXPECT_GT(InkIn(frame, l.radarCx + l.radarR + 14.0f, top, l.radarRight, bottom), 40) << "the timing label";
+  EXPECT_EQ(InkIn(frame, l.radarRight + 2.0f, top, card.x + card.w - 2.0f, bottom), 0);
+  ResetPerformanceNotes();
+  gMasteryRecords.clear();
+}
+
 // The mastery map's focus card keeps its figure lines inside its text column, on two lines where a
 // translation needs them, and its piece list moves down by as much.
 TEST_F(TranslatedBoxes, FocusCardFiguresStayInTheirColumn) {
@@ -393,11 +471,80 @@ TEST_F(TranslatedBoxes, MapCardsKeepTheStatusWordClearOfTheirTexts) {
     const int here = FindYouAreHereCard(nodes);
     ASSERT_GE(here, 0);
     const MapNode& marked = nodes[(size_t)here];
-    const RectF hr = MapNodeRect(marked);
     const float tierTop = MapTierTops(l)[(size_t)marked.tier];
-    EXPECT_LE(l.contentX + 14.0f + MapTierSubtitleRoom(l, marked.tier, tierTop, nodes), hr.x + 38.0f - 12.0f + 0.01f);
-    EXPECT_EQ(InkIn(frame, hr.x + 38.0f - 10.0f, hr.y - 15.0f, hr.x + 38.0f - 2.0f, hr.y - 4.0f, 100), 0);
+    const MapTierHead head = LayoutMapTierHead(l, marked.tier, tierTop, nodes);
+    float labelX, labelY;
+    PlaceYouAreHereLabel(l, nodes, here, &labelX, &labelY);
+    if (std::fabs(head.subtitleY - labelY) < 14.0f && labelX > head.subtitleX) {
+      const std::string subtitle = ElideTextToWidth(gFontSmall, kMapTierSubtitles[marked.tier], head.subtitleRoom, 6.2f);
+      EXPECT_LE(head.subtitleX + Shown(gFontSmall, subtitle), labelX - 12.0f + 0.01f);
+    }
+    EXPECT_EQ(InkIn(frame, labelX - 10.0f, labelY - 10.0f, labelX - 2.0f, labelY + 1.0f, 100), 0);
   }
+}
+
+// With the first card of the technique column marked "you are here", the first tier's subtitle is
+// shown whole in every language (it was cut to a single letter before the label) and the label
+// stands over its card, clear of the subtitle.
+TEST_F(TranslatedBoxes, TierSubtitleIsWholeBesideTheYouAreHereLabel) {
+  ASSERT_EQ(gLanguageList.size(), 25u);
+  const auto unlocked = gUnlockedTypeKeys;
+  std::string cut;
+  for (const LanguageEntry& language : gLanguageList) {
+    SCOPED_TRACE(language.code);
+    UseLanguage(language.code);
+    ResetViewModes();
+    gPracticeMode = true;
+    gLibraryOpen = true;
+    gLibraryViewKey = "skills";
+    gSkillsTab = kSkillsTabMap;
+    gLibraryScroll = 0.0f;
+    const LearningLayout l = ComputeLearningLayout();
+    std::vector<MapNode> nodes = LayoutMasteryMap(l);
+    int first = -1;
+    for (int i = 0; i < (int)nodes.size(); ++i)
+      if (nodes[(size_t)i].tier == 0 && nodes[(size_t)i].column == 0 &&
+          (first < 0 || nodes[(size_t)i].centreY < nodes[(size_t)first].centreY))
+        first = i;
+    ASSERT_GE(first, 0);
+    gUnlockedTypeKeys = {ItemSkillKey(nodes[(size_t)first].category, nodes[(size_t)first].type)};
+    const std::vector<uint8_t> frame = Frames(20);
+    if (language.code == "en" || language.code == "ru" || language.code == "de")
+      SaveScreenshot("map_here_first_column_" + language.code, frame);
+    nodes = LayoutMasteryMap(l);
+    const int here = FindYouAreHereCard(nodes);
+    ASSERT_EQ(here, first);
+    const MapTierHead head = LayoutMapTierHead(l, 0, MapTierTops(l)[0], nodes);
+    const std::string whole = Tr(kMapTierSubtitles[0]);
+    const std::string shown = ElideTextToWidth(gFontSmall, kMapTierSubtitles[0], head.subtitleRoom, 6.2f);
+    if (shown != whole) cut += "\n  " + language.code + ": " + shown;
+    // The label over its card, and not on the subtitle's stretch of its line.
+    float labelX, labelY;
+    PlaceYouAreHereLabel(l, nodes, here, &labelX, &labelY);
+    const RectF card = MapNodeRect(nodes[(size_t)here]);
+    const float labelW = MeasureText(gFontSmall, "you are here", 6.2f), subtitleW = Shown(gFontSmall, shown);
+    EXPECT_GE(labelX, card.x);
+    EXPECT_LE(labelX + labelW, card.x + card.w);
+    EXPECT_LT(labelY, card.y);
+    const bool sameLine = std::fabs(head.subtitleY - labelY) < 14.0f;
+    EXPECT_FALSE(sameLine && labelX < head.subtitleX + subtitleW + 8.0f && labelX + labelW > head.subtitleX);
+    // Read back: the subtitle's last letters are there in its own cool colour, without the label's
+    // warm ink among them; the label's ink stands where it was placed.
+    int warm = 0;
+    for (int y = (int)head.subtitleY - 10; y <= (int)head.subtitleY + 1; ++y)
+      for (int x = (int)(head.subtitleX + 0.7f * subtitleW); x < (int)(head.subtitleX + subtitleW); ++x) {
+        const Rgb c = At(frame, (float)x, (float)y);
+        warm += c[0] > 150 && c[0] > c[2] + 60;
+      }
+    EXPECT_EQ(warm, 0) << "the label's ink on the subtitle";
+    EXPECT_GT(InkIn(frame, head.subtitleX + 0.7f * subtitleW, head.subtitleY - 10.0f, head.subtitleX + subtitleW,
+                    head.subtitleY + 1.0f, 90),
+              5)
+        << "the subtitle's end";
+    EXPECT_GT(InkIn(frame, labelX, labelY - 10.0f, labelX + labelW, labelY + 1.0f), 10) << "the label";
+  }
+  gUnlockedTypeKeys = unlocked;
+  EXPECT_TRUE(cut.empty()) << "the first tier's subtitle is cut:" << cut;
 }
 
 // The library's side list and its section buttons in the languages with the longest words: a view
