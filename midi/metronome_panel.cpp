@@ -15,6 +15,9 @@
 // ---- constants ----
 constexpr int kBeatValues[] = {1, 2, 4, 8, 16};
 constexpr int kBeatValueCount = 5;
+// The narrowest a control is drawn, as a part of its full width, before the row leaves one out:
+// the figures still read at the small UI scales, and the signs keep their faces' margins.
+constexpr float kNarrowest = 0.8f;
 
 // ---- state ----
 RectF gMetronomeSwitchRect = kHiddenRect;   // starts and stops the click
@@ -66,9 +69,9 @@ void LayoutMetronomePanel(const RectF& room, float uiScale) {
   if (!Shown(room) || h < 12.0f) return;
   float gap = std::max(6.0f * uiScale, 5.0f), join = std::max(2.0f * uiScale, 2.0f);
   float switchW = h, stepW = 0.7f * h, figureW = 1.05f * h, signatureW = 1.4f * h, downbeatW = 0.9f * h;
-  float core = switchW + gap + 2.0f * stepW + figureW + 2.0f * join;
-  float width = room.w;
-  if (core > width) {
+  const float gaps = gap + 2.0f * join, faces = switchW + 2.0f * stepW + figureW;
+  const float width = room.w;
+  if (gaps + kNarrowest * faces > width) {
     // A narrow band (1024 x 600, a portrait screen) keeps the switch, and the tempo's figure (the
     // wheel sets it) narrowed to the room left, drawn smaller: without the switch nothing could
     // start the click, without the figure the tempo could be neither seen nor set.
@@ -79,8 +82,21 @@ void LayoutMetronomePanel(const RectF& room, float uiScale) {
     gMetronomeSwitchRect = TakeFromRight(&right, room.y, switchW, h, gap);
     return;
   }
-  bool signature = core + gap + signatureW <= width;
-  bool downbeat = signature && core + 2.0f * gap + signatureW + downbeatW <= width;
+  // The most controls that fit, all narrowed by one factor down to kNarrowest before one is left
+  // out: at 1440 x 920 the row is a little short of the whole panel, and the downbeat switch, the
+  // last, was the one the user could not reach. The gaps keep their width, so the faces stay apart.
+  bool signature = false, downbeat = false;
+  for (int shown = 2; shown >= 0; --shown) {
+    const float g = gaps + (float)shown * gap;
+    const float f = faces + (shown >= 1 ? signatureW : 0.0f) + (shown >= 2 ? downbeatW : 0.0f);
+    if (g + kNarrowest * f <= width || shown == 0) {
+      signature = shown >= 1;
+      downbeat = shown >= 2;
+      const float k = std::min((width - g) / f, 1.0f);
+      switchW *= k, stepW *= k, figureW *= k, signatureW *= k, downbeatW *= k;
+      break;
+    }
+  }
 
   float right = room.x + room.w;
   if (downbeat) gDownbeatSwitchRect = TakeFromRight(&right, room.y, downbeatW, h, gap);

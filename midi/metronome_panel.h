@@ -4,8 +4,9 @@
 // beat grid that clicks on them runs elsewhere (practice/teaching_timing), started by the switch.
 //
 // The shell hands the panel its room (a row of the control band) and calls its handlers in its
-// click order; the panel lays its controls out inside that room from the right, dropping the
-// downbeat switch first and then the time signature when the room is narrow. Everything above
+// click order; the panel lays its controls out inside that room from the right, narrowing them a
+// little when the room is short, then dropping the downbeat switch first and then the time
+// signature when it is narrower still. Everything above
 // the drawing section runs without GL.
 #pragma once
 

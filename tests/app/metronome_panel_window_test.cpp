@@ -1,6 +1,7 @@
-// The metronome panel in a real window on a private display, at 1440 x 920 and 1280 x 720, in
-// English and German (the band's longest words): it stands in the band's bottom row right of
-// "Clear Loop", the row's last other control; a press through the window procedure switches the
+// The metronome panel in a real window on a private display, at 1120 x 720, 1440 x 920, 1280 x 720
+// and maximised at 1920 x 1080, in English and German (the band's longest words): it stands in the band's bottom
+// row right of "Clear Loop", the row's last other control, whole (the downbeat switch too) but at
+// the smallest size; a press through the window procedure switches the
 // click on (the bar's first beat at once) and lights the switch's metronome in the student's
 // colour, read back at a position computed from its rectangle. In an upright 1080 x 1920 window the
 // tempo's figure stays beside the switch. Screenshots are kept in the build folder's "screenshots".
@@ -75,7 +76,7 @@ class MetronomePanelWindow : public ShippedLanguagesWindow {
 
 TEST_F(MetronomePanelWindow, ItStandsBesideTheBandsButtonsAndLightsInTheStudentsColourWhenOn) {
   for (const char* code : {"en", "de"})
-    for (auto [w, h] : {std::pair{1440, 920}, std::pair{1280, 720}}) {
+    for (auto [w, h] : {std::pair{1120, 720}, std::pair{1440, 920}, std::pair{1280, 720}}) {
       const std::string name = std::string(code) + "_" + std::to_string(w);
       SCOPED_TRACE(name);
       UseLanguage(code);
@@ -83,6 +84,7 @@ TEST_F(MetronomePanelWindow, ItStandsBesideTheBandsButtonsAndLightsInTheStudents
       RelayoutAll();
       Frames(8);
       ASSERT_GT(gMetronomeSwitchRect.w, 2.0f) << "no panel";
+      if (w > 1120) EXPECT_GT(gDownbeatSwitchRect.w, 2.0f) << "no room for the downbeat switch";
       ExpectInItsPlace();
       KeepScreenshot("metronome_panel_" + name);
     }
@@ -120,6 +122,27 @@ TEST_F(MetronomePanelWindow, ItStandsBesideTheBandsButtonsAndLightsInTheStudents
     EXPECT_LE(gMetronomeStopRect.w, 2.0f);
     Frames(1);
     EXPECT_FALSE(BodyLit());
+  }
+}
+
+class MetronomePanelFullHdWindow : public MetronomePanelWindow {
+ protected:
+  void SetUp() override {
+    maximised_ = true;
+    MetronomePanelWindow::SetUp();
+  }
+};
+
+TEST_F(MetronomePanelFullHdWindow, TheWholePanelStandsInTheRow) {
+  for (const char* code : {"en", "de"}) {
+    SCOPED_TRACE(code);
+    UseLanguage(code);
+    RelayoutAll();
+    Frames(8);
+    KeepScreenshot(std::string("metronome_panel_") + code + "_1920");
+    ASSERT_GT(gMetronomeSwitchRect.w, 2.0f) << "no panel";
+    EXPECT_GT(gDownbeatSwitchRect.w, 2.0f) << "no room for the downbeat switch";
+    ExpectInItsPlace();
   }
 }
 

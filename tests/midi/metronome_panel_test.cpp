@@ -1,7 +1,8 @@
 // The metronome panel's input without a window: presses and wheel turns on each control change the
 // teaching record's metronome fields within their ranges, presses beside the controls and on a
-// hidden panel are left to what lies below, a narrow room drops the downbeat switch first and
-// then the time signature, and a loaded song keeps what the panel sets for after it.
+// hidden panel are left to what lies below, a short room narrows the controls before a narrower
+// one drops the downbeat switch first and then the time signature, and a loaded song keeps what
+// the panel sets for after it.
 #include <gtest/gtest.h>
 
 #include "midi/metronome_panel.h"
@@ -94,22 +95,32 @@ TEST_F(MetronomePanelTest, OnlyShownControlsTakePressesAndANarrowRoomDropsTheLas
   EXPECT_EQ(gTeachingState.metronomeOn, before.metronomeOn);
 
   // Widths at a row 30 high: switch 30, minus and plus 21 each, tempo 31.5, the joins 2 each,
-  // time signature 42, downbeat 27, gaps 6.
-  const float core = 30.0f + 6.0f + 21.0f + 2.0f + 31.5f + 2.0f + 21.0f, signature = 6.0f + 42.0f;
+  // time signature 42, downbeat 27, gaps 6. A short room narrows every face alike, down to four
+  // fifths, before it leaves the last control out; the gaps keep their width.
+  const float faces = 30.0f + 21.0f + 31.5f + 21.0f, joins = 6.0f + 2.0f + 2.0f;
+  const float tempo = joins + 0.8f * faces, signature = joins + 6.0f + 0.8f * (faces + 42.0f);
+  const float downbeat = joins + 12.0f + 0.8f * (faces + 42.0f + 27.0f), whole = joins + 12.0f + faces + 69.0f;
   const struct {
     float width;
     bool tempo, signature, downbeat;
-  } cases[] = {{core - 1.0f, false, false, false},          {core + 0.01f, true, false, false},
-               {36.0f + 31.5f, false, false, false},          {36.0f + 26.0f, false, false, false},
-               {36.0f + 23.5f, false, false, false},          {29.0f, false, false, false},
-               {core + signature - 1.0f, true, false, false}, {core + signature + 0.01f, true, true, false},
-               {core + signature + 32.0f, true, true, false}, {core + signature + 33.01f, true, true, true}};
+  } cases[] = {{tempo - 1.0f, false, false, false},       {tempo + 0.01f, true, false, false},
+               {36.0f + 31.5f, false, false, false},        {36.0f + 26.0f, false, false, false},
+               {36.0f + 23.5f, false, false, false},        {29.0f, false, false, false},
+               {signature - 1.0f, true, false, false},      {signature + 0.01f, true, true, false},
+               {downbeat - 1.0f, true, true, false},        {downbeat + 0.01f, true, true, true},
+               {whole - 1.0f, true, true, true},            {whole + 40.0f, true, true, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.width);
     LayoutMetronomePanel({kRoom.x, kRoom.y, c.width, kRoom.h}, 1.0f);
     EXPECT_EQ(gMetronomeSwitchRect.w > 2.0f && gTempoDownRect.w > 2.0f && gTempoUpRect.w > 2.0f, c.tempo);
     EXPECT_EQ(gBeatsPerBarRect.w > 2.0f && gBeatValueRect.w > 2.0f, c.signature);
     EXPECT_EQ(gDownbeatSwitchRect.w > 2.0f, c.downbeat);
+    // Narrowed, never below four fifths, and the whole panel at full width once the room has it.
+    if (c.tempo) {
+      EXPECT_GE(gMetronomeSwitchRect.w, 0.8f * 30.0f - 0.01f);
+      if (c.downbeat) EXPECT_EQ(gMetronomeSwitchRect.w == 30.0f, c.width >= whole);
+      EXPECT_GE(gTempoDownRect.x, gMetronomeSwitchRect.x + gMetronomeSwitchRect.w + 6.0f - 0.01f);
+    }
     if (c.tempo) EXPECT_GE(gMetronomeSwitchRect.x, kRoom.x - 0.01f);
     // Too narrow for the steps, the switch stays, with the tempo's figure narrowed down to 0.8 of
     // the row's height: without the switch nothing could start the click, without the figure the
