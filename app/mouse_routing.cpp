@@ -45,8 +45,6 @@
 #include "visual/start_screen.h"
 
 // ---- internal helpers ----
-// The learning overlay alone covers the board: the band's buttons and the seek bar are not there.
-
 static bool StartScreenUp() { return IsStartScreenVisible(GetAppSeconds()); }
 
 // The start screen with its device pickers; it takes every press while it is shown.

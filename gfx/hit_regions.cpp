@@ -74,7 +74,6 @@ static int gStudentsPanelShowStudent = -1;        // a student the next layout t
 // ---- internal helpers ----
 static float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 
-
 // Places buttons left to right from x while they end before limit; a button without room is hidden.
 struct RowPacker {
   float x, y, h, gap, limit;

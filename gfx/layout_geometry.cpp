@@ -16,8 +16,6 @@
 static bool gReadingStaffPanel = false;  // the facts are being gathered for the circle, UI thread only
 
 // ---- internal helpers ----
-// The learning screen's layout shrinks and moves the circle; practice mode keeps the plain one.
-
 // The horizontal budget shared by the circle and the side panel.
 struct HorizontalBudget {
   float sideBand;    // b

@@ -49,24 +49,32 @@ static void JoinTo(std::string* list, const std::string& type) {
   *list += Tr(type);
 }
 
+// A tier's subtitle where nothing stands on its line: under the title, the content's width.
+static MapTierHead PlainTierHead(const LearningLayout& l, float tierTop) {
+  MapTierHead head;
+  head.subtitleX = l.contentX + kHeadInset;
+  head.subtitleY = tierTop + 49.0f;
+  head.subtitleRoom = std::max(l.contentW - 2.0f * kHeadInset, 0.0f);
+  return head;
+}
+
 // Where the marked card's label and its tier's subtitle stand (see MapTierHead).
 struct HerePlan {
   float labelX = 0, labelY = 0;
-  float subtitleX = 0, subtitleY = 0, subtitleRoom = 0;   // of the marked card's tier
+  MapTierHead head;   // of the marked card's tier
 };
 
 static HerePlan PlanYouAreHere(const LearningLayout& l, const MapNode& node, float tierTop) {
   const RectF r = MapNodeRect(node);
-  const float left = l.contentX + kHeadInset, right = l.contentX + l.contentW - kHeadInset;
   HerePlan plan;
   plan.labelX = r.x + 38.0f;
   plan.labelY = r.y - 5.0f;
-  plan.subtitleX = left;
-  plan.subtitleY = tierTop + 49.0f;
-  plan.subtitleRoom = std::max(right - left, 0.0f);
+  plan.head = PlainTierHead(l, tierTop);
+  MapTierHead& head = plan.head;
+  const float left = head.subtitleX, right = left + head.subtitleRoom;
   const char* subtitle = kMapTierSubtitles[ClampInt(node.tier, 0, kMapTierCount - 1)];
   const float subtitleW = MeasureText(gFontSmall, subtitle, 6.2f);
-  const bool sameLine = std::fabs(plan.labelY - plan.subtitleY) < 14.0f && plan.labelX > left;
+  const bool sameLine = std::fabs(plan.labelY - head.subtitleY) < 14.0f && plan.labelX > left;
   if (!sameLine || left + subtitleW + kHereLabelGap <= plan.labelX) return plan;
   const float after = left + subtitleW + kHereLabelGap;
   if (after + MeasureText(gFontSmall, "you are here", 6.2f) <= r.x + r.w - 10.0f) {
@@ -76,12 +84,12 @@ static HerePlan PlanYouAreHere(const LearningLayout& l, const MapNode& node, flo
   const float beside =
       left + MeasureText(gFontSmall, kMapTierTitles[ClampInt(node.tier, 0, kMapTierCount - 1)], 6.2f) + kBesideTitleGap;
   if (beside + subtitleW <= right) {
-    plan.subtitleX = beside;
-    plan.subtitleY = tierTop + 30.0f;
-    plan.subtitleRoom = right - beside;
+    head.subtitleX = beside;
+    head.subtitleY = tierTop + 30.0f;
+    head.subtitleRoom = right - beside;
     return plan;
   }
-  plan.subtitleRoom = std::max(std::min(right, plan.labelX - kHereLabelGap) - left, 0.0f);
+  head.subtitleRoom = std::max(std::min(right, plan.labelX - kHereLabelGap) - left, 0.0f);
   return plan;
 }
 
@@ -206,17 +214,9 @@ MapFocusCard LayoutMapFocusCard(const LearningLayout& l, const MapNode& focused,
 }
 
 MapTierHead LayoutMapTierHead(const LearningLayout& l, int tier, float tierTop, const std::vector<MapNode>& nodes) {
-  MapTierHead head;
   const int here = FindYouAreHereCard(nodes);
-  if (here >= 0 && nodes[(size_t)here].tier == tier) {
-    const HerePlan plan = PlanYouAreHere(l, nodes[(size_t)here], tierTop);
-    head.subtitleX = plan.subtitleX, head.subtitleY = plan.subtitleY, head.subtitleRoom = plan.subtitleRoom;
-    return head;
-  }
-  head.subtitleX = l.contentX + kHeadInset;
-  head.subtitleY = tierTop + 49.0f;
-  head.subtitleRoom = std::max(l.contentW - 2.0f * kHeadInset, 0.0f);
-  return head;
+  if (here >= 0 && nodes[(size_t)here].tier == tier) return PlanYouAreHere(l, nodes[(size_t)here], tierTop).head;
+  return PlainTierHead(l, tierTop);
 }
 
 void PlaceYouAreHereLabel(const LearningLayout& l, const std::vector<MapNode>& nodes, int here, float* x, float* y) {
