@@ -23,6 +23,7 @@
 #include "board/grid_interaction.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
+#include "gfx/shapes.h"
 #include "platform/clock.h"
 #include "practice/teaching_state.h"
 #include "theory/circle_theory.h"
@@ -84,17 +85,6 @@ static void HideKeyMarker() {
   gKeyMarkerRadius = 0.0f;
 }
 
-static void DrawDisc(float x, float y, float radius, float alpha) {
-  SetGlColor(1, 1, 1, alpha);
-  glBegin(GL_TRIANGLE_FAN);
-  glVertex2f(x, y);
-  for (int i = 0; i <= 24; ++i) {
-    float a = 2.0f * kPi * (float)i / 24.0f;
-    glVertex2f(x + radius * std::cos(a), y + radius * std::sin(a));
-  }
-  glEnd();
-}
-
 static void DrawKeyMarker(float cx, float cy, float m, float R, double now) {
   KeyMarkerPlace k = ComputeKeyMarker(cx, cy, m, R, now);
   float fade = Clamp01(1.0f - gRingModeFade);
@@ -104,14 +94,10 @@ static void DrawKeyMarker(float cx, float cy, float m, float R, double now) {
     HideKeyMarker();
     return;
   }
-  DrawDisc(k.x, k.y, k.dotRadius, 0.96f * gCircleAlpha * fade);
+  SetGlColor(1, 1, 1, 0.96f * gCircleAlpha * fade);
+  FillDisc(k.x, k.y, k.dotRadius, 24);
   SetGlColor(1, 1, 1, 0.4f * gCircleAlpha);
-  glBegin(GL_LINE_LOOP);
-  for (int i = 0; i < 24; ++i) {
-    float a = 2.0f * kPi * (float)i / 24.0f;
-    glVertex2f(k.x + (k.dotRadius + 1.5f) * std::cos(a), k.y + (k.dotRadius + 1.5f) * std::sin(a));
-  }
-  glEnd();
+  StrokeCircle(k.x, k.y, k.dotRadius + 1.5f, 24);
   gKeyMarkerX = k.x;
   gKeyMarkerY = k.y;
   gKeyMarkerRadius = k.grabRadius;

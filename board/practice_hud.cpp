@@ -10,7 +10,7 @@
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
-#include "board/board_draw.h"
+#include "gfx/shapes.h"
 #include "board/practice_run_mouse.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
@@ -201,7 +201,7 @@ void DrawPracticeRegion(double time, const BoardLayout& b, float frac, float pit
       DrawRegionCell(cell.x, cell.y, cell.w, cell.h, st.r, st.g, st.b, 0.06f + 0.04f * q, 0.56f + 0.18f * q);
       float grow = 1.2f + 1.7f * q;
       SetGlColor(st.r, st.g, st.b, 0.22f + 0.12f * q);
-      StrokeBoardRect(cell.x - grow, cell.y - grow, cell.w + 2.0f * grow, cell.h + 2.0f * grow);
+      StrokeRect(cell.x - grow, cell.y - grow, cell.w + 2.0f * grow, cell.h + 2.0f * grow);
     }
   }
 }
@@ -210,10 +210,10 @@ void DrawRegionCell(float x, float y, float w, float h, float r, float g, float 
                     float outlineAlpha) {
   if (fillAlpha > 0.001f) {
     SetGlColor(r, g, b, fillAlpha);
-    FillBoardQuad(x, y, w, h);
+    FillRect(x, y, w, h);
   }
   if (outlineAlpha > 0.001f) {
     SetGlColor(r, g, b, outlineAlpha);
-    StrokeBoardRect(x + 0.5f, y + 0.5f, w - 1.0f, h - 1.0f);
+    StrokeRect(x + 0.5f, y + 0.5f, w - 1.0f, h - 1.0f);
   }
 }

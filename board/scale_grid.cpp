@@ -16,7 +16,7 @@
 #include "app/base/client_size.h"
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
-#include "board/board_draw.h"
+#include "gfx/shapes.h"
 #include "board/grid_interaction.h"
 #include "board/practice_hud.h"
 #include "gfx/draw_alpha.h"
@@ -42,7 +42,7 @@ static void DrawStripPanel(const BoardLayout& b) {
   SetGlColor(0.05f, 0.07f, 0.10f, 0.72f);
   FillRoundedRect(b.stripX, b.stripY, b.stripW, b.stripH, 11.0f, 12);
   SetGlColor(1.0f, 1.0f, 1.0f, 0.12f);
-  StrokeBoardRect(b.stripX + 1.0f, b.stripY + 1.0f, b.stripW - 2.0f, b.stripH - 2.0f);
+  StrokeRect(b.stripX + 1.0f, b.stripY + 1.0f, b.stripW - 2.0f, b.stripH - 2.0f);
 }
 
 static void DrawHeaderTexts(const BoardViewFrame& f) {
@@ -66,14 +66,14 @@ static void DrawHeaderTexts(const BoardViewFrame& f) {
     DrawTextUtf8(gFontSmall, mx, b.headerBaselineY, message, 0.92f, 0.95f, 1.0f, alpha);
   }
   SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
-  DrawBoardLine(b.stripX + b.pad, f.keyBandLineY, b.stripX + b.stripW - b.pad, f.keyBandLineY);
+  DrawLine(b.stripX + b.pad, f.keyBandLineY, b.stripX + b.stripW - b.pad, f.keyBandLineY);
 }
 
 static void TintColumn(const BoardViewFrame& f, int c) {
-  FillBoardQuad(ColumnX(f.layout, c), f.bandTop, f.layout.cellW, f.bandBottom - f.bandTop);
+  FillRect(ColumnX(f.layout, c), f.bandTop, f.layout.cellW, f.bandBottom - f.bandTop);
 }
 static void TintRow(const BoardViewFrame& f, int slot) {
-  FillBoardQuad(f.layout.gridX, RowY(f, (float)slot), f.layout.gridW, f.layout.cellH);
+  FillRect(f.layout.gridX, RowY(f, (float)slot), f.layout.gridW, f.layout.cellH);
 }
 
 static void DrawRowAndColumnTints(const BoardViewFrame& f) {
@@ -105,7 +105,7 @@ static void DrawSelection(const BoardViewFrame& f, bool outlines) {
       float x = ColumnX(b, c);
       if (!outlines) {
         SetGlColor(0.52f, 0.78f, 1.0f, 0.26f);
-        FillBoardQuad(x, y, b.cellW, b.cellH);
+        FillRect(x, y, b.cellW, b.cellH);
         continue;
       }
       SetGlColor(0.76f, 0.9f, 1.0f, 0.88f);
@@ -182,9 +182,9 @@ static void DrawGoldBody(const BoardViewFrame& f, float x, float y, float w, flo
   glEnd();
 
   SetGlColor(1.0f, 0.95f, 0.7f, 0.08f + 0.1f * w);
-  DrawBoardLine(x + 0.8f, y + 0.8f, x + b.cellW - 0.8f, y + 0.8f);
+  DrawLine(x + 0.8f, y + 0.8f, x + b.cellW - 0.8f, y + 0.8f);
   SetGlColor(0.24f, 0.16f, 0.07f, 0.05f + 0.09f * w);
-  DrawBoardLine(x + 0.8f, y + h - 0.8f, x + b.cellW - 0.8f, y + h - 0.8f);
+  DrawLine(x + 0.8f, y + h - 0.8f, x + b.cellW - 0.8f, y + h - 0.8f);
 }
 
 static void DrawSheen(const BoardViewFrame& f, float x, float y, float P, float w, int r, int c) {
@@ -231,19 +231,19 @@ static void DrawCell(const BoardViewFrame& f, const ScaleRow* scale, int achvRow
     DrawGoldBody(f, x, y, w, k, index, c);
   } else {
     SetGlColor(0.04f, 0.06f, 0.09f, 0.86f);
-    FillBoardQuad(x, y, cw, ch);
+    FillRect(x, y, cw, ch);
   }
   if (hovered) {
     SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
-    FillBoardQuad(x, y, cw, ch);
+    FillRect(x, y, cw, ch);
   }
   SetGlColor(0.92f, 0.92f, 0.95f, hovered ? 0.34f : (gold ? 0.1f + 0.2f * w : 0.14f));
-  StrokeBoardRect(x + 0.5f, y + 0.5f, cw - 1.0f, ch - 1.0f);
+  StrokeRect(x + 0.5f, y + 0.5f, cw - 1.0f, ch - 1.0f);
   if (gold && k < 0.999f) {
     float v = 0.5f + 0.5f * std::sin(9.0f * f.now + 0.55f * (float)index + 0.33f * (float)c);
     float grow = 0.7f + 0.9f * v;
     SetGlColor(0.96f, 0.82f, 0.3f, (0.06f + 0.2f * v) * (1.0f - k));
-    StrokeBoardRect(x + 0.5f - grow, y + 0.5f - grow, cw - 1.0f + 2.0f * grow, ch - 1.0f + 2.0f * grow);
+    StrokeRect(x + 0.5f - grow, y + 0.5f - grow, cw - 1.0f + 2.0f * grow, ch - 1.0f + 2.0f * grow);
   }
   if (!valid) return;
   float T = gAchvFlash[achvRow][c];
@@ -251,7 +251,7 @@ static void DrawCell(const BoardViewFrame& f, const ScaleRow* scale, int achvRow
     float fl = Clamp01(2.0f * T);
     float grow = 8.0f * (1.0f - fl);
     SetGlColor(1.0f, 0.88f, 0.4f, 0.36f * fl);
-    FillBoardQuad(x - grow, y - grow, cw + 2.0f * grow, ch + 2.0f * grow);
+    FillRect(x - grow, y - grow, cw + 2.0f * grow, ch + 2.0f * grow);
   }
   float G = gAchvGlow[achvRow][c];
   if (G > 0.0f) {
@@ -260,10 +260,10 @@ static void DrawCell(const BoardViewFrame& f, const ScaleRow* scale, int achvRow
     float grow = 2.0f + 2.8f * v;
     float alpha = (0.1f + 0.14f * v) * (0.35f + 0.65f * g);
     SetGlColor(0.98f, 0.84f, 0.34f, alpha);
-    FillBoardQuad(x - grow, y - grow, cw + 2.0f * grow, ch + 2.0f * grow);
+    FillRect(x - grow, y - grow, cw + 2.0f * grow, ch + 2.0f * grow);
     SetGlColor(1.0f, 0.9f, 0.46f, 0.7f * alpha);
     float g2 = grow - 0.5f;
-    StrokeBoardRect(x - g2, y - g2, cw + 2.0f * g2, ch + 2.0f * g2);
+    StrokeRect(x - g2, y - g2, cw + 2.0f * g2, ch + 2.0f * g2);
   }
   float P = gAchvSheen[achvRow][c];
   if (gold && P > 0.0f) DrawSheen(f, x, y, P, w, r, c);
@@ -282,7 +282,7 @@ static void DrawRows(const BoardViewFrame& f) {
     const ScaleRow* scale = gScaleCatalogue[index];
 
     SetGlColor(1.0f, 1.0f, 1.0f, 0.045f);
-    DrawBoardLine(b.gridX, y + b.cellH + 0.5f, b.gridX + b.gridW, y + b.cellH + 0.5f);
+    DrawLine(b.gridX, y + b.cellH + 0.5f, b.gridX + b.gridW, y + b.cellH + 0.5f);
 
     if (scale) {
       RowLabelLines label = SplitRowLabel(Tr(scale->name), b.labelColumnWidth, s, b.cellH);

@@ -15,7 +15,7 @@
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
 #include "app/base/view_modes.h"
-#include "board/board_draw.h"
+#include "gfx/shapes.h"
 #include "board/preview_keys.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/images.h"
@@ -237,13 +237,13 @@ void DrawPreviewInfoMark(const BoardViewFrame& f) {
   bool hovered = dx * dx + dy * dy <= R * R;
 
   SetGlColor(0.03f, 0.05f, 0.08f, 0.88f);
-  FillBoardDisc(cx, cy, R, 28);
+  FillDisc(cx, cy, R, 28);
   SetGlColor(0.88f, 0.92f, 1.0f, hovered ? 0.95f : 0.72f);
-  StrokeBoardCircle(cx, cy, R - 0.6f, 28);
+  StrokeCircle(cx, cy, R - 0.6f, 28);
   SetGlColor(0.9f, 0.95f, 1.0f, hovered ? 0.95f : 0.8f);
   float ws = std::max(0.18f * R, 0.9f);
   FillRoundedRect(cx - ws / 2.0f, cy - 0.06f * R, ws, std::max(0.56f * R, 2.8f), std::max(0.45f * ws, 0.6f), 6);
-  FillBoardDisc(cx, cy - 0.4f * R, std::max(0.14f * R, 0.75f), 20);
+  FillDisc(cx, cy - 0.4f * R, std::max(0.14f * R, 0.75f), 20);
   if (!hovered) return;
 
   std::string failedPath;

@@ -13,7 +13,7 @@
 #include "app/base/app_clock.h"
 #include "app/base/maths.h"
 #include "app/base/view_modes.h"
-#include "board/board_draw.h"
+#include "gfx/shapes.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
@@ -42,22 +42,22 @@ static void DrawFlagIcon(float cx, float cy, float h, bool hovered, float angle)
   float poleX = -0.3f * s, top = -0.4f * s;
   glLineWidth(std::max(0.07f * s, 1.2f));
   SetGlColor(r, g, b, 0.9f * a);
-  DrawBoardLine(poleX, top, poleX, 0.42f * s);
+  DrawLine(poleX, top, poleX, 0.42f * s);
   glLineWidth(1.0f);
   float fx = poleX + std::max(0.04f * s, 1.0f), sq = 0.14f * s;
   SetGlColor(r, g, b, a);
   for (int row = 0; row < 3; ++row)
     for (int col = 0; col < 4; ++col)
-      if ((row + col) % 2 == 0) FillBoardQuad(fx + (float)col * sq, top + (float)row * (0.4f * s / 3.0f), sq, 0.4f * s / 3.0f);
+      if ((row + col) % 2 == 0) FillRect(fx + (float)col * sq, top + (float)row * (0.4f * s / 3.0f), sq, 0.4f * s / 3.0f);
   SetGlColor(r, g, b, 0.55f * a);
-  StrokeBoardRect(fx, top, 0.56f * s, 0.4f * s);
+  StrokeRect(fx, top, 0.56f * s, 0.4f * s);
   glPopMatrix();
 }
 
 static void DrawSunIcon(float cx, float cy, float h) {
   const float radius = 0.235f * h, len = std::max(0.115f * h, 2.0f), half = std::max(0.03f * h, 0.9f);
   SetGlColor(1.0f, 0.86f, 0.36f, 0.97f);
-  FillBoardDisc(cx, cy, radius, 28);
+  FillDisc(cx, cy, radius, 28);
   glBegin(GL_QUADS);
   for (int i = 0; i < 8; ++i) {
     float ang = 0.7853982f * (float)i, dx = std::cos(ang), dy = std::sin(ang), nx = -dy, ny = dx;
@@ -74,9 +74,9 @@ static void DrawSunIcon(float cx, float cy, float h) {
 static void DrawMoonIcon(float cx, float cy, float h, const float body[3]) {
   const float r = 0.3f * h, mx = cx - 0.045f * h, my = cy + 0.03f * h;
   SetGlColor(0.9f, 0.93f, 1.0f, 0.95f);
-  FillBoardDisc(mx, my, r, 28);
+  FillDisc(mx, my, r, 28);
   SetGlColor(body[0], body[1], body[2], 1.0f);
-  FillBoardDisc(mx + 0.44f * r, my - 0.2f * r, 0.86f * r, 28);
+  FillDisc(mx + 0.44f * r, my - 0.2f * r, 0.86f * r, 28);
   float sx = cx + 0.24f * h, sy = cy - 0.2f * h, o = 0.085f * h, in = 0.025f * h;
   SetGlColor(0.92f, 0.95f, 1.0f, 0.9f);
   glBegin(GL_TRIANGLE_FAN);

@@ -20,6 +20,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
@@ -36,15 +37,6 @@ static const float kNoteLineHeight = 18.0f;
 static const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 // ---- internal helpers ----
-static void FillRect(const RectF& r) {
-  glBegin(GL_QUADS);
-  glVertex2f(r.x, r.y);
-  glVertex2f(r.x + r.w, r.y);
-  glVertex2f(r.x + r.w, r.y + r.h);
-  glVertex2f(r.x, r.y + r.h);
-  glEnd();
-}
-
 // Limits drawing to r (in top-down client pixels) until the returned scope ends.
 struct ScopedClip {
   explicit ScopedClip(const RectF& r) {

@@ -18,6 +18,7 @@
 #include "app/base/pointer.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "learning/attempt_rules.h"
@@ -58,15 +59,6 @@ void DrawFitted(UiFont font, float x, float y, const std::string& english, float
   DrawShown(font, x, y, shown, r, g, b, a);
 }
 
-void FillQuad(float x, float y, float w, float h) {
-  glBegin(GL_QUADS);
-  glVertex2f(x, y);
-  glVertex2f(x + w, y);
-  glVertex2f(x + w, y + h);
-  glVertex2f(x, y + h);
-  glEnd();
-}
-
 bool BandVisible(const LearningLayout& l, float top, float height) {
   return top + height >= l.contentY && top <= l.contentY + l.contentH;
 }
@@ -92,7 +84,7 @@ void DrawBands(const LearningLayout& l, const std::vector<MapNode>& nodes) {
   DrawTextUtf8(gFontSmall, l.contentX + 2.0f, l.contentY - S + 19.0f,
                "Mastery map - hover a star for its progress, tap to open its lessons", 0.62f, 0.7f, 0.84f, 0.92f);
   SetGlColor(1.0f, 1.0f, 1.0f, 0.055f);
-  for (int k = 1; k <= 2; ++k) FillQuad(l.contentX + k * cw3, l.contentY, 1.0f, l.contentH);
+  for (int k = 1; k <= 2; ++k) FillRect(l.contentX + k * cw3, l.contentY, 1.0f, l.contentH);
   for (int k = 0; k < 3; ++k) {
     float w = MeasureText(gFontSmall, kMapColumnTitles[k], 6.4f);
     DrawTextUtf8(gFontSmall, l.contentX + (k + 0.5f) * cw3 - w / 2.0f, l.contentY - S + 45.0f, kMapColumnTitles[k],
@@ -307,7 +299,7 @@ void DrawFocusCard(const LearningLayout& l, const MapNode& node, const std::vect
   }
   y += 24.0f;
   SetGlColor(1.0f, 1.0f, 1.0f, 0.08f);
-  FillQuad(tx, y, tw, 1.0f);
+  FillRect(tx, y, tw, 1.0f);
   y += 14.0f;
   DrawTextUtf8(gFontSmall, tx, y, "Pieces in this skill", 0.55f, 0.62f, 0.78f, 0.8f);
   y += 18.0f;

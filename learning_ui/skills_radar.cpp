@@ -1,6 +1,7 @@
 // learning_ui/skills_radar: the radar chart, its overall figure and the flash between two cards of
 // a practice set. The flash's timing (deadline, fades, the resume of the waiting song) is the
 // learning model's (learning/radar_flash); this draws what a frame of it shows.
+#include "gfx/shapes.h"
 #include "learning_ui/skills_radar.h"
 
 #include <GL/gl.h>
@@ -45,13 +46,6 @@ static void AddAxis(RadarData* d, const char* label, float value, bool measured)
   d->value[d->count] = value;
   d->measured[d->count] = measured;
   ++d->count;
-}
-
-static void DrawDisc(float cx, float cy, float radius) {
-  glBegin(GL_TRIANGLE_FAN);
-  glVertex2f(cx, cy);
-  for (int i = 0; i <= 12; ++i) glVertex2f(cx + radius * std::cos(i * kPi / 6.0f), cy + radius * std::sin(i * kPi / 6.0f));
-  glEnd();
 }
 
 // The axis's texts as laid out, drawn.
@@ -193,7 +187,7 @@ void DrawRadarChart(const RadarData& data, float cx, float cy, float radius, flo
   for (int i = 0; i < listed; ++i) glVertex2f(vx[i], vy[i]);
   glEnd();
   SetGlColor(r, g, b, alpha);
-  for (int i = 0; i < listed; ++i) DrawDisc(vx[i], vy[i], 3.0f);
+  for (int i = 0; i < listed; ++i) FillDisc(vx[i], vy[i], 3.0f, 12);
 }
 
 void DrawRadarOverall(const RadarData& data, float cx, float cy, float progress, float alpha, float r, float g,

@@ -13,6 +13,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/images.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/ui_language.h"
@@ -29,15 +30,6 @@ static HillLight gLights[3 * 29 * 13];  // scratch: one layer's lights (13 clust
 // ---- internal helpers ----
 static UiFont UiTextFont() { return gFontMain ? gFontMain : (gFontSmall ? gFontSmall : gFontLarge); }
 static UiFont RowFont() { return gFontSmall ? gFontSmall : (gFontMain ? gFontMain : gFontLarge); }
-
-static void Quad(float x, float y, float w, float h) {
-  glBegin(GL_QUADS);
-  glVertex2f(x, y);
-  glVertex2f(x + w, y);
-  glVertex2f(x + w, y + h);
-  glVertex2f(x, y + h);
-  glEnd();
-}
 
 // How many hill layers must lie over a pixel before what is under them can no longer show: each
 // fill lets 1 - 0.8 alpha through, and below a quarter of one 8-bit step nothing changes. More
@@ -155,7 +147,7 @@ static void DrawScrollBar(const StartScreenLayout& l, double now, float o, int c
   float f = count > 1 ? gLanguageScroll / (float)(count - 1) : 0.0f;
   float yT = l.trackTop + Lt * f, h = gLanguageHoverAmount;
   SetGlColor(1.0f, 1.0f, 1.0f, 0.1f * o);
-  Quad(l.barCentreX - 1.0f, l.trackTop, 2.0f, Lt);
+  FillRect(l.barCentreX - 1.0f, l.trackTop, 2.0f, Lt);
   glBegin(GL_QUAD_STRIP);
   for (int j = 0; j < 39; ++j) {
     float u = (float)j / 38.0f, y = l.trackTop + Lt * u;
@@ -289,7 +281,7 @@ void DrawLanguageList(double now, float alpha) {
   float o = std::clamp(gLanguageListOpenAmount, 0.0f, 1.0f);
   if (o <= 0.001f || count == 0) return;
   SetGlColor(0.01f, 0.02f, 0.05f, 0.34f * o);
-  Quad(0.0f, 0.0f, (float)gClientWidth, (float)gClientHeight);
+  FillRect(0.0f, 0.0f, (float)gClientWidth, (float)gClientHeight);
   SetGlColor(0.03f, 0.05f, 0.09f, 0.78f * o);
   FillRoundedRect(l.panelX, l.panelY, l.panelW, l.panelH, std::max(10.0f * s, 8.0f), 12);
   SetGlColor(1.0f, 1.0f, 1.0f, 0.11f * o);

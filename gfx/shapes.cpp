@@ -1,12 +1,12 @@
-// board/board_draw: the board's immediate-mode shapes.
-#include "board/board_draw.h"
+// gfx/shapes: the plain immediate-mode shapes.
+#include "gfx/shapes.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 
 // ---- public functions ----
-void FillBoardQuad(float x, float y, float w, float h) {
+void FillRect(float x, float y, float w, float h) {
   if (w <= 0.0f || h <= 0.0f) return;
   glBegin(GL_QUADS);
   glVertex2f(x, y);
@@ -16,7 +16,7 @@ void FillBoardQuad(float x, float y, float w, float h) {
   glEnd();
 }
 
-void StrokeBoardRect(float x, float y, float w, float h) {
+void StrokeRect(float x, float y, float w, float h) {
   glBegin(GL_LINE_LOOP);
   glVertex2f(x, y);
   glVertex2f(x + w, y);
@@ -25,14 +25,14 @@ void StrokeBoardRect(float x, float y, float w, float h) {
   glEnd();
 }
 
-void DrawBoardLine(float x0, float y0, float x1, float y1) {
+void DrawLine(float x0, float y0, float x1, float y1) {
   glBegin(GL_LINES);
   glVertex2f(x0, y0);
   glVertex2f(x1, y1);
   glEnd();
 }
 
-void FillBoardDisc(float cx, float cy, float radius, int segments) {
+void FillDisc(float cx, float cy, float radius, int segments) {
   if (radius <= 0.0f || segments < 3) return;
   glBegin(GL_TRIANGLE_FAN);
   glVertex2f(cx, cy);
@@ -43,7 +43,7 @@ void FillBoardDisc(float cx, float cy, float radius, int segments) {
   glEnd();
 }
 
-void StrokeBoardCircle(float cx, float cy, float radius, int segments) {
+void StrokeCircle(float cx, float cy, float radius, int segments) {
   if (radius <= 0.0f || segments < 3) return;
   glBegin(GL_LINE_LOOP);
   for (int i = 0; i < segments; ++i) {

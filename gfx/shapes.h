@@ -1,0 +1,17 @@
+// gfx/shapes: the plain immediate-mode shapes (rectangles, lines, discs, circles), in the current
+// GL colour (set it with SetGlColor, so the global draw alpha applies). None changes GL state.
+#pragma once
+
+#include "gfx/rect.h"
+
+// A filled axis-aligned rectangle; nothing when it has no width or height.
+void FillRect(float x, float y, float w, float h);
+inline void FillRect(const RectF& r) { FillRect(r.x, r.y, r.w, r.h); }
+// A closed one-pixel outline of the rectangle.
+void StrokeRect(float x, float y, float w, float h);
+// One line.
+void DrawLine(float x0, float y0, float x1, float y1);
+// A filled disc of the given number of segments.
+void FillDisc(float cx, float cy, float radius, int segments);
+// A circle as a closed line.
+void StrokeCircle(float cx, float cy, float radius, int segments);
