@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/base/strings.h"
+
 // ---- constants ----
 // Deepest object JsonAllObjects hands out. Its callers read each object's own keys in a pass over
 // the object, so every level handed out costs a pass over the reply; replies nest three deep.
@@ -16,44 +18,20 @@ static const size_t kMaxObjectDepth = 16;
 // ---- internal helpers ----
 static bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-static int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Four hex digits at text[at]; -1 when they are not there.
 static int32_t ReadHex4(const std::string& text, size_t at, size_t end) {
   if (at + 4 > end) return -1;
   int32_t value = 0;
   for (size_t i = 0; i < 4; ++i) {
-    int digit = HexValue(text[at + i]);
+    int digit = HexDigitValue(text[at + i]);
     if (digit < 0) return -1;
     value = value * 16 + digit;
   }
   return value;
 }
 
-static void AppendUtf8(std::string* out, uint32_t cp) {
-  if (cp < 0x20) {
-    out->push_back(' ');
-  } else if (cp < 0x80) {
-    out->push_back((char)cp);
-  } else if (cp < 0x800) {
-    out->push_back((char)(0xC0 | (cp >> 6)));
-    out->push_back((char)(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back((char)(0xE0 | (cp >> 12)));
-    out->push_back((char)(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back((char)(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back((char)(0xF0 | (cp >> 18)));
-    out->push_back((char)(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back((char)(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back((char)(0x80 | (cp & 0x3F)));
-  }
-}
+// A decoded character as it may stand in a status line: control characters become a blank.
+static void AppendShown(std::string* out, uint32_t cp) { AppendUtf8(*out, cp < 0x20 ? ' ' : cp); }
 
 // A \u escape whose "u" is at text[u]: appends its character and returns the index after it.
 static size_t DecodeUnicodeEscape(const std::string& text, size_t u, size_t end, std::string* out) {
@@ -67,12 +45,11 @@ static size_t DecodeUnicodeEscape(const std::string& text, size_t u, size_t end,
       text[next + 1] == 'u') {
     int32_t second = ReadHex4(text, next + 2, end);
     if (second >= 0xDC00 && second <= 0xDFFF) {
-      AppendUtf8(out, 0x10000u + (((uint32_t)first - 0xD800u) << 10) + ((uint32_t)second - 0xDC00u));
+      AppendShown(out, 0x10000u + (((uint32_t)first - 0xD800u) << 10) + ((uint32_t)second - 0xDC00u));
       return next + 6;
     }
   }
-  if (first >= 0xD800 && first <= 0xDFFF) first = 0xFFFD;   // a surrogate without its partner
-  AppendUtf8(out, (uint32_t)first);
+  AppendShown(out, (uint32_t)first);
   return next;
 }
 

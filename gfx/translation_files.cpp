@@ -11,6 +11,7 @@
 
 #include "app/base/folders.h"
 #include "app/base/logs.h"
+#include "app/base/strings.h"
 #include "gfx/script_text.h"
 #include "platform/file_read.h"
 
@@ -24,40 +25,15 @@ static const size_t kMaxTranslationLine = 16u << 10;  // far beyond any key and 
 
 static bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-static int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Four hex digits at raw[i..i+3]; -1 when one is not hexadecimal.
 static long ReadHex4(const std::string& raw, size_t i) {
   long v = 0;
   for (size_t k = 0; k < 4; ++k) {
-    int h = HexValue(raw[i + k]);
+    int h = HexDigitValue(raw[i + k]);
     if (h < 0) return -1;
     v = v * 16 + h;
   }
   return v;
-}
-
-static void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(char(cp));
-  } else if (cp < 0x800) {
-    out.push_back(char(0xC0 | (cp >> 6)));
-    out.push_back(char(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(char(0xE0 | (cp >> 12)));
-    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(char(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(char(0xF0 | (cp >> 18)));
-    out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(char(0x80 | (cp & 0x3F)));
-  }
 }
 
 static std::string DecodeJsonEscapes(const std::string& raw) {
@@ -99,7 +75,7 @@ static std::string DecodeJsonEscapes(const std::string& raw) {
         continue;
       }
     }
-    AppendUtf8(out, uint32_t(unit));  // a lone surrogate is written as three bytes of its own value
+    AppendUtf8(out, uint32_t(unit));  // a lone surrogate, which has no UTF-8 form, becomes U+FFFD
   }
   return out;
 }

@@ -21,6 +21,7 @@
 #include "app/base/folders.h"
 #include "app/base/logs.h"
 #include "app/base/maths.h"
+#include "app/base/strings.h"
 #include "platform/clock.h"
 #include "platform/file_replace.h"
 #include "platform/process.h"
@@ -83,27 +84,6 @@ static size_t FindOutsideStrings(const std::string& text, char c, size_t from) {
   return std::string::npos;
 }
 
-static int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Appends the code point as UTF-8.
-static void AppendUtf8(std::string& out, unsigned cp) {
-  if (cp < 0x80) {
-    out += (char)cp;
-  } else if (cp < 0x800) {
-    out += (char)(0xC0 | (cp >> 6));
-    out += (char)(0x80 | (cp & 0x3F));
-  } else {
-    out += (char)(0xE0 | (cp >> 12));
-    out += (char)(0x80 | ((cp >> 6) & 0x3F));
-    out += (char)(0x80 | (cp & 0x3F));
-  }
-}
-
 // The string value that starts after the opening quote at `from`, up to the next unescaped quote
 // or the end of the text. A backslash takes the next character literally except n, r, t and the
 // \uXXXX form the writer uses for control bytes.
@@ -123,10 +103,10 @@ static std::string ReadEscapedString(const std::string& text, size_t from) {
       out += '\r';
     } else if (e == 't') {
       out += '\t';
-    } else if (e == 'u' && i + 4 <= text.size() && HexValue(text[i]) >= 0 &&
-               HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
+    } else if (e == 'u' && i + 4 <= text.size() && HexDigitValue(text[i]) >= 0 &&
+               HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0 && HexDigitValue(text[i + 3]) >= 0) {
       unsigned cp = 0;
-      for (int k = 0; k < 4; ++k) cp = cp * 16 + (unsigned)HexValue(text[i + k]);
+      for (int k = 0; k < 4; ++k) cp = cp * 16 + (unsigned)HexDigitValue(text[i + k]);
       i += 4;
       AppendUtf8(out, cp);
     } else {

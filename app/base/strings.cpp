@@ -45,24 +45,34 @@ std::string Utf16ToUtf8(const std::u16string& s) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
     }
-    if (c < 0x80) {
-      out += (char)c;
-    } else if (c < 0x800) {
-      out += (char)(0xC0 | (c >> 6));
-      out += (char)(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += (char)(0xE0 | (c >> 12));
-      out += (char)(0x80 | ((c >> 6) & 0x3F));
-      out += (char)(0x80 | (c & 0x3F));
-    } else {
-      out += (char)(0xF0 | (c >> 18));
-      out += (char)(0x80 | ((c >> 12) & 0x3F));
-      out += (char)(0x80 | ((c >> 6) & 0x3F));
-      out += (char)(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(out, c);
   }
   return out;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out += (char)cp;
+  } else if (cp < 0x800) {
+    out += (char)(0xC0 | (cp >> 6));
+    out += (char)(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += (char)(0xE0 | (cp >> 12));
+    out += (char)(0x80 | ((cp >> 6) & 0x3F));
+    out += (char)(0x80 | (cp & 0x3F));
+  } else {
+    out += (char)(0xF0 | (cp >> 18));
+    out += (char)(0x80 | ((cp >> 12) & 0x3F));
+    out += (char)(0x80 | ((cp >> 6) & 0x3F));
+    out += (char)(0x80 | (cp & 0x3F));
+  }
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }

@@ -1,6 +1,7 @@
-// app/base/strings: text helpers: trimming, ASCII lower case, UTF-8 cuts and UTF-16 conversion,
-// date-text checks.
+// app/base/strings: text helpers: trimming, ASCII lower case, UTF-8 cuts, encoding and UTF-16
+// conversion, hexadecimal digits, date-text checks.
 #pragma once
+#include <cstdint>
 #include <string>
 
 // Copy without leading and trailing ASCII whitespace; bytes >= 0x80 are kept.
@@ -13,3 +14,8 @@ bool IsValidIsoDate(const std::string& s);
 std::string TruncateUtf8(const std::string& s, int maxBytes);
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& s);
+// Appends the code point as UTF-8; a surrogate or a value past U+10FFFF, which have no UTF-8 form,
+// becomes U+FFFD.
+void AppendUtf8(std::string& out, uint32_t cp);
+// The value of a hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);

@@ -59,6 +59,24 @@ TEST(Utilities, TextRules) {
   EXPECT_EQ(JoinPath("D:\\Data\\", "a.txt"), "D:\\Data\\a.txt");
 }
 
+TEST(Utilities, AppendUtf8AtEachLengthBoundaryAndWithoutAForm) {
+  const std::pair<uint32_t, std::string> cases[] = {
+      {0x41, "A"}, {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"},
+      {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+      // No UTF-8 form: the replacement character.
+      {0xD800, "\xEF\xBF\xBD"}, {0xDFFF, "\xEF\xBF\xBD"}, {0x110000, "\xEF\xBF\xBD"}, {0xFFFFFFFF, "\xEF\xBF\xBD"}};
+  for (const auto& c : cases) {
+    std::string out = "x";
+    AppendUtf8(out, c.first);
+    EXPECT_EQ(out, "x" + c.second) << std::hex << c.first;
+  }
+  const std::string digits = "09afAF";
+  const int values[] = {0, 9, 10, 15, 10, 15};
+  for (size_t i = 0; i < digits.size(); ++i) EXPECT_EQ(HexDigitValue(digits[i]), values[i]) << digits[i];
+  for (char c : std::string("gG/:@` -"))
+    EXPECT_EQ(HexDigitValue(c), -1) << (int)c;
+}
+
 TEST(Utilities, TruncateUtf8NeverExceedsMaxBytesNorSplitsACharacter) {
   const std::string text = "h\xC3\xA9llo w\xC3\xB6rld";  // 13 bytes
   EXPECT_EQ(TruncateUtf8(text, 0), "");
