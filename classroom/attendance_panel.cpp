@@ -10,6 +10,7 @@
 #include "classroom/classroom_panel_state.h"
 #include "classroom/institution_panel.h"
 #include "classroom/note_editor.h"
+#include "classroom/panel_frame.h"
 #include "classroom/teacher_notes.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
@@ -51,7 +52,6 @@ static int gPressX = 0, gPressY = 0;         // where the pressed student row wa
 static int gDragX = 0, gDragY = 0;           // the pointer during a student drag
 
 // ---- internal helpers ----
-static float Px(float scaled, float minimum) { return std::max(scaled, minimum); }
 
 static int ActiveStudent() { return GetActiveStudentIndex(); }
 
@@ -222,22 +222,19 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
   AttendancePanelLayout l;
   l.scale = s;
   float cw = (float)gClientWidth, ch = (float)gClientHeight;
-  float w = std::min(Px(1000 * s, 760), std::max(cw - 24, 320.0f));
-  float h = std::min(Px(660 * s, 520), std::max(ch - 24, 300.0f));
+  float w = std::min(PanelPx(1000 * s, 760), std::max(cw - 24, 320.0f));
+  float h = std::min(PanelPx(660 * s, 520), std::max(ch - 24, 300.0f));
   if (!gPanelPlaced) {
     gPanelX = std::floor((cw - w) / 2);
     gPanelY = std::floor((ch - h) / 2);
   }
   ClampPanelPlace(w, h);
-  l.panel = {gPanelX, gPanelY, w, h};
-  float pad = Px(14 * s, 10);
-  float band = Px(54 * s, 46);
-  l.header = {l.panel.x, l.panel.y, w, band};
-  float button = Px(30 * s, 26);
-  float by = l.panel.y + (band - button) / 2;
-  l.closeButton = {l.panel.x + w - pad - button, by, button, button};
-  float pill = Px(96 * s, 80);
-  float pillGap = Px(8 * s, 6);
+  const float pad = PanelPx(14 * s, 10);
+  const PanelFrame frame = FramePanel(s, {gPanelX, gPanelY, w, h}, pad);
+  l.panel = frame.panel, l.header = frame.header, l.closeButton = frame.closeButton;
+  const float band = l.header.h, button = l.closeButton.h, by = l.closeButton.y;
+  float pill = PanelPx(96 * s, 80);
+  float pillGap = PanelPx(8 * s, 6);
   l.sidePaneButton = {l.closeButton.x - pillGap - pill, by, pill, button};
   l.notesButton = {l.sidePaneButton.x - pillGap - pill, by, pill, button};
 
@@ -246,9 +243,9 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
   float x = l.panel.x + pad;
 
   // Class column: a narrow strip with the expand button when collapsed.
-  float rowH = Px(30 * s, 26), rowGap = Px(4 * s, 3);
-  float stripW = Px(34 * s, 28);
-  float columnW = stripW + (Px(210 * s, 170) - stripW) * EaseSlide(gClassColumnSlide);
+  float rowH = PanelPx(30 * s, 26), rowGap = PanelPx(4 * s, 3);
+  float stripW = PanelPx(34 * s, 28);
+  float columnW = stripW + (PanelPx(210 * s, 170) - stripW) * EaseSlide(gClassColumnSlide);
   l.classColumn = {x, top, columnW, bottom - top};
   if (!gClassColumnOpen) {
     l.expandButton = {x + (columnW - button) / 2, top, button, button};
@@ -267,10 +264,10 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
   x += columnW + pad;
 
   // Student list.
-  float listW = Px(250 * s, 200);
+  float listW = PanelPx(250 * s, 200);
   l.studentList = {x, top, listW, bottom - top};
-  float studentH = Px(38 * s, 32), studentGap = Px(4 * s, 3);
-  float box = Px(20 * s, 18);
+  float studentH = PanelPx(38 * s, 32), studentGap = PanelPx(4 * s, 3);
+  float box = PanelPx(20 * s, 18);
   std::vector<int> listed = StudentsOfSelectedClass();
   l.studentPitch = studentH + studentGap;
   l.listedStudents = (int)listed.size();
@@ -298,10 +295,10 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
   l.prevMonth = {x, areaTop, button, button};
   l.nextMonth = {x + areaW - button, areaTop, button, button};
   l.monthTitle = {x + button, areaTop, std::max(areaW - 2 * button, 0.0f), button};
-  float weekdayBand = Px(20 * s, 16);
+  float weekdayBand = PanelPx(20 * s, 16);
   l.weekdayY = areaTop + button + weekdayBand - 4;
   float gridTop = std::floor(areaTop + button + weekdayBand + 2);
-  l.cellGap = std::round(Px(5 * s, 3));
+  l.cellGap = std::round(PanelPx(5 * s, 3));
   // The notes pane never pushes the grid below its smallest cells.
   float smallestGrid = 6 * 30 + 5 * l.cellGap;
   float notesRoom = std::max(areaH - (gridTop - areaTop) - smallestGrid - pad, 0.0f);
@@ -324,7 +321,7 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
 
   // Side pane: slides in from the panel's right edge over the calendar, below the month's title
   // row: in a narrow window it covered the title and the next-month arrow.
-  float paneW = Px(270 * s, 210);
+  float paneW = PanelPx(270 * s, 210);
   float shown = paneW * EaseSlide(gSidePaneSlide);
   float paneTop = l.monthTitle.y + l.monthTitle.h + 2;
   if (shown > 1) l.sidePane = {l.panel.x + w - shown, paneTop, shown, l.panel.y + h - paneTop};
@@ -332,8 +329,8 @@ AttendancePanelLayout LayoutAttendancePanel(float s) {
   // Colour picker beside its student's row.
   for (const StudentRowRects& r : l.studentRows) {
     if (r.student != gColourPickerStudent) continue;
-    l.swatch = Px(26 * s, 22);
-    l.swatchGap = Px(6 * s, 4);
+    l.swatch = PanelPx(26 * s, 22);
+    l.swatchGap = PanelPx(6 * s, 4);
     float pw = 4 * l.swatch + 5 * l.swatchGap, ph = 3 * l.swatch + 4 * l.swatchGap;
     float py = std::min(r.row.y, l.panel.y + h - ph - 4);
     l.colourPicker = {r.row.x + r.row.w + 6, py, pw, ph};
@@ -579,9 +576,9 @@ bool AttendancePanelOnWheel(int wheelDelta) {
   float notches = (float)wheelDelta / 120.0f;
   float s = l.scale;
   if (l.sidePane.w > 0 && IsMouseInRect(&l.sidePane)) {
-    gSidePaneScroll = std::max(gSidePaneScroll - notches * Px(56 * s, 40), 0.0f);
+    gSidePaneScroll = std::max(gSidePaneScroll - notches * PanelPx(56 * s, 40), 0.0f);
   } else if (l.notesPane.w > 0 && IsMouseInRect(&l.notesPane)) {
-    gNoteScroll = std::max(gNoteScroll - notches * 2 * Px(21 * s, 18), 0.0f);
+    gNoteScroll = std::max(gNoteScroll - notches * 2 * PanelPx(21 * s, 18), 0.0f);
     // Past the last line there is nothing to show.
     int lines = (int)WrapNoteBoxLines(gEditField.text).size();
     float most = std::max(lines - l.noteVisibleLines, 0) * kNoteLineHeight;

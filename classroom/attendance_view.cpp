@@ -16,6 +16,7 @@
 #include "classroom/classroom_codes.h"
 #include "classroom/classroom_settings.h"
 #include "classroom/code_entries.h"
+#include "classroom/panel_frame.h"
 #include "classroom/panel_look.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
@@ -31,7 +32,6 @@ static const float kDim[3] = {0.62f, 0.68f, 0.78f};
 enum { kViewJoinCode = 0, kViewPupilName = 1, kViewTeacherCode = 2 };
 
 // ---- internal helpers ----
-static float Px(float scaled, float minimum) { return std::max(scaled, minimum); }
 
 // Today's year and month from the local date.
 static bool ShownMonth(int* year, int* month) {
@@ -76,29 +76,26 @@ const char* AttendanceViewPrompt() {
 AttendanceViewLayout LayoutAttendanceView(float s) {
   AttendanceViewLayout l;
   l.scale = s;
-  float cw = (float)gClientWidth, ch = (float)gClientHeight;
-  float w = std::min(Px(480 * s, 400), std::max(cw - 24, 300.0f));
-  float h = std::min(Px(560 * s, 470), std::max(ch - 24, 300.0f));
-  l.panel = {std::floor((cw - w) / 2), std::floor((ch - h) / 2), w, h};
-  float pad = Px(18 * s, 12), band = Px(54 * s, 46), button = Px(30 * s, 26);
-  l.header = {l.panel.x, l.panel.y, w, band};
-  l.closeButton = {l.panel.x + w - pad - button, l.panel.y + (band - button) / 2, button, button};
+  const float pad = PanelPx(18 * s, 12);
+  const PanelFrame frame = LayoutCentredPanel(s, 480, 400, 560, 470, pad);
+  l.panel = frame.panel, l.header = frame.header, l.closeButton = frame.closeButton;
+  const float w = l.panel.w, h = l.panel.h, band = l.header.h;
   l.textLeft = l.panel.x + pad;
   l.textWidth = w - 2 * pad;
-  l.lineHeight = Px(24 * s, 20);
+  l.lineHeight = PanelPx(24 * s, 20);
   float y = l.panel.y + band + pad;
   l.classLineY = y + l.lineHeight * 0.7f;
   y += l.lineHeight;
   l.promptY = y + l.lineHeight * 0.7f;
   y += l.lineHeight + 2;
-  float entryH = Px(36 * s, 30);
+  float entryH = PanelPx(36 * s, 30);
   l.entryBox = {l.textLeft, y, l.textWidth, entryH};
   y += entryH + 6;
   l.statusY = y + l.lineHeight * 0.7f;
   y += kAttendanceViewStatusLines * l.lineHeight + pad;
   l.monthTitleY = y + l.lineHeight * 0.7f;
   y += l.lineHeight + 6;
-  l.cellGap = Px(4 * s, 3);
+  l.cellGap = PanelPx(4 * s, 3);
   float bottom = l.panel.y + h - pad;
   l.cell = std::floor(std::min((l.textWidth - 6 * l.cellGap) / 7, (bottom - y - 5 * l.cellGap) / 6));
   l.cell = std::max(l.cell, 16.0f);

@@ -15,6 +15,7 @@
 #include "classroom/classroom_settings.h"
 #include "classroom/code_entries.h"
 #include "classroom/institution_panel_state.h"
+#include "classroom/panel_frame.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "gfx/text_field.h"
@@ -31,7 +32,6 @@ RectF gAttendancePanelButtonRect = kHiddenRect;  // the register's opening butto
 RectF gAttendanceViewButtonRect = kHiddenRect;   // the class view's opening button
 
 // ---- internal helpers ----
-static float Px(float scaled, float minimum) { return std::max(scaled, minimum); }
 
 static std::vector<ClassPupil> PupilsCopy() {
   std::lock_guard<std::mutex> lock(gClassListMutex);
@@ -234,19 +234,16 @@ void StepInstitutionPanel() {
 InstitutionPanelLayout LayoutInstitutionPanel(float s) {
   InstitutionPanelLayout l;
   l.scale = s;
-  float cw = (float)gClientWidth, ch = (float)gClientHeight;
-  float w = std::min(Px(640 * s, 500), std::max(cw - 24, 300.0f));
-  float h = std::min(Px(600 * s, 480), std::max(ch - 24, 300.0f));
-  l.panel = {std::floor((cw - w) / 2), std::floor((ch - h) / 2), w, h};
-  float pad = Px(18 * s, 12), band = Px(54 * s, 46), button = Px(30 * s, 26);
-  l.header = {l.panel.x, l.panel.y, w, band};
-  l.closeButton = {l.panel.x + w - pad - button, l.panel.y + (band - button) / 2, button, button};
-  float x = l.panel.x + pad, inner = w - 2 * pad, gap = Px(10 * s, 8);
-  float pillH = Px(36 * s, 30), half = (inner - gap) / 2;
+  const float pad = PanelPx(18 * s, 12);
+  const PanelFrame frame = LayoutCentredPanel(s, 640, 500, 600, 480, pad);
+  l.panel = frame.panel, l.header = frame.header, l.closeButton = frame.closeButton;
+  const float w = l.panel.w, h = l.panel.h, band = l.header.h;
+  float x = l.panel.x + pad, inner = w - 2 * pad, gap = PanelPx(10 * s, 8);
+  float pillH = PanelPx(36 * s, 30), half = (inner - gap) / 2;
   float y = l.panel.y + band + pad;
   l.textLeft = x;
   l.textWidth = inner;
-  l.lineHeight = Px(24 * s, 20);
+  l.lineHeight = PanelPx(24 * s, 20);
   if (!gInstitutionSubViewOpen) {
     l.newStudentButton = {x, y, half, pillH};
     l.exportButton = {x + half + gap, y, half, pillH};
@@ -265,7 +262,7 @@ InstitutionPanelLayout LayoutInstitutionPanel(float s) {
     y += kInstitutionStatusLines * l.lineHeight + gap;
     l.pupilsTitleY = y + l.lineHeight * 0.7f;
     y += l.lineHeight + 4;
-    float rowH = Px(30 * s, 26), rowGap = Px(4 * s, 3), small = Px(78 * s, 64);
+    float rowH = PanelPx(30 * s, 26), rowGap = PanelPx(4 * s, 3), small = PanelPx(78 * s, 64);
     // Wide enough for the armed labels too, so that "Remove?" does not read "Remov...".
     for (const char* label : {"Remove", "Remove?", "Block", "Block?"})
       small = std::max(small, MeasureText(gFontSmall, label, 12.0f) + 14.0f);
@@ -289,7 +286,7 @@ InstitutionPanelLayout LayoutInstitutionPanel(float s) {
       l.pupilRows.push_back(r);
     }
   } else {
-    l.backButton = {x, y, Px(90 * s, 76), pillH};
+    l.backButton = {x, y, PanelPx(90 * s, 76), pillH};
     y += pillH + gap;
     l.pupilCodeButton = {x, y, half, pillH};
     l.classCodeButton = {x + half + gap, y, half, pillH};
@@ -297,9 +294,9 @@ InstitutionPanelLayout LayoutInstitutionPanel(float s) {
     l.teacherCodeButton = {x, y, half, pillH};
     if (!gPricingAddress.empty()) l.pricingButton = {x + half + gap, y, half, pillH};
     y += pillH + gap;
-    float label = Px(90 * s, 70), square = pillH;
+    float label = PanelPx(90 * s, 70), square = pillH;
     l.seatMinus = {x + label, y, square, pillH};
-    l.seatCount = {x + label + square, y, Px(70 * s, 56), pillH};
+    l.seatCount = {x + label + square, y, PanelPx(70 * s, 56), pillH};
     l.seatPlus = {l.seatCount.x + l.seatCount.w, y, square, pillH};
     l.requestButton = {l.seatPlus.x + square + gap, y, std::max(x + inner - (l.seatPlus.x + square + gap), 40.0f), pillH};
     y += pillH + gap;
