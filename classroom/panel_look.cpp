@@ -9,6 +9,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
 
@@ -28,12 +29,7 @@ void DrawClassroomPanel(const RectF& panel, const RectF& header, const std::stri
   SetGlColor(0.055f, 0.07f, 0.105f, 0.97f);
   FillRoundedRect(panel.x, panel.y, panel.w, panel.h, radius, 12);
   SetGlColor(kGold[0], kGold[1], kGold[2], 0.35f);
-  glBegin(GL_QUADS);
-  glVertex2f(header.x + 16, header.y + header.h - 1);
-  glVertex2f(header.x + header.w - 16, header.y + header.h - 1);
-  glVertex2f(header.x + header.w - 16, header.y + header.h);
-  glVertex2f(header.x + 16, header.y + header.h);
-  glEnd();
+  FillRect(header.x + 16, header.y + header.h - 1, header.w - 32, 1);
   glLineWidth(1.0f);
   SetGlColor(kGold[0], kGold[1], kGold[2], 0.55f);
   StrokeRoundedRect(panel.x, panel.y, panel.w, panel.h, radius, 12);
@@ -122,12 +118,7 @@ void DrawEntryBox(const RectF& r, const std::string& text, bool active, bool sec
   if (active) {
     float cx = r.x + pad + MeasureText(gFontSmall, shown, 12.0f) + 1;
     SetGlColor(kGold[0], kGold[1], kGold[2], 1.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(cx, r.y + 6);
-    glVertex2f(cx + 2, r.y + 6);
-    glVertex2f(cx + 2, r.y + r.h - 6);
-    glVertex2f(cx, r.y + r.h - 6);
-    glEnd();
+    FillRect(cx, r.y + 6, 2, r.h - 12);
   }
 }
 

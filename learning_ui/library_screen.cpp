@@ -20,6 +20,7 @@
 #include "app/base/pointer.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/text_field.h"
 #include "gfx/translate.h"
@@ -213,12 +214,7 @@ static void DrawSectionHeader(const LearningLayout& l, const std::string& label,
   const char* word = available <= 0 ? "LOCKED" : !gChoosingPractice ? "SELECT" : selected >= available ? "REMOVE" : "ALL";
   DrawPillButton(button, word, selected > 0 ? kPillGold : kPillPlain, available > 0, 2.5f, 0.0f, 1.0f);
   SetGlColor(0.96f, 0.8f, 0.34f, 0.15f);
-  glBegin(GL_QUADS);
-  glVertex2f(l.contentX, top + 53.0f);
-  glVertex2f(l.contentX + l.contentW, top + 53.0f);
-  glVertex2f(l.contentX + l.contentW, top + 54.0f);
-  glVertex2f(l.contentX, top + 54.0f);
-  glEnd();
+  FillRect(l.contentX, top + 53.0f, l.contentW, 1.0f);
   // Cut by the width it takes, not by its bytes: a Cyrillic or Greek heading has two bytes a letter
   // and would lose half its room.
   // A heading too long for the large font steps down to the main one before it loses words.

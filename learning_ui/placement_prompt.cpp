@@ -12,6 +12,7 @@
 #include "app/base/client_size.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
@@ -202,12 +203,7 @@ void DrawPlacementPrompt() {
   const RectF& p = gPanel;
   // The view behind steps back: the prompt takes every click until it closes.
   SetGlColor(0.0f, 0.0f, 0.02f, 0.6f);
-  glBegin(GL_QUADS);
-  glVertex2f(0.0f, 0.0f);
-  glVertex2f((float)gClientWidth, 0.0f);
-  glVertex2f((float)gClientWidth, (float)gClientHeight);
-  glVertex2f(0.0f, (float)gClientHeight);
-  glEnd();
+  FillRect(0.0f, 0.0f, (float)gClientWidth, (float)gClientHeight);
   const float top[4] = {0.1f, 0.12f, 0.19f, 0.98f}, bottom[4] = {0.05f, 0.06f, 0.1f, 0.98f};
   FillRoundedGradientRect(p.x, p.y, p.w, p.h, 16.0f * s, top, bottom);
   const float rim[4] = {0.96f, 0.8f, 0.34f, 0.55f};

@@ -233,12 +233,7 @@ void DrawSkillsRadarFlash() {
   if (!item) return;
   const float W = (float)gClientWidth, H = (float)gClientHeight, alpha = frame.alpha;
   SetGlColor(0.02f, 0.03f, 0.05f, alpha * 0.55f);
-  glBegin(GL_QUADS);
-  glVertex2f(0.0f, 0.0f);
-  glVertex2f(W, 0.0f);
-  glVertex2f(W, H);
-  glVertex2f(0.0f, H);
-  glEnd();
+  FillRect(0.0f, 0.0f, W, H);
 
   float r, g, b;
   RadarAccentColour(&r, &g, &b);
