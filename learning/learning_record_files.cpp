@@ -60,7 +60,7 @@ static void MoveAsideOrBlock(const std::string& path, const char* reason) {
 
 // Reads one learning file through its reader, setting aside what cannot be trusted. A file the
 // reader passed over part of (a skipped line, a value not read whole) is copied aside as damaged
-// before its first rewrite; one read whole that would not be written back as it was read (an
+// as it is read; one read whole that would not be written back as it was read (an
 // older layout, a repaired lesson number) is kept as the other stores keep theirs. The files
 // whose writer ends every line (all but the practice load) are cut when their last line has no
 // line feed: that line is not read (a row cut short would pass for one of an older layout).
@@ -82,9 +82,12 @@ static void LoadOneFile(const std::string& path, int (*reader)(const std::vector
     DebugLog("[learning] %s ends in a line without its line feed; that line is not read\n", path.c_str());
     lines.pop_back();
   }
-  if (reader(lines) > 0 || cut)
-    gCopyAsidePaths.insert(path);
-  else if (!raw.empty() && writer() != raw)
+  if (reader(lines) > 0 || cut) {
+    // Copied and named now, not at the first rewrite: the mastery and progress files may not be
+    // written back before the close, and until then the records look lost without a word. A copy
+    // that fails now is tried again before the rewrite.
+    if (!CopyAsideDataFile(path, "not read whole")) gCopyAsidePaths.insert(path);
+  } else if (!raw.empty() && writer() != raw)
     gChangedPaths.insert(path);
 }
 
@@ -93,7 +96,11 @@ static bool SaveLearningFile(const std::string& path, const std::string& text) {
     DebugLog("[learning] %s is damaged and could not be moved aside; not saved\n", path.c_str());
     return false;
   }
-  if (gCopyAsidePaths.erase(path)) CopyAsideDataFile(path, "not read whole");
+  if (gCopyAsidePaths.count(path)) {
+    // What the reader passed over is only in the file: it is not replaced until a copy holds it.
+    if (!CopyAsideDataFile(path, "not read whole")) return false;
+    gCopyAsidePaths.erase(path);
+  }
   if (gChangedPaths.count(path)) {
     // A file as read that cannot be kept is not replaced; a later save tries again.
     std::string read;

@@ -228,6 +228,39 @@ TEST_F(LearningTest, DamagedFilesAreNeverLost) {
   EXPECT_NE(ReadData("learning_mastery_c.dat").find("new"), std::string::npos);
 }
 
+// A file the reader passed over part of (a row cut short by a crash, a column it does not know) is
+// copied aside and named on the status line as it is read, not at its first rewrite: the mastery
+// and progress files are often written back only by the close, when nobody sees the status line,
+// and meanwhile the student's records look lost without a word. A copy that cannot be made keeps
+// the file from being replaced, so what the reader passed over is never lost.
+TEST_F(LearningTest, APartlyReadFileIsKeptAsideAsItIsRead) {
+  const std::string name = "learning_mastery_default.dat";
+  const std::string cut = "a\t3\t1\t1\t0.9\t0.9\t90\t2024-05-01\t0.8\t0.7\t88\t2024-05-02\nb\t3\t1\n";
+  WriteData(name, cut);
+  WriteData(name + ".bak", "an older backup");
+  LoadLearningFiles();
+  EXPECT_EQ(ReadData(name + ".bad"), cut) << "kept aside before anything is saved";
+  EXPECT_EQ(gStatusText, name + " was damaged; it is kept as " + name + ".bad");
+  SaveMastery();
+  SaveMastery();
+  EXPECT_FALSE(DataExists(name + ".bad2")) << "copied aside once";
+  EXPECT_NE(ReadData(name), cut);
+
+  fs::remove_all(Data(""));
+  ResetAll();
+  WriteData(name, cut);
+  WriteData(name + ".bak", "an older backup");
+  FailWritesEndingWithForTesting(".bad");
+  LoadLearningFiles();
+  gMasteryRecords["new"];
+  SaveMastery();
+  EXPECT_EQ(ReadData(name), cut) << "not replaced while what the reader passed over has no copy";
+  FailWritesEndingWithForTesting("");
+  SaveMastery();
+  EXPECT_EQ(ReadData(name + ".bad"), cut);
+  EXPECT_NE(ReadData(name).find("new"), std::string::npos);
+}
+
 // A file read whole in an older layout is written back upgraded with the file as read kept as
 // ".bak", like every other store; only a file the reader passed over part of is kept as damaged,
 // and the status line names that copy.
