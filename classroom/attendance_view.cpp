@@ -94,7 +94,11 @@ AttendanceViewLayout LayoutAttendanceView(float s) {
   l.statusY = y + l.lineHeight * 0.7f;
   y += kAttendanceViewStatusLines * l.lineHeight + pad;
   l.monthTitleY = y + l.lineHeight * 0.7f;
-  y += l.lineHeight + 6;
+  y += l.lineHeight + 4;
+  // Beside the month the note had what the heading left of the line, too little for most
+  // languages ("Noch keine Anwesenheiten e..."), so it takes a line of its own.
+  l.noteBox = {l.textLeft, y, l.textWidth, l.lineHeight};
+  y += l.lineHeight + 4;
   l.cellGap = PanelPx(4 * s, 3);
   float bottom = l.panel.y + h - pad;
   l.cell = std::floor(std::min((l.textWidth - 6 * l.cellGap) / 7, (bottom - y - 5 * l.cellGap) / 6));
@@ -158,14 +162,9 @@ void DrawAttendanceView() {
   if (!ShownMonth(&year, &month)) return;
   std::string title = FormatMonthHeading(year, month);
   DrawVerbatim(gFontMain, l.textLeft, l.monthTitleY, title, l.textWidth, kGold[0], kGold[1], kGold[2], 1);
-  float titleWidth;
-  {
-    ScopedTrSuppress shown;  // the heading is translated already
-    titleWidth = MeasureText(gFontMain, title, 14.0f);
-  }
   if (days.empty())
-    DrawLabel(gFontSmall, l.textLeft + titleWidth + 16, l.monthTitleY, "No attendance history yet",
-              l.textWidth - titleWidth - 16, kDim[0], kDim[1], kDim[2], 1);
+    DrawTextFitted(gFontSmall, l.noteBox.x, l.noteBox.x + l.noteBox.w, l.noteBox, "No attendance history yet",
+                   kDim[0], kDim[1], kDim[2], 1);
   std::string today = TodayIsoDate();
   char date[40];
   for (int day = 1; day <= DaysIn(year, month); ++day) {

@@ -15,6 +15,7 @@ struct AttendanceViewLayout {
   float classLineY = 0, promptY = 0;
   RectF entryBox = kHiddenRect;
   float statusY = 0, monthTitleY = 0;
+  RectF noteBox = kHiddenRect;   // the empty-history note's own line, under the month
   RectF grid = kHiddenRect;
   float cell = 0, cellGap = 0;
 };

@@ -179,10 +179,11 @@ TEST_F(TranslatedLines, ALongBlockTitleEndsBeforeItsStatusTag) {
 }
 
 // The class view's title and its empty-history note are drawn whole in the long-word languages:
-// the title has the header up to the close button, the note the line after the month.
+// the title has the header up to the close button, the note the line under the month (beside the
+// month it was cut in the window's usual sizes: "Noch keine Anwesenheiten e...").
 TEST_F(TranslatedLines, TheClassViewsTitleAndNoteAreWhole) {
   OpenAttendanceView();
-  for (const char* tag : {"de-DE", "ru-RU", "hu-HU"}) {
+  for (const char* tag : {"de-DE", "ru-RU", "hu-HU", "fr-FR"}) {
     SCOPED_TRACE(tag);
     SetLanguage(tag);
     RunFrameWork(ClockMs32());
@@ -200,6 +201,20 @@ TEST_F(TranslatedLines, TheClassViewsTitleAndNoteAreWhole) {
       for (int px = (int)x; px <= (int)(x + width + 4.0f); ++px)
         if (Sum(At(frame, (float)px, (float)y)) > 300) right = std::max(right, px);
     EXPECT_GE(right, (int)(x + width) - 6) << title;
+
+    const std::string note = Tr("No attendance history yet");
+    const LabelFit fit =
+        FitLabel(gFontSmall, "No attendance history yet", FontPixelSize(gFontSmall), l.noteBox.w, l.noteBox.h - 2.0f);
+    ASSERT_EQ(fit.lines.size(), 1u) << note;
+    EXPECT_EQ(fit.lines[0], note);
+    EXPECT_GE(fit.scale, kMinLabelScale);
+    EXPECT_LE(l.noteBox.y + l.noteBox.h, l.grid.y);
+    int noteRight = -1, noteInk = 0;
+    for (int y = (int)l.noteBox.y; y < (int)(l.noteBox.y + l.noteBox.h); ++y)
+      for (int px = (int)l.noteBox.x; px < (int)(l.noteBox.x + l.noteBox.w); ++px)
+        if (Sum(At(frame, (float)px, (float)y)) > 300) noteRight = std::max(noteRight, px), ++noteInk;
+    EXPECT_GT(noteInk, 40) << note;
+    EXPECT_GE(noteRight, (int)(l.noteBox.x + fit.widest) - 6) << note;
   }
   gAttendanceViewOpen = false;
 }
