@@ -29,6 +29,7 @@
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kDim[3] = {0.62f, 0.68f, 0.78f};
+static const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 enum { kViewJoinCode = 0, kViewPupilName = 1, kViewTeacherCode = 2 };
 
 // ---- internal helpers ----
@@ -99,6 +100,10 @@ AttendanceViewLayout LayoutAttendanceView(float s) {
   // languages ("Noch keine Anwesenheiten e..."), so it takes a line of its own.
   l.noteBox = {l.textLeft, y, l.textWidth, l.lineHeight};
   y += l.lineHeight + 4;
+  // Without the names a month's first row could not be read: it starts on its weekday's column.
+  const float weekdayBand = PanelPx(20 * s, 16);
+  l.weekdayY = y + weekdayBand - 4;
+  y += weekdayBand + 2;
   l.cellGap = PanelPx(4 * s, 3);
   float bottom = l.panel.y + h - pad;
   l.cell = std::floor(std::min((l.textWidth - 6 * l.cellGap) / 7, (bottom - y - 5 * l.cellGap) / 6));
@@ -165,6 +170,11 @@ void DrawAttendanceView() {
   if (days.empty())
     DrawTextFitted(gFontSmall, l.noteBox.x, l.noteBox.x + l.noteBox.w, l.noteBox, "No attendance history yet",
                    kDim[0], kDim[1], kDim[2], 1);
+  for (int c = 0; c < 7; ++c) {
+    const float cx = l.grid.x + c * (l.cell + l.cellGap) + l.cell / 2;
+    DrawTextShrunkCentred(gFontSmall, cx, l.weekdayY, l.cell + l.cellGap - 2.0f, 0.0f, kWeekdayNames[c], kDim[0],
+                          kDim[1], kDim[2], 1.0f);
+  }
   std::string today = TodayIsoDate();
   char date[40];
   for (int day = 1; day <= DaysIn(year, month); ++day) {

@@ -16,6 +16,7 @@ struct AttendanceViewLayout {
   RectF entryBox = kHiddenRect;
   float statusY = 0, monthTitleY = 0;
   RectF noteBox = kHiddenRect;   // the empty-history note's own line, under the month
+  float weekdayY = 0;             // the baseline of the weekday names over the grid
   RectF grid = kHiddenRect;
   float cell = 0, cellGap = 0;
 };

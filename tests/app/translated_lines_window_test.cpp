@@ -180,7 +180,8 @@ TEST_F(TranslatedLines, ALongBlockTitleEndsBeforeItsStatusTag) {
 
 // The class view's title and its empty-history note are drawn whole in the long-word languages:
 // the title has the header up to the close button, the note the line under the month (beside the
-// month it was cut in the window's usual sizes: "Noch keine Anwesenheiten e...").
+// month it was cut in the window's usual sizes: "Noch keine Anwesenheiten e..."); the weekday
+// names stand over the grid.
 TEST_F(TranslatedLines, TheClassViewsTitleAndNoteAreWhole) {
   OpenAttendanceView();
   for (const char* tag : {"de-DE", "ru-RU", "hu-HU", "fr-FR"}) {
@@ -215,6 +216,15 @@ TEST_F(TranslatedLines, TheClassViewsTitleAndNoteAreWhole) {
         if (Sum(At(frame, (float)px, (float)y)) > 300) noteRight = std::max(noteRight, px), ++noteInk;
     EXPECT_GT(noteInk, 40) << note;
     EXPECT_GE(noteRight, (int)(l.noteBox.x + fit.widest) - 6) << note;
+
+    // The grid's columns are named, so that the month's first row can be read: the first is
+    // Sunday, in the language.
+    const std::string sunday = Tr("Sun");
+    const float sundayWidth = ShownWidth(gFontSmall, sunday, 12.0f), dim[4] = {0.62f, 0.68f, 0.78f, 1.0f};
+    EXPECT_LT(l.weekdayY, l.grid.y);
+    EXPECT_GT(l.weekdayY, l.noteBox.y + l.noteBox.h);
+    ExpectLine(frame, l.grid.x + l.cell / 2 - sundayWidth / 2, l.weekdayY, std::min(sundayWidth, l.cell) + 4.0f,
+               gFontSmall, 12.0f, sunday, {}, dim);
   }
   gAttendanceViewOpen = false;
 }
