@@ -32,9 +32,6 @@
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kNoteLineHeight = 18.0f;
-// Short names rather than initials: "T" cannot say whether it is Tuesday or Thursday, so no
-// language could be given its own initials for it.
-static const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 // ---- internal helpers ----
 // Limits drawing to r (in top-down client pixels) until the returned scope ends.

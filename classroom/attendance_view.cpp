@@ -29,7 +29,6 @@
 // ---- constants ----
 static const float kGold[3] = {0.96f, 0.8f, 0.34f};
 static const float kDim[3] = {0.62f, 0.68f, 0.78f};
-static const char* const kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 enum { kViewJoinCode = 0, kViewPupilName = 1, kViewTeacherCode = 2 };
 
 // ---- internal helpers ----

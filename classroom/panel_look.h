@@ -10,6 +10,10 @@
 
 enum PillStyle { kPillPlain = 0, kPillGold = 1, kPillRed = 2 };
 
+// The weekdays over a month's grid, Sunday first. Short names rather than initials: "T" cannot say
+// whether it is Tuesday or Thursday, so no language could be given its own initials for it.
+inline constexpr const char* kWeekdayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+
 // The panel body, its outline and the title in the header band.
 void DrawClassroomPanel(const RectF& panel, const RectF& header, const std::string& title, float scale);
 // A pill button with its label (translated unless verbatim); a disabled one is dimmed.
