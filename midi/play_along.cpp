@@ -365,6 +365,9 @@ bool MarkNoteMissed(size_t index, uint32_t now, float timingErrorMs) {
 void PlayAlongNoteInput(int note, int velocity, uint32_t now) {
   if (note >= 0 && note <= 127) gNoteMatched[note] = false;  // a new press may be matched again
   if (!IsPlayAlongAvailable() || !gPlayAlongRun || note < 0 || note > 127) return;
+  // A paused song waits for nothing: what is played meanwhile (between two runs of a lesson song,
+  // under the radar flash between two cards) is neither a hit nor an extra note of the run.
+  if (!gPlaying || gPaused) return;
   EnsureJudgeRecords();
   UpdatePlayAlong(now);
   if (!gPlayAlongRun) return;

@@ -107,6 +107,39 @@ TEST_F(TransportTest, ARunPassesANoteNoKeyCanPlay) {
   }
 }
 
+// A paused song judges nothing: the keys played while it waits paused (between two runs of a lesson
+// song, or while the radar flashes between two cards) are neither extra notes nor hits of the run.
+TEST_F(TransportTest, KeysPlayedWhileTheSongIsPausedAreNotJudged) {
+  for (bool practice : {true, false}) {
+    SCOPED_TRACE(practice ? "practice" : "wait");
+    Load("a.mid", File(480, {On(0, 60, 100) + Off(480, 60) + On(0, 62, 100) + Off(480, 62)}));
+    gPracticeMode = practice;
+    gWaitMode = !practice;
+    SetPlayAlongRun(true, false);
+    ASSERT_TRUE(gPlayAlongRun);
+    TogglePlayback();
+    ASSERT_TRUE(gPaused);
+    // Wrong keys well apart, each of which would count, and the due note itself.
+    for (int note : {70, 71, 72, 60}) {
+      PlayAlongNoteInput(note, 90, Now());
+      PumpAfter(400);
+    }
+    EXPECT_EQ(gWrongNoteCount, 0);
+    EXPECT_EQ(gJudgeStates[0].state, 0);
+    EXPECT_EQ(gPlayAlongScore, 0u);
+    // Playing again, the same keys are judged as ever.
+    TogglePlayback();
+    ASSERT_FALSE(gPaused);
+    PlayAlongNoteInput(70, 90, Now());
+    EXPECT_EQ(gWrongNoteCount, 1);
+    PlayAlongNoteInput(60, 90, Now());
+    EXPECT_EQ(gJudgeStates[0].state, 1);
+    PracticeRunResult r = BuildPracticeRunResult();
+    EXPECT_EQ(r.wrong_attempts, 1);
+    SetPlayAlongRun(false, false);
+  }
+}
+
 TEST_F(TransportTest, TheMetronomeIsResetOnlyWhenTheRoundedTempoChanges) {
   gPlaybackSpeed = 1.0f;
   gTeachingState.enabled = 0;  // the beat grid would restart itself each pass: watch the tempo alone
