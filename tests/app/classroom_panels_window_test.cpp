@@ -75,13 +75,7 @@ class ClassroomPanelsWindow : public RealWindow {
     ResetPointer();
   }
   void SaveScreenshot(const std::vector<uint8_t>& frame, const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::current_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, frame};
-    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, frame));
   }
   // n frames run, the last read back and kept as the screenshot name.
   std::vector<uint8_t> FramesShot(int n, const std::string& name) {

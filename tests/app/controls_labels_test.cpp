@@ -75,12 +75,7 @@ class ControlsLabels : public RealWindow {
     glClearColor(0.05f, 0.06f, 0.08f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     DrawMainControls(0.0f);
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, ReadFrame()));
   }
 };
 

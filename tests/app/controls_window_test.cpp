@@ -78,12 +78,7 @@ class ControlsWindow : public RealWindow {
   // The frame as the program draws it, saved as a PNG beside the program.
   void SaveScreenshot(const std::string& name) {
     RunDrivenFrames(1);
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, ReadFrame()));
   }
   // Only the controls, on black.
   static std::vector<uint8_t> DrawControlsAlone() {

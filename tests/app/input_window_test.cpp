@@ -133,12 +133,7 @@ class InputWindow : public RealWindow {
     }
   }
   void SaveScreenshot(const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::current_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, ReadFrame()));
   }
   // A generated song of four quarter notes a second apart.
   std::string WriteSong(const std::string& name) {

@@ -33,6 +33,7 @@
 #include "tests/app/real_window_fixture.h"
 #include "tests/midi/transport_harness.h"
 #include "tests/support/jack_server.h"
+#include "tests/support/test_support.h"
 #include "theory/staff_panel.h"
 
 namespace {
@@ -75,12 +76,7 @@ class LaneWindow : public RealWindow {
     return ReadFrame();
   }
   void SaveScreenshot(const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, ReadFrame()));
   }
   static std::array<int, 3> At(const std::vector<uint8_t>& frame, float x, float y) {
     const uint8_t* p = &frame[(size_t((int)y) * gClientWidth + size_t((int)x)) * 4];

@@ -115,13 +115,7 @@ class LearningWindowTest : public RealWindow {
   // Keeps a frame as an opaque PNG in "screenshots" beside the program under test (or in the
   // temporary folder without one), for the developer to look at.
   static void SaveScreenshot(const std::string& name, const std::vector<uint8_t>& frame) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir = binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, frame};
-    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, frame));
   }
   static void SaveScreenshot(const std::string& name) { SaveScreenshot(name, ReadFrame()); }
   // The whole program's next frame on the driven clock, kept as a screenshot.

@@ -27,6 +27,7 @@
 #include "platform/window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/leak_check.h"
+#include "tests/support/test_support.h"
 
 class RealWindow : public ::testing::Test {
  protected:
@@ -67,14 +68,7 @@ class RealWindow : public ::testing::Test {
   // The frame drawn last, opaque, kept as name.png in the "screenshots" folder beside the program
   // under test, for the developer to look at.
   static void KeepScreenshot(const std::string& name) {
-    const char* binary = std::getenv("TONVARRA_BINARY");
-    std::filesystem::path dir =
-        binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
-    dir /= "screenshots";
-    std::filesystem::create_directories(dir);
-    DecodedImage image{gClientWidth, gClientHeight, ReadFrame()};
-    for (size_t p = 3; p < image.rgba.size(); p += 4) image.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile((dir / (name + ".png")).string(), image));
+    EXPECT_TRUE(::KeepScreenshot(name, gClientWidth, gClientHeight, ReadFrame()));
   }
   // The context's textures go with it: a name kept into the next test's context could name
   // another module's texture there.

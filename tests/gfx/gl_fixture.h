@@ -14,6 +14,7 @@
 #include "platform/images.h"
 #include "platform/virtual_display.h"
 #include "tests/support/leak_check.h"
+#include "tests/support/test_support.h"
 
 class GlFixture : public ::testing::Test {
  public:
@@ -76,11 +77,9 @@ class GlFixture : public ::testing::Test {
     return *right >= 0;
   }
 
-  // Saves the frame as an opaque PNG in the test's working folder, a test artefact.
+  // Keeps the frame among the screenshots, a test artefact.
   static void SaveFrame(const std::vector<uint8_t>& frame, const std::string& name) {
-    DecodedImage shot{kWidth, kHeight, frame};
-    for (size_t p = 3; p < shot.rgba.size(); p += 4) shot.rgba[p] = 255;
-    EXPECT_TRUE(SaveImageFile(name, shot)) << name;
+    EXPECT_TRUE(::KeepScreenshot(name, kWidth, kHeight, frame)) << name;
   }
 
   static inline bool ready_ = false;

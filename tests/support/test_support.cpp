@@ -8,6 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "platform/images.h"
 #include "platform/process.h"
 
 namespace fs = std::filesystem;
@@ -82,4 +83,16 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(path, ec);
+}
+
+bool KeepScreenshot(const std::string& name, int width, int height, std::vector<uint8_t> rgba) {
+  const char* binary = std::getenv("TONVARRA_BINARY");
+  std::filesystem::path dir =
+      binary && *binary ? std::filesystem::path(binary).parent_path() : std::filesystem::temp_directory_path();
+  dir /= "screenshots";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  for (size_t p = 3; p < rgba.size(); p += 4) rgba[p] = 255;
+  const bool png = name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
+  return SaveImageFile((dir / (png ? name : name + ".png")).string(), DecodedImage{width, height, std::move(rgba)});
 }

@@ -50,3 +50,8 @@ std::string ReadFileBytes(const std::string& path);
 // Writes bytes, creating parent folders.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// Keeps a frame (RGBA, top row first) as an opaque PNG, name.png, in the "screenshots" folder
+// beside the program under test (TONVARRA_BINARY), or in the temporary folder without one, for the
+// developer to look at; true when written.
+bool KeepScreenshot(const std::string& name, int width, int height, std::vector<uint8_t> rgba);
