@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/message_box.h"
+#include "platform/window.h"
 
 // ---- state ----
 static std::atomic<ErrorBoxSink> gErrorBoxSink{nullptr};   // test recorder in place of the box
@@ -89,12 +90,15 @@ void ShowErrorBox(const char* caption, const char* text) {
   WriteAll(2, ": ");
   WriteAll(2, text);
   WriteAll(2, "\n");
+  // From here on a stop signal ends the program; one that came earlier was taken by the window's
+  // handler as a quit, which would wait behind the box for an OK from a user who is leaving.
+  StopSignalsEndTheProgram whileTheBoxWaits;
+  if (WindowEndAskedFor()) return;
   if (ErrorBoxSink sink = gErrorBoxSink.load()) {
     sink(caption, text);
     return;
   }
   if (!ErrorBoxesEnabled()) return;
-  StopSignalsEndTheProgram whileTheBoxWaits;
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }
 

@@ -27,6 +27,7 @@ static char gLastError[256] = "";                // the last failure text
 static SDL_Rect gSavedPlacement = {0, 0, 0, 0};  // position and size before full screen
 static bool gSavedMaximized = false;             // the window was maximised before full screen
 static bool gWindowLacksGl = false;              // the display made a window, but not one for GL
+static bool gEndAskedFor = false;                // a quit or the close box already came through the pump
 
 // ---- internal helpers ----
 static void OnHangup(int) { gHangupSeen = 1; }
@@ -176,7 +177,10 @@ static void TranslateWindowEvent(const SDL_WindowEvent& w) {
       break;
     }
     case SDL_WINDOWEVENT_MINIMIZED: PostMinimized(); break;
-    case SDL_WINDOWEVENT_CLOSE: PostCloseRequest(); break;
+    case SDL_WINDOWEVENT_CLOSE:
+      gEndAskedFor = true;
+      PostCloseRequest();
+      break;
 #if SDL_VERSION_ATLEAST(2, 0, 18)
     case SDL_WINDOWEVENT_DISPLAY_CHANGED: PostDisplayChange(); break;
 #endif
@@ -186,7 +190,10 @@ static void TranslateWindowEvent(const SDL_WindowEvent& w) {
 
 static void TranslateEvent(const SDL_Event& e) {
   switch (e.type) {
-    case SDL_QUIT: PostCloseRequest(); break;  // SIGTERM, SIGINT or the session ending
+    case SDL_QUIT:  // SIGTERM, SIGINT or the session ending
+      gEndAskedFor = true;
+      PostCloseRequest();
+      break;
     case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
     case SDL_DISPLAYEVENT: PostDisplayChange(); break;
     case SDL_KEYDOWN: {
@@ -464,6 +471,8 @@ bool WindowQuitRequested() {
   SDL_PumpEvents();
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
 }
+
+bool WindowEndAskedFor() { return gEndAskedFor || WindowQuitRequested(); }
 
 const char* WindowLastError() { return gLastError; }
 
