@@ -162,7 +162,7 @@ int RecordAttempt(const PracticeRunResult& run) {
 
   float a = run.expected > 0 ? std::clamp((float)run.landed / (float)run.expected, 0.0f, 1.0f) : 0.0f;
   float t = std::isfinite(run.timing_score) ? std::clamp(run.timing_score, 0.0f, 1.0f) : 0.0f;
-  float b = std::max(gPlaybackSpeed, 0.01f) * (float)item.authored_bpm;
+  float b = std::max(RunSlowestSpeed(), 0.01f) * (float)item.authored_bpm;
   int64_t faults = (int64_t)run.missed + run.hold_breaks + run.wrong_attempts;
   bool pass = IsDailyPass(item, run.expected, a, t, b, (int)std::min<int64_t>(faults, INT32_MAX));
   std::string today = TodayIsoDate();

@@ -200,6 +200,7 @@ void ResetJudgeStates(bool endRun, bool keepWhenSized) {
   const size_t n = gSongEvents.size();
   if (!(keepWhenSized && n > 0 && gJudgeStates.size() == n)) {
     gJudgeStates.assign(n, NoteJudgeState{});
+    ResetRunSpeed();
     gWaitAutoStarted = false;
     std::fill(std::begin(gNoteMatchedTimeMs), std::end(gNoteMatchedTimeMs), kNone);
     RebuildJudgeIndex();

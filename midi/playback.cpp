@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "app/base/client_size.h"
 #include "app/base/logs.h"
@@ -70,6 +71,11 @@ bool gLoopStartSet = false;
 bool gLoopEndSet = false;
 bool gKeySounding[128] = {};                   // keys the song sounds
 float gKeyLevel[128] = {};                     // their levels
+namespace {
+// Slowest speed the song moved at since its judging began, the current speed aside; infinity none.
+float gRunSlowestSpeed = std::numeric_limits<float>::infinity();
+uint32_t gSpeedFromMs = 0;                     // song position at which the current speed took over
+}  // namespace
 
 // ---- internal helpers ----
 namespace {
@@ -183,12 +189,22 @@ void SetPlaybackSpeed(float speed) {
   }
   uint32_t now = ClockMs32();
   uint32_t p = GetPlaybackPositionMs(now);
+  // A speed counts for the run once the song moved at it: one only passed through while paused does not.
+  if (p != gSpeedFromMs) gRunSlowestSpeed = std::min(gRunSlowestSpeed, gPlaybackSpeed);
+  gSpeedFromMs = p;
   gPlaybackSpeed = v;
   DebugLog("[playback] speed %.3f\n", (double)v);
   ReanchorAt(p, SpeedFactor(), now);
   // Stamps handed at the old speed would sound at their old times: restamped now, not a pass later.
   RestampSongSound(p);
   SyncMetronomeToSong(p, true);
+}
+
+float RunSlowestSpeed() { return std::min(gRunSlowestSpeed, gPlaybackSpeed); }
+
+void ResetRunSpeed() {
+  gRunSlowestSpeed = std::numeric_limits<float>::infinity();
+  gSpeedFromMs = GetPlaybackPositionMs(ClockMs32());
 }
 
 float SpeedFromSlider(float fraction) {

@@ -93,6 +93,12 @@ uint32_t GetSongLengthMs();
 uint32_t GetShownPlaybackPositionMs(uint32_t now);
 // Changes the speed (clamped to 0.25..2.0) keeping the song position.
 void SetPlaybackSpeed(float speed);
+// The slowest speed the song has played at since its judging last began (a start, a seek, a turn
+// of the loop), the current speed included: a judged run's tempo is counted at it, so a run played
+// slowly does not count at the speed set before its last note.
+float RunSlowestSpeed();
+// Counts the run's speed afresh from the current one; where the judge records start again.
+void ResetRunSpeed();
 // 0.25 + 1.75 x clamp(fraction, 0, 1).
 float SpeedFromSlider(float fraction);
 // The speed slider's fraction 0..1 under mouse x.

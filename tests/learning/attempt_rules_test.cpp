@@ -4,6 +4,7 @@
 #include "learning/practice_set.h"
 #include "midi/playback.h"
 #include "tests/learning/learning_fixture.h"
+#include "tests/midi/smf_builder.h"
 
 class AttemptRules : public LearningTest {
  protected:
@@ -78,6 +79,34 @@ TEST_F(AttemptRules, RecordsDaysVerdictsAndMastery) {
   Attempt("b", Run(10, 10));
   EXPECT_EQ(notes.size(), 6u);
   EXPECT_EQ(gLastRecordedItemId, "b");
+}
+
+// A lesson song played at half speed and set to full speed before its last note is recorded at
+// half its tempo and is no daily pass; played at one speed, or judged afresh from a seek made after
+// the speed changed, it counts at the speed it was played at.
+TEST_F(AttemptRules, ARunCountsAtTheSlowestSpeedItWasPlayedAt) {
+  using namespace smf;
+  WriteFileBytes(Lib("song.mid"), File(480, {On(0, 60, 90) + Off(480, 60) + On(0, 62, 90) + Off(480, 62)}));
+  struct Case { const char* what; bool slowFirst, seek; float bpm; int pass; } cases[] = {
+      {"half speed, full for the end", true, false, 50.0f, 0},
+      {"full speed throughout", false, false, 100.0f, 1},
+      {"half speed, then a seek and full speed", true, true, 100.0f, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gMasteryRecords.clear();
+    gPlaybackSpeed = 1.0f;
+    ASSERT_TRUE(LoadAndPlayMidi(Lib("song.mid")));
+    if (c.slowFirst) SetPlaybackSpeed(0.5f);
+    clock_.Advance(1500);
+    SetPlaybackSpeed(1.0f);
+    if (c.seek) SeekPlayback(0);
+    clock_.Advance(700);
+    EXPECT_EQ(Attempt("a", Run(10, 10)), c.pass);
+    EXPECT_EQ(gMasteryRecords["a"].latest_bpm, c.bpm);
+    EXPECT_EQ(gMasteryRecords["a"].best_bpm, c.pass ? c.bpm : 0.0f);
+  }
+  UnloadMidi();
 }
 
 TEST_F(AttemptRules, AClockSetBackCountsNoPassDayTwice) {

@@ -43,6 +43,7 @@ inline void ResetLearningModelForTest() {
   ResetPracticeSet();
   ResetLibraryBrowser();
   gPlaybackSpeed = 1.0f;
+  ResetRunSpeed();
   gPerformanceNoteOpener = nullptr;
   gSongChangeHook = ResetLearningRun;   // as the shell connects it: every song load resets the run
 }

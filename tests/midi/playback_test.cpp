@@ -119,6 +119,42 @@ TEST_F(TransportTest, SpeedChangesKeepThePosition) {
   }
 }
 
+// A judged run's tempo is counted at the slowest speed the song moved at since its judging began:
+// not at a speed set just before its end, nor at one only passed through while paused; a seek starts
+// the judging again and the count with it, a silenced output keeps both.
+TEST_F(TransportTest, TheRunsSpeedIsTheSlowestTheSongMovedAt) {
+  Load("a.mid", ScaleSong());
+  SetPlaybackSpeed(0.5f);   // at the very start: the song never moved at 1.0
+  Advance(400);
+  EXPECT_EQ(RunSlowestSpeed(), 0.5f);
+  SetPlaybackSpeed(1.0f);
+  EXPECT_EQ(RunSlowestSpeed(), 0.5f) << "played at half speed, then set to full";
+  SetPlaybackSpeed(1.5f);   // at once: nothing played at 1.0
+  Advance(100);
+  SilenceMidiOutput();
+  EXPECT_EQ(RunSlowestSpeed(), 0.5f) << "the judge records are kept, and so is the run's speed";
+
+  SeekPlayback(0);
+  EXPECT_EQ(RunSlowestSpeed(), 1.5f) << "the seek starts the run's figures again";
+  Advance(200);
+  TogglePlayback();   // paused at 300 ms
+  SetPlaybackSpeed(0.25f);
+  SetPlaybackSpeed(1.0f);
+  TogglePlayback();
+  Advance(100);
+  EXPECT_EQ(RunSlowestSpeed(), 1.0f) << "0.25 was only passed through while paused; 1.5 was played";
+  SetPlaybackSpeed(1.25f);
+  EXPECT_EQ(RunSlowestSpeed(), 1.0f);
+
+  // A run at one speed throughout counts at exactly that speed.
+  UnloadMidi();
+  SetPlaybackSpeed(0.7f);
+  Load("b.mid", ScaleSong());
+  Advance(1500);
+  EXPECT_EQ(RunSlowestSpeed(), gPlaybackSpeed);
+  EXPECT_EQ(RunSlowestSpeed(), 0.7f);
+}
+
 TEST_F(TransportTest, SeekJumpsReleasesAndClamps) {
   SeekPlayback(500);  // nothing loaded: nothing happens
   EXPECT_FALSE(gPlaying);
