@@ -71,11 +71,9 @@ bool gLoopStartSet = false;
 bool gLoopEndSet = false;
 bool gKeySounding[128] = {};                   // keys the song sounds
 float gKeyLevel[128] = {};                     // their levels
-namespace {
 // Slowest speed the song moved at since its judging began, the current speed aside; infinity none.
-float gRunSlowestSpeed = std::numeric_limits<float>::infinity();
-uint32_t gSpeedFromMs = 0;                     // song position at which the current speed took over
-}  // namespace
+static float gRunSlowestSpeed = std::numeric_limits<float>::infinity();
+static uint32_t gSpeedFromMs = 0;              // song position at which the current speed took over
 
 // ---- internal helpers ----
 namespace {
