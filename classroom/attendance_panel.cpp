@@ -52,7 +52,6 @@ static int gPressX = 0, gPressY = 0;         // where the pressed student row wa
 static int gDragX = 0, gDragY = 0;           // the pointer during a student drag
 
 // ---- internal helpers ----
-
 static int ActiveStudent() { return GetActiveStudentIndex(); }
 
 static bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }

@@ -32,7 +32,6 @@ static const float kDim[3] = {0.62f, 0.68f, 0.78f};
 enum { kViewJoinCode = 0, kViewPupilName = 1, kViewTeacherCode = 2 };
 
 // ---- internal helpers ----
-
 // Today's year and month from the local date.
 static bool ShownMonth(int* year, int* month) {
   return std::sscanf(TodayIsoDate().c_str(), "%d-%d", year, month) == 2 && *month >= 1 && *month <= 12;

@@ -32,7 +32,6 @@ RectF gAttendancePanelButtonRect = kHiddenRect;  // the register's opening butto
 RectF gAttendanceViewButtonRect = kHiddenRect;   // the class view's opening button
 
 // ---- internal helpers ----
-
 static std::vector<ClassPupil> PupilsCopy() {
   std::lock_guard<std::mutex> lock(gClassListMutex);
   return gClassPupils;

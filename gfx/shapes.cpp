@@ -32,16 +32,18 @@ void DrawLine(float x0, float y0, float x1, float y1) {
   glEnd();
 }
 
-void FillDisc(float cx, float cy, float radius, int segments) {
-  if (radius <= 0.0f || segments < 3) return;
+void FillEllipse(float cx, float cy, float rx, float ry, int segments) {
+  if (rx <= 0.0f || ry <= 0.0f || segments < 3) return;
   glBegin(GL_TRIANGLE_FAN);
   glVertex2f(cx, cy);
   for (int i = 0; i <= segments; ++i) {
     float a = 6.2831853f * (float)i / (float)segments;
-    glVertex2f(cx + radius * std::cos(a), cy + radius * std::sin(a));
+    glVertex2f(cx + rx * std::cos(a), cy + ry * std::sin(a));
   }
   glEnd();
 }
+
+void FillDisc(float cx, float cy, float radius, int segments) { FillEllipse(cx, cy, radius, radius, segments); }
 
 void StrokeCircle(float cx, float cy, float radius, int segments) {
   if (radius <= 0.0f || segments < 3) return;

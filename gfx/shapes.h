@@ -11,6 +11,8 @@ inline void FillRect(const RectF& r) { FillRect(r.x, r.y, r.w, r.h); }
 void StrokeRect(float x, float y, float w, float h);
 // One line.
 void DrawLine(float x0, float y0, float x1, float y1);
+// A filled axis-aligned ellipse of the given number of segments; nothing without a size.
+void FillEllipse(float cx, float cy, float rx, float ry, int segments);
 // A filled disc of the given number of segments.
 void FillDisc(float cx, float cy, float radius, int segments);
 // A circle as a closed line.

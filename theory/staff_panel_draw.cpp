@@ -15,6 +15,7 @@
 #include "gfx/images.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
@@ -41,16 +42,6 @@ struct HeadToDraw {
 };
 
 static UiFont CaptionFont() { return gFontSmall ? gFontSmall : gFontMain; }
-
-static void FillEllipse(float cx, float cy, float rx, float ry, int points) {
-  glBegin(GL_TRIANGLE_FAN);
-  glVertex2f(cx, cy);
-  for (int i = 0; i <= points; ++i) {
-    float a = 6.2831853f * (float)i / (float)points;
-    glVertex2f(cx + rx * std::cos(a), cy + ry * std::sin(a));
-  }
-  glEnd();
-}
 
 // Short ledger lines between the staves' outer edge and a head above or below them, and middle C's.
 static void DrawLedgers(const StaffGeometry& g, float x, float y, float halfW, float r, float gg, float b, float a) {
