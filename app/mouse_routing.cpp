@@ -44,6 +44,9 @@
 #include "theory/scale_selection.h"
 #include "visual/start_screen.h"
 
+// ---- state ----
+static bool gPressClosedNote = false;  // the last left press closed a performance note with its close box
+
 // ---- internal helpers ----
 static bool StartScreenUp() { return IsStartScreenVisible(GetAppSeconds()); }
 
@@ -198,6 +201,8 @@ static bool IsPointOnBoardOrList(int x, int y) {
 }
 
 // ---- public functions ----
+void ResetMouseRouting() { gPressClosedNote = false; }
+
 bool IsAnyMouseDragOn() {
   return gRingDragging || ScaleListHasPointer() || gSeekDragMode != kSeekDragNone || gSpeedDragging ||
          gColourWheelDrag || gDraggedSlider >= 0 || gLanguageDragging || IsPracticeRegionDragging() ||
@@ -205,6 +210,7 @@ bool IsAnyMouseDragOn() {
 }
 
 void HandleLeftButtonDown(int x, int y, uint64_t flags) {
+  gPressClosedNote = false;
   DropSelectionForPress(x, y, (flags & kMouseFlagControl) != 0);
   if (gPlacementPromptOpen) {
     PlacementPromptMouseDown(x, y);
@@ -212,7 +218,11 @@ void HandleLeftButtonDown(int x, int y, uint64_t flags) {
   }
   bool shift = (flags & kMouseFlagShift) != 0, ctrl = (flags & kMouseFlagControl) != 0;
   if (StartScreenMouseDownRoute(x, y)) return;
-  if (TopLayersMouseDown(x, y)) return;
+  const size_t notesBefore = gPerformanceNotes.size();
+  if (TopLayersMouseDown(x, y)) {
+    gPressClosedNote = gPerformanceNotes.size() < notesBefore;
+    return;
+  }
   if (StudentsPanelOnTopMouseDown(x, y)) return;
   if (ControlsMouseDown(x, y, flags)) return;
   ViewMouseDown(x, y, shift, ctrl);
@@ -221,6 +231,12 @@ void HandleLeftButtonDown(int x, int y, uint64_t flags) {
 void HandleLeftDoubleClick(int x, int y, uint64_t flags) {
   if (gPlacementPromptOpen) return;
   if (StartScreenMouseDownRoute(x, y)) return;
+  // The first press closed a note: the second belongs to the same close box, not to the card,
+  // loop point or earned cell the note covered.
+  if (gPressClosedNote) {
+    gPressClosedNote = false;
+    return;
+  }
   if (AttendancePanelOnDoubleClick(x, y)) return;
   // What stands over the seek bar and the grid takes the second press as a press: a double click
   // on a panel, a card or the learning screen must not set a loop or clear an earned cell below.

@@ -16,3 +16,5 @@ void HandleRightButtonDown(int x, int y, uint64_t flags);
 void HandleMouseWheel(int delta, int x, int y, uint64_t flags);
 // A drag of any widget is under way (the left button must be held for it).
 bool IsAnyMouseDragOn();
+// Forgets the last press (whether it closed a performance note).
+void ResetMouseRouting();

@@ -14,6 +14,7 @@
 #include "app/floor_links.h"
 #include "app/key_commands.h"
 #include "app/main_loop.h"
+#include "app/mouse_routing.h"
 #include "app/song_view.h"
 #include "app/window_proc.h"
 #include "app/window_size.h"
@@ -59,6 +60,7 @@ class InputTest : public PracticeRunTest {
     ResetCircleView();
     ResetPlaylist();
     ResetClassroomPanels();
+    ResetMouseRouting();
     gSongEvents.clear();
     gLoopStartSet = gLoopEndSet = false;
     gPlaybackSpeed = 1.0f;

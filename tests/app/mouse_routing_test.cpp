@@ -3,7 +3,7 @@
 // two-click bin; the grid's Ctrl-pick, what drops it and a quick Ctrl-click twice; the key drag
 // round the circle; the scale list's row hold and strip drag; the wheel over the board and over a
 // long students panel; the open students panel over the learning overlay's list; the overlay's
-// list rows and strip; and the prompt's guard.
+// list rows and strip; a double click that closes a performance note; and the prompt's guard.
 #include <cmath>
 #include <gtest/gtest.h>
 #include <set>
@@ -18,7 +18,9 @@
 #include "classroom/institution_panel_state.h"
 #include "gfx/layout.h"
 #include "gfx/layout_facts.h"
+#include "learning/library_index.h"
 #include "learning/library_view_state.h"
+#include "learning_ui/performance_note.h"
 #include "learning_ui/placement_prompt.h"
 #include "midi/seek_bar.h"
 #include "platform/file_dialogs.h"
@@ -217,6 +219,58 @@ TEST_F(MouseRouting, ADoubleClickOnAPanelLeavesWhatLiesUnderIt) {
   DoubleClick(mx, my);
   EXPECT_FALSE(gLoopStartSet || gLoopEndSet) << gStatusText;
   EXPECT_TRUE(gFileMenuOpen);
+}
+
+// A note left open over the band or the board: the first press of a double click on its close box
+// closes it, and the second must not reach what the note covered (a loop point, an earned cell).
+TEST_F(MouseRouting, ADoubleClickThatClosesANoteLeavesWhatLiesUnderIt) {
+  LibraryItem item;
+  item.id = "note_card";
+  item.name = "Note card";
+  item.file = "note_card.mid";
+  gLibraryItems.push_back(item);
+  ResetPerformanceNotes();
+  auto openNoteWithCloseBoxAt = [](int x, int y) {
+    OpenPerformanceNote("note_card");
+    ASSERT_EQ(gPerformanceNotes.size(), 1u);
+    PerformanceNoteCard& card = gPerformanceNotes.back();
+    float bx, by, bw, bh;
+    NoteCloseBoxRect(card, &bx, &by, &bw, &bh);
+    card.x += (float)x - (bx + bw / 2);
+    card.y += (float)y - (by + bh / 2);
+    ASSERT_EQ(PerformanceNoteAt(x, y), 0);
+  };
+  auto doubleClickAt = [](int x, int y) {
+    Press(x, y);
+    Release(x, y);
+    DoubleClick(x, y);
+    Release(x, y);
+  };
+
+  const int barX = XAt(20000), barY = BarY();
+  openNoteWithCloseBoxAt(barX, barY);
+  doubleClickAt(barX, barY);
+  EXPECT_TRUE(gPerformanceNotes.empty());
+  EXPECT_FALSE(gLoopStartSet || gLoopEndSet) << gStatusText;
+
+  SyncAchievementRows();
+  const int row = FindScaleRow(ScaleWindowItemScale(2));
+  ASSERT_GE(row, 0);
+  Earn(row, 5);
+  int cx, cy;
+  BoardCellCentre(2, 5, &cx, &cy);
+  openNoteWithCloseBoxAt(cx, cy);
+  doubleClickAt(cx, cy);
+  EXPECT_TRUE(gPerformanceNotes.empty());
+  EXPECT_EQ(gAchvDone[row][5], 1);
+
+  // With the note gone a double click on the bar is the bar's again.
+  doubleClickAt(barX, barY);
+  EXPECT_TRUE(gLoopStartSet) << gStatusText;
+
+  ResetPerformanceNotes();
+  gLibraryItems.pop_back();
+  InvalidateLibraryItemIndex();
 }
 
 TEST_F(MouseRouting, CapturedDragsPastTheLeftEdgeGiveTheStartAndTheSlowest) {
