@@ -355,7 +355,8 @@ static void DrawStudentsPanel(double now) {
       StrokeRoundedRect(sw.x - 2.0f, sw.y - 2.0f, sw.w + 4.0f, sw.h + 4.0f, 5.0f, 6);
     }
     const RectF& name = gStudentNameRects[i];
-    DrawName(name.x + 4.0f, name.x + name.w - 4.0f, name, TruncateUtf8(st.name, 40));
+    // Cut by the room the row has: a byte limit would cut a name in Cyrillic or Japanese that fits.
+    DrawName(name.x + 4.0f, name.x + name.w - 4.0f, name, st.name);
     DrawBin(gStudentBinRects[i], IsHighlightActive(index));
   }
   for (size_t i = 0; i < gCompactStudentRects.size(); ++i) {

@@ -354,6 +354,47 @@ TEST_F(ControlsWindow, TheNameBoxCutsANameOnlyWhereItDoesNotFit) {
   }
 }
 
+// A row of the students panel cuts a name by the room it has, not by its bytes: a name in Cyrillic
+// or Japanese that fits is drawn to its last letter although it is longer than 40 bytes, and one
+// too long for the row ends before it.
+TEST_F(ControlsWindow, AStudentsRowCutsANameOnlyWhereItDoesNotFit) {
+  auto rowWith = [this](const std::string& name, const char* shot) {
+    gStudents = {{name, "a", 0.9f, 0.4f, 0.3f}, {"Bela", "bela", 0.3f, 0.7f, 0.5f}};
+    gActiveStudentIndex = 1;
+    gStudentListOpen = true;
+    RelayoutAll();
+    RunDrivenFrames(2);
+    if (shot) SaveScreenshot(shot);
+    return DrawControlsAlone();
+  };
+  auto differInRow = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    int differ = 0;
+    const RectF& r = gStudentNameRects[0];
+    for (int y = (int)r.y; y < (int)(r.y + r.h); ++y)
+      for (int x = (int)r.x; x < (int)(r.x + r.w); ++x) {
+        const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
+        differ += !std::equal(&a[p], &a[p] + 3, &b[p]);
+      }
+    return differ;
+  };
+  const struct { const char* name; const char* lastChanged; bool fits; const char* shot; } cases[] = {
+      {"Анастасия Владимировна Петрова", "Анастасия Владимировна Петровы", true, "controls_student_row_cyrillic"},
+      {"日本語の名前のとても長い生徒さん", "日本語の名前のとても長い生徒くん", true, "controls_student_row_japanese"},
+      {"Анастасия Владимировна Петрова-Водкина из Санкт-Петербурга и Москвы",
+       "Анастасия Владимировна Петрова-Водкина из Санкт-Петербурга и Москву", false, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> whole = rowWith(c.name, c.shot);
+    ASSERT_FALSE(gStudentNameRects.empty());
+    const std::vector<uint8_t> changed = rowWith(c.lastChanged, nullptr);
+    if (c.fits)
+      EXPECT_GT(differInRow(whole, changed), 10) << "the last letter is drawn";
+    else
+      EXPECT_EQ(differInRow(whole, changed), 0) << "a name too long for the row ends before its end";
+  }
+}
+
 // The register opened over the students panel covers the top of its Placement Quiz button; the
 // pointer there is on the register, which takes the press, so the button beneath shows no hover.
 TEST_F(ControlsWindow, AButtonUnderTheRegisterShowsNoHover) {
