@@ -452,6 +452,11 @@ void EndTextRun() {
   if (!gTextRun.textureWasOn) glDisable(GL_TEXTURE_2D);
 }
 
+void ResetTextDrawing() {
+  gTextBrightness = 1.0f;
+  gTextRun = TextRunState{};
+}
+
 // ---- measuring ----
 
 float EstimateTextWidth(float size, const std::string& text) {

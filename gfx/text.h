@@ -48,6 +48,10 @@ void DrawTextUtf8(UiFont font, float x, float y, const std::string& text, float 
 // changes; the state from before the run comes back at its end. Runs do not nest.
 void BeginTextRun();
 void EndTextRun();
+// Brightness back to 1 and no run open, with no GL call (the fonts go with FreeAllFonts). The main
+// loop sets the brightness from the song view every frame, so only drawing outside a frame, as
+// a test's, finds the last frame's value without this.
+void ResetTextDrawing();
 // Width in pixels of the translated text as DrawTextUtf8 draws it; font 0 is the default font;
 // the estimate for fallbackSize when there is no font.
 float MeasureText(UiFont font, const std::string& text, float fallbackSize);

@@ -21,6 +21,7 @@
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "gfx/gl_setup.h"
+#include "gfx/text.h"
 #include "platform/clock.h"
 #include "platform/images.h"
 #include "platform/messages.h"
@@ -74,6 +75,7 @@ class RealWindow : public ::testing::Test {
   // another module's texture there.
   void TearDown() override {
     if (gGlReady) FreeContextTextures();
+    ResetTextDrawing();  // a frame sets the text brightness from the song view: a test may draw without one
     gGlReady = false;
     WindowDestroy();
     gMainWindowOpen = false;

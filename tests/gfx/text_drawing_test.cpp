@@ -29,7 +29,7 @@ class TextDrawing : public GlFixture {
     GlFixture::SetUp();
     std::lock_guard<std::recursive_mutex> lock(gTrMutex);
     gUiLanguage = "en-US";
-    gTextBrightness = 1.0f;
+    ResetTextDrawing();
     gDrawAlpha = 1.0f;
     gClientWidth = 1600;  // the design size: UI scale 1, body text 26 pixels
     gClientHeight = 900;
@@ -149,6 +149,31 @@ TEST_F(TextDrawing, AlphaAndBrightnessRules) {
     else
       EXPECT_NEAR(brightest, c.expectedMax, 2) << c.name;
   }
+}
+
+// What a frame leaves in the text module, its song-view brightness and a run a drawer did not end,
+// is gone after the reset: text drawn next has its own colour and its glyphs, and puts texturing
+// back as it found it.
+TEST_F(TextDrawing, TheResetForgetsTheLastBrightnessAndAnUnendedRun) {
+  RebuildFonts();
+  auto brightestOf = [](const std::vector<uint8_t>& frame) {
+    int brightest = 0;
+    for (int y = 60; y < 120; ++y)
+      for (int x = 0; x < 300; ++x) brightest = std::max(brightest, Brightest(frame, x, y));
+    return brightest;
+  };
+  DrawTextUtf8(gFontMain, 20, 100, "MMMM", 0.5f, 0.5f, 0.5f, 1);
+  const std::vector<uint8_t> clean = ReadFrame();
+  ASSERT_NEAR(brightestOf(clean), 128, 2);
+
+  gTextBrightness = 1.16f;
+  BeginTextRun();
+  glDisable(GL_TEXTURE_2D);  // as a fresh context has it
+  ResetTextDrawing();
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawTextUtf8(gFontMain, 20, 100, "MMMM", 0.5f, 0.5f, 0.5f, 1);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "texturing left on as inside a run";
+  EXPECT_TRUE(ReadFrame() == clean) << "not the same pixels as before the frame";
 }
 
 TEST_F(TextDrawing, DrawingLeavesTexturingAndBindingAsFound) {
