@@ -198,6 +198,7 @@ void StepBeatsPerBar(int step) {
   if (gMetronomeSaved) gSavedMetronomeBeats = beats;
   if (song) return;
   s.timeSigNum = beats;
+  s.songBarClicks = 0;  // the user's bar from now on
   s.beatInBar = std::max(s.beatInBar, 0) % s.timeSigNum;
 }
 
@@ -216,7 +217,10 @@ void StepBeatValue(int step) {
   int next = at + (listed || step < 0 ? step : step - 1);
   int value = kBeatValues[(next % kBeatValueCount + kBeatValueCount) % kBeatValueCount];
   if (gMetronomeSaved) gSavedMetronomeNoteValue = value;
-  if (!song) gTeachingState.timeSigDen = value;
+  if (!song) {
+    gTeachingState.timeSigDen = value;
+    gTeachingState.songBarClicks = 0;
+  }
 }
 
 int ShownMetronomeTempo() {

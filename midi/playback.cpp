@@ -281,6 +281,7 @@ bool LoadAndPlayMidi(const std::string& path) {
     // the user's, and one that gives its own sets it below.
     gTeachingState.timeSigNum = gSavedMetronomeBeats;
     gTeachingState.timeSigDen = gSavedMetronomeNoteValue;
+    gTeachingState.songBarClicks = 0;
   }
   gLastSongBpm = 0;
   gTeachingState.songBpm = 0.0;
@@ -397,6 +398,7 @@ void UnloadMidi() {
     gTeachingState.bpm = gSavedMetronomeBpm;
     gTeachingState.timeSigNum = gSavedMetronomeBeats;
     gTeachingState.timeSigDen = gSavedMetronomeNoteValue;
+    gTeachingState.songBarClicks = 0;
     gMetronomeSaved = false;
   }
   gTeachingState.syncedToSong = 0;

@@ -71,7 +71,10 @@ void SyncSongBeat(uint32_t pos, bool paused, SongBeatHandler onSongBeat) {
 }
 
 // The song's time signature at a position for the metronome's figures (its beat grid takes the
-// song's bars from the beat record). Unload gives the user's back with the tempo.
+// song's bars from the beat record). Unload gives the user's back with the tempo. The song's clicks
+// to a bar go with them: once the song stops driving the grid, its tempo and signature stay and the
+// grid clicks on alone, and a 6/8 counted as six of its dotted-quarter clicks would stretch every
+// bar to three.
 void GiveMetronomeSongMeter(uint32_t pos) {
   if (gSongTimeSignatures.empty()) return;
   auto it = std::upper_bound(gSongTimeSignatures.begin(), gSongTimeSignatures.end(), pos,
@@ -79,6 +82,7 @@ void GiveMetronomeSongMeter(uint32_t pos) {
   const TimeSignaturePoint& p = it == gSongTimeSignatures.begin() ? gSongTimeSignatures.front() : *(it - 1);
   gTeachingState.timeSigNum = std::clamp<int>(p.numerator, 1, kMetronomeMaxBeats);
   gTeachingState.timeSigDen = std::min(1 << std::min<int>(p.denominatorPower, 6), kMetronomeShortestNote);
+  gTeachingState.songBarClicks = SongBarClicks(pos);
 }
 
 // Whether a sounding song has rung out at clock time now: its held notes are released once

@@ -149,6 +149,11 @@ double SongBeatQuarters(uint32_t posMs) {
   return BarsAt(QuartersAt(posMs)).beatQuarters;
 }
 
+int SongBarClicks(uint32_t posMs) {
+  if (gSongBars.empty() || gTempoQuarters.size() != gSongTempo.size()) return 0;
+  return BarsAt(QuartersAt(posMs)).beats;
+}
+
 void MarkSongBeatResync(uint32_t posMs) {
   gSongBeatResync = true;
   gResyncPosMs = posMs;

@@ -31,6 +31,9 @@ double SongBpmAt(uint32_t posMs);
 // The file's quarter notes in one beat (one click) at a position: 1.5 in a 6/8 clicked on its
 // dotted quarters, 1 when the song gives no time signature.
 double SongBeatQuarters(uint32_t posMs);
+// The clicks from one accent to the next at a position: 2 in a 6/8 clicked on its dotted quarters;
+// 0 when the song gives no time signature (the metronome's own bar counts).
+int SongBarClicks(uint32_t posMs);
 // A start or seek to song position posMs: raises gSongBeatResync and remembers the position.
 void MarkSongBeatResync(uint32_t posMs);
 // The beat record at a song position, its bars the song's own or, when it gives no time signature,

@@ -35,6 +35,7 @@ struct TeachingState {
   int32_t bpm = 80;                           // metronome tempo
   int32_t timeSigNum = 4;                     // beats per bar
   int32_t timeSigDen = 4;                     // note value of the beat
+  int32_t songBarClicks = 0;                  // clicks in a bar of the song's signature shown, 0: timeSigNum
   uint8_t downbeatSound = 1;                  // accent clicks use the downbeat sound file
   std::string downbeatWavPath;                // that file, "" when none
   float challenge = 0.0f;                     // Challenge 0..100

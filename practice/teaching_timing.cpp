@@ -279,7 +279,7 @@ void TickTeachingBeatGrid(TeachingState& s) {
   int passed = 0;
   bool accent = false;
   double beat = now;
-  int N = ClampInt(s.timeSigNum, 1, 32);
+  int N = ClampInt(s.songBarClicks > 0 ? s.songBarClicks : s.timeSigNum, 1, 32);
   while (now + 1e-6 >= s.nextBeat && passed < kMaxCatchUpBeats) {
     accent = s.beatInBar == 0;
     beat = s.nextBeat;

@@ -2,10 +2,13 @@
 // grace, judged cells through sessions to the dated attendance entry, and the song click sync.
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/base/app_clock.h"
 #include "midi/metronome_panel.h"
+#include "midi/playback.h"
+#include "midi/playback_pump.h"
 #include "midi/song_beat.h"
 #include "platform/clock.h"
 #include "practice/teaching_file.h"
@@ -243,6 +246,42 @@ TEST_F(TeachingTimingTest, SongDrivesTheGrid) {
   SyncTeachingClickToSong(gTeachingState, Beat(3, 3, 0.0, 1.0));
   EXPECT_EQ(gClicks.size(), 1u);
   EXPECT_EQ(gTeachingState.gridRunning + gTeachingState.songBeatValid, 0);
+}
+
+// A song that stopped (its end reached, or the stop pressed) leaves its tempo and time signature on
+// the panel while the grid clicks on alone: the clicks keep the song's bar, a 6/8 clicked on its
+// dotted quarters accenting every second one as it did while the song played, until the user
+// steps the signature and the bar becomes the figures'.
+TEST_F(TeachingTimingTest, AStoppedSongsCompoundBarKeepsItsAccents) {
+  gSongTempo = {{0, 120}};
+  gSongTimeSignatures = {{0, 6, 3, 8, 36}};
+  RebuildSongBeatTable();
+  SyncMetronomeToSong(0, true);
+  ASSERT_EQ(std::pair(gTeachingState.timeSigNum, gTeachingState.timeSigDen), std::pair(6, 8));
+  ASSERT_EQ(gTeachingState.bpm, 80);
+  gTeachingState.metronomeOn = 1;
+  const uint64_t start = GetMonotonicMs();
+  UpdateTeachingMeters(0.0);
+  for (int i = 0; i < 451; ++i) Frame(10);   // 4.5 s: one bar of six dotted quarters, three of 6/8
+  ASSERT_EQ(gClicks.size(), 7u);
+  for (size_t k = 0; k < gClicks.size(); ++k) {
+    EXPECT_EQ(gClicks[k].ms - start, 750 * k) << k;
+    EXPECT_EQ(gClicks[k].accent, k % 2 == 0) << "click " << k;
+  }
+
+  StepBeatsPerBar(1);   // 7/8 of the user's own, on the next bar line
+  ASSERT_EQ(gTeachingState.timeSigNum, 7);
+  gClicks.clear();
+  for (int i = 0; i < 1500; ++i) Frame(10);
+  int accents = 0, firstAccent = -1;
+  for (size_t k = 0; k < gClicks.size(); ++k)
+    if (gClicks[k].accent) {
+      if (firstAccent >= 0) EXPECT_EQ((int)k - firstAccent, 7 * accents) << "click " << k;
+      if (firstAccent < 0) firstAccent = (int)k;
+      ++accents;
+    }
+  EXPECT_GE(accents, 2);
+  UnloadMidi();
 }
 
 }  // namespace
