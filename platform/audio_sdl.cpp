@@ -18,6 +18,7 @@
 
 #include <SDL.h>
 #include <alsa/asoundlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +28,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -70,6 +72,22 @@ Mixer* gMixer = new Mixer();               // read by the callback; never freed
 AudioRenderer gRendererWanted = nullptr;   // kept across a close
 std::thread* gStandIn = nullptr;           // calls the callback while a lost device has no successor
 std::atomic<bool> gStandInStop{false};     // asks the stand-in to end
+
+// The last sound file decoded, kept while the file stays as it was: the downbeat sound is asked for
+// at every accented beat on the UI thread, and reading and decoding a large file each time held the
+// frame (and so the click itself) back by tens of milliseconds.
+struct FileClip {
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = -1;
+  timespec modified{};
+  int rate = 0;             // the device rate it was decoded for
+  bool decoded = false;     // false: the file does not decode
+  std::vector<float> clip;  // interleaved stereo at that rate
+};
+std::mutex gFileClipMutex;                 // guards gFileClip
+FileClip* gFileClip = new FileClip();      // never freed, like the mixer
 }  // namespace
 
 // ---- private helpers ----
@@ -343,10 +361,8 @@ void AudioSetRenderer(AudioRenderer renderer) {
 
 void AudioSetCallbackHookForTesting(AudioCallbackHook hook) { gMixer->hook.store(hook); }
 
-bool AudioPlayWavMemoryAt(const uint8_t* data, size_t size, int64_t dueUs) {
-  if (!AudioOpen()) return false;
-  std::vector<float> clip;
-  if (!DecodeWav(data, size, &clip)) return false;
+// Hands a decoded clip to the callback for its sample (see AudioPlayWavMemoryAt).
+static bool PostClip(std::vector<float> clip, int64_t dueUs) {
   std::lock_guard<std::mutex> lock(gAudioMutex);
   if (!gDevice) return false;
   {
@@ -358,7 +374,25 @@ bool AudioPlayWavMemoryAt(const uint8_t* data, size_t size, int64_t dueUs) {
   return true;  // the clip swapped out is freed here, outside the audio thread's reach
 }
 
+bool AudioPlayWavMemoryAt(const uint8_t* data, size_t size, int64_t dueUs) {
+  if (!AudioOpen()) return false;
+  std::vector<float> clip;
+  if (!DecodeWav(data, size, &clip)) return false;
+  return PostClip(std::move(clip), dueUs);
+}
+
 bool AudioPlayWavFileAt(const std::string& path, int64_t dueUs) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!AudioOpen()) return false;
+  const int rate = AudioSampleRate();
+  {
+    std::lock_guard<std::mutex> lock(gFileClipMutex);
+    const FileClip& c = *gFileClip;
+    if (c.path == path && c.device == st.st_dev && c.inode == st.st_ino && c.size == st.st_size &&
+        c.modified.tv_sec == st.st_mtim.tv_sec && c.modified.tv_nsec == st.st_mtim.tv_nsec && c.rate == rate)
+      return c.decoded && PostClip(c.clip, dueUs);
+  }
   FILE* f = fopen(path.c_str(), "rb");
   if (!f) return false;
   std::vector<uint8_t> bytes;
@@ -367,7 +401,15 @@ bool AudioPlayWavFileAt(const std::string& path, int64_t dueUs) {
   while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() < (64u << 20))
     bytes.insert(bytes.end(), chunk, chunk + n);
   fclose(f);
-  return AudioPlayWavMemoryAt(bytes.data(), bytes.size(), dueUs);
+  std::vector<float> clip;
+  const bool decoded = DecodeWav(bytes.data(), bytes.size(), &clip);
+  {
+    std::lock_guard<std::mutex> lock(gFileClipMutex);
+    FileClip& c = *gFileClip;
+    c.path = path, c.device = st.st_dev, c.inode = st.st_ino, c.size = st.st_size, c.modified = st.st_mtim;
+    c.rate = rate, c.decoded = decoded, c.clip = clip;
+  }
+  return decoded && PostClip(std::move(clip), dueUs);
 }
 
 bool AudioBeep(int frequencyHz, int durationMs) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -235,10 +236,19 @@ void PutLe32(std::vector<uint8_t>& wav, size_t at, uint32_t v) {
 // A damaged sound file's header claims far more than the file holds, or a rate that would make
 // minutes of sound of it: nothing near that is allocated (a downbeat sound is decoded at every
 // accented beat), and what can be played is.
-TEST(DamagedClickSound, PlaysWhatItHoldsWithoutAllocatingItsClaim) {
+// Whether the allocation hook is in place (installed once for the whole run).
+bool AllocationsWatched() {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   static const bool hooked = __sanitizer_install_malloc_and_free_hooks(NoteAllocation, NoteFree) != 0;
-  ASSERT_TRUE(hooked);
+  return hooked;
+#else
+  return false;
+#endif
+}
+
+TEST(DamagedClickSound, PlaysWhatItHoldsWithoutAllocatingItsClaim) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  ASSERT_TRUE(AllocationsWatched());
 #else
   GTEST_SKIP() << "allocations are seen through the sanitizers' hook";
 #endif
@@ -264,6 +274,44 @@ TEST(DamagedClickSound, PlaysWhatItHoldsWithoutAllocatingItsClaim) {
     gWatchAllocations = false;
     EXPECT_LT(gLargestAllocation.load(), (size_t)16 << 20) << c.what;
   }
+  AudioClose();
+}
+
+// A downbeat sound file is asked for at every accented beat: a large one (a long recording, a
+// take with minutes of silence after the hit) is read and decoded once, not again at each beat, yet
+// a file changed on disk is read afresh, a broken one failing and a mended one playing.
+TEST(LargeClickSound, IsReadOnceWhileTheFileStaysAsItWas) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  ASSERT_TRUE(AllocationsWatched());
+#else
+  GTEST_SKIP() << "allocations are seen through the sanitizers' hook";
+#endif
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  if (!AudioOpen()) GTEST_SKIP() << AudioLastError();
+  TempDir dir;
+  const std::string path = dir.File("downbeat.wav");
+  std::vector<uint8_t> wav = ToneWav(920, 0.05f, 0.5f);
+  const uint32_t silence = 40u << 20;   // 40 MB of silence after the hit
+  wav.resize(wav.size() + silence, 0);
+  PutLe32(wav, 4, (uint32_t)wav.size() - 8), PutLe32(wav, 40, (uint32_t)wav.size() - 44);
+  const std::string whole(wav.begin(), wav.end());
+  WriteFileBytes(path, whole);
+
+  ASSERT_TRUE(AudioPlayWavFileAt(path, kAudioAtOnce));
+  for (int beat = 0; beat < 3; ++beat) {
+    gLargestAllocation = 0;
+    gWatchAllocations = true;
+    EXPECT_TRUE(AudioPlayWavFileAt(path, kAudioAtOnce)) << "beat " << beat;
+    gWatchAllocations = false;
+    EXPECT_LT(gLargestAllocation.load(), (size_t)16 << 20) << "beat " << beat << " read the file again";
+  }
+
+  WriteFileBytes(path, "RIFF, then no sound at all");
+  EXPECT_FALSE(AudioPlayWavFileAt(path, kAudioAtOnce)) << "the broken file replacing it";
+  WriteFileBytes(path, whole);
+  EXPECT_TRUE(AudioPlayWavFileAt(path, kAudioAtOnce)) << "the good file back";
+  std::remove(path.c_str());
+  EXPECT_FALSE(AudioPlayWavFileAt(path, kAudioAtOnce)) << "the file gone";
   AudioClose();
 }
 
