@@ -55,13 +55,6 @@ static std::string Quoted(const std::string& text) {
   return out;
 }
 
-// A class-list reply is one JSON object; anything else (an error page, a cut reply) was not read
-// as an empty list, which told the teacher to make classes they have.
-static bool LooksLikeJsonObject(const std::string& reply) {
-  const size_t first = reply.find_first_not_of(" \t\r\n"), last = reply.find_last_not_of(" \t\r\n");
-  return first != std::string::npos && reply[first] == '{' && reply[last] == '}';
-}
-
 // Reloads the list after a change; a failed reload keeps the last good list.
 static void ReloadClassList(const std::string& teacherCode) {
   std::string reply;

@@ -240,3 +240,8 @@ std::string JsonOwnString(const std::string& text, JsonSpan obj, const std::stri
   }
   return "";
 }
+
+bool LooksLikeJsonObject(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t\r\n"), last = text.find_last_not_of(" \t\r\n");
+  return first != std::string::npos && text[first] == '{' && text[last] == '}';
+}

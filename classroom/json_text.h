@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// True when text, blanks aside, is one {...}: a list reply that is anything else (an error page, a
+// login page, nothing) must not be read as an empty list, which would wipe what was shown.
+bool LooksLikeJsonObject(const std::string& text);
+
 // text made safe to stand between double quotes in a JSON body.
 std::string JsonEscape(const std::string& text);
 

@@ -70,6 +70,7 @@ static void RosterSyncWorker(const std::string& deviceToken, const std::string& 
     // The device token is sent as stored, escaped so that no character of it can break the body.
     ok = ApiPostJson("/org/roster", "{\"license\":\"" + JsonEscape(deviceToken) + "\"}", &reply, &status);
   }
+  ok = ok && LooksLikeJsonObject(reply);
   if (!ok) {
     std::lock_guard<std::mutex> lock(gRosterMutex);
     if (status == 401 || status == 403)

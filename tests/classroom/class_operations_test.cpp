@@ -140,6 +140,10 @@ TEST_F(ClassOperationsTest, RefusalsAndFailuresSayWhatHappened) {
       // Answered with a success status, but the reply was too long or cut short: not a server error.
       {R"({"body_size":3000000})", true, "The server's reply could not be read"},
       {R"({"content_length":400,"body":"{\"redemptions\":["})", true, "The server's reply could not be read"},
+      // A success status over a page that is no reply of this server (a proxy's, a login page's),
+      // or over nothing: not an empty list, which would wipe the seats and say they were synced.
+      {R"({"body":"<html><body>Sign in to the network</body></html>"})", true, "The server's reply could not be read"},
+      {R"({"body":""})", true, "The server's reply could not be read"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.seatsReply);
