@@ -46,6 +46,17 @@ void ListStudents(int n, const std::string& name, float r, float g, float b) {
   for (int i = 0; i < n; ++i) gStudents.push_back({name + std::to_string(i), id + std::to_string(i), r, g, b});
 }
 
+// Pixels whose colour differs between two window pictures (rows top-down, RGBA) inside box.
+int PixelsDifferingIn(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, const RectF& box) {
+  int differ = 0;
+  for (int y = (int)box.y; y < (int)(box.y + box.h); ++y)
+    for (int x = (int)box.x; x < (int)(box.x + box.w); ++x) {
+      const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
+      differ += !std::equal(&a[p], &a[p] + 3, &b[p]);
+    }
+  return differ;
+}
+
 class ControlsWindow : public RealWindow {
  protected:
   void SetUp() override {
@@ -327,16 +338,6 @@ TEST_F(ControlsWindow, TheNameBoxCutsANameOnlyWhereItDoesNotFit) {
     if (shot) SaveScreenshot(shot);
     return DrawControlsAlone();
   };
-  auto differInHeader = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    int differ = 0;
-    const RectF& h = gStudentHeaderRect;
-    for (int y = (int)h.y; y < (int)(h.y + h.h); ++y)
-      for (int x = (int)h.x; x < (int)(h.x + h.w); ++x) {
-        const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
-        differ += !std::equal(&a[p], &a[p] + 3, &b[p]);
-      }
-    return differ;
-  };
   const struct { const char* name; const char* lastChanged; bool fits; const char* shot; } cases[] = {
       {"Bartholomew Alexander Fitzge", "Bartholomew Alexander Fitzgx", true, "controls_name_box_latin"},
       {"学生の名前はとても長いです", "学生の名前はとても長いでね", true, "controls_name_box_japanese"},
@@ -348,9 +349,9 @@ TEST_F(ControlsWindow, TheNameBoxCutsANameOnlyWhereItDoesNotFit) {
     const std::vector<uint8_t> whole = headerWith(c.name, c.shot);
     const std::vector<uint8_t> changed = headerWith(c.lastChanged, nullptr);
     if (c.fits)
-      EXPECT_GT(differInHeader(whole, changed), 10) << "the last letter is drawn";
+      EXPECT_GT(PixelsDifferingIn(whole, changed, gStudentHeaderRect), 10) << "the last letter is drawn";
     else
-      EXPECT_EQ(differInHeader(whole, changed), 0) << "a name too long for the box ends before its end";
+      EXPECT_EQ(PixelsDifferingIn(whole, changed, gStudentHeaderRect), 0) << "a name too long for the box ends before its end";
   }
 }
 
@@ -367,16 +368,6 @@ TEST_F(ControlsWindow, AStudentsRowCutsANameOnlyWhereItDoesNotFit) {
     if (shot) SaveScreenshot(shot);
     return DrawControlsAlone();
   };
-  auto differInRow = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    int differ = 0;
-    const RectF& r = gStudentNameRects[0];
-    for (int y = (int)r.y; y < (int)(r.y + r.h); ++y)
-      for (int x = (int)r.x; x < (int)(r.x + r.w); ++x) {
-        const size_t p = (size_t(y) * gClientWidth + size_t(x)) * 4;
-        differ += !std::equal(&a[p], &a[p] + 3, &b[p]);
-      }
-    return differ;
-  };
   const struct { const char* name; const char* lastChanged; bool fits; const char* shot; } cases[] = {
       {"Анастасия Владимировна Петрова", "Анастасия Владимировна Петровы", true, "controls_student_row_cyrillic"},
       {"日本語の名前のとても長い生徒さん", "日本語の名前のとても長い生徒くん", true, "controls_student_row_japanese"},
@@ -389,9 +380,9 @@ TEST_F(ControlsWindow, AStudentsRowCutsANameOnlyWhereItDoesNotFit) {
     ASSERT_FALSE(gStudentNameRects.empty());
     const std::vector<uint8_t> changed = rowWith(c.lastChanged, nullptr);
     if (c.fits)
-      EXPECT_GT(differInRow(whole, changed), 10) << "the last letter is drawn";
+      EXPECT_GT(PixelsDifferingIn(whole, changed, gStudentNameRects[0]), 10) << "the last letter is drawn";
     else
-      EXPECT_EQ(differInRow(whole, changed), 0) << "a name too long for the row ends before its end";
+      EXPECT_EQ(PixelsDifferingIn(whole, changed, gStudentNameRects[0]), 0) << "a name too long for the row ends before its end";
   }
 }
 
