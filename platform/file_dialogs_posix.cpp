@@ -115,12 +115,15 @@ bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
   }
   // The dialog holds the UI thread: a request to end the program (SIGTERM at the session's end)
   // closes it as a cancel, so the program's own close runs while there is time to save.
+  // Its window is made to belong to ours as soon as it shows: apart, a click on our window buried
+  // it, and our window, held here, stood still and took no presses with the dialog out of sight.
   char buffer[4096];
-  bool ended = false;
+  bool ended = false, owned = false;
   for (;;) {
     pollfd readable{fds[0], POLLIN, 0};
     int ready = poll(&readable, 1, kQuitCheckMs);
     if (ready == 0 || (ready < 0 && errno == EINTR)) {
+      if (!owned) owned = WindowOwnWindowsOfProcess((long)pid);
       if (gQuitCheck && gQuitCheck()) {
         kill(pid, SIGTERM);
         ended = true;

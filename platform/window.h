@@ -24,6 +24,13 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
 bool WindowCreateLackedGl();
 // True while the window exists.
 bool WindowExists();
+// The window's id in the window system (an X window); 0 without a window or where the window
+// system gives none.
+unsigned long WindowSystemId();
+// Makes the windows of the child process `pid` (a dialog program) belong to the window, so that the
+// window manager keeps them above it; true once a shown one was found. Windows already owned are
+// left alone.
+bool WindowOwnWindowsOfProcess(long pid);
 // Shows the window maximised.
 void WindowShowMaximized();
 // Hides the window; it stays usable for GL until WindowDestroy.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/dialog_owner.h"
 #include "platform/display_cover.h"
 #include "platform/event_translate.h"
 #include "platform/input.h"
@@ -300,6 +301,10 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
 bool WindowCreateLackedGl() { return gWindowLacksGl; }
 
 bool WindowExists() { return gSdlWindow != nullptr; }
+
+unsigned long WindowSystemId() { return X11WindowIdOf(gSdlWindow); }
+
+bool WindowOwnWindowsOfProcess(long pid) { return OwnWindowsOfProcess(gSdlWindow, pid); }
 
 void WindowShowMaximized() {
   if (!gSdlWindow) return;

@@ -7,10 +7,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include "platform/file_dialogs.h"
+#include "platform/window.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -160,6 +163,43 @@ TEST(FileDialogs, KdialogOnKdeOrWhereZenityIsMissing) {
   }
   EXPECT_EQ(FileDialogCommand("kdialog", FileDialogRequest{true, "F", {}}),
             (std::vector<std::string>{"kdialog", "--title", "F", "--getexistingdirectory", "."}));
+}
+
+// The real file chooser belongs to the program's window once it shows, so a window manager keeps
+// it above the window: apart, a click on the window buried it, and the window, held by the waiting
+// dialog, took no presses and stood still with the dialog out of sight. The window is made in a
+// child process, so that no window system connection outlives the test's display.
+TEST(FileDialogs, TheChooserBelongsToTheProgramsWindow) {
+  for (const char* tool : {"zenity", "xdotool", "xprop"})
+    if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+      GTEST_SKIP() << tool << " is not installed";
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  ScopedEnv x("DISPLAY", display.name().c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr);
+  TempDir dir;
+  static std::string seen;
+  seen = dir.File("seen");
+  EXPECT_EXIT(
+      {
+        if (!WindowCreate("Tonvarra", "Orvanel", 100, 100, 640, 480)) std::exit(2);
+        WriteFileBytes(dir.File("owner"), std::to_string(WindowSystemId()));
+        // While the chooser waits: what owns its window, until something does or 15 s have passed.
+        SetDialogQuitCheckForTesting([] {
+          static int asked = 0;
+          std::system(("for w in $(xdotool search --name '^Ownership probe$'); do xprop -id $w WM_TRANSIENT_FOR;"
+                       " done > '" + seen + "' 2>/dev/null").c_str());
+          return ReadFileBytes(seen).find("window id") != std::string::npos || ++asked > 150;
+        });
+        std::string chosen;
+        ShowOpenFileDialog("Ownership probe", kMidiFilters, &chosen);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  char owner[32];
+  std::snprintf(owner, sizeof owner, "0x%lx", std::strtoul(ReadFileBytes(dir.File("owner")).c_str(), nullptr, 10));
+  ASSERT_STRNE(owner, "0x0");
+  EXPECT_NE(ReadFileBytes(seen).find(std::string("window id # ") + owner), std::string::npos)
+      << "owner " << owner << ", seen: " << ReadFileBytes(seen);
 }
 
 }  // namespace
