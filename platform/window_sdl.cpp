@@ -29,6 +29,7 @@ static SDL_Rect gSavedPlacement = {0, 0, 0, 0};  // position and size before ful
 static bool gSavedMaximized = false;             // the window was maximised before full screen
 static bool gWindowLacksGl = false;              // the display made a window, but not one for GL
 static bool gEndAskedFor = false;                // a quit or the close box already came through the pump
+static bool gLeftHeldAtFocusLoss = false;        // the focus left with the left button held, not let go since
 
 // ---- internal helpers ----
 static void OnHangup(int) { gHangupSeen = 1; }
@@ -178,6 +179,9 @@ static void TranslateWindowEvent(const SDL_WindowEvent& w) {
       break;
     }
     case SDL_WINDOWEVENT_MINIMIZED: PostMinimized(); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      if (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) gLeftHeldAtFocusLoss = true;
+      break;
     case SDL_WINDOWEVENT_CLOSE:
       gEndAskedFor = true;
       PostCloseRequest();
@@ -208,16 +212,25 @@ static void TranslateEvent(const SDL_Event& e) {
       int w = 0, h = 0;
       SDL_GetWindowSize(gSdlWindow, &w, &h);
       bool inside = e.motion.x >= 0 && e.motion.y >= 0 && e.motion.x < w && e.motion.y < h;
-      PostMouseMove(e.motion.x, e.motion.y, MouseFlags(e.motion.state), inside);
+      // With the focus the window lost its hold on the pointer, so a button let go over another
+      // window never came here, and SDL counts it held until the next press ends: a drag would go
+      // on following the pointer. Then the pointer itself says whether the button is still down.
+      uint32_t buttons = e.motion.state;
+      if (gLeftHeldAtFocusLoss && (buttons & SDL_BUTTON_LMASK) &&
+          !(SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK))
+        buttons &= ~SDL_BUTTON_LMASK;
+      PostMouseMove(e.motion.x, e.motion.y, MouseFlags(buttons), inside);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_LEFT) gLeftHeldAtFocusLoss = false;
       PostMouseButtonDown(e.button.button == SDL_BUTTON_LEFT    ? 1
                           : e.button.button == SDL_BUTTON_RIGHT ? 3
                                                                 : 2,
                           e.button.clicks, e.button.x, e.button.y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
       break;
     case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_LEFT) gLeftHeldAtFocusLoss = false;
       PostMouseButtonUp(e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 3 : 2,
                         e.button.x, e.button.y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
       break;
