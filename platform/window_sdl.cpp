@@ -431,9 +431,19 @@ void WindowSetClientSize(int width, int height) {
 bool WindowSetFullscreen(bool on) {
   if (!gSdlWindow) return false;
   if (on) {
-    SDL_GetWindowPosition(gSdlWindow, &gSavedPlacement.x, &gSavedPlacement.y);
-    SDL_GetWindowSize(gSdlWindow, &gSavedPlacement.w, &gSavedPlacement.h);
-    gSavedMaximized = WindowIsMaximized();
+    // A window manager's own full screen leaves the window covering the display while SDL still
+    // counts it windowed: kept as the place to come back to, it would bring the window back as
+    // large as the display, title bar and all, its bottom edge off the screen. The place before it
+    // stays; without one the window manager puts its own back.
+    SDL_Rect place{0, 0, 0, 0}, display{0, 0, 0, 0};
+    SDL_GetWindowPosition(gSdlWindow, &place.x, &place.y);
+    SDL_GetWindowSize(gSdlWindow, &place.w, &place.h);
+    bool coversDisplay = SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(gSdlWindow)), &display) == 0 &&
+                         place.w >= display.w && place.h >= display.h;
+    if (!coversDisplay) {
+      gSavedPlacement = place;
+      gSavedMaximized = WindowIsMaximized();
+    }
   }
   if (SDL_SetWindowFullscreen(gSdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
     KeepError("SDL_SetWindowFullscreen");

@@ -69,6 +69,21 @@ TEST_F(RealWindow, FullScreenCoversTheDisplayAndComesBack) {
   EXPECT_TRUE(back) << gClientWidth << " x " << gClientHeight << " window " << w << " x " << h;
 }
 
+// A window manager's own full screen leaves the window as large as the display while the program
+// counts it windowed; F and F again must not bring it back that large.
+TEST_F(RealWindow, FullScreenFromAWindowAlreadyCoveringTheDisplayComesBackToTheLastPlace) {
+  ToggleFullscreen();
+  ToggleFullscreen();
+  ASSERT_TRUE(WaitForClientSize(1440, 920));
+  WindowSetClientSize(1920, 1080);
+  ASSERT_TRUE(WaitForClientSize(1920, 1080));
+  ToggleFullscreen();
+  EXPECT_TRUE(gFullscreen);
+  ToggleFullscreen();
+  EXPECT_FALSE(gFullscreen);
+  EXPECT_TRUE(WaitForClientSize(1440, 920)) << gClientWidth << " x " << gClientHeight;
+}
+
 // What the display shows, read from outside: the size the program is told is not enough, since
 // without a window manager nobody but the program moves its window. A white frame drawn at the
 // client size stands at the display's corners in full screen, and back at (100, 100) after it.
