@@ -30,6 +30,7 @@
 #include "midi/song_beat.h"
 #include "midi/song_sound.h"
 #include "midi/teaching_record.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
 
 // ---- constants ----
@@ -188,6 +189,7 @@ int PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat) {
   const bool endAhead = gEventCursor < count;  // the pass that takes the last event ends a lesson song
   if (endAhead) gSongEndReleased = false;      // not (or no longer) at the end
   PostDueSongEvents(pos, now, muted);
+  NoteSongSoundPass(ClockMicros64());
   HandSongSoundThrough(pos, muted);
 
   // A loop that holds goes round again in the next pass, even when it took in the song's last tick.

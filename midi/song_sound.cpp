@@ -25,6 +25,8 @@ int64_t gStampAnchorUs = 0;             // the anchor on the microsecond line
 bool gStampMuted = false;               // ...and the muting
 bool gStampValid = false;               // the three above describe what was handed
 int64_t gStampFloorUs = INT64_MIN;      // nothing handed after a release falls due before it
+int64_t gLastPassUs = INT64_MIN;        // clock time of the last pass that played the song
+int64_t gPassSpanUs = 0;                // the longest recent time between two such passes
 }  // namespace
 
 // ---- internal helpers ----
@@ -115,8 +117,22 @@ void HandSongSoundAhead(uint32_t untilMs, bool muted) {
   }
 }
 
+void NoteSongSoundPass(int64_t nowUs) {
+  int64_t gap = gLastPassUs == INT64_MIN ? 0 : nowUs - gLastPassUs;
+  gLastPassUs = nowUs;
+  // A gap of a second or more is the song standing (paused, held), not the pace of the passes.
+  if (gap <= 0 || gap >= 1000000) return;
+  // A slow stretch of frames keeps the span up for a few dozen passes after its longest one.
+  gPassSpanUs = std::max(gap, gPassSpanUs - gPassSpanUs / 32);
+}
+
+uint32_t SongSoundLookAheadMs() {
+  int64_t spanMs = (gPassSpanUs + 999) / 1000;
+  return (uint32_t)std::clamp<int64_t>(spanMs, kSongSoundLookAheadMs, kSongSoundLongestLookAheadMs);
+}
+
 void HandSongSoundThrough(uint32_t posMs, bool muted) {
-  double lookAhead = std::round(kSongSoundLookAheadMs * Speed());
+  double lookAhead = std::round(SongSoundLookAheadMs() * Speed());
   uint64_t until = std::min((uint64_t)posMs + (uint64_t)lookAhead, SongSoundEndMs() - 1);
   HandSongSoundAhead((uint32_t)std::min<uint64_t>(until, UINT32_MAX), muted);
 }
@@ -148,4 +164,6 @@ void ResetSongSound() {
   gStampAnchorUs = 0;
   gStampSpeed = 1.0;
   gStampMuted = false;
+  gLastPassUs = INT64_MIN;
+  gPassSpanUs = 0;
 }

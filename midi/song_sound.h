@@ -12,8 +12,10 @@
 
 #include "midi/midi_file.h"
 
-// How far ahead of the position a pass hands events over: one pass of the main loop.
+// How far ahead of the position a pass hands events over at the least: one pass of the main loop.
 constexpr uint32_t kSongSoundLookAheadMs = 17;
+// ...and at the most, however far apart the passes come (a pass stalled for longer sounds late).
+constexpr uint32_t kSongSoundLongestLookAheadMs = 250;
 
 extern size_t gSongSoundCursor;  // next event to hand to the output
 
@@ -27,8 +29,14 @@ void KeepSongSoundInStep(bool muted);
 // After the pass's due events: hands the output, stamped, every event not handed yet whose time is
 // at most `untilMs` (song time).
 void HandSongSoundAhead(uint32_t untilMs, bool muted);
-// Hands the output what falls due within one pass after song position posMs, never up to the end of
-// a holding loop (where the song wraps).
+// The main loop's pass that plays the song came at clock time nowUs: where drawing is slow, the
+// passes come further apart than 17 ms, and each must hand over what falls due before the next.
+void NoteSongSoundPass(int64_t nowUs);
+// How far ahead (clock ms) a pass hands the sound over: the longest recent time between two passes,
+// falling back slowly, within kSongSoundLookAheadMs..kSongSoundLongestLookAheadMs.
+uint32_t SongSoundLookAheadMs();
+// Hands the output what falls due before the next pass after song position posMs, never up to the
+// end of a holding loop (where the song wraps).
 void HandSongSoundThrough(uint32_t posMs, bool muted);
 // The song time the sound must stay below: the end of a loop that holds (a millisecond past it
 // when it is the song's end, so the events at the last tick sound), else UINT64_MAX.
