@@ -379,6 +379,8 @@ void RunFramePass() {
 
 void RunLoopPass() {
   uint32_t frameStartMs = ClockMs32();
+  // Before the keys that came meanwhile are judged against the song's clock.
+  KeepSongOverStall(frameStartMs);
   DrainMessages();
   double now = GetAppSeconds();
   bool lively = gMessagesSinceRestCheck > 0 || SomethingGoesOn(now);

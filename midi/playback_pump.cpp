@@ -18,10 +18,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/base/logs.h"
 #include "app/base/note_tables.h"
 #include "app/base/status_text.h"
 #include "app/base/view_modes.h"
 #include "midi/judge_index.h"
+#include "midi/midi_event_time.h"
 #include "midi/metronome_panel.h"
 #include "midi/midi_output.h"
 #include "midi/play_along.h"
@@ -52,11 +54,19 @@ const int32_t kShortestSongRunMs = 500;
 const double kSongRingOutMs = 1000.0;
 const double kSongReleaseMs = 500.0;
 
+// A pass this much later than the one before it found the program held up, not a slow frame (the
+// slowest views take about 200 ms): the song then moves on by one frame's step only.
+const int32_t kSongStallMs = 500;
+const uint32_t kStallStepMs = 17;
+
 }  // namespace
 
 // ---- state ----
 namespace {
 bool gSongEndReleased = false;  // the song's held notes were released in its ring-out
+uint32_t gStallPassMs = 0;      // clock time of the last pass KeepSongOverStall saw
+uint32_t gStallAnchorMs = 0;    // the song clock's anchor then
+bool gStallRunning = false;     // a song played then, not paused
 }  // namespace
 
 // ---- internal helpers ----
@@ -142,7 +152,27 @@ void EndOfSong() {
 }  // namespace
 
 // ---- public functions ----
-void ResetPlaybackPump() { gSongEndReleased = false; }
+void ResetPlaybackPump() {
+  gSongEndReleased = false;
+  gStallRunning = false;
+}
+
+void KeepSongOverStall(uint32_t now) {
+  const bool running = gPlaying && !gPaused;
+  // A song paused, resumed, sought, sped up or loaded since has its clock set already.
+  if (running && gStallRunning && gPlayStartMs == gStallAnchorMs) {
+    const int32_t gap = (int32_t)(now - gStallPassMs);
+    if (gap > kSongStallMs) {
+      gPlayStartMs += (uint32_t)gap - kStallStepMs;
+      gLastEventTimeMs = now;
+      gLastEventTimeValid = true;
+      DebugLog("[playback] the program stood still %d ms: the song goes on where it stood\n", (int)gap);
+    }
+  }
+  gStallPassMs = now;
+  gStallAnchorMs = gPlayStartMs;
+  gStallRunning = running;
+}
 
 void UpdateSongTempoFlag() { gTeachingState.syncedToSong = (gPlaying && !gSongTempo.empty()) ? 1 : 0; }
 

@@ -22,6 +22,11 @@ constexpr int kLessonSongRungOut = 2;
 // record before the due events are sent. Returns the lesson song's end bits of the pass, 0 when
 // none.
 int PumpMidiPlayback(uint32_t now, SongBeatHandler onSongBeat = nullptr);
+// Once per pass of the main loop, before anything reads the song clock: when the pass comes more
+// than half a second after the one before it while the song played on untouched (the program was
+// stopped or frozen, or the machine slept with its clock running), the song's clock moves on by a
+// frame only, so the song goes on where it stood rather than playing every note it missed at once.
+void KeepSongOverStall(uint32_t now);
 // Forgets the pump's state (a song unloaded).
 void ResetPlaybackPump();
 // A note of the run was judged (a wrong note, or a song note graded or missed; a rhythm study's
