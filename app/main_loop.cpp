@@ -268,7 +268,10 @@ static bool SomethingGoesOn(double now) {
   if ((gPlaying && !gPaused) || gPlayAlongRun || IsPracticeRunActive()) return true;
   if (gTeachingState.metronomeOn) return true;
   if (gClassroomWorkers.load() > 0) return true;
-  if (IsStartScreenVisible(now) && !gLanguageListOpen) return true;
+  // A picture that still shows the start screen runs on to its end at the real time, also when the
+  // loop stood still for longer than the screen's run: a resting pass would draw it again and again
+  // at the time held from before, and hold a song behind it, until something was pressed.
+  if ((IsStartScreenVisible(now) || IsStartScreenVisible(gLastFrameSeconds)) && !gLanguageListOpen) return true;
   for (const HeldNote& h : gHeldNotes)
     if (h.sounding) return true;
   for (bool on : gPreviewNotesOn)

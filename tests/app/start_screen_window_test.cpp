@@ -257,6 +257,41 @@ TEST_F(StartScreenWindow, ASongHoldsStillBehindTheScreenAndGoesOnAfterIt) {
   SetMidiOutDriver(nullptr);
 }
 
+// The loop held up for seconds while the screen runs (the program stopped, or the machine asleep
+// with its clock running): once it runs again the screen is drawn to its end at the real time, not
+// left standing at the held time of a resting loop until something is pressed, holding a song
+// behind it all the while.
+TEST_F(StartScreenWindow, TheScreenEndsAfterTheLoopStoodStillDuringIt) {
+  SetMidiOutDriver(&kOutDriver);
+  gPorts.clear();
+  RunUntil(0.5f);
+  std::vector<SongEvent> song;
+  for (uint32_t i = 0; i < 400; ++i) {
+    song.push_back({i * 100, 0x90, (uint8_t)(60 + i % 12), 90, 0});
+    song.push_back({i * 100 + 90, 0x80, (uint8_t)(60 + i % 12), 0, 0});
+  }
+  gSongEvents = song;
+  gNotePedalSpans.assign(song.size(), NotePedalSpan{});
+  TogglePlayback();
+  for (int pass = 0; pass < 10; ++pass) {
+    clock_.Advance(100);
+    RunLoopPass();
+  }
+  ASSERT_TRUE(DrawStartScreen(GetAppSeconds()));
+  ASSERT_TRUE(gPaused);
+  // Longer than the quiet time after which the loop rests, shorter than the other tests' runs.
+  clock_.Advance(8500);
+  const double woke = GetAppSeconds();
+  for (int pass = 0; pass < 10; ++pass) {
+    clock_.Advance(100);
+    RunLoopPass();
+  }
+  EXPECT_GE(gLastFrameSeconds, woke) << "the picture stayed at the time before the stall";
+  EXPECT_TRUE(gPlaying && !gPaused) << "the song stayed held behind a screen that had run out";
+  UnloadMidi();
+  SetMidiOutDriver(nullptr);
+}
+
 // The device pickers in the running start screen, pressed through the window procedure: each
 // header opens its list upward with a row per keyboard, or per port beside the synthesiser and the
 // speakers; the rows carry ink, the scene's clock stands while a list is open, and a press beside
