@@ -32,6 +32,14 @@ namespace {
 
 constexpr int kAtlasSize = 512;         // side of one glyph atlas page (alpha texture)
 constexpr const char* kUiFace = "Palatino Linotype";
+// Where that face is not installed, the one `run.sh` installs in its place, which the layout's
+// widths were measured with. Asked for by its name: the font configuration's own stand-in for the
+// face depends on what else a desktop holds (URW's P052 comes with the PostScript tools), and set
+// the labels narrower or wider than measured, differently from one machine to the next.
+constexpr const char* kUiFaceInstead = "TeX Gyre Pagella";
+// Letters neither has (Cyrillic, Greek) come from this one, also installed by `run.sh`, before the
+// configuration's choice, for the same reason.
+constexpr const char* kUiLettersElse = "Noto Serif";
 // The UI face is asked for as a Latin face: with no language the font configuration takes the
 // desktop's, and an Arabic or Japanese desktop then got another family for every Latin text, wider
 // than the layout's and cutting its labels short.
@@ -101,6 +109,15 @@ static auto& gGlyphWidthCache = *new std::unordered_map<uint64_t, float>;       
 static auto& gGlyphQuadCache = *new std::unordered_map<uint64_t, GlyphQuad>;    // glyph key -> its quad
 
 // ---- atlas and glyph lists ----
+
+// The UI face itself where installed, else its stand-in by name, else what the configuration
+// offers for it. Asked once: the fonts installed do not change under a running program.
+static const char* UiFaceFamily() {
+  static const char* family = GlyphFamilyInstalled(kUiFace)          ? kUiFace
+                              : GlyphFamilyInstalled(kUiFaceInstead) ? kUiFaceInstead
+                                                                     : kUiFace;
+  return family;
+}
 
 static uint64_t GlyphKey(UiFont base, int scriptClass, uint32_t codePoint) {
   return (uint64_t(base) << 32) | (uint64_t(scriptClass) << 24) | codePoint;
@@ -229,7 +246,7 @@ FontSizes ComputeFontSizes(float s) {
 
 UiFont CreateUiFont(int pixelHeight, bool italic) {
   FontRecord rec;
-  rec.glyphs = GlyphFontOpen(kUiFace, true, italic, kUiFaceLanguage, pixelHeight);
+  rec.glyphs = GlyphFontOpen(UiFaceFamily(), true, italic, kUiFaceLanguage, pixelHeight, {kUiLettersElse});
   if (!rec.glyphs) return 0;
   rec.pixelHeight = pixelHeight;
   rec.italic = italic;

@@ -32,9 +32,14 @@ struct GlyphImage {
 // May run on another thread while nothing else uses glyphs yet; true when both are ready.
 bool GlyphsPrepare();
 // Opens the best installed match; language is "" or a tag such as "ja", "ko", "zh-cn" that picks
-// the right variant of a multi-language face. Null when no font can be opened at all.
+// the right variant of a multi-language face. A character the face lacks comes from a face of the
+// families `firstFallbacks` names where one has it, else from the configuration's next similar face. Null
+// when no font can be opened at all.
 GlyphFont* GlyphFontOpen(const std::string& family, bool bold, bool italic, const std::string& language,
-                         int pixelHeight);
+                         int pixelHeight, const std::vector<std::string>& firstFallbacks = {});
+// True when a face of exactly this family is installed (not a stand-in the configuration names
+// for it).
+bool GlyphFamilyInstalled(const std::string& family);
 // Closes a font; null is ignored.
 void GlyphFontClose(GlyphFont* font);
 // The metrics of the font's own face.

@@ -25,6 +25,7 @@ struct GlyphFont {
   FcPattern* pattern = nullptr;        // the request, kept for the fallback sort
   std::map<int, FT_Face> fallbackFaces;  // index into fallbacks -> opened face (null when it failed)
   std::map<uint32_t, int> faceOfChar;    // code point -> -1 own face, >= 0 fallback index, -2 none
+  std::vector<std::string> firstFallbacks;  // families asked of before the rest of the fallbacks
   GlyphFontMetrics metrics;
 };
 
@@ -66,6 +67,15 @@ static GlyphFontMetrics MetricsOf(FT_Face face) {
   return m;
 }
 
+static bool IsFirstFallback(const GlyphFont* f, FcPattern* p) {
+  FcChar8* family = nullptr;
+  if (f->firstFallbacks.empty() || FcPatternGetString(p, FC_FAMILY, 0, &family) != FcResultMatch || !family)
+    return false;
+  for (const std::string& first : f->firstFallbacks)
+    if (first == reinterpret_cast<const char*>(family)) return true;
+  return false;
+}
+
 // The face that draws cp, or null when none of the installed faces has it.
 static FT_Face FaceForChar(GlyphFont* f, uint32_t cp) {
   auto known = f->faceOfChar.find(cp);
@@ -81,8 +91,10 @@ static FT_Face FaceForChar(GlyphFont* f, uint32_t cp) {
         FcResult result;
         f->fallbacks = FcFontSort(nullptr, f->pattern, FcFalse, nullptr, &result);
       }
-      if (f->fallbacks) {
+      // The families named first, then the rest in fontconfig's order.
+      for (int pass = 0; pass < 2 && which == -2 && f->fallbacks; ++pass) {
         for (int i = 0; i < f->fallbacks->nfont; ++i) {
+          if (IsFirstFallback(f, f->fallbacks->fonts[i]) != (pass == 0)) continue;
           FcCharSet* cs = nullptr;
           if (FcPatternGetCharSet(f->fallbacks->fonts[i], FC_CHARSET, 0, &cs) != FcResultMatch) continue;
           if (!FcCharSetHasChar(cs, cp)) continue;
@@ -108,7 +120,7 @@ static FT_Face FaceForChar(GlyphFont* f, uint32_t cp) {
 bool GlyphsPrepare() { return EnsureLibraries(); }
 
 GlyphFont* GlyphFontOpen(const std::string& family, bool bold, bool italic, const std::string& language,
-                         int pixelHeight) {
+                         int pixelHeight, const std::vector<std::string>& firstFallbacks) {
   if (pixelHeight <= 0 || !EnsureLibraries()) return nullptr;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -126,6 +138,7 @@ GlyphFont* GlyphFontOpen(const std::string& family, bool bold, bool italic, cons
   }
   auto font = std::make_unique<GlyphFont>();
   font->pixelHeight = pixelHeight;
+  font->firstFallbacks = firstFallbacks;
   font->face = FaceOfPattern(match, pixelHeight, &font->file);
   FcPatternDestroy(match);
   if (!font->face) {
@@ -135,6 +148,19 @@ GlyphFont* GlyphFontOpen(const std::string& family, bool bold, bool italic, cons
   font->pattern = pattern;
   font->metrics = MetricsOf(font->face);
   return font.release();
+}
+
+bool GlyphFamilyInstalled(const std::string& family) {
+  if (!EnsureLibraries()) return false;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* found = FcFontList(nullptr, pattern, objects);
+  const bool installed = found && found->nfont > 0;
+  if (found) FcFontSetDestroy(found);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return installed;
 }
 
 void GlyphFontClose(GlyphFont* font) {
