@@ -201,13 +201,15 @@ static void LayoutFileMenu(float s, float H) {
   gFileMenuOpenFolderRect = {b.x + pad, y + pad + ih, w - 2.0f * pad, ih};
 }
 
-// The side buttons' side and gap, and the width of the overlay's column: as wide as "Learn" and
-// "Song" need in the UI language, from a square up to 2.4 squares, as the buttons beside the band.
+// The side buttons' side and gap, and the width of the overlay's column: as wide as "Learn",
+// "Filter" and "Song" need in the UI language (the column holds all three; Japanese and Hindi
+// "Filter" is the widest), from a square up to 2.4 squares, as the buttons beside the band.
 static void SideButtonSizes(float s, float* bc, float* gc, float* columnW) {
   *bc = ClampFloat(0.84f * PanelElementSize(), 24.0f, 54.0f);
   *gc = std::max(8.0f * s, 6.0f);
   const float px = FontPixelSize(gFontSmall);
-  const float words = std::max(MeasureText(gFontSmall, "Learn", px), MeasureText(gFontSmall, "Song", px));
+  float words = 0.0f;
+  for (const char* word : {"Learn", "Filter", "Song"}) words = std::max(words, MeasureText(gFontSmall, word, px));
   *columnW = ClampFloat(words + 2.0f * LabelMargin(s) + 1.0f, *bc, 2.4f * *bc);
 }
 
