@@ -23,7 +23,7 @@ void ResetMidiFull() {
   AllPreviewNotesOff();
   // The input is closed, so nothing can add to these while they are thrown away.
   RemoveAppMessages(kMsgMidiInOpen, kMsgMidiInLongError);
-  RemoveAppMessages(kMsgMidiNote, kMsgMidiSustain);
+  RemoveAppMessages(kMsgMidiNote, kMsgMidiAllNotesOff);
 
   gHeldNotes.clear();
   gSustainDown = false;

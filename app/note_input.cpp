@@ -145,6 +145,12 @@ void HandleMidiInData(uint64_t wParam, int64_t lParam) {
       if (data1 == 64) {
         gLastMidiInputMs = ClockMs32();
         PostAppMessage(kMsgMidiSustain, ts, (int64_t)data2);
+      } else if (data1 == 120 || data1 == 123) {
+        // All sound off, all notes off: what a sequencer or a DAW sends when it stops, often in
+        // place of each note's own note-off, which would leave its keys lit for good. Handled in
+        // turn with the notes, so a note-on just before it is let go as well.
+        gLastMidiInputMs = ClockMs32();
+        PostAppMessage(kMsgMidiAllNotesOff, noteW & ~(uint64_t)0xFF, 0);
       }
       break;
     default:
@@ -192,6 +198,17 @@ void HandleMidiNoteMessage(uint64_t wParam, int64_t lParam) {
   else
     HandleNoteOff(rec, note, t, device);
   gMidiEventLagMs = savedLag;
+}
+
+void HandleMidiAllNotesOffMessage(uint64_t wParam, int64_t) {
+  const int channel = (int)((wParam >> 8) & 31) - 1;
+  if (channel < 0 || channel > 15) return;
+  // Each key the channel holds down gets its note-off; the pedal goes on holding what it holds.
+  int notes[128], count = 0;
+  for (const HeldNote& h : gHeldNotes)
+    if (h.keyDown && !h.displayOnly && (h.channelMask & (1u << channel)) && h.note >= 0 && h.note < 128 && count < 128)
+      notes[count++] = h.note;
+  for (int i = 0; i < count; ++i) HandleMidiNoteMessage(wParam | (uint64_t)notes[i], 0);
 }
 
 void HandleMidiSustainMessage(uint64_t wParam, int64_t lParam) {

@@ -20,6 +20,8 @@ void HandleMidiInError(uint32_t code, uint64_t wParam, int64_t lParam);
 void HandleMidiNoteMessage(uint64_t wParam, int64_t lParam);
 // kMsgMidiSustain.
 void HandleMidiSustainMessage(uint64_t wParam, int64_t lParam);
+// kMsgMidiAllNotesOff: wParam as a note message's, without the note.
+void HandleMidiAllNotesOffMessage(uint64_t wParam, int64_t lParam);
 
 // ---- test hook ----
 // When set, told the name of each judge feed just before the note road calls it.

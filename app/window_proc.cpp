@@ -157,6 +157,7 @@ int64_t MainWndProc(uint32_t code, uint64_t wParam, int64_t lParam) {
     case kMsgMidiInLongError: HandleMidiInError(code, wParam, lParam); return 0;
     case kMsgMidiNote: HandleMidiNoteMessage(wParam, lParam); return 0;
     case kMsgMidiSustain: HandleMidiSustainMessage(wParam, lParam); return 0;
+    case kMsgMidiAllNotesOff: HandleMidiAllNotesOffMessage(wParam, lParam); return 0;
     default: return DefaultWindowHandling(code, wParam, lParam);
   }
 }

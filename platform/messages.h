@@ -36,6 +36,7 @@ enum : uint32_t {
   kMsgMidiInLongError = 0x03C6,
   kMsgMidiNote = 0x8001,       // the program's private note message
   kMsgMidiSustain = 0x8002,    // the program's private sustain-pedal message
+  kMsgMidiAllNotesOff = 0x8003,  // the program's private all-notes-off message (one channel's keys)
 };
 
 enum : uint32_t { kSizeRestored = 0, kSizeMinimized = 1, kSizeMaximized = 2 };

@@ -32,6 +32,7 @@ int64_t Dispatch(uint32_t code, uint64_t w, int64_t l) {
   if (code == kMsgMidiNote || code == kMsgMidiSustain) gPrivate.push_back({code, w, l});
   if (code == kMsgMidiNote) HandleMidiNoteMessage(w, l);
   if (code == kMsgMidiSustain) HandleMidiSustainMessage(w, l);
+  if (code == kMsgMidiAllNotesOff) HandleMidiAllNotesOffMessage(w, l);
   return 0;
 }
 
@@ -139,6 +140,29 @@ TEST_F(NoteRoad, ChannelsMergeRepeatsAreOnsetsAndVelocityZeroReleases) {
   EXPECT_EQ(gHeldNotes.size(), 1u);
   EXPECT_EQ(Held(60).serial, 3u);
   EXPECT_EQ(gPlayedNotes.size(), 3u);
+}
+
+// A sequencer that stops sends all notes off (or all sound off) for a channel, often without the
+// notes' own note-offs: the channel's keys are let go, through the pedal as a note-off would be.
+TEST_F(NoteRoad, AllNotesOffLetsGoOfTheChannelsKeys) {
+  On(60, 100, 0), On(64, 100, 0), On(67, 100, 1);
+  Shown(72, 80);  // the song's own note
+  Device(0xB0, 123, 0);
+  EXPECT_EQ(Held(60).keyDown + Held(60).sounding, 0);
+  EXPECT_EQ(Held(64).keyDown + Held(64).sounding, 0);
+  EXPECT_EQ(Held(67).keyDown, 1) << "another channel's key";
+  EXPECT_EQ(Held(72).sounding, 1) << "the song's note";
+  Device(0xB1, 64, 127);  // the pedal down: the key is let go but sounds on
+  Device(0xB1, 120, 0);
+  EXPECT_EQ(Held(67).keyDown, 0);
+  EXPECT_EQ(Held(67).sounding, 1);
+  // A note-on and the all-notes-off after it, both waiting in one batch: the note goes too.
+  PostAppMessage(kMsgMidiInData, 0x92 | 50 << 8 | 90 << 16, (int64_t)ClockMs32());
+  PostAppMessage(kMsgMidiInData, 0xB2 | 123 << 8, (int64_t)ClockMs32());
+  DrainAppMessages();
+  EXPECT_EQ(Held(50).keyDown, 0);
+  Device(0xB3, 123, 0);  // a channel holding nothing: nothing happens
+  EXPECT_EQ(gPlayedNotes.size(), 5u);  // the five notes struck, no onset more
 }
 
 TEST_F(NoteRoad, DisplayOnlyNotesFillTheTablesButReachNoJudge) {
