@@ -39,8 +39,10 @@
 #include "gfx/text.h"
 #include "learning/library_index.h"
 #include "learning/placement.h"
+#include "learning/radar_flash.h"
 #include "learning/schedule.h"
 #include "learning_ui/learning_screen.h"
+#include "learning_ui/library_button.h"
 #include "learning_ui/performance_note.h"
 #include "learning_ui/placement_prompt.h"
 #include "midi/midi_input.h"
@@ -48,6 +50,7 @@
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playback_pump.h"
+#include "midi/song_sound.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/messages.h"
@@ -229,9 +232,8 @@ static void HandOnDrawnPixels() {
   if (!gLibraryOpen) glFlush();
 }
 
-static void DrawFrameBackground(float dt, double now) {
+static void DrawFrameBackground(double now) {
   glDisable(GL_SCISSOR_TEST);
-  gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
   float r, g, b;
   BackgroundClearColour(gBackdropTintFade, &r, &g, &b);
   glClearColor(r, g, b, 1.0f);
@@ -252,10 +254,12 @@ static void PaceFrame(uint32_t frameStartMs) {
   else if (pacing.fixedMs == 0) ClockSleepMs(0);  // a long pass still yields the processor
 }
 
-static void PresentAndPace(uint32_t frameStartMs, bool drewViews) {
-  MarkFirstFrameDrawn();  // the first frame's swap is timed apart from its drawing
-  WindowSwapBuffers();
-  NoteFrameSwapped(ClockMicros64(), drewViews);
+static void PresentAndPace(uint32_t frameStartMs, bool drewViews, bool drawn = true) {
+  if (drawn) {
+    MarkFirstFrameDrawn();  // the first frame's swap is timed apart from its drawing
+    WindowSwapBuffers();
+    NoteFrameSwapped(ClockMicros64(), drewViews);
+  }
   PaceFrame(frameStartMs);
   // Only now, with a frame on screen that shows the menu closed: the dialog holds this thread.
   RunChosenMenuItem();
@@ -279,14 +283,62 @@ static bool SomethingGoesOn(double now) {
   return false;
 }
 
-bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
+// The views under the controls, in their order: the circle with the backdrop and the orb, the
+// staff, the board, the toolbar and the controls.
+static void DrawFrameViews(float dt, double now) {
+  DrawCircleView(dt, now);
+  SpawnFrameNoteSparks();
+  DrawBackdrop(dt, now);
+  HandOnDrawnPixels();  // the circle's pixels are filled while the orb is computed
+  DrawOrbInFrame();
+  HandOnDrawnPixels();  // the orb's while the board is drawn
+
+  DrawStaffPanel(now, 1.0f - gRingModeFade);
+  DrawChordTrailOverStaff();
+  SyncAchievementRows();
+  FeedBoardLane();
+  if (gRingModeFade < 0.999f) {
+    float saved;
+    PushDrawAlpha(&saved, 1.0f - gRingModeFade);
+    DrawBoardView();
+    PopDrawAlpha(&saved);
+  }
+  HandOnDrawnPixels();  // the board's while the controls are drawn
+  DrawToolbar();
+  DrawMainControls(now);
+}
+
+// What stands over the views: the library, its notes and flash, the classroom and the quiz.
+static void DrawFrameCovers() {
+  DrawLibraryButton();
+  DrawLearningScreen();
+  if (gLibraryOpen && gLibraryLoaded && !gPlacementPromptOpen) DrawLearningScrollHint();
+  DrawPerformanceNotes();
+  DrawSkillsRadarFlash();
+  DrawClassroomPanels();
+  DrawPlacementPrompt();
+}
+
+// For a window nobody sees: what its drawers otherwise do besides drawing and what must not wait
+// for the window to show again. Leaving practice mode closes the library, the radar flash's end
+// starts the song that waits for it, the classroom's replies are taken, and a lane trail ends with
+// its note (not when the lane is next drawn).
+static void StepUndrawnFrame() {
+  SyncLibraryButton();
+  RadarFlashFrame flash;
+  StepRadarFlash(ClockMs32(), &flash);
+  ReleaseEndedLaneTrails(ClockMs32());
+}
+
+bool RunFrameWork(uint32_t frameStartMs, bool holdTime, bool draw) {
   DrainMessages();
   bool held = holdTime && gLastFrameSeconds > 0.0;
   double now = held ? gLastFrameSeconds : GetAppSeconds();
   float dt = held ? 0.0f : AdvanceFrameClock(now);
   DecayFrameLevels(dt);
+  gBackdropTintFade = EaseFade(gBackdropTintFade, gBackdropTint ? 1.0f : 0.0f, EaseShare(7.2f, dt));
 
-  DrawFrameBackground(dt, now);
+  if (draw) DrawFrameBackground(now);
 
   ValidateCurrentScale();
   KeepSongView();
@@ -299,11 +351,12 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   CommitPendingScaleRow(false);
   EaseScaleListScroll(dt, ScaleListScrollRate());
 
-  if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(dt);
+  if (draw && IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(dt);
   // Also while the start screen stands: its MIDI list promises that a keyboard plugged in then
   // connects on its own, and one that left and came back must be connected again.
   RunMidiRescan(ClockMs32());
-  if (DrawStartScreen(now)) {  // the start screen stands in front of everything else
+  // The start screen stands in front of everything else; unseen, it stands for its own time.
+  if (draw ? DrawStartScreen(now) : IsStartScreenVisible(now)) {
     HoldSong(&gStartScreenHold);
     return false;
   }
@@ -331,41 +384,19 @@ bool RunFrameWork(uint32_t frameStartMs, bool holdTime) {
   UpdateKeyHighlights(t);
 
   RunChordRecogniser();
-  DrawCircleView(dt, now);
-  SpawnFrameNoteSparks();
-  DrawBackdrop(dt, now);
-  HandOnDrawnPixels();  // the circle's pixels are filled while the orb is computed
-  DrawOrbInFrame();
-  HandOnDrawnPixels();  // the orb's while the board is drawn
-
-  DrawStaffPanel(now, 1.0f - gRingModeFade);
-  DrawChordTrailOverStaff();
-  SyncAchievementRows();
-  FeedBoardLane();
-  if (gRingModeFade < 0.999f) {
-    float saved;
-    PushDrawAlpha(&saved, 1.0f - gRingModeFade);
-    DrawBoardView();
-    PopDrawAlpha(&saved);
-  }
-  HandOnDrawnPixels();  // the board's while the controls are drawn
-  DrawToolbar();
-  DrawMainControls(now);
-
+  if (draw) DrawFrameViews(dt, now);
   CheckDayRollover();
-  DrawLibraryButton();
-  DrawLearningScreen();
-  if (gLibraryOpen && gLibraryLoaded && !gPlacementPromptOpen) DrawLearningScrollHint();
-  DrawPerformanceNotes();
-  DrawSkillsRadarFlash();
-  DrawClassroomPanels(dt);
-  DrawPlacementPrompt();
+  StepClassroomPanels(dt);
+  if (draw)
+    DrawFrameCovers();
+  else
+    StepUndrawnFrame();
   return true;
 }
 
 bool PresentStartScreenFrame() {
   double now = GetAppSeconds();
-  DrawFrameBackground(0.0f, now);
+  DrawFrameBackground(now);
   if (IsStartScreenVisible(now) && !StartScreenCoversBackground(now)) DrawBackgroundStill(0.0f);
   if (!DrawStartScreen(now)) return false;
   MarkFirstFrameDrawn();
@@ -390,14 +421,18 @@ void RunLoopPass() {
   gMessagesSinceRestCheck = 0;
   // Past the quiet time the loop is about to rest: the orb's idle accents stop first.
   PauseOrbWander(!lively && gFrameRest.lastLively >= 0.0 && now - gFrameRest.lastLively >= kRestAfterSeconds);
-  FramePass pass = ChooseFramePass(&gFrameRest, now, lively, IsOrbSettling());
+  const bool wasUnseen = gFrameRest.unseen;
+  FramePass pass = ChooseFramePass(&gFrameRest, now, lively, IsOrbSettling(), gWindowMinimised);
   if (pass == FramePass::kNoDraw) {
     RunMidiRescan(ClockMs32());  // a keyboard plugged in is still found on time
     PaceFrame(frameStartMs);
     return;
   }
-  bool drewViews = RunFrameWork(frameStartMs, pass == FramePass::kHeldDraw);
-  PresentAndPace(frameStartMs, drewViews);
+  const bool draw = FramePassDraws(pass);
+  // The first drawing after the unseen passes takes a whole frame: the song's sound must not wait.
+  if (draw && wasUnseen) ExpectSlowSongSoundPass();
+  bool drewViews = RunFrameWork(frameStartMs, FramePassHoldsTime(pass), draw);
+  PresentAndPace(frameStartMs, drewViews, draw);
 }
 
 void RunMainLoop() {

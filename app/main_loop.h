@@ -24,8 +24,9 @@ float ScaleListScrollRate();
 void ArmPlacementQuiz();
 // One pass without presenting and pacing: drain, step, animate and draw; false when the start
 // screen stood in front of the views. With holdTime the pass draws at the previous pass's time
-// with a step of 0, so nothing that moves by itself moves (a resting loop's drawing).
-bool RunFrameWork(uint32_t frameStartMs, bool holdTime = false);
+// with a step of 0, so nothing that moves by itself moves (a resting loop's drawing). Without draw
+// (a minimised window) the same work runs with no drawing and no GL call at all.
+bool RunFrameWork(uint32_t frameStartMs, bool holdTime = false, bool draw = true);
 // The start screen's first frame, drawn and presented ahead of the loop so that it shows before
 // the loaders it does not need: the background and the start screen as the first pass draws them,
 // with no input handled and no time gone. False, with nothing presented, when no start screen
@@ -34,7 +35,7 @@ bool PresentStartScreenFrame();
 // One whole pass of the loop (drain to pacing), always drawn.
 void RunFramePass();
 // One pass of the running program: drawn, drawn with its time held, or only drained and paced, as
-// the rest rule (app/base/frame_rest) says.
+// the rest rule (app/base/frame_rest) says; while the window is minimised, worked without drawing.
 void RunLoopPass();
 // Runs passes until gAppRunning is cleared.
 void RunMainLoop();

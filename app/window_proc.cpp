@@ -112,7 +112,9 @@ int64_t MainWndProc(uint32_t code, uint64_t wParam, int64_t lParam) {
   switch (code) {
     case kMsgDestroy: HandleDestroy(); return 0;
     case kMsgSize:
-      if (wParam == kSizeMinimized) return 0;
+      // Any size the window system reports after a minimise means the window shows again.
+      gWindowMinimised = wParam == kSizeMinimized;
+      if (gWindowMinimised) return 0;
       ApplyClientSize(SizeParamWidth(lParam), SizeParamHeight(lParam), false);
       return 0;
     case kMsgClose:

@@ -348,6 +348,15 @@ void WalkSongNotes(const LaneFrame& f, uint32_t pos, LaneNotesOut* out) {
   }
 }
 
+void ReleaseEndedLaneTrails(uint32_t nowMs) {
+  for (LaneTrail& t : gLaneTrails) {
+    if (t.releaseMs != 0) continue;
+    bool held = std::any_of(gHeldNotes.begin(), gHeldNotes.end(),
+                            [&](const HeldNote& h) { return h.sounding && h.note == t.note && h.serial == t.serial; });
+    if (!held) t.releaseMs = nowMs;
+  }
+}
+
 void WalkLaneTrails(const LaneFrame& f, LaneNotesOut* out) {
   if (gLaneTrails.capacity() < kMaxTrails + 128) gLaneTrails.reserve(kMaxTrails + 128);
   gLaneLastSongPos = 0;
@@ -367,13 +376,7 @@ void WalkLaneTrails(const LaneFrame& f, LaneNotesOut* out) {
       gLaneTrails.push_back({h.note, h.serial, h.arrivalMs, 0, r, g, b, 0});
     }
   }
-  // Trails whose note no longer sounds are released now.
-  for (LaneTrail& t : gLaneTrails) {
-    if (t.releaseMs != 0) continue;
-    bool held = std::any_of(gHeldNotes.begin(), gHeldNotes.end(),
-                            [&](const HeldNote& h) { return h.sounding && h.note == t.note && h.serial == t.serial; });
-    if (!held) t.releaseMs = now;
-  }
+  ReleaseEndedLaneTrails(now);
 
   const float lMin = std::max(8.0f, 10.0f * f.s);
   int drawn = 0;

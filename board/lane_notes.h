@@ -112,5 +112,8 @@ void RunLaneNotes(const LaneFrame& f, LaneNotesOut* out);
 void WalkSongNotes(const LaneFrame& f, uint32_t pos, LaneNotesOut* out);
 // The free-play trails of the held notes.
 void WalkLaneTrails(const LaneFrame& f, LaneNotesOut* out);
+// Trails whose note no longer sounds are released at nowMs (each walk does it first; a lane not
+// drawn for a while has it done on time all the same, so its trails rise from their releases).
+void ReleaseEndedLaneTrails(uint32_t nowMs);
 // No trails, no song position, no note-end cache.
 void ResetLaneNotes();

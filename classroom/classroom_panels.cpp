@@ -10,9 +10,12 @@
 #include "platform/keys.h"
 
 // ---- public functions ----
-void DrawClassroomPanels(float elapsedSeconds) {
+void StepClassroomPanels(float elapsedSeconds) {
   StepAttendancePanes(elapsedSeconds);
   StepInstitutionPanel();
+}
+
+void DrawClassroomPanels() {
   DrawAttendancePanel();
   DrawAttendanceView();
   DrawInstitutionPanel();

@@ -1,10 +1,13 @@
 // classroom/classroom_panels: what the frame does for the three classroom panels: the register's
-// panes slide, then the register, the class view and the institution panel are drawn, the last on
-// top (it is also the first to take a press).
+// panes slide and the institution panel takes the server's answers, then the register, the class
+// view and the institution panel are drawn, the last on top (it is also the first to take a press).
 #pragma once
 #include <cstdint>
 
-void DrawClassroomPanels(float elapsedSeconds);
+// Every pass, drawn or not: a pupil the server let go leaves the local list while the window is
+// minimised too.
+void StepClassroomPanels(float elapsedSeconds);
+void DrawClassroomPanels();
 // Some classroom entry, the rename field or a note has the keyboard: every key-down ends there.
 bool ClassroomPanelHasKeyboard();
 // One of the panels is open. Each takes every press, so the views behind it are out of reach of

@@ -126,6 +126,8 @@ void NoteSongSoundPass(int64_t nowUs) {
   gPassSpanUs = std::max(gap, gPassSpanUs - gPassSpanUs / 32);
 }
 
+void ExpectSlowSongSoundPass() { gPassSpanUs = (int64_t)kSongSoundLongestLookAheadMs * 1000; }
+
 uint32_t SongSoundLookAheadMs() {
   int64_t spanMs = (gPassSpanUs + 999) / 1000;
   return (uint32_t)std::clamp<int64_t>(spanMs, kSongSoundLookAheadMs, kSongSoundLongestLookAheadMs);

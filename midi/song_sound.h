@@ -35,6 +35,10 @@ void NoteSongSoundPass(int64_t nowUs);
 // How far ahead (clock ms) a pass hands the sound over: the longest recent time between two passes,
 // falling back slowly, within kSongSoundLookAheadMs..kSongSoundLongestLookAheadMs.
 uint32_t SongSoundLookAheadMs();
+// The next pass is known to be slow, before any gap shows it: the window shows again after it was
+// minimised, and the passes that drew nothing came 17 ms apart. The sound is handed over as far
+// ahead as it ever is, falling back as the passes' own pace shows.
+void ExpectSlowSongSoundPass();
 // Hands the output what falls due before the next pass after song position posMs, never up to the
 // end of a holding loop (where the song wraps).
 void HandSongSoundThrough(uint32_t posMs, bool muted);

@@ -113,8 +113,9 @@ bool RunAndCapture(const std::vector<std::string>& command, std::string* out) {
     close(fds[0]);
     return false;
   }
-  // The dialog holds the UI thread: a request to end the program (SIGTERM at the session's end)
-  // closes it as a cancel, so the program's own close runs while there is time to save.
+  // The dialog holds the UI thread: a request to end the program (SIGTERM at the session's end, or
+  // the window's close box) closes it as a cancel, so the program's own close runs while there is
+  // time to save.
   // Its window is made to belong to ours as soon as it shows: apart, a click on our window buried
   // it, and our window, held here, stood still and took no presses with the dialog out of sight.
   char buffer[4096];

@@ -72,12 +72,15 @@ void WindowDropPointerPresses();
 // far: what the user did on the window while a dialog of its own held it. Key releases, motion and
 // the rest stay, so no key is left counted as held.
 void WindowDropUserInput();
-// True when the program has been asked to end (SIGTERM, SIGINT, the session ending) and the request
-// waits in the event queue; it stays there for the normal close. For waits that hold the UI thread.
+// True when the program has been asked to end (SIGTERM, SIGINT, the session ending, the window's
+// close box) and the request waits in the event queue; it stays there for the normal close. For
+// waits that hold the UI thread.
 bool WindowQuitRequested();
 // True once the user or the system asked the program to end: a request still waiting (as
 // WindowQuitRequested) or one the event pump already passed on (SIGTERM, SIGINT, the close box).
 bool WindowEndAskedFor();
+// Puts a press of the window's close box in its event queue, as the window manager sends it.
+void WindowQueueCloseBoxForTesting();
 // Runs `handler` once when the connection to the display breaks (the X server ended or went away
 // under the program), right before the process ends with exit code 1: the last chance to save.
 // The handler must not draw or touch the window. Called after WindowCreate.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/dialog_owner.h"
 #include "platform/display_cover.h"
@@ -30,6 +31,7 @@ static bool gSavedMaximized = false;             // the window was maximised bef
 static bool gWindowLacksGl = false;              // the display made a window, but not one for GL
 static bool gEndAskedFor = false;                // a quit or the close box already came through the pump
 static bool gLeftHeldAtFocusLoss = false;        // the focus left with the left button held, not let go since
+static bool gMinimisedPosted = false;            // a minimise was posted and nothing has shown the window since
 
 // ---- internal helpers ----
 static void OnHangup(int) { gHangupSeen = 1; }
@@ -159,7 +161,21 @@ int KeyCodeOfKeyForTesting(int keysym, int place) {
 }
 
 // ---- event translation ----
+// The window shows again after a minimise: its size goes out once more, which tells that it is
+// drawn again (restoring a window of the same size reports no size of its own). The window
+// systems differ in which of restored, maximised, shown and exposed they send, so the first counts.
+static void PostShownAgain() {
+  if (!gMinimisedPosted) return;
+  gMinimisedPosted = false;
+  int cw = 0, ch = 0;
+  SDL_GL_GetDrawableSize(gSdlWindow, &cw, &ch);
+  if (cw <= 0 || ch <= 0) SDL_GetWindowSize(gSdlWindow, &cw, &ch);
+  PostClientSize(cw, ch, WindowIsMaximized());
+}
+
 static void TranslateWindowEvent(const SDL_WindowEvent& w) {
+  // A window destroyed before (its hiding reads as a minimise) is not this one.
+  if (!gSdlWindow || w.windowID != SDL_GetWindowID(gSdlWindow)) return;
   switch (w.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
       // A window manager keeps the minimum size; without one a window can be made smaller, and the
@@ -178,7 +194,14 @@ static void TranslateWindowEvent(const SDL_WindowEvent& w) {
       PostClientSize(cw, ch, WindowIsMaximized());
       break;
     }
-    case SDL_WINDOWEVENT_MINIMIZED: PostMinimized(); break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      gMinimisedPosted = true;
+      PostMinimized();
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED: PostShownAgain(); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
       if (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK) gLeftHeldAtFocusLoss = true;
       break;
@@ -341,6 +364,7 @@ void WindowDestroy() {
   }
   if (gSdlWindow) SDL_DestroyWindow(gSdlWindow);
   gSdlWindow = nullptr;
+  gMinimisedPosted = false;
   // SDL stays up until the process ends: quitting it would unload the GL driver, whose few
   // allocations then show up as leaks of an unknown module.
 }
@@ -497,10 +521,31 @@ bool WindowQuitRequested() {
   if (!gSdlVideoUp) return false;
   PostHangup();
   SDL_PumpEvents();
-  return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
+  if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0) return true;
+  // The close box comes as a window event among the others waiting (focus, exposure, the pointer
+  // coming and going): all of them are looked through, and all stay for the pump.
+  int waiting = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  if (waiting <= 0 || !gSdlWindow) return false;
+  const uint32_t ours = SDL_GetWindowID(gSdlWindow);
+  std::vector<SDL_Event> events((size_t)waiting);
+  waiting = SDL_PeepEvents(events.data(), waiting, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < waiting; ++i) {
+    const SDL_WindowEvent& w = events[(size_t)i].window;
+    if (w.event == SDL_WINDOWEVENT_CLOSE && w.windowID == ours) return true;
+  }
+  return false;
 }
 
 bool WindowEndAskedFor() { return gEndAskedFor || WindowQuitRequested(); }
+
+void WindowQueueCloseBoxForTesting() {
+  if (!gSdlWindow) return;
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  close.window.windowID = SDL_GetWindowID(gSdlWindow);
+  SDL_PushEvent(&close);
+}
 
 const char* WindowLastError() { return gLastError; }
 

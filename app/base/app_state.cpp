@@ -6,6 +6,7 @@
 // ---- state ----
 bool gAppRunning = true;            // cleared once to leave the main loop
 bool gMainWindowOpen = false;       // between window creation and destruction
+bool gWindowMinimised = false;      // from a minimise until the window shows again
 bool gStudentListOpen = false;      // the list is shown
 bool gColourPopupOpen = false;      // the selected row's colour popup is open
 bool gColourWheelDrag = false;      // the wheel is being dragged

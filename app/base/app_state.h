@@ -6,6 +6,7 @@
 // ---- the program ----
 extern bool gAppRunning;          // the main loop runs while set; cleared by destruction and RequestAppExit
 extern bool gMainWindowOpen;      // set while the main window exists (created, not yet destroyed)
+extern bool gWindowMinimised;     // the main window is minimised (iconified): nobody sees it, nothing is drawn
 
 // ---- the student list's view state, kept by the window procedure ----
 extern bool gStudentListOpen;     // the student list is shown

@@ -1,7 +1,9 @@
 // app/base/frame_rest: the rest rule of the loop.
 #include "app/base/frame_rest.h"
 
-FramePass ChooseFramePass(FrameRest* rest, double now, bool lively, bool settling) {
+// ---- internal helpers ----
+// The rule for a window on screen.
+static FramePass ChooseShownPass(FrameRest* rest, double now, bool lively, bool settling) {
   bool ranBack = now < rest->lastLively || now < rest->lastDrawn;
   if (lively || ranBack || rest->lastLively < 0.0) {
     rest->lastLively = now;
@@ -19,3 +21,19 @@ FramePass ChooseFramePass(FrameRest* rest, double now, bool lively, bool settlin
   }
   return FramePass::kNoDraw;
 }
+
+// ---- public functions ----
+FramePass ChooseFramePass(FrameRest* rest, double now, bool lively, bool settling, bool minimised) {
+  // What was on screen before the window was minimised is gone, whatever goes on now.
+  const bool shownAgain = rest->unseen && !minimised;
+  rest->unseen = minimised;
+  FramePass pass = ChooseShownPass(rest, now, lively || shownAgain, settling && !minimised);
+  if (!minimised) return pass;
+  if (pass == FramePass::kDraw) return FramePass::kUnseen;
+  if (pass == FramePass::kHeldDraw) return FramePass::kHeldUnseen;
+  return FramePass::kNoDraw;
+}
+
+bool FramePassDraws(FramePass pass) { return pass == FramePass::kDraw || pass == FramePass::kHeldDraw; }
+
+bool FramePassHoldsTime(FramePass pass) { return pass == FramePass::kHeldDraw || pass == FramePass::kHeldUnseen; }

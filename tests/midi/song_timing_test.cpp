@@ -16,6 +16,7 @@
 #include "midi/play_along.h"
 #include "midi/playback.h"
 #include "midi/playback_pump.h"
+#include "midi/song_sound.h"
 #include "platform/audio.h"
 #include "platform/messages.h"
 #include "platform/synth.h"
@@ -223,6 +224,23 @@ TEST_F(SongTiming, NotesStayEvenWhenFramesComeSlowly) {
     ExpectEven(Onsets(0, anchors_[0]), asked, what);
     StopPlaybackAndCloseOutput();
   }
+}
+
+// A minimised window over a slow renderer: the passes that draw nothing come 17 ms apart, so each
+// hands the sound over only that far ahead, and then the pass that draws the window again takes a
+// whole slow frame. Told beforehand that it will be slow, it hands over enough: the notes stay even
+// across the change and after it.
+TEST_F(SongTiming, NotesStayEvenWhenTheWindowShowsAgainOverASlowRenderer) {
+  // A stroke every 30 ms: some fall due within the slow pass, wherever it comes.
+  Play(File(600, {Tempo(0, 600000) + Strokes(100, 30) + Tail()}));
+  RunUntil(anchors_[0] + 1000);
+  ExpectSlowSongSoundPass();
+  slowPassMs_ = 70;
+  RunUntil(anchors_[0] + 3400);
+  std::vector<double> asked = Asked(anchors_[0], 1 << 9);
+  asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+  ExpectEven(Onsets(0, anchors_[0]), asked, "shown again");
+  StopPlaybackAndCloseOutput();
 }
 
 // The end of a plain song on the piano: a note struck at the last event is heard, the release of a

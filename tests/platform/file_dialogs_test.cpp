@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/file_dialogs.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_support.h"
@@ -139,6 +140,39 @@ TEST(FileDialogs, AQuitRequestClosesAnOpenDialog) {
   const int pid = std::atoi(ReadFileBytes(dir.File("pid")).c_str());
   ASSERT_GT(pid, 0);
   EXPECT_NE(kill(pid, 0), 0) << "the dialog still runs";
+}
+
+// The window's close box pressed while the chooser waits: the chooser ends as a cancel at once
+// (not whatever it would have answered later), and the close goes on to the program's own close,
+// as SIGTERM's does. The window is made in a child process, so that no window system connection
+// outlives the test's display.
+TEST(FileDialogs, TheCloseBoxClosesAnOpenDialogAndThenTheProgram) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  TempDir dir;
+  // A user who would pick a file after a while; ended, the chooser leaves nothing running.
+  WriteFileBytes(dir.File("zenity"), "#!/bin/sh\necho $$ > '" + dir.File("pid") +
+                                          "'\ntrap 'kill $!; exit 1' TERM\n/bin/sleep 20 &\nwait $!\n"
+                                          "echo /music/picked.mid\n");
+  chmod(dir.File("zenity").c_str(), 0755);
+  ScopedEnv path("PATH", dir.path().c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr);
+  ScopedEnv x("DISPLAY", display.name().c_str());
+  EXPECT_EXIT(
+      {
+        if (!WindowCreate("Tonvarra", "Orvanel", 100, 100, 640, 480)) std::exit(2);
+        WindowQueueCloseBoxForTesting();
+        std::string chosen = "unchanged";
+        const bool picked = ShowOpenFileDialog("Open", kMidiFilters, &chosen);
+        const int pid = std::atoi(ReadFileBytes(dir.File("pid")).c_str());
+        if (picked || chosen != "unchanged") std::exit(3);
+        if (pid <= 0 || kill(pid, 0) == 0) std::exit(4);  // the chooser still runs
+        PumpWindowEvents();
+        AppMessage m;
+        bool closed = false;
+        while (TakeAppMessage(&m)) closed |= m.code == kMsgClose;
+        std::exit(closed ? 0 : 5);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(FileDialogs, KdialogOnKdeOrWhereZenityIsMissing) {
