@@ -6,26 +6,14 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/messages.h"
 #include "platform/window.h"
-#include "tests/support/child_process.h"
+#include "tests/support/window_process.h"
 
 namespace {
-
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-// Lets the window system deliver for a moment, then pumps its events into the queue.
-void Settle() {
-  for (int i = 0; i < 6; ++i) {
-    usleep(50 * 1000);
-    PumpWindowEvents();
-  }
-}
 
 // The size messages waiting, as (kind, width, height); the queue is emptied.
 std::vector<std::vector<long>> TakeSizes() {
@@ -36,38 +24,16 @@ std::vector<std::vector<long>> TakeSizes() {
   return sizes;
 }
 
-// Runs the case in a child process with a window on a display of its own; the case returns what
-// went wrong, or "" when nothing did.
-void InWindowProcess(std::string (*run)(const std::string& window)) {
-  if (!Shell("command -v xdotool >/dev/null 2>&1")) GTEST_SKIP() << "xdotool is not installed";
-  VirtualDisplay display;
-  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
-  setenv("DISPLAY", display.name().c_str(), 1);
-  EXPECT_EXIT(
-      {
-        if (!WindowCreate("Report probe", "Orvanel", 0, 0, 640, 480)) std::exit(2);
-        WindowShowMaximized();
-        WindowSetClientSize(640, 480);
-        Settle();
-        TakeSizes();
-        std::string fault = run(std::to_string(WindowSystemId()));
-        std::fprintf(stderr, "%s\n", fault.c_str());
-        std::exit(fault.empty() ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
-  unsetenv("DISPLAY");
-}
-
 // Restoring a window of the same size reports no size of its own, so the window said nothing of
 // showing again, and a program that stops drawing while minimised would have stayed blank.
 TEST(WindowReports, AMinimisedWindowShownAgainReportsItsSize) {
   InWindowProcess([](const std::string& window) -> std::string {
     if (!Shell("xdotool windowunmap --sync " + window)) return "xdotool could not unmap the window";
-    Settle();
+    SettleWindow();
     std::vector<std::vector<long>> sizes = TakeSizes();
     if (sizes.empty() || sizes.back()[0] != kSizeMinimized) return "the minimise was not reported";
     if (!Shell("xdotool windowmap --sync " + window)) return "xdotool could not map the window";
-    Settle();
+    SettleWindow();
     sizes = TakeSizes();
     if (sizes.empty()) return "the window shown again reported nothing";
     if (sizes.back()[0] == kSizeMinimized) return "the window shown again was still reported minimised";
@@ -75,7 +41,7 @@ TEST(WindowReports, AMinimisedWindowShownAgainReportsItsSize) {
       return "shown again at " + std::to_string(sizes.back()[1]) + " x " + std::to_string(sizes.back()[2]);
     // Shown, it is uncovered often: that reports no size again.
     Shell("xdotool windowunmap --sync " + window + " windowmap --sync " + window);
-    Settle();
+    SettleWindow();
     if (TakeSizes().size() != 2) return "a second minimise and showing were not reported once each";
     return "";
   });
@@ -96,7 +62,7 @@ TEST(WindowReports, TheCloseBoxBehindOtherWindowEventsAsksToEnd) {
     WindowQueueCloseBoxForTesting();
     if (!WindowQuitRequested()) return "the close box was not seen";
     if (!WindowQuitRequested()) return "looking took the close box away";
-    Settle();
+    SettleWindow();
     bool closed = false;
     AppMessage m;
     while (TakeAppMessage(&m)) closed |= m.code == kMsgClose;
