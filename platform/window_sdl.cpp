@@ -14,6 +14,7 @@
 #include "platform/display_cover.h"
 #include "platform/event_translate.h"
 #include "platform/input.h"
+#include "platform/pointer_release.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -31,6 +32,7 @@ static bool gSavedMaximized = false;             // the window was maximised bef
 static bool gWindowLacksGl = false;              // the display made a window, but not one for GL
 static bool gEndAskedFor = false;                // a quit or the close box already came through the pump
 static bool gLeftHeldAtFocusLoss = false;        // the focus left with the left button held, not let go since
+static bool gLeftReleaseSent = false;            // ...and a release was sent to SDL for it, not come back yet
 static bool gMinimisedPosted = false;            // a minimise was posted and nothing has shown the window since
 
 // ---- internal helpers ----
@@ -240,8 +242,12 @@ static void TranslateEvent(const SDL_Event& e) {
       // on following the pointer. Then the pointer itself says whether the button is still down.
       uint32_t buttons = e.motion.state;
       if (gLeftHeldAtFocusLoss && (buttons & SDL_BUTTON_LMASK) &&
-          !(SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK))
+          !(SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) {
         buttons &= ~SDL_BUTTON_LMASK;
+        // SDL must hear of the release too: counting the button held, it takes the next press on
+        // the window for the one held and drops it, and a click back on the window did nothing.
+        if (!gLeftReleaseSent) gLeftReleaseSent = SendLeftReleaseToWindow(gSdlWindow, e.motion.x, e.motion.y);
+      }
       PostMouseMove(e.motion.x, e.motion.y, MouseFlags(buttons), inside);
       break;
     }
@@ -253,7 +259,14 @@ static void TranslateEvent(const SDL_Event& e) {
                           e.button.clicks, e.button.x, e.button.y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
       break;
     case SDL_MOUSEBUTTONUP:
-      if (e.button.button == SDL_BUTTON_LEFT) gLeftHeldAtFocusLoss = false;
+      if (e.button.button == SDL_BUTTON_LEFT) {
+        gLeftHeldAtFocusLoss = false;
+        // The release sent above: the drag ended at the move that found the button up.
+        if (gLeftReleaseSent) {
+          gLeftReleaseSent = false;
+          break;
+        }
+      }
       PostMouseButtonUp(e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 3 : 2,
                         e.button.x, e.button.y, MouseFlags(SDL_GetMouseState(nullptr, nullptr)));
       break;

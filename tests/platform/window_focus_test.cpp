@@ -2,6 +2,7 @@
 // would (xdotool): the window system's own events, not made-up ones.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/keys.h"
@@ -10,6 +11,15 @@
 #include "tests/support/window_process.h"
 
 namespace {
+
+// How many messages of `code` wait in the queue; the queue is emptied.
+int CountMessages(uint32_t code) {
+  int count = 0;
+  AppMessage m;
+  while (TakeAppMessage(&m))
+    if (m.code == code) ++count;
+  return count;
+}
 
 // The flags of the last pointer move waiting in the queue, -1 when none; the queue is emptied.
 long LastMoveFlags() {
@@ -23,7 +33,9 @@ long LastMoveFlags() {
 // The button is pressed on the window, the focus goes elsewhere (another window came up, or the
 // user switched to one), and the button is let go over another window: the window, which lost its
 // hold on the pointer with the focus, never hears of the release. Its moves must not go on saying
-// that the button is held, or the drag follows the pointer with no button down until the next click.
+// that the button is held, or the drag follows the pointer with no button down until the next click;
+// and that next click, back on the window, must come through as a press and a release, not be taken
+// for the end of the press held before.
 TEST(WindowFocus, AButtonLetGoElsewhereAfterTheFocusLeftIsNotHeldOnMoves) {
   InWindowProcess(
       [](const std::string& window) -> std::string {
@@ -44,6 +56,10 @@ TEST(WindowFocus, AButtonLetGoElsewhereAfterTheFocusLeftIsNotHeldOnMoves) {
         SettleWindow();
         const long after = LastMoveFlags();
         if (after < 0 || (after & kMouseFlagLeft)) return "moves after the release elsewhere: flags " + std::to_string(after);
+        Shell("xdotool click 1");
+        SettleWindow();
+        const int presses = CountMessages(kMsgLButtonDown);
+        if (presses != 1) return "a click back on the window came through as " + std::to_string(presses) + " presses";
         return "";
       },
       {"xwininfo"});
