@@ -7,10 +7,10 @@
 // owner here; a window manager follows the property when it changes on a shown window.
 #include "platform/dialog_owner.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+
+#include "platform/x11_window.h"
 
 // ---- internal helpers ----
 namespace {
@@ -55,29 +55,13 @@ bool MarkUnder(Display* display, Window parent, int depth, long pid, Atom pidAto
   return shown;
 }
 
-bool X11Of(SDL_Window* window, Display** display, Window* xwindow) {
-  if (!window) return false;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-  *display = info.info.x11.display;
-  *xwindow = info.info.x11.window;
-  return *display != nullptr;
-}
-
 }  // namespace
 
 // ---- public functions ----
-unsigned long X11WindowIdOf(SDL_Window* window) {
-  Display* display = nullptr;
-  Window xwindow = 0;
-  return X11Of(window, &display, &xwindow) ? (unsigned long)xwindow : 0;
-}
-
 bool OwnWindowsOfProcess(SDL_Window* owner, long pid) {
   Display* display = nullptr;
   Window xwindow = 0;
-  if (pid <= 0 || !X11Of(owner, &display, &xwindow)) return false;
+  if (pid <= 0 || !X11DisplayAndWindow(owner, &display, &xwindow)) return false;
   Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
   if (pidAtom == None) return false;  // no program has named its process yet
   bool shown = MarkUnder(display, DefaultRootWindow(display), kFrameDepth, pid, pidAtom, xwindow);

@@ -4,11 +4,12 @@
 #include "platform/display_cover.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <cstdio>
+
+#include "platform/x11_window.h"
 
 // ---- internal helpers ----
 // A window manager holds the selection WM_Sn of its screen (ICCCM) or names its check window on
@@ -33,14 +34,11 @@ static bool WindowManagerRuns(Display* display, Window root, int screen) {
 
 // ---- public functions ----
 bool CoverDisplayWithoutWindowManager(SDL_Window* window) {
-  if (!window) return false;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-  Display* display = info.info.x11.display;
-  Window xwindow = info.info.x11.window;
+  Display* display = nullptr;
+  Window xwindow = 0;
   XWindowAttributes attributes;
-  if (!display || !XGetWindowAttributes(display, xwindow, &attributes)) return false;
+  if (!X11DisplayAndWindow(window, &display, &xwindow) || !XGetWindowAttributes(display, xwindow, &attributes))
+    return false;
   if (WindowManagerRuns(display, attributes.root, XScreenNumberOfScreen(attributes.screen))) return false;
   int index = SDL_GetWindowDisplayIndex(window);
   SDL_Rect bounds;

@@ -3,18 +3,15 @@
 // with the layer's.
 #include "platform/pointer_release.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
+
+#include "platform/x11_window.h"
 
 // ---- public functions ----
 bool SendLeftReleaseToWindow(SDL_Window* window, int x, int y) {
-  if (!window) return false;
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 || !info.info.x11.display) return false;
-  Display* display = info.info.x11.display;
-  const Window xwindow = info.info.x11.window;
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!X11DisplayAndWindow(window, &display, &xwindow)) return false;
   XEvent event{};
   event.xbutton.type = ButtonRelease;
   event.xbutton.display = display;

@@ -15,6 +15,7 @@
 #include "platform/event_translate.h"
 #include "platform/input.h"
 #include "platform/pointer_release.h"
+#include "platform/x11_window.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/window.h"

@@ -246,14 +246,24 @@ bool AllocationsWatched() {
 #endif
 }
 
-TEST(DamagedClickSound, PlaysWhatItHoldsWithoutAllocatingItsClaim) {
+// The sound device open on the dummy driver, with the allocations watched.
+class WatchedAudio : public ::testing::Test {
+ protected:
+  void SetUp() override {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  ASSERT_TRUE(AllocationsWatched());
+    ASSERT_TRUE(AllocationsWatched());
 #else
-  GTEST_SKIP() << "allocations are seen through the sanitizers' hook";
+    GTEST_SKIP() << "allocations are seen through the sanitizers' hook";
 #endif
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  if (!AudioOpen()) GTEST_SKIP() << AudioLastError();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!AudioOpen()) GTEST_SKIP() << AudioLastError();
+  }
+  void TearDown() override { AudioClose(); }
+};
+using DamagedClickSound = WatchedAudio;
+using LargeClickSound = WatchedAudio;
+
+TEST_F(DamagedClickSound, PlaysWhatItHoldsWithoutAllocatingItsClaim) {
   std::vector<uint8_t> dataClaim = ToneWav(1480, 0.05f, 0.5f);
   PutLe32(dataClaim, 40, 0xFFFFFFF0u);  // a data chunk of 4 GB
   std::vector<uint8_t> oneHertz = ToneWav(1480, 0.05f, 0.5f);
@@ -274,20 +284,12 @@ TEST(DamagedClickSound, PlaysWhatItHoldsWithoutAllocatingItsClaim) {
     gWatchAllocations = false;
     EXPECT_LT(gLargestAllocation.load(), (size_t)16 << 20) << c.what;
   }
-  AudioClose();
 }
 
 // A downbeat sound file is asked for at every accented beat: a large one (a long recording, a
 // take with minutes of silence after the hit) is read and decoded once, not again at each beat, yet
 // a file changed on disk is read afresh, a broken one failing and a mended one playing.
-TEST(LargeClickSound, IsReadOnceWhileTheFileStaysAsItWas) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  ASSERT_TRUE(AllocationsWatched());
-#else
-  GTEST_SKIP() << "allocations are seen through the sanitizers' hook";
-#endif
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  if (!AudioOpen()) GTEST_SKIP() << AudioLastError();
+TEST_F(LargeClickSound, IsReadOnceWhileTheFileStaysAsItWas) {
   TempDir dir;
   const std::string path = dir.File("downbeat.wav");
   std::vector<uint8_t> wav = ToneWav(920, 0.05f, 0.5f);
@@ -312,7 +314,6 @@ TEST(LargeClickSound, IsReadOnceWhileTheFileStaysAsItWas) {
   EXPECT_TRUE(AudioPlayWavFileAt(path, kAudioAtOnce)) << "the good file back";
   std::remove(path.c_str());
   EXPECT_FALSE(AudioPlayWavFileAt(path, kAudioAtOnce)) << "the file gone";
-  AudioClose();
 }
 
 TEST(NoAudioDevice, EverythingFailsQuietly) {
