@@ -129,6 +129,26 @@ static void DeleteFilesOfStudent(const std::string& id) {
   if (!IsRegularFile(GetAchievementsPath(id)) && IsRegularFile(besideExe)) RemoveFileIfPresent(besideExe);
 }
 
+// Files named by an id that is now hashed: older lists kept ids as written, and their files carry
+// the id itself. Such a file is taken over under the hashed name, unless the name would cross a
+// folder or the file is a link or not there, or the hashed one already exists.
+static void AdoptFilesNamedByTheId(const std::string& rawId) {
+  std::string id = TrimWhitespace(rawId);
+  std::string fileId = StudentFileId(id);
+  if (id.empty() || fileId == id || id.find('/') != std::string::npos) return;
+  for (unsigned char c : id)
+    if (c < 0x20) return;
+  std::vector<std::string> prefixes(std::begin(kStudentFilePrefixes), std::end(kStudentFilePrefixes));
+  prefixes.push_back("achievements_");
+  for (const std::string& prefix : prefixes) {
+    std::string plainName = prefix + id + ".dat";
+    if (plainName.size() > 255) continue;
+    std::string plain = GetDataFilePath(plainName), hashed = GetDataFilePath(prefix + fileId + ".dat");
+    if (plain.empty() || !IsRegularFile(plain) || PathExists(hashed)) continue;
+    if (RenameFileReplacing(plain, hashed)) DebugLog("[students] %s is now %s\n", plain.c_str(), hashed.c_str());
+  }
+}
+
 // The names in the Data folder, read once for many look-ups.
 struct DataFolderNames {
   std::string folder;                      // Data folder with its separator, "" when there is none
@@ -385,6 +405,7 @@ void LoadStudents() {
     GiveDuplicatesFreshIds(rows);
     for (ReadStudent& row : rows) {
       NormalizeStudentColour(row.st);
+      AdoptFilesNamedByTheId(row.st.id);
       gStudents.push_back(std::move(row.st));
     }
   }
