@@ -11,6 +11,7 @@
 #include "app/base/client_size.h"
 #include "app/base/start_clock.h"
 #include "gfx/images.h"
+#include "gfx/layout.h"
 #include "gfx/ui_language.h"
 #include "midi/device_pickers.h"
 #include "platform/input.h"
@@ -181,6 +182,9 @@ bool StartScreenMouseDown(int xi, int yi) {
       CaptureMouse(true);
     } else if (LanguageRowAt(x, y, &row)) {
       ApplyUiLanguage(row, true);
+      // Some rectangles are as wide as their words in the UI language (the overlay's button
+      // column): laid out for the old words they would cut the new ones until the next resize.
+      RelayoutAll();
       gLanguageScroll = gLanguageScrollTarget = (float)row;
       SetLanguageListOpen(false, now);
     } else if (!InBox(x, y, l.panelX, l.panelY, l.panelW, l.panelH)) {

@@ -8,7 +8,12 @@
 #include "app/base/app_clock.h"
 #include "app/base/client_size.h"
 #include "app/base/start_clock.h"
+#include "app/base/view_modes.h"
+#include "gfx/hit_regions.h"
 #include "gfx/images.h"
+#include "gfx/layout.h"
+#include "gfx/layout_facts.h"
+#include "gfx/translate.h"
 #include "gfx/ui_language.h"
 #include "midi/device_pickers.h"
 #include "tests/support/test_support.h"
@@ -215,6 +220,36 @@ TEST_F(StartScreenLogic, PickingARowAppliesKeepsAndReopensOnIt) {
   StartScreenMouseDown((int)(l.panelX + l.panelW + 50), (int)(l.panelY + 20));
   EXPECT_FALSE(gLanguageListOpen);
   EXPECT_EQ(gLanguageIndex, 3);
+}
+
+// The overlay's button column is as wide as its words in the UI language: a language picked on the
+// start screen lays it out again at once, not at the next resize (Russian words stood cut to two
+// letters and an ellipsis in a column left as narrow as the Chinese ones).
+TEST_F(StartScreenLogic, APickedLanguageLaysTheButtonColumnOutForItsWords) {
+  std::filesystem::create_directories(dir_.File("locales"));
+  WriteFileBytes(dir_.File("locales/de-DE.json"),
+                 "{\n  \"Learn\": \"Lernen\",\n  \"Filter\": \"Auswahlfilter\",\n  \"Song\": \"Stueck\"\n}\n");
+  ResetTranslationFileForTesting();
+  gLayoutFactsHook = [](LayoutFacts* out) {
+    out->staffPanelShown = true;
+    out->staffPanel = {40.0f, 150.0f, 1200.0f, 480.0f};
+  };
+  gLearningOverlay = true;
+  RelayoutAll();
+  const float english = gOverlayFilterButtonRect.w;
+  StartScreenLayout l = ComputeStartScreenLayout();
+  ASSERT_TRUE(StartScreenMouseDown((int)(l.buttonX + 10), (int)(l.buttonY + 10)));
+  Settle();
+  float centre = l.rowsY + l.rowsH / 2.0f;
+  ASSERT_TRUE(StartScreenMouseDown((int)(l.rowsX + 20), (int)std::lround(centre + 3.0f * l.rowH)));
+  ASSERT_EQ(gLanguageList[gLanguageIndex].locale, "de-DE");
+  const float picked = gOverlayFilterButtonRect.w;
+  RelayoutAll();
+  EXPECT_GT(gOverlayFilterButtonRect.w, english);
+  EXPECT_FLOAT_EQ(picked, gOverlayFilterButtonRect.w);
+  gLearningOverlay = false;
+  gLayoutFactsHook = nullptr;
+  ResetTranslationFileForTesting();
 }
 
 TEST_F(StartScreenLogic, NoPressIsTakenOnceTheScreenHasEnded) {
