@@ -128,9 +128,15 @@ void ReportNoSoundOutput() {
   if (gNoSoundOutputSaid) return;
   gNoSoundOutputSaid = true;
   std::string why = AudioLastError();
-  DebugLog("[audio] No sound output could be opened (%s); songs play on the display only. Connect or "
-           "free a sound device (another program may hold it), or choose a MIDI port under AUDIO OUT.\n",
-           why.empty() ? "the built-in synthesiser did not start" : why.c_str());
+  // With the device open, what failed is the synthesiser (no soundfont it can read): freeing a
+  // device would not help, and the reason names the soundfonts.
+  const bool synthFailed = why.empty() && !SynthLastError().empty();
+  if (synthFailed) why = SynthLastError();
+  DebugLog("[audio] No sound output could be opened (%s); songs play on the display only. %s\n",
+           why.empty() ? "the built-in synthesiser did not start" : why.c_str(),
+           synthFailed ? "Choose a MIDI port under AUDIO OUT to hear them meanwhile."
+                       : "Connect or free a sound device (another program may hold it), or choose a MIDI port under "
+                         "AUDIO OUT.");
   gStatusText = "No sound output - connect or free a sound device, or choose a MIDI port under AUDIO OUT";
 }
 

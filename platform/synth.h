@@ -37,5 +37,8 @@ void SynthRenderForTesting(float* interleaved, int frames);
 // The first soundfont found on this machine, "" when none; a damaged one is passed over for the
 // next when the synthesiser loads.
 std::string SynthSoundfontPath();
+// Why the synthesiser did not load at its last try (no soundfont installed, none readable, no
+// FluidSynth), "" when it loaded.
+std::string SynthLastError();
 // Test seam: the soundfonts to try, in order, in place of the machine's (empty: the machine's).
 void SetSoundfontsForTesting(const std::vector<std::string>& paths);

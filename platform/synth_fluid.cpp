@@ -76,6 +76,7 @@ fluid_settings_t* gSettings = nullptr;           // kept for the process
 std::atomic<fluid_synth_t*> gSynth{nullptr};     // kept for the process once loaded
 std::atomic<bool> gSynthOpen{false};             // attached: messages go through the timetable
 std::atomic<int> gRenderRate{0};                 // sample rate of the attached device
+std::string gSynthError;                         // why the last load failed, "" when it did not (under gSynthMutex)
 }  // namespace
 
 // ---- private helpers ----
@@ -167,13 +168,21 @@ static std::vector<std::string> SoundfontCandidates() {
   return std::vector<std::string>(std::begin(kSoundfonts), std::end(kSoundfonts));
 }
 
-static bool LoadSynth(int rate) {
+static bool LoadSynthFrom(int rate) {
   if (gSynth.load()) return true;
-  if (!LoadFluidLibrary()) return false;
+  if (!LoadFluidLibrary()) {
+    gSynthError = "the FluidSynth library cannot be loaded";
+    return false;
+  }
   std::vector<std::string> paths;
   for (const std::string& path : SoundfontCandidates())
     if (IsRegularFile(path)) paths.push_back(path);
-  if (paths.empty()) return false;
+  if (paths.empty()) {
+    std::string looked;
+    for (const std::string& path : SoundfontCandidates()) looked += (looked.empty() ? "" : ", ") + path;
+    gSynthError = "no General MIDI soundfont is installed (looked for " + looked + "; install timgm6mb-soundfont)";
+    return false;
+  }
   for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) gFluid.fluid_set_log_function(level, SynthLog, nullptr);
   gSettings = gFluid.new_fluid_settings();
   if (!gSettings) return false;
@@ -196,7 +205,19 @@ static bool LoadSynth(int rate) {
   gFluid.delete_fluid_synth(synth);
   gFluid.delete_fluid_settings(gSettings);
   gSettings = nullptr;
+  std::string damaged;
+  for (const std::string& path : paths) damaged += (damaged.empty() ? "" : ", ") + path;
+  gSynthError = "no installed soundfont can be read (" + damaged + " are damaged; reinstall timgm6mb-soundfont)";
   return false;
+}
+
+// Loads the synthesiser, keeping in gSynthError why it did not load: without it the program could
+// only blame the sound device, which opened well.
+static bool LoadSynth(int rate) {
+  gSynthError = "the built-in synthesiser did not start";
+  bool loaded = LoadSynthFrom(rate);
+  if (loaded) gSynthError.clear();
+  return loaded;
 }
 
 // ---- public functions ----
@@ -207,6 +228,11 @@ std::string SynthSoundfontPath() {
 }
 
 void SetSoundfontsForTesting(const std::vector<std::string>& paths) { gSoundfontsForTesting = paths; }
+
+std::string SynthLastError() {
+  std::lock_guard<std::mutex> lock(gSynthMutex);
+  return gSynthError;
+}
 
 bool SynthOpen() {
   std::lock_guard<std::mutex> lock(gSynthMutex);

@@ -148,6 +148,32 @@ TEST_F(CapturedAudio, ADamagedSoundfontIsPassedOverForTheNext) {
   EXPECT_GT(Rms(noteStart, noteEnd), 0.01);
 }
 
+// With the sound device open and no soundfont to load, the synthesiser says why in words a user can
+// act on (which soundfonts were looked for or are damaged), rather than leaving the device blamed.
+// Loading again after a success has nothing to report. (Each case holds in a process of its own.)
+TEST_F(CapturedAudio, ASoundfontThatCannotLoadIsNamedAsTheReason) {
+  SetSoundfontsForTesting({dir_.File("missing.sf2")});
+  EXPECT_FALSE(SynthOpen());
+  EXPECT_NE(SynthLastError().find("no General MIDI soundfont is installed"), std::string::npos) << SynthLastError();
+  EXPECT_NE(SynthLastError().find(dir_.File("missing.sf2")), std::string::npos) << SynthLastError();
+  EXPECT_EQ(AudioLastError(), "") << "the device itself opened";
+
+  WriteFileBytes(dir_.File("empty.sf2"), "");
+  WriteFileBytes(dir_.File("cut.sf2"), std::string("RIFF\x04\x00\x00\x00sfbk", 12));  // a header, no body
+  SetSoundfontsForTesting({dir_.File("missing.sf2"), dir_.File("empty.sf2"), dir_.File("cut.sf2")});
+  EXPECT_FALSE(SynthOpen());
+  const std::string damaged = SynthLastError();
+  EXPECT_NE(damaged.find("can be read"), std::string::npos) << damaged;
+  EXPECT_NE(damaged.find(dir_.File("empty.sf2")), std::string::npos) << damaged;
+  EXPECT_NE(damaged.find(dir_.File("cut.sf2")), std::string::npos) << damaged;
+  EXPECT_EQ(damaged.find(dir_.File("missing.sf2")), std::string::npos) << "only files found are called damaged";
+
+  SetSoundfontsForTesting({});
+  ASSERT_TRUE(SynthOpen());
+  EXPECT_EQ(SynthLastError(), "");
+  SynthClose();
+}
+
 // A lost device (unplugged, the sound service restarted) is replaced by the default one when sound
 // is next asked for, as a song opened again asks: a note held through the loss sounds on, in the
 // instrument it was given.
