@@ -179,6 +179,11 @@ void InvalidateLibraryItemIndex() { gItemIndexValid = false; }
 
 bool IsKnownItemId(const std::string& id) { return gKnownItemIds.count(id) != 0; }
 
+void ForgetUnplayableItem(const std::string& id) {
+  if (gKnownItemIds.erase(id))
+    DebugLog("[learning] %s cannot be played; it counts in no day until the library is read again\n", id.c_str());
+}
+
 // Items of a category ordered by row index (file order), whatever the view's sort.
 static std::vector<const LibraryItem*> CategoryItemsInFileOrder(const std::string& category) {
   EnsureLibraryLoaded();

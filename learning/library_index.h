@@ -69,6 +69,9 @@ LibraryItem* FindLibraryItem(const std::string& id);
 void InvalidateLibraryItemIndex();
 // The id is one of the loaded library's.
 bool IsKnownItemId(const std::string& id);
+// An item whose song would not load (its file gone or damaged) counts in no day until the library
+// is loaded again: a block that can never be played would hold its day open for good.
+void ForgetUnplayableItem(const std::string& id);
 // The distinct types of a category in file order, appended to out when not already there.
 void CollectCategoryTypes(std::vector<std::string>& out, const std::string& category);
 // The ids of a category's items in file (index) order; loads the library when needed.

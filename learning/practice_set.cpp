@@ -128,7 +128,10 @@ bool LoadLibraryItem(const LibraryItem& item) {
   gLoadingPracticeCard = true;
   bool loaded = LoadAndPlayMidi(LibraryItemMidiPath(copy));
   gLoadingPracticeCard = false;
-  if (!loaded) return false;
+  if (!loaded) {
+    ForgetUnplayableItem(copy.id);
+    return false;
+  }
   OpenLibraryItem(copy);
   return true;
 }

@@ -221,6 +221,22 @@ TEST_F(PracticeSetTest, CardsThatDoNotLoadAreNamedWhereTheSetPassesThem) {
   EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready (Gone 4 could not load)");
 }
 
+// A block whose song is gone can never be played: once the set has found that, the day counts
+// without it and can be finished; the piece counts again when the library is read again.
+TEST_F(PracticeSetTest, ADayIsFinishedWithoutABlockWhoseSongIsGone) {
+  Library({Row("a", "etude", "S", "A"), Row("gone", "etude", "S", "Gone", "", "missing.mid")});
+  const std::string today = "2024-05-10";
+  gLearningCalendar[today] = CalendarDay{{"a", "gone"}, {"a"}, 1};
+  OpenCalendarDay(today);
+  EXPECT_FALSE(AreItemsDone(gLearningCalendar[today]));
+  EXPECT_FALSE(StartDailyPracticeSet({"gone"}));
+  EXPECT_TRUE(AreItemsDone(gLearningCalendar[today]));
+  EXPECT_EQ(CountDoneItems(gLearningCalendar[today]), 1);
+  EXPECT_EQ(gLearningCalendar[today].assigned.size(), 2u) << "the day's list is kept as it was";
+  LoadLibraryIndex();
+  EXPECT_FALSE(AreItemsDone(gLearningCalendar[today]));
+}
+
 // With the learning files unwritable, a card's end says that its progress was not saved, and
 // neither the verdict nor the next card's title nor the set's end covers that; once the files
 // can be written again both are said as before.
