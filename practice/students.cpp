@@ -16,6 +16,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "app/base/app_state.h"
 #include "app/base/folders.h"
@@ -109,6 +110,45 @@ static std::string HashHex(const std::string& text) {
   return buf;
 }
 
+// Files named by an id that is now hashed: older lists kept ids as written, and their files carry
+// the id itself. Each is given with the path of its hashed name. None is given when the name would
+// cross a folder, or is the one another student's files go by (an id written as a hashed name):
+// those files are that student's.
+static std::vector<std::pair<std::string, std::string>> FilesNamedByTheId(
+    const std::string& rawId, const std::unordered_set<std::string>& fileIdsInUse) {
+  std::vector<std::pair<std::string, std::string>> files;
+  std::string id = TrimWhitespace(rawId);
+  std::string fileId = StudentFileId(id);
+  if (id.empty() || fileId == id || id.find('/') != std::string::npos || fileIdsInUse.count(id)) return files;
+  for (unsigned char c : id)
+    if (c < 0x20) return files;
+  std::vector<std::string> prefixes(std::begin(kStudentFilePrefixes), std::end(kStudentFilePrefixes));
+  prefixes.push_back("achievements_");
+  for (const std::string& prefix : prefixes) {
+    std::string plainName = prefix + id + ".dat";
+    if (plainName.size() > 255) continue;
+    std::string plain = GetDataFilePath(plainName);
+    if (!plain.empty()) files.emplace_back(plain, GetDataFilePath(prefix + fileId + ".dat"));
+  }
+  return files;
+}
+
+// Such a file is taken over under the hashed name, unless it is a link or not there, or the hashed
+// one already exists.
+static void AdoptFilesNamedByTheId(const std::string& id, const std::unordered_set<std::string>& fileIdsInUse) {
+  for (const auto& [plain, hashed] : FilesNamedByTheId(id, fileIdsInUse)) {
+    if (!IsRegularFile(plain) || PathExists(hashed)) continue;
+    if (RenameFileReplacing(plain, hashed)) DebugLog("[students] %s is now %s\n", plain.c_str(), hashed.c_str());
+  }
+}
+
+// The file ids the students' files go by now.
+static std::unordered_set<std::string> StudentFileIdsInUse() {
+  std::unordered_set<std::string> fileIds;
+  for (const Student& s : gStudents) fileIds.insert(StudentFileId(TrimWhitespace(s.id)));
+  return fileIds;
+}
+
 static void DeleteFilesOfStudent(const std::string& id) {
   // A teaching save still in flight would put its file back after the removal: let it land first.
   WaitForPendingSaves();
@@ -127,25 +167,12 @@ static void DeleteFilesOfStudent(const std::string& id) {
   }
   std::string besideExe = GetExeFilePath(AchievementsFileName(id));
   if (!IsRegularFile(GetAchievementsPath(id)) && IsRegularFile(besideExe)) RemoveFileIfPresent(besideExe);
-}
-
-// Files named by an id that is now hashed: older lists kept ids as written, and their files carry
-// the id itself. Such a file is taken over under the hashed name, unless the name would cross a
-// folder or the file is a link or not there, or the hashed one already exists.
-static void AdoptFilesNamedByTheId(const std::string& rawId) {
-  std::string id = TrimWhitespace(rawId);
-  std::string fileId = StudentFileId(id);
-  if (id.empty() || fileId == id || id.find('/') != std::string::npos) return;
-  for (unsigned char c : id)
-    if (c < 0x20) return;
-  std::vector<std::string> prefixes(std::begin(kStudentFilePrefixes), std::end(kStudentFilePrefixes));
-  prefixes.push_back("achievements_");
-  for (const std::string& prefix : prefixes) {
-    std::string plainName = prefix + id + ".dat";
-    if (plainName.size() > 255) continue;
-    std::string plain = GetDataFilePath(plainName), hashed = GetDataFilePath(prefix + fileId + ".dat");
-    if (plain.empty() || !IsRegularFile(plain) || PathExists(hashed)) continue;
-    if (RenameFileReplacing(plain, hashed)) DebugLog("[students] %s is now %s\n", plain.c_str(), hashed.c_str());
+  // A file still under the id itself (not taken over: its hashed name was already there) is the
+  // student's too; a link is left, its target may be anyone's.
+  for (const auto& [plain, hashed] : FilesNamedByTheId(id, StudentFileIdsInUse())) {
+    if (IsRegularFile(plain)) RemoveFileIfPresent(plain);
+    for (const std::string& copy : SetAsideCopiesOf(plain)) RemoveFileIfPresent(copy);
+    for (const std::string& copy : KeptCopiesOf(plain)) RemoveFileIfPresent(copy);
   }
 }
 
@@ -403,9 +430,11 @@ void LoadStudents() {
     }
     std::vector<ReadStudent> rows = ReadStudentLines(lines, version, !raw.empty() && raw.back() != '\n');
     GiveDuplicatesFreshIds(rows);
+    std::unordered_set<std::string> fileIdsInUse;
+    for (const ReadStudent& row : rows) fileIdsInUse.insert(StudentFileId(TrimWhitespace(row.st.id)));
     for (ReadStudent& row : rows) {
       NormalizeStudentColour(row.st);
-      AdoptFilesNamedByTheId(row.st.id);
+      AdoptFilesNamedByTheId(row.st.id, fileIdsInUse);
       gStudents.push_back(std::move(row.st));
     }
   }

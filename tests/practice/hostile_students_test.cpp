@@ -54,3 +54,56 @@ TEST_F(HostileStudentsFile, FilesNamedByAnIdNowHashedAreTakenOver) {
   EXPECT_EQ(ReadData("notes_" + StudentFileId(kept) + ".dat"), "new notes");
   EXPECT_EQ(ReadData("notes_" + kept + ".dat"), "old notes");
 }
+
+// An id written as another student's hashed file name names that student's files: whatever the
+// order of the list, they are never taken over by the student whose id merely spells their name.
+TEST_F(HostileStudentsFile, FilesOfAnotherStudentAreNotTakenOverByAnIdSpellingTheirName) {
+  const std::string colon = "ann:1";
+  const std::string spelled = StudentFileId(colon);   // "ann_1..<hash>", itself hashed again
+  ASSERT_NE(StudentFileId(spelled), spelled);
+  for (bool spelledFirst : {false, true}) {
+    const std::string ann = "Ann|" + colon + "|1|1|1\n", dan = "Dan|" + spelled + "|1|1|1\n";
+    WriteData("students.dat", "STUDENTS_V2\nactive=0\n" + (spelledFirst ? dan + ann : ann + dan));
+    // Ann's records: under the id itself (an older list) in one run, already adopted in the other.
+    if (spelledFirst)
+      WriteData("notes_" + spelled + ".dat", "ann notes");
+    else
+      WriteData("notes_" + colon + ".dat", "ann notes");
+    WriteData("achievements_" + spelled + ".dat", "ann cells");
+
+    LoadStudents();
+    ASSERT_EQ(gStudents.size(), 2u);
+    EXPECT_EQ(ReadData("notes_" + spelled + ".dat"), "ann notes") << "spelled first: " << spelledFirst;
+    EXPECT_EQ(ReadFileBytes(GetAchievementsPath(colon)), "ann cells") << "spelled first: " << spelledFirst;
+    EXPECT_FALSE(DataExists("notes_" + StudentFileId(spelled) + ".dat")) << "spelled first: " << spelledFirst;
+    EXPECT_FALSE(DataExists("achievements_" + StudentFileId(spelled) + ".dat")) << "spelled first: " << spelledFirst;
+    std::filesystem::remove(Data("notes_" + spelled + ".dat"));
+    std::filesystem::remove(Data("achievements_" + spelled + ".dat"));
+  }
+}
+
+// A student deleted takes along the files still under its id itself (kept there because the
+// hashed name already held one) and their copies; a link under that name is left with its target,
+// and another student's files are untouched.
+TEST_F(HostileStudentsFile, DeletingAStudentRemovesTheFilesStillUnderItsIdItself) {
+  const std::string fay = "f:a", other = "Other";
+  WriteData("students.dat", "STUDENTS_V2\nactive=1\nFay|" + fay + "|1|1|1\nOl|" + other + "|1|1|1\n");
+  WriteData("notes_" + fay + ".dat", "old notes");
+  WriteData("notes_" + StudentFileId(fay) + ".dat", "new notes");
+  WriteData("learning_mastery_" + fay + ".dat.bak", "kept copy");
+  WriteData("target.dat", "someone's");
+  std::filesystem::create_symlink(Data("target.dat"), Data("attendance_" + fay + ".dat"));
+  WriteData("notes_" + other + ".dat", "other notes");
+
+  LoadStudents();
+  ASSERT_EQ(gStudents.size(), 2u);
+  ASSERT_EQ(ReadData("notes_" + fay + ".dat"), "old notes") << "not taken over: the hashed name holds one";
+  DeleteStudent(0);
+  ASSERT_EQ(gStudents.size(), 1u);
+  EXPECT_FALSE(DataExists("notes_" + StudentFileId(fay) + ".dat"));
+  EXPECT_FALSE(DataExists("notes_" + fay + ".dat"));
+  EXPECT_FALSE(DataExists("learning_mastery_" + fay + ".dat.bak"));
+  EXPECT_EQ(ReadData("target.dat"), "someone's");
+  EXPECT_TRUE(std::filesystem::is_symlink(Data("attendance_" + fay + ".dat")));
+  EXPECT_EQ(ReadData("notes_" + other + ".dat"), "other notes");
+}
