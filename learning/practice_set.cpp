@@ -235,8 +235,14 @@ bool StartDailyPracticeSet(const std::vector<std::string>& ids) {
     gStatusText = WithUnloadedCards(gStatusText);
     return true;
   }
+  const std::string day = gPracticeSetDay;
   ClearPracticeSet();
-  gStatusText = "Selected practice could not load";
+  // The blocks passed over now count in no day: the open day is shown again without them, or its
+  // list and counts would still ask for blocks that cannot be played while the day is done.
+  if (!gUnloadedCards.empty() && gViewingPlannedDay.empty() && gCurrentLearningDay == day) OpenCalendarDay(day);
+  gStatusText = IsCurrentDayComplete()
+                    ? WithUnloadedCards("Daily lesson complete - choose NEXT LESSON when ready")
+                    : std::string("Selected practice could not load");
   return false;
 }
 

@@ -237,6 +237,21 @@ TEST_F(PracticeSetTest, ADayIsFinishedWithoutABlockWhoseSongIsGone) {
   EXPECT_FALSE(AreItemsDone(gLearningCalendar[today]));
 }
 
+// The last open block of the day gone: the set cannot start, and the open day is shown again
+// without it (its list and counts, and the status, say the day is done and name the piece).
+TEST_F(PracticeSetTest, ALastBlockThatCannotLoadLeavesTheOpenDayDone) {
+  Library({Row("a", "etude", "S", "A"), Row("gone", "etude", "S", "Gone", "", "missing.mid")});
+  const std::string today = "2024-05-10";
+  gLearningCalendar[today] = CalendarDay{{"a", "gone"}, {"a"}, 1};
+  OpenCalendarDay(today);
+  ASSERT_EQ(gDayItemIds.size(), 2u);
+  EXPECT_FALSE(IsCurrentDayComplete());
+  EXPECT_FALSE(StartDailyPracticeSet({"gone"}));
+  EXPECT_TRUE(IsCurrentDayComplete());
+  EXPECT_EQ(gDayItemIds, std::vector<std::string>{"a"});
+  EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready (Gone could not load)");
+}
+
 // With the learning files unwritable, a card's end says that its progress was not saved, and
 // neither the verdict nor the next card's title nor the set's end covers that; once the files
 // can be written again both are said as before.
