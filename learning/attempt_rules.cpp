@@ -146,6 +146,13 @@ int CountDoneItems(const CalendarDay& day) {
   return done;
 }
 
+int CountAssignedItems(const CalendarDay& day) {
+  int count = 0;
+  for (const std::string& id : day.assigned)
+    if (IsKnownItemId(id)) ++count;
+  return count;
+}
+
 bool IsDailyPass(const LibraryItem& item, int expected, float accuracy, float timing, float bpm, int faults) {
   int allowance = std::max(2, (int)std::lround(expected * 0.05));
   return expected > 0 && accuracy + kScoreSlack >= item.target_accuracy && timing + kScoreSlack >= item.target_timing &&

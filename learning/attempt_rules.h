@@ -29,6 +29,9 @@ bool IsItemDoneOnDay(const LibraryItem& item, const std::string& date);
 bool AreItemsDone(const CalendarDay& day);
 // Assigned library items complete on the day.
 int CountDoneItems(const CalendarDay& day);
+// Assigned library items: the day's blocks as they count, without those the library no longer
+// holds or whose songs would not load.
+int CountAssignedItems(const CalendarDay& day);
 
 // The daily pass test of a run (the current targets, full tempo, few faults).
 bool IsDailyPass(const LibraryItem& item, int expected, float accuracy, float timing, float bpm, int faults);

@@ -155,7 +155,7 @@ CalendarCellLook LearningCalendarCellLook(const std::string& date, const std::st
   look.past = date < today;
   look.missed = look.past && ((look.hasLesson && !look.complete) || (!lastPractice.empty() && lastPractice < date));
   if (look.hasLesson)
-    look.ratio = (float)CountDoneItems(day->second) / (float)std::max<size_t>(1, day->second.assigned.size());
+    look.ratio = (float)CountDoneItems(day->second) / (float)std::max(1, CountAssignedItems(day->second));
   return look;
 }
 

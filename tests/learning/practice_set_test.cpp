@@ -245,10 +245,12 @@ TEST_F(PracticeSetTest, ALastBlockThatCannotLoadLeavesTheOpenDayDone) {
   gLearningCalendar[today] = CalendarDay{{"a", "gone"}, {"a"}, 1};
   OpenCalendarDay(today);
   ASSERT_EQ(gDayItemIds.size(), 2u);
+  EXPECT_EQ(CountAssignedItems(gLearningCalendar[today]), 2);
   EXPECT_FALSE(IsCurrentDayComplete());
   EXPECT_FALSE(StartDailyPracticeSet({"gone"}));
   EXPECT_TRUE(IsCurrentDayComplete());
   EXPECT_EQ(gDayItemIds, std::vector<std::string>{"a"});
+  EXPECT_EQ(CountAssignedItems(gLearningCalendar[today]), 1) << "a card's share of the day counts it no more";
   EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready (Gone could not load)");
 }
 

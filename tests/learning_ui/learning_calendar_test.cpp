@@ -172,6 +172,20 @@ TEST_F(LearningCalendarTest, DaysLookCompletePartMissedTodayAndCurrent) {
   }
 }
 
+// A block the library no longer holds (or whose song would not load) counts in no day: the day
+// done without it is drawn done in full, and a card's share of it counts it in neither part.
+TEST_F(LearningCalendarTest, ABlockThatCountsInNoDayIsLeftOutOfTheDaysShare) {
+  MakeEtudes(2);
+  CalendarDay& d = gLearningCalendar["2024-05-09"];
+  d.assigned = {"e0", "e1", "gone"};
+  d.complete = {"e0", "e1"};
+  d.lesson = 1;
+  CalendarCellLook look = LearningCalendarCellLook("2024-05-09", "2024-05-10", "2024-05-09");
+  EXPECT_TRUE(look.complete);
+  EXPECT_NEAR(look.ratio, 1.0f, 1e-6);
+  EXPECT_EQ(CountAssignedItems(d), 2);
+}
+
 TEST_F(LearningCalendarTest, PressesOpenPreviewOrOnlyTakeTheDay) {
   MakeEtudes(40);
   gPracticeMode = gLibraryOpen = true;
