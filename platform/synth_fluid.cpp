@@ -207,7 +207,8 @@ static bool LoadSynthFrom(int rate) {
   gSettings = nullptr;
   std::string damaged;
   for (const std::string& path : paths) damaged += (damaged.empty() ? "" : ", ") + path;
-  gSynthError = "no installed soundfont can be read (" + damaged + " are damaged; reinstall timgm6mb-soundfont)";
+  gSynthError = "no installed soundfont can be read (" + damaged + (paths.size() == 1 ? " is" : " are") +
+                " damaged; reinstall timgm6mb-soundfont)";
   return false;
 }
 
