@@ -132,6 +132,12 @@ bool ReplaceFileWithContent(const std::string& targetPath, const std::string& co
   // or with the usual mode less the umask.
   struct stat old;
   bool keepMode = ::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  // A file that holds these very bytes is left as it is: a rewrite costs two syncs, which on a slow
+  // stick hold the thread that draws for a second or more each, and would leave the same bytes.
+  if (keepMode && (!ownerOnly || (old.st_mode & 077) == 0) && (size_t)old.st_size == content.size()) {
+    std::string held;
+    if (ReadRegularFile(file, content.size(), &held) == FileReadResult::kOk && held == content) return true;
+  }
   std::string tempPath;
   int fd = CreateFreshTemp(file, keepMode || ownerOnly ? 0600 : 0644, &tempPath);
   if (fd < 0) {

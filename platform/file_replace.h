@@ -13,7 +13,8 @@
 // fills it with a short reason ("open", "link", "mode", "write", "sync", "close", "rename" plus the
 // system's text). A file that is replaced keeps its mode; with ownerOnly (credentials, free text
 // about people) less any access of group and others, and a new one is readable and writable by
-// its owner alone. Otherwise a new file takes the usual 0644 less the umask.
+// its owner alone. Otherwise a new file takes the usual 0644 less the umask. A regular file that
+// already holds exactly content (and, with ownerOnly, is private already) is left untouched.
 bool ReplaceFileWithContent(const std::string& targetPath, const std::string& content, std::string* error,
                             bool ownerOnly = false);
 

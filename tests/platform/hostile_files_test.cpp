@@ -85,6 +85,33 @@ TEST(HostileFiles, AReplacedFileKeepsItsModeAndACopyItsSource) {
   ::umask(oldMask);
 }
 
+// A save of the bytes a file already holds leaves the file as it is (no temporary file, no rename,
+// so no sync); other bytes replace it, and so does an owner-only save of a file others may read.
+TEST(HostileFiles, AFileHoldingTheSameBytesIsLeftAsItIs) {
+  TempDir dir;
+  mode_t oldMask = ::umask(022);
+  const std::string file = dir.File("calendar.dat");
+  auto inode = [&] {
+    struct stat st;
+    return ::stat(file.c_str(), &st) == 0 ? st.st_ino : (ino_t)0;
+  };
+  ASSERT_TRUE(ReplaceFileWithContent(file, "day\n", nullptr));
+  const ino_t first = inode();
+  ASSERT_TRUE(ReplaceFileWithContent(file, "day\n", nullptr));
+  EXPECT_EQ(inode(), first);
+  ASSERT_TRUE(ReplaceFileWithContent(file, "dax\n", nullptr));
+  EXPECT_NE(inode(), first) << "the same length, other bytes";
+  EXPECT_EQ(ReadFileBytes(file), "dax\n");
+  const ino_t second = inode();
+  ASSERT_TRUE(ReplaceFileWithContent(file, "dax\n", nullptr, true));
+  EXPECT_NE(inode(), second) << "readable by others, so written again owner-only";
+  EXPECT_EQ(ModeOf(file), 0600u);
+  ASSERT_TRUE(ReplaceFileWithContent(file, "", nullptr));
+  ASSERT_TRUE(ReplaceFileWithContent(file, "", nullptr));
+  EXPECT_EQ(ReadFileBytes(file), "");
+  ::umask(oldMask);
+}
+
 // A process id that is surely gone: a child that has ended and been reaped.
 static pid_t EndedProcess() {
   pid_t pid = fork();
