@@ -271,8 +271,8 @@ static CardTitle FitCardTitle(const LibraryItem& item, const RectF& c) {
 static std::string CardProgressText(const LibraryItem& item) {
   std::string date = gCurrentLearningDay.empty() ? TodayIsoDate() : gCurrentLearningDay;
   auto day = gLearningCalendar.find(date);
-  if (day != gLearningCalendar.end() && CountAssignedItems(day->second) > 0)
-    return TrF("Day %d/%d", CountDoneItems(day->second), CountAssignedItems(day->second));
+  const int assigned = day != gLearningCalendar.end() ? CountAssignedItems(day->second) : 0;
+  if (assigned > 0) return TrF("Day %d/%d", CountDoneItems(day->second), assigned);
   return TrF("Section %s", GroupProgressText(item).c_str());
 }
 

@@ -130,8 +130,11 @@ void ReportNoSoundOutput() {
   std::string why = AudioLastError();
   // With the device open, what failed is the synthesiser (no soundfont it can read): freeing a
   // device would not help, and the reason names the soundfonts.
-  const bool synthFailed = why.empty() && !SynthLastError().empty();
-  if (synthFailed) why = SynthLastError();
+  bool synthFailed = false;
+  if (why.empty()) {
+    why = SynthLastError();
+    synthFailed = !why.empty();
+  }
   DebugLog("[audio] No sound output could be opened (%s); songs play on the display only. %s\n",
            why.empty() ? "the built-in synthesiser did not start" : why.c_str(),
            synthFailed ? "Choose a MIDI port under AUDIO OUT to hear them meanwhile."

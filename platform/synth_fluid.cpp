@@ -168,6 +168,13 @@ static std::vector<std::string> SoundfontCandidates() {
   return std::vector<std::string>(std::begin(kSoundfonts), std::end(kSoundfonts));
 }
 
+// The paths in one line, for the log.
+static std::string JoinedPaths(const std::vector<std::string>& paths) {
+  std::string joined;
+  for (const std::string& path : paths) joined += (joined.empty() ? "" : ", ") + path;
+  return joined;
+}
+
 static bool LoadSynthFrom(int rate) {
   if (gSynth.load()) return true;
   if (!LoadFluidLibrary()) {
@@ -178,9 +185,8 @@ static bool LoadSynthFrom(int rate) {
   for (const std::string& path : SoundfontCandidates())
     if (IsRegularFile(path)) paths.push_back(path);
   if (paths.empty()) {
-    std::string looked;
-    for (const std::string& path : SoundfontCandidates()) looked += (looked.empty() ? "" : ", ") + path;
-    gSynthError = "no General MIDI soundfont is installed (looked for " + looked + "; install timgm6mb-soundfont)";
+    gSynthError = "no General MIDI soundfont is installed (looked for " + JoinedPaths(SoundfontCandidates()) +
+                  "; install timgm6mb-soundfont)";
     return false;
   }
   for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) gFluid.fluid_set_log_function(level, SynthLog, nullptr);
@@ -205,9 +211,7 @@ static bool LoadSynthFrom(int rate) {
   gFluid.delete_fluid_synth(synth);
   gFluid.delete_fluid_settings(gSettings);
   gSettings = nullptr;
-  std::string damaged;
-  for (const std::string& path : paths) damaged += (damaged.empty() ? "" : ", ") + path;
-  gSynthError = "no installed soundfont can be read (" + damaged + (paths.size() == 1 ? " is" : " are") +
+  gSynthError = "no installed soundfont can be read (" + JoinedPaths(paths) + (paths.size() == 1 ? " is" : " are") +
                 " damaged; reinstall timgm6mb-soundfont)";
   return false;
 }

@@ -430,13 +430,12 @@ void LoadStudents() {
     }
     std::vector<ReadStudent> rows = ReadStudentLines(lines, version, !raw.empty() && raw.back() != '\n');
     GiveDuplicatesFreshIds(rows);
-    std::unordered_set<std::string> fileIdsInUse;
-    for (const ReadStudent& row : rows) fileIdsInUse.insert(StudentFileId(TrimWhitespace(row.st.id)));
     for (ReadStudent& row : rows) {
       NormalizeStudentColour(row.st);
-      AdoptFilesNamedByTheId(row.st.id, fileIdsInUse);
       gStudents.push_back(std::move(row.st));
     }
+    const std::unordered_set<std::string> fileIdsInUse = StudentFileIdsInUse();
+    for (const Student& s : gStudents) AdoptFilesNamedByTheId(s.id, fileIdsInUse);
   }
 
   int count = (int)gStudents.size();
