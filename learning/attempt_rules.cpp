@@ -153,6 +153,18 @@ int CountAssignedItems(const CalendarDay& day) {
   return count;
 }
 
+bool DropUnplayableBlocksOfDoneDay(const std::string& date) {
+  auto day = gLearningCalendar.find(date);
+  if (day == gLearningCalendar.end() || !AreItemsDone(day->second)) return false;
+  std::vector<std::string>& assigned = day->second.assigned;
+  // Only a piece the library still holds: one taken out of the index comes back with it, as before.
+  auto kept = std::remove_if(assigned.begin(), assigned.end(),
+                             [](const std::string& id) { return !IsKnownItemId(id) && FindLibraryItem(id); });
+  if (kept == assigned.end()) return false;
+  assigned.erase(kept, assigned.end());
+  return true;
+}
+
 bool IsDailyPass(const LibraryItem& item, int expected, float accuracy, float timing, float bpm, int faults) {
   int allowance = std::max(2, (int)std::lround(expected * 0.05));
   return expected > 0 && accuracy + kScoreSlack >= item.target_accuracy && timing + kScoreSlack >= item.target_timing &&
@@ -203,6 +215,7 @@ int RecordAttempt(const PracticeRunResult& run) {
   auto day = gLearningCalendar.find(dayKey);
   if (practised && day != gLearningCalendar.end() && ContainsId(day->second.assigned, item.id)) {
     newlyComplete = day->second.complete.insert(item.id).second;
+    DropUnplayableBlocksOfDoneDay(dayKey);
     SaveCalendar();
   }
   bool mastered = IsItemMastered(item);

@@ -32,6 +32,9 @@ int CountDoneItems(const CalendarDay& day);
 // Assigned library items: the day's blocks as they count, without those the library no longer
 // holds or whose songs would not load.
 int CountAssignedItems(const CalendarDay& day);
+// Once the day is done, its blocks whose songs would not load this run leave its list: else the
+// file put back would reopen a day the pupil has finished. True when the list changed (unsaved).
+bool DropUnplayableBlocksOfDoneDay(const std::string& date);
 
 // The daily pass test of a run (the current targets, full tempo, few faults).
 bool IsDailyPass(const LibraryItem& item, int expected, float accuracy, float timing, float bpm, int faults);

@@ -130,6 +130,7 @@ bool LoadLibraryItem(const LibraryItem& item) {
   gLoadingPracticeCard = false;
   if (!loaded) {
     ForgetUnplayableItem(copy.id);
+    if (DropUnplayableBlocksOfDoneDay(!gPracticeSetDay.empty() ? gPracticeSetDay : gCurrentLearningDay)) SaveCalendar();
     return false;
   }
   OpenLibraryItem(copy);

@@ -222,19 +222,33 @@ TEST_F(PracticeSetTest, CardsThatDoNotLoadAreNamedWhereTheSetPassesThem) {
 }
 
 // A block whose song is gone can never be played: once the set has found that, the day counts
-// without it and can be finished; the piece counts again when the library is read again.
+// without it and can be finished, and a finished day keeps it no more, so the file put back does
+// not reopen the day. A day not finished, or one missed before, keeps its list; the piece counts
+// again when the library is read again.
 TEST_F(PracticeSetTest, ADayIsFinishedWithoutABlockWhoseSongIsGone) {
-  Library({Row("a", "etude", "S", "A"), Row("gone", "etude", "S", "Gone", "", "missing.mid")});
-  const std::string today = "2024-05-10";
-  gLearningCalendar[today] = CalendarDay{{"a", "gone"}, {"a"}, 1};
+  Library({Row("a", "etude", "S", "A"), Row("b", "etude", "S", "B"), Row("gone", "etude", "S", "Gone", "", "missing.mid")});
+  const std::string today = "2024-05-10", missed = "2024-05-09";
+  gLearningCalendar[missed] = CalendarDay{{"b", "gone"}, {"b"}, 1};
+  gLearningCalendar[today] = CalendarDay{{"a", "gone", "b"}, {"a"}, 2};
   OpenCalendarDay(today);
-  EXPECT_FALSE(AreItemsDone(gLearningCalendar[today]));
   EXPECT_FALSE(StartDailyPracticeSet({"gone"}));
-  EXPECT_TRUE(AreItemsDone(gLearningCalendar[today]));
-  EXPECT_EQ(CountDoneItems(gLearningCalendar[today]), 1);
-  EXPECT_EQ(gLearningCalendar[today].assigned.size(), 2u) << "the day's list is kept as it was";
-  LoadLibraryIndex();
   EXPECT_FALSE(AreItemsDone(gLearningCalendar[today]));
+  EXPECT_EQ(gLearningCalendar[today].assigned.size(), 3u) << "a day still open keeps its list";
+
+  ASSERT_TRUE(StartDailyPracticeSet({"b"}));
+  Attempt("b", Run(10, 10));
+  EXPECT_TRUE(AreItemsDone(gLearningCalendar[today]));
+  EXPECT_EQ(gLearningCalendar[today].assigned, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(gLearningCalendar[missed].assigned.size(), 2u) << "a day missed before is left as it was";
+  const std::string saved = ReadFileBytes(CalendarFilePath());
+  EXPECT_EQ(saved.find("ASSIGNED\tgone"), saved.rfind("ASSIGNED\tgone")) << "only the missed day's: " << saved;
+
+  WriteFileBytes(Lib("missing.mid"), ReadFileBytes(Lib("a.mid")));   // the file put back
+  ResetLearningRecords();   // a new run
+  LoadLibraryIndex();
+  LoadLearningFiles();
+  EXPECT_TRUE(AreItemsDone(gLearningCalendar[today]));
+  EXPECT_FALSE(AreItemsDone(gLearningCalendar[missed])) << "the piece counts again where it was left";
 }
 
 // The last open block of the day gone: the set cannot start, and the open day is shown again
@@ -243,6 +257,7 @@ TEST_F(PracticeSetTest, ALastBlockThatCannotLoadLeavesTheOpenDayDone) {
   Library({Row("a", "etude", "S", "A"), Row("gone", "etude", "S", "Gone", "", "missing.mid")});
   const std::string today = "2024-05-10";
   gLearningCalendar[today] = CalendarDay{{"a", "gone"}, {"a"}, 1};
+  SaveCalendar();
   OpenCalendarDay(today);
   ASSERT_EQ(gDayItemIds.size(), 2u);
   EXPECT_EQ(CountAssignedItems(gLearningCalendar[today]), 2);
@@ -251,6 +266,7 @@ TEST_F(PracticeSetTest, ALastBlockThatCannotLoadLeavesTheOpenDayDone) {
   EXPECT_TRUE(IsCurrentDayComplete());
   EXPECT_EQ(gDayItemIds, std::vector<std::string>{"a"});
   EXPECT_EQ(CountAssignedItems(gLearningCalendar[today]), 1) << "a card's share of the day counts it no more";
+  EXPECT_EQ(ReadFileBytes(CalendarFilePath()).find("ASSIGNED\tgone"), std::string::npos) << "nor after a restart";
   EXPECT_EQ(gStatusText, "Daily lesson complete - choose NEXT LESSON when ready (Gone could not load)");
 }
 
