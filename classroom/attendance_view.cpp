@@ -135,11 +135,7 @@ void DrawAttendanceView() {
   AttendanceViewLayout l = LayoutAttendanceView(GetUiScale());
   DrawClassroomPanel(l.panel, l.header, "Class and attendance", l.scale);
   DrawCloseCross(l.closeButton);
-  std::string status = AttendanceViewStatus(), joined;
-  {
-    std::lock_guard<std::mutex> lock(gJoinMutex);
-    joined = gJoinedClassName;
-  }
+  const std::string status = AttendanceViewStatus(), joined = JoinedClassShownName();
   if (!joined.empty()) {
     DrawVerbatim(gFontSmall, l.textLeft, l.classLineY, Tr("Class:") + " " + joined, l.textWidth, kGold[0], kGold[1],
                  kGold[2], 1);

@@ -197,7 +197,7 @@ void ExportInstitutionReport() {
   if (!folder.empty() && SaveFileAtomic(folder + "/" + name, BuildInstitutionReport()))
     gInstitutionPanelMessage = TrF("Saved %s to your Tonvarra exports folder", name.c_str());
   else
-    gInstitutionPanelMessage = "Export FAILED (disk full?)";
+    gInstitutionPanelMessage = Tr("Export FAILED (disk full?)");
 }
 
 void ResetClassReport() {

@@ -28,6 +28,8 @@
 // ---- constants ----
 const char kJoinCodeAlphabet[] = "ABCDEFGHJKMNPQRSTUVWXYZ23456789";
 static const char kJoinedClassFile[] = "joined_class.txt";
+// Kept, in English, for a class the server gave no name: the file reads the same in any language.
+static const char kUnnamedClass[] = "your class";
 static const uint32_t kCharPaste = 22, kCharBackspace = 8, kCharEscape = 27, kCharEnter = 13, kCharLineFeed = 10;
 static const int kJoinCodeLength = 6;
 static const int kPupilNameLength = 28;
@@ -107,7 +109,7 @@ static bool EndsWithAdmin(const std::string& org) {
 static const char kTeacherCodeChecking[] = "Teacher code stored. Checking it with the server...";
 
 // A stored code's success message, or the save's failure text when the file could not be written.
-static std::string SavedOr(bool saved, const char* message) { return saved ? Tr(message) : kSaveFailureMessage; }
+static std::string SavedOr(bool saved, const char* message) { return Tr(saved ? message : kSaveFailureMessage); }
 
 // The attendance view's teacher code (under gJoinMutex, taken by the caller).
 static void CommitViewTeacherCode(const std::string& text) {
@@ -187,10 +189,15 @@ static void AddStudentNamed(const std::string& name) {
   bool saved = SaveStudents();
   RelayoutAll();  // the open students panel shows the new row now, not when it is next opened
   gReportFiguresCache.clear();
-  gInstitutionPanelMessage = saved ? TrF("Added: %s", student.name.c_str()) : std::string(kSaveFailureMessage);
+  gInstitutionPanelMessage = saved ? TrF("Added: %s", student.name.c_str()) : Tr(kSaveFailureMessage);
 }
 
 // ---- public functions ----
+std::string JoinedClassShownName() {
+  std::lock_guard<std::mutex> lock(gJoinMutex);
+  return gJoinedClassName == kUnnamedClass ? Tr(kUnnamedClass) : gJoinedClassName;
+}
+
 std::string AttendanceViewStatus() {
   std::string status;
   {
@@ -283,7 +290,7 @@ void CommitInstitutionEntry() {
         bool saved = SaveTeacherToken(text);
         StartLoadClasses();
         if (saved) ShowClassOpMessage(Tr(kTeacherCodeChecking));
-        else gInstitutionPanelMessage = kSaveFailureMessage;
+        else gInstitutionPanelMessage = Tr(kSaveFailureMessage);
       }
       break;
     }
@@ -346,8 +353,8 @@ void JoinClassWorker(const std::string& joinCode, const std::string& deviceId, c
   }
   std::string className = TrimWhitespace(JsonStringFrom(reply, "className", 0));
   gJoinStatusText = className.empty() ? Tr("Joined your class") : TrF("Joined %s", className.c_str());
-  gJoinedClassName = className.empty() ? "your class" : className;
-  if (!SaveFileAtomic(GetDataFilePath(kJoinedClassFile), gJoinedClassName)) gJoinStatusText = kSaveFailureMessage;
+  gJoinedClassName = className.empty() ? kUnnamedClass : className;
+  if (!SaveFileAtomic(GetDataFilePath(kJoinedClassFile), gJoinedClassName)) gJoinStatusText = Tr(kSaveFailureMessage);
 }
 
 void ResetCodeEntries() {

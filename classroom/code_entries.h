@@ -27,6 +27,9 @@ extern std::atomic<uint8_t> gJoinBusy;
 // The letters and digits of a join code (no I, L, O, 0 or 1).
 extern const char kJoinCodeAlphabet[];
 
+// The joined class's name as the attendance view shows it: one the server gave no name is called
+// "your class" in the UI language. Takes gJoinMutex.
+std::string JoinedClassShownName();
 // The attendance view's status line: the join status, except that a stored teacher code's
 // "Checking it with the server..." gives way to the class list's status once that check has ended.
 std::string AttendanceViewStatus();

@@ -4,6 +4,8 @@
 
 #include "classroom/http_client.h"
 #include "classroom/class_report.h"
+#include "gfx/translate.h"
+#include "gfx/ui_language.h"
 #include "platform/clipboard.h"
 #include "platform/file_replace.h"
 #include "practice/data_files.h"
@@ -23,6 +25,7 @@ class CodeEntriesTest : public ClassroomTest {
   void TearDown() override {
     ClipboardUseMemoryForTesting(false);
     ClassroomTest::TearDown();
+    ResetClassroomCodes();  // a code kept in memory after a failed save must not reach the next suite
   }
   void Type(bool (*onChar)(uint32_t), const std::string& text) {
     for (char c : text) EXPECT_TRUE(onChar((unsigned char)c));
@@ -248,6 +251,72 @@ TEST_F(CodeEntriesTest, JoiningAClass) {
     EXPECT_EQ(JoinStatus(), status);
   }
   EXPECT_EQ(ReadFileBytes(DataFile("joined_class.txt")), "your class");
+}
+
+// The panels draw their messages as they stand, so a message must be in the UI language when it is
+// stored: a failed save or export, and a class the server gave no name, read in German too. The
+// file keeps the English stand-in, which every language reads back.
+TEST_F(CodeEntriesTest, FailuresAndAnUnnamedClassAreShownInTheUiLanguage) {
+  WriteFileBytes(dir_.File("locales/de-DE.json"),
+                 std::string("{\n  \"") + kSaveFailureMessage + "\": \"Speichern fehlgeschlagen\",\n"
+                 "  \"Export FAILED (disk full?)\": \"Export fehlgeschlagen\",\n"
+                 "  \"your class\": \"deine Klasse\",\n"
+                 "  \"Joined your class\": \"Du bist der Klasse beigetreten\"\n}\n");
+  struct German {
+    German() {
+      std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+      gUiLanguage = "de-DE";
+      ResetTranslationFileForTesting();
+    }
+    ~German() {
+      std::lock_guard<std::recursive_mutex> lock(gTrMutex);
+      gUiLanguage = "en-US";
+      ResetTranslationFileForTesting();
+    }
+  } german;
+
+  InstitutionEntry(0);
+  Paste(InstitutionPanelOnChar, "Anna");
+  FailWritesEndingWithForTesting("students.dat");
+  EXPECT_TRUE(InstitutionPanelOnChar(13));
+  EXPECT_EQ(gInstitutionPanelMessage, "Speichern fehlgeschlagen") << "a new student";
+  FailWritesEndingWithForTesting("student_code.txt");
+  InstitutionEntry(3);
+  gInstitutionEntryText = "ORG:acme:seat";
+  EXPECT_TRUE(InstitutionPanelOnChar(13));
+  EXPECT_EQ(gInstitutionPanelMessage, "Speichern fehlgeschlagen") << "the pupil code";
+  FailWritesEndingWithForTesting("teacher_token.txt");
+  InstitutionEntry(1);
+  gInstitutionEntryText = kTestTeacherCode;
+  EXPECT_TRUE(InstitutionPanelOnChar(13));
+  EXPECT_EQ(gInstitutionPanelMessage, "Speichern fehlgeschlagen") << "the teacher code";
+  ViewEntry(2);
+  gAttendanceViewEntryText = kTestTeacherCode;
+  EXPECT_TRUE(AttendanceViewOnChar(13));
+  EXPECT_EQ(JoinStatus(), "Speichern fehlgeschlagen") << "the teacher code in the class view";
+  FailWritesEndingWithForTesting("");
+
+  WriteFileBytes(DataFile("exports"), "a file where the folder goes");
+  ExportInstitutionReport();
+  EXPECT_EQ(gInstitutionPanelMessage, "Export fehlgeschlagen");
+
+  HttpsTestServer server;
+  ASSERT_TRUE(server.ok());
+  Settings("server=" + server.BaseUrl() + "\ndevice=dev-1\n");
+  server.SetRoutes(R"({"/class/join":[{"body":"{}"},{"body":"{}"},{"body":"{\"className\":\"your class 2\"}"}]})");
+  StartJoinClass("ABC234", "Ann");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(JoinStatus(), "Du bist der Klasse beigetreten");
+  EXPECT_EQ(JoinedClassShownName(), "deine Klasse");
+  EXPECT_EQ(ReadFileBytes(DataFile("joined_class.txt")), "your class");
+  FailWritesEndingWithForTesting("joined_class.txt");
+  StartJoinClass("ABC234", "Ann");
+  ASSERT_TRUE(WaitIdle());
+  FailWritesEndingWithForTesting("");
+  EXPECT_EQ(JoinStatus(), "Speichern fehlgeschlagen") << "joined, but not kept";
+  StartJoinClass("ABC234", "Ann");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(JoinedClassShownName(), "your class 2") << "a name the server gave stays as it is";
 }
 
 }  // namespace
