@@ -70,7 +70,7 @@ bool ChooseAndPlayMidiFile() {
   SongHeldForDialog hold;
   std::string path;
   if (!ShowOpenFileDialog(DialogTitle("Open MIDI File..."),
-                          {{"MIDI Files (*.mid;*.midi)", "*.mid;*.midi"}, {"All Files (*.*)", "*.*"}},
+                          {{Tr("MIDI Files (*.mid;*.midi)"), "*.mid;*.midi"}, {Tr("All Files (*.*)"), "*.*"}},
                           &path))
     return false;
   // The chosen file becomes the playlist only once it loads: one that does not leaves the song that

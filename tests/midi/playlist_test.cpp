@@ -392,12 +392,15 @@ TEST_F(PlaylistTest, TheFolderPickerPassesOverFilesThatCannotBeRead) {
   EXPECT_EQ(gSongPath, "b_one.MID") << "over c_text";
 }
 
-// The dialogs' titles speak the UI language: the menu items that open them, without their dots.
+// The dialogs' titles speak the UI language: the menu items that open them, without their dots;
+// and so do the file dialog's types, which its list shows as they are given.
 TEST_F(PlaylistTest, TheDialogsTitlesAreTranslated) {
   ScopedExeDir exe(dir_.path());
   std::filesystem::create_directories(dir_.File("locales"));
   WriteFileBytes(dir_.File("locales/de-DE.json"),
                  "{\n  \"Open MIDI File...\": \"MIDI-Datei \u00f6ffnen...\",\n"
+                 "  \"MIDI Files (*.mid;*.midi)\": \"MIDI-Dateien (*.mid;*.midi)\",\n"
+                 "  \"All Files (*.*)\": \"Alle Dateien (*.*)\",\n"
                  "  \"Open MIDI Folder...\": \"MIDI-Ordner \u00f6ffnen\u2026\"\n}\n");
   {
     std::lock_guard<std::recursive_mutex> lock(gTrMutex);
@@ -407,6 +410,11 @@ TEST_F(PlaylistTest, TheDialogsTitlesAreTranslated) {
   gScriptAnswer = false;
   EXPECT_FALSE(ChooseAndPlayMidiFile());
   EXPECT_EQ(gScriptLast.title, "MIDI-Datei \u00f6ffnen");
+  ASSERT_EQ(gScriptLast.filters.size(), 2u);
+  EXPECT_EQ(gScriptLast.filters[0].label, "MIDI-Dateien (*.mid;*.midi)");
+  EXPECT_EQ(gScriptLast.filters[0].patterns, "*.mid;*.midi");
+  EXPECT_EQ(gScriptLast.filters[1].label, "Alle Dateien (*.*)");
+  EXPECT_EQ(gScriptLast.filters[1].patterns, "*.*");
   EXPECT_FALSE(OpenMidiFolderPicker());
   EXPECT_EQ(gScriptLast.title, "MIDI-Ordner \u00f6ffnen");
   {
