@@ -268,6 +268,42 @@ void Frame(const Item& item) {
                                              "app/card.cpp:29 Warm-up", "app/card.cpp:29 Study"}));
 }
 
+// A message kept in a global and drawn as it stands is English in every language unless each text
+// stored there was translated first: stored directly, through a function that stores its parameter,
+// or returned by a function. A stand-in compared with where the global is read is dealt with there.
+TEST(UiTextCollection, FindsEnglishStoredInAGlobalDrawnAsItStands) {
+  TempDir dir;
+  WriteFileBytes(dir.File("app/panel.cpp"), R"src(
+std::string gPanelMessage, gGroupName;
+static const char kUnnamed[] = "your group";
+void DrawShown(float x, const std::string& shown) {
+  ScopedTrSuppress already;
+  DrawTextUtf8(gFont, x, 0, shown, 1, 1, 1, 1);
+}
+std::string GroupShown() { return gGroupName == kUnnamed ? Tr(kUnnamed) : gGroupName; }
+void DrawPanel() {
+  const std::string group = GroupShown();
+  DrawShown(0, gPanelMessage);
+  DrawShown(0, group);
+}
+static void SetMessage(const std::string& text) { gPanelMessage = text; }
+static std::string SavedOr(bool saved) { return saved ? Tr("Saved") : "Disk full"; }
+void Store(bool saved, const std::string& name) {
+  gPanelMessage = "Export failed";
+  gPanelMessage = Tr("Export done");
+  gPanelMessage = SavedOr(saved);
+  SetMessage("Set as it is");
+  SetMessage(Tr("Set translated"));
+  gGroupName = name.empty() ? kUnnamed : name;
+}
+)src");
+  std::vector<std::string> found;
+  for (const UntranslatedShow& u : FindTextsShownUntranslated(dir.path()))
+    found.push_back(u.where + " " + u.what);
+  EXPECT_EQ(found, (std::vector<std::string>{"app/panel.cpp:20 Set as it is", "app/panel.cpp:17 Export failed",
+                                             "app/panel.cpp:19 Disk full"}));
+}
+
 TEST(UiTextCollection, NoTextMeantForTranslationIsShownWhereTranslationIsSuppressed) {
   auto kept = ReadKeptTexts(Root() + "/translations/untranslated_ui_texts.tsv");
   std::vector<std::string> found;

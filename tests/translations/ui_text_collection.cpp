@@ -291,12 +291,118 @@ class Collector {
         size_t close = Matching(t, i + 1);
         auto args = SplitArguments(t, i + 2, close, false);
         for (int index : shown)
-          if (index < int(args.size()))
+          if (index < int(args.size())) {
             for (const std::string& text : PlainTexts(f, args[size_t(index)].first, args[size_t(index)].second))
               out.push_back({where, text, false});
+            GlobalsReached(f, args[size_t(index)].first, args[size_t(index)].second, 0);
+          }
+      }
+    }
+    // A global drawn as it stands must be given its text translated: every literal stored in it,
+    // directly or through a function that stores its parameter there, shows in English.
+    for (const auto& [global, handled] : shownGlobals_)
+      for (const auto& [file, range] : globals_[global]) {
+        if (sources_[file].suppressed[range.first]) continue;
+        const std::vector<Token>& t = sources_[file].tokens;
+        const std::string where = sources_[file].path + ":" + std::to_string(t[range.first].line);
+        for (const std::string& text : StoredTexts(file, range.first, range.second, 0))
+          if (!handled.count(text)) out.push_back({where, text, false});
+        const Function* fn = EnclosingFunction(file, range.first);
+        if (!fn || range.second != range.first + 1 || !IsTextParam(*fn, t[range.first].text)) continue;
+        int param = 0;
+        for (const auto& [p, name] : fn->textParams)
+          if (name == t[range.first].text) param = p;
+        for (const auto& [callWhere, text] : ArgumentTexts(fn->name, param))
+          if (!handled.count(text)) out.push_back({callWhere, text, false});
+      }
+    return out;
+  }
+
+  // The literals with words an expression gives as they stand: its own, those of a string made of
+  // them, and those the functions it calls return so (a translation call's are translated).
+  std::vector<std::string> StoredTexts(size_t f, size_t begin, size_t end, int depth) {
+    std::vector<std::string> out = PlainTexts(f, begin, end);
+    if (depth > 3) return out;
+    const std::vector<Token>& t = sources_[f].tokens;
+    for (size_t i = begin; i + 1 < end; ++i) {
+      if (t[i].kind != Kind::kIdent || !Is(t[i + 1], "(") || (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->"))))
+        continue;
+      const size_t close = Matching(t, i + 1);
+      std::vector<std::string> more;
+      if (t[i].text == "string") {
+        more = StoredTexts(f, i + 2, close, depth + 1);
+      } else if (!kTranslating().count(t[i].text)) {
+        for (const Function& fn : functions_) {
+          if (fn.name != t[i].text) continue;
+          const std::vector<Token>& body = sources_[fn.file].tokens;
+          for (size_t k = fn.bodyBegin; k < fn.bodyEnd; ++k)
+            if (body[k].kind == Kind::kIdent && body[k].text == "return" && !sources_[fn.file].suppressed[k])
+              for (const std::string& text : StoredTexts(fn.file, k + 1, StatementEnd(body, k + 1), depth + 1))
+                more.push_back(text);
+        }
+      }
+      out.insert(out.end(), more.begin(), more.end());
+      i = close;
+    }
+    return out;
+  }
+
+  // The literals with words that the calls of a function hand over as its parameter number param.
+  std::vector<std::pair<std::string, std::string>> ArgumentTexts(const std::string& name, int param) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (size_t f = 0; f < sources_.size(); ++f) {
+      const std::vector<Token>& t = sources_[f].tokens;
+      for (size_t i = 0; i + 1 < t.size(); ++i) {
+        if (t[i].kind != Kind::kIdent || t[i].text != name || !Is(t[i + 1], "(") || headers_.count({f, i})) continue;
+        auto args = SplitArguments(t, i + 2, Matching(t, i + 1), false);
+        if (param < int(args.size()))
+          for (const std::string& text : PlainTexts(f, args[size_t(param)].first, args[size_t(param)].second))
+            out.push_back({sources_[f].path + ":" + std::to_string(t[i].line), text});
       }
     }
     return out;
+  }
+
+  // The globals whose text an expression hands over as it stands: named in it, or reached through
+  // the local variables it reads and the return statements of the functions it calls (not through
+  // their arguments, nor a record's fields or a list's items, which hold data). A text the global
+  // is compared with where it is read is dealt with there.
+  void GlobalsReached(size_t f, size_t begin, size_t end, int depth) {
+    if (depth > 4) return;
+    const std::vector<Token>& t = sources_[f].tokens;
+    for (size_t i = begin; i < end; ++i) {
+      if (t[i].kind != Kind::kIdent || (i > begin && (Is(t[i - 1], ".") || Is(t[i - 1], "->")))) continue;
+      const std::string& w = t[i].text;
+      if (i + 1 < end && Is(t[i + 1], "(")) {
+        size_t close = Matching(t, i + 1);
+        if (!kTranslating().count(w) && visitedReturns_.insert({w, depth}).second)
+          for (const Function& fn : functions_) {
+            if (fn.name != w) continue;
+            const std::vector<Token>& body = sources_[fn.file].tokens;
+            for (size_t k = fn.bodyBegin; k < fn.bodyEnd; ++k)
+              if (body[k].kind == Kind::kIdent && body[k].text == "return" && !sources_[fn.file].suppressed[k])
+                GlobalsReached(fn.file, k + 1, StatementEnd(body, k + 1), depth + 1);
+          }
+        i = close;
+        continue;
+      }
+      if (i + 1 < end && (Is(t[i + 1], ".") || Is(t[i + 1], "->") || Is(t[i + 1], "["))) continue;
+      const bool comparedBefore = i > begin && (Is(t[i - 1], "==") || Is(t[i - 1], "!="));
+      const bool comparedAfter = i + 2 < end && (Is(t[i + 1], "==") || Is(t[i + 1], "!="));
+      if (w.size() > 1 && w[0] == 'g' && std::isupper(static_cast<unsigned char>(w[1]))) {
+        std::set<std::string>& handled = shownGlobals_[w];
+        if (comparedAfter)
+          for (const std::string& text : PlainTexts(f, i + 2, i + 3)) handled.insert(text);
+        continue;
+      }
+      if (comparedBefore || !std::islower(static_cast<unsigned char>(w[0]))) continue;
+      const Function* fn = EnclosingFunction(f, i);
+      if (!fn || IsTextParam(*fn, w)) continue;
+      for (size_t k = fn->bodyBegin; k + 1 < fn->bodyEnd; ++k)  // a local: what it is given
+        if (t[k].kind == Kind::kIdent && t[k].text == w && !(k > 0 && (Is(t[k - 1], ".") || Is(t[k - 1], "->"))) &&
+            (Is(t[k + 1], "=") || Is(t[k + 1], "+=")) && visitedLocals_.insert({f, k}).second)
+          GlobalsReached(f, k + 2, StatementEnd(t, k + 2), depth + 1);
+    }
   }
 
   std::map<std::string, UiText> Collect() {
@@ -803,6 +909,9 @@ class Collector {
   std::set<std::string> producers_;
   std::set<std::pair<std::string, std::string>> shownMembers_;  // record type and field reaching the call
   std::map<std::string, std::set<int>> shownHelpers_;
+  std::map<std::string, std::set<std::string>> shownGlobals_;  // drawn as they stand: the texts compared with
+  std::set<std::pair<std::string, int>> visitedReturns_;
+  std::set<std::pair<size_t, size_t>> visitedLocals_;
 };
 
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {

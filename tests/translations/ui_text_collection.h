@@ -30,8 +30,10 @@ struct UntranslatedShow {
 };
 
 // The places, in the sources under root: a call, under suppression, of the translation call or of a
-// function that translates a text of its own (not only one handed to it); and a literal or table
-// text with words handed untranslated to a drawing call or helper that draws it as it stands.
+// function that translates a text of its own (not only one handed to it); a literal or table text
+// with words handed untranslated to a drawing call or helper that draws it as it stands; and one
+// stored untranslated in a global that such a call draws (directly, through a function that stores
+// its parameter there, or returned by a function).
 std::vector<UntranslatedShow> FindTextsShownUntranslated(const std::string& root);
 
 // True when the text holds a word of two letters or more outside its printf conversions.
