@@ -64,6 +64,16 @@ static void KeepError(const char* what) {
   snprintf(gLastError, sizeof gLastError, "%s: %s", what, SDL_GetError());
 }
 
+// SDL says only that no video driver came up; the user needs to know which displays were tried,
+// since a stale or mistyped DISPLAY is the usual cause.
+static void KeepNoDisplayError() {
+  const char* x = getenv("DISPLAY");
+  const char* wayland = getenv("WAYLAND_DISPLAY");
+  snprintf(gLastError, sizeof gLastError, "SDL_Init: %s (DISPLAY%s%s, WAYLAND_DISPLAY%s%s)", SDL_GetError(),
+           x && *x ? "=" : " ", x && *x ? x : "unset", wayland && *wayland ? "=" : " ",
+           wayland && *wayland ? wayland : "unset");
+}
+
 // A key event carries the modifiers of its own moment; the live state may be later already.
 static KeyModifiers ModifiersOf(SDL_Keymod m) {
   KeyModifiers mods;
@@ -316,7 +326,7 @@ bool WindowCreate(const char* title, const char* className, int x, int y, int wi
   if (!getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
   if (!gSdlVideoUp) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-      KeepError("SDL_Init");
+      KeepNoDisplayError();
       return false;
     }
     gSdlVideoUp = true;

@@ -29,7 +29,17 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+  # A minimal Debian has no sudo: say what to run as root rather than leave bash's
+  # "sudo: command not found" as the only word.
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "Tonvarra needs Debian packages that are not installed, and sudo is not available." >&2
+    echo "Install them as root (su -), then run this again:" >&2
+    echo "  apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo_cmd=(sudo)
+fi
 export DEBIAN_FRONTEND=noninteractive
 # jackd2 asks whether to enable realtime priority; the answer is not needed here.
 echo "jackd2 jackd/tweak_rt_limits boolean false" | "${sudo_cmd[@]}" debconf-set-selections 2>/dev/null || true

@@ -39,4 +39,23 @@ TEST(WindowEnvironment, MakingTheWindowLeavesThePreparedEnvironmentAlone) {
   WindowDestroy();
 }
 
+// A mistyped or stale DISPLAY (an ssh session's, a closed Xvfb's) is the usual cause: the error
+// the user reads on standard error must say which display was tried, and that Wayland had none.
+TEST(WindowEnvironment, WithoutADisplayTheErrorNamesTheDisplaysTried) {
+  // A fresh process: one that made a window before would skip starting SDL's video again.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("DISPLAY", ":9876", 1);
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        if (WindowCreate("Tonvarra", "Orvanel", 100, 100, 640, 480)) std::exit(2);
+        const std::string error = WindowLastError();
+        if (error.find("DISPLAY=:9876") == std::string::npos) std::exit(3);
+        if (error.find("WAYLAND_DISPLAY unset") == std::string::npos) std::exit(4);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
