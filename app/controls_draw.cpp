@@ -16,7 +16,6 @@
 #include "app/base/maths.h"
 #include "app/base/pointer.h"
 #include "app/base/status_text.h"
-#include "app/base/strings.h"
 #include "app/base/view_modes.h"
 #include "app/header_buttons.h"
 #include "board/toolbar.h"
@@ -368,7 +367,9 @@ static void DrawStudentsPanel(double now) {
     float dot = 0.18f * r.h;
     SetGlColor(st.r, st.g, st.b, 1.0f);
     FillCircle(r.x + 3.0f * dot, r.y + r.h / 2.0f, dot);
-    DrawName(r.x + 5.0f * dot, r.x + r.w - 2.0f * dot, r, TruncateUtf8(st.name, 12));
+    // Cut by the room the entry has, like a row: twelve bytes hold half a Greek or Japanese name
+    // that fits, and may part a letter from its combining accent.
+    DrawName(r.x + 5.0f * dot, r.x + r.w - 2.0f * dot, r, st.name);
   }
   DrawNameEntry(now);
   if (Shown(gAddStudentButtonRect)) DrawButton(gAddStudentButtonRect, "Add", Look(gAddStudentButtonRect, false));

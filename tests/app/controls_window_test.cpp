@@ -386,6 +386,45 @@ TEST_F(ControlsWindow, AStudentsRowCutsANameOnlyWhereItDoesNotFit) {
   }
 }
 
+// An entry of the compact list, below the full rows of a long class, cuts a name by its room too:
+// a Greek or Japanese name, or one whose accents are combining marks, that fits as well as a Latin
+// name of ten letters is drawn to its last letter and keeps the accent on each letter, and one too
+// long for the entry ends before it.
+TEST_F(ControlsWindow, ACompactEntryCutsANameOnlyWhereItDoesNotFit) {
+  auto entryWith = [this](const std::string& name, const char* shot, RectF* entry) {
+    ListStudents(40, "Pupil ", 0.3f, 0.48f, 0.76f);
+    gStudents.back().name = name;
+    gActiveStudentIndex = 0;
+    gStudentListOpen = true;
+    RelayoutAll();
+    RunDrivenFrames(2);
+    if (shot) SaveScreenshot(shot);
+    *entry = kHiddenRect;
+    for (size_t i = 0; i < gCompactStudentIndices.size(); ++i)
+      if (gCompactStudentIndices[i] == (int)gStudents.size() - 1) *entry = gCompactStudentRects[i];
+    return DrawControlsAlone();
+  };
+  const struct { const char* name; const char* lastChanged; bool fits; const char* shot; } cases[] = {
+      {"Δημήτρα", "Δημήτρη", true, "controls_compact_entry_greek"},
+      {"田中ひろし", "田中ひろみ", true, "controls_compact_entry_japanese"},
+      {"José Núñez", "José Núñeq", true, nullptr},
+      // The same name with its accents as combining marks: the u keeps its acute accent.
+      {"Jose\xcc\x81 Nu\xcc\x81n\xcc\x83" "ez", "Jose\xcc\x81 Nun\xcc\x83" "ez", true, "controls_compact_entry_marks"},
+      {"Bartholomew Alexander Fitzgerald", "Bartholomew Alexander Fitzgeralt", false, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RectF entry, changedEntry;
+    const std::vector<uint8_t> whole = entryWith(c.name, c.shot, &entry);
+    const std::vector<uint8_t> changed = entryWith(c.lastChanged, nullptr, &changedEntry);
+    ASSERT_GT(entry.w, 0.0f) << "the last student has a compact entry";
+    if (c.fits)
+      EXPECT_GT(PixelsDifferingIn(whole, changed, entry), 10) << "the name is drawn to its last letter";
+    else
+      EXPECT_EQ(PixelsDifferingIn(whole, changed, entry), 0) << "a name too long for the entry ends before its end";
+  }
+}
+
 // The register opened over the students panel covers the top of its Placement Quiz button; the
 // pointer there is on the register, which takes the press, so the button beneath shows no hover.
 TEST_F(ControlsWindow, AButtonUnderTheRegisterShowsNoHover) {
