@@ -7,8 +7,8 @@
 // and worst frame are counters, with the CPU time of the whole process per frame (cpu_ms, the
 // rasteriser's threads included), which a busy machine disturbs less than the wall time. The board
 // with the lane and the lane at its particle caps report their motes and sparks, the sprites these
-// make and those sent to GL. The logic cases time each view's window-free work of one frame
-// (layout, records, walks, particles).
+// make and those sent to GL, and the song's events posted while measuring. The logic cases time
+// each view's window-free work of one frame (layout, records, walks, particles).
 //
 // Needs Xvfb (a private display is started) and runs on whatever GL it offers; on a machine
 // without a graphics card that is Mesa's llvmpipe, the renderer these figures are about.
@@ -45,6 +45,7 @@
 #include "gfx/text.h"
 #include "gfx/ui_language.h"
 #include "learning_ui/learning_layout.h"
+#include "midi/playback.h"
 #include "platform/images.h"
 #include "platform/messages.h"
 #include "platform/process.h"
@@ -128,8 +129,7 @@ void ClearScenes() {
   gLibraryOpen = false;
   gHeldNotes.clear();
   ResetNoteTables();
-  gSongEvents.clear();
-  gPlaying = false;
+  StopSceneSong();
   ResetLaneNotes();
   ResetBoardParticles();
   gRingLabels.clear();
@@ -205,6 +205,7 @@ void BM_ViewFrame(benchmark::State& state) {
   std::vector<double> ms;
   size_t sprites = 0, spritesDrawn = 0;
   double cpu = 0.0;
+  const size_t cursorBefore = gEventCursor;
   for (auto _ : state) {
     if (view == kLaneAtCaps) {
       FillLaneToCaps();
@@ -231,6 +232,8 @@ void BM_ViewFrame(benchmark::State& state) {
     state.counters["drawn"] = (double)spritesDrawn;
     state.counters["motes"] = (double)gBoardMotes.size();
     state.counters["sparks"] = (double)gSplashParticles.size();
+    // The song's events posted while measuring: none would mean a song that stood still.
+    state.counters["song_events"] = (double)(gEventCursor - cursorBefore);
   }
   ClearScenes();
 }

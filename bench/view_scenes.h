@@ -88,10 +88,24 @@ inline void ComputeCircleViewRecords(CirclePassInput& in, CircleLook* look, floa
 // ---- the note-fall lane ----
 constexpr int kLaneHeldKeys[5] = {48, 55, 60, 64, 67};
 
-// A dense song: a chord of four notes every 20 ms over ten minutes, each 300 ms long, so that the
-// walk meets more than 281 notes in its window; playing from 30 s in.
-inline void LoadDenseSong() {
+// No song, and none of its keys sounding, as after the program's own stop: the pump posts from the
+// cursor on, so a cursor left where an earlier scene's song stood would pass over every event of
+// the next scene that plays the same song again over the same stretch, and the keys that song left
+// sounding would stay down all through it.
+inline void StopSceneSong() {
+  gPlaying = false;
+  gPaused = false;
   gSongEvents.clear();
+  gEventCursor = 0;
+  std::fill(gKeySounding, gKeySounding + 128, false);
+  std::fill(gKeyLevel, gKeyLevel + 128, 0.0f);
+}
+
+// A dense song: a chord of four notes every 20 ms over ten minutes, each 300 ms long, so that the
+// walk meets more than 281 notes in its window; playing from 30 s in (the first pass posts what
+// came before, as a pass that came late would).
+inline void LoadDenseSong() {
+  StopSceneSong();
   for (uint32_t t = 0, k = 0; t < 600000; t += 20, ++k)
     for (int v = 0; v < 4; ++v) {
       uint8_t note = (uint8_t)(30 + (k * 7 + (uint32_t)v * 13) % 70);
