@@ -13,6 +13,7 @@
 #include "gfx/shapes.h"
 #include "board/practice_run_mouse.h"
 #include "gfx/draw_alpha.h"
+#include "gfx/label_fit.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
@@ -53,12 +54,35 @@ static void DrawRunButton(const RectF& r, float s, float p, bool active) {
     DrawTextUtf8(gFontSmall, tx, ty, label, 0.9f, 0.92f, 0.95f, 0.9f);
 }
 
+// Left edge of the timer pill, which stands at the right of the strip in the armed, running and
+// complete states.
+static float TimerPillX(const BoardLayout& b) {
+  const float s = b.scale;
+  return b.stripX + b.stripW - std::max(78.0f * s, 64.0f) - std::max(12.0f * s, 10.0f);
+}
+
+// A HUD line (already translated) from x with its shadow, made smaller and then cut so that it
+// ends within room: a longer language must not run under the timer pill or out of the strip.
+static void DrawHudLine(float x, float y, float room, const std::string& text, float shadowAlpha, float r, float g,
+                        float b, float a) {
+  ScopedTrSuppress already;
+  LabelFit fit = FitLabel(gFontSmall, text, FontPixelSize(gFontSmall), room, 0.0f);
+  const std::string& shown = fit.lines.empty() ? text : fit.lines[0];
+  if (fit.scale >= 1.0f) {  // drawn on the pixel grid as before, where it fits
+    DrawTextUtf8(gFontSmall, x + 0.7f, y + 0.7f, shown, 0.02f, 0.03f, 0.02f, shadowAlpha);
+    DrawTextUtf8(gFontSmall, x, y, shown, r, g, b, a);
+    return;
+  }
+  DrawTextScaled(gFontSmall, x + 0.7f, y + 0.7f, fit.scale, shown, 0.02f, 0.03f, 0.02f, shadowAlpha);
+  DrawTextScaled(gFontSmall, x, y, fit.scale, shown, r, g, b, a);
+}
+
 static void DrawTimerPill(const BoardLayout& b) {
   const float s = b.scale;
   const PracticeStudent& st = gPracticeStudent;
   std::string text = FormatRunTime(PracticeRunElapsedMs(gPracticeState, gPracticeRunData, ClockMs32()));
   float pw = std::max(78.0f * s, 64.0f), ph = std::max(20.0f * s, 17.0f);
-  float px = b.stripX + b.stripW - pw - std::max(12.0f * s, 10.0f);
+  float px = TimerPillX(b);
   float py = b.hudHeight > 0.1f ? b.gridY + b.gridH + std::max(6.0f * s, 4.0f) + (b.hudHeight - ph) / 2.0f
                                 : b.stripY + b.stripH - ph - std::max(7.0f * s, 6.0f);
   SetGlColor(0.03f, 0.05f, 0.08f, 0.72f);
@@ -158,21 +182,17 @@ void DrawPracticeHud(double time, const BoardLayout& b, float, float) {
   float lg = std::max(std::max(13.0f * s, 11.0f) + std::max(1.15f * s, 1.0f), 1.2f * FontPixelSize(gFontSmall));
   float yb = b.stripY + b.stripH - std::max(7.0f * s, 5.0f) - (recordShown ? lg : 0.0f);
   float y = b.hudHeight > 0.1f ? std::min(b.gridY + b.gridH + std::max(6.0f * s, 4.0f) + 0.38f * b.hudHeight, yb) : yb;
-  {
-    ScopedTrSuppress already;  // the status text is translated and formatted already
-    DrawTextUtf8(gFontSmall, x + 0.7f, y + 0.7f, status, 0.02f, 0.03f, 0.02f, 0.55f);
-    // A held run's line is amber, so that it reads as the way out rather than as progress.
-    if (held)
-      DrawTextUtf8(gFontSmall, x, y, status, 1.0f, 0.76f, 0.36f, 0.95f);
-    else
-      DrawTextUtf8(gFontSmall, x, y, status, 0.84f, 0.92f, 0.88f, 0.9f);
-  }
-  if (recordShown) {
-    ScopedTrSuppress already;  // formatted in the UI language already
-    DrawTextUtf8(gFontSmall, x + 0.7f, y + lg + 0.7f, record, 0.02f, 0.03f, 0.02f, 0.48f);
-    DrawTextUtf8(gFontSmall, x, y + lg, record, 0.74f, 0.82f, 0.92f, 0.86f);
-  }
-  if (gPracticeState >= kPracticeArmed) DrawTimerPill(b);
+  // Both lines end before the timer pill where it stands, else before the strip's right margin.
+  const bool pill = gPracticeState >= kPracticeArmed;
+  float right = pill ? TimerPillX(b) - std::max(6.0f * s, 5.0f) : b.stripX + b.stripW - std::max(12.0f * s, 10.0f);
+  float room = std::max(right - x, 1.0f);
+  // A held run's line is amber, so that it reads as the way out rather than as progress.
+  if (held)
+    DrawHudLine(x, y, room, status, 0.55f, 1.0f, 0.76f, 0.36f, 0.95f);
+  else
+    DrawHudLine(x, y, room, status, 0.55f, 0.84f, 0.92f, 0.88f, 0.9f);
+  if (recordShown) DrawHudLine(x, y + lg, room, record, 0.48f, 0.74f, 0.82f, 0.92f, 0.86f);
+  if (pill) DrawTimerPill(b);
 }
 
 void DrawPracticeRegion(double time, const BoardLayout& b, float frac, float pitch) {

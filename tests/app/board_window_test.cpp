@@ -328,6 +328,49 @@ TEST_F(BoardWindow, TheHeldRunsLineFitsLeftOfTheTimerInEveryLanguage) {
   }
 }
 
+// The status and record lines end before the timer pill in every language, also at the narrowest
+// strip and with a long record: no ink in the columns just left of the pill.
+TEST_F(BoardWindow, TheHudsLinesEndBeforeTheTimerInEveryLanguage) {
+  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
+  std::filesystem::copy(shipped, dir_.File("locales"));
+  ResetTranslationFileForTesting();
+  if (gLanguageList.empty()) InitUiLanguage();
+  ASSERT_GE(gLanguageList.size(), 25u);
+  gStudents = {{"Ada", "ada", 0.95f, 0.3f, 0.2f}};
+  gActiveStudentIndex = 0;
+  LoadPracticeRuns();
+  BeginPracticeSelection();
+  ASSERT_TRUE(OnPracticeGridDown(PracticeGridPoint{true, 0, 0, true}));
+  ASSERT_TRUE(OnPracticeGridMove(PracticeGridPoint{true, 6, 11, true}));
+  ASSERT_TRUE(OnPracticeGridUp(PracticeGridPoint{true, 6, 11, true}));
+  ASSERT_EQ(gPracticeState, kPracticeArmed);
+  RecordPracticeRun(63870);
+  ASSERT_EQ(gPracticeRuns.size(), 1u);
+  gPracticeRuns[0].lastMs = 754560;
+  gPracticeRuns[0].runs = 123;
+  ApplyClientSize(1000, 600, true);   // the narrowest strip
+  for (size_t i = 0; i < gLanguageList.size(); ++i) {
+    SCOPED_TRACE(gLanguageList[i].code);
+    ApplyUiLanguage((int)i, false);
+    RebuildFonts();
+    RelayoutAll();
+    DrawBoardAlone();
+    BoardLayout b = Layout();
+    const float s = b.scale;
+    int px = (int)(b.stripX + b.stripW - std::max(78.0f * s, 64.0f) - std::max(12.0f * s, 10.0f));
+    std::vector<uint8_t> pixels = ReadFrame();
+    int ink = 0;
+    for (int y = (int)(b.gridY + b.gridH); y < (int)(b.stripY + b.stripH); ++y)
+      for (int x = px - 4; x < px; ++x) {
+        const uint8_t* p = &pixels[(size_t(y) * gClientWidth + size_t(x)) * 4];
+        ink += p[0] + p[1] + p[2] > 330;
+      }
+    EXPECT_EQ(ink, 0) << "text runs under the timer";
+    if (gLanguageList[i].code.rfind("tr", 0) == 0) SaveScreenshot("board_practice_run_turkish");
+  }
+}
+
 TEST_F(BoardWindow, PlayedKeyLightsThePreviewsLowerOctave) {
   int ex, ey, dx, dy, ux, uy;
   PreviewWhiteKeyPoint(2, &ex, &ey);   // E3
