@@ -134,7 +134,8 @@ void ExitPracticeRun() {
 }
 
 void RearmPracticeRun() {
-  if (gPracticeState != kPracticeRunning) return;
+  // A finished run still on show would put the last student's time beside the new one's record.
+  if (gPracticeState != kPracticeRunning && gPracticeState != kPracticeComplete) return;
   if (!BuildPracticeSteps()) {
     ExitPracticeRun();
     return;

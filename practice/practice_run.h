@@ -76,8 +76,9 @@ void ResetPracticeRunData();
 void BeginPracticeSelection();
 // Leaves the run from any state (state 0, arrow cursor, run data reset).
 void ExitPracticeRun();
-// A run under way goes back to its first step, armed (state 2): a run is recorded for whoever is
-// active when it ends, so another student taking over must start it afresh.
+// A run under way, or one finished and still shown, goes back to its first step, armed (state 2):
+// a run is recorded for whoever is active when it ends, so another student taking over must start
+// it afresh.
 void RearmPracticeRun();
 // State 1 while the practice strip is shown: the cursor becomes GetRegionCursor().
 bool IsRegionSelectable();

@@ -162,4 +162,36 @@ TEST_F(Records, RunsStayWithTheirStudent) {
   EXPECT_EQ(gPracticeRunData.regionValid, 1);
 }
 
+// A sibling who takes over while the other's finished run is still shown gets the region armed for
+// them: the timer and the record line then both speak of the student now active.
+TEST_F(Records, AFinishedRunIsArmedAgainForTheStudentWhoTakesOver) {
+  AddActiveStudent("Ana", "ana");
+  AddActiveStudent("Bo", "bo");
+  gStudentsLoaded = true;
+  SwitchActiveStudent(0);
+  Arm(0, 0, 0, 0);
+  OnPracticeNoteOn(60, 80, ClockMs32());
+  clock_.Advance(2500);
+  OnPracticeCellPlayed({{0, 0}}, ClockMs32());
+  ASSERT_EQ(gPracticeState, kPracticeComplete);
+  ASSERT_NE(FindPracticeRun("ana", "L:r0-0:c0-0"), nullptr);
+
+  SwitchActiveStudent(1);
+  EXPECT_EQ(gPracticeState, kPracticeArmed);
+  EXPECT_EQ(gPracticeRunData.regionValid, 1);
+  EXPECT_EQ(gPracticeRunData.runStartMs, 0u);
+  EXPECT_EQ(gPracticeRunData.runEndMs, 0u);
+  EXPECT_EQ(FindPracticeRun("bo", "L:r0-0:c0-0"), nullptr);
+
+  // Bo's own run is then recorded for Bo, Ana's record untouched.
+  OnPracticeNoteOn(60, 80, ClockMs32());
+  clock_.Advance(4000);
+  OnPracticeCellPlayed({{0, 0}}, ClockMs32());
+  ASSERT_EQ(gPracticeState, kPracticeComplete);
+  const PracticeRun* bo = FindPracticeRun("bo", "L:r0-0:c0-0");
+  ASSERT_NE(bo, nullptr);
+  EXPECT_EQ(bo->bestMs, 4000u);
+  EXPECT_EQ(FindPracticeRun("ana", "L:r0-0:c0-0")->bestMs, 2500u);
+}
+
 }  // namespace
