@@ -68,6 +68,22 @@ class BoardWindow : public RealWindow {
     gPracticeStripFade = 1.0f;
     RelayoutAll();
   }
+  // The shipped translation files beside the test's program folder, and the languages listed;
+  // false when the tree has none.
+  bool UseShippedTranslations() {
+    std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
+    if (!std::filesystem::exists(shipped)) return false;
+    std::filesystem::copy(shipped, dir_.File("locales"));
+    ResetTranslationFileForTesting();
+    if (gLanguageList.empty()) InitUiLanguage();
+    return true;
+  }
+  // The listed language at this index, with its fonts and the window laid out for its words.
+  static void UseLanguage(int index) {
+    ApplyUiLanguage(index, false);
+    RebuildFonts();
+    RelayoutAll();
+  }
   void TearDown() override {
     UnloadMidi();
     ExitPracticeRun();
@@ -303,11 +319,7 @@ TEST_F(BoardWindow, AnArmedRunHeldByASongSaysInAmberToCloseIt) {
 }
 
 TEST_F(BoardWindow, TheHeldRunsLineFitsLeftOfTheTimerInEveryLanguage) {
-  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
-  std::filesystem::copy(shipped, dir_.File("locales"));
-  ResetTranslationFileForTesting();
-  if (gLanguageList.empty()) InitUiLanguage();
+  if (!UseShippedTranslations()) GTEST_SKIP() << "no translation files";
   BeginPracticeSelection();
   ASSERT_TRUE(OnPracticeGridDown(PracticeGridPoint{true, 1, 2, true}));
   ASSERT_TRUE(OnPracticeGridUp(PracticeGridPoint{true, 1, 2, true}));
@@ -315,9 +327,7 @@ TEST_F(BoardWindow, TheHeldRunsLineFitsLeftOfTheTimerInEveryLanguage) {
   ApplyClientSize(1000, 600, true);   // the narrowest strip
   for (size_t i = 0; i < gLanguageList.size(); ++i) {
     SCOPED_TRACE(gLanguageList[i].code);
-    ApplyUiLanguage((int)i, false);
-    RebuildFonts();
-    RelayoutAll();
+    UseLanguage((int)i);
     BoardLayout b = Layout();
     const float s = b.scale;
     float room = b.stripW - std::max(12.0f * s, 10.0f) - std::max(78.0f * s, 64.0f) - std::max(12.0f * s, 10.0f);
@@ -331,11 +341,7 @@ TEST_F(BoardWindow, TheHeldRunsLineFitsLeftOfTheTimerInEveryLanguage) {
 // The status and record lines end before the timer pill in every language, also at the narrowest
 // strip and with a long record: no ink in the columns just left of the pill.
 TEST_F(BoardWindow, TheHudsLinesEndBeforeTheTimerInEveryLanguage) {
-  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
-  std::filesystem::copy(shipped, dir_.File("locales"));
-  ResetTranslationFileForTesting();
-  if (gLanguageList.empty()) InitUiLanguage();
+  if (!UseShippedTranslations()) GTEST_SKIP() << "no translation files";
   ASSERT_GE(gLanguageList.size(), 25u);
   gStudents = {{"Ada", "ada", 0.95f, 0.3f, 0.2f}};
   gActiveStudentIndex = 0;
@@ -352,9 +358,7 @@ TEST_F(BoardWindow, TheHudsLinesEndBeforeTheTimerInEveryLanguage) {
   ApplyClientSize(1000, 600, true);   // the narrowest strip
   for (size_t i = 0; i < gLanguageList.size(); ++i) {
     SCOPED_TRACE(gLanguageList[i].code);
-    ApplyUiLanguage((int)i, false);
-    RebuildFonts();
-    RelayoutAll();
+    UseLanguage((int)i);
     DrawBoardAlone();
     BoardLayout b = Layout();
     const float s = b.scale;
@@ -614,12 +618,7 @@ TEST_F(BoardWindow, ScreenshotsOfListViewAndGoldAtBothSizes) {
 }
 
 TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
-  // The shipped translation files beside the test's program folder.
-  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
-  std::filesystem::copy(shipped, dir_.File("locales"));
-  ResetTranslationFileForTesting();
-  if (gLanguageList.empty()) InitUiLanguage();
+  if (!UseShippedTranslations()) GTEST_SKIP() << "no translation files";
   gScaleFilter = 7;
   RebuildVisibleScales();
   for (const char* code : {"en", "ru", "hi", "ar", "ja"}) {
@@ -628,9 +627,7 @@ TEST_F(BoardWindow, TranslatedScaleNamesStayInTheLabelColumn) {
     for (size_t i = 0; i < gLanguageList.size(); ++i)
       if (gLanguageList[i].code == code) language = (int)i;
     ASSERT_GE(language, 0);
-    ApplyUiLanguage(language, false);
-    RebuildFonts();
-    RelayoutAll();
+    UseLanguage(language);
     BoardLayout b = Layout();
     const float px = (float)ComputeFontSizes(b.scale).small, room = RowLabelRoom(b.labelColumnWidth, b.scale);
     int cut = 0, widest = 0;
@@ -732,19 +729,13 @@ TEST_F(BoardWindow, TheListsFilterButtonAndNamesAnswerWhereTheyAreDrawn) {
 }
 
 TEST_F(BoardWindow, EveryScaleRowIsToldApartInEveryLanguage) {
-  std::filesystem::path shipped = std::filesystem::path(TONVARRA_SOURCE_ROOT) / "translations" / "locales";
-  if (!std::filesystem::exists(shipped)) GTEST_SKIP() << "no translation files";
-  std::filesystem::copy(shipped, dir_.File("locales"));
-  ResetTranslationFileForTesting();
-  if (gLanguageList.empty()) InitUiLanguage();
+  if (!UseShippedTranslations()) GTEST_SKIP() << "no translation files";
   ASSERT_GE(gLanguageList.size(), 20u);
   gScaleFilter = 7;
   RebuildVisibleScales();
   for (size_t language = 0; language < gLanguageList.size(); ++language) {
     SCOPED_TRACE(gLanguageList[language].code);
-    ApplyUiLanguage((int)language, false);
-    RebuildFonts();
-    RelayoutAll();
+    UseLanguage((int)language);
     BoardLayout b = Layout();
     // Two scales whose names the language tells apart must not look alike in the column.
     std::vector<std::pair<std::string, std::string>> seen;  // name, label
