@@ -157,9 +157,12 @@ bool DropUnplayableBlocksOfDoneDay(const std::string& date) {
   auto day = gLearningCalendar.find(date);
   if (day == gLearningCalendar.end() || !AreItemsDone(day->second)) return false;
   std::vector<std::string>& assigned = day->second.assigned;
+  const auto& complete = day->second.complete;
   // Only a piece the library still holds: one taken out of the index comes back with it, as before.
-  auto kept = std::remove_if(assigned.begin(), assigned.end(),
-                             [](const std::string& id) { return !IsKnownItemId(id) && FindLibraryItem(id); });
+  // A block played that day before its song went stays: the day was finished with it.
+  auto kept = std::remove_if(assigned.begin(), assigned.end(), [&complete](const std::string& id) {
+    return !IsKnownItemId(id) && FindLibraryItem(id) && !complete.count(id);
+  });
   if (kept == assigned.end()) return false;
   assigned.erase(kept, assigned.end());
   return true;

@@ -251,6 +251,23 @@ TEST_F(PracticeSetTest, ADayIsFinishedWithoutABlockWhoseSongIsGone) {
   EXPECT_FALSE(AreItemsDone(gLearningCalendar[missed])) << "the piece counts again where it was left";
 }
 
+// A block played that day keeps its place in the day's list when its song is found gone later:
+// the day was finished with it, and its count must not shrink.
+TEST_F(PracticeSetTest, ABlockPlayedBeforeItsSongWentStaysInTheFinishedDay) {
+  Library({Row("a", "etude", "S", "A"), Row("gone", "etude", "S", "Gone", "", "missing.mid")});
+  const std::string today = "2024-05-10";
+  gLearningCalendar[today] = CalendarDay{{"a", "gone"}, {"a", "gone"}, 2};
+  SaveCalendar();
+  OpenCalendarDay(today);
+  const LibraryItem gone = *FindLibraryItem("gone");
+  EXPECT_FALSE(LoadLibraryItem(gone));   // played again from the library, its file gone meanwhile
+  EXPECT_EQ(gLearningCalendar[today].assigned, (std::vector<std::string>{"a", "gone"}));
+  ResetLearningRecords();
+  LoadLibraryIndex();
+  LoadLearningFiles();
+  EXPECT_EQ(CountDoneItems(gLearningCalendar[today]), 2) << "nor after a restart";
+}
+
 // The last open block of the day gone: the set cannot start, and the open day is shown again
 // without it (its list and counts, and the status, say the day is done and name the piece).
 TEST_F(PracticeSetTest, ALastBlockThatCannotLoadLeavesTheOpenDayDone) {
