@@ -15,6 +15,8 @@
 #include "gfx/layout.h"
 #include "gfx/text.h"
 #include "gfx/text_field.h"
+#include "gfx/widgets_draw.h"
+#include "learning/learning_files.h"
 #include "platform/keys.h"
 #include "practice/student_colours.h"
 #include "practice/students.h"
@@ -569,13 +571,29 @@ bool AttendancePanelOnMouseMove(int x, int y) {
   return false;
 }
 
+// The height the marks pane draws for the active student: the name's line at 26, then one line
+// per mark (as the pane's drawing lays them out), and room for the last line's descent.
+static float SidePaneContentHeight() {
+  int active = GetActiveStudentIndex();
+  if (active < 0) return 0.0f;
+  const std::string& id = gStudents[(size_t)active].id;
+  LoadAttendance(id);
+  auto marks = gAttendanceByStudent.find(StudentFileKeyOf(id));
+  size_t count = marks == gAttendanceByStudent.end() ? 0 : marks->second.size();
+  float line = FontPixelSize(gFontSmall) + 8;
+  return 26 + line + 6 + (float)count * line + 10;
+}
+
 bool AttendancePanelOnWheel(int wheelDelta) {
   if (!gAttendancePanelOpen) return false;
   AttendancePanelLayout l = FreshLayout();
   float notches = (float)wheelDelta / 120.0f;
   float s = l.scale;
   if (l.sidePane.w > 0 && IsMouseInRect(&l.sidePane)) {
-    gSidePaneScroll = std::max(gSidePaneScroll - notches * PanelPx(56 * s, 40), 0.0f);
+    // Past the oldest mark there is nothing to show, and every notch spent there would have to be
+    // wheeled back before the list moved again.
+    float most = std::max(SidePaneContentHeight() - l.sidePane.h, 0.0f);
+    gSidePaneScroll = std::clamp(std::min(gSidePaneScroll, most) - notches * PanelPx(56 * s, 40), 0.0f, most);
   } else if (l.notesPane.w > 0 && IsMouseInRect(&l.notesPane)) {
     gNoteScroll = std::max(gNoteScroll - notches * 2 * PanelPx(21 * s, 18), 0.0f);
     // Past the last line there is nothing to show.

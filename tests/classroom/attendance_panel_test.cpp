@@ -3,13 +3,17 @@
 // deleted; students dragged onto classes; days marked; notes typed), with the files they leave.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "classroom/attendance_classes.h"
 #include "classroom/attendance_records.h"
 #include "classroom/classroom_panel_state.h"
 #include "classroom/classroom_panels.h"
 #include "classroom/note_editor.h"
 #include "classroom/teacher_notes.h"
+#include "gfx/text.h"
 #include "gfx/text_field.h"
+#include "gfx/widgets_draw.h"
 #include "platform/keys.h"
 #include "tests/classroom/classroom_panels_fixture.h"
 
@@ -257,6 +261,39 @@ TEST_F(RegisterPanel, TheSidePaneKeepsWhatItCoversFromPresses) {
   for (int i = 0; i < 60; ++i) StepAttendancePanes(0.05f);
   Press(Register().nextMonth);
   EXPECT_EQ(gCalendarYear * 100 + gCalendarMonth, 202505);
+}
+
+// A year of weekly marks is longer than the marks pane: the wheel brings the oldest mark into the
+// pane and stops there, so the first notch back up moves the list at once; a short list does not
+// move at all.
+TEST_F(RegisterPanel, TheMarksPaneScrollsToItsOldestMarkAndNoFurther) {
+  for (int week = 0; week < 52; ++week) {
+    const int month = 1 + week / 5, day = 1 + (week % 5) * 6;
+    const std::string date = std::string("2024-") + (month < 10 ? "0" : "") + std::to_string(month) + "-" +
+                             (day < 10 ? "0" : "") + std::to_string(day);
+    gAttendanceByStudent["anna"][date] = 'P';
+  }
+  gAttendanceLoadedKeys.push_back("anna");
+  OpenAttendancePanel();
+  ASSERT_TRUE(Press(Register().sidePaneButton));
+  for (int i = 0; i < 60; ++i) StepAttendancePanes(0.05f);
+  AttendancePanelLayout l = Register();
+  ASSERT_GT(l.sidePane.w, 0.0f);
+  gMouseX = Cx(l.sidePane), gMouseY = Cy(l.sidePane);
+  for (int i = 0; i < 200; ++i) AttendancePanelOnWheel(-120);
+  const float line = FontPixelSize(gFontSmall) + 8;
+  // The pane draws the name's line at its top + 26 and the marks one line apart below it.
+  const float oldestBaseline = l.sidePane.y + 26 - gSidePaneScroll + line + 6 + 51 * line;
+  EXPECT_LE(oldestBaseline, l.sidePane.y + l.sidePane.h) << "the oldest mark is in the pane";
+  EXPECT_GE(oldestBaseline, l.sidePane.y + l.sidePane.h - 2 * line) << "and the pane is not scrolled past it";
+  const float bottom = gSidePaneScroll;
+  AttendancePanelOnWheel(120);
+  EXPECT_LT(gSidePaneScroll, bottom) << "one notch up moves the list";
+
+  gAttendanceByStudent["anna"] = {{"2024-01-01", 'P'}, {"2024-01-08", 'L'}};
+  gSidePaneScroll = 0.0f;
+  for (int i = 0; i < 10; ++i) AttendancePanelOnWheel(-120);
+  EXPECT_EQ(gSidePaneScroll, 0.0f) << "two marks fit: nothing to scroll";
 }
 
 // A class pressed while it filters the list shows every student again, so that a new, empty
