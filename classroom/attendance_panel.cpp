@@ -571,17 +571,22 @@ bool AttendancePanelOnMouseMove(int x, int y) {
   return false;
 }
 
-// The height the marks pane draws for the active student: the name's line at 26, then one line
-// per mark (as the pane's drawing lays them out), and room for the last line's descent.
-static float SidePaneContentHeight() {
+SidePaneLines LayoutSidePaneLines(const RectF& pane) {
+  const float line = FontPixelSize(gFontSmall) + 8, name = pane.y + 26 - gSidePaneScroll;
+  return {name, name + line + 6, line};
+}
+
+// The height the marks pane draws for the active student: its lines down to the last mark, and
+// room for that line's descent.
+static float SidePaneContentHeight(const RectF& pane) {
   int active = GetActiveStudentIndex();
   if (active < 0) return 0.0f;
   const std::string& id = gStudents[(size_t)active].id;
   LoadAttendance(id);
   auto marks = gAttendanceByStudent.find(StudentFileKeyOf(id));
   size_t count = marks == gAttendanceByStudent.end() ? 0 : marks->second.size();
-  float line = FontPixelSize(gFontSmall) + 8;
-  return 26 + line + 6 + (float)count * line + 10;
+  const SidePaneLines at = LayoutSidePaneLines(pane);
+  return at.firstMark - (pane.y - gSidePaneScroll) + (float)count * at.line + 10;
 }
 
 bool AttendancePanelOnWheel(int wheelDelta) {
@@ -592,7 +597,7 @@ bool AttendancePanelOnWheel(int wheelDelta) {
   if (l.sidePane.w > 0 && IsMouseInRect(&l.sidePane)) {
     // Past the oldest mark there is nothing to show, and every notch spent there would have to be
     // wheeled back before the list moved again.
-    float most = std::max(SidePaneContentHeight() - l.sidePane.h, 0.0f);
+    float most = std::max(SidePaneContentHeight(l.sidePane) - l.sidePane.h, 0.0f);
     gSidePaneScroll = std::clamp(std::min(gSidePaneScroll, most) - notches * PanelPx(56 * s, 40), 0.0f, most);
   } else if (l.notesPane.w > 0 && IsMouseInRect(&l.notesPane)) {
     gNoteScroll = std::max(gNoteScroll - notches * 2 * PanelPx(21 * s, 18), 0.0f);

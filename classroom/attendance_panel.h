@@ -81,6 +81,12 @@ float StepSlide(float factor, float target, float elapsedSeconds);
 float EaseSlide(float factor);
 // The shown month's day whose cell holds the point; 0 for none.
 int CalendarDayAt(const AttendancePanelLayout& layout, int x, int y);
+// The marks pane's baselines, moved by its scroll: the active student's name, then the first
+// (newest) mark, the marks one line apart.
+struct SidePaneLines {
+  float name, firstMark, line;
+};
+SidePaneLines LayoutSidePaneLines(const RectF& pane);
 // The rectangle of the shown month's day (kHiddenRect for a day the month does not have).
 RectF CalendarDayRect(const AttendancePanelLayout& layout, int day);
 // The weekday (0 Sunday) of the shown month's first day; days in the shown month.

@@ -217,14 +217,15 @@ static void DrawSidePane(const AttendancePanelLayout& l) {
   SetGlColor(kGold[0], kGold[1], kGold[2], 0.4f);
   FillRect({p.x, p.y, 1, p.h});
   int active = GetActiveStudentIndex();
-  float x = p.x + 14, y = p.y + 26 - gSidePaneScroll, line = FontPixelSize(gFontSmall) + 8;
+  const SidePaneLines at = LayoutSidePaneLines(p);
+  float x = p.x + 14, y = at.name, line = at.line;
   if (active < 0) {
     DrawLabel(gFontSmall, x, y, "No students yet", p.w - 28, 0.6f, 0.66f, 0.76f, 1);
     return;
   }
   const Student& s = gStudents[(size_t)active];
   DrawVerbatim(gFontMain, x, y, s.name, p.w - 28, kGold[0], kGold[1], kGold[2], 1);
-  y += line + 6;
+  y = at.firstMark;
   LoadAttendance(s.id);
   auto marks = gAttendanceByStudent.find(StudentFileKeyOf(s.id));
   if (marks == gAttendanceByStudent.end() || marks->second.empty()) {
