@@ -59,7 +59,8 @@ std::string ChordDegreeLabel(int ringPos);
 // ---- names and spelling ----
 // Tonic of a scale on rootPc, spelled in the signature chosen for that scale ("F#", "Db"), or by
 // its other name where a seven-note scale's degrees would need three signs, or three double signs,
-// from the first (C, not the B# of C Enigmatic Major; Eb, not D#).
+// from the first (C, not the B# of C Enigmatic Major; Eb, not D#). A scale of another size names it
+// as it names its notes, from the signature's sharp or flat table (F Iwato, not E#).
 std::string SpellScaleNotes(int rootPc, const ScaleRow* row);
 // The same for the pitch class at a ring position.
 std::string SpellScaleAtRingPos(int ringPos, const ScaleRow* row);

@@ -199,7 +199,16 @@ void SpellTonicInSignature(int rootPc, const ScaleRow* row, int* letterOut, int*
 void SpellTonic(int rootPc, const ScaleRow* row, int* letterOut, int* accidentalOut) {
   SpellTonicInSignature(rootPc, row, letterOut, accidentalOut);
   const int r = PitchClassMod(rootPc);
-  if (!row || row->count != 7) return;
+  if (!row) return;
+  if (row->count != 7) {
+    // Only a seven-note scale writes its degrees on letters of their own; any other has its notes
+    // named from the signature's sharp or flat table, its tonic among them. F Iwato's best fit is
+    // F# major, whose six sharps would call the tonic E# in the caption beside an F on the staff.
+    const std::string name = SignatureFor(r, row) < 0 ? kFlatNames[r] : kSharpNames[r];
+    *letterOut = (int)std::string("CDEFGAB").find(name[0]);
+    *accidentalOut = name.size() < 2 ? 0 : name[1] == '#' ? 1 : -1;
+    return;
+  }
   const int doubles = DoubleSignsFrom(*letterOut, r, row);
   if (doubles >= 0 && doubles < 3) return;
   const bool sharps = SignatureFor(r, row) >= 0;

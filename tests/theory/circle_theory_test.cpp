@@ -137,6 +137,22 @@ TEST_F(CircleTheory, NoteNamesInTheCurrentKey) {
   EXPECT_EQ(NoteNameInKey(1), "Db");
 }
 
+// A scale of any other size names its notes from the sharp or flat table, and the caption's tonic
+// must be the note the chord names and the staff call it: F Iwato, not the E# that F# major's six
+// sharps would make of it beside an F on the staff.
+TEST_F(CircleTheory, TonicOfAScaleOfOtherSizeIsNamedAsItsNotesAre) {
+  for (const ScaleRow& row : gScaleRows) {
+    if (row.count == 7) continue;
+    for (int tonic = 0; tonic < 12; ++tonic) {
+      gCurrentScale = &row;
+      gKeyRoot = tonic;
+      EXPECT_EQ(SpellScaleNotes(tonic, &row), NoteNameInKey(tonic)) << row.name << " on " << tonic;
+    }
+  }
+  EXPECT_EQ(SpellScaleNotes(5, &gScaleRows[kRowIwato]), "F");
+  EXPECT_EQ(SpellScaleNotes(5, &gScaleRows[kRowEightToneSpanish]), "F");
+}
+
 // A degree of a seven-note scale is named on its own letter, whichever kind of sign it needs: the
 // raised seventh of D harmonic minor is C#, not the signature's Db (chord "C#dim", not "Dbdim").
 // Notes off the scale, degrees that would need a double sign and other scale sizes keep the
