@@ -41,8 +41,10 @@ std::string ChordRootName(int root, uint32_t quality) {
     std::string degree = SpellNoteAbove(NoteNameInKey(gKeyRoot), interval, kLetterSteps[interval]);
     return degree.empty() ? kFlatNames[pc] : degree;
   }
-  // A minor chord named so would need double flats inside (Cbm): the ring's name, flat.
-  return name.find('#') != std::string::npos ? kFlatNames[pc] : name;
+  // A minor chord named so would need double flats inside (Cbm): the ring's name, flat, unless
+  // that too needs one for its third (Gbm's Bbb, beside a bass spelled A): F#m keeps its sharp.
+  if (name.find('#') == std::string::npos || SpellNoteAbove(kFlatNames[pc], 3, 2).empty()) return name;
+  return kFlatNames[pc];
 }
 
 void BuildRingLabels(int root, const std::string& label, uint32_t timeMs, uint32_t quality,

@@ -113,7 +113,8 @@ TEST_F(ChordRecogniser, NamesFollowTheKeysSpelling) {
 // A root off the scale is named as the circle beside the trail names its chord's place: C major's
 // borrowed chords showed as "D#", "A#" and "G#" beside a ring that says Eb, Bb and Ab. Roots in
 // the scale keep the key's spelling. A flat key keeps its flats where the ring says F# or D#m (F
-// major's Neapolitan is Gb), and a diminished chord is named as leading up to the scale note above.
+// major's Neapolitan is Gb), but not where the flat name's own third needs a double flat (Gbm's
+// Bbb): F#m stays. A diminished chord is named as leading up to the scale note above.
 TEST_F(ChordRecogniser, OffScaleRootsTakeTheCirclesNames) {
   const struct {
     int tonic;  // of an Ionian scale
@@ -133,6 +134,7 @@ TEST_F(ChordRecogniser, OffScaleRootsTakeTheCirclesNames) {
       {7, {54, 57, 60}, "F#dim"},  {7, {58, 62, 65}, "Bb"},      {2, {56, 60, 63}, "Ab"},
       {3, {59, 63, 66}, "Cb"},     {8, {64, 68, 71}, "Fb"},      {8, {59, 62, 66}, "Bm"},
       {1, {57, 61, 64}, "A"},      {5, {59, 63, 66}, "B"},
+      {5, {66, 69, 73}, "F#m"},    {10, {54, 57, 61}, "F#m"},    {3, {66, 69, 73}, "F#m"},
   };
   for (const auto& c : cases) EXPECT_EQ(TrailNameInIonian(c.tonic, c.notes), c.text);
 }
@@ -149,6 +151,7 @@ TEST_F(ChordRecogniser, SlashBassIsSpelledAsAChordTone) {
       {0, {46, 51, 55}, "Eb/Bb"}, {0, {48, 56, 63}, "Ab/C"},   {9, {56, 59, 64}, "E/G#"},
       {6, {58, 61, 66}, "F#/A#"}, {6, {59, 61, 65, 68}, "C#7/B"}, {1, {58, 61, 66}, "Gb/Bb"},
       {6, {50, 58, 65}, "A#/D"},  {8, {56, 64, 71}, "Fb/Ab"}, {3, {51, 59, 66}, "Cb/Eb"},
+      {5, {57, 61, 66}, "F#m/A"},
   };
   for (const auto& c : cases) EXPECT_EQ(TrailNameInIonian(c.tonic, c.notes), c.text);
 }
