@@ -39,8 +39,9 @@ std::vector<ClassInfo>& gClassList = State().classes;
 std::vector<ClassPupil>& gClassPupils = State().pupils;
 bool& gClassListLoaded = State().loaded;
 std::string& gClassStatusText = State().status;
-// Pupils the server has removed or blocked, for the UI thread to delete here; under gClassListMutex.
-static std::vector<std::string> gRemovedPupilIds;
+// Pupils the server has removed or blocked (id and shown name), for the UI thread to delete here;
+// under gClassListMutex.
+static std::vector<ClassPupil> gRemovedPupils;
 
 // ---- internal helpers ----
 static void SetClassStatusAsIs(const std::string& text) {
@@ -138,7 +139,7 @@ static void RemoveStudentWorker(const RemoveStudentArgs& a) {
   }
   {
     std::lock_guard<std::mutex> lock(gClassListMutex);
-    gRemovedPupilIds.push_back(a.studentId);
+    gRemovedPupils.push_back(ClassPupil{a.classId, a.studentId, a.displayName, ""});
   }
   ReloadClassList(a.teacherCode);
   SetClassStatusAsIs(a.block ? TrF("%s removed - that device is blocked", a.displayName.c_str())
@@ -161,9 +162,9 @@ std::string UnreadableReplyText(uint32_t status) {
   return IsSuccessStatus(status) ? Tr("The server's reply could not be read") : "";
 }
 
-std::vector<std::string> TakeRemovedPupils() {
+std::vector<ClassPupil> TakeRemovedPupils() {
   std::lock_guard<std::mutex> lock(gClassListMutex);
-  return std::exchange(gRemovedPupilIds, {});
+  return std::exchange(gRemovedPupils, {});
 }
 
 void SetClassStatus(const std::string& text) { SetClassStatusAsIs(Tr(text)); }

@@ -62,9 +62,10 @@ bool StartCreateClass(const std::string& className);
 bool StartRemoveStudent(const std::string& classId, const std::string& studentId,
                         const std::string& displayName, bool block);
 void StartRequestSeats();
-// The ids of the pupils the server removed or blocked since the last call (UI thread): the ones to
-// delete on this device. A refused or failed request adds none.
-std::vector<std::string> TakeRemovedPupils();
+// The pupils the server removed or blocked since the last call (UI thread), each with its id and
+// the name it was shown by (its id when it had none): the ones to delete on this device. A refused
+// or failed request adds none.
+std::vector<ClassPupil> TakeRemovedPupils();
 // Opens the institution panel: resets its state and starts the class list, the seat sync and the
 // pupil code fetch.
 void OpenInstitutionPanel();

@@ -68,7 +68,7 @@ static void ClosePanel() {
 }
 
 // A second press on the armed action removes the pupil from the class at the server and deletes
-// the local student of exactly that id.
+// the local student of exactly that id and shown name.
 static void PressPupilAction(int pupil, int stage) {
   std::vector<ClassPupil> pupils = PupilsCopy();
   if (pupil < 0 || pupil >= (int)pupils.size()) return;
@@ -217,9 +217,11 @@ static bool SubViewClick(const InstitutionPanelLayout& l, int x, int y) {
 
 // ---- public functions ----
 void StepInstitutionPanel() {
-  for (const std::string& id : TakeRemovedPupils())
+  // The server picks its pupils' ids and a student's id here is the slug of a typed name: the same
+  // id under another name is someone else, whose records must stay.
+  for (const ClassPupil& pupil : TakeRemovedPupils())
     for (size_t i = 0; i < gStudents.size(); ++i)
-      if (gStudents[i].id == id) {
+      if (gStudents[i].id == pupil.studentId && gStudents[i].name == pupil.name) {
         DeleteStudent((int)i);
         break;
       }

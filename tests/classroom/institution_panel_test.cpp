@@ -250,6 +250,34 @@ TEST_F(InstitutionPanel, APupilTheServerKeepsStaysHere) {
   EXPECT_EQ(Count("/class/remove-student"), 1);
 }
 
+// The server names its pupils' ids itself, and a local student's id is only the slug of a typed
+// name: a pupil removed there whose id happens to be a local student's while the names differ is
+// someone else, whose student and records stay here.
+TEST_F(InstitutionPanel, ARemovedPupilTakesOnlyTheStudentOfThatIdAndName) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  server_.SetRoutes(R"({"/class/roster":[{"body":"{\"classes\":[{\"classId\":\"c1\",\"name\":\"Year 5\",)"
+                    R"(\"joinCode\":\"ABC234\"}],\"students\":[{\"studentId\":\"anna\",\"classId\":\"c1\",)"
+                    R"(\"name\":\"Tom\",\"deviceId\":\"d1\"},{\"studentId\":\"ben\",\"classId\":\"c1\",)"
+                    R"(\"deviceId\":\"d2\"}]}"}],"/class/remove-student":[{"body":"{}"}],"/class/seats":[{"body":"{}"}],)"
+                    R"("/class/student-code":[{"body":"{}"}]})");
+  gStudents = {Student{"Anna", "anna"}, Student{"ben", "ben"}};
+  gActiveStudentIndex = 0;
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  ASSERT_EQ(Layout().pupilRows.size(), 2u);
+  for (int pupil : {0, 1}) {
+    Press(Layout().pupilRows[(size_t)pupil].row);
+    Press(Layout().pupilRows[(size_t)pupil].removeButton);
+    Press(Layout().pupilRows[(size_t)pupil].removeButton);
+    ASSERT_TRUE(WaitIdle());
+    StepInstitutionPanel();
+  }
+  EXPECT_EQ(Count("/class/remove-student"), 2);
+  ASSERT_EQ(gStudents.size(), 1u) << "a pupil without a name is shown, and matched, by its id";
+  EXPECT_EQ(gStudents[0].name, "Anna") << "removing Tom must not delete Anna";
+}
+
 // A message that tells of a class operation on its way stays while it runs and goes with the first
 // frame after it ended, refused or not: the class status below it says how it went. A message
 // written meanwhile stays, and a Block that was not sent does not say it is on its way.
