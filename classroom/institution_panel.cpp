@@ -37,6 +37,12 @@ static std::vector<ClassPupil> PupilsCopy() {
   return gClassPupils;
 }
 
+// The id of the pupil in that row of the list as it is now; "" past its end.
+static std::string PupilIdAt(int index) {
+  std::lock_guard<std::mutex> lock(gClassListMutex);
+  return index >= 0 && index < (int)gClassPupils.size() ? gClassPupils[(size_t)index].studentId : "";
+}
+
 static void PublishButtons(const InstitutionPanelLayout& l) {
   gAttendancePanelButtonRect = l.registerButton;
   gAttendanceViewButtonRect = l.classViewButton;
@@ -77,6 +83,12 @@ static void PressPupilAction(int pupil, int stage) {
     return;
   }
   const ClassPupil p = pupils[(size_t)pupil];
+  if (p.studentId != gSelectedPupilId) {
+    // The list was reloaded since the row was chosen and another pupil stands in it now.
+    gSelectedPupilIndex = -1;
+    gPupilActionStage = kPupilActionNone;
+    return;
+  }
   bool block = stage == kPupilActionBlock;
   std::string name = p.name.empty() ? p.studentId : p.name;
   // The local student goes once the server has let the pupil go (StepInstitutionPanel): deleted
@@ -163,6 +175,7 @@ static bool MainViewClick(const InstitutionPanelLayout& l, int x, int y) {
       return PressPupilAction(r.pupil, kPupilActionBlock), true;
     if (PointInRect(r.row, x, y)) {
       gSelectedPupilIndex = r.pupil == gSelectedPupilIndex ? -1 : r.pupil;
+      gSelectedPupilId = PupilIdAt(gSelectedPupilIndex);
       gPupilActionStage = kPupilActionNone;
       return true;
     }
@@ -217,6 +230,11 @@ static bool SubViewClick(const InstitutionPanelLayout& l, int x, int y) {
 
 // ---- public functions ----
 void StepInstitutionPanel() {
+  // A reloaded list may have put another pupil in the chosen row: the choice and its armed action go.
+  if (gSelectedPupilIndex >= 0 && PupilIdAt(gSelectedPupilIndex) != gSelectedPupilId) {
+    gSelectedPupilIndex = -1;
+    gPupilActionStage = kPupilActionNone;
+  }
   // The server picks its pupils' ids and a student's id here is the slug of a typed name: the same
   // id under another name is someone else, whose records must stay.
   for (const ClassPupil& pupil : TakeRemovedPupils())

@@ -10,6 +10,7 @@ std::string gInstitutionEntryText;
 int gInstitutionEntryMode = kEntryStudentName;
 bool gInstitutionSubViewOpen = false;
 int gSelectedPupilIndex = -1;
+std::string gSelectedPupilId;
 int gPupilActionStage = 0;
 float gInstitutionPanelScroll = 0.0f;
 int gSeatRequestCount = -1;
@@ -29,6 +30,7 @@ void ResetInstitutionPanelState() {
   gInstitutionEntryMode = kEntryStudentName;
   gInstitutionSubViewOpen = false;
   gSelectedPupilIndex = -1;
+  gSelectedPupilId.clear();
   gPupilActionStage = 0;
   gInstitutionPanelScroll = 0.0f;
   gSeatRequestCount = -1;

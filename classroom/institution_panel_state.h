@@ -9,6 +9,7 @@ extern std::string gInstitutionEntryText;
 extern int gInstitutionEntryMode;         // one of the modes below
 extern bool gInstitutionSubViewOpen;      // the second view (codes and seats) is shown
 extern int gSelectedPupilIndex;           // -1 none
+extern std::string gSelectedPupilId;      // the selected pupil's id: a reloaded list may move it
 extern int gPupilActionStage;             // 0..2, the two-stage remove or block
 extern float gInstitutionPanelScroll;
 extern int gSeatRequestCount;             // -1 until chosen

@@ -54,6 +54,12 @@ class InstitutionPanel : public ClassroomTest {
   static void Type(const std::string& text) {
     for (char c : text) InstitutionPanelOnChar((unsigned char)c);
   }
+  static std::vector<std::string> PupilsShown() {
+    std::lock_guard<std::mutex> lock(gClassListMutex);
+    std::vector<std::string> names;
+    for (const ClassPupil& p : gClassPupils) names.push_back(p.name);
+    return names;
+  }
   int Count(const std::string& path) {
     int n = 0;
     for (const RecordedRequest& r : server_.Requests()) n += r.path == path;
@@ -276,6 +282,42 @@ TEST_F(InstitutionPanel, ARemovedPupilTakesOnlyTheStudentOfThatIdAndName) {
   EXPECT_EQ(Count("/class/remove-student"), 2);
   ASSERT_EQ(gStudents.size(), 1u) << "a pupil without a name is shown, and matched, by its id";
   EXPECT_EQ(gStudents[0].name, "Anna") << "removing Tom must not delete Anna";
+}
+
+// A pupil armed for removal while the list is reloaded behind it (the last removal's reload) may
+// stand at another row when the press lands: the press must not take whoever now stands there.
+TEST_F(InstitutionPanel, AnArmedRemoveDoesNotPassToThePupilAListReloadPutsInItsRow) {
+  ASSERT_TRUE(server_.ok());
+  TeacherDevice(server_.BaseUrl());
+  const std::string three = R"({\"classes\":[{\"classId\":\"c1\",\"name\":\"Year 5\",\"joinCode\":\"ABC234\"}],)"
+                             R"(\"students\":[{\"studentId\":\"s1\",\"classId\":\"c1\",\"name\":\"Ann\",\"deviceId\":\"d1\"},)"
+                             R"({\"studentId\":\"s2\",\"classId\":\"c1\",\"name\":\"Ben\",\"deviceId\":\"d2\"},)"
+                             R"({\"studentId\":\"s3\",\"classId\":\"c1\",\"name\":\"Cal\",\"deviceId\":\"d3\"}]})";
+  const std::string two = R"({\"classes\":[{\"classId\":\"c1\",\"name\":\"Year 5\",\"joinCode\":\"ABC234\"}],)"
+                           R"(\"students\":[{\"studentId\":\"s2\",\"classId\":\"c1\",\"name\":\"Ben\",\"deviceId\":\"d2\"},)"
+                           R"({\"studentId\":\"s3\",\"classId\":\"c1\",\"name\":\"Cal\",\"deviceId\":\"d3\"}]})";
+  server_.SetRoutes(R"({"/class/roster":[{"body":")" + three + R"("},{"body":")" + two + R"("}],)"
+                    R"("/class/remove-student":[{"body":"{}","delay_ms":600}],"/class/seats":[{"body":"{}"}],)"
+                    R"("/class/student-code":[{"body":"{}"}]})");
+  gStudents = {Student{"Ben", "s2"}, Student{"Cal", "s3"}};
+  OpenInstitutionPanel();
+  ASSERT_TRUE(WaitIdle());
+  ASSERT_EQ(Layout().pupilRows.size(), 3u);
+  Press(Layout().pupilRows[0].row);   // Ann goes
+  Press(Layout().pupilRows[0].removeButton);
+  Press(Layout().pupilRows[0].removeButton);
+  Press(Layout().pupilRows[1].row);   // Ben is armed while Ann's removal and its reload run
+  Press(Layout().pupilRows[1].removeButton);
+  ASSERT_TRUE(WaitIdle());
+  StepInstitutionPanel();
+  ASSERT_EQ(PupilsShown(), (std::vector<std::string>{"Ben", "Cal"}));
+  Press(Layout().pupilRows[1].removeButton);   // Cal's row now
+  ASSERT_TRUE(WaitIdle());
+  StepInstitutionPanel();
+  for (const RecordedRequest& r : server_.Requests())
+    EXPECT_EQ(r.body.find("\"s3\""), std::string::npos) << "Cal was never chosen: " << r.body;
+  ASSERT_EQ(gStudents.size(), 2u);
+  EXPECT_EQ(gStudents[1].name, "Cal");
 }
 
 // A message that tells of a class operation on its way stays while it runs and goes with the first
