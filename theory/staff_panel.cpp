@@ -515,7 +515,8 @@ std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFi
 }
 
 RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
-                         const std::vector<size_t>& group, int octaves, float width, float height) {
+                         const std::vector<size_t>& group, int octaves, float width, float height,
+                         const RectF& seen) {
   const bool above = octaves > 0;
   size_t outer = heads.size();
   for (size_t h : group) {
@@ -543,7 +544,26 @@ RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, co
     }
     if (!moved) break;
   }
-  return {left, above ? edge - height : edge, width, height};
+  RectF box{left, above ? edge - height : edge, width, height};
+  if (seen.h <= 0.0f || (box.y >= seen.y && box.y + box.h <= seen.y + seen.h)) return box;
+  // A chord wider than the panel holds keeps heads past its edges, and a mark further out still
+  // went under the note-fall keyboard or off the window, so nothing said which octave the chord
+  // was written in. There it stands right of the outermost head and its ledger line instead, on
+  // the head's row as far as the visible area lets it, past any head it would meet.
+  box.x = heads[outer].x + reach + air;
+  box.y = std::max(seen.y, std::min(heads[outer].y - 0.5f * height, seen.y + seen.h - height));
+  for (size_t pass = 0; pass <= heads.size(); ++pass) {
+    bool moved = false;
+    for (const StaffHeadSign& h : heads) {
+      if (!std::isfinite(h.x) || !std::isfinite(h.y)) continue;
+      if (h.y + sizes.halfH + air <= box.y || h.y - sizes.halfH - air >= box.y + box.h) continue;
+      if (h.x + reach + air <= box.x || h.x - reach - air >= box.x + box.w) continue;
+      box.x = h.x + reach + air;
+      moved = true;
+    }
+    if (!moved) break;
+  }
+  return box;
 }
 
 static bool BoxesMeet(const RectF& a, const RectF& b, float air) {

@@ -176,8 +176,12 @@ std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFi
 // drawn, every head of the frame) written `octaves` away: centred on the group's highest head and
 // at the treble staff's margin or higher for octaves above, on its lowest and at the bass staff's
 // margin or lower for octaves below, clear of every head and its ledger line by a little air.
+// `seen`, when given, is where a mark can be read (the keyboard below and the window's top hide
+// the rest): a mark that would reach past its top or foot stands right of the outermost head
+// instead, on that head's row as far as `seen` allows.
 RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
-                         const std::vector<size_t>& group, int octaves, float width, float height);
+                         const std::vector<size_t>& group, int octaves, float width, float height,
+                         const RectF& seen = kHiddenRect);
 // One octave mark to place: its box as StaffOttavaMarkBox gives it and its octaves.
 struct StaffOttavaPlace {
   RectF box;

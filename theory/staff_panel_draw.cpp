@@ -72,6 +72,10 @@ static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw
   const UiFont font = CaptionFont();
   const float capHeight = 0.7f * FontPixelSize(font);
   const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
+  // Marks are read within the heads' area, above the note-fall keyboard drawn after the panel.
+  RectF seen = g.notes;
+  const float floor = gStaffFloorHook ? gStaffFloorHook() : 0.0f;
+  if (floor > seen.y) seen.h = std::min(seen.h, floor - seen.y);
   std::vector<StaffOttavaPlace> places;
   std::vector<size_t> outers;
   for (size_t i = 0; i < heads.size(); ++i) {
@@ -85,8 +89,8 @@ static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw
         group.push_back(j);
       }
     if (!first) continue;
-    const RectF box = StaffOttavaMarkBox(g, sizes, drawn, group, h.octaves,
-                                         MeasureText(font, StaffOttavaMark(h.octaves), FontPixelSize(font)), capHeight);
+    const float width = MeasureText(font, StaffOttavaMark(h.octaves), FontPixelSize(font));
+    const RectF box = StaffOttavaMarkBox(g, sizes, drawn, group, h.octaves, width, capHeight, seen);
     size_t outer = group[0];
     for (size_t j : group)
       if (h.octaves > 0 ? heads[j].y < heads[outer].y : heads[j].y > heads[outer].y) outer = j;

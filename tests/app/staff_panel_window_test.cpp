@@ -52,6 +52,7 @@ class StaffPanelWindow : public RealWindow {
     gSongEvents.clear();
     gPlaying = gPaused = false;
     gStaffSongFeedHook = nullptr;
+    gStaffFloorHook = nullptr;
     ResetSightScore();
     ResetViewModes();
     ResetNoteTables();
@@ -264,6 +265,33 @@ TEST_F(StaffPanelWindow, AChordPastTheStaffMovesAsOne) {
       for (int xx = (int)(x - halfW); xx <= (int)(x + halfW); ++xx) ink += Near(Pixel(xx, yy), r, gg, b);
     EXPECT_GT(ink, 10) << "the coming chord's head on the row of " << written;
   }
+}
+
+// D1 D3 D5 D7 struck together span more octaves than the panel holds: D1 is written an octave up
+// at the panel's foot, just above the note-fall keyboard. Its 8vb once went under the head, past
+// the panel, where the keyboard covers it, so D2 stood on the staff while D1 sounded and nothing
+// said so. The mark now has ink right of the heads and their ledger lines, above the keyboard.
+TEST_F(StaffPanelWindow, AChordWiderThanThePanelKeepsItsMarksInSight) {
+  gStaffFloorHook = [] { return 560.0f; };
+  const StaffGeometry g = Geometry();
+  gPlayedNotes.clear();
+  for (int note : {26, 50, 74, 98})
+    PostAppMessage(kMsgMidiInData, (uint64_t)(0x90u | (uint32_t)note << 8 | 100u << 16), ClockMs32());
+  DrainMessages();
+  ASSERT_EQ(gPlayedNotes.size(), 4u);
+  DrawFrame();
+  Save("staff_panel_too_wide_chord.png");
+  const float halfW = std::max(0.32f * g.sp, 6.2f) * 1.55f;
+  const int left = (int)(g.playX + 1.5f * halfW) + 2, right = (int)(g.panel.x + g.panel.w);
+  const int top = (int)std::ceil(g.notes.y), bottom = std::min((int)(g.notes.y + g.notes.h), 560);
+  const PlayedNote& d = gPlayedNotes.front();  // every D has one colour
+  auto ink = [&](int y0, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = left; x < right; ++x) n += Near(Pixel(x, y), d.r, d.g, d.b);
+    return n;
+  };
+  EXPECT_GT(ink((top + bottom) / 2, bottom), 5) << "the 8vb of D1, in sight above the keyboard";
 }
 
 // A trill played on the keyboard, E4 F4 E4 F4 at 70 ms a note: the heads once stood a few pixels

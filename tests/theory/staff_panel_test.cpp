@@ -693,4 +693,51 @@ TEST_F(StaffPanelTest, CaptionStaffAndChordNamesSpellTheKeyAlike) {
   }
 }
 
+// A chord spanning more octaves than the panel holds (D1 D3 D5 D7; C1 C2 with C6 C7) leaves heads
+// past the panel's edges whatever it does. Its marks once went further out still, past those heads:
+// the 8vb under the panel, where the note-fall keyboard is drawn over it, so D2 stood where D1
+// sounded with no mark to say so. Every mark now stays where it can be seen, between the content
+// area's top and the keyboard's top, clear of every head and its ledger line.
+TEST_F(StaffPanelTest, MarksOfAChordTooWideForThePanelStayInSight) {
+  gLearningOverlay = true;
+  static float floorY;
+  gStaffFloorHook = [] { return floorY; };
+  for (float line : {649.0f, 560.0f}) {
+    floorY = line;
+    StaffGeometry g;
+    ASSERT_TRUE(ComputeStaffGeometry(&g));
+    const RectF seen = {g.notes.x, g.notes.y, g.notes.w, std::min(g.notes.y + g.notes.h, floorY) - g.notes.y};
+    const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
+    const float reach = 1.5f * sizes.halfW, width = 2.2f * g.sp, height = std::max(0.55f * g.sp, 7.0f);
+    for (const std::vector<int>& chord : {std::vector<int>{26, 50, 74, 98}, std::vector<int>{24, 36, 84, 96}}) {
+      std::string what = "chord";
+      for (int n : chord) what += " " + std::to_string(n);
+      what += " over a keyboard at " + std::to_string((int)floorY);
+      std::vector<float> ys;
+      for (int n : chord) ys.push_back(StaffYForNote(n, g.middleCY, g.sp / 2, false));
+      const std::vector<int> octaves = StaffChordOttava(g, sizes.halfH, &ys);
+      std::vector<StaffHeadSign> heads;
+      for (float y : ys) heads.push_back({g.playX, y, 0});
+      std::set<int> marks(octaves.begin(), octaves.end());
+      marks.erase(0);
+      ASSERT_FALSE(marks.empty()) << what;
+      for (int k : marks) {
+        std::vector<size_t> group;
+        for (size_t i = 0; i < octaves.size(); ++i)
+          if (octaves[i] == k) group.push_back(i);
+        const RectF box = StaffOttavaMarkBox(g, sizes, heads, group, k, width, height, seen);
+        EXPECT_GE(box.y, seen.y) << what << ": the mark of " << k << " below the content area's top";
+        EXPECT_LE(box.y + box.h, seen.y + seen.h) << what << ": the mark of " << k << " above the keyboard";
+        EXPECT_GE(box.x, seen.x) << what << ": the mark of " << k;
+        EXPECT_LE(box.x + box.w, seen.x + seen.w) << what << ": the mark of " << k;
+        for (size_t i = 0; i < heads.size(); ++i) {
+          const bool clear = box.y >= heads[i].y + sizes.halfH || box.y + box.h <= heads[i].y - sizes.halfH ||
+                             box.x >= heads[i].x + reach || box.x + box.w <= heads[i].x - reach;
+          EXPECT_TRUE(clear) << what << ": the mark of " << k << " on the head of " << chord[i];
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
