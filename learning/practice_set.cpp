@@ -54,8 +54,6 @@ int gPracticeSetIndex = -1;
 bool gPracticeSetActive = false;
 bool gPracticeSetSkipDone = true;
 bool gLoadingPracticeCard = false;
-bool gSavedSongView = false;
-bool gSavedLearningOverlay = false;
 void (*gArmSongViewHook)() = nullptr;        // the shell's song-view keep-alive
 static std::string gPracticeSetDay;          // the day a daily set plays, empty for none
 static std::vector<std::string> gUnloadedCards;   // names of the cards the last walk passed over unloaded
@@ -154,14 +152,9 @@ void OpenLibraryItem(const LibraryItem& item) {
   // not step on to the playlist's next song.
   ClearPlaylistEntries();
   gPlayAlongStartPending = true;
-  if (!gPracticeMode) {
-    gSavedSongView = gSongView;
-    gSavedLearningOverlay = gLearningOverlay;
-    if (!gSongView) {
-      gPracticeMode = gSongView = gWaitMode = true;
-      gLearningOverlay = false;
-      gSavedSongView = true;   // the song view stays when practice ends
-    }
+  if (!gPracticeMode && !gSongView) {
+    gPracticeMode = gSongView = gWaitMode = true;
+    gLearningOverlay = false;
   }
   bool sight = item.category == "sight";
   gSightReadingMode = sight;
@@ -289,7 +282,6 @@ void ResetPracticeSet() {
   gPracticeItemDay.clear();
   gLastRecordedItemId.clear();
   gLoadingPracticeCard = false;
-  gSavedSongView = gSavedLearningOverlay = false;
   gRadarFlashEndMs = 0;
   gRadarItemId.clear();
   gUnloadedCards.clear();

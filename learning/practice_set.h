@@ -19,9 +19,6 @@ extern bool gPracticeSetActive;                    // a set is running
 extern bool gPracticeSetSkipDone;                  // the set is the daily lesson (skips cards done today)
 extern bool gLoadingPracticeCard;                  // a card's song is being loaded (the set survives it)
 
-// The views practice mode switched off, put back when practice mode ends (the window procedure).
-extern bool gSavedSongView;
-extern bool gSavedLearningOverlay;
 // The shell's song-view keep-alive, armed for an opened item's song (the shell connects it).
 extern void (*gArmSongViewHook)();
 
