@@ -204,8 +204,8 @@ void DrawLaneKeyboard(const BoardViewFrame& bf) {
   const KeyboardLayout k = MakeKeyboardLayout(st.keyboardX, st.keyboardW);
   const bool run = RunActive();
   auto marks = [&](int note) {
-    return LaneKeyMarks{run, bf.keyPressed[note], gKeyHitGlow[note], gKeyUpcomingPulse[note], gKeyUpcomingHighlight[note],
-                        gKeyErrorFlash[note], KeyDisplayState(note, 0) != 0};
+    return LaneKeyMarks{run, bf.keyPressed[note], gKeyHitGlow[note], gKeyHoldHighlight[note], gKeyExpectHighlight[note],
+                        gKeyMissFlash[note], KeyDisplayState(note, 0) != 0};
   };
   auto highlight = [&](int note, bool black, float x, float w, float h) {
     KeyColour c = DrawPreviewKey(bf, note, PitchClassMod(note), black ? 1.08f : 1.06f, true);

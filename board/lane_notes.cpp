@@ -222,7 +222,7 @@ void LaneNoteColour(const LaneFrame& f, int note, float e, float* r, float* g, f
   cg = ClampFloat((0.26f * e + 1.08f) * cg + 0.06f, 0.0f, 1.95f);
   cb = ClampFloat((0.3f * e + 1.12f) * cb + 0.08f, 0.0f, 2.05f);
   const bool outside = !f.allNotesAllowed && !f.inScale[pc];
-  bool tint = f.songLoaded ? (!songMarksOnly && note >= 0 && note <= 127 && gKeyWrongMark[note] && f.runActive)
+  bool tint = f.songLoaded ? (!songMarksOnly && note >= 0 && note <= 127 && gWrongNoteMark[note] && f.runActive)
                            : outside;
   if (tint) {
     cr = ClampFloat(1.03f * cr + 0.08f, 0.0f, 2.05f);

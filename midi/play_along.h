@@ -55,13 +55,6 @@ extern float gKeyMissFlash[128];        // red flash of a wrong note or broken h
 extern float gKeyExpectHighlight[128];  // rebuilt every pass: the due notes of the key
 extern float gKeyHoldHighlight[128];    // rebuilt every pass: a graded hold note still held
 
-// The note-fall lane's names for the same values (one copy each).
-inline float (&gKeyErrorFlash)[128] = gKeyMissFlash;
-inline float (&gKeyUpcomingHighlight)[128] = gKeyExpectHighlight;
-inline float (&gKeyUpcomingPulse)[128] = gKeyHoldHighlight;
-inline bool (&gKeyWrongMark)[128] = gWrongNoteMark;
-inline uint32_t& gMissFlashUntil = gMissFlashUntilMs;
-
 // ---- wait state ----
 extern uint32_t gWaitEventMs;      // song time of the note playback is held at; -1 none
 extern uint32_t gWaitLastFreeMs;   // last clock time the position was still before the next note; -1 none
