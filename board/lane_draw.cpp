@@ -20,6 +20,7 @@
 #include "board/preview_state.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "midi/play_along.h"
 #include "platform/clock.h"
 
@@ -28,18 +29,6 @@ static LaneNotesOut gLaneOut;   // this frame's bars, note sources and hits (reu
 
 // ---- internal helpers ----
 namespace {
-
-// A quad whose top and bottom edges have their own colour and alpha.
-void GradientQuad(float x, float y0, float w, float y1, const float top[4], const float bottom[4]) {
-  glBegin(GL_QUADS);
-  SetGlColor(top[0], top[1], top[2], top[3]);
-  glVertex2f(x, y0);
-  glVertex2f(x + w, y0);
-  SetGlColor(bottom[0], bottom[1], bottom[2], bottom[3]);
-  glVertex2f(x + w, y1);
-  glVertex2f(x, y1);
-  glEnd();
-}
 
 // A horizontal quad from the left colour to the right colour.
 void SideGradientQuad(float x, float y0, float w, float y1, const float l[3], const float r[3], float aTop, float aBottom) {
@@ -134,7 +123,8 @@ void DrawFallingNote(const LaneFrame& f, float x, float width, float yTop, float
     const float col[3] = {1.85f * r + 0.12f, 1.85f * g + 0.12f, 1.9f * b + 0.14f};
     const float top[4] = {col[0], col[1], col[2], 0.0f};
     const float bottom[4] = {col[0], col[1], col[2], (0.58f * t + 0.28f) * A * t * q};
-    GradientQuad(bx, yBottom - std::max(3.0f, 4.2f * s), barW, yBottom, top, bottom);
+    const float edge = std::max(3.0f, 4.2f * s);
+    FillGradientRect(bx, yBottom - edge, barW, edge, top, bottom);
   }
 }
 

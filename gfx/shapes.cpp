@@ -5,7 +5,20 @@
 
 #include <cmath>
 
+#include "gfx/draw_alpha.h"
+
 // ---- public functions ----
+void FillGradientRect(float x, float y, float w, float h, const float top[4], const float bottom[4]) {
+  glBegin(GL_QUADS);
+  SetGlColor(top[0], top[1], top[2], top[3]);
+  glVertex2f(x, y);
+  glVertex2f(x + w, y);
+  SetGlColor(bottom[0], bottom[1], bottom[2], bottom[3]);
+  glVertex2f(x + w, y + h);
+  glVertex2f(x, y + h);
+  glEnd();
+}
+
 void FillRect(float x, float y, float w, float h) {
   if (w <= 0.0f || h <= 0.0f) return;
   glBegin(GL_QUADS);

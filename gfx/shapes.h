@@ -17,3 +17,6 @@ void FillEllipse(float cx, float cy, float rx, float ry, int segments);
 void FillDisc(float cx, float cy, float radius, int segments);
 // A circle as a closed line.
 void StrokeCircle(float cx, float cy, float radius, int segments);
+// A rectangle from the top colour (RGBA) to the bottom one; it sets the GL colour as it goes, so
+// the global draw alpha applies and the current colour is left at the bottom one.
+void FillGradientRect(float x, float y, float w, float h, const float top[4], const float bottom[4]);

@@ -12,6 +12,7 @@
 #include "app/base/pointer.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "learning/library_browser.h"

@@ -28,17 +28,6 @@ static bool MouseIn(const RectF& r) { return PointInRect(r, gMouseX, gMouseY); }
 static void FillCircleAt(float cx, float cy, float radius) { FillRoundedRect(cx - radius, cy - radius, 2 * radius, 2 * radius, radius, 8); }
 
 // ---- public functions ----
-void FillGradientRect(float x, float y, float w, float h, const float top[4], const float bottom[4]) {
-  glBegin(GL_QUADS);
-  SetGlColor(top[0], top[1], top[2], top[3]);
-  glVertex2f(x, y);
-  glVertex2f(x + w, y);
-  SetGlColor(bottom[0], bottom[1], bottom[2], bottom[3]);
-  glVertex2f(x + w, y + h);
-  glVertex2f(x, y + h);
-  glEnd();
-}
-
 void FillRoundedGradientRect(float x, float y, float w, float h, float radius, const float top[4],
                              const float bottom[4]) {
   if (w <= 0.0f || h <= 0.0f) return;

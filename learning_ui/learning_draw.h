@@ -15,8 +15,6 @@ constexpr int kPillRed = 2;
 // A pill button with its label; nudge moves the label left by that many label sizes.
 void DrawPillButton(const RectF& r, const std::string& label, int style, bool enabled, float nudge, float yOffset,
                     float opacity);
-// One quad from the top colour to the bottom colour.
-void FillGradientRect(float x, float y, float w, float h, const float top[4], const float bottom[4]);
 // A rounded rectangle filled with a vertical gradient.
 void FillRoundedGradientRect(float x, float y, float w, float h, float radius, const float top[4], const float bottom[4]);
 // A rounded rectangle's rim of that width only (where a fill inset by the width would not reach),

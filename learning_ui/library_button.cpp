@@ -14,6 +14,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/hit_regions.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "learning/iso_dates.h"
 #include "learning/library_view_state.h"
 #include "learning/schedule.h"

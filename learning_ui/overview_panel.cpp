@@ -10,6 +10,7 @@
 #include "app/base/status_text.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
+#include "gfx/shapes.h"
 #include "gfx/text.h"
 #include "gfx/translate.h"
 #include "gfx/widgets_draw.h"
