@@ -1,7 +1,7 @@
 // board/practice_hud: the practice run's HUD and region overlay.
 //
-// The button's rectangle is laid out again by every HUD frame, after RelayoutAll has written it,
-// so the button stands where this frame draws it even when the strip grew since the last layout.
+// The run button's rectangle is worked out afresh by every HUD frame and every press, so the
+// button stands where this frame draws it even when the strip grew since the last layout.
 #include "board/practice_hud.h"
 
 #include <algorithm>
@@ -27,13 +27,13 @@
 // ---- internal helpers ----
 static bool ToolbarHostsRunButton() { return gToolbarRects[6].w > 2.0f; }
 
-static void DrawRunButton(const RectF& r, float s, float p, bool active) {
+static void DrawRunButton(const RectF& r, float s, float p, bool active, bool hovered) {
   const PracticeStudent& st = gPracticeStudent;
   if (active) {
     SetGlColor(0.3f * st.r + 0.05f, 0.3f * st.g + 0.05f, 0.3f * st.b + 0.05f, 0.86f + 0.05f * p);
   } else {
     SetGlColor(0.16f * st.r + 0.03f, 0.16f * st.g + 0.03f, 0.16f * st.b + 0.03f,
-               gPracticeRunButtonHover ? 0.82f : 0.72f);
+               hovered ? 0.82f : 0.72f);
   }
   FillRoundedRect(r.x, r.y, r.w, r.h, std::max(4.0f * s, 3.0f), 8);
   if (active) {
@@ -41,7 +41,7 @@ static void DrawRunButton(const RectF& r, float s, float p, bool active) {
     FillRoundedRect(r.x + 1.0f, r.y + 1.0f, r.w - 2.0f, r.h - 2.0f, std::max(3.0f * s, 2.0f), 8);
     SetGlColor(st.r, st.g, st.b, 0.54f);
   } else {
-    SetGlColor(1.0f, 1.0f, 1.0f, gPracticeRunButtonHover ? 0.38f : 0.24f);
+    SetGlColor(1.0f, 1.0f, 1.0f, hovered ? 0.38f : 0.24f);
   }
   StrokeRoundedRect(r.x + 0.5f, r.y + 0.5f, r.w - 1.0f, r.h - 1.0f, std::max(4.0f * s, 3.0f), 8);
   const std::string label = "PRACTICE RUN";
@@ -159,16 +159,12 @@ uint32_t PracticeRunElapsedMs(int state, const PracticeRunData& run, uint32_t no
 
 void DrawPracticeHud(double time, const BoardLayout& b, float, float) {
   RefreshPracticeStudent();
-  if (gPracticeMode || gLearningOverlay) {
-    gPracticeRunButtonRect = kHiddenRect;
-    return;
-  }
-  gPracticeRunButtonRect = GetPracticeRunButtonRect();
-  gPracticeRunButtonHover = IsMouseInRect(&gPracticeRunButtonRect);
+  if (gPracticeMode || gLearningOverlay) return;
+  const RectF button = GetPracticeRunButtonRect();
   const float s = b.scale;
   const float p = 0.5f * std::sin(3.2f * time) + 0.5f;
   const bool active = gPracticeState != kPracticeOff;
-  if (!ToolbarHostsRunButton()) DrawRunButton(gPracticeRunButtonRect, s, p, active);
+  if (!ToolbarHostsRunButton()) DrawRunButton(button, s, p, active, IsMouseInRect(&button));
   if (!active) return;
 
   const PracticeRunData& run = gPracticeRunData;

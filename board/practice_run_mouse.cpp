@@ -36,8 +36,7 @@ static int Utf16Length(const std::string& text) {
 // ---- public functions ----
 bool OnPracticeMouseDown(int x, int y) {
   if (IsPracticeStripShown()) {
-    gPracticeRunButtonRect = GetPracticeRunButtonRect();
-    if (PointInRect(gPracticeRunButtonRect, x, y)) {
+    if (PointInRect(GetPracticeRunButtonRect(), x, y)) {
       TogglePracticeRun();
       return true;
     }

@@ -12,7 +12,6 @@
 #include "app/base/pointer.h"
 #include "app/base/ring_key_drag.h"
 #include "gfx/layout.h"
-#include "gfx/rect.h"
 #include "gfx/translate.h"
 #include "midi/play_along.h"
 #include "platform/clock.h"
@@ -31,8 +30,6 @@ static const float kDefaultStudentColour[3] = {0.18f, 0.84f, 0.26f};
 int gPracticeState = kPracticeOff;               // one of the kPractice... states
 PracticeRunData gPracticeRunData;                // the one run
 PracticeStudent gPracticeStudent = {-1, "", 0.18f, 0.84f, 0.26f};
-RectF gPracticeRunButtonRect = kHiddenRect;      // the button's last rectangle
-bool gPracticeRunButtonHover = false;            // the mouse is on it
 static PracticeCaptureFunction gCaptureFn = nullptr;   // null: the platform's
 static PracticeCursorFunction gCursorFn = nullptr;
 
@@ -128,7 +125,6 @@ void BeginPracticeSelection() {
 void ExitPracticeRun() {
   gPracticeState = kPracticeOff;
   gPracticeRunData.dragging = 0;
-  gPracticeRunButtonHover = false;
   SetPracticeCursor(kCursorArrow);
   ResetPracticeRunData();
 }

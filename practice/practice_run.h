@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "gfx/rect.h"
 #include "platform/input.h"
 #include "practice/practice_run_state.h"
 #include "theory/scale_rows.h"
@@ -67,8 +66,6 @@ struct PracticeStudent {
 
 extern PracticeRunData gPracticeRunData;
 extern PracticeStudent gPracticeStudent;
-extern RectF gPracticeRunButtonRect;     // the button of the last HUD frame or click (board/practice_run_mouse)
-extern bool gPracticeRunButtonHover;     // the mouse is on that button
 
 // The record's reset value (both flags 0, region -1, vectors empty, numbers 0).
 void ResetPracticeRunData();
