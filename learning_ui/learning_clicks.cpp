@@ -161,9 +161,7 @@ void EndPlannedDayPreview() {
 
 bool HandleLearningClick(int x, int y) {
   if (!gPracticeMode) {
-    gLibraryButtonRect = kHiddenRect;
-    gLibraryOpen = false;
-    gLibraryOpenedMs = 0;
+    SyncLibraryButton();   // out of practice mode: the button hidden, the screen closed
     return false;
   }
   if (gLibraryOpen && IsLibraryGridView() && In(gSearchBoxRect, x, y)) {
