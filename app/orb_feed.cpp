@@ -153,7 +153,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   p.viewWidth = frame.width;
   p.viewHeight = frame.height;
 
-  // 1. Notes: the strongest scale note is the focus candidate; the others light the off-scale tables.
+  // Notes: the strongest scale note is the focus candidate; the others light the off-scale tables.
   int candidatePos = -1;
   float candidateStrength = 0;
   float offLight[12] = {}, offHold[12] = {};
@@ -179,17 +179,17 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
                      Hold(chord.root));
   const float q = sounding ? (float)inScaleCount / (float)sounding : 0.0f;
 
-  // 2. The off-scale list, strongest first.
+  // The off-scale list, strongest first.
   FillOffScale(offLight, offHold, &p);
   p.aux88 = p.soloPos >= 0 ? p.soloPos : gGlowKeyPeakPos;
 
-  // 3. Levels.
+  // Levels.
   float major = Clamp01(gGlowSumMajor / 12.0f);
   float minor = Clamp01(gGlowSumMinor / 12.0f);
   float keyLevel = Clamp01(gGlowSumKey / 12.0f);
   float energy = std::max(Clamp01(0.22f * gPcHoldSeconds[keyPc]), 0.2f + 0.56f * a);
 
-  // 4. Octaves: a scale pitch class sounding in two octaves at once.
+  // Octaves: a scale pitch class sounding in two octaves at once.
   int octavePc = -1;
   float octaveV = 0;
   if (gHarmonyGlowMode != 1) {
@@ -217,7 +217,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
     candidateStrength = 0;
   }
 
-  // 5. An octave doubling becomes the focus candidate.
+  // An octave doubling becomes the focus candidate.
   bool octaveMinorRing = false;
   int octavePos = -1;
   if (octavePc >= 0) {
@@ -230,7 +230,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   int focusPos = candidatePos;
   if (candidatePos < 0) focusPos = (chord.recognised && chord.inScale) ? chordPos : -1;
 
-  // 6. Focus, chord and octave emphasis.
+  // Focus, chord and octave emphasis.
   float focusStrength = std::max(Clamp01(candidateStrength), a);
   if (chord.recognised && chord.inScale && chordPos >= 0) {
     focusPos = chordPos;
@@ -267,7 +267,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   }
   p.keyRootPos = keyPos;
 
-  // 7. A key drag on the circle takes the focus and silences the warnings.
+  // A key drag on the circle takes the focus and silences the warnings.
   if (gRingDragging) {
     int pos = (gRingDragPos >= 0 && gRingDragPos <= 11) ? gRingDragPos
                                                         : std::clamp(keyPos, 0, 11);
@@ -281,7 +281,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
     FillOffScale(kNone, kNone, &p);
   }
 
-  // 8. A warning wins over the focus.
+  // A warning wins over the focus.
   if (p.entryCount > 0 && std::max(p.soloStrength, p.soloEmphasis) > 0.03f) {
     focusPos = -1;
     focusStrength = 0;
@@ -297,7 +297,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   p.level76 = energy;
   gFrameTension = keyLevel;
 
-  // 9. Difficulty, theme, cell glow and flashes.
+  // Difficulty, theme, cell glow and flashes.
   p.liveliness = Clamp01(gTeachingLevel);
   ComputeThemeColours(p);
   float cg = CurrentCellGlow();
@@ -310,6 +310,6 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   p.scaleMask = CurrentScaleMask();
   p.scaleMode = gHarmonyGlowMode == 1 ? 0 : gHarmonyGlowMode == 0 ? 1 : 2;
 
-  // 10. The backdrop's values.
+  // The backdrop's values.
   FillBackdrop(p, keyPos);
 }

@@ -31,7 +31,7 @@ static void KeepPrePlacementCopies() {
   }
 }
 
-// Step 2: an earlier placement's marks go. Its records hold no practice of the student's own (the
+// An earlier placement's marks go. Its records hold no practice of the student's own (the
 // next real attempt clears the mark), so they go as well and a new placement starts clean.
 static bool UndoEarlierPlacement() {
   bool any = false;
@@ -62,7 +62,7 @@ static void TakeBackPlacedPasses(MasteryRecord& r) {
   r.last_pass_date.clear();
 }
 
-// Step 3: items past the placed count leave the progress set, unless they were really learnt. One
+// Items past the placed count leave the progress set, unless they were really learnt. One
 // that an earlier placement claimed and the student has only failed since no longer claims a pass,
 // or it would still unlock, wait for review and stay out of the lessons.
 static int RemoveUnplacedProgress() {
@@ -80,6 +80,8 @@ static int RemoveUnplacedProgress() {
   return removed;
 }
 
+// The first items of each section, up to its placed count, marked as learnt; an item with
+// real practice of the student's own stays as it is. Returns how many were marked.
 static int PlaceItems(const std::string& today) {
   int placed = 0;
   for (int s = 0; s < 7; ++s) {
@@ -153,13 +155,11 @@ int ApplyPlacement() {
   RebuildSchedule();
   auto day = gLearningCalendar.find(today);
   if (day != gLearningCalendar.end() && day->second.lesson <= 0) day->second.lesson = NextLessonNumber();
-  AdvanceLesson();
+  ReplanFutureDays();
   OpenCalendarDay(today);
   gLearningCalendar.erase(gLearningCalendar.begin(), gLearningCalendar.lower_bound(today));
   SaveCalendar();
   return placed;
 }
-
-void AdvanceLesson() { ReplanFutureDays(); }
 
 bool IsPlacementPromptAvailable() { return false; }

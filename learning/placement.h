@@ -11,8 +11,6 @@ extern int gPlacementCounts[7];                    // the placed count per secti
 void ComputePlacementCounts(const int answers[5]);
 // Applies gPlacementCounts to the active student's records; returns the number of items placed.
 int ApplyPlacement();
-// Re-plans today and the coming days after a placement.
-void AdvanceLesson();
 // Whether the start screen's row above its AUDIO OUT header may raise the quiz: the start screen
 // draws nothing in that row, so a press on an empty spot would end it and open a quiz; never. The
 // students panel's button opens the quiz.
