@@ -56,7 +56,7 @@ inline void LoadCircleView(bool patterns) {
                     false);
   gPatternEvents.clear();
   for (int i = 0; patterns && i < kMaxPatternEvents; ++i)
-    gPatternEvents.push_back({i % 5 == 0 ? "CHROMATIC" : "Scale run up an octave", now - 300u - 15u * (uint32_t)i, -1, -1});
+    gPatternEvents.push_back({i % 5 == 0 ? "CHROMATIC" : "Scale run up an octave", now - 300u - 15u * (uint32_t)i});
 }
 
 // Keeps the history and the patterns young while a benchmark runs.

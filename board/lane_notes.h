@@ -37,7 +37,6 @@ struct LaneFrame {
   bool playAlongAvailable = false;
   float tension = 0.0f, boost = 1.0f;   // lane tension and its boost of the note sources
   bool sightReading = false;            // the sight-reading view fades notes in under the staff
-  float staffOverlayBottom = 0.0f;
   RectF overlayPanel = kHiddenRect;     // notes fade out under it; hidden: no fade
   bool pressed[128] = {};               // the key is down or the song sounds it
   float keyLevel[128] = {};             // its level 0..1

@@ -277,7 +277,7 @@ void TrackAchievementNote(int note, uint32_t ms) {
       const ScaleRow* scale = RowScale(row);
       if (!scale) continue;
       std::string label = SpellScaleNotes(kFifthsOrder[column], scale) + " " + scale->name;
-      AppendPatternEvent(PatternEvent{label, ms, ModeIndexOf(scale), column});
+      AppendPatternEvent(PatternEvent{label, ms});
       gBoardMessage = label;
       gBoardMessageTime = GetAppSeconds();
     }

@@ -95,7 +95,7 @@ void DetectChromaticRun(int note, uint32_t t) {
   sLastTime = t;
   if (sSteps < 11 || SeenCount() < 12) return;
 
-  AppendPatternEvent({TrLater("CHROMATIC"), t, -1, -1});
+  AppendPatternEvent({TrLater("CHROMATIC"), t});
   gLastPatternLabel = "CHROMATIC";
   gLastPatternTime = GetAppSeconds();
 

@@ -12,8 +12,6 @@
 struct PatternEvent {
   std::string label;   // "CHROMATIC" for a chromatic run
   uint32_t timeMs;     // arrival time of the note that completed the pattern
-  int32_t modeIndex;   // church-mode index, -1 for none
-  int32_t keyIndex;    // key column, -1 for none
 };
 
 constexpr int kMaxPatternEvents = 256;

@@ -202,8 +202,8 @@ TEST_F(CircleView, DiminishedNamesFlashWhiteThenDarken) {
 TEST_F(CircleView, PatternLabelsStackAtMostEightRowsAndChromaticRunsKeepOneLine) {
   TrailColumn c = ComputeTrailColumn(0);
   std::vector<PatternEvent> events;
-  for (int i = 0; i < 12; ++i) events.push_back({i == 3 ? "a chromatic run" : "Scale", 50000u + 10u * (uint32_t)i, -1, -1});
-  events.push_back({"Later", 50000 + 5000, -1, -1});
+  for (int i = 0; i < 12; ++i) events.push_back({i == 3 ? "a chromatic run" : "Scale", 50000u + 10u * (uint32_t)i});
+  events.push_back({"Later", 50000 + 5000});
   PatternLabelLook look;
   const uint32_t now = 51000;
   ASSERT_TRUE(ComputePatternLabelLook(events, 0, now, c, 0.5f, false, &look));

@@ -401,7 +401,7 @@ TEST_F(CircleWindow, AWideScaleNameEndsInsideItsColumn) {
   ASSERT_GT(MeasureText(gFontMedium, name, 18), avail) << "the column holds the name in the label font";
   // A driven clock: the label lives 4.5 s, which a loaded machine's slow frames must not use up.
   ClockDriveBegin(ClockTickMs64());
-  gPatternEvents.push_back({name, ClockMs32(), 2, 4});
+  gPatternEvents.push_back({name, ClockMs32()});
   DriveFrames(36);
   glFinish();
   Shot("circle_wide_scale_name.png");
@@ -424,7 +424,7 @@ TEST_F(CircleWindow, PatternLabelsCompletedOneAfterAnotherAreEachReadable) {
   const char* names[] = {"C Ionian", "D Dorian", "E Phrygian", "F Lydian", "G Mixolydian", "A Aeolian", "B Locrian"};
   ClockDriveBegin(ClockTickMs64());
   for (const char* name : names) {
-    gPatternEvents.push_back({name, ClockMs32(), 2, 4});
+    gPatternEvents.push_back({name, ClockMs32()});
     DriveFrames(18);
   }
   DriveFrames(12);

@@ -111,7 +111,7 @@ class TranslatedBoxes : public ShippedLanguagesWindow {
       for (const std::string& label : labels) {
         const std::string text = TrimSpaces(TrScaleLabel(label));
         PatternLabelLook look;
-        ASSERT_TRUE(ComputePatternLabelLook({{label, 1000, -1, -1}}, 0, 1500, c, 0.5f, false, &look));
+        ASSERT_TRUE(ComputePatternLabelLook({{label, 1000}}, 0, 1500, c, 0.5f, false, &look));
         const PatternLabelLines l = FitPatternLabel(c, text, look.chromatic);
         // A word broken between syllables gains a hyphen at the break.
         const bool hyphen = !l.line2.empty() && l.line1.back() == '-';
@@ -619,7 +619,7 @@ TEST_F(TranslatedBoxes, PatternLabelsAreWholeInEveryLanguage) {
     RelayoutAll();
     const TrailColumn c = ComputeTrailColumn();
     ResetChromaticRuns();
-    gPatternEvents.push_back({"G Mixolydian", ClockMs32(), 4, 1});
+    gPatternEvents.push_back({"G Mixolydian", ClockMs32()});
     const std::vector<uint8_t> frame = Frames(30);
     SaveScreenshot(std::string("pattern_label_") + code, frame);
     const PatternLabelLines l = FitPatternLabel(c, TrimSpaces(TrScaleLabel("G Mixolydian")), false);
