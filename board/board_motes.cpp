@@ -230,10 +230,6 @@ void ApplyFieldSources(const MoteForces& m, float x, float y, float* vx, float* 
   });
 }
 
-void ApplyLaneVortex(const LaneFrame& f, float T, float x, float y, float* vx, float* vy, float dt, float strength) {
-  LaneVortexEased(f, T, x, y, vx, vy, 1.0f - std::exp(-3.0f * dt), strength);
-}
-
 void LaneVortexEased(const LaneFrame& f, float T, float x, float y, float* vx, float* vy, float ease, float strength) {
   const float cx = f.laneX + f.laneW * 0.5f, cy = f.hitY - f.laneH * 0.14f;
   const float dx = x - cx, dy = y - cy, d = std::sqrt(dx * dx + dy * dy) + 0.001f;

@@ -64,8 +64,8 @@ int PickScalePitchClass(const LaneFrame& f);
 // ---- forces ----
 void ApplyFieldSources(const MoteForces& m, float x, float y, float* vx, float* vy, float* r, float* g, float* b,
                        float strength);
-void ApplyLaneVortex(const LaneFrame& f, float T, float x, float y, float* vx, float* vy, float dt, float strength);
-// The same with the step's easing share 1 - exp(-3 dt) worked out once for many particles.
+// The lane's swirl on a particle's velocity; ease is the step's easing share 1 - exp(-3 dt), worked
+// out once for many particles.
 void LaneVortexEased(const LaneFrame& f, float T, float x, float y, float* vx, float* vy, float ease, float strength);
 void ApplyHitSources(const LaneFrame& f, const BoardMote& mote, float* vx, float* vy, float* glowA, float* glowB);
 void ApplyMoteBond(int moteIndex, const BoardMote& mote, float* vx, float* vy, float dt);

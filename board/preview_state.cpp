@@ -45,13 +45,6 @@ bool IsNoteInScaleOn(const ScaleRow* scale, int root, int pc, bool allNotesAllow
   return false;
 }
 
-bool IsNoteInPreviewScale(int pc) {
-  const ScaleRow* scale;
-  int root;
-  ChoosePreviewScale(&scale, &root);
-  return IsNoteInScaleOn(scale, root, pc, gAllNotesAllowed);
-}
-
 float PreviewHoldSeconds(float lv) {
   lv = Clamp01(lv);
   if (lv < 0.25f) return 30.0f - 5.0f * std::pow(4.0f * lv, 0.85f);

@@ -13,8 +13,6 @@ extern float gPreviewKeyFlash[128];   // off-scale flash per key, 1 at the start
 void ChoosePreviewScale(const ScaleRow** scale, int* root);
 // pc lies in the scale on root; every pitch class does while all notes are allowed.
 bool IsNoteInScaleOn(const ScaleRow* scale, int root, int pc, bool allNotesAllowed);
-// The same against this frame's shown scale (reads the views and the selection).
-bool IsNoteInPreviewScale(int pc);
 
 // Seconds a pick stays shown in a student's view at teaching level lv (0..1).
 float PreviewHoldSeconds(float lv);

@@ -71,8 +71,6 @@ static void LoadKey(const std::string& key) {
 static void SaveKey(const std::string& key) { WriteClassroomFile(PathOfKey(key), AttendanceText(key)); }
 
 // ---- public functions ----
-std::string AttendanceFilePath(const std::string& studentId) { return PathOfKey(StudentFileKeyOf(studentId)); }
-
 void LoadAttendance(const std::string& studentId) { LoadKey(StudentFileKeyOf(studentId)); }
 
 void SaveAttendance(const std::string& studentId) { SaveKey(StudentFileKeyOf(studentId)); }

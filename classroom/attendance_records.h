@@ -19,8 +19,6 @@ extern int gCalendarYear;                  // the shown month's year, 0 until fi
 extern int gCalendarMonth;                 // 1..12
 extern std::string gCalendarSelectedDate;  // the selected day ("" until first needed)
 
-// Data folder + "attendance_" + the id's file key + ".dat".
-std::string AttendanceFilePath(const std::string& studentId);
 // Reads the student's file once per run.
 void LoadAttendance(const std::string& studentId);
 // Writes the student's marks whole (an empty file when there are none).

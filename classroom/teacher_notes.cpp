@@ -71,8 +71,6 @@ static void WriteNotesFile(const std::string& key) {
 }
 
 // ---- public functions ----
-std::string NotesFilePath(const std::string& studentId) { return PathOfKey(StudentFileKeyOf(studentId)); }
-
 std::string EscapeNoteText(const std::string& text) {
   std::string out;
   out.reserve(text.size());

@@ -15,8 +15,6 @@ extern std::string gNoteStudentKey;  // the student key of the open note ("" whe
 extern std::string gNoteDate;        // the date of the open note
 extern bool gNoteEditorActive;       // a note is open and takes keys and characters
 
-// Data folder + "notes_" + the id's file key + ".dat".
-std::string NotesFilePath(const std::string& studentId);
 // Reads the student's file once per run, then opens the note of gCalendarSelectedDate in gEditField
 // with the caret at its end.
 void LoadNotes(const std::string& studentId);

@@ -96,7 +96,6 @@ static const char* SpecialKeyAnswer(const std::string& english, const std::strin
 
 void PushTrSuppress() { ++gTrSuppressDepth; }
 void PopTrSuppress() { --gTrSuppressDepth; }
-int TrSuppressDepth() { return gTrSuppressDepth; }
 
 const char* PickLanguageColumn(const std::string& code, const char* const row[6]) {
   if (code == "es") return row[1];
@@ -212,8 +211,6 @@ std::string TrF(const char* format, ...) {
 
 int TrPhraseRowCount() { return kTrPhraseCount; }
 const char* const* TrPhraseRow(int i) { return kTrPhrases[i]; }
-int TrPrefixRowCount() { return kTrPrefixCount; }
-const char* const* TrPrefixRow(int i) { return kTrPrefixes[i]; }
 
 void SetWordTranslatorForTesting(WordTranslator translator) { gWordTranslator = translator; }
 

@@ -13,7 +13,6 @@ extern std::recursive_mutex& gTrMutex;  // held by Tr and by ApplyUiLanguage
 // Code drawing or measuring text that is already translated raises it around the call.
 void PushTrSuppress();
 void PopTrSuppress();
-int TrSuppressDepth();
 
 // The English text in the current UI language (UTF-8); never fails, the worst answer is the input.
 std::string Tr(const std::string& english);
@@ -51,8 +50,6 @@ struct ScopedTrSuppress {
 // The built-in tables, for tests: counts and rows.
 int TrPhraseRowCount();
 const char* const* TrPhraseRow(int i);
-int TrPrefixRowCount();
-const char* const* TrPrefixRow(int i);
 
 // Tests put a word table of their own in place of the built-in one; nullptr restores it.
 using WordTranslator = std::string (*)(const std::string& code, const std::string& word);

@@ -97,12 +97,6 @@ static bool Keyword(const std::string& line, const char* keyword, size_t minLeng
 }
 
 // ---- public functions: records ----
-void InitMasteryRecord(MasteryRecord* record) { *record = MasteryRecord(); }
-void DestroyMasteryRecord(MasteryRecord* record) {
-  record->last_attempt_date.clear();
-  record->last_pass_date.clear();
-}
-
 float ParseUnitColumn(const std::vector<std::string>& columns, size_t index) {
   return index < columns.size() ? AtofClamped(columns[index], 0.0f, 1.0f) : 0.0f;
 }

@@ -73,9 +73,6 @@ extern int32_t gPracticeLoad;                                     // 0..3, initi
 extern bool gLearningFilesLoaded;                                 // the current key's files are read
 extern std::string gLoadedStudentKey;                             // the key they were read under
 
-// Record defaults: every number 0, every flag false, both dates empty.
-void InitMasteryRecord(MasteryRecord* record);
-void DestroyMasteryRecord(MasteryRecord* record);
 // AtofField of a column limited to 0..1 (0 when the column is missing).
 float ParseUnitColumn(const std::vector<std::string>& columns, size_t index);
 

@@ -115,8 +115,6 @@ bool ParseLibraryRow(const std::vector<std::string>& columns, LibraryItem* item)
   return !item->id.empty() && !item->file.empty();
 }
 
-void DestroyLibraryItem(LibraryItem* item) { *item = LibraryItem(); }
-
 void LoadLibraryIndex() {
   gLibraryItems.clear();
   ++gLibraryGeneration;

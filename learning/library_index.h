@@ -60,8 +60,6 @@ bool ParseLibraryRow(const std::vector<std::string>& columns, LibraryItem* item)
 const char* LibraryColumnText(const std::vector<std::string>& columns, size_t index);
 // Splits a line at every TAB (n TABs give n + 1 fields).
 std::vector<std::string> SplitTabs(const std::string& line);
-// Empties an item's strings.
-void DestroyLibraryItem(LibraryItem* item);
 // The first item with this id, or null. Pointers do not survive a reload or a sort.
 LibraryItem* FindLibraryItem(const std::string& id);
 // Forgets the id index behind FindLibraryItem; after every change of gLibraryItems' order (a

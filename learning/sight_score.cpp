@@ -90,8 +90,6 @@ SightScore& SetSightScore(SightScore& from) {
   return gSightScore;
 }
 
-void FreeSightScore(SightScore& score) { std::vector<SightScoreNote>().swap(score.notes); }
-
 void ResetSightScore() {
   SightScore empty;
   SetSightScore(empty);

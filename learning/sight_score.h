@@ -50,8 +50,6 @@ bool LoadSightScore(const std::string& path);
 int SightScoreField(const std::vector<std::string>& fields, int index, int defaultValue);
 // Copies the header and the active flag into gSightScore and moves the notes over.
 SightScore& SetSightScore(SightScore& from);
-// Releases a score's notes.
-void FreeSightScore(SightScore& score);
 // Puts gSightScore back to the default, empty score.
 void ResetSightScore();
 // A score with notes is loaded: the sight-reading view has something to read.

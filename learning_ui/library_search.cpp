@@ -43,8 +43,6 @@ static bool BoxTakesInput() { return gLibraryOpen && gSearchFocused; }
 // ---- public functions ----
 bool IsTechniqueWithoutSearch() { return IsTechniqueCategory(gLibraryViewKey) && gSearchField.text.empty(); }
 
-bool IsNonSightCategory(const std::string& key) { return key != "sight"; }
-
 void ApplySearchText() {
   gSearchQuery = AsciiLowerCopy(gSearchField.text);
   gLibraryScroll = 0.0f;

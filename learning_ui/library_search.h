@@ -9,7 +9,6 @@
 
 // The technique views without a search text (their type, key and hand pickers apply).
 bool IsTechniqueWithoutSearch();
-bool IsNonSightCategory(const std::string& key);
 // gSearchQuery from the box's text, and the list back to the top.
 void ApplySearchText();
 // A typed character while the screen is open and the box focused (Escape, Enter and Backspace

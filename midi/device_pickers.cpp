@@ -225,11 +225,6 @@ bool DevicePickersWheel(int xi, int yi, int delta) {
   return true;
 }
 
-void CloseDevicePickers(double now) {
-  SetMidiListOpen(false, now);
-  SetAudioListOpen(false, now);
-}
-
 // ---- public functions: sound output ----
 std::string DefaultAudioEndpointName(bool force) {
   // An unknown name is trusted for its 3 s as well: asking the sound server every frame while it

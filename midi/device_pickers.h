@@ -63,8 +63,6 @@ bool ClickAudioOutPanel(int x, int y);
 bool HitAudioOutPanel(int x, int y);
 // The wheel over an open list (taken): where not all its rows fit, a notch up shows earlier ones.
 bool DevicePickersWheel(int x, int y, int delta);
-// Closes whichever device list is open, ending its pause of the start screen.
-void CloseDevicePickers(double now);
 
 // ---- sound output ----
 // The default sound output's name, asked of the system at most every 3 s unless forced; "" when

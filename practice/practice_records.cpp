@@ -229,8 +229,6 @@ void LoadPracticeRuns() {
   if (path == GetDataFilePath(kRunsFile)) gRunsFileBlocked = !KeepCopyBeforeRewrite(path, raw, PracticeRunsText());
 }
 
-void SavePracticeSummaryIfDirty() {}
-
 void ResetPracticeRecords() {
   gPracticeRuns.clear();
   gPracticeRunsLoaded = false;

@@ -32,8 +32,6 @@ void SavePracticeRuns();
 void ForgetPracticeRunsOf(const std::string& studentId);
 // Reads the file; a damaged file is set aside and the list starts empty.
 void LoadPracticeRuns();
-// Per frame; no summary is kept, so there is never anything to write.
-void SavePracticeSummaryIfDirty();
 // The record of a student and region, or null.
 const PracticeRun* FindPracticeRun(const std::string& studentId, const std::string& regionKey);
 // No records and the file not read yet (a blocked file stays blocked: that is the disk's state).

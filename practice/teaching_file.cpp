@@ -273,12 +273,6 @@ std::vector<std::string> TeachingFileCandidates(const TeachingState& s) {
   return out;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::string bytes;
-  ReadDataFileBytes(path, &bytes);
-  return bytes;
-}
-
 std::string JsonEscapeBasic(const std::string& s) {
   std::string out;
   out.reserve(s.size() + 8);

@@ -38,8 +38,6 @@ std::string TeachingFilePath(const TeachingState& s);
 // Older places of the file: the parent of dataFolder, then its parent, under the file's name and
 // then under the name older versions gave it (unless another student holds that name as its id).
 std::vector<std::string> TeachingFileCandidates(const TeachingState& s);
-// The file's bytes; "" when it cannot be opened.
-std::string ReadWholeFile(const std::string& path);
 // Escapes '"', '\\', line feed, carriage return and tab by backslash, other bytes below 0x20 as
 // \u00XX; everything else (UTF-8 included) is copied.
 std::string JsonEscapeBasic(const std::string& s);

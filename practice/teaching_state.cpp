@@ -38,10 +38,6 @@ static float SliderForDifficulty(int difficulty) {
 
 // ---- public functions ----
 
-float GetTeachingLevel(const TeachingState& s) {
-  return (float)(ClampInt(s.difficulty, 1, 10) - 1) / 9.0f;
-}
-
 double GetTeachingBeatSeconds(const TeachingState& s) {
   double b = s.songBpm > 0.0 ? s.songBpm : (double)std::max(s.bpm, 1);
   return 60.0 / std::max(b, 1.0);

@@ -21,8 +21,6 @@ void SyncTeachingSelection();
 void SetTeachingDataFolder(TeachingState& s, const std::string& folder);
 // Each channel clamped to 0..1.
 void SetTeachingColour(TeachingState& s, float r, float g, float b);
-// (clamp(difficulty, 1, 10) - 1) / 9.
-float GetTeachingLevel(const TeachingState& s);
 // 60 / max(B, 1) with B the song tempo when above 0, else the metronome tempo.
 double GetTeachingBeatSeconds(const TeachingState& s);
 // A cell code is row * 16 + ring position: not negative, position 0..11, row in the catalogue.
