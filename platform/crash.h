@@ -17,8 +17,6 @@ extern const char kCrashBoxArgument[];
 void InstallCrashHandler();
 // The process started with kCrashBoxArgument: shows the crash message box; the exit code.
 int RunCrashBoxProcess();
-// The folder the crash files go to ("" when it could not be formed: "." is used then).
-const char* CrashLogFolder();
 
 // Local date and time broken down without locks (safe inside a signal handler).
 struct CrashStamp {

@@ -186,8 +186,6 @@ CrashStamp CrashStampNow() {
   return s;
 }
 
-const char* CrashLogFolder() { return gCrashLogFolder; }
-
 int RunCrashBoxProcess() {
   ShowErrorBox(kBoxCaption, kBoxText);
   return 0;

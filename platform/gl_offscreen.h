@@ -6,7 +6,5 @@
 
 // Opens the window and makes its context current; false with a reason in *error.
 bool GlOffscreenOpen(int width, int height, std::string* error);
-// Shows the back buffer (after a frame is read back, if wanted).
-void GlOffscreenSwap();
 // Destroys the context and the window; nothing when none is open.
 void GlOffscreenClose();

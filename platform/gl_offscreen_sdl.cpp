@@ -36,10 +36,6 @@ bool GlOffscreenOpen(int width, int height, std::string* error) {
   return true;
 }
 
-void GlOffscreenSwap() {
-  if (gOffscreenWindow) SDL_GL_SwapWindow(gOffscreenWindow);
-}
-
 void GlOffscreenClose() {
   if (gOffscreenContext) SDL_GL_DeleteContext(gOffscreenContext);
   gOffscreenContext = nullptr;

@@ -1,4 +1,4 @@
-// platform/input: pointer, cursor, capture and modifier state of the main window.
+// platform/input: pointer, cursor and capture of the main window.
 #pragma once
 
 enum CursorShape : int { kCursorNone = 0, kCursorArrow, kCursorHand, kCursorCross };
@@ -13,7 +13,3 @@ void CaptureMouse(bool on);
 void GetPointerClientPos(int* x, int* y);
 // Moves the pointer to a client point.
 void WarpPointer(int x, int y);
-// The modifier keys as they are now.
-bool IsShiftDown();
-bool IsControlDown();
-bool IsAltDown();

@@ -32,7 +32,6 @@ std::mutex gPostMutex;                     // posters take turns (the ring has o
 Command gRing[kRingSize];                  // posted commands
 std::atomic<uint32_t> gRingHead{0};        // next slot to fill (posters)
 std::atomic<uint32_t> gRingTail{0};        // next slot to take (audio thread)
-std::atomic<uint64_t> gDropped{0};         // messages lost to a full queue
 
 // Owned by the audio thread while buffers are made, by the owner otherwise.
 Waiting gWaiting[kWaitingSize];            // timed messages, sorted by due time, equal times in order
@@ -53,10 +52,7 @@ namespace {
 bool PostCommand(const Command& c) {
   std::lock_guard<std::mutex> lock(gPostMutex);
   uint32_t head = gRingHead.load(std::memory_order_relaxed);
-  if (head - gRingTail.load(std::memory_order_acquire) >= kRingSize) {
-    gDropped.fetch_add(1, std::memory_order_relaxed);
-    return false;
-  }
+  if (head - gRingTail.load(std::memory_order_acquire) >= kRingSize) return false;   // full
   gRing[head & (kRingSize - 1)] = c;
   gRingHead.store(head + 1, std::memory_order_release);
   return true;
@@ -68,10 +64,7 @@ void InsertWaiting(int64_t due, uint32_t message) {
     gWaitingEnd -= gWaitingFirst;
     gWaitingFirst = 0;
   }
-  if (gWaitingEnd == kWaitingSize) {
-    gDropped.fetch_add(1, std::memory_order_relaxed);
-    return;
-  }
+  if (gWaitingEnd == kWaitingSize) return;   // full: the message is lost
   // Messages come mostly in time order: the place is found from the back, after equal times.
   int at = gWaitingEnd;
   while (at > gWaitingFirst && gWaiting[at - 1].due > due) --at;
@@ -81,10 +74,7 @@ void InsertWaiting(int64_t due, uint32_t message) {
 }
 
 void AddAtOnce(uint32_t message) {
-  if (gAtOnceCount == kAtOnceSize) {
-    gDropped.fetch_add(1, std::memory_order_relaxed);
-    return;
-  }
+  if (gAtOnceCount == kAtOnceSize) return;   // full: the message is lost
   gAtOnce[gAtOnceCount++] = message;
 }
 
@@ -160,11 +150,8 @@ void ResetTimetable() {
   gFrames = 0;
   gMap = SampleClock();
   gLatencyUs.store(0);
-  gDropped.store(0);
 }
 
 int64_t TimetableLatencyUs() { return gLatencyUs.load(); }
 
 int64_t TimetableSampleFor(int64_t dueUs) { return SampleClockSampleFor(gMap, dueUs); }
-
-uint64_t TimetableDroppedCount() { return gDropped.load(); }

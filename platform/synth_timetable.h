@@ -39,5 +39,3 @@ int64_t TimetableLatencyUs();
 // The absolute sample position (counted from the first buffer since the reset) at which a message
 // due at dueUs would be applied by the current map.
 int64_t TimetableSampleFor(int64_t dueUs);
-// Messages dropped because a queue was full, since the reset.
-uint64_t TimetableDroppedCount();

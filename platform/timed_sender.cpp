@@ -113,8 +113,3 @@ void TimedSenderFlush() {
   s.sent.wait_for(lock, std::chrono::seconds(1),
                   [&] { return !s.sending && (s.queue.empty() || s.queue.front().due > now); });
 }
-
-size_t TimedSenderWaiting() {
-  std::lock_guard<std::mutex> lock(gSender->mutex);
-  return gSender->queue.size();
-}

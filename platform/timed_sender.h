@@ -20,5 +20,3 @@ void TimedSenderPost(uint32_t message, int64_t dueUs);
 void TimedSenderCancelAfter(int64_t us);
 // Waits, at most a second, until every message due by now has been handed to the sender.
 void TimedSenderFlush();
-// Messages waiting.
-size_t TimedSenderWaiting();

@@ -608,7 +608,3 @@ void GetPointerClientPos(int* x, int* y) {
 void WarpPointer(int x, int y) {
   if (gSdlWindow) SDL_WarpMouseInWindow(gSdlWindow, x, y);
 }
-
-bool IsShiftDown() { return gSdlVideoUp && (SDL_GetModState() & KMOD_SHIFT) != 0; }
-bool IsControlDown() { return gSdlVideoUp && (SDL_GetModState() & KMOD_CTRL) != 0; }
-bool IsAltDown() { return gSdlVideoUp && (SDL_GetModState() & KMOD_ALT) != 0; }
