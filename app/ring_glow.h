@@ -16,7 +16,6 @@ extern float gScaleNotePeak[12];      // by pitch class: flash level of scale no
 extern bool gScaleNoteSeen[12];       // by pitch class: sounded in the previous frame
 extern bool gOffScaleNoteSeen[12];    // by pitch class: the same for notes outside the scale
 extern float gPcHoldSeconds[12];      // by pitch class: seconds it has been sounding; decays after
-                                      // (the one hold timer; no gPcHoldLevel or gPcHoldTime besides it)
 extern float gKeySweepProgress;       // 0..1 progress of the sweep after a key choice, 0 none
 extern int gKeySweepPos;              // ring position the sweep starts from, -1 none
 extern float gKeySweepDelay;          // seconds before the sweep moves

@@ -14,8 +14,8 @@ using AchvCellList = std::vector<std::pair<int, int>>;   // (row, column) pairs
 // Glow per pitch class (0..1.05) after a descending run of the current scale on an earned cell.
 extern float gScaleRunGlow[12];
 // Told a scale played up through an octave on a newly earned cell (its display name and the
-// cell's ring position); the shell connects the learning model's AddScaleItems, unset it does
-// nothing.
+// cell's ring position); the shell connects the learning model's CreditScaleAchievement, unset
+// it does nothing.
 extern void (*gScaleEarnedHook)(const char* scaleName, int ringPos);
 
 // Feeds one device note-on (MIDI note, arrival ms) to every tracker and applies completions.

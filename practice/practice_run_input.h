@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // A device note-on at its event time ms; an armed run starts on it. Also (-1, 0, now) for a
-// command key while a run is armed. (The practice run's note input: no PracticeRunNoteInput besides.)
+// command key while a run is armed.
 void OnPracticeNoteOn(int key, int velocity, uint32_t ms);
 // A device note-off at its event time ms, also for a key without a held record; nothing that
 // anything reads changes.
