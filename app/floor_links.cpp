@@ -7,7 +7,7 @@
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
 #include "board/lane_keys.h"
-#include "board/note_fall_button.h"
+#include "board/note_fall_mode.h"
 #include "classroom/forget_student.h"
 #include "classroom/institution_panel.h"
 #include "gfx/layout.h"

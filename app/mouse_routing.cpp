@@ -19,6 +19,7 @@
 #include "board/board_layout.h"
 #include "board/grid_interaction.h"
 #include "board/note_fall_button.h"
+#include "board/note_fall_mode.h"
 #include "board/practice_run_mouse.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/classroom_panels.h"

@@ -1,66 +1,23 @@
-// board/note_fall_button: the NOTE FALL button and the mode it switches.
+// board/note_fall_button: the NOTE FALL button and the strip's backdrop behind it.
 #include "board/note_fall_button.h"
 
 #include <algorithm>
 
 #include "app/base/maths.h"
 #include "app/base/view_modes.h"
+#include "board/lane_keys.h"
+#include "board/note_fall_lane.h"
 #include "gfx/draw_alpha.h"
 #include "gfx/layout.h"
 #include "gfx/rounded_rect.h"
-#include "gfx/slider_panel.h"
 #include "gfx/text.h"
-#include "board/lane_keys.h"
-#include "board/note_fall_lane.h"
-#include "midi/play_along.h"
-#include "midi/playback.h"
-#include "platform/input.h"
-#include "theory/filter_tabs.h"
-#include "theory/scale_list_input.h"
-#include "theory/scale_selection.h"
 
 #include <GL/gl.h>
 
 // ---- state ----
 RectF gNoteFallButtonRect = kHiddenRect;          // the button, or hidden
-bool (*gSightScoreHasNotesHook)() = nullptr;      // the learning model's score, connected by the shell
-void (*gNoteFallSongViewHook)(bool) = nullptr;    // the shell's song-view keep-alive
-static bool gSavedSongView = false;               // the song view when note-fall mode was entered
-static bool gSavedLearningOverlay = false;        // the learning overlay then
 
 // ---- public functions ----
-void ToggleNoteFallMode() {
-  const bool entering = !gPracticeMode;
-  if (entering) {
-    gSavedSongView = gSongView;
-    gSavedLearningOverlay = gLearningOverlay;
-  }
-  gPracticeMode = entering;
-  gSightReadingView = gSightScoreHasNotesHook ? gSightScoreHasNotesHook() : false;
-  ResetPlayAlongHighlights();
-  SilenceMidiOutput();
-  if (entering) {
-    gSongView = gWaitMode = true;
-    ReapplyScaleSelection();
-    gLearningOverlay = false;
-    gFilterPanelOpen = false;
-    gFilterOpenFade = 0.0f;
-    if (ScaleListHasPointer()) {
-      EndScaleListDrag();
-      CaptureMouse(false);
-    }
-  } else {
-    if (gPlayAlongRun) SetPlayAlongRun(false, false);
-    SetSliderPanelOpen(false);
-    gSongView = gSavedSongView;
-    gLearningOverlay = gSavedLearningOverlay;
-    if (!gSongEvents.empty() && !gSongView && !gLearningOverlay) gSongView = true;
-    gWaitMode = gSongView;
-  }
-  if (gNoteFallSongViewHook) gNoteFallSongViewHook(!entering);
-  RelayoutAll();
-}
-
 void DrawNoteFallButton(const BoardViewFrame& bf) {
   NoteFallStrip st = ComputeNoteFallStrip();
   gNoteFallButtonRect = kHiddenRect;  // a frame that does not draw it cannot be clicked
@@ -108,7 +65,4 @@ void DrawNoteFallButton(const BoardViewFrame& bf) {
   }
 }
 
-void ResetNoteFallButton() {
-  gNoteFallButtonRect = kHiddenRect;
-  gSavedSongView = gSavedLearningOverlay = false;
-}
+void ResetNoteFallButton() { gNoteFallButtonRect = kHiddenRect; }

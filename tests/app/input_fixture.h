@@ -19,6 +19,7 @@
 #include "app/window_proc.h"
 #include "app/window_size.h"
 #include "board/note_fall_button.h"
+#include "board/note_fall_mode.h"
 #include "classroom/attendance_panel.h"
 #include "classroom/classroom_panel_state.h"
 #include "classroom/code_entries.h"
@@ -57,6 +58,7 @@ class InputTest : public PracticeRunTest {
     ResetScaleListInput();
     ResetSongViewKeepAlive();
     ResetNoteFallButton();
+    ResetNoteFallMode();
     ResetCircleView();
     ResetPlaylist();
     ResetClassroomPanels();

@@ -20,7 +20,7 @@
 #include "board/board_particles.h"
 #include "board/lane_keys.h"
 #include "board/lane_notes.h"
-#include "board/note_fall_button.h"
+#include "board/note_fall_mode.h"
 #include "gfx/hit_regions.h"
 #include "gfx/layout.h"
 #include "gfx/text.h"

@@ -10,6 +10,7 @@
 #include "board/board_particles.h"
 #include "board/lane_notes.h"
 #include "board/note_fall_button.h"
+#include "board/note_fall_mode.h"
 #include "midi/level_setting.h"
 #include "midi/play_along.h"
 #include "midi/playback.h"
@@ -36,6 +37,7 @@ class LaneTest : public BoardTest {
     ResetLaneNotes();
     ResetBoardParticles();
     ResetNoteFallButton();
+    ResetNoteFallMode();
     gLaneFeed = LaneFeed{};
     gPracticeMode = true;
     gPracticeModeFade = 1.0f;

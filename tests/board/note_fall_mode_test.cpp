@@ -2,6 +2,7 @@
 // loaded song keeps a view on) and the run it ends.
 #include <gtest/gtest.h>
 
+#include "board/note_fall_mode.h"
 #include "tests/board/lane_fixture.h"
 
 namespace {
