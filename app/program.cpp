@@ -118,7 +118,6 @@ static void ShutDown() {
   CloseMidiInput();
   FreeContextTextures();
   ResetStartScreenAndLanguageRows();
-  StopImageDecoder();
   if (gGlReady) {
     WindowReleaseGlContext();
     gGlReady = false;

@@ -32,7 +32,6 @@ ImageTexture gMarkImage;
 ImageTexture gWordmarkImage;
 ImageTexture gTrebleClefImage;
 ImageTexture gBassClefImage;
-static bool gImageDecoderStarted = false;  // StartImageDecoder ran and StopImageDecoder did not
 
 // ---- internal helpers ----
 
@@ -70,18 +69,11 @@ static bool UploadTexture(const DecodedImage& pixels, ImageTexture& image) {
 }
 
 static bool DecodeForTexture(const std::string& path, DecodedImage* pixels) {
-  if (path.empty() || !StartImageDecoder()) return false;
+  if (path.empty()) return false;
   return DecodeImageFile(path, MaxImageSide(), pixels);
 }
 
 // ---- public functions ----
-
-bool StartImageDecoder() {
-  gImageDecoderStarted = true;
-  return true;
-}
-
-void StopImageDecoder() { gImageDecoderStarted = false; }
 
 int MaxImageSide() {
   int side = kImageSideLimit;

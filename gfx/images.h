@@ -21,10 +21,6 @@ extern ImageTexture gWordmarkImage;    // start screen word-mark
 extern ImageTexture gTrebleClefImage;  // staff panel ink mask
 extern ImageTexture gBassClefImage;    // staff panel ink mask
 
-// Marks the decoder as started; true (the decoder needs no start-up of its own).
-bool StartImageDecoder();
-// Marks it as stopped; called once at shut-down after the textures are deleted.
-void StopImageDecoder();
 // Decodes a file into an RGBA texture (linear, clamped); replaces the image's old texture.
 bool LoadImageTexture(const std::string& path, ImageTexture& image);
 // The same, as a white mask whose alpha carries the ink.

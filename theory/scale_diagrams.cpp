@@ -48,7 +48,7 @@ bool ShowScaleDiagram() {
     return false;
   };
   const ScaleRow* row = picked ? picked : gCurrentScale;
-  if (!StartImageDecoder() || ring < 0 || ring > 11 || !row) return fail();
+  if (ring < 0 || ring > 11 || !row) return fail();
   const std::string mode = DiagramModeName(row, selectedMode), key = DiagramKeyName(ring);
   if (mode.empty()) return fail();
   // The cache answers before the thousands of candidate names are built.
