@@ -18,12 +18,10 @@
 #include "practice/teaching_state.h"
 #include "theory/chromatic_runs.h"
 #include "theory/circle_theory.h"
-#include "theory/ring_palette.h"
 #include "theory/scale_rows.h"
 #include "theory/scale_selection.h"
 
 // ---- state ----
-float gNoteActivity = 0;            // activity of the frame
 float gFrameTension = 0;            // tension of the frame
 float gCellGlowSmooth = 0;          // smoothed cell glow
 float gBackdropLight = 0;           // backdrop values of the frame
@@ -31,9 +29,6 @@ float gBackdropMinor = 0;
 float gBackdropKeyLevel = 0;
 float gBackdropDifficulty = 0;
 float gBackdropIntensity = 0;
-float gBackdropColour[3] = {};
-int gBackdropScalePositions[12] = {};
-int gBackdropScaleCount = 0;
 
 // ---- internal helpers ----
 static float Level(const HeldNote& h) { return Clamp01((float)h.velocity / 127.0f); }
@@ -89,7 +84,7 @@ static void FillOffScale(const float* light, const float* hold, OrbParams* out) 
   }
 }
 
-static void FillBackdrop(const OrbParams& p, int keyPos) {
+static void FillBackdrop(const OrbParams& p) {
   float fs = p.accentLevel;
   gBackdropLight = Clamp01((0.4f + 0.6f * fs) * p.level64);
   gBackdropMinor = Clamp01(p.level68);
@@ -100,27 +95,6 @@ static void FillBackdrop(const OrbParams& p, int keyPos) {
       1.0f + 0.15f * gBackdropLight - 0.38f * gBackdropMinor - 0.92f * gBackdropKeyLevel, 0.08f,
       2.2f);
   gBackdropIntensity = std::clamp((0.88f + 1.28f * dc) * mood, 0.03f, 2.6f);
-
-  int tonic = p.accentPos >= 0 ? p.accentPos : keyPos;
-  tonic = std::clamp(tonic, 0, 11);
-  const float* tc = kRingPalette[tonic];
-  gBackdropScaleCount = 0;
-  float mean[3] = {};
-  for (int pc = 0; pc < 12; ++pc)
-    if (p.scaleMask & (1u << pc)) {
-      int r = RingPosOfPitchClass(pc);
-      gBackdropScalePositions[gBackdropScaleCount++] = r;
-      for (int k = 0; k < 3; ++k) mean[k] += kRingPalette[r][k];
-    }
-  if (gBackdropScaleCount > 0) {
-    float mix = std::clamp(0.55f + 0.25f * fs, 0.0f, 0.85f);
-    for (int k = 0; k < 3; ++k)
-      gBackdropColour[k] = Clamp01(mix * mean[k] / (float)gBackdropScaleCount + (1 - mix) * tc[k]);
-  } else {
-    for (int k = 0; k < 3; ++k) gBackdropColour[k] = Clamp01(1.08f * tc[k]);
-    gBackdropScalePositions[0] = tonic;
-    gBackdropScaleCount = 1;
-  }
 }
 
 // ---- public functions ----
@@ -144,7 +118,7 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   const int keyPos = RingPosOfPitchClass(keyPc);
   const bool scaleMinor = IsCurrentScaleMinor();
   const int chordPos = ChordRingPos(chord);
-  const float a = gNoteActivity = ComputeNoteActivity();
+  const float a = ComputeNoteActivity();
 
   p.centreX = frame.centreX;
   p.centreY = frame.centreY;
@@ -311,5 +285,5 @@ void FillOrbParams(const OrbFeedFrame& frame, OrbParams* out) {
   p.scaleMode = gHarmonyGlowMode == 1 ? 0 : gHarmonyGlowMode == 0 ? 1 : 2;
 
   // The backdrop's values.
-  FillBackdrop(p, keyPos);
+  FillBackdrop(p);
 }

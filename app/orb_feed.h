@@ -20,7 +20,6 @@ struct OrbFeedFrame {
 };
 
 // ---- values computed here ----
-extern float gNoteActivity;         // activity a of the frame, 0..1
 extern float gFrameTension;         // the frame's tension 0..1: the key level after the drag cap
                                     // (smoothed key-glow total / 12, at most 0.28 during a key drag)
 extern float gCellGlowSmooth;       // the current cell's completion glow, smoothed
@@ -29,9 +28,6 @@ extern float gBackdropMinor;        // backdrop: minor level
 extern float gBackdropKeyLevel;     // backdrop: key (tension) level; also read by the board
 extern float gBackdropDifficulty;   // backdrop: the difficulty slider
 extern float gBackdropIntensity;    // backdrop: star intensity 0.03..2.6
-extern float gBackdropColour[3];    // backdrop: tint from the scale's positions and the tonic
-extern int gBackdropScalePositions[12];  // ring positions of the scale's pitch classes
-extern int gBackdropScaleCount;
 
 // Activity of the sounding notes: count, mean level and the longest hold.
 float ComputeNoteActivity();

@@ -29,7 +29,6 @@ static const char kMakingClassCode[] = "Making a class code...";   // shown whil
 
 // ---- state ----
 RectF gAttendancePanelButtonRect = kHiddenRect;  // the register's opening button
-RectF gAttendanceViewButtonRect = kHiddenRect;   // the class view's opening button
 
 // ---- internal helpers ----
 static std::vector<ClassPupil> PupilsCopy() {
@@ -43,14 +42,10 @@ static std::string PupilIdAt(int index) {
   return index >= 0 && index < (int)gClassPupils.size() ? gClassPupils[(size_t)index].studentId : "";
 }
 
-static void PublishButtons(const InstitutionPanelLayout& l) {
-  gAttendancePanelButtonRect = l.registerButton;
-  gAttendanceViewButtonRect = l.classViewButton;
-}
-
+// The layout for this window, with the register button's rectangle published for its hit test.
 static InstitutionPanelLayout FreshLayout() {
   InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
-  PublishButtons(l);
+  gAttendancePanelButtonRect = l.registerButton;
   return l;
 }
 
@@ -70,7 +65,7 @@ static void ClosePanel() {
   gInstitutionPanelOpen = false;
   gSelectedPupilIndex = -1;
   gPupilActionStage = kPupilActionNone;
-  gAttendancePanelButtonRect = gAttendanceViewButtonRect = kHiddenRect;
+  gAttendancePanelButtonRect = kHiddenRect;
 }
 
 // A second press on the armed action removes the pupil from the class at the server and deletes

@@ -8,9 +8,8 @@
 
 #include "gfx/rect.h"
 
-// Where the buttons that open the register and the class view are; hidden while not shown.
+// Where the button that opens the register is; hidden while not shown.
 extern RectF gAttendancePanelButtonRect;
-extern RectF gAttendanceViewButtonRect;
 
 // The pupil action armed by a first press on the selected pupil's buttons.
 enum PupilActionStage { kPupilActionNone = 0, kPupilActionRemove = 1, kPupilActionBlock = 2 };

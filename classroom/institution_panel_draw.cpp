@@ -153,7 +153,6 @@ void DrawInstitutionPanel() {
   if (!gInstitutionPanelOpen) return;
   InstitutionPanelLayout l = LayoutInstitutionPanel(GetUiScale());
   gAttendancePanelButtonRect = l.registerButton;
-  gAttendanceViewButtonRect = l.classViewButton;
   DrawClassroomPanel(l.panel, l.header, gInstitutionSubViewOpen ? "Codes and seats" : "Institution", l.scale);
   DrawCloseCross(l.closeButton);
   if (gInstitutionSubViewOpen) DrawSubView(l);

@@ -2,7 +2,6 @@
 // Only pitch classes count, so a semitone plus octaves is still a semitone step.
 #include "theory/chromatic_runs.h"
 
-#include "app/base/app_clock.h"
 #include "app/base/maths.h"
 #include "gfx/translate.h"
 #include "theory/circle_theory.h"
@@ -10,8 +9,6 @@
 
 // ---- state ----
 std::vector<PatternEvent> gPatternEvents;             // oldest first
-std::string gLastPatternLabel;                        // shown by the board
-double gLastPatternTime = 0.0;                        // GetAppSeconds of the last pattern
 bool gAllNotesAllowed = false;                        // read by the membership tests
 bool gAllNotesAllowedByFilter[kScaleFilterCount] = {};  // copied in by the filter tabs
 bool gChromaticUnlocked = false;                      // a falling run may only undo a rising one
@@ -96,8 +93,6 @@ void DetectChromaticRun(int note, uint32_t t) {
   if (sSteps < 11 || SeenCount() < 12) return;
 
   AppendPatternEvent({TrLater("CHROMATIC"), t});
-  gLastPatternLabel = "CHROMATIC";
-  gLastPatternTime = GetAppSeconds();
 
   if (sDirection > 0) {
     gChromaticSavedScale = ResolveShownScale();
@@ -123,8 +118,6 @@ void DetectChromaticRun(int note, uint32_t t) {
 void ResetChromaticRuns() {
   ResetChromaticDetector();
   gPatternEvents.clear();
-  gLastPatternLabel.clear();
-  gLastPatternTime = 0.0;
   gAllNotesAllowed = false;
   for (bool& b : gAllNotesAllowedByFilter) b = false;
   gChromaticUnlocked = false;

@@ -23,8 +23,6 @@ constexpr uint32_t kStruckTogetherMs = 20;
 
 // ---- state ----
 extern std::vector<PatternEvent> gPatternEvents;           // oldest first, at most 256
-extern std::string gLastPatternLabel;                      // the most recent pattern
-extern double gLastPatternTime;                            // GetAppSeconds when it was set
 extern bool gAllNotesAllowed;                              // every pitch class counts as in the scale
 extern bool gAllNotesAllowedByFilter[kScaleFilterCount];   // that state remembered per filter tab
 extern bool gChromaticUnlocked;                            // switched on by a rising run

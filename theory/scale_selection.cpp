@@ -22,7 +22,6 @@ int gRingPos = -1;                                        // none selected
 int gSelectedModeIndex = -1;                              // church mode of the picked scale
 int gCurrentScaleIndex = 0;                               // catalogue index of gCurrentScale
 double gScaleSelectTime = 0.0;                            // the board's selection animations
-double gScaleSelectTime2 = 0.0;
 bool gScaleDiagramDirty = true;                           // the diagram reloads and clears it
 bool gScaleListMode = false;                              // slots show the filtered list
 float gScaleListScroll = 0.0f;                            // shown scroll, rows
@@ -65,10 +64,10 @@ void SelectScale(const ScaleRow* row, int ringPos, bool apply) {
   int m = ModeIndexOf(row);
   double now = GetAppSeconds();
   if (m == gSelectedModeIndex && ringPos == gRingPos && row == gPickedScale) {
-    gScaleSelectTime = gScaleSelectTime2 = now;
+    gScaleSelectTime = now;
     return;
   }
-  gScaleSelectTime = gScaleSelectTime2 = now;
+  gScaleSelectTime = now;
   gSelectedModeIndex = m;
   gRingPos = ringPos;
   gPickedScale = row;
@@ -85,7 +84,7 @@ void SelectModeByIndex(int modeIndex, int ringPos) {
   SelectScale(modeIndex < 0 ? gCurrentScale : kChurchModes[modeIndex], ringPos, true);
 }
 
-void RestoreScaleSelectTime(double time) { gScaleSelectTime = gScaleSelectTime2 = time; }
+void RestoreScaleSelectTime(double time) { gScaleSelectTime = time; }
 
 void ApplyCurrentKey() {
   if (!gCurrentScale) return;
@@ -285,7 +284,7 @@ void ResetScaleSelection() {
   gRingPos = -1;
   gSelectedModeIndex = -1;
   gCurrentScaleIndex = 0;
-  gScaleSelectTime = gScaleSelectTime2 = 0.0;
+  gScaleSelectTime = 0.0;
   gScaleDiagramDirty = true;
   gScaleListMode = false;
   gScaleListScroll = gScaleListScrollTarget = 0.0f;

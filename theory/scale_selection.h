@@ -13,7 +13,6 @@ extern int gRingPos;                    // selected ring position 0..11, -1 for 
 extern int gSelectedModeIndex;          // church-mode index of the picked scale, -1 for other rows
 extern int gCurrentScaleIndex;          // catalogue index of gCurrentScale (0 when not found)
 extern double gScaleSelectTime;         // GetAppSeconds at the last selection call
-extern double gScaleSelectTime2;        // always written together with gScaleSelectTime
 extern bool gScaleDiagramDirty;         // the picked scale or ring position changed
 extern bool gScaleListMode;             // the seven slots show the filtered list, not the modes
 extern float gScaleListScroll;          // shown scroll position of the list, in rows
