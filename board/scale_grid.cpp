@@ -138,11 +138,11 @@ static void DrawKeyLabels(const BoardViewFrame& f) {
 }
 
 // One earned cell's liquid gold: body, waving surface, shade and edge lines.
-static void DrawGoldBody(const BoardViewFrame& f, float x, float y, float w, float k, int index, int c) {
+static void DrawGoldBody(const BoardViewFrame& f, float x, float y, float w, float seconds, int index, int c) {
   const BoardLayout& b = f.layout;
   const float h = b.cellH;
-  float e = 1.0f - (3.0f - 2.0f * k) * k * k;
-  float fillTop = ClampFloat(y + e * h, y + 1.0f, y + h - 1.0f);
+  const float e = GoldEmptyShare(seconds);
+  const float fillTop = GoldSurfaceY(y, h, seconds);
   float A = 0.22f + 0.72f * w;
 
   glBegin(GL_QUAD_STRIP);
@@ -228,7 +228,7 @@ static void DrawCell(const BoardViewFrame& f, const ScaleRow* scale, int achvRow
     double earnedAt = gAchvEarnedAt[achvRow][c];
     float t = earnedAt >= 0.0 ? (float)(f.now - earnedAt) : kGoldFillSeconds;
     k = Clamp01(t / kGoldFillSeconds);
-    DrawGoldBody(f, x, y, w, k, index, c);
+    DrawGoldBody(f, x, y, w, t, index, c);
   } else {
     SetGlColor(0.04f, 0.06f, 0.09f, 0.86f);
     FillRect(x, y, cw, ch);
@@ -396,10 +396,13 @@ int GridRowCount(bool listMode, int visibleCount, float frac) {
   return (listMode && visibleCount > 7 && frac > 0.001f) ? 8 : 7;
 }
 
-float GoldSurfaceY(float cellY, float cellH, float secondsSinceEarned) {
+float GoldEmptyShare(float secondsSinceEarned) {
   float k = Clamp01(secondsSinceEarned / kGoldFillSeconds);
-  float e = 1.0f - (3.0f - 2.0f * k) * k * k;
-  return ClampFloat(cellY + e * cellH, cellY + 1.0f, cellY + cellH - 1.0f);
+  return 1.0f - (3.0f - 2.0f * k) * k * k;
+}
+
+float GoldSurfaceY(float cellY, float cellH, float secondsSinceEarned) {
+  return ClampFloat(cellY + GoldEmptyShare(secondsSinceEarned) * cellH, cellY + 1.0f, cellY + cellH - 1.0f);
 }
 
 GridClip ComputeGridClip(const BoardLayout& b, int clientW, int clientH) {

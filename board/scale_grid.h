@@ -38,8 +38,10 @@ float RowLabelRoom(float labelColumnWidth, float scale);
 // Rows to draw: 8 while a list of more than 7 scales is scrolled by a fraction (the half row),
 // else 7.
 int GridRowCount(bool listMode, int visibleCount, float frac);
-// Top of an earned cell's gold, t seconds after it was earned: it rises from the bottom to the top
-// in 2.8 s.
+// The share of an earned cell not yet filled with gold, t seconds after it was earned: from 1 to 0
+// in 2.8 s, easing in and out.
+float GoldEmptyShare(float secondsSinceEarned);
+// Top of an earned cell's gold at that time: it rises from the bottom to the top, a pixel inside.
 float GoldSurfaceY(float cellY, float cellH, float secondsSinceEarned);
 // The grid's clip box for a client size; the box always lies inside the window.
 GridClip ComputeGridClip(const BoardLayout& b, int clientW, int clientH);
