@@ -2,6 +2,7 @@
 // set and the verdict; the item predicates; crediting scale items from an achievement.
 #include "learning/attempt_rules.h"
 #include "learning/practice_set.h"
+#include "learning/schedule.h"
 #include "midi/playback.h"
 #include "tests/learning/learning_fixture.h"
 #include "tests/midi/smf_builder.h"
@@ -170,6 +171,53 @@ TEST_F(AttemptRules, ScaleAchievementsCreditTheirItems) {
   EXPECT_EQ(CreditScaleAchievement(nullptr, 0), 0);
   EXPECT_EQ(CreditScaleAchievement("Major", 0), 1);
   EXPECT_EQ(ReadData("learning_progress_default.dat"), "a\nn\n");
+  ResetAll();
+  LoadLibraryIndex();
+  EXPECT_TRUE(IsItemMastered(*FindLibraryItem("n"))) << "the credited record is kept over a restart";
+}
+
+// Mastery asks for every target at once; the best figures a record keeps only ever rise, from
+// every attempt, so a poor run after mastery takes nothing back.
+TEST_F(AttemptRules, MasteryNeedsEveryTargetAndTheBestFiguresOnlyRise) {
+  const LibraryItem& item = *FindLibraryItem("a");   // 0.9, 0.85, 100 bpm
+  struct Case { const char* what; float accuracy, timing, bpm; int days; bool mastered; } cases[] = {
+      {"every target met", 0.9f, 0.85f, 100.0f, 2, true},
+      {"accuracy short", 0.89f, 1.0f, 100.0f, 2, false},
+      {"timing short", 1.0f, 0.84f, 100.0f, 2, false},
+      {"tempo short", 1.0f, 1.0f, 99.0f, 2, false},
+      {"one day", 1.0f, 1.0f, 100.0f, 1, false},
+  };
+  for (const Case& c : cases) {
+    MasteryRecord& r = gMasteryRecords["a"];
+    r.best_accuracy = c.accuracy, r.best_timing = c.timing, r.best_bpm = c.bpm, r.distinct_pass_days = c.days;
+    EXPECT_EQ(IsItemMastered(item), c.mastered) << c.what;
+  }
+  gMasteryRecords.clear();
+  MasteryRecord& r = gMasteryRecords["b"];
+  EXPECT_EQ(Attempt("b", Run(10, 7, 0.5f, 3)), 0);
+  EXPECT_FLOAT_EQ(r.best_accuracy, 0.7f) << "a run without a pass still sets the best";
+  EXPECT_FLOAT_EQ(r.best_timing, 0.5f);
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  SetLocalTime("2024-05-11", 10, 0, 0);
+  EXPECT_EQ(Attempt("b", Run(10, 10)), 1);
+  ASSERT_TRUE(IsItemMastered(*FindLibraryItem("b")));
+  EXPECT_EQ(Attempt("b", Run(10, 3, 0.2f, 7)), 0);
+  EXPECT_FLOAT_EQ(r.best_accuracy, 1.0f);
+  EXPECT_FLOAT_EQ(r.best_timing, 1.0f);
+  EXPECT_FLOAT_EQ(r.latest_timing, 0.2f);
+  EXPECT_TRUE(IsItemMastered(*FindLibraryItem("b"))) << "a poor run after mastery";
+}
+
+// A block counts for the day it was opened on, though another day was opened while its song played.
+TEST_F(AttemptRules, ABlockCountsForTheDayItWasOpenedOn) {
+  const std::string today = "2024-05-10", tomorrow = "2024-05-11";
+  ASSERT_TRUE(ContainsId(gLearningCalendar[today].assigned, "a"));
+  PrepareNextLesson();
+  ASSERT_EQ(gCurrentLearningDay, tomorrow);
+  ASSERT_TRUE(ContainsId(gLearningCalendar[tomorrow].assigned, "a"));
+  EXPECT_EQ(Attempt("a", Run(10, 10), today), 1);
+  EXPECT_EQ(gLearningCalendar[today].complete.count("a"), 1u);
+  EXPECT_EQ(gLearningCalendar[tomorrow].complete.count("a"), 0u);
 }
 
 TEST_F(AttemptRules, RunResetKeepsTheSetOnlyWhileACardLoads) {

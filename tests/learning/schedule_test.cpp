@@ -534,3 +534,53 @@ TEST_F(LearningTest, ScriptedDaysRollOverIntoTheWorkedOutCalendar) {
   else unsetenv("TZ");
   tzset();
 }
+
+// A day prepared with NEXT LESSON follows what was mastered since, each time NEXT LESSON comes back
+// to it, until it is finished: finished, neither NEXT LESSON nor a new load gives it more blocks.
+TEST_F(ThirtyItemsTest, APreparedDayFollowsTheProgressUntilItIsFinished) {
+  ScopedDrivenClock clock;
+  MakeThirtyItemsInThreeLessons();
+  auto master = [](const std::string& id) {   // credited, with no pass day to review
+    MasteryRecord& r = gMasteryRecords[id];
+    r.best_accuracy = r.best_timing = 1.0f, r.best_bpm = 100.0f;
+    r.attempts = r.passes = r.distinct_pass_days = 2;
+  };
+  const std::string today = "2024-05-10", tomorrow = "2024-05-11";
+  PrepareNextLesson();
+  ASSERT_EQ(gLearningCalendar[tomorrow].assigned, Ids(0, 6));
+  master("i00");
+  OpenCalendarDay(today);
+  PrepareNextLesson();
+  CalendarDay& day = gLearningCalendar[tomorrow];
+  EXPECT_EQ(day.assigned, Ids(1, 7)) << "prepared again without the item mastered since";
+  day.complete.insert(day.assigned.begin(), day.assigned.end());
+  master("i01");
+  OpenCalendarDay(today);
+  PrepareNextLesson();
+  EXPECT_EQ(day.assigned, Ids(1, 7)) << "a finished day stays as it was finished";
+  OpenCalendarDay(today);
+  gPracticeLoad = 1;
+  ReplanFutureDays();
+  EXPECT_EQ(day.assigned, Ids(1, 7)) << "and a new load leaves it alone";
+  EXPECT_TRUE(AreItemsDone(day));
+}
+
+// Opening a day: one without blocks changes nothing, one whose block left the library lists the
+// others; an earlier day opened stays open over midnight while the calendar gains the new day.
+TEST_F(ThirtyItemsTest, AnOpenedDayListsItsPlayableBlocksAndStaysOpenOverMidnight) {
+  ScopedDrivenClock clock;
+  MakeThirtyItemsInThreeLessons();
+  gLearningCalendar["2024-05-08"] = CalendarDay{{}, {}, 1};
+  OpenCalendarDay("2024-05-08");
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-10");
+  EXPECT_EQ(gDayItemIds, Ids(0, 6));
+  gLearningCalendar["2024-05-09"] = CalendarDay{{"i03", "gone"}, {"gone"}, 1};
+  OpenCalendarDay("2024-05-09");
+  EXPECT_EQ(gDayItemIds, std::vector<std::string>{"i03"});
+  CheckDayRollover();   // remembers the date
+  SetLocalTime("2024-05-11", 0, 0, 1);
+  CheckDayRollover();
+  EXPECT_EQ(gCurrentLearningDay, "2024-05-09");
+  EXPECT_EQ(gDayItemIds, std::vector<std::string>{"i03"});
+  EXPECT_EQ(gLearningCalendar.count("2024-05-11"), 1u);
+}
