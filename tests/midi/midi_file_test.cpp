@@ -131,6 +131,8 @@ TEST(MidiFile, StreamRulesThatAreAccepted) {
       {"unknown and empty chunks skipped, short tail ignored",
        Header(1, 480) + Chunk("XFIH", "\x90\x3C") + Track("") + Track(On(0, 60, 1)) + "MTrk\0\0\0",
        {{0, 0x90, 60, 1}}},
+      {"an unknown chunk whose bytes would read as a note", Header(1, 480) + Chunk("XFKM", On(0, 62, 64)) + Track(On(0, 60, 1)),
+       {{0, 0x90, 60, 1}}},
       {"longer header", "MThd" + Be32(10) + Be16(1) + Be16(1) + Be16(480) + "abcd" + Track(On(480, 60, 1)),
        {{500, 0x90, 60, 1}}},
       {"division 0 is one tick per quarter", File(0, {On(2, 60, 1)}), {{1000, 0x90, 60, 1}}},
@@ -321,6 +323,8 @@ TEST(MidiFile, KeyFromSignatureOrEstimate) {
        OneTrack(On(0, 60, 100) + On(0, 64, 90) + On(0, 67, 80) + Off(480, 60) + On(0, 72, 100)), 0, false},
       {"A C E starting and ending on A",
        OneTrack(On(0, 57, 100) + On(240, 60, 90) + On(240, 64, 80) + On(240, 69, 100)), 9, true},
+      {"C E A starting on C and ending on A",
+       OneTrack(On(0, 60, 100) + On(240, 64, 100) + On(240, 69, 100) + On(240, 57, 100)), 9, true},
       {"no sounding note gives C major", OneTrack(Pedal(0, 127) + On(10, 62, 0)), 0, false},
   };
   for (const Case& c : cases) {

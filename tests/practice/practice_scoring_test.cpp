@@ -60,6 +60,27 @@ TEST_F(Scoring, BrokenStatisticsStayInRange) {
   for (float v : {st.score, st.rhythm, st.accuracy, st.flow, st.pace}) EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << v;
 }
 
+// Eight notes a second apart, all in the scale and none hesitant, make a clean step; notes outside
+// the scale cost accuracy alone, hesitations flow alone, and either lowers the step's score.
+TEST_F(Scoring, NotesOutsideTheScaleAndHesitationsMarkAStepDown) {
+  PracticeStepStats clean = EvenStep(7000, 8);
+  ScorePracticeStep(IonianStep(), clean);
+  EXPECT_FLOAT_EQ(clean.accuracy, 1.0f);
+  EXPECT_FLOAT_EQ(clean.flow, 1.0f);
+  PracticeStepStats stray = EvenStep(7000, 8);
+  stray.inScaleNotes = 6;
+  ScorePracticeStep(IonianStep(), stray);
+  EXPECT_LT(stray.accuracy, 0.8f);
+  EXPECT_FLOAT_EQ(stray.flow, 1.0f);
+  EXPECT_LT(stray.score, clean.score);
+  PracticeStepStats hesitant = EvenStep(7000, 8);
+  hesitant.hesitations = 7;
+  ScorePracticeStep(IonianStep(), hesitant);
+  EXPECT_FLOAT_EQ(hesitant.accuracy, 1.0f);
+  EXPECT_LT(hesitant.flow, 0.9f);
+  EXPECT_LT(hesitant.score, clean.score);
+}
+
 TEST_F(Scoring, RunAveragesCompletedStepsOnly) {
   gPracticeRunData.stepStats.assign(3, PracticeStepStats{});
   PracticeStepStats& a = gPracticeRunData.stepStats[0];
@@ -74,6 +95,10 @@ TEST_F(Scoring, RunAveragesCompletedStepsOnly) {
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(gTeachingState.runScores[i], want[i], 1e-3) << i;
   EXPECT_EQ(gTeachingState.runResultsAvailable, 1);
   // The meters show the run's scores, the challenge clamped.
+  EXPECT_NEAR(gTeachingState.meterA, 75.0f, 1e-3);   // rhythm
+  EXPECT_NEAR(gTeachingState.meterB, 75.0f, 1e-3);   // accuracy
+  EXPECT_NEAR(gTeachingState.meterC, 60.0f, 1e-3);   // pace
+  EXPECT_NEAR(gTeachingState.meterD, 80.0f, 1e-3);   // flow
   EXPECT_NEAR(gTeachingState.overall, 73.0f, 1e-3);
   EXPECT_FLOAT_EQ(gTeachingState.challenge, 100.0f);
 }
