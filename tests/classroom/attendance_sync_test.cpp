@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "classroom/http_client.h"
+#include "learning/iso_dates.h"
 #include "tests/classroom/classroom_fixture.h"
 
 namespace {
@@ -248,6 +249,19 @@ TEST_F(AttendanceSyncTest, WithoutAServerTheDayIsKeptAndLoggedOnce) {
   Settings("server=" + server_.BaseUrl() + "\ntoken=" + kTestToken + "\n");   // no institution: nothing at all
   StartAttendanceSync();
   EXPECT_EQ(gClassroomWorkers.load(), 0);
+}
+
+// A device kept from its server for more than a year holds the newest days to send: today goes in
+// and the oldest day makes room for it.
+TEST_F(AttendanceSyncTest, AFullListOfDaysToSendKeepsTheNewest) {
+  InstitutionDevice("");
+  std::string kept;
+  for (int i = 0; i < 400; ++i) kept += AddDaysIsoDate("2025-01-01", i) + "\n";
+  WriteFileBytes(AttendancePendingPath(), kept);
+  SetDay(2026, 3, 2);
+  StartAttendanceSync();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(ReadFileBytes(AttendancePendingPath()), kept.substr(kept.find('\n') + 1) + "2026-03-02\n");
 }
 
 // A reply that holds no list of days keeps the device's days; one that does replaces them.
