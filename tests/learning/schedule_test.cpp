@@ -45,10 +45,11 @@ TEST_F(LearningTest, TypesUnlockInFileOrderPerSection) {
   ScopedDrivenClock clock;
   SetLocalTime("2024-05-10", 9, 0, 0);
   MakeLibrary({"a1 scales Major_Scales C", "b1 scales Minor_Scales C", "a2 scales Major_Scales G",
-               "c1 scales Chromatic C", "e1 etude Etudes", "x1 Scales Major_Scales C", "k1 chords"},
+               "c1 scales Chromatic C", "e1 etude Etudes", "x1 Scales Major_Scales C", "k1 chords", "e2 etude Studies"},
               {});
   auto open = [](const char* id) { return IsItemAvailable(*FindLibraryItem(id)); };
   EXPECT_TRUE(open("a1") && open("a2") && open("e1") && open("k1")) << "first types, an etude, an empty type";
+  EXPECT_TRUE(open("e2")) << "every etude is open, whatever its type";
   EXPECT_FALSE(open("b1") || open("c1") || open("x1"));
   gMasteryRecords["a1"].distinct_pass_days = 1;
   gCompletedItems.insert("a2");
