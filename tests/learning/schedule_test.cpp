@@ -564,6 +564,14 @@ TEST_F(ThirtyItemsTest, APreparedDayFollowsTheProgressUntilItIsFinished) {
   ReplanFutureDays();
   EXPECT_EQ(day.assigned, Ids(1, 7)) << "and a new load leaves it alone";
   EXPECT_TRUE(AreItemsDone(day));
+  // With the prepared day open, a new load leaves today, begun, as it stands.
+  CalendarDay& first = gLearningCalendar[today];
+  first.complete.insert(first.assigned.front());
+  const std::vector<std::string> todays = first.assigned;
+  OpenCalendarDay(tomorrow);
+  gPracticeLoad = 2;
+  ReplanFutureDays();
+  EXPECT_EQ(first.assigned, todays);
 }
 
 // Opening a day: one without blocks changes nothing, one whose block left the library lists the
