@@ -849,3 +849,27 @@ TEST_F(TransportTest, ASongGoesOnWhereItStoodAfterTheProgramStoodStill) {
     EXPECT_LE(notes, c.gapMs >= 20000 ? 1u : 2u);
   }
 }
+
+// Only a run the student played counts at a lesson song's end: a song heard through, its notes
+// passed over, records no attempt; a graded or missed note or a wrong key does; in a rhythm study,
+// notes that timed out alone do not.
+TEST_F(TransportTest, OnlyARunThatWasPlayedIsJudged) {
+  Load("a.mid", File(480, {On(0, 60, 100) + On(0, 62, 100) + Off(480, 60) + Off(0, 62)}));
+  SizeJudgeStates();
+  struct Case { const char* what; uint8_t first, second; int wrong; bool rhythm, judged; } cases[] = {
+      {"nothing played", 0, 0, 0, false, false},
+      {"heard through", 7, 7, 0, false, false},
+      {"one note graded", 7, 2, 0, false, true},
+      {"one note missed", 4, 7, 0, false, true},
+      {"a wrong key alone", 7, 7, 1, false, true},
+      {"a rhythm study timed out", 4, 4, 0, true, false},
+      {"a rhythm study with a beat kept", 4, 1, 0, true, true},
+  };
+  for (const Case& c : cases) {
+    gJudgeStates[0].state = c.first, gJudgeStates[1].state = c.second;
+    gWrongNoteCount = c.wrong;
+    gRhythmStudyMode = c.rhythm;
+    EXPECT_EQ(IsSongRunJudged(), c.judged) << c.what;
+  }
+  gRhythmStudyMode = false;
+}
