@@ -434,11 +434,13 @@ TEST_F(TransportTest, APlainSongsLastNoteSoundsAndFadesBeforeTheOutputCloses) {
     const char* what;
     int actAfterMs;  // after the last event: 0 nothing, > 0 a seek back (or a pause) then
     bool pause;
+    float speed = 1.0f;
   } cases[] = {{"left alone", 0, false}, {"a seek back after the last note", 300, false},
-               {"paused after the last note", 300, true}};
+               {"paused after the last note", 300, true}, {"at half speed", 0, false, 0.5f}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Load("last.mid", File(480, {On(0, 60, 100) + Off(480, 60) + On(480, 67, 100)}));
+    SetPlaybackSpeed(c.speed);
     if (c.actAfterMs) {
       while (gPlaying && Pos() < 1000u + c.actAfterMs) PumpAfter(16);
       ASSERT_TRUE(gPlaying) << "the song plays on after its last note";
