@@ -12,6 +12,7 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
+#include "learning_ui/learning_layout.h"
 #include "gfx/widgets_draw.h"
 #include "learning/attempt_rules.h"
 #include "learning/learning_records.h"
@@ -188,7 +189,7 @@ void DrawRetentionDots(const LibraryItem& item, const RectF& r) {
   float cy = r.y + r.h / 2.0f;
   glLineWidth(1.0f);
   for (int i = 0; i < 2; ++i) {
-    float cx = r.x - 35.0f + 16.0f * i + 5.5f;
+    float cx = RetentionDotsLeft(r) + 16.0f * i + 5.5f;
     if (i < filled) {
       SetGlColor(0.3f, 0.82f, 0.44f, 0.97f);
       FillCircleAt(cx, cy, 5.5f);

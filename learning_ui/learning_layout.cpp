@@ -221,6 +221,7 @@ RectF PracticeButtonRect(const LearningLayout& l) { return {l.contentX + l.conte
 RectF ClearButtonRect(const LearningLayout& l) { return {l.contentX + l.contentW - 224.0f, l.top + 20.0f, 66.0f, 30.0f}; }
 RectF SectionButtonRect(const LearningLayout& l, float y) { return {l.contentX + l.contentW - 96.0f, y + 7.0f, 96.0f, 30.0f}; }
 RectF CardBadgeRect(const RectF& c) { return {c.x + c.w - 102.0f, c.y + c.h - 32.0f, 84.0f, 22.0f}; }
+float RetentionDotsLeft(const RectF& badge) { return badge.x - 35.0f; }
 
 static float SearchBoxWidth(const LearningLayout& l) { return ClampFloat(0.46f * l.contentW, 300.0f, 560.0f); }
 

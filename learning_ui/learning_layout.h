@@ -73,6 +73,9 @@ RectF PracticeButtonRect(const LearningLayout& l);
 RectF ClearButtonRect(const LearningLayout& l);
 RectF SectionButtonRect(const LearningLayout& l, float y);
 RectF CardBadgeRect(const RectF& card);
+// Left edge of the two retention dots drawn left of a mastery badge at badge (a card's or a lesson
+// row's).
+float RetentionDotsLeft(const RectF& badge);
 RectF GetSearchBoxRect(const LearningLayout& l);
 // Room for the view title left of a search box of at least 200 px.
 float TitleMaxWidth(const LearningLayout& l);

@@ -118,7 +118,11 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
   // The text column: kind line and title.
   const float textX = x + 70.0f, textW = std::max(l.contentW - 70.0f - 132.0f, 20.0f);
   DrawShown(gFontSmall, textX, y + 38.0f, KindLine(item, textW, 6.4f), 0.56f, 0.63f, 0.80f, lockedLook ? 0.55f : 0.9f);
-  const float titleW = std::max(std::min(textW, tagX - 12.0f - textX), 20.0f);
+  // The title ends before the tag and before the retention dots, which rise into its line: a cut
+  // title's dots ("ключе ...") sat on the first of them.
+  float titleRight = tagX - 12.0f;
+  if (!item.id.empty()) titleRight = std::min(titleRight, RetentionDotsLeft(LessonRowBadgeRect(row)) - 10.0f);
+  const float titleW = std::max(std::min(textW, titleRight - textX), 20.0f);
   const std::string title = ElideTextToWidth(LargeFont(), ItemCardTitle(item), titleW, 15.0f);
   if (lockedLook)
     DrawShown(LargeFont(), textX, y + 76.0f, title, 0.55f, 0.58f, 0.66f, 0.98f);

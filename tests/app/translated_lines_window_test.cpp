@@ -142,7 +142,7 @@ class TranslatedLines : public LearningWindowTest {
 };
 
 // A block's status tag takes the room its words need ("A continuación", "Попереду"): a long title
-// ends before it instead of running into it.
+// ends before it instead of running into it, and before the retention dots beside the badge.
 TEST_F(TranslatedLines, ALongBlockTitleEndsBeforeItsStatusTag) {
   std::string index = "header\n";
   for (const char* id : {"b1", "b2", "b3"})
@@ -172,8 +172,14 @@ TEST_F(TranslatedLines, ALongBlockTitleEndsBeforeItsStatusTag) {
         for (int x = (int)r.x + 70; x < (int)tagX - 8; ++x) titleInk += Sum(At(frame, (float)x, (float)y)) > 300;
         for (int x = (int)tagX - 4; x < (int)(r.x + r.w - 20); ++x) under += Sum(At(frame, (float)x, (float)y)) > 300;
       }
+      // Nor does it reach over the retention dots left of the badge, which rise into its line.
+      const float dotsLeft = RetentionDotsLeft(badge), dotsTop = badge.y + badge.h / 2.0f - 5.5f;
+      int overDots = 0;
+      for (int y = (int)r.y + 68; y < (int)dotsTop - 1; ++y)
+        for (int x = (int)dotsLeft - 2; x < (int)dotsLeft + 29; ++x) overDots += Sum(At(frame, (float)x, (float)y)) > 300;
       EXPECT_GT(titleInk, 50) << "row " << row << ": the title";
       EXPECT_EQ(under, 0) << "row " << row << ": the title runs under its tag " << Tr(tags[row]);
+      EXPECT_EQ(overDots, 0) << "row " << row << ": the title runs over its retention dots";
     }
   }
 }
