@@ -1,8 +1,9 @@
 // board/board_motes: emission, the cell grid and the forces of the motes.
 //
 // The grid is rebuilt every frame into arrays sized once. A mote's cell is taken at the build; the
-// pass moves motes while later ones still look for partners, so the partner search allows for the
-// largest move made so far when it prunes by x, and skips motes already marked dying.
+// pass moves motes while later ones still look for partners, so it copies each bonded mote's new
+// place into the grid, and the partner search allows for the largest move made so far by a mote of
+// the cell it reads when it prunes, and skips motes already marked dying.
 #include "board/board_motes.h"
 
 #include <algorithm>
@@ -21,7 +22,6 @@ BoardParticles gBoardGrid;                    // this frame's grid
 static float gKeyEmitAccumulator[128] = {};   // per key: motes owed
 static float gAmbientEmitAccumulator = 0.0f;  // the lane's motes owed
 static bool gKeyHeldLastFrame[128] = {};      // for the press bonus and the strikes
-static float gBondMaxShift = 0.0f;            // largest move of a mote so far in this pass
 
 // ---- internal helpers ----
 namespace {
@@ -81,6 +81,18 @@ void ForSourcesNear(const std::vector<Source>& sources, const int32_t* start, co
 
 float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 
+// Copies a mote's move (by at most shift in x and in y) or death into the grid's packed places the
+// partner search reads, and widens its cell's slack.
+void KeepBondedPlace(size_t moteIndex, const BoardMote& m, float shift) {
+  BoardParticles& g = gBoardGrid;
+  if (moteIndex >= g.moteSlot.size()) return;
+  const int32_t k = g.moteSlot[moteIndex];
+  if (k < 0) return;
+  g.cellMotePlace[(size_t)k] = {m.x, m.y, m.dying};
+  float& cellShift = g.cellShift[g.moteCell[moteIndex]];
+  cellShift = std::max(cellShift, shift);
+}
+
 }  // namespace
 
 // ---- public functions ----
@@ -125,13 +137,18 @@ void BuildBoardGrid(const LaneFrame& f) {
   std::fill(g.sumCx, g.sumCx + kGridCells, 0.0f);
   std::fill(g.sumCy, g.sumCy + kGridCells, 0.0f);
   std::fill(g.bondedCount, g.bondedCount + kGridCells, 0);
-  if (g.moteCell.capacity() < gBoardMotes.capacity()) g.moteCell.reserve(gBoardMotes.capacity());
+  if (g.moteCell.capacity() < gBoardMotes.capacity()) {
+    g.moteCell.reserve(gBoardMotes.capacity());
+    g.moteSlot.reserve(gBoardMotes.capacity());
+  }
   if (g.cellMotes.capacity() < gBoardMotes.capacity()) {
     g.cellMotes.reserve(gBoardMotes.capacity());
     g.cellMoteNote.reserve(gBoardMotes.capacity());
     g.cellMoteY.reserve(gBoardMotes.capacity());
+    g.cellMotePlace.reserve(gBoardMotes.capacity());
   }
   g.moteCell.resize(gBoardMotes.size());
+  g.moteSlot.assign(gBoardMotes.size(), -1);
   const float P = f.practiceLevel, ambientM = P * 0.34f + 0.8f;
   int32_t bonded = 0;
   for (size_t i = 0; i < gBoardMotes.size(); ++i) {
@@ -157,6 +174,7 @@ void BuildBoardGrid(const LaneFrame& f) {
   g.cellMotes.assign((size_t)std::max(bonded, 1), -1);
   g.cellMoteNote.resize(g.cellMotes.size());
   g.cellMoteY.resize(g.cellMotes.size());
+  g.cellMotePlace.resize(g.cellMotes.size());
   std::copy(g.cellStart, g.cellStart + kGridCells + 1, g.cellFill);
   for (size_t i = 0; i < gBoardMotes.size(); ++i)
     if (g.moteCell[i] >= 0 && gBoardMotes[i].bonded) g.cellMotes[(size_t)g.cellFill[g.moteCell[i]]++] = (int32_t)i;
@@ -176,9 +194,11 @@ void BuildBoardGrid(const LaneFrame& f) {
     const BoardMote& m = gBoardMotes[(size_t)g.cellMotes[k]];
     g.cellMoteNote[k] = m.note;
     g.cellMoteY[k] = m.y;
+    g.cellMotePlace[k] = {m.x, m.y, m.dying};
+    g.moteSlot[(size_t)g.cellMotes[k]] = (int32_t)k;
   }
   IndexSources(gHitSources, g.hitStart, &g.hitList);
-  gBondMaxShift = 0.0f;
+  std::fill(g.cellShift, g.cellShift + kGridCells, 0.0f);
 }
 
 float Smoothstep01(float e0, float e1, float x) {
@@ -280,28 +300,30 @@ void ApplyMoteBond(int moteIndex, const BoardMote& mote, float* vx, float* vy, f
   float bestD2 = 0.0f;
   const int32_t* notes = g.cellMoteNote.data();
   const float* ys = g.cellMoteY.data();
-  const float slack = gBondMaxShift;
+  const BoardParticles::BondedPlace* places = g.cellMotePlace.data();
   // The mote's own cell first, so that the neighbours can be passed over once none of them can hold
   // a closer partner; ties still go to the first in the nine cells' row-major order.
   static const int kVisit[9] = {4, 0, 1, 2, 3, 5, 6, 7, 8};
   for (int order : kVisit) {
     const int r = row + order / 3 - 1, c = col + order % 3 - 1;
     if (r < 0 || r >= kGridRows || c < 0 || c >= kGridCols) continue;
+    const int k = r * kGridCols + c;
+    const float slack = g.cellShift[k];
     if (best >= 0 && order != 4) {
       const float x0 = g.left + (float)c * g.cellW - slack, x1 = x0 + g.cellW + 2.0f * slack;
       const float y0 = g.top + (float)r * g.cellH - slack, y1 = y0 + g.cellH + 2.0f * slack;
       const float dx = std::max({0.0f, x0 - mote.x, mote.x - x1}), dy = std::max({0.0f, y0 - mote.y, mote.y - y1});
       if (dx * dx + dy * dy > bestD2) continue;
     }
-    const int k = r * kGridCols + c;
     // This note's motes, sorted by their height at the build.
     const int32_t lo = (int32_t)(std::lower_bound(notes + g.cellStart[k], notes + g.cellStart[k + 1], mote.note) - notes);
     const int32_t hi = (int32_t)(std::upper_bound(notes + lo, notes + g.cellStart[k + 1], mote.note) - notes);
     if (lo == hi) continue;
+    // The range holds bonded motes of this note only.
     auto consider = [&](int32_t p) {
       const int32_t j = g.cellMotes[(size_t)p];
-      const BoardMote& o = gBoardMotes[(size_t)j];
-      if (j == moteIndex || o.dying || !o.bonded || o.note != mote.note) return;
+      const BoardParticles::BondedPlace& o = places[p];
+      if (j == moteIndex || o.dying) return;
       float dx = o.x - mote.x, dy = o.y - mote.y, d2 = dx * dx + dy * dy;
       if (best < 0 || d2 < bestD2 || (d2 == bestD2 && (order < bestOrder || (order == bestOrder && j < best))))
         best = j, bestD2 = d2, bestOrder = order;
@@ -556,12 +578,12 @@ void MoveBoardMotes(const MoteForces& mf) {
   const float ambientM = L * 1.05f + 0.4f;
   const float ambientDampX = std::exp(-(ambientM * 0.16f + 0.26f) * dt / (P * 0.36f + 0.84f));
   const float ambientDampY = std::exp(-0.12f * dt / (P * 0.36f + 0.84f));
-  gBondMaxShift = 0.0f;
   for (size_t i = 0; i < gBoardMotes.size(); ++i) {
     BoardMote& m = gBoardMotes[i];
     m.life -= dt;
     if (m.life <= 0.0f || m.y < topLimit || m.y > bottomLimit) {
       m.dying = 1;
+      KeepBondedPlace(i, m, 0.0f);
       continue;
     }
     const float tl = Clamp01(m.life / std::max(m.maxLife, 0.001f)), age = 1.0f - tl;
@@ -650,7 +672,7 @@ void MoveBoardMotes(const MoteForces& mf) {
     m.vx = vx, m.vy = vy;
     m.x += vx * dt;
     m.y += vy * dt;
-    gBondMaxShift = std::max(gBondMaxShift, std::max(std::fabs(vx), std::fabs(vy)) * dt);
+    KeepBondedPlace(i, m, std::max(std::fabs(vx), std::fabs(vy)) * dt);
   }
   // One stable compaction: the survivors keep their order for the oldest-first caps.
   std::erase_if(gBoardMotes, [](const BoardMote& m) { return m.dying != 0; });
@@ -660,5 +682,4 @@ void ResetBoardMotes() {
   std::fill(gKeyEmitAccumulator, gKeyEmitAccumulator + 128, 0.0f);
   std::fill(gKeyHeldLastFrame, gKeyHeldLastFrame + 128, false);
   gAmbientEmitAccumulator = 0.0f;
-  gBondMaxShift = 0.0f;
 }

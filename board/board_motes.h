@@ -28,7 +28,16 @@ struct BoardParticles {
   std::vector<int32_t> cellMotes;   // bonded mote indices grouped by cell, by note and height within
   std::vector<int32_t> cellMoteNote;  // parallel to cellMotes: the note
   std::vector<float> cellMoteY;       // parallel to cellMotes: y at the build
+  // Parallel to cellMotes: where the mote is now, kept by the pass as it moves and kills motes, so
+  // the partner search reads a few packed bytes a candidate instead of the whole mote.
+  struct BondedPlace {
+    float x, y;
+    int32_t dying;
+  };
+  std::vector<BondedPlace> cellMotePlace;
+  float cellShift[kGridCells];     // largest move of a listed mote of the cell so far in the pass
   std::vector<int32_t> moteCell;    // each mote's cell at the build, -1 none
+  std::vector<int32_t> moteSlot;    // each mote's place in cellMotes, -1 none
   // Sources indexed by the cells their reach covers, in list order within a cell.
   int32_t fieldStart[kGridCells + 1];
   std::vector<int32_t> fieldList;
