@@ -22,6 +22,12 @@ BoardParticles gBoardGrid;                    // this frame's grid
 static float gKeyEmitAccumulator[128] = {};   // per key: motes owed
 static float gAmbientEmitAccumulator = 0.0f;  // the lane's motes owed
 static bool gKeyHeldLastFrame[128] = {};      // for the press bonus and the strikes
+struct BondSortKey {
+  int32_t note;
+  float y;
+  int32_t index;
+};
+static std::vector<BondSortKey> gBondSortKeys;  // the grid build's sort keys, kept from frame to frame
 
 // ---- internal helpers ----
 namespace {
@@ -176,26 +182,30 @@ void BuildBoardGrid(const LaneFrame& f) {
   g.cellMoteY.resize(g.cellMotes.size());
   g.cellMotePlace.resize(g.cellMotes.size());
   std::copy(g.cellStart, g.cellStart + kGridCells + 1, g.cellFill);
-  for (size_t i = 0; i < gBoardMotes.size(); ++i)
-    if (g.moteCell[i] >= 0 && gBoardMotes[i].bonded) g.cellMotes[(size_t)g.cellFill[g.moteCell[i]]++] = (int32_t)i;
   // Within a cell: by note, then by height, then by store order, so a partner search reads one
   // note's motes and stops early (a plume is a narrow column: its motes differ most in height).
+  // The keys are sorted packed, so that the comparisons read no mote.
+  gBondSortKeys.resize(g.cellMotes.size());
+  for (size_t i = 0; i < gBoardMotes.size(); ++i)
+    if (g.moteCell[i] >= 0 && gBoardMotes[i].bonded)
+      gBondSortKeys[(size_t)g.cellFill[g.moteCell[i]]++] = {gBoardMotes[i].note, gBoardMotes[i].y, (int32_t)i};
   for (int c = 0; c < kGridCells; ++c) {
-    auto b = g.cellMotes.begin() + g.cellStart[c], e = g.cellMotes.begin() + g.cellStart[c + 1];
+    auto b = gBondSortKeys.begin() + g.cellStart[c], e = gBondSortKeys.begin() + g.cellStart[c + 1];
     if (e - b > 1)
-      std::sort(b, e, [](int32_t i, int32_t j) {
-        const BoardMote &a = gBoardMotes[(size_t)i], &c2 = gBoardMotes[(size_t)j];
+      std::sort(b, e, [](const BondSortKey& a, const BondSortKey& c2) {
         if (a.note != c2.note) return a.note < c2.note;
         if (a.y != c2.y) return a.y < c2.y;
-        return i < j;
+        return a.index < c2.index;
       });
   }
   for (size_t k = 0; k < (size_t)bonded; ++k) {
-    const BoardMote& m = gBoardMotes[(size_t)g.cellMotes[k]];
-    g.cellMoteNote[k] = m.note;
-    g.cellMoteY[k] = m.y;
+    const BondSortKey& key = gBondSortKeys[k];
+    const BoardMote& m = gBoardMotes[(size_t)key.index];
+    g.cellMotes[k] = key.index;
+    g.cellMoteNote[k] = key.note;
+    g.cellMoteY[k] = key.y;
     g.cellMotePlace[k] = {m.x, m.y, m.dying};
-    g.moteSlot[(size_t)g.cellMotes[k]] = (int32_t)k;
+    g.moteSlot[(size_t)key.index] = (int32_t)k;
   }
   IndexSources(gHitSources, g.hitStart, &g.hitList);
   std::fill(g.cellShift, g.cellShift + kGridCells, 0.0f);
