@@ -514,9 +514,13 @@ std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFi
   return xs;
 }
 
+static bool BoxesMeet(const RectF& a, const RectF& b, float air) {
+  return a.x < b.x + b.w + air && b.x < a.x + a.w + air && a.y < b.y + b.h + air && b.y < a.y + a.h + air;
+}
+
 RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
                          const std::vector<size_t>& group, int octaves, float width, float height,
-                         const RectF& seen) {
+                         const RectF& seen, const RectF& caption) {
   const bool above = octaves > 0;
   size_t outer = heads.size();
   for (size_t h : group) {
@@ -545,14 +549,18 @@ RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, co
     if (!moved) break;
   }
   RectF box{left, above ? edge - height : edge, width, height};
-  if (seen.h <= 0.0f || (box.y >= seen.y && box.y + box.h <= seen.y + seen.h)) return box;
+  const bool onCaption = caption.w > 0.0f && BoxesMeet(box, caption, air);
+  if (!onCaption && (seen.h <= 0.0f || (box.y >= seen.y && box.y + box.h <= seen.y + seen.h))) return box;
   // A chord wider than the panel holds keeps heads past its edges, and a mark further out still
   // went under the note-fall keyboard or off the window, so nothing said which octave the chord
-  // was written in. There it stands right of the outermost head and its ledger line instead, on
-  // the head's row as far as the visible area lets it, past any head it would meet.
+  // was written in. A mark below the bass staff may also stand on a long caption ("Scale: C Eight
+  // Tone Spanish"), where it is left out: A0 then read as A2 with no mark. There it stands right
+  // of the outermost head and its ledger line instead, on the head's row as far as the visible
+  // area lets it, past any head it would meet and past the caption.
+  const RectF area = seen.h > 0.0f ? seen : g.notes;
   box.x = heads[outer].x + reach + air;
-  box.y = std::max(seen.y, std::min(heads[outer].y - 0.5f * height, seen.y + seen.h - height));
-  for (size_t pass = 0; pass <= heads.size(); ++pass) {
+  box.y = std::max(area.y, std::min(heads[outer].y - 0.5f * height, area.y + area.h - height));
+  for (size_t pass = 0; pass <= heads.size() + 1; ++pass) {
     bool moved = false;
     for (const StaffHeadSign& h : heads) {
       if (!std::isfinite(h.x) || !std::isfinite(h.y)) continue;
@@ -561,13 +569,13 @@ RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, co
       box.x = h.x + reach + air;
       moved = true;
     }
+    if (caption.w > 0.0f && BoxesMeet(box, caption, air)) {
+      box.x = caption.x + caption.w + air;
+      moved = true;
+    }
     if (!moved) break;
   }
   return box;
-}
-
-static bool BoxesMeet(const RectF& a, const RectF& b, float air) {
-  return a.x < b.x + b.w + air && b.x < a.x + a.w + air && a.y < b.y + b.h + air && b.y < a.y + a.h + air;
 }
 
 void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air) {

@@ -177,11 +177,12 @@ std::vector<float> SpacePlayedHeads(const std::vector<StaffPlayedHead>& newestFi
 // at the treble staff's margin or higher for octaves above, on its lowest and at the bass staff's
 // margin or lower for octaves below, clear of every head and its ledger line by a little air.
 // `seen`, when given, is where a mark can be read (the keyboard below and the window's top hide
-// the rest): a mark that would reach past its top or foot stands right of the outermost head
-// instead, on that head's row as far as `seen` allows.
+// the rest): a mark that would reach past its top or foot, or meet `caption` (the staff's caption
+// box, which a mark may not print over), stands right of the outermost head instead, on that
+// head's row as far as `seen` allows, and right of the caption where it would meet it there.
 RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, const std::vector<StaffHeadSign>& heads,
                          const std::vector<size_t>& group, int octaves, float width, float height,
-                         const RectF& seen = kHiddenRect);
+                         const RectF& seen = kHiddenRect, const RectF& caption = kHiddenRect);
 // One octave mark to place: its box as StaffOttavaMarkBox gives it and its octaves.
 struct StaffOttavaPlace {
   RectF box;

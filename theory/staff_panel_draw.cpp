@@ -90,7 +90,7 @@ static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw
       }
     if (!first) continue;
     const float width = MeasureText(font, StaffOttavaMark(h.octaves), FontPixelSize(font));
-    const RectF box = StaffOttavaMarkBox(g, sizes, drawn, group, h.octaves, width, capHeight, seen);
+    const RectF box = StaffOttavaMarkBox(g, sizes, drawn, group, h.octaves, width, capHeight, seen, caption);
     size_t outer = group[0];
     for (size_t j : group)
       if (h.octaves > 0 ? heads[j].y < heads[outer].y : heads[j].y > heads[outer].y) outer = j;

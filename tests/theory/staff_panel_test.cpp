@@ -740,4 +740,55 @@ TEST_F(StaffPanelTest, MarksOfAChordTooWideForThePanelStayInSight) {
   }
 }
 
+// A mark below the bass staff stood where a long caption runs under the heads ("Scale: C Eight Tone
+// Spanish" with the scale list open), and a mark meeting the caption is left out: A0 and E1 stood as
+// A2 and E3 with nothing to say they sound two octaves lower. Such a mark moves beside its note, and
+// the frame's settling keeps it, clear of the caption and of every head.
+TEST_F(StaffPanelTest, AnOctaveMarkOverALongCaptionStandsBesideItsNote) {
+  gLearningOverlay = true;
+  gStaffFloorHook = [] { return 649.0f; };
+  StaffGeometry g;
+  ASSERT_TRUE(ComputeStaffGeometry(&g));
+  const RectF seen = {g.notes.x, g.notes.y, g.notes.w, std::min(g.notes.y + g.notes.h, 649.0f) - g.notes.y};
+  const StaffHeadSizes sizes = StaffHeadSizesFor(g.sp);
+  const float reach = 1.5f * sizes.halfW, width = 2.2f * g.sp, height = std::max(0.55f * g.sp, 7.0f);
+  const float air = std::max(0.12f * g.sp, 1.5f), captionSize = 14.0f;
+  // The caption's box as the panel draws it, long enough to run under the heads and past them.
+  const RectF caption = {g.labelX, g.panel.y + 12.95f * g.sp - 0.8f * captionSize,
+                         g.playX + 6.0f * sizes.halfW - g.labelX, captionSize};
+  const std::vector<std::vector<int>> chords = {{21, 28}, {24, 36, 84, 96}, {26, 50, 74, 98}};
+  for (const std::vector<int>& chord : chords) {
+    std::string what = "chord";
+    for (int n : chord) what += " " + std::to_string(n);
+    std::vector<float> ys;
+    for (int n : chord) ys.push_back(StaffYForNote(n, g.middleCY, g.sp / 2, false));
+    const std::vector<int> octaves = StaffChordOttava(g, sizes.halfH, &ys);
+    std::vector<StaffHeadSign> heads;
+    for (float y : ys) heads.push_back({g.playX, y, 0});
+    std::set<int> kinds(octaves.begin(), octaves.end());
+    kinds.erase(0);
+    ASSERT_TRUE(kinds.count(-1) || kinds.count(-2)) << what << ": a group written octaves up from below";
+    std::vector<StaffOttavaPlace> places;
+    for (int k : kinds) {
+      std::vector<size_t> group;
+      for (size_t i = 0; i < octaves.size(); ++i)
+        if (octaves[i] == k) group.push_back(i);
+      places.push_back({StaffOttavaMarkBox(g, sizes, heads, group, k, width, height, seen, caption), k});
+    }
+    SettleStaffOttavaMarks(&places, caption, air);
+    for (const StaffOttavaPlace& m : places) {
+      ASSERT_NE(m.octaves, 0) << what << ": a mark was left out, so nothing says where the chord sounds";
+      const RectF& box = m.box;
+      EXPECT_GE(box.y, seen.y) << what;
+      EXPECT_LE(box.y + box.h, seen.y + seen.h) << what;
+      EXPECT_LE(box.x + box.w, seen.x + seen.w) << what;
+      for (size_t i = 0; i < heads.size(); ++i) {
+        const bool clear = box.y >= heads[i].y + sizes.halfH || box.y + box.h <= heads[i].y - sizes.halfH ||
+                           box.x >= heads[i].x + reach || box.x + box.w <= heads[i].x - reach;
+        EXPECT_TRUE(clear) << what << ": the mark of " << m.octaves << " on the head of " << chord[i];
+      }
+    }
+  }
+}
+
 }  // namespace
