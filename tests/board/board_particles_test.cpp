@@ -1,6 +1,7 @@
 // The lane's particles with rand() seeded: splash counts and sides, the per-note cooldowns, the
-// caps of a slow frame, the rise floors, plume partners, motes that die in the middle of a pass
-// beside their partners (run under the sanitizers), and pools that never grow under load.
+// caps of a slow frame, the rise floors, plume partners (also where motes moved earlier in the pass
+// are now), motes that die in the middle of a pass beside their partners (run under the
+// sanitizers), and pools that never grow under load.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -215,6 +216,58 @@ TEST_F(BoardParticlesTest, MotesDyingMidPassBesideTheirPartners) {
   BuildBoardGrid(f);
   MoveBoardMotes(MoteForces{&f, &none.fields, 0.5f, gParticleClock.dt, gParticleClock.T});
   EXPECT_EQ(gBoardMotes.size(), survivors.size());
+}
+
+// Bonded motes move while the pass runs; a plume mote searching after them finds its partner where
+// they are now: one that sped away from it no longer is, one that climbed to it from lower in the
+// cell is, though that one was listed too far below to be reached without the cell's slack.
+TEST_F(BoardParticlesTest, PartnerFoundWhereMovedMotesAreNow) {
+  const LaneFrame f = Frame();
+  ReserveParticlePools();
+  PlaceBoardGrid(f);
+  IndexFieldSources({});
+  const BoardParticles& g = gBoardGrid;
+  const float dt = 0.05f;
+  float cx, cy;
+  ::CellCentre(CellIndexAt(640.0f, f.hitY - 120.0f), &cx, &cy);
+  const float top = cy - 0.5f * g.cellH;
+  auto mote = [&](float x, float y, float vx, float vy) {
+    BoardMote m;
+    m.x = x, m.y = y, m.vx = vx, m.vy = vy, m.note = 60, m.bonded = 1, m.reach = 60.0f;
+    m.bondStrength = 1.0f, m.groupSize = 7, m.phase = 0.3f, m.life = m.maxLife = 2.0f;
+    return m;
+  };
+  const BoardMote searcher = mote(cx, top + 0.15f * g.cellH, 0.0f, 0.0f);
+  gBoardMotes = {
+      mote(cx + 1.0f, searcher.y + 1.0f, 0.45f * g.cellW / dt, 0.0f),  // beside it, then away
+      mote(cx, top + 0.9f * g.cellH, 0.0f, -0.8f * g.cellH / dt),      // far below, then up to it
+      searcher};
+  gBoardMotes.reserve(MotePoolCeiling());
+  auto nearest = [&](const std::vector<BoardMote>& motes) {
+    size_t best = 0;
+    for (size_t j = 1; j + 1 < motes.size(); ++j)
+      if (std::hypot(motes[j].x - searcher.x, motes[j].y - searcher.y) <
+          std::hypot(motes[best].x - searcher.x, motes[best].y - searcher.y))
+        best = j;
+    return best;
+  };
+  const size_t nearestAtBuild = nearest(gBoardMotes);
+  BuildBoardGrid(f);
+  LaneNotesOut none;
+  MoveBoardMotes(MoteForces{&f, &none.fields, 0.5f, dt, 1.0f});
+  ASSERT_EQ(gBoardMotes.size(), 3u);
+  const size_t partner = nearest(gBoardMotes);
+  ASSERT_NE(partner, nearestAtBuild);  // the moves changed which mote is nearest
+  // What the searcher, last in the store, reads now is what it reads in the pass before its own move.
+  float vx = 0.0f, vy = 0.0f;
+  ApplyMoteBond(2, searcher, &vx, &vy, dt);
+  // The same search with the partner alone beside the searcher, built where the partner is now.
+  gBoardMotes = {gBoardMotes[partner], searcher};
+  BuildBoardGrid(f);
+  float wantVx = 0.0f, wantVy = 0.0f;
+  ApplyMoteBond(1, searcher, &wantVx, &wantVy, dt);
+  EXPECT_NE(wantVx, 0.0f);
+  EXPECT_EQ(std::make_pair(vx, vy), std::make_pair(wantVx, wantVy));
 }
 
 // Held keys at full velocity, splashes and a dense song for many frames: the pools keep the
