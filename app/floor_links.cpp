@@ -100,6 +100,7 @@ void ConnectFloors() {
   gSongPlayingHook = IsSongPlaying;
   gScaleFilterChangedHook = ResetGridClickMemory;
   gArmSongViewHook = ArmSongView;
+  gRememberNoteFallViewsHook = RememberViewsForNoteFall;
   gSightScoreHasNotesHook = SightScoreHasNotes;
   gNoteFallSongViewHook = KeepSongViewAfterNoteFall;
   gStartScreenShownHook = IsStartScreenVisible;

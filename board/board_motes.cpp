@@ -22,11 +22,13 @@ BoardParticles gBoardGrid;                    // this frame's grid
 static float gKeyEmitAccumulator[128] = {};   // per key: motes owed
 static float gAmbientEmitAccumulator = 0.0f;  // the lane's motes owed
 static bool gKeyHeldLastFrame[128] = {};      // for the press bonus and the strikes
+namespace {
 struct BondSortKey {
   int32_t note;
   float y;
   int32_t index;
 };
+}  // namespace
 static std::vector<BondSortKey> gBondSortKeys;  // the grid build's sort keys, kept from frame to frame
 
 // ---- internal helpers ----

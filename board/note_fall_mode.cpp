@@ -18,12 +18,14 @@ static bool gSavedSongView = false;               // the song view when note-fal
 static bool gSavedLearningOverlay = false;        // the learning overlay then
 
 // ---- public functions ----
+void RememberViewsForNoteFall() {
+  gSavedSongView = gSongView;
+  gSavedLearningOverlay = gLearningOverlay;
+}
+
 void ToggleNoteFallMode() {
   const bool entering = !gPracticeMode;
-  if (entering) {
-    gSavedSongView = gSongView;
-    gSavedLearningOverlay = gLearningOverlay;
-  }
+  if (entering) RememberViewsForNoteFall();
   gPracticeMode = entering;
   gSightReadingView = gSightScoreHasNotesHook ? gSightScoreHasNotesHook() : false;
   ResetPlayAlongHighlights();

@@ -12,5 +12,9 @@ extern void (*gNoteFallSongViewHook)(bool left);
 // stays on while a song is loaded). Both ways reset the play-along marks, silence the output,
 // re-arm the song view and lay everything out again.
 void ToggleNoteFallMode();
+// Remembers the song view and the learning overlay as entering does, for a caller that turns
+// practice mode on itself (an item opened from the library), so that leaving gives back the views
+// it was opened from and not those of an older entry.
+void RememberViewsForNoteFall();
 // Nothing remembered.
 void ResetNoteFallMode();

@@ -231,10 +231,12 @@ void StepInstitutionPanel() {
     gPupilActionStage = kPupilActionNone;
   }
   // The server picks its pupils' ids and a student's id here is the slug of a typed name: the same
-  // id under another name is someone else, whose records must stay.
+  // id under another name is someone else, whose records must stay. Names are told apart as the
+  // students panel tells them apart (case and outer spaces aside), and a pupil the server gave no
+  // name was shown, and is matched, by its id.
   for (const ClassPupil& pupil : TakeRemovedPupils())
     for (size_t i = 0; i < gStudents.size(); ++i)
-      if (gStudents[i].id == pupil.studentId && gStudents[i].name == pupil.name) {
+      if (gStudents[i].id == pupil.studentId && StudentNameKey(gStudents[i].name) == StudentNameKey(pupil.name)) {
         DeleteStudent((int)i);
         break;
       }

@@ -55,6 +55,7 @@ bool gPracticeSetActive = false;
 bool gPracticeSetSkipDone = true;
 bool gLoadingPracticeCard = false;
 void (*gArmSongViewHook)() = nullptr;        // the shell's song-view keep-alive
+void (*gRememberNoteFallViewsHook)() = nullptr;  // note-fall mode's memory of the views it left
 static std::string gPracticeSetDay;          // the day a daily set plays, empty for none
 static std::vector<std::string> gUnloadedCards;   // names of the cards the last walk passed over unloaded
 
@@ -153,6 +154,8 @@ void OpenLibraryItem(const LibraryItem& item) {
   ClearPlaylistEntries();
   gPlayAlongStartPending = true;
   if (!gPracticeMode && !gSongView) {
+    // Leaving note-fall mode gives back the views the item was opened from.
+    if (gRememberNoteFallViewsHook) gRememberNoteFallViewsHook();
     gPracticeMode = gSongView = gWaitMode = true;
     gLearningOverlay = false;
   }

@@ -21,6 +21,9 @@ extern bool gLoadingPracticeCard;                  // a card's song is being loa
 
 // The shell's song-view keep-alive, armed for an opened item's song (the shell connects it).
 extern void (*gArmSongViewHook)();
+// Note-fall mode's memory of the views it was entered from, for an item that turns practice mode on
+// itself (the shell connects it).
+extern void (*gRememberNoteFallViewsHook)();
 
 // Empties the set: not active, index -1, and the next set is a daily one unless said otherwise.
 void ClearPracticeSet();

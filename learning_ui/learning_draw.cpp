@@ -12,10 +12,10 @@
 #include "gfx/draw_alpha.h"
 #include "gfx/rounded_rect.h"
 #include "gfx/text.h"
-#include "learning_ui/learning_layout.h"
 #include "gfx/widgets_draw.h"
 #include "learning/attempt_rules.h"
 #include "learning/learning_records.h"
+#include "learning_ui/learning_layout.h"
 #include "learning_ui/mastery_figures.h"
 
 // ---- constants ----

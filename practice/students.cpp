@@ -350,13 +350,15 @@ std::string MakeUniqueStudentId(const std::string& text) {
   return FreshStudentId(IdSlugFromName(text), taken, data, nullptr);
 }
 
+std::string StudentNameKey(const std::string& name) { return AsciiLower(TrimWhitespace(name)); }
+
 std::string MakeUniqueStudentName(const std::string& wanted) {
   std::string base = TrimWhitespace(wanted);
   if (base.empty()) base = "Student";
   std::unordered_set<std::string> taken;
-  for (const Student& s : gStudents) taken.insert(AsciiLower(TrimWhitespace(s.name)));
+  for (const Student& s : gStudents) taken.insert(StudentNameKey(s.name));
   std::string candidate = base;
-  for (int n = 2; taken.count(AsciiLower(candidate)); ++n) candidate = base + " " + std::to_string(n);
+  for (int n = 2; taken.count(StudentNameKey(candidate)); ++n) candidate = base + " " + std::to_string(n);
   return candidate;
 }
 

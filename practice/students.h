@@ -31,6 +31,8 @@ bool IsStudentIdTaken(const std::string& id);
 std::string MakeUniqueStudentId(const std::string& text);
 // The trimmed wanted name ("Student" when empty), made unique ignoring ASCII case with " 2", " 3" ...
 std::string MakeUniqueStudentName(const std::string& wanted);
+// A name as names are told apart: trimmed, ASCII letters in lower case.
+std::string StudentNameKey(const std::string& name);
 
 // An id that must not become part of a path: it holds "/", "\", "..", ":" or a control byte.
 bool IsUnsafeStudentId(const std::string& id);

@@ -575,10 +575,12 @@ RectF StaffOttavaMarkBox(const StaffGeometry& g, const StaffHeadSizes& sizes, co
     }
     if (!moved) break;
   }
+  // A caption reaching far right must not send the mark off the panel's side.
+  box.x = std::max(area.x, std::min(box.x, area.x + area.w - box.w));
   return box;
 }
 
-void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air) {
+void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air, const RectF& seen) {
   for (size_t i = 0; i < marks->size(); ++i) {
     StaffOttavaPlace& m = (*marks)[i];
     const bool above = m.octaves > 0;
@@ -593,7 +595,14 @@ void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& c
           m.octaves = 0;
           break;
         }
-        m.box.y = above ? p.box.y - air - m.box.h : p.box.y + p.box.h + air;
+        RectF out = m.box;
+        out.y = above ? p.box.y - air - m.box.h : p.box.y + p.box.h + air;
+        // Further out would be off the window or under the keyboard: beside the other mark instead.
+        if (seen.h > 0.0f && (out.y < seen.y || out.y + out.h > seen.y + seen.h)) {
+          out = m.box;
+          out.x = p.box.x + p.box.w + air;
+        }
+        m.box = out;
         moved = true;
       }
       if (!moved) break;

@@ -191,8 +191,10 @@ struct StaffOttavaPlace {
 // Settles the marks of a frame in order so that no two print over each other or over the caption:
 // a mark meeting one placed before with the same octaves is left out (a run of groups reads under
 // the first mark), one meeting a mark of other octaves moves further from the staves, one meeting
-// the caption is left out. A mark left out gets kHiddenRect.
-void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air);
+// the caption is left out. A mark left out gets kHiddenRect. With `seen` given (where a mark can
+// be read), a mark that moving further out would take out of it moves right of the other instead.
+void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& caption, float air,
+                            const RectF& seen = kHiddenRect);
 
 // ---- drawing (GL) ----
 // Draws the panel for this frame; nothing when alpha <= 0.001 or ring mode is on.

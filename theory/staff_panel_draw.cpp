@@ -97,7 +97,7 @@ static void DrawOttavaMarks(const StaffGeometry& g, const std::vector<HeadToDraw
     places.push_back({box, h.octaves});
     outers.push_back(outer);
   }
-  SettleStaffOttavaMarks(&places, caption, std::max(0.12f * g.sp, 1.5f));
+  SettleStaffOttavaMarks(&places, caption, std::max(0.12f * g.sp, 1.5f), seen);
   for (size_t k = 0; k < places.size(); ++k) {
     if (places[k].octaves == 0) continue;
     const HeadToDraw& o = heads[outers[k]];

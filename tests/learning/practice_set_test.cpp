@@ -88,7 +88,12 @@ TEST_F(PracticeSetTest, OpeningSetsTheRunTheViewsAndTheScore) {
   FindLibraryItem("p")->subtitle = "by us";
   gLibraryOpen = true;
   gLearningOverlay = true;
+  // Note-fall mode's memory of the views it was entered from, as the shell connects it.
+  static bool rememberedOverlay = false;
+  gRememberNoteFallViewsHook = [] { rememberedOverlay = gLearningOverlay; };
   ASSERT_TRUE(LoadLibraryItem(*FindLibraryItem("p")));
+  gRememberNoteFallViewsHook = nullptr;
+  EXPECT_TRUE(rememberedOverlay) << "leaving note-fall mode gives back the learning overlay";
   EXPECT_EQ(gSongTitle, "Piece - by us");
   EXPECT_EQ(gPracticeItemId, "p");
   EXPECT_EQ(gPracticeStudentKey, "default");

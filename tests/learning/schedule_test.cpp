@@ -566,6 +566,7 @@ TEST_F(ThirtyItemsTest, APreparedDayFollowsTheProgressUntilItIsFinished) {
   EXPECT_TRUE(AreItemsDone(day));
   // With the prepared day open, a new load leaves today, begun, as it stands.
   CalendarDay& first = gLearningCalendar[today];
+  ASSERT_FALSE(first.assigned.empty());
   first.complete.insert(first.assigned.front());
   const std::vector<std::string> todays = first.assigned;
   OpenCalendarDay(tomorrow);

@@ -248,6 +248,15 @@ TEST_F(StaffPanelTest, OctaveMarksKeepOffEachOtherAndTheCaption) {
   EXPECT_FLOAT_EQ(marks[6].box.y, 402);
   EXPECT_EQ(marks[7].octaves, -1);
   EXPECT_GE(marks[7].box.y, marks[6].box.y + marks[6].box.h + air);
+
+  // Where further down would leave what can be seen (the note-fall keyboard below), the 8vb stands
+  // beside the 15mb instead.
+  const RectF seen = {0, 0, 800, 420};
+  std::vector<StaffOttavaPlace> low = {{{300, 405, 40, 11}, -2}, {{310, 405, 40, 11}, -1}};
+  SettleStaffOttavaMarks(&low, caption, air, seen);
+  ASSERT_EQ(low[1].octaves, -1);
+  EXPECT_FLOAT_EQ(low[1].box.y, 405);
+  EXPECT_GE(low[1].box.x, low[0].box.x + low[0].box.w + air);
   // Whatever stands, no two boxes meet.
   for (size_t i = 0; i < marks.size(); ++i)
     for (size_t j = i + 1; j < marks.size(); ++j) {
@@ -775,7 +784,7 @@ TEST_F(StaffPanelTest, AnOctaveMarkOverALongCaptionStandsBesideItsNote) {
         if (octaves[i] == k) group.push_back(i);
       places.push_back({StaffOttavaMarkBox(g, sizes, heads, group, k, width, height, seen, caption), k});
     }
-    SettleStaffOttavaMarks(&places, caption, air);
+    SettleStaffOttavaMarks(&places, caption, air, seen);
     for (const StaffOttavaPlace& m : places) {
       ASSERT_NE(m.octaves, 0) << what << ": a mark was left out, so nothing says where the chord sounds";
       const RectF& box = m.box;
