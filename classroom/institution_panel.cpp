@@ -61,10 +61,15 @@ static void StartEntry(int mode, const std::string& text) {
   gInstitutionEntryText = text;
 }
 
-static void ClosePanel() {
-  gInstitutionPanelOpen = false;
+// No pupil chosen and no action armed.
+static void DropPupilChoice() {
   gSelectedPupilIndex = -1;
   gPupilActionStage = kPupilActionNone;
+}
+
+static void ClosePanel() {
+  gInstitutionPanelOpen = false;
+  DropPupilChoice();
   gAttendancePanelButtonRect = kHiddenRect;
 }
 
@@ -80,8 +85,7 @@ static void PressPupilAction(int pupil, int stage) {
   const ClassPupil p = pupils[(size_t)pupil];
   if (p.studentId != gSelectedPupilId) {
     // The list was reloaded since the row was chosen and another pupil stands in it now.
-    gSelectedPupilIndex = -1;
-    gPupilActionStage = kPupilActionNone;
+    DropPupilChoice();
     return;
   }
   bool block = stage == kPupilActionBlock;
@@ -91,8 +95,7 @@ static void PressPupilAction(int pupil, int stage) {
   bool sent = StartRemoveStudent(p.classId, p.studentId, name, block);
   gInstitutionPanelMessage.clear();
   if (sent && block) ShowClassOpMessage(TrF("Blocking %s's device...", name.c_str()));
-  gSelectedPupilIndex = -1;
-  gPupilActionStage = kPupilActionNone;
+  DropPupilChoice();
 }
 
 // A class is made only for a list that loaded and holds none: a list that failed to load says
@@ -226,10 +229,7 @@ static bool SubViewClick(const InstitutionPanelLayout& l, int x, int y) {
 // ---- public functions ----
 void StepInstitutionPanel() {
   // A reloaded list may have put another pupil in the chosen row: the choice and its armed action go.
-  if (gSelectedPupilIndex >= 0 && PupilIdAt(gSelectedPupilIndex) != gSelectedPupilId) {
-    gSelectedPupilIndex = -1;
-    gPupilActionStage = kPupilActionNone;
-  }
+  if (gSelectedPupilIndex >= 0 && PupilIdAt(gSelectedPupilIndex) != gSelectedPupilId) DropPupilChoice();
   // The server picks its pupils' ids and a student's id here is the slug of a typed name: the same
   // id under another name is someone else, whose records must stay. Names are told apart as the
   // students panel tells them apart (case and outer spaces aside), and a pupil the server gave no
@@ -364,8 +364,7 @@ bool InstitutionPanelOnEscape() {
   if (gInstitutionEntryActive) {
     LeaveEntry();
   } else if (gSelectedPupilIndex >= 0) {
-    gSelectedPupilIndex = -1;
-    gPupilActionStage = kPupilActionNone;
+    DropPupilChoice();
   } else if (gInstitutionSubViewOpen) {
     gInstitutionSubViewOpen = false;
   } else {

@@ -120,8 +120,9 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
   DrawShown(gFontSmall, textX, y + 38.0f, KindLine(item, textW, 6.4f), 0.56f, 0.63f, 0.80f, lockedLook ? 0.55f : 0.9f);
   // The title ends before the tag and before the retention dots, which rise into its line: a cut
   // title's dots ("ключе ...") sat on the first of them.
+  const RectF badge = LessonRowBadgeRect(row);
   float titleRight = tagX - 12.0f;
-  if (!item.id.empty()) titleRight = std::min(titleRight, RetentionDotsLeft(LessonRowBadgeRect(row)) - 10.0f);
+  if (!item.id.empty()) titleRight = std::min(titleRight, RetentionDotsLeft(badge) - 10.0f);
   const float titleW = std::max(std::min(textW, titleRight - textX), 20.0f);
   const std::string title = ElideTextToWidth(LargeFont(), ItemCardTitle(item), titleW, 15.0f);
   if (lockedLook)
@@ -142,7 +143,6 @@ static void DrawBlockRow(const LearningLayout& l, const LessonDayView& view, int
   DrawShown(MainFont(), tagX, y + 61.0f, tag, tr, tg, tb, 0.97f);
 
   if (!item.id.empty()) {
-    RectF badge = LessonRowBadgeRect(row);
     DrawMasteryBadge(item, badge);
     DrawRetentionDots(item, badge);
   }

@@ -584,8 +584,9 @@ void SettleStaffOttavaMarks(std::vector<StaffOttavaPlace>* marks, const RectF& c
   for (size_t i = 0; i < marks->size(); ++i) {
     StaffOttavaPlace& m = (*marks)[i];
     const bool above = m.octaves > 0;
-    // Every mark it meets sends it further out, or, of the same octaves, stands for it; it only
-    // moves away from the staves, so each placed mark moves it once at most.
+    // Every mark it meets sends it further out (or right of that mark, where further out could not
+    // be seen), or, of the same octaves, stands for it; it only moves away from the staves or to the
+    // right, so the passes end.
     for (size_t pass = 0; pass <= i; ++pass) {
       bool moved = false;
       for (size_t j = 0; j < i && m.octaves != 0; ++j) {
